@@ -1,0 +1,64 @@
+#pragma once
+// Files and folders, with Windows-style attribute bits.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace pw::os {
+
+enum Attribute : std::uint32_t {
+    AttrReadOnly = 1,      // no owner write bit
+    AttrHidden = 2,        // name starts with "."
+    AttrSystem = 4,        // not a regular file, directory or link (device, socket, fifo)
+    AttrDirectory = 16,
+    AttrArchive = 32,      // set on every regular file
+    AttrReparsePoint = 1024 // a symbolic link (never followed)
+};
+
+// Attribute bits of a path (of the link itself for a symbolic link); -1 when it does not exist.
+std::int64_t attributes(const std::string& path);
+// Clears read-only (adds the owner write bit). Hidden cannot be cleared on Linux and is ignored.
+bool setNormalAttributes(const std::string& path);
+
+bool pathExists(const std::string& path);   // anything, links included
+bool isDirectory(const std::string& path);  // a real directory, not a link to one
+// A file that is not a directory (normal, read-only, archive): the existence test the job uses.
+bool fileExists(const std::string& path);
+// Pattern search like FindFirstFile: '*' and '?' in the last component are wildcards.
+bool patternExists(const std::string& pattern);
+
+// Copies a file; with failIfExists an existing target is an error, else it is replaced.
+// The copy is written beside the target and renamed into place.
+bool copyFile(const std::string& source, const std::string& target, bool failIfExists);
+bool makeFolder(const std::string& path);   // one level; false when it exists or cannot be made
+bool removeFile(const std::string& path);   // a file or a link, never a directory
+bool removeFolder(const std::string& path); // an empty folder
+bool renameFile(const std::string& from, const std::string& to);
+
+struct DirEntry {
+    std::string name;
+    std::uint32_t attributes = 0;
+};
+
+// Enumerates a folder in the order the file system returns it, "." and ".." included first
+// (as FindFirstFile does). The listing is read lazily; one entry per next().
+class FolderListing {
+public:
+    explicit FolderListing(const std::string& folder);
+    ~FolderListing();
+    FolderListing(const FolderListing&) = delete;
+    FolderListing& operator=(const FolderListing&) = delete;
+
+    bool ok() const { return dir_ != nullptr; }
+    bool next(DirEntry& entry);
+
+private:
+    std::string folder_;
+    void* dir_ = nullptr;
+    int dotsLeft_ = 2;
+};
+
+// All entries at once, in enumeration order, without "." and "..".
+std::vector<DirEntry> listFolder(const std::string& folder);
+
+} // namespace pw::os

@@ -1,0 +1,20 @@
+#pragma once
+// The narrow ("ANSI") encoding: the locale's character set. Names are kept as UTF-8 in the
+// program; toNarrow() gives the text as it looks after a round trip through the narrow
+// encoding, with every character it cannot express replaced by '?'.
+#include <string>
+
+namespace pw::os {
+
+enum class NarrowCodec { Locale, Utf8, Latin1 };
+
+// Tests force Latin-1 to exercise the substitution; Locale follows nl_langinfo(CODESET).
+void setNarrowCodec(NarrowCodec codec);
+NarrowCodec narrowCodec();
+
+// The UTF-8 text after a round trip through the narrow encoding ('?' for what it cannot hold).
+std::string toNarrow(const std::string& utf8);
+// True when the narrow encoding expresses every character of the text.
+bool narrowExpresses(const std::string& utf8);
+
+} // namespace pw::os

@@ -1,0 +1,72 @@
+#include "platform/paths.h"
+
+#include <cstdlib>
+#include <pwd.h>
+#include <unistd.h>
+
+#include <mutex>
+
+namespace pw::os {
+namespace {
+
+std::mutex appFolderMutex;
+std::string appFolderOverride;
+
+std::string envOr(const char* name, const std::string& fallback) {
+    const char* value = std::getenv(name);
+    return (value != nullptr && *value != '\0') ? std::string(value) : fallback;
+}
+
+} // namespace
+
+std::string homeFolder() {
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && *home != '\0')
+        return home;
+    const passwd* entry = getpwuid(getuid());
+    return entry != nullptr && entry->pw_dir != nullptr ? std::string(entry->pw_dir) : "/";
+}
+
+std::string driveCFolder() {
+    return joinPath(envOr("XDG_CACHE_HOME", joinPath(homeFolder(), ".cache")), "pagewright");
+}
+
+std::string stagingFolder() { return joinPath(driveCFolder(), "quillon_tmp"); }
+
+std::string scratchFolder() { return joinPath(driveCFolder(), "tmp"); }
+
+std::string defaultOutputFolder() { return joinPath(homeFolder(), "Output"); }
+
+std::string applicationFolder() {
+    {
+        std::lock_guard<std::mutex> lock(appFolderMutex);
+        if (!appFolderOverride.empty())
+            return appFolderOverride;
+    }
+    std::string buffer(4096, '\0');
+    const ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
+    if (length <= 0)
+        return ".";
+    buffer.resize(static_cast<std::size_t>(length));
+    const auto slash = buffer.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? std::string("/") : buffer.substr(0, slash);
+}
+
+void setApplicationFolder(const std::string& folder) {
+    std::lock_guard<std::mutex> lock(appFolderMutex);
+    appFolderOverride = folder;
+}
+
+char separator() { return '/'; }
+
+std::string joinPath(const std::string& a, const std::string& b) {
+    if (a.empty())
+        return b;
+    if (a.back() == separator())
+        return a + b;
+    return a + separator() + b;
+}
+
+} // namespace pw::os

@@ -1,0 +1,26 @@
+#pragma once
+// Where the program keeps its files, and how paths are joined.
+#include <string>
+
+namespace pw::os {
+
+// The per-user folder that stands for drive C: ("${XDG_CACHE_HOME:-~/.cache}/pagewright").
+std::string driveCFolder();
+// driveCFolder()/quillon_tmp: the staging folder the PDF builder reads.
+std::string stagingFolder();
+// driveCFolder()/tmp: scratch copies of pictures with names the narrow encoding cannot express.
+std::string scratchFolder();
+// The default output folder, ~/Output.
+std::string defaultOutputFolder();
+// The user's home folder.
+std::string homeFolder();
+
+// Folder of the running executable. Tests may replace it.
+std::string applicationFolder();
+void setApplicationFolder(const std::string& folder); // empty restores the real one
+
+char separator();
+// a + separator + b; no doubled separator when a already ends with one; b alone when a is empty.
+std::string joinPath(const std::string& a, const std::string& b);
+
+} // namespace pw::os

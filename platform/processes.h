@@ -1,0 +1,46 @@
+#pragma once
+// Child processes, pipes and the process list.
+#include <string>
+#include <vector>
+
+namespace pw::os {
+
+struct Pipe {
+    int readFd = -1;
+    int writeFd = -1;
+};
+
+// An anonymous pipe, both ends close-on-exec. Returns false and sets error (errno) on failure.
+bool createPipe(Pipe& pipe, int& error);
+void closeFd(int& fd); // closes and sets -1; -1 is ignored
+
+// Splits one command line into arguments with the Windows rules (quotes group blanks,
+// backslashes before a quote escape it, "" inside quotes is a literal quote).
+std::vector<std::string> splitCommandLine(const std::string& commandLine);
+// Quotes an argument for such a command line when it holds a blank or a quote.
+std::string quoteArgument(const std::string& argument);
+
+// Starts the command line (program found through PATH when it has no '/') with standard
+// output and standard error on outputFd and standard input on /dev/null. Returns the pid, or
+// -1 with error set. The child is remembered and reaped by reapChildren().
+int spawnWithOutput(const std::string& commandLine, int outputFd, int& error);
+// Collects every finished child started by spawnWithOutput (no zombies left behind).
+void reapChildren();
+
+// Bytes waiting in a pipe (FIONREAD); 0 when none or on error.
+long bytesInPipe(int fd);
+// One read of at most size bytes; the count read, 0 at end of file, -1 on error.
+long readPipe(int fd, char* buffer, long size);
+
+struct ProcessEntry {
+    int pid = 0;
+    std::string imageName; // /proc/PID/comm
+    bool zombie = false;
+};
+std::vector<ProcessEntry> listProcesses();
+// True when a live (not zombie) process has this image name, compared lowercased.
+bool processRunning(const std::string& imageName);
+// SIGKILL, errors ignored.
+void terminateProcess(int pid);
+
+} // namespace pw::os

@@ -1,0 +1,43 @@
+#pragma once
+// Every modal prompt of the program: message boxes, the file dialogs, the folder browser and
+// the colour dialog. The windows implement it with Qt; tests answer it in advance.
+#include <cstdint>
+#include <string>
+
+namespace pw::os {
+
+enum class Icon { None, Error, Exclamation, Information, Question };
+enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class Answer { Ok, Cancel, Yes, No };
+
+struct FileDialogRequest {
+    std::string caption;     // empty: the dialog's own caption
+    std::string filter;      // "Desc|pattern|Desc|pattern", patterns separated by ';'
+    int filterIndex = 1;     // 1-based
+    std::string initialDir;
+    std::string fileName;    // shown in the name box
+    std::string defaultExt;
+    std::uint32_t flags = 0; // 0x200: multiple selection
+};
+
+struct FileDialogResult {
+    std::string fileName;          // the chosen path (for several: folder and names, NUL-separated)
+    std::uint32_t flags = 0;
+};
+
+class Prompts {
+public:
+    virtual ~Prompts() = default;
+    virtual Answer messageBox(const std::string& text, const std::string& title, Buttons buttons,
+                              Icon icon) = 0;
+    // Each returns true when the user confirmed.
+    virtual bool openFile(const FileDialogRequest& request, FileDialogResult& result) = 0;
+    virtual bool saveFile(const FileDialogRequest& request, FileDialogResult& result) = 0;
+    virtual bool browseFolder(const std::string& prompt, std::string& folder) = 0;
+    virtual bool chooseColor(std::uint32_t initial, std::uint32_t& chosen) = 0;
+};
+
+// The program's title, used on the runner's message boxes.
+inline constexpr const char* kProgramTitle = "Pagewright";
+
+} // namespace pw::os

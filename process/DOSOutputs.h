@@ -1,0 +1,42 @@
+#pragma once
+// Runs one console command with its standard output and error captured through a pipe,
+// reporting every chunk while the tool runs. A run ends when no "pdf.exe" process is left.
+#include <functional>
+#include <string>
+
+#include "platform/prompts.h"
+#include "platform/pump.h"
+
+namespace pw {
+
+class DOSOutputs {
+public:
+    DOSOutputs(os::MessagePump& pump, os::Prompts& prompts);
+
+    const std::string& CommandLine() const { return commandLine_; }
+    void setCommandLine(const std::string& commandLine) { commandLine_ = commandLine; }
+    const std::string& Outputs() const { return outputs_; }
+
+    // Runs the command (a non-empty argument first replaces CommandLine) and returns the text of
+    // this run, or "" when it did not start.
+    std::string ExecuteCommand(const std::string& commandLine = std::string());
+
+    // Raised for every chunk read (at most 1024 bytes), after it is appended to Outputs.
+    std::function<void(std::string& CommandOutputs)> ReceiveOutputs;
+    // Raised once at the end of a run that started, before ExecuteCommand returns.
+    std::function<void()> CommandOver;
+
+    static constexpr long kChunkSize = 1024;
+    static constexpr int kPassMilliseconds = 50;
+    static constexpr const char* kToolImageName = "pdf.exe";
+
+private:
+    bool IsProcessRunning(const std::string& imageName) const;
+
+    os::MessagePump& pump_;
+    os::Prompts& prompts_;
+    std::string commandLine_;
+    std::string outputs_;
+};
+
+} // namespace pw

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages Pagewright needs to build, run and test.
+# Only what is missing is installed; uses sudo when not run as root.
+set -euo pipefail
+
+packages=(
+  g++ cmake make pkg-config git
+  qt6-base-dev libgl-dev
+  libfreeimage-dev libqpdf-dev libjpeg62-turbo-dev
+  googletest libgtest-dev libgmock-dev
+  qpdf poppler-utils libimage-exiftool-perl
+  xvfb xdotool imagemagick x11-utils xauth
+  img2pdf time
+  fonts-dejavu-core
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
+echo "Installing: ${missing[*]}"
+"${sudo_cmd[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
