@@ -1,0 +1,259 @@
+#include "platform/files.h"
+
+#include "platform/paths.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <fnmatch.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace pw::os {
+namespace {
+
+std::string lastComponent(const std::string& path) {
+    std::string trimmed = path;
+    while (trimmed.size() > 1 && trimmed.back() == '/')
+        trimmed.pop_back();
+    const auto slash = trimmed.rfind('/');
+    return slash == std::string::npos ? trimmed : trimmed.substr(slash + 1);
+}
+
+bool isDotName(const std::string& name) {
+    return name == "." || name == "..";
+}
+
+std::uint32_t attributesOf(const struct stat& info, const std::string& name) {
+    std::uint32_t bits = 0;
+    if (S_ISLNK(info.st_mode))
+        bits |= AttrReparsePoint;
+    else if (S_ISDIR(info.st_mode))
+        bits |= AttrDirectory;
+    else if (S_ISREG(info.st_mode))
+        bits |= AttrArchive;
+    else
+        bits |= AttrSystem;
+    if (!S_ISLNK(info.st_mode) && (info.st_mode & S_IWUSR) == 0)
+        bits |= AttrReadOnly;
+    if (!name.empty() && name.front() == '.' && !isDotName(name))
+        bits |= AttrHidden;
+    return bits;
+}
+
+bool hasWildcard(const std::string& name) {
+    return name.find_first_of("*?") != std::string::npos;
+}
+
+bool writeAll(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+bool copyContents(int from, int to) {
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(from, buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (got == 0)
+            return true;
+        if (!writeAll(to, buffer, static_cast<std::size_t>(got)))
+            return false;
+    }
+}
+
+// Moves the finished temporary copy into place; with failIfExists an existing target wins.
+bool publish(const std::string& temporary, const std::string& target, bool failIfExists) {
+    if (!failIfExists)
+        return ::rename(temporary.c_str(), target.c_str()) == 0;
+    if (::link(temporary.c_str(), target.c_str()) == 0) {
+        ::unlink(temporary.c_str());
+        return true;
+    }
+    if (errno == EEXIST)
+        return false;
+    // A file system without hard links: check, then rename.
+    struct stat info {};
+    if (::lstat(target.c_str(), &info) == 0)
+        return false;
+    return ::rename(temporary.c_str(), target.c_str()) == 0;
+}
+
+} // namespace
+
+std::int64_t attributes(const std::string& path) {
+    struct stat info {};
+    if (path.empty() || ::lstat(path.c_str(), &info) != 0)
+        return -1;
+    return attributesOf(info, lastComponent(path));
+}
+
+bool setNormalAttributes(const std::string& path) {
+    struct stat info {};
+    if (path.empty() || ::lstat(path.c_str(), &info) != 0)
+        return false;
+    if (S_ISLNK(info.st_mode))
+        return true; // a link has no permissions of its own
+    if ((info.st_mode & S_IWUSR) != 0)
+        return true;
+    return ::chmod(path.c_str(), (info.st_mode & 07777) | S_IWUSR) == 0;
+}
+
+bool pathExists(const std::string& path) {
+    struct stat info {};
+    return !path.empty() && ::lstat(path.c_str(), &info) == 0;
+}
+
+bool isDirectory(const std::string& path) {
+    struct stat info {};
+    return !path.empty() && ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool fileExists(const std::string& path) {
+    struct stat info {};
+    if (path.empty() || ::lstat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode))
+        return false;
+    if (!S_ISLNK(info.st_mode))
+        return true;
+    // A link counts when it leads to something that is not a directory.
+    struct stat target {};
+    return ::stat(path.c_str(), &target) == 0 && !S_ISDIR(target.st_mode);
+}
+
+bool patternExists(const std::string& pattern) {
+    if (pattern.empty())
+        return false;
+    const auto slash = pattern.rfind('/');
+    const std::string name = slash == std::string::npos ? pattern : pattern.substr(slash + 1);
+    if (!hasWildcard(name))
+        return pathExists(pattern);
+    std::string folder = slash == std::string::npos ? std::string(".") : pattern.substr(0, slash);
+    if (folder.empty())
+        folder.assign(1, '/');
+    FolderListing listing(folder);
+    DirEntry entry;
+    while (listing.next(entry)) {
+        if (::fnmatch(name.c_str(), entry.name.c_str(), 0) == 0)
+            return true;
+    }
+    return false;
+}
+
+bool copyFile(const std::string& source, const std::string& target, bool failIfExists) {
+    if (source.empty() || target.empty())
+        return false;
+    struct stat existing {};
+    if (failIfExists && ::lstat(target.c_str(), &existing) == 0)
+        return false;
+    const int from = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+    if (from < 0)
+        return false;
+    struct stat info {};
+    if (::fstat(from, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(from);
+        return false;
+    }
+    std::string temporary = target + ".pwcopy-XXXXXX";
+    const int to = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (to < 0) {
+        ::close(from);
+        return false;
+    }
+    bool ok = copyContents(from, to);
+    ok = ::fchmod(to, info.st_mode & 0777) == 0 && ok;
+    const struct timespec times[2] = {info.st_atim, info.st_mtim};
+    ok = ::futimens(to, times) == 0 && ok;
+    ok = ::close(to) == 0 && ok;
+    ::close(from);
+    if (ok)
+        ok = publish(temporary, target, failIfExists);
+    if (!ok)
+        ::unlink(temporary.c_str());
+    return ok;
+}
+
+bool makeFolder(const std::string& path) {
+    return !path.empty() && ::mkdir(path.c_str(), 0777) == 0;
+}
+
+bool removeFile(const std::string& path) {
+    struct stat info {};
+    if (path.empty() || ::lstat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode))
+        return false;
+    return ::unlink(path.c_str()) == 0;
+}
+
+bool removeFolder(const std::string& path) {
+    return !path.empty() && ::rmdir(path.c_str()) == 0;
+}
+
+bool renameFile(const std::string& from, const std::string& to) {
+    return !from.empty() && !to.empty() && ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+FolderListing::FolderListing(const std::string& folder) : folder_(folder) {
+    dir_ = folder.empty() ? nullptr : ::opendir(folder.c_str());
+}
+
+FolderListing::~FolderListing() {
+    if (dir_ != nullptr)
+        ::closedir(static_cast<DIR*>(dir_));
+}
+
+bool FolderListing::next(DirEntry& entry) {
+    if (dir_ == nullptr)
+        return false;
+    while (dotsLeft_ > 0) {
+        const std::string name = dotsLeft_ == 2 ? "." : "..";
+        --dotsLeft_;
+        struct stat info {};
+        if (::stat(joinPath(folder_, name).c_str(), &info) != 0)
+            continue;
+        entry.name = name;
+        entry.attributes = attributesOf(info, name);
+        return true;
+    }
+    for (;;) {
+        errno = 0;
+        const dirent* item = ::readdir(static_cast<DIR*>(dir_));
+        if (item == nullptr)
+            return false;
+        const std::string name = item->d_name;
+        if (isDotName(name))
+            continue;
+        struct stat info {};
+        if (::lstat(joinPath(folder_, name).c_str(), &info) != 0)
+            continue; // removed since the folder was read
+        entry.name = name;
+        entry.attributes = attributesOf(info, name);
+        return true;
+    }
+}
+
+std::vector<DirEntry> listFolder(const std::string& folder) {
+    std::vector<DirEntry> entries;
+    FolderListing listing(folder);
+    DirEntry entry;
+    while (listing.next(entry)) {
+        if (!isDotName(entry.name))
+            entries.push_back(entry);
+    }
+    return entries;
+}
+
+} // namespace pw::os
