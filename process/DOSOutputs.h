@@ -1,11 +1,11 @@
 #pragma once
 // Runs one console command with its standard output and error captured through a pipe,
 // reporting every chunk while the tool runs. A run ends when no "pdf.exe" process is left.
-#include <functional>
-#include <string>
-
 #include "platform/prompts.h"
 #include "platform/pump.h"
+
+#include <functional>
+#include <string>
 
 namespace pw {
 
@@ -32,6 +32,8 @@ public:
 
 private:
     bool IsProcessRunning(const std::string& imageName) const;
+    // Appends a chunk to Outputs and raises ReceiveOutputs with a copy of it.
+    void deliver(const char* bytes, long count);
 
     os::MessagePump& pump_;
     os::Prompts& prompts_;

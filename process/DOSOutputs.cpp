@@ -1,0 +1,90 @@
+#include "process/DOSOutputs.h"
+
+#include "platform/narrow.h"
+#include "platform/processes.h"
+#include "process/clsWaitableTimer.h"
+
+#include <algorithm>
+
+namespace pw {
+
+DOSOutputs::DOSOutputs(os::MessagePump& pump, os::Prompts& prompts)
+    : pump_(pump), prompts_(prompts) {}
+
+bool DOSOutputs::IsProcessRunning(const std::string& imageName) const {
+    return os::processRunning(imageName);
+}
+
+void DOSOutputs::deliver(const char* bytes, long count) {
+    // The narrow encoding of the tool's output is the locale's: UTF-8 passes through as it is.
+    std::string chunk(bytes, static_cast<std::size_t>(count));
+    outputs_ += chunk;
+    if (ReceiveOutputs)
+        ReceiveOutputs(chunk);
+}
+
+std::string DOSOutputs::ExecuteCommand(const std::string& commandLine) {
+    if (!commandLine.empty())
+        commandLine_ = commandLine;
+    if (commandLine_.empty()) {
+        prompts_.messageBox("Command Line empty", os::kProgramTitle, os::Buttons::Ok,
+                            os::Icon::Error);
+        return "";
+    }
+
+    os::Pipe pipe;
+    int error = 0;
+    if (!os::createPipe(pipe, error)) {
+        prompts_.messageBox("CreatePipe failed. Error: " + std::to_string(error), os::kProgramTitle,
+                            os::Buttons::Ok, os::Icon::Error);
+        return "";
+    }
+    const int pid = os::spawnWithOutput(os::toNarrow(commandLine_), pipe.writeFd, error);
+    if (pid < 0) {
+        prompts_.messageBox("File or command not found", os::kProgramTitle, os::Buttons::Ok,
+                            os::Icon::Error);
+        os::closeFd(pipe.readFd);
+        os::closeFd(pipe.writeFd);
+        return "";
+    }
+    os::closeFd(pipe.writeFd);
+    outputs_.clear();
+
+    clsWaitableTimer timer(pump_);
+    char buffer[kChunkSize];
+    bool readSucceeded = true;
+    bool over = false;
+    do {
+        os::reapChildren();
+        if (os::bytesInPipe(pipe.readFd) > 0) {
+            const long got = os::readPipe(pipe.readFd, buffer, kChunkSize);
+            readSucceeded = got > 0;
+            if (got > 0)
+                deliver(buffer, got);
+        }
+        if (!IsProcessRunning(kToolImageName))
+            over = true;
+        pump_.pumpOnce();
+        timer.Wait(kPassMilliseconds);
+    } while (readSucceeded && !over);
+
+    // The tool has ended, so all it wrote is in the pipe: hand over the rest, chunk by chunk.
+    // A writer that still runs (a program other than the tool) is not waited for.
+    while (readSucceeded) {
+        const long waiting = os::bytesInPipe(pipe.readFd);
+        if (waiting <= 0)
+            break;
+        const long got = os::readPipe(pipe.readFd, buffer, std::min(waiting, kChunkSize));
+        readSucceeded = got > 0;
+        if (got > 0)
+            deliver(buffer, got);
+    }
+
+    os::closeFd(pipe.readFd);
+    os::reapChildren();
+    if (CommandOver)
+        CommandOver();
+    return outputs_;
+}
+
+} // namespace pw
