@@ -1,0 +1,129 @@
+#pragma once
+// A Prompts that records every request and answers from queues filled in advance.
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/prompts.h"
+
+namespace pw::test {
+
+struct MessageBoxCall {
+    std::string text;
+    std::string title;
+    os::Buttons buttons = os::Buttons::Ok;
+    os::Icon icon = os::Icon::None;
+};
+
+class FakePrompts : public os::Prompts {
+public:
+    // Every call, in order.
+    std::vector<MessageBoxCall> messages;
+    std::vector<os::FileDialogRequest> openRequests;
+    std::vector<os::FileDialogRequest> saveRequests;
+    std::vector<std::string> browsePrompts;
+    std::vector<std::uint32_t> colorRequests;
+
+    // Scripted answers, used front first. An empty answer queue gives defaultAnswer; an empty
+    // dialog queue cancels the dialog. std::nullopt in a dialog queue cancels that one.
+    std::deque<os::Answer> answers;
+    os::Answer defaultAnswer = os::Answer::Ok;
+    std::deque<std::optional<os::FileDialogResult>> openResults;
+    std::deque<std::optional<os::FileDialogResult>> saveResults;
+    std::deque<std::optional<std::string>> folders;
+    std::deque<std::optional<std::uint32_t>> colors;
+
+    // Runs inside messageBox after the call is recorded (a test acting while the box is up).
+    std::function<void(const MessageBoxCall&)> onMessageBox;
+
+    void answerNext(os::Answer answer) { answers.push_back(answer); }
+    void openNext(const std::string& fileName, std::uint32_t flags = 0) {
+        openResults.push_back(os::FileDialogResult{fileName, flags});
+    }
+    void cancelNextOpen() { openResults.push_back(std::nullopt); }
+    void saveNext(const std::string& fileName, std::uint32_t flags = 0) {
+        saveResults.push_back(os::FileDialogResult{fileName, flags});
+    }
+    void cancelNextSave() { saveResults.push_back(std::nullopt); }
+    void browseNext(const std::string& folder) { folders.push_back(folder); }
+    void cancelNextBrowse() { folders.push_back(std::nullopt); }
+    void colorNext(std::uint32_t color) { colors.push_back(color); }
+    void cancelNextColor() { colors.push_back(std::nullopt); }
+
+    // The texts of all message boxes, in order.
+    std::vector<std::string> messageTexts() const {
+        std::vector<std::string> texts;
+        for (const MessageBoxCall& call : messages)
+            texts.push_back(call.text);
+        return texts;
+    }
+    bool shown(const std::string& text) const {
+        for (const MessageBoxCall& call : messages) {
+            if (call.text == text)
+                return true;
+        }
+        return false;
+    }
+    void clear() {
+        messages.clear();
+        openRequests.clear();
+        saveRequests.clear();
+        browsePrompts.clear();
+        colorRequests.clear();
+    }
+
+    os::Answer messageBox(const std::string& text, const std::string& title, os::Buttons buttons,
+                          os::Icon icon) override {
+        messages.push_back(MessageBoxCall{text, title, buttons, icon});
+        if (onMessageBox)
+            onMessageBox(messages.back());
+        return take(answers, defaultAnswer);
+    }
+    bool openFile(const os::FileDialogRequest& request, os::FileDialogResult& result) override {
+        openRequests.push_back(request);
+        return answerDialog(openResults, result);
+    }
+    bool saveFile(const os::FileDialogRequest& request, os::FileDialogResult& result) override {
+        saveRequests.push_back(request);
+        return answerDialog(saveResults, result);
+    }
+    bool browseFolder(const std::string& prompt, std::string& folder) override {
+        browsePrompts.push_back(prompt);
+        const std::optional<std::string> chosen = take(folders, std::optional<std::string>());
+        if (!chosen)
+            return false;
+        folder = *chosen;
+        return true;
+    }
+    bool chooseColor(std::uint32_t initial, std::uint32_t& chosen) override {
+        colorRequests.push_back(initial);
+        const std::optional<std::uint32_t> color = take(colors, std::optional<std::uint32_t>());
+        if (!color)
+            return false;
+        chosen = *color;
+        return true;
+    }
+
+private:
+    template <typename T> static T take(std::deque<T>& queue, T fallback) {
+        if (queue.empty())
+            return fallback;
+        T front = queue.front();
+        queue.pop_front();
+        return front;
+    }
+    static bool answerDialog(std::deque<std::optional<os::FileDialogResult>>& queue,
+                             os::FileDialogResult& result) {
+        const std::optional<os::FileDialogResult> answer =
+            take(queue, std::optional<os::FileDialogResult>());
+        if (!answer)
+            return false;
+        result = *answer;
+        return true;
+    }
+};
+
+} // namespace pw::test
