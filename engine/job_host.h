@@ -30,21 +30,21 @@ public:
     virtual bool onePdfPerPicture() const = 0;
 
     // The locked set.
-    virtual void setCommand3Enabled(bool enabled) = 0;        // engine Command3
-    virtual void setToolsBarEnabled(bool enabled) = 0;        // engine CmdToolsBar 0..6
-    virtual void focusToolsBarButtons() = 0;                  // each CmdToolsBar button in turn
-    virtual void setFrontControlsEnabled(bool enabled) = 0;   // imgToolbar, imgMenu, imgConvert,
-                                                              // imgUp, imgDown, lblUp, lblDown,
-                                                              // List1, List2
-    virtual void setFilenameLabelVisible(bool visible) = 0;   // front lblFilename
+    virtual void setCommand3Enabled(bool enabled) = 0;      // engine Command3
+    virtual void setToolsBarEnabled(bool enabled) = 0;      // engine CmdToolsBar 0..6
+    virtual void focusToolsBarButtons() = 0;                // each CmdToolsBar button in turn
+    virtual void setFrontControlsEnabled(bool enabled) = 0; // imgToolbar, imgMenu, imgConvert,
+                                                            // imgUp, imgDown, lblUp, lblDown,
+                                                            // List1, List2
+    virtual void setFilenameLabelVisible(bool visible) = 0; // front lblFilename
 
     // The progress display: engine lblPB, and the front PicPB / shapePB / lblPB.
     virtual std::string engineProgressText() const = 0;
     virtual void setEngineProgressText(const std::string& text) = 0;
     virtual void setFrontProgressText(const std::string& text) = 0;
-    virtual void setProgressVisible(bool visible) = 0;        // PicPB and the front lblPB
-    virtual double trackWidth() const = 0;                    // PicPB width
-    virtual double barWidth() const = 0;                      // shapePB width
+    virtual void setProgressVisible(bool visible) = 0; // PicPB and the front lblPB
+    virtual double trackWidth() const = 0;             // PicPB width
+    virtual double barWidth() const = 0;               // shapePB width
     virtual void setBarWidth(double width) = 0;
 
     // The shell.

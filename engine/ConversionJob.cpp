@@ -1,0 +1,285 @@
+#include "engine/ConversionJob.h"
+
+#include "engine/missing_pictures.h"
+#include "engine/path_parts.h"
+#include "engine/picture_staging.h"
+#include "engine/remove_folder_tree.h"
+#include "engine/tool_output.h"
+#include "outside/pdftool/docinfo.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+#include "platform/processes.h"
+#include "process/EndProcessesByName.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace pw::engine {
+namespace {
+
+constexpr const char* kToolImage = "pdf.exe";
+constexpr const char* kToolResult = "tmp.pdf";
+constexpr const char* kToolByProduct = "tmpx.pdf";
+constexpr int kMaxResultNumber = 10000;
+
+std::string stagingFile(const char* name) {
+    return os::joinPath(os::stagingFolder(), name);
+}
+
+} // namespace
+
+ConversionJob::ConversionJob(JobHost& host, os::Prompts& prompts, os::MessagePump& pump,
+                             DOSOutputs& objDOS, DOSOutputs& objShell)
+    : host_(host), prompts_(prompts), pump_(pump), objDOS_(objDOS), objShell_(objShell) {
+    objDOS_.ReceiveOutputs = [this](std::string& CommandOutputs) {
+        objDOS_ReceiveOutputs(CommandOutputs);
+    };
+    objDOS_.CommandOver = [this] { objDOS_CommandOver(); };
+}
+
+ConversionJob::~ConversionJob() {
+    objDOS_.ReceiveOutputs = nullptr;
+    objDOS_.CommandOver = nullptr;
+}
+
+std::string ConversionJob::ToolCommandLine() {
+    const std::string tool =
+        os::joinPath(os::joinPath(os::applicationFolder(), "data"), kToolImage);
+    const std::string program =
+        tool.find(' ') != std::string::npos ? os::quoteArgument(tool) : tool;
+    return program + " /NOASK";
+}
+
+std::string ConversionJob::StagedName(int index) {
+    char number[16];
+    std::snprintf(number, sizeof number, "%05d", index);
+    return os::joinPath(os::stagingFolder(), std::string(number) + ".jpg");
+}
+
+void ConversionJob::lockControls() {
+    host_.setCommand3Enabled(false);
+    host_.setToolsBarEnabled(false);
+    host_.setFrontControlsEnabled(false);
+    host_.setFilenameLabelVisible(false);
+}
+
+void ConversionJob::unlockControls(bool focusToolsBar) {
+    host_.setToolsBarEnabled(true);
+    if (focusToolsBar)
+        host_.focusToolsBarButtons();
+    host_.setFrontControlsEnabled(true);
+    host_.setFilenameLabelVisible(true);
+}
+
+void ConversionJob::createFolders(const std::string& outputFolder) {
+    // Each on its own; one that exists already or cannot be made is passed over.
+    os::makeFolder(outputFolder);
+    if (!os::isDirectory(os::driveCFolder()))
+        os::makeFolder(os::driveCFolder());
+    os::makeFolder(os::stagingFolder());
+    os::makeFolder(os::scratchFolder());
+}
+
+void ConversionJob::Command3_Click() {
+    EndProcessesByName(kToolImage);
+
+    const int count = host_.fileCount();
+    if (count <= 0) {
+        prompts_.messageBox("Please add a file", "Add File", os::Buttons::Ok,
+                            os::Icon::Exclamation);
+        host_.focusToolsBarButtons();
+        return;
+    }
+
+    lockControls();
+
+    std::string outputFolder = host_.outputFolder();
+    // The root folder keeps its only separator.
+    if (outputFolder.size() > 1 && outputFolder.back() == os::separator()) {
+        outputFolder.pop_back();
+        host_.setOutputFolder(outputFolder);
+    }
+    outputFolder_ = outputFolder;
+
+    if (os::fileExists(os::joinPath(outputFolder, host_.title() + ".pdf"))) {
+        const os::Answer answer =
+            prompts_.messageBox("The output filename exists, overwrite?", "Overwrite",
+                                os::Buttons::OkCancel, os::Icon::None);
+        if (answer != os::Answer::Ok) {
+            host_.setCommand3Enabled(true);
+            unlockControls(false);
+            return;
+        }
+    }
+
+    createFolders(outputFolder);
+
+    host_.setProgressVisible(true);
+    pump_.pumpOnce();
+    host_.setFrontProgressText("Preparing Files...");
+
+    paths_.assign(static_cast<std::size_t>(count), std::string());
+    staged_.assign(static_cast<std::size_t>(count), false);
+    missing_.assign(static_cast<std::size_t>(count), false);
+    placedNames_.clear();
+    onePdfPlaced_ = false;
+
+    const bool perPicture = host_.onePdfPerPicture();
+    stageAll(count, perPicture);
+    EndProcessesByName(kToolImage);
+
+    if (!perPicture)
+        runOnePdf();
+
+    host_.setCommand3Enabled(true);
+    host_.openFolder(outputFolder);
+    host_.beep();
+    unlockControls(true);
+
+    host_.setFrontProgressText("Removing Temporary Files...");
+    pump_.pumpOnce();
+    RemoveFolderTree(os::stagingFolder(), pump_);
+
+    host_.setFrontProgressText("Done.");
+    host_.setProgressVisible(false);
+    host_.setBarWidth(0);
+
+    reportMissingPictures();
+}
+
+void ConversionJob::stageAll(int count, bool perPicture) {
+    for (int i = 0; i < count; ++i) {
+        const std::string path = host_.workingPath(i);
+        const bool staged = StagePicture(path, StagedName(i));
+        const auto at = static_cast<std::size_t>(i);
+        paths_[at] = path;
+        staged_[at] = staged;
+        missing_[at] = !staged;
+        pump_.pumpOnce();
+        EndProcessesByName(kToolImage);
+        if (perPicture) {
+            runPerPicture(i, count);
+        } else {
+            showConvertingProgress(i, count);
+            pump_.pumpOnce();
+        }
+    }
+}
+
+void ConversionJob::showConvertingProgress(int index, int count) {
+    if (count > 1) {
+        const double f = static_cast<double>(index) / (count - 1);
+        const auto percent = static_cast<long long>(std::floor(f * 100.0));
+        host_.setEngineProgressText("Converting Files..." + std::to_string(percent) + "%");
+        host_.setFrontProgressText(host_.engineProgressText());
+        host_.setBarWidth(f * host_.trackWidth());
+    } else {
+        host_.setFrontProgressText(host_.engineProgressText());
+    }
+}
+
+void ConversionJob::runPerPicture(int index, int count) {
+    const auto at = static_cast<std::size_t>(index);
+    const std::string& path = paths_[at];
+    // Without a staged picture the builder has nothing to read; the picture is already
+    // marked missing.
+    if (staged_[at]) {
+        writeDocumentProperties();
+        objShell_.setCommandLine(ToolCommandLine());
+        objShell_.ExecuteCommand();
+        const std::string target = perPictureTarget(path);
+        if (os::fileExists(stagingFile(kToolResult)) &&
+            os::copyFile(stagingFile(kToolResult), target, false)) {
+            placedNames_.insert(target);
+        } else {
+            missing_[at] = true;
+        }
+    }
+    host_.setBarWidth(0);
+    showConvertingProgress(index, count);
+    pump_.pumpOnce();
+    os::removeFile(StagedName(index));
+    os::removeFile(stagingFile(kToolResult));
+    os::removeFile(stagingFile(kToolByProduct));
+    pump_.pumpOnce();
+}
+
+std::string ConversionJob::perPictureTarget(const std::string& path) {
+    // A name without "." keeps the whole name. The first picture of a base name replaces an
+    // earlier job's result; later pictures of the same base name in this job get a number.
+    std::string base = FileBaseName(path);
+    if (base.empty())
+        base = PathPart(path, 1);
+    const std::string first = os::joinPath(outputFolder_, base + ".pdf");
+    if (placedNames_.count(first) == 0)
+        return first;
+    for (int k = 1;; ++k) {
+        const std::string numbered = os::joinPath(outputFolder_, base + std::to_string(k) + ".pdf");
+        if (placedNames_.count(numbered) == 0 && !os::pathExists(numbered))
+            return numbered;
+    }
+}
+
+void ConversionJob::runOnePdf() {
+    host_.setEngineProgressText("Now Start Creating...");
+    host_.setFrontProgressText(host_.engineProgressText());
+    host_.setBarWidth(1);
+    writeDocumentProperties();
+    objDOS_.ExecuteCommand(ToolCommandLine());
+    // Without a result nothing that was staged reached the user.
+    if (!onePdfPlaced_)
+        missing_.assign(missing_.size(), true);
+}
+
+void ConversionJob::writeDocumentProperties() {
+    const DocumentProperties properties = host_.documentProperties();
+    pdftool::DocInfo info;
+    info.title = properties.title;
+    info.author = properties.author;
+    info.subject = properties.subject;
+    info.keywords = properties.keywords;
+    info.creationDate = properties.creationDate;
+    // The builder falls back to its own defaults when the file is missing.
+    pdftool::writeDocInfo(os::stagingFolder(), info);
+}
+
+void ConversionJob::objDOS_ReceiveOutputs(std::string& CommandOutputs) {
+    const double k = ReportedIndex(CommandOutputs);
+    const double f = k / host_.fileCount();
+    const double track = host_.trackWidth();
+    if (static_cast<float>(track * f) < host_.barWidth())
+        return;
+    host_.setProgressVisible(true);
+    host_.setFrontProgressText("Creating PDF..." + std::to_string(RoundHalfEven(f * 100.0)) + "%");
+    host_.setBarWidth(track * f);
+}
+
+void ConversionJob::objDOS_CommandOver() {
+    host_.setBarWidth(host_.trackWidth());
+    host_.setFrontProgressText("Moving File(s)...100%");
+    const std::string folder = host_.outputFolder();
+    const std::string source = stagingFile(kToolResult);
+    std::string target = os::joinPath(folder, "NewPDF.pdf");
+    bool found = !os::fileExists(target);
+    for (int k = 1; !found && k <= kMaxResultNumber; ++k) {
+        target = os::joinPath(folder, "NewPDF" + std::to_string(k) + ".pdf");
+        found = !os::fileExists(target);
+    }
+    if (found && os::fileExists(source))
+        onePdfPlaced_ = os::copyFile(source, target, false);
+    host_.setProgressVisible(false);
+}
+
+void ConversionJob::reportMissingPictures() {
+    std::vector<std::string> missing;
+    for (std::size_t i = 0; i < missing_.size(); ++i) {
+        if (missing_[i])
+            missing.push_back(paths_[i]);
+    }
+    if (missing.empty())
+        return;
+    prompts_.messageBox(MissingPicturesText(missing), kMissingPicturesTitle, os::Buttons::Ok,
+                        os::Icon::Exclamation);
+}
+
+} // namespace pw::engine

@@ -1,0 +1,64 @@
+#pragma once
+// The conversion job: stages the FileList's pictures as JPEG files, runs the PDF builder on
+// them and places the result in the output folder, showing progress on the windows.
+#include "engine/job_host.h"
+#include "platform/prompts.h"
+#include "platform/pump.h"
+#include "process/DOSOutputs.h"
+
+#include <set>
+#include <string>
+#include <vector>
+
+namespace pw::engine {
+
+class ConversionJob {
+public:
+    // objDOS runs the builder in one-PDF mode and reports to the two handlers below; objShell
+    // runs it once per picture and reports to nobody.
+    ConversionJob(JobHost& host, os::Prompts& prompts, os::MessagePump& pump, DOSOutputs& objDOS,
+                  DOSOutputs& objShell);
+    ~ConversionJob();
+    ConversionJob(const ConversionJob&) = delete;
+    ConversionJob& operator=(const ConversionJob&) = delete;
+
+    // The Convert command: the whole job, from the first check to "Done.".
+    void Command3_Click();
+    // One chunk of the builder's output: moves the bar forward, never back.
+    void objDOS_ReceiveOutputs(std::string& CommandOutputs);
+    // The builder has ended: the result goes to the first free NewPDF name.
+    void objDOS_CommandOver();
+
+    // The builder's command line: <application folder>/data/pdf.exe /NOASK.
+    static std::string ToolCommandLine();
+    // The staged file of FileList index i: <staging>/00012.jpg.
+    static std::string StagedName(int index);
+
+private:
+    void lockControls();
+    void unlockControls(bool focusToolsBar);
+    void createFolders(const std::string& outputFolder);
+    void showConvertingProgress(int index, int count);
+    void stageAll(int count, bool perPicture);
+    void runPerPicture(int index, int count);
+    void runOnePdf();
+    void writeDocumentProperties();
+    std::string perPictureTarget(const std::string& path);
+    void reportMissingPictures();
+
+    JobHost& host_;
+    os::Prompts& prompts_;
+    os::MessagePump& pump_;
+    DOSOutputs& objDOS_;
+    DOSOutputs& objShell_;
+
+    // State of one job: what is staged, what is missing, what was placed.
+    std::string outputFolder_;
+    std::vector<std::string> paths_; // working paths, by FileList index
+    std::vector<bool> staged_;       // a staged JPEG was written
+    std::vector<bool> missing_;      // absent from the result
+    std::set<std::string> placedNames_;
+    bool onePdfPlaced_ = false;
+};
+
+} // namespace pw::engine

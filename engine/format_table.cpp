@@ -1,0 +1,39 @@
+#include "engine/format_table.h"
+
+#include <FreeImage.h>
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <utility>
+
+namespace pw::engine {
+namespace {
+
+constexpr std::array<std::pair<const char*, FREE_IMAGE_FORMAT>, 11> kFormatTable{{
+    {"bmp", FIF_BMP},
+    {"dib", FIF_BMP},
+    {"jpeg", FIF_JPEG},
+    {"gif", FIF_GIF},
+    {"png", FIF_PNG},
+    {"ico", FIF_ICO},
+    {"tif", FIF_TIFF},
+    {"tiff", FIF_TIFF},
+    {"iff", FIF_IFF},
+    {"pcx", FIF_PCX},
+    {"psd", FIF_PSD},
+}};
+
+} // namespace
+
+std::optional<int> FormatForExtension(const std::string& extension) {
+    std::string lower = extension;
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    for (const auto& [name, format] : kFormatTable) {
+        if (lower == name)
+            return static_cast<int>(format);
+    }
+    return std::nullopt;
+}
+
+} // namespace pw::engine

@@ -1,0 +1,12 @@
+#pragma once
+// Picture extensions the staging step decodes, and the FreeImage format of each.
+#include <optional>
+#include <string>
+
+namespace pw::engine {
+
+// FreeImage format id for an extension (without the dot, any letter case); none when the
+// extension is not in the table. "jpg" is not in it: those files are copied as they are.
+std::optional<int> FormatForExtension(const std::string& extension);
+
+} // namespace pw::engine

@@ -1,0 +1,105 @@
+#include "engine/picture_staging.h"
+
+#include "engine/format_table.h"
+#include "engine/path_parts.h"
+#include "platform/files.h"
+#include "platform/narrow.h"
+
+#include <FreeImage.h>
+#include <algorithm>
+#include <cctype>
+#include <fstream>
+
+namespace pw::engine {
+namespace {
+
+constexpr int kJpegQualitySuperb = JPEG_QUALITYSUPERB; // 128
+
+void initialiseFreeImage() {
+    // The shared library initialises itself on load as well; this keeps a static build right.
+    static const bool initialised = [] {
+        FreeImage_Initialise(FALSE);
+        return true;
+    }();
+    (void)initialised;
+}
+
+std::string lowerCase(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+// The format FreeImage reads from the content, then from the name; FIF_UNKNOWN otherwise.
+FREE_IMAGE_FORMAT detectedFormat(const std::string& narrowPath) {
+    FREE_IMAGE_FORMAT format = FreeImage_GetFileType(narrowPath.c_str(), 0);
+    if (format == FIF_UNKNOWN)
+        format = FreeImage_GetFIFFromFilename(narrowPath.c_str());
+    if (format != FIF_UNKNOWN && !FreeImage_FIFSupportsReading(format))
+        return FIF_UNKNOWN;
+    return format;
+}
+
+FIBITMAP* loadPicture(const std::string& narrowPath, const std::string& extension) {
+    const std::optional<int> tableFormat = FormatForExtension(extension);
+    FIBITMAP* bitmap = nullptr;
+    if (tableFormat)
+        bitmap =
+            FreeImage_Load(static_cast<FREE_IMAGE_FORMAT>(*tableFormat), narrowPath.c_str(), 0);
+    if (bitmap != nullptr)
+        return bitmap;
+    // A scratch copy ("1.peg", "1.iff") or a file saved under the wrong extension.
+    const FREE_IMAGE_FORMAT content = detectedFormat(narrowPath);
+    if (content == FIF_UNKNOWN || (tableFormat && content == *tableFormat))
+        return nullptr;
+    return FreeImage_Load(content, narrowPath.c_str(), 0);
+}
+
+} // namespace
+
+bool SaveBitmapFile(int format, FIBITMAP* bitmap, const std::string& fileName, int flags) {
+    if (bitmap == nullptr)
+        return false;
+    const std::string narrow = os::toNarrow(fileName);
+    return FreeImage_Save(static_cast<FREE_IMAGE_FORMAT>(format), bitmap, narrow.c_str(), flags) ==
+           1;
+}
+
+bool NormalisePicture(const std::string& source, const std::string& extension,
+                      const std::string& target) {
+    initialiseFreeImage();
+    const std::string narrowSource = os::toNarrow(source);
+    FIBITMAP* bitmap = loadPicture(narrowSource, extension);
+    if (bitmap == nullptr) {
+        os::removeFile(target);
+        return false;
+    }
+    FIBITMAP* copy = FreeImage_ConvertTo24Bits(bitmap);
+    bool saved = false;
+    if (copy != nullptr)
+        saved = SaveBitmapFile(FIF_JPEG, copy, target, kJpegQualitySuperb);
+    if (copy != nullptr)
+        FreeImage_Unload(copy);
+    FreeImage_Unload(bitmap);
+    if (!saved)
+        os::removeFile(target); // never leave a half-written picture for the builder
+    return saved;
+}
+
+bool HasJpegSignature(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    unsigned char head[3] = {0, 0, 0};
+    if (!in.read(reinterpret_cast<char*>(head), sizeof head))
+        return false;
+    return head[0] == 0xFF && head[1] == 0xD8 && head[2] == 0xFF;
+}
+
+bool StagePicture(const std::string& source, const std::string& target) {
+    const std::string extension = lowerCase(PathPart(source, 0));
+    const std::string narrowSource = os::toNarrow(source);
+    if (extension == "jpg" && HasJpegSignature(narrowSource))
+        return os::copyFile(narrowSource, target, false);
+    return NormalisePicture(source, extension, target);
+}
+
+} // namespace pw::engine

@@ -1,0 +1,61 @@
+#include "engine/remove_folder_tree.h"
+
+#include "platform/files.h"
+#include "platform/paths.h"
+
+#include <set>
+
+namespace pw::engine {
+namespace {
+
+bool isRealFolder(std::uint32_t attributes) {
+    return (attributes & os::AttrDirectory) != 0 && (attributes & os::AttrReparsePoint) == 0;
+}
+
+// Empties the folder and removes it; returns whether it is gone.
+bool removeTree(const std::string& folder, os::MessagePump& pump) {
+    if (!os::isDirectory(folder))
+        return false;
+    // Entries can only be deleted from a writable folder.
+    os::setNormalAttributes(folder);
+    // Folders that could not be removed are skipped when the listing starts over.
+    std::set<std::string> failedFolders;
+    bool restart = true;
+    while (restart) {
+        restart = false;
+        os::FolderListing listing(folder);
+        if (!listing.ok())
+            break;
+        os::DirEntry entry;
+        while (listing.next(entry)) {
+            if (entry.name == "." || entry.name == "..")
+                continue;
+            const std::string path = os::joinPath(folder, entry.name);
+            if (isRealFolder(entry.attributes)) {
+                if (failedFolders.count(entry.name) != 0) {
+                    pump.pumpOnce();
+                    continue;
+                }
+                if (!removeTree(path, pump))
+                    failedFolders.insert(entry.name);
+                pump.pumpOnce();
+                restart = true;
+                break;
+            }
+            // chmod would follow a link to its target; a link is only unlinked.
+            if ((entry.attributes & os::AttrReparsePoint) == 0)
+                os::setNormalAttributes(path);
+            os::removeFile(path);
+            pump.pumpOnce();
+        }
+    }
+    return os::removeFolder(folder);
+}
+
+} // namespace
+
+void RemoveFolderTree(const std::string& folder, os::MessagePump& pump) {
+    removeTree(folder, pump);
+}
+
+} // namespace pw::engine

@@ -1,0 +1,88 @@
+#include "engine/tool_output.h"
+
+#include <cctype>
+#include <cfenv>
+#include <cmath>
+#include <vector>
+
+namespace pw::engine {
+namespace {
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+std::vector<std::string> splitAtSpaces(const std::string& text) {
+    std::vector<std::string> words;
+    std::string::size_type start = 0;
+    for (;;) {
+        const auto space = text.find(' ', start);
+        if (space == std::string::npos) {
+            words.push_back(text.substr(start));
+            return words;
+        }
+        words.push_back(text.substr(start, space - start));
+        start = space + 1;
+    }
+}
+
+bool endsWithJpg(const std::string& word) {
+    if (word.size() < 4)
+        return false;
+    const std::string tail = word.substr(word.size() - 4);
+    return tail[0] == '.' && std::tolower(static_cast<unsigned char>(tail[1])) == 'j' &&
+           std::tolower(static_cast<unsigned char>(tail[2])) == 'p' &&
+           std::tolower(static_cast<unsigned char>(tail[3])) == 'g';
+}
+
+} // namespace
+
+double LeadingNumber(const std::string& text) {
+    // Val ignores blanks anywhere in the number, not only in front of it.
+    std::string compact;
+    for (char c : text) {
+        if (!isBlank(c))
+            compact += c;
+    }
+    std::size_t i = 0;
+    double sign = 1.0;
+    if (i < compact.size() && (compact[i] == '+' || compact[i] == '-')) {
+        sign = compact[i] == '-' ? -1.0 : 1.0;
+        ++i;
+    }
+    double value = 0.0;
+    while (i < compact.size() && isDigit(compact[i]))
+        value = value * 10.0 + (compact[i++] - '0');
+    if (i < compact.size() && compact[i] == '.') {
+        ++i;
+        double scale = 0.1;
+        while (i < compact.size() && isDigit(compact[i])) {
+            value += (compact[i++] - '0') * scale;
+            scale /= 10.0;
+        }
+    }
+    return sign * value;
+}
+
+double ReportedIndex(const std::string& chunk) {
+    const std::vector<std::string> words = splitAtSpaces(chunk);
+    for (auto word = words.rbegin(); word != words.rend(); ++word) {
+        if (endsWithJpg(*word))
+            return LeadingNumber(word->substr(0, word->size() - 4));
+    }
+    return 0.0;
+}
+
+long long RoundHalfEven(double value) {
+    const int previous = std::fegetround();
+    std::fesetround(FE_TONEAREST);
+    const double rounded = std::nearbyint(value);
+    std::fesetround(previous);
+    return static_cast<long long>(rounded);
+}
+
+} // namespace pw::engine

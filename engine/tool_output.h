@@ -1,0 +1,19 @@
+#pragma once
+// Reading the PDF builder's console output.
+#include <string>
+
+namespace pw::engine {
+
+// The number a text starts with, read the way BASIC's Val does: blanks skipped, an optional
+// sign, decimal digits with an optional fraction; 0 when the text does not start with one.
+double LeadingNumber(const std::string& text);
+
+// The picture index a chunk of builder output reports: the last word (words split at single
+// spaces) ending in ".jpg" in any letter case, without those four characters, read by
+// LeadingNumber. 0 when no word qualifies.
+double ReportedIndex(const std::string& chunk);
+
+// Nearest whole number, halves to the even neighbour (12.5 -> 12, 37.5 -> 38).
+long long RoundHalfEven(double value);
+
+} // namespace pw::engine
