@@ -1,0 +1,154 @@
+#include "counting_pump.h"
+#include "fake_prompts.h"
+#include "fake_tool_pattern.h"
+#include "platform/files.h"
+#include "platform/processes.h"
+#include "process/DOSOutputs.h"
+#include "tool_helpers.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+using namespace pw;
+using namespace pw::test;
+
+namespace {
+
+class DOSOutputsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        runner.ReceiveOutputs = [this](std::string& chunk) {
+            events.push_back("chunk");
+            chunks.push_back(chunk);
+            chunk = "changed by the handler";
+        };
+        runner.CommandOver = [this] { events.push_back("over"); };
+    }
+    void TearDown() override {
+        if (!folder.empty())
+            std::filesystem::remove_all(folder);
+    }
+
+    std::string tool(const std::string& arguments) const {
+        return os::quoteArgument(kFakeTool) + " " + arguments;
+    }
+    std::string joinedChunks() const {
+        std::string all;
+        for (const std::string& chunk : chunks)
+            all += chunk;
+        return all;
+    }
+    void expectChunksWithinLimit() const {
+        for (const std::string& chunk : chunks) {
+            EXPECT_FALSE(chunk.empty());
+            EXPECT_LE(chunk.size(), 1024u);
+        }
+    }
+
+    CountingPump pump;
+    FakePrompts prompts;
+    DOSOutputs runner{pump, prompts};
+    std::vector<std::string> chunks;
+    std::vector<std::string> events;
+    std::string folder;
+};
+
+TEST_F(DOSOutputsTest, LargeOutputArrivesInOrderInChunksOverSeveralPasses) {
+    const std::string result = runner.ExecuteCommand(tool("print:3000 sleep:300 err:E text:end"));
+
+    const std::string expected = toolPattern(0, 3000) + "Eend";
+    EXPECT_EQ(result, expected);
+    EXPECT_EQ(runner.Outputs(), expected);
+    EXPECT_EQ(joinedChunks(), expected);
+    EXPECT_GE(chunks.size(), 3u);
+    expectChunksWithinLimit();
+    ASSERT_FALSE(events.empty());
+    EXPECT_EQ(events.back(), "over");
+    EXPECT_EQ(std::count(events.begin(), events.end(), "over"), 1);
+    EXPECT_GE(pump.pumps, 3);
+    EXPECT_TRUE(prompts.messages.empty());
+}
+
+TEST_F(DOSOutputsTest, OutputStillBufferedWhenTheToolEndsIsDeliveredInFull) {
+    const std::string result = runner.ExecuteCommand(tool("print:20000"));
+
+    EXPECT_EQ(result, toolPattern(0, 20000));
+    EXPECT_EQ(joinedChunks(), result);
+    EXPECT_GE(chunks.size(), 20u);
+    expectChunksWithinLimit();
+    EXPECT_EQ(events.back(), "over");
+}
+
+TEST_F(DOSOutputsTest, SilentToolStillEndsTheRun) {
+    runner.ExecuteCommand(tool("text:before"));
+    events.clear();
+    chunks.clear();
+
+    EXPECT_EQ(runner.ExecuteCommand(tool("sleep:100 exit:3")), "");
+    EXPECT_EQ(runner.Outputs(), "");
+    EXPECT_EQ(events, std::vector<std::string>{"over"});
+    EXPECT_EQ(zombieChildren(), 0) << "the finished tool was not reaped";
+}
+
+TEST_F(DOSOutputsTest, FailuresShowTheirMessageRaiseNoEventAndKeepOutputs) {
+    EXPECT_EQ(runner.ExecuteCommand(), "");
+    runner.ExecuteCommand(tool("text:kept"));
+    events.clear();
+
+    EXPECT_EQ(runner.ExecuteCommand("/nonexistent/folder/pdf.exe print:10"), "");
+    EXPECT_EQ(runner.ExecuteCommand("no-such-program-on-the-path"), "");
+    EXPECT_EQ(runner.ExecuteCommand("/"), "");
+
+    EXPECT_TRUE(events.empty());
+    EXPECT_EQ(runner.Outputs(), "kept");
+    ASSERT_EQ(prompts.messages.size(), 4u);
+    EXPECT_EQ(prompts.messages[0].text, "Command Line empty");
+    for (std::size_t i = 1; i < 4; ++i)
+        EXPECT_EQ(prompts.messages[i].text, "File or command not found");
+    for (const MessageBoxCall& call : prompts.messages) {
+        EXPECT_EQ(call.title, os::kProgramTitle);
+        EXPECT_EQ(call.icon, os::Icon::Error);
+        EXPECT_EQ(call.buttons, os::Buttons::Ok);
+    }
+}
+
+TEST_F(DOSOutputsTest, AnArgumentReplacesTheCommandLineForLaterRuns) {
+    runner.setCommandLine(tool("text:first"));
+    EXPECT_EQ(runner.ExecuteCommand(), "first");
+    EXPECT_EQ(runner.ExecuteCommand(tool("text:second")), "second");
+    EXPECT_EQ(runner.CommandLine(), tool("text:second"));
+    EXPECT_EQ(runner.ExecuteCommand(), "second");
+}
+
+TEST_F(DOSOutputsTest, QuotedProgramPathWithABlankRuns) {
+    folder = makeTempFolder();
+    ASSERT_FALSE(folder.empty());
+    const std::string spaced = folder + "/with space";
+    ASSERT_TRUE(os::makeFolder(spaced));
+    ASSERT_TRUE(copyToolTo(spaced + "/pdf.exe"));
+
+    const std::string result =
+        runner.ExecuteCommand("\"" + spaced + "/pdf.exe\" \"two words\" say\\\"so args");
+    EXPECT_EQ(result, "two words|say\"so|args\n");
+}
+
+TEST_F(DOSOutputsTest, AnyProcessNamedPdfExeKeepsThePassesGoing) {
+    folder = makeTempFolder();
+    ASSERT_FALSE(folder.empty());
+    ASSERT_TRUE(copyToolTo(folder + "/PDF.EXE"));
+    const pid_t other = startProcess(folder + "/PDF.EXE", {"sleep:700"});
+    ASSERT_GT(other, 0);
+
+    // mypdf.exe is not the tool: only the other process keeps the run alive.
+    EXPECT_EQ(runner.ExecuteCommand(os::quoteArgument(kFakeMyPdf) + " text:hi"), "hi");
+
+    int status = 0;
+    const bool ended = endedWithin(other, 0, status);
+    if (!ended)
+        killAndReap(other);
+    EXPECT_TRUE(ended) << "the run ended while another pdf.exe was still running";
+}
+
+} // namespace
