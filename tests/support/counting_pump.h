@@ -1,21 +1,21 @@
 #pragma once
 // A MessagePump for tests: counts the calls, sleeps for the waits (at most sliceMs at a time,
 // as if a message woke the wait early) and runs an optional "message" on every pump.
+#include "platform/pump.h"
+
 #include <algorithm>
 #include <chrono>
 #include <functional>
 #include <thread>
 
-#include "platform/pump.h"
-
 namespace pw::test {
 
 class CountingPump : public os::MessagePump {
 public:
-    int pumps = 0;        // pumpOnce calls
-    int waits = 0;        // waitPumping calls
-    int messagesRun = 0;  // times onMessage ran
-    int sliceMs = 0;      // > 0: a wait returns after at most this long
+    int pumps = 0;       // pumpOnce calls
+    int waits = 0;       // waitPumping calls
+    int messagesRun = 0; // times onMessage ran
+    int sliceMs = 0;     // > 0: a wait returns after at most this long
     std::function<void()> onMessage;
 
     void pumpOnce() override {

@@ -1,13 +1,13 @@
 #pragma once
 // A Prompts that records every request and answers from queues filled in advance.
+#include "platform/prompts.h"
+
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include "platform/prompts.h"
 
 namespace pw::test {
 
