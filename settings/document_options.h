@@ -1,0 +1,48 @@
+#pragma once
+// The document properties of the Setting window, the creation-date text, the quality words and
+// the About box.
+#include "platform/prompts.h"
+
+#include <chrono>
+#include <ctime>
+#include <string>
+
+namespace pw {
+
+inline constexpr const char* kDefaultDocumentTitle = "New PDF Document";
+inline constexpr const char* kDefaultAuthor = "Pagewright Converter";
+inline constexpr const char* kDefaultSubject = "New Subject";
+inline constexpr const char* kDefaultKeywords = "";
+
+struct DocumentProperties {
+    std::string title;        // txtTitle
+    std::string author;       // txtCreateFor
+    std::string subject;      // txtSubject
+    std::string keywords;     // txtKeywords
+    std::string creationDate; // txtCreationDate
+};
+
+// "D:" + YYYYMMDDHHmmSS + "-06'00"; the suffix is fixed whatever the time zone.
+std::string pdfDateText(const std::tm& local);
+// The same for a moment, in local time.
+std::string pdfDateText(std::chrono::system_clock::time_point moment);
+// The same for now (the "Now" button and start-up).
+std::string pdfDateNow();
+
+// The defaults, dated with the given creation-date text.
+DocumentProperties defaultDocumentProperties(const std::string& creationDate);
+
+struct QualityCaptions {
+    std::string value; // lblQuality: the value and "%"
+    std::string words; // lblQtt
+};
+// "Best" above 79, "Good" above 59, "Medium" above 29, "Low" otherwise. The window keeps its
+// fixed captions "100%" and "Good"; nothing in it supplies a quality value.
+QualityCaptions qualityCaptions(int quality);
+
+inline constexpr const char* kAboutTitle = "about";
+std::string aboutText();
+// The About box: the notice, titled "about", OK only, no icon.
+void showAbout(os::Prompts& prompts);
+
+} // namespace pw

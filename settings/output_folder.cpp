@@ -1,0 +1,44 @@
+#include "settings/output_folder.h"
+
+#include "platform/narrow.h"
+#include "platform/paths.h"
+#include "settings/settings_file.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace pw {
+
+bool FolderExists(const std::string& path) {
+    if (path.empty())
+        return false;
+    std::error_code error;
+    return std::filesystem::is_directory(os::toNarrow(path), error);
+}
+
+std::string unknownCharactersMessage() {
+    return "The path has unknown characters.\r\nChanged to the default path " +
+           os::defaultOutputFolder() + ".";
+}
+
+std::string browseOutputFolder(os::Prompts& prompts) {
+    std::string chosen;
+    std::string folder;
+    if (prompts.browseFolder(kBrowsePrompt, chosen))
+        folder = chosen.substr(0, chosen.find('\0'));
+    if (folder.empty())
+        folder = os::joinPath(os::applicationFolder(), "output");
+    if (FolderExists(folder))
+        return folder;
+    prompts.messageBox(unknownCharactersMessage(), "Path", os::Buttons::Ok, os::Icon::None);
+    return os::defaultOutputFolder();
+}
+
+bool saveSettings(const std::string& outputFolder, int modeIndex, bool* written) {
+    const bool ok = writeSettingsFile(settingsFilePath(), outputFolder, modeIndex);
+    if (written != nullptr)
+        *written = ok;
+    return onePdfPerPicture(modeIndex);
+}
+
+} // namespace pw

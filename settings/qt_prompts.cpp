@@ -1,0 +1,158 @@
+#include "settings/qt_prompts.h"
+
+#include "settings/file_filter.h"
+
+#include <QColorDialog>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+namespace pw {
+namespace {
+
+constexpr std::uint32_t kMultipleSelection = 0x200;
+constexpr std::uint32_t kOverwritePrompt = 0x2;
+
+QString qs(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+QMessageBox::StandardButtons standardButtons(os::Buttons buttons) {
+    switch (buttons) {
+    case os::Buttons::Ok:
+        return QMessageBox::Ok;
+    case os::Buttons::OkCancel:
+        return QMessageBox::Ok | QMessageBox::Cancel;
+    case os::Buttons::YesNo:
+        return QMessageBox::Yes | QMessageBox::No;
+    case os::Buttons::YesNoCancel:
+        return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    }
+    return QMessageBox::Ok;
+}
+
+QMessageBox::Icon messageIcon(os::Icon icon) {
+    switch (icon) {
+    case os::Icon::None:
+        return QMessageBox::NoIcon;
+    case os::Icon::Error:
+        return QMessageBox::Critical;
+    case os::Icon::Exclamation:
+        return QMessageBox::Warning;
+    case os::Icon::Information:
+        return QMessageBox::Information;
+    case os::Icon::Question:
+        return QMessageBox::Question;
+    }
+    return QMessageBox::NoIcon;
+}
+
+os::Answer answerFor(int button, os::Buttons buttons) {
+    switch (button) {
+    case QMessageBox::Ok:
+        return os::Answer::Ok;
+    case QMessageBox::Yes:
+        return os::Answer::Yes;
+    case QMessageBox::No:
+        return os::Answer::No;
+    case QMessageBox::Cancel:
+        return os::Answer::Cancel;
+    default:
+        // Closed without a button: the box's escape answer.
+        return buttons == os::Buttons::Ok      ? os::Answer::Ok
+               : buttons == os::Buttons::YesNo ? os::Answer::No
+                                               : os::Answer::Cancel;
+    }
+}
+
+} // namespace
+
+os::Answer QtPrompts::messageBox(const std::string& text, const std::string& title,
+                                 os::Buttons buttons, os::Icon icon) {
+    QString message = qs(text);
+    message.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QMessageBox box(messageIcon(icon), qs(title), message, standardButtons(buttons), parent_);
+    return answerFor(box.exec(), buttons);
+}
+
+bool QtPrompts::openFile(const os::FileDialogRequest& request, os::FileDialogResult& result) {
+    return fileDialog(request, result, false);
+}
+
+bool QtPrompts::saveFile(const os::FileDialogRequest& request, os::FileDialogResult& result) {
+    return fileDialog(request, result, true);
+}
+
+bool QtPrompts::fileDialog(const os::FileDialogRequest& request, os::FileDialogResult& result,
+                           bool save) {
+    QFileDialog dialog(parent_);
+    if (!request.caption.empty())
+        dialog.setWindowTitle(qs(request.caption));
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    const bool multiple = !save && (request.flags & kMultipleSelection) != 0;
+    dialog.setFileMode(save ? QFileDialog::AnyFile
+                            : (multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile));
+    if (save && (request.flags & kOverwritePrompt) == 0)
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+
+    QStringList filters;
+    for (const std::string& filter : qtNameFilters(request.filter))
+        filters << qs(filter);
+    dialog.setNameFilters(filters);
+    dialog.selectNameFilter(filters.at(static_cast<qsizetype>(
+        selectedFilterPosition(request.filterIndex, static_cast<std::size_t>(filters.size())))));
+
+    std::string ext = request.defaultExt;
+    if (!ext.empty() && ext.front() == '.')
+        ext.erase(0, 1);
+    if (!ext.empty())
+        dialog.setDefaultSuffix(qs(ext));
+    if (!request.initialDir.empty())
+        dialog.setDirectory(qs(request.initialDir));
+    if (!request.fileName.empty())
+        dialog.selectFile(qs(request.fileName));
+
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    const QStringList files = dialog.selectedFiles();
+    if (files.isEmpty())
+        return false;
+
+    std::string chosen;
+    if (files.size() == 1) {
+        chosen = QDir::toNativeSeparators(files.front()).toStdString();
+    } else {
+        chosen = QDir::toNativeSeparators(QFileInfo(files.front()).absolutePath()).toStdString();
+        for (const QString& file : files) {
+            chosen += '\0';
+            chosen += QFileInfo(file).fileName().toStdString();
+        }
+    }
+    result.fileName = chosen;
+    result.flags = request.flags;
+    return true;
+}
+
+bool QtPrompts::browseFolder(const std::string& prompt, std::string& folder) {
+    const QString chosen = QFileDialog::getExistingDirectory(parent_, qs(prompt), QString(),
+                                                             QFileDialog::ShowDirsOnly);
+    if (chosen.isEmpty())
+        return false;
+    folder = QDir::toNativeSeparators(chosen).toStdString();
+    return true;
+}
+
+bool QtPrompts::chooseColor(std::uint32_t initial, std::uint32_t& chosen) {
+    const QColor start(static_cast<int>(initial & 0xFF), static_cast<int>((initial >> 8) & 0xFF),
+                       static_cast<int>((initial >> 16) & 0xFF));
+    const QColor picked = QColorDialog::getColor(start, parent_);
+    if (!picked.isValid())
+        return false;
+    chosen = static_cast<std::uint32_t>(picked.red()) |
+             (static_cast<std::uint32_t>(picked.green()) << 8) |
+             (static_cast<std::uint32_t>(picked.blue()) << 16);
+    return true;
+}
+
+} // namespace pw

@@ -1,0 +1,187 @@
+#include "settings/settings_file.h"
+
+#include "platform/files.h"
+#include "platform/paths.h"
+
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+namespace pw {
+namespace {
+
+bool isLineEnd(char c) {
+    return c == '\r' || c == '\n';
+}
+
+bool isFieldEnd(char c) {
+    return c == ',' || isLineEnd(c);
+}
+
+// Steps over one delimiter: a comma, or a line end (CR LF counted once).
+void skipDelimiter(std::string_view text, std::size_t& pos) {
+    if (pos >= text.size())
+        return;
+    if (text[pos] == ',') {
+        ++pos;
+        return;
+    }
+    if (text[pos] == '\r') {
+        ++pos;
+        if (pos < text.size() && text[pos] == '\n')
+            ++pos;
+        return;
+    }
+    if (text[pos] == '\n')
+        ++pos;
+}
+
+std::string readQuotedField(std::string_view text, std::size_t& pos) {
+    std::string field;
+    ++pos; // the opening quote
+    while (pos < text.size()) {
+        const char c = text[pos++];
+        if (c != '"') {
+            field += c;
+            continue;
+        }
+        if (pos < text.size() && text[pos] == '"') {
+            field += '"';
+            ++pos;
+            continue;
+        }
+        break; // the closing quote
+    }
+    while (pos < text.size() && !isFieldEnd(text[pos]))
+        ++pos; // text after the closing quote is not part of the field
+    return field;
+}
+
+std::string readPlainField(std::string_view text, std::size_t& pos) {
+    const std::size_t start = pos;
+    while (pos < text.size() && !isFieldEnd(text[pos]))
+        ++pos;
+    std::string field(text.substr(start, pos - start));
+    while (!field.empty() && field.back() == ' ')
+        field.pop_back();
+    return field;
+}
+
+bool needsQuotes(const std::string& value) {
+    if (value.empty())
+        return false;
+    if (value.find_first_of(",\"\r\n") != std::string::npos)
+        return true;
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    return blank(value.front()) || blank(value.back());
+}
+
+} // namespace
+
+StoredSettings defaultSettings() {
+    return StoredSettings{os::defaultOutputFolder(), 0};
+}
+
+std::vector<std::string> readDelimitedFields(std::string_view text, std::size_t count) {
+    std::vector<std::string> fields;
+    std::size_t pos = 0;
+    while (fields.size() < count) {
+        while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t'))
+            ++pos;
+        if (pos >= text.size())
+            break;
+        fields.push_back(text[pos] == '"' ? readQuotedField(text, pos) : readPlainField(text, pos));
+        skipDelimiter(text, pos);
+    }
+    return fields;
+}
+
+std::string formatField(const std::string& value) {
+    if (!needsQuotes(value))
+        return value;
+    std::string quoted = "\"";
+    for (char c : value) {
+        quoted += c;
+        if (c == '"')
+            quoted += '"';
+    }
+    quoted += '"';
+    return quoted;
+}
+
+std::string formatSettingsText(const std::string& outputFolder, int modeIndex) {
+    return formatField(outputFolder) + "\r\n" + std::to_string(modeIndex) + "\r\n";
+}
+
+std::optional<int> parseModeIndex(const std::string& field) {
+    if (field.empty() || field.size() > 9)
+        return std::nullopt;
+    int value = 0;
+    for (char c : field) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    if (value >= kModeCount)
+        return std::nullopt;
+    return value;
+}
+
+void applySettingsText(std::string_view text, StoredSettings& settings) {
+    const std::vector<std::string> fields = readDelimitedFields(text, 2);
+    if (!fields.empty())
+        settings.outputFolder = fields[0];
+    if (fields.size() < 2)
+        return;
+    if (const std::optional<int> index = parseModeIndex(fields[1]))
+        settings.modeIndex = *index;
+}
+
+std::string settingsFilePath() {
+    return os::joinPath(os::applicationFolder(), kSettingsFileName);
+}
+
+bool isNormalFile(const std::string& path) {
+    const std::int64_t bits = os::attributes(path);
+    if (bits < 0)
+        return false;
+    if ((bits & (os::AttrHidden | os::AttrSystem | os::AttrDirectory)) != 0)
+        return false;
+    if ((bits & os::AttrReparsePoint) == 0)
+        return true;
+    std::error_code error; // a link counts when it leads to a regular file
+    return std::filesystem::is_regular_file(path, error);
+}
+
+StoredSettings loadSettingsFrom(const std::string& path) {
+    StoredSettings settings = defaultSettings();
+    if (!isNormalFile(path))
+        return settings;
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return settings;
+    std::string text;
+    char buffer[4096];
+    while (file.read(buffer, sizeof buffer) || file.gcount() > 0)
+        text.append(buffer, static_cast<std::size_t>(file.gcount()));
+    if (file.bad())
+        return settings;
+    applySettingsText(text, settings);
+    return settings;
+}
+
+StoredSettings loadSettings() {
+    return loadSettingsFrom(settingsFilePath());
+}
+
+bool writeSettingsFile(const std::string& path, const std::string& outputFolder, int modeIndex) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    if (!file)
+        return false;
+    const std::string text = formatSettingsText(outputFolder, modeIndex);
+    file.write(text.data(), static_cast<std::streamsize>(text.size()));
+    file.close();
+    return !file.fail();
+}
+
+} // namespace pw

@@ -1,0 +1,66 @@
+#pragma once
+// The settings file "setting.dll" beside the program: plain text, CR LF line ends, line 1 the
+// output folder, line 2 the conversion mode index. Only Save writes it; start-up reads it.
+//
+// Fields are read with the delimited-field rule: leading spaces and tabs are skipped; a field
+// that begins with a double quote runs to the closing quote (line ends included) and whatever
+// follows it up to the next comma or line end is dropped; any other field ends at the first
+// comma or line end and loses its trailing spaces.
+//
+// A folder that this rule would not give back whole (one holding a comma, a double quote, a
+// line break, or leading or trailing blanks) is written as a quoted field. A quoted field has
+// no room for a bare quote, so a quote inside it is written doubled and the reader turns ""
+// inside a quoted field back into one quote. Plain folders are written unquoted, so files of
+// earlier versions read exactly as before.
+//
+// The folder is stored as the program's UTF-8 text, the encoding file names are handed to the
+// system in: on a UTF-8 locale that is the narrow encoding, and on any other locale the folder
+// read back is still the very folder that was saved.
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pw {
+
+inline constexpr const char* kSettingsFileName = "setting.dll";
+// Items of the conversion-mode list: 0 one PDF for all pictures, 1 one PDF per picture.
+inline constexpr int kModeCount = 2;
+
+struct StoredSettings {
+    std::string outputFolder; // the text of txtPath
+    int modeIndex = 0;        // cmbMode's selected index
+};
+
+// The values used when there is no settings file: the default output folder and mode 0.
+StoredSettings defaultSettings();
+// The conversion mode in force for a mode index: true means one PDF per picture.
+inline bool onePdfPerPicture(int modeIndex) {
+    return modeIndex != 0;
+}
+
+// Reads at most `count` fields from the text; fewer when the text ends first.
+std::vector<std::string> readDelimitedFields(std::string_view text, std::size_t count);
+// One field as written to the file (quoted only when it has to be).
+std::string formatField(const std::string& value);
+// The whole file: folder, CR LF, mode index, CR LF.
+std::string formatSettingsText(const std::string& outputFolder, int modeIndex);
+// A mode field as a list index: digits only, within 0 .. kModeCount - 1; nothing otherwise.
+std::optional<int> parseModeIndex(const std::string& field);
+// Applies a file's text to the current values: the first field read replaces the folder, a
+// valid second field replaces the mode; anything missing or invalid leaves its value alone.
+void applySettingsText(std::string_view text, StoredSettings& settings);
+
+// os::applicationFolder()/setting.dll.
+std::string settingsFilePath();
+// True when the path is a file that counts as present: it exists and is neither hidden, a
+// system file (device, socket, fifo) nor a directory.
+bool isNormalFile(const std::string& path);
+// Start-up: defaults when the file is missing or not a normal file, else the defaults with
+// what the file holds applied over them.
+StoredSettings loadSettingsFrom(const std::string& path);
+StoredSettings loadSettings();
+// Creates or overwrites the file with both lines; false when it cannot be written.
+bool writeSettingsFile(const std::string& path, const std::string& outputFolder, int modeIndex);
+
+} // namespace pw
