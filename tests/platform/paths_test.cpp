@@ -1,8 +1,7 @@
-#include <gtest/gtest.h>
+#include "platform/paths.h"
 
 #include <cstdlib>
-
-#include "platform/paths.h"
+#include <gtest/gtest.h>
 
 using namespace pw::os;
 

@@ -1,0 +1,100 @@
+#include "platform/processes.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace pw::os;
+
+namespace {
+
+using Args = std::vector<std::string>;
+
+TEST(SplitCommandLine, FollowsTheWindowsQuotingRules) {
+    EXPECT_EQ(splitCommandLine(""), Args{});
+    EXPECT_EQ(splitCommandLine("   "), Args{});
+    EXPECT_EQ(splitCommandLine("\"C:\\with space\\pdf.exe\" a  \"b c\""),
+              (Args{"C:\\with space\\pdf.exe", "a", "b c"}));
+    // The program path keeps its backslashes; later arguments escape quotes with them.
+    EXPECT_EQ(splitCommandLine("C:\\tools\\pdf.exe a\\\\b a\\\"b \"a\\\\\" c\\"),
+              (Args{"C:\\tools\\pdf.exe", "a\\\\b", "a\"b", "a\\", "c\\"}));
+    // "" inside quotes is a literal quote and closes the quoted part.
+    EXPECT_EQ(splitCommandLine("p \"a\"\"b c"), (Args{"p", "a\"b", "c"}));
+    EXPECT_EQ(splitCommandLine("p \"\" x"), (Args{"p", "", "x"}));
+    EXPECT_EQ(splitCommandLine("p a\"b c\"d\te"), (Args{"p", "ab cd", "e"}));
+}
+
+TEST(SplitCommandLine, QuotedArgumentsComeBackUnchanged) {
+    const Args arguments{"prog", "two words", "", "quote\"inside", "trail\\", "dir with\\"};
+    std::string line;
+    for (const std::string& argument : arguments)
+        line += (line.empty() ? "" : " ") + quoteArgument(argument);
+    EXPECT_EQ(splitCommandLine(line), arguments);
+}
+
+TEST(Spawn, AMissingOrUnrunnableProgramFailsWithoutAChild) {
+    Pipe pipe;
+    int error = 0;
+    ASSERT_TRUE(createPipe(pipe, error));
+    EXPECT_EQ(spawnWithOutput("/no/such/program", pipe.writeFd, error), -1);
+    EXPECT_EQ(error, ENOENT);
+    EXPECT_EQ(spawnWithOutput("no-such-program-anywhere x", pipe.writeFd, error), -1);
+    EXPECT_EQ(spawnWithOutput("/tmp", pipe.writeFd, error), -1);
+
+    const std::string script = (std::filesystem::temp_directory_path() /
+                                ("pw-not-executable-" + std::to_string(::getpid())))
+                                   .string();
+    std::ofstream(script) << "#!/bin/sh\n";
+    EXPECT_EQ(spawnWithOutput(script, pipe.writeFd, error), -1);
+    std::filesystem::remove(script);
+    closeFd(pipe.readFd);
+    closeFd(pipe.writeFd);
+    EXPECT_EQ(pipe.readFd, -1);
+}
+
+TEST(Spawn, OutputComesThroughThePipeAndTheChildIsReaped) {
+    Pipe pipe;
+    int error = 0;
+    ASSERT_TRUE(createPipe(pipe, error));
+    const int pid = spawnWithOutput("sh -c \"echo out; echo err 1>&2; cat\"", pipe.writeFd, error);
+    ASSERT_GT(pid, 0);
+    closeFd(pipe.writeFd);
+
+    std::string text;
+    char buffer[64];
+    long got = 0;
+    while ((got = readPipe(pipe.readFd, buffer, sizeof buffer)) > 0)
+        text.append(buffer, static_cast<std::size_t>(got));
+    EXPECT_EQ(got, 0); // end of file: cat read an empty standard input
+    EXPECT_EQ(text, "out\nerr\n");
+    closeFd(pipe.readFd);
+
+    bool stillThere = true;
+    for (int i = 0; i < 500 && stillThere; ++i) {
+        reapChildren();
+        stillThere = std::filesystem::exists("/proc/" + std::to_string(pid));
+        if (stillThere)
+            ::usleep(10000);
+    }
+    EXPECT_FALSE(stillThere) << "the child was left as a zombie";
+}
+
+TEST(ProcessList, FindsLiveProcessesByNameInAnyCase) {
+    std::ifstream comm("/proc/self/comm");
+    std::string ownName;
+    std::getline(comm, ownName);
+    bool listed = false;
+    for (const ProcessEntry& entry : listProcesses())
+        listed = listed || (entry.pid == ::getpid() && entry.imageName == ownName && !entry.zombie);
+    EXPECT_TRUE(listed);
+
+    std::string upper = ownName;
+    for (char& c : upper)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    EXPECT_TRUE(processRunning(upper));
+    EXPECT_FALSE(processRunning(ownName + "x"));
+}
+
+} // namespace
