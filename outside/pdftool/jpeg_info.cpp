@@ -1,0 +1,211 @@
+#include "outside/pdftool/jpeg_info.h"
+
+#include "outside/pdftool/exif.h"
+#include "outside/pdftool/jpeg_scan.h"
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <sys/stat.h>
+
+// jpeglib.h needs FILE and size_t declared first.
+#include <jerror.h>
+#include <jpeglib.h>
+
+namespace pw::pdftool {
+namespace {
+
+struct ErrorManager {
+    jpeg_error_mgr pub;
+    std::jmp_buf jump;
+    bool hitEndOfFile;
+    char message[JMSG_LENGTH_MAX];
+};
+
+[[noreturn]] void onError(j_common_ptr cinfo) {
+    auto* errors = reinterpret_cast<ErrorManager*>(cinfo->err);
+    (*cinfo->err->format_message)(cinfo, errors->message);
+    std::longjmp(errors->jump, 1);
+}
+
+void onMessage(j_common_ptr cinfo, int level) {
+    auto* errors = reinterpret_cast<ErrorManager*>(cinfo->err);
+    if (level < 0 && cinfo->err->msg_code == JWRN_JPEG_EOF)
+        errors->hitEndOfFile = true;
+}
+
+void silent(j_common_ptr) {}
+
+// Plain values copied out of libjpeg, so nothing with a destructor lives across setjmp.
+struct HeaderFields {
+    int width;
+    int height;
+    int components;
+    int precision;
+    bool progressive;
+    bool arithmetic;
+    bool jfif;
+    int densityUnit;
+    int xDensity;
+    int yDensity;
+    bool adobe;
+    bool rgb;
+    ExifFields exif;
+    JOCTET* icc;
+    unsigned int iccLength;
+    long scanStart;
+};
+
+// Returns false with errors->message set when libjpeg refuses the header.
+bool readHeaderFields(std::FILE* file, ErrorManager* errors, HeaderFields* out) {
+    jpeg_decompress_struct cinfo;
+    std::memset(&cinfo, 0, sizeof cinfo);
+    cinfo.err = jpeg_std_error(&errors->pub);
+    errors->pub.error_exit = onError;
+    errors->pub.emit_message = onMessage;
+    errors->pub.output_message = silent;
+    errors->hitEndOfFile = false;
+    errors->message[0] = '\0';
+    if (setjmp(errors->jump) != 0) {
+        if (out->icc != nullptr) {
+            std::free(out->icc);
+            out->icc = nullptr;
+        }
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    jpeg_create_decompress(&cinfo);
+    jpeg_stdio_src(&cinfo, file);
+    jpeg_save_markers(&cinfo, JPEG_APP0 + 1, 0xFFFF);
+    jpeg_save_markers(&cinfo, JPEG_APP0 + 2, 0xFFFF);
+    jpeg_read_header(&cinfo, TRUE);
+
+    out->width = static_cast<int>(cinfo.image_width);
+    out->height = static_cast<int>(cinfo.image_height);
+    out->components = cinfo.num_components;
+    out->precision = cinfo.data_precision;
+    out->progressive = cinfo.progressive_mode != 0;
+    out->arithmetic = cinfo.arith_code != 0;
+    out->jfif = cinfo.saw_JFIF_marker != 0;
+    out->densityUnit = cinfo.density_unit;
+    out->xDensity = cinfo.X_density;
+    out->yDensity = cinfo.Y_density;
+    out->adobe = cinfo.saw_Adobe_marker != 0;
+    out->rgb = cinfo.jpeg_color_space == JCS_RGB;
+    for (jpeg_saved_marker_ptr marker = cinfo.marker_list; marker != nullptr;
+         marker = marker->next) {
+        if (marker->marker == JPEG_APP0 + 1 && marker->data_length >= 6 &&
+            std::memcmp(marker->data, "Exif\0\0", 6) == 0) {
+            out->exif = parseExif(marker->data, marker->data_length);
+            break;
+        }
+    }
+    if (jpeg_read_icc_profile(&cinfo, &out->icc, &out->iccLength) == FALSE) {
+        out->icc = nullptr;
+        out->iccLength = 0;
+    }
+    const long position = std::ftell(file);
+    out->scanStart = position < 0 ? -1 : position - static_cast<long>(cinfo.src->bytes_in_buffer);
+    jpeg_destroy_decompress(&cinfo);
+    return true;
+}
+
+int profileComponents(const std::string& profile) {
+    if (profile.size() < 132)
+        return 0;
+    const std::string space = profile.substr(16, 4);
+    if (space == "GRAY")
+        return 1;
+    if (space == "RGB ")
+        return 3;
+    if (space == "CMYK")
+        return 4;
+    return 0;
+}
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+} // namespace
+
+std::optional<JpegInfo> readJpegInfo(const std::string& path, std::string& reason) {
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    if (!file) {
+        reason = "cannot open";
+        return std::nullopt;
+    }
+    struct stat status {};
+    if (fstat(fileno(file.get()), &status) != 0 || !S_ISREG(status.st_mode)) {
+        reason = "not a regular file";
+        return std::nullopt;
+    }
+    if (status.st_size < 4) {
+        reason = status.st_size == 0 ? "empty file" : "too short";
+        return std::nullopt;
+    }
+
+    ErrorManager errors{};
+    HeaderFields fields{};
+    if (!readHeaderFields(file.get(), &errors, &fields)) {
+        reason = errors.message[0] != '\0' ? errors.message : "unreadable JPEG header";
+        return std::nullopt;
+    }
+    std::string profile;
+    if (fields.icc != nullptr) {
+        profile.assign(reinterpret_cast<const char*>(fields.icc), fields.iccLength);
+        std::free(fields.icc);
+    }
+    if (errors.hitEndOfFile || fields.scanStart < 0) {
+        reason = "truncated before the image data";
+        return std::nullopt;
+    }
+    if (fields.precision != 8) {
+        reason = std::to_string(fields.precision) + "-bit samples are not supported";
+        return std::nullopt;
+    }
+    if (fields.arithmetic) {
+        reason = "arithmetic coding is not supported";
+        return std::nullopt;
+    }
+    if (fields.components != 1 && fields.components != 3 && fields.components != 4) {
+        reason = std::to_string(fields.components) + " colour components are not supported";
+        return std::nullopt;
+    }
+    if (fields.width <= 0 || fields.height <= 0) {
+        reason = "empty image";
+        return std::nullopt;
+    }
+    const auto size = static_cast<std::uint64_t>(status.st_size);
+    if (!hasImageEnd(file.get(), size, static_cast<std::uint64_t>(fields.scanStart))) {
+        reason = "truncated image data";
+        return std::nullopt;
+    }
+
+    JpegInfo info;
+    info.fileSize = size;
+    info.width = fields.width;
+    info.height = fields.height;
+    info.components = fields.components;
+    info.adobeMarker = fields.adobe;
+    info.rgbUntransformed = fields.components == 3 && fields.rgb;
+    info.progressive = fields.progressive;
+    info.orientation = fields.exif.orientation;
+    const bool jfifDensity = fields.jfif && (fields.densityUnit == 1 || fields.densityUnit == 2) &&
+                             fields.xDensity > 0 && fields.yDensity > 0;
+    if (jfifDensity) {
+        const double scale = fields.densityUnit == 2 ? 2.54 : 1.0;
+        info.xDpi = fields.xDensity * scale;
+        info.yDpi = fields.yDensity * scale;
+    } else if (fields.exif.xResolution > 0.0 && fields.exif.yResolution > 0.0) {
+        info.xDpi = fields.exif.xResolution;
+        info.yDpi = fields.exif.yResolution;
+    }
+    if (profileComponents(profile) == fields.components)
+        info.iccProfile = std::move(profile);
+    return info;
+}
+
+} // namespace pw::pdftool

@@ -1,0 +1,29 @@
+#pragma once
+// What the builder needs to know about one staged JPEG, read from its header only.
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace pw::pdftool {
+
+struct JpegInfo {
+    std::uint64_t fileSize = 0;
+    int width = 0;
+    int height = 0;
+    int components = 0;            // 1 gray, 3 colour, 4 CMYK/YCCK
+    bool adobeMarker = false;      // APP14 "Adobe" present
+    bool rgbUntransformed = false; // 3 components stored as RGB, not YCbCr
+    bool progressive = false;
+    double xDpi = 0.0; // resolution the picture asks for, 0 when it gives none
+    double yDpi = 0.0;
+    int orientation = 0;    // EXIF 1..8, 0 when absent or broken
+    std::string iccProfile; // embedded profile matching the components, else empty
+};
+
+// Reads and checks the header of a JPEG file. On failure returns std::nullopt and puts a
+// short reason into `reason`. Accepted: 8-bit Huffman-coded (baseline, extended or
+// progressive) JPEGs with 1, 3 or 4 components, with scan data after the first scan header
+// and an end-of-image marker (trailing bytes after it are allowed).
+std::optional<JpegInfo> readJpegInfo(const std::string& path, std::string& reason);
+
+} // namespace pw::pdftool

@@ -1,0 +1,27 @@
+#pragma once
+// Page size and picture placement for one JPEG.
+namespace pw::pdftool {
+
+// Smallest and largest page side a PDF reader accepts, in user units.
+inline constexpr double kMinPageSide = 3.0;
+inline constexpr double kMaxPageSide = 14400.0;
+// Resolution assumed when a picture gives none.
+inline constexpr double kDefaultDpi = 96.0;
+
+struct PageGeometry {
+    double width = 0.0; // MediaBox, in user units
+    double height = 0.0;
+    double userUnit = 1.0; // > 1 when the page is larger than kMaxPageSide points
+    // Placement matrix of the image (a b c d e f), in user units.
+    double matrix[6] = {1, 0, 0, 1, 0, 0};
+};
+
+// The page showing a `pixelWidth` x `pixelHeight` picture at `xDpi` x `yDpi` (0 = not given),
+// turned and mirrored as EXIF `orientation` (1..8, anything else = as stored) says. The page
+// has the size of the picture as shown; where the reader's limits forbid that, the page is
+// scaled (UserUnit for large pages, plain enlargement for tiny ones), and a picture too
+// narrow for any valid page is centred on the thinnest valid page, keeping its proportions.
+PageGeometry pageGeometry(int pixelWidth, int pixelHeight, double xDpi, double yDpi,
+                          int orientation);
+
+} // namespace pw::pdftool

@@ -1,0 +1,248 @@
+#include "outside/pdftool/pdf_writer.h"
+
+#include "outside/pdftool/page_geometry.h"
+
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+#include <map>
+#include <memory>
+#include <qpdf/Buffer.hh>
+#include <qpdf/Pl_Buffer.hh>
+#include <qpdf/Pl_Flate.hh>
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFObjectHandle.hh>
+#include <qpdf/QPDFPageDocumentHelper.hh>
+#include <qpdf/QPDFPageObjectHelper.hh>
+#include <qpdf/QPDFWriter.hh>
+#include <stdexcept>
+#include <unordered_map>
+#include <vector>
+
+namespace pw::pdftool {
+namespace {
+
+using Handle = QPDFObjectHandle;
+
+constexpr std::size_t kReadChunk = 1 << 18;
+
+// Supplies each picture's bytes when the writer reaches its stream, straight from the file.
+class JpegFileProvider : public QPDFObjectHandle::StreamDataProvider {
+public:
+    JpegFileProvider(const std::vector<PageSource>& pages, const PageWritten& onPageWritten)
+        : pages_(pages), onPageWritten_(onPageWritten), buffer_(kReadChunk) {}
+
+    void bind(const QPDFObjGen& stream, std::size_t page) { streams_[stream.getObj()] = page; }
+
+    void provideStreamData(QPDFObjGen const& og, Pipeline* pipeline) override {
+        const auto found = streams_.find(og.getObj());
+        if (found == streams_.end())
+            throw std::logic_error("no picture for stream " + og.unparse(' '));
+        const PageSource& page = pages_[found->second];
+        if (onPageWritten_)
+            onPageWritten_(found->second);
+        std::FILE* file = std::fopen(page.path.c_str(), "rb");
+        if (file == nullptr)
+            throw std::runtime_error(page.name + " can no longer be opened");
+        std::uint64_t total = 0;
+        std::size_t count = 0;
+        while ((count = std::fread(buffer_.data(), 1, buffer_.size(), file)) > 0) {
+            total += count;
+            if (total > page.info.fileSize)
+                break;
+            pipeline->write(buffer_.data(), count);
+        }
+        const bool failed = std::ferror(file) != 0;
+        std::fclose(file);
+        if (failed || total != page.info.fileSize)
+            throw std::runtime_error(page.name + " changed while the PDF was written");
+        pipeline->finish();
+    }
+
+private:
+    const std::vector<PageSource>& pages_;
+    const PageWritten& onPageWritten_;
+    std::vector<unsigned char> buffer_;
+    std::unordered_map<int, std::size_t> streams_;
+};
+
+// A number for a content stream or array: at most four decimals, no trailing zeros.
+std::string number(double value) {
+    double rounded = std::round(value * 10000.0) / 10000.0;
+    if (rounded == 0.0)
+        rounded = 0.0; // no "-0"
+    char text[64];
+    std::snprintf(text, sizeof text, "%.4f", rounded);
+    std::string result = text;
+    while (result.back() == '0')
+        result.pop_back();
+    if (result.back() == '.')
+        result.pop_back();
+    return result;
+}
+
+Handle real(double value) {
+    return Handle::newReal(number(value));
+}
+
+const char* deviceSpace(int components) {
+    switch (components) {
+    case 1:
+        return "/DeviceGray";
+    case 4:
+        return "/DeviceCMYK";
+    default:
+        return "/DeviceRGB";
+    }
+}
+
+Handle iccStream(QPDF& pdf, const std::string& profile, int components) {
+    Pl_Buffer packed("icc profile");
+    Pl_Flate deflate("icc deflate", &packed, Pl_Flate::a_deflate);
+    deflate.write(reinterpret_cast<const unsigned char*>(profile.data()), profile.size());
+    deflate.finish();
+    Handle stream = Handle::newStream(&pdf);
+    stream.replaceStreamData(packed.getBufferSharedPointer(), Handle::newName("/FlateDecode"),
+                             Handle::newNull());
+    Handle dict = stream.getDict();
+    dict.replaceKey("/N", Handle::newInteger(components));
+    dict.replaceKey("/Alternate", Handle::newName(deviceSpace(components)));
+    return stream;
+}
+
+class DocumentBuilder {
+public:
+    DocumentBuilder(const std::vector<PageSource>& pages, const PageWritten& onPageWritten)
+        : pages_(pages), provider_(std::make_shared<JpegFileProvider>(pages, onPageWritten)) {
+        pdf_.emptyPDF();
+    }
+
+    QPDF& pdf() { return pdf_; }
+    bool needsUserUnit() const { return needsUserUnit_; }
+
+    void addPage(std::size_t index) {
+        const JpegInfo& info = pages_[index].info;
+        const PageGeometry geometry =
+            pageGeometry(info.width, info.height, info.xDpi, info.yDpi, info.orientation);
+
+        Handle image = Handle::newStream(&pdf_);
+        image.replaceStreamData(provider_, Handle::newName("/DCTDecode"), decodeParms(info));
+        Handle dict = image.getDict();
+        dict.replaceKey("/Type", Handle::newName("/XObject"));
+        dict.replaceKey("/Subtype", Handle::newName("/Image"));
+        dict.replaceKey("/Width", Handle::newInteger(info.width));
+        dict.replaceKey("/Height", Handle::newInteger(info.height));
+        dict.replaceKey("/BitsPerComponent", Handle::newInteger(8));
+        dict.replaceKey("/ColorSpace", colourSpace(info));
+        if (info.components == 4 && info.adobeMarker) {
+            // Adobe's CMYK JPEGs store inverted ink values.
+            dict.replaceKey("/Decode", Handle::parse("[1 0 1 0 1 0 1 0]"));
+        }
+        dict.replaceKey("/Length", Handle::newInteger(static_cast<long long>(info.fileSize)));
+        provider_->bind(image.getObjGen(), index);
+
+        const std::string content =
+            "q " + number(geometry.matrix[0]) + " " + number(geometry.matrix[1]) + " " +
+            number(geometry.matrix[2]) + " " + number(geometry.matrix[3]) + " " +
+            number(geometry.matrix[4]) + " " + number(geometry.matrix[5]) + " cm /Im0 Do Q\n";
+        Handle resources = Handle::newDictionary();
+        Handle xobjects = Handle::newDictionary();
+        xobjects.replaceKey("/Im0", image);
+        resources.replaceKey("/XObject", xobjects);
+
+        Handle page = Handle::newDictionary();
+        page.replaceKey("/Type", Handle::newName("/Page"));
+        page.replaceKey("/MediaBox",
+                        Handle::newArray({Handle::newInteger(0), Handle::newInteger(0),
+                                          real(geometry.width), real(geometry.height)}));
+        if (geometry.userUnit != 1.0) {
+            page.replaceKey("/UserUnit", real(geometry.userUnit));
+            needsUserUnit_ = true;
+        }
+        page.replaceKey("/Resources", resources);
+        page.replaceKey("/Contents", Handle::newStream(&pdf_, content));
+        QPDFPageDocumentHelper(pdf_).addPage(QPDFPageObjectHelper(pdf_.makeIndirectObject(page)),
+                                             false);
+    }
+
+    void setDocInfo(const DocInfo& docInfo) {
+        Handle info = Handle::newDictionary();
+        const auto text = [&info](const char* key, const std::string& value) {
+            if (!value.empty())
+                info.replaceKey(key, Handle::newUnicodeString(value));
+        };
+        text("/Title", docInfo.title);
+        text("/Author", docInfo.author);
+        text("/Subject", docInfo.subject);
+        text("/Keywords", docInfo.keywords);
+        info.replaceKey("/Creator", Handle::newUnicodeString("Pagewright"));
+        info.replaceKey("/Producer", Handle::newUnicodeString("Pagewright"));
+        const std::string date =
+            isPdfDate(docInfo.creationDate) ? docInfo.creationDate : pdfDate(std::time(nullptr));
+        if (!date.empty())
+            info.replaceKey("/CreationDate", Handle::newString(date));
+        pdf_.getTrailer().replaceKey("/Info", pdf_.makeIndirectObject(info));
+    }
+
+private:
+    static Handle decodeParms(const JpegInfo& info) {
+        if (!info.rgbUntransformed)
+            return Handle::newNull();
+        // Stored as RGB: tell readers not to convert from YCbCr.
+        Handle parms = Handle::newDictionary();
+        parms.replaceKey("/ColorTransform", Handle::newInteger(0));
+        return parms;
+    }
+
+    Handle colourSpace(const JpegInfo& info) {
+        if (info.iccProfile.empty())
+            return Handle::newName(deviceSpace(info.components));
+        auto found = profiles_.find(info.iccProfile);
+        if (found == profiles_.end()) {
+            // Pages sharing a profile share one stream.
+            Handle stream = iccStream(pdf_, info.iccProfile, info.components);
+            found = profiles_.emplace(info.iccProfile, stream).first;
+        }
+        return Handle::newArray({Handle::newName("/ICCBased"), found->second});
+    }
+
+    const std::vector<PageSource>& pages_;
+    QPDF pdf_;
+    std::shared_ptr<JpegFileProvider> provider_;
+    std::map<std::string, Handle> profiles_;
+    bool needsUserUnit_ = false;
+};
+
+} // namespace
+
+bool writePdf(const std::vector<PageSource>& pages, const DocInfo& docInfo, std::FILE* out,
+              const PageWritten& onPageWritten, std::string& error) {
+    if (pages.empty()) {
+        error = "no pages";
+        return false;
+    }
+    try {
+        DocumentBuilder builder(pages, onPageWritten);
+        for (std::size_t i = 0; i < pages.size(); ++i)
+            builder.addPage(i);
+        builder.setDocInfo(docInfo);
+
+        QPDFWriter writer(builder.pdf());
+        writer.setOutputFile("tmpx.pdf", out, false);
+        // Pictures go out exactly as read: nothing is decoded or compressed on the way, which
+        // also keeps the writer to a single read of each picture.
+        writer.setCompressStreams(false);
+        writer.setDecodeLevel(qpdf_dl_none);
+        writer.setObjectStreamMode(qpdf_o_disable);
+        writer.setLinearization(false);
+        if (builder.needsUserUnit())
+            writer.setMinimumPDFVersion("1.6");
+        writer.write();
+    } catch (const std::exception& e) {
+        error = e.what();
+        return false;
+    }
+    return true;
+}
+
+} // namespace pw::pdftool

@@ -1,0 +1,28 @@
+#pragma once
+// Writes the PDF: one page per picture, each JPEG embedded unchanged.
+#include "outside/pdftool/docinfo.h"
+#include "outside/pdftool/jpeg_info.h"
+
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace pw::pdftool {
+
+struct PageSource {
+    std::string name; // staged file name, for progress
+    std::string path;
+    JpegInfo info;
+};
+
+// Called when a page's picture is being copied into the file, with its position in `pages`.
+using PageWritten = std::function<void(std::size_t)>;
+
+// Writes the document to `out` (left open). The pictures are read from disk only while they
+// are written, one at a time. Returns false with `error` set on any failure, including a
+// picture that changed size since its header was read.
+bool writePdf(const std::vector<PageSource>& pages, const DocInfo& docInfo, std::FILE* out,
+              const PageWritten& onPageWritten, std::string& error);
+
+} // namespace pw::pdftool

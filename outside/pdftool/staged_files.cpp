@@ -1,0 +1,77 @@
+#include "outside/pdftool/staged_files.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <sys/stat.h>
+
+namespace pw::pdftool {
+namespace {
+
+constexpr std::size_t kMinDigits = 5;
+
+std::string digitsOf(const std::string& name) {
+    return name.substr(0, name.size() - 4);
+}
+
+// Compares decimal strings of any length by value.
+bool numericLess(const std::string& a, const std::string& b) {
+    const auto strip = [](const std::string& s) {
+        const auto first = s.find_first_not_of('0');
+        return first == std::string::npos ? std::string() : s.substr(first);
+    };
+    const std::string x = strip(a);
+    const std::string y = strip(b);
+    if (x.size() != y.size())
+        return x.size() < y.size();
+    return x < y;
+}
+
+} // namespace
+
+bool isStagedName(const std::string& name) {
+    if (name.size() < kMinDigits + 4)
+        return false;
+    const std::string extension = name.substr(name.size() - 4);
+    if (extension[0] != '.' || std::tolower(static_cast<unsigned char>(extension[1])) != 'j' ||
+        std::tolower(static_cast<unsigned char>(extension[2])) != 'p' ||
+        std::tolower(static_cast<unsigned char>(extension[3])) != 'g')
+        return false;
+    const std::string digits = digitsOf(name);
+    return std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+std::vector<StagedFile> listStagedFiles(const std::string& folder, std::string* error) {
+    std::vector<StagedFile> files;
+    DIR* dir = opendir(folder.c_str());
+    if (dir == nullptr) {
+        if (error != nullptr)
+            *error = "cannot read the folder " + folder + ": " + std::strerror(errno);
+        return files;
+    }
+    while (const dirent* entry = readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (!isStagedName(name))
+            continue;
+        const std::string path = folder + "/" + name;
+        struct stat status {};
+        if (stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode))
+            continue;
+        files.push_back({name, path});
+    }
+    closedir(dir);
+    std::sort(files.begin(), files.end(), [](const StagedFile& a, const StagedFile& b) {
+        const std::string x = digitsOf(a.name);
+        const std::string y = digitsOf(b.name);
+        if (numericLess(x, y))
+            return true;
+        if (numericLess(y, x))
+            return false;
+        return a.name < b.name;
+    });
+    return files;
+}
+
+} // namespace pw::pdftool
