@@ -68,16 +68,15 @@ std::string DOSOutputs::ExecuteCommand(const std::string& commandLine) {
         timer.Wait(kPassMilliseconds);
     } while (readSucceeded && !over);
 
-    // The tool has ended, so all it wrote is in the pipe: hand over the rest, chunk by chunk.
-    // A writer that still runs (a program other than the tool) is not waited for.
-    while (readSucceeded) {
-        const long waiting = os::bytesInPipe(pipe.readFd);
-        if (waiting <= 0)
+    // The tool has ended, so all it wrote is in the pipe: hand over what is there, chunk by
+    // chunk. A writer that still runs (a program other than the tool) is not waited for.
+    long left = readSucceeded ? os::bytesInPipe(pipe.readFd) : 0;
+    while (left > 0) {
+        const long got = os::readPipe(pipe.readFd, buffer, std::min(left, kChunkSize));
+        if (got <= 0)
             break;
-        const long got = os::readPipe(pipe.readFd, buffer, std::min(waiting, kChunkSize));
-        readSucceeded = got > 0;
-        if (got > 0)
-            deliver(buffer, got);
+        deliver(buffer, got);
+        left -= got;
     }
 
     os::closeFd(pipe.readFd);
