@@ -22,9 +22,20 @@ std::string trimmed(const std::string& text) {
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-bool endsWith(const std::string& text, const std::string& tail) {
-    return text.size() >= tail.size() &&
-           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+// The patterns of a list separated by ';' or blanks.
+std::vector<std::string> patternList(const std::string& text) {
+    std::vector<std::string> patterns;
+    std::string current;
+    for (char c : text + ';') {
+        if (c == ';' || c == ' ') {
+            if (!current.empty())
+                patterns.push_back(current);
+            current.clear();
+        } else {
+            current += c;
+        }
+    }
+    return patterns;
 }
 
 } // namespace
@@ -34,22 +45,20 @@ std::vector<std::string> qtNameFilters(const std::string& filter) {
     const std::vector<std::string> parts = split(filter, '|');
     for (std::size_t i = 0; i + 1 < parts.size(); i += 2) {
         std::string description = trimmed(parts[i]);
-        const std::string patternText = trimmed(parts[i + 1]);
+        const std::vector<std::string> given = patternList(parts[i + 1]);
+        // "Desc (*.a;*.b)" already names its patterns: show them once.
+        const auto open = description.rfind('(');
+        if (!description.empty() && description.back() == ')' && open != std::string::npos &&
+            patternList(description.substr(open + 1, description.size() - open - 2)) == given)
+            description = trimmed(description.substr(0, open));
         std::string patterns;
-        for (const std::string& raw : split(patternText, ';')) {
-            const std::string pattern = trimmed(raw);
-            if (pattern.empty())
-                continue;
+        for (const std::string& pattern : given) {
             if (!patterns.empty())
                 patterns += ' ';
             patterns += pattern == "*.*" ? "*" : pattern;
         }
         if (patterns.empty())
             patterns.push_back('*');
-        std::string shown = "(";
-        shown.append(patternText).append(")");
-        if (endsWith(description, shown))
-            description = trimmed(description.substr(0, description.size() - shown.size()));
         std::string entry = description;
         if (!entry.empty())
             entry += ' ';

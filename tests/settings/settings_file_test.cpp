@@ -1,0 +1,95 @@
+#include "settings/output_folder.h"
+#include "settings/settings_file.h"
+#include "temp_home.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace pw {
+namespace {
+
+TEST(SettingsFile, MissingOrAbnormalFileGivesDefaults) {
+    test::TempHome temp;
+    const StoredSettings none = loadSettings();
+    EXPECT_EQ(none.outputFolder, temp.home + "/Output");
+    EXPECT_EQ(none.modeIndex, 0);
+
+    // A hidden file does not count, nor does a directory or a fifo under the right name.
+    const std::string hidden = temp.app + "/.setting.dll";
+    test::TempHome::write(hidden, "/srv/pdf\r\n1\r\n");
+    EXPECT_EQ(loadSettingsFrom(hidden).modeIndex, 0);
+    EXPECT_EQ(loadSettingsFrom(hidden).outputFolder, temp.home + "/Output");
+
+    ASSERT_TRUE(std::filesystem::create_directory(settingsFilePath()));
+    EXPECT_EQ(loadSettings().outputFolder, temp.home + "/Output");
+    std::filesystem::remove(settingsFilePath());
+    ASSERT_EQ(mkfifo(settingsFilePath().c_str(), 0600), 0);
+    EXPECT_EQ(loadSettings().modeIndex, 0); // must not block on the fifo
+}
+
+TEST(SettingsFile, ReadsFolderAndModeFromAnOlderFile) {
+    test::TempHome temp;
+    test::TempHome::write(settingsFilePath(), "C:\\Output\r\n1\r\n");
+    const StoredSettings loaded = loadSettings();
+    EXPECT_EQ(loaded.outputFolder, "C:\\Output");
+    EXPECT_EQ(loaded.modeIndex, 1);
+    EXPECT_TRUE(onePdfPerPicture(loaded.modeIndex));
+
+    // Leading blanks skipped, trailing spaces dropped, LF-only lines, extra lines ignored.
+    test::TempHome::write(settingsFilePath(), " \t/data/out  \n 1 \nrest,of\nfile\n");
+    EXPECT_EQ(loadSettings().outputFolder, "/data/out");
+    EXPECT_EQ(loadSettings().modeIndex, 1);
+
+    // An unquoted comma ends the folder; the rest of the line becomes the mode field.
+    test::TempHome::write(settingsFilePath(), "/a,b\r\n1\r\n");
+    EXPECT_EQ(loadSettings().outputFolder, "/a");
+    EXPECT_EQ(loadSettings().modeIndex, 0);
+}
+
+TEST(SettingsFile, BadModeFieldLeavesTheMode) {
+    for (const char* text : {"/f\r\nx\r\n", "/f\r\n2\r\n", "/f\r\n-1\r\n", "/f\r\n1.5\r\n",
+                             "/f\r\n\r\n", "/f", "/f\r\n99999999999999\r\n"}) {
+        StoredSettings settings{"/old", 1};
+        applySettingsText(text, settings);
+        EXPECT_EQ(settings.outputFolder, "/f") << text;
+        EXPECT_EQ(settings.modeIndex, 1) << text;
+    }
+    StoredSettings empty{"/old", 1};
+    applySettingsText("", empty);
+    EXPECT_EQ(empty.outputFolder, "/old");
+}
+
+TEST(SettingsFile, SaveWritesBothLinesAndLoadReadsThemBack) {
+    test::TempHome temp;
+    EXPECT_TRUE(saveSettings("/srv/pdf out", 1));
+    EXPECT_EQ(test::TempHome::read(settingsFilePath()), "/srv/pdf out\r\n1\r\n");
+    EXPECT_EQ(loadSettings().outputFolder, "/srv/pdf out");
+    EXPECT_EQ(loadSettings().modeIndex, 1);
+
+    bool written = false;
+    EXPECT_FALSE(saveSettings("/srv/pdf", 0, &written));
+    EXPECT_TRUE(written);
+    EXPECT_EQ(loadSettings().modeIndex, 0);
+
+    // A folder the reading rule would cut is stored so that it comes back whole.
+    for (const std::string folder :
+         {"/srv/a,b", "  /srv/blanks  ", "\t/srv/tab", "/srv/say \"hi\"", "\"/srv/q\"x",
+          "/srv/line\r\nbreak", "/srv/\xC3\xA9t\xC3\xA9, \"\""}) {
+        ASSERT_TRUE(writeSettingsFile(settingsFilePath(), folder, 1));
+        const StoredSettings loaded = loadSettings();
+        EXPECT_EQ(loaded.outputFolder, folder);
+        EXPECT_EQ(loaded.modeIndex, 1) << folder;
+    }
+    EXPECT_EQ(formatField("/srv/say \"hi\""), "\"/srv/say \"\"hi\"\"\"");
+}
+
+TEST(SettingsFile, SaveIntoAnUnwritableFolderStillGivesTheMode) {
+    test::TempHome temp;
+    ASSERT_TRUE(std::filesystem::create_directory(settingsFilePath())); // cannot be a file
+    bool written = true;
+    EXPECT_TRUE(saveSettings("/srv/pdf", 1, &written));
+    EXPECT_FALSE(written);
+}
+
+} // namespace
+} // namespace pw

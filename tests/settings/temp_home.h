@@ -1,0 +1,57 @@
+#pragma once
+// A scratch folder standing for the program's folder and the user's home for one test.
+#include "platform/paths.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+
+namespace pw::test {
+
+class TempHome {
+public:
+    TempHome() {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "pw-settings-XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr)
+            throw std::runtime_error("mkdtemp failed");
+        root = pattern;
+        app = root + "/app";
+        home = root + "/home";
+        std::filesystem::create_directories(app);
+        std::filesystem::create_directories(home);
+        const char* oldHome = std::getenv("HOME");
+        savedHome_ = oldHome != nullptr ? oldHome : "";
+        setenv("HOME", home.c_str(), 1);
+        os::setApplicationFolder(app);
+    }
+    ~TempHome() {
+        os::setApplicationFolder("");
+        setenv("HOME", savedHome_.c_str(), 1);
+        std::error_code error;
+        std::filesystem::remove_all(root, error);
+    }
+    TempHome(const TempHome&) = delete;
+    TempHome& operator=(const TempHome&) = delete;
+
+    static void write(const std::string& path, const std::string& text) {
+        std::ofstream(path, std::ios::binary) << text;
+    }
+    static std::string read(const std::string& path) {
+        std::ifstream file(path, std::ios::binary);
+        std::string text, line;
+        char c;
+        while (file.get(c))
+            text += c;
+        return text;
+    }
+
+    std::string root, app, home;
+
+private:
+    std::string savedHome_;
+};
+
+} // namespace pw::test
