@@ -26,6 +26,15 @@ std::string stagingFile(const char* name) {
     return os::joinPath(os::stagingFolder(), name);
 }
 
+void makeFolderChain(const std::string& folder) {
+    if (folder.empty() || os::isDirectory(folder))
+        return;
+    const std::string parent = PathPart(folder, 3);
+    if (!parent.empty() && parent != folder)
+        makeFolderChain(parent);
+    os::makeFolder(folder);
+}
+
 } // namespace
 
 ConversionJob::ConversionJob(JobHost& host, os::Prompts& prompts, os::MessagePump& pump,
@@ -74,8 +83,9 @@ void ConversionJob::unlockControls(bool focusToolsBar) {
 void ConversionJob::createFolders(const std::string& outputFolder) {
     // Each on its own; one that exists already or cannot be made is passed over.
     os::makeFolder(outputFolder);
-    if (!os::isDirectory(os::driveCFolder()))
-        os::makeFolder(os::driveCFolder());
+    // The per-user folder standing for drive C: may be missing with its parents
+    // (a fresh ~/.cache).
+    makeFolderChain(os::driveCFolder());
     os::makeFolder(os::stagingFolder());
     os::makeFolder(os::scratchFolder());
 }
@@ -227,8 +237,14 @@ void ConversionJob::runOnePdf() {
     writeDocumentProperties();
     objDOS_.ExecuteCommand(ToolCommandLine());
     // Without a result nothing that was staged reached the user.
-    if (!onePdfPlaced_)
+    if (!onePdfPlaced_) {
         missing_.assign(missing_.size(), true);
+        return;
+    }
+    for (const int index : SkippedIndices(objDOS_.Outputs())) {
+        if (index >= 0 && static_cast<std::size_t>(index) < missing_.size())
+            missing_[static_cast<std::size_t>(index)] = true;
+    }
 }
 
 void ConversionJob::writeDocumentProperties() {

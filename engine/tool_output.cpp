@@ -77,6 +77,23 @@ double ReportedIndex(const std::string& chunk) {
     return 0.0;
 }
 
+std::vector<int> SkippedIndices(const std::string& outputs) {
+    static const std::string kLead = "Skipped ";
+    std::vector<int> indices;
+    std::string::size_type at = 0;
+    while ((at = outputs.find(kLead, at)) != std::string::npos) {
+        at += kLead.size();
+        std::string::size_type end = at;
+        while (end < outputs.size() && isDigit(outputs[end]))
+            ++end;
+        const std::string digits = outputs.substr(at, end - at);
+        if (!digits.empty() && digits.size() < 10 && outputs.compare(end, 5, ".jpg:") == 0)
+            indices.push_back(std::stoi(digits));
+        at = end;
+    }
+    return indices;
+}
+
 long long RoundHalfEven(double value) {
     const int previous = std::fegetround();
     std::fesetround(FE_TONEAREST);

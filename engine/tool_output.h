@@ -1,6 +1,7 @@
 #pragma once
 // Reading the PDF builder's console output.
 #include <string>
+#include <vector>
 
 namespace pw::engine {
 
@@ -12,6 +13,10 @@ double LeadingNumber(const std::string& text);
 // spaces) ending in ".jpg" in any letter case, without those four characters, read by
 // LeadingNumber. 0 when no word qualifies.
 double ReportedIndex(const std::string& chunk);
+
+// Indices of the staged pictures the builder reports as skipped ("Skipped 00003.jpg: why"
+// lines), in the order reported.
+std::vector<int> SkippedIndices(const std::string& outputs);
 
 // Nearest whole number, halves to the even neighbour (12.5 -> 12, 37.5 -> 38).
 long long RoundHalfEven(double value);

@@ -1,0 +1,127 @@
+#include "counting_pump.h"
+#include "engine/ConversionJob.h"
+#include "engine/missing_pictures.h"
+#include "engine/path_parts.h"
+#include "engine/remove_folder_tree.h"
+#include "engine/tool_output.h"
+#include "fake_job_host.h"
+#include "fake_prompts.h"
+#include "temp_folder.h"
+#include "test_pictures.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using namespace pw;
+using namespace pw::engine;
+
+TEST(PathParts, ExtensionBaseNameAndFolder) {
+    EXPECT_EQ(PathPart("/pics/a.b.png", 0), "png");
+    EXPECT_EQ(PathPart("/pics/noext", 0), "/pics/noext");
+    EXPECT_EQ(PathPart("/pics.d/noext", 0), "d/noext"); // a dot in a folder name counts
+    EXPECT_EQ(PathPart("/pics/a.b.png", 1), "a.b.png");
+    EXPECT_EQ(PathPart("/pics/a.b.png", 2), "a");
+    EXPECT_EQ(PathPart("/pics/a.b.png", 3), "/pics");
+    EXPECT_EQ(PathPart("a.png", 3), "");
+    EXPECT_EQ(FileBaseName("/pics/a.b.png"), "a.b");
+    EXPECT_EQ(FileBaseName("/pics/noext"), "");
+    EXPECT_EQ(FileBaseName("/pics.d/noext"), "");
+    EXPECT_EQ(FileBaseName(""), "");
+    EXPECT_EQ(FileBaseName(".hidden"), "");
+    EXPECT_EQ(TextBefore("a.b.c", '.'), "a");
+    EXPECT_EQ(TextBefore("abc", '.'), "abc");
+}
+
+TEST(RemoveFolderTree, RemovesEverythingButNeverFollowsALink) {
+    test::TempFolder temp;
+    const std::string tree = temp / "tree";
+    const std::string outside = temp / "outside";
+    fs::create_directories(tree + "/nested/deeper");
+    fs::create_directories(outside);
+    test::writeBytes(outside + "/keep.txt", "keep");
+    test::writeBytes(tree + "/readonly.txt", "x");
+    chmod((tree + "/readonly.txt").c_str(), 0444);
+    test::writeBytes(tree + "/nested/deeper/file.txt", "x");
+    chmod((tree + "/nested").c_str(), 0555); // a read-only folder is emptied too
+    fs::create_directory_symlink(outside, tree + "/link");
+    fs::create_symlink(outside + "/keep.txt", tree + "/nested/filelink");
+
+    test::CountingPump pump;
+    RemoveFolderTree(tree, pump);
+    EXPECT_FALSE(fs::exists(fs::symlink_status(tree)));
+    EXPECT_EQ(test::readBytes(outside + "/keep.txt"), "keep");
+    EXPECT_EQ(fs::status(outside + "/keep.txt").permissions() & fs::perms::owner_write,
+              fs::perms::owner_write); // the link's target kept its mode
+    EXPECT_GE(pump.pumps, 6);          // one yield per entry
+
+    const int before = pump.pumps;
+    RemoveFolderTree(temp / "missing", pump);
+    EXPECT_EQ(pump.pumps, before);
+}
+
+// Handlers of the builder's output, fed chunk by chunk.
+struct ToolOutputCase {
+    int fileCount;
+    std::vector<std::string> chunks;
+    std::string lastText; // "" when no text is shown
+    double barPercent;
+};
+
+void PrintTo(const ToolOutputCase& c, std::ostream* out) {
+    *out << (c.lastText.empty() ? "no move" : c.lastText);
+}
+
+class ToolOutput : public testing::TestWithParam<ToolOutputCase> {};
+
+TEST_P(ToolOutput, MovesTheBarForwardOnly) {
+    const ToolOutputCase& c = GetParam();
+    test::FakeJobHost host;
+    host.files.assign(static_cast<std::size_t>(c.fileCount), "x.png");
+    host.bar = 1; // the job starts the builder with a bar of width 1
+    test::FakePrompts prompts;
+    test::CountingPump pump;
+    DOSOutputs objDOS(pump, prompts);
+    DOSOutputs objShell(pump, prompts);
+    ConversionJob job(host, prompts, pump, objDOS, objShell);
+    for (std::string chunk : c.chunks)
+        objDOS.ReceiveOutputs(chunk);
+    EXPECT_EQ(host.frontTexts.empty() ? std::string() : host.frontTexts.back(), c.lastText);
+    EXPECT_DOUBLE_EQ(host.bar, c.lastText.empty() ? 1.0 : c.barPercent * 10.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Chunks, ToolOutput,
+    testing::Values(ToolOutputCase{10, {"Adding 00004.jpg "}, "Creating PDF...40%", 40},
+                    ToolOutputCase{8, {"00001.jpg "}, "Creating PDF...12%", 12.5},
+                    ToolOutputCase{8, {"00003.jpg"}, "Creating PDF...38%", 37.5},
+                    ToolOutputCase{10, {"00002.JPG 00005.jpg "}, "Creating PDF...50%", 50},
+                    ToolOutputCase{10, {"00005.jpg ", "00003.jpg "}, "Creating PDF...50%", 50},
+                    ToolOutputCase{10, {"/c/quillon_tmp/00003.jpg "}, "", 0},
+                    ToolOutputCase{10, {"00003.jpg\n", "no picture here"}, "", 0}));
+
+TEST(ToolOutput, NumbersReadLikeVal) {
+    EXPECT_EQ(LeadingNumber("00003"), 3);
+    EXPECT_EQ(LeadingNumber("  -12.5x"), -12.5);
+    EXPECT_EQ(LeadingNumber("\n7"), 7);
+    EXPECT_EQ(LeadingNumber("a1"), 0);
+    EXPECT_EQ(ReportedIndex("a.jpg b.jpeg"), 0);
+    EXPECT_EQ(SkippedIndices("Adding 00000.jpg \nSkipped 00003.jpg: bad\nSkipped 12 more files\n"
+                             "Skipped 00010.jpg: bad\n"),
+              (std::vector<int>{3, 10}));
+    EXPECT_EQ(RoundHalfEven(12.5), 12);
+    EXPECT_EQ(RoundHalfEven(13.5), 14);
+}
+
+TEST(MissingPictures, ListsTenAndCountsTheRest) {
+    std::vector<std::string> paths;
+    for (int i = 0; i < 13; ++i)
+        paths.push_back("/p/" + std::to_string(i) + ".png");
+    const std::string text = MissingPicturesText(paths);
+    EXPECT_NE(text.find("/p/9.png"), std::string::npos);
+    EXPECT_EQ(text.find("/p/10.png"), std::string::npos);
+    EXPECT_NE(text.find("\n... and 3 more"), std::string::npos);
+    EXPECT_EQ(MissingPicturesText({"/p/a.png"}).find("more"), std::string::npos);
+}

@@ -1,0 +1,213 @@
+#include "counting_pump.h"
+#include "engine/ConversionJob.h"
+#include "fake_job_host.h"
+#include "fake_prompts.h"
+#include "platform/paths.h"
+#include "temp_folder.h"
+#include "test_pictures.h"
+
+#include <FreeImage.h>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace fs = std::filesystem;
+using namespace pw;
+
+namespace {
+
+std::string commandOutput(const std::string& command) {
+    std::string text;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr)
+        return text;
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr)
+        text += buffer;
+    pclose(pipe);
+    return text;
+}
+
+int pageCount(const std::string& pdf) {
+    return std::atoi(commandOutput("qpdf --show-npages '" + pdf + "' 2>/dev/null").c_str());
+}
+
+bool contains(const std::vector<std::string>& list, const std::string& item) {
+    return std::find(list.begin(), list.end(), item) != list.end();
+}
+
+class Job : public testing::Test {
+protected:
+    void SetUp() override {
+        setenv("XDG_CACHE_HOME", (temp / "cache").c_str(), 1);
+        os::setApplicationFolder(PW_TEST_APP_DIR);
+        fs::create_directories(temp / "pics");
+        host.folder = temp / "out";
+    }
+    void TearDown() override { os::setApplicationFolder(""); }
+
+    std::string picture(const std::string& name, int format = FIF_PNG) {
+        const std::string path = temp / ("pics/" + name);
+        EXPECT_TRUE(test::writePicture(path, format, 80, 60)) << name;
+        return path;
+    }
+    void run() {
+        DOSOutputs objDOS(pump, prompts);
+        DOSOutputs objShell(pump, prompts);
+        engine::ConversionJob job(host, prompts, pump, objDOS, objShell);
+        job.Command3_Click();
+    }
+    std::string out(const std::string& name) const { return host.folder + "/" + name; }
+
+    test::TempFolder temp;
+    test::FakeJobHost host;
+    test::FakePrompts prompts;
+    test::CountingPump pump;
+};
+
+const std::vector<std::string> kLocked = {"Command3 off", "CmdToolsBar off", "front off",
+                                          "lblFilename off"};
+
+} // namespace
+
+TEST_F(Job, OnePdfOfThreePictures) {
+    host.files = {picture("a.png"), picture("b.JPG", FIF_JPEG), picture("c.bmp", FIF_BMP)};
+    host.folder += "/";
+    host.titleText = "Report";
+    host.properties = {"Holiday 2026", "Zoë Müller", "Trip", "sea", "D:20260102030405-06'00"};
+    fs::create_directories(temp / "out");
+    test::writeBytes(temp / "out/Report.pdf", "old");
+    run();
+
+    ASSERT_EQ(prompts.messages.size(), 1u) << prompts.messages.back().text;
+    EXPECT_EQ(prompts.messages[0].text, "The output filename exists, overwrite?");
+    EXPECT_EQ(prompts.messages[0].buttons, os::Buttons::OkCancel);
+    const std::vector<std::string> texts = {"Preparing Files...", "Converting Files...0%",
+                                            "Converting Files...50%", "Converting Files...100%",
+                                            "Now Start Creating..."};
+    ASSERT_GE(host.frontTexts.size(), 8u);
+    EXPECT_EQ(std::vector<std::string>(host.frontTexts.begin(), host.frontTexts.begin() + 5),
+              texts);
+    const std::vector<std::string> ending = {"Moving File(s)...100%", "Removing Temporary Files...",
+                                             "Done."};
+    EXPECT_EQ(std::vector<std::string>(host.frontTexts.end() - 3, host.frontTexts.end()), ending);
+
+    const std::string folder = temp / "out";
+    std::vector<std::string> expectedLog = kLocked;
+    expectedLog.push_back("txtPath=" + folder);
+    expectedLog.push_back("progress on");
+    EXPECT_EQ(std::vector<std::string>(host.log.begin(), host.log.begin() + 6), expectedLog);
+    const std::vector<std::string> finish = {"Command3 on",    "open " + folder,    "beep",
+                                             "CmdToolsBar on", "focus CmdToolsBar", "front on",
+                                             "lblFilename on", "progress off"};
+    EXPECT_EQ(std::vector<std::string>(host.log.end() - 8, host.log.end()), finish);
+    EXPECT_EQ(host.bar, 0);
+
+    EXPECT_EQ(pageCount(out("NewPDF.pdf")), 3);
+    EXPECT_EQ(test::readBytes(out("Report.pdf")), "old");
+    const std::string info = commandOutput("pdfinfo '" + out("NewPDF.pdf") + "'");
+    EXPECT_NE(info.find("Holiday 2026"), std::string::npos) << info;
+    EXPECT_NE(info.find("Zoë Müller"), std::string::npos) << info;
+    EXPECT_FALSE(fs::exists(os::stagingFolder()));
+    EXPECT_TRUE(fs::is_directory(os::scratchFolder()));
+}
+
+TEST_F(Job, OnePictureFormsNoPercentageAndResultsNeverOverwrite) {
+    host.files = {picture("only.png")};
+    for (int run = 0; run < 3; ++run) {
+        host.frontTexts.clear();
+        this->run();
+        // The front label copies the engine label's text, which the previous run left.
+        EXPECT_EQ(host.frontTexts.at(1), run == 0 ? "0%" : "Now Start Creating...");
+        for (const std::string& text : host.frontTexts)
+            EXPECT_EQ(text.find("Converting"), std::string::npos) << text;
+    }
+    EXPECT_EQ(pageCount(out("NewPDF.pdf")), 1);
+    EXPECT_EQ(pageCount(out("NewPDF1.pdf")), 1);
+    EXPECT_EQ(pageCount(out("NewPDF2.pdf")), 1);
+    EXPECT_TRUE(prompts.messages.empty());
+}
+
+TEST_F(Job, OnePdfPerPictureNamesEachResultAfterItsPicture) {
+    fs::create_directories(temp / "pics/other");
+    const std::string dotless = temp / "pics/noext";
+    ASSERT_TRUE(test::writePicture(dotless, FIF_PNG));
+    const std::string broken = temp / "pics/broken.png";
+    test::writeBytes(broken, "garbage");
+    host.files = {picture("a.b.png"), picture("x.png"), picture("other/x.png", FIF_JPEG), dotless,
+                  broken};
+    host.perPicture = true;
+    fs::create_directories(temp / "out");
+    test::writeBytes(out("x.pdf"), "earlier result");
+    run();
+
+    for (const char* name : {"a.b.pdf", "x.pdf", "x1.pdf", "noext.pdf"})
+        EXPECT_EQ(pageCount(out(name)), 1) << name;
+    EXPECT_FALSE(fs::exists(out(".pdf")));
+    EXPECT_FALSE(fs::exists(out("broken.pdf")));
+    EXPECT_TRUE(contains(host.frontTexts, "Converting Files...25%"));
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].title, "Missing Pictures");
+    EXPECT_NE(prompts.messages[0].text.find(broken), std::string::npos);
+    EXPECT_FALSE(fs::exists(os::stagingFolder()));
+}
+
+TEST_F(Job, UnreadablePicturesAreReportedAndTheirPagesAreMissing) {
+    const std::string broken = temp / "pics/broken.png"; // FreeImage cannot read it
+    test::writeBytes(broken, "garbage");
+    const std::string fake = temp / "pics/fake.jpg"; // copied, then skipped by the builder
+    test::writeBytes(fake, std::string("\xFF\xD8\xFF\xE0\x00\x02 truncated", 16));
+    host.files = {picture("1.png"), broken, fake, picture("4.png")};
+    run();
+    EXPECT_EQ(pageCount(out("NewPDF.pdf")), 2);
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].title, "Missing Pictures");
+    EXPECT_EQ(prompts.messages[0].icon, os::Icon::Exclamation);
+    EXPECT_NE(prompts.messages[0].text.find(broken + "\n" + fake), std::string::npos)
+        << prompts.messages[0].text;
+    EXPECT_EQ(prompts.messages[0].text.find("1.png"), std::string::npos);
+}
+
+TEST_F(Job, CancelAtTheOverwriteQuestionRestoresTheControls) {
+    host.files = {picture("a.png")};
+    fs::create_directories(temp / "out");
+    test::writeBytes(out("New PDF Document.pdf"), "mine");
+    prompts.answerNext(os::Answer::Cancel);
+    run();
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].title, "Overwrite");
+    EXPECT_EQ(prompts.messages[0].icon, os::Icon::None);
+    std::vector<std::string> expected = kLocked;
+    for (const char* entry : {"Command3 on", "CmdToolsBar on", "front on", "lblFilename on"})
+        expected.push_back(entry);
+    EXPECT_EQ(host.log, expected);
+    EXPECT_FALSE(fs::exists(temp / "cache"));
+    EXPECT_EQ(fs::directory_iterator(temp / "out")->path().filename(), "New PDF Document.pdf");
+}
+
+TEST_F(Job, EmptyListOnlyAsksForAFile) {
+    run();
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text, "Please add a file");
+    EXPECT_EQ(prompts.messages[0].title, "Add File");
+    EXPECT_EQ(prompts.messages[0].icon, os::Icon::Exclamation);
+    EXPECT_EQ(prompts.messages[0].buttons, os::Buttons::Ok);
+    EXPECT_EQ(host.log, std::vector<std::string>{"focus CmdToolsBar"});
+    EXPECT_TRUE(host.frontTexts.empty());
+    EXPECT_FALSE(fs::exists(temp / "out"));
+}
+
+TEST_F(Job, MissingBuilderIsReportedAndTheJobStillEnds) {
+    os::setApplicationFolder(temp / "no app here");
+    host.files = {picture("a.png"), picture("b.png")};
+    run();
+    ASSERT_EQ(prompts.messages.size(), 2u);
+    EXPECT_EQ(prompts.messages[0].text, "File or command not found");
+    EXPECT_EQ(prompts.messages[1].title, "Missing Pictures");
+    EXPECT_FALSE(fs::exists(out("NewPDF.pdf")));
+    EXPECT_EQ(host.frontTexts.back(), "Done.");
+    EXPECT_TRUE(contains(host.log, "beep"));
+    EXPECT_FALSE(fs::exists(os::stagingFolder()));
+}

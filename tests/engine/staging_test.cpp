@@ -1,0 +1,96 @@
+#include "engine/format_table.h"
+#include "engine/picture_staging.h"
+#include "temp_folder.h"
+#include "test_pictures.h"
+
+#include <FreeImage.h>
+#include <gtest/gtest.h>
+
+using namespace pw;
+using namespace pw::engine;
+
+namespace {
+
+// The staged file is a JPEG of 24 bits per pixel with the source's size.
+void expectStagedJpeg(const std::string& path, int width, int height) {
+    ASSERT_TRUE(HasJpegSignature(path)) << path;
+    FIBITMAP* bitmap = FreeImage_Load(FIF_JPEG, path.c_str(), 0);
+    ASSERT_NE(bitmap, nullptr) << path;
+    EXPECT_EQ(FreeImage_GetBPP(bitmap), 24u);
+    EXPECT_EQ(FreeImage_GetWidth(bitmap), static_cast<unsigned>(width));
+    EXPECT_EQ(FreeImage_GetHeight(bitmap), static_cast<unsigned>(height));
+    FreeImage_Unload(bitmap);
+}
+
+} // namespace
+
+TEST(Staging, EveryTableFormatBecomesA24BitJpeg) {
+    test::TempFolder temp;
+    const std::pair<const char*, int> written[] = {{"scan.bmp", FIF_BMP},   {"scan.Dib", FIF_BMP},
+                                                   {"scan.jpeg", FIF_JPEG}, {"scan.gif", FIF_GIF},
+                                                   {"scan.png", FIF_PNG},   {"scan.tif", FIF_TIFF},
+                                                   {"scan.TIFF", FIF_TIFF}, {"scan.psd", FIF_PSD}};
+    for (const auto& [name, format] : written) {
+        ASSERT_TRUE(test::writePicture(temp / name, format, 64, 48)) << name;
+        ASSERT_TRUE(StagePicture(temp / name, temp / "staged.jpg")) << name;
+        expectStagedJpeg(temp / "staged.jpg", 64, 48);
+    }
+    ASSERT_TRUE(test::writePicture(temp / "scan.ico", FIF_ICO, 32, 32)); // icons are square
+    ASSERT_TRUE(StagePicture(temp / "scan.ico", temp / "ico.jpg"));
+    expectStagedJpeg(temp / "ico.jpg", 32, 32);
+    ASSERT_TRUE(test::writePcx(temp / "scan.pcx", 16, 8));
+    ASSERT_TRUE(StagePicture(temp / "scan.pcx", temp / "pcx.jpg"));
+    expectStagedJpeg(temp / "pcx.jpg", 16, 8);
+    ASSERT_TRUE(test::writeIlbm(temp / "scan.iff", 16, 8));
+    ASSERT_TRUE(StagePicture(temp / "scan.iff", temp / "iff.jpg"));
+    expectStagedJpeg(temp / "iff.jpg", 16, 8);
+
+    EXPECT_EQ(FormatForExtension("TIFF"), FIF_TIFF);
+    EXPECT_EQ(FormatForExtension("jpg"), std::nullopt);
+    EXPECT_EQ(FormatForExtension("peg"), std::nullopt);
+}
+
+TEST(Staging, JpgIsCopiedAsItIsAndJpegIsReencoded) {
+    test::TempFolder temp;
+    ASSERT_TRUE(test::writePicture(temp / "photo.JPG", FIF_JPEG));
+    ASSERT_TRUE(StagePicture(temp / "photo.JPG", temp / "00000.jpg"));
+    EXPECT_EQ(test::readBytes(temp / "00000.jpg"), test::readBytes(temp / "photo.JPG"));
+
+    ASSERT_TRUE(test::writePicture(temp / "photo.jpeg", FIF_JPEG));
+    ASSERT_TRUE(StagePicture(temp / "photo.jpeg", temp / "00001.jpg"));
+    EXPECT_NE(test::readBytes(temp / "00001.jpg"), test::readBytes(temp / "photo.jpeg"));
+    expectStagedJpeg(temp / "00001.jpg", 64, 48);
+}
+
+TEST(Staging, AlphaIsDroppedTo24Bits) {
+    test::TempFolder temp;
+    ASSERT_TRUE(test::writePicture(temp / "alpha.png", FIF_PNG, 40, 30, 32));
+    ASSERT_TRUE(StagePicture(temp / "alpha.png", temp / "00000.jpg"));
+    expectStagedJpeg(temp / "00000.jpg", 40, 30);
+}
+
+TEST(Staging, WrongOrShortenedExtensionsAreReadByContent) {
+    test::TempFolder temp;
+    ASSERT_TRUE(test::writePicture(temp / "1.peg", FIF_JPEG));         // scratch copy of .jpeg
+    ASSERT_TRUE(test::writePicture(temp / "2.iff", FIF_TIFF, 20, 10)); // scratch copy of .tiff
+    ASSERT_TRUE(test::writePicture(temp / "3.bmp", FIF_PNG, 30, 20));  // a PNG named .bmp
+    ASSERT_TRUE(test::writePicture(temp / "4.jpg", FIF_PNG, 24, 12));  // a PNG named .jpg
+    EXPECT_TRUE(StagePicture(temp / "1.peg", temp / "a.jpg"));
+    expectStagedJpeg(temp / "a.jpg", 64, 48);
+    EXPECT_TRUE(StagePicture(temp / "2.iff", temp / "b.jpg"));
+    expectStagedJpeg(temp / "b.jpg", 20, 10);
+    EXPECT_TRUE(StagePicture(temp / "3.bmp", temp / "c.jpg"));
+    expectStagedJpeg(temp / "c.jpg", 30, 20);
+    EXPECT_TRUE(StagePicture(temp / "4.jpg", temp / "d.jpg"));
+    expectStagedJpeg(temp / "d.jpg", 24, 12);
+}
+
+TEST(Staging, UnreadablePicturesLeaveNoStagedFile) {
+    test::TempFolder temp;
+    test::writeBytes(temp / "broken.png", "not a picture at all");
+    test::writeBytes(temp / "00000.jpg", "stale");
+    EXPECT_FALSE(StagePicture(temp / "broken.png", temp / "00000.jpg"));
+    EXPECT_FALSE(StagePicture(temp / "absent.jpg", temp / "00001.jpg"));
+    EXPECT_FALSE(std::filesystem::exists(temp / "00000.jpg"));
+    EXPECT_FALSE(std::filesystem::exists(temp / "00001.jpg"));
+}

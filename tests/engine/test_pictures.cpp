@@ -1,0 +1,137 @@
+#include "test_pictures.h"
+
+#include <FreeImage.h>
+#include <fstream>
+
+namespace pw::test {
+namespace {
+
+void put16le(std::string& out, int value) {
+    out += static_cast<char>(value & 0xFF);
+    out += static_cast<char>((value >> 8) & 0xFF);
+}
+
+void put16be(std::string& out, int value) {
+    out += static_cast<char>((value >> 8) & 0xFF);
+    out += static_cast<char>(value & 0xFF);
+}
+
+void put32be(std::string& out, long value) {
+    put16be(out, static_cast<int>((value >> 16) & 0xFFFF));
+    put16be(out, static_cast<int>(value & 0xFFFF));
+}
+
+} // namespace
+
+bool writePicture(const std::string& path, int format, int width, int height, int bpp) {
+    FIBITMAP* bitmap = FreeImage_Allocate(width, height, bpp == 32 ? 32 : 24);
+    if (bitmap == nullptr)
+        return false;
+    for (int y = 0; y < height; ++y) {
+        BYTE* line = FreeImage_GetScanLine(bitmap, y);
+        for (int x = 0; x < width; ++x) {
+            BYTE* pixel = line + x * (bpp == 32 ? 4 : 3);
+            pixel[FI_RGBA_RED] = static_cast<BYTE>(x * 255 / width);
+            pixel[FI_RGBA_GREEN] = static_cast<BYTE>(y * 255 / height);
+            pixel[FI_RGBA_BLUE] = 128;
+            if (bpp == 32)
+                pixel[FI_RGBA_ALPHA] = static_cast<BYTE>(x % 2 == 0 ? 0 : 200);
+        }
+    }
+    FIBITMAP* toSave = bitmap;
+    if (format == FIF_GIF)
+        toSave = FreeImage_ColorQuantize(bitmap, FIQ_WUQUANT);
+    const bool saved = toSave != nullptr && FreeImage_Save(static_cast<FREE_IMAGE_FORMAT>(format),
+                                                           toSave, path.c_str(), 0) == TRUE;
+    if (toSave != nullptr && toSave != bitmap)
+        FreeImage_Unload(toSave);
+    FreeImage_Unload(bitmap);
+    return saved;
+}
+
+bool writePcx(const std::string& path, int width, int height) {
+    // 8 bits per pixel, 3 planes, every byte written as a run of one.
+    std::string out;
+    out += '\x0A'; // manufacturer
+    out += '\x05'; // version
+    out += '\x01'; // RLE
+    out += '\x08'; // bits per plane
+    put16le(out, 0);
+    put16le(out, 0);
+    put16le(out, width - 1);
+    put16le(out, height - 1);
+    put16le(out, 72);
+    put16le(out, 72);
+    out.append(48, '\0'); // 16-colour palette
+    out += '\0';          // reserved
+    out += '\x03';        // planes
+    const int bytesPerLine = (width + 1) / 2 * 2;
+    put16le(out, bytesPerLine);
+    put16le(out, 1);
+    out.append(128 - out.size(), '\0');
+    for (int y = 0; y < height; ++y) {
+        for (int plane = 0; plane < 3; ++plane) {
+            for (int x = 0; x < bytesPerLine; ++x) {
+                const int value = plane == 0 ? x * 15 : plane == 1 ? y * 30 : 128;
+                out += '\xC1';
+                out += static_cast<char>(value & 0xFF);
+            }
+        }
+    }
+    return writeBytes(path, out);
+}
+
+bool writeIlbm(const std::string& path, int width, int height) {
+    // One bit plane with a two-colour map, uncompressed, a checker pattern.
+    const int rowBytes = (width + 15) / 16 * 2;
+    std::string bmhd;
+    put16be(bmhd, width);
+    put16be(bmhd, height);
+    put16be(bmhd, 0);
+    put16be(bmhd, 0);
+    bmhd += '\x01'; // planes
+    bmhd += '\0';   // masking
+    bmhd += '\0';   // compression
+    bmhd += '\0';
+    put16be(bmhd, 0);
+    bmhd += '\x01';
+    bmhd += '\x01';
+    put16be(bmhd, width);
+    put16be(bmhd, height);
+    const std::string cmap("\x00\x00\x00\xFF\xFF\xFF", 6);
+    std::string body;
+    for (int y = 0; y < height; ++y)
+        body.append(static_cast<std::size_t>(rowBytes), y % 2 == 0 ? '\xAA' : '\x55');
+    std::string form = "ILBM";
+    form += "BMHD";
+    put32be(form, static_cast<long>(bmhd.size()));
+    form += bmhd;
+    form += "CMAP";
+    put32be(form, static_cast<long>(cmap.size()));
+    form += cmap;
+    form += "BODY";
+    put32be(form, static_cast<long>(body.size()));
+    form += body;
+    std::string out = "FORM";
+    put32be(out, static_cast<long>(form.size()));
+    out += form;
+    return writeBytes(path, out);
+}
+
+std::string readBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in)
+        return std::string();
+    std::string bytes(static_cast<std::size_t>(in.tellg()), '\0');
+    in.seekg(0);
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return bytes;
+}
+
+bool writeBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out);
+}
+
+} // namespace pw::test

@@ -1,0 +1,18 @@
+#pragma once
+// Pictures made by the tests themselves.
+#include <string>
+
+namespace pw::test {
+
+// A width x height picture with a colour gradient, saved by FreeImage in the given format
+// (FIF_* id). bpp 32 gives an alpha channel; GIF is quantised to 8 bits. Returns success.
+bool writePicture(const std::string& path, int format, int width = 64, int height = 48,
+                  int bpp = 24);
+// FreeImage reads but cannot write these two; they are written by hand.
+bool writePcx(const std::string& path, int width = 16, int height = 8);
+bool writeIlbm(const std::string& path, int width = 16, int height = 8);
+
+std::string readBytes(const std::string& path);
+bool writeBytes(const std::string& path, const std::string& bytes);
+
+} // namespace pw::test
