@@ -1,11 +1,18 @@
+#include "form/frmPrinting.h"
+#include "settings/qt_prompts.h"
+#include "settings/qt_pump.h"
+
 #include <QApplication>
-#include <QWidget>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    QWidget window;
-    window.setWindowTitle(QStringLiteral("Pagewright"));
-    window.resize(553, 371);
-    window.show();
+    QApplication::setApplicationName(QStringLiteral("Pagewright"));
+
+    pw::QtPrompts prompts;
+    pw::QtMessagePump pump;
+    pw::frmPrinting engineForm(prompts, pump);
+    prompts.setParent(&engineForm);
+    if (!engineForm.Form_Load())
+        return 0;
     return QApplication::exec();
 }

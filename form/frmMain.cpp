@@ -1,0 +1,522 @@
+#include "form/frmMain.h"
+
+#include "engine/remove_folder_tree.h"
+#include "filelist/drop_intake.h"
+#include "filelist/file_list.h"
+#include "filelist/help_pages.h"
+#include "filelist/selection_display.h"
+#include "form/app_state.h"
+#include "form/drop_target.h"
+#include "form/frmPrinting.h"
+#include "platform/paths.h"
+#include "resources/artwork.h"
+#include "resources/layout.h"
+
+#include <QBitmap>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QTimer>
+#include <QUrl>
+#include <cmath>
+
+namespace pw {
+
+namespace {
+
+form::TwipsRect twips(const layout::TwipRect& r) {
+    return {static_cast<double>(r.left), static_cast<double>(r.top), static_cast<double>(r.width),
+            static_cast<double>(r.height)};
+}
+
+QColor colour(const layout::Rgb& rgb) {
+    return QColor(rgb.r, rgb.g, rgb.b);
+}
+
+// The hint box sits in the middle of the list area.
+constexpr layout::TwipRect kPicTextRect{1680, 2880, 2805, 720};
+// The frame's design font.
+constexpr double kDesignFontPoints = 9.0;
+// Menus drop below their picture by this many twips.
+constexpr int kMenuDropTwips = 300;
+
+} // namespace
+
+frmMain::frmMain(frmPrinting& engine, os::MessagePump& pump, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), engine_(engine), pump_(pump) {
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("Pagewright"));
+    setMouseTracking(true);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        scale_.twipsPerPixelX = form::twipsPerPixel(screen->logicalDotsPerInchX());
+        scale_.twipsPerPixelY = form::twipsPerPixel(screen->logicalDotsPerInchY());
+    }
+    buildControls();
+    connectButtons();
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::buildControls() {
+    const auto area = [this](const QString& name, int index) {
+        return new ImageArea(name, index, this);
+    };
+    imgExit = area(QStringLiteral("imgExit"), 0);
+    imgMin = area(QStringLiteral("imgMin"), 0);
+    for (int i = 0; i < 6; ++i)
+        imgToolbar[static_cast<std::size_t>(i)] = area(QStringLiteral("imgToolbar_%1").arg(i), i);
+    for (int i = 0; i < 4; ++i)
+        imgMenu[static_cast<std::size_t>(i)] = area(QStringLiteral("imgMenu_%1").arg(i), i);
+    imgConvert = area(QStringLiteral("imgConvert"), 0);
+    imgUp = area(QStringLiteral("imgUp"), 0);
+    imgDown = area(QStringLiteral("imgDown"), 0);
+    lblUp = area(QStringLiteral("lblUp"), 0);
+    lblDown = area(QStringLiteral("lblDown"), 0);
+    lblUp->setText(QStringLiteral("Move Up"));
+    lblDown->setText(QStringLiteral("Move Down"));
+    for (QLabel* label : {static_cast<QLabel*>(lblUp), static_cast<QLabel*>(lblDown)}) {
+        label->setScaledContents(false);
+        label->setAlignment(Qt::AlignCenter);
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::WindowText, colour(layout::kLabelTextColour));
+        label->setPalette(palette);
+    }
+
+    const auto list = [this](const QString& name) {
+        auto* widget = new QListWidget(this);
+        widget->setObjectName(name);
+        return widget;
+    };
+    List1 = list(QStringLiteral("List1"));
+    List2 = list(QStringLiteral("List2"));
+    List3 = list(QStringLiteral("List3"));
+    List3->hide();
+    fileList_ = std::make_unique<FileList>(List1, List2, List3);
+    selection_ = std::make_unique<SelectionDisplay>(List1, List2, *this);
+    drops_ = std::make_unique<DropIntake>(*fileList_, *this, engine_);
+
+    lblPage = new QLabel(QStringLiteral("Page Number: 0"), this);
+    lblPage->setObjectName(QStringLiteral("lblPage"));
+    lblFilename = new QLabel(this);
+    lblFilename->setObjectName(QStringLiteral("lblFilename"));
+
+    picText = new QLabel(this);
+    picText->setObjectName(QStringLiteral("picText"));
+    picText->setAcceptDrops(true);
+    // A plain label shows its ampersand as it is.
+    lblText = new QLabel(QString::fromUtf8(kDropHintText), picText);
+    lblText->setObjectName(QStringLiteral("lblText"));
+    lblText->setTextFormat(Qt::PlainText);
+    lblText->setAlignment(Qt::AlignCenter);
+    {
+        QPalette palette = lblText->palette();
+        palette.setColor(QPalette::WindowText, QColor(128, 128, 128));
+        lblText->setPalette(palette);
+    }
+
+    picDoor = new QLabel(this);
+    picDoor->setObjectName(QStringLiteral("picDoor"));
+    picDoor->setScaledContents(true);
+    picDoor->setAcceptDrops(true);
+
+    PicPB = new QWidget(this);
+    PicPB->setObjectName(QStringLiteral("PicPB"));
+    PicPB->setAutoFillBackground(true);
+    shapePB = new QWidget(PicPB);
+    shapePB->setObjectName(QStringLiteral("shapePB"));
+    shapePB->setAutoFillBackground(true);
+    {
+        QPalette track = PicPB->palette();
+        track.setColor(QPalette::Window, QColor(0xff, 0xff, 0xff));
+        PicPB->setPalette(track);
+        QPalette fill = shapePB->palette();
+        fill.setColor(QPalette::Window, QColor(0x0e, 0xa5, 0xe9));
+        shapePB->setPalette(fill);
+    }
+    lblPB = new QLabel(QStringLiteral("0%"), this);
+    lblPB->setObjectName(QStringLiteral("lblPB"));
+    PicPB->hide();
+    lblPB->hide();
+
+    new form::DropTarget(
+        List2->viewport(), [this](const QMimeData* dropped) { drops_->List2_OLEDragDrop(dropped); },
+        [this] { drops_->List2_OLEDragOver(); });
+    new form::DropTarget(
+        picDoor, [this](const QMimeData* dropped) { drops_->picDoor_OLEDragDrop(dropped); });
+    new form::DropTarget(
+        picText, [this](const QMimeData* dropped) { drops_->picText_OLEDragDrop(dropped); });
+
+    background_ = art::background();
+    imgExit->setCursor(art::closeCursor());
+    imgMin->setCursor(art::closeCursor());
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(50);
+    Timer1->setSingleShot(true);
+    connect(Timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
+
+    // Design places; the load rescales them to the screen.
+    resize(553, 371);
+}
+
+void frmMain::connectButtons() {
+    connect(imgExit, &ImageArea::pressed, this, [this] { imgExit_Click(); });
+    connect(imgMin, &ImageArea::pressed, this, [this] { imgMin_Click(); });
+    for (ImageArea* button : imgToolbar) {
+        connect(button, &ImageArea::pressed, this, [this](int i) { imgToolbar_MouseDown(i); });
+        connect(button, &ImageArea::moved, this, [this](int i) { imgToolbar_MouseMove(i); });
+    }
+    for (ImageArea* button : imgMenu) {
+        connect(button, &ImageArea::pressed, this, [this](int i) { imgMenu_MouseDown(i); });
+        connect(button, &ImageArea::moved, this, [this](int i) { imgMenu_MouseMove(i); });
+    }
+    connect(imgConvert, &ImageArea::pressed, this, [this] { imgConvert_MouseDown(); });
+    connect(imgConvert, &ImageArea::moved, this, [this] { imgConvert_MouseMove(); });
+    connect(imgUp, &ImageArea::pressed, this, [this] { imgUp_MouseDown(); });
+    connect(imgUp, &ImageArea::moved, this, [this] { imgUp_MouseMove(); });
+    connect(imgDown, &ImageArea::pressed, this, [this] { imgDown_MouseDown(); });
+    connect(imgDown, &ImageArea::moved, this, [this] { imgDown_MouseMove(); });
+    connect(lblUp, &ImageArea::pressed, this, [this] { lblUp_MouseDown(); });
+    connect(lblUp, &ImageArea::moved, this, [this] { lblUp_MouseMove(); });
+    connect(lblDown, &ImageArea::pressed, this, [this] { lblDown_MouseDown(); });
+    connect(lblDown, &ImageArea::moved, this, [this] { lblDown_MouseMove(); });
+}
+
+void frmMain::place(QWidget* widget, const form::TwipsRect& design) {
+    const form::PixelRect r = form::designToPixels(design, scale_);
+    widget->setGeometry(r.x, r.y, r.width, r.height);
+}
+
+void frmMain::scaleFonts() {
+    QFont base(QStringLiteral("Tahoma"));
+    base.setPointSizeF(form::ScaleToScreen(kDesignFontPoints, scale_));
+    setFont(base);
+    QFont bold = base;
+    bold.setBold(true);
+    lblText->setFont(bold);
+}
+
+// --- load and first tick ------------------------------------------------------------------
+
+void frmMain::Form_Load() {
+    // SEAM(skin): pw::skin::Attach(); pw::skin::AdjustHSV(0, -90, 0).
+
+    // Parked out of view until the first tick shapes and centres the window.
+    const double parkLeft = -layout::kFormWidth - 100.0;
+    const double parkTop = -layout::kFormHeight - 100.0;
+    move(form::twipsToPixels(parkLeft, scale_.twipsPerPixelX),
+         form::twipsToPixels(parkTop, scale_.twipsPerPixelY));
+
+    pump_.pumpOnce();
+    update();
+    pump_.pumpOnce();
+
+    // Every control keeps its pixel size at any DPI.
+    const form::PixelRect window = form::designToPixels(
+        {0, 0, static_cast<double>(layout::kFormWidth), static_cast<double>(layout::kFormHeight)},
+        scale_);
+    setFixedSize(window.width, window.height);
+    place(imgExit, twips(layout::kImgExitRect));
+    place(imgMin, twips(layout::kImgMinRect));
+    for (std::size_t i = 0; i < imgToolbar.size(); ++i)
+        place(imgToolbar[i], twips(layout::kImgToolbarRects[i]));
+    for (std::size_t i = 0; i < imgMenu.size(); ++i)
+        place(imgMenu[i], twips(layout::kImgMenuRects[i]));
+    place(imgConvert, twips(layout::kImgConvertRect));
+    place(imgUp, twips(layout::kImgUpRect));
+    place(imgDown, twips(layout::kImgDownRect));
+    place(lblUp, twips(layout::kLblUpRect));
+    place(lblDown, twips(layout::kLblDownRect));
+    place(List1, twips(layout::kList1Rect));
+    place(picDoor, twips(layout::kPicDoorRect));
+    place(picText, twips(kPicTextRect));
+    lblText->setGeometry(0, 0, picText->width(), picText->height());
+    place(lblPage, twips(layout::kLblPageRect));
+    place(lblFilename, twips(layout::kLblFilenameRect));
+    place(lblPB, twips(layout::kLblPBRect));
+    place(PicPB, twips(layout::kPicPBRect));
+    place(shapePB, {0, 0, static_cast<double>(layout::kShapePBStartWidth),
+                    static_cast<double>(layout::kShapePBStartHeight)});
+    scaleFonts();
+
+    picDoor->setPixmap(art::welcomePanel());
+
+    // The working list scrolls sideways for long paths; the visible list takes its place.
+    List1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    List2->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    List2->setGeometry(List1->geometry());
+    List1->hide();
+    List2->raise();
+    picText->raise();
+    picDoor->raise();
+
+    update();
+    Timer1->start();
+
+    engine::RemoveFolderTree(os::stagingFolder(), pump_);
+    engine::RemoveFolderTree(os::scratchFolder(), pump_);
+}
+
+void frmMain::Timer1_Timer() {
+    Timer1->stop();
+    if (!background_.isNull()) {
+        const QColor key = colour(layout::kTransparentKey);
+        setMask(background_.createMaskFromColor(key, Qt::MaskInColor));
+    }
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->geometry();
+        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+    }
+    pump_.pumpOnce();
+    engine::RemoveFolderTree(os::stagingFolder(), pump_);
+}
+
+void frmMain::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+    QPainter painter(this);
+    if (background_.isNull())
+        painter.fillRect(rect(), QColor(0xe8, 0xed, 0xf3));
+    else
+        painter.drawPixmap(0, 0, background_);
+}
+
+// --- moving by the background, minimise, close --------------------------------------------
+
+void frmMain::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        DragActive = true;
+        DragAnchor = event->position().toPoint();
+    }
+    event->accept();
+}
+
+void frmMain::mouseMoveEvent(QMouseEvent* event) {
+    if (DragActive) {
+        const QPoint travel = event->position().toPoint() - DragAnchor;
+        move(pos() + travel);
+    }
+    ClearHoverImages();
+    event->accept();
+}
+
+void frmMain::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        DragActive = false;
+    event->accept();
+}
+
+void frmMain::imgMin_Click() {
+    showMinimized();
+}
+
+void frmMain::imgExit_Click() {
+    closeSequence();
+}
+
+void frmMain::closeSequence() {
+    QuitRequested = true;
+    // SEAM(skin): pw::skin::Detach().
+    close();
+    engine_.Unload();
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    // However the window is closed (its own buttons, the window manager, the task bar), the
+    // program ends: the engine form only unloads when the quit flag is set.
+    QuitRequested = true;
+    // SEAM(skin): pw::skin::Detach().
+    engine_.Unload();
+    event->accept();
+}
+
+// --- picture buttons ----------------------------------------------------------------------
+
+void frmMain::ClearHoverImages() {
+    for (ImageArea* button : imgToolbar)
+        button->clearPicture();
+    for (ImageArea* button : imgMenu)
+        button->clearPicture();
+    imgUp->clearPicture();
+    imgDown->clearPicture();
+    imgConvert->clearPicture();
+}
+
+void frmMain::imgToolbar_MouseMove(int index) {
+    ClearHoverImages();
+    imgToolbar[static_cast<std::size_t>(index)]->showPicture(art::toolbarHover(index));
+}
+
+void frmMain::imgToolbar_MouseDown(int index) {
+    picDoor->hide();
+    pump_.pumpOnce();
+    ClearHoverImages();
+    imgToolbar[static_cast<std::size_t>(index)]->showPicture(art::toolbarPressed(index));
+    switch (index) {
+    case 0:
+        engine_.txtMsg->setText(QStringLiteral("Add"));
+        break;
+    case 1:
+        engine_.txtMsg->setText(QStringLiteral("Remove"));
+        break;
+    case 2:
+        engine_.txtMsg->setText(QStringLiteral("Add Folder"));
+        break;
+    case 3:
+        engine_.exec();
+        for (ImageArea* button : imgToolbar)
+            button->clearPicture();
+        for (ImageArea* button : imgMenu)
+            button->clearPicture();
+        break;
+    case 4:
+        engine_.openUrl(tutorialPageUrl());
+        break;
+    case 5:
+        closeSequence();
+        break;
+    default:
+        break;
+    }
+}
+
+void frmMain::imgMenu_MouseMove(int index) {
+    ClearHoverImages();
+    imgMenu[static_cast<std::size_t>(index)]->showPicture(art::menuHover(index));
+}
+
+void frmMain::imgMenu_MouseDown(int index) {
+    ClearHoverImages();
+    QMenu* menu = engine_.engineMenu(index);
+    if (!menu)
+        return;
+    const ImageArea* button = imgMenu[static_cast<std::size_t>(index)];
+    const int drop = form::twipsToPixels(kMenuDropTwips * scale_.fy(), scale_.twipsPerPixelY);
+    menu->exec(mapToGlobal(QPoint(button->x(), button->y() + drop)));
+    if (index == 0) {
+        activateWindow();
+        setFocus();
+    }
+}
+
+void frmMain::imgConvert_MouseMove() {
+    ClearHoverImages();
+    imgConvert->showPicture(art::convertHover());
+}
+
+void frmMain::imgConvert_MouseDown() {
+    imgConvert->clearPicture();
+    engine_.txtMsg->setText(QStringLiteral("Convert"));
+}
+
+void frmMain::imgUp_MouseMove() {
+    ClearHoverImages();
+    imgUp->showPicture(art::upHover());
+}
+
+void frmMain::imgDown_MouseMove() {
+    ClearHoverImages();
+    imgDown->showPicture(art::downHover());
+}
+
+void frmMain::imgUp_MouseDown() {
+    imgUp->clearPicture();
+    const int row = fileList_->selected();
+    if (row < 1)
+        return;
+    fileList_->swap(row, row - 1);
+}
+
+void frmMain::imgDown_MouseDown() {
+    imgDown->clearPicture();
+    const int row = fileList_->selected();
+    if (row < 0 || row >= fileList_->count() - 1)
+        return;
+    fileList_->swap(row, row + 1);
+}
+
+// --- what the conversion job reaches ------------------------------------------------------
+
+int frmMain::fileCount() const {
+    return fileList_->count();
+}
+
+std::string frmMain::workingPath(int index) const {
+    return fileList_->workingPath(index);
+}
+
+void frmMain::setLockedControlsEnabled(bool enabled) {
+    for (ImageArea* button : imgToolbar)
+        button->setEnabled(enabled);
+    for (ImageArea* button : imgMenu)
+        button->setEnabled(enabled);
+    for (QWidget* widget : {static_cast<QWidget*>(imgConvert), static_cast<QWidget*>(imgUp),
+                            static_cast<QWidget*>(imgDown), static_cast<QWidget*>(lblUp),
+                            static_cast<QWidget*>(lblDown), static_cast<QWidget*>(List1),
+                            static_cast<QWidget*>(List2)})
+        widget->setEnabled(enabled);
+}
+
+// --- FrontView ----------------------------------------------------------------------------
+
+void frmMain::setHintVisible(bool visible) {
+    picText->setVisible(visible);
+}
+
+void frmMain::setHintText(const std::string& text) {
+    lblText->setText(QString::fromStdString(text));
+}
+
+void frmMain::setPageText(const std::string& text) {
+    lblPage->setText(QString::fromStdString(text));
+}
+
+void frmMain::setFilenameText(const std::string& text) {
+    lblFilename->setText(QString::fromStdString(text));
+}
+
+void frmMain::setFrontLocked(bool locked) {
+    setLockedControlsEnabled(!locked);
+}
+
+void frmMain::hideWelcomePanel() {
+    picDoor->hide();
+}
+
+void frmMain::repaint() {
+    QWidget::repaint();
+}
+
+void frmMain::setFilenameLabelVisible(bool visible) {
+    lblFilename->setVisible(visible);
+}
+
+void frmMain::setProgressText(const QString& text) {
+    lblPB->setText(text);
+}
+
+void frmMain::setProgressVisible(bool visible) {
+    PicPB->setVisible(visible);
+    lblPB->setVisible(visible);
+}
+
+double frmMain::trackWidth() const {
+    return PicPB->width();
+}
+
+double frmMain::barWidth() const {
+    return shapePB->width();
+}
+
+void frmMain::setBarWidth(double width) {
+    const int pixels = std::max(0, static_cast<int>(std::lround(width)));
+    shapePB->resize(pixels, shapePB->height());
+}
+
+} // namespace pw

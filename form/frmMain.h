@@ -1,0 +1,135 @@
+#pragma once
+// The front window: borderless, shaped by its artwork's key colour, with picture buttons laid
+// over the artwork. It holds the FileList's lists and the progress display and drives the
+// engine form through its command relay, its menus and its modal Setting window.
+#include "filelist/front_view.h"
+#include "form/image_area.h"
+#include "form/scale_to_screen.h"
+#include "platform/pump.h"
+
+#include <QWidget>
+#include <array>
+#include <memory>
+#include <string>
+
+class QLabel;
+class QListWidget;
+class QTimer;
+
+namespace pw {
+
+class DropIntake;
+class FileList;
+class SelectionDisplay;
+class frmPrinting;
+using form::ImageArea;
+
+class frmMain : public QWidget, public FrontView {
+    Q_OBJECT
+public:
+    frmMain(frmPrinting& engine, os::MessagePump& pump, QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // The scale the load uses; by default the primary screen's twips per pixel.
+    void setScreenScale(const form::ScreenScale& scale) { scale_ = scale; }
+    const form::ScreenScale& screenScale() const { return scale_; }
+
+    void Form_Load();
+    void Timer1_Timer();
+
+    // Frame.
+    void imgExit_Click();
+    void imgMin_Click();
+
+    // Picture buttons.
+    void ClearHoverImages();
+    void imgToolbar_MouseDown(int index);
+    void imgToolbar_MouseMove(int index);
+    void imgMenu_MouseDown(int index);
+    void imgMenu_MouseMove(int index);
+    void imgConvert_MouseDown();
+    void imgConvert_MouseMove();
+    void imgUp_MouseDown();
+    void imgUp_MouseMove();
+    void imgDown_MouseDown();
+    void imgDown_MouseMove();
+    void lblUp_MouseDown() { imgUp_MouseDown(); }
+    void lblUp_MouseMove() { imgUp_MouseMove(); }
+    void lblDown_MouseDown() { imgDown_MouseDown(); }
+    void lblDown_MouseMove() { imgDown_MouseMove(); }
+
+    // The close sequence of the close picture and toolbar button 5: ends the program.
+    void closeSequence();
+
+    FileList& fileList() const { return *fileList_; }
+    DropIntake& dropIntake() const { return *drops_; }
+
+    // FrontView
+    void setHintVisible(bool visible) override;
+    void setHintText(const std::string& text) override;
+    void setPageText(const std::string& text) override;
+    void setFilenameText(const std::string& text) override;
+    void setFrontLocked(bool locked) override;
+    void hideWelcomePanel() override;
+    void repaint() override;
+
+    // What the conversion job reaches through the engine form.
+    int fileCount() const;
+    std::string workingPath(int index) const;
+    void setLockedControlsEnabled(bool enabled);
+    void setFilenameLabelVisible(bool visible);
+    void setProgressText(const QString& text);
+    void setProgressVisible(bool visible);
+    double trackWidth() const;
+    double barWidth() const;
+    void setBarWidth(double width);
+
+    // Controls, by their design names.
+    ImageArea* imgExit = nullptr;
+    ImageArea* imgMin = nullptr;
+    std::array<ImageArea*, 6> imgToolbar{};
+    std::array<ImageArea*, 4> imgMenu{};
+    ImageArea* imgConvert = nullptr;
+    ImageArea* imgUp = nullptr;
+    ImageArea* imgDown = nullptr;
+    ImageArea* lblUp = nullptr;
+    ImageArea* lblDown = nullptr;
+    QListWidget* List1 = nullptr;
+    QListWidget* List2 = nullptr;
+    QListWidget* List3 = nullptr;
+    QLabel* picDoor = nullptr;
+    QLabel* picText = nullptr;
+    QLabel* lblText = nullptr;
+    QLabel* lblPage = nullptr;
+    QLabel* lblFilename = nullptr;
+    QWidget* PicPB = nullptr;
+    QWidget* shapePB = nullptr;
+    QLabel* lblPB = nullptr;
+    QTimer* Timer1 = nullptr;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildControls();
+    void connectButtons();
+    void place(QWidget* widget, const form::TwipsRect& design);
+    void scaleFonts();
+
+    frmPrinting& engine_;
+    os::MessagePump& pump_;
+    form::ScreenScale scale_;
+    std::unique_ptr<FileList> fileList_;
+    std::unique_ptr<SelectionDisplay> selection_;
+    std::unique_ptr<DropIntake> drops_;
+    QPixmap background_;
+
+    bool DragActive = false;
+    QPoint DragAnchor;
+};
+
+} // namespace pw

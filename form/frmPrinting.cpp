@@ -1,0 +1,509 @@
+#include "form/frmPrinting.h"
+
+#include "engine/ConversionJob.h"
+#include "filelist/command_relay.h"
+#include "filelist/drop_intake.h"
+#include "filelist/tool_commands.h"
+#include "form/app_state.h"
+#include "form/drop_target.h"
+#include "form/frmMain.h"
+#include "form/scale_to_screen.h"
+#include "process/DOSOutputs.h"
+#include "process/EndProcessesByName.h"
+#include "settings/CommonDlgsW.h"
+#include "settings/document_options.h"
+#include "settings/output_folder.h"
+#include "settings/settings_file.h"
+#include "settings/single_instance.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCursor>
+#include <QDesktopServices>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace pw {
+
+namespace {
+
+QString q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+std::string s(const QString& text) {
+    return text.toStdString();
+}
+
+struct ToolButton {
+    const char* caption;
+    const char* toolTip;
+};
+
+constexpr ToolButton kToolButtons[7] = {
+    {"Add", "Add an Image File"},
+    {"Add Folder", "Add Image Files from a Folder"},
+    {"Remove", "Remove File(s) from List"},
+    {"Clean", "Remove all from File List"},
+    {"Move Down", "Move selected Down"},
+    {"Exit", "Exit"},
+    {"Move Up", "Up"},
+};
+
+QLabel* makeLabel(const char* name, const char* text, QWidget* parent) {
+    auto* label = new QLabel(QString::fromUtf8(text), parent);
+    label->setObjectName(QString::fromUtf8(name));
+    return label;
+}
+
+QLineEdit* makeEdit(const char* name, const QString& text, QWidget* parent) {
+    auto* edit = new QLineEdit(text, parent);
+    edit->setObjectName(QString::fromUtf8(name));
+    return edit;
+}
+
+QPushButton* makeButton(const char* name, const char* caption, QWidget* parent) {
+    auto* button = new QPushButton(QString::fromUtf8(caption), parent);
+    button->setObjectName(QString::fromUtf8(name));
+    button->setAutoDefault(false);
+    return button;
+}
+
+QAction* addItem(QMenu* menu, const char* name, const char* caption) {
+    QAction* action = menu->addAction(QString::fromUtf8(caption));
+    action->setObjectName(QString::fromUtf8(name));
+    return action;
+}
+
+} // namespace
+
+frmPrinting::frmPrinting(os::Prompts& prompts, os::MessagePump& pump, QWidget* parent)
+    : QDialog(parent), prompts_(prompts), pump_(pump) {
+    setObjectName(QStringLiteral("frmPrinting"));
+    setWindowTitle(QStringLiteral("Pagewright"));
+    urlOpener = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    buildMenus();
+    buildControls();
+}
+
+frmPrinting::~frmPrinting() {
+    // The front window reaches back into this form; it goes first.
+    front_.reset();
+    job_.reset();
+}
+
+void frmPrinting::buildMenus() {
+    menuBar = new QMenuBar(this);
+    menuBar->setObjectName(QStringLiteral("menuBar"));
+
+    menuFile = menuBar->addMenu(QStringLiteral("File"));
+    menuFile->setObjectName(QStringLiteral("menuFile"));
+    connect(addItem(menuFile, "menuAdd", "Add a File"), &QAction::triggered, this,
+            [this] { CmdToolsBar_Click(0); });
+    connect(addItem(menuFile, "menuFolder", "Add Folder"), &QAction::triggered, this,
+            [this] { CmdToolsBar_Click(1); });
+    menuFile->addSeparator()->setObjectName(QStringLiteral("menuS"));
+    connect(addItem(menuFile, "menuExit", "Exit"), &QAction::triggered, this,
+            [this] { CmdToolsBar_Click(5); });
+
+    menuR = menuBar->addMenu(QStringLiteral("Remove"));
+    menuR->setObjectName(QStringLiteral("menuR"));
+    connect(addItem(menuR, "menuRemove", "Remove a File"), &QAction::triggered, this,
+            [this] { CmdToolsBar_Click(2); });
+    connect(addItem(menuR, "menuRemoveAll", "Remove All Files"), &QAction::triggered, this,
+            [this] { CmdToolsBar_Click(3); });
+
+    menuContrl = menuBar->addMenu(QStringLiteral("Control"));
+    menuContrl->setObjectName(QStringLiteral("menuContrl"));
+    connect(addItem(menuContrl, "menuUp", "Move Up"), &QAction::triggered, this,
+            [this] { CmdToolsBar_Click(6); });
+    connect(addItem(menuContrl, "menuDown", "Move Down"), &QAction::triggered, this,
+            [this] { CmdToolsBar_Click(4); });
+    connect(addItem(menuContrl, "menuSort", "Sort by File Path and Name"), &QAction::triggered,
+            this, [this] { menuSort_Click(); });
+
+    menuA = menuBar->addMenu(QStringLiteral("About"));
+    menuA->setObjectName(QStringLiteral("menuA"));
+    connect(addItem(menuA, "menuWeb", "Website"), &QAction::triggered, this,
+            [this] { menuWeb_Click(); });
+    menuA->addSeparator()->setObjectName(QStringLiteral("menuSS"));
+    connect(addItem(menuA, "menuAbout", "About"), &QAction::triggered, this,
+            [this] { showAbout(prompts_); });
+}
+
+void frmPrinting::buildControls() {
+    auto* root = new QVBoxLayout(this);
+    root->setMenuBar(menuBar);
+    root->setSpacing(10);
+
+    // Output folder and conversion mode.
+    auto* output = new QGroupBox(QStringLiteral("Output"), this);
+    output->setObjectName(QStringLiteral("grpOutput"));
+    auto* outputGrid = new QGridLayout(output);
+    Label3 = makeLabel("Label3", "Output Path:", output);
+    txtPath = makeEdit("txtPath", q(defaultSettings().outputFolder), output);
+    txtPath->setToolTip(QStringLiteral("Select a Folder to Output"));
+    cmdBrowse = makeButton("cmdBrowse", "Browse", output);
+    cmdBrowse->setToolTip(QStringLiteral("Select an Output Folder"));
+    Label1 = makeLabel("Label1", "Conversion Mode:", output);
+    cmbMode = new QComboBox(output);
+    cmbMode->setObjectName(QStringLiteral("cmbMode"));
+    cmbMode->addItem(QStringLiteral("Convert All JPG to a Single PDF"));
+    cmbMode->addItem(QStringLiteral("Convert Each Picture to its Own PDF"));
+    cmdSave = makeButton("cmdSave", "Save", output);
+    outputGrid->addWidget(Label3, 0, 0);
+    outputGrid->addWidget(txtPath, 0, 1);
+    outputGrid->addWidget(cmdBrowse, 0, 2);
+    outputGrid->addWidget(Label1, 1, 0);
+    outputGrid->addWidget(cmbMode, 1, 1);
+    outputGrid->addWidget(cmdSave, 1, 2);
+    outputGrid->setColumnStretch(1, 1);
+    root->addWidget(output);
+
+    // Document properties and the quality captions.
+    auto* document = new QGroupBox(QStringLiteral("Document"), this);
+    document->setObjectName(QStringLiteral("grpDocument"));
+    auto* documentGrid = new QGridLayout(document);
+    lblTitle = makeLabel("lblTitle", "Document Title(Filename):", document);
+    txtTitle = makeEdit("txtTitle", QString::fromUtf8(kDefaultDocumentTitle), document);
+    lblCreateFor = makeLabel("lblCreateFor", "Author:", document);
+    txtCreateFor = makeEdit("txtCreateFor", QString::fromUtf8(kDefaultAuthor), document);
+    lblSubject = makeLabel("lblSubject", "Subject:", document);
+    txtSubject = makeEdit("txtSubject", QString::fromUtf8(kDefaultSubject), document);
+    lblKeywords = makeLabel("lblKeywords", "Keywords:", document);
+    txtKeywords = makeEdit("txtKeywords", QString::fromUtf8(kDefaultKeywords), document);
+    lblCreationDate = makeLabel("lblCreationDate", "Creation Date:", document);
+    txtCreationDate = makeEdit("txtCreationDate", QString(), document);
+    Command1 = makeButton("Command1", "Now", document);
+    lblJPG = makeLabel("lblJPG", "Compress Quality:", document);
+    lblQuality = makeLabel("lblQuality", "100%", document);
+    lblQtt = makeLabel("lblQtt", "Good", document);
+    const std::pair<QLabel*, QWidget*> rows[] = {{lblTitle, txtTitle},
+                                                 {lblCreateFor, txtCreateFor},
+                                                 {lblSubject, txtSubject},
+                                                 {lblKeywords, txtKeywords},
+                                                 {lblCreationDate, txtCreationDate}};
+    int row = 0;
+    for (const auto& [label, field] : rows) {
+        documentGrid->addWidget(label, row, 0);
+        documentGrid->addWidget(field, row, 1);
+        ++row;
+    }
+    documentGrid->addWidget(Command1, row - 1, 2);
+    auto* quality = new QHBoxLayout;
+    quality->addWidget(lblQuality);
+    quality->addWidget(lblQtt);
+    quality->addStretch(1);
+    documentGrid->addWidget(lblJPG, row, 0);
+    documentGrid->addLayout(quality, row, 1, 1, 2);
+    documentGrid->setColumnStretch(1, 1);
+    root->addWidget(document);
+
+    // The tool buttons.
+    auto* tools = new QHBoxLayout;
+    tools->setObjectName(QStringLiteral("toolsRow"));
+    for (int i = 0; i < 7; ++i) {
+        const std::string name = "CmdToolsBar_" + std::to_string(i);
+        QPushButton* button = makeButton(name.c_str(), kToolButtons[i].caption, this);
+        button->setToolTip(QString::fromUtf8(kToolButtons[i].toolTip));
+        button->setProperty("Index", i);
+        connect(button, &QPushButton::clicked, this, [this, i] { CmdToolsBar_Click(i); });
+        CmdToolsBar[static_cast<std::size_t>(i)] = button;
+        tools->addWidget(button);
+    }
+    root->addLayout(tools);
+
+    // The drop panel, the progress text and the Convert button.
+    auto* bottom = new QHBoxLayout;
+    picDoor = makeLabel("picDoor", "Drop picture files here", this);
+    picDoor->setFrameShape(QFrame::StyledPanel);
+    picDoor->setAlignment(Qt::AlignCenter);
+    picDoor->setMinimumHeight(40);
+    picDoor->setAcceptDrops(true);
+    lblPB = makeLabel("lblPB", "0%", this);
+    lblPB->setMinimumWidth(160);
+    Command3 = makeButton("Command3", "Convert To PDF Now", this);
+    bottom->addWidget(picDoor, 1);
+    bottom->addWidget(lblPB);
+    bottom->addWidget(Command3);
+    root->addLayout(bottom);
+
+    // The command relay: never shown.
+    txtMsg = makeEdit("txtMsg", QString(), this);
+    txtMsg->hide();
+
+    connect(cmdBrowse, &QPushButton::clicked, this, [this] { cmdBrowse_Click(); });
+    connect(cmdSave, &QPushButton::clicked, this, [this] { cmdSave_Click(); });
+    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
+    new form::DropTarget(picDoor, [this](const QMimeData* dropped) {
+        if (front_)
+            front_->dropIntake().EnginePicDoor_OLEDragDrop(dropped);
+    });
+}
+
+QMenu* frmPrinting::engineMenu(int index) const {
+    switch (index) {
+    case 0:
+        return menuFile;
+    case 1:
+        return menuR;
+    case 2:
+        return menuContrl;
+    case 3:
+        return menuA;
+    default:
+        return nullptr;
+    }
+}
+
+bool frmPrinting::Form_Load() {
+    instance_ = claimProgramInstance();
+    if (!instance_ || !instance_->acquired())
+        return false;
+    hide();
+    QuitRequested = false;
+    EndProcessesByName(DOSOutputs::kToolImageName);
+    // SEAM(skin): pw::skin::Attach().
+    pump_.pumpOnce();
+
+    objShell = std::make_unique<DOSOutputs>(pump_, prompts_);
+    objDOS = std::make_unique<DOSOutputs>(pump_, prompts_);
+    job_ = std::make_unique<engine::ConversionJob>(*this, prompts_, pump_, *objDOS, *objShell);
+    objDOS->ReceiveOutputs = [this](std::string& CommandOutputs) {
+        job_->objDOS_ReceiveOutputs(CommandOutputs);
+    };
+    objDOS->CommandOver = [this] { job_->objDOS_CommandOver(); };
+    dialogs_ = std::make_unique<CommonDlgsW>(prompts_);
+
+    setWindowTitle(QStringLiteral("Setting"));
+    loadSettings();
+    txtCreationDate->setText(q(pdfDateNow()));
+
+    front_ = std::make_unique<frmMain>(*this, pump_);
+    commands_ = std::make_unique<ToolCommands>(front_->fileList(), *front_, *this, *dialogs_,
+                                               prompts_, pump_);
+    relay_ = std::make_unique<CommandRelay>(txtMsg, *commands_, *this);
+    front_->Form_Load();
+    front_->show();
+
+    pump_.pumpOnce();
+    update();
+    scaleToScreen();
+    return true;
+}
+
+void frmPrinting::loadSettings() {
+    const StoredSettings stored = pw::loadSettings();
+    txtPath->setText(q(stored.outputFolder));
+    if (stored.modeIndex >= 0 && stored.modeIndex < cmbMode->count())
+        cmbMode->setCurrentIndex(stored.modeIndex);
+    OnePdfPerPicture = pw::onePdfPerPicture(cmbMode->currentIndex());
+    pump_.pumpOnce();
+}
+
+void frmPrinting::scaleToScreen() {
+    // Positions belong to the layouts, which already work in pixels; the font keeps its pixel
+    // size at any DPI.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    form::ScreenScale scale;
+    scale.twipsPerPixelX = form::twipsPerPixel(screen->logicalDotsPerInchX());
+    scale.twipsPerPixelY = form::twipsPerPixel(screen->logicalDotsPerInchY());
+    QFont scaled = font();
+    scaled.setPointSizeF(form::ScaleToScreen(scaled.pointSizeF(), scale));
+    setFont(scaled);
+}
+
+void frmPrinting::Unload() {
+    close();
+}
+
+void frmPrinting::closeEvent(QCloseEvent* event) {
+    hide();
+    if (!QuitRequested) {
+        event->ignore();
+        return;
+    }
+    EndProcessesByName(DOSOutputs::kToolImageName);
+    unloaded_ = true;
+    event->accept();
+    QCoreApplication::quit();
+}
+
+void frmPrinting::Command1_Click() {
+    txtCreationDate->setText(q(pdfDateNow()));
+}
+
+void frmPrinting::cmdBrowse_Click() {
+    txtPath->setText(q(browseOutputFolder(prompts_)));
+}
+
+void frmPrinting::cmdSave_Click() {
+    OnePdfPerPicture = saveSettings(s(txtPath->text()), cmbMode->currentIndex());
+    hide();
+}
+
+void frmPrinting::Command3_Click() {
+    if (job_)
+        job_->Command3_Click();
+}
+
+void frmPrinting::CmdToolsBar_Click(int index) {
+    if (commands_)
+        commands_->CmdToolsBar_Click(static_cast<std::int16_t>(index));
+}
+
+void frmPrinting::txtMsg_Change() {
+    if (relay_)
+        relay_->txtMsg_Change();
+}
+
+void frmPrinting::menuSort_Click() {
+    if (commands_)
+        commands_->menuSort_Click();
+}
+
+void frmPrinting::menuWeb_Click() {
+    if (commands_)
+        commands_->menuWeb_Click();
+}
+
+// --- EngineView ---------------------------------------------------------------------------
+
+void frmPrinting::hideDropPanel() {
+    picDoor->hide();
+}
+
+void frmPrinting::repaint() {
+    QWidget::repaint();
+}
+
+void frmPrinting::showRemoveMenu() {
+    menuR->exec(QCursor::pos());
+}
+
+void frmPrinting::runConvert() {
+    Command3_Click();
+}
+
+void frmPrinting::openUrl(const std::string& url) {
+    if (urlOpener)
+        urlOpener(QUrl(q(url)));
+}
+
+void frmPrinting::exitApplication() {
+    if (front_) {
+        front_->closeSequence();
+        return;
+    }
+    QuitRequested = true;
+    Unload();
+}
+
+// --- engine::JobHost ---------------------------------------------------------------------
+
+int frmPrinting::fileCount() const {
+    return front_ ? front_->fileCount() : 0;
+}
+
+std::string frmPrinting::workingPath(int index) const {
+    return front_ ? front_->workingPath(index) : std::string();
+}
+
+std::string frmPrinting::outputFolder() const {
+    return s(txtPath->text());
+}
+
+void frmPrinting::setOutputFolder(const std::string& folder) {
+    txtPath->setText(q(folder));
+}
+
+std::string frmPrinting::title() const {
+    return s(txtTitle->text());
+}
+
+engine::DocumentProperties frmPrinting::documentProperties() const {
+    return {s(txtTitle->text()), s(txtCreateFor->text()), s(txtSubject->text()),
+            s(txtKeywords->text()), s(txtCreationDate->text())};
+}
+
+bool frmPrinting::onePdfPerPicture() const {
+    return OnePdfPerPicture;
+}
+
+void frmPrinting::setCommand3Enabled(bool enabled) {
+    Command3->setEnabled(enabled);
+}
+
+void frmPrinting::setToolsBarEnabled(bool enabled) {
+    for (QPushButton* button : CmdToolsBar)
+        button->setEnabled(enabled);
+}
+
+void frmPrinting::focusToolsBarButtons() {
+    for (QPushButton* button : CmdToolsBar)
+        button->setFocus();
+}
+
+void frmPrinting::setFrontControlsEnabled(bool enabled) {
+    if (front_)
+        front_->setLockedControlsEnabled(enabled);
+}
+
+void frmPrinting::setFilenameLabelVisible(bool visible) {
+    if (front_)
+        front_->setFilenameLabelVisible(visible);
+}
+
+std::string frmPrinting::engineProgressText() const {
+    return s(lblPB->text());
+}
+
+void frmPrinting::setEngineProgressText(const std::string& text) {
+    lblPB->setText(q(text));
+}
+
+void frmPrinting::setFrontProgressText(const std::string& text) {
+    if (front_)
+        front_->setProgressText(q(text));
+}
+
+void frmPrinting::setProgressVisible(bool visible) {
+    if (front_)
+        front_->setProgressVisible(visible);
+}
+
+double frmPrinting::trackWidth() const {
+    return front_ ? front_->trackWidth() : 0;
+}
+
+double frmPrinting::barWidth() const {
+    return front_ ? front_->barWidth() : 0;
+}
+
+void frmPrinting::setBarWidth(double width) {
+    if (front_)
+        front_->setBarWidth(width);
+}
+
+void frmPrinting::openFolder(const std::string& folder) {
+    if (urlOpener)
+        urlOpener(QUrl::fromLocalFile(q(folder)));
+}
+
+void frmPrinting::beep() {
+    QApplication::beep();
+}
+
+} // namespace pw

@@ -1,0 +1,31 @@
+#pragma once
+// A transparent area over the front window's artwork that acts as a picture button: it shows
+// nothing at rest, a hover or pressed picture when told, and reports presses and moves.
+#include <QLabel>
+
+namespace pw::form {
+
+class ImageArea : public QLabel {
+    Q_OBJECT
+public:
+    ImageArea(const QString& name, int index, QWidget* parent);
+
+    int index() const { return index_; }
+    // Shows a picture scaled to the area; an empty pixmap empties it.
+    void showPicture(const QPixmap& picture);
+    void clearPicture();
+    bool lit() const;
+
+signals:
+    void pressed(int index, Qt::MouseButton button);
+    void moved(int index);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    int index_;
+};
+
+} // namespace pw::form
