@@ -1,0 +1,383 @@
+// pdf.exe run end to end on generated pictures.
+#include "jpeg_maker.h"
+#include "outside/pdftool/docinfo.h"
+#include "pdf_probe.h"
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <qpdf/QPDF.hh>
+#include <sstream>
+
+using namespace pw::pdftool;
+using namespace pw::pdftool::test;
+
+namespace {
+
+// The progress words as the program reads them: split at single spaces, ending in ".jpg".
+std::vector<std::string> progressWords(const std::string& output) {
+    std::vector<std::string> words;
+    std::size_t start = 0;
+    while (start <= output.size()) {
+        auto end = output.find(' ', start);
+        if (end == std::string::npos)
+            end = output.size();
+        const std::string word = output.substr(start, end - start);
+        if (word.size() > 4 && word.compare(word.size() - 4, 4, ".jpg") == 0)
+            words.push_back(word);
+        start = end + 1;
+    }
+    return words;
+}
+
+std::string stripNewlines(std::string word) {
+    std::erase(word, '\n');
+    std::erase(word, '\r');
+    return word;
+}
+
+bool isRed(const unsigned char* p) {
+    return p[0] > 200 && p[1] < 80 && p[2] < 80;
+}
+bool isWhite(const unsigned char* p) {
+    return p[0] > 220 && p[1] > 220 && p[2] > 220;
+}
+
+} // namespace
+
+TEST(PdfExe, PagesFollowTheNumericIndexAndKeepEveryByte) {
+    Stage stage;
+    // Widths tell the pages apart.
+    const std::vector<std::pair<std::string, int>> files = {
+        {"100000.jpg", 40}, {"00010.jpg", 20}, {"99999.jpg", 30}, {"00002.jpg", 10}};
+    for (const auto& [name, width] : files)
+        ASSERT_TRUE(writeJpeg(stage.path(name), {.width = width, .height = 16}));
+    ASSERT_TRUE(writeJpeg(stage.path("1234.jpg"), {}));   // too few digits
+    ASSERT_TRUE(writeJpeg(stage.path("00003.jpeg"), {})); // not ".jpg"
+    ASSERT_TRUE(writeFile(stage.path("notes.txt"), "not a page"));
+
+    const ToolRun run = runPdfExe(stage);
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_FALSE(std::filesystem::exists(stage.path("tmpx.pdf")));
+    ASSERT_EQ(qpdfCheck(stage.pdf()), 0);
+
+    QPDF pdf;
+    pdf.processFile(stage.pdf().c_str());
+    auto pages = pagesOf(pdf);
+    const std::vector<std::string> order = {"00002.jpg", "00010.jpg", "99999.jpg", "100000.jpg"};
+    ASSERT_EQ(pages.size(), order.size());
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        EXPECT_EQ(pages[i].image.getDict().getKey("/Width").getIntValue(), 10 * (int(i) + 1));
+        const auto raw = pages[i].image.getRawStreamData();
+        EXPECT_EQ(raw->getSize(), std::filesystem::file_size(stage.path(order[i])));
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(raw->getBuffer()), raw->getSize()),
+                  readFile(stage.path(order[i])));
+    }
+    // pdfimages gives back the staged files unchanged.
+    const std::string out = stage.cache() + "/extracted";
+    ASSERT_EQ(std::system(("pdfimages -all '" + stage.pdf() + "' '" + out + "'").c_str()), 0);
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "-%03zu.jpg", i);
+        EXPECT_EQ(readFile(out + name), readFile(stage.path(order[i]))) << order[i];
+    }
+
+    // One progress word per page in page order, each followed by a space.
+    const auto words = progressWords(run.output);
+    ASSERT_EQ(words.size(), order.size()) << run.output;
+    for (std::size_t i = 0; i < order.size(); ++i)
+        EXPECT_EQ(stripNewlines(words[i]), order[i]);
+    EXPECT_NE(run.output.find("Adding 00002.jpg \n"), std::string::npos);
+}
+
+TEST(PdfExe, ColourKindsAndProfilesAreDeclared) {
+    Stage stage;
+    const std::string rgbProfile = fakeIccProfile(150000, "RGB "); // needs three APP2 chunks
+    ASSERT_TRUE(writeJpeg(stage.path("00000.jpg"), {.components = 1}));
+    ASSERT_TRUE(writeJpeg(stage.path("00001.jpg"), {.components = 4}));
+    ASSERT_TRUE(writeJpeg(stage.path("00002.jpg"), {.progressive = true}));
+    ASSERT_TRUE(writeJpeg(stage.path("00003.jpg"), {.iccProfile = rgbProfile}));
+    ASSERT_TRUE(writeJpeg(stage.path("00004.jpg"), {.iccProfile = rgbProfile}));
+    // A profile for the wrong number of components would break the page: dropped.
+    ASSERT_TRUE(writeJpeg(stage.path("00005.jpg"), {.iccProfile = fakeIccProfile(500, "CMYK")}));
+
+    const ToolRun run = runPdfExe(stage);
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    ASSERT_EQ(qpdfCheck(stage.pdf()), 0);
+    QPDF pdf;
+    pdf.processFile(stage.pdf().c_str());
+    auto pages = pagesOf(pdf);
+    ASSERT_EQ(pages.size(), 6u);
+    auto dict = [&pages](std::size_t i) { return pages[i].image.getDict(); };
+
+    EXPECT_EQ(dict(0).getKey("/ColorSpace").unparse(), "/DeviceGray");
+    EXPECT_EQ(dict(1).getKey("/ColorSpace").unparse(), "/DeviceCMYK");
+    EXPECT_EQ(dict(1).getKey("/Decode").unparse(), "[ 1 0 1 0 1 0 1 0 ]");
+    EXPECT_EQ(dict(2).getKey("/ColorSpace").unparse(), "/DeviceRGB");
+    EXPECT_FALSE(dict(2).hasKey("/Decode"));
+    for (std::size_t i = 0; i < 6; ++i) {
+        EXPECT_EQ(dict(i).getKey("/Filter").unparse(), "/DCTDecode");
+        EXPECT_EQ(dict(i).getKey("/BitsPerComponent").getIntValue(), 8);
+    }
+
+    auto space = dict(3).getKey("/ColorSpace");
+    ASSERT_TRUE(space.isArray());
+    EXPECT_EQ(space.getArrayItem(0).unparse(), "/ICCBased");
+    auto profile = space.getArrayItem(1);
+    EXPECT_EQ(profile.getDict().getKey("/N").getIntValue(), 3);
+    EXPECT_EQ(profile.getDict().getKey("/Alternate").unparse(), "/DeviceRGB");
+    const auto data = profile.getStreamData(qpdf_dl_generalized);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(data->getBuffer()), data->getSize()),
+              rgbProfile);
+    EXPECT_EQ(dict(4).getKey("/ColorSpace").getArrayItem(1).getObjGen(), profile.getObjGen());
+    EXPECT_EQ(dict(5).getKey("/ColorSpace").unparse(), "/DeviceRGB");
+
+    // The inverted Adobe CMYK and the gray picture still show their red/dark corner.
+    const Picture cmyk = render(stage.pdf(), 2, 72);
+    ASSERT_GT(cmyk.width, 0);
+    EXPECT_TRUE(isRed(cmyk.at(3, 3)));
+    EXPECT_TRUE(isWhite(cmyk.at(cmyk.width - 3, cmyk.height - 3)));
+    const Picture gray = render(stage.pdf(), 1, 72);
+    ASSERT_GT(gray.width, 0);
+    EXPECT_LT(gray.at(3, 3)[0], 60);
+    EXPECT_TRUE(isWhite(gray.at(gray.width - 3, gray.height - 3)));
+}
+
+struct SizeCase {
+    const char* name;
+    JpegSpec spec;
+    double width; // expected page size in points
+    double height;
+};
+
+void PrintTo(const SizeCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class PageSize : public testing::TestWithParam<SizeCase> {};
+
+TEST_P(PageSize, FollowsTheResolution) {
+    Stage stage;
+    ASSERT_TRUE(writeJpeg(stage.path("00000.jpg"), GetParam().spec));
+    ASSERT_EQ(runPdfExe(stage).exitCode, 0);
+    QPDF pdf;
+    pdf.processFile(stage.pdf().c_str());
+    auto pages = pagesOf(pdf);
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_NEAR(pages[0].width, GetParam().width, 0.01);
+    EXPECT_NEAR(pages[0].height, GetParam().height, 0.01);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    PdfExe, PageSize,
+    testing::Values(
+        SizeCase{"Jfif72",
+                 {.width = 300, .height = 150, .densityUnit = 1, .xDensity = 72, .yDensity = 72},
+                 300,
+                 150},
+        SizeCase{"Jfif300",
+                 {.width = 300, .height = 150, .densityUnit = 1, .xDensity = 300, .yDensity = 300},
+                 72,
+                 36},
+        SizeCase{"JfifPerCm",
+                 {.width = 254, .height = 127, .densityUnit = 2, .xDensity = 100, .yDensity = 100},
+                 72,
+                 36},
+        SizeCase{"JfifAnisotropic",
+                 {.width = 300, .height = 300, .densityUnit = 1, .xDensity = 150, .yDensity = 300},
+                 144,
+                 72},
+        SizeCase{"None96", {.width = 96, .height = 48}, 72, 36},
+        SizeCase{"AspectOnly96",
+                 {.width = 96, .height = 48, .densityUnit = 0, .xDensity = 1, .yDensity = 1},
+                 72,
+                 36},
+        SizeCase{"ZeroDensity96",
+                 {.width = 96, .height = 48, .densityUnit = 1, .xDensity = 0, .yDensity = 0},
+                 72,
+                 36},
+        SizeCase{"Exif300", {.width = 300, .height = 150, .exifResolution = 300}, 72, 36},
+        SizeCase{"TurnedExif300",
+                 {.width = 300, .height = 150, .exifOrientation = 6, .exifResolution = 300},
+                 36,
+                 72}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+struct OrientationCase {
+    int orientation;
+    bool right; // where the stored top-left corner is shown
+    bool bottom;
+};
+
+void PrintTo(const OrientationCase& c, std::ostream* os) {
+    *os << c.orientation;
+}
+
+class Orientation : public testing::TestWithParam<OrientationCase> {};
+
+TEST_P(Orientation, PageShowsThePictureUpright) {
+    const auto [orientation, right, bottom] = GetParam();
+    Stage stage;
+    ASSERT_TRUE(writeJpeg(stage.path("00000.jpg"), {.width = 80,
+                                                    .height = 40,
+                                                    .densityUnit = 1,
+                                                    .xDensity = 72,
+                                                    .yDensity = 72,
+                                                    .exifOrientation = orientation}));
+    ASSERT_EQ(runPdfExe(stage).exitCode, 0);
+    ASSERT_EQ(qpdfCheck(stage.pdf()), 0);
+    const bool turned = orientation >= 5;
+    const Picture page = render(stage.pdf(), 1, 72);
+    ASSERT_EQ(page.width, turned ? 40 : 80);
+    ASSERT_EQ(page.height, turned ? 80 : 40);
+    // The red block covers a quarter of each side of the stored picture.
+    const int x = right ? page.width - 4 : 3;
+    const int y = bottom ? page.height - 4 : 3;
+    EXPECT_TRUE(isRed(page.at(x, y))) << "orientation " << orientation;
+    EXPECT_TRUE(isWhite(page.at(page.width - 1 - x, page.height - 1 - y)));
+    EXPECT_TRUE(isWhite(page.at(right ? 3 : page.width - 4, y))); // not mirrored the other way
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    PdfExe, Orientation,
+    testing::Values(OrientationCase{1, false, false}, OrientationCase{2, true, false},
+                    OrientationCase{3, true, true}, OrientationCase{4, false, true},
+                    OrientationCase{5, false, false}, OrientationCase{6, true, false},
+                    OrientationCase{7, true, true}, OrientationCase{8, false, true}));
+
+TEST(PdfExe, OddSizesAndBrokenExifStillGiveValidPages) {
+    Stage stage;
+    ASSERT_TRUE(writeJpeg(stage.path("00000.jpg"), {.width = 1, .height = 1}));
+    ASSERT_TRUE(writeJpeg(stage.path("00001.jpg"), {.width = 20000, .height = 200}));
+    ASSERT_TRUE(writeJpeg(stage.path("00002.jpg"), {.width = 20000, .height = 1}));
+    ASSERT_TRUE(
+        writeJpeg(stage.path("00003.jpg"), {.width = 60, .height = 30, .brokenExif = true}));
+    ASSERT_EQ(runPdfExe(stage).exitCode, 0);
+    ASSERT_EQ(qpdfCheck(stage.pdf()), 0);
+    QPDF pdf;
+    pdf.processFile(stage.pdf().c_str());
+    auto pages = pagesOf(pdf);
+    ASSERT_EQ(pages.size(), 4u);
+    for (const auto& page : pages) {
+        EXPECT_GE(page.width, 3.0);
+        EXPECT_GE(page.height, 3.0);
+        EXPECT_LE(page.width, 14400.0);
+        EXPECT_LE(page.height, 14400.0);
+    }
+    EXPECT_NEAR(pages[0].width, pages[0].height, 1e-6); // square stays square
+    EXPECT_NEAR(pages[1].width / pages[1].height, 100.0, 0.1);
+    EXPECT_NEAR(pages[1].width * pages[1].userUnit, 15000.0, 5.0); // 20000 px at 96 dpi
+    EXPECT_GE(pdf.getPDFVersion(), "1.6");                         // UserUnit needs it
+    EXPECT_NEAR(pages[3].width, 45.0, 0.01);                       // broken EXIF: as stored, 96 dpi
+    EXPECT_NEAR(pages[3].height, 22.5, 0.01);
+}
+
+TEST(PdfExe, UnusableFilesAreSkippedAndTheRestWritten) {
+    Stage stage;
+    ASSERT_TRUE(writeJpeg(stage.path("00000.jpg"), {}));
+    const std::string good = readFile(stage.path("00000.jpg"));
+    ASSERT_TRUE(writeFile(stage.path("00001.jpg"), good.substr(0, good.size() / 2)));
+    ASSERT_TRUE(writeFile(stage.path("00002.jpg"), "GIF89a this is no JPEG at all"));
+    ASSERT_TRUE(writeFile(stage.path("00003.jpg"), ""));
+    std::string twelveBit = good;
+    const auto sof = twelveBit.find("\xFF\xC0");
+    ASSERT_NE(sof, std::string::npos);
+    twelveBit[sof + 4] = 12; // sample precision
+    ASSERT_TRUE(writeFile(stage.path("00004.jpg"), twelveBit));
+    ASSERT_TRUE(writeFile(stage.path("00005.jpg"), good + std::string(20000, 'x'))); // trailer
+    ASSERT_TRUE(writeFile(stage.path("00006.jpg"), good.substr(0, good.size() - 2)));
+
+    const ToolRun run = runPdfExe(stage);
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    ASSERT_EQ(qpdfCheck(stage.pdf()), 0);
+    QPDF pdf;
+    pdf.processFile(stage.pdf().c_str());
+    EXPECT_EQ(pagesOf(pdf).size(), 2u);
+    for (const char* name : {"00001", "00002", "00003", "00004", "00006"})
+        EXPECT_NE(run.output.find(std::string("Skipped ") + name + ".jpg:"), std::string::npos)
+            << name << "\n"
+            << run.output;
+    const auto words = progressWords(run.output);
+    ASSERT_EQ(words.size(), 2u) << run.output; // skip lines are no progress words
+}
+
+TEST(PdfExe, FailedRunsLeaveNoPdf) {
+    Stage stage;
+    ASSERT_TRUE(writeFile(stage.pdf(), "stale result of an earlier run"));
+    ToolRun run = runPdfExe(stage);
+    EXPECT_NE(run.exitCode, 0);
+    EXPECT_FALSE(run.output.empty());
+    EXPECT_FALSE(std::filesystem::exists(stage.pdf())) << "empty folder";
+
+    ASSERT_TRUE(writeFile(stage.path("00000.jpg"), "broken"));
+    run = runPdfExe(stage);
+    EXPECT_NE(run.exitCode, 0);
+    EXPECT_FALSE(std::filesystem::exists(stage.pdf())) << "nothing usable";
+
+    ASSERT_TRUE(writeJpeg(stage.path("00001.jpg"), {}));
+    for (const char* arguments : {"", "/ASK", "/NOASK extra"}) {
+        run = runPdfExe(stage, arguments);
+        EXPECT_NE(run.exitCode, 0) << arguments;
+        EXPECT_NE(run.output.find("Usage"), std::string::npos);
+        EXPECT_FALSE(std::filesystem::exists(stage.pdf())) << arguments;
+    }
+    EXPECT_EQ(runPdfExe(stage).exitCode, 0);
+    EXPECT_TRUE(std::filesystem::exists(stage.pdf()));
+}
+
+TEST(PdfExe, ProgressStaysSmallForHugeJobs) {
+    Stage stage;
+    ASSERT_TRUE(writeJpeg(stage.path("00000.jpg"), {.width = 8, .height = 8}));
+    const std::string picture = readFile(stage.path("00000.jpg"));
+    const int count = 1000;
+    for (int i = 1; i < count; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "%05d.jpg", i);
+        ASSERT_TRUE(writeFile(stage.path(name), picture));
+    }
+    const ToolRun run = runPdfExe(stage);
+    ASSERT_EQ(run.exitCode, 0);
+    const auto words = progressWords(run.output);
+    EXPECT_GE(words.size(), 190u);
+    EXPECT_LE(words.size(), 201u);
+    ASSERT_FALSE(words.empty());
+    EXPECT_EQ(stripNewlines(words.back()), "00999.jpg");
+    int previous = -1;
+    for (const auto& word : words) { // ascending, spread out
+        const int index = std::stoi(stripNewlines(word));
+        EXPECT_GT(index, previous);
+        EXPECT_LE(index - previous, 2 * count / 200);
+        previous = index;
+    }
+    QPDF pdf;
+    pdf.processFile(stage.pdf().c_str());
+    EXPECT_EQ(pdf.getRoot().getKey("/Pages").getKey("/Count").getIntValue(), count);
+}
+
+TEST(PdfExe, DocumentInformationComesFromThePropertiesFile) {
+    Stage stage;
+    ASSERT_TRUE(writeJpeg(stage.path("00000.jpg"), {}));
+    DocInfo info{"Zoë's Ωmega\nalbum", "Jürgen", "Trip", "sea, sun", "D:20261208140000-06'00"};
+    ASSERT_TRUE(writeDocInfo(stage.folder(), info));
+    ASSERT_EQ(runPdfExe(stage).exitCode, 0);
+    QPDF pdf;
+    pdf.processFile(stage.pdf().c_str());
+    auto dict = pdf.getTrailer().getKey("/Info");
+    EXPECT_EQ(dict.getKey("/Title").getUTF8Value(), info.title);
+    EXPECT_EQ(dict.getKey("/Author").getUTF8Value(), info.author);
+    EXPECT_EQ(dict.getKey("/Subject").getUTF8Value(), info.subject);
+    EXPECT_EQ(dict.getKey("/Keywords").getUTF8Value(), info.keywords);
+    EXPECT_EQ(dict.getKey("/CreationDate").getUTF8Value(), info.creationDate);
+    EXPECT_NE(dict.getKey("/Producer").getUTF8Value().find("Pagewright"), std::string::npos);
+
+    // Without the file: no properties, but still a producer and a creation date.
+    std::filesystem::remove(stage.path(kDocInfoFileName));
+    ASSERT_EQ(runPdfExe(stage).exitCode, 0);
+    QPDF plain;
+    plain.processFile(stage.pdf().c_str());
+    auto bare = plain.getTrailer().getKey("/Info");
+    EXPECT_FALSE(bare.hasKey("/Title"));
+    EXPECT_NE(bare.getKey("/Producer").getUTF8Value().find("Pagewright"), std::string::npos);
+    EXPECT_TRUE(isPdfDate(bare.getKey("/CreationDate").getUTF8Value()));
+}

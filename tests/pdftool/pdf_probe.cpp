@@ -1,0 +1,99 @@
+#include "pdf_probe.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <qpdf/QPDFPageDocumentHelper.hh>
+#include <qpdf/QPDFPageObjectHelper.hh>
+#include <sstream>
+#include <sys/wait.h>
+
+namespace pw::pdftool::test {
+
+Stage::Stage() {
+    char pattern[] = "/tmp/pw-pdftool-XXXXXX";
+    const char* made = mkdtemp(pattern);
+    root_ = made != nullptr ? made : "/tmp/pw-pdftool-failed";
+    std::filesystem::create_directories(folder());
+}
+
+Stage::~Stage() {
+    std::error_code ignored;
+    std::filesystem::remove_all(root_, ignored);
+}
+
+ToolRun runPdfExe(const Stage& stage, const std::string& arguments) {
+    const std::string command =
+        "XDG_CACHE_HOME='" + stage.cache() + "' '" PW_PDF_EXE "' " + arguments + " 2>&1";
+    ToolRun run;
+    std::FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr)
+        return run;
+    char buffer[4096];
+    std::size_t count = 0;
+    while ((count = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        run.output.append(buffer, count);
+    const int status = pclose(pipe);
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream data;
+    data << in.rdbuf();
+    return data.str();
+}
+
+bool writeFile(const std::string& path, const std::string& data) {
+    std::ofstream out(path, std::ios::binary);
+    out << data;
+    return static_cast<bool>(out);
+}
+
+int qpdfCheck(const std::string& pdf) {
+    const int status = std::system(("qpdf --check '" + pdf + "' >/dev/null 2>&1").c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::vector<PageInfo> pagesOf(QPDF& pdf) {
+    std::vector<PageInfo> pages;
+    for (auto& page : QPDFPageDocumentHelper(pdf).getAllPages()) {
+        PageInfo info;
+        QPDFObjectHandle box = page.getObjectHandle().getKey("/MediaBox");
+        info.width = box.getArrayItem(2).getNumericValue();
+        info.height = box.getArrayItem(3).getNumericValue();
+        QPDFObjectHandle unit = page.getObjectHandle().getKey("/UserUnit");
+        if (unit.isNumber())
+            info.userUnit = unit.getNumericValue();
+        for (auto& [name, image] : page.getImages())
+            info.image = image;
+        pages.push_back(info);
+    }
+    return pages;
+}
+
+Picture render(const std::string& pdf, int page, int dpi) {
+    Picture picture;
+    const std::string prefix = pdf + ".render";
+    const std::string command = "pdftoppm -singlefile -r " + std::to_string(dpi) + " -f " +
+                                std::to_string(page) + " -l " + std::to_string(page) + " '" + pdf +
+                                "' '" + prefix + "' 2>/dev/null";
+    if (std::system(command.c_str()) != 0)
+        return picture;
+    std::ifstream in(prefix + ".ppm", std::ios::binary);
+    std::string magic;
+    int maxValue = 0;
+    in >> magic >> picture.width >> picture.height >> maxValue;
+    in.get();
+    if (magic != "P6" || maxValue != 255)
+        return Picture{};
+    picture.rgb.resize(static_cast<std::size_t>(picture.width * picture.height * 3));
+    in.read(reinterpret_cast<char*>(picture.rgb.data()),
+            static_cast<std::streamsize>(picture.rgb.size()));
+    std::filesystem::remove(prefix + ".ppm");
+    return picture;
+}
+
+} // namespace pw::pdftool::test
