@@ -1,0 +1,140 @@
+#include "outside/skin/skin_loader.h"
+
+#include <QApplication>
+#include <QColor>
+#include <QPalette>
+#include <QTemporaryDir>
+#include <cmath>
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+namespace {
+
+QApplication& app() {
+    static int argc = 1;
+    static char name[] = "skin_tests";
+    static char* argv[] = {name, nullptr};
+    static QApplication instance(argc, argv);
+    return instance;
+}
+
+double luminance(const QColor& c) {
+    auto channel = [](double v) {
+        v /= 255.0;
+        return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(c.red()) + 0.7152 * channel(c.green()) + 0.0722 * channel(c.blue());
+}
+
+double contrast(const QColor& a, const QColor& b) {
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+void expectReadable(const QPalette& p) {
+    EXPECT_GE(contrast(p.color(QPalette::WindowText), p.color(QPalette::Window)), 4.5);
+    EXPECT_GE(contrast(p.color(QPalette::Text), p.color(QPalette::Base)), 4.5);
+    EXPECT_GE(contrast(p.color(QPalette::ButtonText), p.color(QPalette::Button)), 4.5);
+    EXPECT_GE(contrast(p.color(QPalette::HighlightedText), p.color(QPalette::Highlight)), 4.5);
+    EXPECT_GE(contrast(p.color(QPalette::ToolTipText), p.color(QPalette::ToolTipBase)), 4.5);
+}
+
+class SkinLoaderTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        app().setStyleSheet(QStringLiteral("QLabel { margin: 1px; }"));
+        standardPalette = QApplication::palette();
+        standardSheet = app().styleSheet();
+    }
+    void TearDown() override {
+        pw::skin::setLibraryFolderForTests(PW_SKIN_DIR);
+        pw::skin::Detach();
+        pw::skin::setLibraryFolderForTests({});
+    }
+    void expectStandardLook() const {
+        EXPECT_EQ(QApplication::palette(), standardPalette);
+        EXPECT_EQ(app().styleSheet(), standardSheet);
+    }
+    QPalette standardPalette;
+    QString standardSheet;
+};
+
+TEST_F(SkinLoaderTest, MissingLibraryOrEntryPointDoesNothing) {
+    QTemporaryDir empty;
+    ASSERT_TRUE(empty.isValid());
+    pw::skin::setLibraryFolderForTests(empty.path().toStdString());
+    pw::skin::Attach();
+    pw::skin::AdjustHSV(0, -90, 0);
+    pw::skin::Detach();
+    EXPECT_FALSE(pw::skin::libraryLoaded());
+    expectStandardLook();
+
+    // A library that offers only SkinH_Attach: that call reaches it, the others are skipped.
+    unsetenv("PW_PARTIAL_SKIN_ATTACHES");
+    pw::skin::setLibraryFolderForTests(PW_PARTIAL_SKIN_DIR);
+    pw::skin::Attach();
+    pw::skin::AdjustHSV(0, -90, 0);
+    pw::skin::Detach();
+    EXPECT_TRUE(pw::skin::libraryLoaded());
+    const char* attaches = std::getenv("PW_PARTIAL_SKIN_ATTACHES");
+    ASSERT_NE(attaches, nullptr);
+    EXPECT_STREQ(attaches, "1");
+    expectStandardLook();
+}
+
+TEST_F(SkinLoaderTest, AttachRestylesAndDetachRestoresExactly) {
+    pw::skin::setLibraryFolderForTests(PW_SKIN_DIR);
+    pw::skin::Attach();
+    ASSERT_TRUE(pw::skin::libraryLoaded());
+    const QPalette skinned = QApplication::palette();
+    EXPECT_NE(skinned, standardPalette);
+    EXPECT_NE(app().styleSheet(), standardSheet);
+    EXPECT_TRUE(app().styleSheet().contains(QStringLiteral("QPushButton")));
+    expectReadable(skinned);
+
+    // The program attaches twice and detaches twice; both repeats change nothing.
+    pw::skin::Attach();
+    EXPECT_EQ(QApplication::palette(), skinned);
+    pw::skin::Detach();
+    expectStandardLook();
+    pw::skin::Detach();
+    expectStandardLook();
+
+    // And the skin can be put on again after that.
+    pw::skin::Attach();
+    EXPECT_EQ(QApplication::palette(), skinned);
+    pw::skin::Detach();
+    expectStandardLook();
+}
+
+TEST_F(SkinLoaderTest, AdjustHsvShiftsColoursAndKeepsTextReadable) {
+    pw::skin::setLibraryFolderForTests(PW_SKIN_DIR);
+    pw::skin::AdjustHSV(0, 0, 0);
+    pw::skin::Attach();
+    const QColor highlight = QApplication::palette().color(QPalette::Highlight);
+    ASSERT_GT(highlight.hslSaturation(), 100);
+
+    // The window's own call: almost no colour left, still readable.
+    pw::skin::AdjustHSV(0, -90, 0);
+    const QColor grey = QApplication::palette().color(QPalette::Highlight);
+    EXPECT_LT(grey.hslSaturation(), highlight.hslSaturation() / 5);
+    expectReadable(QApplication::palette());
+
+    pw::skin::AdjustHSV(120, 0, 0);
+    const int turned = QApplication::palette().color(QPalette::Highlight).hslHue();
+    const int expected = (highlight.hslHue() + 120) % 360;
+    EXPECT_LE(std::abs(turned - expected), 2) << turned << " vs " << expected;
+
+    for (int value : {-100, 100}) {
+        pw::skin::AdjustHSV(0, 0, value);
+        SCOPED_TRACE(value);
+        expectReadable(QApplication::palette());
+    }
+
+    pw::skin::Detach();
+    expectStandardLook();
+    pw::skin::AdjustHSV(0, 0, 0);
+}
+
+} // namespace
