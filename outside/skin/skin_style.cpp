@@ -42,16 +42,15 @@ QString makeStyleSheet(const SkinColors& c) {
     QString sheet = QStringLiteral(R"(
 QDialog, QMessageBox { background-color: @window; }
 QMessageBox QLabel { color: @windowText; }
-QLineEdit, QComboBox, QSpinBox, QDateTimeEdit, QPlainTextEdit, QTextEdit {
+QLineEdit, QSpinBox, QDateTimeEdit, QPlainTextEdit, QTextEdit {
     background-color: @base; color: @text; border: 1px solid @border; border-radius: 4px;
     padding: 3px 6px; selection-background-color: @highlight; selection-color: @highlightedText;
 }
-QLineEdit:focus, QComboBox:focus, QSpinBox:focus, QDateTimeEdit:focus, QPlainTextEdit:focus,
+QLineEdit:focus, QSpinBox:focus, QDateTimeEdit:focus, QPlainTextEdit:focus,
 QTextEdit:focus { border: 1px solid @accent; }
-QLineEdit:disabled, QComboBox:disabled, QSpinBox:disabled, QDateTimeEdit:disabled {
+QLineEdit:disabled, QSpinBox:disabled, QDateTimeEdit:disabled {
     background-color: @alternateBase; color: @dimText;
 }
-QComboBox { padding-right: 20px; }
 QComboBox QAbstractItemView {
     background-color: @base; color: @text; border: 1px solid @border;
     selection-background-color: @highlight; selection-color: @highlightedText;

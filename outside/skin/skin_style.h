@@ -9,7 +9,8 @@ namespace pw::skin {
 
 QPalette makePalette(const SkinColors& colors);
 
-// Rules for dialogs, fields, combo boxes, buttons, menus, message boxes and tool tips.
+// Rules for dialogs, fields, combo box lists, buttons, menus, message boxes and tool tips;
+// combo boxes themselves are drawn by the style from the palette.
 // Labels are left to the palette so a window's own label colours stay in force.
 QString makeStyleSheet(const SkinColors& colors);
 
