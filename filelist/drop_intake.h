@@ -1,0 +1,46 @@
+#pragma once
+// Files dropped on the front window (List2, the welcome panel picDoor, the hint box
+// picText) and on the engine form's drop panel picDoor.
+#include <string>
+#include <vector>
+
+class QMimeData;
+
+namespace pw {
+
+class EngineView;
+class FileList;
+class FrontView;
+
+// The local files of a drop, in drop order; none when the data carries no URL list.
+std::vector<std::string> droppedFileNames(const QMimeData* data);
+
+// Every dropped file, whatever its type: (name, name) when the narrow file functions find
+// it, else a scratch copy named after the last three characters of the name's narrow form A,
+// entry (copy, A).
+void AddDroppedWideFiles(const QMimeData* data, FileList& list);
+
+class DropIntake {
+public:
+    DropIntake(FileList& list, FrontView& front, EngineView& engine);
+
+    // Dragging over List2 hides the hint box.
+    void List2_OLEDragOver();
+    // Drops on List2 and on the front welcome panel add every file (AddDroppedWideFiles).
+    void List2_OLEDragDrop(const QMimeData* data);
+    void picDoor_OLEDragDrop(const QMimeData* data);
+    // Drops on the hint box and on the engine form's drop panel add pictures only, (name,
+    // name), without existence test or scratch copy.
+    void picText_OLEDragDrop(const QMimeData* data);
+    void EnginePicDoor_OLEDragDrop(const QMimeData* data);
+
+private:
+    void addPictures(const QMimeData* data);
+    void hideHintWhenFilled();
+
+    FileList& list_;
+    FrontView& front_;
+    EngineView& engine_;
+};
+
+} // namespace pw

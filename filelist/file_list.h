@@ -1,0 +1,70 @@
+#pragma once
+// The ordered list of pictures of one conversion, kept in the front window's list boxes:
+// List1 holds the working paths (hidden; the files the conversion opens), List2 the display
+// paths (visible, laid over List1), List3 is the hidden work list of the sort. Row i of List1
+// and List2 is the same picture; every change here touches both lists at the same row,
+// working list first. Paths are UTF-8.
+//
+// Selection: the selected entry is List2's current row. The front window runs its click
+// handling (List1_Click / List2_Click, see selection_display.h) on each list's
+// currentRowChanged signal, so a selection made here from code takes the same path as a
+// click. A change that leaves nothing selected (remove, clear, sort) announces row -1 on both
+// lists' currentRowChanged, List1 first. The lists are expected in single-selection mode
+// (QListWidget's default).
+#include <string>
+
+class QListWidget;
+
+namespace pw::os {
+class MessagePump;
+}
+
+namespace pw {
+
+class FileList {
+public:
+    // Positions and counts are 16-bit: the list refuses entries beyond this many.
+    static constexpr int kMaxEntries = 32767;
+
+    FileList(QListWidget* list1, QListWidget* list2, QListWidget* list3);
+
+    QListWidget* workingList() const { return list1_; }
+    QListWidget* displayList() const { return list2_; }
+
+    int count() const;
+    bool isEmpty() const { return count() == 0; }
+    bool isFull() const { return count() >= kMaxEntries; }
+    std::string workingPath(int row) const; // "" outside the list
+    std::string displayPath(int row) const;
+
+    // Appends working path to List1, then display path to List2. False (nothing added) when
+    // the list already holds kMaxEntries entries.
+    bool append(const std::string& working, const std::string& display);
+    // Removes the entry at row from both lists; afterwards nothing is selected. False for a
+    // row outside the list.
+    bool removeAt(int row);
+    void clear();
+    // Swaps the entries at row and other, and selects other: the entry that was at row moves
+    // there and stays selected, still paired with its display path. False (nothing changes)
+    // when either row is outside the list.
+    bool swap(int row, int other);
+    // Selects row in List1, then in List2 (-1: no selection).
+    void select(int row);
+    // List2's current row; -1 when nothing is selected.
+    int selected() const;
+    // Orders the entries by working path, ascending, letter case ignored, each display path
+    // staying with its working path; equal keys keep their order. Pumps after each entry
+    // while the sort list fills. Returns false, changing nothing, when the list was edited
+    // while the sort let messages run. Nothing is selected afterwards.
+    bool sort(os::MessagePump& pump);
+
+private:
+    // Leaves both lists without a current row and runs their click handling for "none".
+    void announceNoSelection();
+
+    QListWidget* list1_;
+    QListWidget* list2_;
+    QListWidget* list3_;
+};
+
+} // namespace pw

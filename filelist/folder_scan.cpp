@@ -1,0 +1,61 @@
+#include "filelist/folder_scan.h"
+
+#include "filelist/engine_view.h"
+#include "filelist/file_list.h"
+#include "filelist/front_view.h"
+#include "filelist/picture_names.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+#include "platform/prompts.h"
+#include "platform/pump.h"
+
+#include <vector>
+
+namespace pw {
+
+void SearchFolder(const std::string& folder, FileList& list, os::MessagePump& pump) {
+    std::vector<std::string> subfolders;
+    {
+        os::FolderListing listing(folder);
+        os::DirEntry entry;
+        bool first = true;
+        while (listing.next(entry)) {
+            const std::string path = os::joinPath(folder, entry.name);
+            if (entry.attributes == os::AttrDirectory) {
+                if (entry.name != "." && entry.name != ".." &&
+                    subfolders.size() < static_cast<std::size_t>(kMaxSubfolders))
+                    subfolders.push_back(path);
+            } else if (hasPictureExtension(entry.name)) {
+                list.append(path, path);
+            }
+            // The first entry comes with opening the listing; messages run after each later one.
+            if (!first) {
+                pump.pumpOnce();
+                pump.pumpOnce();
+            }
+            first = false;
+        }
+    } // the listing is closed before the walk goes deeper
+    for (const std::string& subfolder : subfolders)
+        SearchFolder(subfolder, list, pump);
+}
+
+void BrowseFolderAndSearch(os::Prompts& prompts, FileList& list, FrontView& front,
+                           EngineView& engine, os::MessagePump& pump) {
+    std::string folder;
+    const bool chosen = prompts.browseFolder("Please select a folder:", folder);
+    front.setHintVisible(true);
+    front.setHintText(kSearchingText);
+    front.setFrontLocked(true);
+    if (chosen) {
+        const auto nul = folder.find('\0');
+        if (nul != std::string::npos)
+            folder.resize(nul);
+        if (!folder.empty())
+            SearchFolder(folder, list, pump);
+    }
+    front.setHintVisible(list.isEmpty());
+    engine.repaint();
+}
+
+} // namespace pw

@@ -1,0 +1,33 @@
+#pragma once
+// Add Folder: the folder browser, and the recursive search that appends every picture of a
+// folder tree to the file list.
+#include <string>
+
+namespace pw::os {
+class MessagePump;
+class Prompts;
+} // namespace pw::os
+
+namespace pw {
+
+class EngineView;
+class FileList;
+class FrontView;
+
+// Only the first this many subfolders of a folder, in listing order, are searched.
+inline constexpr int kMaxSubfolders = 200;
+
+// Appends (path, path) for every picture in folder and its subfolders: a folder's own
+// pictures first, in listing order, then each subfolder completely, in listing order
+// (depth first, pre-order). A subfolder is searched only when its attributes are exactly
+// AttrDirectory: hidden, read-only and linked folders are judged by their name like files.
+// Pumps twice after each listed entry. A folder that cannot be listed adds nothing.
+void SearchFolder(const std::string& folder, FileList& list, os::MessagePump& pump);
+
+// Asks for a folder ("Please select a folder:"), shows "Searching Files..." in the hint box,
+// locks the front window and searches the folder; then shows the hint box only when the list
+// is empty and repaints the engine form. The caller unlocks the front window afterwards.
+void BrowseFolderAndSearch(os::Prompts& prompts, FileList& list, FrontView& front,
+                           EngineView& engine, os::MessagePump& pump);
+
+} // namespace pw

@@ -1,0 +1,27 @@
+#include "filelist/help_pages.h"
+
+#include "platform/paths.h"
+
+#include <QUrl>
+
+namespace pw {
+namespace {
+
+std::string pageUrl(const char* page) {
+    const std::string path = os::joinPath(os::joinPath(os::applicationFolder(), "help"), page);
+    return QUrl::fromLocalFile(QString::fromStdString(path))
+        .toString(QUrl::FullyEncoded)
+        .toStdString();
+}
+
+} // namespace
+
+std::string productPageUrl() {
+    return pageUrl("index.html");
+}
+
+std::string tutorialPageUrl() {
+    return pageUrl("tutorial.html");
+}
+
+} // namespace pw

@@ -1,0 +1,56 @@
+#include "filelist/selection_display.h"
+
+#include "filelist/front_view.h"
+#include "filelist/picture_names.h"
+
+#include <QListWidget>
+
+namespace pw {
+namespace {
+
+constexpr int kShownWhole = 40;
+
+int characterCount(const std::string& utf8) {
+    int n = 0;
+    for (const char c : utf8) {
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80)
+            ++n;
+    }
+    return n;
+}
+
+} // namespace
+
+std::string pageNumberText(int row) {
+    return "Page Number: " + std::to_string(row < 0 ? 0 : row + 1);
+}
+
+std::string filenameLabelText(const std::string& rowText) {
+    if (characterCount(rowText) > kShownWhole)
+        return "..." + lastCharacters(rowText, kShownWhole);
+    return rowText;
+}
+
+SelectionDisplay::SelectionDisplay(QListWidget* list1, QListWidget* list2, FrontView& front,
+                                   QObject* parent)
+    : QObject(parent), list1_(list1), list2_(list2), front_(front) {
+    connect(list1_, &QListWidget::currentRowChanged, this, [this] { List1_Click(); });
+    connect(list2_, &QListWidget::currentRowChanged, this, [this] { List2_Click(); });
+}
+
+void SelectionDisplay::List1_Click() {
+    show(list1_);
+}
+
+void SelectionDisplay::List2_Click() {
+    show(list2_);
+}
+
+void SelectionDisplay::show(const QListWidget* list) {
+    const int row = list->currentRow();
+    const QListWidgetItem* item = row >= 0 ? list->item(row) : nullptr;
+    front_.setPageText(pageNumberText(row));
+    front_.setFilenameText(filenameLabelText(item != nullptr ? item->text().toStdString() : ""));
+}
+
+} // namespace pw

@@ -1,0 +1,36 @@
+#pragma once
+// The front window's display of the selected row: lblPage and lblFilename.
+#include <QObject>
+#include <string>
+
+class QListWidget;
+
+namespace pw {
+
+class FrontView;
+
+// "Page Number: " + the 1-based row; row -1 (nothing selected) gives "Page Number: 0".
+std::string pageNumberText(int row);
+// The row's text, or "..." + its last 40 characters when it is 41 characters or longer.
+std::string filenameLabelText(const std::string& rowText);
+
+// Runs List1_Click / List2_Click whenever the current row of that list changes, by a click
+// or from code, and writes both labels through the front view.
+class SelectionDisplay : public QObject {
+    Q_OBJECT
+public:
+    SelectionDisplay(QListWidget* list1, QListWidget* list2, FrontView& front,
+                     QObject* parent = nullptr);
+
+    void List1_Click();
+    void List2_Click();
+
+private:
+    void show(const QListWidget* list);
+
+    QListWidget* list1_;
+    QListWidget* list2_;
+    FrontView& front_;
+};
+
+} // namespace pw

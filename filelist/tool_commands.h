@@ -1,0 +1,74 @@
+#pragma once
+// The engine form's file-list commands: the CmdToolsBar dispatcher and the menu items that
+// do not go through it (Sort, Website).
+//
+// Menu items and their dispatcher index: menuAdd 0, menuFolder 1, menuExit 5, menuRemove 2,
+// menuRemoveAll 3, menuUp 6, menuDown 4. menuSort calls menuSort_Click, menuWeb
+// menuWeb_Click.
+#include <cstdint>
+#include <string>
+
+namespace pw::os {
+class MessagePump;
+class Prompts;
+} // namespace pw::os
+
+namespace pw {
+
+class CommonDlgsW;
+class EngineView;
+class FileList;
+class FrontView;
+
+// The open dialog's filter for Add.
+inline constexpr const char* kAddFilter =
+    "JPG Files(*.jpg)|*.jpg|JPEG Files(*.jpeg)|*.jpeg|TIF Files(*.tif)|*.tif|TIFF "
+    "Files(*.tiff)|*.tiff|BMP Files(*.BMP)|*.bmp|GIF Files(*.gif)|*.gif|PNG "
+    "Files(*.png)|*.png|All Files(*.*)|*.*";
+
+class ToolCommands {
+public:
+    enum Index : std::int16_t {
+        Add = 0,
+        AddFolder = 1,
+        Remove = 2,
+        Clean = 3,
+        MoveDown = 4,
+        Exit = 5,
+        MoveUp = 6
+    };
+
+    ToolCommands(FileList& list, FrontView& front, EngineView& engine, CommonDlgsW& dialogs,
+                 os::Prompts& prompts, os::MessagePump& pump);
+
+    // Runs the command of Index; any other index does nothing. Every command first hides the
+    // engine form's drop panel and lets pending messages run.
+    void CmdToolsBar_Click(std::int16_t index);
+    // "Sort by File Path and Name".
+    void menuSort_Click();
+    // "Website": the product page.
+    void menuWeb_Click();
+
+    // Appends a picked file: (path, path) when the narrow file functions find it, else a
+    // scratch copy with the picked path shown. False when nothing was added.
+    bool addPickedFile(const std::string& path);
+
+private:
+    void addFile();
+    void addFolder();
+    void removeSelected();
+    void clean();
+    void moveDown();
+    void moveUp();
+    void showEmptyList();
+    void hideDropPanelAndPump();
+
+    FileList& list_;
+    FrontView& front_;
+    EngineView& engine_;
+    CommonDlgsW& dialogs_;
+    os::Prompts& prompts_;
+    os::MessagePump& pump_;
+};
+
+} // namespace pw

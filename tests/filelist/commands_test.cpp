@@ -1,0 +1,183 @@
+// The CmdToolsBar commands and Sort on real list widgets.
+#include "filelist/help_pages.h"
+#include "filelist/narrow_files.h"
+#include "filelist_fixture.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QUrl>
+
+namespace pw::test {
+namespace {
+
+using Paths = std::vector<std::string>;
+
+TEST_F(FileListTest, RemoveTakesTheSelectedEntryAndEmptiesCleanly) {
+    commands.CmdToolsBar_Click(ToolCommands::Remove); // empty list: nothing happens
+    EXPECT_EQ(list.count(), 0);
+    EXPECT_GE(engine.dropPanelHides, 1);
+
+    fill({"/p/a.jpg", "/p/b.jpg", "/p/c.jpg"});
+    front.hintVisible = false;
+    commands.CmdToolsBar_Click(ToolCommands::Remove); // nothing selected
+    EXPECT_EQ(list.count(), 3);
+
+    list.select(1);
+    EXPECT_EQ(front.pageText, "Page Number: 2");
+    commands.CmdToolsBar_Click(ToolCommands::Remove);
+    EXPECT_EQ(working(), (Paths{"/p/a.jpg", "/p/c.jpg"}));
+    EXPECT_EQ(shown(), (Paths{"shown:/p/a.jpg", "shown:/p/c.jpg"}));
+    EXPECT_EQ(list.selected(), -1);
+    EXPECT_EQ(front.pageText, kNoPageText);
+    EXPECT_FALSE(front.hintVisible);
+
+    list.select(0);
+    commands.CmdToolsBar_Click(ToolCommands::Remove);
+    list.select(0);
+    commands.CmdToolsBar_Click(ToolCommands::Remove);
+    EXPECT_EQ(list.count(), 0);
+    EXPECT_EQ(list2_->count(), 0);
+    EXPECT_TRUE(front.hintVisible);
+    EXPECT_EQ(front.pageText, kNoPageText);
+    EXPECT_EQ(front.filenameText, "");
+}
+
+TEST_F(FileListTest, CleanEmptiesBothListsAndShowsTheHint) {
+    fill({"/p/a.jpg", "/p/b.jpg"});
+    list.select(1);
+    front.hintVisible = false;
+    commands.CmdToolsBar_Click(ToolCommands::Clean);
+    EXPECT_EQ(list.count(), 0);
+    EXPECT_EQ(list2_->count(), 0);
+    EXPECT_TRUE(front.hintVisible);
+    EXPECT_EQ(front.pageText, kNoPageText);
+    commands.CmdToolsBar_Click(ToolCommands::Clean);
+    EXPECT_TRUE(front.hintVisible);
+}
+
+TEST_F(FileListTest, MovingKeepsPairsAndSelectionAndStopsAtTheEnds) {
+    fill({"/p/a.jpg", "/p/b.jpg", "/p/c.jpg"});
+    commands.CmdToolsBar_Click(ToolCommands::MoveDown); // nothing selected
+    commands.CmdToolsBar_Click(ToolCommands::MoveUp);
+    EXPECT_EQ(working(), (Paths{"/p/a.jpg", "/p/b.jpg", "/p/c.jpg"}));
+
+    list.select(0);
+    commands.CmdToolsBar_Click(ToolCommands::MoveUp); // first entry
+    EXPECT_EQ(working(), (Paths{"/p/a.jpg", "/p/b.jpg", "/p/c.jpg"}));
+    EXPECT_EQ(list.selected(), 0);
+
+    commands.CmdToolsBar_Click(ToolCommands::MoveDown);
+    commands.CmdToolsBar_Click(ToolCommands::MoveDown);
+    EXPECT_EQ(working(), (Paths{"/p/b.jpg", "/p/c.jpg", "/p/a.jpg"}));
+    EXPECT_EQ(shown(), (Paths{"shown:/p/b.jpg", "shown:/p/c.jpg", "shown:/p/a.jpg"}));
+    EXPECT_EQ(list.selected(), 2);
+    EXPECT_EQ(list1_->currentRow(), 2);
+    // The labels show the visible list's row, as a click on it would.
+    EXPECT_EQ(front.pageText, "Page Number: 3");
+    EXPECT_EQ(front.filenameText, "shown:/p/a.jpg");
+
+    commands.CmdToolsBar_Click(ToolCommands::MoveDown); // last entry
+    EXPECT_EQ(working(), (Paths{"/p/b.jpg", "/p/c.jpg", "/p/a.jpg"}));
+
+    commands.CmdToolsBar_Click(ToolCommands::MoveUp);
+    EXPECT_EQ(working(), (Paths{"/p/b.jpg", "/p/a.jpg", "/p/c.jpg"}));
+    EXPECT_EQ(shown(), (Paths{"shown:/p/b.jpg", "shown:/p/a.jpg", "shown:/p/c.jpg"}));
+    EXPECT_EQ(list.selected(), 1);
+    EXPECT_EQ(front.pageText, "Page Number: 2");
+}
+
+TEST_F(FileListTest, SortIgnoresLetterCaseAndKeepsDisplayPathsPaired) {
+    fill({"c:/C/a.jpg", "/z.jpg", "C:/b/x.jpg", "/Y.jpg"});
+    list.select(2);
+    commands.menuSort_Click();
+    EXPECT_EQ(working(), (Paths{"/Y.jpg", "/z.jpg", "C:/b/x.jpg", "c:/C/a.jpg"}));
+    EXPECT_EQ(shown(),
+              (Paths{"shown:/Y.jpg", "shown:/z.jpg", "shown:C:/b/x.jpg", "shown:c:/C/a.jpg"}));
+    EXPECT_EQ(list.selected(), -1);
+    EXPECT_EQ(list3_->count(), 0);
+    EXPECT_GE(pump.pumps, 4);
+}
+
+TEST_F(FileListTest, SortGivesUpWhenTheListChangesWhileItYields) {
+    fill({"/b.jpg", "/a.jpg"});
+    pump.onMessage = [this] {
+        if (list.count() == 2)
+            list.append("/dropped.jpg", "/dropped.jpg");
+    };
+    EXPECT_FALSE(list.sort(pump));
+    EXPECT_EQ(working(), (Paths{"/b.jpg", "/a.jpg", "/dropped.jpg"}));
+    EXPECT_EQ(list3_->count(), 0);
+}
+
+TEST_F(FileListTest, AddAppendsThePickedFileEachTimeItIsPicked) {
+    const std::string picked = file("a.jpg");
+    prompts.openNext(picked);
+    prompts.openNext(picked);
+    commands.CmdToolsBar_Click(ToolCommands::Add);
+    commands.CmdToolsBar_Click(ToolCommands::Add);
+    ASSERT_EQ(prompts.openRequests.size(), 2u);
+    EXPECT_EQ(prompts.openRequests[0].filter, kAddFilter);
+    EXPECT_EQ(prompts.openRequests[0].caption, "");
+    EXPECT_EQ(working(), (Paths{picked, picked}));
+    EXPECT_EQ(shown(), (Paths{picked, picked}));
+    EXPECT_FALSE(front.hintVisible);
+    EXPECT_EQ(dialogs.FileName, "");
+    EXPECT_TRUE(os::isDirectory(scratch()));
+
+    prompts.cancelNextOpen();
+    commands.CmdToolsBar_Click(ToolCommands::Add);
+    EXPECT_EQ(list.count(), 2);
+}
+
+TEST_F(FileListTest, AddCopiesNamesTheNarrowEncodingCannotExpress) {
+    os::setNarrowCodec(os::NarrowCodec::Latin1);
+    const std::string photo = file("fo\xC5\xBE.jpeg"); // "fož.jpeg"
+    const std::string scan = file("\xC5\xBEx.jpg");
+    prompts.openNext(photo);
+    prompts.openNext(scan);
+    prompts.openNext(photo);
+    commands.CmdToolsBar_Click(ToolCommands::Add);
+    commands.CmdToolsBar_Click(ToolCommands::Add);
+    commands.CmdToolsBar_Click(ToolCommands::Add);
+    EXPECT_EQ(working(), (Paths{scratch() + "/1.peg", scratch() + "/1.jpg", scratch() + "/2.peg"}));
+    EXPECT_EQ(shown(), (Paths{photo, scan, photo}));
+    EXPECT_TRUE(os::fileExists(scratch() + "/2.peg"));
+    // A '?' substitute must not find another file as a wildcard.
+    EXPECT_FALSE(NarrowFileExists(root() + "/fo\xC5\xBE.jpeg"));
+}
+
+TEST_F(FileListTest, TheListRefusesEntriesBeyondItsSixteenBitCount) {
+    for (int i = 0; i < FileList::kMaxEntries; ++i)
+        ASSERT_TRUE(list.append("/a.jpg", "/a.jpg"));
+    EXPECT_FALSE(list.append("/b.jpg", "/b.jpg"));
+    EXPECT_EQ(list.count(), FileList::kMaxEntries);
+    EXPECT_EQ(list2_->count(), FileList::kMaxEntries);
+}
+
+TEST_F(FileListTest, ExitWebsiteAndUnknownIndices) {
+    commands.CmdToolsBar_Click(7);
+    commands.CmdToolsBar_Click(-1);
+    EXPECT_EQ(engine.exits, 0);
+    commands.CmdToolsBar_Click(ToolCommands::Exit);
+    EXPECT_EQ(engine.exits, 1);
+
+    commands.menuWeb_Click();
+    ASSERT_EQ(engine.urls.size(), 1u);
+    EXPECT_EQ(engine.urls[0], productPageUrl());
+}
+
+TEST(HelpPages, AreInstalledBesideTheProgram) {
+    os::setApplicationFolder(PW_TEST_APP_DIR);
+    for (const std::string& url : {productPageUrl(), tutorialPageUrl()}) {
+        ASSERT_EQ(url.rfind("file://", 0), 0u) << url;
+        const QString path = QUrl(QString::fromStdString(url)).toLocalFile();
+        EXPECT_TRUE(QFileInfo::exists(path)) << path.toStdString();
+    }
+    EXPECT_TRUE(QFileInfo::exists(QString(PW_TEST_APP_DIR) + "/help/style.css"));
+    os::setApplicationFolder("");
+}
+
+} // namespace
+} // namespace pw::test
