@@ -2,6 +2,7 @@
 #include "outside/pdftool/build_run.h"
 #include "platform/paths.h"
 
+#include <csignal>
 #include <cstdio>
 #include <strings.h>
 
@@ -12,5 +13,7 @@ int main(int argc, char** argv) {
                              "Pagewright.\n");
         return pw::pdftool::kExitUsage;
     }
+    // A reader that stops listening must not cost the PDF.
+    std::signal(SIGPIPE, SIG_IGN);
     return pw::pdftool::buildStagedPdf(pw::os::stagingFolder(), stdout, stderr);
 }

@@ -338,6 +338,7 @@ TEST(PdfExe, ProgressStaysSmallForHugeJobs) {
     }
     const ToolRun run = runPdfExe(stage);
     ASSERT_EQ(run.exitCode, 0);
+    EXPECT_EQ(qpdfCheck(stage.pdf()), 0);
     const auto words = progressWords(run.output);
     EXPECT_GE(words.size(), 190u);
     EXPECT_LE(words.size(), 201u);
@@ -361,6 +362,7 @@ TEST(PdfExe, DocumentInformationComesFromThePropertiesFile) {
     DocInfo info{"Zoë's Ωmega\nalbum", "Jürgen", "Trip", "sea, sun", "D:20261208140000-06'00"};
     ASSERT_TRUE(writeDocInfo(stage.folder(), info));
     ASSERT_EQ(runPdfExe(stage).exitCode, 0);
+    EXPECT_EQ(qpdfCheck(stage.pdf()), 0);
     QPDF pdf;
     pdf.processFile(stage.pdf().c_str());
     auto dict = pdf.getTrailer().getKey("/Info");

@@ -1,5 +1,6 @@
 #include "pdf_probe.h"
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -23,9 +24,9 @@ Stage::~Stage() {
     std::filesystem::remove_all(root_, ignored);
 }
 
-ToolRun runPdfExe(const Stage& stage, const std::string& arguments) {
-    const std::string command =
-        "XDG_CACHE_HOME='" + stage.cache() + "' '" PW_PDF_EXE "' " + arguments + " 2>&1";
+namespace {
+
+ToolRun runOnce(const std::string& command) {
     ToolRun run;
     std::FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr)
@@ -35,7 +36,26 @@ ToolRun runPdfExe(const Stage& stage, const std::string& arguments) {
     while ((count = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
         run.output.append(buffer, count);
     const int status = pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    if (WIFSIGNALED(status))
+        run.exitCode = 128 + WTERMSIG(status);
+    else if (WIFEXITED(status))
+        run.exitCode = WEXITSTATUS(status);
+    return run;
+}
+
+} // namespace
+
+ToolRun runPdfExe(const Stage& stage, const std::string& arguments) {
+    const std::string command =
+        "XDG_CACHE_HOME='" + stage.cache() + "' '" PW_PDF_EXE "' " + arguments + " 2>&1";
+    // Other programs on this machine end every "pdf.exe" they find; a run killed that way
+    // says nothing about ours, so it is repeated.
+    ToolRun run;
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        run = runOnce(command);
+        if (run.exitCode != 128 + SIGKILL)
+            break;
+    }
     return run;
 }
 
