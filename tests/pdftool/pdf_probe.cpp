@@ -1,5 +1,6 @@
 #include "pdf_probe.h"
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -9,6 +10,7 @@
 #include <qpdf/QPDFPageObjectHelper.hh>
 #include <sstream>
 #include <sys/wait.h>
+#include <thread>
 
 namespace pw::pdftool::test {
 
@@ -51,10 +53,11 @@ ToolRun runPdfExe(const Stage& stage, const std::string& arguments) {
     // Other programs on this machine end every "pdf.exe" they find; a run killed that way
     // says nothing about ours, so it is repeated.
     ToolRun run;
-    for (int attempt = 0; attempt < 5; ++attempt) {
+    for (int attempt = 0; attempt < 20; ++attempt) {
         run = runOnce(command);
         if (run.exitCode != 128 + SIGKILL)
             break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(250));
     }
     return run;
 }
