@@ -11,6 +11,7 @@
 #include "platform/processes.h"
 #include "process/EndProcessesByName.h"
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 
@@ -21,9 +22,16 @@ constexpr const char* kToolImage = "pdf.exe";
 constexpr const char* kToolResult = "tmp.pdf";
 constexpr const char* kToolByProduct = "tmpx.pdf";
 constexpr int kMaxResultNumber = 10000;
+constexpr std::chrono::milliseconds kStrayCheckInterval{200};
 
 std::string stagingFile(const char* name) {
     return os::joinPath(os::stagingFolder(), name);
+}
+
+// The builder's result goes into the output folder, replacing a file of that name. The staging
+// folder is removed afterwards, so the file is moved when it can be and copied otherwise.
+bool placeResult(const std::string& source, const std::string& target) {
+    return os::renameFile(source, target) || os::copyFile(source, target, false);
 }
 
 void makeFolderChain(const std::string& folder) {
@@ -158,6 +166,7 @@ void ConversionJob::Command3_Click() {
 }
 
 void ConversionJob::stageAll(int count, bool perPicture) {
+    auto lastStrayCheck = std::chrono::steady_clock::now();
     for (int i = 0; i < count; ++i) {
         const std::string path = host_.workingPath(i);
         const bool staged = StagePicture(path, StagedName(i));
@@ -166,7 +175,15 @@ void ConversionJob::stageAll(int count, bool perPicture) {
         staged_[at] = staged;
         missing_[at] = !staged;
         pump_.pumpOnce();
-        EndProcessesByName(kToolImage);
+        // Before each per-picture run the builder must be the only one. While one-PDF staging
+        // runs no builder is started, and a walk of the process table costs as much as staging
+        // a picture, so strays are ended a few times a second there; the walk after the loop
+        // is unconditional.
+        const auto now = std::chrono::steady_clock::now();
+        if (perPicture || now - lastStrayCheck >= kStrayCheckInterval) {
+            EndProcessesByName(kToolImage);
+            lastStrayCheck = now;
+        }
         if (perPicture) {
             runPerPicture(i, count);
         } else {
@@ -199,7 +216,7 @@ void ConversionJob::runPerPicture(int index, int count) {
         objShell_.ExecuteCommand();
         const std::string target = perPictureTarget(path);
         if (os::fileExists(stagingFile(kToolResult)) &&
-            os::copyFile(stagingFile(kToolResult), target, false)) {
+            placeResult(stagingFile(kToolResult), target)) {
             placedNames_.insert(target);
         } else {
             missing_[at] = true;
@@ -282,7 +299,7 @@ void ConversionJob::objDOS_CommandOver() {
         found = !os::fileExists(target);
     }
     if (found && os::fileExists(source))
-        onePdfPlaced_ = os::copyFile(source, target, false);
+        onePdfPlaced_ = placeResult(source, target);
     host_.setProgressVisible(false);
 }
 

@@ -8,6 +8,7 @@
 #include <FreeImage.h>
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <fstream>
 
 namespace pw::engine {
@@ -94,11 +95,22 @@ bool HasJpegSignature(const std::string& path) {
     return head[0] == 0xFF && head[1] == 0xD8 && head[2] == 0xFF;
 }
 
+bool StageUnchanged(const std::string& source, const std::string& target) {
+    // The builder only reads staged files, so a second name for the same bytes serves as well
+    // as a copy and costs no writing; across file systems the file is copied.
+    os::removeFile(target);
+    std::error_code error;
+    std::filesystem::create_hard_link(source, target, error);
+    if (!error)
+        return true;
+    return os::copyFile(source, target, false);
+}
+
 bool StagePicture(const std::string& source, const std::string& target) {
     const std::string extension = lowerCase(PathPart(source, 0));
     const std::string narrowSource = os::toNarrow(source);
     if (extension == "jpg" && HasJpegSignature(narrowSource))
-        return os::copyFile(narrowSource, target, false);
+        return StageUnchanged(narrowSource, target);
     return NormalisePicture(source, extension, target);
 }
 

@@ -19,6 +19,10 @@ bool NormalisePicture(const std::string& source, const std::string& extension,
 // byte, anything else is normalised. Returns whether the staged file was written.
 bool StagePicture(const std::string& source, const std::string& target);
 
+// Puts the source's exact bytes at target (replacing it): a hard link when both share a file
+// system, a copy otherwise.
+bool StageUnchanged(const std::string& source, const std::string& target);
+
 // True when the file starts with the JPEG start-of-image marker FF D8 FF.
 bool HasJpegSignature(const std::string& path);
 

@@ -42,10 +42,11 @@ bool removeTree(const std::string& folder, os::MessagePump& pump) {
                 restart = true;
                 break;
             }
-            // chmod would follow a link to its target; a link is only unlinked.
-            if ((entry.attributes & os::AttrReparsePoint) == 0)
-                os::setNormalAttributes(path);
-            os::removeFile(path);
+            // The mode is changed only when needed: a staged file may be a second name of the
+            // user's picture, and chmod would follow a link to its target.
+            if (!os::removeFile(path) && (entry.attributes & os::AttrReparsePoint) == 0 &&
+                os::setNormalAttributes(path))
+                os::removeFile(path);
             pump.pumpOnce();
         }
     }

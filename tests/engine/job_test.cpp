@@ -74,6 +74,7 @@ const std::vector<std::string> kLocked = {"Command3 off", "CmdToolsBar off", "fr
 
 TEST_F(Job, OnePdfOfThreePictures) {
     host.files = {picture("a.png"), picture("b.JPG", FIF_JPEG), picture("c.bmp", FIF_BMP)};
+    fs::permissions(host.files[1], fs::perms::owner_read | fs::perms::group_read);
     host.folder += "/";
     host.titleText = "Report";
     host.properties = {"Holiday 2026", "Zoë Müller", "Trip", "sea", "D:20260102030405-06'00"};
@@ -112,6 +113,9 @@ TEST_F(Job, OnePdfOfThreePictures) {
     EXPECT_NE(info.find("Zoë Müller"), std::string::npos) << info;
     EXPECT_FALSE(fs::exists(os::stagingFolder()));
     EXPECT_TRUE(fs::is_directory(os::scratchFolder()));
+    // Staging and its removal leave the user's read-only picture as it was.
+    EXPECT_EQ(fs::status(host.files[1]).permissions(),
+              fs::perms::owner_read | fs::perms::group_read);
 }
 
 TEST_F(Job, OnePictureFormsNoPercentageAndResultsNeverOverwrite) {
