@@ -1,7 +1,7 @@
 #include "outside/pdftool/jpeg_info.h"
 
 #include "outside/pdftool/exif.h"
-#include "outside/pdftool/jpeg_scan.h"
+#include "outside/pdftool/jpeg_structure.h"
 
 #include <csetjmp>
 #include <cstdio>
@@ -55,7 +55,6 @@ struct HeaderFields {
     ExifFields exif;
     JOCTET* icc;
     unsigned int iccLength;
-    long scanStart;
 };
 
 // Returns false with errors->message set when libjpeg refuses the header.
@@ -106,8 +105,6 @@ bool readHeaderFields(std::FILE* file, ErrorManager* errors, HeaderFields* out) 
         out->icc = nullptr;
         out->iccLength = 0;
     }
-    const long position = std::ftell(file);
-    out->scanStart = position < 0 ? -1 : position - static_cast<long>(cinfo.src->bytes_in_buffer);
     jpeg_destroy_decompress(&cinfo);
     return true;
 }
@@ -158,7 +155,7 @@ std::optional<JpegInfo> readJpegInfo(const std::string& path, std::string& reaso
         profile.assign(reinterpret_cast<const char*>(fields.icc), fields.iccLength);
         std::free(fields.icc);
     }
-    if (errors.hitEndOfFile || fields.scanStart < 0) {
+    if (errors.hitEndOfFile) {
         reason = "truncated before the image data";
         return std::nullopt;
     }
@@ -179,10 +176,8 @@ std::optional<JpegInfo> readJpegInfo(const std::string& path, std::string& reaso
         return std::nullopt;
     }
     const auto size = static_cast<std::uint64_t>(status.st_size);
-    if (!hasImageEnd(file.get(), size, static_cast<std::uint64_t>(fields.scanStart))) {
-        reason = "truncated image data";
+    if (!checkJpegStructure(file.get(), reason))
         return std::nullopt;
-    }
 
     JpegInfo info;
     info.fileSize = size;

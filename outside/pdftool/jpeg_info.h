@@ -22,8 +22,8 @@ struct JpegInfo {
 
 // Reads and checks the header of a JPEG file. On failure returns std::nullopt and puts a
 // short reason into `reason`. Accepted: 8-bit Huffman-coded (baseline, extended or
-// progressive) JPEGs with 1, 3 or 4 components, with scan data after the first scan header
-// and an end-of-image marker (trailing bytes after it are allowed).
+// progressive) JPEGs with 1, 3 or 4 components whose whole structure a decoder accepts (see
+// checkJpegStructure), ending in an end-of-image marker (trailing bytes after it are allowed).
 std::optional<JpegInfo> readJpegInfo(const std::string& path, std::string& reason);
 
 } // namespace pw::pdftool

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <qpdf/QPDF.hh>
+#include <random>
 #include <sstream>
 
 using namespace pw::pdftool;
@@ -382,4 +383,40 @@ TEST(PdfExe, DocumentInformationComesFromThePropertiesFile) {
     EXPECT_FALSE(bare.hasKey("/Title"));
     EXPECT_NE(bare.getKey("/Producer").getUTF8Value().find("Pagewright"), std::string::npos);
     EXPECT_TRUE(isPdfDate(bare.getKey("/CreationDate").getUTF8Value()));
+}
+
+TEST(PdfExe, DamagedPicturesNeverBreakThePdf) {
+    // Random damage anywhere in headers and data of several kinds of JPEG: whatever is
+    // embedded must still decode, so qpdf --check (which decodes every image) stays clean.
+    Stage stage;
+    const std::vector<JpegSpec> kinds = {
+        {.width = 48, .height = 32, .progressive = true},
+        {.width = 40, .height = 24, .exifOrientation = 6},
+        {.width = 32, .height = 32, .components = 4},
+        {.width = 24, .height = 40, .components = 1, .progressive = true}};
+    std::vector<std::string> sources;
+    for (const JpegSpec& kind : kinds) {
+        ASSERT_TRUE(writeJpeg(stage.path("source.tmp"), kind));
+        sources.push_back(readFile(stage.path("source.tmp")));
+    }
+    std::filesystem::remove(stage.path("source.tmp"));
+    std::mt19937 random(11);
+    const int count = 240;
+    for (int i = 0; i < count; ++i) {
+        std::string data = sources[static_cast<std::size_t>(i) % sources.size()];
+        const int hits = 1 + static_cast<int>(random() % 4);
+        for (int k = 0; k < hits; ++k)
+            data[random() % data.size()] = static_cast<char>(random());
+        char name[16];
+        std::snprintf(name, sizeof name, "%05d.jpg", i);
+        ASSERT_TRUE(writeFile(stage.path(name), data));
+    }
+    const ToolRun run = runPdfExe(stage);
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(qpdfCheck(stage.pdf()), 0);
+    QPDF pdf;
+    pdf.processFile(stage.pdf().c_str());
+    const auto pages = pdf.getRoot().getKey("/Pages").getKey("/Count").getIntValue();
+    EXPECT_GT(pages, count / 10); // damage in picture data alone is kept
+    EXPECT_LT(pages, count);      // damage in tables is refused
 }
