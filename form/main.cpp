@@ -7,6 +7,8 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pagewright"));
+    // The program ends through the two forms' shutdown protocol only.
+    QApplication::setQuitOnLastWindowClosed(false);
 
     pw::QtPrompts prompts;
     pw::QtMessagePump pump;

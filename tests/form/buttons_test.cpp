@@ -1,0 +1,160 @@
+#include "filelist/file_list.h"
+#include "form_fixture.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTimer>
+#include <functional>
+
+namespace pw::test {
+namespace {
+
+class FrontButtons : public FormTest {
+protected:
+    static void hover(QWidget* widget) {
+        sendMouse(widget, QEvent::MouseMove, widget->rect().center(), Qt::NoButton, Qt::NoButton);
+    }
+    static void press(QWidget* widget, Qt::MouseButton button = Qt::LeftButton) {
+        sendMouse(widget, QEvent::MouseButtonPress, widget->rect().center(), button, button);
+        sendMouse(widget, QEvent::MouseButtonRelease, widget->rect().center(), button,
+                  Qt::NoButton);
+    }
+    static std::vector<std::string> litButtons(const frmMain& front) {
+        std::vector<std::string> lit;
+        for (const ImageArea* area : front.findChildren<ImageArea*>()) {
+            if (area->lit())
+                lit.push_back(area->objectName().toStdString());
+        }
+        return lit;
+    }
+    static std::vector<std::string> rows(const QListWidget* list) {
+        std::vector<std::string> texts;
+        for (int i = 0; i < list->count(); ++i)
+            texts.push_back(list->item(i)->text().toStdString());
+        return texts;
+    }
+    // Runs action once the modal window is up (the press pumps messages before it shows).
+    static void whenShown(frmPrinting& engine, std::function<void()> action) {
+        auto* poll = new QTimer(&engine);
+        QObject::connect(poll, &QTimer::timeout, poll, [poll, &engine, action] {
+            if (!engine.isVisible())
+                return;
+            poll->stop();
+            poll->deleteLater();
+            action();
+        });
+        poll->start(5);
+    }
+    using Names = std::vector<std::string>;
+};
+
+TEST_F(FrontButtons, ExactlyTheButtonUnderThePointerIsLit) {
+    frmMain& front = loadFront(15);
+    EXPECT_EQ(litButtons(front), Names{});
+    hover(front.imgToolbar[2]);
+    EXPECT_EQ(litButtons(front), Names{"imgToolbar_2"});
+    hover(front.imgToolbar[4]);
+    EXPECT_EQ(litButtons(front), Names{"imgToolbar_4"});
+    hover(front.imgMenu[1]);
+    EXPECT_EQ(litButtons(front), Names{"imgMenu_1"});
+    // The labels light their arrows.
+    hover(front.lblUp);
+    EXPECT_EQ(litButtons(front), Names{"imgUp"});
+    hover(front.lblDown);
+    EXPECT_EQ(litButtons(front), Names{"imgDown"});
+    hover(front.imgConvert);
+    EXPECT_EQ(litButtons(front), Names{"imgConvert"});
+    // Bare background empties them all.
+    sendMouse(&front, QEvent::MouseMove, bareBackground(front), Qt::NoButton, Qt::NoButton);
+    EXPECT_EQ(litButtons(front), Names{});
+}
+
+TEST_F(FrontButtons, AnyMouseButtonActsAndTheRelayRunsTheCommand) {
+    frmPrinting& engine = startProgram();
+    frmMain& front = *engine.front();
+    ASSERT_FALSE(front.picDoor->isHidden());
+
+    press(front.imgToolbar[0], Qt::RightButton);
+    EXPECT_TRUE(front.picDoor->isHidden());
+    EXPECT_EQ(prompts_.openRequests.size(), 1u); // "Add" reached the open dialog
+    EXPECT_EQ(engine.txtMsg->text(), QString());
+    EXPECT_EQ(litButtons(front), Names{"imgToolbar_0"}); // pressed picture
+
+    press(front.imgToolbar[0], Qt::MiddleButton);
+    EXPECT_EQ(prompts_.openRequests.size(), 2u);
+
+    press(front.imgToolbar[2], Qt::RightButton);
+    EXPECT_EQ(prompts_.browsePrompts.size(), 1u); // "Add Folder"
+
+    // Convert with an empty list: the job's own message.
+    press(front.imgConvert, Qt::RightButton);
+    EXPECT_TRUE(prompts_.shown("Please add a file"));
+    EXPECT_EQ(engine.txtMsg->text(), QString());
+}
+
+TEST_F(FrontButtons, SettingsWindowIsModalAndLeavesNoButtonLit) {
+    frmPrinting& engine = startProgram();
+    frmMain& front = *engine.front();
+    engine.txtTitle->setText(QStringLiteral("Kept"));
+    bool shownModal = false;
+    bool pressedWhileOpen = false;
+    whenShown(engine, [&] {
+        shownModal = engine.isVisible() && engine.isModal() &&
+                     engine.windowTitle() == QStringLiteral("Setting");
+        pressedWhileOpen = front.imgToolbar[3]->lit();
+        hover(front.imgMenu[2]);
+        engine.close(); // its close box
+    });
+    press(front.imgToolbar[3]);
+    EXPECT_TRUE(shownModal);
+    EXPECT_TRUE(pressedWhileOpen);
+    EXPECT_FALSE(engine.isVisible());
+    EXPECT_EQ(litButtons(front), Names{});
+    // Shown again, it has the values it had.
+    whenShown(engine, [&] { engine.close(); });
+    press(front.imgToolbar[3]);
+    EXPECT_EQ(engine.txtTitle->text(), QStringLiteral("Kept"));
+}
+
+TEST_F(FrontButtons, ArrowsAndLabelsMoveTheSelectedEntryKeepingItsPair) {
+    frmMain& front = loadFront(15);
+    FileList& list = front.fileList();
+    list.append("/w/a.jpg", "A");
+    list.append("/w/b.jpg", "B");
+    list.append("/w/c.jpg", "C");
+
+    // Nothing selected: nothing moves.
+    list.select(-1);
+    for (QWidget* button :
+         {static_cast<QWidget*>(front.imgUp), static_cast<QWidget*>(front.imgDown),
+          static_cast<QWidget*>(front.lblUp), static_cast<QWidget*>(front.lblDown)})
+        press(button);
+    EXPECT_EQ(rows(front.List1), (Names{"/w/a.jpg", "/w/b.jpg", "/w/c.jpg"}));
+    EXPECT_EQ(rows(front.List2), (Names{"A", "B", "C"}));
+
+    // Row 2 of three, up twice: on top and selected.
+    list.select(1);
+    press(front.imgUp);
+    press(front.imgUp);
+    EXPECT_EQ(rows(front.List1), (Names{"/w/b.jpg", "/w/a.jpg", "/w/c.jpg"}));
+    EXPECT_EQ(rows(front.List2), (Names{"B", "A", "C"}));
+    EXPECT_EQ(list.selected(), 0);
+    EXPECT_EQ(front.List1->currentRow(), 0);
+    EXPECT_EQ(front.lblPage->text(), QStringLiteral("Page Number: 1"));
+
+    // The labels act like the arrows, and stop at the ends.
+    press(front.lblDown);
+    press(front.lblDown);
+    press(front.lblDown);
+    EXPECT_EQ(rows(front.List1), (Names{"/w/a.jpg", "/w/c.jpg", "/w/b.jpg"}));
+    EXPECT_EQ(rows(front.List2), (Names{"A", "C", "B"}));
+    EXPECT_EQ(list.selected(), 2);
+    press(front.lblUp);
+    EXPECT_EQ(rows(front.List2), (Names{"A", "B", "C"}));
+    EXPECT_EQ(rows(front.List1), (Names{"/w/a.jpg", "/w/b.jpg", "/w/c.jpg"}));
+    EXPECT_EQ(list.selected(), 1);
+}
+
+} // namespace
+} // namespace pw::test

@@ -1,0 +1,72 @@
+#include "form_fixture.h"
+
+#include "form/app_state.h"
+#include "platform/paths.h"
+
+#include <QDir>
+
+namespace pw::test {
+
+QApplication& application() {
+    static int argc = 1;
+    static char name[] = "form_test";
+    static char* argv[] = {name, nullptr};
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
+}
+
+void FormTest::SetUp() {
+    application();
+    ASSERT_TRUE(dir_.isValid());
+    QDir(dir_.path()).mkpath(QStringLiteral("cache"));
+    QDir(dir_.path()).mkpath(QStringLiteral("app"));
+    qputenv("XDG_CACHE_HOME", (dir_.path() + QStringLiteral("/cache")).toUtf8());
+    os::setApplicationFolder((dir_.path() + QStringLiteral("/app")).toStdString());
+    QuitRequested = false;
+    OnePdfPerPicture = false;
+}
+
+void FormTest::TearDown() {
+    front_.reset();
+    engine_.reset();
+    os::setApplicationFolder(std::string());
+}
+
+std::string FormTest::cacheFolder() const {
+    return (dir_.path() + QStringLiteral("/cache")).toStdString();
+}
+
+frmPrinting& FormTest::startProgram() {
+    engine_ = std::make_unique<frmPrinting>(prompts_, pump_);
+    engine_->urlOpener = [](const QUrl&) {};
+    EXPECT_TRUE(engine_->Form_Load());
+    return *engine_;
+}
+
+frmMain& FormTest::loadFront(double twipsPerPixel) {
+    engine_ = std::make_unique<frmPrinting>(prompts_, pump_);
+    engine_->urlOpener = [](const QUrl&) {};
+    front_ = std::make_unique<frmMain>(*engine_, pump_);
+    front_->setScreenScale({twipsPerPixel, twipsPerPixel});
+    front_->Form_Load();
+    return *front_;
+}
+
+void sendMouse(QWidget* widget, QEvent::Type type, QPoint pos, Qt::MouseButton button,
+               Qt::MouseButtons buttons) {
+    const QPointF local(pos);
+    QMouseEvent event(type, local, widget->mapToGlobal(local), button, buttons, Qt::NoModifier);
+    QApplication::sendEvent(widget, &event);
+}
+
+QPoint bareBackground(const frmMain& front) {
+    for (int y = 5; y < front.height(); y += 7) {
+        for (int x = 5; x < front.width(); x += 7) {
+            if (front.childAt(x, y) == nullptr)
+                return {x, y};
+        }
+    }
+    return {-1, -1};
+}
+
+} // namespace pw::test

@@ -1,0 +1,44 @@
+#pragma once
+// Shared set-up of the window tests: one QApplication, the per-user folder and the
+// application folder in a temporary folder, recorded prompts and the real Qt pump.
+#include "fake_prompts.h"
+#include "form/frmMain.h"
+#include "form/frmPrinting.h"
+#include "settings/qt_pump.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace pw::test {
+
+QApplication& application();
+
+class FormTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // The engine form after its start-up (which shows the front window).
+    frmPrinting& startProgram();
+    // A front window loaded on its own at the given twips per pixel.
+    frmMain& loadFront(double twipsPerPixel);
+
+    std::string cacheFolder() const;
+
+    QTemporaryDir dir_;
+    FakePrompts prompts_;
+    QtMessagePump pump_;
+    std::unique_ptr<frmPrinting> engine_;
+    std::unique_ptr<frmMain> front_;
+};
+
+// Sends a mouse event straight to a widget; pos is in the widget's coordinates.
+void sendMouse(QWidget* widget, QEvent::Type type, QPoint pos, Qt::MouseButton button,
+               Qt::MouseButtons buttons);
+// A point of the front window that no control covers.
+QPoint bareBackground(const frmMain& front);
+
+} // namespace pw::test

@@ -1,0 +1,106 @@
+#include "form_fixture.h"
+#include "platform/paths.h"
+#include "resources/artwork.h"
+
+#include <QBitmap>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+#include <QListWidget>
+#include <QScreen>
+#include <QTimer>
+
+namespace pw::test {
+namespace {
+
+class FrontWindow : public FormTest {};
+
+TEST_F(FrontWindow, Is553By371PixelsAt12And15TwipsPerPixel) {
+    for (const double tpp : {15.0, 12.0}) {
+        frmMain& front = loadFront(tpp);
+        EXPECT_EQ(front.width(), 553) << tpp;
+        EXPECT_EQ(front.height(), 371) << tpp;
+        // Controls keep their pixel places too; List2 lies exactly over the hidden List1.
+        EXPECT_EQ(front.imgConvert->geometry(), QRect(413, 256, 123, 63)) << tpp;
+        EXPECT_EQ(front.List2->geometry(), front.List1->geometry());
+        EXPECT_TRUE(front.List1->isHidden());
+        EXPECT_FALSE(front.List2->isHidden());
+        front_.reset();
+        engine_.reset();
+    }
+}
+
+TEST_F(FrontWindow, IsParkedOutOfViewUntilTheFirstTickThenShapedAndCentred) {
+    // Leftovers of an earlier run go at load.
+    const QString staging = QString::fromStdString(os::stagingFolder());
+    const QString scratch = QString::fromStdString(os::scratchFolder());
+    ASSERT_TRUE(QDir().mkpath(staging));
+    ASSERT_TRUE(QDir().mkpath(scratch));
+    QFile(staging + QStringLiteral("/00000.jpg")).open(QIODevice::WriteOnly);
+    QFile(scratch + QStringLiteral("/1.jpg")).open(QIODevice::WriteOnly);
+
+    frmMain& front = loadFront(15);
+    EXPECT_FALSE(QDir(staging).exists());
+    EXPECT_FALSE(QDir(scratch).exists());
+
+    front.show();
+    EXPECT_LT(front.x() + front.width(), 0);
+    EXPECT_LT(front.y() + front.height(), 0);
+    EXPECT_TRUE(front.mask().isEmpty());
+    ASSERT_TRUE(front.Timer1->isActive());
+
+    QTimer guard;
+    guard.start(10000);
+    while (front.Timer1->isActive() && guard.isActive())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    ASSERT_FALSE(front.Timer1->isActive());
+
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    EXPECT_NEAR(front.x(), screen.x() + (screen.width() - 553) / 2.0, 1.0);
+    EXPECT_NEAR(front.y(), screen.y() + (screen.height() - 371) / 2.0, 1.0);
+
+    // The mask keeps the body and drops the key colour around the outline.
+    const QImage art = art::background().toImage();
+    QPoint key(-1, -1);
+    for (int y = 0; y < art.height() && key.x() < 0; ++y) {
+        for (int x = 0; x < art.width(); ++x) {
+            if (art.pixelColor(x, y) == QColor(255, 0, 255)) {
+                key = QPoint(x, y);
+                break;
+            }
+        }
+    }
+    ASSERT_GE(key.x(), 0) << "the artwork has no key colour";
+    const QRegion mask = front.mask();
+    EXPECT_FALSE(mask.contains(key));
+    EXPECT_TRUE(mask.contains(QPoint(276, 185)));
+}
+
+TEST_F(FrontWindow, OnlyALeftDragOnTheBackgroundMovesIt) {
+    frmMain& front = loadFront(15);
+    front.move(100, 100);
+    const QPoint at = bareBackground(front);
+    ASSERT_GE(at.x(), 0);
+    const QPoint travel(30, 20);
+
+    sendMouse(&front, QEvent::MouseButtonPress, at, Qt::RightButton, Qt::RightButton);
+    sendMouse(&front, QEvent::MouseMove, at + travel, Qt::NoButton, Qt::RightButton);
+    sendMouse(&front, QEvent::MouseButtonRelease, at + travel, Qt::RightButton, Qt::NoButton);
+    EXPECT_EQ(front.pos(), QPoint(100, 100));
+
+    sendMouse(&front, QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
+    sendMouse(&front, QEvent::MouseMove, at + travel, Qt::NoButton, Qt::LeftButton);
+    EXPECT_EQ(front.pos(), QPoint(130, 120));
+    // Releasing the right button does not end the left drag. The pointer travels on, so it
+    // is again `travel` away from the press point relative to the moved window.
+    sendMouse(&front, QEvent::MouseButtonRelease, at + travel, Qt::RightButton, Qt::LeftButton);
+    sendMouse(&front, QEvent::MouseMove, at + travel, Qt::NoButton, Qt::LeftButton);
+    EXPECT_EQ(front.pos(), QPoint(160, 140));
+    sendMouse(&front, QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
+    sendMouse(&front, QEvent::MouseMove, at + travel, Qt::NoButton, Qt::NoButton);
+    EXPECT_EQ(front.pos(), QPoint(160, 140));
+}
+
+} // namespace
+} // namespace pw::test

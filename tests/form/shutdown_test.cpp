@@ -1,0 +1,79 @@
+#include "form/app_state.h"
+#include "form_fixture.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTimer>
+
+namespace pw::test {
+namespace {
+
+class Shutdown : public FormTest {
+protected:
+    // Runs the event loop until the program quits; 7 when it does not within the guard.
+    static int runUntilQuit(const std::function<void()>& action) {
+        QTimer::singleShot(0, action);
+        QTimer guard;
+        guard.setSingleShot(true);
+        QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(7); });
+        guard.start(20000);
+        return QCoreApplication::exec();
+    }
+    // A sleeping process whose image name is pdf.exe.
+    bool startFakeTool(QProcess& process) {
+        const QString tool = dir_.path() + QStringLiteral("/pdf.exe");
+        if (!QFile::exists(tool) && !QFile::copy(QStringLiteral("/bin/sleep"), tool))
+            return false;
+        process.start(tool, {QStringLiteral("60")});
+        return process.waitForStarted(5000);
+    }
+};
+
+TEST_F(Shutdown, SettingsCloseBoxOnlyHidesIt) {
+    frmPrinting& engine = startProgram();
+    EXPECT_TRUE(engine.front()->isVisible());
+    EXPECT_FALSE(engine.isVisible());
+    engine.show();
+    EXPECT_FALSE(engine.close());
+    EXPECT_FALSE(engine.isVisible());
+    EXPECT_FALSE(engine.unloaded());
+    EXPECT_FALSE(QuitRequested);
+    EXPECT_TRUE(engine.front()->isVisible());
+}
+
+TEST_F(Shutdown, CloseButtonEndsTheProgramAndARunningTool) {
+    QApplication::setQuitOnLastWindowClosed(false);
+    frmPrinting& engine = startProgram();
+    QProcess tool;
+    ASSERT_TRUE(startFakeTool(tool));
+    const int rc = runUntilQuit([&] {
+        sendMouse(engine.front()->imgExit, QEvent::MouseButtonPress, QPoint(2, 2), Qt::LeftButton,
+                  Qt::LeftButton);
+    });
+    EXPECT_EQ(rc, 0);
+    EXPECT_TRUE(QuitRequested);
+    EXPECT_TRUE(engine.unloaded());
+    EXPECT_FALSE(engine.front()->isVisible());
+    EXPECT_TRUE(tool.waitForFinished(5000));
+}
+
+TEST_F(Shutdown, ClosingTheFrontWindowAnyOtherWayEndsTheProgramToo) {
+    QApplication::setQuitOnLastWindowClosed(false);
+    frmPrinting& engine = startProgram();
+    const int rc = runUntilQuit([&] { engine.front()->close(); });
+    EXPECT_EQ(rc, 0);
+    EXPECT_TRUE(engine.unloaded());
+}
+
+TEST_F(Shutdown, ASecondInstanceEndsAtOnceAndLeavesTheFirstAlone) {
+    frmPrinting& first = startProgram();
+    frmPrinting second(prompts_, pump_);
+    EXPECT_FALSE(second.Form_Load());
+    EXPECT_EQ(second.front(), nullptr);
+    EXPECT_TRUE(prompts_.messages.empty());
+    EXPECT_TRUE(first.front()->isVisible());
+    EXPECT_FALSE(first.unloaded());
+}
+
+} // namespace
+} // namespace pw::test
