@@ -8,12 +8,14 @@
 #include "form/app_state.h"
 #include "form/drop_target.h"
 #include "form/frmPrinting.h"
+#include "outside/skin/skin_loader.h"
 #include "platform/paths.h"
 #include "resources/artwork.h"
 #include "resources/layout.h"
 
 #include <QBitmap>
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -201,12 +203,21 @@ void frmMain::scaleFonts() {
     QFont bold = base;
     bold.setBold(true);
     lblText->setFont(bold);
+    // Where the design face is missing, a wider fallback must still fit the arrow captions.
+    for (QLabel* label : {static_cast<QLabel*>(lblUp), static_cast<QLabel*>(lblDown)}) {
+        QFont fitted = base;
+        while (fitted.pointSizeF() > 5.0 &&
+               QFontMetrics(fitted).horizontalAdvance(label->text()) > label->width())
+            fitted.setPointSizeF(fitted.pointSizeF() - 0.5);
+        label->setFont(fitted);
+    }
 }
 
 // --- load and first tick ------------------------------------------------------------------
 
 void frmMain::Form_Load() {
-    // SEAM(skin): pw::skin::Attach(); pw::skin::AdjustHSV(0, -90, 0).
+    skin::Attach();
+    skin::AdjustHSV(0, -90, 0);
 
     // Parked out of view until the first tick shapes and centres the window.
     const double parkLeft = -layout::kFormWidth - 100.0;
@@ -322,7 +333,7 @@ void frmMain::imgExit_Click() {
 
 void frmMain::closeSequence() {
     QuitRequested = true;
-    // SEAM(skin): pw::skin::Detach().
+    skin::Detach();
     close();
     engine_.Unload();
 }
@@ -331,7 +342,7 @@ void frmMain::closeEvent(QCloseEvent* event) {
     // However the window is closed (its own buttons, the window manager, the task bar), the
     // program ends: the engine form only unloads when the quit flag is set.
     QuitRequested = true;
-    // SEAM(skin): pw::skin::Detach().
+    skin::Detach();
     engine_.Unload();
     event->accept();
 }

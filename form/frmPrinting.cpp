@@ -8,6 +8,7 @@
 #include "form/drop_target.h"
 #include "form/frmMain.h"
 #include "form/scale_to_screen.h"
+#include "outside/skin/skin_loader.h"
 #include "process/DOSOutputs.h"
 #include "process/EndProcessesByName.h"
 #include "settings/CommonDlgsW.h"
@@ -273,7 +274,7 @@ bool frmPrinting::Form_Load() {
     hide();
     QuitRequested = false;
     EndProcessesByName(DOSOutputs::kToolImageName);
-    // SEAM(skin): pw::skin::Attach().
+    skin::Attach();
     pump_.pumpOnce();
 
     objShell = std::make_unique<DOSOutputs>(pump_, prompts_);

@@ -4,6 +4,7 @@
 #include "platform/paths.h"
 
 #include <QDir>
+#include <QTimer>
 
 namespace pw::test {
 
@@ -40,6 +41,13 @@ frmPrinting& FormTest::startProgram() {
     engine_ = std::make_unique<frmPrinting>(prompts_, pump_);
     engine_->urlOpener = [](const QUrl&) {};
     EXPECT_TRUE(engine_->Form_Load());
+    // Let the front window's first tick run, as it does long before a user can act.
+    if (frmMain* front = engine_->front()) {
+        QTimer guard;
+        guard.start(10000);
+        while (front->Timer1->isActive() && guard.isActive())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    }
     return *engine_;
 }
 

@@ -1,0 +1,115 @@
+#include "form/app_state.h"
+#include "form_fixture.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProcess>
+#include <QPushButton>
+
+namespace pw::test {
+namespace {
+
+class Conversion : public FormTest {
+protected:
+    void SetUp() override {
+        FormTest::SetUp();
+        const QString data = dir_.path() + QStringLiteral("/app/data");
+        ASSERT_TRUE(QDir().mkpath(data));
+        ASSERT_TRUE(QFile::copy(QStringLiteral(PW_TEST_DATA_DIR "/pdf.exe"),
+                                data + QStringLiteral("/pdf.exe")));
+        QFile::setPermissions(data + QStringLiteral("/pdf.exe"),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    QString picture(const QString& name, QColor colour) {
+        QImage image(64, 48, QImage::Format_RGB32);
+        image.fill(colour);
+        const QString path = dir_.path() + QLatin1Char('/') + name;
+        EXPECT_TRUE(image.save(path));
+        return path;
+    }
+    static QString run(const QString& program, const QStringList& arguments) {
+        QProcess process;
+        process.start(program, arguments);
+        process.waitForFinished(30000);
+        return QString::fromUtf8(process.readAllStandardOutput());
+    }
+    static void press(QWidget* widget) {
+        sendMouse(widget, QEvent::MouseButtonPress, QPoint(2, 2), Qt::LeftButton, Qt::LeftButton);
+    }
+};
+
+TEST_F(Conversion, PicturesAddedAndConvertedFromTheFrontWindowBecomeOnePdf) {
+    frmPrinting& engine = startProgram();
+    frmMain& front = *engine.front();
+    std::vector<QUrl> opened;
+    engine.urlOpener = [&](const QUrl& url) { opened.push_back(url); };
+    const QString output = dir_.path() + QStringLiteral("/out");
+    engine.txtPath->setText(output);
+    engine.txtTitle->setText(QStringLiteral("Holiday"));
+    engine.txtCreateFor->setText(QStringLiteral("Zoë"));
+
+    const QString red = picture(QStringLiteral("red.jpg"), Qt::red);
+    const QString blue = picture(QStringLiteral("blue.png"), Qt::blue);
+    prompts_.openNext(red.toStdString());
+    press(front.imgToolbar[0]);
+    prompts_.openNext(blue.toStdString());
+    press(front.imgToolbar[0]);
+    ASSERT_EQ(front.List2->count(), 2);
+    EXPECT_TRUE(front.picText->isHidden());
+
+    press(front.imgConvert);
+    EXPECT_TRUE(prompts_.messages.empty()) << prompts_.messages.front().text;
+    const QString pdf = output + QStringLiteral("/NewPDF.pdf");
+    ASSERT_TRUE(QFile::exists(pdf));
+    EXPECT_EQ(run(QStringLiteral("qpdf"), {QStringLiteral("--show-npages"), pdf}).trimmed(),
+              QStringLiteral("2"));
+    const QString info = run(QStringLiteral("pdfinfo"), {pdf});
+    EXPECT_TRUE(info.contains(QStringLiteral("Holiday"))) << info.toStdString();
+    EXPECT_TRUE(info.contains(QStringLiteral("Zoë"))) << info.toStdString();
+
+    // Finished: folder opened, everything unlocked, progress put away.
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened.front(), QUrl::fromLocalFile(output));
+    EXPECT_TRUE(engine.Command3->isEnabled());
+    EXPECT_TRUE(front.imgToolbar[0]->isEnabled());
+    EXPECT_TRUE(front.List2->isEnabled());
+    EXPECT_FALSE(front.lblFilename->isHidden());
+    EXPECT_TRUE(front.PicPB->isHidden());
+    EXPECT_EQ(front.lblPB->text(), QStringLiteral("Done."));
+}
+
+TEST_F(Conversion, SavedModeOnePdfPerPictureIsInForceAtOnceAndAfterARestart) {
+    frmPrinting& engine = startProgram();
+    const QString output = dir_.path() + QStringLiteral("/each");
+    engine.txtPath->setText(output);
+    engine.cmbMode->setCurrentIndex(1);
+    EXPECT_FALSE(OnePdfPerPicture); // not before Save
+    engine.show();
+    engine.cmdSave->click();
+    EXPECT_TRUE(OnePdfPerPicture);
+    EXPECT_FALSE(engine.isVisible());
+
+    frmMain& front = *engine.front();
+    prompts_.openNext(picture(QStringLiteral("a.b.png"), Qt::green).toStdString());
+    press(front.imgToolbar[0]);
+    press(front.imgConvert);
+    EXPECT_TRUE(QFile::exists(output + QStringLiteral("/a.b.pdf")));
+
+    // The next start reads the saved folder and mode.
+    engine_.reset();
+    OnePdfPerPicture = false;
+    frmPrinting& again = startProgram();
+    EXPECT_EQ(again.txtPath->text(), output);
+    EXPECT_EQ(again.cmbMode->currentIndex(), 1);
+    EXPECT_TRUE(OnePdfPerPicture);
+    EXPECT_EQ(again.windowTitle(), QStringLiteral("Setting"));
+    EXPECT_TRUE(again.txtCreationDate->text().startsWith(QStringLiteral("D:")));
+}
+
+} // namespace
+} // namespace pw::test
