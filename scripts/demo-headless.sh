@@ -12,7 +12,7 @@ set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/.." && pwd)
-# shellcheck source=lib/xdriver.sh
+# shellcheck source-path=SCRIPTDIR source=lib/xdriver.sh
 . "$here/lib/xdriver.sh"
 
 program=$(realpath "${1:-$root/build/app/pagewright}")
@@ -110,9 +110,9 @@ xd_wait_list_filled "$front" 60 || fail "the list did not fill with the pictures
 # Control > Sort by File Path and Name (the third entry of the menu).
 shown=$(xd_shown_count)
 xd_click_button "$front" kImgMenuRects 2
-xd_wait_until 10 eval '[ "$(xd_shown_count)" -gt "$shown" ]' || fail "the Control menu did not open"
+xd_wait_until 10 xd_shown_more_than "$shown" || fail "the Control menu did not open"
 xdotool key Down Down Down Return
-xd_wait_until 10 eval '[ "$(xd_shown_count)" -le "$shown" ]' || fail "the Control menu did not close"
+xd_wait_until 10 xd_shown_at_most "$shown" || fail "the Control menu did not close"
 xd_wait_list_filled "$front" 30 || fail "the list did not settle after sorting"
 xd_screenshot "$shots/1-pictures-listed.png"
 echo "The pictures are listed."

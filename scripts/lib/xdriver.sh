@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Drives the real Pagewright window on an X display, as a person would, with xdotool.
 # Sourced by scripts/demo-headless.sh and the smoke tests; defines xd_* functions only.
 # Needs Xvfb, xdotool, xdpyinfo (x11-utils) and ImageMagick's import/convert.
@@ -78,6 +79,8 @@ xd_window_count() { xd_visible_windows "$1" | wc -l; }
 
 # Every shown window, popup menus included (they carry no plain WM_NAME that --name '.' sees).
 xd_shown_count() { xdotool search --onlyvisible --name '' 2>/dev/null | wc -l; }
+xd_shown_more_than() { [ "$(xd_shown_count)" -gt "$1" ]; }
+xd_shown_at_most() { [ "$(xd_shown_count)" -le "$1" ]; }
 
 xd_window_visible() { xd_visible_windows '.' | grep -qx "$1"; }
 

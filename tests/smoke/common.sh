@@ -1,0 +1,94 @@
+# shellcheck shell=bash
+# Shared set-up of the smoke tests: a private HOME and cache, a virtual X display, and the
+# program under test started on it. Sourced by the smoke_*.sh scripts.
+set -euo pipefail
+
+smoke_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+# shellcheck source-path=SCRIPTDIR source=../../scripts/lib/xdriver.sh
+. "$smoke_dir/../../scripts/lib/xdriver.sh"
+
+program=${1:?usage: $0 PATH_TO_PAGEWRIGHT}
+[ -x "$program" ] || {
+    echo "FAIL: no program at $program"
+    exit 1
+}
+
+# A real X server, never Qt's offscreen platform.
+unset QT_QPA_PLATFORM WAYLAND_DISPLAY DISPLAY
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/pagewright-smoke.XXXXXX")
+export HOME=$work/home XDG_CACHE_HOME=$work/cache XDG_RUNTIME_DIR=$work/runtime
+mkdir -p "$HOME" "$XDG_CACHE_HOME"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+
+started_pids=()
+smoke_cleanup() {
+    local pid
+    for pid in "${started_pids[@]}"; do
+        xd_stop_process "$pid"
+    done
+    xd_stop_xvfb
+    rm -rf "$work"
+}
+trap smoke_cleanup EXIT
+
+failures=0
+check() { # check DESCRIPTION COMMAND...
+    local what=$1
+    shift
+    if "$@"; then
+        echo "ok:   $what"
+    else
+        echo "FAIL: $what"
+        failures=$((failures + 1))
+    fi
+}
+
+# Fatal: the remaining checks cannot run.
+require() {
+    local what=$1
+    shift
+    "$@" || {
+        echo "FAIL: $what"
+        smoke_log
+        exit 1
+    }
+}
+
+smoke_log() {
+    local log
+    for log in "$work"/pagewright*.log; do
+        [ -s "$log" ] || continue
+        echo "--- $(basename "$log") (last lines)"
+        grep -v '^TIFFFieldWithTag' "$log" | tail -n 20 || true
+    done
+}
+
+# smoke_start LOGNAME [ENV=VALUE...]: starts the program; its pid is in last_pid.
+smoke_start() {
+    local log=$work/pagewright-$1.log
+    shift
+    env "$@" "$program" >"$log" 2>&1 &
+    last_pid=$!
+    started_pids+=("$last_pid")
+}
+
+# smoke_exit_status PID SECONDS: waits for a started program to end and prints its status;
+# fails when it is still running.
+smoke_exit_status() {
+    local pid=$1 status=0
+    xd_wait_until "$2" xd_process_gone "$pid" || return 1
+    wait "$pid" || status=$?
+    echo "$status"
+}
+
+smoke_finish() {
+    if [ "$failures" -ne 0 ]; then
+        smoke_log
+        echo "$1: $failures check(s) failed"
+        exit 1
+    fi
+    echo "$1: all checks passed"
+}
+
+xd_start_xvfb "$work" 1280x800x24
