@@ -14,7 +14,12 @@ QString text(QListWidget* list, int row) {
 } // namespace
 
 FileList::FileList(QListWidget* list1, QListWidget* list2, QListWidget* list3)
-    : list1_(list1), list2_(list2), list3_(list3) {}
+    : list1_(list1), list2_(list2), list3_(list3) {
+    for (QListWidget* list : {list1_, list2_}) {
+        list->setUniformItemSizes(true);
+        list->setLayoutMode(QListView::Batched);
+    }
+}
 
 int FileList::count() const {
     return list1_->count();
@@ -94,6 +99,10 @@ bool FileList::swap(int row, int other) {
 void FileList::select(int row) {
     list1_->setCurrentRow(row);
     list2_->setCurrentRow(row);
+}
+
+void FileList::pauseDisplay(bool paused) {
+    list2_->setUpdatesEnabled(!paused);
 }
 
 int FileList::selected() const {

@@ -26,6 +26,8 @@ public:
     // Positions and counts are 16-bit: the list refuses entries beyond this many.
     static constexpr int kMaxEntries = 32767;
 
+    // Every row is one line of text in the list's font, so the lists are told their rows
+    // are of uniform size: adding a row then costs no relayout of the whole list.
     FileList(QListWidget* list1, QListWidget* list2, QListWidget* list3);
 
     QListWidget* workingList() const { return list1_; }
@@ -50,6 +52,9 @@ public:
     bool swap(int row, int other);
     // Selects row in List1, then in List2 (-1: no selection).
     void select(int row);
+    // Stops (true) or restarts repainting the visible list, for long additions under the
+    // hint box; restarting repaints it once.
+    void pauseDisplay(bool paused);
     // List2's current row; -1 when nothing is selected.
     int selected() const;
     // Orders the entries by working path, ascending, letter case ignored, each display path

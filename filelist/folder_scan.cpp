@@ -51,8 +51,13 @@ void BrowseFolderAndSearch(os::Prompts& prompts, FileList& list, FrontView& fron
         const auto nul = folder.find('\0');
         if (nul != std::string::npos)
             folder.resize(nul);
-        if (!folder.empty())
+        if (!folder.empty()) {
+            // The hint box covers the list meanwhile: repainting it after every entry would
+            // cost far more than the search itself.
+            list.pauseDisplay(true);
             SearchFolder(folder, list, pump);
+            list.pauseDisplay(false);
+        }
     }
     front.setHintVisible(list.isEmpty());
     engine.repaint();
