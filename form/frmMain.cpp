@@ -169,8 +169,8 @@ void frmMain::buildControls() {
 }
 
 void frmMain::connectButtons() {
-    connect(imgExit, &ImageArea::pressed, this, [this] { imgExit_Click(); });
-    connect(imgMin, &ImageArea::pressed, this, [this] { imgMin_Click(); });
+    connect(imgExit, &ImageArea::clicked, this, [this] { imgExit_Click(); });
+    connect(imgMin, &ImageArea::clicked, this, [this] { imgMin_Click(); });
     for (ImageArea* button : imgToolbar) {
         connect(button, &ImageArea::pressed, this, [this](int i) { imgToolbar_MouseDown(i); });
         connect(button, &ImageArea::moved, this, [this](int i) { imgToolbar_MouseMove(i); });

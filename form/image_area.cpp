@@ -32,7 +32,18 @@ bool ImageArea::lit() const {
 
 void ImageArea::mousePressEvent(QMouseEvent* event) {
     event->accept();
+    if (event->button() == Qt::LeftButton)
+        leftDown_ = true;
     emit pressed(index_, event->button());
+}
+
+void ImageArea::mouseReleaseEvent(QMouseEvent* event) {
+    event->accept();
+    if (event->button() != Qt::LeftButton || !leftDown_)
+        return;
+    leftDown_ = false;
+    if (rect().contains(event->position().toPoint()))
+        emit clicked(index_);
 }
 
 void ImageArea::mouseMoveEvent(QMouseEvent* event) {

@@ -19,13 +19,17 @@ public:
 signals:
     void pressed(int index, Qt::MouseButton button);
     void moved(int index);
+    // A left press and release over the area.
+    void clicked(int index);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     int index_;
+    bool leftDown_ = false;
 };
 
 } // namespace pw::form

@@ -4,10 +4,13 @@
 
 #include <QBitmap>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QListWidget>
+#include <QMimeData>
 #include <QScreen>
 #include <QTimer>
 
@@ -100,6 +103,64 @@ TEST_F(FrontWindow, OnlyALeftDragOnTheBackgroundMovesIt) {
     sendMouse(&front, QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
     sendMouse(&front, QEvent::MouseMove, at + travel, Qt::NoButton, Qt::NoButton);
     EXPECT_EQ(front.pos(), QPoint(160, 140));
+}
+
+} // namespace
+} // namespace pw::test
+
+namespace pw::test {
+namespace {
+
+class Drops : public FormTest {
+protected:
+    static bool drop(QWidget* target, const QMimeData& data) {
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &enter);
+        if (!enter.isAccepted())
+            return false;
+        QDropEvent dropped(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &dropped);
+        return dropped.isAccepted() && dropped.dropAction() == Qt::CopyAction;
+    }
+    static int rows(const QListWidget* list) { return list->count(); }
+};
+
+TEST_F(Drops, EachDropTargetHandsItsFilesToTheFileList) {
+    frmPrinting& engine = startProgram();
+    frmMain& front = *engine.front();
+    QList<QUrl> urls;
+    std::vector<std::string> names;
+    for (const char* name : {"a.jpg", "b.TXT", "c.TIFF"}) {
+        const QString path = dir_.path() + QLatin1Char('/') + QString::fromUtf8(name);
+        QFile(path).open(QIODevice::WriteOnly);
+        urls << QUrl::fromLocalFile(path);
+        names.push_back(path.toStdString());
+    }
+    QMimeData data;
+    data.setUrls(urls);
+
+    // The hint box takes pictures only, and goes once the list has rows.
+    ASSERT_FALSE(front.picText->isHidden());
+    EXPECT_TRUE(drop(front.picText, data));
+    ASSERT_EQ(rows(front.List1), 2);
+    EXPECT_EQ(front.List1->item(0)->text().toStdString(), names[0]);
+    EXPECT_EQ(front.List2->item(1)->text().toStdString(), names[2]);
+    EXPECT_TRUE(front.picText->isHidden());
+
+    // The list takes every file.
+    EXPECT_TRUE(drop(front.List2->viewport(), data));
+    EXPECT_EQ(rows(front.List1), 5);
+    EXPECT_EQ(rows(front.List2), 5);
+
+    // The welcome panel goes when something is dropped on it.
+    EXPECT_TRUE(drop(front.picDoor, data));
+    EXPECT_TRUE(front.picDoor->isHidden());
+    EXPECT_EQ(rows(front.List2), 8);
+
+    // The engine form's own panel takes pictures only.
+    EXPECT_TRUE(drop(engine.picDoor, data));
+    EXPECT_TRUE(engine.picDoor->isHidden());
+    EXPECT_EQ(rows(front.List1), 10);
 }
 
 } // namespace

@@ -49,6 +49,8 @@ TEST_F(Shutdown, CloseButtonEndsTheProgramAndARunningTool) {
     const int rc = runUntilQuit([&] {
         sendMouse(engine.front()->imgExit, QEvent::MouseButtonPress, QPoint(2, 2), Qt::LeftButton,
                   Qt::LeftButton);
+        sendMouse(engine.front()->imgExit, QEvent::MouseButtonRelease, QPoint(2, 2), Qt::LeftButton,
+                  Qt::NoButton);
     });
     EXPECT_EQ(rc, 0);
     EXPECT_TRUE(QuitRequested);
