@@ -129,6 +129,7 @@ TEST_F(FolderScanTest, LocksTheFrontWhileSearchingAndRestoresTheHint) {
     EXPECT_EQ(front.hintText, kDropHintText);
     EXPECT_FALSE(front.hintVisible);
     EXPECT_EQ(list.count(), 2);
+    EXPECT_TRUE(list2_->updatesEnabled()); // repainting resumes after the search
 
     // An empty folder or a cancelled browser on an empty list shows the hint again.
     list.clear();
