@@ -322,6 +322,8 @@ void frmPrinting::scaleToScreen() {
     scale.twipsPerPixelX = form::twipsPerPixel(screen->logicalDotsPerInchX());
     scale.twipsPerPixelY = form::twipsPerPixel(screen->logicalDotsPerInchY());
     QFont scaled = font();
+    if (scaled.pointSizeF() <= 0)
+        return; // a pixel-sized font already keeps its size
     scaled.setPointSizeF(form::ScaleToScreen(scaled.pointSizeF(), scale));
     setFont(scaled);
 }
