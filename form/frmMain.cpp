@@ -253,7 +253,9 @@ void frmMain::Form_Load() {
     place(lblFilename, twips(layout::kLblFilenameRect));
     place(lblPB, twips(layout::kLblPBRect));
     place(PicPB, twips(layout::kPicPBRect));
-    place(shapePB, {0, 0, static_cast<double>(layout::kShapePBStartWidth),
+    // The fill starts at the track's left edge, centred in its height.
+    const double fillTop = (layout::kPicPBRect.height - layout::kShapePBStartHeight) / 2.0;
+    place(shapePB, {0, fillTop, static_cast<double>(layout::kShapePBStartWidth),
                     static_cast<double>(layout::kShapePBStartHeight)});
     scaleFonts();
 
