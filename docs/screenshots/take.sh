@@ -32,6 +32,7 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
+trap 'echo "Screenshots failed; the program printed:" >&2; tail -n 20 "$work/pagewright.log" >&2 || true' ERR
 
 xd_start_xvfb "$work" 1280x800x24
 "$program" >"$work/pagewright.log" 2>&1 &
