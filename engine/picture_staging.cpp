@@ -1,5 +1,6 @@
 #include "engine/picture_staging.h"
 
+#include "engine/bmp_fallback.h"
 #include "engine/format_table.h"
 #include "engine/path_parts.h"
 #include "platform/files.h"
@@ -51,9 +52,11 @@ FIBITMAP* loadPicture(const std::string& narrowPath, const std::string& extensio
         return bitmap;
     // A scratch copy ("1.peg", "1.iff") or a file saved under the wrong extension.
     const FREE_IMAGE_FORMAT content = detectedFormat(narrowPath);
-    if (content == FIF_UNKNOWN || (tableFormat && content == *tableFormat))
-        return nullptr;
-    return FreeImage_Load(content, narrowPath.c_str(), 0);
+    if (content != FIF_UNKNOWN && !(tableFormat && content == *tableFormat))
+        bitmap = FreeImage_Load(content, narrowPath.c_str(), 0);
+    if (bitmap == nullptr && content == FIF_BMP)
+        bitmap = LoadBmpWithClassicHeader(narrowPath);
+    return bitmap;
 }
 
 } // namespace

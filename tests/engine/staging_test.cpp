@@ -4,6 +4,7 @@
 #include "test_pictures.h"
 
 #include <FreeImage.h>
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 using namespace pw;
@@ -93,4 +94,28 @@ TEST(Staging, UnreadablePicturesLeaveNoStagedFile) {
     EXPECT_FALSE(StagePicture(temp / "absent.jpg", temp / "00001.jpg"));
     EXPECT_FALSE(std::filesystem::exists(temp / "00000.jpg"));
     EXPECT_FALSE(std::filesystem::exists(temp / "00001.jpg"));
+}
+
+// Editors write BMPs with the V4 / V5 info header, which FreeImage alone refuses.
+TEST(Staging, BmpWithNewerInfoHeadersIsRead) {
+    test::TempFolder temp;
+    const std::pair<const char*, const char*> made[] = {
+        {"rgb.bmp", "-type truecolor BMP:"}, // 24 bits, 124-byte header
+        {"masks.bmp", "-alpha on BMP:"},     // 32 bits with colour masks
+    };
+    for (const auto& [name, how] : made) {
+        const std::string command = std::string("convert -size 30x20 xc:'#ff0000' ") + how + "'" +
+                                    (temp / name) + "' 2>/dev/null";
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+        ASSERT_TRUE(StagePicture(temp / name, temp / "staged.jpg")) << name;
+        expectStagedJpeg(temp / "staged.jpg", 30, 20);
+        FIBITMAP* bitmap = FreeImage_Load(FIF_JPEG, (temp / "staged.jpg").c_str(), 0);
+        ASSERT_NE(bitmap, nullptr);
+        RGBQUAD pixel{};
+        FreeImage_GetPixelColor(bitmap, 15, 10, &pixel);
+        EXPECT_GT(pixel.rgbRed, 230) << name;
+        EXPECT_LT(pixel.rgbGreen, 25) << name;
+        EXPECT_LT(pixel.rgbBlue, 25) << name;
+        FreeImage_Unload(bitmap);
+    }
 }
