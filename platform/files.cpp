@@ -2,6 +2,7 @@
 
 #include "platform/paths.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -206,43 +207,54 @@ bool renameFile(const std::string& from, const std::string& to) {
     return !from.empty() && !to.empty() && ::rename(from.c_str(), to.c_str()) == 0;
 }
 
-FolderListing::FolderListing(const std::string& folder) : folder_(folder) {
-    dir_ = folder.empty() ? nullptr : ::opendir(folder.c_str());
+bool listingOrder(const std::string& a, const std::string& b) {
+    const auto upper = [](unsigned char c) {
+        return c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - 'a' + 'A') : c;
+    };
+    const std::size_t common = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < common; ++i) {
+        const unsigned char x = upper(static_cast<unsigned char>(a[i]));
+        const unsigned char y = upper(static_cast<unsigned char>(b[i]));
+        if (x != y)
+            return x < y;
+    }
+    if (a.size() != b.size())
+        return a.size() < b.size();
+    return a < b;
 }
 
-FolderListing::~FolderListing() {
-    if (dir_ != nullptr)
-        ::closedir(static_cast<DIR*>(dir_));
+FolderListing::FolderListing(const std::string& folder) : folder_(folder) {
+    DIR* dir = folder.empty() ? nullptr : ::opendir(folder.c_str());
+    if (dir == nullptr)
+        return;
+    opened_ = true;
+    names_ = {".", ".."};
+    while (const dirent* item = ::readdir(dir)) {
+        const std::string name = item->d_name;
+        if (!isDotName(name))
+            names_.push_back(name);
+    }
+    ::closedir(dir);
+    std::sort(names_.begin() + 2, names_.end(), listingOrder);
 }
+
+FolderListing::~FolderListing() = default;
 
 bool FolderListing::next(DirEntry& entry) {
-    if (dir_ == nullptr)
-        return false;
-    while (dotsLeft_ > 0) {
-        const std::string name = dotsLeft_ == 2 ? "." : "..";
-        --dotsLeft_;
+    while (nextName_ < names_.size()) {
+        const std::string& name = names_[nextName_++];
+        const std::string path = joinPath(folder_, name);
         struct stat info {};
-        if (::stat(joinPath(folder_, name).c_str(), &info) != 0)
-            continue;
-        entry.name = name;
-        entry.attributes = attributesOf(info, name);
-        return true;
-    }
-    for (;;) {
-        errno = 0;
-        const dirent* item = ::readdir(static_cast<DIR*>(dir_));
-        if (item == nullptr)
-            return false;
-        const std::string name = item->d_name;
-        if (isDotName(name))
-            continue;
-        struct stat info {};
-        if (::lstat(joinPath(folder_, name).c_str(), &info) != 0)
+        // "." and ".." describe the folders themselves; other entries are never followed.
+        const int result =
+            isDotName(name) ? ::stat(path.c_str(), &info) : ::lstat(path.c_str(), &info);
+        if (result != 0)
             continue; // removed since the folder was read
         entry.name = name;
         entry.attributes = attributesOf(info, name);
         return true;
     }
+    return false;
 }
 
 std::vector<DirEntry> listFolder(const std::string& folder) {

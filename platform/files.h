@@ -7,11 +7,11 @@
 namespace pw::os {
 
 enum Attribute : std::uint32_t {
-    AttrReadOnly = 1,      // no owner write bit
-    AttrHidden = 2,        // name starts with "."
-    AttrSystem = 4,        // not a regular file, directory or link (device, socket, fifo)
+    AttrReadOnly = 1, // no owner write bit
+    AttrHidden = 2,   // name starts with "."
+    AttrSystem = 4,   // not a regular file, directory or link (device, socket, fifo)
     AttrDirectory = 16,
-    AttrArchive = 32,      // set on every regular file
+    AttrArchive = 32,       // set on every regular file
     AttrReparsePoint = 1024 // a symbolic link (never followed)
 };
 
@@ -20,8 +20,8 @@ std::int64_t attributes(const std::string& path);
 // Clears read-only (adds the owner write bit). Hidden cannot be cleared on Linux and is ignored.
 bool setNormalAttributes(const std::string& path);
 
-bool pathExists(const std::string& path);   // anything, links included
-bool isDirectory(const std::string& path);  // a real directory, not a link to one
+bool pathExists(const std::string& path);  // anything, links included
+bool isDirectory(const std::string& path); // a real directory, not a link to one
 // A file that is not a directory (normal, read-only, archive): the existence test the job uses.
 bool fileExists(const std::string& path);
 // Pattern search like FindFirstFile: '*' and '?' in the last component are wildcards.
@@ -40,8 +40,9 @@ struct DirEntry {
     std::uint32_t attributes = 0;
 };
 
-// Enumerates a folder in the order the file system returns it, "." and ".." included first
-// (as FindFirstFile does). The listing is read lazily; one entry per next().
+// Enumerates a folder as an NTFS listing comes: "." and ".." first, then the names in order of
+// their upper-cased text (readdir alone gives an arbitrary hash order). The names are read when
+// the listing opens; each entry's attributes are read by next().
 class FolderListing {
 public:
     explicit FolderListing(const std::string& folder);
@@ -49,14 +50,18 @@ public:
     FolderListing(const FolderListing&) = delete;
     FolderListing& operator=(const FolderListing&) = delete;
 
-    bool ok() const { return dir_ != nullptr; }
+    bool ok() const { return opened_; }
     bool next(DirEntry& entry);
 
 private:
     std::string folder_;
-    void* dir_ = nullptr;
-    int dotsLeft_ = 2;
+    bool opened_ = false;
+    std::vector<std::string> names_; // ".", "..", then the sorted names
+    std::size_t nextName_ = 0;
 };
+
+// The order of names in a listing: upper-cased text first, then the exact bytes.
+bool listingOrder(const std::string& a, const std::string& b);
 
 // All entries at once, in enumeration order, without "." and "..".
 std::vector<DirEntry> listFolder(const std::string& folder);

@@ -92,6 +92,17 @@ TEST_F(FilesTest, ListingGivesDotsFirstThenEveryEntry) {
     EXPECT_FALSE(FolderListing(path("missing")).ok());
 }
 
+TEST_F(FilesTest, ListingComesInNameOrderIgnoringLetterCase) {
+    for (const char* name : {"b.jpg", "C.png", "A.jpg", "a2.gif", "B10.bmp", "B2.bmp"})
+        write(name, "x");
+    std::vector<std::string> names;
+    for (const DirEntry& item : listFolder(root))
+        names.push_back(item.name);
+    const std::vector<std::string> expected{"A.jpg",   "a2.gif", "b.jpg",
+                                            "B10.bmp", "B2.bmp", "C.png"};
+    EXPECT_EQ(names, expected);
+}
+
 TEST_F(FilesTest, PatternSearchLooksInTheLastComponentOnly) {
     write("page1.jpg", "x");
     ASSERT_TRUE(makeFolder(path("x.png")));
