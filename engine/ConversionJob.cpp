@@ -265,15 +265,8 @@ void ConversionJob::runOnePdf() {
 }
 
 void ConversionJob::writeDocumentProperties() {
-    const DocumentProperties properties = host_.documentProperties();
-    pdftool::DocInfo info;
-    info.title = properties.title;
-    info.author = properties.author;
-    info.subject = properties.subject;
-    info.keywords = properties.keywords;
-    info.creationDate = properties.creationDate;
     // The builder falls back to its own defaults when the file is missing.
-    pdftool::writeDocInfo(os::stagingFolder(), info);
+    pdftool::writeDocInfo(os::stagingFolder(), host_.documentProperties());
 }
 
 void ConversionJob::objDOS_ReceiveOutputs(std::string& CommandOutputs) {

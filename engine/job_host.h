@@ -1,18 +1,15 @@
 #pragma once
 // What the conversion job needs from the windows. The engine form implements it; tests use a
 // recording fake. Widths are in the progress track's own units.
+#include "outside/pdftool/docinfo.h"
+
 #include <string>
 
 namespace pw::engine {
 
-// Document information handed to the PDF builder.
-struct DocumentProperties {
-    std::string title;
-    std::string author;
-    std::string subject;
-    std::string keywords;
-    std::string creationDate; // PDF date text, "D:YYYYMMDDHHmmSS-06'00"
-};
+// Document information handed to the PDF builder: title, author, subject, keywords and the
+// creation date as a PDF date text.
+using DocumentProperties = pdftool::DocInfo;
 
 class JobHost {
 public:

@@ -1,6 +1,7 @@
 #pragma once
 // The document properties of the Setting window, the creation-date text, the quality words and
 // the About box.
+#include "outside/pdftool/docinfo.h"
 #include "platform/prompts.h"
 
 #include <chrono>
@@ -14,13 +15,9 @@ inline constexpr const char* kDefaultAuthor = "Pagewright Converter";
 inline constexpr const char* kDefaultSubject = "New Subject";
 inline constexpr const char* kDefaultKeywords = "";
 
-struct DocumentProperties {
-    std::string title;        // txtTitle
-    std::string author;       // txtCreateFor
-    std::string subject;      // txtSubject
-    std::string keywords;     // txtKeywords
-    std::string creationDate; // txtCreationDate
-};
+// The window's document fields: txtTitle, txtCreateFor, txtSubject, txtKeywords and
+// txtCreationDate, as the PDF builder takes them.
+using DocumentProperties = pdftool::DocInfo;
 
 // "D:" + YYYYMMDDHHmmSS + "-06'00"; the suffix is fixed whatever the time zone.
 std::string pdfDateText(const std::tm& local);
