@@ -1,5 +1,6 @@
 #include "engine/ConversionJob.h"
 
+#include "engine/document_date.h"
 #include "engine/missing_pictures.h"
 #include "engine/path_parts.h"
 #include "engine/picture_staging.h"
@@ -265,8 +266,10 @@ void ConversionJob::runOnePdf() {
 }
 
 void ConversionJob::writeDocumentProperties() {
+    DocumentProperties properties = host_.documentProperties();
+    properties.creationDate = DocumentDate(properties.creationDate);
     // The builder falls back to its own defaults when the file is missing.
-    pdftool::writeDocInfo(os::stagingFolder(), host_.documentProperties());
+    pdftool::writeDocInfo(os::stagingFolder(), properties);
 }
 
 void ConversionJob::objDOS_ReceiveOutputs(std::string& CommandOutputs) {

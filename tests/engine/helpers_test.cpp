@@ -1,5 +1,6 @@
 #include "counting_pump.h"
 #include "engine/ConversionJob.h"
+#include "engine/document_date.h"
 #include "engine/missing_pictures.h"
 #include "engine/path_parts.h"
 #include "engine/remove_folder_tree.h"
@@ -9,6 +10,8 @@
 #include "temp_folder.h"
 #include "test_pictures.h"
 
+#include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -124,4 +127,25 @@ TEST(MissingPictures, ListsTenAndCountsTheRest) {
     EXPECT_EQ(text.find("/p/10.png"), std::string::npos);
     EXPECT_NE(text.find("\n... and 3 more"), std::string::npos);
     EXPECT_EQ(MissingPicturesText({"/p/a.png"}).find("more"), std::string::npos);
+}
+
+// The window's fixed "-06'00" would put the PDF's date six hours off elsewhere.
+TEST(DocumentDate, FixedSuffixBecomesTheLocalOffset) {
+    const char* old = std::getenv("TZ");
+    const std::string saved = old ? old : "";
+    setenv("TZ", "CET-1", 1); // one hour east of UTC, no summer time
+    tzset();
+    EXPECT_EQ(DocumentDate("D:20261208143000-06'00"), "D:20261208143000+01'00'");
+    setenv("TZ", "UTC0", 1);
+    tzset();
+    EXPECT_EQ(DocumentDate("D:20261208000000-06'00"), "D:20261208000000Z");
+    // Dates written otherwise, or impossible ones, are the user's and stay as they are.
+    EXPECT_EQ(DocumentDate("D:20261208143000+09'00'"), "D:20261208143000+09'00'");
+    EXPECT_EQ(DocumentDate("D:20261308143000-06'00"), "D:20261308143000-06'00");
+    EXPECT_EQ(DocumentDate("yesterday"), "yesterday");
+    if (old)
+        setenv("TZ", saved.c_str(), 1);
+    else
+        unsetenv("TZ");
+    tzset();
 }
