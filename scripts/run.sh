@@ -3,7 +3,7 @@
 # instead: one conversion of the sample pictures on a virtual display (scripts/demo-headless.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-./scripts/build.sh
+./scripts/build.sh pagewright
 
 display_usable() {
     if [ -n "${DISPLAY:-}" ] && command -v xdpyinfo >/dev/null && xdpyinfo >/dev/null 2>&1; then
