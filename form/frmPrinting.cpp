@@ -329,19 +329,33 @@ void frmPrinting::scaleToScreen() {
 }
 
 void frmPrinting::Unload() {
-    close();
+    // The handler runs here rather than from a close event: once the modal window has been
+    // closed by Escape (reject), Qt reports a later close() as done without sending the event.
+    bool cancel = false;
+    Form_Unload(cancel);
+}
+
+void frmPrinting::Form_Unload(bool& Cancel) {
+    hide();
+    if (!QuitRequested) {
+        Cancel = true;
+        return;
+    }
+    if (unloaded_)
+        return;
+    EndProcessesByName(DOSOutputs::kToolImageName);
+    unloaded_ = true;
+    // Ends every running event loop, nested ones included, and with them the program.
+    QCoreApplication::exit(0);
 }
 
 void frmPrinting::closeEvent(QCloseEvent* event) {
-    hide();
-    if (!QuitRequested) {
+    bool cancel = false;
+    Form_Unload(cancel);
+    if (cancel)
         event->ignore();
-        return;
-    }
-    EndProcessesByName(DOSOutputs::kToolImageName);
-    unloaded_ = true;
-    event->accept();
-    QCoreApplication::quit();
+    else
+        event->accept();
 }
 
 void frmPrinting::Command1_Click() {

@@ -41,7 +41,11 @@ public:
     // Start-up. Returns false when another instance already runs: the caller ends at once.
     bool Form_Load();
     // Asks the form to unload: it hides, and closes for good only when QuitRequested is set.
+    // Runs Form_Unload itself, so it never depends on Qt delivering a close event.
     void Unload();
+    // The unload handler: hides the form; without QuitRequested it sets Cancel and the form
+    // stays loaded. With it, ends every pdf.exe and quits the application (once).
+    void Form_Unload(bool& Cancel);
     bool unloaded() const { return unloaded_; }
 
     frmMain* front() const { return front_.get(); }

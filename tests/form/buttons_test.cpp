@@ -34,18 +34,6 @@ protected:
             texts.push_back(list->item(i)->text().toStdString());
         return texts;
     }
-    // Runs action once the modal window is up (the press pumps messages before it shows).
-    static void whenShown(frmPrinting& engine, std::function<void()> action) {
-        auto* poll = new QTimer(&engine);
-        QObject::connect(poll, &QTimer::timeout, poll, [poll, &engine, action] {
-            if (!engine.isVisible())
-                return;
-            poll->stop();
-            poll->deleteLater();
-            action();
-        });
-        poll->start(5);
-    }
     using Names = std::vector<std::string>;
 };
 

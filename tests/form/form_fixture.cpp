@@ -67,6 +67,18 @@ void sendMouse(QWidget* widget, QEvent::Type type, QPoint pos, Qt::MouseButton b
     QApplication::sendEvent(widget, &event);
 }
 
+void whenShown(QWidget& window, std::function<void()> action) {
+    auto* poll = new QTimer(&window);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, &window, action = std::move(action)] {
+        if (!window.isVisible())
+            return;
+        poll->stop();
+        poll->deleteLater();
+        action();
+    });
+    poll->start(5);
+}
+
 QPoint bareBackground(const frmMain& front) {
     for (int y = 5; y < front.height(); y += 7) {
         for (int x = 5; x < front.width(); x += 7) {

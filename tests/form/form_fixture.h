@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -38,6 +39,8 @@ protected:
 // Sends a mouse event straight to a widget; pos is in the widget's coordinates.
 void sendMouse(QWidget* widget, QEvent::Type type, QPoint pos, Qt::MouseButton button,
                Qt::MouseButtons buttons);
+// Runs action once the window is shown (a modal window shows only after its opener pumps).
+void whenShown(QWidget& window, std::function<void()> action);
 // A point of the front window that no control covers.
 QPoint bareBackground(const frmMain& front);
 

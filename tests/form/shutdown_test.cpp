@@ -2,6 +2,7 @@
 #include "form_fixture.h"
 
 #include <QFile>
+#include <QKeyEvent>
 #include <QProcess>
 #include <QTimer>
 
@@ -65,6 +66,37 @@ TEST_F(Shutdown, ClosingTheFrontWindowAnyOtherWayEndsTheProgramToo) {
     const int rc = runUntilQuit([&] { engine.front()->close(); });
     EXPECT_EQ(rc, 0);
     EXPECT_TRUE(engine.unloaded());
+}
+
+TEST_F(Shutdown, CloseButtonStillEndsTheProgramAfterTheSettingWindowWasShown) {
+    QApplication::setQuitOnLastWindowClosed(false);
+    frmPrinting& engine = startProgram();
+    frmMain& front = *engine.front();
+    // Shown modally from the toolbar, closed by its close box, then by Escape.
+    for (const bool escape : {false, true}) {
+        whenShown(engine, [&engine, escape] {
+            if (escape) {
+                QKeyEvent key(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+                QApplication::sendEvent(&engine, &key);
+            } else {
+                engine.close();
+            }
+        });
+        sendMouse(front.imgToolbar[3], QEvent::MouseButtonPress, QPoint(2, 2), Qt::LeftButton,
+                  Qt::LeftButton);
+        ASSERT_FALSE(engine.isVisible());
+        ASSERT_FALSE(engine.unloaded());
+        ASSERT_FALSE(QuitRequested);
+    }
+    const int rc = runUntilQuit([&] {
+        sendMouse(front.imgExit, QEvent::MouseButtonPress, QPoint(2, 2), Qt::LeftButton,
+                  Qt::LeftButton);
+        sendMouse(front.imgExit, QEvent::MouseButtonRelease, QPoint(2, 2), Qt::LeftButton,
+                  Qt::NoButton);
+    });
+    EXPECT_EQ(rc, 0);
+    EXPECT_TRUE(engine.unloaded());
+    EXPECT_FALSE(front.isVisible());
 }
 
 TEST_F(Shutdown, ASecondInstanceEndsAtOnceAndLeavesTheFirstAlone) {
