@@ -1,10 +1,9 @@
 #include "platform/paths.h"
 
 #include <cstdlib>
+#include <mutex>
 #include <pwd.h>
 #include <unistd.h>
-
-#include <mutex>
 
 namespace pw::os {
 namespace {
@@ -31,11 +30,17 @@ std::string driveCFolder() {
     return joinPath(envOr("XDG_CACHE_HOME", joinPath(homeFolder(), ".cache")), "pagewright");
 }
 
-std::string stagingFolder() { return joinPath(driveCFolder(), "quillon_tmp"); }
+std::string stagingFolder() {
+    return joinPath(driveCFolder(), "quillon_tmp");
+}
 
-std::string scratchFolder() { return joinPath(driveCFolder(), "tmp"); }
+std::string scratchFolder() {
+    return joinPath(driveCFolder(), "tmp");
+}
 
-std::string defaultOutputFolder() { return joinPath(homeFolder(), "Output"); }
+std::string defaultOutputFolder() {
+    return joinPath(homeFolder(), "Output");
+}
 
 std::string applicationFolder() {
     {
@@ -59,7 +64,9 @@ void setApplicationFolder(const std::string& folder) {
     appFolderOverride = folder;
 }
 
-char separator() { return '/'; }
+char separator() {
+    return '/';
+}
 
 std::string joinPath(const std::string& a, const std::string& b) {
     if (a.empty())

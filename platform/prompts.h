@@ -11,17 +11,17 @@ enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class Answer { Ok, Cancel, Yes, No };
 
 struct FileDialogRequest {
-    std::string caption;     // empty: the dialog's own caption
-    std::string filter;      // "Desc|pattern|Desc|pattern", patterns separated by ';'
-    int filterIndex = 1;     // 1-based
+    std::string caption; // empty: the dialog's own caption
+    std::string filter;  // "Desc|pattern|Desc|pattern", patterns separated by ';'
+    int filterIndex = 1; // 1-based
     std::string initialDir;
-    std::string fileName;    // shown in the name box
+    std::string fileName; // shown in the name box
     std::string defaultExt;
     std::uint32_t flags = 0; // 0x200: multiple selection
 };
 
 struct FileDialogResult {
-    std::string fileName;          // the chosen path (for several: folder and names, NUL-separated)
+    std::string fileName; // the chosen path (for several: folder and names, NUL-separated)
     std::uint32_t flags = 0;
 };
 
