@@ -5,6 +5,11 @@
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
+    // The windows keep their pixel size at any DPI themselves (their layouts are rescaled
+    // from twips at the screen's twips per pixel), so Qt must not scale them a second time.
+    if (!qEnvironmentVariableIsSet("QT_ENABLE_HIGHDPI_SCALING"))
+        qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pagewright"));
     // The program ends through the two forms' shutdown protocol only.
