@@ -27,11 +27,14 @@ xd_wait_until() {
 
 # xd_start_xvfb WORKDIR [SCREEN]: starts Xvfb on the first free display number (Xvfb picks it
 # itself and reports it through -displayfd) with a white root window, and exports DISPLAY.
+# -noreset: by default the server resets whenever its last client leaves (xdpyinfo, xdotool,
+# a program that just ended), and a program connecting during that reset is refused and
+# aborts in QApplication's constructor.
 xd_start_xvfb() {
     local dir=$1 screen=${2:-1280x800x24}
     local numberFile=$dir/xvfb.display
     : >"$numberFile"
-    Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp -wr 3>"$numberFile" \
+    Xvfb -displayfd 3 -screen 0 "$screen" -nolisten tcp -noreset -wr 3>"$numberFile" \
         >"$dir/xvfb.log" 2>&1 &
     XD_XVFB_PID=$!
     if ! xd_wait_until 15 test -s "$numberFile"; then
