@@ -102,6 +102,11 @@ void frmMain::buildControls() {
     fileList_ = std::make_unique<FileList>(List1, List2, List3);
     selection_ = std::make_unique<SelectionDisplay>(List1, List2, *this);
     drops_ = std::make_unique<DropIntake>(*fileList_, *this, engine_);
+    // Whatever adds a picture (menus, the relay, a drop on any target), the list must show.
+    connect(List2->model(), &QAbstractItemModel::rowsInserted, this, [this] {
+        if (picDoor != nullptr && !picDoor->isHidden())
+            picDoor->hide();
+    });
 
     lblPage = new QLabel(QStringLiteral("Page Number: 0"), this);
     lblPage->setObjectName(QStringLiteral("lblPage"));
@@ -406,6 +411,8 @@ void frmMain::imgMenu_MouseMove(int index) {
 
 void frmMain::imgMenu_MouseDown(int index) {
     ClearHoverImages();
+    // Like a toolbar press: what the menu does shows in the list.
+    picDoor->hide();
     QMenu* menu = engine_.engineMenu(index);
     if (!menu)
         return;

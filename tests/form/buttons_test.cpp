@@ -1,10 +1,16 @@
+#include "filelist/drop_intake.h"
 #include "filelist/file_list.h"
 #include "form_fixture.h"
 
+#include <QAction>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
+#include <QMimeData>
 #include <QTimer>
+#include <QUrl>
 #include <functional>
 
 namespace pw::test {
@@ -103,6 +109,45 @@ TEST_F(FrontButtons, SettingsWindowIsModalAndLeavesNoButtonLit) {
     whenShown(engine, [&] { engine.close(); });
     press(front.imgToolbar[3]);
     EXPECT_EQ(engine.txtTitle->text(), QStringLiteral("Kept"));
+}
+
+TEST_F(FrontButtons, TheWelcomePanelGivesWayToTheListWhateverAddsToIt) {
+    frmPrinting& engine = startProgram();
+    frmMain& front = *engine.front();
+    const QString picture = dir_.path() + QStringLiteral("/a.png");
+    QImage image(8, 8, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    ASSERT_TRUE(image.save(picture));
+    QAction* addFile = engine.menuFile->findChild<QAction*>(QStringLiteral("menuAdd"));
+    ASSERT_NE(addFile, nullptr);
+
+    // File > "Add a File".
+    ASSERT_FALSE(front.picDoor->isHidden());
+    prompts_.openNext(picture.toStdString());
+    addFile->trigger();
+    EXPECT_EQ(front.fileList().count(), 1);
+    EXPECT_TRUE(front.picDoor->isHidden());
+
+    // A drop on the engine form's panel.
+    front.picDoor->show();
+    QMimeData dropped;
+    dropped.setUrls({QUrl::fromLocalFile(picture)});
+    front.dropIntake().EnginePicDoor_OLEDragDrop(&dropped);
+    EXPECT_EQ(front.fileList().count(), 2);
+    EXPECT_TRUE(front.picDoor->isHidden());
+
+    // A menu press, even one that adds nothing.
+    front.picDoor->show();
+    whenShown(*engine.menuR, [&engine] { engine.menuR->close(); });
+    press(front.imgMenu[1]);
+    EXPECT_TRUE(front.picDoor->isHidden());
+    EXPECT_EQ(front.fileList().count(), 2);
+
+    // A cancelled Add leaves the panel where it is.
+    front.fileList().clear();
+    front.picDoor->show();
+    addFile->trigger();
+    EXPECT_FALSE(front.picDoor->isHidden());
 }
 
 TEST_F(FrontButtons, ArrowsAndLabelsMoveTheSelectedEntryKeepingItsPair) {
