@@ -2,11 +2,11 @@
 
 #include "engine/remove_folder_tree.h"
 #include "filelist/drop_intake.h"
+#include "filelist/drop_target.h"
 #include "filelist/file_list.h"
 #include "filelist/help_pages.h"
 #include "filelist/selection_display.h"
 #include "form/app_state.h"
-#include "form/drop_target.h"
 #include "form/frmPrinting.h"
 #include "outside/skin/skin_loader.h"
 #include "platform/paths.h"
@@ -151,13 +151,13 @@ void frmMain::buildControls() {
     PicPB->hide();
     lblPB->hide();
 
-    new form::DropTarget(
-        List2->viewport(), [this](const QMimeData* dropped) { drops_->List2_OLEDragDrop(dropped); },
+    DropTarget::install(
+        List2, [this](const QMimeData* dropped) { drops_->List2_OLEDragDrop(dropped); },
         [this] { drops_->List2_OLEDragOver(); });
-    new form::DropTarget(
-        picDoor, [this](const QMimeData* dropped) { drops_->picDoor_OLEDragDrop(dropped); });
-    new form::DropTarget(
-        picText, [this](const QMimeData* dropped) { drops_->picText_OLEDragDrop(dropped); });
+    DropTarget::install(picDoor,
+                        [this](const QMimeData* dropped) { drops_->picDoor_OLEDragDrop(dropped); });
+    DropTarget::install(picText,
+                        [this](const QMimeData* dropped) { drops_->picText_OLEDragDrop(dropped); });
 
     background_ = art::background();
     imgExit->setCursor(art::closeCursor());

@@ -3,9 +3,9 @@
 #include "engine/ConversionJob.h"
 #include "filelist/command_relay.h"
 #include "filelist/drop_intake.h"
+#include "filelist/drop_target.h"
 #include "filelist/tool_commands.h"
 #include "form/app_state.h"
-#include "form/drop_target.h"
 #include "form/frmMain.h"
 #include "form/scale_to_screen.h"
 #include "outside/skin/skin_loader.h"
@@ -246,7 +246,7 @@ void frmPrinting::buildControls() {
     connect(cmdSave, &QPushButton::clicked, this, [this] { cmdSave_Click(); });
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
     connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
-    new form::DropTarget(picDoor, [this](const QMimeData* dropped) {
+    DropTarget::install(picDoor, [this](const QMimeData* dropped) {
         if (front_)
             front_->dropIntake().EnginePicDoor_OLEDragDrop(dropped);
     });
