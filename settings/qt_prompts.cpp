@@ -2,11 +2,13 @@
 
 #include "settings/file_filter.h"
 
+#include <QApplication>
 #include <QColorDialog>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QStandardPaths>
 
 namespace pw {
 namespace {
@@ -66,13 +68,56 @@ os::Answer answerFor(int button, os::Buttons buttons) {
     }
 }
 
+// A window a prompt may open over: shown, not minimised, a real window (no menu or tip).
+bool canOwn(const QWidget* widget) {
+    if (widget == nullptr || !widget->isVisible() || widget->isMinimized())
+        return false;
+    const Qt::WindowType type = widget->windowType();
+    return type == Qt::Window || type == Qt::Dialog;
+}
+
+QString existingFolder(const QString& folder) {
+    return !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : QString();
+}
+
 } // namespace
+
+QWidget* QtPrompts::owner() const {
+    if (QWidget* modal = QApplication::activeModalWidget(); canOwn(modal))
+        return modal;
+    if (QWidget* active = QApplication::activeWindow(); canOwn(active))
+        return active;
+    if (canOwn(parent_.data()))
+        return parent_.data();
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (canOwn(window))
+            return window;
+    }
+    return nullptr;
+}
+
+QString QtPrompts::startFolder(const os::FileDialogRequest& request) const {
+    if (QString folder = existingFolder(qs(request.initialDir)); !folder.isEmpty())
+        return folder;
+    if (!request.fileName.empty()) {
+        const QFileInfo named(qs(request.fileName));
+        if (named.isAbsolute()) {
+            if (QString folder = existingFolder(named.absolutePath()); !folder.isEmpty())
+                return folder;
+        }
+    }
+    if (QString folder = existingFolder(lastFolder_); !folder.isEmpty())
+        return folder;
+    const QString pictures =
+        existingFolder(QStandardPaths::writableLocation(QStandardPaths::PicturesLocation));
+    return pictures.isEmpty() ? QDir::homePath() : pictures;
+}
 
 os::Answer QtPrompts::messageBox(const std::string& text, const std::string& title,
                                  os::Buttons buttons, os::Icon icon) {
     QString message = qs(text);
     message.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    QMessageBox box(messageIcon(icon), qs(title), message, standardButtons(buttons), parent_);
+    QMessageBox box(messageIcon(icon), qs(title), message, standardButtons(buttons), owner());
     return answerFor(box.exec(), buttons);
 }
 
@@ -86,7 +131,7 @@ bool QtPrompts::saveFile(const os::FileDialogRequest& request, os::FileDialogRes
 
 bool QtPrompts::fileDialog(const os::FileDialogRequest& request, os::FileDialogResult& result,
                            bool save) {
-    QFileDialog dialog(parent_);
+    QFileDialog dialog(owner());
     if (!request.caption.empty())
         dialog.setWindowTitle(qs(request.caption));
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
@@ -108,8 +153,7 @@ bool QtPrompts::fileDialog(const os::FileDialogRequest& request, os::FileDialogR
         ext.erase(0, 1);
     if (!ext.empty())
         dialog.setDefaultSuffix(qs(ext));
-    if (!request.initialDir.empty())
-        dialog.setDirectory(qs(request.initialDir));
+    dialog.setDirectory(startFolder(request));
     if (!request.fileName.empty())
         dialog.selectFile(qs(request.fileName));
 
@@ -118,6 +162,7 @@ bool QtPrompts::fileDialog(const os::FileDialogRequest& request, os::FileDialogR
     const QStringList files = dialog.selectedFiles();
     if (files.isEmpty())
         return false;
+    lastFolder_ = QFileInfo(files.front()).absolutePath();
 
     std::string chosen;
     if (files.size() == 1) {
@@ -135,8 +180,8 @@ bool QtPrompts::fileDialog(const os::FileDialogRequest& request, os::FileDialogR
 }
 
 bool QtPrompts::browseFolder(const std::string& prompt, std::string& folder) {
-    const QString chosen = QFileDialog::getExistingDirectory(parent_, qs(prompt), QString(),
-                                                             QFileDialog::ShowDirsOnly);
+    const QString chosen = QFileDialog::getExistingDirectory(
+        owner(), qs(prompt), startFolder(os::FileDialogRequest{}), QFileDialog::ShowDirsOnly);
     if (chosen.isEmpty())
         return false;
     folder = QDir::toNativeSeparators(chosen).toStdString();
@@ -146,7 +191,7 @@ bool QtPrompts::browseFolder(const std::string& prompt, std::string& folder) {
 bool QtPrompts::chooseColor(std::uint32_t initial, std::uint32_t& chosen) {
     const QColor start(static_cast<int>(initial & 0xFF), static_cast<int>((initial >> 8) & 0xFF),
                        static_cast<int>((initial >> 16) & 0xFF));
-    const QColor picked = QColorDialog::getColor(start, parent_);
+    const QColor picked = QColorDialog::getColor(start, owner());
     if (!picked.isValid())
         return false;
     chosen = static_cast<std::uint32_t>(picked.red()) |

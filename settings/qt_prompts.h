@@ -1,8 +1,10 @@
 #pragma once
-// The program's prompts: Qt message boxes and file, folder and colour dialogs.
+// The program's prompts: Qt message boxes and file, folder and colour dialogs. Each prompt is
+// centred over the window the user works with, never over a hidden one.
 #include "platform/prompts.h"
 
 #include <QPointer>
+#include <QString>
 #include <QWidget>
 
 namespace pw {
@@ -10,9 +12,18 @@ namespace pw {
 class QtPrompts : public os::Prompts {
 public:
     explicit QtPrompts(QWidget* parent = nullptr) : parent_(parent) {}
-    // The window the dialogs are shown over (none: centred on the screen).
+    // A preferred owner; it is used only while it is shown.
     void setParent(QWidget* parent) { parent_ = parent; }
     QWidget* parent() const { return parent_; }
+
+    // The window a prompt opens over: the modal window in front (the "Setting" window while
+    // it is shown), else the active window, else the preferred owner when shown, else any
+    // shown, not minimised top-level window; none (centred on the screen) when nothing is.
+    QWidget* owner() const;
+    // Where an open or save dialog starts: the request's folder, else the folder of its file
+    // name, else the folder of the last file chosen here, else the user's Pictures folder if
+    // it exists, else the home folder.
+    QString startFolder(const os::FileDialogRequest& request) const;
 
     os::Answer messageBox(const std::string& text, const std::string& title, os::Buttons buttons,
                           os::Icon icon) override;
@@ -28,6 +39,7 @@ private:
     bool fileDialog(const os::FileDialogRequest& request, os::FileDialogResult& result, bool save);
 
     QPointer<QWidget> parent_;
+    QString lastFolder_;
 };
 
 } // namespace pw
