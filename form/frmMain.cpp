@@ -519,6 +519,7 @@ void frmMain::setFilenameLabelVisible(bool visible) {
 
 void frmMain::setProgressText(const QString& text) {
     lblPB->setText(text);
+    emit progressTextChanged(text);
 }
 
 void frmMain::setProgressVisible(bool visible) {

@@ -107,6 +107,10 @@ public:
     QLabel* lblPB = nullptr;
     QTimer* Timer1 = nullptr;
 
+signals:
+    // Every text written to the progress label, in order (repeats included).
+    void progressTextChanged(const QString& text);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;

@@ -92,6 +92,7 @@ frmPrinting::frmPrinting(os::Prompts& prompts, os::MessagePump& pump, QWidget* p
     setObjectName(QStringLiteral("frmPrinting"));
     setWindowTitle(QStringLiteral("Pagewright"));
     urlOpener = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    beeper = [] { QApplication::beep(); };
     buildMenus();
     buildControls();
 }
@@ -520,7 +521,8 @@ void frmPrinting::openFolder(const std::string& folder) {
 }
 
 void frmPrinting::beep() {
-    QApplication::beep();
+    if (beeper)
+        beeper();
 }
 
 } // namespace pw

@@ -68,6 +68,8 @@ public:
 
     // Opens a web page or a folder in the desktop's default program; tests record instead.
     std::function<void(const QUrl&)> urlOpener;
+    // Sounds the system beep; tests record instead.
+    std::function<void()> beeper;
 
     // EngineView
     void hideDropPanel() override;
