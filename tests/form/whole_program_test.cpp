@@ -162,7 +162,8 @@ protected:
     // --- a second Convert while the job runs --------------------------------------------
 
     // Attempts at a second start are made synchronously when one of syncTriggers is shown
-    // and from the message loop (the job's next yield) after one of deferredTriggers.
+    // and from the message loop (the job's next yield) after one of deferredTriggers; each
+    // trigger fires once, so a job that does start again cannot recurse without end.
     void probeSecondStart(QStringList syncTriggers, QStringList deferredTriggers) {
         syncTriggers_ = std::move(syncTriggers);
         deferredTriggers_ = std::move(deferredTriggers);
@@ -170,9 +171,9 @@ protected:
 
     void onProgressText(const QString& text) {
         texts_ << text;
-        if (syncTriggers_.contains(text))
+        if (syncTriggers_.removeOne(text))
             tryToStartAgain(text);
-        if (deferredTriggers_.contains(text)) {
+        if (deferredTriggers_.removeOne(text)) {
             QTimer::singleShot(0, engine_->front(), [this, text] {
                 tryToStartAgain(text + QStringLiteral(" (yield)"));
             });
