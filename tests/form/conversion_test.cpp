@@ -18,12 +18,7 @@ class Conversion : public FormTest {
 protected:
     void SetUp() override {
         FormTest::SetUp();
-        const QString data = dir_.path() + QStringLiteral("/app/data");
-        ASSERT_TRUE(QDir().mkpath(data));
-        ASSERT_TRUE(QFile::copy(QStringLiteral(PW_TEST_DATA_DIR "/pdf.exe"),
-                                data + QStringLiteral("/pdf.exe")));
-        QFile::setPermissions(data + QStringLiteral("/pdf.exe"),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        installBuilder();
     }
     QString picture(const QString& name, QColor colour) {
         QImage image(64, 48, QImage::Format_RGB32);

@@ -4,6 +4,7 @@
 #include "platform/paths.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTimer>
 
 namespace pw::test {
@@ -35,6 +36,15 @@ void FormTest::TearDown() {
 
 std::string FormTest::cacheFolder() const {
     return (dir_.path() + QStringLiteral("/cache")).toStdString();
+}
+
+void FormTest::installBuilder() {
+    const QString data = dir_.path() + QStringLiteral("/app/data");
+    ASSERT_TRUE(QDir().mkpath(data));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(PW_TEST_DATA_DIR "/pdf.exe"),
+                            data + QStringLiteral("/pdf.exe")));
+    QFile::setPermissions(data + QStringLiteral("/pdf.exe"),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 frmPrinting& FormTest::startProgram() {

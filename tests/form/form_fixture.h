@@ -28,6 +28,8 @@ protected:
     frmMain& loadFront(double twipsPerPixel);
 
     std::string cacheFolder() const;
+    // Puts the built data/pdf.exe into the test's application folder.
+    void installBuilder();
 
     QTemporaryDir dir_;
     FakePrompts prompts_;

@@ -65,12 +65,7 @@ class WholeProgram : public FormTest {
 protected:
     void SetUp() override {
         FormTest::SetUp();
-        const QString data = dir_.path() + QStringLiteral("/app/data");
-        ASSERT_TRUE(QDir().mkpath(data));
-        ASSERT_TRUE(QFile::copy(QStringLiteral(PW_TEST_DATA_DIR "/pdf.exe"),
-                                data + QStringLiteral("/pdf.exe")));
-        QFile::setPermissions(data + QStringLiteral("/pdf.exe"),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        installBuilder();
     }
 
     // Starts the program with every outside effect recorded.
