@@ -74,44 +74,9 @@ bool convert(iconv_t cd, const std::string& in, std::string& out) {
     return true;
 }
 
-// Round trip through a locale character set, one character at a time.
-std::string roundTripThrough(const char* codeset, const std::string& utf8) {
-    iconv_t toNarrowCd = iconv_open(codeset, "UTF-8");
-    iconv_t fromNarrowCd = iconv_open("UTF-8", codeset);
-    const iconv_t failed = reinterpret_cast<iconv_t>(-1);
-    std::string result;
-    if (toNarrowCd == failed || fromNarrowCd == failed) {
-        // An unknown character set: keep plain ASCII only.
-        for (unsigned char c : utf8)
-            result += c < 0x80 ? static_cast<char>(c) : '?';
-    } else {
-        std::size_t i = 0;
-        while (i < utf8.size()) {
-            std::uint32_t codePoint = 0;
-            const std::size_t length = sequenceLength(utf8, i, codePoint);
-            if (length == 0) {
-                result += '?';
-                ++i;
-                continue;
-            }
-            const std::string character = utf8.substr(i, length);
-            std::string narrow;
-            std::string back;
-            if (convert(toNarrowCd, character, narrow) && convert(fromNarrowCd, narrow, back))
-                result += back;
-            else
-                result += '?';
-            i += length;
-        }
-    }
-    if (toNarrowCd != failed)
-        iconv_close(toNarrowCd);
-    if (fromNarrowCd != failed)
-        iconv_close(fromNarrowCd);
-    return result;
-}
-
-std::string roundTripLatin1(const std::string& utf8) {
+// Each UTF-8 character as mapped by narrow(code point, its bytes), or '?' when it has no mapping
+// or is not valid UTF-8.
+template <typename Mapping> std::string roundTripEach(const std::string& utf8, Mapping narrow) {
     std::string result;
     std::size_t i = 0;
     while (i < utf8.size()) {
@@ -122,10 +87,42 @@ std::string roundTripLatin1(const std::string& utf8) {
             ++i;
             continue;
         }
-        result += codePoint <= 0xFF ? utf8.substr(i, length) : std::string("?");
+        std::string back;
+        result += narrow(codePoint, utf8.substr(i, length), back) ? back : std::string("?");
         i += length;
     }
     return result;
+}
+
+// Round trip through a locale character set, one character at a time.
+std::string roundTripThrough(const char* codeset, const std::string& utf8) {
+    const iconv_t failed = reinterpret_cast<iconv_t>(-1);
+    iconv_t toNarrowCd = iconv_open(codeset, "UTF-8");
+    iconv_t fromNarrowCd = iconv_open("UTF-8", codeset);
+    const bool known = toNarrowCd != failed && fromNarrowCd != failed;
+    // An unknown character set keeps plain ASCII only.
+    const std::string result = roundTripEach(
+        utf8, [&](std::uint32_t codePoint, const std::string& character, std::string& back) {
+            if (!known) {
+                back = character;
+                return codePoint < 0x80;
+            }
+            std::string narrow;
+            return convert(toNarrowCd, character, narrow) && convert(fromNarrowCd, narrow, back);
+        });
+    if (toNarrowCd != failed)
+        iconv_close(toNarrowCd);
+    if (fromNarrowCd != failed)
+        iconv_close(fromNarrowCd);
+    return result;
+}
+
+std::string roundTripLatin1(const std::string& utf8) {
+    return roundTripEach(
+        utf8, [](std::uint32_t codePoint, const std::string& character, std::string& back) {
+            back = character;
+            return codePoint <= 0xFF;
+        });
 }
 
 } // namespace
