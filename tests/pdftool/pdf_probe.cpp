@@ -14,17 +14,11 @@
 
 namespace pw::pdftool::test {
 
-Stage::Stage() {
-    char pattern[] = "/tmp/pw-pdftool-XXXXXX";
-    const char* made = mkdtemp(pattern);
-    root_ = made != nullptr ? made : "/tmp/pw-pdftool-failed";
+Stage::Stage() : root_("pw-pdftool") {
     std::filesystem::create_directories(folder());
 }
 
-Stage::~Stage() {
-    std::error_code ignored;
-    std::filesystem::remove_all(root_, ignored);
-}
+Stage::~Stage() = default;
 
 namespace {
 

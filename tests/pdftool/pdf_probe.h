@@ -1,5 +1,7 @@
 #pragma once
 // Runs pdf.exe on a temporary staging folder and looks into what it wrote.
+#include "temp_folder.h"
+
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFObjectHandle.hh>
 #include <string>
@@ -14,13 +16,13 @@ public:
     ~Stage();
     Stage(const Stage&) = delete;
     Stage& operator=(const Stage&) = delete;
-    std::string cache() const { return root_; }
-    std::string folder() const { return root_ + "/pagewright/quillon_tmp"; }
+    std::string cache() const { return root_.path(); }
+    std::string folder() const { return root_ / "pagewright/quillon_tmp"; }
     std::string path(const std::string& name) const { return folder() + "/" + name; }
     std::string pdf() const { return path("tmp.pdf"); }
 
 private:
-    std::string root_;
+    pw::test::TempFolder root_;
 };
 
 struct ToolRun {

@@ -1,4 +1,5 @@
 #include "platform/files.h"
+#include "temp_folder.h"
 
 #include <filesystem>
 #include <fstream>
@@ -15,14 +16,10 @@ namespace {
 class FilesTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "pw-files-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        root = pattern;
+        ASSERT_TRUE(temp.ok());
+        root = temp.path();
     }
-    void TearDown() override {
-        ::chmod(path("readonly.txt").c_str(), 0644);
-        fs::remove_all(root);
-    }
+    void TearDown() override { ::chmod(path("readonly.txt").c_str(), 0644); }
     std::string path(const std::string& name) const { return root + "/" + name; }
     void write(const std::string& name, const std::string& text) const {
         std::ofstream(path(name), std::ios::binary) << text;
@@ -34,6 +31,7 @@ protected:
         return text.str();
     }
 
+    pw::test::TempFolder temp{"pw-files"};
     std::string root;
 };
 

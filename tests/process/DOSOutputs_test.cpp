@@ -26,11 +26,6 @@ protected:
         };
         runner.CommandOver = [this] { events.push_back("over"); };
     }
-    void TearDown() override {
-        if (!folder.empty())
-            std::filesystem::remove_all(folder);
-    }
-
     std::string tool(const std::string& arguments) const {
         return os::quoteArgument(kFakeTool) + " " + arguments;
     }
@@ -52,7 +47,8 @@ protected:
     DOSOutputs runner{pump, prompts};
     std::vector<std::string> chunks;
     std::vector<std::string> events;
-    std::string folder;
+    TempFolder temp{"pw-process"};
+    const std::string folder = temp.path();
 };
 
 TEST_F(DOSOutputsTest, LargeOutputArrivesInOrderInChunksOverSeveralPasses) {
@@ -124,8 +120,7 @@ TEST_F(DOSOutputsTest, AnArgumentReplacesTheCommandLineForLaterRuns) {
 }
 
 TEST_F(DOSOutputsTest, QuotedProgramPathWithABlankRuns) {
-    folder = makeTempFolder();
-    ASSERT_FALSE(folder.empty());
+    ASSERT_TRUE(temp.ok());
     const std::string spaced = folder + "/with space";
     ASSERT_TRUE(os::makeFolder(spaced));
     ASSERT_TRUE(copyToolTo(spaced + "/pdf.exe"));
@@ -136,8 +131,7 @@ TEST_F(DOSOutputsTest, QuotedProgramPathWithABlankRuns) {
 }
 
 TEST_F(DOSOutputsTest, AnyProcessNamedPdfExeKeepsThePassesGoing) {
-    folder = makeTempFolder();
-    ASSERT_FALSE(folder.empty());
+    ASSERT_TRUE(temp.ok());
     ASSERT_TRUE(copyToolTo(folder + "/PDF.EXE"));
     const pid_t other = startProcess(folder + "/PDF.EXE", {"sleep:700"});
     ASSERT_GT(other, 0);

@@ -12,8 +12,9 @@ using namespace pw::test;
 namespace {
 
 TEST(EndProcessesByName, EndsEveryWholeNameMatchInAnyCaseAndNothingElse) {
-    const std::string folder = makeTempFolder();
-    ASSERT_FALSE(folder.empty());
+    const TempFolder temp("pw-process");
+    ASSERT_TRUE(temp.ok());
+    const std::string& folder = temp.path();
     ASSERT_TRUE(copyToolTo(folder + "/PDF.EXE"));
     ASSERT_TRUE(copyToolTo(folder + "/pdf.exe.bak"));
     const std::vector<std::string> forever{"sleep:60000"};
@@ -38,7 +39,6 @@ TEST(EndProcessesByName, EndsEveryWholeNameMatchInAnyCaseAndNothingElse) {
 
     for (pid_t pid : {lower, upper, longer, suffixed})
         killAndReap(pid);
-    std::filesystem::remove_all(folder);
 }
 
 TEST(EndProcessesByName, NeverEndsTheCallingProcessOrFailsWithoutMatches) {

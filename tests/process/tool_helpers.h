@@ -2,6 +2,7 @@
 // Starting and watching fake-tool processes outside the runner.
 #include "platform/files.h"
 #include "platform/processes.h"
+#include "temp_folder.h"
 
 #include <chrono>
 #include <fcntl.h>
@@ -79,13 +80,6 @@ inline int zombieChildren() {
             ++count;
     }
     return count;
-}
-
-// A fresh folder under the build's temporary area, removed by the caller's TearDown.
-inline std::string makeTempFolder() {
-    std::string pattern = "/tmp/pw-process-test-XXXXXX";
-    const char* made = ::mkdtemp(pattern.data());
-    return made != nullptr ? std::string(made) : std::string();
 }
 
 // A copy of the fake tool under another name (the image name comes from the file name).

@@ -1,10 +1,12 @@
 #pragma once
 // A scratch folder standing for the program's folder and the user's home for one test.
 #include "platform/paths.h"
+#include "temp_folder.h"
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <stdexcept>
 #include <string>
 #include <unistd.h>
 
@@ -12,14 +14,12 @@ namespace pw::test {
 
 class TempHome {
 public:
-    TempHome() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "pw-settings-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr)
-            throw std::runtime_error("mkdtemp failed");
-        root = pattern;
-        app = root + "/app";
-        home = root + "/home";
+    TempHome() : folder_("pw-settings") {
+        if (!folder_.ok())
+            throw std::runtime_error("no temporary folder");
+        root = folder_.path();
+        app = folder_ / "app";
+        home = folder_ / "home";
         std::filesystem::create_directories(app);
         std::filesystem::create_directories(home);
         const char* oldHome = std::getenv("HOME");
@@ -30,8 +30,6 @@ public:
     ~TempHome() {
         os::setApplicationFolder("");
         setenv("HOME", savedHome_.c_str(), 1);
-        std::error_code error;
-        std::filesystem::remove_all(root, error);
     }
     TempHome(const TempHome&) = delete;
     TempHome& operator=(const TempHome&) = delete;
@@ -51,6 +49,7 @@ public:
     std::string root, app, home;
 
 private:
+    TempFolder folder_;
     std::string savedHome_;
 };
 

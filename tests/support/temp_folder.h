@@ -1,5 +1,6 @@
 #pragma once
-// A fresh folder under /tmp, removed with everything in it when the test ends.
+// A fresh folder under the system's temporary folder, removed with everything in it when the
+// helper goes out of scope.
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -8,19 +9,22 @@ namespace pw::test {
 
 class TempFolder {
 public:
-    TempFolder() {
+    explicit TempFolder(const std::string& prefix = "pw-test") {
         std::string pattern =
-            (std::filesystem::temp_directory_path() / "pw-engine-XXXXXX").string();
+            (std::filesystem::temp_directory_path() / (prefix + "-XXXXXX")).string();
         if (mkdtemp(pattern.data()) != nullptr)
             path_ = pattern;
     }
     ~TempFolder() {
+        if (path_.empty())
+            return;
         std::error_code ignored;
         std::filesystem::remove_all(path_, ignored);
     }
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
+    bool ok() const { return !path_.empty(); }
     const std::string& path() const { return path_; }
     std::string operator/(const std::string& name) const { return path_ + "/" + name; }
 
