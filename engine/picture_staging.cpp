@@ -3,6 +3,7 @@
 #include "engine/bmp_fallback.h"
 #include "engine/format_table.h"
 #include "engine/path_parts.h"
+#include "engine/picture_resolution.h"
 #include "platform/files.h"
 #include "platform/narrow.h"
 
@@ -79,6 +80,11 @@ bool NormalisePicture(const std::string& source, const std::string& extension,
         return false;
     }
     FIBITMAP* copy = FreeImage_ConvertTo24Bits(bitmap);
+    if (copy != nullptr && !StatesResolution(narrowSource)) {
+        // A resolution FreeImage made up; without one the page gets the builder's default.
+        FreeImage_SetDotsPerMeterX(copy, 0);
+        FreeImage_SetDotsPerMeterY(copy, 0);
+    }
     bool saved = false;
     if (copy != nullptr)
         saved = SaveBitmapFile(FIF_JPEG, copy, target, kJpegQualitySuperb);

@@ -119,3 +119,31 @@ TEST(Staging, BmpWithNewerInfoHeadersIsRead) {
         FreeImage_Unload(bitmap);
     }
 }
+
+// A picture that states no resolution gets none in its staged JPEG (so its page uses the
+// builder's default like a JPEG without one); a stated one is kept.
+TEST(Staging, OnlyAStatedResolutionIsKept) {
+    test::TempFolder temp;
+    const auto jfifDensity = [](const std::string& path) {
+        const std::string bytes = test::readBytes(path);
+        if (bytes.size() < 18 || bytes.compare(6, 5, std::string("JFIF\0", 5)) != 0)
+            return -1;
+        return static_cast<unsigned char>(bytes[14]) << 8 | static_cast<unsigned char>(bytes[15]);
+    };
+    const std::pair<const char*, int> made[] = {
+        {"-units Undefined PNG:plain.png", 0},
+        {"GIF:plain.gif", 0},
+        {"-compress none TIFF:plain.tif", 0},
+        {"-density 150 -units PixelsPerInch PNG:stated.png", 150},
+        {"-density 150 -units PixelsPerInch TIFF:stated.tif", 150},
+    };
+    for (const auto& [how, density] : made) {
+        std::string spec = how;
+        const std::string name = spec.substr(spec.rfind(':') + 1);
+        spec.replace(spec.rfind(':') + 1, std::string::npos, "'" + (temp / name) + "'");
+        const std::string command = "convert -size 40x30 xc:'#3366cc' " + spec + " 2>/dev/null";
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+        ASSERT_TRUE(StagePicture(temp / name, temp / "staged.jpg")) << name;
+        EXPECT_EQ(jfifDensity(temp / "staged.jpg"), density) << name;
+    }
+}

@@ -1,0 +1,85 @@
+#include "engine/picture_resolution.h"
+
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+
+namespace pw::engine {
+namespace {
+
+constexpr std::uint16_t kTiffXResolution = 282;
+constexpr std::uint32_t kMaxPngChunks = 100000;
+
+bool readBytes(std::ifstream& in, unsigned char* into, std::size_t count) {
+    return static_cast<bool>(
+        in.read(reinterpret_cast<char*>(into), static_cast<std::streamsize>(count)));
+}
+
+std::uint32_t bigEndian32(const unsigned char* b) {
+    return std::uint32_t{b[0]} << 24 | std::uint32_t{b[1]} << 16 | std::uint32_t{b[2]} << 8 | b[3];
+}
+
+bool pngStatesResolution(std::ifstream& in) {
+    in.seekg(8);
+    std::array<unsigned char, 8> header{};
+    for (std::uint32_t i = 0; i < kMaxPngChunks && readBytes(in, header.data(), header.size());
+         ++i) {
+        const char* type = reinterpret_cast<const char*>(header.data() + 4);
+        if (std::memcmp(type, "pHYs", 4) == 0)
+            return true;
+        if (std::memcmp(type, "IDAT", 4) == 0 || std::memcmp(type, "IEND", 4) == 0)
+            return false; // pHYs must come before the picture data
+        in.seekg(static_cast<std::streamoff>(bigEndian32(header.data())) + 4, std::ios::cur);
+    }
+    return false;
+}
+
+bool tiffStatesResolution(std::ifstream& in, bool littleEndian) {
+    const auto read16 = [&](const unsigned char* b) {
+        return littleEndian ? static_cast<std::uint16_t>(b[0] | b[1] << 8)
+                            : static_cast<std::uint16_t>(b[0] << 8 | b[1]);
+    };
+    const auto read32 = [&](const unsigned char* b) {
+        return littleEndian ? (std::uint32_t{b[3]} << 24 | std::uint32_t{b[2]} << 16 |
+                               std::uint32_t{b[1]} << 8 | b[0])
+                            : bigEndian32(b);
+    };
+    std::array<unsigned char, 4> offset{};
+    in.seekg(4);
+    if (!readBytes(in, offset.data(), offset.size()))
+        return true;
+    in.seekg(read32(offset.data()));
+    std::array<unsigned char, 2> count{};
+    if (!readBytes(in, count.data(), count.size()))
+        return true;
+    std::array<unsigned char, 12> entry{};
+    for (std::uint16_t i = 0; i < read16(count.data()); ++i) {
+        if (!readBytes(in, entry.data(), entry.size()))
+            return true; // a damaged directory: keep what FreeImage read
+        if (read16(entry.data()) == kTiffXResolution)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+bool StatesResolution(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::array<unsigned char, 8> head{};
+    if (!readBytes(in, head.data(), head.size()))
+        return true;
+    static constexpr unsigned char kPng[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    if (std::memcmp(head.data(), kPng, sizeof kPng) == 0)
+        return pngStatesResolution(in);
+    if (std::memcmp(head.data(), "GIF8", 4) == 0)
+        return false;
+    if (std::memcmp(head.data(), "II*\0", 4) == 0)
+        return tiffStatesResolution(in, true);
+    if (std::memcmp(head.data(), "MM\0*", 4) == 0)
+        return tiffStatesResolution(in, false);
+    return true;
+}
+
+} // namespace pw::engine

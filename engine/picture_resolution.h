@@ -1,0 +1,14 @@
+#pragma once
+// Whether a picture file states its resolution. FreeImage makes one up when it does not (72 dpi
+// for PNG and GIF, 300 dpi for TIFF), which would give the same picture a different page size
+// in each format; such pictures are staged without a resolution, so the PDF builder uses the
+// same default as for a JPEG without one.
+#include <string>
+
+namespace pw::engine {
+
+// False for a GIF, a PNG without a pHYs chunk and a TIFF whose first directory has no
+// XResolution tag; true otherwise (other formats keep what FreeImage read).
+bool StatesResolution(const std::string& path);
+
+} // namespace pw::engine
