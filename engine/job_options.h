@@ -1,0 +1,30 @@
+#pragma once
+// Options of one conversion job beyond the folder and the mode: page layout and picture
+// quality. The settings keep them, both faces edit them, the job applies them (quality while
+// staging, page layout through the builder's options file). Plain data, no Qt.
+namespace pw::engine {
+
+enum class PageSize { Picture, A3, A4, A5, Letter, Legal, Custom };
+enum class Orientation { Automatic, Portrait, Landscape };
+enum class Fit { Fit, ShrinkOnly, Fill };
+
+struct PageLayout {
+    PageSize size = PageSize::Picture; // Picture: each page as large as its picture
+    double customWidthMm = 210.0;      // used with PageSize::Custom
+    double customHeightMm = 297.0;
+    Orientation orientation = Orientation::Automatic;
+    double marginMm = 0.0; // 0..50, every side
+    Fit fit = Fit::Fit;
+};
+
+// Quality of the pictures that are not JPEG files: staged as JPEG at `quality` (1..100), or
+// without loss when `lossless`. JPEG files are always embedded as they are.
+inline constexpr int kDefaultQuality = 100;
+
+struct JobOptions {
+    PageLayout page;
+    int quality = kDefaultQuality;
+    bool lossless = false;
+};
+
+} // namespace pw::engine
