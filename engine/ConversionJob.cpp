@@ -120,7 +120,8 @@ void ConversionJob::Command3_Click() {
     }
     outputFolder_ = outputFolder;
 
-    if (os::fileExists(os::joinPath(outputFolder, host_.title() + ".pdf"))) {
+    if (policy_ == OverwritePolicy::Ask &&
+        os::fileExists(os::joinPath(outputFolder, host_.title() + ".pdf"))) {
         const os::Answer answer =
             prompts_.messageBox("The output filename exists, overwrite?", "Overwrite",
                                 os::Buttons::OkCancel, os::Icon::None);
@@ -136,12 +137,15 @@ void ConversionJob::Command3_Click() {
     host_.setProgressVisible(true);
     pump_.pumpOnce();
     host_.setFrontProgressText("Preparing Files...");
+    host_.reportProgress(JobStage::Preparing, 0, count);
 
     paths_.assign(static_cast<std::size_t>(count), std::string());
     staged_.assign(static_cast<std::size_t>(count), false);
     missing_.assign(static_cast<std::size_t>(count), false);
     placedNames_.clear();
+    written_.clear();
     onePdfPlaced_ = false;
+    options_ = host_.jobOptions();
 
     const bool perPicture = host_.onePdfPerPicture();
     stageAll(count, perPicture);
@@ -160,6 +164,7 @@ void ConversionJob::Command3_Click() {
     RemoveFolderTree(os::stagingFolder(), pump_);
 
     host_.setFrontProgressText("Done.");
+    host_.reportProgress(JobStage::Done, count, count);
     host_.setProgressVisible(false);
     host_.setBarWidth(0);
 
@@ -195,6 +200,7 @@ void ConversionJob::stageAll(int count, bool perPicture) {
 }
 
 void ConversionJob::showConvertingProgress(int index, int count) {
+    host_.reportProgress(JobStage::Converting, index + 1, count);
     if (count > 1) {
         const double f = static_cast<double>(index) / (count - 1);
         const auto percent = static_cast<long long>(std::floor(f * 100.0));
@@ -219,6 +225,7 @@ void ConversionJob::runPerPicture(int index, int count) {
         if (os::fileExists(stagingFile(kToolResult)) &&
             placeResult(stagingFile(kToolResult), target)) {
             placedNames_.insert(target);
+            written_.push_back(target);
         } else {
             missing_[at] = true;
         }
@@ -239,7 +246,8 @@ std::string ConversionJob::perPictureTarget(const std::string& path) {
     if (base.empty())
         base = PathPart(path, 1);
     const std::string first = os::joinPath(outputFolder_, base + ".pdf");
-    if (placedNames_.count(first) == 0)
+    const bool keepExisting = policy_ == OverwritePolicy::KeepNumbered && os::pathExists(first);
+    if (placedNames_.count(first) == 0 && !keepExisting)
         return first;
     for (int k = 1;; ++k) {
         const std::string numbered = os::joinPath(outputFolder_, base + std::to_string(k) + ".pdf");
@@ -280,12 +288,14 @@ void ConversionJob::objDOS_ReceiveOutputs(std::string& CommandOutputs) {
         return;
     host_.setProgressVisible(true);
     host_.setFrontProgressText("Creating PDF..." + std::to_string(RoundHalfEven(f * 100.0)) + "%");
+    host_.reportProgress(JobStage::Creating, static_cast<int>(k), host_.fileCount());
     host_.setBarWidth(track * f);
 }
 
 void ConversionJob::objDOS_CommandOver() {
     host_.setBarWidth(host_.trackWidth());
     host_.setFrontProgressText("Moving File(s)...100%");
+    host_.reportProgress(JobStage::Moving, host_.fileCount(), host_.fileCount());
     const std::string folder = host_.outputFolder();
     const std::string source = stagingFile(kToolResult);
     std::string target = os::joinPath(folder, "NewPDF.pdf");
@@ -296,15 +306,22 @@ void ConversionJob::objDOS_CommandOver() {
     }
     if (found && os::fileExists(source))
         onePdfPlaced_ = placeResult(source, target);
+    if (onePdfPlaced_)
+        written_.push_back(target);
     host_.setProgressVisible(false);
 }
 
-void ConversionJob::reportMissingPictures() {
+std::vector<std::string> ConversionJob::missingPictures() const {
     std::vector<std::string> missing;
     for (std::size_t i = 0; i < missing_.size(); ++i) {
         if (missing_[i])
             missing.push_back(paths_[i]);
     }
+    return missing;
+}
+
+void ConversionJob::reportMissingPictures() {
+    const std::vector<std::string> missing = missingPictures();
     if (missing.empty())
         return;
     prompts_.messageBox(MissingPicturesText(missing), kMissingPicturesTitle, os::Buttons::Ok,

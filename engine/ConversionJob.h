@@ -2,6 +2,7 @@
 // The conversion job: stages the FileList's pictures as JPEG files, runs the PDF builder on
 // them and places the result in the output folder, showing progress on the windows.
 #include "engine/job_host.h"
+#include "engine/overwrite_policy.h"
 #include "platform/prompts.h"
 #include "platform/pump.h"
 #include "process/DOSOutputs.h"
@@ -29,6 +30,14 @@ public:
     // The builder has ended: the result goes to the first free NewPDF name.
     void objDOS_CommandOver();
 
+    // What to do about existing PDFs; the window asks (the default), the command line does not.
+    void setOverwritePolicy(OverwritePolicy policy) { policy_ = policy; }
+    // Results of the last job: the PDFs placed, in order, and the pictures that are in none.
+    const std::vector<std::string>& writtenPdfs() const { return written_; }
+    std::vector<std::string> missingPictures() const;
+    // The options taken from the host when the job started.
+    const JobOptions& options() const { return options_; }
+
     // The builder's command line: <application folder>/data/pdf.exe /NOASK.
     static std::string ToolCommandLine();
     // The staged file of FileList index i: <staging>/00012.jpg.
@@ -51,6 +60,7 @@ private:
     os::MessagePump& pump_;
     DOSOutputs& objDOS_;
     DOSOutputs& objShell_;
+    OverwritePolicy policy_ = OverwritePolicy::Ask;
 
     // State of one job: what is staged, what is missing, what was placed.
     std::string outputFolder_;
@@ -58,6 +68,8 @@ private:
     std::vector<bool> staged_;       // a staged JPEG was written
     std::vector<bool> missing_;      // absent from the result
     std::set<std::string> placedNames_;
+    std::vector<std::string> written_;
+    JobOptions options_;
     bool onePdfPlaced_ = false;
 };
 

@@ -1,6 +1,7 @@
 #pragma once
 // What the conversion job needs from the windows. The engine form implements it; tests use a
 // recording fake. Widths are in the progress track's own units.
+#include "engine/job_options.h"
 #include "outside/pdftool/docinfo.h"
 
 #include <string>
@@ -10,6 +11,9 @@ namespace pw::engine {
 // Document information handed to the PDF builder: title, author, subject, keywords and the
 // creation date as a PDF date text.
 using DocumentProperties = pdftool::DocInfo;
+
+// The steps of a job as progress reports name them.
+enum class JobStage { Preparing, Converting, Creating, Moving, Done };
 
 class JobHost {
 public:
@@ -25,6 +29,8 @@ public:
     virtual std::string title() const = 0;
     virtual DocumentProperties documentProperties() const = 0;
     virtual bool onePdfPerPicture() const = 0;
+    // Page layout and quality in force for this job.
+    virtual JobOptions jobOptions() const = 0;
 
     // The locked set.
     virtual void setCommand3Enabled(bool enabled) = 0;      // engine Command3
@@ -43,6 +49,13 @@ public:
     virtual double trackWidth() const = 0;             // PicPB width
     virtual double barWidth() const = 0;               // shapePB width
     virtual void setBarWidth(double width) = 0;
+    // Progress as numbers: `done` of `total` pictures (or pages, while creating) at `stage`.
+    // The windows show the texts above instead.
+    virtual void reportProgress(JobStage stage, int done, int total) {
+        (void)stage;
+        (void)done;
+        (void)total;
+    }
 
     // The shell.
     virtual void openFolder(const std::string& folder) = 0;

@@ -32,6 +32,7 @@ public:
         return {"Benchmark", "engine_bench", "", "", ""};
     }
     bool onePdfPerPicture() const override { return false; }
+    pw::engine::JobOptions jobOptions() const override { return {}; }
     void setCommand3Enabled(bool) override {}
     void setToolsBarEnabled(bool) override {}
     void focusToolsBarButtons() override {}

@@ -14,6 +14,7 @@ public:
     std::string titleText = "New PDF Document";
     engine::DocumentProperties properties;
     bool perPicture = false;
+    engine::JobOptions options;
 
     std::string engineText = "0%";
     std::vector<std::string> frontTexts; // every text the front lblPB showed
@@ -34,6 +35,7 @@ public:
     std::string title() const override { return titleText; }
     engine::DocumentProperties documentProperties() const override { return properties; }
     bool onePdfPerPicture() const override { return perPicture; }
+    engine::JobOptions jobOptions() const override { return options; }
 
     void setCommand3Enabled(bool on) override { log.push_back(flag("Command3", on)); }
     void setToolsBarEnabled(bool on) override { log.push_back(flag("CmdToolsBar", on)); }
