@@ -310,6 +310,7 @@ void frmPrinting::loadSettings() {
     if (stored.modeIndex >= 0 && stored.modeIndex < cmbMode->count())
         cmbMode->setCurrentIndex(stored.modeIndex);
     OnePdfPerPicture = pw::onePdfPerPicture(cmbMode->currentIndex());
+    jobOptions_ = stored.options;
     pump_.pumpOnce();
 }
 
@@ -368,7 +369,7 @@ void frmPrinting::cmdBrowse_Click() {
 }
 
 void frmPrinting::cmdSave_Click() {
-    OnePdfPerPicture = saveSettings(s(txtPath->text()), cmbMode->currentIndex());
+    OnePdfPerPicture = saveSettings(s(txtPath->text()), cmbMode->currentIndex(), jobOptions_);
     hide();
 }
 
@@ -458,6 +459,10 @@ engine::DocumentProperties frmPrinting::documentProperties() const {
 
 bool frmPrinting::onePdfPerPicture() const {
     return OnePdfPerPicture;
+}
+
+engine::JobOptions frmPrinting::jobOptions() const {
+    return jobOptions_;
 }
 
 void frmPrinting::setCommand3Enabled(bool enabled) {

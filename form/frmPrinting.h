@@ -66,6 +66,9 @@ public:
     void menuSort_Click();
     void menuWeb_Click();
 
+    // The page layout and quality in force: read at start-up, written by Save.
+    void setJobOptions(const engine::JobOptions& options) { jobOptions_ = options; }
+
     // Opens a web page or a folder in the desktop's default program; tests record instead.
     std::function<void(const QUrl&)> urlOpener;
     // Sounds the system beep; tests record instead.
@@ -87,6 +90,7 @@ public:
     std::string title() const override;
     engine::DocumentProperties documentProperties() const override;
     bool onePdfPerPicture() const override;
+    engine::JobOptions jobOptions() const override;
     void setCommand3Enabled(bool enabled) override;
     void setToolsBarEnabled(bool enabled) override;
     void focusToolsBarButtons() override;
@@ -154,6 +158,7 @@ private:
     std::unique_ptr<CommandRelay> relay_;
     std::unique_ptr<engine::ConversionJob> job_;
     std::unique_ptr<frmMain> front_;
+    engine::JobOptions jobOptions_;
     bool unloaded_ = false;
 };
 

@@ -41,4 +41,17 @@ bool saveSettings(const std::string& outputFolder, int modeIndex, bool* written)
     return onePdfPerPicture(modeIndex);
 }
 
+bool saveSettings(const std::string& outputFolder, int modeIndex, const engine::JobOptions& options,
+                  bool* written) {
+    const std::string path = settingsFilePath();
+    StoredSettings settings = loadSettingsFrom(path); // keeps lines of other keys
+    settings.outputFolder = outputFolder;
+    settings.modeIndex = modeIndex;
+    settings.options = options;
+    const bool ok = writeSettingsFile(path, settings);
+    if (written != nullptr)
+        *written = ok;
+    return onePdfPerPicture(modeIndex);
+}
+
 } // namespace pw

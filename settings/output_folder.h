@@ -1,5 +1,6 @@
 #pragma once
 // The output folder of the Setting window: its check, the Browse command and the Save command.
+#include "engine/job_options.h"
 #include "platform/prompts.h"
 
 #include <string>
@@ -25,5 +26,8 @@ std::string browseOutputFolder(os::Prompts& prompts);
 // now in force (OnePdfPerPicture). A write failure is not shown (the window hides either
 // way); `written`, when given, tells whether the file was written.
 bool saveSettings(const std::string& outputFolder, int modeIndex, bool* written = nullptr);
+// The same, writing the job options too.
+bool saveSettings(const std::string& outputFolder, int modeIndex, const engine::JobOptions& options,
+                  bool* written = nullptr);
 
 } // namespace pw

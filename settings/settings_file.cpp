@@ -2,7 +2,9 @@
 
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "settings/setting_keys.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -79,10 +81,13 @@ bool needsQuotes(const std::string& value) {
 } // namespace
 
 StoredSettings defaultSettings() {
-    return StoredSettings{os::defaultOutputFolder(), 0};
+    StoredSettings settings;
+    settings.outputFolder = os::defaultOutputFolder();
+    return settings;
 }
 
-std::vector<std::string> readDelimitedFields(std::string_view text, std::size_t count) {
+std::vector<std::string> readDelimitedFields(std::string_view text, std::size_t count,
+                                             std::size_t* end) {
     std::vector<std::string> fields;
     std::size_t pos = 0;
     while (fields.size() < count) {
@@ -92,6 +97,15 @@ std::vector<std::string> readDelimitedFields(std::string_view text, std::size_t 
             break;
         fields.push_back(text[pos] == '"' ? readQuotedField(text, pos) : readPlainField(text, pos));
         skipDelimiter(text, pos);
+    }
+    if (end != nullptr) {
+        // A field ended by a comma leaves the rest of its line behind; that is not a later line.
+        if (pos > 0 && pos <= text.size() && !isLineEnd(text[pos - 1])) {
+            while (pos < text.size() && !isLineEnd(text[pos]))
+                ++pos;
+            skipDelimiter(text, pos);
+        }
+        *end = std::min(pos, text.size());
     }
     return fields;
 }
@@ -128,13 +142,15 @@ std::optional<int> parseModeIndex(const std::string& field) {
 }
 
 void applySettingsText(std::string_view text, StoredSettings& settings) {
-    const std::vector<std::string> fields = readDelimitedFields(text, 2);
+    std::size_t end = 0;
+    const std::vector<std::string> fields = readDelimitedFields(text, 2, &end);
     if (!fields.empty())
         settings.outputFolder = fields[0];
     if (fields.size() < 2)
         return;
     if (const std::optional<int> index = parseModeIndex(fields[1]))
         settings.modeIndex = *index;
+    settings.otherLines = applySettingLines(text.substr(end), settingKeys(), settings.options);
 }
 
 std::string settingsFilePath() {
@@ -175,10 +191,19 @@ StoredSettings loadSettings() {
 }
 
 bool writeSettingsFile(const std::string& path, const std::string& outputFolder, int modeIndex) {
+    StoredSettings settings = loadSettingsFrom(path);
+    settings.outputFolder = outputFolder;
+    settings.modeIndex = modeIndex;
+    return writeSettingsFile(path, settings);
+}
+
+bool writeSettingsFile(const std::string& path, const StoredSettings& settings) {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     if (!file)
         return false;
-    const std::string text = formatSettingsText(outputFolder, modeIndex);
+    const std::string text =
+        formatSettingsText(settings.outputFolder, settings.modeIndex) +
+        formatSettingLines(settingKeys(), settings.options, settings.otherLines);
     file.write(text.data(), static_cast<std::streamsize>(text.size()));
     file.close();
     return !file.fail();

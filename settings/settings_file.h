@@ -1,6 +1,7 @@
 #pragma once
 // The settings file "setting.dll" beside the program: plain text, CR LF line ends, line 1 the
-// output folder, line 2 the conversion mode index. Only Save writes it; start-up reads it.
+// output folder, line 2 the conversion mode index, then one "Key=Value" line per job option
+// (setting_keys.h). Only Save writes it; start-up and the command line read it.
 //
 // Fields are read with the delimited-field rule: leading spaces and tabs are skipped; a field
 // that begins with a double quote runs to the closing quote (line ends included) and whatever
@@ -16,6 +17,8 @@
 // The folder is stored as the program's UTF-8 text, the encoding file names are handed to the
 // system in: on a UTF-8 locale that is the narrow encoding, and on any other locale the folder
 // read back is still the very folder that was saved.
+#include "engine/job_options.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,6 +33,8 @@ inline constexpr int kModeCount = 2;
 struct StoredSettings {
     std::string outputFolder; // the text of txtPath
     int modeIndex = 0;        // cmbMode's selected index
+    engine::JobOptions options;
+    std::vector<std::string> otherLines; // later lines of keys this version does not know
 };
 
 // The values used when there is no settings file: the default output folder and mode 0.
@@ -40,7 +45,9 @@ inline bool onePdfPerPicture(int modeIndex) {
 }
 
 // Reads at most `count` fields from the text; fewer when the text ends first.
-std::vector<std::string> readDelimitedFields(std::string_view text, std::size_t count);
+// `end`, when given, receives the position where the line after the last field read begins.
+std::vector<std::string> readDelimitedFields(std::string_view text, std::size_t count,
+                                             std::size_t* end = nullptr);
 // One field as written to the file (quoted only when it has to be).
 std::string formatField(const std::string& value);
 // The whole file: folder, CR LF, mode index, CR LF.
@@ -48,7 +55,9 @@ std::string formatSettingsText(const std::string& outputFolder, int modeIndex);
 // A mode field as a list index: digits only, within 0 .. kModeCount - 1; nothing otherwise.
 std::optional<int> parseModeIndex(const std::string& field);
 // Applies a file's text to the current values: the first field read replaces the folder, a
-// valid second field replaces the mode; anything missing or invalid leaves its value alone.
+// valid second field replaces the mode, each later line with a known key and a valid value
+// replaces its option, other Key=Value lines are kept; anything missing or invalid leaves its
+// value alone.
 void applySettingsText(std::string_view text, StoredSettings& settings);
 
 // os::applicationFolder()/setting.dll.
@@ -60,7 +69,10 @@ bool isNormalFile(const std::string& path);
 // what the file holds applied over them.
 StoredSettings loadSettingsFrom(const std::string& path);
 StoredSettings loadSettings();
-// Creates or overwrites the file with both lines; false when it cannot be written.
+// Creates or overwrites the file with every line of the settings; false when it cannot be
+// written.
+bool writeSettingsFile(const std::string& path, const StoredSettings& settings);
+// Replaces folder and mode, keeping the options and other lines the file holds now.
 bool writeSettingsFile(const std::string& path, const std::string& outputFolder, int modeIndex);
 
 } // namespace pw

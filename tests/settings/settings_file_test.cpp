@@ -49,12 +49,12 @@ TEST(SettingsFile, ReadsFolderAndModeFromAnOlderFile) {
 TEST(SettingsFile, BadModeFieldLeavesTheMode) {
     for (const char* text : {"/f\r\nx\r\n", "/f\r\n2\r\n", "/f\r\n-1\r\n", "/f\r\n1.5\r\n",
                              "/f\r\n\r\n", "/f", "/f\r\n99999999999999\r\n"}) {
-        StoredSettings settings{"/old", 1};
+        StoredSettings settings{"/old", 1, {}, {}};
         applySettingsText(text, settings);
         EXPECT_EQ(settings.outputFolder, "/f") << text;
         EXPECT_EQ(settings.modeIndex, 1) << text;
     }
-    StoredSettings empty{"/old", 1};
+    StoredSettings empty{"/old", 1, {}, {}};
     applySettingsText("", empty);
     EXPECT_EQ(empty.outputFolder, "/old");
 }

@@ -1,0 +1,74 @@
+#include "settings/setting_keys.h"
+
+namespace pw {
+namespace {
+
+std::string_view trimmed(std::string_view text) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!text.empty() && blank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && blank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+const SettingKey* findKey(const std::vector<SettingKey>& keys, const std::string& name) {
+    for (const SettingKey& key : keys) {
+        if (name == key.name)
+            return &key;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+const std::vector<SettingKey>& settingKeys() {
+    // Later issues add their keys here (page layout, quality).
+    static const std::vector<SettingKey> keys;
+    return keys;
+}
+
+bool splitSettingLine(std::string_view line, std::string& key, std::string& value) {
+    const auto equals = line.find('=');
+    if (equals == std::string_view::npos)
+        return false;
+    key = std::string(trimmed(line.substr(0, equals)));
+    value = std::string(trimmed(line.substr(equals + 1)));
+    return !key.empty();
+}
+
+std::vector<std::string> applySettingLines(std::string_view lines,
+                                           const std::vector<SettingKey>& keys,
+                                           engine::JobOptions& options) {
+    std::vector<std::string> kept;
+    while (!lines.empty()) {
+        const auto end = lines.find_first_of("\r\n");
+        const std::string_view line = lines.substr(0, end);
+        lines.remove_prefix(end == std::string_view::npos ? lines.size() : end + 1);
+        std::string key;
+        std::string value;
+        if (!splitSettingLine(line, key, value))
+            continue;
+        if (const SettingKey* known = findKey(keys, key)) {
+            engine::JobOptions parsed = options;
+            if (known->parse(value, parsed))
+                options = parsed;
+        } else {
+            kept.emplace_back(trimmed(line));
+        }
+    }
+    return kept;
+}
+
+std::string formatSettingLines(const std::vector<SettingKey>& keys,
+                               const engine::JobOptions& options,
+                               const std::vector<std::string>& kept) {
+    std::string text;
+    for (const SettingKey& key : keys)
+        text += std::string(key.name) + "=" + key.format(options) + "\r\n";
+    for (const std::string& line : kept)
+        text += line + "\r\n";
+    return text;
+}
+
+} // namespace pw

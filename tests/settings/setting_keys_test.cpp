@@ -1,0 +1,60 @@
+#include "settings/output_folder.h"
+#include "settings/setting_keys.h"
+#include "settings/settings_file.h"
+#include "temp_home.h"
+
+#include <gtest/gtest.h>
+
+namespace pw {
+namespace {
+
+// A key as later options add them: a number within 1..100.
+const std::vector<SettingKey> kQualityKey = {
+    {"Quality",
+     [](std::string_view value, engine::JobOptions& options) {
+         if (value.empty() || value.size() > 3 ||
+             value.find_first_not_of("0123456789") != std::string_view::npos)
+             return false;
+         const int quality = std::stoi(std::string(value));
+         if (quality < 1 || quality > 100)
+             return false;
+         options.quality = quality;
+         return true;
+     },
+     [](const engine::JobOptions& options) { return std::to_string(options.quality); }}};
+
+TEST(SettingLines, KnownKeysReadDamagedFallBackOthersKept) {
+    engine::JobOptions options;
+    const std::vector<std::string> kept = applySettingLines(
+        " Quality = 40 \r\nPageSize=A4\r\njunk line\r\n=no key\nFit=fill", kQualityKey, options);
+    EXPECT_EQ(options.quality, 40);
+    EXPECT_EQ(kept, (std::vector<std::string>{"PageSize=A4", "Fit=fill"}));
+    EXPECT_EQ(formatSettingLines(kQualityKey, options, kept),
+              "Quality=40\r\nPageSize=A4\r\nFit=fill\r\n");
+
+    for (const char* damaged : {"Quality=0", "Quality=101", "Quality=9x", "Quality="}) {
+        engine::JobOptions fresh;
+        applySettingLines(damaged, kQualityKey, fresh);
+        EXPECT_EQ(fresh.quality, engine::kDefaultQuality) << damaged;
+    }
+}
+
+TEST(SettingLines, LaterLinesFollowTheTwoFieldsAndSurviveSave) {
+    test::TempHome temp;
+    // A quoted folder may span lines; the later lines start after the mode's line, and the
+    // rest of a line after a comma is not one of them.
+    test::TempHome::write(settingsFilePath(), "\"/srv/a\r\nb\"\r\n1,Zoom=2\r\nPageSize=A4\r\n");
+    const StoredSettings loaded = loadSettings();
+    EXPECT_EQ(loaded.outputFolder, "/srv/a\r\nb");
+    EXPECT_EQ(loaded.modeIndex, 1);
+    EXPECT_EQ(loaded.otherLines, std::vector<std::string>{"PageSize=A4"});
+
+    // Save changes folder and mode and keeps the lines it does not know.
+    bool written = false;
+    saveSettings("/srv/pdf", 0, &written);
+    ASSERT_TRUE(written);
+    EXPECT_EQ(test::TempHome::read(settingsFilePath()), "/srv/pdf\r\n0\r\nPageSize=A4\r\n");
+}
+
+} // namespace
+} // namespace pw
