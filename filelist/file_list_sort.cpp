@@ -1,4 +1,5 @@
 #include "filelist/file_list.h"
+#include "filelist/path_order.h"
 #include "platform/pump.h"
 
 #include <QListWidget>
@@ -19,7 +20,7 @@ public:
         setData(kSnapshotRole, place);
     }
     bool operator<(const QListWidgetItem& other) const override {
-        const int byText = QString::compare(text(), other.text(), Qt::CaseInsensitive);
+        const int byText = comparePathsForSort(text(), other.text());
         if (byText != 0)
             return byText < 0;
         return data(kSnapshotRole).toInt() < other.data(kSnapshotRole).toInt();

@@ -14,6 +14,12 @@
 namespace pw {
 
 void SearchFolder(const std::string& folder, FileList& list, os::MessagePump& pump) {
+    SearchFolder(
+        folder, [&list](const std::string& path) { list.append(path, path); }, pump);
+}
+
+void SearchFolder(const std::string& folder, const std::function<void(const std::string&)>& add,
+                  os::MessagePump& pump) {
     std::vector<std::string> subfolders;
     {
         os::FolderListing listing(folder);
@@ -26,7 +32,7 @@ void SearchFolder(const std::string& folder, FileList& list, os::MessagePump& pu
                     subfolders.size() < static_cast<std::size_t>(kMaxSubfolders))
                     subfolders.push_back(path);
             } else if (hasPictureExtension(entry.name)) {
-                list.append(path, path);
+                add(path);
             }
             // The first entry comes with opening the listing; messages run after each later one.
             if (!first) {
@@ -37,7 +43,7 @@ void SearchFolder(const std::string& folder, FileList& list, os::MessagePump& pu
         }
     } // the listing is closed before the walk goes deeper
     for (const std::string& subfolder : subfolders)
-        SearchFolder(subfolder, list, pump);
+        SearchFolder(subfolder, add, pump);
 }
 
 void BrowseFolderAndSearch(os::Prompts& prompts, FileList& list, FrontView& front,

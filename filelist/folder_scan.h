@@ -1,6 +1,7 @@
 #pragma once
 // Add Folder: the folder browser, and the recursive search that appends every picture of a
 // folder tree to the file list.
+#include <functional>
 #include <string>
 
 namespace pw::os {
@@ -23,6 +24,9 @@ inline constexpr int kMaxSubfolders = 200;
 // AttrDirectory: hidden, read-only and linked folders are judged by their name like files.
 // Pumps twice after each listed entry. A folder that cannot be listed adds nothing.
 void SearchFolder(const std::string& folder, FileList& list, os::MessagePump& pump);
+// The same search handing each picture's path to `add` instead.
+void SearchFolder(const std::string& folder, const std::function<void(const std::string&)>& add,
+                  os::MessagePump& pump);
 
 // Asks for a folder ("Please select a folder:"), shows "Searching Files..." in the hint box,
 // locks the front window and searches the folder; then shows the hint box only when the list

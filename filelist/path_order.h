@@ -1,0 +1,16 @@
+#pragma once
+// The order of Control > Sort: by path, letter case ignored, equal keys keeping their order.
+#include <string>
+#include <vector>
+
+class QString;
+
+namespace pw {
+
+// <0, 0 or >0 as a sorts before, with or after b.
+int comparePathsForSort(const QString& a, const QString& b);
+
+// Sorts UTF-8 paths in that order (stable).
+void sortPaths(std::vector<std::string>& paths);
+
+} // namespace pw
