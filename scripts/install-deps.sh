@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   g++ cmake make pkg-config git
   qt6-base-dev libgl-dev
-  libfreeimage-dev libqpdf-dev libjpeg62-turbo-dev
+  libfreeimage-dev libqpdf-dev libjpeg62-turbo-dev libtiff-dev
   googletest libgtest-dev libgmock-dev
   qpdf poppler-utils libimage-exiftool-perl
   xvfb xdotool imagemagick x11-utils xauth

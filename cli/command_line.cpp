@@ -1,0 +1,190 @@
+#include "cli/command_line.h"
+
+#include <string_view>
+
+namespace pw::cli {
+namespace {
+
+// One option of `convert`. `value` names the argument it takes ("" for a flag); `apply` edits
+// the request and returns false with `error` set when the value is unusable.
+struct Option {
+    const char* longName;
+    char shortName; // 0: none
+    const char* value;
+    const char* help;
+    bool (*apply)(const std::string& value, ConvertRequest& request, std::string& error);
+};
+
+bool setText(std::string& field, const std::string& value) {
+    field = value;
+    return true;
+}
+
+const Option kOptions[] = {
+    {"output-folder", 'o', "DIR",
+     "where the PDFs go (default: the saved output folder); made with its parents when missing",
+     [](const std::string& v, ConvertRequest& r, std::string& e) {
+         if (v.empty()) {
+             e = "the output folder is empty";
+             return false;
+         }
+         return setText(r.outputFolder, v);
+     }},
+    {"one", 0, "", "one PDF of all pictures (default: the saved mode)",
+     [](const std::string&, ConvertRequest& r, std::string&) {
+         r.perPicture = false;
+         return true;
+     }},
+    {"each", 0, "", "one PDF per picture",
+     [](const std::string&, ConvertRequest& r, std::string&) {
+         r.perPicture = true;
+         return true;
+     }},
+    {"sort", 0, "", "order the pictures as Control > Sort does before converting",
+     [](const std::string&, ConvertRequest& r, std::string&) {
+         r.sort = true;
+         return true;
+     }},
+    {"title", 0, "T", "document title written into every PDF",
+     [](const std::string& v, ConvertRequest& r, std::string&) {
+         return setText(r.properties.title, v);
+     }},
+    {"author", 0, "A", "document author",
+     [](const std::string& v, ConvertRequest& r, std::string&) {
+         return setText(r.properties.author, v);
+     }},
+    {"subject", 0, "S", "document subject",
+     [](const std::string& v, ConvertRequest& r, std::string&) {
+         return setText(r.properties.subject, v);
+     }},
+    {"keywords", 0, "K", "document keywords",
+     [](const std::string& v, ConvertRequest& r, std::string&) {
+         return setText(r.properties.keywords, v);
+     }},
+    {"overwrite", 0, "", "replace existing PDFs of the same names (one PDF per picture)",
+     [](const std::string&, ConvertRequest& r, std::string&) {
+         r.overwrite = true;
+         return true;
+     }},
+    {"quiet", 'q', "", "no progress",
+     [](const std::string&, ConvertRequest& r, std::string&) {
+         r.quiet = true;
+         return true;
+     }},
+    {"help", 'h', "", "this text",
+     [](const std::string&, ConvertRequest& r, std::string&) {
+         r.help = true;
+         return true;
+     }},
+    {"version", 'V', "", "the program's version",
+     [](const std::string&, ConvertRequest& r, std::string&) {
+         r.version = true;
+         return true;
+     }},
+};
+
+const Option* findLong(std::string_view name) {
+    for (const Option& option : kOptions) {
+        if (name == option.longName)
+            return &option;
+    }
+    return nullptr;
+}
+
+const Option* findShort(char name) {
+    for (const Option& option : kOptions) {
+        if (option.shortName != 0 && option.shortName == name)
+            return &option;
+    }
+    return nullptr;
+}
+
+bool takesValue(const Option& option) {
+    return option.value[0] != '\0';
+}
+
+} // namespace
+
+bool parseConvertArguments(const std::vector<std::string>& args, ConvertRequest& request,
+                           std::string& error) {
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            request.inputs.push_back(arg); // "-" alone is a file name too
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        const Option* option = nullptr;
+        std::string value;
+        bool inlineValue = false;
+        std::string shown = arg;
+        if (arg[1] == '-') {
+            const auto equals = arg.find('=');
+            const std::string name =
+                arg.substr(2, equals == std::string::npos ? equals : equals - 2);
+            option = findLong(name);
+            shown = "--" + name;
+            if (equals != std::string::npos) {
+                value = arg.substr(equals + 1);
+                inlineValue = true;
+            }
+        } else {
+            option = findShort(arg[1]);
+            shown = arg.substr(0, 2);
+            if (arg.size() > 2) {
+                value = arg.substr(2);
+                inlineValue = true;
+            }
+        }
+        if (option == nullptr) {
+            error = "unknown option '" + shown + "'";
+            return false;
+        }
+        if (takesValue(*option) && !inlineValue) {
+            if (i + 1 >= args.size()) {
+                error = "option '" + shown + "' needs a value";
+                return false;
+            }
+            value = args[++i];
+        } else if (!takesValue(*option) && inlineValue) {
+            error = "option '" + shown + "' takes no value";
+            return false;
+        }
+        if (!option->apply(value, request, error)) {
+            error = "option '" + shown + "': " + error;
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string convertUsage() {
+    std::string text =
+        "Usage: pagewright convert [OPTIONS] PICTURE|FOLDER...\n"
+        "Turns pictures into PDF with the window's job, without a window. A folder adds its\n"
+        "pictures and those of its subfolders, as Add Folder does.\n\nOptions:\n";
+    for (const Option& option : kOptions) {
+        std::string names = option.shortName != 0 ? std::string("  -") + option.shortName + ", "
+                                                  : std::string("      ");
+        names += std::string("--") + option.longName;
+        if (takesValue(option))
+            names += std::string(" ") + option.value;
+        if (names.size() < 26)
+            names.resize(26, ' ');
+        else
+            names += "\n" + std::string(26, ' ');
+        text += names + option.help + "\n";
+    }
+    text += "\nEach PDF written is printed on standard output, one path a line; progress and\n"
+            "pictures that could not be converted go to standard error.\n\n"
+            "Exit status: 0 every picture is in a PDF; 1 usage error (unknown option, no\n"
+            "pictures, not a picture); 2 some pictures are missing; 3 nothing was written;\n"
+            "4 another Pagewright job is running for this user.\n";
+    return text;
+}
+
+} // namespace pw::cli

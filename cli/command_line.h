@@ -1,0 +1,43 @@
+#pragma once
+// `pagewright convert [OPTIONS] PICTURE|FOLDER...`: the arguments read into one request.
+// Options come from a table (command_line.cpp); each entry edits the request.
+#include "engine/job_options.h"
+#include "outside/pdftool/docinfo.h"
+
+#include <string>
+#include <vector>
+
+namespace pw::cli {
+
+// Exit statuses of `pagewright convert`.
+enum ExitStatus : int {
+    kExitDone = 0,        // every picture is in a PDF
+    kExitUsage = 1,       // unknown option, no pictures, not a picture
+    kExitSomeMissing = 2, // some pictures are in no PDF
+    kExitNothing = 3,     // no PDF was written
+    kExitBusy = 4,        // another Pagewright job runs for this user
+};
+
+struct ConvertRequest {
+    // Starts from the saved settings; the options override them.
+    std::string outputFolder;
+    bool perPicture = false;
+    engine::JobOptions options;
+    pdftool::DocInfo properties; // title, author, subject, keywords, creation date
+    bool sort = false;
+    bool overwrite = false;
+    bool quiet = false;
+    bool help = false;
+    bool version = false;
+    std::vector<std::string> inputs; // pictures and folders, in the order given
+};
+
+// Reads the arguments after "convert" into request (pre-filled with the saved values).
+// False with `error` set on a usage error.
+bool parseConvertArguments(const std::vector<std::string>& args, ConvertRequest& request,
+                           std::string& error);
+
+// The --help text.
+std::string convertUsage();
+
+} // namespace pw::cli

@@ -1,0 +1,26 @@
+#pragma once
+// Prompts on the command line: messages go to standard error, questions are never asked
+// (the cautious answer is taken), dialogs are cancelled.
+#include "cli/progress_display.h"
+#include "platform/prompts.h"
+
+#include <cstdio>
+
+namespace pw::cli {
+
+class ConsolePrompts : public os::Prompts {
+public:
+    explicit ConsolePrompts(ProgressDisplay& progress) : progress_(progress) {}
+
+    os::Answer messageBox(const std::string& text, const std::string& title, os::Buttons buttons,
+                          os::Icon icon) override;
+    bool openFile(const os::FileDialogRequest&, os::FileDialogResult&) override { return false; }
+    bool saveFile(const os::FileDialogRequest&, os::FileDialogResult&) override { return false; }
+    bool browseFolder(const std::string&, std::string&) override { return false; }
+    bool chooseColor(std::uint32_t, std::uint32_t&) override { return false; }
+
+private:
+    ProgressDisplay& progress_;
+};
+
+} // namespace pw::cli

@@ -1,0 +1,161 @@
+#include "cli/convert_command.h"
+
+#include "cli/command_line.h"
+#include "cli/console_host.h"
+#include "cli/console_prompts.h"
+#include "cli/library_messages.h"
+#include "cli/progress_display.h"
+#include "engine/ConversionJob.h"
+#include "filelist/file_list.h"
+#include "filelist/folder_scan.h"
+#include "filelist/path_order.h"
+#include "filelist/picture_names.h"
+#include "platform/pump.h"
+#include "process/DOSOutputs.h"
+#include "settings/document_options.h"
+#include "settings/settings_file.h"
+#include "settings/single_instance.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <unistd.h>
+#include <vector>
+
+namespace pw::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+int usageError(const std::string& message) {
+    std::fprintf(stderr, "pagewright convert: %s\nTry 'pagewright convert --help'.\n",
+                 message.c_str());
+    return kExitUsage;
+}
+
+std::string absolute(const std::string& path) {
+    std::error_code error;
+    const fs::path full = fs::absolute(path, error);
+    return error ? path : full.lexically_normal().string();
+}
+
+// The pictures named by the arguments, in order; folders searched as Add Folder searches.
+// Arguments that are neither pictures nor folders are named in `refused`.
+std::vector<std::string> collectPictures(const std::vector<std::string>& inputs,
+                                         std::vector<std::string>& refused) {
+    std::vector<std::string> pictures;
+    os::SleepingPump pump;
+    for (const std::string& input : inputs) {
+        const std::string path = absolute(input);
+        std::error_code error;
+        const fs::file_status status = fs::status(path, error);
+        if (fs::is_directory(status)) {
+            std::string folder = path;
+            while (folder.size() > 1 && folder.back() == '/')
+                folder.pop_back();
+            SearchFolder(
+                folder, [&pictures](const std::string& p) { pictures.push_back(p); }, pump);
+        } else if (!fs::exists(status)) {
+            refused.push_back(input + ": no such file or folder");
+        } else if (!fs::is_regular_file(status) || !hasPictureExtension(path)) {
+            refused.push_back(input + ": not a picture");
+        } else {
+            pictures.push_back(path);
+        }
+    }
+    return pictures;
+}
+
+ConvertRequest savedRequest() {
+    const StoredSettings saved = loadSettings();
+    ConvertRequest request;
+    request.outputFolder = saved.outputFolder;
+    request.perPicture = onePdfPerPicture(saved.modeIndex);
+    request.options = saved.options;
+    request.properties = defaultDocumentProperties(pdfDateNow());
+    return request;
+}
+
+} // namespace
+
+int runConvertCommand(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Pagewright"));
+
+    ConvertRequest request = savedRequest();
+    std::string error;
+    const std::vector<std::string> args(argv + 2, argv + argc);
+    if (!parseConvertArguments(args, request, error))
+        return usageError(error);
+    if (request.help) {
+        std::fputs(convertUsage().c_str(), stdout);
+        return kExitDone;
+    }
+    if (request.version) {
+        std::printf("pagewright %s\n", PW_VERSION);
+        return kExitDone;
+    }
+
+    std::vector<std::string> refused;
+    std::vector<std::string> pictures = collectPictures(request.inputs, refused);
+    for (const std::string& reason : refused)
+        std::fprintf(stderr, "pagewright convert: %s\n", reason.c_str());
+    if (!refused.empty())
+        return kExitUsage;
+    if (pictures.empty())
+        return usageError(request.inputs.empty() ? "no pictures given"
+                                                 : "no pictures in the folders given");
+    if (pictures.size() > static_cast<std::size_t>(FileList::kMaxEntries))
+        return usageError("more than " + std::to_string(FileList::kMaxEntries) +
+                          " pictures; convert them in parts");
+    if (request.sort)
+        sortPaths(pictures);
+
+    // The staging folder and the builder are shared: one job at a time for each user.
+    const std::unique_ptr<SingleInstance> instance = claimProgramInstance();
+    if (!instance || !instance->acquired()) {
+        std::fprintf(stderr,
+                     "pagewright convert: another Pagewright is running for this user (a window "
+                     "or a conversion); try again when it has finished\n");
+        return kExitBusy;
+    }
+
+    request.outputFolder = absolute(request.outputFolder);
+    std::error_code folderError;
+    fs::create_directories(request.outputFolder, folderError);
+    if (!fs::is_directory(request.outputFolder)) {
+        std::fprintf(stderr, "pagewright convert: cannot make the output folder %s: %s\n",
+                     request.outputFolder.c_str(), folderError.message().c_str());
+        return kExitNothing;
+    }
+
+    const auto style = request.quiet           ? ProgressDisplay::Style::Quiet
+                       : isatty(STDERR_FILENO) ? ProgressDisplay::Style::Bar
+                                               : ProgressDisplay::Style::Lines;
+    ProgressDisplay progress(stderr, style);
+    ConsolePrompts prompts(progress);
+    os::SleepingPump pump;
+    DOSOutputs objDOS(pump, prompts);
+    DOSOutputs objShell(pump, prompts);
+    silenceLibraryMessages();
+    ConsoleHost host(request, std::move(pictures), progress);
+    engine::ConversionJob job(host, prompts, pump, objDOS, objShell);
+    job.setOverwritePolicy(request.overwrite ? engine::OverwritePolicy::Overwrite
+                                             : engine::OverwritePolicy::KeepNumbered);
+    job.Command3_Click();
+    progress.breakLine();
+
+    for (const std::string& pdf : job.writtenPdfs())
+        std::printf("%s\n", pdf.c_str());
+    std::fflush(stdout);
+    const std::vector<std::string> missing = job.missingPictures();
+    for (const std::string& picture : missing)
+        std::fprintf(stderr, "pagewright convert: not converted: %s\n", picture.c_str());
+    if (job.writtenPdfs().empty())
+        return kExitNothing;
+    return missing.empty() ? kExitDone : kExitSomeMissing;
+}
+
+} // namespace pw::cli

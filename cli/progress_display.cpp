@@ -1,0 +1,71 @@
+#include "cli/progress_display.h"
+
+#include <algorithm>
+
+namespace pw::cli {
+namespace {
+
+constexpr int kBarWidth = 24;
+
+int percentOf(int done, int total) {
+    if (total <= 0)
+        return 100;
+    return std::clamp(done * 100 / total, 0, 100);
+}
+
+} // namespace
+
+const char* ProgressDisplay::stageName(engine::JobStage stage) {
+    switch (stage) {
+    case engine::JobStage::Preparing:
+        return "preparing";
+    case engine::JobStage::Converting:
+        return "converting";
+    case engine::JobStage::Creating:
+        return "creating";
+    case engine::JobStage::Moving:
+        return "moving";
+    case engine::JobStage::Done:
+        return "done";
+    }
+    return "";
+}
+
+std::string ProgressDisplay::barText(engine::JobStage stage, int done, int total) {
+    const int percent = percentOf(done, total);
+    const int filled = percent * kBarWidth / 100;
+    std::string text = "[" + std::string(static_cast<std::size_t>(filled), '#') +
+                       std::string(static_cast<std::size_t>(kBarWidth - filled), '.') + "] ";
+    const std::string number = std::to_string(percent);
+    text += std::string(3 - std::min<std::size_t>(3, number.size()), ' ') + number + "%  ";
+    text += std::to_string(done) + "/" + std::to_string(total) + " " + stageName(stage);
+    return text;
+}
+
+void ProgressDisplay::show(engine::JobStage stage, int done, int total) {
+    if (style_ == Style::Quiet || (stage == lastStage_ && done == lastDone_))
+        return;
+    lastStage_ = stage;
+    lastDone_ = done;
+    if (style_ == Style::Lines) {
+        std::fprintf(out_, "%s %d/%d (%d%%)\n", stageName(stage), done, total,
+                     percentOf(done, total));
+    } else {
+        // Erase to the end of the line: a shorter text leaves nothing of the longer one.
+        std::fprintf(out_, "\r%s\x1b[K", barText(stage, done, total).c_str());
+        barOpen_ = true;
+        if (stage == engine::JobStage::Done)
+            breakLine();
+    }
+    std::fflush(out_);
+}
+
+void ProgressDisplay::breakLine() {
+    if (!barOpen_)
+        return;
+    std::fputc('\n', out_);
+    std::fflush(out_);
+    barOpen_ = false;
+}
+
+} // namespace pw::cli

@@ -1,0 +1,110 @@
+#!/usr/bin/env bash
+# `pagewright convert` as a user runs it: the real program, no display, generated pictures;
+# both modes, names, order, --sort, document properties, exit statuses 0-4.
+# Usage: cli_convert.sh PATH_TO_PAGEWRIGHT SAMPLES_FOLDER
+set -uo pipefail
+program=${1:?usage: $0 PATH_TO_PAGEWRIGHT SAMPLES_FOLDER}
+samples=${2:?}
+# No display of any kind: the command line must not need one.
+unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/pagewright-cli.XXXXXX")
+export HOME=$work/home XDG_CACHE_HOME=$work/cache XDG_CONFIG_HOME=$work/config
+mkdir -p "$HOME" "$work/in/sub" "$work/sort"
+window_pid=
+cleanup() {
+    [ -n "$window_pid" ] && kill "$window_pid" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+failures=0
+check() { # check DESCRIPTION COMMAND...
+    local what=$1
+    shift
+    if "$@"; then echo "ok:   $what"; else
+        echo "FAIL: $what"
+        failures=$((failures + 1))
+    fi
+}
+# run ARGS...: runs convert; status in $status, stdout in $out, stderr in $err.
+run() {
+    "$program" convert "$@" >"$work/stdout" 2>"$work/stderr"
+    status=$?
+    out=$(cat "$work/stdout")
+    err=$(cat "$work/stderr")
+}
+sizes() { pdfinfo -f 1 -l 99 "$1" | sed -n 's/^Page *[0-9]* size: *\([0-9.]* x [0-9.]*\).*/\1/p' | paste -sd,; }
+
+# Three pictures of different page sizes; names whose order depends on letter case.
+cp "$samples/01-sunrise.jpg" "$work/in/c.jpg"    # 480 x 360
+cp "$samples/05-ruby.bmp" "$work/in/B.bmp"       # 240 x 180
+cp "$samples/03-meadow.tif" "$work/in/sub/a.tif" # 360 x 480
+echo "not a picture" >"$work/in/notes.txt"
+cp "$work/in/c.jpg" "$work/in/B.bmp" "$work/in/sub/a.tif" "$work/sort/"
+printf 'no JPEG data' >"$work/bad.jpg"
+land="480 x 360" small="240 x 180" port="360 x 480"
+
+# One PDF, pictures in the order given, made in a new nested folder.
+run -q -o "$work/out/one" "$work/in/c.jpg" "$work/in/B.bmp" "$work/in/sub/a.tif" \
+    --title "Trip" --author "Ann" --subject "Hills" --keywords "a, b"
+check "one PDF: status 0 ($status: $err)" test "$status" -eq 0
+check "one PDF: its path is printed" test "$out" = "$work/out/one/NewPDF.pdf"
+check "one PDF: pages in the order given" test "$(sizes "$out")" = "$land,$small,$port"
+info=$(pdfinfo "$work/out/one/NewPDF.pdf")
+check "one PDF: properties written" eval 'grep -q "^Title: *Trip$" <<<"$info" &&
+    grep -q "^Author: *Ann$" <<<"$info" && grep -q "^Subject: *Hills$" <<<"$info" &&
+    grep -q "^Keywords: *a, b$" <<<"$info"'
+check "quiet: nothing on stderr" test -z "$err"
+
+# --sort orders as the list's sort does (letter case ignored); the name taken gives NewPDF1.
+run --sort -o "$work/out/one" "$work/sort/c.jpg" "$work/sort/a.tif" "$work/sort/B.bmp"
+check "sorted: next free name" test "$out" = "$work/out/one/NewPDF1.pdf"
+check "sorted: a, B, c" test "$(sizes "$out")" = "$port,$small,$land"
+check "progress as plain lines when stderr is no terminal" \
+    eval 'grep -q "^converting 3/3 (100%)$" <<<"$err" && grep -q "^creating " <<<"$err"'
+
+# A folder: its own pictures first, then its subfolders'; other files passed over.
+run -q --one -o "$work/out/folder" "$work/in"
+check "folder: status 0 and Add Folder's order" \
+    test "$status:$(sizes "$out")" = "0:$small,$land,$port"
+
+# One PDF per picture: named after the pictures; existing ones kept unless --overwrite.
+run -q --each -o "$work/out/each" "$work/in/c.jpg" "$work/in/B.bmp"
+check "each: one PDF per picture" test "$out" = "$work/out/each/c.pdf"$'\n'"$work/out/each/B.pdf"
+run -q --each -o "$work/out/each" "$work/in/c.jpg"
+check "each: an existing PDF is kept, the new one numbered" \
+    test "$status:$out" = "0:$work/out/each/c1.pdf"
+run -q --each --overwrite -o "$work/out/each" "$work/in/c.jpg"
+check "each: --overwrite replaces it" test "$status:$out" = "0:$work/out/each/c.pdf"
+
+# Exit statuses.
+run -q -o "$work/out/bad" "$work/bad.jpg" "$work/in/c.jpg"
+check "some pictures missing: status 2, the picture named" \
+    eval 'test "$status" -eq 2 && grep -q "bad.jpg" <<<"$err" && test -n "$out"'
+run -q --each -o "$work/out/bad" "$work/bad.jpg"
+check "nothing written: status 3" test "$status:$out" = "3:"
+run -q "$work/in/notes.txt" "$work/in/c.jpg"
+check "not a picture: status 1, named" eval 'test "$status" -eq 1 && grep -q notes.txt <<<"$err"'
+run --frobnicate "$work/in/c.jpg"
+check "unknown option: status 1" test "$status" -eq 1
+run -q
+check "no pictures: status 1" test "$status" -eq 1
+check "no output on usage errors" test ! -e "$HOME/Output"
+
+# While the window runs (it holds the per-user lock), convert refuses with status 4.
+QT_QPA_PLATFORM=offscreen "$program" >"$work/window.log" 2>&1 &
+window_pid=$!
+for _ in $(seq 100); do
+    [ -e "$XDG_CACHE_HOME/pagewright/pagewright.lock" ] && break
+    sleep 0.1
+done
+run -q -o "$work/out/busy" "$work/in/c.jpg"
+check "another Pagewright runs: status 4, said plainly" \
+    eval 'test "$status" -eq 4 && grep -q "running" <<<"$err" && test ! -e "$work/out/busy"'
+
+if [ "$failures" -ne 0 ]; then
+    echo "cli_convert: $failures check(s) failed"
+    exit 1
+fi
+echo "cli_convert: all checks passed"
