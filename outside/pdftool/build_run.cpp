@@ -1,6 +1,7 @@
 #include "outside/pdftool/build_run.h"
 
 #include "outside/pdftool/docinfo.h"
+#include "outside/pdftool/page_options.h"
 #include "outside/pdftool/pdf_writer.h"
 #include "outside/pdftool/progress_plan.h"
 #include "outside/pdftool/staged_files.h"
@@ -77,6 +78,7 @@ int buildStagedPdf(const std::string& folder, std::FILE* out, std::FILE* err) {
     DocInfo docInfo;
     if (auto read = readDocInfo(folder + "/" + kDocInfoFileName))
         docInfo = std::move(*read);
+    const engine::PageLayout layout = readPageOptions(folder + "/" + kPageOptionsFileName);
 
     std::FILE* file = std::fopen(partial.c_str(), "wb");
     if (file == nullptr) {
@@ -91,7 +93,7 @@ int buildStagedPdf(const std::string& folder, std::FILE* out, std::FILE* err) {
             std::fflush(out);
         }
     };
-    bool written = writePdf(pages, docInfo, file, announce, error);
+    bool written = writePdf(pages, docInfo, layout, file, announce, error);
     if (written && (std::fflush(file) != 0 || std::ferror(file) != 0)) {
         written = false;
         error = std::strerror(errno);

@@ -1,8 +1,11 @@
 #include "outside/pdftool/page_geometry.h"
 
+#include "engine/page_layout_text.h"
+
 #include <algorithm>
 #include <cmath>
 #include <iterator>
+#include <utility>
 
 namespace pw::pdftool {
 namespace {
@@ -12,45 +15,10 @@ double roundUnitUp(double unit) {
     return std::ceil(unit * 10000.0) / 10000.0;
 }
 
-} // namespace
-
-PageGeometry pageGeometry(int pixelWidth, int pixelHeight, double xDpi, double yDpi,
-                          int orientation) {
-    if (!(xDpi > 0.0) || !(yDpi > 0.0) || !std::isfinite(xDpi) || !std::isfinite(yDpi)) {
-        xDpi = kDefaultDpi;
-        yDpi = kDefaultDpi;
-    }
-    if (orientation < 1 || orientation > 8)
-        orientation = 1;
-    const bool turned = orientation >= 5; // shown with width and height exchanged
-    const double storedWidth = std::max(pixelWidth, 1) * 72.0 / xDpi;
-    const double storedHeight = std::max(pixelHeight, 1) * 72.0 / yDpi;
-    double shownWidth = turned ? storedHeight : storedWidth;
-    double shownHeight = turned ? storedWidth : storedHeight;
-
-    PageGeometry page;
-    const double longest = std::max(shownWidth, shownHeight);
-    if (longest > kMaxPageSide) {
-        page.userUnit = roundUnitUp(longest / kMaxPageSide);
-        shownWidth /= page.userUnit;
-        shownHeight /= page.userUnit;
-    }
-    const double shortest = std::min(shownWidth, shownHeight);
-    if (shortest < kMinPageSide) {
-        const double grow =
-            std::min(kMinPageSide / shortest, kMaxPageSide / std::max(shownWidth, shownHeight));
-        shownWidth *= grow;
-        shownHeight *= grow;
-    }
-    page.width = std::clamp(shownWidth, kMinPageSide, kMaxPageSide);
-    page.height = std::clamp(shownHeight, kMinPageSide, kMaxPageSide);
-    const double w = std::min(shownWidth, page.width);
-    const double h = std::min(shownHeight, page.height);
-    const double x = (page.width - w) / 2.0;
-    const double y = (page.height - h) / 2.0;
-
-    // Where the stored picture's corners land: (a, b) runs along its top row from left to
-    // right, (c, d) up its left column, (e, f) is its bottom-left corner.
+// The matrix that shows the stored picture upright in the w x h rectangle at (x, y): (a, b)
+// runs along its top row from left to right, (c, d) up its left column, (e, f) is its
+// bottom-left corner.
+void placeImage(int orientation, double x, double y, double w, double h, double* out) {
     double m[6] = {w, 0, 0, h, 0, 0};
     switch (orientation) {
     case 2: // mirrored left to right
@@ -79,8 +47,96 @@ PageGeometry pageGeometry(int pixelWidth, int pixelHeight, double xDpi, double y
     }
     m[4] += x;
     m[5] += y;
-    std::copy(std::begin(m), std::end(m), std::begin(page.matrix));
+    std::copy(std::begin(m), std::end(m), out);
+}
+
+PageGeometry pictureSizedPage(double shownWidth, double shownHeight, double margin,
+                              int orientation) {
+    double pageWidth = shownWidth + 2.0 * margin;
+    double pageHeight = shownHeight + 2.0 * margin;
+    PageGeometry page;
+    const double longest = std::max(pageWidth, pageHeight);
+    if (longest > kMaxPageSide) {
+        page.userUnit = roundUnitUp(longest / kMaxPageSide);
+        pageWidth /= page.userUnit;
+        pageHeight /= page.userUnit;
+        shownWidth /= page.userUnit;
+        shownHeight /= page.userUnit;
+    }
+    const double shortest = std::min(pageWidth, pageHeight);
+    if (shortest < kMinPageSide) {
+        const double grow =
+            std::min(kMinPageSide / shortest, kMaxPageSide / std::max(pageWidth, pageHeight));
+        pageWidth *= grow;
+        pageHeight *= grow;
+        shownWidth *= grow;
+        shownHeight *= grow;
+    }
+    page.width = std::clamp(pageWidth, kMinPageSide, kMaxPageSide);
+    page.height = std::clamp(pageHeight, kMinPageSide, kMaxPageSide);
+    const double w = std::min(shownWidth, page.width);
+    const double h = std::min(shownHeight, page.height);
+    placeImage(orientation, (page.width - w) / 2.0, (page.height - h) / 2.0, w, h, page.matrix);
     return page;
+}
+
+PageGeometry paperPage(double shownWidth, double shownHeight, const engine::PageLayout& layout,
+                       int orientation) {
+    auto [width, height] = engine::paperPoints(layout);
+    const bool landscape =
+        layout.orientation == engine::Orientation::Landscape ||
+        (layout.orientation == engine::Orientation::Automatic && shownWidth > shownHeight);
+    if (landscape)
+        std::swap(width, height);
+    PageGeometry page;
+    page.width = width;
+    page.height = height;
+
+    const double margin = std::clamp(engine::millimetresToPoints(layout.marginMm), 0.0,
+                                     std::min(width, height) / 4.0);
+    const double areaWidth = width - 2.0 * margin;
+    const double areaHeight = height - 2.0 * margin;
+    const double across = areaWidth / shownWidth;
+    const double down = areaHeight / shownHeight;
+    double scale = std::min(across, down);
+    if (layout.fit == engine::Fit::ShrinkOnly)
+        scale = std::min(scale, 1.0);
+    if (layout.fit == engine::Fit::Fill) {
+        scale = std::max(across, down);
+        page.clip = true;
+        page.clipBox[0] = margin;
+        page.clipBox[1] = margin;
+        page.clipBox[2] = areaWidth;
+        page.clipBox[3] = areaHeight;
+    }
+    const double w = shownWidth * scale;
+    const double h = shownHeight * scale;
+    placeImage(orientation, margin + (areaWidth - w) / 2.0, margin + (areaHeight - h) / 2.0, w, h,
+               page.matrix);
+    return page;
+}
+
+} // namespace
+
+PageGeometry pageGeometry(int pixelWidth, int pixelHeight, double xDpi, double yDpi,
+                          int orientation, const engine::PageLayout& layout) {
+    if (!(xDpi > 0.0) || !(yDpi > 0.0) || !std::isfinite(xDpi) || !std::isfinite(yDpi)) {
+        xDpi = kDefaultDpi;
+        yDpi = kDefaultDpi;
+    }
+    if (orientation < 1 || orientation > 8)
+        orientation = 1;
+    const bool turned = orientation >= 5; // shown with width and height exchanged
+    const double storedWidth = std::max(pixelWidth, 1) * 72.0 / xDpi;
+    const double storedHeight = std::max(pixelHeight, 1) * 72.0 / yDpi;
+    const double shownWidth = turned ? storedHeight : storedWidth;
+    const double shownHeight = turned ? storedWidth : storedHeight;
+    if (layout.size == engine::PageSize::Picture) {
+        const double margin =
+            engine::millimetresToPoints(std::clamp(layout.marginMm, 0.0, engine::kMaxMarginMm));
+        return pictureSizedPage(shownWidth, shownHeight, margin, orientation);
+    }
+    return paperPage(shownWidth, shownHeight, layout, orientation);
 }
 
 } // namespace pw::pdftool

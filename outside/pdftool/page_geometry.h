@@ -1,5 +1,7 @@
 #pragma once
 // Page size and picture placement for one JPEG.
+#include "engine/job_options.h"
+
 namespace pw::pdftool {
 
 // Smallest and largest page side a PDF reader accepts, in user units.
@@ -14,14 +16,25 @@ struct PageGeometry {
     double userUnit = 1.0; // > 1 when the page is larger than kMaxPageSide points
     // Placement matrix of the image (a b c d e f), in user units.
     double matrix[6] = {1, 0, 0, 1, 0, 0};
+    // When set, the picture is cut to this rectangle (x y width height) of the page.
+    bool clip = false;
+    double clipBox[4] = {0, 0, 0, 0};
 };
 
 // The page showing a `pixelWidth` x `pixelHeight` picture at `xDpi` x `yDpi` (0 = not given),
-// turned and mirrored as EXIF `orientation` (1..8, anything else = as stored) says. The page
-// has the size of the picture as shown; where the reader's limits forbid that, the page is
-// scaled (UserUnit for large pages, plain enlargement for tiny ones), and a picture too
-// narrow for any valid page is centred on the thinnest valid page, keeping its proportions.
+// turned and mirrored as EXIF `orientation` (1..8, anything else = as stored) says, laid out
+// as `layout` asks.
+//
+// With PageSize::Picture the page has the size of the picture as shown plus the margin on
+// every side; where the reader's limits forbid that, the page is scaled (UserUnit for large
+// pages, plain enlargement for tiny ones), and a picture too narrow for any valid page is
+// centred on the thinnest valid page, keeping its proportions.
+//
+// With a paper size the page is that paper, turned as `layout.orientation` says (Automatic:
+// landscape for a picture shown wider than high), and the picture is centred in the area
+// inside the margins: scaled to fit it, only shrunk to fit it, or scaled to cover it and cut
+// to it. Margins take at most half of the shorter page side.
 PageGeometry pageGeometry(int pixelWidth, int pixelHeight, double xDpi, double yDpi,
-                          int orientation);
+                          int orientation, const engine::PageLayout& layout = {});
 
 } // namespace pw::pdftool

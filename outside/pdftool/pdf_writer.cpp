@@ -112,8 +112,10 @@ Handle iccStream(QPDF& pdf, const std::string& profile, int components) {
 
 class DocumentBuilder {
 public:
-    DocumentBuilder(const std::vector<PageSource>& pages, const PageWritten& onPageWritten)
-        : pages_(pages), provider_(std::make_shared<JpegFileProvider>(pages, onPageWritten)) {
+    DocumentBuilder(const std::vector<PageSource>& pages, const engine::PageLayout& layout,
+                    const PageWritten& onPageWritten)
+        : pages_(pages), layout_(layout),
+          provider_(std::make_shared<JpegFileProvider>(pages, onPageWritten)) {
         pdf_.emptyPDF();
     }
 
@@ -123,7 +125,7 @@ public:
     void addPage(std::size_t index) {
         const JpegInfo& info = pages_[index].info;
         const PageGeometry geometry =
-            pageGeometry(info.width, info.height, info.xDpi, info.yDpi, info.orientation);
+            pageGeometry(info.width, info.height, info.xDpi, info.yDpi, info.orientation, layout_);
 
         Handle image = Handle::newStream(&pdf_);
         image.replaceStreamData(provider_, Handle::newName("/DCTDecode"), decodeParms(info));
@@ -141,10 +143,15 @@ public:
         dict.replaceKey("/Length", Handle::newInteger(static_cast<long long>(info.fileSize)));
         provider_->bind(image.getObjGen(), index);
 
-        const std::string content =
-            "q " + number(geometry.matrix[0]) + " " + number(geometry.matrix[1]) + " " +
-            number(geometry.matrix[2]) + " " + number(geometry.matrix[3]) + " " +
-            number(geometry.matrix[4]) + " " + number(geometry.matrix[5]) + " cm /Im0 Do Q\n";
+        std::string content = "q ";
+        if (geometry.clip) {
+            content += number(geometry.clipBox[0]) + " " + number(geometry.clipBox[1]) + " " +
+                       number(geometry.clipBox[2]) + " " + number(geometry.clipBox[3]) + " re W n ";
+        }
+        content += number(geometry.matrix[0]) + " " + number(geometry.matrix[1]) + " " +
+                   number(geometry.matrix[2]) + " " + number(geometry.matrix[3]) + " " +
+                   number(geometry.matrix[4]) + " " + number(geometry.matrix[5]) +
+                   " cm /Im0 Do Q\n";
         Handle resources = Handle::newDictionary();
         Handle xobjects = Handle::newDictionary();
         xobjects.replaceKey("/Im0", image);
@@ -207,6 +214,7 @@ private:
     }
 
     const std::vector<PageSource>& pages_;
+    const engine::PageLayout& layout_;
     QPDF pdf_;
     std::shared_ptr<JpegFileProvider> provider_;
     std::map<std::string, Handle> profiles_;
@@ -215,14 +223,15 @@ private:
 
 } // namespace
 
-bool writePdf(const std::vector<PageSource>& pages, const DocInfo& docInfo, std::FILE* out,
-              const PageWritten& onPageWritten, std::string& error) {
+bool writePdf(const std::vector<PageSource>& pages, const DocInfo& docInfo,
+              const engine::PageLayout& layout, std::FILE* out, const PageWritten& onPageWritten,
+              std::string& error) {
     if (pages.empty()) {
         error = "no pages";
         return false;
     }
     try {
-        DocumentBuilder builder(pages, onPageWritten);
+        DocumentBuilder builder(pages, layout, onPageWritten);
         for (std::size_t i = 0; i < pages.size(); ++i)
             builder.addPage(i);
         builder.setDocInfo(docInfo);

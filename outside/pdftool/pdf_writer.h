@@ -1,5 +1,6 @@
 #pragma once
 // Writes the PDF: one page per picture, each JPEG embedded unchanged.
+#include "engine/job_options.h"
 #include "outside/pdftool/docinfo.h"
 #include "outside/pdftool/jpeg_info.h"
 
@@ -19,10 +20,11 @@ struct PageSource {
 // Called when a page's picture is being copied into the file, with its position in `pages`.
 using PageWritten = std::function<void(std::size_t)>;
 
-// Writes the document to `out` (left open). The pictures are read from disk only while they
-// are written, one at a time. Returns false with `error` set on any failure, including a
-// picture that changed size since its header was read.
-bool writePdf(const std::vector<PageSource>& pages, const DocInfo& docInfo, std::FILE* out,
-              const PageWritten& onPageWritten, std::string& error);
+// Writes the document to `out` (left open), each page laid out as `layout` says. The pictures
+// are read from disk only while they are written, one at a time. Returns false with `error` set on
+// any failure, including a picture that changed size since its header was read.
+bool writePdf(const std::vector<PageSource>& pages, const DocInfo& docInfo,
+              const engine::PageLayout& layout, std::FILE* out, const PageWritten& onPageWritten,
+              std::string& error);
 
 } // namespace pw::pdftool

@@ -1,0 +1,229 @@
+#include "engine/page_layout_text.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <optional>
+
+namespace pw::engine {
+namespace {
+
+struct NamedSize {
+    const char* name;
+    PageSize size;
+    double widthPt; // portrait
+    double heightPt;
+};
+
+constexpr double kPointsPerMm = 72.0 / 25.4;
+
+// ISO sizes are defined in millimetres, the North American ones in inches.
+constexpr NamedSize kSizes[] = {
+    {"A3", PageSize::A3, 297.0 * kPointsPerMm, 420.0 * kPointsPerMm},
+    {"A4", PageSize::A4, 210.0 * kPointsPerMm, 297.0 * kPointsPerMm},
+    {"A5", PageSize::A5, 148.0 * kPointsPerMm, 210.0 * kPointsPerMm},
+    {"Letter", PageSize::Letter, 612.0, 792.0},
+    {"Legal", PageSize::Legal, 612.0, 1008.0},
+};
+
+std::string_view trimmed(std::string_view text) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!text.empty() && blank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && blank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+bool sameName(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) ==
+               std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+// A plain decimal number ("12", "2.5"): no sign, exponent, "inf" or "nan".
+std::optional<double> number(std::string_view text) {
+    text = trimmed(text);
+    if (text.empty() || text.find_first_not_of("0123456789.") != std::string_view::npos)
+        return std::nullopt;
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+std::string decimal(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f", value);
+    std::string result = text;
+    while (result.back() == '0')
+        result.pop_back();
+    if (result.back() == '.')
+        result.pop_back();
+    return result;
+}
+
+bool validSide(double mm) {
+    return mm >= kMinCustomSideMm && mm <= kMaxCustomSideMm;
+}
+
+} // namespace
+
+double millimetresToPoints(double mm) {
+    return mm * kPointsPerMm;
+}
+
+std::pair<double, double> paperPoints(const PageLayout& layout) {
+    if (layout.size == PageSize::Custom) {
+        const double w = millimetresToPoints(layout.customWidthMm);
+        const double h = millimetresToPoints(layout.customHeightMm);
+        return {std::min(w, h), std::max(w, h)};
+    }
+    for (const NamedSize& named : kSizes) {
+        if (named.size == layout.size)
+            return {named.widthPt, named.heightPt};
+    }
+    return {0.0, 0.0};
+}
+
+bool parsePageSize(std::string_view text, PageLayout& layout) {
+    text = trimmed(text);
+    if (sameName(text, "picture")) {
+        layout.size = PageSize::Picture;
+        return true;
+    }
+    for (const NamedSize& named : kSizes) {
+        if (sameName(text, named.name)) {
+            layout.size = named.size;
+            return true;
+        }
+    }
+    if (text.size() > 2 && sameName(text.substr(text.size() - 2), "mm"))
+        text.remove_suffix(2);
+    const auto cross = text.find_first_of("xX");
+    if (cross == std::string_view::npos)
+        return false;
+    const auto width = number(text.substr(0, cross));
+    const auto height = number(text.substr(cross + 1));
+    if (!width || !height || !validSide(*width) || !validSide(*height))
+        return false;
+    layout.size = PageSize::Custom;
+    layout.customWidthMm = *width;
+    layout.customHeightMm = *height;
+    return true;
+}
+
+bool parseOrientation(std::string_view text, PageLayout& layout) {
+    text = trimmed(text);
+    if (sameName(text, "auto"))
+        layout.orientation = Orientation::Automatic;
+    else if (sameName(text, "portrait"))
+        layout.orientation = Orientation::Portrait;
+    else if (sameName(text, "landscape"))
+        layout.orientation = Orientation::Landscape;
+    else
+        return false;
+    return true;
+}
+
+bool parseMargin(std::string_view text, PageLayout& layout) {
+    text = trimmed(text);
+    if (text.size() > 2 && sameName(text.substr(text.size() - 2), "mm"))
+        text.remove_suffix(2);
+    const auto value = number(text);
+    if (!value || *value > kMaxMarginMm)
+        return false;
+    layout.marginMm = *value;
+    return true;
+}
+
+bool parseFit(std::string_view text, PageLayout& layout) {
+    text = trimmed(text);
+    if (sameName(text, "fit"))
+        layout.fit = Fit::Fit;
+    else if (sameName(text, "shrink"))
+        layout.fit = Fit::ShrinkOnly;
+    else if (sameName(text, "fill"))
+        layout.fit = Fit::Fill;
+    else
+        return false;
+    return true;
+}
+
+std::string formatPageSize(const PageLayout& layout) {
+    if (layout.size == PageSize::Custom)
+        return decimal(layout.customWidthMm) + "x" + decimal(layout.customHeightMm) + "mm";
+    for (const NamedSize& named : kSizes) {
+        if (named.size == layout.size)
+            return named.name;
+    }
+    return "picture";
+}
+
+std::string formatOrientation(const PageLayout& layout) {
+    switch (layout.orientation) {
+    case Orientation::Portrait:
+        return "portrait";
+    case Orientation::Landscape:
+        return "landscape";
+    case Orientation::Automatic:
+        break;
+    }
+    return "auto";
+}
+
+std::string formatMargin(const PageLayout& layout) {
+    return decimal(layout.marginMm);
+}
+
+std::string formatFit(const PageLayout& layout) {
+    switch (layout.fit) {
+    case Fit::ShrinkOnly:
+        return "shrink";
+    case Fit::Fill:
+        return "fill";
+    case Fit::Fit:
+        break;
+    }
+    return "fit";
+}
+
+bool isPageLayoutKey(std::string_view key) {
+    return key == "PageSize" || key == "Orientation" || key == "Margin" || key == "Fit";
+}
+
+bool applyPageLayoutValue(std::string_view key, std::string_view value, PageLayout& layout) {
+    const PageLayout defaults;
+    if (key == "PageSize") {
+        if (!parsePageSize(value, layout)) {
+            layout.size = defaults.size;
+            layout.customWidthMm = defaults.customWidthMm;
+            layout.customHeightMm = defaults.customHeightMm;
+        }
+    } else if (key == "Orientation") {
+        if (!parseOrientation(value, layout))
+            layout.orientation = defaults.orientation;
+    } else if (key == "Margin") {
+        if (!parseMargin(value, layout))
+            layout.marginMm = defaults.marginMm;
+    } else if (key == "Fit") {
+        if (!parseFit(value, layout))
+            layout.fit = defaults.fit;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+std::vector<std::pair<std::string, std::string>> pageLayoutValues(const PageLayout& layout) {
+    return {{"PageSize", formatPageSize(layout)},
+            {"Orientation", formatOrientation(layout)},
+            {"Margin", formatMargin(layout)},
+            {"Fit", formatFit(layout)}};
+}
+
+} // namespace pw::engine

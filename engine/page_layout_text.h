@@ -1,0 +1,49 @@
+#pragma once
+// The page layout as text, one shared vocabulary for the builder's options file, the settings
+// file and the command line:
+//
+//   PageSize=picture|A3|A4|A5|Letter|Legal|WxHmm   (e.g. 210x297mm; "mm" may be left out)
+//   Orientation=auto|portrait|landscape
+//   Margin=<mm>                                     (0 to 50, decimals with a point)
+//   Fit=fit|shrink|fill
+//
+// Names are read in any letter case and written as above. No Qt.
+#include "engine/job_options.h"
+
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace pw::engine {
+
+// Limits of a custom page side, in millimetres, and of the margin.
+inline constexpr double kMinCustomSideMm = 10.0;
+inline constexpr double kMaxCustomSideMm = 5000.0;
+inline constexpr double kMaxMarginMm = 50.0;
+
+// The paper of `size` in points, portrait (width <= height); custom sizes come from `layout`.
+// {0, 0} for PageSize::Picture.
+std::pair<double, double> paperPoints(const PageLayout& layout);
+double millimetresToPoints(double mm);
+
+// Each parser returns false and leaves `layout` alone when the text is not a valid value.
+bool parsePageSize(std::string_view text, PageLayout& layout);
+bool parseOrientation(std::string_view text, PageLayout& layout);
+bool parseMargin(std::string_view text, PageLayout& layout);
+bool parseFit(std::string_view text, PageLayout& layout);
+
+std::string formatPageSize(const PageLayout& layout);
+std::string formatOrientation(const PageLayout& layout);
+std::string formatMargin(const PageLayout& layout);
+std::string formatFit(const PageLayout& layout);
+
+// The four keys: PageSize, Orientation, Margin, Fit.
+bool isPageLayoutKey(std::string_view key);
+// Applies one Key=Value pair; a value that is not valid sets that option's default. Returns
+// false when `key` is none of the four.
+bool applyPageLayoutValue(std::string_view key, std::string_view value, PageLayout& layout);
+// The four pairs in file order.
+std::vector<std::pair<std::string, std::string>> pageLayoutValues(const PageLayout& layout);
+
+} // namespace pw::engine

@@ -1,0 +1,238 @@
+// Page sizes, orientation, margins and fitting: the options file and the pages pdf.exe lays out.
+#include "engine/page_layout_text.h"
+#include "jpeg_maker.h"
+#include "outside/pdftool/page_options.h"
+#include "pdf_probe.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <qpdf/QPDF.hh>
+
+using namespace pw;
+using namespace pw::pdftool;
+using namespace pw::pdftool::test;
+
+namespace {
+
+bool isRed(const Picture& page, int x, int y) {
+    const unsigned char* p = page.at(x, y);
+    return p[0] > 200 && p[1] < 80 && p[2] < 80;
+}
+bool isWhite(const Picture& page, int x, int y) {
+    const unsigned char* p = page.at(x, y);
+    return p[0] > 220 && p[1] > 220 && p[2] > 220;
+}
+
+// A picture at 72 dpi, so that its pixels are points.
+JpegSpec at72(int width, int height, int orientation = 0) {
+    return {.width = width,
+            .height = height,
+            .densityUnit = 1,
+            .xDensity = 72,
+            .yDensity = 72,
+            .exifOrientation = orientation};
+}
+
+bool writeOptions(const Stage& stage, const std::string& text) {
+    return writeFile(stage.path(kPageOptionsFileName), text);
+}
+
+std::vector<PageInfo> runAndReadPages(const Stage& stage, QPDF& pdf) {
+    const ToolRun run = runPdfExe(stage);
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(qpdfCheck(stage.pdf()), 0);
+    pdf.processFile(stage.pdf().c_str());
+    return pagesOf(pdf);
+}
+
+} // namespace
+
+TEST(PageLayoutText, ValuesRoundTripAndBadOnesAreRefused) {
+    engine::PageLayout layout;
+    const std::pair<const char*, const char*> sizes[] = {{"picture", "picture"},
+                                                         {"a3", "A3"},
+                                                         {" A4 ", "A4"},
+                                                         {"A5", "A5"},
+                                                         {"LETTER", "Letter"},
+                                                         {"Legal", "Legal"},
+                                                         {"210x297mm", "210x297mm"},
+                                                         {"215.9 X 279.4", "215.9x279.4mm"}};
+    for (const auto& [text, formatted] : sizes) {
+        EXPECT_TRUE(engine::parsePageSize(text, layout)) << text;
+        EXPECT_EQ(engine::formatPageSize(layout), formatted);
+    }
+    for (const char* bad : {"", "A6", "x297mm", "210x", "9x297mm", "210x5001mm", "-210x297mm",
+                            "1e2x297mm", "infxinfmm", "210x297cm"}) {
+        EXPECT_FALSE(engine::parsePageSize(bad, layout)) << bad;
+        EXPECT_EQ(engine::formatPageSize(layout), "215.9x279.4mm") << bad; // left alone
+    }
+    EXPECT_TRUE(engine::parseMargin("12.5mm", layout));
+    EXPECT_EQ(engine::formatMargin(layout), "12.5");
+    for (const char* bad : {"", "-1", "50.01", "ten", "nan", "5,5"})
+        EXPECT_FALSE(engine::parseMargin(bad, layout)) << bad;
+    EXPECT_TRUE(engine::parseMargin("50", layout));
+    for (const char* text : {"auto", "portrait", "landscape"}) {
+        EXPECT_TRUE(engine::parseOrientation(text, layout));
+        EXPECT_EQ(engine::formatOrientation(layout), text);
+    }
+    for (const char* text : {"fit", "shrink", "fill"}) {
+        EXPECT_TRUE(engine::parseFit(text, layout));
+        EXPECT_EQ(engine::formatFit(layout), text);
+    }
+    EXPECT_FALSE(engine::parseOrientation("sideways", layout));
+    EXPECT_FALSE(engine::parseFit("stretch", layout));
+
+    // Exact paper sizes in points.
+    const std::tuple<engine::PageSize, double, double> paper[] = {
+        {engine::PageSize::A3, 841.890, 1190.551},
+        {engine::PageSize::A4, 595.276, 841.890},
+        {engine::PageSize::A5, 419.528, 595.276},
+        {engine::PageSize::Letter, 612, 792},
+        {engine::PageSize::Legal, 612, 1008}};
+    for (const auto& [size, width, height] : paper) {
+        engine::PageLayout named;
+        named.size = size;
+        EXPECT_NEAR(engine::paperPoints(named).first, width, 0.001);
+        EXPECT_NEAR(engine::paperPoints(named).second, height, 0.001);
+    }
+}
+
+TEST(PageOptionsFile, RoundTripsAndFallsBackPerKey) {
+    Stage stage;
+    engine::PageLayout layout;
+    EXPECT_EQ(engine::formatPageSize(readPageOptions(stage.path("missing.txt"))), "picture");
+    layout.size = engine::PageSize::Custom;
+    layout.customWidthMm = 100;
+    layout.customHeightMm = 150.5;
+    layout.orientation = engine::Orientation::Landscape;
+    layout.marginMm = 7.5;
+    layout.fit = engine::Fit::Fill;
+    ASSERT_TRUE(writePageOptions(stage.folder(), layout));
+    const engine::PageLayout read = readPageOptions(stage.path(kPageOptionsFileName));
+    EXPECT_EQ(engine::pageLayoutValues(read), engine::pageLayoutValues(layout));
+
+    // A damaged value costs only its own option; unknown keys and lines are ignored.
+    ASSERT_TRUE(writeOptions(stage, "\xEF\xBB\xBFPageSize=A4\r\nOrientation=upside\r\n"
+                                    "Margin=99\r\nnoise\r\nColour=blue\r\nFit=shrink\r\n"));
+    const engine::PageLayout damaged = readPageOptions(stage.path(kPageOptionsFileName));
+    EXPECT_EQ(damaged.size, engine::PageSize::A4);
+    EXPECT_EQ(damaged.orientation, engine::Orientation::Automatic);
+    EXPECT_EQ(damaged.marginMm, 0.0);
+    EXPECT_EQ(damaged.fit, engine::Fit::ShrinkOnly);
+}
+
+TEST(PdfExe, PaperSizesTurnAsAsked) {
+    const std::pair<const char*, std::pair<double, double>> sizes[] = {
+        {"A3", {841.890, 1190.551}}, {"A4", {595.276, 841.890}}, {"A5", {419.528, 595.276}},
+        {"Letter", {612, 792}},      {"Legal", {612, 1008}},     {"150x100mm", {283.465, 425.197}}};
+    Stage stage;
+    ASSERT_TRUE(writeJpeg(stage.path("00000.jpg"), {.width = 64, .height = 48}));
+    ASSERT_TRUE(writeJpeg(stage.path("00001.jpg"), {.width = 48, .height = 64}));
+    // Stored wide, shown tall.
+    ASSERT_TRUE(
+        writeJpeg(stage.path("00002.jpg"), {.width = 64, .height = 48, .exifOrientation = 6}));
+    for (const auto& [size, paper] : sizes) {
+        const auto [narrow, tall] = paper;
+        const std::pair<const char*, std::vector<bool>> orientations[] = {
+            {"portrait", {false, false, false}},
+            {"landscape", {true, true, true}},
+            {"auto", {true, false, false}}};
+        for (const auto& [orientation, landscape] : orientations) {
+            ASSERT_TRUE(writeOptions(stage, std::string("PageSize=") + size +
+                                                "\nOrientation=" + orientation + "\n"));
+            QPDF pdf;
+            const auto pages = runAndReadPages(stage, pdf);
+            ASSERT_EQ(pages.size(), 3u);
+            for (std::size_t i = 0; i < pages.size(); ++i) {
+                EXPECT_NEAR(pages[i].width, landscape[i] ? tall : narrow, 0.001)
+                    << size << " " << orientation << " page " << i;
+                EXPECT_NEAR(pages[i].height, landscape[i] ? narrow : tall, 0.001)
+                    << size << " " << orientation << " page " << i;
+                EXPECT_EQ(pages[i].userUnit, 1.0);
+            }
+        }
+    }
+}
+
+// A 100 x 100 mm page with 10 mm margins: the area inside them runs from 28.35 to 255.12 pt.
+// Rendered at 72 dpi, one pixel is one point; the red block is the stored top-left quarter.
+TEST(PdfExe, FitShrinkAndFillPlaceThePictureInsideTheMargins) {
+    Stage stage;
+    ASSERT_TRUE(writeJpeg(stage.path("00000.jpg"), at72(200, 100)));
+    ASSERT_TRUE(writeJpeg(stage.path("00001.jpg"), at72(400, 200)));
+    ASSERT_TRUE(writeJpeg(stage.path("00002.jpg"), at72(64, 48)));
+    ASSERT_TRUE(writeJpeg(stage.path("00003.jpg"), at72(64, 48, 6))); // shown 48 x 64
+    const auto layout = [&stage](const char* fit) {
+        return writeOptions(stage, std::string("PageSize=100x100mm\nMargin=10\nFit=") + fit);
+    };
+
+    ASSERT_TRUE(layout("fit"));
+    ASSERT_EQ(runPdfExe(stage).exitCode, 0);
+    // 200 x 100 grows to 226.8 x 113.4 at (28.35, 85.04); the red block is 56.7 x 28.3.
+    for (int page : {1, 2}) {
+        const Picture fit = render(stage.pdf(), page, 72);
+        ASSERT_NEAR(fit.width, 283, 1);
+        EXPECT_TRUE(isRed(fit, 31, 88) && isRed(fit, 82, 110)) << page;
+        EXPECT_TRUE(isWhite(fit, 31, 82) && isWhite(fit, 88, 88) && isWhite(fit, 20, 88)) << page;
+    }
+    // Turned by EXIF and fitted by its shown size: 170.1 x 226.8 at (56.69, 28.35), the red
+    // block in the top-right corner, 42.5 wide and 56.7 high.
+    const Picture turned = render(stage.pdf(), 4, 72);
+    EXPECT_TRUE(isRed(turned, 222, 32) && isRed(turned, 194, 74));
+    EXPECT_TRUE(isWhite(turned, 230, 31) && isWhite(turned, 180, 31) && isWhite(turned, 223, 25));
+
+    ASSERT_TRUE(layout("shrink"));
+    ASSERT_EQ(runPdfExe(stage).exitCode, 0);
+    // Small enough: 200 x 100 keeps its size, centred at (41.73, 91.73).
+    const Picture kept = render(stage.pdf(), 1, 72);
+    EXPECT_TRUE(isRed(kept, 44, 94) && isRed(kept, 89, 114));
+    EXPECT_TRUE(isWhite(kept, 39, 94) && isWhite(kept, 44, 89) && isWhite(kept, 94, 94));
+    // Too large: shrunk as by Fit.
+    const Picture shrunk = render(stage.pdf(), 2, 72);
+    EXPECT_TRUE(isRed(shrunk, 31, 88) && isRed(shrunk, 82, 110));
+    EXPECT_TRUE(isWhite(shrunk, 31, 82) && isWhite(shrunk, 88, 88));
+
+    ASSERT_TRUE(layout("fill"));
+    ASSERT_EQ(runPdfExe(stage).exitCode, 0);
+    EXPECT_EQ(qpdfCheck(stage.pdf()), 0);
+    // 64 x 48 covers the area: 302.4 x 226.8 at (-9.45, 28.35), cut at the margins. Without
+    // the cut the red block would run into the left margin.
+    const Picture fill = render(stage.pdf(), 3, 72);
+    EXPECT_TRUE(isRed(fill, 31, 31) && isRed(fill, 55, 74));
+    EXPECT_TRUE(isWhite(fill, 20, 50) && isWhite(fill, 69, 50) && isWhite(fill, 50, 20));
+    // The pictures are still the staged files, byte for byte.
+    const std::string out = stage.cache() + "/extracted";
+    ASSERT_EQ(std::system(("pdfimages -all '" + stage.pdf() + "' '" + out + "'").c_str()), 0);
+    for (int i = 0; i < 4; ++i) {
+        const std::string staged = stage.path("0000" + std::to_string(i) + ".jpg");
+        const std::string extracted = out + "-00" + std::to_string(i) + ".jpg";
+        EXPECT_EQ(std::system(("cmp -s '" + staged + "' '" + extracted + "'").c_str()), 0) << i;
+    }
+}
+
+TEST(PdfExe, MarginsFrameThePictureSizedPage) {
+    Stage stage;
+    ASSERT_TRUE(writeJpeg(stage.path("00000.jpg"), at72(64, 48)));
+    ASSERT_TRUE(writeJpeg(stage.path("00001.jpg"), {.width = 20000, .height = 200}));
+    ASSERT_TRUE(writeJpeg(stage.path("00002.jpg"), {.width = 1, .height = 1}));
+    ASSERT_TRUE(writeOptions(stage, "Margin=10\nFit=fill\nOrientation=landscape\n"));
+    QPDF pdf;
+    const auto pages = runAndReadPages(stage, pdf);
+    ASSERT_EQ(pages.size(), 3u);
+    // 64 x 48 pt plus 28.35 pt on every side; fit and orientation do not apply.
+    EXPECT_NEAR(pages[0].width, 120.693, 0.001);
+    EXPECT_NEAR(pages[0].height, 104.693, 0.001);
+    const Picture framed = render(stage.pdf(), 1, 72);
+    EXPECT_TRUE(isRed(framed, 31, 31) && isRed(framed, 42, 38));
+    EXPECT_TRUE(isWhite(framed, 25, 31) && isWhite(framed, 31, 25) && isWhite(framed, 47, 31));
+    // 15000 pt plus the margins needs UserUnit; the tiny picture's page stays valid.
+    EXPECT_NEAR(pages[1].width * pages[1].userUnit, 15056.69, 5.0);
+    EXPECT_LE(pages[1].width, 14400.0);
+    EXPECT_NEAR(pages[2].width, 57.44, 0.01);
+
+    // On paper, extreme proportions still give valid pages.
+    ASSERT_TRUE(writeOptions(stage, "PageSize=A4\nFit=fill\n"));
+    QPDF paper;
+    for (const auto& page : runAndReadPages(stage, paper))
+        EXPECT_NEAR(page.width * page.height, 595.276 * 841.890, 1.0);
+}
