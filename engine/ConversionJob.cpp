@@ -7,6 +7,7 @@
 #include "engine/remove_folder_tree.h"
 #include "engine/tool_output.h"
 #include "outside/pdftool/docinfo.h"
+#include "outside/pdftool/page_options.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/processes.h"
@@ -219,6 +220,7 @@ void ConversionJob::runPerPicture(int index, int count) {
     // marked missing.
     if (staged_[at]) {
         writeDocumentProperties();
+        writePageOptions();
         objShell_.setCommandLine(ToolCommandLine());
         objShell_.ExecuteCommand();
         const std::string target = perPictureTarget(path);
@@ -261,6 +263,7 @@ void ConversionJob::runOnePdf() {
     host_.setFrontProgressText(host_.engineProgressText());
     host_.setBarWidth(1);
     writeDocumentProperties();
+    writePageOptions();
     objDOS_.ExecuteCommand(ToolCommandLine());
     // Without a result nothing that was staged reached the user.
     if (!onePdfPlaced_) {
@@ -278,6 +281,11 @@ void ConversionJob::writeDocumentProperties() {
     properties.creationDate = DocumentDate(properties.creationDate);
     // The builder falls back to its own defaults when the file is missing.
     pdftool::writeDocInfo(os::stagingFolder(), properties);
+}
+
+void ConversionJob::writePageOptions() {
+    // Without the file the builder keeps each page as large as its picture.
+    pdftool::writePageOptions(os::stagingFolder(), options_.page);
 }
 
 void ConversionJob::objDOS_ReceiveOutputs(std::string& CommandOutputs) {

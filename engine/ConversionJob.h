@@ -52,6 +52,7 @@ private:
     void runPerPicture(int index, int count);
     void runOnePdf();
     void writeDocumentProperties();
+    void writePageOptions();
     std::string perPictureTarget(const std::string& path);
     void reportMissingPictures();
 
