@@ -63,7 +63,7 @@ ConversionJob::~ConversionJob() {
 
 std::string ConversionJob::ToolCommandLine() {
     const std::string tool =
-        os::joinPath(os::joinPath(os::applicationFolder(), "data"), kToolImage);
+        os::joinPath(os::joinPath(os::programFilesFolder(), "data"), kToolImage);
     const std::string program =
         tool.find(' ') != std::string::npos ? os::quoteArgument(tool) : tool;
     return program + " /NOASK";

@@ -8,7 +8,7 @@ namespace pw {
 namespace {
 
 std::string pageUrl(const char* page) {
-    const std::string path = os::joinPath(os::joinPath(os::applicationFolder(), "help"), page);
+    const std::string path = os::joinPath(os::joinPath(os::programFilesFolder(), "help"), page);
     return QUrl::fromLocalFile(QString::fromStdString(path))
         .toString(QUrl::FullyEncoded)
         .toStdString();

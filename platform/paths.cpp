@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <mutex>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace pw::os {
@@ -62,6 +63,38 @@ std::string applicationFolder() {
 void setApplicationFolder(const std::string& folder) {
     std::lock_guard<std::mutex> lock(appFolderMutex);
     appFolderOverride = folder;
+}
+
+namespace {
+
+// <prefix>/lib/pagewright when the executable is <prefix>/bin/pagewright and it exists.
+std::string installedFilesFolder() {
+    const std::string app = applicationFolder();
+    const auto slash = app.rfind('/');
+    if (slash == std::string::npos || app.substr(slash + 1) != "bin")
+        return std::string();
+    const std::string folder = joinPath(app.substr(0, slash), "lib/pagewright");
+    struct stat info {};
+    return stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) ? folder : std::string();
+}
+
+} // namespace
+
+std::string programFilesFolder() {
+    const std::string installed = installedFilesFolder();
+    return installed.empty() ? applicationFolder() : installed;
+}
+
+bool isInstalledLayout() {
+    return !installedFilesFolder().empty();
+}
+
+std::string configFolder() {
+    return joinPath(envOr("XDG_CONFIG_HOME", joinPath(homeFolder(), ".config")), "pagewright");
+}
+
+bool canWriteIn(const std::string& folder) {
+    return access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
 char separator() {

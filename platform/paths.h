@@ -18,6 +18,15 @@ std::string homeFolder();
 // Folder of the running executable. Tests may replace it.
 std::string applicationFolder();
 void setApplicationFolder(const std::string& folder); // empty restores the real one
+// The program's own files (data/pdf.exe, libSkinH.so, help/): beside the executable in the
+// build tree; <prefix>/lib/pagewright for an installed <prefix>/bin/pagewright.
+std::string programFilesFolder();
+// True for that installed layout.
+bool isInstalledLayout();
+// ${XDG_CONFIG_HOME:-~/.config}/pagewright: settings of an installed program.
+std::string configFolder();
+// True when the process may create files in the folder.
+bool canWriteIn(const std::string& folder);
 
 char separator();
 // a + separator + b; no doubled separator when a already ends with one; b alone when a is empty.

@@ -34,8 +34,20 @@ std::string browseOutputFolder(os::Prompts& prompts) {
     return os::defaultOutputFolder();
 }
 
+namespace {
+
+// The settings file's folder exists beside the program; the per-user one may not yet.
+std::string preparedSettingsPath() {
+    const std::string path = settingsFilePath();
+    std::error_code error;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), error);
+    return path;
+}
+
+} // namespace
+
 bool saveSettings(const std::string& outputFolder, int modeIndex, bool* written) {
-    const bool ok = writeSettingsFile(settingsFilePath(), outputFolder, modeIndex);
+    const bool ok = writeSettingsFile(preparedSettingsPath(), outputFolder, modeIndex);
     if (written != nullptr)
         *written = ok;
     return onePdfPerPicture(modeIndex);
@@ -43,7 +55,7 @@ bool saveSettings(const std::string& outputFolder, int modeIndex, bool* written)
 
 bool saveSettings(const std::string& outputFolder, int modeIndex, const engine::JobOptions& options,
                   bool* written) {
-    const std::string path = settingsFilePath();
+    const std::string path = preparedSettingsPath();
     StoredSettings settings = loadSettingsFrom(path); // keeps lines of other keys
     settings.outputFolder = outputFolder;
     settings.modeIndex = modeIndex;

@@ -154,7 +154,10 @@ void applySettingsText(std::string_view text, StoredSettings& settings) {
 }
 
 std::string settingsFilePath() {
-    return os::joinPath(os::applicationFolder(), kSettingsFileName);
+    const std::string beside = os::applicationFolder();
+    if (!os::isInstalledLayout() && os::canWriteIn(beside))
+        return os::joinPath(beside, kSettingsFileName);
+    return os::joinPath(os::configFolder(), kSettingsFileName);
 }
 
 bool isNormalFile(const std::string& path) {

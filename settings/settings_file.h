@@ -60,7 +60,8 @@ std::optional<int> parseModeIndex(const std::string& field);
 // value alone.
 void applySettingsText(std::string_view text, StoredSettings& settings);
 
-// os::applicationFolder()/setting.dll.
+// Beside the program (os::applicationFolder()/setting.dll) in the build tree, when that folder
+// can be written; otherwise, and always for an installed program, os::configFolder()/setting.dll.
 std::string settingsFilePath();
 // True when the path is a file that counts as present: it exists and is neither hidden, a
 // system file (device, socket, fifo) nor a directory.

@@ -38,7 +38,7 @@ void loadOnce(Loader& l) {
     if (l.tried)
         return;
     l.tried = true;
-    const std::string folder = l.testFolder.empty() ? os::applicationFolder() : l.testFolder;
+    const std::string folder = l.testFolder.empty() ? os::programFilesFolder() : l.testFolder;
     l.handle = dlopen(os::joinPath(folder, kLibraryName).c_str(), RTLD_NOW | RTLD_LOCAL);
     if (l.handle == nullptr && l.testFolder.empty())
         l.handle = dlopen(kLibraryName, RTLD_NOW | RTLD_LOCAL);

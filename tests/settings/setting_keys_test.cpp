@@ -3,6 +3,8 @@
 #include "settings/settings_file.h"
 #include "temp_home.h"
 
+#include <cstdlib>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace pw {
@@ -54,6 +56,25 @@ TEST(SettingLines, LaterLinesFollowTheTwoFieldsAndSurviveSave) {
     saveSettings("/srv/pdf", 0, &written);
     ASSERT_TRUE(written);
     EXPECT_EQ(test::TempHome::read(settingsFilePath()), "/srv/pdf\r\n0\r\nPageSize=A4\r\n");
+}
+
+TEST(SettingsFile, InstalledProgramKeepsItInTheConfigFolder) {
+    test::TempHome temp;
+    EXPECT_EQ(settingsFilePath(), temp.app + "/setting.dll"); // the build tree: beside it
+
+    const std::string prefix = temp.root + "/usr";
+    std::filesystem::create_directories(prefix + "/bin");
+    std::filesystem::create_directories(prefix + "/lib/pagewright");
+    os::setApplicationFolder(prefix + "/bin");
+    setenv("XDG_CONFIG_HOME", (temp.root + "/config").c_str(), 1);
+    EXPECT_EQ(os::programFilesFolder(), prefix + "/lib/pagewright");
+    const std::string path = temp.root + "/config/pagewright/setting.dll";
+    EXPECT_EQ(settingsFilePath(), path);
+    bool written = false;
+    EXPECT_TRUE(saveSettings("/srv/pdf", 1, &written)); // makes the folder
+    EXPECT_TRUE(written);
+    EXPECT_EQ(loadSettings().outputFolder, "/srv/pdf");
+    unsetenv("XDG_CONFIG_HOME");
 }
 
 } // namespace
