@@ -11,6 +11,7 @@ packages=(
   qpdf poppler-utils libimage-exiftool-perl
   xvfb xdotool imagemagick x11-utils xauth
   img2pdf time
+  desktop-file-utils appstream dpkg-dev
   fonts-dejavu-core
 )
 
