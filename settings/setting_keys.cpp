@@ -1,5 +1,7 @@
 #include "settings/setting_keys.h"
 
+#include "engine/page_layout_text.h"
+
 namespace pw {
 namespace {
 
@@ -23,8 +25,29 @@ const SettingKey* findKey(const std::vector<SettingKey>& keys, const std::string
 } // namespace
 
 const std::vector<SettingKey>& settingKeys() {
-    // Later issues add their keys here (page layout, quality).
-    static const std::vector<SettingKey> keys;
+    // Later issues add their keys here (quality).
+    static const std::vector<SettingKey> keys = {
+        {"PageSize",
+         [](std::string_view value, engine::JobOptions& options) {
+             return engine::parsePageSize(value, options.page);
+         },
+         [](const engine::JobOptions& options) { return engine::formatPageSize(options.page); }},
+        {"Orientation",
+         [](std::string_view value, engine::JobOptions& options) {
+             return engine::parseOrientation(value, options.page);
+         },
+         [](const engine::JobOptions& options) { return engine::formatOrientation(options.page); }},
+        {"Margin",
+         [](std::string_view value, engine::JobOptions& options) {
+             return engine::parseMargin(value, options.page);
+         },
+         [](const engine::JobOptions& options) { return engine::formatMargin(options.page); }},
+        {"Fit",
+         [](std::string_view value, engine::JobOptions& options) {
+             return engine::parseFit(value, options.page);
+         },
+         [](const engine::JobOptions& options) { return engine::formatFit(options.page); }},
+    };
     return keys;
 }
 

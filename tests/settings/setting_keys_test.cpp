@@ -45,17 +45,57 @@ TEST(SettingLines, LaterLinesFollowTheTwoFieldsAndSurviveSave) {
     test::TempHome temp;
     // A quoted folder may span lines; the later lines start after the mode's line, and the
     // rest of a line after a comma is not one of them.
-    test::TempHome::write(settingsFilePath(), "\"/srv/a\r\nb\"\r\n1,Zoom=2\r\nPageSize=A4\r\n");
+    test::TempHome::write(settingsFilePath(), "\"/srv/a\r\nb\"\r\n1,Zoom=2\r\nColour=gray\r\n");
     const StoredSettings loaded = loadSettings();
     EXPECT_EQ(loaded.outputFolder, "/srv/a\r\nb");
     EXPECT_EQ(loaded.modeIndex, 1);
-    EXPECT_EQ(loaded.otherLines, std::vector<std::string>{"PageSize=A4"});
+    EXPECT_EQ(loaded.otherLines, std::vector<std::string>{"Colour=gray"});
 
     // Save changes folder and mode and keeps the lines it does not know.
     bool written = false;
     saveSettings("/srv/pdf", 0, &written);
     ASSERT_TRUE(written);
-    EXPECT_EQ(test::TempHome::read(settingsFilePath()), "/srv/pdf\r\n0\r\nPageSize=A4\r\n");
+    EXPECT_EQ(test::TempHome::read(settingsFilePath()),
+              "/srv/pdf\r\n0\r\nPageSize=picture\r\nOrientation=auto\r\nMargin=0\r\n"
+              "Fit=fit\r\nColour=gray\r\n");
+}
+
+TEST(SettingLines, PageLayoutLinesReadBackAndFallBackOneByOne) {
+    test::TempHome temp;
+    test::TempHome::write(settingsFilePath(), "/srv/pdf\r\n1\r\n");
+    EXPECT_EQ(formatSettingLines(settingKeys(), loadSettings().options, {}),
+              formatSettingLines(settingKeys(), engine::JobOptions{}, {}));
+
+    engine::JobOptions options;
+    options.page.size = engine::PageSize::Custom;
+    options.page.customWidthMm = 100;
+    options.page.customHeightMm = 150;
+    options.page.orientation = engine::Orientation::Landscape;
+    options.page.marginMm = 12.5;
+    options.page.fit = engine::Fit::Fill;
+    bool written = false;
+    saveSettings("/srv/pdf", 1, options, &written);
+    ASSERT_TRUE(written);
+    EXPECT_EQ(test::TempHome::read(settingsFilePath()),
+              "/srv/pdf\r\n1\r\nPageSize=100x150mm\r\nOrientation=landscape\r\nMargin=12.5\r\n"
+              "Fit=fill\r\n");
+    const engine::PageLayout read = loadSettings().options.page;
+    EXPECT_EQ(read.size, engine::PageSize::Custom);
+    EXPECT_EQ(read.customHeightMm, 150);
+    EXPECT_EQ(read.orientation, engine::Orientation::Landscape);
+    EXPECT_EQ(read.marginMm, 12.5);
+    EXPECT_EQ(read.fit, engine::Fit::Fill);
+
+    // A damaged line costs its own option only.
+    test::TempHome::write(
+        settingsFilePath(),
+        "/srv/pdf\r\n1\r\nPageSize=A4\r\nOrientation=upside\r\nMargin=51\r\nFit=fill\r\n");
+    const StoredSettings damaged = loadSettings();
+    EXPECT_EQ(damaged.modeIndex, 1);
+    EXPECT_EQ(damaged.options.page.size, engine::PageSize::A4);
+    EXPECT_EQ(damaged.options.page.orientation, engine::Orientation::Automatic);
+    EXPECT_EQ(damaged.options.page.marginMm, 0.0);
+    EXPECT_EQ(damaged.options.page.fit, engine::Fit::Fill);
 }
 
 TEST(SettingsFile, InstalledProgramKeepsItInTheConfigFolder) {
