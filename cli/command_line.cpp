@@ -1,5 +1,7 @@
 #include "cli/command_line.h"
 
+#include "engine/page_layout_text.h"
+
 #include <string_view>
 
 namespace pw::cli {
@@ -60,6 +62,37 @@ const Option kOptions[] = {
     {"keywords", 0, "K", "document keywords",
      [](const std::string& v, ConvertRequest& r, std::string&) {
          return setText(r.properties.keywords, v);
+     }},
+    {"page-size", 0, "SIZE",
+     "picture (default: as large as the picture), A3, A4, A5, Letter, Legal or WxHmm",
+     [](const std::string& v, ConvertRequest& r, std::string& e) {
+         if (engine::parsePageSize(v, r.options.page))
+             return true;
+         e = "'" + v +
+             "' is no page size (picture, A3, A4, A5, Letter, Legal or WxHmm, sides "
+             "10 to 5000 mm)";
+         return false;
+     }},
+    {"orientation", 0, "O", "auto (default: turned to match the picture), portrait or landscape",
+     [](const std::string& v, ConvertRequest& r, std::string& e) {
+         if (engine::parseOrientation(v, r.options.page))
+             return true;
+         e = "'" + v + "' is no orientation (auto, portrait or landscape)";
+         return false;
+     }},
+    {"margin", 0, "MM", "white margin on every side in mm, 0 to 50 (default 0)",
+     [](const std::string& v, ConvertRequest& r, std::string& e) {
+         if (engine::parseMargin(v, r.options.page))
+             return true;
+         e = "'" + v + "' is no margin (0 to 50 mm)";
+         return false;
+     }},
+    {"fit", 0, "HOW", "fit (default), shrink (only larger pictures) or fill (cut at the margins)",
+     [](const std::string& v, ConvertRequest& r, std::string& e) {
+         if (engine::parseFit(v, r.options.page))
+             return true;
+         e = "'" + v + "' is no fit (fit, shrink or fill)";
+         return false;
      }},
     {"overwrite", 0, "", "replace existing PDFs of the same names (one PDF per picture)",
      [](const std::string&, ConvertRequest& r, std::string&) {

@@ -78,6 +78,21 @@ check "each: an existing PDF is kept, the new one numbered" \
 run -q --each --overwrite -o "$work/out/each" "$work/in/c.jpg"
 check "each: --overwrite replaces it" test "$status:$out" = "0:$work/out/each/c.pdf"
 
+# Page layout: the page turns to the picture on A4; custom paper, margins and fill; the JPEG
+# kept byte for byte; bad values refused.
+run -q -o "$work/out/page" --page-size A4 "$work/in/c.jpg" "$work/in/sub/a.tif"
+check "A4 auto: landscape, then portrait" \
+    test "$status:$(sizes "$out")" = "0:841.89 x 595.276,595.276 x 841.89"
+run -q --each -o "$work/out/page" --page-size=100x150mm --orientation landscape --margin 20 \
+    --fit fill "$work/in/c.jpg"
+check "custom paper turned as asked" test "$status:$(sizes "$out")" = "0:425.197 x 283.465"
+pdfimages -all "$out" "$work/out/page/image"
+check "the JPEG is kept byte for byte" cmp -s "$work/out/page/image-000.jpg" "$work/in/c.jpg"
+run -q --margin 51 "$work/in/c.jpg"
+check "margin over 50 mm: status 1" eval 'test "$status" -eq 1 && grep -q "margin" <<<"$err"'
+run -q --fit stretch "$work/in/c.jpg"
+check "unknown fit: status 1" test "$status" -eq 1
+
 # Exit statuses.
 run -q -o "$work/out/bad" "$work/bad.jpg" "$work/in/c.jpg"
 check "some pictures missing: status 2, the picture named" \
