@@ -3,7 +3,7 @@
 #include "engine/document_date.h"
 #include "engine/missing_pictures.h"
 #include "engine/path_parts.h"
-#include "engine/picture_staging.h"
+#include "engine/picture_pages.h"
 #include "engine/remove_folder_tree.h"
 #include "engine/tool_output.h"
 #include "outside/pdftool/docinfo.h"
@@ -142,6 +142,7 @@ void ConversionJob::Command3_Click() {
 
     paths_.assign(static_cast<std::size_t>(count), std::string());
     staged_.assign(static_cast<std::size_t>(count), false);
+    staging_.assign(static_cast<std::size_t>(count), PictureStaging());
     missing_.assign(static_cast<std::size_t>(count), false);
     placedNames_.clear();
     written_.clear();
@@ -176,8 +177,9 @@ void ConversionJob::stageAll(int count, bool perPicture) {
     auto lastStrayCheck = std::chrono::steady_clock::now();
     for (int i = 0; i < count; ++i) {
         const std::string path = host_.workingPath(i);
-        const bool staged = StagePicture(path, StagedName(i));
         const auto at = static_cast<std::size_t>(i);
+        staging_[at] = StagePicturePages(path, StagedName(i));
+        const bool staged = staging_[at].pages > 0;
         paths_[at] = path;
         staged_[at] = staged;
         missing_[at] = !staged;
@@ -222,7 +224,7 @@ void ConversionJob::runPerPicture(int index, int count) {
         writeDocumentProperties();
         writePageOptions();
         objShell_.setCommandLine(ToolCommandLine());
-        objShell_.ExecuteCommand();
+        noteSkippedPages(objShell_.ExecuteCommand());
         const std::string target = perPictureTarget(path);
         if (os::fileExists(stagingFile(kToolResult)) &&
             placeResult(stagingFile(kToolResult), target)) {
@@ -236,6 +238,7 @@ void ConversionJob::runPerPicture(int index, int count) {
     showConvertingProgress(index, count);
     pump_.pumpOnce();
     os::removeFile(StagedName(index));
+    RemoveLaterPages(StagedName(index), staging_[at].pageCount);
     os::removeFile(stagingFile(kToolResult));
     os::removeFile(stagingFile(kToolByProduct));
     pump_.pumpOnce();
@@ -270,9 +273,17 @@ void ConversionJob::runOnePdf() {
         missing_.assign(missing_.size(), true);
         return;
     }
-    for (const int index : SkippedIndices(objDOS_.Outputs())) {
-        if (index >= 0 && static_cast<std::size_t>(index) < missing_.size())
-            missing_[static_cast<std::size_t>(index)] = true;
+    noteSkippedPages(objDOS_.Outputs());
+}
+
+void ConversionJob::noteSkippedPages(const std::string& outputs) {
+    for (const SkippedPage& skipped : SkippedPages(outputs)) {
+        if (skipped.index < 0 || static_cast<std::size_t>(skipped.index) >= missing_.size())
+            continue;
+        const auto at = static_cast<std::size_t>(skipped.index);
+        NotePageSkipped(staging_[at], skipped.page);
+        if (staging_[at].pages == 0)
+            missing_[at] = true;
     }
 }
 
@@ -322,8 +333,12 @@ void ConversionJob::objDOS_CommandOver() {
 std::vector<std::string> ConversionJob::missingPictures() const {
     std::vector<std::string> missing;
     for (std::size_t i = 0; i < missing_.size(); ++i) {
+        PictureStaging staging = staging_[i];
         if (missing_[i])
-            missing.push_back(paths_[i]);
+            staging.pages = 0; // no result holds any of its pages
+        const std::string entry = MissingEntry(paths_[i], staging);
+        if (!entry.empty())
+            missing.push_back(entry);
     }
     return missing;
 }

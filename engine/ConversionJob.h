@@ -3,6 +3,7 @@
 // them and places the result in the output folder, showing progress on the windows.
 #include "engine/job_host.h"
 #include "engine/overwrite_policy.h"
+#include "engine/picture_pages.h"
 #include "platform/prompts.h"
 #include "platform/pump.h"
 #include "process/DOSOutputs.h"
@@ -51,6 +52,8 @@ private:
     void stageAll(int count, bool perPicture);
     void runPerPicture(int index, int count);
     void runOnePdf();
+    // Pages the builder reports as skipped in its output.
+    void noteSkippedPages(const std::string& outputs);
     void writeDocumentProperties();
     void writePageOptions();
     std::string perPictureTarget(const std::string& path);
@@ -65,9 +68,10 @@ private:
 
     // State of one job: what is staged, what is missing, what was placed.
     std::string outputFolder_;
-    std::vector<std::string> paths_; // working paths, by FileList index
-    std::vector<bool> staged_;       // a staged JPEG was written
-    std::vector<bool> missing_;      // absent from the result
+    std::vector<std::string> paths_;      // working paths, by FileList index
+    std::vector<bool> staged_;            // a staged JPEG was written
+    std::vector<PictureStaging> staging_; // pages staged and lost, by FileList index
+    std::vector<bool> missing_;           // absent from the result
     std::set<std::string> placedNames_;
     std::vector<std::string> written_;
     JobOptions options_;

@@ -2,6 +2,8 @@
 
 #include "engine/bmp_fallback.h"
 #include "engine/format_table.h"
+#include "engine/jxl_jpeg.h"
+#include "engine/modern_formats.h"
 #include "engine/path_parts.h"
 #include "engine/picture_resolution.h"
 #include "platform/files.h"
@@ -43,9 +45,13 @@ FREE_IMAGE_FORMAT detectedFormat(const std::string& narrowPath) {
     return format;
 }
 
-FIBITMAP* loadPicture(const std::string& narrowPath, const std::string& extension) {
+FIBITMAP* loadPicture(const std::string& narrowPath, const std::string& extension,
+                      std::string& problem) {
+    const ModernFormat named = ModernFormatForExtension(extension);
+    FIBITMAP* bitmap = DecodeModern(named, narrowPath, problem);
+    if (bitmap != nullptr || !problem.empty())
+        return bitmap;
     const std::optional<int> tableFormat = FormatForExtension(extension);
-    FIBITMAP* bitmap = nullptr;
     if (tableFormat)
         bitmap =
             FreeImage_Load(static_cast<FREE_IMAGE_FORMAT>(*tableFormat), narrowPath.c_str(), 0);
@@ -57,6 +63,11 @@ FIBITMAP* loadPicture(const std::string& narrowPath, const std::string& extensio
         bitmap = FreeImage_Load(content, narrowPath.c_str(), 0);
     if (bitmap == nullptr && content == FIF_BMP)
         bitmap = LoadBmpWithClassicHeader(narrowPath);
+    if (bitmap == nullptr && content == FIF_UNKNOWN) {
+        const ModernFormat found = ModernFormatOfContent(narrowPath);
+        if (found != named)
+            bitmap = DecodeModern(found, narrowPath, problem);
+    }
     return bitmap;
 }
 
@@ -71,14 +82,25 @@ bool SaveBitmapFile(int format, FIBITMAP* bitmap, const std::string& fileName, i
 }
 
 bool NormalisePicture(const std::string& source, const std::string& extension,
-                      const std::string& target) {
+                      const std::string& target, std::string* problem) {
     initialiseFreeImage();
     const std::string narrowSource = os::toNarrow(source);
-    FIBITMAP* bitmap = loadPicture(narrowSource, extension);
+    std::string why;
+    FIBITMAP* bitmap = loadPicture(narrowSource, extension, why);
+    if (problem != nullptr)
+        *problem = why;
     if (bitmap == nullptr) {
         os::removeFile(target);
         return false;
     }
+    const bool saved = SaveStagedBitmap(bitmap, narrowSource, target);
+    FreeImage_Unload(bitmap);
+    return saved;
+}
+
+bool SaveStagedBitmap(FIBITMAP* bitmap, const std::string& narrowSource,
+                      const std::string& target) {
+    initialiseFreeImage();
     FIBITMAP* copy = FreeImage_ConvertTo24Bits(bitmap);
     if (copy != nullptr && !StatesResolution(narrowSource)) {
         // A resolution FreeImage made up; without one the page gets the builder's default.
@@ -90,7 +112,6 @@ bool NormalisePicture(const std::string& source, const std::string& extension,
         saved = SaveBitmapFile(FIF_JPEG, copy, target, kJpegQualitySuperb);
     if (copy != nullptr)
         FreeImage_Unload(copy);
-    FreeImage_Unload(bitmap);
     if (!saved)
         os::removeFile(target); // never leave a half-written picture for the builder
     return saved;
@@ -115,12 +136,36 @@ bool StageUnchanged(const std::string& source, const std::string& target) {
     return os::copyFile(source, target, false);
 }
 
-bool StagePicture(const std::string& source, const std::string& target) {
+bool StagePicture(const std::string& source, const std::string& target, std::string* problem) {
     const std::string extension = lowerCase(PathPart(source, 0));
     const std::string narrowSource = os::toNarrow(source);
     if (extension == "jpg" && HasJpegSignature(narrowSource))
         return StageUnchanged(narrowSource, target);
-    return NormalisePicture(source, extension, target);
+    if (ModernFormatForExtension(extension) == ModernFormat::Jxl ||
+        ModernFormatOfContent(narrowSource) == ModernFormat::Jxl) {
+        std::string why;
+        if (const auto jpeg = RecoverJpegFromJxl(narrowSource, why))
+            return WriteStagedBytes(*jpeg, target);
+        if (!why.empty()) {
+            if (problem != nullptr)
+                *problem = why;
+            os::removeFile(target);
+            return false;
+        }
+    }
+    return NormalisePicture(source, extension, target, problem);
+}
+
+bool WriteStagedBytes(const std::vector<std::uint8_t>& bytes, const std::string& target) {
+    std::ofstream out(target, std::ios::binary | std::ios::trunc);
+    if (out)
+        out.write(reinterpret_cast<const char*>(bytes.data()),
+                  static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (out)
+        return true;
+    os::removeFile(target);
+    return false;
 }
 
 } // namespace pw::engine

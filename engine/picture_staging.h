@@ -1,6 +1,8 @@
 #pragma once
 // Turning one picture into a staged JPEG file.
+#include <cstdint>
 #include <string>
+#include <vector>
 
 struct FIBITMAP;
 
@@ -11,13 +13,24 @@ bool SaveBitmapFile(int format, FIBITMAP* bitmap, const std::string& fileName, i
 
 // Decodes the picture (format from the extension's table entry; when that is missing or fails,
 // the format FreeImage finds in the content) and writes it as a 24-bit JPEG to target. Only one
-// picture is held in memory, and only until it is saved. Returns whether target was written.
+// picture is held in memory, and only until it is saved. HEIF, AVIF, WebP and JPEG XL pictures
+// are decoded by their own libraries. Returns whether target was written; when not, `problem`
+// gets the reason the user should see, if there is one beyond "cannot be read".
 bool NormalisePicture(const std::string& source, const std::string& extension,
-                      const std::string& target);
+                      const std::string& target, std::string* problem = nullptr);
+
+// Writes a decoded picture (left to the caller) to target as a staged 24-bit JPEG; the
+// resolution is kept only when the source file states one.
+bool SaveStagedBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const std::string& target);
 
 // Stages one FileList picture: a ".jpg" file that really holds JPEG data is copied byte for
-// byte, anything else is normalised. Returns whether the staged file was written.
-bool StagePicture(const std::string& source, const std::string& target);
+// byte, a JPEG XL file that holds a losslessly recompressed JPEG gives back that JPEG, anything
+// else is normalised. Returns whether the staged file was written.
+bool StagePicture(const std::string& source, const std::string& target,
+                  std::string* problem = nullptr);
+
+// Writes bytes to target, leaving no file when that fails.
+bool WriteStagedBytes(const std::vector<std::uint8_t>& bytes, const std::string& target);
 
 // Puts the source's exact bytes at target (replacing it): a hard link when both share a file
 // system, a copy otherwise.

@@ -77,20 +77,38 @@ double ReportedIndex(const std::string& chunk) {
     return 0.0;
 }
 
-std::vector<int> SkippedIndices(const std::string& outputs) {
+std::vector<SkippedPage> SkippedPages(const std::string& outputs) {
     static const std::string kLead = "Skipped ";
-    std::vector<int> indices;
+    const auto digitsAt = [&outputs](std::string::size_type from) {
+        std::string::size_type end = from;
+        while (end < outputs.size() && isDigit(outputs[end]))
+            ++end;
+        return end;
+    };
+    std::vector<SkippedPage> pages;
     std::string::size_type at = 0;
     while ((at = outputs.find(kLead, at)) != std::string::npos) {
         at += kLead.size();
-        std::string::size_type end = at;
-        while (end < outputs.size() && isDigit(outputs[end]))
-            ++end;
+        std::string::size_type end = digitsAt(at);
         const std::string digits = outputs.substr(at, end - at);
-        if (!digits.empty() && digits.size() < 10 && outputs.compare(end, 5, ".jpg:") == 0)
-            indices.push_back(std::stoi(digits));
+        std::string pageDigits = "1";
+        if (end < outputs.size() && outputs[end] == '_') {
+            const std::string::size_type pageEnd = digitsAt(end + 1);
+            pageDigits = outputs.substr(end + 1, pageEnd - end - 1);
+            end = pageEnd;
+        }
+        if (!digits.empty() && digits.size() < 10 && !pageDigits.empty() &&
+            pageDigits.size() < 10 && outputs.compare(end, 5, ".jpg:") == 0)
+            pages.push_back({std::stoi(digits), std::stoi(pageDigits)});
         at = end;
     }
+    return pages;
+}
+
+std::vector<int> SkippedIndices(const std::string& outputs) {
+    std::vector<int> indices;
+    for (const SkippedPage& skipped : SkippedPages(outputs))
+        indices.push_back(skipped.index);
     return indices;
 }
 

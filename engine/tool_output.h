@@ -15,8 +15,16 @@ double LeadingNumber(const std::string& text);
 double ReportedIndex(const std::string& chunk);
 
 // Indices of the staged pictures the builder reports as skipped ("Skipped 00003.jpg: why"
-// lines), in the order reported.
+// lines, also of a later page: "Skipped 00003_0002.jpg: why"), in the order reported.
 std::vector<int> SkippedIndices(const std::string& outputs);
+
+// The staged pages the builder reports as skipped: "Skipped 00003.jpg: why" is page 1 of
+// picture 3, "Skipped 00003_0002.jpg: why" its page 2.
+struct SkippedPage {
+    int index = 0;
+    int page = 1;
+};
+std::vector<SkippedPage> SkippedPages(const std::string& outputs);
 
 // Nearest whole number, halves to the even neighbour (12.5 -> 12, 37.5 -> 38).
 long long RoundHalfEven(double value);

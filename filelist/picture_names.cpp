@@ -30,9 +30,10 @@ std::string lastCharacters(const std::string& utf8, int n) {
 }
 
 bool hasPictureExtension(const std::string& name) {
-    static constexpr std::array<std::string_view, 5> kFour = {".BMP", ".JPG", ".GIF", ".PNG",
-                                                              ".TIF"};
-    static constexpr std::array<std::string_view, 2> kFive = {".TIFF", ".JPEG"};
+    static constexpr std::array<std::string_view, 6> kFour = {".BMP", ".JPG", ".GIF",
+                                                              ".PNG", ".TIF", ".JXL"};
+    static constexpr std::array<std::string_view, 6> kFive = {".TIFF", ".JPEG", ".HEIC",
+                                                              ".HEIF", ".AVIF", ".WEBP"};
     const std::string four = upperAscii(lastCharacters(name, 4));
     const std::string five = upperAscii(lastCharacters(name, 5));
     for (std::string_view extension : kFour) {

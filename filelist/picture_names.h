@@ -4,9 +4,9 @@
 
 namespace pw {
 
-// True when the name ends in ".bmp", ".jpg", ".gif", ".png", ".tif" (its last four
-// characters) or ".tiff", ".jpeg" (its last five), letter case ignored. Nothing else counts:
-// not ".jpe", ".dib" or ".ico".
+// True when the name ends in ".bmp", ".jpg", ".gif", ".png", ".tif", ".jxl" (its last four
+// characters) or ".tiff", ".jpeg", ".heic", ".heif", ".avif", ".webp" (its last five), letter
+// case ignored. Nothing else counts: not ".jpe", ".dib" or ".ico".
 bool hasPictureExtension(const std::string& name);
 
 // The last n characters (not bytes) of a UTF-8 text; the whole text when it is shorter.

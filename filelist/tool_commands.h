@@ -22,9 +22,12 @@ class FrontView;
 
 // The open dialog's filter for Add.
 inline constexpr const char* kAddFilter =
+    "All Pictures|*.jpg;*.jpeg;*.tif;*.tiff;*.bmp;*.gif;*.png;*.heic;*.heif;*.avif;*.webp;*.jxl|"
     "JPG Files(*.jpg)|*.jpg|JPEG Files(*.jpeg)|*.jpeg|TIF Files(*.tif)|*.tif|TIFF "
     "Files(*.tiff)|*.tiff|BMP Files(*.BMP)|*.bmp|GIF Files(*.gif)|*.gif|PNG "
-    "Files(*.png)|*.png|All Files(*.*)|*.*";
+    "Files(*.png)|*.png|HEIC Files(*.heic)|*.heic|HEIF Files(*.heif)|*.heif|AVIF "
+    "Files(*.avif)|*.avif|WebP Files(*.webp)|*.webp|JPEG XL Files(*.jxl)|*.jxl|All "
+    "Files(*.*)|*.*";
 
 class ToolCommands {
 public:

@@ -178,7 +178,8 @@ fi
 
 pages=$(pdfinfo "$pdf" 2>/dev/null | awk '/^Pages:/ { print $2 }')
 pictures_found=$(find "$pictures" -type f \( -iname '*.jpg' -o -iname '*.jpeg' -o -iname '*.png' \
-    -o -iname '*.tif' -o -iname '*.tiff' -o -iname '*.gif' -o -iname '*.bmp' \) | wc -l)
+    -o -iname '*.tif' -o -iname '*.tiff' -o -iname '*.gif' -o -iname '*.bmp' -o -iname '*.heic' \
+    -o -iname '*.heif' -o -iname '*.avif' -o -iname '*.webp' -o -iname '*.jxl' \) | wc -l)
 echo
 echo "PDF made:     $pdf (${pages:-?} pages from $pictures_found pictures)"
 echo "Screenshots:  $shots/1-pictures-listed.png"

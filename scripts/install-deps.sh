@@ -6,7 +6,9 @@ set -euo pipefail
 packages=(
   g++ cmake make pkg-config git
   qt6-base-dev libgl-dev
-  libfreeimage-dev libqpdf-dev libjpeg62-turbo-dev libtiff-dev
+  libfreeimage-dev libqpdf-dev libjpeg62-turbo-dev
+  libheif-dev libheif1 libde265-0 libwebp-dev libjxl-dev libtiff-dev
+  libheif-examples libavif-bin webp libjxl-tools libtiff-tools
   googletest libgtest-dev libgmock-dev
   qpdf poppler-utils libimage-exiftool-perl
   xvfb xdotool imagemagick x11-utils xauth

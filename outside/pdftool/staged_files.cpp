@@ -11,9 +11,22 @@ namespace pw::pdftool {
 namespace {
 
 constexpr std::size_t kMinDigits = 5;
+constexpr std::size_t kPageDigits = 4;
 
+bool allDigits(const std::string& text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// "00004_0002.jpg" is page 2 of picture 00004; "00004.jpg" its page 1.
 std::string digitsOf(const std::string& name) {
-    return name.substr(0, name.size() - 4);
+    const std::string stem = name.substr(0, name.size() - 4);
+    return stem.substr(0, stem.find('_'));
+}
+
+std::string pageOf(const std::string& name) {
+    const std::string stem = name.substr(0, name.size() - 4);
+    const auto mark = stem.find('_');
+    return mark == std::string::npos ? std::string("1") : stem.substr(mark + 1);
 }
 
 // Compares decimal strings of any length by value.
@@ -39,8 +52,15 @@ bool isStagedName(const std::string& name) {
         std::tolower(static_cast<unsigned char>(extension[2])) != 'p' ||
         std::tolower(static_cast<unsigned char>(extension[3])) != 'g')
         return false;
-    const std::string digits = digitsOf(name);
-    return std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
+    const std::string stem = name.substr(0, name.size() - 4);
+    const auto mark = stem.find('_');
+    const std::string digits = stem.substr(0, mark);
+    if (digits.size() < kMinDigits || !allDigits(digits))
+        return false;
+    if (mark == std::string::npos)
+        return true;
+    const std::string page = stem.substr(mark + 1);
+    return page.size() == kPageDigits && allDigits(page);
 }
 
 std::vector<StagedFile> listStagedFiles(const std::string& folder, std::string* error) {
@@ -68,6 +88,12 @@ std::vector<StagedFile> listStagedFiles(const std::string& folder, std::string* 
         if (numericLess(x, y))
             return true;
         if (numericLess(y, x))
+            return false;
+        const std::string p = pageOf(a.name);
+        const std::string q = pageOf(b.name);
+        if (numericLess(p, q))
+            return true;
+        if (numericLess(q, p))
             return false;
         return a.name < b.name;
     });

@@ -10,11 +10,13 @@ struct StagedFile {
     std::string path;
 };
 
-// True for a page file name: at least five decimal digits and ".jpg" in any letter case.
+// True for a page file name: at least five decimal digits (the picture index), optionally "_"
+// and four digits (the page of a several-page picture), and ".jpg" in any letter case.
 bool isStagedName(const std::string& name);
 
-// The page files in `folder`, ordered by their numeric index (00002 before 00010, 99999 before
-// 100000; equal indices such as 00007 and 000007 by name). Everything else is ignored, and so
+// The page files in `folder`, ordered by their numeric picture index (00002 before 00010, 99999
+// before 100000), then page (00003.jpg, 00003_0002.jpg, 00003_0010.jpg); equal indices such as
+// 00007 and 000007 by name. Everything else is ignored, and so
 // are entries that are not regular files. Sets *error when the folder cannot be read.
 std::vector<StagedFile> listStagedFiles(const std::string& folder, std::string* error);
 

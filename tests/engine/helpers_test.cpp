@@ -114,6 +114,11 @@ TEST(ToolOutput, NumbersReadLikeVal) {
     EXPECT_EQ(SkippedIndices("Adding 00000.jpg \nSkipped 00003.jpg: bad\nSkipped 12 more files\n"
                              "Skipped 00010.jpg: bad\n"),
               (std::vector<int>{3, 10}));
+    const auto pages = SkippedPages("Skipped 00003_0002.jpg: bad\nSkipped 00004.jpg: bad\n"
+                                    "Skipped 00005_.jpg: bad\nSkipped 00006_0001.png: bad\n");
+    ASSERT_EQ(pages.size(), 2u);
+    EXPECT_EQ(std::make_pair(pages[0].index, pages[0].page), std::make_pair(3, 2));
+    EXPECT_EQ(std::make_pair(pages[1].index, pages[1].page), std::make_pair(4, 1));
     EXPECT_EQ(RoundHalfEven(12.5), 12);
     EXPECT_EQ(RoundHalfEven(13.5), 14);
 }

@@ -4,10 +4,12 @@
 #include "filelist_fixture.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "settings/file_filter.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QUrl>
+#include <algorithm>
 
 namespace pw::test {
 namespace {
@@ -119,6 +121,16 @@ TEST_F(FileListTest, AddAppendsThePickedFileEachTimeItIsPicked) {
     commands.CmdToolsBar_Click(ToolCommands::Add);
     ASSERT_EQ(prompts.openRequests.size(), 2u);
     EXPECT_EQ(prompts.openRequests[0].filter, kAddFilter);
+    // The first entry, picked unless the user picks another, shows every picture type.
+    const std::vector<std::string> filters = qtNameFilters(kAddFilter);
+    ASSERT_FALSE(filters.empty());
+    EXPECT_EQ(filters.front(), "All Pictures (*.jpg *.jpeg *.tif *.tiff *.bmp *.gif *.png *.heic "
+                               "*.heif *.avif *.webp *.jxl)");
+    for (const char* type : {"*.heic", "*.heif", "*.avif", "*.webp", "*.jxl"}) {
+        EXPECT_TRUE(std::any_of(filters.begin() + 1, filters.end(), [type](const std::string& f) {
+            return f.find(type) != std::string::npos;
+        })) << type;
+    }
     EXPECT_EQ(prompts.openRequests[0].caption, "");
     EXPECT_EQ(working(), (Paths{picked, picked}));
     EXPECT_EQ(shown(), (Paths{picked, picked}));

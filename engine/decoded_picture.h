@@ -1,0 +1,26 @@
+#pragma once
+// Turning decoded 8-bit pixels from the HEIF, WebP and JPEG XL decoders into a FreeImage bitmap.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+struct FIBITMAP;
+
+namespace pw::engine {
+
+struct PixelRows {
+    const std::uint8_t* data = nullptr; // top row first, RGB or RGBA bytes per pixel
+    std::size_t stride = 0;             // bytes from one row to the next
+    int width = 0;
+    int height = 0;
+    bool alpha = false;  // RGBA when true, RGB otherwise
+    int orientation = 1; // EXIF orientation (1..8) still to apply; anything else = as stored
+    std::string icc;     // profile of the pixels, empty for sRGB
+};
+
+// A 24-bit bitmap of the rows as a viewer shows them: turned and mirrored as `orientation`
+// says, alpha laid over white, the ICC profile attached, no resolution. Null when FreeImage
+// cannot allocate it.
+FIBITMAP* BitmapFromRows(const PixelRows& rows);
+
+} // namespace pw::engine

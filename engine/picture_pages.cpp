@@ -1,0 +1,70 @@
+#include "engine/picture_pages.h"
+
+#include "engine/format_table.h"
+#include "engine/path_parts.h"
+#include "engine/picture_staging.h"
+#include "engine/tiff_pages.h"
+#include "platform/files.h"
+#include "platform/narrow.h"
+
+#include <FreeImage.h>
+#include <cstdio>
+
+namespace pw::engine {
+namespace {
+
+bool isTiff(const std::string& narrowPath, const std::string& extension) {
+    const std::optional<int> named = FormatForExtension(extension);
+    if (named && *named == FIF_TIFF)
+        return true;
+    return FreeImage_GetFileType(narrowPath.c_str(), 0) == FIF_TIFF;
+}
+
+} // namespace
+
+std::string StagedPageName(const std::string& firstTarget, int page) {
+    if (page <= 1)
+        return firstTarget;
+    char suffix[16];
+    std::snprintf(suffix, sizeof suffix, "_%04d", page);
+    const auto dot = firstTarget.rfind('.');
+    if (dot == std::string::npos)
+        return firstTarget + suffix;
+    return firstTarget.substr(0, dot) + suffix + firstTarget.substr(dot);
+}
+
+PictureStaging StagePicturePages(const std::string& source, const std::string& firstTarget) {
+    PictureStaging result;
+    const bool firstStaged = StagePicture(source, firstTarget, &result.problem);
+    result.pages = firstStaged ? 1 : 0;
+    const std::string narrowSource = os::toNarrow(source);
+    if (!isTiff(narrowSource, PathPart(source, 0)))
+        return result;
+
+    TiffPages pages(narrowSource);
+    result.pageCount = pages.count() < 1 ? 1 : pages.count();
+    if (!firstStaged && result.pageCount > 1)
+        result.damagedPages.push_back(1);
+    for (int page = 2; page <= result.pageCount; ++page) {
+        const std::string target = StagedPageName(firstTarget, page);
+        std::string problem;
+        FIBITMAP* bitmap = pages.decode(page, problem);
+        const bool saved = bitmap != nullptr && SaveStagedBitmap(bitmap, narrowSource, target);
+        if (bitmap != nullptr)
+            FreeImage_Unload(bitmap);
+        if (saved)
+            ++result.pages;
+        else
+            result.damagedPages.push_back(page);
+    }
+    if (result.pages == 0)
+        result.damagedPages.clear(); // the whole picture is missing
+    return result;
+}
+
+void RemoveLaterPages(const std::string& firstTarget, int pageCount) {
+    for (int page = 2; page <= pageCount; ++page)
+        os::removeFile(StagedPageName(firstTarget, page));
+}
+
+} // namespace pw::engine

@@ -1,0 +1,89 @@
+#include "engine/decoded_picture.h"
+#include "engine/file_bytes.h"
+#include "engine/modern_formats.h"
+#include "engine/pixel_limit.h"
+#include "outside/pdftool/exif.h"
+
+#include <FreeImage.h>
+#include <cstring>
+#include <memory>
+#include <webp/decode.h>
+#include <webp/demux.h>
+
+namespace pw::engine {
+namespace {
+
+struct DemuxDelete {
+    void operator()(WebPDemuxer* demuxer) const { WebPDemuxDelete(demuxer); }
+};
+struct AnimDelete {
+    void operator()(WebPAnimDecoder* decoder) const { WebPAnimDecoderDelete(decoder); }
+};
+
+std::string chunk(const WebPDemuxer* demuxer, const char* fourcc) {
+    WebPChunkIterator iterator;
+    if (!WebPDemuxGetChunk(demuxer, fourcc, 1, &iterator))
+        return {};
+    std::string bytes(reinterpret_cast<const char*>(iterator.chunk.bytes), iterator.chunk.size);
+    WebPDemuxReleaseChunkIterator(&iterator);
+    return bytes;
+}
+
+// The orientation of the EXIF chunk, which holds TIFF data with or without the JPEG APP1 lead.
+int exifOrientation(std::string exif) {
+    static const char kLead[] = "Exif\0\0";
+    if (exif.compare(0, 6, std::string(kLead, 6)) != 0)
+        exif.insert(0, kLead, 6);
+    const int orientation =
+        pdftool::parseExif(reinterpret_cast<const std::uint8_t*>(exif.data()), exif.size())
+            .orientation;
+    return orientation == 0 ? 1 : orientation;
+}
+
+} // namespace
+
+FIBITMAP* DecodeWebp(const std::string& narrowPath, std::string& problem) {
+    const auto bytes = ReadFileBytes(narrowPath);
+    if (!bytes)
+        return nullptr;
+    const WebPData data{bytes->data(), bytes->size()};
+    std::unique_ptr<WebPDemuxer, DemuxDelete> demuxer(WebPDemux(&data));
+    if (!demuxer)
+        return nullptr;
+    const std::uint32_t width = WebPDemuxGetI(demuxer.get(), WEBP_FF_CANVAS_WIDTH);
+    const std::uint32_t height = WebPDemuxGetI(demuxer.get(), WEBP_FF_CANVAS_HEIGHT);
+    if (!WithinPixelLimit(width, height)) {
+        problem = PixelLimitMessage(width, height);
+        return nullptr;
+    }
+    const std::uint32_t flags = WebPDemuxGetI(demuxer.get(), WEBP_FF_FORMAT_FLAGS);
+
+    // The animation decoder also reads still pictures; of an animation it gives the first
+    // frame composed on its canvas.
+    WebPAnimDecoderOptions options;
+    if (!WebPAnimDecoderOptionsInit(&options))
+        return nullptr;
+    options.color_mode = MODE_RGBA;
+    options.use_threads = 0;
+    std::unique_ptr<WebPAnimDecoder, AnimDelete> decoder(WebPAnimDecoderNew(&data, &options));
+    if (!decoder)
+        return nullptr;
+    std::uint8_t* pixels = nullptr;
+    int timestamp = 0;
+    if (!WebPAnimDecoderGetNext(decoder.get(), &pixels, &timestamp) || pixels == nullptr)
+        return nullptr;
+
+    PixelRows rows;
+    rows.data = pixels;
+    rows.width = static_cast<int>(width);
+    rows.height = static_cast<int>(height);
+    rows.stride = static_cast<std::size_t>(rows.width) * 4;
+    rows.alpha = true;
+    if ((flags & ICCP_FLAG) != 0)
+        rows.icc = chunk(demuxer.get(), "ICCP");
+    if ((flags & EXIF_FLAG) != 0)
+        rows.orientation = exifOrientation(chunk(demuxer.get(), "EXIF"));
+    return BitmapFromRows(rows);
+}
+
+} // namespace pw::engine

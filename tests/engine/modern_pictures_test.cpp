@@ -1,0 +1,326 @@
+// HEIF/HEIC, AVIF, WebP and JPEG XL pictures and multi-page TIFFs, made by the encoders Debian
+// ships, through the whole job and the builder.
+#include "counting_pump.h"
+#include "engine/ConversionJob.h"
+#include "engine/picture_staging.h"
+#include "fake_job_host.h"
+#include "fake_prompts.h"
+#include "platform/paths.h"
+#include "temp_folder.h"
+#include "test_pictures.h"
+
+#include <FreeImage.h>
+#include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <libheif/heif.h>
+
+namespace fs = std::filesystem;
+using namespace pw;
+
+namespace {
+
+struct Rgb {
+    int r, g, b;
+};
+constexpr Rgb kRed{255, 0, 0};
+constexpr Rgb kGreen{0, 255, 0};
+constexpr Rgb kBlue{0, 0, 255};
+
+bool shell(const std::string& command) {
+    return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+// A width x height picture: the left quarter `left`, the rest `right`.
+FIBITMAP* twoColours(int width, int height, Rgb left, Rgb right) {
+    FIBITMAP* bitmap = FreeImage_Allocate(width, height, 24);
+    for (int y = 0; y < height; ++y) {
+        BYTE* line = FreeImage_GetScanLine(bitmap, y);
+        for (int x = 0; x < width; ++x) {
+            const Rgb c = x < width / 4 ? left : right;
+            line[3 * x + FI_RGBA_RED] = static_cast<BYTE>(c.r);
+            line[3 * x + FI_RGBA_GREEN] = static_cast<BYTE>(c.g);
+            line[3 * x + FI_RGBA_BLUE] = static_cast<BYTE>(c.b);
+        }
+    }
+    return bitmap;
+}
+
+bool saveTwoColours(const std::string& path, int format, Rgb left = kBlue, Rgb right = kRed) {
+    FIBITMAP* bitmap = twoColours(64, 32, left, right);
+    const bool saved = FreeImage_Save(static_cast<FREE_IMAGE_FORMAT>(format), bitmap, path.c_str(),
+                                      format == FIF_JPEG ? 95 : 0) != 0;
+    FreeImage_Unload(bitmap);
+    return saved;
+}
+
+// A HEIC whose picture is stored as drawn and shown turned a quarter clockwise (irot).
+bool writeTurnedHeic(const std::string& path) {
+    heif_context* context = heif_context_alloc();
+    heif_encoder* encoder = nullptr;
+    heif_image* image = nullptr;
+    bool ok =
+        heif_context_get_encoder_for_format(context, heif_compression_HEVC, &encoder).code ==
+            heif_error_Ok &&
+        heif_image_create(64, 32, heif_colorspace_RGB, heif_chroma_interleaved_RGB, &image).code ==
+            heif_error_Ok &&
+        heif_image_add_plane(image, heif_channel_interleaved, 64, 32, 8).code == heif_error_Ok;
+    if (ok) {
+        int stride = 0;
+        std::uint8_t* plane = heif_image_get_plane(image, heif_channel_interleaved, &stride);
+        for (int y = 0; y < 32; ++y) {
+            for (int x = 0; x < 64; ++x) {
+                std::uint8_t* p = plane + y * stride + 3 * x;
+                const Rgb c = x < 16 ? kBlue : kRed;
+                p[0] = static_cast<std::uint8_t>(c.r);
+                p[1] = static_cast<std::uint8_t>(c.g);
+                p[2] = static_cast<std::uint8_t>(c.b);
+            }
+        }
+        heif_encoder_set_lossy_quality(encoder, 90);
+        heif_encoding_options* options = heif_encoding_options_alloc();
+        options->image_orientation = heif_orientation_rotate_90_cw;
+        ok = heif_context_encode_image(context, image, encoder, options, nullptr).code ==
+                 heif_error_Ok &&
+             heif_context_write_to_file(context, path.c_str()).code == heif_error_Ok;
+        heif_encoding_options_free(options);
+    }
+    if (image != nullptr)
+        heif_image_release(image);
+    if (encoder != nullptr)
+        heif_encoder_release(encoder);
+    heif_context_free(context);
+    return ok;
+}
+
+// A syntactically plausible RGB display profile of 600 bytes.
+std::string fakeRgbProfile() {
+    std::string profile(600, '\0');
+    profile[2] = 0x02;
+    profile[3] = 0x58;
+    profile.replace(12, 8, "mntrRGB ");
+    profile.replace(20, 4, "XYZ ");
+    profile.replace(36, 4, "acsp");
+    for (std::size_t i = 128; i < profile.size(); ++i)
+        profile[i] = static_cast<char>(i * 7);
+    return profile;
+}
+
+struct Page {
+    int width = 0;
+    int height = 0;
+    FIBITMAP* bitmap = nullptr;
+};
+
+// Page `page` of the PDF rendered at 96 dpi, where a picture without a resolution shows one
+// pixel per pixel.
+Page render(const std::string& pdf, int page, const std::string& scratch) {
+    Page result;
+    const std::string number = std::to_string(page);
+    if (!shell("pdftoppm -r 96 -singlefile -f " + number + " -l " + number + " '" + pdf + "' '" +
+               scratch + "'"))
+        return result;
+    result.bitmap = FreeImage_Load(FIF_PPMRAW, (scratch + ".ppm").c_str(), 0);
+    if (result.bitmap != nullptr) {
+        result.width = static_cast<int>(FreeImage_GetWidth(result.bitmap));
+        result.height = static_cast<int>(FreeImage_GetHeight(result.bitmap));
+    }
+    return result;
+}
+
+// Whether the shown pixel (x, y), counted from the top, is near `want` (lossy encoders).
+testing::AssertionResult near(const Page& page, int x, int y, Rgb want) {
+    RGBQUAD got{};
+    if (page.bitmap == nullptr ||
+        !FreeImage_GetPixelColor(page.bitmap, x, page.height - 1 - y, &got))
+        return testing::AssertionFailure() << "no pixel at " << x << "," << y;
+    if (std::abs(got.rgbRed - want.r) > 48 || std::abs(got.rgbGreen - want.g) > 48 ||
+        std::abs(got.rgbBlue - want.b) > 48)
+        return testing::AssertionFailure() << "pixel " << x << "," << y << " is " << int(got.rgbRed)
+                                           << "," << int(got.rgbGreen) << "," << int(got.rgbBlue);
+    return testing::AssertionSuccess();
+}
+
+int pageCount(const std::string& pdf) {
+    std::string text;
+    FILE* pipe = popen(("qpdf --show-npages '" + pdf + "' 2>/dev/null").c_str(), "r");
+    if (pipe == nullptr)
+        return -1;
+    char buffer[64] = {};
+    if (std::fgets(buffer, sizeof buffer, pipe) != nullptr)
+        text = buffer;
+    pclose(pipe);
+    return std::atoi(text.c_str());
+}
+
+class ModernPictures : public testing::Test {
+protected:
+    void SetUp() override {
+        setenv("XDG_CACHE_HOME", (temp / "cache").c_str(), 1);
+        os::setApplicationFolder(PW_TEST_APP_DIR);
+        fs::create_directories(temp / "pics");
+        host.folder = temp / "out";
+        ASSERT_TRUE(saveTwoColours(source, FIF_PNG));
+    }
+    void TearDown() override {
+        os::setApplicationFolder("");
+        for (Page& page : pages)
+            FreeImage_Unload(page.bitmap);
+    }
+    std::string pic(const std::string& name) const { return temp / ("pics/" + name); }
+    void run() {
+        DOSOutputs objDOS(pump, prompts);
+        DOSOutputs objShell(pump, prompts);
+        engine::ConversionJob job(host, prompts, pump, objDOS, objShell);
+        job.Command3_Click();
+    }
+    const Page& page(const std::string& pdf, int number) {
+        pages.push_back(render(pdf, number, temp / ("page" + std::to_string(pages.size()))));
+        return pages.back();
+    }
+    // A three-page TIFF, red, green and blue on the right; page `damaged` (0 = none) unreadable.
+    std::string threePageTiff(const std::string& name, int damaged = 0) {
+        const std::string path = pic(name);
+        FIMULTIBITMAP* tiff = FreeImage_OpenMultiBitmap(FIF_TIFF, path.c_str(), TRUE, FALSE);
+        EXPECT_NE(tiff, nullptr);
+        for (const Rgb right : {kRed, kGreen, kBlue}) {
+            FIBITMAP* bitmap = twoColours(64, 32, kBlue, right);
+            FreeImage_AppendPage(tiff, bitmap);
+            FreeImage_Unload(bitmap);
+        }
+        EXPECT_TRUE(FreeImage_CloseMultiBitmap(tiff, 0));
+        if (damaged > 0) { // a compression no decoder knows
+            EXPECT_TRUE(shell("tiffset -d " + std::to_string(damaged - 1) + " -s 259 12345 '" +
+                              path + "'"));
+        }
+        return path;
+    }
+    // An animation whose first frame is green all over, the second the source picture.
+    bool animatedWebp(const std::string& path) {
+        const std::string firstFrame = temp / "first.png";
+        const std::string animation = temp / "anim.gif";
+        return saveTwoColours(firstFrame, FIF_PNG, kGreen, kGreen) &&
+               shell("convert -delay 10 '" + firstFrame + "' '" + source + "' '" + animation +
+                     "' && gif2webp '" + animation + "' -o '" + path + "'");
+    }
+    std::string out(const std::string& name) const { return host.folder + "/" + name; }
+
+    test::TempFolder temp;
+    std::string source = temp / "source.png";
+    test::FakeJobHost host;
+    test::FakePrompts prompts;
+    test::CountingPump pump;
+    std::vector<Page> pages;
+};
+
+} // namespace
+
+TEST_F(ModernPictures, EachFormatBecomesAnUprightPageOfItsSizeAndColours) {
+    host.files = {pic("a.heic"), pic("b.AVIF"), pic("c.webp"),
+                  pic("d.jxl"),  pic("e.webp"), pic("f.heic")};
+    ASSERT_TRUE(shell("heif-enc -q 90 -o '" + host.files[0] + "' '" + source + "'"));
+    // Ten bits per channel, brought to eight.
+    ASSERT_TRUE(shell("avifenc -d 10 '" + source + "' '" + host.files[1] + "'"));
+    ASSERT_TRUE(shell("cwebp -q 90 '" + source + "' -o '" + host.files[2] + "'"));
+    ASSERT_TRUE(shell("cjxl -d 1 '" + source + "' '" + host.files[3] + "'"));
+    ASSERT_TRUE(animatedWebp(host.files[4]));
+    ASSERT_TRUE(writeTurnedHeic(host.files[5]));
+    run();
+
+    EXPECT_TRUE(prompts.messages.empty()) << prompts.messages.front().text;
+    const std::string pdf = out("NewPDF.pdf");
+    ASSERT_EQ(pageCount(pdf), 6);
+    for (int number = 1; number <= 4; ++number) {
+        const Page& shown = page(pdf, number);
+        SCOPED_TRACE(host.files[static_cast<std::size_t>(number - 1)]);
+        EXPECT_EQ(shown.width, 64);
+        EXPECT_EQ(shown.height, 32);
+        EXPECT_TRUE(near(shown, 4, 16, kBlue));
+        EXPECT_TRUE(near(shown, 50, 16, kRed));
+    }
+    const Page& animated = page(pdf, 5);
+    EXPECT_TRUE(near(animated, 4, 16, kGreen));
+    EXPECT_TRUE(near(animated, 50, 16, kGreen));
+    // Turned upright: the left stripe is now on top.
+    const Page& turned = page(pdf, 6);
+    EXPECT_EQ(turned.width, 32);
+    EXPECT_EQ(turned.height, 64);
+    EXPECT_TRUE(near(turned, 16, 4, kBlue));
+    EXPECT_TRUE(near(turned, 16, 50, kRed));
+}
+
+TEST_F(ModernPictures, ProfilesStayAndRecompressedJpegsComeBackByteForByte) {
+    const std::string plain = temp / "plain.webp";
+    const std::string profile = temp / "display.icc";
+    const std::string tagged = pic("tagged.webp");
+    ASSERT_TRUE(test::writeBytes(profile, fakeRgbProfile()));
+    ASSERT_TRUE(shell("cwebp -lossless '" + source + "' -o '" + plain + "' && webpmux -set icc '" +
+                      profile + "' '" + plain + "' -o '" + tagged + "'"));
+    const std::string staged = temp / "staged.jpg";
+    ASSERT_TRUE(engine::StagePicture(tagged, staged));
+    FIBITMAP* bitmap = FreeImage_Load(FIF_JPEG, staged.c_str(), 0);
+    ASSERT_NE(bitmap, nullptr);
+    const FIICCPROFILE* icc = FreeImage_GetICCProfile(bitmap);
+    EXPECT_EQ(std::string(static_cast<const char*>(icc->data), icc->size), fakeRgbProfile());
+    FreeImage_Unload(bitmap);
+
+    // cjxl keeps a JPEG's reconstruction data; the staged file is that JPEG again.
+    const std::string jpeg = temp / "camera.jpg";
+    const std::string jxl = pic("camera.jxl");
+    ASSERT_TRUE(saveTwoColours(jpeg, FIF_JPEG));
+    ASSERT_TRUE(shell("cjxl --lossless_jpeg=1 '" + jpeg + "' '" + jxl + "'"));
+    ASSERT_TRUE(engine::StagePicture(jxl, staged));
+    EXPECT_EQ(test::readBytes(staged), test::readBytes(jpeg));
+}
+
+TEST_F(ModernPictures, DamagedAndGiganticPicturesAreReportedByName) {
+    const std::string whole = temp / "whole.heic";
+    ASSERT_TRUE(shell("heif-enc -q 90 -o '" + whole + "' '" + source + "'"));
+    const std::string damaged = pic("damaged.heic");
+    std::string bytes = test::readBytes(whole);
+    ASSERT_TRUE(test::writeBytes(damaged, bytes.substr(0, bytes.size() / 2)));
+    // An animation whose canvas claims 40000 x 40000 pixels.
+    const std::string huge = pic("huge.webp");
+    ASSERT_TRUE(animatedWebp(huge));
+    bytes = test::readBytes(huge);
+    ASSERT_EQ(bytes.compare(12, 4, "VP8X"), 0);
+    for (const int at : {24, 27}) // canvas width and height less one, 24 bits each
+        bytes.replace(static_cast<std::size_t>(at), 3, std::string("\x3F\x9C\x00", 3));
+    ASSERT_TRUE(test::writeBytes(huge, bytes));
+    host.files = {damaged, whole, huge};
+    run();
+
+    EXPECT_EQ(pageCount(out("NewPDF.pdf")), 1);
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text,
+              "These pictures could not be converted and are missing from the result:\n" + damaged +
+                  "\n" + huge + " (40000 x 40000 pixels, more than the limit of 30000 x 30000)");
+}
+
+TEST_F(ModernPictures, EveryPageOfATiffInBothModesAndDamagedPagesNamed) {
+    host.files = {threePageTiff("scan.tif"), source};
+    run();
+    const std::string pdf = out("NewPDF.pdf");
+    ASSERT_EQ(pageCount(pdf), 4);
+    EXPECT_TRUE(near(page(pdf, 1), 50, 16, kRed));
+    EXPECT_TRUE(near(page(pdf, 2), 50, 16, kGreen));
+    EXPECT_TRUE(near(page(pdf, 3), 50, 16, kBlue));
+    EXPECT_TRUE(near(page(pdf, 4), 50, 16, kRed));
+    // Progress counts pictures, not pages.
+    EXPECT_NE(std::find(host.frontTexts.begin(), host.frontTexts.end(), "Converting Files...100%"),
+              host.frontTexts.end());
+    EXPECT_TRUE(prompts.messages.empty());
+
+    host.perPicture = true;
+    host.files = {host.files[0], threePageTiff("torn.tiff", 2)};
+    run();
+    EXPECT_EQ(pageCount(out("scan.pdf")), 3);
+    const std::string torn = out("torn.pdf");
+    ASSERT_EQ(pageCount(torn), 2);
+    EXPECT_TRUE(near(page(torn, 2), 50, 16, kBlue));
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text,
+              "This picture could not be converted and is missing from the result:\n" +
+                  host.files[1] + " (page 2)");
+    EXPECT_FALSE(fs::exists(os::stagingFolder()));
+}
