@@ -93,6 +93,13 @@ check "margin over 50 mm: status 1" eval 'test "$status" -eq 1 && grep -q "margi
 run -q --fit stretch "$work/in/c.jpg"
 check "unknown fit: status 1" test "$status" -eq 1
 
+# The newer picture types, named in any letter case.
+cp "$samples/06-harbour.heic" "$work/h.HEIC"
+cp "$samples/07-lagoon.webp" "$work/l.webp"
+run -q -o "$work/out/new" "$work/h.HEIC" "$work/l.webp"
+check "HEIC and WebP: status 0, one page each" \
+    test "$status:$(sizes "$out")" = "0:480 x 360,480 x 360"
+
 # Exit statuses.
 run -q -o "$work/out/bad" "$work/bad.jpg" "$work/in/c.jpg"
 check "some pictures missing: status 2, the picture named" \

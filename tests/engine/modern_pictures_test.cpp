@@ -216,8 +216,8 @@ protected:
 } // namespace
 
 TEST_F(ModernPictures, EachFormatBecomesAnUprightPageOfItsSizeAndColours) {
-    host.files = {pic("a.heic"), pic("b.AVIF"), pic("c.webp"),
-                  pic("d.jxl"),  pic("e.webp"), pic("f.heic")};
+    host.files = {pic("a.heic"), pic("b.AVIF"), pic("c.webp"), pic("d.jxl"),
+                  pic("e.webp"), pic("f.heic"), pic("g.webp")};
     ASSERT_TRUE(shell("heif-enc -q 90 -o '" + host.files[0] + "' '" + source + "'"));
     // Ten bits per channel, brought to eight.
     ASSERT_TRUE(shell("avifenc -d 10 '" + source + "' '" + host.files[1] + "'"));
@@ -225,11 +225,16 @@ TEST_F(ModernPictures, EachFormatBecomesAnUprightPageOfItsSizeAndColours) {
     ASSERT_TRUE(shell("cjxl -d 1 '" + source + "' '" + host.files[3] + "'"));
     ASSERT_TRUE(animatedWebp(host.files[4]));
     ASSERT_TRUE(writeTurnedHeic(host.files[5]));
+    // EXIF orientation 6 (turn a quarter clockwise) carried over from a JPEG.
+    const std::string camera = temp / "camera.jpg";
+    ASSERT_TRUE(saveTwoColours(camera, FIF_JPEG));
+    ASSERT_TRUE(shell("exiftool -q -overwrite_original -n -Orientation=6 '" + camera +
+                      "' && cwebp -metadata exif '" + camera + "' -o '" + host.files[6] + "'"));
     run();
 
     EXPECT_TRUE(prompts.messages.empty()) << prompts.messages.front().text;
     const std::string pdf = out("NewPDF.pdf");
-    ASSERT_EQ(pageCount(pdf), 6);
+    ASSERT_EQ(pageCount(pdf), 7);
     for (int number = 1; number <= 4; ++number) {
         const Page& shown = page(pdf, number);
         SCOPED_TRACE(host.files[static_cast<std::size_t>(number - 1)]);
@@ -242,11 +247,14 @@ TEST_F(ModernPictures, EachFormatBecomesAnUprightPageOfItsSizeAndColours) {
     EXPECT_TRUE(near(animated, 4, 16, kGreen));
     EXPECT_TRUE(near(animated, 50, 16, kGreen));
     // Turned upright: the left stripe is now on top.
-    const Page& turned = page(pdf, 6);
-    EXPECT_EQ(turned.width, 32);
-    EXPECT_EQ(turned.height, 64);
-    EXPECT_TRUE(near(turned, 16, 4, kBlue));
-    EXPECT_TRUE(near(turned, 16, 50, kRed));
+    for (int number = 6; number <= 7; ++number) {
+        const Page& turned = page(pdf, number);
+        SCOPED_TRACE(host.files[static_cast<std::size_t>(number - 1)]);
+        EXPECT_EQ(turned.width, 32);
+        EXPECT_EQ(turned.height, 64);
+        EXPECT_TRUE(near(turned, 16, 4, kBlue));
+        EXPECT_TRUE(near(turned, 16, 50, kRed));
+    }
 }
 
 TEST_F(ModernPictures, ProfilesStayAndRecompressedJpegsComeBackByteForByte) {
