@@ -49,8 +49,11 @@ FIBITMAP* DecodeHeif(const std::string& narrowPath, std::string& problem) {
     // The stored size, before rotation or cropping, is what decoding allocates.
     const int width = heif_image_handle_get_ispe_width(handle.get());
     const int height = heif_image_handle_get_ispe_height(handle.get());
-    if (width > 0 && height > 0 && !WithinPixelLimit(width, height)) {
-        problem = PixelLimitMessage(width, height);
+    if (width > 0 && height > 0 &&
+        !pw::WithinPixelLimit(static_cast<std::uint32_t>(width),
+                              static_cast<std::uint32_t>(height))) {
+        problem = pw::PixelLimitReason(static_cast<std::uint32_t>(width),
+                                       static_cast<std::uint32_t>(height));
         return nullptr;
     }
 

@@ -30,8 +30,8 @@ bool withinLimit(JxlDecoder* decoder, std::string& problem) {
     JxlBasicInfo info;
     if (JxlDecoderGetBasicInfo(decoder, &info) != JXL_DEC_SUCCESS)
         return false;
-    if (!WithinPixelLimit(info.xsize, info.ysize)) {
-        problem = PixelLimitMessage(info.xsize, info.ysize);
+    if (!pw::WithinPixelLimit(info.xsize, info.ysize)) {
+        problem = pw::PixelLimitReason(info.xsize, info.ysize);
         return false;
     }
     return true;

@@ -1,24 +1,23 @@
 #pragma once
-// The largest picture the program decodes: far above any camera or scanner, small enough that
-// a file claiming more cannot exhaust memory before it is refused.
+// The pixel limit for every picture: 900 megapixels (30000 x 30000), beyond any real camera or
+// scanner. A header claiming that many pixels or more is refused before anything is decoded,
+// which also stops "decompression bombs" (a small file that decodes to gigabytes).
 #include <cstdint>
 #include <string>
 
-namespace pw::engine {
+namespace pw {
 
-inline constexpr std::uint64_t kMaxPictureSide = 30000;
-inline constexpr std::uint64_t kMaxPicturePixels = kMaxPictureSide * kMaxPictureSide;
+inline constexpr std::uint64_t kPixelLimit = 30000ULL * 30000ULL;
 
-// True when a width x height picture may be decoded.
-inline bool WithinPixelLimit(std::uint64_t width, std::uint64_t height) {
-    return width > 0 && height > 0 && width <= kMaxPicturePixels / height;
+// Both sides are 32-bit, so their product always fits.
+inline bool WithinPixelLimit(std::uint32_t width, std::uint32_t height) {
+    return static_cast<std::uint64_t>(width) * height < kPixelLimit;
 }
 
-// Why a picture of that size is refused, for the user.
-inline std::string PixelLimitMessage(std::uint64_t width, std::uint64_t height) {
+// Why a picture of this size is refused, for messages and the builder's "Skipped" lines.
+inline std::string PixelLimitReason(std::uint32_t width, std::uint32_t height) {
     return std::to_string(width) + " x " + std::to_string(height) +
-           " pixels, more than the limit of " + std::to_string(kMaxPictureSide) + " x " +
-           std::to_string(kMaxPictureSide);
+           " pixels reaches the limit of " + std::to_string(kPixelLimit / 1000000) + " megapixels";
 }
 
-} // namespace pw::engine
+} // namespace pw

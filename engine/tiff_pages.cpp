@@ -49,8 +49,8 @@ FIBITMAP* TiffPages::decode(int page, std::string& problem) {
     if (TIFFGetField(tiff_, TIFFTAG_IMAGEWIDTH, &width) != 1 ||
         TIFFGetField(tiff_, TIFFTAG_IMAGELENGTH, &height) != 1)
         return nullptr;
-    if (!WithinPixelLimit(width, height)) {
-        problem = PixelLimitMessage(width, height);
+    if (!pw::WithinPixelLimit(width, height)) {
+        problem = pw::PixelLimitReason(width, height);
         return nullptr;
     }
     // libtiff turns every photometric interpretation and orientation into top-down RGBA; a

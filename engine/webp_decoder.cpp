@@ -52,8 +52,8 @@ FIBITMAP* DecodeWebp(const std::string& narrowPath, std::string& problem) {
         return nullptr;
     const std::uint32_t width = WebPDemuxGetI(demuxer.get(), WEBP_FF_CANVAS_WIDTH);
     const std::uint32_t height = WebPDemuxGetI(demuxer.get(), WEBP_FF_CANVAS_HEIGHT);
-    if (!WithinPixelLimit(width, height)) {
-        problem = PixelLimitMessage(width, height);
+    if (!pw::WithinPixelLimit(width, height)) {
+        problem = pw::PixelLimitReason(width, height);
         return nullptr;
     }
     const std::uint32_t flags = WebPDemuxGetI(demuxer.get(), WEBP_FF_FORMAT_FLAGS);

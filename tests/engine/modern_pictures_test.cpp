@@ -302,7 +302,7 @@ TEST_F(ModernPictures, DamagedAndGiganticPicturesAreReportedByName) {
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_EQ(prompts.messages[0].text,
               "These pictures could not be converted and are missing from the result:\n" + damaged +
-                  "\n" + huge + " (40000 x 40000 pixels, more than the limit of 30000 x 30000)");
+                  "\n" + huge + " (40000 x 40000 pixels reaches the limit of 900 megapixels)");
 }
 
 TEST_F(ModernPictures, EveryPageOfATiffInBothModesAndDamagedPagesNamed) {
