@@ -27,6 +27,19 @@ void setResolution(TIFF* tiff, FIBITMAP* bitmap) {
     FreeImage_SetDotsPerMeterY(bitmap, static_cast<unsigned>(y * perMeter + 0.5));
 }
 
+// The page's ICC profile when the page is stored as RGB, the only kind whose profile still
+// describes the RGB pixels libtiff gives.
+std::string rgbProfile(TIFF* tiff) {
+    std::uint16_t photometric = 0;
+    std::uint32_t size = 0;
+    void* data = nullptr;
+    if (TIFFGetField(tiff, TIFFTAG_PHOTOMETRIC, &photometric) != 1 ||
+        photometric != PHOTOMETRIC_RGB ||
+        TIFFGetField(tiff, TIFFTAG_ICCPROFILE, &size, &data) != 1 || data == nullptr)
+        return {};
+    return std::string(static_cast<const char*>(data), size);
+}
+
 } // namespace
 
 TiffPages::TiffPages(const std::string& narrowPath) {
@@ -72,6 +85,7 @@ FIBITMAP* TiffPages::decode(int page, std::string& problem) {
     rows.height = static_cast<int>(height);
     rows.stride = static_cast<std::size_t>(width) * 4;
     rows.alpha = true;
+    rows.icc = rgbProfile(tiff_);
     FIBITMAP* bitmap = BitmapFromRows(rows);
     if (bitmap != nullptr)
         setResolution(tiff_, bitmap);
