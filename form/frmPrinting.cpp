@@ -7,6 +7,7 @@
 #include "filelist/tool_commands.h"
 #include "form/app_state.h"
 #include "form/frmMain.h"
+#include "form/page_group.h"
 #include "form/scale_to_screen.h"
 #include "outside/skin/skin_loader.h"
 #include "process/DOSOutputs.h"
@@ -171,6 +172,9 @@ void frmPrinting::buildControls() {
     outputGrid->setColumnStretch(1, 1);
     root->addWidget(output);
 
+    grpPage = new PageGroup(this);
+    root->addWidget(grpPage);
+
     // Document properties and the quality captions.
     auto* document = new QGroupBox(QStringLiteral("Document"), this);
     document->setObjectName(QStringLiteral("grpDocument"));
@@ -310,7 +314,7 @@ void frmPrinting::loadSettings() {
     if (stored.modeIndex >= 0 && stored.modeIndex < cmbMode->count())
         cmbMode->setCurrentIndex(stored.modeIndex);
     OnePdfPerPicture = pw::onePdfPerPicture(cmbMode->currentIndex());
-    jobOptions_ = stored.options;
+    setJobOptions(stored.options);
     pump_.pumpOnce();
 }
 
@@ -369,7 +373,7 @@ void frmPrinting::cmdBrowse_Click() {
 }
 
 void frmPrinting::cmdSave_Click() {
-    OnePdfPerPicture = saveSettings(s(txtPath->text()), cmbMode->currentIndex(), jobOptions_);
+    OnePdfPerPicture = saveSettings(s(txtPath->text()), cmbMode->currentIndex(), jobOptions());
     hide();
 }
 
@@ -461,8 +465,15 @@ bool frmPrinting::onePdfPerPicture() const {
     return OnePdfPerPicture;
 }
 
+void frmPrinting::setJobOptions(const engine::JobOptions& options) {
+    jobOptions_ = options;
+    grpPage->setPageLayout(options.page);
+}
+
 engine::JobOptions frmPrinting::jobOptions() const {
-    return jobOptions_;
+    engine::JobOptions options = jobOptions_;
+    options.page = grpPage->pageLayout(); // as shown, saved or not
+    return options;
 }
 
 void frmPrinting::setCommand3Enabled(bool enabled) {

@@ -28,6 +28,7 @@ class SingleInstance;
 class ToolCommands;
 class DOSOutputs;
 class frmMain;
+class PageGroup;
 namespace engine {
 class ConversionJob;
 }
@@ -67,7 +68,7 @@ public:
     void menuWeb_Click();
 
     // The page layout and quality in force: read at start-up, written by Save.
-    void setJobOptions(const engine::JobOptions& options) { jobOptions_ = options; }
+    void setJobOptions(const engine::JobOptions& options);
 
     // Opens a web page or a folder in the desktop's default program; tests record instead.
     std::function<void(const QUrl&)> urlOpener;
@@ -113,6 +114,7 @@ public:
     QLabel* Label1 = nullptr;
     QComboBox* cmbMode = nullptr;
     QPushButton* cmdSave = nullptr;
+    PageGroup* grpPage = nullptr;
     QLabel* lblTitle = nullptr;
     QLineEdit* txtTitle = nullptr;
     QLabel* lblCreateFor = nullptr;

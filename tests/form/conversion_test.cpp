@@ -1,8 +1,11 @@
 #include "form/app_state.h"
+#include "form/page_group.h"
 #include "form_fixture.h"
+#include "settings/settings_file.h"
 
 #include <QComboBox>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
@@ -104,6 +107,46 @@ TEST_F(Conversion, SavedModeOnePdfPerPictureIsInForceAtOnceAndAfterARestart) {
     EXPECT_TRUE(OnePdfPerPicture);
     EXPECT_EQ(again.windowTitle(), QStringLiteral("Setting"));
     EXPECT_TRUE(again.txtCreationDate->text().startsWith(QStringLiteral("D:")));
+}
+
+TEST_F(Conversion, PageGroupLaysOutThePagesAndIsSavedForTheNextStart) {
+    frmPrinting& engine = startProgram();
+    PageGroup& page = *engine.grpPage;
+    EXPECT_FALSE(page.cmbOrientation->isEnabled()); // pages as large as their pictures
+    EXPECT_FALSE(page.cmbFit->isEnabled());
+    const QString output = dir_.path() + QStringLiteral("/paper");
+    engine.txtPath->setText(output);
+    page.cmbPageSize->setCurrentIndex(static_cast<int>(engine::PageSize::A4));
+    EXPECT_TRUE(page.cmbOrientation->isEnabled());
+    EXPECT_FALSE(page.spnPageWidth->isEnabled());
+    page.spnMargin->setValue(12.5);
+    page.cmbFit->setCurrentIndex(static_cast<int>(engine::Fit::Fill));
+
+    // In force before Save: a wide picture on A4, turned to landscape.
+    frmMain& front = *engine.front();
+    prompts_.openNext(picture(QStringLiteral("wide.png"), Qt::green).toStdString());
+    press(front.imgToolbar[0]);
+    press(front.imgConvert);
+    const QString info = run(QStringLiteral("pdfinfo"), {output + QStringLiteral("/NewPDF.pdf")});
+    EXPECT_TRUE(info.contains(QStringLiteral("841.89 x 595.276 pts (A4)"))) << info.toStdString();
+
+    engine.show();
+    engine.cmdSave->click();
+    QFile saved(QString::fromStdString(settingsFilePath()));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(saved.readAll());
+    EXPECT_TRUE(
+        text.contains(QStringLiteral("\r\nPageSize=A4\r\nOrientation=auto\r\nMargin=12.5\r\n"
+                                     "Fit=fill\r\n")))
+        << text.toStdString();
+
+    engine_.reset();
+    frmPrinting& again = startProgram();
+    const engine::PageLayout layout = again.grpPage->pageLayout();
+    EXPECT_EQ(layout.size, engine::PageSize::A4);
+    EXPECT_EQ(layout.marginMm, 12.5);
+    EXPECT_EQ(layout.fit, engine::Fit::Fill);
+    EXPECT_EQ(again.jobOptions().page.fit, engine::Fit::Fill);
 }
 
 } // namespace

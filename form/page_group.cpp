@@ -1,0 +1,121 @@
+#include "form/page_group.h"
+
+#include "engine/page_layout_text.h"
+
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <algorithm>
+
+namespace pw {
+namespace {
+
+QLabel* makeLabel(const char* name, const char* text, QWidget* parent) {
+    auto* label = new QLabel(QString::fromUtf8(text), parent);
+    label->setObjectName(QString::fromUtf8(name));
+    return label;
+}
+
+QComboBox* makeCombo(const char* name, std::initializer_list<const char*> items, QWidget* parent) {
+    auto* combo = new QComboBox(parent);
+    combo->setObjectName(QString::fromUtf8(name));
+    for (const char* item : items)
+        combo->addItem(QString::fromUtf8(item));
+    return combo;
+}
+
+QDoubleSpinBox* makeMillimetres(const char* name, double low, double high, QWidget* parent) {
+    auto* spin = new QDoubleSpinBox(parent);
+    spin->setObjectName(QString::fromUtf8(name));
+    spin->setRange(low, high);
+    spin->setDecimals(1);
+    spin->setSuffix(QStringLiteral(" mm"));
+    return spin;
+}
+
+template <typename Enum> Enum itemOf(const QComboBox* combo) {
+    return static_cast<Enum>(std::max(combo->currentIndex(), 0));
+}
+
+} // namespace
+
+PageGroup::PageGroup(QWidget* parent) : QGroupBox(QStringLiteral("Page"), parent) {
+    setObjectName(QStringLiteral("grpPage"));
+    auto* grid = new QGridLayout(this);
+    lblPageSize = makeLabel("lblPageSize", "Page Size:", this);
+    cmbPageSize = makeCombo(
+        "cmbPageSize", {"Same as Picture", "A3", "A4", "A5", "Letter", "Legal", "Custom"}, this);
+    lblCustom = makeLabel("lblCustom", "Custom:", this);
+    spnPageWidth =
+        makeMillimetres("spnPageWidth", engine::kMinCustomSideMm, engine::kMaxCustomSideMm, this);
+    spnPageWidth->setToolTip(QStringLiteral("Width of a custom page"));
+    spnPageHeight =
+        makeMillimetres("spnPageHeight", engine::kMinCustomSideMm, engine::kMaxCustomSideMm, this);
+    spnPageHeight->setToolTip(QStringLiteral("Height of a custom page"));
+    lblOrientation = makeLabel("lblOrientation", "Orientation:", this);
+    cmbOrientation = makeCombo("cmbOrientation", {"Automatic", "Portrait", "Landscape"}, this);
+    cmbOrientation->setToolTip(QStringLiteral("Automatic turns each page to match its picture"));
+    lblMargin = makeLabel("lblMargin", "Margin:", this);
+    spnMargin = makeMillimetres("spnMargin", 0.0, engine::kMaxMarginMm, this);
+    spnMargin->setToolTip(QStringLiteral("White border on every side"));
+    lblFit = makeLabel("lblFit", "Fit:", this);
+    cmbFit = makeCombo("cmbFit", {"Fit", "Shrink Only", "Fill"}, this);
+    cmbFit->setToolTip(QStringLiteral("How each picture fills the page inside the margins"));
+
+    auto* custom = new QHBoxLayout;
+    custom->addWidget(spnPageWidth);
+    custom->addWidget(makeLabel("lblBy", "x", this));
+    custom->addWidget(spnPageHeight);
+    grid->addWidget(lblPageSize, 0, 0);
+    grid->addWidget(cmbPageSize, 0, 1);
+    grid->addWidget(lblCustom, 0, 2);
+    grid->addLayout(custom, 0, 3);
+    grid->addWidget(lblOrientation, 1, 0);
+    grid->addWidget(cmbOrientation, 1, 1);
+    grid->addWidget(lblMargin, 1, 2);
+    grid->addWidget(spnMargin, 1, 3, Qt::AlignLeft);
+    grid->addWidget(lblFit, 2, 0);
+    grid->addWidget(cmbFit, 2, 1);
+    grid->setColumnStretch(1, 1);
+
+    setPageLayout({});
+    connect(cmbPageSize, &QComboBox::currentIndexChanged, this, [this] { enableByPageSize(); });
+}
+
+engine::PageLayout PageGroup::pageLayout() const {
+    engine::PageLayout layout;
+    layout.size = itemOf<engine::PageSize>(cmbPageSize);
+    layout.customWidthMm = spnPageWidth->value();
+    layout.customHeightMm = spnPageHeight->value();
+    layout.orientation = itemOf<engine::Orientation>(cmbOrientation);
+    layout.marginMm = spnMargin->value();
+    layout.fit = itemOf<engine::Fit>(cmbFit);
+    return layout;
+}
+
+void PageGroup::setPageLayout(const engine::PageLayout& layout) {
+    cmbPageSize->setCurrentIndex(static_cast<int>(layout.size));
+    spnPageWidth->setValue(layout.customWidthMm);
+    spnPageHeight->setValue(layout.customHeightMm);
+    cmbOrientation->setCurrentIndex(static_cast<int>(layout.orientation));
+    spnMargin->setValue(layout.marginMm);
+    cmbFit->setCurrentIndex(static_cast<int>(layout.fit));
+    enableByPageSize();
+}
+
+void PageGroup::enableByPageSize() {
+    const auto size = itemOf<engine::PageSize>(cmbPageSize);
+    const bool paper = size != engine::PageSize::Picture;
+    const bool custom = size == engine::PageSize::Custom;
+    lblOrientation->setEnabled(paper);
+    cmbOrientation->setEnabled(paper);
+    lblFit->setEnabled(paper);
+    cmbFit->setEnabled(paper);
+    lblCustom->setEnabled(custom);
+    spnPageWidth->setEnabled(custom);
+    spnPageHeight->setEnabled(custom);
+}
+
+} // namespace pw

@@ -1,0 +1,38 @@
+#pragma once
+// The Setting window's "Page" group: paper size, orientation, margin and fit of the job.
+#include "engine/job_options.h"
+
+#include <QGroupBox>
+
+class QComboBox;
+class QDoubleSpinBox;
+class QLabel;
+
+namespace pw {
+
+class PageGroup : public QGroupBox {
+    Q_OBJECT
+public:
+    explicit PageGroup(QWidget* parent = nullptr);
+
+    engine::PageLayout pageLayout() const;
+    void setPageLayout(const engine::PageLayout& layout);
+
+    QLabel* lblPageSize = nullptr;
+    QComboBox* cmbPageSize = nullptr; // items in the order of engine::PageSize
+    QLabel* lblCustom = nullptr;
+    QDoubleSpinBox* spnPageWidth = nullptr;
+    QDoubleSpinBox* spnPageHeight = nullptr;
+    QLabel* lblOrientation = nullptr;
+    QComboBox* cmbOrientation = nullptr; // in the order of engine::Orientation
+    QLabel* lblMargin = nullptr;
+    QDoubleSpinBox* spnMargin = nullptr;
+    QLabel* lblFit = nullptr;
+    QComboBox* cmbFit = nullptr; // in the order of engine::Fit
+
+private:
+    // Orientation and fit apply to paper only, the custom sides to a custom size only.
+    void enableByPageSize();
+};
+
+} // namespace pw
