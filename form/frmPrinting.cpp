@@ -4,6 +4,7 @@
 #include "filelist/command_relay.h"
 #include "filelist/drop_intake.h"
 #include "filelist/drop_target.h"
+#include "filelist/opened_paths.h"
 #include "filelist/tool_commands.h"
 #include "form/app_state.h"
 #include "form/frmMain.h"
@@ -14,6 +15,7 @@
 #include "process/EndProcessesByName.h"
 #include "settings/CommonDlgsW.h"
 #include "settings/document_options.h"
+#include "settings/instance_channel.h"
 #include "settings/output_folder.h"
 #include "settings/settings_file.h"
 #include "settings/single_instance.h"
@@ -32,6 +34,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -100,6 +103,7 @@ frmPrinting::frmPrinting(os::Prompts& prompts, os::MessagePump& pump, QWidget* p
 
 frmPrinting::~frmPrinting() {
     // The front window reaches back into this form; it goes first.
+    channel_.reset();
     front_.reset();
     job_.reset();
 }
@@ -301,11 +305,41 @@ bool frmPrinting::Form_Load() {
     relay_ = std::make_unique<CommandRelay>(txtMsg, *commands_, *this);
     front_->Form_Load();
     front_->show();
+    channel_ = std::make_unique<InstanceServer>(
+        [this](const std::vector<std::string>& paths) { takeHandedOver(paths); });
 
     pump_.pumpOnce();
     update();
     scaleToScreen();
     return true;
+}
+
+void frmPrinting::openPaths(const std::vector<std::string>& paths) {
+    if (front_ && !paths.empty())
+        AddOpenedPaths(paths, front_->fileList(), *front_, pump_);
+}
+
+void frmPrinting::bringToFront() {
+    if (!front_)
+        return;
+    if (front_->isMinimized())
+        front_->showNormal();
+    front_->show();
+    front_->raise();
+    front_->activateWindow();
+}
+
+void frmPrinting::takeHandedOver(const std::vector<std::string>& paths) {
+    bringToFront();
+    handedOver_.insert(handedOver_.end(), paths.begin(), paths.end());
+    // The list must not change under a running job; the paths wait for it to end.
+    if (!Command3->isEnabled()) {
+        QTimer::singleShot(250, this, [this] { takeHandedOver({}); });
+        return;
+    }
+    const std::vector<std::string> waiting = std::move(handedOver_);
+    handedOver_.clear();
+    openPaths(waiting);
 }
 
 void frmPrinting::loadSettings() {

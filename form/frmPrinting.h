@@ -11,6 +11,8 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 class QComboBox;
 class QLabel;
@@ -23,6 +25,7 @@ class QUrl;
 namespace pw {
 
 class CommandRelay;
+class InstanceServer;
 class CommonDlgsW;
 class SingleInstance;
 class ToolCommands;
@@ -41,6 +44,10 @@ public:
 
     // Start-up. Returns false when another instance already runs: the caller ends at once.
     bool Form_Load();
+    // Pictures and folders from the command line, added to the list (opened_paths.h).
+    void openPaths(const std::vector<std::string>& paths);
+    // Shows the front window over the others, restored when it was minimised.
+    void bringToFront();
     // Asks the form to unload: it hides, and closes for good only when QuitRequested is set.
     // Runs Form_Unload itself, so it never depends on Qt delivering a close event.
     void Unload();
@@ -151,6 +158,7 @@ private:
     void buildMenus();
     void loadSettings();
     void scaleToScreen();
+    void takeHandedOver(const std::vector<std::string>& paths);
 
     os::Prompts& prompts_;
     os::MessagePump& pump_;
@@ -160,6 +168,8 @@ private:
     std::unique_ptr<CommandRelay> relay_;
     std::unique_ptr<engine::ConversionJob> job_;
     std::unique_ptr<frmMain> front_;
+    std::unique_ptr<InstanceServer> channel_;
+    std::vector<std::string> handedOver_; // waiting for the running job to end
     engine::JobOptions jobOptions_;
     bool unloaded_ = false;
 };

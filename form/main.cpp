@@ -1,10 +1,31 @@
 #include "cli/convert_command.h"
 #include "form/frmPrinting.h"
+#include "settings/instance_channel.h"
 #include "settings/qt_prompts.h"
 #include "settings/qt_pump.h"
 
 #include <QApplication>
+#include <cstdio>
+#include <filesystem>
+#include <string>
 #include <string_view>
+#include <system_error>
+#include <vector>
+
+namespace {
+
+// The pictures and folders named after the program, as absolute paths.
+std::vector<std::string> namedPaths(int argc, char* argv[]) {
+    std::vector<std::string> paths;
+    for (int i = 1; i < argc; ++i) {
+        std::error_code error;
+        const std::filesystem::path full = std::filesystem::absolute(argv[i], error);
+        paths.push_back(error ? std::string(argv[i]) : full.lexically_normal().string());
+    }
+    return paths;
+}
+
+} // namespace
 
 int main(int argc, char* argv[]) {
     // The command line runs without a display: it returns before any GUI object exists.
@@ -25,7 +46,16 @@ int main(int argc, char* argv[]) {
     pw::QtMessagePump pump;
     pw::frmPrinting engineForm(prompts, pump);
     prompts.setParent(&engineForm);
-    if (!engineForm.Form_Load())
-        return 0;
+    const std::vector<std::string> paths = namedPaths(argc, argv);
+    if (!engineForm.Form_Load()) {
+        // Another copy runs: its window takes the pictures and comes to the front.
+        if (pw::handToRunningCopy(paths))
+            return 0;
+        std::fputs("pagewright: another Pagewright is converting for this user; try again when "
+                   "it has finished\n",
+                   stderr);
+        return 4;
+    }
+    engineForm.openPaths(paths);
     return QApplication::exec();
 }

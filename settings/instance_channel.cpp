@@ -1,0 +1,100 @@
+#include "settings/instance_channel.h"
+
+#include "platform/paths.h"
+
+#include <QDataStream>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QStringList>
+#include <QThread>
+
+namespace pw {
+namespace {
+
+constexpr char kTaken = 'k';
+
+QString socketName() {
+    return QString::fromStdString(instanceSocketPath());
+}
+
+} // namespace
+
+std::string instanceSocketPath() {
+    return os::joinPath(os::driveCFolder(), kInstanceSocketName);
+}
+
+bool handToRunningCopy(const std::vector<std::string>& paths, int timeoutMs) {
+    // A copy that has just taken the lock may not listen yet: try again for a while.
+    QLocalSocket socket;
+    QDeadlineTimer deadline(timeoutMs);
+    for (;;) {
+        socket.connectToServer(socketName());
+        if (socket.waitForConnected(static_cast<int>(deadline.remainingTime())))
+            break;
+        if (deadline.hasExpired())
+            return false;
+        QThread::msleep(100);
+    }
+    QStringList list;
+    for (const std::string& path : paths)
+        list << QString::fromStdString(path);
+    QByteArray message;
+    QDataStream out(&message, QIODevice::WriteOnly);
+    out << list;
+    socket.write(message);
+    if (!socket.waitForBytesWritten(timeoutMs))
+        return false;
+    // The answer comes once the paths are in the list.
+    while (socket.bytesAvailable() == 0) {
+        if (!socket.waitForReadyRead(timeoutMs))
+            return false;
+    }
+    char answer = 0;
+    return socket.getChar(&answer) && answer == kTaken;
+}
+
+InstanceServer::InstanceServer(Handler handler, QObject* parent)
+    : QObject(parent), handler_(std::move(handler)), server_(new QLocalServer(this)) {
+    server_->setSocketOptions(QLocalServer::UserAccessOption);
+    QDir().mkpath(QString::fromStdString(os::driveCFolder()));
+    QLocalServer::removeServer(socketName());
+    connect(server_, &QLocalServer::newConnection, this, &InstanceServer::accept);
+    server_->listen(socketName());
+}
+
+InstanceServer::~InstanceServer() {
+    server_->close();
+}
+
+bool InstanceServer::listening() const {
+    return server_->isListening();
+}
+
+void InstanceServer::accept() {
+    while (QLocalSocket* socket = server_->nextPendingConnection()) {
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { read(socket); });
+        if (socket->bytesAvailable() > 0)
+            read(socket);
+    }
+}
+
+void InstanceServer::read(QLocalSocket* socket) {
+    QDataStream in(socket);
+    in.startTransaction();
+    QStringList list;
+    in >> list;
+    if (!in.commitTransaction())
+        return; // the rest is still on its way
+    std::vector<std::string> paths;
+    for (const QString& path : list)
+        paths.push_back(path.toStdString());
+    if (handler_)
+        handler_(paths);
+    socket->putChar(kTaken);
+    socket->flush();
+}
+
+} // namespace pw
