@@ -295,7 +295,8 @@ void ConversionJob::writeDocumentProperties() {
 }
 
 void ConversionJob::writePageOptions() {
-    // Without the file the builder keeps each page as large as its picture.
+    // Written before every run. Should it fail, the builder finds no layout and keeps each page
+    // as large as its picture: every picture still gets its page, so the job goes on.
     pdftool::writePageOptions(os::stagingFolder(), options_.page);
 }
 
