@@ -215,20 +215,3 @@ TEST_F(Job, MissingBuilderIsReportedAndTheJobStillEnds) {
     EXPECT_TRUE(contains(host.log, "beep"));
     EXPECT_FALSE(fs::exists(os::stagingFolder()));
 }
-
-TEST_F(Job, PageLayoutReachesTheBuilderInBothModes) {
-    host.files = {picture("a.png"), picture("b.jpg", FIF_JPEG)}; // both 80 x 60
-    host.options.page.size = engine::PageSize::A4;
-    run();
-    const std::string info = commandOutput("pdfinfo '" + out("NewPDF.pdf") + "'");
-    EXPECT_NE(info.find("841.89 x 595.276 pts (A4)"), std::string::npos) << info; // turned
-
-    host.perPicture = true;
-    host.options.page.size = engine::PageSize::Letter;
-    host.options.page.orientation = engine::Orientation::Portrait;
-    run();
-    for (const char* name : {"a.pdf", "b.pdf"}) {
-        const std::string page = commandOutput("pdfinfo '" + out(name) + "'");
-        EXPECT_NE(page.find("612 x 792 pts (letter)"), std::string::npos) << name << page;
-    }
-}

@@ -81,20 +81,6 @@ TEST(PageLayoutText, ValuesRoundTripAndBadOnesAreRefused) {
     }
     EXPECT_FALSE(engine::parseOrientation("sideways", layout));
     EXPECT_FALSE(engine::parseFit("stretch", layout));
-
-    // Exact paper sizes in points.
-    const std::tuple<engine::PageSize, double, double> paper[] = {
-        {engine::PageSize::A3, 841.890, 1190.551},
-        {engine::PageSize::A4, 595.276, 841.890},
-        {engine::PageSize::A5, 419.528, 595.276},
-        {engine::PageSize::Letter, 612, 792},
-        {engine::PageSize::Legal, 612, 1008}};
-    for (const auto& [size, width, height] : paper) {
-        engine::PageLayout named;
-        named.size = size;
-        EXPECT_NEAR(engine::paperPoints(named).first, width, 0.001);
-        EXPECT_NEAR(engine::paperPoints(named).second, height, 0.001);
-    }
 }
 
 TEST(PageOptionsFile, RoundTripsAndFallsBackPerKey) {
