@@ -9,17 +9,19 @@ struct FIBITMAP;
 namespace pw::engine {
 
 struct PixelRows {
-    const std::uint8_t* data = nullptr; // top row first, RGB or RGBA bytes per pixel
+    const std::uint8_t* data = nullptr; // top row first, RGB or RGBA samples per pixel
     std::size_t stride = 0;             // bytes from one row to the next
     int width = 0;
     int height = 0;
     bool alpha = false;  // RGBA when true, RGB otherwise
+    int sampleBits = 8;  // 8: a byte a sample; 9..16: native 16-bit words holding that many bits
     int orientation = 1; // EXIF orientation (1..8) still to apply; anything else = as stored
     std::string icc;     // profile of the pixels, empty for sRGB
 };
 
-// A 24-bit bitmap of the rows as a viewer shows them: turned and mirrored as `orientation`
-// says, alpha laid over white, the ICC profile attached, no resolution. Null when FreeImage
+// A bitmap of the rows as a viewer shows them: turned and mirrored as `orientation` says, alpha
+// laid over white, the ICC profile attached, no resolution; 24-bit for 8-bit samples, 48-bit
+// (FIT_RGB16, samples widened to the full 16-bit range) for deeper ones. Null when FreeImage
 // cannot allocate it.
 FIBITMAP* BitmapFromRows(const PixelRows& rows);
 

@@ -3,6 +3,7 @@
 #include "engine/pixel_limit.h"
 
 #include <FreeImage.h>
+#include <bit>
 #include <libheif/heif.h>
 #include <memory>
 
@@ -61,16 +62,25 @@ FIBITMAP* DecodeHeif(const std::string& narrowPath, std::string& problem) {
     if (!options)
         return nullptr;
     options->ignore_transformations = 0; // irot, imir and clap apply
-    options->convert_hdr_to_8bit = 1;    // 10- and 12-bit pictures come out in 8 bits
+    // 10- and 12-bit pictures keep their depth in 16-bit samples; the JPEG staging brings them
+    // to 8 bits, the lossless staging keeps 16.
+    const bool deep = heif_image_handle_get_luma_bits_per_pixel(handle.get()) > 8;
     const bool alpha = heif_image_handle_has_alpha_channel(handle.get()) != 0;
+    heif_chroma chroma = alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB;
+    if (deep) {
+        const bool little = std::endian::native == std::endian::little;
+        chroma = alpha ? (little ? heif_chroma_interleaved_RRGGBBAA_LE
+                                 : heif_chroma_interleaved_RRGGBBAA_BE)
+                       : (little ? heif_chroma_interleaved_RRGGBB_LE
+                                 : heif_chroma_interleaved_RRGGBB_BE);
+    }
     heif_image* rawImage = nullptr;
-    if (heif_decode_image(handle.get(), &rawImage, heif_colorspace_RGB,
-                          alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB,
-                          options.get())
+    if (heif_decode_image(handle.get(), &rawImage, heif_colorspace_RGB, chroma, options.get())
             .code != heif_error_Ok)
         return nullptr;
     std::unique_ptr<heif_image, ImageFree> image(rawImage);
-    if (heif_image_get_bits_per_pixel_range(image.get(), heif_channel_interleaved) != 8)
+    const int bits = heif_image_get_bits_per_pixel_range(image.get(), heif_channel_interleaved);
+    if (deep ? (bits <= 8 || bits > 16) : bits != 8)
         return nullptr;
 
     int stride = 0;
@@ -84,6 +94,7 @@ FIBITMAP* DecodeHeif(const std::string& narrowPath, std::string& problem) {
     rows.width = heif_image_get_width(image.get(), heif_channel_interleaved);
     rows.height = heif_image_get_height(image.get(), heif_channel_interleaved);
     rows.alpha = alpha;
+    rows.sampleBits = bits;
     rows.icc = iccProfile(handle.get());
     if (rows.width <= 0 || rows.height <= 0)
         return nullptr;

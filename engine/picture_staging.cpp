@@ -71,6 +71,15 @@ FIBITMAP* loadPicture(const std::string& narrowPath, const std::string& extensio
     return bitmap;
 }
 
+// FreeImage drops the ICC profile when it converts 16-bit samples; the staged picture keeps it.
+void keepProfile(FIBITMAP* from, FIBITMAP* to) {
+    FIICCPROFILE* profile = FreeImage_GetICCProfile(from);
+    if (to == nullptr || profile == nullptr || profile->data == nullptr || profile->size <= 0 ||
+        FreeImage_GetICCProfile(to)->data != nullptr)
+        return;
+    FreeImage_CreateICCProfile(to, profile->data, profile->size);
+}
+
 } // namespace
 
 bool SaveBitmapFile(int format, FIBITMAP* bitmap, const std::string& fileName, int flags) {
@@ -102,6 +111,7 @@ bool SaveStagedBitmap(FIBITMAP* bitmap, const std::string& narrowSource,
                       const std::string& target) {
     initialiseFreeImage();
     FIBITMAP* copy = FreeImage_ConvertTo24Bits(bitmap);
+    keepProfile(bitmap, copy);
     if (copy != nullptr && !StatesResolution(narrowSource)) {
         // A resolution FreeImage made up; without one the page gets the builder's default.
         FreeImage_SetDotsPerMeterX(copy, 0);
