@@ -126,6 +126,9 @@ FIBITMAP* DecodeJxl(const std::string& narrowPath, std::string& problem) {
             if (!withinLimit(decoder.get(), problem) ||
                 JxlDecoderGetBasicInfo(decoder.get(), &info) != JXL_DEC_SUCCESS)
                 return nullptr;
+            // Deeper pictures keep 16 bits until staging decides.
+            if (info.bits_per_sample > 8)
+                format.data_type = JXL_TYPE_UINT16;
             break;
         case JXL_DEC_COLOR_ENCODING:
             profile = pixelProfile(decoder.get());
@@ -147,8 +150,10 @@ FIBITMAP* DecodeJxl(const std::string& narrowPath, std::string& problem) {
             rows.data = pixels.data();
             rows.width = static_cast<int>(turned ? info.ysize : info.xsize);
             rows.height = static_cast<int>(turned ? info.xsize : info.ysize);
-            rows.stride = static_cast<std::size_t>(rows.width) * 4;
+            rows.stride = static_cast<std::size_t>(rows.width) * 4 *
+                          (format.data_type == JXL_TYPE_UINT16 ? 2 : 1);
             rows.alpha = true;
+            rows.sampleBits = format.data_type == JXL_TYPE_UINT16 ? 16 : 8;
             rows.icc = std::move(profile);
             if (pixels.size() < rows.stride * static_cast<std::size_t>(rows.height))
                 return nullptr;
