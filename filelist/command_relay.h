@@ -1,7 +1,10 @@
 #pragma once
 // The command relay: the engine form's hidden line edit txtMsg, into which the front window
-// writes a command word. Each change runs the matching command and clears the text again.
+// writes a command word. Each change fires the matching command and clears the text again.
+#include "filelist/command_table.h"
+
 #include <QObject>
+#include <memory>
 
 class QLineEdit;
 
@@ -13,7 +16,10 @@ class ToolCommands;
 class CommandRelay : public QObject {
     Q_OBJECT
 public:
-    // Connects to txtMsg's textChanged (changes from code included).
+    // Connects to txtMsg's textChanged (changes from code included); words fire commands of
+    // the table.
+    CommandRelay(QLineEdit* txtMsg, const CommandTable& table, QObject* parent = nullptr);
+    // The same with a table of its own bound to these handlers (bindToolCommands).
     CommandRelay(QLineEdit* txtMsg, ToolCommands& commands, EngineView& engine,
                  QObject* parent = nullptr);
 
@@ -25,8 +31,8 @@ public:
 
 private:
     QLineEdit* txtMsg_;
-    ToolCommands& commands_;
-    EngineView& engine_;
+    std::unique_ptr<CommandTable> ownTable_;
+    const CommandTable& table_;
 };
 
 } // namespace pw

@@ -1,5 +1,6 @@
 #include "filelist/tool_commands.h"
 
+#include "filelist/command_table.h"
 #include "filelist/engine_view.h"
 #include "filelist/file_list.h"
 #include "filelist/folder_scan.h"
@@ -131,6 +132,17 @@ void ToolCommands::menuSort_Click() {
 
 void ToolCommands::menuWeb_Click() {
     engine_.openUrl(productPageUrl());
+}
+
+void bindToolCommands(CommandTable& table, ToolCommands& commands, EngineView& engine) {
+    for (std::int16_t index = 0; index < 7; ++index) {
+        if (const std::optional<Command> command = toolsBarCommand(index))
+            table.bind(*command, [&commands, index] { commands.CmdToolsBar_Click(index); });
+    }
+    table.bind(Command::ChooseRemove, [&engine] { engine.showRemoveMenu(); });
+    table.bind(Command::Convert, [&engine] { engine.runConvert(); });
+    table.bind(Command::Sort, [&commands] { commands.menuSort_Click(); });
+    table.bind(Command::Website, [&commands] { commands.menuWeb_Click(); });
 }
 
 } // namespace pw

@@ -11,10 +11,12 @@
 namespace pw::os {
 class MessagePump;
 class Prompts;
+
 } // namespace pw::os
 
 namespace pw {
 
+class CommandTable;
 class CommonDlgsW;
 class EngineView;
 class FileList;
@@ -73,5 +75,10 @@ private:
     os::Prompts& prompts_;
     os::MessagePump& pump_;
 };
+
+// Binds the commands these handlers run: the tool buttons' commands through the dispatcher
+// with their design index, the "Remove" pop-up and Convert through the engine form, Sort and
+// Website.
+void bindToolCommands(CommandTable& table, ToolCommands& commands, EngineView& engine);
 
 } // namespace pw

@@ -387,14 +387,14 @@ void frmMain::imgToolbar_MouseDown(int index) {
         engine_.txtMsg->setText(QStringLiteral("Add Folder"));
         break;
     case 3:
-        engine_.exec();
+        engine_.commandTable().fire(Command::Settings);
         for (ImageArea* button : imgToolbar)
             button->clearPicture();
         for (ImageArea* button : imgMenu)
             button->clearPicture();
         break;
     case 4:
-        engine_.openUrl(tutorialPageUrl());
+        engine_.commandTable().fire(Command::Help);
         break;
     case 5:
         closeSequence();

@@ -4,6 +4,7 @@
 #include "filelist/command_relay.h"
 #include "filelist/drop_intake.h"
 #include "filelist/drop_target.h"
+#include "filelist/help_pages.h"
 #include "filelist/opened_paths.h"
 #include "filelist/tool_commands.h"
 #include "form/app_state.h"
@@ -97,8 +98,23 @@ frmPrinting::frmPrinting(os::Prompts& prompts, os::MessagePump& pump, QWidget* p
     setWindowTitle(QStringLiteral("Pagewright"));
     urlOpener = [](const QUrl& url) { QDesktopServices::openUrl(url); };
     beeper = [] { QApplication::beep(); };
+    bindOwnCommands();
     buildMenus();
     buildControls();
+}
+
+void frmPrinting::bindOwnCommands() {
+    commandTable_.bind(Command::Settings, [this] { exec(); });
+    commandTable_.bind(Command::Help, [this] { openUrl(tutorialPageUrl()); });
+    commandTable_.bind(Command::About, [this] { showAbout(prompts_); });
+    commandTable_.bind(Command::Save, [this] { cmdSave_Click(); });
+    commandTable_.bind(Command::Browse, [this] { cmdBrowse_Click(); });
+    commandTable_.bind(Command::Convert, [this] { Command3_Click(); });
+}
+
+void frmPrinting::fireToolsBar(int index) {
+    if (const std::optional<Command> command = toolsBarCommand(index))
+        commandTable_.fire(*command);
 }
 
 frmPrinting::~frmPrinting() {
@@ -115,36 +131,36 @@ void frmPrinting::buildMenus() {
     menuFile = menuBar->addMenu(QStringLiteral("File"));
     menuFile->setObjectName(QStringLiteral("menuFile"));
     connect(addItem(menuFile, "menuAdd", "Add a File"), &QAction::triggered, this,
-            [this] { CmdToolsBar_Click(0); });
+            [this] { fireToolsBar(0); });
     connect(addItem(menuFile, "menuFolder", "Add Folder"), &QAction::triggered, this,
-            [this] { CmdToolsBar_Click(1); });
+            [this] { fireToolsBar(1); });
     menuFile->addSeparator()->setObjectName(QStringLiteral("menuS"));
     connect(addItem(menuFile, "menuExit", "Exit"), &QAction::triggered, this,
-            [this] { CmdToolsBar_Click(5); });
+            [this] { fireToolsBar(5); });
 
     menuR = menuBar->addMenu(QStringLiteral("Remove"));
     menuR->setObjectName(QStringLiteral("menuR"));
     connect(addItem(menuR, "menuRemove", "Remove a File"), &QAction::triggered, this,
-            [this] { CmdToolsBar_Click(2); });
+            [this] { fireToolsBar(2); });
     connect(addItem(menuR, "menuRemoveAll", "Remove All Files"), &QAction::triggered, this,
-            [this] { CmdToolsBar_Click(3); });
+            [this] { fireToolsBar(3); });
 
     menuContrl = menuBar->addMenu(QStringLiteral("Control"));
     menuContrl->setObjectName(QStringLiteral("menuContrl"));
     connect(addItem(menuContrl, "menuUp", "Move Up"), &QAction::triggered, this,
-            [this] { CmdToolsBar_Click(6); });
+            [this] { fireToolsBar(6); });
     connect(addItem(menuContrl, "menuDown", "Move Down"), &QAction::triggered, this,
-            [this] { CmdToolsBar_Click(4); });
+            [this] { fireToolsBar(4); });
     connect(addItem(menuContrl, "menuSort", "Sort by File Path and Name"), &QAction::triggered,
-            this, [this] { menuSort_Click(); });
+            this, [this] { commandTable_.fire(Command::Sort); });
 
     menuA = menuBar->addMenu(QStringLiteral("About"));
     menuA->setObjectName(QStringLiteral("menuA"));
     connect(addItem(menuA, "menuWeb", "Website"), &QAction::triggered, this,
-            [this] { menuWeb_Click(); });
+            [this] { commandTable_.fire(Command::Website); });
     menuA->addSeparator()->setObjectName(QStringLiteral("menuSS"));
     connect(addItem(menuA, "menuAbout", "About"), &QAction::triggered, this,
-            [this] { showAbout(prompts_); });
+            [this] { commandTable_.fire(Command::About); });
 }
 
 void frmPrinting::buildControls() {
@@ -226,7 +242,7 @@ void frmPrinting::buildControls() {
         QPushButton* button = makeButton(name.c_str(), kToolButtons[i].caption, this);
         button->setToolTip(QString::fromUtf8(kToolButtons[i].toolTip));
         button->setProperty("Index", i);
-        connect(button, &QPushButton::clicked, this, [this, i] { CmdToolsBar_Click(i); });
+        connect(button, &QPushButton::clicked, this, [this, i] { fireToolsBar(i); });
         CmdToolsBar[static_cast<std::size_t>(i)] = button;
         tools->addWidget(button);
     }
@@ -251,10 +267,12 @@ void frmPrinting::buildControls() {
     txtMsg = makeEdit("txtMsg", QString(), this);
     txtMsg->hide();
 
-    connect(cmdBrowse, &QPushButton::clicked, this, [this] { cmdBrowse_Click(); });
-    connect(cmdSave, &QPushButton::clicked, this, [this] { cmdSave_Click(); });
+    connect(cmdBrowse, &QPushButton::clicked, this,
+            [this] { commandTable_.fire(Command::Browse); });
+    connect(cmdSave, &QPushButton::clicked, this, [this] { commandTable_.fire(Command::Save); });
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
-    connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
+    connect(Command3, &QPushButton::clicked, this,
+            [this] { commandTable_.fire(Command::Convert); });
     DropTarget::install(picDoor, [this](const QMimeData* dropped) {
         if (front_)
             front_->dropIntake().EnginePicDoor_OLEDragDrop(dropped);
@@ -302,7 +320,8 @@ bool frmPrinting::Form_Load() {
     front_ = std::make_unique<frmMain>(*this, pump_);
     commands_ = std::make_unique<ToolCommands>(front_->fileList(), *front_, *this, *dialogs_,
                                                prompts_, pump_);
-    relay_ = std::make_unique<CommandRelay>(txtMsg, *commands_, *this);
+    bindToolCommands(commandTable_, *commands_, *this);
+    relay_ = std::make_unique<CommandRelay>(txtMsg, commandTable_);
     front_->Form_Load();
     front_->show();
     channel_ = std::make_unique<InstanceServer>(
@@ -427,13 +446,11 @@ void frmPrinting::txtMsg_Change() {
 }
 
 void frmPrinting::menuSort_Click() {
-    if (commands_)
-        commands_->menuSort_Click();
+    commandTable_.fire(Command::Sort);
 }
 
 void frmPrinting::menuWeb_Click() {
-    if (commands_)
-        commands_->menuWeb_Click();
+    commandTable_.fire(Command::Website);
 }
 
 // --- EngineView ---------------------------------------------------------------------------

@@ -3,6 +3,7 @@
 // as the modal "Setting" window. It owns the options, the menus, the tool buttons, the command
 // relay and the two console runners, and hosts the conversion job.
 #include "engine/job_host.h"
+#include "filelist/command_table.h"
 #include "filelist/engine_view.h"
 #include "platform/prompts.h"
 #include "platform/pump.h"
@@ -60,6 +61,9 @@ public:
     os::Prompts& prompts() const { return prompts_; }
     os::MessagePump& pump() const { return pump_; }
     CommonDlgsW* dialogs() const { return dialogs_.get(); }
+
+    // Every command of the program; the windows fire them, this form binds them.
+    CommandTable& commandTable() { return commandTable_; }
 
     // The engine menus by front menu index: 0 menuFile, 1 menuR, 2 menuContrl, 3 menuA.
     QMenu* engineMenu(int index) const;
@@ -154,6 +158,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void bindOwnCommands();
+    void fireToolsBar(int index);
     void buildControls();
     void buildMenus();
     void loadSettings();
@@ -162,6 +168,7 @@ private:
 
     os::Prompts& prompts_;
     os::MessagePump& pump_;
+    CommandTable commandTable_;
     std::unique_ptr<SingleInstance> instance_;
     std::unique_ptr<CommonDlgsW> dialogs_;
     std::unique_ptr<ToolCommands> commands_;

@@ -1,0 +1,50 @@
+#pragma once
+// The program's commands, one table for every way of firing them: the front window's picture
+// buttons, the engine form's menu items and tool buttons, and the relay words of txtMsg. The
+// owner of the job and the lists binds each command once; views only fire them.
+#include <array>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace pw {
+
+enum class Command {
+    Add,
+    RemoveFile,
+    RemoveAllFiles,
+    ChooseRemove, // the "Remove" pop-up: Remove a File or Remove All Files
+    AddFolder,
+    Settings,
+    Help,
+    Website,
+    Exit,
+    Sort,
+    MoveUp,
+    MoveDown,
+    Convert,
+    About,
+    Save,
+    Browse,
+};
+inline constexpr std::size_t kCommandCount = static_cast<std::size_t>(Command::Browse) + 1;
+
+class CommandTable {
+public:
+    // Binds a command; a later binding replaces an earlier one.
+    void bind(Command command, std::function<void()> handler);
+    // Runs the command's handler; an unbound command does nothing.
+    void fire(Command command) const;
+    bool bound(Command command) const;
+
+private:
+    std::array<std::function<void()>, kCommandCount> handlers_;
+};
+
+// The engine form's tool buttons by their design index (CmdToolsBar 0..6); nothing for any
+// other index.
+std::optional<Command> toolsBarCommand(int index);
+// The relay words, compared exactly: "Add", "Remove", "Add Folder", "Convert".
+std::optional<Command> relayCommand(const std::string& word);
+
+} // namespace pw
