@@ -28,15 +28,31 @@ bool removeIfPresent(const std::string& path) {
     return unlink(path.c_str()) == 0 || errno == ENOENT;
 }
 
+// The size and resolution of a PNG page, where the page layout reads them for every page.
+JpegInfo pageInfo(const PngInfo& png) {
+    JpegInfo info;
+    info.fileSize = png.fileSize;
+    info.width = png.width;
+    info.height = png.height;
+    info.components = png.colours();
+    info.xDpi = png.xDpi;
+    info.yDpi = png.yDpi;
+    return info;
+}
+
 std::vector<PageSource> readHeaders(const std::vector<StagedFile>& files, std::FILE* err) {
     std::vector<PageSource> pages;
     pages.reserve(files.size());
     std::size_t skipped = 0;
     for (const StagedFile& file : files) {
         std::string reason;
-        auto info = readJpegInfo(file.path, reason);
-        if (info) {
-            pages.push_back({file.name, file.path, std::move(*info)});
+        if (isPngName(file.name)) {
+            if (auto png = readPngInfo(file.path, reason)) {
+                pages.push_back({file.name, file.path, pageInfo(*png), std::move(*png)});
+                continue;
+            }
+        } else if (auto info = readJpegInfo(file.path, reason)) {
+            pages.push_back({file.name, file.path, std::move(*info), std::nullopt});
             continue;
         }
         // "name:" keeps the word from reading as a progress word.

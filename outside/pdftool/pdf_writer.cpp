@@ -1,6 +1,7 @@
 #include "outside/pdftool/pdf_writer.h"
 
 #include "outside/pdftool/page_geometry.h"
+#include "outside/pdftool/png_image.h"
 
 #include <cmath>
 #include <cstdio>
@@ -115,33 +116,24 @@ public:
     DocumentBuilder(const std::vector<PageSource>& pages, const engine::PageLayout& layout,
                     const PageWritten& onPageWritten)
         : pages_(pages), layout_(layout),
-          provider_(std::make_shared<JpegFileProvider>(pages, onPageWritten)) {
+          provider_(std::make_shared<JpegFileProvider>(pages, onPageWritten)),
+          pngImages_(std::make_shared<PngImages>(pages, onPageWritten)) {
         pdf_.emptyPDF();
     }
 
     QPDF& pdf() { return pdf_; }
     bool needsUserUnit() const { return needsUserUnit_; }
+    const std::string& pngVersion() const { return pngImages_->minimumVersion(); }
 
     void addPage(std::size_t index) {
         const JpegInfo& info = pages_[index].info;
         const PageGeometry geometry =
             pageGeometry(info.width, info.height, info.xDpi, info.yDpi, info.orientation, layout_);
 
-        Handle image = Handle::newStream(&pdf_);
-        image.replaceStreamData(provider_, Handle::newName("/DCTDecode"), decodeParms(info));
-        Handle dict = image.getDict();
-        dict.replaceKey("/Type", Handle::newName("/XObject"));
-        dict.replaceKey("/Subtype", Handle::newName("/Image"));
-        dict.replaceKey("/Width", Handle::newInteger(info.width));
-        dict.replaceKey("/Height", Handle::newInteger(info.height));
-        dict.replaceKey("/BitsPerComponent", Handle::newInteger(8));
-        dict.replaceKey("/ColorSpace", colourSpace(info));
-        if (info.components == 4 && info.adobeMarker) {
-            // Adobe's CMYK JPEGs store inverted ink values.
-            dict.replaceKey("/Decode", Handle::parse("[1 0 1 0 1 0 1 0]"));
-        }
-        dict.replaceKey("/Length", Handle::newInteger(static_cast<long long>(info.fileSize)));
-        provider_->bind(image.getObjGen(), index);
+        const std::optional<PngInfo>& png = pages_[index].png;
+        Handle image =
+            png ? pngImages_->image(pdf_, index, colourSpace(png->iccProfile, png->baseColours()))
+                : jpegImage(index);
 
         std::string content = "q ";
         if (geometry.clip) {
@@ -192,6 +184,26 @@ public:
     }
 
 private:
+    Handle jpegImage(std::size_t index) {
+        const JpegInfo& info = pages_[index].info;
+        Handle image = Handle::newStream(&pdf_);
+        image.replaceStreamData(provider_, Handle::newName("/DCTDecode"), decodeParms(info));
+        Handle dict = image.getDict();
+        dict.replaceKey("/Type", Handle::newName("/XObject"));
+        dict.replaceKey("/Subtype", Handle::newName("/Image"));
+        dict.replaceKey("/Width", Handle::newInteger(info.width));
+        dict.replaceKey("/Height", Handle::newInteger(info.height));
+        dict.replaceKey("/BitsPerComponent", Handle::newInteger(8));
+        dict.replaceKey("/ColorSpace", colourSpace(info.iccProfile, info.components));
+        if (info.components == 4 && info.adobeMarker) {
+            // Adobe's CMYK JPEGs store inverted ink values.
+            dict.replaceKey("/Decode", Handle::parse("[1 0 1 0 1 0 1 0]"));
+        }
+        dict.replaceKey("/Length", Handle::newInteger(static_cast<long long>(info.fileSize)));
+        provider_->bind(image.getObjGen(), index);
+        return image;
+    }
+
     static Handle decodeParms(const JpegInfo& info) {
         if (!info.rgbUntransformed)
             return Handle::newNull();
@@ -201,14 +213,14 @@ private:
         return parms;
     }
 
-    Handle colourSpace(const JpegInfo& info) {
-        if (info.iccProfile.empty())
-            return Handle::newName(deviceSpace(info.components));
-        auto found = profiles_.find(info.iccProfile);
+    Handle colourSpace(const std::string& iccProfile, int components) {
+        if (iccProfile.empty())
+            return Handle::newName(deviceSpace(components));
+        auto found = profiles_.find(iccProfile);
         if (found == profiles_.end()) {
             // Pages sharing a profile share one stream.
-            Handle stream = iccStream(pdf_, info.iccProfile, info.components);
-            found = profiles_.emplace(info.iccProfile, stream).first;
+            Handle stream = iccStream(pdf_, iccProfile, components);
+            found = profiles_.emplace(iccProfile, stream).first;
         }
         return Handle::newArray({Handle::newName("/ICCBased"), found->second});
     }
@@ -217,6 +229,7 @@ private:
     const engine::PageLayout& layout_;
     QPDF pdf_;
     std::shared_ptr<JpegFileProvider> provider_;
+    std::shared_ptr<PngImages> pngImages_;
     std::map<std::string, Handle> profiles_;
     bool needsUserUnit_ = false;
 };
@@ -246,6 +259,8 @@ bool writePdf(const std::vector<PageSource>& pages, const DocInfo& docInfo,
         writer.setLinearization(false);
         if (builder.needsUserUnit())
             writer.setMinimumPDFVersion("1.6");
+        else if (!builder.pngVersion().empty())
+            writer.setMinimumPDFVersion(builder.pngVersion());
         writer.write();
     } catch (const std::exception& e) {
         error = e.what();

@@ -1,11 +1,13 @@
 #pragma once
-// Writes the PDF: one page per picture, each JPEG embedded unchanged.
+// Writes the PDF: one page per picture, each JPEG embedded unchanged, each PNG without loss.
 #include "engine/job_options.h"
 #include "outside/pdftool/docinfo.h"
 #include "outside/pdftool/jpeg_info.h"
+#include "outside/pdftool/png_info.h"
 
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,7 +16,8 @@ namespace pw::pdftool {
 struct PageSource {
     std::string name; // staged file name, for progress
     std::string path;
-    JpegInfo info;
+    JpegInfo info;              // a JPEG page
+    std::optional<PngInfo> png; // a PNG page instead
 };
 
 // Called when a page's picture is being copied into the file, with its position in `pages`.

@@ -42,15 +42,24 @@ bool numericLess(const std::string& a, const std::string& b) {
     return x < y;
 }
 
+bool hasExtension(const std::string& name, const char* extension) {
+    if (name.size() < 4)
+        return false;
+    for (std::size_t i = 0; i < 4; ++i) {
+        if (std::tolower(static_cast<unsigned char>(name[name.size() - 4 + i])) != extension[i])
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
+bool isPngName(const std::string& name) {
+    return hasExtension(name, ".png");
+}
+
 bool isStagedName(const std::string& name) {
-    if (name.size() < kMinDigits + 4)
-        return false;
-    const std::string extension = name.substr(name.size() - 4);
-    if (extension[0] != '.' || std::tolower(static_cast<unsigned char>(extension[1])) != 'j' ||
-        std::tolower(static_cast<unsigned char>(extension[2])) != 'p' ||
-        std::tolower(static_cast<unsigned char>(extension[3])) != 'g')
+    if (name.size() < kMinDigits + 4 || !(hasExtension(name, ".jpg") || isPngName(name)))
         return false;
     const std::string stem = name.substr(0, name.size() - 4);
     const auto mark = stem.find('_');

@@ -1,0 +1,160 @@
+#include "outside/pdftool/png_image.h"
+
+#include "outside/pdftool/png_planes.h"
+
+#include <cstdio>
+#include <cstring>
+#include <qpdf/Pipeline.hh>
+#include <stdexcept>
+#include <sys/stat.h>
+
+namespace pw::pdftool {
+namespace {
+
+using Handle = QPDFObjectHandle;
+
+constexpr std::size_t kReadChunk = 1 << 18;
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+Handle predictorParms(int colours, int depth, int width) {
+    Handle parms = Handle::newDictionary();
+    parms.replaceKey("/Predictor", Handle::newInteger(15));
+    parms.replaceKey("/Colors", Handle::newInteger(colours));
+    parms.replaceKey("/BitsPerComponent", Handle::newInteger(depth));
+    parms.replaceKey("/Columns", Handle::newInteger(width));
+    return parms;
+}
+
+void describeImage(Handle& dict, const PngInfo& info, int depth, const Handle& space) {
+    dict.replaceKey("/Type", Handle::newName("/XObject"));
+    dict.replaceKey("/Subtype", Handle::newName("/Image"));
+    dict.replaceKey("/Width", Handle::newInteger(info.width));
+    dict.replaceKey("/Height", Handle::newInteger(info.height));
+    dict.replaceKey("/BitsPerComponent", Handle::newInteger(depth));
+    dict.replaceKey("/ColorSpace", space);
+}
+
+void write(Pipeline* pipeline, const std::string& data) {
+    pipeline->write(reinterpret_cast<const unsigned char*>(data.data()), data.size());
+}
+
+} // namespace
+
+PngImages::PngImages(const std::vector<PageSource>& pages, const PageWritten& onPageWritten)
+    : pages_(pages), onPageWritten_(onPageWritten), buffer_(kReadChunk) {}
+
+void PngImages::need(const char* version) {
+    if (minimumVersion_.empty() || minimumVersion_ < version)
+        minimumVersion_ = version;
+}
+
+Handle PngImages::image(QPDF& pdf, std::size_t index, const Handle& baseSpace) {
+    const PngInfo& info = *pages_[index].png;
+    Handle space = baseSpace;
+    if (info.colourType == 3) {
+        const auto entries = static_cast<long long>(info.palette.size() / 3);
+        space =
+            Handle::newArray({Handle::newName("/Indexed"), baseSpace,
+                              Handle::newInteger(entries - 1), Handle::newString(info.palette)});
+    }
+    if (info.bitDepth == 16)
+        need("1.5");
+
+    Handle image = Handle::newStream(&pdf);
+    image.replaceStreamData(shared_from_this(), Handle::newName("/FlateDecode"),
+                            predictorParms(info.colours(), info.bitDepth, info.width));
+    Handle dict = image.getDict();
+    describeImage(dict, info, info.bitDepth, space);
+    streams_[image.getObjGen().getObj()] = {index, false};
+
+    if (info.hasAlpha()) {
+        need("1.4");
+        const int depth = alphaDepth(info);
+        Handle mask = Handle::newStream(&pdf);
+        mask.replaceStreamData(shared_from_this(), Handle::newName("/FlateDecode"),
+                               predictorParms(1, depth, info.width));
+        Handle maskDict = mask.getDict();
+        describeImage(maskDict, info, depth, Handle::newName("/DeviceGray"));
+        streams_[mask.getObjGen().getObj()] = {index, true};
+        dict.replaceKey("/SMask", mask);
+    }
+    return image;
+}
+
+void PngImages::provideStreamData(QPDFObjGen const& og, Pipeline* pipeline) {
+    const auto found = streams_.find(og.getObj());
+    if (found == streams_.end())
+        throw std::logic_error("no picture for stream " + og.unparse(' '));
+    const Binding binding = found->second;
+    const PageSource& page = pages_[binding.page];
+    const PngInfo& info = *page.png;
+
+    if (binding.alpha && cached_ && cachedPage_ == binding.page) {
+        write(pipeline, cachedAlpha_);
+        cachedAlpha_.clear();
+        cached_ = false;
+    } else if (!binding.alpha && info.copiesIdat()) {
+        if (onPageWritten_)
+            onPageWritten_(binding.page);
+        copyIdat(page, pipeline);
+    } else {
+        if (!binding.alpha && onPageWritten_)
+            onPageWritten_(binding.page);
+        PngPlanes planes;
+        std::string error;
+        if (!encodePngPlanes(page.path, info, !binding.alpha, planes, error))
+            throw std::runtime_error(page.name + ": " + error);
+        if (binding.alpha) {
+            write(pipeline, planes.alpha);
+        } else {
+            write(pipeline, planes.colour);
+            cachedPage_ = binding.page;
+            cachedAlpha_ = std::move(planes.alpha);
+            cached_ = info.hasAlpha();
+        }
+    }
+    pipeline->finish();
+}
+
+void PngImages::copyIdat(const PageSource& page, Pipeline* pipeline) {
+    const PngInfo& info = *page.png;
+    const std::string changed = page.name + " changed while the PDF was written";
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(page.path.c_str(), "rb"));
+    if (!file)
+        throw std::runtime_error(page.name + " can no longer be opened");
+    struct stat status {};
+    if (fstat(fileno(file.get()), &status) != 0 ||
+        static_cast<std::uint64_t>(status.st_size) != info.fileSize ||
+        std::fseek(file.get(), static_cast<long>(info.firstIdat), SEEK_SET) != 0)
+        throw std::runtime_error(changed);
+    std::uint64_t copied = 0;
+    for (;;) {
+        unsigned char head[8];
+        if (std::fread(head, 1, 8, file.get()) != 8)
+            throw std::runtime_error(changed);
+        if (std::memcmp(head + 4, "IDAT", 4) != 0)
+            break;
+        std::uint64_t left = (std::uint64_t{head[0]} << 24) | (std::uint64_t{head[1]} << 16) |
+                             (std::uint64_t{head[2]} << 8) | head[3];
+        copied += left;
+        if (copied > info.idatLength)
+            throw std::runtime_error(changed);
+        while (left > 0) {
+            const std::size_t want =
+                static_cast<std::size_t>(std::min<std::uint64_t>(left, buffer_.size()));
+            if (std::fread(buffer_.data(), 1, want, file.get()) != want)
+                throw std::runtime_error(changed);
+            pipeline->write(buffer_.data(), want);
+            left -= want;
+        }
+        if (std::fseek(file.get(), 4, SEEK_CUR) != 0) // CRC, checked with the header
+            throw std::runtime_error(changed);
+    }
+    if (copied != info.idatLength)
+        throw std::runtime_error(changed);
+}
+
+} // namespace pw::pdftool

@@ -1,0 +1,26 @@
+#pragma once
+// The colour and alpha samples of a PNG, each as PDF image data: Flate with PNG predictors.
+#include "outside/pdftool/png_info.h"
+
+#include <string>
+
+namespace pw::pdftool {
+
+struct PngPlanes {
+    std::string colour; // empty when not asked for
+    std::string alpha;  // empty when the picture has no transparency
+};
+
+// Bits per sample of the soft mask: a 16-bit alpha channel stays 16 bits, others become 8.
+int alphaDepth(const PngInfo& info);
+
+// Decodes the picture and compresses its colour samples (as they are: gray, RGB or palette
+// indices at the picture's bit depth) and its alpha (the alpha channel, or what tRNS says) as
+// separate streams. Returns false with `error` set when the picture cannot be decoded.
+bool encodePngPlanes(const std::string& path, const PngInfo& info, bool wantColour,
+                     PngPlanes& planes, std::string& error);
+
+// The data of a PNG's IDAT chunks, joined; empty when `png` is not a well-formed PNG.
+std::string joinedIdat(const std::string& png);
+
+} // namespace pw::pdftool

@@ -1,0 +1,188 @@
+// PNG pages: embedded without loss, transparency as a soft mask, damaged files skipped.
+#include "jpeg_maker.h"
+#include "outside/pdftool/png_planes.h"
+#include "pdf_probe.h"
+#include "png_maker.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <qpdf/QPDF.hh>
+#include <zlib.h>
+
+using namespace pw::pdftool;
+using namespace pw::pdftool::test;
+
+namespace {
+
+constexpr int kPictureDpi = 96; // a PNG without pHYs
+// pdftoppm smooths pictures drawn at less than four times their size; from four times on it
+// repeats each pixel, so every fourth rendered pixel is the picture's own.
+constexpr int kRenderScale = 4;
+
+struct Case {
+    const char* name;
+    PngSpec spec;
+};
+
+std::string raw(QPDFObjectHandle stream) {
+    const auto data = stream.getRawStreamData();
+    return {reinterpret_cast<const char*>(data->getBuffer()), data->getSize()};
+}
+
+std::string commandOutput(const std::string& command) {
+    std::string output;
+    if (std::FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[512];
+        while (std::fgets(buffer, sizeof buffer, pipe) != nullptr)
+            output += buffer;
+        pclose(pipe);
+    }
+    return output;
+}
+
+} // namespace
+
+TEST(PngPages, RenderPixelForPixelAsThePictureOverWhite) {
+    const std::string key8 = std::string("\0\x40", 2);
+    const Case cases[] = {
+        {"rgb", {}},
+        {"gray", {.colourType = 0}},
+        {"palette", {.colourType = 3}},
+        {"palette4", {.bitDepth = 4, .colourType = 3}},
+        {"onebit", {.bitDepth = 1, .colourType = 0}},
+        {"interlaced", {.interlaced = true}},
+        {"rgba", {.colourType = 6}},
+        {"grayalpha-interlaced", {.colourType = 4, .interlaced = true}},
+        {"palette-trns", {.colourType = 3, .transparency = std::string("\0\xff\xff\0", 4)}},
+        {"gray-key", {.bitDepth = 8, .colourType = 0, .transparency = key8}},
+        {"rgb16", {.bitDepth = 16}},
+        {"rgba16", {.bitDepth = 16, .colourType = 6}},
+    };
+    Stage stage;
+    int index = 0;
+    for (const Case& c : cases) {
+        char name[16];
+        std::snprintf(name, sizeof name, "%05d.png", index++);
+        ASSERT_TRUE(writePng(stage.path(name), c.spec)) << c.name;
+    }
+    const ToolRun run = runPdfExe(stage);
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    ASSERT_EQ(qpdfCheck(stage.pdf()), 0);
+
+    index = 0;
+    for (const Case& c : cases) {
+        char name[16];
+        std::snprintf(name, sizeof name, "%05d.png", index++);
+        int width = 0;
+        int height = 0;
+        const std::vector<unsigned char> expected = pngOverWhite(stage.path(name), width, height);
+        ASSERT_FALSE(expected.empty()) << c.name;
+        const Picture page = render(stage.pdf(), index, kPictureDpi * kRenderScale);
+        ASSERT_EQ(page.width, width * kRenderScale) << c.name;
+        ASSERT_EQ(page.height, height * kRenderScale) << c.name;
+        int wrong = 0;
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                const unsigned char* got = page.at(x * kRenderScale + 1, y * kRenderScale + 1);
+                const unsigned char* want =
+                    &expected[static_cast<std::size_t>((y * width + x) * 3)];
+                for (int k = 0; k < 3; ++k)
+                    wrong += got[k] != want[k];
+            }
+        }
+        EXPECT_EQ(wrong, 0) << c.name;
+    }
+
+    // Transparent pictures, and only they, carry a soft mask.
+    const std::string list = commandOutput("pdfimages -list '" + stage.pdf() + "'");
+    std::vector<int> maskedPages;
+    std::size_t at = 0;
+    while ((at = list.find(" smask ", at)) != std::string::npos) {
+        const std::size_t line = list.rfind('\n', at) + 1;
+        maskedPages.push_back(std::atoi(list.c_str() + line));
+        ++at;
+    }
+    EXPECT_EQ(maskedPages, (std::vector<int>{7, 8, 9, 10, 12})) << list;
+}
+
+TEST(PngPages, OpaqueNonInterlacedDataIsCopiedWithItsLayout) {
+    Stage stage;
+    std::string rgbProfile = fakeIccProfile(600, "RGB ");
+    rgbProfile.replace(128, 4, std::string(4, '\0')); // no tags, as libpng checks the count
+    rgbProfile.replace(68, 12, std::string("\0\0\xf6\xd6\0\x01\0\0\0\0\xd3\x2d", 12)); // D50
+    const PngSpec specs[] = {{},
+                             {.bitDepth = 1, .colourType = 0},
+                             {.bitDepth = 2, .colourType = 3, .iccProfile = rgbProfile},
+                             {.bitDepth = 16, .colourType = 0},
+                             {.iccProfile = rgbProfile}};
+    for (std::size_t i = 0; i < std::size(specs); ++i)
+        ASSERT_TRUE(writePng(stage.path("0000" + std::to_string(i) + ".png"), specs[i]));
+    ASSERT_TRUE(writeJpeg(stage.path("00002.jpg"), {})); // between the two kinds, by number
+    const ToolRun run = runPdfExe(stage);
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(run.output.find("Adding 00002.jpg"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("Adding 00003.png"), std::string::npos) << run.output;
+    ASSERT_EQ(qpdfCheck(stage.pdf()), 0);
+
+    QPDF pdf;
+    pdf.processFile(stage.pdf().c_str());
+    auto pages = pagesOf(pdf);
+    ASSERT_EQ(pages.size(), 6u);
+    EXPECT_EQ(pdf.getPDFVersion(), "1.5"); // 16-bit samples
+    const char* spaces[] = {"/DeviceRGB", "/DeviceGray", "/Indexed", "/DeviceGray", "/ICCBased"};
+    std::size_t page = 0;
+    for (std::size_t i = 0; i < std::size(specs); ++i, ++page) {
+        if (page == 2)
+            ++page; // the JPEG
+        const PngSpec& spec = specs[i];
+        QPDFObjectHandle dict = pages[page].image.getDict();
+        const std::string png = readFile(stage.path("0000" + std::to_string(i) + ".png"));
+        EXPECT_EQ(raw(pages[page].image), joinedIdat(png)) << i;
+        EXPECT_EQ(dict.getKey("/Filter").unparse(), "/FlateDecode");
+        EXPECT_EQ(dict.getKey("/BitsPerComponent").getIntValue(), spec.bitDepth) << i;
+        const int colours = spec.colourType == 2 ? 3 : 1;
+        EXPECT_EQ(dict.getKey("/DecodeParms").unparse(),
+                  "<< /BitsPerComponent " + std::to_string(spec.bitDepth) + " /Colors " +
+                      std::to_string(colours) + " /Columns 24 /Predictor 15 >>")
+            << i;
+        QPDFObjectHandle space = dict.getKey("/ColorSpace");
+        EXPECT_EQ(space.isArray() ? space.getArrayItem(0).unparse() : space.unparse(), spaces[i]);
+        EXPECT_FALSE(dict.hasKey("/SMask"));
+    }
+    // The palette picture's colours are in the profile too; one stream serves both pages.
+    QPDFObjectHandle indexed = pages[3].image.getDict().getKey("/ColorSpace");
+    EXPECT_EQ(indexed.getArrayItem(1).getArrayItem(0).unparse(), "/ICCBased");
+    EXPECT_EQ(indexed.getArrayItem(2).getIntValue(), 3);
+    EXPECT_EQ(indexed.getArrayItem(1).getArrayItem(1).getObjGen(),
+              pages[5].image.getDict().getKey("/ColorSpace").getArrayItem(1).getObjGen());
+}
+
+TEST(PngPages, DamagedPngsAreSkippedByName) {
+    Stage stage;
+    ASSERT_TRUE(writePng(stage.path("00000.png"), {}));
+    std::string good = readFile(stage.path("00000.png"));
+    std::string badCrc = good;
+    badCrc[45] = static_cast<char>(badCrc[45] ^ 0x55); // inside the IDAT data
+    ASSERT_TRUE(writeFile(stage.path("00001.png"), badCrc));
+    ASSERT_TRUE(writeFile(stage.path("00002.png"), good.substr(0, good.size() - 30)));
+    // The data inflates to one row too few: the CRC is right, the picture is not.
+    ASSERT_TRUE(writePng(stage.path("00003.png"), {.height = 16}));
+    std::string shortData = readFile(stage.path("00003.png"));
+    shortData[23] = 17; // IHDR height, CRC mended below
+    const unsigned long crc =
+        crc32(0, reinterpret_cast<const unsigned char*>(shortData.data()) + 12, 17);
+    for (int b = 0; b < 4; ++b)
+        shortData[29 + b] = static_cast<char>(crc >> (24 - 8 * b));
+    ASSERT_TRUE(writeFile(stage.path("00003.png"), shortData));
+    ASSERT_TRUE(writeFile(stage.path("00004.png"), "\x89PNG\r\n\x1a\n"));
+
+    const ToolRun run = runPdfExe(stage);
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    for (const char* name : {"00001.png: damaged", "00002.png: truncated",
+                             "00003.png: image data ends early", "00004.png"})
+        EXPECT_NE(run.output.find(std::string("Skipped ") + name), std::string::npos)
+            << name << "\n"
+            << run.output;
+    EXPECT_NE(run.output.find("Wrote 1 of 5 pages"), std::string::npos) << run.output;
+    EXPECT_EQ(qpdfCheck(stage.pdf()), 0);
+}
