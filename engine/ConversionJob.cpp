@@ -4,7 +4,9 @@
 #include "engine/missing_pictures.h"
 #include "engine/path_parts.h"
 #include "engine/picture_pages.h"
+#include "engine/picture_staging.h"
 #include "engine/remove_folder_tree.h"
+#include "engine/staging_pool.h"
 #include "engine/tool_output.h"
 #include "outside/pdftool/docinfo.h"
 #include "outside/pdftool/page_options.h"
@@ -25,6 +27,8 @@ constexpr const char* kToolResult = "tmp.pdf";
 constexpr const char* kToolByProduct = "tmpx.pdf";
 constexpr int kMaxResultNumber = 10000;
 constexpr std::chrono::milliseconds kStrayCheckInterval{200};
+constexpr const char* kStagedAheadFolder = "ahead";
+constexpr int kLookaheadPerWorker = 2;
 
 std::string stagingFile(const char* name) {
     return os::joinPath(os::stagingFolder(), name);
@@ -69,10 +73,10 @@ std::string ConversionJob::ToolCommandLine() {
     return program + " /NOASK";
 }
 
-std::string ConversionJob::StagedName(int index) {
+std::string ConversionJob::StagedStem(int index) {
     char number[16];
     std::snprintf(number, sizeof number, "%05d", index);
-    return os::joinPath(os::stagingFolder(), std::string(number) + ".jpg");
+    return os::joinPath(os::stagingFolder(), number);
 }
 
 void ConversionJob::lockControls() {
@@ -174,13 +178,28 @@ void ConversionJob::Command3_Click() {
 }
 
 void ConversionJob::stageAll(int count, bool perPicture) {
+    for (int i = 0; i < count; ++i)
+        paths_[static_cast<std::size_t>(i)] = host_.workingPath(i);
+    // In per-picture mode the builder reads every staged file, so pictures staged ahead wait
+    // in a subfolder until their turn.
+    const std::string ahead = os::joinPath(os::stagingFolder(), kStagedAheadFolder);
+    if (perPicture)
+        os::makeFolder(ahead);
+    InitialiseFreeImage();
+    const int workers = StagingPool<PictureStaging>::defaultWorkers();
+    StagingPool<PictureStaging> pool(count, workers, kLookaheadPerWorker * workers, [&](int i) {
+        const std::string stem = StagedStem(i);
+        return StagePicturePages(paths_[static_cast<std::size_t>(i)],
+                                 perPicture ? os::joinPath(ahead, PathPart(stem, 1)) : stem,
+                                 options_);
+    });
     auto lastStrayCheck = std::chrono::steady_clock::now();
     for (int i = 0; i < count; ++i) {
-        const std::string path = host_.workingPath(i);
         const auto at = static_cast<std::size_t>(i);
-        staging_[at] = StagePicturePages(path, StagedName(i));
+        staging_[at] = pool.take(i, [this] { pump_.pumpOnce(); });
+        if (perPicture)
+            bringIntoPlace(staging_[at]);
         const bool staged = staging_[at].pages > 0;
-        paths_[at] = path;
         staged_[at] = staged;
         missing_[at] = !staged;
         pump_.pumpOnce();
@@ -200,6 +219,18 @@ void ConversionJob::stageAll(int count, bool perPicture) {
             pump_.pumpOnce();
         }
     }
+}
+
+void ConversionJob::bringIntoPlace(PictureStaging& staging) {
+    if (staging.firstFile.empty())
+        return;
+    const std::string first = os::joinPath(os::stagingFolder(), PathPart(staging.firstFile, 1));
+    for (int page = 1; page <= staging.pageCount; ++page) {
+        const std::string from = StagedPageName(staging.firstFile, page);
+        if (os::fileExists(from) && !os::renameFile(from, StagedPageName(first, page)))
+            os::removeFile(from); // a page the builder does not get is reported as skipped
+    }
+    staging.firstFile = first;
 }
 
 void ConversionJob::showConvertingProgress(int index, int count) {
@@ -237,8 +268,10 @@ void ConversionJob::runPerPicture(int index, int count) {
     host_.setBarWidth(0);
     showConvertingProgress(index, count);
     pump_.pumpOnce();
-    os::removeFile(StagedName(index));
-    RemoveLaterPages(StagedName(index), staging_[at].pageCount);
+    if (!staging_[at].firstFile.empty()) {
+        os::removeFile(staging_[at].firstFile);
+        RemoveLaterPages(staging_[at].firstFile, staging_[at].pageCount);
+    }
     os::removeFile(stagingFile(kToolResult));
     os::removeFile(stagingFile(kToolByProduct));
     pump_.pumpOnce();

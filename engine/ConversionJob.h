@@ -41,14 +41,16 @@ public:
 
     // The builder's command line: <application folder>/data/pdf.exe /NOASK.
     static std::string ToolCommandLine();
-    // The staged file of FileList index i: <staging>/00012.jpg.
-    static std::string StagedName(int index);
+    // The staged file of FileList index i without its extension: <staging>/00012.
+    static std::string StagedStem(int index);
 
 private:
     void lockControls();
     void unlockControls(bool focusToolsBar);
     void createFolders(const std::string& outputFolder);
     void showConvertingProgress(int index, int count);
+    // Moves a picture staged ahead into the staging folder, where the builder reads it.
+    void bringIntoPlace(PictureStaging& staging);
     void stageAll(int count, bool perPicture);
     void runPerPicture(int index, int count);
     void runOnePdf();

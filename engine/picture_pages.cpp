@@ -1,6 +1,7 @@
 #include "engine/picture_pages.h"
 
 #include "engine/format_table.h"
+#include "engine/lossless_staging.h"
 #include "engine/path_parts.h"
 #include "engine/picture_staging.h"
 #include "engine/tiff_pages.h"
@@ -33,10 +34,13 @@ std::string StagedPageName(const std::string& firstTarget, int page) {
     return firstTarget.substr(0, dot) + suffix + firstTarget.substr(dot);
 }
 
-PictureStaging StagePicturePages(const std::string& source, const std::string& firstTarget) {
+PictureStaging StagePicturePages(const std::string& source, const std::string& stem,
+                                 const JobOptions& options) {
     PictureStaging result;
-    const bool firstStaged = StagePicture(source, firstTarget, &result.problem);
+    result.firstFile = StageForJob(source, stem, options, &result.problem);
+    const bool firstStaged = !result.firstFile.empty();
     result.pages = firstStaged ? 1 : 0;
+    const std::string firstTarget = stem + (options.lossless ? ".png" : ".jpg");
     const std::string narrowSource = os::toNarrow(source);
     if (!isTiff(narrowSource, PathPart(source, 0)))
         return result;
@@ -49,7 +53,10 @@ PictureStaging StagePicturePages(const std::string& source, const std::string& f
         const std::string target = StagedPageName(firstTarget, page);
         std::string problem;
         FIBITMAP* bitmap = pages.decode(page, problem);
-        const bool saved = bitmap != nullptr && SaveStagedBitmap(bitmap, narrowSource, target);
+        const bool saved =
+            bitmap != nullptr &&
+            (options.lossless ? SaveLosslessBitmap(bitmap, narrowSource, target)
+                              : SaveStagedBitmap(bitmap, narrowSource, target, options.quality));
         if (bitmap != nullptr)
             FreeImage_Unload(bitmap);
         if (saved)

@@ -1,5 +1,7 @@
 #pragma once
 // Staging every page of a picture: a multi-page TIFF gives one staged file per page.
+#include "engine/job_options.h"
+
 #include <string>
 #include <vector>
 
@@ -11,15 +13,17 @@ struct PictureStaging {
     std::vector<int> damagedPages; // 1-based pages that could not be staged, of a several-page
                                    // picture some of whose pages were staged
     std::string problem;           // why nothing was staged, when there is more to say
+    std::string firstFile;         // the staged first page, empty when it was not staged
 };
 
 // The staged name of page `page` (1-based): page 1 is `firstTarget` itself, later pages insert
 // "_PPPP" (four digits) before its extension: "00003.jpg", "00003_0002.jpg".
 std::string StagedPageName(const std::string& firstTarget, int page);
 
-// Stages the picture's first page at firstTarget (see StagePicture) and, for a TIFF with
-// several pages, each later page at StagedPageName.
-PictureStaging StagePicturePages(const std::string& source, const std::string& firstTarget);
+// Stages the picture's first page at `stem` plus its extension (see StageForJob) and, for a
+// TIFF with several pages, each later page at StagedPageName of it, as the options say.
+PictureStaging StagePicturePages(const std::string& source, const std::string& stem,
+                                 const JobOptions& options);
 
 // Removes the staged files of pages 2..pageCount.
 void RemoveLaterPages(const std::string& firstTarget, int pageCount);

@@ -3,6 +3,7 @@
 #include "engine/bmp_fallback.h"
 #include "engine/format_table.h"
 #include "engine/jxl_jpeg.h"
+#include "engine/lossless_staging.h"
 #include "engine/modern_formats.h"
 #include "engine/path_parts.h"
 #include "engine/picture_resolution.h"
@@ -17,17 +18,6 @@
 
 namespace pw::engine {
 namespace {
-
-constexpr int kJpegQualitySuperb = JPEG_QUALITYSUPERB; // 128
-
-void initialiseFreeImage() {
-    // The shared library initialises itself on load as well; this keeps a static build right.
-    static const bool initialised = [] {
-        FreeImage_Initialise(FALSE);
-        return true;
-    }();
-    (void)initialised;
-}
 
 std::string lowerCase(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -45,7 +35,37 @@ FREE_IMAGE_FORMAT detectedFormat(const std::string& narrowPath) {
     return format;
 }
 
-FIBITMAP* loadPicture(const std::string& narrowPath, const std::string& extension,
+enum class JxlJpeg { None, Written, Failed };
+
+// A JPEG XL file holding a losslessly recompressed JPEG gives back that JPEG.
+JxlJpeg stageJxlJpeg(const std::string& narrowSource, const std::string& extension,
+                     const std::string& target, std::string* problem) {
+    if (ModernFormatForExtension(extension) != ModernFormat::Jxl &&
+        ModernFormatOfContent(narrowSource) != ModernFormat::Jxl)
+        return JxlJpeg::None;
+    std::string why;
+    if (const auto jpeg = RecoverJpegFromJxl(narrowSource, why))
+        return WriteStagedBytes(*jpeg, target) ? JxlJpeg::Written : JxlJpeg::Failed;
+    if (why.empty())
+        return JxlJpeg::None;
+    if (problem != nullptr)
+        *problem = why;
+    os::removeFile(target);
+    return JxlJpeg::Failed;
+}
+
+} // namespace
+
+void InitialiseFreeImage() {
+    // The shared library initialises itself on load as well; this keeps a static build right.
+    static const bool initialised = [] {
+        FreeImage_Initialise(FALSE);
+        return true;
+    }();
+    (void)initialised;
+}
+
+FIBITMAP* LoadPicture(const std::string& narrowPath, const std::string& extension,
                       std::string& problem) {
     const ModernFormat named = ModernFormatForExtension(extension);
     FIBITMAP* bitmap = DecodeModern(named, narrowPath, problem);
@@ -71,17 +91,6 @@ FIBITMAP* loadPicture(const std::string& narrowPath, const std::string& extensio
     return bitmap;
 }
 
-// FreeImage drops the ICC profile when it converts 16-bit samples; the staged picture keeps it.
-void keepProfile(FIBITMAP* from, FIBITMAP* to) {
-    FIICCPROFILE* profile = FreeImage_GetICCProfile(from);
-    if (to == nullptr || profile == nullptr || profile->data == nullptr || profile->size <= 0 ||
-        FreeImage_GetICCProfile(to)->data != nullptr)
-        return;
-    FreeImage_CreateICCProfile(to, profile->data, profile->size);
-}
-
-} // namespace
-
 bool SaveBitmapFile(int format, FIBITMAP* bitmap, const std::string& fileName, int flags) {
     if (bitmap == nullptr)
         return false;
@@ -91,27 +100,27 @@ bool SaveBitmapFile(int format, FIBITMAP* bitmap, const std::string& fileName, i
 }
 
 bool NormalisePicture(const std::string& source, const std::string& extension,
-                      const std::string& target, std::string* problem) {
-    initialiseFreeImage();
+                      const std::string& target, std::string* problem, int quality) {
+    InitialiseFreeImage();
     const std::string narrowSource = os::toNarrow(source);
     std::string why;
-    FIBITMAP* bitmap = loadPicture(narrowSource, extension, why);
+    FIBITMAP* bitmap = LoadPicture(narrowSource, extension, why);
     if (problem != nullptr)
         *problem = why;
     if (bitmap == nullptr) {
         os::removeFile(target);
         return false;
     }
-    const bool saved = SaveStagedBitmap(bitmap, narrowSource, target);
+    const bool saved = SaveStagedBitmap(bitmap, narrowSource, target, quality);
     FreeImage_Unload(bitmap);
     return saved;
 }
 
-bool SaveStagedBitmap(FIBITMAP* bitmap, const std::string& narrowSource,
-                      const std::string& target) {
-    initialiseFreeImage();
-    FIBITMAP* copy = FreeImage_ConvertTo24Bits(bitmap);
-    keepProfile(bitmap, copy);
+bool SaveStagedBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const std::string& target,
+                      int quality) {
+    InitialiseFreeImage();
+    FIBITMAP* copy = FlattenOnWhite(bitmap);
+    KeepIccProfile(bitmap, copy);
     if (copy != nullptr && !StatesResolution(narrowSource)) {
         // A resolution FreeImage made up; without one the page gets the builder's default.
         FreeImage_SetDotsPerMeterX(copy, 0);
@@ -119,7 +128,7 @@ bool SaveStagedBitmap(FIBITMAP* bitmap, const std::string& narrowSource,
     }
     bool saved = false;
     if (copy != nullptr)
-        saved = SaveBitmapFile(FIF_JPEG, copy, target, kJpegQualitySuperb);
+        saved = SaveBitmapFile(FIF_JPEG, copy, target, std::clamp(quality, 1, 100));
     if (copy != nullptr)
         FreeImage_Unload(copy);
     if (!saved)
@@ -146,24 +155,33 @@ bool StageUnchanged(const std::string& source, const std::string& target) {
     return os::copyFile(source, target, false);
 }
 
-bool StagePicture(const std::string& source, const std::string& target, std::string* problem) {
+bool StagePicture(const std::string& source, const std::string& target, std::string* problem,
+                  int quality) {
     const std::string extension = lowerCase(PathPart(source, 0));
     const std::string narrowSource = os::toNarrow(source);
     if (extension == "jpg" && HasJpegSignature(narrowSource))
         return StageUnchanged(narrowSource, target);
-    if (ModernFormatForExtension(extension) == ModernFormat::Jxl ||
-        ModernFormatOfContent(narrowSource) == ModernFormat::Jxl) {
-        std::string why;
-        if (const auto jpeg = RecoverJpegFromJxl(narrowSource, why))
-            return WriteStagedBytes(*jpeg, target);
-        if (!why.empty()) {
-            if (problem != nullptr)
-                *problem = why;
-            os::removeFile(target);
-            return false;
-        }
-    }
-    return NormalisePicture(source, extension, target, problem);
+    const JxlJpeg jxl = stageJxlJpeg(narrowSource, extension, target, problem);
+    if (jxl != JxlJpeg::None)
+        return jxl == JxlJpeg::Written;
+    return NormalisePicture(source, extension, target, problem, quality);
+}
+
+std::string StageForJob(const std::string& source, const std::string& stem,
+                        const JobOptions& options, std::string* problem) {
+    const std::string jpeg = stem + ".jpg";
+    const std::string narrowSource = os::toNarrow(source);
+    // JPEG data goes into the PDF as it is, whatever the name and the quality chosen.
+    if (HasJpegSignature(narrowSource))
+        return StageUnchanged(narrowSource, jpeg) ? jpeg : std::string();
+    if (!options.lossless)
+        return StagePicture(source, jpeg, problem, options.quality) ? jpeg : std::string();
+    const std::string extension = lowerCase(PathPart(source, 0));
+    const JxlJpeg jxl = stageJxlJpeg(narrowSource, extension, jpeg, problem);
+    if (jxl != JxlJpeg::None)
+        return jxl == JxlJpeg::Written ? jpeg : std::string();
+    const std::string png = stem + ".png";
+    return StageLossless(source, extension, png, problem) ? png : std::string();
 }
 
 bool WriteStagedBytes(const std::vector<std::uint8_t>& bytes, const std::string& target) {

@@ -1,5 +1,7 @@
 #pragma once
-// Turning one picture into a staged JPEG file.
+// Turning one picture into a staged JPEG or PNG file.
+#include "engine/job_options.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -7,6 +9,16 @@
 struct FIBITMAP;
 
 namespace pw::engine {
+
+// Makes FreeImage ready; call once on the main thread before pictures are staged on others.
+void InitialiseFreeImage();
+
+// Decodes the picture at `narrowPath` (HEIF, AVIF, WebP and JPEG XL by their own libraries;
+// others by FreeImage, format from the extension's table entry, or when that is missing or
+// fails, from the content); nullptr when it cannot, with `problem` set when there is more to
+// say than "cannot be read".
+FIBITMAP* LoadPicture(const std::string& narrowPath, const std::string& extension,
+                      std::string& problem);
 
 // FreeImage_Save with the file name in the narrow encoding; true when FreeImage reports success.
 bool SaveBitmapFile(int format, FIBITMAP* bitmap, const std::string& fileName, int flags);
@@ -17,17 +29,28 @@ bool SaveBitmapFile(int format, FIBITMAP* bitmap, const std::string& fileName, i
 // are decoded by their own libraries. Returns whether target was written; when not, `problem`
 // gets the reason the user should see, if there is one beyond "cannot be read".
 bool NormalisePicture(const std::string& source, const std::string& extension,
-                      const std::string& target, std::string* problem = nullptr);
+                      const std::string& target, std::string* problem = nullptr,
+                      int quality = kDefaultQuality);
 
-// Writes a decoded picture (left to the caller) to target as a staged 24-bit JPEG; the
-// resolution is kept only when the source file states one.
-bool SaveStagedBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const std::string& target);
+// Writes a decoded picture (left to the caller) to target as a staged 24-bit JPEG at `quality`
+// (1..100), transparent parts over white; the resolution is kept only when the source file
+// states one.
+bool SaveStagedBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const std::string& target,
+                      int quality = kDefaultQuality);
 
 // Stages one FileList picture: a ".jpg" file that really holds JPEG data is copied byte for
 // byte, a JPEG XL file that holds a losslessly recompressed JPEG gives back that JPEG, anything
 // else is normalised. Returns whether the staged file was written.
 bool StagePicture(const std::string& source, const std::string& target,
-                  std::string* problem = nullptr);
+                  std::string* problem = nullptr, int quality = kDefaultQuality);
+
+// Stages picture `source` as the job's options say, at `stem` (the staged path without its
+// extension): JPEG data as it is whatever the name, others as a JPEG at the quality, or
+// without loss as a PNG. Returns the file written (stem + ".jpg" or ".png"), empty when none
+// was. Safe to call from several threads at once for different pictures once
+// InitialiseFreeImage has run.
+std::string StageForJob(const std::string& source, const std::string& stem,
+                        const JobOptions& options, std::string* problem = nullptr);
 
 // Writes bytes to target, leaving no file when that fails.
 bool WriteStagedBytes(const std::vector<std::uint8_t>& bytes, const std::string& target);

@@ -30,13 +30,16 @@ std::vector<std::string> splitAtSpaces(const std::string& text) {
     }
 }
 
-bool endsWithJpg(const std::string& word) {
-    if (word.size() < 4)
-        return false;
-    const std::string tail = word.substr(word.size() - 4);
-    return tail[0] == '.' && std::tolower(static_cast<unsigned char>(tail[1])) == 'j' &&
-           std::tolower(static_cast<unsigned char>(tail[2])) == 'p' &&
-           std::tolower(static_cast<unsigned char>(tail[3])) == 'g';
+// ".jpg" or ".png" in any letter case: the staged picture kinds.
+bool isStagedExtension(const std::string& tail) {
+    std::string lower = tail;
+    for (char& c : lower)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return lower == ".jpg" || lower == ".png";
+}
+
+bool endsWithStagedExtension(const std::string& word) {
+    return word.size() >= 4 && isStagedExtension(word.substr(word.size() - 4));
 }
 
 } // namespace
@@ -71,7 +74,7 @@ double LeadingNumber(const std::string& text) {
 double ReportedIndex(const std::string& chunk) {
     const std::vector<std::string> words = splitAtSpaces(chunk);
     for (auto word = words.rbegin(); word != words.rend(); ++word) {
-        if (endsWithJpg(*word))
+        if (endsWithStagedExtension(*word))
             return LeadingNumber(word->substr(0, word->size() - 4));
     }
     return 0.0;
@@ -98,7 +101,8 @@ std::vector<SkippedPage> SkippedPages(const std::string& outputs) {
             end = pageEnd;
         }
         if (!digits.empty() && digits.size() < 10 && !pageDigits.empty() &&
-            pageDigits.size() < 10 && outputs.compare(end, 5, ".jpg:") == 0)
+            pageDigits.size() < 10 && end + 5 <= outputs.size() && outputs[end + 4] == ':' &&
+            isStagedExtension(outputs.substr(end, 4)))
             pages.push_back({std::stoi(digits), std::stoi(pageDigits)});
         at = end;
     }

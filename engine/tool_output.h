@@ -10,12 +10,13 @@ namespace pw::engine {
 double LeadingNumber(const std::string& text);
 
 // The picture index a chunk of builder output reports: the last word (words split at single
-// spaces) ending in ".jpg" in any letter case, without those four characters, read by
+// spaces) ending in ".jpg" or ".png" in any letter case, without those four characters, read by
 // LeadingNumber. 0 when no word qualifies.
 double ReportedIndex(const std::string& chunk);
 
-// Indices of the staged pictures the builder reports as skipped ("Skipped 00003.jpg: why"
-// lines, also of a later page: "Skipped 00003_0002.jpg: why"), in the order reported.
+// Indices of the staged pictures the builder reports as skipped ("Skipped 00003.jpg: why" or
+// "Skipped 00004.png: why" lines, also of a later page: "Skipped 00003_0002.jpg: why"), in the
+// order reported.
 std::vector<int> SkippedIndices(const std::string& outputs);
 
 // The staged pages the builder reports as skipped: "Skipped 00003.jpg: why" is page 1 of

@@ -101,6 +101,7 @@ INSTANTIATE_TEST_SUITE_P(
                     ToolOutputCase{8, {"00001.jpg "}, "Creating PDF...12%", 12.5},
                     ToolOutputCase{8, {"00003.jpg"}, "Creating PDF...38%", 37.5},
                     ToolOutputCase{10, {"00002.JPG 00005.jpg "}, "Creating PDF...50%", 50},
+                    ToolOutputCase{10, {"00001.jpg 00006.PNG "}, "Creating PDF...60%", 60},
                     ToolOutputCase{10, {"00005.jpg ", "00003.jpg "}, "Creating PDF...50%", 50},
                     ToolOutputCase{10, {"/c/quillon_tmp/00003.jpg "}, "", 0},
                     ToolOutputCase{10, {"00003.jpg\n", "no picture here"}, "", 0}));
@@ -112,10 +113,10 @@ TEST(ToolOutput, NumbersReadLikeVal) {
     EXPECT_EQ(LeadingNumber("a1"), 0);
     EXPECT_EQ(ReportedIndex("a.jpg b.jpeg"), 0);
     EXPECT_EQ(SkippedIndices("Adding 00000.jpg \nSkipped 00003.jpg: bad\nSkipped 12 more files\n"
-                             "Skipped 00010.jpg: bad\n"),
+                             "Skipped 00010.png: bad\nSkipped 00011.gif: bad\n"),
               (std::vector<int>{3, 10}));
     const auto pages = SkippedPages("Skipped 00003_0002.jpg: bad\nSkipped 00004.jpg: bad\n"
-                                    "Skipped 00005_.jpg: bad\nSkipped 00006_0001.png: bad\n");
+                                    "Skipped 00005_.jpg: bad\nSkipped 00006_0001.gif: bad\n");
     ASSERT_EQ(pages.size(), 2u);
     EXPECT_EQ(std::make_pair(pages[0].index, pages[0].page), std::make_pair(3, 2));
     EXPECT_EQ(std::make_pair(pages[1].index, pages[1].page), std::make_pair(4, 1));

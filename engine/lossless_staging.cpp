@@ -1,0 +1,117 @@
+#include "engine/lossless_staging.h"
+
+#include "engine/picture_resolution.h"
+#include "engine/picture_staging.h"
+#include "outside/pdftool/png_info.h"
+#include "platform/files.h"
+#include "platform/narrow.h"
+
+#include <FreeImage.h>
+#include <cstring>
+#include <fstream>
+
+namespace pw::engine {
+namespace {
+
+bool hasPngSignature(const std::string& path) {
+    static constexpr unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    std::ifstream in(path, std::ios::binary);
+    unsigned char head[8] = {};
+    return in.read(reinterpret_cast<char*>(head), sizeof head) &&
+           std::memcmp(head, kSignature, sizeof head) == 0;
+}
+
+// True when a 32-bit bitmap's alpha is 255 everywhere, so it needs no soft mask.
+bool opaque32(FIBITMAP* bitmap) {
+    const unsigned width = FreeImage_GetWidth(bitmap);
+    const unsigned height = FreeImage_GetHeight(bitmap);
+    for (unsigned y = 0; y < height; ++y) {
+        const BYTE* row = FreeImage_GetScanLine(bitmap, static_cast<int>(y));
+        for (unsigned x = 0; x < width; ++x) {
+            if (row[x * 4 + FI_RGBA_ALPHA] != 255)
+                return false;
+        }
+    }
+    return true;
+}
+
+// A bitmap FreeImage can write as PNG with the same pixel values, or nullptr when `bitmap`
+// already is one. Types PNG cannot hold (floats, 16-bit 5-6-5 colour...) become 8 bits a
+// sample, the closest PNG has.
+FIBITMAP* pngReady(FIBITMAP* bitmap) {
+    const FREE_IMAGE_TYPE type = FreeImage_GetImageType(bitmap);
+    const unsigned bpp = FreeImage_GetBPP(bitmap);
+    if (type == FIT_BITMAP) {
+        if (bpp == 32 && opaque32(bitmap))
+            return FreeImage_ConvertTo24Bits(bitmap);
+        if (bpp == 1 || bpp == 4 || bpp == 8 || bpp == 24 || bpp == 32)
+            return nullptr;
+        return FreeImage_ConvertTo24Bits(bitmap);
+    }
+    if (type == FIT_UINT16 || type == FIT_RGB16 || type == FIT_RGBA16)
+        return nullptr;
+    FIBITMAP* standard = FreeImage_ConvertToStandardType(bitmap, TRUE);
+    return standard;
+}
+
+} // namespace
+
+void KeepIccProfile(FIBITMAP* from, FIBITMAP* to) {
+    FIICCPROFILE* profile = FreeImage_GetICCProfile(from);
+    if (to == nullptr || profile == nullptr || profile->data == nullptr || profile->size <= 0 ||
+        FreeImage_GetICCProfile(to)->data != nullptr)
+        return;
+    FreeImage_CreateICCProfile(to, profile->data, profile->size);
+}
+
+FIBITMAP* FlattenOnWhite(FIBITMAP* bitmap) {
+    if (!FreeImage_IsTransparent(bitmap))
+        return FreeImage_ConvertTo24Bits(bitmap);
+    FIBITMAP* rgba = FreeImage_ConvertTo32Bits(bitmap);
+    if (rgba == nullptr)
+        return nullptr;
+    RGBQUAD white = {255, 255, 255, 0};
+    FIBITMAP* flat = FreeImage_Composite(rgba, FALSE, &white, nullptr);
+    FreeImage_Unload(rgba);
+    return flat;
+}
+
+bool SaveLosslessBitmap(FIBITMAP* bitmap, const std::string& narrowSource,
+                        const std::string& target) {
+    FIBITMAP* converted = pngReady(bitmap);
+    KeepIccProfile(bitmap, converted);
+    FIBITMAP* ready = converted != nullptr ? converted : bitmap;
+    if (!StatesResolution(narrowSource)) {
+        FreeImage_SetDotsPerMeterX(ready, 0);
+        FreeImage_SetDotsPerMeterY(ready, 0);
+    }
+    const bool saved = SaveBitmapFile(FIF_PNG, ready, target, PNG_DEFAULT);
+    if (converted != nullptr)
+        FreeImage_Unload(converted);
+    if (!saved)
+        os::removeFile(target); // never leave a half-written picture for the builder
+    return saved;
+}
+
+bool StageLossless(const std::string& source, const std::string& extension,
+                   const std::string& target, std::string* problem) {
+    const std::string narrowSource = os::toNarrow(source);
+    std::string reason;
+    if (hasPngSignature(narrowSource) && pdftool::readPngInfo(narrowSource, reason))
+        return StageUnchanged(narrowSource, target);
+
+    InitialiseFreeImage();
+    std::string why;
+    FIBITMAP* bitmap = LoadPicture(narrowSource, extension, why);
+    if (problem != nullptr)
+        *problem = why;
+    if (bitmap == nullptr) {
+        os::removeFile(target);
+        return false;
+    }
+    const bool saved = SaveLosslessBitmap(bitmap, narrowSource, target);
+    FreeImage_Unload(bitmap);
+    return saved;
+}
+
+} // namespace pw::engine

@@ -1,0 +1,29 @@
+#pragma once
+// Staging without loss: the picture becomes a PNG that keeps its pixel values exactly.
+#include <string>
+
+struct FIBITMAP;
+
+namespace pw::engine {
+
+// Writes the picture at `source` to `target` as a PNG the builder embeds without
+// loss: a PNG whose chunks and image data check out is staged as it is (linked or copied);
+// anything else is decoded and saved as PNG, keeping gray, palette, 1-bit, 16-bit samples,
+// alpha and the ICC profile. Returns whether target was written.
+bool StageLossless(const std::string& source, const std::string& extension,
+                   const std::string& target, std::string* problem = nullptr);
+
+// Writes a decoded picture (left to the caller) to target as a PNG with the same pixel values;
+// the resolution is kept only when the source file states one.
+bool SaveLosslessBitmap(FIBITMAP* bitmap, const std::string& narrowSource,
+                        const std::string& target);
+
+// FreeImage drops the ICC profile when it converts 16-bit samples; this gives `to` the profile
+// of `from` when it has none.
+void KeepIccProfile(FIBITMAP* from, FIBITMAP* to);
+
+// FreeImage bitmap as a white-backed 24-bit bitmap (transparent parts over white); nullptr when
+// it cannot be converted. The caller unloads both.
+FIBITMAP* FlattenOnWhite(FIBITMAP* bitmap);
+
+} // namespace pw::engine

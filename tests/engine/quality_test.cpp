@@ -1,0 +1,254 @@
+// The quality choice: JPEG at a quality, or lossless PNG pages; staging on worker threads.
+#include "counting_pump.h"
+#include "engine/ConversionJob.h"
+#include "engine/picture_staging.h"
+#include "engine/staging_pool.h"
+#include "fake_job_host.h"
+#include "fake_prompts.h"
+#include "platform/paths.h"
+#include "temp_folder.h"
+#include "test_pictures.h"
+
+#include <FreeImage.h>
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <thread>
+
+namespace fs = std::filesystem;
+using namespace pw;
+using namespace pw::engine;
+
+namespace {
+
+JobOptions quality(int value) {
+    JobOptions options;
+    options.quality = value;
+    return options;
+}
+
+JobOptions lossless() {
+    JobOptions options;
+    options.lossless = true;
+    return options;
+}
+
+// A bitmap of `bpp` bits (FreeImage type `type`) filled with pseudo-random samples.
+FIBITMAP* noise(FREE_IMAGE_TYPE type, int bpp, int width, int height, unsigned seed) {
+    FIBITMAP* bitmap = FreeImage_AllocateT(type, width, height, bpp);
+    if (bitmap == nullptr)
+        return nullptr;
+    if (bpp <= 8 && type == FIT_BITMAP) {
+        RGBQUAD* palette = FreeImage_GetPalette(bitmap);
+        for (unsigned i = 0; i < FreeImage_GetColorsUsed(bitmap); ++i)
+            palette[i] = {static_cast<BYTE>(i * 37), static_cast<BYTE>(255 - i * 11),
+                          static_cast<BYTE>(i * 5), 0};
+    }
+    for (int y = 0; y < height; ++y) {
+        BYTE* line = FreeImage_GetScanLine(bitmap, y);
+        for (unsigned i = 0; i < FreeImage_GetLine(bitmap); ++i) {
+            seed = seed * 1103515245u + 12345u;
+            line[i] = static_cast<BYTE>(seed >> 16);
+        }
+    }
+    return bitmap;
+}
+
+struct Rendered {
+    int width = 0;
+    int height = 0;
+    std::string rgb;
+};
+
+Rendered render(const std::string& pdf, int page, double dpi) {
+    const std::string prefix = pdf + ".page";
+    const std::string command = "pdftoppm -singlefile -r " + std::to_string(dpi) + " -f " +
+                                std::to_string(page) + " -l " + std::to_string(page) + " '" + pdf +
+                                "' '" + prefix + "' 2>/dev/null";
+    Rendered result;
+    if (std::system(command.c_str()) != 0)
+        return result;
+    std::ifstream in(prefix + ".ppm", std::ios::binary);
+    std::string magic;
+    int maxValue = 0;
+    in >> magic >> result.width >> result.height >> maxValue;
+    in.get();
+    result.rgb.assign(static_cast<std::size_t>(result.width * result.height * 3), '\0');
+    in.read(result.rgb.data(), static_cast<std::streamsize>(result.rgb.size()));
+    return result;
+}
+
+} // namespace
+
+TEST(Quality, JpegAtTheChosenQualityAndJpegDataNeverReencoded) {
+    test::TempFolder temp;
+    ASSERT_TRUE(test::writePicture(temp / "photo.png", FIF_PNG, 320, 240));
+    EXPECT_EQ(StageForJob(temp / "photo.png", temp / "q30", quality(30)), temp / "q30.jpg");
+    EXPECT_EQ(StageForJob(temp / "photo.png", temp / "q95", quality(95)), temp / "q95.jpg");
+    EXPECT_LT(fs::file_size(temp / "q30.jpg"), fs::file_size(temp / "q95.jpg"));
+
+    // Whatever the name and the choice, JPEG data is staged byte for byte.
+    ASSERT_TRUE(test::writePicture(temp / "scan.jpeg", FIF_JPEG));
+    const std::string bytes = test::readBytes(temp / "scan.jpeg");
+    for (const JobOptions& options : {quality(30), quality(100), lossless()}) {
+        const std::string staged = StageForJob(temp / "scan.jpeg", temp / "s", options);
+        ASSERT_EQ(staged, temp / "s.jpg");
+        EXPECT_EQ(test::readBytes(staged), bytes);
+    }
+
+    // Transparent pixels (here black ones) lie on white.
+    FIBITMAP* clear = FreeImage_Allocate(16, 16, 32);
+    ASSERT_NE(clear, nullptr);
+    ASSERT_TRUE(FreeImage_Save(FIF_PNG, clear, (temp / "clear.png").c_str(), 0));
+    FreeImage_Unload(clear);
+    ASSERT_EQ(StageForJob(temp / "clear.png", temp / "c", quality(80)), temp / "c.jpg");
+    FIBITMAP* staged = FreeImage_Load(FIF_JPEG, (temp / "c.jpg").c_str(), 0);
+    ASSERT_NE(staged, nullptr);
+    RGBQUAD corner{};
+    ASSERT_TRUE(FreeImage_GetPixelColor(staged, 0, 0, &corner));
+    EXPECT_GE(std::min({corner.rgbRed, corner.rgbGreen, corner.rgbBlue}), 250);
+    FreeImage_Unload(staged);
+}
+
+TEST(Quality, LosslessKeepsPngsAsTheyAreAndWritesOthersAsPng) {
+    test::TempFolder temp;
+    ASSERT_TRUE(test::writePicture(temp / "shot.png", FIF_PNG));
+    EXPECT_EQ(StageForJob(temp / "shot.png", temp / "a", lossless()), temp / "a.png");
+    EXPECT_EQ(test::readBytes(temp / "a.png"), test::readBytes(temp / "shot.png"));
+    // A PNG with a damaged chunk is decoded as far as it goes and written afresh.
+    std::string damaged = test::readBytes(temp / "shot.png");
+    damaged[30] = static_cast<char>(damaged[30] ^ 1); // the header's CRC
+    ASSERT_TRUE(test::writeBytes(temp / "damaged.png", damaged));
+    const std::string staged = StageForJob(temp / "damaged.png", temp / "b", lossless());
+    if (!staged.empty()) {
+        EXPECT_NE(test::readBytes(staged), damaged);
+    }
+    test::writeBytes(temp / "broken.tif", "not a picture");
+    EXPECT_EQ(StageForJob(temp / "broken.tif", temp / "c", lossless()), "");
+    EXPECT_FALSE(fs::exists(temp / "c.png"));
+}
+
+TEST(Quality, LosslessPagesShowEveryPixelOfTheirTiffs) {
+    test::TempFolder temp;
+    setenv("XDG_CACHE_HOME", (temp / "cache").c_str(), 1);
+    os::setApplicationFolder(PW_TEST_APP_DIR);
+    struct Kind {
+        const char* name;
+        FREE_IMAGE_TYPE type;
+        int bpp;
+    };
+    const Kind kinds[] = {{"rgb.tif", FIT_BITMAP, 24},   {"palette.tif", FIT_BITMAP, 8},
+                          {"onebit.tif", FIT_BITMAP, 1}, {"gray16.tif", FIT_UINT16, 16},
+                          {"rgb16.tif", FIT_RGB16, 48},  {"alpha.png", FIT_BITMAP, 32}};
+    constexpr int kWidth = 20;
+    constexpr int kHeight = 12;
+    test::FakeJobHost host;
+    host.folder = temp / "out";
+    host.options = lossless();
+    std::vector<FIBITMAP*> expected;
+    unsigned seed = 7;
+    for (const Kind& kind : kinds) {
+        FIBITMAP* bitmap = noise(kind.type, kind.bpp, kWidth, kHeight, ++seed);
+        ASSERT_NE(bitmap, nullptr) << kind.name;
+        if (kind.bpp == 32) {
+            for (int y = 0; y < kHeight; ++y) {
+                BYTE* line = FreeImage_GetScanLine(bitmap, y);
+                for (int x = 0; x < kWidth; ++x)
+                    line[x * 4 + FI_RGBA_ALPHA] = (x + y) % 3 == 0 ? 0 : 255;
+            }
+        }
+        FreeImage_SetDotsPerMeterX(bitmap, 3780); // 96 dpi
+        FreeImage_SetDotsPerMeterY(bitmap, 3780);
+        const std::string path = temp / kind.name;
+        const auto format = kind.bpp == 32 ? FIF_PNG : FIF_TIFF;
+        ASSERT_TRUE(FreeImage_Save(format, bitmap, path.c_str(), 0)) << kind.name;
+        host.files.push_back(path);
+        // What a reader shows: 8 bits a sample (16-bit ones by their high byte), over white.
+        FIBITMAP* rgba = kind.type == FIT_UINT16 ? FreeImage_Allocate(kWidth, kHeight, 32)
+                                                 : FreeImage_ConvertTo32Bits(bitmap);
+        ASSERT_NE(rgba, nullptr) << kind.name;
+        if (kind.type == FIT_UINT16) {
+            for (int y = 0; y < kHeight; ++y) {
+                const auto* in = reinterpret_cast<const WORD*>(FreeImage_GetScanLine(bitmap, y));
+                BYTE* out = FreeImage_GetScanLine(rgba, y);
+                for (int x = 0; x < kWidth; ++x)
+                    out[4 * x] = out[4 * x + 1] = out[4 * x + 2] = static_cast<BYTE>(in[x] >> 8);
+                for (int x = 0; x < kWidth; ++x)
+                    out[4 * x + 3] = 255;
+            }
+        }
+        RGBQUAD white = {255, 255, 255, 0};
+        expected.push_back(FreeImage_Composite(rgba, FALSE, &white, nullptr));
+        FreeImage_Unload(rgba);
+        FreeImage_Unload(bitmap);
+    }
+
+    test::FakePrompts prompts;
+    test::CountingPump pump;
+    {
+        DOSOutputs objDOS(pump, prompts);
+        DOSOutputs objShell(pump, prompts);
+        ConversionJob job(host, prompts, pump, objDOS, objShell);
+        job.Command3_Click();
+    }
+    os::setApplicationFolder("");
+    const std::string pdf = host.folder + "/NewPDF.pdf";
+    ASSERT_TRUE(fs::exists(pdf));
+    EXPECT_TRUE(prompts.messages.empty());
+    for (std::size_t i = 0; i < std::size(kinds); ++i) {
+        // pdftoppm smooths pictures drawn at less than four times their size.
+        const Rendered page = render(pdf, static_cast<int>(i) + 1, 4 * 3780 * 0.0254);
+        ASSERT_EQ(page.width, 4 * kWidth) << kinds[i].name;
+        int wrong = 0;
+        for (int y = 0; y < kHeight; ++y) {
+            for (int x = 0; x < kWidth; ++x) {
+                RGBQUAD want{};
+                FreeImage_GetPixelColor(expected[i], x, kHeight - 1 - y, &want);
+                const auto* got =
+                    reinterpret_cast<const unsigned char*>(&page.rgb[static_cast<std::size_t>(
+                        ((4 * y + 1) * page.width + 4 * x + 1) * 3)]);
+                wrong += got[0] != want.rgbRed || got[1] != want.rgbGreen || got[2] != want.rgbBlue;
+            }
+        }
+        EXPECT_EQ(wrong, 0) << kinds[i].name;
+        FreeImage_Unload(expected[i]);
+    }
+}
+
+TEST(StagingPool, ResultsComeInListOrderWhateverTheirStagingTime) {
+    constexpr int kCount = 24;
+    constexpr int kWorkers = 3;
+    constexpr int kLookahead = 5;
+    std::atomic<int> running{0};
+    std::atomic<int> mostRunning{0};
+    std::atomic<int> taken{0};
+    std::atomic<bool> tooFarAhead{false};
+    std::vector<std::string> results;
+    {
+        StagingPool<std::string> pool(kCount, kWorkers, kLookahead, [&](int index) {
+            // `taken` trails the pool's own count by at most one picture.
+            if (index > taken.load() + kLookahead)
+                tooFarAhead = true;
+            const int now = ++running;
+            int seen = mostRunning.load();
+            while (now > seen && !mostRunning.compare_exchange_weak(seen, now)) {
+            }
+            // Early pictures take longest, so later ones finish first.
+            std::this_thread::sleep_for(std::chrono::milliseconds((kCount - index) % 7));
+            --running;
+            return "picture " + std::to_string(index);
+        });
+        int idles = 0;
+        for (int i = 0; i < kCount; ++i) {
+            results.push_back(pool.take(i, [&] { ++idles; }));
+            taken = i + 1;
+        }
+    }
+    for (int i = 0; i < kCount; ++i)
+        EXPECT_EQ(results[static_cast<std::size_t>(i)], "picture " + std::to_string(i));
+    EXPECT_LE(mostRunning.load(), kWorkers);
+    EXPECT_FALSE(tooFarAhead.load());
+}
