@@ -80,6 +80,24 @@ ConvertRequest savedRequest() {
 
 } // namespace
 
+bool runProgramOption(const char* argument) {
+    const std::string option = argument;
+    if (option == "-V" || option == "--version") {
+        std::printf("pagewright %s\n", PW_VERSION);
+        return true;
+    }
+    if (option != "-h" && option != "--help")
+        return false;
+    std::fputs("Usage: pagewright                        start the window\n"
+               "       pagewright PICTURE|FOLDER...      start it with these pictures listed, or\n"
+               "                                         hand them to the running window\n"
+               "       pagewright convert [OPTIONS] PICTURE|FOLDER...\n"
+               "                                         make PDFs without a window (see\n"
+               "                                         'pagewright convert --help')\n",
+               stdout);
+    return true;
+}
+
 int runConvertCommand(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Pagewright"));

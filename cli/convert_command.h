@@ -7,4 +7,8 @@ namespace pw::cli {
 // QCoreApplication; no GUI code runs.
 int runConvertCommand(int argc, char* argv[]);
 
+// `pagewright -h|--help|-V|--version`: prints the usage or the version. False, printing
+// nothing, for any other argument.
+bool runProgramOption(const char* argument);
+
 } // namespace pw::cli

@@ -31,6 +31,8 @@ int main(int argc, char* argv[]) {
     // The command line runs without a display: it returns before any GUI object exists.
     if (argc >= 2 && std::string_view(argv[1]) == "convert")
         return pw::cli::runConvertCommand(argc, argv);
+    if (argc == 2 && pw::cli::runProgramOption(argv[1]))
+        return 0;
 
     // The windows keep their pixel size at any DPI themselves (their layouts are rescaled
     // from twips at the screen's twips per pixel), so Qt must not scale them a second time.

@@ -112,6 +112,8 @@ run --frobnicate "$work/in/c.jpg"
 check "unknown option: status 1" test "$status" -eq 1
 run -q
 check "no pictures: status 1" test "$status" -eq 1
+check "--help and --version need no display either" \
+    eval '"$program" --help | grep -q "pagewright convert" && "$program" -V | grep -q "^pagewright [0-9]"'
 check "no output on usage errors" test ! -e "$HOME/Output"
 
 # While the window runs (it holds the per-user lock), convert refuses with status 4.
