@@ -339,18 +339,14 @@ void frmMain::imgExit_Click() {
 }
 
 void frmMain::closeSequence() {
-    QuitRequested = true;
-    skin::Detach();
-    close();
-    engine_.Unload();
+    engine_.requestQuit();
+    close(); // a front window loaded without the engine form's start-up closes itself
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
     // However the window is closed (its own buttons, the window manager, the task bar), the
-    // program ends: the engine form only unloads when the quit flag is set.
-    QuitRequested = true;
-    skin::Detach();
-    engine_.Unload();
+    // program ends.
+    engine_.requestQuit();
     event->accept();
 }
 

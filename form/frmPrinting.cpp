@@ -387,6 +387,17 @@ void frmPrinting::scaleToScreen() {
     setFont(scaled);
 }
 
+void frmPrinting::requestQuit() {
+    if (quitting_)
+        return; // closing the front window below comes back here
+    quitting_ = true;
+    QuitRequested = true;
+    skin::Detach();
+    if (front_)
+        front_->close();
+    Unload();
+}
+
 void frmPrinting::Unload() {
     // The handler runs here rather than from a close event: once the modal window has been
     // closed by Escape (reject), Qt reports a later close() as done without sending the event.
@@ -477,12 +488,7 @@ void frmPrinting::openUrl(const std::string& url) {
 }
 
 void frmPrinting::exitApplication() {
-    if (front_) {
-        front_->closeSequence();
-        return;
-    }
-    QuitRequested = true;
-    Unload();
+    requestQuit();
 }
 
 // --- engine::JobHost ---------------------------------------------------------------------

@@ -49,6 +49,10 @@ public:
     void openPaths(const std::vector<std::string>& paths);
     // Shows the front window over the others, restored when it was minimised.
     void bringToFront();
+    // The one way the program ends, whatever closes it (the front window's close picture or
+    // close box, the window manager, the Exit commands): sets QuitRequested, detaches the skin,
+    // closes the front window and unloads this form, which ends the event loops. Runs once.
+    void requestQuit();
     // Asks the form to unload: it hides, and closes for good only when QuitRequested is set.
     // Runs Form_Unload itself, so it never depends on Qt delivering a close event.
     void Unload();
@@ -179,6 +183,7 @@ private:
     std::vector<std::string> handedOver_; // waiting for the running job to end
     engine::JobOptions jobOptions_;
     bool unloaded_ = false;
+    bool quitting_ = false;
 };
 
 } // namespace pw
