@@ -41,13 +41,15 @@ public:
 
     // The builder's command line: <application folder>/data/pdf.exe /NOASK.
     static std::string ToolCommandLine();
+    // This installation's builder, data/pdf.exe beside the program.
+    static std::string ToolPath();
     // The staged file of FileList index i without its extension: <staging>/00012.
     static std::string StagedStem(int index);
 
 private:
     void lockControls();
     void unlockControls(bool focusToolsBar);
-    void createFolders(const std::string& outputFolder);
+    bool createFolders(const std::string& outputFolder);
     void showConvertingProgress(int index, int count);
     // Moves a picture staged ahead into the staging folder, where the builder reads it.
     void bringIntoPlace(PictureStaging& staging);

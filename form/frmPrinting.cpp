@@ -13,7 +13,7 @@
 #include "form/scale_to_screen.h"
 #include "outside/skin/skin_loader.h"
 #include "process/DOSOutputs.h"
-#include "process/EndProcessesByName.h"
+#include "process/EndProcessesOfExecutable.h"
 #include "settings/CommonDlgsW.h"
 #include "settings/document_options.h"
 #include "settings/instance_channel.h"
@@ -300,7 +300,7 @@ bool frmPrinting::Form_Load() {
         return false;
     hide();
     QuitRequested = false;
-    EndProcessesByName(DOSOutputs::kToolImageName);
+    EndProcessesOfExecutable(engine::ConversionJob::ToolPath());
     skin::Attach();
     pump_.pumpOnce();
 
@@ -413,7 +413,7 @@ void frmPrinting::Form_Unload(bool& Cancel) {
     }
     if (unloaded_)
         return;
-    EndProcessesByName(DOSOutputs::kToolImageName);
+    EndProcessesOfExecutable(engine::ConversionJob::ToolPath());
     unloaded_ = true;
     // Ends every running event loop, nested ones included, and with them the program.
     QCoreApplication::exit(0);

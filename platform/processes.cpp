@@ -204,7 +204,8 @@ std::string quoteArgument(const std::string& argument) {
     return quoted;
 }
 
-int spawnWithOutput(const std::string& commandLine, int outputFd, int& error) {
+int spawnWithOutput(const std::string& commandLine, int outputFd, int& error,
+                    std::string* programPath) {
     const std::vector<std::string> arguments = splitCommandLine(commandLine);
     std::string program;
     if (arguments.empty() || !resolveProgram(arguments.front(), program, error)) {
@@ -249,6 +250,8 @@ int spawnWithOutput(const std::string& commandLine, int outputFd, int& error) {
     posix_spawn_file_actions_destroy(&actions);
     if (error != 0)
         return -1;
+    if (programPath != nullptr)
+        *programPath = program;
     std::lock_guard<std::mutex> lock(childrenMutex);
     children.push_back(pid);
     return pid;
@@ -320,6 +323,40 @@ bool processRunning(const std::string& imageName) {
             return true;
     }
     return false;
+}
+
+std::vector<int> processesRunningExecutable(const std::string& path) {
+    std::vector<int> found;
+    struct stat wanted {};
+    const bool exists = ::stat(path.c_str(), &wanted) == 0;
+    char* real = ::realpath(path.c_str(), nullptr);
+    const std::string replaced = (real != nullptr ? std::string(real) : path) + " (deleted)";
+    std::free(real);
+    const uid_t user = ::geteuid();
+    const int self = static_cast<int>(::getpid());
+    for (const ProcessEntry& entry : listProcesses()) {
+        if (entry.zombie || entry.pid == self)
+            continue;
+        const std::string proc = "/proc/" + std::to_string(entry.pid);
+        struct stat owner {};
+        if (::stat(proc.c_str(), &owner) != 0 || owner.st_uid != user)
+            continue;
+        struct stat running {};
+        if (exists && ::stat((proc + "/exe").c_str(), &running) == 0 &&
+            running.st_dev == wanted.st_dev && running.st_ino == wanted.st_ino) {
+            found.push_back(entry.pid);
+            continue;
+        }
+        char link[4096];
+        const ssize_t length = ::readlink((proc + "/exe").c_str(), link, sizeof link);
+        if (length > 0 && std::string(link, static_cast<std::size_t>(length)) == replaced)
+            found.push_back(entry.pid);
+    }
+    return found;
+}
+
+bool executableRunning(const std::string& path) {
+    return !processesRunningExecutable(path).empty();
 }
 
 void terminateProcess(int pid) {

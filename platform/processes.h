@@ -22,8 +22,10 @@ std::string quoteArgument(const std::string& argument);
 
 // Starts the command line (program found through PATH when it has no '/') with standard
 // output and standard error on outputFd and standard input on /dev/null. Returns the pid, or
-// -1 with error set. The child is remembered and reaped by reapChildren().
-int spawnWithOutput(const std::string& commandLine, int outputFd, int& error);
+// -1 with error set; program (when given) receives the path of the file started. The child is
+// remembered and reaped by reapChildren().
+int spawnWithOutput(const std::string& commandLine, int outputFd, int& error,
+                    std::string* program = nullptr);
 // Collects every finished child started by spawnWithOutput (no zombies left behind).
 void reapChildren();
 
@@ -40,6 +42,10 @@ struct ProcessEntry {
 std::vector<ProcessEntry> listProcesses();
 // True when a live (not zombie) process has this image name, compared lowercased.
 bool processRunning(const std::string& imageName);
+// Live processes of this user (not this one) running the executable file at path: the same
+// file by device and inode, or by path when the file was replaced since the process started.
+std::vector<int> processesRunningExecutable(const std::string& path);
+bool executableRunning(const std::string& path);
 // SIGKILL, errors ignored.
 void terminateProcess(int pid);
 

@@ -11,8 +11,8 @@ namespace pw {
 DOSOutputs::DOSOutputs(os::MessagePump& pump, os::Prompts& prompts)
     : pump_(pump), prompts_(prompts) {}
 
-bool DOSOutputs::IsProcessRunning(const std::string& imageName) const {
-    return os::processRunning(imageName);
+bool DOSOutputs::IsProcessRunning(const std::string& program) const {
+    return os::executableRunning(program);
 }
 
 void DOSOutputs::deliver(const char* bytes, long count) {
@@ -39,7 +39,8 @@ std::string DOSOutputs::ExecuteCommand(const std::string& commandLine) {
                             os::Buttons::Ok, os::Icon::Error);
         return "";
     }
-    const int pid = os::spawnWithOutput(os::toNarrow(commandLine_), pipe.writeFd, error);
+    std::string program;
+    const int pid = os::spawnWithOutput(os::toNarrow(commandLine_), pipe.writeFd, error, &program);
     if (pid < 0) {
         prompts_.messageBox("File or command not found", os::kProgramTitle, os::Buttons::Ok,
                             os::Icon::Error);
@@ -62,7 +63,7 @@ std::string DOSOutputs::ExecuteCommand(const std::string& commandLine) {
             if (got > 0)
                 deliver(buffer, got);
         }
-        if (!IsProcessRunning(kToolImageName))
+        if (!IsProcessRunning(program))
             over = true;
         pump_.pumpOnce();
         timer.Wait(kPassMilliseconds);

@@ -1,6 +1,7 @@
 #pragma once
 // Runs one console command with its standard output and error captured through a pipe,
-// reporting every chunk while the tool runs. A run ends when no "pdf.exe" process is left.
+// reporting every chunk while the tool runs. A run ends when no process of this user runs the
+// program the command line started (an independent copy of it keeps the run going too).
 #include "platform/prompts.h"
 #include "platform/pump.h"
 
@@ -28,10 +29,9 @@ public:
 
     static constexpr long kChunkSize = 1024;
     static constexpr int kPassMilliseconds = 50;
-    static constexpr const char* kToolImageName = "pdf.exe";
 
 private:
-    bool IsProcessRunning(const std::string& imageName) const;
+    bool IsProcessRunning(const std::string& program) const;
     // Appends a chunk to Outputs and raises ReceiveOutputs with a copy of it.
     void deliver(const char* bytes, long count);
 

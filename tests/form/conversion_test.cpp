@@ -60,7 +60,18 @@ TEST_F(Conversion, PicturesAddedAndConvertedFromTheFrontWindowBecomeOnePdf) {
     ASSERT_EQ(front.List2->count(), 2);
     EXPECT_TRUE(front.picText->isHidden());
 
+    // Another program that happens to be called pdf.exe is none of the job's business.
+    const QString elsewhere = dir_.path() + QStringLiteral("/elsewhere");
+    ASSERT_TRUE(QDir().mkpath(elsewhere));
+    ASSERT_TRUE(QFile::copy(QStringLiteral("/bin/sleep"), elsewhere + QStringLiteral("/pdf.exe")));
+    QProcess foreign;
+    foreign.start(elsewhere + QStringLiteral("/pdf.exe"), {QStringLiteral("60")});
+    ASSERT_TRUE(foreign.waitForStarted(5000));
+
     press(front.imgConvert);
+    EXPECT_FALSE(foreign.waitForFinished(200)) << "a foreign pdf.exe was ended";
+    foreign.kill();
+    foreign.waitForFinished(5000);
     EXPECT_TRUE(prompts_.messages.empty()) << prompts_.messages.front().text;
     const QString pdf = output + QStringLiteral("/NewPDF.pdf");
     ASSERT_TRUE(QFile::exists(pdf));

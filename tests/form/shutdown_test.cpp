@@ -1,6 +1,7 @@
 #include "form/app_state.h"
 #include "form_fixture.h"
 
+#include <QDir>
 #include <QFile>
 #include <QKeyEvent>
 #include <QProcess>
@@ -20,9 +21,11 @@ protected:
         guard.start(20000);
         return QCoreApplication::exec();
     }
-    // A sleeping process whose image name is pdf.exe.
+    // A sleeping process run from this installation's data/pdf.exe.
     bool startFakeTool(QProcess& process) {
-        const QString tool = dir_.path() + QStringLiteral("/pdf.exe");
+        const QString tool = dir_.path() + QStringLiteral("/app/data/pdf.exe");
+        if (!QDir().mkpath(dir_.path() + QStringLiteral("/app/data")))
+            return false;
         if (!QFile::exists(tool) && !QFile::copy(QStringLiteral("/bin/sleep"), tool))
             return false;
         process.start(tool, {QStringLiteral("60")});

@@ -130,20 +130,23 @@ TEST_F(DOSOutputsTest, QuotedProgramPathWithABlankRuns) {
     EXPECT_EQ(result, "two words|say\"so|args\n");
 }
 
-TEST_F(DOSOutputsTest, AnyProcessNamedPdfExeKeepsThePassesGoing) {
+TEST_F(DOSOutputsTest, OnlyAnotherRunOfTheSameProgramKeepsThePassesGoing) {
     ASSERT_TRUE(temp.ok());
-    ASSERT_TRUE(copyToolTo(folder + "/PDF.EXE"));
-    const pid_t other = startProcess(folder + "/PDF.EXE", {"sleep:700"});
-    ASSERT_GT(other, 0);
+    ASSERT_TRUE(copyToolTo(folder + "/pdf.exe"));
+    const pid_t foreign = startProcess(folder + "/pdf.exe", {"sleep:60000"});
+    const pid_t independent = startProcess(kFakeTool, {"sleep:700"});
+    ASSERT_GT(foreign, 0);
+    ASSERT_GT(independent, 0);
 
-    // mypdf.exe is not the tool: only the other process keeps the run alive.
-    EXPECT_EQ(runner.ExecuteCommand(os::quoteArgument(kFakeMyPdf) + " text:hi"), "hi");
+    EXPECT_EQ(runner.ExecuteCommand(tool("text:hi")), "hi");
 
     int status = 0;
-    const bool ended = endedWithin(other, 0, status);
-    if (!ended)
-        killAndReap(other);
-    EXPECT_TRUE(ended) << "the run ended while another pdf.exe was still running";
+    const bool ended = endedWithin(independent, 0, status);
+    const bool foreignEnded = endedWithin(foreign, 0, status);
+    killAndReap(independent);
+    killAndReap(foreign);
+    EXPECT_TRUE(ended) << "the run ended while another run of the tool was still going";
+    EXPECT_FALSE(foreignEnded);
 }
 
 } // namespace

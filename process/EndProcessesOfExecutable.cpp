@@ -1,0 +1,12 @@
+#include "process/EndProcessesOfExecutable.h"
+
+#include "platform/processes.h"
+
+namespace pw {
+
+void EndProcessesOfExecutable(const std::string& path) {
+    for (const int pid : os::processesRunningExecutable(path))
+        os::terminateProcess(pid);
+}
+
+} // namespace pw

@@ -1,0 +1,53 @@
+#include "process/EndProcessesOfExecutable.h"
+#include "tool_helpers.h"
+
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <signal.h>
+
+using namespace pw;
+using namespace pw::test;
+
+namespace {
+
+TEST(EndProcessesOfExecutable, EndsRunsOfThatFileOnlyEvenAfterItWasReplaced) {
+    const TempFolder temp("pw-process");
+    ASSERT_TRUE(temp.ok());
+    const std::string folder = temp.path();
+    ASSERT_TRUE(copyToolTo(folder + "/pdf.exe")); // same name, another program file
+    const std::vector<std::string> forever{"sleep:60000"};
+    const pid_t first = startProcess(kFakeTool, forever);
+    const pid_t second = startProcess(kFakeTool, forever);
+    const pid_t foreign = startProcess(folder + "/pdf.exe", forever);
+    const pid_t other = startProcess(kFakeMyPdf, forever);
+    for (pid_t pid : {first, second, foreign, other})
+        ASSERT_GT(pid, 0);
+
+    EndProcessesOfExecutable(kFakeTool);
+
+    int status = 0;
+    for (pid_t pid : {first, second}) {
+        EXPECT_TRUE(endedWithin(pid, 10000, status));
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+    }
+    EXPECT_FALSE(endedWithin(foreign, 200, status)) << "a foreign pdf.exe was ended";
+    EXPECT_FALSE(endedWithin(other, 0, status)) << "mypdf.exe was ended";
+
+    // A builder left running by an installation that has been replaced since.
+    ASSERT_TRUE(copyToolTo(folder + "/new.exe"));
+    ASSERT_EQ(std::rename((folder + "/new.exe").c_str(), (folder + "/pdf.exe").c_str()), 0);
+    EndProcessesOfExecutable(folder + "/pdf.exe");
+    EXPECT_TRUE(endedWithin(foreign, 10000, status));
+    EXPECT_FALSE(endedWithin(other, 0, status));
+
+    for (pid_t pid : {first, second, foreign, other})
+        killAndReap(pid);
+}
+
+TEST(EndProcessesOfExecutable, NeverEndsTheCallingProcessOrFailsWithoutMatches) {
+    EndProcessesOfExecutable("/proc/self/exe");
+    EndProcessesOfExecutable("/no/such/program");
+    SUCCEED(); // still running
+}
+
+} // namespace
