@@ -12,8 +12,9 @@
 #include "outside/pdftool/page_options.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "platform/private_folder.h"
 #include "platform/processes.h"
-#include "process/EndProcessesByName.h"
+#include "process/EndProcessesOfExecutable.h"
 
 #include <chrono>
 #include <cmath>
@@ -40,15 +41,6 @@ bool placeResult(const std::string& source, const std::string& target) {
     return os::renameFile(source, target) || os::copyFile(source, target, false);
 }
 
-void makeFolderChain(const std::string& folder) {
-    if (folder.empty() || os::isDirectory(folder))
-        return;
-    const std::string parent = PathPart(folder, 3);
-    if (!parent.empty() && parent != folder)
-        makeFolderChain(parent);
-    os::makeFolder(folder);
-}
-
 } // namespace
 
 ConversionJob::ConversionJob(JobHost& host, os::Prompts& prompts, os::MessagePump& pump,
@@ -65,9 +57,12 @@ ConversionJob::~ConversionJob() {
     objDOS_.CommandOver = nullptr;
 }
 
+std::string ConversionJob::ToolPath() {
+    return os::joinPath(os::joinPath(os::programFilesFolder(), "data"), kToolImage);
+}
+
 std::string ConversionJob::ToolCommandLine() {
-    const std::string tool =
-        os::joinPath(os::joinPath(os::programFilesFolder(), "data"), kToolImage);
+    const std::string tool = ToolPath();
     const std::string program =
         tool.find(' ') != std::string::npos ? os::quoteArgument(tool) : tool;
     return program + " /NOASK";
@@ -94,18 +89,19 @@ void ConversionJob::unlockControls(bool focusToolsBar) {
     host_.setFilenameLabelVisible(true);
 }
 
-void ConversionJob::createFolders(const std::string& outputFolder) {
+bool ConversionJob::createFolders(const std::string& outputFolder) {
     // Each on its own; one that exists already or cannot be made is passed over.
     os::makeFolder(outputFolder);
     // The per-user folder standing for drive C: may be missing with its parents
     // (a fresh ~/.cache).
-    makeFolderChain(os::driveCFolder());
-    os::makeFolder(os::stagingFolder());
+    os::makePrivateFolders(os::driveCFolder());
     os::makeFolder(os::scratchFolder());
+    // Everything in the staging folder goes into the PDF, so nothing found there is trusted.
+    return os::resetPrivateFolder(os::stagingFolder());
 }
 
 void ConversionJob::Command3_Click() {
-    EndProcessesByName(kToolImage);
+    EndProcessesOfExecutable(ToolPath());
 
     const int count = host_.fileCount();
     if (count <= 0) {
@@ -137,7 +133,13 @@ void ConversionJob::Command3_Click() {
         }
     }
 
-    createFolders(outputFolder);
+    if (!createFolders(outputFolder)) {
+        prompts_.messageBox("Cannot prepare the temporary folder " + os::stagingFolder(), "Convert",
+                            os::Buttons::Ok, os::Icon::Exclamation);
+        host_.setCommand3Enabled(true);
+        unlockControls(true);
+        return;
+    }
 
     host_.setProgressVisible(true);
     pump_.pumpOnce();
@@ -155,7 +157,7 @@ void ConversionJob::Command3_Click() {
 
     const bool perPicture = host_.onePdfPerPicture();
     stageAll(count, perPicture);
-    EndProcessesByName(kToolImage);
+    EndProcessesOfExecutable(ToolPath());
 
     if (!perPicture)
         runOnePdf();
@@ -209,7 +211,7 @@ void ConversionJob::stageAll(int count, bool perPicture) {
         // is unconditional.
         const auto now = std::chrono::steady_clock::now();
         if (perPicture || now - lastStrayCheck >= kStrayCheckInterval) {
-            EndProcessesByName(kToolImage);
+            EndProcessesOfExecutable(ToolPath());
             lastStrayCheck = now;
         }
         if (perPicture) {

@@ -1,31 +1,13 @@
 #include "settings/single_instance.h"
 
 #include "platform/paths.h"
-
-#include <QDir>
-#include <QLockFile>
-#include <QString>
+#include "platform/private_folder.h"
 
 namespace pw {
 
 SingleInstance::SingleInstance(const std::string& folder, const std::string& lockName) {
-    const QString dir = QString::fromStdString(folder);
-    if (!QDir().mkpath(dir))
-        return;
-    lock_ = std::make_unique<QLockFile>(QDir(dir).filePath(QString::fromStdString(lockName)));
-    // Age never makes a lock stale; only a holder that no longer runs does.
-    lock_->setStaleLockTime(0);
-    acquired_ = lock_->tryLock(0);
-}
-
-SingleInstance::~SingleInstance() {
-    release();
-}
-
-void SingleInstance::release() {
-    if (lock_ && acquired_)
-        lock_->unlock();
-    acquired_ = false;
+    if (os::makePrivateFolders(folder))
+        lock_.tryLock(os::joinPath(folder, lockName));
 }
 
 std::unique_ptr<SingleInstance> claimProgramInstance() {

@@ -215,3 +215,29 @@ TEST_F(Job, MissingBuilderIsReportedAndTheJobStillEnds) {
     EXPECT_TRUE(contains(host.log, "beep"));
     EXPECT_FALSE(fs::exists(os::stagingFolder()));
 }
+
+TEST_F(Job, NothingFoundInTheStagingFolderReachesThePdf) {
+    const fs::path staging = os::stagingFolder();
+    const fs::path elsewhere = temp / "elsewhere";
+    fs::create_directories(elsewhere);
+    fs::create_directories(staging.parent_path());
+    ASSERT_TRUE(test::writePicture(elsewhere / "00001.jpg", FIF_JPEG));
+    host.files = {picture("a.png")};
+
+    // A link to another folder, a folder others may enter, and leftovers of a killed job.
+    fs::create_directory_symlink(elsewhere, staging);
+    run();
+    EXPECT_EQ(pageCount(out("NewPDF.pdf")), 1);
+    EXPECT_EQ(std::distance(fs::directory_iterator(elsewhere), fs::directory_iterator()), 1);
+    EXPECT_TRUE(fs::exists(elsewhere / "00001.jpg"));
+    for (const fs::perms mode : {fs::perms::all, fs::perms::owner_all}) {
+        fs::create_directory(staging);
+        fs::permissions(staging, mode);
+        fs::copy_file(elsewhere / "00001.jpg", staging / "00001.jpg");
+        run();
+    }
+    EXPECT_EQ(pageCount(out("NewPDF1.pdf")), 1);
+    EXPECT_EQ(pageCount(out("NewPDF2.pdf")), 1);
+    EXPECT_TRUE(prompts.messages.empty()) << prompts.messages.front().text;
+    EXPECT_FALSE(fs::exists(staging));
+}

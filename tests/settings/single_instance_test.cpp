@@ -1,6 +1,8 @@
 #include "settings/single_instance.h"
 #include "temp_home.h"
 
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -37,9 +39,20 @@ TEST(SingleInstance, LockOfACrashedCopyIsRecovered) {
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    ASSERT_TRUE(std::filesystem::exists(temp.root + "/pagewright.lock"));
+    // What the file says does not matter, not even a PID that is now this process's own (as
+    // after a kill in a container, where PIDs start over).
+    std::ofstream(temp.root + "/pagewright.lock") << ::getpid() << "\npagewright\nhost\n";
     SingleInstance instance(temp.root);
     EXPECT_TRUE(instance.acquired());
+}
+
+TEST(SingleInstance, FolderIsMadePrivate) {
+    test::TempHome temp;
+    const std::string folder = temp.root + "/fresh/pagewright";
+    SingleInstance instance(folder);
+    ASSERT_TRUE(instance.acquired());
+    for (const std::string& made : {temp.root + "/fresh", folder})
+        EXPECT_EQ(std::filesystem::status(made).permissions(), std::filesystem::perms::owner_all);
 }
 
 } // namespace

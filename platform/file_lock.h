@@ -1,0 +1,25 @@
+#pragma once
+// An exclusive lock on a file (flock) that the kernel gives up when its holder ends, however it
+// ends, so a killed holder never leaves a lock behind.
+#include <string>
+
+namespace pw::os {
+
+class FileLock {
+public:
+    FileLock() = default;
+    ~FileLock();
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+
+    // Creates the file when missing and tries the lock without waiting. False when another
+    // holder has it or the file cannot be opened.
+    bool tryLock(const std::string& path);
+    void unlock();
+    bool locked() const { return fd_ >= 0; }
+
+private:
+    int fd_ = -1;
+};
+
+} // namespace pw::os

@@ -1,0 +1,16 @@
+#pragma once
+// Folders only this user may enter (mode 0700).
+#include <string>
+
+namespace pw::os {
+
+// Makes the folder and any missing parents, each new one with mode 0700; existing folders keep
+// their mode. True when path is a directory afterwards.
+bool makePrivateFolders(const std::string& path);
+
+// Leaves an empty directory at path, owned by this user with mode 0700. Anything else found
+// there (a symbolic link, a file, a folder of another owner or mode) is removed first - a link
+// itself, never what it points to - and an existing private folder is emptied.
+bool resetPrivateFolder(const std::string& path);
+
+} // namespace pw::os
