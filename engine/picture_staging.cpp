@@ -7,6 +7,7 @@
 #include "engine/modern_formats.h"
 #include "engine/path_parts.h"
 #include "engine/picture_resolution.h"
+#include "engine/picture_size_check.h"
 #include "platform/files.h"
 #include "platform/narrow.h"
 
@@ -33,6 +34,30 @@ FREE_IMAGE_FORMAT detectedFormat(const std::string& narrowPath) {
     if (format != FIF_UNKNOWN && !FreeImage_FIFSupportsReading(format))
         return FIF_UNKNOWN;
     return format;
+}
+
+// Formats that cannot read a header alone are checked once decoded.
+FIBITMAP* checkedSize(FIBITMAP* bitmap, std::string& problem) {
+    if (bitmap == nullptr)
+        return nullptr;
+    problem = BitmapTooLarge(bitmap);
+    if (problem.empty())
+        return bitmap;
+    FreeImage_Unload(bitmap);
+    return nullptr;
+}
+
+// JPEG data goes into the PDF unchanged, once its header is within the pixel limit.
+bool stageJpegUnchanged(const std::string& narrowSource, const std::string& target,
+                        std::string* problem) {
+    InitialiseFreeImage();
+    const std::string tooLarge = HeaderTooLarge(FIF_JPEG, narrowSource);
+    if (tooLarge.empty())
+        return StageUnchanged(narrowSource, target);
+    if (problem != nullptr)
+        *problem = tooLarge;
+    os::removeFile(target);
+    return false;
 }
 
 enum class JxlJpeg { None, Written, Failed };
@@ -71,24 +96,29 @@ FIBITMAP* LoadPicture(const std::string& narrowPath, const std::string& extensio
     FIBITMAP* bitmap = DecodeModern(named, narrowPath, problem);
     if (bitmap != nullptr || !problem.empty())
         return bitmap;
+    // FreeImage formats are refused from their header when they reach the pixel limit; the
+    // modern decoders check it themselves.
+    const auto load = [&narrowPath, &problem](FREE_IMAGE_FORMAT format) -> FIBITMAP* {
+        problem = HeaderTooLarge(format, narrowPath);
+        return problem.empty() ? FreeImage_Load(format, narrowPath.c_str(), 0) : nullptr;
+    };
     const std::optional<int> tableFormat = FormatForExtension(extension);
     if (tableFormat)
-        bitmap =
-            FreeImage_Load(static_cast<FREE_IMAGE_FORMAT>(*tableFormat), narrowPath.c_str(), 0);
-    if (bitmap != nullptr)
-        return bitmap;
+        bitmap = load(static_cast<FREE_IMAGE_FORMAT>(*tableFormat));
+    if (bitmap != nullptr || !problem.empty())
+        return checkedSize(bitmap, problem);
     // A scratch copy ("1.peg", "1.iff") or a file saved under the wrong extension.
     const FREE_IMAGE_FORMAT content = detectedFormat(narrowPath);
     if (content != FIF_UNKNOWN && !(tableFormat && content == *tableFormat))
-        bitmap = FreeImage_Load(content, narrowPath.c_str(), 0);
-    if (bitmap == nullptr && content == FIF_BMP)
+        bitmap = load(content);
+    if (bitmap == nullptr && problem.empty() && content == FIF_BMP)
         bitmap = LoadBmpWithClassicHeader(narrowPath);
-    if (bitmap == nullptr && content == FIF_UNKNOWN) {
+    if (bitmap == nullptr && problem.empty() && content == FIF_UNKNOWN) {
         const ModernFormat found = ModernFormatOfContent(narrowPath);
         if (found != named)
             bitmap = DecodeModern(found, narrowPath, problem);
     }
-    return bitmap;
+    return checkedSize(bitmap, problem);
 }
 
 bool SaveBitmapFile(int format, FIBITMAP* bitmap, const std::string& fileName, int flags) {
@@ -160,7 +190,7 @@ bool StagePicture(const std::string& source, const std::string& target, std::str
     const std::string extension = lowerCase(PathPart(source, 0));
     const std::string narrowSource = os::toNarrow(source);
     if (extension == "jpg" && HasJpegSignature(narrowSource))
-        return StageUnchanged(narrowSource, target);
+        return stageJpegUnchanged(narrowSource, target, problem);
     const JxlJpeg jxl = stageJxlJpeg(narrowSource, extension, target, problem);
     if (jxl != JxlJpeg::None)
         return jxl == JxlJpeg::Written;
@@ -173,7 +203,7 @@ std::string StageForJob(const std::string& source, const std::string& stem,
     const std::string narrowSource = os::toNarrow(source);
     // JPEG data goes into the PDF as it is, whatever the name and the quality chosen.
     if (HasJpegSignature(narrowSource))
-        return StageUnchanged(narrowSource, jpeg) ? jpeg : std::string();
+        return stageJpegUnchanged(narrowSource, jpeg, problem) ? jpeg : std::string();
     if (!options.lossless)
         return StagePicture(source, jpeg, problem, options.quality) ? jpeg : std::string();
     const std::string extension = lowerCase(PathPart(source, 0));

@@ -1,5 +1,6 @@
 #include "outside/pdftool/jpeg_info.h"
 
+#include "engine/pixel_limit.h"
 #include "outside/pdftool/exif.h"
 #include "outside/pdftool/jpeg_structure.h"
 
@@ -173,6 +174,12 @@ std::optional<JpegInfo> readJpegInfo(const std::string& path, std::string& reaso
     }
     if (fields.width <= 0 || fields.height <= 0) {
         reason = "empty image";
+        return std::nullopt;
+    }
+    const auto width = static_cast<std::uint32_t>(fields.width);
+    const auto height = static_cast<std::uint32_t>(fields.height);
+    if (!WithinPixelLimit(width, height)) {
+        reason = PixelLimitReason(width, height);
         return std::nullopt;
     }
     const auto size = static_cast<std::uint64_t>(status.st_size);

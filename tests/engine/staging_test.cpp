@@ -96,6 +96,29 @@ TEST(Staging, UnreadablePicturesLeaveNoStagedFile) {
     EXPECT_FALSE(std::filesystem::exists(temp / "00001.jpg"));
 }
 
+TEST(Staging, PicturesAtThePixelLimitAreRefusedFromTheirHeaderWithAReason) {
+    test::TempFolder temp;
+    // A JPEG claiming 65500 x 65500 in a few hundred bytes would be copied unchanged.
+    ASSERT_TRUE(test::writePicture(temp / "huge.jpg", FIF_JPEG));
+    std::string jpeg = test::readBytes(temp / "huge.jpg");
+    const auto sof = jpeg.find("\xFF\xC0");
+    ASSERT_NE(sof, std::string::npos);
+    jpeg.replace(sof + 5, 4, "\xFF\xDC\xFF\xDC");
+    ASSERT_TRUE(test::writeBytes(temp / "huge.jpg", jpeg));
+    // Decoded, these would take 2.7 GB each.
+    ASSERT_TRUE(test::writeClaimedPng(temp / "bomb.png", 30000, 30000));
+    ASSERT_TRUE(test::writeClaimedTiff(temp / "bomb.tif", 40000, 30000));
+    const std::pair<const char*, const char*> refused[] = {{"huge.jpg", "65500 x 65500 pixels"},
+                                                           {"bomb.png", "30000 x 30000 pixels"},
+                                                           {"bomb.tif", "40000 x 30000 pixels"}};
+    for (const auto& [name, size] : refused) {
+        std::string reason;
+        EXPECT_FALSE(StagePicture(temp / name, temp / "00000.jpg", &reason)) << name;
+        EXPECT_EQ(reason, std::string(size) + " reaches the limit of 900 megapixels") << name;
+        EXPECT_FALSE(std::filesystem::exists(temp / "00000.jpg")) << name;
+    }
+}
+
 // Editors write BMPs with the V4 / V5 info header, which FreeImage alone refuses.
 TEST(Staging, BmpWithNewerInfoHeadersIsRead) {
     test::TempFolder temp;

@@ -1,7 +1,9 @@
 #include "test_pictures.h"
 
 #include <FreeImage.h>
+#include <cstdint>
 #include <fstream>
+#include <zlib.h>
 
 namespace pw::test {
 namespace {
@@ -132,6 +134,75 @@ bool writeBytes(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return static_cast<bool>(out);
+}
+
+} // namespace pw::test
+
+namespace pw::test {
+namespace {
+
+void bigEndian(std::string& out, std::uint32_t value) {
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out += static_cast<char>((value >> shift) & 0xFF);
+}
+
+void littleEndian(std::string& out, std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i)
+        out += static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+void pngChunk(std::string& out, const std::string& type, const std::string& data) {
+    bigEndian(out, static_cast<std::uint32_t>(data.size()));
+    const std::string body = type + data;
+    out += body;
+    bigEndian(out, static_cast<std::uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(body.data()),
+                                                    static_cast<uInt>(body.size()))));
+}
+
+} // namespace
+
+bool writeClaimedPng(const std::string& path, unsigned width, unsigned height) {
+    std::string header;
+    bigEndian(header, width);
+    bigEndian(header, height);
+    header += std::string("\x08\x02\x00\x00\x00", 5); // 8-bit RGB, no interlace
+    const std::string rows(4096, '\0');
+    uLongf packedSize = compressBound(rows.size());
+    std::string packed(packedSize, '\0');
+    if (compress(reinterpret_cast<Bytef*>(packed.data()), &packedSize,
+                 reinterpret_cast<const Bytef*>(rows.data()), rows.size()) != Z_OK)
+        return false;
+    packed.resize(packedSize);
+    std::string png = "\x89PNG\r\n\x1A\n";
+    pngChunk(png, "IHDR", header);
+    pngChunk(png, "IDAT", packed);
+    pngChunk(png, "IEND", "");
+    return writeBytes(path, png);
+}
+
+bool writeClaimedTiff(const std::string& path, unsigned width, unsigned height) {
+    struct Entry {
+        std::uint32_t tag, type, value;
+    };
+    // Types: 3 SHORT, 4 LONG. The strip of 64 bytes follows the directory.
+    const Entry entries[] = {{256, 4, width}, {257, 4, height}, {258, 3, 8},
+                             {259, 3, 1},     {262, 3, 2},      {273, 4, 0},
+                             {277, 3, 3},     {278, 4, height}, {279, 4, 64}};
+    const std::uint32_t count = sizeof entries / sizeof entries[0];
+    const std::uint32_t stripOffset = 8 + 2 + count * 12 + 4;
+    std::string tiff = "II*";
+    tiff += '\0';
+    littleEndian(tiff, 8, 4);
+    littleEndian(tiff, count, 2);
+    for (const Entry& entry : entries) {
+        littleEndian(tiff, entry.tag, 2);
+        littleEndian(tiff, entry.type, 2);
+        littleEndian(tiff, 1, 4);
+        littleEndian(tiff, entry.tag == 273 ? stripOffset : entry.value, 4);
+    }
+    littleEndian(tiff, 0, 4);
+    tiff += std::string(64, '\x40');
+    return writeBytes(path, tiff);
 }
 
 } // namespace pw::test

@@ -12,6 +12,11 @@ bool writePicture(const std::string& path, int format, int width = 64, int heigh
 bool writePcx(const std::string& path, int width = 16, int height = 8);
 bool writeIlbm(const std::string& path, int width = 16, int height = 8);
 
+// Small files whose headers claim width x height pixels of 8-bit RGB: a PNG with valid chunks
+// and a few compressed rows, an uncompressed TIFF with one short strip.
+bool writeClaimedPng(const std::string& path, unsigned width, unsigned height);
+bool writeClaimedTiff(const std::string& path, unsigned width, unsigned height);
+
 std::string readBytes(const std::string& path);
 bool writeBytes(const std::string& path, const std::string& bytes);
 

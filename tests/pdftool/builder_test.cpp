@@ -288,6 +288,9 @@ TEST(PdfExe, UnusableFilesAreSkippedAndTheRestWritten) {
     ASSERT_TRUE(writeFile(stage.path("00004.jpg"), twelveBit));
     ASSERT_TRUE(writeFile(stage.path("00005.jpg"), good + std::string(20000, 'x'))); // trailer
     ASSERT_TRUE(writeFile(stage.path("00006.jpg"), good.substr(0, good.size() - 2)));
+    std::string huge = good; // 65500 x 65500 claimed in a few hundred bytes
+    huge.replace(sof + 5, 4, "\xFF\xDC\xFF\xDC");
+    ASSERT_TRUE(writeFile(stage.path("00007.jpg"), huge));
 
     const ToolRun run = runPdfExe(stage);
     ASSERT_EQ(run.exitCode, 0) << run.output;
@@ -295,6 +298,9 @@ TEST(PdfExe, UnusableFilesAreSkippedAndTheRestWritten) {
     QPDF pdf;
     pdf.processFile(stage.pdf().c_str());
     EXPECT_EQ(pagesOf(pdf).size(), 2u);
+    EXPECT_NE(run.output.find("Skipped 00007.jpg: 65500 x 65500 pixels reaches the limit"),
+              std::string::npos)
+        << run.output;
     for (const char* name : {"00001", "00002", "00003", "00004", "00006"})
         EXPECT_NE(run.output.find(std::string("Skipped ") + name + ".jpg:"), std::string::npos)
             << name << "\n"
