@@ -1,0 +1,15 @@
+// The document-information file pdf.exe reads from the staging folder.
+#include "memory_file.h"
+#include "outside/pdftool/docinfo.h"
+
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const pw::fuzz::MemoryFile file(data, size);
+    if (!file.ok())
+        return 0;
+    const auto info = pw::pdftool::readDocInfo(file.path());
+    if (info)
+        pw::pdftool::isPdfDate(info->creationDate);
+    return 0;
+}

@@ -1,0 +1,11 @@
+// The EXIF reader on an APP1 payload ("Exif\0\0" and the TIFF data).
+#include "outside/pdftool/exif.h"
+
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const pw::pdftool::ExifFields fields = pw::pdftool::parseExif(data, size);
+    if (fields.orientation < 0 || fields.orientation > 8)
+        __builtin_trap();
+    return 0;
+}

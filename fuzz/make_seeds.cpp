@@ -1,0 +1,109 @@
+// Writes the seed corpus of every fuzz target into <folder>/<target>/: pictures made the way
+// the builder's tests make them, and the pieces of them each parser reads.
+#include "icc_chunks.h"
+#include "jpeg_maker.h"
+#include "outside/pdftool/docinfo.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+using namespace pw::pdftool;
+using namespace pw::pdftool::test;
+
+namespace {
+
+std::string readAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool writeAll(const fs::path& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out << bytes;
+    return static_cast<bool>(out);
+}
+
+// The payloads of every marker segment with this marker code, in order.
+std::vector<std::string> segments(const std::string& jpeg, unsigned char marker) {
+    std::vector<std::string> found;
+    std::size_t at = 2;
+    while (at + 4 <= jpeg.size() && static_cast<unsigned char>(jpeg[at]) == 0xFF) {
+        const auto code = static_cast<unsigned char>(jpeg[at + 1]);
+        const std::size_t length = (static_cast<unsigned char>(jpeg[at + 2]) << 8) |
+                                   static_cast<unsigned char>(jpeg[at + 3]);
+        if (length < 2 || code == 0xDA)
+            break;
+        if (code == marker)
+            found.push_back(jpeg.substr(at + 4, length - 2));
+        at += 2 + length;
+    }
+    return found;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::cerr << "usage: make_seeds CORPUS_FOLDER\n";
+        return 2;
+    }
+    const fs::path root = argv[1];
+    for (const char* target : {"jpeg_structure", "exif", "icc", "docinfo"})
+        fs::create_directories(root / target);
+
+    const JpegSpec specs[] = {
+        {},
+        {.width = 17, .height = 9, .components = 1, .progressive = true},
+        {.components = 4, .densityUnit = 1, .xDensity = 300, .yDensity = 300},
+        {.exifOrientation = 6, .exifResolution = 200},
+        {.brokenExif = true},
+        {.iccProfile = fakeIccProfile(3000, "RGB ")},
+        {.width = 8, .height = 8, .iccProfile = fakeIccProfile(70000, "RGB ")},
+    };
+    const fs::path scratch = root / "scratch.jpg";
+    int index = 0;
+    for (const JpegSpec& spec : specs) {
+        const std::string name = "seed" + std::to_string(index++);
+        if (!writeJpeg(scratch.string(), spec)) {
+            std::cerr << "cannot write " << scratch << "\n";
+            return 1;
+        }
+        const std::string jpeg = readAll(scratch);
+        bool written = writeAll(root / "jpeg_structure" / name, jpeg);
+        for (const std::string& app1 : segments(jpeg, 0xE1))
+            written = written && writeAll(root / "exif" / name, app1);
+        const std::vector<std::string> icc = segments(jpeg, 0xE2);
+        if (!icc.empty())
+            written = written && writeAll(root / "icc" / name, pw::fuzz::joinChunks(icc));
+        if (!written) {
+            std::cerr << "cannot write the seeds of " << name << "\n";
+            return 1;
+        }
+    }
+    fs::remove(scratch);
+
+    const DocInfo infos[] = {
+        {"Holiday 2026", "Zo\xC3\xAB M\xC3\xBCller", "Trip", "sea, sand", "D:20260102030405-06'00"},
+        {"Two\nlines\\with\ttab", "", "\r", "", "D:20261208140000Z"},
+    };
+    index = 0;
+    for (const DocInfo& info : infos) {
+        const fs::path folder = root / ("docinfo-" + std::to_string(index));
+        fs::create_directories(folder);
+        std::string error;
+        if (!writeDocInfo(folder.string(), info, &error)) {
+            std::cerr << "cannot write docinfo: " << error << "\n";
+            return 1;
+        }
+        fs::rename(folder / kDocInfoFileName,
+                   root / "docinfo" / ("seed" + std::to_string(index++)));
+        fs::remove(folder);
+    }
+    return 0;
+}
