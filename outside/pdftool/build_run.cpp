@@ -1,6 +1,7 @@
 #include "outside/pdftool/build_run.h"
 
 #include "outside/pdftool/docinfo.h"
+#include "outside/pdftool/icc_profiles.h"
 #include "outside/pdftool/page_options.h"
 #include "outside/pdftool/pdf_writer.h"
 #include "outside/pdftool/progress_plan.h"
@@ -48,11 +49,13 @@ std::vector<PageSource> readHeaders(const std::vector<StagedFile>& files, std::F
         std::string reason;
         if (isPngName(file.name)) {
             if (auto png = readPngInfo(file.path, reason)) {
-                pages.push_back({file.name, file.path, pageInfo(*png), std::move(*png)});
+                pages.push_back({file.name, file.path, pageInfo(*png), std::move(*png), 0, {}});
+                keepProfileByContent(pages.back());
                 continue;
             }
         } else if (auto info = readJpegInfo(file.path, reason)) {
-            pages.push_back({file.name, file.path, std::move(*info), std::nullopt});
+            pages.push_back({file.name, file.path, std::move(*info), std::nullopt, 0, {}});
+            keepProfileByContent(pages.back());
             continue;
         }
         // "name:" keeps the word from reading as a progress word.

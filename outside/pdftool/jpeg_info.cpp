@@ -210,4 +210,20 @@ std::optional<JpegInfo> readJpegInfo(const std::string& path, std::string& reaso
     return info;
 }
 
+std::optional<std::string> readIccProfile(const std::string& path) {
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    if (!file)
+        return std::nullopt;
+    ErrorManager errors{};
+    HeaderFields fields{};
+    if (!readHeaderFields(file.get(), &errors, &fields))
+        return std::nullopt;
+    std::string profile;
+    if (fields.icc != nullptr) {
+        profile.assign(reinterpret_cast<const char*>(fields.icc), fields.iccLength);
+        std::free(fields.icc);
+    }
+    return profile;
+}
+
 } // namespace pw::pdftool

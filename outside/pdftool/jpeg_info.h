@@ -26,4 +26,8 @@ struct JpegInfo {
 // checkJpegStructure), ending in an end-of-image marker (trailing bytes after it are allowed).
 std::optional<JpegInfo> readJpegInfo(const std::string& path, std::string& reason);
 
+// The embedded ICC profile alone, read from the header (whatever its colour space);
+// std::nullopt when the file or its header cannot be read, "" when it has no profile.
+std::optional<std::string> readIccProfile(const std::string& path);
+
 } // namespace pw::pdftool

@@ -1,5 +1,6 @@
 #include "outside/pdftool/pdf_writer.h"
 
+#include "outside/pdftool/icc_profiles.h"
 #include "outside/pdftool/page_geometry.h"
 #include "outside/pdftool/png_image.h"
 
@@ -97,19 +98,28 @@ const char* deviceSpace(int components) {
     }
 }
 
-Handle iccStream(QPDF& pdf, const std::string& profile, int components) {
-    Pl_Buffer packed("icc profile");
-    Pl_Flate deflate("icc deflate", &packed, Pl_Flate::a_deflate);
-    deflate.write(reinterpret_cast<const unsigned char*>(profile.data()), profile.size());
-    deflate.finish();
-    Handle stream = Handle::newStream(&pdf);
-    stream.replaceStreamData(packed.getBufferSharedPointer(), Handle::newName("/FlateDecode"),
-                             Handle::newNull());
-    Handle dict = stream.getDict();
-    dict.replaceKey("/N", Handle::newInteger(components));
-    dict.replaceKey("/Alternate", Handle::newName(deviceSpace(components)));
-    return stream;
-}
+// Supplies each shared ICC profile, deflated, when the writer reaches its stream: read again
+// from the first picture that carries it, so no profile is held while pages are added.
+class IccFileProvider : public QPDFObjectHandle::StreamDataProvider {
+public:
+    explicit IccFileProvider(const std::vector<PageSource>& pages) : pages_(pages) {}
+
+    void bind(const QPDFObjGen& stream, std::size_t page) { streams_[stream.getObj()] = page; }
+
+    void provideStreamData(QPDFObjGen const& og, Pipeline* pipeline) override {
+        const auto found = streams_.find(og.getObj());
+        if (found == streams_.end())
+            throw std::logic_error("no profile for stream " + og.unparse(' '));
+        const std::string profile = readProfileAgain(pages_[found->second]);
+        Pl_Flate deflate("icc deflate", pipeline, Pl_Flate::a_deflate);
+        deflate.write(reinterpret_cast<const unsigned char*>(profile.data()), profile.size());
+        deflate.finish(); // finishes the writer's pipeline too
+    }
+
+private:
+    const std::vector<PageSource>& pages_;
+    std::unordered_map<int, std::size_t> streams_;
+};
 
 class DocumentBuilder {
 public:
@@ -117,7 +127,8 @@ public:
                     const PageWritten& onPageWritten)
         : pages_(pages), layout_(layout),
           provider_(std::make_shared<JpegFileProvider>(pages, onPageWritten)),
-          pngImages_(std::make_shared<PngImages>(pages, onPageWritten)) {
+          pngImages_(std::make_shared<PngImages>(pages, onPageWritten)),
+          iccProvider_(std::make_shared<IccFileProvider>(pages)) {
         pdf_.emptyPDF();
     }
 
@@ -131,9 +142,8 @@ public:
             pageGeometry(info.width, info.height, info.xDpi, info.yDpi, info.orientation, layout_);
 
         const std::optional<PngInfo>& png = pages_[index].png;
-        Handle image =
-            png ? pngImages_->image(pdf_, index, colourSpace(png->iccProfile, png->baseColours()))
-                : jpegImage(index);
+        Handle image = png ? pngImages_->image(pdf_, index, colourSpace(index, png->baseColours()))
+                           : jpegImage(index);
 
         std::string content = "q ";
         if (geometry.clip) {
@@ -194,7 +204,7 @@ private:
         dict.replaceKey("/Width", Handle::newInteger(info.width));
         dict.replaceKey("/Height", Handle::newInteger(info.height));
         dict.replaceKey("/BitsPerComponent", Handle::newInteger(8));
-        dict.replaceKey("/ColorSpace", colourSpace(info.iccProfile, info.components));
+        dict.replaceKey("/ColorSpace", colourSpace(index, info.components));
         if (info.components == 4 && info.adobeMarker) {
             // Adobe's CMYK JPEGs store inverted ink values.
             dict.replaceKey("/Decode", Handle::parse("[1 0 1 0 1 0 1 0]"));
@@ -213,14 +223,22 @@ private:
         return parms;
     }
 
-    Handle colourSpace(const std::string& iccProfile, int components) {
-        if (iccProfile.empty())
+    Handle colourSpace(std::size_t index, int components) {
+        const PageSource& page = pages_[index];
+        if (page.iccSize == 0)
             return Handle::newName(deviceSpace(components));
-        auto found = profiles_.find(iccProfile);
+        // Pages sharing a profile (by content) share one stream.
+        const std::string key = std::to_string(page.iccSize) + ":" + page.iccDigest;
+        auto found = profiles_.find(key);
         if (found == profiles_.end()) {
-            // Pages sharing a profile share one stream.
-            Handle stream = iccStream(pdf_, iccProfile, components);
-            found = profiles_.emplace(iccProfile, stream).first;
+            Handle stream = Handle::newStream(&pdf_);
+            stream.replaceStreamData(iccProvider_, Handle::newName("/FlateDecode"),
+                                     Handle::newNull());
+            Handle dict = stream.getDict();
+            dict.replaceKey("/N", Handle::newInteger(components));
+            dict.replaceKey("/Alternate", Handle::newName(deviceSpace(components)));
+            iccProvider_->bind(stream.getObjGen(), index);
+            found = profiles_.emplace(key, stream).first;
         }
         return Handle::newArray({Handle::newName("/ICCBased"), found->second});
     }
@@ -230,6 +248,7 @@ private:
     QPDF pdf_;
     std::shared_ptr<JpegFileProvider> provider_;
     std::shared_ptr<PngImages> pngImages_;
+    std::shared_ptr<IccFileProvider> iccProvider_;
     std::map<std::string, Handle> profiles_;
     bool needsUserUnit_ = false;
 };

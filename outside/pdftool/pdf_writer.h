@@ -18,6 +18,10 @@ struct PageSource {
     std::string path;
     JpegInfo info;              // a JPEG page
     std::optional<PngInfo> png; // a PNG page instead
+    // The page's ICC profile by content (see icc_profiles.h), iccSize 0 without one; the
+    // writer reads the bytes again from the picture.
+    std::size_t iccSize = 0;
+    std::string iccDigest;
 };
 
 // Called when a page's picture is being copied into the file, with its position in `pages`.

@@ -1,0 +1,40 @@
+#include "outside/pdftool/icc_profiles.h"
+
+#include <qpdf/QPDFCryptoProvider.hh>
+#include <stdexcept>
+
+namespace pw::pdftool {
+namespace {
+
+std::string sha256(const std::string& bytes) {
+    const std::shared_ptr<QPDFCryptoImpl> crypto = QPDFCryptoProvider::getImpl();
+    crypto->SHA2_init(256);
+    crypto->SHA2_update(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+    crypto->SHA2_finalize();
+    return crypto->SHA2_digest();
+}
+
+} // namespace
+
+void keepProfileByContent(PageSource& page) {
+    std::string& profile = page.png ? page.png->iccProfile : page.info.iccProfile;
+    page.iccSize = profile.size();
+    page.iccDigest = profile.empty() ? std::string() : sha256(profile);
+    std::string().swap(profile);
+}
+
+std::string readProfileAgain(const PageSource& page) {
+    std::optional<std::string> profile;
+    if (page.png) {
+        std::string reason;
+        if (auto png = readPngInfo(page.path, reason))
+            profile = std::move(png->iccProfile);
+    } else {
+        profile = readIccProfile(page.path);
+    }
+    if (!profile || profile->size() != page.iccSize || sha256(*profile) != page.iccDigest)
+        throw std::runtime_error(page.name + " changed while the PDF was written");
+    return *profile;
+}
+
+} // namespace pw::pdftool
