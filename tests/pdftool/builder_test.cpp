@@ -102,6 +102,9 @@ TEST(PdfExe, ColourKindsAndProfilesAreDeclared) {
     ASSERT_TRUE(writeJpeg(stage.path("00004.jpg"), {.iccProfile = rgbProfile}));
     // A profile for the wrong number of components would break the page: dropped.
     ASSERT_TRUE(writeJpeg(stage.path("00005.jpg"), {.iccProfile = fakeIccProfile(500, "CMYK")}));
+    std::string otherProfile = rgbProfile; // same size, other content: a stream of its own
+    otherProfile.back() ^= 1;
+    ASSERT_TRUE(writeJpeg(stage.path("00006.jpg"), {.iccProfile = otherProfile}));
 
     const ToolRun run = runPdfExe(stage);
     ASSERT_EQ(run.exitCode, 0) << run.output;
@@ -109,7 +112,7 @@ TEST(PdfExe, ColourKindsAndProfilesAreDeclared) {
     QPDF pdf;
     pdf.processFile(stage.pdf().c_str());
     auto pages = pagesOf(pdf);
-    ASSERT_EQ(pages.size(), 6u);
+    ASSERT_EQ(pages.size(), 7u);
     auto dict = [&pages](std::size_t i) { return pages[i].image.getDict(); };
 
     EXPECT_EQ(dict(0).getKey("/ColorSpace").unparse(), "/DeviceGray");
@@ -133,6 +136,12 @@ TEST(PdfExe, ColourKindsAndProfilesAreDeclared) {
               rgbProfile);
     EXPECT_EQ(dict(4).getKey("/ColorSpace").getArrayItem(1).getObjGen(), profile.getObjGen());
     EXPECT_EQ(dict(5).getKey("/ColorSpace").unparse(), "/DeviceRGB");
+    auto other = dict(6).getKey("/ColorSpace").getArrayItem(1);
+    EXPECT_NE(other.getObjGen(), profile.getObjGen());
+    const auto otherData = other.getStreamData(qpdf_dl_generalized);
+    EXPECT_EQ(
+        std::string(reinterpret_cast<const char*>(otherData->getBuffer()), otherData->getSize()),
+        otherProfile);
 
     // The inverted Adobe CMYK and the gray picture still show their red/dark corner.
     const Picture cmyk = render(stage.pdf(), 2, 72);
