@@ -163,7 +163,10 @@ TEST(Staging, OnlyAStatedResolutionIsKept) {
     for (const auto& [how, density] : made) {
         std::string spec = how;
         const std::string name = spec.substr(spec.rfind(':') + 1);
-        spec.replace(spec.rfind(':') + 1, std::string::npos, "'" + (temp / name) + "'");
+        std::string quoted = "'";
+        quoted += temp / name;
+        quoted += "'";
+        spec.replace(spec.rfind(':') + 1, std::string::npos, quoted);
         const std::string command = "convert -size 40x30 xc:'#3366cc' " + spec + " 2>/dev/null";
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
         ASSERT_TRUE(StagePicture(temp / name, temp / "staged.jpg")) << name;

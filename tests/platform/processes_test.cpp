@@ -29,8 +29,11 @@ TEST(SplitCommandLine, FollowsTheWindowsQuotingRules) {
 TEST(SplitCommandLine, QuotedArgumentsComeBackUnchanged) {
     const Args arguments{"prog", "two words", "", "quote\"inside", "trail\\", "dir with\\"};
     std::string line;
-    for (const std::string& argument : arguments)
-        line += (line.empty() ? "" : " ") + quoteArgument(argument);
+    for (const std::string& argument : arguments) {
+        if (!line.empty())
+            line += ' ';
+        line += quoteArgument(argument);
+    }
     EXPECT_EQ(splitCommandLine(line), arguments);
 }
 

@@ -44,8 +44,11 @@ int main(int argc, char** argv) {
             std::this_thread::sleep_for(std::chrono::milliseconds(std::stoi(value)));
         } else if (verb == "args") {
             std::string all;
-            for (int k = 1; k < argc; ++k)
-                all += (k > 1 ? "|" : "") + std::string(argv[k]);
+            for (int k = 1; k < argc; ++k) {
+                if (k > 1)
+                    all += '|';
+                all += argv[k];
+            }
             writeAll(1, all + "\n");
         } else if (verb == "exit") {
             return std::stoi(value);
