@@ -120,7 +120,9 @@ check "no output on usage errors" test ! -e "$HOME/Output"
 QT_QPA_PLATFORM=offscreen "$program" >"$work/window.log" 2>&1 &
 window_pid=$!
 for _ in $(seq 100); do
-    [ -e "$XDG_CACHE_HOME/pagewright/pagewright.lock" ] && break
+    # An flock the window holds; the file itself outlives every run.
+    [ -e "$XDG_CACHE_HOME/pagewright/pagewright.lock" ] &&
+        ! flock -n "$XDG_CACHE_HOME/pagewright/pagewright.lock" true && break
     sleep 0.1
 done
 run -q -o "$work/out/busy" "$work/in/c.jpg"
