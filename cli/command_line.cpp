@@ -1,6 +1,7 @@
 #include "cli/command_line.h"
 
 #include "engine/page_layout_text.h"
+#include "engine/quality_text.h"
 
 #include <string_view>
 
@@ -92,6 +93,15 @@ const Option kOptions[] = {
          if (engine::parseFit(v, r.options.page))
              return true;
          e = "'" + v + "' is no fit (fit, shrink or fill)";
+         return false;
+     }},
+    {"quality", 0, "Q",
+     "1-100: pictures that are not JPEG become JPEGs of that quality (default 100); lossless: "
+     "they keep every pixel (PNG data in the PDF). JPEG files always go in as they are",
+     [](const std::string& v, ConvertRequest& r, std::string& e) {
+         if (engine::parseQuality(v, r.options))
+             return true;
+         e = "'" + v + "' is no quality (1 to 100, or lossless)";
          return false;
      }},
     {"overwrite", 0, "", "replace existing PDFs of the same names (one PDF per picture)",

@@ -10,6 +10,7 @@
 #include "form/app_state.h"
 #include "form/frmMain.h"
 #include "form/page_group.h"
+#include "form/quality_control.h"
 #include "form/scale_to_screen.h"
 #include "outside/skin/skin_loader.h"
 #include "process/DOSOutputs.h"
@@ -225,7 +226,9 @@ void frmPrinting::buildControls() {
         ++row;
     }
     documentGrid->addWidget(Command1, row - 1, 2);
+    qualityControl = new QualityControl(lblQuality, lblQtt, document);
     auto* quality = new QHBoxLayout;
+    quality->addWidget(qualityControl);
     quality->addWidget(lblQuality);
     quality->addWidget(lblQtt);
     quality->addStretch(1);
@@ -525,11 +528,14 @@ bool frmPrinting::onePdfPerPicture() const {
 void frmPrinting::setJobOptions(const engine::JobOptions& options) {
     jobOptions_ = options;
     grpPage->setPageLayout(options.page);
+    qualityControl->setQuality(options.quality, options.lossless);
 }
 
 engine::JobOptions frmPrinting::jobOptions() const {
     engine::JobOptions options = jobOptions_;
     options.page = grpPage->pageLayout(); // as shown, saved or not
+    options.quality = qualityControl->quality();
+    options.lossless = qualityControl->lossless();
     return options;
 }
 

@@ -33,6 +33,7 @@ class ToolCommands;
 class DOSOutputs;
 class frmMain;
 class PageGroup;
+class QualityControl;
 namespace engine {
 class ConversionJob;
 }
@@ -144,6 +145,7 @@ public:
     QLabel* lblJPG = nullptr;
     QLabel* lblQuality = nullptr;
     QLabel* lblQtt = nullptr;
+    QualityControl* qualityControl = nullptr; // spnQuality and chkLossless
     std::array<QPushButton*, 7> CmdToolsBar{};
     QPushButton* Command3 = nullptr;
     QLineEdit* txtMsg = nullptr;

@@ -34,7 +34,9 @@ DocumentProperties defaultDocumentProperties(const std::string& creationDate) {
                               kDefaultKeywords, creationDate};
 }
 
-QualityCaptions qualityCaptions(int quality) {
+QualityCaptions qualityCaptions(int quality, bool lossless) {
+    if (lossless)
+        return QualityCaptions{"Lossless", ""};
     const char* words = "Low";
     if (quality > 79)
         words = "Best";

@@ -33,9 +33,9 @@ struct QualityCaptions {
     std::string value; // lblQuality: the value and "%"
     std::string words; // lblQtt
 };
-// "Best" above 79, "Good" above 59, "Medium" above 29, "Low" otherwise. The window keeps its
-// fixed captions "100%" and "Good"; nothing in it supplies a quality value.
-QualityCaptions qualityCaptions(int quality);
+// "Best" above 79, "Good" above 59, "Medium" above 29, "Low" otherwise; "Lossless" (and no
+// words) when the pictures are kept without loss.
+QualityCaptions qualityCaptions(int quality, bool lossless = false);
 
 inline constexpr const char* kAboutTitle = "about";
 std::string aboutText();

@@ -1,6 +1,7 @@
 #include "settings/setting_keys.h"
 
 #include "engine/page_layout_text.h"
+#include "engine/quality_text.h"
 
 namespace pw {
 namespace {
@@ -25,7 +26,6 @@ const SettingKey* findKey(const std::vector<SettingKey>& keys, const std::string
 } // namespace
 
 const std::vector<SettingKey>& settingKeys() {
-    // Later issues add their keys here (quality).
     static const std::vector<SettingKey> keys = {
         {"PageSize",
          [](std::string_view value, engine::JobOptions& options) {
@@ -47,6 +47,7 @@ const std::vector<SettingKey>& settingKeys() {
              return engine::parseFit(value, options.page);
          },
          [](const engine::JobOptions& options) { return engine::formatFit(options.page); }},
+        {"Quality", engine::parseQuality, engine::formatQuality},
     };
     return keys;
 }

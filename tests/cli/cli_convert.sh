@@ -93,6 +93,18 @@ check "margin over 50 mm: status 1" eval 'test "$status" -eq 1 && grep -q "margi
 run -q --fit stretch "$work/in/c.jpg"
 check "unknown fit: status 1" test "$status" -eq 1
 
+# Quality: a lower one makes a smaller page, lossless keeps the pixels (Flate, not JPEG).
+run -q -o "$work/out/q30" --quality 30 "$work/in/B.bmp"
+q30=$(stat -c %s "$out")
+run -q -o "$work/out/q95" --quality=95 "$work/in/B.bmp"
+check "quality 30 is smaller than 95" test "$status" -eq 0 -a "$q30" -lt "$(stat -c %s "$out")"
+run -q -o "$work/out/whole" --quality lossless "$work/in/B.bmp" "$work/in/c.jpg"
+check "lossless: the BMP as Flate, the JPEG as it is" \
+    eval 'test "$status" -eq 0 && pdfimages -list "$out" | awk "NR>2{print \$9}" | paste -sd, |
+    grep -qx "image,jpeg"'
+run -q --quality 0 "$work/in/c.jpg"
+check "quality 0: status 1" eval 'test "$status" -eq 1 && grep -q "quality" <<<"$err"'
+
 # The newer picture types, named in any letter case.
 cp "$samples/06-harbour.heic" "$work/h.HEIC"
 cp "$samples/07-lagoon.webp" "$work/l.webp"

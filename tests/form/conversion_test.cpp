@@ -1,8 +1,10 @@
 #include "form/app_state.h"
 #include "form/page_group.h"
+#include "form/quality_control.h"
 #include "form_fixture.h"
 #include "settings/settings_file.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QDoubleSpinBox>
@@ -13,6 +15,7 @@
 #include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
+#include <QSpinBox>
 
 namespace pw::test {
 namespace {
@@ -158,6 +161,38 @@ TEST_F(Conversion, PageGroupLaysOutThePagesAndIsSavedForTheNextStart) {
     EXPECT_EQ(layout.marginMm, 12.5);
     EXPECT_EQ(layout.fit, engine::Fit::Fill);
     EXPECT_EQ(again.jobOptions().page.fit, engine::Fit::Fill);
+}
+
+TEST_F(Conversion, QualityControlShowsItsCaptionsKeepsPicturesWhole) {
+    frmPrinting& engine = startProgram();
+    QualityControl& quality = *engine.qualityControl;
+    EXPECT_EQ(engine.lblQuality->text(), QStringLiteral("100%"));
+    EXPECT_EQ(engine.lblQtt->text(), QStringLiteral("Best"));
+    quality.spnQuality->setValue(29);
+    EXPECT_EQ(engine.lblQuality->text(), QStringLiteral("29%"));
+    EXPECT_EQ(engine.lblQtt->text(), QStringLiteral("Low"));
+    quality.chkLossless->setChecked(true);
+    EXPECT_EQ(engine.lblQuality->text(), QStringLiteral("Lossless"));
+    EXPECT_FALSE(quality.spnQuality->isEnabled());
+
+    // In force before Save: the PNG's own data reaches the PDF.
+    const QString output = dir_.path() + QStringLiteral("/whole");
+    engine.txtPath->setText(output);
+    frmMain& front = *engine.front();
+    prompts_.openNext(picture(QStringLiteral("flat.png"), Qt::blue).toStdString());
+    press(front.imgToolbar[0]);
+    press(front.imgConvert);
+    const QString list =
+        run(QStringLiteral("pdfimages"), {QStringLiteral("-list"), output + "/NewPDF.pdf"});
+    EXPECT_TRUE(list.contains(QStringLiteral(" image  no "))) << list.toStdString(); // Flate
+    EXPECT_FALSE(list.contains(QStringLiteral("jpeg"))) << list.toStdString();
+
+    engine.show();
+    engine.cmdSave->click();
+    engine_.reset();
+    frmPrinting& again = startProgram();
+    EXPECT_TRUE(again.jobOptions().lossless);
+    EXPECT_EQ(again.lblQuality->text(), QStringLiteral("Lossless"));
 }
 
 } // namespace

@@ -47,6 +47,8 @@ TEST(DocumentOptions, DefaultsAndQualityWords) {
         EXPECT_EQ(qualityCaptions(value).words, words) << value;
         EXPECT_EQ(qualityCaptions(value).value, std::to_string(value) + "%");
     }
+    EXPECT_EQ(qualityCaptions(30, true).value, "Lossless");
+    EXPECT_EQ(qualityCaptions(30, true).words, "");
 }
 
 TEST(DocumentOptions, AboutIsAPlainBox) {

@@ -57,7 +57,7 @@ TEST(SettingLines, LaterLinesFollowTheTwoFieldsAndSurviveSave) {
     ASSERT_TRUE(written);
     EXPECT_EQ(test::TempHome::read(settingsFilePath()),
               "/srv/pdf\r\n0\r\nPageSize=picture\r\nOrientation=auto\r\nMargin=0\r\n"
-              "Fit=fit\r\nColour=gray\r\n");
+              "Fit=fit\r\nQuality=100\r\nColour=gray\r\n");
 }
 
 TEST(SettingLines, PageLayoutLinesReadBackAndFallBackOneByOne) {
@@ -78,7 +78,7 @@ TEST(SettingLines, PageLayoutLinesReadBackAndFallBackOneByOne) {
     ASSERT_TRUE(written);
     EXPECT_EQ(test::TempHome::read(settingsFilePath()),
               "/srv/pdf\r\n1\r\nPageSize=100x150mm\r\nOrientation=landscape\r\nMargin=12.5\r\n"
-              "Fit=fill\r\n");
+              "Fit=fill\r\nQuality=100\r\n");
     const engine::PageLayout read = loadSettings().options.page;
     EXPECT_EQ(read.size, engine::PageSize::Custom);
     EXPECT_EQ(read.customHeightMm, 150);
@@ -96,6 +96,19 @@ TEST(SettingLines, PageLayoutLinesReadBackAndFallBackOneByOne) {
     EXPECT_EQ(damaged.options.page.orientation, engine::Orientation::Automatic);
     EXPECT_EQ(damaged.options.page.marginMm, 0.0);
     EXPECT_EQ(damaged.options.page.fit, engine::Fit::Fill);
+}
+
+TEST(SettingLines, QualityIsANumberOrLossless) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"Quality=30", "Quality=30\r\n"},   {"Quality= LossLess ", "Quality=lossless\r\n"},
+        {"Quality=0", "Quality=100\r\n"},   {"Quality=101", "Quality=100\r\n"},
+        {"Quality=50%", "Quality=100\r\n"}, {"Quality=", "Quality=100\r\n"}};
+    const std::vector<SettingKey> quality = {settingKeys().back()};
+    for (const auto& [line, written] : cases) {
+        engine::JobOptions options;
+        applySettingLines(line, quality, options);
+        EXPECT_EQ(formatSettingLines(quality, options, {}), written) << line;
+    }
 }
 
 TEST(SettingsFile, InstalledProgramKeepsItInTheConfigFolder) {
