@@ -4,14 +4,6 @@
 #include <QSignalBlocker>
 
 namespace pw {
-namespace {
-
-QString text(QListWidget* list, int row) {
-    const QListWidgetItem* item = list->item(row);
-    return item != nullptr ? item->text() : QString();
-}
-
-} // namespace
 
 FileList::FileList(QListWidget* list1, QListWidget* list2, QListWidget* list3)
     : list1_(list1), list2_(list2), list3_(list3) {
@@ -21,21 +13,20 @@ FileList::FileList(QListWidget* list1, QListWidget* list2, QListWidget* list3)
     }
 }
 
-int FileList::count() const {
-    return list1_->count();
-}
-
 std::string FileList::workingPath(int row) const {
-    return text(list1_, row).toStdString();
+    return row >= 0 && row < count() ? entries_[static_cast<std::size_t>(row)].working
+                                     : std::string();
 }
 
 std::string FileList::displayPath(int row) const {
-    return text(list2_, row).toStdString();
+    return row >= 0 && row < count() ? entries_[static_cast<std::size_t>(row)].display
+                                     : std::string();
 }
 
 bool FileList::append(const std::string& working, const std::string& display) {
     if (isFull())
         return false;
+    entries_.push_back({working, display});
     list1_->addItem(QString::fromStdString(working));
     list2_->addItem(QString::fromStdString(display));
     return true;
@@ -44,6 +35,7 @@ bool FileList::append(const std::string& working, const std::string& display) {
 bool FileList::removeAt(int row) {
     if (row < 0 || row >= count())
         return false;
+    entries_.erase(entries_.begin() + row);
     {
         // Qt moves the current row to a neighbour while the item goes; that passing row is
         // not a selection, so it stays away from the click handling.
@@ -57,6 +49,7 @@ bool FileList::removeAt(int row) {
 }
 
 void FileList::clear() {
+    entries_.clear();
     {
         const QSignalBlocker block1(list1_);
         const QSignalBlocker block2(list2_);
@@ -81,19 +74,19 @@ bool FileList::swap(int row, int other) {
     const int n = count();
     if (row < 0 || other < 0 || row >= n || other >= n || row == other)
         return false;
-    QListWidgetItem* a1 = list1_->item(row);
-    QListWidgetItem* b1 = list1_->item(other);
-    const QString saved1 = a1->text();
-    a1->setText(b1->text());
-    b1->setText(saved1);
+    std::swap(entries_[static_cast<std::size_t>(row)], entries_[static_cast<std::size_t>(other)]);
+    mirrorRow(list1_, row, &FileEntry::working);
+    mirrorRow(list1_, other, &FileEntry::working);
     list1_->setCurrentRow(other);
-    QListWidgetItem* a2 = list2_->item(row);
-    QListWidgetItem* b2 = list2_->item(other);
-    const QString saved2 = a2->text();
-    a2->setText(b2->text());
-    b2->setText(saved2);
+    mirrorRow(list2_, row, &FileEntry::display);
+    mirrorRow(list2_, other, &FileEntry::display);
     list2_->setCurrentRow(other);
     return true;
+}
+
+void FileList::mirrorRow(QListWidget* list, int row, std::string FileEntry::*path) {
+    if (QListWidgetItem* item = list->item(row))
+        item->setText(QString::fromStdString(entries_[static_cast<std::size_t>(row)].*path));
 }
 
 void FileList::select(int row) {

@@ -1,9 +1,10 @@
 #pragma once
-// The ordered list of pictures of one conversion, kept in the front window's list boxes:
-// List1 holds the working paths (hidden; the files the conversion opens), List2 the display
-// paths (visible, laid over List1), List3 is the hidden work list of the sort. Row i of List1
-// and List2 is the same picture; every change here touches both lists at the same row,
-// working list first. Paths are UTF-8.
+// The ordered list of pictures of one conversion. Its rows (working path and display path
+// together) are the one copy of the data; the front window's list boxes mirror them: List1
+// the working paths (hidden; the files the conversion opens), List2 the display paths
+// (visible, laid over List1), List3 is the hidden work list of the sort. So List1 and List2
+// have the same length and row i of both is the same picture by construction; every change
+// updates the rows, then both lists at the same row, working list first. Paths are UTF-8.
 //
 // Selection: the selected entry is List2's current row. The front window runs its click
 // handling (List1_Click / List2_Click, see selection_display.h) on each list's
@@ -12,6 +13,7 @@
 // lists' currentRowChanged, List1 first. The lists are expected in single-selection mode
 // (QListWidget's default).
 #include <string>
+#include <vector>
 
 class QListWidget;
 
@@ -20,6 +22,12 @@ class MessagePump;
 }
 
 namespace pw {
+
+struct FileEntry {
+    std::string working; // the file the conversion opens
+    std::string display; // the path the user sees
+    bool operator==(const FileEntry&) const = default;
+};
 
 class FileList {
 public:
@@ -33,7 +41,8 @@ public:
     QListWidget* workingList() const { return list1_; }
     QListWidget* displayList() const { return list2_; }
 
-    int count() const;
+    int count() const { return static_cast<int>(entries_.size()); }
+    const std::vector<FileEntry>& entries() const { return entries_; }
     bool isEmpty() const { return count() == 0; }
     bool isFull() const { return count() >= kMaxEntries; }
     std::string workingPath(int row) const; // "" outside the list
@@ -64,12 +73,15 @@ public:
     bool sort(os::MessagePump& pump);
 
 private:
+    // Shows the row's working or display path in List1 or List2.
+    void mirrorRow(QListWidget* list, int row, std::string FileEntry::*path);
     // Leaves both lists without a current row and runs their click handling for "none".
     void announceNoSelection();
 
     QListWidget* list1_;
     QListWidget* list2_;
     QListWidget* list3_;
+    std::vector<FileEntry> entries_;
 };
 
 } // namespace pw

@@ -27,47 +27,36 @@ public:
     }
 };
 
-using Entries = std::vector<std::pair<QString, QString>>;
-
-Entries snapshot(const QListWidget* working, const QListWidget* display) {
-    Entries entries;
-    const int n = working->count();
-    entries.reserve(static_cast<std::size_t>(n));
-    for (int i = 0; i < n; ++i) {
-        const QListWidgetItem* shown = display->item(i);
-        entries.emplace_back(working->item(i)->text(),
-                             shown != nullptr ? shown->text() : QString());
-    }
-    return entries;
-}
-
 } // namespace
 
 bool FileList::sort(os::MessagePump& pump) {
-    const Entries before = snapshot(list1_, list2_);
+    const std::vector<FileEntry> before = entries_;
     list3_->clear();
     list3_->setSortingEnabled(false);
     for (std::size_t i = 0; i < before.size(); ++i) {
-        list3_->addItem(new SortItem(before[i].first, static_cast<int>(i)));
+        list3_->addItem(
+            new SortItem(QString::fromStdString(before[i].working), static_cast<int>(i)));
         pump.pumpOnce();
     }
     list3_->sortItems(Qt::AscendingOrder);
 
     // Another command may have run while messages were pumped; rebuilding from the old
     // entries would then drop or bring back rows, so the sort gives up instead.
-    if (snapshot(list1_, list2_) != before || list3_->count() != static_cast<int>(before.size())) {
+    if (entries_ != before || list3_->count() != static_cast<int>(before.size())) {
         list3_->clear();
         return false;
+    }
+    for (int row = 0; row < list3_->count(); ++row) {
+        const int place = list3_->item(row)->data(kSnapshotRole).toInt();
+        entries_[static_cast<std::size_t>(row)] = before[static_cast<std::size_t>(place)];
     }
     {
         // Rewritten in place without pumping, so no other command can interleave.
         const QSignalBlocker block1(list1_);
         const QSignalBlocker block2(list2_);
-        for (int row = 0; row < list3_->count(); ++row) {
-            const int place = list3_->item(row)->data(kSnapshotRole).toInt();
-            const auto& entry = before[static_cast<std::size_t>(place)];
-            list1_->item(row)->setText(entry.first);
-            list2_->item(row)->setText(entry.second);
+        for (int row = 0; row < count(); ++row) {
+            mirrorRow(list1_, row, &FileEntry::working);
+            mirrorRow(list2_, row, &FileEntry::display);
         }
     }
     list3_->clear();
