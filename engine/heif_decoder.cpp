@@ -35,9 +35,18 @@ std::string iccProfile(const heif_image_handle* handle) {
     return profile;
 }
 
+// Registers libheif's decoders once, before pictures may be decoded on several threads; the
+// library stays set up for the life of the program.
+bool libheifReady() {
+    static const bool ready = heif_init(nullptr).code == heif_error_Ok;
+    return ready;
+}
+
 } // namespace
 
 FIBITMAP* DecodeHeif(const std::string& narrowPath, std::string& problem) {
+    if (!libheifReady())
+        return nullptr;
     std::unique_ptr<heif_context, ContextFree> context(heif_context_alloc());
     if (!context || heif_context_read_from_file(context.get(), narrowPath.c_str(), nullptr).code !=
                         heif_error_Ok)
