@@ -85,7 +85,12 @@ bool SaveLosslessBitmap(FIBITMAP* bitmap, const std::string& narrowSource,
         FreeImage_SetDotsPerMeterX(ready, 0);
         FreeImage_SetDotsPerMeterY(ready, 0);
     }
-    const bool saved = SaveBitmapFile(FIF_PNG, ready, target, PNG_DEFAULT);
+    bool saved = SaveBitmapFile(FIF_PNG, ready, target, PNG_DEFAULT);
+    if (!saved && FreeImage_GetICCProfile(ready)->data != nullptr) {
+        // libpng refuses to write a profile it finds malformed; the pixels go without it.
+        FreeImage_DestroyICCProfile(ready);
+        saved = SaveBitmapFile(FIF_PNG, ready, target, PNG_DEFAULT);
+    }
     if (converted != nullptr)
         FreeImage_Unload(converted);
     if (!saved)

@@ -2,6 +2,7 @@
 // ships, through the whole job and the builder.
 #include "counting_pump.h"
 #include "engine/ConversionJob.h"
+#include "engine/lossless_staging.h"
 #include "engine/picture_staging.h"
 #include "fake_job_host.h"
 #include "fake_prompts.h"
@@ -278,6 +279,13 @@ TEST_F(ModernPictures, ProfilesStayAndRecompressedJpegsComeBackByteForByte) {
         ASSERT_NE(bitmap, nullptr);
         const FIICCPROFILE* icc = FreeImage_GetICCProfile(bitmap);
         EXPECT_EQ(std::string(static_cast<const char*>(icc->data), icc->size), fakeRgbProfile());
+        FreeImage_Unload(bitmap);
+        // Without loss: 16-bit samples stay; libpng refuses this made-up profile, not the picture.
+        const std::string png = temp / "staged.png";
+        ASSERT_TRUE(engine::StageLossless(picture, "", png));
+        bitmap = FreeImage_Load(FIF_PNG, png.c_str(), 0);
+        ASSERT_NE(bitmap, nullptr);
+        EXPECT_EQ(FreeImage_GetImageType(bitmap), picture == deep ? FIT_RGB16 : FIT_BITMAP);
         FreeImage_Unload(bitmap);
     }
 
