@@ -1,7 +1,6 @@
 #include "engine/decoded_picture.h"
 
 #include <FreeImage.h>
-#include <vector>
 
 namespace pw::engine {
 namespace {
@@ -60,29 +59,57 @@ std::uint32_t widen(std::uint16_t sample, int bits) {
     return (value << (16 - bits)) | (value >> (2 * bits - 16));
 }
 
+// True when every alpha sample is at its maximum, so the picture needs no alpha channel.
+bool opaque(const PixelRows& rows) {
+    if (!rows.alpha)
+        return true;
+    const bool deep = rows.sampleBits > 8;
+    const std::uint32_t full = deep ? (1U << rows.sampleBits) - 1 : 255;
+    for (int y = 0; y < rows.height; ++y) {
+        const std::uint8_t* row = rows.data + static_cast<std::size_t>(y) * rows.stride;
+        for (int x = 0; x < rows.width; ++x) {
+            const std::uint32_t alpha =
+                deep ? reinterpret_cast<const std::uint16_t*>(row)[4 * x + 3] : row[4 * x + 3];
+            if (alpha < full)
+                return false;
+        }
+    }
+    return true;
+}
+
+// Writes the rows into `bitmap` (24 or 32 bits a pixel) as shown; without an alpha channel in
+// the bitmap, alpha is laid over white.
 void fillBytes(const PixelRows& rows, FIBITMAP* bitmap, int shownHeight) {
     const int channels = rows.alpha ? 4 : 3;
-    // FreeImage keeps the bottom row first.
-    std::vector<BYTE*> lines(static_cast<std::size_t>(shownHeight));
-    for (int y = 0; y < shownHeight; ++y)
-        lines[static_cast<std::size_t>(y)] = FreeImage_GetScanLine(bitmap, shownHeight - 1 - y);
+    const int step = static_cast<int>(FreeImage_GetBPP(bitmap) / 8);
+    const bool keepAlpha = step == 4;
     for (int y = 0; y < rows.height; ++y) {
         const std::uint8_t* source = rows.data + static_cast<std::size_t>(y) * rows.stride;
         for (int x = 0; x < rows.width; ++x, source += channels) {
             int shownX = 0;
             int shownY = 0;
             shownPosition(rows.orientation, x, y, rows.width, rows.height, shownX, shownY);
-            BYTE* target = lines[static_cast<std::size_t>(shownY)] + 3 * shownX;
+            // FreeImage keeps the bottom row first.
+            BYTE* target = FreeImage_GetScanLine(bitmap, shownHeight - 1 - shownY) + step * shownX;
             const BYTE alpha = rows.alpha ? source[3] : 255;
-            target[FI_RGBA_RED] = overWhite(source[0], alpha);
-            target[FI_RGBA_GREEN] = overWhite(source[1], alpha);
-            target[FI_RGBA_BLUE] = overWhite(source[2], alpha);
+            if (keepAlpha) {
+                target[FI_RGBA_RED] = source[0];
+                target[FI_RGBA_GREEN] = source[1];
+                target[FI_RGBA_BLUE] = source[2];
+                target[FI_RGBA_ALPHA] = alpha;
+            } else {
+                target[FI_RGBA_RED] = overWhite(source[0], alpha);
+                target[FI_RGBA_GREEN] = overWhite(source[1], alpha);
+                target[FI_RGBA_BLUE] = overWhite(source[2], alpha);
+            }
         }
     }
 }
 
+// The same for 16-bit samples into a FIT_RGB16 or FIT_RGBA16 bitmap.
 void fillDeep(const PixelRows& rows, FIBITMAP* bitmap, int shownHeight) {
     const int channels = rows.alpha ? 4 : 3;
+    const bool keepAlpha = FreeImage_GetImageType(bitmap) == FIT_RGBA16;
     for (int y = 0; y < rows.height; ++y) {
         const auto* source = reinterpret_cast<const std::uint16_t*>(
             rows.data + static_cast<std::size_t>(y) * rows.stride);
@@ -90,12 +117,20 @@ void fillDeep(const PixelRows& rows, FIBITMAP* bitmap, int shownHeight) {
             int shownX = 0;
             int shownY = 0;
             shownPosition(rows.orientation, x, y, rows.width, rows.height, shownX, shownY);
-            auto* line =
-                reinterpret_cast<FIRGB16*>(FreeImage_GetScanLine(bitmap, shownHeight - 1 - shownY));
+            BYTE* line = FreeImage_GetScanLine(bitmap, shownHeight - 1 - shownY);
+            const std::uint32_t red = widen(source[0], rows.sampleBits);
+            const std::uint32_t green = widen(source[1], rows.sampleBits);
+            const std::uint32_t blue = widen(source[2], rows.sampleBits);
             const std::uint32_t alpha = rows.alpha ? widen(source[3], rows.sampleBits) : 65535;
-            line[shownX].red = overWhite16(widen(source[0], rows.sampleBits), alpha);
-            line[shownX].green = overWhite16(widen(source[1], rows.sampleBits), alpha);
-            line[shownX].blue = overWhite16(widen(source[2], rows.sampleBits), alpha);
+            if (keepAlpha) {
+                auto& pixel = reinterpret_cast<FIRGBA16*>(line)[shownX];
+                pixel = {static_cast<WORD>(red), static_cast<WORD>(green), static_cast<WORD>(blue),
+                         static_cast<WORD>(alpha)};
+            } else {
+                auto& pixel = reinterpret_cast<FIRGB16*>(line)[shownX];
+                pixel = {overWhite16(red, alpha), overWhite16(green, alpha),
+                         overWhite16(blue, alpha)};
+            }
         }
     }
 }
@@ -107,8 +142,11 @@ FIBITMAP* BitmapFromRows(const PixelRows& rows) {
     const int shownWidth = turned ? rows.height : rows.width;
     const int shownHeight = turned ? rows.width : rows.height;
     const bool deep = rows.sampleBits > 8 && rows.sampleBits <= 16;
-    FIBITMAP* bitmap = deep ? FreeImage_AllocateT(FIT_RGB16, shownWidth, shownHeight)
-                            : FreeImage_Allocate(shownWidth, shownHeight, 24);
+    const bool alpha = !opaque(rows);
+    FIBITMAP* bitmap =
+        deep ? FreeImage_AllocateT(alpha ? FIT_RGBA16 : FIT_RGB16, shownWidth, shownHeight)
+             : FreeImage_Allocate(shownWidth, shownHeight, alpha ? 32 : 24, FI_RGBA_RED_MASK,
+                                  FI_RGBA_GREEN_MASK, FI_RGBA_BLUE_MASK);
     if (bitmap == nullptr)
         return nullptr;
     if (deep)

@@ -19,10 +19,11 @@ struct PixelRows {
     std::string icc;     // profile of the pixels, empty for sRGB
 };
 
-// A bitmap of the rows as a viewer shows them: turned and mirrored as `orientation` says, alpha
-// laid over white, the ICC profile attached, no resolution; 24-bit for 8-bit samples, 48-bit
-// (FIT_RGB16, samples widened to the full 16-bit range) for deeper ones. Null when FreeImage
-// cannot allocate it.
+// A bitmap of the rows as a viewer shows them: turned and mirrored as `orientation` says, the
+// ICC profile attached, no resolution; 24-bit (32 with alpha) for 8-bit samples, FIT_RGB16
+// (FIT_RGBA16) with the samples widened to the full 16-bit range for deeper ones. An alpha
+// channel is kept only when some pixel is not fully opaque. Null when FreeImage cannot
+// allocate it.
 FIBITMAP* BitmapFromRows(const PixelRows& rows);
 
 } // namespace pw::engine

@@ -281,13 +281,32 @@ TEST_F(ModernPictures, ProfilesStayAndRecompressedJpegsComeBackByteForByte) {
         EXPECT_EQ(std::string(static_cast<const char*>(icc->data), icc->size), fakeRgbProfile());
         FreeImage_Unload(bitmap);
         // Without loss: 16-bit samples stay; libpng refuses this made-up profile, not the picture.
-        const std::string png = temp / "staged.png";
-        ASSERT_TRUE(engine::StageLossless(picture, "", png));
-        bitmap = FreeImage_Load(FIF_PNG, png.c_str(), 0);
+        const std::string lossless = temp / "staged.png";
+        ASSERT_TRUE(engine::StageLossless(picture, "", lossless));
+        bitmap = FreeImage_Load(FIF_PNG, lossless.c_str(), 0);
         ASSERT_NE(bitmap, nullptr);
         EXPECT_EQ(FreeImage_GetImageType(bitmap), picture == deep ? FIT_RGB16 : FIT_BITMAP);
         FreeImage_Unload(bitmap);
     }
+
+    // Half-transparent red: laid on white in a JPEG, kept as alpha without loss.
+    const std::string half = temp / "half.png";
+    const std::string halfWebp = pic("half.webp");
+    ASSERT_TRUE(shell("convert -size 8x8 xc:'rgba(255,0,0,0.5)' '" + half +
+                      "' && cwebp -lossless '" + half + "' -o '" + halfWebp + "'"));
+    ASSERT_TRUE(engine::StagePicture(halfWebp, staged));
+    FIBITMAP* flat = FreeImage_Load(FIF_JPEG, staged.c_str(), 0);
+    RGBQUAD pixel{};
+    ASSERT_TRUE(flat != nullptr && FreeImage_GetPixelColor(flat, 4, 4, &pixel));
+    EXPECT_NEAR(pixel.rgbRed, 255, 8);
+    EXPECT_NEAR(pixel.rgbGreen, 128, 8);
+    FreeImage_Unload(flat);
+    const std::string png = temp / "half-staged.png";
+    ASSERT_TRUE(engine::StageLossless(halfWebp, "", png));
+    FIBITMAP* kept = FreeImage_Load(FIF_PNG, png.c_str(), 0);
+    ASSERT_NE(kept, nullptr);
+    EXPECT_EQ(FreeImage_GetBPP(kept), 32u);
+    FreeImage_Unload(kept);
 
     // cjxl keeps a JPEG's reconstruction data; the staged file is that JPEG again.
     const std::string jpeg = temp / "camera.jpg";
