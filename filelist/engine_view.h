@@ -19,10 +19,9 @@ public:
     virtual void runConvert() = 0;
     // Opens an address in the default browser (QDesktopServices::openUrl).
     virtual void openUrl(const std::string& url) = 0;
-    // Ends the program the way the front window's exit does: sets the quit flag, detaches the
-    // skin, closes the front window and then the engine form. The File menu's Exit and the
-    // Exit tool button (index 5) both end the program; merely hiding the engine form, which
-    // is hidden already, would leave the command without any effect.
+    // The engine form's Exit (tool button 5, File > Exit). While the engine form is shown as the
+    // Setting window it only closes that window; otherwise (its menu popped up from the front
+    // window) it ends the program the way the front window's exit does.
     virtual void exitApplication() = 0;
 };
 

@@ -299,8 +299,15 @@ QMenu* frmPrinting::engineMenu(int index) const {
 
 bool frmPrinting::Form_Load() {
     instance_ = claimProgramInstance();
-    if (!instance_ || !instance_->acquired())
+    if (!instance_->acquired()) {
+        // Only a copy that already runs ends the start silently.
+        if (instance_->state() != SingleInstance::State::HeldElsewhere) {
+            startFailed_ = true;
+            prompts_.messageBox(startFailureText(*instance_), os::kProgramTitle, os::Buttons::Ok,
+                                os::Icon::Error);
+        }
         return false;
+    }
     hide();
     QuitRequested = false;
     EndProcessesOfExecutable(engine::ConversionJob::ToolPath());
@@ -491,6 +498,10 @@ void frmPrinting::openUrl(const std::string& url) {
 }
 
 void frmPrinting::exitApplication() {
+    if (isVisible()) {
+        Unload(); // without the quit flag: the Setting window closes, the program keeps running
+        return;
+    }
     requestQuit();
 }
 

@@ -44,7 +44,8 @@ public:
     frmPrinting(os::Prompts& prompts, os::MessagePump& pump, QWidget* parent = nullptr);
     ~frmPrinting() override;
 
-    // Start-up. Returns false when another instance already runs: the caller ends at once.
+    // Start-up. Returns false when another instance already runs or the per-user folder or
+    // lock cannot be made (startFailed(), after a message box): the caller ends at once.
     bool Form_Load();
     // Pictures and folders from the command line, added to the list (opened_paths.h).
     void openPaths(const std::vector<std::string>& paths);
@@ -54,6 +55,7 @@ public:
     // close box, the window manager, the Exit commands): sets QuitRequested, detaches the skin,
     // closes the front window and unloads this form, which ends the event loops. Runs once.
     void requestQuit();
+    bool startFailed() const { return startFailed_; }
     // Asks the form to unload: it hides, and closes for good only when QuitRequested is set.
     // Runs Form_Unload itself, so it never depends on Qt delivering a close event.
     void Unload();
@@ -186,6 +188,7 @@ private:
     engine::JobOptions jobOptions_;
     bool unloaded_ = false;
     bool quitting_ = false;
+    bool startFailed_ = false;
 };
 
 } // namespace pw

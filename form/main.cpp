@@ -50,6 +50,8 @@ int main(int argc, char* argv[]) {
     prompts.setParent(&engineForm);
     const std::vector<std::string> paths = namedPaths(argc, argv);
     if (!engineForm.Form_Load()) {
+        if (engineForm.startFailed())
+            return 1; // the message box has said why
         // Another copy runs: its window takes the pictures and comes to the front.
         if (pw::handToRunningCopy(paths))
             return 0;

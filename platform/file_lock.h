@@ -17,9 +17,12 @@ public:
     bool tryLock(const std::string& path);
     void unlock();
     bool locked() const { return fd_ >= 0; }
+    // The errno of the last tryLock that failed (EWOULDBLOCK: another holder has it).
+    int error() const { return error_; }
 
 private:
     int fd_ = -1;
+    int error_ = 0;
 };
 
 } // namespace pw::os

@@ -29,8 +29,12 @@ bool makePrivateFolders(const std::string& path) {
     if (path.empty())
         return false;
     struct stat info {};
-    if (::stat(path.c_str(), &info) == 0)
-        return S_ISDIR(info.st_mode);
+    if (::stat(path.c_str(), &info) == 0) {
+        if (S_ISDIR(info.st_mode))
+            return true;
+        errno = ENOTDIR;
+        return false;
+    }
     const std::string parent = std::filesystem::path(path).parent_path().string();
     if (!parent.empty() && parent != path && !makePrivateFolders(parent))
         return false;

@@ -5,7 +5,7 @@
 namespace pw::os {
 
 // Makes the folder and any missing parents, each new one with mode 0700; existing folders keep
-// their mode. True when path is a directory afterwards.
+// their mode. True when path is a directory afterwards; when false, errno says why.
 bool makePrivateFolders(const std::string& path);
 
 // Leaves an empty directory at path, owned by this user with mode 0700. Anything else found

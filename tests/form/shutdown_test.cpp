@@ -1,10 +1,14 @@
+#include "filelist/file_list.h"
 #include "form/app_state.h"
 #include "form_fixture.h"
 
+#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QProcess>
+#include <QPushButton>
 #include <QTimer>
 
 namespace pw::test {
@@ -71,25 +75,40 @@ TEST_F(Shutdown, ClosingTheFrontWindowAnyOtherWayEndsTheProgramToo) {
     EXPECT_TRUE(engine.unloaded());
 }
 
-TEST_F(Shutdown, CloseButtonStillEndsTheProgramAfterTheSettingWindowWasShown) {
+TEST_F(Shutdown, FileExitPoppedUpFromTheFrontWindowEndsTheProgram) {
+    QApplication::setQuitOnLastWindowClosed(false);
+    frmPrinting& engine = startProgram();
+    const int rc = runUntilQuit(
+        [&] { engine.menuFile->findChild<QAction*>(QStringLiteral("menuExit"))->trigger(); });
+    EXPECT_EQ(rc, 0);
+    EXPECT_TRUE(engine.unloaded());
+}
+
+TEST_F(Shutdown, SettingWindowsOwnExitOnlyClosesItAndTheCloseButtonStillEndsTheProgram) {
     QApplication::setQuitOnLastWindowClosed(false);
     frmPrinting& engine = startProgram();
     frmMain& front = *engine.front();
-    // Shown modally from the toolbar, closed by its close box, then by Escape.
-    for (const bool escape : {false, true}) {
-        whenShown(engine, [&engine, escape] {
-            if (escape) {
-                QKeyEvent key(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-                QApplication::sendEvent(&engine, &key);
-            } else {
-                engine.close();
-            }
-        });
+    front.fileList().append("/p/a.jpg", "/p/a.jpg");
+    // Shown modally from the toolbar, closed by its close box, Escape, its Exit button and its
+    // File > Exit.
+    const std::function<void()> closers[] = {
+        [&engine] { engine.close(); },
+        [&engine] {
+            QKeyEvent key(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+            QApplication::sendEvent(&engine, &key);
+        },
+        [&engine] { engine.CmdToolsBar[5]->click(); },
+        [&engine] { engine.menuFile->findChild<QAction*>(QStringLiteral("menuExit"))->trigger(); },
+    };
+    for (const auto& closer : closers) {
+        whenShown(engine, closer);
         sendMouse(front.imgToolbar[3], QEvent::MouseButtonPress, QPoint(2, 2), Qt::LeftButton,
                   Qt::LeftButton);
         ASSERT_FALSE(engine.isVisible());
         ASSERT_FALSE(engine.unloaded());
         ASSERT_FALSE(QuitRequested);
+        ASSERT_TRUE(front.isVisible());
+        ASSERT_EQ(front.fileList().count(), 1);
     }
     const int rc = runUntilQuit([&] {
         sendMouse(front.imgExit, QEvent::MouseButtonPress, QPoint(2, 2), Qt::LeftButton,
@@ -110,6 +129,22 @@ TEST_F(Shutdown, ASecondInstanceEndsAtOnceAndLeavesTheFirstAlone) {
     EXPECT_TRUE(prompts_.messages.empty());
     EXPECT_TRUE(first.front()->isVisible());
     EXPECT_FALSE(first.unloaded());
+    EXPECT_FALSE(second.startFailed());
+}
+
+TEST_F(Shutdown, AStartThatCannotMakeItsFolderSaysSoAndFails) {
+    const QString blocker = dir_.path() + QStringLiteral("/file");
+    QFile file(blocker);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    qputenv("XDG_CACHE_HOME", blocker.toUtf8());
+    frmPrinting engine(prompts_, pump_);
+    EXPECT_FALSE(engine.Form_Load());
+    EXPECT_TRUE(engine.startFailed());
+    EXPECT_EQ(engine.front(), nullptr);
+    ASSERT_EQ(prompts_.messages.size(), 1u);
+    EXPECT_NE(prompts_.messages[0].text.find(blocker.toStdString() + "/pagewright"),
+              std::string::npos);
+    EXPECT_EQ(prompts_.messages[0].icon, os::Icon::Error);
 }
 
 } // namespace

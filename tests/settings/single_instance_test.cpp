@@ -18,6 +18,7 @@ TEST(SingleInstance, SecondLockFailsWhileTheFirstHoldsIt) {
     {
         SingleInstance second(folder);
         EXPECT_FALSE(second.acquired());
+        EXPECT_EQ(second.state(), SingleInstance::State::HeldElsewhere);
     }
     EXPECT_TRUE(first.acquired()); // a failed attempt does not break the held lock
     SingleInstance third(folder);
@@ -25,6 +26,23 @@ TEST(SingleInstance, SecondLockFailsWhileTheFirstHoldsIt) {
     first.release();
     SingleInstance fourth(folder);
     EXPECT_TRUE(fourth.acquired());
+}
+
+TEST(SingleInstance, AFolderThatCannotBeMadeIsAFailureNotAnotherCopy) {
+    test::TempHome temp;
+    const std::string blocker = temp.root + "/file";
+    std::ofstream(blocker) << "x";
+    SingleInstance instance(blocker + "/pagewright");
+    EXPECT_FALSE(instance.acquired());
+    EXPECT_EQ(instance.state(), SingleInstance::State::Failed);
+    EXPECT_EQ(startFailureText(instance), "Pagewright cannot start: its folder " + blocker +
+                                              "/pagewright cannot be used (Not a directory).");
+
+    // A lock file that cannot be opened (a planted link) is no running copy either.
+    std::filesystem::create_symlink(blocker, temp.root + "/" + kInstanceLockName);
+    SingleInstance linked(temp.root);
+    EXPECT_EQ(linked.state(), SingleInstance::State::Failed);
+    EXPECT_NE(linked.failure().find(kInstanceLockName), std::string::npos);
 }
 
 TEST(SingleInstance, LockOfACrashedCopyIsRecovered) {
