@@ -99,7 +99,13 @@ void FileList::pauseDisplay(bool paused) {
 }
 
 int FileList::selected() const {
-    return list2_->currentRow();
+    return highlightedRow(list2_);
+}
+
+int highlightedRow(const QListWidget* list) {
+    // A Ctrl+click clears the highlight but leaves Qt's current row in place.
+    const QListWidgetItem* item = list->currentItem();
+    return item != nullptr && item->isSelected() ? list->currentRow() : -1;
 }
 
 } // namespace pw

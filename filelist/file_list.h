@@ -6,8 +6,8 @@
 // have the same length and row i of both is the same picture by construction; every change
 // updates the rows, then both lists at the same row, working list first. Paths are UTF-8.
 //
-// Selection: the selected entry is List2's current row. The front window runs its click
-// handling (List1_Click / List2_Click, see selection_display.h) on each list's
+// Selection: the selected entry is List2's current row while it is highlighted. The front window
+// runs its click handling (List1_Click / List2_Click, see selection_display.h) on each list's
 // currentRowChanged signal, so a selection made here from code takes the same path as a
 // click. A change that leaves nothing selected (remove, clear, sort) announces row -1 on both
 // lists' currentRowChanged, List1 first. The lists are expected in single-selection mode
@@ -64,9 +64,9 @@ public:
     // Stops (true) or restarts repainting the visible list, for long additions under the
     // hint box; restarting repaints it once.
     void pauseDisplay(bool paused);
-    // List2's current row; -1 when nothing is selected.
+    // List2's highlighted row; -1 when no row is highlighted.
     int selected() const;
-    // Orders the entries by working path, ascending, letter case ignored, each display path
+    // Orders the entries by working path in the order of path_order.h, each display path
     // staying with its working path; equal keys keep their order. Pumps after each entry
     // while the sort list fills. Returns false, changing nothing, when the list was edited
     // while the sort let messages run. Nothing is selected afterwards.
@@ -83,5 +83,8 @@ private:
     QListWidget* list3_;
     std::vector<FileEntry> entries_;
 };
+
+// The list's current row when it is highlighted, else -1.
+int highlightedRow(const QListWidget* list);
 
 } // namespace pw

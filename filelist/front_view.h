@@ -18,6 +18,8 @@ public:
     virtual void setPageText(const std::string& text) = 0;
     // lblFilename.
     virtual void setFilenameText(const std::string& text) = 0;
+    // Its tool tip: the selected row's whole text ("" when nothing is selected).
+    virtual void setFilenameToolTip(const std::string& path) = 0;
     // Disables (true) or enables again imgToolbar 0-6, imgMenu 0-3, imgConvert, imgUp,
     // imgDown, lblUp, lblDown, List1 and List2.
     virtual void setFrontLocked(bool locked) = 0;

@@ -1,12 +1,30 @@
 #include "filelist/path_order.h"
 
+#include <QCollator>
+#include <QLocale>
 #include <QString>
 #include <algorithm>
 
 namespace pw {
+namespace {
+
+QCollator makeOrder() {
+    QLocale locale;
+    // The C locale collates by code point; English uses the common (root) order instead.
+    if (locale.language() == QLocale::C)
+        locale = QLocale(QLocale::English, QLocale::UnitedStates);
+    QCollator order(locale);
+    order.setCaseSensitivity(Qt::CaseInsensitive);
+    order.setNumericMode(true);
+    order.setIgnorePunctuation(false);
+    return order;
+}
+
+} // namespace
 
 int comparePathsForSort(const QString& a, const QString& b) {
-    return QString::compare(a, b, Qt::CaseInsensitive);
+    static const QCollator order = makeOrder();
+    return order.compare(a, b);
 }
 
 void sortPaths(std::vector<std::string>& paths) {

@@ -1,5 +1,7 @@
 #pragma once
-// The order of Control > Sort: by path, letter case ignored, equal keys keeping their order.
+// The order of Control > Sort: by path in the user's locale (accented letters among their base
+// letters), letter case ignored, runs of digits compared by their value (IMG_2.jpg before
+// IMG_10.jpg, as in a file manager), equal keys keeping their order.
 #include <string>
 #include <vector>
 

@@ -1,5 +1,6 @@
 #include "filelist/selection_display.h"
 
+#include "filelist/file_list.h"
 #include "filelist/front_view.h"
 #include "filelist/picture_names.h"
 
@@ -36,6 +37,8 @@ SelectionDisplay::SelectionDisplay(QListWidget* list1, QListWidget* list2, Front
     : QObject(parent), list1_(list1), list2_(list2), front_(front) {
     connect(list1_, &QListWidget::currentRowChanged, this, [this] { List1_Click(); });
     connect(list2_, &QListWidget::currentRowChanged, this, [this] { List2_Click(); });
+    // A Ctrl+click takes the highlight away without moving the current row.
+    connect(list2_, &QListWidget::itemSelectionChanged, this, [this] { List2_Click(); });
 }
 
 void SelectionDisplay::List1_Click() {
@@ -47,10 +50,12 @@ void SelectionDisplay::List2_Click() {
 }
 
 void SelectionDisplay::show(const QListWidget* list) {
-    const int row = list->currentRow();
+    const int row = highlightedRow(list);
     const QListWidgetItem* item = row >= 0 ? list->item(row) : nullptr;
     front_.setPageText(pageNumberText(row));
-    front_.setFilenameText(filenameLabelText(item != nullptr ? item->text().toStdString() : ""));
+    const std::string text = item != nullptr ? item->text().toStdString() : "";
+    front_.setFilenameText(filenameLabelText(text));
+    front_.setFilenameToolTip(text);
 }
 
 } // namespace pw

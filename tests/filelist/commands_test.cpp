@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QMouseEvent>
 #include <QUrl>
 #include <algorithm>
 
@@ -90,7 +91,33 @@ TEST_F(FileListTest, MovingKeepsPairsAndSelectionAndStopsAtTheEnds) {
     EXPECT_EQ(front.pageText, "Page Number: 2");
 }
 
-TEST_F(FileListTest, SortIgnoresLetterCaseAndKeepsDisplayPathsPaired) {
+TEST_F(FileListTest, ARowWhoseHighlightIsClearedIsNotSelected) {
+    fill({"/p/a.jpg", "/p/b.jpg", "/p/c.jpg"});
+    list2_->resize(300, 200);
+    list2_->show();
+    const QPoint row1 = list2_->visualItemRect(list2_->item(1)).center();
+    for (const Qt::KeyboardModifiers modifiers : {Qt::NoModifier, Qt::ControlModifier}) {
+        for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            QMouseEvent click(type, row1, list2_->viewport()->mapToGlobal(row1), Qt::LeftButton,
+                              type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                              modifiers);
+            QCoreApplication::sendEvent(list2_->viewport(), &click);
+        }
+        if (modifiers == Qt::NoModifier) {
+            EXPECT_EQ(front.pageText, "Page Number: 2");
+        }
+    }
+    ASSERT_EQ(list2_->currentRow(), 1); // Qt keeps the row current, without the highlight
+    EXPECT_EQ(list.selected(), -1);
+    EXPECT_EQ(front.pageText, kNoPageText);
+    EXPECT_EQ(front.filenameText, "");
+    commands.CmdToolsBar_Click(ToolCommands::MoveUp);
+    commands.CmdToolsBar_Click(ToolCommands::MoveDown);
+    commands.CmdToolsBar_Click(ToolCommands::Remove);
+    EXPECT_EQ(working(), (Paths{"/p/a.jpg", "/p/b.jpg", "/p/c.jpg"}));
+}
+
+TEST_F(FileListTest, SortByLocaleIgnoringCaseWithNumbersByValueKeepingPairs) {
     fill({"c:/C/a.jpg", "/z.jpg", "C:/b/x.jpg", "/Y.jpg"});
     list.select(2);
     commands.menuSort_Click();
@@ -100,6 +127,17 @@ TEST_F(FileListTest, SortIgnoresLetterCaseAndKeepsDisplayPathsPaired) {
     EXPECT_EQ(list.selected(), -1);
     EXPECT_EQ(list3_->count(), 0);
     EXPECT_GE(pump.pumps, 4);
+
+    list.clear();
+    fill({"/p/Zoo.jpg", "/p/IMG_10.jpg",
+          "/p/\xC3\xA9"
+          "clair.jpg",
+          "/p/IMG_2.jpg", "/p/eclair.jpg"});
+    commands.menuSort_Click();
+    EXPECT_EQ(working(), (Paths{"/p/eclair.jpg",
+                                "/p/\xC3\xA9"
+                                "clair.jpg",
+                                "/p/IMG_2.jpg", "/p/IMG_10.jpg", "/p/Zoo.jpg"}));
 }
 
 TEST_F(FileListTest, SortGivesUpWhenTheListChangesWhileItYields) {

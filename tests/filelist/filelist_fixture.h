@@ -36,6 +36,7 @@ struct RecordingFront : FrontView {
     std::string hintText = kDropHintText;
     std::string pageText = kNoPageText;
     std::string filenameText;
+    std::string filenameToolTip;
     bool locked = false;
     bool welcomeHidden = false;
     int repaints = 0;
@@ -45,6 +46,7 @@ struct RecordingFront : FrontView {
     void setHintText(const std::string& text) override { hintText = text; }
     void setPageText(const std::string& text) override { pageText = text; }
     void setFilenameText(const std::string& text) override { filenameText = text; }
+    void setFilenameToolTip(const std::string& path) override { filenameToolTip = path; }
     void setFrontLocked(bool value) override {
         locked = value;
         ++lockCalls;

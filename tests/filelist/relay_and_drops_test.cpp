@@ -151,6 +151,7 @@ TEST_F(FileListTest, SelectionLabelsShowPageAndShortenedName) {
     list.select(1);
     EXPECT_EQ(front.pageText, "Page Number: 2");
     EXPECT_EQ(front.filenameText, "..." + forty);
+    EXPECT_EQ(front.filenameToolTip, fortyOne);
     list.select(2);
     EXPECT_EQ(front.pageText, "Page Number: 3");
     EXPECT_EQ(front.filenameText, "..." + forty);
