@@ -7,6 +7,7 @@
 #include "filelist/help_pages.h"
 #include "filelist/selection_display.h"
 #include "form/app_state.h"
+#include "form/fit_text.h"
 #include "form/frmPrinting.h"
 #include "outside/skin/skin_loader.h"
 #include "platform/paths.h"
@@ -45,6 +46,8 @@ QColor colour(const layout::Rgb& rgb) {
 constexpr layout::TwipRect kPicTextRect{1680, 2880, 2805, 720};
 // The frame's design font.
 constexpr double kDesignFontPoints = 9.0;
+// The selected name's label shrinks no further than this.
+constexpr double kMinFilenamePoints = 7.0;
 // Menus drop below their picture by this many twips.
 constexpr int kMenuDropTwips = 300;
 
@@ -148,8 +151,6 @@ void frmMain::buildControls() {
     }
     lblPB = new QLabel(QStringLiteral("0%"), this);
     lblPB->setObjectName(QStringLiteral("lblPB"));
-    PicPB->hide();
-    lblPB->hide();
 
     DropTarget::install(
         List2, [this](const QMimeData* dropped) { drops_->List2_OLEDragDrop(dropped); },
@@ -209,13 +210,8 @@ void frmMain::scaleFonts() {
     bold.setBold(true);
     lblText->setFont(bold);
     // Where the design face is missing, a wider fallback must still fit the arrow captions.
-    for (QLabel* label : {static_cast<QLabel*>(lblUp), static_cast<QLabel*>(lblDown)}) {
-        QFont fitted = base;
-        while (fitted.pointSizeF() > 5.0 &&
-               QFontMetrics(fitted).horizontalAdvance(label->text()) > label->width())
-            fitted.setPointSizeF(fitted.pointSizeF() - 0.5);
-        label->setFont(fitted);
-    }
+    for (QLabel* label : {static_cast<QLabel*>(lblUp), static_cast<QLabel*>(lblDown)})
+        label->setFont(form::fittedFont(base, label->text(), label->width(), 5.0));
 }
 
 // --- load and first tick ------------------------------------------------------------------
@@ -494,7 +490,17 @@ void frmMain::setPageText(const std::string& text) {
 }
 
 void frmMain::setFilenameText(const std::string& text) {
-    lblFilename->setText(QString::fromStdString(text));
+    // The design's text assumes Tahoma; in a wider face it shrinks, then loses its middle.
+    const QString shown = QString::fromStdString(text);
+    const int width = lblFilename->contentsRect().width();
+    const double minimum = form::ScaleToScreen(kMinFilenamePoints, scale_);
+    const QFont fitted = form::fittedFont(font(), shown, width, minimum);
+    lblFilename->setFont(fitted);
+    lblFilename->setText(form::fittedText(fitted, shown, width));
+}
+
+void frmMain::setFilenameToolTip(const std::string& path) {
+    lblFilename->setToolTip(QString::fromStdString(path));
 }
 
 void frmMain::setFrontLocked(bool locked) {

@@ -69,6 +69,7 @@ public:
     void setHintText(const std::string& text) override;
     void setPageText(const std::string& text) override;
     void setFilenameText(const std::string& text) override;
+    void setFilenameToolTip(const std::string& path) override;
     void setFrontLocked(bool locked) override;
     void hideWelcomePanel() override;
     void repaint() override;

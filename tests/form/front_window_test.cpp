@@ -1,3 +1,4 @@
+#include "filelist/file_list.h"
 #include "form_fixture.h"
 #include "platform/paths.h"
 #include "resources/artwork.h"
@@ -7,6 +8,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QImage>
 #include <QListWidget>
@@ -29,9 +31,27 @@ TEST_F(FrontWindow, Is553By371PixelsAt12And15TwipsPerPixel) {
         EXPECT_EQ(front.List2->geometry(), front.List1->geometry());
         EXPECT_TRUE(front.List1->isHidden());
         EXPECT_FALSE(front.List2->isHidden());
+        // The progress display shows at start, so its track never passes for a text field.
+        EXPECT_FALSE(front.PicPB->isHidden());
+        EXPECT_FALSE(front.lblPB->isHidden());
+        EXPECT_EQ(front.lblPB->text(), QStringLiteral("0%"));
         front_.reset();
         engine_.reset();
     }
+}
+
+TEST_F(FrontWindow, TheSelectedNameFitsItsLabelAndKeepsItsExtension) {
+    frmMain& front = loadFront(15.0);
+    const QString path = QStringLiteral("/home/someone/Pictures/Holidays 2026/Mountains/"
+                                        "WWWWWWWWWWWWWWWWWWWWWWWWWWWWWW.jpeg");
+    front.fileList().append(path.toStdString(), path.toStdString());
+    front.fileList().select(0);
+    const QString shown = front.lblFilename->text();
+    EXPECT_TRUE(shown.endsWith(QStringLiteral("WW.jpeg"))) << shown.toStdString();
+    EXPECT_LE(QFontMetrics(front.lblFilename->font()).horizontalAdvance(shown),
+              front.lblFilename->contentsRect().width());
+    EXPECT_GE(front.lblFilename->font().pointSizeF(), 7.0);
+    EXPECT_EQ(front.lblFilename->toolTip(), path);
 }
 
 TEST_F(FrontWindow, IsParkedOutOfViewUntilTheFirstTickThenShapedAndCentred) {
