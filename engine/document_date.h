@@ -4,10 +4,10 @@
 
 namespace pw::engine {
 
-// The window shows dates as "D:" + local YYYYMMDDHHmmSS + "-06'00", a suffix that stays the same
-// whatever the time zone. Written into the PDF as it stands, the time would be read six hours
-// off anywhere but UTC-6, so such a text gets the local offset of that moment instead. Any other
-// text (one the user wrote with an offset of their choice) is kept as it is.
+// The window shows the local offset itself, but a date typed in the old form "D:" + local
+// YYYYMMDDHHmmSS + "-06'00" (a suffix that once stood whatever the time zone) would put the
+// time six hours off anywhere but UTC-6, so such a text gets the local offset of that moment
+// instead. Any other text (one with an offset of the user's choice) is kept as it is.
 std::string DocumentDate(const std::string& windowText);
 
 } // namespace pw::engine

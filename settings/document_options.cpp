@@ -1,28 +1,21 @@
 #include "settings/document_options.h"
 
 #include <cstdio>
+#include <ctime>
 
 namespace pw {
 
-std::string pdfDateText(const std::tm& local) {
-    char digits[64];
-    const int length =
-        std::snprintf(digits, sizeof digits, "%04d%02d%02d%02d%02d%02d", local.tm_year + 1900,
-                      local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
-    if (length < 0)
-        return "D:-06'00";
-    return std::string("D:") + digits + "-06'00";
-}
-
 std::string pdfDateText(std::chrono::system_clock::time_point moment) {
     const std::time_t seconds = std::chrono::system_clock::to_time_t(moment);
-    std::tm local{};
-    if (localtime_r(&seconds, &local) != nullptr)
-        return pdfDateText(local);
-    std::tm universal{}; // no local time for this moment: fall back to UTC
-    if (gmtime_r(&seconds, &universal) != nullptr)
-        return pdfDateText(universal);
-    return pdfDateText(std::tm{});
+    std::string local = pdftool::pdfDate(seconds);
+    if (!local.empty())
+        return local;
+    std::tm universal{}; // no local time for this moment: UTC
+    char stamp[32];
+    if (gmtime_r(&seconds, &universal) == nullptr ||
+        std::strftime(stamp, sizeof stamp, "D:%Y%m%d%H%M%SZ", &universal) == 0)
+        return {};
+    return stamp;
 }
 
 std::string pdfDateNow() {

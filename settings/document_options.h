@@ -19,9 +19,8 @@ inline constexpr const char* kDefaultKeywords = "";
 // txtCreationDate, as the PDF builder takes them.
 using DocumentProperties = pdftool::DocInfo;
 
-// "D:" + YYYYMMDDHHmmSS + "-06'00"; the suffix is fixed whatever the time zone.
-std::string pdfDateText(const std::tm& local);
-// The same for a moment, in local time.
+// "D:" + local YYYYMMDDHHmmSS + the local offset of that moment ("+05'30'", "Z" at UTC), the
+// text the PDF will hold.
 std::string pdfDateText(std::chrono::system_clock::time_point moment);
 // The same for now (the "Now" button and start-up).
 std::string pdfDateNow();

@@ -1,7 +1,12 @@
 #include "fake_prompts.h"
 #include "settings/document_options.h"
 
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
 #include <gtest/gtest.h>
+#include <optional>
+#include <string>
 
 namespace pw {
 namespace {
@@ -18,18 +23,53 @@ std::tm at(int year, int month, int day, int hour, int minute, int second) {
     return tm;
 }
 
-TEST(DocumentOptions, PdfDateHasFourteenDigitsAndAFixedSuffix) {
-    EXPECT_EQ(pdfDateText(at(2026, 12, 8, 0, 0, 0)), "D:20261208000000-06'00");
-    EXPECT_EQ(pdfDateText(at(2027, 1, 2, 23, 5, 9)), "D:20270102230509-06'00");
+// Runs with the time zone set to a POSIX rule (no zone database needed).
+class InZone {
+public:
+    explicit InZone(const char* rule) {
+        if (const char* old = std::getenv("TZ"))
+            saved_ = old;
+        setenv("TZ", rule, 1);
+        tzset();
+    }
+    ~InZone() {
+        if (saved_)
+            setenv("TZ", saved_->c_str(), 1);
+        else
+            unsetenv("TZ");
+        tzset();
+    }
 
-    // A moment goes through local time: the same moment, the same text; a minute on, the
-    // minute digits change.
-    std::tm local = at(2026, 3, 4, 10, 20, 30);
-    const auto moment = std::chrono::system_clock::from_time_t(std::mktime(&local));
-    EXPECT_EQ(pdfDateText(moment), "D:20260304102030-06'00");
-    EXPECT_EQ(pdfDateText(moment + std::chrono::milliseconds(400)), pdfDateText(moment));
-    EXPECT_EQ(pdfDateText(moment + std::chrono::minutes(1)), "D:20260304102130-06'00");
-    EXPECT_EQ(pdfDateNow().size(), 22u);
+private:
+    std::optional<std::string> saved_;
+};
+
+std::chrono::system_clock::time_point localMoment(std::tm local) {
+    return std::chrono::system_clock::from_time_t(std::mktime(&local));
+}
+
+TEST(DocumentOptions, PdfDateHasFourteenDigitsAndTheRealLocalOffset) {
+    {
+        const InZone india("IST-5:30");
+        const auto moment = localMoment(at(2026, 3, 4, 10, 20, 30));
+        EXPECT_EQ(pdfDateText(moment), "D:20260304102030+05'30'");
+        EXPECT_EQ(pdfDateText(moment + std::chrono::milliseconds(400)), pdfDateText(moment));
+        EXPECT_EQ(pdfDateText(moment + std::chrono::minutes(1)), "D:20260304102130+05'30'");
+        EXPECT_EQ(pdfDateText(localMoment(at(2026, 12, 8, 0, 0, 0))), "D:20261208000000+05'30'");
+    }
+    {
+        const InZone central("CET-1CEST,M3.5.0,M10.5.0/3"); // the offset follows summer time
+        EXPECT_EQ(pdfDateText(localMoment(at(2027, 1, 2, 23, 5, 9))), "D:20270102230509+01'00'");
+        EXPECT_EQ(pdfDateText(localMoment(at(2027, 7, 2, 23, 5, 9))), "D:20270702230509+02'00'");
+    }
+    {
+        const InZone chicago("CST6CDT,M3.2.0,M11.1.0");
+        EXPECT_EQ(pdfDateText(localMoment(at(2026, 12, 8, 9, 0, 0))), "D:20261208090000-06'00'");
+    }
+    {
+        const InZone utc("UTC0");
+        EXPECT_EQ(pdfDateText(localMoment(at(2026, 12, 8, 9, 0, 0))), "D:20261208090000Z");
+    }
 }
 
 TEST(DocumentOptions, DefaultsAndQualityWords) {
