@@ -133,7 +133,11 @@ int runConvertCommand(int argc, char* argv[]) {
 
     // The staging folder and the builder are shared: one job at a time for each user.
     const std::unique_ptr<SingleInstance> instance = claimProgramInstance();
-    if (!instance || !instance->acquired()) {
+    if (instance->state() == SingleInstance::State::Failed) {
+        std::fprintf(stderr, "pagewright convert: %s\n", startFailureText(*instance).c_str());
+        return kExitNothing;
+    }
+    if (!instance->acquired()) {
         std::fprintf(stderr,
                      "pagewright convert: another Pagewright is running for this user (a window "
                      "or a conversion); try again when it has finished\n");

@@ -141,6 +141,12 @@ run -q -o "$work/out/busy" "$work/in/c.jpg"
 check "another Pagewright runs: status 4, said plainly" \
     eval 'test "$status" -eq 4 && grep -q "running" <<<"$err" && test ! -e "$work/out/busy"'
 
+# A per-user folder that cannot be made is no "already running".
+touch "$work/blocker"
+XDG_CACHE_HOME=$work/blocker run -q -o "$work/out/blocked" "$work/in/c.jpg"
+check "an unusable per-user folder: status 3, named with the reason" \
+    eval 'test "$status" -eq 3 && grep -q "$work/blocker/pagewright.*Not a directory" <<<"$err"'
+
 if [ "$failures" -ne 0 ]; then
     echo "cli_convert: $failures check(s) failed"
     exit 1
