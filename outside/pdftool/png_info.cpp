@@ -91,6 +91,7 @@ public:
         std::uint64_t offset = 8;
         bool seenHeader = false;
         bool idatEnded = false;
+        bool imageData = false;
         std::string iccChunk;
         for (;;) {
             unsigned char head[8];
@@ -108,11 +109,16 @@ public:
                 return fail("no IHDR chunk first");
             const bool keep = type == "IHDR" || type == "PLTE" || type == "tRNS" ||
                               type == "iCCP" || type == "pHYs";
-            if (type == "IDAT" && !check_) {
+            if (type == "IDAT" && !imageData) {
                 if (!checkColours())
                     return std::nullopt;
-                check_ = std::make_unique<PngDataCheck>(info_.width, info_.height, bitsPerPixel(),
-                                                        info_.interlaced);
+                imageData = true;
+                // Data that is copied as it is is checked by its CRCs only, like any reader of
+                // PNG files does before decoding; data the builder decodes is checked whole
+                // now, as a failure while the PDF is written would cost every page.
+                if (info_.hasAlpha() || !info_.copiesIdat())
+                    check_ = std::make_unique<PngDataCheck>(info_.width, info_.height,
+                                                            bitsPerPixel(), info_.interlaced);
             }
             std::string data;
             if (!readData(head + 4, length, keep, type == "IDAT" ? check_.get() : nullptr, data))
@@ -131,7 +137,7 @@ public:
                 if (seenHeader || !readHeader(data))
                     return std::nullopt;
                 seenHeader = true;
-            } else if (check_ && (type == "PLTE" || type == "tRNS" || type == "iCCP")) {
+            } else if (imageData && (type == "PLTE" || type == "tRNS" || type == "iCCP")) {
                 continue; // only meaningful before the image data
             } else if (type == "PLTE") {
                 if (data.empty() || data.size() % 3 != 0 || data.size() > 3 * 256)
@@ -149,9 +155,9 @@ public:
                 return fail("unknown critical chunk " + type);
             }
         }
-        if (!check_)
+        if (!imageData)
             return fail("no image data");
-        if (!check_->complete(reason_))
+        if (check_ && !check_->complete(reason_))
             return std::nullopt;
         if (!iccChunk.empty())
             info_.iccProfile = iccProfile(iccChunk, info_.baseColours());

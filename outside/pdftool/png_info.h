@@ -31,8 +31,9 @@ struct PngInfo {
 };
 
 // Walks the chunks of a PNG file and checks each one's CRC, the header's values and the chunk
-// order (one IHDR first, IDAT chunks in one run, IEND last). On failure returns std::nullopt
-// with a short reason.
+// order (one IHDR first, IDAT chunks in one run, IEND last); the image data of a picture that
+// has to be decoded (interlaced, alpha, tRNS) is inflated to check it too. On failure returns
+// std::nullopt with a short reason.
 std::optional<PngInfo> readPngInfo(const std::string& path, std::string& reason);
 
 } // namespace pw::pdftool
