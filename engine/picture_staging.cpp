@@ -50,7 +50,7 @@ FIBITMAP* checkedSize(FIBITMAP* bitmap, std::string& problem) {
 // JPEG data goes into the PDF unchanged, once its header is within the pixel limit.
 bool stageJpegUnchanged(const std::string& narrowSource, const std::string& target,
                         std::string* problem) {
-    InitialiseFreeImage();
+    InitialiseDecoders();
     const std::string tooLarge = HeaderTooLarge(FIF_JPEG, narrowSource);
     if (tooLarge.empty())
         return StageUnchanged(narrowSource, target);
@@ -81,10 +81,13 @@ JxlJpeg stageJxlJpeg(const std::string& narrowSource, const std::string& extensi
 
 } // namespace
 
-void InitialiseFreeImage() {
-    // The shared library initialises itself on load as well; this keeps a static build right.
+void InitialiseDecoders() {
+    // FreeImage's documentation asks for one initialisation before any other call; the shared
+    // library also initialises itself on load, this keeps a static build right. libheif
+    // registers its plugins on first use; here that happens once, before staging threads start.
     static const bool initialised = [] {
         FreeImage_Initialise(FALSE);
+        InitialiseHeif();
         return true;
     }();
     (void)initialised;
@@ -131,7 +134,7 @@ bool SaveBitmapFile(int format, FIBITMAP* bitmap, const std::string& fileName, i
 
 bool NormalisePicture(const std::string& source, const std::string& extension,
                       const std::string& target, std::string* problem, int quality) {
-    InitialiseFreeImage();
+    InitialiseDecoders();
     const std::string narrowSource = os::toNarrow(source);
     std::string why;
     FIBITMAP* bitmap = LoadPicture(narrowSource, extension, why);
@@ -148,7 +151,7 @@ bool NormalisePicture(const std::string& source, const std::string& extension,
 
 bool SaveStagedBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const std::string& target,
                       int quality) {
-    InitialiseFreeImage();
+    InitialiseDecoders();
     FIBITMAP* copy = FlattenOnWhite(bitmap);
     KeepIccProfile(bitmap, copy);
     if (copy != nullptr && !StatesResolution(narrowSource)) {
