@@ -1,7 +1,8 @@
 // Runs one conversion job in one-PDF mode on the pictures named on the command line and
 // reports its wall time and the peak memory of this process and of the builder.
-//   engine_bench [--app DIR] OUTPUT_FOLDER PICTURE...
+//   engine_bench [--app DIR] [--quality 1-100|lossless] OUTPUT_FOLDER PICTURE...
 #include "engine/ConversionJob.h"
+#include "engine/quality_text.h"
 #include "platform/paths.h"
 #include "platform/pump.h"
 #include "process/DOSOutputs.h"
@@ -18,8 +19,8 @@ namespace {
 // A host without windows: the list, the output folder and a silent progress display.
 class PlainHost : public pw::engine::JobHost {
 public:
-    PlainHost(std::vector<std::string> files, std::string folder)
-        : files_(std::move(files)), folder_(std::move(folder)) {}
+    PlainHost(std::vector<std::string> files, std::string folder, pw::engine::JobOptions options)
+        : files_(std::move(files)), folder_(std::move(folder)), options_(options) {}
 
     int fileCount() const override { return static_cast<int>(files_.size()); }
     std::string workingPath(int index) const override {
@@ -32,7 +33,7 @@ public:
         return {"Benchmark", "engine_bench", "", "", ""};
     }
     bool onePdfPerPicture() const override { return false; }
-    pw::engine::JobOptions jobOptions() const override { return {}; }
+    pw::engine::JobOptions jobOptions() const override { return options_; }
     void setCommand3Enabled(bool) override {}
     void setToolsBarEnabled(bool) override {}
     void focusToolsBarButtons() override {}
@@ -51,6 +52,7 @@ public:
 private:
     std::vector<std::string> files_;
     std::string folder_;
+    pw::engine::JobOptions options_;
     std::string engineText_ = "0%";
     double bar_ = 0;
 };
@@ -85,17 +87,25 @@ long peakKiB(int who) {
 int main(int argc, char** argv) {
     int first = 1;
     std::string app = PW_BENCH_APP_DIR;
-    if (argc > 2 && std::strcmp(argv[1], "--app") == 0) {
-        app = argv[2];
-        first = 3;
+    pw::engine::JobOptions options;
+    while (argc - first > 2 && std::strncmp(argv[first], "--", 2) == 0) {
+        if (std::strcmp(argv[first], "--app") == 0) {
+            app = argv[first + 1];
+        } else if (std::strcmp(argv[first], "--quality") != 0 ||
+                   !pw::engine::parseQuality(argv[first + 1], options)) {
+            first = argc; // usage
+            break;
+        }
+        first += 2;
     }
     if (argc - first < 2) {
-        std::fprintf(stderr, "usage: engine_bench [--app DIR] OUTPUT_FOLDER PICTURE...\n");
+        std::fprintf(stderr, "usage: engine_bench [--app DIR] [--quality 1-100|lossless] "
+                             "OUTPUT_FOLDER PICTURE...\n");
         return 2;
     }
     pw::os::setApplicationFolder(app);
     std::vector<std::string> files(argv + first + 1, argv + argc);
-    PlainHost host(std::move(files), argv[first]);
+    PlainHost host(std::move(files), argv[first], options);
     PrintingPrompts prompts;
     pw::os::SleepingPump pump;
     pw::DOSOutputs objDOS(pump, prompts);

@@ -4,8 +4,9 @@
 #   bench/engine/run.sh [build folder] [runs]
 # Builds engine_bench and pdf.exe in the build folder (PW_BUILD_BENCH=ON). Needs ImageMagick
 # (convert), img2pdf and GNU time. Prints per scenario the best wall time of each over `runs`
-# runs, the peak memory (max RSS) of the job process, of the builder and of img2pdf, and the
-# time ratio job / img2pdf.
+# runs (scenarios of 2000 pictures run once), the time ratio job / img2pdf, the peak memory
+# (max RSS) of the job process, of the builder and of img2pdf, and the PDF size ratio.
+# SCENARIOS="kind:count:quality ..." picks scenarios (kinds: jpg, png16, photo, shot).
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -26,32 +27,55 @@ fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# pictures <ext> <count> <distinct>: count 1000 x 750 pictures copied from `distinct` ones.
+# One distinct picture of `kind`, 1000 x 750: jpg (photo, quality 90), png16 (16-bit photo, as
+# ImageMagick writes plasma), photo (8-bit PNG photo), shot (8-bit PNG screenshot: flat colours,
+# text).
+source_picture() {
+    local kind=$1 k=$2 src=$3
+    case $kind in
+    jpg) convert -seed $((k + 1)) -size 1000x750 plasma:fractal -quality 90 "$src" ;;
+    png16) convert -seed $((k + 1)) -size 1000x750 plasma:fractal "$src" ;;
+    photo) convert -seed $((k + 1)) -size 1000x750 plasma:fractal -depth 8 "PNG24:$src" ;;
+    shot)
+        local draw="" y
+        for ((y = 60; y < 740; y += 22)); do
+            draw+=" text 40,$y 'Line $y of window $k: settings, files and a status bar'"
+        done
+        convert -size 1000x750 xc:'#f0f0f0' -fill '#2b5797' -draw "rectangle 0,0 999,30" \
+            -fill white -draw "rectangle 20,40 700,730" -fill '#d9e4f2' \
+            -draw "rectangle 720,40 980,$((200 + 40 * k))" -fill '#202020' \
+            -font DejaVu-Sans -pointsize 13 -draw "$draw" -depth 8 "PNG24:$src"
+        ;;
+    esac
+}
+
+# pictures <kind> <count> <distinct>: count pictures copied from `distinct` ones.
 pictures() {
-    local ext=$1 count=$2 distinct=$3
-    local folder=$work/$ext-$count
+    local kind=$1 count=$2 distinct=$3 ext=png
+    [[ $kind == jpg ]] && ext=jpg
+    local folder=$work/$kind-$count
     mkdir -p "$folder" "$work/src"
     for ((k = 0; k < distinct; k++)); do
-        local src=$work/src/$k.$ext
-        [[ -f $src ]] || convert -seed $((k + 1)) -size 1000x750 plasma:fractal -quality 90 "$src"
+        local src=$work/src/$kind-$k.$ext
+        [[ -f $src ]] || source_picture "$kind" "$k" "$src"
     done
     for ((i = 0; i < count; i++)); do
-        cp "$work/src/$((i % distinct)).$ext" "$(printf '%s/p%05d.%s' "$folder" "$i" "$ext")"
+        cp "$work/src/$kind-$((i % distinct)).$ext" "$(printf '%s/p%05d.%s' "$folder" "$i" "$ext")"
     done
     echo "$folder"
 }
 
-# The best run of the job: "seconds job_kib builder_kib".
+# The best run of the job: "seconds job_kib builder_kib pdf_bytes".
 job() {
-    local folder=$1 best=""
-    for ((r = 0; r < runs; r++)); do
+    local folder=$1 quality=$2 times=$3 best=""
+    for ((r = 0; r < times; r++)); do
         rm -rf "$work/out" "$work/cache"
         local line
-        line=$(XDG_CACHE_HOME=$work/cache "$driver" "$work/out" "$folder"/*) ||
-            { echo "the job reported a problem" >&2; exit 1; }
+        line=$(XDG_CACHE_HOME=$work/cache "$driver" --quality "$quality" "$work/out" \
+            "$folder"/*) || { echo "the job reported a problem" >&2; exit 1; }
         read -r _ t _ job_kib _ builder_kib _ <<<"$line"
         if [[ -z $best ]] || awk "BEGIN{exit !($t < ${best%% *})}"; then
-            best="$t $job_kib $builder_kib"
+            best="$t $job_kib $builder_kib $(stat -c %s "$work/out/NewPDF.pdf")"
         fi
     done
     echo "$best"
@@ -59,31 +83,35 @@ job() {
 
 # The best run of img2pdf: "seconds kib".
 peer() {
-    local folder=$1 best=""
-    for ((r = 0; r < runs; r++)); do
+    local folder=$1 times=$2 best=""
+    for ((r = 0; r < times; r++)); do
         /usr/bin/time -f "%e %M" -o "$work/time" img2pdf "$folder"/* -o "$work/peer.pdf"
         read -r t kib <"$work/time"
         if [[ -z $best ]] || awk "BEGIN{exit !($t < ${best%% *})}"; then
-            best="$t $kib"
+            best="$t $kib $(stat -c %s "$work/peer.pdf")"
         fi
     done
     echo "$best"
 }
 
-printf '%-18s %9s %9s %7s %12s %12s %12s\n' scenario job_s img2pdf_s ratio job_MiB \
-    builder_MiB img2pdf_MiB
+printf '%-22s %7s %9s %6s %8s %12s %12s %10s\n' scenario job_s img2pdf_s ratio job_MiB \
+    builder_MiB img2pdf_MiB size_ratio
 scenario() {
-    local ext=$1 count=$2 distinct=$3 folder
-    folder=$(pictures "$ext" "$count" "$distinct")
-    read -r jt jk bk <<<"$(job "$folder")"
-    read -r pt pk <<<"$(peer "$folder")"
-    awk -v l="$count $ext" -v jt="$jt" -v pt="$pt" -v jk="$jk" -v bk="$bk" -v pk="$pk" \
-        'BEGIN{printf "%-18s %9.2f %9.2f %7.2f %12.1f %12.1f %12.1f\n", l, jt, pt, jt/pt,
-               jk/1024, bk/1024, pk/1024}'
+    local kind=$1 count=$2 quality=$3 distinct=10 times=$runs folder
+    [[ $kind == jpg ]] && distinct=20
+    ((count >= 2000)) && times=1
+    folder=$(pictures "$kind" "$count" "$distinct")
+    read -r jt jk bk js <<<"$(job "$folder" "$quality" "$times")"
+    read -r pt pk ps <<<"$(peer "$folder" "$times")"
+    awk -v l="$count $kind q=$quality" -v jt="$jt" -v pt="$pt" -v jk="$jk" -v bk="$bk" \
+        -v pk="$pk" -v js="$js" -v ps="$ps" \
+        'BEGIN{printf "%-22s %7.2f %9.2f %6.2f %8.1f %12.1f %12.1f %10.3f\n", l, jt, pt, jt/pt,
+               jk/1024, bk/1024, pk/1024, js/ps}'
     rm -rf "$folder"
 }
 
-scenario jpg 200 20
-scenario jpg 2000 20
-scenario png 20 10
-scenario png 200 10
+for s in ${SCENARIOS:-jpg:200:100 jpg:2000:100 png16:200:100 photo:200:100 photo:200:lossless \
+    shot:200:100 shot:200:lossless photo:2000:lossless shot:2000:100}; do
+    IFS=: read -r kind count quality <<<"$s"
+    scenario "$kind" "$count" "$quality"
+done
