@@ -1,5 +1,6 @@
 #include "outside/pdftool/png_info.h"
 
+#include "engine/pixel_limit.h"
 #include "outside/pdftool/png_data_check.h"
 
 #include <array>
@@ -220,6 +221,10 @@ private:
             !validDepth(info_.colourType, info_.bitDepth) || p[10] != 0 || p[11] != 0 ||
             p[12] > 1) {
             reason_ = "bad IHDR values";
+            return false;
+        }
+        if (!WithinPixelLimit(width, height)) {
+            reason_ = PixelLimitReason(width, height);
             return false;
         }
         info_.width = static_cast<int>(width);

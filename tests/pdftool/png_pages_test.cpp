@@ -176,14 +176,24 @@ TEST(PngPages, DamagedPngsAreSkippedByName) {
         shortData[29 + b] = static_cast<char>(crc >> (24 - 8 * b));
     ASSERT_TRUE(writeFile(stage.path("00003.png"), shortData));
     ASSERT_TRUE(writeFile(stage.path("00004.png"), "\x89PNG\r\n\x1a\n"));
+    // A header claiming 30000 x 30000 pixels is refused before anything is decoded.
+    std::string huge = good;
+    for (const int at : {16, 20})
+        huge.replace(static_cast<std::size_t>(at), 4, std::string("\0\0\x75\x30", 4));
+    const unsigned long hugeCrc =
+        crc32(0, reinterpret_cast<const unsigned char*>(huge.data()) + 12, 17);
+    for (int b = 0; b < 4; ++b)
+        huge[29 + b] = static_cast<char>(hugeCrc >> (24 - 8 * b));
+    ASSERT_TRUE(writeFile(stage.path("00005.png"), huge));
 
     const ToolRun run = runPdfExe(stage);
     ASSERT_EQ(run.exitCode, 0) << run.output;
-    for (const char* name : {"00001.png: damaged", "00002.png: truncated",
-                             "00003.png: image data ends early", "00004.png"})
+    for (const char* name :
+         {"00001.png: damaged", "00002.png: truncated", "00003.png: image data ends early",
+          "00004.png", "00005.png: 30000 x 30000 pixels reaches the limit"})
         EXPECT_NE(run.output.find(std::string("Skipped ") + name), std::string::npos)
             << name << "\n"
             << run.output;
-    EXPECT_NE(run.output.find("Wrote 1 of 5 pages"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("Wrote 1 of 6 pages"), std::string::npos) << run.output;
     EXPECT_EQ(qpdfCheck(stage.pdf()), 0);
 }
