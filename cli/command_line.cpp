@@ -96,8 +96,7 @@ const Option kOptions[] = {
          return false;
      }},
     {"quality", 0, "Q",
-     "1-100: pictures that are not JPEG become JPEGs of that quality (default 100); lossless: "
-     "they keep every pixel (PNG data in the PDF). JPEG files always go in as they are",
+     "JPEG quality 1-100 for pictures that are not JPEG (default 100), or lossless",
      [](const std::string& v, ConvertRequest& r, std::string& e) {
          if (engine::parseQuality(v, r.options))
              return true;
