@@ -187,7 +187,7 @@ void ConversionJob::stageAll(int count, bool perPicture) {
     const std::string ahead = os::joinPath(os::stagingFolder(), kStagedAheadFolder);
     if (perPicture)
         os::makeFolder(ahead);
-    InitialiseDecoders();
+    InitialiseFreeImage();
     const int workers = StagingPool<PictureStaging>::defaultWorkers();
     StagingPool<PictureStaging> pool(count, workers, kLookaheadPerWorker * workers, [&](int i) {
         const std::string stem = StagedStem(i);

@@ -44,12 +44,6 @@ bool libheifReady() {
 
 } // namespace
 
-void InitialiseHeif() {
-    // Left initialised for the life of the program.
-    static const bool initialised = heif_init(nullptr).code == heif_error_Ok;
-    (void)initialised;
-}
-
 FIBITMAP* DecodeHeif(const std::string& narrowPath, std::string& problem) {
     if (!libheifReady())
         return nullptr;

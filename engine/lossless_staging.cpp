@@ -105,7 +105,7 @@ bool StageLossless(const std::string& source, const std::string& extension,
     if (hasPngSignature(narrowSource) && pdftool::readPngInfo(narrowSource, reason))
         return StageUnchanged(narrowSource, target);
 
-    InitialiseDecoders();
+    InitialiseFreeImage();
     std::string why;
     FIBITMAP* bitmap = LoadPicture(narrowSource, extension, why);
     if (problem != nullptr)

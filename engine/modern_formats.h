@@ -21,9 +21,6 @@ FIBITMAP* DecodeHeif(const std::string& narrowPath, std::string& problem);
 FIBITMAP* DecodeWebp(const std::string& narrowPath, std::string& problem);
 FIBITMAP* DecodeJxl(const std::string& narrowPath, std::string& problem);
 
-// Registers libheif's decoders; called once before pictures are decoded on several threads.
-void InitialiseHeif();
-
 // The decoder of `format`; null with `problem` untouched for None.
 FIBITMAP* DecodeModern(ModernFormat format, const std::string& narrowPath, std::string& problem);
 

@@ -50,7 +50,7 @@ FIBITMAP* checkedSize(FIBITMAP* bitmap, std::string& problem) {
 // JPEG data goes into the PDF unchanged, once its header is within the pixel limit.
 bool stageJpegUnchanged(const std::string& narrowSource, const std::string& target,
                         std::string* problem) {
-    InitialiseDecoders();
+    InitialiseFreeImage();
     const std::string tooLarge = HeaderTooLarge(FIF_JPEG, narrowSource);
     if (tooLarge.empty())
         return StageUnchanged(narrowSource, target);
@@ -81,13 +81,11 @@ JxlJpeg stageJxlJpeg(const std::string& narrowSource, const std::string& extensi
 
 } // namespace
 
-void InitialiseDecoders() {
+void InitialiseFreeImage() {
     // FreeImage's documentation asks for one initialisation before any other call; the shared
-    // library also initialises itself on load, this keeps a static build right. libheif
-    // registers its plugins on first use; here that happens once, before staging threads start.
+    // library also initialises itself on load, this keeps a static build right.
     static const bool initialised = [] {
         FreeImage_Initialise(FALSE);
-        InitialiseHeif();
         return true;
     }();
     (void)initialised;
@@ -134,7 +132,7 @@ bool SaveBitmapFile(int format, FIBITMAP* bitmap, const std::string& fileName, i
 
 bool NormalisePicture(const std::string& source, const std::string& extension,
                       const std::string& target, std::string* problem, int quality) {
-    InitialiseDecoders();
+    InitialiseFreeImage();
     const std::string narrowSource = os::toNarrow(source);
     std::string why;
     FIBITMAP* bitmap = LoadPicture(narrowSource, extension, why);
@@ -151,7 +149,7 @@ bool NormalisePicture(const std::string& source, const std::string& extension,
 
 bool SaveStagedBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const std::string& target,
                       int quality) {
-    InitialiseDecoders();
+    InitialiseFreeImage();
     FIBITMAP* copy = FlattenOnWhite(bitmap);
     KeepIccProfile(bitmap, copy);
     if (copy != nullptr && !StatesResolution(narrowSource)) {

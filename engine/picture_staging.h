@@ -10,10 +10,10 @@ struct FIBITMAP;
 
 namespace pw::engine {
 
-// Makes FreeImage and libheif ready; call on the main thread before pictures are staged on
-// others. Staging threads then use FreeImage only as its documentation allows: each thread
-// loads, converts and saves its own bitmaps, and no message handler is set.
-void InitialiseDecoders();
+// Makes FreeImage ready; call on the main thread before pictures are staged on others. Staging
+// threads then use FreeImage only as its documentation allows: each thread loads, converts and
+// saves its own bitmaps, and no message handler is set.
+void InitialiseFreeImage();
 
 // Decodes the picture at `narrowPath` (HEIF, AVIF, WebP and JPEG XL by their own libraries;
 // others by FreeImage, format from the extension's table entry, or when that is missing or
@@ -50,7 +50,7 @@ bool StagePicture(const std::string& source, const std::string& target,
 // extension): JPEG data as it is whatever the name, others as a JPEG at the quality, or
 // without loss as a PNG. Returns the file written (stem + ".jpg" or ".png"), empty when none
 // was. Safe to call from several threads at once for different pictures once
-// InitialiseDecoders has run.
+// InitialiseFreeImage has run.
 std::string StageForJob(const std::string& source, const std::string& stem,
                         const JobOptions& options, std::string* problem = nullptr);
 
