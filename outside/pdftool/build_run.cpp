@@ -16,7 +16,6 @@
 namespace pw::pdftool {
 namespace {
 
-constexpr std::size_t kMaxSkipLines = 50;
 constexpr std::size_t kOutputBuffer = 1 << 20;
 
 void line(std::FILE* stream, const std::string& text) {
@@ -44,26 +43,25 @@ JpegInfo pageInfo(const PngInfo& png) {
 std::vector<PageSource> readHeaders(const std::vector<StagedFile>& files, std::FILE* err) {
     std::vector<PageSource> pages;
     pages.reserve(files.size());
-    std::size_t skipped = 0;
     for (const StagedFile& file : files) {
-        std::string reason;
-        if (isPngName(file.name)) {
+        std::string reason = file.problem;
+        if (reason.empty() && isPngName(file.name)) {
             if (auto png = readPngInfo(file.path, reason)) {
                 pages.push_back({file.name, file.path, pageInfo(*png), std::move(*png), 0, {}});
                 keepProfileByContent(pages.back());
                 continue;
             }
-        } else if (auto info = readJpegInfo(file.path, reason)) {
-            pages.push_back({file.name, file.path, std::move(*info), std::nullopt, 0, {}});
-            keepProfileByContent(pages.back());
-            continue;
+        } else if (reason.empty()) {
+            if (auto info = readJpegInfo(file.path, reason)) {
+                pages.push_back({file.name, file.path, std::move(*info), std::nullopt, 0, {}});
+                keepProfileByContent(pages.back());
+                continue;
+            }
         }
+        // Every skipped file gets its line: the job counts them to name the missing pictures.
         // "name:" keeps the word from reading as a progress word.
-        if (++skipped <= kMaxSkipLines)
-            line(err, "Skipped " + file.name + ": " + reason);
+        line(err, "Skipped " + file.name + ": " + reason);
     }
-    if (skipped > kMaxSkipLines)
-        line(err, "Skipped " + std::to_string(skipped - kMaxSkipLines) + " more files");
     return pages;
 }
 
@@ -73,7 +71,7 @@ int buildStagedPdf(const std::string& folder, std::FILE* out, std::FILE* err) {
     const std::string result = folder + "/tmp.pdf";
     const std::string partial = folder + "/tmpx.pdf";
     if (!removeIfPresent(result)) {
-        line(err, "Cannot remove the old " + result + ": " + std::strerror(errno));
+        line(err, kWriteFailure + std::string(std::strerror(errno)));
         return kExitWriteFailed;
     }
     removeIfPresent(partial); // best effort: opening it for writing below decides
@@ -101,7 +99,7 @@ int buildStagedPdf(const std::string& folder, std::FILE* out, std::FILE* err) {
 
     std::FILE* file = std::fopen(partial.c_str(), "wb");
     if (file == nullptr) {
-        line(err, "Cannot create " + partial + ": " + std::strerror(errno));
+        line(err, kWriteFailure + std::string(std::strerror(errno)));
         return kExitWriteFailed;
     }
     std::vector<char> buffer(kOutputBuffer);
@@ -123,11 +121,11 @@ int buildStagedPdf(const std::string& folder, std::FILE* out, std::FILE* err) {
     }
     if (!written) {
         unlink(partial.c_str());
-        line(err, "Cannot write the PDF: " + error);
+        line(err, kWriteFailure + error);
         return kExitWriteFailed;
     }
     if (std::rename(partial.c_str(), result.c_str()) != 0) {
-        line(err, "Cannot rename " + partial + " to tmp.pdf: " + std::strerror(errno));
+        line(err, kWriteFailure + std::string(std::strerror(errno)));
         unlink(partial.c_str());
         return kExitWriteFailed;
     }

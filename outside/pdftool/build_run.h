@@ -13,6 +13,9 @@ enum ExitCode : int {
     kExitWriteFailed = 4,      // tmp.pdf could not be written
 };
 
+// The line that starts the reason for kExitWriteFailed on `err`; the job shows what follows.
+inline constexpr const char* kWriteFailure = "Cannot write the PDF: ";
+
 // Builds folder/tmp.pdf from the staged pages in `folder`: removes a stale tmp.pdf, writes
 // tmpx.pdf and renames it only when complete. Progress words ("Adding 00004.jpg ") go to
 // `out`, skipped files and the reason for a failure to `err`; both are flushed per line.

@@ -85,10 +85,16 @@ std::vector<StagedFile> listStagedFiles(const std::string& folder, std::string* 
         if (!isStagedName(name))
             continue;
         const std::string path = folder + "/" + name;
+        // Checked before anything opens it: opening a FIFO would wait for a writer.
+        std::string problem;
         struct stat status {};
-        if (stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode))
-            continue;
-        files.push_back({name, path});
+        if (stat(path.c_str(), &status) != 0)
+            problem = std::string("cannot open: ") + std::strerror(errno);
+        else if (S_ISDIR(status.st_mode))
+            problem = "a folder, not a picture";
+        else if (!S_ISREG(status.st_mode))
+            problem = "not a regular file";
+        files.push_back({name, path, problem});
     }
     closedir(dir);
     std::sort(files.begin(), files.end(), [](const StagedFile& a, const StagedFile& b) {
