@@ -1,5 +1,6 @@
 #include "engine/lossless_staging.h"
 
+#include "engine/opaque_bitmap.h"
 #include "engine/picture_resolution.h"
 #include "engine/picture_staging.h"
 #include "outside/pdftool/png_info.h"
@@ -65,15 +66,7 @@ void KeepIccProfile(FIBITMAP* from, FIBITMAP* to) {
 }
 
 FIBITMAP* FlattenOnWhite(FIBITMAP* bitmap) {
-    if (!FreeImage_IsTransparent(bitmap))
-        return FreeImage_ConvertTo24Bits(bitmap);
-    FIBITMAP* rgba = FreeImage_ConvertTo32Bits(bitmap);
-    if (rgba == nullptr)
-        return nullptr;
-    RGBQUAD white = {255, 255, 255, 0};
-    FIBITMAP* flat = FreeImage_Composite(rgba, FALSE, &white, nullptr);
-    FreeImage_Unload(rgba);
-    return flat;
+    return OpaqueCopy24(bitmap);
 }
 
 bool SaveLosslessBitmap(FIBITMAP* bitmap, const std::string& narrowSource,

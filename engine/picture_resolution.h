@@ -7,8 +7,9 @@
 
 namespace pw::engine {
 
-// False for a GIF, a PNG without a pHYs chunk and a TIFF whose first directory has no
-// XResolution tag; true otherwise (other formats keep what FreeImage read).
+// False for a GIF, a PNG without a pHYs chunk, a TIFF whose first directory has no
+// XResolution tag and a JPEG without a JFIF density in dots per inch or centimetre; true
+// otherwise (other formats keep what FreeImage read).
 bool StatesResolution(const std::string& path);
 
 } // namespace pw::engine

@@ -2,20 +2,24 @@
 
 #include "engine/bmp_fallback.h"
 #include "engine/format_table.h"
+#include "engine/jpeg_pixels.h"
 #include "engine/jxl_jpeg.h"
 #include "engine/lossless_staging.h"
 #include "engine/modern_formats.h"
+#include "engine/opaque_bitmap.h"
 #include "engine/path_parts.h"
 #include "engine/picture_resolution.h"
 #include "engine/picture_size_check.h"
+#include "outside/pdftool/jpeg_info.h"
 #include "platform/files.h"
 #include "platform/narrow.h"
 
 #include <FreeImage.h>
 #include <algorithm>
 #include <cctype>
-#include <filesystem>
+#include <fcntl.h>
 #include <fstream>
+#include <unistd.h>
 
 namespace pw::engine {
 namespace {
@@ -119,6 +123,11 @@ FIBITMAP* LoadPicture(const std::string& narrowPath, const std::string& extensio
         if (found != named)
             bitmap = DecodeModern(found, narrowPath, problem);
     }
+    if (bitmap == nullptr && problem.empty() && HasJpegSignature(narrowPath)) {
+        problem = HeaderTooLarge(FIF_JPEG, narrowPath);
+        if (problem.empty())
+            bitmap = DecodeJpegPixels(narrowPath);
+    }
     return checkedSize(bitmap, problem);
 }
 
@@ -150,7 +159,7 @@ bool NormalisePicture(const std::string& source, const std::string& extension,
 bool SaveStagedBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const std::string& target,
                       int quality) {
     InitialiseFreeImage();
-    FIBITMAP* copy = FlattenOnWhite(bitmap);
+    FIBITMAP* copy = OpaqueCopy24(bitmap);
     KeepIccProfile(bitmap, copy);
     if (copy != nullptr && !StatesResolution(narrowSource)) {
         // A resolution FreeImage made up; without one the page gets the builder's default.
@@ -177,20 +186,28 @@ bool HasJpegSignature(const std::string& path) {
 
 bool StageUnchanged(const std::string& source, const std::string& target) {
     // The builder only reads staged files, so a second name for the same bytes serves as well
-    // as a copy and costs no writing; across file systems the file is copied.
+    // as a copy and costs no writing; across file systems the file is copied. A symbolic link
+    // is followed: the link itself would point nowhere from the staging folder.
     os::removeFile(target);
-    std::error_code error;
-    std::filesystem::create_hard_link(source, target, error);
-    if (!error)
+    if (::linkat(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), AT_SYMLINK_FOLLOW) == 0)
         return true;
     return os::copyFile(source, target, false);
+}
+
+bool IsEmbeddableJpeg(const std::string& narrowPath) {
+    if (!HasJpegSignature(narrowPath))
+        return false;
+    std::string reason;
+    return pdftool::readJpegInfo(narrowPath, reason).has_value();
 }
 
 bool StagePicture(const std::string& source, const std::string& target, std::string* problem,
                   int quality) {
     const std::string extension = lowerCase(PathPart(source, 0));
     const std::string narrowSource = os::toNarrow(source);
-    if (extension == "jpg" && HasJpegSignature(narrowSource))
+    // JPEG content goes in unchanged whatever the name says, unless PDF readers would fail on
+    // it; then it is re-encoded from its pixels like any other picture.
+    if (IsEmbeddableJpeg(narrowSource))
         return stageJpegUnchanged(narrowSource, target, problem);
     const JxlJpeg jxl = stageJxlJpeg(narrowSource, extension, target, problem);
     if (jxl != JxlJpeg::None)
@@ -202,9 +219,12 @@ std::string StageForJob(const std::string& source, const std::string& stem,
                         const JobOptions& options, std::string* problem) {
     const std::string jpeg = stem + ".jpg";
     const std::string narrowSource = os::toNarrow(source);
-    // JPEG data goes into the PDF as it is, whatever the name and the quality chosen.
-    if (HasJpegSignature(narrowSource))
+    // JPEG data goes into the PDF as it is, whatever the name and the quality chosen; one that
+    // PDF readers could not decode is re-encoded as a JPEG.
+    if (IsEmbeddableJpeg(narrowSource))
         return stageJpegUnchanged(narrowSource, jpeg, problem) ? jpeg : std::string();
+    if (HasJpegSignature(narrowSource))
+        return StagePicture(source, jpeg, problem, options.quality) ? jpeg : std::string();
     if (!options.lossless)
         return StagePicture(source, jpeg, problem, options.quality) ? jpeg : std::string();
     const std::string extension = lowerCase(PathPart(source, 0));

@@ -40,9 +40,10 @@ bool NormalisePicture(const std::string& source, const std::string& extension,
 bool SaveStagedBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const std::string& target,
                       int quality = kDefaultQuality);
 
-// Stages one FileList picture: a ".jpg" file that really holds JPEG data is copied byte for
-// byte, a JPEG XL file that holds a losslessly recompressed JPEG gives back that JPEG, anything
-// else is normalised. Returns whether the staged file was written.
+// Stages one FileList picture: a file holding a JPEG that the PDF builder accepts is staged
+// byte for byte, whatever its extension; a JPEG XL file that holds a losslessly recompressed
+// JPEG gives back that JPEG; anything else (a JPEG that PDF readers could not decode included)
+// is normalised. Returns whether the staged file was written.
 bool StagePicture(const std::string& source, const std::string& target,
                   std::string* problem = nullptr, int quality = kDefaultQuality);
 
@@ -58,10 +59,13 @@ std::string StageForJob(const std::string& source, const std::string& stem,
 bool WriteStagedBytes(const std::vector<std::uint8_t>& bytes, const std::string& target);
 
 // Puts the source's exact bytes at target (replacing it): a hard link when both share a file
-// system, a copy otherwise.
+// system, a copy otherwise. A symbolic link source stages the file it points to.
 bool StageUnchanged(const std::string& source, const std::string& target);
 
 // True when the file starts with the JPEG start-of-image marker FF D8 FF.
 bool HasJpegSignature(const std::string& path);
+
+// True for a JPEG the PDF builder embeds as it is (its header and structure checks pass).
+bool IsEmbeddableJpeg(const std::string& narrowPath);
 
 } // namespace pw::engine

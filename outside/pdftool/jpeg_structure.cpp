@@ -1,5 +1,6 @@
 #include "outside/pdftool/jpeg_structure.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -82,7 +83,8 @@ private:
 
 struct Component {
     int id = 0;
-    int blocks = 1; // horizontal x vertical sampling factor
+    int h = 1; // sampling factors
+    int v = 1;
     int quantTable = 0;
 };
 
@@ -218,7 +220,14 @@ private:
             const int v = c[1] & 15;
             if (h < 1 || h > 4 || v < 1 || v > 4 || c[2] >= kTables)
                 return fail(reason, "bad frame header");
-            components_.push_back({c[0], h * v, c[2]});
+            components_.push_back({c[0], h, v, c[2]});
+            maxH_ = std::max(maxH_, h);
+            maxV_ = std::max(maxV_, v);
+        }
+        // Decoders upsample by whole factors only ("fractional sampling not implemented").
+        for (const Component& c : components_) {
+            if (maxH_ % c.h != 0 || maxV_ % c.v != 0)
+                return fail(reason, "fractional chroma sampling");
         }
         return true;
     }
@@ -279,6 +288,10 @@ private:
     bool scanHeader(const std::vector<unsigned char>& body, std::string& reason) {
         if (!sawFrame_)
             return fail(reason, "scan before the frame header");
+        // A sequential picture whose first scan holds every component is complete after it;
+        // decoders stop with "didn't expect more than one scan" at a second one.
+        if (completeAfterFirstScan_)
+            return fail(reason, "a second scan after a complete sequential scan");
         if (body.empty() || body[0] < 1 || body[0] > kMaxScanComps ||
             body.size() != 4u + 2u * body[0])
             return fail(reason, "bad scan header");
@@ -312,7 +325,7 @@ private:
             if (component == nullptr)
                 return fail(reason, "scan names an unknown component");
             seen.push_back(id);
-            blocks += component->blocks;
+            blocks += component->h * component->v;
             if (!quant_[static_cast<std::size_t>(component->quantTable)])
                 return fail(reason, "undefined quantization table");
             const bool needsDc = !progressive_ || (ss == 0 && ah == 0);
@@ -324,6 +337,9 @@ private:
         }
         if (count > 1 && blocks > kMaxMcuBlocks)
             return fail(reason, "too many blocks per MCU");
+        if (!progressive_ && !sawScan_ && static_cast<std::size_t>(count) == components_.size())
+            completeAfterFirstScan_ = true;
+        sawScan_ = true;
         return true;
     }
 
@@ -338,6 +354,10 @@ private:
     bool sawFrame_ = false;
     bool progressive_ = false;
     bool sawScanData_ = false;
+    bool sawScan_ = false;
+    bool completeAfterFirstScan_ = false;
+    int maxH_ = 1;
+    int maxV_ = 1;
     std::vector<Component> components_;
     std::array<HuffmanTable, kTables> dc_{};
     std::array<HuffmanTable, kTables> ac_{};

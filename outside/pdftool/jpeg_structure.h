@@ -7,11 +7,13 @@ namespace pw::pdftool {
 
 // Walks every marker segment and the entropy-coded data of `file` from its start and refuses
 // what makes a JPEG decoder stop with an error (PDF readers and `qpdf --check` decode the
-// embedded data with one): a second frame header, unknown markers, malformed or inconsistent
-// Huffman and quantization tables, scans naming undefined components or tables, invalid
-// progressive parameters, too many blocks per MCU, and a missing end-of-image marker after
-// the scan data. Damage inside the entropy-coded data only costs pixels and is accepted, as
-// decoders do; so are bytes after the end-of-image marker. Returns false with `reason` set.
+// embedded data with one): a second frame header, fractional chroma sampling (a sampling
+// factor that does not divide the largest), a second scan after a sequential scan that held
+// every component, unknown markers, malformed or inconsistent Huffman and quantization
+// tables, scans naming undefined components or tables, invalid progressive parameters, too
+// many blocks per MCU, and a missing end-of-image marker after the scan data. Damage inside the
+// entropy-coded data only costs pixels and is accepted, as decoders do; so are bytes after the
+// end-of-image marker. Returns false with `reason` set.
 bool checkJpegStructure(std::FILE* file, std::string& reason);
 
 } // namespace pw::pdftool

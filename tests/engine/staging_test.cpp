@@ -5,7 +5,9 @@
 
 #include <FreeImage.h>
 #include <cstdlib>
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace pw;
 using namespace pw::engine;
@@ -51,23 +53,106 @@ TEST(Staging, EveryTableFormatBecomesA24BitJpeg) {
     EXPECT_EQ(FormatForExtension("peg"), std::nullopt);
 }
 
-TEST(Staging, JpgIsCopiedAsItIsAndJpegIsReencoded) {
+TEST(Staging, JpegContentIsStagedAsItIsWhateverItsNameOrLink) {
     test::TempFolder temp;
     ASSERT_TRUE(test::writePicture(temp / "photo.JPG", FIF_JPEG));
-    ASSERT_TRUE(StagePicture(temp / "photo.JPG", temp / "00000.jpg"));
-    EXPECT_EQ(test::readBytes(temp / "00000.jpg"), test::readBytes(temp / "photo.JPG"));
-
-    ASSERT_TRUE(test::writePicture(temp / "photo.jpeg", FIF_JPEG));
-    ASSERT_TRUE(StagePicture(temp / "photo.jpeg", temp / "00001.jpg"));
-    EXPECT_NE(test::readBytes(temp / "00001.jpg"), test::readBytes(temp / "photo.jpeg"));
-    expectStagedJpeg(temp / "00001.jpg", 64, 48);
+    const std::string bytes = test::readBytes(temp / "photo.JPG");
+    for (const char* name : {"photo.jpeg", "photo.JPEG", "photo.jpe", "photo.png"})
+        ASSERT_TRUE(test::writeBytes(temp / name, bytes));
+    std::filesystem::create_directories(temp / "photos");
+    ASSERT_TRUE(test::writeBytes(temp / "photos/IMG_1.jpg", bytes));
+    ASSERT_EQ(::symlink("photos/IMG_1.jpg", (temp / "cover.jpg").c_str()), 0);
+    std::filesystem::create_directories(temp / "staging");
+    for (const char* name :
+         {"photo.JPG", "photo.jpeg", "photo.JPEG", "photo.jpe", "photo.png", "cover.jpg"}) {
+        const std::string staged = temp / "staging/00000.jpg";
+        ASSERT_TRUE(StagePicture(temp / name, staged)) << name;
+        EXPECT_FALSE(std::filesystem::is_symlink(staged)) << name;
+        EXPECT_EQ(test::readBytes(staged), bytes) << name;
+    }
+    EXPECT_TRUE(std::filesystem::is_symlink(temp / "cover.jpg")); // the user's file stays
 }
 
-TEST(Staging, AlphaIsDroppedTo24Bits) {
+// JPEGs that libjpeg (and so PDF readers) refuse to decode as they are: staged from their
+// pixels, never embedded unchanged.
+TEST(Staging, JpegsReadersCannotDecodeAreReencoded) {
     test::TempFolder temp;
-    ASSERT_TRUE(test::writePicture(temp / "alpha.png", FIF_PNG, 40, 30, 32));
-    ASSERT_TRUE(StagePicture(temp / "alpha.png", temp / "00000.jpg"));
-    expectStagedJpeg(temp / "00000.jpg", 40, 30);
+    const std::string make = "convert -size 48x16 xc:'#3366cc' -units Undefined ";
+    ASSERT_EQ(std::system((make + "-sampling-factor 3x1 '" + (temp / "y31.jpg") + "'").c_str()), 0);
+    ASSERT_EQ(std::system((make + "-sampling-factor 1x1 '" + (temp / "y11.jpg") + "'").c_str()), 0);
+    // Cb sampled 2x1 beside Y 3x1: a factor that does not divide the largest.
+    std::string fractional = test::readBytes(temp / "y31.jpg");
+    const auto frame = fractional.find("\xFF\xC0");
+    ASSERT_NE(frame, std::string::npos);
+    ASSERT_EQ(fractional[frame + 14], '\x11');
+    fractional[frame + 14] = '\x21';
+    ASSERT_TRUE(test::writeBytes(temp / "fractional.jpg", fractional));
+    // The complete interleaved scan once more before the end.
+    const std::string single = test::readBytes(temp / "y11.jpg");
+    const auto scan = single.find("\xFF\xDA");
+    ASSERT_NE(scan, std::string::npos);
+    const std::string body = single.substr(0, single.size() - 2);
+    ASSERT_TRUE(test::writeBytes(temp / "twoscans.jpg", body + body.substr(scan) + "\xFF\xD9"));
+
+    for (const char* name : {"fractional.jpg", "twoscans.jpg"}) {
+        EXPECT_FALSE(IsEmbeddableJpeg(temp / name)) << name;
+        ASSERT_TRUE(StagePicture(temp / name, temp / "staged.jpg")) << name;
+        EXPECT_TRUE(IsEmbeddableJpeg(temp / "staged.jpg")) << name;
+        const std::string staged = test::readBytes(temp / "staged.jpg");
+        // JFIF density unit 0 in the source: no resolution stated, none made up.
+        ASSERT_GT(staged.size(), 16u);
+        EXPECT_EQ(staged.substr(14, 2), std::string(2, '\0')) << name;
+        expectStagedJpeg(temp / "staged.jpg", 48, 16);
+    }
+}
+
+// A 40 x 30 picture of 32 bits: the left half black and fully transparent, the right half
+// dark blue and opaque; `alpha` false writes zero into every fourth byte instead.
+bool writeHalfTransparent(const std::string& path, int format, bool alpha) {
+    FIBITMAP* bitmap = FreeImage_Allocate(40, 30, 32);
+    if (bitmap == nullptr)
+        return false;
+    for (int y = 0; y < 30; ++y) {
+        BYTE* pixel = FreeImage_GetScanLine(bitmap, y);
+        for (int x = 0; x < 40; ++x, pixel += 4) {
+            const bool right = x >= 20;
+            pixel[FI_RGBA_RED] = right ? 16 : 0;
+            pixel[FI_RGBA_GREEN] = right ? 32 : 0;
+            pixel[FI_RGBA_BLUE] = right ? 128 : 0;
+            pixel[FI_RGBA_ALPHA] = alpha && right ? 255 : 0;
+        }
+    }
+    const bool saved =
+        FreeImage_Save(static_cast<FREE_IMAGE_FORMAT>(format), bitmap, path.c_str(), 0) == TRUE;
+    FreeImage_Unload(bitmap);
+    return saved;
+}
+
+TEST(Staging, TransparentPixelsAreLaidOverWhite) {
+    test::TempFolder temp;
+    ASSERT_TRUE(writeHalfTransparent(temp / "logo.png", FIF_PNG, true));
+    ASSERT_TRUE(writeHalfTransparent(temp / "logo.tif", FIF_TIFF, true));
+    ASSERT_TRUE(writeHalfTransparent(temp / "logo.bmp", FIF_BMP, true));
+    ASSERT_EQ(std::system(
+                  ("convert '" + (temp / "logo.png") + "' '" + (temp / "logo.gif") + "'").c_str()),
+              0);
+    // A 32-bit BMP whose fourth byte is zero everywhere uses it for nothing: all opaque.
+    ASSERT_TRUE(writeHalfTransparent(temp / "plain.bmp", FIF_BMP, false));
+    for (const char* name : {"logo.png", "logo.tif", "logo.bmp", "logo.gif", "plain.bmp"}) {
+        ASSERT_TRUE(StagePicture(temp / name, temp / "00000.jpg")) << name;
+        expectStagedJpeg(temp / "00000.jpg", 40, 30);
+        FIBITMAP* bitmap = FreeImage_Load(FIF_JPEG, (temp / "00000.jpg").c_str(), 0);
+        ASSERT_NE(bitmap, nullptr);
+        RGBQUAD left{};
+        RGBQUAD right{};
+        FreeImage_GetPixelColor(bitmap, 5, 15, &left);
+        FreeImage_GetPixelColor(bitmap, 35, 15, &right);
+        const bool opaque = std::string(name) == "plain.bmp";
+        EXPECT_EQ(left.rgbRed > 235 && left.rgbGreen > 235 && left.rgbBlue > 235, !opaque) << name;
+        EXPECT_LT(right.rgbRed, 60) << name;
+        EXPECT_GT(right.rgbBlue, 90) << name;
+        FreeImage_Unload(bitmap);
+    }
 }
 
 TEST(Staging, WrongOrShortenedExtensionsAreReadByContent) {

@@ -10,6 +10,8 @@
 #include <qpdf/QPDF.hh>
 #include <random>
 #include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace pw::pdftool;
 using namespace pw::pdftool::test;
@@ -318,6 +320,43 @@ TEST(PdfExe, UnusableFilesAreSkippedAndTheRestWritten) {
     ASSERT_EQ(words.size(), 2u) << run.output; // skip lines are no progress words
 }
 
+// Each staged entry that does not become a page gets its own line, however many there are:
+// the job names the missing pictures from them.
+TEST(PdfExe, EveryUnusableEntryIsNamedAndCounted) {
+    Stage stage;
+    ASSERT_TRUE(writeJpeg(stage.path("00000.jpg"), {}));
+    const std::string good = readFile(stage.path("00000.jpg"));
+    const auto name = [](int i) {
+        char text[16];
+        std::snprintf(text, sizeof text, "%05d.jpg", i);
+        return std::string(text);
+    };
+    for (int i = 1; i <= 60; ++i)
+        ASSERT_TRUE(writeFile(stage.path(name(i)), "broken"));
+    ASSERT_EQ(::symlink("nowhere.jpg", stage.path(name(61)).c_str()), 0);
+    ASSERT_TRUE(std::filesystem::create_directory(stage.path(name(62))));
+    ASSERT_EQ(::mkfifo(stage.path(name(63)).c_str(), 0600), 0); // opening it would hang
+    // Legal JPEGs that decoders refuse: Cb sampled 3x1 beside Y 2x2, and a second scan after
+    // a complete sequential one.
+    std::string fractional = good;
+    const auto frame = fractional.find("\xFF\xC0");
+    ASSERT_NE(frame, std::string::npos);
+    fractional[frame + 14] = '\x31';
+    ASSERT_TRUE(writeFile(stage.path(name(64)), fractional));
+    const auto scan = good.find("\xFF\xDA");
+    const std::string body = good.substr(0, good.size() - 2);
+    ASSERT_TRUE(writeFile(stage.path(name(65)), body + body.substr(scan) + "\xFF\xD9"));
+
+    const ToolRun run = runPdfExe(stage);
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(qpdfCheck(stage.pdf()), 0);
+    for (int i = 1; i <= 65; ++i)
+        EXPECT_NE(run.output.find("Skipped " + name(i) + ":"), std::string::npos) << i;
+    EXPECT_NE(run.output.find("Skipped " + name(64) + ": fractional chroma sampling"),
+              std::string::npos);
+    EXPECT_NE(run.output.find("Wrote 1 of 66 pages"), std::string::npos) << run.output;
+}
+
 TEST(PdfExe, FailedRunsLeaveNoPdf) {
     Stage stage;
     ASSERT_TRUE(writeFile(stage.pdf(), "stale result of an earlier run"));
@@ -422,6 +461,11 @@ TEST(PdfExe, DamagedPicturesNeverBreakThePdf) {
         const int hits = 1 + static_cast<int>(random() % 4);
         for (int k = 0; k < hits; ++k)
             data[random() % data.size()] = static_cast<char>(random());
+        // Every third one also gets other sampling factors, which decoders refuse unless
+        // each divides the largest.
+        const auto frame = std::min(data.find("\xFF\xC0"), data.find("\xFF\xC2"));
+        if (i % 3 == 0 && frame != std::string::npos && frame + 14 < data.size())
+            data[frame + 11 + 3 * (random() % 2)] = static_cast<char>(0x11 + random() % 4 * 0x10);
         char name[16];
         std::snprintf(name, sizeof name, "%05d.jpg", i);
         ASSERT_TRUE(writeFile(stage.path(name), data));

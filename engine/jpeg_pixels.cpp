@@ -1,0 +1,143 @@
+#include "engine/jpeg_pixels.h"
+
+#include <FreeImage.h>
+#include <algorithm>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+// jpeglib.h needs FILE and size_t declared first.
+#include <jpeglib.h>
+
+namespace pw::engine {
+namespace {
+
+constexpr double kInchesPerMeter = 0.0254;
+
+struct ErrorManager {
+    jpeg_error_mgr pub;
+    std::jmp_buf jump;
+};
+
+[[noreturn]] void onError(j_common_ptr cinfo) {
+    std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
+}
+
+void ignoreMessage(j_common_ptr, int) {}
+void ignoreOutput(j_common_ptr) {}
+
+BYTE toByte(double value) {
+    return static_cast<BYTE>(std::clamp(value + 0.5, 0.0, 255.0));
+}
+
+// One picture row from the planes of the current iMCU row. libjpeg upsamples by whole
+// factors only, so each sample is taken from the nearest stored one here.
+void convertRow(const jpeg_decompress_struct& cinfo, JSAMPARRAY* planes, int rowInChunk,
+                BYTE* out) {
+    const int count = cinfo.num_components;
+    const int maxH = cinfo.max_h_samp_factor;
+    const int maxV = cinfo.max_v_samp_factor;
+    const JSAMPLE* rows[3] = {nullptr, nullptr, nullptr};
+    for (int c = 0; c < count; ++c)
+        rows[c] = planes[c][rowInChunk * cinfo.comp_info[c].v_samp_factor / maxV];
+    for (JDIMENSION x = 0; x < cinfo.output_width; ++x, out += 3) {
+        double sample[3] = {0, 0, 0};
+        for (int c = 0; c < count; ++c)
+            sample[c] = rows[c][static_cast<int>(x) * cinfo.comp_info[c].h_samp_factor / maxH];
+        double red = sample[0];
+        double green = sample[0];
+        double blue = sample[0];
+        if (count == 3 && cinfo.jpeg_color_space == JCS_YCbCr) {
+            const double cb = sample[1] - 128.0;
+            const double cr = sample[2] - 128.0;
+            red = sample[0] + 1.402 * cr;
+            green = sample[0] - 0.344136 * cb - 0.714136 * cr;
+            blue = sample[0] + 1.772 * cb;
+        } else if (count == 3) {
+            green = sample[1];
+            blue = sample[2];
+        }
+        out[FI_RGBA_RED] = toByte(red);
+        out[FI_RGBA_GREEN] = toByte(green);
+        out[FI_RGBA_BLUE] = toByte(blue);
+    }
+}
+
+// Only plain values and the caller's structures live across setjmp.
+bool decodeInto(std::FILE* file, jpeg_decompress_struct* cinfo, ErrorManager* errors,
+                FIBITMAP** bitmap) {
+    if (setjmp(errors->jump) != 0)
+        return false;
+    jpeg_create_decompress(cinfo);
+    jpeg_stdio_src(cinfo, file);
+    jpeg_read_header(cinfo, TRUE);
+    const int count = cinfo->num_components;
+    const J_COLOR_SPACE space = cinfo->jpeg_color_space;
+    if (!(count == 1 && space == JCS_GRAYSCALE) &&
+        !(count == 3 && (space == JCS_YCbCr || space == JCS_RGB)))
+        return false;
+    cinfo->raw_data_out = TRUE;
+    jpeg_start_decompress(cinfo);
+    const int chunk = cinfo->max_v_samp_factor * DCTSIZE;
+    JSAMPARRAY planes[3] = {nullptr, nullptr, nullptr};
+    for (int c = 0; c < count; ++c) {
+        const jpeg_component_info& component = cinfo->comp_info[c];
+        planes[c] = (*cinfo->mem->alloc_sarray)(
+            reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE, component.width_in_blocks * DCTSIZE,
+            static_cast<JDIMENSION>(component.v_samp_factor * DCTSIZE));
+    }
+    const auto width = static_cast<int>(cinfo->output_width);
+    const auto height = static_cast<int>(cinfo->output_height);
+    *bitmap = FreeImage_Allocate(width, height, 24);
+    if (*bitmap == nullptr)
+        return false;
+    while (cinfo->output_scanline < cinfo->output_height) {
+        const auto top = static_cast<int>(cinfo->output_scanline);
+        if (jpeg_read_raw_data(cinfo, planes, static_cast<JDIMENSION>(chunk)) == 0)
+            return false;
+        for (int row = 0; row < chunk && top + row < height; ++row)
+            convertRow(*cinfo, planes, row, FreeImage_GetScanLine(*bitmap, height - 1 - top - row));
+    }
+    if (cinfo->saw_JFIF_marker && (cinfo->density_unit == 1 || cinfo->density_unit == 2) &&
+        cinfo->X_density > 0 && cinfo->Y_density > 0) {
+        const double perMeter = cinfo->density_unit == 1 ? 1.0 / kInchesPerMeter : 100.0;
+        FreeImage_SetDotsPerMeterX(*bitmap, static_cast<unsigned>(cinfo->X_density * perMeter));
+        FreeImage_SetDotsPerMeterY(*bitmap, static_cast<unsigned>(cinfo->Y_density * perMeter));
+    } else {
+        FreeImage_SetDotsPerMeterX(*bitmap, 0);
+        FreeImage_SetDotsPerMeterY(*bitmap, 0);
+    }
+    // Ends without reading on to the end-of-image marker, where a stray scan would stop it.
+    jpeg_abort_decompress(cinfo);
+    return true;
+}
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+} // namespace
+
+FIBITMAP* DecodeJpegPixels(const std::string& narrowPath) {
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(narrowPath.c_str(), "rb"));
+    if (!file)
+        return nullptr;
+    jpeg_decompress_struct cinfo;
+    std::memset(&cinfo, 0, sizeof cinfo);
+    ErrorManager errors{};
+    cinfo.err = jpeg_std_error(&errors.pub);
+    errors.pub.error_exit = onError;
+    errors.pub.emit_message = ignoreMessage;
+    errors.pub.output_message = ignoreOutput;
+    FIBITMAP* bitmap = nullptr;
+    const bool decoded = decodeInto(file.get(), &cinfo, &errors, &bitmap);
+    jpeg_destroy_decompress(&cinfo);
+    if (!decoded && bitmap != nullptr) {
+        FreeImage_Unload(bitmap);
+        bitmap = nullptr;
+    }
+    return bitmap;
+}
+
+} // namespace pw::engine
