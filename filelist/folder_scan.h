@@ -21,7 +21,8 @@ inline constexpr int kMaxSubfolders = 200;
 // Appends (path, path) for every picture in folder and its subfolders: a folder's own
 // pictures first, in listing order, then each subfolder completely, in listing order
 // (depth first, pre-order). A subfolder is searched only when its attributes are exactly
-// AttrDirectory: hidden, read-only and linked folders are judged by their name like files.
+// AttrDirectory: hidden and linked folders are judged by their name like files. Folders
+// without write permission are searched (folders have no read-only attribute).
 // Pumps twice after each listed entry. A folder that cannot be listed adds nothing.
 void SearchFolder(const std::string& folder, FileList& list, os::MessagePump& pump);
 // The same search handing each picture's path to `add` instead.

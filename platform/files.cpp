@@ -37,7 +37,9 @@ std::uint32_t attributesOf(const struct stat& info, const std::string& name) {
         bits |= AttrArchive;
     else
         bits |= AttrSystem;
-    if (!S_ISLNK(info.st_mode) && (info.st_mode & S_IWUSR) == 0)
+    // Folders have no read-only attribute: a folder without write permission (an archive, a
+    // camera card) still holds pictures to search.
+    if (!S_ISLNK(info.st_mode) && !S_ISDIR(info.st_mode) && (info.st_mode & S_IWUSR) == 0)
         bits |= AttrReadOnly;
     if (!name.empty() && name.front() == '.' && !isDotName(name))
         bits |= AttrHidden;

@@ -7,7 +7,7 @@
 namespace pw::os {
 
 enum Attribute : std::uint32_t {
-    AttrReadOnly = 1, // no owner write bit
+    AttrReadOnly = 1, // a file (not a folder) without the owner write bit
     AttrHidden = 2,   // name starts with "."
     AttrSystem = 4,   // not a regular file, directory or link (device, socket, fifo)
     AttrDirectory = 16,

@@ -77,7 +77,7 @@ TEST_F(FolderScanTest, WalksDepthFirstWithEachFoldersOwnPicturesFirst) {
     EXPECT_EQ(working(), expected);
 }
 
-TEST_F(FolderScanTest, SearchesOnlyPlainWritableVisibleRealFolders) {
+TEST_F(FolderScanTest, SearchesReadOnlyFoldersButNotHiddenOrLinkedOnes) {
     const std::string top = folder("top");
     writeFile(folder("top/plain") + "/in.jpg");
     writeFile(folder("top/.hidden") + "/in.jpg");
@@ -92,8 +92,9 @@ TEST_F(FolderScanTest, SearchesOnlyPlainWritableVisibleRealFolders) {
     SearchFolder(top, list, pump);
     Paths got = working();
     std::sort(got.begin(), got.end());
-    // A folder that is not searched is judged by its name like a file.
-    EXPECT_EQ(got, (Paths{top + "/linked.jpg", top + "/plain/in.jpg", lockedJpg}));
+    // A folder that is not searched is judged by its name like a file; folders without write
+    // permission (an archive, a camera card) are searched.
+    EXPECT_EQ(got, (Paths{top + "/linked.jpg", top + "/locked/in.jpg", top + "/plain/in.jpg"}));
 
     ::chmod((top + "/locked").c_str(), 0755);
     ::chmod(lockedJpg.c_str(), 0755);
