@@ -3,6 +3,7 @@
 #include "engine/document_date.h"
 #include "engine/missing_pictures.h"
 #include "engine/path_parts.h"
+#include "engine/pdf_names.h"
 #include "engine/picture_pages.h"
 #include "engine/picture_staging.h"
 #include "engine/remove_folder_tree.h"
@@ -16,6 +17,7 @@
 #include "platform/processes.h"
 #include "process/EndProcessesOfExecutable.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -35,10 +37,33 @@ std::string stagingFile(const char* name) {
     return os::joinPath(os::stagingFolder(), name);
 }
 
-// The builder's result goes into the output folder, replacing a file of that name. The staging
-// folder is removed afterwards, so the file is moved when it can be and copied otherwise.
-bool placeResult(const std::string& source, const std::string& target) {
-    return os::renameFile(source, target) || os::copyFile(source, target, false);
+void makeFolderChain(const std::string& folder) {
+    if (folder.empty() || os::isDirectory(folder))
+        return;
+    const std::string parent = PathPart(folder, 3);
+    if (!parent.empty() && parent != folder)
+        makeFolderChain(parent);
+    os::makeFolder(folder);
+}
+
+// The first of NewPDF.pdf, NewPDF1.pdf ... NewPDF10000.pdf not in the folder; "" when none.
+std::string freeNewPdfName(const std::string& folder) {
+    std::string target = os::joinPath(folder, "NewPDF.pdf");
+    for (int k = 1; os::fileExists(target); ++k) {
+        if (k > kMaxResultNumber)
+            return "";
+        target = os::joinPath(folder, "NewPDF" + std::to_string(k) + ".pdf");
+    }
+    return target;
+}
+
+// The first of name, <base>1.pdf, <base>2.pdf ... not in the folder.
+std::string freeNameLike(const std::string& folder, const std::string& name) {
+    const std::string base = name.substr(0, name.size() - 4);
+    std::string target = os::joinPath(folder, name);
+    for (long k = 1; os::pathExists(target); ++k)
+        target = os::joinPath(folder, base + std::to_string(k) + ".pdf");
+    return target;
 }
 
 } // namespace
@@ -50,11 +75,13 @@ ConversionJob::ConversionJob(JobHost& host, os::Prompts& prompts, os::MessagePum
         objDOS_ReceiveOutputs(CommandOutputs);
     };
     objDOS_.CommandOver = [this] { objDOS_CommandOver(); };
+    objShell_.CommandOver = [this] { builderEnded_ = true; };
 }
 
 ConversionJob::~ConversionJob() {
     objDOS_.ReceiveOutputs = nullptr;
     objDOS_.CommandOver = nullptr;
+    objShell_.CommandOver = nullptr;
 }
 
 std::string ConversionJob::ToolPath() {
@@ -89,9 +116,15 @@ void ConversionJob::unlockControls(bool focusToolsBar) {
     host_.setFilenameLabelVisible(true);
 }
 
+void ConversionJob::restoreControls() {
+    host_.setCommand3Enabled(true);
+    unlockControls(false);
+}
+
 bool ConversionJob::createFolders(const std::string& outputFolder) {
-    // Each on its own; one that exists already or cannot be made is passed over.
-    os::makeFolder(outputFolder);
+    // Each on its own; one that exists already or cannot be made is passed over (a result
+    // that cannot be placed then goes to the default output folder).
+    makeFolderChain(outputFolder);
     // The per-user folder standing for drive C: may be missing with its parents
     // (a fresh ~/.cache).
     os::makePrivateFolders(os::driveCFolder());
@@ -127,10 +160,15 @@ void ConversionJob::Command3_Click() {
             prompts_.messageBox("The output filename exists, overwrite?", "Overwrite",
                                 os::Buttons::OkCancel, os::Icon::None);
         if (answer != os::Answer::Ok) {
-            host_.setCommand3Enabled(true);
-            unlockControls(false);
+            restoreControls();
             return;
         }
+    }
+
+    const bool perPicture = host_.onePdfPerPicture();
+    if (perPicture && !choosePdfNames(count)) {
+        restoreControls();
+        return;
     }
 
     if (!createFolders(outputFolder)) {
@@ -150,12 +188,14 @@ void ConversionJob::Command3_Click() {
     staged_.assign(static_cast<std::size_t>(count), false);
     staging_.assign(static_cast<std::size_t>(count), PictureStaging());
     missing_.assign(static_cast<std::size_t>(count), false);
-    placedNames_.clear();
     written_.clear();
     onePdfPlaced_ = false;
     options_ = host_.jobOptions();
+    placedHere_ = 0;
+    builderUnavailable_ = false;
+    trouble_ = PlacementTrouble{outputFolder, "", {}, 0};
+    notices_.clear();
 
-    const bool perPicture = host_.onePdfPerPicture();
     stageAll(count, perPicture);
     EndProcessesOfExecutable(ToolPath());
 
@@ -163,7 +203,9 @@ void ConversionJob::Command3_Click() {
         runOnePdf();
 
     host_.setCommand3Enabled(true);
-    host_.openFolder(outputFolder);
+    // The folder that holds the results when none could go where the user asked.
+    const bool allElsewhere = !trouble_.placed.empty() && placedHere_ == 0;
+    host_.openFolder(allElsewhere ? PathPart(trouble_.placed.front(), 3) : outputFolder);
     host_.beep();
     unlockControls(true);
 
@@ -176,7 +218,37 @@ void ConversionJob::Command3_Click() {
     host_.setProgressVisible(false);
     host_.setBarWidth(0);
 
+    reportNotices();
     reportMissingPictures();
+}
+
+bool ConversionJob::choosePdfNames(int count) {
+    std::vector<std::string> paths;
+    for (int i = 0; i < count; ++i)
+        paths.push_back(host_.workingPath(i));
+    const auto exists = [this](const std::string& name) {
+        return os::pathExists(os::joinPath(outputFolder_, name));
+    };
+    OverwritePolicy policy = policy_;
+    if (policy == OverwritePolicy::Ask) {
+        const int replaced = CountReplacedNames(paths, exists);
+        if (replaced > 0) {
+            const std::string text =
+                replaced == 1 ? "A PDF file with the same name exists in the output folder. "
+                                "Overwrite it?"
+                              : std::to_string(replaced) +
+                                    " PDF files with the same names exist in the output "
+                                    "folder. Overwrite them?";
+            const os::Answer answer = prompts_.messageBox(
+                text, "Overwrite", os::Buttons::YesNoCancel, os::Icon::Question);
+            if (answer != os::Answer::Yes && answer != os::Answer::No)
+                return false;
+            policy = answer == os::Answer::Yes ? OverwritePolicy::Overwrite
+                                               : OverwritePolicy::KeepNumbered;
+        }
+    }
+    pdfNames_ = AssignPdfNames(paths, policy == OverwritePolicy::KeepNumbered, exists);
+    return true;
 }
 
 void ConversionJob::stageAll(int count, bool perPicture) {
@@ -250,21 +322,32 @@ void ConversionJob::showConvertingProgress(int index, int count) {
 
 void ConversionJob::runPerPicture(int index, int count) {
     const auto at = static_cast<std::size_t>(index);
-    const std::string& path = paths_[at];
     // Without a staged picture the builder has nothing to read; the picture is already
     // marked missing.
-    if (staged_[at]) {
+    if (staged_[at] && !builderUnavailable_) {
         writeDocumentProperties();
         writePageOptions();
         objShell_.setCommandLine(ToolCommandLine());
-        noteSkippedPages(objShell_.ExecuteCommand());
-        const std::string target = perPictureTarget(path);
-        if (os::fileExists(stagingFile(kToolResult)) &&
-            placeResult(stagingFile(kToolResult), target)) {
-            placedNames_.insert(target);
-            written_.push_back(target);
+        builderEnded_ = false;
+        const std::string outputs = objShell_.ExecuteCommand();
+        const std::string result = stagingFile(kToolResult);
+        std::string reason;
+        if (!builderEnded_) {
+            builderUnavailable_ = true; // the runner has said why; once is enough
+        } else if (os::fileExists(result)) {
+            noteSkippedPages(outputs);
+            const std::string& name = pdfNames_[at];
+            const std::string target = os::joinPath(outputFolder_, name);
+            if (PlaceFile(result, target, reason)) {
+                ++placedHere_;
+                written_.push_back(target);
+            } else {
+                placeElsewhere(result, name, reason);
+            }
+        } else if (!BuilderFailureText(outputs).empty()) {
+            noteBuilderFailure(outputs);
         } else {
-            missing_[at] = true;
+            missing_[at] = true; // the builder skipped the picture
         }
     }
     host_.setBarWidth(0);
@@ -279,21 +362,30 @@ void ConversionJob::runPerPicture(int index, int count) {
     pump_.pumpOnce();
 }
 
-std::string ConversionJob::perPictureTarget(const std::string& path) {
-    // A name without "." keeps the whole name. The first picture of a base name replaces an
-    // earlier job's result; later pictures of the same base name in this job get a number.
-    std::string base = FileBaseName(path);
-    if (base.empty())
-        base = PathPart(path, 1);
-    const std::string first = os::joinPath(outputFolder_, base + ".pdf");
-    const bool keepExisting = policy_ == OverwritePolicy::KeepNumbered && os::pathExists(first);
-    if (placedNames_.count(first) == 0 && !keepExisting)
-        return first;
-    for (int k = 1;; ++k) {
-        const std::string numbered = os::joinPath(outputFolder_, base + std::to_string(k) + ".pdf");
-        if (placedNames_.count(numbered) == 0 && !os::pathExists(numbered))
-            return numbered;
+std::string ConversionJob::placeElsewhere(const std::string& source, const std::string& fileName,
+                                          const std::string& reason) {
+    if (trouble_.reason.empty())
+        trouble_.reason = reason;
+    const std::string fallback = os::defaultOutputFolder();
+    if (fallback != outputFolder_) {
+        makeFolderChain(fallback);
+        const std::string target =
+            fileName.empty() ? freeNewPdfName(fallback) : freeNameLike(fallback, fileName);
+        std::string ignored;
+        if (!target.empty() && PlaceFile(source, target, ignored)) {
+            trouble_.placed.push_back(target);
+            written_.push_back(target);
+            return target;
+        }
     }
+    ++trouble_.lost;
+    return "";
+}
+
+void ConversionJob::noteBuilderFailure(const std::string& outputs) {
+    const std::string text = BuilderFailureText(outputs);
+    if (!text.empty() && std::find(notices_.begin(), notices_.end(), text) == notices_.end())
+        notices_.push_back(text);
 }
 
 void ConversionJob::runOnePdf() {
@@ -302,10 +394,14 @@ void ConversionJob::runOnePdf() {
     host_.setBarWidth(1);
     writeDocumentProperties();
     writePageOptions();
-    objDOS_.ExecuteCommand(ToolCommandLine());
-    // Without a result nothing that was staged reached the user.
-    if (!onePdfPlaced_) {
-        missing_.assign(missing_.size(), true);
+    builderEnded_ = false;
+    const std::string outputs = objDOS_.ExecuteCommand(ToolCommandLine());
+    // A builder that did not start (the runner has said so), failed on its own or wrote a
+    // result that could not be placed is no fault of the pictures.
+    if (!builderEnded_)
+        return;
+    if (!onePdfPlaced_ && (!trouble_.reason.empty() || !BuilderFailureText(outputs).empty())) {
+        noteBuilderFailure(outputs);
         return;
     }
     noteSkippedPages(objDOS_.Outputs());
@@ -348,22 +444,32 @@ void ConversionJob::objDOS_ReceiveOutputs(std::string& CommandOutputs) {
 }
 
 void ConversionJob::objDOS_CommandOver() {
+    builderEnded_ = true;
     host_.setBarWidth(host_.trackWidth());
     host_.setFrontProgressText("Moving File(s)...100%");
     host_.reportProgress(JobStage::Moving, host_.fileCount(), host_.fileCount());
     const std::string folder = host_.outputFolder();
     const std::string source = stagingFile(kToolResult);
-    std::string target = os::joinPath(folder, "NewPDF.pdf");
-    bool found = !os::fileExists(target);
-    for (int k = 1; !found && k <= kMaxResultNumber; ++k) {
-        target = os::joinPath(folder, "NewPDF" + std::to_string(k) + ".pdf");
-        found = !os::fileExists(target);
+    if (os::fileExists(source)) {
+        const std::string target = freeNewPdfName(folder);
+        std::string reason = "every name from NewPDF.pdf to NewPDF" +
+                             std::to_string(kMaxResultNumber) + ".pdf is taken";
+        onePdfPlaced_ = !target.empty() && PlaceFile(source, target, reason);
+        if (onePdfPlaced_) {
+            ++placedHere_;
+            written_.push_back(target);
+        } else {
+            onePdfPlaced_ = !placeElsewhere(source, "", reason).empty();
+        }
     }
-    if (found && os::fileExists(source))
-        onePdfPlaced_ = placeResult(source, target);
-    if (onePdfPlaced_)
-        written_.push_back(target);
     host_.setProgressVisible(false);
+}
+
+void ConversionJob::reportNotices() {
+    if (!trouble_.reason.empty())
+        notices_.insert(notices_.begin(), PlacementTroubleText(trouble_));
+    for (const std::string& text : notices_)
+        prompts_.messageBox(text, os::kProgramTitle, os::Buttons::Ok, os::Icon::Exclamation);
 }
 
 std::vector<std::string> ConversionJob::missingPictures() const {

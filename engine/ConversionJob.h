@@ -4,11 +4,11 @@
 #include "engine/job_host.h"
 #include "engine/overwrite_policy.h"
 #include "engine/picture_pages.h"
+#include "engine/result_placement.h"
 #include "platform/prompts.h"
 #include "platform/pump.h"
 #include "process/DOSOutputs.h"
 
-#include <set>
 #include <string>
 #include <vector>
 
@@ -17,7 +17,7 @@ namespace pw::engine {
 class ConversionJob {
 public:
     // objDOS runs the builder in one-PDF mode and reports to the two handlers below; objShell
-    // runs it once per picture and reports to nobody.
+    // runs it once per picture and only tells the job that it ended.
     ConversionJob(JobHost& host, os::Prompts& prompts, os::MessagePump& pump, DOSOutputs& objDOS,
                   DOSOutputs& objShell);
     ~ConversionJob();
@@ -60,7 +60,12 @@ private:
     void noteSkippedPages(const std::string& outputs);
     void writeDocumentProperties();
     void writePageOptions();
-    std::string perPictureTarget(const std::string& path);
+    bool choosePdfNames(int count);
+    void restoreControls();
+    std::string placeElsewhere(const std::string& source, const std::string& fileName,
+                               const std::string& reason);
+    void noteBuilderFailure(const std::string& outputs);
+    void reportNotices();
     void reportMissingPictures();
 
     JobHost& host_;
@@ -76,10 +81,15 @@ private:
     std::vector<bool> staged_;            // a staged JPEG was written
     std::vector<PictureStaging> staging_; // pages staged and lost, by FileList index
     std::vector<bool> missing_;           // absent from the result
-    std::set<std::string> placedNames_;
+    std::vector<std::string> pdfNames_;   // per-picture mode: each picture's PDF file name
     std::vector<std::string> written_;
     JobOptions options_;
     bool onePdfPlaced_ = false;
+    int placedHere_ = 0;              // results placed in the output folder
+    bool builderEnded_ = false;       // the last run of the builder started and ended
+    bool builderUnavailable_ = false; // it could not be started: the runner has said so
+    PlacementTrouble trouble_;
+    std::vector<std::string> notices_; // said once each at the end
 };
 
 } // namespace pw::engine

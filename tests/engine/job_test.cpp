@@ -145,6 +145,7 @@ TEST_F(Job, OnePdfPerPictureNamesEachResultAfterItsPicture) {
     host.perPicture = true;
     fs::create_directories(temp / "out");
     test::writeBytes(out("x.pdf"), "earlier result");
+    prompts.answerNext(os::Answer::Yes);
     run();
 
     for (const char* name : {"a.b.pdf", "x.pdf", "x1.pdf", "noext.pdf"})
@@ -152,9 +153,10 @@ TEST_F(Job, OnePdfPerPictureNamesEachResultAfterItsPicture) {
     EXPECT_FALSE(fs::exists(out(".pdf")));
     EXPECT_FALSE(fs::exists(out("broken.pdf")));
     EXPECT_TRUE(contains(host.frontTexts, "Converting Files...25%"));
-    ASSERT_EQ(prompts.messages.size(), 1u);
-    EXPECT_EQ(prompts.messages[0].title, "Missing Pictures");
-    EXPECT_NE(prompts.messages[0].text.find(broken), std::string::npos);
+    ASSERT_EQ(prompts.messages.size(), 2u);
+    EXPECT_EQ(prompts.messages[0].title, "Overwrite");
+    EXPECT_EQ(prompts.messages[1].title, "Missing Pictures");
+    EXPECT_NE(prompts.messages[1].text.find(broken), std::string::npos);
     EXPECT_FALSE(fs::exists(os::stagingFolder()));
 }
 
@@ -203,17 +205,120 @@ TEST_F(Job, EmptyListOnlyAsksForAFile) {
     EXPECT_FALSE(fs::exists(temp / "out"));
 }
 
-TEST_F(Job, MissingBuilderIsReportedAndTheJobStillEnds) {
+TEST_F(Job, MissingBuilderIsReportedOnceAndNoPictureIsBlamed) {
     os::setApplicationFolder(temp / "no app here");
     host.files = {picture("a.png"), picture("b.png")};
+    for (const bool perPicture : {false, true}) {
+        prompts.messages.clear();
+        host.perPicture = perPicture;
+        run();
+        ASSERT_EQ(prompts.messages.size(), 1u) << perPicture;
+        EXPECT_EQ(prompts.messages[0].text, "File or command not found");
+        EXPECT_FALSE(fs::exists(out("NewPDF.pdf")));
+        EXPECT_EQ(host.frontTexts.back(), "Done.");
+        EXPECT_TRUE(contains(host.log, "beep"));
+        EXPECT_FALSE(fs::exists(os::stagingFolder()));
+    }
+}
+
+// A builder that cannot write or ends early says so once; the pictures are not blamed.
+TEST_F(Job, BuilderFailuresAreNamedNotBlamedOnPictures) {
+    const std::pair<const char*, const char*> builders[] = {
+        {"echo 'Cannot write the PDF: No space left on device' >&2; exit 4",
+         "The PDF builder could not write the PDF: No space left on device"},
+        {"echo 'Adding 00000.jpg '; kill -9 $$", "The PDF builder stopped before it finished."}};
+    host.files = {picture("a.png"), picture("b.png")};
+    for (const auto& [script, said] : builders) {
+        const fs::path app = temp / "app";
+        fs::create_directories(app / "data");
+        ASSERT_TRUE(test::writeBytes(app / "data/pdf.exe", std::string("#!/bin/sh\n") + script));
+        fs::permissions(app / "data/pdf.exe", fs::perms::owner_all);
+        os::setApplicationFolder(app);
+        for (const bool perPicture : {false, true}) {
+            prompts.messages.clear();
+            host.perPicture = perPicture;
+            run();
+            ASSERT_EQ(prompts.messages.size(), 1u) << said;
+            EXPECT_EQ(prompts.messages[0].text, said);
+        }
+    }
+}
+
+// A result that cannot go where the user asked is kept in ~/Output, with the reason.
+TEST_F(Job, AResultThatCannotBePlacedGoesToTheDefaultFolder) {
+    setenv("HOME", (temp / "home").c_str(), 1);
+    host.files = {picture("a.png"), picture("b.png")};
+    host.folder = temp / "deep/er/out"; // made with its parents
     run();
-    ASSERT_EQ(prompts.messages.size(), 2u);
-    EXPECT_EQ(prompts.messages[0].text, "File or command not found");
-    EXPECT_EQ(prompts.messages[1].title, "Missing Pictures");
-    EXPECT_FALSE(fs::exists(out("NewPDF.pdf")));
-    EXPECT_EQ(host.frontTexts.back(), "Done.");
-    EXPECT_TRUE(contains(host.log, "beep"));
-    EXPECT_FALSE(fs::exists(os::stagingFolder()));
+    EXPECT_EQ(pageCount(out("NewPDF.pdf")), 2);
+    EXPECT_TRUE(prompts.messages.empty());
+
+    test::writeBytes(temp / "plain", "a file, not a folder");
+    host.folder = temp / "plain/out";
+    run();
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    const std::string kept = temp / "home/Output/NewPDF.pdf";
+    EXPECT_EQ(prompts.messages[0].text, "The PDF could not be saved in " + host.folder +
+                                            ": Not a directory.\nIt was saved as " + kept +
+                                            " instead.");
+    EXPECT_EQ(pageCount(kept), 2);
+    EXPECT_TRUE(contains(host.log, "open " + (temp / "home/Output")));
+
+    prompts.messages.clear();
+    host.perPicture = true;
+    run();
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_NE(prompts.messages[0].text.find("2 PDFs could not be saved in " + host.folder +
+                                            ": Not a directory."),
+              std::string::npos)
+        << prompts.messages[0].text;
+    EXPECT_EQ(pageCount(temp / "home/Output/a.pdf"), 1);
+    EXPECT_EQ(pageCount(temp / "home/Output/b.pdf"), 1);
+    unsetenv("HOME");
+}
+
+// Per-picture mode asks once before replacing files; numbered names never take another
+// picture's own name.
+TEST_F(Job, PerPictureAsksBeforeReplacingAndNumbersAroundTheJobsOwnNames) {
+    fs::create_directories(temp / "pics/again");
+    host.files = {picture("b.jpg", FIF_JPEG), picture("b.png"), picture("b1.png"),
+                  picture("again/b1.png")};
+    host.perPicture = true;
+    fs::create_directories(temp / "out");
+    test::writeBytes(out("b.pdf"), "mine");
+    test::writeBytes(out("b1.pdf"), "mine too");
+
+    prompts.answerNext(os::Answer::Cancel);
+    run();
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text,
+              "2 PDF files with the same names exist in the output folder. Overwrite them?");
+    EXPECT_EQ(prompts.messages[0].buttons, os::Buttons::YesNoCancel);
+    EXPECT_EQ(std::distance(fs::directory_iterator(temp / "out"), fs::directory_iterator()), 2);
+
+    prompts.answerNext(os::Answer::No); // keep them: the new ones get free numbered names
+    run();
+    EXPECT_EQ(test::readBytes(out("b.pdf")), "mine");
+    EXPECT_EQ(test::readBytes(out("b1.pdf")), "mine too");
+    for (const char* name : {"b2.pdf", "b3.pdf", "b11.pdf", "b12.pdf"})
+        EXPECT_EQ(pageCount(out(name)), 1) << name;
+
+    fs::remove_all(temp / "out");
+    prompts.messages.clear();
+    run(); // nothing to replace: no question
+    EXPECT_TRUE(prompts.messages.empty());
+    for (const char* name : {"b.pdf", "b2.pdf", "b1.pdf", "b11.pdf"})
+        EXPECT_EQ(pageCount(out(name)), 1) << name;
+    EXPECT_FALSE(fs::exists(out("b3.pdf")));
+
+    DOSOutputs objDOS(pump, prompts);
+    DOSOutputs objShell(pump, prompts);
+    engine::ConversionJob job(host, prompts, pump, objDOS, objShell);
+    job.setOverwritePolicy(engine::OverwritePolicy::Overwrite);
+    test::writeBytes(out("b.pdf"), "mine");
+    job.Command3_Click();
+    EXPECT_TRUE(prompts.messages.empty());
+    EXPECT_EQ(pageCount(out("b.pdf")), 1);
 }
 
 TEST_F(Job, NothingFoundInTheStagingFolderReachesThePdf) {

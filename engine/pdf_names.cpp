@@ -1,0 +1,57 @@
+#include "engine/pdf_names.h"
+
+#include "engine/path_parts.h"
+
+#include <set>
+
+namespace pw::engine {
+namespace {
+
+std::string baseOf(const std::string& picturePath) {
+    std::string base = FileBaseName(picturePath);
+    return base.empty() ? PathPart(picturePath, 1) : base;
+}
+
+} // namespace
+
+std::string OwnPdfName(const std::string& picturePath) {
+    return baseOf(picturePath) + ".pdf";
+}
+
+std::vector<std::string> AssignPdfNames(const std::vector<std::string>& picturePaths,
+                                        bool keepExisting,
+                                        const std::function<bool(const std::string&)>& exists) {
+    std::set<std::string> own;
+    for (const std::string& path : picturePaths)
+        own.insert(OwnPdfName(path));
+    std::set<std::string> taken;
+    std::vector<std::string> names;
+    names.reserve(picturePaths.size());
+    for (const std::string& path : picturePaths) {
+        std::string name = OwnPdfName(path);
+        if (taken.count(name) != 0 || (keepExisting && exists(name))) {
+            const std::string base = baseOf(path);
+            for (long k = 1;; ++k) {
+                name = base + std::to_string(k) + ".pdf";
+                if (taken.count(name) == 0 && own.count(name) == 0 && !exists(name))
+                    break;
+            }
+        }
+        taken.insert(name);
+        names.push_back(name);
+    }
+    return names;
+}
+
+int CountReplacedNames(const std::vector<std::string>& picturePaths,
+                       const std::function<bool(const std::string&)>& exists) {
+    const std::vector<std::string> names = AssignPdfNames(picturePaths, false, exists);
+    int count = 0;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (names[i] == OwnPdfName(picturePaths[i]) && exists(names[i]))
+            ++count;
+    }
+    return count;
+}
+
+} // namespace pw::engine

@@ -1,0 +1,62 @@
+#include "engine/result_placement.h"
+
+#include "outside/pdftool/build_run.h"
+#include "platform/files.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace pw::engine {
+
+bool PlaceFile(const std::string& source, const std::string& target, std::string& reason) {
+    errno = 0;
+    if (os::renameFile(source, target))
+        return true;
+    const int renameError = errno;
+    errno = 0;
+    if (os::copyFile(source, target, false))
+        return true;
+    // A rename across file systems says only that; the copy's failure is the real reason.
+    const int error = errno != 0 ? errno : renameError;
+    reason = error != 0 ? std::strerror(error) : "the file could not be written";
+    return false;
+}
+
+std::string PlacementTroubleText(const PlacementTrouble& trouble) {
+    const std::size_t count = trouble.placed.size() + static_cast<std::size_t>(trouble.lost);
+    std::string text = count == 1 ? "The PDF could not be saved in "
+                                  : std::to_string(count) + " PDFs could not be saved in ";
+    text += trouble.folder + ": " + trouble.reason + ".";
+    if (trouble.placed.size() == 1 && count == 1)
+        text += "\nIt was saved as " + trouble.placed[0] + " instead.";
+    else if (!trouble.placed.empty())
+        text += "\nThey were saved instead as:";
+    constexpr std::size_t kListed = 10;
+    if (count > 1) {
+        for (std::size_t i = 0; i < trouble.placed.size() && i < kListed; ++i)
+            text += "\n" + trouble.placed[i];
+        if (trouble.placed.size() > kListed)
+            text += "\n... and " + std::to_string(trouble.placed.size() - kListed) + " more";
+    }
+    if (trouble.lost > 0 && count > 1)
+        text += "\n" + std::to_string(trouble.lost) + " could not be saved anywhere.";
+    return text;
+}
+
+std::string BuilderFailureText(const std::string& outputs) {
+    const std::string lead = pdftool::kWriteFailure;
+    const auto at = outputs.find(lead);
+    if (at != std::string::npos) {
+        const auto start = at + lead.size();
+        const auto end = outputs.find_first_of("\r\n", start);
+        return "The PDF builder could not write the PDF: " +
+               outputs.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    }
+    if (outputs.find("\nWrote ") != std::string::npos || outputs.rfind("Wrote ", 0) == 0 ||
+        outputs.find("No staged pictures") != std::string::npos ||
+        outputs.find("staged pictures is usable") != std::string::npos)
+        return "";
+    return "The PDF builder stopped before it finished.";
+}
+
+} // namespace pw::engine

@@ -1,0 +1,28 @@
+#pragma once
+// Putting a finished PDF where the user finds it, and saying so when it cannot go there.
+#include <string>
+#include <vector>
+
+namespace pw::engine {
+
+// Moves source to target (replacing it), copying across file systems. False with the
+// system's reason ("No space left on device") when neither works.
+bool PlaceFile(const std::string& source, const std::string& target, std::string& reason);
+
+// Results that could not be placed in the output folder.
+struct PlacementTrouble {
+    std::string folder;              // where the user asked for them
+    std::string reason;              // the first failure's system reason
+    std::vector<std::string> placed; // paths they were placed at instead
+    int lost = 0;                    // results that could be placed nowhere
+};
+
+// The one message about them: where the results are and why they are not where asked.
+std::string PlacementTroubleText(const PlacementTrouble& trouble);
+
+// What stopped the PDF builder when it is the builder's failure, not the pictures': it could
+// not write the PDF (its reason), or it ended before writing its result. "" when its output
+// shows that it finished or that no staged picture was usable.
+std::string BuilderFailureText(const std::string& outputs);
+
+} // namespace pw::engine
