@@ -66,7 +66,7 @@ void KeepIccProfile(FIBITMAP* from, FIBITMAP* to) {
 }
 
 FIBITMAP* FlattenOnWhite(FIBITMAP* bitmap) {
-    return OpaqueCopy24(bitmap);
+    return OpaqueCopy24(bitmap, false);
 }
 
 bool SaveLosslessBitmap(FIBITMAP* bitmap, const std::string& narrowSource,

@@ -44,13 +44,13 @@ void layOverWhite(FIBITMAP* rgba) {
 
 } // namespace
 
-FIBITMAP* OpaqueCopy24(FIBITMAP* bitmap) {
+FIBITMAP* OpaqueCopy24(FIBITMAP* bitmap, bool fourthByteMayBeUnused) {
     if (!hasTransparency(bitmap))
         return FreeImage_ConvertTo24Bits(bitmap);
     FIBITMAP* rgba = FreeImage_ConvertTo32Bits(bitmap);
     if (rgba == nullptr)
         return nullptr;
-    if (!alphaEverywhereZero(rgba))
+    if (!fourthByteMayBeUnused || !alphaEverywhereZero(rgba))
         layOverWhite(rgba);
     FIBITMAP* copy = FreeImage_ConvertTo24Bits(rgba);
     FreeImage_Unload(rgba);

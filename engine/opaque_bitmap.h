@@ -5,9 +5,9 @@ struct FIBITMAP;
 namespace pw::engine {
 
 // A new 24-bit copy of bitmap. Transparent pixels (an alpha channel, or a palette's
-// transparent entries) are laid over white, so the colour hidden under them never shows; a
-// 32-bit picture whose alpha is zero everywhere uses the fourth byte for nothing and is taken
-// as opaque. nullptr when FreeImage cannot convert it.
-FIBITMAP* OpaqueCopy24(FIBITMAP* bitmap);
+// transparent entries) are laid over white, so the colour hidden under them never shows. With
+// fourthByteMayBeUnused (32-bit BMP files, which often leave it zero), a picture whose alpha
+// is zero everywhere is taken as opaque. nullptr when FreeImage cannot convert it.
+FIBITMAP* OpaqueCopy24(FIBITMAP* bitmap, bool fourthByteMayBeUnused);
 
 } // namespace pw::engine

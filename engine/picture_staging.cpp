@@ -83,6 +83,12 @@ JxlJpeg stageJxlJpeg(const std::string& narrowSource, const std::string& extensi
     return JxlJpeg::Failed;
 }
 
+bool hasBmpSignature(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    char head[2] = {0, 0};
+    return static_cast<bool>(in.read(head, sizeof head)) && head[0] == 'B' && head[1] == 'M';
+}
+
 } // namespace
 
 void InitialiseFreeImage() {
@@ -159,7 +165,7 @@ bool NormalisePicture(const std::string& source, const std::string& extension,
 bool SaveStagedBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const std::string& target,
                       int quality) {
     InitialiseFreeImage();
-    FIBITMAP* copy = OpaqueCopy24(bitmap);
+    FIBITMAP* copy = OpaqueCopy24(bitmap, hasBmpSignature(narrowSource));
     KeepIccProfile(bitmap, copy);
     if (copy != nullptr && !StatesResolution(narrowSource)) {
         // A resolution FreeImage made up; without one the page gets the builder's default.
