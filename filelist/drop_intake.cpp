@@ -7,6 +7,7 @@
 #include "filelist/picture_names.h"
 #include "platform/narrow.h"
 
+#include <QByteArray>
 #include <QMimeData>
 #include <QUrl>
 #include <optional>
@@ -18,7 +19,14 @@ std::vector<std::string> droppedFileNames(const QMimeData* data) {
     if (data == nullptr || !data->hasUrls())
         return names;
     for (const QUrl& url : data->urls()) {
-        if (url.isLocalFile())
+        if (!url.isLocalFile())
+            continue;
+        // The path's own bytes: toLocalFile() turns a name that is not valid UTF-8 into
+        // replacement characters, which name no file.
+        if (url.host().isEmpty())
+            names.push_back(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1())
+                                .toStdString());
+        else
             names.push_back(url.toLocalFile().toStdString());
     }
     return names;

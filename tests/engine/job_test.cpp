@@ -140,19 +140,20 @@ TEST_F(Job, OnePdfPerPictureNamesEachResultAfterItsPicture) {
     ASSERT_TRUE(test::writePicture(dotless, FIF_PNG));
     const std::string broken = temp / "pics/broken.png";
     test::writeBytes(broken, "garbage");
-    host.files = {picture("a.b.png"), picture("x.png"), picture("other/x.png", FIF_JPEG), dotless,
-                  broken};
+    host.files = {
+        picture("a.b.png"),    picture("x.png"), picture("other/x.png", FIF_JPEG), dotless, broken,
+        picture("caf\xE9.png")}; // a name that is not valid UTF-8
     host.perPicture = true;
     fs::create_directories(temp / "out");
     test::writeBytes(out("x.pdf"), "earlier result");
     prompts.answerNext(os::Answer::Yes);
     run();
 
-    for (const char* name : {"a.b.pdf", "x.pdf", "x1.pdf", "noext.pdf"})
+    for (const char* name : {"a.b.pdf", "x.pdf", "x1.pdf", "noext.pdf", "caf\xE9.pdf"})
         EXPECT_EQ(pageCount(out(name)), 1) << name;
     EXPECT_FALSE(fs::exists(out(".pdf")));
     EXPECT_FALSE(fs::exists(out("broken.pdf")));
-    EXPECT_TRUE(contains(host.frontTexts, "Converting Files...25%"));
+    EXPECT_TRUE(contains(host.frontTexts, "Converting Files...20%"));
     ASSERT_EQ(prompts.messages.size(), 2u);
     EXPECT_EQ(prompts.messages[0].title, "Overwrite");
     EXPECT_EQ(prompts.messages[1].title, "Missing Pictures");

@@ -80,6 +80,7 @@ TEST_F(FolderScanTest, WalksDepthFirstWithEachFoldersOwnPicturesFirst) {
 TEST_F(FolderScanTest, SearchesReadOnlyFoldersButNotHiddenOrLinkedOnes) {
     const std::string top = folder("top");
     writeFile(folder("top/plain") + "/in.jpg");
+    writeFile(folder("top/plain") + "/caf\xE9.jpg"); // not valid UTF-8: kept byte for byte
     writeFile(folder("top/.hidden") + "/in.jpg");
     writeFile(folder("top/locked") + "/in.jpg");
     writeFile(folder("elsewhere") + "/in.jpg");
@@ -94,7 +95,8 @@ TEST_F(FolderScanTest, SearchesReadOnlyFoldersButNotHiddenOrLinkedOnes) {
     std::sort(got.begin(), got.end());
     // A folder that is not searched is judged by its name like a file; folders without write
     // permission (an archive, a camera card) are searched.
-    EXPECT_EQ(got, (Paths{top + "/linked.jpg", top + "/locked/in.jpg", top + "/plain/in.jpg"}));
+    EXPECT_EQ(got, (Paths{top + "/linked.jpg", top + "/locked/in.jpg", top + "/plain/caf\xE9.jpg",
+                          top + "/plain/in.jpg"}));
 
     ::chmod((top + "/locked").c_str(), 0755);
     ::chmod(lockedJpg.c_str(), 0755);

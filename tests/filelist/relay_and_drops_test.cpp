@@ -74,6 +74,12 @@ TEST_F(FileListTest, PictureOnlyDropsOnTheHintBoxAndTheEngineDropPanel) {
     text.setText("/in/a.jpg");
     drops.picText_OLEDragDrop(&text);
     EXPECT_EQ(list.count(), 2);
+
+    // A name that is not valid UTF-8 keeps its bytes.
+    QMimeData latin1;
+    latin1.setUrls({QUrl::fromEncoded("file:///in/caf%E9%20bar.jpg")});
+    drops.picText_OLEDragDrop(&latin1);
+    EXPECT_EQ(working().back(), "/in/caf\xE9 bar.jpg");
 }
 
 TEST_F(FileListTest, ListDropsAddEveryFileInDropOrder) {
