@@ -33,6 +33,15 @@ std::optional<Command> toolsBarCommand(int index) {
     return kToolsBar[static_cast<std::size_t>(index)];
 }
 
+std::optional<Command> frontToolbarCommand(int index) {
+    static constexpr std::array<Command, 6> kToolbar = {Command::Add,       Command::ChooseRemove,
+                                                        Command::AddFolder, Command::Settings,
+                                                        Command::Help,      Command::Exit};
+    if (index < 0 || index >= static_cast<int>(kToolbar.size()))
+        return std::nullopt;
+    return kToolbar[static_cast<std::size_t>(index)];
+}
+
 std::optional<Command> relayCommand(const std::string& word) {
     if (word == "Add")
         return Command::Add;

@@ -44,6 +44,9 @@ private:
 // The engine form's tool buttons by their design index (CmdToolsBar 0..6); nothing for any
 // other index.
 std::optional<Command> toolsBarCommand(int index);
+// The front window's picture buttons imgToolbar by their design index (0..5): Add, the
+// "Remove" pop-up, Add Folder, Settings, Help, Exit; nothing for any other index.
+std::optional<Command> frontToolbarCommand(int index);
 // The relay words, compared exactly: "Add", "Remove", "Add Folder", "Convert".
 std::optional<Command> relayCommand(const std::string& word);
 

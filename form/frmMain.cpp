@@ -7,6 +7,7 @@
 #include "filelist/help_pages.h"
 #include "filelist/selection_display.h"
 #include "form/app_state.h"
+#include "form/application.h"
 #include "form/fit_text.h"
 #include "form/frmPrinting.h"
 #include "outside/skin/skin_loader.h"
@@ -53,8 +54,8 @@ constexpr int kMenuDropTwips = 300;
 
 } // namespace
 
-frmMain::frmMain(frmPrinting& engine, os::MessagePump& pump, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), engine_(engine), pump_(pump) {
+frmMain::frmMain(Application& app, os::MessagePump& pump, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), app_(app), pump_(pump) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Pagewright"));
     setMouseTracking(true);
@@ -67,6 +68,14 @@ frmMain::frmMain(frmPrinting& engine, os::MessagePump& pump, QWidget* parent)
 }
 
 frmMain::~frmMain() = default;
+
+FileList& frmMain::fileList() const {
+    return *app_.fileList();
+}
+
+DropIntake& frmMain::dropIntake() const {
+    return *app_.dropIntake();
+}
 
 void frmMain::buildControls() {
     const auto area = [this](const QString& name, int index) {
@@ -102,9 +111,7 @@ void frmMain::buildControls() {
     List2 = list(QStringLiteral("List2"));
     List3 = list(QStringLiteral("List3"));
     List3->hide();
-    fileList_ = std::make_unique<FileList>(List1, List2, List3);
     selection_ = std::make_unique<SelectionDisplay>(List1, List2, *this);
-    drops_ = std::make_unique<DropIntake>(*fileList_, *this, engine_);
     // Whatever adds a picture (menus, the relay, a drop on any target), the list must show.
     connect(List2->model(), &QAbstractItemModel::rowsInserted, this, [this] {
         if (picDoor != nullptr && !picDoor->isHidden())
@@ -153,12 +160,12 @@ void frmMain::buildControls() {
     lblPB->setObjectName(QStringLiteral("lblPB"));
 
     DropTarget::install(
-        List2, [this](const QMimeData* dropped) { drops_->List2_OLEDragDrop(dropped); },
-        [this] { drops_->List2_OLEDragOver(); });
-    DropTarget::install(picDoor,
-                        [this](const QMimeData* dropped) { drops_->picDoor_OLEDragDrop(dropped); });
-    DropTarget::install(picText,
-                        [this](const QMimeData* dropped) { drops_->picText_OLEDragDrop(dropped); });
+        List2, [this](const QMimeData* dropped) { dropIntake().List2_OLEDragDrop(dropped); },
+        [this] { dropIntake().List2_OLEDragOver(); });
+    DropTarget::install(
+        picDoor, [this](const QMimeData* dropped) { dropIntake().picDoor_OLEDragDrop(dropped); });
+    DropTarget::install(
+        picText, [this](const QMimeData* dropped) { dropIntake().picText_OLEDragDrop(dropped); });
 
     background_ = art::background();
     imgExit->setCursor(art::closeCursor());
@@ -335,14 +342,14 @@ void frmMain::imgExit_Click() {
 }
 
 void frmMain::closeSequence() {
-    engine_.requestQuit();
+    app_.requestQuit();
     close(); // a front window loaded without the engine form's start-up closes itself
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
     // However the window is closed (its own buttons, the window manager, the task bar), the
     // program ends.
-    engine_.requestQuit();
+    app_.requestQuit();
     event->accept();
 }
 
@@ -368,31 +375,16 @@ void frmMain::imgToolbar_MouseDown(int index) {
     pump_.pumpOnce();
     ClearHoverImages();
     imgToolbar[static_cast<std::size_t>(index)]->showPicture(art::toolbarPressed(index));
-    switch (index) {
-    case 0:
-        engine_.txtMsg->setText(QStringLiteral("Add"));
-        break;
-    case 1:
-        engine_.txtMsg->setText(QStringLiteral("Remove"));
-        break;
-    case 2:
-        engine_.txtMsg->setText(QStringLiteral("Add Folder"));
-        break;
-    case 3:
-        engine_.commandTable().fire(Command::Settings);
+    const std::optional<Command> command = frontToolbarCommand(index);
+    if (!command)
+        return;
+    app_.commands().fire(*command);
+    if (*command == Command::Settings) {
+        // The modal window has closed: no button stays lit.
         for (ImageArea* button : imgToolbar)
             button->clearPicture();
         for (ImageArea* button : imgMenu)
             button->clearPicture();
-        break;
-    case 4:
-        engine_.commandTable().fire(Command::Help);
-        break;
-    case 5:
-        closeSequence();
-        break;
-    default:
-        break;
     }
 }
 
@@ -405,7 +397,7 @@ void frmMain::imgMenu_MouseDown(int index) {
     ClearHoverImages();
     // Like a toolbar press: what the menu does shows in the list.
     picDoor->hide();
-    QMenu* menu = engine_.engineMenu(index);
+    QMenu* menu = app_.settingWindow().engineMenu(index);
     if (!menu)
         return;
     const ImageArea* button = imgMenu[static_cast<std::size_t>(index)];
@@ -424,7 +416,7 @@ void frmMain::imgConvert_MouseMove() {
 
 void frmMain::imgConvert_MouseDown() {
     imgConvert->clearPicture();
-    engine_.txtMsg->setText(QStringLiteral("Convert"));
+    app_.commands().fire(Command::Convert);
 }
 
 void frmMain::imgUp_MouseMove() {
@@ -439,29 +431,15 @@ void frmMain::imgDown_MouseMove() {
 
 void frmMain::imgUp_MouseDown() {
     imgUp->clearPicture();
-    const int row = fileList_->selected();
-    if (row < 1)
-        return;
-    fileList_->swap(row, row - 1);
+    app_.commands().fire(Command::MoveUp);
 }
 
 void frmMain::imgDown_MouseDown() {
     imgDown->clearPicture();
-    const int row = fileList_->selected();
-    if (row < 0 || row >= fileList_->count() - 1)
-        return;
-    fileList_->swap(row, row + 1);
+    app_.commands().fire(Command::MoveDown);
 }
 
-// --- what the conversion job reaches ------------------------------------------------------
-
-int frmMain::fileCount() const {
-    return fileList_->count();
-}
-
-std::string frmMain::workingPath(int index) const {
-    return fileList_->workingPath(index);
-}
+// --- what the conversion job shows ------------------------------------------------------
 
 void frmMain::setLockedControlsEnabled(bool enabled) {
     for (ImageArea* button : imgToolbar)

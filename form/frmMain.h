@@ -1,7 +1,7 @@
 #pragma once
 // The front window: borderless, shaped by its artwork's key colour, with picture buttons laid
-// over the artwork. It holds the FileList's lists and the progress display and drives the
-// engine form through its command relay, its menus and its modal Setting window.
+// over the artwork. A view of the application object: its lists mirror the application's
+// FileList, and its presses, menus and drops fire the application's commands.
 #include "filelist/front_view.h"
 #include "form/image_area.h"
 #include "form/scale_to_screen.h"
@@ -18,16 +18,16 @@ class QTimer;
 
 namespace pw {
 
+class Application;
 class DropIntake;
 class FileList;
 class SelectionDisplay;
-class frmPrinting;
 using form::ImageArea;
 
 class frmMain : public QWidget, public FrontView {
     Q_OBJECT
 public:
-    frmMain(frmPrinting& engine, os::MessagePump& pump, QWidget* parent = nullptr);
+    frmMain(Application& app, os::MessagePump& pump, QWidget* parent = nullptr);
     ~frmMain() override;
 
     // The scale the load uses; by default the primary screen's twips per pixel.
@@ -58,11 +58,12 @@ public:
     void lblDown_MouseDown() { imgDown_MouseDown(); }
     void lblDown_MouseMove() { imgDown_MouseMove(); }
 
-    // The close sequence of the close picture and toolbar button 5: ends the program.
+    // The close picture's sequence: ends the program.
     void closeSequence();
 
-    FileList& fileList() const { return *fileList_; }
-    DropIntake& dropIntake() const { return *drops_; }
+    // The application's list and drop intake (made with this window).
+    FileList& fileList() const;
+    DropIntake& dropIntake() const;
 
     // FrontView
     void setHintVisible(bool visible) override;
@@ -74,9 +75,7 @@ public:
     void hideWelcomePanel() override;
     void repaint() override;
 
-    // What the conversion job reaches through the engine form.
-    int fileCount() const;
-    std::string workingPath(int index) const;
+    // What the conversion job shows here, through the application object.
     void setLockedControlsEnabled(bool enabled);
     void setFilenameLabelVisible(bool visible);
     void setProgressText(const QString& text);
@@ -125,12 +124,10 @@ private:
     void place(QWidget* widget, const form::TwipsRect& design);
     void scaleFonts();
 
-    frmPrinting& engine_;
+    Application& app_;
     os::MessagePump& pump_;
     form::ScreenScale scale_;
-    std::unique_ptr<FileList> fileList_;
     std::unique_ptr<SelectionDisplay> selection_;
-    std::unique_ptr<DropIntake> drops_;
     QPixmap background_;
 
     bool DragActive = false;

@@ -1,26 +1,17 @@
 #include "form/frmPrinting.h"
 
 #include "engine/ConversionJob.h"
-#include "filelist/command_relay.h"
 #include "filelist/drop_intake.h"
 #include "filelist/drop_target.h"
-#include "filelist/help_pages.h"
-#include "filelist/opened_paths.h"
 #include "filelist/tool_commands.h"
 #include "form/app_state.h"
 #include "form/frmMain.h"
 #include "form/page_group.h"
 #include "form/quality_control.h"
 #include "form/scale_to_screen.h"
-#include "outside/skin/skin_loader.h"
-#include "process/DOSOutputs.h"
 #include "process/EndProcessesOfExecutable.h"
-#include "settings/CommonDlgsW.h"
 #include "settings/document_options.h"
-#include "settings/instance_channel.h"
-#include "settings/output_folder.h"
 #include "settings/settings_file.h"
-#include "settings/single_instance.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -36,7 +27,6 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
-#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -93,36 +83,75 @@ QAction* addItem(QMenu* menu, const char* name, const char* caption) {
 
 } // namespace
 
-frmPrinting::frmPrinting(os::Prompts& prompts, os::MessagePump& pump, QWidget* parent)
-    : QDialog(parent), prompts_(prompts), pump_(pump) {
+frmPrinting::frmPrinting(Application& app, QWidget* parent) : QDialog(parent), app_(app) {
     setObjectName(QStringLiteral("frmPrinting"));
     setWindowTitle(QStringLiteral("Pagewright"));
     urlOpener = [](const QUrl& url) { QDesktopServices::openUrl(url); };
     beeper = [] { QApplication::beep(); };
-    bindOwnCommands();
     buildMenus();
     buildControls();
+    connectEdits();
 }
 
-void frmPrinting::bindOwnCommands() {
-    commandTable_.bind(Command::Settings, [this] { exec(); });
-    commandTable_.bind(Command::Help, [this] { openUrl(tutorialPageUrl()); });
-    commandTable_.bind(Command::About, [this] { showAbout(prompts_); });
-    commandTable_.bind(Command::Save, [this] { cmdSave_Click(); });
-    commandTable_.bind(Command::Browse, [this] { cmdBrowse_Click(); });
-    commandTable_.bind(Command::Convert, [this] { Command3_Click(); });
+frmPrinting::~frmPrinting() = default;
+
+void frmPrinting::fire(Command command) {
+    app_.commands().fire(command);
 }
 
 void frmPrinting::fireToolsBar(int index) {
     if (const std::optional<Command> command = toolsBarCommand(index))
-        commandTable_.fire(*command);
+        fire(*command);
 }
 
-frmPrinting::~frmPrinting() {
-    // The front window reaches back into this form; it goes first.
-    channel_.reset();
-    front_.reset();
-    job_.reset();
+frmMain* frmPrinting::front() const {
+    return app_.front();
+}
+
+bool frmPrinting::startFailed() const {
+    return app_.startFailed();
+}
+
+void frmPrinting::connectEdits() {
+    for (QLineEdit* edit :
+         {txtPath, txtTitle, txtCreateFor, txtSubject, txtKeywords, txtCreationDate})
+        connect(edit, &QLineEdit::textChanged, this, [this] { handOverEdits(); });
+    connect(cmbMode, &QComboBox::currentIndexChanged, this, [this] { handOverEdits(); });
+}
+
+void frmPrinting::showSettings(AppSettings settings) {
+    showing_ = true;
+    txtPath->setText(q(settings.outputFolder));
+    if (settings.modeIndex >= 0 && settings.modeIndex < cmbMode->count())
+        cmbMode->setCurrentIndex(settings.modeIndex);
+    txtTitle->setText(q(settings.document.title));
+    txtCreateFor->setText(q(settings.document.author));
+    txtSubject->setText(q(settings.document.subject));
+    txtKeywords->setText(q(settings.document.keywords));
+    txtCreationDate->setText(q(settings.document.creationDate));
+    grpPage->setPageLayout(settings.options.page);
+    qualityControl->setQuality(settings.options.quality, settings.options.lossless);
+    showing_ = false;
+}
+
+void frmPrinting::handOverEdits() {
+    if (showing_)
+        return; // half shown: the fields are not yet the settings
+    AppSettings edited = app_.settings();
+    edited.outputFolder = s(txtPath->text());
+    edited.modeIndex = cmbMode->currentIndex();
+    edited.document = {s(txtTitle->text()), s(txtCreateFor->text()), s(txtSubject->text()),
+                       s(txtKeywords->text()), s(txtCreationDate->text())};
+    edited.options = jobOptions();
+    app_.takeEdits(edited);
+}
+
+engine::JobOptions frmPrinting::jobOptions() const {
+    engine::JobOptions options = app_.settings().options;
+    options.page = grpPage->pageLayout(); // as shown, saved or not
+    options.quality = qualityControl->quality();
+    options.lossless = qualityControl->lossless();
+    return options;
 }
 
 void frmPrinting::buildMenus() {
@@ -153,15 +182,15 @@ void frmPrinting::buildMenus() {
     connect(addItem(menuContrl, "menuDown", "Move Down"), &QAction::triggered, this,
             [this] { fireToolsBar(4); });
     connect(addItem(menuContrl, "menuSort", "Sort by File Path and Name"), &QAction::triggered,
-            this, [this] { commandTable_.fire(Command::Sort); });
+            this, [this] { fire(Command::Sort); });
 
     menuA = menuBar->addMenu(QStringLiteral("About"));
     menuA->setObjectName(QStringLiteral("menuA"));
     connect(addItem(menuA, "menuWeb", "Website"), &QAction::triggered, this,
-            [this] { commandTable_.fire(Command::Website); });
+            [this] { fire(Command::Website); });
     menuA->addSeparator()->setObjectName(QStringLiteral("menuSS"));
     connect(addItem(menuA, "menuAbout", "About"), &QAction::triggered, this,
-            [this] { commandTable_.fire(Command::About); });
+            [this] { fire(Command::About); });
 }
 
 void frmPrinting::buildControls() {
@@ -270,15 +299,13 @@ void frmPrinting::buildControls() {
     txtMsg = makeEdit("txtMsg", QString(), this);
     txtMsg->hide();
 
-    connect(cmdBrowse, &QPushButton::clicked, this,
-            [this] { commandTable_.fire(Command::Browse); });
-    connect(cmdSave, &QPushButton::clicked, this, [this] { commandTable_.fire(Command::Save); });
+    connect(cmdBrowse, &QPushButton::clicked, this, [this] { fire(Command::Browse); });
+    connect(cmdSave, &QPushButton::clicked, this, [this] { fire(Command::Save); });
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
-    connect(Command3, &QPushButton::clicked, this,
-            [this] { commandTable_.fire(Command::Convert); });
+    connect(Command3, &QPushButton::clicked, this, [this] { fire(Command::Convert); });
     DropTarget::install(picDoor, [this](const QMimeData* dropped) {
-        if (front_)
-            front_->dropIntake().EnginePicDoor_OLEDragDrop(dropped);
+        if (DropIntake* drops = app_.dropIntake())
+            drops->EnginePicDoor_OLEDragDrop(dropped);
     });
 }
 
@@ -295,90 +322,6 @@ QMenu* frmPrinting::engineMenu(int index) const {
     default:
         return nullptr;
     }
-}
-
-bool frmPrinting::Form_Load() {
-    instance_ = claimProgramInstance();
-    if (!instance_->acquired()) {
-        // Only a copy that already runs ends the start silently.
-        if (instance_->state() != SingleInstance::State::HeldElsewhere) {
-            startFailed_ = true;
-            prompts_.messageBox(startFailureText(*instance_), os::kProgramTitle, os::Buttons::Ok,
-                                os::Icon::Error);
-        }
-        return false;
-    }
-    hide();
-    QuitRequested = false;
-    EndProcessesOfExecutable(engine::ConversionJob::ToolPath());
-    skin::Attach();
-    pump_.pumpOnce();
-
-    objShell = std::make_unique<DOSOutputs>(pump_, prompts_);
-    objDOS = std::make_unique<DOSOutputs>(pump_, prompts_);
-    job_ = std::make_unique<engine::ConversionJob>(*this, prompts_, pump_, *objDOS, *objShell);
-    objDOS->ReceiveOutputs = [this](std::string& CommandOutputs) {
-        job_->objDOS_ReceiveOutputs(CommandOutputs);
-    };
-    objDOS->CommandOver = [this] { job_->objDOS_CommandOver(); };
-    dialogs_ = std::make_unique<CommonDlgsW>(prompts_);
-
-    setWindowTitle(QStringLiteral("Setting"));
-    loadSettings();
-    txtCreationDate->setText(q(pdfDateNow()));
-
-    front_ = std::make_unique<frmMain>(*this, pump_);
-    commands_ = std::make_unique<ToolCommands>(front_->fileList(), *front_, *this, *dialogs_,
-                                               prompts_, pump_);
-    bindToolCommands(commandTable_, *commands_, *this);
-    relay_ = std::make_unique<CommandRelay>(txtMsg, commandTable_);
-    front_->Form_Load();
-    front_->show();
-    channel_ = std::make_unique<InstanceServer>(
-        [this](const std::vector<std::string>& paths) { takeHandedOver(paths); });
-
-    pump_.pumpOnce();
-    update();
-    scaleToScreen();
-    return true;
-}
-
-void frmPrinting::openPaths(const std::vector<std::string>& paths) {
-    if (front_ && !paths.empty())
-        AddOpenedPaths(paths, front_->fileList(), *front_, pump_);
-}
-
-void frmPrinting::bringToFront() {
-    if (!front_)
-        return;
-    if (front_->isMinimized())
-        front_->showNormal();
-    front_->show();
-    front_->raise();
-    front_->activateWindow();
-}
-
-void frmPrinting::takeHandedOver(const std::vector<std::string>& paths) {
-    bringToFront();
-    handedOver_.insert(handedOver_.end(), paths.begin(), paths.end());
-    // The list must not change under a running job; the paths wait for it to end.
-    if (!Command3->isEnabled()) {
-        QTimer::singleShot(250, this, [this] { takeHandedOver({}); });
-        return;
-    }
-    const std::vector<std::string> waiting = std::move(handedOver_);
-    handedOver_.clear();
-    openPaths(waiting);
-}
-
-void frmPrinting::loadSettings() {
-    const StoredSettings stored = pw::loadSettings();
-    txtPath->setText(q(stored.outputFolder));
-    if (stored.modeIndex >= 0 && stored.modeIndex < cmbMode->count())
-        cmbMode->setCurrentIndex(stored.modeIndex);
-    OnePdfPerPicture = pw::onePdfPerPicture(cmbMode->currentIndex());
-    setJobOptions(stored.options);
-    pump_.pumpOnce();
 }
 
 void frmPrinting::scaleToScreen() {
@@ -398,14 +341,7 @@ void frmPrinting::scaleToScreen() {
 }
 
 void frmPrinting::requestQuit() {
-    if (quitting_)
-        return; // closing the front window below comes back here
-    quitting_ = true;
-    QuitRequested = true;
-    skin::Detach();
-    if (front_)
-        front_->close();
-    Unload();
+    app_.requestQuit();
 }
 
 void frmPrinting::Unload() {
@@ -439,39 +375,23 @@ void frmPrinting::closeEvent(QCloseEvent* event) {
 }
 
 void frmPrinting::Command1_Click() {
-    txtCreationDate->setText(q(pdfDateNow()));
+    app_.stampCreationDate();
 }
 
 void frmPrinting::cmdBrowse_Click() {
-    txtPath->setText(q(browseOutputFolder(prompts_)));
+    app_.browse();
 }
 
 void frmPrinting::cmdSave_Click() {
-    OnePdfPerPicture = saveSettings(s(txtPath->text()), cmbMode->currentIndex(), jobOptions());
-    hide();
+    app_.save();
 }
 
 void frmPrinting::Command3_Click() {
-    if (job_)
-        job_->Command3_Click();
+    app_.convert();
 }
 
 void frmPrinting::CmdToolsBar_Click(int index) {
-    if (commands_)
-        commands_->CmdToolsBar_Click(static_cast<std::int16_t>(index));
-}
-
-void frmPrinting::txtMsg_Change() {
-    if (relay_)
-        relay_->txtMsg_Change();
-}
-
-void frmPrinting::menuSort_Click() {
-    commandTable_.fire(Command::Sort);
-}
-
-void frmPrinting::menuWeb_Click() {
-    commandTable_.fire(Command::Website);
+    fireToolsBar(index);
 }
 
 // --- EngineView ---------------------------------------------------------------------------
@@ -505,54 +425,7 @@ void frmPrinting::exitApplication() {
     requestQuit();
 }
 
-// --- engine::JobHost ---------------------------------------------------------------------
-
-int frmPrinting::fileCount() const {
-    return front_ ? front_->fileCount() : 0;
-}
-
-std::string frmPrinting::workingPath(int index) const {
-    return front_ ? front_->workingPath(index) : std::string();
-}
-
-std::string frmPrinting::outputFolder() const {
-    return s(txtPath->text());
-}
-
-void frmPrinting::setOutputFolder(const std::string& folder) {
-    txtPath->setText(q(folder));
-}
-
-std::string frmPrinting::title() const {
-    return s(txtTitle->text());
-}
-
-engine::DocumentProperties frmPrinting::documentProperties() const {
-    return {s(txtTitle->text()), s(txtCreateFor->text()), s(txtSubject->text()),
-            s(txtKeywords->text()), s(txtCreationDate->text())};
-}
-
-bool frmPrinting::onePdfPerPicture() const {
-    return OnePdfPerPicture;
-}
-
-void frmPrinting::setJobOptions(const engine::JobOptions& options) {
-    jobOptions_ = options;
-    grpPage->setPageLayout(options.page);
-    qualityControl->setQuality(options.quality, options.lossless);
-}
-
-engine::JobOptions frmPrinting::jobOptions() const {
-    engine::JobOptions options = jobOptions_;
-    options.page = grpPage->pageLayout(); // as shown, saved or not
-    options.quality = qualityControl->quality();
-    options.lossless = qualityControl->lossless();
-    return options;
-}
-
-void frmPrinting::setCommand3Enabled(bool enabled) {
-    Command3->setEnabled(enabled);
-}
+// --- what the job shows here --------------------------------------------------------------
 
 void frmPrinting::setToolsBarEnabled(bool enabled) {
     for (QPushButton* button : CmdToolsBar)
@@ -564,45 +437,20 @@ void frmPrinting::focusToolsBarButtons() {
         button->setFocus();
 }
 
-void frmPrinting::setFrontControlsEnabled(bool enabled) {
-    if (front_)
-        front_->setLockedControlsEnabled(enabled);
+bool frmPrinting::convertEnabled() const {
+    return Command3->isEnabled();
 }
 
-void frmPrinting::setFilenameLabelVisible(bool visible) {
-    if (front_)
-        front_->setFilenameLabelVisible(visible);
+void frmPrinting::setConvertEnabled(bool enabled) {
+    Command3->setEnabled(enabled);
 }
 
-std::string frmPrinting::engineProgressText() const {
+std::string frmPrinting::progressText() const {
     return s(lblPB->text());
 }
 
-void frmPrinting::setEngineProgressText(const std::string& text) {
+void frmPrinting::setProgressText(const std::string& text) {
     lblPB->setText(q(text));
-}
-
-void frmPrinting::setFrontProgressText(const std::string& text) {
-    if (front_)
-        front_->setProgressText(q(text));
-}
-
-void frmPrinting::setProgressVisible(bool visible) {
-    if (front_)
-        front_->setProgressVisible(visible);
-}
-
-double frmPrinting::trackWidth() const {
-    return front_ ? front_->trackWidth() : 0;
-}
-
-double frmPrinting::barWidth() const {
-    return front_ ? front_->barWidth() : 0;
-}
-
-void frmPrinting::setBarWidth(double width) {
-    if (front_)
-        front_->setBarWidth(width);
 }
 
 void frmPrinting::openFolder(const std::string& folder) {

@@ -1,17 +1,14 @@
 #pragma once
-// The engine form: the start-up object. It stays hidden for the whole run and is shown only
-// as the modal "Setting" window. It owns the options, the menus, the tool buttons, the command
-// relay and the two console runners, and hosts the conversion job.
-#include "engine/job_host.h"
+// The engine form: hidden for the whole run and shown only as the modal "Setting" window. A view
+// of the application object: its fields show and edit the settings, its menus, tool buttons
+// and command relay fire the application's commands.
 #include "filelist/command_table.h"
 #include "filelist/engine_view.h"
-#include "platform/prompts.h"
-#include "platform/pump.h"
+#include "form/application.h"
 
 #include <QDialog>
 #include <array>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -25,37 +22,22 @@ class QUrl;
 
 namespace pw {
 
-class CommandRelay;
-class InstanceServer;
-class CommonDlgsW;
-class SingleInstance;
-class ToolCommands;
-class DOSOutputs;
 class frmMain;
 class PageGroup;
 class QualityControl;
-namespace engine {
-class ConversionJob;
-}
 
-class frmPrinting : public QDialog, public engine::JobHost, public EngineView {
+class frmPrinting : public QDialog, public EngineView {
     Q_OBJECT
 public:
-    frmPrinting(os::Prompts& prompts, os::MessagePump& pump, QWidget* parent = nullptr);
+    explicit frmPrinting(Application& app, QWidget* parent = nullptr);
     ~frmPrinting() override;
 
-    // Start-up. Returns false when another instance already runs or the per-user folder or
-    // lock cannot be made (startFailed(), after a message box): the caller ends at once.
-    bool Form_Load();
-    // Pictures and folders from the command line, added to the list (opened_paths.h).
-    void openPaths(const std::vector<std::string>& paths);
-    // Shows the front window over the others, restored when it was minimised.
-    void bringToFront();
-    // The one way the program ends, whatever closes it (the front window's close picture or
-    // close box, the window manager, the Exit commands): sets QuitRequested, detaches the skin,
-    // closes the front window and unloads this form, which ends the event loops. Runs once.
+    Application& application() const { return app_; }
+    // The front window, owned by the application object.
+    frmMain* front() const;
+    // Forwards to the application object's one quit path.
     void requestQuit();
-    bool startFailed() const { return startFailed_; }
+    bool startFailed() const;
     // Asks the form to unload: it hides, and closes for good only when QuitRequested is set.
     // Runs Form_Unload itself, so it never depends on Qt delivering a close event.
     void Unload();
@@ -64,29 +46,23 @@ public:
     void Form_Unload(bool& Cancel);
     bool unloaded() const { return unloaded_; }
 
-    frmMain* front() const { return front_.get(); }
-    os::Prompts& prompts() const { return prompts_; }
-    os::MessagePump& pump() const { return pump_; }
-    CommonDlgsW* dialogs() const { return dialogs_.get(); }
-
-    // Every command of the program; the windows fire them, this form binds them.
-    CommandTable& commandTable() { return commandTable_; }
+    // Shows the settings in the fields.
+    void showSettings(AppSettings settings);
+    // Hands the fields' values to the application object. The text fields and the mode do it
+    // as they change; Convert, Save, Browse and Now make the page and quality controls do it.
+    void handOverEdits();
+    // The page layout and quality as shown.
+    engine::JobOptions jobOptions() const;
 
     // The engine menus by front menu index: 0 menuFile, 1 menuR, 2 menuContrl, 3 menuA.
     QMenu* engineMenu(int index) const;
 
-    // Handlers.
+    // Handlers. The tool buttons fire the commands of their design index.
     void CmdToolsBar_Click(int index);
     void Command3_Click();
     void Command1_Click();
     void cmdBrowse_Click();
     void cmdSave_Click();
-    void txtMsg_Change();
-    void menuSort_Click();
-    void menuWeb_Click();
-
-    // The page layout and quality in force: read at start-up, written by Save.
-    void setJobOptions(const engine::JobOptions& options);
 
     // Opens a web page or a folder in the desktop's default program; tests record instead.
     std::function<void(const QUrl&)> urlOpener;
@@ -101,29 +77,17 @@ public:
     void openUrl(const std::string& url) override;
     void exitApplication() override;
 
-    // engine::JobHost
-    int fileCount() const override;
-    std::string workingPath(int index) const override;
-    std::string outputFolder() const override;
-    void setOutputFolder(const std::string& folder) override;
-    std::string title() const override;
-    engine::DocumentProperties documentProperties() const override;
-    bool onePdfPerPicture() const override;
-    engine::JobOptions jobOptions() const override;
-    void setCommand3Enabled(bool enabled) override;
-    void setToolsBarEnabled(bool enabled) override;
-    void focusToolsBarButtons() override;
-    void setFrontControlsEnabled(bool enabled) override;
-    void setFilenameLabelVisible(bool visible) override;
-    std::string engineProgressText() const override;
-    void setEngineProgressText(const std::string& text) override;
-    void setFrontProgressText(const std::string& text) override;
-    void setProgressVisible(bool visible) override;
-    double trackWidth() const override;
-    double barWidth() const override;
-    void setBarWidth(double width) override;
-    void openFolder(const std::string& folder) override;
-    void beep() override;
+    // What the conversion job shows here, through the application object.
+    void setToolsBarEnabled(bool enabled);
+    void focusToolsBarButtons();
+    bool convertEnabled() const;
+    void setConvertEnabled(bool enabled);
+    std::string progressText() const;
+    void setProgressText(const std::string& text);
+    void openFolder(const std::string& folder);
+    void beep();
+    // Keeps the font's size on screens of any DPI.
+    void scaleToScreen();
 
     // Controls, by their design names.
     QLabel* Label3 = nullptr;
@@ -159,36 +123,19 @@ public:
     QMenu* menuContrl = nullptr;
     QMenu* menuA = nullptr;
 
-    std::unique_ptr<DOSOutputs> objDOS;
-    std::unique_ptr<DOSOutputs> objShell;
-
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void bindOwnCommands();
     void fireToolsBar(int index);
+    void fire(Command command);
     void buildControls();
     void buildMenus();
-    void loadSettings();
-    void scaleToScreen();
-    void takeHandedOver(const std::vector<std::string>& paths);
+    void connectEdits();
 
-    os::Prompts& prompts_;
-    os::MessagePump& pump_;
-    CommandTable commandTable_;
-    std::unique_ptr<SingleInstance> instance_;
-    std::unique_ptr<CommonDlgsW> dialogs_;
-    std::unique_ptr<ToolCommands> commands_;
-    std::unique_ptr<CommandRelay> relay_;
-    std::unique_ptr<engine::ConversionJob> job_;
-    std::unique_ptr<frmMain> front_;
-    std::unique_ptr<InstanceServer> channel_;
-    std::vector<std::string> handedOver_; // waiting for the running job to end
-    engine::JobOptions jobOptions_;
+    Application& app_;
+    bool showing_ = false;
     bool unloaded_ = false;
-    bool quitting_ = false;
-    bool startFailed_ = false;
 };
 
 } // namespace pw

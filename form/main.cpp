@@ -1,4 +1,5 @@
 #include "cli/convert_command.h"
+#include "form/application.h"
 #include "form/frmPrinting.h"
 #include "settings/instance_channel.h"
 #include "settings/qt_prompts.h"
@@ -41,16 +42,16 @@ int main(int argc, char* argv[]) {
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pagewright"));
-    // The program ends through the two forms' shutdown protocol only.
+    // The program ends through the application object's quit path only.
     QApplication::setQuitOnLastWindowClosed(false);
 
     pw::QtPrompts prompts;
     pw::QtMessagePump pump;
-    pw::frmPrinting engineForm(prompts, pump);
-    prompts.setParent(&engineForm);
+    pw::Application core(prompts, pump);
+    prompts.setParent(&core.settingWindow());
     const std::vector<std::string> paths = namedPaths(argc, argv);
-    if (!engineForm.Form_Load()) {
-        if (engineForm.startFailed())
+    if (!core.start()) {
+        if (core.startFailed())
             return 1; // the message box has said why
         // Another copy runs: its window takes the pictures and comes to the front.
         if (pw::handToRunningCopy(paths))
@@ -60,6 +61,6 @@ int main(int argc, char* argv[]) {
                    stderr);
         return 4;
     }
-    engineForm.openPaths(paths);
+    core.openPaths(paths);
     return QApplication::exec();
 }

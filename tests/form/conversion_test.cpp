@@ -113,7 +113,7 @@ TEST_F(Conversion, SavedModeOnePdfPerPictureIsInForceAtOnceAndAfterARestart) {
     EXPECT_TRUE(QFile::exists(output + QStringLiteral("/a.b.pdf")));
 
     // The next start reads the saved folder and mode.
-    engine_.reset();
+    endProgram();
     OnePdfPerPicture = false;
     frmPrinting& again = startProgram();
     EXPECT_EQ(again.txtPath->text(), output);
@@ -154,7 +154,7 @@ TEST_F(Conversion, PageGroupLaysOutThePagesAndIsSavedForTheNextStart) {
                                      "Fit=fill\r\n")))
         << text.toStdString();
 
-    engine_.reset();
+    endProgram();
     frmPrinting& again = startProgram();
     const engine::PageLayout layout = again.grpPage->pageLayout();
     EXPECT_EQ(layout.size, engine::PageSize::A4);
@@ -189,7 +189,7 @@ TEST_F(Conversion, QualityControlShowsItsCaptionsKeepsPicturesWhole) {
 
     engine.show();
     engine.cmdSave->click();
-    engine_.reset();
+    endProgram();
     frmPrinting& again = startProgram();
     EXPECT_TRUE(again.jobOptions().lossless);
     EXPECT_EQ(again.lblQuality->text(), QStringLiteral("Lossless"));

@@ -29,8 +29,7 @@ void FormTest::SetUp() {
 }
 
 void FormTest::TearDown() {
-    front_.reset();
-    engine_.reset();
+    endProgram();
     os::setApplicationFolder(std::string());
 }
 
@@ -47,10 +46,16 @@ void FormTest::installBuilder() {
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
+void FormTest::endProgram() {
+    engine_ = nullptr;
+    app_.reset();
+}
+
 frmPrinting& FormTest::startProgram() {
-    engine_ = std::make_unique<frmPrinting>(prompts_, pump_);
+    app_ = std::make_unique<Application>(prompts_, pump_);
+    engine_ = &app_->settingWindow();
     engine_->urlOpener = [](const QUrl&) {};
-    EXPECT_TRUE(engine_->Form_Load());
+    EXPECT_TRUE(app_->start());
     // Let the front window's first tick run, as it does long before a user can act.
     if (frmMain* front = engine_->front()) {
         QTimer guard;
@@ -62,12 +67,13 @@ frmPrinting& FormTest::startProgram() {
 }
 
 frmMain& FormTest::loadFront(double twipsPerPixel) {
-    engine_ = std::make_unique<frmPrinting>(prompts_, pump_);
+    app_ = std::make_unique<Application>(prompts_, pump_);
+    engine_ = &app_->settingWindow();
     engine_->urlOpener = [](const QUrl&) {};
-    front_ = std::make_unique<frmMain>(*engine_, pump_);
-    front_->setScreenScale({twipsPerPixel, twipsPerPixel});
-    front_->Form_Load();
-    return *front_;
+    frmMain& front = app_->makeFront();
+    front.setScreenScale({twipsPerPixel, twipsPerPixel});
+    front.Form_Load();
+    return front;
 }
 
 void sendMouse(QWidget* widget, QEvent::Type type, QPoint pos, Qt::MouseButton button,

@@ -2,6 +2,7 @@
 // Shared set-up of the window tests: one QApplication, the per-user folder and the
 // application folder in a temporary folder, recorded prompts and the real Qt pump.
 #include "fake_prompts.h"
+#include "form/application.h"
 #include "form/frmMain.h"
 #include "form/frmPrinting.h"
 #include "settings/qt_pump.h"
@@ -22,10 +23,12 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // The engine form after its start-up (which shows the front window).
+    // The engine form of a started application object (which shows the front window).
     frmPrinting& startProgram();
-    // A front window loaded on its own at the given twips per pixel.
+    // A front window loaded on its own (no start-up) at the given twips per pixel.
     frmMain& loadFront(double twipsPerPixel);
+    // Ends the application object and its windows.
+    void endProgram();
 
     std::string cacheFolder() const;
     // Puts the built data/pdf.exe into the test's application folder.
@@ -34,8 +37,8 @@ protected:
     QTemporaryDir dir_;
     FakePrompts prompts_;
     QtMessagePump pump_;
-    std::unique_ptr<frmPrinting> engine_;
-    std::unique_ptr<frmMain> front_;
+    std::unique_ptr<Application> app_;
+    frmPrinting* engine_ = nullptr; // the application object's engine form
 };
 
 // Sends a mouse event straight to a widget; pos is in the widget's coordinates.

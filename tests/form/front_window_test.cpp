@@ -35,8 +35,7 @@ TEST_F(FrontWindow, Is553By371PixelsAt12And15TwipsPerPixel) {
         EXPECT_FALSE(front.PicPB->isHidden());
         EXPECT_FALSE(front.lblPB->isHidden());
         EXPECT_EQ(front.lblPB->text(), QStringLiteral("0%"));
-        front_.reset();
-        engine_.reset();
+        endProgram();
     }
 }
 

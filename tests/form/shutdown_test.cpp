@@ -123,8 +123,8 @@ TEST_F(Shutdown, SettingWindowsOwnExitOnlyClosesItAndTheCloseButtonStillEndsTheP
 
 TEST_F(Shutdown, ASecondInstanceEndsAtOnceAndLeavesTheFirstAlone) {
     frmPrinting& first = startProgram();
-    frmPrinting second(prompts_, pump_);
-    EXPECT_FALSE(second.Form_Load());
+    Application second(prompts_, pump_);
+    EXPECT_FALSE(second.start());
     EXPECT_EQ(second.front(), nullptr);
     EXPECT_TRUE(prompts_.messages.empty());
     EXPECT_TRUE(first.front()->isVisible());
@@ -137,10 +137,10 @@ TEST_F(Shutdown, AStartThatCannotMakeItsFolderSaysSoAndFails) {
     QFile file(blocker);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     qputenv("XDG_CACHE_HOME", blocker.toUtf8());
-    frmPrinting engine(prompts_, pump_);
-    EXPECT_FALSE(engine.Form_Load());
-    EXPECT_TRUE(engine.startFailed());
-    EXPECT_EQ(engine.front(), nullptr);
+    Application program(prompts_, pump_);
+    EXPECT_FALSE(program.start());
+    EXPECT_TRUE(program.startFailed());
+    EXPECT_EQ(program.front(), nullptr);
     ASSERT_EQ(prompts_.messages.size(), 1u);
     EXPECT_NE(prompts_.messages[0].text.find(blocker.toStdString() + "/pagewright"),
               std::string::npos);

@@ -1,0 +1,286 @@
+#include "form/application.h"
+
+#include "engine/ConversionJob.h"
+#include "filelist/command_relay.h"
+#include "filelist/drop_intake.h"
+#include "filelist/file_list.h"
+#include "filelist/help_pages.h"
+#include "filelist/opened_paths.h"
+#include "filelist/tool_commands.h"
+#include "form/app_state.h"
+#include "form/frmMain.h"
+#include "form/frmPrinting.h"
+#include "outside/skin/skin_loader.h"
+#include "process/DOSOutputs.h"
+#include "process/EndProcessesOfExecutable.h"
+#include "settings/CommonDlgsW.h"
+#include "settings/document_options.h"
+#include "settings/instance_channel.h"
+#include "settings/output_folder.h"
+#include "settings/settings_file.h"
+#include "settings/single_instance.h"
+
+#include <QTimer>
+
+namespace pw {
+
+Application::Application(os::Prompts& prompts, os::MessagePump& pump)
+    : prompts_(prompts), pump_(pump), dialogs_(std::make_unique<CommonDlgsW>(prompts)) {
+    engineForm_ = std::make_unique<frmPrinting>(*this);
+    engineForm_->handOverEdits(); // the values the window starts with
+    bindOwnCommands();
+}
+
+Application::~Application() {
+    // The views and the job reach back into the rest; they go first.
+    channel_.reset();
+    relay_.reset();
+    job_.reset();
+    toolCommands_.reset();
+    drops_.reset();
+    front_.reset();
+    fileList_.reset();
+    engineForm_.reset();
+}
+
+void Application::bindOwnCommands() {
+    commands_.bind(Command::Settings, [this] { engineForm_->exec(); });
+    commands_.bind(Command::Help, [this] { engineForm_->openUrl(tutorialPageUrl()); });
+    commands_.bind(Command::About, [this] { showAbout(prompts_); });
+    commands_.bind(Command::Save, [this] { save(); });
+    commands_.bind(Command::Browse, [this] { browse(); });
+    commands_.bind(Command::Convert, [this] { convert(); });
+}
+
+frmMain& Application::makeFront() {
+    front_ = std::make_unique<frmMain>(*this, pump_);
+    fileList_ = std::make_unique<FileList>(front_->List1, front_->List2, front_->List3);
+    drops_ = std::make_unique<DropIntake>(*fileList_, *front_, *engineForm_);
+    toolCommands_ = std::make_unique<ToolCommands>(*fileList_, *front_, *engineForm_, *dialogs_,
+                                                   prompts_, pump_);
+    bindToolCommands(commands_, *toolCommands_, *engineForm_);
+    return *front_;
+}
+
+bool Application::start() {
+    instance_ = claimProgramInstance();
+    if (!instance_->acquired()) {
+        // Only a copy that already runs ends the start silently.
+        if (instance_->state() != SingleInstance::State::HeldElsewhere) {
+            startFailed_ = true;
+            prompts_.messageBox(startFailureText(*instance_), os::kProgramTitle, os::Buttons::Ok,
+                                os::Icon::Error);
+        }
+        return false;
+    }
+    engineForm_->hide();
+    QuitRequested = false;
+    EndProcessesOfExecutable(engine::ConversionJob::ToolPath());
+    skin::Attach();
+    pump_.pumpOnce();
+
+    objShell = std::make_unique<DOSOutputs>(pump_, prompts_);
+    objDOS = std::make_unique<DOSOutputs>(pump_, prompts_);
+    job_ = std::make_unique<engine::ConversionJob>(*this, prompts_, pump_, *objDOS, *objShell);
+    objDOS->ReceiveOutputs = [this](std::string& CommandOutputs) {
+        job_->objDOS_ReceiveOutputs(CommandOutputs);
+    };
+    objDOS->CommandOver = [this] { job_->objDOS_CommandOver(); };
+
+    engineForm_->setWindowTitle(QStringLiteral("Setting"));
+    loadSettings();
+    stampCreationDate();
+
+    makeFront();
+    relay_ = std::make_unique<CommandRelay>(engineForm_->txtMsg, commands_);
+    front_->Form_Load();
+    front_->show();
+    channel_ = std::make_unique<InstanceServer>(
+        [this](const std::vector<std::string>& paths) { takeHandedOver(paths); });
+
+    pump_.pumpOnce();
+    engineForm_->update();
+    engineForm_->scaleToScreen();
+    return true;
+}
+
+void Application::loadSettings() {
+    const StoredSettings stored = pw::loadSettings();
+    settings_.outputFolder = stored.outputFolder;
+    if (stored.modeIndex >= 0 && stored.modeIndex < kModeCount)
+        settings_.modeIndex = stored.modeIndex;
+    settings_.options = stored.options;
+    engineForm_->showSettings(settings_);
+    OnePdfPerPicture = pw::onePdfPerPicture(settings_.modeIndex);
+    pump_.pumpOnce();
+}
+
+void Application::openPaths(const std::vector<std::string>& paths) {
+    if (front_ && fileList_ && !paths.empty())
+        AddOpenedPaths(paths, *fileList_, *front_, pump_);
+}
+
+void Application::bringToFront() {
+    if (!front_)
+        return;
+    if (front_->isMinimized())
+        front_->showNormal();
+    front_->show();
+    front_->raise();
+    front_->activateWindow();
+}
+
+bool Application::jobRunning() const {
+    return !engineForm_->convertEnabled();
+}
+
+void Application::takeHandedOver(const std::vector<std::string>& paths) {
+    bringToFront();
+    handedOver_.insert(handedOver_.end(), paths.begin(), paths.end());
+    // The list must not change under a running job; the paths wait for it to end.
+    if (jobRunning()) {
+        QTimer::singleShot(250, engineForm_.get(), [this] { takeHandedOver({}); });
+        return;
+    }
+    const std::vector<std::string> waiting = std::move(handedOver_);
+    handedOver_.clear();
+    openPaths(waiting);
+}
+
+void Application::requestQuit() {
+    if (quitting_)
+        return; // closing the front window below comes back here
+    quitting_ = true;
+    QuitRequested = true;
+    skin::Detach();
+    if (front_)
+        front_->close();
+    engineForm_->Unload();
+}
+
+// --- commands ------------------------------------------------------------------------------
+
+void Application::convert() {
+    // One job at a time, however Convert arrives while one runs.
+    if (jobRunning())
+        return;
+    // Page and quality controls hand over their values when they are used.
+    engineForm_->handOverEdits();
+    if (job_)
+        job_->Command3_Click();
+}
+
+void Application::save() {
+    engineForm_->handOverEdits();
+    OnePdfPerPicture = saveSettings(settings_.outputFolder, settings_.modeIndex, settings_.options);
+    engineForm_->hide();
+}
+
+void Application::browse() {
+    setOutputFolder(browseOutputFolder(prompts_));
+}
+
+void Application::stampCreationDate() {
+    engineForm_->handOverEdits();
+    settings_.document.creationDate = pdfDateNow();
+    engineForm_->showSettings(settings_);
+}
+
+// --- engine::JobHost -----------------------------------------------------------------------
+
+int Application::fileCount() const {
+    return fileList_ ? fileList_->count() : 0;
+}
+
+std::string Application::workingPath(int index) const {
+    return fileList_ ? fileList_->workingPath(index) : std::string();
+}
+
+std::string Application::outputFolder() const {
+    return settings_.outputFolder;
+}
+
+void Application::setOutputFolder(const std::string& folder) {
+    engineForm_->handOverEdits(); // unsaved edits stay as they are shown
+    settings_.outputFolder = folder;
+    engineForm_->showSettings(settings_);
+}
+
+std::string Application::title() const {
+    return settings_.document.title;
+}
+
+engine::DocumentProperties Application::documentProperties() const {
+    return settings_.document;
+}
+
+bool Application::onePdfPerPicture() const {
+    return OnePdfPerPicture;
+}
+
+engine::JobOptions Application::jobOptions() const {
+    return settings_.options;
+}
+
+void Application::setCommand3Enabled(bool enabled) {
+    engineForm_->setConvertEnabled(enabled);
+}
+
+void Application::setToolsBarEnabled(bool enabled) {
+    engineForm_->setToolsBarEnabled(enabled);
+}
+
+void Application::focusToolsBarButtons() {
+    engineForm_->focusToolsBarButtons();
+}
+
+void Application::setFrontControlsEnabled(bool enabled) {
+    if (front_)
+        front_->setLockedControlsEnabled(enabled);
+}
+
+void Application::setFilenameLabelVisible(bool visible) {
+    if (front_)
+        front_->setFilenameLabelVisible(visible);
+}
+
+std::string Application::engineProgressText() const {
+    return engineForm_->progressText();
+}
+
+void Application::setEngineProgressText(const std::string& text) {
+    engineForm_->setProgressText(text);
+}
+
+void Application::setFrontProgressText(const std::string& text) {
+    if (front_)
+        front_->setProgressText(QString::fromStdString(text));
+}
+
+void Application::setProgressVisible(bool visible) {
+    if (front_)
+        front_->setProgressVisible(visible);
+}
+
+double Application::trackWidth() const {
+    return front_ ? front_->trackWidth() : 0;
+}
+
+double Application::barWidth() const {
+    return front_ ? front_->barWidth() : 0;
+}
+
+void Application::setBarWidth(double width) {
+    if (front_)
+        front_->setBarWidth(width);
+}
+
+void Application::openFolder(const std::string& folder) {
+    engineForm_->openFolder(folder);
+}
+
+void Application::beep() {
+    engineForm_->beep();
+}
+
+} // namespace pw

@@ -1,0 +1,136 @@
+#pragma once
+// The application object: created once in main, it owns the file list, the settings, the
+// conversion job, the two console runners and both windows. The windows are views: they show
+// this object's state and turn presses, menus, drops and relay words into its commands.
+#include "engine/job_host.h"
+#include "filelist/command_table.h"
+#include "platform/prompts.h"
+#include "platform/pump.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace pw {
+
+class CommandRelay;
+class CommonDlgsW;
+class DOSOutputs;
+class DropIntake;
+class FileList;
+class InstanceServer;
+class SingleInstance;
+class ToolCommands;
+class frmMain;
+class frmPrinting;
+namespace engine {
+class ConversionJob;
+}
+
+// What the Setting window edits. The mode in force is OnePdfPerPicture (app_state.h), set at
+// start-up and by Save only.
+struct AppSettings {
+    std::string outputFolder;
+    int modeIndex = 0; // the mode chosen in the Setting window
+    engine::DocumentProperties document;
+    engine::JobOptions options;
+};
+
+class Application : public engine::JobHost {
+public:
+    // Makes the Setting window (hidden) and binds the commands that need no file list.
+    Application(os::Prompts& prompts, os::MessagePump& pump);
+    ~Application() override;
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+
+    // Start-up: the instance lock, the runners, the job, the saved settings, the front window.
+    // False when another instance already runs or the per-user folder or lock cannot be made
+    // (startFailed(), after a message box): the caller ends at once.
+    bool start();
+    bool startFailed() const { return startFailed_; }
+    // Makes the front window and its file list and binds the list's commands, without the rest
+    // of the start-up. start() calls it; tests load the front window on its own through it.
+    frmMain& makeFront();
+
+    // Pictures and folders from the command line or a second start, added to the list.
+    void openPaths(const std::vector<std::string>& paths);
+    // Shows the front window over the others, restored when it was minimised.
+    void bringToFront();
+    // The one way the program ends, whatever closes it (the front window's close picture or
+    // close box, the window manager, the Exit commands): sets QuitRequested, detaches the skin,
+    // closes the front window and unloads the Setting window, which ends the event loops.
+    // Runs once.
+    void requestQuit();
+
+    CommandTable& commands() { return commands_; }
+    frmPrinting& settingWindow() const { return *engineForm_; }
+    frmMain* front() const { return front_.get(); }
+    FileList* fileList() const { return fileList_.get(); }
+    DropIntake* dropIntake() const { return drops_.get(); }
+    os::Prompts& prompts() const { return prompts_; }
+    os::MessagePump& pump() const { return pump_; }
+
+    const AppSettings& settings() const { return settings_; }
+    // The Setting window hands its edits over as they are made.
+    void takeEdits(const AppSettings& edited) { settings_ = edited; }
+
+    // Commands.
+    void convert();
+    void save();
+    void browse();
+    void stampCreationDate();
+
+    // engine::JobHost
+    int fileCount() const override;
+    std::string workingPath(int index) const override;
+    std::string outputFolder() const override;
+    void setOutputFolder(const std::string& folder) override;
+    std::string title() const override;
+    engine::DocumentProperties documentProperties() const override;
+    bool onePdfPerPicture() const override;
+    engine::JobOptions jobOptions() const override;
+    void setCommand3Enabled(bool enabled) override;
+    void setToolsBarEnabled(bool enabled) override;
+    void focusToolsBarButtons() override;
+    void setFrontControlsEnabled(bool enabled) override;
+    void setFilenameLabelVisible(bool visible) override;
+    std::string engineProgressText() const override;
+    void setEngineProgressText(const std::string& text) override;
+    void setFrontProgressText(const std::string& text) override;
+    void setProgressVisible(bool visible) override;
+    double trackWidth() const override;
+    double barWidth() const override;
+    void setBarWidth(double width) override;
+    void openFolder(const std::string& folder) override;
+    void beep() override;
+
+    std::unique_ptr<DOSOutputs> objDOS;
+    std::unique_ptr<DOSOutputs> objShell;
+
+private:
+    void bindOwnCommands();
+    void loadSettings();
+    void takeHandedOver(const std::vector<std::string>& paths);
+    bool jobRunning() const;
+
+    os::Prompts& prompts_;
+    os::MessagePump& pump_;
+    CommandTable commands_;
+    AppSettings settings_;
+    std::unique_ptr<SingleInstance> instance_;
+    std::unique_ptr<CommonDlgsW> dialogs_;
+    std::unique_ptr<frmPrinting> engineForm_;
+    std::unique_ptr<FileList> fileList_;
+    std::unique_ptr<frmMain> front_;
+    std::unique_ptr<DropIntake> drops_;
+    std::unique_ptr<ToolCommands> toolCommands_;
+    std::unique_ptr<CommandRelay> relay_;
+    std::unique_ptr<engine::ConversionJob> job_;
+    std::unique_ptr<InstanceServer> channel_;
+    std::vector<std::string> handedOver_; // waiting for the running job to end
+    bool quitting_ = false;
+    bool startFailed_ = false;
+};
+
+} // namespace pw
