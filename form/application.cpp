@@ -121,13 +121,8 @@ void Application::openPaths(const std::vector<std::string>& paths) {
 }
 
 void Application::bringToFront() {
-    if (!front_)
-        return;
-    if (front_->isMinimized())
-        front_->showNormal();
-    front_->show();
-    front_->raise();
-    front_->activateWindow();
+    if (front_)
+        front_->bringToFront();
 }
 
 bool Application::jobRunning() const {

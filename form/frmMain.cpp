@@ -337,6 +337,14 @@ void frmMain::imgMin_Click() {
     showMinimized();
 }
 
+void frmMain::bringToFront() {
+    if (isMinimized())
+        showNormal();
+    show();
+    raise();
+    activateWindow();
+}
+
 void frmMain::imgExit_Click() {
     closeSequence();
 }

@@ -58,6 +58,8 @@ public:
     void lblDown_MouseDown() { imgDown_MouseDown(); }
     void lblDown_MouseMove() { imgDown_MouseMove(); }
 
+    // Shows the window over the others, restored when it was minimised.
+    void bringToFront();
     // The close picture's sequence: ends the program.
     void closeSequence();
 

@@ -135,6 +135,7 @@ TEST_F(Conversion, PageGroupLaysOutThePagesAndIsSavedForTheNextStart) {
     EXPECT_FALSE(page.spnPageWidth->isEnabled());
     page.spnMargin->setValue(12.5);
     page.cmbFit->setCurrentIndex(static_cast<int>(engine::Fit::Fill));
+    engine.Command1->click(); // a new date keeps the other unsaved edits
 
     // In force before Save: a wide picture on A4, turned to landscape.
     frmMain& front = *engine.front();
@@ -174,6 +175,8 @@ TEST_F(Conversion, QualityControlShowsItsCaptionsKeepsPicturesWhole) {
     quality.chkLossless->setChecked(true);
     EXPECT_EQ(engine.lblQuality->text(), QStringLiteral("Lossless"));
     EXPECT_FALSE(quality.spnQuality->isEnabled());
+    engine.Command1->click(); // a new date keeps the other unsaved edits
+    EXPECT_TRUE(quality.chkLossless->isChecked());
 
     // In force before Save: the PNG's own data reaches the PDF.
     const QString output = dir_.path() + QStringLiteral("/whole");
