@@ -216,7 +216,7 @@ void frmMain::scaleFonts() {
     QFont bold = base;
     bold.setBold(true);
     lblText->setFont(bold);
-    // Where the design face is missing, a wider fallback must still fit the arrow captions.
+    // Where Tahoma is missing, a wider fallback must still fit the arrow captions.
     for (QLabel* label : {static_cast<QLabel*>(lblUp), static_cast<QLabel*>(lblDown)})
         label->setFont(form::fittedFont(base, label->text(), label->width(), 5.0));
 }
@@ -476,7 +476,7 @@ void frmMain::setPageText(const std::string& text) {
 }
 
 void frmMain::setFilenameText(const std::string& text) {
-    // The design's text assumes Tahoma; in a wider face it shrinks, then loses its middle.
+    // The text was measured for Tahoma; in a wider face it shrinks, then loses its middle.
     const QString shown = QString::fromStdString(text);
     const int width = lblFilename->contentsRect().width();
     const double minimum = form::ScaleToScreen(kMinFilenamePoints, scale_);
