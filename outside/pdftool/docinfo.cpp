@@ -97,11 +97,11 @@ bool writeDocInfo(const std::string& folder, const DocInfo& info, std::string* e
     return true;
 }
 
-std::optional<DocInfo> readDocInfo(const std::string& path) {
+bool readKeyValueLines(const std::string& path,
+                       const std::function<void(const std::string&, const std::string&)>& take) {
     std::ifstream in(path, std::ios::binary);
     if (!in)
-        return std::nullopt;
-    DocInfo info;
+        return false;
     std::string line;
     bool first = true;
     while (std::getline(in, line)) {
@@ -111,21 +111,29 @@ std::optional<DocInfo> readDocInfo(const std::string& path) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         const auto equals = line.find('=');
-        if (equals == std::string::npos)
-            continue;
-        const std::string key = line.substr(0, equals);
-        const std::string value = unescapeValue(line.substr(equals + 1));
-        if (key == "Title")
-            info.title = value;
-        else if (key == "Author")
-            info.author = value;
-        else if (key == "Subject")
-            info.subject = value;
-        else if (key == "Keywords")
-            info.keywords = value;
-        else if (key == "CreationDate")
-            info.creationDate = value;
+        if (equals != std::string::npos)
+            take(line.substr(0, equals), unescapeValue(line.substr(equals + 1)));
     }
+    return true;
+}
+
+std::optional<DocInfo> readDocInfo(const std::string& path) {
+    DocInfo info;
+    const bool opened =
+        readKeyValueLines(path, [&](const std::string& key, const std::string& value) {
+            if (key == "Title")
+                info.title = value;
+            else if (key == "Author")
+                info.author = value;
+            else if (key == "Subject")
+                info.subject = value;
+            else if (key == "Keywords")
+                info.keywords = value;
+            else if (key == "CreationDate")
+                info.creationDate = value;
+        });
+    if (!opened)
+        return std::nullopt;
     return info;
 }
 

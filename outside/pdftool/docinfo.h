@@ -19,6 +19,7 @@
 // ("D:YYYYMMDDHHmmSS" optionally followed by "Z" or "+HH'mm'" / "-HH'mm'"); the builder uses
 // the time of the run when it is missing or malformed. The builder always sets Producer itself.
 #include <ctime>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -40,6 +41,11 @@ bool writeDocInfo(const std::string& folder, const DocInfo& info, std::string* e
 
 // Reads a properties file. std::nullopt when the file cannot be opened.
 std::optional<DocInfo> readDocInfo(const std::string& path);
+
+// Calls take(key, unescaped value) for every "Key=Value" line of a file in the format above.
+// False when the file cannot be opened.
+bool readKeyValueLines(const std::string& path,
+                       const std::function<void(const std::string&, const std::string&)>& take);
 
 // The local time `when` as a PDF date with the local UTC offset, e.g. "D:20261208140000-06'00".
 std::string pdfDate(std::time_t when);

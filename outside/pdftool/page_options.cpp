@@ -4,7 +4,6 @@
 #include "outside/pdftool/docinfo.h"
 
 #include <cstdio>
-#include <fstream>
 
 namespace pw::pdftool {
 
@@ -33,23 +32,9 @@ bool writePageOptions(const std::string& folder, const engine::PageLayout& layou
 
 engine::PageLayout readPageOptions(const std::string& path) {
     engine::PageLayout layout;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return layout;
-    std::string line;
-    bool first = true;
-    while (std::getline(in, line)) {
-        if (first && line.rfind("\xEF\xBB\xBF", 0) == 0)
-            line.erase(0, 3);
-        first = false;
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        const auto equals = line.find('=');
-        if (equals == std::string::npos)
-            continue;
-        engine::applyPageLayoutValue(line.substr(0, equals), unescapeValue(line.substr(equals + 1)),
-                                     layout);
-    }
+    readKeyValueLines(path, [&](const std::string& key, const std::string& value) {
+        engine::applyPageLayoutValue(key, value, layout);
+    });
     return layout;
 }
 
