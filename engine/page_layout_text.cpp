@@ -1,10 +1,11 @@
 #include "engine/page_layout_text.h"
 
+#include "engine/text_values.h"
+
 #include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <optional>
 
 namespace pw::engine {
@@ -28,15 +29,6 @@ constexpr NamedSize kSizes[] = {
     {"Legal", PageSize::Legal, 612.0, 1008.0},
 };
 
-std::string_view trimmed(std::string_view text) {
-    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    while (!text.empty() && blank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && blank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
-
 bool sameName(std::string_view a, std::string_view b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
         return std::tolower(static_cast<unsigned char>(x)) ==
@@ -46,7 +38,7 @@ bool sameName(std::string_view a, std::string_view b) {
 
 // A plain decimal number ("12", "2.5"): no sign, exponent, "inf" or "nan".
 std::optional<double> number(std::string_view text) {
-    text = trimmed(text);
+    text = trimmedBlanks(text);
     if (text.empty() || text.find_first_not_of("0123456789.") != std::string_view::npos)
         return std::nullopt;
     double value = 0.0;
@@ -54,17 +46,6 @@ std::optional<double> number(std::string_view text) {
     if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
         return std::nullopt;
     return value;
-}
-
-std::string decimal(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.2f", value);
-    std::string result = text;
-    while (result.back() == '0')
-        result.pop_back();
-    if (result.back() == '.')
-        result.pop_back();
-    return result;
 }
 
 bool validSide(double mm) {
@@ -91,7 +72,7 @@ std::pair<double, double> paperPoints(const PageLayout& layout) {
 }
 
 bool parsePageSize(std::string_view text, PageLayout& layout) {
-    text = trimmed(text);
+    text = trimmedBlanks(text);
     if (sameName(text, "picture")) {
         layout.size = PageSize::Picture;
         return true;
@@ -118,7 +99,7 @@ bool parsePageSize(std::string_view text, PageLayout& layout) {
 }
 
 bool parseOrientation(std::string_view text, PageLayout& layout) {
-    text = trimmed(text);
+    text = trimmedBlanks(text);
     if (sameName(text, "auto"))
         layout.orientation = Orientation::Automatic;
     else if (sameName(text, "portrait"))
@@ -131,7 +112,7 @@ bool parseOrientation(std::string_view text, PageLayout& layout) {
 }
 
 bool parseMargin(std::string_view text, PageLayout& layout) {
-    text = trimmed(text);
+    text = trimmedBlanks(text);
     if (text.size() > 2 && sameName(text.substr(text.size() - 2), "mm"))
         text.remove_suffix(2);
     const auto value = number(text);
@@ -142,7 +123,7 @@ bool parseMargin(std::string_view text, PageLayout& layout) {
 }
 
 bool parseFit(std::string_view text, PageLayout& layout) {
-    text = trimmed(text);
+    text = trimmedBlanks(text);
     if (sameName(text, "fit"))
         layout.fit = Fit::Fit;
     else if (sameName(text, "shrink"))
@@ -156,7 +137,8 @@ bool parseFit(std::string_view text, PageLayout& layout) {
 
 std::string formatPageSize(const PageLayout& layout) {
     if (layout.size == PageSize::Custom)
-        return decimal(layout.customWidthMm) + "x" + decimal(layout.customHeightMm) + "mm";
+        return decimalText(layout.customWidthMm, 2) + "x" + decimalText(layout.customHeightMm, 2) +
+               "mm";
     for (const NamedSize& named : kSizes) {
         if (named.size == layout.size)
             return named.name;
@@ -177,7 +159,7 @@ std::string formatOrientation(const PageLayout& layout) {
 }
 
 std::string formatMargin(const PageLayout& layout) {
-    return decimal(layout.marginMm);
+    return decimalText(layout.marginMm, 2);
 }
 
 std::string formatFit(const PageLayout& layout) {

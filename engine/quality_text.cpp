@@ -1,5 +1,7 @@
 #include "engine/quality_text.h"
 
+#include "engine/text_values.h"
+
 #include <cctype>
 #include <charconv>
 
@@ -7,14 +9,6 @@ namespace pw::engine {
 namespace {
 
 constexpr const char* kLossless = "lossless";
-
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-        text.remove_suffix(1);
-    return text;
-}
 
 bool isLossless(std::string_view text) {
     const std::string_view word = kLossless;
@@ -30,7 +24,7 @@ bool isLossless(std::string_view text) {
 } // namespace
 
 bool parseQuality(std::string_view text, JobOptions& options) {
-    text = trimmed(text);
+    text = trimmedBlanks(text);
     if (isLossless(text)) {
         options.lossless = true;
         return true;

@@ -2,18 +2,10 @@
 
 #include "engine/page_layout_text.h"
 #include "engine/quality_text.h"
+#include "engine/text_values.h"
 
 namespace pw {
 namespace {
-
-std::string_view trimmed(std::string_view text) {
-    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    while (!text.empty() && blank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && blank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
 
 const SettingKey* findKey(const std::vector<SettingKey>& keys, const std::string& name) {
     for (const SettingKey& key : keys) {
@@ -56,8 +48,8 @@ bool splitSettingLine(std::string_view line, std::string& key, std::string& valu
     const auto equals = line.find('=');
     if (equals == std::string_view::npos)
         return false;
-    key = std::string(trimmed(line.substr(0, equals)));
-    value = std::string(trimmed(line.substr(equals + 1)));
+    key = std::string(engine::trimmedBlanks(line.substr(0, equals)));
+    value = std::string(engine::trimmedBlanks(line.substr(equals + 1)));
     return !key.empty();
 }
 
@@ -78,7 +70,7 @@ std::vector<std::string> applySettingLines(std::string_view lines,
             if (known->parse(value, parsed))
                 options = parsed;
         } else {
-            kept.emplace_back(trimmed(line));
+            kept.emplace_back(engine::trimmedBlanks(line));
         }
     }
     return kept;

@@ -1,5 +1,6 @@
 #include "outside/pdftool/pdf_writer.h"
 
+#include "engine/text_values.h"
 #include "outside/pdftool/icc_profiles.h"
 #include "outside/pdftool/page_geometry.h"
 #include "outside/pdftool/png_image.h"
@@ -70,17 +71,7 @@ private:
 
 // A number for a content stream or array: at most four decimals, no trailing zeros.
 std::string number(double value) {
-    double rounded = std::round(value * 10000.0) / 10000.0;
-    if (rounded == 0.0)
-        rounded = 0.0; // no "-0"
-    char text[64];
-    std::snprintf(text, sizeof text, "%.4f", rounded);
-    std::string result = text;
-    while (result.back() == '0')
-        result.pop_back();
-    if (result.back() == '.')
-        result.pop_back();
-    return result;
+    return engine::decimalText(std::round(value * 10000.0) / 10000.0, 4);
 }
 
 Handle real(double value) {
