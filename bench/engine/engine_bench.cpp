@@ -3,6 +3,7 @@
 //   engine_bench [--app DIR] [--quality 1-100|lossless] OUTPUT_FOLDER PICTURE...
 #include "engine/ConversionJob.h"
 #include "engine/quality_text.h"
+#include "engine/windowless_host.h"
 #include "platform/paths.h"
 #include "platform/pump.h"
 #include "process/DOSOutputs.h"
@@ -15,47 +16,6 @@
 #include <vector>
 
 namespace {
-
-// A host without windows: the list, the output folder and a silent progress display.
-class PlainHost : public pw::engine::JobHost {
-public:
-    PlainHost(std::vector<std::string> files, std::string folder, pw::engine::JobOptions options)
-        : files_(std::move(files)), folder_(std::move(folder)), options_(options) {}
-
-    int fileCount() const override { return static_cast<int>(files_.size()); }
-    std::string workingPath(int index) const override {
-        return files_[static_cast<std::size_t>(index)];
-    }
-    std::string outputFolder() const override { return folder_; }
-    void setOutputFolder(const std::string& folder) override { folder_ = folder; }
-    std::string title() const override { return "Benchmark"; }
-    pw::engine::DocumentProperties documentProperties() const override {
-        return {"Benchmark", "engine_bench", "", "", ""};
-    }
-    bool onePdfPerPicture() const override { return false; }
-    pw::engine::JobOptions jobOptions() const override { return options_; }
-    void setCommand3Enabled(bool) override {}
-    void setToolsBarEnabled(bool) override {}
-    void focusToolsBarButtons() override {}
-    void setFrontControlsEnabled(bool) override {}
-    void setFilenameLabelVisible(bool) override {}
-    std::string engineProgressText() const override { return engineText_; }
-    void setEngineProgressText(const std::string& text) override { engineText_ = text; }
-    void setFrontProgressText(const std::string&) override {}
-    void setProgressVisible(bool) override {}
-    double trackWidth() const override { return 1000.0; }
-    double barWidth() const override { return bar_; }
-    void setBarWidth(double width) override { bar_ = width; }
-    void openFolder(const std::string&) override {}
-    void beep() override {}
-
-private:
-    std::vector<std::string> files_;
-    std::string folder_;
-    pw::engine::JobOptions options_;
-    std::string engineText_ = "0%";
-    double bar_ = 0;
-};
 
 // Every message box goes to standard error and is answered OK.
 class PrintingPrompts : public pw::os::Prompts {
@@ -105,7 +65,8 @@ int main(int argc, char** argv) {
     }
     pw::os::setApplicationFolder(app);
     std::vector<std::string> files(argv + first + 1, argv + argc);
-    PlainHost host(std::move(files), argv[first], options);
+    pw::engine::WindowlessHost host(std::move(files), argv[first],
+                                    {"Benchmark", "engine_bench", "", "", ""}, false, options);
     PrintingPrompts prompts;
     pw::os::SleepingPump pump;
     pw::DOSOutputs objDOS(pump, prompts);
