@@ -98,18 +98,9 @@ bool StageLossless(const std::string& source, const std::string& extension,
     if (hasPngSignature(narrowSource) && pdftool::readPngInfo(narrowSource, reason))
         return StageUnchanged(narrowSource, target);
 
-    InitialiseFreeImage();
-    std::string why;
-    FIBITMAP* bitmap = LoadPicture(narrowSource, extension, why);
-    if (problem != nullptr)
-        *problem = why;
-    if (bitmap == nullptr) {
-        os::removeFile(target);
-        return false;
-    }
-    const bool saved = SaveLosslessBitmap(bitmap, narrowSource, target);
-    FreeImage_Unload(bitmap);
-    return saved;
+    return DecodeAndSave(narrowSource, extension, target, problem, [&](FIBITMAP* bitmap) {
+        return SaveLosslessBitmap(bitmap, narrowSource, target);
+    });
 }
 
 } // namespace pw::engine

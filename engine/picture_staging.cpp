@@ -147,8 +147,16 @@ bool SaveBitmapFile(int format, FIBITMAP* bitmap, const std::string& fileName, i
 
 bool NormalisePicture(const std::string& source, const std::string& extension,
                       const std::string& target, std::string* problem, int quality) {
-    InitialiseFreeImage();
     const std::string narrowSource = os::toNarrow(source);
+    return DecodeAndSave(narrowSource, extension, target, problem, [&](FIBITMAP* bitmap) {
+        return SaveStagedBitmap(bitmap, narrowSource, target, quality);
+    });
+}
+
+bool DecodeAndSave(const std::string& narrowSource, const std::string& extension,
+                   const std::string& target, std::string* problem,
+                   const std::function<bool(FIBITMAP*)>& save) {
+    InitialiseFreeImage();
     std::string why;
     FIBITMAP* bitmap = LoadPicture(narrowSource, extension, why);
     if (problem != nullptr)
@@ -157,7 +165,7 @@ bool NormalisePicture(const std::string& source, const std::string& extension,
         os::removeFile(target);
         return false;
     }
-    const bool saved = SaveStagedBitmap(bitmap, narrowSource, target, quality);
+    const bool saved = save(bitmap);
     FreeImage_Unload(bitmap);
     return saved;
 }

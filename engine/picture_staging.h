@@ -3,6 +3,7 @@
 #include "engine/job_options.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,13 @@ bool SaveBitmapFile(int format, FIBITMAP* bitmap, const std::string& fileName, i
 bool NormalisePicture(const std::string& source, const std::string& extension,
                       const std::string& target, std::string* problem = nullptr,
                       int quality = kDefaultQuality);
+
+// Decodes the picture as NormalisePicture does and hands it to `save`, which writes target and
+// must not keep the bitmap. When the picture cannot be read, target is removed and `problem`
+// gets the reason, as for NormalisePicture.
+bool DecodeAndSave(const std::string& narrowSource, const std::string& extension,
+                   const std::string& target, std::string* problem,
+                   const std::function<bool(FIBITMAP*)>& save);
 
 // Writes a decoded picture (left to the caller) to target as a staged 24-bit JPEG at `quality`
 // (1..100), transparent parts over white; the resolution is kept only when the source file
