@@ -74,19 +74,19 @@ std::string unescapeValue(const std::string& value) {
     return out;
 }
 
-bool writeDocInfo(const std::string& folder, const DocInfo& info, std::string* error) {
-    const std::string path =
-        folder.empty() ? std::string(kDocInfoFileName) : folder + "/" + kDocInfoFileName;
+bool writeKeyValueLines(const std::string& folder, const char* fileName,
+                        const std::vector<std::pair<std::string, std::string>>& values,
+                        std::string* error) {
+    const std::string path = folder.empty() ? std::string(fileName) : folder + "/" + fileName;
+    std::string text;
+    for (const auto& [key, value] : values)
+        text += key + "=" + escapeValue(value) + "\n";
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (file == nullptr) {
         if (error != nullptr)
             *error = "cannot create " + path;
         return false;
     }
-    const std::string text =
-        "Title=" + escapeValue(info.title) + "\n" + "Author=" + escapeValue(info.author) + "\n" +
-        "Subject=" + escapeValue(info.subject) + "\n" + "Keywords=" + escapeValue(info.keywords) +
-        "\n" + "CreationDate=" + escapeValue(info.creationDate) + "\n";
     const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
     const bool closed = std::fclose(file) == 0;
     if (!written || !closed) {
@@ -95,6 +95,16 @@ bool writeDocInfo(const std::string& folder, const DocInfo& info, std::string* e
         return false;
     }
     return true;
+}
+
+bool writeDocInfo(const std::string& folder, const DocInfo& info, std::string* error) {
+    return writeKeyValueLines(folder, kDocInfoFileName,
+                              {{"Title", info.title},
+                               {"Author", info.author},
+                               {"Subject", info.subject},
+                               {"Keywords", info.keywords},
+                               {"CreationDate", info.creationDate}},
+                              error);
 }
 
 bool readKeyValueLines(const std::string& path,

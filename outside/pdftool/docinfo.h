@@ -22,6 +22,8 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace pw::pdftool {
 
@@ -41,6 +43,12 @@ bool writeDocInfo(const std::string& folder, const DocInfo& info, std::string* e
 
 // Reads a properties file. std::nullopt when the file cannot be opened.
 std::optional<DocInfo> readDocInfo(const std::string& path);
+
+// Writes folder/fileName (replacing it) as "Key=Value" lines in the format above, values
+// escaped. Returns false and sets *error when it cannot.
+bool writeKeyValueLines(const std::string& folder, const char* fileName,
+                        const std::vector<std::pair<std::string, std::string>>& values,
+                        std::string* error = nullptr);
 
 // Calls take(key, unescaped value) for every "Key=Value" line of a file in the format above.
 // False when the file cannot be opened.
