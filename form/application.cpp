@@ -20,7 +20,7 @@
 #include "settings/settings_file.h"
 #include "settings/single_instance.h"
 
-#include <QTimer>
+#include <cstdio>
 
 namespace pw {
 
@@ -59,6 +59,7 @@ frmMain& Application::makeFront() {
     toolCommands_ = std::make_unique<ToolCommands>(*fileList_, *front_, *engineForm_, *dialogs_,
                                                    prompts_, pump_);
     bindToolCommands(commands_, *toolCommands_, *engineForm_);
+    bindOwnCommands(); // the core's Convert, not the list's relay through the Setting window
     return *front_;
 }
 
@@ -97,6 +98,10 @@ bool Application::start() {
     front_->show();
     channel_ = std::make_unique<InstanceServer>(
         [this](const std::vector<std::string>& paths) { takeHandedOver(paths); });
+    if (!channel_->listening())
+        std::fputs("pagewright: a second start cannot hand pictures to this window: "
+                   "its local socket could not be opened\n",
+                   stderr);
 
     pump_.pumpOnce();
     engineForm_->update();
@@ -126,17 +131,15 @@ void Application::bringToFront() {
 }
 
 bool Application::jobRunning() const {
-    return !engineForm_->convertEnabled();
+    return converting_;
 }
 
 void Application::takeHandedOver(const std::vector<std::string>& paths) {
     bringToFront();
     handedOver_.insert(handedOver_.end(), paths.begin(), paths.end());
     // The list must not change under a running job; the paths wait for it to end.
-    if (jobRunning()) {
-        QTimer::singleShot(250, engineForm_.get(), [this] { takeHandedOver({}); });
+    if (jobRunning())
         return;
-    }
     const std::vector<std::string> waiting = std::move(handedOver_);
     handedOver_.clear();
     openPaths(waiting);
@@ -161,8 +164,14 @@ void Application::convert() {
         return;
     // Page and quality controls hand over their values when they are used.
     engineForm_->handOverEdits();
-    if (job_)
-        job_->Command3_Click();
+    if (!job_)
+        return;
+    converting_ = true;
+    job_->Command3_Click();
+    converting_ = false;
+    // Pictures handed over by a second start during the job join the list now.
+    if (!handedOver_.empty())
+        takeHandedOver({});
 }
 
 void Application::save() {

@@ -129,6 +129,7 @@ private:
     std::unique_ptr<engine::ConversionJob> job_;
     std::unique_ptr<InstanceServer> channel_;
     std::vector<std::string> handedOver_; // waiting for the running job to end
+    bool converting_ = false;             // a job runs: Convert and hand-overs wait
     bool quitting_ = false;
     bool startFailed_ = false;
 };
