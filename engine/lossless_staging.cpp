@@ -1,6 +1,5 @@
 #include "engine/lossless_staging.h"
 
-#include "engine/opaque_bitmap.h"
 #include "engine/picture_resolution.h"
 #include "engine/picture_staging.h"
 #include "outside/pdftool/png_info.h"
@@ -63,10 +62,6 @@ void KeepIccProfile(FIBITMAP* from, FIBITMAP* to) {
         FreeImage_GetICCProfile(to)->data != nullptr)
         return;
     FreeImage_CreateICCProfile(to, profile->data, profile->size);
-}
-
-FIBITMAP* FlattenOnWhite(FIBITMAP* bitmap) {
-    return OpaqueCopy24(bitmap, false);
 }
 
 bool SaveLosslessBitmap(FIBITMAP* bitmap, const std::string& narrowSource,

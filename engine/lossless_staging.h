@@ -22,8 +22,4 @@ bool SaveLosslessBitmap(FIBITMAP* bitmap, const std::string& narrowSource,
 // of `from` when it has none.
 void KeepIccProfile(FIBITMAP* from, FIBITMAP* to);
 
-// FreeImage bitmap as a white-backed 24-bit bitmap (transparent parts over white); nullptr when
-// it cannot be converted. The caller unloads both.
-FIBITMAP* FlattenOnWhite(FIBITMAP* bitmap);
-
 } // namespace pw::engine

@@ -20,10 +20,6 @@ void CommandTable::fire(Command command) const {
         handler();
 }
 
-bool CommandTable::bound(Command command) const {
-    return static_cast<bool>(handlers_[slot(command)]);
-}
-
 std::optional<Command> toolsBarCommand(int index) {
     static constexpr std::array<Command, 7> kToolsBar = {
         Command::Add,      Command::AddFolder, Command::RemoveFile, Command::RemoveAllFiles,

@@ -35,7 +35,6 @@ public:
     void bind(Command command, std::function<void()> handler);
     // Runs the command's handler; an unbound command does nothing.
     void fire(Command command) const;
-    bool bound(Command command) const;
 
 private:
     std::array<std::function<void()>, kCommandCount> handlers_;

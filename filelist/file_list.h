@@ -42,7 +42,6 @@ public:
     QListWidget* displayList() const { return list2_; }
 
     int count() const { return static_cast<int>(entries_.size()); }
-    const std::vector<FileEntry>& entries() const { return entries_; }
     bool isEmpty() const { return count() == 0; }
     bool isFull() const { return count() >= kMaxEntries; }
     std::string workingPath(int row) const; // "" outside the list

@@ -106,10 +106,6 @@ frmMain* frmPrinting::front() const {
     return app_.front();
 }
 
-bool frmPrinting::startFailed() const {
-    return app_.startFailed();
-}
-
 void frmPrinting::connectEdits() {
     for (QLineEdit* edit :
          {txtPath, txtTitle, txtCreateFor, txtSubject, txtKeywords, txtCreationDate})
@@ -376,14 +372,6 @@ void frmPrinting::Command1_Click() {
     app_.stampCreationDate();
 }
 
-void frmPrinting::cmdBrowse_Click() {
-    app_.browse();
-}
-
-void frmPrinting::cmdSave_Click() {
-    app_.save();
-}
-
 void frmPrinting::Command3_Click() {
     app_.convert();
 }
@@ -433,10 +421,6 @@ void frmPrinting::setToolsBarEnabled(bool enabled) {
 void frmPrinting::focusToolsBarButtons() {
     for (QPushButton* button : CmdToolsBar)
         button->setFocus();
-}
-
-bool frmPrinting::convertEnabled() const {
-    return Command3->isEnabled();
 }
 
 void frmPrinting::setConvertEnabled(bool enabled) {

@@ -37,7 +37,6 @@ public:
     frmMain* front() const;
     // Forwards to the application object's one quit path.
     void requestQuit();
-    bool startFailed() const;
     // Asks the form to unload: it hides, and closes for good only when QuitRequested is set.
     // Runs Form_Unload itself, so it never depends on Qt delivering a close event.
     void Unload();
@@ -57,12 +56,10 @@ public:
     // The engine menus by front menu index: 0 menuFile, 1 menuR, 2 menuContrl, 3 menuA.
     QMenu* engineMenu(int index) const;
 
-    // Handlers. The tool buttons fire the commands of their design index.
+    // Handlers. The tool buttons fire the commands of their index.
     void CmdToolsBar_Click(int index);
     void Command3_Click();
     void Command1_Click();
-    void cmdBrowse_Click();
-    void cmdSave_Click();
 
     // Opens a web page or a folder in the desktop's default program; tests record instead.
     std::function<void(const QUrl&)> urlOpener;
@@ -80,7 +77,6 @@ public:
     // What the conversion job shows here, through the application object.
     void setToolsBarEnabled(bool enabled);
     void focusToolsBarButtons();
-    bool convertEnabled() const;
     void setConvertEnabled(bool enabled);
     std::string progressText() const;
     void setProgressText(const std::string& text);
