@@ -37,15 +37,20 @@ std::string StagedPageName(const std::string& firstTarget, int page) {
 PictureStaging StagePicturePages(const std::string& source, const std::string& stem,
                                  const JobOptions& options) {
     PictureStaging result;
-    result.firstFile = StageForJob(source, stem, options, &result.problem);
+    const std::string narrowSource = os::toNarrow(source);
+    if (!isTiff(narrowSource, PathPart(source, 0))) {
+        result.firstFile = StageForJob(source, stem, options, &result.problem);
+        result.pages = result.firstFile.empty() ? 0 : 1;
+        return result;
+    }
+
+    TiffPages pages(narrowSource);
+    // FreeImage paints a page in a compression no codec here knows black and calls it read.
+    if (pages.count() < 1 || pages.codecKnown(1))
+        result.firstFile = StageForJob(source, stem, options, &result.problem);
     const bool firstStaged = !result.firstFile.empty();
     result.pages = firstStaged ? 1 : 0;
     const std::string firstTarget = stem + (options.lossless ? ".png" : ".jpg");
-    const std::string narrowSource = os::toNarrow(source);
-    if (!isTiff(narrowSource, PathPart(source, 0)))
-        return result;
-
-    TiffPages pages(narrowSource);
     result.pageCount = pages.count() < 1 ? 1 : pages.count();
     if (!firstStaged && result.pageCount > 1)
         result.damagedPages.push_back(1);
@@ -66,6 +71,8 @@ PictureStaging StagePicturePages(const std::string& source, const std::string& s
     }
     if (result.pages == 0)
         result.damagedPages.clear(); // the whole picture is missing
+    else if (result.firstFile.empty())
+        result.firstFile = firstTarget; // later pages are named after page 1's place
     return result;
 }
 

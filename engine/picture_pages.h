@@ -13,7 +13,8 @@ struct PictureStaging {
     std::vector<int> damagedPages; // 1-based pages that could not be staged, of a several-page
                                    // picture some of whose pages were staged
     std::string problem;           // why nothing was staged, when there is more to say
-    std::string firstFile;         // the staged first page, empty when it was not staged
+    std::string firstFile;         // page 1's staged name (even when only later pages were
+                                   // staged); empty when no page was
 };
 
 // The staged name of page `page` (1-based): page 1 is `firstTarget` itself, later pages insert

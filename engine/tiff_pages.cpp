@@ -53,6 +53,15 @@ TiffPages::~TiffPages() {
         TIFFClose(tiff_);
 }
 
+bool TiffPages::codecKnown(int page) {
+    std::uint16_t compression = COMPRESSION_NONE;
+    if (tiff_ == nullptr || page < 1 || page > count_ ||
+        TIFFSetDirectory(tiff_, static_cast<tdir_t>(page - 1)) != 1)
+        return false;
+    TIFFGetFieldDefaulted(tiff_, TIFFTAG_COMPRESSION, &compression);
+    return TIFFIsCODECConfigured(compression) == 1;
+}
+
 FIBITMAP* TiffPages::decode(int page, std::string& problem) {
     if (tiff_ == nullptr || page < 1 || page > count_ ||
         TIFFSetDirectory(tiff_, static_cast<tdir_t>(page - 1)) != 1)

@@ -21,6 +21,8 @@ public:
     // Page `page` (1-based) upright as 24-bit RGB with its resolution; null when it is damaged
     // or larger than the pixel limit (`problem` then says so).
     FIBITMAP* decode(int page, std::string& problem);
+    // False when page `page` (1-based) uses a compression no codec here decodes.
+    bool codecKnown(int page);
 
 private:
     TIFF* tiff_ = nullptr;

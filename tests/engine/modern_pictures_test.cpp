@@ -368,3 +368,16 @@ TEST_F(ModernPictures, EveryPageOfATiffInBothModesAndDamagedPagesNamed) {
                   host.files[1] + " (page 2)");
     EXPECT_FALSE(fs::exists(os::stagingFolder()));
 }
+
+TEST_F(ModernPictures, ATiffWhoseFirstPageIsDamagedKeepsItsOtherPagesPerPicture) {
+    host.perPicture = true;
+    host.files = {threePageTiff("front.tiff", 1)};
+    run();
+    const std::string pdf = out("front.pdf");
+    ASSERT_EQ(pageCount(pdf), 2);
+    EXPECT_TRUE(near(page(pdf, 1), 50, 16, kGreen));
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text,
+              "This picture could not be converted and is missing from the result:\n" +
+                  host.files[0] + " (page 1)");
+}
