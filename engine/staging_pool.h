@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <new>
 #include <thread>
 #include <vector>
 
@@ -76,7 +77,12 @@ private:
                 return;
             const int index = next_++;
             lock.unlock();
-            Result result = work_(index);
+            Result result{};
+            try {
+                result = work_(index);
+            } catch (const std::bad_alloc&) {
+                // A picture too large for the memory left is missing, not the end of the program.
+            }
             lock.lock();
             results_[static_cast<std::size_t>(index)] = std::move(result);
             ready_[static_cast<std::size_t>(index)] = 1;

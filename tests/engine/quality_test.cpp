@@ -252,3 +252,17 @@ TEST(StagingPool, ResultsComeInListOrderWhateverTheirStagingTime) {
     EXPECT_LE(mostRunning.load(), kWorkers);
     EXPECT_FALSE(tooFarAhead.load());
 }
+
+TEST(StagingPool, APictureThatRunsOutOfMemoryIsMissingAndTheRestComeThrough) {
+    std::vector<std::string> results;
+    {
+        StagingPool<std::string> pool(3, 2, 2, [](int index) -> std::string {
+            if (index == 1)
+                throw std::bad_alloc();
+            return "picture " + std::to_string(index);
+        });
+        for (int i = 0; i < 3; ++i)
+            results.push_back(pool.take(i, [] {}));
+    }
+    EXPECT_EQ(results, (std::vector<std::string>{"picture 0", "", "picture 2"}));
+}
