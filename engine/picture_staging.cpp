@@ -51,19 +51,6 @@ FIBITMAP* checkedSize(FIBITMAP* bitmap, std::string& problem) {
     return nullptr;
 }
 
-// JPEG data goes into the PDF unchanged, once its header is within the pixel limit.
-bool stageJpegUnchanged(const std::string& narrowSource, const std::string& target,
-                        std::string* problem) {
-    InitialiseFreeImage();
-    const std::string tooLarge = HeaderTooLarge(FIF_JPEG, narrowSource);
-    if (tooLarge.empty())
-        return StageUnchanged(narrowSource, target);
-    if (problem != nullptr)
-        *problem = tooLarge;
-    os::removeFile(target);
-    return false;
-}
-
 enum class JxlJpeg { None, Written, Failed };
 
 // A JPEG XL file holding a losslessly recompressed JPEG gives back that JPEG.
@@ -215,18 +202,30 @@ bool IsEmbeddableJpeg(const std::string& narrowPath) {
     return pdftool::readJpegInfo(narrowPath, reason).has_value();
 }
 
-bool StagePicture(const std::string& source, const std::string& target, std::string* problem,
-                  int quality) {
+namespace {
+
+// A picture whose data cannot go in as it is, as a JPEG at `quality`: a JPEG XL file's own JPEG
+// when it holds one, otherwise the decoded pixels.
+bool stageAsJpeg(const std::string& source, const std::string& narrowSource,
+                 const std::string& target, std::string* problem, int quality) {
     const std::string extension = lowerCase(PathPart(source, 0));
-    const std::string narrowSource = os::toNarrow(source);
-    // JPEG content goes in unchanged whatever the name says, unless PDF readers would fail on
-    // it; then it is re-encoded from its pixels like any other picture.
-    if (IsEmbeddableJpeg(narrowSource))
-        return stageJpegUnchanged(narrowSource, target, problem);
     const JxlJpeg jxl = stageJxlJpeg(narrowSource, extension, target, problem);
     if (jxl != JxlJpeg::None)
         return jxl == JxlJpeg::Written;
     return NormalisePicture(source, extension, target, problem, quality);
+}
+
+} // namespace
+
+bool StagePicture(const std::string& source, const std::string& target, std::string* problem,
+                  int quality) {
+    const std::string narrowSource = os::toNarrow(source);
+    // JPEG content goes in unchanged whatever the name says (the header check has kept it
+    // within the pixel limit), unless PDF readers would fail on it; then it is re-encoded from
+    // its pixels like any other picture.
+    if (IsEmbeddableJpeg(narrowSource))
+        return StageUnchanged(narrowSource, target);
+    return stageAsJpeg(source, narrowSource, target, problem, quality);
 }
 
 std::string StageForJob(const std::string& source, const std::string& stem,
@@ -236,11 +235,10 @@ std::string StageForJob(const std::string& source, const std::string& stem,
     // JPEG data goes into the PDF as it is, whatever the name and the quality chosen; one that
     // PDF readers could not decode is re-encoded as a JPEG.
     if (IsEmbeddableJpeg(narrowSource))
-        return stageJpegUnchanged(narrowSource, jpeg, problem) ? jpeg : std::string();
-    if (HasJpegSignature(narrowSource))
-        return StagePicture(source, jpeg, problem, options.quality) ? jpeg : std::string();
-    if (!options.lossless)
-        return StagePicture(source, jpeg, problem, options.quality) ? jpeg : std::string();
+        return StageUnchanged(narrowSource, jpeg) ? jpeg : std::string();
+    if (!options.lossless || HasJpegSignature(narrowSource))
+        return stageAsJpeg(source, narrowSource, jpeg, problem, options.quality) ? jpeg
+                                                                                 : std::string();
     const std::string extension = lowerCase(PathPart(source, 0));
     const JxlJpeg jxl = stageJxlJpeg(narrowSource, extension, jpeg, problem);
     if (jxl != JxlJpeg::None)
