@@ -10,6 +10,8 @@
 #include "engine/path_parts.h"
 #include "engine/picture_resolution.h"
 #include "engine/picture_size_check.h"
+#include "engine/png_rows.h"
+#include "engine/rgb_jpeg.h"
 #include "outside/pdftool/jpeg_info.h"
 #include "platform/files.h"
 #include "platform/narrow.h"
@@ -68,6 +70,29 @@ JxlJpeg stageJxlJpeg(const std::string& narrowSource, const std::string& extensi
         *problem = why;
     os::removeFile(target);
     return JxlJpeg::Failed;
+}
+
+// An 8-bit PNG goes straight from its rows to the JPEG writer, with the pixels FreeImage's
+// decoding and saving would give (and its ICC profile kept), in about half the time; others
+// return false untouched.
+bool stagePngAsJpeg(const std::string& narrowSource, const std::string& target, int quality) {
+    thread_local PngRows rows; // its buffers serve the thread's next picture
+    if (!rows.open(narrowSource)) {
+        rows.trim();
+        return false;
+    }
+    RgbJpeg picture;
+    picture.width = rows.width();
+    picture.height = rows.height();
+    picture.quality = quality;
+    if (rows.hasResolution()) {
+        picture.dotsPerMeterX = rows.dotsPerMeterX();
+        picture.dotsPerMeterY = rows.dotsPerMeterY();
+    }
+    picture.iccProfile = &rows.iccProfile();
+    const bool written = WriteRgbJpeg(target, picture, [] { return rows.nextRow(); });
+    rows.trim();
+    return written;
 }
 
 bool hasBmpSignature(const std::string& path) {
@@ -135,6 +160,8 @@ bool SaveBitmapFile(int format, FIBITMAP* bitmap, const std::string& fileName, i
 bool NormalisePicture(const std::string& source, const std::string& extension,
                       const std::string& target, std::string* problem, int quality) {
     const std::string narrowSource = os::toNarrow(source);
+    if (stagePngAsJpeg(narrowSource, target, quality))
+        return true;
     return DecodeAndSave(narrowSource, extension, target, problem, [&](FIBITMAP* bitmap) {
         return SaveStagedBitmap(bitmap, narrowSource, target, quality);
     });

@@ -4,9 +4,12 @@
 #include "engine/picture_staging.h"
 #include "engine/staging_pool.h"
 #include "fake_job_host.h"
+#include "engine/png_rows.h"
 #include "fake_prompts.h"
+#include "jpeg_maker.h"
 #include "platform/paths.h"
 #include "temp_folder.h"
+#include "png_maker.h"
 #include "test_pictures.h"
 
 #include <FreeImage.h>
@@ -16,6 +19,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <png.h>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -111,6 +115,55 @@ TEST(Quality, JpegAtTheChosenQualityAndJpegDataNeverReencoded) {
     ASSERT_TRUE(FreeImage_GetPixelColor(staged, 0, 0, &corner));
     EXPECT_GE(std::min({corner.rgbRed, corner.rgbGreen, corner.rgbBlue}), 250);
     FreeImage_Unload(staged);
+}
+
+// 8-bit PNGs skip FreeImage in quality mode; the JPEG must be the one FreeImage's path writes.
+TEST(Quality, PngsReadWithoutFreeImageStageTheSameJpeg) {
+    using pdftool::test::PngSpec;
+    test::TempFolder temp;
+    std::string profile = pdftool::test::fakeIccProfile(600, "RGB ");
+    profile.replace(128, 4, std::string(4, '\0')); // no tags, as libpng checks the count
+    profile.replace(68, 12, std::string("\0\0\xf6\xd6\0\x01\0\0\0\0\xd3\x2d", 12)); // D50
+    std::vector<PngSpec> specs;
+    unsigned seed = 1;
+    for (const int type : {0, 2, 3, 4, 6})
+        for (const int filter : {PNG_FILTER_NONE, PNG_FILTER_SUB, PNG_FILTER_UP, PNG_FILTER_AVG,
+                                 PNG_FILTER_PAETH})
+            specs.push_back({.width = 37, .height = 19, .colourType = type, .seed = seed++,
+                             .binaryAlpha = false, .filters = filter});
+    specs.push_back({.colourType = 3, .transparency = std::string("\0\x80\xff\x10", 4)});
+    specs.push_back({.iccProfile = profile, .dotsPerMeter = 11811});
+    specs.push_back({.colourType = 6, .iccProfile = profile, .dotsPerMeter = 0});
+    for (std::size_t i = 0; i < specs.size(); ++i) {
+        const std::string png = temp / ("p" + std::to_string(i) + ".png");
+        ASSERT_TRUE(pdftool::test::writePng(png, specs[i]));
+        PngRows rows;
+        EXPECT_TRUE(rows.open(png)) << i;
+        const std::string fast = temp / "fast.jpg";
+        const std::string slow = temp / "slow.jpg";
+        ASSERT_TRUE(NormalisePicture(png, "png", fast, nullptr, 90)) << i;
+        ASSERT_TRUE(DecodeAndSave(png, "png", slow, nullptr, [&](FIBITMAP* bitmap) {
+            return SaveStagedBitmap(bitmap, png, slow, 90);
+        }));
+        std::string bytes = test::readBytes(fast);
+        if (!specs[i].iccProfile.empty()) {
+            // FreeImage drops a PNG's profile; this path keeps it, right after the JFIF marker.
+            ASSERT_EQ(bytes.compare(20, 2, "\xff\xe2"), 0) << i;
+            EXPECT_EQ(bytes.compare(38, 600, specs[i].iccProfile), 0) << i;
+            bytes.erase(20, 2 + (static_cast<unsigned char>(bytes[22]) << 8 |
+                                 static_cast<unsigned char>(bytes[23])));
+        }
+        EXPECT_TRUE(bytes == test::readBytes(slow)) << i;
+    }
+    // Interlaced, 16-bit and colour-keyed pictures stay with FreeImage.
+    const PngSpec others[] = {{.interlaced = true},
+                              {.bitDepth = 16},
+                              {.transparency = std::string("\0\1\0\2\0\3", 6)}};
+    for (const PngSpec& spec : others) {
+        const std::string png = temp / "other.png";
+        ASSERT_TRUE(pdftool::test::writePng(png, spec));
+        EXPECT_FALSE(PngRows().open(png));
+    }
 }
 
 TEST(Quality, LosslessKeepsPngsAsTheyAreAndWritesOthersAsPng) {

@@ -72,6 +72,13 @@ bool writePng(const std::string& path, const PngSpec& spec) {
         png_set_iCCP(png, info, "test", 0,
                      reinterpret_cast<png_const_bytep>(spec.iccProfile.data()),
                      static_cast<png_uint_32>(spec.iccProfile.size()));
+    if (spec.dotsPerMeter >= 0) {
+        const auto dots = static_cast<png_uint_32>(spec.dotsPerMeter > 0 ? spec.dotsPerMeter : 3);
+        png_set_pHYs(png, info, dots, dots,
+                     spec.dotsPerMeter > 0 ? PNG_RESOLUTION_METER : PNG_RESOLUTION_UNKNOWN);
+    }
+    if (spec.filters != 0)
+        png_set_filter(png, 0, spec.filters);
     png_write_info(png, info);
     png_write_image(png, rows.data());
     png_write_end(png, info);

@@ -16,6 +16,8 @@ struct PngSpec {
     std::string iccProfile;   // iCCP when not empty
     unsigned seed = 1;
     bool binaryAlpha = true; // alpha samples only fully transparent or opaque
+    int filters = 0;         // PNG_FILTER_* mask for libpng to choose from; 0: libpng's default
+    int dotsPerMeter = -1;   // pHYs in metres when not negative; 0 writes an unknown unit
 };
 
 // Returns false when the file could not be written.

@@ -1,0 +1,329 @@
+#include "engine/png_rows.h"
+
+#include "engine/pixel_limit.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <libdeflate.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace pw::engine {
+namespace {
+
+constexpr std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+constexpr std::uint32_t kFreeImageDotsPerMeter = 2835; // FreeImage's 72 dpi when none is read
+constexpr std::size_t kMaxIccBytes = 64u << 20;
+constexpr std::size_t kKeptScratch = 64u << 20;
+constexpr std::uint64_t kMaxFileBytes = 4ull << 30;
+
+std::uint32_t bigEndian32(const std::uint8_t* b) {
+    return std::uint32_t{b[0]} << 24 | std::uint32_t{b[1]} << 16 | std::uint32_t{b[2]} << 8 | b[3];
+}
+
+bool isType(const std::uint8_t* type, const char* name) {
+    return std::memcmp(type, name, 4) == 0;
+}
+
+std::uint8_t overWhite(unsigned value, unsigned alpha) {
+    return static_cast<std::uint8_t>((value * alpha + 255 * (255 - alpha) + 127) / 255);
+}
+
+libdeflate_decompressor* threadDecompressor() {
+    struct Owner {
+        libdeflate_decompressor* decompressor = libdeflate_alloc_decompressor();
+        ~Owner() { libdeflate_free_decompressor(decompressor); }
+    };
+    thread_local Owner owner;
+    return owner.decompressor;
+}
+
+bool readAll(int fd, std::uint8_t* into, std::size_t size) {
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t got = ::read(fd, into + done, size - done);
+        if (got <= 0)
+            return false;
+        done += static_cast<std::size_t>(got);
+    }
+    return true;
+}
+
+int paeth(int a, int b, int c) {
+    const int p = b - c;
+    const int q = a - c;
+    const int pa = std::abs(p);
+    const int pb = std::abs(q);
+    const int pc = std::abs(p + q);
+    if (pb < pa)
+        return pc < pb ? c : b;
+    return pc < pa ? c : a;
+}
+
+// Undoes one row's filter in place; `prev` is the row above, already undone, or null for the
+// first row (which filters against zeros).
+template <std::size_t Bpp>
+void unfilter(std::uint8_t* cur, const std::uint8_t* prev, std::size_t n, int filter) {
+    switch (filter) {
+    case 1:
+        for (std::size_t i = Bpp; i < n; ++i)
+            cur[i] = static_cast<std::uint8_t>(cur[i] + cur[i - Bpp]);
+        break;
+    case 2:
+        if (prev != nullptr)
+            for (std::size_t i = 0; i < n; ++i)
+                cur[i] = static_cast<std::uint8_t>(cur[i] + prev[i]);
+        break;
+    case 3:
+        if (prev == nullptr) {
+            for (std::size_t i = Bpp; i < n; ++i)
+                cur[i] = static_cast<std::uint8_t>(cur[i] + (cur[i - Bpp] >> 1));
+            break;
+        }
+        for (std::size_t i = 0; i < Bpp; ++i)
+            cur[i] = static_cast<std::uint8_t>(cur[i] + (prev[i] >> 1));
+        for (std::size_t i = Bpp; i < n; ++i)
+            cur[i] = static_cast<std::uint8_t>(cur[i] + ((cur[i - Bpp] + prev[i]) >> 1));
+        break;
+    case 4:
+        if (prev == nullptr) {
+            unfilter<Bpp>(cur, prev, n, 1); // Paeth against zeros picks the left byte
+            break;
+        }
+        for (std::size_t i = 0; i < Bpp; ++i)
+            cur[i] = static_cast<std::uint8_t>(cur[i] + prev[i]);
+        for (std::size_t i = Bpp; i < n; i += Bpp)
+            for (std::size_t k = 0; k < Bpp; ++k)
+                cur[i + k] = static_cast<std::uint8_t>(
+                    cur[i + k] + paeth(cur[i + k - Bpp], prev[i + k], prev[i + k - Bpp]));
+        break;
+    default:
+        break;
+    }
+}
+
+void unfilterRow(std::size_t bpp, std::uint8_t* cur, const std::uint8_t* prev, std::size_t n,
+                 int filter) {
+    switch (bpp) {
+    case 1: unfilter<1>(cur, prev, n, filter); break;
+    case 2: unfilter<2>(cur, prev, n, filter); break;
+    case 3: unfilter<3>(cur, prev, n, filter); break;
+    default: unfilter<4>(cur, prev, n, filter); break;
+    }
+}
+
+} // namespace
+
+std::uint8_t* PngRows::Scratch::get(std::size_t size) {
+    if (size > capacity) {
+        data.reset(new (std::nothrow) std::uint8_t[size]);
+        capacity = data ? size : 0;
+    }
+    return data.get();
+}
+
+void PngRows::trim() {
+    for (Scratch* scratch : {&file_, &idat_, &pixels_, &rgb_}) {
+        if (scratch->capacity > kKeptScratch) {
+            scratch->data.reset();
+            scratch->capacity = 0;
+        }
+    }
+}
+
+bool PngRows::open(const std::string& narrowPath) {
+    const int fd = ::open(narrowPath.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat info {};
+    std::uint8_t head[8];
+    bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+              static_cast<std::uint64_t>(info.st_size) < kMaxFileBytes &&
+              ::pread(fd, head, sizeof head, 0) == static_cast<ssize_t>(sizeof head) &&
+              std::memcmp(head, kSignature, sizeof kSignature) == 0;
+    const auto size = ok ? static_cast<std::size_t>(info.st_size) : 0;
+    std::uint8_t* data = ok ? file_.get(size) : nullptr;
+    ok = data != nullptr && readAll(fd, data, size);
+    ::close(fd);
+    return ok && readChunks(data, size);
+}
+
+bool PngRows::readChunks(const std::uint8_t* data, std::size_t size) {
+    std::size_t pos = sizeof kSignature;
+    std::size_t idatBytes = 0;
+    bool seenIdat = false;
+    bool idatEnded = false;
+    bool seenIend = false;
+    const std::uint8_t* plte = nullptr;
+    std::size_t plteBytes = 0;
+    const std::uint8_t* trns = nullptr;
+    std::size_t trnsBytes = 0;
+    const std::uint8_t* iccp = nullptr;
+    std::size_t iccpBytes = 0;
+    hasResolution_ = false;
+    dotsPerMeterX_ = dotsPerMeterY_ = kFreeImageDotsPerMeter;
+    icc_.clear();
+    row_ = 0;
+    std::uint8_t* idat = idat_.get(size);
+    if (idat == nullptr)
+        return false;
+    while (!seenIend) {
+        if (size - pos < 12)
+            return false;
+        const std::uint32_t length = bigEndian32(data + pos);
+        const std::uint8_t* type = data + pos + 4;
+        const std::uint8_t* body = data + pos + 8;
+        if (length > size - pos - 12 ||
+            libdeflate_crc32(0, type, length + 4) != bigEndian32(body + length))
+            return false;
+        const bool first = pos == sizeof kSignature;
+        pos += std::size_t{length} + 12;
+        if (first != isType(type, "IHDR"))
+            return false;
+        if (isType(type, "IDAT")) {
+            if (idatEnded)
+                return false;
+            std::memcpy(idat + idatBytes, body, length);
+            idatBytes += length;
+            seenIdat = true;
+            continue;
+        }
+        idatEnded = seenIdat;
+        if (isType(type, "IHDR")) {
+            if (length != 13)
+                return false;
+            width_ = bigEndian32(body);
+            height_ = bigEndian32(body + 4);
+            colourType_ = body[9];
+            const int channels[7] = {1, 0, 3, 1, 2, 0, 4};
+            if (width_ == 0 || height_ == 0 || width_ > 0x7FFFFFFF || height_ > 0x7FFFFFFF ||
+                !WithinPixelLimit(width_, height_) || body[8] != 8 || colourType_ > 6 ||
+                channels[colourType_] == 0 || body[10] != 0 || body[11] != 0 || body[12] != 0)
+                return false;
+            bytesPerPixel_ = static_cast<std::size_t>(channels[colourType_]);
+            rowBytes_ = bytesPerPixel_ * width_;
+        } else if (isType(type, "IEND")) {
+            seenIend = true;
+        } else if (isType(type, "eXIf")) {
+            return false; // an orientation FreeImage may carry over
+        } else if (isType(type, "PLTE") || isType(type, "tRNS") || isType(type, "iCCP") ||
+                   isType(type, "pHYs")) {
+            if (seenIdat)
+                return false; // out of order: FreeImage's reading decides
+            if (isType(type, "PLTE")) {
+                plte = body;
+                plteBytes = length;
+            } else if (isType(type, "tRNS")) {
+                trns = body;
+                trnsBytes = length;
+            } else if (isType(type, "iCCP")) {
+                iccp = body;
+                iccpBytes = length;
+            } else {
+                hasResolution_ = true;
+                if (length == 9 && body[8] == 1) {
+                    dotsPerMeterX_ = bigEndian32(body);
+                    dotsPerMeterY_ = bigEndian32(body + 4);
+                }
+            }
+        } else if ((type[0] & 0x20) == 0) {
+            return false; // an unknown critical chunk
+        }
+    }
+    if (!seenIdat)
+        return false;
+    if (colourType_ == 3) {
+        if (plte == nullptr || plteBytes == 0 || plteBytes % 3 != 0 || plteBytes > 768 ||
+            trnsBytes > 256)
+            return false;
+        for (std::size_t i = 0; i < 256; ++i) {
+            const unsigned alpha = i < trnsBytes ? trns[i] : 255;
+            for (std::size_t c = 0; c < 3; ++c)
+                palette_[i][c] = i * 3 < plteBytes ? overWhite(plte[i * 3 + c], alpha) : 0;
+        }
+    } else if (trns != nullptr) {
+        return false; // a transparent colour key: left to FreeImage
+    }
+    if (iccp != nullptr && !readIcc(iccp, iccpBytes))
+        return false;
+
+    const std::size_t stride = rowBytes_ + 1;
+    const std::size_t expected = stride * height_;
+    std::uint8_t* pixels = pixels_.get(expected);
+    std::size_t inflated = 0;
+    if (pixels == nullptr || rgb_.get(std::size_t{width_} * 3) == nullptr ||
+        libdeflate_zlib_decompress(threadDecompressor(), idat, idatBytes, pixels, expected,
+                                   &inflated) != LIBDEFLATE_SUCCESS ||
+        inflated != expected)
+        return false;
+    for (std::size_t row = 0; row < height_; ++row) {
+        if (pixels[row * stride] > 4)
+            return false;
+    }
+    return true;
+}
+
+bool PngRows::readIcc(const std::uint8_t* data, std::size_t size) {
+    // Gray pictures are written as RGB, which a gray profile does not describe.
+    if (colourType_ == 0 || colourType_ == 4)
+        return true;
+    const auto* nameEnd = static_cast<const std::uint8_t*>(std::memchr(data, 0, size));
+    if (nameEnd == nullptr || nameEnd == data || nameEnd - data > 79 ||
+        static_cast<std::size_t>(nameEnd - data) + 2 > size || nameEnd[1] != 0)
+        return false;
+    const std::uint8_t* zlib = nameEnd + 2;
+    const std::size_t zlibBytes = size - static_cast<std::size_t>(zlib - data);
+    for (std::size_t room = 1u << 16; room <= kMaxIccBytes; room *= 4) {
+        icc_.resize(room);
+        std::size_t got = 0;
+        const libdeflate_result result = libdeflate_zlib_decompress(
+            threadDecompressor(), zlib, zlibBytes, icc_.data(), room, &got);
+        if (result == LIBDEFLATE_INSUFFICIENT_SPACE)
+            continue;
+        icc_.resize(result == LIBDEFLATE_SUCCESS ? got : 0);
+        // A profile that does not fit is left out, as the builder does with a staged PNG's.
+        if (icc_.size() < 128 || bigEndian32(icc_.data()) != icc_.size() ||
+            std::memcmp(icc_.data() + 16, "RGB ", 4) != 0)
+            icc_.clear();
+        return true;
+    }
+    icc_.clear(); // larger than any real profile
+    return true;
+}
+
+const std::uint8_t* PngRows::nextRow() {
+    const std::size_t stride = rowBytes_ + 1;
+    std::uint8_t* line = pixels_.data.get() + std::size_t{row_} * stride;
+    std::uint8_t* cur = line + 1;
+    const std::uint8_t* prev = row_ == 0 ? nullptr : cur - stride;
+    unfilterRow(bytesPerPixel_, cur, prev, rowBytes_, line[0]);
+    ++row_;
+    if (colourType_ == 2)
+        return cur;
+    std::uint8_t* out = rgb_.data.get();
+    for (std::uint32_t x = 0; x < width_; ++x, out += 3) {
+        switch (colourType_) {
+        case 0:
+            out[0] = out[1] = out[2] = cur[x];
+            break;
+        case 3:
+            std::memcpy(out, palette_[cur[x]], 3);
+            break;
+        case 4:
+            out[0] = out[1] = out[2] = overWhite(cur[2 * x], cur[2 * x + 1]);
+            break;
+        default: {
+            const std::uint8_t* p = cur + 4 * std::size_t{x};
+            out[0] = overWhite(p[0], p[3]);
+            out[1] = overWhite(p[1], p[3]);
+            out[2] = overWhite(p[2], p[3]);
+            break;
+        }
+        }
+    }
+    return rgb_.data.get();
+}
+
+} // namespace pw::engine

@@ -1,0 +1,68 @@
+#pragma once
+// The rows of an 8-bit PNG as RGB laid over white, read without FreeImage: the file in one
+// read, its image data inflated in one call by libdeflate. Staging at a JPEG quality spends
+// most of its time inflating PNG data, and libpng can only inflate row by row through zlib,
+// which takes about twice as long; libdeflate inflates whole buffers only, so the PNG filters
+// are undone here (libpng keeps its own filter code private). Unlike FreeImage, which drops a
+// PNG's iCCP profile, this keeps it, as lossless staging does.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace pw::engine {
+
+class PngRows {
+public:
+    // Reads the picture; false unless it is a well-formed, non-interlaced PNG of 8 bits per
+    // sample without a transparent colour key or an eXIf chunk, within the pixel limit, whose
+    // every chunk passes its CRC and whose image data inflates to exactly its rows. Others are
+    // left to FreeImage.
+    bool open(const std::string& narrowPath);
+
+    std::uint32_t width() const { return width_; }
+    std::uint32_t height() const { return height_; }
+    bool hasResolution() const { return hasResolution_; }
+    // Dots per metre as FreeImage reads them: pHYs in metres, else its 72 dpi default.
+    std::uint32_t dotsPerMeterX() const { return dotsPerMeterX_; }
+    std::uint32_t dotsPerMeterY() const { return dotsPerMeterY_; }
+    // The iCCP profile of a colour picture, inflated; empty when there is none that fits.
+    const std::vector<std::uint8_t>& iccProfile() const { return icc_; }
+
+    // The next row as width() RGB triplets, transparent parts over white; valid until the next
+    // call. Call height() times after a successful open().
+    const std::uint8_t* nextRow();
+
+    // Gives back buffers grown beyond a few ordinary pictures; the others are kept for the
+    // next picture, which so costs no fresh pages.
+    void trim();
+
+private:
+    // Grows without clearing: every byte handed out is written before it is read.
+    struct Scratch {
+        std::unique_ptr<std::uint8_t[]> data;
+        std::size_t capacity = 0;
+        std::uint8_t* get(std::size_t size);
+    };
+
+    bool readChunks(const std::uint8_t* data, std::size_t size);
+    bool readIcc(const std::uint8_t* data, std::size_t size);
+
+    std::uint32_t width_ = 0;
+    std::uint32_t height_ = 0;
+    int colourType_ = 0;
+    std::size_t bytesPerPixel_ = 0;
+    std::size_t rowBytes_ = 0;
+    bool hasResolution_ = false;
+    std::uint32_t dotsPerMeterX_ = 0;
+    std::uint32_t dotsPerMeterY_ = 0;
+    std::vector<std::uint8_t> icc_;
+    std::uint8_t palette_[256][3] = {}; // laid over white already
+    std::uint32_t row_ = 0;
+    Scratch file_;
+    Scratch idat_;
+    Scratch pixels_; // the inflated rows, each after its filter byte
+    Scratch rgb_;
+};
+
+} // namespace pw::engine

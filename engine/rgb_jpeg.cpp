@@ -1,0 +1,68 @@
+#include "engine/rgb_jpeg.h"
+
+#include "engine/jpeg_errors.h"
+#include "platform/files.h"
+#include "platform/narrow.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace pw::engine {
+namespace {
+
+constexpr double kInchesPerMeter = 0.0254;
+
+JDIMENSION dotsPerInch(std::uint32_t dotsPerMeter) {
+    return static_cast<JDIMENSION>(0.5 + kInchesPerMeter * dotsPerMeter);
+}
+
+// Only plain values and the caller's structures live across setjmp.
+bool compress(std::FILE* file, jpeg_compress_struct* cinfo, JpegErrors* errors,
+              const RgbJpeg& picture, const std::function<const std::uint8_t*()>& nextRow) {
+    if (setjmp(errors->jump) != 0)
+        return false;
+    jpeg_create_compress(cinfo);
+    jpeg_stdio_dest(cinfo, file);
+    cinfo->image_width = picture.width;
+    cinfo->image_height = picture.height;
+    cinfo->input_components = 3;
+    cinfo->in_color_space = JCS_RGB;
+    jpeg_set_defaults(cinfo);
+    cinfo->density_unit = 1;
+    cinfo->X_density = static_cast<UINT16>(dotsPerInch(picture.dotsPerMeterX));
+    cinfo->Y_density = static_cast<UINT16>(dotsPerInch(picture.dotsPerMeterY));
+    jpeg_set_quality(cinfo, std::clamp(picture.quality, 1, 100), TRUE);
+    jpeg_start_compress(cinfo, TRUE);
+    if (picture.iccProfile != nullptr && !picture.iccProfile->empty())
+        jpeg_write_icc_profile(cinfo, picture.iccProfile->data(),
+                               static_cast<unsigned>(picture.iccProfile->size()));
+    while (cinfo->next_scanline < cinfo->image_height) {
+        // libjpeg takes non-const rows but only reads them.
+        JSAMPROW row = const_cast<JSAMPROW>(nextRow());
+        jpeg_write_scanlines(cinfo, &row, 1);
+    }
+    jpeg_finish_compress(cinfo);
+    return true;
+}
+
+} // namespace
+
+bool WriteRgbJpeg(const std::string& target, const RgbJpeg& picture,
+                  const std::function<const std::uint8_t*()>& nextRow) {
+    std::FILE* file = std::fopen(os::toNarrow(target).c_str(), "wb");
+    if (file == nullptr)
+        return false;
+    jpeg_compress_struct cinfo;
+    std::memset(&cinfo, 0, sizeof cinfo);
+    JpegErrors errors{};
+    cinfo.err = QuietJpegErrors(errors);
+    const bool written = compress(file, &cinfo, &errors, picture, nextRow);
+    jpeg_destroy_compress(&cinfo);
+    const bool flushed = std::ferror(file) == 0;
+    if (std::fclose(file) == 0 && written && flushed)
+        return true;
+    os::removeFile(target); // never leave a half-written picture for the builder
+    return false;
+}
+
+} // namespace pw::engine
