@@ -76,6 +76,7 @@ JxlJpeg stageJxlJpeg(const std::string& narrowSource, const std::string& extensi
 // decoding and saving would give (and its ICC profile kept), in about half the time; others
 // return false untouched.
 bool stagePngAsJpeg(const std::string& narrowSource, const std::string& target, int quality) {
+    static_assert(PngRows::kRowsKept >= kJpegRowBatch);
     thread_local PngRows rows; // its buffers serve the thread's next picture
     if (!rows.open(narrowSource)) {
         rows.trim();

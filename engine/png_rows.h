@@ -1,9 +1,9 @@
 #pragma once
 // The rows of an 8-bit PNG as RGB laid over white, read without FreeImage: the file in one
-// read, its image data inflated in one call by libdeflate. Staging at a JPEG quality spends
-// most of its time inflating PNG data, and libpng can only inflate row by row through zlib,
-// which takes about twice as long; libdeflate inflates whole buffers only, so the PNG filters
-// are undone here (libpng keeps its own filter code private). Unlike FreeImage, which drops a
+// read, its image data inflated in one call by ISA-L or libdeflate. Staging at a JPEG quality
+// spends most of its time inflating PNG data, and libpng can only inflate row by row through
+// zlib, which takes two to ten times as long; both fast inflaters work on whole buffers only,
+// so the PNG filters are undone here (libpng keeps its own filter code private). Unlike FreeImage, which drops a
 // PNG's iCCP profile, this keeps it, as lossless staging does.
 #include <cstdint>
 #include <memory>
@@ -29,8 +29,9 @@ public:
     // The iCCP profile of a colour picture, inflated; empty when there is none that fits.
     const std::vector<std::uint8_t>& iccProfile() const { return icc_; }
 
-    // The next row as width() RGB triplets, transparent parts over white; valid until the next
-    // call. Call height() times after a successful open().
+    // The next row as width() RGB triplets, transparent parts over white; it stays valid for
+    // the next kRowsKept - 1 calls. Call height() times after a successful open().
+    static constexpr unsigned kRowsKept = 16;
     const std::uint8_t* nextRow();
 
     // Gives back buffers grown beyond a few ordinary pictures; the others are kept for the

@@ -17,8 +17,12 @@ struct RgbJpeg {
     const std::vector<std::uint8_t>* iccProfile = nullptr;
 };
 
+// Rows are asked for in batches of this many; each must stay valid until its batch is written.
+inline constexpr unsigned kJpegRowBatch = 16;
+
 // Writes target from `nextRow`, called once per row from the top, each giving width RGB
-// triplets. False, with no file left at target, when the JPEG cannot be written.
+// triplets that stay valid for the next kJpegRowBatch - 1 calls. False, with no file left at
+// target, when the JPEG cannot be written.
 bool WriteRgbJpeg(const std::string& target, const RgbJpeg& picture,
                   const std::function<const std::uint8_t*()>& nextRow);
 

@@ -134,9 +134,15 @@ TEST(Quality, PngsReadWithoutFreeImageStageTheSameJpeg) {
     specs.push_back({.colourType = 3, .transparency = std::string("\0\x80\xff\x10", 4)});
     specs.push_back({.iccProfile = profile, .dotsPerMeter = 11811});
     specs.push_back({.colourType = 6, .iccProfile = profile, .dotsPerMeter = 0});
+    // Noise inflates through one library, FreeImage's smooth gradients through the other.
+    specs.push_back({});
+    specs.push_back({});
     for (std::size_t i = 0; i < specs.size(); ++i) {
         const std::string png = temp / ("p" + std::to_string(i) + ".png");
-        ASSERT_TRUE(pdftool::test::writePng(png, specs[i]));
+        if (i + 2 < specs.size())
+            ASSERT_TRUE(pdftool::test::writePng(png, specs[i]));
+        else
+            ASSERT_TRUE(test::writePicture(png, FIF_PNG, 300, 200, i + 2 == specs.size() ? 24 : 32));
         PngRows rows;
         EXPECT_TRUE(rows.open(png)) << i;
         const std::string fast = temp / "fast.jpg";
