@@ -1,31 +1,16 @@
 #include "engine/jpeg_pixels.h"
 
+#include "engine/jpeg_errors.h"
+
 #include <FreeImage.h>
 #include <algorithm>
-#include <csetjmp>
-#include <cstdio>
 #include <cstring>
 #include <memory>
-
-// jpeglib.h needs FILE and size_t declared first.
-#include <jpeglib.h>
 
 namespace pw::engine {
 namespace {
 
 constexpr double kInchesPerMeter = 0.0254;
-
-struct ErrorManager {
-    jpeg_error_mgr pub;
-    std::jmp_buf jump;
-};
-
-[[noreturn]] void onError(j_common_ptr cinfo) {
-    std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
-}
-
-void ignoreMessage(j_common_ptr, int) {}
-void ignoreOutput(j_common_ptr) {}
 
 BYTE toByte(double value) {
     return static_cast<BYTE>(std::clamp(value + 0.5, 0.0, 255.0));
@@ -65,7 +50,7 @@ void convertRow(const jpeg_decompress_struct& cinfo, JSAMPARRAY* planes, int row
 }
 
 // Only plain values and the caller's structures live across setjmp.
-bool decodeInto(std::FILE* file, jpeg_decompress_struct* cinfo, ErrorManager* errors,
+bool decodeInto(std::FILE* file, jpeg_decompress_struct* cinfo, JpegErrors* errors,
                 FIBITMAP** bitmap) {
     if (setjmp(errors->jump) != 0)
         return false;
@@ -125,11 +110,8 @@ FIBITMAP* DecodeJpegPixels(const std::string& narrowPath) {
         return nullptr;
     jpeg_decompress_struct cinfo;
     std::memset(&cinfo, 0, sizeof cinfo);
-    ErrorManager errors{};
-    cinfo.err = jpeg_std_error(&errors.pub);
-    errors.pub.error_exit = onError;
-    errors.pub.emit_message = ignoreMessage;
-    errors.pub.output_message = ignoreOutput;
+    JpegErrors errors{};
+    cinfo.err = QuietJpegErrors(errors);
     FIBITMAP* bitmap = nullptr;
     const bool decoded = decodeInto(file.get(), &cinfo, &errors, &bitmap);
     jpeg_destroy_decompress(&cinfo);

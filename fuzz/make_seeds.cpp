@@ -2,6 +2,7 @@
 // the builder's tests make them, and the pieces of them each parser reads.
 #include "icc_chunks.h"
 #include "jpeg_maker.h"
+#include "png_maker.h"
 #include "outside/pdftool/docinfo.h"
 
 #include <cstdio>
@@ -9,6 +10,7 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <png.h>
 #include <string>
 #include <vector>
 
@@ -54,7 +56,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const fs::path root = argv[1];
-    for (const char* target : {"jpeg_structure", "exif", "icc", "docinfo"})
+    for (const char* target : {"jpeg_structure", "exif", "icc", "docinfo", "png_rows"})
         fs::create_directories(root / target);
 
     const JpegSpec specs[] = {
@@ -104,6 +106,28 @@ int main(int argc, char** argv) {
         fs::rename(folder / kDocInfoFileName,
                    root / "docinfo" / ("seed" + std::to_string(index++)));
         fs::remove(folder);
+    }
+    // Small PNGs of every colour type and row filter the reader takes, and one it leaves.
+    std::string profile = fakeIccProfile(200, "RGB ");
+    profile.replace(128, 4, std::string(4, '\0')); // no tags, as libpng checks the count
+    profile.replace(68, 12, std::string("\0\0\xf6\xd6\0\x01\0\0\0\0\xd3\x2d", 12)); // D50
+    const PngSpec pngs[] = {
+        {.width = 9, .height = 5, .colourType = 0, .filters = PNG_FILTER_SUB},
+        {.width = 9, .height = 5, .colourType = 2, .filters = PNG_FILTER_UP, .dotsPerMeter = 3780},
+        {.width = 9, .height = 5, .colourType = 3, .transparency = std::string("\0\x80", 2),
+         .filters = PNG_FILTER_AVG},
+        {.width = 9, .height = 5, .colourType = 4, .binaryAlpha = false,
+         .filters = PNG_FILTER_PAETH},
+        {.width = 9, .height = 5, .colourType = 6, .iccProfile = profile},
+        {.width = 9, .height = 5, .interlaced = true},
+    };
+    index = 0;
+    for (const PngSpec& spec : pngs) {
+        const fs::path seed = root / "png_rows" / ("seed" + std::to_string(index++));
+        if (!writePng(seed.string(), spec)) {
+            std::cerr << "cannot write " << seed << "\n";
+            return 1;
+        }
     }
     return 0;
 }

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <mutex>
 #include <pwd.h>
+#include <vector>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,8 +24,14 @@ std::string homeFolder() {
     const char* home = std::getenv("HOME");
     if (home != nullptr && *home != '\0')
         return home;
-    const passwd* entry = getpwuid(getuid());
-    return entry != nullptr && entry->pw_dir != nullptr ? std::string(entry->pw_dir) : "/";
+    // getpwuid_r, not getpwuid: staging threads ask for folders under this one.
+    passwd entry{};
+    passwd* found = nullptr;
+    std::vector<char> buffer(16384);
+    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 &&
+        found != nullptr && entry.pw_dir != nullptr)
+        return entry.pw_dir;
+    return "/";
 }
 
 std::string driveCFolder() {

@@ -2,7 +2,7 @@
 # Builds everything with the address and undefined-behaviour sanitizers (the `debug` preset,
 # build-debug/) and runs the test suite there: a memory error, a leak or undefined behaviour
 # fails the test that meets it. Leaks inside system libraries are suppressed in
-# tests/sanitizers/lsan.supp.
+# tests/sanitizers/lsan.supp. Then the job tests run under ThreadSanitizer (below).
 # Left out: the Xvfb smoke tests (smoke_*). Their shell cannot collect the exit status of the
 # sanitizer build once it closes (bash's wait reports -1), so they would fail on the harness,
 # not on the program; the same windows, buttons and quit paths run under the sanitizers in
@@ -13,3 +13,11 @@ cd "$(dirname "$0")/.."
 cmake --preset debug >/dev/null
 cmake --build --preset debug -j "$(nproc)"
 ctest --preset debug -E '^smoke_' "$@"
+
+# Then the conversion job's tests under ThreadSanitizer (build-tsan/): pictures are staged on
+# worker threads there, and a data race fails the run.
+cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPW_WARNINGS_AS_ERRORS=ON \
+  -DCMAKE_CXX_FLAGS="-fsanitize=thread" -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=thread" \
+  -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=thread" >/dev/null
+cmake --build build-tsan -j "$(nproc)" --target engine_tests pdftool
+TSAN_OPTIONS="halt_on_error=1 exitcode=66" build-tsan/tests/engine/engine_tests
