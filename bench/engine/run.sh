@@ -70,6 +70,7 @@ job() {
     local folder=$1 quality=$2 times=$3 best=""
     for ((r = 0; r < times; r++)); do
         rm -rf "$work/out" "$work/cache"
+        sync # no writeback of earlier files during the timed run
         local line
         line=$(XDG_CACHE_HOME=$work/cache "$driver" --quality "$quality" "$work/out" \
             "$folder"/*) || { echo "the job reported a problem" >&2; exit 1; }
@@ -85,6 +86,8 @@ job() {
 peer() {
     local folder=$1 times=$2 best=""
     for ((r = 0; r < times; r++)); do
+        rm -f "$work/peer.pdf"
+        sync
         /usr/bin/time -f "%e %M" -o "$work/time" img2pdf "$folder"/* -o "$work/peer.pdf"
         read -r t kib <"$work/time"
         if [[ -z $best ]] || awk "BEGIN{exit !($t < ${best%% *})}"; then
