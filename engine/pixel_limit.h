@@ -20,4 +20,11 @@ inline std::string PixelLimitReason(std::uint32_t width, std::uint32_t height) {
            " pixels reaches the limit of " + std::to_string(kPixelLimit / 1000000) + " megapixels";
 }
 
+// Deflate's best ratio is about 1032 to 1 (a match of 258 bytes coded in 2 bits); compressed
+// data shorter than needed / 1032 can never inflate to `needed` bytes.
+inline constexpr std::uint64_t kMaxDeflateRatio = 1032;
+inline bool CanInflateTo(std::uint64_t compressed, std::uint64_t needed) {
+    return compressed * kMaxDeflateRatio >= needed;
+}
+
 } // namespace pw

@@ -25,7 +25,6 @@ constexpr bool kCheckCrc = false; // lets mutated chunks reach the code behind t
 #else
 constexpr bool kCheckCrc = true;
 #endif
-constexpr std::size_t kMaxDeflateRatio = 1032; // deflate's best: 258 bytes from 2 bits
 
 std::uint32_t bigEndian32(const std::uint8_t* b) {
     return std::uint32_t{b[0]} << 24 | std::uint32_t{b[1]} << 16 | std::uint32_t{b[2]} << 8 | b[3];
@@ -285,7 +284,7 @@ bool PngRows::readChunks(const std::uint8_t* data, std::size_t size) {
 
     const std::size_t stride = rowBytes_ + 1;
     const std::size_t expected = stride * height_;
-    if (expected / kMaxDeflateRatio > idatBytes)
+    if (!CanInflateTo(idatBytes, expected))
         return false; // data too short to hold the rows: nothing is allocated for them
     std::uint8_t* pixels = pixels_.get(expected);
     if (pixels == nullptr || rgb_.get(std::size_t{width_} * 3 * kRowsKept) == nullptr ||

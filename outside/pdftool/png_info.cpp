@@ -158,6 +158,12 @@ public:
         }
         if (!imageData)
             return fail("no image data");
+        // Copied data is not inflated, but it can be too short for the rows at any ratio.
+        const std::uint64_t pixelBytes = static_cast<std::uint64_t>(info_.width) *
+                                         static_cast<std::uint64_t>(info_.height) *
+                                         static_cast<std::uint64_t>(bitsPerPixel()) / 8;
+        if (!CanInflateTo(info_.idatLength, pixelBytes))
+            return fail("too little image data for its size");
         if (check_ && !check_->complete(reason_))
             return std::nullopt;
         if (!iccChunk.empty())

@@ -185,15 +185,25 @@ TEST(PngPages, DamagedPngsAreSkippedByName) {
     for (int b = 0; b < 4; ++b)
         huge[29 + b] = static_cast<char>(hugeCrc >> (24 - 8 * b));
     ASSERT_TRUE(writeFile(stage.path("00005.png"), huge));
+    // Within the limit, 20000 x 20000 copied pixels from a few bytes of data cannot be right.
+    std::string claims = good;
+    for (const int at : {16, 20})
+        claims.replace(static_cast<std::size_t>(at), 4, std::string("\0\0\x4e\x20", 4));
+    const unsigned long claimsCrc =
+        crc32(0, reinterpret_cast<const unsigned char*>(claims.data()) + 12, 17);
+    for (int b = 0; b < 4; ++b)
+        claims[29 + b] = static_cast<char>(claimsCrc >> (24 - 8 * b));
+    ASSERT_TRUE(writeFile(stage.path("00006.png"), claims));
 
     const ToolRun run = runPdfExe(stage);
     ASSERT_EQ(run.exitCode, 0) << run.output;
     for (const char* name :
          {"00001.png: damaged", "00002.png: truncated", "00003.png: image data ends early",
-          "00004.png", "00005.png: 30000 x 30000 pixels reaches the limit"})
+          "00004.png", "00005.png: 30000 x 30000 pixels reaches the limit",
+          "00006.png: too little image data for its size"})
         EXPECT_NE(run.output.find(std::string("Skipped ") + name), std::string::npos)
             << name << "\n"
             << run.output;
-    EXPECT_NE(run.output.find("Wrote 1 of 6 pages"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("Wrote 1 of 7 pages"), std::string::npos) << run.output;
     EXPECT_EQ(qpdfCheck(stage.pdf()), 0);
 }
