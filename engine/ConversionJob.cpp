@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 
@@ -48,22 +49,24 @@ void makeFolderChain(const std::string& folder) {
 
 // The first of NewPDF.pdf, NewPDF1.pdf ... NewPDF10000.pdf not in the folder; "" when none.
 std::string freeNewPdfName(const std::string& folder) {
-    std::string target = os::joinPath(folder, "NewPDF.pdf");
-    for (int k = 1; os::fileExists(target); ++k) {
-        if (k > kMaxResultNumber)
-            return "";
-        target = os::joinPath(folder, "NewPDF" + std::to_string(k) + ".pdf");
-    }
-    return target;
+    const auto inFolder = [&folder](const std::string& name) {
+        return os::fileExists(os::joinPath(folder, name));
+    };
+    if (!inFolder("NewPDF.pdf"))
+        return os::joinPath(folder, "NewPDF.pdf");
+    const std::string name = FirstFreeNumberedPdf("NewPDF", 1, kMaxResultNumber, inFolder);
+    return name.empty() ? name : os::joinPath(folder, name);
 }
 
 // The first of name, <base>1.pdf, <base>2.pdf ... not in the folder.
 std::string freeNameLike(const std::string& folder, const std::string& name) {
-    const std::string base = name.substr(0, name.size() - 4);
-    std::string target = os::joinPath(folder, name);
-    for (long k = 1; os::pathExists(target); ++k)
-        target = os::joinPath(folder, base + std::to_string(k) + ".pdf");
-    return target;
+    const auto inFolder = [&folder](const std::string& n) {
+        return os::pathExists(os::joinPath(folder, n));
+    };
+    if (!inFolder(name))
+        return os::joinPath(folder, name);
+    return os::joinPath(
+        folder, FirstFreeNumberedPdf(name.substr(0, name.size() - 4), 1, LONG_MAX, inFolder));
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "engine/decoded_picture.h"
 
+#include "engine/over_white.h"
+
 #include <FreeImage.h>
 
 namespace pw::engine {
@@ -41,10 +43,6 @@ void shownPosition(int orientation, int x, int y, int width, int height, int& sh
         shownY = y;
         break;
     }
-}
-
-BYTE overWhite(BYTE value, BYTE alpha) {
-    return static_cast<BYTE>((value * alpha + 255 * (255 - alpha) + 127) / 255);
 }
 
 WORD overWhite16(std::uint32_t value, std::uint32_t alpha) {
@@ -98,9 +96,9 @@ void fillBytes(const PixelRows& rows, FIBITMAP* bitmap, int shownHeight) {
                 target[FI_RGBA_BLUE] = source[2];
                 target[FI_RGBA_ALPHA] = alpha;
             } else {
-                target[FI_RGBA_RED] = overWhite(source[0], alpha);
-                target[FI_RGBA_GREEN] = overWhite(source[1], alpha);
-                target[FI_RGBA_BLUE] = overWhite(source[2], alpha);
+                target[FI_RGBA_RED] = OverWhite(source[0], alpha);
+                target[FI_RGBA_GREEN] = OverWhite(source[1], alpha);
+                target[FI_RGBA_BLUE] = OverWhite(source[2], alpha);
             }
         }
     }

@@ -1,5 +1,7 @@
 #include "engine/opaque_bitmap.h"
 
+#include "engine/over_white.h"
+
 #include <FreeImage.h>
 #include <initializer_list>
 
@@ -35,8 +37,7 @@ void layOverWhite(FIBITMAP* rgba) {
         for (unsigned x = 0; x < width; ++x, pixel += 4) {
             const unsigned alpha = pixel[FI_RGBA_ALPHA];
             for (const int channel : {FI_RGBA_RED, FI_RGBA_GREEN, FI_RGBA_BLUE})
-                pixel[channel] =
-                    static_cast<BYTE>((pixel[channel] * alpha + 255 * (255 - alpha) + 127) / 255);
+                pixel[channel] = OverWhite(pixel[channel], alpha);
             pixel[FI_RGBA_ALPHA] = 255;
         }
     }

@@ -2,6 +2,7 @@
 
 #include "engine/path_parts.h"
 
+#include <climits>
 #include <set>
 
 namespace pw::engine {
@@ -13,6 +14,16 @@ std::string baseOf(const std::string& picturePath) {
 }
 
 } // namespace
+
+std::string FirstFreeNumberedPdf(const std::string& base, long first, long last,
+                                 const std::function<bool(const std::string&)>& taken) {
+    for (long k = first; k <= last; ++k) {
+        std::string name = base + std::to_string(k) + ".pdf";
+        if (!taken(name))
+            return name;
+    }
+    return std::string();
+}
 
 std::string OwnPdfName(const std::string& picturePath) {
     return baseOf(picturePath) + ".pdf";
@@ -29,14 +40,10 @@ std::vector<std::string> AssignPdfNames(const std::vector<std::string>& pictureP
     names.reserve(picturePaths.size());
     for (const std::string& path : picturePaths) {
         std::string name = OwnPdfName(path);
-        if (taken.count(name) != 0 || (keepExisting && exists(name))) {
-            const std::string base = baseOf(path);
-            for (long k = 1;; ++k) {
-                name = base + std::to_string(k) + ".pdf";
-                if (taken.count(name) == 0 && own.count(name) == 0 && !exists(name))
-                    break;
-            }
-        }
+        if (taken.count(name) != 0 || (keepExisting && exists(name)))
+            name = FirstFreeNumberedPdf(baseOf(path), 1, LONG_MAX, [&](const std::string& n) {
+                return taken.count(n) != 0 || own.count(n) != 0 || exists(n);
+            });
         taken.insert(name);
         names.push_back(name);
     }

@@ -10,6 +10,11 @@ namespace pw::engine {
 // a name without "." is kept whole.
 std::string OwnPdfName(const std::string& picturePath);
 
+// The first of <base>N.pdf (N = first, first + 1, ... up to last) that `taken` does not hold;
+// empty when all are.
+std::string FirstFreeNumberedPdf(const std::string& base, long first, long last,
+                                 const std::function<bool(const std::string&)>& taken);
+
 // One file name per picture, in order. A picture gets its own name unless an earlier picture
 // of the job took it, or (with keepExisting) `exists` finds it; then the first free "<base>N.pdf"
 // (N = 1, 2, ...) that no other picture of the job has as its own name and `exists` does not

@@ -1,5 +1,6 @@
 #include "engine/png_rows.h"
 
+#include "engine/over_white.h"
 #include "engine/pixel_limit.h"
 
 #include <algorithm>
@@ -32,10 +33,6 @@ std::uint32_t bigEndian32(const std::uint8_t* b) {
 
 bool isType(const std::uint8_t* type, const char* name) {
     return std::memcmp(type, name, 4) == 0;
-}
-
-std::uint8_t overWhite(unsigned value, unsigned alpha) {
-    return static_cast<std::uint8_t>((value * alpha + 255 * (255 - alpha) + 127) / 255);
 }
 
 libdeflate_decompressor* threadDecompressor() {
@@ -106,9 +103,8 @@ void unfilterWithLeft(std::uint8_t* cur, const std::uint8_t* prev, std::size_t n
             if constexpr (Filter == 3)
                 predicted = (left[k] + up) >> 1;
             if constexpr (Filter == 4 && HasPrev)
-                predicted = static_cast<unsigned>(paeth(static_cast<int>(left[k]),
-                                                        static_cast<int>(up),
-                                                        static_cast<int>(corner[k])));
+                predicted = static_cast<unsigned>(paeth(
+                    static_cast<int>(left[k]), static_cast<int>(up), static_cast<int>(corner[k])));
             left[k] = (cur[i + k] + predicted) & 0xFF;
             cur[i + k] = static_cast<std::uint8_t>(left[k]);
             corner[k] = up;
@@ -120,7 +116,9 @@ template <std::size_t Bpp>
 void unfilter(std::uint8_t* cur, const std::uint8_t* prev, std::size_t n, int filter) {
     const bool hasPrev = prev != nullptr;
     switch (filter) {
-    case 1: unfilterWithLeft<Bpp, 1, false>(cur, prev, n); break;
+    case 1:
+        unfilterWithLeft<Bpp, 1, false>(cur, prev, n);
+        break;
     case 2:
         for (std::size_t i = 0; hasPrev && i < n; ++i)
             cur[i] = static_cast<std::uint8_t>(cur[i] + prev[i]);
@@ -133,17 +131,26 @@ void unfilter(std::uint8_t* cur, const std::uint8_t* prev, std::size_t n, int fi
         hasPrev ? unfilterWithLeft<Bpp, 4, true>(cur, prev, n)
                 : unfilterWithLeft<Bpp, 1, false>(cur, prev, n);
         break;
-    default: break;
+    default:
+        break;
     }
 }
 
 void unfilterRow(std::size_t bpp, std::uint8_t* cur, const std::uint8_t* prev, std::size_t n,
                  int filter) {
     switch (bpp) {
-    case 1: unfilter<1>(cur, prev, n, filter); break;
-    case 2: unfilter<2>(cur, prev, n, filter); break;
-    case 3: unfilter<3>(cur, prev, n, filter); break;
-    default: unfilter<4>(cur, prev, n, filter); break;
+    case 1:
+        unfilter<1>(cur, prev, n, filter);
+        break;
+    case 2:
+        unfilter<2>(cur, prev, n, filter);
+        break;
+    case 3:
+        unfilter<3>(cur, prev, n, filter);
+        break;
+    default:
+        unfilter<4>(cur, prev, n, filter);
+        break;
     }
 }
 
@@ -274,7 +281,7 @@ bool PngRows::readChunks(const std::uint8_t* data, std::size_t size) {
         for (std::size_t i = 0; i < 256; ++i) {
             const unsigned alpha = i < trnsBytes ? trns[i] : 255;
             for (std::size_t c = 0; c < 3; ++c)
-                palette_[i][c] = i * 3 < plteBytes ? overWhite(plte[i * 3 + c], alpha) : 0;
+                palette_[i][c] = i * 3 < plteBytes ? OverWhite(plte[i * 3 + c], alpha) : 0;
         }
     } else if (trns != nullptr) {
         return false; // a transparent colour key: left to FreeImage
@@ -345,13 +352,13 @@ const std::uint8_t* PngRows::nextRow() {
             std::memcpy(out, palette_[cur[x]], 3);
             break;
         case 4:
-            out[0] = out[1] = out[2] = overWhite(cur[2 * x], cur[2 * x + 1]);
+            out[0] = out[1] = out[2] = OverWhite(cur[2 * x], cur[2 * x + 1]);
             break;
         default: {
             const std::uint8_t* p = cur + 4 * std::size_t{x};
-            out[0] = overWhite(p[0], p[3]);
-            out[1] = overWhite(p[1], p[3]);
-            out[2] = overWhite(p[2], p[3]);
+            out[0] = OverWhite(p[0], p[3]);
+            out[1] = OverWhite(p[1], p[3]);
+            out[2] = OverWhite(p[2], p[3]);
             break;
         }
         }

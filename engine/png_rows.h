@@ -3,8 +3,8 @@
 // read, its image data inflated in one call by ISA-L or libdeflate. Staging at a JPEG quality
 // spends most of its time inflating PNG data, and libpng can only inflate row by row through
 // zlib, which takes two to ten times as long; both fast inflaters work on whole buffers only,
-// so the PNG filters are undone here (libpng keeps its own filter code private). Unlike FreeImage, which drops a
-// PNG's iCCP profile, this keeps it, as lossless staging does.
+// so the PNG filters are undone here (libpng keeps its own filter code private). Unlike FreeImage,
+// which drops a PNG's iCCP profile, this keeps it, as lossless staging does.
 #include <cstdint>
 #include <memory>
 #include <string>

@@ -2,8 +2,8 @@
 // the builder's tests make them, and the pieces of them each parser reads.
 #include "icc_chunks.h"
 #include "jpeg_maker.h"
-#include "png_maker.h"
 #include "outside/pdftool/docinfo.h"
+#include "png_maker.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -114,9 +114,15 @@ int main(int argc, char** argv) {
     const PngSpec pngs[] = {
         {.width = 9, .height = 5, .colourType = 0, .filters = PNG_FILTER_SUB},
         {.width = 9, .height = 5, .colourType = 2, .filters = PNG_FILTER_UP, .dotsPerMeter = 3780},
-        {.width = 9, .height = 5, .colourType = 3, .transparency = std::string("\0\x80", 2),
+        {.width = 9,
+         .height = 5,
+         .colourType = 3,
+         .transparency = std::string("\0\x80", 2),
          .filters = PNG_FILTER_AVG},
-        {.width = 9, .height = 5, .colourType = 4, .binaryAlpha = false,
+        {.width = 9,
+         .height = 5,
+         .colourType = 4,
+         .binaryAlpha = false,
          .filters = PNG_FILTER_PAETH},
         {.width = 9, .height = 5, .colourType = 6, .iccProfile = profile},
         {.width = 9, .height = 5, .interlaced = true},

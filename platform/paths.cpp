@@ -3,9 +3,9 @@
 #include <cstdlib>
 #include <mutex>
 #include <pwd.h>
-#include <vector>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace pw::os {
 namespace {

@@ -2,14 +2,14 @@
 #include "counting_pump.h"
 #include "engine/ConversionJob.h"
 #include "engine/picture_staging.h"
+#include "engine/png_rows.h"
 #include "engine/staging_pool.h"
 #include "fake_job_host.h"
-#include "engine/png_rows.h"
 #include "fake_prompts.h"
 #include "jpeg_maker.h"
 #include "platform/paths.h"
-#include "temp_folder.h"
 #include "png_maker.h"
+#include "temp_folder.h"
 #include "test_pictures.h"
 
 #include <FreeImage.h>
@@ -127,10 +127,14 @@ TEST(Quality, PngsReadWithoutFreeImageStageTheSameJpeg) {
     std::vector<PngSpec> specs;
     unsigned seed = 1;
     for (const int type : {0, 2, 3, 4, 6})
-        for (const int filter : {PNG_FILTER_NONE, PNG_FILTER_SUB, PNG_FILTER_UP, PNG_FILTER_AVG,
-                                 PNG_FILTER_PAETH})
-            specs.push_back({.width = 37, .height = 19, .colourType = type, .seed = seed++,
-                             .binaryAlpha = false, .filters = filter});
+        for (const int filter :
+             {PNG_FILTER_NONE, PNG_FILTER_SUB, PNG_FILTER_UP, PNG_FILTER_AVG, PNG_FILTER_PAETH})
+            specs.push_back({.width = 37,
+                             .height = 19,
+                             .colourType = type,
+                             .seed = seed++,
+                             .binaryAlpha = false,
+                             .filters = filter});
     specs.push_back({.colourType = 3, .transparency = std::string("\0\x80\xff\x10", 4)});
     specs.push_back({.iccProfile = profile, .dotsPerMeter = 11811});
     specs.push_back({.colourType = 6, .iccProfile = profile, .dotsPerMeter = 0});
@@ -142,7 +146,8 @@ TEST(Quality, PngsReadWithoutFreeImageStageTheSameJpeg) {
         if (i + 2 < specs.size())
             ASSERT_TRUE(pdftool::test::writePng(png, specs[i]));
         else
-            ASSERT_TRUE(test::writePicture(png, FIF_PNG, 300, 200, i + 2 == specs.size() ? 24 : 32));
+            ASSERT_TRUE(
+                test::writePicture(png, FIF_PNG, 300, 200, i + 2 == specs.size() ? 24 : 32));
         PngRows rows;
         EXPECT_TRUE(rows.open(png)) << i;
         const std::string fast = temp / "fast.jpg";
@@ -162,9 +167,8 @@ TEST(Quality, PngsReadWithoutFreeImageStageTheSameJpeg) {
         EXPECT_TRUE(bytes == test::readBytes(slow)) << i;
     }
     // Interlaced, 16-bit and colour-keyed pictures stay with FreeImage.
-    const PngSpec others[] = {{.interlaced = true},
-                              {.bitDepth = 16},
-                              {.transparency = std::string("\0\1\0\2\0\3", 6)}};
+    const PngSpec others[] = {
+        {.interlaced = true}, {.bitDepth = 16}, {.transparency = std::string("\0\1\0\2\0\3", 6)}};
     for (const PngSpec& spec : others) {
         const std::string png = temp / "other.png";
         ASSERT_TRUE(pdftool::test::writePng(png, spec));
