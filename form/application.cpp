@@ -162,8 +162,6 @@ void Application::convert() {
     // One job at a time, however Convert arrives while one runs.
     if (jobRunning())
         return;
-    // Page and quality controls hand over their values when they are used.
-    engineForm_->handOverEdits();
     if (!job_)
         return;
     converting_ = true;
@@ -175,7 +173,6 @@ void Application::convert() {
 }
 
 void Application::save() {
-    engineForm_->handOverEdits();
     OnePdfPerPicture = saveSettings(settings_.outputFolder, settings_.modeIndex, settings_.options);
     engineForm_->hide();
 }
@@ -185,7 +182,6 @@ void Application::browse() {
 }
 
 void Application::stampCreationDate() {
-    engineForm_->handOverEdits();
     settings_.document.creationDate = pdfDateNow();
     engineForm_->showSettings(settings_);
 }
@@ -205,8 +201,7 @@ std::string Application::outputFolder() const {
 }
 
 void Application::setOutputFolder(const std::string& folder) {
-    engineForm_->handOverEdits(); // unsaved edits stay as they are shown
-    settings_.outputFolder = folder;
+    settings_.outputFolder = folder; // every other edit has reached the settings already
     engineForm_->showSettings(settings_);
 }
 

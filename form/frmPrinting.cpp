@@ -111,6 +111,8 @@ void frmPrinting::connectEdits() {
          {txtPath, txtTitle, txtCreateFor, txtSubject, txtKeywords, txtCreationDate})
         connect(edit, &QLineEdit::textChanged, this, [this] { handOverEdits(); });
     connect(cmbMode, &QComboBox::currentIndexChanged, this, [this] { handOverEdits(); });
+    connect(grpPage, &PageGroup::changed, this, [this] { handOverEdits(); });
+    connect(qualityControl, &QualityControl::changed, this, [this] { handOverEdits(); });
 }
 
 void frmPrinting::showSettings(AppSettings settings) {

@@ -82,6 +82,10 @@ PageGroup::PageGroup(QWidget* parent) : QGroupBox(QStringLiteral("Page"), parent
 
     setPageLayout({});
     connect(cmbPageSize, &QComboBox::currentIndexChanged, this, [this] { enableByPageSize(); });
+    for (QComboBox* combo : {cmbPageSize, cmbOrientation, cmbFit})
+        connect(combo, &QComboBox::currentIndexChanged, this, &PageGroup::changed);
+    for (QDoubleSpinBox* millimetres : {spnPageWidth, spnPageHeight, spnMargin})
+        connect(millimetres, &QDoubleSpinBox::valueChanged, this, &PageGroup::changed);
 }
 
 engine::PageLayout PageGroup::pageLayout() const {

@@ -30,6 +30,10 @@ public:
     QLabel* lblFit = nullptr;
     QComboBox* cmbFit = nullptr; // in the order of engine::Fit
 
+signals:
+    // Any of the values was changed, by the user or by setPageLayout.
+    void changed();
+
 private:
     // Orientation and fit apply to paper only, the custom sides to a custom size only.
     void enableByPageSize();

@@ -30,6 +30,8 @@ QualityControl::QualityControl(QLabel* value, QLabel* words, QWidget* parent)
     row->addWidget(chkLossless);
     connect(spnQuality, &QSpinBox::valueChanged, this, [this] { showCaptions(); });
     connect(chkLossless, &QCheckBox::toggled, this, [this] { showCaptions(); });
+    connect(spnQuality, &QSpinBox::valueChanged, this, &QualityControl::changed);
+    connect(chkLossless, &QCheckBox::toggled, this, &QualityControl::changed);
     setQuality(engine::kDefaultQuality, false);
 }
 

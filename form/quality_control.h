@@ -22,6 +22,10 @@ public:
     QSpinBox* spnQuality = nullptr;
     QCheckBox* chkLossless = nullptr;
 
+signals:
+    // The quality or the lossless choice was changed, by the user or by setQuality.
+    void changed();
+
 private:
     void showCaptions();
 

@@ -135,6 +135,7 @@ TEST_F(Conversion, PageGroupLaysOutThePagesAndIsSavedForTheNextStart) {
     EXPECT_FALSE(page.spnPageWidth->isEnabled());
     page.spnMargin->setValue(12.5);
     page.cmbFit->setCurrentIndex(static_cast<int>(engine::Fit::Fill));
+    EXPECT_EQ(app_->settings().options.page.fit, engine::Fit::Fill); // the core has it at once
     engine.Command1->click(); // a new date keeps the other unsaved edits
 
     // In force before Save: a wide picture on A4, turned to landscape.
@@ -174,6 +175,7 @@ TEST_F(Conversion, QualityControlShowsItsCaptionsKeepsPicturesWhole) {
     EXPECT_EQ(engine.lblQtt->text(), QStringLiteral("Low"));
     quality.chkLossless->setChecked(true);
     EXPECT_EQ(engine.lblQuality->text(), QStringLiteral("Lossless"));
+    EXPECT_TRUE(app_->settings().options.lossless); // the core has it at once
     EXPECT_FALSE(quality.spnQuality->isEnabled());
     engine.Command1->click(); // a new date keeps the other unsaved edits
     EXPECT_TRUE(quality.chkLossless->isChecked());
