@@ -84,7 +84,9 @@ class ChunkWalker {
 public:
     ChunkWalker(std::FILE* file, std::string& reason) : file_(file), reason_(reason) {}
 
-    std::optional<PngInfo> walk(std::uint64_t fileSize) {
+    // With `headerOnly`, stops at the image data: the chunks before it are read and checked,
+    // the data itself is not.
+    std::optional<PngInfo> walk(std::uint64_t fileSize, bool headerOnly) {
         unsigned char signature[8];
         if (std::fread(signature, 1, 8, file_) != 8 || std::memcmp(signature, kSignature, 8) != 0)
             return fail("not a PNG file");
@@ -114,6 +116,11 @@ public:
                 if (!checkColours())
                     return std::nullopt;
                 imageData = true;
+                if (headerOnly) {
+                    if (!iccChunk.empty())
+                        info_.iccProfile = iccProfile(iccChunk, info_.baseColours());
+                    return info_;
+                }
                 // Data that is copied as it is is checked by its CRCs only, like any reader of
                 // PNG files does before decoding; data the builder decodes is checked whole
                 // now, as a failure while the PDF is written would cost every page.
@@ -281,7 +288,9 @@ private:
 
 } // namespace
 
-std::optional<PngInfo> readPngInfo(const std::string& path, std::string& reason) {
+namespace {
+
+std::optional<PngInfo> walkFile(const std::string& path, bool headerOnly, std::string& reason) {
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
     if (!file) {
         reason = "cannot be opened";
@@ -293,7 +302,21 @@ std::optional<PngInfo> readPngInfo(const std::string& path, std::string& reason)
         return std::nullopt;
     }
     ChunkWalker walker(file.get(), reason);
-    return walker.walk(static_cast<std::uint64_t>(status.st_size));
+    return walker.walk(static_cast<std::uint64_t>(status.st_size), headerOnly);
+}
+
+} // namespace
+
+std::optional<PngInfo> readPngInfo(const std::string& path, std::string& reason) {
+    return walkFile(path, false, reason);
+}
+
+std::optional<std::string> readPngIccProfile(const std::string& path) {
+    std::string reason;
+    const std::optional<PngInfo> info = walkFile(path, true, reason);
+    if (!info)
+        return std::nullopt;
+    return info->iccProfile;
 }
 
 } // namespace pw::pdftool

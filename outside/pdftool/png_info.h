@@ -36,4 +36,8 @@ struct PngInfo {
 // std::nullopt with a short reason.
 std::optional<PngInfo> readPngInfo(const std::string& path, std::string& reason);
 
+// The profile readPngInfo gives (empty when none fits), read from the chunks before the image
+// data only; none when those cannot be read.
+std::optional<std::string> readPngIccProfile(const std::string& path);
+
 } // namespace pw::pdftool
