@@ -176,24 +176,22 @@ TEST(PngPages, DamagedPngsAreSkippedByName) {
         shortData[29 + b] = static_cast<char>(crc >> (24 - 8 * b));
     ASSERT_TRUE(writeFile(stage.path("00003.png"), shortData));
     ASSERT_TRUE(writeFile(stage.path("00004.png"), "\x89PNG\r\n\x1a\n"));
-    // A header claiming 30000 x 30000 pixels is refused before anything is decoded.
-    std::string huge = good;
-    for (const int at : {16, 20})
-        huge.replace(static_cast<std::size_t>(at), 4, std::string("\0\0\x75\x30", 4));
-    const unsigned long hugeCrc =
-        crc32(0, reinterpret_cast<const unsigned char*>(huge.data()) + 12, 17);
-    for (int b = 0; b < 4; ++b)
-        huge[29 + b] = static_cast<char>(hugeCrc >> (24 - 8 * b));
-    ASSERT_TRUE(writeFile(stage.path("00005.png"), huge));
-    // Within the limit, 20000 x 20000 copied pixels from a few bytes of data cannot be right.
-    std::string claims = good;
-    for (const int at : {16, 20})
-        claims.replace(static_cast<std::size_t>(at), 4, std::string("\0\0\x4e\x20", 4));
-    const unsigned long claimsCrc =
-        crc32(0, reinterpret_cast<const unsigned char*>(claims.data()) + 12, 17);
-    for (int b = 0; b < 4; ++b)
-        claims[29 + b] = static_cast<char>(claimsCrc >> (24 - 8 * b));
-    ASSERT_TRUE(writeFile(stage.path("00006.png"), claims));
+    // The good picture's header claiming side x side pixels, its CRC mended.
+    const auto square = [&good](std::uint32_t side) {
+        std::string png = good;
+        for (const std::size_t at : {16, 20})
+            for (int b = 0; b < 4; ++b)
+                png[at + static_cast<std::size_t>(b)] = static_cast<char>(side >> (24 - 8 * b));
+        const unsigned long mended =
+            crc32(0, reinterpret_cast<const unsigned char*>(png.data()) + 12, 17);
+        for (int b = 0; b < 4; ++b)
+            png[29 + static_cast<std::size_t>(b)] = static_cast<char>(mended >> (24 - 8 * b));
+        return png;
+    };
+    // 30000 x 30000 pixels are refused before anything is decoded; within the limit,
+    // 20000 x 20000 copied pixels from a few bytes of data cannot be right.
+    ASSERT_TRUE(writeFile(stage.path("00005.png"), square(30000)));
+    ASSERT_TRUE(writeFile(stage.path("00006.png"), square(20000)));
 
     const ToolRun run = runPdfExe(stage);
     ASSERT_EQ(run.exitCode, 0) << run.output;
