@@ -60,9 +60,11 @@ bool inflateExactly(const std::uint8_t* in, std::size_t inBytes, std::uint8_t* o
         state->crc_flag = ISAL_ZLIB; // the Adler-32 checksum is verified too
         return isal_inflate_stateless(state.get()) == ISAL_DECOMP_OK && state->avail_out == 0;
     }
+    libdeflate_decompressor* const decompressor = threadDecompressor();
     std::size_t inflated = 0;
-    return libdeflate_zlib_decompress(threadDecompressor(), in, inBytes, out, outBytes,
-                                      &inflated) == LIBDEFLATE_SUCCESS &&
+    return decompressor != nullptr &&
+           libdeflate_zlib_decompress(decompressor, in, inBytes, out, outBytes, &inflated) ==
+               LIBDEFLATE_SUCCESS &&
            inflated == outBytes;
 }
 
@@ -314,11 +316,12 @@ bool PngRows::readIcc(const std::uint8_t* data, std::size_t size) {
         return false;
     const std::uint8_t* zlib = nameEnd + 2;
     const std::size_t zlibBytes = size - static_cast<std::size_t>(zlib - data);
-    for (std::size_t room = 1u << 16; room <= kMaxIccBytes; room *= 4) {
+    libdeflate_decompressor* const decompressor = threadDecompressor();
+    for (std::size_t room = 1u << 16; decompressor != nullptr && room <= kMaxIccBytes; room *= 4) {
         icc_.resize(room);
         std::size_t got = 0;
-        const libdeflate_result result = libdeflate_zlib_decompress(
-            threadDecompressor(), zlib, zlibBytes, icc_.data(), room, &got);
+        const libdeflate_result result =
+            libdeflate_zlib_decompress(decompressor, zlib, zlibBytes, icc_.data(), room, &got);
         if (result == LIBDEFLATE_INSUFFICIENT_SPACE)
             continue;
         icc_.resize(result == LIBDEFLATE_SUCCESS ? got : 0);
@@ -328,7 +331,7 @@ bool PngRows::readIcc(const std::uint8_t* data, std::size_t size) {
             icc_.clear();
         return true;
     }
-    icc_.clear(); // larger than any real profile
+    icc_.clear(); // larger than any real profile, or no memory for a decompressor
     return true;
 }
 
