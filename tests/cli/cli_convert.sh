@@ -18,15 +18,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-failures=0
-check() { # check DESCRIPTION COMMAND...
-    local what=$1
-    shift
-    if "$@"; then echo "ok:   $what"; else
-        echo "FAIL: $what"
-        failures=$((failures + 1))
-    fi
-}
+# shellcheck source=../support/checks.sh
+. "$(dirname "$0")/../support/checks.sh"
 # run ARGS...: runs convert; status in $status, stdout in $out, stderr in $err.
 run() {
     "$program" convert "$@" >"$work/stdout" 2>"$work/stderr"
@@ -147,8 +140,4 @@ XDG_CACHE_HOME=$work/blocker run -q -o "$work/out/blocked" "$work/in/c.jpg"
 check "an unusable per-user folder: status 3, named with the reason" \
     eval 'test "$status" -eq 3 && grep -q "$work/blocker/pagewright.*Not a directory" <<<"$err"'
 
-if [ "$failures" -ne 0 ]; then
-    echo "cli_convert: $failures check(s) failed"
-    exit 1
-fi
-echo "cli_convert: all checks passed"
+checks_finish cli_convert

@@ -15,15 +15,8 @@ mkdir -p "$HOME"
 prefix=$work/prefix
 id=org.pagewright.Pagewright
 
-failures=0
-check() { # check DESCRIPTION COMMAND...
-    local what=$1
-    shift
-    if "$@"; then echo "ok:   $what"; else
-        echo "FAIL: $what"
-        failures=$((failures + 1))
-    fi
-}
+# shellcheck source=../support/checks.sh
+. "$(dirname "$0")/../support/checks.sh"
 
 cmake --install "$build" --prefix "$prefix" >"$work/install.log" || {
     cat "$work/install.log"
@@ -49,8 +42,4 @@ check "installed convert: status 0 ($status)" test "$status" -eq 0
 check "installed convert: the PDF has both pages" \
     eval 'test "$out" = "$work/out/NewPDF.pdf" && pdfinfo "$out" | grep -q "^Pages: *2$"'
 
-if [ "$failures" -ne 0 ]; then
-    echo "install_tree: $failures check(s) failed"
-    exit 1
-fi
-echo "install_tree: all checks passed"
+checks_finish install_tree

@@ -32,17 +32,8 @@ smoke_cleanup() {
 }
 trap smoke_cleanup EXIT
 
-failures=0
-check() { # check DESCRIPTION COMMAND...
-    local what=$1
-    shift
-    if "$@"; then
-        echo "ok:   $what"
-    else
-        echo "FAIL: $what"
-        failures=$((failures + 1))
-    fi
-}
+# shellcheck source=../support/checks.sh
+. "$(dirname "${BASH_SOURCE[0]}")/../support/checks.sh"
 
 # Fatal: the remaining checks cannot run.
 require() {
@@ -83,12 +74,8 @@ smoke_exit_status() {
 }
 
 smoke_finish() {
-    if [ "$failures" -ne 0 ]; then
-        smoke_log
-        echo "$1: $failures check(s) failed"
-        exit 1
-    fi
-    echo "$1: all checks passed"
+    [ "$failures" -eq 0 ] || smoke_log
+    checks_finish "$1"
 }
 
 xd_start_xvfb "$work" 1280x800x24
