@@ -2,6 +2,7 @@
 #include "engine/ConversionJob.h"
 #include "fake_job_host.h"
 #include "fake_prompts.h"
+#include "job_fixture.h"
 #include "platform/paths.h"
 #include "temp_folder.h"
 #include "test_pictures.h"
@@ -38,33 +39,13 @@ bool contains(const std::vector<std::string>& list, const std::string& item) {
     return std::find(list.begin(), list.end(), item) != list.end();
 }
 
-class Job : public testing::Test {
+class Job : public test::JobFixture {
 protected:
-    void SetUp() override {
-        setenv("XDG_CACHE_HOME", (temp / "cache").c_str(), 1);
-        os::setApplicationFolder(PW_TEST_APP_DIR);
-        fs::create_directories(temp / "pics");
-        host.folder = temp / "out";
-    }
-    void TearDown() override { os::setApplicationFolder(""); }
-
     std::string picture(const std::string& name, int format = FIF_PNG) {
         const std::string path = temp / ("pics/" + name);
         EXPECT_TRUE(test::writePicture(path, format, 80, 60)) << name;
         return path;
     }
-    void run() {
-        DOSOutputs objDOS(pump, prompts);
-        DOSOutputs objShell(pump, prompts);
-        engine::ConversionJob job(host, prompts, pump, objDOS, objShell);
-        job.Command3_Click();
-    }
-    std::string out(const std::string& name) const { return host.folder + "/" + name; }
-
-    test::TempFolder temp;
-    test::FakeJobHost host;
-    test::FakePrompts prompts;
-    test::CountingPump pump;
 };
 
 const std::vector<std::string> kLocked = {"Command3 off", "CmdToolsBar off", "front off",

@@ -6,6 +6,7 @@
 #include "engine/picture_staging.h"
 #include "fake_job_host.h"
 #include "fake_prompts.h"
+#include "job_fixture.h"
 #include "platform/paths.h"
 #include "temp_folder.h"
 #include "test_pictures.h"
@@ -154,27 +155,18 @@ int pageCount(const std::string& pdf) {
     return std::atoi(text.c_str());
 }
 
-class ModernPictures : public testing::Test {
+class ModernPictures : public test::JobFixture {
 protected:
     void SetUp() override {
-        setenv("XDG_CACHE_HOME", (temp / "cache").c_str(), 1);
-        os::setApplicationFolder(PW_TEST_APP_DIR);
-        fs::create_directories(temp / "pics");
-        host.folder = temp / "out";
+        JobFixture::SetUp();
         ASSERT_TRUE(saveTwoColours(source, FIF_PNG));
     }
     void TearDown() override {
-        os::setApplicationFolder("");
+        JobFixture::TearDown();
         for (Page& page : pages)
             FreeImage_Unload(page.bitmap);
     }
     std::string pic(const std::string& name) const { return temp / ("pics/" + name); }
-    void run() {
-        DOSOutputs objDOS(pump, prompts);
-        DOSOutputs objShell(pump, prompts);
-        engine::ConversionJob job(host, prompts, pump, objDOS, objShell);
-        job.Command3_Click();
-    }
     const Page& page(const std::string& pdf, int number) {
         pages.push_back(render(pdf, number, temp / ("page" + std::to_string(pages.size()))));
         return pages.back();
@@ -204,13 +196,7 @@ protected:
                shell("convert -delay 10 '" + firstFrame + "' '" + source + "' '" + animation +
                      "' && gif2webp '" + animation + "' -o '" + path + "'");
     }
-    std::string out(const std::string& name) const { return host.folder + "/" + name; }
-
-    test::TempFolder temp;
     std::string source = temp / "source.png";
-    test::FakeJobHost host;
-    test::FakePrompts prompts;
-    test::CountingPump pump;
     std::vector<Page> pages;
 };
 

@@ -6,6 +6,7 @@
 #include "engine/staging_pool.h"
 #include "fake_job_host.h"
 #include "fake_prompts.h"
+#include "job_fixture.h"
 #include "jpeg_maker.h"
 #include "platform/paths.h"
 #include "png_maker.h"
@@ -204,10 +205,9 @@ TEST(Quality, LosslessKeepsPngsAsTheyAreAndWritesOthersAsPng) {
     EXPECT_FALSE(fs::exists(temp / "c.png"));
 }
 
-TEST(Quality, LosslessPagesShowEveryPixelOfTheirTiffs) {
-    test::TempFolder temp;
-    setenv("XDG_CACHE_HOME", (temp / "cache").c_str(), 1);
-    os::setApplicationFolder(PW_TEST_APP_DIR);
+class QualityJob : public test::JobFixture {};
+
+TEST_F(QualityJob, LosslessPagesShowEveryPixelOfTheirTiffs) {
     struct Kind {
         const char* name;
         FREE_IMAGE_TYPE type;
@@ -218,8 +218,6 @@ TEST(Quality, LosslessPagesShowEveryPixelOfTheirTiffs) {
                           {"rgb16.tif", FIT_RGB16, 48},  {"alpha.png", FIT_BITMAP, 32}};
     constexpr int kWidth = 20;
     constexpr int kHeight = 12;
-    test::FakeJobHost host;
-    host.folder = temp / "out";
     host.options = lossless();
     std::vector<FIBITMAP*> expected;
     unsigned seed = 7;
@@ -259,16 +257,8 @@ TEST(Quality, LosslessPagesShowEveryPixelOfTheirTiffs) {
         FreeImage_Unload(bitmap);
     }
 
-    test::FakePrompts prompts;
-    test::CountingPump pump;
-    {
-        DOSOutputs objDOS(pump, prompts);
-        DOSOutputs objShell(pump, prompts);
-        ConversionJob job(host, prompts, pump, objDOS, objShell);
-        job.Command3_Click();
-    }
-    os::setApplicationFolder("");
-    const std::string pdf = host.folder + "/NewPDF.pdf";
+    run();
+    const std::string pdf = out("NewPDF.pdf");
     ASSERT_TRUE(fs::exists(pdf));
     EXPECT_TRUE(prompts.messages.empty());
     for (std::size_t i = 0; i < std::size(kinds); ++i) {
