@@ -179,12 +179,15 @@ bool PngRows::open(const std::string& narrowPath) {
     const int fd = ::open(narrowPath.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return false;
+    // The signature and the header first: other PNGs (16-bit, interlaced...) are not read
+    // whole only to be left to FreeImage.
     struct stat info {};
-    std::uint8_t head[8];
+    std::uint8_t head[33];
     bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
               static_cast<std::uint64_t>(info.st_size) < kMaxFileBytes &&
               ::pread(fd, head, sizeof head, 0) == static_cast<ssize_t>(sizeof head) &&
-              std::memcmp(head, kSignature, sizeof kSignature) == 0;
+              std::memcmp(head, kSignature, sizeof kSignature) == 0 && head[24] == 8 &&
+              head[28] == 0;
     const auto size = ok ? static_cast<std::size_t>(info.st_size) : 0;
     std::uint8_t* data = ok ? file_.get(size) : nullptr;
     ok = data != nullptr && readAll(fd, data, size);
