@@ -1,6 +1,5 @@
 #include "engine/lossless_staging.h"
 
-#include "engine/picture_resolution.h"
 #include "engine/picture_staging.h"
 #include "outside/pdftool/png_info.h"
 #include "platform/files.h"
@@ -64,15 +63,10 @@ void KeepIccProfile(FIBITMAP* from, FIBITMAP* to) {
     FreeImage_CreateICCProfile(to, profile->data, profile->size);
 }
 
-bool SaveLosslessBitmap(FIBITMAP* bitmap, const std::string& narrowSource,
-                        const std::string& target) {
+bool SaveLosslessBitmap(FIBITMAP* bitmap, const std::string& target) {
     FIBITMAP* converted = pngReady(bitmap);
     KeepIccProfile(bitmap, converted);
     FIBITMAP* ready = converted != nullptr ? converted : bitmap;
-    if (!StatesResolution(narrowSource)) {
-        FreeImage_SetDotsPerMeterX(ready, 0);
-        FreeImage_SetDotsPerMeterY(ready, 0);
-    }
     bool saved = SaveBitmapFile(FIF_PNG, ready, target, PNG_DEFAULT);
     if (!saved && FreeImage_GetICCProfile(ready)->data != nullptr) {
         // libpng refuses to write a profile it finds malformed; the pixels go without it.
@@ -94,7 +88,7 @@ bool StageLossless(const std::string& source, const std::string& extension,
         return StageUnchanged(narrowSource, target);
 
     return DecodeAndSave(narrowSource, extension, target, problem, [&](FIBITMAP* bitmap) {
-        return SaveLosslessBitmap(bitmap, narrowSource, target);
+        return SaveLosslessBitmap(bitmap, target);
     });
 }
 

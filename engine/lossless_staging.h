@@ -13,10 +13,9 @@ namespace pw::engine {
 bool StageLossless(const std::string& source, const std::string& extension,
                    const std::string& target, std::string* problem = nullptr);
 
-// Writes a decoded picture (left to the caller) to target as a PNG with the same pixel values;
-// the resolution is kept only when the source file states one.
-bool SaveLosslessBitmap(FIBITMAP* bitmap, const std::string& narrowSource,
-                        const std::string& target);
+// Writes a decoded picture (left to the caller) to target as a PNG with the same pixel values,
+// at the bitmap's resolution (none when 0).
+bool SaveLosslessBitmap(FIBITMAP* bitmap, const std::string& target);
 
 // FreeImage drops the ICC profile when it converts 16-bit samples; this gives `to` the profile
 // of `from` when it has none.

@@ -60,7 +60,7 @@ PictureStaging StagePicturePages(const std::string& source, const std::string& s
         FIBITMAP* bitmap = pages.decode(page, problem);
         const bool saved =
             bitmap != nullptr &&
-            (options.lossless ? SaveLosslessBitmap(bitmap, narrowSource, target)
+            (options.lossless ? SaveLosslessBitmap(bitmap, target)
                               : SaveStagedBitmap(bitmap, narrowSource, target, options.quality));
         if (bitmap != nullptr)
             FreeImage_Unload(bitmap);

@@ -180,6 +180,11 @@ bool DecodeAndSave(const std::string& narrowSource, const std::string& extension
         os::removeFile(target);
         return false;
     }
+    if (!StatesResolution(narrowSource)) {
+        // A resolution the decoder made up; without one the page gets the builder's default.
+        FreeImage_SetDotsPerMeterX(bitmap, 0);
+        FreeImage_SetDotsPerMeterY(bitmap, 0);
+    }
     const bool saved = save(bitmap);
     FreeImage_Unload(bitmap);
     return saved;
@@ -190,11 +195,6 @@ bool SaveStagedBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const s
     InitialiseFreeImage();
     FIBITMAP* copy = OpaqueCopy24(bitmap, hasBmpSignature(narrowSource));
     KeepIccProfile(bitmap, copy);
-    if (copy != nullptr && !StatesResolution(narrowSource)) {
-        // A resolution FreeImage made up; without one the page gets the builder's default.
-        FreeImage_SetDotsPerMeterX(copy, 0);
-        FreeImage_SetDotsPerMeterY(copy, 0);
-    }
     bool saved = false;
     if (copy != nullptr)
         saved = SaveBitmapFile(FIF_JPEG, copy, target, std::clamp(quality, 1, 100));

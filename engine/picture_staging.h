@@ -36,15 +36,16 @@ bool NormalisePicture(const std::string& source, const std::string& extension,
                       int quality = kDefaultQuality);
 
 // Decodes the picture as NormalisePicture does and hands it to `save`, which writes target and
-// must not keep the bitmap. When the picture cannot be read, target is removed and `problem`
-// gets the reason, as for NormalisePicture.
+// must not keep the bitmap. A resolution the file does not state is cleared first. When the
+// picture cannot be read, target is removed and `problem` gets the reason, as for
+// NormalisePicture.
 bool DecodeAndSave(const std::string& narrowSource, const std::string& extension,
                    const std::string& target, std::string* problem,
                    const std::function<bool(FIBITMAP*)>& save);
 
 // Writes a decoded picture (left to the caller) to target as a staged 24-bit JPEG at `quality`
-// (1..100), transparent parts over white; the resolution is kept only when the source file
-// states one.
+// (1..100), transparent parts over white, at the bitmap's resolution (none when 0).
+// `narrowSource` tells whether a 32-bit bitmap came from a BMP, whose fourth byte may be unused.
 bool SaveStagedBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const std::string& target,
                       int quality = kDefaultQuality);
 

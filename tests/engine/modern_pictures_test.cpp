@@ -143,6 +143,27 @@ testing::AssertionResult near(const Page& page, int x, int y, Rgb want) {
     return testing::AssertionSuccess();
 }
 
+// "W x H" in points of a page, as pdfinfo prints it.
+std::string pageSize(const std::string& pdf, int number) {
+    const std::string n = std::to_string(number);
+    std::string text;
+    FILE* pipe =
+        popen(("pdfinfo -f " + n + " -l " + n + " '" + pdf + "' 2>/dev/null").c_str(), "r");
+    if (pipe == nullptr)
+        return text;
+    char line[256];
+    while (std::fgets(line, sizeof line, pipe) != nullptr) {
+        const std::string row = line;
+        const auto at = row.find("size:");
+        if (row.rfind("Page", 0) == 0 && at != std::string::npos) {
+            const auto from = row.find_first_not_of(' ', at + 5);
+            text = row.substr(from, row.find(" pts") - from);
+        }
+    }
+    pclose(pipe);
+    return text;
+}
+
 int pageCount(const std::string& pdf) {
     std::string text;
     FILE* pipe = popen(("qpdf --show-npages '" + pdf + "' 2>/dev/null").c_str(), "r");
@@ -353,6 +374,23 @@ TEST_F(ModernPictures, EveryPageOfATiffInBothModesAndDamagedPagesNamed) {
               "This picture could not be converted and is missing from the result:\n" +
                   host.files[1] + " (page 2)");
     EXPECT_FALSE(fs::exists(os::stagingFolder()));
+}
+
+TEST_F(ModernPictures, EachTiffPageKeepsItsOwnResolution) {
+    // Page 1 states none (96 dpi), page 2 states 300 dpi.
+    const std::string tiff = pic("dpi.tif");
+    ASSERT_TRUE(shell("convert -size 30x20 xc:red '" + temp / "p1.tif" + "' && convert -size " +
+                      "30x20 xc:blue -units PixelsPerInch -density 300 '" + temp / "p2.tif" +
+                      "' && tiffcp '" + temp / "p1.tif" + "' '" + temp / "p2.tif" + "' '" + tiff +
+                      "'"));
+    host.files = {tiff};
+    for (const bool lossless : {false, true}) {
+        host.options.lossless = lossless;
+        run();
+        EXPECT_EQ(pageSize(out("NewPDF.pdf"), 1), "22.5 x 15") << lossless;
+        EXPECT_EQ(pageSize(out("NewPDF.pdf"), 2), "7.2 x 4.8") << lossless;
+        fs::remove(out("NewPDF.pdf"));
+    }
 }
 
 TEST_F(ModernPictures, ATiffWhoseFirstPageIsDamagedKeepsItsOtherPagesPerPicture) {
