@@ -69,7 +69,7 @@ bool isStagedName(const std::string& name) {
     if (mark == std::string::npos)
         return true;
     const std::string page = stem.substr(mark + 1);
-    return page.size() == kPageDigits && allDigits(page);
+    return page.size() >= kPageDigits && allDigits(page); // page 10000 on has five
 }
 
 std::vector<StagedFile> listStagedFiles(const std::string& folder, std::string* error) {

@@ -96,7 +96,8 @@ TEST(DocInfo, FileRoundTripsAnyText) {
 }
 
 TEST(StagedFiles, NamesNeedFiveDigitsAndJpg) {
-    for (const char* name : {"00000.jpg", "123456.JPG", "00001.Jpg", "00001_0002.jpg"})
+    for (const char* name :
+         {"00000.jpg", "123456.JPG", "00001.Jpg", "00001_0002.jpg", "00001_10000.png"})
         EXPECT_TRUE(isStagedName(name)) << name;
     for (const char* name : {"0000.jpg", "0000a.jpg", "00000.jpeg", "00000jpg", ".jpg", "tmp.pdf",
                              "00001_002.jpg", "00001_.jpg", "0001_0002.jpg", "00001_000a.jpg"})
