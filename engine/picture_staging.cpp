@@ -261,12 +261,14 @@ std::string StageForJob(const std::string& source, const std::string& stem,
     const std::string jpeg = stem + ".jpg";
     const std::string narrowSource = os::toNarrow(source);
     // JPEG data goes into the PDF as it is, whatever the name and the quality chosen; one that
-    // PDF readers could not decode is re-encoded as a JPEG.
+    // PDF readers could not decode is re-encoded as a JPEG, at the best quality when the
+    // choice is Lossless (the quality shown then is not in force).
     if (IsEmbeddableJpeg(narrowSource))
         return StageUnchanged(narrowSource, jpeg) ? jpeg : std::string();
-    if (!options.lossless || HasJpegSignature(narrowSource))
-        return stageAsJpeg(source, narrowSource, jpeg, problem, options.quality) ? jpeg
-                                                                                 : std::string();
+    if (!options.lossless || HasJpegSignature(narrowSource)) {
+        const int quality = options.lossless ? kDefaultQuality : options.quality;
+        return stageAsJpeg(source, narrowSource, jpeg, problem, quality) ? jpeg : std::string();
+    }
     const std::string extension = lowerCase(PathPart(source, 0));
     const JxlJpeg jxl = stageJxlJpeg(narrowSource, extension, jpeg, problem);
     if (jxl != JxlJpeg::None)

@@ -104,6 +104,15 @@ TEST(Staging, JpegsReadersCannotDecodeAreReencoded) {
         EXPECT_EQ(staged.substr(14, 2), std::string(2, '\0')) << name;
         expectStagedJpeg(temp / "staged.jpg", 48, 16);
     }
+    // With Lossless chosen, the quality shown is not in force: the best one is used.
+    JobOptions lossless;
+    lossless.lossless = true;
+    lossless.quality = 5;
+    ASSERT_EQ(StageForJob(temp / "fractional.jpg", temp / "l", lossless), temp / "l.jpg");
+    const std::string staged = test::readBytes(temp / "l.jpg");
+    const auto table = staged.find("\xFF\xDB");
+    ASSERT_NE(table, std::string::npos);
+    EXPECT_EQ(staged.substr(table + 5, 64), std::string(64, '\x01')); // quality 100
 }
 
 // A 40 x 30 picture of 32 bits: the left half black and fully transparent, the right half
