@@ -50,7 +50,7 @@ void makeFolderChain(const std::string& folder) {
 // The first of NewPDF.pdf, NewPDF1.pdf ... NewPDF10000.pdf not in the folder; "" when none.
 std::string freeNewPdfName(const std::string& folder) {
     const auto inFolder = [&folder](const std::string& name) {
-        return os::fileExists(os::joinPath(folder, name));
+        return os::pathExists(os::joinPath(folder, name)); // a folder takes the name too
     };
     if (!inFolder("NewPDF.pdf"))
         return os::joinPath(folder, "NewPDF.pdf");
