@@ -14,6 +14,11 @@ namespace pw {
 
 void AddOpenedPaths(const std::vector<std::string>& paths, FileList& list, FrontView& front,
                     os::MessagePump& pump) {
+    // Searching a folder pumps messages: the front stays locked meanwhile, as for Add Folder,
+    // so no Convert runs on half a list.
+    front.setHintVisible(true);
+    front.setHintText(kSearchingText);
+    front.setFrontLocked(true);
     list.pauseDisplay(true);
     for (const std::string& path : paths) {
         if (list.isFull())
@@ -32,6 +37,8 @@ void AddOpenedPaths(const std::vector<std::string>& paths, FileList& list, Front
         }
     }
     list.pauseDisplay(false);
+    front.setFrontLocked(false);
+    front.setHintText(kDropHintText);
     front.setHintVisible(list.isEmpty());
 }
 

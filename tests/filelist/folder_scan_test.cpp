@@ -1,5 +1,6 @@
 // Add Folder: the browser flow and the recursive search.
 #include "filelist/folder_scan.h"
+#include "filelist/opened_paths.h"
 #include "filelist_fixture.h"
 #include "platform/files.h"
 
@@ -135,6 +136,16 @@ TEST_F(FolderScanTest, LocksTheFrontWhileSearchingAndRestoresTheHint) {
     EXPECT_FALSE(front.hintVisible);
     EXPECT_EQ(list.count(), 2);
     EXPECT_TRUE(list2_->updatesEnabled()); // repainting resumes after the search
+
+    // A folder handed over by a second start is searched under the same lock.
+    list.clear();
+    lockedWhilePumping.clear();
+    AddOpenedPaths({top}, list, front, pump);
+    ASSERT_FALSE(lockedWhilePumping.empty());
+    EXPECT_TRUE(lockedWhilePumping.front());
+    EXPECT_FALSE(front.locked);
+    EXPECT_EQ(front.hintText, kDropHintText);
+    EXPECT_EQ(list.count(), 2);
 
     // An empty folder or a cancelled browser on an empty list shows the hint again.
     list.clear();
