@@ -91,10 +91,12 @@ void InstanceServer::read(QLocalSocket* socket) {
     std::vector<std::string> paths;
     for (const QString& path : list)
         paths.push_back(path.toStdString());
-    if (handler_)
-        handler_(paths);
+    // Answered first: adding the pictures (a folder search) may take longer than the second
+    // start waits for its answer.
     socket->putChar(kTaken);
     socket->flush();
+    if (handler_)
+        handler_(paths);
 }
 
 } // namespace pw
