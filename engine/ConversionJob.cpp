@@ -188,7 +188,6 @@ void ConversionJob::Command3_Click() {
     host_.reportProgress(JobStage::Preparing, 0, count);
 
     paths_.assign(static_cast<std::size_t>(count), std::string());
-    staged_.assign(static_cast<std::size_t>(count), false);
     staging_.assign(static_cast<std::size_t>(count), PictureStaging());
     missing_.assign(static_cast<std::size_t>(count), false);
     written_.clear();
@@ -276,9 +275,7 @@ void ConversionJob::stageAll(int count, bool perPicture) {
         staging_[at] = pool.take(i, [this] { pump_.pumpOnce(); });
         if (perPicture)
             bringIntoPlace(staging_[at]);
-        const bool staged = staging_[at].pages > 0;
-        staged_[at] = staged;
-        missing_[at] = !staged;
+        missing_[at] = staging_[at].pages == 0;
         pump_.pumpOnce();
         // Before each per-picture run the builder must be the only one. While one-PDF staging
         // runs no builder is started, and a walk of the process table costs as much as staging
@@ -327,7 +324,7 @@ void ConversionJob::runPerPicture(int index, int count) {
     const auto at = static_cast<std::size_t>(index);
     // Without a staged picture the builder has nothing to read; the picture is already
     // marked missing.
-    if (staged_[at] && !builderUnavailable_) {
+    if (staging_[at].pages > 0 && !builderUnavailable_) {
         writeDocumentProperties();
         writePageOptions();
         objShell_.setCommandLine(ToolCommandLine());

@@ -37,7 +37,6 @@ public:
     const std::vector<std::string>& writtenPdfs() const { return written_; }
     std::vector<std::string> missingPictures() const;
     // The options taken from the host when the job started.
-    const JobOptions& options() const { return options_; }
 
     // The builder's command line: <application folder>/data/pdf.exe /NOASK.
     static std::string ToolCommandLine();
@@ -78,7 +77,6 @@ private:
     // State of one job: what is staged, what is missing, what was placed.
     std::string outputFolder_;
     std::vector<std::string> paths_;      // working paths, by FileList index
-    std::vector<bool> staged_;            // a staged JPEG was written
     std::vector<PictureStaging> staging_; // pages staged and lost, by FileList index
     std::vector<bool> missing_;           // absent from the result
     std::vector<std::string> pdfNames_;   // per-picture mode: each picture's PDF file name
