@@ -47,8 +47,8 @@ public:
 
     // Shows the settings in the fields.
     void showSettings(AppSettings settings);
-    // Hands the fields' values to the application object. The text fields and the mode do it
-    // as they change; Convert, Save, Browse and Now make the page and quality controls do it.
+    // Hands the fields' values to the application object; every field and control does it as
+    // it changes.
     void handOverEdits();
     // The page layout and quality as shown.
     engine::JobOptions jobOptions() const;

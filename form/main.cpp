@@ -1,3 +1,4 @@
+#include "cli/command_line.h"
 #include "cli/convert_command.h"
 #include "form/application.h"
 #include "form/frmPrinting.h"
@@ -59,7 +60,7 @@ int main(int argc, char* argv[]) {
         std::fputs("pagewright: another Pagewright is converting for this user; try again when "
                    "it has finished\n",
                    stderr);
-        return 4;
+        return pw::cli::kExitBusy;
     }
     core.openPaths(paths);
     return QApplication::exec();

@@ -14,7 +14,7 @@ packages=(
   xvfb xdotool imagemagick x11-utils xauth
   img2pdf time
   desktop-file-utils appstream dpkg-dev
-  zlib1g-dev clang libclang-rt-14-dev
+  clang libclang-rt-14-dev
   fonts-dejavu-core
 )
 

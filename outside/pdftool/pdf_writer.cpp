@@ -10,8 +10,6 @@
 #include <ctime>
 #include <map>
 #include <memory>
-#include <qpdf/Buffer.hh>
-#include <qpdf/Pl_Buffer.hh>
 #include <qpdf/Pl_Flate.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFObjectHandle.hh>
