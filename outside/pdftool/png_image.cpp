@@ -92,29 +92,18 @@ void PngImages::provideStreamData(QPDFObjGen const& og, Pipeline* pipeline) {
     const PageSource& page = pages_[binding.page];
     const PngInfo& info = *page.png;
 
-    if (binding.alpha && cached_ && cachedPage_ == binding.page) {
-        write(pipeline, cachedAlpha_);
-        cachedAlpha_.clear();
-        cached_ = false;
-    } else if (!binding.alpha && info.copiesIdat()) {
-        if (onPageWritten_)
-            onPageWritten_(binding.page);
+    if (!binding.alpha && onPageWritten_)
+        onPageWritten_(binding.page);
+    if (!binding.alpha && info.copiesIdat()) {
         copyIdat(page, pipeline);
     } else {
-        if (!binding.alpha && onPageWritten_)
-            onPageWritten_(binding.page);
+        // qpdf writes every image before any soft mask, so each of the two streams decodes
+        // the picture for itself; keeping one page's mask would not last until it is written.
         PngPlanes planes;
         std::string error;
         if (!encodePngPlanes(page.path, info, !binding.alpha, planes, error))
             throw std::runtime_error(page.name + ": " + error);
-        if (binding.alpha) {
-            write(pipeline, planes.alpha);
-        } else {
-            write(pipeline, planes.colour);
-            cachedPage_ = binding.page;
-            cachedAlpha_ = std::move(planes.alpha);
-            cached_ = info.hasAlpha();
-        }
+        write(pipeline, binding.alpha ? planes.alpha : planes.colour);
     }
     pipeline->finish();
 }

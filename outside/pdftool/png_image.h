@@ -37,10 +37,6 @@ private:
     const PageWritten& onPageWritten_;
     std::unordered_map<int, Binding> streams_;
     std::string minimumVersion_;
-    // The soft mask made while re-compressing a page's colours, until its own stream is written.
-    std::size_t cachedPage_ = 0;
-    std::string cachedAlpha_;
-    bool cached_ = false;
     std::vector<unsigned char> buffer_;
 };
 

@@ -198,6 +198,7 @@ bool encodePngPlanes(const std::string& path, const PngInfo& info, bool wantColo
 
     if (alphaChannel) {
         // Split the interleaved samples in place: colour to the front of each row, alpha aside.
+        // The colour pass needs the split too; only the alpha pass compresses what is set aside.
         const std::size_t bytes = static_cast<std::size_t>(info.bitDepth) / 8;
         const std::size_t colours = static_cast<std::size_t>(info.colours());
         std::vector<unsigned char> alpha(width * height * bytes);
@@ -213,9 +214,9 @@ bool encodePngPlanes(const std::string& path, const PngInfo& info, bool wantColo
         std::vector<png_bytep> alphaRows(height);
         for (std::size_t y = 0; y < height; ++y)
             alphaRows[y] = alpha.data() + y * width * bytes;
-        if (!compress(alphaRows, info.width, info.bitDepth, 1, planes.alpha, error))
+        if (!wantColour && !compress(alphaRows, info.width, info.bitDepth, 1, planes.alpha, error))
             return false;
-    } else if (!info.transparency.empty()) {
+    } else if (!wantColour && !info.transparency.empty()) {
         std::vector<unsigned char> alpha(width * height);
         transparencyAlpha(info, pixels, alpha);
         std::vector<png_bytep> alphaRows(height);

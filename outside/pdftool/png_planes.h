@@ -14,9 +14,10 @@ struct PngPlanes {
 // Bits per sample of the soft mask: a 16-bit alpha channel stays 16 bits, others become 8.
 int alphaDepth(const PngInfo& info);
 
-// Decodes the picture and compresses its colour samples (as they are: gray, RGB or palette
-// indices at the picture's bit depth) and its alpha (the alpha channel, or what tRNS says) as
-// separate streams. Returns false with `error` set when the picture cannot be decoded.
+// Decodes the picture and compresses, as a stream of its own, either its colour samples (as
+// they are: gray, RGB or palette indices at the picture's bit depth; `wantColour`) or its alpha
+// (the alpha channel, or what tRNS says; empty when it has none). Returns false with `error`
+// set when the picture cannot be decoded.
 bool encodePngPlanes(const std::string& path, const PngInfo& info, bool wantColour,
                      PngPlanes& planes, std::string& error);
 
