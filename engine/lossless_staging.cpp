@@ -1,6 +1,7 @@
 #include "engine/lossless_staging.h"
 
 #include "engine/picture_staging.h"
+#include "outside/pdftool/png_bytes.h"
 #include "outside/pdftool/png_info.h"
 #include "platform/files.h"
 #include "platform/narrow.h"
@@ -13,11 +14,9 @@ namespace pw::engine {
 namespace {
 
 bool hasPngSignature(const std::string& path) {
-    static constexpr unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     std::ifstream in(path, std::ios::binary);
     unsigned char head[8] = {};
-    return in.read(reinterpret_cast<char*>(head), sizeof head) &&
-           std::memcmp(head, kSignature, sizeof head) == 0;
+    return in.read(reinterpret_cast<char*>(head), sizeof head) && pdftool::isPngSignature(head);
 }
 
 // True when a 32-bit bitmap's alpha is 255 everywhere, so it needs no soft mask.
@@ -87,9 +86,8 @@ bool StageLossless(const std::string& source, const std::string& extension,
     if (hasPngSignature(narrowSource) && pdftool::readPngInfo(narrowSource, reason))
         return StageUnchanged(narrowSource, target);
 
-    return DecodeAndSave(narrowSource, extension, target, problem, [&](FIBITMAP* bitmap) {
-        return SaveLosslessBitmap(bitmap, target);
-    });
+    return DecodeAndSave(narrowSource, extension, target, problem,
+                         [&](FIBITMAP* bitmap) { return SaveLosslessBitmap(bitmap, target); });
 }
 
 } // namespace pw::engine

@@ -1,5 +1,7 @@
 #include "engine/picture_resolution.h"
 
+#include "outside/pdftool/png_bytes.h"
+
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -16,9 +18,7 @@ bool readBytes(std::ifstream& in, unsigned char* into, std::size_t count) {
         in.read(reinterpret_cast<char*>(into), static_cast<std::streamsize>(count)));
 }
 
-std::uint32_t bigEndian32(const unsigned char* b) {
-    return std::uint32_t{b[0]} << 24 | std::uint32_t{b[1]} << 16 | std::uint32_t{b[2]} << 8 | b[3];
-}
+using pdftool::bigEndian32;
 
 bool pngStatesResolution(std::ifstream& in) {
     in.seekg(8);
@@ -96,8 +96,7 @@ bool StatesResolution(const std::string& path) {
     std::array<unsigned char, 8> head{};
     if (!readBytes(in, head.data(), head.size()))
         return true;
-    static constexpr unsigned char kPng[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    if (std::memcmp(head.data(), kPng, sizeof kPng) == 0)
+    if (pdftool::isPngSignature(head.data()))
         return pngStatesResolution(in);
     if (std::memcmp(head.data(), "GIF8", 4) == 0)
         return false;

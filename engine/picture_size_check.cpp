@@ -1,6 +1,7 @@
 #include "engine/picture_size_check.h"
 
 #include "engine/pixel_limit.h"
+#include "outside/pdftool/png_bytes.h"
 
 #include <FreeImage.h>
 #include <array>
@@ -11,9 +12,7 @@
 namespace pw::engine {
 namespace {
 
-std::uint32_t bigEndian32(const unsigned char* b) {
-    return std::uint32_t{b[0]} << 24 | std::uint32_t{b[1]} << 16 | std::uint32_t{b[2]} << 8 | b[3];
-}
+using pdftool::bigEndian32;
 
 // A PNG whose image data could not inflate to its pixels even at deflate's best ratio: a few
 // bytes claiming a large picture, for which FreeImage would clear a whole bitmap before

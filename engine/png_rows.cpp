@@ -2,6 +2,7 @@
 
 #include "engine/over_white.h"
 #include "engine/pixel_limit.h"
+#include "outside/pdftool/png_bytes.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -16,7 +17,6 @@
 namespace pw::engine {
 namespace {
 
-constexpr std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 constexpr std::uint32_t kFreeImageDotsPerMeter = 2835; // FreeImage's 72 dpi when none is read
 constexpr std::size_t kMaxIccBytes = 64u << 20;
 constexpr std::size_t kKeptScratch = 64u << 20;
@@ -26,10 +26,6 @@ constexpr bool kCheckCrc = false; // lets mutated chunks reach the code behind t
 #else
 constexpr bool kCheckCrc = true;
 #endif
-
-std::uint32_t bigEndian32(const std::uint8_t* b) {
-    return std::uint32_t{b[0]} << 24 | std::uint32_t{b[1]} << 16 | std::uint32_t{b[2]} << 8 | b[3];
-}
 
 bool isType(const std::uint8_t* type, const char* name) {
     return std::memcmp(type, name, 4) == 0;
@@ -186,8 +182,7 @@ bool PngRows::open(const std::string& narrowPath) {
     bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
               static_cast<std::uint64_t>(info.st_size) < kMaxFileBytes &&
               ::pread(fd, head, sizeof head, 0) == static_cast<ssize_t>(sizeof head) &&
-              std::memcmp(head, kSignature, sizeof kSignature) == 0 && head[24] == 8 &&
-              head[28] == 0;
+              pdftool::isPngSignature(head) && head[24] == 8 && head[28] == 0;
     const auto size = ok ? static_cast<std::size_t>(info.st_size) : 0;
     std::uint8_t* data = ok ? file_.get(size) : nullptr;
     ok = data != nullptr && readAll(fd, data, size);
@@ -196,7 +191,7 @@ bool PngRows::open(const std::string& narrowPath) {
 }
 
 bool PngRows::readChunks(const std::uint8_t* data, std::size_t size) {
-    std::size_t pos = sizeof kSignature;
+    std::size_t pos = sizeof pdftool::kPngSignature;
     std::size_t idatBytes = 0;
     bool seenIdat = false;
     bool idatEnded = false;
@@ -217,13 +212,13 @@ bool PngRows::readChunks(const std::uint8_t* data, std::size_t size) {
     while (!seenIend) {
         if (size - pos < 12)
             return false;
-        const std::uint32_t length = bigEndian32(data + pos);
+        const std::uint32_t length = pdftool::bigEndian32(data + pos);
         const std::uint8_t* type = data + pos + 4;
         const std::uint8_t* body = data + pos + 8;
-        if (length > size - pos - 12 ||
-            (kCheckCrc && libdeflate_crc32(0, type, length + 4) != bigEndian32(body + length)))
+        if (length > size - pos - 12 || (kCheckCrc && libdeflate_crc32(0, type, length + 4) !=
+                                                          pdftool::bigEndian32(body + length)))
             return false;
-        const bool first = pos == sizeof kSignature;
+        const bool first = pos == sizeof pdftool::kPngSignature;
         pos += std::size_t{length} + 12;
         if (first != isType(type, "IHDR"))
             return false;
@@ -239,8 +234,8 @@ bool PngRows::readChunks(const std::uint8_t* data, std::size_t size) {
         if (isType(type, "IHDR")) {
             if (length != 13)
                 return false;
-            width_ = bigEndian32(body);
-            height_ = bigEndian32(body + 4);
+            width_ = pdftool::bigEndian32(body);
+            height_ = pdftool::bigEndian32(body + 4);
             colourType_ = body[9];
             const int channels[7] = {1, 0, 3, 1, 2, 0, 4};
             if (width_ == 0 || height_ == 0 || width_ > 0x7FFFFFFF || height_ > 0x7FFFFFFF ||
@@ -269,8 +264,8 @@ bool PngRows::readChunks(const std::uint8_t* data, std::size_t size) {
             } else {
                 hasResolution_ = true;
                 if (length == 9 && body[8] == 1) {
-                    dotsPerMeterX_ = bigEndian32(body);
-                    dotsPerMeterY_ = bigEndian32(body + 4);
+                    dotsPerMeterX_ = pdftool::bigEndian32(body);
+                    dotsPerMeterY_ = pdftool::bigEndian32(body + 4);
                 }
             }
         } else if ((type[0] & 0x20) == 0) {
@@ -329,7 +324,7 @@ bool PngRows::readIcc(const std::uint8_t* data, std::size_t size) {
             continue;
         icc_.resize(result == LIBDEFLATE_SUCCESS ? got : 0);
         // A profile that does not fit is left out, as the builder does with a staged PNG's.
-        if (icc_.size() < 128 || bigEndian32(icc_.data()) != icc_.size() ||
+        if (icc_.size() < 128 || pdftool::bigEndian32(icc_.data()) != icc_.size() ||
             std::memcmp(icc_.data() + 16, "RGB ", 4) != 0)
             icc_.clear();
         return true;

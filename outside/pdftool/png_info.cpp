@@ -1,6 +1,7 @@
 #include "outside/pdftool/png_info.h"
 
 #include "engine/pixel_limit.h"
+#include "outside/pdftool/png_bytes.h"
 #include "outside/pdftool/png_data_check.h"
 
 #include <array>
@@ -16,7 +17,6 @@
 namespace pw::pdftool {
 namespace {
 
-constexpr unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 constexpr std::uint32_t kMaxChunkLength = 0x7FFFFFFF;
 constexpr std::size_t kMaxKeptChunk = 64u << 20; // iCCP, PLTE, tRNS: far below this
 constexpr std::size_t kReadChunk = 1 << 18;
@@ -25,11 +25,6 @@ constexpr double kInchesPerMetre = 0.0254;
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
-
-std::uint32_t bigEndian32(const unsigned char* p) {
-    return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) |
-           p[3];
-}
 
 bool validDepth(int colourType, int depth) {
     switch (colourType) {
@@ -88,7 +83,7 @@ public:
     // the data itself is not.
     std::optional<PngInfo> walk(std::uint64_t fileSize, bool headerOnly) {
         unsigned char signature[8];
-        if (std::fread(signature, 1, 8, file_) != 8 || std::memcmp(signature, kSignature, 8) != 0)
+        if (std::fread(signature, 1, 8, file_) != 8 || !isPngSignature(signature))
             return fail("not a PNG file");
         info_.fileSize = fileSize;
         std::uint64_t offset = 8;

@@ -1,0 +1,19 @@
+#pragma once
+// The PNG file signature and the big-endian numbers of PNG chunks, for every reader of them.
+#include <cstdint>
+#include <cstring>
+
+namespace pw::pdftool {
+
+inline constexpr unsigned char kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+
+// True when the 8 bytes at `head` are the PNG signature.
+inline bool isPngSignature(const unsigned char* head) {
+    return std::memcmp(head, kPngSignature, sizeof kPngSignature) == 0;
+}
+
+inline std::uint32_t bigEndian32(const unsigned char* b) {
+    return std::uint32_t{b[0]} << 24 | std::uint32_t{b[1]} << 16 | std::uint32_t{b[2]} << 8 | b[3];
+}
+
+} // namespace pw::pdftool
