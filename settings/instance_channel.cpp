@@ -14,6 +14,7 @@ namespace pw {
 namespace {
 
 constexpr char kTaken = 'k';
+constexpr quint32 kMostPaths = 1u << 20; // far beyond what a command line holds
 
 QString socketName() {
     return QString::fromStdString(instanceSocketPath());
@@ -84,8 +85,20 @@ void InstanceServer::accept() {
 void InstanceServer::read(QLocalSocket* socket) {
     QDataStream in(socket);
     in.startTransaction();
+    // The count is read by hand: QDataStream would reserve room for whatever count a sender
+    // claims before a single name has arrived.
+    quint32 count = 0;
+    in >> count;
+    if (in.status() == QDataStream::Ok && count > kMostPaths) {
+        socket->abort();
+        return;
+    }
     QStringList list;
-    in >> list;
+    for (quint32 i = 0; i < count && in.status() == QDataStream::Ok; ++i) {
+        QString path;
+        in >> path;
+        list.append(path);
+    }
     if (!in.commitTransaction())
         return; // the rest is still on its way
     std::vector<std::string> paths;
