@@ -13,6 +13,10 @@
 #include <libdeflate.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace pw::engine {
 namespace {
@@ -110,6 +114,66 @@ void unfilterWithLeft(std::uint8_t* cur, const std::uint8_t* prev, std::size_t n
     }
 }
 
+#ifdef __SSE2__
+// The Average filter, vectorised. Kept complemented, the chain from pixel to pixel is two
+// instructions: with na = ~left and nb = ~up, pavgb(na, nb) is ~floor((left + up) / 2), so
+// ~out = pavgb(na, nb) - cur, where the scalar form needs four per byte.
+// Each step takes a block of whole pixels (12 bytes of RGB, 16 of others) with 16-byte loads
+// inside the row; lanes above a pixel's own carry junk that never reaches the lanes below.
+template <std::size_t Bpp, int K>
+__m128i averageStep(__m128i& notLeft, __m128i bytes, __m128i notUp, __m128i mask) {
+    notLeft = _mm_sub_epi8(_mm_avg_epu8(notLeft, _mm_srli_si128(notUp, K * Bpp)),
+                           _mm_srli_si128(bytes, K * Bpp));
+    return _mm_slli_si128(_mm_and_si128(notLeft, mask), K * Bpp);
+}
+
+template <std::size_t Bpp, int... K>
+__m128i averageBlock(__m128i& notLeft, __m128i bytes, __m128i notUp, __m128i mask,
+                     std::integer_sequence<int, K...>) {
+    return (averageStep<Bpp, K>(notLeft, bytes, notUp, mask) | ...);
+}
+
+template <std::size_t Bpp>
+void unfilterAverage(std::uint8_t* cur, const std::uint8_t* prev, std::size_t n) {
+    constexpr std::size_t kBlock = Bpp == 3 ? 12 : 16;
+    const __m128i ones = _mm_set1_epi8(-1);
+    const __m128i mask = _mm_srli_si128(ones, 16 - Bpp);
+    __m128i notLeft = ones;
+    std::size_t i = 0;
+    for (; i + 16 <= n; i += kBlock) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cur + i));
+        const __m128i notUp =
+            _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(prev + i)), ones);
+        const __m128i out =
+            _mm_xor_si128(averageBlock<Bpp>(notLeft, bytes, notUp, mask,
+                                            std::make_integer_sequence<int, kBlock / Bpp>()),
+                          ones);
+        if constexpr (kBlock == 16) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(cur + i), out);
+        } else {
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(cur + i), out);
+            const auto high = static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(out, 8)));
+            std::memcpy(cur + i + 8, &high, 4);
+        }
+    }
+    // The last few pixels, byte by byte, from the left pixel the vectors reached.
+    std::uint8_t left[Bpp];
+    const auto notLeftBytes = static_cast<std::uint32_t>(_mm_cvtsi128_si32(notLeft));
+    for (std::size_t k = 0; k < Bpp; ++k)
+        left[k] = static_cast<std::uint8_t>(~(notLeftBytes >> (8 * k)));
+    for (; i < n; ++i) {
+        const std::size_t k = i % Bpp;
+        left[k] = static_cast<std::uint8_t>(cur[i] + ((left[k] + prev[i]) >> 1));
+        cur[i] = left[k];
+    }
+}
+#else
+template <std::size_t Bpp>
+void unfilterAverage(std::uint8_t* cur, const std::uint8_t* prev, std::size_t n) {
+    unfilterWithLeft<Bpp, 3, true>(cur, prev, n);
+}
+#endif
+
 template <std::size_t Bpp>
 void unfilter(std::uint8_t* cur, const std::uint8_t* prev, std::size_t n, int filter) {
     const bool hasPrev = prev != nullptr;
@@ -122,7 +186,7 @@ void unfilter(std::uint8_t* cur, const std::uint8_t* prev, std::size_t n, int fi
             cur[i] = static_cast<std::uint8_t>(cur[i] + prev[i]);
         break;
     case 3:
-        hasPrev ? unfilterWithLeft<Bpp, 3, true>(cur, prev, n)
+        hasPrev ? unfilterAverage<Bpp>(cur, prev, n)
                 : unfilterWithLeft<Bpp, 3, false>(cur, prev, n);
         break;
     case 4:
