@@ -43,9 +43,43 @@ void layOverWhite(FIBITMAP* rgba) {
     }
 }
 
+// 16-bit gray as 8-bit gray by each sample's high byte, as FreeImage brings 16-bit RGB to 24 bits
+// (its own 8-bit conversion of 16-bit gray stretches the picture's range instead).
+FIBITMAP* gray8(FIBITMAP* gray16) {
+    const unsigned width = FreeImage_GetWidth(gray16);
+    const unsigned height = FreeImage_GetHeight(gray16);
+    FIBITMAP* gray = FreeImage_Allocate(static_cast<int>(width), static_cast<int>(height), 8);
+    if (gray == nullptr)
+        return nullptr;
+    RGBQUAD* palette = FreeImage_GetPalette(gray);
+    for (unsigned i = 0; i < 256; ++i)
+        palette[i] = {static_cast<BYTE>(i), static_cast<BYTE>(i), static_cast<BYTE>(i), 0};
+    for (unsigned y = 0; y < height; ++y) {
+        const auto* in =
+            reinterpret_cast<const WORD*>(FreeImage_GetScanLine(gray16, static_cast<int>(y)));
+        BYTE* out = FreeImage_GetScanLine(gray, static_cast<int>(y));
+        for (unsigned x = 0; x < width; ++x)
+            out[x] = static_cast<BYTE>(in[x] >> 8);
+    }
+    FreeImage_SetDotsPerMeterX(gray, FreeImage_GetDotsPerMeterX(gray16));
+    FreeImage_SetDotsPerMeterY(gray, FreeImage_GetDotsPerMeterY(gray16));
+    return gray;
+}
+
 } // namespace
 
 FIBITMAP* OpaqueCopy24(FIBITMAP* bitmap, bool fourthByteMayBeUnused) {
+    // FreeImage converts to 24 bits only standard bitmaps and 16-bit RGB(A); other one-sample
+    // types (16-bit gray scans, float or 32-bit samples) come to 8-bit gray first.
+    const FREE_IMAGE_TYPE type = FreeImage_GetImageType(bitmap);
+    if (type != FIT_BITMAP && type != FIT_RGB16 && type != FIT_RGBA16) {
+        FIBITMAP* gray =
+            type == FIT_UINT16 ? gray8(bitmap) : FreeImage_ConvertToStandardType(bitmap, TRUE);
+        FIBITMAP* copy = gray != nullptr ? FreeImage_ConvertTo24Bits(gray) : nullptr;
+        if (gray != nullptr)
+            FreeImage_Unload(gray);
+        return copy;
+    }
     if (!hasTransparency(bitmap))
         return FreeImage_ConvertTo24Bits(bitmap);
     FIBITMAP* rgba = FreeImage_ConvertTo32Bits(bitmap);

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <unistd.h>
+#include <utility>
 
 using namespace pw;
 using namespace pw::engine;
@@ -51,6 +52,31 @@ TEST(Staging, EveryTableFormatBecomesA24BitJpeg) {
     EXPECT_EQ(FormatForExtension("TIFF"), FIF_TIFF);
     EXPECT_EQ(FormatForExtension("jpg"), std::nullopt);
     EXPECT_EQ(FormatForExtension("peg"), std::nullopt);
+}
+
+TEST(Staging, SixteenBitGrayScansShowTheirHighByte) {
+    test::TempFolder temp;
+    FIBITMAP* gray = FreeImage_AllocateT(FIT_UINT16, 64, 8, 16);
+    ASSERT_NE(gray, nullptr);
+    for (int y = 0; y < 8; ++y) {
+        auto* line = reinterpret_cast<WORD*>(FreeImage_GetScanLine(gray, y));
+        for (int x = 0; x < 64; ++x)
+            line[x] = static_cast<WORD>(0x4000 + x * 256 + 0x7F); // high bytes 64 to 127
+    }
+    for (const auto& [name, format] :
+         {std::pair{"scan16.png", FIF_PNG}, {"scan16.tif", FIF_TIFF}}) {
+        ASSERT_TRUE(FreeImage_Save(format, gray, (temp / name).c_str(), 0)) << name;
+        ASSERT_TRUE(StagePicture(temp / name, temp / "staged.jpg")) << name;
+        FIBITMAP* staged = FreeImage_Load(FIF_JPEG, (temp / "staged.jpg").c_str(), 0);
+        ASSERT_NE(staged, nullptr) << name;
+        for (const int x : {0, 21, 42, 63}) {
+            RGBQUAD shown{};
+            FreeImage_GetPixelColor(staged, static_cast<unsigned>(x), 4, &shown);
+            EXPECT_NEAR(shown.rgbGreen, 64 + x, 1) << name << " at " << x;
+        }
+        FreeImage_Unload(staged);
+    }
+    FreeImage_Unload(gray);
 }
 
 TEST(Staging, JpegContentIsStagedAsItIsWhateverItsNameOrLink) {
