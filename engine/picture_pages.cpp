@@ -10,6 +10,7 @@
 
 #include <FreeImage.h>
 #include <cstdio>
+#include <new>
 
 namespace pw::engine {
 namespace {
@@ -57,7 +58,12 @@ PictureStaging StagePicturePages(const std::string& source, const std::string& s
     for (int page = 2; page <= result.pageCount; ++page) {
         const std::string target = StagedPageName(firstTarget, page);
         std::string problem;
-        FIBITMAP* bitmap = pages.decode(page, problem);
+        FIBITMAP* bitmap = nullptr;
+        try {
+            bitmap = pages.decodeAsStored(page, problem);
+        } catch (const std::bad_alloc&) {
+            // Only this page is missing; the pages already staged stay in the PDF.
+        }
         const bool saved =
             bitmap != nullptr &&
             (options.lossless ? SaveLosslessBitmap(bitmap, target)

@@ -42,29 +42,68 @@ std::string rgbProfile(TIFF* tiff) {
 
 } // namespace
 
-TiffPages::TiffPages(const std::string& narrowPath) {
+TiffPages::TiffPages(const std::string& narrowPath) : narrowPath_(narrowPath) {
     tiff_ = TIFFOpen(narrowPath.c_str(), "r");
     if (tiff_ != nullptr)
         count_ = static_cast<int>(TIFFNumberOfDirectories(tiff_));
 }
 
 TiffPages::~TiffPages() {
+    if (pages_ != nullptr)
+        FreeImage_CloseMultiBitmap(pages_, 0);
     if (tiff_ != nullptr)
         TIFFClose(tiff_);
 }
 
+bool TiffPages::selectPage(int page) {
+    return tiff_ != nullptr && page >= 1 && page <= count_ &&
+           TIFFSetDirectory(tiff_, static_cast<tdir_t>(page - 1)) == 1;
+}
+
 bool TiffPages::codecKnown(int page) {
     std::uint16_t compression = COMPRESSION_NONE;
-    if (tiff_ == nullptr || page < 1 || page > count_ ||
-        TIFFSetDirectory(tiff_, static_cast<tdir_t>(page - 1)) != 1)
+    if (!selectPage(page))
         return false;
     TIFFGetFieldDefaulted(tiff_, TIFFTAG_COMPRESSION, &compression);
     return TIFFIsCODECConfigured(compression) == 1;
 }
 
+FIBITMAP* TiffPages::decodeAsStored(int page, std::string& problem) {
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    std::uint16_t orientation = ORIENTATION_TOPLEFT;
+    // FreeImage paints a page in a compression no codec here knows black and calls it read.
+    if (!codecKnown(page) || TIFFGetField(tiff_, TIFFTAG_IMAGEWIDTH, &width) != 1 ||
+        TIFFGetField(tiff_, TIFFTAG_IMAGELENGTH, &height) != 1 ||
+        !pw::WithinPixelLimit(width, height) ||
+        (TIFFGetField(tiff_, TIFFTAG_ORIENTATION, &orientation) == 1 &&
+         orientation != ORIENTATION_TOPLEFT))
+        return decode(page, problem);
+    if (pages_ == nullptr)
+        pages_ = FreeImage_OpenMultiBitmap(FIF_TIFF, narrowPath_.c_str(), FALSE, TRUE, TRUE, 0);
+    FIBITMAP* bitmap = nullptr;
+    if (pages_ != nullptr && page <= FreeImage_GetPageCount(pages_)) {
+        FIBITMAP* locked = FreeImage_LockPage(pages_, page - 1);
+        if (locked != nullptr && FreeImage_GetWidth(locked) == width &&
+            FreeImage_GetHeight(locked) == height)
+            bitmap = FreeImage_Clone(locked);
+        if (locked != nullptr)
+            FreeImage_UnlockPage(pages_, locked, FALSE);
+    }
+    if (bitmap == nullptr || !selectPage(page)) {
+        if (bitmap != nullptr)
+            FreeImage_Unload(bitmap);
+        return decode(page, problem);
+    }
+    // Only the page's own tags: FreeImage makes a resolution up when there is none.
+    FreeImage_SetDotsPerMeterX(bitmap, 0);
+    FreeImage_SetDotsPerMeterY(bitmap, 0);
+    setResolution(tiff_, bitmap);
+    return bitmap;
+}
+
 FIBITMAP* TiffPages::decode(int page, std::string& problem) {
-    if (tiff_ == nullptr || page < 1 || page > count_ ||
-        TIFFSetDirectory(tiff_, static_cast<tdir_t>(page - 1)) != 1)
+    if (!selectPage(page))
         return nullptr;
     std::uint32_t width = 0;
     std::uint32_t height = 0;

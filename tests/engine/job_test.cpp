@@ -1,3 +1,4 @@
+#include "command_output.h"
 #include "counting_pump.h"
 #include "engine/ConversionJob.h"
 #include "fake_job_host.h"
@@ -16,20 +17,9 @@
 
 namespace fs = std::filesystem;
 using namespace pw;
+using pw::test::commandOutput;
 
 namespace {
-
-std::string commandOutput(const std::string& command) {
-    std::string text;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr)
-        return text;
-    char buffer[256];
-    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr)
-        text += buffer;
-    pclose(pipe);
-    return text;
-}
 
 int pageCount(const std::string& pdf) {
     return std::atoi(commandOutput("qpdf --show-npages '" + pdf + "' 2>/dev/null").c_str());

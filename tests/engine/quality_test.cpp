@@ -1,4 +1,5 @@
 // The quality choice: JPEG at a quality, or lossless PNG pages; staging on worker threads.
+#include "command_output.h"
 #include "counting_pump.h"
 #include "engine/ConversionJob.h"
 #include "engine/picture_staging.h"
@@ -21,6 +22,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <png.h>
+#include <sstream>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -279,6 +281,39 @@ TEST_F(QualityJob, LosslessPagesShowEveryPixelOfTheirTiffs) {
         EXPECT_EQ(wrong, 0) << kinds[i].name;
         FreeImage_Unload(expected[i]);
     }
+}
+
+TEST_F(QualityJob, LaterTiffPagesKeepTheirSamplesAsStored) {
+    const std::string path = temp / "pics/pages.tif";
+    FIMULTIBITMAP* tiff = FreeImage_OpenMultiBitmap(FIF_TIFF, path.c_str(), TRUE, FALSE);
+    ASSERT_NE(tiff, nullptr);
+    const std::pair<FREE_IMAGE_TYPE, int> kinds[] = {
+        {FIT_BITMAP, 24}, {FIT_UINT16, 16}, {FIT_BITMAP, 1}, {FIT_RGB16, 48}, {FIT_BITMAP, 8}};
+    unsigned seed = 3;
+    for (const auto& [type, bpp] : kinds) {
+        FIBITMAP* bitmap = noise(type, bpp, 20, 12, ++seed);
+        ASSERT_NE(bitmap, nullptr);
+        FreeImage_AppendPage(tiff, bitmap);
+        FreeImage_Unload(bitmap);
+    }
+    ASSERT_TRUE(FreeImage_CloseMultiBitmap(tiff, 0));
+    host.options = lossless();
+    host.files = {path};
+    run();
+
+    // pdfimages -list: page num type width height color comp bpc ...
+    std::istringstream list(test::commandOutput("pdfimages -list '" + out("NewPDF.pdf") + "'"));
+    std::vector<std::string> images;
+    std::string line;
+    while (std::getline(list, line)) {
+        std::istringstream fields(line);
+        std::string page, num, type, width, height, colour, components, bits;
+        if (fields >> page >> num >> type >> width >> height >> colour >> components >> bits &&
+            type == "image")
+            images.push_back(colour + " " + bits);
+    }
+    EXPECT_EQ(images,
+              (std::vector<std::string>{"rgb 8", "gray 16", "index 1", "rgb 16", "index 8"}));
 }
 
 TEST(StagingPool, ResultsComeInListOrderWhateverTheirStagingTime) {
