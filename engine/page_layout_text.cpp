@@ -174,38 +174,31 @@ std::string formatFit(const PageLayout& layout) {
     return "fit";
 }
 
-bool isPageLayoutKey(std::string_view key) {
-    return key == "PageSize" || key == "Orientation" || key == "Margin" || key == "Fit";
+const std::vector<PageLayoutKey>& pageLayoutKeys() {
+    static const std::vector<PageLayoutKey> keys = {
+        {"PageSize", parsePageSize, formatPageSize},
+        {"Orientation", parseOrientation, formatOrientation},
+        {"Margin", parseMargin, formatMargin},
+        {"Fit", parseFit, formatFit},
+    };
+    return keys;
 }
 
 bool applyPageLayoutValue(std::string_view key, std::string_view value, PageLayout& layout) {
-    const PageLayout defaults;
-    if (key == "PageSize") {
-        if (!parsePageSize(value, layout)) {
-            layout.size = defaults.size;
-            layout.customWidthMm = defaults.customWidthMm;
-            layout.customHeightMm = defaults.customHeightMm;
+    for (const PageLayoutKey& known : pageLayoutKeys()) {
+        if (key == known.name) {
+            known.parse(value, layout);
+            return true;
         }
-    } else if (key == "Orientation") {
-        if (!parseOrientation(value, layout))
-            layout.orientation = defaults.orientation;
-    } else if (key == "Margin") {
-        if (!parseMargin(value, layout))
-            layout.marginMm = defaults.marginMm;
-    } else if (key == "Fit") {
-        if (!parseFit(value, layout))
-            layout.fit = defaults.fit;
-    } else {
-        return false;
     }
-    return true;
+    return false;
 }
 
 std::vector<std::pair<std::string, std::string>> pageLayoutValues(const PageLayout& layout) {
-    return {{"PageSize", formatPageSize(layout)},
-            {"Orientation", formatOrientation(layout)},
-            {"Margin", formatMargin(layout)},
-            {"Fit", formatFit(layout)}};
+    std::vector<std::pair<std::string, std::string>> values;
+    for (const PageLayoutKey& key : pageLayoutKeys())
+        values.emplace_back(key.name, key.format(layout));
+    return values;
 }
 
 } // namespace pw::engine

@@ -38,10 +38,18 @@ std::string formatOrientation(const PageLayout& layout);
 std::string formatMargin(const PageLayout& layout);
 std::string formatFit(const PageLayout& layout);
 
-// The four keys: PageSize, Orientation, Margin, Fit.
-bool isPageLayoutKey(std::string_view key);
-// Applies one Key=Value pair; a value that is not valid sets that option's default. Returns
-// false when `key` is none of the four.
+// One page option as a "Key=Value" line: its key, how its value is read (see the parsers above)
+// and written.
+struct PageLayoutKey {
+    const char* name;
+    bool (*parse)(std::string_view text, PageLayout& layout);
+    std::string (*format)(const PageLayout& layout);
+};
+// The four options in file order: PageSize, Orientation, Margin, Fit.
+const std::vector<PageLayoutKey>& pageLayoutKeys();
+
+// Applies one Key=Value pair; a value that is not valid leaves that option as it was (its
+// default in a fresh layout). Returns false when `key` is none of the four.
 bool applyPageLayoutValue(std::string_view key, std::string_view value, PageLayout& layout);
 // The four pairs in file order.
 std::vector<std::pair<std::string, std::string>> pageLayoutValues(const PageLayout& layout);

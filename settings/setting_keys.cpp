@@ -18,29 +18,19 @@ const SettingKey* findKey(const std::vector<SettingKey>& keys, const std::string
 } // namespace
 
 const std::vector<SettingKey>& settingKeys() {
-    static const std::vector<SettingKey> keys = {
-        {"PageSize",
-         [](std::string_view value, engine::JobOptions& options) {
-             return engine::parsePageSize(value, options.page);
-         },
-         [](const engine::JobOptions& options) { return engine::formatPageSize(options.page); }},
-        {"Orientation",
-         [](std::string_view value, engine::JobOptions& options) {
-             return engine::parseOrientation(value, options.page);
-         },
-         [](const engine::JobOptions& options) { return engine::formatOrientation(options.page); }},
-        {"Margin",
-         [](std::string_view value, engine::JobOptions& options) {
-             return engine::parseMargin(value, options.page);
-         },
-         [](const engine::JobOptions& options) { return engine::formatMargin(options.page); }},
-        {"Fit",
-         [](std::string_view value, engine::JobOptions& options) {
-             return engine::parseFit(value, options.page);
-         },
-         [](const engine::JobOptions& options) { return engine::formatFit(options.page); }},
-        {"Quality", engine::parseQuality, engine::formatQuality},
-    };
+    static const std::vector<SettingKey> keys = [] {
+        std::vector<SettingKey> all;
+        for (const engine::PageLayoutKey& page : engine::pageLayoutKeys()) {
+            all.push_back(
+                {page.name,
+                 [&page](std::string_view value, engine::JobOptions& options) {
+                     return page.parse(value, options.page);
+                 },
+                 [&page](const engine::JobOptions& options) { return page.format(options.page); }});
+        }
+        all.push_back({"Quality", engine::parseQuality, engine::formatQuality});
+        return all;
+    }();
     return keys;
 }
 

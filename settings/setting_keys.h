@@ -4,6 +4,7 @@
 // option at the default. Lines of keys this version does not know are kept as they are.
 #include "engine/job_options.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,8 +14,8 @@ namespace pw {
 struct SettingKey {
     const char* name;
     // Applies the value to the options; false (options untouched) when it is damaged.
-    bool (*parse)(std::string_view value, engine::JobOptions& options);
-    std::string (*format)(const engine::JobOptions& options);
+    std::function<bool(std::string_view value, engine::JobOptions& options)> parse;
+    std::function<std::string(const engine::JobOptions& options)> format;
 };
 
 // Every key this version reads and writes, in the order they are written.
