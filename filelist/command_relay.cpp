@@ -1,5 +1,6 @@
 #include "filelist/command_relay.h"
 
+#include "filelist/engine_view.h"
 #include "filelist/tool_commands.h"
 
 #include <QLineEdit>
@@ -10,6 +11,7 @@ namespace {
 std::unique_ptr<CommandTable> boundTable(ToolCommands& commands, EngineView& engine) {
     auto table = std::make_unique<CommandTable>();
     bindToolCommands(*table, commands, engine);
+    table->bind(Command::Convert, [&engine] { engine.runConvert(); });
     return table;
 }
 

@@ -19,7 +19,8 @@ public:
     // Connects to txtMsg's textChanged (changes from code included); words fire commands of
     // the table.
     CommandRelay(QLineEdit* txtMsg, const CommandTable& table, QObject* parent = nullptr);
-    // The same with a table of its own bound to these handlers (bindToolCommands).
+    // The same with a table of its own bound to these handlers (bindToolCommands), Convert
+    // clicking the engine form's Convert button.
     CommandRelay(QLineEdit* txtMsg, ToolCommands& commands, EngineView& engine,
                  QObject* parent = nullptr);
 

@@ -140,7 +140,6 @@ void bindToolCommands(CommandTable& table, ToolCommands& commands, EngineView& e
             table.bind(*command, [&commands, index] { commands.CmdToolsBar_Click(index); });
     }
     table.bind(Command::ChooseRemove, [&engine] { engine.showRemoveMenu(); });
-    table.bind(Command::Convert, [&engine] { engine.runConvert(); });
     table.bind(Command::Sort, [&commands] { commands.menuSort_Click(); });
     table.bind(Command::Website, [&commands] { commands.menuWeb_Click(); });
 }

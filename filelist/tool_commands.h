@@ -77,8 +77,8 @@ private:
 };
 
 // Binds the commands these handlers run: the tool buttons' commands through the dispatcher
-// with their design index, the "Remove" pop-up and Convert through the engine form, Sort and
-// Website.
+// with their design index, the "Remove" pop-up through the engine form, Sort and Website.
+// Convert is left to the owner of the table.
 void bindToolCommands(CommandTable& table, ToolCommands& commands, EngineView& engine);
 
 } // namespace pw

@@ -59,7 +59,6 @@ frmMain& Application::makeFront() {
     toolCommands_ = std::make_unique<ToolCommands>(*fileList_, *front_, *engineForm_, *dialogs_,
                                                    prompts_, pump_);
     bindToolCommands(commands_, *toolCommands_, *engineForm_);
-    bindOwnCommands(); // the core's Convert, not the list's relay through the Setting window
     return *front_;
 }
 
