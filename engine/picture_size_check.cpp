@@ -4,15 +4,23 @@
 #include "outside/pdftool/png_bytes.h"
 
 #include <FreeImage.h>
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
 #include <fstream>
+#include <sys/stat.h>
+#include <tiffio.h>
 
 namespace pw::engine {
 namespace {
 
 using pdftool::bigEndian32;
+
+std::string tooLittleData(std::uint32_t width, std::uint32_t height) {
+    return std::to_string(width) + " x " + std::to_string(height) +
+           " pixels claimed with too little image data for them";
+}
 
 // A PNG whose image data could not inflate to its pixels even at deflate's best ratio: a few
 // bytes claiming a large picture, for which FreeImage would clear a whole bitmap before
@@ -45,11 +53,74 @@ std::string pngDataTooShort(const std::string& narrowPath) {
     }
     if (CanInflateTo(data, pixelBytes))
         return std::string();
-    return std::to_string(width) + " x " + std::to_string(height) +
-           " pixels claimed with too little image data for them";
+    return tooLittleData(width, height);
+}
+
+// The most pixel bytes one stored byte can give back in a TIFF, per compression; 0 when not
+// bounded here.
+std::uint64_t tiffMaxRatio(std::uint16_t compression) {
+    switch (compression) {
+    case COMPRESSION_NONE:
+        return 1;
+    case COMPRESSION_PACKBITS:
+        return 64; // a run of 128 bytes in 2
+    case COMPRESSION_LZW:
+        return 4096; // no code stands for more than 4096 bytes, and none is under 9 bits
+    case COMPRESSION_ADOBE_DEFLATE:
+    case COMPRESSION_DEFLATE:
+        return kMaxDeflateRatio;
+    default:
+        return 0;
+    }
+}
+
+std::string tiffFirstPageTooShort(const std::string& narrowPath) {
+    TIFF* tiff = TIFFOpen(narrowPath.c_str(), "r");
+    if (tiff == nullptr)
+        return std::string();
+    const std::string reason = TiffDataTooShort(tiff, FileBytes(narrowPath));
+    TIFFClose(tiff);
+    return reason;
 }
 
 } // namespace
+
+std::string TiffDataTooShort(TIFF* tiff, std::uint64_t fileBytes) {
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    std::uint16_t bits = 1;
+    std::uint16_t samples = 1;
+    std::uint16_t compression = COMPRESSION_NONE;
+    if (TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &width) != 1 ||
+        TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &height) != 1)
+        return std::string();
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_BITSPERSAMPLE, &bits);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLESPERPIXEL, &samples);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_COMPRESSION, &compression);
+    const std::uint64_t ratio = tiffMaxRatio(compression);
+    if (ratio == 0)
+        return std::string();
+    // Within the pixel limit (under 2^30 pixels) of up to 2^16 samples of 2^16 bits, the
+    // product stays under 2^62.
+    if (!WithinPixelLimit(width, height))
+        return std::string();
+    const std::uint64_t needed = static_cast<std::uint64_t>(width) * height * samples * bits / 8;
+    // Counted as far as the file holds them: libtiff makes up the byte count of a single
+    // uncompressed strip from the image size when the stored one is too small.
+    std::uint64_t stored = 0;
+    const std::uint32_t pieces = TIFFNumberOfStrips(tiff);
+    for (std::uint32_t i = 0; i < pieces && stored * ratio < needed; ++i) {
+        const std::uint64_t offset = TIFFGetStrileOffset(tiff, i);
+        if (offset < fileBytes)
+            stored += std::min<std::uint64_t>(TIFFGetStrileByteCount(tiff, i), fileBytes - offset);
+    }
+    return stored * ratio >= needed ? std::string() : tooLittleData(width, height);
+}
+
+std::uint64_t FileBytes(const std::string& narrowPath) {
+    struct stat info {};
+    return ::stat(narrowPath.c_str(), &info) == 0 ? static_cast<std::uint64_t>(info.st_size) : 0;
+}
 
 std::string HeaderTooLarge(int format, const std::string& narrowPath) {
     const auto fif = static_cast<FREE_IMAGE_FORMAT>(format);
@@ -62,6 +133,8 @@ std::string HeaderTooLarge(int format, const std::string& narrowPath) {
     FreeImage_Unload(header);
     if (reason.empty() && fif == FIF_PNG)
         return pngDataTooShort(narrowPath);
+    if (reason.empty() && fif == FIF_TIFF)
+        return tiffFirstPageTooShort(narrowPath);
     return reason;
 }
 

@@ -1,6 +1,7 @@
 #include "engine/tiff_pages.h"
 
 #include "engine/decoded_picture.h"
+#include "engine/picture_size_check.h"
 #include "engine/pixel_limit.h"
 
 #include <FreeImage.h>
@@ -42,7 +43,8 @@ std::string rgbProfile(TIFF* tiff) {
 
 } // namespace
 
-TiffPages::TiffPages(const std::string& narrowPath) : narrowPath_(narrowPath) {
+TiffPages::TiffPages(const std::string& narrowPath)
+    : narrowPath_(narrowPath), fileBytes_(FileBytes(narrowPath)) {
     tiff_ = TIFFOpen(narrowPath.c_str(), "r");
     if (tiff_ != nullptr)
         count_ = static_cast<int>(TIFFNumberOfDirectories(tiff_));
@@ -75,7 +77,7 @@ FIBITMAP* TiffPages::decodeAsStored(int page, std::string& problem) {
     // FreeImage paints a page in a compression no codec here knows black and calls it read.
     if (!codecKnown(page) || TIFFGetField(tiff_, TIFFTAG_IMAGEWIDTH, &width) != 1 ||
         TIFFGetField(tiff_, TIFFTAG_IMAGELENGTH, &height) != 1 ||
-        !pw::WithinPixelLimit(width, height) ||
+        !pw::WithinPixelLimit(width, height) || !TiffDataTooShort(tiff_, fileBytes_).empty() ||
         (TIFFGetField(tiff_, TIFFTAG_ORIENTATION, &orientation) == 1 &&
          orientation != ORIENTATION_TOPLEFT))
         return decode(page, problem);
@@ -114,6 +116,9 @@ FIBITMAP* TiffPages::decode(int page, std::string& problem) {
         problem = pw::PixelLimitReason(width, height);
         return nullptr;
     }
+    problem = TiffDataTooShort(tiff_, fileBytes_);
+    if (!problem.empty())
+        return nullptr;
     // libtiff turns every photometric interpretation and orientation into top-down RGBA; a
     // strip or tile it cannot decode fails the page instead of leaving it blank.
     std::vector<std::uint32_t> raster(static_cast<std::size_t>(width) * height);

@@ -2,6 +2,7 @@
 // The pages of a multi-page TIFF after the first, read with libtiff: it reports each damaged
 // directory on its own, where FreeImage's page count ends at the first damaged one. Pages are
 // read by FreeImage where it can, as page 1 is, for their own sample depth and colour space.
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -33,6 +34,7 @@ private:
     bool selectPage(int page);
 
     std::string narrowPath_;
+    std::uint64_t fileBytes_ = 0;
     TIFF* tiff_ = nullptr;
     FIMULTIBITMAP* pages_ = nullptr; // FreeImage's view, opened on first use
     int count_ = 0;

@@ -338,14 +338,19 @@ TEST_F(ModernPictures, DamagedAndGiganticPicturesAreReportedByName) {
     for (const int at : {24, 27}) // canvas width and height less one, 24 bits each
         bytes.replace(static_cast<std::size_t>(at), 3, std::string("\x3F\x9C\x00", 3));
     ASSERT_TRUE(test::writeBytes(huge, bytes));
-    host.files = {damaged, whole, huge};
+    // A TIFF whose second page claims 20000 x 20000 pixels for its few bytes of data.
+    const std::string bomb = threePageTiff("bomb.tif");
+    ASSERT_TRUE(shell("tiffset -d 1 -s 256 20000 '" + bomb + "' && tiffset -d 1 -s 257 20000 '" +
+                      bomb + "'"));
+    host.files = {damaged, whole, huge, bomb};
     run();
 
-    EXPECT_EQ(pageCount(out("NewPDF.pdf")), 1);
+    EXPECT_EQ(pageCount(out("NewPDF.pdf")), 3);
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_EQ(prompts.messages[0].text,
               "These pictures could not be converted and are missing from the result:\n" + damaged +
-                  "\n" + huge + " (40000 x 40000 pixels reaches the limit of 900 megapixels)");
+                  "\n" + huge + " (40000 x 40000 pixels reaches the limit of 900 megapixels)\n" +
+                  bomb + " (page 2)");
 }
 
 TEST_F(ModernPictures, EveryPageOfATiffInBothModesAndDamagedPagesNamed) {

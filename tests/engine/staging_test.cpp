@@ -237,11 +237,14 @@ TEST(Staging, PicturesAtThePixelLimitAreRefusedFromTheirHeaderWithAReason) {
         EXPECT_EQ(reason, std::string(size) + " reaches the limit of 900 megapixels") << name;
         EXPECT_FALSE(std::filesystem::exists(temp / "00000.jpg")) << name;
     }
-    // Within the limit, but a few bytes could never inflate to 1.2 GB of pixels.
+    // Within the limit, but a few bytes could never decode to 1.2 GB of pixels.
     ASSERT_TRUE(test::writeClaimedPng(temp / "short.png", 20000, 20000));
-    std::string reason;
-    EXPECT_FALSE(StagePicture(temp / "short.png", temp / "00000.jpg", &reason));
-    EXPECT_EQ(reason, "20000 x 20000 pixels claimed with too little image data for them");
+    ASSERT_TRUE(test::writeClaimedTiff(temp / "short.tif", 20000, 20000));
+    for (const char* name : {"short.png", "short.tif"}) {
+        std::string reason;
+        EXPECT_FALSE(StagePicture(temp / name, temp / "00000.jpg", &reason)) << name;
+        EXPECT_EQ(reason, "20000 x 20000 pixels claimed with too little image data for them");
+    }
 }
 
 // Editors write BMPs with the V4 / V5 info header, which FreeImage alone refuses.
