@@ -17,6 +17,11 @@ namespace {
 
 using pdftool::bigEndian32;
 
+// A picture decoded into at most this much memory is not checked against its file's size.
+constexpr std::uint64_t kUnquestionedPixelBytes = 256ull << 20;
+// More pixel bytes than this per stored byte no codec FreeImage reads here gives back.
+constexpr std::uint64_t kMaxRunRatio = 4096;
+
 std::string tooLittleData(std::uint32_t width, std::uint32_t height) {
     return std::to_string(width) + " x " + std::to_string(height) +
            " pixels claimed with too little image data for them";
@@ -117,6 +122,53 @@ std::string TiffDataTooShort(TIFF* tiff, std::uint64_t fileBytes) {
     return stored * ratio >= needed ? std::string() : tooLittleData(width, height);
 }
 
+// The first frame's size from a GIF's blocks, and the bytes of its LZW data; false when the
+// file is not a GIF whose first frame can be found.
+bool gifFirstFrame(const std::string& narrowPath, std::uint32_t& width, std::uint32_t& height,
+                   std::uint64_t& data) {
+    std::ifstream in(narrowPath, std::ios::binary);
+    std::array<unsigned char, 13> head{};
+    if (!in.read(reinterpret_cast<char*>(head.data()), head.size()) ||
+        std::memcmp(head.data(), "GIF8", 4) != 0)
+        return false;
+    const auto littleEndian16 = [](const unsigned char* at) { return at[0] | at[1] << 8; };
+    const auto skipColourTable = [&in](unsigned flags) {
+        if (flags & 0x80)
+            in.seekg(3 << ((flags & 7) + 1), std::ios::cur);
+    };
+    // Sub-blocks of up to 255 bytes, ended by an empty one; their bytes are added to `total`.
+    const auto skipSubBlocks = [&in](std::uint64_t& total) {
+        for (int size = in.get(); size > 0; size = in.get()) {
+            total += static_cast<std::uint64_t>(size);
+            in.seekg(size, std::ios::cur);
+        }
+        return static_cast<bool>(in);
+    };
+    skipColourTable(head[10]);
+    for (int block = in.get(); in && block != 0x3B; block = in.get()) {
+        std::uint64_t ignored = 0;
+        if (block == 0x21) { // an extension: its label, then sub-blocks
+            in.get();
+            if (!skipSubBlocks(ignored))
+                return false;
+        } else if (block == 0x2C) {
+            std::array<unsigned char, 9> descriptor{};
+            if (!in.read(reinterpret_cast<char*>(descriptor.data()), descriptor.size()))
+                return false;
+            width = static_cast<std::uint32_t>(littleEndian16(descriptor.data() + 4));
+            height = static_cast<std::uint32_t>(littleEndian16(descriptor.data() + 6));
+            skipColourTable(descriptor[8]);
+            in.get(); // the LZW minimum code size
+            data = 0;
+            skipSubBlocks(data); // a file cut short keeps what it holds
+            return true;
+        } else {
+            return false;
+        }
+    }
+    return false;
+}
+
 std::uint64_t FileBytes(const std::string& narrowPath) {
     struct stat info {};
     return ::stat(narrowPath.c_str(), &info) == 0 ? static_cast<std::uint64_t>(info.st_size) : 0;
@@ -124,18 +176,42 @@ std::uint64_t FileBytes(const std::string& narrowPath) {
 
 std::string HeaderTooLarge(int format, const std::string& narrowPath) {
     const auto fif = static_cast<FREE_IMAGE_FORMAT>(format);
-    if (fif == FIF_UNKNOWN || !FreeImage_FIFSupportsNoPixels(fif))
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    std::uint64_t bits = 0;   // of a pixel as FreeImage keeps it
+    std::uint64_t stored = 0; // bytes holding the pixels
+    if (fif == FIF_GIF) {
+        // FreeImage cannot read a GIF's header alone; its first frame is what it decodes.
+        if (!gifFirstFrame(narrowPath, width, height, stored))
+            return std::string(); // the full load reports the failure
+        bits = 8;
+    } else if (fif != FIF_UNKNOWN && FreeImage_FIFSupportsNoPixels(fif)) {
+        FIBITMAP* header = FreeImage_Load(fif, narrowPath.c_str(), FIF_LOAD_NOPIXELS);
+        if (header == nullptr)
+            return std::string(); // the full load reports the failure
+        width = FreeImage_GetWidth(header);
+        height = FreeImage_GetHeight(header);
+        bits = FreeImage_GetBPP(header);
+        FreeImage_Unload(header);
+        stored = FileBytes(narrowPath);
+    } else {
         return std::string();
-    FIBITMAP* header = FreeImage_Load(fif, narrowPath.c_str(), FIF_LOAD_NOPIXELS);
-    if (header == nullptr)
-        return std::string(); // the full load reports the failure
-    const std::string reason = BitmapTooLarge(header);
-    FreeImage_Unload(header);
-    if (reason.empty() && fif == FIF_PNG)
+    }
+    if (width == 0 || height == 0)
+        return std::string();
+    if (!WithinPixelLimit(width, height))
+        return PixelLimitReason(width, height);
+    if (fif == FIF_PNG)
         return pngDataTooShort(narrowPath);
-    if (reason.empty() && fif == FIF_TIFF)
+    if (fif == FIF_TIFF)
         return tiffFirstPageTooShort(narrowPath);
-    return reason;
+    // Other formats: their codecs (BMP and PCX runs, PackBits in PSD and IFF, GIF's LZW, JPEG)
+    // give back at most a few thousand bytes for one, so a large picture in a few bytes is a
+    // decompression bomb. Small pictures are never questioned.
+    const std::uint64_t pixelBytes = static_cast<std::uint64_t>(width) * height * bits / 8;
+    if (pixelBytes > kUnquestionedPixelBytes && stored * kMaxRunRatio < pixelBytes)
+        return tooLittleData(width, height);
+    return std::string();
 }
 
 std::string BitmapTooLarge(FIBITMAP* bitmap) {

@@ -240,10 +240,13 @@ TEST(Staging, PicturesAtThePixelLimitAreRefusedFromTheirHeaderWithAReason) {
     // Within the limit, but a few bytes could never decode to 1.2 GB of pixels.
     ASSERT_TRUE(test::writeClaimedPng(temp / "short.png", 20000, 20000));
     ASSERT_TRUE(test::writeClaimedTiff(temp / "short.tif", 20000, 20000));
-    for (const char* name : {"short.png", "short.tif"}) {
+    ASSERT_TRUE(test::writeClaimedBmp(temp / "short.bmp", 20000, 20000));
+    ASSERT_TRUE(test::writeClaimedGif(temp / "short.gif", 20000, 20000));
+    for (const char* name : {"short.png", "short.tif", "short.bmp", "short.gif"}) {
         std::string reason;
         EXPECT_FALSE(StagePicture(temp / name, temp / "00000.jpg", &reason)) << name;
-        EXPECT_EQ(reason, "20000 x 20000 pixels claimed with too little image data for them");
+        EXPECT_EQ(reason, "20000 x 20000 pixels claimed with too little image data for them")
+            << name;
     }
 }
 

@@ -205,4 +205,26 @@ bool writeClaimedTiff(const std::string& path, unsigned width, unsigned height) 
     return writeBytes(path, tiff);
 }
 
+bool writeClaimedBmp(const std::string& path, unsigned width, unsigned height) {
+    std::string bmp = "BM";
+    for (const std::uint32_t value : {14u + 40u, 0u, 14u + 40u, 40u, width, height})
+        littleEndian(bmp, value, 4);
+    littleEndian(bmp, 1, 2);    // planes
+    littleEndian(bmp, 24, 2);   // bits a pixel
+    for (int i = 0; i < 6; ++i) // no compression, sizes, resolution, colours
+        littleEndian(bmp, 0, 4);
+    return writeBytes(path, bmp);
+}
+
+bool writeClaimedGif(const std::string& path, unsigned width, unsigned height) {
+    std::string gif = "GIF89a";
+    littleEndian(gif, width, 2);
+    littleEndian(gif, height, 2);
+    gif += std::string("\x80\0\0\0\0\0\xFF\xFF\xFF,", 10); // two colours, then the frame
+    for (const unsigned value : {0u, 0u, width, height})
+        littleEndian(gif, value, 2);
+    gif += std::string("\0\x02\x02\x44\x01\0;", 7); // one tiny LZW sub-block, the end
+    return writeBytes(path, gif);
+}
+
 } // namespace pw::test

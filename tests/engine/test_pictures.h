@@ -16,6 +16,9 @@ bool writeIlbm(const std::string& path, int width = 16, int height = 8);
 // and a few compressed rows, an uncompressed TIFF with one short strip.
 bool writeClaimedPng(const std::string& path, unsigned width, unsigned height);
 bool writeClaimedTiff(const std::string& path, unsigned width, unsigned height);
+// A 24-bit BMP and a GIF frame claiming width x height with (almost) no pixel data.
+bool writeClaimedBmp(const std::string& path, unsigned width, unsigned height);
+bool writeClaimedGif(const std::string& path, unsigned width, unsigned height);
 
 std::string readBytes(const std::string& path);
 bool writeBytes(const std::string& path, const std::string& bytes);
