@@ -102,8 +102,10 @@ std::string TiffDataTooShort(TIFF* tiff, std::uint64_t fileBytes) {
     TIFFGetFieldDefaulted(tiff, TIFFTAG_BITSPERSAMPLE, &bits);
     TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLESPERPIXEL, &samples);
     TIFFGetFieldDefaulted(tiff, TIFFTAG_COMPRESSION, &compression);
+    std::uint16_t photometric = PHOTOMETRIC_RGB;
+    TIFFGetField(tiff, TIFFTAG_PHOTOMETRIC, &photometric);
     const std::uint64_t ratio = tiffMaxRatio(compression);
-    if (ratio == 0)
+    if (ratio == 0 || photometric == PHOTOMETRIC_YCBCR) // YCbCr may store its colour subsampled
         return std::string();
     // Within the pixel limit (under 2^30 pixels) of up to 2^16 samples of 2^16 bits, the
     // product stays under 2^62.
@@ -111,15 +113,18 @@ std::string TiffDataTooShort(TIFF* tiff, std::uint64_t fileBytes) {
         return std::string();
     const std::uint64_t needed = static_cast<std::uint64_t>(width) * height * samples * bits / 8;
     // Counted as far as the file holds them: libtiff makes up the byte count of a single
-    // uncompressed strip from the image size when the stored one is too small.
+    // uncompressed strip from the image size when the stored one is too small, and strips
+    // may claim the same bytes twice.
     std::uint64_t stored = 0;
-    const std::uint32_t pieces = TIFFNumberOfStrips(tiff);
-    for (std::uint32_t i = 0; i < pieces && stored * ratio < needed; ++i) {
+    const std::uint32_t pieces =
+        TIFFIsTiled(tiff) ? TIFFNumberOfTiles(tiff) : TIFFNumberOfStrips(tiff);
+    for (std::uint32_t i = 0; i < pieces && stored < fileBytes; ++i) {
         const std::uint64_t offset = TIFFGetStrileOffset(tiff, i);
         if (offset < fileBytes)
             stored += std::min<std::uint64_t>(TIFFGetStrileByteCount(tiff, i), fileBytes - offset);
     }
-    return stored * ratio >= needed ? std::string() : tooLittleData(width, height);
+    return std::min(stored, fileBytes) * ratio >= needed ? std::string()
+                                                         : tooLittleData(width, height);
 }
 
 // The first frame's size from a GIF's blocks, and the bytes of its LZW data; false when the
@@ -169,6 +174,16 @@ bool gifFirstFrame(const std::string& narrowPath, std::uint32_t& width, std::uin
     return false;
 }
 
+// True for a BMP whose pixels are run-length coded (BI_RLE8 or BI_RLE4).
+bool bmpRunLength(const std::string& narrowPath) {
+    std::ifstream in(narrowPath, std::ios::binary);
+    std::array<unsigned char, 34> head{};
+    if (!in.read(reinterpret_cast<char*>(head.data()), head.size()))
+        return false;
+    const unsigned compression = head[30] | head[31] << 8 | head[32] << 16 | head[33] << 24;
+    return compression == 1 || compression == 2;
+}
+
 std::uint64_t FileBytes(const std::string& narrowPath) {
     struct stat info {};
     return ::stat(narrowPath.c_str(), &info) == 0 ? static_cast<std::uint64_t>(info.st_size) : 0;
@@ -205,11 +220,13 @@ std::string HeaderTooLarge(int format, const std::string& narrowPath) {
         return pngDataTooShort(narrowPath);
     if (fif == FIF_TIFF)
         return tiffFirstPageTooShort(narrowPath);
-    // Other formats: their codecs (BMP and PCX runs, PackBits in PSD and IFF, GIF's LZW, JPEG)
-    // give back at most a few thousand bytes for one, so a large picture in a few bytes is a
-    // decompression bomb. Small pictures are never questioned.
+    // Other formats: their codecs (PCX runs, PackBits in PSD and IFF, GIF's LZW, BMP
+    // without runs) give back at most a few thousand bytes for one, so a large picture in a
+    // few bytes is a decompression bomb. Small pictures are never questioned; nor are JPEGs
+    // (arithmetic coding) and run-length BMPs, whose escapes may skip any number of pixels.
     const std::uint64_t pixelBytes = static_cast<std::uint64_t>(width) * height * bits / 8;
-    if (pixelBytes > kUnquestionedPixelBytes && stored * kMaxRunRatio < pixelBytes)
+    if (fif != FIF_JPEG && !(fif == FIF_BMP && bmpRunLength(narrowPath)) &&
+        pixelBytes > kUnquestionedPixelBytes && stored * kMaxRunRatio < pixelBytes)
         return tooLittleData(width, height);
     return std::string();
 }

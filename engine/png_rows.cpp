@@ -142,7 +142,10 @@ template <std::size_t Bpp, int K>
 template <std::size_t Bpp, int... K>
 [[gnu::always_inline]] inline __m128i averageBlock(__m128i& notLeft, __m128i bytes, __m128i notUp,
                                                    __m128i mask, std::integer_sequence<int, K...>) {
-    return (averageStep<Bpp, K>(notLeft, bytes, notUp, mask) | ...);
+    // A comma fold: its steps run in order, which each one's update of notLeft needs.
+    __m128i out = _mm_setzero_si128();
+    ((out = _mm_or_si128(out, averageStep<Bpp, K>(notLeft, bytes, notUp, mask))), ...);
+    return out;
 }
 
 template <std::size_t Bpp>
@@ -208,7 +211,9 @@ template <std::size_t Bpp, int... K>
 [[gnu::always_inline]] inline __m128i paethBlock(__m128i& left, __m128i bytes, __m128i up,
                                                  __m128i upLeft, __m128i mask,
                                                  std::integer_sequence<int, K...>) {
-    return (paethStep<Bpp, K>(left, bytes, up, upLeft, mask) | ...);
+    __m128i out = _mm_setzero_si128(); // steps in order, as in averageBlock
+    ((out = _mm_or_si128(out, paethStep<Bpp, K>(left, bytes, up, upLeft, mask))), ...);
+    return out;
 }
 
 template <std::size_t Bpp>

@@ -248,6 +248,14 @@ TEST(Staging, PicturesAtThePixelLimitAreRefusedFromTheirHeaderWithAReason) {
         EXPECT_EQ(reason, "20000 x 20000 pixels claimed with too little image data for them")
             << name;
     }
+    // Whole files pass, tiled ones counted by their tiles.
+    const std::string tiled = temp / "tiled.tif";
+    ASSERT_EQ(std::system(("convert -size 300x200 gradient: -depth 8 -compress none -define "
+                           "tiff:tile-geometry=64x64 '" +
+                           tiled + "'")
+                              .c_str()),
+              0);
+    EXPECT_TRUE(StagePicture(tiled, temp / "00000.jpg"));
 }
 
 // Editors write BMPs with the V4 / V5 info header, which FreeImage alone refuses.
