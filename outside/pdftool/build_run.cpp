@@ -7,9 +7,14 @@
 #include "outside/pdftool/progress_plan.h"
 #include "outside/pdftool/staged_files.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <new>
+#include <optional>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -40,27 +45,66 @@ JpegInfo pageInfo(const PngInfo& png) {
     return info;
 }
 
+// A staged file's page from its header and checked structure, or why it is skipped.
+struct Checked {
+    std::optional<PageSource> page;
+    std::string reason;
+};
+
+Checked checkStagedFile(const StagedFile& file) {
+    Checked checked;
+    checked.reason = file.problem;
+    if (!checked.reason.empty())
+        return checked;
+    try {
+        if (isPngName(file.name)) {
+            if (auto png = readPngInfo(file.path, checked.reason))
+                checked.page =
+                    PageSource{file.name, file.path, pageInfo(*png), std::move(*png), 0, {}};
+        } else if (auto info = readJpegInfo(file.path, checked.reason)) {
+            checked.page = PageSource{file.name, file.path, std::move(*info), std::nullopt, 0, {}};
+        }
+        if (checked.page)
+            keepProfileByContent(*checked.page);
+    } catch (const std::bad_alloc&) {
+        checked.page.reset();
+        checked.reason = "not enough memory to read it";
+    }
+    return checked;
+}
+
+// The checks read every byte of every picture. The builder runs after staging, with the other
+// cores idle, so a few threads share the files out; the results keep the files' order.
+std::vector<Checked> checkStagedFiles(const std::vector<StagedFile>& files) {
+    constexpr unsigned kMostThreads = 4;
+    std::vector<Checked> checked(files.size());
+    std::atomic<std::size_t> next{0};
+    const auto work = [&] {
+        for (std::size_t i = next++; i < files.size(); i = next++)
+            checked[i] = checkStagedFile(files[i]);
+    };
+    const unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, kMostThreads);
+    std::vector<std::thread> helpers;
+    for (unsigned k = 1; k < threads && k < files.size(); ++k)
+        helpers.emplace_back(work);
+    work();
+    for (std::thread& helper : helpers)
+        helper.join();
+    return checked;
+}
+
 std::vector<PageSource> readHeaders(const std::vector<StagedFile>& files, std::FILE* err) {
     std::vector<PageSource> pages;
     pages.reserve(files.size());
-    for (const StagedFile& file : files) {
-        std::string reason = file.problem;
-        if (reason.empty() && isPngName(file.name)) {
-            if (auto png = readPngInfo(file.path, reason)) {
-                pages.push_back({file.name, file.path, pageInfo(*png), std::move(*png), 0, {}});
-                keepProfileByContent(pages.back());
-                continue;
-            }
-        } else if (reason.empty()) {
-            if (auto info = readJpegInfo(file.path, reason)) {
-                pages.push_back({file.name, file.path, std::move(*info), std::nullopt, 0, {}});
-                keepProfileByContent(pages.back());
-                continue;
-            }
+    std::vector<Checked> checked = checkStagedFiles(files);
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (checked[i].page) {
+            pages.push_back(std::move(*checked[i].page));
+            continue;
         }
         // Every skipped file gets its line: the job counts them to name the missing pictures.
         // "name:" keeps the word from reading as a progress word.
-        line(err, "Skipped " + file.name + ": " + reason);
+        line(err, "Skipped " + files[i].name + ": " + checked[i].reason);
     }
     return pages;
 }
