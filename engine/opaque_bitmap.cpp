@@ -69,10 +69,11 @@ FIBITMAP* gray8(FIBITMAP* gray16) {
 } // namespace
 
 FIBITMAP* OpaqueCopy24(FIBITMAP* bitmap, bool fourthByteMayBeUnused) {
-    // FreeImage converts to 24 bits only standard bitmaps and 16-bit RGB(A); other one-sample
-    // types (16-bit gray scans, float or 32-bit samples) come to 8-bit gray first.
+    // FreeImage converts to 24 bits only standard bitmaps and 16-bit RGB(A); one-sample types
+    // (16-bit gray scans, float or 32-bit samples) come to 8-bit gray first.
     const FREE_IMAGE_TYPE type = FreeImage_GetImageType(bitmap);
-    if (type != FIT_BITMAP && type != FIT_RGB16 && type != FIT_RGBA16) {
+    if (type == FIT_UINT16 || type == FIT_INT16 || type == FIT_UINT32 || type == FIT_INT32 ||
+        type == FIT_FLOAT || type == FIT_DOUBLE) {
         FIBITMAP* gray =
             type == FIT_UINT16 ? gray8(bitmap) : FreeImage_ConvertToStandardType(bitmap, TRUE);
         FIBITMAP* copy = gray != nullptr ? FreeImage_ConvertTo24Bits(gray) : nullptr;

@@ -19,7 +19,8 @@ using pdftool::bigEndian32;
 
 // A picture decoded into at most this much memory is not checked against its file's size.
 constexpr std::uint64_t kUnquestionedPixelBytes = 256ull << 20;
-// More pixel bytes than this per stored byte no codec FreeImage reads here gives back.
+// No LZW code stands for more than 4096 bytes, and none is under 9 bits; no other codec
+// bounded here (runs, PackBits, Deflate) gives back as much for one stored byte.
 constexpr std::uint64_t kMaxRunRatio = 4096;
 
 std::string tooLittleData(std::uint32_t width, std::uint32_t height) {
@@ -70,7 +71,7 @@ std::uint64_t tiffMaxRatio(std::uint16_t compression) {
     case COMPRESSION_PACKBITS:
         return 64; // a run of 128 bytes in 2
     case COMPRESSION_LZW:
-        return 4096; // no code stands for more than 4096 bytes, and none is under 9 bits
+        return kMaxRunRatio;
     case COMPRESSION_ADOBE_DEFLATE:
     case COMPRESSION_DEFLATE:
         return kMaxDeflateRatio;
@@ -126,6 +127,8 @@ std::string TiffDataTooShort(TIFF* tiff, std::uint64_t fileBytes) {
     return std::min(stored, fileBytes) * ratio >= needed ? std::string()
                                                          : tooLittleData(width, height);
 }
+
+namespace {
 
 // The first frame's size from a GIF's blocks, and the bytes of its LZW data; false when the
 // file is not a GIF whose first frame can be found.
@@ -183,6 +186,8 @@ bool bmpRunLength(const std::string& narrowPath) {
     const unsigned compression = head[30] | head[31] << 8 | head[32] << 16 | head[33] << 24;
     return compression == 1 || compression == 2;
 }
+
+} // namespace
 
 std::uint64_t FileBytes(const std::string& narrowPath) {
     struct stat info {};

@@ -92,12 +92,10 @@ FIBITMAP* TiffPages::decodeAsStored(int page, std::string& problem) {
         if (locked != nullptr)
             FreeImage_UnlockPage(pages_, locked, FALSE);
     }
-    if (bitmap == nullptr || !selectPage(page)) {
-        if (bitmap != nullptr)
-            FreeImage_Unload(bitmap);
+    if (bitmap == nullptr)
         return decode(page, problem);
-    }
-    // Only the page's own tags: FreeImage makes a resolution up when there is none.
+    // Only the page's own tags (FreeImage reads through a handle of its own, so `tiff_` is
+    // still at this page): FreeImage makes a resolution up when there is none.
     FreeImage_SetDotsPerMeterX(bitmap, 0);
     FreeImage_SetDotsPerMeterY(bitmap, 0);
     setResolution(tiff_, bitmap);
