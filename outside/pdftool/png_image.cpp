@@ -1,5 +1,6 @@
 #include "outside/pdftool/png_image.h"
 
+#include "outside/pdftool/png_bytes.h"
 #include "outside/pdftool/png_planes.h"
 
 #include <cstdio>
@@ -126,8 +127,7 @@ void PngImages::copyIdat(const PageSource& page, Pipeline* pipeline) {
             throw std::runtime_error(changed);
         if (std::memcmp(head + 4, "IDAT", 4) != 0)
             break;
-        std::uint64_t left = (std::uint64_t{head[0]} << 24) | (std::uint64_t{head[1]} << 16) |
-                             (std::uint64_t{head[2]} << 8) | head[3];
+        std::uint64_t left = bigEndian32(head);
         copied += left;
         if (copied > info.idatLength)
             throw std::runtime_error(changed);

@@ -1,5 +1,7 @@
 #include "outside/pdftool/png_planes.h"
 
+#include "outside/pdftool/png_bytes.h"
+
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -197,25 +199,30 @@ bool encodePngPlanes(const std::string& path, const PngInfo& info, bool wantColo
     const bool alphaChannel = info.colourType == 4 || info.colourType == 6;
 
     if (alphaChannel) {
-        // Split the interleaved samples in place: colour to the front of each row, alpha aside.
-        // The colour pass needs the split too; only the alpha pass compresses what is set aside.
+        // Each pass takes its own samples out of the interleaved ones: the colour pass moves
+        // them to the front of each row, in place; the alpha pass copies alpha aside.
         const std::size_t bytes = static_cast<std::size_t>(info.bitDepth) / 8;
         const std::size_t colours = static_cast<std::size_t>(info.colours());
-        std::vector<unsigned char> alpha(width * height * bytes);
-        for (std::size_t y = 0; y < height; ++y) {
-            unsigned char* row = pixels.rows[y];
-            unsigned char* a = alpha.data() + y * width * bytes;
-            for (std::size_t x = 0; x < width; ++x) {
-                const unsigned char* pixel = row + x * (colours + 1) * bytes;
-                std::memcpy(a + x * bytes, pixel + colours * bytes, bytes);
-                std::memmove(row + x * colours * bytes, pixel, colours * bytes);
+        const std::size_t pixelBytes = (colours + 1) * bytes;
+        if (wantColour) {
+            for (std::size_t y = 0; y < height; ++y) {
+                unsigned char* row = pixels.rows[y];
+                for (std::size_t x = 0; x < width; ++x)
+                    std::memmove(row + x * colours * bytes, row + x * pixelBytes, colours * bytes);
             }
+        } else {
+            std::vector<unsigned char> alpha(width * height * bytes);
+            std::vector<png_bytep> alphaRows(height);
+            for (std::size_t y = 0; y < height; ++y) {
+                const unsigned char* row = pixels.rows[y];
+                alphaRows[y] = alpha.data() + y * width * bytes;
+                for (std::size_t x = 0; x < width; ++x)
+                    std::memcpy(alphaRows[y] + x * bytes, row + x * pixelBytes + colours * bytes,
+                                bytes);
+            }
+            if (!compress(alphaRows, info.width, info.bitDepth, 1, planes.alpha, error))
+                return false;
         }
-        std::vector<png_bytep> alphaRows(height);
-        for (std::size_t y = 0; y < height; ++y)
-            alphaRows[y] = alpha.data() + y * width * bytes;
-        if (!wantColour && !compress(alphaRows, info.width, info.bitDepth, 1, planes.alpha, error))
-            return false;
     } else if (!wantColour && !info.transparency.empty()) {
         std::vector<unsigned char> alpha(width * height);
         transparencyAlpha(info, pixels, alpha);
@@ -236,8 +243,7 @@ std::string joinedIdat(const std::string& png) {
     std::size_t at = 8;
     while (at + 12 <= png.size()) {
         const auto* p = reinterpret_cast<const unsigned char*>(png.data()) + at;
-        const std::size_t length =
-            (std::size_t{p[0]} << 24) | (std::size_t{p[1]} << 16) | (std::size_t{p[2]} << 8) | p[3];
+        const std::size_t length = bigEndian32(p);
         if (at + 12 + length > png.size())
             return {};
         if (std::memcmp(p + 4, "IDAT", 4) == 0)
