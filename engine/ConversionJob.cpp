@@ -47,26 +47,20 @@ void makeFolderChain(const std::string& folder) {
     os::makeFolder(folder);
 }
 
-// The first of NewPDF.pdf, NewPDF1.pdf ... NewPDF10000.pdf not in the folder; "" when none.
-std::string freeNewPdfName(const std::string& folder) {
-    const auto inFolder = [&folder](const std::string& name) {
-        return os::pathExists(os::joinPath(folder, name)); // a folder takes the name too
-    };
-    if (!inFolder("NewPDF.pdf"))
-        return os::joinPath(folder, "NewPDF.pdf");
-    const std::string name = FirstFreeNumberedPdf("NewPDF", 1, kMaxResultNumber, inFolder);
-    return name.empty() ? name : os::joinPath(folder, name);
-}
-
-// The first of name, <base>1.pdf, <base>2.pdf ... not in the folder.
-std::string freeNameLike(const std::string& folder, const std::string& name) {
+// The first of name, <base>1.pdf, <base>2.pdf ... <base><last>.pdf not in the folder (a folder
+// takes the name too); "" when none is free.
+std::string freeNameIn(const std::string& folder, const std::string& name, long last) {
     const auto inFolder = [&folder](const std::string& n) {
         return os::pathExists(os::joinPath(folder, n));
     };
     if (!inFolder(name))
         return os::joinPath(folder, name);
-    return os::joinPath(
-        folder, FirstFreeNumberedPdf(name.substr(0, name.size() - 4), 1, LONG_MAX, inFolder));
+    const std::string free = FirstFreeNumberedPdf(name.substr(0, name.size() - 4), last, inFolder);
+    return free.empty() ? free : os::joinPath(folder, free);
+}
+
+std::string freeNewPdfName(const std::string& folder) {
+    return freeNameIn(folder, "NewPDF.pdf", kMaxResultNumber);
 }
 
 } // namespace
@@ -370,7 +364,7 @@ std::string ConversionJob::placeElsewhere(const std::string& source, const std::
     if (fallback != outputFolder_) {
         makeFolderChain(fallback);
         const std::string target =
-            fileName.empty() ? freeNewPdfName(fallback) : freeNameLike(fallback, fileName);
+            fileName.empty() ? freeNewPdfName(fallback) : freeNameIn(fallback, fileName, LONG_MAX);
         std::string ignored;
         if (!target.empty() && PlaceFile(source, target, ignored)) {
             trouble_.placed.push_back(target);

@@ -36,7 +36,6 @@ public:
     // Results of the last job: the PDFs placed, in order, and the pictures that are in none.
     const std::vector<std::string>& writtenPdfs() const { return written_; }
     std::vector<std::string> missingPictures() const;
-    // The options taken from the host when the job started.
 
     // The builder's command line: <application folder>/data/pdf.exe /NOASK.
     static std::string ToolCommandLine();

@@ -15,9 +15,9 @@ std::string baseOf(const std::string& picturePath) {
 
 } // namespace
 
-std::string FirstFreeNumberedPdf(const std::string& base, long first, long last,
+std::string FirstFreeNumberedPdf(const std::string& base, long last,
                                  const std::function<bool(const std::string&)>& taken) {
-    for (long k = first; k <= last; ++k) {
+    for (long k = 1; k <= last; ++k) {
         std::string name = base + std::to_string(k) + ".pdf";
         if (!taken(name))
             return name;
@@ -41,7 +41,7 @@ std::vector<std::string> AssignPdfNames(const std::vector<std::string>& pictureP
     for (const std::string& path : picturePaths) {
         std::string name = OwnPdfName(path);
         if (taken.count(name) != 0 || (keepExisting && exists(name)))
-            name = FirstFreeNumberedPdf(baseOf(path), 1, LONG_MAX, [&](const std::string& n) {
+            name = FirstFreeNumberedPdf(baseOf(path), LONG_MAX, [&](const std::string& n) {
                 return taken.count(n) != 0 || own.count(n) != 0 || exists(n);
             });
         taken.insert(name);

@@ -10,9 +10,9 @@ namespace pw::engine {
 // a name without "." is kept whole.
 std::string OwnPdfName(const std::string& picturePath);
 
-// The first of <base>N.pdf (N = first, first + 1, ... up to last) that `taken` does not hold;
-// empty when all are.
-std::string FirstFreeNumberedPdf(const std::string& base, long first, long last,
+// The first of <base>N.pdf (N = 1, 2, ... up to last) that `taken` does not hold; empty when
+// all are.
+std::string FirstFreeNumberedPdf(const std::string& base, long last,
                                  const std::function<bool(const std::string&)>& taken);
 
 // One file name per picture, in order. A picture gets its own name unless an earlier picture
