@@ -4,14 +4,10 @@
 #include "filelist/command_table.h"
 
 #include <QObject>
-#include <memory>
 
 class QLineEdit;
 
 namespace pw {
-
-class EngineView;
-class ToolCommands;
 
 class CommandRelay : public QObject {
     Q_OBJECT
@@ -19,10 +15,6 @@ public:
     // Connects to txtMsg's textChanged (changes from code included); words fire commands of
     // the table.
     CommandRelay(QLineEdit* txtMsg, const CommandTable& table, QObject* parent = nullptr);
-    // The same with a table of its own bound to these handlers (bindToolCommands), Convert
-    // clicking the engine form's Convert button.
-    CommandRelay(QLineEdit* txtMsg, ToolCommands& commands, EngineView& engine,
-                 QObject* parent = nullptr);
 
     // Words, compared exactly (letter case counts, no trimming): "Add", "Remove" (the menuR
     // pop-up), "Add Folder", "Convert". The text is read again before each test, since a
@@ -32,7 +24,6 @@ public:
 
 private:
     QLineEdit* txtMsg_;
-    std::unique_ptr<CommandTable> ownTable_;
     const CommandTable& table_;
 };
 

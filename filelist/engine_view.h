@@ -15,8 +15,6 @@ public:
     // Shows the menu menuR ("Remove a File", "Remove All Files") as a pop-up at the mouse
     // position; its items call the dispatcher with 2 and 3.
     virtual void showRemoveMenu() = 0;
-    // The Convert command (Command3_Click): the conversion job.
-    virtual void runConvert() = 0;
     // Opens an address in the default browser (QDesktopServices::openUrl).
     virtual void openUrl(const std::string& url) = 0;
     // The engine form's Exit (tool button 5, File > Exit). While the engine form is shown as the

@@ -396,10 +396,6 @@ void frmPrinting::showRemoveMenu() {
     menuR->exec(QCursor::pos());
 }
 
-void frmPrinting::runConvert() {
-    Command3_Click();
-}
-
 void frmPrinting::openUrl(const std::string& url) {
     if (urlOpener)
         urlOpener(QUrl(q(url)));

@@ -70,7 +70,6 @@ public:
     void hideDropPanel() override;
     void repaint() override;
     void showRemoveMenu() override;
-    void runConvert() override;
     void openUrl(const std::string& url) override;
     void exitApplication() override;
 

@@ -48,6 +48,7 @@ struct QuietFront : pw::FrontView {
     void setHintText(const std::string&) override {}
     void setPageText(const std::string&) override {}
     void setFilenameText(const std::string&) override {}
+    void setFilenameToolTip(const std::string&) override {}
     void setFrontLocked(bool) override {}
     void hideWelcomePanel() override {}
     void repaint() override {}
@@ -57,7 +58,6 @@ struct QuietEngine : pw::EngineView {
     void hideDropPanel() override {}
     void repaint() override {}
     void showRemoveMenu() override {}
-    void runConvert() override {}
     void openUrl(const std::string&) override {}
     void exitApplication() override {}
 };

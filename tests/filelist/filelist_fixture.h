@@ -66,7 +66,6 @@ struct RecordingEngine : EngineView {
     void hideDropPanel() override { ++dropPanelHides; }
     void repaint() override { ++repaints; }
     void showRemoveMenu() override { ++removeMenus; }
-    void runConvert() override { ++converts; }
     void openUrl(const std::string& url) override { urls.push_back(url); }
     void exitApplication() override { ++exits; }
 };

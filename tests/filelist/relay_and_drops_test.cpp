@@ -2,6 +2,7 @@
 #include "filelist/command_relay.h"
 #include "filelist/drop_intake.h"
 #include "filelist/drop_target.h"
+#include "filelist/tool_commands.h"
 #include "filelist_fixture.h"
 #include "platform/files.h"
 
@@ -29,7 +30,10 @@ TEST_F(FileListTest, RelayRunsExactWordsOnlyAndAlwaysClearsTheText) {
     std::vector<QString> seen;
     QObject::connect(&txtMsg, &QLineEdit::textChanged,
                      [&](const QString& t) { seen.push_back(t); });
-    CommandRelay relay(&txtMsg, commands, engine); // after the recorder: it sees each change first
+    CommandTable table; // the tool commands, Convert counted
+    bindToolCommands(table, commands, engine);
+    table.bind(Command::Convert, [this] { ++engine.converts; });
+    CommandRelay relay(&txtMsg, table); // after the recorder: it sees each change first
 
     for (const char* word : {"add", "Add ", "REMOVE", "convert", "Add folder", "Sort", " Add"}) {
         txtMsg.setText(word);
