@@ -18,12 +18,9 @@
 namespace fs = std::filesystem;
 using namespace pw;
 using pw::test::commandOutput;
+using pw::test::pageCount;
 
 namespace {
-
-int pageCount(const std::string& pdf) {
-    return std::atoi(commandOutput("qpdf --show-npages '" + pdf + "' 2>/dev/null").c_str());
-}
 
 bool contains(const std::vector<std::string>& list, const std::string& item) {
     return std::find(list.begin(), list.end(), item) != list.end();

@@ -1,5 +1,6 @@
 // HEIF/HEIC, AVIF, WebP and JPEG XL pictures and multi-page TIFFs, made by the encoders Debian
 // ships, through the whole job and the builder.
+#include "command_output.h"
 #include "counting_pump.h"
 #include "engine/ConversionJob.h"
 #include "engine/lossless_staging.h"
@@ -16,9 +17,11 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <libheif/heif.h>
+#include <sstream>
 
 namespace fs = std::filesystem;
 using namespace pw;
+using pw::test::pageCount;
 
 namespace {
 
@@ -146,34 +149,17 @@ testing::AssertionResult near(const Page& page, int x, int y, Rgb want) {
 // "W x H" in points of a page, as pdfinfo prints it.
 std::string pageSize(const std::string& pdf, int number) {
     const std::string n = std::to_string(number);
+    std::istringstream info(
+        test::commandOutput("pdfinfo -f " + n + " -l " + n + " '" + pdf + "' 2>/dev/null"));
     std::string text;
-    FILE* pipe =
-        popen(("pdfinfo -f " + n + " -l " + n + " '" + pdf + "' 2>/dev/null").c_str(), "r");
-    if (pipe == nullptr)
-        return text;
-    char line[256];
-    while (std::fgets(line, sizeof line, pipe) != nullptr) {
-        const std::string row = line;
+    for (std::string row; std::getline(info, row);) {
         const auto at = row.find("size:");
         if (row.rfind("Page", 0) == 0 && at != std::string::npos) {
             const auto from = row.find_first_not_of(' ', at + 5);
             text = row.substr(from, row.find(" pts") - from);
         }
     }
-    pclose(pipe);
     return text;
-}
-
-int pageCount(const std::string& pdf) {
-    std::string text;
-    FILE* pipe = popen(("qpdf --show-npages '" + pdf + "' 2>/dev/null").c_str(), "r");
-    if (pipe == nullptr)
-        return -1;
-    char buffer[64] = {};
-    if (std::fgets(buffer, sizeof buffer, pipe) != nullptr)
-        text = buffer;
-    pclose(pipe);
-    return std::atoi(text.c_str());
 }
 
 class ModernPictures : public test::JobFixture {

@@ -1,4 +1,5 @@
 // PNG pages: embedded without loss, transparency as a soft mask, damaged files skipped.
+#include "command_output.h"
 #include "jpeg_maker.h"
 #include "outside/pdftool/png_planes.h"
 #include "pdf_probe.h"
@@ -11,6 +12,7 @@
 
 using namespace pw::pdftool;
 using namespace pw::pdftool::test;
+using pw::test::commandOutput;
 
 namespace {
 
@@ -27,17 +29,6 @@ struct Case {
 std::string raw(QPDFObjectHandle stream) {
     const auto data = stream.getRawStreamData();
     return {reinterpret_cast<const char*>(data->getBuffer()), data->getSize()};
-}
-
-std::string commandOutput(const std::string& command) {
-    std::string output;
-    if (std::FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[512];
-        while (std::fgets(buffer, sizeof buffer, pipe) != nullptr)
-            output += buffer;
-        pclose(pipe);
-    }
-    return output;
 }
 
 } // namespace

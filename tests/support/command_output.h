@@ -1,6 +1,7 @@
 #pragma once
-// What a shell command prints on its standard output.
+// What a shell command prints on its standard output, and what qpdf says of a PDF.
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 namespace pw::test {
@@ -15,6 +16,11 @@ inline std::string commandOutput(const std::string& command) {
         text += buffer;
     pclose(pipe);
     return text;
+}
+
+// The page count of a PDF as qpdf reads it; 0 when it cannot.
+inline int pageCount(const std::string& pdf) {
+    return std::atoi(commandOutput("qpdf --show-npages '" + pdf + "' 2>/dev/null").c_str());
 }
 
 } // namespace pw::test
