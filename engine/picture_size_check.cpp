@@ -39,13 +39,12 @@ std::string pngDataTooShort(const std::string& narrowPath) {
         return std::string();
     const std::uint32_t width = bigEndian32(head.data() + 16);
     const std::uint32_t height = bigEndian32(head.data() + 20);
-    const int channels[7] = {1, 0, 3, 1, 2, 0, 4};
     const unsigned depth = head[24];
-    const unsigned type = head[25];
-    if (type > 6 || channels[type] == 0)
+    const int samples = pdftool::pngSamples(head[25]);
+    if (samples == 0)
         return std::string();
     const std::uint64_t pixelBytes =
-        static_cast<std::uint64_t>(width) * height * depth * channels[type] / 8;
+        static_cast<std::uint64_t>(width) * height * depth * static_cast<unsigned>(samples) / 8;
     std::uint64_t data = 0;
     in.seekg(8 + 8 + 13 + 4); // past the IHDR chunk and its CRC
     std::array<unsigned char, 8> chunk{};

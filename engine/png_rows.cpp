@@ -384,12 +384,12 @@ bool PngRows::readChunks(const std::uint8_t* data, std::size_t size) {
             width_ = pdftool::bigEndian32(body);
             height_ = pdftool::bigEndian32(body + 4);
             colourType_ = body[9];
-            const int channels[7] = {1, 0, 3, 1, 2, 0, 4};
+            const int samples = pdftool::pngSamples(body[9]);
             if (width_ == 0 || height_ == 0 || width_ > 0x7FFFFFFF || height_ > 0x7FFFFFFF ||
-                !WithinPixelLimit(width_, height_) || body[8] != 8 || colourType_ > 6 ||
-                channels[colourType_] == 0 || body[10] != 0 || body[11] != 0 || body[12] != 0)
+                !WithinPixelLimit(width_, height_) || body[8] != 8 || samples == 0 ||
+                body[10] != 0 || body[11] != 0 || body[12] != 0)
                 return false;
-            bytesPerPixel_ = static_cast<std::size_t>(channels[colourType_]);
+            bytesPerPixel_ = static_cast<std::size_t>(samples);
             rowBytes_ = bytesPerPixel_ * width_;
         } else if (isType(type, "IEND")) {
             seenIend = true;

@@ -1,5 +1,6 @@
 #pragma once
-// The PNG file signature and the big-endian numbers of PNG chunks, for every reader of them.
+// The PNG file signature, the samples of each colour type and the big-endian numbers of PNG
+// chunks, for every reader of them.
 #include <cstdint>
 #include <cstring>
 
@@ -10,6 +11,12 @@ inline constexpr unsigned char kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\
 // True when the 8 bytes at `head` are the PNG signature.
 inline bool isPngSignature(const unsigned char* head) {
     return std::memcmp(head, kPngSignature, sizeof kPngSignature) == 0;
+}
+
+// Samples a pixel of PNG colour type `type` has; 0 for a type PNG does not define.
+inline int pngSamples(unsigned type) {
+    constexpr int kSamples[7] = {1, 0, 3, 1, 2, 0, 4};
+    return type < 7 ? kSamples[type] : 0;
 }
 
 inline std::uint32_t bigEndian32(const unsigned char* b) {

@@ -252,8 +252,7 @@ private:
     }
 
     int bitsPerPixel() const {
-        static constexpr int kSamples[7] = {1, 0, 3, 1, 2, 0, 4};
-        return kSamples[info_.colourType] * info_.bitDepth;
+        return pngSamples(static_cast<unsigned>(info_.colourType)) * info_.bitDepth;
     }
 
     bool checkColours() {
