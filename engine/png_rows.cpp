@@ -471,8 +471,7 @@ bool PngRows::readIcc(const std::uint8_t* data, std::size_t size) {
             continue;
         icc_.resize(result == LIBDEFLATE_SUCCESS ? got : 0);
         // A profile that does not fit is left out, as the builder does with a staged PNG's.
-        if (icc_.size() < 128 || pdftool::bigEndian32(icc_.data()) != icc_.size() ||
-            std::memcmp(icc_.data() + 16, "RGB ", 4) != 0)
+        if (!pdftool::usableIccProfile(icc_.data(), icc_.size(), 3))
             icc_.clear();
         return true;
     }

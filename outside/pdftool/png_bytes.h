@@ -1,6 +1,7 @@
 #pragma once
 // The PNG file signature, the samples of each colour type and the big-endian numbers of PNG
 // chunks, for every reader of them.
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -21,6 +22,13 @@ inline int pngSamples(unsigned type) {
 
 inline std::uint32_t bigEndian32(const unsigned char* b) {
     return std::uint32_t{b[0]} << 24 | std::uint32_t{b[1]} << 16 | std::uint32_t{b[2]} << 8 | b[3];
+}
+
+// True when an inflated iCCP profile can describe pictures of `baseColours` (1 gray, 3 RGB):
+// a whole profile that states its own size and that colour space.
+inline bool usableIccProfile(const unsigned char* profile, std::size_t size, int baseColours) {
+    return size >= 128 && bigEndian32(profile) == size &&
+           std::memcmp(profile + 16, baseColours == 1 ? "GRAY" : "RGB ", 4) == 0;
 }
 
 } // namespace pw::pdftool

@@ -65,14 +65,10 @@ std::string iccProfile(const std::string& chunk, int baseColours) {
             break; // truncated
     }
     inflateEnd(&stream);
-    if (status != Z_STREAM_END || profile.size() < 128)
-        return {};
     const auto* bytes = reinterpret_cast<const unsigned char*>(profile.data());
-    if (bigEndian32(bytes) != profile.size())
-        return {};
-    const std::string space = profile.substr(16, 4);
-    const bool matches = baseColours == 1 ? space == "GRAY" : space == "RGB ";
-    return matches ? profile : std::string();
+    return status == Z_STREAM_END && usableIccProfile(bytes, profile.size(), baseColours)
+               ? profile
+               : std::string();
 }
 
 class ChunkWalker {
