@@ -1,23 +1,14 @@
 #include "engine/lossless_staging.h"
 
 #include "engine/picture_staging.h"
-#include "outside/pdftool/png_bytes.h"
 #include "outside/pdftool/png_info.h"
 #include "platform/files.h"
 #include "platform/narrow.h"
 
 #include <FreeImage.h>
-#include <cstring>
-#include <fstream>
 
 namespace pw::engine {
 namespace {
-
-bool hasPngSignature(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    unsigned char head[8] = {};
-    return in.read(reinterpret_cast<char*>(head), sizeof head) && pdftool::isPngSignature(head);
-}
 
 // True when a 32-bit bitmap's alpha is 255 everywhere, so it needs no soft mask.
 bool opaque32(FIBITMAP* bitmap) {
@@ -83,7 +74,7 @@ bool StageLossless(const std::string& source, const std::string& extension,
                    const std::string& target, std::string* problem) {
     const std::string narrowSource = os::toNarrow(source);
     std::string reason;
-    if (hasPngSignature(narrowSource) && pdftool::readPngInfo(narrowSource, reason))
+    if (pdftool::readPngInfo(narrowSource, reason)) // another format fails at the signature
         return StageUnchanged(narrowSource, target);
 
     return DecodeAndSave(narrowSource, extension, target, problem,
