@@ -1,6 +1,7 @@
 #include "engine/jpeg_pixels.h"
 
 #include "engine/jpeg_errors.h"
+#include "engine/picture_resolution.h"
 
 #include <FreeImage.h>
 #include <algorithm>
@@ -9,8 +10,6 @@
 
 namespace pw::engine {
 namespace {
-
-constexpr double kInchesPerMeter = 0.0254;
 
 BYTE toByte(double value) {
     return static_cast<BYTE>(std::clamp(value + 0.5, 0.0, 255.0));
@@ -86,7 +85,7 @@ bool decodeInto(std::FILE* file, jpeg_decompress_struct* cinfo, JpegErrors* erro
     }
     if (cinfo->saw_JFIF_marker && (cinfo->density_unit == 1 || cinfo->density_unit == 2) &&
         cinfo->X_density > 0 && cinfo->Y_density > 0) {
-        const double perMeter = cinfo->density_unit == 1 ? 1.0 / kInchesPerMeter : 100.0;
+        const double perMeter = cinfo->density_unit == 1 ? 1.0 / kMetresPerInch : 100.0;
         FreeImage_SetDotsPerMeterX(*bitmap, static_cast<unsigned>(cinfo->X_density * perMeter));
         FreeImage_SetDotsPerMeterY(*bitmap, static_cast<unsigned>(cinfo->Y_density * perMeter));
     } else {

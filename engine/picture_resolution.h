@@ -7,6 +7,9 @@
 
 namespace pw::engine {
 
+// Resolutions come in dots per inch (JFIF, TIFF) or per metre (FreeImage, PNG).
+inline constexpr double kMetresPerInch = 0.0254;
+
 // False for a GIF, a PNG without a pHYs chunk, a TIFF whose first directory has no
 // XResolution tag and a JPEG without a JFIF density in dots per inch or centimetre; true
 // otherwise (other formats keep what FreeImage read).

@@ -1,6 +1,7 @@
 #include "engine/rgb_jpeg.h"
 
 #include "engine/jpeg_errors.h"
+#include "engine/picture_resolution.h"
 #include "platform/files.h"
 #include "platform/narrow.h"
 
@@ -11,11 +12,10 @@
 namespace pw::engine {
 namespace {
 
-constexpr double kInchesPerMeter = 0.0254;
 constexpr std::size_t kWriteBuffer = 256u << 10;
 
 JDIMENSION dotsPerInch(std::uint32_t dotsPerMeter) {
-    return static_cast<JDIMENSION>(0.5 + kInchesPerMeter * dotsPerMeter);
+    return static_cast<JDIMENSION>(0.5 + kMetresPerInch * dotsPerMeter);
 }
 
 // Only plain values and the caller's structures live across setjmp.

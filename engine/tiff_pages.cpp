@@ -1,6 +1,7 @@
 #include "engine/tiff_pages.h"
 
 #include "engine/decoded_picture.h"
+#include "engine/picture_resolution.h"
 #include "engine/picture_size_check.h"
 #include "engine/pixel_limit.h"
 
@@ -10,8 +11,6 @@
 
 namespace pw::engine {
 namespace {
-
-constexpr double kInchesPerMeter = 39.3700787;
 
 void setResolution(TIFF* tiff, FIBITMAP* bitmap) {
     float x = 0.0F;
@@ -23,7 +22,7 @@ void setResolution(TIFF* tiff, FIBITMAP* bitmap) {
     TIFFGetFieldDefaulted(tiff, TIFFTAG_RESOLUTIONUNIT, &unit);
     if (unit == RESUNIT_NONE)
         return;
-    const double perMeter = unit == RESUNIT_CENTIMETER ? 100.0 : kInchesPerMeter;
+    const double perMeter = unit == RESUNIT_CENTIMETER ? 100.0 : 1.0 / kMetresPerInch;
     FreeImage_SetDotsPerMeterX(bitmap, static_cast<unsigned>(x * perMeter + 0.5));
     FreeImage_SetDotsPerMeterY(bitmap, static_cast<unsigned>(y * perMeter + 0.5));
 }

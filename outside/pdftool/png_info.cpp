@@ -1,5 +1,6 @@
 #include "outside/pdftool/png_info.h"
 
+#include "engine/picture_resolution.h"
 #include "engine/pixel_limit.h"
 #include "outside/pdftool/png_bytes.h"
 #include "outside/pdftool/png_data_check.h"
@@ -20,7 +21,6 @@ namespace {
 constexpr std::uint32_t kMaxChunkLength = 0x7FFFFFFF;
 constexpr std::size_t kMaxKeptChunk = 64u << 20; // iCCP, PLTE, tRNS: far below this
 constexpr std::size_t kReadChunk = 1 << 18;
-constexpr double kInchesPerMetre = 0.0254;
 
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
@@ -241,8 +241,8 @@ private:
         if (data.size() != 9 || data[8] != 1)
             return; // only an aspect ratio, or damaged
         const auto* p = reinterpret_cast<const unsigned char*>(data.data());
-        info_.xDpi = bigEndian32(p) * kInchesPerMetre;
-        info_.yDpi = bigEndian32(p + 4) * kInchesPerMetre;
+        info_.xDpi = bigEndian32(p) * engine::kMetresPerInch;
+        info_.yDpi = bigEndian32(p + 4) * engine::kMetresPerInch;
         if (info_.xDpi <= 0.0 || info_.yDpi <= 0.0)
             info_.xDpi = info_.yDpi = 0.0;
     }
