@@ -34,8 +34,10 @@ const char* ProgressDisplay::stageName(engine::JobStage stage) {
 std::string ProgressDisplay::barText(engine::JobStage stage, int done, int total) {
     const int percent = percentOf(done, total);
     const int filled = percent * kBarWidth / 100;
-    std::string text = "[" + std::string(static_cast<std::size_t>(filled), '#') +
-                       std::string(static_cast<std::size_t>(kBarWidth - filled), '.') + "] ";
+    std::string text(1, '[');
+    text.append(static_cast<std::size_t>(filled), '#');
+    text.append(static_cast<std::size_t>(kBarWidth - filled), '.');
+    text += "] ";
     const std::string number = std::to_string(percent);
     text += std::string(3 - std::min<std::size_t>(3, number.size()), ' ') + number + "%  ";
     text += std::to_string(done) + "/" + std::to_string(total) + " " + stageName(stage);

@@ -460,8 +460,10 @@ void ConversionJob::objDOS_CommandOver() {
 }
 
 void ConversionJob::reportNotices() {
+    // Where the PDFs went comes first, then the other notices in the order they arose.
     if (!trouble_.reason.empty())
-        notices_.insert(notices_.begin(), PlacementTroubleText(trouble_));
+        prompts_.messageBox(PlacementTroubleText(trouble_), os::kProgramTitle, os::Buttons::Ok,
+                            os::Icon::Exclamation);
     for (const std::string& text : notices_)
         prompts_.messageBox(text, os::kProgramTitle, os::Buttons::Ok, os::Icon::Exclamation);
 }

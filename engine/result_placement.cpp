@@ -39,7 +39,7 @@ std::string PlacementTroubleText(const PlacementTrouble& trouble) {
             text += "\n... and " + std::to_string(trouble.placed.size() - kListed) + " more";
     }
     if (trouble.lost > 0 && count > 1)
-        text += "\n" + std::to_string(trouble.lost) + " could not be saved anywhere.";
+        text.append("\n").append(std::to_string(trouble.lost)).append(" could not be saved anywhere.");
     return text;
 }
 

@@ -143,7 +143,7 @@ TEST(Quality, PngsReadWithoutFreeImageStageTheSameJpeg) {
     specs.push_back({.colourType = 6, .iccProfile = profile, .dotsPerMeter = 0});
     std::vector<std::string> pngs;
     for (std::size_t i = 0; i < specs.size(); ++i) {
-        pngs.push_back(temp / ("p" + std::to_string(i) + ".png"));
+        pngs.push_back(temp / ('p' + std::to_string(i) + ".png"));
         ASSERT_TRUE(pdftool::test::writePng(pngs.back(), specs[i]));
     }
     // Smooth pictures inflate through the other library; ImageMagick adds gAMA, cHRM, bKGD,
