@@ -245,17 +245,6 @@ bool stageAsJpeg(const std::string& source, const std::string& narrowSource,
 
 } // namespace
 
-bool StagePicture(const std::string& source, const std::string& target, std::string* problem,
-                  int quality) {
-    const std::string narrowSource = os::toNarrow(source);
-    // JPEG content goes in unchanged whatever the name says (the header check has kept it
-    // within the pixel limit), unless PDF readers would fail on it; then it is re-encoded from
-    // its pixels like any other picture.
-    if (IsEmbeddableJpeg(narrowSource))
-        return StageUnchanged(narrowSource, target);
-    return stageAsJpeg(source, narrowSource, target, problem, quality);
-}
-
 std::string StageForJob(const std::string& source, const std::string& stem,
                         const JobOptions& options, std::string* problem) {
     const std::string jpeg = stem + ".jpg";

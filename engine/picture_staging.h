@@ -49,13 +49,6 @@ bool DecodeAndSave(const std::string& narrowSource, const std::string& extension
 bool SaveStagedBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const std::string& target,
                       int quality = kDefaultQuality);
 
-// Stages one FileList picture: a file holding a JPEG that the PDF builder accepts is staged
-// byte for byte, whatever its extension; a JPEG XL file that holds a losslessly recompressed
-// JPEG gives back that JPEG; anything else (a JPEG that PDF readers could not decode included)
-// is normalised. Returns whether the staged file was written.
-bool StagePicture(const std::string& source, const std::string& target,
-                  std::string* problem = nullptr, int quality = kDefaultQuality);
-
 // Stages picture `source` as the job's options say, at `stem` (the staged path without its
 // extension): JPEG data as it is whatever the name, others as a JPEG at the quality, or
 // without loss as a PNG. Returns the file written (stem + ".jpg" or ".png"), empty when none

@@ -150,8 +150,4 @@ std::string toNarrow(const std::string& utf8) {
     return roundTripThrough(codeset, utf8);
 }
 
-bool narrowExpresses(const std::string& utf8) {
-    return toNarrow(utf8) == utf8;
-}
-
 } // namespace pw::os

@@ -14,7 +14,5 @@ NarrowCodec narrowCodec();
 
 // The UTF-8 text after a round trip through the narrow encoding ('?' for what it cannot hold).
 std::string toNarrow(const std::string& utf8);
-// True when the narrow encoding expresses every character of the text.
-bool narrowExpresses(const std::string& utf8);
 
 } // namespace pw::os

@@ -28,12 +28,6 @@ bool isBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
-std::string lowercase(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
 // 0 when path is an executable regular file, else the errno that explains why not.
 int executableError(const std::string& path) {
     struct stat info {};
@@ -314,15 +308,6 @@ std::vector<ProcessEntry> listProcesses() {
     }
     ::closedir(proc);
     return entries;
-}
-
-bool processRunning(const std::string& imageName) {
-    const std::string wanted = lowercase(imageName);
-    for (const ProcessEntry& entry : listProcesses()) {
-        if (!entry.zombie && lowercase(entry.imageName) == wanted)
-            return true;
-    }
-    return false;
 }
 
 std::vector<int> processesRunningExecutable(const std::string& path) {

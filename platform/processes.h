@@ -40,8 +40,6 @@ struct ProcessEntry {
     bool zombie = false;
 };
 std::vector<ProcessEntry> listProcesses();
-// True when a live (not zombie) process has this image name, compared lowercased.
-bool processRunning(const std::string& imageName);
 // Live processes of this user (not this one) running the executable file at path: the same
 // file by device and inode, or by path when the file was replaced since the process started.
 std::vector<int> processesRunningExecutable(const std::string& path);

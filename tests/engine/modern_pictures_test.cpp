@@ -8,6 +8,7 @@
 #include "fake_job_host.h"
 #include "fake_prompts.h"
 #include "job_fixture.h"
+#include "job_staging.h"
 #include "platform/paths.h"
 #include "temp_folder.h"
 #include "test_pictures.h"
@@ -267,7 +268,7 @@ TEST_F(ModernPictures, ProfilesStayAndRecompressedJpegsComeBackByteForByte) {
     const std::string staged = temp / "staged.jpg";
     for (const std::string& picture : {tagged, deep}) {
         SCOPED_TRACE(picture);
-        ASSERT_TRUE(engine::StagePicture(picture, staged));
+        ASSERT_TRUE(test::stageLikeJob(picture, staged));
         FIBITMAP* bitmap = FreeImage_Load(FIF_JPEG, staged.c_str(), 0);
         ASSERT_NE(bitmap, nullptr);
         const FIICCPROFILE* icc = FreeImage_GetICCProfile(bitmap);
@@ -287,7 +288,7 @@ TEST_F(ModernPictures, ProfilesStayAndRecompressedJpegsComeBackByteForByte) {
     const std::string halfWebp = pic("half.webp");
     ASSERT_TRUE(shell("convert -size 8x8 xc:'rgba(255,0,0,0.5)' '" + half +
                       "' && cwebp -lossless '" + half + "' -o '" + halfWebp + "'"));
-    ASSERT_TRUE(engine::StagePicture(halfWebp, staged));
+    ASSERT_TRUE(test::stageLikeJob(halfWebp, staged));
     FIBITMAP* flat = FreeImage_Load(FIF_JPEG, staged.c_str(), 0);
     RGBQUAD pixel{};
     ASSERT_TRUE(flat != nullptr && FreeImage_GetPixelColor(flat, 4, 4, &pixel));
@@ -306,7 +307,7 @@ TEST_F(ModernPictures, ProfilesStayAndRecompressedJpegsComeBackByteForByte) {
     const std::string jxl = pic("camera.jxl");
     ASSERT_TRUE(saveTwoColours(jpeg, FIF_JPEG));
     ASSERT_TRUE(shell("cjxl --lossless_jpeg=1 '" + jpeg + "' '" + jxl + "'"));
-    ASSERT_TRUE(engine::StagePicture(jxl, staged));
+    ASSERT_TRUE(test::stageLikeJob(jxl, staged));
     EXPECT_EQ(test::readBytes(staged), test::readBytes(jpeg));
 }
 

@@ -1,5 +1,6 @@
 #include "engine/format_table.h"
 #include "engine/picture_staging.h"
+#include "job_staging.h"
 #include "temp_folder.h"
 #include "test_pictures.h"
 
@@ -36,17 +37,17 @@ TEST(Staging, EveryTableFormatBecomesA24BitJpeg) {
                                                    {"scan.TIFF", FIF_TIFF}, {"scan.psd", FIF_PSD}};
     for (const auto& [name, format] : written) {
         ASSERT_TRUE(test::writePicture(temp / name, format, 64, 48)) << name;
-        ASSERT_TRUE(StagePicture(temp / name, temp / "staged.jpg")) << name;
+        ASSERT_TRUE(test::stageLikeJob(temp / name, temp / "staged.jpg")) << name;
         expectStagedJpeg(temp / "staged.jpg", 64, 48);
     }
     ASSERT_TRUE(test::writePicture(temp / "scan.ico", FIF_ICO, 32, 32)); // icons are square
-    ASSERT_TRUE(StagePicture(temp / "scan.ico", temp / "ico.jpg"));
+    ASSERT_TRUE(test::stageLikeJob(temp / "scan.ico", temp / "ico.jpg"));
     expectStagedJpeg(temp / "ico.jpg", 32, 32);
     ASSERT_TRUE(test::writePcx(temp / "scan.pcx", 16, 8));
-    ASSERT_TRUE(StagePicture(temp / "scan.pcx", temp / "pcx.jpg"));
+    ASSERT_TRUE(test::stageLikeJob(temp / "scan.pcx", temp / "pcx.jpg"));
     expectStagedJpeg(temp / "pcx.jpg", 16, 8);
     ASSERT_TRUE(test::writeIlbm(temp / "scan.iff", 16, 8));
-    ASSERT_TRUE(StagePicture(temp / "scan.iff", temp / "iff.jpg"));
+    ASSERT_TRUE(test::stageLikeJob(temp / "scan.iff", temp / "iff.jpg"));
     expectStagedJpeg(temp / "iff.jpg", 16, 8);
 
     EXPECT_EQ(FormatForExtension("TIFF"), FIF_TIFF);
@@ -66,7 +67,7 @@ TEST(Staging, SixteenBitGrayScansShowTheirHighByte) {
     for (const auto& [name, format] :
          {std::pair{"scan16.png", FIF_PNG}, {"scan16.tif", FIF_TIFF}}) {
         ASSERT_TRUE(FreeImage_Save(format, gray, (temp / name).c_str(), 0)) << name;
-        ASSERT_TRUE(StagePicture(temp / name, temp / "staged.jpg")) << name;
+        ASSERT_TRUE(test::stageLikeJob(temp / name, temp / "staged.jpg")) << name;
         FIBITMAP* staged = FreeImage_Load(FIF_JPEG, (temp / "staged.jpg").c_str(), 0);
         ASSERT_NE(staged, nullptr) << name;
         for (const int x : {0, 21, 42, 63}) {
@@ -92,7 +93,7 @@ TEST(Staging, JpegContentIsStagedAsItIsWhateverItsNameOrLink) {
     for (const char* name :
          {"photo.JPG", "photo.jpeg", "photo.JPEG", "photo.jpe", "photo.png", "cover.jpg"}) {
         const std::string staged = temp / "staging/00000.jpg";
-        ASSERT_TRUE(StagePicture(temp / name, staged)) << name;
+        ASSERT_TRUE(test::stageLikeJob(temp / name, staged)) << name;
         EXPECT_FALSE(std::filesystem::is_symlink(staged)) << name;
         EXPECT_EQ(test::readBytes(staged), bytes) << name;
     }
@@ -122,7 +123,7 @@ TEST(Staging, JpegsReadersCannotDecodeAreReencoded) {
 
     for (const char* name : {"fractional.jpg", "twoscans.jpg"}) {
         EXPECT_FALSE(IsEmbeddableJpeg(temp / name)) << name;
-        ASSERT_TRUE(StagePicture(temp / name, temp / "staged.jpg")) << name;
+        ASSERT_TRUE(test::stageLikeJob(temp / name, temp / "staged.jpg")) << name;
         EXPECT_TRUE(IsEmbeddableJpeg(temp / "staged.jpg")) << name;
         const std::string staged = test::readBytes(temp / "staged.jpg");
         // JFIF density unit 0 in the source: no resolution stated, none made up.
@@ -174,7 +175,7 @@ TEST(Staging, TransparentPixelsAreLaidOverWhite) {
     // A 32-bit BMP whose fourth byte is zero everywhere uses it for nothing: all opaque.
     ASSERT_TRUE(writeHalfTransparent(temp / "plain.bmp", FIF_BMP, false));
     for (const char* name : {"logo.png", "logo.tif", "logo.bmp", "logo.gif", "plain.bmp"}) {
-        ASSERT_TRUE(StagePicture(temp / name, temp / "00000.jpg")) << name;
+        ASSERT_TRUE(test::stageLikeJob(temp / name, temp / "00000.jpg")) << name;
         expectStagedJpeg(temp / "00000.jpg", 40, 30);
         FIBITMAP* bitmap = FreeImage_Load(FIF_JPEG, (temp / "00000.jpg").c_str(), 0);
         ASSERT_NE(bitmap, nullptr);
@@ -196,13 +197,13 @@ TEST(Staging, WrongOrShortenedExtensionsAreReadByContent) {
     ASSERT_TRUE(test::writePicture(temp / "2.iff", FIF_TIFF, 20, 10)); // scratch copy of .tiff
     ASSERT_TRUE(test::writePicture(temp / "3.bmp", FIF_PNG, 30, 20));  // a PNG named .bmp
     ASSERT_TRUE(test::writePicture(temp / "4.jpg", FIF_PNG, 24, 12));  // a PNG named .jpg
-    EXPECT_TRUE(StagePicture(temp / "1.peg", temp / "a.jpg"));
+    EXPECT_TRUE(test::stageLikeJob(temp / "1.peg", temp / "a.jpg"));
     expectStagedJpeg(temp / "a.jpg", 64, 48);
-    EXPECT_TRUE(StagePicture(temp / "2.iff", temp / "b.jpg"));
+    EXPECT_TRUE(test::stageLikeJob(temp / "2.iff", temp / "b.jpg"));
     expectStagedJpeg(temp / "b.jpg", 20, 10);
-    EXPECT_TRUE(StagePicture(temp / "3.bmp", temp / "c.jpg"));
+    EXPECT_TRUE(test::stageLikeJob(temp / "3.bmp", temp / "c.jpg"));
     expectStagedJpeg(temp / "c.jpg", 30, 20);
-    EXPECT_TRUE(StagePicture(temp / "4.jpg", temp / "d.jpg"));
+    EXPECT_TRUE(test::stageLikeJob(temp / "4.jpg", temp / "d.jpg"));
     expectStagedJpeg(temp / "d.jpg", 24, 12);
 }
 
@@ -210,8 +211,8 @@ TEST(Staging, UnreadablePicturesLeaveNoStagedFile) {
     test::TempFolder temp;
     test::writeBytes(temp / "broken.png", "not a picture at all");
     test::writeBytes(temp / "00000.jpg", "stale");
-    EXPECT_FALSE(StagePicture(temp / "broken.png", temp / "00000.jpg"));
-    EXPECT_FALSE(StagePicture(temp / "absent.jpg", temp / "00001.jpg"));
+    EXPECT_FALSE(test::stageLikeJob(temp / "broken.png", temp / "00000.jpg"));
+    EXPECT_FALSE(test::stageLikeJob(temp / "absent.jpg", temp / "00001.jpg"));
     EXPECT_FALSE(std::filesystem::exists(temp / "00000.jpg"));
     EXPECT_FALSE(std::filesystem::exists(temp / "00001.jpg"));
 }
@@ -233,7 +234,7 @@ TEST(Staging, PicturesAtThePixelLimitAreRefusedFromTheirHeaderWithAReason) {
                                                            {"bomb.tif", "40000 x 30000 pixels"}};
     for (const auto& [name, size] : refused) {
         std::string reason;
-        EXPECT_FALSE(StagePicture(temp / name, temp / "00000.jpg", &reason)) << name;
+        EXPECT_FALSE(test::stageLikeJob(temp / name, temp / "00000.jpg", &reason)) << name;
         EXPECT_EQ(reason, std::string(size) + " reaches the limit of 900 megapixels") << name;
         EXPECT_FALSE(std::filesystem::exists(temp / "00000.jpg")) << name;
     }
@@ -244,7 +245,7 @@ TEST(Staging, PicturesAtThePixelLimitAreRefusedFromTheirHeaderWithAReason) {
     ASSERT_TRUE(test::writeClaimedGif(temp / "short.gif", 20000, 20000));
     for (const char* name : {"short.png", "short.tif", "short.bmp", "short.gif"}) {
         std::string reason;
-        EXPECT_FALSE(StagePicture(temp / name, temp / "00000.jpg", &reason)) << name;
+        EXPECT_FALSE(test::stageLikeJob(temp / name, temp / "00000.jpg", &reason)) << name;
         EXPECT_EQ(reason, "20000 x 20000 pixels claimed with too little image data for them")
             << name;
     }
@@ -255,7 +256,7 @@ TEST(Staging, PicturesAtThePixelLimitAreRefusedFromTheirHeaderWithAReason) {
                            tiled + "'")
                               .c_str()),
               0);
-    EXPECT_TRUE(StagePicture(tiled, temp / "00000.jpg"));
+    EXPECT_TRUE(test::stageLikeJob(tiled, temp / "00000.jpg"));
 }
 
 // Editors write BMPs with the V4 / V5 info header, which FreeImage alone refuses.
@@ -269,7 +270,7 @@ TEST(Staging, BmpWithNewerInfoHeadersIsRead) {
         const std::string command = std::string("convert -size 30x20 xc:'#ff0000' ") + how + "'" +
                                     (temp / name) + "' 2>/dev/null";
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
-        ASSERT_TRUE(StagePicture(temp / name, temp / "staged.jpg")) << name;
+        ASSERT_TRUE(test::stageLikeJob(temp / name, temp / "staged.jpg")) << name;
         expectStagedJpeg(temp / "staged.jpg", 30, 20);
         FIBITMAP* bitmap = FreeImage_Load(FIF_JPEG, (temp / "staged.jpg").c_str(), 0);
         ASSERT_NE(bitmap, nullptr);
@@ -308,7 +309,7 @@ TEST(Staging, OnlyAStatedResolutionIsKept) {
         spec.replace(spec.rfind(':') + 1, std::string::npos, quoted);
         const std::string command = "convert -size 40x30 xc:'#3366cc' " + spec + " 2>/dev/null";
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
-        ASSERT_TRUE(StagePicture(temp / name, temp / "staged.jpg")) << name;
+        ASSERT_TRUE(test::stageLikeJob(temp / name, temp / "staged.jpg")) << name;
         EXPECT_EQ(jfifDensity(temp / "staged.jpg"), density) << name;
     }
 }
