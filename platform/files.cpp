@@ -259,15 +259,4 @@ bool FolderListing::next(DirEntry& entry) {
     return false;
 }
 
-std::vector<DirEntry> listFolder(const std::string& folder) {
-    std::vector<DirEntry> entries;
-    FolderListing listing(folder);
-    DirEntry entry;
-    while (listing.next(entry)) {
-        if (!isDotName(entry.name))
-            entries.push_back(entry);
-    }
-    return entries;
-}
-
 } // namespace pw::os

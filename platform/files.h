@@ -63,7 +63,4 @@ private:
 // The order of names in a listing: upper-cased text first, then the exact bytes.
 bool listingOrder(const std::string& a, const std::string& b);
 
-// All entries at once, in enumeration order, without "." and "..".
-std::vector<DirEntry> listFolder(const std::string& folder);
-
 } // namespace pw::os

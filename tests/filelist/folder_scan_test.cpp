@@ -2,6 +2,7 @@
 #include "filelist/folder_scan.h"
 #include "filelist/opened_paths.h"
 #include "filelist_fixture.h"
+#include "folder_entries.h"
 #include "platform/files.h"
 
 #include <algorithm>
@@ -23,7 +24,7 @@ protected:
     // The names of a folder in listing order, "." and ".." left out.
     static Paths listed(const std::string& path, bool pictures) {
         Paths names;
-        for (const os::DirEntry& entry : os::listFolder(path)) {
+        for (const os::DirEntry& entry : test::folderEntries(path)) {
             if ((entry.attributes == os::AttrDirectory) != pictures)
                 names.push_back(path + "/" + entry.name);
         }

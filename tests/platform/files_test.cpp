@@ -1,3 +1,4 @@
+#include "folder_entries.h"
 #include "platform/files.h"
 #include "temp_folder.h"
 
@@ -80,7 +81,7 @@ TEST_F(FilesTest, ListingGivesDotsFirstThenEveryEntry) {
     EXPECT_EQ(all[1].name, "..");
 
     std::map<std::string, std::uint32_t> found;
-    for (const DirEntry& item : listFolder(root))
+    for (const DirEntry& item : pw::test::folderEntries(root))
         found[item.name] = item.attributes;
     const std::map<std::string, std::uint32_t> expected{{"a.jpg", AttrArchive},
                                                         {".b", AttrArchive | AttrHidden},
@@ -94,7 +95,7 @@ TEST_F(FilesTest, ListingComesInNameOrderIgnoringLetterCase) {
     for (const char* name : {"b.jpg", "C.png", "A.jpg", "a2.gif", "B10.bmp", "B2.bmp"})
         write(name, "x");
     std::vector<std::string> names;
-    for (const DirEntry& item : listFolder(root))
+    for (const DirEntry& item : pw::test::folderEntries(root))
         names.push_back(item.name);
     const std::vector<std::string> expected{"A.jpg",   "a2.gif", "b.jpg",
                                             "B10.bmp", "B2.bmp", "C.png"};
@@ -129,7 +130,7 @@ TEST_F(FilesTest, CopyReplacesOrRefusesAndLeavesNoHalfWrittenFile) {
     EXPECT_FALSE(copyFile(path("missing"), path("other"), false));
     EXPECT_FALSE(copyFile(path("source"), path("nofolder/target"), false));
     EXPECT_FALSE(pathExists(path("other")));
-    EXPECT_EQ(listFolder(root).size(), 3u); // no temporary copies left behind
+    EXPECT_EQ(pw::test::folderEntries(root).size(), 3u); // no temporary copies left behind
 }
 
 TEST_F(FilesTest, RemovalNeverFollowsOrTakesFolders) {
