@@ -75,6 +75,8 @@ bool InstanceServer::listening() const {
 
 void InstanceServer::accept() {
     while (QLocalSocket* socket = server_->nextPendingConnection()) {
+        // Deferred, and read() never pumps events: a socket is released only after its
+        // read handler has returned.
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] { read(socket); });
         if (socket->bytesAvailable() > 0)
@@ -104,12 +106,30 @@ void InstanceServer::read(QLocalSocket* socket) {
     std::vector<std::string> paths;
     for (const QString& path : list)
         paths.push_back(path.toStdString());
-    // Answered first: adding the pictures (a folder search) may take longer than the second
-    // start waits for its answer.
+    // One request per connection: answered and closed here, handled once this returns
+    // (adding the pictures searches folders and pumps events, which must not run inside the
+    // socket's signal, and may take longer than the second start waits for its answer).
+    disconnect(socket, &QLocalSocket::readyRead, this, nullptr);
     socket->putChar(kTaken);
     socket->flush();
-    if (handler_)
-        handler_(paths);
+    socket->disconnectFromServer();
+    waiting_.push_back(std::move(paths));
+    QMetaObject::invokeMethod(this, &InstanceServer::deliver, Qt::QueuedConnection);
+}
+
+void InstanceServer::deliver() {
+    // A request taken while the handler pumps waits for the handler to return rather than
+    // starting a second search inside the first.
+    if (delivering_)
+        return;
+    delivering_ = true;
+    while (!waiting_.empty()) {
+        const std::vector<std::string> paths = std::move(waiting_.front());
+        waiting_.pop_front();
+        if (handler_)
+            handler_(paths);
+    }
+    delivering_ = false;
 }
 
 } // namespace pw
