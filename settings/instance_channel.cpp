@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QStringList>
 #include <QThread>
 
 namespace pw {
@@ -38,12 +37,12 @@ bool handToRunningCopy(const std::vector<std::string>& paths, int timeoutMs) {
             return false;
         QThread::msleep(100);
     }
-    QStringList list;
-    for (const std::string& path : paths)
-        list << QString::fromStdString(path);
+    // Names are bytes, not text: one that is not UTF-8 must arrive as it is.
     QByteArray message;
     QDataStream out(&message, QIODevice::WriteOnly);
-    out << list;
+    out << static_cast<quint32>(paths.size());
+    for (const std::string& path : paths)
+        out << QByteArray(path.data(), static_cast<qsizetype>(path.size()));
     socket.write(message);
     if (!socket.waitForBytesWritten(timeoutMs))
         return false;
@@ -87,25 +86,22 @@ void InstanceServer::accept() {
 void InstanceServer::read(QLocalSocket* socket) {
     QDataStream in(socket);
     in.startTransaction();
-    // The count is read by hand: QDataStream would reserve room for whatever count a sender
-    // claims before a single name has arrived.
+    // A claimed count is capped before any name is kept; the names themselves grow only as
+    // their bytes arrive.
     quint32 count = 0;
     in >> count;
     if (in.status() == QDataStream::Ok && count > kMostPaths) {
         socket->abort();
         return;
     }
-    QStringList list;
+    std::vector<std::string> paths;
     for (quint32 i = 0; i < count && in.status() == QDataStream::Ok; ++i) {
-        QString path;
+        QByteArray path;
         in >> path;
-        list.append(path);
+        paths.emplace_back(path.constData(), static_cast<std::size_t>(path.size()));
     }
     if (!in.commitTransaction())
         return; // the rest is still on its way
-    std::vector<std::string> paths;
-    for (const QString& path : list)
-        paths.push_back(path.toStdString());
     // One request per connection: answered and closed here, handled once this returns
     // (adding the pictures searches folders and pumps events, which must not run inside the
     // socket's signal, and may take longer than the second start waits for its answer).
