@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QStringList>
 #include <QThread>
 
 namespace pw {
@@ -38,12 +37,12 @@ bool handToRunningCopy(const std::vector<std::string>& paths, int timeoutMs) {
             return false;
         QThread::msleep(100);
     }
-    QStringList list;
-    for (const std::string& path : paths)
-        list << QString::fromStdString(path);
+    // Names are bytes, not text: one that is not UTF-8 must arrive as it is.
     QByteArray message;
     QDataStream out(&message, QIODevice::WriteOnly);
-    out << list;
+    out << static_cast<quint32>(paths.size());
+    for (const std::string& path : paths)
+        out << QByteArray(path.data(), static_cast<qsizetype>(path.size()));
     socket.write(message);
     if (!socket.waitForBytesWritten(timeoutMs))
         return false;
@@ -75,6 +74,8 @@ bool InstanceServer::listening() const {
 
 void InstanceServer::accept() {
     while (QLocalSocket* socket = server_->nextPendingConnection()) {
+        // Deferred, and read() never pumps events: a socket is released only after its
+        // read handler has returned.
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] { read(socket); });
         if (socket->bytesAvailable() > 0)
@@ -85,31 +86,46 @@ void InstanceServer::accept() {
 void InstanceServer::read(QLocalSocket* socket) {
     QDataStream in(socket);
     in.startTransaction();
-    // The count is read by hand: QDataStream would reserve room for whatever count a sender
-    // claims before a single name has arrived.
+    // A claimed count is capped before any name is kept; the names themselves grow only as
+    // their bytes arrive.
     quint32 count = 0;
     in >> count;
     if (in.status() == QDataStream::Ok && count > kMostPaths) {
         socket->abort();
         return;
     }
-    QStringList list;
+    std::vector<std::string> paths;
     for (quint32 i = 0; i < count && in.status() == QDataStream::Ok; ++i) {
-        QString path;
+        QByteArray path;
         in >> path;
-        list.append(path);
+        paths.emplace_back(path.constData(), static_cast<std::size_t>(path.size()));
     }
     if (!in.commitTransaction())
         return; // the rest is still on its way
-    std::vector<std::string> paths;
-    for (const QString& path : list)
-        paths.push_back(path.toStdString());
-    // Answered first: adding the pictures (a folder search) may take longer than the second
-    // start waits for its answer.
+    // One request per connection: answered and closed here, handled once this returns
+    // (adding the pictures searches folders and pumps events, which must not run inside the
+    // socket's signal, and may take longer than the second start waits for its answer).
+    disconnect(socket, &QLocalSocket::readyRead, this, nullptr);
     socket->putChar(kTaken);
     socket->flush();
-    if (handler_)
-        handler_(paths);
+    socket->disconnectFromServer();
+    waiting_.push_back(std::move(paths));
+    QMetaObject::invokeMethod(this, &InstanceServer::deliver, Qt::QueuedConnection);
+}
+
+void InstanceServer::deliver() {
+    // A request taken while the handler pumps waits for the handler to return rather than
+    // starting a second search inside the first.
+    if (delivering_)
+        return;
+    delivering_ = true;
+    while (!waiting_.empty()) {
+        const std::vector<std::string> paths = std::move(waiting_.front());
+        waiting_.pop_front();
+        if (handler_)
+            handler_(paths);
+    }
+    delivering_ = false;
 }
 
 } // namespace pw

@@ -3,6 +3,7 @@
 // single-instance lock, open to this user only. The running copy adds what it receives and
 // comes to the front.
 #include <QObject>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -27,7 +28,8 @@ class InstanceServer : public QObject {
 public:
     using Handler = std::function<void(const std::vector<std::string>& paths)>;
     // Listens at instanceSocketPath(); the caller holds the single-instance lock, so a socket
-    // left there by a copy that crashed is replaced.
+    // left there by a copy that crashed is replaced. The handler runs from the event loop,
+    // after the request has been answered, one request at a time; it may pump events.
     explicit InstanceServer(Handler handler, QObject* parent = nullptr);
     ~InstanceServer() override;
     bool listening() const;
@@ -35,9 +37,12 @@ public:
 private:
     void accept();
     void read(QLocalSocket* socket);
+    void deliver();
 
     Handler handler_;
     QLocalServer* server_;
+    std::deque<std::vector<std::string>> waiting_; // requests taken, not yet handled
+    bool delivering_ = false;
 };
 
 } // namespace pw
