@@ -10,7 +10,7 @@ packages=(
   libheif-dev libheif1 libde265-0 libwebp-dev libjxl-dev libtiff-dev libdeflate-dev libisal-dev
   libheif-examples libavif-bin webp libjxl-tools libtiff-tools
   googletest libgtest-dev libgmock-dev
-  qpdf poppler-utils libimage-exiftool-perl
+  qpdf poppler-utils mupdf-tools libimage-exiftool-perl python3-pil
   xvfb xdotool imagemagick x11-utils xauth
   img2pdf time
   desktop-file-utils appstream dpkg-dev
