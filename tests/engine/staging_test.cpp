@@ -145,9 +145,9 @@ TEST(Staging, JpegsReadersCannotDecodeAreReencoded) {
 TEST(Staging, ReencodedJpegsKeepTheirTurnAndProfile) {
     test::TempFolder temp;
     const std::string profile = pdftool::test::fakeIccProfile(600, "RGB ");
-    pdftool::test::JpegSpec spec{
+    pdftool::test::JpegSpec picture{
         .width = 48, .height = 16, .exifOrientation = 6, .iccProfile = profile};
-    ASSERT_TRUE(pdftool::test::writeJpeg(temp / "photo.jpg", spec));
+    ASSERT_TRUE(pdftool::test::writeJpeg(temp / "photo.jpg", picture));
     const std::string photo = test::readBytes(temp / "photo.jpg");
     // Y sampled 3x2 beside Cb 2x1, and the complete scan once more before the end.
     std::string fractional = photo;
@@ -160,8 +160,8 @@ TEST(Staging, ReencodedJpegsKeepTheirTurnAndProfile) {
     const std::string twoScans = test::withScanRepeated(photo);
     ASSERT_FALSE(twoScans.empty());
     ASSERT_TRUE(test::writeBytes(temp / "twoscans.jpg", twoScans));
-    spec.arithmetic = true;
-    ASSERT_TRUE(pdftool::test::writeJpeg(temp / "arithmetic.jpg", spec));
+    picture.arithmetic = true;
+    ASSERT_TRUE(pdftool::test::writeJpeg(temp / "arithmetic.jpg", picture));
 
     JobOptions options;
     options.quality = 90;
