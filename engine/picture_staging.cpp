@@ -13,6 +13,7 @@
 #include "engine/png_rows.h"
 #include "engine/rgb_jpeg.h"
 #include "outside/pdftool/jpeg_info.h"
+#include "outside/pdftool/png_info.h"
 #include "platform/files.h"
 #include "platform/narrow.h"
 
@@ -94,6 +95,48 @@ bool stagePngAsJpeg(const std::string& narrowSource, const std::string& target, 
     const bool written = WriteRgbJpeg(target, picture, [] { return rows.nextRow(); });
     rows.trim();
     return written;
+}
+
+// True for a profile of RGB pictures, the only kind a staged JPEG holds.
+bool rgbProfile(const std::string& profile) {
+    return profile.size() >= 128 && profile.compare(16, 4, "RGB ") == 0;
+}
+
+// Gives the bitmap the raw EXIF block ("Exif\0\0" and the TIFF data), which FreeImage's JPEG
+// writer puts in an APP1 marker.
+bool setExifBlock(FIBITMAP* bitmap, const std::string& exif) {
+    FITAG* tag = FreeImage_CreateTag();
+    if (tag == nullptr)
+        return false;
+    const auto size = static_cast<DWORD>(exif.size());
+    const bool set = FreeImage_SetTagKey(tag, "ExifRaw") && FreeImage_SetTagType(tag, FIDT_BYTE) &&
+                     FreeImage_SetTagCount(tag, size) && FreeImage_SetTagLength(tag, size) &&
+                     FreeImage_SetTagValue(tag, exif.data()) &&
+                     FreeImage_SetMetadata(FIMD_EXIF_RAW, bitmap, "ExifRaw", tag);
+    FreeImage_DeleteTag(tag);
+    return set;
+}
+
+// FreeImage reads no PNG iCCP chunk, and the JPEGs it cannot decode are read without their
+// markers; so the file's own colour profile goes to `copy` when the decoder gave none, and a
+// JPEG's EXIF block with it: its pixels are decoded as stored, so the builder still has to
+// apply the turn the block states. False when FreeImage cannot take them.
+bool keepFileMarkers(const std::string& narrowSource, FIBITMAP* copy) {
+    std::string profile;
+    std::string exif;
+    if (HasJpegSignature(narrowSource)) {
+        if (auto markers = pdftool::readJpegMarkers(narrowSource)) {
+            profile = std::move(markers->iccProfile);
+            exif = std::move(markers->exif);
+        }
+    } else if (auto png = pdftool::readPngIccProfile(narrowSource)) {
+        profile = std::move(*png);
+    }
+    if (rgbProfile(profile) && FreeImage_GetICCProfile(copy)->data == nullptr &&
+        FreeImage_CreateICCProfile(copy, profile.data(), static_cast<long>(profile.size())) ==
+            nullptr)
+        return false;
+    return exif.empty() || setExifBlock(copy, exif);
 }
 
 bool hasBmpSignature(const std::string& path) {
@@ -196,7 +239,7 @@ bool SaveStagedBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const s
     FIBITMAP* copy = OpaqueCopy24(bitmap, hasBmpSignature(narrowSource));
     KeepIccProfile(bitmap, copy);
     bool saved = false;
-    if (copy != nullptr)
+    if (copy != nullptr && keepFileMarkers(narrowSource, copy))
         saved = SaveBitmapFile(FIF_JPEG, copy, target, std::clamp(quality, 1, 100));
     if (copy != nullptr)
         FreeImage_Unload(copy);

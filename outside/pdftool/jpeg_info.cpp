@@ -56,10 +56,14 @@ struct HeaderFields {
     ExifFields exif;
     JOCTET* icc;
     unsigned int iccLength;
+    void* exifBlock;
+    unsigned int exifLength;
 };
 
-// Returns false with errors->message set when libjpeg refuses the header.
-bool readHeaderFields(std::FILE* file, ErrorManager* errors, HeaderFields* out) {
+// Returns false with errors->message set when libjpeg refuses the header. With `keepExif`,
+// out->exifBlock gets a malloc'd copy of the EXIF payload the fields are read from.
+bool readHeaderFields(std::FILE* file, ErrorManager* errors, HeaderFields* out,
+                      bool keepExif = false) {
     jpeg_decompress_struct cinfo;
     std::memset(&cinfo, 0, sizeof cinfo);
     cinfo.err = jpeg_std_error(&errors->pub);
@@ -73,6 +77,8 @@ bool readHeaderFields(std::FILE* file, ErrorManager* errors, HeaderFields* out) 
             std::free(out->icc);
             out->icc = nullptr;
         }
+        std::free(out->exifBlock);
+        out->exifBlock = nullptr;
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
@@ -99,6 +105,10 @@ bool readHeaderFields(std::FILE* file, ErrorManager* errors, HeaderFields* out) 
         if (marker->marker == JPEG_APP0 + 1 && marker->data_length >= 6 &&
             std::memcmp(marker->data, "Exif\0\0", 6) == 0) {
             out->exif = parseExif(marker->data, marker->data_length);
+            if (keepExif && (out->exifBlock = std::malloc(marker->data_length)) != nullptr) {
+                std::memcpy(out->exifBlock, marker->data, marker->data_length);
+                out->exifLength = marker->data_length;
+            }
             break;
         }
     }
@@ -125,6 +135,10 @@ int profileComponents(const std::string& profile) {
 
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+struct MallocFree {
+    void operator()(void* block) const { std::free(block); }
 };
 
 } // namespace
@@ -210,20 +224,29 @@ std::optional<JpegInfo> readJpegInfo(const std::string& path, std::string& reaso
     return info;
 }
 
-std::optional<std::string> readIccProfile(const std::string& path) {
+std::optional<JpegMarkers> readJpegMarkers(const std::string& path) {
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
     if (!file)
         return std::nullopt;
     ErrorManager errors{};
     HeaderFields fields{};
-    if (!readHeaderFields(file.get(), &errors, &fields))
+    if (!readHeaderFields(file.get(), &errors, &fields, true))
         return std::nullopt;
-    std::string profile;
-    if (fields.icc != nullptr) {
-        profile.assign(reinterpret_cast<const char*>(fields.icc), fields.iccLength);
-        std::free(fields.icc);
-    }
-    return profile;
+    const std::unique_ptr<void, MallocFree> exif(fields.exifBlock);
+    const std::unique_ptr<JOCTET, MallocFree> icc(fields.icc);
+    JpegMarkers markers;
+    if (exif)
+        markers.exif.assign(static_cast<const char*>(exif.get()), fields.exifLength);
+    if (icc)
+        markers.iccProfile.assign(reinterpret_cast<const char*>(icc.get()), fields.iccLength);
+    return markers;
+}
+
+std::optional<std::string> readIccProfile(const std::string& path) {
+    auto markers = readJpegMarkers(path);
+    if (!markers)
+        return std::nullopt;
+    return std::move(markers->iccProfile);
 }
 
 } // namespace pw::pdftool

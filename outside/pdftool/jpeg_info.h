@@ -26,6 +26,18 @@ struct JpegInfo {
 // checkJpegStructure), ending in an end-of-image marker (trailing bytes after it are allowed).
 std::optional<JpegInfo> readJpegInfo(const std::string& path, std::string& reason);
 
+// What a JPEG's header carries beyond its pixels: the payload of its first EXIF block
+// ("Exif\0\0" and the TIFF data, the one readJpegInfo reads) and its embedded ICC profile
+// (whatever its colour space); each empty when absent.
+struct JpegMarkers {
+    std::string exif;
+    std::string iccProfile;
+};
+
+// The markers as read from the header; std::nullopt when the file or its header cannot be
+// read.
+std::optional<JpegMarkers> readJpegMarkers(const std::string& path);
+
 // The embedded ICC profile alone, read from the header (whatever its colour space);
 // std::nullopt when the file or its header cannot be read, "" when it has no profile.
 std::optional<std::string> readIccProfile(const std::string& path);

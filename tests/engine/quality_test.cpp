@@ -9,6 +9,7 @@
 #include "fake_prompts.h"
 #include "job_fixture.h"
 #include "jpeg_maker.h"
+#include "outside/pdftool/jpeg_info.h"
 #include "platform/paths.h"
 #include "png_maker.h"
 #include "temp_folder.h"
@@ -62,6 +63,14 @@ FIBITMAP* noise(FREE_IMAGE_TYPE type, int bpp, int width, int height, unsigned s
         }
     }
     return bitmap;
+}
+
+// A made-up RGB profile that libpng writes into a PNG.
+std::string pngProfile() {
+    std::string profile = pdftool::test::fakeIccProfile(600, "RGB ");
+    profile.replace(128, 4, std::string(4, '\0')); // no tags, as libpng checks the count
+    profile.replace(68, 12, std::string("\0\0\xf6\xd6\0\x01\0\0\0\0\xd3\x2d", 12)); // D50
+    return profile;
 }
 
 struct Rendered {
@@ -124,9 +133,7 @@ TEST(Quality, JpegAtTheChosenQualityAndJpegDataNeverReencoded) {
 TEST(Quality, PngsReadWithoutFreeImageStageTheSameJpeg) {
     using pdftool::test::PngSpec;
     test::TempFolder temp;
-    std::string profile = pdftool::test::fakeIccProfile(600, "RGB ");
-    profile.replace(128, 4, std::string(4, '\0')); // no tags, as libpng checks the count
-    profile.replace(68, 12, std::string("\0\0\xf6\xd6\0\x01\0\0\0\0\xd3\x2d", 12)); // D50
+    const std::string profile = pngProfile();
     std::vector<PngSpec> specs;
     unsigned seed = 1;
     for (const int type : {0, 2, 3, 4, 6})
@@ -169,23 +176,28 @@ TEST(Quality, PngsReadWithoutFreeImageStageTheSameJpeg) {
         ASSERT_TRUE(DecodeAndSave(png, "png", slow, nullptr, [&](FIBITMAP* bitmap) {
             return SaveStagedBitmap(bitmap, png, slow, 90);
         }));
-        std::string bytes = test::readBytes(fast);
+        const std::string bytes = test::readBytes(fast);
         if (i < specs.size() && !specs[i].iccProfile.empty()) {
-            // FreeImage drops a PNG's profile; this path keeps it, right after the JFIF marker.
+            // The profile, which FreeImage does not read, right after the JFIF marker.
             ASSERT_EQ(bytes.compare(20, 2, "\xff\xe2"), 0) << i;
             EXPECT_EQ(bytes.compare(38, 600, specs[i].iccProfile), 0) << i;
-            bytes.erase(20, 2 + (static_cast<unsigned char>(bytes[22]) << 8 |
-                                 static_cast<unsigned char>(bytes[23])));
         }
         EXPECT_TRUE(bytes == test::readBytes(slow)) << i;
     }
-    // Interlaced, 16-bit and colour-keyed pictures stay with FreeImage.
+    // Interlaced, 16-bit and colour-keyed pictures stay with FreeImage, and keep their profile.
     const PngSpec others[] = {
-        {.interlaced = true}, {.bitDepth = 16}, {.transparency = std::string("\0\1\0\2\0\3", 6)}};
+        {.interlaced = true, .iccProfile = profile},
+        {.bitDepth = 16, .iccProfile = profile},
+        {.transparency = std::string("\0\1\0\2\0\3", 6), .iccProfile = profile}};
     for (const PngSpec& spec : others) {
         const std::string png = temp / "other.png";
         ASSERT_TRUE(pdftool::test::writePng(png, spec));
         EXPECT_FALSE(PngRows().open(png));
+        ASSERT_EQ(StageForJob(png, temp / "other", quality(90)), temp / "other.jpg");
+        std::string reason;
+        const auto info = pdftool::readJpegInfo(temp / "other.jpg", reason);
+        ASSERT_TRUE(info.has_value()) << reason;
+        EXPECT_TRUE(info->iccProfile == profile) << spec.interlaced << spec.bitDepth;
     }
 }
 
@@ -314,6 +326,44 @@ TEST_F(QualityJob, LaterTiffPagesKeepTheirSamplesAsStored) {
     }
     EXPECT_EQ(images,
               (std::vector<std::string>{"rgb 8", "gray 16", "index 1", "rgb 16", "index 8"}));
+}
+
+// Pictures re-encoded or decoded by FreeImage reach the PDF as any JPEG would: turned as the
+// camera says and in their own colours.
+TEST_F(QualityJob, ReencodedPagesKeepTheirTurnAndProfile) {
+    const std::string profile = pngProfile();
+    const std::string photo = temp / "photo.jpg";
+    ASSERT_TRUE(pdftool::test::writeJpeg(
+        photo, {.width = 48, .height = 16, .exifOrientation = 6, .iccProfile = profile}));
+    host.files = {temp / "pics/photo.jpg", temp / "pics/deep.png"};
+    ASSERT_TRUE(test::writeBytes(host.files[0], test::withScanRepeated(test::readBytes(photo))));
+    ASSERT_TRUE(pdftool::test::writePng(host.files[1], {.bitDepth = 16, .iccProfile = profile}));
+    host.options = quality(90);
+    run();
+
+    const std::string pdf = out("NewPDF.pdf");
+    ASSERT_EQ(test::pageCount(pdf), 2);
+    // The red block over the stored top-left corner shows top right once turned.
+    const Rendered page = render(pdf, 1, 288);
+    ASSERT_GT(page.height, page.width);
+    const auto at = [&page](int x, int y) {
+        return reinterpret_cast<const unsigned char*>(
+            &page.rgb[static_cast<std::size_t>((y * page.width + x) * 3)]);
+    };
+    const unsigned char* red = at(page.width * 7 / 8, page.height / 8);
+    EXPECT_TRUE(red[0] > 200 && red[1] < 60 && red[2] < 60);
+    const unsigned char* white = at(page.width / 4, page.height * 3 / 4);
+    EXPECT_TRUE(white[0] > 200 && white[1] > 200 && white[2] > 200);
+    // pdfimages -list: page num type width height color ...
+    std::istringstream list(test::commandOutput("pdfimages -list '" + pdf + "'"));
+    std::vector<std::string> colours;
+    for (std::string line; std::getline(list, line);) {
+        std::istringstream fields(line);
+        std::string number, num, type, width, height, colour;
+        if (fields >> number >> num >> type >> width >> height >> colour && type == "image")
+            colours.push_back(colour);
+    }
+    EXPECT_EQ(colours, (std::vector<std::string>{"icc", "icc"}));
 }
 
 TEST(StagingPool, ResultsComeInListOrderWhateverTheirStagingTime) {

@@ -1,6 +1,8 @@
 #include "engine/format_table.h"
 #include "engine/picture_staging.h"
 #include "job_staging.h"
+#include "jpeg_maker.h"
+#include "outside/pdftool/jpeg_info.h"
 #include "temp_folder.h"
 #include "test_pictures.h"
 
@@ -114,12 +116,9 @@ TEST(Staging, JpegsReadersCannotDecodeAreReencoded) {
     ASSERT_EQ(fractional[frame + 14], '\x11');
     fractional[frame + 14] = '\x21';
     ASSERT_TRUE(test::writeBytes(temp / "fractional.jpg", fractional));
-    // The complete interleaved scan once more before the end.
-    const std::string single = test::readBytes(temp / "y11.jpg");
-    const auto scan = single.find("\xFF\xDA");
-    ASSERT_NE(scan, std::string::npos);
-    const std::string body = single.substr(0, single.size() - 2);
-    ASSERT_TRUE(test::writeBytes(temp / "twoscans.jpg", body + body.substr(scan) + "\xFF\xD9"));
+    const std::string twoScans = test::withScanRepeated(test::readBytes(temp / "y11.jpg"));
+    ASSERT_FALSE(twoScans.empty());
+    ASSERT_TRUE(test::writeBytes(temp / "twoscans.jpg", twoScans));
 
     for (const char* name : {"fractional.jpg", "twoscans.jpg"}) {
         EXPECT_FALSE(IsEmbeddableJpeg(temp / name)) << name;
@@ -140,6 +139,44 @@ TEST(Staging, JpegsReadersCannotDecodeAreReencoded) {
     const auto table = staged.find("\xFF\xDB");
     ASSERT_NE(table, std::string::npos);
     EXPECT_EQ(staged.substr(table + 5, 64), std::string(64, '\x01')); // quality 100
+}
+
+// A photo taken upright (EXIF orientation 6) with a colour profile keeps both when it is
+// re-encoded, so the builder turns its page and keeps its colours as for any JPEG.
+TEST(Staging, ReencodedJpegsKeepTheirTurnAndProfile) {
+    test::TempFolder temp;
+    const std::string profile = pdftool::test::fakeIccProfile(600, "RGB ");
+    pdftool::test::JpegSpec picture{
+        .width = 48, .height = 16, .exifOrientation = 6, .iccProfile = profile};
+    ASSERT_TRUE(pdftool::test::writeJpeg(temp / "photo.jpg", picture));
+    const std::string photo = test::readBytes(temp / "photo.jpg");
+    // Y sampled 3x2 beside Cb 2x1, and the complete scan once more before the end.
+    std::string fractional = photo;
+    const auto frame = fractional.find("\xFF\xC0");
+    ASSERT_NE(frame, std::string::npos);
+    ASSERT_EQ(fractional.substr(frame + 11, 4), std::string("\x22\x00\x02\x11", 4));
+    fractional[frame + 11] = '\x32';
+    fractional[frame + 14] = '\x21';
+    ASSERT_TRUE(test::writeBytes(temp / "fractional.jpg", fractional));
+    const std::string twoScans = test::withScanRepeated(photo);
+    ASSERT_FALSE(twoScans.empty());
+    ASSERT_TRUE(test::writeBytes(temp / "twoscans.jpg", twoScans));
+    picture.arithmetic = true;
+    ASSERT_TRUE(pdftool::test::writeJpeg(temp / "arithmetic.jpg", picture));
+
+    JobOptions options;
+    options.quality = 90;
+    for (const char* name : {"fractional.jpg", "twoscans.jpg", "arithmetic.jpg"}) {
+        SCOPED_TRACE(name);
+        EXPECT_FALSE(IsEmbeddableJpeg(temp / name));
+        ASSERT_EQ(StageForJob(temp / name, temp / "staged", options), temp / "staged.jpg");
+        std::string reason;
+        const auto info = pdftool::readJpegInfo(temp / "staged.jpg", reason);
+        ASSERT_TRUE(info.has_value()) << reason;
+        EXPECT_EQ(info->width, 48);
+        EXPECT_EQ(info->orientation, 6);
+        EXPECT_TRUE(info->iccProfile == profile);
+    }
 }
 
 // A 40 x 30 picture of 32 bits: the left half black and fully transparent, the right half

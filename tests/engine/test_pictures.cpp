@@ -120,6 +120,14 @@ bool writeIlbm(const std::string& path, int width, int height) {
     return writeBytes(path, out);
 }
 
+std::string withScanRepeated(const std::string& jpeg) {
+    const auto scan = jpeg.find("\xFF\xDA");
+    if (scan == std::string::npos || jpeg.size() < 2)
+        return std::string();
+    const std::string body = jpeg.substr(0, jpeg.size() - 2);
+    return body + body.substr(scan) + "\xFF\xD9";
+}
+
 std::string readBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in)

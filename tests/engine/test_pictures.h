@@ -20,6 +20,10 @@ bool writeClaimedTiff(const std::string& path, unsigned width, unsigned height);
 bool writeClaimedBmp(const std::string& path, unsigned width, unsigned height);
 bool writeClaimedGif(const std::string& path, unsigned width, unsigned height);
 
+// A single-scan JPEG with its complete scan once more before the end, which readers that
+// check the structure refuse; empty when `jpeg` has no scan.
+std::string withScanRepeated(const std::string& jpeg);
+
 std::string readBytes(const std::string& path);
 bool writeBytes(const std::string& path, const std::string& bytes);
 

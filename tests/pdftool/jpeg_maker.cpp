@@ -78,6 +78,7 @@ bool writeJpeg(const std::string& path, const JpegSpec& spec) {
     jpeg_set_quality(&cinfo, 95, TRUE);
     if (spec.progressive)
         jpeg_simple_progression(&cinfo);
+    cinfo.arith_code = spec.arithmetic ? TRUE : FALSE;
     cinfo.write_JFIF_header = spec.densityUnit >= 0 ? TRUE : FALSE;
     if (spec.densityUnit >= 0) {
         cinfo.density_unit = static_cast<UINT8>(spec.densityUnit);

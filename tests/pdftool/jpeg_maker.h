@@ -10,7 +10,8 @@ struct JpegSpec {
     int height = 48;
     int components = 3; // 1, 3 or 4 (CMYK with the Adobe marker)
     bool progressive = false;
-    int densityUnit = -1; // JFIF density unit 0, 1 or 2; -1 writes no JFIF marker
+    bool arithmetic = false; // arithmetic coding instead of Huffman
+    int densityUnit = -1;    // JFIF density unit 0, 1 or 2; -1 writes no JFIF marker
     int xDensity = 0;
     int yDensity = 0;
     int exifOrientation = 0; // written when > 0
