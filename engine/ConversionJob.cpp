@@ -335,13 +335,12 @@ void ConversionJob::runPerPicture(int index, int count) {
             if (PlaceFile(result, target, reason)) {
                 ++placedHere_;
                 written_.push_back(target);
-            } else {
-                placeElsewhere(result, name, reason);
+            } else if (placeElsewhere(result, name, reason).empty()) {
+                noteNoResult(at, "its PDF could not be saved: " + reason);
             }
-        } else if (!BuilderFailureText(outputs).empty()) {
-            noteBuilderFailure(outputs);
         } else {
-            missing_[at] = true; // the builder skipped the picture
+            // No reason when the builder skipped the picture as unusable.
+            noteNoResult(at, BuilderFailureReason(outputs, objShell_.Ended()));
         }
     }
     host_.setBarWidth(0);
@@ -374,6 +373,12 @@ std::string ConversionJob::placeElsewhere(const std::string& source, const std::
     }
     ++trouble_.lost;
     return "";
+}
+
+void ConversionJob::noteNoResult(std::size_t index, const std::string& reason) {
+    missing_[index] = true;
+    if (!reason.empty())
+        staging_[index].problem = reason;
 }
 
 void ConversionJob::noteBuilderFailure(const std::string& outputs) {

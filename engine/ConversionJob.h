@@ -62,6 +62,8 @@ private:
     void restoreControls();
     std::string placeElsewhere(const std::string& source, const std::string& fileName,
                                const std::string& reason);
+    // Picture `index` is in no PDF; a reason is shown with it among the missing pictures.
+    void noteNoResult(std::size_t index, const std::string& reason);
     void noteBuilderFailure(const std::string& outputs);
     void reportNotices();
     void reportMissingPictures();
