@@ -250,6 +250,22 @@ TEST_F(Job, BuilderFailuresAreNamedNotBlamedOnPictures) {
     }
 }
 
+// A builder gone after it has run leaves the remaining pictures named, not lost.
+TEST_F(Job, PicturesAfterTheBuilderIsGoneAreNamed) {
+    host.files = {picture("a.png"), picture("b.png"), picture("c.png")};
+    host.perPicture = true;
+    fakeBuilder("when:" + os::stagingFolder() +
+                "/00001.jpg\nremove:" + (temp / "app/data/pdf.exe") + "\nrun:" + realBuilder);
+    run();
+    ASSERT_EQ(prompts.messages.size(), 2u);
+    EXPECT_EQ(prompts.messages[0].text, "File or command not found");
+    EXPECT_EQ(prompts.messages[1].text,
+              "This picture could not be converted and is missing from the result:\n" +
+                  host.files[2] + " (the PDF builder could not be started)");
+    EXPECT_EQ(pageCount(out("a.pdf")), 1);
+    EXPECT_EQ(pageCount(out("b.pdf")), 1);
+}
+
 // A result that cannot go where the user asked is kept in ~/Output, with the reason.
 TEST_F(Job, AResultThatCannotBePlacedGoesToTheDefaultFolder) {
     setenv("HOME", (temp / "home").c_str(), 1);
