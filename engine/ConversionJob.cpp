@@ -189,6 +189,7 @@ void ConversionJob::Command3_Click() {
     options_ = host_.jobOptions();
     placedHere_ = 0;
     builderUnavailable_ = false;
+    builderRan_ = false;
     trouble_ = PlacementTrouble{outputFolder, "", {}, 0};
     notices_.clear();
 
@@ -324,6 +325,7 @@ void ConversionJob::runPerPicture(int index, int count) {
         objShell_.setCommandLine(ToolCommandLine());
         builderEnded_ = false;
         const std::string outputs = objShell_.ExecuteCommand();
+        builderRan_ = builderRan_ || builderEnded_;
         const std::string result = stagingFile(kToolResult);
         std::string reason;
         if (!builderEnded_) {
@@ -335,15 +337,18 @@ void ConversionJob::runPerPicture(int index, int count) {
             if (PlaceFile(result, target, reason)) {
                 ++placedHere_;
                 written_.push_back(target);
-            } else {
-                placeElsewhere(result, name, reason);
+            } else if (placeElsewhere(result, name, reason).empty()) {
+                noteNoResult(at, "its PDF could not be saved: " + reason);
             }
-        } else if (!BuilderFailureText(outputs).empty()) {
-            noteBuilderFailure(outputs);
         } else {
-            missing_[at] = true; // the builder skipped the picture
+            // No reason when the builder skipped the picture as unusable.
+            noteNoResult(at, BuilderFailureReason(outputs, objShell_.Ended()));
         }
     }
+    // A builder missing from the start is said once by the runner; one that goes missing
+    // after it ran leaves the remaining pictures without PDFs, and they are named.
+    if (staging_[at].pages > 0 && builderUnavailable_ && builderRan_)
+        noteNoResult(at, "the PDF builder could not be started");
     host_.setBarWidth(0);
     showConvertingProgress(index, count);
     pump_.pumpOnce();
@@ -374,6 +379,12 @@ std::string ConversionJob::placeElsewhere(const std::string& source, const std::
     }
     ++trouble_.lost;
     return "";
+}
+
+void ConversionJob::noteNoResult(std::size_t index, const std::string& reason) {
+    missing_[index] = true;
+    if (!reason.empty())
+        staging_[index].problem = reason;
 }
 
 void ConversionJob::noteBuilderFailure(const std::string& outputs) {

@@ -62,6 +62,8 @@ private:
     void restoreControls();
     std::string placeElsewhere(const std::string& source, const std::string& fileName,
                                const std::string& reason);
+    // Picture `index` is in no PDF; a reason is shown with it among the missing pictures.
+    void noteNoResult(std::size_t index, const std::string& reason);
     void noteBuilderFailure(const std::string& outputs);
     void reportNotices();
     void reportMissingPictures();
@@ -85,6 +87,7 @@ private:
     int placedHere_ = 0;              // results placed in the output folder
     bool builderEnded_ = false;       // the last run of the builder started and ended
     bool builderUnavailable_ = false; // it could not be started: the runner has said so
+    bool builderRan_ = false;         // per-picture mode: a run of it ended
     PlacementTrouble trouble_;
     std::vector<std::string> notices_; // said once each at the end
 };

@@ -43,20 +43,50 @@ std::string PlacementTroubleText(const PlacementTrouble& trouble) {
     return text;
 }
 
-std::string BuilderFailureText(const std::string& outputs) {
+namespace {
+
+// The builder's reason for not writing the PDF; "" when it gave none.
+std::string writeFailure(const std::string& outputs) {
     const std::string lead = pdftool::kWriteFailure;
     const auto at = outputs.find(lead);
-    if (at != std::string::npos) {
-        const auto start = at + lead.size();
-        const auto end = outputs.find_first_of("\r\n", start);
-        return "The PDF builder could not write the PDF: " +
-               outputs.substr(start, end == std::string::npos ? std::string::npos : end - start);
-    }
-    if (outputs.find("\nWrote ") != std::string::npos || outputs.rfind("Wrote ", 0) == 0 ||
-        outputs.find("No staged pictures") != std::string::npos ||
-        outputs.find("staged pictures is usable") != std::string::npos)
+    if (at == std::string::npos)
+        return "";
+    const auto start = at + lead.size();
+    const auto end = outputs.find_first_of("\r\n", start);
+    return outputs.substr(start, end == std::string::npos ? std::string::npos : end - start);
+}
+
+// Its output shows that it finished, or that it had no usable staged picture.
+bool finishedOrNothingUsable(const std::string& outputs) {
+    return outputs.find("\nWrote ") != std::string::npos || outputs.rfind("Wrote ", 0) == 0 ||
+           outputs.find("No staged pictures") != std::string::npos ||
+           outputs.find("staged pictures is usable") != std::string::npos;
+}
+
+} // namespace
+
+std::string BuilderFailureText(const std::string& outputs) {
+    if (outputs.find(pdftool::kWriteFailure) != std::string::npos)
+        return "The PDF builder could not write the PDF: " + writeFailure(outputs);
+    if (finishedOrNothingUsable(outputs))
         return "";
     return "The PDF builder stopped before it finished.";
+}
+
+std::string BuilderFailureReason(const std::string& outputs, const os::ChildEnd& end) {
+    if (outputs.find(pdftool::kWriteFailure) != std::string::npos)
+        return "the PDF builder could not write the PDF: " + writeFailure(outputs);
+    if (end.how == os::ChildEnd::How::Signalled) {
+        const char* name = sigabbrev_np(end.value);
+        const std::string signal =
+            name != nullptr ? "SIG" + std::string(name) : "signal " + std::to_string(end.value);
+        return "the PDF builder was ended by " + signal;
+    }
+    if (finishedOrNothingUsable(outputs))
+        return "";
+    if (end.how == os::ChildEnd::How::Exited && end.value != 0)
+        return "the PDF builder ended with status " + std::to_string(end.value);
+    return "the PDF builder stopped before it finished";
 }
 
 } // namespace pw::engine

@@ -1,5 +1,7 @@
 #pragma once
 // Putting a finished PDF where the user finds it, and saying so when it cannot go there.
+#include "platform/processes.h"
+
 #include <string>
 #include <vector>
 
@@ -24,5 +26,10 @@ std::string PlacementTroubleText(const PlacementTrouble& trouble);
 // not write the PDF (its reason), or it ended before writing its result. "" when its output
 // shows that it finished or that no staged picture was usable.
 std::string BuilderFailureText(const std::string& outputs);
+
+// Why one run of the builder left no PDF, for the picture it was run for: it could not write
+// the PDF (its reason), was ended by a signal, ended with a failing status or before it
+// finished. "" when its output shows that it finished or that no staged picture was usable.
+std::string BuilderFailureReason(const std::string& outputs, const os::ChildEnd& end);
 
 } // namespace pw::engine

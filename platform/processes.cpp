@@ -15,6 +15,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 
 extern char** environ;
 
@@ -23,6 +24,20 @@ namespace {
 
 std::mutex childrenMutex;
 std::vector<pid_t> children;
+std::vector<std::pair<pid_t, ChildEnd>> ends; // oldest first
+constexpr std::size_t kKeptEnds = 64;
+
+ChildEnd endOf(int status) {
+    ChildEnd end;
+    if (WIFEXITED(status)) {
+        end.how = ChildEnd::How::Exited;
+        end.value = WEXITSTATUS(status);
+    } else if (WIFSIGNALED(status)) {
+        end.how = ChildEnd::How::Signalled;
+        end.value = WTERMSIG(status);
+    }
+    return end;
+}
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t';
@@ -256,8 +271,24 @@ void reapChildren() {
     std::erase_if(children, [](pid_t pid) {
         int status = 0;
         const pid_t result = ::waitpid(pid, &status, WNOHANG);
+        if (result == pid) {
+            if (ends.size() == kKeptEnds)
+                ends.erase(ends.begin());
+            ends.emplace_back(pid, endOf(status));
+        }
         return result == pid || (result < 0 && errno == ECHILD);
     });
+}
+
+ChildEnd takeChildEnd(int pid) {
+    std::lock_guard<std::mutex> lock(childrenMutex);
+    const auto found =
+        std::find_if(ends.begin(), ends.end(), [pid](const auto& end) { return end.first == pid; });
+    if (found == ends.end())
+        return {};
+    const ChildEnd end = found->second;
+    ends.erase(found);
+    return end;
 }
 
 long bytesInPipe(int fd) {

@@ -29,6 +29,16 @@ int spawnWithOutput(const std::string& commandLine, int outputFd, int& error,
 // Collects every finished child started by spawnWithOutput (no zombies left behind).
 void reapChildren();
 
+// How a child ended: its exit code or the signal that ended it.
+struct ChildEnd {
+    enum class How { Unknown, Exited, Signalled };
+    How how = How::Unknown;
+    int value = 0; // the exit code, or the signal's number
+};
+// How the child pid ended, once reapChildren has collected it (Unknown until then); each end
+// is handed out once. Ends nobody asks for are dropped after a while.
+ChildEnd takeChildEnd(int pid);
+
 // Bytes waiting in a pipe (FIONREAD); 0 when none or on error.
 long bytesInPipe(int fd);
 // One read of at most size bytes; the count read, 0 at end of file, -1 on error.

@@ -26,6 +26,7 @@ void DOSOutputs::deliver(const char* bytes, long count) {
 std::string DOSOutputs::ExecuteCommand(const std::string& commandLine) {
     if (!commandLine.empty())
         commandLine_ = commandLine;
+    ended_ = os::ChildEnd();
     if (commandLine_.empty()) {
         prompts_.messageBox("Command Line empty", os::kProgramTitle, os::Buttons::Ok,
                             os::Icon::Error);
@@ -81,7 +82,13 @@ std::string DOSOutputs::ExecuteCommand(const std::string& commandLine) {
     }
 
     os::closeFd(pipe.readFd);
-    os::reapChildren();
+    for (int pass = 0; pass < kEndPasses; ++pass) {
+        os::reapChildren();
+        ended_ = os::takeChildEnd(pid);
+        if (ended_.how != os::ChildEnd::How::Unknown)
+            break;
+        timer.Wait(kEndPassMilliseconds);
+    }
     if (CommandOver)
         CommandOver();
     return outputs_;

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # `pagewright convert` as a user runs it: the real program, no display, generated pictures;
-# both modes, names, order, --sort, document properties, exit statuses 0-4.
-# Usage: cli_convert.sh PATH_TO_PAGEWRIGHT SAMPLES_FOLDER
+# both modes, names, order, --sort, document properties, exit statuses 0-4, a failing builder.
+# Usage: cli_convert.sh PATH_TO_PAGEWRIGHT SAMPLES_FOLDER FAKE_TOOL
 set -uo pipefail
-program=${1:?usage: $0 PATH_TO_PAGEWRIGHT SAMPLES_FOLDER}
+program=${1:?usage: $0 PATH_TO_PAGEWRIGHT SAMPLES_FOLDER FAKE_TOOL}
 samples=${2:?}
+fake_tool=${3:?}
 # No display of any kind: the command line must not need one.
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
 
@@ -120,6 +121,28 @@ check "no pictures: status 1" test "$status" -eq 1
 check "--help and --version need no display either" \
     eval '"$program" --help | grep -q "pagewright convert" && "$program" -V | grep -q "^pagewright [0-9]"'
 check "no output on usage errors" test ! -e "$HOME/Output"
+
+# A builder that fails: the fake tool in its place, in a copy of the program's folder; for
+# the second picture it kills itself, the others go to the real builder.
+mkdir -p "$work/app/data"
+cp "$program" "$work/app/pagewright"
+cp "$fake_tool" "$work/app/data/pdf.exe"
+second=$XDG_CACHE_HOME/pagewright/quillon_tmp/00001.jpg
+real=$(dirname "$program")/data/pdf.exe
+three=("$work/in/c.jpg" "$work/in/B.bmp" "$work/in/sub/a.tif")
+named="pagewright convert: not converted: $work/in/B.bmp (the PDF builder was ended by SIGKILL)"
+PW_FAKE_STEPS=$(printf 'when:%s\nkill\nrun:%s' "$second" "$real") program=$work/app/pagewright \
+    run -q --each -o "$work/out/killed" "${three[@]}"
+check "each, builder killed for one picture: status 2, the picture named with the reason" \
+    test "$status:$err" = "2:$named"
+check "each, builder killed for one picture: the others written" \
+    test "$out" = "$work/out/killed/c.pdf"$'\n'"$work/out/killed/a.pdf"
+PW_FAKE_STEPS=kill program=$work/app/pagewright run -q --each -o "$work/out/killed" "${three[@]}"
+check "each, builder killed every time: status 3, every picture named" \
+    test "$status:$out:$(grep -c "not converted: .* (the PDF builder was ended by SIGKILL)$" <<<"$err")" = "3::3"
+PW_FAKE_STEPS=kill program=$work/app/pagewright run -q -o "$work/out/killed" "${three[@]}"
+check "one PDF, builder killed: status 3, said" \
+    test "$status:$err" = "3:pagewright: The PDF builder stopped before it finished."
 
 # While the window runs (it holds the per-user lock), convert refuses with status 4.
 QT_QPA_PLATFORM=offscreen "$program" >"$work/window.log" 2>&1 &

@@ -33,6 +33,19 @@ protected:
         EXPECT_TRUE(test::writePicture(path, format, 80, 60)) << name;
         return path;
     }
+    // The fake tool as the builder, taking these steps (one a line).
+    void fakeBuilder(const std::string& steps) {
+        const fs::path app = temp / "app";
+        fs::create_directories(app / "data");
+        fs::copy_file(PW_FAKE_TOOL, app / "data/pdf.exe", fs::copy_options::overwrite_existing);
+        os::setApplicationFolder(app);
+        setenv("PW_FAKE_STEPS", steps.c_str(), 1);
+    }
+    void TearDown() override {
+        unsetenv("PW_FAKE_STEPS");
+        JobFixture::TearDown();
+    }
+    const std::string realBuilder = std::string(PW_TEST_APP_DIR) + "/data/pdf.exe";
 };
 
 const std::vector<std::string> kLocked = {"Command3 off", "CmdToolsBar off", "front off",
@@ -190,27 +203,67 @@ TEST_F(Job, MissingBuilderIsReportedOnceAndNoPictureIsBlamed) {
     }
 }
 
-// A builder that cannot write or ends early says so once; the pictures are not blamed.
+// A builder that fails for a picture leaves it named with the reason among the missing
+// pictures; in one-PDF mode the one failure is said once and no picture is blamed.
 TEST_F(Job, BuilderFailuresAreNamedNotBlamedOnPictures) {
-    const std::pair<const char*, const char*> builders[] = {
-        {"echo 'Cannot write the PDF: No space left on device' >&2; exit 4",
-         "The PDF builder could not write the PDF: No space left on device"},
-        {"echo 'Adding 00000.jpg '; kill -9 $$", "The PDF builder stopped before it finished."}};
-    host.files = {picture("a.png"), picture("b.png")};
-    for (const auto& [script, said] : builders) {
-        const fs::path app = temp / "app";
-        fs::create_directories(app / "data");
-        ASSERT_TRUE(test::writeBytes(app / "data/pdf.exe", std::string("#!/bin/sh\n") + script));
-        fs::permissions(app / "data/pdf.exe", fs::perms::owner_all);
-        os::setApplicationFolder(app);
+    struct Failure {
+        std::vector<std::string> steps; // the fake builder's, for the second picture
+        std::string said;               // one-PDF mode
+        std::string why;                // per-picture mode
+    };
+    const Failure failures[] = {
+        {{"err:Cannot write the PDF: No space left on device\n", "exit:4"},
+         "The PDF builder could not write the PDF: No space left on device",
+         "the PDF builder could not write the PDF: No space left on device"},
+        {{"text:Adding 00000.jpg \n", "kill"},
+         "The PDF builder stopped before it finished.",
+         "the PDF builder was ended by SIGKILL"},
+        {{"exit:7"},
+         "The PDF builder stopped before it finished.",
+         "the PDF builder ended with status 7"}};
+    host.files = {picture("a.png"), picture("b.png"), picture("c.png")};
+    for (const Failure& failure : failures) {
+        // The real builder makes the other pictures' PDFs.
+        std::string steps;
+        for (const std::string& step : failure.steps)
+            steps += "when:" + os::stagingFolder() + "/00001.jpg\n" + step + "\n";
+        fakeBuilder(steps + "run:" + realBuilder);
         for (const bool perPicture : {false, true}) {
+            fs::remove_all(temp / "out");
             prompts.messages.clear();
             host.perPicture = perPicture;
             run();
-            ASSERT_EQ(prompts.messages.size(), 1u) << said;
-            EXPECT_EQ(prompts.messages[0].text, said);
+            ASSERT_EQ(prompts.messages.size(), 1u) << failure.said;
+            if (!perPicture) {
+                EXPECT_EQ(prompts.messages[0].text, failure.said);
+                EXPECT_FALSE(fs::exists(out("NewPDF.pdf")));
+                continue;
+            }
+            EXPECT_EQ(prompts.messages[0].title, "Missing Pictures");
+            EXPECT_EQ(prompts.messages[0].text,
+                      "This picture could not be converted and is missing from the result:\n" +
+                          host.files[1] + " (" + failure.why + ")");
+            EXPECT_EQ(pageCount(out("a.pdf")), 1);
+            EXPECT_FALSE(fs::exists(out("b.pdf")));
+            EXPECT_EQ(pageCount(out("c.pdf")), 1);
         }
     }
+}
+
+// A builder gone after it has run leaves the remaining pictures named, not lost.
+TEST_F(Job, PicturesAfterTheBuilderIsGoneAreNamed) {
+    host.files = {picture("a.png"), picture("b.png"), picture("c.png")};
+    host.perPicture = true;
+    fakeBuilder("when:" + os::stagingFolder() +
+                "/00001.jpg\nremove:" + (temp / "app/data/pdf.exe") + "\nrun:" + realBuilder);
+    run();
+    ASSERT_EQ(prompts.messages.size(), 2u);
+    EXPECT_EQ(prompts.messages[0].text, "File or command not found");
+    EXPECT_EQ(prompts.messages[1].text,
+              "This picture could not be converted and is missing from the result:\n" +
+                  host.files[2] + " (the PDF builder could not be started)");
+    EXPECT_EQ(pageCount(out("a.pdf")), 1);
+    EXPECT_EQ(pageCount(out("b.pdf")), 1);
 }
 
 // A result that cannot go where the user asked is kept in ~/Output, with the reason.
@@ -243,6 +296,19 @@ TEST_F(Job, AResultThatCannotBePlacedGoesToTheDefaultFolder) {
         << prompts.messages[0].text;
     EXPECT_EQ(pageCount(temp / "home/Output/a.pdf"), 1);
     EXPECT_EQ(pageCount(temp / "home/Output/b.pdf"), 1);
+
+    // Nowhere to put them: the pictures are named as missing, with the reason.
+    fs::remove_all(temp / "home/Output");
+    test::writeBytes(temp / "home/Output", "a file, not a folder");
+    prompts.messages.clear();
+    run();
+    ASSERT_EQ(prompts.messages.size(), 2u);
+    EXPECT_NE(prompts.messages[0].text.find("2 could not be saved anywhere."), std::string::npos)
+        << prompts.messages[0].text;
+    EXPECT_EQ(prompts.messages[1].text,
+              "These pictures could not be converted and are missing from the result:\n" +
+                  host.files[0] + " (its PDF could not be saved: Not a directory)\n" +
+                  host.files[1] + " (its PDF could not be saved: Not a directory)");
     unsetenv("HOME");
 }
 

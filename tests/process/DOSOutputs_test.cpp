@@ -89,6 +89,17 @@ TEST_F(DOSOutputsTest, SilentToolStillEndsTheRun) {
     EXPECT_EQ(zombieChildren(), 0) << "the finished tool was not reaped";
 }
 
+TEST_F(DOSOutputsTest, HowTheToolEndedIsKeptUntilTheNextRun) {
+    runner.ExecuteCommand(tool("text:x exit:5"));
+    EXPECT_EQ(runner.Ended().how, os::ChildEnd::How::Exited);
+    EXPECT_EQ(runner.Ended().value, 5);
+    EXPECT_EQ(runner.ExecuteCommand(tool("text:dying kill text:never")), "dying");
+    EXPECT_EQ(runner.Ended().how, os::ChildEnd::How::Signalled);
+    EXPECT_EQ(runner.Ended().value, SIGKILL);
+    runner.ExecuteCommand("/nonexistent/folder/pdf.exe");
+    EXPECT_EQ(runner.Ended().how, os::ChildEnd::How::Unknown);
+}
+
 TEST_F(DOSOutputsTest, FailuresShowTheirMessageRaiseNoEventAndKeepOutputs) {
     EXPECT_EQ(runner.ExecuteCommand(), "");
     runner.ExecuteCommand(tool("text:kept"));

@@ -1,15 +1,22 @@
-// A stand-in for the PDF tool, built as "pdf.exe". Each argument is one step:
+// A stand-in for the PDF tool, built as "pdf.exe". Each argument is one step, then each line
+// of the environment variable PW_FAKE_STEPS (the job starts the tool with "/NOASK" only):
 //   print:N    N more bytes of toolPattern     text:T   T on standard output
 //   err:T      T on standard error             sleep:MS pause
 //   args       all arguments joined by '|' and a newline
-//   exit:N     end with exit code N
+//   exit:N     end with exit code N            kill     end by SIGKILL
+//   when:PATH  the next step only if PATH exists        remove:PATH  remove the file PATH
+//   run:PATH   run PATH /NOASK and end as it ended (a real builder behind the fake)
 #include "fake_tool_pattern.h"
 
+#include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <string>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -23,12 +30,33 @@ void writeAll(int fd, const std::string& text) {
     }
 }
 
+int runToEnd(const std::string& program) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::execl(program.c_str(), program.c_str(), "/NOASK", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    int status = 0;
+    if (pid < 0 || ::waitpid(pid, &status, 0) != pid)
+        return 9;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    std::vector<std::string> steps(argv + 1, argv + argc);
+    if (const char* more = std::getenv("PW_FAKE_STEPS")) {
+        const std::string lines = more;
+        for (std::size_t start = 0; start < lines.size();) {
+            const std::size_t end = std::min(lines.find('\n', start), lines.size());
+            steps.push_back(lines.substr(start, end - start));
+            start = end + 1;
+        }
+    }
     std::size_t printed = 0;
-    for (int i = 1; i < argc; ++i) {
-        const std::string step = argv[i];
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        const std::string& step = steps[i];
         const auto colon = step.find(':');
         const std::string verb = step.substr(0, colon);
         const std::string value = colon == std::string::npos ? "" : step.substr(colon + 1);
@@ -52,6 +80,15 @@ int main(int argc, char** argv) {
             writeAll(1, all + "\n");
         } else if (verb == "exit") {
             return std::stoi(value);
+        } else if (verb == "kill") {
+            ::kill(::getpid(), SIGKILL);
+        } else if (verb == "when") {
+            if (::access(value.c_str(), F_OK) != 0)
+                ++i;
+        } else if (verb == "remove") {
+            ::unlink(value.c_str());
+        } else if (verb == "run") {
+            return runToEnd(value);
         }
     }
     return 0;
