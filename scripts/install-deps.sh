@@ -13,7 +13,7 @@ packages=(
   qpdf poppler-utils libimage-exiftool-perl
   xvfb xdotool imagemagick x11-utils xauth
   img2pdf time
-  desktop-file-utils appstream dpkg-dev man-db
+  desktop-file-utils appstream dpkg-dev lintian man-db
   clang libclang-rt-14-dev
   fonts-dejavu-core
 )
