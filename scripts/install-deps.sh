@@ -13,7 +13,7 @@ packages=(
   qpdf poppler-utils mupdf-tools libimage-exiftool-perl python3-pil
   xvfb xdotool imagemagick x11-utils xauth
   img2pdf time
-  desktop-file-utils appstream dpkg-dev
+  desktop-file-utils appstream dpkg-dev lintian man-db
   clang libclang-rt-14-dev
   fonts-dejavu-core
 )

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # `cmake --install` into a scratch prefix lays out a working program: the installed
-# `pagewright convert` finds its builder under lib/pagewright, and the desktop entry and
-# AppStream metainfo validate.
+# `pagewright convert` finds its builder under lib/pagewright, the desktop entry and
+# AppStream metainfo validate, and `man` finds the manual page.
 # Usage: install_tree.sh BUILD_DIR SAMPLES_FOLDER
 set -uo pipefail
 build=${1:?usage: $0 BUILD_DIR SAMPLES_FOLDER}
@@ -25,10 +25,13 @@ cmake --install "$build" --prefix "$prefix" >"$work/install.log" || {
 }
 for file in bin/pagewright lib/pagewright/data/pdf.exe lib/pagewright/libSkinH.so \
     lib/pagewright/help/index.html share/applications/$id.desktop \
-    share/icons/hicolor/scalable/apps/$id.svg share/metainfo/$id.metainfo.xml; do
+    share/icons/hicolor/scalable/apps/$id.svg share/metainfo/$id.metainfo.xml \
+    share/man/man1/pagewright.1.gz; do
     check "installed: $file" test -s "$prefix/$file"
 done
 check "nothing but the program in bin/" test "$(ls "$prefix/bin")" = pagewright
+check "man finds the manual page in the prefix" \
+    eval 'MANPATH="$prefix/share/man" man -w pagewright | grep -qx "$prefix/share/man/man1/pagewright.1.gz"'
 check "desktop-file-validate passes" desktop-file-validate "$prefix/share/applications/$id.desktop"
 check "appstreamcli validate --no-net passes" \
     appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml"
