@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const fs::path root = argv[1];
-    for (const char* target : {"jpeg_structure", "exif", "icc", "docinfo", "png_rows"})
+    for (const char* target : {"jpeg_structure", "exif", "icc", "docinfo", "png_rows", "png_pages"})
         fs::create_directories(root / target);
 
     const JpegSpec specs[] = {
@@ -107,7 +107,8 @@ int main(int argc, char** argv) {
                    root / "docinfo" / ("seed" + std::to_string(index++)));
         fs::remove(folder);
     }
-    // Small PNGs of every colour type and row filter the reader takes, and one it leaves.
+    // Small PNGs of every colour type, row filter and transparency the readers take (the
+    // quality path's reader leaves the 16-bit and interlaced ones).
     std::string profile = fakeIccProfile(200, "RGB ");
     profile.replace(128, 4, std::string(4, '\0')); // no tags, as libpng checks the count
     profile.replace(68, 12, std::string("\0\0\xf6\xd6\0\x01\0\0\0\0\xd3\x2d", 12)); // D50
@@ -126,14 +127,23 @@ int main(int argc, char** argv) {
          .filters = PNG_FILTER_PAETH},
         {.width = 9, .height = 5, .colourType = 6, .iccProfile = profile},
         {.width = 9, .height = 5, .interlaced = true},
+        {.width = 9, .height = 5, .bitDepth = 16, .colourType = 0, .transparency = "\x12\x34"},
+        {.width = 9, .height = 5, .bitDepth = 2, .colourType = 3, .transparency = "\x40"},
+        {.width = 9,
+         .height = 5,
+         .colourType = 2,
+         .transparency = std::string("\0\x10\0\x20\0\x30", 6)},
+        {.width = 9, .height = 5, .bitDepth = 16, .colourType = 6, .interlaced = true},
     };
     index = 0;
     for (const PngSpec& spec : pngs) {
-        const fs::path seed = root / "png_rows" / ("seed" + std::to_string(index++));
+        const std::string name = "seed" + std::to_string(index++);
+        const fs::path seed = root / "png_rows" / name;
         if (!writePng(seed.string(), spec)) {
             std::cerr << "cannot write " << seed << "\n";
             return 1;
         }
+        fs::copy_file(seed, root / "png_pages" / name, fs::copy_options::overwrite_existing);
     }
     return 0;
 }
