@@ -11,6 +11,8 @@
 #include <fstream>
 #include <sys/stat.h>
 #include <tiffio.h>
+#include <webp/decode.h>
+#include <webp/demux.h>
 
 namespace pw::engine {
 namespace {
@@ -25,6 +27,9 @@ constexpr std::uint64_t kMaxRunRatio = 4096;
 // A Zstandard block gives back at most 128 KB and takes at least 4 bytes (a run block: its
 // 3-byte header and the byte repeated). A white 16384 x 16384 gray strip takes 8209 bytes.
 constexpr std::uint64_t kMaxZstdRatio = (128 << 10) / 4;
+// HEVC codes a block of at most 64 x 64 pixels with at least one bit: its intra mode's bypass
+// bin. A white 4096 x 4096 HEIC takes 10 KB, 20 times this bound.
+constexpr std::uint64_t kMaxHevcPixelsPerByte = 8 * 64 * 64;
 
 // A PNG whose image data could not inflate to its pixels even at deflate's best ratio: a few
 // bytes claiming a large picture, for which FreeImage would clear a whole bitmap before
@@ -155,6 +160,34 @@ std::string TooLittleDataReason(std::uint32_t width, std::uint32_t height) {
 std::string GeneralDataTooShort(std::uint32_t width, std::uint32_t height, std::uint64_t pixelBytes,
                                 std::uint64_t dataBytes) {
     if (pixelBytes > kUnquestionedPixelBytes && dataBytes * kMaxRunRatio < pixelBytes)
+        return TooLittleDataReason(width, height);
+    return std::string();
+}
+
+std::string WebpDataTooShort(const std::uint8_t* data, std::size_t size) {
+    const WebPData file{data, size};
+    WebPDemuxer* demuxer = WebPDemux(&file);
+    if (demuxer == nullptr)
+        return std::string();
+    const std::uint32_t width = WebPDemuxGetI(demuxer, WEBP_FF_CANVAS_WIDTH);
+    const std::uint32_t height = WebPDemuxGetI(demuxer, WEBP_FF_CANVAS_HEIGHT);
+    std::uint64_t coded = std::uint64_t{width} * height; // pixels held to the rule
+    WebPIterator frame;
+    if (WebPDemuxGetFrame(demuxer, 1, &frame)) {
+        WebPBitstreamFeatures features;
+        if (WebPGetFeatures(frame.fragment.bytes, frame.fragment.size, &features) ==
+                VP8_STATUS_OK &&
+            features.format == 2 && frame.width > 0 && frame.height > 0)
+            coded -= std::min(coded, std::uint64_t{static_cast<std::uint32_t>(frame.width)} *
+                                         static_cast<std::uint32_t>(frame.height));
+        WebPDemuxReleaseIterator(&frame);
+    }
+    WebPDemuxDelete(demuxer);
+    return GeneralDataTooShort(width, height, coded * 4, size);
+}
+
+std::string HevcDataTooShort(std::uint32_t width, std::uint32_t height, std::uint64_t dataBytes) {
+    if (static_cast<std::uint64_t>(width) * height > dataBytes * kMaxHevcPixelsPerByte)
         return TooLittleDataReason(width, height);
     return std::string();
 }

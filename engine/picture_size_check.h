@@ -1,5 +1,6 @@
 #pragma once
 // The pixel limit applied to a picture file before FreeImage decodes it.
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -27,6 +28,14 @@ std::string TooLittleDataReason(std::uint32_t width, std::uint32_t height);
 // width x height picture of `pixelBytes` is refused, or empty.
 std::string GeneralDataTooShort(std::uint32_t width, std::uint32_t height, std::uint64_t pixelBytes,
                                 std::uint64_t dataBytes);
+// HEVC pictures (HEIC) need a bit for every 64 x 64 pixels.
+std::string HevcDataTooShort(std::uint32_t width, std::uint32_t height, std::uint64_t dataBytes);
+// A WebP file's canvas, put together from its first frame, by the general rule on its RGBA
+// pixels, but for those a lossless first frame covers: lossless coding can give a pixel no
+// bits at all (a white 8192 x 8193 picture takes 38 bytes). Lossy coding (VP8) takes 3.4 bits
+// at best for a 16 x 16 block, some 2400 bytes of RGBA for one (the same picture takes 113828
+// bytes); canvas beyond the first frame takes none.
+std::string WebpDataTooShort(const std::uint8_t* data, std::size_t size);
 // The size of a file; 0 when it cannot be read.
 std::uint64_t FileBytes(const std::string& narrowPath);
 std::string BitmapTooLarge(FIBITMAP* bitmap);
