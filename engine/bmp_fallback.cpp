@@ -1,7 +1,11 @@
 #include "engine/bmp_fallback.h"
 
+#include "engine/picture_size_check.h"
+#include "engine/pixel_limit.h"
+
 #include <FreeImage.h>
 #include <cstdint>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 
@@ -60,7 +64,7 @@ std::vector<unsigned char> BmpWithClassicHeader(const std::vector<unsigned char>
     return out;
 }
 
-FIBITMAP* LoadBmpWithClassicHeader(const std::string& path) {
+FIBITMAP* LoadBmpWithClassicHeader(const std::string& path, std::string& problem) {
     std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in)
         return nullptr;
@@ -78,7 +82,22 @@ FIBITMAP* LoadBmpWithClassicHeader(const std::string& path) {
     FIMEMORY* memory = FreeImage_OpenMemory(classic.data(), static_cast<DWORD>(classic.size()));
     if (memory == nullptr)
         return nullptr;
-    FIBITMAP* bitmap = FreeImage_LoadFromMemory(FIF_BMP, memory, 0);
+    // The header first, held to the pixel limit and the general rule like any other BMP.
+    FIBITMAP* bitmap = FreeImage_LoadFromMemory(FIF_BMP, memory, FIF_LOAD_NOPIXELS);
+    if (bitmap != nullptr) {
+        const unsigned width = FreeImage_GetWidth(bitmap);
+        const unsigned height = FreeImage_GetHeight(bitmap);
+        const std::uint64_t bits = FreeImage_GetBPP(bitmap);
+        FreeImage_Unload(bitmap);
+        bitmap = nullptr;
+        if (!WithinPixelLimit(width, height))
+            problem = PixelLimitReason(width, height);
+        else
+            problem = GeneralDataTooShort(width, height, std::uint64_t{width} * height * bits / 8,
+                                          classic.size());
+    }
+    if (problem.empty() && FreeImage_SeekMemory(memory, 0, SEEK_SET))
+        bitmap = FreeImage_LoadFromMemory(FIF_BMP, memory, 0);
     FreeImage_CloseMemory(memory);
     return bitmap;
 }

@@ -13,7 +13,8 @@ namespace pw::engine {
 // masks for bit-field pictures); empty when the file is not such a BMP or is malformed.
 std::vector<unsigned char> BmpWithClassicHeader(const std::vector<unsigned char>& file);
 
-// Loads a BMP through BmpWithClassicHeader; nullptr when that does not apply or fails.
-FIBITMAP* LoadBmpWithClassicHeader(const std::string& path);
+// Loads a BMP through BmpWithClassicHeader; nullptr when that does not apply or fails, with
+// `problem` set when its header claims too much (see HeaderTooLarge).
+FIBITMAP* LoadBmpWithClassicHeader(const std::string& path, std::string& problem);
 
 } // namespace pw::engine

@@ -1,9 +1,13 @@
 #include "engine/decoded_picture.h"
+#include "engine/heif_canvas.h"
 #include "engine/modern_formats.h"
+#include "engine/picture_size_check.h"
 #include "engine/pixel_limit.h"
 
 #include <FreeImage.h>
+#include <algorithm>
 #include <bit>
+#include <cstdio>
 #include <libheif/heif.h>
 #include <memory>
 
@@ -35,6 +39,21 @@ std::string iccProfile(const heif_image_handle* handle) {
     return profile;
 }
 
+// True for a file whose brands promise HEVC pictures (HEIC), not AV1 ones (AVIF).
+bool hevcBrand(const std::string& narrowPath) {
+    std::uint8_t head[256] = {};
+    std::FILE* file = std::fopen(narrowPath.c_str(), "rb");
+    if (file == nullptr)
+        return false;
+    const int size = static_cast<int>(std::fread(head, 1, sizeof head, file));
+    std::fclose(file);
+    const auto has = [&head, size](const char* brand) {
+        return heif_read_main_brand(head, size) == heif_fourcc_to_brand(brand) ||
+               heif_has_compatible_brand(head, size, brand) == 1;
+    };
+    return (has("heic") || has("heix")) && !has("avif") && !has("avis");
+}
+
 // Registers libheif's decoders once, before pictures may be decoded on several threads; the
 // library stays set up for the life of the program.
 bool libheifReady() {
@@ -56,15 +75,29 @@ FIBITMAP* DecodeHeif(const std::string& narrowPath, std::string& problem) {
         return nullptr;
     std::unique_ptr<heif_image_handle, HandleFree> handle(rawHandle);
 
-    // The stored size, before rotation or cropping, is what decoding allocates.
-    const int width = heif_image_handle_get_ispe_width(handle.get());
-    const int height = heif_image_handle_get_ispe_height(handle.get());
-    if (width > 0 && height > 0 &&
-        !pw::WithinPixelLimit(static_cast<std::uint32_t>(width),
-                              static_cast<std::uint32_t>(height))) {
-        problem = pw::PixelLimitReason(static_cast<std::uint32_t>(width),
-                                       static_cast<std::uint32_t>(height));
-        return nullptr;
+    // The stored size, before rotation or cropping, is what decoding allocates; a grid or an
+    // overlay is put together at the size it states, whatever its ispe says.
+    std::uint32_t width =
+        static_cast<std::uint32_t>(std::max(heif_image_handle_get_ispe_width(handle.get()), 0));
+    std::uint32_t height =
+        static_cast<std::uint32_t>(std::max(heif_image_handle_get_ispe_height(handle.get()), 0));
+    const std::optional<HeifCanvas> canvas = ReadHeifCanvas(narrowPath);
+    if (canvas && std::uint64_t{canvas->width} * canvas->height > std::uint64_t{width} * height) {
+        width = canvas->width;
+        height = canvas->height;
+    }
+    if (width > 0 && height > 0) {
+        // Tiles that do not reach a grid's edges leave libheif to fill in the rest: a few
+        // hundred bytes decoding to gigabytes. AV1 has no best ratio (a white 4096 x 4096 AVIF
+        // takes 443 bytes); HEVC has one.
+        if (!pw::WithinPixelLimit(width, height))
+            problem = pw::PixelLimitReason(width, height);
+        else if (canvas && !canvas->covered)
+            problem = TooLittleDataReason(width, height);
+        else if (hevcBrand(narrowPath))
+            problem = HevcDataTooShort(width, height, FileBytes(narrowPath));
+        if (!problem.empty())
+            return nullptr;
     }
 
     std::unique_ptr<heif_decoding_options, OptionsFree> options(heif_decoding_options_alloc());

@@ -11,6 +11,8 @@
 #include <fstream>
 #include <sys/stat.h>
 #include <tiffio.h>
+#include <webp/decode.h>
+#include <webp/demux.h>
 
 namespace pw::engine {
 namespace {
@@ -19,14 +21,15 @@ using pdftool::bigEndian32;
 
 // A picture decoded into at most this much memory is not checked against its file's size.
 constexpr std::uint64_t kUnquestionedPixelBytes = 256ull << 20;
-// No LZW code stands for more than 4096 bytes, and none is under 9 bits; no other codec
-// bounded here (runs, PackBits, Deflate) gives back as much for one stored byte.
+// No LZW code stands for more than 4096 bytes, and none is under 9 bits; the codecs held to
+// the general rule below give back far less for one stored byte in any real file.
 constexpr std::uint64_t kMaxRunRatio = 4096;
-
-std::string tooLittleData(std::uint32_t width, std::uint32_t height) {
-    return std::to_string(width) + " x " + std::to_string(height) +
-           " pixels claimed with too little image data for them";
-}
+// A Zstandard block gives back at most 128 KB and takes at least 4 bytes (a run block: its
+// 3-byte header and the byte repeated). A white 16384 x 16384 gray strip takes 8209 bytes.
+constexpr std::uint64_t kMaxZstdRatio = (128 << 10) / 4;
+// HEVC codes a block of at most 64 x 64 pixels with at least one bit: its intra mode's bypass
+// bin. A white 4096 x 4096 HEIC takes 10 KB, 20 times this bound.
+constexpr std::uint64_t kMaxHevcPixelsPerByte = 8 * 64 * 64;
 
 // A PNG whose image data could not inflate to its pixels even at deflate's best ratio: a few
 // bytes claiming a large picture, for which FreeImage would clear a whole bitmap before
@@ -58,11 +61,11 @@ std::string pngDataTooShort(const std::string& narrowPath) {
     }
     if (CanInflateTo(data, pixelBytes))
         return std::string();
-    return tooLittleData(width, height);
+    return TooLittleDataReason(width, height);
 }
 
 // The most pixel bytes one stored byte can give back in a TIFF, per compression; 0 when not
-// bounded here.
+// bounded by a ratio.
 std::uint64_t tiffMaxRatio(std::uint16_t compression) {
     switch (compression) {
     case COMPRESSION_NONE:
@@ -74,9 +77,24 @@ std::uint64_t tiffMaxRatio(std::uint16_t compression) {
     case COMPRESSION_ADOBE_DEFLATE:
     case COMPRESSION_DEFLATE:
         return kMaxDeflateRatio;
+    case COMPRESSION_ZSTD:
+        return kMaxZstdRatio;
     default:
         return 0;
     }
+}
+
+// The fax codecs code a row in one bit at best (a row like the one above it, in two-dimensional
+// coding), whatever its width: a white 10000 x 10000 page takes 1253 bytes in Group 4.
+bool faxCompression(std::uint16_t compression) {
+    return compression == COMPRESSION_CCITTRLE || compression == COMPRESSION_CCITTRLEW ||
+           compression == COMPRESSION_CCITTFAX3 || compression == COMPRESSION_CCITTFAX4;
+}
+
+// JPEG has no best ratio (arithmetic coding; libjpeg also makes up the rest of data cut
+// short): it is held to the general rule, whatever colour space it decodes to.
+bool jpegCompression(std::uint16_t compression) {
+    return compression == COMPRESSION_JPEG || compression == COMPRESSION_OJPEG;
 }
 
 std::string tiffFirstPageTooShort(const std::string& narrowPath) {
@@ -105,7 +123,10 @@ std::string TiffDataTooShort(TIFF* tiff, std::uint64_t fileBytes) {
     std::uint16_t photometric = PHOTOMETRIC_RGB;
     TIFFGetField(tiff, TIFFTAG_PHOTOMETRIC, &photometric);
     const std::uint64_t ratio = tiffMaxRatio(compression);
-    if (ratio == 0 || photometric == PHOTOMETRIC_YCBCR) // YCbCr may store its colour subsampled
+    const bool fax = faxCompression(compression);
+    const bool jpeg = jpegCompression(compression);
+    // YCbCr may store its colour subsampled; JPEG does so itself.
+    if ((ratio == 0 && !fax && !jpeg) || (photometric == PHOTOMETRIC_YCBCR && !jpeg))
         return std::string();
     // Within the pixel limit (under 2^30 pixels) of up to 2^16 samples of 2^16 bits, the
     // product stays under 2^62.
@@ -123,8 +144,52 @@ std::string TiffDataTooShort(TIFF* tiff, std::uint64_t fileBytes) {
         if (offset < fileBytes)
             stored += std::min<std::uint64_t>(TIFFGetStrileByteCount(tiff, i), fileBytes - offset);
     }
-    return std::min(stored, fileBytes) * ratio >= needed ? std::string()
-                                                         : tooLittleData(width, height);
+    stored = std::min(stored, fileBytes);
+    if (fax)
+        return stored * 8 >= height ? std::string() : TooLittleDataReason(width, height);
+    if (jpeg)
+        return GeneralDataTooShort(width, height, needed, stored);
+    return stored * ratio >= needed ? std::string() : TooLittleDataReason(width, height);
+}
+
+std::string TooLittleDataReason(std::uint32_t width, std::uint32_t height) {
+    return std::to_string(width) + " x " + std::to_string(height) +
+           " pixels claimed with too little image data for them";
+}
+
+std::string GeneralDataTooShort(std::uint32_t width, std::uint32_t height, std::uint64_t pixelBytes,
+                                std::uint64_t dataBytes) {
+    if (pixelBytes > kUnquestionedPixelBytes && dataBytes * kMaxRunRatio < pixelBytes)
+        return TooLittleDataReason(width, height);
+    return std::string();
+}
+
+std::string WebpDataTooShort(const std::uint8_t* data, std::size_t size) {
+    const WebPData file{data, size};
+    WebPDemuxer* demuxer = WebPDemux(&file);
+    if (demuxer == nullptr)
+        return std::string();
+    const std::uint32_t width = WebPDemuxGetI(demuxer, WEBP_FF_CANVAS_WIDTH);
+    const std::uint32_t height = WebPDemuxGetI(demuxer, WEBP_FF_CANVAS_HEIGHT);
+    std::uint64_t coded = std::uint64_t{width} * height; // pixels held to the rule
+    WebPIterator frame;
+    if (WebPDemuxGetFrame(demuxer, 1, &frame)) {
+        WebPBitstreamFeatures features;
+        if (WebPGetFeatures(frame.fragment.bytes, frame.fragment.size, &features) ==
+                VP8_STATUS_OK &&
+            features.format == 2 && frame.width > 0 && frame.height > 0)
+            coded -= std::min(coded, std::uint64_t{static_cast<std::uint32_t>(frame.width)} *
+                                         static_cast<std::uint32_t>(frame.height));
+        WebPDemuxReleaseIterator(&frame);
+    }
+    WebPDemuxDelete(demuxer);
+    return GeneralDataTooShort(width, height, coded * 4, size);
+}
+
+std::string HevcDataTooShort(std::uint32_t width, std::uint32_t height, std::uint64_t dataBytes) {
+    if (static_cast<std::uint64_t>(width) * height > dataBytes * kMaxHevcPixelsPerByte)
+        return TooLittleDataReason(width, height);
+    return std::string();
 }
 
 namespace {
@@ -176,16 +241,6 @@ bool gifFirstFrame(const std::string& narrowPath, std::uint32_t& width, std::uin
     return false;
 }
 
-// True for a BMP whose pixels are run-length coded (BI_RLE8 or BI_RLE4).
-bool bmpRunLength(const std::string& narrowPath) {
-    std::ifstream in(narrowPath, std::ios::binary);
-    std::array<unsigned char, 34> head{};
-    if (!in.read(reinterpret_cast<char*>(head.data()), head.size()))
-        return false;
-    const unsigned compression = head[30] | head[31] << 8 | head[32] << 16 | head[33] << 24;
-    return compression == 1 || compression == 2;
-}
-
 } // namespace
 
 std::uint64_t FileBytes(const std::string& narrowPath) {
@@ -224,15 +279,14 @@ std::string HeaderTooLarge(int format, const std::string& narrowPath) {
         return pngDataTooShort(narrowPath);
     if (fif == FIF_TIFF)
         return tiffFirstPageTooShort(narrowPath);
-    // Other formats: their codecs (PCX runs, PackBits in PSD and IFF, GIF's LZW, BMP
-    // without runs) give back at most a few thousand bytes for one, so a large picture in a
-    // few bytes is a decompression bomb. Small pictures are never questioned; nor are JPEGs
-    // (arithmetic coding) and run-length BMPs, whose escapes may skip any number of pixels.
-    const std::uint64_t pixelBytes = static_cast<std::uint64_t>(width) * height * bits / 8;
-    if (fif != FIF_JPEG && !(fif == FIF_BMP && bmpRunLength(narrowPath)) &&
-        pixelBytes > kUnquestionedPixelBytes && stored * kMaxRunRatio < pixelBytes)
-        return tooLittleData(width, height);
-    return std::string();
+    // Other formats: their codecs (PCX runs, PackBits in PSD and IFF, GIF's LZW, BMP runs)
+    // give back at most a few thousand bytes for one, so a large picture in a few bytes is a
+    // decompression bomb. The escapes of run-length BMPs may skip any number of pixels, but
+    // their writers code every row. JPEGs (arithmetic coding) are never questioned.
+    if (fif == FIF_JPEG)
+        return std::string();
+    return GeneralDataTooShort(width, height, static_cast<std::uint64_t>(width) * height * bits / 8,
+                               stored);
 }
 
 std::string BitmapTooLarge(FIBITMAP* bitmap) {

@@ -179,7 +179,7 @@ FIBITMAP* LoadPicture(const std::string& narrowPath, const std::string& extensio
     if (content != FIF_UNKNOWN && !(tableFormat && content == *tableFormat))
         bitmap = load(content);
     if (bitmap == nullptr && problem.empty() && content == FIF_BMP)
-        bitmap = LoadBmpWithClassicHeader(narrowPath);
+        bitmap = LoadBmpWithClassicHeader(narrowPath, problem);
     if (bitmap == nullptr && problem.empty() && content == FIF_UNKNOWN) {
         const ModernFormat found = ModernFormatOfContent(narrowPath);
         if (found != named)

@@ -1,6 +1,7 @@
 #include "engine/decoded_picture.h"
 #include "engine/file_bytes.h"
 #include "engine/modern_formats.h"
+#include "engine/picture_size_check.h"
 #include "engine/pixel_limit.h"
 #include "outside/pdftool/exif.h"
 
@@ -56,6 +57,9 @@ FIBITMAP* DecodeWebp(const std::string& narrowPath, std::string& problem) {
         problem = pw::PixelLimitReason(width, height);
         return nullptr;
     }
+    problem = WebpDataTooShort(bytes->data(), bytes->size());
+    if (!problem.empty())
+        return nullptr;
     const std::uint32_t flags = WebPDemuxGetI(demuxer.get(), WEBP_FF_FORMAT_FLAGS);
 
     // The animation decoder also reads still pictures; of an animation it gives the first

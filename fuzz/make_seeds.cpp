@@ -12,6 +12,7 @@
 #include <iterator>
 #include <png.h>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -48,6 +49,61 @@ std::vector<std::string> segments(const std::string& jpeg, unsigned char marker)
     return found;
 }
 
+// Big-endian numbers and ISO boxes, for the HEIF seeds.
+std::string bigEndian(std::uint64_t value, int bytes) {
+    std::string out;
+    for (int shift = 8 * (bytes - 1); shift >= 0; shift -= 8)
+        out += static_cast<char>((value >> shift) & 0xFF);
+    return out;
+}
+
+std::string box(const std::string& type, const std::string& body) {
+    return bigEndian(8 + body.size(), 4) + type + body;
+}
+
+std::string fullBox(const std::string& type, int version, int flags, const std::string& body) {
+    return box(type, bigEndian(static_cast<std::uint64_t>(version), 1) +
+                         bigEndian(static_cast<std::uint64_t>(flags), 3) + body);
+}
+
+// A HEIF file whose primary item 1 is `derived` ('grid' or 'iovl', its header given) made of
+// items 2 and 3, 64 x 64 HEVC tiles; every item's data in idat.
+std::string heifSeed(const std::string& derived, const std::string& header) {
+    const std::string tile = "not HEVC data";
+    const auto infe = [](int id, const std::string& type) {
+        return fullBox("infe", 2, 0,
+                       bigEndian(static_cast<std::uint64_t>(id), 2) + bigEndian(0, 2) + type);
+    };
+    const auto location = [](int id, std::size_t offset, std::size_t length) {
+        return bigEndian(static_cast<std::uint64_t>(id), 2) + bigEndian(1, 2) + bigEndian(0, 2) +
+               bigEndian(1, 2) + bigEndian(offset, 4) + bigEndian(length, 4);
+    };
+    const std::string iinf = fullBox(
+        "iinf", 0, 0, bigEndian(3, 2) + infe(1, derived) + infe(2, "hvc1") + infe(3, "hvc1"));
+    const std::string iloc =
+        fullBox("iloc", 1, 0,
+                bigEndian(0x4400, 2) + bigEndian(3, 2) + location(1, 0, header.size()) +
+                    location(2, header.size(), tile.size()) +
+                    location(3, header.size() + tile.size(), tile.size()));
+    const std::string iref =
+        fullBox("iref", 0, 0,
+                box("dimg", bigEndian(1, 2) + bigEndian(2, 2) + bigEndian(2, 2) + bigEndian(3, 2)));
+    const std::string ispe64 = fullBox("ispe", 0, 0, bigEndian(64, 4) + bigEndian(64, 4));
+    const std::string ispeWhole = fullBox("ispe", 0, 0, bigEndian(128, 4) + bigEndian(64, 4));
+    std::string ipma = bigEndian(3, 4);
+    for (const auto& [id, property] : {std::pair{1, 0x82}, {2, 0x81}, {3, 0x81}})
+        ipma += bigEndian(static_cast<std::uint64_t>(id), 2) + bigEndian(1, 1) +
+                bigEndian(static_cast<std::uint64_t>(property), 1);
+    const std::string iprp =
+        box("iprp", box("ipco", ispe64 + ispeWhole) + fullBox("ipma", 0, 0, ipma));
+    const std::string meta =
+        fullBox("meta", 0, 0,
+                fullBox("hdlr", 0, 0, bigEndian(0, 4) + "pict" + std::string(13, '\0')) +
+                    fullBox("pitm", 0, 0, bigEndian(1, 2)) + iinf + iloc + iref + iprp +
+                    box("idat", header + tile + tile));
+    return box("ftyp", "heic" + bigEndian(0, 4) + "mif1heic") + meta;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -56,7 +112,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     const fs::path root = argv[1];
-    for (const char* target : {"jpeg_structure", "exif", "icc", "docinfo", "png_rows"})
+    for (const char* target :
+         {"jpeg_structure", "exif", "icc", "docinfo", "png_rows", "png_pages", "heif_canvas"})
         fs::create_directories(root / target);
 
     const JpegSpec specs[] = {
@@ -107,7 +164,8 @@ int main(int argc, char** argv) {
                    root / "docinfo" / ("seed" + std::to_string(index++)));
         fs::remove(folder);
     }
-    // Small PNGs of every colour type and row filter the reader takes, and one it leaves.
+    // Small PNGs of every colour type, row filter and transparency the readers take (the
+    // quality path's reader leaves the 16-bit and interlaced ones).
     std::string profile = fakeIccProfile(200, "RGB ");
     profile.replace(128, 4, std::string(4, '\0')); // no tags, as libpng checks the count
     profile.replace(68, 12, std::string("\0\0\xf6\xd6\0\x01\0\0\0\0\xd3\x2d", 12)); // D50
@@ -126,11 +184,35 @@ int main(int argc, char** argv) {
          .filters = PNG_FILTER_PAETH},
         {.width = 9, .height = 5, .colourType = 6, .iccProfile = profile},
         {.width = 9, .height = 5, .interlaced = true},
+        {.width = 9, .height = 5, .bitDepth = 16, .colourType = 0, .transparency = "\x12\x34"},
+        {.width = 9, .height = 5, .bitDepth = 2, .colourType = 3, .transparency = "\x40"},
+        {.width = 9,
+         .height = 5,
+         .colourType = 2,
+         .transparency = std::string("\0\x10\0\x20\0\x30", 6)},
+        {.width = 9, .height = 5, .bitDepth = 16, .colourType = 6, .interlaced = true},
     };
     index = 0;
     for (const PngSpec& spec : pngs) {
-        const fs::path seed = root / "png_rows" / ("seed" + std::to_string(index++));
+        const std::string name = "seed" + std::to_string(index++);
+        const fs::path seed = root / "png_rows" / name;
         if (!writePng(seed.string(), spec)) {
+            std::cerr << "cannot write " << seed << "\n";
+            return 1;
+        }
+        fs::copy_file(seed, root / "png_pages" / name, fs::copy_options::overwrite_existing);
+    }
+    // A grid of two tiles with 16-bit and with 32-bit sizes, and an overlay of the two.
+    const std::string heifs[] = {
+        heifSeed("grid", bigEndian(1, 4) + bigEndian(128, 2) + bigEndian(64, 2)),
+        heifSeed("grid", bigEndian(0x10001, 4) + bigEndian(128, 4) + bigEndian(64, 4)),
+        heifSeed("iovl", std::string(10, '\0') + bigEndian(128, 2) + bigEndian(64, 2) +
+                             bigEndian(0, 4) + bigEndian(64, 2) + bigEndian(0, 2)),
+    };
+    index = 0;
+    for (const std::string& heif : heifs) {
+        const fs::path seed = root / "heif_canvas" / ("seed" + std::to_string(index++));
+        if (!writeAll(seed, heif)) {
             std::cerr << "cannot write " << seed << "\n";
             return 1;
         }

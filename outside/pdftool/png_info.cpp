@@ -141,6 +141,8 @@ public:
             } else if (type == "PLTE") {
                 if (data.empty() || data.size() % 3 != 0 || data.size() > 3 * 256)
                     return fail("bad palette");
+                if (!info_.palette.empty()) // libpng refuses to decode such a file
+                    return fail("more than one PLTE chunk");
                 info_.palette = data;
             } else if (type == "tRNS") {
                 info_.transparency = data;

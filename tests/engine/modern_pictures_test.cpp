@@ -3,7 +3,11 @@
 #include "command_output.h"
 #include "counting_pump.h"
 #include "engine/ConversionJob.h"
+#include "engine/file_bytes.h"
+#include "engine/job_options.h"
 #include "engine/lossless_staging.h"
+#include "engine/picture_pages.h"
+#include "engine/picture_size_check.h"
 #include "engine/picture_staging.h"
 #include "fake_job_host.h"
 #include "fake_prompts.h"
@@ -338,6 +342,83 @@ TEST_F(ModernPictures, DamagedAndGiganticPicturesAreReportedByName) {
               "These pictures could not be converted and are missing from the result:\n" + damaged +
                   "\n" + huge + " (40000 x 40000 pixels reaches the limit of 900 megapixels)\n" +
                   bomb + " (page 2)");
+}
+
+// Headers claiming far more pixels than the data holds, through the job's staging; the most
+// compressed pictures each codec's writers make are kept.
+TEST_F(ModernPictures, ClaimsBeyondTheDataAreRefusedButWhitePicturesKept) {
+    // A WebP animation of 64 x 32 frames whose canvas claims 16000 x 16000.
+    const std::string webp = pic("canvas.webp");
+    ASSERT_TRUE(animatedWebp(webp));
+    std::string bytes = test::readBytes(webp);
+    ASSERT_EQ(bytes.compare(12, 4, "VP8X"), 0);
+    for (const int at : {24, 27}) // canvas width and height less one, 24 bits each
+        bytes.replace(static_cast<std::size_t>(at), 3, std::string("\x7F\x3E\x00", 3));
+    ASSERT_TRUE(test::writeBytes(webp, bytes));
+    // heif-enc puts the 64 x 32 picture in a grid of one 64 x 64 tile. The grid's own header
+    // (in idat) claims 20000 x 20000, its ispe property left alone; then the ispe of the grid
+    // and of its tile claim that too.
+    const std::string heic = temp / "small.heic";
+    ASSERT_TRUE(shell("heif-enc -q 90 -o '" + heic + "' '" + source + "'"));
+    bytes = test::readBytes(heic);
+    const auto grid = bytes.find(std::string("idat\0\0\0\0\0\x40\0\x20", 12));
+    ASSERT_NE(grid, std::string::npos);
+    bytes.replace(grid + 8, 4, "\x4E\x20\x4E\x20");
+    ASSERT_TRUE(test::writeBytes(pic("grid.heic"), bytes));
+    for (auto at = bytes.find("ispe"); at != std::string::npos; at = bytes.find("ispe", at + 1))
+        bytes.replace(at + 8, 8, std::string("\0\0\x4E\x20\0\0\x4E\x20", 8));
+    ASSERT_TRUE(test::writeBytes(pic("tiles.heic"), bytes));
+    // An AVIF grid of two 64 x 64 tiles (its header in mdat) claiming 20000 x 20000.
+    const std::string avif = pic("grid.avif");
+    ASSERT_TRUE(shell("convert -size 128x64 xc:red -type TrueColor 'PNG24:" + temp / "wide.png" +
+                      "' && avifenc -s 10 --grid 2x1 '" + temp / "wide.png" + "' '" + avif + "'"));
+    bytes = test::readBytes(avif);
+    const auto avifGrid = bytes.find(std::string("\0\0\0\x01\0\x80\0\x40", 8));
+    ASSERT_NE(avifGrid, std::string::npos);
+    bytes.replace(avifGrid + 4, 4, "\x4E\x20\x4E\x20");
+    ASSERT_TRUE(test::writeBytes(avif, bytes));
+    const engine::JobOptions options;
+    const std::pair<std::string, const char*> bombs[] = {{webp, "16000 x 16000"},
+                                                         {pic("grid.heic"), "20000 x 20000"},
+                                                         {pic("tiles.heic"), "20000 x 20000"},
+                                                         {avif, "20000 x 20000"}};
+    for (const auto& [path, size] : bombs) {
+        const engine::PictureStaging staged =
+            engine::StagePicturePages(path, temp / "bomb", options);
+        EXPECT_EQ(staged.pages, 0) << path;
+        EXPECT_EQ(staged.problem,
+                  std::string(size) + " pixels claimed with too little image data for them")
+            << path;
+    }
+
+    // White pictures: lossy WebP over 256 MB of RGBA in 113828 bytes (the general rule asks
+    // for 65 KB) and lossless in 38 bytes, checked without decoding their 67 megapixels; HEIC
+    // in 30 times the bytes HEVC's bound asks for; a gray 4096 x 4096 AVIF in 443 bytes, under
+    // that bound.
+    const std::string white = temp / "white.png";
+    ASSERT_TRUE(shell("convert -size 1024x1024 xc:white -type TrueColor 'PNG24:" + white + "'"));
+    const std::string lossy = temp / "white.webp";
+    const std::string lossless = temp / "clear.webp";
+    ASSERT_TRUE(shell("cwebp -quiet -m 1 -resize 8192 8193 '" + white + "' -o '" + lossy + "'"));
+    ASSERT_TRUE(shell("cwebp -quiet -lossless -z 0 -resize 8192 8193 '" + white + "' -o '" +
+                      lossless + "'"));
+    for (const std::string& path : {lossy, lossless}) {
+        const auto file = engine::ReadFileBytes(path);
+        ASSERT_TRUE(file.has_value());
+        EXPECT_EQ(engine::WebpDataTooShort(file->data(), file->size()), "") << path;
+    }
+    const std::string whiteHeic = pic("white.heic");
+    const std::string whiteAvif = pic("white.avif");
+    ASSERT_TRUE(shell("heif-enc -q 50 -o '" + whiteHeic + "' '" + white + "'"));
+    const std::string gray = temp / "gray.y4m";
+    ASSERT_TRUE(test::writeBytes(gray, "YUV4MPEG2 W4096 H4096 F25:1 Ip A1:1 Cmono\nFRAME\n" +
+                                           std::string(4096 * 4096, '\xFF')));
+    ASSERT_TRUE(shell("avifenc -s 10 '" + gray + "' '" + whiteAvif + "'"));
+    for (const std::string& path : {whiteHeic, whiteAvif}) {
+        const engine::PictureStaging staged =
+            engine::StagePicturePages(path, temp / "white", options);
+        EXPECT_EQ(staged.pages, 1) << path << ": " << staged.problem;
+    }
 }
 
 TEST_F(ModernPictures, EveryPageOfATiffInBothModesAndDamagedPagesNamed) {

@@ -1,4 +1,7 @@
 #include "engine/format_table.h"
+#include "engine/job_options.h"
+#include "engine/picture_pages.h"
+#include "engine/picture_size_check.h"
 #include "engine/picture_staging.h"
 #include "job_staging.h"
 #include "jpeg_maker.h"
@@ -10,6 +13,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <tiffio.h>
 #include <unistd.h>
 #include <utility>
 
@@ -294,6 +298,57 @@ TEST(Staging, PicturesAtThePixelLimitAreRefusedFromTheirHeaderWithAReason) {
                               .c_str()),
               0);
     EXPECT_TRUE(test::stageLikeJob(tiled, temp / "00000.jpg"));
+}
+
+// Each codec's data against the pixels its header claims, through the job's staging: small
+// files claiming large pictures are refused, the most compressed pictures writers make are not.
+TEST(Staging, CodecsRefuseTooLittleDataForTheirBestRatioButNotWhitePages) {
+    test::TempFolder temp;
+    const JobOptions options;
+    ASSERT_TRUE(
+        test::writeClaimedTiff(temp / "fax.tif", 10000, 10000, COMPRESSION_CCITTFAX4, 1, 1));
+    ASSERT_TRUE(test::writeClaimedTiff(temp / "jpeg.tif", 20000, 20000, COMPRESSION_JPEG));
+    ASSERT_TRUE(test::writeClaimedTiff(temp / "zstd.tif", 20000, 20000, COMPRESSION_ZSTD, 1));
+    ASSERT_TRUE(test::writeClaimedBmp(temp / "rle8.bmp", 20000, 20000, 8, 1));
+    ASSERT_TRUE(test::writeClaimedBmp(temp / "rle4.bmp", 24000, 24000, 4, 2));
+    // A 124-byte info header, which FreeImage alone refuses, claiming 20000 x 20000 pixels
+    // without any of them.
+    ASSERT_EQ(std::system(("convert -size 30x20 xc:red -type truecolor 'BMP:" + temp / "v5.bmp" +
+                           "' 2>/dev/null")
+                              .c_str()),
+              0);
+    std::string v5 = test::readBytes(temp / "v5.bmp");
+    ASSERT_EQ(v5.compare(14, 4, std::string("\x7C\0\0\0", 4)), 0);
+    v5.replace(18, 8, std::string("\x20\x4E\0\0\x20\x4E\0\0", 8));
+    v5.resize(static_cast<unsigned char>(v5[10]));
+    ASSERT_TRUE(test::writeBytes(temp / "v5.bmp", v5));
+    const std::pair<const char*, const char*> bombs[] = {
+        {"fax.tif", "10000 x 10000"},  {"jpeg.tif", "20000 x 20000"}, {"zstd.tif", "20000 x 20000"},
+        {"rle8.bmp", "20000 x 20000"}, {"rle4.bmp", "24000 x 24000"}, {"v5.bmp", "20000 x 20000"}};
+    for (const auto& [name, size] : bombs) {
+        const PictureStaging staged = StagePicturePages(temp / name, temp / "bomb", options);
+        EXPECT_EQ(staged.pages, 0) << name;
+        EXPECT_EQ(staged.problem,
+                  std::string(size) + " pixels claimed with too little image data for them")
+            << name;
+    }
+    // At their codec's best: a white fax page takes one bit a row (1253 bytes), a white
+    // Zstandard strip 1/31700 of its bytes.
+    ASSERT_TRUE(
+        test::writeWhiteTiff(temp / "page.tif", 10000, 10000, COMPRESSION_CCITTFAX4, 1, 1, 10000));
+    ASSERT_TRUE(test::writeWhiteTiff(temp / "gray.tif", 4096, 4096, COMPRESSION_ZSTD, 1, 8, 4096));
+    for (const char* name : {"page.tif", "gray.tif"}) {
+        const PictureStaging staged = StagePicturePages(temp / name, temp / "white", options);
+        EXPECT_EQ(staged.pages, 1) << name << ": " << staged.problem;
+    }
+    // Held to the general rule: white pictures just over 256 MB, from their headers (decoding
+    // them would take seconds).
+    ASSERT_TRUE(test::writeWhiteTiff(temp / "white.tif", 16384, 16400, COMPRESSION_JPEG, 1, 8, 16));
+    ASSERT_TRUE(test::writeUniformRleBmp(temp / "white8.bmp", 16384, 16400, 8));
+    ASSERT_TRUE(test::writeUniformRleBmp(temp / "white4.bmp", 23200, 23200, 4));
+    EXPECT_EQ(HeaderTooLarge(FIF_TIFF, temp / "white.tif"), "");
+    EXPECT_EQ(HeaderTooLarge(FIF_BMP, temp / "white8.bmp"), "");
+    EXPECT_EQ(HeaderTooLarge(FIF_BMP, temp / "white4.bmp"), "");
 }
 
 // Editors write BMPs with the V4 / V5 info header, which FreeImage alone refuses.

@@ -1,8 +1,12 @@
 #include "test_pictures.h"
 
 #include <FreeImage.h>
+#include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <fstream>
+#include <tiffio.h>
+#include <vector>
 #include <zlib.h>
 
 namespace pw::test {
@@ -188,14 +192,18 @@ bool writeClaimedPng(const std::string& path, unsigned width, unsigned height) {
     return writeBytes(path, png);
 }
 
-bool writeClaimedTiff(const std::string& path, unsigned width, unsigned height) {
+bool writeClaimedTiff(const std::string& path, unsigned width, unsigned height,
+                      unsigned compression, unsigned samples, unsigned bits) {
     struct Entry {
         std::uint32_t tag, type, value;
     };
+    const unsigned photometric = samples == 3 ? (compression == COMPRESSION_JPEG ? 6 : 2)
+                                 : bits == 1  ? 0
+                                              : 1;
     // Types: 3 SHORT, 4 LONG. The strip of 64 bytes follows the directory.
-    const Entry entries[] = {{256, 4, width}, {257, 4, height}, {258, 3, 8},
-                             {259, 3, 1},     {262, 3, 2},      {273, 4, 0},
-                             {277, 3, 3},     {278, 4, height}, {279, 4, 64}};
+    const Entry entries[] = {{256, 4, width},       {257, 4, height},      {258, 3, bits},
+                             {259, 3, compression}, {262, 3, photometric}, {273, 4, 0},
+                             {277, 3, samples},     {278, 4, height},      {279, 4, 64}};
     const std::uint32_t count = sizeof entries / sizeof entries[0];
     const std::uint32_t stripOffset = 8 + 2 + count * 12 + 4;
     std::string tiff = "II*";
@@ -213,15 +221,108 @@ bool writeClaimedTiff(const std::string& path, unsigned width, unsigned height) 
     return writeBytes(path, tiff);
 }
 
-bool writeClaimedBmp(const std::string& path, unsigned width, unsigned height) {
+namespace {
+
+// A BMP's headers and gray palette (for 8 bits or fewer), with `pixels` after them.
+std::string bmpFile(unsigned width, unsigned height, unsigned bits, unsigned compression,
+                    const std::string& pixels) {
+    const std::uint32_t colours = bits <= 8 ? 1u << bits : 0u;
+    const std::uint32_t offset = 14 + 40 + 4 * colours;
     std::string bmp = "BM";
-    for (const std::uint32_t value : {14u + 40u, 0u, 14u + 40u, 40u, width, height})
+    for (const std::uint32_t value :
+         {offset + static_cast<std::uint32_t>(pixels.size()), 0u, offset, 40u, width, height})
         littleEndian(bmp, value, 4);
-    littleEndian(bmp, 1, 2);    // planes
-    littleEndian(bmp, 24, 2);   // bits a pixel
-    for (int i = 0; i < 6; ++i) // no compression, sizes, resolution, colours
-        littleEndian(bmp, 0, 4);
-    return writeBytes(path, bmp);
+    littleEndian(bmp, 1, 2); // planes
+    littleEndian(bmp, bits, 2);
+    littleEndian(bmp, compression, 4);
+    littleEndian(bmp, static_cast<std::uint32_t>(pixels.size()), 4);
+    for (const std::uint32_t value : {2835u, 2835u, colours, 0u}) // resolution, colours
+        littleEndian(bmp, value, 4);
+    for (std::uint32_t i = 0; i < colours; ++i)
+        littleEndian(bmp, i * 255 / (colours - 1) * 0x010101u, 4);
+    return bmp + pixels;
+}
+
+} // namespace
+
+bool writeClaimedBmp(const std::string& path, unsigned width, unsigned height, unsigned bits,
+                     unsigned compression) {
+    // Run-length pixels: only the end of the bitmap.
+    return writeBytes(path, bmpFile(width, height, bits, compression,
+                                    compression != 0 ? std::string("\0\x01", 2) : ""));
+}
+
+bool writeUniformRleBmp(const std::string& path, unsigned width, unsigned height, unsigned bits) {
+    std::string row;
+    for (unsigned left = width; left > 0; left -= std::min(left, 255u)) {
+        row += static_cast<char>(std::min(left, 255u));
+        row += '\xFF'; // the last colour (both of RLE4's)
+    }
+    row += std::string("\0\0", 2); // end of the row
+    std::string pixels;
+    pixels.reserve(row.size() * height + 2);
+    for (unsigned y = 0; y < height; ++y)
+        pixels += row;
+    pixels += std::string("\0\x01", 2); // end of the bitmap
+    return writeBytes(path, bmpFile(width, height, bits, bits == 8 ? 1 : 2, pixels));
+}
+
+bool writeWhiteTiff(const std::string& path, unsigned width, unsigned height, unsigned compression,
+                    unsigned samples, unsigned bits, unsigned rowsPerStrip) {
+    const auto describe = [&](TIFF* tiff, unsigned rows) {
+        TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, width);
+        TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, rows);
+        TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, bits);
+        TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, samples);
+        TIFFSetField(tiff, TIFFTAG_COMPRESSION, compression);
+        TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC,
+                     samples == 3 ? PHOTOMETRIC_RGB
+                     : bits == 1  ? PHOTOMETRIC_MINISWHITE
+                                  : PHOTOMETRIC_MINISBLACK);
+        TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+        TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, rowsPerStrip);
+    };
+    // One strip coded by libtiff, its bytes (and a JPEG's tables) kept.
+    const std::string scratch = path + ".strip";
+    TIFF* tiff = TIFFOpen(scratch.c_str(), "w");
+    if (tiff == nullptr)
+        return false;
+    describe(tiff, rowsPerStrip);
+    if (compression == COMPRESSION_ZSTD)
+        TIFFSetField(tiff, TIFFTAG_ZSTD_LEVEL, 19);
+    std::vector<unsigned char> row(static_cast<std::size_t>(TIFFScanlineSize(tiff)),
+                                   bits == 1 ? 0x00 : 0xFF);
+    bool ok = true;
+    for (unsigned y = 0; y < rowsPerStrip && ok; ++y)
+        ok = TIFFWriteScanline(tiff, row.data(), y, 0) == 1;
+    TIFFClose(tiff);
+    std::string strip;
+    std::string tables;
+    tiff = ok ? TIFFOpen(scratch.c_str(), "r") : nullptr;
+    if (tiff != nullptr) {
+        strip.resize(static_cast<std::size_t>(TIFFGetStrileByteCount(tiff, 0)));
+        ok = TIFFReadRawStrip(tiff, 0, strip.data(), static_cast<tmsize_t>(strip.size())) ==
+             static_cast<tmsize_t>(strip.size());
+        std::uint32_t count = 0;
+        void* data = nullptr;
+        if (TIFFGetField(tiff, TIFFTAG_JPEGTABLES, &count, &data) == 1)
+            tables.assign(static_cast<const char*>(data), count);
+        TIFFClose(tiff);
+    }
+    std::remove(scratch.c_str());
+    tiff = ok && !strip.empty() ? TIFFOpen(path.c_str(), "w") : nullptr;
+    if (tiff == nullptr)
+        return false;
+    describe(tiff, height);
+    if (!tables.empty())
+        TIFFSetField(tiff, TIFFTAG_JPEGTABLES, static_cast<std::uint32_t>(tables.size()),
+                     tables.data());
+    const std::uint32_t strips = (height + rowsPerStrip - 1) / rowsPerStrip;
+    for (std::uint32_t i = 0; i < strips && ok; ++i)
+        ok = TIFFWriteRawStrip(tiff, i, strip.data(), static_cast<tmsize_t>(strip.size())) ==
+             static_cast<tmsize_t>(strip.size());
+    TIFFClose(tiff);
+    return ok;
 }
 
 bool writeClaimedGif(const std::string& path, unsigned width, unsigned height) {

@@ -13,12 +13,23 @@ bool writePcx(const std::string& path, int width = 16, int height = 8);
 bool writeIlbm(const std::string& path, int width = 16, int height = 8);
 
 // Small files whose headers claim width x height pixels of 8-bit RGB: a PNG with valid chunks
-// and a few compressed rows, an uncompressed TIFF with one short strip.
+// and a few compressed rows, a TIFF with one strip of 64 bytes (uncompressed unless
+// `compression` says otherwise; gray for one sample, bilevel for one bit, YCbCr for JPEG).
 bool writeClaimedPng(const std::string& path, unsigned width, unsigned height);
-bool writeClaimedTiff(const std::string& path, unsigned width, unsigned height);
-// A 24-bit BMP and a GIF frame claiming width x height with (almost) no pixel data.
-bool writeClaimedBmp(const std::string& path, unsigned width, unsigned height);
+bool writeClaimedTiff(const std::string& path, unsigned width, unsigned height,
+                      unsigned compression = 1, unsigned samples = 3, unsigned bits = 8);
+// A TIFF as libtiff writes a white picture in `compression`: strips of
+// `rowsPerStrip` rows, all of them the same, so a large one is made by coding one strip.
+bool writeWhiteTiff(const std::string& path, unsigned width, unsigned height, unsigned compression,
+                    unsigned samples, unsigned bits, unsigned rowsPerStrip);
+// A BMP (24 bits, or 8 or 4 with a palette; run-length coded for `compression` 1 and 2) and a
+// GIF frame claiming width x height with (almost) no pixel data.
+bool writeClaimedBmp(const std::string& path, unsigned width, unsigned height, unsigned bits = 24,
+                     unsigned compression = 0);
 bool writeClaimedGif(const std::string& path, unsigned width, unsigned height);
+// A run-length BMP (8 or 4 bits) of one colour, coded as its writers do: runs of 255 pixels,
+// every row ended.
+bool writeUniformRleBmp(const std::string& path, unsigned width, unsigned height, unsigned bits);
 
 // A single-scan JPEG with its complete scan once more before the end, which readers that
 // check the structure refuse; empty when `jpeg` has no scan.

@@ -183,16 +183,26 @@ TEST(PngPages, DamagedPngsAreSkippedByName) {
     // 20000 x 20000 copied pixels from a few bytes of data cannot be right.
     ASSERT_TRUE(writeFile(stage.path("00005.png"), square(30000)));
     ASSERT_TRUE(writeFile(stage.path("00006.png"), square(20000)));
+    // A second PLTE chunk in a picture the builder decodes (for its tRNS): libpng refuses it,
+    // which would fail the whole PDF while it is written.
+    ASSERT_TRUE(writePng(stage.path("00007.png"),
+                         {.bitDepth = 2, .colourType = 3, .transparency = std::string("\0", 1)}));
+    std::string twoPalettes = readFile(stage.path("00007.png"));
+    const std::size_t palette = twoPalettes.find("PLTE") - 4;
+    const std::size_t paletteEnd =
+        palette + 12 + static_cast<unsigned char>(twoPalettes[palette + 3]);
+    twoPalettes.insert(paletteEnd, twoPalettes, palette, paletteEnd - palette);
+    ASSERT_TRUE(writeFile(stage.path("00007.png"), twoPalettes));
 
     const ToolRun run = runPdfExe(stage);
     ASSERT_EQ(run.exitCode, 0) << run.output;
     for (const char* name :
          {"00001.png: damaged", "00002.png: truncated", "00003.png: image data ends early",
           "00004.png", "00005.png: 30000 x 30000 pixels reaches the limit",
-          "00006.png: too little image data for its size"})
+          "00006.png: too little image data for its size", "00007.png: more than one PLTE chunk"})
         EXPECT_NE(run.output.find(std::string("Skipped ") + name), std::string::npos)
             << name << "\n"
             << run.output;
-    EXPECT_NE(run.output.find("Wrote 1 of 7 pages"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("Wrote 1 of 8 pages"), std::string::npos) << run.output;
     EXPECT_EQ(qpdfCheck(stage.pdf()), 0);
 }
