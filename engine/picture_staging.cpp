@@ -196,8 +196,10 @@ bool SaveStagedBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const s
     FIBITMAP* copy = OpaqueCopy24(bitmap, hasBmpSignature(narrowSource));
     KeepIccProfile(bitmap, copy);
     bool saved = false;
+    const int level = std::clamp(quality, 1, 100);
+    const int sampling = level >= kFullColourQuality ? JPEG_SUBSAMPLING_444 : JPEG_SUBSAMPLING_420;
     if (copy != nullptr)
-        saved = SaveBitmapFile(FIF_JPEG, copy, target, std::clamp(quality, 1, 100));
+        saved = SaveBitmapFile(FIF_JPEG, copy, target, level | sampling);
     if (copy != nullptr)
         FreeImage_Unload(copy);
     if (!saved)
