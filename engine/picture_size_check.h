@@ -13,7 +13,8 @@ namespace pw::engine {
 // does not, or when the format cannot tell without decoding (the decoded bitmap is then
 // checked with BitmapTooLarge). A picture is also refused when its image data is too short to
 // ever decode to the pixels its header claims: exactly for PNG and a TIFF's first page, and
-// for other formats when it would take over 256 MB.
+// for other formats when it would take over 256 MB. A GIF is refused when its logical screen
+// (its page) or its first frame (decoded whole) reaches the limit.
 std::string HeaderTooLarge(int format, const std::string& narrowPath);
 // The same for the TIFF directory `tiff` is at, in a file of `fileBytes`: its strips or tiles
 // against its pixels, at the best ratio of its compression (none, Deflate, LZW, PackBits; other

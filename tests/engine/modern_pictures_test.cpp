@@ -1,5 +1,5 @@
-// HEIF/HEIC, AVIF, WebP and JPEG XL pictures and multi-page TIFFs, made by the encoders Debian
-// ships, through the whole job and the builder.
+// HEIF/HEIC, AVIF, WebP and JPEG XL pictures, multi-page TIFFs and GIF screens, made by the
+// encoders Debian ships or by hand, through the whole job and the builder.
 #include "command_output.h"
 #include "counting_pump.h"
 #include "engine/ConversionJob.h"
@@ -384,6 +384,73 @@ TEST_F(ModernPictures, TransformedAndPyramidHeifsShowAsTheReferenceDecoderShowsT
     }
     for (FIBITMAP* reference : references)
         FreeImage_Unload(reference);
+}
+
+// A GIF's page is its logical screen, the first frame at its offset and cut at the screen's
+// edge, the rest transparent: as ImageMagick flattens it on white, in both modes.
+TEST_F(ModernPictures, AGifPageIsItsScreenWithTheFirstFramePlaced) {
+    const std::string colours("\0\0\0\xFF\0\0\0\0\xFF\0\xC0\0", 12);
+    test::GifFrame placed{40, 30, 5, 8, 20, 10, "", colours, 3}; // index 3 transparent
+    for (unsigned i = 0; i < 200; ++i)
+        placed.indices += static_cast<char>(i % 20 == 10 ? 3 : i % 20 < 10 ? 1 : 2);
+    test::GifFrame beyond = placed; // only its top left 10 x 5 pixels on the screen
+    beyond.left = 30;
+    beyond.top = 25;
+    beyond.transparent = -1;
+    test::GifFrame everyIndex{24, 24, 4, 4, 16, 16, "", "", -1}; // no index left for the screen
+    for (unsigned i = 0; i < 256; ++i) {
+        everyIndex.indices += static_cast<char>(i);
+        for (const unsigned sample : {i, 255 - i, i * 7 % 256})
+            everyIndex.colours += static_cast<char>(sample);
+    }
+    std::vector<FIBITMAP*> references;
+    for (const auto& [name, frame] :
+         {std::pair{"placed.gif", placed}, {"beyond.gif", beyond}, {"every.gif", everyIndex}}) {
+        host.files.push_back(pic(name));
+        ASSERT_TRUE(test::writeGif(host.files.back(), frame));
+        const std::string reference = temp / (std::string(name) + ".png");
+        ASSERT_TRUE(shell("convert '" + host.files.back() + "[0]' -background white -flatten " +
+                          "PNG24:'" + reference + "'"));
+        references.push_back(FreeImage_Load(FIF_PNG, reference.c_str(), 0));
+        ASSERT_NE(references.back(), nullptr);
+    }
+    for (const bool lossless : {false, true}) {
+        host.options.lossless = lossless;
+        run();
+        EXPECT_TRUE(prompts.messages.empty()) << prompts.messages.front().text;
+        prompts.messages.clear();
+        const std::string pdf = out("NewPDF.pdf");
+        ASSERT_EQ(pageCount(pdf), 3) << lossless;
+        for (int page = 1; page <= 3; ++page) {
+            FIBITMAP* shown = renderExactly(pdf, page, temp / "shown.png");
+            const int difference =
+                largestDifference(shown, references[static_cast<std::size_t>(page - 1)]);
+            SCOPED_TRACE(host.files[static_cast<std::size_t>(page - 1)]);
+            EXPECT_GE(difference, 0) << "another size, lossless " << lossless;
+            EXPECT_LE(difference, lossless ? 0 : 4) << "lossless " << lossless;
+            if (shown != nullptr)
+                FreeImage_Unload(shown);
+        }
+        fs::remove(pdf);
+    }
+    for (FIBITMAP* reference : references)
+        FreeImage_Unload(reference);
+
+    // The screen is the page: one at the pixel limit is refused. A frame claiming far more
+    // pixels than its data holds is refused as before, whatever the screen.
+    const std::string huge = temp / "huge.gif";
+    test::GifFrame wide = placed;
+    wide.screenWidth = wide.screenHeight = 40000;
+    ASSERT_TRUE(test::writeGif(huge, wide));
+    std::string reason;
+    EXPECT_FALSE(test::stageLikeJob(huge, temp / "staged.jpg", &reason));
+    EXPECT_EQ(reason, "40000 x 40000 pixels reaches the limit of 900 megapixels");
+    test::GifFrame claimed = placed;
+    claimed.width = 65535;
+    claimed.height = 10751;
+    ASSERT_TRUE(test::writeGif(huge, claimed));
+    EXPECT_FALSE(test::stageLikeJob(huge, temp / "staged.jpg", &reason));
+    EXPECT_EQ(reason, "65535 x 10751 pixels claimed with too little image data for them");
 }
 
 TEST_F(ModernPictures, ProfilesStayAndRecompressedJpegsComeBackByteForByte) {
