@@ -168,9 +168,9 @@ FIBITMAP* DecodeHeif(const std::string& narrowPath, std::string& problem) {
     if (storedWidth <= 0 || storedHeight <= 0)
         return nullptr;
     const auto found = meta->transforms.find(primary);
-    const HeifShownPart shown =
-        ShownPart(storedWidth, storedHeight,
-                  found != meta->transforms.end() ? found->second : std::vector<HeifTransform>{});
+    const HeifRegion shown =
+        ShownRegion(storedWidth, storedHeight,
+                    found != meta->transforms.end() ? found->second : std::vector<HeifTransform>{});
     const std::size_t pixelBytes = (alpha ? 4u : 3u) * (deep ? 2u : 1u);
     PixelRows rows;
     rows.stride = static_cast<std::size_t>(stride);

@@ -141,12 +141,12 @@ int orientationOf(const Turn& turn) {
     return 1;
 }
 
-// Narrows `part` to the clean aperture of what it shows, when that is sound.
-void crop(HeifShownPart& part, const std::uint32_t (&aperture)[8]) {
-    const Turn turn = kOrientations[part.orientation];
+// Narrows `region` to the clean aperture of what it shows, when that is sound.
+void crop(HeifRegion& region, const std::uint32_t (&aperture)[8]) {
+    const Turn turn = kOrientations[region.orientation];
     const bool sideways = turn.b != 0;
-    const long double shownWidth = sideways ? part.height : part.width;
-    const long double shownHeight = sideways ? part.width : part.height;
+    const long double shownWidth = sideways ? region.height : region.width;
+    const long double shownHeight = sideways ? region.width : region.height;
     if (aperture[1] == 0 || aperture[3] == 0 || aperture[5] == 0 || aperture[7] == 0)
         return;
     const long double width = static_cast<long double>(aperture[0]) / aperture[1];
@@ -166,20 +166,20 @@ void crop(HeifShownPart& part, const std::uint32_t (&aperture)[8]) {
     const int y1 = static_cast<int>(std::clamp(bottom, 0.0L, shownHeight)) - 1;
     if (x1 < x0 || y1 < y0)
         return;
-    // Both corners back in stored pixels of the part, through the inverse (the transpose).
+    // Both corners back in stored pixels of the region, through the inverse (the transpose).
     const auto stored = [&](int x, int y, int& storedX, int& storedY) {
         const int centredX = 2 * x - (static_cast<int>(shownWidth) - 1);
         const int centredY = 2 * y - (static_cast<int>(shownHeight) - 1);
-        storedX = (turn.a * centredX + turn.c * centredY + part.width - 1) / 2;
-        storedY = (turn.b * centredX + turn.d * centredY + part.height - 1) / 2;
+        storedX = (turn.a * centredX + turn.c * centredY + region.width - 1) / 2;
+        storedY = (turn.b * centredX + turn.d * centredY + region.height - 1) / 2;
     };
     int ax = 0, ay = 0, bx = 0, by = 0;
     stored(x0, y0, ax, ay);
     stored(x1, y1, bx, by);
-    part.left += std::min(ax, bx);
-    part.top += std::min(ay, by);
-    part.width = std::abs(bx - ax) + 1;
-    part.height = std::abs(by - ay) + 1;
+    region.left += std::min(ax, bx);
+    region.top += std::min(ay, by);
+    region.width = std::abs(bx - ax) + 1;
+    region.height = std::abs(by - ay) + 1;
 }
 
 } // namespace
@@ -196,11 +196,11 @@ HeifMeta ParseHeifMeta(std::string box, std::uint64_t offset) {
                 box.replace(child.start + 4, 4, "free");
             if (child.type != "iprp")
                 continue;
-            for (const Box& part : boxesIn(box, child.payload, child.end)) {
-                if (part.type == "ipco" && properties.empty())
-                    properties = boxesIn(box, part.payload, part.end);
-                else if (part.type == "ipma")
-                    associations.push_back(part);
+            for (const Box& inner : boxesIn(box, child.payload, child.end)) {
+                if (inner.type == "ipco" && properties.empty())
+                    properties = boxesIn(box, inner.payload, inner.end);
+                else if (inner.type == "ipma")
+                    associations.push_back(inner);
             }
         }
         std::vector<std::optional<HeifTransform>> transforms;
@@ -249,10 +249,10 @@ std::optional<HeifMeta> ReadHeifMeta(const std::string& narrowPath) {
     return std::nullopt;
 }
 
-HeifShownPart ShownPart(int width, int height, const std::vector<HeifTransform>& transforms) {
-    HeifShownPart part{0, 0, width, height, 1};
+HeifRegion ShownRegion(int width, int height, const std::vector<HeifTransform>& transforms) {
+    HeifRegion region{0, 0, width, height, 1};
     for (const HeifTransform& transform : transforms) {
-        Turn turn = kOrientations[part.orientation];
+        Turn turn = kOrientations[region.orientation];
         switch (transform.kind) {
         case HeifTransform::Kind::Rotate: {
             constexpr int kAnticlockwise[4] = {1, 8, 3, 6};
@@ -263,12 +263,12 @@ HeifShownPart ShownPart(int width, int height, const std::vector<HeifTransform>&
             turn = after(turn, kOrientations[transform.leftRight ? 2 : 4]);
             break;
         case HeifTransform::Kind::Crop:
-            crop(part, transform.aperture);
+            crop(region, transform.aperture);
             break;
         }
-        part.orientation = orientationOf(turn);
+        region.orientation = orientationOf(turn);
     }
-    return part;
+    return region;
 }
 
 } // namespace pw::engine

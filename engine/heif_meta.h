@@ -36,16 +36,16 @@ HeifMeta ParseHeifMeta(std::string box, std::uint64_t offset);
 // its meta box is implausibly large (64 MB).
 std::optional<HeifMeta> ReadHeifMeta(const std::string& narrowPath);
 
-// The part of a stored picture of width x height that shows after `transforms`: a rectangle
+// The region of a stored picture of width x height that shows after `transforms`: a rectangle
 // of the stored pixels and the EXIF orientation (1..8) that turns it as shown. A clean
 // aperture is clipped to the picture; one that is malformed or lies outside it is ignored.
-struct HeifShownPart {
+struct HeifRegion {
     int left = 0;
     int top = 0;
     int width = 0;
     int height = 0;
     int orientation = 1;
 };
-HeifShownPart ShownPart(int width, int height, const std::vector<HeifTransform>& transforms);
+HeifRegion ShownRegion(int width, int height, const std::vector<HeifTransform>& transforms);
 
 } // namespace pw::engine

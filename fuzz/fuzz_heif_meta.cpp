@@ -1,5 +1,5 @@
 // The HEIF meta box reader of staging on the input as a file: the box is found and parsed, and
-// every item's transformations are applied to pictures of a few sizes, whose shown part must
+// every item's transformations are applied to pictures of a few sizes, whose shown region must
 // lie inside them.
 #include "engine/heif_meta.h"
 #include "memory_file.h"
@@ -19,10 +19,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
     for (const auto& [item, transforms] : meta->transforms) {
         for (const auto& [width, height] : {std::pair{1, 1}, {7, 5}, {64, 48}}) {
-            const pw::engine::HeifShownPart part = pw::engine::ShownPart(width, height, transforms);
-            if (part.left < 0 || part.top < 0 || part.width < 1 || part.height < 1 ||
-                part.left + part.width > width || part.top + part.height > height ||
-                part.orientation < 1 || part.orientation > 8)
+            const pw::engine::HeifRegion region =
+                pw::engine::ShownRegion(width, height, transforms);
+            if (region.left < 0 || region.top < 0 || region.width < 1 || region.height < 1 ||
+                region.left + region.width > width || region.top + region.height > height ||
+                region.orientation < 1 || region.orientation > 8)
                 std::abort();
         }
     }
