@@ -1,5 +1,6 @@
 #include "engine/decoded_picture.h"
 #include "engine/heif_canvas.h"
+#include "engine/heif_meta.h"
 #include "engine/modern_formats.h"
 #include "engine/picture_size_check.h"
 #include "engine/pixel_limit.h"
@@ -8,6 +9,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstdio>
+#include <cstring>
 #include <libheif/heif.h>
 #include <memory>
 
@@ -54,6 +56,57 @@ bool hevcBrand(const std::string& narrowPath) {
     return (has("heic") || has("heix")) && !has("avif") && !has("avis");
 }
 
+// The file as libheif reads it: its own bytes, with the meta box replaced by the one prepared
+// in HeifMeta (the same size, only box types renamed).
+struct PreparedFile {
+    std::FILE* file = nullptr;
+    std::uint64_t size = 0;
+    std::uint64_t position = 0;
+    const HeifMeta* meta = nullptr;
+};
+
+std::int64_t preparedPosition(void* userdata) {
+    return static_cast<std::int64_t>(static_cast<PreparedFile*>(userdata)->position);
+}
+
+int preparedRead(void* data, std::size_t size, void* userdata) {
+    auto& prepared = *static_cast<PreparedFile*>(userdata);
+    if (size > prepared.size || prepared.position > prepared.size - size ||
+        ::fseeko(prepared.file, static_cast<off_t>(prepared.position), SEEK_SET) != 0 ||
+        std::fread(data, 1, size, prepared.file) != size)
+        return 1;
+    const std::uint64_t metaEnd = prepared.meta->offset + prepared.meta->box.size();
+    const std::uint64_t from = std::max(prepared.position, prepared.meta->offset);
+    const std::uint64_t to = std::min(prepared.position + size, metaEnd);
+    if (from < to)
+        std::memcpy(static_cast<char*>(data) + (from - prepared.position),
+                    prepared.meta->box.data() + (from - prepared.meta->offset), to - from);
+    prepared.position += size;
+    return 0;
+}
+
+int preparedSeek(std::int64_t position, void* userdata) {
+    auto& prepared = *static_cast<PreparedFile*>(userdata);
+    if (position < 0 || static_cast<std::uint64_t>(position) > prepared.size)
+        return 1;
+    prepared.position = static_cast<std::uint64_t>(position);
+    return 0;
+}
+
+heif_reader_grow_status preparedGrow(std::int64_t target, void* userdata) {
+    return target >= 0 &&
+                   static_cast<std::uint64_t>(target) <= static_cast<PreparedFile*>(userdata)->size
+               ? heif_reader_grow_status_size_reached
+               : heif_reader_grow_status_size_beyond_eof;
+}
+
+constexpr heif_reader kPreparedReader = {1, preparedPosition, preparedRead, preparedSeek,
+                                         preparedGrow};
+
+struct FileClose {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
 // Registers libheif's decoders once, before pictures may be decoded on several threads; the
 // library stays set up for the life of the program.
 bool libheifReady() {
@@ -66,12 +119,23 @@ bool libheifReady() {
 FIBITMAP* DecodeHeif(const std::string& narrowPath, std::string& problem) {
     if (!libheifReady())
         return nullptr;
-    std::unique_ptr<heif_context, ContextFree> context(heif_context_alloc());
-    if (!context || heif_context_read_from_file(context.get(), narrowPath.c_str(), nullptr).code !=
-                        heif_error_Ok)
+    const std::optional<HeifMeta> meta = ReadHeifMeta(narrowPath);
+    const std::unique_ptr<std::FILE, FileClose> file(std::fopen(narrowPath.c_str(), "rb"));
+    if (!meta || !file || ::fseeko(file.get(), 0, SEEK_END) != 0)
         return nullptr;
+    const off_t fileSize = ::ftello(file.get());
+    if (fileSize < 0)
+        return nullptr;
+    PreparedFile prepared{file.get(), static_cast<std::uint64_t>(fileSize), 0, &*meta};
+    std::unique_ptr<heif_context, ContextFree> context(heif_context_alloc());
+    if (!context ||
+        heif_context_read_from_reader(context.get(), &kPreparedReader, &prepared, nullptr).code !=
+            heif_error_Ok)
+        return nullptr;
+    heif_item_id primary = 0;
     heif_image_handle* rawHandle = nullptr;
-    if (heif_context_get_primary_image_handle(context.get(), &rawHandle).code != heif_error_Ok)
+    if (heif_context_get_primary_image_ID(context.get(), &primary).code != heif_error_Ok ||
+        heif_context_get_primary_image_handle(context.get(), &rawHandle).code != heif_error_Ok)
         return nullptr;
     std::unique_ptr<heif_image_handle, HandleFree> handle(rawHandle);
 
@@ -103,7 +167,7 @@ FIBITMAP* DecodeHeif(const std::string& narrowPath, std::string& problem) {
     std::unique_ptr<heif_decoding_options, OptionsFree> options(heif_decoding_options_alloc());
     if (!options)
         return nullptr;
-    options->ignore_transformations = 0; // irot, imir and clap apply
+    options->ignore_transformations = 1; // libheif sees none; they are applied below
     // 10- and 12-bit pictures keep their depth in 16-bit samples; the JPEG staging brings them
     // to 8 bits, the lossless staging keeps 16.
     const bool deep = heif_image_handle_get_luma_bits_per_pixel(handle.get()) > 8;
@@ -130,16 +194,25 @@ FIBITMAP* DecodeHeif(const std::string& narrowPath, std::string& problem) {
         heif_image_get_plane_readonly(image.get(), heif_channel_interleaved, &stride);
     if (data == nullptr || stride <= 0)
         return nullptr;
+    const int storedWidth = heif_image_get_width(image.get(), heif_channel_interleaved);
+    const int storedHeight = heif_image_get_height(image.get(), heif_channel_interleaved);
+    if (storedWidth <= 0 || storedHeight <= 0)
+        return nullptr;
+    const auto found = meta->transforms.find(primary);
+    const HeifRegion shown =
+        ShownRegion(storedWidth, storedHeight,
+                    found != meta->transforms.end() ? found->second : std::vector<HeifTransform>{});
+    const std::size_t pixelBytes = (alpha ? 4u : 3u) * (deep ? 2u : 1u);
     PixelRows rows;
-    rows.data = data;
     rows.stride = static_cast<std::size_t>(stride);
-    rows.width = heif_image_get_width(image.get(), heif_channel_interleaved);
-    rows.height = heif_image_get_height(image.get(), heif_channel_interleaved);
+    rows.data = data + static_cast<std::size_t>(shown.top) * rows.stride +
+                static_cast<std::size_t>(shown.left) * pixelBytes;
+    rows.width = shown.width;
+    rows.height = shown.height;
+    rows.orientation = shown.orientation;
     rows.alpha = alpha;
     rows.sampleBits = bits;
     rows.icc = iccProfile(handle.get());
-    if (rows.width <= 0 || rows.height <= 0)
-        return nullptr;
     return BitmapFromRows(rows);
 }
 

@@ -194,16 +194,27 @@ std::string HevcDataTooShort(std::uint32_t width, std::uint32_t height, std::uin
 
 namespace {
 
-// The first frame's size from a GIF's blocks, and the bytes of its LZW data; false when the
-// file is not a GIF whose first frame can be found.
-bool gifFirstFrame(const std::string& narrowPath, std::uint32_t& width, std::uint32_t& height,
-                   std::uint64_t& data) {
+struct GifSizes {
+    std::uint32_t screenWidth = 0; // the logical screen, the page
+    std::uint32_t screenHeight = 0;
+    std::uint32_t width = 0; // the first frame, which FreeImage decodes whole
+    std::uint32_t height = 0;
+    std::uint64_t data = 0; // bytes of the first frame's LZW data
+};
+
+// The sizes from a GIF's blocks; false when the file is not a GIF whose first frame can be
+// found.
+bool gifFirstFrame(const std::string& narrowPath, GifSizes& sizes) {
     std::ifstream in(narrowPath, std::ios::binary);
     std::array<unsigned char, 13> head{};
     if (!in.read(reinterpret_cast<char*>(head.data()), head.size()) ||
         std::memcmp(head.data(), "GIF8", 4) != 0)
         return false;
-    const auto littleEndian16 = [](const unsigned char* at) { return at[0] | at[1] << 8; };
+    const auto littleEndian16 = [](const unsigned char* at) {
+        return static_cast<std::uint32_t>(at[0] | at[1] << 8);
+    };
+    sizes.screenWidth = littleEndian16(head.data() + 6);
+    sizes.screenHeight = littleEndian16(head.data() + 8);
     const auto skipColourTable = [&in](unsigned flags) {
         if (flags & 0x80)
             in.seekg(3 << ((flags & 7) + 1), std::ios::cur);
@@ -227,12 +238,12 @@ bool gifFirstFrame(const std::string& narrowPath, std::uint32_t& width, std::uin
             std::array<unsigned char, 9> descriptor{};
             if (!in.read(reinterpret_cast<char*>(descriptor.data()), descriptor.size()))
                 return false;
-            width = static_cast<std::uint32_t>(littleEndian16(descriptor.data() + 4));
-            height = static_cast<std::uint32_t>(littleEndian16(descriptor.data() + 6));
+            sizes.width = littleEndian16(descriptor.data() + 4);
+            sizes.height = littleEndian16(descriptor.data() + 6);
             skipColourTable(descriptor[8]);
             in.get(); // the LZW minimum code size
-            data = 0;
-            skipSubBlocks(data); // a file cut short keeps what it holds
+            sizes.data = 0;
+            skipSubBlocks(sizes.data); // a file cut short keeps what it holds
             return true;
         } else {
             return false;
@@ -255,9 +266,16 @@ std::string HeaderTooLarge(int format, const std::string& narrowPath) {
     std::uint64_t bits = 0;   // of a pixel as FreeImage keeps it
     std::uint64_t stored = 0; // bytes holding the pixels
     if (fif == FIF_GIF) {
-        // FreeImage cannot read a GIF's header alone; its first frame is what it decodes.
-        if (!gifFirstFrame(narrowPath, width, height, stored))
+        // FreeImage cannot read a GIF's header alone; its first frame is what it decodes, then
+        // placed on the logical screen.
+        GifSizes gif;
+        if (!gifFirstFrame(narrowPath, gif))
             return std::string(); // the full load reports the failure
+        if (!WithinPixelLimit(gif.screenWidth, gif.screenHeight))
+            return PixelLimitReason(gif.screenWidth, gif.screenHeight);
+        width = gif.width;
+        height = gif.height;
+        stored = gif.data;
         bits = 8;
     } else if (fif != FIF_UNKNOWN && FreeImage_FIFSupportsNoPixels(fif)) {
         FIBITMAP* header = FreeImage_Load(fif, narrowPath.c_str(), FIF_LOAD_NOPIXELS);

@@ -14,7 +14,8 @@ namespace pw::engine {
 // does not, or when the format cannot tell without decoding (the decoded bitmap is then
 // checked with BitmapTooLarge). A picture is also refused when its image data is too short to
 // ever decode to the pixels its header claims: exactly for PNG and a TIFF's first page (see
-// TiffDataTooShort), and for other formats by GeneralDataTooShort.
+// TiffDataTooShort), and for other formats by GeneralDataTooShort. A GIF is refused when its
+// logical screen (its page) or its first frame (decoded whole) reaches the limit.
 std::string HeaderTooLarge(int format, const std::string& narrowPath);
 // The same for the TIFF directory `tiff` is at, in a file of `fileBytes`: its strips or tiles
 // against its pixels, at the best ratio of its compression (none, Deflate, LZW, PackBits,

@@ -2,6 +2,7 @@
 
 #include "engine/bmp_fallback.h"
 #include "engine/format_table.h"
+#include "engine/gif_screen.h"
 #include "engine/jpeg_pixels.h"
 #include "engine/jxl_jpeg.h"
 #include "engine/lossless_staging.h"
@@ -167,7 +168,10 @@ FIBITMAP* LoadPicture(const std::string& narrowPath, const std::string& extensio
     // modern decoders check it themselves.
     const auto load = [&narrowPath, &problem](FREE_IMAGE_FORMAT format) -> FIBITMAP* {
         problem = HeaderTooLarge(format, narrowPath);
-        return problem.empty() ? FreeImage_Load(format, narrowPath.c_str(), 0) : nullptr;
+        if (!problem.empty())
+            return nullptr;
+        FIBITMAP* loaded = FreeImage_Load(format, narrowPath.c_str(), 0);
+        return format == FIF_GIF ? PlaceOnGifScreen(loaded) : loaded;
     };
     const std::optional<int> tableFormat = FormatForExtension(extension);
     if (tableFormat)
@@ -239,8 +243,10 @@ bool SaveStagedBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const s
     FIBITMAP* copy = OpaqueCopy24(bitmap, hasBmpSignature(narrowSource));
     KeepIccProfile(bitmap, copy);
     bool saved = false;
+    const int level = std::clamp(quality, 1, 100);
+    const int sampling = level >= kFullColourQuality ? JPEG_SUBSAMPLING_444 : JPEG_SUBSAMPLING_420;
     if (copy != nullptr && keepFileMarkers(narrowSource, copy))
-        saved = SaveBitmapFile(FIF_JPEG, copy, target, std::clamp(quality, 1, 100));
+        saved = SaveBitmapFile(FIF_JPEG, copy, target, level | sampling);
     if (copy != nullptr)
         FreeImage_Unload(copy);
     if (!saved)

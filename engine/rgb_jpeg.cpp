@@ -1,5 +1,6 @@
 #include "engine/rgb_jpeg.h"
 
+#include "engine/job_options.h"
 #include "engine/jpeg_errors.h"
 #include "engine/picture_resolution.h"
 #include "platform/files.h"
@@ -30,6 +31,12 @@ bool compress(std::FILE* file, jpeg_compress_struct* cinfo, JpegErrors* errors,
     cinfo->input_components = 3;
     cinfo->in_color_space = JCS_RGB;
     jpeg_set_defaults(cinfo);
+    if (picture.quality >= kFullColourQuality) {
+        for (int component = 0; component < 3; ++component) {
+            cinfo->comp_info[component].h_samp_factor = 1;
+            cinfo->comp_info[component].v_samp_factor = 1;
+        }
+    }
     cinfo->density_unit = 1;
     cinfo->X_density = static_cast<UINT16>(dotsPerInch(picture.dotsPerMeterX));
     cinfo->Y_density = static_cast<UINT16>(dotsPerInch(picture.dotsPerMeterY));

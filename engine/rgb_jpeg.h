@@ -1,6 +1,7 @@
 #pragma once
 // Writing rows of RGB samples as a staged JPEG with libjpeg, set up as FreeImage's JPEG writer
-// sets it up (4:2:0 chroma, JFIF density in dots per inch, the ICC profile in APP2 markers).
+// sets it up (4:4:4 chroma from kFullColourQuality on, 4:2:0 below; JFIF density in dots per
+// inch, the ICC profile in APP2 markers).
 #include <cstdint>
 #include <functional>
 #include <string>

@@ -112,8 +112,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     const fs::path root = argv[1];
-    for (const char* target :
-         {"jpeg_structure", "exif", "icc", "docinfo", "png_rows", "png_pages", "heif_canvas"})
+    for (const char* target : {"jpeg_structure", "exif", "icc", "docinfo", "png_rows", "png_pages",
+                               "heif_canvas", "heif_meta"})
         fs::create_directories(root / target);
 
     const JpegSpec specs[] = {
@@ -214,6 +214,40 @@ int main(int argc, char** argv) {
         const fs::path seed = root / "heif_canvas" / ("seed" + std::to_string(index++));
         if (!writeAll(seed, heif)) {
             std::cerr << "cannot write " << seed << "\n";
+            return 1;
+        }
+    }
+    // HEIF files of one item with clap, irot and imir in both orders and 8- and 16-bit ipma
+    // indices, and a pyramid's entity group.
+    const auto box = [](const std::string& type, const std::string& payload) {
+        const std::size_t length = 8 + payload.size();
+        return std::string{static_cast<char>(length >> 24), static_cast<char>(length >> 16),
+                           static_cast<char>(length >> 8), static_cast<char>(length)} +
+               type + payload;
+    };
+    const std::string properties =
+        box("ispe", std::string("\0\0\0\0\0\0\0\x30\0\0\0\x20", 12)) +
+        box("clap", std::string("\0\0\0\x20\0\0\0\x01\0\0\0\x10\0\0\0\x01"
+                                "\xff\xff\xff\xfc\0\0\0\x01\0\0\0\x03\0\0\0\x02",
+                                32)) +
+        box("irot", "\x01") + box("imir", "\x01");
+    const std::string narrow("\0\0\0\0\0\0\0\x01\0\x01\x04\x81\x82\x83\x84", 15);
+    const std::string wide("\0\0\0\x01\0\0\0\x01\0\x01\x04\x80\x01\x80\x04\x80\x03"
+                           "\x80\x02",
+                           19);
+    const std::string pyramid =
+        box("grpl", box("pymd", std::string("\0\0\0\0\0\0\0\x02\0\0\0\x01\0\0\0\x01"
+                                            "\x01\0\x01\0\0\x01\0\0\0\0",
+                                            26)));
+    index = 0;
+    for (const std::string& ipma : {narrow, wide}) {
+        const std::string meta =
+            box("meta", std::string(4, '\0') + box("pitm", std::string("\0\0\0\0\0\x01", 6)) +
+                            box("iprp", box("ipco", properties) + box("ipma", ipma)) + pyramid);
+        const std::string heif = box("ftyp", "avif" + std::string(4, '\0') + "mif1") + meta +
+                                 box("mdat", std::string(16, '\x12'));
+        if (!writeAll(root / "heif_meta" / ("seed" + std::to_string(index++)), heif)) {
+            std::cerr << "cannot write the HEIF seeds\n";
             return 1;
         }
     }

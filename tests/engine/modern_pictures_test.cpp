@@ -1,5 +1,5 @@
-// HEIF/HEIC, AVIF, WebP and JPEG XL pictures and multi-page TIFFs, made by the encoders Debian
-// ships, through the whole job and the builder.
+// HEIF/HEIC, AVIF, WebP and JPEG XL pictures, multi-page TIFFs and GIF screens, made by the
+// encoders Debian ships or by hand, through the whole job and the builder.
 #include "command_output.h"
 #include "counting_pump.h"
 #include "engine/ConversionJob.h"
@@ -151,6 +151,90 @@ testing::AssertionResult near(const Page& page, int x, int y, Rgb want) {
     return testing::AssertionSuccess();
 }
 
+// A 48 x 32 picture of 8 x 8 cells, each of its own colour.
+bool saveCells(const std::string& path) {
+    FIBITMAP* bitmap = FreeImage_Allocate(48, 32, 24);
+    for (int y = 0; y < 32; ++y) {
+        BYTE* line = FreeImage_GetScanLine(bitmap, 31 - y);
+        for (int x = 0; x < 48; ++x) {
+            const int cell = y / 8 * 6 + x / 8;
+            line[3 * x + FI_RGBA_RED] = static_cast<BYTE>(cell % 3 * 120);
+            line[3 * x + FI_RGBA_GREEN] = static_cast<BYTE>(cell / 3 % 3 * 120);
+            line[3 * x + FI_RGBA_BLUE] = static_cast<BYTE>(cell / 9 * 120);
+        }
+    }
+    const bool saved = FreeImage_Save(FIF_PNG, bitmap, path.c_str(), 0) != 0;
+    FreeImage_Unload(bitmap);
+    return saved;
+}
+
+// The same HEIF file with its meta box moved behind the media data (its old place left as
+// 'free' space, so the data keeps its offsets) and given a pyramid's entity group, whose box
+// carries fields of its own after the entity IDs.
+std::string withPyramidGroup(const std::string& file) {
+    const auto size = [&](std::size_t at) {
+        return static_cast<std::size_t>(static_cast<unsigned char>(file[at]) << 24 |
+                                        static_cast<unsigned char>(file[at + 1]) << 16 |
+                                        static_cast<unsigned char>(file[at + 2]) << 8 |
+                                        static_cast<unsigned char>(file[at + 3]));
+    };
+    const auto box = [](const std::string& type, const std::string& payload) {
+        const std::size_t length = 8 + payload.size();
+        std::string bytes{static_cast<char>(length >> 24), static_cast<char>(length >> 16),
+                          static_cast<char>(length >> 8), static_cast<char>(length)};
+        return bytes + type + payload;
+    };
+    std::string moved;
+    std::string meta;
+    for (std::size_t at = 0; at + 8 <= file.size(); at += size(at)) {
+        if (size(at) < 8)
+            return {};
+        if (file.compare(at + 4, 4, "meta") == 0) {
+            meta = file.substr(at, size(at));
+            moved += box("free", std::string(meta.size() - 8, '\0'));
+        } else {
+            moved += file.substr(at, size(at));
+        }
+    }
+    // Group 2 of one entity, item 1; tile size 256 x 256; the layer's binning and tile counts.
+    const std::string group("\0\0\0\0\0\0\0\x02\0\0\0\x01\0\0\0\x01"
+                            "\x01\0\x01\0\0\x01\0\0\0\0",
+                            26);
+    if (meta.empty())
+        return {};
+    const std::string grown = box("meta", meta.substr(8)) + box("grpl", box("pymd", group));
+    return moved + box("meta", grown.substr(8));
+}
+
+// Page `page` of the PDF drawn by mutool at 96 dpi, one pixel a pixel without smoothing.
+FIBITMAP* renderExactly(const std::string& pdf, int page, const std::string& png) {
+    if (!shell("mutool draw -q -r 96 -o '" + png + "' '" + pdf + "' " + std::to_string(page)))
+        return nullptr;
+    return FreeImage_Load(FIF_PNG, png.c_str(), 0);
+}
+
+// How far apart two pictures of the same size are at worst, in any sample; -1 when their
+// sizes differ.
+int largestDifference(FIBITMAP* got, FIBITMAP* want) {
+    const unsigned width = FreeImage_GetWidth(want);
+    const unsigned height = FreeImage_GetHeight(want);
+    if (got == nullptr || FreeImage_GetWidth(got) != width || FreeImage_GetHeight(got) != height)
+        return -1;
+    int largest = 0;
+    for (unsigned y = 0; y < height; ++y) {
+        for (unsigned x = 0; x < width; ++x) {
+            RGBQUAD a{};
+            RGBQUAD b{};
+            FreeImage_GetPixelColor(got, x, y, &a);
+            FreeImage_GetPixelColor(want, x, y, &b);
+            largest =
+                std::max({largest, std::abs(a.rgbRed - b.rgbRed), std::abs(a.rgbGreen - b.rgbGreen),
+                          std::abs(a.rgbBlue - b.rgbBlue)});
+        }
+    }
+    return largest;
+}
+
 // "W x H" in points of a page, as pdfinfo prints it.
 std::string pageSize(const std::string& pdf, int number) {
     const std::string n = std::to_string(number);
@@ -257,6 +341,120 @@ TEST_F(ModernPictures, EachFormatBecomesAnUprightPageOfItsSizeAndColours) {
         EXPECT_TRUE(near(turned, 16, 4, kBlue));
         EXPECT_TRUE(near(turned, 16, 50, kRed));
     }
+}
+
+// Cropped (clap), turned (irot) and mirrored (imir) pictures of 8 and 10 bits, and one in a file
+// with a pyramid's entity group, look as libheif shows the 8-bit ones, in both modes.
+TEST_F(ModernPictures, TransformedAndPyramidHeifsShowAsTheReferenceDecoderShowsThem) {
+    const std::string cells = temp / "cells.png";
+    ASSERT_TRUE(saveCells(cells));
+    const char* transforms[] = {"--crop 8,8,32,16 --irot 1 --imir 1",
+                                "--crop 16,0,24,24 --irot 3 --imir 0"};
+    std::vector<FIBITMAP*> references;
+    for (std::size_t i = 0; i < std::size(transforms); ++i) {
+        const std::string n = std::to_string(i);
+        for (const char* depth : {"8", "10"}) {
+            host.files.push_back(pic("t" + n + "_" + depth + ".avif"));
+            ASSERT_TRUE(shell("avifenc -l -d " + std::string(depth) + " " + transforms[i] + " '" +
+                              cells + "' '" + host.files.back() + "'"));
+        }
+        // libheif 1.15 applies the transformations itself only at 8 bits.
+        const std::string reference = temp / ("reference" + n + ".png");
+        ASSERT_TRUE(shell("heif-convert '" + host.files[2 * i] + "' '" + reference + "'"));
+        references.push_back(FreeImage_Load(FIF_PNG, reference.c_str(), 0));
+        ASSERT_NE(references.back(), nullptr);
+    }
+    host.files.push_back(pic("pyramid.avif"));
+    ASSERT_TRUE(
+        test::writeBytes(host.files.back(), withPyramidGroup(test::readBytes(host.files.front()))));
+    for (const bool lossless : {false, true}) {
+        host.options.lossless = lossless;
+        run();
+        EXPECT_TRUE(prompts.messages.empty()) << prompts.messages.front().text;
+        prompts.messages.clear();
+        const std::string pdf = out("NewPDF.pdf");
+        ASSERT_EQ(pageCount(pdf), 5) << lossless;
+        for (int page = 1; page <= 5; ++page) {
+            FIBITMAP* shown = renderExactly(pdf, page, temp / "shown.png");
+            FIBITMAP* reference = references[page == 5 ? 0 : (page - 1) / 2];
+            const int difference = largestDifference(shown, reference);
+            SCOPED_TRACE(host.files[static_cast<std::size_t>(page - 1)]);
+            EXPECT_GE(difference, 0) << "another size, lossless " << lossless;
+            EXPECT_LE(difference, lossless ? 2 : 8) << "lossless " << lossless;
+            if (shown != nullptr)
+                FreeImage_Unload(shown);
+        }
+        fs::remove(pdf);
+    }
+    for (FIBITMAP* reference : references)
+        FreeImage_Unload(reference);
+}
+
+// A GIF's page is its logical screen, the first frame at its offset and cut at the screen's
+// edge, the rest transparent: as ImageMagick flattens it on white, in both modes.
+TEST_F(ModernPictures, AGifPageIsItsScreenWithTheFirstFramePlaced) {
+    const std::string colours("\0\0\0\xFF\0\0\0\0\xFF\0\xC0\0", 12);
+    test::GifFrame placed{40, 30, 5, 8, 20, 10, "", colours, 3}; // index 3 transparent
+    for (unsigned i = 0; i < 200; ++i)
+        placed.indices += static_cast<char>(i % 20 == 10 ? 3 : i % 20 < 10 ? 1 : 2);
+    test::GifFrame beyond = placed; // only its top left 10 x 5 pixels on the screen
+    beyond.left = 30;
+    beyond.top = 25;
+    beyond.transparent = -1;
+    test::GifFrame everyIndex{24, 24, 4, 4, 16, 16, "", "", -1}; // no index left for the screen
+    for (unsigned i = 0; i < 256; ++i) {
+        everyIndex.indices += static_cast<char>(i);
+        for (const unsigned sample : {i, 255 - i, i * 7 % 256})
+            everyIndex.colours += static_cast<char>(sample);
+    }
+    std::vector<FIBITMAP*> references;
+    for (const auto& [name, frame] :
+         {std::pair{"placed.gif", placed}, {"beyond.gif", beyond}, {"every.gif", everyIndex}}) {
+        host.files.push_back(pic(name));
+        ASSERT_TRUE(test::writeGif(host.files.back(), frame));
+        const std::string reference = temp / (std::string(name) + ".png");
+        ASSERT_TRUE(shell("convert '" + host.files.back() + "[0]' -background white -flatten " +
+                          "PNG24:'" + reference + "'"));
+        references.push_back(FreeImage_Load(FIF_PNG, reference.c_str(), 0));
+        ASSERT_NE(references.back(), nullptr);
+    }
+    for (const bool lossless : {false, true}) {
+        host.options.lossless = lossless;
+        run();
+        EXPECT_TRUE(prompts.messages.empty()) << prompts.messages.front().text;
+        prompts.messages.clear();
+        const std::string pdf = out("NewPDF.pdf");
+        ASSERT_EQ(pageCount(pdf), 3) << lossless;
+        for (int page = 1; page <= 3; ++page) {
+            FIBITMAP* shown = renderExactly(pdf, page, temp / "shown.png");
+            const int difference =
+                largestDifference(shown, references[static_cast<std::size_t>(page - 1)]);
+            SCOPED_TRACE(host.files[static_cast<std::size_t>(page - 1)]);
+            EXPECT_GE(difference, 0) << "another size, lossless " << lossless;
+            EXPECT_LE(difference, lossless ? 0 : 4) << "lossless " << lossless;
+            if (shown != nullptr)
+                FreeImage_Unload(shown);
+        }
+        fs::remove(pdf);
+    }
+    for (FIBITMAP* reference : references)
+        FreeImage_Unload(reference);
+
+    // The screen is the page: one at the pixel limit is refused. A frame claiming far more
+    // pixels than its data holds is refused as before, whatever the screen.
+    const std::string huge = temp / "huge.gif";
+    test::GifFrame wide = placed;
+    wide.screenWidth = wide.screenHeight = 40000;
+    ASSERT_TRUE(test::writeGif(huge, wide));
+    std::string reason;
+    EXPECT_FALSE(test::stageLikeJob(huge, temp / "staged.jpg", &reason));
+    EXPECT_EQ(reason, "40000 x 40000 pixels reaches the limit of 900 megapixels");
+    test::GifFrame claimed = placed;
+    claimed.width = 65535;
+    claimed.height = 10751;
+    ASSERT_TRUE(test::writeGif(huge, claimed));
+    EXPECT_FALSE(test::stageLikeJob(huge, temp / "staged.jpg", &reason));
+    EXPECT_EQ(reason, "65535 x 10751 pixels claimed with too little image data for them");
 }
 
 TEST_F(ModernPictures, ProfilesStayAndRecompressedJpegsComeBackByteForByte) {

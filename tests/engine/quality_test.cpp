@@ -97,6 +97,30 @@ Rendered render(const std::string& pdf, int page, double dpi) {
     return result;
 }
 
+// The sampling factors of a JPEG's frame header, "HxV" per component ("2x2 1x1 1x1" for
+// 4:2:0); empty when there is none.
+std::string samplingFactors(const std::string& path) {
+    const std::string jpeg = test::readBytes(path);
+    std::size_t at = 2;
+    while (at + 4 <= jpeg.size() && static_cast<unsigned char>(jpeg[at]) == 0xFF) {
+        const auto marker = static_cast<unsigned char>(jpeg[at + 1]);
+        const std::size_t length = static_cast<unsigned char>(jpeg[at + 2]) << 8 |
+                                   static_cast<unsigned char>(jpeg[at + 3]);
+        if (marker >= 0xC0 && marker <= 0xC2 && at + 10 <= jpeg.size()) {
+            std::string factors;
+            const int components = static_cast<unsigned char>(jpeg[at + 9]);
+            for (int c = 0; c < components && at + 12 + 3 * c <= jpeg.size(); ++c) {
+                const auto both = static_cast<unsigned char>(jpeg[at + 11 + 3 * c]);
+                factors += (c > 0 ? " " : "") + std::to_string(both >> 4) + "x" +
+                           std::to_string(both & 15);
+            }
+            return factors;
+        }
+        at += 2 + length;
+    }
+    return {};
+}
+
 } // namespace
 
 TEST(Quality, JpegAtTheChosenQualityAndJpegDataNeverReencoded) {
@@ -127,6 +151,24 @@ TEST(Quality, JpegAtTheChosenQualityAndJpegDataNeverReencoded) {
     ASSERT_TRUE(FreeImage_GetPixelColor(staged, 0, 0, &corner));
     EXPECT_GE(std::min({corner.rgbRed, corner.rgbGreen, corner.rgbBlue}), 250);
     FreeImage_Unload(staged);
+}
+
+// Best quality keeps colour at full resolution, so red lines on white stay sharp; lower ones
+// halve it each way for smaller files. Both writers: the PNG fast path and FreeImage's.
+TEST(Quality, BestQualityKeepsFullColourResolution) {
+    test::TempFolder temp;
+    ASSERT_TRUE(test::writePicture(temp / "shot.png", FIF_PNG, 64, 48));
+    ASSERT_TRUE(test::writePicture(temp / "scan.tif", FIF_TIFF, 64, 48));
+    for (const char* name : {"shot.png", "scan.tif"}) {
+        for (const auto& [level, factors] : {std::pair{100, "1x1 1x1 1x1"},
+                                             {90, "1x1 1x1 1x1"},
+                                             {89, "2x2 1x1 1x1"},
+                                             {80, "2x2 1x1 1x1"}}) {
+            const std::string staged = StageForJob(temp / name, temp / "q", quality(level));
+            ASSERT_EQ(staged, temp / "q.jpg") << name;
+            EXPECT_EQ(samplingFactors(staged), factors) << name << " at " << level;
+        }
+    }
 }
 
 // 8-bit PNGs skip FreeImage in quality mode; the JPEG must be the one FreeImage's path writes.

@@ -336,4 +336,48 @@ bool writeClaimedGif(const std::string& path, unsigned width, unsigned height) {
     return writeBytes(path, gif);
 }
 
+bool writeGif(const std::string& path, const GifFrame& frame) {
+    std::string gif = "GIF89a";
+    littleEndian(gif, frame.screenWidth, 2);
+    littleEndian(gif, frame.screenHeight, 2);
+    gif += std::string("\xF7\0\0", 3); // a table of 256 colours follows
+    std::string table = frame.colours.substr(0, 3 * 256);
+    table.resize(3 * 256, '\0');
+    gif += table;
+    if (frame.transparent >= 0) { // graphic control extension
+        gif += std::string("\x21\xF9\x04\x01\0\0", 6);
+        gif += static_cast<char>(frame.transparent);
+        gif += '\0';
+    }
+    gif += ',';
+    for (const unsigned value : {frame.left, frame.top, frame.width, frame.height})
+        littleEndian(gif, value, 2);
+    gif += '\0';
+    // Each index a 9-bit code of its own, a clear code before the table would grow to 10 bits.
+    gif += '\x08';
+    std::string data;
+    std::uint32_t bits = 0;
+    int count = 0;
+    const auto code = [&](unsigned value) {
+        bits |= value << count;
+        for (count += 9; count >= 8; count -= 8, bits >>= 8)
+            data += static_cast<char>(bits & 0xFF);
+    };
+    for (std::size_t i = 0; i < frame.indices.size(); ++i) {
+        if (i % 250 == 0)
+            code(256);
+        code(static_cast<unsigned char>(frame.indices[i]));
+    }
+    code(257);
+    if (count > 0)
+        data += static_cast<char>(bits & 0xFF);
+    for (std::size_t at = 0; at < data.size(); at += 255) {
+        const std::string block = data.substr(at, 255);
+        gif += static_cast<char>(block.size());
+        gif += block;
+    }
+    gif += std::string("\0;", 2);
+    return writeBytes(path, gif);
+}
+
 } // namespace pw::test

@@ -35,6 +35,22 @@ bool writeUniformRleBmp(const std::string& path, unsigned width, unsigned height
 // check the structure refuse; empty when `jpeg` has no scan.
 std::string withScanRepeated(const std::string& jpeg);
 
+// A GIF of one frame placed at left, top on a logical screen: `indices`, row by row, into
+// `colours` (RGB triplets, up to 256); fewer indices than pixels leave the rest to the decoder.
+// `transparent` (0..255) makes one index transparent.
+struct GifFrame {
+    unsigned screenWidth = 0;
+    unsigned screenHeight = 0;
+    unsigned left = 0;
+    unsigned top = 0;
+    unsigned width = 0;
+    unsigned height = 0;
+    std::string indices;
+    std::string colours;
+    int transparent = -1;
+};
+bool writeGif(const std::string& path, const GifFrame& frame);
+
 std::string readBytes(const std::string& path);
 bool writeBytes(const std::string& path, const std::string& bytes);
 
