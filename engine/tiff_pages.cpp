@@ -5,6 +5,7 @@
 #include "engine/picture_size_check.h"
 #include "engine/pixel_limit.h"
 #include "engine/tiff_samples.h"
+#include "outside/pdftool/page_geometry.h"
 
 #include <FreeImage.h>
 #include <algorithm>
@@ -15,8 +16,8 @@
 namespace pw::engine {
 namespace {
 
-// The page's resolution from its tags, none when they give no unit. A turned page takes the
-// axes with it.
+// The page's resolution from its tags. Without a unit they give only the pixels' aspect ratio:
+// the page is then 96 dpi along its coarser axis. A turned page takes the axes with it.
 void setResolution(TIFF* tiff, FIBITMAP* bitmap) {
     float x = 0.0F;
     float y = 0.0F;
@@ -28,9 +29,9 @@ void setResolution(TIFF* tiff, FIBITMAP* bitmap) {
         return;
     TIFFGetFieldDefaulted(tiff, TIFFTAG_RESOLUTIONUNIT, &unit);
     TIFFGetFieldDefaulted(tiff, TIFFTAG_ORIENTATION, &orientation);
+    double perMetre = unit == RESUNIT_CENTIMETER ? 100.0 : 1.0 / kMetresPerInch;
     if (unit == RESUNIT_NONE)
-        return;
-    const double perMetre = unit == RESUNIT_CENTIMETER ? 100.0 : 1.0 / kMetresPerInch;
+        perMetre = pdftool::kDefaultDpi / kMetresPerInch / std::min(x, y);
     const auto dots = [perMetre](float perUnit) {
         return static_cast<unsigned>(std::min(perUnit * perMetre + 0.5, 4e9));
     };

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <functional>
 #include <gtest/gtest.h>
+#include <sstream>
 #include <tiffio.h>
 
 using namespace pw;
@@ -157,6 +158,24 @@ std::uint16_t half(double value) {
 
 double ramp(int at, int size) {
     return at / (size - 1.0);
+}
+
+// "W x H" in points of every page, as pdfinfo prints them.
+std::vector<std::pair<double, double>> pageSizes(const std::string& pdf) {
+    std::istringstream info(test::commandOutput("pdfinfo -f 1 -l 99 '" + pdf + "' 2>/dev/null"));
+    std::vector<std::pair<double, double>> sizes;
+    for (std::string row; std::getline(info, row);) {
+        const auto at = row.find("size:");
+        if (row.rfind("Page", 0) != 0 || at == std::string::npos)
+            continue;
+        std::istringstream size(row.substr(at + 5));
+        double width = 0.0;
+        double height = 0.0;
+        std::string by;
+        size >> width >> by >> height;
+        sizes.emplace_back(width, height);
+    }
+    return sizes;
 }
 
 class TiffPictures : public test::JobFixture {
@@ -408,6 +427,38 @@ TEST_F(TiffPictures, PagesAreTurnedAndMirroredAsTheirOrientationSays) {
                 },
                 kTolerance[lossless]))
                 << "page " << i + 1 << (lossless ? " without loss" : " at quality 100");
+        }
+    }
+}
+
+// XResolution 2 and YResolution 1 without a unit: pixels twice as tall as wide.
+TEST_F(TiffPictures, AResolutionWithoutAUnitGivesTheAspectRatioAt96Dpi) {
+    TiffPage page;
+    page.width = 256;
+    page.height = 200;
+    page.data.assign(256 * 200, '\x80');
+    page.xResolution = 2;
+    page.yResolution = 1;
+    page.resolutionUnit = RESUNIT_NONE;
+    TiffPage turned = page;
+    turned.orientation = 6;
+    const std::string path = temp / "pics/aspect.tif";
+    ASSERT_TRUE(test::writeTiff(path, {page, page, turned}));
+    host.files = {path};
+    for (const bool lossless : {false, true}) {
+        host.options = {};
+        host.options.lossless = lossless;
+        std::filesystem::remove_all(host.folder);
+        run();
+        // 256 pixels at 192 dpi by 200 at 96 dpi.
+        const std::vector<std::pair<double, double>> sizes = pageSizes(out("NewPDF.pdf"));
+        ASSERT_EQ(sizes.size(), 3U);
+        for (std::size_t i = 0; i < 3; ++i) {
+            const double wide = i < 2 ? 96.0 : 150.0;
+            const double tall = i < 2 ? 150.0 : 96.0;
+            EXPECT_NEAR(sizes[i].first, wide, 0.05) << "page " << i + 1 << " lossless " << lossless;
+            EXPECT_NEAR(sizes[i].second, tall, 0.05)
+                << "page " << i + 1 << " lossless " << lossless;
         }
     }
 }
