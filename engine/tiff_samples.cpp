@@ -259,14 +259,94 @@ std::vector<RGBQUAD> colourMap(TIFF* tiff, int bits) {
 
 enum class Output { Indexed, Gray16, Rgb8, Rgba8, Rgb16, Rgba16 };
 
+// How stored samples become the values of a bitmap's pixels.
+class Pixels {
+public:
+    Pixels(TIFF* tiff, const Layout& layout)
+        : layout_(layout), palette_(layout.photometric == PHOTOMETRIC_PALETTE),
+          inverted_(layout.photometric == PHOTOMETRIC_MINISWHITE),
+          depth_(layout.bits > 8 || layout.format == SAMPLEFORMAT_IEEEFP ? 16 : 8),
+          indexBits_(layout.bits == 1 || layout.bits == 4 ? layout.bits : 8) {
+        if (layout.alpha >= 0)
+            output_ = depth_ == 16 ? Output::Rgba16 : Output::Rgba8;
+        else if (layout.colours == 3)
+            output_ = depth_ == 16 ? Output::Rgb16 : Output::Rgb8;
+        else if (depth_ == 16)
+            output_ = Output::Gray16;
+        if (palette_)
+            map_ = colourMap(tiff, layout.bits);
+    }
+
+    Output output() const { return output_; }
+    int indexBits() const { return indexBits_; }
+    bool gray() const {
+        return !palette_ && (output_ == Output::Indexed || output_ == Output::Gray16);
+    }
+    bool opaque() const { return opaque_; }
+
+    // The palette of an indexed bitmap: the page's colour map, or gray levels.
+    void fillPalette(RGBQUAD* entries) const {
+        const unsigned count = 1U << indexBits_;
+        for (unsigned i = 0; i < count; ++i) {
+            const auto level = static_cast<BYTE>(i * 255 / (count - 1));
+            entries[i] = palette_ ? (i < map_.size() ? map_[i] : RGBQUAD{})
+                                  : RGBQUAD{level, level, level, 0};
+        }
+    }
+
+    // Pixel `column` of band row `row`: an index, or red, green, blue and alpha levels.
+    void value(const Band& band, std::uint32_t row, std::uint32_t column, unsigned* value) {
+        const unsigned top = (1U << depth_) - 1;
+        value[3] = top;
+        if (output_ == Output::Indexed) {
+            value[0] = palette_ ? static_cast<unsigned>(band.sample(row, column, 0))
+                                : level(band.sample(row, column, 0), layout_, indexBits_);
+            if (inverted_)
+                value[0] = (1U << indexBits_) - 1 - value[0];
+            return;
+        }
+        if (palette_) {
+            const RGBQUAD& entry = map_[band.sample(row, column, 0)];
+            value[0] = entry.rgbRed;
+            value[1] = entry.rgbGreen;
+            value[2] = entry.rgbBlue;
+        } else {
+            for (int c = 0; c < layout_.colours; ++c) {
+                value[c] = level(band.sample(row, column, c), layout_, depth_);
+                if (inverted_)
+                    value[c] = top - value[c];
+            }
+            if (layout_.colours == 1)
+                value[1] = value[2] = value[0];
+        }
+        if (layout_.alpha < 0)
+            return;
+        const unsigned alpha = level(band.sample(row, column, layout_.alpha), layout_, depth_);
+        value[3] = alpha;
+        opaque_ = opaque_ && alpha == top;
+        for (int c = 0; layout_.premultiplied && c < 3; ++c)
+            value[c] = alpha == 0 ? 0 : std::min(top, (value[c] * top + alpha / 2) / alpha);
+    }
+
+private:
+    const Layout& layout_;
+    bool palette_;
+    bool inverted_;
+    int depth_;
+    int indexBits_;
+    Output output_ = Output::Indexed;
+    std::vector<RGBQUAD> map_;
+    bool opaque_ = true;
+};
+
 // Where the pixels go: a FreeImage bitmap as the page is shown.
 class Target {
 public:
     Target(const Layout& layout, Output output, int indexBits)
-        : output_(output), indexBits_(indexBits),
-          turned_(layout.orientation >= 5 && layout.orientation <= 8) {
-        const auto width = static_cast<int>(turned_ ? layout.height : layout.width);
-        height_ = static_cast<int>(turned_ ? layout.width : layout.height);
+        : output_(output), indexBits_(indexBits) {
+        const bool turned = layout.orientation >= 5 && layout.orientation <= 8;
+        const auto width = static_cast<int>(turned ? layout.height : layout.width);
+        height_ = static_cast<int>(turned ? layout.width : layout.height);
         switch (output) {
         case Output::Indexed:
             bitmap_ = FreeImage_Allocate(width, height_, indexBits);
@@ -339,7 +419,6 @@ private:
 
     Output output_;
     int indexBits_;
-    bool turned_;
     int height_ = 0;
     FIBITMAP* bitmap_ = nullptr;
 };
@@ -365,37 +444,13 @@ FIBITMAP* ReadTiffSamples(TIFF* tiff) {
     Layout layout;
     if (!readLayout(tiff, layout))
         return nullptr;
-    const bool palette = layout.photometric == PHOTOMETRIC_PALETTE;
-    const bool inverted = layout.photometric == PHOTOMETRIC_MINISWHITE;
-    const bool deep = layout.bits > 8 || layout.format == SAMPLEFORMAT_IEEEFP;
-    const int depth = deep ? 16 : 8;
-    const int indexBits = layout.bits == 1 || layout.bits == 4 ? layout.bits : 8;
-    Output output = Output::Indexed;
-    if (layout.alpha >= 0)
-        output = deep ? Output::Rgba16 : Output::Rgba8;
-    else if (layout.colours == 3)
-        output = deep ? Output::Rgb16 : Output::Rgb8;
-    else if (deep)
-        output = Output::Gray16;
-
-    Target target(layout, output, indexBits);
+    Pixels pixels(tiff, layout);
+    Target target(layout, pixels.output(), pixels.indexBits());
     FIBITMAP* bitmap = target.bitmap();
     if (bitmap == nullptr)
         return nullptr;
-    std::vector<RGBQUAD> map;
-    if (palette)
-        map = colourMap(tiff, layout.bits);
-    if (output == Output::Indexed) {
-        RGBQUAD* entries = FreeImage_GetPalette(bitmap);
-        for (unsigned i = 0; i < (1U << indexBits); ++i) {
-            const auto gray = static_cast<BYTE>(i * 255 / ((1U << indexBits) - 1));
-            entries[i] =
-                palette ? (i < map.size() ? map[i] : RGBQUAD{}) : RGBQUAD{gray, gray, gray, 0};
-        }
-    }
-
-    const unsigned top = (1U << depth) - 1;
-    bool opaque = true;
+    if (pixels.output() == Output::Indexed)
+        pixels.fillPalette(FreeImage_GetPalette(bitmap));
     Band band(layout);
     for (std::uint32_t first = 0; first < layout.height; first += layout.bandRows) {
         const std::uint32_t rows = std::min(layout.bandRows, layout.height - first);
@@ -404,57 +459,26 @@ FIBITMAP* ReadTiffSamples(TIFF* tiff) {
             return nullptr;
         }
         for (std::uint32_t row = 0; row < rows; ++row) {
-            const auto y = static_cast<int>(first + row);
             for (std::uint32_t column = 0; column < layout.width; ++column) {
-                unsigned value[4] = {0, 0, 0, top};
-                if (output == Output::Indexed) {
-                    value[0] = palette ? static_cast<unsigned>(band.sample(row, column, 0))
-                                       : level(band.sample(row, column, 0), layout, indexBits);
-                    if (inverted)
-                        value[0] = (1U << indexBits) - 1 - value[0];
-                } else if (palette) {
-                    const RGBQUAD& entry = map[band.sample(row, column, 0)];
-                    value[0] = entry.rgbRed;
-                    value[1] = entry.rgbGreen;
-                    value[2] = entry.rgbBlue;
-                } else {
-                    for (int c = 0; c < layout.colours; ++c) {
-                        value[c] = level(band.sample(row, column, c), layout, depth);
-                        if (inverted)
-                            value[c] = top - value[c];
-                    }
-                    if (layout.colours == 1)
-                        value[1] = value[2] = value[0];
-                }
-                if (layout.alpha >= 0) {
-                    const unsigned alpha =
-                        level(band.sample(row, column, layout.alpha), layout, depth);
-                    value[3] = alpha;
-                    opaque = opaque && alpha == top;
-                    for (int c = 0; layout.premultiplied && c < 3; ++c)
-                        value[c] =
-                            alpha == 0 ? 0 : std::min(top, (value[c] * top + alpha / 2) / alpha);
-                }
+                unsigned value[4] = {0, 0, 0, 0};
+                pixels.value(band, row, column, value);
                 int x = 0;
-                int shownY = 0;
-                ShownPosition(layout.orientation, static_cast<int>(column), y,
-                              static_cast<int>(layout.width), static_cast<int>(layout.height), x,
-                              shownY);
-                target.put(x, shownY, value);
+                int y = 0;
+                ShownPosition(layout.orientation, static_cast<int>(column),
+                              static_cast<int>(first + row), static_cast<int>(layout.width),
+                              static_cast<int>(layout.height), x, y);
+                target.put(x, y, value);
             }
         }
     }
-    if (layout.alpha >= 0 && opaque) {
-        FIBITMAP* solid = output == Output::Rgba8 ? FreeImage_ConvertTo24Bits(bitmap)
-                                                  : FreeImage_ConvertToRGB16(bitmap);
+    if (layout.alpha >= 0 && pixels.opaque()) {
+        FIBITMAP* solid = pixels.output() == Output::Rgba8 ? FreeImage_ConvertTo24Bits(bitmap)
+                                                           : FreeImage_ConvertToRGB16(bitmap);
         FreeImage_Unload(bitmap);
         bitmap = solid;
-        if (bitmap == nullptr)
-            return nullptr;
-        output = output == Output::Rgba8 ? Output::Rgb8 : Output::Rgb16;
     }
-    attachProfile(tiff, bitmap,
-                  !palette && (output == Output::Indexed || output == Output::Gray16));
+    if (bitmap != nullptr)
+        attachProfile(tiff, bitmap, pixels.gray());
     return bitmap;
 }
 
