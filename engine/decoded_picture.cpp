@@ -5,10 +5,8 @@
 #include <FreeImage.h>
 
 namespace pw::engine {
-namespace {
 
-// Where the stored pixel (x, y) of a width x height picture lands when shown.
-void shownPosition(int orientation, int x, int y, int width, int height, int& shownX, int& shownY) {
+void ShownPosition(int orientation, int x, int y, int width, int height, int& shownX, int& shownY) {
     switch (orientation) {
     case 2:
         shownX = width - 1 - x;
@@ -44,6 +42,8 @@ void shownPosition(int orientation, int x, int y, int width, int height, int& sh
         break;
     }
 }
+
+namespace {
 
 WORD overWhite16(std::uint32_t value, std::uint32_t alpha) {
     const std::uint64_t mixed = static_cast<std::uint64_t>(value) * alpha +
@@ -86,7 +86,7 @@ void fillBytes(const PixelRows& rows, FIBITMAP* bitmap, int shownHeight) {
         for (int x = 0; x < rows.width; ++x, source += channels) {
             int shownX = 0;
             int shownY = 0;
-            shownPosition(rows.orientation, x, y, rows.width, rows.height, shownX, shownY);
+            ShownPosition(rows.orientation, x, y, rows.width, rows.height, shownX, shownY);
             // FreeImage keeps the bottom row first.
             BYTE* target = FreeImage_GetScanLine(bitmap, shownHeight - 1 - shownY) + step * shownX;
             const BYTE alpha = rows.alpha ? source[3] : 255;
@@ -114,7 +114,7 @@ void fillDeep(const PixelRows& rows, FIBITMAP* bitmap, int shownHeight) {
         for (int x = 0; x < rows.width; ++x, source += channels) {
             int shownX = 0;
             int shownY = 0;
-            shownPosition(rows.orientation, x, y, rows.width, rows.height, shownX, shownY);
+            ShownPosition(rows.orientation, x, y, rows.width, rows.height, shownX, shownY);
             BYTE* line = FreeImage_GetScanLine(bitmap, shownHeight - 1 - shownY);
             const std::uint32_t red = widen(source[0], rows.sampleBits);
             const std::uint32_t green = widen(source[1], rows.sampleBits);

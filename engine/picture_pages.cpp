@@ -60,7 +60,7 @@ PictureStaging StagePicturePages(const std::string& source, const std::string& s
         std::string problem;
         FIBITMAP* bitmap = nullptr;
         try {
-            bitmap = pages.decodeAsStored(page, problem);
+            bitmap = pages.decode(page, problem);
         } catch (const std::bad_alloc&) {
             // Only this page is missing; the pages already staged stay in the PDF.
         }

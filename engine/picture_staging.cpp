@@ -13,6 +13,7 @@
 #include "engine/picture_size_check.h"
 #include "engine/png_rows.h"
 #include "engine/rgb_jpeg.h"
+#include "engine/tiff_pages.h"
 #include "outside/pdftool/jpeg_info.h"
 #include "outside/pdftool/png_info.h"
 #include "platform/files.h"
@@ -174,6 +175,12 @@ FIBITMAP* LoadPicture(const std::string& narrowPath, const std::string& extensio
         return format == FIF_GIF ? PlaceOnGifScreen(loaded) : loaded;
     };
     const std::optional<int> tableFormat = FormatForExtension(extension);
+    // Page 1 of a TIFF is read as its later pages are.
+    if (detectedFormat(narrowPath) == FIF_TIFF) {
+        TiffPages pages(narrowPath);
+        if (pages.count() > 0)
+            return pages.decode(1, problem);
+    }
     if (tableFormat)
         bitmap = load(static_cast<FREE_IMAGE_FORMAT>(*tableFormat));
     if (bitmap != nullptr || !problem.empty())

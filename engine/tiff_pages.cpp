@@ -4,27 +4,40 @@
 #include "engine/picture_resolution.h"
 #include "engine/picture_size_check.h"
 #include "engine/pixel_limit.h"
+#include "engine/tiff_samples.h"
+#include "outside/pdftool/page_geometry.h"
 
 #include <FreeImage.h>
+#include <algorithm>
+#include <cmath>
 #include <tiffio.h>
 #include <vector>
 
 namespace pw::engine {
 namespace {
 
+// The page's resolution from its tags. Without a unit they give only the pixels' aspect ratio:
+// the page is then 96 dpi along its coarser axis. A turned page takes the axes with it.
 void setResolution(TIFF* tiff, FIBITMAP* bitmap) {
     float x = 0.0F;
     float y = 0.0F;
     std::uint16_t unit = RESUNIT_INCH;
+    std::uint16_t orientation = ORIENTATION_TOPLEFT;
     if (TIFFGetField(tiff, TIFFTAG_XRESOLUTION, &x) != 1 ||
-        TIFFGetField(tiff, TIFFTAG_YRESOLUTION, &y) != 1 || x <= 0.0F || y <= 0.0F)
+        TIFFGetField(tiff, TIFFTAG_YRESOLUTION, &y) != 1 || !(x > 0.0F) || !(y > 0.0F) ||
+        !std::isfinite(x) || !std::isfinite(y))
         return;
     TIFFGetFieldDefaulted(tiff, TIFFTAG_RESOLUTIONUNIT, &unit);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_ORIENTATION, &orientation);
+    double perMetre = unit == RESUNIT_CENTIMETER ? 100.0 : 1.0 / kMetresPerInch;
     if (unit == RESUNIT_NONE)
-        return;
-    const double perMeter = unit == RESUNIT_CENTIMETER ? 100.0 : 1.0 / kMetresPerInch;
-    FreeImage_SetDotsPerMeterX(bitmap, static_cast<unsigned>(x * perMeter + 0.5));
-    FreeImage_SetDotsPerMeterY(bitmap, static_cast<unsigned>(y * perMeter + 0.5));
+        perMetre = pdftool::kDefaultDpi / kMetresPerInch / std::min(x, y);
+    const auto dots = [perMetre](float perUnit) {
+        return static_cast<unsigned>(std::min(perUnit * perMetre + 0.5, 4e9));
+    };
+    const bool turned = orientation >= ORIENTATION_LEFTTOP && orientation <= ORIENTATION_LEFTBOT;
+    FreeImage_SetDotsPerMeterX(bitmap, dots(turned ? y : x));
+    FreeImage_SetDotsPerMeterY(bitmap, dots(turned ? x : y));
 }
 
 // The page's ICC profile when the page is stored as RGB, the only kind whose profile still
@@ -62,51 +75,19 @@ bool TiffPages::selectPage(int page) {
 }
 
 bool TiffPages::codecKnown(int page) {
+    return selectPage(page) && compressionKnown();
+}
+
+bool TiffPages::compressionKnown() {
     std::uint16_t compression = COMPRESSION_NONE;
-    if (!selectPage(page))
-        return false;
     TIFFGetFieldDefaulted(tiff_, TIFFTAG_COMPRESSION, &compression);
     return TIFFIsCODECConfigured(compression) == 1;
 }
 
-FIBITMAP* TiffPages::decodeAsStored(int page, std::string& problem) {
-    std::uint32_t width = 0;
-    std::uint32_t height = 0;
-    std::uint16_t orientation = ORIENTATION_TOPLEFT;
-    // FreeImage paints a page in a compression no codec here knows black and calls it read.
-    if (!codecKnown(page) || TIFFGetField(tiff_, TIFFTAG_IMAGEWIDTH, &width) != 1 ||
-        TIFFGetField(tiff_, TIFFTAG_IMAGELENGTH, &height) != 1 ||
-        !pw::WithinPixelLimit(width, height) || !TiffDataTooShort(tiff_, fileBytes_).empty() ||
-        (TIFFGetField(tiff_, TIFFTAG_ORIENTATION, &orientation) == 1 &&
-         orientation != ORIENTATION_TOPLEFT))
-        return decode(page, problem);
-    if (pages_ == nullptr)
-        pages_ = FreeImage_OpenMultiBitmap(FIF_TIFF, narrowPath_.c_str(), FALSE, TRUE, TRUE, 0);
-    FIBITMAP* bitmap = nullptr;
-    if (pages_ != nullptr && page <= FreeImage_GetPageCount(pages_)) {
-        FIBITMAP* locked = FreeImage_LockPage(pages_, page - 1);
-        if (locked != nullptr && FreeImage_GetWidth(locked) == width &&
-            FreeImage_GetHeight(locked) == height)
-            bitmap = FreeImage_Clone(locked);
-        if (locked != nullptr)
-            FreeImage_UnlockPage(pages_, locked, FALSE);
-    }
-    if (bitmap == nullptr)
-        return decode(page, problem);
-    // Only the page's own tags (FreeImage reads through a handle of its own, so `tiff_` is
-    // still at this page): FreeImage makes a resolution up when there is none.
-    FreeImage_SetDotsPerMeterX(bitmap, 0);
-    FreeImage_SetDotsPerMeterY(bitmap, 0);
-    setResolution(tiff_, bitmap);
-    return bitmap;
-}
-
 FIBITMAP* TiffPages::decode(int page, std::string& problem) {
-    if (!selectPage(page))
-        return nullptr;
     std::uint32_t width = 0;
     std::uint32_t height = 0;
-    if (TIFFGetField(tiff_, TIFFTAG_IMAGEWIDTH, &width) != 1 ||
+    if (!selectPage(page) || TIFFGetField(tiff_, TIFFTAG_IMAGEWIDTH, &width) != 1 ||
         TIFFGetField(tiff_, TIFFTAG_IMAGELENGTH, &height) != 1)
         return nullptr;
     if (!pw::WithinPixelLimit(width, height)) {
@@ -114,12 +95,65 @@ FIBITMAP* TiffPages::decode(int page, std::string& problem) {
         return nullptr;
     }
     problem = TiffDataTooShort(tiff_, fileBytes_);
-    if (!problem.empty())
+    if (!problem.empty() || !compressionKnown())
         return nullptr;
-    // libtiff turns every photometric interpretation and orientation into top-down RGBA; a
-    // strip or tile it cannot decode fails the page instead of leaving it blank.
+    std::uint16_t photometric = 0;
+    std::uint16_t orientation = ORIENTATION_TOPLEFT;
+    TIFFGetField(tiff_, TIFFTAG_PHOTOMETRIC, &photometric);
+    TIFFGetFieldDefaulted(tiff_, TIFFTAG_ORIENTATION, &orientation);
+    FIBITMAP* bitmap = nullptr;
+    if (HasPlainSamples(tiff_)) {
+        bitmap = ReadTiffSamples(tiff_);
+    } else {
+        // FreeImage neither turns pages nor maps LogLuv's light levels to colours; libtiff does
+        // both, in 8 bits.
+        if (orientation == ORIENTATION_TOPLEFT && photometric != PHOTOMETRIC_LOGLUV &&
+            photometric != PHOTOMETRIC_LOGL)
+            bitmap = freeImagePage(page, width, height);
+        if (bitmap == nullptr)
+            bitmap = rgbaPage(width, height, problem);
+    }
+    if (bitmap != nullptr)
+        setResolution(tiff_, bitmap);
+    return bitmap;
+}
+
+FIBITMAP* TiffPages::freeImagePage(int page, std::uint32_t width, std::uint32_t height) {
+    if (pages_ == nullptr)
+        pages_ = FreeImage_OpenMultiBitmap(FIF_TIFF, narrowPath_.c_str(), FALSE, TRUE, TRUE, 0);
+    if (pages_ == nullptr || page > FreeImage_GetPageCount(pages_))
+        return nullptr;
+    FIBITMAP* bitmap = nullptr;
+    FIBITMAP* locked = FreeImage_LockPage(pages_, page - 1);
+    if (locked != nullptr && FreeImage_GetWidth(locked) == width &&
+        FreeImage_GetHeight(locked) == height)
+        bitmap = FreeImage_Clone(locked);
+    if (locked != nullptr)
+        FreeImage_UnlockPage(pages_, locked, FALSE);
+    if (bitmap != nullptr) {
+        // FreeImage makes a resolution up when the page states none.
+        FreeImage_SetDotsPerMeterX(bitmap, 0);
+        FreeImage_SetDotsPerMeterY(bitmap, 0);
+    }
+    return bitmap;
+}
+
+FIBITMAP* TiffPages::rgbaPage(std::uint32_t width, std::uint32_t height, std::string& problem) {
+    char refusal[1024] = "";
+    if (TIFFRGBAImageOK(tiff_, refusal) != 1) {
+        std::string why = refusal;
+        if (why.rfind("Sorry, ", 0) == 0)
+            why.erase(0, 7);
+        problem = "unsupported TIFF layout: " + why;
+        return nullptr;
+    }
+    // Read in the order stored (libtiff would only mirror, not turn, a page stored turned);
+    // BitmapFromRows then turns and mirrors it. A strip or tile libtiff cannot decode fails the
+    // page instead of leaving it blank.
+    std::uint16_t orientation = ORIENTATION_TOPLEFT;
+    TIFFGetFieldDefaulted(tiff_, TIFFTAG_ORIENTATION, &orientation);
     std::vector<std::uint32_t> raster(static_cast<std::size_t>(width) * height);
-    if (TIFFReadRGBAImageOriented(tiff_, width, height, raster.data(), ORIENTATION_TOPLEFT, 1) != 1)
+    if (TIFFReadRGBAImageOriented(tiff_, width, height, raster.data(), orientation, 1) != 1)
         return nullptr;
     auto* bytes = reinterpret_cast<std::uint8_t*>(raster.data());
     for (std::size_t i = 0; i < raster.size(); ++i) {
@@ -135,11 +169,9 @@ FIBITMAP* TiffPages::decode(int page, std::string& problem) {
     rows.height = static_cast<int>(height);
     rows.stride = static_cast<std::size_t>(width) * 4;
     rows.alpha = true;
+    rows.orientation = orientation;
     rows.icc = rgbProfile(tiff_);
-    FIBITMAP* bitmap = BitmapFromRows(rows);
-    if (bitmap != nullptr)
-        setResolution(tiff_, bitmap);
-    return bitmap;
+    return BitmapFromRows(rows);
 }
 
 } // namespace pw::engine

@@ -1,7 +1,8 @@
 #pragma once
-// The pages of a multi-page TIFF after the first, read with libtiff: it reports each damaged
-// directory on its own, where FreeImage's page count ends at the first damaged one. Pages are
-// read by FreeImage where it can, as page 1 is, for their own sample depth and colour space.
+// The pages of a TIFF, read with libtiff: it reports each damaged directory on its own, where
+// FreeImage's page count ends at the first damaged one. Gray, palette and RGB pages are read
+// sample by sample (see tiff_samples.h); CMYK and other colour spaces by FreeImage where it can,
+// by libtiff's RGBA reader otherwise.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -21,17 +22,18 @@ public:
 
     // 0 when the file cannot be opened as a TIFF.
     int count() const { return count_; }
-    // Page `page` (1-based) upright as 24-bit RGB with its resolution; null when it is damaged
-    // or larger than the pixel limit (`problem` then says so).
+    // Page `page` (1-based) as shown, with its resolution; null when it is damaged, larger than
+    // the pixel limit or of a kind no reader here knows (`problem` then says why, when there is
+    // more to say than "cannot be read").
     FIBITMAP* decode(int page, std::string& problem);
-    // Page `page` with its samples as stored (gray, palette, 1-bit, 16-bit, alpha), as FreeImage
-    // reads page 1; a page stored turned, or one FreeImage cannot reach, comes from decode().
-    FIBITMAP* decodeAsStored(int page, std::string& problem);
     // False when page `page` (1-based) uses a compression no codec here decodes.
     bool codecKnown(int page);
 
 private:
     bool selectPage(int page);
+    bool compressionKnown(); // of the page selected
+    FIBITMAP* freeImagePage(int page, std::uint32_t width, std::uint32_t height);
+    FIBITMAP* rgbaPage(std::uint32_t width, std::uint32_t height, std::string& problem);
 
     std::string narrowPath_;
     std::uint64_t fileBytes_ = 0;

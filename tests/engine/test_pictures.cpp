@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <tiffio.h>
 #include <vector>
@@ -378,6 +379,120 @@ bool writeGif(const std::string& path, const GifFrame& frame) {
     }
     gif += std::string("\0;", 2);
     return writeBytes(path, gif);
+}
+
+namespace {
+
+bool writeTiffPage(TIFF* tiff, const TiffPage& page) {
+    const std::size_t rowBytes = (std::size_t{page.width} * page.samples * page.bits + 7) / 8;
+    if (page.data.size() != rowBytes * page.height)
+        return false;
+    TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, page.width);
+    TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, page.height);
+    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, page.photometric);
+    TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, page.bits);
+    if (page.samples != 1)
+        TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, page.samples);
+    TIFFSetField(tiff, TIFFTAG_SAMPLEFORMAT, page.sampleFormat);
+    TIFFSetField(tiff, TIFFTAG_COMPRESSION, page.compression);
+    if (page.photometric == PHOTOMETRIC_LOGLUV)
+        TIFFSetField(tiff, TIFFTAG_SGILOGDATAFMT, SGILOGDATAFMT_FLOAT);
+    TIFFSetField(tiff, TIFFTAG_ORIENTATION, page.orientation);
+    TIFFSetField(tiff, TIFFTAG_PLANARCONFIG,
+                 page.planar ? PLANARCONFIG_SEPARATE : PLANARCONFIG_CONTIG);
+    if (page.extraSample >= 0) {
+        const auto extra = static_cast<std::uint16_t>(page.extraSample);
+        TIFFSetField(tiff, TIFFTAG_EXTRASAMPLES, 1, &extra);
+    }
+    if (page.xResolution > 0) {
+        TIFFSetField(tiff, TIFFTAG_XRESOLUTION, page.xResolution);
+        TIFFSetField(tiff, TIFFTAG_YRESOLUTION, page.yResolution);
+        TIFFSetField(tiff, TIFFTAG_RESOLUTIONUNIT, page.resolutionUnit);
+    }
+    if (!page.colourMap.empty()) {
+        const std::size_t entries = page.colourMap.size() / 3;
+        auto* map = const_cast<std::uint16_t*>(page.colourMap.data());
+        TIFFSetField(tiff, TIFFTAG_COLORMAP, map, map + entries, map + 2 * entries);
+    }
+    const int planes = page.planar ? page.samples : 1;
+    const std::size_t sampleBytes = static_cast<std::size_t>(page.bits / 8);
+    const std::size_t perPlane = page.planar ? 1 : page.samples;
+    // The plane's row `y` from `x`, `count` pixels long.
+    const auto planeRowAt = [&](int plane, std::uint32_t y, std::uint32_t x, std::uint32_t count) {
+        if (!page.planar)
+            return page.data.substr(y * rowBytes + x * perPlane * sampleBytes,
+                                    count * perPlane * sampleBytes);
+        std::string out;
+        for (std::uint32_t i = x; i < x + count; ++i)
+            out += page.data.substr(
+                y * rowBytes + (i * page.samples + static_cast<unsigned>(plane)) * sampleBytes,
+                sampleBytes);
+        return out;
+    };
+    if (page.tile == 0) {
+        TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, 4);
+        for (int plane = 0; plane < planes; ++plane) {
+            for (std::uint32_t y = 0; y < page.height; ++y) {
+                std::string row = page.planar ? planeRowAt(plane, y, 0, page.width)
+                                              : page.data.substr(y * rowBytes, rowBytes);
+                if (TIFFWriteScanline(tiff, row.data(), y, static_cast<std::uint16_t>(plane)) != 1)
+                    return false;
+            }
+        }
+    } else {
+        TIFFSetField(tiff, TIFFTAG_TILEWIDTH, page.tile);
+        TIFFSetField(tiff, TIFFTAG_TILELENGTH, page.tile);
+        std::string buffer(page.tile * page.tile * perPlane * sampleBytes, '\0');
+        for (int plane = 0; plane < planes; ++plane) {
+            for (std::uint32_t ty = 0; ty < page.height; ty += page.tile) {
+                for (std::uint32_t tx = 0; tx < page.width; tx += page.tile) {
+                    std::fill(buffer.begin(), buffer.end(), '\0');
+                    const std::uint32_t across = std::min(page.tile, page.width - tx);
+                    for (std::uint32_t y = ty; y < std::min(ty + page.tile, page.height); ++y) {
+                        const std::string part = planeRowAt(plane, y, tx, across);
+                        std::memcpy(buffer.data() + (y - ty) * page.tile * perPlane * sampleBytes,
+                                    part.data(), part.size());
+                    }
+                    if (TIFFWriteTile(tiff, buffer.data(), tx, ty, 0,
+                                      static_cast<std::uint16_t>(plane)) < 0)
+                        return false;
+                }
+            }
+        }
+    }
+    return TIFFWriteDirectory(tiff) == 1;
+}
+
+} // namespace
+
+bool writeTiff(const std::string& path, const std::vector<TiffPage>& pages) {
+    TIFF* tiff = TIFFOpen(path.c_str(), "w");
+    if (tiff == nullptr)
+        return false;
+    bool written = true;
+    for (const TiffPage& page : pages)
+        written = written && writeTiffPage(tiff, page);
+    TIFFClose(tiff);
+    return written;
+}
+
+std::string packSamples(const std::vector<unsigned>& samples, int bits, std::size_t perRow) {
+    std::string out;
+    unsigned long pending = 0;
+    int pendingBits = 0;
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        pending = pending << bits | (samples[i] & ((1U << bits) - 1));
+        pendingBits += bits;
+        while (pendingBits >= 8) {
+            pendingBits -= 8;
+            out += static_cast<char>(pending >> pendingBits & 0xFF);
+        }
+        if ((i + 1) % perRow == 0 && pendingBits > 0) {
+            out += static_cast<char>(pending << (8 - pendingBits) & 0xFF);
+            pendingBits = 0;
+        }
+    }
+    return out;
 }
 
 } // namespace pw::test

@@ -1,6 +1,8 @@
 #pragma once
 // Pictures made by the tests themselves.
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace pw::test {
 
@@ -50,6 +52,32 @@ struct GifFrame {
     int transparent = -1;
 };
 bool writeGif(const std::string& path, const GifFrame& frame);
+
+// One page of a TIFF written with libtiff: `data` holds the rows as stored, interleaved, each
+// row padded to a byte, multi-byte samples in the machine's byte order. Planes and tiles
+// (`tile` pixels square) are cut from it for samples of whole bytes. One sample a pixel is left
+// to the default, as Pillow leaves it; LogLuv pages take XYZ floats.
+struct TiffPage {
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    int photometric = 1; // PHOTOMETRIC_MINISBLACK
+    int bits = 8;
+    int samples = 1;
+    int sampleFormat = 1;   // SAMPLEFORMAT_UINT
+    int extraSample = -1;   // EXTRASAMPLE_* of the last sample, -1 for none
+    bool planar = false;    // one plane a sample
+    std::uint32_t tile = 0; // 0 for strips
+    int orientation = 1;
+    float xResolution = 0; // no resolution tags when 0
+    float yResolution = 0;
+    int resolutionUnit = 2;               // RESUNIT_INCH
+    int compression = 8;                  // COMPRESSION_ADOBE_DEFLATE
+    std::vector<std::uint16_t> colourMap; // red, green, blue tables of 2^bits entries each
+    std::string data;
+};
+bool writeTiff(const std::string& path, const std::vector<TiffPage>& pages);
+// Rows of `bits`-bit samples (`perRow` a row) packed high bit first, each row padded to a byte.
+std::string packSamples(const std::vector<unsigned>& samples, int bits, std::size_t perRow);
 
 std::string readBytes(const std::string& path);
 bool writeBytes(const std::string& path, const std::string& bytes);
