@@ -130,7 +130,7 @@ cp "$fake_tool" "$work/app/data/pdf.exe"
 second=$XDG_CACHE_HOME/pagewright/quillon_tmp/00001.jpg
 real=$(dirname "$program")/data/pdf.exe
 three=("$work/in/c.jpg" "$work/in/B.bmp" "$work/in/sub/a.tif")
-named="pagewright convert: not converted: $work/in/B.bmp (the PDF builder was ended by SIGKILL)"
+named="pagewright convert: $work/in/B.bmp: the PDF builder was ended by SIGKILL"
 PW_FAKE_STEPS=$(printf 'when:%s\nkill\nrun:%s' "$second" "$real") program=$work/app/pagewright \
     run -q --each -o "$work/out/killed" "${three[@]}"
 check "each, builder killed for one picture: status 2, the picture named with the reason" \
@@ -139,7 +139,7 @@ check "each, builder killed for one picture: the others written" \
     test "$out" = "$work/out/killed/c.pdf"$'\n'"$work/out/killed/a.pdf"
 PW_FAKE_STEPS=kill program=$work/app/pagewright run -q --each -o "$work/out/killed" "${three[@]}"
 check "each, builder killed every time: status 3, every picture named" \
-    test "$status:$out:$(grep -c "not converted: .* (the PDF builder was ended by SIGKILL)$" <<<"$err")" = "3::3"
+    test "$status:$out:$(grep -c "^pagewright convert: .*: the PDF builder was ended by SIGKILL$" <<<"$err")" = "3::3"
 PW_FAKE_STEPS=kill program=$work/app/pagewright run -q -o "$work/out/killed" "${three[@]}"
 check "one PDF, builder killed: status 3, said" \
     test "$status:$err" = "3:pagewright: The PDF builder stopped before it finished."

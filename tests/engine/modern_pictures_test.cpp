@@ -336,8 +336,12 @@ TEST_F(ModernPictures, DamagedAndGiganticPicturesAreReportedByName) {
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_EQ(prompts.messages[0].text,
               "These pictures could not be converted and are missing from the result:\n" + damaged +
-                  "\n" + huge + " (40000 x 40000 pixels reaches the limit of 900 megapixels)\n" +
-                  bomb + " (page 2)");
+                  "\n" + huge + "\n" + bomb + " (page 2)");
+    EXPECT_NE(prompts.messages[0].details.find(
+                  "\n" + huge + ": 40000 x 40000 pixels reaches the limit of 900 megapixels\n" +
+                  bomb + ": page 2 could not be converted"),
+              std::string::npos)
+        << prompts.messages[0].details;
 }
 
 TEST_F(ModernPictures, EveryPageOfATiffInBothModesAndDamagedPagesNamed) {
