@@ -1,4 +1,5 @@
 #include "engine/decoded_picture.h"
+#include "engine/heif_variant.h"
 #include "engine/modern_formats.h"
 #include "engine/pixel_limit.h"
 
@@ -48,11 +49,13 @@ FIBITMAP* DecodeHeif(const std::string& narrowPath, std::string& problem) {
     if (!libheifReady())
         return nullptr;
     std::unique_ptr<heif_context, ContextFree> context(heif_context_alloc());
-    if (!context || heif_context_read_from_file(context.get(), narrowPath.c_str(), nullptr).code !=
-                        heif_error_Ok)
+    if (!context ||
+        !HeifSucceeded(heif_context_read_from_file(context.get(), narrowPath.c_str(), nullptr),
+                       narrowPath, problem))
         return nullptr;
     heif_image_handle* rawHandle = nullptr;
-    if (heif_context_get_primary_image_handle(context.get(), &rawHandle).code != heif_error_Ok)
+    if (!HeifSucceeded(heif_context_get_primary_image_handle(context.get(), &rawHandle), narrowPath,
+                       problem))
         return nullptr;
     std::unique_ptr<heif_image_handle, HandleFree> handle(rawHandle);
 
@@ -84,8 +87,9 @@ FIBITMAP* DecodeHeif(const std::string& narrowPath, std::string& problem) {
                                  : heif_chroma_interleaved_RRGGBB_BE);
     }
     heif_image* rawImage = nullptr;
-    if (heif_decode_image(handle.get(), &rawImage, heif_colorspace_RGB, chroma, options.get())
-            .code != heif_error_Ok)
+    if (!HeifSucceeded(
+            heif_decode_image(handle.get(), &rawImage, heif_colorspace_RGB, chroma, options.get()),
+            narrowPath, problem))
         return nullptr;
     std::unique_ptr<heif_image, ImageFree> image(rawImage);
     const int bits = heif_image_get_bits_per_pixel_range(image.get(), heif_channel_interleaved);
