@@ -55,7 +55,8 @@ void ReportUnsupported(const std::string& kind);
 std::string RefusalReason(const std::string& narrowPath, const std::string& problem,
                           const DecoderMessages& heard);
 
-// "TIFF with JBIG compression is not supported", or with the number when libtiff knows no name.
+// "TIFF with LERC compression is not supported" for a codec libtiff names but was built
+// without, "TIFF with compression 34712 is not supported" for one it does not know.
 std::string TiffCompressionReason(int compression);
 
 } // namespace pw::engine
