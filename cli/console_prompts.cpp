@@ -7,11 +7,11 @@
 namespace pw::cli {
 
 os::Answer ConsolePrompts::messageBox(const std::string& text, const std::string& title,
-                                      os::Buttons buttons, os::Icon) {
-    // The convert command names every missing picture itself, not only the first ten.
+                                      os::Buttons buttons, os::Icon, const std::string& details) {
+    // The convert command names every missing picture itself, with its reason.
     if (title != engine::kMissingPicturesTitle) {
         progress_.breakLine();
-        std::string line = text;
+        std::string line = details.empty() ? text : text + "\n" + details;
         line.erase(std::remove(line.begin(), line.end(), '\r'), line.end());
         std::fprintf(stderr, "pagewright: %s\n", line.c_str());
     }

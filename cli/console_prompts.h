@@ -13,7 +13,7 @@ public:
     explicit ConsolePrompts(ProgressDisplay& progress) : progress_(progress) {}
 
     os::Answer messageBox(const std::string& text, const std::string& title, os::Buttons buttons,
-                          os::Icon icon) override;
+                          os::Icon icon, const std::string& details = {}) override;
     bool openFile(const os::FileDialogRequest&, os::FileDialogResult&) override { return false; }
     bool saveFile(const os::FileDialogRequest&, os::FileDialogResult&) override { return false; }
     bool browseFolder(const std::string&, std::string&) override { return false; }

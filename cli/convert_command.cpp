@@ -172,9 +172,9 @@ int runConvertCommand(int argc, char* argv[]) {
     for (const std::string& pdf : job.writtenPdfs())
         std::printf("%s\n", pdf.c_str());
     std::fflush(stdout);
-    const std::vector<std::string> missing = job.missingPictures();
-    for (const std::string& picture : missing)
-        std::fprintf(stderr, "pagewright convert: not converted: %s\n", picture.c_str());
+    const std::vector<std::string> missing = job.missingReasons();
+    for (const std::string& line : missing)
+        std::fprintf(stderr, "pagewright convert: %s\n", line.c_str());
     if (job.writtenPdfs().empty())
         return kExitNothing;
     return missing.empty() ? kExitDone : kExitSomeMissing;

@@ -341,7 +341,8 @@ void ConversionJob::runPerPicture(int index, int count) {
                 noteNoResult(at, "its PDF could not be saved: " + reason);
             }
         } else {
-            // No reason when the builder skipped the picture as unusable.
+            // No failure when the builder skipped the picture as unusable: its line says why.
+            noteSkippedPages(outputs);
             noteNoResult(at, BuilderFailureReason(outputs, objShell_.Ended()));
         }
     }
@@ -417,7 +418,7 @@ void ConversionJob::noteSkippedPages(const std::string& outputs) {
         if (skipped.index < 0 || static_cast<std::size_t>(skipped.index) >= missing_.size())
             continue;
         const auto at = static_cast<std::size_t>(skipped.index);
-        NotePageSkipped(staging_[at], skipped.page);
+        NotePageSkipped(staging_[at], skipped.page, skipped.reason);
         if (staging_[at].pages == 0)
             missing_[at] = true;
     }
@@ -479,25 +480,38 @@ void ConversionJob::reportNotices() {
         prompts_.messageBox(text, os::kProgramTitle, os::Buttons::Ok, os::Icon::Exclamation);
 }
 
-std::vector<std::string> ConversionJob::missingPictures() const {
+std::vector<std::string>
+ConversionJob::missingLines(std::string (*line)(const std::string&, const PictureStaging&)) const {
     std::vector<std::string> missing;
     for (std::size_t i = 0; i < missing_.size(); ++i) {
         PictureStaging staging = staging_[i];
         if (missing_[i])
             staging.pages = 0; // no result holds any of its pages
-        const std::string entry = MissingEntry(paths_[i], staging);
+        const std::string entry = line(paths_[i], staging);
         if (!entry.empty())
             missing.push_back(entry);
     }
     return missing;
 }
 
+std::vector<std::string> ConversionJob::missingPictures() const {
+    return missingLines(MissingEntry);
+}
+
+std::vector<std::string> ConversionJob::missingReasons() const {
+    return missingLines(MissingReasonLine);
+}
+
 void ConversionJob::reportMissingPictures() {
     const std::vector<std::string> missing = missingPictures();
     if (missing.empty())
         return;
+    // Every picture's reason, not only the first ten's, behind "Show Details...".
+    std::string details;
+    for (const std::string& line : missingReasons())
+        details += (details.empty() ? "" : "\n") + line;
     prompts_.messageBox(MissingPicturesText(missing), kMissingPicturesTitle, os::Buttons::Ok,
-                        os::Icon::Exclamation);
+                        os::Icon::Exclamation, details);
 }
 
 } // namespace pw::engine

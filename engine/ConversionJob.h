@@ -33,9 +33,11 @@ public:
 
     // What to do about existing PDFs; the window asks (the default), the command line does not.
     void setOverwritePolicy(OverwritePolicy policy) { policy_ = policy; }
-    // Results of the last job: the PDFs placed, in order, and the pictures that are in none.
+    // Results of the last job: the PDFs placed, in order, and the pictures that are in none
+    // (or some of whose pages are in none), as MissingEntry or as MissingReasonLine gives them.
     const std::vector<std::string>& writtenPdfs() const { return written_; }
     std::vector<std::string> missingPictures() const;
+    std::vector<std::string> missingReasons() const;
 
     // The builder's command line: <application folder>/data/pdf.exe /NOASK.
     static std::string ToolCommandLine();
@@ -45,6 +47,9 @@ public:
     static std::string StagedStem(int index);
 
 private:
+    // Each picture not wholly in the results, as `line` makes its line.
+    std::vector<std::string> missingLines(std::string (*line)(const std::string&,
+                                                              const PictureStaging&)) const;
     void lockControls();
     void unlockControls(bool focusToolsBar);
     bool createFolders(const std::string& outputFolder);

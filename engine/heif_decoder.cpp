@@ -1,6 +1,7 @@
 #include "engine/decoded_picture.h"
 #include "engine/heif_canvas.h"
 #include "engine/heif_meta.h"
+#include "engine/heif_variant.h"
 #include "engine/modern_formats.h"
 #include "engine/picture_size_check.h"
 #include "engine/pixel_limit.h"
@@ -129,13 +130,15 @@ FIBITMAP* DecodeHeif(const std::string& narrowPath, std::string& problem) {
     PreparedFile prepared{file.get(), static_cast<std::uint64_t>(fileSize), 0, &*meta};
     std::unique_ptr<heif_context, ContextFree> context(heif_context_alloc());
     if (!context ||
-        heif_context_read_from_reader(context.get(), &kPreparedReader, &prepared, nullptr).code !=
-            heif_error_Ok)
+        !HeifSucceeded(
+            heif_context_read_from_reader(context.get(), &kPreparedReader, &prepared, nullptr),
+            narrowPath, problem))
         return nullptr;
     heif_item_id primary = 0;
     heif_image_handle* rawHandle = nullptr;
     if (heif_context_get_primary_image_ID(context.get(), &primary).code != heif_error_Ok ||
-        heif_context_get_primary_image_handle(context.get(), &rawHandle).code != heif_error_Ok)
+        !HeifSucceeded(heif_context_get_primary_image_handle(context.get(), &rawHandle), narrowPath,
+                       problem))
         return nullptr;
     std::unique_ptr<heif_image_handle, HandleFree> handle(rawHandle);
 
@@ -181,8 +184,9 @@ FIBITMAP* DecodeHeif(const std::string& narrowPath, std::string& problem) {
                                  : heif_chroma_interleaved_RRGGBB_BE);
     }
     heif_image* rawImage = nullptr;
-    if (heif_decode_image(handle.get(), &rawImage, heif_colorspace_RGB, chroma, options.get())
-            .code != heif_error_Ok)
+    if (!HeifSucceeded(
+            heif_decode_image(handle.get(), &rawImage, heif_colorspace_RGB, chroma, options.get()),
+            narrowPath, problem))
         return nullptr;
     std::unique_ptr<heif_image, ImageFree> image(rawImage);
     const int bits = heif_image_get_bits_per_pixel_range(image.get(), heif_channel_interleaved);

@@ -1,10 +1,12 @@
 #pragma once
 // A libjpeg error manager that jumps back to the caller's setjmp instead of ending the program,
-// and keeps warnings and messages quiet.
+// keeping the error's text and whether the data ended early, and keeps warnings and messages
+// quiet.
 #include <csetjmp>
 #include <cstdio>
 
-// jpeglib.h needs FILE and size_t declared first.
+// libjpeg's headers need FILE and size_t declared first.
+#include <jerror.h>
 #include <jpeglib.h>
 
 namespace pw::engine {
@@ -12,15 +14,22 @@ namespace pw::engine {
 struct JpegErrors {
     jpeg_error_mgr pub;
     std::jmp_buf jump;
+    char message[JMSG_LENGTH_MAX]; // libjpeg's text for the error that ended the work
+    bool endedEarly;               // the data ended before the picture did
 };
 
 // Sets up `errors` and returns the manager to put in a libjpeg structure's `err`.
 inline jpeg_error_mgr* QuietJpegErrors(JpegErrors& errors) {
     jpeg_error_mgr* manager = jpeg_std_error(&errors.pub);
     manager->error_exit = [](j_common_ptr cinfo) {
-        std::longjmp(reinterpret_cast<JpegErrors*>(cinfo->err)->jump, 1);
+        auto* own = reinterpret_cast<JpegErrors*>(cinfo->err);
+        (*cinfo->err->format_message)(cinfo, own->message);
+        std::longjmp(own->jump, 1);
     };
-    manager->emit_message = [](j_common_ptr, int) {};
+    manager->emit_message = [](j_common_ptr cinfo, int level) {
+        if (level < 0 && cinfo->err->msg_code == JWRN_JPEG_EOF)
+            reinterpret_cast<JpegErrors*>(cinfo->err)->endedEarly = true;
+    };
     manager->output_message = [](j_common_ptr) {};
     return manager;
 }

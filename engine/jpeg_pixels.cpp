@@ -2,6 +2,7 @@
 
 #include "engine/jpeg_errors.h"
 #include "engine/picture_resolution.h"
+#include "engine/refusal_reasons.h"
 
 #include <FreeImage.h>
 #include <algorithm>
@@ -97,6 +98,15 @@ bool decodeInto(std::FILE* file, jpeg_decompress_struct* cinfo, JpegErrors* erro
     return true;
 }
 
+// The kind of JPEG libjpeg stopped at as one it does not decode; empty for other errors.
+std::string unsupportedKind(const jpeg_decompress_struct& cinfo) {
+    if (cinfo.err->msg_code == JERR_BAD_PRECISION)
+        return "JPEG with " + std::to_string(cinfo.data_precision) + "-bit samples";
+    if (cinfo.err->msg_code == JERR_SOF_UNSUPPORTED) // its parameter is the frame marker
+        return (cinfo.err->msg_parm.i[0] & 3) == 3 ? "lossless JPEG" : "hierarchical JPEG";
+    return {};
+}
+
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
@@ -113,7 +123,12 @@ FIBITMAP* DecodeJpegPixels(const std::string& narrowPath) {
     cinfo.err = QuietJpegErrors(errors);
     FIBITMAP* bitmap = nullptr;
     const bool decoded = decodeInto(file.get(), &cinfo, &errors, &bitmap);
+    const std::string unsupported = decoded ? std::string() : unsupportedKind(cinfo);
     jpeg_destroy_decompress(&cinfo);
+    if (!unsupported.empty())
+        ReportUnsupported(unsupported);
+    else if (!decoded)
+        ReportDecoderMessage(errors.endedEarly ? "JPEG data ends early" : errors.message);
     if (!decoded && bitmap != nullptr) {
         FreeImage_Unload(bitmap);
         bitmap = nullptr;

@@ -3,6 +3,7 @@
 #include "engine/jxl_jpeg.h"
 #include "engine/modern_formats.h"
 #include "engine/pixel_limit.h"
+#include "engine/refusal_reasons.h"
 
 #include <FreeImage.h>
 #include <jxl/decode.h>
@@ -106,6 +107,18 @@ std::optional<std::vector<std::uint8_t>> RecoverJpegFromJxl(const std::string& n
     }
 }
 
+namespace {
+
+// libjxl gives a status, no text.
+void reportStatus(JxlDecoderStatus status) {
+    if (status == JXL_DEC_NEED_MORE_INPUT)
+        ReportDecoderMessage("JPEG XL data ends early");
+    else if (status == JXL_DEC_ERROR)
+        ReportDecoderMessage("JPEG XL decoder error");
+}
+
+} // namespace
+
 FIBITMAP* DecodeJxl(const std::string& narrowPath, std::string& problem) {
     const auto bytes = ReadFileBytes(narrowPath);
     if (!bytes)
@@ -121,7 +134,8 @@ FIBITMAP* DecodeJxl(const std::string& narrowPath, std::string& problem) {
     std::vector<std::uint8_t> pixels;
     JxlPixelFormat format{4, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 0};
     for (;;) {
-        switch (JxlDecoderProcessInput(decoder.get())) {
+        const JxlDecoderStatus status = JxlDecoderProcessInput(decoder.get());
+        switch (status) {
         case JXL_DEC_BASIC_INFO:
             if (!withinLimit(decoder.get(), problem) ||
                 JxlDecoderGetBasicInfo(decoder.get(), &info) != JXL_DEC_SUCCESS)
@@ -160,6 +174,7 @@ FIBITMAP* DecodeJxl(const std::string& narrowPath, std::string& problem) {
             return BitmapFromRows(rows);
         }
         default:
+            reportStatus(status);
             return nullptr;
         }
     }

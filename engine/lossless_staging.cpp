@@ -74,8 +74,12 @@ bool StageLossless(const std::string& source, const std::string& extension,
                    const std::string& target, std::string* problem) {
     const std::string narrowSource = os::toNarrow(source);
     std::string reason;
-    if (pdftool::readPngInfo(narrowSource, reason)) // another format fails at the signature
-        return StageUnchanged(narrowSource, target);
+    if (pdftool::readPngInfo(narrowSource, reason)) { // another format fails at the signature
+        const bool staged = StageUnchanged(narrowSource, target);
+        if (!staged && problem != nullptr)
+            *problem = kNotWritten;
+        return staged;
+    }
 
     return DecodeAndSave(narrowSource, extension, target, problem,
                          [&](FIBITMAP* bitmap) { return SaveLosslessBitmap(bitmap, target); });

@@ -17,27 +17,46 @@ std::string MissingPicturesText(const std::vector<std::string>& paths) {
     return text;
 }
 
-void NotePageSkipped(PictureStaging& staging, int page) {
+void NotePageSkipped(PictureStaging& staging, int page, const std::string& reason) {
     if (staging.pages <= 0)
         return;
     --staging.pages;
-    if (staging.pages == 0)
+    if (staging.pages == 0) {
         staging.damagedPages.clear();
-    else
+        if (!reason.empty())
+            staging.problem = "refused by the PDF builder (" + reason + ")";
+    } else
         staging.damagedPages.push_back(page);
 }
 
-std::string MissingEntry(const std::string& path, const PictureStaging& staging) {
-    if (staging.pages <= 0)
-        return staging.problem.empty() ? path : path + " (" + staging.problem + ")";
-    if (staging.damagedPages.empty())
-        return {};
+namespace {
+
+// "page 2" or "pages 2, 3".
+std::string damagedPagesText(const PictureStaging& staging) {
     std::vector<int> damaged = staging.damagedPages;
     std::sort(damaged.begin(), damaged.end());
-    std::string pages = damaged.size() == 1 ? " (page " : " (pages ";
+    std::string pages = damaged.size() == 1 ? "page " : "pages ";
     for (std::size_t i = 0; i < damaged.size(); ++i)
         pages += (i == 0 ? "" : ", ") + std::to_string(damaged[i]);
-    return path + pages + ")";
+    return pages;
+}
+
+} // namespace
+
+std::string MissingEntry(const std::string& path, const PictureStaging& staging) {
+    if (staging.pages <= 0)
+        return path;
+    if (staging.damagedPages.empty())
+        return {};
+    return path + " (" + damagedPagesText(staging) + ")";
+}
+
+std::string MissingReasonLine(const std::string& path, const PictureStaging& staging) {
+    if (staging.pages <= 0)
+        return path + ": " + (staging.problem.empty() ? "could not be converted" : staging.problem);
+    if (staging.damagedPages.empty())
+        return {};
+    return path + ": " + damagedPagesText(staging) + " could not be converted";
 }
 
 } // namespace pw::engine

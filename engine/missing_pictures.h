@@ -13,11 +13,17 @@ inline constexpr const char* kMissingPicturesTitle = "Missing Pictures";
 // "... and N more" when there are more.
 std::string MissingPicturesText(const std::vector<std::string>& paths);
 
-// A page the builder could not use: the picture is missing once none of its pages is left.
-void NotePageSkipped(PictureStaging& staging, int page);
+// A page the builder could not use, for `reason`: the picture is missing once none of its pages
+// is left, and the builder's reason is then its own.
+void NotePageSkipped(PictureStaging& staging, int page, const std::string& reason);
 
-// The report's line for a picture: its path, then in parentheses why it is missing or which of
-// its pages are ("scan.tif (pages 2, 3)"); empty when all of it reached the result.
+// The message's line for a picture: its path, with the pages that are missing when some of its
+// pages reached the result ("scan.tif (pages 2, 3)"); empty when all of it did.
 std::string MissingEntry(const std::string& path, const PictureStaging& staging);
+
+// Its line with the reason, "path: reason" ("a.png: damaged (...)", "scan.tif: pages 2, 3
+// could not be converted"), for the message's details and the command line; empty when all
+// of it reached the result.
+std::string MissingReasonLine(const std::string& path, const PictureStaging& staging);
 
 } // namespace pw::engine

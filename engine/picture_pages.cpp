@@ -4,6 +4,7 @@
 #include "engine/lossless_staging.h"
 #include "engine/path_parts.h"
 #include "engine/picture_staging.h"
+#include "engine/refusal_reasons.h"
 #include "engine/tiff_pages.h"
 #include "platform/files.h"
 #include "platform/narrow.h"
@@ -35,8 +36,11 @@ std::string StagedPageName(const std::string& firstTarget, int page) {
     return firstTarget.substr(0, dot) + suffix + firstTarget.substr(dot);
 }
 
-PictureStaging StagePicturePages(const std::string& source, const std::string& stem,
-                                 const JobOptions& options) {
+namespace {
+
+// Every page; `problem` is set only where a decoder told more than that it failed.
+PictureStaging stagePages(const std::string& source, const std::string& stem,
+                          const JobOptions& options) {
     PictureStaging result;
     const std::string narrowSource = os::toNarrow(source);
     if (!isTiff(narrowSource, PathPart(source, 0))) {
@@ -49,6 +53,8 @@ PictureStaging StagePicturePages(const std::string& source, const std::string& s
     // FreeImage paints a page in a compression no codec here knows black and calls it read.
     if (pages.count() < 1 || pages.codecKnown(1))
         result.firstFile = StageForJob(source, stem, options, &result.problem);
+    else
+        result.problem = TiffCompressionReason(pages.compression(1));
     const bool firstStaged = !result.firstFile.empty();
     result.pages = firstStaged ? 1 : 0;
     const std::string firstTarget = stem + (options.lossless ? ".png" : ".jpg");
@@ -79,6 +85,18 @@ PictureStaging StagePicturePages(const std::string& source, const std::string& s
         result.damagedPages.clear(); // the whole picture is missing
     else if (result.firstFile.empty())
         result.firstFile = firstTarget; // later pages are named after page 1's place
+    return result;
+}
+
+} // namespace
+
+PictureStaging StagePicturePages(const std::string& source, const std::string& stem,
+                                 const JobOptions& options) {
+    InitialiseFreeImage(); // its callbacks bring the decoders' messages to `heard`
+    const DecoderMessages heard;
+    PictureStaging result = stagePages(source, stem, options);
+    if (result.pages == 0)
+        result.problem = RefusalReason(os::toNarrow(source), result.problem, heard);
     return result;
 }
 

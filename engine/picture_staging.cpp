@@ -12,6 +12,7 @@
 #include "engine/picture_resolution.h"
 #include "engine/picture_size_check.h"
 #include "engine/png_rows.h"
+#include "engine/refusal_reasons.h"
 #include "engine/rgb_jpeg.h"
 #include "engine/tiff_pages.h"
 #include "outside/pdftool/jpeg_info.h"
@@ -65,8 +66,13 @@ JxlJpeg stageJxlJpeg(const std::string& narrowSource, const std::string& extensi
         ModernFormatOfContent(narrowSource) != ModernFormat::Jxl)
         return JxlJpeg::None;
     std::string why;
-    if (const auto jpeg = RecoverJpegFromJxl(narrowSource, why))
-        return WriteStagedBytes(*jpeg, target) ? JxlJpeg::Written : JxlJpeg::Failed;
+    if (const auto jpeg = RecoverJpegFromJxl(narrowSource, why)) {
+        if (WriteStagedBytes(*jpeg, target))
+            return JxlJpeg::Written;
+        if (problem != nullptr)
+            *problem = kNotWritten;
+        return JxlJpeg::Failed;
+    }
     if (why.empty())
         return JxlJpeg::None;
     if (problem != nullptr)
@@ -154,6 +160,7 @@ void InitialiseFreeImage() {
     // library also initialises itself on load, this keeps a static build right.
     static const bool initialised = [] {
         FreeImage_Initialise(FALSE);
+        InstallDecoderMessageHandlers();
         return true;
     }();
     (void)initialised;
@@ -241,6 +248,8 @@ bool DecodeAndSave(const std::string& narrowSource, const std::string& extension
     }
     const bool saved = save(bitmap);
     FreeImage_Unload(bitmap);
+    if (!saved && problem != nullptr)
+        *problem = kNotWritten;
     return saved;
 }
 
@@ -308,8 +317,13 @@ std::string StageForJob(const std::string& source, const std::string& stem,
     // JPEG data goes into the PDF as it is, whatever the name and the quality chosen; one that
     // PDF readers could not decode is re-encoded as a JPEG, at the best quality when the
     // choice is Lossless (the quality shown then is not in force).
-    if (IsEmbeddableJpeg(narrowSource))
-        return StageUnchanged(narrowSource, jpeg) ? jpeg : std::string();
+    if (IsEmbeddableJpeg(narrowSource)) {
+        if (StageUnchanged(narrowSource, jpeg))
+            return jpeg;
+        if (problem != nullptr)
+            *problem = kNotWritten;
+        return {};
+    }
     if (!options.lossless || HasJpegSignature(narrowSource)) {
         const int quality = options.lossless ? kDefaultQuality : options.quality;
         return stageAsJpeg(source, narrowSource, jpeg, problem, quality) ? jpeg : std::string();

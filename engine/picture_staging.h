@@ -13,7 +13,8 @@ namespace pw::engine {
 
 // Makes FreeImage ready; call on the main thread before pictures are staged on others. Staging
 // threads then use FreeImage only as its documentation allows: each thread loads, converts and
-// saves its own bitmaps, and no message handler is set.
+// saves its own bitmaps. FreeImage's and libtiff's messages go to the staging thread's
+// DecoderMessages (engine/refusal_reasons.h).
 void InitialiseFreeImage();
 
 // Decodes the picture at `narrowPath` (HEIF, AVIF, WebP and JPEG XL by their own libraries;
@@ -59,6 +60,9 @@ bool SaveStagedBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const s
 // InitialiseFreeImage has run.
 std::string StageForJob(const std::string& source, const std::string& stem,
                         const JobOptions& options, std::string* problem = nullptr);
+
+// The reason for a picture that was read but could not be written to the staging folder.
+inline constexpr const char* kNotWritten = "could not be written to the temporary folder";
 
 // Writes bytes to target, leaving no file when that fails.
 bool WriteStagedBytes(const std::vector<std::uint8_t>& bytes, const std::string& target);

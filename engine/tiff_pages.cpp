@@ -84,6 +84,14 @@ bool TiffPages::compressionKnown() {
     return TIFFIsCODECConfigured(compression) == 1;
 }
 
+int TiffPages::compression(int page) {
+    std::uint16_t compression = COMPRESSION_NONE;
+    if (!selectPage(page))
+        return -1;
+    TIFFGetFieldDefaulted(tiff_, TIFFTAG_COMPRESSION, &compression);
+    return compression;
+}
+
 FIBITMAP* TiffPages::decode(int page, std::string& problem) {
     std::uint32_t width = 0;
     std::uint32_t height = 0;

@@ -28,6 +28,8 @@ public:
     FIBITMAP* decode(int page, std::string& problem);
     // False when page `page` (1-based) uses a compression no codec here decodes.
     bool codecKnown(int page);
+    // The compression tag of page `page`; -1 when the page cannot be reached.
+    int compression(int page);
 
 private:
     bool selectPage(int page);

@@ -102,8 +102,13 @@ std::vector<SkippedPage> SkippedPages(const std::string& outputs) {
         }
         if (!digits.empty() && digits.size() < 10 && !pageDigits.empty() &&
             pageDigits.size() < 10 && end + 5 <= outputs.size() && outputs[end + 4] == ':' &&
-            isStagedExtension(outputs.substr(end, 4)))
-            pages.push_back({std::stoi(digits), std::stoi(pageDigits)});
+            isStagedExtension(outputs.substr(end, 4))) {
+            const auto from = outputs.find_first_not_of(' ', end + 5);
+            const auto to = from == std::string::npos ? from : outputs.find_first_of("\r\n", from);
+            pages.push_back(
+                {std::stoi(digits), std::stoi(pageDigits),
+                 from == std::string::npos ? std::string() : outputs.substr(from, to - from)});
+        }
         at = end;
     }
     return pages;

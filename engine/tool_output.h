@@ -24,6 +24,7 @@ std::vector<int> SkippedIndices(const std::string& outputs);
 struct SkippedPage {
     int index = 0;
     int page = 1;
+    std::string reason; // the builder's "why"
 };
 std::vector<SkippedPage> SkippedPages(const std::string& outputs);
 

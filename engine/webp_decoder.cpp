@@ -3,6 +3,7 @@
 #include "engine/modern_formats.h"
 #include "engine/picture_size_check.h"
 #include "engine/pixel_limit.h"
+#include "engine/refusal_reasons.h"
 #include "outside/pdftool/exif.h"
 
 #include <FreeImage.h>
@@ -41,6 +42,54 @@ int exifOrientation(std::string exif) {
     return orientation == 0 ? 1 : orientation;
 }
 
+// libwebp's status in words.
+const char* statusText(VP8StatusCode status) {
+    switch (status) {
+    case VP8_STATUS_OK:
+        break;
+    case VP8_STATUS_OUT_OF_MEMORY:
+        return "not enough memory to decode it";
+    case VP8_STATUS_INVALID_PARAM:
+        return "WebP decoder refused its parameters";
+    case VP8_STATUS_BITSTREAM_ERROR:
+        return "WebP bitstream error";
+    case VP8_STATUS_UNSUPPORTED_FEATURE:
+        return "WebP feature not supported";
+    case VP8_STATUS_SUSPENDED:
+    case VP8_STATUS_USER_ABORT:
+        return "WebP decoding stopped";
+    case VP8_STATUS_NOT_ENOUGH_DATA:
+        return "WebP data ends early";
+    }
+    return "WebP data cannot be decoded";
+}
+
+// Why the demuxer refused the file: the container's parse state.
+void reportContainer(const WebPData& data) {
+    WebPDemuxState state = WEBP_DEMUX_PARSE_ERROR;
+    WebPDemuxDelete(WebPDemuxPartial(&data, &state));
+    ReportDecoderMessage(state == WEBP_DEMUX_PARSE_ERROR ? "malformed WebP container"
+                                                         : "WebP data ends early");
+}
+
+// Why the first frame could not be decoded: libwebp's status for it alone.
+void reportFrame(const WebPDemuxer* demuxer) {
+    WebPIterator frame;
+    if (!WebPDemuxGetFrame(demuxer, 1, &frame)) {
+        ReportDecoderMessage("WebP file holds no frame");
+        return;
+    }
+    WebPDecoderConfig config;
+    VP8StatusCode status = VP8_STATUS_INVALID_PARAM;
+    if (WebPInitDecoderConfig(&config)) {
+        config.output.colorspace = MODE_RGBA;
+        status = WebPDecode(frame.fragment.bytes, frame.fragment.size, &config);
+        WebPFreeDecBuffer(&config.output);
+    }
+    WebPDemuxReleaseIterator(&frame);
+    ReportDecoderMessage(statusText(status));
+}
+
 } // namespace
 
 FIBITMAP* DecodeWebp(const std::string& narrowPath, std::string& problem) {
@@ -49,8 +98,10 @@ FIBITMAP* DecodeWebp(const std::string& narrowPath, std::string& problem) {
         return nullptr;
     const WebPData data{bytes->data(), bytes->size()};
     std::unique_ptr<WebPDemuxer, DemuxDelete> demuxer(WebPDemux(&data));
-    if (!demuxer)
+    if (!demuxer) {
+        reportContainer(data);
         return nullptr;
+    }
     const std::uint32_t width = WebPDemuxGetI(demuxer.get(), WEBP_FF_CANVAS_WIDTH);
     const std::uint32_t height = WebPDemuxGetI(demuxer.get(), WEBP_FF_CANVAS_HEIGHT);
     if (!pw::WithinPixelLimit(width, height)) {
@@ -70,12 +121,13 @@ FIBITMAP* DecodeWebp(const std::string& narrowPath, std::string& problem) {
     options.color_mode = MODE_RGBA;
     options.use_threads = 0;
     std::unique_ptr<WebPAnimDecoder, AnimDelete> decoder(WebPAnimDecoderNew(&data, &options));
-    if (!decoder)
-        return nullptr;
     std::uint8_t* pixels = nullptr;
     int timestamp = 0;
-    if (!WebPAnimDecoderGetNext(decoder.get(), &pixels, &timestamp) || pixels == nullptr)
+    if (!decoder || !WebPAnimDecoderGetNext(decoder.get(), &pixels, &timestamp) ||
+        pixels == nullptr) {
+        reportFrame(demuxer.get());
         return nullptr;
+    }
 
     PixelRows rows;
     rows.data = pixels;

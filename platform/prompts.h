@@ -28,8 +28,9 @@ struct FileDialogResult {
 class Prompts {
 public:
     virtual ~Prompts() = default;
+    // `details`, when given, is offered apart from the text ("Show Details...").
     virtual Answer messageBox(const std::string& text, const std::string& title, Buttons buttons,
-                              Icon icon) = 0;
+                              Icon icon, const std::string& details = {}) = 0;
     // Each returns true when the user confirmed.
     virtual bool openFile(const FileDialogRequest& request, FileDialogResult& result) = 0;
     virtual bool saveFile(const FileDialogRequest& request, FileDialogResult& result) = 0;

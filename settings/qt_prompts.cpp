@@ -114,10 +114,12 @@ QString QtPrompts::startFolder(const os::FileDialogRequest& request) const {
 }
 
 os::Answer QtPrompts::messageBox(const std::string& text, const std::string& title,
-                                 os::Buttons buttons, os::Icon icon) {
+                                 os::Buttons buttons, os::Icon icon, const std::string& details) {
     QString message = qs(text);
     message.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     QMessageBox box(messageIcon(icon), qs(title), message, standardButtons(buttons), owner());
+    if (!details.empty())
+        box.setDetailedText(qs(details));
     return answerFor(box.exec(), buttons);
 }
 

@@ -26,7 +26,7 @@ public:
     QString startFolder(const os::FileDialogRequest& request) const;
 
     os::Answer messageBox(const std::string& text, const std::string& title, os::Buttons buttons,
-                          os::Icon icon) override;
+                          os::Icon icon, const std::string& details = {}) override;
     // With flag 0x200 several files may be chosen; more than one comes back as the folder and
     // the names, separated by NULs. With flag 0x2 Save asks before replacing a file.
     bool openFile(const os::FileDialogRequest& request, os::FileDialogResult& result) override;

@@ -22,7 +22,7 @@ class PrintingPrompts : public pw::os::Prompts {
 public:
     int boxes = 0;
     pw::os::Answer messageBox(const std::string& text, const std::string& title, pw::os::Buttons,
-                              pw::os::Icon) override {
+                              pw::os::Icon, const std::string& = {}) override {
         ++boxes;
         std::fprintf(stderr, "[%s] %s\n", title.c_str(), text.c_str());
         return pw::os::Answer::Ok;

@@ -23,8 +23,8 @@ namespace {
 class FolderAnswer : public pw::os::Prompts {
 public:
     explicit FolderAnswer(std::string folder) : folder_(std::move(folder)) {}
-    pw::os::Answer messageBox(const std::string&, const std::string&, pw::os::Buttons,
-                              pw::os::Icon) override {
+    pw::os::Answer messageBox(const std::string&, const std::string&, pw::os::Buttons, pw::os::Icon,
+                              const std::string& = {}) override {
         return pw::os::Answer::Ok;
     }
     bool openFile(const pw::os::FileDialogRequest&, pw::os::FileDialogResult&) override {

@@ -37,6 +37,7 @@ cp "$samples/03-meadow.tif" "$work/in/sub/a.tif" # 360 x 480
 echo "not a picture" >"$work/in/notes.txt"
 cp "$work/in/c.jpg" "$work/in/B.bmp" "$work/in/sub/a.tif" "$work/sort/"
 printf 'no JPEG data' >"$work/bad.jpg"
+head -c 150 "$samples/01-sunrise.jpg" >"$work/cut.jpg" # ends in its headers
 land="480 x 360" small="240 x 180" port="360 x 480"
 
 # One PDF, pictures in the order given, made in a new nested folder.
@@ -110,6 +111,12 @@ check "HEIC and WebP: status 0, one page each" \
 run -q -o "$work/out/bad" "$work/bad.jpg" "$work/in/c.jpg"
 check "some pictures missing: status 2, the picture named" \
     eval 'test "$status" -eq 2 && grep -q "bad.jpg" <<<"$err" && test -n "$out"'
+for quality in 90 lossless; do
+    run -q --quality "$quality" -o "$work/out/bad" "$work/bad.jpg" "$work/cut.jpg" "$work/in/c.jpg"
+    check "$quality: each missing picture named with its reason on its line" test "$status:$err" = \
+        "2:pagewright convert: $work/bad.jpg: not a picture (unknown format)
+pagewright convert: $work/cut.jpg: damaged (JPEG data ends early)"
+done
 run -q --each -o "$work/out/bad" "$work/bad.jpg"
 check "nothing written: status 3" test "$status:$out" = "3:"
 run -q "$work/in/notes.txt" "$work/in/c.jpg"
@@ -130,7 +137,7 @@ cp "$fake_tool" "$work/app/data/pdf.exe"
 second=$XDG_CACHE_HOME/pagewright/quillon_tmp/00001.jpg
 real=$(dirname "$program")/data/pdf.exe
 three=("$work/in/c.jpg" "$work/in/B.bmp" "$work/in/sub/a.tif")
-named="pagewright convert: not converted: $work/in/B.bmp (the PDF builder was ended by SIGKILL)"
+named="pagewright convert: $work/in/B.bmp: the PDF builder was ended by SIGKILL"
 PW_FAKE_STEPS=$(printf 'when:%s\nkill\nrun:%s' "$second" "$real") program=$work/app/pagewright \
     run -q --each -o "$work/out/killed" "${three[@]}"
 check "each, builder killed for one picture: status 2, the picture named with the reason" \
@@ -139,7 +146,7 @@ check "each, builder killed for one picture: the others written" \
     test "$out" = "$work/out/killed/c.pdf"$'\n'"$work/out/killed/a.pdf"
 PW_FAKE_STEPS=kill program=$work/app/pagewright run -q --each -o "$work/out/killed" "${three[@]}"
 check "each, builder killed every time: status 3, every picture named" \
-    test "$status:$out:$(grep -c "not converted: .* (the PDF builder was ended by SIGKILL)$" <<<"$err")" = "3::3"
+    test "$status:$out:$(grep -c "^pagewright convert: .*: the PDF builder was ended by SIGKILL$" <<<"$err")" = "3::3"
 PW_FAKE_STEPS=kill program=$work/app/pagewright run -q -o "$work/out/killed" "${three[@]}"
 check "one PDF, builder killed: status 3, said" \
     test "$status:$err" = "3:pagewright: The PDF builder stopped before it finished."

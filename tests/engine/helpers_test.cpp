@@ -135,6 +135,24 @@ TEST(MissingPictures, ListsTenAndCountsTheRest) {
     EXPECT_EQ(MissingPicturesText({"/p/a.png"}).find("more"), std::string::npos);
 }
 
+// A picture the builder skips whole is missing for the builder's reason; one with pages left
+// is named with the pages that are not.
+TEST(MissingPictures, TheBuildersReasonGoesWithAPictureItSkipped) {
+    const auto skipped =
+        SkippedPages("Skipped 00002.jpg: no image data\r\nSkipped 00003_0002.jpg: truncated\n");
+    ASSERT_EQ(skipped.size(), 2u);
+    PictureStaging whole;
+    whole.pages = 1;
+    NotePageSkipped(whole, skipped[0].page, skipped[0].reason);
+    EXPECT_EQ(MissingReasonLine("/p/b.jpg", whole),
+              "/p/b.jpg: refused by the PDF builder (no image data)");
+    PictureStaging scan;
+    scan.pages = scan.pageCount = 3;
+    NotePageSkipped(scan, skipped[1].page, skipped[1].reason);
+    EXPECT_EQ(MissingEntry("/p/c.tif", scan), "/p/c.tif (page 2)");
+    EXPECT_EQ(MissingReasonLine("/p/c.tif", scan), "/p/c.tif: page 2 could not be converted");
+}
+
 // The window's fixed "-06'00" would put the PDF's date six hours off elsewhere.
 TEST(DocumentDate, FixedSuffixBecomesTheLocalOffset) {
     const char* old = std::getenv("TZ");

@@ -242,7 +242,8 @@ TEST_F(Job, BuilderFailuresAreNamedNotBlamedOnPictures) {
             EXPECT_EQ(prompts.messages[0].title, "Missing Pictures");
             EXPECT_EQ(prompts.messages[0].text,
                       "This picture could not be converted and is missing from the result:\n" +
-                          host.files[1] + " (" + failure.why + ")");
+                          host.files[1]);
+            EXPECT_EQ(prompts.messages[0].details, host.files[1] + ": " + failure.why);
             EXPECT_EQ(pageCount(out("a.pdf")), 1);
             EXPECT_FALSE(fs::exists(out("b.pdf")));
             EXPECT_EQ(pageCount(out("c.pdf")), 1);
@@ -261,7 +262,9 @@ TEST_F(Job, PicturesAfterTheBuilderIsGoneAreNamed) {
     EXPECT_EQ(prompts.messages[0].text, "File or command not found");
     EXPECT_EQ(prompts.messages[1].text,
               "This picture could not be converted and is missing from the result:\n" +
-                  host.files[2] + " (the PDF builder could not be started)");
+                  host.files[2]);
+    EXPECT_EQ(prompts.messages[1].details,
+              host.files[2] + ": the PDF builder could not be started");
     EXPECT_EQ(pageCount(out("a.pdf")), 1);
     EXPECT_EQ(pageCount(out("b.pdf")), 1);
 }
@@ -307,8 +310,10 @@ TEST_F(Job, AResultThatCannotBePlacedGoesToTheDefaultFolder) {
         << prompts.messages[0].text;
     EXPECT_EQ(prompts.messages[1].text,
               "These pictures could not be converted and are missing from the result:\n" +
-                  host.files[0] + " (its PDF could not be saved: Not a directory)\n" +
-                  host.files[1] + " (its PDF could not be saved: Not a directory)");
+                  host.files[0] + "\n" + host.files[1]);
+    EXPECT_EQ(prompts.messages[1].details,
+              host.files[0] + ": its PDF could not be saved: Not a directory\n" + host.files[1] +
+                  ": its PDF could not be saved: Not a directory");
     unsetenv("HOME");
 }
 

@@ -251,6 +251,53 @@ std::string pageSize(const std::string& pdf, int number) {
     return text;
 }
 
+// Bytes that no format starts with, the same in every run.
+std::string noise(std::size_t size) {
+    std::string bytes(size, '\0');
+    std::uint32_t state = 12345;
+    for (char& c : bytes) {
+        state = state * 1103515245U + 12345U;
+        c = static_cast<char>(state >> 24);
+    }
+    return bytes;
+}
+
+std::string bigEndian32(std::uint32_t value) {
+    return {static_cast<char>(value >> 24), static_cast<char>(value >> 16),
+            static_cast<char>(value >> 8), static_cast<char>(value)};
+}
+
+std::string box(const std::string& type, const std::string& body) {
+    return bigEndian32(static_cast<std::uint32_t>(body.size() + 8)) + type + body;
+}
+
+// A box with version and flags (both 0 unless given).
+std::string fullBox(const std::string& type, const std::string& body, char version = 0) {
+    return box(type, std::string(1, version) + std::string(3, '\0') + body);
+}
+
+// A 2 x 2 HEIF whose primary image is stored uncompressed (an "unci" item).
+std::string uncompressedHeif() {
+    const std::string pixels(12, '\x80');
+    const std::string items = fullBox(
+        "iinf", std::string("\0\1", 2) +
+                    fullBox("infe", std::string("\0\1\0\0", 4) + "unci" + std::string(1, '\0'), 2));
+    const std::string properties =
+        box("iprp", box("ipco", fullBox("ispe", bigEndian32(2) + bigEndian32(2))) +
+                        fullBox("ipma", bigEndian32(1) + std::string("\0\1\1\x81", 4)));
+    const auto meta = [&](std::uint32_t offset) {
+        return fullBox("meta",
+                       fullBox("hdlr", bigEndian32(0) + "pict" + std::string(13, '\0')) +
+                           fullBox("pitm", std::string("\0\1", 2)) +
+                           fullBox("iloc", std::string("\x44\0\0\1\0\1\0\0\0\1", 10) +
+                                               bigEndian32(offset) + bigEndian32(pixels.size())) +
+                           items + properties);
+    };
+    const std::string type = box("ftyp", "mif1" + bigEndian32(0) + "mif1heic");
+    const auto offset = static_cast<std::uint32_t>(type.size() + meta(0).size() + 8);
+    return type + meta(offset) + box("mdat", pixels);
+}
+
 class ModernPictures : public test::JobFixture {
 protected:
     void SetUp() override {
@@ -538,8 +585,88 @@ TEST_F(ModernPictures, DamagedAndGiganticPicturesAreReportedByName) {
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_EQ(prompts.messages[0].text,
               "These pictures could not be converted and are missing from the result:\n" + damaged +
-                  "\n" + huge + " (40000 x 40000 pixels reaches the limit of 900 megapixels)\n" +
-                  bomb + " (page 2)");
+                  "\n" + huge + "\n" + bomb + " (page 2)");
+    EXPECT_EQ(prompts.messages[0].details.substr(0, damaged.size() + 11), damaged + ": damaged (");
+    EXPECT_NE(prompts.messages[0].details.find(
+                  ")\n" + huge + ": 40000 x 40000 pixels reaches the limit of 900 megapixels\n" +
+                  bomb + ": page 2 could not be converted"),
+              std::string::npos)
+        << prompts.messages[0].details;
+}
+
+// Every picture that cannot be converted is named with why, in both modes; pictures are
+// staged on several threads at once, each hearing only its own decoders.
+TEST_F(ModernPictures, EveryRefusedPictureHasItsReason) {
+    const std::string png = temp / "whole.png";
+    const std::string jpeg = temp / "whole.jpg";
+    const std::string webp = temp / "whole.webp";
+    const std::string tiff = pic("odd.tif");
+    const std::string brokenTiff = pic("ifd.tif");
+    ASSERT_TRUE(saveTwoColours(png, FIF_PNG) && saveTwoColours(jpeg, FIF_JPEG) &&
+                saveTwoColours(tiff, FIF_TIFF) && saveTwoColours(brokenTiff, FIF_TIFF) &&
+                shell("cwebp -q 80 '" + png + "' -o '" + webp + "'") &&
+                shell("tiffset -s 259 34712 '" + tiff + "'"));
+    const std::string pngBytes = test::readBytes(png);
+    const std::string jpegBytes = test::readBytes(jpeg);
+    const std::string webpBytes = test::readBytes(webp);
+    std::string deep = jpegBytes; // the frame header states 12-bit samples
+    const auto frame = deep.find("\xFF\xC0");
+    ASSERT_NE(frame, std::string::npos);
+    deep[frame + 4] = 12;
+    std::string ifd = test::readBytes(brokenTiff); // its first directory claims 65535 entries
+    const auto at = static_cast<unsigned char>(ifd[4]) | static_cast<unsigned char>(ifd[5]) << 8;
+    ASSERT_EQ(ifd.compare(0, 2, "II"), 0);
+    ifd.replace(static_cast<std::size_t>(at), 2, "\xFF\xFF");
+
+    // Each file with its reason; one ending in "(" stands for any decoder's own message.
+    const std::vector<std::pair<std::string, std::string>> table = {
+        {"noise.png", "not a picture (unknown format)"},
+        {"empty.png", "not a picture (empty file)"},
+        {"noise.webp", "not a picture (unknown format)"},
+        {"noise.heic", "not a picture (unknown format)"},
+        {"cut.jpg", "damaged (JPEG data ends early)"},
+        {"cut.png", "damaged ("},
+        {"cut.webp", "damaged (WebP data ends early)"},
+        {"ifd.tif", "damaged ("},
+        {"folder.jpg", "cannot be read (Is a directory)"},
+        {"gone.png", "cannot be read (No such file or directory)"},
+        {"deep.jpg", "JPEG with 12-bit samples is not supported"},
+        {"odd.tif", "TIFF with compression 34712 is not supported"},
+        {"raw.heif", "HEIF with uncompressed data is not supported by this system's libheif"}};
+    ASSERT_TRUE(test::writeBytes(pic("noise.png"), noise(3000)) &&
+                test::writeBytes(pic("empty.png"), "") &&
+                test::writeBytes(pic("noise.webp"), noise(2000)) &&
+                test::writeBytes(pic("noise.heic"), noise(2000)) &&
+                test::writeBytes(pic("cut.jpg"), jpegBytes.substr(0, jpegBytes.find("\xFF\xDA"))) &&
+                test::writeBytes(pic("cut.png"), pngBytes.substr(0, pngBytes.size() / 2)) &&
+                test::writeBytes(pic("cut.webp"), webpBytes.substr(0, webpBytes.size() / 2)) &&
+                test::writeBytes(pic("ifd.tif"), ifd) && test::writeBytes(pic("deep.jpg"), deep) &&
+                test::writeBytes(pic("raw.heif"), uncompressedHeif()));
+    fs::create_directory(pic("folder.jpg"));
+    fs::create_symlink(temp / "nowhere.png", pic("gone.png"));
+
+    host.files = {source};
+    for (const auto& row : table)
+        host.files.push_back(pic(row.first));
+    for (const bool lossless : {false, true}) {
+        host.options.lossless = lossless;
+        prompts.messages.clear();
+        run();
+        EXPECT_EQ(pageCount(out(lossless ? "NewPDF1.pdf" : "NewPDF.pdf")), 1);
+        ASSERT_EQ(prompts.messages.size(), 1u);
+        std::istringstream details(prompts.messages[0].details);
+        std::string line;
+        for (const auto& [name, reason] : table) {
+            ASSERT_TRUE(std::getline(details, line)) << name;
+            const std::string lead = pic(name) + ": " + reason;
+            if (reason.back() == '(')
+                EXPECT_TRUE(line.rfind(lead, 0) == 0 && line != lead + "cannot be decoded)")
+                    << line << (lossless ? " lossless" : "");
+            else
+                EXPECT_EQ(line, lead) << (lossless ? "lossless" : "");
+        }
+        EXPECT_FALSE(std::getline(details, line)) << line;
+    }
 }
 
 // Headers claiming far more pixels than the data holds, through the job's staging; the most

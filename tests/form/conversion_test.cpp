@@ -200,5 +200,39 @@ TEST_F(Conversion, QualityControlShowsItsCaptionsKeepsPicturesWhole) {
     EXPECT_EQ(again.lblQuality->text(), QStringLiteral("Lossless"));
 }
 
+// The end message lists the pictures left out; why each was is behind "Show Details...".
+TEST_F(Conversion, PicturesLeftOutAreListedWithTheirReasonsInTheDetails) {
+    frmPrinting& engine = startProgram();
+    frmMain& front = *engine.front();
+    engine.txtPath->setText(dir_.path() + QStringLiteral("/out"));
+    const QString noise = dir_.path() + QStringLiteral("/noise.png");
+    const QString cut = dir_.path() + QStringLiteral("/cut.jpg");
+    QFile noiseFile(noise);
+    ASSERT_TRUE(noiseFile.open(QIODevice::WriteOnly));
+    noiseFile.write(QByteArray(500, '\x5A'));
+    noiseFile.close();
+    QFile jpeg(picture(QStringLiteral("whole.jpg"), Qt::red));
+    ASSERT_TRUE(jpeg.open(QIODevice::ReadOnly));
+    const QByteArray bytes = jpeg.readAll();
+    QFile cutFile(cut); // ends before its scan
+    ASSERT_TRUE(cutFile.open(QIODevice::WriteOnly));
+    cutFile.write(bytes.left(bytes.indexOf(QByteArray("\xFF\xDA", 2))));
+    cutFile.close();
+    for (const QString& path : {jpeg.fileName(), noise, cut}) {
+        prompts_.openNext(path.toStdString());
+        press(front.imgToolbar[0]);
+    }
+    press(front.imgConvert);
+
+    ASSERT_EQ(prompts_.messages.size(), 1u);
+    const MessageBoxCall& message = prompts_.messages[0];
+    EXPECT_EQ(message.title, "Missing Pictures");
+    EXPECT_EQ(message.text, "These pictures could not be converted and are missing from the "
+                            "result:\n" +
+                                noise.toStdString() + "\n" + cut.toStdString());
+    EXPECT_EQ(message.details, noise.toStdString() + ": not a picture (unknown format)\n" +
+                                   cut.toStdString() + ": damaged (JPEG data ends early)");
+}
+
 } // namespace
 } // namespace pw::test

@@ -79,6 +79,28 @@ TEST_F(Prompts, OpenOverTheShownWindowNeverTheHiddenEngineForm) {
     EXPECT_EQ(prompts.owner(), nullptr);
 }
 
+TEST_F(Prompts, AMessageOffersItsDetailsBehindShowDetails) {
+    startProgram();
+    QtPrompts prompts;
+    QString shown;
+    QString details;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr || !box->isVisible())
+            return;
+        poll.stop();
+        shown = box->text();
+        details = box->detailedText();
+        box->done(QMessageBox::Ok);
+    });
+    poll.start(5);
+    prompts.messageBox("Some pictures are missing:\n/p/a.png", "Missing Pictures", os::Buttons::Ok,
+                       os::Icon::Exclamation, "/p/a.png: not a picture (unknown format)");
+    EXPECT_EQ(shown.toStdString(), "Some pictures are missing:\n/p/a.png");
+    EXPECT_EQ(details.toStdString(), "/p/a.png: not a picture (unknown format)");
+}
+
 TEST_F(Prompts, OpenDialogStartsInPicturesOrHomeNeverTheWorkingFolder) {
     const QString home = fakeHome();
     QtPrompts prompts;

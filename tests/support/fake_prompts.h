@@ -16,6 +16,7 @@ struct MessageBoxCall {
     std::string title;
     os::Buttons buttons = os::Buttons::Ok;
     os::Icon icon = os::Icon::None;
+    std::string details;
 };
 
 class FakePrompts : public os::Prompts {
@@ -76,8 +77,8 @@ public:
     }
 
     os::Answer messageBox(const std::string& text, const std::string& title, os::Buttons buttons,
-                          os::Icon icon) override {
-        messages.push_back(MessageBoxCall{text, title, buttons, icon});
+                          os::Icon icon, const std::string& details = {}) override {
+        messages.push_back(MessageBoxCall{text, title, buttons, icon, details});
         if (onMessageBox)
             onMessageBox(messages.back());
         return take(answers, defaultAnswer);
