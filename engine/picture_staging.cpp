@@ -1,6 +1,6 @@
 #include "engine/picture_staging.h"
 
-#include "engine/bmp_fallback.h"
+#include "engine/bmp_reader.h"
 #include "engine/format_table.h"
 #include "engine/jpeg_pixels.h"
 #include "engine/jxl_jpeg.h"
@@ -96,12 +96,6 @@ bool stagePngAsJpeg(const std::string& narrowSource, const std::string& target, 
     return written;
 }
 
-bool hasBmpSignature(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    char head[2] = {0, 0};
-    return static_cast<bool>(in.read(head, sizeof head)) && head[0] == 'B' && head[1] == 'M';
-}
-
 } // namespace
 
 void InitialiseFreeImage() {
@@ -116,8 +110,18 @@ void InitialiseFreeImage() {
 
 FIBITMAP* LoadPicture(const std::string& narrowPath, const std::string& extension,
                       std::string& problem) {
+    // BMP files by their content, whatever their name; FreeImage reads those the project's
+    // reader does not know.
+    FIBITMAP* bitmap = nullptr;
+    if (HasBmpSignature(narrowPath)) {
+        problem = HeaderTooLarge(FIF_BMP, narrowPath);
+        if (problem.empty())
+            bitmap = LoadBmp(narrowPath, problem);
+        if (bitmap != nullptr || !problem.empty())
+            return checkedSize(bitmap, problem);
+    }
     const ModernFormat named = ModernFormatForExtension(extension);
-    FIBITMAP* bitmap = DecodeModern(named, narrowPath, problem);
+    bitmap = DecodeModern(named, narrowPath, problem);
     if (bitmap != nullptr || !problem.empty())
         return bitmap;
     // FreeImage formats are refused from their header when they reach the pixel limit; the
@@ -135,8 +139,6 @@ FIBITMAP* LoadPicture(const std::string& narrowPath, const std::string& extensio
     const FREE_IMAGE_FORMAT content = detectedFormat(narrowPath);
     if (content != FIF_UNKNOWN && !(tableFormat && content == *tableFormat))
         bitmap = load(content);
-    if (bitmap == nullptr && problem.empty() && content == FIF_BMP)
-        bitmap = LoadBmpWithClassicHeader(narrowPath);
     if (bitmap == nullptr && problem.empty() && content == FIF_UNKNOWN) {
         const ModernFormat found = ModernFormatOfContent(narrowPath);
         if (found != named)
@@ -193,7 +195,7 @@ bool DecodeAndSave(const std::string& narrowSource, const std::string& extension
 bool SaveStagedBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const std::string& target,
                       int quality) {
     InitialiseFreeImage();
-    FIBITMAP* copy = OpaqueCopy24(bitmap, hasBmpSignature(narrowSource));
+    FIBITMAP* copy = OpaqueCopy24(bitmap, HasBmpSignature(narrowSource));
     KeepIccProfile(bitmap, copy);
     bool saved = false;
     if (copy != nullptr)
