@@ -10,6 +10,7 @@
 #include "engine/path_parts.h"
 #include "engine/picture_resolution.h"
 #include "engine/picture_size_check.h"
+#include "engine/png_freeimage.h"
 #include "engine/png_rows.h"
 #include "engine/rgb_jpeg.h"
 #include "outside/pdftool/jpeg_info.h"
@@ -128,7 +129,10 @@ FIBITMAP* LoadPicture(const std::string& narrowPath, const std::string& extensio
     // modern decoders check it themselves.
     const auto load = [&narrowPath, &problem](FREE_IMAGE_FORMAT format) -> FIBITMAP* {
         problem = HeaderTooLarge(format, narrowPath);
-        return problem.empty() ? FreeImage_Load(format, narrowPath.c_str(), 0) : nullptr;
+        if (!problem.empty())
+            return nullptr;
+        return format == FIF_PNG ? LoadPngWithFreeImage(narrowPath)
+                                 : FreeImage_Load(format, narrowPath.c_str(), 0);
     };
     const std::optional<int> tableFormat = FormatForExtension(extension);
     if (tableFormat)

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <png.h>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -118,6 +119,92 @@ std::string indexRows(int width, int height) {
     return stripeRows(width, height, [](std::string& row, int i) { row.push_back(char(i)); });
 }
 
+struct Png {
+    int width = 64;
+    int height = 16;
+    int bitDepth = 8;
+    int colourType = 2; // 2 RGB or 3 palette (the stripes' colours)
+    bool interlaced = false;
+    double gamma = 0.0;           // gAMA when not 0
+    bool lastTransparent = false; // tRNS making the last stripe's palette entry transparent
+    int physUnit = -1;            // pHYs with these values when not negative
+    std::uint32_t physX = 0;
+    std::uint32_t physY = 0;
+};
+
+bool writePng(const std::string& path, const Png& spec) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr)
+        return false;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    const int sampleBytes = spec.bitDepth / 8;
+    std::vector<std::vector<png_byte>> rows(static_cast<std::size_t>(spec.height));
+    for (auto& row : rows) {
+        for (int x = 0; x < spec.width; ++x) {
+            const int stripe = x / 16 % 4;
+            if (spec.colourType == 3) {
+                if (spec.bitDepth == 8)
+                    row.push_back(static_cast<png_byte>(stripe));
+                else if (x % 2 == 0)
+                    row.push_back(static_cast<png_byte>(stripe << 4));
+                else
+                    row.back() = static_cast<png_byte>(row.back() | stripe);
+                continue;
+            }
+            const Rgb& c = kStripes[static_cast<std::size_t>(stripe)];
+            for (const int sample : {c.r, c.g, c.b})
+                for (int b = 0; b < sampleBytes; ++b)
+                    row.push_back(static_cast<png_byte>(sample)); // 16 bits: sample * 257
+        }
+    }
+    std::vector<png_bytep> pointers;
+    for (auto& row : rows)
+        pointers.push_back(row.data());
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        std::fclose(file);
+        return false;
+    }
+    png_init_io(png, file);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(spec.width),
+                 static_cast<png_uint_32>(spec.height), spec.bitDepth, spec.colourType,
+                 spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    std::array<png_color, 4> palette{};
+    for (std::size_t i = 0; i < palette.size(); ++i)
+        palette[i] = {static_cast<png_byte>(kStripes[i].r), static_cast<png_byte>(kStripes[i].g),
+                      static_cast<png_byte>(kStripes[i].b)};
+    if (spec.colourType == 3)
+        png_set_PLTE(png, info, palette.data(), static_cast<int>(palette.size()));
+    const std::array<png_byte, 4> alpha{255, 255, 255, 0};
+    if (spec.lastTransparent)
+        png_set_tRNS(png, info, alpha.data(), static_cast<int>(alpha.size()), nullptr);
+    if (spec.gamma > 0.0)
+        png_set_gAMA(png, info, spec.gamma);
+    if (spec.physUnit >= 0)
+        png_set_pHYs(png, info, spec.physX, spec.physY, spec.physUnit);
+    if (spec.interlaced)
+        png_set_interlace_handling(png);
+    png_write_info(png, info);
+    png_write_image(png, pointers.data());
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    return std::fclose(file) == 0;
+}
+
+// The same file with its tRNS chunk moved before the PLTE chunk.
+std::string transparencyFirst(const std::string& png) {
+    const auto chunkAt = [&png](const char* type) { return png.find(type) - 4; };
+    const std::size_t palette = chunkAt("PLTE");
+    const std::size_t transparency = chunkAt("tRNS");
+    const std::size_t length = 12 + (static_cast<unsigned char>(png[transparency + 3]));
+    std::string moved = png;
+    moved.erase(transparency, length);
+    moved.insert(palette, png.substr(transparency, length));
+    return moved;
+}
+
 struct Page {
     int width = 0;
     int height = 0;
@@ -141,6 +228,12 @@ protected:
     std::string picture(const std::string& name, const std::string& bytes) {
         const std::string path = temp / ("pics/" + name);
         EXPECT_TRUE(test::writeBytes(path, bytes));
+        host.files.push_back(path);
+        return path;
+    }
+    std::string picture(const std::string& name, const Png& spec) {
+        const std::string path = temp / ("pics/" + name);
+        EXPECT_TRUE(writePng(path, spec));
         host.files.push_back(path);
         return path;
     }
@@ -276,6 +369,33 @@ TEST_F(BmpPngPages, BmpHeadersMasksAndRunLengthsShowTheirColours) {
         expected.back()[3] = kWhite; // top rows
     }
 
+    for (const bool lossless : {false, true}) {
+        SCOPED_TRACE(lossless ? "lossless" : "quality");
+        expectStripes(convert(lossless), expected, lossless ? 1 : 12);
+    }
+}
+
+// Whichever reader a PNG takes (8-bit ones their own, others FreeImage), gAMA is ignored as
+// the lossless pages, which copy the samples, ignore it; a palette's alpha (tRNS) stays when it
+// comes before the palette.
+TEST_F(BmpPngPages, PngPagesIgnoreGammaAndKeepAlphaBeforeThePalette) {
+    std::vector<std::array<Rgb, 8>> expected;
+    for (const Png& spec : {Png{.gamma = 1.0}, Png{.bitDepth = 16, .gamma = 1.0},
+                            Png{.interlaced = true, .gamma = 1.0},
+                            Png{.bitDepth = 4, .colourType = 3, .gamma = 1.0}}) {
+        picture("gamma" + std::to_string(expected.size()) + ".png", spec);
+        expected.push_back(stripes());
+    }
+    for (const Png& spec : {Png{.bitDepth = 4, .colourType = 3, .lastTransparent = true},
+                            Png{.colourType = 3, .interlaced = true, .lastTransparent = true},
+                            Png{.colourType = 3, .lastTransparent = true}}) {
+        const std::string path = temp / "palette.png";
+        ASSERT_TRUE(writePng(path, spec));
+        picture("alpha" + std::to_string(expected.size()) + ".png",
+                transparencyFirst(test::readBytes(path)));
+        expected.push_back(stripes());
+        expected.back()[3] = expected.back()[7] = kWhite;
+    }
     for (const bool lossless : {false, true}) {
         SCOPED_TRACE(lossless ? "lossless" : "quality");
         expectStripes(convert(lossless), expected, lossless ? 1 : 12);
