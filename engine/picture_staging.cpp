@@ -87,14 +87,35 @@ bool stagePngAsJpeg(const std::string& narrowSource, const std::string& target, 
     picture.width = rows.width();
     picture.height = rows.height();
     picture.quality = quality;
-    if (rows.hasResolution()) {
-        picture.dotsPerMeterX = rows.dotsPerMeterX();
-        picture.dotsPerMeterY = rows.dotsPerMeterY();
-    }
+    picture.resolution = rows.resolution();
     picture.iccProfile = &rows.iccProfile();
     const bool written = WriteRgbJpeg(target, picture, [] { return rows.nextRow(); });
     rows.trim();
     return written;
+}
+
+// PNG and BMP files state their resolution per metre, which the JFIF density FreeImage writes
+// would round to whole dots per inch; theirs goes into an EXIF block instead, exactly. A bitmap
+// with EXIF data of its own keeps that, and the rounded density.
+void stateExactResolution(FIBITMAP* copy, const std::string& narrowSource) {
+    const std::optional<Resolution> exact = MetricResolution(narrowSource);
+    FITAG* own = nullptr;
+    if (!exact || FreeImage_GetMetadata(FIMD_EXIF_RAW, copy, "ExifRaw", &own))
+        return;
+    FreeImage_SetDotsPerMeterX(copy, 0);
+    FreeImage_SetDotsPerMeterY(copy, 0);
+    if (!exact->stated())
+        return;
+    std::vector<std::uint8_t> exif = ResolutionExif(*exact);
+    FITAG* tag = FreeImage_CreateTag();
+    if (tag == nullptr)
+        return;
+    const auto length = static_cast<DWORD>(exif.size());
+    if (FreeImage_SetTagKey(tag, "ExifRaw") && FreeImage_SetTagLength(tag, length) &&
+        FreeImage_SetTagCount(tag, length) && FreeImage_SetTagType(tag, FIDT_BYTE) &&
+        FreeImage_SetTagValue(tag, exif.data()))
+        FreeImage_SetMetadata(FIMD_EXIF_RAW, copy, "ExifRaw", tag);
+    FreeImage_DeleteTag(tag);
 }
 
 } // namespace
@@ -201,6 +222,8 @@ bool SaveStagedBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const s
     InitialiseFreeImage();
     FIBITMAP* copy = OpaqueCopy24(bitmap, HasBmpSignature(narrowSource));
     KeepIccProfile(bitmap, copy);
+    if (copy != nullptr)
+        stateExactResolution(copy, narrowSource);
     bool saved = false;
     if (copy != nullptr)
         saved = SaveBitmapFile(FIF_JPEG, copy, target, std::clamp(quality, 1, 100));

@@ -44,8 +44,10 @@ bool DecodeAndSave(const std::string& narrowSource, const std::string& extension
                    const std::function<bool(FIBITMAP*)>& save);
 
 // Writes a decoded picture (left to the caller) to target as a staged 24-bit JPEG at `quality`
-// (1..100), transparent parts over white, at the bitmap's resolution (none when 0).
-// `narrowSource` tells whether a 32-bit bitmap came from a BMP, whose fourth byte may be unused.
+// (1..100), transparent parts over white, at the bitmap's resolution (none when 0), or for a
+// PNG or BMP `narrowSource` at the one that file states, exactly (in an EXIF block).
+// `narrowSource` also tells whether a 32-bit bitmap came from a BMP, whose fourth byte may be
+// unused.
 bool SaveStagedBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const std::string& target,
                       int quality = kDefaultQuality);
 

@@ -263,6 +263,16 @@ protected:
                 static_cast<std::streamsize>(page.rgb.size()));
         return page;
     }
+    // Width and height of page `number` in points.
+    std::pair<double, double> pageSize(const std::string& pdf, int number) {
+        const std::string text = test::commandOutput("mutool pages '" + pdf + "' " +
+                                                     std::to_string(number) + " 2>/dev/null");
+        const auto value = [&text](const char* key) {
+            const auto at = text.find(key);
+            return at == std::string::npos ? -1.0 : std::atof(text.c_str() + at + 3);
+        };
+        return {value("r=\""), value("t=\"")};
+    }
     // Page i shows the stripes expected[i]: the first four at the top (4 pixels down), the
     // others at the bottom (4 pixels up).
     void expectStripes(const std::string& pdf, const std::vector<std::array<Rgb, 8>>& expected,
@@ -375,6 +385,33 @@ TEST_F(BmpPngPages, BmpHeadersMasksAndRunLengthsShowTheirColours) {
     }
 }
 
+// A BMP states its resolution in dots per metre, kept exactly; none (OS/2 1.x headers, zeros)
+// and absurd ones give the usual 96 dpi.
+TEST_F(BmpPngPages, BmpResolutionIsTheHeadersWhenSane) {
+    const std::pair<Bmp, double> cases[] = {
+        {{.headerSize = 12}, 24.0},
+        {{.dotsPerMeter = 0}, 24.0},
+        {{.dotsPerMeter = 1}, 24.0},
+        {{.dotsPerMeter = 400000}, 24.0},
+        {{.dotsPerMeter = 3780}, 32 * 72 / (3780 * 0.0254)},
+        {{.dotsPerMeter = 394}, 32 * 72 / (394 * 0.0254)},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        Bmp bmp = cases[i].first;
+        bmp.width = 32;
+        bmp.pixels = indexRows(32, 16);
+        picture("r" + std::to_string(i) + ".bmp", bmpFile(bmp));
+    }
+    for (const bool lossless : {false, true}) {
+        const std::string pdf = convert(lossless);
+        for (std::size_t i = 0; i < std::size(cases); ++i) {
+            const auto [width, height] = pageSize(pdf, static_cast<int>(i) + 1);
+            EXPECT_NEAR(width, cases[i].second, 0.001) << i << (lossless ? " lossless" : "");
+            EXPECT_NEAR(height, cases[i].second / 2, 0.001) << i << (lossless ? " lossless" : "");
+        }
+    }
+}
+
 // Whichever reader a PNG takes (8-bit ones their own, others FreeImage), gAMA is ignored as
 // the lossless pages, which copy the samples, ignore it; a palette's alpha (tRNS) stays when it
 // comes before the palette.
@@ -399,5 +436,31 @@ TEST_F(BmpPngPages, PngPagesIgnoreGammaAndKeepAlphaBeforeThePalette) {
     for (const bool lossless : {false, true}) {
         SCOPED_TRACE(lossless ? "lossless" : "quality");
         expectStripes(convert(lossless), expected, lossless ? 1 : 12);
+    }
+}
+
+// pHYs in metres is kept exactly, whichever reader the PNG takes; unit 0 gives only the shape
+// of a pixel: the denser direction gets 96 dpi.
+TEST_F(BmpPngPages, PngResolutionIsExactAndAnAspectRatioKeepsItsShape) {
+    const std::pair<Png, std::pair<double, double>> cases[] = {
+        {{.physUnit = 1, .physX = 3780, .physY = 3780}, {32 * 72 / 96.012, 16 * 72 / 96.012}},
+        {{.bitDepth = 16, .physUnit = 1, .physX = 3780, .physY = 3780},
+         {32 * 72 / 96.012, 16 * 72 / 96.012}},
+        {{.physUnit = 0, .physX = 1, .physY = 2}, {48, 12}},
+        {{.bitDepth = 16, .physUnit = 0, .physX = 3, .physY = 1}, {24, 36}},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        Png spec = cases[i].first;
+        spec.width = 32;
+        picture("r" + std::to_string(i) + ".png", spec);
+    }
+    for (const bool lossless : {false, true}) {
+        const std::string pdf = convert(lossless);
+        for (std::size_t i = 0; i < std::size(cases); ++i) {
+            const auto [width, height] = pageSize(pdf, static_cast<int>(i) + 1);
+            EXPECT_NEAR(width, cases[i].second.first, 0.001) << i << (lossless ? " lossless" : "");
+            EXPECT_NEAR(height, cases[i].second.second, 0.001)
+                << i << (lossless ? " lossless" : "");
+        }
     }
 }
