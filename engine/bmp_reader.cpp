@@ -100,7 +100,7 @@ std::optional<Layout> readLayout(std::ifstream& in, std::uint64_t fileSize, std:
     if (!core && !windows && !os2)
         return std::nullopt; // FreeImage may know it
     if (got < kFileHeaderSize + infoSize) {
-        problem = "damaged BMP (header cut short)";
+        problem = "damaged BMP: its header is cut short";
         return std::nullopt;
     }
 
@@ -127,7 +127,7 @@ std::optional<Layout> readLayout(std::ifstream& in, std::uint64_t fileSize, std:
     layout.topDown = height < 0;
     height = height < 0 ? -height : height;
     if (width <= 0 || height <= 0) {
-        problem = "damaged BMP (no pixels)";
+        problem = "damaged BMP: no pixels";
         return std::nullopt;
     }
     layout.width = static_cast<std::uint32_t>(width);
@@ -140,7 +140,7 @@ std::optional<Layout> readLayout(std::ifstream& in, std::uint64_t fileSize, std:
         return std::nullopt;
     }
     if (bpp != 1 && bpp != 2 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) {
-        problem = "damaged BMP (" + std::to_string(bpp) + " bits a pixel)";
+        problem = "damaged BMP: " + std::to_string(bpp) + " bits a pixel";
         return std::nullopt;
     }
     const bool masked = windows && (compression == kBitfields || compression == kAlphaBitfields);
@@ -151,8 +151,8 @@ std::optional<Layout> readLayout(std::ifstream& in, std::uint64_t fileSize, std:
     }
     if ((compression == kRle8 && bpp != 8) || (compression == kRle4 && bpp != 4) ||
         (masked && bpp != 16 && bpp != 32) || (runs && layout.topDown)) {
-        problem = "damaged BMP (compression " + std::to_string(compression) + " with " +
-                  std::to_string(bpp) + " bits a pixel)";
+        problem = "damaged BMP: compression " + std::to_string(compression) + " with " +
+                  std::to_string(bpp) + " bits a pixel";
         return std::nullopt;
     }
     if (!WithinPixelLimit(layout.width, layout.height)) {
@@ -165,7 +165,7 @@ std::optional<Layout> readLayout(std::ifstream& in, std::uint64_t fileSize, std:
     if (masked && infoSize == kInfoHeaderSize) {
         const std::size_t count = compression == kAlphaBitfields ? 4 : 3;
         if (got < layout.paletteAt + 4 * count) {
-            problem = "damaged BMP (colour masks cut short)";
+            problem = "damaged BMP: its colour masks are cut short";
             return std::nullopt;
         }
         for (std::size_t i = 0; i < count; ++i)
@@ -183,13 +183,13 @@ std::optional<Layout> readLayout(std::ifstream& in, std::uint64_t fileSize, std:
     if (windows && infoSize >= 56 && (bpp == 16 || bpp == 32) && u32(info + 52) != 0)
         layout.masks[3] = u32(info + 52);
     if ((bpp == 16 || bpp == 32) && (layout.masks[0] | layout.masks[1] | layout.masks[2]) == 0) {
-        problem = "damaged BMP (no colour masks)";
+        problem = "damaged BMP: no colour masks";
         return std::nullopt;
     }
 
     layout.pixelsAt = u32(head.data() + 10);
     if (layout.pixelsAt < layout.paletteAt || layout.pixelsAt >= fileSize) {
-        problem = "damaged BMP (pixel data offset)";
+        problem = "damaged BMP: its pixels lie outside the file";
         return std::nullopt;
     }
     if (bpp <= 8) {
@@ -198,7 +198,7 @@ std::optional<Layout> readLayout(std::ifstream& in, std::uint64_t fileSize, std:
         layout.colours = clrUsed != 0 ? std::min(clrUsed, most) : most;
         layout.colours = static_cast<std::uint32_t>(std::min<std::uint64_t>(layout.colours, room));
         if (layout.colours == 0) {
-            problem = "damaged BMP (no palette)";
+            problem = "damaged BMP: no palette";
             return std::nullopt;
         }
     }
@@ -309,7 +309,7 @@ private:
 };
 
 std::string cutShort() {
-    return "damaged BMP (the file ends before its pixels)";
+    return "damaged BMP: the file ends before its pixels";
 }
 
 // Uncompressed rows, bottom row first unless the height is negative.

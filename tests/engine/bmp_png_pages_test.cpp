@@ -2,6 +2,7 @@
 // must show the picture's colours at the picture's size, rendered by mutool (which does not
 // smooth pictures drawn at their own size).
 #include "command_output.h"
+#include "engine/picture_pages.h"
 #include "job_fixture.h"
 #include "test_pictures.h"
 
@@ -408,6 +409,28 @@ TEST_F(BmpPngPages, BmpResolutionIsTheHeadersWhenSane) {
             const auto [width, height] = pageSize(pdf, static_cast<int>(i) + 1);
             EXPECT_NEAR(width, cases[i].second, 0.001) << i << (lossless ? " lossless" : "");
             EXPECT_NEAR(height, cases[i].second / 2, 0.001) << i << (lossless ? " lossless" : "");
+        }
+    }
+}
+
+// A BMP that cannot be read is named with the reason, in both modes.
+TEST_F(BmpPngPages, UnreadableBmpsSayWhy) {
+    const std::pair<Bmp, std::string> cases[] = {
+        {{.bpp = 24, .compression = 4, .pixels = std::string(64, '\xFF')},
+         "BMP holding a JPEG picture is not supported"},
+        {{.bpp = 24, .pixels = std::string(64 * 3 * 15, '\0')},
+         "damaged BMP: the file ends before its pixels"},
+        {{.bpp = 64, .pixels = std::string(64 * 8 * 16, '\0')}, "64-bit BMP is not supported"},
+    };
+    for (const auto& [bmp, reason] : cases) {
+        const std::string path = picture("unreadable.bmp", bmpFile(bmp));
+        for (const bool lossless : {false, true}) {
+            engine::JobOptions options;
+            options.lossless = lossless;
+            const engine::PictureStaging staged =
+                engine::StagePicturePages(path, temp / "00000", options);
+            EXPECT_EQ(staged.pages, 0) << reason;
+            EXPECT_EQ(staged.problem, reason) << (lossless ? "lossless" : "quality");
         }
     }
 }
