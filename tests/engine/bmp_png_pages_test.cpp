@@ -1,20 +1,17 @@
-// BMP and PNG variants written byte by byte, through the whole job in both modes: each page
-// must show the picture's colours at the picture's size, rendered by mutool (which does not
-// smooth pictures drawn at their own size).
+// BMP variants written byte by byte and PNG variants written with libpng, through the whole
+// job in both modes: each page must show the picture's colours at the picture's size, rendered
+// by mutool (which does not smooth pictures drawn at their own size).
 #include "command_output.h"
 #include "engine/picture_pages.h"
 #include "job_fixture.h"
 #include "test_pictures.h"
 
 #include <array>
-#include <cmath>
-#include <filesystem>
+#include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <png.h>
-#include <sstream>
 
-namespace fs = std::filesystem;
 using namespace pw;
 
 namespace {
@@ -401,7 +398,7 @@ TEST_F(BmpPngPages, BmpResolutionIsTheHeadersWhenSane) {
         Bmp bmp = cases[i].first;
         bmp.width = 32;
         bmp.pixels = indexRows(32, 16);
-        picture("r" + std::to_string(i) + ".bmp", bmpFile(bmp));
+        picture(std::to_string(i) + ".bmp", bmpFile(bmp));
     }
     for (const bool lossless : {false, true}) {
         const std::string pdf = convert(lossless);
@@ -475,7 +472,7 @@ TEST_F(BmpPngPages, PngResolutionIsExactAndAnAspectRatioKeepsItsShape) {
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         Png spec = cases[i].first;
         spec.width = 32;
-        picture("r" + std::to_string(i) + ".png", spec);
+        picture(std::to_string(i) + ".png", spec);
     }
     for (const bool lossless : {false, true}) {
         const std::string pdf = convert(lossless);
