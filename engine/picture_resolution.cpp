@@ -1,5 +1,6 @@
 #include "engine/picture_resolution.h"
 
+#include "engine/bmp_reader.h"
 #include "outside/pdftool/png_bytes.h"
 
 #include <array>
@@ -20,19 +21,35 @@ bool readBytes(std::ifstream& in, unsigned char* into, std::size_t count) {
 
 using pdftool::bigEndian32;
 
-bool pngStatesResolution(std::ifstream& in) {
+// The data of a PNG's pHYs chunk; nullopt without one (or a damaged one).
+std::optional<std::array<unsigned char, 9>> pngPhys(std::ifstream& in) {
     in.seekg(8);
     std::array<unsigned char, 8> header{};
     for (std::uint32_t i = 0; i < kMaxPngChunks && readBytes(in, header.data(), header.size());
          ++i) {
         const char* type = reinterpret_cast<const char*>(header.data() + 4);
-        if (std::memcmp(type, "pHYs", 4) == 0)
-            return true;
+        const std::uint32_t length = bigEndian32(header.data());
+        std::array<unsigned char, 9> phys{};
+        if (std::memcmp(type, "pHYs", 4) == 0 && length == phys.size())
+            return readBytes(in, phys.data(), phys.size()) ? std::optional(phys) : std::nullopt;
         if (std::memcmp(type, "IDAT", 4) == 0 || std::memcmp(type, "IEND", 4) == 0)
-            return false; // pHYs must come before the picture data
-        in.seekg(static_cast<std::streamoff>(bigEndian32(header.data())) + 4, std::ios::cur);
+            return std::nullopt; // pHYs must come before the picture data
+        in.seekg(static_cast<std::streamoff>(length) + 4, std::ios::cur);
     }
-    return false;
+    return std::nullopt;
+}
+
+Resolution pngResolution(std::ifstream& in) {
+    const auto phys = pngPhys(in);
+    if (!phys)
+        return {};
+    return PngPhysResolution(bigEndian32(phys->data()), bigEndian32(phys->data() + 4), (*phys)[8]);
+}
+
+// FreeImage reads pHYs in metres only, and keeps its made-up 72 dpi for an aspect ratio.
+bool pngStatesResolution(std::ifstream& in) {
+    const auto phys = pngPhys(in);
+    return phys && (*phys)[8] == 1;
 }
 
 bool tiffStatesResolution(std::ifstream& in, bool littleEndian) {
@@ -107,6 +124,21 @@ bool StatesResolution(const std::string& path) {
     if (std::memcmp(head.data(), "MM\0*", 4) == 0)
         return tiffStatesResolution(in, false);
     return true;
+}
+
+std::optional<Resolution> MetricResolution(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::array<unsigned char, 8> head{};
+    if (!readBytes(in, head.data(), head.size()))
+        return std::nullopt;
+    if (pdftool::isPngSignature(head.data()))
+        return pngResolution(in);
+    if (head[0] != 'B' || head[1] != 'M')
+        return std::nullopt;
+    const std::optional<DotsPerMeter> bmp = BmpResolution(path);
+    if (!bmp)
+        return std::nullopt;
+    return Resolution{bmp->x * kMetresPerInch, bmp->y * kMetresPerInch};
 }
 
 } // namespace pw::engine

@@ -19,11 +19,6 @@ namespace {
 
 using pdftool::bigEndian32;
 
-// A picture decoded into at most this much memory is not checked against its file's size.
-constexpr std::uint64_t kUnquestionedPixelBytes = 256ull << 20;
-// No LZW code stands for more than 4096 bytes, and none is under 9 bits; the codecs held to
-// the general rule below give back far less for one stored byte in any real file.
-constexpr std::uint64_t kMaxRunRatio = 4096;
 // A Zstandard block gives back at most 128 KB and takes at least 4 bytes (a run block: its
 // 3-byte header and the byte repeated). A white 16384 x 16384 gray strip takes 8209 bytes.
 constexpr std::uint64_t kMaxZstdRatio = (128 << 10) / 4;
@@ -150,18 +145,6 @@ std::string TiffDataTooShort(TIFF* tiff, std::uint64_t fileBytes) {
     if (jpeg)
         return GeneralDataTooShort(width, height, needed, stored);
     return stored * ratio >= needed ? std::string() : TooLittleDataReason(width, height);
-}
-
-std::string TooLittleDataReason(std::uint32_t width, std::uint32_t height) {
-    return std::to_string(width) + " x " + std::to_string(height) +
-           " pixels claimed with too little image data for them";
-}
-
-std::string GeneralDataTooShort(std::uint32_t width, std::uint32_t height, std::uint64_t pixelBytes,
-                                std::uint64_t dataBytes) {
-    if (pixelBytes > kUnquestionedPixelBytes && dataBytes * kMaxRunRatio < pixelBytes)
-        return TooLittleDataReason(width, height);
-    return std::string();
 }
 
 std::string WebpDataTooShort(const std::uint8_t* data, std::size_t size) {

@@ -22,13 +22,6 @@ std::string HeaderTooLarge(int format, const std::string& narrowPath);
 // Zstandard; one bit a row for the fax codecs; JPEG by the general rule; other compressions
 // pass).
 std::string TiffDataTooShort(TIFF* tiff, std::uint64_t fileBytes);
-// "W x H pixels claimed with too little image data for them".
-std::string TooLittleDataReason(std::uint32_t width, std::uint32_t height);
-// The general rule for codecs without a known best ratio: pixels taking over 256 MB once
-// decoded need at least 1/4096 of that in data, which no real file comes near. The reason a
-// width x height picture of `pixelBytes` is refused, or empty.
-std::string GeneralDataTooShort(std::uint32_t width, std::uint32_t height, std::uint64_t pixelBytes,
-                                std::uint64_t dataBytes);
 // HEVC pictures (HEIC) need a bit for every 64 x 64 pixels.
 std::string HevcDataTooShort(std::uint32_t width, std::uint32_t height, std::uint64_t dataBytes);
 // A WebP file's canvas, put together from its first frame, by the general rule on its RGBA

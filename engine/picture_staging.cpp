@@ -1,6 +1,6 @@
 #include "engine/picture_staging.h"
 
-#include "engine/bmp_fallback.h"
+#include "engine/bmp_reader.h"
 #include "engine/format_table.h"
 #include "engine/gif_screen.h"
 #include "engine/jpeg_pixels.h"
@@ -11,6 +11,7 @@
 #include "engine/path_parts.h"
 #include "engine/picture_resolution.h"
 #include "engine/picture_size_check.h"
+#include "engine/png_freeimage.h"
 #include "engine/png_rows.h"
 #include "engine/refusal_reasons.h"
 #include "engine/rgb_jpeg.h"
@@ -95,10 +96,7 @@ bool stagePngAsJpeg(const std::string& narrowSource, const std::string& target, 
     picture.width = rows.width();
     picture.height = rows.height();
     picture.quality = quality;
-    if (rows.hasResolution()) {
-        picture.dotsPerMeterX = rows.dotsPerMeterX();
-        picture.dotsPerMeterY = rows.dotsPerMeterY();
-    }
+    picture.resolution = rows.resolution();
     picture.iccProfile = &rows.iccProfile();
     const bool written = WriteRgbJpeg(target, picture, [] { return rows.nextRow(); });
     rows.trim();
@@ -147,10 +145,20 @@ bool keepFileMarkers(const std::string& narrowSource, FIBITMAP* copy) {
     return exif.empty() || setExifBlock(copy, exif);
 }
 
-bool hasBmpSignature(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    char head[2] = {0, 0};
-    return static_cast<bool>(in.read(head, sizeof head)) && head[0] == 'B' && head[1] == 'M';
+// PNG and BMP files state their resolution per metre, which the JFIF density FreeImage writes
+// would round to whole dots per inch; theirs goes into an EXIF block instead, exactly. A bitmap
+// with EXIF data of its own keeps that, and the rounded density.
+void stateExactResolution(FIBITMAP* copy, const std::string& narrowSource) {
+    const std::optional<Resolution> exact = MetricResolution(narrowSource);
+    FITAG* own = nullptr;
+    if (!exact || FreeImage_GetMetadata(FIMD_EXIF_RAW, copy, "ExifRaw", &own))
+        return;
+    FreeImage_SetDotsPerMeterX(copy, 0);
+    FreeImage_SetDotsPerMeterY(copy, 0);
+    if (!exact->stated())
+        return;
+    const std::vector<std::uint8_t> exif = ResolutionExif(*exact);
+    setExifBlock(copy, std::string(exif.begin(), exif.end()));
 }
 
 } // namespace
@@ -168,8 +176,18 @@ void InitialiseFreeImage() {
 
 FIBITMAP* LoadPicture(const std::string& narrowPath, const std::string& extension,
                       std::string& problem) {
+    // BMP files by their content, whatever their name; FreeImage reads those the project's
+    // reader does not know.
+    FIBITMAP* bitmap = nullptr;
+    if (HasBmpSignature(narrowPath)) {
+        problem = HeaderTooLarge(FIF_BMP, narrowPath);
+        if (problem.empty())
+            bitmap = LoadBmp(narrowPath, problem);
+        if (bitmap != nullptr || !problem.empty())
+            return checkedSize(bitmap, problem);
+    }
     const ModernFormat named = ModernFormatForExtension(extension);
-    FIBITMAP* bitmap = DecodeModern(named, narrowPath, problem);
+    bitmap = DecodeModern(named, narrowPath, problem);
     if (bitmap != nullptr || !problem.empty())
         return bitmap;
     // FreeImage formats are refused from their header when they reach the pixel limit; the
@@ -178,6 +196,8 @@ FIBITMAP* LoadPicture(const std::string& narrowPath, const std::string& extensio
         problem = HeaderTooLarge(format, narrowPath);
         if (!problem.empty())
             return nullptr;
+        if (format == FIF_PNG)
+            return LoadPngWithFreeImage(narrowPath);
         FIBITMAP* loaded = FreeImage_Load(format, narrowPath.c_str(), 0);
         return format == FIF_GIF ? PlaceOnGifScreen(loaded) : loaded;
     };
@@ -196,8 +216,6 @@ FIBITMAP* LoadPicture(const std::string& narrowPath, const std::string& extensio
     const FREE_IMAGE_FORMAT content = detectedFormat(narrowPath);
     if (content != FIF_UNKNOWN && !(tableFormat && content == *tableFormat))
         bitmap = load(content);
-    if (bitmap == nullptr && problem.empty() && content == FIF_BMP)
-        bitmap = LoadBmpWithClassicHeader(narrowPath, problem);
     if (bitmap == nullptr && problem.empty() && content == FIF_UNKNOWN) {
         const ModernFormat found = ModernFormatOfContent(narrowPath);
         if (found != named)
@@ -256,8 +274,10 @@ bool DecodeAndSave(const std::string& narrowSource, const std::string& extension
 bool SaveStagedBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const std::string& target,
                       int quality) {
     InitialiseFreeImage();
-    FIBITMAP* copy = OpaqueCopy24(bitmap, hasBmpSignature(narrowSource));
+    FIBITMAP* copy = OpaqueCopy24(bitmap, HasBmpSignature(narrowSource));
     KeepIccProfile(bitmap, copy);
+    if (copy != nullptr)
+        stateExactResolution(copy, narrowSource);
     bool saved = false;
     const int level = std::clamp(quality, 1, 100);
     const int sampling = level >= kFullColourQuality ? JPEG_SUBSAMPLING_444 : JPEG_SUBSAMPLING_420;

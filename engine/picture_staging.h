@@ -46,10 +46,11 @@ bool DecodeAndSave(const std::string& narrowSource, const std::string& extension
 
 // Writes a decoded picture (left to the caller) to target as a staged 24-bit JPEG at `quality`
 // (1..100; colour at full resolution from kFullColourQuality on), transparent parts over white,
-// at the bitmap's resolution (none when 0). `narrowSource` tells whether a 32-bit bitmap came
-// from a BMP, whose fourth byte may be unused; the RGB profile a PNG or JPEG source holds goes
-// with a bitmap that has none, and a JPEG source's EXIF block with it (JPEG pixels are decoded
-// as stored, the turn left to the builder).
+// at the bitmap's resolution (none when 0), or for a PNG or BMP `narrowSource` at the one that
+// file states, exactly (in an EXIF block). `narrowSource` also tells whether a 32-bit bitmap
+// came from a BMP, whose fourth byte may be unused; the RGB profile a PNG or JPEG source holds
+// goes with a bitmap that has none, and a JPEG source's EXIF block with it (JPEG pixels are
+// decoded as stored, the turn left to the builder).
 bool SaveStagedBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const std::string& target,
                       int quality = kDefaultQuality);
 

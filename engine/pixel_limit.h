@@ -20,6 +20,28 @@ inline std::string PixelLimitReason(std::uint32_t width, std::uint32_t height) {
            " pixels reaches the limit of " + std::to_string(kPixelLimit / 1000000) + " megapixels";
 }
 
+// "W x H pixels claimed with too little image data for them".
+inline std::string TooLittleDataReason(std::uint32_t width, std::uint32_t height) {
+    return std::to_string(width) + " x " + std::to_string(height) +
+           " pixels claimed with too little image data for them";
+}
+
+// A picture decoded into at most this much memory is not checked against its file's size.
+inline constexpr std::uint64_t kUnquestionedPixelBytes = 256ull << 20;
+// No LZW code stands for more than 4096 bytes, and none is under 9 bits; the codecs held to
+// the general rule give back far less for one stored byte in any real file.
+inline constexpr std::uint64_t kMaxRunRatio = 4096;
+
+// The general rule for codecs without a known best ratio: pixels taking over 256 MB once
+// decoded need at least 1/4096 of that in data, which no real file comes near. The reason a
+// width x height picture of `pixelBytes` is refused, or empty.
+inline std::string GeneralDataTooShort(std::uint32_t width, std::uint32_t height,
+                                       std::uint64_t pixelBytes, std::uint64_t dataBytes) {
+    if (pixelBytes > kUnquestionedPixelBytes && dataBytes * kMaxRunRatio < pixelBytes)
+        return TooLittleDataReason(width, height);
+    return std::string();
+}
+
 // Deflate's best ratio is about 1032 to 1 (a match of 258 bytes coded in 2 bits); compressed
 // data shorter than needed / 1032 can never inflate to `needed` bytes.
 inline constexpr std::uint64_t kMaxDeflateRatio = 1032;

@@ -21,7 +21,6 @@
 namespace pw::engine {
 namespace {
 
-constexpr std::uint32_t kFreeImageDotsPerMeter = 2835; // FreeImage's 72 dpi when none is read
 constexpr std::size_t kMaxIccBytes = 64u << 20;
 constexpr std::size_t kKeptScratch = 64u << 20;
 constexpr std::uint64_t kMaxFileBytes = 4ull << 30;
@@ -349,8 +348,7 @@ bool PngRows::readChunks(const std::uint8_t* data, std::size_t size) {
     std::size_t trnsBytes = 0;
     const std::uint8_t* iccp = nullptr;
     std::size_t iccpBytes = 0;
-    hasResolution_ = false;
-    dotsPerMeterX_ = dotsPerMeterY_ = kFreeImageDotsPerMeter;
+    resolution_ = {};
     icc_.clear();
     row_ = 0;
     std::uint8_t* idat = idat_.get(size);
@@ -408,12 +406,9 @@ bool PngRows::readChunks(const std::uint8_t* data, std::size_t size) {
             } else if (isType(type, "iCCP")) {
                 iccp = body;
                 iccpBytes = length;
-            } else {
-                hasResolution_ = true;
-                if (length == 9 && body[8] == 1) {
-                    dotsPerMeterX_ = pdftool::bigEndian32(body);
-                    dotsPerMeterY_ = pdftool::bigEndian32(body + 4);
-                }
+            } else if (length == 9) {
+                resolution_ = PngPhysResolution(pdftool::bigEndian32(body),
+                                                pdftool::bigEndian32(body + 4), body[8]);
             }
         } else if ((type[0] & 0x20) == 0) {
             return false; // an unknown critical chunk

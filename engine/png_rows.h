@@ -5,6 +5,8 @@
 // zlib, which takes two to ten times as long; both fast inflaters work on whole buffers only,
 // so the PNG filters are undone here (libpng keeps its own filter code private). Unlike FreeImage,
 // which drops a PNG's iCCP profile, this keeps it, as lossless staging does.
+#include "engine/picture_resolution.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -22,10 +24,8 @@ public:
 
     std::uint32_t width() const { return width_; }
     std::uint32_t height() const { return height_; }
-    bool hasResolution() const { return hasResolution_; }
-    // Dots per metre as FreeImage reads them: pHYs in metres, else its 72 dpi default.
-    std::uint32_t dotsPerMeterX() const { return dotsPerMeterX_; }
-    std::uint32_t dotsPerMeterY() const { return dotsPerMeterY_; }
+    // What the pHYs chunk states (PngPhysResolution); none without one.
+    const Resolution& resolution() const { return resolution_; }
     // The iCCP profile of a colour picture, inflated; empty when there is none that fits.
     const std::vector<std::uint8_t>& iccProfile() const { return icc_; }
 
@@ -54,9 +54,7 @@ private:
     int colourType_ = 0;
     std::size_t bytesPerPixel_ = 0;
     std::size_t rowBytes_ = 0;
-    bool hasResolution_ = false;
-    std::uint32_t dotsPerMeterX_ = 0;
-    std::uint32_t dotsPerMeterY_ = 0;
+    Resolution resolution_;
     std::vector<std::uint8_t> icc_;
     std::uint8_t palette_[256][3] = {}; // laid over white already
     std::uint32_t row_ = 0;

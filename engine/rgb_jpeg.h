@@ -1,7 +1,9 @@
 #pragma once
 // Writing rows of RGB samples as a staged JPEG with libjpeg, set up as FreeImage's JPEG writer
-// sets it up (4:4:4 chroma from kFullColourQuality on, 4:2:0 below; JFIF density in dots per
-// inch, the ICC profile in APP2 markers).
+// sets it up (4:4:4 chroma from kFullColourQuality on, 4:2:0 below; the ICC profile in APP2
+// markers) for a picture without a JFIF density whose resolution, if any, is in an EXIF block.
+#include "engine/picture_resolution.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -13,10 +15,14 @@ struct RgbJpeg {
     std::uint32_t width = 0;
     std::uint32_t height = 0;
     int quality = 100;
-    std::uint32_t dotsPerMeterX = 0; // 0: the JPEG states no resolution
-    std::uint32_t dotsPerMeterY = 0;
+    Resolution resolution; // none: the JPEG states none
     const std::vector<std::uint8_t>* iccProfile = nullptr;
 };
+
+// An EXIF block (the APP1 marker's data) stating only `resolution`, which a JFIF density in
+// whole dots per inch or centimetre would round: the PDF builder reads it when the JFIF marker
+// gives no density.
+std::vector<std::uint8_t> ResolutionExif(const Resolution& resolution);
 
 // Rows are asked for in batches of this many; each must stay valid until its batch is written.
 inline constexpr unsigned kJpegRowBatch = 16;

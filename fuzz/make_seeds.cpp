@@ -5,6 +5,7 @@
 #include "outside/pdftool/docinfo.h"
 #include "png_maker.h"
 
+#include <FreeImage.h>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -113,7 +114,7 @@ int main(int argc, char** argv) {
     }
     const fs::path root = argv[1];
     for (const char* target : {"jpeg_structure", "exif", "icc", "docinfo", "png_rows", "png_pages",
-                               "heif_canvas", "heif_meta"})
+                               "heif_canvas", "heif_meta", "bmp_reader"})
         fs::create_directories(root / target);
 
     const JpegSpec specs[] = {
@@ -250,6 +251,46 @@ int main(int argc, char** argv) {
             std::cerr << "cannot write the HEIF seeds\n";
             return 1;
         }
+    }
+    // Small BMPs as FreeImage writes them: palettes, 16 bits with and without masks, 24 and
+    // 32 bits, run lengths; and one with an OS/2 1.x header.
+    struct BmpSeed {
+        int bpp;
+        unsigned redMask;
+        int flags;
+    };
+    const BmpSeed bmps[] = {{1, 0, 0},       {4, 0, 0},  {8, 0, 0},  {8, 0, BMP_SAVE_RLE},
+                            {16, 0xF800, 0}, {16, 0, 0}, {24, 0, 0}, {32, 0, 0}};
+    index = 0;
+    for (const BmpSeed& seed : bmps) {
+        FIBITMAP* bitmap =
+            seed.bpp == 16 ? FreeImage_Allocate(9, 5, 16, seed.redMask, seed.redMask ? 0x07E0 : 0,
+                                                seed.redMask ? 0x001F : 0)
+                           : FreeImage_Allocate(9, 5, seed.bpp);
+        for (unsigned y = 0; bitmap != nullptr && y < 5; ++y) {
+            BYTE* line = FreeImage_GetScanLine(bitmap, static_cast<int>(y));
+            for (unsigned i = 0; i < FreeImage_GetLine(bitmap); ++i)
+                line[i] = static_cast<BYTE>(i * 37 + y * 11);
+        }
+        const fs::path path = root / "bmp_reader" / ("seed" + std::to_string(index++));
+        const bool saved =
+            bitmap != nullptr && FreeImage_Save(FIF_BMP, bitmap, path.c_str(), seed.flags);
+        if (bitmap != nullptr)
+            FreeImage_Unload(bitmap);
+        if (!saved) {
+            std::cerr << "cannot write " << path << "\n";
+            return 1;
+        }
+    }
+    // File header, 12-byte header (2 x 2, 1 bit), two palette entries of 3 bytes, two rows.
+    const std::string os2("BM\x28\0\0\0\0\0\0\0\x20\0\0\0"
+                          "\x0c\0\0\0\x02\0\x02\0\x01\0\x01\0"
+                          "\0\0\0\xff\xff\xff"
+                          "\x80\0\0\0\x40\0\0\0",
+                          40);
+    if (!writeAll(root / "bmp_reader" / "os2", os2)) {
+        std::cerr << "cannot write the OS/2 seed\n";
+        return 1;
     }
     return 0;
 }

@@ -240,13 +240,13 @@ private:
     }
 
     void readResolution(const std::string& data) {
-        if (data.size() != 9 || data[8] != 1)
-            return; // only an aspect ratio, or damaged
+        if (data.size() != 9)
+            return; // damaged
         const auto* p = reinterpret_cast<const unsigned char*>(data.data());
-        info_.xDpi = bigEndian32(p) * engine::kMetresPerInch;
-        info_.yDpi = bigEndian32(p + 4) * engine::kMetresPerInch;
-        if (info_.xDpi <= 0.0 || info_.yDpi <= 0.0)
-            info_.xDpi = info_.yDpi = 0.0;
+        const engine::Resolution resolution =
+            engine::PngPhysResolution(bigEndian32(p), bigEndian32(p + 4), p[8]);
+        info_.xDpi = resolution.xDpi;
+        info_.yDpi = resolution.yDpi;
     }
 
     int bitsPerPixel() const {
