@@ -3,7 +3,9 @@
 #include "engine/page_layout_text.h"
 #include "engine/quality_text.h"
 
+#include <algorithm>
 #include <string_view>
+#include <strings.h>
 
 namespace pw::cli {
 namespace {
@@ -23,14 +25,42 @@ bool setText(std::string& field, const std::string& value) {
     return true;
 }
 
+// A path ending in ".pdf" in any letter case.
+bool namesPdf(const std::string& path) {
+    return path.size() >= 4 && strcasecmp(path.c_str() + path.size() - 4, ".pdf") == 0;
+}
+
+// -o naming a PDF: its folder ("." for a bare name) and its file name.
+bool splitOutputFile(ConvertRequest& request, std::string& error) {
+    if (request.outputFile.empty())
+        return true;
+    if (request.perPicture) {
+        error = "'-o " + request.outputFile +
+                "' names one PDF, but each picture is to get a PDF of its own (--each or the "
+                "saved mode); give -o a folder, or add --one";
+        return false;
+    }
+    const std::string path = request.outputFile;
+    const auto slash = path.rfind('/');
+    request.outputFile = slash == std::string::npos ? path : path.substr(slash + 1);
+    request.outputFolder = slash == std::string::npos ? std::string(".")
+                           : slash == 0              ? std::string("/")
+                                                     : path.substr(0, slash);
+    return true;
+}
+
 const Option kOptions[] = {
     {"output-folder", 'o', "DIR",
-     "where the PDFs go (default: the saved output folder); made with its parents when missing",
+     "where the PDFs go (default: the saved output folder), made with its parents when "
+     "missing; in one-PDF mode a path ending in .pdf names the PDF itself (scans.pdf, or "
+     "scans1.pdf when that is taken)",
      [](const std::string& v, ConvertRequest& r, std::string& e) {
          if (v.empty()) {
              e = "the output folder is empty";
              return false;
          }
+         // Split from its folder once the mode is known.
+         r.outputFile = namesPdf(v) ? v : std::string();
          return setText(r.outputFolder, v);
      }},
     {"one", 0, "", "one PDF of all pictures (default: the saved mode)",
@@ -103,7 +133,8 @@ const Option kOptions[] = {
          e = "'" + v + "' is no quality (1 to 100, or lossless)";
          return false;
      }},
-    {"overwrite", 0, "", "replace existing PDFs of the same names (one PDF per picture)",
+    {"overwrite", 0, "",
+     "replace existing PDFs of the same names (one PDF per picture, or the PDF -o names)",
      [](const std::string&, ConvertRequest& r, std::string&) {
          r.overwrite = true;
          return true;
@@ -143,6 +174,32 @@ const Option* findShort(char name) {
 
 bool takesValue(const Option& option) {
     return option.value[0] != '\0';
+}
+
+constexpr std::size_t kHelpColumn = 26;
+constexpr std::size_t kHelpWidth = 79;
+
+// An option's help broken into lines that end by kHelpWidth, the later ones indented to
+// kHelpColumn.
+std::string wrapped(const std::string& help) {
+    std::string text;
+    std::size_t column = kHelpColumn;
+    std::size_t start = 0;
+    while (start < help.size()) {
+        const std::size_t end = std::min(help.find(' ', start), help.size());
+        const std::string word = help.substr(start, end - start);
+        if (column > kHelpColumn && column + 1 + word.size() > kHelpWidth) {
+            text += "\n" + std::string(kHelpColumn, ' ');
+            column = kHelpColumn;
+        } else if (column > kHelpColumn) {
+            text += ' ';
+            ++column;
+        }
+        text += word;
+        column += word.size();
+        start = end + 1;
+    }
+    return text;
 }
 
 } // namespace
@@ -201,7 +258,7 @@ bool parseConvertArguments(const std::vector<std::string>& args, ConvertRequest&
             return false;
         }
     }
-    return true;
+    return splitOutputFile(request, error);
 }
 
 std::string convertUsage() {
@@ -215,17 +272,18 @@ std::string convertUsage() {
         names += std::string("--") + option.longName;
         if (takesValue(option))
             names += std::string(" ") + option.value;
-        if (names.size() < 26)
-            names.resize(26, ' ');
+        if (names.size() < kHelpColumn)
+            names.resize(kHelpColumn, ' ');
         else
-            names += "\n" + std::string(26, ' ');
-        text += names + option.help + "\n";
+            names += "\n" + std::string(kHelpColumn, ' ');
+        text += names + wrapped(option.help) + "\n";
     }
     text += "\nEach PDF written is printed on standard output, one path a line; progress and\n"
-            "pictures that could not be converted go to standard error.\n\n"
+            "pictures that could not be converted go to standard error. Several conversions\n"
+            "may run at once, also into one folder: a PDF never replaces another one written\n"
+            "meanwhile, it takes the next free name (NewPDF1.pdf) instead.\n\n"
             "Exit status: 0 every picture is in a PDF; 1 usage error (unknown option, no\n"
-            "pictures, not a picture); 2 some pictures are missing; 3 nothing was written;\n"
-            "4 another Pagewright job is running for this user.\n";
+            "pictures, not a picture); 2 some pictures are missing; 3 nothing was written.\n";
     return text;
 }
 

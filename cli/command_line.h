@@ -15,12 +15,13 @@ enum ExitStatus : int {
     kExitUsage = 1,       // unknown option, no pictures, not a picture
     kExitSomeMissing = 2, // some pictures are in no PDF
     kExitNothing = 3,     // no PDF was written
-    kExitBusy = 4,        // another Pagewright job runs for this user
 };
 
 struct ConvertRequest {
     // Starts from the saved settings; the options override them.
     std::string outputFolder;
+    // -o naming the PDF itself (one-PDF mode): its file name in outputFolder; "" for NewPDF.pdf.
+    std::string outputFile;
     bool perPicture = false;
     engine::JobOptions options;
     pdftool::DocInfo properties; // title, author, subject, keywords, creation date

@@ -10,13 +10,15 @@
 #include "filelist/folder_scan.h"
 #include "filelist/path_order.h"
 #include "filelist/picture_names.h"
+#include "platform/paths.h"
+#include "platform/private_folder.h"
 #include "platform/pump.h"
 #include "process/DOSOutputs.h"
 #include "settings/document_options.h"
 #include "settings/settings_file.h"
-#include "settings/single_instance.h"
 
 #include <QCoreApplication>
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -131,17 +133,14 @@ int runConvertCommand(int argc, char* argv[]) {
     if (request.sort)
         sortPaths(pictures);
 
-    // The staging folder and the builder are shared: one job at a time for each user.
-    const std::unique_ptr<SingleInstance> instance = claimProgramInstance();
-    if (instance->state() == SingleInstance::State::Failed) {
-        std::fprintf(stderr, "pagewright convert: %s\n", startFailureText(*instance).c_str());
+    // Every job stages in a folder of its own inside the per-user folder, so conversions and
+    // the window run side by side.
+    errno = 0;
+    if (!os::makePrivateFolders(os::driveCFolder())) {
+        std::fprintf(stderr, "pagewright convert: the per-user folder %s cannot be used (%s)\n",
+                     os::driveCFolder().c_str(),
+                     std::generic_category().message(errno != 0 ? errno : ENOTDIR).c_str());
         return kExitNothing;
-    }
-    if (!instance->acquired()) {
-        std::fprintf(stderr,
-                     "pagewright convert: another Pagewright is running for this user (a window "
-                     "or a conversion); try again when it has finished\n");
-        return kExitBusy;
     }
 
     request.outputFolder = absolute(request.outputFolder);
@@ -166,6 +165,9 @@ int runConvertCommand(int argc, char* argv[]) {
     engine::ConversionJob job(host, prompts, pump, objDOS, objShell);
     job.setOverwritePolicy(request.overwrite ? engine::OverwritePolicy::Overwrite
                                              : engine::OverwritePolicy::KeepNumbered);
+    job.setStaging(engine::ConversionJob::Staging::OwnFolder);
+    if (!request.outputFile.empty())
+        job.setResultName(request.outputFile, request.overwrite);
     job.Command3_Click();
     progress.breakLine();
 

@@ -1,6 +1,7 @@
 #include "engine/ConversionJob.h"
 
 #include "engine/document_date.h"
+#include "engine/leftover_jobs.h"
 #include "engine/missing_pictures.h"
 #include "engine/path_parts.h"
 #include "engine/pdf_names.h"
@@ -18,7 +19,6 @@
 #include "process/EndProcessesOfExecutable.h"
 
 #include <algorithm>
-#include <chrono>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -30,13 +30,8 @@ constexpr const char* kToolImage = "pdf.exe";
 constexpr const char* kToolResult = "tmp.pdf";
 constexpr const char* kToolByProduct = "tmpx.pdf";
 constexpr int kMaxResultNumber = 10000;
-constexpr std::chrono::milliseconds kStrayCheckInterval{200};
 constexpr const char* kStagedAheadFolder = "ahead";
 constexpr int kLookaheadPerWorker = 2;
-
-std::string stagingFile(const char* name) {
-    return os::joinPath(os::stagingFolder(), name);
-}
 
 void makeFolderChain(const std::string& folder) {
     if (folder.empty() || os::isDirectory(folder))
@@ -45,22 +40,6 @@ void makeFolderChain(const std::string& folder) {
     if (!parent.empty() && parent != folder)
         makeFolderChain(parent);
     os::makeFolder(folder);
-}
-
-// The first of name, <base>1.pdf, <base>2.pdf ... <base><last>.pdf not in the folder (a folder
-// takes the name too); "" when none is free.
-std::string freeNameIn(const std::string& folder, const std::string& name, long last) {
-    const auto inFolder = [&folder](const std::string& n) {
-        return os::pathExists(os::joinPath(folder, n));
-    };
-    if (!inFolder(name))
-        return os::joinPath(folder, name);
-    const std::string free = FirstFreeNumberedPdf(name.substr(0, name.size() - 4), last, inFolder);
-    return free.empty() ? free : os::joinPath(folder, free);
-}
-
-std::string freeNewPdfName(const std::string& folder) {
-    return freeNameIn(folder, "NewPDF.pdf", kMaxResultNumber);
 }
 
 } // namespace
@@ -85,17 +64,26 @@ std::string ConversionJob::ToolPath() {
     return os::joinPath(os::joinPath(os::programFilesFolder(), "data"), kToolImage);
 }
 
-std::string ConversionJob::ToolCommandLine() {
+std::string ConversionJob::ToolCommandLine() const {
     const std::string tool = ToolPath();
     const std::string program =
         tool.find(' ') != std::string::npos ? os::quoteArgument(tool) : tool;
-    return program + " /NOASK";
+    return program + " /NOASK " + os::quoteArgument(stagingFolder_);
 }
 
-std::string ConversionJob::StagedStem(int index) {
+std::string ConversionJob::StagedStem(int index) const {
     char number[16];
     std::snprintf(number, sizeof number, "%05d", index);
-    return os::joinPath(os::stagingFolder(), number);
+    return os::joinPath(stagingFolder_, number);
+}
+
+std::string ConversionJob::stagingFile(const char* name) const {
+    return os::joinPath(stagingFolder_, name);
+}
+
+void ConversionJob::setResultName(const std::string& name, bool replace) {
+    resultName_ = name;
+    replaceResult_ = replace;
 }
 
 void ConversionJob::lockControls() {
@@ -126,12 +114,27 @@ bool ConversionJob::createFolders(const std::string& outputFolder) {
     // (a fresh ~/.cache).
     os::makePrivateFolders(os::driveCFolder());
     os::makeFolder(os::scratchFolder());
+    return prepareStaging();
+}
+
+bool ConversionJob::prepareStaging() {
+    RemoveLeftoverJobFolders(ToolPath(), pump_);
+    if (stagingKind_ == Staging::OwnFolder) {
+        if (!jobFolder_.create(os::jobsFolder()))
+            return false;
+        stagingFolder_ = jobFolder_.path();
+        return true;
+    }
     // Everything in the staging folder goes into the PDF, so nothing found there is trusted.
-    return os::resetPrivateFolder(os::stagingFolder());
+    return os::resetPrivateFolder(stagingFolder_);
 }
 
 void ConversionJob::Command3_Click() {
-    EndProcessesOfExecutable(ToolPath());
+    // The window's staging folder is its alone: a builder still working there is a stray of an
+    // earlier run. A folder of its own has none.
+    stagingFolder_ = stagingKind_ == Staging::OwnFolder ? os::jobsFolder() : os::stagingFolder();
+    if (stagingKind_ == Staging::Shared)
+        EndProcessesOfExecutable(ToolPath(), stagingFolder_);
 
     const int count = host_.fileCount();
     if (count <= 0) {
@@ -169,7 +172,7 @@ void ConversionJob::Command3_Click() {
     }
 
     if (!createFolders(outputFolder)) {
-        prompts_.messageBox("Cannot prepare the temporary folder " + os::stagingFolder(), "Convert",
+        prompts_.messageBox("Cannot prepare the temporary folder " + stagingFolder_, "Convert",
                             os::Buttons::Ok, os::Icon::Exclamation);
         host_.setCommand3Enabled(true);
         unlockControls(true);
@@ -194,7 +197,6 @@ void ConversionJob::Command3_Click() {
     notices_.clear();
 
     stageAll(count, perPicture);
-    EndProcessesOfExecutable(ToolPath());
 
     if (!perPicture)
         runOnePdf();
@@ -208,7 +210,8 @@ void ConversionJob::Command3_Click() {
 
     host_.setFrontProgressText("Removing Temporary Files...");
     pump_.pumpOnce();
-    RemoveFolderTree(os::stagingFolder(), pump_);
+    RemoveFolderTree(stagingFolder_, pump_);
+    jobFolder_.release();
 
     host_.setFrontProgressText("Done.");
     host_.reportProgress(JobStage::Done, count, count);
@@ -245,6 +248,11 @@ bool ConversionJob::choosePdfNames(int count) {
         }
     }
     pdfNames_ = AssignPdfNames(paths, policy == OverwritePolicy::KeepNumbered, exists);
+    overwrite_ = policy == OverwritePolicy::Overwrite;
+    jobNames_.clear();
+    jobNames_.insert(pdfNames_.begin(), pdfNames_.end());
+    for (const std::string& path : paths)
+        jobNames_.insert(OwnPdfName(path));
     return true;
 }
 
@@ -253,7 +261,7 @@ void ConversionJob::stageAll(int count, bool perPicture) {
         paths_[static_cast<std::size_t>(i)] = host_.workingPath(i);
     // In per-picture mode the builder reads every staged file, so pictures staged ahead wait
     // in a subfolder until their turn.
-    const std::string ahead = os::joinPath(os::stagingFolder(), kStagedAheadFolder);
+    const std::string ahead = os::joinPath(stagingFolder_, kStagedAheadFolder);
     if (perPicture)
         os::makeFolder(ahead);
     InitialiseFreeImage();
@@ -264,7 +272,6 @@ void ConversionJob::stageAll(int count, bool perPicture) {
                                  perPicture ? os::joinPath(ahead, PathPart(stem, 1)) : stem,
                                  options_);
     });
-    auto lastStrayCheck = std::chrono::steady_clock::now();
     for (int i = 0; i < count; ++i) {
         const auto at = static_cast<std::size_t>(i);
         staging_[at] = pool.take(i, [this] { pump_.pumpOnce(); });
@@ -272,15 +279,6 @@ void ConversionJob::stageAll(int count, bool perPicture) {
             bringIntoPlace(staging_[at]);
         missing_[at] = staging_[at].pages == 0;
         pump_.pumpOnce();
-        // Before each per-picture run the builder must be the only one. While one-PDF staging
-        // runs no builder is started, and a walk of the process table costs as much as staging
-        // a picture, so strays are ended a few times a second there; the walk after the loop
-        // is unconditional.
-        const auto now = std::chrono::steady_clock::now();
-        if (perPicture || now - lastStrayCheck >= kStrayCheckInterval) {
-            EndProcessesOfExecutable(ToolPath());
-            lastStrayCheck = now;
-        }
         if (perPicture) {
             runPerPicture(i, count);
         } else {
@@ -293,7 +291,7 @@ void ConversionJob::stageAll(int count, bool perPicture) {
 void ConversionJob::bringIntoPlace(PictureStaging& staging) {
     if (staging.firstFile.empty())
         return;
-    const std::string first = os::joinPath(os::stagingFolder(), PathPart(staging.firstFile, 1));
+    const std::string first = os::joinPath(stagingFolder_, PathPart(staging.firstFile, 1));
     for (int page = 1; page <= staging.pageCount; ++page) {
         const std::string from = StagedPageName(staging.firstFile, page);
         if (os::fileExists(from) && !os::renameFile(from, StagedPageName(first, page)))
@@ -323,6 +321,7 @@ void ConversionJob::runPerPicture(int index, int count) {
         writeDocumentProperties();
         writePageOptions();
         objShell_.setCommandLine(ToolCommandLine());
+        objShell_.setWorkingFolder(stagingFolder_);
         builderEnded_ = false;
         const std::string outputs = objShell_.ExecuteCommand();
         builderRan_ = builderRan_ || builderEnded_;
@@ -333,8 +332,19 @@ void ConversionJob::runPerPicture(int index, int count) {
         } else if (os::fileExists(result)) {
             noteSkippedPages(outputs);
             const std::string& name = pdfNames_[at];
-            const std::string target = os::joinPath(outputFolder_, name);
-            if (PlaceFile(result, target, reason)) {
+            // A name another job took meanwhile passes to the next free one.
+            const NameAt nameAt = [&](long number) {
+                if (number == 0)
+                    return name;
+                const std::string numbered = NumberedPdfName(paths_[at], number);
+                return jobNames_.count(numbered) != 0 ? std::string() : numbered;
+            };
+            std::string target;
+            if (!overwrite_)
+                target = PlaceUnderFreeName(result, outputFolder_, nameAt, LONG_MAX, reason);
+            else if (PlaceFile(result, os::joinPath(outputFolder_, name), reason))
+                target = os::joinPath(outputFolder_, name);
+            if (!target.empty()) {
                 ++placedHere_;
                 written_.push_back(target);
             } else if (placeElsewhere(result, name, reason).empty()) {
@@ -369,10 +379,13 @@ std::string ConversionJob::placeElsewhere(const std::string& source, const std::
     const std::string fallback = os::defaultOutputFolder();
     if (fallback != outputFolder_) {
         makeFolderChain(fallback);
-        const std::string target =
-            fileName.empty() ? freeNewPdfName(fallback) : freeNameIn(fallback, fileName, LONG_MAX);
         std::string ignored;
-        if (!target.empty() && PlaceFile(source, target, ignored)) {
+        const std::string target =
+            fileName.empty()
+                ? PlaceUnderFreeName(source, fallback, NumberedNames(resultName_),
+                                     kMaxResultNumber, ignored)
+                : PlaceUnderFreeName(source, fallback, NumberedNames(fileName), LONG_MAX, ignored);
+        if (!target.empty()) {
             trouble_.placed.push_back(target);
             written_.push_back(target);
             return target;
@@ -401,6 +414,7 @@ void ConversionJob::runOnePdf() {
     writeDocumentProperties();
     writePageOptions();
     builderEnded_ = false;
+    objDOS_.setWorkingFolder(stagingFolder_);
     const std::string outputs = objDOS_.ExecuteCommand(ToolCommandLine());
     // A builder that did not start (the runner has said so), failed on its own or wrote a
     // result that could not be placed is no fault of the pictures.
@@ -428,13 +442,13 @@ void ConversionJob::writeDocumentProperties() {
     DocumentProperties properties = host_.documentProperties();
     properties.creationDate = DocumentDate(properties.creationDate);
     // The builder falls back to its own defaults when the file is missing.
-    pdftool::writeDocInfo(os::stagingFolder(), properties);
+    pdftool::writeDocInfo(stagingFolder_, properties);
 }
 
 void ConversionJob::writePageOptions() {
     // Written before every run. Should it fail, the builder finds no layout and keeps each page
     // as large as its picture: every picture still gets its page, so the job goes on.
-    pdftool::writePageOptions(os::stagingFolder(), options_.page);
+    pdftool::writePageOptions(stagingFolder_, options_.page);
 }
 
 void ConversionJob::objDOS_ReceiveOutputs(std::string& CommandOutputs) {
@@ -454,21 +468,30 @@ void ConversionJob::objDOS_CommandOver() {
     host_.setBarWidth(host_.trackWidth());
     host_.setFrontProgressText("Moving File(s)...100%");
     host_.reportProgress(JobStage::Moving, host_.fileCount(), host_.fileCount());
-    const std::string folder = host_.outputFolder();
     const std::string source = stagingFile(kToolResult);
-    if (os::fileExists(source)) {
-        const std::string target = freeNewPdfName(folder);
-        std::string reason = "every name from NewPDF.pdf to NewPDF" +
-                             std::to_string(kMaxResultNumber) + ".pdf is taken";
-        onePdfPlaced_ = !target.empty() && PlaceFile(source, target, reason);
-        if (onePdfPlaced_) {
-            ++placedHere_;
-            written_.push_back(target);
-        } else {
-            onePdfPlaced_ = !placeElsewhere(source, "", reason).empty();
-        }
-    }
+    if (os::fileExists(source))
+        placeOnePdf(source);
     host_.setProgressVisible(false);
+}
+
+void ConversionJob::placeOnePdf(const std::string& source) {
+    const std::string folder = host_.outputFolder();
+    std::string reason;
+    std::string target = os::joinPath(folder, resultName_);
+    if (replaceResult_) {
+        if (!PlaceFile(source, target, reason))
+            target.clear();
+    } else {
+        target = PlaceUnderFreeName(source, folder, NumberedNames(resultName_), kMaxResultNumber,
+                                    reason);
+    }
+    onePdfPlaced_ = !target.empty();
+    if (onePdfPlaced_) {
+        ++placedHere_;
+        written_.push_back(target);
+    } else {
+        onePdfPlaced_ = !placeElsewhere(source, "", reason).empty();
+    }
 }
 
 void ConversionJob::reportNotices() {

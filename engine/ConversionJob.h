@@ -5,10 +5,12 @@
 #include "engine/overwrite_policy.h"
 #include "engine/picture_pages.h"
 #include "engine/result_placement.h"
+#include "platform/job_folder.h"
 #include "platform/prompts.h"
 #include "platform/pump.h"
 #include "process/DOSOutputs.h"
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -33,23 +35,38 @@ public:
 
     // What to do about existing PDFs; the window asks (the default), the command line does not.
     void setOverwritePolicy(OverwritePolicy policy) { policy_ = policy; }
+    // Where the job stages: the window's one staging folder, os::stagingFolder() (the default:
+    // the window runs one job at a time), or a private folder of its own under
+    // os::jobsFolder(), removed at its end, so that jobs of several programs run side by side.
+    enum class Staging { Shared, OwnFolder };
+    void setStaging(Staging staging) { stagingKind_ = staging; }
+    // One-PDF mode: the result's file name in the output folder (NewPDF.pdf unless set). An
+    // existing file of that name is kept and the first free numbered name taken (NewPDF1.pdf),
+    // unless `replace`.
+    void setResultName(const std::string& name, bool replace);
+    // The folder the last job staged in.
+    const std::string& stagingFolder() const { return stagingFolder_; }
     // Results of the last job: the PDFs placed, in order, and the pictures that are in none
     // (or some of whose pages are in none), as MissingEntry or as MissingReasonLine gives them.
     const std::vector<std::string>& writtenPdfs() const { return written_; }
     std::vector<std::string> missingPictures() const;
     std::vector<std::string> missingReasons() const;
 
-    // The builder's command line: <application folder>/data/pdf.exe /NOASK.
-    static std::string ToolCommandLine();
+    // The builder's command line: <application folder>/data/pdf.exe /NOASK <staging folder>.
+    std::string ToolCommandLine() const;
     // This installation's builder, data/pdf.exe beside the program.
     static std::string ToolPath();
     // The staged file of FileList index i without its extension: <staging>/00012.
-    static std::string StagedStem(int index);
+    std::string StagedStem(int index) const;
 
 private:
     // Each picture not wholly in the results, as `line` makes its line.
     std::vector<std::string> missingLines(std::string (*line)(const std::string&,
                                                               const PictureStaging&)) const;
+    std::string stagingFile(const char* name) const;
+    // Sets up the staging folder; false when it cannot be made.
+    bool prepareStaging();
+    void placeOnePdf(const std::string& source);
     void lockControls();
     void unlockControls(bool focusToolsBar);
     bool createFolders(const std::string& outputFolder);
@@ -79,6 +96,11 @@ private:
     DOSOutputs& objDOS_;
     DOSOutputs& objShell_;
     OverwritePolicy policy_ = OverwritePolicy::Ask;
+    Staging stagingKind_ = Staging::Shared;
+    std::string resultName_ = "NewPDF.pdf";
+    bool replaceResult_ = false;
+    std::string stagingFolder_;
+    os::JobFolder jobFolder_; // holds its lock while the job runs
 
     // State of one job: what is staged, what is missing, what was placed.
     std::string outputFolder_;
@@ -86,6 +108,8 @@ private:
     std::vector<PictureStaging> staging_; // pages staged and lost, by FileList index
     std::vector<bool> missing_;           // absent from the result
     std::vector<std::string> pdfNames_;   // per-picture mode: each picture's PDF file name
+    std::set<std::string> jobNames_;      // those and the pictures' own names
+    bool overwrite_ = false;              // per-picture mode: existing PDFs are replaced
     std::vector<std::string> written_;
     JobOptions options_;
     bool onePdfPlaced_ = false;

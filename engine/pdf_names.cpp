@@ -29,6 +29,10 @@ std::string OwnPdfName(const std::string& picturePath) {
     return baseOf(picturePath) + ".pdf";
 }
 
+std::string NumberedPdfName(const std::string& picturePath, long number) {
+    return baseOf(picturePath) + std::to_string(number) + ".pdf";
+}
+
 std::vector<std::string> AssignPdfNames(const std::vector<std::string>& picturePaths,
                                         bool keepExisting,
                                         const std::function<bool(const std::string&)>& exists) {

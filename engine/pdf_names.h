@@ -10,6 +10,9 @@ namespace pw::engine {
 // a name without "." is kept whole.
 std::string OwnPdfName(const std::string& picturePath);
 
+// A picture's numbered PDF name: the base of its own name and the number, "photo3.pdf".
+std::string NumberedPdfName(const std::string& picturePath, long number);
+
 // The first of <base>N.pdf (N = 1, 2, ... up to last) that `taken` does not hold; empty when
 // all are.
 std::string FirstFreeNumberedPdf(const std::string& base, long last,

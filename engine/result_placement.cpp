@@ -2,6 +2,7 @@
 
 #include "outside/pdftool/build_run.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 
 #include <cerrno>
 #include <cstring>
@@ -20,6 +21,56 @@ bool PlaceFile(const std::string& source, const std::string& target, std::string
     const int error = errno != 0 ? errno : renameError;
     reason = error != 0 ? std::strerror(error) : "the file could not be written";
     return false;
+}
+
+NameAt NumberedNames(const std::string& fileName) {
+    const auto dot = fileName.rfind('.');
+    const std::string base = dot == std::string::npos ? fileName : fileName.substr(0, dot);
+    const std::string extension = dot == std::string::npos ? "" : fileName.substr(dot);
+    return [fileName, base, extension](long number) {
+        return number == 0 ? fileName : base + std::to_string(number) + extension;
+    };
+}
+
+std::string PlaceUnderFreeName(const std::string& source, const std::string& folder,
+                               const NameAt& nameAt, long last, std::string& reason) {
+    // Across file systems the result is copied beside the target once; the copy then takes
+    // a free name the same way.
+    std::string from = source;
+    const auto dropCopy = [&] {
+        if (from != source)
+            os::removeFile(from);
+    };
+    long number = 0;
+    while (number <= last) {
+        const std::string name = nameAt(number);
+        const std::string target = os::joinPath(folder, name);
+        if (name.empty() || os::pathExists(target)) {
+            ++number;
+            continue;
+        }
+        errno = 0;
+        if (os::renameNoReplace(from, target))
+            return target;
+        const int error = errno;
+        if (error == EEXIST) {
+            ++number; // taken meanwhile
+            continue;
+        }
+        if (error == EXDEV && from == source) {
+            from = os::copyBeside(source, target);
+            if (!from.empty())
+                continue;
+            reason = std::strerror(errno != 0 ? errno : EXDEV);
+            return "";
+        }
+        dropCopy();
+        reason = error != 0 ? std::strerror(error) : "the file could not be written";
+        return "";
+    }
+    dropCopy();
+    reason = "every name from " + nameAt(0) + " to " + nameAt(last) + " is taken";
+    return "";
 }
 
 std::string PlacementTroubleText(const PlacementTrouble& trouble) {

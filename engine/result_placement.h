@@ -2,6 +2,7 @@
 // Putting a finished PDF where the user finds it, and saying so when it cannot go there.
 #include "platform/processes.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,20 @@ namespace pw::engine {
 // Moves source to target (replacing it), copying across file systems. False with the
 // system's reason ("No space left on device") when neither works.
 bool PlaceFile(const std::string& source, const std::string& target, std::string& reason);
+
+// The names a result may take in turn: number 0 is its own name, then numbered ones; "" passes
+// a number over.
+using NameAt = std::function<std::string(long number)>;
+
+// "<base><N><extension>" for a file name: "scans.pdf" gives scans.pdf, scans1.pdf, ...
+NameAt NumberedNames(const std::string& fileName);
+
+// Moves source into folder under the first of nameAt(0) ... nameAt(last) that nothing there
+// holds, never replacing a file: a name another job takes meanwhile passes to the next one.
+// Copies across file systems. Returns the path placed at, or "" with the system's reason (or,
+// when every name is taken, a reason that says so).
+std::string PlaceUnderFreeName(const std::string& source, const std::string& folder,
+                               const NameAt& nameAt, long last, std::string& reason);
 
 // Results that could not be placed in the output folder.
 struct PlacementTrouble {

@@ -11,6 +11,7 @@
 #include "form/frmMain.h"
 #include "form/frmPrinting.h"
 #include "outside/skin/skin_loader.h"
+#include "platform/paths.h"
 #include "process/DOSOutputs.h"
 #include "process/EndProcessesOfExecutable.h"
 #include "settings/CommonDlgsW.h"
@@ -75,7 +76,9 @@ bool Application::start() {
     }
     engineForm_->hide();
     QuitRequested = false;
-    EndProcessesOfExecutable(engine::ConversionJob::ToolPath());
+    // The window's staging folder is its alone: a builder still working there is a stray of a
+    // copy that ended without cleaning up. Conversions of other programs go on.
+    EndProcessesOfExecutable(engine::ConversionJob::ToolPath(), os::stagingFolder());
     skin::Attach();
     pump_.pumpOnce();
 
@@ -153,6 +156,13 @@ void Application::requestQuit() {
     if (front_)
         front_->close();
     engineForm_->Unload();
+}
+
+void Application::endOwnBuilders() {
+    if (objDOS)
+        objDOS->EndCommand();
+    if (objShell)
+        objShell->EndCommand();
 }
 
 // --- commands ------------------------------------------------------------------------------

@@ -62,6 +62,8 @@ public:
     // closes the front window and unloads the Setting window, which ends the event loops.
     // Runs once.
     void requestQuit();
+    // Ends the builder a job of this window started, if one runs; other jobs' builders go on.
+    void endOwnBuilders();
 
     CommandTable& commands() { return commands_; }
     frmPrinting& settingWindow() const { return *engineForm_; }

@@ -7,7 +7,6 @@
 #include "form/page_group.h"
 #include "form/quality_control.h"
 #include "form/scale_to_screen.h"
-#include "process/EndProcessesOfExecutable.h"
 #include "settings/document_options.h"
 #include "settings/settings_file.h"
 
@@ -355,7 +354,7 @@ void frmPrinting::Form_Unload(bool& Cancel) {
     }
     if (unloaded_)
         return;
-    EndProcessesOfExecutable(engine::ConversionJob::ToolPath());
+    app_.endOwnBuilders();
     unloaded_ = true;
     // Ends every running event loop, nested ones included, and with them the program.
     QCoreApplication::exit(0);

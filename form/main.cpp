@@ -1,4 +1,3 @@
-#include "cli/command_line.h"
 #include "cli/convert_command.h"
 #include "form/application.h"
 #include "form/frmPrinting.h"
@@ -15,6 +14,9 @@
 #include <vector>
 
 namespace {
+
+// A copy of the window runs for this user but did not take the pictures.
+constexpr int kExitWindowBusy = 4;
 
 // The pictures and folders named after the program, as absolute paths.
 std::vector<std::string> namedPaths(int argc, char* argv[]) {
@@ -57,10 +59,10 @@ int main(int argc, char* argv[]) {
         // Another copy runs: its window takes the pictures and comes to the front.
         if (pw::handToRunningCopy(paths))
             return 0;
-        std::fputs("pagewright: another Pagewright is converting for this user; try again when "
-                   "it has finished\n",
+        std::fputs("pagewright: another Pagewright window runs for this user but did not take "
+                   "the pictures; try again when it has finished\n",
                    stderr);
-        return pw::cli::kExitBusy;
+        return kExitWindowBusy;
     }
     core.openPaths(paths);
     return QApplication::exec();

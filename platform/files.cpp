@@ -157,36 +157,68 @@ bool patternExists(const std::string& pattern) {
     return false;
 }
 
+std::string copyBeside(const std::string& source, const std::string& near) {
+    if (source.empty() || near.empty()) {
+        errno = ENOENT;
+        return "";
+    }
+    const int from = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+    if (from < 0)
+        return "";
+    struct stat info {};
+    const bool examined = ::fstat(from, &info) == 0;
+    if (!examined || !S_ISREG(info.st_mode)) {
+        const int error = !examined ? errno : S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+        ::close(from);
+        errno = error;
+        return "";
+    }
+    std::string temporary = near + ".pwcopy-XXXXXX";
+    const int to = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (to < 0) {
+        const int error = errno;
+        ::close(from);
+        errno = error;
+        return "";
+    }
+    bool ok = copyContents(from, to);
+    int error = ok ? 0 : errno;
+    if (::fchmod(to, info.st_mode & 0777) != 0 && ok) {
+        ok = false;
+        error = errno;
+    }
+    const struct timespec times[2] = {info.st_atim, info.st_mtim};
+    if (::futimens(to, times) != 0 && ok) {
+        ok = false;
+        error = errno;
+    }
+    if (::close(to) != 0 && ok) {
+        ok = false;
+        error = errno;
+    }
+    ::close(from);
+    if (ok)
+        return temporary;
+    ::unlink(temporary.c_str());
+    errno = error;
+    return "";
+}
+
 bool copyFile(const std::string& source, const std::string& target, bool failIfExists) {
     if (source.empty() || target.empty())
         return false;
     struct stat existing {};
     if (failIfExists && ::lstat(target.c_str(), &existing) == 0)
         return false;
-    const int from = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
-    if (from < 0)
+    const std::string temporary = copyBeside(source, target);
+    if (temporary.empty())
         return false;
-    struct stat info {};
-    if (::fstat(from, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(from);
-        return false;
-    }
-    std::string temporary = target + ".pwcopy-XXXXXX";
-    const int to = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (to < 0) {
-        ::close(from);
-        return false;
-    }
-    bool ok = copyContents(from, to);
-    ok = ::fchmod(to, info.st_mode & 0777) == 0 && ok;
-    const struct timespec times[2] = {info.st_atim, info.st_mtim};
-    ok = ::futimens(to, times) == 0 && ok;
-    ok = ::close(to) == 0 && ok;
-    ::close(from);
-    if (ok)
-        ok = publish(temporary, target, failIfExists);
-    if (!ok)
+    const bool ok = publish(temporary, target, failIfExists);
+    if (!ok) {
+        const int error = errno;
         ::unlink(temporary.c_str());
+        errno = error;
+    }
     return ok;
 }
 
@@ -207,6 +239,31 @@ bool removeFolder(const std::string& path) {
 
 bool renameFile(const std::string& from, const std::string& to) {
     return !from.empty() && !to.empty() && ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool renameNoReplace(const std::string& from, const std::string& to) {
+    if (from.empty() || to.empty()) {
+        errno = ENOENT;
+        return false;
+    }
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    // The file system cannot refuse to replace in a rename; a hard link can.
+    if (::link(from.c_str(), to.c_str()) == 0) {
+        ::unlink(from.c_str());
+        return true;
+    }
+    if (errno != EPERM && errno != EOPNOTSUPP)
+        return false;
+    // Nor hard links: check, then rename.
+    struct stat info {};
+    if (::lstat(to.c_str(), &info) == 0) {
+        errno = EEXIST;
+        return false;
+    }
+    return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
 bool listingOrder(const std::string& a, const std::string& b) {

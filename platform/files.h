@@ -34,6 +34,13 @@ bool makeFolder(const std::string& path);   // one level; false when it exists o
 bool removeFile(const std::string& path);   // a file or a link, never a directory
 bool removeFolder(const std::string& path); // an empty folder
 bool renameFile(const std::string& from, const std::string& to);
+// Renames from to `to` only when nothing holds that name (RENAME_NOREPLACE; on a file system that
+// refuses it, a hard link and unlink), so a file another program put there meanwhile is never
+// replaced. False with errno set: EEXIST when the name is taken.
+bool renameNoReplace(const std::string& from, const std::string& to);
+// Copies source to a new file beside `near` (<near>.pwcopy-XXXXXX), keeping its mode and times.
+// Returns the copy's path, or "" with errno set.
+std::string copyBeside(const std::string& source, const std::string& near);
 
 struct DirEntry {
     std::string name;

@@ -42,6 +42,10 @@ std::string stagingFolder() {
     return joinPath(driveCFolder(), "quillon_tmp");
 }
 
+std::string jobsFolder() {
+    return joinPath(driveCFolder(), "jobs");
+}
+
 std::string scratchFolder() {
     return joinPath(driveCFolder(), "tmp");
 }

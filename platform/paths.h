@@ -6,8 +6,11 @@ namespace pw::os {
 
 // The per-user folder that stands for drive C: ("${XDG_CACHE_HOME:-~/.cache}/pagewright").
 std::string driveCFolder();
-// driveCFolder()/quillon_tmp: the staging folder the PDF builder reads.
+// driveCFolder()/quillon_tmp: the window's staging folder, which the PDF builder reads unless
+// it is given another.
 std::string stagingFolder();
+// driveCFolder()/jobs: the staging folders of jobs that run side by side, one each.
+std::string jobsFolder();
 // driveCFolder()/tmp: scratch copies of pictures with names the narrow encoding cannot express.
 std::string scratchFolder();
 // The default output folder, ~/Output.

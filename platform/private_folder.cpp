@@ -70,4 +70,30 @@ bool resetPrivateFolder(const std::string& path) {
     return makeOnePrivate(path);
 }
 
+bool keepPrivateFolder(const std::string& path) {
+    if (path.empty())
+        return false;
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) == 0) {
+        if (isPrivateFolder(info))
+            return true;
+        std::error_code error;
+        std::filesystem::remove_all(path, error); // a link goes, its target stays
+        if (error) {
+            errno = error.value();
+            return false;
+        }
+    } else if (errno != ENOENT) {
+        return false;
+    } else {
+        const std::string parent = std::filesystem::path(path).parent_path().string();
+        if (!parent.empty() && parent != path && !makePrivateFolders(parent))
+            return false;
+    }
+    if (makeOnePrivate(path))
+        return true;
+    // Made meanwhile by another job.
+    return errno == EEXIST && ::lstat(path.c_str(), &info) == 0 && isPrivateFolder(info);
+}
+
 } // namespace pw::os

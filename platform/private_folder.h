@@ -13,4 +13,8 @@ bool makePrivateFolders(const std::string& path);
 // itself, never what it points to - and an existing private folder is emptied.
 bool resetPrivateFolder(const std::string& path);
 
+// Leaves a directory at path owned by this user with mode 0700, as resetPrivateFolder does, but
+// a private folder found there keeps what it holds. Missing parents are made (mode 0700).
+bool keepPrivateFolder(const std::string& path);
+
 } // namespace pw::os

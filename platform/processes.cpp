@@ -214,7 +214,7 @@ std::string quoteArgument(const std::string& argument) {
 }
 
 int spawnWithOutput(const std::string& commandLine, int outputFd, int& error,
-                    std::string* programPath) {
+                    std::string* programPath, const std::string& workingFolder) {
     const std::vector<std::string> arguments = splitCommandLine(commandLine);
     std::string program;
     if (arguments.empty() || !resolveProgram(arguments.front(), program, error)) {
@@ -246,6 +246,8 @@ int spawnWithOutput(const std::string& commandLine, int outputFd, int& error,
         error = posix_spawn_file_actions_adddup2(&actions, outputFd, 1);
     if (error == 0)
         error = posix_spawn_file_actions_adddup2(&actions, outputFd, 2);
+    if (error == 0 && !workingFolder.empty())
+        error = posix_spawn_file_actions_addchdir_np(&actions, workingFolder.c_str());
     if (error == 0)
         error = posix_spawnattr_setsigmask(&attributes, &noSignals);
     if (error == 0)
@@ -278,6 +280,12 @@ void reapChildren() {
         }
         return result == pid || (result < 0 && errno == ECHILD);
     });
+}
+
+bool childRunning(int pid) {
+    reapChildren();
+    std::lock_guard<std::mutex> lock(childrenMutex);
+    return std::find(children.begin(), children.end(), static_cast<pid_t>(pid)) != children.end();
 }
 
 ChildEnd takeChildEnd(int pid) {
@@ -373,6 +381,14 @@ std::vector<int> processesRunningExecutable(const std::string& path) {
 
 bool executableRunning(const std::string& path) {
     return !processesRunningExecutable(path).empty();
+}
+
+bool processWorksIn(int pid, const std::string& folder) {
+    struct stat wanted {};
+    struct stat working {};
+    return pid > 0 && ::stat(folder.c_str(), &wanted) == 0 &&
+           ::stat(("/proc/" + std::to_string(pid) + "/cwd").c_str(), &working) == 0 &&
+           working.st_dev == wanted.st_dev && working.st_ino == wanted.st_ino;
 }
 
 void terminateProcess(int pid) {

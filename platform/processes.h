@@ -21,13 +21,16 @@ std::vector<std::string> splitCommandLine(const std::string& commandLine);
 std::string quoteArgument(const std::string& argument);
 
 // Starts the command line (program found through PATH when it has no '/') with standard
-// output and standard error on outputFd and standard input on /dev/null. Returns the pid, or
-// -1 with error set; program (when given) receives the path of the file started. The child is
-// remembered and reaped by reapChildren().
+// output and standard error on outputFd and standard input on /dev/null, in workingFolder
+// when one is given. Returns the pid, or -1 with error set; program (when given) receives the
+// path of the file started. The child is remembered and reaped by reapChildren().
 int spawnWithOutput(const std::string& commandLine, int outputFd, int& error,
-                    std::string* program = nullptr);
+                    std::string* program = nullptr, const std::string& workingFolder = "");
 // Collects every finished child started by spawnWithOutput (no zombies left behind).
 void reapChildren();
+// True while the child pid, started by spawnWithOutput, has not ended (after collecting the
+// children that have).
+bool childRunning(int pid);
 
 // How a child ended: its exit code or the signal that ended it.
 struct ChildEnd {
@@ -54,6 +57,9 @@ std::vector<ProcessEntry> listProcesses();
 // file by device and inode, or by path when the file was replaced since the process started.
 std::vector<int> processesRunningExecutable(const std::string& path);
 bool executableRunning(const std::string& path);
+// True when the process's working folder is the folder (the same directory by device and
+// inode).
+bool processWorksIn(int pid, const std::string& folder);
 // SIGKILL, errors ignored.
 void terminateProcess(int pid);
 

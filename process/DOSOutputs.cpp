@@ -11,8 +11,9 @@ namespace pw {
 DOSOutputs::DOSOutputs(os::MessagePump& pump, os::Prompts& prompts)
     : pump_(pump), prompts_(prompts) {}
 
-bool DOSOutputs::IsProcessRunning(const std::string& program) const {
-    return os::executableRunning(program);
+void DOSOutputs::EndCommand() {
+    if (running_ > 0 && os::childRunning(running_))
+        os::terminateProcess(running_);
 }
 
 void DOSOutputs::deliver(const char* bytes, long count) {
@@ -40,8 +41,8 @@ std::string DOSOutputs::ExecuteCommand(const std::string& commandLine) {
                             os::Buttons::Ok, os::Icon::Error);
         return "";
     }
-    std::string program;
-    const int pid = os::spawnWithOutput(os::toNarrow(commandLine_), pipe.writeFd, error, &program);
+    const int pid = os::spawnWithOutput(os::toNarrow(commandLine_), pipe.writeFd, error, nullptr,
+                                        workingFolder_);
     if (pid < 0) {
         prompts_.messageBox("File or command not found", os::kProgramTitle, os::Buttons::Ok,
                             os::Icon::Error);
@@ -51,27 +52,27 @@ std::string DOSOutputs::ExecuteCommand(const std::string& commandLine) {
     }
     os::closeFd(pipe.writeFd);
     outputs_.clear();
+    running_ = pid;
 
     clsWaitableTimer timer(pump_);
     char buffer[kChunkSize];
     bool readSucceeded = true;
     bool over = false;
     do {
-        os::reapChildren();
         if (os::bytesInPipe(pipe.readFd) > 0) {
             const long got = os::readPipe(pipe.readFd, buffer, kChunkSize);
             readSucceeded = got > 0;
             if (got > 0)
                 deliver(buffer, got);
         }
-        if (!IsProcessRunning(program))
+        if (!os::childRunning(pid))
             over = true;
         pump_.pumpOnce();
         timer.Wait(kPassMilliseconds);
     } while (readSucceeded && !over);
 
     // The tool has ended, so all it wrote is in the pipe: hand over what is there, chunk by
-    // chunk. A writer that still runs (a program other than the tool) is not waited for.
+    // chunk. A writer that still runs (a program the tool started) is not waited for.
     long left = readSucceeded ? os::bytesInPipe(pipe.readFd) : 0;
     while (left > 0) {
         const long got = os::readPipe(pipe.readFd, buffer, std::min(left, kChunkSize));
@@ -82,13 +83,10 @@ std::string DOSOutputs::ExecuteCommand(const std::string& commandLine) {
     }
 
     os::closeFd(pipe.readFd);
-    for (int pass = 0; pass < kEndPasses; ++pass) {
-        os::reapChildren();
-        ended_ = os::takeChildEnd(pid);
-        if (ended_.how != os::ChildEnd::How::Unknown)
-            break;
+    for (int pass = 0; pass < kEndPasses && os::childRunning(pid); ++pass)
         timer.Wait(kEndPassMilliseconds);
-    }
+    ended_ = os::takeChildEnd(pid);
+    running_ = -1;
     if (CommandOver)
         CommandOver();
     return outputs_;

@@ -1,7 +1,7 @@
 #pragma once
 // Runs one console command with its standard output and error captured through a pipe,
-// reporting every chunk while the tool runs. A run ends when no process of this user runs the
-// program the command line started (an independent copy of it keeps the run going too).
+// reporting every chunk while the tool runs. A run ends when the process it started ends;
+// other runs of the same program, such as another job's, are none of its business.
 #include "platform/processes.h"
 #include "platform/prompts.h"
 #include "platform/pump.h"
@@ -18,12 +18,19 @@ public:
     const std::string& CommandLine() const { return commandLine_; }
     void setCommandLine(const std::string& commandLine) { commandLine_ = commandLine; }
     const std::string& Outputs() const { return outputs_; }
+    // The folder the command runs in; "" keeps this process's.
+    const std::string& WorkingFolder() const { return workingFolder_; }
+    void setWorkingFolder(const std::string& folder) { workingFolder_ = folder; }
     // How the last run's program ended; Unknown when it did not start or its end was not seen.
     const os::ChildEnd& Ended() const { return ended_; }
 
     // Runs the command (a non-empty argument first replaces CommandLine) and returns the text of
     // this run, or "" when it did not start.
     std::string ExecuteCommand(const std::string& commandLine = std::string());
+
+    // Ends the process of the run going on, if any; the run then ends as usual. Nothing else
+    // is touched: only this runner's own child.
+    void EndCommand();
 
     // Raised for every chunk read (at most 1024 bytes), after it is appended to Outputs.
     std::function<void(std::string& CommandOutputs)> ReceiveOutputs;
@@ -32,21 +39,22 @@ public:
 
     static constexpr long kChunkSize = 1024;
     static constexpr int kPassMilliseconds = 50;
-    // The tool's process may still be ending when it no longer runs the program: its end is
-    // looked for this many times, kEndPassMilliseconds apart.
+    // After its output could not be read, the process is given this many passes,
+    // kEndPassMilliseconds apart, to end.
     static constexpr int kEndPasses = 100;
     static constexpr int kEndPassMilliseconds = 10;
 
 private:
-    bool IsProcessRunning(const std::string& program) const;
     // Appends a chunk to Outputs and raises ReceiveOutputs with a copy of it.
     void deliver(const char* bytes, long count);
 
     os::MessagePump& pump_;
     os::Prompts& prompts_;
     std::string commandLine_;
+    std::string workingFolder_;
     std::string outputs_;
     os::ChildEnd ended_;
+    int running_ = -1; // the pid of the run going on
 };
 
 } // namespace pw

@@ -9,4 +9,11 @@ void EndProcessesOfExecutable(const std::string& path) {
         os::terminateProcess(pid);
 }
 
+void EndProcessesOfExecutable(const std::string& path, const std::string& folder) {
+    for (const int pid : os::processesRunningExecutable(path)) {
+        if (os::processWorksIn(pid, folder))
+            os::terminateProcess(pid);
+    }
+}
+
 } // namespace pw

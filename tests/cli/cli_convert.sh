@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # `pagewright convert` as a user runs it: the real program, no display, generated pictures;
-# both modes, names, order, --sort, document properties, exit statuses 0-4, a failing builder.
+# both modes, names, order, --sort, document properties, exit statuses 0-3, a failing builder,
+# -o naming the PDF, several conversions side by side and beside the window.
 # Usage: cli_convert.sh PATH_TO_PAGEWRIGHT SAMPLES_FOLDER FAKE_TOOL
 set -uo pipefail
 program=${1:?usage: $0 PATH_TO_PAGEWRIGHT SAMPLES_FOLDER FAKE_TOOL}
@@ -134,7 +135,7 @@ check "no output on usage errors" test ! -e "$HOME/Output"
 mkdir -p "$work/app/data"
 cp "$program" "$work/app/pagewright"
 cp "$fake_tool" "$work/app/data/pdf.exe"
-second=$XDG_CACHE_HOME/pagewright/quillon_tmp/00001.jpg
+second=00001.jpg # the builder works in its job's staging folder
 real=$(dirname "$program")/data/pdf.exe
 three=("$work/in/c.jpg" "$work/in/B.bmp" "$work/in/sub/a.tif")
 named="pagewright convert: $work/in/B.bmp: the PDF builder was ended by SIGKILL"
@@ -151,7 +152,51 @@ PW_FAKE_STEPS=kill program=$work/app/pagewright run -q -o "$work/out/killed" "${
 check "one PDF, builder killed: status 3, said" \
     test "$status:$err" = "3:pagewright: The PDF builder stopped before it finished."
 
-# While the window runs (it holds the per-user lock), convert refuses with status 4.
+# -o naming the PDF itself: made with its folder's parents, an existing one kept unless
+# --overwrite; in per-picture mode it is a usage error.
+run -q -o "$work/out/named/deep/Scans.PDF" "$work/in/c.jpg"
+check "-o FILE.pdf: that file, its folders made" \
+    test "$status:$out:$(sizes "$out")" = "0:$work/out/named/deep/Scans.PDF:$land"
+run -q -o "$work/out/named/deep/Scans.PDF" "$work/in/c.jpg" "$work/in/B.bmp"
+check "-o FILE.pdf taken: the next free numbered name" \
+    test "$status:$out" = "0:$work/out/named/deep/Scans1.PDF"
+run -q --overwrite -o "$work/out/named/deep/Scans.PDF" "$work/in/B.bmp"
+check "-o FILE.pdf --overwrite: replaced" \
+    test "$status:$out:$(sizes "$work/out/named/deep/Scans.PDF")" = \
+    "0:$work/out/named/deep/Scans.PDF:$small"
+run -q --each -o "$work/out/named/each.pdf" "$work/in/c.jpg"
+check "-o FILE.pdf with --each: status 1, said" \
+    eval 'test "$status" -eq 1 && grep -q "names one PDF" <<<"$err" && test ! -e "$work/out/named/each.pdf"'
+
+# Conversions side by side into one folder: every one complete, under a name of its own.
+mkdir -p "$work/many"
+for i in $(seq -w 1 15); do
+    cp "$work/in/c.jpg" "$work/many/p$i.jpg"
+    cp "$work/in/B.bmp" "$work/many/q$i.bmp"
+done
+for k in 1 2 3 4; do
+    "$program" convert -q -o "$work/out/side" "$work/many" >"$work/side$k.out" 2>"$work/side$k.err" &
+    pids[k]=$!
+done
+statuses=
+for k in 1 2 3 4; do
+    wait "${pids[k]}"
+    statuses+=$?
+done
+check "four at once: all status 0 ($statuses: $(cat "$work"/side*.err))" test "$statuses" = 0000
+names=$(cat "$work"/side*.out | sort)
+check "four at once: four names of their own" \
+    test "$(sort -u <<<"$names" | wc -l):$(ls "$work/out/side" | wc -l)" = "4:4"
+complete=0
+for pdf in $names; do
+    qpdf --check "$pdf" >/dev/null 2>&1 && [ "$(pdfinfo "$pdf" | awk '/^Pages:/{print $2}')" = 30 ] &&
+        complete=$((complete + 1))
+done
+check "four at once: four complete PDFs of 30 pages" test "$complete" -eq 4
+check "four at once: no staging folder left" \
+    eval 'test -z "$(ls -A "$XDG_CACHE_HOME/pagewright/jobs")" && test ! -e "$XDG_CACHE_HOME/pagewright/quillon_tmp"'
+
+# While the window runs (it holds the per-user lock), convert runs as well.
 QT_QPA_PLATFORM=offscreen "$program" >"$work/window.log" 2>&1 &
 window_pid=$!
 for _ in $(seq 100); do
@@ -160,9 +205,10 @@ for _ in $(seq 100); do
         ! flock -n "$XDG_CACHE_HOME/pagewright/pagewright.lock" true && break
     sleep 0.1
 done
-run -q -o "$work/out/busy" "$work/in/c.jpg"
-check "another Pagewright runs: status 4, said plainly" \
-    eval 'test "$status" -eq 4 && grep -q "running" <<<"$err" && test ! -e "$work/out/busy"'
+run -q -o "$work/out/beside" "$work/in/c.jpg"
+check "beside the window: status 0, the PDF written" \
+    test "$status:$out" = "0:$work/out/beside/NewPDF.pdf"
+check "beside the window: the window still runs" kill -0 "$window_pid"
 
 # A per-user folder that cannot be made is no "already running".
 touch "$work/blocker"

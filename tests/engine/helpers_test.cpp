@@ -4,17 +4,20 @@
 #include "engine/missing_pictures.h"
 #include "engine/path_parts.h"
 #include "engine/remove_folder_tree.h"
+#include "engine/result_placement.h"
 #include "engine/tool_output.h"
 #include "fake_job_host.h"
 #include "fake_prompts.h"
 #include "temp_folder.h"
 #include "test_pictures.h"
 
+#include <barrier>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -36,6 +39,52 @@ TEST(PathParts, ExtensionBaseNameAndFolder) {
     EXPECT_EQ(FileBaseName(".hidden"), "");
     EXPECT_EQ(TextBefore("a.b.c", '.'), "a");
     EXPECT_EQ(TextBefore("abc", '.'), "abc");
+}
+
+// Two jobs placing a PDF of the same name into one folder at the same moment: each gets a name
+// of its own and neither replaces the other.
+TEST(PlaceUnderFreeName, RacingPlacementsNeverReplaceEachOther) {
+    const test::TempFolder temp("pw-place");
+    ASSERT_TRUE(temp.ok());
+    constexpr int kRounds = 400;
+    std::barrier start(2);
+    std::vector<std::string> placed[2];
+    const auto place = [&](int job) {
+        for (int round = 0; round < kRounds; ++round) {
+            const std::string source = temp / ("job" + std::to_string(job));
+            test::writeBytes(source, std::to_string(job));
+            start.arrive_and_wait();
+            std::string reason;
+            placed[job].push_back(PlaceUnderFreeName(source, temp.path(),
+                                                     NumberedNames("r" + std::to_string(round) + "_.pdf"),
+                                                     5, reason));
+        }
+    };
+    std::thread other(place, 1);
+    place(0);
+    other.join();
+    for (int round = 0; round < kRounds; ++round) {
+        const std::string& first = placed[0][static_cast<std::size_t>(round)];
+        const std::string& second = placed[1][static_cast<std::size_t>(round)];
+        ASSERT_NE(first, second) << round;
+        EXPECT_EQ(test::readBytes(first) + test::readBytes(second), "01") << round;
+    }
+
+    // Across file systems the result is copied, and a taken name is still passed over.
+    struct stat here {};
+    struct stat shm {};
+    if (::stat(temp.path().c_str(), &here) != 0 || ::stat("/dev/shm", &shm) != 0 ||
+        here.st_dev == shm.st_dev)
+        return;
+    const std::string source = "/dev/shm/pw-place-" + std::to_string(::getpid());
+    test::writeBytes(source, "copied");
+    std::string reason;
+    EXPECT_EQ(PlaceUnderFreeName(source, temp.path(), NumberedNames("r0_.pdf"), 5, reason),
+              temp / "r0_2.pdf");
+    EXPECT_EQ(test::readBytes(temp / "r0_2.pdf"), "copied");
+    EXPECT_EQ(std::distance(fs::directory_iterator(temp.path()), fs::directory_iterator()),
+              2 * kRounds + 1); // no copy left behind
+    ::unlink(source.c_str());
 }
 
 TEST(RemoveFolderTree, RemovesEverythingButNeverFollowsALink) {

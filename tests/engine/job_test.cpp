@@ -4,7 +4,9 @@
 #include "fake_job_host.h"
 #include "fake_prompts.h"
 #include "job_fixture.h"
+#include "platform/job_folder.h"
 #include "platform/paths.h"
+#include "platform/processes.h"
 #include "temp_folder.h"
 #include "test_pictures.h"
 
@@ -13,7 +15,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <chrono>
+#include <fcntl.h>
 #include <memory>
+#include <thread>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 using namespace pw;
@@ -47,6 +53,27 @@ protected:
     }
     const std::string realBuilder = std::string(PW_TEST_APP_DIR) + "/data/pdf.exe";
 };
+
+// Starts the program in folder, as a job starts its builder; -1 on failure.
+int startIn(const std::string& program, const std::string& folder, const std::string& argument) {
+    int output = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    int error = 0;
+    const int pid = os::spawnWithOutput(os::quoteArgument(program) + " " + argument, output,
+                                        error, nullptr, folder);
+    os::closeFd(output);
+    return pid;
+}
+
+// Whether the child started by startIn has ended within the time.
+bool endsWithin(int pid, std::chrono::milliseconds limit) {
+    const auto until = std::chrono::steady_clock::now() + limit;
+    while (os::childRunning(pid)) {
+        if (std::chrono::steady_clock::now() >= until)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
 
 const std::vector<std::string> kLocked = {"Command3 off", "CmdToolsBar off", "front off",
                                           "lblFilename off"};
@@ -385,4 +412,54 @@ TEST_F(Job, NothingFoundInTheStagingFolderReachesThePdf) {
     EXPECT_EQ(pageCount(out("NewPDF2.pdf")), 1);
     EXPECT_TRUE(prompts.messages.empty()) << prompts.messages.front().text;
     EXPECT_FALSE(fs::exists(staging));
+}
+
+// Jobs run side by side: a job's start ends neither another job's builder nor its folder, only
+// the builder and folder of a job that is gone; a job of its own stages in a private folder.
+TEST_F(Job, AJobLeavesOtherJobsAndTheirBuildersAlone) {
+    fakeBuilder("run:" + realBuilder);
+    const std::string builder = temp / "app/data/pdf.exe";
+    // A link where the jobs folder goes is replaced, never followed.
+    fs::create_directories(temp / "elsewhere");
+    fs::create_directories(fs::path(os::jobsFolder()).parent_path());
+    fs::create_directory_symlink(temp / "elsewhere", os::jobsFolder());
+    os::JobFolder running;
+    os::JobFolder gone;
+    ASSERT_TRUE(running.create(os::jobsFolder()));
+    ASSERT_TRUE(gone.create(os::jobsFolder()));
+    EXPECT_TRUE(fs::is_empty(temp / "elsewhere"));
+    for (const std::string& folder : {os::jobsFolder(), running.path()})
+        EXPECT_EQ(fs::symlink_status(folder).permissions(), fs::perms::owner_all) << folder;
+    gone.release(); // its job has ended, its builder not
+    const int other = startIn(builder, running.path(), "sleep:60000");
+    const int stray = startIn(builder, gone.path(), "sleep:60000");
+    ASSERT_GT(other, 0);
+    ASSERT_GT(stray, 0);
+    host.files = {picture("a.png"), picture("b.png")};
+
+    run(); // the window's job, in the window's folder
+    EXPECT_EQ(pageCount(out("NewPDF.pdf")), 2);
+    EXPECT_TRUE(endsWithin(stray, std::chrono::seconds(10)));
+    EXPECT_FALSE(fs::exists(gone.path()));
+
+    for (const bool perPicture : {false, true}) {
+        host.perPicture = perPicture;
+        DOSOutputs objDOS(pump, prompts);
+        DOSOutputs objShell(pump, prompts);
+        engine::ConversionJob job(host, prompts, pump, objDOS, objShell);
+        job.setStaging(engine::ConversionJob::Staging::OwnFolder);
+        job.Command3_Click();
+        EXPECT_EQ(fs::path(job.stagingFolder()).parent_path(), os::jobsFolder());
+        EXPECT_FALSE(fs::exists(job.stagingFolder()));
+    }
+    EXPECT_TRUE(prompts.messages.empty()) << prompts.messages.front().text;
+    EXPECT_EQ(pageCount(out("NewPDF1.pdf")), 2);
+    EXPECT_EQ(pageCount(out("a.pdf")), 1);
+    EXPECT_EQ(pageCount(out("b.pdf")), 1);
+
+    EXPECT_TRUE(os::childRunning(other)) << "another job's builder was ended";
+    EXPECT_EQ(std::distance(fs::directory_iterator(os::jobsFolder()), fs::directory_iterator()), 1);
+    EXPECT_TRUE(fs::exists(running.path()));
+    os::terminateProcess(other);
+    EXPECT_TRUE(endsWithin(other, std::chrono::seconds(10)));
 }

@@ -1,6 +1,8 @@
 #include "filelist/file_list.h"
 #include "form/app_state.h"
 #include "form_fixture.h"
+#include "platform/processes.h"
+#include "process/DOSOutputs.h"
 
 #include <QAction>
 #include <QDir>
@@ -49,22 +51,33 @@ TEST_F(Shutdown, SettingsCloseBoxOnlyHidesIt) {
     EXPECT_TRUE(engine.front()->isVisible());
 }
 
-TEST_F(Shutdown, CloseButtonEndsTheProgramAndARunningTool) {
+// The close button ends the builder the window's runner is waiting for, and only that one:
+// another job's builder of the same installation goes on.
+TEST_F(Shutdown, CloseButtonEndsTheProgramAndItsRunningTool) {
     QApplication::setQuitOnLastWindowClosed(false);
     frmPrinting& engine = startProgram();
-    QProcess tool;
-    ASSERT_TRUE(startFakeTool(tool));
+    QProcess other;
+    ASSERT_TRUE(startFakeTool(other));
+    DOSOutputs& runner = *app_->objShell;
+    const std::string tool = dir_.path().toStdString() + "/app/data/pdf.exe";
     const int rc = runUntilQuit([&] {
-        sendMouse(engine.front()->imgExit, QEvent::MouseButtonPress, QPoint(2, 2), Qt::LeftButton,
-                  Qt::LeftButton);
-        sendMouse(engine.front()->imgExit, QEvent::MouseButtonRelease, QPoint(2, 2), Qt::LeftButton,
-                  Qt::NoButton);
+        QTimer::singleShot(300, [&] {
+            sendMouse(engine.front()->imgExit, QEvent::MouseButtonPress, QPoint(2, 2),
+                      Qt::LeftButton, Qt::LeftButton);
+            sendMouse(engine.front()->imgExit, QEvent::MouseButtonRelease, QPoint(2, 2),
+                      Qt::LeftButton, Qt::NoButton);
+        });
+        runner.ExecuteCommand(os::quoteArgument(tool) + " 60");
     });
     EXPECT_EQ(rc, 0);
     EXPECT_TRUE(QuitRequested);
     EXPECT_TRUE(engine.unloaded());
     EXPECT_FALSE(engine.front()->isVisible());
-    EXPECT_TRUE(tool.waitForFinished(5000));
+    EXPECT_EQ(runner.Ended().how, os::ChildEnd::How::Signalled) << "its own tool still ran";
+    other.waitForFinished(300); // false at once when it has ended already
+    EXPECT_EQ(other.state(), QProcess::Running) << "another job's builder was ended";
+    other.kill();
+    other.waitForFinished(5000);
 }
 
 TEST_F(Shutdown, ClosingTheFrontWindowAnyOtherWayEndsTheProgramToo) {

@@ -371,7 +371,7 @@ TEST(PdfExe, FailedRunsLeaveNoPdf) {
     EXPECT_FALSE(std::filesystem::exists(stage.pdf())) << "nothing usable";
 
     ASSERT_TRUE(writeJpeg(stage.path("00001.jpg"), {}));
-    for (const char* arguments : {"", "/ASK", "/NOASK extra"}) {
+    for (const char* arguments : {"", "/ASK", "/NOASK extra", "/NOASK /tmp extra"}) {
         run = runPdfExe(stage, arguments);
         EXPECT_NE(run.exitCode, 0) << arguments;
         EXPECT_NE(run.output.find("Usage"), std::string::npos);
@@ -379,6 +379,21 @@ TEST(PdfExe, FailedRunsLeaveNoPdf) {
     }
     EXPECT_EQ(runPdfExe(stage).exitCode, 0);
     EXPECT_TRUE(std::filesystem::exists(stage.pdf()));
+}
+
+// A job's own staging folder, given after /NOASK: the builder reads and writes there only.
+TEST(PdfExe, BuildsInTheFolderGiven) {
+    Stage stage;
+    Stage job;
+    ASSERT_TRUE(writeJpeg(stage.path("00000.jpg"), {}));
+    ASSERT_TRUE(writeJpeg(job.path("00000.jpg"), {}));
+    ASSERT_TRUE(writeJpeg(job.path("00001.jpg"), {}));
+    const ToolRun run = runPdfExe(stage, "/NOASK '" + job.folder() + "'");
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(run.output.find("Wrote 2 of 2 pages"), std::string::npos) << run.output;
+    EXPECT_EQ(qpdfCheck(job.pdf()), 0);
+    EXPECT_FALSE(std::filesystem::exists(stage.pdf()));
+    EXPECT_NE(runPdfExe(stage, "/NOASK '" + job.path("missing") + "'").exitCode, 0);
 }
 
 TEST(PdfExe, ProgressStaysSmallForHugeJobs) {

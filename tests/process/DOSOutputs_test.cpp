@@ -6,6 +6,7 @@
 #include "process/DOSOutputs.h"
 #include "tool_helpers.h"
 
+#include <chrono>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
@@ -141,23 +142,26 @@ TEST_F(DOSOutputsTest, QuotedProgramPathWithABlankRuns) {
     EXPECT_EQ(result, "two words|say\"so|args\n");
 }
 
-TEST_F(DOSOutputsTest, OnlyAnotherRunOfTheSameProgramKeepsThePassesGoing) {
-    ASSERT_TRUE(temp.ok());
-    ASSERT_TRUE(copyToolTo(folder + "/pdf.exe"));
-    const pid_t foreign = startProcess(folder + "/pdf.exe", {"sleep:60000"});
-    const pid_t independent = startProcess(kFakeTool, {"sleep:700"});
-    ASSERT_GT(foreign, 0);
-    ASSERT_GT(independent, 0);
+// A run ends with its own process: another run of the same program (another job's builder)
+// neither keeps it going nor is ended by EndCommand, which ends the run's own process only.
+TEST_F(DOSOutputsTest, OnlyItsOwnProcessKeepsARunGoingOrIsEnded) {
+    const pid_t other = startProcess(kFakeTool, {"sleep:60000"});
+    ASSERT_GT(other, 0);
 
+    const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(runner.ExecuteCommand(tool("text:hi")), "hi");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20))
+        << "the run waited for another run of the tool";
+
+    runner.ReceiveOutputs = [this](std::string&) { runner.EndCommand(); };
+    EXPECT_EQ(runner.ExecuteCommand(tool("text:go sleep:60000 text:never")), "go");
+    EXPECT_EQ(runner.Ended().how, os::ChildEnd::How::Signalled);
+    EXPECT_EQ(runner.Ended().value, SIGKILL);
+    runner.EndCommand(); // no run going: nothing to end
 
     int status = 0;
-    const bool ended = endedWithin(independent, 0, status);
-    const bool foreignEnded = endedWithin(foreign, 0, status);
-    killAndReap(independent);
-    killAndReap(foreign);
-    EXPECT_TRUE(ended) << "the run ended while another run of the tool was still going";
-    EXPECT_FALSE(foreignEnded);
+    EXPECT_FALSE(endedWithin(other, 0, status)) << "another run of the tool was ended";
+    killAndReap(other);
 }
 
 } // namespace

@@ -44,6 +44,30 @@ TEST(EndProcessesOfExecutable, EndsRunsOfThatFileOnlyEvenAfterItWasReplaced) {
         killAndReap(pid);
 }
 
+// A staging folder's strays: the runs working in that folder, not those of other folders.
+TEST(EndProcessesOfExecutable, InAFolderEndsOnlyTheRunsWorkingThere) {
+    const TempFolder temp("pw-process");
+    ASSERT_TRUE(temp.ok());
+    ASSERT_TRUE(os::makeFolder(temp / "mine") && os::makeFolder(temp / "other"));
+    const std::vector<std::string> forever{"sleep:60000"};
+    const pid_t mine = startProcess(kFakeTool, forever, temp / "mine");
+    const pid_t other = startProcess(kFakeTool, forever, temp / "other");
+    const pid_t elsewhere = startProcess(kFakeMyPdf, forever, temp / "mine");
+    for (pid_t pid : {mine, other, elsewhere})
+        ASSERT_GT(pid, 0);
+
+    EndProcessesOfExecutable(kFakeTool, temp / "mine");
+
+    int status = 0;
+    EXPECT_TRUE(endedWithin(mine, 10000, status));
+    EXPECT_FALSE(endedWithin(other, 200, status)) << "a run in another folder was ended";
+    EXPECT_FALSE(endedWithin(elsewhere, 0, status)) << "another program was ended";
+    EndProcessesOfExecutable(kFakeTool, temp / "no such folder");
+    EXPECT_FALSE(endedWithin(other, 0, status));
+    for (pid_t pid : {other, elsewhere})
+        killAndReap(pid);
+}
+
 TEST(EndProcessesOfExecutable, NeverEndsTheCallingProcessOrFailsWithoutMatches) {
     EndProcessesOfExecutable("/proc/self/exe");
     EndProcessesOfExecutable("/no/such/program");

@@ -5,7 +5,8 @@
 //   args       all arguments joined by '|' and a newline
 //   exit:N     end with exit code N            kill     end by SIGKILL
 //   when:PATH  the next step only if PATH exists        remove:PATH  remove the file PATH
-//   run:PATH   run PATH /NOASK and end as it ended (a real builder behind the fake)
+//   run:PATH   run PATH /NOASK [FOLDER] as the fake was run and end as it ended (a real
+//              builder behind the fake)
 #include "fake_tool_pattern.h"
 
 #include <algorithm>
@@ -30,10 +31,10 @@ void writeAll(int fd, const std::string& text) {
     }
 }
 
-int runToEnd(const std::string& program) {
+int runToEnd(const std::string& program, const char* folder) {
     const pid_t pid = ::fork();
     if (pid == 0) {
-        ::execl(program.c_str(), program.c_str(), "/NOASK", static_cast<char*>(nullptr));
+        ::execl(program.c_str(), program.c_str(), "/NOASK", folder, static_cast<char*>(nullptr));
         ::_exit(127);
     }
     int status = 0;
@@ -88,7 +89,9 @@ int main(int argc, char** argv) {
         } else if (verb == "remove") {
             ::unlink(value.c_str());
         } else if (verb == "run") {
-            return runToEnd(value);
+            // The staging folder the job gave, when it gave one.
+            const bool folderGiven = argc == 3 && std::string(argv[1]) == "/NOASK";
+            return runToEnd(value, folderGiven ? argv[2] : nullptr);
         }
     }
     return 0;

@@ -24,8 +24,10 @@ namespace pw::test {
 inline const std::string kFakeTool = PW_FAKE_TOOL;
 inline const std::string kFakeMyPdf = PW_FAKE_MYPDF;
 
-// Starts program with arguments, its output discarded; -1 on failure.
-inline pid_t startProcess(const std::string& program, const std::vector<std::string>& arguments) {
+// Starts program with arguments, its output discarded, in workingFolder when one is given;
+// -1 on failure.
+inline pid_t startProcess(const std::string& program, const std::vector<std::string>& arguments,
+                          const std::string& workingFolder = "") {
     std::vector<char*> argv{const_cast<char*>(program.c_str())};
     for (const std::string& argument : arguments)
         argv.push_back(const_cast<char*>(argument.c_str()));
@@ -33,6 +35,8 @@ inline pid_t startProcess(const std::string& program, const std::vector<std::str
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    if (!workingFolder.empty())
+        posix_spawn_file_actions_addchdir_np(&actions, workingFolder.c_str());
     pid_t pid = -1;
     const int error = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
