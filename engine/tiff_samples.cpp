@@ -138,6 +138,9 @@ public:
         return true;
     }
 
+    // Row `row` of the band as stored (one plane: contiguous samples).
+    const std::uint8_t* row(std::uint32_t row) const { return planes_[0].data() + row * rowBytes_; }
+
     // Sample `sample` of pixel `x` in row `row` of the band.
     std::uint64_t sample(std::uint32_t row, std::uint32_t x, int sample) const {
         const bool planar = layout_.planar;
@@ -433,6 +436,32 @@ void attachProfile(TIFF* tiff, FIBITMAP* bitmap, bool gray) {
         FreeImage_CreateICCProfile(bitmap, data, static_cast<long>(size));
 }
 
+// 8-bit gray or RGB rows shown as stored, the usual scan: copied a row at a time, since going
+// pixel by pixel through the general path takes several times as long.
+bool copiesRows(const Layout& layout) {
+    return layout.bits == 8 && layout.format == SAMPLEFORMAT_UINT && !layout.planar &&
+           layout.orientation == ORIENTATION_TOPLEFT && layout.alpha < 0 &&
+           (layout.photometric == PHOTOMETRIC_RGB || layout.photometric == PHOTOMETRIC_MINISBLACK);
+}
+
+void copyRow(const std::uint8_t* from, const Layout& layout, BYTE* to) {
+    const std::size_t step = layout.samples;
+    if (layout.colours == 1 && step == 1) {
+        std::memcpy(to, from, layout.width);
+        return;
+    }
+    for (std::uint32_t x = 0; x < layout.width; ++x, from += step) {
+        if (layout.colours == 1) {
+            *to++ = from[0];
+            continue;
+        }
+        to[FI_RGBA_RED] = from[0];
+        to[FI_RGBA_GREEN] = from[1];
+        to[FI_RGBA_BLUE] = from[2];
+        to += 3;
+    }
+}
+
 } // namespace
 
 bool HasPlainSamples(TIFF* tiff) {
@@ -458,7 +487,10 @@ FIBITMAP* ReadTiffSamples(TIFF* tiff) {
             FreeImage_Unload(bitmap);
             return nullptr;
         }
-        for (std::uint32_t row = 0; row < rows; ++row) {
+        for (std::uint32_t row = 0; row < rows && copiesRows(layout); ++row)
+            copyRow(band.row(row), layout,
+                    FreeImage_GetScanLine(bitmap, layout.height - 1 - first - row));
+        for (std::uint32_t row = 0; row < rows && !copiesRows(layout); ++row) {
             for (std::uint32_t column = 0; column < layout.width; ++column) {
                 unsigned value[4] = {0, 0, 0, 0};
                 pixels.value(band, row, column, value);
