@@ -8,7 +8,7 @@
 #include "engine/ConversionJob.h"
 #include "filelist/file_list.h"
 #include "filelist/folder_scan.h"
-#include "filelist/path_order.h"
+#include "core/path_order.h"
 #include "filelist/picture_names.h"
 #include "platform/paths.h"
 #include "platform/private_folder.h"

@@ -1,5 +1,5 @@
 #include "filelist/file_list.h"
-#include "filelist/path_order.h"
+#include "core/path_order.h"
 #include "platform/pump.h"
 
 #include <QListWidget>

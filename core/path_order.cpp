@@ -1,4 +1,4 @@
-#include "filelist/path_order.h"
+#include "core/path_order.h"
 
 #include <QCollator>
 #include <QLocale>
