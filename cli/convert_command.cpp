@@ -6,9 +6,8 @@
 #include "cli/library_messages.h"
 #include "cli/progress_display.h"
 #include "engine/ConversionJob.h"
-#include "filelist/file_list.h"
 #include "filelist/folder_scan.h"
-#include "filelist/path_order.h"
+#include "core/picture_list_model.h"
 #include "filelist/picture_names.h"
 #include "platform/paths.h"
 #include "platform/private_folder.h"
@@ -43,11 +42,16 @@ std::string absolute(const std::string& path) {
     return error ? path : full.lexically_normal().string();
 }
 
-// The pictures named by the arguments, in order; folders searched as Add Folder searches.
-// Arguments that are neither pictures nor folders are named in `refused`.
-std::vector<std::string> collectPictures(const std::vector<std::string>& inputs,
-                                         std::vector<std::string>& refused) {
-    std::vector<std::string> pictures;
+// Appends the pictures named by the arguments to `list`, in order; folders searched as Add
+// Folder searches. Arguments that are neither pictures nor folders are named in `refused`.
+// False when the list would hold more pictures than it can.
+bool collectPictures(const std::vector<std::string>& inputs, PictureListModel& list,
+                     std::vector<std::string>& refused) {
+    bool fits = true;
+    const auto add = [&list, &fits](const std::string& p) {
+        if (!list.append(p, p))
+            fits = false;
+    };
     os::SleepingPump pump;
     for (const std::string& input : inputs) {
         const std::string path = absolute(input);
@@ -57,17 +61,16 @@ std::vector<std::string> collectPictures(const std::vector<std::string>& inputs,
             std::string folder = path;
             while (folder.size() > 1 && folder.back() == '/')
                 folder.pop_back();
-            SearchFolder(
-                folder, [&pictures](const std::string& p) { pictures.push_back(p); }, pump);
+            SearchFolder(folder, add, pump);
         } else if (!fs::exists(status)) {
             refused.push_back(input + ": no such file or folder");
         } else if (!fs::is_regular_file(status) || !hasPictureExtension(path)) {
             refused.push_back(input + ": not a picture");
         } else {
-            pictures.push_back(path);
+            add(path);
         }
     }
-    return pictures;
+    return fits;
 }
 
 ConvertRequest savedRequest() {
@@ -119,19 +122,26 @@ int runConvertCommand(int argc, char* argv[]) {
     }
 
     std::vector<std::string> refused;
-    std::vector<std::string> pictures = collectPictures(request.inputs, refused);
+    PictureListModel list;
+    const bool fits = collectPictures(request.inputs, list, refused);
     for (const std::string& reason : refused)
         std::fprintf(stderr, "pagewright convert: %s\n", reason.c_str());
     if (!refused.empty())
         return kExitUsage;
-    if (pictures.empty())
+    if (list.count() == 0)
         return usageError(request.inputs.empty() ? "no pictures given"
                                                  : "no pictures in the folders given");
-    if (pictures.size() > static_cast<std::size_t>(FileList::kMaxEntries))
-        return usageError("more than " + std::to_string(FileList::kMaxEntries) +
+    if (!fits)
+        return usageError("more than " + std::to_string(PictureListModel::kMaxEntries) +
                           " pictures; convert them in parts");
-    if (request.sort)
-        sortPaths(pictures);
+    os::SleepingPump pump;
+    // Nothing else edits the list here, so the sort cannot give up.
+    if (request.sort && !list.sort(pump))
+        return kExitNothing;
+    std::vector<std::string> pictures;
+    pictures.reserve(static_cast<std::size_t>(list.count()));
+    for (const PictureEntry& entry : list.entries())
+        pictures.push_back(entry.working);
 
     // Every job stages in a folder of its own inside the per-user folder, so conversions and
     // the window run side by side.
@@ -157,7 +167,6 @@ int runConvertCommand(int argc, char* argv[]) {
                                                : ProgressDisplay::Style::Lines;
     ProgressDisplay progress(stderr, style);
     ConsolePrompts prompts(progress);
-    os::SleepingPump pump;
     DOSOutputs objDOS(pump, prompts);
     DOSOutputs objShell(pump, prompts);
     silenceLibraryMessages();

@@ -5,8 +5,7 @@
 
 namespace pw {
 
-FileList::FileList(QListWidget* list1, QListWidget* list2, QListWidget* list3)
-    : list1_(list1), list2_(list2), list3_(list3) {
+FileList::FileList(QListWidget* list1, QListWidget* list2) : list1_(list1), list2_(list2) {
     for (QListWidget* list : {list1_, list2_}) {
         list->setUniformItemSizes(true);
         list->setLayoutMode(QListView::Batched);
@@ -14,28 +13,24 @@ FileList::FileList(QListWidget* list1, QListWidget* list2, QListWidget* list3)
 }
 
 std::string FileList::workingPath(int row) const {
-    return row >= 0 && row < count() ? entries_[static_cast<std::size_t>(row)].working
-                                     : std::string();
+    return model_.workingPath(row);
 }
 
 std::string FileList::displayPath(int row) const {
-    return row >= 0 && row < count() ? entries_[static_cast<std::size_t>(row)].display
-                                     : std::string();
+    return model_.displayPath(row);
 }
 
 bool FileList::append(const std::string& working, const std::string& display) {
-    if (isFull())
+    if (!model_.append(working, display))
         return false;
-    entries_.push_back({working, display});
     list1_->addItem(QString::fromStdString(working));
     list2_->addItem(QString::fromStdString(display));
     return true;
 }
 
 bool FileList::removeAt(int row) {
-    if (row < 0 || row >= count())
+    if (!model_.removeAt(row))
         return false;
-    entries_.erase(entries_.begin() + row);
     {
         // Qt moves the current row to a neighbour while the item goes; that passing row is
         // not a selection, so it stays away from the click handling.
@@ -49,7 +44,7 @@ bool FileList::removeAt(int row) {
 }
 
 void FileList::clear() {
-    entries_.clear();
+    model_.clear();
     {
         const QSignalBlocker block1(list1_);
         const QSignalBlocker block2(list2_);
@@ -71,22 +66,20 @@ void FileList::announceNoSelection() {
 }
 
 bool FileList::swap(int row, int other) {
-    const int n = count();
-    if (row < 0 || other < 0 || row >= n || other >= n || row == other)
+    if (!model_.swap(row, other))
         return false;
-    std::swap(entries_[static_cast<std::size_t>(row)], entries_[static_cast<std::size_t>(other)]);
-    mirrorRow(list1_, row, &FileEntry::working);
-    mirrorRow(list1_, other, &FileEntry::working);
+    mirrorRow(list1_, row, PictureListModel::WorkingPathRole);
+    mirrorRow(list1_, other, PictureListModel::WorkingPathRole);
     list1_->setCurrentRow(other);
-    mirrorRow(list2_, row, &FileEntry::display);
-    mirrorRow(list2_, other, &FileEntry::display);
+    mirrorRow(list2_, row, PictureListModel::DisplayPathRole);
+    mirrorRow(list2_, other, PictureListModel::DisplayPathRole);
     list2_->setCurrentRow(other);
     return true;
 }
 
-void FileList::mirrorRow(QListWidget* list, int row, std::string FileEntry::*path) {
+void FileList::mirrorRow(QListWidget* list, int row, PictureListModel::Role path) {
     if (QListWidgetItem* item = list->item(row))
-        item->setText(QString::fromStdString(entries_[static_cast<std::size_t>(row)].*path));
+        item->setText(QString::fromUtf8(model_.index(row).data(path).toByteArray()));
 }
 
 void FileList::select(int row) {

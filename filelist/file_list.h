@@ -1,8 +1,8 @@
 #pragma once
-// The ordered list of pictures of one conversion. Its rows (working path and display path
-// together) are the one copy of the data; the front window's list boxes mirror them: List1
+// The ordered list of pictures of one conversion. Its model's rows (working path and display
+// path together) are the one copy of the data; the front window's list boxes mirror them: List1
 // the working paths (hidden; the files the conversion opens), List2 the display paths
-// (visible, laid over List1), List3 is the hidden work list of the sort. So List1 and List2
+// (visible, laid over List1). So List1 and List2
 // have the same length and row i of both is the same picture by construction; every change
 // updates the rows, then both lists at the same row, working list first. Paths are UTF-8.
 //
@@ -12,8 +12,9 @@
 // click. A change that leaves nothing selected (remove, clear, sort) announces row -1 on both
 // lists' currentRowChanged, List1 first. The lists are expected in single-selection mode
 // (QListWidget's default).
+#include "core/picture_list_model.h"
+
 #include <string>
-#include <vector>
 
 class QListWidget;
 
@@ -23,27 +24,22 @@ class MessagePump;
 
 namespace pw {
 
-struct FileEntry {
-    std::string working; // the file the conversion opens
-    std::string display; // the path the user sees
-    bool operator==(const FileEntry&) const = default;
-};
-
 class FileList {
 public:
     // Positions and counts are 16-bit: the list refuses entries beyond this many.
-    static constexpr int kMaxEntries = 32767;
+    static constexpr int kMaxEntries = PictureListModel::kMaxEntries;
 
     // Every row is one line of text in the list's font, so the lists are told their rows
     // are of uniform size: adding a row then costs no relayout of the whole list.
-    FileList(QListWidget* list1, QListWidget* list2, QListWidget* list3);
+    FileList(QListWidget* list1, QListWidget* list2);
 
     QListWidget* workingList() const { return list1_; }
     QListWidget* displayList() const { return list2_; }
+    const PictureListModel& model() const { return model_; }
 
-    int count() const { return static_cast<int>(entries_.size()); }
+    int count() const { return model_.count(); }
     bool isEmpty() const { return count() == 0; }
-    bool isFull() const { return count() >= kMaxEntries; }
+    bool isFull() const { return model_.isFull(); }
     std::string workingPath(int row) const; // "" outside the list
     std::string displayPath(int row) const;
 
@@ -67,20 +63,19 @@ public:
     int selected() const;
     // Orders the entries by working path in the order of path_order.h, each display path
     // staying with its working path; equal keys keep their order. Pumps after each entry
-    // while the sort list fills. Returns false, changing nothing, when the list was edited
+    // while the sort keys are gathered. Returns false, changing nothing, when the list was edited
     // while the sort let messages run. Nothing is selected afterwards.
     bool sort(os::MessagePump& pump);
 
 private:
     // Shows the row's working or display path in List1 or List2.
-    void mirrorRow(QListWidget* list, int row, std::string FileEntry::*path);
+    void mirrorRow(QListWidget* list, int row, PictureListModel::Role path);
     // Leaves both lists without a current row and runs their click handling for "none".
     void announceNoSelection();
 
     QListWidget* list1_;
     QListWidget* list2_;
-    QListWidget* list3_;
-    std::vector<FileEntry> entries_;
+    PictureListModel model_;
 };
 
 // The list's current row when it is highlighted, else -1.

@@ -55,7 +55,7 @@ void Application::bindOwnCommands() {
 
 frmMain& Application::makeFront() {
     front_ = std::make_unique<frmMain>(*this, pump_);
-    fileList_ = std::make_unique<FileList>(front_->List1, front_->List2, front_->List3);
+    fileList_ = std::make_unique<FileList>(front_->List1, front_->List2);
     drops_ = std::make_unique<DropIntake>(*fileList_, *front_, *engineForm_);
     toolCommands_ = std::make_unique<ToolCommands>(*fileList_, *front_, *engineForm_, *dialogs_,
                                                    prompts_, pump_);

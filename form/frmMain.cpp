@@ -109,8 +109,6 @@ void frmMain::buildControls() {
     };
     List1 = list(QStringLiteral("List1"));
     List2 = list(QStringLiteral("List2"));
-    List3 = list(QStringLiteral("List3"));
-    List3->hide();
     selection_ = std::make_unique<SelectionDisplay>(List1, List2, *this);
     // Whatever adds a picture (menus, the relay, a drop on any target), the list must show.
     connect(List2->model(), &QAbstractItemModel::rowsInserted, this, [this] {

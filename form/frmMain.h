@@ -98,7 +98,6 @@ public:
     ImageArea* lblDown = nullptr;
     QListWidget* List1 = nullptr;
     QListWidget* List2 = nullptr;
-    QListWidget* List3 = nullptr;
     QLabel* picDoor = nullptr;
     QLabel* picText = nullptr;
     QLabel* lblText = nullptr;

@@ -73,8 +73,7 @@ int main(int argc, char** argv) {
     const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 1;
     QListWidget list1;
     QListWidget list2;
-    QListWidget list3;
-    pw::FileList list(&list1, &list2, &list3);
+    pw::FileList list(&list1, &list2);
     list2.resize(500, 300);
     list2.show();
     FolderAnswer prompts(argv[1]);

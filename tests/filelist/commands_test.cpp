@@ -125,7 +125,7 @@ TEST_F(FileListTest, SortByLocaleIgnoringCaseWithNumbersByValueKeepingPairs) {
     EXPECT_EQ(shown(),
               (Paths{"shown:/Y.jpg", "shown:/z.jpg", "shown:C:/b/x.jpg", "shown:c:/C/a.jpg"}));
     EXPECT_EQ(list.selected(), -1);
-    EXPECT_EQ(list3_->count(), 0);
+    EXPECT_EQ(list.model().index(0).data().toString(), list2_->item(0)->text());
     EXPECT_GE(pump.pumps, 4);
 
     list.clear();
@@ -148,7 +148,7 @@ TEST_F(FileListTest, SortGivesUpWhenTheListChangesWhileItYields) {
     };
     EXPECT_FALSE(list.sort(pump));
     EXPECT_EQ(working(), (Paths{"/b.jpg", "/a.jpg", "/dropped.jpg"}));
-    EXPECT_EQ(list3_->count(), 0);
+    EXPECT_EQ(list.model().workingPath(2), "/dropped.jpg");
 }
 
 TEST_F(FileListTest, AddAppendsThePickedFileEachTimeItIsPicked) {

@@ -78,8 +78,8 @@ inline void writeFile(const std::string& path, const std::string& content = "x")
 class FileListTest : public ::testing::Test {
 protected:
     FileListTest()
-        : list1_((app(), new QListWidget)), list2_(new QListWidget), list3_(new QListWidget),
-          list(list1_.get(), list2_.get(), list3_.get()), dialogs(prompts),
+        : list1_((app(), new QListWidget)), list2_(new QListWidget),
+          list(list1_.get(), list2_.get()), dialogs(prompts),
           commands(list, front, engine, dialogs, prompts, pump),
           display(list1_.get(), list2_.get(), front) {
         EXPECT_TRUE(temp.isValid());
@@ -121,7 +121,6 @@ protected:
     QTemporaryDir temp;
     std::unique_ptr<QListWidget> list1_;
     std::unique_ptr<QListWidget> list2_;
-    std::unique_ptr<QListWidget> list3_;
     FileList list;
     RecordingFront front;
     RecordingEngine engine;

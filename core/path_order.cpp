@@ -1,9 +1,8 @@
-#include "filelist/path_order.h"
+#include "core/path_order.h"
 
 #include <QCollator>
 #include <QLocale>
 #include <QString>
-#include <algorithm>
 
 namespace pw {
 namespace {
@@ -25,12 +24,6 @@ QCollator makeOrder() {
 int comparePathsForSort(const QString& a, const QString& b) {
     static const QCollator order = makeOrder();
     return order.compare(a, b);
-}
-
-void sortPaths(std::vector<std::string>& paths) {
-    std::stable_sort(paths.begin(), paths.end(), [](const std::string& a, const std::string& b) {
-        return comparePathsForSort(QString::fromStdString(a), QString::fromStdString(b)) < 0;
-    });
 }
 
 } // namespace pw

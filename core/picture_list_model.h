@@ -1,0 +1,74 @@
+#pragma once
+// The ordered pictures of one conversion as a list model: per row the working path (the file
+// the conversion opens), the display path (what the user sees) and the picture's attributes.
+// Paths are bytes; DisplayRole shows the display path read as UTF-8. The model owns the
+// selection model its views share.
+#include <QAbstractListModel>
+#include <QItemSelectionModel>
+#include <string>
+#include <vector>
+
+namespace pw::os {
+class MessagePump;
+}
+
+namespace pw {
+
+struct PictureEntry {
+    std::string working;
+    std::string display;
+    int rotation = 0; // quarter turns clockwise
+    bool operator==(const PictureEntry&) const = default;
+};
+
+class PictureListModel : public QAbstractListModel {
+    Q_OBJECT
+public:
+    enum Role {
+        WorkingPathRole = Qt::UserRole + 1, // QByteArray
+        DisplayPathRole,                    // QByteArray
+        RotationRole,                       // int
+    };
+    // Positions and counts are 16-bit: the list refuses entries beyond this many.
+    static constexpr int kMaxEntries = 32767;
+
+    explicit PictureListModel(QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QHash<int, QByteArray> roleNames() const override;
+
+    QItemSelectionModel* selectionModel() { return &selection_; }
+
+    int count() const { return static_cast<int>(entries_.size()); }
+    bool isFull() const { return count() >= kMaxEntries; }
+    const std::vector<PictureEntry>& entries() const { return entries_; }
+    std::string workingPath(int row) const; // "" outside the list
+    std::string displayPath(int row) const;
+
+    // Appends a row; false (nothing added) when the list is full.
+    bool append(const std::string& working, const std::string& display);
+    // False for a row outside the list.
+    bool removeAt(int row);
+    void clear();
+    // Swaps the rows' contents; false (nothing changes) when either is outside the list or
+    // both are the same.
+    bool swap(int row, int other);
+    // Orders the rows by working path (path_order.h), equal keys keeping their order. Pumps
+    // after each row while the keys are gathered; returns false, changing nothing, when the
+    // list was edited meanwhile.
+    bool sort(os::MessagePump& pump);
+
+    // Makes row current and selected (-1: none).
+    void select(int row);
+    // The current row while it is selected, else -1.
+    int selected() const;
+
+private:
+    bool inside(int row) const { return row >= 0 && row < count(); }
+
+    std::vector<PictureEntry> entries_;
+    QItemSelectionModel selection_;
+};
+
+} // namespace pw
