@@ -1,7 +1,7 @@
 #include "engine/rgb_jpeg.h"
 
-#include "engine/job_options.h"
-#include "engine/jpeg_errors.h"
+#include "jobfiles/job_options.h"
+#include "formats/jpeg_errors.h"
 #include "engine/picture_resolution.h"
 #include "platform/files.h"
 #include "platform/narrow.h"

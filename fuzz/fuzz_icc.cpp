@@ -2,7 +2,7 @@
 // the chunks from the input go in front of a small valid picture.
 #include "icc_chunks.h"
 #include "memory_file.h"
-#include "outside/pdftool/jpeg_info.h"
+#include "formats/jpeg_info.h"
 
 #include <cstdint>
 #include <cstdio>

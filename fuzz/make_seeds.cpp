@@ -2,7 +2,7 @@
 // the builder's tests make them, and the pieces of them each parser reads.
 #include "icc_chunks.h"
 #include "jpeg_maker.h"
-#include "outside/pdftool/docinfo.h"
+#include "jobfiles/docinfo.h"
 #include "png_maker.h"
 
 #include <FreeImage.h>

@@ -4,7 +4,7 @@
 #include "counting_pump.h"
 #include "engine/ConversionJob.h"
 #include "engine/file_bytes.h"
-#include "engine/job_options.h"
+#include "jobfiles/job_options.h"
 #include "engine/lossless_staging.h"
 #include "engine/picture_pages.h"
 #include "engine/picture_size_check.h"

@@ -9,7 +9,7 @@
 #include "fake_prompts.h"
 #include "job_fixture.h"
 #include "jpeg_maker.h"
-#include "outside/pdftool/jpeg_info.h"
+#include "formats/jpeg_info.h"
 #include "platform/paths.h"
 #include "png_maker.h"
 #include "temp_folder.h"

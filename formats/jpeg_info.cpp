@@ -1,8 +1,8 @@
-#include "outside/pdftool/jpeg_info.h"
+#include "formats/jpeg_info.h"
 
-#include "engine/pixel_limit.h"
-#include "outside/pdftool/exif.h"
-#include "outside/pdftool/jpeg_structure.h"
+#include "formats/pixel_limit.h"
+#include "formats/exif.h"
+#include "formats/jpeg_structure.h"
 
 #include <csetjmp>
 #include <cstdio>
