@@ -3,8 +3,8 @@
 #include "engine/decoded_picture.h"
 #include "engine/picture_resolution.h"
 #include "engine/picture_size_check.h"
-#include "formats/pixel_limit.h"
 #include "engine/tiff_samples.h"
+#include "formats/pixel_limit.h"
 
 #include <FreeImage.h>
 #include <algorithm>

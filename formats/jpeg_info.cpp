@@ -1,8 +1,8 @@
 #include "formats/jpeg_info.h"
 
-#include "formats/pixel_limit.h"
 #include "formats/exif.h"
 #include "formats/jpeg_structure.h"
+#include "formats/pixel_limit.h"
 
 #include <csetjmp>
 #include <cstdio>

@@ -1,7 +1,7 @@
 #include "jobfiles/page_options.h"
 
-#include "jobfiles/page_layout_text.h"
 #include "jobfiles/docinfo.h"
+#include "jobfiles/page_layout_text.h"
 
 namespace pw::pdftool {
 

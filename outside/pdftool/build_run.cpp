@@ -1,8 +1,8 @@
 #include "outside/pdftool/build_run.h"
 
 #include "jobfiles/docinfo.h"
-#include "outside/pdftool/icc_profiles.h"
 #include "jobfiles/page_options.h"
+#include "outside/pdftool/icc_profiles.h"
 #include "outside/pdftool/pdf_writer.h"
 #include "outside/pdftool/progress_plan.h"
 #include "outside/pdftool/staged_files.h"
