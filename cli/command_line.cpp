@@ -1,7 +1,7 @@
 #include "cli/command_line.h"
 
-#include "engine/page_layout_text.h"
-#include "engine/quality_text.h"
+#include "jobfiles/page_layout_text.h"
+#include "jobfiles/quality_text.h"
 
 #include <algorithm>
 #include <string_view>

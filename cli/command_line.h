@@ -1,8 +1,8 @@
 #pragma once
 // `pagewright convert [OPTIONS] PICTURE|FOLDER...`: the arguments read into one request.
 // Options come from a table (command_line.cpp); each entry edits the request.
-#include "engine/job_options.h"
-#include "outside/pdftool/docinfo.h"
+#include "jobfiles/docinfo.h"
+#include "jobfiles/job_options.h"
 
 #include <string>
 #include <vector>

@@ -1,7 +1,7 @@
 #include "engine/bmp_reader.h"
 
 #include "engine/picture_resolution.h"
-#include "engine/pixel_limit.h"
+#include "formats/pixel_limit.h"
 
 #include <FreeImage.h>
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "engine/document_date.h"
 
-#include "outside/pdftool/docinfo.h"
+#include "jobfiles/docinfo.h"
 
 #include <cctype>
 #include <ctime>

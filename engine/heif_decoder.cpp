@@ -4,7 +4,7 @@
 #include "engine/heif_variant.h"
 #include "engine/modern_formats.h"
 #include "engine/picture_size_check.h"
-#include "engine/pixel_limit.h"
+#include "formats/pixel_limit.h"
 
 #include <FreeImage.h>
 #include <algorithm>

@@ -1,8 +1,8 @@
 #pragma once
 // What the conversion job needs from the windows. The engine form implements it; tests use a
 // recording fake. Widths are in the progress track's own units.
-#include "engine/job_options.h"
-#include "outside/pdftool/docinfo.h"
+#include "jobfiles/docinfo.h"
+#include "jobfiles/job_options.h"
 
 #include <string>
 

@@ -1,8 +1,8 @@
 #include "engine/jpeg_pixels.h"
 
-#include "engine/jpeg_errors.h"
 #include "engine/picture_resolution.h"
 #include "engine/refusal_reasons.h"
+#include "formats/jpeg_errors.h"
 
 #include <FreeImage.h>
 #include <algorithm>

@@ -2,8 +2,8 @@
 #include "engine/file_bytes.h"
 #include "engine/jxl_jpeg.h"
 #include "engine/modern_formats.h"
-#include "engine/pixel_limit.h"
 #include "engine/refusal_reasons.h"
+#include "formats/pixel_limit.h"
 
 #include <FreeImage.h>
 #include <jxl/decode.h>

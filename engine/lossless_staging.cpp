@@ -1,7 +1,7 @@
 #include "engine/lossless_staging.h"
 
 #include "engine/picture_staging.h"
-#include "outside/pdftool/png_info.h"
+#include "formats/png_info.h"
 #include "platform/files.h"
 #include "platform/narrow.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 // Staging every page of a picture: a multi-page TIFF gives one staged file per page.
-#include "engine/job_options.h"
+#include "jobfiles/job_options.h"
 
 #include <string>
 #include <vector>

@@ -1,7 +1,7 @@
 #include "engine/picture_resolution.h"
 
 #include "engine/bmp_reader.h"
-#include "outside/pdftool/png_bytes.h"
+#include "formats/png_bytes.h"
 
 #include <array>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #include "engine/picture_size_check.h"
 
-#include "engine/pixel_limit.h"
-#include "outside/pdftool/png_bytes.h"
+#include "formats/pixel_limit.h"
+#include "formats/png_bytes.h"
 
 #include <FreeImage.h>
 #include <algorithm>

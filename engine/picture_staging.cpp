@@ -16,8 +16,8 @@
 #include "engine/refusal_reasons.h"
 #include "engine/rgb_jpeg.h"
 #include "engine/tiff_pages.h"
-#include "outside/pdftool/jpeg_info.h"
-#include "outside/pdftool/png_info.h"
+#include "formats/jpeg_info.h"
+#include "formats/png_info.h"
 #include "platform/files.h"
 #include "platform/narrow.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 // Turning one picture into a staged JPEG or PNG file.
-#include "engine/job_options.h"
+#include "jobfiles/job_options.h"
 
 #include <cstdint>
 #include <functional>

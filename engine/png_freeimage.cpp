@@ -1,6 +1,6 @@
 #include "engine/png_freeimage.h"
 
-#include "outside/pdftool/png_bytes.h"
+#include "formats/png_bytes.h"
 
 #include <FreeImage.h>
 #include <algorithm>

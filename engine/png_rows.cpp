@@ -1,8 +1,8 @@
 #include "engine/png_rows.h"
 
 #include "engine/over_white.h"
-#include "engine/pixel_limit.h"
-#include "outside/pdftool/png_bytes.h"
+#include "formats/pixel_limit.h"
+#include "formats/png_bytes.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "engine/result_placement.h"
 
-#include "outside/pdftool/build_run.h"
+#include "jobfiles/builder_output.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 
@@ -109,9 +109,10 @@ std::string writeFailure(const std::string& outputs) {
 
 // Its output shows that it finished, or that it had no usable staged picture.
 bool finishedOrNothingUsable(const std::string& outputs) {
-    return outputs.find("\nWrote ") != std::string::npos || outputs.rfind("Wrote ", 0) == 0 ||
-           outputs.find("No staged pictures") != std::string::npos ||
-           outputs.find("staged pictures is usable") != std::string::npos;
+    const std::string wrote = pdftool::kWroteLead;
+    return outputs.find("\n" + wrote) != std::string::npos || outputs.rfind(wrote, 0) == 0 ||
+           outputs.find(pdftool::kNoStagedPictures) != std::string::npos ||
+           outputs.find(pdftool::kNoneUsable) != std::string::npos;
 }
 
 } // namespace

@@ -1,8 +1,8 @@
 #include "engine/rgb_jpeg.h"
 
-#include "engine/job_options.h"
-#include "engine/jpeg_errors.h"
 #include "engine/picture_resolution.h"
+#include "formats/jpeg_errors.h"
+#include "jobfiles/job_options.h"
 #include "platform/files.h"
 #include "platform/narrow.h"
 

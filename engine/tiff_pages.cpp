@@ -3,9 +3,8 @@
 #include "engine/decoded_picture.h"
 #include "engine/picture_resolution.h"
 #include "engine/picture_size_check.h"
-#include "engine/pixel_limit.h"
 #include "engine/tiff_samples.h"
-#include "outside/pdftool/page_geometry.h"
+#include "formats/pixel_limit.h"
 
 #include <FreeImage.h>
 #include <algorithm>
@@ -31,7 +30,7 @@ void setResolution(TIFF* tiff, FIBITMAP* bitmap) {
     TIFFGetFieldDefaulted(tiff, TIFFTAG_ORIENTATION, &orientation);
     double perMetre = unit == RESUNIT_CENTIMETER ? 100.0 : 1.0 / kMetresPerInch;
     if (unit == RESUNIT_NONE)
-        perMetre = pdftool::kDefaultDpi / kMetresPerInch / std::min(x, y);
+        perMetre = kDefaultDpi / kMetresPerInch / std::min(x, y);
     const auto dots = [perMetre](float perUnit) {
         return static_cast<unsigned>(std::min(perUnit * perMetre + 0.5, 4e9));
     };

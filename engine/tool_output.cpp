@@ -1,5 +1,8 @@
 #include "engine/tool_output.h"
 
+#include "jobfiles/builder_output.h"
+#include "jobfiles/staged_names.h"
+
 #include <cctype>
 #include <cfenv>
 #include <cmath>
@@ -30,16 +33,9 @@ std::vector<std::string> splitAtSpaces(const std::string& text) {
     }
 }
 
-// ".jpg" or ".png" in any letter case: the staged picture kinds.
-bool isStagedExtension(const std::string& tail) {
-    std::string lower = tail;
-    for (char& c : lower)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return lower == ".jpg" || lower == ".png";
-}
-
+// A word ending in a staged page file extension.
 bool endsWithStagedExtension(const std::string& word) {
-    return word.size() >= 4 && isStagedExtension(word.substr(word.size() - 4));
+    return word.size() >= 4 && pdftool::isStagedExtension(word.substr(word.size() - 4));
 }
 
 } // namespace
@@ -81,7 +77,7 @@ double ReportedIndex(const std::string& chunk) {
 }
 
 std::vector<SkippedPage> SkippedPages(const std::string& outputs) {
-    static const std::string kLead = "Skipped ";
+    static const std::string kLead = pdftool::kSkippedLead;
     const auto digitsAt = [&outputs](std::string::size_type from) {
         std::string::size_type end = from;
         while (end < outputs.size() && isDigit(outputs[end]))
@@ -102,7 +98,7 @@ std::vector<SkippedPage> SkippedPages(const std::string& outputs) {
         }
         if (!digits.empty() && digits.size() < 10 && !pageDigits.empty() &&
             pageDigits.size() < 10 && end + 5 <= outputs.size() && outputs[end + 4] == ':' &&
-            isStagedExtension(outputs.substr(end, 4))) {
+            pdftool::isStagedExtension(outputs.substr(end, 4))) {
             const auto from = outputs.find_first_not_of(' ', end + 5);
             const auto to = from == std::string::npos ? from : outputs.find_first_of("\r\n", from);
             pages.push_back(

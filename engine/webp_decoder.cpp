@@ -2,9 +2,9 @@
 #include "engine/file_bytes.h"
 #include "engine/modern_formats.h"
 #include "engine/picture_size_check.h"
-#include "engine/pixel_limit.h"
 #include "engine/refusal_reasons.h"
-#include "outside/pdftool/exif.h"
+#include "formats/exif.h"
+#include "formats/pixel_limit.h"
 
 #include <FreeImage.h>
 #include <cstring>

@@ -1,6 +1,6 @@
 #include "form/page_group.h"
 
-#include "engine/page_layout_text.h"
+#include "jobfiles/page_layout_text.h"
 
 #include <QComboBox>
 #include <QDoubleSpinBox>

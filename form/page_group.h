@@ -1,6 +1,6 @@
 #pragma once
 // The Setting window's "Page" group: paper size, orientation, margin and fit of the job.
-#include "engine/job_options.h"
+#include "jobfiles/job_options.h"
 
 #include <QGroupBox>
 

@@ -1,6 +1,6 @@
 #include "form/quality_control.h"
 
-#include "engine/job_options.h"
+#include "jobfiles/job_options.h"
 #include "settings/document_options.h"
 
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 // The document-information file pdf.exe reads from the staging folder.
+#include "jobfiles/docinfo.h"
 #include "memory_file.h"
-#include "outside/pdftool/docinfo.h"
 
 #include <cstdint>
 

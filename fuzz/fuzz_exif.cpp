@@ -1,5 +1,5 @@
 // The EXIF reader on an APP1 payload ("Exif\0\0" and the TIFF data).
-#include "outside/pdftool/exif.h"
+#include "formats/exif.h"
 
 #include <cstdint>
 

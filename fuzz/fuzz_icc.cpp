@@ -1,8 +1,8 @@
 // The assembly of an ICC profile from APP2 chunks, as pdf.exe reads a staged JPEG's header:
 // the chunks from the input go in front of a small valid picture.
+#include "formats/jpeg_info.h"
 #include "icc_chunks.h"
 #include "memory_file.h"
-#include "outside/pdftool/jpeg_info.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,5 +1,5 @@
 // The walk over every marker segment and the entropy-coded data of a staged JPEG.
-#include "outside/pdftool/jpeg_structure.h"
+#include "formats/jpeg_structure.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,9 +1,9 @@
 // The builder's PNG reader on the input's bytes, as pdf.exe runs it on a staged PNG: the chunks
 // are walked and checked, and for a picture it takes the planes its page would decode (the
 // colours unless its data is copied, and the alpha) are made.
+#include "formats/png_bytes.h"
+#include "formats/png_info.h"
 #include "memory_file.h"
-#include "outside/pdftool/png_bytes.h"
-#include "outside/pdftool/png_info.h"
 #include "outside/pdftool/png_planes.h"
 
 #include <cstddef>

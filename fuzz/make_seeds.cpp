@@ -1,8 +1,8 @@
 // Writes the seed corpus of every fuzz target into <folder>/<target>/: pictures made the way
 // the builder's tests make them, and the pieces of them each parser reads.
 #include "icc_chunks.h"
+#include "jobfiles/docinfo.h"
 #include "jpeg_maker.h"
-#include "outside/pdftool/docinfo.h"
 #include "png_maker.h"
 
 #include <FreeImage.h>

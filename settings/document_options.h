@@ -1,7 +1,7 @@
 #pragma once
 // The document properties of the Setting window, the creation-date text, the quality words and
 // the About box.
-#include "outside/pdftool/docinfo.h"
+#include "jobfiles/docinfo.h"
 #include "platform/prompts.h"
 
 #include <chrono>

@@ -1,6 +1,6 @@
 #pragma once
 // The output folder of the Setting window: its check, the Browse command and the Save command.
-#include "engine/job_options.h"
+#include "jobfiles/job_options.h"
 #include "platform/prompts.h"
 
 #include <string>

@@ -1,8 +1,8 @@
 #include "settings/setting_keys.h"
 
-#include "engine/page_layout_text.h"
-#include "engine/quality_text.h"
-#include "engine/text_values.h"
+#include "jobfiles/page_layout_text.h"
+#include "jobfiles/quality_text.h"
+#include "jobfiles/text_values.h"
 
 namespace pw {
 namespace {

@@ -2,7 +2,7 @@
 // The settings file's later lines: one "Key=Value" per line after the folder and the mode.
 // Each known key reads into and writes from the job options; a damaged value leaves its
 // option at the default. Lines of keys this version does not know are kept as they are.
-#include "engine/job_options.h"
+#include "jobfiles/job_options.h"
 
 #include <functional>
 #include <string>

@@ -17,7 +17,7 @@
 // The folder is stored as the program's UTF-8 text, the encoding file names are handed to the
 // system in: on a UTF-8 locale that is the narrow encoding, and on any other locale the folder
 // read back is still the very folder that was saved.
-#include "engine/job_options.h"
+#include "jobfiles/job_options.h"
 
 #include <optional>
 #include <string>

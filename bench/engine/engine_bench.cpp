@@ -2,8 +2,8 @@
 // reports its wall time and the peak memory of this process and of the builder.
 //   engine_bench [--app DIR] [--quality 1-100|lossless] OUTPUT_FOLDER PICTURE...
 #include "engine/ConversionJob.h"
-#include "engine/quality_text.h"
 #include "engine/windowless_host.h"
+#include "jobfiles/quality_text.h"
 #include "platform/paths.h"
 #include "platform/pump.h"
 #include "process/DOSOutputs.h"

@@ -1,8 +1,8 @@
 #include "outside/pdftool/build_run.h"
 
-#include "outside/pdftool/docinfo.h"
+#include "jobfiles/docinfo.h"
+#include "jobfiles/page_options.h"
 #include "outside/pdftool/icc_profiles.h"
-#include "outside/pdftool/page_options.h"
 #include "outside/pdftool/pdf_writer.h"
 #include "outside/pdftool/progress_plan.h"
 #include "outside/pdftool/staged_files.h"
@@ -104,7 +104,7 @@ std::vector<PageSource> readHeaders(const std::vector<StagedFile>& files, std::F
         }
         // Every skipped file gets its line: the job counts them to name the missing pictures.
         // "name:" keeps the word from reading as a progress word.
-        line(err, "Skipped " + files[i].name + ": " + checked[i].reason);
+        line(err, kSkippedLead + files[i].name + ": " + checked[i].reason);
     }
     return pages;
 }
@@ -123,16 +123,16 @@ int buildStagedPdf(const std::string& folder, std::FILE* out, std::FILE* err) {
     std::string error;
     const std::vector<StagedFile> files = listStagedFiles(folder, &error);
     if (!error.empty()) {
-        line(err, "No staged pictures: " + error);
+        line(err, kNoStagedPictures + (": " + error));
         return kExitNoPictures;
     }
     if (files.empty()) {
-        line(err, "No staged pictures in " + folder);
+        line(err, kNoStagedPictures + (" in " + folder));
         return kExitNoPictures;
     }
     const std::vector<PageSource> pages = readHeaders(files, err);
     if (pages.empty()) {
-        line(err, "None of the " + std::to_string(files.size()) + " staged pictures is usable");
+        line(err, "None of the " + std::to_string(files.size()) + " " + kNoneUsable);
         return kExitNoUsablePictures;
     }
 
@@ -173,7 +173,7 @@ int buildStagedPdf(const std::string& folder, std::FILE* out, std::FILE* err) {
         unlink(partial.c_str());
         return kExitWriteFailed;
     }
-    line(out, "Wrote " + std::to_string(pages.size()) + " of " + std::to_string(files.size()) +
+    line(out, kWroteLead + std::to_string(pages.size()) + " of " + std::to_string(files.size()) +
                   " pages");
     return kExitOk;
 }

@@ -1,6 +1,6 @@
 #include "outside/pdftool/page_geometry.h"
 
-#include "engine/page_layout_text.h"
+#include "jobfiles/page_layout_text.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,14 +1,14 @@
 #pragma once
 // Page size and picture placement for one JPEG.
-#include "engine/job_options.h"
+#include "formats/resolution.h"
+#include "jobfiles/job_options.h"
 
 namespace pw::pdftool {
 
 // Smallest and largest page side a PDF reader accepts, in user units.
 inline constexpr double kMinPageSide = 3.0;
 inline constexpr double kMaxPageSide = 14400.0;
-// Resolution assumed when a picture gives none.
-inline constexpr double kDefaultDpi = 96.0;
+using engine::kDefaultDpi;
 
 struct PageGeometry {
     double width = 0.0; // MediaBox, in user units

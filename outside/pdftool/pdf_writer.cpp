@@ -1,6 +1,6 @@
 #include "outside/pdftool/pdf_writer.h"
 
-#include "engine/text_values.h"
+#include "jobfiles/text_values.h"
 #include "outside/pdftool/icc_profiles.h"
 #include "outside/pdftool/page_geometry.h"
 #include "outside/pdftool/png_image.h"

@@ -1,9 +1,9 @@
 #pragma once
 // Writes the PDF: one page per picture, each JPEG embedded unchanged, each PNG without loss.
-#include "engine/job_options.h"
-#include "outside/pdftool/docinfo.h"
-#include "outside/pdftool/jpeg_info.h"
-#include "outside/pdftool/png_info.h"
+#include "formats/jpeg_info.h"
+#include "formats/png_info.h"
+#include "jobfiles/docinfo.h"
+#include "jobfiles/job_options.h"
 
 #include <cstdio>
 #include <functional>

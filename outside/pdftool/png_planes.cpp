@@ -1,6 +1,6 @@
 #include "outside/pdftool/png_planes.h"
 
-#include "outside/pdftool/png_bytes.h"
+#include "formats/png_bytes.h"
 
 #include <csetjmp>
 #include <cstdio>

@@ -1,6 +1,6 @@
 #pragma once
 // The colour and alpha samples of a PNG, each as PDF image data: Flate with PNG predictors.
-#include "outside/pdftool/png_info.h"
+#include "formats/png_info.h"
 
 #include <string>
 

@@ -10,13 +10,6 @@
 namespace pw::pdftool {
 namespace {
 
-constexpr std::size_t kMinDigits = 5;
-constexpr std::size_t kPageDigits = 4;
-
-bool allDigits(const std::string& text) {
-    return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
 // "00004_0002.jpg" is page 2 of picture 00004; "00004.jpg" its page 1.
 std::string digitsOf(const std::string& name) {
     const std::string stem = name.substr(0, name.size() - 4);
@@ -42,35 +35,7 @@ bool numericLess(const std::string& a, const std::string& b) {
     return x < y;
 }
 
-bool hasExtension(const std::string& name, const char* extension) {
-    if (name.size() < 4)
-        return false;
-    for (std::size_t i = 0; i < 4; ++i) {
-        if (std::tolower(static_cast<unsigned char>(name[name.size() - 4 + i])) != extension[i])
-            return false;
-    }
-    return true;
-}
-
 } // namespace
-
-bool isPngName(const std::string& name) {
-    return hasExtension(name, ".png");
-}
-
-bool isStagedName(const std::string& name) {
-    if (name.size() < kMinDigits + 4 || !(hasExtension(name, ".jpg") || isPngName(name)))
-        return false;
-    const std::string stem = name.substr(0, name.size() - 4);
-    const auto mark = stem.find('_');
-    const std::string digits = stem.substr(0, mark);
-    if (digits.size() < kMinDigits || !allDigits(digits))
-        return false;
-    if (mark == std::string::npos)
-        return true;
-    const std::string page = stem.substr(mark + 1);
-    return page.size() >= kPageDigits && allDigits(page); // page 10000 on has five
-}
 
 std::vector<StagedFile> listStagedFiles(const std::string& folder, std::string* error) {
     std::vector<StagedFile> files;

@@ -1,5 +1,7 @@
 #pragma once
 // The staged pictures of one run, in page order.
+#include "jobfiles/staged_names.h"
+
 #include <string>
 #include <vector>
 
@@ -10,12 +12,6 @@ struct StagedFile {
     std::string path;
     std::string problem; // why it cannot be a page (a dangling link, a folder...); else empty
 };
-
-// True for a page file name: at least five decimal digits (the picture index), optionally "_"
-// and four digits (the page of a several-page picture), and ".jpg" or ".png" in any letter case.
-bool isStagedName(const std::string& name);
-// True for a page file name ending in ".png" in any letter case.
-bool isPngName(const std::string& name);
 
 // The page files in `folder`, ordered by their numeric picture index (00002 before 00010, 99999
 // before 100000), then page (00003.jpg, 00003_0002.jpg, 00003_0010.jpg); equal indices such as

@@ -1,11 +1,11 @@
 #include "engine/format_table.h"
-#include "engine/job_options.h"
 #include "engine/picture_pages.h"
 #include "engine/picture_size_check.h"
 #include "engine/picture_staging.h"
+#include "formats/jpeg_info.h"
 #include "job_staging.h"
+#include "jobfiles/job_options.h"
 #include "jpeg_maker.h"
-#include "outside/pdftool/jpeg_info.h"
 #include "temp_folder.h"
 #include "test_pictures.h"
 

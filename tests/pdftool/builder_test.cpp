@@ -1,6 +1,6 @@
 // pdf.exe run end to end on generated pictures.
+#include "jobfiles/docinfo.h"
 #include "jpeg_maker.h"
-#include "outside/pdftool/docinfo.h"
 #include "pdf_probe.h"
 
 #include <cmath>

@@ -1,7 +1,7 @@
 // Page sizes, orientation, margins and fitting: the options file and the pages pdf.exe lays out.
-#include "engine/page_layout_text.h"
+#include "jobfiles/page_layout_text.h"
+#include "jobfiles/page_options.h"
 #include "jpeg_maker.h"
-#include "outside/pdftool/page_options.h"
 #include "pdf_probe.h"
 
 #include <cstdlib>

@@ -1,8 +1,8 @@
 // The builder's parts that take hostile input: EXIF blocks, JPEG headers, the properties file.
+#include "formats/exif.h"
+#include "formats/jpeg_info.h"
+#include "jobfiles/docinfo.h"
 #include "jpeg_maker.h"
-#include "outside/pdftool/docinfo.h"
-#include "outside/pdftool/exif.h"
-#include "outside/pdftool/jpeg_info.h"
 #include "outside/pdftool/staged_files.h"
 #include "pdf_probe.h"
 

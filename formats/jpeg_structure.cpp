@@ -1,4 +1,4 @@
-#include "outside/pdftool/jpeg_structure.h"
+#include "formats/jpeg_structure.h"
 
 #include <algorithm>
 #include <array>

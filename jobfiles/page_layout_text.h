@@ -8,7 +8,7 @@
 //   Fit=fit|shrink|fill
 //
 // Names are read in any letter case and written as above. No Qt.
-#include "engine/job_options.h"
+#include "jobfiles/job_options.h"
 
 #include <string>
 #include <string_view>

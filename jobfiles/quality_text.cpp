@@ -1,6 +1,6 @@
-#include "engine/quality_text.h"
+#include "jobfiles/quality_text.h"
 
-#include "engine/text_values.h"
+#include "jobfiles/text_values.h"
 
 #include <cctype>
 #include <charconv>

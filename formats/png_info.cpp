@@ -1,9 +1,9 @@
-#include "outside/pdftool/png_info.h"
+#include "formats/png_info.h"
 
-#include "engine/picture_resolution.h"
-#include "engine/pixel_limit.h"
-#include "outside/pdftool/png_bytes.h"
-#include "outside/pdftool/png_data_check.h"
+#include "formats/pixel_limit.h"
+#include "formats/png_bytes.h"
+#include "formats/png_data_check.h"
+#include "formats/resolution.h"
 
 #include <array>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "outside/pdftool/docinfo.h"
+#include "jobfiles/docinfo.h"
 
 #include <cctype>
 #include <cstdio>

@@ -1,8 +1,9 @@
-#include "outside/pdftool/jpeg_info.h"
+#include "formats/jpeg_info.h"
 
-#include "engine/pixel_limit.h"
-#include "outside/pdftool/exif.h"
-#include "outside/pdftool/jpeg_structure.h"
+#include "formats/exif.h"
+#include "formats/jpeg_errors.h"
+#include "formats/jpeg_structure.h"
+#include "formats/pixel_limit.h"
 
 #include <csetjmp>
 #include <cstdio>
@@ -11,33 +12,8 @@
 #include <memory>
 #include <sys/stat.h>
 
-// jpeglib.h needs FILE and size_t declared first.
-#include <jerror.h>
-#include <jpeglib.h>
-
 namespace pw::pdftool {
 namespace {
-
-struct ErrorManager {
-    jpeg_error_mgr pub;
-    std::jmp_buf jump;
-    bool hitEndOfFile;
-    char message[JMSG_LENGTH_MAX];
-};
-
-[[noreturn]] void onError(j_common_ptr cinfo) {
-    auto* errors = reinterpret_cast<ErrorManager*>(cinfo->err);
-    (*cinfo->err->format_message)(cinfo, errors->message);
-    std::longjmp(errors->jump, 1);
-}
-
-void onMessage(j_common_ptr cinfo, int level) {
-    auto* errors = reinterpret_cast<ErrorManager*>(cinfo->err);
-    if (level < 0 && cinfo->err->msg_code == JWRN_JPEG_EOF)
-        errors->hitEndOfFile = true;
-}
-
-void silent(j_common_ptr) {}
 
 // Plain values copied out of libjpeg, so nothing with a destructor lives across setjmp.
 struct HeaderFields {
@@ -62,15 +38,12 @@ struct HeaderFields {
 
 // Returns false with errors->message set when libjpeg refuses the header. With `keepExif`,
 // out->exifBlock gets a malloc'd copy of the EXIF payload the fields are read from.
-bool readHeaderFields(std::FILE* file, ErrorManager* errors, HeaderFields* out,
+bool readHeaderFields(std::FILE* file, engine::JpegErrors* errors, HeaderFields* out,
                       bool keepExif = false) {
     jpeg_decompress_struct cinfo;
     std::memset(&cinfo, 0, sizeof cinfo);
-    cinfo.err = jpeg_std_error(&errors->pub);
-    errors->pub.error_exit = onError;
-    errors->pub.emit_message = onMessage;
-    errors->pub.output_message = silent;
-    errors->hitEndOfFile = false;
+    cinfo.err = engine::QuietJpegErrors(*errors);
+    errors->endedEarly = false;
     errors->message[0] = '\0';
     if (setjmp(errors->jump) != 0) {
         if (out->icc != nullptr) {
@@ -159,7 +132,7 @@ std::optional<JpegInfo> readJpegInfo(const std::string& path, std::string& reaso
         return std::nullopt;
     }
 
-    ErrorManager errors{};
+    engine::JpegErrors errors{};
     HeaderFields fields{};
     if (!readHeaderFields(file.get(), &errors, &fields)) {
         reason = errors.message[0] != '\0' ? errors.message : "unreadable JPEG header";
@@ -170,7 +143,7 @@ std::optional<JpegInfo> readJpegInfo(const std::string& path, std::string& reaso
         profile.assign(reinterpret_cast<const char*>(fields.icc), fields.iccLength);
         std::free(fields.icc);
     }
-    if (errors.hitEndOfFile) {
+    if (errors.endedEarly) {
         reason = "truncated before the image data";
         return std::nullopt;
     }
@@ -228,7 +201,7 @@ std::optional<JpegMarkers> readJpegMarkers(const std::string& path) {
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
     if (!file)
         return std::nullopt;
-    ErrorManager errors{};
+    engine::JpegErrors errors{};
     HeaderFields fields{};
     if (!readHeaderFields(file.get(), &errors, &fields, true))
         return std::nullopt;

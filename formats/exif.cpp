@@ -1,4 +1,4 @@
-#include "outside/pdftool/exif.h"
+#include "formats/exif.h"
 
 #include <cstring>
 

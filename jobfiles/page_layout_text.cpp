@@ -1,6 +1,6 @@
-#include "engine/page_layout_text.h"
+#include "jobfiles/page_layout_text.h"
 
-#include "engine/text_values.h"
+#include "jobfiles/text_values.h"
 
 #include <algorithm>
 #include <cctype>

@@ -9,9 +9,9 @@
 //   Margin=10
 //   Fit=fit
 //
-// Values as in engine/page_layout_text.h. A missing file, key or valid value means the
-// default: each page as large as its picture. No Qt, no qpdf: link pw_page_options.
-#include "engine/job_options.h"
+// Values as in jobfiles/page_layout_text.h. A missing file, key or valid value means the
+// default: each page as large as its picture. No Qt, no qpdf: link pw_jobfiles.
+#include "jobfiles/job_options.h"
 
 #include <string>
 

@@ -4,7 +4,7 @@
 //   Quality=<1..100>|lossless
 //
 // "lossless" is read in any letter case. No Qt.
-#include "engine/job_options.h"
+#include "jobfiles/job_options.h"
 
 #include <string>
 #include <string_view>

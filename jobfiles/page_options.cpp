@@ -1,7 +1,7 @@
-#include "outside/pdftool/page_options.h"
+#include "jobfiles/page_options.h"
 
-#include "engine/page_layout_text.h"
-#include "outside/pdftool/docinfo.h"
+#include "jobfiles/docinfo.h"
+#include "jobfiles/page_layout_text.h"
 
 namespace pw::pdftool {
 

@@ -2,7 +2,7 @@
 // Document properties handed to the PDF builder (pdf.exe).
 //
 // The conversion job writes them into the staging folder before starting the builder; the
-// builder reads them and fills the PDF's document information. No Qt, no qpdf: link pw_docinfo.
+// builder reads them and fills the PDF's document information. No Qt, no qpdf: link pw_jobfiles.
 //
 // File: <staging folder>/docinfo.txt, UTF-8 (a leading byte-order mark is tolerated), one
 // property per line, "Key=Value", keys exactly as below, unknown keys and malformed lines

@@ -1,4 +1,4 @@
-#include "outside/pdftool/png_data_check.h"
+#include "formats/png_data_check.h"
 
 #include <algorithm>
 

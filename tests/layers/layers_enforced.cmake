@@ -1,0 +1,22 @@
+# Builds each probe NAME=HEADER of PROBES: the first REACHABLE must compile, the others must fail
+# because HEADER is not found.
+set(index 0)
+foreach(probe IN LISTS PROBES)
+  string(REPLACE "=" ";" parts "${probe}")
+  list(GET parts 0 target)
+  list(GET parts 1 header)
+  execute_process(COMMAND ${CMAKE_COMMAND} --build ${BUILD_DIR} --target ${target}
+    RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
+  if(index LESS REACHABLE)
+    if(NOT result EQUAL 0)
+      message(FATAL_ERROR "${target}: ${header} should be reachable:\n${output}")
+    endif()
+  elseif(result EQUAL 0)
+    message(FATAL_ERROR "${target}: ${header} compiled without its library linked")
+  elseif(NOT output MATCHES "${header}: No such file")
+    message(FATAL_ERROR "${target}: failed for another reason:\n${output}")
+  else()
+    message(STATUS "${target}: ${header} not reachable, as it should be")
+  endif()
+  math(EXPR index "${index} + 1")
+endforeach()
