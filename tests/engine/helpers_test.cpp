@@ -55,9 +55,9 @@ TEST(PlaceUnderFreeName, RacingPlacementsNeverReplaceEachOther) {
             test::writeBytes(source, std::to_string(job));
             start.arrive_and_wait();
             std::string reason;
-            placed[job].push_back(PlaceUnderFreeName(source, temp.path(),
-                                                     NumberedNames("r" + std::to_string(round) + "_.pdf"),
-                                                     5, reason));
+            placed[job].push_back(PlaceUnderFreeName(
+                source, temp.path(), NumberedNames('r' + std::to_string(round) + "_.pdf"), 5,
+                reason));
         }
     };
     std::thread other(place, 1);

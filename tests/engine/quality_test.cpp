@@ -111,8 +111,11 @@ std::string samplingFactors(const std::string& path) {
             const int components = static_cast<unsigned char>(jpeg[at + 9]);
             for (int c = 0; c < components && at + 12 + 3 * c <= jpeg.size(); ++c) {
                 const auto both = static_cast<unsigned char>(jpeg[at + 11 + 3 * c]);
-                factors += (c > 0 ? " " : "") + std::to_string(both >> 4) + "x" +
-                           std::to_string(both & 15);
+                if (c > 0)
+                    factors += ' ';
+                factors.append(std::to_string(both >> 4))
+                    .append("x")
+                    .append(std::to_string(both & 15));
             }
             return factors;
         }
