@@ -481,16 +481,17 @@ FIBITMAP* ReadTiffSamples(TIFF* tiff) {
     if (pixels.output() == Output::Indexed)
         pixels.fillPalette(FreeImage_GetPalette(bitmap));
     Band band(layout);
+    const bool byRows = copiesRows(layout);
     for (std::uint32_t first = 0; first < layout.height; first += layout.bandRows) {
         const std::uint32_t rows = std::min(layout.bandRows, layout.height - first);
         if (!band.read(tiff, first, rows)) {
             FreeImage_Unload(bitmap);
             return nullptr;
         }
-        for (std::uint32_t row = 0; row < rows && copiesRows(layout); ++row)
+        for (std::uint32_t row = 0; row < rows && byRows; ++row)
             copyRow(band.row(row), layout,
                     FreeImage_GetScanLine(bitmap, layout.height - 1 - first - row));
-        for (std::uint32_t row = 0; row < rows && !copiesRows(layout); ++row) {
+        for (std::uint32_t row = 0; row < rows && !byRows; ++row) {
             for (std::uint32_t column = 0; column < layout.width; ++column) {
                 unsigned value[4] = {0, 0, 0, 0};
                 pixels.value(band, row, column, value);

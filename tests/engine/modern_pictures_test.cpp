@@ -235,6 +235,18 @@ int largestDifference(FIBITMAP* got, FIBITMAP* want) {
     return largest;
 }
 
+// Page `page` of the PDF, drawn as renderExactly draws it, is `reference` within `tolerance`
+// in every sample.
+void expectPageLike(const std::string& pdf, int page, FIBITMAP* reference, int tolerance,
+                    const std::string& shownPng, bool lossless) {
+    FIBITMAP* shown = renderExactly(pdf, page, shownPng);
+    const int difference = largestDifference(shown, reference);
+    EXPECT_GE(difference, 0) << "another size, lossless " << lossless;
+    EXPECT_LE(difference, tolerance) << "lossless " << lossless;
+    if (shown != nullptr)
+        FreeImage_Unload(shown);
+}
+
 // "W x H" in points of a page, as pdfinfo prints it.
 std::string pageSize(const std::string& pdf, int number) {
     const std::string n = std::to_string(number);
@@ -422,14 +434,9 @@ TEST_F(ModernPictures, TransformedAndPyramidHeifsShowAsTheReferenceDecoderShowsT
         const std::string pdf = out("NewPDF.pdf");
         ASSERT_EQ(pageCount(pdf), 5) << lossless;
         for (int page = 1; page <= 5; ++page) {
-            FIBITMAP* shown = renderExactly(pdf, page, temp / "shown.png");
-            FIBITMAP* reference = references[page == 5 ? 0 : (page - 1) / 2];
-            const int difference = largestDifference(shown, reference);
             SCOPED_TRACE(host.files[static_cast<std::size_t>(page - 1)]);
-            EXPECT_GE(difference, 0) << "another size, lossless " << lossless;
-            EXPECT_LE(difference, lossless ? 2 : 8) << "lossless " << lossless;
-            if (shown != nullptr)
-                FreeImage_Unload(shown);
+            expectPageLike(pdf, page, references[page == 5 ? 0 : (page - 1) / 2], lossless ? 2 : 8,
+                           temp / "shown.png", lossless);
         }
         fs::remove(pdf);
     }
@@ -473,14 +480,9 @@ TEST_F(ModernPictures, AGifPageIsItsScreenWithTheFirstFramePlaced) {
         const std::string pdf = out("NewPDF.pdf");
         ASSERT_EQ(pageCount(pdf), 3) << lossless;
         for (int page = 1; page <= 3; ++page) {
-            FIBITMAP* shown = renderExactly(pdf, page, temp / "shown.png");
-            const int difference =
-                largestDifference(shown, references[static_cast<std::size_t>(page - 1)]);
             SCOPED_TRACE(host.files[static_cast<std::size_t>(page - 1)]);
-            EXPECT_GE(difference, 0) << "another size, lossless " << lossless;
-            EXPECT_LE(difference, lossless ? 0 : 4) << "lossless " << lossless;
-            if (shown != nullptr)
-                FreeImage_Unload(shown);
+            expectPageLike(pdf, page, references[static_cast<std::size_t>(page - 1)],
+                           lossless ? 0 : 4, temp / "shown.png", lossless);
         }
         fs::remove(pdf);
     }
