@@ -1,13 +1,22 @@
 #include "outside/pdftool/icc_profiles.h"
 
+#include <mutex>
 #include <qpdf/QPDFCryptoProvider.hh>
 #include <stdexcept>
 
 namespace pw::pdftool {
 namespace {
 
+// qpdf's provider registry is not safe to use from two threads at once (it copies the default
+// provider's name on every call); each digest then runs on an implementation of its own.
+std::shared_ptr<QPDFCryptoImpl> cryptoImpl() {
+    static std::mutex registry;
+    const std::lock_guard<std::mutex> lock(registry);
+    return QPDFCryptoProvider::getImpl();
+}
+
 std::string sha256(const std::string& bytes) {
-    const std::shared_ptr<QPDFCryptoImpl> crypto = QPDFCryptoProvider::getImpl();
+    const std::shared_ptr<QPDFCryptoImpl> crypto = cryptoImpl();
     crypto->SHA2_init(256);
     crypto->SHA2_update(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
     crypto->SHA2_finalize();
