@@ -1,7 +1,7 @@
 #include "cli/convert_command.h"
 
 #include "cli/command_line.h"
-#include "cli/console_host.h"
+#include "cli/console_events.h"
 #include "cli/console_prompts.h"
 #include "cli/library_messages.h"
 #include "cli/progress_display.h"
@@ -12,12 +12,12 @@
 #include "platform/paths.h"
 #include "platform/private_folder.h"
 #include "platform/pump.h"
-#include "process/DOSOutputs.h"
 #include "settings/document_options.h"
 #include "settings/settings_file.h"
 
 #include <QCoreApplication>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -71,6 +71,15 @@ bool collectPictures(const std::vector<std::string>& inputs, PictureListModel& l
         }
     }
     return fits;
+}
+
+engine::ConversionJob* runningJob = nullptr;
+
+// Ctrl+C (and a polite kill) stop the job as Stop does in the window: the builder ends, the
+// staged files go, PDFs already written stay.
+void stopRunningJob(int) {
+    if (runningJob)
+        runningJob->cancel();
 }
 
 ConvertRequest savedRequest() {
@@ -167,26 +176,45 @@ int runConvertCommand(int argc, char* argv[]) {
                                                : ProgressDisplay::Style::Lines;
     ProgressDisplay progress(stderr, style);
     ConsolePrompts prompts(progress);
-    DOSOutputs objDOS(pump, prompts);
-    DOSOutputs objShell(pump, prompts);
     silenceLibraryMessages();
-    ConsoleHost host(request, std::move(pictures), progress);
-    engine::ConversionJob job(host, prompts, pump, objDOS, objShell);
-    job.setOverwritePolicy(request.overwrite ? engine::OverwritePolicy::Overwrite
-                                             : engine::OverwritePolicy::KeepNumbered);
-    job.setStaging(engine::ConversionJob::Staging::OwnFolder);
-    if (!request.outputFile.empty())
-        job.setResultName(request.outputFile, request.overwrite);
-    job.Command3_Click();
+    engine::JobRequest job;
+    job.pictures = std::move(pictures);
+    job.outputFolder = request.outputFolder;
+    job.properties = request.properties;
+    job.perPicture = request.perPicture;
+    job.options = request.options;
+    job.overwrite = request.overwrite ? engine::OverwritePolicy::Overwrite
+                                      : engine::OverwritePolicy::KeepNumbered;
+    if (!request.outputFile.empty()) {
+        job.resultName = request.outputFile;
+        job.replaceResult = request.overwrite;
+    }
+    ConsoleEvents events(progress, prompts);
+    engine::ConversionJob conversion(std::move(job), events);
+    runningJob = &conversion;
+    struct sigaction stop = {};
+    stop.sa_handler = stopRunningJob;
+    sigemptyset(&stop.sa_mask);
+    sigaction(SIGINT, &stop, nullptr);
+    sigaction(SIGTERM, &stop, nullptr);
+    conversion.run();
+    signal(SIGINT, SIG_DFL);
+    signal(SIGTERM, SIG_DFL);
+    runningJob = nullptr;
     progress.breakLine();
 
-    for (const std::string& pdf : job.writtenPdfs())
+    const engine::JobResult& result = events.result();
+    for (const std::string& pdf : result.written)
         std::printf("%s\n", pdf.c_str());
     std::fflush(stdout);
-    const std::vector<std::string> missing = job.missingReasons();
+    const std::vector<std::string>& missing = result.missingReasons;
     for (const std::string& line : missing)
         std::fprintf(stderr, "pagewright convert: %s\n", line.c_str());
-    if (job.writtenPdfs().empty())
+    if (result.outcome == engine::JobResult::Outcome::Cancelled) {
+        std::fprintf(stderr, "pagewright convert: stopped\n");
+        return kExitStopped;
+    }
+    if (result.written.empty())
         return kExitNothing;
     return missing.empty() ? kExitDone : kExitSomeMissing;
 }

@@ -21,9 +21,11 @@ const char* ProgressDisplay::stageName(engine::JobStage stage) {
         return "preparing";
     case engine::JobStage::Converting:
         return "converting";
+    case engine::JobStage::Starting:
     case engine::JobStage::Creating:
         return "creating";
     case engine::JobStage::Moving:
+    case engine::JobStage::Removing:
         return "moving";
     case engine::JobStage::Done:
         return "done";

@@ -1,7 +1,7 @@
 #pragma once
 // Progress of a command-line job on standard error: a bar redrawn in place on a terminal,
 // one plain line per change otherwise, nothing when quiet.
-#include "engine/job_host.h"
+#include "engine/job_events.h"
 
 #include <cstdio>
 #include <string>

@@ -22,6 +22,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 namespace pw::engine {
 namespace {
@@ -44,20 +45,16 @@ void makeFolderChain(const std::string& folder) {
 
 } // namespace
 
-ConversionJob::ConversionJob(JobHost& host, os::Prompts& prompts, os::MessagePump& pump,
-                             DOSOutputs& objDOS, DOSOutputs& objShell)
-    : host_(host), prompts_(prompts), pump_(pump), objDOS_(objDOS), objShell_(objShell) {
-    objDOS_.ReceiveOutputs = [this](std::string& CommandOutputs) {
-        objDOS_ReceiveOutputs(CommandOutputs);
-    };
-    objDOS_.CommandOver = [this] { objDOS_CommandOver(); };
+ConversionJob::ConversionJob(JobRequest request, JobEvents& events)
+    : request_(std::move(request)), events_(events),
+      count_(static_cast<int>(request_.pictures.size())), objDOS_(wait_, runnerNotices_),
+      objShell_(wait_, runnerNotices_) {
+    objDOS_.ReceiveOutputs = [this](std::string& chunk) { builderOutput(chunk); };
+    objDOS_.CommandOver = [this] { builderEnded(); };
     objShell_.CommandOver = [this] { builderEnded_ = true; };
-}
-
-ConversionJob::~ConversionJob() {
-    objDOS_.ReceiveOutputs = nullptr;
-    objDOS_.CommandOver = nullptr;
-    objShell_.CommandOver = nullptr;
+    const auto stop = [this] { return cancelled_.load(); };
+    objDOS_.StopRequested = stop;
+    objShell_.StopRequested = stop;
 }
 
 std::string ConversionJob::ToolPath() {
@@ -81,35 +78,10 @@ std::string ConversionJob::stagingFile(const char* name) const {
     return os::joinPath(stagingFolder_, name);
 }
 
-void ConversionJob::setResultName(const std::string& name, bool replace) {
-    resultName_ = name;
-    replaceResult_ = replace;
-}
-
-void ConversionJob::lockControls() {
-    host_.setCommand3Enabled(false);
-    host_.setToolsBarEnabled(false);
-    host_.setFrontControlsEnabled(false);
-    host_.setFilenameLabelVisible(false);
-}
-
-void ConversionJob::unlockControls(bool focusToolsBar) {
-    host_.setToolsBarEnabled(true);
-    if (focusToolsBar)
-        host_.focusToolsBarButtons();
-    host_.setFrontControlsEnabled(true);
-    host_.setFilenameLabelVisible(true);
-}
-
-void ConversionJob::restoreControls() {
-    host_.setCommand3Enabled(true);
-    unlockControls(false);
-}
-
-bool ConversionJob::createFolders(const std::string& outputFolder) {
+bool ConversionJob::createFolders() {
     // Each on its own; one that exists already or cannot be made is passed over (a result
     // that cannot be placed then goes to the default output folder).
-    makeFolderChain(outputFolder);
+    makeFolderChain(request_.outputFolder);
     // The per-user folder standing for drive C: may be missing with its parents
     // (a fresh ~/.cache).
     os::makePrivateFolders(os::driveCFolder());
@@ -118,8 +90,8 @@ bool ConversionJob::createFolders(const std::string& outputFolder) {
 }
 
 bool ConversionJob::prepareStaging() {
-    RemoveLeftoverJobFolders(ToolPath(), pump_);
-    if (stagingKind_ == Staging::OwnFolder) {
+    RemoveLeftoverJobFolders(ToolPath());
+    if (request_.staging == JobRequest::Staging::OwnFolder) {
         if (!jobFolder_.create(os::jobsFolder()))
             return false;
         stagingFolder_ = jobFolder_.path();
@@ -129,136 +101,83 @@ bool ConversionJob::prepareStaging() {
     return os::resetPrivateFolder(stagingFolder_);
 }
 
-void ConversionJob::Command3_Click() {
+void ConversionJob::run() {
+    const bool shared = request_.staging == JobRequest::Staging::Shared;
     // The window's staging folder is its alone: a builder still working there is a stray of an
     // earlier run. A folder of its own has none.
-    stagingFolder_ = stagingKind_ == Staging::OwnFolder ? os::jobsFolder() : os::stagingFolder();
-    if (stagingKind_ == Staging::Shared)
+    stagingFolder_ = shared ? os::stagingFolder() : os::jobsFolder();
+    if (shared)
         EndProcessesOfExecutable(ToolPath(), stagingFolder_);
 
-    const int count = host_.fileCount();
-    if (count <= 0) {
-        prompts_.messageBox("Please add a file", "Add File", os::Buttons::Ok,
-                            os::Icon::Exclamation);
-        host_.focusToolsBarButtons();
+    staging_.assign(static_cast<std::size_t>(count_), PictureStaging());
+    missing_.assign(static_cast<std::size_t>(count_), false);
+    trouble_ = PlacementTrouble{request_.outputFolder, "", {}, 0};
+    if (request_.perPicture)
+        choosePdfNames();
+
+    if (!createFolders()) {
+        runnerNotices_.notices.push_back({"Cannot prepare the temporary folder " + stagingFolder_,
+                                          "Convert", os::Icon::Exclamation});
+        finish(JobResult::Outcome::NotStarted);
         return;
     }
+    events_.progress(JobStage::Preparing, 0, count_);
 
-    lockControls();
-
-    std::string outputFolder = host_.outputFolder();
-    // The root folder keeps its only separator.
-    if (outputFolder.size() > 1 && outputFolder.back() == os::separator()) {
-        outputFolder.pop_back();
-        host_.setOutputFolder(outputFolder);
-    }
-    outputFolder_ = outputFolder;
-
-    if (policy_ == OverwritePolicy::Ask &&
-        os::fileExists(os::joinPath(outputFolder, host_.title() + ".pdf"))) {
-        const os::Answer answer =
-            prompts_.messageBox("The output filename exists, overwrite?", "Overwrite",
-                                os::Buttons::OkCancel, os::Icon::None);
-        if (answer != os::Answer::Ok) {
-            restoreControls();
-            return;
-        }
-    }
-
-    const bool perPicture = host_.onePdfPerPicture();
-    if (perPicture && !choosePdfNames(count)) {
-        restoreControls();
-        return;
-    }
-
-    if (!createFolders(outputFolder)) {
-        prompts_.messageBox("Cannot prepare the temporary folder " + stagingFolder_, "Convert",
-                            os::Buttons::Ok, os::Icon::Exclamation);
-        host_.setCommand3Enabled(true);
-        unlockControls(true);
-        return;
-    }
-
-    host_.setProgressVisible(true);
-    pump_.pumpOnce();
-    host_.setFrontProgressText("Preparing Files...");
-    host_.reportProgress(JobStage::Preparing, 0, count);
-
-    paths_.assign(static_cast<std::size_t>(count), std::string());
-    staging_.assign(static_cast<std::size_t>(count), PictureStaging());
-    missing_.assign(static_cast<std::size_t>(count), false);
-    written_.clear();
-    onePdfPlaced_ = false;
-    options_ = host_.jobOptions();
-    placedHere_ = 0;
-    builderUnavailable_ = false;
-    builderRan_ = false;
-    trouble_ = PlacementTrouble{outputFolder, "", {}, 0};
-    notices_.clear();
-
-    stageAll(count, perPicture);
-
-    if (!perPicture)
+    stageAll();
+    if (!request_.perPicture && !cancelled_)
         runOnePdf();
 
-    host_.setCommand3Enabled(true);
+    events_.progress(JobStage::Removing, count_, count_);
+    RemoveFolderTree(stagingFolder_);
+    jobFolder_.release();
+    events_.progress(JobStage::Done, count_, count_);
+    finish(cancelled_ ? JobResult::Outcome::Cancelled : JobResult::Outcome::Finished);
+}
+
+void ConversionJob::finish(JobResult::Outcome outcome) {
+    JobResult result;
+    result.outcome = outcome;
     // The folder that holds the results when none could go where the user asked.
     const bool allElsewhere = !trouble_.placed.empty() && placedHere_ == 0;
-    host_.openFolder(allElsewhere ? PathPart(trouble_.placed.front(), 3) : outputFolder);
-    host_.beep();
-    unlockControls(true);
-
-    host_.setFrontProgressText("Removing Temporary Files...");
-    pump_.pumpOnce();
-    RemoveFolderTree(stagingFolder_, pump_);
-    jobFolder_.release();
-
-    host_.setFrontProgressText("Done.");
-    host_.reportProgress(JobStage::Done, count, count);
-    host_.setProgressVisible(false);
-    host_.setBarWidth(0);
-
-    reportNotices();
-    reportMissingPictures();
-}
-
-bool ConversionJob::choosePdfNames(int count) {
-    std::vector<std::string> paths;
-    for (int i = 0; i < count; ++i)
-        paths.push_back(host_.workingPath(i));
-    const auto exists = [this](const std::string& name) {
-        return os::pathExists(os::joinPath(outputFolder_, name));
-    };
-    OverwritePolicy policy = policy_;
-    if (policy == OverwritePolicy::Ask) {
-        const int replaced = CountReplacedNames(paths, exists);
-        if (replaced > 0) {
-            const std::string text =
-                replaced == 1 ? "A PDF file with the same name exists in the output folder. "
-                                "Overwrite it?"
-                              : std::to_string(replaced) +
-                                    " PDF files with the same names exist in the output "
-                                    "folder. Overwrite them?";
-            const os::Answer answer = prompts_.messageBox(
-                text, "Overwrite", os::Buttons::YesNoCancel, os::Icon::Question);
-            if (answer != os::Answer::Yes && answer != os::Answer::No)
-                return false;
-            policy = answer == os::Answer::Yes ? OverwritePolicy::Overwrite
-                                               : OverwritePolicy::KeepNumbered;
+    result.resultsFolder =
+        allElsewhere ? PathPart(trouble_.placed.front(), 3) : request_.outputFolder;
+    result.written = written_;
+    if (outcome == JobResult::Outcome::Finished) {
+        result.missing = missingLines(MissingEntry);
+        result.missingReasons = missingLines(MissingReasonLine);
+        for (std::size_t i = 0; i < missing_.size(); ++i) {
+            PictureStaging staging = staging_[i];
+            if (missing_[i])
+                staging.pages = 0;
+            const std::string line = MissingReasonLine(request_.pictures[i], staging);
+            if (!line.empty())
+                events_.pictureMissing(static_cast<int>(i), line);
         }
     }
-    pdfNames_ = AssignPdfNames(paths, policy == OverwritePolicy::KeepNumbered, exists);
-    overwrite_ = policy == OverwritePolicy::Overwrite;
-    jobNames_.clear();
-    jobNames_.insert(pdfNames_.begin(), pdfNames_.end());
-    for (const std::string& path : paths)
-        jobNames_.insert(OwnPdfName(path));
-    return true;
+    // The runners' messages as they arose, then where the PDFs went, then the other notices.
+    result.notices = runnerNotices_.notices;
+    if (!trouble_.reason.empty())
+        result.notices.push_back(
+            {PlacementTroubleText(trouble_), os::kProgramTitle, os::Icon::Exclamation});
+    for (const std::string& text : notices_)
+        result.notices.push_back({text, os::kProgramTitle, os::Icon::Exclamation});
+    events_.finished(result);
 }
 
-void ConversionJob::stageAll(int count, bool perPicture) {
-    for (int i = 0; i < count; ++i)
-        paths_[static_cast<std::size_t>(i)] = host_.workingPath(i);
+void ConversionJob::choosePdfNames() {
+    const auto exists = [this](const std::string& name) {
+        return os::pathExists(os::joinPath(request_.outputFolder, name));
+    };
+    const bool keep = request_.overwrite != OverwritePolicy::Overwrite;
+    pdfNames_ = AssignPdfNames(request_.pictures, keep, exists);
+    jobNames_.clear();
+    jobNames_.insert(pdfNames_.begin(), pdfNames_.end());
+    for (const std::string& path : request_.pictures)
+        jobNames_.insert(OwnPdfName(path));
+}
+
+void ConversionJob::stageAll() {
+    const bool perPicture = request_.perPicture;
     // In per-picture mode the builder reads every staged file, so pictures staged ahead wait
     // in a subfolder until their turn.
     const std::string ahead = os::joinPath(stagingFolder_, kStagedAheadFolder);
@@ -266,25 +185,23 @@ void ConversionJob::stageAll(int count, bool perPicture) {
         os::makeFolder(ahead);
     InitialiseFreeImage();
     const int workers = StagingPool<PictureStaging>::defaultWorkers();
-    StagingPool<PictureStaging> pool(count, workers, kLookaheadPerWorker * workers, [&](int i) {
+    // Leaving early, the pool lets the pictures being staged finish and starts no more.
+    StagingPool<PictureStaging> pool(count_, workers, kLookaheadPerWorker * workers, [&](int i) {
         const std::string stem = StagedStem(i);
-        return StagePicturePages(paths_[static_cast<std::size_t>(i)],
+        return StagePicturePages(request_.pictures[static_cast<std::size_t>(i)],
                                  perPicture ? os::joinPath(ahead, PathPart(stem, 1)) : stem,
-                                 options_);
+                                 request_.options);
     });
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < count_ && !cancelled_; ++i) {
         const auto at = static_cast<std::size_t>(i);
-        staging_[at] = pool.take(i, [this] { pump_.pumpOnce(); });
+        staging_[at] = pool.take(i, nullptr);
         if (perPicture)
             bringIntoPlace(staging_[at]);
         missing_[at] = staging_[at].pages == 0;
-        pump_.pumpOnce();
-        if (perPicture) {
-            runPerPicture(i, count);
-        } else {
-            showConvertingProgress(i, count);
-            pump_.pumpOnce();
-        }
+        if (perPicture)
+            runPerPicture(i);
+        if (!cancelled_)
+            events_.progress(JobStage::Converting, i + 1, count_);
     }
 }
 
@@ -300,24 +217,12 @@ void ConversionJob::bringIntoPlace(PictureStaging& staging) {
     staging.firstFile = first;
 }
 
-void ConversionJob::showConvertingProgress(int index, int count) {
-    host_.reportProgress(JobStage::Converting, index + 1, count);
-    if (count > 1) {
-        const double f = static_cast<double>(index) / (count - 1);
-        const auto percent = static_cast<long long>(std::floor(f * 100.0));
-        host_.setEngineProgressText("Converting Files..." + std::to_string(percent) + "%");
-        host_.setFrontProgressText(host_.engineProgressText());
-        host_.setBarWidth(f * host_.trackWidth());
-    } else {
-        host_.setFrontProgressText(host_.engineProgressText());
-    }
-}
-
-void ConversionJob::runPerPicture(int index, int count) {
+void ConversionJob::runPerPicture(int index) {
     const auto at = static_cast<std::size_t>(index);
+    const std::string& path = request_.pictures[at];
     // Without a staged picture the builder has nothing to read; the picture is already
     // marked missing.
-    if (staging_[at].pages > 0 && !builderUnavailable_) {
+    if (staging_[at].pages > 0 && !builderUnavailable_ && !cancelled_) {
         writeDocumentProperties();
         writePageOptions();
         objShell_.setCommandLine(ToolCommandLine());
@@ -327,7 +232,9 @@ void ConversionJob::runPerPicture(int index, int count) {
         builderRan_ = builderRan_ || builderEnded_;
         const std::string result = stagingFile(kToolResult);
         std::string reason;
-        if (!builderEnded_) {
+        if (cancelled_) {
+            // Stopped while its PDF was made: the picture is left as if not reached.
+        } else if (!builderEnded_) {
             builderUnavailable_ = true; // the runner has said why; once is enough
         } else if (os::fileExists(result)) {
             noteSkippedPages(outputs);
@@ -336,17 +243,18 @@ void ConversionJob::runPerPicture(int index, int count) {
             const NameAt nameAt = [&](long number) {
                 if (number == 0)
                     return name;
-                const std::string numbered = NumberedPdfName(paths_[at], number);
+                const std::string numbered = NumberedPdfName(path, number);
                 return jobNames_.count(numbered) != 0 ? std::string() : numbered;
             };
+            const std::string& folder = request_.outputFolder;
             std::string target;
-            if (!overwrite_)
-                target = PlaceUnderFreeName(result, outputFolder_, nameAt, LONG_MAX, reason);
-            else if (PlaceFile(result, os::joinPath(outputFolder_, name), reason))
-                target = os::joinPath(outputFolder_, name);
+            if (request_.overwrite != OverwritePolicy::Overwrite)
+                target = PlaceUnderFreeName(result, folder, nameAt, LONG_MAX, reason);
+            else if (PlaceFile(result, os::joinPath(folder, name), reason))
+                target = os::joinPath(folder, name);
             if (!target.empty()) {
                 ++placedHere_;
-                written_.push_back(target);
+                noteWritten(target);
             } else if (placeElsewhere(result, name, reason).empty()) {
                 noteNoResult(at, "its PDF could not be saved: " + reason);
             }
@@ -360,16 +268,12 @@ void ConversionJob::runPerPicture(int index, int count) {
     // after it ran leaves the remaining pictures without PDFs, and they are named.
     if (staging_[at].pages > 0 && builderUnavailable_ && builderRan_)
         noteNoResult(at, "the PDF builder could not be started");
-    host_.setBarWidth(0);
-    showConvertingProgress(index, count);
-    pump_.pumpOnce();
     if (!staging_[at].firstFile.empty()) {
         os::removeFile(staging_[at].firstFile);
         RemoveLaterPages(staging_[at].firstFile, staging_[at].pageCount);
     }
     os::removeFile(stagingFile(kToolResult));
     os::removeFile(stagingFile(kToolByProduct));
-    pump_.pumpOnce();
 }
 
 std::string ConversionJob::placeElsewhere(const std::string& source, const std::string& fileName,
@@ -377,22 +281,28 @@ std::string ConversionJob::placeElsewhere(const std::string& source, const std::
     if (trouble_.reason.empty())
         trouble_.reason = reason;
     const std::string fallback = os::defaultOutputFolder();
-    if (fallback != outputFolder_) {
+    if (fallback != request_.outputFolder) {
         makeFolderChain(fallback);
         std::string ignored;
         const std::string target =
-            fileName.empty()
-                ? PlaceUnderFreeName(source, fallback, NumberedNames(resultName_),
-                                     kMaxResultNumber, ignored)
-                : PlaceUnderFreeName(source, fallback, NumberedNames(fileName), LONG_MAX, ignored);
+            fileName.empty() ? PlaceUnderFreeName(source, fallback,
+                                                  NumberedNames(request_.resultName),
+                                                  kMaxResultNumber, ignored)
+                             : PlaceUnderFreeName(source, fallback, NumberedNames(fileName),
+                                                  LONG_MAX, ignored);
         if (!target.empty()) {
             trouble_.placed.push_back(target);
-            written_.push_back(target);
+            noteWritten(target);
             return target;
         }
     }
     ++trouble_.lost;
     return "";
+}
+
+void ConversionJob::noteWritten(const std::string& path) {
+    written_.push_back(path);
+    events_.pdfWritten(path);
 }
 
 void ConversionJob::noteNoResult(std::size_t index, const std::string& reason) {
@@ -408,17 +318,15 @@ void ConversionJob::noteBuilderFailure(const std::string& outputs) {
 }
 
 void ConversionJob::runOnePdf() {
-    host_.setEngineProgressText("Now Start Creating...");
-    host_.setFrontProgressText(host_.engineProgressText());
-    host_.setBarWidth(1);
+    events_.progress(JobStage::Starting, 0, count_);
     writeDocumentProperties();
     writePageOptions();
     builderEnded_ = false;
     objDOS_.setWorkingFolder(stagingFolder_);
     const std::string outputs = objDOS_.ExecuteCommand(ToolCommandLine());
-    // A builder that did not start (the runner has said so), failed on its own or wrote a
-    // result that could not be placed is no fault of the pictures.
-    if (!builderEnded_)
+    // A builder that did not start (the runner has said so), failed on its own, was stopped
+    // or wrote a result that could not be placed is no fault of the pictures.
+    if (!builderEnded_ || cancelled_)
         return;
     if (!onePdfPlaced_ && (!trouble_.reason.empty() || !BuilderFailureText(outputs).empty())) {
         noteBuilderFailure(outputs);
@@ -439,7 +347,7 @@ void ConversionJob::noteSkippedPages(const std::string& outputs) {
 }
 
 void ConversionJob::writeDocumentProperties() {
-    DocumentProperties properties = host_.documentProperties();
+    DocumentProperties properties = request_.properties;
     properties.creationDate = DocumentDate(properties.creationDate);
     // The builder falls back to its own defaults when the file is missing.
     pdftool::writeDocInfo(stagingFolder_, properties);
@@ -448,59 +356,42 @@ void ConversionJob::writeDocumentProperties() {
 void ConversionJob::writePageOptions() {
     // Written before every run. Should it fail, the builder finds no layout and keeps each page
     // as large as its picture: every picture still gets its page, so the job goes on.
-    pdftool::writePageOptions(stagingFolder_, options_.page);
+    pdftool::writePageOptions(stagingFolder_, request_.options.page);
 }
 
-void ConversionJob::objDOS_ReceiveOutputs(std::string& CommandOutputs) {
-    const double k = ReportedIndex(CommandOutputs);
-    const double f = k / host_.fileCount();
-    const double track = host_.trackWidth();
-    if (static_cast<float>(track * f) < host_.barWidth())
-        return;
-    host_.setProgressVisible(true);
-    host_.setFrontProgressText("Creating PDF..." + std::to_string(RoundHalfEven(f * 100.0)) + "%");
-    host_.reportProgress(JobStage::Creating, static_cast<int>(k), host_.fileCount());
-    host_.setBarWidth(track * f);
+void ConversionJob::builderOutput(const std::string& chunk) {
+    events_.progress(JobStage::Creating, ReportedIndex(chunk), count_);
 }
 
-void ConversionJob::objDOS_CommandOver() {
+void ConversionJob::builderEnded() {
     builderEnded_ = true;
-    host_.setBarWidth(host_.trackWidth());
-    host_.setFrontProgressText("Moving File(s)...100%");
-    host_.reportProgress(JobStage::Moving, host_.fileCount(), host_.fileCount());
+    // A stopped builder's PDF, if any, is incomplete or unwanted.
+    if (cancelled_)
+        return;
+    events_.progress(JobStage::Moving, count_, count_);
     const std::string source = stagingFile(kToolResult);
     if (os::fileExists(source))
         placeOnePdf(source);
-    host_.setProgressVisible(false);
 }
 
 void ConversionJob::placeOnePdf(const std::string& source) {
-    const std::string folder = host_.outputFolder();
+    const std::string& folder = request_.outputFolder;
     std::string reason;
-    std::string target = os::joinPath(folder, resultName_);
-    if (replaceResult_) {
+    std::string target = os::joinPath(folder, request_.resultName);
+    if (request_.replaceResult) {
         if (!PlaceFile(source, target, reason))
             target.clear();
     } else {
-        target = PlaceUnderFreeName(source, folder, NumberedNames(resultName_), kMaxResultNumber,
-                                    reason);
+        target = PlaceUnderFreeName(source, folder, NumberedNames(request_.resultName),
+                                    kMaxResultNumber, reason);
     }
     onePdfPlaced_ = !target.empty();
     if (onePdfPlaced_) {
         ++placedHere_;
-        written_.push_back(target);
+        noteWritten(target);
     } else {
         onePdfPlaced_ = !placeElsewhere(source, "", reason).empty();
     }
-}
-
-void ConversionJob::reportNotices() {
-    // Where the PDFs went comes first, then the other notices in the order they arose.
-    if (!trouble_.reason.empty())
-        prompts_.messageBox(PlacementTroubleText(trouble_), os::kProgramTitle, os::Buttons::Ok,
-                            os::Icon::Exclamation);
-    for (const std::string& text : notices_)
-        prompts_.messageBox(text, os::kProgramTitle, os::Buttons::Ok, os::Icon::Exclamation);
 }
 
 std::vector<std::string>
@@ -510,31 +401,11 @@ ConversionJob::missingLines(std::string (*line)(const std::string&, const Pictur
         PictureStaging staging = staging_[i];
         if (missing_[i])
             staging.pages = 0; // no result holds any of its pages
-        const std::string entry = line(paths_[i], staging);
+        const std::string entry = line(request_.pictures[i], staging);
         if (!entry.empty())
             missing.push_back(entry);
     }
     return missing;
-}
-
-std::vector<std::string> ConversionJob::missingPictures() const {
-    return missingLines(MissingEntry);
-}
-
-std::vector<std::string> ConversionJob::missingReasons() const {
-    return missingLines(MissingReasonLine);
-}
-
-void ConversionJob::reportMissingPictures() {
-    const std::vector<std::string> missing = missingPictures();
-    if (missing.empty())
-        return;
-    // Every picture's reason, not only the first ten's, behind "Show Details...".
-    std::string details;
-    for (const std::string& line : missingReasons())
-        details += (details.empty() ? "" : "\n") + line;
-    prompts_.messageBox(MissingPicturesText(missing), kMissingPicturesTitle, os::Buttons::Ok,
-                        os::Icon::Exclamation, details);
 }
 
 } // namespace pw::engine

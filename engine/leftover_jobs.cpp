@@ -8,7 +8,7 @@
 
 namespace pw::engine {
 
-void RemoveLeftoverJobFolders(const std::string& toolPath, os::MessagePump& pump) {
+void RemoveLeftoverJobFolders(const std::string& toolPath) {
     const std::string jobs = os::jobsFolder();
     if (!os::isDirectory(jobs))
         return;
@@ -26,7 +26,7 @@ void RemoveLeftoverJobFolders(const std::string& toolPath, os::MessagePump& pump
         if (!leftover.claimLeftover(folder))
             continue;
         EndProcessesOfExecutable(toolPath, folder);
-        RemoveFolderTree(folder, pump);
+        RemoveFolderTree(folder);
     }
 }
 

@@ -1,8 +1,6 @@
 #pragma once
 // Cleaning up after jobs that are gone: their staging folders under os::jobsFolder() and the
 // builders still working in them.
-#include "platform/pump.h"
-
 #include <string>
 
 namespace pw::engine {
@@ -10,6 +8,6 @@ namespace pw::engine {
 // Removes every job folder whose job is gone (os::JobFolder::claimLeftover), ending first the
 // runs of the builder at toolPath that still work in it. Folders of running jobs, and their
 // builders, are left alone; so is anything when the jobs folder is no real folder.
-void RemoveLeftoverJobFolders(const std::string& toolPath, os::MessagePump& pump);
+void RemoveLeftoverJobFolders(const std::string& toolPath);
 
 } // namespace pw::engine

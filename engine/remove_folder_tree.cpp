@@ -13,7 +13,7 @@ bool isRealFolder(std::uint32_t attributes) {
 }
 
 // Empties the folder and removes it; returns whether it is gone.
-bool removeTree(const std::string& folder, os::MessagePump& pump) {
+bool removeTree(const std::string& folder) {
     if (!os::isDirectory(folder))
         return false;
     // Entries can only be deleted from a writable folder.
@@ -32,13 +32,10 @@ bool removeTree(const std::string& folder, os::MessagePump& pump) {
                 continue;
             const std::string path = os::joinPath(folder, entry.name);
             if (isRealFolder(entry.attributes)) {
-                if (failedFolders.count(entry.name) != 0) {
-                    pump.pumpOnce();
+                if (failedFolders.count(entry.name) != 0)
                     continue;
-                }
-                if (!removeTree(path, pump))
+                if (!removeTree(path))
                     failedFolders.insert(entry.name);
-                pump.pumpOnce();
                 restart = true;
                 break;
             }
@@ -47,7 +44,6 @@ bool removeTree(const std::string& folder, os::MessagePump& pump) {
             if (!os::removeFile(path) && (entry.attributes & os::AttrReparsePoint) == 0 &&
                 os::setNormalAttributes(path))
                 os::removeFile(path);
-            pump.pumpOnce();
         }
     }
     return os::removeFolder(folder);
@@ -55,8 +51,8 @@ bool removeTree(const std::string& folder, os::MessagePump& pump) {
 
 } // namespace
 
-void RemoveFolderTree(const std::string& folder, os::MessagePump& pump) {
-    removeTree(folder, pump);
+void RemoveFolderTree(const std::string& folder) {
+    removeTree(folder);
 }
 
 } // namespace pw::engine

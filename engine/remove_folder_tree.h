@@ -1,6 +1,5 @@
 #pragma once
-// Deletes a folder with everything in it, yielding to the window messages after each entry.
-#include "platform/pump.h"
+// Deletes a folder with everything in it.
 
 #include <string>
 
@@ -9,6 +8,6 @@ namespace pw::engine {
 // Failures are ignored: what cannot be removed stays (and so do the folders holding it).
 // A symbolic link is removed as a link; its target is never touched. A missing folder is a
 // no-op.
-void RemoveFolderTree(const std::string& folder, os::MessagePump& pump);
+void RemoveFolderTree(const std::string& folder);
 
 } // namespace pw::engine

@@ -23,6 +23,7 @@ enum class Command {
     MoveUp,
     MoveDown,
     Convert,
+    Stop, // ends the running job
     About,
     Save,
     Browse,

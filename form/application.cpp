@@ -1,5 +1,7 @@
 #include "form/application.h"
 
+#include "core/job_runner.h"
+#include "core/job_session.h"
 #include "engine/ConversionJob.h"
 #include "filelist/command_relay.h"
 #include "filelist/drop_intake.h"
@@ -12,7 +14,6 @@
 #include "form/frmPrinting.h"
 #include "outside/skin/skin_loader.h"
 #include "platform/paths.h"
-#include "process/DOSOutputs.h"
 #include "process/EndProcessesOfExecutable.h"
 #include "settings/CommonDlgsW.h"
 #include "settings/document_options.h"
@@ -36,7 +37,8 @@ Application::~Application() {
     // The views and the job reach back into the rest; they go first.
     channel_.reset();
     relay_.reset();
-    job_.reset();
+    runner_.reset(); // stops a job still running
+    session_.reset();
     toolCommands_.reset();
     drops_.reset();
     front_.reset();
@@ -51,6 +53,7 @@ void Application::bindOwnCommands() {
     commands_.bind(Command::Save, [this] { save(); });
     commands_.bind(Command::Browse, [this] { browse(); });
     commands_.bind(Command::Convert, [this] { convert(); });
+    commands_.bind(Command::Stop, [this] { stopJob(); });
 }
 
 frmMain& Application::makeFront() {
@@ -82,13 +85,9 @@ bool Application::start() {
     skin::Attach();
     pump_.pumpOnce();
 
-    objShell = std::make_unique<DOSOutputs>(pump_, prompts_);
-    objDOS = std::make_unique<DOSOutputs>(pump_, prompts_);
-    job_ = std::make_unique<engine::ConversionJob>(*this, prompts_, pump_, *objDOS, *objShell);
-    objDOS->ReceiveOutputs = [this](std::string& CommandOutputs) {
-        job_->objDOS_ReceiveOutputs(CommandOutputs);
-    };
-    objDOS->CommandOver = [this] { job_->objDOS_CommandOver(); };
+    session_ = std::make_unique<JobSession>(*this, prompts_);
+    runner_ = std::make_unique<JobRunner>();
+    QObject::connect(runner_.get(), &JobRunner::finished, [this] { jobEnded(); });
 
     engineForm_->setWindowTitle(QStringLiteral("Setting"));
     loadSettings();
@@ -133,7 +132,7 @@ void Application::bringToFront() {
 }
 
 bool Application::jobRunning() const {
-    return converting_;
+    return runner_ && runner_->running();
 }
 
 void Application::takeHandedOver(const std::vector<std::string>& paths) {
@@ -152,30 +151,34 @@ void Application::requestQuit() {
         return; // closing the front window below comes back here
     quitting_ = true;
     QuitRequested = true;
+    // Waits for the job to stop (within about a second); what it would still show is dropped.
+    runner_.reset();
     skin::Detach();
     if (front_)
         front_->close();
     engineForm_->Unload();
 }
 
-void Application::endOwnBuilders() {
-    if (objDOS)
-        objDOS->EndCommand();
-    if (objShell)
-        objShell->EndCommand();
+void Application::stopJob() {
+    if (runner_)
+        runner_->stop();
 }
 
 // --- commands ------------------------------------------------------------------------------
 
 void Application::convert() {
-    // One job at a time, however Convert arrives while one runs.
+    if (!runner_ || !session_)
+        return;
+    // One job at a time, however Convert arrives while one runs; the front window's Convert
+    // picture and Esc stop it instead (Command::Stop).
     if (jobRunning())
         return;
-    if (!job_)
-        return;
-    converting_ = true;
-    job_->Command3_Click();
-    converting_ = false;
+    std::optional<engine::JobRequest> request = session_->begin({});
+    if (request)
+        runner_->start(std::move(*request), *session_);
+}
+
+void Application::jobEnded() {
     // Pictures handed over by a second start during the job join the list now.
     if (!handedOver_.empty())
         takeHandedOver({});
@@ -195,7 +198,7 @@ void Application::stampCreationDate() {
     engineForm_->showSettings(settings_);
 }
 
-// --- engine::JobHost -----------------------------------------------------------------------
+// --- JobHost ---------------------------------------------------------------------------------
 
 int Application::fileCount() const {
     return fileList_ ? fileList_->count() : 0;
@@ -289,6 +292,11 @@ void Application::openFolder(const std::string& folder) {
 
 void Application::beep() {
     engineForm_->beep();
+}
+
+void Application::setJobRunning(bool running) {
+    if (front_)
+        front_->setJobRunning(running);
 }
 
 } // namespace pw

@@ -2,7 +2,7 @@
 // The application object: created once in main, it owns the file list, the settings, the
 // conversion job, the two console runners and both windows. The windows are views: they show
 // this object's state and turn presses, menus, drops and relay words into its commands.
-#include "engine/job_host.h"
+#include "core/job_host.h"
 #include "filelist/command_table.h"
 #include "platform/prompts.h"
 #include "platform/pump.h"
@@ -15,17 +15,15 @@ namespace pw {
 
 class CommandRelay;
 class CommonDlgsW;
-class DOSOutputs;
 class DropIntake;
 class FileList;
 class InstanceServer;
+class JobRunner;
+class JobSession;
 class SingleInstance;
 class ToolCommands;
 class frmMain;
 class frmPrinting;
-namespace engine {
-class ConversionJob;
-}
 
 // What the Setting window edits. The mode in force is OnePdfPerPicture (app_state.h), set at
 // start-up and by Save only.
@@ -36,7 +34,7 @@ struct AppSettings {
     engine::JobOptions options;
 };
 
-class Application : public engine::JobHost {
+class Application : public JobHost {
 public:
     // Makes the Setting window (hidden) and binds the commands that need no file list.
     Application(os::Prompts& prompts, os::MessagePump& pump);
@@ -60,10 +58,13 @@ public:
     // The one way the program ends, whatever closes it (the front window's close picture or
     // close box, the window manager, the Exit commands): sets QuitRequested, detaches the skin,
     // closes the front window and unloads the Setting window, which ends the event loops.
-    // Runs once.
+    // A job still running is stopped first, and its staged files removed. Runs once.
     void requestQuit();
-    // Ends the builder a job of this window started, if one runs; other jobs' builders go on.
-    void endOwnBuilders();
+    // Stops the running job, if any (the Convert picture while a job runs, Esc); it finishes
+    // as a stopped job does.
+    void stopJob();
+    // A job runs: pictures handed over wait for its end.
+    bool jobRunning() const;
 
     CommandTable& commands() { return commands_; }
     frmPrinting& settingWindow() const { return *engineForm_; }
@@ -83,7 +84,7 @@ public:
     void browse();
     void stampCreationDate();
 
-    // engine::JobHost
+    // JobHost
     int fileCount() const override;
     std::string workingPath(int index) const override;
     std::string outputFolder() const override;
@@ -106,15 +107,13 @@ public:
     void setBarWidth(double width) override;
     void openFolder(const std::string& folder) override;
     void beep() override;
-
-    std::unique_ptr<DOSOutputs> objDOS;
-    std::unique_ptr<DOSOutputs> objShell;
+    void setJobRunning(bool running) override;
 
 private:
     void bindOwnCommands();
     void loadSettings();
     void takeHandedOver(const std::vector<std::string>& paths);
-    bool jobRunning() const;
+    void jobEnded();
 
     os::Prompts& prompts_;
     os::MessagePump& pump_;
@@ -128,10 +127,10 @@ private:
     std::unique_ptr<DropIntake> drops_;
     std::unique_ptr<ToolCommands> toolCommands_;
     std::unique_ptr<CommandRelay> relay_;
-    std::unique_ptr<engine::ConversionJob> job_;
+    std::unique_ptr<JobSession> session_;
+    std::unique_ptr<JobRunner> runner_;
     std::unique_ptr<InstanceServer> channel_;
     std::vector<std::string> handedOver_; // waiting for the running job to end
-    bool converting_ = false;             // a job runs: Convert and hand-overs wait
     bool quitting_ = false;
     bool startFailed_ = false;
 };

@@ -26,6 +26,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QShortcut>
 #include <QTimer>
 #include <QUrl>
 #include <cmath>
@@ -191,6 +192,9 @@ void frmMain::connectButtons() {
         connect(button, &ImageArea::moved, this, [this](int i) { imgMenu_MouseMove(i); });
     }
     connect(imgConvert, &ImageArea::pressed, this, [this] { imgConvert_MouseDown(); });
+    auto* stop = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    stop->setContext(Qt::WindowShortcut);
+    connect(stop, &QShortcut::activated, this, [this] { app_.commands().fire(Command::Stop); });
     connect(imgConvert, &ImageArea::moved, this, [this] { imgConvert_MouseMove(); });
     connect(imgUp, &ImageArea::pressed, this, [this] { imgUp_MouseDown(); });
     connect(imgUp, &ImageArea::moved, this, [this] { imgUp_MouseMove(); });
@@ -279,8 +283,8 @@ void frmMain::Form_Load() {
     update();
     Timer1->start();
 
-    engine::RemoveFolderTree(os::stagingFolder(), pump_);
-    engine::RemoveFolderTree(os::scratchFolder(), pump_);
+    engine::RemoveFolderTree(os::stagingFolder());
+    engine::RemoveFolderTree(os::scratchFolder());
 }
 
 void frmMain::Timer1_Timer() {
@@ -294,7 +298,7 @@ void frmMain::Timer1_Timer() {
         move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
     }
     pump_.pumpOnce();
-    engine::RemoveFolderTree(os::stagingFolder(), pump_);
+    engine::RemoveFolderTree(os::stagingFolder());
 }
 
 void frmMain::paintEvent(QPaintEvent* event) {
@@ -422,7 +426,7 @@ void frmMain::imgConvert_MouseMove() {
 
 void frmMain::imgConvert_MouseDown() {
     imgConvert->clearPicture();
-    app_.commands().fire(Command::Convert);
+    app_.commands().fire(app_.jobRunning() ? Command::Stop : Command::Convert);
 }
 
 void frmMain::imgUp_MouseMove() {
@@ -457,6 +461,11 @@ void frmMain::setLockedControlsEnabled(bool enabled) {
                             static_cast<QWidget*>(lblDown), static_cast<QWidget*>(List1),
                             static_cast<QWidget*>(List2)})
         widget->setEnabled(enabled);
+}
+
+void frmMain::setJobRunning(bool running) {
+    imgConvert->setEnabled(running || imgUp->isEnabled());
+    imgConvert->setToolTip(running ? QStringLiteral("Stop (Esc)") : QString());
 }
 
 // --- FrontView ----------------------------------------------------------------------------

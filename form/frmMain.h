@@ -85,6 +85,8 @@ public:
     double trackWidth() const;
     double barWidth() const;
     void setBarWidth(double width);
+    // While a job runs, the Convert picture stops it (and so does Esc).
+    void setJobRunning(bool running);
 
     // Controls, by their design names.
     ImageArea* imgExit = nullptr;

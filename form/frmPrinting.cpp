@@ -354,7 +354,6 @@ void frmPrinting::Form_Unload(bool& Cancel) {
     }
     if (unloaded_)
         return;
-    app_.endOwnBuilders();
     unloaded_ = true;
     // Ends every running event loop, nested ones included, and with them the program.
     QCoreApplication::exit(0);

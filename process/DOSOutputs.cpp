@@ -12,8 +12,9 @@ DOSOutputs::DOSOutputs(os::MessagePump& pump, os::Prompts& prompts)
     : pump_(pump), prompts_(prompts) {}
 
 void DOSOutputs::EndCommand() {
-    if (running_ > 0 && os::childRunning(running_))
-        os::terminateProcess(running_);
+    const int pid = running_;
+    if (pid > 0 && os::childRunning(pid))
+        os::terminateProcess(pid);
 }
 
 void DOSOutputs::deliver(const char* bytes, long count) {
@@ -58,7 +59,12 @@ std::string DOSOutputs::ExecuteCommand(const std::string& commandLine) {
     char buffer[kChunkSize];
     bool readSucceeded = true;
     bool over = false;
+    bool stopped = false;
     do {
+        if (!stopped && StopRequested && StopRequested()) {
+            os::terminateProcess(pid);
+            stopped = true;
+        }
         if (os::bytesInPipe(pipe.readFd) > 0) {
             const long got = os::readPipe(pipe.readFd, buffer, kChunkSize);
             readSucceeded = got > 0;

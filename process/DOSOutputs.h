@@ -6,6 +6,7 @@
 #include "platform/prompts.h"
 #include "platform/pump.h"
 
+#include <atomic>
 #include <functional>
 #include <string>
 
@@ -36,6 +37,9 @@ public:
     std::function<void(std::string& CommandOutputs)> ReceiveOutputs;
     // Raised once at the end of a run that started, before ExecuteCommand returns.
     std::function<void()> CommandOver;
+    // Asked on every pass while the command runs; true ends its process, and the run then ends
+    // as usual. Lets a job on another thread stop the run without reaching into it.
+    std::function<bool()> StopRequested;
 
     static constexpr long kChunkSize = 1024;
     static constexpr int kPassMilliseconds = 50;
@@ -54,7 +58,7 @@ private:
     std::string workingFolder_;
     std::string outputs_;
     os::ChildEnd ended_;
-    int running_ = -1; // the pid of the run going on
+    std::atomic<int> running_{-1}; // the pid of the run going on
 };
 
 } // namespace pw

@@ -2,39 +2,31 @@
 // reports its wall time and the peak memory of this process and of the builder.
 //   engine_bench [--app DIR] [--quality 1-100|lossless] OUTPUT_FOLDER PICTURE...
 #include "engine/ConversionJob.h"
-#include "engine/windowless_host.h"
 #include "jobfiles/quality_text.h"
 #include "platform/paths.h"
-#include "platform/pump.h"
-#include "process/DOSOutputs.h"
 
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <sys/resource.h>
 #include <vector>
 
 namespace {
 
-// Every message box goes to standard error and is answered OK.
-class PrintingPrompts : public pw::os::Prompts {
+// Notices and missing pictures go to standard error; the run then counts as failed.
+class Results : public pw::engine::JobEvents {
 public:
-    int boxes = 0;
-    pw::os::Answer messageBox(const std::string& text, const std::string& title, pw::os::Buttons,
-                              pw::os::Icon, const std::string& = {}) override {
-        ++boxes;
-        std::fprintf(stderr, "[%s] %s\n", title.c_str(), text.c_str());
-        return pw::os::Answer::Ok;
+    int messages = 0;
+    void progress(pw::engine::JobStage, double, int) override {}
+    void finished(const pw::engine::JobResult& result) override {
+        for (const pw::engine::JobNotice& notice : result.notices)
+            std::fprintf(stderr, "[%s] %s\n", notice.title.c_str(), notice.text.c_str());
+        for (const std::string& line : result.missingReasons)
+            std::fprintf(stderr, "[missing] %s\n", line.c_str());
+        messages = static_cast<int>(result.notices.size() + result.missingReasons.size());
     }
-    bool openFile(const pw::os::FileDialogRequest&, pw::os::FileDialogResult&) override {
-        return false;
-    }
-    bool saveFile(const pw::os::FileDialogRequest&, pw::os::FileDialogResult&) override {
-        return false;
-    }
-    bool browseFolder(const std::string&, std::string&) override { return false; }
-    bool chooseColor(std::uint32_t, std::uint32_t&) override { return false; }
 };
 
 long peakKiB(int who) {
@@ -64,19 +56,18 @@ int main(int argc, char** argv) {
         return 2;
     }
     pw::os::setApplicationFolder(app);
-    std::vector<std::string> files(argv + first + 1, argv + argc);
-    pw::engine::WindowlessHost host(std::move(files), argv[first],
-                                    {"Benchmark", "engine_bench", "", "", ""}, false, options);
-    PrintingPrompts prompts;
-    pw::os::SleepingPump pump;
-    pw::DOSOutputs objDOS(pump, prompts);
-    pw::DOSOutputs objShell(pump, prompts);
-    pw::engine::ConversionJob job(host, prompts, pump, objDOS, objShell);
+    pw::engine::JobRequest request;
+    request.pictures.assign(argv + first + 1, argv + argc);
+    request.outputFolder = argv[first];
+    request.properties = {"Benchmark", "engine_bench", "", "", ""};
+    request.options = options;
+    Results results;
+    pw::engine::ConversionJob job(std::move(request), results);
 
     const auto start = std::chrono::steady_clock::now();
-    job.Command3_Click();
+    job.run();
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
     std::printf("seconds %.3f job_kib %ld builder_kib %ld messages %d\n", elapsed.count(),
-                peakKiB(RUSAGE_SELF), peakKiB(RUSAGE_CHILDREN), prompts.boxes);
-    return prompts.boxes == 0 ? 0 : 1;
+                peakKiB(RUSAGE_SELF), peakKiB(RUSAGE_CHILDREN), results.messages);
+    return results.messages == 0 ? 0 : 1;
 }

@@ -1,13 +1,13 @@
 #pragma once
 // A JobHost that keeps the windows' state in fields and records every call in order.
-#include "engine/job_host.h"
+#include "core/job_host.h"
 
 #include <string>
 #include <vector>
 
 namespace pw::test {
 
-class FakeJobHost : public engine::JobHost {
+class FakeJobHost : public JobHost {
 public:
     std::vector<std::string> files;
     std::string folder;

@@ -1,15 +1,17 @@
 #pragma once
 // Conversion jobs run with the real builder of the build, in a scratch folder of their own:
 // pictures under temp/pics, the output folder temp/out, the staging folder under temp/cache.
-#include "counting_pump.h"
+// A Convert runs as the window runs it, the job on the test's thread reporting to the session.
+#include "core/job_session.h"
 #include "engine/ConversionJob.h"
 #include "fake_job_host.h"
 #include "fake_prompts.h"
 #include "platform/paths.h"
-#include "process/DOSOutputs.h"
 #include "temp_folder.h"
 
 #include <cstdlib>
+#include <optional>
+#include <utility>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -25,19 +27,25 @@ protected:
     }
     void TearDown() override { os::setApplicationFolder(""); }
 
-    // One Convert with the host's pictures and options.
-    void run() {
-        DOSOutputs objDOS(pump, prompts);
-        DOSOutputs objShell(pump, prompts);
-        engine::ConversionJob job(host, prompts, pump, objDOS, objShell);
-        job.Command3_Click();
+    // One Convert with the host's pictures and options; the result, or nothing when the job
+    // did not start.
+    std::optional<engine::JobResult> run(const JobSession::Choices& choices = {}) {
+        JobSession session(host, prompts);
+        std::optional<engine::JobRequest> request = session.begin(choices);
+        if (!request)
+            return std::nullopt;
+        engine::ConversionJob job(std::move(*request), session);
+        stagingFolder = job.stagingFolder();
+        job.run();
+        stagingFolder = job.stagingFolder();
+        return session.result();
     }
     std::string out(const std::string& name) const { return host.folder + "/" + name; }
 
     TempFolder temp;
     FakeJobHost host;
     FakePrompts prompts;
-    CountingPump pump;
+    std::string stagingFolder; // of the last job
 };
 
 } // namespace pw::test

@@ -18,6 +18,7 @@
 #include <chrono>
 #include <fcntl.h>
 #include <memory>
+#include <optional>
 #include <thread>
 #include <unistd.h>
 
@@ -378,12 +379,8 @@ TEST_F(Job, PerPictureAsksBeforeReplacingAndNumbersAroundTheJobsOwnNames) {
         EXPECT_EQ(pageCount(out(name)), 1) << name;
     EXPECT_FALSE(fs::exists(out("b3.pdf")));
 
-    DOSOutputs objDOS(pump, prompts);
-    DOSOutputs objShell(pump, prompts);
-    engine::ConversionJob job(host, prompts, pump, objDOS, objShell);
-    job.setOverwritePolicy(engine::OverwritePolicy::Overwrite);
     test::writeBytes(out("b.pdf"), "mine");
-    job.Command3_Click();
+    run({.overwrite = engine::OverwritePolicy::Overwrite});
     EXPECT_TRUE(prompts.messages.empty());
     EXPECT_EQ(pageCount(out("b.pdf")), 1);
 }
@@ -444,13 +441,9 @@ TEST_F(Job, AJobLeavesOtherJobsAndTheirBuildersAlone) {
 
     for (const bool perPicture : {false, true}) {
         host.perPicture = perPicture;
-        DOSOutputs objDOS(pump, prompts);
-        DOSOutputs objShell(pump, prompts);
-        engine::ConversionJob job(host, prompts, pump, objDOS, objShell);
-        job.setStaging(engine::ConversionJob::Staging::OwnFolder);
-        job.Command3_Click();
-        EXPECT_EQ(fs::path(job.stagingFolder()).parent_path(), os::jobsFolder());
-        EXPECT_FALSE(fs::exists(job.stagingFolder()));
+        run({.staging = engine::JobRequest::Staging::OwnFolder});
+        EXPECT_EQ(fs::path(stagingFolder).parent_path(), os::jobsFolder());
+        EXPECT_FALSE(fs::exists(stagingFolder));
     }
     EXPECT_TRUE(prompts.messages.empty()) << prompts.messages.front().text;
     EXPECT_EQ(pageCount(out("NewPDF1.pdf")), 2);
@@ -462,4 +455,50 @@ TEST_F(Job, AJobLeavesOtherJobsAndTheirBuildersAlone) {
     EXPECT_TRUE(fs::exists(running.path()));
     os::terminateProcess(other);
     EXPECT_TRUE(endsWithin(other, std::chrono::seconds(10)));
+}
+
+// Stop while the builder works: it is ended, nothing reaches the output folder but PDFs
+// already finished (per-picture mode), which are reported; the staged files go.
+TEST_F(Job, CancelEndsTheBuilderAndKeepsOnlyFinishedPdfs) {
+    host.files = {picture("a.png"), picture("b.png")};
+    const std::string marker = temp / "builder-started";
+    for (const bool perPicture : {false, true}) {
+        SCOPED_TRACE(perPicture ? "per picture" : "one PDF");
+        host.perPicture = perPicture;
+        fs::remove_all(temp / "out");
+        test::writeBytes(marker, "");
+        // The builder makes the first picture's PDF; with the second it says so and hangs.
+        fakeBuilder("when:00001.jpg\nremove:" + marker + "\nwhen:00001.jpg\nsleep:60000\nrun:" +
+                    realBuilder);
+        JobSession session(host, prompts);
+        std::optional<engine::JobRequest> request = session.begin({});
+        ASSERT_TRUE(request);
+        engine::ConversionJob job(std::move(*request), session);
+        std::thread worker([&job] { job.run(); });
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (fs::exists(marker) && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        ASSERT_FALSE(fs::exists(marker)) << "the builder never reached the second picture";
+        const auto stopped = std::chrono::steady_clock::now();
+        job.cancel();
+        worker.join();
+        // Well under the builder's minute: it was ended, not waited for.
+        EXPECT_LT(std::chrono::steady_clock::now() - stopped, std::chrono::seconds(10));
+
+        const engine::JobResult& result = session.result();
+        EXPECT_EQ(result.outcome, engine::JobResult::Outcome::Cancelled);
+        EXPECT_TRUE(result.missing.empty()); // a stop blames no picture
+        const std::vector<std::string> kept =
+            perPicture ? std::vector<std::string>{out("a.pdf")} : std::vector<std::string>{};
+        EXPECT_EQ(result.written, kept);
+        std::vector<std::string> inFolder;
+        for (const auto& entry : fs::directory_iterator(temp / "out"))
+            inFolder.push_back(entry.path().string());
+        EXPECT_EQ(inFolder, kept);
+        EXPECT_FALSE(fs::exists(job.stagingFolder()));
+        EXPECT_TRUE(prompts.messages.empty()) << prompts.messages.front().text;
+        EXPECT_EQ(host.frontTexts.back(), "Done.");
+        EXPECT_TRUE(contains(host.log, "CmdToolsBar on"));
+        EXPECT_FALSE(contains(host.log, "beep"));
+    }
 }

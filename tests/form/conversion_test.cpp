@@ -2,6 +2,7 @@
 #include "form/page_group.h"
 #include "form/quality_control.h"
 #include "form_fixture.h"
+#include "platform/paths.h"
 #include "settings/settings_file.h"
 
 #include <QCheckBox>
@@ -16,6 +17,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTimer>
 
 namespace pw::test {
 namespace {
@@ -72,6 +74,7 @@ TEST_F(Conversion, PicturesAddedAndConvertedFromTheFrontWindowBecomeOnePdf) {
     ASSERT_TRUE(foreign.waitForStarted(5000));
 
     press(front.imgConvert);
+    waitForJob();
     EXPECT_FALSE(foreign.waitForFinished(200)) << "a foreign pdf.exe was ended";
     foreign.kill();
     foreign.waitForFinished(5000);
@@ -110,6 +113,7 @@ TEST_F(Conversion, SavedModeOnePdfPerPictureIsInForceAtOnceAndAfterARestart) {
     prompts_.openNext(picture(QStringLiteral("a.b.png"), Qt::green).toStdString());
     press(front.imgToolbar[0]);
     press(front.imgConvert);
+    waitForJob();
     EXPECT_TRUE(QFile::exists(output + QStringLiteral("/a.b.pdf")));
 
     // The next start reads the saved folder and mode.
@@ -143,6 +147,7 @@ TEST_F(Conversion, PageGroupLaysOutThePagesAndIsSavedForTheNextStart) {
     prompts_.openNext(picture(QStringLiteral("wide.png"), Qt::green).toStdString());
     press(front.imgToolbar[0]);
     press(front.imgConvert);
+    waitForJob();
     const QString info = run(QStringLiteral("pdfinfo"), {output + QStringLiteral("/NewPDF.pdf")});
     EXPECT_TRUE(info.contains(QStringLiteral("841.89 x 595.276 pts (A4)"))) << info.toStdString();
 
@@ -187,6 +192,7 @@ TEST_F(Conversion, QualityControlShowsItsCaptionsKeepsPicturesWhole) {
     prompts_.openNext(picture(QStringLiteral("flat.png"), Qt::blue).toStdString());
     press(front.imgToolbar[0]);
     press(front.imgConvert);
+    waitForJob();
     const QString list =
         run(QStringLiteral("pdfimages"), {QStringLiteral("-list"), output + "/NewPDF.pdf"});
     EXPECT_TRUE(list.contains(QStringLiteral(" image  no "))) << list.toStdString(); // Flate
@@ -198,6 +204,45 @@ TEST_F(Conversion, QualityControlShowsItsCaptionsKeepsPicturesWhole) {
     frmPrinting& again = startProgram();
     EXPECT_TRUE(again.jobOptions().lossless);
     EXPECT_EQ(again.lblQuality->text(), QStringLiteral("Lossless"));
+}
+
+// While a job runs the window answers, and its Convert picture stops the job: no PDF, the
+// staged files gone, the controls back, the list as it was.
+TEST_F(Conversion, TheConvertPictureStopsARunningJob) {
+    frmPrinting& engine = startProgram();
+    frmMain& front = *engine.front();
+    std::vector<QUrl> opened;
+    engine.urlOpener = [&](const QUrl& url) { opened.push_back(url); };
+    const QString output = dir_.path() + QStringLiteral("/out");
+    engine.txtPath->setText(output);
+    QFile builder(dir_.path() + QStringLiteral("/app/data/pdf.exe"));
+    ASSERT_TRUE(builder.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    builder.write("#!/bin/sh\nsleep 60\n");
+    builder.close();
+    for (const QString& name : {QStringLiteral("a.png"), QStringLiteral("b.png")}) {
+        prompts_.openNext(picture(name, Qt::red).toStdString());
+        press(front.imgToolbar[0]);
+    }
+
+    press(front.imgConvert);
+    QTimer guard;
+    guard.start(30000);
+    while (front.lblPB->text() != QStringLiteral("Now Start Creating...") && guard.isActive())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    ASSERT_TRUE(app_->jobRunning());
+    EXPECT_FALSE(front.List2->isEnabled());
+    EXPECT_TRUE(front.imgConvert->isEnabled());
+    press(front.imgConvert);
+    waitForJob();
+
+    EXPECT_TRUE(prompts_.messages.empty()) << prompts_.messages.front().text;
+    EXPECT_TRUE(QDir(output).entryList(QDir::Files).isEmpty());
+    EXPECT_FALSE(QDir(QString::fromStdString(os::stagingFolder())).exists());
+    EXPECT_TRUE(opened.empty());
+    EXPECT_TRUE(engine.Command3->isEnabled());
+    EXPECT_TRUE(front.List2->isEnabled());
+    EXPECT_EQ(front.List2->count(), 2);
+    EXPECT_EQ(front.lblPB->text(), QStringLiteral("Done."));
 }
 
 // The end message lists the pictures left out; why each was is behind "Show Details...".
@@ -223,6 +268,7 @@ TEST_F(Conversion, PicturesLeftOutAreListedWithTheirReasonsInTheDetails) {
         press(front.imgToolbar[0]);
     }
     press(front.imgConvert);
+    waitForJob();
 
     ASSERT_EQ(prompts_.messages.size(), 1u);
     const MessageBoxCall& message = prompts_.messages[0];

@@ -76,6 +76,15 @@ frmMain& FormTest::loadFront(double twipsPerPixel) {
     return front;
 }
 
+void FormTest::waitForJob() {
+    QTimer guard;
+    guard.setSingleShot(true);
+    guard.start(60000);
+    while (app_ && app_->jobRunning() && guard.isActive())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    EXPECT_FALSE(app_ && app_->jobRunning()) << "the job did not end";
+}
+
 void sendMouse(QWidget* widget, QEvent::Type type, QPoint pos, Qt::MouseButton button,
                Qt::MouseButtons buttons) {
     const QPointF local(pos);

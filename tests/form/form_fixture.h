@@ -29,6 +29,8 @@ protected:
     frmMain& loadFront(double twipsPerPixel);
     // Ends the application object and its windows.
     void endProgram();
+    // Runs the event loop until the job started by Convert has finished (a minute at most).
+    void waitForJob();
 
     std::string cacheFolder() const;
     // Puts the built data/pdf.exe into the test's application folder.

@@ -2,16 +2,18 @@
 #include "form/app_state.h"
 #include "form_fixture.h"
 #include "platform/processes.h"
-#include "process/DOSOutputs.h"
+#include "platform/paths.h"
 
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QProcess>
 #include <QPushButton>
 #include <QTimer>
+#include <csignal>
 
 namespace pw::test {
 namespace {
@@ -51,29 +53,53 @@ TEST_F(Shutdown, SettingsCloseBoxOnlyHidesIt) {
     EXPECT_TRUE(engine.front()->isVisible());
 }
 
-// The close button ends the builder the window's runner is waiting for, and only that one:
-// another job's builder of the same installation goes on.
-TEST_F(Shutdown, CloseButtonEndsTheProgramAndItsRunningTool) {
+// Closing the window during a job stops the job first: its builder is ended and its staged
+// files removed. Another job's builder of the same installation goes on.
+TEST_F(Shutdown, CloseButtonDuringAJobStopsItAndEndsTheProgram) {
     QApplication::setQuitOnLastWindowClosed(false);
     frmPrinting& engine = startProgram();
     QProcess other;
     ASSERT_TRUE(startFakeTool(other));
-    DOSOutputs& runner = *app_->objShell;
-    const std::string tool = dir_.path().toStdString() + "/app/data/pdf.exe";
+    // Now a builder that says where it runs, then waits to be ended.
+    const QString tool = dir_.path() + QStringLiteral("/app/data/pdf.exe");
+    const QString pidFile = dir_.path() + QStringLiteral("/builder.pid");
+    ASSERT_TRUE(QFile::remove(tool));
+    QFile script(tool);
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write(QStringLiteral("#!/bin/sh\necho $$ > '%1'\nexec sleep 60\n").arg(pidFile).toUtf8());
+    script.close();
+    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QImage picture(16, 16, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    const QString path = dir_.path() + QStringLiteral("/red.png");
+    ASSERT_TRUE(picture.save(path));
+    engine.front()->fileList().append(path.toStdString(), path.toStdString());
+
+    int builder = 0;
     const int rc = runUntilQuit([&] {
-        QTimer::singleShot(300, [&] {
+        app_->commands().fire(Command::Convert);
+        // Once the builder runs, the close picture is pressed.
+        auto* poll = new QTimer(engine.front());
+        QObject::connect(poll, &QTimer::timeout, [&, poll] {
+            QFile written(pidFile);
+            if (!written.open(QIODevice::ReadOnly) || (builder = written.readAll().trimmed().toInt()) <= 0)
+                return;
+            poll->stop();
             sendMouse(engine.front()->imgExit, QEvent::MouseButtonPress, QPoint(2, 2),
                       Qt::LeftButton, Qt::LeftButton);
             sendMouse(engine.front()->imgExit, QEvent::MouseButtonRelease, QPoint(2, 2),
                       Qt::LeftButton, Qt::NoButton);
         });
-        runner.ExecuteCommand(os::quoteArgument(tool) + " 60");
+        poll->start(20);
     });
     EXPECT_EQ(rc, 0);
     EXPECT_TRUE(QuitRequested);
     EXPECT_TRUE(engine.unloaded());
     EXPECT_FALSE(engine.front()->isVisible());
-    EXPECT_EQ(runner.Ended().how, os::ChildEnd::How::Signalled) << "its own tool still ran";
+    ASSERT_GT(builder, 0);
+    EXPECT_FALSE(app_->jobRunning());
+    EXPECT_NE(::kill(builder, 0), 0) << "its own builder still runs";
+    EXPECT_FALSE(QDir(QString::fromStdString(os::stagingFolder())).exists());
     other.waitForFinished(300); // false at once when it has ended already
     EXPECT_EQ(other.state(), QProcess::Running) << "another job's builder was ended";
     other.kill();

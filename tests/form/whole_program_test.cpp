@@ -190,8 +190,9 @@ protected:
         EXPECT_FALSE(engine.Command3->isEnabled());
         for (const QPushButton* button : engine.CmdToolsBar)
             EXPECT_FALSE(button->isEnabled()) << button->objectName().toStdString();
+        EXPECT_TRUE(front.imgConvert->isEnabled()); // it stops the job now
         for (const QWidget* widget :
-             {static_cast<QWidget*>(front.imgConvert), static_cast<QWidget*>(front.imgToolbar[0]),
+             {static_cast<QWidget*>(front.imgToolbar[0]),
               static_cast<QWidget*>(front.imgToolbar[3]), static_cast<QWidget*>(front.imgMenu[0]),
               static_cast<QWidget*>(front.imgUp), static_cast<QWidget*>(front.lblDown),
               static_cast<QWidget*>(front.List2)})
@@ -199,14 +200,12 @@ protected:
 
         const std::size_t openDialogs = prompts_.openRequests.size();
         const Texts order = rows(front.List1);
-        press(front.imgConvert);
         press(front.imgToolbar[0]); // Add
         press(front.imgToolbar[2]); // Add Folder
         press(front.imgDown);
         press(engine.Command3);
         engine.Command3->click();
-        // What the front window's Convert press writes into the relay.
-        front.imgConvert_MouseDown();
+        // The word the relay carries for Convert.
         engine.txtMsg->setText(QStringLiteral("Convert"));
 
         EXPECT_EQ(texts_.count(QStringLiteral("Preparing Files...")), 1) << "a second job ran";
@@ -300,6 +299,7 @@ TEST_F(WholeProgram, ArrangedPicturesBecomeOnePdfInThatOrderAndASecondConvertWai
         {QStringLiteral("Converting Files...50%")},
         {QStringLiteral("Preparing Files..."), QStringLiteral("Now Start Creating...")});
     press(front.imgConvert);
+    waitForJob();
 
     EXPECT_TRUE(prompts_.messages.empty()) << prompts_.messages.front().text;
     EXPECT_EQ(attemptsWhileRunning_, 3);
@@ -330,6 +330,7 @@ TEST_F(WholeProgram, SavedPerPictureModeGivesEachPictureItsOwnPdfWithoutARestart
     probeSecondStart({QStringLiteral("Converting Files...50%")},
                      {QStringLiteral("Preparing Files...")});
     press(front.imgConvert);
+    waitForJob();
 
     EXPECT_TRUE(prompts_.messages.empty()) << prompts_.messages.front().text;
     EXPECT_EQ(attemptsWhileRunning_, 2);

@@ -1,19 +1,13 @@
 #pragma once
-// What the conversion job needs from the windows. The engine form implements it; tests use a
-// recording fake. Widths are in the progress track's own units.
-#include "jobfiles/docinfo.h"
-#include "jobfiles/job_options.h"
+// What the Convert command needs from the windows: the list and settings a job is made from,
+// and the controls and progress display it drives. The front and Setting windows implement it;
+// the command line has a windowless one; tests use a recording fake. Widths are in the
+// progress track's own units.
+#include "engine/job_request.h"
 
 #include <string>
 
-namespace pw::engine {
-
-// Document information handed to the PDF builder: title, author, subject, keywords and the
-// creation date as a PDF date text.
-using DocumentProperties = pdftool::DocInfo;
-
-// The steps of a job as progress reports name them.
-enum class JobStage { Preparing, Converting, Creating, Moving, Done };
+namespace pw {
 
 class JobHost {
 public:
@@ -27,10 +21,10 @@ public:
     virtual std::string outputFolder() const = 0;
     virtual void setOutputFolder(const std::string& folder) = 0;
     virtual std::string title() const = 0;
-    virtual DocumentProperties documentProperties() const = 0;
+    virtual engine::DocumentProperties documentProperties() const = 0;
     virtual bool onePdfPerPicture() const = 0;
     // Page layout and quality in force for this job.
-    virtual JobOptions jobOptions() const = 0;
+    virtual engine::JobOptions jobOptions() const = 0;
 
     // The locked set.
     virtual void setCommand3Enabled(bool enabled) = 0;      // engine Command3
@@ -40,6 +34,8 @@ public:
                                                             // imgUp, imgDown, lblUp, lblDown,
                                                             // List1, List2
     virtual void setFilenameLabelVisible(bool visible) = 0; // front lblFilename
+    // A job runs (Convert now stops it) or has ended.
+    virtual void setJobRunning(bool running) { (void)running; }
 
     // The progress display: engine lblPB, and the front PicPB / shapePB / lblPB.
     virtual std::string engineProgressText() const = 0;
@@ -49,17 +45,10 @@ public:
     virtual double trackWidth() const = 0;             // PicPB width
     virtual double barWidth() const = 0;               // shapePB width
     virtual void setBarWidth(double width) = 0;
-    // Progress as numbers: `done` of `total` pictures (or pages, while creating) at `stage`.
-    // The windows show the texts above instead.
-    virtual void reportProgress(JobStage stage, int done, int total) {
-        (void)stage;
-        (void)done;
-        (void)total;
-    }
 
     // The shell.
     virtual void openFolder(const std::string& folder) = 0;
     virtual void beep() = 0;
 };
 
-} // namespace pw::engine
+} // namespace pw

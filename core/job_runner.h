@@ -1,0 +1,47 @@
+#pragma once
+// Runs conversion jobs on a thread of their own, so that the thread that starts them (the
+// window's) never waits on one. A job's events reach the JobEvents given to start() on this
+// object's thread, in order, through its event loop.
+#include "engine/job_events.h"
+#include "engine/job_request.h"
+
+#include <QObject>
+#include <atomic>
+#include <memory>
+#include <thread>
+
+namespace pw {
+namespace engine {
+class ConversionJob;
+}
+
+class JobRunner : public QObject {
+    Q_OBJECT
+public:
+    explicit JobRunner(QObject* parent = nullptr);
+    // Stops a job still running and waits for its thread; its last events are dropped.
+    ~JobRunner() override;
+
+    // False, and nothing started, while a job runs.
+    bool start(engine::JobRequest request, engine::JobEvents& events);
+    // Asks the running job to stop; it finishes (as Cancelled) within about a second.
+    void stop();
+    // A job was started and its finished event has not been delivered yet.
+    bool running() const { return running_; }
+
+signals:
+    // After the job's finished event has been delivered.
+    void finished();
+
+private:
+    void deliverFinished(const engine::JobResult& result);
+
+    class Forwarder;
+    std::unique_ptr<Forwarder> forwarder_;
+    std::unique_ptr<engine::ConversionJob> job_;
+    std::thread thread_;
+    engine::JobEvents* events_ = nullptr;
+    bool running_ = false;
+};
+
+} // namespace pw

@@ -1,0 +1,36 @@
+#pragma once
+// Everything a conversion job needs, taken from the windows or the command line before it
+// starts; questions about existing PDFs are settled by then.
+#include "engine/overwrite_policy.h"
+#include "jobfiles/docinfo.h"
+#include "jobfiles/job_options.h"
+
+#include <string>
+#include <vector>
+
+namespace pw::engine {
+
+// Document information handed to the PDF builder: title, author, subject, keywords and the
+// creation date as a PDF date text.
+using DocumentProperties = pdftool::DocInfo;
+
+struct JobRequest {
+    std::vector<std::string> pictures; // working paths, in list order
+    std::string outputFolder;
+    DocumentProperties properties;
+    bool perPicture = false; // one PDF per picture, or all pictures in one PDF
+    JobOptions options;
+    // Per-picture mode: what happens to PDFs of the same names. Ask is not a choice here.
+    OverwritePolicy overwrite = OverwritePolicy::KeepNumbered;
+    // One-PDF mode: the result's name in the output folder. An existing file of that name is
+    // kept and the first free numbered name taken (NewPDF1.pdf), unless `replaceResult`.
+    std::string resultName = "NewPDF.pdf";
+    bool replaceResult = false;
+    // Where the job stages: the window's one staging folder (os::stagingFolder(); the window
+    // runs one job at a time), or a private folder of its own under os::jobsFolder(), removed
+    // at its end, so that jobs of several programs run side by side.
+    enum class Staging { Shared, OwnFolder };
+    Staging staging = Staging::OwnFolder;
+};
+
+} // namespace pw::engine
