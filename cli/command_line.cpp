@@ -44,8 +44,8 @@ bool splitOutputFile(ConvertRequest& request, std::string& error) {
     const auto slash = path.rfind('/');
     request.outputFile = slash == std::string::npos ? path : path.substr(slash + 1);
     request.outputFolder = slash == std::string::npos ? std::string(".")
-                           : slash == 0              ? std::string("/")
-                                                     : path.substr(0, slash);
+                           : slash == 0               ? std::string("/")
+                                                      : path.substr(0, slash);
     return true;
 }
 

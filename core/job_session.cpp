@@ -78,9 +78,10 @@ std::optional<engine::JobRequest> JobSession::begin(const Choices& choices) {
         }
     }
     if (request.perPicture) {
-        const int replaced = engine::CountReplacedNames(
-            request.pictures,
-            [&](const std::string& name) { return os::pathExists(os::joinPath(outputFolder, name)); });
+        const int replaced =
+            engine::CountReplacedNames(request.pictures, [&](const std::string& name) {
+                return os::pathExists(os::joinPath(outputFolder, name));
+            });
         if (replaced > 0) {
             const std::string text =
                 replaced == 1 ? "A PDF file with the same name exists in the output folder. "
@@ -189,9 +190,8 @@ void JobSession::showMessages(const JobResult& result) {
     std::string details;
     for (const std::string& line : result.missingReasons)
         details += (details.empty() ? "" : "\n") + line;
-    prompts_.messageBox(engine::MissingPicturesText(result.missing),
-                        engine::kMissingPicturesTitle, os::Buttons::Ok, os::Icon::Exclamation,
-                        details);
+    prompts_.messageBox(engine::MissingPicturesText(result.missing), engine::kMissingPicturesTitle,
+                        os::Buttons::Ok, os::Icon::Exclamation, details);
 }
 
 } // namespace pw

@@ -285,11 +285,10 @@ std::string ConversionJob::placeElsewhere(const std::string& source, const std::
         makeFolderChain(fallback);
         std::string ignored;
         const std::string target =
-            fileName.empty() ? PlaceUnderFreeName(source, fallback,
-                                                  NumberedNames(request_.resultName),
-                                                  kMaxResultNumber, ignored)
-                             : PlaceUnderFreeName(source, fallback, NumberedNames(fileName),
-                                                  LONG_MAX, ignored);
+            fileName.empty()
+                ? PlaceUnderFreeName(source, fallback, NumberedNames(request_.resultName),
+                                     kMaxResultNumber, ignored)
+                : PlaceUnderFreeName(source, fallback, NumberedNames(fileName), LONG_MAX, ignored);
         if (!target.empty()) {
             trouble_.placed.push_back(target);
             noteWritten(target);

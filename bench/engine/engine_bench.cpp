@@ -9,8 +9,8 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <utility>
 #include <sys/resource.h>
+#include <utility>
 #include <vector>
 
 namespace {

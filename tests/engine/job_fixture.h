@@ -10,10 +10,10 @@
 #include "temp_folder.h"
 
 #include <cstdlib>
-#include <optional>
-#include <utility>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <optional>
+#include <utility>
 
 namespace pw::test {
 

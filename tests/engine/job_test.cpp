@@ -11,12 +11,12 @@
 #include "test_pictures.h"
 
 #include <FreeImage.h>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <chrono>
-#include <fcntl.h>
 #include <memory>
 #include <optional>
 #include <thread>
@@ -59,8 +59,8 @@ protected:
 int startIn(const std::string& program, const std::string& folder, const std::string& argument) {
     int output = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
     int error = 0;
-    const int pid = os::spawnWithOutput(os::quoteArgument(program) + " " + argument, output,
-                                        error, nullptr, folder);
+    const int pid = os::spawnWithOutput(os::quoteArgument(program) + " " + argument, output, error,
+                                        nullptr, folder);
     os::closeFd(output);
     return pid;
 }
@@ -468,8 +468,8 @@ TEST_F(Job, CancelEndsTheBuilderAndKeepsOnlyFinishedPdfs) {
         fs::remove_all(temp / "out");
         test::writeBytes(marker, "");
         // The builder makes the first picture's PDF; with the second it says so and hangs.
-        fakeBuilder("when:00001.jpg\nremove:" + marker + "\nwhen:00001.jpg\nsleep:60000\nrun:" +
-                    realBuilder);
+        fakeBuilder("when:00001.jpg\nremove:" + marker +
+                    "\nwhen:00001.jpg\nsleep:60000\nrun:" + realBuilder);
         JobSession session(host, prompts);
         std::optional<engine::JobRequest> request = session.begin({});
         ASSERT_TRUE(request);

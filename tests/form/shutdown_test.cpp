@@ -1,8 +1,8 @@
 #include "filelist/file_list.h"
 #include "form/app_state.h"
 #include "form_fixture.h"
-#include "platform/processes.h"
 #include "platform/paths.h"
+#include "platform/processes.h"
 
 #include <QAction>
 #include <QDir>
@@ -66,7 +66,8 @@ TEST_F(Shutdown, CloseButtonDuringAJobStopsItAndEndsTheProgram) {
     ASSERT_TRUE(QFile::remove(tool));
     QFile script(tool);
     ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-    script.write(QStringLiteral("#!/bin/sh\necho $$ > '%1'\nexec sleep 60\n").arg(pidFile).toUtf8());
+    script.write(
+        QStringLiteral("#!/bin/sh\necho $$ > '%1'\nexec sleep 60\n").arg(pidFile).toUtf8());
     script.close();
     script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QImage picture(16, 16, QImage::Format_RGB32);
@@ -82,7 +83,8 @@ TEST_F(Shutdown, CloseButtonDuringAJobStopsItAndEndsTheProgram) {
         auto* poll = new QTimer(engine.front());
         QObject::connect(poll, &QTimer::timeout, [&, poll] {
             QFile written(pidFile);
-            if (!written.open(QIODevice::ReadOnly) || (builder = written.readAll().trimmed().toInt()) <= 0)
+            if (!written.open(QIODevice::ReadOnly) ||
+                (builder = written.readAll().trimmed().toInt()) <= 0)
                 return;
             poll->stop();
             sendMouse(engine.front()->imgExit, QEvent::MouseButtonPress, QPoint(2, 2),
