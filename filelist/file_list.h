@@ -1,22 +1,18 @@
 #pragma once
 // The ordered list of pictures of one conversion. Its model's rows (working path and display
-// path together) are the one copy of the data; the front window's list boxes mirror them: List1
-// the working paths (hidden; the files the conversion opens), List2 the display paths
-// (visible, laid over List1). So List1 and List2
-// have the same length and row i of both is the same picture by construction; every change
-// updates the rows, then both lists at the same row, working list first. Paths are UTF-8.
+// path together) are the one copy of the data; the front window's list boxes are views of it:
+// List1 shows the working paths (hidden; the files the conversion opens), List2 the display
+// paths (visible, laid over List1). Both share the model's selection. Paths are UTF-8.
 //
-// Selection: the selected entry is List2's current row while it is highlighted. The front window
-// runs its click handling (List1_Click / List2_Click, see selection_display.h) on each list's
-// currentRowChanged signal, so a selection made here from code takes the same path as a
-// click. A change that leaves nothing selected (remove, clear, sort) announces row -1 on both
-// lists' currentRowChanged, List1 first. The lists are expected in single-selection mode
-// (QListWidget's default).
+// Selection: the selected entry is the model's current row while it is highlighted. The front
+// window runs its click handling (List1_Click / List2_Click, see selection_display.h) on each
+// list's currentRowChanged signal, so a selection made here from code takes the same path as a
+// click. A change that leaves nothing selected (remove, clear, sort) announces the row -1 on
+// both lists' currentRowChanged, List1 first.
 #include "core/picture_list_model.h"
+#include "filelist/picture_list_view.h"
 
 #include <string>
-
-class QListWidget;
 
 namespace pw::os {
 class MessagePump;
@@ -29,13 +25,13 @@ public:
     // Positions and counts are 16-bit: the list refuses entries beyond this many.
     static constexpr int kMaxEntries = PictureListModel::kMaxEntries;
 
-    // Every row is one line of text in the list's font, so the lists are told their rows
-    // are of uniform size: adding a row then costs no relayout of the whole list.
-    FileList(QListWidget* list1, QListWidget* list2);
+    // Makes list1 show the working paths and list2 the display paths of this list's model.
+    FileList(PictureListView* list1, PictureListView* list2);
 
-    QListWidget* workingList() const { return list1_; }
-    QListWidget* displayList() const { return list2_; }
+    PictureListView* workingList() const { return list1_; }
+    PictureListView* displayList() const { return list2_; }
     const PictureListModel& model() const { return model_; }
+    PictureListModel& model() { return model_; }
 
     int count() const { return model_.count(); }
     bool isEmpty() const { return count() == 0; }
@@ -43,8 +39,7 @@ public:
     std::string workingPath(int row) const; // "" outside the list
     std::string displayPath(int row) const;
 
-    // Appends working path to List1, then display path to List2. False (nothing added) when
-    // the list already holds kMaxEntries entries.
+    // Appends an entry. False (nothing added) when the list already holds kMaxEntries entries.
     bool append(const std::string& working, const std::string& display);
     // Removes the entry at row from both lists; afterwards nothing is selected. False for a
     // row outside the list.
@@ -68,17 +63,12 @@ public:
     bool sort(os::MessagePump& pump);
 
 private:
-    // Shows the row's working or display path in List1 or List2.
-    void mirrorRow(QListWidget* list, int row, PictureListModel::Role path);
     // Leaves both lists without a current row and runs their click handling for "none".
     void announceNoSelection();
 
-    QListWidget* list1_;
-    QListWidget* list2_;
     PictureListModel model_;
+    PictureListView* list1_;
+    PictureListView* list2_;
 };
-
-// The list's current row when it is highlighted, else -1.
-int highlightedRow(const QListWidget* list);
 
 } // namespace pw

@@ -2,9 +2,8 @@
 
 #include "filelist/file_list.h"
 #include "filelist/front_view.h"
+#include "filelist/picture_list_view.h"
 #include "filelist/picture_names.h"
-
-#include <QListWidget>
 
 namespace pw {
 namespace {
@@ -32,13 +31,13 @@ std::string filenameLabelText(const std::string& rowText) {
     return rowText;
 }
 
-SelectionDisplay::SelectionDisplay(QListWidget* list1, QListWidget* list2, FrontView& front,
+SelectionDisplay::SelectionDisplay(PictureListView* list1, PictureListView* list2, FrontView& front,
                                    QObject* parent)
     : QObject(parent), list1_(list1), list2_(list2), front_(front) {
-    connect(list1_, &QListWidget::currentRowChanged, this, [this] { List1_Click(); });
-    connect(list2_, &QListWidget::currentRowChanged, this, [this] { List2_Click(); });
+    connect(list1_, &PictureListView::currentRowChanged, this, [this] { List1_Click(); });
+    connect(list2_, &PictureListView::currentRowChanged, this, [this] { List2_Click(); });
     // A Ctrl+click takes the highlight away without moving the current row.
-    connect(list2_, &QListWidget::itemSelectionChanged, this, [this] { List2_Click(); });
+    connect(list2_, &PictureListView::highlightChanged, this, [this] { List2_Click(); });
 }
 
 void SelectionDisplay::List1_Click() {
@@ -49,11 +48,10 @@ void SelectionDisplay::List2_Click() {
     show(list2_);
 }
 
-void SelectionDisplay::show(const QListWidget* list) {
-    const int row = highlightedRow(list);
-    const QListWidgetItem* item = row >= 0 ? list->item(row) : nullptr;
+void SelectionDisplay::show(const PictureListView* list) {
+    const int row = list->highlightedRow();
     front_.setPageText(pageNumberText(row));
-    const std::string text = item != nullptr ? item->text().toStdString() : "";
+    const std::string text = row >= 0 ? list->text(row).toStdString() : "";
     front_.setFilenameText(filenameLabelText(text));
     front_.setFilenameToolTip(text);
 }

@@ -3,11 +3,10 @@
 #include <QObject>
 #include <string>
 
-class QListWidget;
-
 namespace pw {
 
 class FrontView;
+class PictureListView;
 
 // "Page Number: " + the 1-based row; row -1 (nothing selected) gives "Page Number: 0".
 std::string pageNumberText(int row);
@@ -19,17 +18,17 @@ std::string filenameLabelText(const std::string& rowText);
 class SelectionDisplay : public QObject {
     Q_OBJECT
 public:
-    SelectionDisplay(QListWidget* list1, QListWidget* list2, FrontView& front,
+    SelectionDisplay(PictureListView* list1, PictureListView* list2, FrontView& front,
                      QObject* parent = nullptr);
 
     void List1_Click();
     void List2_Click();
 
 private:
-    void show(const QListWidget* list);
+    void show(const PictureListView* list);
 
-    QListWidget* list1_;
-    QListWidget* list2_;
+    PictureListView* list1_;
+    PictureListView* list2_;
     FrontView& front_;
 };
 

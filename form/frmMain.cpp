@@ -5,6 +5,7 @@
 #include "filelist/drop_target.h"
 #include "filelist/file_list.h"
 #include "filelist/help_pages.h"
+#include "filelist/picture_list_view.h"
 #include "filelist/selection_display.h"
 #include "form/app_state.h"
 #include "form/application.h"
@@ -21,7 +22,6 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -104,7 +104,7 @@ void frmMain::buildControls() {
     }
 
     const auto list = [this](const QString& name) {
-        auto* widget = new QListWidget(this);
+        auto* widget = new PictureListView(this);
         widget->setObjectName(name);
         return widget;
     };
@@ -112,7 +112,7 @@ void frmMain::buildControls() {
     List2 = list(QStringLiteral("List2"));
     selection_ = std::make_unique<SelectionDisplay>(List1, List2, *this);
     // Whatever adds a picture (menus, the relay, a drop on any target), the list must show.
-    connect(List2->model(), &QAbstractItemModel::rowsInserted, this, [this] {
+    connect(List2, &PictureListView::rowsAdded, this, [this] {
         if (picDoor != nullptr && !picDoor->isHidden())
             picDoor->hide();
     });

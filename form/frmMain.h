@@ -13,7 +13,6 @@
 #include <string>
 
 class QLabel;
-class QListWidget;
 class QTimer;
 
 namespace pw {
@@ -21,6 +20,7 @@ namespace pw {
 class Application;
 class DropIntake;
 class FileList;
+class PictureListView;
 class SelectionDisplay;
 using form::ImageArea;
 
@@ -98,8 +98,8 @@ public:
     ImageArea* imgDown = nullptr;
     ImageArea* lblUp = nullptr;
     ImageArea* lblDown = nullptr;
-    QListWidget* List1 = nullptr;
-    QListWidget* List2 = nullptr;
+    PictureListView* List1 = nullptr;
+    PictureListView* List2 = nullptr;
     QLabel* picDoor = nullptr;
     QLabel* picText = nullptr;
     QLabel* lblText = nullptr;

@@ -6,13 +6,13 @@
 #include "filelist/engine_view.h"
 #include "filelist/file_list.h"
 #include "filelist/front_view.h"
+#include "filelist/picture_list_view.h"
 #include "filelist/selection_display.h"
 #include "filelist/tool_commands.h"
 #include "platform/narrow.h"
 #include "settings/CommonDlgsW.h"
 
 #include <QApplication>
-#include <QListWidget>
 #include <QTemporaryDir>
 #include <cstdlib>
 #include <fstream>
@@ -78,7 +78,7 @@ inline void writeFile(const std::string& path, const std::string& content = "x")
 class FileListTest : public ::testing::Test {
 protected:
     FileListTest()
-        : list1_((app(), new QListWidget)), list2_(new QListWidget),
+        : list1_((app(), new PictureListView)), list2_(new PictureListView),
           list(list1_.get(), list2_.get()), dialogs(prompts),
           commands(list, front, engine, dialogs, prompts, pump),
           display(list1_.get(), list2_.get(), front) {
@@ -110,7 +110,7 @@ protected:
     std::vector<std::string> shown() const {
         std::vector<std::string> paths;
         for (int i = 0; i < list2_->count(); ++i)
-            paths.push_back(list2_->item(i)->text().toStdString());
+            paths.push_back(list2_->text(i).toStdString());
         return paths;
     }
     void fill(const std::vector<std::string>& paths) {
@@ -119,8 +119,8 @@ protected:
     }
 
     QTemporaryDir temp;
-    std::unique_ptr<QListWidget> list1_;
-    std::unique_ptr<QListWidget> list2_;
+    std::unique_ptr<PictureListView> list1_;
+    std::unique_ptr<PictureListView> list2_;
     FileList list;
     RecordingFront front;
     RecordingEngine engine;

@@ -1,12 +1,12 @@
 #include "filelist/drop_intake.h"
 #include "filelist/file_list.h"
+#include "filelist/picture_list_view.h"
 #include "form_fixture.h"
 
 #include <QAction>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMenu>
 #include <QMimeData>
 #include <QTimer>
@@ -34,10 +34,10 @@ protected:
         }
         return lit;
     }
-    static std::vector<std::string> rows(const QListWidget* list) {
+    static std::vector<std::string> rows(const PictureListView* list) {
         std::vector<std::string> texts;
         for (int i = 0; i < list->count(); ++i)
-            texts.push_back(list->item(i)->text().toStdString());
+            texts.push_back(list->text(i).toStdString());
         return texts;
     }
     using Names = std::vector<std::string>;

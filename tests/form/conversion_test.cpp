@@ -1,3 +1,4 @@
+#include "filelist/picture_list_view.h"
 #include "form/app_state.h"
 #include "form/page_group.h"
 #include "form/quality_control.h"
@@ -13,7 +14,6 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
 #include <QSpinBox>

@@ -1,4 +1,5 @@
 #include "filelist/file_list.h"
+#include "filelist/picture_list_view.h"
 #include "form_fixture.h"
 #include "platform/paths.h"
 #include "resources/artwork.h"
@@ -11,7 +12,6 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QImage>
-#include <QListWidget>
 #include <QMimeData>
 #include <QScreen>
 #include <QTimer>
@@ -141,7 +141,7 @@ protected:
         QApplication::sendEvent(target, &dropped);
         return dropped.isAccepted() && dropped.dropAction() == Qt::CopyAction;
     }
-    static int rows(const QListWidget* list) { return list->count(); }
+    static int rows(const PictureListView* list) { return list->count(); }
 };
 
 TEST_F(Drops, EachDropTargetHandsItsFilesToTheFileList) {
@@ -162,8 +162,8 @@ TEST_F(Drops, EachDropTargetHandsItsFilesToTheFileList) {
     ASSERT_FALSE(front.picText->isHidden());
     EXPECT_TRUE(drop(front.picText, data));
     ASSERT_EQ(rows(front.List1), 2);
-    EXPECT_EQ(front.List1->item(0)->text().toStdString(), names[0]);
-    EXPECT_EQ(front.List2->item(1)->text().toStdString(), names[2]);
+    EXPECT_EQ(front.List1->text(0).toStdString(), names[0]);
+    EXPECT_EQ(front.List2->text(1).toStdString(), names[2]);
     EXPECT_TRUE(front.picText->isHidden());
 
     // The list takes every file.

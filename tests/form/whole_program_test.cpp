@@ -2,6 +2,7 @@
 // of three formats are added through the toolbar, arranged with the arrows and converted from
 // the front window, in both modes; a second Convert while the job runs must not start.
 #include "filelist/file_list.h"
+#include "filelist/picture_list_view.h"
 #include "form_fixture.h"
 
 #include <FreeImage.h>
@@ -12,7 +13,6 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -127,17 +127,17 @@ protected:
 
     // A click on a row of the visible list, as the user selects an entry.
     static void clickRow(frmMain& front, int row) {
-        QListWidget* list = front.List2;
-        const QPoint at = list->visualItemRect(list->item(row)).center();
+        PictureListView* list = front.List2;
+        const QPoint at = list->visualRect(list->model()->index(row, 0)).center();
         sendMouse(list->viewport(), QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
         sendMouse(list->viewport(), QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
         ASSERT_EQ(front.fileList().selected(), row);
     }
 
-    static Texts rows(const QListWidget* list) {
+    static Texts rows(const PictureListView* list) {
         Texts shown;
         for (int i = 0; i < list->count(); ++i)
-            shown.push_back(list->item(i)->text().toStdString());
+            shown.push_back(list->text(i).toStdString());
         return shown;
     }
 
