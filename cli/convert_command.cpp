@@ -7,8 +7,7 @@
 #include "cli/progress_display.h"
 #include "core/picture_list_model.h"
 #include "engine/ConversionJob.h"
-#include "filelist/folder_scan.h"
-#include "filelist/picture_names.h"
+#include "filelist/path_intake.h"
 #include "platform/paths.h"
 #include "platform/private_folder.h"
 #include "platform/pump.h"
@@ -42,32 +41,34 @@ std::string absolute(const std::string& path) {
     return error ? path : full.lexically_normal().string();
 }
 
-// Appends the pictures named by the arguments to `list`, in order; folders searched as Add
-// Folder searches. Arguments that are neither pictures nor folders are named in `refused`.
-// False when the list would hold more pictures than it can.
+// Appends the pictures named by the arguments to `list`, in order, by the window's rules for
+// pictures named at its start. Arguments that are neither pictures nor folders are named in
+// `refused`. False when the list would hold more pictures than it can.
 bool collectPictures(const std::vector<std::string>& inputs, PictureListModel& list,
                      std::vector<std::string>& refused) {
     bool fits = true;
-    const auto add = [&list, &fits](const std::string& p) {
-        if (!list.append(p, p))
-            fits = false;
-    };
     os::SleepingPump pump;
     for (const std::string& input : inputs) {
-        const std::string path = absolute(input);
-        std::error_code error;
-        const fs::file_status status = fs::status(path, error);
-        if (fs::is_directory(status)) {
-            std::string folder = path;
-            while (folder.size() > 1 && folder.back() == '/')
-                folder.pop_back();
-            SearchFolder(folder, add, pump);
-        } else if (!fs::exists(status)) {
+        std::string path = absolute(input);
+        while (path.size() > 1 && path.back() == '/')
+            path.pop_back();
+        switch (TakeNamedPath(path, list, pump)) {
+        case PathIntake::Folder:
+        case PathIntake::Picture:
+            break;
+        case PathIntake::Full:
+            fits = false;
+            break;
+        case PathIntake::Missing:
             refused.push_back(input + ": no such file or folder");
-        } else if (!fs::is_regular_file(status) || !hasPictureExtension(path)) {
+            break;
+        case PathIntake::NotAPicture:
             refused.push_back(input + ": not a picture");
-        } else {
-            add(path);
+            break;
+        case PathIntake::NotCopied:
+            refused.push_back(input + ": cannot be read under its name, and no copy could be "
+                                      "made");
+            break;
         }
     }
     return fits;

@@ -3,12 +3,7 @@
 #include "filelist/file_list.h"
 #include "filelist/folder_scan.h"
 #include "filelist/front_view.h"
-#include "filelist/narrow_files.h"
-#include "filelist/picture_names.h"
-
-#include <filesystem>
-#include <optional>
-#include <system_error>
+#include "filelist/path_intake.h"
 
 namespace pw {
 
@@ -23,18 +18,7 @@ void AddOpenedPaths(const std::vector<std::string>& paths, FileList& list, Front
     for (const std::string& path : paths) {
         if (list.isFull())
             break;
-        std::error_code error; // a path that cannot be examined is no folder
-        if (std::filesystem::is_directory(path, error)) {
-            SearchFolder(path, list, pump);
-        } else if (hasPictureExtension(path)) {
-            if (NarrowFileExists(path)) {
-                list.append(path, path);
-                continue;
-            }
-            ensureScratchFolder(); // a failure shows as a failed copy, which adds nothing
-            if (const std::optional<std::string> copy = makeScratchCopy(path, path))
-                list.append(*copy, path);
-        }
+        TakeNamedPath(path, list.model(), pump); // what is no picture is passed over
     }
     list.pauseDisplay(false);
     front.setFrontLocked(false);
