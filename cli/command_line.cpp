@@ -133,6 +133,19 @@ const Option kOptions[] = {
          e = "'" + v + "' is no quality (1 to 100, or lossless)";
          return false;
      }},
+    {"rotate", 0, "DEG",
+     "turn every page 90, 180 or 270 degrees clockwise, after the camera's turn (default 0); "
+     "JPEG data stays as it is",
+     [](const std::string& v, ConvertRequest& r, std::string& e) {
+         for (const int degrees : {0, 90, 180, 270}) {
+             if (v == std::to_string(degrees)) {
+                 r.rotation = degrees;
+                 return true;
+             }
+         }
+         e = "'" + v + "' is no turn (90, 180 or 270 degrees clockwise)";
+         return false;
+     }},
     {"overwrite", 0, "",
      "replace existing PDFs of the same names (one PDF per picture, or the PDF -o names)",
      [](const std::string&, ConvertRequest& r, std::string&) {

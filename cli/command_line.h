@@ -25,6 +25,7 @@ struct ConvertRequest {
     std::string outputFile;
     bool perPicture = false;
     engine::JobOptions options;
+    int rotation = 0;            // --rotate: every picture's turn in degrees clockwise
     pdftool::DocInfo properties; // title, author, subject, keywords, creation date
     bool sort = false;
     bool overwrite = false;

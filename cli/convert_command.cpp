@@ -179,6 +179,7 @@ int runConvertCommand(int argc, char* argv[]) {
     ConsolePrompts prompts(progress);
     silenceLibraryMessages();
     engine::JobRequest job;
+    job.rotations.assign(pictures.size(), request.rotation);
     job.pictures = std::move(pictures);
     job.outputFolder = request.outputFolder;
     job.properties = request.properties;

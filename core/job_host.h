@@ -16,6 +16,12 @@ public:
     // The FileList's working paths (front List1).
     virtual int fileCount() const = 0;
     virtual std::string workingPath(int index) const = 0;
+    // The user's turn of picture `index` in degrees clockwise (0, 90, 180 or 270), on top of
+    // the turn the picture states itself.
+    virtual int rotation(int index) const {
+        (void)index;
+        return 0;
+    }
 
     // txtPath, txtTitle, the document fields and the mode in force.
     virtual std::string outputFolder() const = 0;

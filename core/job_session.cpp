@@ -55,8 +55,10 @@ std::optional<engine::JobRequest> JobSession::begin(const Choices& choices) {
 
     engine::JobRequest request;
     request.outputFolder = outputFolder;
-    for (int i = 0; i < count; ++i)
+    for (int i = 0; i < count; ++i) {
         request.pictures.push_back(host_.workingPath(i));
+        request.rotations.push_back(host_.rotation(i));
+    }
     request.properties = host_.documentProperties();
     request.perPicture = host_.onePdfPerPicture();
     request.options = host_.jobOptions();

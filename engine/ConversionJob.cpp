@@ -12,6 +12,7 @@
 #include "engine/tool_output.h"
 #include "jobfiles/docinfo.h"
 #include "jobfiles/page_options.h"
+#include "jobfiles/page_turns.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/private_folder.h"
@@ -225,6 +226,7 @@ void ConversionJob::runPerPicture(int index) {
     if (staging_[at].pages > 0 && !builderUnavailable_ && !cancelled_) {
         writeDocumentProperties();
         writePageOptions();
+        writePageTurns(index);
         objShell_.setCommandLine(ToolCommandLine());
         objShell_.setWorkingFolder(stagingFolder_);
         builderEnded_ = false;
@@ -320,6 +322,7 @@ void ConversionJob::runOnePdf() {
     events_.progress(JobStage::Starting, 0, count_);
     writeDocumentProperties();
     writePageOptions();
+    writePageTurns();
     builderEnded_ = false;
     objDOS_.setWorkingFolder(stagingFolder_);
     const std::string outputs = objDOS_.ExecuteCommand(ToolCommandLine());
@@ -356,6 +359,24 @@ void ConversionJob::writePageOptions() {
     // Written before every run. Should it fail, the builder finds no layout and keeps each page
     // as large as its picture: every picture still gets its page, so the job goes on.
     pdftool::writePageOptions(stagingFolder_, request_.options.page);
+}
+
+void ConversionJob::writePageTurns(int only) {
+    pdftool::PageTurns turns;
+    const auto& rotations = request_.rotations;
+    for (std::size_t i = 0; i < rotations.size() && i < request_.pictures.size(); ++i) {
+        const int turn = pdftool::quarterTurn(rotations[i]);
+        if (turn != 0 && (only < 0 || i == static_cast<std::size_t>(only)))
+            turns[i] = turn;
+    }
+    // Rewritten before every run, so that no turn of an earlier run stays behind. Pages the
+    // builder cannot find turns for come out as the pictures show themselves: said once.
+    std::string error;
+    if (!pdftool::writePageTurns(stagingFolder_, turns, &error) && !turns.empty()) {
+        const std::string text = "The pages could not be turned: " + error;
+        if (std::find(notices_.begin(), notices_.end(), text) == notices_.end())
+            notices_.push_back(text);
+    }
 }
 
 void ConversionJob::builderOutput(const std::string& chunk) {

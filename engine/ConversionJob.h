@@ -70,6 +70,8 @@ private:
     void noteSkippedPages(const std::string& outputs);
     void writeDocumentProperties();
     void writePageOptions();
+    // The turns of every picture, or of picture `only` alone.
+    void writePageTurns(int only = -1);
     void finish(JobResult::Outcome outcome);
 
     const JobRequest request_;

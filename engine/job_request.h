@@ -16,6 +16,9 @@ using DocumentProperties = pdftool::DocInfo;
 
 struct JobRequest {
     std::vector<std::string> pictures; // working paths, in list order
+    // Each picture's turn in degrees clockwise on top of its own (EXIF) turn: 90, 180 or 270;
+    // parallel to `pictures`, a missing entry or 0 is not turned.
+    std::vector<int> rotations;
     std::string outputFolder;
     DocumentProperties properties;
     bool perPicture = false; // one PDF per picture, or all pictures in one PDF

@@ -208,6 +208,15 @@ std::string Application::workingPath(int index) const {
     return fileList_ ? fileList_->workingPath(index) : std::string();
 }
 
+int Application::rotation(int index) const {
+    if (!fileList_)
+        return 0;
+    // The list keeps quarter turns clockwise; a row outside it gives none.
+    const PictureListModel& model = fileList_->model();
+    const int quarters = model.index(index).data(PictureListModel::RotationRole).toInt();
+    return (quarters % 4 + 4) % 4 * 90;
+}
+
 std::string Application::outputFolder() const {
     return settings_.outputFolder;
 }

@@ -87,6 +87,7 @@ public:
     // JobHost
     int fileCount() const override;
     std::string workingPath(int index) const override;
+    int rotation(int index) const override;
     std::string outputFolder() const override;
     void setOutputFolder(const std::string& folder) override;
     std::string title() const override;

@@ -1,5 +1,6 @@
-// The document-information file pdf.exe reads from the staging folder.
+// The document-information and turns files pdf.exe reads from the staging folder.
 #include "jobfiles/docinfo.h"
+#include "jobfiles/page_turns.h"
 #include "memory_file.h"
 
 #include <cstdint>
@@ -11,5 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto info = pw::pdftool::readDocInfo(file.path());
     if (info)
         pw::pdftool::isPdfDate(info->creationDate);
+    const pw::pdftool::PageTurns turns = pw::pdftool::readPageTurns(file.path());
+    pw::pdftool::turnOfStagedName(turns, "00007_0002.jpg");
     return 0;
 }

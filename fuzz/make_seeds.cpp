@@ -2,6 +2,7 @@
 // the builder's tests make them, and the pieces of them each parser reads.
 #include "icc_chunks.h"
 #include "jobfiles/docinfo.h"
+#include "jobfiles/page_turns.h"
 #include "jpeg_maker.h"
 #include "png_maker.h"
 
@@ -165,6 +166,17 @@ int main(int argc, char** argv) {
                    root / "docinfo" / ("seed" + std::to_string(index++)));
         fs::remove(folder);
     }
+    // A turns file, read by the same target.
+    const fs::path turnsFolder = root / "turns";
+    fs::create_directories(turnsFolder);
+    std::string turnsError;
+    if (!writePageTurns(turnsFolder.string(), {{0, 90}, {12, 270}, {100000, 180}}, &turnsError)) {
+        std::cerr << "cannot write turns: " << turnsError << "\n";
+        return 1;
+    }
+    fs::rename(turnsFolder / kPageTurnsFileName,
+               root / "docinfo" / ("seed" + std::to_string(index++)));
+    fs::remove(turnsFolder);
     // Small PNGs of every colour type, row filter and transparency the readers take (the
     // quality path's reader leaves the 16-bit and interlaced ones).
     std::string profile = fakeIccProfile(200, "RGB ");

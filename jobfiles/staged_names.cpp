@@ -48,4 +48,17 @@ bool isStagedName(const std::string& name) {
     return page.size() >= kPageDigits && allDigits(page); // page 10000 on has five
 }
 
+std::optional<std::uint64_t> stagedIndex(const std::string& name) {
+    if (!isStagedName(name))
+        return std::nullopt;
+    const std::string digits = name.substr(0, std::min(name.find('_'), name.size() - 4));
+    const std::size_t first = std::min(digits.find_first_not_of('0'), digits.size());
+    if (digits.size() - first > kMostIndexDigits)
+        return std::nullopt;
+    std::uint64_t index = 0;
+    for (std::size_t i = first; i < digits.size(); ++i)
+        index = index * 10 + static_cast<std::uint64_t>(digits[i] - '0');
+    return index;
+}
+
 } // namespace pw::pdftool

@@ -1,5 +1,8 @@
 #pragma once
 // The names of the staged page files, as the job writes them and the builder reads them.
+#include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 
 namespace pw::pdftool {
@@ -11,5 +14,11 @@ bool isPngName(const std::string& name);
 // True for a page file name: at least five decimal digits (the picture index), optionally "_"
 // and four digits (the page of a several-page picture), and ".jpg" or ".png" in any letter case.
 bool isStagedName(const std::string& name);
+
+// Significant digits (after leading zeros) of the largest picture index stagedIndex reads.
+inline constexpr std::size_t kMostIndexDigits = 18;
+// The picture index of a page file name (00004.jpg and 00004_0002.jpg: 4); std::nullopt for
+// no page file name or an index of more than kMostIndexDigits digits.
+std::optional<std::uint64_t> stagedIndex(const std::string& name);
 
 } // namespace pw::pdftool

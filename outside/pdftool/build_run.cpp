@@ -2,6 +2,7 @@
 
 #include "jobfiles/docinfo.h"
 #include "jobfiles/page_options.h"
+#include "jobfiles/page_turns.h"
 #include "outside/pdftool/icc_profiles.h"
 #include "outside/pdftool/pdf_writer.h"
 #include "outside/pdftool/progress_plan.h"
@@ -93,13 +94,15 @@ std::vector<Checked> checkStagedFiles(const std::vector<StagedFile>& files) {
     return checked;
 }
 
-std::vector<PageSource> readHeaders(const std::vector<StagedFile>& files, std::FILE* err) {
+std::vector<PageSource> readHeaders(const std::vector<StagedFile>& files, const PageTurns& turns,
+                                    std::FILE* err) {
     std::vector<PageSource> pages;
     pages.reserve(files.size());
     std::vector<Checked> checked = checkStagedFiles(files);
     for (std::size_t i = 0; i < files.size(); ++i) {
         if (checked[i].page) {
             pages.push_back(std::move(*checked[i].page));
+            pages.back().turn = turnOfStagedName(turns, files[i].name);
             continue;
         }
         // Every skipped file gets its line: the job counts them to name the missing pictures.
@@ -130,7 +133,8 @@ int buildStagedPdf(const std::string& folder, std::FILE* out, std::FILE* err) {
         line(err, kNoStagedPictures + (" in " + folder));
         return kExitNoPictures;
     }
-    const std::vector<PageSource> pages = readHeaders(files, err);
+    const std::vector<PageSource> pages =
+        readHeaders(files, readPageTurns(folder + "/" + kPageTurnsFileName), err);
     if (pages.empty()) {
         line(err, "None of the " + std::to_string(files.size()) + " " + kNoneUsable);
         return kExitNoUsablePictures;

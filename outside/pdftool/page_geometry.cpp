@@ -50,6 +50,14 @@ void placeImage(int orientation, double x, double y, double w, double h, double*
     std::copy(std::begin(m), std::end(m), out);
 }
 
+// Each orientation as a mirror left to right (or none) followed by quarter turns clockwise.
+struct Placement {
+    bool mirrored;
+    int quarters;
+};
+constexpr Placement kPlacements[9] = {{false, 0}, {false, 0}, {true, 0}, {false, 2}, {true, 2},
+                                      {true, 3},  {false, 1}, {true, 1}, {false, 3}};
+
 PageGeometry pictureSizedPage(double shownWidth, double shownHeight, double margin,
                               int orientation) {
     double pageWidth = shownWidth + 2.0 * margin;
@@ -117,6 +125,20 @@ PageGeometry paperPage(double shownWidth, double shownHeight, const engine::Page
 }
 
 } // namespace
+
+int turnedOrientation(int orientation, int clockwise) {
+    if (orientation < 1 || orientation > 8)
+        orientation = 1;
+    const int extra = clockwise == 90 ? 1 : clockwise == 180 ? 2 : clockwise == 270 ? 3 : 0;
+    const Placement placement = kPlacements[orientation];
+    const int quarters = (placement.quarters + extra) % 4;
+    for (int shown = 1; shown <= 8; ++shown) {
+        if (kPlacements[shown].mirrored == placement.mirrored &&
+            kPlacements[shown].quarters == quarters)
+            return shown;
+    }
+    return orientation;
+}
 
 PageGeometry pageGeometry(int pixelWidth, int pixelHeight, double xDpi, double yDpi,
                           int orientation, const engine::PageLayout& layout) {

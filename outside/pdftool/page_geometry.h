@@ -21,6 +21,11 @@ struct PageGeometry {
     double clipBox[4] = {0, 0, 0, 0};
 };
 
+// The EXIF orientation (1..8) that shows a picture stored with `orientation` (1..8, anything
+// else = as stored) turned `clockwise` degrees further (90, 180 or 270; anything else: not
+// turned). A mirrored picture stays mirrored: 2 (mirrored left to right) turned 90 is 7.
+int turnedOrientation(int orientation, int clockwise);
+
 // The page showing a `pixelWidth` x `pixelHeight` picture at `xDpi` x `yDpi` (0 = not given),
 // turned and mirrored as EXIF `orientation` (1..8, anything else = as stored) says, laid out
 // as `layout` asks.

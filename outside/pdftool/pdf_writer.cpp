@@ -127,8 +127,9 @@ public:
 
     void addPage(std::size_t index) {
         const JpegInfo& info = pages_[index].info;
+        const int orientation = turnedOrientation(info.orientation, pages_[index].turn);
         const PageGeometry geometry =
-            pageGeometry(info.width, info.height, info.xDpi, info.yDpi, info.orientation, layout_);
+            pageGeometry(info.width, info.height, info.xDpi, info.yDpi, orientation, layout_);
 
         const std::optional<PngInfo>& png = pages_[index].png;
         Handle image = png ? pngImages_->image(pdf_, index, colourSpace(index, png->baseColours()))

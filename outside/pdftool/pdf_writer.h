@@ -22,6 +22,7 @@ struct PageSource {
     // writer reads the bytes again from the picture.
     std::size_t iccSize = 0;
     std::string iccDigest;
+    int turn = 0; // the user's turn clockwise on top of the EXIF one: 0, 90, 180 or 270
 };
 
 // Called when a page's picture is being copied into the file, with its position in `pages`.

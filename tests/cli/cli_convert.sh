@@ -89,6 +89,16 @@ check "margin over 50 mm: status 1" eval 'test "$status" -eq 1 && grep -q "margi
 run -q --fit stretch "$work/in/c.jpg"
 check "unknown fit: status 1" test "$status" -eq 1
 
+# --rotate turns every page, the JPEG still byte for byte; other turns are refused.
+run -q -o "$work/out/turned" --rotate 90 "$work/in/c.jpg" "$work/in/B.bmp"
+check "--rotate 90: every page turned" test "$status:$(sizes "$out")" = "0:360 x 480,180 x 240"
+pdfimages -f 1 -l 1 -all "$out" "$work/out/turned/image"
+check "--rotate: the JPEG is kept byte for byte" \
+    cmp -s "$work/out/turned/image-000.jpg" "$work/in/c.jpg"
+run -q --rotate 45 "$work/in/c.jpg"
+check "--rotate 45: status 1" eval 'test "$status" -eq 1 && grep -q "45.* is no turn" <<<"$err"'
+check "--rotate in convert --help" eval '"$program" convert --help | grep -q -- "--rotate DEG"'
+
 # Quality: a lower one makes a smaller page, lossless keeps the pixels (Flate, not JPEG).
 run -q -o "$work/out/q30" --quality 30 "$work/in/B.bmp"
 q30=$(stat -c %s "$out")

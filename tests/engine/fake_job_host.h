@@ -10,6 +10,7 @@ namespace pw::test {
 class FakeJobHost : public JobHost {
 public:
     std::vector<std::string> files;
+    std::vector<int> turns; // degrees clockwise by picture; missing ones 0
     std::string folder;
     std::string titleText = "New PDF Document";
     engine::DocumentProperties properties;
@@ -26,6 +27,10 @@ public:
     int fileCount() const override { return static_cast<int>(files.size()); }
     std::string workingPath(int index) const override {
         return files.at(static_cast<std::size_t>(index));
+    }
+    int rotation(int index) const override {
+        const auto at = static_cast<std::size_t>(index);
+        return at < turns.size() ? turns[at] : 0;
     }
     std::string outputFolder() const override { return folder; }
     void setOutputFolder(const std::string& value) override {

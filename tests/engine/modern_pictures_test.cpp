@@ -13,6 +13,7 @@
 #include "job_fixture.h"
 #include "job_staging.h"
 #include "jobfiles/job_options.h"
+#include "jpeg_maker.h"
 #include "platform/paths.h"
 #include "temp_folder.h"
 #include "test_pictures.h"
@@ -36,6 +37,7 @@ struct Rgb {
 constexpr Rgb kRed{255, 0, 0};
 constexpr Rgb kGreen{0, 255, 0};
 constexpr Rgb kBlue{0, 0, 255};
+constexpr Rgb kWhite{255, 255, 255};
 
 bool shell(const std::string& command) {
     return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
@@ -804,4 +806,47 @@ TEST_F(ModernPictures, ATiffWhoseFirstPageIsDamagedKeepsItsOtherPagesPerPicture)
     EXPECT_EQ(prompts.messages[0].text,
               "This picture could not be converted and is missing from the result:\n" +
                   host.files[0] + " (page 1)");
+}
+
+TEST_F(ModernPictures, TurnedPicturesTurnEveryPageInBothModesAndKeepTheirJpeg) {
+    // 64 x 32, shown tall by EXIF and turned on to stand on its head; the red block is its
+    // stored top-left corner. The TIFF's pages (blue on their left) are turned back a quarter.
+    const std::string jpeg = pic("head.jpg");
+    ASSERT_TRUE(pdftool::test::writeJpeg(jpeg, {.width = 64, .height = 32, .exifOrientation = 6}));
+    host.files = {jpeg, threePageTiff("scan.tif")};
+    host.turns = {90, 270};
+    const auto expectTurned = [&](const std::string& pdf, int first) {
+        EXPECT_EQ(pageSize(pdf, first), "48 x 24") << pdf;
+        EXPECT_TRUE(near(page(pdf, first), 58, 28, kRed)) << pdf;
+        EXPECT_TRUE(near(page(pdf, first), 5, 3, kWhite)) << pdf;
+        const std::string extracted = temp / "extracted";
+        ASSERT_EQ(std::system(("pdfimages -f " + std::to_string(first) + " -l " +
+                               std::to_string(first) + " -all '" + pdf + "' '" + extracted + "'")
+                                  .c_str()),
+                  0);
+        EXPECT_EQ(test::readBytes(extracted + "-000.jpg"), test::readBytes(jpeg)) << pdf;
+    };
+    const auto expectTiffTurned = [&](const std::string& pdf, int first) {
+        const Rgb colours[] = {kRed, kGreen, kBlue};
+        for (int i = 0; i < 3; ++i) {
+            // Stated at 72 dpi: 32 x 64 pt, drawn 43 x 85 pixels; the blue quarter at the bottom.
+            const Page& shown = page(pdf, first + i);
+            EXPECT_EQ(shown.width * 100 / shown.height, 50) << pdf << " " << i;
+            EXPECT_TRUE(near(shown, 20, 10, colours[i])) << pdf << " " << i;
+            EXPECT_TRUE(near(shown, 20, 78, kBlue)) << pdf << " " << i;
+        }
+    };
+    run();
+    ASSERT_EQ(pageCount(out("NewPDF.pdf")), 4);
+    expectTurned(out("NewPDF.pdf"), 1);
+    expectTiffTurned(out("NewPDF.pdf"), 2);
+
+    host.perPicture = true;
+    host.options.lossless = true;
+    run();
+    ASSERT_EQ(pageCount(out("head.pdf")), 1);
+    expectTurned(out("head.pdf"), 1);
+    ASSERT_EQ(pageCount(out("scan.pdf")), 3);
+    expectTiffTurned(out("scan.pdf"), 1);
+    EXPECT_TRUE(prompts.messages.empty());
 }

@@ -1,5 +1,6 @@
 // pdf.exe run end to end on generated pictures.
 #include "jobfiles/docinfo.h"
+#include "jobfiles/page_turns.h"
 #include "jpeg_maker.h"
 #include "pdf_probe.h"
 
@@ -257,6 +258,55 @@ INSTANTIATE_TEST_SUITE_P(
                     OrientationCase{3, true, true}, OrientationCase{4, false, true},
                     OrientationCase{5, false, false}, OrientationCase{6, true, false},
                     OrientationCase{7, true, true}, OrientationCase{8, false, true}));
+
+// The user's turn on top of EXIF's: a turn of the shown picture, mirrored ones staying mirrored,
+// every page of a picture alike; only the page changes, never the JPEG.
+TEST(PdfExe, TurnedPagesComposeWithExifAndKeepEveryByte) {
+    Stage stage;
+    struct Turned {
+        const char* name;
+        int exif;
+        bool right; // where the stored top-left corner is shown
+        bool bottom;
+        bool tall;
+    };
+    const Turned cases[] = {
+        {"00000.jpg", 6, true, true, false},      // 90 + 90: half way round
+        {"00001.jpg", 2, true, true, true},       // mirrored, then 90: orientation 7
+        {"00002.jpg", 0, false, true, true},      // 270
+        {"00003.jpg", 0, true, false, true},      // 90
+        {"00003_0002.jpg", 0, true, false, true}, // its second page
+        {"00004.jpg", 0, false, false, false},    // not listed
+    };
+    for (const Turned& c : cases) {
+        ASSERT_TRUE(writeJpeg(stage.path(c.name), {.width = 80,
+                                                   .height = 40,
+                                                   .densityUnit = 1,
+                                                   .xDensity = 72,
+                                                   .yDensity = 72,
+                                                   .exifOrientation = c.exif}));
+    }
+    ASSERT_TRUE(writePageTurns(stage.folder(), {{0, 90}, {1, 90}, {2, 270}, {3, 90}}));
+    ASSERT_EQ(runPdfExe(stage).exitCode, 0);
+    ASSERT_EQ(qpdfCheck(stage.pdf()), 0);
+
+    const std::string out = stage.cache() + "/extracted";
+    ASSERT_EQ(std::system(("pdfimages -all '" + stage.pdf() + "' '" + out + "'").c_str()), 0);
+    for (int i = 0; i < 6; ++i) {
+        const Turned& c = cases[i];
+        const Picture page = render(stage.pdf(), i + 1, 72);
+        ASSERT_EQ(page.width, c.tall ? 40 : 80) << c.name;
+        ASSERT_EQ(page.height, c.tall ? 80 : 40) << c.name;
+        const int x = c.right ? page.width - 4 : 3;
+        const int y = c.bottom ? page.height - 4 : 3;
+        EXPECT_TRUE(isRed(page.at(x, y))) << c.name;
+        EXPECT_TRUE(isWhite(page.at(page.width - 1 - x, page.height - 1 - y))) << c.name;
+        EXPECT_TRUE(isWhite(page.at(c.right ? 3 : page.width - 4, y))) << c.name;
+        char name[32];
+        std::snprintf(name, sizeof name, "-%03d.jpg", i);
+        EXPECT_EQ(readFile(out + name), readFile(stage.path(c.name))) << c.name;
+    }
+}
 
 TEST(PdfExe, OddSizesAndBrokenExifStillGiveValidPages) {
     Stage stage;

@@ -1,6 +1,7 @@
 // Page sizes, orientation, margins and fitting: the options file and the pages pdf.exe lays out.
 #include "jobfiles/page_layout_text.h"
 #include "jobfiles/page_options.h"
+#include "jobfiles/page_turns.h"
 #include "jpeg_maker.h"
 #include "pdf_probe.h"
 
@@ -114,21 +115,25 @@ TEST(PdfExe, PaperSizesTurnAsAsked) {
     Stage stage;
     ASSERT_TRUE(writeJpeg(stage.path("00000.jpg"), {.width = 64, .height = 48}));
     ASSERT_TRUE(writeJpeg(stage.path("00001.jpg"), {.width = 48, .height = 64}));
-    // Stored wide, shown tall.
+    // Stored wide, shown tall; then the same turned by the user, and turned back.
     ASSERT_TRUE(
         writeJpeg(stage.path("00002.jpg"), {.width = 64, .height = 48, .exifOrientation = 6}));
+    ASSERT_TRUE(writeJpeg(stage.path("00003.jpg"), {.width = 64, .height = 48}));
+    ASSERT_TRUE(
+        writeJpeg(stage.path("00004.jpg"), {.width = 64, .height = 48, .exifOrientation = 6}));
+    ASSERT_TRUE(writePageTurns(stage.folder(), {{3, 90}, {4, 270}}));
     for (const auto& [size, paper] : sizes) {
         const auto [narrow, tall] = paper;
         const std::pair<const char*, std::vector<bool>> orientations[] = {
-            {"portrait", {false, false, false}},
-            {"landscape", {true, true, true}},
-            {"auto", {true, false, false}}};
+            {"portrait", {false, false, false, false, false}},
+            {"landscape", {true, true, true, true, true}},
+            {"auto", {true, false, false, false, true}}};
         for (const auto& [orientation, landscape] : orientations) {
             ASSERT_TRUE(writeOptions(stage, std::string("PageSize=") + size +
                                                 "\nOrientation=" + orientation + "\n"));
             QPDF pdf;
             const auto pages = runAndReadPages(stage, pdf);
-            ASSERT_EQ(pages.size(), 3u);
+            ASSERT_EQ(pages.size(), 5u);
             for (std::size_t i = 0; i < pages.size(); ++i) {
                 EXPECT_NEAR(pages[i].width, landscape[i] ? tall : narrow, 0.001)
                     << size << " " << orientation << " page " << i;
@@ -148,6 +153,8 @@ TEST(PdfExe, FitShrinkAndFillPlaceThePictureInsideTheMargins) {
     ASSERT_TRUE(writeJpeg(stage.path("00001.jpg"), at72(400, 200)));
     ASSERT_TRUE(writeJpeg(stage.path("00002.jpg"), at72(64, 48)));
     ASSERT_TRUE(writeJpeg(stage.path("00003.jpg"), at72(64, 48, 6))); // shown 48 x 64
+    ASSERT_TRUE(writeJpeg(stage.path("00004.jpg"), at72(64, 48)));    // so by the user's turn
+    ASSERT_TRUE(writePageTurns(stage.folder(), {{4, 90}}));
     const auto layout = [&stage](const char* fit) {
         return writeOptions(stage, std::string("PageSize=100x100mm\nMargin=10\nFit=") + fit);
     };
@@ -163,9 +170,13 @@ TEST(PdfExe, FitShrinkAndFillPlaceThePictureInsideTheMargins) {
     }
     // Turned by EXIF and fitted by its shown size: 170.1 x 226.8 at (56.69, 28.35), the red
     // block in the top-right corner, 42.5 wide and 56.7 high.
-    const Picture turned = render(stage.pdf(), 4, 72);
-    EXPECT_TRUE(isRed(turned, 222, 32) && isRed(turned, 194, 74));
-    EXPECT_TRUE(isWhite(turned, 230, 31) && isWhite(turned, 180, 31) && isWhite(turned, 223, 25));
+    for (int page : {4, 5}) {
+        const Picture turned = render(stage.pdf(), page, 72);
+        EXPECT_TRUE(isRed(turned, 222, 32) && isRed(turned, 194, 74)) << page;
+        EXPECT_TRUE(isWhite(turned, 230, 31) && isWhite(turned, 180, 31) &&
+                    isWhite(turned, 223, 25))
+            << page;
+    }
 
     ASSERT_TRUE(layout("shrink"));
     ASSERT_EQ(runPdfExe(stage).exitCode, 0);
@@ -186,10 +197,16 @@ TEST(PdfExe, FitShrinkAndFillPlaceThePictureInsideTheMargins) {
     const Picture fill = render(stage.pdf(), 3, 72);
     EXPECT_TRUE(isRed(fill, 31, 31) && isRed(fill, 55, 74));
     EXPECT_TRUE(isWhite(fill, 20, 50) && isWhite(fill, 69, 50) && isWhite(fill, 50, 20));
+    // Turned, it fills by its shown size: 226.8 x 302.4 at (28.35, -9.45), the red block
+    // 56.7 x 75.6 in its top-right corner, cut at the top margin.
+    const Picture turnedFill = render(stage.pdf(), 5, 72);
+    EXPECT_TRUE(isRed(turnedFill, 250, 31) && isRed(turnedFill, 206, 58));
+    EXPECT_TRUE(isWhite(turnedFill, 250, 25) && isWhite(turnedFill, 188, 40) &&
+                isWhite(turnedFill, 250, 74));
     // The pictures are still the staged files, byte for byte.
     const std::string out = stage.cache() + "/extracted";
     ASSERT_EQ(std::system(("pdfimages -all '" + stage.pdf() + "' '" + out + "'").c_str()), 0);
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 5; ++i) {
         const std::string staged = stage.path("0000" + std::to_string(i) + ".jpg");
         const std::string extracted = out + "-00" + std::to_string(i) + ".jpg";
         EXPECT_EQ(std::system(("cmp -s '" + staged + "' '" + extracted + "'").c_str()), 0) << i;

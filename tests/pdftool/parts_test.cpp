@@ -2,6 +2,7 @@
 #include "formats/exif.h"
 #include "formats/jpeg_info.h"
 #include "jobfiles/docinfo.h"
+#include "jobfiles/page_turns.h"
 #include "jpeg_maker.h"
 #include "outside/pdftool/staged_files.h"
 #include "pdf_probe.h"
@@ -102,4 +103,25 @@ TEST(StagedFiles, NamesNeedFiveDigitsAndJpg) {
     for (const char* name : {"0000.jpg", "0000a.jpg", "00000.jpeg", "00000jpg", ".jpg", "tmp.pdf",
                              "00001_002.jpg", "00001_.jpg", "0001_0002.jpg", "00001_000a.jpg"})
         EXPECT_FALSE(isStagedName(name)) << name;
+}
+
+TEST(PageTurns, KeyedByPictureIndexWhateverTheLineOrPageName) {
+    Stage stage;
+    ASSERT_TRUE(
+        writeFile(stage.path(kPageTurnsFileName),
+                  "\xEF\xBB\xBF"
+                  "00003=90\r\n7=-90\n00002=180\n00002=0\n00004=45\nx=90\n"
+                  "0000000000000000000000000009=270\n1234567890123456789=90\n00005=99999999999\n"
+                  "00006=90=90\n"));
+    const PageTurns turns = readPageTurns(stage.path(kPageTurnsFileName));
+    EXPECT_EQ(turns, (PageTurns{{3, 90}, {7, 270}, {9, 270}}));
+    EXPECT_EQ(turnOfStagedName(turns, "00003_0002.png"), 90);
+    EXPECT_EQ(turnOfStagedName(turns, "000007.JPG"), 270);
+    EXPECT_EQ(turnOfStagedName(turns, "00002.jpg"), 0);
+    EXPECT_EQ(turnOfStagedName(turns, "00003.txt"), 0);
+    EXPECT_EQ(turnOfStagedName(turns, "1000000000000000000003.jpg"), 0);
+
+    ASSERT_TRUE(writePageTurns(stage.folder(), {{12, 450}, {13, 0}, {100000, -90}}));
+    EXPECT_EQ(readFile(stage.path(kPageTurnsFileName)), "00012=90\n100000=270\n");
+    EXPECT_TRUE(readPageTurns(stage.path("missing.txt")).empty());
 }

@@ -1,5 +1,6 @@
 // PNG pages: embedded without loss, transparency as a soft mask, damaged files skipped.
 #include "command_output.h"
+#include "jobfiles/page_turns.h"
 #include "jpeg_maker.h"
 #include "outside/pdftool/png_planes.h"
 #include "pdf_probe.h"
@@ -94,6 +95,51 @@ TEST(PngPages, RenderPixelForPixelAsThePictureOverWhite) {
         ++at;
     }
     EXPECT_EQ(maskedPages, (std::vector<int>{7, 8, 9, 10, 12})) << list;
+}
+
+// Turned pages show every pixel where the turn puts it: a copied RGB, a decoded RGBA with its
+// soft mask, a palette, each turned its own way.
+TEST(PngPages, TurnedPagesKeepEveryPixel) {
+    const std::pair<PngSpec, int> cases[] = {
+        {{}, 90}, {{.colourType = 6, .seed = 2}, 270}, {{.colourType = 3, .seed = 3}, 180}};
+    Stage stage;
+    PageTurns turns;
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        ASSERT_TRUE(writePng(stage.path("0000" + std::to_string(i) + ".png"), cases[i].first));
+        turns[i] = cases[i].second;
+    }
+    ASSERT_TRUE(writePageTurns(stage.folder(), turns));
+    const ToolRun run = runPdfExe(stage);
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    ASSERT_EQ(qpdfCheck(stage.pdf()), 0);
+
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        int width = 0;
+        int height = 0;
+        const std::vector<unsigned char> picture =
+            pngOverWhite(stage.path("0000" + std::to_string(i) + ".png"), width, height);
+        ASSERT_FALSE(picture.empty());
+        const int turn = cases[i].second;
+        const bool quarter = turn != 180;
+        const Picture page =
+            render(stage.pdf(), static_cast<int>(i) + 1, kPictureDpi * kRenderScale);
+        ASSERT_EQ(page.width, (quarter ? height : width) * kRenderScale) << turn;
+        ASSERT_EQ(page.height, (quarter ? width : height) * kRenderScale) << turn;
+        int wrong = 0;
+        for (int y = 0; y < page.height / kRenderScale; ++y) {
+            for (int x = 0; x < page.width / kRenderScale; ++x) {
+                // The stored pixel shown at (x, y).
+                const int storedX = turn == 90 ? y : turn == 180 ? width - 1 - x : width - 1 - y;
+                const int storedY = turn == 90 ? height - 1 - x : turn == 180 ? height - 1 - y : x;
+                const unsigned char* got = page.at(x * kRenderScale + 1, y * kRenderScale + 1);
+                const unsigned char* want =
+                    &picture[static_cast<std::size_t>((storedY * width + storedX) * 3)];
+                for (int k = 0; k < 3; ++k)
+                    wrong += got[k] != want[k];
+            }
+        }
+        EXPECT_EQ(wrong, 0) << turn;
+    }
 }
 
 TEST(PngPages, OpaqueNonInterlacedDataIsCopiedWithItsLayout) {
