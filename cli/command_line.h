@@ -15,7 +15,7 @@ enum ExitStatus : int {
     kExitUsage = 1,       // unknown option, no pictures, not a picture
     kExitSomeMissing = 2, // some pictures are in no PDF
     kExitNothing = 3,     // no PDF was written
-    kExitStopped = 130,   // stopped by Ctrl+C or SIGTERM; PDFs written before stay
+    // 128 + the signal (130 for Ctrl+C, 143 for SIGTERM): stopped; PDFs written before stay.
 };
 
 struct ConvertRequest {

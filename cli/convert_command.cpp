@@ -75,10 +75,12 @@ bool collectPictures(const std::vector<std::string>& inputs, PictureListModel& l
 }
 
 engine::ConversionJob* runningJob = nullptr;
+volatile std::sig_atomic_t stopSignal = 0;
 
 // Ctrl+C (and a polite kill) stop the job as Stop does in the window: the builder ends, the
 // staged files go, PDFs already written stay.
-void stopRunningJob(int) {
+void stopRunningJob(int signal) {
+    stopSignal = signal;
     if (runningJob)
         runningJob->cancel();
 }
@@ -214,7 +216,7 @@ int runConvertCommand(int argc, char* argv[]) {
         std::fprintf(stderr, "pagewright convert: %s\n", line.c_str());
     if (result.outcome == engine::JobResult::Outcome::Cancelled) {
         std::fprintf(stderr, "pagewright convert: stopped\n");
-        return kExitStopped;
+        return 128 + (stopSignal != 0 ? static_cast<int>(stopSignal) : SIGINT);
     }
     if (result.written.empty())
         return kExitNothing;

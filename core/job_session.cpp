@@ -177,9 +177,15 @@ void JobSession::finished(const JobResult& result) {
         host_.beep();
     }
     unlockControls(true);
-    host_.setFrontProgressText("Done.");
-    host_.setProgressVisible(false);
     host_.setBarWidth(0);
+    if (result.outcome == JobResult::Outcome::Cancelled) {
+        // Said where the progress was, until the next job.
+        host_.setFrontProgressText("Stopped");
+        host_.setProgressVisible(true);
+    } else {
+        host_.setFrontProgressText("Done.");
+        host_.setProgressVisible(false);
+    }
     showMessages(result);
 }
 

@@ -146,9 +146,13 @@ void Application::takeHandedOver(const std::vector<std::string>& paths) {
     openPaths(waiting);
 }
 
-void Application::requestQuit() {
+bool Application::requestQuit() {
     if (quitting_)
-        return; // closing the front window below comes back here
+        return true; // closing the front window below comes back here
+    if (jobRunning() &&
+        prompts_.messageBox("A conversion is running. Stop it and quit?", os::kProgramTitle,
+                            os::Buttons::YesNo, os::Icon::Question) != os::Answer::Yes)
+        return false;
     quitting_ = true;
     QuitRequested = true;
     // Waits for the job to stop (within about a second); what it would still show is dropped.
@@ -157,6 +161,7 @@ void Application::requestQuit() {
     if (front_)
         front_->close();
     engineForm_->Unload();
+    return true;
 }
 
 void Application::stopJob() {

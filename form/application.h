@@ -58,8 +58,9 @@ public:
     // The one way the program ends, whatever closes it (the front window's close picture or
     // close box, the window manager, the Exit commands): sets QuitRequested, detaches the skin,
     // closes the front window and unloads the Setting window, which ends the event loops.
-    // A job still running is stopped first, and its staged files removed. Runs once.
-    void requestQuit();
+    // A job still running is stopped first, and its staged files removed, once the user agrees;
+    // false, and nothing done, when they do not. Runs once.
+    bool requestQuit();
     // Stops the running job, if any (the Convert picture while a job runs, Esc); it finishes
     // as a stopped job does.
     void stopJob();

@@ -352,15 +352,18 @@ void frmMain::imgExit_Click() {
 }
 
 void frmMain::closeSequence() {
-    app_.requestQuit();
+    if (!app_.requestQuit())
+        return;
     close(); // a front window loaded without the engine form's start-up closes itself
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
     // However the window is closed (its own buttons, the window manager, the task bar), the
-    // program ends.
-    app_.requestQuit();
-    event->accept();
+    // program ends, unless the user keeps a running job going.
+    if (app_.requestQuit())
+        event->accept();
+    else
+        event->ignore();
 }
 
 // --- picture buttons ----------------------------------------------------------------------
@@ -372,7 +375,16 @@ void frmMain::ClearHoverImages() {
         button->clearPicture();
     imgUp->clearPicture();
     imgDown->clearPicture();
-    imgConvert->clearPicture();
+    showConvertPicture(false);
+}
+
+void frmMain::showConvertPicture(bool hover) {
+    if (jobRunning_)
+        imgConvert->showPicture(hover ? art::stopHover() : art::stopButton());
+    else if (hover)
+        imgConvert->showPicture(art::convertHover());
+    else
+        imgConvert->clearPicture();
 }
 
 void frmMain::imgToolbar_MouseMove(int index) {
@@ -421,11 +433,11 @@ void frmMain::imgMenu_MouseDown(int index) {
 
 void frmMain::imgConvert_MouseMove() {
     ClearHoverImages();
-    imgConvert->showPicture(art::convertHover());
+    showConvertPicture(true);
 }
 
 void frmMain::imgConvert_MouseDown() {
-    imgConvert->clearPicture();
+    showConvertPicture(false);
     app_.commands().fire(app_.jobRunning() ? Command::Stop : Command::Convert);
 }
 
@@ -464,8 +476,10 @@ void frmMain::setLockedControlsEnabled(bool enabled) {
 }
 
 void frmMain::setJobRunning(bool running) {
+    jobRunning_ = running;
     imgConvert->setEnabled(running || imgUp->isEnabled());
     imgConvert->setToolTip(running ? QStringLiteral("Stop (Esc)") : QString());
+    showConvertPicture(false);
 }
 
 // --- FrontView ----------------------------------------------------------------------------

@@ -85,7 +85,7 @@ public:
     double trackWidth() const;
     double barWidth() const;
     void setBarWidth(double width);
-    // While a job runs, the Convert picture stops it (and so does Esc).
+    // While a job runs, the Convert picture shows Stop and stops it (and so does Esc).
     void setJobRunning(bool running);
 
     // Controls, by their design names.
@@ -122,6 +122,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The Convert picture as it rests or is hovered: Stop while a job runs.
+    void showConvertPicture(bool hover);
+    bool jobRunning_ = false;
     void buildControls();
     void connectButtons();
     void place(QWidget* widget, const form::TwipsRect& design);

@@ -48,6 +48,12 @@ QPixmap menuHover(int i) {
 QPixmap convertHover() {
     return load(QStringLiteral("convert_hover.png"));
 }
+QPixmap stopButton() {
+    return load(QStringLiteral("stop.png"));
+}
+QPixmap stopHover() {
+    return load(QStringLiteral("stop_hover.png"));
+}
 QPixmap upHover() {
     return load(QStringLiteral("up_hover.png"));
 }

@@ -12,6 +12,8 @@ QPixmap toolbarHover(int i);   // imgToolbarData(i), i in 0..5
 QPixmap toolbarPressed(int i); // imgToolbarClick(i), i in 0..5
 QPixmap menuHover(int i);      // imgMenuData(i), i in 0..3
 QPixmap convertHover();        // imgConvertData
+QPixmap stopButton();          // imgConvert while a job runs
+QPixmap stopHover();
 QPixmap upHover();             // imgUpData
 QPixmap downHover();           // imgDownData
 QPixmap cursorPixmap();        // 32 x 32 pointing hand with alpha

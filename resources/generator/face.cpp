@@ -187,34 +187,45 @@ void drawMoveButton(QPainter& p, const QRectF& box, bool up, Look look) {
              colours);
 }
 
-void drawConvertButton(QPainter& p, Look look) {
+// The Convert button, or the Stop button that takes its place while a job runs.
+void drawConvertButton(QPainter& p, Look look, bool stop) {
     const QRectF box = pixelRect(layout::kImgConvertRect);
     const QRectF card = box.adjusted(2.5, 2.5, -2.5, -5.5);
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(3, 105, 161, 60));
     p.drawRoundedRect(card.translated(0, 2.5), 10, 10);
     QLinearGradient fill(0, card.top(), 0, card.bottom());
-    if (look == Look::Rest) {
-        fill.setColorAt(0, rgb(0x0ea5e9));
-        fill.setColorAt(1, rgb(0x0284c7));
+    const bool rest = look == Look::Rest;
+    if (stop) {
+        fill.setColorAt(0, rgb(rest ? 0xef4444 : 0xf87171));
+        fill.setColorAt(1, rgb(rest ? 0xdc2626 : 0xef4444));
     } else {
-        fill.setColorAt(0, rgb(0x38bdf8));
-        fill.setColorAt(1, rgb(0x0ea5e9));
+        fill.setColorAt(0, rgb(rest ? 0x0ea5e9 : 0x38bdf8));
+        fill.setColorAt(1, rgb(rest ? 0x0284c7 : 0x0ea5e9));
     }
-    p.setPen(QPen(rgb(theme::kAccentDark), 1));
+    p.setPen(QPen(rgb(stop ? 0x991b1b : theme::kAccentDark), 1));
     p.setBrush(fill);
     p.drawRoundedRect(card, 10, 10);
     p.setPen(QPen(QColor(255, 255, 255, look == Look::Rest ? 60 : 120), 1));
     p.setBrush(Qt::NoBrush);
     p.drawRoundedRect(card.adjusted(1, 1, -1, -1), 9, 9);
 
-    drawIcon(p, Icon::Pdf, QRectF(card.left() + 6, card.center().y() - 15, 30, 30),
-             IconColours{Qt::white, rgb(theme::kAccentDark), Qt::white});
+    if (stop) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(Qt::white);
+        p.drawRoundedRect(QRectF(card.left() + 12, card.center().y() - 9, 18, 18), 3, 3);
+    } else {
+        drawIcon(p, Icon::Pdf, QRectF(card.left() + 6, card.center().y() - 15, 30, 30),
+                 IconColours{Qt::white, rgb(theme::kAccentDark), Qt::white});
+    }
     drawText(p, QRectF(card.left() + 38, card.top() + 10, card.width() - 40, 22),
-             Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Convert"), uiFont(16, true),
+             Qt::AlignLeft | Qt::AlignVCenter,
+             stop ? QStringLiteral("Stop") : QStringLiteral("Convert"), uiFont(16, true),
              Qt::white);
     drawText(p, QRectF(card.left() + 39, card.top() + 31, card.width() - 40, 15),
-             Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("to PDF"), uiFont(11), rgb(0xe0f2fe));
+             Qt::AlignLeft | Qt::AlignVCenter,
+             stop ? QStringLiteral("Esc") : QStringLiteral("to PDF"), uiFont(11),
+             rgb(stop ? 0xfee2e2 : 0xe0f2fe));
 }
 
 void drawBody(QPainter& p, const Highlight& h) {
@@ -229,7 +240,10 @@ void drawBody(QPainter& p, const Highlight& h) {
              QStringLiteral("PAGE ORDER"), caption, rgb(theme::kTextDim));
     drawMoveButton(p, up, true, lookOf(h, Part::Up));
     drawMoveButton(p, down, false, lookOf(h, Part::Down));
-    drawConvertButton(p, lookOf(h, Part::Convert));
+    if (h.part == Part::Stop)
+        drawConvertButton(p, h.look, true);
+    else
+        drawConvertButton(p, lookOf(h, Part::Convert), false);
 }
 
 } // namespace

@@ -4,7 +4,7 @@
 
 namespace pw::artgen {
 
-enum class Part { None, Toolbar, Menu, Convert, Up, Down };
+enum class Part { None, Toolbar, Menu, Convert, Stop, Up, Down };
 enum class Look { Rest, Hover, Pressed };
 
 struct Highlight {

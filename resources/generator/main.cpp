@@ -90,6 +90,12 @@ int main(int argc, char* argv[]) {
     ok = save(buttonPicture(layout::kImgConvertRect, {Part::Convert, 0, Look::Hover}), folder,
               QStringLiteral("convert_hover.png")) &&
          ok;
+    ok = save(buttonPicture(layout::kImgConvertRect, {Part::Stop, 0, Look::Rest}), folder,
+              QStringLiteral("stop.png")) &&
+         ok;
+    ok = save(buttonPicture(layout::kImgConvertRect, {Part::Stop, 0, Look::Hover}), folder,
+              QStringLiteral("stop_hover.png")) &&
+         ok;
     ok = save(buttonPicture(layout::kImgUpRect, {Part::Up, 0, Look::Hover}), folder,
               QStringLiteral("up_hover.png")) &&
          ok;

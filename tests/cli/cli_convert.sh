@@ -162,22 +162,25 @@ PW_FAKE_STEPS=kill program=$work/app/pagewright run -q -o "$work/out/killed" "${
 check "one PDF, builder killed: status 3, said" \
     test "$status:$err" = "3:pagewright: The PDF builder stopped before it finished."
 
-# Ctrl+C (SIGINT) stops the job: the first picture's PDF stays, the builder hanging on the
-# second is ended, no staged file is left; status 130.
-PW_FAKE_STEPS=$(printf 'when:%s\nsleep:60000\nrun:%s' "$second" "$real") \
-    "$work/app/pagewright" convert -q --each -o "$work/out/stopped" "${three[@]}" \
-    >"$work/stdout" 2>"$work/stderr" &
-convert_pid=$!
-for _ in $(seq 300); do [ -e "$work/out/stopped/c.pdf" ] && break; sleep 0.05; done
-sleep 0.3
-kill -INT "$convert_pid"
-wait "$convert_pid"
-status=$?
-check "Ctrl+C: status 130, the finished PDF kept and printed" \
-    test "$status:$(cat "$work/stdout")" = "130:$work/out/stopped/c.pdf"
-check "Ctrl+C: nothing else written, no staged files left" \
-    eval 'test "$(ls "$work/out/stopped")" = c.pdf && test -z "$(ls -A "$XDG_CACHE_HOME/pagewright/jobs" 2>/dev/null)"'
-check "Ctrl+C: no builder left running" eval '! pgrep -f "$work/app/data/pdf.exe" >/dev/null'
+# Ctrl+C (SIGINT) and SIGTERM stop the job: the first picture's PDF stays, the builder hanging
+# on the second is ended, no staged file is left; status 128 + the signal.
+for signal in INT:130 TERM:143; do
+    rm -rf "$work/out/stopped"
+    PW_FAKE_STEPS=$(printf 'when:%s\nsleep:60000\nrun:%s' "$second" "$real") \
+        "$work/app/pagewright" convert -q --each -o "$work/out/stopped" "${three[@]}" \
+        >"$work/stdout" 2>"$work/stderr" &
+    convert_pid=$!
+    for _ in $(seq 300); do [ -e "$work/out/stopped/c.pdf" ] && break; sleep 0.05; done
+    sleep 0.3
+    kill -"${signal%:*}" "$convert_pid"
+    wait "$convert_pid"
+    status=$?
+    check "SIG${signal%:*}: status ${signal#*:}, the finished PDF kept and printed" \
+        test "$status:$(cat "$work/stdout")" = "${signal#*:}:$work/out/stopped/c.pdf"
+    check "SIG${signal%:*}: nothing else written, no staged files left" \
+        eval 'test "$(ls "$work/out/stopped")" = c.pdf && test -z "$(ls -A "$XDG_CACHE_HOME/pagewright/jobs" 2>/dev/null)"'
+    check "SIG${signal%:*}: no builder left running" eval '! pgrep -f "$work/app/data/pdf.exe" >/dev/null'
+done
 
 # -o naming the PDF itself: made with its folder's parents, an existing one kept unless
 # --overwrite; in per-picture mode it is a usage error.

@@ -497,7 +497,7 @@ TEST_F(Job, CancelEndsTheBuilderAndKeepsOnlyFinishedPdfs) {
         EXPECT_EQ(inFolder, kept);
         EXPECT_FALSE(fs::exists(job.stagingFolder()));
         EXPECT_TRUE(prompts.messages.empty()) << prompts.messages.front().text;
-        EXPECT_EQ(host.frontTexts.back(), "Done.");
+        EXPECT_EQ(host.frontTexts.back(), "Stopped");
         EXPECT_TRUE(contains(host.log, "CmdToolsBar on"));
         EXPECT_FALSE(contains(host.log, "beep"));
     }

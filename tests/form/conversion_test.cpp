@@ -232,6 +232,7 @@ TEST_F(Conversion, TheConvertPictureStopsARunningJob) {
     ASSERT_TRUE(app_->jobRunning());
     EXPECT_FALSE(front.List2->isEnabled());
     EXPECT_TRUE(front.imgConvert->isEnabled());
+    EXPECT_TRUE(front.imgConvert->lit()); // it shows Stop
     press(front.imgConvert);
     waitForJob();
 
@@ -242,7 +243,9 @@ TEST_F(Conversion, TheConvertPictureStopsARunningJob) {
     EXPECT_TRUE(engine.Command3->isEnabled());
     EXPECT_TRUE(front.List2->isEnabled());
     EXPECT_EQ(front.List2->count(), 2);
-    EXPECT_EQ(front.lblPB->text(), QStringLiteral("Done."));
+    EXPECT_EQ(front.lblPB->text(), QStringLiteral("Stopped"));
+    EXPECT_FALSE(front.lblPB->isHidden());
+    EXPECT_FALSE(front.imgConvert->lit()) << "Convert still shows Stop";
 }
 
 // The end message lists the pictures left out; why each was is behind "Show Details...".

@@ -53,8 +53,8 @@ TEST_F(Shutdown, SettingsCloseBoxOnlyHidesIt) {
     EXPECT_TRUE(engine.front()->isVisible());
 }
 
-// Closing the window during a job stops the job first: its builder is ended and its staged
-// files removed. Another job's builder of the same installation goes on.
+// Closing the window during a job asks first; Yes stops the job (its builder ended, its staged
+// files removed) and ends the program. Another job's builder of the same installation goes on.
 TEST_F(Shutdown, CloseButtonDuringAJobStopsItAndEndsTheProgram) {
     QApplication::setQuitOnLastWindowClosed(false);
     frmPrinting& engine = startProgram();
@@ -87,14 +87,25 @@ TEST_F(Shutdown, CloseButtonDuringAJobStopsItAndEndsTheProgram) {
                 (builder = written.readAll().trimmed().toInt()) <= 0)
                 return;
             poll->stop();
-            sendMouse(engine.front()->imgExit, QEvent::MouseButtonPress, QPoint(2, 2),
-                      Qt::LeftButton, Qt::LeftButton);
-            sendMouse(engine.front()->imgExit, QEvent::MouseButtonRelease, QPoint(2, 2),
-                      Qt::LeftButton, Qt::NoButton);
+            const auto pressClose = [&engine] {
+                sendMouse(engine.front()->imgExit, QEvent::MouseButtonPress, QPoint(2, 2),
+                          Qt::LeftButton, Qt::LeftButton);
+                sendMouse(engine.front()->imgExit, QEvent::MouseButtonRelease, QPoint(2, 2),
+                          Qt::LeftButton, Qt::NoButton);
+            };
+            prompts_.answerNext(os::Answer::No);
+            pressClose();
+            EXPECT_TRUE(engine.front()->isVisible()) << "No closed the window";
+            EXPECT_TRUE(app_->jobRunning());
+            prompts_.answerNext(os::Answer::Yes);
+            pressClose();
         });
         poll->start(20);
     });
     EXPECT_EQ(rc, 0);
+    ASSERT_EQ(prompts_.messages.size(), 2u);
+    EXPECT_EQ(prompts_.messages[0].text, "A conversion is running. Stop it and quit?");
+    EXPECT_EQ(prompts_.messages[0].buttons, os::Buttons::YesNo);
     EXPECT_TRUE(QuitRequested);
     EXPECT_TRUE(engine.unloaded());
     EXPECT_FALSE(engine.front()->isVisible());
