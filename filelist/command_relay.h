@@ -1,7 +1,7 @@
 #pragma once
 // The command relay: the engine form's hidden line edit txtMsg, into which the front window
 // writes a command word. Each change fires the matching command and clears the text again.
-#include "filelist/command_table.h"
+#include "core/command_table.h"
 
 #include <QObject>
 

@@ -1,6 +1,6 @@
 #include "filelist/tool_commands.h"
 
-#include "filelist/command_table.h"
+#include "core/command_table.h"
 #include "filelist/engine_view.h"
 #include "filelist/file_list.h"
 #include "filelist/folder_scan.h"

@@ -179,8 +179,10 @@ void Application::convert() {
     if (jobRunning())
         return;
     std::optional<engine::JobRequest> request = session_->begin({});
-    if (request)
-        runner_->start(std::move(*request), *session_);
+    if (!request)
+        return;
+    setJobRunning(true);
+    runner_->start(std::move(*request), *session_);
 }
 
 void Application::jobEnded() {
@@ -309,6 +311,9 @@ void Application::beep() {
 }
 
 void Application::setJobRunning(bool running) {
+    for (const Command command : kLockedDuringJob)
+        commands_.setEnabled(command, !running);
+    commands_.setEnabled(Command::Stop, running);
     if (front_)
         front_->setJobRunning(running);
 }

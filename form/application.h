@@ -3,7 +3,7 @@
 // conversion job, the two console runners and both windows. The windows are views: they show
 // this object's state and turn presses, menus, drops and relay words into its commands.
 #include "core/job_host.h"
-#include "filelist/command_table.h"
+#include "core/command_table.h"
 #include "platform/prompts.h"
 #include "platform/pump.h"
 

@@ -438,7 +438,8 @@ void frmMain::imgConvert_MouseMove() {
 
 void frmMain::imgConvert_MouseDown() {
     showConvertPicture(false);
-    app_.commands().fire(app_.jobRunning() ? Command::Stop : Command::Convert);
+    CommandTable& commands = app_.commands();
+    commands.fire(commands.isEnabled(Command::Stop) ? Command::Stop : Command::Convert);
 }
 
 void frmMain::imgUp_MouseMove() {

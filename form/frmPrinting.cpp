@@ -22,6 +22,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QUrl>
@@ -186,6 +187,22 @@ void frmPrinting::buildMenus() {
     menuA->addSeparator()->setObjectName(QStringLiteral("menuSS"));
     connect(addItem(menuA, "menuAbout", "About"), &QAction::triggered, this,
             [this] { fire(Command::About); });
+
+    // The items that change the list follow their commands: disabled while a job runs.
+    const std::pair<const char*, Command> followers[] = {
+        {"menuAdd", Command::Add},           {"menuFolder", Command::AddFolder},
+        {"menuRemove", Command::RemoveFile}, {"menuRemoveAll", Command::RemoveAllFiles},
+        {"menuUp", Command::MoveUp},         {"menuDown", Command::MoveDown},
+        {"menuSort", Command::Sort}};
+    CommandTable& commands = app_.commands();
+    for (const auto& [name, command] : followers) {
+        const QPointer<QAction> action = menuBar->findChild<QAction*>(QString::fromUtf8(name));
+        action->setEnabled(commands.isEnabled(command));
+        commands.watch([action, command = command](Command changed, bool enabled) {
+            if (changed == command && action)
+                action->setEnabled(enabled);
+        });
+    }
 }
 
 void frmPrinting::buildControls() {

@@ -2,7 +2,7 @@
 // The engine form: hidden for the whole run and shown only as the modal "Setting" window. A view
 // of the application object: its fields show and edit the settings, its menus, tool buttons
 // and command relay fire the application's commands.
-#include "filelist/command_table.h"
+#include "core/command_table.h"
 #include "filelist/engine_view.h"
 #include "form/application.h"
 

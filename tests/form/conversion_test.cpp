@@ -6,6 +6,7 @@
 #include "platform/paths.h"
 #include "settings/settings_file.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -14,6 +15,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QProcess>
 #include <QPushButton>
 #include <QSpinBox>
@@ -233,6 +235,9 @@ TEST_F(Conversion, TheConvertPictureStopsARunningJob) {
     EXPECT_FALSE(front.List2->isEnabled());
     EXPECT_TRUE(front.imgConvert->isEnabled());
     EXPECT_TRUE(front.imgConvert->lit()); // it shows Stop
+    QAction* add = engine.menuFile->findChild<QAction*>(QStringLiteral("menuAdd"));
+    EXPECT_FALSE(add->isEnabled());
+    engine.txtMsg->setText(QStringLiteral("Convert")); // the relay word starts no second job
     press(front.imgConvert);
     waitForJob();
 
@@ -246,6 +251,7 @@ TEST_F(Conversion, TheConvertPictureStopsARunningJob) {
     EXPECT_EQ(front.lblPB->text(), QStringLiteral("Stopped"));
     EXPECT_FALSE(front.lblPB->isHidden());
     EXPECT_FALSE(front.imgConvert->lit()) << "Convert still shows Stop";
+    EXPECT_TRUE(add->isEnabled());
 }
 
 // The end message lists the pictures left out; why each was is behind "Show Details...".

@@ -1,4 +1,4 @@
-#include "filelist/command_table.h"
+#include "core/command_table.h"
 
 namespace pw {
 namespace {
@@ -9,15 +9,37 @@ std::size_t slot(Command command) {
 
 } // namespace
 
+CommandTable::CommandTable() {
+    disabled_.set(slot(Command::Stop));
+}
+
 void CommandTable::bind(Command command, std::function<void()> handler) {
     handlers_[slot(command)] = std::move(handler);
 }
 
 void CommandTable::fire(Command command) const {
+    if (!isEnabled(command))
+        return;
     // A copy: the handler may rebind its own entry while it runs.
     const std::function<void()> handler = handlers_[slot(command)];
     if (handler)
         handler();
+}
+
+void CommandTable::setEnabled(Command command, bool enabled) {
+    if (isEnabled(command) == enabled)
+        return;
+    disabled_.set(slot(command), !enabled);
+    for (const auto& changed : watchers_)
+        changed(command, enabled);
+}
+
+bool CommandTable::isEnabled(Command command) const {
+    return !disabled_.test(slot(command));
+}
+
+void CommandTable::watch(std::function<void(Command, bool)> changed) {
+    watchers_.push_back(std::move(changed));
 }
 
 std::optional<Command> toolsBarCommand(int index) {

@@ -1,11 +1,14 @@
 #pragma once
 // The program's commands, one table for every way of firing them: the front window's picture
-// buttons, the engine form's menu items and tool buttons, and the relay words of txtMsg. The
-// owner of the job and the lists binds each command once; views only fire them.
+// buttons, the engine form's menu items and tool buttons, the keyboard, and the relay words of
+// txtMsg. The owner of the job and the lists binds each command once and sets which are
+// enabled; views fire them and follow their enabled state.
 #include <array>
+#include <bitset>
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace pw {
 
@@ -32,14 +35,31 @@ inline constexpr std::size_t kCommandCount = static_cast<std::size_t>(Command::B
 
 class CommandTable {
 public:
+    CommandTable();
+
     // Binds a command; a later binding replaces an earlier one.
     void bind(Command command, std::function<void()> handler);
-    // Runs the command's handler; an unbound command does nothing.
+    // Runs the command's handler; an unbound or disabled command does nothing.
     void fire(Command command) const;
+
+    // Every command starts enabled but Stop, which is for a running job.
+    void setEnabled(Command command, bool enabled);
+    bool isEnabled(Command command) const;
+    // `changed` runs whenever a command's enabled state changes, so views keep their
+    // controls in step.
+    void watch(std::function<void(Command, bool)> changed);
 
 private:
     std::array<std::function<void()>, kCommandCount> handlers_;
+    std::bitset<kCommandCount> disabled_;
+    std::vector<std::function<void(Command, bool)>> watchers_;
 };
+
+// The commands that change the list, the settings or start a job: disabled while a job runs.
+inline constexpr std::array<Command, 12> kLockedDuringJob = {
+    Command::Add,       Command::RemoveFile, Command::RemoveAllFiles, Command::ChooseRemove,
+    Command::AddFolder, Command::Settings,   Command::Sort,           Command::MoveUp,
+    Command::MoveDown,  Command::Convert,    Command::Save,           Command::Browse};
 
 // The engine form's tool buttons by their design index (CmdToolsBar 0..6); nothing for any
 // other index.
