@@ -21,8 +21,10 @@ int characterCount(const std::string& utf8) {
 
 } // namespace
 
-std::string pageNumberText(int row) {
-    return "Page Number: " + std::to_string(row < 0 ? 0 : row + 1);
+std::string pageNumberText(int row, int count) {
+    if (row < 0)
+        return "Page Number: 0";
+    return "Page Number: " + std::to_string(row + 1) + " of " + std::to_string(count);
 }
 
 std::string filenameLabelText(const std::string& rowText) {
@@ -50,7 +52,7 @@ void SelectionDisplay::List2_Click() {
 
 void SelectionDisplay::show(const PictureListView* list) {
     const int row = list->highlightedRow();
-    front_.setPageText(pageNumberText(row));
+    front_.setPageText(pageNumberText(row, list->count()));
     const std::string text = row >= 0 ? list->text(row).toStdString() : "";
     front_.setFilenameText(filenameLabelText(text));
     front_.setFilenameToolTip(text);

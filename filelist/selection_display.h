@@ -8,8 +8,9 @@ namespace pw {
 class FrontView;
 class PictureListView;
 
-// "Page Number: " + the 1-based row; row -1 (nothing selected) gives "Page Number: 0".
-std::string pageNumberText(int row);
+// "Page Number: " + the 1-based row + " of " + the count; row -1 (nothing selected) gives
+// "Page Number: 0".
+std::string pageNumberText(int row, int count);
 // The row's text, or "..." + its last 40 characters when it is 41 characters or longer.
 std::string filenameLabelText(const std::string& rowText);
 

@@ -9,6 +9,7 @@
 #include "filelist/selection_display.h"
 #include "form/app_state.h"
 #include "form/application.h"
+#include "form/command_actions.h"
 #include "form/fit_text.h"
 #include "form/frmPrinting.h"
 #include "outside/skin/skin_loader.h"
@@ -16,6 +17,7 @@
 #include "resources/artwork.h"
 #include "resources/layout.h"
 
+#include <QAction>
 #include <QBitmap>
 #include <QCloseEvent>
 #include <QFontMetrics>
@@ -26,7 +28,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
-#include <QShortcut>
 #include <QTimer>
 #include <QUrl>
 #include <cmath>
@@ -192,9 +193,15 @@ void frmMain::connectButtons() {
         connect(button, &ImageArea::moved, this, [this](int i) { imgMenu_MouseMove(i); });
     }
     connect(imgConvert, &ImageArea::pressed, this, [this] { imgConvert_MouseDown(); });
-    auto* stop = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    stop->setContext(Qt::WindowShortcut);
-    connect(stop, &QShortcut::activated, this, [this] { app_.commands().fire(Command::Stop); });
+    // The keys, and the list's context menu with the commands that work on it.
+    const QList<QAction*> actions = addCommandActions(*this, app_.commands());
+    List2->setContextMenuPolicy(Qt::ActionsContextMenu);
+    for (QAction* action : actions) {
+        const QString name = action->objectName();
+        if (name != QLatin1String("actionStop") && name != QLatin1String("actionHelp") &&
+            name != QLatin1String("actionExit"))
+            List2->addAction(action);
+    }
     connect(imgConvert, &ImageArea::moved, this, [this] { imgConvert_MouseMove(); });
     connect(imgUp, &ImageArea::pressed, this, [this] { imgUp_MouseDown(); });
     connect(imgUp, &ImageArea::moved, this, [this] { imgUp_MouseMove(); });

@@ -28,7 +28,7 @@ TEST_F(FileListTest, RemoveTakesTheSelectedEntryAndEmptiesCleanly) {
     EXPECT_EQ(list.count(), 3);
 
     list.select(1);
-    EXPECT_EQ(front.pageText, "Page Number: 2");
+    EXPECT_EQ(front.pageText, "Page Number: 2 of 3");
     commands.CmdToolsBar_Click(ToolCommands::Remove);
     EXPECT_EQ(working(), (Paths{"/p/a.jpg", "/p/c.jpg"}));
     EXPECT_EQ(shown(), (Paths{"shown:/p/a.jpg", "shown:/p/c.jpg"}));
@@ -78,7 +78,7 @@ TEST_F(FileListTest, MovingKeepsPairsAndSelectionAndStopsAtTheEnds) {
     EXPECT_EQ(list.selected(), 2);
     EXPECT_EQ(list1_->currentRow(), 2);
     // The labels show the visible list's row, as a click on it would.
-    EXPECT_EQ(front.pageText, "Page Number: 3");
+    EXPECT_EQ(front.pageText, "Page Number: 3 of 3");
     EXPECT_EQ(front.filenameText, "shown:/p/a.jpg");
 
     commands.CmdToolsBar_Click(ToolCommands::MoveDown); // last entry
@@ -88,7 +88,7 @@ TEST_F(FileListTest, MovingKeepsPairsAndSelectionAndStopsAtTheEnds) {
     EXPECT_EQ(working(), (Paths{"/p/b.jpg", "/p/a.jpg", "/p/c.jpg"}));
     EXPECT_EQ(shown(), (Paths{"shown:/p/b.jpg", "shown:/p/a.jpg", "shown:/p/c.jpg"}));
     EXPECT_EQ(list.selected(), 1);
-    EXPECT_EQ(front.pageText, "Page Number: 2");
+    EXPECT_EQ(front.pageText, "Page Number: 2 of 3");
 }
 
 TEST_F(FileListTest, ARowWhoseHighlightIsClearedIsNotSelected) {
@@ -104,7 +104,7 @@ TEST_F(FileListTest, ARowWhoseHighlightIsClearedIsNotSelected) {
             QCoreApplication::sendEvent(list2_->viewport(), &click);
         }
         if (modifiers == Qt::NoModifier) {
-            EXPECT_EQ(front.pageText, "Page Number: 2");
+            EXPECT_EQ(front.pageText, "Page Number: 2 of 3");
         }
     }
     ASSERT_EQ(list2_->currentRow(), 1); // Qt keeps the row current, without the highlight

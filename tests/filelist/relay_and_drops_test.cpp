@@ -156,14 +156,14 @@ TEST_F(FileListTest, SelectionLabelsShowPageAndShortenedName) {
     list.append("/w3", wide);
 
     list2_->setCurrentRow(0); // as a click does
-    EXPECT_EQ(front.pageText, "Page Number: 1");
+    EXPECT_EQ(front.pageText, "Page Number: 1 of 3");
     EXPECT_EQ(front.filenameText, forty);
     list.select(1);
-    EXPECT_EQ(front.pageText, "Page Number: 2");
+    EXPECT_EQ(front.pageText, "Page Number: 2 of 3");
     EXPECT_EQ(front.filenameText, "..." + forty);
     EXPECT_EQ(front.filenameToolTip, fortyOne);
     list.select(2);
-    EXPECT_EQ(front.pageText, "Page Number: 3");
+    EXPECT_EQ(front.pageText, "Page Number: 3 of 3");
     EXPECT_EQ(front.filenameText, "..." + forty);
     list.select(-1);
     EXPECT_EQ(front.pageText, kNoPageText);

@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -174,7 +175,7 @@ TEST_F(FrontButtons, ArrowsAndLabelsMoveTheSelectedEntryKeepingItsPair) {
     EXPECT_EQ(rows(front.List2), (Names{"B", "A", "C"}));
     EXPECT_EQ(list.selected(), 0);
     EXPECT_EQ(front.List1->currentRow(), 0);
-    EXPECT_EQ(front.lblPage->text(), QStringLiteral("Page Number: 1"));
+    EXPECT_EQ(front.lblPage->text(), QStringLiteral("Page Number: 1 of 3"));
 
     // The labels act like the arrows, and stop at the ends.
     press(front.lblDown);
@@ -187,6 +188,47 @@ TEST_F(FrontButtons, ArrowsAndLabelsMoveTheSelectedEntryKeepingItsPair) {
     EXPECT_EQ(rows(front.List2), (Names{"A", "B", "C"}));
     EXPECT_EQ(rows(front.List1), (Names{"/w/a.jpg", "/w/b.jpg", "/w/c.jpg"}));
     EXPECT_EQ(list.selected(), 1);
+}
+
+// The keys, pressed in the front window as a user presses them, and the list's context menu.
+TEST_F(FrontButtons, KeysRunTheirCommands) {
+    frmPrinting& engine = startProgram();
+    frmMain& front = *engine.front();
+    std::vector<QUrl> opened;
+    engine.urlOpener = [&](const QUrl& url) { opened.push_back(url); };
+    for (const char* name : {"/k/a.jpg", "/k/b.jpg", "/k/c.jpg"})
+        front.fileList().append(name, name);
+    QApplication::setActiveWindow(&front);
+    front.List2->setFocus();
+    const auto key = [&front](int code, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QKeyEvent press(QEvent::KeyPress, code, modifiers);
+        QApplication::sendEvent(front.List2, &press);
+    };
+
+    front.fileList().select(2);
+    key(Qt::Key_Up, Qt::ControlModifier);
+    EXPECT_EQ(rows(front.List1), (Names{"/k/a.jpg", "/k/c.jpg", "/k/b.jpg"}));
+    EXPECT_EQ(front.lblPage->text(), QStringLiteral("Page Number: 2 of 3"));
+    key(Qt::Key_Down, Qt::ControlModifier);
+    EXPECT_EQ(rows(front.List1), (Names{"/k/a.jpg", "/k/b.jpg", "/k/c.jpg"}));
+    front.fileList().select(0);
+    key(Qt::Key_Delete);
+    EXPECT_EQ(rows(front.List1), (Names{"/k/b.jpg", "/k/c.jpg"}));
+
+    key(Qt::Key_O, Qt::ControlModifier);                     // the open dialog, cancelled
+    key(Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier); // the folder browser, cancelled
+    EXPECT_EQ(prompts_.openRequests.size(), 1u);
+    EXPECT_EQ(prompts_.browsePrompts.size(), 1u);
+    key(Qt::Key_F1);
+    EXPECT_EQ(opened.size(), 1u);
+    key(Qt::Key_Escape); // no job: nothing to stop
+    EXPECT_EQ(rows(front.List1).size(), 2u);
+
+    QStringList menu;
+    for (const QAction* action : front.List2->actions())
+        menu << action->text();
+    EXPECT_EQ(menu, (QStringList{"Add a File", "Add Folder", "Remove a File", "Move Up",
+                                 "Move Down", "Sort by File Path and Name", "Convert"}));
 }
 
 } // namespace
