@@ -3,45 +3,73 @@
 #include "engine/ConversionJob.h"
 
 #include <QMetaObject>
+#include <deque>
+#include <functional>
+#include <mutex>
 
 namespace pw {
 
-// Posts every event of the job's thread to the runner's, where the receiver lives.
+// Queues every event of the job's thread for the runner's, where the receiver lives. The
+// events wait in a queue of their own, under a mutex, and only a wake-up without data goes
+// through Qt's event loop: what one thread writes and the other reads is guarded in sight of
+// the thread sanitizer.
 class JobRunner::Forwarder : public engine::JobEvents {
 public:
     explicit Forwarder(JobRunner& runner) : runner_(runner) {}
 
     void progress(engine::JobStage stage, double done, int total) override {
-        post([stage, done, total](engine::JobEvents& to) { to.progress(stage, done, total); });
+        post([stage, done, total](JobRunner& to) {
+            if (to.events_)
+                to.events_->progress(stage, done, total);
+        });
     }
     void pdfWritten(const std::string& path) override {
-        post([path](engine::JobEvents& to) { to.pdfWritten(path); });
+        post([path](JobRunner& to) {
+            if (to.events_)
+                to.events_->pdfWritten(path);
+        });
     }
     void pictureMissing(int index, const std::string& reason) override {
-        post([index, reason](engine::JobEvents& to) { to.pictureMissing(index, reason); });
+        post([index, reason](JobRunner& to) {
+            if (to.events_)
+                to.events_->pictureMissing(index, reason);
+        });
     }
     void finished(const engine::JobResult& result) override {
-        JobRunner* runner = &runner_;
-        QMetaObject::invokeMethod(
-            runner, [runner, result] { runner->deliverFinished(result); }, Qt::QueuedConnection);
+        post([result](JobRunner& to) { to.deliverFinished(result); });
+    }
+
+    // On the runner's thread: runs the events queued so far, in order.
+    void deliver() {
+        std::deque<std::function<void(JobRunner&)>> due;
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            due.swap(queue_);
+        }
+        for (const auto& event : due)
+            event(runner_);
     }
 
 private:
-    template <typename Call> void post(Call call) {
-        JobRunner* runner = &runner_;
-        QMetaObject::invokeMethod(
-            runner,
-            [runner, call] {
-                if (runner->events_)
-                    call(*runner->events_);
-            },
-            Qt::QueuedConnection);
+    void post(std::function<void(JobRunner&)> event) {
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            queue_.push_back(std::move(event));
+        }
+        QMetaObject::invokeMethod(&runner_, "deliverEvents", Qt::QueuedConnection);
     }
 
     JobRunner& runner_;
+    std::mutex mutex_;
+    std::deque<std::function<void(JobRunner&)>> queue_;
 };
 
-JobRunner::JobRunner(QObject* parent) : QObject(parent) {}
+void JobRunner::deliverEvents() {
+    forwarder_->deliver();
+}
+
+JobRunner::JobRunner(QObject* parent)
+    : QObject(parent), forwarder_(std::make_unique<Forwarder>(*this)) {}
 
 JobRunner::~JobRunner() {
     stop();
@@ -55,7 +83,6 @@ bool JobRunner::start(engine::JobRequest request, engine::JobEvents& events) {
     if (thread_.joinable())
         thread_.join();
     events_ = &events;
-    forwarder_ = std::make_unique<Forwarder>(*this);
     job_ = std::make_unique<engine::ConversionJob>(std::move(request), *forwarder_);
     running_ = true;
     thread_ = std::thread([job = job_.get()] { job->run(); });

@@ -34,6 +34,7 @@ signals:
     void finished();
 
 private:
+    Q_INVOKABLE void deliverEvents();
     void deliverFinished(const engine::JobResult& result);
 
     class Forwarder;

@@ -14,10 +14,13 @@ cmake --preset debug >/dev/null
 cmake --build --preset debug -j "$(nproc)"
 ctest --preset debug -E '^smoke_' "$@"
 
-# Then the conversion job's tests under ThreadSanitizer (build-tsan/): pictures are staged on
-# worker threads there, and a data race fails the run.
+# Then the conversion job's tests and the core's under ThreadSanitizer (build-tsan/): pictures
+# are staged on worker threads and jobs run on their own, and a data race fails the run.
 cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPW_WARNINGS_AS_ERRORS=ON \
   -DCMAKE_CXX_FLAGS="-fsanitize=thread" -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=thread" \
   -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=thread" >/dev/null
-cmake --build build-tsan -j "$(nproc)" --target engine_tests pdftool
-TSAN_OPTIONS="halt_on_error=1 exitcode=66" build-tsan/tests/engine/engine_tests
+cmake --build build-tsan -j "$(nproc)" --target engine_tests core_test pdftool
+tsan="halt_on_error=1 exitcode=66 suppressions=$PWD/tests/sanitizers/tsan.supp"
+TSAN_OPTIONS="$tsan" build-tsan/tests/engine/engine_tests
+# The job on a thread of its own, its events handed to the test's event loop.
+TSAN_OPTIONS="$tsan" build-tsan/tests/core/core_test
