@@ -59,7 +59,7 @@ void Application::bindOwnCommands() {
 frmMain& Application::makeFront() {
     front_ = std::make_unique<frmMain>(*this, pump_);
     fileList_ = std::make_unique<FileList>(front_->List1, front_->List2);
-    drops_ = std::make_unique<DropIntake>(*fileList_, *front_, *engineForm_);
+    drops_ = std::make_unique<DropIntake>(*fileList_, *front_, *engineForm_, pump_);
     lastFolder_ = std::make_unique<LastFolder>(settingsFilePath());
     toolCommands_ = std::make_unique<ToolCommands>(*fileList_, *front_, *engineForm_, *lastFolder_,
                                                    prompts_, pump_);
