@@ -2,6 +2,7 @@
 #include "filelist/file_list.h"
 #include "filelist/picture_list_view.h"
 #include "form_fixture.h"
+#include "platform/paths.h"
 
 #include <QAction>
 #include <QDir>
@@ -188,6 +189,22 @@ TEST_F(FrontButtons, AddAndAddFolderStartWhereEitherWasLastUsedAcrossStarts) {
     fire(Command::AddFolder);
     EXPECT_EQ(prompts_.openRequests.back().initialDir, "");
     EXPECT_EQ(prompts_.browseStarts.back(), "");
+}
+
+TEST_F(FrontButtons, WhatCannotBeOpenedIsNamedInAMessage) {
+    frmPrinting& engine = startProgram();
+    std::vector<QUrl> tried;
+    engine.urlOpener = [&tried](const QUrl& url) {
+        tried.push_back(url);
+        return false;
+    };
+    app_->openFolder("/srv/out put"); // as the end of a job does
+    app_->commands().fire(Command::Help);
+    ASSERT_EQ(tried.size(), 2u);
+    EXPECT_EQ(prompts_.messageTexts(),
+              (Names{"The folder could not be opened.\r\nThe PDFs are in /srv/out put",
+                     "The help page could not be opened in a browser.\r\nYou will find it at " +
+                         os::programFilesFolder() + "/help/tutorial.html"}));
 }
 
 TEST_F(FrontButtons, ArrowsAndLabelsMoveTheSelectedEntryKeepingItsPair) {
