@@ -2,6 +2,7 @@
 
 #include "filelist/engine_view.h"
 #include "filelist/file_list.h"
+#include "filelist/folder_scan.h"
 #include "filelist/front_view.h"
 #include "filelist/narrow_files.h"
 #include "filelist/picture_names.h"
@@ -10,7 +11,10 @@
 #include <QByteArray>
 #include <QMimeData>
 #include <QUrl>
+#include <algorithm>
+#include <filesystem>
 #include <optional>
+#include <system_error>
 
 namespace pw {
 
@@ -32,10 +36,21 @@ std::vector<std::string> droppedFileNames(const QMimeData* data) {
     return names;
 }
 
-void AddDroppedWideFiles(const QMimeData* data, FileList& list) {
-    for (const std::string& name : droppedFileNames(data)) {
+namespace {
+
+bool isFolder(const std::string& name) {
+    std::error_code error; // a name that cannot be examined is taken as a file
+    return std::filesystem::is_directory(name, error);
+}
+
+void addEveryFile(const std::vector<std::string>& names, FileList& list, os::MessagePump& pump) {
+    for (const std::string& name : names) {
         if (list.isFull())
             return;
+        if (isFolder(name)) {
+            SearchFolder(name, list, pump);
+            continue;
+        }
         if (NarrowFileExists(name)) {
             list.append(name, name);
             continue;
@@ -47,19 +62,51 @@ void AddDroppedWideFiles(const QMimeData* data, FileList& list) {
     }
 }
 
-DropIntake::DropIntake(FileList& list, FrontView& front, EngineView& engine)
-    : list_(list), front_(front), engine_(engine) {}
+void addPictures(const std::vector<std::string>& names, FileList& list, os::MessagePump& pump) {
+    for (const std::string& name : names) {
+        if (isFolder(name))
+            SearchFolder(name, list, pump);
+        else if (hasPictureExtension(name))
+            list.append(name, name);
+    }
+}
+
+} // namespace
+
+void AddDroppedWideFiles(const QMimeData* data, FileList& list, os::MessagePump& pump) {
+    addEveryFile(droppedFileNames(data), list, pump);
+}
+
+DropIntake::DropIntake(FileList& list, FrontView& front, EngineView& engine, os::MessagePump& pump)
+    : list_(list), front_(front), engine_(engine), pump_(pump) {}
 
 void DropIntake::hideHintWhenFilled() {
     if (!list_.isEmpty())
         front_.setHintVisible(false);
 }
 
-void DropIntake::addPictures(const QMimeData* data) {
-    for (const std::string& name : droppedFileNames(data)) {
-        if (hasPictureExtension(name))
-            list_.append(name, name);
+void DropIntake::take(const QMimeData* data, bool everyFile) {
+    const std::vector<std::string> names = droppedFileNames(data);
+    // Searching pumps messages: as for Add Folder, the front stays locked meanwhile, so no
+    // Convert runs on half a list.
+    const bool searching = std::any_of(names.begin(), names.end(), isFolder);
+    if (searching) {
+        front_.setHintVisible(true);
+        front_.setHintText(kSearchingText);
+        front_.setFrontLocked(true);
+        list_.pauseDisplay(true);
     }
+    if (everyFile)
+        addEveryFile(names, list_, pump_);
+    else
+        addPictures(names, list_, pump_);
+    if (searching) {
+        list_.pauseDisplay(false);
+        front_.setFrontLocked(false);
+        front_.setHintText(kDropHintText);
+        front_.setHintVisible(list_.isEmpty());
+    }
+    hideHintWhenFilled();
 }
 
 void DropIntake::List2_OLEDragOver() {
@@ -68,8 +115,7 @@ void DropIntake::List2_OLEDragOver() {
 
 void DropIntake::List2_OLEDragDrop(const QMimeData* data) {
     ensureScratchFolder(); // a failure shows as failed copies, which still add their entries
-    AddDroppedWideFiles(data, list_);
-    hideHintWhenFilled();
+    take(data, true);
 }
 
 void DropIntake::picDoor_OLEDragDrop(const QMimeData* data) {
@@ -78,14 +124,12 @@ void DropIntake::picDoor_OLEDragDrop(const QMimeData* data) {
 }
 
 void DropIntake::picText_OLEDragDrop(const QMimeData* data) {
-    addPictures(data);
-    hideHintWhenFilled();
+    take(data, false);
 }
 
 void DropIntake::EnginePicDoor_OLEDragDrop(const QMimeData* data) {
     engine_.hideDropPanel();
-    addPictures(data);
-    hideHintWhenFilled();
+    take(data, false);
 }
 
 } // namespace pw

@@ -46,10 +46,13 @@ void SearchFolder(const std::string& folder, const std::function<void(const std:
         SearchFolder(subfolder, add, pump);
 }
 
-void BrowseFolderAndSearch(os::Prompts& prompts, FileList& list, FrontView& front,
-                           EngineView& engine, os::MessagePump& pump) {
-    std::string folder;
+std::string BrowseFolderAndSearch(os::Prompts& prompts, FileList& list, FrontView& front,
+                                  EngineView& engine, os::MessagePump& pump,
+                                  const std::string& startFolder) {
+    std::string folder = startFolder;
     const bool chosen = prompts.browseFolder("Please select a folder:", folder);
+    if (!chosen)
+        folder.clear();
     front.setHintVisible(true);
     front.setHintText(kSearchingText);
     front.setFrontLocked(true);
@@ -67,6 +70,7 @@ void BrowseFolderAndSearch(os::Prompts& prompts, FileList& list, FrontView& fron
     }
     front.setHintVisible(list.isEmpty());
     engine.repaint();
+    return folder;
 }
 
 } // namespace pw

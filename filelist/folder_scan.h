@@ -29,10 +29,12 @@ void SearchFolder(const std::string& folder, FileList& list, os::MessagePump& pu
 void SearchFolder(const std::string& folder, const std::function<void(const std::string&)>& add,
                   os::MessagePump& pump);
 
-// Asks for a folder ("Please select a folder:"), shows "Searching Files..." in the hint box,
-// locks the front window and searches the folder; then shows the hint box only when the list
-// is empty and repaints the engine form. The caller unlocks the front window afterwards.
-void BrowseFolderAndSearch(os::Prompts& prompts, FileList& list, FrontView& front,
-                           EngineView& engine, os::MessagePump& pump);
+// Asks for a folder ("Please select a folder:"), the browser starting in startFolder, shows
+// "Searching Files..." in the hint box, locks the front window and searches the folder; then
+// shows the hint box only when the list is empty and repaints the engine form. The caller
+// unlocks the front window afterwards. Returns the folder searched, "" when none was chosen.
+std::string BrowseFolderAndSearch(os::Prompts& prompts, FileList& list, FrontView& front,
+                                  EngineView& engine, os::MessagePump& pump,
+                                  const std::string& startFolder = {});
 
 } // namespace pw

@@ -7,17 +7,46 @@
 #include "filelist/front_view.h"
 #include "filelist/help_pages.h"
 #include "filelist/narrow_files.h"
+#include "platform/paths.h"
+#include "platform/prompts.h"
 #include "platform/pump.h"
-#include "settings/CommonDlgsW.h"
+#include "settings/last_folder.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
 #include <optional>
-#include <stdexcept>
+#include <vector>
 
 namespace pw {
+namespace {
+
+constexpr std::uint32_t kMultipleSelection = 0x200;
+
+// The open dialog's answer with multiple selection: one path, or the folder and the names
+// separated by NULs.
+std::vector<std::string> pickedPaths(const std::string& answer) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    while (start < answer.size()) {
+        const std::size_t end = std::min(answer.find('\0', start), answer.size());
+        if (end > start)
+            parts.push_back(answer.substr(start, end - start));
+        start = end + 1;
+    }
+    if (parts.size() < 2)
+        return parts;
+    std::vector<std::string> paths;
+    for (std::size_t i = 1; i < parts.size(); ++i)
+        paths.push_back(os::joinPath(parts.front(), parts[i]));
+    return paths;
+}
+
+} // namespace
 
 ToolCommands::ToolCommands(FileList& list, FrontView& front, EngineView& engine,
-                           CommonDlgsW& dialogs, os::Prompts& prompts, os::MessagePump& pump)
-    : list_(list), front_(front), engine_(engine), dialogs_(dialogs), prompts_(prompts),
+                           LastFolder& lastFolder, os::Prompts& prompts, os::MessagePump& pump)
+    : list_(list), front_(front), engine_(engine), lastFolder_(lastFolder), prompts_(prompts),
       pump_(pump) {}
 
 void ToolCommands::hideDropPanelAndPump() {
@@ -64,29 +93,33 @@ bool ToolCommands::addPickedFile(const std::string& path) {
 }
 
 void ToolCommands::addFile() {
-    dialogs_.Filter = kAddFilter;
-    dialogs_.Title = "Open Files";
-    bool confirmed = false;
-    try {
-        confirmed = dialogs_.ShowOpen();
-    } catch (const std::invalid_argument&) {
-        confirmed = false; // a remembered name too long for the dialog: nothing is picked
-    }
+    os::FileDialogRequest request;
+    request.filter = kAddFilter;
+    request.initialDir = lastFolder_.startFolder();
+    request.flags = kMultipleSelection;
+    os::FileDialogResult result;
+    const bool confirmed = prompts_.openFile(request, result);
     engine_.repaint();
     hideDropPanelAndPump();
     if (!confirmed)
         return;
-    if (!dialogs_.FileName.empty()) {
+    const std::vector<std::string> picked = pickedPaths(result.fileName);
+    if (!picked.empty()) {
+        lastFolder_.remember(std::filesystem::path(picked.front()).parent_path().string());
         ensureScratchFolder(); // a failure shows as a failed copy, which still adds the entry
-        addPickedFile(dialogs_.FileName);
+        for (const std::string& path : picked) {
+            if (list_.isFull())
+                break;
+            addPickedFile(path);
+        }
     }
     front_.setHintVisible(list_.isEmpty());
-    dialogs_.FileName.clear();
     front_.repaint();
 }
 
 void ToolCommands::addFolder() {
-    BrowseFolderAndSearch(prompts_, list_, front_, engine_, pump_);
+    lastFolder_.remember(
+        BrowseFolderAndSearch(prompts_, list_, front_, engine_, pump_, lastFolder_.startFolder()));
     front_.setHintText(kDropHintText);
     front_.setFrontLocked(false);
     hideDropPanelAndPump();

@@ -17,10 +17,10 @@ class Prompts;
 namespace pw {
 
 class CommandTable;
-class CommonDlgsW;
 class EngineView;
 class FileList;
 class FrontView;
+class LastFolder;
 
 // The open dialog's filter for Add.
 inline constexpr const char* kAddFilter =
@@ -43,7 +43,8 @@ public:
         MoveUp = 6
     };
 
-    ToolCommands(FileList& list, FrontView& front, EngineView& engine, CommonDlgsW& dialogs,
+    // Add and Add Folder start in lastFolder and remember the folder they used there.
+    ToolCommands(FileList& list, FrontView& front, EngineView& engine, LastFolder& lastFolder,
                  os::Prompts& prompts, os::MessagePump& pump);
 
     // Runs the command of Index; any other index does nothing. Every command first hides the
@@ -59,6 +60,8 @@ public:
     bool addPickedFile(const std::string& path);
 
 private:
+    // Add: the open dialog takes several files; each is appended in the dialog's order, as a
+    // single pick is, until the list is full.
     void addFile();
     void addFolder();
     void removeSelected();
@@ -71,7 +74,7 @@ private:
     FileList& list_;
     FrontView& front_;
     EngineView& engine_;
-    CommonDlgsW& dialogs_;
+    LastFolder& lastFolder_;
     os::Prompts& prompts_;
     os::MessagePump& pump_;
 };

@@ -15,9 +15,9 @@
 #include "outside/skin/skin_loader.h"
 #include "platform/paths.h"
 #include "process/EndProcessesOfExecutable.h"
-#include "settings/CommonDlgsW.h"
 #include "settings/document_options.h"
 #include "settings/instance_channel.h"
+#include "settings/last_folder.h"
 #include "settings/output_folder.h"
 #include "settings/settings_file.h"
 #include "settings/single_instance.h"
@@ -27,7 +27,7 @@
 namespace pw {
 
 Application::Application(os::Prompts& prompts, os::MessagePump& pump)
-    : prompts_(prompts), pump_(pump), dialogs_(std::make_unique<CommonDlgsW>(prompts)) {
+    : prompts_(prompts), pump_(pump) {
     engineForm_ = std::make_unique<frmPrinting>(*this);
     engineForm_->handOverEdits(); // the values the window starts with
     bindOwnCommands();
@@ -59,8 +59,9 @@ void Application::bindOwnCommands() {
 frmMain& Application::makeFront() {
     front_ = std::make_unique<frmMain>(*this, pump_);
     fileList_ = std::make_unique<FileList>(front_->List1, front_->List2);
-    drops_ = std::make_unique<DropIntake>(*fileList_, *front_, *engineForm_);
-    toolCommands_ = std::make_unique<ToolCommands>(*fileList_, *front_, *engineForm_, *dialogs_,
+    drops_ = std::make_unique<DropIntake>(*fileList_, *front_, *engineForm_, pump_);
+    lastFolder_ = std::make_unique<LastFolder>(settingsFilePath());
+    toolCommands_ = std::make_unique<ToolCommands>(*fileList_, *front_, *engineForm_, *lastFolder_,
                                                    prompts_, pump_);
     bindToolCommands(commands_, *toolCommands_, *engineForm_);
     return *front_;

@@ -14,12 +14,12 @@
 namespace pw {
 
 class CommandRelay;
-class CommonDlgsW;
 class DropIntake;
 class FileList;
 class InstanceServer;
 class JobRunner;
 class JobSession;
+class LastFolder;
 class SingleInstance;
 class ToolCommands;
 class frmMain;
@@ -122,7 +122,7 @@ private:
     CommandTable commands_;
     AppSettings settings_;
     std::unique_ptr<SingleInstance> instance_;
-    std::unique_ptr<CommonDlgsW> dialogs_;
+    std::unique_ptr<LastFolder> lastFolder_; // where Add and Add Folder start
     std::unique_ptr<frmPrinting> engineForm_;
     std::unique_ptr<FileList> fileList_;
     std::unique_ptr<frmMain> front_;

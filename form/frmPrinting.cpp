@@ -84,7 +84,7 @@ QAction* addItem(QMenu* menu, const char* name, const char* caption) {
 frmPrinting::frmPrinting(Application& app, QWidget* parent) : QDialog(parent), app_(app) {
     setObjectName(QStringLiteral("frmPrinting"));
     setWindowTitle(QStringLiteral("Pagewright"));
-    urlOpener = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    urlOpener = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
     beeper = [] { QApplication::beep(); };
     buildMenus();
     buildControls();
@@ -412,8 +412,14 @@ void frmPrinting::showRemoveMenu() {
 }
 
 void frmPrinting::openUrl(const std::string& url) {
-    if (urlOpener)
-        urlOpener(QUrl(q(url)));
+    const QUrl address(q(url));
+    if (!urlOpener || urlOpener(address))
+        return;
+    const QString where = address.isLocalFile() ? address.toLocalFile() : address.toString();
+    app_.prompts().messageBox("The help page could not be opened in a browser.\r\nYou will find "
+                              "it at " +
+                                  where.toStdString(),
+                              os::kProgramTitle, os::Buttons::Ok, os::Icon::Information);
 }
 
 void frmPrinting::exitApplication() {
@@ -449,8 +455,10 @@ void frmPrinting::setProgressText(const std::string& text) {
 }
 
 void frmPrinting::openFolder(const std::string& folder) {
-    if (urlOpener)
-        urlOpener(QUrl::fromLocalFile(q(folder)));
+    if (!urlOpener || urlOpener(QUrl::fromLocalFile(q(folder))))
+        return;
+    app_.prompts().messageBox("The folder could not be opened.\r\nThe PDFs are in " + folder,
+                              os::kProgramTitle, os::Buttons::Ok, os::Icon::Information);
 }
 
 void frmPrinting::beep() {

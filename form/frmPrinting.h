@@ -61,8 +61,9 @@ public:
     void Command3_Click();
     void Command1_Click();
 
-    // Opens a web page or a folder in the desktop's default program; tests record instead.
-    std::function<void(const QUrl&)> urlOpener;
+    // Opens a web page or a folder in the desktop's default program, false when it could not;
+    // tests record instead.
+    std::function<bool(const QUrl&)> urlOpener;
     // Sounds the system beep; tests record instead.
     std::function<void()> beeper;
 
@@ -70,6 +71,7 @@ public:
     void hideDropPanel() override;
     void repaint() override;
     void showRemoveMenu() override;
+    // When no browser can show the page, a message says where it is.
     void openUrl(const std::string& url) override;
     void exitApplication() override;
 
@@ -79,6 +81,7 @@ public:
     void setConvertEnabled(bool enabled);
     std::string progressText() const;
     void setProgressText(const std::string& text);
+    // Opens the folder of the PDFs; when it cannot, a message says where they are.
     void openFolder(const std::string& folder);
     void beep();
     // Keeps the font's size on screens of any DPI.

@@ -34,6 +34,7 @@ public:
     // Each returns true when the user confirmed.
     virtual bool openFile(const FileDialogRequest& request, FileDialogResult& result) = 0;
     virtual bool saveFile(const FileDialogRequest& request, FileDialogResult& result) = 0;
+    // The folder browser starts in `folder` (empty: its own place) and puts the chosen one there.
     virtual bool browseFolder(const std::string& prompt, std::string& folder) = 0;
     virtual bool chooseColor(std::uint32_t initial, std::uint32_t& chosen) = 0;
 };

@@ -182,8 +182,10 @@ bool QtPrompts::fileDialog(const os::FileDialogRequest& request, os::FileDialogR
 }
 
 bool QtPrompts::browseFolder(const std::string& prompt, std::string& folder) {
+    os::FileDialogRequest start;
+    start.initialDir = folder;
     const QString chosen = QFileDialog::getExistingDirectory(
-        owner(), qs(prompt), startFolder(os::FileDialogRequest{}), QFileDialog::ShowDirsOnly);
+        owner(), qs(prompt), startFolder(start), QFileDialog::ShowDirsOnly);
     if (chosen.isEmpty())
         return false;
     folder = QDir::toNativeSeparators(chosen).toStdString();

@@ -78,6 +78,24 @@ bool needsQuotes(const std::string& value) {
     return blank(value.front()) || blank(value.back());
 }
 
+// Takes the LastFolder lines out of the kept lines; the last one's folder, if any.
+std::optional<std::string> takeLastFolder(std::vector<std::string>& lines) {
+    std::optional<std::string> folder;
+    std::erase_if(lines, [&folder](const std::string& line) {
+        std::string key;
+        std::string value;
+        if (!splitSettingLine(line, key, value) || key != kLastFolderKey)
+            return false;
+        if (!value.empty() && value.front() == '"') {
+            const std::vector<std::string> field = readDelimitedFields(value, 1);
+            value = field.empty() ? std::string() : field.front();
+        }
+        folder = value;
+        return true;
+    });
+    return folder;
+}
+
 } // namespace
 
 StoredSettings defaultSettings() {
@@ -151,6 +169,8 @@ void applySettingsText(std::string_view text, StoredSettings& settings) {
     if (const std::optional<int> index = parseModeIndex(fields[1]))
         settings.modeIndex = *index;
     settings.otherLines = applySettingLines(text.substr(end), settingKeys(), settings.options);
+    if (std::optional<std::string> folder = takeLastFolder(settings.otherLines))
+        settings.lastFolder = std::move(*folder);
 }
 
 std::string settingsFilePath() {
@@ -200,13 +220,27 @@ bool writeSettingsFile(const std::string& path, const std::string& outputFolder,
     return writeSettingsFile(path, settings);
 }
 
+bool writeLastFolder(const std::string& path, const std::string& folder) {
+    std::error_code error;
+    if (std::filesystem::exists(path, error) && !isNormalFile(path))
+        return false; // a fifo would block the write, a folder cannot take it
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), error);
+    StoredSettings settings = loadSettingsFrom(path);
+    settings.lastFolder = folder;
+    return writeSettingsFile(path, settings);
+}
+
 bool writeSettingsFile(const std::string& path, const StoredSettings& settings) {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     if (!file)
         return false;
-    const std::string text =
-        formatSettingsText(settings.outputFolder, settings.modeIndex) +
-        formatSettingLines(settingKeys(), settings.options, settings.otherLines);
+    std::vector<std::string> later = settings.otherLines;
+    if (!settings.lastFolder.empty() &&
+        settings.lastFolder.find_first_of("\r\n") == std::string::npos)
+        later.insert(later.begin(),
+                     std::string(kLastFolderKey) + "=" + formatField(settings.lastFolder));
+    const std::string text = formatSettingsText(settings.outputFolder, settings.modeIndex) +
+                             formatSettingLines(settingKeys(), settings.options, later);
     file.write(text.data(), static_cast<std::streamsize>(text.size()));
     file.close();
     return !file.fail();

@@ -1,7 +1,10 @@
 #pragma once
 // The settings file "setting.dll" beside the program: plain text, CR LF line ends, line 1 the
 // output folder, line 2 the conversion mode index, then one "Key=Value" line per job option
-// (setting_keys.h). Only Save writes it; start-up and the command line read it.
+// (setting_keys.h), then "LastFolder=FOLDER", the folder Add and Add Folder last used (a field
+// as below), then the lines of keys this version does not know. Save writes folder, mode and
+// options; Add and Add Folder write the last folder; start-up and the command line read it.
+// Readers that do not know a key keep its line, so older versions pass the last folder on.
 //
 // Fields are read with the delimited-field rule: leading spaces and tabs are skipped; a field
 // that begins with a double quote runs to the closing quote (line ends included) and whatever
@@ -35,7 +38,10 @@ struct StoredSettings {
     int modeIndex = 0;        // cmbMode's selected index
     engine::JobOptions options;
     std::vector<std::string> otherLines; // later lines of keys this version does not know
+    std::string lastFolder;              // where Add and Add Folder start; "" for none
 };
+
+inline constexpr const char* kLastFolderKey = "LastFolder";
 
 // The values used when there is no settings file: the default output folder and mode 0.
 StoredSettings defaultSettings();
@@ -56,8 +62,8 @@ std::string formatSettingsText(const std::string& outputFolder, int modeIndex);
 std::optional<int> parseModeIndex(const std::string& field);
 // Applies a file's text to the current values: the first field read replaces the folder, a
 // valid second field replaces the mode, each later line with a known key and a valid value
-// replaces its option, other Key=Value lines are kept; anything missing or invalid leaves its
-// value alone.
+// replaces its option, the last LastFolder line the last folder, other Key=Value lines are
+// kept; anything missing or invalid leaves its value alone.
 void applySettingsText(std::string_view text, StoredSettings& settings);
 
 // Beside the program (os::applicationFolder()/setting.dll) in the build tree, when that folder
@@ -71,9 +77,13 @@ bool isNormalFile(const std::string& path);
 StoredSettings loadSettingsFrom(const std::string& path);
 StoredSettings loadSettings();
 // Creates or overwrites the file with every line of the settings; false when it cannot be
-// written.
+// written. A last folder holding a line break has no line of its own and is left out.
 bool writeSettingsFile(const std::string& path, const StoredSettings& settings);
 // Replaces folder and mode, keeping the options and other lines the file holds now.
 bool writeSettingsFile(const std::string& path, const std::string& outputFolder, int modeIndex);
+// Replaces the last folder, keeping everything else the file holds now (the file's folder,
+// mode and options, not those edited in the Setting window since); its folder is made when
+// missing. False when it cannot be written or is there but not a normal file.
+bool writeLastFolder(const std::string& path, const std::string& folder);
 
 } // namespace pw

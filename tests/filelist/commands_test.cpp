@@ -173,7 +173,7 @@ TEST_F(FileListTest, AddAppendsThePickedFileEachTimeItIsPicked) {
     EXPECT_EQ(working(), (Paths{picked, picked}));
     EXPECT_EQ(shown(), (Paths{picked, picked}));
     EXPECT_FALSE(front.hintVisible);
-    EXPECT_EQ(dialogs.FileName, "");
+    EXPECT_EQ(prompts.openRequests[1].fileName, ""); // the name box starts empty again
     EXPECT_TRUE(os::isDirectory(scratch()));
 
     prompts.cancelNextOpen();
@@ -196,6 +196,21 @@ TEST_F(FileListTest, AddCopiesNamesTheNarrowEncodingCannotExpress) {
     EXPECT_TRUE(os::fileExists(scratch() + "/2.peg"));
     // A '?' substitute must not find another file as a wildcard.
     EXPECT_FALSE(NarrowFileExists(root() + "/fo\xC5\xBE.jpeg"));
+}
+
+TEST_F(FileListTest, AddTakesSeveralPicturesInTheDialogsOrderEachAsASinglePickIs) {
+    os::setNarrowCodec(os::NarrowCodec::Latin1);
+    const std::string c = file("c.jpg");
+    const std::string odd = file("\xC5\xBE.jpg"); // "ž.jpg": copied, as a single pick is
+    const std::string a = file("a.png");
+    prompts.openNext(root() + '\0' + "c.jpg" + '\0' + "\xC5\xBE.jpg" + '\0' + "a.png", 0x200);
+    commands.CmdToolsBar_Click(ToolCommands::Add);
+    ASSERT_EQ(prompts.openRequests.size(), 1u);
+    EXPECT_EQ(prompts.openRequests[0].flags & 0x200u, 0x200u);
+    EXPECT_EQ(working(), (Paths{c, scratch() + "/1.jpg", a}));
+    EXPECT_EQ(shown(), (Paths{c, odd, a}));
+    EXPECT_FALSE(front.hintVisible);
+    EXPECT_EQ(list.selected(), -1);
 }
 
 TEST_F(FileListTest, TheListRefusesEntriesBeyondItsSixteenBitCount) {

@@ -10,7 +10,7 @@
 #include "filelist/selection_display.h"
 #include "filelist/tool_commands.h"
 #include "platform/narrow.h"
-#include "settings/CommonDlgsW.h"
+#include "settings/last_folder.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -79,8 +79,8 @@ class FileListTest : public ::testing::Test {
 protected:
     FileListTest()
         : list1_((app(), new PictureListView)), list2_(new PictureListView),
-          list(list1_.get(), list2_.get()), dialogs(prompts),
-          commands(list, front, engine, dialogs, prompts, pump),
+          list(list1_.get(), list2_.get()), lastFolder(settingsPath()),
+          commands(list, front, engine, lastFolder, prompts, pump),
           display(list1_.get(), list2_.get(), front) {
         EXPECT_TRUE(temp.isValid());
         setenv("XDG_CACHE_HOME", cacheHome().c_str(), 1);
@@ -94,6 +94,7 @@ protected:
     std::string root() const { return temp.path().toStdString(); }
     std::string cacheHome() const { return root() + "/cache"; }
     std::string scratch() const { return cacheHome() + "/pagewright/tmp"; }
+    std::string settingsPath() const { return root() + "/setting.dll"; }
     // A file in the temporary folder, created; returns its path.
     std::string file(const std::string& name) {
         const std::string path = root() + "/" + name;
@@ -126,7 +127,7 @@ protected:
     RecordingEngine engine;
     FakePrompts prompts;
     CountingPump pump;
-    CommonDlgsW dialogs;
+    LastFolder lastFolder;
     ToolCommands commands;
     SelectionDisplay display;
 };

@@ -2,10 +2,12 @@
 #include "filelist/command_relay.h"
 #include "filelist/drop_intake.h"
 #include "filelist/drop_target.h"
+#include "filelist/folder_scan.h"
 #include "filelist/tool_commands.h"
 #include "filelist_fixture.h"
 #include "platform/files.h"
 
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QLineEdit>
 #include <QMimeData>
@@ -57,7 +59,7 @@ TEST_F(FileListTest, RelayRunsExactWordsOnlyAndAlwaysClearsTheText) {
 }
 
 TEST_F(FileListTest, PictureOnlyDropsOnTheHintBoxAndTheEngineDropPanel) {
-    DropIntake drops(list, front, engine);
+    DropIntake drops(list, front, engine, pump);
     const auto data = filesData({"/in/a.jpg", "/in/b.TXT", "/in/c.TIFF"}); // need not exist
     drops.picText_OLEDragDrop(data.get());
     EXPECT_EQ(working(), (Paths{"/in/a.jpg", "/in/c.TIFF"}));
@@ -87,7 +89,7 @@ TEST_F(FileListTest, PictureOnlyDropsOnTheHintBoxAndTheEngineDropPanel) {
 }
 
 TEST_F(FileListTest, ListDropsAddEveryFileInDropOrder) {
-    DropIntake drops(list, front, engine);
+    DropIntake drops(list, front, engine, pump);
     const Paths files = {file("a.jpg"), file("b.TXT"), file("c.TIFF")};
     drops.picDoor_OLEDragDrop(filesData(files).get());
     EXPECT_TRUE(front.welcomeHidden);
@@ -96,9 +98,40 @@ TEST_F(FileListTest, ListDropsAddEveryFileInDropOrder) {
     EXPECT_FALSE(front.hintVisible);
 }
 
+TEST_F(FileListTest, DroppedFoldersAddTheirPicturesAsAddFolderDoesWhereTheyStand) {
+    const std::string before = file("before.jpg");
+    const std::string after = file("after.TXT");
+    const std::string top = root() + "/top";
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(top + "/sub")));
+    for (const char* name : {"/b.png", "/a.jpg", "/notes.txt", "/sub/c.tif"})
+        writeFile(top + name);
+    Paths searched; // Add Folder's order
+    SearchFolder(
+        top, [&searched](const std::string& path) { searched.push_back(path); }, pump);
+    ASSERT_EQ(searched.size(), 3u);
+
+    DropIntake drops(list, front, engine, pump);
+    drops.List2_OLEDragDrop(filesData({before, top, after}).get());
+    Paths expected = {before};
+    expected.insert(expected.end(), searched.begin(), searched.end());
+    expected.push_back(after);
+    EXPECT_EQ(working(), expected);
+    EXPECT_EQ(shown(), expected);
+    EXPECT_FALSE(front.hintVisible);
+    EXPECT_FALSE(front.locked); // locked only while searching
+    EXPECT_EQ(front.hintText, kDropHintText);
+
+    // The hint box too, pictures only.
+    list.clear();
+    drops.picText_OLEDragDrop(filesData({top, after, before}).get());
+    expected = searched;
+    expected.push_back(before);
+    EXPECT_EQ(working(), expected);
+}
+
 TEST_F(FileListTest, ListDropsCopyNamesTheNarrowEncodingCannotExpress) {
     os::setNarrowCodec(os::NarrowCodec::Latin1);
-    DropIntake drops(list, front, engine);
+    DropIntake drops(list, front, engine, pump);
     const std::string first = file("\xC5\xBE"
                                    "a.jpg"); // "ža.jpg"
     const std::string second = file("\xC5\xBE"
@@ -112,7 +145,7 @@ TEST_F(FileListTest, ListDropsCopyNamesTheNarrowEncodingCannotExpress) {
 }
 
 TEST_F(FileListTest, DropEventsReachTheListThroughItsViewport) {
-    DropIntake drops(list, front, engine);
+    DropIntake drops(list, front, engine, pump);
     DropTarget::install(
         list2_.get(), [&](const QMimeData* d) { drops.List2_OLEDragDrop(d); },
         [&] { drops.List2_OLEDragOver(); });

@@ -2,8 +2,11 @@
 #include "filelist/file_list.h"
 #include "filelist/picture_list_view.h"
 #include "form_fixture.h"
+#include "platform/paths.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
@@ -149,6 +152,60 @@ TEST_F(FrontButtons, TheWelcomePanelGivesWayToTheListWhateverAddsToIt) {
     front.picDoor->show();
     addFile->trigger();
     EXPECT_FALSE(front.picDoor->isHidden());
+}
+
+TEST_F(FrontButtons, AddAndAddFolderStartWhereEitherWasLastUsedAcrossStarts) {
+    const std::string pics = dir_.path().toStdString() + "/pics";
+    const std::string scans = dir_.path().toStdString() + "/scans";
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(pics)));
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(scans)));
+    const auto fire = [this](Command command) { app_->commands().fire(command); };
+
+    frmPrinting& engine = startProgram();
+    engine.txtPath->setText(QStringLiteral("/unsaved/edit")); // never saved
+    prompts_.openNext(pics + "/a.png");
+    fire(Command::Add);
+    endProgram();
+
+    startProgram();
+    fire(Command::AddFolder); // cancelled
+    ASSERT_EQ(prompts_.browseStarts.size(), 1u);
+    EXPECT_EQ(prompts_.browseStarts[0], pics);
+    prompts_.browseNext(scans);
+    fire(Command::AddFolder);
+    endProgram();
+    QFile file(dir_.path() + QStringLiteral("/app/setting.dll"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(file.readAll().contains("/unsaved/edit"));
+
+    startProgram();
+    fire(Command::Add);
+    EXPECT_EQ(prompts_.openRequests.back().initialDir, scans);
+    endProgram();
+
+    // A folder that is gone leaves the dialogs where they start without one.
+    ASSERT_TRUE(QDir(QString::fromStdString(scans)).removeRecursively());
+    startProgram();
+    fire(Command::Add);
+    fire(Command::AddFolder);
+    EXPECT_EQ(prompts_.openRequests.back().initialDir, "");
+    EXPECT_EQ(prompts_.browseStarts.back(), "");
+}
+
+TEST_F(FrontButtons, WhatCannotBeOpenedIsNamedInAMessage) {
+    frmPrinting& engine = startProgram();
+    std::vector<QUrl> tried;
+    engine.urlOpener = [&tried](const QUrl& url) {
+        tried.push_back(url);
+        return false;
+    };
+    app_->openFolder("/srv/out put"); // as the end of a job does
+    app_->commands().fire(Command::Help);
+    ASSERT_EQ(tried.size(), 2u);
+    EXPECT_EQ(prompts_.messageTexts(),
+              (Names{"The folder could not be opened.\r\nThe PDFs are in /srv/out put",
+                     "The help page could not be opened in a browser.\r\nYou will find it at " +
+                         os::programFilesFolder() + "/help/tutorial.html"}));
 }
 
 TEST_F(FrontButtons, ArrowsAndLabelsMoveTheSelectedEntryKeepingItsPair) {

@@ -52,7 +52,10 @@ TEST_F(Conversion, PicturesAddedAndConvertedFromTheFrontWindowBecomeOnePdf) {
     frmPrinting& engine = startProgram();
     frmMain& front = *engine.front();
     std::vector<QUrl> opened;
-    engine.urlOpener = [&](const QUrl& url) { opened.push_back(url); };
+    engine.urlOpener = [&](const QUrl& url) {
+        opened.push_back(url);
+        return true;
+    };
     const QString output = dir_.path() + QStringLiteral("/out");
     engine.txtPath->setText(output);
     engine.txtTitle->setText(QStringLiteral("Holiday"));
@@ -214,7 +217,10 @@ TEST_F(Conversion, TheConvertPictureStopsARunningJob) {
     frmPrinting& engine = startProgram();
     frmMain& front = *engine.front();
     std::vector<QUrl> opened;
-    engine.urlOpener = [&](const QUrl& url) { opened.push_back(url); };
+    engine.urlOpener = [&](const QUrl& url) {
+        opened.push_back(url);
+        return true;
+    };
     const QString output = dir_.path() + QStringLiteral("/out");
     engine.txtPath->setText(output);
     QFile builder(dir_.path() + QStringLiteral("/app/data/pdf.exe"));

@@ -54,7 +54,7 @@ void FormTest::endProgram() {
 frmPrinting& FormTest::startProgram() {
     app_ = std::make_unique<Application>(prompts_, pump_);
     engine_ = &app_->settingWindow();
-    engine_->urlOpener = [](const QUrl&) {};
+    engine_->urlOpener = [](const QUrl&) { return true; };
     EXPECT_TRUE(app_->start());
     // Let the front window's first tick run, as it does long before a user can act.
     if (frmMain* front = engine_->front()) {
@@ -69,7 +69,7 @@ frmPrinting& FormTest::startProgram() {
 frmMain& FormTest::loadFront(double twipsPerPixel) {
     app_ = std::make_unique<Application>(prompts_, pump_);
     engine_ = &app_->settingWindow();
-    engine_->urlOpener = [](const QUrl&) {};
+    engine_->urlOpener = [](const QUrl&) { return true; };
     frmMain& front = app_->makeFront();
     front.setScreenScale({twipsPerPixel, twipsPerPixel});
     front.Form_Load();

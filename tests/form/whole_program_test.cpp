@@ -71,7 +71,10 @@ protected:
     // Starts the program with every outside effect recorded.
     frmMain& start() {
         frmPrinting& engine = startProgram();
-        engine.urlOpener = [this](const QUrl& url) { opened_.push_back(url); };
+        engine.urlOpener = [this](const QUrl& url) {
+            opened_.push_back(url);
+            return true;
+        };
         engine.beeper = [this] { ++beeps_; };
         frmMain& front = *engine.front();
         QObject::connect(&front, &frmMain::progressTextChanged, &front,

@@ -49,12 +49,12 @@ TEST(SettingsFile, ReadsFolderAndModeFromAnOlderFile) {
 TEST(SettingsFile, BadModeFieldLeavesTheMode) {
     for (const char* text : {"/f\r\nx\r\n", "/f\r\n2\r\n", "/f\r\n-1\r\n", "/f\r\n1.5\r\n",
                              "/f\r\n\r\n", "/f", "/f\r\n99999999999999\r\n"}) {
-        StoredSettings settings{"/old", 1, {}, {}};
+        StoredSettings settings{"/old", 1, {}, {}, {}};
         applySettingsText(text, settings);
         EXPECT_EQ(settings.outputFolder, "/f") << text;
         EXPECT_EQ(settings.modeIndex, 1) << text;
     }
-    StoredSettings empty{"/old", 1, {}, {}};
+    StoredSettings empty{"/old", 1, {}, {}, {}};
     applySettingsText("", empty);
     EXPECT_EQ(empty.outputFolder, "/old");
 }
@@ -81,6 +81,34 @@ TEST(SettingsFile, SaveWritesBothLinesAndLoadReadsThemBack) {
         EXPECT_EQ(loaded.modeIndex, 1) << folder;
     }
     EXPECT_EQ(formatField("/srv/say \"hi\""), "\"/srv/say \"\"hi\"\"\"");
+}
+
+TEST(SettingsFile, LastFolderIsTheLineAfterTheOptionsAndSaveKeepsIt) {
+    test::TempHome temp;
+    const std::string path = settingsFilePath();
+    ASSERT_TRUE(writeLastFolder(path, "/pics")); // no file yet: the defaults with it
+    EXPECT_EQ(test::TempHome::read(path),
+              temp.home + "/Output\r\n0\r\nPageSize=picture\r\nOrientation=auto\r\n"
+                          "Margin=0\r\nFit=fit\r\nQuality=100\r\nLastFolder=/pics\r\n");
+
+    test::TempHome::write(path, "/srv/pdf\r\n1\r\nQuality=40\r\nZoom=2\r\n");
+    ASSERT_TRUE(writeLastFolder(path, "/scans, 2026 "));
+    EXPECT_EQ(test::TempHome::read(path),
+              "/srv/pdf\r\n1\r\nPageSize=picture\r\nOrientation=auto\r\nMargin=0\r\n"
+              "Fit=fit\r\nQuality=40\r\nLastFolder=\"/scans, 2026 \"\r\nZoom=2\r\n");
+    EXPECT_EQ(loadSettings().lastFolder, "/scans, 2026 ");
+    EXPECT_EQ(loadSettings().otherLines, std::vector<std::string>{"Zoom=2"});
+
+    bool written = false;
+    saveSettings("/srv/other", 0, engine::JobOptions{}, &written);
+    ASSERT_TRUE(written);
+    EXPECT_EQ(loadSettings().outputFolder, "/srv/other");
+    EXPECT_EQ(loadSettings().lastFolder, "/scans, 2026 ");
+
+    // A file that is there but no normal file is left alone (a fifo would block the write).
+    std::filesystem::remove(path);
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    EXPECT_FALSE(writeLastFolder(path, "/pics"));
 }
 
 TEST(SettingsFile, SaveIntoAnUnwritableFolderStillGivesTheMode) {

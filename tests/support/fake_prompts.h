@@ -26,6 +26,7 @@ public:
     std::vector<os::FileDialogRequest> openRequests;
     std::vector<os::FileDialogRequest> saveRequests;
     std::vector<std::string> browsePrompts;
+    std::vector<std::string> browseStarts; // the folder each browser was to start in
     std::vector<std::uint32_t> colorRequests;
 
     // Scripted answers, used front first. An empty answer queue gives defaultAnswer; an empty
@@ -73,6 +74,7 @@ public:
         openRequests.clear();
         saveRequests.clear();
         browsePrompts.clear();
+        browseStarts.clear();
         colorRequests.clear();
     }
 
@@ -93,6 +95,7 @@ public:
     }
     bool browseFolder(const std::string& prompt, std::string& folder) override {
         browsePrompts.push_back(prompt);
+        browseStarts.push_back(folder);
         const std::optional<std::string> chosen = take(folders, std::optional<std::string>());
         if (!chosen)
             return false;
