@@ -252,7 +252,10 @@ TEST_F(FrontButtons, KeysRunTheirCommands) {
     frmPrinting& engine = startProgram();
     frmMain& front = *engine.front();
     std::vector<QUrl> opened;
-    engine.urlOpener = [&](const QUrl& url) { opened.push_back(url); };
+    engine.urlOpener = [&](const QUrl& url) {
+        opened.push_back(url);
+        return true;
+    };
     for (const char* name : {"/k/a.jpg", "/k/b.jpg", "/k/c.jpg"})
         front.fileList().append(name, name);
     QApplication::setActiveWindow(&front);
