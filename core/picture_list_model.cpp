@@ -41,6 +41,11 @@ QHash<int, QByteArray> PictureListModel::roleNames() const {
     return names;
 }
 
+Qt::ItemFlags PictureListModel::flags(const QModelIndex& index) const {
+    const Qt::ItemFlags base = QAbstractListModel::flags(index);
+    return index.isValid() ? base | Qt::ItemIsDragEnabled : base;
+}
+
 std::string PictureListModel::workingPath(int row) const {
     return inside(row) ? entries_[static_cast<std::size_t>(row)].working : std::string();
 }

@@ -37,6 +37,8 @@ public:
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QHash<int, QByteArray> roleNames() const override;
+    // Rows can be dragged, in views that allow it, to move them.
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
 
     QItemSelectionModel* selectionModel() { return &selection_; }
 
