@@ -154,12 +154,16 @@ const Thumbnail* ThumbnailLoader::find(const QByteArray& workingPath) {
     if (asked_.contains(workingPath))
         return nullptr;
     asked_.insert(workingPath);
-    const std::lock_guard<std::mutex> lock(mutex_);
-    waiting_.push_back(workingPath);
-    if (workers_ < pool_.maxThreadCount()) {
-        ++workers_;
-        pool_.start([this] { work(); });
+    bool another = false;
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        waiting_.push_back(workingPath);
+        another = workers_ < pool_.maxThreadCount();
+        if (another)
+            ++workers_;
     }
+    if (another)
+        pool_.start([this] { work(); });
     return nullptr;
 }
 

@@ -150,6 +150,17 @@ TEST_F(PagesWindowTest, APictureThatCannotBeReadSaysWhy) {
     EXPECT_FALSE(pages.shownPicture(1).isNull());
     EXPECT_TRUE(pages.problem(1).isEmpty());
     EXPECT_EQ(pages.tileToolTip(1).toStdString(), picture("whole.jpg"));
+
+    // Closing the program while thumbnails are being made waits for the workers.
+    for (int i = 0; i < 12; ++i) {
+        const QString copy = dir_.path() + QStringLiteral("/copy%1.jpg").arg(i);
+        ASSERT_TRUE(QFile::copy(QString::fromStdString(picture("whole.jpg")), copy));
+        list(front, {copy.toStdString()});
+    }
+    pages.view()->doItemsLayout();
+    pages.view()->viewport()->repaint(); // the tiles ask for their thumbnails
+    EXPECT_GT(pages.thumbnails().outstanding(), 0);
+    endProgram();
 }
 
 } // namespace
