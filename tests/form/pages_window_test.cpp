@@ -29,15 +29,29 @@ protected:
             ASSERT_TRUE(front.fileList().append(path, path));
     }
 
-    // Opens the window from the Control menu and waits for every tile's thumbnail.
-    PagesWindow& openPages() {
-        QAction* item = engine_->menuContrl->findChild<QAction*>(QStringLiteral("menuPages"));
-        EXPECT_NE(item, nullptr);
-        if (item != nullptr)
-            item->trigger();
+    // Opens the window from the Control menu, or by a double-click on List2's first row, and
+    // waits for every tile's thumbnail.
+    PagesWindow* openPages(bool doubleClick = false) {
+        if (doubleClick) {
+            PictureListView* list = engine_->front()->List2;
+            QCoreApplication::processEvents();
+            const QPoint at = list->visualRect(list->model()->index(0, 0)).center();
+            QWidget* viewport = list->viewport();
+            sendMouse(viewport, QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
+            sendMouse(viewport, QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
+            sendMouse(viewport, QEvent::MouseButtonDblClick, at, Qt::LeftButton, Qt::LeftButton);
+            sendMouse(viewport, QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
+        } else {
+            QAction* item = engine_->menuContrl->findChild<QAction*>(QStringLiteral("menuPages"));
+            EXPECT_NE(item, nullptr);
+            if (item != nullptr)
+                item->trigger();
+        }
         PagesWindow* pages = app_->pagesWindow();
-        EXPECT_NE(pages, nullptr);
-        EXPECT_TRUE(pages != nullptr && pages->isVisible());
+        if (pages == nullptr || !pages->isVisible()) {
+            ADD_FAILURE() << "the Pages window did not open";
+            return nullptr;
+        }
         QTimer guard;
         guard.start(20000);
         const int rows = pages->view()->model()->rowCount();
@@ -51,7 +65,7 @@ protected:
         while (!allReady() && guard.isActive())
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
         EXPECT_TRUE(allReady()) << "thumbnails not made";
-        return *pages;
+        return pages;
     }
 
     static void dropOn(PagesWindow& pages, QPoint pos) {
@@ -86,7 +100,9 @@ TEST_F(PagesWindowTest, TurnsAndMovesPagesAndTheFrontListFollows) {
     ASSERT_TRUE(pdftool::test::writeJpeg(picture("upright.jpg"), {.exifOrientation = 6}));
     list(front, {picture("wide.jpg"), picture("tall.png"), picture("upright.jpg")});
 
-    PagesWindow& pages = openPages();
+    PagesWindow* opened = openPages();
+    ASSERT_NE(opened, nullptr);
+    PagesWindow& pages = *opened;
     EXPECT_EQ(pages.windowTitle(), QStringLiteral("Pages"));
     EXPECT_EQ(pages.caption(1), QStringLiteral("2  tall.png"));
     EXPECT_EQ(pages.shownPicture(0).size(), QSize(120, 80));
@@ -141,7 +157,9 @@ TEST_F(PagesWindowTest, APictureThatCannotBeReadSaysWhy) {
     cut.close();
     list(front, {picture("cut.jpg"), picture("whole.jpg")});
 
-    PagesWindow& pages = openPages();
+    PagesWindow* opened = openPages(true);
+    ASSERT_NE(opened, nullptr);
+    PagesWindow& pages = *opened;
     EXPECT_TRUE(pages.shownPicture(0).isNull());
     // The reason a conversion gives.
     const QString why = pages.problem(0);
