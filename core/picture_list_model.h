@@ -37,6 +37,8 @@ public:
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QHash<int, QByteArray> roleNames() const override;
+    // Rows can be dragged, in views that allow it, to move them.
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
 
     QItemSelectionModel* selectionModel() { return &selection_; }
 
@@ -51,9 +53,26 @@ public:
     // False for a row outside the list.
     bool removeAt(int row);
     void clear();
+    bool removeRows(int row, int count, const QModelIndex& parent = QModelIndex()) override;
+    // Removes the rows (any order, repeats ignored), each run of neighbours at once; false,
+    // removing nothing, when one is outside the list.
+    bool removeRowsAt(std::vector<int> rows);
     // Swaps the rows' contents; false (nothing changes) when either is outside the list or
     // both are the same.
     bool swap(int row, int other);
+    // Moves `count` rows from sourceRow to stand before destinationChild (as counted before
+    // the move). False, moving nothing, for rows outside the list or a destination inside
+    // or next to them.
+    bool moveRows(const QModelIndex& sourceParent, int sourceRow, int count,
+                  const QModelIndex& destinationParent, int destinationChild) override;
+    // Moves the rows (any order, repeats ignored) together, in their present order, before
+    // the row now at `destination` (count(): to the end; a destination among them stands for
+    // the next row that is not). False, moving nothing, when one is outside the list or
+    // `destination` is.
+    bool moveTo(std::vector<int> rows, int destination);
+    // Adds quarter turns clockwise to the row's rotation (negative: anticlockwise), kept in
+    // 0..3. False for a row outside the list.
+    bool rotate(int row, int quarterTurns);
     // Orders the rows by working path (path_order.h), equal keys keeping their order. Pumps
     // after each row while the keys are gathered; returns false, changing nothing, when the
     // list was edited meanwhile.
@@ -66,6 +85,8 @@ public:
 
 private:
     bool inside(int row) const { return row >= 0 && row < count(); }
+    // Sorted, without repeats; empty when one is outside the list.
+    std::vector<int> checkedRows(std::vector<int> rows) const;
 
     std::vector<PictureEntry> entries_;
     QItemSelectionModel selection_;

@@ -42,6 +42,8 @@ void PictureListView::showPaths(PictureListModel* model, PictureListModel::Role 
     connect(model->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { emit highlightChanged(); });
     connect(model, &QAbstractItemModel::rowsInserted, this, [this] { emit rowsAdded(); });
+    // A move can carry the current row to another place without changing it.
+    connect(model, &QAbstractItemModel::rowsMoved, this, [this] { announceCurrentRow(); });
 }
 
 int PictureListView::count() const {

@@ -31,6 +31,7 @@ public:
     void announceCurrentRow();
 
 signals:
+    // Also after rows moved: the current row may stand at another place.
     void currentRowChanged(int row);
     // The highlight changed (also without the current row changing).
     void highlightChanged();

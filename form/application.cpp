@@ -8,10 +8,12 @@
 #include "filelist/file_list.h"
 #include "filelist/help_pages.h"
 #include "filelist/opened_paths.h"
+#include "filelist/picture_list_view.h"
 #include "filelist/tool_commands.h"
 #include "form/app_state.h"
 #include "form/frmMain.h"
 #include "form/frmPrinting.h"
+#include "form/pages_window.h"
 #include "outside/skin/skin_loader.h"
 #include "platform/paths.h"
 #include "process/EndProcessesOfExecutable.h"
@@ -41,6 +43,7 @@ Application::~Application() {
     session_.reset();
     toolCommands_.reset();
     drops_.reset();
+    pages_.reset();
     front_.reset();
     fileList_.reset();
     engineForm_.reset();
@@ -159,10 +162,26 @@ bool Application::requestQuit() {
     // Waits for the job to stop (within about a second); what it would still show is dropped.
     runner_.reset();
     skin::Detach();
+    if (pages_)
+        pages_->close();
     if (front_)
         front_->close();
     engineForm_->Unload();
     return true;
+}
+
+void Application::showPages() {
+    if (!front_ || !fileList_)
+        return;
+    if (!pages_)
+        pages_ = std::make_unique<PagesWindow>(fileList_->model());
+    pages_->setEditable(front_->List2->isEnabled());
+    pages_->show();
+    pages_->raise();
+    pages_->activateWindow();
+    const QModelIndex current = pages_->view()->currentIndex();
+    if (current.isValid())
+        pages_->view()->scrollTo(current);
 }
 
 void Application::stopJob() {

@@ -20,6 +20,7 @@ class InstanceServer;
 class JobRunner;
 class JobSession;
 class LastFolder;
+class PagesWindow;
 class SingleInstance;
 class ToolCommands;
 class frmMain;
@@ -61,6 +62,10 @@ public:
     // A job still running is stopped first, and its staged files removed, once the user agrees;
     // false, and nothing done, when they do not. Runs once.
     bool requestQuit();
+    // Opens the "Pages" window over the list (made on first use), editable unless the front
+    // window's list is locked.
+    void showPages();
+    PagesWindow* pagesWindow() const { return pages_.get(); }
     // Stops the running job, if any (the Convert picture while a job runs, Esc); it finishes
     // as a stopped job does.
     void stopJob();
@@ -126,6 +131,7 @@ private:
     std::unique_ptr<frmPrinting> engineForm_;
     std::unique_ptr<FileList> fileList_;
     std::unique_ptr<frmMain> front_;
+    std::unique_ptr<PagesWindow> pages_; // a view of fileList_'s model
     std::unique_ptr<DropIntake> drops_;
     std::unique_ptr<ToolCommands> toolCommands_;
     std::unique_ptr<CommandRelay> relay_;

@@ -12,6 +12,7 @@
 #include "form/command_actions.h"
 #include "form/fit_text.h"
 #include "form/frmPrinting.h"
+#include "form/pages_window.h"
 #include "outside/skin/skin_loader.h"
 #include "platform/paths.h"
 #include "resources/artwork.h"
@@ -112,6 +113,7 @@ void frmMain::buildControls() {
     List1 = list(QStringLiteral("List1"));
     List2 = list(QStringLiteral("List2"));
     selection_ = std::make_unique<SelectionDisplay>(List1, List2, *this);
+    connect(List2, &QAbstractItemView::doubleClicked, this, [this] { app_.showPages(); });
     // Whatever adds a picture (menus, the relay, a drop on any target), the list must show.
     connect(List2, &PictureListView::rowsAdded, this, [this] {
         if (picDoor != nullptr && !picDoor->isHidden())
@@ -481,6 +483,8 @@ void frmMain::setLockedControlsEnabled(bool enabled) {
                             static_cast<QWidget*>(lblDown), static_cast<QWidget*>(List1),
                             static_cast<QWidget*>(List2)})
         widget->setEnabled(enabled);
+    if (PagesWindow* pages = app_.pagesWindow())
+        pages->setEditable(enabled);
 }
 
 void frmMain::setJobRunning(bool running) {

@@ -179,6 +179,8 @@ void frmPrinting::buildMenus() {
             [this] { fireToolsBar(4); });
     connect(addItem(menuContrl, "menuSort", "Sort by File Path and Name"), &QAction::triggered,
             this, [this] { fire(Command::Sort); });
+    connect(addItem(menuContrl, "menuPages", "Pages..."), &QAction::triggered, this,
+            [this] { app_.showPages(); });
 
     menuA = menuBar->addMenu(QStringLiteral("About"));
     menuA->setObjectName(QStringLiteral("menuA"));

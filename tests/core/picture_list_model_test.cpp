@@ -2,6 +2,7 @@
 #include "platform/pump.h"
 
 #include <QAbstractItemModelTester>
+#include <QSignalSpy>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -14,6 +15,11 @@ class PictureListModelTest : public ::testing::Test {
 protected:
     PictureListModel model;
     Tester tester{&model, Tester::FailureReportingMode::Fatal};
+
+    void fill(std::initializer_list<const char*> names) {
+        for (const char* name : names)
+            ASSERT_TRUE(model.append(std::string("/w/") + name, name));
+    }
 
     std::vector<std::string> shown() const {
         std::vector<std::string> texts;
@@ -61,6 +67,74 @@ TEST_F(PictureListModelTest, AddMoveRemoveAndClearUnderTheTester) {
     EXPECT_EQ(model.selected(), -1);
     model.clear();
     EXPECT_EQ(model.rowCount(), 0);
+}
+
+TEST_F(PictureListModelTest, MovesRowsAndTheSelectionFollows) {
+    fill({"a", "b", "c", "d", "e", "f"});
+    QSignalSpy moved(&model, &QAbstractItemModel::rowsMoved);
+    ASSERT_TRUE(model.moveRows(QModelIndex(), 0, 2, QModelIndex(), 4));
+    EXPECT_EQ(shown(), (std::vector<std::string>{"c", "d", "a", "b", "e", "f"}));
+    ASSERT_TRUE(model.moveRows(QModelIndex(), 5, 1, QModelIndex(), 0));
+    EXPECT_EQ(shown(), (std::vector<std::string>{"f", "c", "d", "a", "b", "e"}));
+    EXPECT_EQ(moved.count(), 2);
+    // Onto themselves, next to themselves, or outside the list: nothing moves.
+    EXPECT_FALSE(model.moveRows(QModelIndex(), 1, 2, QModelIndex(), 2));
+    EXPECT_FALSE(model.moveRows(QModelIndex(), 1, 2, QModelIndex(), 3));
+    EXPECT_FALSE(model.moveRows(QModelIndex(), 5, 2, QModelIndex(), 0));
+    EXPECT_FALSE(model.moveRows(QModelIndex(), 0, 1, QModelIndex(), 7));
+    EXPECT_EQ(moved.count(), 2);
+
+    model.select(3); // "a"
+    // Scattered rows gather before the destination, in their order.
+    ASSERT_TRUE(model.moveTo({4, 0, 3}, 2));
+    EXPECT_EQ(shown(), (std::vector<std::string>{"c", "f", "a", "b", "d", "e"}));
+    EXPECT_EQ(model.selected(), 2);
+    ASSERT_TRUE(model.moveTo({0, 1}, 6));
+    EXPECT_EQ(shown(), (std::vector<std::string>{"a", "b", "d", "e", "c", "f"}));
+    // A destination among the rows stands for the next row that is not.
+    ASSERT_TRUE(model.moveTo({1, 4}, 4));
+    EXPECT_EQ(shown(), (std::vector<std::string>{"a", "d", "e", "b", "c", "f"}));
+    EXPECT_EQ(model.selected(), 0);
+    EXPECT_FALSE(model.moveTo({1, 6}, 0));
+    EXPECT_FALSE(model.moveTo({1}, 7));
+    EXPECT_FALSE(model.moveTo({}, 0));
+    EXPECT_EQ(shown(), (std::vector<std::string>{"a", "d", "e", "b", "c", "f"}));
+}
+
+TEST_F(PictureListModelTest, RotateAddsQuarterTurns) {
+    fill({"a", "b"});
+    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+    const auto turns = [this](int row) {
+        return model.index(row).data(PictureListModel::RotationRole).toInt();
+    };
+    ASSERT_TRUE(model.rotate(1, 1));
+    EXPECT_EQ(turns(1), 1);
+    ASSERT_TRUE(model.rotate(1, 3));
+    EXPECT_EQ(turns(1), 0);
+    ASSERT_TRUE(model.rotate(1, -1));
+    EXPECT_EQ(turns(1), 3);
+    ASSERT_TRUE(model.rotate(0, -6));
+    EXPECT_EQ(turns(0), 2);
+    EXPECT_FALSE(model.rotate(2, 1));
+    ASSERT_EQ(changed.count(), 4);
+    EXPECT_EQ(changed.at(0).at(0).toModelIndex().row(), 1);
+    EXPECT_EQ(changed.at(0).at(2).value<QList<int>>(), QList<int>{PictureListModel::RotationRole});
+    // The turn goes with its row.
+    ASSERT_TRUE(model.moveRows(QModelIndex(), 1, 1, QModelIndex(), 0));
+    EXPECT_EQ(turns(0), 3);
+    EXPECT_EQ(turns(1), 2);
+}
+
+TEST_F(PictureListModelTest, RemovesSeveralRows) {
+    fill({"a", "b", "c", "d", "e", "f"});
+    QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
+    ASSERT_TRUE(model.removeRowsAt({4, 0, 1, 4, 2}));
+    EXPECT_EQ(shown(), (std::vector<std::string>{"d", "f"}));
+    EXPECT_EQ(removed.count(), 2); // 4, then 0..2
+    EXPECT_FALSE(model.removeRowsAt({0, 2}));
+    EXPECT_FALSE(model.removeRowsAt({}));
+    EXPECT_FALSE(model.removeRows(1, 2));
+    EXPECT_EQ(shown(), (std::vector<std::string>{"d", "f"}));
 }
 
 TEST_F(PictureListModelTest, SortOrdersByWorkingPathStably) {
