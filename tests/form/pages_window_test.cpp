@@ -132,7 +132,7 @@ TEST_F(PagesWindowTest, TurnsAndMovesPagesAndTheFrontListFollows) {
     EXPECT_EQ(app_->rotation(1), 90);
     EXPECT_EQ(app_->rotation(2), 0);
     EXPECT_EQ(front.List2->highlightedRow(), 2);
-    EXPECT_EQ(front.lblPage->text().toStdString(), "Page Number: 3");
+    EXPECT_EQ(front.lblPage->text().toStdString(), "Page Number: 3 of 3");
 
     // Delete removes every selected page; the front window shows no selection.
     pages.view()->selectionModel()->select(pages.view()->model()->index(0, 0),
