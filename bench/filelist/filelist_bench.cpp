@@ -6,12 +6,12 @@
 #include "filelist/file_list.h"
 #include "filelist/folder_scan.h"
 #include "filelist/front_view.h"
+#include "filelist/picture_list_view.h"
 #include "platform/prompts.h"
 #include "settings/qt_pump.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QListWidget>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -71,8 +71,8 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 1;
-    QListWidget list1;
-    QListWidget list2;
+    pw::PictureListView list1;
+    pw::PictureListView list2;
     pw::FileList list(&list1, &list2);
     list2.resize(500, 300);
     list2.show();
