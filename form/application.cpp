@@ -11,6 +11,7 @@
 #include "filelist/picture_list_view.h"
 #include "filelist/tool_commands.h"
 #include "form/app_state.h"
+#include "form/command_actions.h"
 #include "form/frmMain.h"
 #include "form/frmPrinting.h"
 #include "form/pages_window.h"
@@ -173,8 +174,11 @@ bool Application::requestQuit() {
 void Application::showPages() {
     if (!front_ || !fileList_)
         return;
-    if (!pages_)
+    if (!pages_) {
         pages_ = std::make_unique<PagesWindow>(fileList_->model());
+        // The program's keys work here too; Delete removes every selected page instead.
+        addCommandActions(*pages_, commands_, {Command::RemoveFile});
+    }
     pages_->setEditable(front_->List2->isEnabled());
     pages_->show();
     pages_->raise();

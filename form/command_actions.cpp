@@ -4,6 +4,7 @@
 #include <QKeySequence>
 #include <QPointer>
 #include <QWidget>
+#include <algorithm>
 
 namespace pw {
 namespace {
@@ -17,7 +18,8 @@ struct Binding {
 
 } // namespace
 
-QList<QAction*> addCommandActions(QWidget& owner, CommandTable& commands) {
+QList<QAction*> addCommandActions(QWidget& owner, CommandTable& commands,
+                                  std::initializer_list<Command> except) {
     const Binding bindings[] = {
         {Command::Add, "actionAdd", "Add a File", {QKeySequence(Qt::CTRL | Qt::Key_O)}},
         {Command::AddFolder,
@@ -38,6 +40,8 @@ QList<QAction*> addCommandActions(QWidget& owner, CommandTable& commands) {
     };
     QList<QAction*> actions;
     for (const Binding& binding : bindings) {
+        if (std::find(except.begin(), except.end(), binding.command) != except.end())
+            continue;
         auto* action = new QAction(QString::fromUtf8(binding.text), &owner);
         action->setObjectName(QString::fromUtf8(binding.name));
         action->setShortcuts(binding.keys);

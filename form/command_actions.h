@@ -5,6 +5,7 @@
 #include "core/command_table.h"
 
 #include <QList>
+#include <initializer_list>
 
 class QAction;
 class QWidget;
@@ -13,7 +14,9 @@ namespace pw {
 
 // The actions, children of `owner`, added to it so their shortcuts work in its window:
 // Ctrl+O Add, Ctrl+Shift+O Add Folder, Delete Remove, Ctrl+Up / Ctrl+Down Move Up / Down,
-// Ctrl+Enter Convert, Esc Stop, F1 Help, Ctrl+Q Exit.
-QList<QAction*> addCommandActions(QWidget& owner, CommandTable& commands);
+// Ctrl+Enter Convert, Esc Stop, F1 Help, Ctrl+Q Exit; but those in `except`, whose keys the
+// window uses otherwise.
+QList<QAction*> addCommandActions(QWidget& owner, CommandTable& commands,
+                                  std::initializer_list<Command> except = {});
 
 } // namespace pw

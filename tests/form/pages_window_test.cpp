@@ -8,6 +8,7 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QImage>
+#include <QKeyEvent>
 #include <QListView>
 #include <QMenu>
 #include <QMimeData>
@@ -134,11 +135,22 @@ TEST_F(PagesWindowTest, TurnsAndMovesPagesAndTheFrontListFollows) {
     EXPECT_EQ(front.List2->highlightedRow(), 2);
     EXPECT_EQ(front.lblPage->text().toStdString(), "Page Number: 3 of 3");
 
+    // The program's keys work in this window too: Ctrl+Up moves the page back.
+    QApplication::setActiveWindow(&pages);
+    const auto key = [&pages](int code, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QKeyEvent press(QEvent::KeyPress, code, modifiers);
+        QApplication::sendEvent(pages.view(), &press);
+    };
+    key(Qt::Key_Up, Qt::ControlModifier);
+    EXPECT_EQ(app_->workingPath(1), picture("wide.jpg"));
+    key(Qt::Key_Down, Qt::ControlModifier);
+    EXPECT_EQ(app_->workingPath(2), picture("wide.jpg"));
+
     // Delete removes every selected page; the front window shows no selection.
     pages.view()->selectionModel()->select(pages.view()->model()->index(0, 0),
                                            QItemSelectionModel::Select);
     ASSERT_EQ(pages.selectedRows(), (std::vector<int>{0, 2}));
-    pages.removeSelected();
+    key(Qt::Key_Delete);
     ASSERT_EQ(front.fileList().count(), 1);
     EXPECT_EQ(front.fileList().workingPath(0), picture("upright.jpg"));
     EXPECT_EQ(front.lblPage->text().toStdString(), "Page Number: 0");
