@@ -11,6 +11,7 @@
 #include "form/application.h"
 #include "form/command_actions.h"
 #include "form/fit_text.h"
+#include "form/list_preview.h"
 #include "form/frmPrinting.h"
 #include "form/pages_window.h"
 #include "outside/skin/skin_loader.h"
@@ -112,6 +113,7 @@ void frmMain::buildControls() {
     };
     List1 = list(QStringLiteral("List1"));
     List2 = list(QStringLiteral("List2"));
+    new ListPreview(*List2); // the picture as the list's tool tip
     selection_ = std::make_unique<SelectionDisplay>(List1, List2, *this);
     connect(List2, &QAbstractItemView::doubleClicked, this, [this] { app_.showPages(); });
     // Whatever adds a picture (menus, the relay, a drop on any target), the list must show.

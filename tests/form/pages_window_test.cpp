@@ -7,6 +7,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QHelpEvent>
 #include <QImage>
 #include <QKeyEvent>
 #include <QListView>
@@ -14,6 +15,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QTimer>
+#include <QToolTip>
 #include <memory>
 
 namespace pw::test {
@@ -191,6 +193,44 @@ TEST_F(PagesWindowTest, APictureThatCannotBeReadSaysWhy) {
     pages.view()->viewport()->repaint(); // the tiles ask for their thumbnails
     EXPECT_GT(pages.thumbnails().outstanding(), 0);
     endProgram();
+}
+
+// Resting the pointer on a row of the front list shows the picture over its path; one that
+// cannot be read says why.
+TEST_F(PagesWindowTest, TheListsToolTipShowsThePicture) {
+    frmMain& front = loadFront(15.0);
+    front.show();
+    QImage wide(120, 80, QImage::Format_RGB32);
+    wide.fill(Qt::blue);
+    ASSERT_TRUE(wide.save(QString::fromStdString(picture("wide.png")), "PNG"));
+    QFile cut(QString::fromStdString(picture("cut.png")));
+    ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
+    cut.write("\x89PNG\r\n\x1a\n");
+    cut.close();
+    list(front, {picture("wide.png"), picture("cut.png")});
+    PictureListView& shown = *front.List2;
+    const auto tipOf = [&shown](int row) {
+        const QPoint at = shown.visualRect(shown.model()->index(row, 0)).center();
+        QTimer guard;
+        guard.start(20000);
+        QString text;
+        do {
+            QHelpEvent help(QEvent::ToolTip, at, shown.viewport()->mapToGlobal(at));
+            QApplication::sendEvent(shown.viewport(), &help);
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+            text = QToolTip::text();
+        } while (!text.contains(QLatin1String("<img")) && !text.contains(QLatin1String("<i>")) &&
+                 guard.isActive());
+        return text;
+    };
+    const QString picture0 = tipOf(0);
+    EXPECT_TRUE(picture0.startsWith(QLatin1String("<img src=\"data:image/png;base64,")))
+        << picture0.toStdString();
+    EXPECT_TRUE(picture0.endsWith(QString::fromStdString(picture("wide.png"))));
+    const QString damaged = tipOf(1);
+    EXPECT_FALSE(damaged.contains(QLatin1String("<img")));
+    EXPECT_TRUE(damaged.contains(QLatin1String("<i>"))) << damaged.toStdString();
+    QToolTip::hideText();
 }
 
 } // namespace
