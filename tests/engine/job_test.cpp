@@ -11,14 +11,17 @@
 #include "test_pictures.h"
 
 #include <FreeImage.h>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <thread>
 #include <unistd.h>
 
@@ -74,6 +77,14 @@ bool endsWithin(int pid, std::chrono::milliseconds limit) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return true;
+}
+
+// A file read to its end, for /proc files that state no size.
+std::string streamed(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
 }
 
 const std::vector<std::string> kLocked = {"Command3 off", "CmdToolsBar off", "front off",
@@ -500,5 +511,69 @@ TEST_F(Job, CancelEndsTheBuilderAndKeepsOnlyFinishedPdfs) {
         EXPECT_EQ(host.frontTexts.back(), "Stopped");
         EXPECT_TRUE(contains(host.log, "CmdToolsBar on"));
         EXPECT_FALSE(contains(host.log, "beep"));
+    }
+}
+
+// The passwords reach the builder through its standard input only: no builder's command line
+// or environment and no file of the job holds them, and every PDF is encrypted.
+TEST_F(Job, PasswordsReachTheBuilderOnlyThroughAPipe) {
+    host.files = {picture("a.png"), picture("b.png")};
+    host.secrets = {"öpen sesame", "0wner-key", false, true};
+    const std::string fake = temp / "app/data/pdf.exe";
+    for (const bool perPicture : {false, true}) {
+        SCOPED_TRACE(perPicture ? "per picture" : "one PDF");
+        host.perPicture = perPicture;
+        fs::remove_all(temp / "out");
+        // The fake holds on a while before the real builder takes over with its input.
+        fakeBuilder("sleep:300\nrun:" + realBuilder);
+        std::atomic<bool> done{false};
+        int builders = 0;
+        std::vector<std::string> leaks;
+        std::thread watcher([&] {
+            const auto leaked = [&](const std::string& text) {
+                return text.find(host.secrets.openPassword) != std::string::npos ||
+                       text.find(host.secrets.ownerPassword) != std::string::npos;
+            };
+            while (!done) {
+                for (const std::string& program : {fake, realBuilder}) {
+                    for (const int pid : os::processesRunningExecutable(program)) {
+                        const std::string proc = "/proc/" + std::to_string(pid);
+                        const std::string seen = streamed(proc + "/cmdline");
+                        if (!seen.empty())
+                            ++builders;
+                        if (leaked(seen) || leaked(streamed(proc + "/environ")))
+                            leaks.push_back(proc);
+                    }
+                }
+                std::error_code error;
+                for (fs::recursive_directory_iterator it(temp / "cache", error), end;
+                     !error && it != end; it.increment(error)) {
+                    if (it->is_regular_file(error) && leaked(test::readBytes(it->path())))
+                        leaks.push_back(it->path());
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            }
+        });
+        run();
+        done = true;
+        watcher.join();
+        EXPECT_GT(builders, 0) << "no builder was seen running";
+        EXPECT_TRUE(leaks.empty()) << leaks.front();
+        EXPECT_TRUE(prompts.messages.empty()) << prompts.messages.front().text;
+
+        const std::vector<std::string> pdfs = perPicture
+                                                  ? std::vector<std::string>{out("a.pdf"), out("b.pdf")}
+                                                  : std::vector<std::string>{out("NewPDF.pdf")};
+        for (const std::string& pdf : pdfs) {
+            EXPECT_EQ(pageCount(pdf), 0) << "opened without its password: " << pdf;
+            EXPECT_EQ(commandOutput("qpdf --password='öpen sesame' --show-npages '" + pdf + "'"),
+                      perPicture ? "1\n" : "2\n");
+            const std::string shown =
+                commandOutput("qpdf --password=0wner-key --show-encryption '" + pdf + "'");
+            EXPECT_NE(shown.find("R = 6\n"), std::string::npos) << shown;
+            EXPECT_NE(shown.find("Supplied password is owner password"), std::string::npos);
+            EXPECT_NE(shown.find("print high resolution: not allowed"), std::string::npos);
+            EXPECT_NE(shown.find("extract for any purpose: allowed"), std::string::npos);
+        }
     }
 }
