@@ -17,10 +17,14 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <memory>
 #include <optional>
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFOutlineDocumentHelper.hh>
+#include <qpdf/QPDFPageDocumentHelper.hh>
 #include <sstream>
 #include <thread>
 #include <unistd.h>
@@ -85,6 +89,27 @@ std::string streamed(const std::string& path) {
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
+}
+
+// A PDF's outline: each entry as "page:title", its children after it indented by two blanks.
+std::vector<std::string> outlineOf(const std::string& path) {
+    QPDF pdf;
+    pdf.processFile(path.c_str());
+    const auto pages = QPDFPageDocumentHelper(pdf).getAllPages();
+    std::vector<std::string> lines;
+    std::function<void(std::vector<QPDFOutlineObjectHelper>, const std::string&)> walk =
+        [&](std::vector<QPDFOutlineObjectHelper> items, const std::string& indent) {
+            for (QPDFOutlineObjectHelper& item : items) {
+                std::size_t page = 0;
+                while (page < pages.size() && pages[page].getObjectHandle().getObjGen() !=
+                                                  item.getDestPage().getObjGen())
+                    ++page;
+                lines.push_back(indent + std::to_string(page + 1) + ":" + item.getTitle());
+                walk(item.getKids(), indent + "  ");
+            }
+        };
+    walk(QPDFOutlineDocumentHelper(pdf).getTopLevelOutlines(), "");
+    return lines;
 }
 
 const std::vector<std::string> kLocked = {"Command3 off", "CmdToolsBar off", "front off",
@@ -576,4 +601,32 @@ TEST_F(Job, PasswordsReachTheBuilderOnlyThroughAPipe) {
             EXPECT_NE(shown.find("extract for any purpose: allowed"), std::string::npos);
         }
     }
+}
+
+// Bookmarks: an entry per picture titled by the name the user sees, a TIFF's pages as its
+// children; in per-picture mode each PDF has its picture's.
+TEST_F(Job, BookmarksTitleEachPictureByItsShownName) {
+    test::TiffPage page{.width = 8, .height = 8, .data = std::string(64, '\x80')};
+    const std::string tiff = temp / "pics/scan.tif";
+    ASSERT_TRUE(test::writeTiff(tiff, {page, page, page}));
+    host.files = {picture("copy1.png"), tiff, picture("c.png")};
+    host.shown = {"/photos/Holiday Ωmega.v2.png"};
+    host.options.bookmarks = true;
+    run();
+    EXPECT_EQ(outlineOf(out("NewPDF.pdf")),
+              (std::vector<std::string>{"1:Holiday Ωmega.v2", "2:scan", "  2:Page 1",
+                                        "  3:Page 2", "  4:Page 3", "5:c"}));
+
+    host.perPicture = true;
+    run();
+    EXPECT_EQ(outlineOf(out("copy1.pdf")), std::vector<std::string>{"1:Holiday Ωmega.v2"});
+    EXPECT_EQ(outlineOf(out("scan.pdf")),
+              (std::vector<std::string>{"1:scan", "  1:Page 1", "  2:Page 2", "  3:Page 3"}));
+    EXPECT_EQ(outlineOf(out("c.pdf")), std::vector<std::string>{"1:c"});
+
+    fs::remove_all(temp / "out");
+    host.perPicture = false;
+    host.options.bookmarks = false;
+    run();
+    EXPECT_TRUE(outlineOf(out("NewPDF.pdf")).empty());
 }
