@@ -399,9 +399,10 @@ void ConversionJob::writePictureTitles(int only) {
     for (std::size_t i = 0; i < request_.pictures.size(); ++i) {
         if (only >= 0 && i != static_cast<std::size_t>(only))
             continue;
-        const std::string& shown = i < request_.displayPaths.size() && !request_.displayPaths[i].empty()
-                                       ? request_.displayPaths[i]
-                                       : request_.pictures[i];
+        const std::string& shown =
+            i < request_.displayPaths.size() && !request_.displayPaths[i].empty()
+                ? request_.displayPaths[i]
+                : request_.pictures[i];
         const std::string base = FileBaseName(shown);
         titles[i] = base.empty() ? PathPart(shown, 1) : base;
     }

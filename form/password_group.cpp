@@ -29,12 +29,14 @@ PasswordGroup::PasswordGroup(QWidget* parent) : QGroupBox(QStringLiteral("Passwo
     setObjectName(QStringLiteral("grpPassword"));
     auto* grid = new QGridLayout(this);
     lblOpenPassword = new QLabel(QStringLiteral("Open Password:"), this);
-    txtOpenPassword = makePassword("txtOpenPassword",
-                                   "Asked when the PDF is opened; empty for none", this);
+    txtOpenPassword =
+        makePassword("txtOpenPassword", "Asked when the PDF is opened; empty for none", this);
     lblOwnerPassword = new QLabel(QStringLiteral("Owner Password:"), this);
-    txtOwnerPassword = makePassword(
-        "txtOwnerPassword", "Optional: lifts the restrictions below; alone it encrypts the PDF "
-                            "without an open password", this);
+    txtOwnerPassword =
+        makePassword("txtOwnerPassword",
+                     "Optional: lifts the restrictions below; alone it encrypts the PDF "
+                     "without an open password",
+                     this);
     chkAllowPrint = makeAllowed("chkAllowPrint", "Allow printing", this);
     chkAllowCopy = makeAllowed("chkAllowCopy", "Allow copying", this);
     grid->addWidget(lblOpenPassword, 0, 0);

@@ -5,8 +5,8 @@
 namespace pw::pdftool {
 
 std::string encryptionText(const Encryption& encryption) {
-    return "OpenPassword=" + escapeValue(encryption.openPassword) + "\nOwnerPassword=" +
-           escapeValue(encryption.ownerPassword) +
+    return "OpenPassword=" + escapeValue(encryption.openPassword) +
+           "\nOwnerPassword=" + escapeValue(encryption.ownerPassword) +
            "\nPrint=" + (encryption.allowPrint ? "yes" : "no") +
            "\nCopy=" + (encryption.allowCopy ? "yes" : "no") + "\n";
 }

@@ -28,8 +28,8 @@ std::optional<std::string> readStandardInput() {
             return text;
         if (got < 0 && errno == EINTR)
             continue;
-        if (got < 0 || text.size() + static_cast<std::size_t>(got) >
-                           pw::pdftool::kMostEncryptionText)
+        if (got < 0 ||
+            text.size() + static_cast<std::size_t>(got) > pw::pdftool::kMostEncryptionText)
             return std::nullopt;
         text.append(buffer, static_cast<std::size_t>(got));
     }
@@ -55,8 +55,8 @@ int main(int argc, char** argv) {
         argc > folderArgument ? std::string(argv[folderArgument]) : pw::os::stagingFolder();
     // Working in its folder tells which job a running builder belongs to.
     if (::chdir(folder.c_str()) != 0) {
-        std::fprintf(stderr, "No staged pictures: cannot enter the folder %s: %s\n",
-                     folder.c_str(), std::strerror(errno));
+        std::fprintf(stderr, "No staged pictures: cannot enter the folder %s: %s\n", folder.c_str(),
+                     std::strerror(errno));
         return pw::pdftool::kExitNoPictures;
     }
     std::optional<pw::pdftool::Encryption> encryption;

@@ -128,9 +128,8 @@ public:
         const int number = stagedPage(stagedName);
         if (!index || !picture_.isInitialized() || *index != pictureIndex_) {
             const auto title = index ? titles_.find(*index) : titles_.end();
-            picture_ = append(root_, title != titles_.end() ? title->second
-                                                            : stagedName.substr(0, 5),
-                              page);
+            picture_ = append(
+                root_, title != titles_.end() ? title->second : stagedName.substr(0, 5), page);
             pictureIndex_ = index.value_or(0);
             firstPage_ = page;
             firstNumber_ = number;
@@ -379,9 +378,8 @@ bool writePdf(const std::vector<PageSource>& pages, const DocInfo& docInfo,
         else if (!builder.pngVersion().empty())
             writer.setMinimumPDFVersion(builder.pngVersion());
         if (const Encryption* encryption = extras.encryption; encryption && encryption->active()) {
-            const std::string owner = encryption->ownerPassword.empty()
-                                          ? randomPassword()
-                                          : encryption->ownerPassword;
+            const std::string owner =
+                encryption->ownerPassword.empty() ? randomPassword() : encryption->ownerPassword;
             writer.setR6EncryptionParameters(
                 encryption->openPassword.c_str(), owner.c_str(), true, encryption->allowCopy, true,
                 true, true, true, encryption->allowPrint ? qpdf_r3p_full : qpdf_r3p_none, true);

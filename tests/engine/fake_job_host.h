@@ -10,7 +10,7 @@ namespace pw::test {
 class FakeJobHost : public JobHost {
 public:
     std::vector<std::string> files;
-    std::vector<int> turns; // degrees clockwise by picture; missing ones 0
+    std::vector<int> turns;         // degrees clockwise by picture; missing ones 0
     std::vector<std::string> shown; // display paths by picture; missing ones the working path
     pdftool::Encryption secrets;
     std::string folder;

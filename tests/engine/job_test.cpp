@@ -17,8 +17,8 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
-#include <functional>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <optional>
@@ -101,8 +101,8 @@ std::vector<std::string> outlineOf(const std::string& path) {
         [&](std::vector<QPDFOutlineObjectHelper> items, const std::string& indent) {
             for (QPDFOutlineObjectHelper& item : items) {
                 std::size_t page = 0;
-                while (page < pages.size() && pages[page].getObjectHandle().getObjGen() !=
-                                                  item.getDestPage().getObjGen())
+                while (page < pages.size() &&
+                       pages[page].getObjectHandle().getObjGen() != item.getDestPage().getObjGen())
                     ++page;
                 lines.push_back(indent + std::to_string(page + 1) + ":" + item.getTitle());
                 walk(item.getKids(), indent + "  ");
@@ -586,9 +586,9 @@ TEST_F(Job, PasswordsReachTheBuilderOnlyThroughAPipe) {
         EXPECT_TRUE(leaks.empty()) << leaks.front();
         EXPECT_TRUE(prompts.messages.empty()) << prompts.messages.front().text;
 
-        const std::vector<std::string> pdfs = perPicture
-                                                  ? std::vector<std::string>{out("a.pdf"), out("b.pdf")}
-                                                  : std::vector<std::string>{out("NewPDF.pdf")};
+        const std::vector<std::string> pdfs =
+            perPicture ? std::vector<std::string>{out("a.pdf"), out("b.pdf")}
+                       : std::vector<std::string>{out("NewPDF.pdf")};
         for (const std::string& pdf : pdfs) {
             EXPECT_EQ(pageCount(pdf), 0) << "opened without its password: " << pdf;
             EXPECT_EQ(commandOutput("qpdf --password='öpen sesame' --show-npages '" + pdf + "'"),
@@ -614,8 +614,8 @@ TEST_F(Job, BookmarksTitleEachPictureByItsShownName) {
     host.options.bookmarks = true;
     run();
     EXPECT_EQ(outlineOf(out("NewPDF.pdf")),
-              (std::vector<std::string>{"1:Holiday Ωmega.v2", "2:scan", "  2:Page 1",
-                                        "  3:Page 2", "  4:Page 3", "5:c"}));
+              (std::vector<std::string>{"1:Holiday Ωmega.v2", "2:scan", "  2:Page 1", "  3:Page 2",
+                                        "  4:Page 3", "5:c"}));
 
     host.perPicture = true;
     run();

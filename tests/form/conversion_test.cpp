@@ -198,11 +198,13 @@ TEST_F(Conversion, PasswordGroupEncryptsAndBookmarksAreSavedButNoPassword) {
     EXPECT_EQ(run(QStringLiteral("qpdf"), {open, QStringLiteral("--show-npages"), pdf}),
               QStringLiteral("1\n"));
     EXPECT_EQ(run(QStringLiteral("qpdf"), {QStringLiteral("--show-npages"), pdf}), QString());
-    const QString shown = run(QStringLiteral("qpdf"), {open, QStringLiteral("--show-encryption"), pdf});
+    const QString shown =
+        run(QStringLiteral("qpdf"), {open, QStringLiteral("--show-encryption"), pdf});
     EXPECT_TRUE(shown.contains(QStringLiteral("R = 6"))) << shown.toStdString();
     EXPECT_TRUE(shown.contains(QStringLiteral("print high resolution: not allowed")));
-    const QString outline = run(QStringLiteral("qpdf"), {open, QStringLiteral("--json"),
-                                                          QStringLiteral("--json-key=outlines"), pdf});
+    const QString outline =
+        run(QStringLiteral("qpdf"),
+            {open, QStringLiteral("--json"), QStringLiteral("--json-key=outlines"), pdf});
     EXPECT_TRUE(outline.contains(QStringLiteral("\"title\": \"Zoë\""))) << outline.toStdString();
 
     engine.show();

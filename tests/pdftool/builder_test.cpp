@@ -600,12 +600,12 @@ TEST(PdfExe, EncryptsWithAes256AndThePermissionsGiven) {
 // child per page; titles outside PDFDocEncoding survive. Without it there is no outline.
 TEST(PdfExe, BookmarksFollowThePicturesWithTheirTitles) {
     Stage stage;
-    for (const char* name : {"00000.jpg", "00002.jpg", "00002_0002.jpg", "00002_0003.jpg",
-                             "00005.jpg", "00007.jpg"})
+    for (const char* name :
+         {"00000.jpg", "00002.jpg", "00002_0002.jpg", "00002_0003.jpg", "00005.jpg", "00007.jpg"})
         ASSERT_TRUE(writeJpeg(stage.path(name), {}));
     ASSERT_TRUE(writeFile(stage.path("00005.jpg"), "broken")); // skipped: no entry
-    ASSERT_TRUE(writePictureTitles(stage.folder(),
-                                   {{0, "Sunrise"}, {2, "Zoë's Ωmega 日本"}, {5, "Lost"}}));
+    ASSERT_TRUE(
+        writePictureTitles(stage.folder(), {{0, "Sunrise"}, {2, "Zoë's Ωmega 日本"}, {5, "Lost"}}));
     ASSERT_EQ(runPdfExe(stage).exitCode, 0);
     EXPECT_EQ(qpdfCheck(stage.pdf()), 0);
     QPDF pdf;
