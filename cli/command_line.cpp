@@ -4,6 +4,9 @@
 #include "jobfiles/quality_text.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <string_view>
 #include <strings.h>
 
@@ -46,6 +49,37 @@ bool splitOutputFile(ConvertRequest& request, std::string& error) {
     request.outputFolder = slash == std::string::npos ? std::string(".")
                            : slash == 0               ? std::string("/")
                                                       : path.substr(0, slash);
+    return true;
+}
+
+// The first line of a password file ("-": standard input, read once), without its line end.
+bool readPassword(const std::string& path, std::string& password, ConvertRequest& request,
+                  std::string& error) {
+    const bool standardInput = path == "-";
+    if (standardInput && request.inputTaken) {
+        error = "standard input is read for one password only";
+        return false;
+    }
+    std::FILE* file = standardInput ? stdin : std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        error = "cannot read " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    password.clear();
+    int c = 0;
+    while ((c = std::fgetc(file)) != EOF && c != '\n')
+        password += static_cast<char>(c);
+    const bool failed = std::ferror(file) != 0;
+    if (standardInput)
+        request.inputTaken = true;
+    else
+        std::fclose(file);
+    if (failed) {
+        error = "cannot read " + path;
+        return false;
+    }
+    if (!password.empty() && password.back() == '\r')
+        password.pop_back();
     return true;
 }
 
@@ -145,6 +179,33 @@ const Option kOptions[] = {
          }
          e = "'" + v + "' is no turn (90, 180 or 270 degrees clockwise)";
          return false;
+     }},
+    {"password-file", 0, "FILE",
+     "encrypt the PDFs (AES-256) with the first line of FILE (- for standard input) as the "
+     "password that opens them",
+     [](const std::string& v, ConvertRequest& r, std::string& e) {
+         return readPassword(v, r.encryption.openPassword, r, e);
+     }},
+    {"owner-password-file", 0, "FILE",
+     "the owner password, which lifts the restrictions, from the first line of FILE (- for "
+     "standard input); alone, it encrypts the PDFs without an open password",
+     [](const std::string& v, ConvertRequest& r, std::string& e) {
+         return readPassword(v, r.encryption.ownerPassword, r, e);
+     }},
+    {"no-print", 0, "", "encrypted PDFs may not be printed",
+     [](const std::string&, ConvertRequest& r, std::string&) {
+         r.encryption.allowPrint = false;
+         return true;
+     }},
+    {"no-copy", 0, "", "text and pictures of encrypted PDFs may not be copied out",
+     [](const std::string&, ConvertRequest& r, std::string&) {
+         r.encryption.allowCopy = false;
+         return true;
+     }},
+    {"bookmarks", 0, "", "a bookmark per picture, titled by its file name",
+     [](const std::string&, ConvertRequest& r, std::string&) {
+         r.options.bookmarks = true;
+         return true;
      }},
     {"overwrite", 0, "",
      "replace existing PDFs of the same names (one PDF per picture, or the PDF -o names)",

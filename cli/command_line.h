@@ -2,6 +2,7 @@
 // `pagewright convert [OPTIONS] PICTURE|FOLDER...`: the arguments read into one request.
 // Options come from a table (command_line.cpp); each entry edits the request.
 #include "jobfiles/docinfo.h"
+#include "jobfiles/encryption.h"
 #include "jobfiles/job_options.h"
 
 #include <string>
@@ -27,6 +28,10 @@ struct ConvertRequest {
     engine::JobOptions options;
     int rotation = 0;            // --rotate: every picture's turn in degrees clockwise
     pdftool::DocInfo properties; // title, author, subject, keywords, creation date
+    // Passwords from --password-file and --owner-password-file, permissions from --no-print
+    // and --no-copy; never from an argument itself.
+    pdftool::Encryption encryption;
+    bool inputTaken = false; // a password file "-" has read standard input
     bool sort = false;
     bool overwrite = false;
     bool quiet = false;
@@ -35,8 +40,8 @@ struct ConvertRequest {
     std::vector<std::string> inputs; // pictures and folders, in the order given
 };
 
-// Reads the arguments after "convert" into request (pre-filled with the saved values).
-// False with `error` set on a usage error.
+// Reads the arguments after "convert" into request (pre-filled with the saved values); reads
+// the password files (standard input for "-"). False with `error` set on a usage error.
 bool parseConvertArguments(const std::vector<std::string>& args, ConvertRequest& request,
                            std::string& error);
 

@@ -187,6 +187,7 @@ int runConvertCommand(int argc, char* argv[]) {
     job.properties = request.properties;
     job.perPicture = request.perPicture;
     job.options = request.options;
+    job.encryption = request.encryption;
     job.overwrite = request.overwrite ? engine::OverwritePolicy::Overwrite
                                       : engine::OverwritePolicy::KeepNumbered;
     if (!request.outputFile.empty()) {

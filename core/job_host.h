@@ -23,6 +23,11 @@ public:
         return 0;
     }
 
+    // The path the user sees for picture `index`; bookmarks are titled from it.
+    virtual std::string displayPath(int index) const { return workingPath(index); }
+    // The passwords and permissions for this job; never saved.
+    virtual pdftool::Encryption encryption() const { return {}; }
+
     // txtPath, txtTitle, the document fields and the mode in force.
     virtual std::string outputFolder() const = 0;
     virtual void setOutputFolder(const std::string& folder) = 0;

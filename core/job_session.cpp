@@ -58,7 +58,9 @@ std::optional<engine::JobRequest> JobSession::begin(const Choices& choices) {
     for (int i = 0; i < count; ++i) {
         request.pictures.push_back(host_.workingPath(i));
         request.rotations.push_back(host_.rotation(i));
+        request.displayPaths.push_back(host_.displayPath(i));
     }
+    request.encryption = host_.encryption();
     request.properties = host_.documentProperties();
     request.perPicture = host_.onePdfPerPicture();
     request.options = host_.jobOptions();

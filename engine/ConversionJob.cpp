@@ -13,6 +13,7 @@
 #include "jobfiles/docinfo.h"
 #include "jobfiles/page_options.h"
 #include "jobfiles/page_turns.h"
+#include "jobfiles/picture_titles.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/private_folder.h"
@@ -56,6 +57,10 @@ ConversionJob::ConversionJob(JobRequest request, JobEvents& events)
     const auto stop = [this] { return cancelled_.load(); };
     objDOS_.StopRequested = stop;
     objShell_.StopRequested = stop;
+    if (request_.encryption.active()) {
+        objDOS_.setInput(pdftool::encryptionText(request_.encryption));
+        objShell_.setInput(pdftool::encryptionText(request_.encryption));
+    }
 }
 
 std::string ConversionJob::ToolPath() {
@@ -66,7 +71,10 @@ std::string ConversionJob::ToolCommandLine() const {
     const std::string tool = ToolPath();
     const std::string program =
         tool.find(' ') != std::string::npos ? os::quoteArgument(tool) : tool;
-    return program + " /NOASK " + os::quoteArgument(stagingFolder_);
+    // The passwords themselves go to the builder's standard input.
+    const std::string encrypt =
+        request_.encryption.active() ? std::string(" ") + pdftool::kEncryptSwitch : "";
+    return program + " /NOASK" + encrypt + " " + os::quoteArgument(stagingFolder_);
 }
 
 std::string ConversionJob::StagedStem(int index) const {
@@ -227,6 +235,7 @@ void ConversionJob::runPerPicture(int index) {
         writeDocumentProperties();
         writePageOptions();
         writePageTurns(index);
+        writePictureTitles(index);
         objShell_.setCommandLine(ToolCommandLine());
         objShell_.setWorkingFolder(stagingFolder_);
         builderEnded_ = false;
@@ -323,6 +332,7 @@ void ConversionJob::runOnePdf() {
     writeDocumentProperties();
     writePageOptions();
     writePageTurns();
+    writePictureTitles();
     builderEnded_ = false;
     objDOS_.setWorkingFolder(stagingFolder_);
     const std::string outputs = objDOS_.ExecuteCommand(ToolCommandLine());
@@ -374,6 +384,33 @@ void ConversionJob::writePageTurns(int only) {
     std::string error;
     if (!pdftool::writePageTurns(stagingFolder_, turns, &error) && !turns.empty()) {
         const std::string text = "The pages could not be turned: " + error;
+        if (std::find(notices_.begin(), notices_.end(), text) == notices_.end())
+            notices_.push_back(text);
+    }
+}
+
+void ConversionJob::writePictureTitles(int only) {
+    const std::string file = stagingFile(pdftool::kPictureTitlesFileName);
+    if (!request_.options.bookmarks) {
+        os::removeFile(file);
+        return;
+    }
+    pdftool::PictureTitles titles;
+    for (std::size_t i = 0; i < request_.pictures.size(); ++i) {
+        if (only >= 0 && i != static_cast<std::size_t>(only))
+            continue;
+        const std::string& shown =
+            i < request_.displayPaths.size() && !request_.displayPaths[i].empty()
+                ? request_.displayPaths[i]
+                : request_.pictures[i];
+        const std::string base = FileBaseName(shown);
+        titles[i] = base.empty() ? PathPart(shown, 1) : base;
+    }
+    // Without the file the PDF has no bookmarks: said once.
+    std::string error;
+    if (!pdftool::writePictureTitles(stagingFolder_, titles, &error)) {
+        os::removeFile(file);
+        const std::string text = "The bookmarks could not be written: " + error;
         if (std::find(notices_.begin(), notices_.end(), text) == notices_.end())
             notices_.push_back(text);
     }

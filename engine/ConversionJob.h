@@ -37,7 +37,8 @@ public:
 
     // The folder the job stages in (set once run() has begun).
     const std::string& stagingFolder() const { return stagingFolder_; }
-    // The builder's command line: <application folder>/data/pdf.exe /NOASK <staging folder>.
+    // The builder's command line: <application folder>/data/pdf.exe /NOASK <staging folder>, with
+    // /ENCRYPT before the folder when the PDF is to be encrypted.
     std::string ToolCommandLine() const;
     // This installation's builder, data/pdf.exe beside the program.
     static std::string ToolPath();
@@ -72,6 +73,9 @@ private:
     void writePageOptions();
     // The turns of every picture, or of picture `only` alone.
     void writePageTurns(int only = -1);
+    // Each picture's bookmark title (of picture `only` alone), or no titles file without
+    // bookmarks.
+    void writePictureTitles(int only = -1);
     void finish(JobResult::Outcome outcome);
 
     const JobRequest request_;

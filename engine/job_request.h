@@ -3,6 +3,7 @@
 // starts; questions about existing PDFs are settled by then.
 #include "engine/overwrite_policy.h"
 #include "jobfiles/docinfo.h"
+#include "jobfiles/encryption.h"
 #include "jobfiles/job_options.h"
 
 #include <string>
@@ -19,10 +20,15 @@ struct JobRequest {
     // Each picture's turn in degrees clockwise on top of its own (EXIF) turn: 90, 180 or 270;
     // parallel to `pictures`, a missing entry or 0 is not turned.
     std::vector<int> rotations;
+    // The paths the user sees, parallel to `pictures` (a missing or empty one: the working
+    // path); bookmarks are titled by their file names without the extension.
+    std::vector<std::string> displayPaths;
     std::string outputFolder;
     DocumentProperties properties;
     bool perPicture = false; // one PDF per picture, or all pictures in one PDF
     JobOptions options;
+    // Every PDF encrypted this way when active(); handed to the builder through a pipe only.
+    pdftool::Encryption encryption;
     // Per-picture mode: what happens to PDFs of the same names. Ask is not a choice here.
     OverwritePolicy overwrite = OverwritePolicy::KeepNumbered;
     // One-PDF mode: the result's name in the output folder. An existing file of that name is

@@ -239,6 +239,10 @@ std::string Application::workingPath(int index) const {
     return fileList_ ? fileList_->workingPath(index) : std::string();
 }
 
+std::string Application::displayPath(int index) const {
+    return fileList_ ? fileList_->displayPath(index) : std::string();
+}
+
 int Application::rotation(int index) const {
     if (!fileList_)
         return 0;

@@ -83,6 +83,8 @@ public:
     const AppSettings& settings() const { return settings_; }
     // The Setting window hands its edits over as they are made.
     void takeEdits(const AppSettings& edited) { settings_ = edited; }
+    // The Setting window's passwords, kept apart from the settings so they are never saved.
+    void takeEncryption(const pdftool::Encryption& encryption) { encryption_ = encryption; }
 
     // Commands.
     void convert();
@@ -93,6 +95,8 @@ public:
     // JobHost
     int fileCount() const override;
     std::string workingPath(int index) const override;
+    std::string displayPath(int index) const override;
+    pdftool::Encryption encryption() const override { return encryption_; }
     int rotation(int index) const override;
     std::string outputFolder() const override;
     void setOutputFolder(const std::string& folder) override;
@@ -126,6 +130,7 @@ private:
     os::MessagePump& pump_;
     CommandTable commands_;
     AppSettings settings_;
+    pdftool::Encryption encryption_;
     std::unique_ptr<SingleInstance> instance_;
     std::unique_ptr<LastFolder> lastFolder_; // where Add and Add Folder start
     std::unique_ptr<frmPrinting> engineForm_;

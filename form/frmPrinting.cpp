@@ -5,12 +5,14 @@
 #include "filelist/drop_target.h"
 #include "form/app_state.h"
 #include "form/page_group.h"
+#include "form/password_group.h"
 #include "form/quality_control.h"
 #include "form/scale_to_screen.h"
 #include "settings/document_options.h"
 #include "settings/settings_file.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCursor>
@@ -113,6 +115,10 @@ void frmPrinting::connectEdits() {
     connect(cmbMode, &QComboBox::currentIndexChanged, this, [this] { handOverEdits(); });
     connect(grpPage, &PageGroup::changed, this, [this] { handOverEdits(); });
     connect(qualityControl, &QualityControl::changed, this, [this] { handOverEdits(); });
+    connect(chkBookmarks, &QCheckBox::toggled, this, [this] { handOverEdits(); });
+    // The passwords go to the application object alone, never into the settings.
+    connect(grpPassword, &PasswordGroup::changed, this,
+            [this] { app_.takeEncryption(grpPassword->encryption()); });
 }
 
 void frmPrinting::showSettings(AppSettings settings) {
@@ -127,6 +133,7 @@ void frmPrinting::showSettings(AppSettings settings) {
     txtCreationDate->setText(q(settings.document.creationDate));
     grpPage->setPageLayout(settings.options.page);
     qualityControl->setQuality(settings.options.quality, settings.options.lossless);
+    chkBookmarks->setChecked(settings.options.bookmarks);
     showing_ = false;
 }
 
@@ -147,6 +154,7 @@ engine::JobOptions frmPrinting::jobOptions() const {
     options.page = grpPage->pageLayout(); // as shown, saved or not
     options.quality = qualityControl->quality();
     options.lossless = qualityControl->lossless();
+    options.bookmarks = chkBookmarks->isChecked();
     return options;
 }
 
@@ -277,8 +285,15 @@ void frmPrinting::buildControls() {
     quality->addStretch(1);
     documentGrid->addWidget(lblJPG, row, 0);
     documentGrid->addLayout(quality, row, 1, 1, 2);
+    chkBookmarks = new QCheckBox(QStringLiteral("Bookmarks"), document);
+    chkBookmarks->setObjectName(QStringLiteral("chkBookmarks"));
+    chkBookmarks->setToolTip(QStringLiteral("A bookmark per picture, titled by its file name"));
+    documentGrid->addWidget(chkBookmarks, ++row, 1);
     documentGrid->setColumnStretch(1, 1);
     root->addWidget(document);
+
+    grpPassword = new PasswordGroup(this);
+    root->addWidget(grpPassword);
 
     // The tool buttons.
     auto* tools = new QHBoxLayout;

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -24,6 +25,7 @@ namespace pw {
 
 class frmMain;
 class PageGroup;
+class PasswordGroup;
 class QualityControl;
 
 class frmPrinting : public QDialog, public EngineView {
@@ -110,6 +112,8 @@ public:
     QLabel* lblQuality = nullptr;
     QLabel* lblQtt = nullptr;
     QualityControl* qualityControl = nullptr; // spnQuality and chkLossless
+    QCheckBox* chkBookmarks = nullptr;
+    PasswordGroup* grpPassword = nullptr; // never saved
     std::array<QPushButton*, 7> CmdToolsBar{};
     QPushButton* Command3 = nullptr;
     QLineEdit* txtMsg = nullptr;

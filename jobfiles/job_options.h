@@ -28,6 +28,7 @@ struct JobOptions {
     PageLayout page;
     int quality = kDefaultQuality;
     bool lossless = false;
+    bool bookmarks = false; // an outline entry per picture
 };
 
 } // namespace pw::engine

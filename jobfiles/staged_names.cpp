@@ -61,4 +61,18 @@ std::optional<std::uint64_t> stagedIndex(const std::string& name) {
     return index;
 }
 
+int stagedPage(const std::string& name) {
+    if (!isStagedName(name))
+        return 0;
+    const std::string stem = name.substr(0, name.size() - 4);
+    const auto mark = stem.find('_');
+    if (mark == std::string::npos)
+        return 1;
+    const std::string page = stem.substr(mark + 1);
+    const std::size_t first = std::min(page.find_first_not_of('0'), page.size());
+    if (page.size() - first > 9)
+        return 0;
+    return first == page.size() ? 0 : std::stoi(page.substr(first));
+}
+
 } // namespace pw::pdftool

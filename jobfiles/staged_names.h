@@ -20,5 +20,8 @@ inline constexpr std::size_t kMostIndexDigits = 18;
 // The picture index of a page file name (00004.jpg and 00004_0002.jpg: 4); std::nullopt for
 // no page file name or an index of more than kMostIndexDigits digits.
 std::optional<std::uint64_t> stagedIndex(const std::string& name);
+// The page of a page file name within its picture: 1 for 00004.jpg, 2 for 00004_0002.jpg; 0 for
+// no page file name or a page beyond nine digits.
+int stagedPage(const std::string& name);
 
 } // namespace pw::pdftool

@@ -112,6 +112,37 @@ void closeFd(int& fd) {
     fd = -1;
 }
 
+bool pipeHolding(const std::string& text, int& readFd, int& error) {
+    Pipe pipe;
+    if (!createPipe(pipe, error))
+        return false;
+    // Nobody reads yet: a text the pipe cannot hold must fail, not block.
+    const int flags = ::fcntl(pipe.writeFd, F_GETFL);
+    if (flags < 0 || ::fcntl(pipe.writeFd, F_SETFL, flags | O_NONBLOCK) != 0) {
+        error = errno;
+        closeFd(pipe.readFd);
+        closeFd(pipe.writeFd);
+        return false;
+    }
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t written = ::write(pipe.writeFd, text.data() + done, text.size() - done);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            error = written < 0 && errno != EAGAIN ? errno : EMSGSIZE;
+            closeFd(pipe.readFd);
+            closeFd(pipe.writeFd);
+            return false;
+        }
+        done += static_cast<std::size_t>(written);
+    }
+    closeFd(pipe.writeFd);
+    readFd = pipe.readFd;
+    error = 0;
+    return true;
+}
+
 std::vector<std::string> splitCommandLine(const std::string& commandLine) {
     std::vector<std::string> arguments;
     std::size_t i = 0;
@@ -214,7 +245,7 @@ std::string quoteArgument(const std::string& argument) {
 }
 
 int spawnWithOutput(const std::string& commandLine, int outputFd, int& error,
-                    std::string* programPath, const std::string& workingFolder) {
+                    std::string* programPath, const std::string& workingFolder, int inputFd) {
     const std::vector<std::string> arguments = splitCommandLine(commandLine);
     std::string program;
     if (arguments.empty() || !resolveProgram(arguments.front(), program, error)) {
@@ -241,7 +272,8 @@ int spawnWithOutput(const std::string& commandLine, int outputFd, int& error,
     sigemptyset(&defaults);
     sigaddset(&defaults, SIGPIPE);
     pid_t pid = -1;
-    error = posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    error = inputFd >= 0 ? posix_spawn_file_actions_adddup2(&actions, inputFd, 0)
+                         : posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     if (error == 0)
         error = posix_spawn_file_actions_adddup2(&actions, outputFd, 1);
     if (error == 0)

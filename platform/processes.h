@@ -13,6 +13,10 @@ struct Pipe {
 // An anonymous pipe, both ends close-on-exec. Returns false and sets error (errno) on failure.
 bool createPipe(Pipe& pipe, int& error);
 void closeFd(int& fd); // closes and sets -1; -1 is ignored
+// A pipe already holding `text` with its writing end closed: its reader gets the text, then the
+// end of the file. The text must fit in the pipe (64 KiB on Linux); readFd is close-on-exec.
+// Returns false and sets error (errno, EMSGSIZE when the text does not fit) on failure.
+bool pipeHolding(const std::string& text, int& readFd, int& error);
 
 // Splits one command line into arguments with the Windows rules (quotes group blanks,
 // backslashes before a quote escape it, "" inside quotes is a literal quote).
@@ -21,11 +25,12 @@ std::vector<std::string> splitCommandLine(const std::string& commandLine);
 std::string quoteArgument(const std::string& argument);
 
 // Starts the command line (program found through PATH when it has no '/') with standard
-// output and standard error on outputFd and standard input on /dev/null, in workingFolder
-// when one is given. Returns the pid, or -1 with error set; program (when given) receives the
-// path of the file started. The child is remembered and reaped by reapChildren().
+// output and standard error on outputFd and standard input on inputFd (/dev/null when -1), in
+// workingFolder when one is given. Returns the pid, or -1 with error set; program (when given)
+// receives the path of the file started. The child is remembered and reaped by reapChildren().
 int spawnWithOutput(const std::string& commandLine, int outputFd, int& error,
-                    std::string* program = nullptr, const std::string& workingFolder = "");
+                    std::string* program = nullptr, const std::string& workingFolder = "",
+                    int inputFd = -1);
 // Collects every finished child started by spawnWithOutput (no zombies left behind).
 void reapChildren();
 // True while the child pid, started by spawnWithOutput, has not ended (after collecting the

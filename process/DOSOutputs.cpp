@@ -42,8 +42,17 @@ std::string DOSOutputs::ExecuteCommand(const std::string& commandLine) {
                             os::Buttons::Ok, os::Icon::Error);
         return "";
     }
+    int input = -1;
+    if (!input_.empty() && !os::pipeHolding(input_, input, error)) {
+        prompts_.messageBox("CreatePipe failed. Error: " + std::to_string(error), os::kProgramTitle,
+                            os::Buttons::Ok, os::Icon::Error);
+        os::closeFd(pipe.readFd);
+        os::closeFd(pipe.writeFd);
+        return "";
+    }
     const int pid = os::spawnWithOutput(os::toNarrow(commandLine_), pipe.writeFd, error, nullptr,
-                                        workingFolder_);
+                                        workingFolder_, input);
+    os::closeFd(input);
     if (pid < 0) {
         prompts_.messageBox("File or command not found", os::kProgramTitle, os::Buttons::Ok,
                             os::Icon::Error);

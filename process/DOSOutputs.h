@@ -9,6 +9,7 @@
 #include <atomic>
 #include <functional>
 #include <string>
+#include <utility>
 
 namespace pw {
 
@@ -22,6 +23,9 @@ public:
     // The folder the command runs in; "" keeps this process's.
     const std::string& WorkingFolder() const { return workingFolder_; }
     void setWorkingFolder(const std::string& folder) { workingFolder_ = folder; }
+    // Text handed to each run's standard input through a pipe, then its end; "" gives /dev/null.
+    // Secrets go this way: they never show on a command line or in the environment.
+    void setInput(std::string input) { input_ = std::move(input); }
     // How the last run's program ended; Unknown when it did not start or its end was not seen.
     const os::ChildEnd& Ended() const { return ended_; }
 
@@ -56,6 +60,7 @@ private:
     os::Prompts& prompts_;
     std::string commandLine_;
     std::string workingFolder_;
+    std::string input_;
     std::string outputs_;
     os::ChildEnd ended_;
     std::atomic<int> running_{-1}; // the pid of the run going on

@@ -28,6 +28,16 @@ const std::vector<SettingKey>& settingKeys() {
                  },
                  [&page](const engine::JobOptions& options) { return page.format(options.page); }});
         }
+        all.push_back({"Bookmarks",
+                       [](std::string_view value, engine::JobOptions& options) {
+                           if (value != "yes" && value != "no")
+                               return false;
+                           options.bookmarks = value == "yes";
+                           return true;
+                       },
+                       [](const engine::JobOptions& options) {
+                           return std::string(options.bookmarks ? "yes" : "no");
+                       }});
         all.push_back({"Quality", engine::parseQuality, engine::formatQuality});
         return all;
     }();

@@ -3,6 +3,7 @@
 #include "jobfiles/docinfo.h"
 #include "jobfiles/page_options.h"
 #include "jobfiles/page_turns.h"
+#include "jobfiles/picture_titles.h"
 #include "outside/pdftool/icc_profiles.h"
 #include "outside/pdftool/pdf_writer.h"
 #include "outside/pdftool/progress_plan.h"
@@ -114,7 +115,8 @@ std::vector<PageSource> readHeaders(const std::vector<StagedFile>& files, const 
 
 } // namespace
 
-int buildStagedPdf(const std::string& folder, std::FILE* out, std::FILE* err) {
+int buildStagedPdf(const std::string& folder, std::FILE* out, std::FILE* err,
+                   const std::optional<Encryption>& encryption) {
     const std::string result = folder + "/tmp.pdf";
     const std::string partial = folder + "/tmpx.pdf";
     if (!removeIfPresent(result)) {
@@ -144,6 +146,8 @@ int buildStagedPdf(const std::string& folder, std::FILE* out, std::FILE* err) {
     if (auto read = readDocInfo(folder + "/" + kDocInfoFileName))
         docInfo = std::move(*read);
     const engine::PageLayout layout = readPageOptions(folder + "/" + kPageOptionsFileName);
+    const std::optional<PictureTitles> titles =
+        readPictureTitles(folder + "/" + kPictureTitlesFileName);
 
     std::FILE* file = std::fopen(partial.c_str(), "wb");
     if (file == nullptr) {
@@ -158,7 +162,8 @@ int buildStagedPdf(const std::string& folder, std::FILE* out, std::FILE* err) {
             std::fflush(out);
         }
     };
-    bool written = writePdf(pages, docInfo, layout, file, announce, error);
+    const WriteExtras extras{encryption ? &*encryption : nullptr, titles ? &*titles : nullptr};
+    bool written = writePdf(pages, docInfo, layout, file, announce, error, extras);
     if (written && (std::fflush(file) != 0 || std::ferror(file) != 0)) {
         written = false;
         error = std::strerror(errno);

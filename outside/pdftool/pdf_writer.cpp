@@ -1,15 +1,18 @@
 #include "outside/pdftool/pdf_writer.h"
 
+#include "jobfiles/staged_names.h"
 #include "jobfiles/text_values.h"
 #include "outside/pdftool/icc_profiles.h"
 #include "outside/pdftool/page_geometry.h"
 #include "outside/pdftool/png_image.h"
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
 #include <map>
 #include <memory>
+#include <optional>
 #include <qpdf/Pl_Flate.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFObjectHandle.hh>
@@ -17,6 +20,7 @@
 #include <qpdf/QPDFPageObjectHelper.hh>
 #include <qpdf/QPDFWriter.hh>
 #include <stdexcept>
+#include <sys/random.h>
 #include <unordered_map>
 #include <vector>
 
@@ -110,15 +114,109 @@ private:
     std::unordered_map<int, std::size_t> streams_;
 };
 
+// The outline, built as the pages are added: one entry per picture, and a child per page for
+// a picture of several pages. Only the last entry of each level is held here.
+class Outline {
+public:
+    Outline(QPDF& pdf, const PictureTitles& titles)
+        : pdf_(pdf), titles_(titles), root_(pdf.makeIndirectObject(Handle::newDictionary())) {
+        root_.replaceKey("/Type", Handle::newName("/Outlines"));
+    }
+
+    void addPage(const std::string& stagedName, const Handle& page) {
+        const std::optional<std::uint64_t> index = stagedIndex(stagedName);
+        const int number = stagedPage(stagedName);
+        if (!index || !picture_.isInitialized() || *index != pictureIndex_) {
+            const auto title = index ? titles_.find(*index) : titles_.end();
+            picture_ = append(
+                root_, title != titles_.end() ? title->second : stagedName.substr(0, 5), page);
+            pictureIndex_ = index.value_or(0);
+            firstPage_ = page;
+            firstNumber_ = number;
+            children_ = 0;
+            ++entries_;
+            return;
+        }
+        if (children_ == 0)
+            child(firstNumber_, firstPage_);
+        child(number, page);
+    }
+
+    // Hangs the outline on the document; nothing without entries.
+    void finish() {
+        if (entries_ == 0)
+            return;
+        root_.replaceKey("/Count", Handle::newInteger(entries_));
+        pdf_.getRoot().replaceKey("/Outlines", root_);
+        pdf_.getRoot().replaceKey("/PageMode", Handle::newName("/UseOutlines"));
+    }
+
+private:
+    void child(int number, const Handle& page) {
+        append(picture_, "Page " + std::to_string(number), page);
+        // Closed: the pages show when the picture's entry is opened.
+        picture_.replaceKey("/Count", Handle::newInteger(-++children_));
+    }
+
+    Handle append(Handle& parent, const std::string& title, const Handle& page) {
+        Handle item = pdf_.makeIndirectObject(Handle::newDictionary());
+        item.replaceKey("/Title", Handle::newUnicodeString(title));
+        item.replaceKey("/Parent", parent);
+        item.replaceKey("/Dest", Handle::newArray({page, Handle::newName("/Fit")}));
+        if (parent.hasKey("/Last")) {
+            Handle last = parent.getKey("/Last");
+            last.replaceKey("/Next", item);
+            item.replaceKey("/Prev", last);
+        } else {
+            parent.replaceKey("/First", item);
+        }
+        parent.replaceKey("/Last", item);
+        return item;
+    }
+
+    QPDF& pdf_;
+    const PictureTitles& titles_;
+    Handle root_;
+    Handle picture_;
+    std::uint64_t pictureIndex_ = 0;
+    Handle firstPage_;
+    int firstNumber_ = 1;
+    int children_ = 0;
+    long long entries_ = 0;
+};
+
+// A password nobody knows, for permissions without an owner password.
+std::string randomPassword() {
+    unsigned char bytes[24];
+    std::size_t got = 0;
+    while (got < sizeof bytes) {
+        const ssize_t count = getrandom(bytes + got, sizeof bytes - got, 0);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0)
+            throw std::runtime_error("no random numbers for the owner password");
+        got += static_cast<std::size_t>(count);
+    }
+    static const char digits[] = "0123456789abcdef";
+    std::string text;
+    for (const unsigned char byte : bytes) {
+        text += digits[byte >> 4];
+        text += digits[byte & 15];
+    }
+    return text;
+}
+
 class DocumentBuilder {
 public:
     DocumentBuilder(const std::vector<PageSource>& pages, const engine::PageLayout& layout,
-                    const PageWritten& onPageWritten)
+                    const PageWritten& onPageWritten, const PictureTitles* titles)
         : pages_(pages), layout_(layout),
           provider_(std::make_shared<JpegFileProvider>(pages, onPageWritten)),
           pngImages_(std::make_shared<PngImages>(pages, onPageWritten)),
           iccProvider_(std::make_shared<IccFileProvider>(pages)) {
         pdf_.emptyPDF();
+        if (titles != nullptr)
+            outline_.emplace(pdf_, *titles);
     }
 
     QPDF& pdf() { return pdf_; }
@@ -160,8 +258,15 @@ public:
         }
         page.replaceKey("/Resources", resources);
         page.replaceKey("/Contents", Handle::newStream(&pdf_, content));
-        QPDFPageDocumentHelper(pdf_).addPage(QPDFPageObjectHelper(pdf_.makeIndirectObject(page)),
-                                             false);
+        Handle added = pdf_.makeIndirectObject(page);
+        QPDFPageDocumentHelper(pdf_).addPage(QPDFPageObjectHelper(added), false);
+        if (outline_)
+            outline_->addPage(pages_[index].name, added);
+    }
+
+    void finishOutline() {
+        if (outline_)
+            outline_->finish();
     }
 
     void setDocInfo(const DocInfo& docInfo) {
@@ -240,6 +345,7 @@ private:
     std::shared_ptr<PngImages> pngImages_;
     std::shared_ptr<IccFileProvider> iccProvider_;
     std::map<std::string, Handle> profiles_;
+    std::optional<Outline> outline_;
     bool needsUserUnit_ = false;
 };
 
@@ -247,15 +353,16 @@ private:
 
 bool writePdf(const std::vector<PageSource>& pages, const DocInfo& docInfo,
               const engine::PageLayout& layout, std::FILE* out, const PageWritten& onPageWritten,
-              std::string& error) {
+              std::string& error, const WriteExtras& extras) {
     if (pages.empty()) {
         error = "no pages";
         return false;
     }
     try {
-        DocumentBuilder builder(pages, layout, onPageWritten);
+        DocumentBuilder builder(pages, layout, onPageWritten, extras.titles);
         for (std::size_t i = 0; i < pages.size(); ++i)
             builder.addPage(i);
+        builder.finishOutline();
         builder.setDocInfo(docInfo);
 
         QPDFWriter writer(builder.pdf());
@@ -270,6 +377,13 @@ bool writePdf(const std::vector<PageSource>& pages, const DocInfo& docInfo,
             writer.setMinimumPDFVersion("1.6");
         else if (!builder.pngVersion().empty())
             writer.setMinimumPDFVersion(builder.pngVersion());
+        if (const Encryption* encryption = extras.encryption; encryption && encryption->active()) {
+            const std::string owner =
+                encryption->ownerPassword.empty() ? randomPassword() : encryption->ownerPassword;
+            writer.setR6EncryptionParameters(
+                encryption->openPassword.c_str(), owner.c_str(), true, encryption->allowCopy, true,
+                true, true, true, encryption->allowPrint ? qpdf_r3p_full : qpdf_r3p_none, true);
+        }
         writer.write();
     } catch (const std::exception& e) {
         error = e.what();

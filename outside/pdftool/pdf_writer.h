@@ -3,7 +3,9 @@
 #include "formats/jpeg_info.h"
 #include "formats/png_info.h"
 #include "jobfiles/docinfo.h"
+#include "jobfiles/encryption.h"
 #include "jobfiles/job_options.h"
+#include "jobfiles/picture_titles.h"
 
 #include <cstdio>
 #include <functional>
@@ -28,11 +30,21 @@ struct PageSource {
 // Called when a page's picture is being copied into the file, with its position in `pages`.
 using PageWritten = std::function<void(std::size_t)>;
 
+// What the document may have beyond its pages; null for none.
+struct WriteExtras {
+    // AES-256 (R6) with these passwords and permissions; without an owner password a random
+    // one, so that the permissions hold for whoever opens the PDF.
+    const Encryption* encryption = nullptr;
+    // A bookmark per picture (pages of one staged index), titled from here, at its first page;
+    // a picture of several pages gets a child per page, "Page 2" and so on.
+    const PictureTitles* titles = nullptr;
+};
+
 // Writes the document to `out` (left open), each page laid out as `layout` says. The pictures
 // are read from disk only while they are written, one at a time. Returns false with `error` set on
 // any failure, including a picture that changed size since its header was read.
 bool writePdf(const std::vector<PageSource>& pages, const DocInfo& docInfo,
               const engine::PageLayout& layout, std::FILE* out, const PageWritten& onPageWritten,
-              std::string& error);
+              std::string& error, const WriteExtras& extras = {});
 
 } // namespace pw::pdftool

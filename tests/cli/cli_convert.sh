@@ -111,6 +111,35 @@ check "lossless: the BMP as Flate, the JPEG as it is" \
 run -q --quality 0 "$work/in/c.jpg"
 check "quality 0: status 1" eval 'test "$status" -eq 1 && grep -q "quality" <<<"$err"'
 
+# Passwords come from files or standard input, never from an argument; each PDF encrypted.
+printf 'open sesame\nsecond line\n' >"$work/pass"
+run -q --each -o "$work/out/locked" --password-file "$work/pass" --no-print \
+    "$work/in/c.jpg" "$work/in/B.bmp"
+check "password file: status 0, two PDFs" test "$status:$(wc -l <<<"$out")" = "0:2"
+for pdf in $out; do
+    check "password file: $pdf opens with the first line only" eval \
+        'test "$(qpdf --password="open sesame" --show-npages "$pdf")" = 1 &&
+        ! qpdf --show-npages "$pdf" >/dev/null 2>&1'
+    shown=$(qpdf --password="open sesame" --show-encryption "$pdf")
+    check "--no-print: AES-256, not printable, copying allowed" eval 'grep -q "^R = 6$" <<<"$shown" &&
+        grep -q "print high resolution: not allowed" <<<"$shown" &&
+        grep -q "extract for any purpose: allowed" <<<"$shown"'
+done
+run -q -o "$work/out/owner" --owner-password-file - --no-copy "$work/in/c.jpg" <<<boss
+shown=$(qpdf --password=boss --show-encryption "$out")
+check "owner password from standard input: opens without a password, no copying" eval \
+    'test "$status:$(qpdf --show-npages "$out")" = "0:1" &&
+    grep -q "Supplied password is owner" <<<"$shown" &&
+    grep -q "extract for any purpose: not allowed" <<<"$shown"'
+run -q -o "$work/out/nopass" --password-file "$work/missing" "$work/in/c.jpg"
+check "unreadable password file: status 1, named" \
+    eval 'test "$status" -eq 1 && grep -q "$work/missing" <<<"$err"'
+run -q -o "$work/out/twice" --password-file - --owner-password-file - "$work/in/c.jpg" <"$work/pass"
+check "standard input for one password only: status 1, nothing written" \
+    eval 'test "$status" -eq 1 && grep -q "standard input" <<<"$err" && test -z "$out"'
+check "password options in convert --help" eval '"$program" convert --help |
+    grep -q -- "--password-file FILE" && "$program" convert --help | grep -q -- "--no-copy"'
+
 # The newer picture types, named in any letter case.
 cp "$samples/06-harbour.heic" "$work/h.HEIC"
 cp "$samples/07-lagoon.webp" "$work/l.webp"

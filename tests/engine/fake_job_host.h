@@ -10,7 +10,9 @@ namespace pw::test {
 class FakeJobHost : public JobHost {
 public:
     std::vector<std::string> files;
-    std::vector<int> turns; // degrees clockwise by picture; missing ones 0
+    std::vector<int> turns;         // degrees clockwise by picture; missing ones 0
+    std::vector<std::string> shown; // display paths by picture; missing ones the working path
+    pdftool::Encryption secrets;
     std::string folder;
     std::string titleText = "New PDF Document";
     engine::DocumentProperties properties;
@@ -32,6 +34,11 @@ public:
         const auto at = static_cast<std::size_t>(index);
         return at < turns.size() ? turns[at] : 0;
     }
+    std::string displayPath(int index) const override {
+        const auto at = static_cast<std::size_t>(index);
+        return at < shown.size() ? shown[at] : workingPath(index);
+    }
+    pdftool::Encryption encryption() const override { return secrets; }
     std::string outputFolder() const override { return folder; }
     void setOutputFolder(const std::string& value) override {
         folder = value;

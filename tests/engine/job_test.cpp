@@ -11,14 +11,21 @@
 #include "test_pictures.h"
 
 #include <FreeImage.h>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <optional>
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFOutlineDocumentHelper.hh>
+#include <qpdf/QPDFPageDocumentHelper.hh>
+#include <sstream>
 #include <thread>
 #include <unistd.h>
 
@@ -74,6 +81,35 @@ bool endsWithin(int pid, std::chrono::milliseconds limit) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return true;
+}
+
+// A file read to its end, for /proc files that state no size.
+std::string streamed(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// A PDF's outline: each entry as "page:title", its children after it indented by two blanks.
+std::vector<std::string> outlineOf(const std::string& path) {
+    QPDF pdf;
+    pdf.processFile(path.c_str());
+    const auto pages = QPDFPageDocumentHelper(pdf).getAllPages();
+    std::vector<std::string> lines;
+    std::function<void(std::vector<QPDFOutlineObjectHelper>, const std::string&)> walk =
+        [&](std::vector<QPDFOutlineObjectHelper> items, const std::string& indent) {
+            for (QPDFOutlineObjectHelper& item : items) {
+                std::size_t page = 0;
+                while (page < pages.size() &&
+                       pages[page].getObjectHandle().getObjGen() != item.getDestPage().getObjGen())
+                    ++page;
+                lines.push_back(indent + std::to_string(page + 1) + ":" + item.getTitle());
+                walk(item.getKids(), indent + "  ");
+            }
+        };
+    walk(QPDFOutlineDocumentHelper(pdf).getTopLevelOutlines(), "");
+    return lines;
 }
 
 const std::vector<std::string> kLocked = {"Command3 off", "CmdToolsBar off", "front off",
@@ -501,4 +537,96 @@ TEST_F(Job, CancelEndsTheBuilderAndKeepsOnlyFinishedPdfs) {
         EXPECT_TRUE(contains(host.log, "CmdToolsBar on"));
         EXPECT_FALSE(contains(host.log, "beep"));
     }
+}
+
+// The passwords reach the builder through its standard input only: no builder's command line
+// or environment and no file of the job holds them, and every PDF is encrypted.
+TEST_F(Job, PasswordsReachTheBuilderOnlyThroughAPipe) {
+    host.files = {picture("a.png"), picture("b.png")};
+    host.secrets = {"öpen sesame", "0wner-key", false, true};
+    const std::string fake = temp / "app/data/pdf.exe";
+    for (const bool perPicture : {false, true}) {
+        SCOPED_TRACE(perPicture ? "per picture" : "one PDF");
+        host.perPicture = perPicture;
+        fs::remove_all(temp / "out");
+        // The fake holds on a while before the real builder takes over with its input.
+        fakeBuilder("sleep:300\nrun:" + realBuilder);
+        std::atomic<bool> done{false};
+        int builders = 0;
+        std::vector<std::string> leaks;
+        std::thread watcher([&] {
+            const auto leaked = [&](const std::string& text) {
+                return text.find(host.secrets.openPassword) != std::string::npos ||
+                       text.find(host.secrets.ownerPassword) != std::string::npos;
+            };
+            while (!done) {
+                for (const std::string& program : {fake, realBuilder}) {
+                    for (const int pid : os::processesRunningExecutable(program)) {
+                        const std::string proc = "/proc/" + std::to_string(pid);
+                        const std::string seen = streamed(proc + "/cmdline");
+                        if (!seen.empty())
+                            ++builders;
+                        if (leaked(seen) || leaked(streamed(proc + "/environ")))
+                            leaks.push_back(proc);
+                    }
+                }
+                std::error_code error;
+                for (fs::recursive_directory_iterator it(temp / "cache", error), end;
+                     !error && it != end; it.increment(error)) {
+                    if (it->is_regular_file(error) && leaked(test::readBytes(it->path())))
+                        leaks.push_back(it->path());
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            }
+        });
+        run();
+        done = true;
+        watcher.join();
+        EXPECT_GT(builders, 0) << "no builder was seen running";
+        EXPECT_TRUE(leaks.empty()) << leaks.front();
+        EXPECT_TRUE(prompts.messages.empty()) << prompts.messages.front().text;
+
+        const std::vector<std::string> pdfs =
+            perPicture ? std::vector<std::string>{out("a.pdf"), out("b.pdf")}
+                       : std::vector<std::string>{out("NewPDF.pdf")};
+        for (const std::string& pdf : pdfs) {
+            EXPECT_EQ(pageCount(pdf), 0) << "opened without its password: " << pdf;
+            EXPECT_EQ(commandOutput("qpdf --password='öpen sesame' --show-npages '" + pdf + "'"),
+                      perPicture ? "1\n" : "2\n");
+            const std::string shown =
+                commandOutput("qpdf --password=0wner-key --show-encryption '" + pdf + "'");
+            EXPECT_NE(shown.find("R = 6\n"), std::string::npos) << shown;
+            EXPECT_NE(shown.find("Supplied password is owner password"), std::string::npos);
+            EXPECT_NE(shown.find("print high resolution: not allowed"), std::string::npos);
+            EXPECT_NE(shown.find("extract for any purpose: allowed"), std::string::npos);
+        }
+    }
+}
+
+// Bookmarks: an entry per picture titled by the name the user sees, a TIFF's pages as its
+// children; in per-picture mode each PDF has its picture's.
+TEST_F(Job, BookmarksTitleEachPictureByItsShownName) {
+    test::TiffPage page{.width = 8, .height = 8, .data = std::string(64, '\x80')};
+    const std::string tiff = temp / "pics/scan.tif";
+    ASSERT_TRUE(test::writeTiff(tiff, {page, page, page}));
+    host.files = {picture("copy1.png"), tiff, picture("c.png")};
+    host.shown = {"/photos/Holiday Ωmega.v2.png"};
+    host.options.bookmarks = true;
+    run();
+    EXPECT_EQ(outlineOf(out("NewPDF.pdf")),
+              (std::vector<std::string>{"1:Holiday Ωmega.v2", "2:scan", "  2:Page 1", "  3:Page 2",
+                                        "  4:Page 3", "5:c"}));
+
+    host.perPicture = true;
+    run();
+    EXPECT_EQ(outlineOf(out("copy1.pdf")), std::vector<std::string>{"1:Holiday Ωmega.v2"});
+    EXPECT_EQ(outlineOf(out("scan.pdf")),
+              (std::vector<std::string>{"1:scan", "  1:Page 1", "  2:Page 2", "  3:Page 3"}));
+    EXPECT_EQ(outlineOf(out("c.pdf")), std::vector<std::string>{"1:c"});
+
+    fs::remove_all(temp / "out");
+    host.perPicture = false;
+    host.options.bookmarks = false;
+    run();
+    EXPECT_TRUE(outlineOf(out("NewPDF.pdf")).empty());
 }

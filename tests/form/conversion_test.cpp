@@ -1,6 +1,7 @@
 #include "filelist/picture_list_view.h"
 #include "form/app_state.h"
 #include "form/page_group.h"
+#include "form/password_group.h"
 #include "form/quality_control.h"
 #include "form_fixture.h"
 #include "platform/paths.h"
@@ -173,6 +174,55 @@ TEST_F(Conversion, PageGroupLaysOutThePagesAndIsSavedForTheNextStart) {
     EXPECT_EQ(layout.marginMm, 12.5);
     EXPECT_EQ(layout.fit, engine::Fit::Fill);
     EXPECT_EQ(again.jobOptions().page.fit, engine::Fit::Fill);
+}
+
+// The Password group encrypts the PDF and is never saved; Bookmarks titles each picture's entry
+// by its name and is kept on Save.
+TEST_F(Conversion, PasswordGroupEncryptsAndBookmarksAreSavedButNoPassword) {
+    frmPrinting& engine = startProgram();
+    PasswordGroup& password = *engine.grpPassword;
+    EXPECT_EQ(password.txtOpenPassword->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(password.txtOwnerPassword->echoMode(), QLineEdit::Password);
+    EXPECT_TRUE(password.chkAllowPrint->isChecked());
+    EXPECT_TRUE(password.chkAllowCopy->isChecked());
+    const QString output = dir_.path() + QStringLiteral("/locked");
+    engine.txtPath->setText(output);
+    password.txtOpenPassword->setText(QStringLiteral("s3cret word"));
+    password.chkAllowPrint->setChecked(false);
+    engine.chkBookmarks->setChecked(true);
+
+    frmMain& front = *engine.front();
+    prompts_.openNext(picture(QStringLiteral("Zoë.png"), Qt::green).toStdString());
+    press(front.imgToolbar[0]);
+    press(front.imgConvert);
+    waitForJob();
+    const QString pdf = output + QStringLiteral("/NewPDF.pdf");
+    const QString open = QStringLiteral("--password=s3cret word");
+    EXPECT_EQ(run(QStringLiteral("qpdf"), {open, QStringLiteral("--show-npages"), pdf}),
+              QStringLiteral("1\n"));
+    EXPECT_EQ(run(QStringLiteral("qpdf"), {QStringLiteral("--show-npages"), pdf}), QString());
+    const QString shown =
+        run(QStringLiteral("qpdf"), {open, QStringLiteral("--show-encryption"), pdf});
+    EXPECT_TRUE(shown.contains(QStringLiteral("R = 6"))) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QStringLiteral("print high resolution: not allowed")));
+    const QString outline =
+        run(QStringLiteral("qpdf"),
+            {open, QStringLiteral("--json"), QStringLiteral("--json-key=outlines"), pdf});
+    EXPECT_TRUE(outline.contains(QStringLiteral("\"title\": \"Zoë\""))) << outline.toStdString();
+
+    engine.show();
+    engine.cmdSave->click();
+    QFile saved(QString::fromStdString(settingsFilePath()));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(saved.readAll());
+    EXPECT_TRUE(text.contains(QStringLiteral("\r\nBookmarks=yes\r\n"))) << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("s3cret")));
+
+    endProgram();
+    frmPrinting& again = startProgram();
+    EXPECT_TRUE(again.chkBookmarks->isChecked());
+    EXPECT_TRUE(again.grpPassword->txtOpenPassword->text().isEmpty());
+    EXPECT_FALSE(app_->encryption().active());
 }
 
 TEST_F(Conversion, QualityControlShowsItsCaptionsKeepsPicturesWhole) {

@@ -1,6 +1,10 @@
 // pdf.exe run end to end on generated pictures.
+#include "command_output.h"
+#include "jobfiles/builder_output.h"
 #include "jobfiles/docinfo.h"
+#include "jobfiles/encryption.h"
 #include "jobfiles/page_turns.h"
+#include "jobfiles/picture_titles.h"
 #include "jpeg_maker.h"
 #include "pdf_probe.h"
 
@@ -9,6 +13,8 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <qpdf/QPDF.hh>
+#include <qpdf/QPDFOutlineDocumentHelper.hh>
+#include <qpdf/QPDFPageDocumentHelper.hh>
 #include <random>
 #include <sstream>
 #include <sys/stat.h>
@@ -543,4 +549,95 @@ TEST(PdfExe, DamagedPicturesNeverBreakThePdf) {
     const auto pages = pdf.getRoot().getKey("/Pages").getKey("/Count").getIntValue();
     EXPECT_GT(pages, count / 10); // damage in picture data alone is kept
     EXPECT_LT(pages, count);      // damage in tables is refused
+}
+
+// The passwords come on standard input: AES-256 with the permissions asked for; an owner
+// password alone leaves the PDF open to all, with the permissions.
+TEST(PdfExe, EncryptsWithAes256AndThePermissionsGiven) {
+    Stage stage;
+    ASSERT_TRUE(writeJpeg(stage.path("00000.jpg"), {}));
+    ASSERT_TRUE(writeJpeg(stage.path("00001.jpg"), {}));
+    const std::string input = stage.cache() + "/input.txt";
+    const auto build = [&](const Encryption& encryption) {
+        EXPECT_TRUE(writeFile(input, encryptionText(encryption)));
+        return runPdfExe(stage, "/NOASK /ENCRYPT '" + stage.folder() + "' < '" + input + "'");
+    };
+    const auto qpdf = [&](const std::string& options) {
+        return pw::test::commandOutput("qpdf " + options + " '" + stage.pdf() + "' 2>&1");
+    };
+
+    ToolRun run = build({"öpen sesame", "", false, true});
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(qpdf("--password='öpen sesame' --show-npages"), "2\n");
+    EXPECT_NE(qpdf("--show-npages").find("invalid password"), std::string::npos);
+    EXPECT_NE(qpdf("--password=wrong --show-npages").find("invalid password"), std::string::npos);
+    std::string shown = qpdf("--password='öpen sesame' --show-encryption");
+    EXPECT_NE(shown.find("R = 6\n"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("file encryption method: AESv3"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("print high resolution: not allowed"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("extract for any purpose: allowed"), std::string::npos) << shown;
+    // No owner password was given: the open one is no owner password.
+    EXPECT_NE(shown.find("Supplied password is user password"), std::string::npos) << shown;
+
+    run = build({"", "boss", true, false});
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(qpdf("--show-npages"), "2\n");
+    shown = qpdf("--show-encryption");
+    EXPECT_NE(shown.find("R = 6\n"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("print high resolution: allowed"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("extract for any purpose: not allowed"), std::string::npos) << shown;
+    EXPECT_NE(qpdf("--password=boss --show-encryption").find("Supplied password is owner password"),
+              std::string::npos);
+
+    // Asked to encrypt without passwords: no PDF rather than an open one.
+    ASSERT_TRUE(writeFile(input, ""));
+    run = runPdfExe(stage, "/NOASK /ENCRYPT '" + stage.folder() + "' < '" + input + "'");
+    EXPECT_EQ(run.exitCode, kExitWriteFailed) << run.output;
+    EXPECT_FALSE(std::filesystem::exists(stage.pdf()));
+}
+
+// With titles.txt every picture has an outline entry at its first page, a several-page one a
+// child per page; titles outside PDFDocEncoding survive. Without it there is no outline.
+TEST(PdfExe, BookmarksFollowThePicturesWithTheirTitles) {
+    Stage stage;
+    for (const char* name :
+         {"00000.jpg", "00002.jpg", "00002_0002.jpg", "00002_0003.jpg", "00005.jpg", "00007.jpg"})
+        ASSERT_TRUE(writeJpeg(stage.path(name), {}));
+    ASSERT_TRUE(writeFile(stage.path("00005.jpg"), "broken")); // skipped: no entry
+    ASSERT_TRUE(
+        writePictureTitles(stage.folder(), {{0, "Sunrise"}, {2, "Zoë's Ωmega 日本"}, {5, "Lost"}}));
+    ASSERT_EQ(runPdfExe(stage).exitCode, 0);
+    EXPECT_EQ(qpdfCheck(stage.pdf()), 0);
+    QPDF pdf;
+    pdf.processFile(stage.pdf().c_str());
+    QPDFOutlineDocumentHelper outlines(pdf);
+    const auto pageOf = [&](QPDFOutlineObjectHelper& item) {
+        const QPDFObjectHandle page = item.getDestPage();
+        const auto all = QPDFPageDocumentHelper(pdf).getAllPages();
+        for (std::size_t i = 0; i < all.size(); ++i)
+            if (all[i].getObjectHandle().getObjGen() == page.getObjGen())
+                return static_cast<int>(i) + 1;
+        return 0;
+    };
+    std::vector<QPDFOutlineObjectHelper> top = outlines.getTopLevelOutlines();
+    ASSERT_EQ(top.size(), 3u);
+    EXPECT_EQ(top[0].getTitle(), "Sunrise");
+    EXPECT_EQ(pageOf(top[0]), 1);
+    EXPECT_TRUE(top[0].getKids().empty());
+    EXPECT_EQ(top[1].getTitle(), "Zoë's Ωmega 日本");
+    EXPECT_EQ(pageOf(top[1]), 2);
+    std::vector<QPDFOutlineObjectHelper> kids = top[1].getKids();
+    ASSERT_EQ(kids.size(), 3u);
+    for (std::size_t i = 0; i < kids.size(); ++i) {
+        EXPECT_EQ(kids[i].getTitle(), "Page " + std::to_string(i + 1));
+        EXPECT_EQ(pageOf(kids[i]), static_cast<int>(i) + 2);
+    }
+    EXPECT_EQ(top[2].getTitle(), "00007"); // no title given
+    EXPECT_EQ(pageOf(top[2]), 5);
+
+    std::filesystem::remove(stage.path(kPictureTitlesFileName));
+    ASSERT_EQ(runPdfExe(stage).exitCode, 0);
+    QPDF plain;
+    plain.processFile(stage.pdf().c_str());
+    EXPECT_FALSE(plain.getRoot().hasKey("/Outlines"));
 }

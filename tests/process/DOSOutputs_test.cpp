@@ -101,6 +101,18 @@ TEST_F(DOSOutputsTest, HowTheToolEndedIsKeptUntilTheNextRun) {
     EXPECT_EQ(runner.Ended().how, os::ChildEnd::How::Unknown);
 }
 
+// The input reaches every run's standard input, whole, and then its end; without one the tool
+// reads nothing.
+TEST_F(DOSOutputsTest, InputReachesEachRunThroughItsStandardInput) {
+    const std::string input = "OpenPassword=se cret\nPrint=no\n" + std::string(20000, 'x');
+    runner.setInput(input);
+    EXPECT_EQ(runner.ExecuteCommand(tool("input text:end")), input + "end");
+    EXPECT_EQ(runner.ExecuteCommand(tool("input text:end")), input + "end");
+    runner.setInput("");
+    EXPECT_EQ(runner.ExecuteCommand(tool("input text:end")), "end");
+    EXPECT_TRUE(prompts.messages.empty());
+}
+
 TEST_F(DOSOutputsTest, FailuresShowTheirMessageRaiseNoEventAndKeepOutputs) {
     EXPECT_EQ(runner.ExecuteCommand(), "");
     runner.ExecuteCommand(tool("text:kept"));

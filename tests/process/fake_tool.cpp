@@ -1,12 +1,13 @@
 // A stand-in for the PDF tool, built as "pdf.exe". Each argument is one step, then each line
 // of the environment variable PW_FAKE_STEPS (the job starts the tool with "/NOASK" only):
+//   input      standard input, to its end, on standard output
 //   print:N    N more bytes of toolPattern     text:T   T on standard output
 //   err:T      T on standard error             sleep:MS pause
 //   args       all arguments joined by '|' and a newline
 //   exit:N     end with exit code N            kill     end by SIGKILL
 //   when:PATH  the next step only if PATH exists        remove:PATH  remove the file PATH
-//   run:PATH   run PATH /NOASK [FOLDER] as the fake was run and end as it ended (a real
-//              builder behind the fake)
+//   run:PATH   run PATH with the fake's own arguments and standard input and end as it ended
+//              (a real builder behind the fake)
 #include "fake_tool_pattern.h"
 
 #include <algorithm>
@@ -31,10 +32,11 @@ void writeAll(int fd, const std::string& text) {
     }
 }
 
-int runToEnd(const std::string& program, const char* folder) {
+int runToEnd(const std::string& program, char** argv) {
     const pid_t pid = ::fork();
     if (pid == 0) {
-        ::execl(program.c_str(), program.c_str(), "/NOASK", folder, static_cast<char*>(nullptr));
+        argv[0] = const_cast<char*>(program.c_str());
+        ::execv(program.c_str(), argv);
         ::_exit(127);
     }
     int status = 0;
@@ -88,10 +90,13 @@ int main(int argc, char** argv) {
                 ++i;
         } else if (verb == "remove") {
             ::unlink(value.c_str());
+        } else if (verb == "input") {
+            char buffer[4096];
+            ssize_t got = 0;
+            while ((got = ::read(0, buffer, sizeof buffer)) > 0)
+                writeAll(1, std::string(buffer, static_cast<std::size_t>(got)));
         } else if (verb == "run") {
-            // The staging folder the job gave, when it gave one.
-            const bool folderGiven = argc == 3 && std::string(argv[1]) == "/NOASK";
-            return runToEnd(value, folderGiven ? argv[2] : nullptr);
+            return runToEnd(value, argv);
         }
     }
     return 0;
