@@ -234,11 +234,17 @@ bool writeSettingsFile(const std::string& path, const StoredSettings& settings) 
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     if (!file)
         return false;
-    std::vector<std::string> later = settings.otherLines;
+    // The remembered folder first, then the lines of later versions as they were.
+    std::vector<std::string> later;
+    later.reserve(settings.otherLines.size() + 1);
     if (!settings.lastFolder.empty() &&
-        settings.lastFolder.find_first_of("\r\n") == std::string::npos)
-        later.insert(later.begin(),
-                     std::string(kLastFolderKey) + "=" + formatField(settings.lastFolder));
+        settings.lastFolder.find_first_of("\r\n") == std::string::npos) {
+        std::string line(kLastFolderKey);
+        line += '=';
+        line += formatField(settings.lastFolder);
+        later.push_back(std::move(line));
+    }
+    later.insert(later.end(), settings.otherLines.begin(), settings.otherLines.end());
     const std::string text = formatSettingsText(settings.outputFolder, settings.modeIndex) +
                              formatSettingLines(settingKeys(), settings.options, later);
     file.write(text.data(), static_cast<std::streamsize>(text.size()));
