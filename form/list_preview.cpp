@@ -10,8 +10,8 @@
 namespace pw {
 
 ListPreview::ListPreview(PictureListView& list)
-    : QObject(&list), list_(list), loader_(kEdge, kCacheBytes) {
-    list_.viewport()->installEventFilter(this);
+    : QObject(&list), list_(list), viewport_(list.viewport()), loader_(kEdge, kCacheBytes) {
+    viewport_->installEventFilter(this);
     connect(&loader_, &ThumbnailLoader::ready, this, [this] {
         // The pointer still rests where the tip went up: show it again, now with the picture.
         if (tipRow_ >= 0 && QToolTip::isVisible())
@@ -20,7 +20,9 @@ ListPreview::ListPreview(PictureListView& list)
 }
 
 bool ListPreview::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != list_.viewport() || event->type() != QEvent::ToolTip)
+    // The list is not asked anything here but for a tip: its viewport's last events come while
+    // the list is being destroyed.
+    if (event->type() != QEvent::ToolTip || watched != viewport_)
         return QObject::eventFilter(watched, event);
     const auto* help = static_cast<QHelpEvent*>(event);
     const QModelIndex index = list_.indexAt(help->pos());

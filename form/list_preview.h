@@ -7,6 +7,8 @@
 #include <QObject>
 #include <QPoint>
 
+class QWidget;
+
 namespace pw {
 
 class PictureListView;
@@ -28,6 +30,7 @@ private:
     void showTip(int row, const QPoint& globalPos);
 
     PictureListView& list_;
+    QWidget* viewport_;
     ThumbnailLoader loader_;
     int tipRow_ = -1; // the row whose tip is up, waiting for its picture
     QPoint tipAt_;
