@@ -69,8 +69,10 @@ std::optional<engine::JobRequest> JobSession::begin(const Choices& choices) {
     request.replaceResult = choices.replaceResult;
     request.overwrite = choices.overwrite == OverwritePolicy::Ask ? OverwritePolicy::KeepNumbered
                                                                   : choices.overwrite;
-    if (choices.overwrite != OverwritePolicy::Ask)
+    if (choices.overwrite != OverwritePolicy::Ask) {
+        host_.setJobRunning(true);
         return request;
+    }
 
     if (os::fileExists(os::joinPath(outputFolder, host_.title() + ".pdf"))) {
         const os::Answer answer =
@@ -103,6 +105,7 @@ std::optional<engine::JobRequest> JobSession::begin(const Choices& choices) {
                 request.overwrite = OverwritePolicy::Overwrite;
         }
     }
+    host_.setJobRunning(true);
     return request;
 }
 
@@ -135,7 +138,6 @@ void JobSession::showCreating(double done, int total) {
 void JobSession::progress(JobStage stage, double done, int total) {
     switch (stage) {
     case JobStage::Preparing:
-        host_.setJobRunning(true);
         host_.setProgressVisible(true);
         host_.setFrontProgressText("Preparing Files...");
         break;

@@ -25,8 +25,9 @@ public:
     JobSession(JobHost& host, os::Prompts& prompts);
 
     // Checks the list, locks the controls and settles what to do about existing PDFs.
-    // The request for the job, or nothing (the controls as they were) when there is none
-    // to run: an empty list, or a question answered Cancel.
+    // The request for the job (the host told a job runs, until finished()), or nothing (the
+    // controls as they were) when there is none to run: an empty list, or a question answered
+    // Cancel.
     std::optional<engine::JobRequest> begin(const Choices& choices);
 
     void progress(engine::JobStage stage, double done, int total) override;

@@ -152,15 +152,16 @@ void ConversionJob::finish(JobResult::Outcome outcome) {
         allElsewhere ? PathPart(trouble_.placed.front(), 3) : request_.outputFolder;
     result.written = written_;
     if (outcome == JobResult::Outcome::Finished) {
-        result.missing = missingLines(MissingEntry);
-        result.missingReasons = missingLines(MissingReasonLine);
         for (std::size_t i = 0; i < missing_.size(); ++i) {
             PictureStaging staging = staging_[i];
             if (missing_[i])
-                staging.pages = 0;
-            const std::string line = MissingReasonLine(request_.pictures[i], staging);
-            if (!line.empty())
-                events_.pictureMissing(static_cast<int>(i), line);
+                staging.pages = 0; // no result holds any of its pages
+            const std::string entry = MissingEntry(request_.pictures[i], staging);
+            if (entry.empty())
+                continue;
+            result.missing.push_back(entry);
+            result.missingReasons.push_back(MissingReasonLine(request_.pictures[i], staging));
+            events_.pictureMissing(static_cast<int>(i), result.missingReasons.back());
         }
     }
     // The runners' messages as they arose, then where the PDFs went, then the other notices.
@@ -449,20 +450,6 @@ void ConversionJob::placeOnePdf(const std::string& source) {
     } else {
         onePdfPlaced_ = !placeElsewhere(source, "", reason).empty();
     }
-}
-
-std::vector<std::string>
-ConversionJob::missingLines(std::string (*line)(const std::string&, const PictureStaging&)) const {
-    std::vector<std::string> missing;
-    for (std::size_t i = 0; i < missing_.size(); ++i) {
-        PictureStaging staging = staging_[i];
-        if (missing_[i])
-            staging.pages = 0; // no result holds any of its pages
-        const std::string entry = line(request_.pictures[i], staging);
-        if (!entry.empty())
-            missing.push_back(entry);
-    }
-    return missing;
 }
 
 } // namespace pw::engine

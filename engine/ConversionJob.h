@@ -48,8 +48,6 @@ public:
 private:
     static_assert(std::atomic<bool>::is_always_lock_free, "cancel() is called from signals");
 
-    std::vector<std::string> missingLines(std::string (*line)(const std::string&,
-                                                              const PictureStaging&)) const;
     std::string stagingFile(const char* name) const;
     bool prepareStaging();
     bool createFolders();

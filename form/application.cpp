@@ -205,7 +205,6 @@ void Application::convert() {
     std::optional<engine::JobRequest> request = session_->begin({});
     if (!request)
         return;
-    setJobRunning(true);
     runner_->start(std::move(*request), *session_);
 }
 
