@@ -251,11 +251,7 @@ TEST_F(FrontButtons, ArrowsAndLabelsMoveTheSelectedEntryKeepingItsPair) {
 TEST_F(FrontButtons, KeysRunTheirCommands) {
     frmPrinting& engine = startProgram();
     frmMain& front = *engine.front();
-    std::vector<QUrl> opened;
-    engine.urlOpener = [&](const QUrl& url) {
-        opened.push_back(url);
-        return true;
-    };
+    const std::vector<QUrl>& opened = openedUrls_;
     for (const char* name : {"/k/a.jpg", "/k/b.jpg", "/k/c.jpg"})
         front.fileList().append(name, name);
     QApplication::setActiveWindow(&front);

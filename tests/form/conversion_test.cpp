@@ -52,11 +52,7 @@ protected:
 TEST_F(Conversion, PicturesAddedAndConvertedFromTheFrontWindowBecomeOnePdf) {
     frmPrinting& engine = startProgram();
     frmMain& front = *engine.front();
-    std::vector<QUrl> opened;
-    engine.urlOpener = [&](const QUrl& url) {
-        opened.push_back(url);
-        return true;
-    };
+    const std::vector<QUrl>& opened = openedUrls_;
     const QString output = dir_.path() + QStringLiteral("/out");
     engine.txtPath->setText(output);
     engine.txtTitle->setText(QStringLiteral("Holiday"));
@@ -266,11 +262,7 @@ TEST_F(Conversion, QualityControlShowsItsCaptionsKeepsPicturesWhole) {
 TEST_F(Conversion, TheConvertPictureStopsARunningJob) {
     frmPrinting& engine = startProgram();
     frmMain& front = *engine.front();
-    std::vector<QUrl> opened;
-    engine.urlOpener = [&](const QUrl& url) {
-        opened.push_back(url);
-        return true;
-    };
+    const std::vector<QUrl>& opened = openedUrls_;
     const QString output = dir_.path() + QStringLiteral("/out");
     engine.txtPath->setText(output);
     QFile builder(dir_.path() + QStringLiteral("/app/data/pdf.exe"));

@@ -54,7 +54,10 @@ void FormTest::endProgram() {
 frmPrinting& FormTest::startProgram() {
     app_ = std::make_unique<Application>(prompts_, pump_);
     engine_ = &app_->settingWindow();
-    engine_->urlOpener = [](const QUrl&) { return true; };
+    engine_->urlOpener = [this](const QUrl& url) {
+        openedUrls_.push_back(url);
+        return true;
+    };
     EXPECT_TRUE(app_->start());
     // Let the front window's first tick run, as it does long before a user can act.
     if (frmMain* front = engine_->front()) {
@@ -69,7 +72,10 @@ frmPrinting& FormTest::startProgram() {
 frmMain& FormTest::loadFront(double twipsPerPixel) {
     app_ = std::make_unique<Application>(prompts_, pump_);
     engine_ = &app_->settingWindow();
-    engine_->urlOpener = [](const QUrl&) { return true; };
+    engine_->urlOpener = [this](const QUrl& url) {
+        openedUrls_.push_back(url);
+        return true;
+    };
     frmMain& front = app_->makeFront();
     front.setScreenScale({twipsPerPixel, twipsPerPixel});
     front.Form_Load();

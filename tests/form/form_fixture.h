@@ -10,9 +10,11 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
+#include <vector>
 
 namespace pw::test {
 
@@ -39,6 +41,7 @@ protected:
     QTemporaryDir dir_;
     FakePrompts prompts_;
     QtMessagePump pump_;
+    std::vector<QUrl> openedUrls_; // every folder and page the program opened, in order
     std::unique_ptr<Application> app_;
     frmPrinting* engine_ = nullptr; // the application object's engine form
 };
