@@ -92,6 +92,13 @@ PictureStaging stagePages(const std::string& source, const std::string& stem,
 
 PictureStaging StagePicturePages(const std::string& source, const std::string& stem,
                                  const JobOptions& options) {
+    // A pipe named like a picture (listed by Add Folder, say) would block its reader, and with
+    // it the job and its Stop: refused before anything opens it.
+    if (os::isDeviceOrPipe(os::toNarrow(source))) {
+        PictureStaging refused;
+        refused.problem = "not a picture (a pipe or device, not a file)";
+        return refused;
+    }
     InitialiseFreeImage(); // its callbacks bring the decoders' messages to `heard`
     const DecoderMessages heard;
     PictureStaging result = stagePages(source, stem, options);

@@ -5,6 +5,7 @@
 #include "engine/refusal_reasons.h"
 #include "formats/exif.h"
 #include "formats/jpeg_info.h"
+#include "platform/files.h"
 #include "platform/narrow.h"
 
 #include <FreeImage.h>
@@ -105,6 +106,8 @@ QImage turnedClockwise(const QImage& image, int quarterTurns) {
 
 Thumbnail makeThumbnail(const std::string& workingPath, int edge) {
     const std::string narrow = os::toNarrow(workingPath);
+    if (os::isDeviceOrPipe(narrow)) // reading it could block a worker for ever
+        return {QImage(), QStringLiteral("not a picture (a pipe or device, not a file)")};
     const bool jpeg = engine::HasJpegSignature(narrow);
     // The JPEGs that go into the PDF as they are: the fast way, turned as the builder turns
     // them.

@@ -24,6 +24,8 @@ bool pathExists(const std::string& path);  // anything, links included
 bool isDirectory(const std::string& path); // a real directory, not a link to one
 // A file that is not a directory (normal, read-only, archive): the existence test the job uses.
 bool fileExists(const std::string& path);
+// A pipe, socket or device (after links): opening it to read may wait for ever.
+bool isDeviceOrPipe(const std::string& path);
 // Pattern search like FindFirstFile: '*' and '?' in the last component are wildcards.
 bool patternExists(const std::string& pattern);
 

@@ -26,6 +26,7 @@
 #include <qpdf/QPDFOutlineDocumentHelper.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <sstream>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -211,8 +212,14 @@ TEST_F(Job, UnreadablePicturesAreReportedAndTheirPagesAreMissing) {
     test::writeBytes(broken, "garbage");
     const std::string fake = temp / "pics/fake.jpg"; // copied, then skipped by the builder
     test::writeBytes(fake, std::string("\xFF\xD8\xFF\xE0\x00\x02 truncated", 16));
-    host.files = {picture("1.png"), broken, fake, picture("4.png")};
-    run();
+    // A pipe named like a picture, as Add Folder lists it: reading it would wait for ever.
+    const std::string pipe = temp / "pics/pipe.jpg";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    host.files = {picture("1.png"), broken, fake, picture("4.png"), pipe};
+    const std::optional<engine::JobResult> result = run();
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->missingReasons.back(),
+              pipe + ": not a picture (a pipe or device, not a file)");
     EXPECT_EQ(pageCount(out("NewPDF.pdf")), 2);
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_EQ(prompts.messages[0].title, "Missing Pictures");
