@@ -64,13 +64,15 @@ smoke_start() {
     started_pids+=("$last_pid")
 }
 
-# smoke_exit_status PID SECONDS: waits for a started program to end and prints its status;
-# fails when it is still running.
-smoke_exit_status() {
-    local pid=$1 status=0
+# smoke_wait_exit PID SECONDS: waits for a started program to end and sets exit_status;
+# fails when it is still running. Call it in this shell, never in $(...): a subshell cannot
+# reap its parent's child and reports -1 for one that ends after the fork.
+smoke_wait_exit() {
+    local pid=$1
+    exit_status="still running"
     xd_wait_until "$2" xd_process_gone "$pid" || return 1
-    wait "$pid" || status=$?
-    echo "$status"
+    exit_status=0
+    wait "$pid" || exit_status=$?
 }
 
 smoke_finish() {

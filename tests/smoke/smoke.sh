@@ -42,8 +42,8 @@ check "the program still runs" kill -0 "$app"
 
 # The close picture (imgExit) ends the program.
 xd_click_button "$front" kImgExitRect
-if status=$(smoke_exit_status "$app" 20); then
-    check "the close picture ends the program with status 0 (status $status)" test "$status" -eq 0
+if smoke_wait_exit "$app" 20; then
+    check "the close picture ends the program with status 0 (status $exit_status)" test "$exit_status" -eq 0
     check "the instance lock is released" flock -n "$XDG_CACHE_HOME/pagewright/pagewright.lock" true
 else
     check "the close picture ends the program" false
