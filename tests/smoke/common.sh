@@ -67,6 +67,7 @@ smoke_start() {
 # smoke_wait_exit PID SECONDS: waits for a started program to end and sets exit_status;
 # fails when it is still running. Call it in this shell, never in $(...): a subshell cannot
 # reap its parent's child and reports -1 for one that ends after the fork.
+# shellcheck disable=SC2034 # exit_status is read by the scripts that source this file
 smoke_wait_exit() {
     local pid=$1
     exit_status="still running"
