@@ -8,6 +8,7 @@
 #include "core/picture_list_model.h"
 #include "engine/ConversionJob.h"
 #include "filelist/path_intake.h"
+#include "jobfiles/pdfa_level.h"
 #include "platform/paths.h"
 #include "platform/private_folder.h"
 #include "platform/pump.h"
@@ -131,6 +132,10 @@ int runConvertCommand(int argc, char* argv[]) {
     if (request.version) {
         std::printf("pagewright %s\n", PW_VERSION);
         return kExitDone;
+    }
+    if (request.options.pdfa != engine::PdfaLevel::Off && request.encryption.active()) {
+        std::fprintf(stderr, "pagewright convert: %s\n", engine::kPdfaWithPasswordRefusal);
+        return kExitUsage;
     }
 
     std::vector<std::string> refused;

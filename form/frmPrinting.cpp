@@ -4,6 +4,7 @@
 #include "filelist/drop_intake.h"
 #include "filelist/drop_target.h"
 #include "form/app_state.h"
+#include "form/archive_group.h"
 #include "form/page_group.h"
 #include "form/password_group.h"
 #include "form/quality_control.h"
@@ -116,6 +117,7 @@ void frmPrinting::connectEdits() {
     connect(grpPage, &PageGroup::changed, this, [this] { handOverEdits(); });
     connect(qualityControl, &QualityControl::changed, this, [this] { handOverEdits(); });
     connect(chkBookmarks, &QCheckBox::toggled, this, [this] { handOverEdits(); });
+    connect(grpArchive, &ArchiveGroup::changed, this, [this] { handOverEdits(); });
     // The passwords go to the application object alone, never into the settings.
     connect(grpPassword, &PasswordGroup::changed, this,
             [this] { app_.takeEncryption(grpPassword->encryption()); });
@@ -134,6 +136,7 @@ void frmPrinting::showSettings(AppSettings settings) {
     grpPage->setPageLayout(settings.options.page);
     qualityControl->setQuality(settings.options.quality, settings.options.lossless);
     chkBookmarks->setChecked(settings.options.bookmarks);
+    grpArchive->setLevel(settings.options.pdfa);
     showing_ = false;
 }
 
@@ -155,6 +158,7 @@ engine::JobOptions frmPrinting::jobOptions() const {
     options.quality = qualityControl->quality();
     options.lossless = qualityControl->lossless();
     options.bookmarks = chkBookmarks->isChecked();
+    options.pdfa = grpArchive->level();
     return options;
 }
 
@@ -294,6 +298,8 @@ void frmPrinting::buildControls() {
 
     grpPassword = new PasswordGroup(this);
     root->addWidget(grpPassword);
+    grpArchive = new ArchiveGroup(this);
+    root->addWidget(grpArchive);
 
     // The tool buttons.
     auto* tools = new QHBoxLayout;

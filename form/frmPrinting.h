@@ -23,6 +23,7 @@ class QUrl;
 
 namespace pw {
 
+class ArchiveGroup;
 class frmMain;
 class PageGroup;
 class PasswordGroup;
@@ -114,6 +115,7 @@ public:
     QualityControl* qualityControl = nullptr; // spnQuality and chkLossless
     QCheckBox* chkBookmarks = nullptr;
     PasswordGroup* grpPassword = nullptr; // never saved
+    ArchiveGroup* grpArchive = nullptr;
     std::array<QPushButton*, 7> CmdToolsBar{};
     QPushButton* Command3 = nullptr;
     QLineEdit* txtMsg = nullptr;
