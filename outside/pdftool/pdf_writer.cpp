@@ -395,6 +395,8 @@ bool writePdf(const std::vector<PageSource>& pages, const DocInfo& docInfo,
         writer.setDecodeLevel(qpdf_dl_none);
         writer.setObjectStreamMode(qpdf_o_disable);
         writer.setLinearization(false);
+        if (extras.pdfa != engine::PdfaLevel::Off)
+            writer.setNewlineBeforeEndstream(true); // PDF/A wants an EOL before "endstream"
         if (extras.pdfa == engine::PdfaLevel::A1b)
             writer.forcePDFVersion("1.4"); // a reader of 1.4 ignores /UserUnit, which fits
         else if (builder.needsUserUnit())

@@ -91,7 +91,7 @@ std::string colourSpaceKind(QPDFObjectHandle image) {
 }
 
 std::string streamText(QPDFObjectHandle stream, qpdf_stream_decode_level_e level) {
-    auto data = stream.getStreamData(level);
+    auto data = level == qpdf_dl_none ? stream.getRawStreamData() : stream.getStreamData(level);
     return std::string(reinterpret_cast<const char*>(data->getBuffer()), data->getSize());
 }
 
@@ -155,7 +155,7 @@ TEST(PdfA, BothLevelsKeepJpegBytesAndPassTheirChecks) {
     const std::string samples = streamText(images["00005.png"], qpdf_dl_generalized);
     ASSERT_EQ(samples.size(), overWhite.size());
     for (std::size_t i = 0; i < samples.size(); ++i)
-        ASSERT_NEAR(static_cast<unsigned char>(samples[i]), overWhite[i], 1) << i;
+        ASSERT_NEAR(static_cast<unsigned char>(samples[i]), overWhite[i], 2) << i; // high bytes
     const std::string palette =
         images["00007.png"].getDict().getKey("/ColorSpace").getArrayItem(3).getStringValue();
     EXPECT_EQ(palette.substr(0, 3), "\xFF\xFF\xFF"); // entry 0 was wholly transparent
