@@ -108,8 +108,15 @@ std::string xmpDate(const std::string& pdfDate) {
 
 std::string xmlSafe(const std::string& text) {
     std::string out;
-    for (const char c : text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
         const auto byte = static_cast<unsigned char>(c);
+        // U+FFFE and U+FFFF, in UTF-8 EF BF BE and EF BF BF, are no XML characters either.
+        if (text.compare(i, 2, "\xEF\xBF") == 0 && i + 2 < text.size() &&
+            (text[i + 2] == '\xBE' || text[i + 2] == '\xBF')) {
+            i += 2;
+            continue;
+        }
         if (byte >= 0x20 || c == '\t' || c == '\n' || c == '\r')
             out += c;
     }

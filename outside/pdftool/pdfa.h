@@ -36,7 +36,7 @@ std::string xmpPacket(QPDFObjectHandle info, engine::PdfaLevel level);
 std::string xmpDate(const std::string& pdfDate);
 
 // Text with the characters XML cannot hold (C0 controls but tab, line feed and carriage
-// return) taken out: the document information and its XMP copy both get this.
+// return; U+FFFE and U+FFFF) taken out: the document information and its XMP copy both get this.
 std::string xmlSafe(const std::string& text);
 
 } // namespace pw::pdftool

@@ -28,7 +28,8 @@ const std::string kRgbV4 = kProfiles + "ghostscript/ps_rgb.icc";         // ICC 
 const std::string kGrayV2 = kProfiles + "Gray.icc";
 
 // JPEG with and without profiles, CMYK, gray, a two-page picture, and PNGs: 16-bit with alpha,
-// gray with a profile, a palette with transparent entries, gray with a transparent value.
+// gray with a profile, a palette with transparent entries, gray with a transparent value. The
+// title holds what XML cannot: a control character, U+FFFE, a byte that is no UTF-8.
 void stageVariedSet(const Stage& stage) {
     ASSERT_TRUE(writeJpeg(stage.path("00000.jpg"), {}));
     ASSERT_TRUE(writeJpeg(stage.path("00001.jpg"), {.iccProfile = readFile(kRgbV2)}));
@@ -46,8 +47,9 @@ void stageVariedSet(const Stage& stage) {
                          {.bitDepth = 2, .colourType = 0, .transparency = std::string("\0\1", 2)}));
     ASSERT_TRUE(writeJpeg(stage.path("00009.jpg"), {}));
     ASSERT_TRUE(writeJpeg(stage.path("00009_0002.jpg"), {.width = 30}));
-    ASSERT_TRUE(writeDocInfo(stage.folder(), {"Zoë & <Receipts>", "Ann \"A\" Author", "Sub\tject",
-                                              "a, b", "D:20261208140000+01'00"}));
+    ASSERT_TRUE(writeDocInfo(stage.folder(),
+                             {"Zoë & <Receipts>\x01\xEF\xBF\xBE caf\xE9", "Ann \"A\" Author",
+                              "Sub\tject", "a, b", "D:20261208140000+01'00"}));
     ASSERT_TRUE(writePictureTitles(stage.folder(), {{0, "Holiday 1"}, {9, "Scan"}}));
 }
 
