@@ -336,7 +336,7 @@ private:
             if (pdfa_ == engine::PdfaLevel::Off || components != 4)
                 return Handle::newName(deviceSpace(components));
             if (!cmykProfile_.isInitialized())
-                cmykProfile_ = packagedProfile(pdf_, kCmykProfilePath, 4);
+                cmykProfile_ = packagedProfile(pdf_, kCmykProfilePath, kCmykProfilePackage, 4);
             return Handle::newArray({Handle::newName("/ICCBased"), cmykProfile_});
         }
         // Pages sharing a profile (by content) share one stream.

@@ -75,11 +75,11 @@ bool keepsProfile(engine::PdfaLevel level, std::uint32_t version) {
     return major < 2 || (major == 2 && minor <= 0x40);
 }
 
-Handle packagedProfile(QPDF& pdf, const char* path, int components) {
+Handle packagedProfile(QPDF& pdf, const char* path, const char* package, int components) {
     const std::string profile = readFile(path);
     if (profile.size() < 128)
         throw std::runtime_error(std::string("PDF/A needs the colour profile ") + path +
-                                 ", which cannot be read");
+                                 " (Debian package " + package + "), which cannot be read");
     std::string deflated;
     Pl_String collect("icc", nullptr, deflated);
     Pl_Flate deflate("icc deflate", &collect, Pl_Flate::a_deflate);
@@ -179,7 +179,8 @@ void addPdfaParts(QPDF& pdf, engine::PdfaLevel level) {
     intent.replaceKey("/S", Handle::newName("/GTS_PDFA1"));
     intent.replaceKey("/OutputConditionIdentifier", Handle::newString(condition));
     intent.replaceKey("/Info", Handle::newString(condition));
-    intent.replaceKey("/DestOutputProfile", packagedProfile(pdf, kSrgbProfilePath, 3));
+    intent.replaceKey("/DestOutputProfile",
+                      packagedProfile(pdf, kSrgbProfilePath, kSrgbProfilePackage, 3));
     root.replaceKey("/OutputIntents", Handle::newArray({pdf.makeIndirectObject(intent)}));
 }
 
