@@ -220,9 +220,12 @@ void ConversionJob::bringIntoPlace(PictureStaging& staging) {
         return;
     const std::string first = os::joinPath(stagingFolder_, PathPart(staging.firstFile, 1));
     for (int page = 1; page <= staging.pageCount; ++page) {
-        const std::string from = StagedPageName(staging.firstFile, page);
-        if (os::fileExists(from) && !os::renameFile(from, StagedPageName(first, page)))
-            os::removeFile(from); // a page the builder does not get is reported as skipped
+        const std::vector<std::string> to = StagedPageNames(first, page);
+        const std::vector<std::string> from = StagedPageNames(staging.firstFile, page);
+        for (std::size_t i = 0; i < from.size(); ++i) {
+            if (os::fileExists(from[i]) && !os::renameFile(from[i], to[i]))
+                os::removeFile(from[i]); // a page the builder does not get is reported as skipped
+        }
     }
     staging.firstFile = first;
 }

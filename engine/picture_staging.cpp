@@ -16,6 +16,7 @@
 #include "engine/refusal_reasons.h"
 #include "engine/rgb_jpeg.h"
 #include "engine/tiff_pages.h"
+#include "engine/tone_staging.h"
 #include "formats/jpeg_info.h"
 #include "formats/png_info.h"
 #include "platform/files.h"
@@ -86,19 +87,8 @@ JxlJpeg stageJxlJpeg(const std::string& narrowSource, const std::string& extensi
 // decoding and saving would give (and its ICC profile kept), in about half the time; others
 // return false untouched.
 bool stagePngAsJpeg(const std::string& narrowSource, const std::string& target, int quality) {
-    static_assert(PngRows::kRowsKept >= kJpegRowBatch);
-    thread_local PngRows rows; // its buffers serve the thread's next picture
-    if (!rows.open(narrowSource)) {
-        rows.trim();
-        return false;
-    }
-    RgbJpeg picture;
-    picture.width = rows.width();
-    picture.height = rows.height();
-    picture.quality = quality;
-    picture.resolution = rows.resolution();
-    picture.iccProfile = &rows.iccProfile();
-    const bool written = WriteRgbJpeg(target, picture, [] { return rows.nextRow(); });
+    PngRows& rows = ThreadPngRows();
+    const bool written = rows.open(narrowSource) && WritePngRowsJpeg(rows, target, quality);
     rows.trim();
     return written;
 }
@@ -344,7 +334,7 @@ std::string StageForJob(const std::string& source, const std::string& stem,
             *problem = kNotWritten;
         return {};
     }
-    if (!options.lossless || HasJpegSignature(narrowSource)) {
+    if (HasJpegSignature(narrowSource)) {
         const int quality = options.lossless ? kDefaultQuality : options.quality;
         return stageAsJpeg(source, narrowSource, jpeg, problem, quality) ? jpeg : std::string();
     }
@@ -352,8 +342,7 @@ std::string StageForJob(const std::string& source, const std::string& stem,
     const JxlJpeg jxl = stageJxlJpeg(narrowSource, extension, jpeg, problem);
     if (jxl != JxlJpeg::None)
         return jxl == JxlJpeg::Written ? jpeg : std::string();
-    const std::string png = stem + ".png";
-    return StageLossless(source, extension, png, problem) ? png : std::string();
+    return StageByTone(narrowSource, extension, stem, options, problem);
 }
 
 bool WriteStagedBytes(const std::vector<std::uint8_t>& bytes, const std::string& target) {

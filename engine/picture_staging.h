@@ -55,9 +55,9 @@ bool SaveStagedBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const s
                       int quality = kDefaultQuality);
 
 // Stages picture `source` as the job's options say, at `stem` (the staged path without its
-// extension): JPEG data as it is whatever the name, others as a JPEG at the quality, or
-// without loss as a PNG. Returns the file written (stem + ".jpg" or ".png"), empty when none
-// was. Safe to call from several threads at once for different pictures once
+// extension): JPEG data as it is whatever the name, a bilevel picture as a Group 4 TIFF,
+// others as a JPEG at the quality, or without loss as a PNG (see StageByTone). Returns the file
+// written (stem + ".jpg", ".tif" or ".png"), empty when none was. Safe to call from several threads at once for different pictures once
 // InitialiseFreeImage has run.
 std::string StageForJob(const std::string& source, const std::string& stem,
                         const JobOptions& options, std::string* problem = nullptr);

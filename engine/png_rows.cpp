@@ -317,6 +317,10 @@ void PngRows::trim() {
     }
 }
 
+void PngRows::rewind() {
+    row_ = 0;
+}
+
 bool PngRows::open(const std::string& narrowPath) {
     const int fd = ::open(narrowPath.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
@@ -351,6 +355,7 @@ bool PngRows::readChunks(const std::uint8_t* data, std::size_t size) {
     resolution_ = {};
     icc_.clear();
     row_ = 0;
+    unfiltered_ = 0;
     std::uint8_t* idat = idat_.get(size);
     if (idat == nullptr)
         return false;
@@ -479,7 +484,10 @@ const std::uint8_t* PngRows::nextRow() {
     std::uint8_t* line = pixels_.data.get() + std::size_t{row_} * stride;
     std::uint8_t* cur = line + 1;
     const std::uint8_t* prev = row_ == 0 ? nullptr : cur - stride;
-    unfilterRow(bytesPerPixel_, cur, prev, rowBytes_, line[0]);
+    if (row_ >= unfiltered_) {
+        unfilterRow(bytesPerPixel_, cur, prev, rowBytes_, line[0]);
+        unfiltered_ = row_ + 1;
+    }
     ++row_;
     if (colourType_ == 2)
         return cur;

@@ -4,6 +4,7 @@
 #include "jobfiles/page_options.h"
 #include "jobfiles/page_turns.h"
 #include "jobfiles/picture_titles.h"
+#include "outside/pdftool/ccitt_image.h"
 #include "outside/pdftool/icc_profiles.h"
 #include "outside/pdftool/pdf_writer.h"
 #include "outside/pdftool/progress_plan.h"
@@ -59,12 +60,18 @@ Checked checkStagedFile(const StagedFile& file) {
     if (!checked.reason.empty())
         return checked;
     try {
-        if (isPngName(file.name)) {
+        if (isTiffName(file.name)) {
+            if (auto g4 = readG4Tiff(file.path, checked.reason)) {
+                checked.page = PageSource{file.name, file.path, g4PageInfo(*g4), std::nullopt, 0,
+                                          {},        0,         std::move(*g4)};
+            }
+        } else if (isPngName(file.name)) {
             if (auto png = readPngInfo(file.path, checked.reason))
                 checked.page =
-                    PageSource{file.name, file.path, pageInfo(*png), std::move(*png), 0, {}};
+                    PageSource{file.name, file.path, pageInfo(*png), std::move(*png), 0, {}, 0, {}};
         } else if (auto info = readJpegInfo(file.path, checked.reason)) {
-            checked.page = PageSource{file.name, file.path, std::move(*info), std::nullopt, 0, {}};
+            checked.page =
+                PageSource{file.name, file.path, std::move(*info), std::nullopt, 0, {}, 0, {}};
         }
         if (checked.page)
             keepProfileByContent(*checked.page);

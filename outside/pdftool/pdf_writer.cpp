@@ -2,6 +2,7 @@
 
 #include "jobfiles/staged_names.h"
 #include "jobfiles/text_values.h"
+#include "outside/pdftool/ccitt_image.h"
 #include "outside/pdftool/icc_profiles.h"
 #include "outside/pdftool/page_geometry.h"
 #include "outside/pdftool/png_image.h"
@@ -213,6 +214,7 @@ public:
         : pages_(pages), layout_(layout),
           provider_(std::make_shared<JpegFileProvider>(pages, onPageWritten)),
           pngImages_(std::make_shared<PngImages>(pages, onPageWritten)),
+          ccittImages_(std::make_shared<CcittImages>(pages, onPageWritten)),
           iccProvider_(std::make_shared<IccFileProvider>(pages)) {
         pdf_.emptyPDF();
         if (titles != nullptr)
@@ -230,7 +232,9 @@ public:
             pageGeometry(info.width, info.height, info.xDpi, info.yDpi, orientation, layout_);
 
         const std::optional<PngInfo>& png = pages_[index].png;
-        Handle image = png ? pngImages_->image(pdf_, index, colourSpace(index, png->baseColours()))
+        Handle image = pages_[index].g4 ? ccittImages_->image(pdf_, index)
+                       : png
+                           ? pngImages_->image(pdf_, index, colourSpace(index, png->baseColours()))
                            : jpegImage(index);
 
         std::string content = "q ";
@@ -343,6 +347,7 @@ private:
     QPDF pdf_;
     std::shared_ptr<JpegFileProvider> provider_;
     std::shared_ptr<PngImages> pngImages_;
+    std::shared_ptr<CcittImages> ccittImages_;
     std::shared_ptr<IccFileProvider> iccProvider_;
     std::map<std::string, Handle> profiles_;
     std::optional<Outline> outline_;

@@ -1,0 +1,176 @@
+#include "engine/tone_staging.h"
+
+#include "engine/bilevel_staging.h"
+#include "engine/lossless_staging.h"
+#include "engine/picture_staging.h"
+#include "engine/png_rows.h"
+#include "engine/rgb_jpeg.h"
+#include "formats/g4_tiff.h"
+#include "formats/png_info.h"
+
+#include <FreeImage.h>
+#include <algorithm>
+#include <optional>
+#include <tiffio.h>
+#include <vector>
+
+namespace pw::engine {
+namespace {
+
+// Whether every row so far was black and white only; stops at the first pixel that is not.
+bool bilevelRows(PngRows& rows) {
+    for (std::uint32_t y = 0; y < rows.height(); ++y) {
+        const std::uint8_t* p = rows.nextRow();
+        for (std::uint32_t x = 0; x < rows.width(); ++x, p += 3) {
+            if (p[0] != p[1] || p[1] != p[2] || (p[0] != 0 && p[0] != 255))
+                return false;
+        }
+    }
+    return true;
+}
+
+bool writeG4FromRows(PngRows& rows, const std::string& target) {
+    pdftool::G4Tiff page;
+    page.width = rows.width();
+    page.height = rows.height();
+    if (rows.resolution().stated()) {
+        page.xResolution = static_cast<float>(rows.resolution().xDpi);
+        page.yResolution = static_cast<float>(rows.resolution().yDpi);
+        page.resolutionUnit = RESUNIT_INCH;
+    }
+    std::vector<std::uint8_t> packed((page.width + 7) / 8);
+    return WriteG4Tiff(target, page, [&]() -> const std::uint8_t* {
+        const std::uint8_t* p = rows.nextRow();
+        std::fill(packed.begin(), packed.end(), 0);
+        for (std::uint32_t x = 0; x < page.width; ++x, p += 3) {
+            if (p[0] == 0)
+                packed[x >> 3] |= static_cast<std::uint8_t>(0x80 >> (x & 7));
+        }
+        return packed.data();
+    });
+}
+
+enum class RowsStaged { No, Bilevel, Other };
+
+// An 8-bit PNG read by PngRows: a bilevel one is written to `tif`; others, at a quality, to
+// `jpeg` from the same rows. No when PngRows does not read the file or the file cannot be
+// written.
+RowsStaged stagePngRows(const std::string& narrowSource, const std::string& tif,
+                        const std::string* jpeg, int quality) {
+    PngRows& rows = ThreadPngRows();
+    RowsStaged staged = RowsStaged::No;
+    if (rows.open(narrowSource)) {
+        const bool bilevel = bilevelRows(rows);
+        rows.rewind();
+        if (bilevel)
+            staged = writeG4FromRows(rows, tif) ? RowsStaged::Bilevel : RowsStaged::No;
+        else if (jpeg == nullptr)
+            staged = RowsStaged::Other;
+        else
+            staged = WritePngRowsJpeg(rows, *jpeg, quality) ? RowsStaged::Other : RowsStaged::No;
+    }
+    rows.trim();
+    return staged;
+}
+
+// A PNG staged without loss: linked as it is unless it is bilevel. Nothing when the file is no
+// PNG the builder takes.
+std::optional<std::string> stageLosslessPng(const std::string& narrowSource,
+                                            const std::string& extension, const std::string& stem,
+                                            std::string* problem) {
+    std::string reason;
+    const std::optional<pdftool::PngInfo> png = pdftool::readPngInfo(narrowSource, reason);
+    if (!png)
+        return std::nullopt;
+    const std::string tif = stem + ".tif";
+    const std::string copy = stem + ".png";
+    const auto linked = [&]() -> std::string {
+        if (StageUnchanged(narrowSource, copy))
+            return copy;
+        if (problem != nullptr)
+            *problem = kNotWritten;
+        return {};
+    };
+    if (png->hasAlpha() || png->bitDepth == 16)
+        return linked();
+    if (png->bitDepth == 8) {
+        const RowsStaged staged = stagePngRows(narrowSource, tif, nullptr, 0);
+        if (staged == RowsStaged::Bilevel)
+            return tif;
+        if (staged == RowsStaged::Other || png->interlaced)
+            return linked();
+    }
+    // Fewer bits a sample (or rows PngRows leaves alone): decoded to tell.
+    std::string written;
+    DecodeAndSave(narrowSource, extension, copy, problem, [&](FIBITMAP* bitmap) {
+        if (IsBilevel(bitmap) && SaveBilevelBitmap(bitmap, narrowSource, tif))
+            written = tif;
+        else
+            written = linked();
+        return !written.empty();
+    });
+    return written;
+}
+
+} // namespace
+
+PngRows& ThreadPngRows() {
+    thread_local PngRows rows;
+    return rows;
+}
+
+bool WritePngRowsJpeg(PngRows& rows, const std::string& target, int quality) {
+    static_assert(PngRows::kRowsKept >= kJpegRowBatch);
+    RgbJpeg picture;
+    picture.width = rows.width();
+    picture.height = rows.height();
+    picture.quality = quality;
+    picture.resolution = rows.resolution();
+    picture.iccProfile = &rows.iccProfile();
+    return WriteRgbJpeg(target, picture, [&rows] { return rows.nextRow(); });
+}
+
+std::string SaveByTone(FIBITMAP* bitmap, const std::string& narrowSource, const std::string& stem,
+                       const JobOptions& options) {
+    if (IsBilevel(bitmap)) {
+        const std::string tif = stem + ".tif";
+        return SaveBilevelBitmap(bitmap, narrowSource, tif) ? tif : std::string();
+    }
+    if (options.lossless) {
+        const std::string png = stem + ".png";
+        return SaveLosslessBitmap(bitmap, png) ? png : std::string();
+    }
+    const std::string jpeg = stem + ".jpg";
+    return SaveStagedBitmap(bitmap, narrowSource, jpeg, options.quality) ? jpeg : std::string();
+}
+
+std::string StageByTone(const std::string& narrowSource, const std::string& extension,
+                        const std::string& stem, const JobOptions& options, std::string* problem) {
+    const std::string tif = stem + ".tif";
+    if (StageG4Page(narrowSource, 1, tif))
+        return tif;
+    if (options.lossless) {
+        if (std::optional<std::string> png =
+                stageLosslessPng(narrowSource, extension, stem, problem))
+            return *png;
+    } else {
+        const std::string jpeg = stem + ".jpg";
+        switch (stagePngRows(narrowSource, tif, &jpeg, options.quality)) {
+        case RowsStaged::Bilevel:
+            return tif;
+        case RowsStaged::Other:
+            return jpeg;
+        case RowsStaged::No:
+            break;
+        }
+    }
+    std::string written;
+    DecodeAndSave(narrowSource, extension, stem + (options.lossless ? ".png" : ".jpg"), problem,
+                  [&](FIBITMAP* bitmap) {
+                      written = SaveByTone(bitmap, narrowSource, stem, options);
+                      return !written.empty();
+                  });
+    return written;
+}
+
+} // namespace pw::engine
