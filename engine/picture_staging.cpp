@@ -3,6 +3,7 @@
 #include "engine/bmp_reader.h"
 #include "engine/format_table.h"
 #include "engine/gif_screen.h"
+#include "engine/grey_pictures.h"
 #include "engine/jpeg_pixels.h"
 #include "engine/jxl_jpeg.h"
 #include "engine/lossless_staging.h"
@@ -271,8 +272,13 @@ bool SaveStagedBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const s
     bool saved = false;
     const int level = std::clamp(quality, 1, 100);
     const int sampling = level >= kFullColourQuality ? JPEG_SUBSAMPLING_444 : JPEG_SUBSAMPLING_420;
-    if (copy != nullptr && keepFileMarkers(narrowSource, copy))
+    if (copy != nullptr && keepFileMarkers(narrowSource, copy)) {
+        if (FIBITMAP* grey = NeutralGreyCopy(copy)) { // one channel for a gray picture
+            FreeImage_Unload(copy);
+            copy = grey;
+        }
         saved = SaveBitmapFile(FIF_JPEG, copy, target, level | sampling);
+    }
     if (copy != nullptr)
         FreeImage_Unload(copy);
     if (!saved)

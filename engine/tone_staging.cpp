@@ -1,6 +1,7 @@
 #include "engine/tone_staging.h"
 
 #include "engine/bilevel_staging.h"
+#include "engine/grey_pictures.h"
 #include "engine/lossless_staging.h"
 #include "engine/picture_staging.h"
 #include "engine/png_rows.h"
@@ -17,16 +18,44 @@
 namespace pw::engine {
 namespace {
 
-// Whether every row so far was black and white only; stops at the first pixel that is not.
-bool bilevelRows(PngRows& rows) {
+enum class Tone { Bilevel, Grey, Colour };
+
+// What the rows hold; reading stops at the first pixel that is not gray.
+Tone toneOfRows(PngRows& rows) {
+    bool bilevel = true;
     for (std::uint32_t y = 0; y < rows.height(); ++y) {
         const std::uint8_t* p = rows.nextRow();
         for (std::uint32_t x = 0; x < rows.width(); ++x, p += 3) {
-            if (p[0] != p[1] || p[1] != p[2] || (p[0] != 0 && p[0] != 255))
-                return false;
+            if (p[0] != p[1] || p[1] != p[2])
+                return Tone::Colour;
+            bilevel = bilevel && (p[0] == 0 || p[0] == 255);
         }
     }
-    return true;
+    return bilevel ? Tone::Bilevel : Tone::Grey;
+}
+
+// The rows as a JPEG; a gray one in one channel, without the RGB profile.
+bool writeRowsJpeg(PngRows& rows, const std::string& target, int quality, bool grey) {
+    static_assert(PngRows::kRowsKept >= kJpegRowBatch);
+    RgbJpeg picture;
+    picture.width = rows.width();
+    picture.height = rows.height();
+    picture.quality = quality;
+    picture.resolution = rows.resolution();
+    if (!grey) {
+        picture.iccProfile = &rows.iccProfile();
+        return WriteRgbJpeg(target, picture, [&rows] { return rows.nextRow(); });
+    }
+    picture.components = 1;
+    std::vector<std::uint8_t> samples(std::size_t{picture.width} * kJpegRowBatch);
+    unsigned next = 0;
+    return WriteRgbJpeg(target, picture, [&]() -> const std::uint8_t* {
+        const std::uint8_t* p = rows.nextRow();
+        std::uint8_t* row = samples.data() + std::size_t{next++ % kJpegRowBatch} * picture.width;
+        for (std::uint32_t x = 0; x < picture.width; ++x)
+            row[x] = p[3 * x];
+        return row;
+    });
 }
 
 bool writeG4FromRows(PngRows& rows, const std::string& target) {
@@ -50,24 +79,24 @@ bool writeG4FromRows(PngRows& rows, const std::string& target) {
     });
 }
 
-enum class RowsStaged { No, Bilevel, Other };
+enum class RowsStaged { No, Bilevel, Grey, Colour };
 
 // An 8-bit PNG read by PngRows: a bilevel one is written to `tif`; others, at a quality, to
-// `jpeg` from the same rows. No when PngRows does not read the file or the file cannot be
-// written.
+// `jpeg` from the same rows, a gray one in one channel. No when PngRows does not read the file
+// or the file cannot be written.
 RowsStaged stagePngRows(const std::string& narrowSource, const std::string& tif,
                         const std::string* jpeg, int quality) {
     PngRows& rows = ThreadPngRows();
     RowsStaged staged = RowsStaged::No;
     if (rows.open(narrowSource)) {
-        const bool bilevel = bilevelRows(rows);
+        const Tone tone = toneOfRows(rows);
         rows.rewind();
-        if (bilevel)
+        if (tone == Tone::Bilevel)
             staged = writeG4FromRows(rows, tif) ? RowsStaged::Bilevel : RowsStaged::No;
         else if (jpeg == nullptr)
-            staged = RowsStaged::Other;
-        else
-            staged = WritePngRowsJpeg(rows, *jpeg, quality) ? RowsStaged::Other : RowsStaged::No;
+            staged = tone == Tone::Grey ? RowsStaged::Grey : RowsStaged::Colour;
+        else if (writeRowsJpeg(rows, *jpeg, quality, tone == Tone::Grey))
+            staged = tone == Tone::Grey ? RowsStaged::Grey : RowsStaged::Colour;
     }
     rows.trim();
     return staged;
@@ -94,19 +123,31 @@ std::optional<std::string> stageLosslessPng(const std::string& narrowSource,
     if (png->hasAlpha() || png->bitDepth == 16)
         return linked();
     if (png->bitDepth == 8) {
-        const RowsStaged staged = stagePngRows(narrowSource, tif, nullptr, 0);
-        if (staged == RowsStaged::Bilevel)
+        switch (stagePngRows(narrowSource, tif, nullptr, 0)) {
+        case RowsStaged::Bilevel:
             return tif;
-        if (staged == RowsStaged::Other || png->interlaced)
+        case RowsStaged::Colour:
             return linked();
+        case RowsStaged::Grey:
+            if (png->colourType != 2)
+                return linked(); // one sample a pixel already
+            break;
+        case RowsStaged::No:
+            break;
+        }
     }
-    // Fewer bits a sample (or rows PngRows leaves alone): decoded to tell.
+    // Decoded to tell: fewer bits a sample, rows PngRows leaves alone, gray stored as RGB.
     std::string written;
     DecodeAndSave(narrowSource, extension, copy, problem, [&](FIBITMAP* bitmap) {
+        FIBITMAP* grey = png->colourType == 2 ? NeutralGreyCopy(bitmap) : nullptr;
         if (IsBilevel(bitmap) && SaveBilevelBitmap(bitmap, narrowSource, tif))
             written = tif;
+        else if (grey != nullptr)
+            written = SaveLosslessBitmap(grey, copy) ? copy : std::string();
         else
             written = linked();
+        if (grey != nullptr)
+            FreeImage_Unload(grey);
         return !written.empty();
     });
     return written;
@@ -120,14 +161,9 @@ PngRows& ThreadPngRows() {
 }
 
 bool WritePngRowsJpeg(PngRows& rows, const std::string& target, int quality) {
-    static_assert(PngRows::kRowsKept >= kJpegRowBatch);
-    RgbJpeg picture;
-    picture.width = rows.width();
-    picture.height = rows.height();
-    picture.quality = quality;
-    picture.resolution = rows.resolution();
-    picture.iccProfile = &rows.iccProfile();
-    return WriteRgbJpeg(target, picture, [&rows] { return rows.nextRow(); });
+    const bool grey = toneOfRows(rows) != Tone::Colour;
+    rows.rewind();
+    return writeRowsJpeg(rows, target, quality, grey);
 }
 
 std::string SaveByTone(FIBITMAP* bitmap, const std::string& narrowSource, const std::string& stem,
@@ -158,7 +194,8 @@ std::string StageByTone(const std::string& narrowSource, const std::string& exte
         switch (stagePngRows(narrowSource, tif, &jpeg, options.quality)) {
         case RowsStaged::Bilevel:
             return tif;
-        case RowsStaged::Other:
+        case RowsStaged::Grey:
+        case RowsStaged::Colour:
             return jpeg;
         case RowsStaged::No:
             break;

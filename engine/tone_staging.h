@@ -27,8 +27,8 @@ std::string SaveByTone(FIBITMAP* bitmap, const std::string& narrowSource, const 
 // This thread's PngRows, whose buffers serve its next picture.
 PngRows& ThreadPngRows();
 
-// Writes the rows of an open PngRows, from its next row on, as a staged RGB JPEG at `quality`
-// (1..100) with the PNG's resolution and ICC profile.
+// Writes the rows of a freshly opened PngRows as a staged JPEG at `quality` (1..100) with the
+// PNG's resolution: RGB with its ICC profile, or one gray channel when every pixel is gray.
 bool WritePngRowsJpeg(PngRows& rows, const std::string& target, int quality);
 
 } // namespace pw::engine

@@ -1,4 +1,5 @@
-// Scans: bilevel pictures of every kind become Group 4 images, exact in both modes.
+// Scans: bilevel pictures of every kind become Group 4 images, exact in both modes; gray
+// pictures stored in colour become gray ones.
 #include "command_output.h"
 #include "job_fixture.h"
 #include "test_pictures.h"
@@ -7,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <tiffio.h>
@@ -102,9 +104,12 @@ std::vector<Listed> imagesOf(const std::string& pdf) {
     return images;
 }
 
-// The number of pixels of page `page` that differ from the pattern; -1 for a page of another
-// size.
-int wrongPixels(const std::string& pdf, int page) {
+// The number of pixels of page `page` that differ from `level(x, y)` (the pattern by default);
+// -1 for a page of another size.
+int wrongPixels(
+    const std::string& pdf, int page, const std::function<int(int, int)>& level = [](int x, int y) {
+        return black(x, y) ? 0 : 255;
+    }) {
     const std::string prefix = pdf + ".render";
     const std::string number = std::to_string(page);
     if (std::system(("pdftoppm -gray -singlefile -r " + std::to_string(96 * kScale) + " -f " +
@@ -128,7 +133,7 @@ int wrongPixels(const std::string& pdf, int page) {
         for (int x = 0; x < kWidth; ++x) {
             const auto got = static_cast<unsigned char>(
                 pixels[static_cast<std::size_t>((y * kScale + 2) * width + x * kScale + 2)]);
-            wrong += got != (black(x, y) ? 0 : 255);
+            wrong += got != level(x, y);
         }
     }
     return wrong;
@@ -167,5 +172,52 @@ TEST_F(ScanPictures, BilevelPicturesBecomeExactGroup4Images) {
             EXPECT_EQ(wrongPixels(pdf, static_cast<int>(i) + 1), 0)
                 << "lossless " << lossless << " page " << i + 1;
         }
+    }
+}
+
+// A gradient whose red, green and blue are equal, as a 24-bit PNG and BMP, goes in with one
+// channel (exactly without loss); a colour JPEG of it keeps its bytes, a colour PNG its colour.
+TEST_F(ScanPictures, GrayPicturesInColourBecomeGray) {
+    const auto level = [](int x, int y) { return (x * 6 + y * 10) % 256; };
+    const auto picture = [&](bool colour) {
+        FIBITMAP* bitmap = FreeImage_Allocate(kWidth, kHeight, 24);
+        for (int y = 0; y < kHeight; ++y) {
+            BYTE* line = FreeImage_GetScanLine(bitmap, kHeight - 1 - y);
+            for (int x = 0; x < kWidth; ++x, line += 3) {
+                line[0] = line[1] = line[2] = static_cast<BYTE>(level(x, y));
+                line[FI_RGBA_RED] ^= colour && x == 7 ? 1 : 0;
+            }
+        }
+        FreeImage_SetDotsPerMeterX(bitmap, kDotsPerMetre);
+        FreeImage_SetDotsPerMeterY(bitmap, kDotsPerMetre);
+        return bitmap;
+    };
+    host.files = {temp / "pics/gray.png", temp / "pics/gray.bmp", temp / "pics/gray.jpg",
+                  temp / "pics/colour.png"};
+    ASSERT_TRUE(save(picture(false), FIF_PNG, host.files[0]));
+    ASSERT_TRUE(save(picture(false), FIF_BMP, host.files[1]));
+    ASSERT_TRUE(save(picture(false), FIF_JPEG, host.files[2], JPEG_QUALITYSUPERB));
+    ASSERT_TRUE(save(picture(true), FIF_PNG, host.files[3]));
+    for (const bool lossless : {false, true}) {
+        host.options.quality = 80;
+        host.options.lossless = lossless;
+        std::filesystem::remove_all(host.folder);
+        run();
+        ASSERT_TRUE(prompts.messages.empty()) << prompts.messages.front().text;
+        const std::string pdf = out("NewPDF.pdf");
+        const std::vector<Listed> images = imagesOf(pdf);
+        ASSERT_EQ(images.size(), 4u) << lossless;
+        const std::string coded = lossless ? "image" : "jpeg";
+        for (int i = 0; i < 2; ++i) {
+            EXPECT_EQ(images[i].colour, "gray") << "lossless " << lossless << " page " << i + 1;
+            EXPECT_EQ(images[i].encoding, coded);
+            EXPECT_TRUE(!lossless || wrongPixels(pdf, i + 1, level) == 0) << "page " << i + 1;
+        }
+        EXPECT_EQ(images[2].colour, "rgb");
+        EXPECT_EQ(images[3].colour, "rgb");
+        const std::string extracted = temp / "extracted";
+        ASSERT_EQ(
+            std::system(("pdfimages -all -f 3 -l 3 '" + pdf + "' '" + extracted + "'").c_str()), 0);
+        EXPECT_TRUE(test::readBytes(extracted + "-000.jpg") == test::readBytes(host.files[2]));
     }
 }
