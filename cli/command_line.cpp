@@ -1,5 +1,6 @@
 #include "cli/command_line.h"
 
+#include "jobfiles/max_dpi_text.h"
 #include "jobfiles/page_layout_text.h"
 #include "jobfiles/quality_text.h"
 
@@ -165,6 +166,16 @@ const Option kOptions[] = {
          if (engine::parseQuality(v, r.options))
              return true;
          e = "'" + v + "' is no quality (1 to 100, or lossless)";
+         return false;
+     }},
+    {"max-dpi", 0, "N",
+     "at a quality, scale pictures shown at more than N dpi on their page down to N (10-9600; "
+     "JPEG files above it are then re-encoded at the quality; bilevel pictures stay as they "
+     "are); lossless ignores it (default: off)",
+     [](const std::string& v, ConvertRequest& r, std::string& e) {
+         if (engine::parseMaxDpi(v, r.options))
+             return true;
+         e = "'" + v + "' is no resolution (10 to 9600 dpi, or off)";
          return false;
      }},
     {"rotate", 0, "DEG",

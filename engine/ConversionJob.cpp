@@ -8,6 +8,7 @@
 #include "engine/picture_pages.h"
 #include "engine/picture_staging.h"
 #include "engine/remove_folder_tree.h"
+#include "engine/resolution_ceiling.h"
 #include "engine/staging_pool.h"
 #include "engine/tool_output.h"
 #include "jobfiles/docinfo.h"
@@ -131,6 +132,8 @@ void ConversionJob::run() {
         return;
     }
     events_.progress(JobStage::Preparing, 0, count_);
+    if (request_.options.lossless && request_.options.maxDpi > 0)
+        notices_.push_back(kCeilingIgnored);
 
     stageAll();
     if (!request_.perPicture && !cancelled_)

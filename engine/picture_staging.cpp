@@ -15,6 +15,7 @@
 #include "engine/png_freeimage.h"
 #include "engine/png_rows.h"
 #include "engine/refusal_reasons.h"
+#include "engine/resolution_ceiling.h"
 #include "engine/rgb_jpeg.h"
 #include "engine/tiff_pages.h"
 #include "engine/tone_staging.h"
@@ -139,13 +140,16 @@ bool keepFileMarkers(const std::string& narrowSource, FIBITMAP* copy) {
 // PNG and BMP files state their resolution per metre, which the JFIF density FreeImage writes
 // would round to whole dots per inch; theirs goes into an EXIF block instead, exactly. A bitmap
 // with EXIF data of its own keeps that, and the rounded density.
-void stateExactResolution(FIBITMAP* copy, const std::string& narrowSource) {
-    const std::optional<Resolution> exact = MetricResolution(narrowSource);
+void stateExactResolution(FIBITMAP* copy, const std::string& narrowSource, double scale) {
+    std::optional<Resolution> exact = MetricResolution(narrowSource);
     FITAG* own = nullptr;
     if (!exact || FreeImage_GetMetadata(FIMD_EXIF_RAW, copy, "ExifRaw", &own))
         return;
     FreeImage_SetDotsPerMeterX(copy, 0);
     FreeImage_SetDotsPerMeterY(copy, 0);
+    if (scale < 1.0) // scaled down: the page keeps the size it had
+        *exact = {(exact->stated() ? exact->xDpi : kDefaultDpi) * scale,
+                  (exact->stated() ? exact->yDpi : kDefaultDpi) * scale};
     if (!exact->stated())
         return;
     const std::vector<std::uint8_t> exif = ResolutionExif(*exact);
@@ -263,12 +267,17 @@ bool DecodeAndSave(const std::string& narrowSource, const std::string& extension
 }
 
 bool SaveStagedBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const std::string& target,
-                      int quality) {
+                      int quality, double scale) {
     InitialiseFreeImage();
     FIBITMAP* copy = OpaqueCopy24(bitmap, HasBmpSignature(narrowSource));
     KeepIccProfile(bitmap, copy);
+    if (copy != nullptr && scale < 1.0) {
+        FIBITMAP* reduced = ReducedCopy(copy, scale);
+        FreeImage_Unload(copy);
+        copy = reduced;
+    }
     if (copy != nullptr)
-        stateExactResolution(copy, narrowSource);
+        stateExactResolution(copy, narrowSource, scale);
     bool saved = false;
     const int level = std::clamp(quality, 1, 100);
     const int sampling = level >= kFullColourQuality ? JPEG_SUBSAMPLING_444 : JPEG_SUBSAMPLING_420;
@@ -334,6 +343,9 @@ std::string StageForJob(const std::string& source, const std::string& stem,
     // PDF readers could not decode is re-encoded as a JPEG, at the best quality when the
     // choice is Lossless (the quality shown then is not in force).
     if (IsEmbeddableJpeg(narrowSource)) {
+        if (const std::optional<bool> reduced =
+                StageReducedJpeg(narrowSource, jpeg, options, problem))
+            return *reduced ? jpeg : std::string();
         if (StageUnchanged(narrowSource, jpeg))
             return jpeg;
         if (problem != nullptr)

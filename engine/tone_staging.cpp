@@ -5,6 +5,7 @@
 #include "engine/lossless_staging.h"
 #include "engine/picture_staging.h"
 #include "engine/png_rows.h"
+#include "engine/resolution_ceiling.h"
 #include "engine/rgb_jpeg.h"
 #include "formats/g4_tiff.h"
 #include "formats/png_info.h"
@@ -82,10 +83,10 @@ bool writeG4FromRows(PngRows& rows, const std::string& target) {
 enum class RowsStaged { No, Bilevel, Grey, Colour };
 
 // An 8-bit PNG read by PngRows: a bilevel one is written to `tif`; others, at a quality, to
-// `jpeg` from the same rows, a gray one in one channel. No when PngRows does not read the file
-// or the file cannot be written.
+// `jpeg` from the same rows, a gray one in one channel. No when PngRows does not read the file,
+// the picture is above the resolution ceiling or the file cannot be written.
 RowsStaged stagePngRows(const std::string& narrowSource, const std::string& tif,
-                        const std::string* jpeg, int quality) {
+                        const std::string* jpeg, const JobOptions& options) {
     PngRows& rows = ThreadPngRows();
     RowsStaged staged = RowsStaged::No;
     if (rows.open(narrowSource)) {
@@ -93,9 +94,11 @@ RowsStaged stagePngRows(const std::string& narrowSource, const std::string& tif,
         rows.rewind();
         if (tone == Tone::Bilevel)
             staged = writeG4FromRows(rows, tif) ? RowsStaged::Bilevel : RowsStaged::No;
+        else if (CeilingScale(rows.width(), rows.height(), rows.resolution(), options) < 1.0)
+            staged = RowsStaged::No; // scaled down from a decoded bitmap
         else if (jpeg == nullptr)
             staged = tone == Tone::Grey ? RowsStaged::Grey : RowsStaged::Colour;
-        else if (writeRowsJpeg(rows, *jpeg, quality, tone == Tone::Grey))
+        else if (writeRowsJpeg(rows, *jpeg, options.quality, tone == Tone::Grey))
             staged = tone == Tone::Grey ? RowsStaged::Grey : RowsStaged::Colour;
     }
     rows.trim();
@@ -123,7 +126,9 @@ std::optional<std::string> stageLosslessPng(const std::string& narrowSource,
     if (png->hasAlpha() || png->bitDepth == 16)
         return linked();
     if (png->bitDepth == 8) {
-        switch (stagePngRows(narrowSource, tif, nullptr, 0)) {
+        JobOptions lossless;
+        lossless.lossless = true;
+        switch (stagePngRows(narrowSource, tif, nullptr, lossless)) {
         case RowsStaged::Bilevel:
             return tif;
         case RowsStaged::Colour:
@@ -177,7 +182,13 @@ std::string SaveByTone(FIBITMAP* bitmap, const std::string& narrowSource, const 
         return SaveLosslessBitmap(bitmap, png) ? png : std::string();
     }
     const std::string jpeg = stem + ".jpg";
-    return SaveStagedBitmap(bitmap, narrowSource, jpeg, options.quality) ? jpeg : std::string();
+    const Resolution resolution = StagedResolution(bitmap, narrowSource);
+    const double scale =
+        CeilingScale(FreeImage_GetWidth(bitmap), FreeImage_GetHeight(bitmap), resolution, options);
+    if (scale < 1.0)
+        SetResolution(bitmap, resolution); // the one the page has, made explicit
+    return SaveStagedBitmap(bitmap, narrowSource, jpeg, options.quality, scale) ? jpeg
+                                                                                : std::string();
 }
 
 std::string StageByTone(const std::string& narrowSource, const std::string& extension,
@@ -191,7 +202,7 @@ std::string StageByTone(const std::string& narrowSource, const std::string& exte
             return *png;
     } else {
         const std::string jpeg = stem + ".jpg";
-        switch (stagePngRows(narrowSource, tif, &jpeg, options.quality)) {
+        switch (stagePngRows(narrowSource, tif, &jpeg, options)) {
         case RowsStaged::Bilevel:
             return tif;
         case RowsStaged::Grey:

@@ -29,6 +29,9 @@ struct JobOptions {
     int quality = kDefaultQuality;
     bool lossless = false;
     bool bookmarks = false; // an outline entry per picture
+    // At a quality, pictures shown at more than this many dots per inch on their page are
+    // scaled down to it (JPEG files then re-encoded); 0 for no ceiling. Lossless ignores it.
+    int maxDpi = 0;
 };
 
 } // namespace pw::engine

@@ -1,5 +1,6 @@
 #include "settings/setting_keys.h"
 
+#include "jobfiles/max_dpi_text.h"
 #include "jobfiles/page_layout_text.h"
 #include "jobfiles/quality_text.h"
 #include "jobfiles/text_values.h"
@@ -38,6 +39,7 @@ const std::vector<SettingKey>& settingKeys() {
                        [](const engine::JobOptions& options) {
                            return std::string(options.bookmarks ? "yes" : "no");
                        }});
+        all.push_back({"MaxDpi", engine::parseMaxDpi, engine::formatMaxDpi});
         all.push_back({"Quality", engine::parseQuality, engine::formatQuality});
         return all;
     }();

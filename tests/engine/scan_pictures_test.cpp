@@ -81,9 +81,11 @@ test::TiffPage tiffPage(int bits, int photometric, int compression) {
 }
 
 struct Listed {
+    int width = 0;
     std::string colour;
     int bits = 0;
     std::string encoding;
+    int xPpi = 0;
 };
 
 // The images of a PDF as `pdfimages -list` names them.
@@ -97,8 +99,8 @@ std::vector<Listed> imagesOf(const std::string& pdf) {
         std::istringstream fields(line);
         std::string skip;
         Listed image;
-        fields >> skip >> skip >> skip >> skip >> skip >> image.colour >> skip >> image.bits >>
-            image.encoding;
+        fields >> skip >> skip >> skip >> image.width >> skip >> image.colour >> skip >>
+            image.bits >> image.encoding >> skip >> skip >> skip >> image.xPpi;
         images.push_back(image);
     }
     return images;
@@ -219,5 +221,56 @@ TEST_F(ScanPictures, GrayPicturesInColourBecomeGray) {
         ASSERT_EQ(
             std::system(("pdfimages -all -f 3 -l 3 '" + pdf + "' '" + extracted + "'").c_str()), 0);
         EXPECT_TRUE(test::readBytes(extracted + "-000.jpg") == test::readBytes(host.files[2]));
+    }
+}
+
+// With a ceiling of 150 dpi a colour PNG and a JPEG at 300 dpi are scaled to half, on pages of
+// the same size; a bilevel one and one under the ceiling stay; without loss nothing changes,
+// and the job says so.
+TEST_F(ScanPictures, PicturesAboveTheCeilingAreScaledDownAtAQuality) {
+    constexpr unsigned k300 = 11811; // dots per metre
+    const auto colour = [](unsigned perMetre) {
+        FIBITMAP* bitmap = FreeImage_Allocate(120, 90, 24);
+        for (int y = 0; y < 90; ++y) {
+            BYTE* line = FreeImage_GetScanLine(bitmap, y);
+            for (int x = 0; x < 120; ++x, line += 3) {
+                line[FI_RGBA_RED] = static_cast<BYTE>(x * 2);
+                line[FI_RGBA_GREEN] = static_cast<BYTE>(y * 2);
+                line[FI_RGBA_BLUE] = 90;
+            }
+        }
+        FreeImage_SetDotsPerMeterX(bitmap, perMetre);
+        FreeImage_SetDotsPerMeterY(bitmap, perMetre);
+        return bitmap;
+    };
+    FIBITMAP* bilevel = pattern(1);
+    FreeImage_SetDotsPerMeterX(bilevel, k300);
+    FreeImage_SetDotsPerMeterY(bilevel, k300);
+    host.files = {temp / "pics/fine.png", temp / "pics/fine.jpg", temp / "pics/bilevel.png",
+                  temp / "pics/coarse.png"};
+    ASSERT_TRUE(save(colour(k300), FIF_PNG, host.files[0]));
+    ASSERT_TRUE(save(colour(k300), FIF_JPEG, host.files[1], 90));
+    ASSERT_TRUE(save(bilevel, FIF_PNG, host.files[2]));
+    ASSERT_TRUE(save(colour(3937), FIF_PNG, host.files[3])); // 100 dpi
+    for (const bool lossless : {false, true}) {
+        host.options.quality = 90;
+        host.options.lossless = lossless;
+        host.options.maxDpi = 150;
+        std::filesystem::remove_all(host.folder);
+        prompts.messages.clear();
+        run();
+        ASSERT_EQ(prompts.messages.size(), lossless ? 1u : 0u);
+        const std::string pdf = out("NewPDF.pdf");
+        const std::vector<Listed> images = imagesOf(pdf);
+        ASSERT_EQ(images.size(), 4u) << lossless;
+        const std::vector<int> widths = {lossless ? 120 : 60, lossless ? 120 : 60, kWidth, 120};
+        const std::vector<int> ppi = {lossless ? 300 : 150, lossless ? 300 : 150, 300, 100};
+        for (std::size_t i = 0; i < images.size(); ++i) {
+            EXPECT_EQ(images[i].width, widths[i]) << "lossless " << lossless << " page " << i + 1;
+            EXPECT_EQ(images[i].xPpi, ppi[i]) << "lossless " << lossless << " page " << i + 1;
+        }
+        const std::string sizes = test::commandOutput("pdfinfo -f 1 -l 2 '" + pdf + "'");
+        EXPECT_NE(sizes.find("Page    1 size: 28.8 x 21.6 pts"), std::string::npos) << sizes;
+        EXPECT_NE(sizes.find("Page    2 size: 28.8 x 21.6 pts"), std::string::npos) << sizes;
     }
 }

@@ -57,7 +57,7 @@ TEST(SettingLines, LaterLinesFollowTheTwoFieldsAndSurviveSave) {
     ASSERT_TRUE(written);
     EXPECT_EQ(test::TempHome::read(settingsFilePath()),
               "/srv/pdf\r\n0\r\nPageSize=picture\r\nOrientation=auto\r\nMargin=0\r\n"
-              "Fit=fit\r\nBookmarks=no\r\nQuality=100\r\nColour=gray\r\n");
+              "Fit=fit\r\nBookmarks=no\r\nMaxDpi=off\r\nQuality=100\r\nColour=gray\r\n");
 }
 
 TEST(SettingLines, PageLayoutLinesReadBackAndFallBackOneByOne) {
@@ -74,13 +74,15 @@ TEST(SettingLines, PageLayoutLinesReadBackAndFallBackOneByOne) {
     options.page.marginMm = 12.5;
     options.page.fit = engine::Fit::Fill;
     options.bookmarks = true;
+    options.maxDpi = 200;
     bool written = false;
     saveSettings("/srv/pdf", 1, options, &written);
     ASSERT_TRUE(written);
     EXPECT_EQ(test::TempHome::read(settingsFilePath()),
               "/srv/pdf\r\n1\r\nPageSize=100x150mm\r\nOrientation=landscape\r\nMargin=12.5\r\n"
-              "Fit=fill\r\nBookmarks=yes\r\nQuality=100\r\n");
+              "Fit=fill\r\nBookmarks=yes\r\nMaxDpi=200\r\nQuality=100\r\n");
     EXPECT_TRUE(loadSettings().options.bookmarks);
+    EXPECT_EQ(loadSettings().options.maxDpi, 200);
     const engine::PageLayout read = loadSettings().options.page;
     EXPECT_EQ(read.size, engine::PageSize::Custom);
     EXPECT_EQ(read.customHeightMm, 150);
@@ -92,7 +94,7 @@ TEST(SettingLines, PageLayoutLinesReadBackAndFallBackOneByOne) {
     test::TempHome::write(
         settingsFilePath(),
         "/srv/pdf\r\n1\r\nPageSize=A4\r\nOrientation=upside\r\nMargin=51\r\nFit=fill\r\n"
-        "Bookmarks=maybe\r\n");
+        "Bookmarks=maybe\r\nMaxDpi=5\r\n");
     const StoredSettings damaged = loadSettings();
     EXPECT_EQ(damaged.modeIndex, 1);
     EXPECT_EQ(damaged.options.page.size, engine::PageSize::A4);
@@ -100,6 +102,7 @@ TEST(SettingLines, PageLayoutLinesReadBackAndFallBackOneByOne) {
     EXPECT_EQ(damaged.options.page.marginMm, 0.0);
     EXPECT_EQ(damaged.options.page.fit, engine::Fit::Fill);
     EXPECT_FALSE(damaged.options.bookmarks);
+    EXPECT_EQ(damaged.options.maxDpi, 0);
 }
 
 TEST(SettingLines, QualityIsANumberOrLossless) {
