@@ -64,6 +64,7 @@ FIBITMAP* ReducedCopy(FIBITMAP* bitmap, double scale) {
     FIBITMAP* reduced = FreeImage_Rescale(bitmap, side(width), side(height), FILTER_CATMULLROM);
     if (reduced == nullptr)
         return nullptr;
+    FreeImage_CloneMetadata(reduced, bitmap); // with the resolution, set below
     // The page keeps its size: the resolution goes down with the pixels, each way.
     const double across = static_cast<double>(FreeImage_GetWidth(reduced)) / width;
     const double down = static_cast<double>(FreeImage_GetHeight(reduced)) / height;
@@ -71,7 +72,6 @@ FIBITMAP* ReducedCopy(FIBITMAP* bitmap, double scale) {
         reduced, static_cast<unsigned>(std::lround(FreeImage_GetDotsPerMeterX(bitmap) * across)));
     FreeImage_SetDotsPerMeterY(
         reduced, static_cast<unsigned>(std::lround(FreeImage_GetDotsPerMeterY(bitmap) * down)));
-    FreeImage_CloneMetadata(reduced, bitmap);
     const FIICCPROFILE* profile = FreeImage_GetICCProfile(bitmap);
     if (profile != nullptr && profile->data != nullptr && profile->size > 0)
         FreeImage_CreateICCProfile(reduced, profile->data, profile->size);
