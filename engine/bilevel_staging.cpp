@@ -1,7 +1,9 @@
 #include "engine/bilevel_staging.h"
 
 #include "engine/picture_resolution.h"
+#include "engine/picture_size_check.h"
 #include "formats/g4_tiff.h"
+#include "formats/pixel_limit.h"
 #include "platform/files.h"
 
 #include <FreeImage.h>
@@ -209,6 +211,51 @@ bool SaveBilevelBitmap(FIBITMAP* bitmap, const std::string& narrowSource,
         }
         return row.data();
     });
+}
+
+bool StageBilevelTiffPage(const std::string& narrowSource, int page, const std::string& target) {
+    std::unique_ptr<TIFF, TiffCloser> source(TIFFOpen(narrowSource.c_str(), "rm"));
+    TIFF* in = source.get();
+    if (in == nullptr || TIFFSetDirectory(in, static_cast<tdir_t>(page - 1)) != 1 ||
+        TIFFIsTiled(in))
+        return false;
+    pdftool::G4Tiff found;
+    std::uint16_t bits = 0;
+    std::uint16_t samples = 1;
+    std::uint16_t photometric = 0;
+    std::uint16_t orientation = ORIENTATION_TOPLEFT;
+    std::uint16_t compression = COMPRESSION_NONE;
+    std::uint16_t unit = RESUNIT_INCH;
+    TIFFGetFieldDefaulted(in, TIFFTAG_BITSPERSAMPLE, &bits);
+    TIFFGetFieldDefaulted(in, TIFFTAG_SAMPLESPERPIXEL, &samples);
+    TIFFGetFieldDefaulted(in, TIFFTAG_ORIENTATION, &orientation);
+    TIFFGetFieldDefaulted(in, TIFFTAG_COMPRESSION, &compression);
+    TIFFGetFieldDefaulted(in, TIFFTAG_RESOLUTIONUNIT, &unit);
+    if (TIFFGetField(in, TIFFTAG_IMAGEWIDTH, &found.width) != 1 ||
+        TIFFGetField(in, TIFFTAG_IMAGELENGTH, &found.height) != 1 ||
+        TIFFGetField(in, TIFFTAG_PHOTOMETRIC, &photometric) != 1 || bits != 1 || samples != 1 ||
+        photometric > PHOTOMETRIC_MINISBLACK || orientation != ORIENTATION_TOPLEFT ||
+        found.width == 0 || found.height == 0 || !WithinPixelLimit(found.width, found.height) ||
+        TIFFIsCODECConfigured(compression) != 1 ||
+        !TiffDataTooShort(in, FileBytes(narrowSource)).empty())
+        return false;
+    if (TIFFGetField(in, TIFFTAG_XRESOLUTION, &found.xResolution) == 1 &&
+        TIFFGetField(in, TIFFTAG_YRESOLUTION, &found.yResolution) == 1) {
+        if (unit == RESUNIT_NONE || !(found.xResolution > 0.0F) || !(found.yResolution > 0.0F))
+            return false; // a resolution staging makes up from the pixels' shape
+        found.resolutionUnit = unit;
+    } else {
+        found.xResolution = found.yResolution = 0.0F;
+    }
+    // The rows go over as libtiff reads them, in the page's own sense of black.
+    found.blackIs1 = photometric == PHOTOMETRIC_MINISBLACK;
+    std::unique_ptr<TIFF, TiffCloser> tiff = openPage(target, found);
+    std::vector<std::uint8_t> row(static_cast<std::size_t>(TIFFScanlineSize(in)));
+    bool written = tiff != nullptr && row.size() == (std::size_t{found.width} + 7) / 8;
+    for (std::uint32_t y = 0; written && y < found.height; ++y)
+        written = TIFFReadScanline(in, row.data(), y, 0) == 1 &&
+                  TIFFWriteScanline(tiff.get(), row.data(), y, 0) == 1;
+    return finish(std::move(tiff), written, target);
 }
 
 bool StageG4Page(const std::string& narrowSource, int page, const std::string& target) {

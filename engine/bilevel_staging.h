@@ -32,4 +32,9 @@ bool WriteG4Tiff(const std::string& target, const pdftool::G4Tiff& page,
 // data is copied into target as it is. False, with no file left, for any other page.
 bool StageG4Page(const std::string& narrowSource, int page, const std::string& target);
 
+// Page `page` (1-based) of a TIFF of one bilevel sample a pixel, shown as stored, in strips
+// of any codec libtiff has: its rows read with libtiff straight into a Group 4 page at target.
+// False, with no file left, for any other page or one whose data fails.
+bool StageBilevelTiffPage(const std::string& narrowSource, int page, const std::string& target);
+
 } // namespace pw::engine

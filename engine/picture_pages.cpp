@@ -66,7 +66,8 @@ PictureStaging stagePages(const std::string& source, const std::string& stem,
     for (int page = 2; page <= result.pageCount; ++page) {
         std::string pageStem = StagedPageName(stem + ".tif", page);
         pageStem.resize(pageStem.size() - 4);
-        if (StageG4Page(narrowSource, page, pageStem + ".tif")) {
+        if (StageG4Page(narrowSource, page, pageStem + ".tif") ||
+            StageBilevelTiffPage(narrowSource, page, pageStem + ".tif")) {
             ++result.pages;
             continue;
         }

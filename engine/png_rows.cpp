@@ -479,7 +479,7 @@ bool PngRows::readIcc(const std::uint8_t* data, std::size_t size) {
     return true;
 }
 
-const std::uint8_t* PngRows::nextRow() {
+const std::uint8_t* PngRows::nextStoredRow() {
     const std::size_t stride = rowBytes_ + 1;
     std::uint8_t* line = pixels_.data.get() + std::size_t{row_} * stride;
     std::uint8_t* cur = line + 1;
@@ -489,6 +489,11 @@ const std::uint8_t* PngRows::nextRow() {
         unfiltered_ = row_ + 1;
     }
     ++row_;
+    return cur;
+}
+
+const std::uint8_t* PngRows::nextRow() {
+    const std::uint8_t* cur = nextStoredRow();
     if (colourType_ == 2)
         return cur;
     std::uint8_t* const first = rgb_.data.get() + std::size_t{row_ % kRowsKept} * width_ * 3;

@@ -33,6 +33,9 @@ public:
     // the next kRowsKept - 1 calls. Call height() times after a successful open().
     static constexpr unsigned kRowsKept = 16;
     const std::uint8_t* nextRow();
+    // The next row as stored, its filter undone: width() samples for a gray picture (colourType
+    // 0), else the file's own samples a pixel. Taken instead of nextRow, not besides it.
+    const std::uint8_t* nextStoredRow();
     // Starts again at the top row; rows already read are not unfiltered twice.
     void rewind();
     // The colour type of the file (0 gray, 2 RGB, 3 palette, 4 gray + alpha, 6 RGB + alpha).

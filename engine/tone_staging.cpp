@@ -21,10 +21,18 @@ namespace {
 
 enum class Tone { Bilevel, Grey, Colour };
 
-// What the rows hold; reading stops at the first pixel that is not gray.
+// What the rows hold; reading stops at the first pixel that is not gray. Gray files are read
+// as stored, a sample a pixel.
 Tone toneOfRows(PngRows& rows) {
     bool bilevel = true;
+    const bool stored = rows.colourType() == 0;
     for (std::uint32_t y = 0; y < rows.height(); ++y) {
+        if (stored) {
+            const std::uint8_t* p = rows.nextStoredRow();
+            for (std::uint32_t x = 0; bilevel && x < rows.width(); ++x)
+                bilevel = p[x] == 0 || p[x] == 255;
+            continue;
+        }
         const std::uint8_t* p = rows.nextRow();
         for (std::uint32_t x = 0; x < rows.width(); ++x, p += 3) {
             if (p[0] != p[1] || p[1] != p[2])
@@ -69,12 +77,15 @@ bool writeG4FromRows(PngRows& rows, const std::string& target) {
         page.resolutionUnit = RESUNIT_INCH;
     }
     std::vector<std::uint8_t> packed((page.width + 7) / 8);
+    const bool stored = rows.colourType() == 0;
+    const std::size_t step = stored ? 1 : 3;
     return WriteG4Tiff(target, page, [&]() -> const std::uint8_t* {
-        const std::uint8_t* p = rows.nextRow();
-        std::fill(packed.begin(), packed.end(), 0);
-        for (std::uint32_t x = 0; x < page.width; ++x, p += 3) {
-            if (p[0] == 0)
-                packed[x >> 3] |= static_cast<std::uint8_t>(0x80 >> (x & 7));
+        const std::uint8_t* p = stored ? rows.nextStoredRow() : rows.nextRow();
+        for (std::uint32_t x = 0; x < page.width; x += 8) {
+            unsigned byte = 0;
+            for (std::uint32_t k = x; k < x + 8; ++k)
+                byte = byte << 1 | unsigned{k < page.width && p[k * step] == 0};
+            packed[x >> 3] = static_cast<std::uint8_t>(byte);
         }
         return packed.data();
     });
@@ -194,7 +205,7 @@ std::string SaveByTone(FIBITMAP* bitmap, const std::string& narrowSource, const 
 std::string StageByTone(const std::string& narrowSource, const std::string& extension,
                         const std::string& stem, const JobOptions& options, std::string* problem) {
     const std::string tif = stem + ".tif";
-    if (StageG4Page(narrowSource, 1, tif))
+    if (StageG4Page(narrowSource, 1, tif) || StageBilevelTiffPage(narrowSource, 1, tif))
         return tif;
     if (options.lossless) {
         if (std::optional<std::string> png =
