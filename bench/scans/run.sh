@@ -3,7 +3,8 @@
 # against a baseline build (main's), side by side in one run, best of BEST (3) wall times.
 #   bench/scans/run.sh [path/to/pagewright] [path/to/baseline/pagewright]
 #   PAGES=100 BEST=3 (the defaults)
-# The black-and-white pages are 2550 x 3300 (Letter at 300 dpi) of wrapped text, a third each as
+# The black-and-white pages are 2550 x 3300 (Letter at 300 dpi) of 62 lines of text, askew and
+# noisy as scanned, a third each as
 # 1-bit PNG, 1-bit TIFF (Deflate) and 8-bit gray PNG of only 0 and 255; five distinct pages
 # copied in turn. The gray page is a 2550 x 3300 photo-like gray picture saved as 24-bit RGB PNG.
 set -euo pipefail
@@ -27,17 +28,20 @@ export HOME=$work/home XDG_CACHE_HOME=$work/cache XDG_CONFIG_HOME=$work/config
 unset DISPLAY WAYLAND_DISPLAY
 mkdir -p "$HOME" "$work/src" "$work/bw" "$work/gray"
 
-words="The quick brown fox jumps over the lazy dog while the committee reviews the annual \
-report, item by item, with figures 1234567890 and notes in the margin."
+words="The quick brown fox jumps over the lazy dog while the committee reviews the report"
 for ((k = 0; k < 5; k++)); do
-    text=""
-    for ((w = 0; w < 22; w++)); do text+="$words ($k.$w) "; done
-    convert -size 2300x3000 -density 300 -font DejaVu-Sans -pointsize $((9 + k)) \
-        caption:"$text" -gravity center -background white -extent 2550x3300 \
-        -threshold 50% "$work/src/page$k.png"
+    lines=()
+    for ((l = 0; l < 62; l++)); do
+        lines+=(-annotate "+$((150 + 7 * k))+$((220 + 48 * l))" "$words, item $k.$l: 1234567890")
+    done
+    # As a scanner sees it: a little askew, with noise along the edges of the letters.
+    convert -size 2550x3300 xc:white -font DejaVu-Sans -pointsize $((30 + k)) -fill black \
+        "${lines[@]}" -background white -rotate 0.35 -gravity center -crop 2550x3300+0+0 \
+        +repage -attenuate 0.6 +noise Gaussian -blur 0x0.8 -threshold 55% -density 300 \
+        -units PixelsPerInch "$work/src/page$k.png"
     convert "$work/src/page$k.png" -type bilevel -define png:bit-depth=1 "$work/src/bw$k.png"
-    convert "$work/src/page$k.png" -type bilevel -compress zip "$work/src/bw$k.tif"
-    convert "$work/src/page$k.png" -type grayscale -define png:bit-depth=8 "$work/src/gray$k.png"
+    convert "$work/src/page$k.png" -monochrome -depth 1 -compress zip "$work/src/bw$k.tif"
+    convert "$work/src/page$k.png" -type grayscale -define png:bit-depth=8 -define png:color-type=0 "$work/src/gray$k.png"
 done
 for ((i = 0; i < pages; i++)); do
     case $((i % 3)) in
@@ -88,8 +92,9 @@ awk -v a="$(size "$work/ours.pdf")" -v b="$(size "$work/img2pdf.pdf")" \
 
 echo "gray page scanned in colour (2550 x 3300 RGB PNG of equal channels):"
 for quality in 100 lossless; do
-    "$program" convert -q --one --quality "$quality" -o "$work/g-ours.pdf" "$work/gray"
-    "$baseline" convert -q --one --quality "$quality" -o "$work/g-base.pdf" "$work/gray"
+    "$program" convert -q --one --quality "$quality" -o "$work/g-ours.pdf" "$work/gray" >/dev/null
+    "$baseline" convert -q --one --quality "$quality" -o "$work/g-base.pdf" "$work/gray" \
+        >/dev/null
     awk -v q="$quality" -v a="$(size "$work/g-ours.pdf")" -v b="$(size "$work/g-base.pdf")" \
         -v c="$(pdfimages -list "$work/g-ours.pdf" | awk 'NR == 3 {print $6}')" 'BEGIN {
             printf "  --quality %-8s ours %9d bytes (%s), baseline %9d bytes: ratio %.3f\n",
