@@ -27,6 +27,7 @@ class frmMain;
 class PageGroup;
 class PasswordGroup;
 class ResolutionGroup;
+class TallGroup;
 class QualityControl;
 
 class frmPrinting : public QDialog, public EngineView {
@@ -116,6 +117,7 @@ public:
     QCheckBox* chkBookmarks = nullptr;
     PasswordGroup* grpPassword = nullptr; // never saved
     ResolutionGroup* grpResolution = nullptr;
+    TallGroup* grpTall = nullptr;
     std::array<QPushButton*, 7> CmdToolsBar{};
     QPushButton* Command3 = nullptr;
     QLineEdit* txtMsg = nullptr;

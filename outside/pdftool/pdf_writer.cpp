@@ -6,6 +6,7 @@
 #include "outside/pdftool/icc_profiles.h"
 #include "outside/pdftool/page_geometry.h"
 #include "outside/pdftool/png_image.h"
+#include "outside/pdftool/tall_pages.h"
 
 #include <cerrno>
 #include <cmath>
@@ -225,18 +226,27 @@ public:
     bool needsUserUnit() const { return needsUserUnit_; }
     const std::string& pngVersion() const { return pngImages_->minimumVersion(); }
 
+    // The page of picture `index`, or the pages of its slices: one image for all of them.
     void addPage(std::size_t index) {
         const JpegInfo& info = pages_[index].info;
         const int orientation = turnedOrientation(info.orientation, pages_[index].turn);
-        const PageGeometry geometry =
-            pageGeometry(info.width, info.height, info.xDpi, info.yDpi, orientation, layout_);
+        std::vector<PageGeometry> slices =
+            tallPageSlices(info.width, info.height, info.xDpi, info.yDpi, orientation, layout_);
+        if (slices.empty())
+            slices.push_back(
+                pageGeometry(info.width, info.height, info.xDpi, info.yDpi, orientation, layout_));
 
         const std::optional<PngInfo>& png = pages_[index].png;
         Handle image = pages_[index].g4 ? ccittImages_->image(pdf_, index)
                        : png
                            ? pngImages_->image(pdf_, index, colourSpace(index, png->baseColours()))
                            : jpegImage(index);
+        for (std::size_t slice = 0; slice < slices.size(); ++slice)
+            addSlice(index, slices[slice], image, slice == 0);
+    }
 
+    void addSlice(std::size_t index, const PageGeometry& geometry, const Handle& image,
+                  bool first) {
         std::string content = "q ";
         if (geometry.clip) {
             content += number(geometry.clipBox[0]) + " " + number(geometry.clipBox[1]) + " " +
@@ -264,7 +274,7 @@ public:
         page.replaceKey("/Contents", Handle::newStream(&pdf_, content));
         Handle added = pdf_.makeIndirectObject(page);
         QPDFPageDocumentHelper(pdf_).addPage(QPDFPageObjectHelper(added), false);
-        if (outline_)
+        if (outline_ && first)
             outline_->addPage(pages_[index].name, added);
     }
 

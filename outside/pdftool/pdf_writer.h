@@ -1,6 +1,6 @@
 #pragma once
-// Writes the PDF: one page per picture, each JPEG embedded unchanged, each PNG without loss,
-// each Group 4 page's data as it is.
+// Writes the PDF: one page per picture (a tall one split over several, see tall_pages.h), each JPEG
+// embedded unchanged, each PNG without loss, each Group 4 page's data as it is.
 #include "formats/g4_tiff.h"
 #include "formats/jpeg_info.h"
 #include "formats/png_info.h"
@@ -26,7 +26,7 @@ struct PageSource {
     // writer reads the bytes again from the picture.
     std::size_t iccSize = 0;
     std::string iccDigest;
-    int turn = 0; // the user's turn clockwise on top of the EXIF one: 0, 90, 180 or 270
+    int turn = 0;             // the user's turn clockwise on top of the EXIF one: 0, 90, 180 or 270
     std::optional<G4Tiff> g4; // a Group 4 page instead
 };
 

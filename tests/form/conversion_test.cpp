@@ -4,6 +4,7 @@
 #include "form/password_group.h"
 #include "form/quality_control.h"
 #include "form/resolution_group.h"
+#include "form/tall_group.h"
 #include "form_fixture.h"
 #include "platform/paths.h"
 #include "settings/settings_file.h"
@@ -255,6 +256,9 @@ TEST_F(Conversion, QualityControlShowsItsCaptionsKeepsPicturesWhole) {
     engine.grpResolution->chkMaxDpi->setChecked(true);
     engine.grpResolution->spnMaxDpi->setValue(200);
     EXPECT_EQ(app_->settings().options.maxDpi, 200);
+    engine.grpTall->chkSplitTall->setChecked(true); // and the split of tall pictures
+    engine.grpTall->spnOverlap->setValue(4.5);
+    EXPECT_TRUE(app_->settings().options.page.splitTall);
 
     engine.show();
     engine.cmdSave->click();
@@ -264,6 +268,8 @@ TEST_F(Conversion, QualityControlShowsItsCaptionsKeepsPicturesWhole) {
     EXPECT_EQ(again.lblQuality->text(), QStringLiteral("Lossless"));
     EXPECT_EQ(again.jobOptions().maxDpi, 200);
     EXPECT_TRUE(again.grpResolution->spnMaxDpi->isEnabled());
+    EXPECT_TRUE(again.jobOptions().page.splitTall);
+    EXPECT_EQ(again.jobOptions().page.overlapMm, 4.5);
 }
 
 // While a job runs the window answers, and its Convert picture stops the job: no PDF, the

@@ -1,9 +1,16 @@
 // Group 4 pages: a staged one-strip TIFF's data goes in as it is; anything else is skipped.
+// A tall picture split over pages of paper, shown slice by slice from one stored image.
+#include "command_output.h"
 #include "formats/g4_tiff.h"
+#include "jobfiles/page_options.h"
 #include "pdf_probe.h"
 
+#include <algorithm>
+#include <cmath>
+#include <functional>
 #include <gtest/gtest.h>
 #include <qpdf/QPDF.hh>
+#include <sstream>
 #include <tiffio.h>
 
 using namespace pw::pdftool;
@@ -18,29 +25,41 @@ bool black(int x, int y) {
     return (x + 2 * y) % 5 == 0 || y == 0;
 }
 
-// The pattern as a bilevel TIFF: 1 for black unless `photometric` is min-is-black.
-bool writeBilevel(const std::string& path, int photometric, int compression = COMPRESSION_CCITTFAX4,
-                  int rowsPerStrip = kHeight) {
+// A bilevel TIFF at 96 dpi, black where `dark(x, y)`: 1 for black unless `photometric` is
+// min-is-black.
+struct Bilevel {
+    int photometric = PHOTOMETRIC_MINISWHITE;
+    int compression = COMPRESSION_CCITTFAX4;
+    int rowsPerStrip = 0; // 0: one strip
+    int width = kWidth;
+    int height = kHeight;
+    std::function<bool(int, int)> dark = black;
+};
+
+bool writeBilevel(const std::string& path, const Bilevel& picture) {
     TIFF* tiff = TIFFOpen(path.c_str(), "w");
     if (tiff == nullptr)
         return false;
-    TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, kWidth);
-    TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, kHeight);
+    TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, picture.width);
+    TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, picture.height);
     TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 1);
-    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, photometric);
-    TIFFSetField(tiff, TIFFTAG_COMPRESSION, compression);
-    TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, rowsPerStrip);
+    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, picture.photometric);
+    TIFFSetField(tiff, TIFFTAG_COMPRESSION, picture.compression);
+    TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP,
+                 picture.rowsPerStrip > 0 ? picture.rowsPerStrip : picture.height);
     TIFFSetField(tiff, TIFFTAG_XRESOLUTION, 96.0F);
     TIFFSetField(tiff, TIFFTAG_YRESOLUTION, 96.0F);
     TIFFSetField(tiff, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
     bool written = true;
-    for (int y = 0; y < kHeight; ++y) {
-        unsigned char row[(kWidth + 7) / 8] = {};
-        for (int x = 0; x < kWidth; ++x) {
-            if (black(x, y) == (photometric == PHOTOMETRIC_MINISWHITE))
-                row[x / 8] |= static_cast<unsigned char>(0x80 >> (x % 8));
+    std::vector<unsigned char> row(static_cast<std::size_t>(picture.width + 7) / 8);
+    for (int y = 0; y < picture.height; ++y) {
+        std::fill(row.begin(), row.end(), 0);
+        for (int x = 0; x < picture.width; ++x) {
+            if (picture.dark(x, y) == (picture.photometric == PHOTOMETRIC_MINISWHITE))
+                row[static_cast<std::size_t>(x / 8)] |= static_cast<unsigned char>(0x80 >> (x % 8));
         }
-        written = written && TIFFWriteScanline(tiff, row, static_cast<std::uint32_t>(y), 0) == 1;
+        written =
+            written && TIFFWriteScanline(tiff, row.data(), static_cast<std::uint32_t>(y), 0) == 1;
     }
     TIFFClose(tiff);
     return written;
@@ -50,8 +69,8 @@ bool writeBilevel(const std::string& path, int photometric, int compression = CO
 
 TEST(CcittPages, StripGoesInAsItIsAndShowsThePattern) {
     Stage stage;
-    ASSERT_TRUE(writeBilevel(stage.path("00000.tif"), PHOTOMETRIC_MINISWHITE));
-    ASSERT_TRUE(writeBilevel(stage.path("00001.TIF"), PHOTOMETRIC_MINISBLACK));
+    ASSERT_TRUE(writeBilevel(stage.path("00000.tif"), {}));
+    ASSERT_TRUE(writeBilevel(stage.path("00001.TIF"), {.photometric = PHOTOMETRIC_MINISBLACK}));
     const ToolRun run = runPdfExe(stage);
     ASSERT_EQ(run.exitCode, 0) << run.output;
     ASSERT_EQ(qpdfCheck(stage.pdf()), 0);
@@ -88,12 +107,11 @@ TEST(CcittPages, StripGoesInAsItIsAndShowsThePattern) {
 
 TEST(CcittPages, OtherTiffsAreSkipped) {
     Stage stage;
-    ASSERT_TRUE(writeBilevel(stage.path("00000.tif"), PHOTOMETRIC_MINISWHITE, COMPRESSION_LZW));
-    ASSERT_TRUE(
-        writeBilevel(stage.path("00001.tif"), PHOTOMETRIC_MINISWHITE, COMPRESSION_CCITTFAX4, 4));
+    ASSERT_TRUE(writeBilevel(stage.path("00000.tif"), {.compression = COMPRESSION_LZW}));
+    ASSERT_TRUE(writeBilevel(stage.path("00001.tif"), {.rowsPerStrip = 4}));
     // The strip cut short, and its data made nonsense.
-    ASSERT_TRUE(writeBilevel(stage.path("00002.tif"), PHOTOMETRIC_MINISWHITE));
-    ASSERT_TRUE(writeBilevel(stage.path("00003.tif"), PHOTOMETRIC_MINISWHITE));
+    ASSERT_TRUE(writeBilevel(stage.path("00002.tif"), {}));
+    ASSERT_TRUE(writeBilevel(stage.path("00003.tif"), {}));
     std::string reason;
     const auto page = readG4Tiff(stage.path("00002.tif"), reason);
     ASSERT_TRUE(page) << reason;
@@ -110,4 +128,62 @@ TEST(CcittPages, OtherTiffsAreSkipped) {
     for (const char* name : {"00000.tif", "00001.tif", "00002.tif", "00003.tif"})
         EXPECT_NE(run.output.find(std::string("Skipped ") + name + ": "), std::string::npos)
             << run.output;
+}
+
+// 100 x 1000 pixels at 96 dpi on A4 with margins and overlap of 10 mm: at the area's width a
+// pixel is 5.39 points, the picture 5386 points tall, so eight pages, each area showing the next
+// 756.85 points of it and nothing in the margins; one image serves them all.
+TEST(TallPages, SplitTallPicturesShowTheirSlicesOfOneImage) {
+    const auto banded = [](int, int y) { return (y / 37) % 3 == 0; };
+    Stage stage;
+    ASSERT_TRUE(
+        writeBilevel(stage.path("00000.tif"), {.width = 100, .height = 1000, .dark = banded}));
+    pw::engine::PageLayout layout;
+    layout.size = pw::engine::PageSize::A4;
+    layout.marginMm = 10;
+    layout.splitTall = true;
+    layout.overlapMm = 10;
+    ASSERT_TRUE(writePageOptions(stage.folder(), layout));
+    const ToolRun run = runPdfExe(stage);
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    ASSERT_EQ(qpdfCheck(stage.pdf()), 0);
+
+    std::istringstream list(pw::test::commandOutput("pdfimages -list '" + stage.pdf() + "'"));
+    std::string line;
+    std::vector<std::string> objects;
+    for (int skip = 0; skip < 2 && std::getline(list, line); ++skip) {
+    }
+    while (std::getline(list, line)) {
+        std::istringstream fields(line);
+        std::string field;
+        for (int i = 0; i <= 10; ++i)
+            fields >> field;
+        objects.push_back(field);
+    }
+    ASSERT_EQ(objects.size(), 8u);
+    EXPECT_EQ(std::count(objects.begin(), objects.end(), objects[0]), 8);
+
+    const double margin = 10 * 72 / 25.4;
+    const double areaTop = 841.89 - margin;
+    const double rowPoints = (595.276 - 2 * margin) / 100;
+    const double step = areaTop - margin - margin; // the area's height less the overlap
+    constexpr int kDpi = 36;
+    for (int page = 0; page < 8; ++page) {
+        const Picture shown = render(stage.pdf(), page + 1, kDpi);
+        ASSERT_EQ(shown.height, 421);
+        int wrong = 0;
+        for (int py = 2; py < shown.height; py += 3) {
+            const double y = 841.89 - (py + 0.5) * 72.0 / kDpi; // up from the bottom
+            const double row = (areaTop + page * step - y) / rowPoints;
+            const bool inArea = y > margin + 1 && y < areaTop - 1;
+            const bool nearEdge = std::abs(row / 37 - std::round(row / 37)) * 37 < 1.0;
+            if (!inArea && (y > margin - 1 && y < areaTop + 1))
+                continue; // the clip's own edge
+            if (inArea && (nearEdge || row >= 1000))
+                continue;
+            const bool dark = inArea && banded(0, static_cast<int>(row));
+            wrong += (*shown.at(shown.width / 2, py) < 128) != dark;
+        }
+        EXPECT_EQ(wrong, 0) << "page " << page + 1;
+    }
 }

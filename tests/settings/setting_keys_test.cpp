@@ -57,7 +57,8 @@ TEST(SettingLines, LaterLinesFollowTheTwoFieldsAndSurviveSave) {
     ASSERT_TRUE(written);
     EXPECT_EQ(test::TempHome::read(settingsFilePath()),
               "/srv/pdf\r\n0\r\nPageSize=picture\r\nOrientation=auto\r\nMargin=0\r\n"
-              "Fit=fit\r\nBookmarks=no\r\nMaxDpi=off\r\nQuality=100\r\nColour=gray\r\n");
+              "Fit=fit\r\nSplitTall=no\r\nOverlap=0\r\nBookmarks=no\r\nMaxDpi=off\r\nQuality="
+              "100\r\nColour=gray\r\n");
 }
 
 TEST(SettingLines, PageLayoutLinesReadBackAndFallBackOneByOne) {
@@ -75,12 +76,15 @@ TEST(SettingLines, PageLayoutLinesReadBackAndFallBackOneByOne) {
     options.page.fit = engine::Fit::Fill;
     options.bookmarks = true;
     options.maxDpi = 200;
+    options.page.splitTall = true;
+    options.page.overlapMm = 5;
     bool written = false;
     saveSettings("/srv/pdf", 1, options, &written);
     ASSERT_TRUE(written);
-    EXPECT_EQ(test::TempHome::read(settingsFilePath()),
-              "/srv/pdf\r\n1\r\nPageSize=100x150mm\r\nOrientation=landscape\r\nMargin=12.5\r\n"
-              "Fit=fill\r\nBookmarks=yes\r\nMaxDpi=200\r\nQuality=100\r\n");
+    EXPECT_EQ(
+        test::TempHome::read(settingsFilePath()),
+        "/srv/pdf\r\n1\r\nPageSize=100x150mm\r\nOrientation=landscape\r\nMargin=12.5\r\n"
+        "Fit=fill\r\nSplitTall=yes\r\nOverlap=5\r\nBookmarks=yes\r\nMaxDpi=200\r\nQuality=100\r\n");
     EXPECT_TRUE(loadSettings().options.bookmarks);
     EXPECT_EQ(loadSettings().options.maxDpi, 200);
     const engine::PageLayout read = loadSettings().options.page;
@@ -89,6 +93,8 @@ TEST(SettingLines, PageLayoutLinesReadBackAndFallBackOneByOne) {
     EXPECT_EQ(read.orientation, engine::Orientation::Landscape);
     EXPECT_EQ(read.marginMm, 12.5);
     EXPECT_EQ(read.fit, engine::Fit::Fill);
+    EXPECT_TRUE(read.splitTall);
+    EXPECT_EQ(read.overlapMm, 5);
 
     // A damaged line costs its own option only.
     test::TempHome::write(
