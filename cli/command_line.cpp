@@ -1,5 +1,6 @@
 #include "cli/command_line.h"
 
+#include "jobfiles/max_dpi_text.h"
 #include "jobfiles/page_layout_text.h"
 #include "jobfiles/pdfa_level.h"
 #include "jobfiles/quality_text.h"
@@ -166,6 +167,30 @@ const Option kOptions[] = {
          if (engine::parseQuality(v, r.options))
              return true;
          e = "'" + v + "' is no quality (1 to 100, or lossless)";
+         return false;
+     }},
+    {"split-tall", 0, "",
+     "with a paper size, lay a picture more than 1.5 times as tall as the area inside the "
+     "margins (at its width) over as many pages as it takes, stored once",
+     [](const std::string&, ConvertRequest& r, std::string&) {
+         r.options.page.splitTall = true;
+         return true;
+     }},
+    {"overlap", 0, "MM", "what each slice of --split-tall repeats of the one before (0-50 mm)",
+     [](const std::string& v, ConvertRequest& r, std::string& e) {
+         if (engine::parseOverlap(v, r.options.page))
+             return true;
+         e = "'" + v + "' is no overlap (0 to 50 mm)";
+         return false;
+     }},
+    {"max-dpi", 0, "N",
+     "at a quality, scale pictures shown at more than N dpi on their page down to N (10-9600; "
+     "JPEG files above it are then re-encoded at the quality; bilevel pictures stay as they "
+     "are); lossless ignores it (default: off)",
+     [](const std::string& v, ConvertRequest& r, std::string& e) {
+         if (engine::parseMaxDpi(v, r.options))
+             return true;
+         e = "'" + v + "' is no resolution (10 to 9600 dpi, or off)";
          return false;
      }},
     {"rotate", 0, "DEG",

@@ -8,6 +8,7 @@
 #include "engine/picture_pages.h"
 #include "engine/picture_staging.h"
 #include "engine/remove_folder_tree.h"
+#include "engine/resolution_ceiling.h"
 #include "engine/staging_pool.h"
 #include "engine/tool_output.h"
 #include "jobfiles/docinfo.h"
@@ -131,6 +132,8 @@ void ConversionJob::run() {
         return;
     }
     events_.progress(JobStage::Preparing, 0, count_);
+    if (request_.options.lossless && request_.options.maxDpi > 0)
+        notices_.push_back(kCeilingIgnored);
 
     stageAll();
     if (!request_.perPicture && !cancelled_)
@@ -227,9 +230,12 @@ void ConversionJob::bringIntoPlace(PictureStaging& staging) {
         return;
     const std::string first = os::joinPath(stagingFolder_, PathPart(staging.firstFile, 1));
     for (int page = 1; page <= staging.pageCount; ++page) {
-        const std::string from = StagedPageName(staging.firstFile, page);
-        if (os::fileExists(from) && !os::renameFile(from, StagedPageName(first, page)))
-            os::removeFile(from); // a page the builder does not get is reported as skipped
+        const std::vector<std::string> to = StagedPageNames(first, page);
+        const std::vector<std::string> from = StagedPageNames(staging.firstFile, page);
+        for (std::size_t i = 0; i < from.size(); ++i) {
+            if (os::fileExists(from[i]) && !os::renameFile(from[i], to[i]))
+                os::removeFile(from[i]); // a page the builder does not get is reported as skipped
+        }
     }
     staging.firstFile = first;
 }

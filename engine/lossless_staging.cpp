@@ -1,5 +1,6 @@
 #include "engine/lossless_staging.h"
 
+#include "engine/grey_pictures.h"
 #include "engine/picture_staging.h"
 #include "formats/png_info.h"
 #include "platform/files.h"
@@ -56,6 +57,11 @@ void KeepIccProfile(FIBITMAP* from, FIBITMAP* to) {
 bool SaveLosslessBitmap(FIBITMAP* bitmap, const std::string& target) {
     FIBITMAP* converted = pngReady(bitmap);
     KeepIccProfile(bitmap, converted);
+    if (FIBITMAP* grey = NeutralGreyCopy(converted != nullptr ? converted : bitmap)) {
+        if (converted != nullptr) // one channel for a gray picture, without its RGB profile
+            FreeImage_Unload(converted);
+        converted = grey;
+    }
     FIBITMAP* ready = converted != nullptr ? converted : bitmap;
     bool saved = SaveBitmapFile(FIF_PNG, ready, target, PNG_DEFAULT);
     if (!saved && FreeImage_GetICCProfile(ready)->data != nullptr) {

@@ -1,11 +1,13 @@
 #include "engine/picture_pages.h"
 
+#include "engine/bilevel_staging.h"
 #include "engine/format_table.h"
-#include "engine/lossless_staging.h"
 #include "engine/path_parts.h"
 #include "engine/picture_staging.h"
 #include "engine/refusal_reasons.h"
 #include "engine/tiff_pages.h"
+#include "engine/tone_staging.h"
+#include "jobfiles/staged_names.h"
 #include "platform/files.h"
 #include "platform/narrow.h"
 
@@ -62,7 +64,13 @@ PictureStaging stagePages(const std::string& source, const std::string& stem,
     if (!firstStaged && result.pageCount > 1)
         result.damagedPages.push_back(1);
     for (int page = 2; page <= result.pageCount; ++page) {
-        const std::string target = StagedPageName(firstTarget, page);
+        std::string pageStem = StagedPageName(stem + ".tif", page);
+        pageStem.resize(pageStem.size() - 4);
+        if (StageG4Page(narrowSource, page, pageStem + ".tif") ||
+            StageBilevelTiffPage(narrowSource, page, pageStem + ".tif")) {
+            ++result.pages;
+            continue;
+        }
         std::string problem;
         FIBITMAP* bitmap = nullptr;
         try {
@@ -71,9 +79,7 @@ PictureStaging stagePages(const std::string& source, const std::string& stem,
             // Only this page is missing; the pages already staged stay in the PDF.
         }
         const bool saved =
-            bitmap != nullptr &&
-            (options.lossless ? SaveLosslessBitmap(bitmap, target)
-                              : SaveStagedBitmap(bitmap, narrowSource, target, options.quality));
+            bitmap != nullptr && !SaveByTone(bitmap, narrowSource, pageStem, options).empty();
         if (bitmap != nullptr)
             FreeImage_Unload(bitmap);
         if (saved)
@@ -107,9 +113,19 @@ PictureStaging StagePicturePages(const std::string& source, const std::string& s
     return result;
 }
 
+std::vector<std::string> StagedPageNames(const std::string& firstTarget, int page) {
+    const std::string name = StagedPageName(firstTarget, page);
+    std::vector<std::string> names;
+    for (const char* extension : {".jpg", ".png", ".tif"})
+        names.push_back(name.substr(0, name.size() - 4) + extension);
+    return names;
+}
+
 void RemoveLaterPages(const std::string& firstTarget, int pageCount) {
-    for (int page = 2; page <= pageCount; ++page)
-        os::removeFile(StagedPageName(firstTarget, page));
+    for (int page = 2; page <= pageCount; ++page) {
+        for (const std::string& name : StagedPageNames(firstTarget, page))
+            os::removeFile(name);
+    }
 }
 
 } // namespace pw::engine

@@ -21,6 +21,10 @@ struct PictureStaging {
 // "_PPPP" (four digits) before its extension: "00003.jpg", "00003_0002.jpg".
 std::string StagedPageName(const std::string& firstTarget, int page);
 
+// The names page `page` may be staged under, one per staged extension: the pages of one
+// picture can differ in kind (a bilevel page is a ".tif").
+std::vector<std::string> StagedPageNames(const std::string& firstTarget, int page);
+
 // Stages the picture's first page at `stem` plus its extension (see StageForJob) and, for a
 // TIFF with several pages, each later page at StagedPageName of it, as the options say.
 PictureStaging StagePicturePages(const std::string& source, const std::string& stem,

@@ -3,6 +3,7 @@
 #include "engine/bmp_reader.h"
 #include "engine/format_table.h"
 #include "engine/gif_screen.h"
+#include "engine/grey_pictures.h"
 #include "engine/jpeg_pixels.h"
 #include "engine/jxl_jpeg.h"
 #include "engine/lossless_staging.h"
@@ -14,8 +15,10 @@
 #include "engine/png_freeimage.h"
 #include "engine/png_rows.h"
 #include "engine/refusal_reasons.h"
+#include "engine/resolution_ceiling.h"
 #include "engine/rgb_jpeg.h"
 #include "engine/tiff_pages.h"
+#include "engine/tone_staging.h"
 #include "formats/jpeg_info.h"
 #include "formats/png_info.h"
 #include "platform/files.h"
@@ -86,19 +89,8 @@ JxlJpeg stageJxlJpeg(const std::string& narrowSource, const std::string& extensi
 // decoding and saving would give (and its ICC profile kept), in about half the time; others
 // return false untouched.
 bool stagePngAsJpeg(const std::string& narrowSource, const std::string& target, int quality) {
-    static_assert(PngRows::kRowsKept >= kJpegRowBatch);
-    thread_local PngRows rows; // its buffers serve the thread's next picture
-    if (!rows.open(narrowSource)) {
-        rows.trim();
-        return false;
-    }
-    RgbJpeg picture;
-    picture.width = rows.width();
-    picture.height = rows.height();
-    picture.quality = quality;
-    picture.resolution = rows.resolution();
-    picture.iccProfile = &rows.iccProfile();
-    const bool written = WriteRgbJpeg(target, picture, [] { return rows.nextRow(); });
+    PngRows& rows = ThreadPngRows();
+    const bool written = rows.open(narrowSource) && WritePngRowsJpeg(rows, target, quality);
     rows.trim();
     return written;
 }
@@ -148,13 +140,16 @@ bool keepFileMarkers(const std::string& narrowSource, FIBITMAP* copy) {
 // PNG and BMP files state their resolution per metre, which the JFIF density FreeImage writes
 // would round to whole dots per inch; theirs goes into an EXIF block instead, exactly. A bitmap
 // with EXIF data of its own keeps that, and the rounded density.
-void stateExactResolution(FIBITMAP* copy, const std::string& narrowSource) {
-    const std::optional<Resolution> exact = MetricResolution(narrowSource);
+void stateExactResolution(FIBITMAP* copy, const std::string& narrowSource, double scale) {
+    std::optional<Resolution> exact = MetricResolution(narrowSource);
     FITAG* own = nullptr;
     if (!exact || FreeImage_GetMetadata(FIMD_EXIF_RAW, copy, "ExifRaw", &own))
         return;
     FreeImage_SetDotsPerMeterX(copy, 0);
     FreeImage_SetDotsPerMeterY(copy, 0);
+    if (scale < 1.0) // scaled down: the page keeps the size it had
+        *exact = {(exact->stated() ? exact->xDpi : kDefaultDpi) * scale,
+                  (exact->stated() ? exact->yDpi : kDefaultDpi) * scale};
     if (!exact->stated())
         return;
     const std::vector<std::uint8_t> exif = ResolutionExif(*exact);
@@ -272,17 +267,27 @@ bool DecodeAndSave(const std::string& narrowSource, const std::string& extension
 }
 
 bool SaveStagedBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const std::string& target,
-                      int quality) {
+                      int quality, double scale) {
     InitialiseFreeImage();
     FIBITMAP* copy = OpaqueCopy24(bitmap, HasBmpSignature(narrowSource));
     KeepIccProfile(bitmap, copy);
+    if (copy != nullptr && scale < 1.0) {
+        FIBITMAP* reduced = ReducedCopy(copy, scale);
+        FreeImage_Unload(copy);
+        copy = reduced;
+    }
     if (copy != nullptr)
-        stateExactResolution(copy, narrowSource);
+        stateExactResolution(copy, narrowSource, scale);
     bool saved = false;
     const int level = std::clamp(quality, 1, 100);
     const int sampling = level >= kFullColourQuality ? JPEG_SUBSAMPLING_444 : JPEG_SUBSAMPLING_420;
-    if (copy != nullptr && keepFileMarkers(narrowSource, copy))
+    if (copy != nullptr && keepFileMarkers(narrowSource, copy)) {
+        if (FIBITMAP* grey = NeutralGreyCopy(copy)) { // one channel for a gray picture
+            FreeImage_Unload(copy);
+            copy = grey;
+        }
         saved = SaveBitmapFile(FIF_JPEG, copy, target, level | sampling);
+    }
     if (copy != nullptr)
         FreeImage_Unload(copy);
     if (!saved)
@@ -338,13 +343,16 @@ std::string StageForJob(const std::string& source, const std::string& stem,
     // PDF readers could not decode is re-encoded as a JPEG, at the best quality when the
     // choice is Lossless (the quality shown then is not in force).
     if (IsEmbeddableJpeg(narrowSource)) {
+        if (const std::optional<bool> reduced =
+                StageReducedJpeg(narrowSource, jpeg, options, problem))
+            return *reduced ? jpeg : std::string();
         if (StageUnchanged(narrowSource, jpeg))
             return jpeg;
         if (problem != nullptr)
             *problem = kNotWritten;
         return {};
     }
-    if (!options.lossless || HasJpegSignature(narrowSource)) {
+    if (HasJpegSignature(narrowSource)) {
         const int quality = options.lossless ? kDefaultQuality : options.quality;
         return stageAsJpeg(source, narrowSource, jpeg, problem, quality) ? jpeg : std::string();
     }
@@ -352,8 +360,7 @@ std::string StageForJob(const std::string& source, const std::string& stem,
     const JxlJpeg jxl = stageJxlJpeg(narrowSource, extension, jpeg, problem);
     if (jxl != JxlJpeg::None)
         return jxl == JxlJpeg::Written ? jpeg : std::string();
-    const std::string png = stem + ".png";
-    return StageLossless(source, extension, png, problem) ? png : std::string();
+    return StageByTone(narrowSource, extension, stem, options, problem);
 }
 
 bool WriteStagedBytes(const std::vector<std::uint8_t>& bytes, const std::string& target) {

@@ -51,14 +51,17 @@ bool DecodeAndSave(const std::string& narrowSource, const std::string& extension
 // came from a BMP, whose fourth byte may be unused; the RGB profile a PNG or JPEG source holds
 // goes with a bitmap that has none, and a JPEG source's EXIF block with it (JPEG pixels are
 // decoded as stored, the turn left to the builder).
+// With `scale` below 1 the picture is first scaled down by it (ReducedCopy), its page keeping
+// its size.
 bool SaveStagedBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const std::string& target,
-                      int quality = kDefaultQuality);
+                      int quality = kDefaultQuality, double scale = 1.0);
 
 // Stages picture `source` as the job's options say, at `stem` (the staged path without its
-// extension): JPEG data as it is whatever the name, others as a JPEG at the quality, or
-// without loss as a PNG. Returns the file written (stem + ".jpg" or ".png"), empty when none
-// was. Safe to call from several threads at once for different pictures once
-// InitialiseFreeImage has run.
+// extension): JPEG data as it is whatever the name (scaled down, re-encoded, above the
+// resolution ceiling), a bilevel picture as a Group 4 TIFF,
+// others as a JPEG at the quality, or without loss as a PNG (see StageByTone). Returns the file
+// written (stem + ".jpg", ".tif" or ".png"), empty when none was. Safe to call from several threads
+// at once for different pictures once InitialiseFreeImage has run.
 std::string StageForJob(const std::string& source, const std::string& stem,
                         const JobOptions& options, std::string* problem = nullptr);
 

@@ -317,6 +317,10 @@ void PngRows::trim() {
     }
 }
 
+void PngRows::rewind() {
+    row_ = 0;
+}
+
 bool PngRows::open(const std::string& narrowPath) {
     const int fd = ::open(narrowPath.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
@@ -351,6 +355,7 @@ bool PngRows::readChunks(const std::uint8_t* data, std::size_t size) {
     resolution_ = {};
     icc_.clear();
     row_ = 0;
+    unfiltered_ = 0;
     std::uint8_t* idat = idat_.get(size);
     if (idat == nullptr)
         return false;
@@ -474,13 +479,21 @@ bool PngRows::readIcc(const std::uint8_t* data, std::size_t size) {
     return true;
 }
 
-const std::uint8_t* PngRows::nextRow() {
+const std::uint8_t* PngRows::nextStoredRow() {
     const std::size_t stride = rowBytes_ + 1;
     std::uint8_t* line = pixels_.data.get() + std::size_t{row_} * stride;
     std::uint8_t* cur = line + 1;
     const std::uint8_t* prev = row_ == 0 ? nullptr : cur - stride;
-    unfilterRow(bytesPerPixel_, cur, prev, rowBytes_, line[0]);
+    if (row_ >= unfiltered_) {
+        unfilterRow(bytesPerPixel_, cur, prev, rowBytes_, line[0]);
+        unfiltered_ = row_ + 1;
+    }
     ++row_;
+    return cur;
+}
+
+const std::uint8_t* PngRows::nextRow() {
+    const std::uint8_t* cur = nextStoredRow();
     if (colourType_ == 2)
         return cur;
     std::uint8_t* const first = rgb_.data.get() + std::size_t{row_ % kRowsKept} * width_ * 3;

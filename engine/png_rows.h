@@ -33,6 +33,13 @@ public:
     // the next kRowsKept - 1 calls. Call height() times after a successful open().
     static constexpr unsigned kRowsKept = 16;
     const std::uint8_t* nextRow();
+    // The next row as stored, its filter undone: width() samples for a gray picture (colourType
+    // 0), else the file's own samples a pixel. Taken instead of nextRow, not besides it.
+    const std::uint8_t* nextStoredRow();
+    // Starts again at the top row; rows already read are not unfiltered twice.
+    void rewind();
+    // The colour type of the file (0 gray, 2 RGB, 3 palette, 4 gray + alpha, 6 RGB + alpha).
+    int colourType() const { return colourType_; }
 
     // Gives back buffers grown beyond a few ordinary pictures; the others are kept for the
     // next picture, which so costs no fresh pages.
@@ -58,6 +65,7 @@ private:
     std::vector<std::uint8_t> icc_;
     std::uint8_t palette_[256][3] = {}; // laid over white already
     std::uint32_t row_ = 0;
+    std::uint32_t unfiltered_ = 0; // rows whose filter is undone in place
     Scratch file_;
     Scratch idat_;
     Scratch pixels_; // the inflated rows, each after its filter byte

@@ -49,11 +49,11 @@ bool compress(std::FILE* file, jpeg_compress_struct* cinfo, JpegErrors* errors,
     jpeg_stdio_dest(cinfo, file);
     cinfo->image_width = picture.width;
     cinfo->image_height = picture.height;
-    cinfo->input_components = 3;
-    cinfo->in_color_space = JCS_RGB;
+    cinfo->input_components = picture.components;
+    cinfo->in_color_space = picture.components == 1 ? JCS_GRAYSCALE : JCS_RGB;
     jpeg_set_defaults(cinfo);
     if (picture.quality >= kFullColourQuality) {
-        for (int component = 0; component < 3; ++component) {
+        for (int component = 0; component < cinfo->num_components; ++component) {
             cinfo->comp_info[component].h_samp_factor = 1;
             cinfo->comp_info[component].v_samp_factor = 1;
         }

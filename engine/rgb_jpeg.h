@@ -15,6 +15,7 @@ struct RgbJpeg {
     std::uint32_t width = 0;
     std::uint32_t height = 0;
     int quality = 100;
+    int components = 3;    // 3: RGB rows; 1: gray rows (one sample a pixel)
     Resolution resolution; // none: the JPEG states none
     const std::vector<std::uint8_t>* iccProfile = nullptr;
 };
@@ -28,8 +29,8 @@ std::vector<std::uint8_t> ResolutionExif(const Resolution& resolution);
 inline constexpr unsigned kJpegRowBatch = 16;
 
 // Writes target from `nextRow`, called once per row from the top, each giving width RGB
-// triplets that stay valid for the next kJpegRowBatch - 1 calls. False, with no file left at
-// target, when the JPEG cannot be written.
+// triplets (gray samples for one component) that stay valid for the next kJpegRowBatch - 1 calls.
+// False, with no file left at target, when the JPEG cannot be written.
 bool WriteRgbJpeg(const std::string& target, const RgbJpeg& picture,
                   const std::function<const std::uint8_t*()>& nextRow);
 

@@ -8,7 +8,9 @@
 #include "form/page_group.h"
 #include "form/password_group.h"
 #include "form/quality_control.h"
+#include "form/resolution_group.h"
 #include "form/scale_to_screen.h"
+#include "form/tall_group.h"
 #include "settings/document_options.h"
 #include "settings/settings_file.h"
 
@@ -118,6 +120,8 @@ void frmPrinting::connectEdits() {
     connect(qualityControl, &QualityControl::changed, this, [this] { handOverEdits(); });
     connect(chkBookmarks, &QCheckBox::toggled, this, [this] { handOverEdits(); });
     connect(grpArchive, &ArchiveGroup::changed, this, [this] { handOverEdits(); });
+    connect(grpResolution, &ResolutionGroup::changed, this, [this] { handOverEdits(); });
+    connect(grpTall, &TallGroup::changed, this, [this] { handOverEdits(); });
     // The passwords go to the application object alone, never into the settings.
     connect(grpPassword, &PasswordGroup::changed, this,
             [this] { app_.takeEncryption(grpPassword->encryption()); });
@@ -137,6 +141,8 @@ void frmPrinting::showSettings(AppSettings settings) {
     qualityControl->setQuality(settings.options.quality, settings.options.lossless);
     chkBookmarks->setChecked(settings.options.bookmarks);
     grpArchive->setLevel(settings.options.pdfa);
+    grpResolution->setMaxDpi(settings.options.maxDpi);
+    grpTall->setValues(settings.options.page);
     showing_ = false;
 }
 
@@ -154,11 +160,12 @@ void frmPrinting::handOverEdits() {
 
 engine::JobOptions frmPrinting::jobOptions() const {
     engine::JobOptions options = app_.settings().options;
-    options.page = grpPage->pageLayout(); // as shown, saved or not
+    options.page = grpTall->applied(grpPage->pageLayout()); // as shown, saved or not
     options.quality = qualityControl->quality();
     options.lossless = qualityControl->lossless();
     options.bookmarks = chkBookmarks->isChecked();
     options.pdfa = grpArchive->level();
+    options.maxDpi = grpResolution->maxDpi();
     return options;
 }
 
@@ -250,6 +257,8 @@ void frmPrinting::buildControls() {
 
     grpPage = new PageGroup(this);
     root->addWidget(grpPage);
+    grpTall = new TallGroup(this);
+    root->addWidget(grpTall);
 
     // Document properties and the quality captions.
     auto* document = new QGroupBox(QStringLiteral("Document"), this);
@@ -295,6 +304,8 @@ void frmPrinting::buildControls() {
     documentGrid->addWidget(chkBookmarks, ++row, 1);
     documentGrid->setColumnStretch(1, 1);
     root->addWidget(document);
+    grpResolution = new ResolutionGroup(this);
+    root->addWidget(grpResolution);
 
     grpPassword = new PasswordGroup(this);
     root->addWidget(grpPassword);

@@ -27,6 +27,8 @@ class ArchiveGroup;
 class frmMain;
 class PageGroup;
 class PasswordGroup;
+class ResolutionGroup;
+class TallGroup;
 class QualityControl;
 
 class frmPrinting : public QDialog, public EngineView {
@@ -116,6 +118,8 @@ public:
     QCheckBox* chkBookmarks = nullptr;
     PasswordGroup* grpPassword = nullptr; // never saved
     ArchiveGroup* grpArchive = nullptr;
+    ResolutionGroup* grpResolution = nullptr;
+    TallGroup* grpTall = nullptr;
     std::array<QPushButton*, 7> CmdToolsBar{};
     QPushButton* Command3 = nullptr;
     QLineEdit* txtMsg = nullptr;

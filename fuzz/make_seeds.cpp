@@ -115,7 +115,7 @@ int main(int argc, char** argv) {
     }
     const fs::path root = argv[1];
     for (const char* target : {"jpeg_structure", "exif", "icc", "docinfo", "png_rows", "png_pages",
-                               "heif_canvas", "heif_meta", "bmp_reader"})
+                               "heif_canvas", "heif_meta", "bmp_reader", "g4_tiff"})
         fs::create_directories(root / target);
 
     const JpegSpec specs[] = {
@@ -303,6 +303,29 @@ int main(int argc, char** argv) {
     if (!writeAll(root / "bmp_reader" / "os2", os2)) {
         std::cerr << "cannot write the OS/2 seed\n";
         return 1;
+    }
+    // Group 4 pages of both photometric kinds (FreeImage picks it from the palette's order).
+    for (const bool blackFirst : {true, false}) {
+        FIBITMAP* bitmap = FreeImage_Allocate(67, 40, 1);
+        RGBQUAD* palette = bitmap != nullptr ? FreeImage_GetPalette(bitmap) : nullptr;
+        for (unsigned i = 0; palette != nullptr && i < 2; ++i) {
+            const BYTE level = (i == 0) == blackFirst ? 0 : 255;
+            palette[i] = {level, level, level, 0};
+        }
+        for (unsigned y = 0; bitmap != nullptr && y < 40; ++y) {
+            BYTE* line = FreeImage_GetScanLine(bitmap, static_cast<int>(y));
+            for (unsigned i = 0; i < FreeImage_GetLine(bitmap); ++i)
+                line[i] = static_cast<BYTE>((i * 37 + y * 11) & (y % 7 == 0 ? 0xFF : 0x18));
+        }
+        const fs::path path = root / "g4_tiff" / (blackFirst ? "black0" : "white0");
+        const bool saved =
+            bitmap != nullptr && FreeImage_Save(FIF_TIFF, bitmap, path.c_str(), TIFF_CCITTFAX4);
+        if (bitmap != nullptr)
+            FreeImage_Unload(bitmap);
+        if (!saved) {
+            std::cerr << "cannot write " << path << "\n";
+            return 1;
+        }
     }
     return 0;
 }

@@ -15,6 +15,11 @@ struct PageLayout {
     Orientation orientation = Orientation::Automatic;
     double marginMm = 0.0; // 0..50, every side
     Fit fit = Fit::Fit;
+    // With a paper size: a picture more than 1.5 times as tall as the area inside the margins
+    // at the area's width is laid over as many pages as it takes, each showing the next slice
+    // (the picture stored once), slices sharing `overlapMm` (0..50).
+    bool splitTall = false;
+    double overlapMm = 0.0;
 };
 
 // Quality of the pictures that are not JPEG files: staged as JPEG at `quality` (1..100), or
@@ -33,6 +38,9 @@ struct JobOptions {
     bool lossless = false;
     bool bookmarks = false; // an outline entry per picture
     PdfaLevel pdfa = PdfaLevel::Off;
+    // At a quality, pictures shown at more than this many dots per inch on their page are
+    // scaled down to it (JPEG files then re-encoded); 0 for no ceiling. Lossless ignores it.
+    int maxDpi = 0;
 };
 
 } // namespace pw::engine

@@ -48,6 +48,17 @@ std::optional<double> number(std::string_view text) {
     return value;
 }
 
+// "12", "2.5mm" up to `most`.
+std::optional<double> millimetres(std::string_view text, double most) {
+    text = trimmedBlanks(text);
+    if (text.size() > 2 && sameName(text.substr(text.size() - 2), "mm"))
+        text.remove_suffix(2);
+    const auto value = number(text);
+    if (!value || *value > most)
+        return std::nullopt;
+    return value;
+}
+
 bool validSide(double mm) {
     return mm >= kMinCustomSideMm && mm <= kMaxCustomSideMm;
 }
@@ -112,14 +123,10 @@ bool parseOrientation(std::string_view text, PageLayout& layout) {
 }
 
 bool parseMargin(std::string_view text, PageLayout& layout) {
-    text = trimmedBlanks(text);
-    if (text.size() > 2 && sameName(text.substr(text.size() - 2), "mm"))
-        text.remove_suffix(2);
-    const auto value = number(text);
-    if (!value || *value > kMaxMarginMm)
-        return false;
-    layout.marginMm = *value;
-    return true;
+    const auto value = millimetres(text, kMaxMarginMm);
+    if (value)
+        layout.marginMm = *value;
+    return value.has_value();
 }
 
 bool parseFit(std::string_view text, PageLayout& layout) {
@@ -133,6 +140,21 @@ bool parseFit(std::string_view text, PageLayout& layout) {
     else
         return false;
     return true;
+}
+
+bool parseSplitTall(std::string_view text, PageLayout& layout) {
+    text = trimmedBlanks(text);
+    if (!sameName(text, "yes") && !sameName(text, "no"))
+        return false;
+    layout.splitTall = sameName(text, "yes");
+    return true;
+}
+
+bool parseOverlap(std::string_view text, PageLayout& layout) {
+    const auto value = millimetres(text, kMaxOverlapMm);
+    if (value)
+        layout.overlapMm = *value;
+    return value.has_value();
 }
 
 std::string formatPageSize(const PageLayout& layout) {
@@ -174,12 +196,22 @@ std::string formatFit(const PageLayout& layout) {
     return "fit";
 }
 
+std::string formatSplitTall(const PageLayout& layout) {
+    return layout.splitTall ? "yes" : "no";
+}
+
+std::string formatOverlap(const PageLayout& layout) {
+    return decimalText(layout.overlapMm, 2);
+}
+
 const std::vector<PageLayoutKey>& pageLayoutKeys() {
     static const std::vector<PageLayoutKey> keys = {
         {"PageSize", parsePageSize, formatPageSize},
         {"Orientation", parseOrientation, formatOrientation},
         {"Margin", parseMargin, formatMargin},
         {"Fit", parseFit, formatFit},
+        {"SplitTall", parseSplitTall, formatSplitTall},
+        {"Overlap", parseOverlap, formatOverlap},
     };
     return keys;
 }

@@ -6,6 +6,8 @@
 //   Orientation=auto|portrait|landscape
 //   Margin=<mm>                                     (0 to 50, decimals with a point)
 //   Fit=fit|shrink|fill
+//   SplitTall=yes|no
+//   Overlap=<mm>                                    (0 to 50)
 //
 // Names are read in any letter case and written as above. No Qt.
 #include "jobfiles/job_options.h"
@@ -21,6 +23,7 @@ namespace pw::engine {
 inline constexpr double kMinCustomSideMm = 10.0;
 inline constexpr double kMaxCustomSideMm = 5000.0;
 inline constexpr double kMaxMarginMm = 50.0;
+inline constexpr double kMaxOverlapMm = 50.0;
 
 // The paper of `size` in points, portrait (width <= height); custom sizes come from `layout`.
 // {0, 0} for PageSize::Picture.
@@ -32,11 +35,15 @@ bool parsePageSize(std::string_view text, PageLayout& layout);
 bool parseOrientation(std::string_view text, PageLayout& layout);
 bool parseMargin(std::string_view text, PageLayout& layout);
 bool parseFit(std::string_view text, PageLayout& layout);
+bool parseSplitTall(std::string_view text, PageLayout& layout);
+bool parseOverlap(std::string_view text, PageLayout& layout);
 
 std::string formatPageSize(const PageLayout& layout);
 std::string formatOrientation(const PageLayout& layout);
 std::string formatMargin(const PageLayout& layout);
 std::string formatFit(const PageLayout& layout);
+std::string formatSplitTall(const PageLayout& layout);
+std::string formatOverlap(const PageLayout& layout);
 
 // One page option as a "Key=Value" line: its key, how its value is read (see the parsers above)
 // and written.
@@ -45,13 +52,13 @@ struct PageLayoutKey {
     bool (*parse)(std::string_view text, PageLayout& layout);
     std::string (*format)(const PageLayout& layout);
 };
-// The four options in file order: PageSize, Orientation, Margin, Fit.
+// The options in file order: PageSize, Orientation, Margin, Fit, SplitTall, Overlap.
 const std::vector<PageLayoutKey>& pageLayoutKeys();
 
 // Applies one Key=Value pair; a value that is not valid leaves that option as it was (its
-// default in a fresh layout). Returns false when `key` is none of the four.
+// default in a fresh layout). Returns false when `key` is none of them.
 bool applyPageLayoutValue(std::string_view key, std::string_view value, PageLayout& layout);
-// The four pairs in file order.
+// The pairs in file order.
 std::vector<std::pair<std::string, std::string>> pageLayoutValues(const PageLayout& layout);
 
 } // namespace pw::engine

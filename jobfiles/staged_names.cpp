@@ -26,16 +26,20 @@ bool hasExtension(const std::string& name, const char* extension) {
 } // namespace
 
 bool isStagedExtension(const std::string& extension) {
-    return extension.size() == 4 &&
-           (hasExtension(extension, ".jpg") || hasExtension(extension, ".png"));
+    return extension.size() == 4 && (hasExtension(extension, ".jpg") ||
+                                     hasExtension(extension, ".png") || isTiffName(extension));
 }
 
 bool isPngName(const std::string& name) {
     return hasExtension(name, ".png");
 }
 
+bool isTiffName(const std::string& name) {
+    return hasExtension(name, ".tif");
+}
+
 bool isStagedName(const std::string& name) {
-    if (name.size() < kMinDigits + 4 || !(hasExtension(name, ".jpg") || isPngName(name)))
+    if (name.size() < kMinDigits + 4 || !isStagedExtension(name.substr(name.size() - 4)))
         return false;
     const std::string stem = name.substr(0, name.size() - 4);
     const auto mark = stem.find('_');

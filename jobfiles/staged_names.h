@@ -7,12 +7,14 @@
 
 namespace pw::pdftool {
 
-// True for ".jpg" or ".png" in any letter case.
+// True for ".jpg", ".png" or ".tif" in any letter case.
 bool isStagedExtension(const std::string& extension);
 // True for a page file name ending in ".png" in any letter case.
 bool isPngName(const std::string& name);
+// True for a page file name ending in ".tif" in any letter case (a Group 4 page).
+bool isTiffName(const std::string& name);
 // True for a page file name: at least five decimal digits (the picture index), optionally "_"
-// and four digits (the page of a several-page picture), and ".jpg" or ".png" in any letter case.
+// and four digits (the page of a several-page picture), and a staged extension.
 bool isStagedName(const std::string& name);
 
 // Significant digits (after leading zeros) of the largest picture index stagedIndex reads.

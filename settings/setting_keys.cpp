@@ -1,5 +1,6 @@
 #include "settings/setting_keys.h"
 
+#include "jobfiles/max_dpi_text.h"
 #include "jobfiles/page_layout_text.h"
 #include "jobfiles/pdfa_level.h"
 #include "jobfiles/quality_text.h"
@@ -46,6 +47,7 @@ const std::vector<SettingKey>& settingKeys() {
                        [](const engine::JobOptions& options) {
                            return engine::formatPdfaLevel(options.pdfa);
                        }});
+        all.push_back({"MaxDpi", engine::parseMaxDpi, engine::formatMaxDpi});
         all.push_back({"Quality", engine::parseQuality, engine::formatQuality});
         return all;
     }();

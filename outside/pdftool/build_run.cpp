@@ -4,6 +4,7 @@
 #include "jobfiles/page_options.h"
 #include "jobfiles/page_turns.h"
 #include "jobfiles/picture_titles.h"
+#include "outside/pdftool/ccitt_image.h"
 #include "outside/pdftool/icc_profiles.h"
 #include "outside/pdftool/pdf_writer.h"
 #include "outside/pdftool/progress_plan.h"
@@ -59,12 +60,25 @@ Checked checkStagedFile(const StagedFile& file) {
     if (!checked.reason.empty())
         return checked;
     try {
-        if (isPngName(file.name)) {
-            if (auto png = readPngInfo(file.path, checked.reason))
-                checked.page =
-                    PageSource{file.name, file.path, pageInfo(*png), std::move(*png), 0, {}};
+        auto page = [&file](JpegInfo info) {
+            PageSource source;
+            source.name = file.name;
+            source.path = file.path;
+            source.info = std::move(info);
+            return source;
+        };
+        if (isTiffName(file.name)) {
+            if (auto g4 = readG4Tiff(file.path, checked.reason)) {
+                checked.page = page(g4PageInfo(*g4));
+                checked.page->g4 = std::move(*g4);
+            }
+        } else if (isPngName(file.name)) {
+            if (auto png = readPngInfo(file.path, checked.reason)) {
+                checked.page = page(pageInfo(*png));
+                checked.page->png = std::move(*png);
+            }
         } else if (auto info = readJpegInfo(file.path, checked.reason)) {
-            checked.page = PageSource{file.name, file.path, std::move(*info), std::nullopt, 0, {}};
+            checked.page = page(std::move(*info));
         }
         if (checked.page)
             keepProfileByContent(*checked.page);

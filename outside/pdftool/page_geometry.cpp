@@ -15,9 +15,8 @@ double roundUnitUp(double unit) {
     return std::ceil(unit * 10000.0) / 10000.0;
 }
 
-// The matrix that shows the stored picture upright in the w x h rectangle at (x, y): (a, b)
-// runs along its top row from left to right, (c, d) up its left column, (e, f) is its
-// bottom-left corner.
+} // namespace
+
 void placeImage(int orientation, double x, double y, double w, double h, double* out) {
     double m[6] = {w, 0, 0, h, 0, 0};
     switch (orientation) {
@@ -49,6 +48,8 @@ void placeImage(int orientation, double x, double y, double w, double h, double*
     m[5] += y;
     std::copy(std::begin(m), std::end(m), out);
 }
+
+namespace {
 
 // Each orientation as a mirror left to right (or none) followed by quarter turns clockwise.
 struct Placement {

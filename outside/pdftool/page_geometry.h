@@ -21,6 +21,11 @@ struct PageGeometry {
     double clipBox[4] = {0, 0, 0, 0};
 };
 
+// The matrix that shows the stored picture upright in the w x h rectangle at (x, y): (a, b)
+// runs along its top row from left to right, (c, d) up its left column, (e, f) is its
+// bottom-left corner.
+void placeImage(int orientation, double x, double y, double w, double h, double* out);
+
 // The EXIF orientation (1..8) that shows a picture stored with `orientation` (1..8, anything
 // else = as stored) turned `clockwise` degrees further (90, 180 or 270; anything else: not
 // turned). A mirrored picture stays mirrored: 2 (mirrored left to right) turned 90 is 7.

@@ -2,10 +2,12 @@
 
 #include "jobfiles/staged_names.h"
 #include "jobfiles/text_values.h"
+#include "outside/pdftool/ccitt_image.h"
 #include "outside/pdftool/icc_profiles.h"
 #include "outside/pdftool/page_geometry.h"
 #include "outside/pdftool/pdfa.h"
 #include "outside/pdftool/png_image.h"
+#include "outside/pdftool/tall_pages.h"
 
 #include <cerrno>
 #include <cmath>
@@ -214,6 +216,7 @@ public:
         : pages_(pages), layout_(layout), pdfa_(extras.pdfa),
           provider_(std::make_shared<JpegFileProvider>(pages, onPageWritten)),
           pngImages_(std::make_shared<PngImages>(pages, onPageWritten)),
+          ccittImages_(std::make_shared<CcittImages>(pages, onPageWritten)),
           iccProvider_(std::make_shared<IccFileProvider>(pages)) {
         pdf_.emptyPDF();
         if (extras.titles != nullptr)
@@ -226,16 +229,27 @@ public:
     const std::string& pngVersion() const { return pngImages_->minimumVersion(); }
     std::size_t laidOnWhite() const { return pngImages_->laidOnWhite(); }
 
+    // The page of picture `index`, or the pages of its slices: one image for all of them.
     void addPage(std::size_t index) {
         const JpegInfo& info = pages_[index].info;
         const int orientation = turnedOrientation(info.orientation, pages_[index].turn);
-        const PageGeometry geometry =
-            pageGeometry(info.width, info.height, info.xDpi, info.yDpi, orientation, layout_);
+        std::vector<PageGeometry> slices =
+            tallPageSlices(info.width, info.height, info.xDpi, info.yDpi, orientation, layout_);
+        if (slices.empty())
+            slices.push_back(
+                pageGeometry(info.width, info.height, info.xDpi, info.yDpi, orientation, layout_));
 
         const std::optional<PngInfo>& png = pages_[index].png;
-        Handle image = png ? pngImages_->image(pdf_, index, colourSpace(index, png->baseColours()))
+        Handle image = pages_[index].g4 ? ccittImages_->image(pdf_, index)
+                       : png
+                           ? pngImages_->image(pdf_, index, colourSpace(index, png->baseColours()))
                            : jpegImage(index);
+        for (std::size_t slice = 0; slice < slices.size(); ++slice)
+            addSlice(index, slices[slice], image, slice == 0);
+    }
 
+    void addSlice(std::size_t index, const PageGeometry& geometry, const Handle& image,
+                  bool first) {
         std::string content = "q ";
         if (geometry.clip) {
             content += number(geometry.clipBox[0]) + " " + number(geometry.clipBox[1]) + " " +
@@ -263,7 +277,7 @@ public:
         page.replaceKey("/Contents", Handle::newStream(&pdf_, content));
         Handle added = pdf_.makeIndirectObject(page);
         QPDFPageDocumentHelper(pdf_).addPage(QPDFPageObjectHelper(added), false);
-        if (outline_)
+        if (outline_ && first)
             outline_->addPage(pages_[index].name, added);
     }
 
@@ -362,6 +376,7 @@ private:
     Handle cmykProfile_;
     std::shared_ptr<JpegFileProvider> provider_;
     std::shared_ptr<PngImages> pngImages_;
+    std::shared_ptr<CcittImages> ccittImages_;
     std::shared_ptr<IccFileProvider> iccProvider_;
     std::map<std::string, Handle> profiles_;
     std::optional<Outline> outline_;

@@ -1,5 +1,7 @@
 #pragma once
-// Writes the PDF: one page per picture, each JPEG embedded unchanged, each PNG without loss.
+// Writes the PDF: one page per picture (a tall one split over several, see tall_pages.h), each JPEG
+// embedded unchanged, each PNG without loss, each Group 4 page's data as it is.
+#include "formats/g4_tiff.h"
 #include "formats/jpeg_info.h"
 #include "formats/png_info.h"
 #include "jobfiles/docinfo.h"
@@ -26,7 +28,8 @@ struct PageSource {
     std::size_t iccSize = 0;
     std::string iccDigest;
     std::uint32_t iccVersion = 0; // the profile's ICC version, header bytes 8 to 11
-    int turn = 0; // the user's turn clockwise on top of the EXIF one: 0, 90, 180 or 270
+    int turn = 0;             // the user's turn clockwise on top of the EXIF one: 0, 90, 180 or 270
+    std::optional<G4Tiff> g4; // a Group 4 page instead
 };
 
 // Called when a page's picture is being copied into the file, with its position in `pages`.

@@ -142,9 +142,13 @@ TEST(Quality, JpegAtTheChosenQualityAndJpegDataNeverReencoded) {
         EXPECT_EQ(test::readBytes(staged), bytes);
     }
 
-    // Transparent pixels (here black ones) lie on white.
+    // Transparent pixels (here black ones) lie on white; one opaque red pixel keeps the
+    // picture in colour.
     FIBITMAP* clear = FreeImage_Allocate(16, 16, 32);
     ASSERT_NE(clear, nullptr);
+    BYTE* red = FreeImage_GetScanLine(clear, 8) + 8 * 4;
+    red[FI_RGBA_RED] = 255;
+    red[FI_RGBA_ALPHA] = 255;
     ASSERT_TRUE(FreeImage_Save(FIF_PNG, clear, (temp / "clear.png").c_str(), 0));
     FreeImage_Unload(clear);
     ASSERT_EQ(StageForJob(temp / "clear.png", temp / "c", quality(80)), temp / "c.jpg");

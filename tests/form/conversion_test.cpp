@@ -4,6 +4,8 @@
 #include "form/page_group.h"
 #include "form/password_group.h"
 #include "form/quality_control.h"
+#include "form/resolution_group.h"
+#include "form/tall_group.h"
 #include "form_fixture.h"
 #include "jobfiles/pdfa_level.h"
 #include "platform/paths.h"
@@ -282,12 +284,25 @@ TEST_F(Conversion, QualityControlShowsItsCaptionsKeepsPicturesWhole) {
     EXPECT_TRUE(list.contains(QStringLiteral(" image  no "))) << list.toStdString(); // Flate
     EXPECT_FALSE(list.contains(QStringLiteral("jpeg"))) << list.toStdString();
 
+    // The resolution ceiling: off by default, in force at once, kept by Save.
+    EXPECT_FALSE(engine.grpResolution->spnMaxDpi->isEnabled());
+    engine.grpResolution->chkMaxDpi->setChecked(true);
+    engine.grpResolution->spnMaxDpi->setValue(200);
+    EXPECT_EQ(app_->settings().options.maxDpi, 200);
+    engine.grpTall->chkSplitTall->setChecked(true); // and the split of tall pictures
+    engine.grpTall->spnOverlap->setValue(4.5);
+    EXPECT_TRUE(app_->settings().options.page.splitTall);
+
     engine.show();
     engine.cmdSave->click();
     endProgram();
     frmPrinting& again = startProgram();
     EXPECT_TRUE(again.jobOptions().lossless);
     EXPECT_EQ(again.lblQuality->text(), QStringLiteral("Lossless"));
+    EXPECT_EQ(again.jobOptions().maxDpi, 200);
+    EXPECT_TRUE(again.grpResolution->spnMaxDpi->isEnabled());
+    EXPECT_TRUE(again.jobOptions().page.splitTall);
+    EXPECT_EQ(again.jobOptions().page.overlapMm, 4.5);
 }
 
 // While a job runs the window answers, and its Convert picture stops the job: no PDF, the

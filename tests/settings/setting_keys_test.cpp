@@ -57,7 +57,8 @@ TEST(SettingLines, LaterLinesFollowTheTwoFieldsAndSurviveSave) {
     ASSERT_TRUE(written);
     EXPECT_EQ(test::TempHome::read(settingsFilePath()),
               "/srv/pdf\r\n0\r\nPageSize=picture\r\nOrientation=auto\r\nMargin=0\r\n"
-              "Fit=fit\r\nBookmarks=no\r\nPDFA=off\r\nQuality=100\r\nColour=gray\r\n");
+              "Fit=fit\r\nSplitTall=no\r\nOverlap=0\r\nBookmarks=no\r\nPDFA=off\r\nMaxDpi=off\r\n"
+              "Quality=100\r\nColour=gray\r\n");
 }
 
 TEST(SettingLines, PageLayoutLinesReadBackAndFallBackOneByOne) {
@@ -75,26 +76,33 @@ TEST(SettingLines, PageLayoutLinesReadBackAndFallBackOneByOne) {
     options.page.fit = engine::Fit::Fill;
     options.bookmarks = true;
     options.pdfa = engine::PdfaLevel::A1b;
+    options.maxDpi = 200;
+    options.page.splitTall = true;
+    options.page.overlapMm = 5;
     bool written = false;
     saveSettings("/srv/pdf", 1, options, &written);
     ASSERT_TRUE(written);
     EXPECT_EQ(test::TempHome::read(settingsFilePath()),
               "/srv/pdf\r\n1\r\nPageSize=100x150mm\r\nOrientation=landscape\r\nMargin=12.5\r\n"
-              "Fit=fill\r\nBookmarks=yes\r\nPDFA=1b\r\nQuality=100\r\n");
+              "Fit=fill\r\nSplitTall=yes\r\nOverlap=5\r\nBookmarks=yes\r\nPDFA=1b\r\n"
+              "MaxDpi=200\r\nQuality=100\r\n");
     EXPECT_TRUE(loadSettings().options.bookmarks);
     EXPECT_EQ(loadSettings().options.pdfa, engine::PdfaLevel::A1b);
+    EXPECT_EQ(loadSettings().options.maxDpi, 200);
     const engine::PageLayout read = loadSettings().options.page;
     EXPECT_EQ(read.size, engine::PageSize::Custom);
     EXPECT_EQ(read.customHeightMm, 150);
     EXPECT_EQ(read.orientation, engine::Orientation::Landscape);
     EXPECT_EQ(read.marginMm, 12.5);
     EXPECT_EQ(read.fit, engine::Fit::Fill);
+    EXPECT_TRUE(read.splitTall);
+    EXPECT_EQ(read.overlapMm, 5);
 
     // A damaged line costs its own option only.
     test::TempHome::write(
         settingsFilePath(),
         "/srv/pdf\r\n1\r\nPageSize=A4\r\nOrientation=upside\r\nMargin=51\r\nFit=fill\r\n"
-        "Bookmarks=maybe\r\nPDFA=3a\r\n");
+        "Bookmarks=maybe\r\nPDFA=3a\r\nMaxDpi=5\r\n");
     const StoredSettings damaged = loadSettings();
     EXPECT_EQ(damaged.modeIndex, 1);
     EXPECT_EQ(damaged.options.page.size, engine::PageSize::A4);
@@ -103,6 +111,7 @@ TEST(SettingLines, PageLayoutLinesReadBackAndFallBackOneByOne) {
     EXPECT_EQ(damaged.options.page.fit, engine::Fit::Fill);
     EXPECT_FALSE(damaged.options.bookmarks);
     EXPECT_EQ(damaged.options.pdfa, engine::PdfaLevel::Off);
+    EXPECT_EQ(damaged.options.maxDpi, 0);
 }
 
 TEST(SettingLines, QualityIsANumberOrLossless) {

@@ -1,0 +1,103 @@
+#!/usr/bin/env bash
+# Scanned pages: black-and-white pages against img2pdf, and a gray page scanned in colour
+# against a baseline build (main's), side by side in one run, best of BEST (3) wall times.
+#   bench/scans/run.sh [path/to/pagewright] [path/to/baseline/pagewright]
+#   PAGES=100 BEST=3 (the defaults)
+# The black-and-white pages are 2550 x 3300 (Letter at 300 dpi) of 62 lines of text, askew and
+# noisy as scanned, a third each as
+# 1-bit PNG, 1-bit TIFF (Deflate) and 8-bit gray PNG of only 0 and 255; five distinct pages
+# copied in turn. The gray page is a 2550 x 3300 photo-like gray picture saved as 24-bit RGB PNG.
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+program=${1:-}
+[[ -n $program ]] || program=$(ls -t "$root"/build*/app/pagewright 2>/dev/null | head -1 || true)
+baseline=${2:-/work/main/build/app/pagewright}
+[[ -x $program ]] || { echo "pagewright not found; pass its path" >&2; exit 1; }
+[[ -x $baseline ]] || { echo "baseline pagewright not found; pass its path" >&2; exit 1; }
+pages=${PAGES:-100}
+best_of=${BEST:-3}
+for tool in convert img2pdf pdfinfo pdfimages; do
+    command -v "$tool" >/dev/null || { echo "missing $tool" >&2; exit 1; }
+done
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/pagewright-scans.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+export HOME=$work/home XDG_CACHE_HOME=$work/cache XDG_CONFIG_HOME=$work/config
+unset DISPLAY WAYLAND_DISPLAY
+mkdir -p "$HOME" "$work/src" "$work/bw" "$work/gray"
+
+words="The quick brown fox jumps over the lazy dog while the committee reviews the report"
+for ((k = 0; k < 5; k++)); do
+    lines=()
+    for ((l = 0; l < 62; l++)); do
+        lines+=(-annotate "+$((150 + 7 * k))+$((220 + 48 * l))" "$words, item $k.$l: 1234567890")
+    done
+    # As a scanner sees it: a little askew, with noise along the edges of the letters.
+    convert -size 2550x3300 xc:white -font DejaVu-Sans -pointsize $((30 + k)) -fill black \
+        "${lines[@]}" -background white -rotate 0.35 -gravity center -crop 2550x3300+0+0 \
+        +repage -attenuate 0.6 +noise Gaussian -blur 0x0.8 -threshold 55% -density 300 \
+        -units PixelsPerInch "$work/src/page$k.png"
+    convert "$work/src/page$k.png" -type bilevel -define png:bit-depth=1 "$work/src/bw$k.png"
+    convert "$work/src/page$k.png" -monochrome -depth 1 -compress zip "$work/src/bw$k.tif"
+    convert "$work/src/page$k.png" -type grayscale -define png:bit-depth=8 -define png:color-type=0 "$work/src/gray$k.png"
+done
+for ((i = 0; i < pages; i++)); do
+    case $((i % 3)) in
+    0) source=$work/src/bw$((i % 5)).png ;;
+    1) source=$work/src/bw$((i % 5)).tif ;;
+    *) source=$work/src/gray$((i % 5)).png ;;
+    esac
+    cp "$source" "$work/bw/$(printf 'p%05d' "$i").${source##*.}"
+done
+convert -size 2550x3300 -seed 7 plasma:fractal -blur 0x2 -colorspace gray \
+    -define png:color-type=2 -density 300 -units PixelsPerInch "PNG24:$work/gray/page.png"
+
+now() { echo "${EPOCHREALTIME/./}"; } # microseconds
+seconds() { awk -v us="$1" 'BEGIN { printf "%.2f", us / 1e6 }'; }
+size() { stat -c %s "$1"; }
+
+# time_run OUT COMMAND...: the wall time in microseconds; OUT must exist afterwards.
+time_run() {
+    local out=$1 start end
+    shift
+    rm -f "$out"
+    start=$(now)
+    "$@" >/dev/null
+    end=$(now)
+    [[ -s $out ]] || { echo "no $out from $*" >&2; exit 1; }
+    echo $((end - start))
+}
+
+mapfile -t bw_files < <(ls -d "$work"/bw/*)
+best_ours=
+best_img2pdf=
+for ((r = 0; r < best_of; r++)); do
+    t=$(time_run "$work/ours.pdf" "$program" convert -q --one -o "$work/ours.pdf" "$work/bw")
+    u=$(time_run "$work/img2pdf.pdf" img2pdf -o "$work/img2pdf.pdf" "${bw_files[@]}")
+    [[ -z $best_ours || $t -lt $best_ours ]] && best_ours=$t
+    [[ -z $best_img2pdf || $u -lt $best_img2pdf ]] && best_img2pdf=$u
+done
+[[ $(pdfinfo "$work/ours.pdf" | awk '/^Pages:/{print $2}') == "$pages" ]] ||
+    { echo "ours.pdf does not hold $pages pages" >&2; exit 1; }
+ccitt=$(pdfimages -list "$work/ours.pdf" | awk 'NR > 2 && $9 == "ccitt"' | wc -l)
+echo "black and white: $pages pages of 2550 x 3300, $ccitt of them CCITT in ours"
+printf '  %-9s %8s s %10s bytes\n' ours "$(seconds "$best_ours")" "$(size "$work/ours.pdf")" \
+    img2pdf "$(seconds "$best_img2pdf")" "$(size "$work/img2pdf.pdf")"
+awk -v a="$(size "$work/ours.pdf")" -v b="$(size "$work/img2pdf.pdf")" \
+    -v t="$best_ours" -v u="$best_img2pdf" 'BEGIN {
+        printf "  ratio ours / img2pdf: size %.3f (target <= 0.5), time %.3f (target <= 0.5)\n",
+            a / b, t / u }'
+
+echo "gray page scanned in colour (2550 x 3300 RGB PNG of equal channels):"
+for quality in 100 lossless; do
+    "$program" convert -q --one --quality "$quality" -o "$work/g-ours.pdf" "$work/gray" >/dev/null
+    "$baseline" convert -q --one --quality "$quality" -o "$work/g-base.pdf" "$work/gray" \
+        >/dev/null
+    awk -v q="$quality" -v a="$(size "$work/g-ours.pdf")" -v b="$(size "$work/g-base.pdf")" \
+        -v c="$(pdfimages -list "$work/g-ours.pdf" | awk 'NR == 3 {print $6}')" 'BEGIN {
+            printf "  --quality %-8s ours %9d bytes (%s), baseline %9d bytes: ratio %.3f\n",
+                q, a, c, b, a / b }'
+    rm -f "$work/g-ours.pdf" "$work/g-base.pdf"
+done

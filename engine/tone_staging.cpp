@@ -1,0 +1,235 @@
+#include "engine/tone_staging.h"
+
+#include "engine/bilevel_staging.h"
+#include "engine/grey_pictures.h"
+#include "engine/lossless_staging.h"
+#include "engine/picture_staging.h"
+#include "engine/png_rows.h"
+#include "engine/resolution_ceiling.h"
+#include "engine/rgb_jpeg.h"
+#include "formats/g4_tiff.h"
+#include "formats/png_info.h"
+
+#include <FreeImage.h>
+#include <algorithm>
+#include <optional>
+#include <tiffio.h>
+#include <vector>
+
+namespace pw::engine {
+namespace {
+
+enum class Tone { Bilevel, Grey, Colour };
+
+// What the rows hold; reading stops at the first pixel that is not gray. Gray files are read
+// as stored, a sample a pixel.
+Tone toneOfRows(PngRows& rows) {
+    bool bilevel = true;
+    const bool stored = rows.colourType() == 0;
+    for (std::uint32_t y = 0; y < rows.height(); ++y) {
+        if (stored) {
+            const std::uint8_t* p = rows.nextStoredRow();
+            for (std::uint32_t x = 0; bilevel && x < rows.width(); ++x)
+                bilevel = p[x] == 0 || p[x] == 255;
+            continue;
+        }
+        const std::uint8_t* p = rows.nextRow();
+        for (std::uint32_t x = 0; x < rows.width(); ++x, p += 3) {
+            if (p[0] != p[1] || p[1] != p[2])
+                return Tone::Colour;
+            bilevel = bilevel && (p[0] == 0 || p[0] == 255);
+        }
+    }
+    return bilevel ? Tone::Bilevel : Tone::Grey;
+}
+
+// The rows as a JPEG; a gray one in one channel, without the RGB profile.
+bool writeRowsJpeg(PngRows& rows, const std::string& target, int quality, bool grey) {
+    static_assert(PngRows::kRowsKept >= kJpegRowBatch);
+    RgbJpeg picture;
+    picture.width = rows.width();
+    picture.height = rows.height();
+    picture.quality = quality;
+    picture.resolution = rows.resolution();
+    if (!grey) {
+        picture.iccProfile = &rows.iccProfile();
+        return WriteRgbJpeg(target, picture, [&rows] { return rows.nextRow(); });
+    }
+    picture.components = 1;
+    std::vector<std::uint8_t> samples(std::size_t{picture.width} * kJpegRowBatch);
+    unsigned next = 0;
+    return WriteRgbJpeg(target, picture, [&]() -> const std::uint8_t* {
+        const std::uint8_t* p = rows.nextRow();
+        std::uint8_t* row = samples.data() + std::size_t{next++ % kJpegRowBatch} * picture.width;
+        for (std::uint32_t x = 0; x < picture.width; ++x)
+            row[x] = p[3 * x];
+        return row;
+    });
+}
+
+bool writeG4FromRows(PngRows& rows, const std::string& target) {
+    pdftool::G4Tiff page;
+    page.width = rows.width();
+    page.height = rows.height();
+    if (rows.resolution().stated()) {
+        page.xResolution = static_cast<float>(rows.resolution().xDpi);
+        page.yResolution = static_cast<float>(rows.resolution().yDpi);
+        page.resolutionUnit = RESUNIT_INCH;
+    }
+    std::vector<std::uint8_t> packed((page.width + 7) / 8);
+    const bool stored = rows.colourType() == 0;
+    const std::size_t step = stored ? 1 : 3;
+    return WriteG4Tiff(target, page, [&]() -> const std::uint8_t* {
+        const std::uint8_t* p = stored ? rows.nextStoredRow() : rows.nextRow();
+        for (std::uint32_t x = 0; x < page.width; x += 8) {
+            unsigned byte = 0;
+            for (std::uint32_t k = x; k < x + 8; ++k)
+                byte = byte << 1 | unsigned{k < page.width && p[k * step] == 0};
+            packed[x >> 3] = static_cast<std::uint8_t>(byte);
+        }
+        return packed.data();
+    });
+}
+
+enum class RowsStaged { No, Bilevel, Grey, Colour };
+
+// An 8-bit PNG read by PngRows: a bilevel one is written to `tif`; others, at a quality, to
+// `jpeg` from the same rows, a gray one in one channel. No when PngRows does not read the file,
+// the picture is above the resolution ceiling or the file cannot be written.
+RowsStaged stagePngRows(const std::string& narrowSource, const std::string& tif,
+                        const std::string* jpeg, const JobOptions& options) {
+    PngRows& rows = ThreadPngRows();
+    RowsStaged staged = RowsStaged::No;
+    if (rows.open(narrowSource)) {
+        const Tone tone = toneOfRows(rows);
+        rows.rewind();
+        if (tone == Tone::Bilevel)
+            staged = writeG4FromRows(rows, tif) ? RowsStaged::Bilevel : RowsStaged::No;
+        else if (CeilingScale(rows.width(), rows.height(), rows.resolution(), options) < 1.0)
+            staged = RowsStaged::No; // scaled down from a decoded bitmap
+        else if (jpeg == nullptr)
+            staged = tone == Tone::Grey ? RowsStaged::Grey : RowsStaged::Colour;
+        else if (writeRowsJpeg(rows, *jpeg, options.quality, tone == Tone::Grey))
+            staged = tone == Tone::Grey ? RowsStaged::Grey : RowsStaged::Colour;
+    }
+    rows.trim();
+    return staged;
+}
+
+// A PNG staged without loss: linked as it is unless it is bilevel. Nothing when the file is no
+// PNG the builder takes.
+std::optional<std::string> stageLosslessPng(const std::string& narrowSource,
+                                            const std::string& extension, const std::string& stem,
+                                            std::string* problem) {
+    std::string reason;
+    const std::optional<pdftool::PngInfo> png = pdftool::readPngInfo(narrowSource, reason);
+    if (!png)
+        return std::nullopt;
+    const std::string tif = stem + ".tif";
+    const std::string copy = stem + ".png";
+    const auto linked = [&]() -> std::string {
+        if (StageUnchanged(narrowSource, copy))
+            return copy;
+        if (problem != nullptr)
+            *problem = kNotWritten;
+        return {};
+    };
+    if (png->hasAlpha() || png->bitDepth == 16)
+        return linked();
+    if (png->bitDepth == 8) {
+        JobOptions lossless;
+        lossless.lossless = true;
+        switch (stagePngRows(narrowSource, tif, nullptr, lossless)) {
+        case RowsStaged::Bilevel:
+            return tif;
+        case RowsStaged::Colour:
+            return linked();
+        case RowsStaged::Grey:
+            if (png->colourType != 2)
+                return linked(); // one sample a pixel already
+            break;
+        case RowsStaged::No:
+            break;
+        }
+    }
+    // Decoded to tell: fewer bits a sample, rows PngRows leaves alone, gray stored as RGB.
+    std::string written;
+    DecodeAndSave(narrowSource, extension, copy, problem, [&](FIBITMAP* bitmap) {
+        FIBITMAP* grey = png->colourType == 2 ? NeutralGreyCopy(bitmap) : nullptr;
+        if (IsBilevel(bitmap) && SaveBilevelBitmap(bitmap, narrowSource, tif))
+            written = tif;
+        else if (grey != nullptr)
+            written = SaveLosslessBitmap(grey, copy) ? copy : std::string();
+        else
+            written = linked();
+        if (grey != nullptr)
+            FreeImage_Unload(grey);
+        return !written.empty();
+    });
+    return written;
+}
+
+} // namespace
+
+PngRows& ThreadPngRows() {
+    thread_local PngRows rows;
+    return rows;
+}
+
+bool WritePngRowsJpeg(PngRows& rows, const std::string& target, int quality) {
+    const bool grey = toneOfRows(rows) != Tone::Colour;
+    rows.rewind();
+    return writeRowsJpeg(rows, target, quality, grey);
+}
+
+std::string SaveByTone(FIBITMAP* bitmap, const std::string& narrowSource, const std::string& stem,
+                       const JobOptions& options) {
+    if (IsBilevel(bitmap)) {
+        const std::string tif = stem + ".tif";
+        return SaveBilevelBitmap(bitmap, narrowSource, tif) ? tif : std::string();
+    }
+    if (options.lossless) {
+        const std::string png = stem + ".png";
+        return SaveLosslessBitmap(bitmap, png) ? png : std::string();
+    }
+    const std::string jpeg = stem + ".jpg";
+    const Resolution resolution = StagedResolution(bitmap, narrowSource);
+    const double scale =
+        CeilingScale(FreeImage_GetWidth(bitmap), FreeImage_GetHeight(bitmap), resolution, options);
+    if (scale < 1.0)
+        SetResolution(bitmap, resolution); // the one the page has, made explicit
+    return SaveStagedBitmap(bitmap, narrowSource, jpeg, options.quality, scale) ? jpeg
+                                                                                : std::string();
+}
+
+std::string StageByTone(const std::string& narrowSource, const std::string& extension,
+                        const std::string& stem, const JobOptions& options, std::string* problem) {
+    const std::string tif = stem + ".tif";
+    if (StageG4Page(narrowSource, 1, tif) || StageBilevelTiffPage(narrowSource, 1, tif))
+        return tif;
+    if (options.lossless) {
+        if (std::optional<std::string> png =
+                stageLosslessPng(narrowSource, extension, stem, problem))
+            return *png;
+    } else {
+        const std::string jpeg = stem + ".jpg";
+        switch (stagePngRows(narrowSource, tif, &jpeg, options)) {
+        case RowsStaged::Bilevel:
+            return tif;
+        case RowsStaged::Grey:
+        case RowsStaged::Colour:
+            return jpeg;
+        case RowsStaged::No:
+            break;
+        }
+    }
+    std::string written;
+    DecodeAndSave(narrowSource, extension, stem + (options.lossless ? ".png" : ".jpg"), problem,
+                  [&](FIBITMAP* bitmap) {
+                      written = SaveByTone(bitmap, narrowSource, stem, options);
+                      return !written.empty();
+                  });
+    return written;
+}
+
+} // namespace pw::engine

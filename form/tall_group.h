@@ -1,0 +1,32 @@
+#pragma once
+// The Setting window's "Tall pictures" group: whether a picture much taller than the paper is
+// laid over several pages, and how much each page repeats of the one before.
+#include "jobfiles/job_options.h"
+
+#include <QGroupBox>
+
+class QCheckBox;
+class QDoubleSpinBox;
+class QLabel;
+
+namespace pw {
+
+class TallGroup : public QGroupBox {
+    Q_OBJECT
+public:
+    explicit TallGroup(QWidget* parent = nullptr);
+
+    // `layout` with this group's two values.
+    engine::PageLayout applied(engine::PageLayout layout) const;
+    void setValues(const engine::PageLayout& layout);
+
+    QCheckBox* chkSplitTall = nullptr;
+    QLabel* lblOverlap = nullptr;
+    QDoubleSpinBox* spnOverlap = nullptr; // millimetres
+
+signals:
+    // A value was changed, by the user or by setValues.
+    void changed();
+};
+
+} // namespace pw

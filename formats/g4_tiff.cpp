@@ -1,0 +1,162 @@
+#include "formats/g4_tiff.h"
+
+#include "formats/pixel_limit.h"
+
+#include <cmath>
+#include <memory>
+#include <sys/stat.h>
+#include <tiffio.h>
+#include <vector>
+
+namespace pw::pdftool {
+namespace {
+
+// What libtiff said about this file; its messages go nowhere else.
+struct Heard {
+    int errors = 0;
+    int warnings = 0;
+    std::string first;
+};
+
+int heardError(TIFF*, void* data, const char*, const char* format, va_list args) {
+    auto* heard = static_cast<Heard*>(data);
+    if (heard->errors++ == 0 && heard->warnings == 0) {
+        char text[256];
+        std::vsnprintf(text, sizeof text, format, args);
+        heard->first = text;
+    }
+    return 1; // handled: the process-wide handlers hear nothing
+}
+
+int heardWarning(TIFF*, void* data, const char*, const char* format, va_list args) {
+    auto* heard = static_cast<Heard*>(data);
+    if (heard->warnings++ == 0 && heard->errors == 0) {
+        char text[256];
+        std::vsnprintf(text, sizeof text, format, args);
+        heard->first = text;
+    }
+    return 1;
+}
+
+struct TiffCloser {
+    void operator()(TIFF* tiff) const { TIFFClose(tiff); }
+};
+
+double dpi(float value, int unit) {
+    if (!(value > 0.0F) || !std::isfinite(value))
+        return 0.0;
+    if (unit == RESUNIT_CENTIMETER)
+        return value * 2.54;
+    return unit == RESUNIT_INCH ? value : 0.0;
+}
+
+// The page's tags, checked; the reason when it is no page this reader takes.
+std::string readTags(TIFF* tiff, std::uint64_t fileSize, G4Tiff& info) {
+    std::uint16_t compression = 0;
+    std::uint16_t bits = 1;
+    std::uint16_t samples = 1;
+    std::uint16_t photometric = 0;
+    std::uint16_t fillOrder = FILLORDER_MSB2LSB;
+    std::uint16_t orientation = ORIENTATION_TOPLEFT;
+    std::uint32_t options = 0;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_COMPRESSION, &compression);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_BITSPERSAMPLE, &bits);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLESPERPIXEL, &samples);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_FILLORDER, &fillOrder);
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_ORIENTATION, &orientation);
+    if (compression != COMPRESSION_CCITTFAX4)
+        return "not Group 4";
+    if (TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &info.width) != 1 ||
+        TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &info.height) != 1 || info.width == 0 ||
+        info.height == 0)
+        return "no size";
+    if (!WithinPixelLimit(info.width, info.height))
+        return PixelLimitReason(info.width, info.height);
+    if (TIFFGetField(tiff, TIFFTAG_PHOTOMETRIC, &photometric) != 1 ||
+        photometric > PHOTOMETRIC_MINISBLACK || bits != 1 || samples != 1)
+        return "not one bilevel sample a pixel";
+    if (fillOrder != FILLORDER_MSB2LSB || orientation != ORIENTATION_TOPLEFT)
+        return "bits or rows not in the usual order";
+    if (TIFFGetField(tiff, TIFFTAG_GROUP4OPTIONS, &options) == 1 &&
+        (options & GROUP4OPT_UNCOMPRESSED) != 0)
+        return "uncompressed mode";
+    if (TIFFIsTiled(tiff) || TIFFNumberOfStrips(tiff) != 1)
+        return "not one strip";
+    int error = 0;
+    info.stripOffset = TIFFGetStrileOffsetWithErr(tiff, 0, &error);
+    info.stripBytes = TIFFGetStrileByteCountWithErr(tiff, 0, &error);
+    if (error != 0 || info.stripBytes == 0 || info.stripOffset > fileSize ||
+        info.stripBytes > fileSize - info.stripOffset)
+        return "strip outside the file";
+    info.blackIs1 = photometric == PHOTOMETRIC_MINISBLACK;
+    std::uint16_t unit = RESUNIT_INCH;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_RESOLUTIONUNIT, &unit);
+    info.resolutionUnit = unit;
+    if (TIFFGetField(tiff, TIFFTAG_XRESOLUTION, &info.xResolution) == 1 &&
+        TIFFGetField(tiff, TIFFTAG_YRESOLUTION, &info.yResolution) == 1) {
+        info.xDpi = dpi(info.xResolution, unit);
+        info.yDpi = dpi(info.yResolution, unit);
+        if (info.xDpi == 0.0 || info.yDpi == 0.0)
+            info.xDpi = info.yDpi = 0.0;
+    } else {
+        info.xResolution = info.yResolution = 0.0F;
+    }
+    return {};
+}
+
+} // namespace
+
+std::optional<G4Tiff> readG4Tiff(const std::string& path, std::string& reason, int page,
+                                 std::string* strip) {
+    struct stat status {};
+    if (stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
+        reason = "cannot be opened";
+        return std::nullopt;
+    }
+    Heard heard;
+    TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
+    if (options == nullptr) {
+        reason = "not enough memory to read it";
+        return std::nullopt;
+    }
+    TIFFOpenOptionsSetErrorHandlerExtR(options, heardError, &heard);
+    TIFFOpenOptionsSetWarningHandlerExtR(options, heardWarning, &heard);
+    // "m": read, not mapped; a file cut short meanwhile would end the process.
+    std::unique_ptr<TIFF, TiffCloser> tiff(TIFFOpenExt(path.c_str(), "rm", options));
+    TIFFOpenOptionsFree(options);
+    if (!tiff || page < 1 || TIFFSetDirectory(tiff.get(), static_cast<tdir_t>(page - 1)) != 1) {
+        reason = heard.first.empty() ? "not a TIFF" : "not a TIFF: " + heard.first;
+        return std::nullopt;
+    }
+    G4Tiff info;
+    info.fileSize = static_cast<std::uint64_t>(status.st_size);
+    reason = readTags(tiff.get(), info.fileSize, info);
+    if (!reason.empty())
+        return std::nullopt;
+
+    // The data must give every row, as a reader stopping half way would cost the page.
+    const tmsize_t size = TIFFStripSize(tiff.get());
+    const std::uint64_t rowBytes = (std::uint64_t{info.width} + 7) / 8;
+    if (size <= 0 || static_cast<std::uint64_t>(size) != rowBytes * info.height) {
+        reason = "strip size does not match the page";
+        return std::nullopt;
+    }
+    std::vector<std::uint8_t> rows(static_cast<std::size_t>(size));
+    heard = Heard{};
+    if (TIFFReadEncodedStrip(tiff.get(), 0, rows.data(), size) != size || heard.errors != 0 ||
+        heard.warnings != 0) {
+        reason = heard.first.empty() ? "damaged Group 4 data" : "damaged: " + heard.first;
+        return std::nullopt;
+    }
+    if (strip != nullptr) {
+        strip->resize(static_cast<std::size_t>(info.stripBytes));
+        if (TIFFReadRawStrip(tiff.get(), 0, strip->data(), static_cast<tmsize_t>(strip->size())) !=
+            static_cast<tmsize_t>(strip->size())) {
+            reason = "strip cannot be read";
+            return std::nullopt;
+        }
+    }
+    return info;
+}
+
+} // namespace pw::pdftool

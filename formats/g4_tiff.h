@@ -1,0 +1,34 @@
+#pragma once
+// Bilevel pages stored as CCITT Group 4 in a TIFF of one strip: what the builder embeds as a
+// /CCITTFaxDecode image and what staging copies from a scanner's G4 TIFF, read with libtiff.
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace pw::pdftool {
+
+struct G4Tiff {
+    std::uint64_t fileSize = 0;
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    // The page stores black as 0 (PhotometricInterpretation 1), so the coded "white" runs are
+    // black: the PDF decoder's BlackIs1.
+    bool blackIs1 = false;
+    std::uint64_t stripOffset = 0; // the Group 4 data, byte for byte a /CCITTFaxDecode stream
+    std::uint64_t stripBytes = 0;
+    // The resolution tags as stored (0 without them) and in dots per inch (0 for none).
+    float xResolution = 0.0F;
+    float yResolution = 0.0F;
+    int resolutionUnit = 2; // RESUNIT_INCH
+    double xDpi = 0.0;
+    double yDpi = 0.0;
+};
+
+// Reads page `page` (1-based) of the TIFF at `path` when it is one bilevel sample a pixel in
+// Group 4 (no uncompressed mode), high bit first, in one strip, shown as stored, within the
+// pixel limit, and its data decodes to exactly its rows without a complaint from libtiff. On
+// failure std::nullopt with a short reason. With `strip` the data is also handed back.
+std::optional<G4Tiff> readG4Tiff(const std::string& path, std::string& reason, int page = 1,
+                                 std::string* strip = nullptr);
+
+} // namespace pw::pdftool

@@ -1,0 +1,286 @@
+// Scans: bilevel pictures of every kind become Group 4 images, exact in both modes; gray
+// pictures stored in colour become gray ones.
+#include "command_output.h"
+#include "job_fixture.h"
+#include "test_pictures.h"
+
+#include <FreeImage.h>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <tiffio.h>
+
+using namespace pw;
+
+namespace {
+
+constexpr int kWidth = 40;
+constexpr int kHeight = 24;
+constexpr unsigned kDotsPerMetre = 3780; // 96.012 dpi
+// pdftoppm repeats each pixel from four times the picture's size on.
+constexpr int kScale = 4;
+
+bool black(int x, int y) {
+    return (x * 7 + y * 3) % 11 < 4 || x == y;
+}
+
+// The pattern as a 1-bit bitmap whose palette entry 0 is black (or white), or an 8-bit gray
+// one of only 0 and 255.
+FIBITMAP* pattern(int bpp, bool blackFirst = true) {
+    FIBITMAP* bitmap = FreeImage_Allocate(kWidth, kHeight, bpp);
+    RGBQUAD* palette = FreeImage_GetPalette(bitmap);
+    for (unsigned i = 0; i < FreeImage_GetColorsUsed(bitmap); ++i) {
+        const BYTE level = bpp == 8 ? static_cast<BYTE>(i) : (i == 0) == blackFirst ? 0 : 255;
+        palette[i] = {level, level, level, 0};
+    }
+    const unsigned blackIndex = bpp == 8 ? 0 : blackFirst ? 0 : 1;
+    for (int y = 0; y < kHeight; ++y) {
+        BYTE* line = FreeImage_GetScanLine(bitmap, kHeight - 1 - y);
+        for (int x = 0; x < kWidth; ++x) {
+            const unsigned index = black(x, y) ? blackIndex : (bpp == 8 ? 255 : 1 - blackIndex);
+            if (bpp == 8)
+                line[x] = static_cast<BYTE>(index);
+            else if (index != 0)
+                line[x / 8] |= static_cast<BYTE>(0x80 >> (x % 8));
+            else
+                line[x / 8] &= static_cast<BYTE>(~(0x80 >> (x % 8)));
+        }
+    }
+    FreeImage_SetDotsPerMeterX(bitmap, kDotsPerMetre);
+    FreeImage_SetDotsPerMeterY(bitmap, kDotsPerMetre);
+    return bitmap;
+}
+
+bool save(FIBITMAP* bitmap, FREE_IMAGE_FORMAT format, const std::string& path, int flags = 0) {
+    const bool saved = FreeImage_Save(format, bitmap, path.c_str(), flags) == TRUE;
+    FreeImage_Unload(bitmap);
+    return saved;
+}
+
+// The pattern as a TIFF page written by libtiff: `bits` 1 or 8, in strips of four rows.
+test::TiffPage tiffPage(int bits, int photometric, int compression) {
+    test::TiffPage page;
+    page.width = kWidth;
+    page.height = kHeight;
+    page.bits = bits;
+    page.photometric = photometric;
+    page.compression = compression;
+    page.xResolution = page.yResolution = static_cast<float>(kDotsPerMetre * 0.0254);
+    std::vector<unsigned> samples;
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            const bool dark = black(x, y) == (photometric == PHOTOMETRIC_MINISBLACK);
+            samples.push_back(dark ? 0 : (1u << bits) - 1);
+        }
+    }
+    page.data = test::packSamples(samples, bits, kWidth);
+    return page;
+}
+
+struct Listed {
+    int width = 0;
+    std::string colour;
+    int bits = 0;
+    std::string encoding;
+    int xPpi = 0;
+};
+
+// The images of a PDF as `pdfimages -list` names them.
+std::vector<Listed> imagesOf(const std::string& pdf) {
+    std::istringstream list(test::commandOutput("pdfimages -list '" + pdf + "'"));
+    std::vector<Listed> images;
+    std::string line;
+    std::getline(list, line);
+    std::getline(list, line);
+    while (std::getline(list, line)) {
+        std::istringstream fields(line);
+        std::string skip;
+        Listed image;
+        fields >> skip >> skip >> skip >> image.width >> skip >> image.colour >> skip >>
+            image.bits >> image.encoding >> skip >> skip >> skip >> image.xPpi;
+        images.push_back(image);
+    }
+    return images;
+}
+
+// The number of pixels of page `page` that differ from `level(x, y)` (the pattern by default);
+// -1 for a page of another size.
+int wrongPixels(
+    const std::string& pdf, int page, const std::function<int(int, int)>& level = [](int x, int y) {
+        return black(x, y) ? 0 : 255;
+    }) {
+    const std::string prefix = pdf + ".render";
+    const std::string number = std::to_string(page);
+    if (std::system(("pdftoppm -gray -singlefile -r " + std::to_string(96 * kScale) + " -f " +
+                     number + " -l " + number + " '" + pdf + "' '" + prefix + "'")
+                        .c_str()) != 0)
+        return -1;
+    std::ifstream in(prefix + ".pgm", std::ios::binary);
+    std::string magic;
+    int width = 0;
+    int height = 0;
+    int top = 0;
+    in >> magic >> width >> height >> top;
+    in.get();
+    std::string pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), '\0');
+    in.read(pixels.data(), static_cast<std::streamsize>(pixels.size()));
+    if (!in || magic != "P5" || std::abs(width - kWidth * kScale) > 1 ||
+        std::abs(height - kHeight * kScale) > 1)
+        return -1;
+    int wrong = 0;
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            const auto got = static_cast<unsigned char>(
+                pixels[static_cast<std::size_t>((y * kScale + 2) * width + x * kScale + 2)]);
+            wrong += got != level(x, y);
+        }
+    }
+    return wrong;
+}
+
+class ScanPictures : public test::JobFixture {};
+
+} // namespace
+
+// 1-bit PNG, BMP (white first) and Group 4 TIFF (one strip, copied as it is), 8-bit gray PNG
+// of two values, and a TIFF whose 8-bit page and multi-strip Group 4 page are both coded anew:
+// every page is a 1-bit CCITT image, pixel for pixel, at quality 50 and without loss.
+TEST_F(ScanPictures, BilevelPicturesBecomeExactGroup4Images) {
+    host.files = {temp / "pics/one.png", temp / "pics/one.bmp", temp / "pics/g4.tif",
+                  temp / "pics/gray.png", temp / "pics/pages.tif"};
+    ASSERT_TRUE(save(pattern(1), FIF_PNG, host.files[0]));
+    ASSERT_TRUE(save(pattern(1, false), FIF_BMP, host.files[1]));
+    ASSERT_TRUE(save(pattern(1), FIF_TIFF, host.files[2], TIFF_CCITTFAX4));
+    ASSERT_TRUE(save(pattern(8), FIF_PNG, host.files[3]));
+    ASSERT_TRUE(test::writeTiff(host.files[4],
+                                {tiffPage(8, PHOTOMETRIC_MINISBLACK, COMPRESSION_ADOBE_DEFLATE),
+                                 tiffPage(1, PHOTOMETRIC_MINISBLACK, COMPRESSION_CCITTFAX4)}));
+    for (const bool lossless : {false, true}) {
+        host.options.quality = 50;
+        host.options.lossless = lossless;
+        std::filesystem::remove_all(host.folder);
+        run();
+        ASSERT_TRUE(prompts.messages.empty()) << prompts.messages.front().text;
+        const std::string pdf = out("NewPDF.pdf");
+        const std::vector<Listed> images = imagesOf(pdf);
+        ASSERT_EQ(images.size(), 6u) << lossless;
+        for (std::size_t i = 0; i < images.size(); ++i) {
+            EXPECT_EQ(images[i].encoding, "ccitt") << "lossless " << lossless << " page " << i + 1;
+            EXPECT_EQ(images[i].colour, "gray");
+            EXPECT_EQ(images[i].bits, 1);
+            EXPECT_EQ(wrongPixels(pdf, static_cast<int>(i) + 1), 0)
+                << "lossless " << lossless << " page " << i + 1;
+        }
+    }
+}
+
+// A gradient whose red, green and blue are equal, as a 24-bit PNG and BMP, goes in with one
+// channel (exactly without loss); a colour JPEG of it keeps its bytes, a colour PNG its colour.
+TEST_F(ScanPictures, GrayPicturesInColourBecomeGray) {
+    const auto level = [](int x, int y) { return (x * 6 + y * 10) % 256; };
+    const auto picture = [&](bool colour) {
+        FIBITMAP* bitmap = FreeImage_Allocate(kWidth, kHeight, 24);
+        for (int y = 0; y < kHeight; ++y) {
+            BYTE* line = FreeImage_GetScanLine(bitmap, kHeight - 1 - y);
+            for (int x = 0; x < kWidth; ++x, line += 3) {
+                line[0] = line[1] = line[2] = static_cast<BYTE>(level(x, y));
+                line[FI_RGBA_RED] ^= colour && x == 7 ? 1 : 0;
+            }
+        }
+        FreeImage_SetDotsPerMeterX(bitmap, kDotsPerMetre);
+        FreeImage_SetDotsPerMeterY(bitmap, kDotsPerMetre);
+        return bitmap;
+    };
+    host.files = {temp / "pics/gray.png", temp / "pics/gray.bmp", temp / "pics/gray.jpg",
+                  temp / "pics/colour.png"};
+    ASSERT_TRUE(save(picture(false), FIF_PNG, host.files[0]));
+    ASSERT_TRUE(save(picture(false), FIF_BMP, host.files[1]));
+    ASSERT_TRUE(save(picture(false), FIF_JPEG, host.files[2], JPEG_QUALITYSUPERB));
+    ASSERT_TRUE(save(picture(true), FIF_PNG, host.files[3]));
+    for (const bool lossless : {false, true}) {
+        host.options.quality = 80;
+        host.options.lossless = lossless;
+        std::filesystem::remove_all(host.folder);
+        run();
+        ASSERT_TRUE(prompts.messages.empty()) << prompts.messages.front().text;
+        const std::string pdf = out("NewPDF.pdf");
+        const std::vector<Listed> images = imagesOf(pdf);
+        ASSERT_EQ(images.size(), 4u) << lossless;
+        const std::string coded = lossless ? "image" : "jpeg";
+        for (int i = 0; i < 2; ++i) {
+            EXPECT_EQ(images[i].colour, "gray") << "lossless " << lossless << " page " << i + 1;
+            EXPECT_EQ(images[i].encoding, coded);
+            EXPECT_TRUE(!lossless || wrongPixels(pdf, i + 1, level) == 0) << "page " << i + 1;
+        }
+        EXPECT_EQ(images[2].colour, "rgb");
+        EXPECT_EQ(images[3].colour, "rgb");
+        const std::string extracted = temp / "extracted";
+        ASSERT_EQ(
+            std::system(("pdfimages -all -f 3 -l 3 '" + pdf + "' '" + extracted + "'").c_str()), 0);
+        EXPECT_TRUE(test::readBytes(extracted + "-000.jpg") == test::readBytes(host.files[2]));
+    }
+}
+
+// With a ceiling of 150 dpi a colour PNG and a JPEG at 300 dpi are scaled to half, on pages of
+// the same size; a bilevel one and one under the ceiling stay; without loss nothing changes,
+// and the job says so.
+TEST_F(ScanPictures, PicturesAboveTheCeilingAreScaledDownAtAQuality) {
+    constexpr unsigned k300 = 11811; // dots per metre
+    const auto colour = [](unsigned perMetre) {
+        FIBITMAP* bitmap = FreeImage_Allocate(120, 90, 24);
+        for (int y = 0; y < 90; ++y) {
+            BYTE* line = FreeImage_GetScanLine(bitmap, y);
+            for (int x = 0; x < 120; ++x, line += 3) {
+                line[FI_RGBA_RED] = static_cast<BYTE>(x * 2);
+                line[FI_RGBA_GREEN] = static_cast<BYTE>(y * 2);
+                line[FI_RGBA_BLUE] = 90;
+            }
+        }
+        FreeImage_SetDotsPerMeterX(bitmap, perMetre);
+        FreeImage_SetDotsPerMeterY(bitmap, perMetre);
+        return bitmap;
+    };
+    FIBITMAP* bilevel = pattern(1);
+    FreeImage_SetDotsPerMeterX(bilevel, k300);
+    FreeImage_SetDotsPerMeterY(bilevel, k300);
+    host.files = {temp / "pics/fine.png", temp / "pics/fine.jpg", temp / "pics/bilevel.png",
+                  temp / "pics/coarse.png"};
+    ASSERT_TRUE(save(colour(k300), FIF_PNG, host.files[0]));
+    ASSERT_TRUE(save(colour(k300), FIF_JPEG, host.files[1], 90));
+    ASSERT_TRUE(save(bilevel, FIF_PNG, host.files[2]));
+    ASSERT_TRUE(save(colour(3937), FIF_PNG, host.files[3])); // 100 dpi
+    for (const bool lossless : {false, true}) {
+        host.options.quality = 90;
+        host.options.lossless = lossless;
+        host.options.maxDpi = 150;
+        std::filesystem::remove_all(host.folder);
+        prompts.messages.clear();
+        run();
+        ASSERT_EQ(prompts.messages.size(), lossless ? 1u : 0u);
+        const std::string pdf = out("NewPDF.pdf");
+        const std::vector<Listed> images = imagesOf(pdf);
+        ASSERT_EQ(images.size(), 4u) << lossless;
+        const std::vector<int> widths = {lossless ? 120 : 60, lossless ? 120 : 60, kWidth, 120};
+        const std::vector<int> ppi = {lossless ? 300 : 150, lossless ? 300 : 150, 300, 100};
+        for (std::size_t i = 0; i < images.size(); ++i) {
+            EXPECT_EQ(images[i].width, widths[i]) << "lossless " << lossless << " page " << i + 1;
+            EXPECT_EQ(images[i].xPpi, ppi[i]) << "lossless " << lossless << " page " << i + 1;
+        }
+        std::istringstream sizes(test::commandOutput("pdfinfo -f 1 -l 2 '" + pdf + "'"));
+        int pages = 0;
+        for (std::string line; std::getline(sizes, line);) {
+            double width = 0;
+            double height = 0;
+            if (std::sscanf(line.c_str(), "Page %*d size: %lf x %lf", &width, &height) != 2)
+                continue;
+            ++pages;
+            EXPECT_NEAR(width, 28.8, 0.01) << line;
+            EXPECT_NEAR(height, 21.6, 0.01) << line;
+        }
+        EXPECT_EQ(pages, 2);
+    }
+}
