@@ -7,6 +7,7 @@
 #include <charconv>
 #include <cmath>
 #include <optional>
+#include <utility>
 
 namespace pw::engine {
 namespace {
@@ -80,6 +81,23 @@ std::pair<double, double> paperPoints(const PageLayout& layout) {
             return {named.widthPt, named.heightPt};
     }
     return {0.0, 0.0};
+}
+
+TallArea tallArea(const PageLayout& layout) {
+    auto [width, height] = paperPoints(layout);
+    if (layout.orientation == Orientation::Landscape)
+        std::swap(width, height);
+    const double margin =
+        std::clamp(millimetresToPoints(layout.marginMm), 0.0, std::min(width, height) / 4.0);
+    return {width, height, margin, width - 2.0 * margin, height - 2.0 * margin};
+}
+
+double tallSplitScale(double shownWidth, double shownHeight, const PageLayout& layout) {
+    if (!layout.splitTall || layout.size == PageSize::Picture || !(shownWidth > 0.0))
+        return 0.0;
+    const TallArea area = tallArea(layout);
+    const double scale = area.width / shownWidth;
+    return shownHeight * scale > kTallRatio * area.height ? scale : 0.0;
 }
 
 bool parsePageSize(std::string_view text, PageLayout& layout) {

@@ -20,16 +20,13 @@ std::vector<PageGeometry> tallPageSlices(int pixelWidth, int pixelHeight, double
     const double shownWidth = turned ? storedHeight : storedWidth;
     const double shownHeight = turned ? storedWidth : storedHeight;
 
-    auto [width, height] = engine::paperPoints(layout);
-    if (layout.orientation == engine::Orientation::Landscape)
-        std::swap(width, height);
-    const double margin = std::clamp(engine::millimetresToPoints(layout.marginMm), 0.0,
-                                     std::min(width, height) / 4.0);
-    const double areaWidth = width - 2.0 * margin;
-    const double areaHeight = height - 2.0 * margin;
-    const double shown = shownHeight * areaWidth / shownWidth; // its height at the area's width
-    if (!(shown > kTallRatio * areaHeight))
+    const double scale = engine::tallSplitScale(shownWidth, shownHeight, layout);
+    if (scale <= 0.0)
         return {};
+    const engine::TallArea area = engine::tallArea(layout);
+    const double width = area.paperWidth, height = area.paperHeight, margin = area.margin;
+    const double areaWidth = area.width, areaHeight = area.height;
+    const double shown = shownHeight * scale; // its height at the area's width
     const double overlap =
         std::clamp(engine::millimetresToPoints(layout.overlapMm), 0.0, areaHeight / 2.0);
     const double step = areaHeight - overlap;

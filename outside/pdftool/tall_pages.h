@@ -6,12 +6,8 @@
 
 namespace pw::pdftool {
 
-// How much taller than the area inside the margins a picture shown at the area's width must be
-// to be split.
-inline constexpr double kTallRatio = 1.5;
-
 // With layout.splitTall and a paper size, the pages of a picture (as for pageGeometry) that
-// shown at the width of the area inside the margins is more than kTallRatio times as tall as
+// shown at the width of the area inside the margins is more than engine::kTallRatio times as tall as
 // the area: the paper portrait (landscape when the layout asks for it), each page showing the
 // picture at that width through a clipping rectangle on the area, slice by slice from the top,
 // each slice starting layout.overlapMm (at most half the area) above the end of the one

@@ -284,3 +284,30 @@ TEST_F(ScanPictures, PicturesAboveTheCeilingAreScaledDownAtAQuality) {
         EXPECT_EQ(pages, 2);
     }
 }
+
+// A picture laid over several pages is shown at the paper's width, so the ceiling judges it
+// there: 100 pixels across A4 stay 100, though fitted whole on one page it would be too fine.
+TEST_F(ScanPictures, TheCeilingJudgesASplitPictureAtThePapersWidth) {
+    FIBITMAP* tall = FreeImage_Allocate(100, 3000, 24);
+    for (int y = 0; y < 3000; ++y) {
+        BYTE* line = FreeImage_GetScanLine(tall, y);
+        for (int x = 0; x < 100; ++x, line += 3) {
+            line[FI_RGBA_RED] = static_cast<BYTE>(x * 2);
+            line[FI_RGBA_GREEN] = static_cast<BYTE>(y / 12);
+            line[FI_RGBA_BLUE] = 90;
+        }
+    }
+    host.files = {temp / "pics/tall.png"};
+    ASSERT_TRUE(save(tall, FIF_PNG, host.files[0]));
+    host.options.quality = 90;
+    host.options.maxDpi = 150;
+    host.options.page.size = engine::PageSize::A4;
+    for (const bool split : {true, false}) {
+        host.options.page.splitTall = split;
+        std::filesystem::remove_all(host.folder);
+        run();
+        const std::vector<Listed> images = imagesOf(out("NewPDF.pdf"));
+        ASSERT_FALSE(images.empty());
+        EXPECT_EQ(images[0].width, split ? 100 : 58) << "split " << split;
+    }
+}
