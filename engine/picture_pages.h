@@ -15,6 +15,8 @@ struct PictureStaging {
     std::string problem;           // why nothing was staged, when there is more to say
     std::string firstFile;         // page 1's staged name (even when only later pages were
                                    // staged); empty when no page was
+    int autoTurn = 0; // clockwise degrees the orientation detection adds to the picture's turn
+    std::vector<std::string> textProblems; // pages whose text could not be recognised, and why
 };
 
 // The staged name of page `page` (1-based): page 1 is `firstTarget` itself, later pages insert
