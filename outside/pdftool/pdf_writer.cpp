@@ -5,6 +5,7 @@
 #include "outside/pdftool/icc_profiles.h"
 #include "outside/pdftool/page_geometry.h"
 #include "outside/pdftool/png_image.h"
+#include "outside/pdftool/text_layer.h"
 
 #include <cerrno>
 #include <cmath>
@@ -215,6 +216,7 @@ public:
           pngImages_(std::make_shared<PngImages>(pages, onPageWritten)),
           iccProvider_(std::make_shared<IccFileProvider>(pages)) {
         pdf_.emptyPDF();
+        textLayer_ = std::make_unique<TextLayer>(pdf_);
         if (titles != nullptr)
             outline_.emplace(pdf_, *titles);
     }
@@ -256,8 +258,10 @@ public:
             page.replaceKey("/UserUnit", real(geometry.userUnit));
             needsUserUnit_ = true;
         }
+        Handle contents = Handle::newStream(&pdf_, content);
+        textLayer_->addToPage(pages_[index], orientation, geometry, resources, contents);
         page.replaceKey("/Resources", resources);
-        page.replaceKey("/Contents", Handle::newStream(&pdf_, content));
+        page.replaceKey("/Contents", contents);
         Handle added = pdf_.makeIndirectObject(page);
         QPDFPageDocumentHelper(pdf_).addPage(QPDFPageObjectHelper(added), false);
         if (outline_)
@@ -346,6 +350,7 @@ private:
     std::shared_ptr<IccFileProvider> iccProvider_;
     std::map<std::string, Handle> profiles_;
     std::optional<Outline> outline_;
+    std::unique_ptr<TextLayer> textLayer_;
     bool needsUserUnit_ = false;
 };
 
