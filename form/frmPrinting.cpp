@@ -8,6 +8,7 @@
 #include "form/password_group.h"
 #include "form/quality_control.h"
 #include "form/scale_to_screen.h"
+#include "form/text_group.h"
 #include "settings/document_options.h"
 #include "settings/settings_file.h"
 
@@ -116,6 +117,7 @@ void frmPrinting::connectEdits() {
     connect(grpPage, &PageGroup::changed, this, [this] { handOverEdits(); });
     connect(qualityControl, &QualityControl::changed, this, [this] { handOverEdits(); });
     connect(chkBookmarks, &QCheckBox::toggled, this, [this] { handOverEdits(); });
+    connect(grpText, &TextGroup::changed, this, [this] { handOverEdits(); });
     // The passwords go to the application object alone, never into the settings.
     connect(grpPassword, &PasswordGroup::changed, this,
             [this] { app_.takeEncryption(grpPassword->encryption()); });
@@ -134,6 +136,7 @@ void frmPrinting::showSettings(AppSettings settings) {
     grpPage->setPageLayout(settings.options.page);
     qualityControl->setQuality(settings.options.quality, settings.options.lossless);
     chkBookmarks->setChecked(settings.options.bookmarks);
+    grpText->setOptions(settings.options);
     showing_ = false;
 }
 
@@ -155,6 +158,7 @@ engine::JobOptions frmPrinting::jobOptions() const {
     options.quality = qualityControl->quality();
     options.lossless = qualityControl->lossless();
     options.bookmarks = chkBookmarks->isChecked();
+    grpText->applyTo(options);
     return options;
 }
 
@@ -292,6 +296,8 @@ void frmPrinting::buildControls() {
     documentGrid->setColumnStretch(1, 1);
     root->addWidget(document);
 
+    grpText = new TextGroup(this);
+    root->addWidget(grpText);
     grpPassword = new PasswordGroup(this);
     root->addWidget(grpPassword);
 

@@ -26,6 +26,7 @@ namespace pw {
 class frmMain;
 class PageGroup;
 class PasswordGroup;
+class TextGroup;
 class QualityControl;
 
 class frmPrinting : public QDialog, public EngineView {
@@ -114,6 +115,7 @@ public:
     QualityControl* qualityControl = nullptr; // spnQuality and chkLossless
     QCheckBox* chkBookmarks = nullptr;
     PasswordGroup* grpPassword = nullptr; // never saved
+    TextGroup* grpText = nullptr;
     std::array<QPushButton*, 7> CmdToolsBar{};
     QPushButton* Command3 = nullptr;
     QLineEdit* txtMsg = nullptr;
