@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# `pagewright convert --ocr` on rendered text pictures: the words come out of pdftotext in
+# reading order, the pages render as without the text, JPEG bytes stay as they were, the
+# sidecar text, --auto-rotate, a failing recognition, and a language whose data is missing.
+# Usage: cli_ocr.sh PATH_TO_PAGEWRIGHT
+set -uo pipefail
+program=${1:?usage: $0 PATH_TO_PAGEWRIGHT}
+unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
+work=$(mktemp -d "${TMPDIR:-/tmp}/pagewright-ocr.XXXXXX")
+export HOME=$work/home XDG_CACHE_HOME=$work/cache XDG_CONFIG_HOME=$work/config
+mkdir -p "$HOME" "$work/in" "$work/out"
+trap 'rm -rf "$work"' EXIT
+# shellcheck source=../support/checks.sh
+. "$(dirname "$0")/../support/checks.sh"
+run() {
+    "$program" convert -q --overwrite "$@" >"$work/stdout" 2>"$work/stderr"
+    status=$?
+    err=$(cat "$work/stderr")
+}
+words() { pdftotext -q "$1" - | tr -s ' \n\f' '  ' | sed 's/^ //; s/ $//'; }
+font=/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
+text() { # text OUT SIZE DRAW...: black DejaVu text on white
+    local out=$1 size=$2
+    shift 2
+    convert -size "$size" xc:white -font "$font" -pointsize 22 -fill black "$@" -density 150 \
+        -units PixelsPerInch "$out"
+}
+line1="Pagewright reads every picture" line2="and lays its words over the page"
+text "$work/in/page.png" 700x220 -annotate +30+60 "$line1" -annotate +30+120 "$line2"
+text "$work/in/scan.jpg" 700x220 -annotate +30+60 "Quarterly figures improved" \
+    -annotate +30+120 "across northern districts"
+text "$work/in/columns.png" 900x260 -annotate +30+60 "Left column starts here" \
+    -annotate +30+110 "and ends below it" -annotate +480+60 "Right column follows" \
+    -annotate +480+110 "with its own lines"
+convert "$work/in/page.png" -rotate 90 "$work/in/turned.png"
+convert -size 300x200 gradient:skyblue-darkgreen "$work/in/photo.png"
+
+# A page of text, a JPEG scan, two columns and a photo without text, in one PDF.
+run --ocr eng --ocr-sidecar "$work/out/text.txt" -o "$work/out/ocr.pdf" "$work/in/page.png" \
+    "$work/in/scan.jpg" "$work/in/columns.png" "$work/in/photo.png"
+check "OCR: status 0, nothing said ($status: $err)" test "$status:$err" = "0:"
+found=$(words "$work/out/ocr.pdf")
+check "OCR: pdftotext gives the words in reading order ($found)" test "$found" = \
+    "$line1 $line2 Quarterly figures improved across northern districts Left column starts here and ends below it Right column follows with its own lines"
+check "OCR: the sidecar holds the text, pages split by form feeds" eval \
+    '[ "$(tr -cd "\f" <"$work/out/text.txt" | wc -c)" -eq 3 ] &&
+     grep -q "^$line1$" "$work/out/text.txt"'
+# A word's box matches its place on the picture (pdftotext -bbox in points, 150 dpi pictures).
+box=$(pdftotext -q -bbox "$work/out/ocr.pdf" - | grep -m1 '>Pagewright<')
+check "OCR: a word's box is where the picture shows it ($box)" eval \
+    '[[ "$box" =~ xMin=\"(1[2-7])\.[0-9]+\".*yMax=\"(3[0-3])\.[0-9]+\" ]]'
+
+run -o "$work/out/plain.pdf" "$work/in/page.png" "$work/in/scan.jpg" "$work/in/columns.png" \
+    "$work/in/photo.png"
+pdftoppm -r 40 "$work/out/ocr.pdf" "$work/out/with"
+pdftoppm -r 40 "$work/out/plain.pdf" "$work/out/without"
+same=yes
+for page in "$work"/out/with-*.ppm; do
+    cmp -s "$page" "${page/with-/without-}" || same=no
+done
+check "OCR: the pages render the same with and without the text" test "$same" = yes
+pdfimages -f 2 -l 2 -all "$work/out/ocr.pdf" "$work/out/image"
+check "OCR: the JPEG is embedded byte for byte" cmp -s "$work/out/image-000.jpg" "$work/in/scan.jpg"
+
+# Paper size, margin and a turn of the user's: the text follows the picture.
+run --ocr eng --page-size A5 --margin 20 --rotate 180 -o "$work/out/a5.pdf" "$work/in/page.png"
+check "OCR on a turned A5 page: the words in order" test "$(words "$work/out/a5.pdf")" = \
+    "$line1 $line2"
+
+# A sideways scan is set upright by --auto-rotate, and its words read.
+run --ocr eng --auto-rotate -o "$work/out/upright.pdf" "$work/in/turned.png"
+check "auto-rotate: the page is turned upright" eval \
+    'pdfinfo "$work/out/upright.pdf" | grep -q "^Page size: *336 x 105.6 pts"'
+check "auto-rotate: the words in order" test "$(words "$work/out/upright.pdf")" = "$line1 $line2"
+
+# Recognition that fails still gives the page, and the picture is named with the reason.
+mkdir "$work/broken"
+echo "not language data" >"$work/broken/eng.traineddata"
+TESSDATA_PREFIX=$work/broken run --ocr eng -o "$work/out/unread.pdf" "$work/in/page.png"
+check "failed recognition: the page is made, the picture named ($err)" eval \
+    '[ "$status" -eq 0 ] && pdfinfo "$work/out/unread.pdf" | grep -q "^Pages: *1$" &&
+     grep -q "page.png: no text recognised: " <<<"$err"'
+
+# Language data that is not installed: named with its package, nothing made.
+TESSDATA_PREFIX=$work/in run --ocr deu -o "$work/out/none.pdf" "$work/in/page.png"
+check "missing language: status 1, the package named ($err)" eval \
+    '[ "$status" -eq 1 ] && grep -q "tesseract-ocr-deu" <<<"$err" && [ ! -e "$work/out/none.pdf" ]'
+
+checks_finish cli_ocr
