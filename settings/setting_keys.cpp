@@ -38,7 +38,6 @@ const std::vector<SettingKey>& settingKeys() {
                        [](const engine::JobOptions& options) {
                            return std::string(options.bookmarks ? "yes" : "no");
                        }});
-        all.push_back({"Quality", engine::parseQuality, engine::formatQuality});
         // Text recognition: the languages ("none" for off), and whether pages are set upright.
         all.push_back({"TextLanguages",
                        [](std::string_view value, engine::JobOptions& options) {
@@ -61,6 +60,7 @@ const std::vector<SettingKey>& settingKeys() {
                        [](const engine::JobOptions& options) {
                            return std::string(options.autoRotate ? "yes" : "no");
                        }});
+        all.push_back({"Quality", engine::parseQuality, engine::formatQuality});
         return all;
     }();
     return keys;

@@ -67,6 +67,12 @@ run --ocr eng --page-size A5 --margin 20 --rotate 180 -o "$work/out/a5.pdf" "$wo
 check "OCR on a turned A5 page: the words in order" test "$(words "$work/out/a5.pdf")" = \
     "$line1 $line2"
 
+# One PDF per picture: each gets its own words.
+run --each --ocr eng -o "$work/out/each" "$work/in/page.png" "$work/in/scan.jpg"
+check "OCR per picture: each PDF has its words" eval \
+    '[ "$(words "$work/out/each/page.pdf")" = "$line1 $line2" ] &&
+     [ "$(words "$work/out/each/scan.pdf")" = "Quarterly figures improved across northern districts" ]'
+
 # A sideways scan is set upright by --auto-rotate, and its words read.
 run --ocr eng --auto-rotate -o "$work/out/upright.pdf" "$work/in/turned.png"
 check "auto-rotate: the page is turned upright" eval \

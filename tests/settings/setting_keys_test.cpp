@@ -57,7 +57,8 @@ TEST(SettingLines, LaterLinesFollowTheTwoFieldsAndSurviveSave) {
     ASSERT_TRUE(written);
     EXPECT_EQ(test::TempHome::read(settingsFilePath()),
               "/srv/pdf\r\n0\r\nPageSize=picture\r\nOrientation=auto\r\nMargin=0\r\n"
-              "Fit=fit\r\nBookmarks=no\r\nQuality=100\r\nColour=gray\r\n");
+              "Fit=fit\r\nBookmarks=no\r\nTextLanguages=none\r\nAutoRotate=no\r\nQuality=100\r\n"
+              "Colour=gray\r\n");
 }
 
 TEST(SettingLines, PageLayoutLinesReadBackAndFallBackOneByOne) {
@@ -74,13 +75,18 @@ TEST(SettingLines, PageLayoutLinesReadBackAndFallBackOneByOne) {
     options.page.marginMm = 12.5;
     options.page.fit = engine::Fit::Fill;
     options.bookmarks = true;
+    options.ocrLanguages = "deu+eng";
+    options.autoRotate = true;
     bool written = false;
     saveSettings("/srv/pdf", 1, options, &written);
     ASSERT_TRUE(written);
     EXPECT_EQ(test::TempHome::read(settingsFilePath()),
               "/srv/pdf\r\n1\r\nPageSize=100x150mm\r\nOrientation=landscape\r\nMargin=12.5\r\n"
-              "Fit=fill\r\nBookmarks=yes\r\nQuality=100\r\n");
+              "Fit=fill\r\nBookmarks=yes\r\nTextLanguages=deu+eng\r\nAutoRotate=yes\r\n"
+              "Quality=100\r\n");
     EXPECT_TRUE(loadSettings().options.bookmarks);
+    EXPECT_EQ(loadSettings().options.ocrLanguages, "deu+eng");
+    EXPECT_TRUE(loadSettings().options.autoRotate);
     const engine::PageLayout read = loadSettings().options.page;
     EXPECT_EQ(read.size, engine::PageSize::Custom);
     EXPECT_EQ(read.customHeightMm, 150);

@@ -90,7 +90,8 @@ TEST(SettingsFile, LastFolderIsTheLineAfterTheOptionsAndSaveKeepsIt) {
     EXPECT_EQ(test::TempHome::read(path),
               temp.home +
                   "/Output\r\n0\r\nPageSize=picture\r\nOrientation=auto\r\n"
-                  "Margin=0\r\nFit=fit\r\nBookmarks=no\r\nQuality=100\r\nLastFolder=/pics\r\n");
+                  "Margin=0\r\nFit=fit\r\nBookmarks=no\r\nTextLanguages=none\r\nAutoRotate=no\r\n"
+                  "Quality=100\r\nLastFolder=/pics\r\n");
 
     test::TempHome::write(path, "/srv/pdf\r\n1\r\nQuality=40\r\nZoom=2\r\n");
     ASSERT_TRUE(writeLastFolder(path, "/scans, 2026 "));
