@@ -132,14 +132,15 @@ GreyPage greyPage(const std::string& path, int userTurn, std::string& problem) {
     const double dpi = FreeImage_GetDotsPerMeterX(decoded.get()) * 0.0254;
     if (pdftool::isPngName(path) && dpi >= kLeastDpi)
         page.dpi = static_cast<int>(dpi + 0.5);
-    Bitmap opaque(FreeImage_GetImageType(decoded.get()) == FIT_BITMAP
-                      ? OpaqueCopy24(decoded.get(), false)
-                      : FreeImage_ConvertTo24Bits(decoded.get()));
+    // 16-bit pages to 8 bits, then transparent parts over white, as the page shows them.
+    if (FreeImage_GetImageType(decoded.get()) != FIT_BITMAP)
+        decoded.reset(FreeImage_ConvertToStandardType(decoded.get(), TRUE));
+    Bitmap opaque(decoded ? OpaqueCopy24(decoded.get(), false) : nullptr);
     decoded.reset();
     Bitmap grey(opaque ? FreeImage_ConvertToGreyscale(opaque.get()) : nullptr);
     opaque.reset();
     if (!grey) {
-        problem = "not enough memory to read it";
+        problem = "its picture could not be made grey for reading";
         return page;
     }
     const Placement placement = kPlacements[orientation >= 1 && orientation <= 8 ? orientation : 1];
