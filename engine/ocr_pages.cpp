@@ -80,6 +80,10 @@ tesseract::TessBaseAPI* textEngine(const std::string& languages) {
     if (!engines.text && !engines.textFailed) {
         engines.text = makeEngine(languages);
         engines.textFailed = !engines.text;
+        // The library reads a single block unless told to find the page's layout, as its
+        // command line does: columns, then lines in reading order.
+        if (engines.text)
+            engines.text->SetPageSegMode(tesseract::PSM_AUTO);
     }
     return engines.text.get();
 }

@@ -2,7 +2,8 @@
 # Searchable PDFs: `pagewright convert --ocr eng` against img2pdf followed by
 # `ocrmypdf -l eng --jobs CORES` on the same scanned-page pictures, side by side.
 #   bench/ocr/run.sh [path/to/pagewright]
-#   PAGES=100 (the pictures), LADDER="100 1000" (page counts of the memory ladder), BEST=1
+#   PAGES=100 (the pictures), LADDER="100 1000" (page counts of the memory ladder), BEST=1,
+#   PICTURES=DIR keeps the generated pictures there for the next run
 # Prints both times and their ratio (target <= 0.6), the word recall of each PDF's pdftotext
 # against the known text of the pages, and Pagewright's peak memory (max RSS) for each count
 # of the ladder, made of small pictures of text so the ladder stays quick.
@@ -27,12 +28,16 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/pagewright-ocr-bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 export HOME=$work/home XDG_CACHE_HOME=$work/cache XDG_CONFIG_HOME=$work/config
 unset DISPLAY WAYLAND_DISPLAY
-mkdir -p "$HOME" "$work/pages" "$work/small" "$work/out"
+pictures=${PICTURES:-$work/pictures}
+mkdir -p "$HOME" "$work/out" "$pictures"
 font=/usr/share/fonts/truetype/dejavu/DejaVuSerif.ttf
 
 # Pages of known text: 36 lines of words drawn from a fixed list, at 200 dpi on a letter page,
 # slightly blurred and noisy as scans are, saved as JPEG (quality 85).
-python3 - "$work/pages" "$pages" <<'PY'
+if [[ ! -f $pictures/made-$pages ]]; then
+rm -rf "$pictures/pages" "$pictures/small"
+mkdir -p "$pictures/pages" "$pictures/small"
+python3 - "$pictures/pages" "$pages" <<'PY'
 import random, sys
 words = """the of and to in is was for that with as on by at from his her it an be this are
 which or had not but were have their they one all been has more its who also first new
@@ -50,16 +55,21 @@ for page in range(count):
     with open(f"{folder}/p{page:04d}.txt", "w") as out:
         out.write("\n".join(lines) + "\n")
 PY
-for text in "$work"/pages/*.txt; do
+for text in "$pictures"/pages/*.txt; do
     convert -size 1700x2200 xc:white -font "$font" -pointsize 30 -fill black \
-        -annotate +150+180 "@$text" -blur 0x0.6 -attenuate 0.4 +noise Gaussian \
+        -annotate +150+180 "$(cat "$text")" -blur 0x0.6 -attenuate 0.4 +noise Gaussian \
         -colorspace Gray -density 200 -units PixelsPerInch -quality 85 "${text%.txt}.jpg"
 done
 for ((k = 0; k < 10; k++)); do
     convert -size 600x300 xc:white -font "$font" -pointsize 24 -fill black \
         -annotate +40+60 "Small page $k of the memory ladder\nwith two more lines of\ntext" \
-        -density 150 -units PixelsPerInch -quality 85 "$work/small/s$k.jpg"
+        -density 150 -units PixelsPerInch -quality 85 "$pictures/small/s$k.jpg"
 done
+touch "$pictures/made-$pages"
+fi
+[[ -z ${GENERATE_ONLY:-} ]] || exit 0
+ln -s "$pictures/pages" "$work/pages"
+ln -s "$pictures/small" "$work/small"
 
 # best TIMES_FILE COMMAND...: the best wall time (s) of BEST runs, and its max RSS (KB).
 best() {
