@@ -2,7 +2,7 @@
 # Makes ocr-search.png for the README: a photographed letter converted with
 # `pagewright convert --ocr eng`, its page rendered by pdftoppm, and every word the PDF's text
 # layer gives for a search (pdftotext -bbox, as a reader's search finds it) highlighted where
-# the reader highlights it.
+# the reader highlights it (drawn with ImageMagick; no PDF reader is installed here).
 # Usage: docs/screenshots/take-search.sh [PATH_TO_PAGEWRIGHT] [WORD]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -26,26 +26,14 @@ convert -size 1000x700 xc:'#f4f1ea' -font "$font" -pointsize 26 -fill '#222' \
 "$program" convert -q --ocr eng -o "$work/letter.pdf" "$work/letter.jpg" >/dev/null
 pdftoppm -r 120 -png -singlefile "$work/letter.pdf" "$work/page"
 pdftotext -bbox "$work/letter.pdf" "$work/boxes.html"
-python3 - "$work/page.png" "$work/boxes.html" "$word" "$here/ocr-search.png" <<'PY'
-import re, sys
-from PIL import Image, ImageDraw
-page, boxes, word, out = sys.argv[1:]
-image = Image.open(page).convert("RGB")
-scale = 120 / 72
-overlay = Image.new("RGBA", image.size, (0, 0, 0, 0))
-draw = ImageDraw.Draw(overlay)
-found = 0
-for m in re.finditer(r'xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)<', open(boxes).read()):
-    if word.lower() in m.group(5).lower():
-        x0, y0, x1, y1 = (float(v) * scale for v in m.groups()[:4])
-        draw.rectangle([x0, y0, x1, y1], fill=(255, 200, 0, 110), outline=(230, 140, 0, 255))
-        found += 1
-shown = Image.alpha_composite(image.convert("RGBA"), overlay).convert("RGB")
-bar = Image.new("RGB", (shown.width, 44), (236, 236, 236))
-ImageDraw.Draw(bar).text((14, 14), f'Find: "{word}"  -  {found} matches on page 1', fill=(30, 30, 30))
-result = Image.new("RGB", (shown.width, shown.height + 44))
-result.paste(bar, (0, 0))
-result.paste(shown, (0, 44))
-result.save(out)
-print(f"{found} matches")
-PY
+# The matches' boxes in pixels (pdftotext gives points; the page was rendered at 120 dpi).
+mapfile -t boxes < <(grep -i ">[^<]*$word[^<]*<" "$work/boxes.html" |
+    sed -E 's/.*xMin="([0-9.]+)" yMin="([0-9.]+)" xMax="([0-9.]+)" yMax="([0-9.]+)".*/\1 \2 \3 \4/' |
+    awk '{ s = 120 / 72; printf "rectangle %d,%d %d,%d\n", $1 * s, $2 * s, $3 * s, $4 * s }')
+draw=()
+for box in "${boxes[@]}"; do draw+=(-draw "$box"); done
+convert "$work/page.png" -fill 'rgba(255,200,0,0.45)' -stroke '#e08c00' -strokewidth 2 \
+    "${draw[@]}" -background '#ececec' -gravity north -splice 0x44 -stroke none -fill '#222' \
+    -font /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf -pointsize 18 -gravity northwest \
+    -annotate +14+11 "Find: \"$word\" - ${#boxes[@]} matches on page 1" "$here/ocr-search.png"
+echo "${#boxes[@]} matches"
