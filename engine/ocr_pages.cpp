@@ -20,8 +20,9 @@
 namespace pw::engine {
 namespace {
 
-// Below this the detected orientation is not trusted (Tesseract's orientation confidence).
-constexpr float kConfidentOrientation = 1.5f;
+// Below this the detected orientation is not trusted (Tesseract's orientation confidence: a
+// full page of text scores about 25, two lines about 3; a picture without text gives none).
+constexpr float kConfidentOrientation = 2.5f;
 // Scans that state no resolution are most often 300 dpi; Tesseract needs one for its sizes.
 constexpr int kAssumedDpi = 300;
 constexpr int kLeastDpi = 70;

@@ -89,9 +89,10 @@ check "OCR per picture: each PDF has its words" eval \
      [ "$(words "$work/out/each/scan.pdf")" = "Quarterly figures improved across northern districts" ]'
 
 # A sideways scan is set upright by --auto-rotate, and its words read.
-run --ocr eng --auto-rotate -o "$work/out/upright.pdf" "$work/in/turned.png"
-check "auto-rotate: the page is turned upright" eval \
-    'pdfinfo "$work/out/upright.pdf" | grep -q "^Page size: *336[.0-9]* x 105\.[0-9]* pts"'
+run --ocr eng --auto-rotate -o "$work/out/upright.pdf" "$work/in/turned.png" "$work/in/photo.png"
+check "auto-rotate: the scan is turned upright, the photo is not turned" eval \
+    '[ "$(pdfinfo -f 1 -l 2 "$work/out/upright.pdf" | grep -o "size: *[0-9.]* x [0-9.]*" |
+          tr -s " " | paste -sd,)" = "size: 336.029 x 105.609,size: 225 x 150" ]'
 check "auto-rotate: the words in order" test "$(words "$work/out/upright.pdf")" = "$line1 $line2"
 
 # Recognition that fails still gives the page, and the picture is named with the reason.
