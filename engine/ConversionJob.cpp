@@ -155,7 +155,7 @@ void ConversionJob::finish(JobResult::Outcome outcome) {
     result.written = written_;
     if (!sidecar_.close())
         notices_.push_back(sidecar_.problem());
-    if (outcome != JobResult::Outcome::NotStarted) {
+    if (outcome == JobResult::Outcome::Finished) {
         const std::string unread = UnreadTextNotice(request_.pictures, staging_);
         if (!unread.empty())
             notices_.push_back(unread);
@@ -214,7 +214,7 @@ void ConversionJob::stageAll() {
             request_.pictures[at], perPicture ? os::joinPath(ahead, PathPart(stem, 1)) : stem,
             request_.options);
         const int turn = at < request_.rotations.size() ? request_.rotations[at] : 0;
-        RecognisePages(staged, pdftool::quarterTurn(turn), request_.options);
+        RecognisePages(staged, pdftool::quarterTurn(turn), request_.options, &cancelled_);
         return staged;
     });
     for (int i = 0; i < count_ && !cancelled_; ++i) {

@@ -14,6 +14,7 @@
 #include <memory>
 #include <omp.h>
 #include <tesseract/baseapi.h>
+#include <tesseract/ocrclass.h>
 #include <tesseract/resultiterator.h>
 #include <vector>
 
@@ -218,8 +219,17 @@ pdftool::WordBox boxAt(const tesseract::ResultIterator& it, tesseract::PageItera
     return box;
 }
 
+bool stopped(const std::atomic<bool>* stop) {
+    return stop != nullptr && stop->load();
+}
+
+// Tesseract's question whether to go on, with `stop` as its data.
+bool stopAsked(void* stop, int) {
+    return stopped(static_cast<const std::atomic<bool>*>(stop));
+}
+
 bool recognise(FIBITMAP* grey, int dpi, const std::string& languages, pdftool::PageWords& words,
-               std::string& problem) {
+               std::string& problem, const std::atomic<bool>* stop) {
     tesseract::TessBaseAPI* engine = textEngine(languages);
     if (engine == nullptr) {
         const std::string missing = OcrLanguageProblem(languages);
@@ -229,9 +239,13 @@ bool recognise(FIBITMAP* grey, int dpi, const std::string& languages, pdftool::P
     setImage(*engine, grey, dpi);
     words.width = static_cast<int>(FreeImage_GetWidth(grey));
     words.height = static_cast<int>(FreeImage_GetHeight(grey));
-    if (engine->Recognize(nullptr) != 0) {
+    // Tesseract asks now and then whether to go on, so a stopped job does not wait for it.
+    tesseract::ETEXT_DESC monitor;
+    monitor.cancel = stopAsked;
+    monitor.cancel_this = const_cast<std::atomic<bool>*>(stop);
+    if (engine->Recognize(&monitor) != 0 || stopped(stop)) {
         engine->Clear();
-        problem = "the recognition failed";
+        problem = stopped(stop) ? "" : "the recognition failed";
         return false;
     }
     const std::unique_ptr<tesseract::ResultIterator> it(engine->GetIterator());
@@ -269,11 +283,12 @@ bool recognise(FIBITMAP* grey, int dpi, const std::string& languages, pdftool::P
 
 } // namespace
 
-void RecognisePages(PictureStaging& staging, int userTurn, const JobOptions& options) {
+void RecognisePages(PictureStaging& staging, int userTurn, const JobOptions& options,
+                    const std::atomic<bool>* stop) {
     const bool reading = !options.ocrLanguages.empty();
     if (staging.firstFile.empty() || (!reading && !options.autoRotate))
         return;
-    for (int page = 1; page <= staging.pageCount; ++page) {
+    for (int page = 1; page <= staging.pageCount && !stopped(stop); ++page) {
         const std::string file = StagedPageName(staging.firstFile, page);
         if (!os::fileExists(file) || (page > 1 && !reading))
             continue;
@@ -287,7 +302,7 @@ void RecognisePages(PictureStaging& staging, int userTurn, const JobOptions& opt
         }
         pdftool::PageWords words;
         if (reading && grey.bitmap &&
-            recognise(grey.bitmap.get(), grey.dpi, options.ocrLanguages, words, problem) &&
+            recognise(grey.bitmap.get(), grey.dpi, options.ocrLanguages, words, problem, stop) &&
             !pdftool::writePageWords(pdftool::wordsFileFor(file), words))
             problem = "its words could not be written to the temporary folder";
         if (reading && !problem.empty())

@@ -2,6 +2,7 @@
 // Reading the text of staged pages with Tesseract, on the staging thread that staged them.
 #include "engine/picture_pages.h"
 
+#include <atomic>
 #include <string>
 
 namespace pw::engine {
@@ -12,6 +13,8 @@ namespace pw::engine {
 // detected with confidence, sets staging.autoTurn, and every page is read turned by it too.
 // A page that cannot be read gets no words file and a line in staging.textProblems; a page
 // without text gets an empty words file. Each thread keeps its own single-threaded engines.
-void RecognisePages(PictureStaging& staging, int userTurn, const JobOptions& options);
+// Once `stop` is set, recognition ends early and leaves the remaining pages without words.
+void RecognisePages(PictureStaging& staging, int userTurn, const JobOptions& options,
+                    const std::atomic<bool>* stop = nullptr);
 
 } // namespace pw::engine
