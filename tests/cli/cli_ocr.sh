@@ -76,6 +76,14 @@ check "OCR: the pages render the same with and without the text" test "$same" = 
 pdfimages -f 2 -l 2 -all "$work/out/ocr.pdf" "$work/out/image"
 check "OCR: the JPEG is embedded byte for byte" cmp -s "$work/out/image-000.jpg" "$work/in/scan.jpg"
 
+# A lossless page keeps every pixel under its text (8 bits, as pdfimages writes them).
+convert "$work/in/page.png" -depth 8 "$work/in/page8.png"
+run --ocr eng --quality lossless -o "$work/out/lossless.pdf" "$work/in/page8.png"
+pdfimages -png "$work/out/lossless.pdf" "$work/out/lossless"
+check "OCR: a lossless page keeps every pixel, and has its words" eval \
+    '[ "$(compare -metric AE "$work/out/lossless-000.png" "$work/in/page8.png" null: 2>&1)" = 0 ] &&
+     [ "$(words "$work/out/lossless.pdf")" = "$line1 $line2" ]'
+
 # Paper size, margin and a turn of the user's setting a sideways scan upright: the text
 # follows the picture.
 run --ocr eng --page-size A5 --margin 20 --rotate 270 -o "$work/out/a5.pdf" "$work/in/turned.png"
