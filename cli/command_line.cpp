@@ -1,6 +1,7 @@
 #include "cli/command_line.h"
 
 #include "jobfiles/page_layout_text.h"
+#include "jobfiles/pdfa_level.h"
 #include "jobfiles/quality_text.h"
 
 #include <algorithm>
@@ -225,6 +226,13 @@ const Option kOptions[] = {
      [](const std::string&, ConvertRequest& r, std::string&) {
          r.options.autoRotate = true;
          return true;
+     }},
+    {"pdfa", 0, "LEVEL", "2b or 1b: archive PDFs (PDF/A-2b, PDF/A-1b), or off (default)",
+     [](const std::string& v, ConvertRequest& r, std::string& e) {
+         if (engine::parsePdfaLevel(v, r.options.pdfa))
+             return true;
+         e = "'" + v + "' is no PDF/A level (2b, 1b or off)";
+         return false;
      }},
     {"overwrite", 0, "",
      "replace existing PDFs of the same names (one PDF per picture, or the PDF -o names)",

@@ -9,6 +9,7 @@
 #include "engine/ConversionJob.h"
 #include "engine/ocr_languages.h"
 #include "filelist/path_intake.h"
+#include "jobfiles/pdfa_level.h"
 #include "platform/paths.h"
 #include "platform/private_folder.h"
 #include "platform/pump.h"
@@ -132,6 +133,10 @@ int runConvertCommand(int argc, char* argv[]) {
     if (request.version) {
         std::printf("pagewright %s\n", PW_VERSION);
         return kExitDone;
+    }
+    if (request.options.pdfa != engine::PdfaLevel::Off && request.encryption.active()) {
+        std::fprintf(stderr, "pagewright convert: %s\n", engine::kPdfaWithPasswordRefusal);
+        return kExitUsage;
     }
 
     const std::string ocrProblem = request.options.ocrLanguages.empty()

@@ -3,6 +3,7 @@
 #include "engine/missing_pictures.h"
 #include "engine/pdf_names.h"
 #include "engine/tool_output.h"
+#include "jobfiles/pdfa_level.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 
@@ -42,6 +43,11 @@ std::optional<engine::JobRequest> JobSession::begin(const Choices& choices) {
         prompts_.messageBox("Please add a file", "Add File", os::Buttons::Ok,
                             os::Icon::Exclamation);
         host_.focusToolsBarButtons();
+        return std::nullopt;
+    }
+    if (host_.jobOptions().pdfa != engine::PdfaLevel::Off && host_.encryption().active()) {
+        prompts_.messageBox(engine::kPdfaWithPasswordRefusal, "Convert", os::Buttons::Ok,
+                            os::Icon::Exclamation);
         return std::nullopt;
     }
     lockControls();

@@ -180,6 +180,13 @@ void ConversionJob::finish(JobResult::Outcome outcome) {
             {PlacementTroubleText(trouble_), os::kProgramTitle, os::Icon::Exclamation});
     for (const std::string& text : notices_)
         result.notices.push_back({text, os::kProgramTitle, os::Icon::Exclamation});
+    if (laidOnWhite_ > 0) {
+        result.notices.push_back({"PDF/A-1b allows no transparency: the transparent parts of " +
+                                      std::to_string(laidOnWhite_) +
+                                      (laidOnWhite_ == 1 ? " picture were" : " pictures were") +
+                                      " laid on white.",
+                                  os::kProgramTitle, os::Icon::Information});
+    }
     events_.finished(result);
 }
 
@@ -270,6 +277,7 @@ void ConversionJob::runPerPicture(int index) {
             builderUnavailable_ = true; // the runner has said why; once is enough
         } else if (os::fileExists(result)) {
             noteSkippedPages(outputs);
+            laidOnWhite_ += LaidOnWhiteCount(outputs);
             const std::string& name = pdfNames_[at];
             // A name another job took meanwhile passes to the next free one.
             const NameAt nameAt = [&](long number) {
@@ -368,6 +376,7 @@ void ConversionJob::runOnePdf() {
         return;
     }
     noteSkippedPages(objDOS_.Outputs());
+    laidOnWhite_ += LaidOnWhiteCount(objDOS_.Outputs());
 }
 
 void ConversionJob::noteSkippedPages(const std::string& outputs) {
@@ -391,7 +400,7 @@ void ConversionJob::writeDocumentProperties() {
 void ConversionJob::writePageOptions() {
     // Written before every run. Should it fail, the builder finds no layout and keeps each page
     // as large as its picture: every picture still gets its page, so the job goes on.
-    pdftool::writePageOptions(stagingFolder_, request_.options.page);
+    pdftool::writePageOptions(stagingFolder_, request_.options);
 }
 
 void ConversionJob::writePageTurns(int only) {

@@ -97,6 +97,7 @@ private:
     int placedHere_ = 0;              // results placed in the output folder
     bool builderEnded_ = false;       // the last run of the builder started and ended
     bool builderUnavailable_ = false; // it could not be started: the runner has said so
+    long long laidOnWhite_ = 0;       // pictures whose transparency PDF/A-1b laid on white
     bool builderRan_ = false;         // per-picture mode: a run of it ended
     PlacementTrouble trouble_;
     std::vector<std::string> notices_; // said once each at the end

@@ -117,6 +117,14 @@ std::vector<int> SkippedIndices(const std::string& outputs) {
     return indices;
 }
 
+long long LaidOnWhiteCount(const std::string& outputs) {
+    static const std::string kLead = pdftool::kLaidOnWhiteLead;
+    long long count = 0;
+    for (auto at = outputs.find(kLead); at != std::string::npos; at = outputs.find(kLead, at))
+        count += static_cast<long long>(LeadingNumber(outputs.substr(at += kLead.size(), 12)));
+    return count;
+}
+
 long long RoundHalfEven(double value) {
     const int previous = std::fegetround();
     std::fesetround(FE_TONEAREST);

@@ -28,6 +28,10 @@ struct SkippedPage {
 };
 std::vector<SkippedPage> SkippedPages(const std::string& outputs);
 
+// The pictures the builder reports as laid on white ("Laid on white: N"), summed over its
+// lines.
+long long LaidOnWhiteCount(const std::string& outputs);
+
 // Nearest whole number, halves to the even neighbour (12.5 -> 12, 37.5 -> 38).
 long long RoundHalfEven(double value);
 

@@ -4,6 +4,7 @@
 #include "filelist/drop_intake.h"
 #include "filelist/drop_target.h"
 #include "form/app_state.h"
+#include "form/archive_group.h"
 #include "form/page_group.h"
 #include "form/password_group.h"
 #include "form/quality_control.h"
@@ -118,6 +119,7 @@ void frmPrinting::connectEdits() {
     connect(qualityControl, &QualityControl::changed, this, [this] { handOverEdits(); });
     connect(chkBookmarks, &QCheckBox::toggled, this, [this] { handOverEdits(); });
     connect(grpText, &TextGroup::changed, this, [this] { handOverEdits(); });
+    connect(grpArchive, &ArchiveGroup::changed, this, [this] { handOverEdits(); });
     // The passwords go to the application object alone, never into the settings.
     connect(grpPassword, &PasswordGroup::changed, this,
             [this] { app_.takeEncryption(grpPassword->encryption()); });
@@ -137,6 +139,7 @@ void frmPrinting::showSettings(AppSettings settings) {
     qualityControl->setQuality(settings.options.quality, settings.options.lossless);
     chkBookmarks->setChecked(settings.options.bookmarks);
     grpText->setOptions(settings.options);
+    grpArchive->setLevel(settings.options.pdfa);
     showing_ = false;
 }
 
@@ -159,6 +162,7 @@ engine::JobOptions frmPrinting::jobOptions() const {
     options.lossless = qualityControl->lossless();
     options.bookmarks = chkBookmarks->isChecked();
     grpText->applyTo(options);
+    options.pdfa = grpArchive->level();
     return options;
 }
 
@@ -300,6 +304,8 @@ void frmPrinting::buildControls() {
     root->addWidget(grpText);
     grpPassword = new PasswordGroup(this);
     root->addWidget(grpPassword);
+    grpArchive = new ArchiveGroup(this);
+    root->addWidget(grpArchive);
 
     // The tool buttons.
     auto* tools = new QHBoxLayout;

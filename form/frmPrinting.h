@@ -23,6 +23,7 @@ class QUrl;
 
 namespace pw {
 
+class ArchiveGroup;
 class frmMain;
 class PageGroup;
 class PasswordGroup;
@@ -116,6 +117,7 @@ public:
     QCheckBox* chkBookmarks = nullptr;
     PasswordGroup* grpPassword = nullptr; // never saved
     TextGroup* grpText = nullptr;
+    ArchiveGroup* grpArchive = nullptr;
     std::array<QPushButton*, 7> CmdToolsBar{};
     QPushButton* Command3 = nullptr;
     QLineEdit* txtMsg = nullptr;

@@ -1,6 +1,6 @@
 // The builder's PNG reader on the input's bytes, as pdf.exe runs it on a staged PNG: the chunks
 // are walked and checked, and for a picture it takes the planes its page would decode (the
-// colours unless its data is copied, and the alpha) are made.
+// colours unless its data is copied, and the alpha, or the colours laid on white) are made.
 #include "formats/png_bytes.h"
 #include "formats/png_info.h"
 #include "memory_file.h"
@@ -64,5 +64,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         (!pw::pdftool::encodePngPlanes(file.path(), *info, false, planes, error) ||
          planes.alpha.empty()))
         fail("its alpha does not decode: " + error);
+    // PDF/A-1b lays a decoded picture's transparency on white in 8 bits.
+    std::string opaque;
+    if (!info->copiesIdat() && info->colourType != 3 &&
+        (!pw::pdftool::encodeOpaquePng(file.path(), *info, opaque, error) || opaque.empty()))
+        fail("it does not decode opaque: " + error);
     return 0;
 }

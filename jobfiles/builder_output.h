@@ -17,6 +17,8 @@ inline constexpr const char* kWriteFailure = "Cannot write the PDF: ";
 inline constexpr const char* kSkippedLead = "Skipped ";
 // "Wrote N of M pages ..." on `out` once tmp.pdf is complete.
 inline constexpr const char* kWroteLead = "Wrote ";
+// "Laid on white: N" on `out` before "Wrote": N pictures lost their transparency (PDF/A-1b).
+inline constexpr const char* kLaidOnWhiteLead = "Laid on white: ";
 // The start of the line on `err` when the folder has no staged page files.
 inline constexpr const char* kNoStagedPictures = "No staged pictures";
 // The end of the line on `err` when none of them could be a page.

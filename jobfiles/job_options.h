@@ -26,11 +26,15 @@ inline constexpr int kDefaultQuality = 100;
 // coloured lines stay sharp; below it colour is halved each way (4:2:0) for smaller files.
 inline constexpr int kFullColourQuality = 90;
 
+// PDF/A: off, PDF/A-2b, or PDF/A-1b (PDF 1.4: no transparency, no 16-bit samples).
+enum class PdfaLevel { Off, A2b, A1b };
+
 struct JobOptions {
     PageLayout page;
     int quality = kDefaultQuality;
     bool lossless = false;
     bool bookmarks = false; // an outline entry per picture
+    PdfaLevel pdfa = PdfaLevel::Off;
     // Text recognition in Tesseract's language names ("eng", "deu+eng"): each page gets its
     // words as invisible text. Empty for none.
     std::string ocrLanguages;

@@ -8,9 +8,11 @@
 //   Orientation=auto
 //   Margin=10
 //   Fit=fit
+//   PDFA=2b
 //
-// Values as in jobfiles/page_layout_text.h. A missing file, key or valid value means the
-// default: each page as large as its picture. No Qt, no qpdf: link pw_jobfiles.
+// Values as in jobfiles/page_layout_text.h and jobfiles/pdfa_level.h (PDFA only when on). A missing
+// file, key or valid value means the default: each page as large as its picture. No Qt, no qpdf:
+// link pw_jobfiles.
 #include "jobfiles/job_options.h"
 
 #include <string>
@@ -23,7 +25,13 @@ inline constexpr const char* kPageOptionsFileName = "options.txt";
 bool writePageOptions(const std::string& folder, const engine::PageLayout& layout,
                       std::string* error = nullptr);
 
+// The same with the options beyond the layout the builder reads (the PDF/A level).
+bool writePageOptions(const std::string& folder, const engine::JobOptions& options,
+                      std::string* error = nullptr);
+
 // Reads an options file; the defaults when it cannot be opened.
 engine::PageLayout readPageOptions(const std::string& path);
+// The PDF/A level of an options file; off without one.
+engine::PdfaLevel readPdfaLevel(const std::string& path);
 
 } // namespace pw::pdftool

@@ -17,6 +17,8 @@ packages=(
   desktop-file-utils appstream dpkg-dev lintian man-db
   clang libclang-rt-14-dev
   fonts-dejavu-core
+  icc-profiles-free libgs-common
+  default-jre-headless libpdfbox2-java libactivation-java libjaxb-api-java
 )
 
 missing=()

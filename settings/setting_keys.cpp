@@ -1,6 +1,7 @@
 #include "settings/setting_keys.h"
 
 #include "jobfiles/page_layout_text.h"
+#include "jobfiles/pdfa_level.h"
 #include "jobfiles/quality_text.h"
 #include "jobfiles/text_values.h"
 
@@ -37,6 +38,13 @@ const std::vector<SettingKey>& settingKeys() {
                        },
                        [](const engine::JobOptions& options) {
                            return std::string(options.bookmarks ? "yes" : "no");
+                       }});
+        all.push_back({engine::kPdfaKey,
+                       [](std::string_view value, engine::JobOptions& options) {
+                           return engine::parsePdfaLevel(value, options.pdfa);
+                       },
+                       [](const engine::JobOptions& options) {
+                           return engine::formatPdfaLevel(options.pdfa);
                        }});
         // Text recognition: the languages ("none" for off), and whether pages are set upright.
         all.push_back({"TextLanguages",

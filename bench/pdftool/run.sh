@@ -93,7 +93,10 @@ scenario() {
     rm -rf "$cache"
 }
 
-echo "pdf.exe: $tool"
-echo "img2pdf: $(img2pdf --version 2>&1 | head -1)"
-scenario "many small" ${SMALL_COUNT:-2000} 1000 750 8
-scenario "few large" 24 4000 3000 3
+# Sourced (archive.sh), only the functions above are wanted.
+if [[ ${BASH_SOURCE[0]} == "$0" ]]; then
+    echo "pdf.exe: $tool"
+    echo "img2pdf: $(img2pdf --version 2>&1 | head -1)"
+    scenario "many small" ${SMALL_COUNT:-2000} 1000 750 8
+    scenario "few large" 24 4000 3000 3
+fi

@@ -162,7 +162,9 @@ int buildStagedPdf(const std::string& folder, std::FILE* out, std::FILE* err,
             std::fflush(out);
         }
     };
-    const WriteExtras extras{encryption ? &*encryption : nullptr, titles ? &*titles : nullptr};
+    std::size_t laidOnWhite = 0;
+    const WriteExtras extras{encryption ? &*encryption : nullptr, titles ? &*titles : nullptr,
+                             readPdfaLevel(folder + "/" + kPageOptionsFileName), &laidOnWhite};
     bool written = writePdf(pages, docInfo, layout, file, announce, error, extras);
     if (written && (std::fflush(file) != 0 || std::ferror(file) != 0)) {
         written = false;
@@ -182,6 +184,8 @@ int buildStagedPdf(const std::string& folder, std::FILE* out, std::FILE* err,
         unlink(partial.c_str());
         return kExitWriteFailed;
     }
+    if (laidOnWhite > 0)
+        line(out, kLaidOnWhiteLead + std::to_string(laidOnWhite));
     line(out, kWroteLead + std::to_string(pages.size()) + " of " + std::to_string(files.size()) +
                   " pages");
     return kExitOk;

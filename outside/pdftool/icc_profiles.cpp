@@ -29,6 +29,9 @@ void keepProfileByContent(PageSource& page) {
     std::string& profile = page.png ? page.png->iccProfile : page.info.iccProfile;
     page.iccSize = profile.size();
     page.iccDigest = profile.empty() ? std::string() : sha256(profile);
+    page.iccVersion = 0;
+    for (std::size_t i = 8; i < 12 && i < profile.size(); ++i)
+        page.iccVersion = (page.iccVersion << 8) | static_cast<unsigned char>(profile[i]);
     std::string().swap(profile);
 }
 

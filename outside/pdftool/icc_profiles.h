@@ -8,7 +8,8 @@
 
 namespace pw::pdftool {
 
-// Replaces the profile read with the page's header (JPEG or PNG) by its size and digest.
+// Replaces the profile read with the page's header (JPEG or PNG) by its size, digest and
+// version.
 void keepProfileByContent(PageSource& page);
 
 // The page's profile read again from its picture; throws std::runtime_error when it no longer

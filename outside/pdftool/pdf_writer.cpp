@@ -4,6 +4,7 @@
 #include "jobfiles/text_values.h"
 #include "outside/pdftool/icc_profiles.h"
 #include "outside/pdftool/page_geometry.h"
+#include "outside/pdftool/pdfa.h"
 #include "outside/pdftool/png_image.h"
 #include "outside/pdftool/text_layer.h"
 
@@ -210,20 +211,22 @@ std::string randomPassword() {
 class DocumentBuilder {
 public:
     DocumentBuilder(const std::vector<PageSource>& pages, const engine::PageLayout& layout,
-                    const PageWritten& onPageWritten, const PictureTitles* titles)
-        : pages_(pages), layout_(layout),
+                    const PageWritten& onPageWritten, const WriteExtras& extras)
+        : pages_(pages), layout_(layout), pdfa_(extras.pdfa),
           provider_(std::make_shared<JpegFileProvider>(pages, onPageWritten)),
           pngImages_(std::make_shared<PngImages>(pages, onPageWritten)),
           iccProvider_(std::make_shared<IccFileProvider>(pages)) {
         pdf_.emptyPDF();
         textLayer_ = std::make_unique<TextLayer>(pdf_);
-        if (titles != nullptr)
-            outline_.emplace(pdf_, *titles);
+        if (extras.titles != nullptr)
+            outline_.emplace(pdf_, *extras.titles);
+        pngImages_->setOpaque(pdfa_ == engine::PdfaLevel::A1b);
     }
 
     QPDF& pdf() { return pdf_; }
     bool needsUserUnit() const { return needsUserUnit_; }
     const std::string& pngVersion() const { return pngImages_->minimumVersion(); }
+    std::size_t laidOnWhite() const { return pngImages_->laidOnWhite(); }
 
     void addPage(std::size_t index) {
         const JpegInfo& info = pages_[index].info;
@@ -275,9 +278,12 @@ public:
 
     void setDocInfo(const DocInfo& docInfo) {
         Handle info = Handle::newDictionary();
-        const auto text = [&info](const char* key, const std::string& value) {
-            if (!value.empty())
-                info.replaceKey(key, Handle::newUnicodeString(value));
+        const bool archive = pdfa_ != engine::PdfaLevel::Off;
+        const auto text = [&info, archive](const char* key, const std::string& value) {
+            // PDF/A repeats the text in XML, which cannot hold every character.
+            const std::string shown = archive ? xmlSafe(value) : value;
+            if (!shown.empty())
+                info.replaceKey(key, Handle::newUnicodeString(shown));
         };
         text("/Title", docInfo.title);
         text("/Author", docInfo.author);
@@ -289,7 +295,11 @@ public:
             isPdfDate(docInfo.creationDate) ? docInfo.creationDate : pdfDate(std::time(nullptr));
         if (!date.empty())
             info.replaceKey("/CreationDate", Handle::newString(date));
+        if (archive)
+            info.replaceKey("/ModDate", Handle::newString(pdfDate(std::time(nullptr))));
         pdf_.getTrailer().replaceKey("/Info", pdf_.makeIndirectObject(info));
+        if (archive)
+            addPdfaParts(pdf_, pdfa_);
     }
 
 private:
@@ -324,8 +334,15 @@ private:
 
     Handle colourSpace(std::size_t index, int components) {
         const PageSource& page = pages_[index];
-        if (page.iccSize == 0)
-            return Handle::newName(deviceSpace(components));
+        if (page.iccSize == 0 || !keepsProfile(pdfa_, page.iccVersion)) {
+            // PDF/A: gray and RGB are read under the sRGB output intent; CMYK, which that
+            // intent does not cover, gets a packaged CMYK profile (one stream for all pages).
+            if (pdfa_ == engine::PdfaLevel::Off || components != 4)
+                return Handle::newName(deviceSpace(components));
+            if (!cmykProfile_.isInitialized())
+                cmykProfile_ = packagedProfile(pdf_, kCmykProfilePath, kCmykProfilePackage, 4);
+            return Handle::newArray({Handle::newName("/ICCBased"), cmykProfile_});
+        }
         // Pages sharing a profile (by content) share one stream.
         const std::string key = std::to_string(page.iccSize) + ":" + page.iccDigest;
         auto found = profiles_.find(key);
@@ -344,7 +361,9 @@ private:
 
     const std::vector<PageSource>& pages_;
     const engine::PageLayout& layout_;
+    const engine::PdfaLevel pdfa_;
     QPDF pdf_;
+    Handle cmykProfile_;
     std::shared_ptr<JpegFileProvider> provider_;
     std::shared_ptr<PngImages> pngImages_;
     std::shared_ptr<IccFileProvider> iccProvider_;
@@ -364,7 +383,10 @@ bool writePdf(const std::vector<PageSource>& pages, const DocInfo& docInfo,
         return false;
     }
     try {
-        DocumentBuilder builder(pages, layout, onPageWritten, extras.titles);
+        const bool encrypted = extras.encryption != nullptr && extras.encryption->active();
+        if (extras.pdfa != engine::PdfaLevel::Off && encrypted)
+            throw std::runtime_error("PDF/A does not allow encryption");
+        DocumentBuilder builder(pages, layout, onPageWritten, extras);
         for (std::size_t i = 0; i < pages.size(); ++i)
             builder.addPage(i);
         builder.finishOutline();
@@ -378,7 +400,11 @@ bool writePdf(const std::vector<PageSource>& pages, const DocInfo& docInfo,
         writer.setDecodeLevel(qpdf_dl_none);
         writer.setObjectStreamMode(qpdf_o_disable);
         writer.setLinearization(false);
-        if (builder.needsUserUnit())
+        if (extras.pdfa != engine::PdfaLevel::Off)
+            writer.setNewlineBeforeEndstream(true); // PDF/A wants an EOL before "endstream"
+        if (extras.pdfa == engine::PdfaLevel::A1b)
+            writer.forcePDFVersion("1.4"); // a reader of 1.4 ignores /UserUnit, which fits
+        else if (builder.needsUserUnit())
             writer.setMinimumPDFVersion("1.6");
         else if (!builder.pngVersion().empty())
             writer.setMinimumPDFVersion(builder.pngVersion());
@@ -390,6 +416,8 @@ bool writePdf(const std::vector<PageSource>& pages, const DocInfo& docInfo,
                 true, true, true, encryption->allowPrint ? qpdf_r3p_full : qpdf_r3p_none, true);
         }
         writer.write();
+        if (extras.laidOnWhite != nullptr)
+            *extras.laidOnWhite = builder.laidOnWhite();
     } catch (const std::exception& e) {
         error = e.what();
         return false;

@@ -7,6 +7,7 @@
 #include "jobfiles/job_options.h"
 #include "jobfiles/picture_titles.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <optional>
@@ -24,6 +25,7 @@ struct PageSource {
     // writer reads the bytes again from the picture.
     std::size_t iccSize = 0;
     std::string iccDigest;
+    std::uint32_t iccVersion = 0; // the profile's ICC version, header bytes 8 to 11
     int turn = 0; // the user's turn clockwise on top of the EXIF one: 0, 90, 180 or 270
 };
 
@@ -38,6 +40,12 @@ struct WriteExtras {
     // A bookmark per picture (pages of one staged index), titled from here, at its first page;
     // a picture of several pages gets a child per page, "Page 2" and so on.
     const PictureTitles* titles = nullptr;
+    // PDF/A (pdfa.h): XMP metadata, an sRGB output intent, every picture's colours defined;
+    // at PDF/A-1b also PDF 1.4, transparency laid on white and 8-bit samples only. Refused
+    // together with encryption.
+    engine::PdfaLevel pdfa = engine::PdfaLevel::Off;
+    // Set to the number of pages whose transparency was laid on white (PDF/A-1b).
+    std::size_t* laidOnWhite = nullptr;
 };
 
 // Writes the document to `out` (left open), each page laid out as `layout` says. The pictures

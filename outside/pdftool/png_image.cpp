@@ -38,6 +38,20 @@ void describeImage(Handle& dict, const PngInfo& info, int depth, const Handle& s
     dict.replaceKey("/ColorSpace", space);
 }
 
+// The palette with each entry's transparency (tRNS) laid on white.
+std::string paletteOnWhite(const PngInfo& info) {
+    std::string palette = info.palette;
+    for (std::size_t i = 0; i < palette.size(); ++i) {
+        const std::size_t entry = i / 3;
+        if (entry >= info.transparency.size())
+            break;
+        const unsigned alpha = static_cast<unsigned char>(info.transparency[entry]);
+        const unsigned value = static_cast<unsigned char>(palette[i]);
+        palette[i] = static_cast<char>((value * alpha + 255 * (255 - alpha) + 127) / 255);
+    }
+    return palette;
+}
+
 void write(Pipeline* pipeline, const std::string& data) {
     pipeline->write(reinterpret_cast<const unsigned char*>(data.data()), data.size());
 }
@@ -52,26 +66,34 @@ void PngImages::need(const char* version) {
         minimumVersion_ = version;
 }
 
+bool PngImages::flattens(const PngInfo& info) const {
+    return opaque_ && info.colourType != 3 && (info.bitDepth == 16 || info.hasAlpha());
+}
+
 Handle PngImages::image(QPDF& pdf, std::size_t index, const Handle& baseSpace) {
     const PngInfo& info = *pages_[index].png;
+    const bool withMask = info.hasAlpha() && !opaque_;
+    if (info.hasAlpha() && opaque_)
+        ++laidOnWhite_;
     Handle space = baseSpace;
     if (info.colourType == 3) {
         const auto entries = static_cast<long long>(info.palette.size() / 3);
-        space =
-            Handle::newArray({Handle::newName("/Indexed"), baseSpace,
-                              Handle::newInteger(entries - 1), Handle::newString(info.palette)});
+        const std::string palette = opaque_ ? paletteOnWhite(info) : info.palette;
+        space = Handle::newArray({Handle::newName("/Indexed"), baseSpace,
+                                  Handle::newInteger(entries - 1), Handle::newString(palette)});
     }
-    if (info.bitDepth == 16)
+    const int imageDepth = flattens(info) ? 8 : info.bitDepth;
+    if (imageDepth == 16)
         need("1.5");
 
     Handle image = Handle::newStream(&pdf);
     image.replaceStreamData(shared_from_this(), Handle::newName("/FlateDecode"),
-                            predictorParms(info.colours(), info.bitDepth, info.width));
+                            predictorParms(info.colours(), imageDepth, info.width));
     Handle dict = image.getDict();
-    describeImage(dict, info, info.bitDepth, space);
+    describeImage(dict, info, imageDepth, space);
     streams_[image.getObjGen().getObj()] = {index, false};
 
-    if (info.hasAlpha()) {
+    if (withMask) {
         need("1.4");
         const int depth = alphaDepth(info);
         Handle mask = Handle::newStream(&pdf);
@@ -95,7 +117,13 @@ void PngImages::provideStreamData(QPDFObjGen const& og, Pipeline* pipeline) {
 
     if (!binding.alpha && onPageWritten_)
         onPageWritten_(binding.page);
-    if (!binding.alpha && info.copiesIdat()) {
+    if (!binding.alpha && flattens(info)) {
+        std::string colour;
+        std::string error;
+        if (!encodeOpaquePng(page.path, info, colour, error))
+            throw std::runtime_error(page.name + ": " + error);
+        write(pipeline, colour);
+    } else if (!binding.alpha && info.copiesIdat()) {
         copyIdat(page, pipeline);
     } else {
         // qpdf writes every image before any soft mask, so each of the two streams decodes

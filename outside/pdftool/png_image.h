@@ -23,6 +23,12 @@ public:
     // The PDF version the pictures so far need (16-bit samples 1.5, soft masks 1.4), or "".
     const std::string& minimumVersion() const { return minimumVersion_; }
 
+    // Opaque pictures of at most 8 bits only (PDF/A-1): transparent parts are laid on white
+    // (a palette's entries, or the decoded samples) and 16-bit samples reduced to 8 bits.
+    void setOpaque(bool opaque) { opaque_ = opaque; }
+    // Pictures whose transparency was laid on white so far.
+    std::size_t laidOnWhite() const { return laidOnWhite_; }
+
     void provideStreamData(QPDFObjGen const& og, Pipeline* pipeline) override;
 
 private:
@@ -32,11 +38,15 @@ private:
     };
     void copyIdat(const PageSource& page, Pipeline* pipeline);
     void need(const char* version);
+    // Decoded and re-encoded opaque in 8 bits (setOpaque).
+    bool flattens(const PngInfo& info) const;
 
     const std::vector<PageSource>& pages_;
     const PageWritten& onPageWritten_;
     std::unordered_map<int, Binding> streams_;
     std::string minimumVersion_;
+    bool opaque_ = false;
+    std::size_t laidOnWhite_ = 0;
     std::vector<unsigned char> buffer_;
 };
 

@@ -2,6 +2,7 @@
 
 #include "formats/png_bytes.h"
 
+#include <cmath>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -236,6 +237,42 @@ bool encodePngPlanes(const std::string& path, const PngInfo& info, bool wantColo
         !compress(pixels.rows, info.width, info.bitDepth, info.colours(), planes.colour, error))
         return false;
     return true;
+}
+
+bool encodeOpaquePng(const std::string& path, const PngInfo& info, std::string& colour,
+                     std::string& error) {
+    Pixels pixels;
+    if (!decode(path, info, pixels, error))
+        return false;
+    const auto width = static_cast<std::size_t>(info.width);
+    const auto height = static_cast<std::size_t>(info.height);
+    const auto colours = static_cast<std::size_t>(info.colours());
+    const bool alphaChannel = info.colourType == 4 || info.colourType == 6;
+    const std::size_t samples = colours + (alphaChannel ? 1 : 0);
+    const double most = static_cast<double>((1u << info.bitDepth) - 1u);
+    std::vector<unsigned char> keyAlpha;
+    if (!alphaChannel && !info.transparency.empty()) {
+        keyAlpha.resize(width * height);
+        transparencyAlpha(info, pixels, keyAlpha);
+    }
+    std::vector<unsigned char> opaque(width * height * colours);
+    std::vector<png_bytep> rows(height);
+    for (std::size_t y = 0; y < height; ++y) {
+        const unsigned char* row = pixels.rows[y];
+        rows[y] = opaque.data() + y * width * colours;
+        for (std::size_t x = 0; x < width; ++x) {
+            const double alpha = alphaChannel
+                                     ? sample(row, x * samples + colours, info.bitDepth) / most
+                                 : keyAlpha.empty() ? 1.0
+                                                    : keyAlpha[y * width + x] / 255.0;
+            for (std::size_t c = 0; c < colours; ++c) {
+                const double value = sample(row, x * samples + c, info.bitDepth) / most;
+                rows[y][x * colours + c] =
+                    static_cast<unsigned char>(std::lround((value * alpha + 1.0 - alpha) * 255.0));
+            }
+        }
+    }
+    return compress(rows, info.width, 8, info.colours(), colour, error);
 }
 
 std::string joinedIdat(const std::string& png) {

@@ -21,6 +21,12 @@ int alphaDepth(const PngInfo& info);
 bool encodePngPlanes(const std::string& path, const PngInfo& info, bool wantColour,
                      PngPlanes& planes, std::string& error);
 
+// Decodes the picture and compresses its colour samples in 8 bits, transparent parts (alpha or
+// tRNS) laid on white; for gray and RGB pictures (a palette's transparency lies in its
+// entries). Returns false with `error` set when the picture cannot be decoded.
+bool encodeOpaquePng(const std::string& path, const PngInfo& info, std::string& colour,
+                     std::string& error);
+
 // The data of a PNG's IDAT chunks, joined; empty when `png` is not a well-formed PNG.
 std::string joinedIdat(const std::string& png);
 

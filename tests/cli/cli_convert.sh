@@ -140,6 +140,17 @@ check "standard input for one password only: status 1, nothing written" \
 check "password options in convert --help" eval '"$program" convert --help |
     grep -q -- "--password-file FILE" && "$program" convert --help | grep -q -- "--no-copy"'
 
+# PDF/A: the level's metadata and PDF version; refused with a password, in one line.
+run -q -o "$work/out/archive" --pdfa 1b "$work/in/c.jpg" "$work/in/B.bmp"
+check "--pdfa 1b: PDF 1.4 identified as PDF/A-1b" eval 'test "$status" -eq 0 &&
+    head -c 8 "$out" | grep -q "%PDF-1.4" && grep -aq "<pdfaid:part>1</pdfaid:part>" "$out"'
+run -q -o "$work/out/archive" --pdfa 2b --password-file "$work/pass" "$work/in/c.jpg"
+check "--pdfa with a password: status 1, one line, nothing written" eval 'test "$status" -eq 1 &&
+    test "$(wc -l <<<"$err")" -eq 1 && grep -q "PDF/A does not allow encryption" <<<"$err" &&
+    test -z "$out"'
+run -q --pdfa 3u "$work/in/c.jpg"
+check "--pdfa 3u: status 1" eval 'test "$status" -eq 1 && grep -q "PDF/A level" <<<"$err"'
+
 # The newer picture types, named in any letter case.
 cp "$samples/06-harbour.heic" "$work/h.HEIC"
 cp "$samples/07-lagoon.webp" "$work/l.webp"

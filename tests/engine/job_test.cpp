@@ -258,6 +258,19 @@ TEST_F(Job, EmptyListOnlyAsksForAFile) {
     EXPECT_FALSE(fs::exists(temp / "out"));
 }
 
+// PDF/A forbids encryption: asked for both, the job says so and does not start.
+TEST_F(Job, PdfaWithAPasswordIsRefusedBeforeAnythingRuns) {
+    host.files = {temp / "a.jpg"};
+    host.options.pdfa = engine::PdfaLevel::A2b;
+    host.secrets = {"secret", "", true, true};
+    EXPECT_FALSE(run());
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_NE(prompts.messages[0].text.find("PDF/A does not allow encryption"), std::string::npos);
+    EXPECT_EQ(prompts.messages[0].icon, os::Icon::Exclamation);
+    EXPECT_TRUE(host.log.empty()); // nothing locked
+    EXPECT_FALSE(fs::exists(temp / "out"));
+}
+
 TEST_F(Job, MissingBuilderIsReportedOnceAndNoPictureIsBlamed) {
     os::setApplicationFolder(temp / "no app here");
     host.files = {picture("a.png"), picture("b.png")};

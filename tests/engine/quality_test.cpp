@@ -411,6 +411,27 @@ TEST_F(QualityJob, ReencodedPagesKeepTheirTurnAndProfile) {
     EXPECT_EQ(colours, (std::vector<std::string>{"icc", "icc"}));
 }
 
+// PDF/A-1b allows no transparency: lossless pages lose it, on white, and the job says so, once
+// for all its pictures, also in per-picture mode.
+TEST_F(QualityJob, PdfA1bLaysLosslessTransparencyOnWhiteWithANotice) {
+    host.files = {temp / "pics/a.png", temp / "pics/b.png", temp / "pics/c.png"};
+    ASSERT_TRUE(pdftool::test::writePng(host.files[0], {.colourType = 6}));
+    ASSERT_TRUE(pdftool::test::writePng(host.files[1], {.bitDepth = 16, .colourType = 4}));
+    ASSERT_TRUE(pdftool::test::writePng(host.files[2], {.colourType = 2}));
+    host.options = lossless();
+    host.options.pdfa = PdfaLevel::A1b;
+    host.perPicture = true;
+    const auto result = run();
+    ASSERT_TRUE(result);
+    ASSERT_EQ(result->written.size(), 3u);
+    ASSERT_EQ(result->notices.size(), 1u);
+    EXPECT_NE(result->notices[0].text.find("transparent parts of 2 pictures were laid on white"),
+              std::string::npos)
+        << result->notices[0].text;
+    for (const std::string& pdf : result->written)
+        EXPECT_EQ(test::commandOutput("pdfimages -list '" + pdf + "' | grep -c smask"), "0\n");
+}
+
 TEST(StagingPool, ResultsComeInListOrderWhateverTheirStagingTime) {
     constexpr int kCount = 24;
     constexpr int kWorkers = 3;

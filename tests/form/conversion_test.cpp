@@ -1,9 +1,11 @@
 #include "filelist/picture_list_view.h"
 #include "form/app_state.h"
+#include "form/archive_group.h"
 #include "form/page_group.h"
 #include "form/password_group.h"
 #include "form/quality_control.h"
 #include "form_fixture.h"
+#include "jobfiles/pdfa_level.h"
 #include "platform/paths.h"
 #include "settings/settings_file.h"
 
@@ -219,6 +221,37 @@ TEST_F(Conversion, PasswordGroupEncryptsAndBookmarksAreSavedButNoPassword) {
     EXPECT_TRUE(again.chkBookmarks->isChecked());
     EXPECT_TRUE(again.grpPassword->txtOpenPassword->text().isEmpty());
     EXPECT_FALSE(app_->encryption().active());
+}
+
+// Archive (PDF/A) is kept on Save; with a password the Convert is refused with a message.
+TEST_F(Conversion, ArchiveChoiceIsSavedAndRefusedWithAPassword) {
+    frmPrinting& engine = startProgram();
+    EXPECT_EQ(engine.grpArchive->cmbPdfa->currentText(), QStringLiteral("Off"));
+    const QString output = dir_.path() + QStringLiteral("/archive");
+    engine.txtPath->setText(output);
+    engine.grpArchive->cmbPdfa->setCurrentIndex(2);
+    engine.grpPassword->txtOpenPassword->setText(QStringLiteral("s3cret"));
+    frmMain& front = *engine.front();
+    prompts_.openNext(picture(QStringLiteral("a.png"), Qt::green).toStdString());
+    press(front.imgToolbar[0]);
+    press(front.imgConvert);
+    EXPECT_TRUE(prompts_.shown(engine::kPdfaWithPasswordRefusal));
+    EXPECT_FALSE(QFile::exists(output + QStringLiteral("/NewPDF.pdf")));
+
+    engine.grpPassword->txtOpenPassword->clear();
+    press(front.imgConvert);
+    waitForJob();
+    QFile pdf(output + QStringLiteral("/NewPDF.pdf"));
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    const QByteArray bytes = pdf.readAll();
+    EXPECT_TRUE(bytes.startsWith("%PDF-1.4"));
+    EXPECT_TRUE(bytes.contains("<pdfaid:part>1</pdfaid:part>"));
+
+    engine.show();
+    engine.cmdSave->click();
+    endProgram();
+    frmPrinting& again = startProgram();
+    EXPECT_EQ(again.grpArchive->level(), engine::PdfaLevel::A1b);
 }
 
 TEST_F(Conversion, QualityControlShowsItsCaptionsKeepsPicturesWhole) {

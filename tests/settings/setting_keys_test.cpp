@@ -57,8 +57,8 @@ TEST(SettingLines, LaterLinesFollowTheTwoFieldsAndSurviveSave) {
     ASSERT_TRUE(written);
     EXPECT_EQ(test::TempHome::read(settingsFilePath()),
               "/srv/pdf\r\n0\r\nPageSize=picture\r\nOrientation=auto\r\nMargin=0\r\n"
-              "Fit=fit\r\nBookmarks=no\r\nTextLanguages=none\r\nAutoRotate=no\r\nQuality=100\r\n"
-              "Colour=gray\r\n");
+              "Fit=fit\r\nBookmarks=no\r\nPDFA=off\r\nTextLanguages=none\r\nAutoRotate=no\r\n"
+              "Quality=100\r\nColour=gray\r\n");
 }
 
 TEST(SettingLines, PageLayoutLinesReadBackAndFallBackOneByOne) {
@@ -77,14 +77,16 @@ TEST(SettingLines, PageLayoutLinesReadBackAndFallBackOneByOne) {
     options.bookmarks = true;
     options.ocrLanguages = "deu+eng";
     options.autoRotate = true;
+    options.pdfa = engine::PdfaLevel::A1b;
     bool written = false;
     saveSettings("/srv/pdf", 1, options, &written);
     ASSERT_TRUE(written);
     EXPECT_EQ(test::TempHome::read(settingsFilePath()),
               "/srv/pdf\r\n1\r\nPageSize=100x150mm\r\nOrientation=landscape\r\nMargin=12.5\r\n"
-              "Fit=fill\r\nBookmarks=yes\r\nTextLanguages=deu+eng\r\nAutoRotate=yes\r\n"
+              "Fit=fill\r\nBookmarks=yes\r\nPDFA=1b\r\nTextLanguages=deu+eng\r\nAutoRotate=yes\r\n"
               "Quality=100\r\n");
     EXPECT_TRUE(loadSettings().options.bookmarks);
+    EXPECT_EQ(loadSettings().options.pdfa, engine::PdfaLevel::A1b);
     EXPECT_EQ(loadSettings().options.ocrLanguages, "deu+eng");
     EXPECT_TRUE(loadSettings().options.autoRotate);
     const engine::PageLayout read = loadSettings().options.page;
@@ -98,7 +100,7 @@ TEST(SettingLines, PageLayoutLinesReadBackAndFallBackOneByOne) {
     test::TempHome::write(
         settingsFilePath(),
         "/srv/pdf\r\n1\r\nPageSize=A4\r\nOrientation=upside\r\nMargin=51\r\nFit=fill\r\n"
-        "Bookmarks=maybe\r\n");
+        "Bookmarks=maybe\r\nPDFA=3a\r\n");
     const StoredSettings damaged = loadSettings();
     EXPECT_EQ(damaged.modeIndex, 1);
     EXPECT_EQ(damaged.options.page.size, engine::PageSize::A4);
@@ -106,6 +108,7 @@ TEST(SettingLines, PageLayoutLinesReadBackAndFallBackOneByOne) {
     EXPECT_EQ(damaged.options.page.marginMm, 0.0);
     EXPECT_EQ(damaged.options.page.fit, engine::Fit::Fill);
     EXPECT_FALSE(damaged.options.bookmarks);
+    EXPECT_EQ(damaged.options.pdfa, engine::PdfaLevel::Off);
 }
 
 TEST(SettingLines, QualityIsANumberOrLossless) {
