@@ -233,6 +233,25 @@ const Option kOptions[] = {
          r.options.bookmarks = true;
          return true;
      }},
+    {"ocr", 0, "LANG",
+     "searchable PDFs: read the pictures' text in these languages (Tesseract's names: eng, "
+     "deu+eng) and lay it invisibly over the pages",
+     [](const std::string& v, ConvertRequest& r, std::string&) {
+         return setText(r.options.ocrLanguages, v);
+     }},
+    {"ocr-sidecar", 0, "FILE",
+     "with --ocr, also write the text read to FILE, pages separated "
+     "by form feeds",
+     [](const std::string& v, ConvertRequest& r, std::string&) {
+         return setText(r.textSidecar, v);
+     }},
+    {"auto-rotate", 0, "",
+     "turn pages whose text is sideways or upside down upright, when "
+     "the text's direction is clear",
+     [](const std::string&, ConvertRequest& r, std::string&) {
+         r.options.autoRotate = true;
+         return true;
+     }},
     {"pdfa", 0, "LEVEL", "2b or 1b: archive PDFs (PDF/A-2b, PDF/A-1b), or off (default)",
      [](const std::string& v, ConvertRequest& r, std::string& e) {
          if (engine::parsePdfaLevel(v, r.options.pdfa))
@@ -364,6 +383,10 @@ bool parseConvertArguments(const std::vector<std::string>& args, ConvertRequest&
             error = "option '" + shown + "': " + error;
             return false;
         }
+    }
+    if (!request.textSidecar.empty() && request.options.ocrLanguages.empty()) {
+        error = "--ocr-sidecar needs --ocr LANG";
+        return false;
     }
     return splitOutputFile(request, error);
 }

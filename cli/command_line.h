@@ -32,6 +32,7 @@ struct ConvertRequest {
     // and --no-copy; never from an argument itself.
     pdftool::Encryption encryption;
     bool inputTaken = false; // a password file "-" has read standard input
+    std::string textSidecar; // --ocr-sidecar: the recognised text goes here too
     bool sort = false;
     bool overwrite = false;
     bool quiet = false;

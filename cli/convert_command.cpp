@@ -7,6 +7,7 @@
 #include "cli/progress_display.h"
 #include "core/picture_list_model.h"
 #include "engine/ConversionJob.h"
+#include "engine/ocr_languages.h"
 #include "filelist/path_intake.h"
 #include "jobfiles/pdfa_level.h"
 #include "platform/paths.h"
@@ -138,6 +139,17 @@ int runConvertCommand(int argc, char* argv[]) {
         return kExitUsage;
     }
 
+    const std::string ocrProblem = request.options.ocrLanguages.empty()
+                                       ? std::string()
+                                       : engine::OcrLanguageProblem(request.options.ocrLanguages);
+    const std::string rotateProblem =
+        request.options.autoRotate ? engine::OrientationDataProblem() : std::string();
+    if (!ocrProblem.empty() || !rotateProblem.empty()) {
+        std::fprintf(stderr, "pagewright convert: %s\n",
+                     (ocrProblem.empty() ? rotateProblem : ocrProblem).c_str());
+        return kExitUsage;
+    }
+
     std::vector<std::string> refused;
     PictureListModel list;
     const bool fits = collectPictures(request.inputs, list, refused);
@@ -193,6 +205,7 @@ int runConvertCommand(int argc, char* argv[]) {
     job.perPicture = request.perPicture;
     job.options = request.options;
     job.encryption = request.encryption;
+    job.textSidecar = request.textSidecar.empty() ? std::string() : absolute(request.textSidecar);
     job.overwrite = request.overwrite ? engine::OverwritePolicy::Overwrite
                                       : engine::OverwritePolicy::KeepNumbered;
     if (!request.outputFile.empty()) {

@@ -3,6 +3,7 @@
 #include "engine/document_date.h"
 #include "engine/leftover_jobs.h"
 #include "engine/missing_pictures.h"
+#include "engine/ocr_pages.h"
 #include "engine/path_parts.h"
 #include "engine/pdf_names.h"
 #include "engine/picture_pages.h"
@@ -14,6 +15,7 @@
 #include "jobfiles/docinfo.h"
 #include "jobfiles/page_options.h"
 #include "jobfiles/page_turns.h"
+#include "jobfiles/page_words.h"
 #include "jobfiles/picture_titles.h"
 #include "platform/files.h"
 #include "platform/paths.h"
@@ -154,6 +156,13 @@ void ConversionJob::finish(JobResult::Outcome outcome) {
     result.resultsFolder =
         allElsewhere ? PathPart(trouble_.placed.front(), 3) : request_.outputFolder;
     result.written = written_;
+    if (!sidecar_.close())
+        notices_.push_back(sidecar_.problem());
+    if (outcome == JobResult::Outcome::Finished) {
+        const std::string unread = UnreadTextNotice(request_.pictures, staging_);
+        if (!unread.empty())
+            notices_.push_back(unread);
+    }
     if (outcome == JobResult::Outcome::Finished) {
         for (std::size_t i = 0; i < missing_.size(); ++i) {
             PictureStaging staging = staging_[i];
@@ -204,19 +213,26 @@ void ConversionJob::stageAll() {
     if (perPicture)
         os::makeFolder(ahead);
     InitialiseFreeImage();
+    if (!request_.textSidecar.empty() && !request_.options.ocrLanguages.empty())
+        sidecar_.open(request_.textSidecar);
     const int workers = StagingPool<PictureStaging>::defaultWorkers();
     // Leaving early, the pool lets the pictures being staged finish and starts no more.
     StagingPool<PictureStaging> pool(count_, workers, kLookaheadPerWorker * workers, [&](int i) {
         const std::string stem = StagedStem(i);
-        return StagePicturePages(request_.pictures[static_cast<std::size_t>(i)],
-                                 perPicture ? os::joinPath(ahead, PathPart(stem, 1)) : stem,
-                                 request_.options);
+        const auto at = static_cast<std::size_t>(i);
+        PictureStaging staged = StagePicturePages(
+            request_.pictures[at], perPicture ? os::joinPath(ahead, PathPart(stem, 1)) : stem,
+            request_.options);
+        const int turn = at < request_.rotations.size() ? request_.rotations[at] : 0;
+        RecognisePages(staged, pdftool::quarterTurn(turn), request_.options, &cancelled_);
+        return staged;
     });
     for (int i = 0; i < count_ && !cancelled_; ++i) {
         const auto at = static_cast<std::size_t>(i);
         staging_[at] = pool.take(i, nullptr);
         if (perPicture)
             bringIntoPlace(staging_[at]);
+        sidecar_.addPicture(staging_[at]);
         missing_[at] = staging_[at].pages == 0;
         if (perPicture)
             runPerPicture(i);
@@ -236,6 +252,9 @@ void ConversionJob::bringIntoPlace(PictureStaging& staging) {
             if (os::fileExists(from[i]) && !os::renameFile(from[i], to[i]))
                 os::removeFile(from[i]); // a page the builder does not get is reported as skipped
         }
+        const std::string words = pdftool::wordsFileFor(from.front());
+        if (os::fileExists(words) && !os::renameFile(words, pdftool::wordsFileFor(to.front())))
+            os::removeFile(words);
     }
     staging.firstFile = first;
 }
@@ -297,6 +316,8 @@ void ConversionJob::runPerPicture(int index) {
     if (!staging_[at].firstFile.empty()) {
         os::removeFile(staging_[at].firstFile);
         RemoveLaterPages(staging_[at].firstFile, staging_[at].pageCount);
+        for (int page = 1; page <= staging_[at].pageCount; ++page)
+            os::removeFile(pdftool::wordsFileFor(StagedPageName(staging_[at].firstFile, page)));
     }
     os::removeFile(stagingFile(kToolResult));
     os::removeFile(stagingFile(kToolByProduct));
@@ -390,8 +411,9 @@ void ConversionJob::writePageOptions() {
 void ConversionJob::writePageTurns(int only) {
     pdftool::PageTurns turns;
     const auto& rotations = request_.rotations;
-    for (std::size_t i = 0; i < rotations.size() && i < request_.pictures.size(); ++i) {
-        const int turn = pdftool::quarterTurn(rotations[i]);
+    for (std::size_t i = 0; i < request_.pictures.size(); ++i) {
+        const int asked = i < rotations.size() ? rotations[i] : 0;
+        const int turn = pdftool::quarterTurn(asked + staging_[i].autoTurn);
         if (turn != 0 && (only < 0 || i == static_cast<std::size_t>(only)))
             turns[i] = turn;
     }

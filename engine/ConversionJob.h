@@ -5,6 +5,7 @@
 #include "engine/job_events.h"
 #include "engine/job_request.h"
 #include "engine/notice_prompts.h"
+#include "engine/ocr_results.h"
 #include "engine/picture_pages.h"
 #include "engine/result_placement.h"
 #include "platform/job_folder.h"
@@ -100,6 +101,7 @@ private:
     bool builderRan_ = false;         // per-picture mode: a run of it ended
     PlacementTrouble trouble_;
     std::vector<std::string> notices_; // said once each at the end
+    TextSidecar sidecar_;
 };
 
 } // namespace pw::engine

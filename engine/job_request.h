@@ -35,6 +35,9 @@ struct JobRequest {
     // kept and the first free numbered name taken (NewPDF1.pdf), unless `replaceResult`.
     std::string resultName = "NewPDF.pdf";
     bool replaceResult = false;
+    // With text recognition: the recognised text is also written here, pages separated by form
+    // feeds. Empty for none.
+    std::string textSidecar;
     // Where the job stages: the window's one staging folder (os::stagingFolder(); the window
     // runs one job at a time), or a private folder of its own under os::jobsFolder(), removed
     // at its end, so that jobs of several programs run side by side.

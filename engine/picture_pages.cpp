@@ -121,6 +121,15 @@ std::vector<std::string> StagedPageNames(const std::string& firstTarget, int pag
     return names;
 }
 
+std::string ExistingStagedPage(const std::string& firstTarget, int page) {
+    const std::vector<std::string> names = StagedPageNames(firstTarget, page);
+    for (const std::string& name : names) {
+        if (os::fileExists(name))
+            return name;
+    }
+    return names.front();
+}
+
 void RemoveLaterPages(const std::string& firstTarget, int pageCount) {
     for (int page = 2; page <= pageCount; ++page) {
         for (const std::string& name : StagedPageNames(firstTarget, page))

@@ -15,6 +15,8 @@ struct PictureStaging {
     std::string problem;           // why nothing was staged, when there is more to say
     std::string firstFile;         // page 1's staged name (even when only later pages were
                                    // staged); empty when no page was
+    int autoTurn = 0; // clockwise degrees the orientation detection adds to the picture's turn
+    std::vector<std::string> textProblems; // pages whose text could not be recognised, and why
 };
 
 // The staged name of page `page` (1-based): page 1 is `firstTarget` itself, later pages insert
@@ -24,6 +26,9 @@ std::string StagedPageName(const std::string& firstTarget, int page);
 // The names page `page` may be staged under, one per staged extension: the pages of one
 // picture can differ in kind (a bilevel page is a ".tif").
 std::vector<std::string> StagedPageNames(const std::string& firstTarget, int page);
+// The staged file of that page that exists (pages of one picture can be of different kinds);
+// the first of the names when none does.
+std::string ExistingStagedPage(const std::string& firstTarget, int page);
 
 // Stages the picture's first page at `stem` plus its extension (see StageForJob) and, for a
 // TIFF with several pages, each later page at StagedPageName of it, as the options say.

@@ -11,6 +11,7 @@
 #include "form/resolution_group.h"
 #include "form/scale_to_screen.h"
 #include "form/tall_group.h"
+#include "form/text_group.h"
 #include "settings/document_options.h"
 #include "settings/settings_file.h"
 
@@ -119,6 +120,7 @@ void frmPrinting::connectEdits() {
     connect(grpPage, &PageGroup::changed, this, [this] { handOverEdits(); });
     connect(qualityControl, &QualityControl::changed, this, [this] { handOverEdits(); });
     connect(chkBookmarks, &QCheckBox::toggled, this, [this] { handOverEdits(); });
+    connect(grpText, &TextGroup::changed, this, [this] { handOverEdits(); });
     connect(grpArchive, &ArchiveGroup::changed, this, [this] { handOverEdits(); });
     connect(grpResolution, &ResolutionGroup::changed, this, [this] { handOverEdits(); });
     connect(grpTall, &TallGroup::changed, this, [this] { handOverEdits(); });
@@ -140,6 +142,7 @@ void frmPrinting::showSettings(AppSettings settings) {
     grpPage->setPageLayout(settings.options.page);
     qualityControl->setQuality(settings.options.quality, settings.options.lossless);
     chkBookmarks->setChecked(settings.options.bookmarks);
+    grpText->setOptions(settings.options);
     grpArchive->setLevel(settings.options.pdfa);
     grpResolution->setMaxDpi(settings.options.maxDpi);
     grpTall->setValues(settings.options.page);
@@ -164,6 +167,7 @@ engine::JobOptions frmPrinting::jobOptions() const {
     options.quality = qualityControl->quality();
     options.lossless = qualityControl->lossless();
     options.bookmarks = chkBookmarks->isChecked();
+    grpText->applyTo(options);
     options.pdfa = grpArchive->level();
     options.maxDpi = grpResolution->maxDpi();
     return options;
@@ -307,6 +311,8 @@ void frmPrinting::buildControls() {
     grpResolution = new ResolutionGroup(this);
     root->addWidget(grpResolution);
 
+    grpText = new TextGroup(this);
+    root->addWidget(grpText);
     grpPassword = new PasswordGroup(this);
     root->addWidget(grpPassword);
     grpArchive = new ArchiveGroup(this);

@@ -29,6 +29,7 @@ class PageGroup;
 class PasswordGroup;
 class ResolutionGroup;
 class TallGroup;
+class TextGroup;
 class QualityControl;
 
 class frmPrinting : public QDialog, public EngineView {
@@ -117,6 +118,7 @@ public:
     QualityControl* qualityControl = nullptr; // spnQuality and chkLossless
     QCheckBox* chkBookmarks = nullptr;
     PasswordGroup* grpPassword = nullptr; // never saved
+    TextGroup* grpText = nullptr;
     ArchiveGroup* grpArchive = nullptr;
     ResolutionGroup* grpResolution = nullptr;
     TallGroup* grpTall = nullptr;

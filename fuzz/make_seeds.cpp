@@ -3,6 +3,7 @@
 #include "icc_chunks.h"
 #include "jobfiles/docinfo.h"
 #include "jobfiles/page_turns.h"
+#include "jobfiles/page_words.h"
 #include "jpeg_maker.h"
 #include "png_maker.h"
 
@@ -115,7 +116,8 @@ int main(int argc, char** argv) {
     }
     const fs::path root = argv[1];
     for (const char* target : {"jpeg_structure", "exif", "icc", "docinfo", "png_rows", "png_pages",
-                               "heif_canvas", "heif_meta", "bmp_reader", "g4_tiff"})
+                               "heif_canvas", "heif_meta", "bmp_reader", "g4_tiff",
+                               "page_words"})
         fs::create_directories(root / target);
 
     const JpegSpec specs[] = {
@@ -177,6 +179,16 @@ int main(int argc, char** argv) {
     fs::rename(turnsFolder / kPageTurnsFileName,
                root / "docinfo" / ("seed" + std::to_string(index++)));
     fs::remove(turnsFolder);
+    // A words file of two blocks.
+    PageWords words{200, 100, {}};
+    words.lines.push_back({true,
+                           {10, 10, 150, 30},
+                           {{{10, 10, 60, 30}, "Hello"}, {{70, 12, 150, 30}, "w\xC3\xB6rld"}}});
+    words.lines.push_back({true, {10, 50, 90, 70}, {{{10, 50, 90, 70}, "again"}}});
+    if (!writeAll(root / "page_words" / "seed0", pageWordsText(words))) {
+        std::cerr << "cannot write the words seed\n";
+        return 1;
+    }
     // Small PNGs of every colour type, row filter and transparency the readers take (the
     // quality path's reader leaves the 16-bit and interlaced ones).
     std::string profile = fakeIccProfile(200, "RGB ");

@@ -2,6 +2,8 @@
 // Options of one conversion job beyond the folder and the mode: page layout and picture
 // quality. The settings keep them, both faces edit them, the job applies them (quality while
 // staging, page layout through the builder's options file). Plain data, no Qt.
+#include <string>
+
 namespace pw::engine {
 
 enum class PageSize { Picture, A3, A4, A5, Letter, Legal, Custom };
@@ -41,6 +43,10 @@ struct JobOptions {
     // At a quality, pictures shown at more than this many dots per inch on their page are
     // scaled down to it (JPEG files then re-encoded); 0 for no ceiling. Lossless ignores it.
     int maxDpi = 0;
+    // Text recognition in Tesseract's language names ("eng", "deu+eng"): each page gets its
+    // words as invisible text. Empty for none.
+    std::string ocrLanguages;
+    bool autoRotate = false; // pages whose text is sideways or upside down are turned upright
 };
 
 } // namespace pw::engine

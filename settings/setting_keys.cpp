@@ -48,6 +48,28 @@ const std::vector<SettingKey>& settingKeys() {
                            return engine::formatPdfaLevel(options.pdfa);
                        }});
         all.push_back({"MaxDpi", engine::parseMaxDpi, engine::formatMaxDpi});
+        // Text recognition: the languages ("none" for off), and whether pages are set upright.
+        all.push_back({"TextLanguages",
+                       [](std::string_view value, engine::JobOptions& options) {
+                           if (value.empty() || value.size() > 200)
+                               return false;
+                           options.ocrLanguages = value == "none" ? "" : std::string(value);
+                           return true;
+                       },
+                       [](const engine::JobOptions& options) {
+                           return options.ocrLanguages.empty() ? std::string("none")
+                                                               : options.ocrLanguages;
+                       }});
+        all.push_back({"AutoRotate",
+                       [](std::string_view value, engine::JobOptions& options) {
+                           if (value != "yes" && value != "no")
+                               return false;
+                           options.autoRotate = value == "yes";
+                           return true;
+                       },
+                       [](const engine::JobOptions& options) {
+                           return std::string(options.autoRotate ? "yes" : "no");
+                       }});
         all.push_back({"Quality", engine::parseQuality, engine::formatQuality});
         return all;
     }();

@@ -8,6 +8,7 @@
 #include "outside/pdftool/pdfa.h"
 #include "outside/pdftool/png_image.h"
 #include "outside/pdftool/tall_pages.h"
+#include "outside/pdftool/text_layer.h"
 
 #include <cerrno>
 #include <cmath>
@@ -219,6 +220,7 @@ public:
           ccittImages_(std::make_shared<CcittImages>(pages, onPageWritten)),
           iccProvider_(std::make_shared<IccFileProvider>(pages)) {
         pdf_.emptyPDF();
+        textLayer_ = std::make_unique<TextLayer>(pdf_);
         if (extras.titles != nullptr)
             outline_.emplace(pdf_, *extras.titles);
         pngImages_->setOpaque(pdfa_ == engine::PdfaLevel::A1b);
@@ -245,11 +247,11 @@ public:
                            ? pngImages_->image(pdf_, index, colourSpace(index, png->baseColours()))
                            : jpegImage(index);
         for (std::size_t slice = 0; slice < slices.size(); ++slice)
-            addSlice(index, slices[slice], image, slice == 0);
+            addSlice(index, orientation, slices[slice], image, slice == 0);
     }
 
-    void addSlice(std::size_t index, const PageGeometry& geometry, const Handle& image,
-                  bool first) {
+    void addSlice(std::size_t index, int orientation, const PageGeometry& geometry,
+                  const Handle& image, bool first) {
         std::string content = "q ";
         if (geometry.clip) {
             content += number(geometry.clipBox[0]) + " " + number(geometry.clipBox[1]) + " " +
@@ -273,8 +275,10 @@ public:
             page.replaceKey("/UserUnit", real(geometry.userUnit));
             needsUserUnit_ = true;
         }
+        Handle contents = Handle::newStream(&pdf_, content);
+        textLayer_->addToPage(pages_[index], orientation, geometry, resources, contents);
         page.replaceKey("/Resources", resources);
-        page.replaceKey("/Contents", Handle::newStream(&pdf_, content));
+        page.replaceKey("/Contents", contents);
         Handle added = pdf_.makeIndirectObject(page);
         QPDFPageDocumentHelper(pdf_).addPage(QPDFPageObjectHelper(added), false);
         if (outline_ && first)
@@ -380,6 +384,7 @@ private:
     std::shared_ptr<IccFileProvider> iccProvider_;
     std::map<std::string, Handle> profiles_;
     std::optional<Outline> outline_;
+    std::unique_ptr<TextLayer> textLayer_;
     bool needsUserUnit_ = false;
 };
 

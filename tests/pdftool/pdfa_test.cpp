@@ -4,6 +4,7 @@
 #include "jobfiles/builder_output.h"
 #include "jobfiles/docinfo.h"
 #include "jobfiles/encryption.h"
+#include "jobfiles/page_words.h"
 #include "jobfiles/picture_titles.h"
 #include "jpeg_maker.h"
 #include "pdf_probe.h"
@@ -130,6 +131,9 @@ std::string javaClassPath() {
 TEST(PdfA, BothLevelsKeepJpegBytesAndPassTheirChecks) {
     Stage stage;
     stageVariedSet(stage);
+    // A text layer on the first page: its font has to pass the checks as well.
+    ASSERT_TRUE(writePageWords(stage.path("00000.words"),
+                               {64, 48, {{true, {4, 4, 60, 20}, {{{4, 4, 60, 20}, "Archive"}}}}}));
     const std::string first = build(stage, "1b", "PageSize=A4\nMargin=10\nFit=fill\n");
     const std::string second = build(stage, "2b", "");
 

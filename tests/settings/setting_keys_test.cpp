@@ -58,6 +58,7 @@ TEST(SettingLines, LaterLinesFollowTheTwoFieldsAndSurviveSave) {
     EXPECT_EQ(test::TempHome::read(settingsFilePath()),
               "/srv/pdf\r\n0\r\nPageSize=picture\r\nOrientation=auto\r\nMargin=0\r\n"
               "Fit=fit\r\nSplitTall=no\r\nOverlap=0\r\nBookmarks=no\r\nPDFA=off\r\nMaxDpi=off\r\n"
+              "TextLanguages=none\r\nAutoRotate=no\r\n"
               "Quality=100\r\nColour=gray\r\n");
 }
 
@@ -75,6 +76,8 @@ TEST(SettingLines, PageLayoutLinesReadBackAndFallBackOneByOne) {
     options.page.marginMm = 12.5;
     options.page.fit = engine::Fit::Fill;
     options.bookmarks = true;
+    options.ocrLanguages = "deu+eng";
+    options.autoRotate = true;
     options.pdfa = engine::PdfaLevel::A1b;
     options.maxDpi = 200;
     options.page.splitTall = true;
@@ -85,10 +88,12 @@ TEST(SettingLines, PageLayoutLinesReadBackAndFallBackOneByOne) {
     EXPECT_EQ(test::TempHome::read(settingsFilePath()),
               "/srv/pdf\r\n1\r\nPageSize=100x150mm\r\nOrientation=landscape\r\nMargin=12.5\r\n"
               "Fit=fill\r\nSplitTall=yes\r\nOverlap=5\r\nBookmarks=yes\r\nPDFA=1b\r\n"
-              "MaxDpi=200\r\nQuality=100\r\n");
+              "MaxDpi=200\r\nTextLanguages=deu+eng\r\nAutoRotate=yes\r\nQuality=100\r\n");
     EXPECT_TRUE(loadSettings().options.bookmarks);
     EXPECT_EQ(loadSettings().options.pdfa, engine::PdfaLevel::A1b);
     EXPECT_EQ(loadSettings().options.maxDpi, 200);
+    EXPECT_EQ(loadSettings().options.ocrLanguages, "deu+eng");
+    EXPECT_TRUE(loadSettings().options.autoRotate);
     const engine::PageLayout read = loadSettings().options.page;
     EXPECT_EQ(read.size, engine::PageSize::Custom);
     EXPECT_EQ(read.customHeightMm, 150);

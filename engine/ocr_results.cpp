@@ -1,0 +1,75 @@
+#include "engine/ocr_results.h"
+
+#include "jobfiles/page_words.h"
+#include "platform/files.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace pw::engine {
+namespace {
+
+constexpr std::size_t kNamedPages = 10;
+
+} // namespace
+
+TextSidecar::~TextSidecar() {
+    if (file_ != nullptr)
+        std::fclose(file_);
+}
+
+bool TextSidecar::open(const std::string& path) {
+    path_ = path;
+    file_ = std::fopen(path.c_str(), "wb");
+    if (file_ == nullptr)
+        problem_ =
+            "The recognised text could not be saved to " + path + ": " + std::strerror(errno);
+    return file_ != nullptr;
+}
+
+void TextSidecar::addPicture(const PictureStaging& staging) {
+    if (file_ == nullptr || staging.pages == 0)
+        return;
+    const std::vector<int>& damaged = staging.damagedPages;
+    for (int page = 1; page <= staging.pageCount; ++page) {
+        if (std::find(damaged.begin(), damaged.end(), page) != damaged.end())
+            continue;
+        std::string text = first_ ? "" : "\f";
+        first_ = false;
+        const std::string words = pdftool::wordsFileFor(StagedPageName(staging.firstFile, page));
+        if (const auto read = pdftool::readPageWords(words))
+            text += pdftool::plainText(*read);
+        std::fwrite(text.data(), 1, text.size(), file_);
+    }
+}
+
+bool TextSidecar::close() {
+    if (file_ == nullptr)
+        return problem_.empty();
+    const bool failed = std::ferror(file_) != 0;
+    const bool closed = std::fclose(file_) == 0;
+    file_ = nullptr;
+    if ((failed || !closed) && problem_.empty())
+        problem_ = "The recognised text could not be written in full to " + path_;
+    return problem_.empty();
+}
+
+std::string UnreadTextNotice(const std::vector<std::string>& paths,
+                             const std::vector<PictureStaging>& staging) {
+    std::vector<std::string> lines;
+    for (std::size_t i = 0; i < staging.size() && i < paths.size(); ++i) {
+        for (const std::string& problem : staging[i].textProblems)
+            lines.push_back(paths[i] + ": no text recognised: " + problem);
+    }
+    if (lines.empty())
+        return {};
+    std::string text = "These pages have no searchable text:";
+    for (std::size_t i = 0; i < lines.size() && i < kNamedPages; ++i)
+        text += "\n" + lines[i];
+    if (lines.size() > kNamedPages)
+        text += "\n... and " + std::to_string(lines.size() - kNamedPages) + " more";
+    return text;
+}
+
+} // namespace pw::engine

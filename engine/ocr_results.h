@@ -1,0 +1,41 @@
+#pragma once
+// What the job makes of the recognised text besides the PDF: the text file beside it and the
+// message naming the pages whose text could not be read.
+#include "engine/picture_pages.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace pw::engine {
+
+// The recognised text of the job's pages in one UTF-8 file, pages separated by form feeds,
+// written as the pictures are taken in list order.
+class TextSidecar {
+public:
+    TextSidecar() = default;
+    ~TextSidecar();
+    TextSidecar(const TextSidecar&) = delete;
+    TextSidecar& operator=(const TextSidecar&) = delete;
+
+    // Creates (replaces) the file; false with the reason in problem() when it cannot.
+    bool open(const std::string& path);
+    // Appends the text of the picture's staged pages (none for pages without a words file).
+    void addPicture(const PictureStaging& staging);
+    // Ends the file; false with the reason in problem() when something was not written.
+    bool close();
+    const std::string& problem() const { return problem_; }
+
+private:
+    std::FILE* file_ = nullptr;
+    std::string path_;
+    bool first_ = true;
+    std::string problem_;
+};
+
+// The end message for pages without searchable text: a lead line, then the first ten
+// "path: no text recognised: reason" lines and "... and N more"; empty without any.
+std::string UnreadTextNotice(const std::vector<std::string>& paths,
+                             const std::vector<PictureStaging>& staging);
+
+} // namespace pw::engine

@@ -1,0 +1,251 @@
+#include "outside/pdftool/text_layer.h"
+
+#include "jobfiles/page_words.h"
+#include "jobfiles/text_values.h"
+#include "outside/pdftool/glyphless_font.h"
+
+#include <algorithm>
+#include <cmath>
+#include <qpdf/Buffer.hh>
+#include <qpdf/Pl_Buffer.hh>
+#include <qpdf/Pl_Flate.hh>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <unordered_map>
+
+namespace pw::pdftool {
+namespace {
+
+using Handle = QPDFObjectHandle;
+
+constexpr const char* kFontKey = "/FPwText";
+
+std::string number(double value) {
+    return engine::decimalText(std::round(value * 1000.0) / 1000.0, 3);
+}
+
+// The UTF-16 code units of UTF-8 text, which are the glyphless font's character codes; a
+// malformed sequence gives U+FFFD.
+std::vector<unsigned> utf16Units(const std::string& text) {
+    std::vector<unsigned> units;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        std::size_t extra = 0;
+        unsigned code = lead;
+        unsigned least = 0;
+        bool valid = true;
+        if (lead >= 0xC2 && lead < 0xE0)
+            extra = 1, code = lead & 0x1Fu, least = 0x80;
+        else if (lead >= 0xE0 && lead < 0xF0)
+            extra = 2, code = lead & 0x0Fu, least = 0x800;
+        else if (lead >= 0xF0 && lead < 0xF5)
+            extra = 3, code = lead & 0x07u, least = 0x10000;
+        else if (lead >= 0x80)
+            valid = false;
+        valid = valid && i + extra < text.size();
+        for (std::size_t k = 1; valid && k <= extra; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            valid = (next & 0xC0) == 0x80;
+            code = (code << 6) | (next & 0x3Fu);
+        }
+        valid = valid && code >= least && code <= 0x10FFFF && (code < 0xD800 || code >= 0xE000);
+        if (!valid) {
+            units.push_back(0xFFFD);
+            ++i;
+        } else if (code >= 0x10000) {
+            units.push_back(0xD800 + ((code - 0x10000) >> 10));
+            units.push_back(0xDC00 + ((code - 0x10000) & 0x3FF));
+            i += extra + 1;
+        } else {
+            units.push_back(code);
+            i += extra + 1;
+        }
+    }
+    return units;
+}
+
+std::string hexText(const std::vector<unsigned>& units) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string hex = "<";
+    for (const unsigned unit : units)
+        for (int shift = 12; shift >= 0; shift -= 4)
+            hex += digits[(unit >> shift) & 15];
+    return hex + ">";
+}
+
+std::string deflated(const std::string& data) {
+    Pl_Buffer buffer("deflated");
+    Pl_Flate deflate("deflate", &buffer, Pl_Flate::a_deflate);
+    deflate.write(reinterpret_cast<const unsigned char*>(data.data()), data.size());
+    deflate.finish();
+    const std::shared_ptr<Buffer> bytes = buffer.getBufferSharedPointer();
+    return std::string(reinterpret_cast<const char*>(bytes->getBuffer()), bytes->getSize());
+}
+
+Handle deflatedStream(QPDF& pdf, const std::string& data) {
+    Handle stream = Handle::newStream(&pdf);
+    stream.replaceStreamData(deflated(data), Handle::newName("/FlateDecode"), Handle::newNull());
+    return stream;
+}
+
+// Every character code (a UTF-16 unit) stands for itself.
+std::string toUnicodeMap() {
+    std::string map = "/CIDInit /ProcSet findresource begin\n12 dict begin\nbegincmap\n"
+                      "/CIDSystemInfo << /Registry (Adobe) /Ordering (UCS) /Supplement 0 >> def\n"
+                      "/CMapName /Adobe-Identity-UCS def\n/CMapType 2 def\n"
+                      "1 begincodespacerange\n<0000> <FFFF>\nendcodespacerange\n";
+    static const char digits[] = "0123456789ABCDEF";
+    for (unsigned high = 0; high < 256; high += 64) {
+        map += "64 beginbfrange\n";
+        for (unsigned byte = high; byte < high + 64; ++byte) {
+            const std::string lead{digits[byte >> 4], digits[byte & 15]};
+            map += "<" + lead + "00> <" + lead + "FF> <" + lead + "00>\n";
+        }
+        map += "endbfrange\n";
+    }
+    return map + "endcmap\nCMapName currentdict /CMap defineresource pop\nend\nend\n";
+}
+
+struct PageText {
+    std::string wordsPath;
+    double shown[4] = {0, 0, 0, 0}; // x, y, width, height on the page
+    bool clip = false;
+    double clipBox[4] = {0, 0, 0, 0};
+    int pixelWidth = 0; // of the picture as shown
+    int pixelHeight = 0;
+};
+
+} // namespace
+
+std::string textContent(const PageWords& words, const double shown[4], const double* clip) {
+    const double across = shown[2] / words.width;
+    const double down = shown[3] / words.height;
+    std::string content = "q ";
+    if (clip != nullptr)
+        content += number(clip[0]) + " " + number(clip[1]) + " " + number(clip[2]) + " " +
+                   number(clip[3]) + " re W n ";
+    content += "BT 3 Tr\n";
+    for (const WordLine& line : words.lines) {
+        // The line's height is the font size and its bottom the baseline: the font rises a
+        // whole em and has no descent, so a word's glyphs cover its part of the line.
+        const double size = std::max((line.box.bottom - line.box.top) * down, 0.01);
+        const double baseline = shown[1] + shown[3] - line.box.bottom * down;
+        content += std::string(kFontKey) + " " + number(size) + " Tf\n";
+        for (const PageWord& word : line.words) {
+            const std::vector<unsigned> units = utf16Units(word.text);
+            if (units.empty())
+                continue;
+            const double width = (word.box.right - word.box.left) * across;
+            // A word whose middle the clip hides belongs to another slice of the picture: it is
+            // left out, so each page gives only the text it shows.
+            const double middleX = shown[0] + (word.box.left + word.box.right) * across / 2.0;
+            const double middleY = shown[1] + shown[3] - (word.box.top + word.box.bottom) * down / 2.0;
+            if (clip != nullptr && (middleX < clip[0] || middleX > clip[0] + clip[2] ||
+                                    middleY < clip[1] || middleY > clip[1] + clip[3]))
+                continue;
+            const double stretch = 100.0 * width / (size * static_cast<double>(units.size()));
+            content += "1 0 0 1 " + number(shown[0] + word.box.left * across) + " " +
+                       number(baseline) + " Tm " + number(stretch) + " Tz " + hexText(units) +
+                       " Tj\n";
+        }
+    }
+    return content + "ET Q\n";
+}
+
+// Makes each page's text from its words file when the writer reaches its stream, so only one
+// page's words are held at a time.
+class TextStreams : public QPDFObjectHandle::StreamDataProvider {
+public:
+    void bind(const QPDFObjGen& stream, PageText text) {
+        pages_[stream.getObj()] = std::move(text);
+    }
+
+    void provideStreamData(QPDFObjGen const& og, Pipeline* pipeline) override {
+        const auto found = pages_.find(og.getObj());
+        if (found == pages_.end())
+            throw std::logic_error("no text for stream " + og.unparse(' '));
+        const PageText& page = found->second;
+        std::string content;
+        // A file that does not fit its picture, or that cannot be read, leaves the page without
+        // text: the picture is what matters.
+        const std::optional<PageWords> words = readPageWords(page.wordsPath);
+        if (words && words->width == page.pixelWidth && words->height == page.pixelHeight)
+            content = textContent(*words, page.shown, page.clip ? page.clipBox : nullptr);
+        Pl_Flate deflate("text deflate", pipeline, Pl_Flate::a_deflate);
+        deflate.write(reinterpret_cast<const unsigned char*>(content.data()), content.size());
+        deflate.finish();
+    }
+
+private:
+    std::unordered_map<int, PageText> pages_;
+};
+
+TextLayer::TextLayer(QPDF& pdf) : pdf_(pdf), streams_(std::make_shared<TextStreams>()) {}
+
+TextLayer::~TextLayer() = default;
+
+void TextLayer::addToPage(const PageSource& page, int orientation, const PageGeometry& geometry,
+                          QPDFObjectHandle& resources, QPDFObjectHandle& contents) {
+    PageText text;
+    text.wordsPath = wordsFileFor(page.path);
+    struct stat status {};
+    if (::stat(text.wordsPath.c_str(), &status) != 0 || !S_ISREG(status.st_mode))
+        return;
+    const bool turned = orientation >= 5;
+    text.pixelWidth = turned ? page.info.height : page.info.width;
+    text.pixelHeight = turned ? page.info.width : page.info.height;
+    // The picture as shown fills the box the image matrix maps the unit square to.
+    const double* m = geometry.matrix;
+    const double xs[4] = {m[4], m[0] + m[4], m[2] + m[4], m[0] + m[2] + m[4]};
+    const double ys[4] = {m[5], m[1] + m[5], m[3] + m[5], m[1] + m[3] + m[5]};
+    const auto [left, right] = std::minmax_element(xs, xs + 4);
+    const auto [bottom, top] = std::minmax_element(ys, ys + 4);
+    text.shown[0] = *left;
+    text.shown[1] = *bottom;
+    text.shown[2] = *right - *left;
+    text.shown[3] = *top - *bottom;
+    text.clip = geometry.clip;
+    std::copy(geometry.clipBox, geometry.clipBox + 4, text.clipBox);
+
+    Handle stream = Handle::newStream(&pdf_);
+    stream.replaceStreamData(streams_, Handle::newName("/FlateDecode"), Handle::newNull());
+    streams_->bind(stream.getObjGen(), std::move(text));
+    Handle fonts = Handle::newDictionary();
+    fonts.replaceKey(kFontKey, font());
+    resources.replaceKey("/Font", fonts);
+    contents = Handle::newArray({contents, stream});
+}
+
+Handle TextLayer::font() {
+    if (font_.isInitialized())
+        return font_;
+    const std::string program = glyphlessFontProgram();
+    Handle file = Handle::newStream(&pdf_, program);
+    file.getDict().replaceKey("/Length1",
+                              Handle::newInteger(static_cast<long long>(program.size())));
+
+    Handle descriptor = Handle::parse("<< /Type /FontDescriptor /FontName /PagewrightGlyphless"
+                                      " /Flags 5 /FontBBox [0 0 1000 1000] /ItalicAngle 0"
+                                      " /Ascent 1000 /Descent 0 /CapHeight 1000 /StemV 80 >>");
+    descriptor.replaceKey("/FontFile2", file);
+
+    // Every character code shows glyph 1.
+    std::string glyphs(2 * 65536, '\0');
+    for (std::size_t at = 1; at < glyphs.size(); at += 2)
+        glyphs[at] = 1;
+    Handle cidFont = Handle::parse(
+        "<< /Type /Font /Subtype /CIDFontType2 /BaseFont /PagewrightGlyphless"
+        " /CIDSystemInfo << /Registry (Adobe) /Ordering (Identity) /Supplement 0 >> /DW " +
+        std::to_string(kGlyphlessUnits) + " >>");
+    cidFont.replaceKey("/FontDescriptor", pdf_.makeIndirectObject(descriptor));
+    cidFont.replaceKey("/CIDToGIDMap", deflatedStream(pdf_, glyphs));
+
+    Handle type0 = Handle::parse("<< /Type /Font /Subtype /Type0 /BaseFont /PagewrightGlyphless"
+                                 " /Encoding /Identity-H >>");
+    type0.replaceKey("/DescendantFonts", Handle::newArray({pdf_.makeIndirectObject(cidFont)}));
+    type0.replaceKey("/ToUnicode", deflatedStream(pdf_, toUnicodeMap()));
+    font_ = pdf_.makeIndirectObject(type0);
+    return font_;
+}
+
+} // namespace pw::pdftool

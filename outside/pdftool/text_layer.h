@@ -1,0 +1,44 @@
+#pragma once
+// The invisible text over the pages: each recognised word (from the page's words file, see
+// jobfiles/page_words.h) as text in render mode 3 over its place on the picture, in a
+// glyphless font embedded once per PDF, stretched to the word's width.
+#include "jobfiles/page_words.h"
+#include "outside/pdftool/page_geometry.h"
+#include "outside/pdftool/pdf_writer.h"
+
+#include <memory>
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFObjectHandle.hh>
+#include <string>
+
+namespace pw::pdftool {
+
+class TextStreams;
+
+class TextLayer {
+public:
+    explicit TextLayer(QPDF& pdf);
+    ~TextLayer();
+    TextLayer(const TextLayer&) = delete;
+    TextLayer& operator=(const TextLayer&) = delete;
+
+    // When the page's picture has a words file beside it, adds the text to the page: the font
+    // to `resources` and a content stream after `contents` (which becomes an array). The text
+    // is made from the file only when the writer reaches it. `orientation` is the picture's as
+    // shown (1..8), `geometry` its page's.
+    void addToPage(const PageSource& page, int orientation, const PageGeometry& geometry,
+                   QPDFObjectHandle& resources, QPDFObjectHandle& contents);
+
+private:
+    QPDFObjectHandle font();
+
+    QPDF& pdf_;
+    std::shared_ptr<TextStreams> streams_;
+    QPDFObjectHandle font_;
+};
+
+// A page's text as a content stream, for `words` shown in the rectangle (x, y, width, height)
+// of the page, clipped to `clip` (x y width height) when given. Exposed for the tests.
+std::string textContent(const PageWords& words, const double shown[4], const double* clip);
+
+} // namespace pw::pdftool

@@ -1,0 +1,129 @@
+#!/usr/bin/env bash
+# `pagewright convert --ocr` on rendered text pictures: the words come out of pdftotext in
+# reading order, the pages render as without the text, JPEG bytes stay as they were, the
+# sidecar text, --auto-rotate, a failing recognition, and a language whose data is missing.
+# Usage: cli_ocr.sh PATH_TO_PAGEWRIGHT
+set -uo pipefail
+program=${1:?usage: $0 PATH_TO_PAGEWRIGHT}
+unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
+work=$(mktemp -d "${TMPDIR:-/tmp}/pagewright-ocr.XXXXXX")
+export HOME=$work/home XDG_CACHE_HOME=$work/cache XDG_CONFIG_HOME=$work/config
+mkdir -p "$HOME" "$work/in" "$work/out"
+trap 'rm -rf "$work"' EXIT
+# shellcheck source=../support/checks.sh
+. "$(dirname "$0")/../support/checks.sh"
+run() {
+    "$program" convert -q --overwrite "$@" >"$work/stdout" 2>"$work/stderr"
+    status=$?
+    err=$(cat "$work/stderr")
+}
+# The PDF's words in a line; -raw keeps the text's own order (poppler's layout analysis reads
+# short columns side by side as table rows, whoever wrote the text).
+words() { pdftotext -q "$@" - | tr -s ' \n\f' '  ' | sed 's/^ //; s/ $//'; }
+font=/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
+text() { # text OUT SIZE DRAW...: black DejaVu text on white
+    local out=$1 size=$2
+    shift 2
+    convert -size "$size" xc:white -font "$font" -pointsize 22 -fill black "$@" -density 150 \
+        -units PixelsPerInch "$out"
+}
+line1="Pagewright reads every picture" line2="and lays its words over the page"
+text "$work/in/page.png" 700x220 -annotate +30+60 "$line1" -annotate +30+120 "$line2"
+text "$work/in/scan.jpg" 700x220 -annotate +30+60 "Quarterly figures improved" \
+    -annotate +30+120 "across northern districts"
+left="The left column opens with a few plain words set in short lines that run down the page until this column comes to its very last line at the foot of the page"
+right="Then the right column begins at the top again and carries on with more words of its own which are read only after the left one has ended in full below"
+columns=()
+row=0
+while read -r part; do
+    columns+=(-annotate "+40+$((60 + 34 * row++))" "$part")
+done < <(fold -s -w 24 <<<"$left")
+row=0
+while read -r part; do
+    columns+=(-annotate "+560+$((60 + 34 * row++))" "$part")
+done < <(fold -s -w 24 <<<"$right")
+text "$work/in/columns.png" 900x340 "${columns[@]}"
+convert "$work/in/page.png" -rotate 90 "$work/in/turned.png"
+convert -size 300x200 gradient:skyblue-darkgreen "$work/in/photo.png"
+
+# A page of text, a JPEG scan, two columns and a photo without text, in one PDF.
+run --ocr eng --ocr-sidecar "$work/out/text.txt" -o "$work/out/ocr.pdf" "$work/in/page.png" \
+    "$work/in/scan.jpg" "$work/in/columns.png" "$work/in/photo.png"
+check "OCR: status 0, nothing said ($status: $err)" test "$status:$err" = "0:"
+found=$(words -raw "$work/out/ocr.pdf")
+check "OCR: pdftotext -raw gives the words in reading order ($found)" test "$found" = \
+    "$line1 $line2 Quarterly figures improved across northern districts $left $right"
+check "OCR: the sidecar holds the text, pages split by form feeds" eval \
+    '[ "$(tr -cd "\f" <"$work/out/text.txt" | wc -c)" -eq 3 ] &&
+     grep -q "^$line1$" "$work/out/text.txt"'
+# A word's box covers its place on the picture: drawn from 30 pixels in, its letters 44 to
+# 65 pixels down (150 dpi: 14.4 pt in, 21.1 to 31.2 pt down).
+box=$(pdftotext -q -bbox "$work/out/ocr.pdf" - | grep -m1 '>Pagewright<' | tr -dc '0-9. ')
+read -r left top right bottom _ <<<"$box"
+check "OCR: a word's box is where the picture shows it ($box)" eval \
+    '(($(bc <<<"$left > 14 && $left < 17 && $top > 19 && $top < 22 && $right > 70 &&
+        $right < 75 && $bottom > 31 && $bottom < 36")))'
+
+run -o "$work/out/plain.pdf" "$work/in/page.png" "$work/in/scan.jpg" "$work/in/columns.png" \
+    "$work/in/photo.png"
+pdftoppm -r 40 "$work/out/ocr.pdf" "$work/out/with"
+pdftoppm -r 40 "$work/out/plain.pdf" "$work/out/without"
+same=yes
+for page in "$work"/out/with-*.ppm; do
+    cmp -s "$page" "${page/with-/without-}" || same=no
+done
+check "OCR: the pages render the same with and without the text" test "$same" = yes
+pdfimages -f 2 -l 2 -all "$work/out/ocr.pdf" "$work/out/image"
+check "OCR: the JPEG is embedded byte for byte" cmp -s "$work/out/image-000.jpg" "$work/in/scan.jpg"
+
+# A lossless page keeps every pixel under its text (8 bits, as pdfimages writes them).
+convert "$work/in/page.png" -depth 8 "$work/in/page8.png"
+run --ocr eng --quality lossless -o "$work/out/lossless.pdf" "$work/in/page8.png"
+pdfimages -png "$work/out/lossless.pdf" "$work/out/lossless"
+check "OCR: a lossless page keeps every pixel, and has its words" eval \
+    '[ "$(compare -metric AE "$work/out/lossless-000.png" "$work/in/page8.png" null: 2>&1)" = 0 ] &&
+     [ "$(words "$work/out/lossless.pdf")" = "$line1 $line2" ]'
+
+# A black-and-white page is stored as Group 4 and read like any other, also as the second
+# page of a TIFF whose first page is in colour.
+convert "$work/in/page.png" -fill red -draw "rectangle 0,0 8,8" -depth 8 "$work/in/colour.tif"
+convert "$work/in/page.png" -monochrome -depth 1 "$work/in/bilevel.tif"
+tiffcp "$work/in/colour.tif" "$work/in/bilevel.tif" "$work/in/mixed.tif"
+run --ocr eng -o "$work/out/mixed.pdf" "$work/in/mixed.tif"
+check "OCR on a colour page and a Group 4 page: the words of both ($err)" eval \
+    '[ "$(words "$work/out/mixed.pdf")" = "$line1 $line2 $line1 $line2" ] &&
+     [ "$(pdfimages -list "$work/out/mixed.pdf" | awk "NR > 2 { print \$9 }" | paste -sd,)" = jpeg,ccitt ]'
+
+# Paper size, margin and a turn of the user's setting a sideways scan upright: the text
+# follows the picture.
+run --ocr eng --page-size A5 --margin 20 --rotate 270 -o "$work/out/a5.pdf" "$work/in/turned.png"
+check "OCR on a turned A5 page: the words in order" test "$(words "$work/out/a5.pdf")" = \
+    "$line1 $line2"
+
+# One PDF per picture: each gets its own words.
+run --each --ocr eng -o "$work/out/each" "$work/in/page.png" "$work/in/scan.jpg"
+check "OCR per picture: each PDF has its words" eval \
+    '[ "$(words "$work/out/each/page.pdf")" = "$line1 $line2" ] &&
+     [ "$(words "$work/out/each/scan.pdf")" = "Quarterly figures improved across northern districts" ]'
+
+# A sideways scan is set upright by --auto-rotate, and its words read.
+run --ocr eng --auto-rotate -o "$work/out/upright.pdf" "$work/in/turned.png" "$work/in/photo.png"
+check "auto-rotate: the scan is turned upright, the photo is not turned" eval \
+    '[ "$(pdfinfo -f 1 -l 2 "$work/out/upright.pdf" | grep -o "size: *[0-9.]* x [0-9.]*" |
+          tr -s " " | paste -sd,)" = "size: 336.029 x 105.609,size: 225 x 150" ]'
+check "auto-rotate: the words in order" test "$(words "$work/out/upright.pdf")" = "$line1 $line2"
+
+# Recognition that fails still gives the page, and the picture is named with the reason.
+mkdir "$work/broken"
+echo "not language data" >"$work/broken/eng.traineddata"
+TESSDATA_PREFIX=$work/broken run --ocr eng -o "$work/out/unread.pdf" "$work/in/page.png"
+check "failed recognition: the page is made, the picture named ($err)" eval \
+    '[ "$status" -eq 0 ] && pdfinfo "$work/out/unread.pdf" | grep -q "^Pages: *1$" &&
+     grep -q "page.png: no text recognised: " <<<"$err"'
+
+# Language data that is not installed: named with its package, nothing made.
+TESSDATA_PREFIX=$work/in run --ocr deu -o "$work/out/none.pdf" "$work/in/page.png"
+check "missing language: status 1, the package named ($err)" eval \
+    '[ "$status" -eq 1 ] && grep -q "tesseract-ocr-deu" <<<"$err" && [ ! -e "$work/out/none.pdf" ]'
+
+checks_finish cli_ocr
