@@ -259,10 +259,19 @@ void frmPrinting::buildControls() {
     outputGrid->setColumnStretch(1, 1);
     root->addWidget(output);
 
+    // Two columns below it: the page and the document on the left, what the PDF becomes on
+    // the right, so that the window fits a small screen.
+    auto* columns = new QHBoxLayout;
+    auto* left = new QVBoxLayout;
+    auto* right = new QVBoxLayout;
+    columns->addLayout(left, 1);
+    columns->addLayout(right, 1);
+    root->addLayout(columns);
+
     grpPage = new PageGroup(this);
-    root->addWidget(grpPage);
+    left->addWidget(grpPage);
     grpTall = new TallGroup(this);
-    root->addWidget(grpTall);
+    right->addWidget(grpTall);
 
     // Document properties and the quality captions.
     auto* document = new QGroupBox(QStringLiteral("Document"), this);
@@ -307,16 +316,18 @@ void frmPrinting::buildControls() {
     chkBookmarks->setToolTip(QStringLiteral("A bookmark per picture, titled by its file name"));
     documentGrid->addWidget(chkBookmarks, ++row, 1);
     documentGrid->setColumnStretch(1, 1);
-    root->addWidget(document);
+    left->addWidget(document);
+    left->addStretch(1);
     grpResolution = new ResolutionGroup(this);
-    root->addWidget(grpResolution);
+    right->addWidget(grpResolution);
 
     grpText = new TextGroup(this);
-    root->addWidget(grpText);
+    right->addWidget(grpText);
     grpPassword = new PasswordGroup(this);
-    root->addWidget(grpPassword);
+    right->addWidget(grpPassword);
     grpArchive = new ArchiveGroup(this);
-    root->addWidget(grpArchive);
+    right->addWidget(grpArchive);
+    right->addStretch(1);
 
     // The tool buttons.
     auto* tools = new QHBoxLayout;
