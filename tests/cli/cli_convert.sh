@@ -97,7 +97,8 @@ check "--rotate: the JPEG is kept byte for byte" \
     cmp -s "$work/out/turned/image-000.jpg" "$work/in/c.jpg"
 run -q --rotate 45 "$work/in/c.jpg"
 check "--rotate 45: status 1" eval 'test "$status" -eq 1 && grep -q "45.* is no turn" <<<"$err"'
-check "--rotate in convert --help" eval '"$program" convert --help | grep -q -- "--rotate DEG"'
+help=$("$program" convert --help)
+check "--rotate in convert --help" grep -q -- "--rotate DEG" <<<"$help"
 
 # Quality: a lower one makes a smaller page, lossless keeps the pixels (Flate, not JPEG).
 run -q -o "$work/out/q30" --quality 30 "$work/in/B.bmp"
@@ -137,8 +138,8 @@ check "unreadable password file: status 1, named" \
 run -q -o "$work/out/twice" --password-file - --owner-password-file - "$work/in/c.jpg" <"$work/pass"
 check "standard input for one password only: status 1, nothing written" \
     eval 'test "$status" -eq 1 && grep -q "standard input" <<<"$err" && test -z "$out"'
-check "password options in convert --help" eval '"$program" convert --help |
-    grep -q -- "--password-file FILE" && "$program" convert --help | grep -q -- "--no-copy"'
+check "password options in convert --help" eval 'grep -q -- "--password-file FILE" <<<"$help" &&
+    grep -q -- "--no-copy" <<<"$help"'
 
 # PDF/A: the level's metadata and PDF version; refused with a password, in one line.
 run -q -o "$work/out/archive" --pdfa 1b "$work/in/c.jpg" "$work/in/B.bmp"
@@ -177,7 +178,8 @@ check "unknown option: status 1" test "$status" -eq 1
 run -q
 check "no pictures: status 1" test "$status" -eq 1
 check "--help and --version need no display either" \
-    eval '"$program" --help | grep -q "pagewright convert" && "$program" -V | grep -q "^pagewright [0-9]"'
+    eval 'grep -q "pagewright convert" <<<"$("$program" --help)" &&
+          grep -q "^pagewright [0-9]" <<<"$("$program" -V)"'
 check "no output on usage errors" test ! -e "$HOME/Output"
 
 # A builder that fails: the fake tool in its place, in a copy of the program's folder; for
