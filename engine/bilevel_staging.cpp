@@ -159,7 +159,8 @@ bool finish(std::unique_ptr<TIFF, TiffCloser> tiff, bool written, const std::str
 } // namespace
 
 bool IsBilevel(FIBITMAP* bitmap) {
-    if (bitmap == nullptr || !knownLayout(bitmap))
+    if (bitmap == nullptr || !knownLayout(bitmap) ||
+        FreeImage_GetWidth(bitmap) > pdftool::kMostG4Width)
         return false;
     const RowTones tones(bitmap);
     if (tones.paletteBilevel())

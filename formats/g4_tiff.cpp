@@ -72,6 +72,8 @@ std::string readTags(TIFF* tiff, std::uint64_t fileSize, G4Tiff& info) {
         return "no size";
     if (!WithinPixelLimit(info.width, info.height))
         return PixelLimitReason(info.width, info.height);
+    if (info.width > kMostG4Width)
+        return std::to_string(info.width) + " pixels across is wider than a Group 4 page may be";
     if (TIFFGetField(tiff, TIFFTAG_PHOTOMETRIC, &photometric) != 1 ||
         photometric > PHOTOMETRIC_MINISBLACK || bits != 1 || samples != 1)
         return "not one bilevel sample a pixel";

@@ -7,6 +7,10 @@
 
 namespace pw::pdftool {
 
+// The widest Group 4 page: libtiff's decoder keeps run arrays in proportion to the width, so a
+// tiny file claiming a page of millions of pixels across would ask for gigabytes.
+inline constexpr std::uint32_t kMostG4Width = 65535;
+
 struct G4Tiff {
     std::uint64_t fileSize = 0;
     std::uint32_t width = 0;

@@ -109,6 +109,8 @@ TEST(CcittPages, OtherTiffsAreSkipped) {
     Stage stage;
     ASSERT_TRUE(writeBilevel(stage.path("00000.tif"), {.compression = COMPRESSION_LZW}));
     ASSERT_TRUE(writeBilevel(stage.path("00001.tif"), {.rowsPerStrip = 4}));
+    // Wider than a Group 4 page may be: refused before its decoder asks for the run arrays.
+    ASSERT_TRUE(writeBilevel(stage.path("00004.tif"), {.width = 70000, .height = 1}));
     // The strip cut short, and its data made nonsense.
     ASSERT_TRUE(writeBilevel(stage.path("00002.tif"), {}));
     ASSERT_TRUE(writeBilevel(stage.path("00003.tif"), {}));
@@ -125,7 +127,7 @@ TEST(CcittPages, OtherTiffsAreSkipped) {
 
     const ToolRun run = runPdfExe(stage);
     EXPECT_EQ(run.exitCode, 3) << run.output;
-    for (const char* name : {"00000.tif", "00001.tif", "00002.tif", "00003.tif"})
+    for (const char* name : {"00000.tif", "00001.tif", "00002.tif", "00003.tif", "00004.tif"})
         EXPECT_NE(run.output.find(std::string("Skipped ") + name + ": "), std::string::npos)
             << run.output;
 }
