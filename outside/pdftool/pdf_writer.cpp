@@ -7,6 +7,7 @@
 #include "outside/pdftool/page_geometry.h"
 #include "outside/pdftool/pdfa.h"
 #include "outside/pdftool/png_image.h"
+#include "outside/pdftool/staged_image.h"
 #include "outside/pdftool/tall_pages.h"
 #include "outside/pdftool/text_layer.h"
 
@@ -33,13 +34,11 @@ namespace {
 
 using Handle = QPDFObjectHandle;
 
-constexpr std::size_t kReadChunk = 1 << 18;
-
 // Supplies each picture's bytes when the writer reaches its stream, straight from the file.
 class JpegFileProvider : public QPDFObjectHandle::StreamDataProvider {
 public:
     JpegFileProvider(const std::vector<PageSource>& pages, const PageWritten& onPageWritten)
-        : pages_(pages), onPageWritten_(onPageWritten), buffer_(kReadChunk) {}
+        : pages_(pages), onPageWritten_(onPageWritten), buffer_(kStagedReadChunk) {}
 
     void bind(const QPDFObjGen& stream, std::size_t page) { streams_[stream.getObj()] = page; }
 
@@ -322,12 +321,7 @@ private:
         Handle image = Handle::newStream(&pdf_);
         image.replaceStreamData(provider_, Handle::newName("/DCTDecode"), decodeParms(info));
         Handle dict = image.getDict();
-        dict.replaceKey("/Type", Handle::newName("/XObject"));
-        dict.replaceKey("/Subtype", Handle::newName("/Image"));
-        dict.replaceKey("/Width", Handle::newInteger(info.width));
-        dict.replaceKey("/Height", Handle::newInteger(info.height));
-        dict.replaceKey("/BitsPerComponent", Handle::newInteger(8));
-        dict.replaceKey("/ColorSpace", colourSpace(index, info.components));
+        describeImage(dict, info.width, info.height, 8, colourSpace(index, info.components));
         if (info.components == 4 && info.adobeMarker) {
             // Adobe's CMYK JPEGs store inverted ink values.
             dict.replaceKey("/Decode", Handle::parse("[1 0 1 0 1 0 1 0]"));

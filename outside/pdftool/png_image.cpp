@@ -2,23 +2,16 @@
 
 #include "formats/png_bytes.h"
 #include "outside/pdftool/png_planes.h"
+#include "outside/pdftool/staged_image.h"
 
-#include <cstdio>
 #include <cstring>
 #include <qpdf/Pipeline.hh>
 #include <stdexcept>
-#include <sys/stat.h>
 
 namespace pw::pdftool {
 namespace {
 
 using Handle = QPDFObjectHandle;
-
-constexpr std::size_t kReadChunk = 1 << 18;
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 Handle predictorParms(int colours, int depth, int width) {
     Handle parms = Handle::newDictionary();
@@ -27,15 +20,6 @@ Handle predictorParms(int colours, int depth, int width) {
     parms.replaceKey("/BitsPerComponent", Handle::newInteger(depth));
     parms.replaceKey("/Columns", Handle::newInteger(width));
     return parms;
-}
-
-void describeImage(Handle& dict, const PngInfo& info, int depth, const Handle& space) {
-    dict.replaceKey("/Type", Handle::newName("/XObject"));
-    dict.replaceKey("/Subtype", Handle::newName("/Image"));
-    dict.replaceKey("/Width", Handle::newInteger(info.width));
-    dict.replaceKey("/Height", Handle::newInteger(info.height));
-    dict.replaceKey("/BitsPerComponent", Handle::newInteger(depth));
-    dict.replaceKey("/ColorSpace", space);
 }
 
 // The palette with each entry's transparency (tRNS) laid on white.
@@ -59,7 +43,7 @@ void write(Pipeline* pipeline, const std::string& data) {
 } // namespace
 
 PngImages::PngImages(const std::vector<PageSource>& pages, const PageWritten& onPageWritten)
-    : pages_(pages), onPageWritten_(onPageWritten), buffer_(kReadChunk) {}
+    : pages_(pages), onPageWritten_(onPageWritten), buffer_(kStagedReadChunk) {}
 
 void PngImages::need(const char* version) {
     if (minimumVersion_.empty() || minimumVersion_ < version)
@@ -90,7 +74,7 @@ Handle PngImages::image(QPDF& pdf, std::size_t index, const Handle& baseSpace) {
     image.replaceStreamData(shared_from_this(), Handle::newName("/FlateDecode"),
                             predictorParms(info.colours(), imageDepth, info.width));
     Handle dict = image.getDict();
-    describeImage(dict, info, imageDepth, space);
+    describeImage(dict, info.width, info.height, imageDepth, space);
     streams_[image.getObjGen().getObj()] = {index, false};
 
     if (withMask) {
@@ -100,7 +84,7 @@ Handle PngImages::image(QPDF& pdf, std::size_t index, const Handle& baseSpace) {
         mask.replaceStreamData(shared_from_this(), Handle::newName("/FlateDecode"),
                                predictorParms(1, depth, info.width));
         Handle maskDict = mask.getDict();
-        describeImage(maskDict, info, depth, Handle::newName("/DeviceGray"));
+        describeImage(maskDict, info.width, info.height, depth, Handle::newName("/DeviceGray"));
         streams_[mask.getObjGen().getObj()] = {index, true};
         dict.replaceKey("/SMask", mask);
     }
@@ -139,39 +123,22 @@ void PngImages::provideStreamData(QPDFObjGen const& og, Pipeline* pipeline) {
 
 void PngImages::copyIdat(const PageSource& page, Pipeline* pipeline) {
     const PngInfo& info = *page.png;
-    const std::string changed = page.name + " changed while the PDF was written";
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(page.path.c_str(), "rb"));
-    if (!file)
-        throw std::runtime_error(page.name + " can no longer be opened");
-    struct stat status {};
-    if (fstat(fileno(file.get()), &status) != 0 ||
-        static_cast<std::uint64_t>(status.st_size) != info.fileSize ||
-        std::fseek(file.get(), static_cast<long>(info.firstIdat), SEEK_SET) != 0)
-        throw std::runtime_error(changed);
+    StagedFileReader file(page.path, page.name, info.fileSize, info.firstIdat);
     std::uint64_t copied = 0;
     for (;;) {
         unsigned char head[8];
-        if (std::fread(head, 1, 8, file.get()) != 8)
-            throw std::runtime_error(changed);
+        file.read(head, 8);
         if (std::memcmp(head + 4, "IDAT", 4) != 0)
             break;
-        std::uint64_t left = bigEndian32(head);
-        copied += left;
+        const std::uint64_t length = bigEndian32(head);
+        copied += length;
         if (copied > info.idatLength)
-            throw std::runtime_error(changed);
-        while (left > 0) {
-            const std::size_t want =
-                static_cast<std::size_t>(std::min<std::uint64_t>(left, buffer_.size()));
-            if (std::fread(buffer_.data(), 1, want, file.get()) != want)
-                throw std::runtime_error(changed);
-            pipeline->write(buffer_.data(), want);
-            left -= want;
-        }
-        if (std::fseek(file.get(), 4, SEEK_CUR) != 0) // CRC, checked with the header
-            throw std::runtime_error(changed);
+            throw file.changed();
+        file.copy(length, buffer_, pipeline);
+        file.skip(4); // CRC, checked with the header
     }
     if (copied != info.idatLength)
-        throw std::runtime_error(changed);
+        throw file.changed();
 }
 
 } // namespace pw::pdftool
