@@ -17,6 +17,20 @@ const SettingKey* findKey(const std::vector<SettingKey>& keys, const std::string
     return nullptr;
 }
 
+// A key whose value is "yes" or "no".
+SettingKey yesNoKey(const char* name, bool engine::JobOptions::*member) {
+    return {name,
+            [member](std::string_view value, engine::JobOptions& options) {
+                if (value != "yes" && value != "no")
+                    return false;
+                options.*member = value == "yes";
+                return true;
+            },
+            [member](const engine::JobOptions& options) {
+                return std::string(options.*member ? "yes" : "no");
+            }};
+}
+
 } // namespace
 
 const std::vector<SettingKey>& settingKeys() {
@@ -30,16 +44,7 @@ const std::vector<SettingKey>& settingKeys() {
                  },
                  [&page](const engine::JobOptions& options) { return page.format(options.page); }});
         }
-        all.push_back({"Bookmarks",
-                       [](std::string_view value, engine::JobOptions& options) {
-                           if (value != "yes" && value != "no")
-                               return false;
-                           options.bookmarks = value == "yes";
-                           return true;
-                       },
-                       [](const engine::JobOptions& options) {
-                           return std::string(options.bookmarks ? "yes" : "no");
-                       }});
+        all.push_back(yesNoKey("Bookmarks", &engine::JobOptions::bookmarks));
         all.push_back({engine::kPdfaKey,
                        [](std::string_view value, engine::JobOptions& options) {
                            return engine::parsePdfaLevel(value, options.pdfa);
@@ -60,16 +65,7 @@ const std::vector<SettingKey>& settingKeys() {
                            return options.ocrLanguages.empty() ? std::string("none")
                                                                : options.ocrLanguages;
                        }});
-        all.push_back({"AutoRotate",
-                       [](std::string_view value, engine::JobOptions& options) {
-                           if (value != "yes" && value != "no")
-                               return false;
-                           options.autoRotate = value == "yes";
-                           return true;
-                       },
-                       [](const engine::JobOptions& options) {
-                           return std::string(options.autoRotate ? "yes" : "no");
-                       }});
+        all.push_back(yesNoKey("AutoRotate", &engine::JobOptions::autoRotate));
         all.push_back({"Quality", engine::parseQuality, engine::formatQuality});
         return all;
     }();
