@@ -9,27 +9,17 @@
 # pages, else the script stops.
 set -euo pipefail
 
-here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/../.." && pwd)
-program=${1:-}
-if [[ -z $program ]]; then
-    program=$(ls -t "$root"/build*/app/pagewright 2>/dev/null | head -1 || true)
-fi
-[[ -x $program ]] || { echo "pagewright not found; pass its path" >&2; exit 1; }
+# shellcheck source=../lib/common.sh
+. "$(dirname "$0")/../lib/common.sh"
+bench_program "${1:-}"
 per_run=${PER_RUN:-500}
 runs=${RUNS:-4}
 best_of=${BEST:-3}
 total=$((per_run * runs))
-command -v pdfinfo >/dev/null || { echo "missing pdfinfo (poppler-utils)" >&2; exit 1; }
+bench_require pdfinfo
+bench_private_user side
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/pagewright-side.XXXXXX")
-trap 'rm -rf "$work"' EXIT
-# A settings-free user of its own, no display.
-export HOME=$work/home XDG_CACHE_HOME=$work/cache XDG_CONFIG_HOME=$work/config
-unset DISPLAY WAYLAND_DISPLAY
-mkdir -p "$HOME"
-
-samples=("$root"/samples/*)
+samples=("$bench_root"/samples/*)
 folders=()
 for ((r = 0; r < runs; r++)); do
     folder=$work/in/run$r

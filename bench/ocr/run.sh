@@ -9,27 +9,17 @@
 # of the ladder, made of small pictures of text so the ladder stays quick.
 set -euo pipefail
 
-here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/../.." && pwd)
-program=${1:-}
-if [[ -z $program ]]; then
-    program=$(ls -t "$root"/build*/app/pagewright 2>/dev/null | head -1 || true)
-fi
-[[ -x $program ]] || { echo "pagewright not found; pass its path" >&2; exit 1; }
+# shellcheck source=../lib/common.sh
+. "$(dirname "$0")/../lib/common.sh"
+bench_program "${1:-}"
 pages=${PAGES:-100}
 ladder=${LADDER:-100 1000}
 best_of=${BEST:-1}
 cores=$(nproc)
-for tool in img2pdf ocrmypdf pdftotext convert python3; do
-    command -v "$tool" >/dev/null || { echo "missing $tool" >&2; exit 1; }
-done
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/pagewright-ocr-bench.XXXXXX")
-trap 'rm -rf "$work"' EXIT
-export HOME=$work/home XDG_CACHE_HOME=$work/cache XDG_CONFIG_HOME=$work/config
-unset DISPLAY WAYLAND_DISPLAY
+bench_require img2pdf ocrmypdf pdftotext convert python3
+bench_private_user ocr-bench
 pictures=${PICTURES:-$work/pictures}
-mkdir -p "$HOME" "$work/out" "$pictures"
+mkdir -p "$work/out" "$pictures"
 font=/usr/share/fonts/truetype/dejavu/DejaVuSerif.ttf
 
 # Pages of known text: 36 lines of words drawn from a fixed list, at 200 dpi on a letter page,

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Scanned pages: black-and-white pages against img2pdf, and a gray page scanned in colour
 # against a baseline build (main's), side by side in one run, best of BEST (3) wall times.
-#   bench/scans/run.sh [path/to/pagewright] [path/to/baseline/pagewright]
+#   bench/scans/run.sh PATH/TO/PAGEWRIGHT PATH/TO/BASELINE/PAGEWRIGHT (the first may be "": the newest build)
 #   PAGES=100 BEST=3 (the defaults)
 # The black-and-white pages are 2550 x 3300 (Letter at 300 dpi) of 62 lines of text, askew and
 # noisy as scanned, a third each as
@@ -9,24 +9,16 @@
 # copied in turn. The gray page is a 2550 x 3300 photo-like gray picture saved as 24-bit RGB PNG.
 set -euo pipefail
 
-here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/../.." && pwd)
-program=${1:-}
-[[ -n $program ]] || program=$(ls -t "$root"/build*/app/pagewright 2>/dev/null | head -1 || true)
-baseline=${2:-/work/main/build/app/pagewright}
-[[ -x $program ]] || { echo "pagewright not found; pass its path" >&2; exit 1; }
-[[ -x $baseline ]] || { echo "baseline pagewright not found; pass its path" >&2; exit 1; }
+# shellcheck source=../lib/common.sh
+. "$(dirname "$0")/../lib/common.sh"
+bench_program "${1:-}"
+baseline=${2:-}
+[[ -x $baseline ]] || { echo "pass the baseline pagewright (main's build) as the second argument" >&2; exit 1; }
 pages=${PAGES:-100}
 best_of=${BEST:-3}
-for tool in convert img2pdf pdfinfo pdfimages; do
-    command -v "$tool" >/dev/null || { echo "missing $tool" >&2; exit 1; }
-done
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/pagewright-scans.XXXXXX")
-trap 'rm -rf "$work"' EXIT
-export HOME=$work/home XDG_CACHE_HOME=$work/cache XDG_CONFIG_HOME=$work/config
-unset DISPLAY WAYLAND_DISPLAY
-mkdir -p "$HOME" "$work/src" "$work/bw" "$work/gray"
+bench_require convert img2pdf pdfinfo pdfimages
+bench_private_user scans
+mkdir -p "$work/src" "$work/bw" "$work/gray"
 
 words="The quick brown fox jumps over the lazy dog while the committee reviews the report"
 for ((k = 0; k < 5; k++)); do
