@@ -36,4 +36,11 @@ std::optional<int> FormatForExtension(const std::string& extension) {
     return std::nullopt;
 }
 
+bool IsTiffPicture(const std::string& narrowPath, const std::string& extension) {
+    const std::optional<int> named = FormatForExtension(extension);
+    if (named && *named == FIF_TIFF)
+        return true;
+    return FreeImage_GetFileType(narrowPath.c_str(), 0) == FIF_TIFF;
+}
+
 } // namespace pw::engine

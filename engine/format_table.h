@@ -9,4 +9,7 @@ namespace pw::engine {
 // extension is not in the table. "jpg" is not in it: those files are copied as they are.
 std::optional<int> FormatForExtension(const std::string& extension);
 
+// True for a TIFF: by its extension, or else by its first bytes.
+bool IsTiffPicture(const std::string& narrowPath, const std::string& extension);
+
 } // namespace pw::engine

@@ -16,17 +16,6 @@
 #include <new>
 
 namespace pw::engine {
-namespace {
-
-bool isTiff(const std::string& narrowPath, const std::string& extension) {
-    const std::optional<int> named = FormatForExtension(extension);
-    if (named && *named == FIF_TIFF)
-        return true;
-    return FreeImage_GetFileType(narrowPath.c_str(), 0) == FIF_TIFF;
-}
-
-} // namespace
-
 std::string StagedPageName(const std::string& firstTarget, int page) {
     if (page <= 1)
         return firstTarget;
@@ -45,7 +34,7 @@ PictureStaging stagePages(const std::string& source, const std::string& stem,
                           const JobOptions& options) {
     PictureStaging result;
     const std::string narrowSource = os::toNarrow(source);
-    if (!isTiff(narrowSource, PathPart(source, 0))) {
+    if (!IsTiffPicture(narrowSource, PathPart(source, 0))) {
         result.firstFile = StageForJob(source, stem, options, &result.problem);
         result.pages = result.firstFile.empty() ? 0 : 1;
         return result;

@@ -1,6 +1,7 @@
 #include "engine/tone_staging.h"
 
 #include "engine/bilevel_staging.h"
+#include "engine/format_table.h"
 #include "engine/grey_pictures.h"
 #include "engine/lossless_staging.h"
 #include "engine/picture_staging.h"
@@ -204,8 +205,11 @@ std::string SaveByTone(FIBITMAP* bitmap, const std::string& narrowSource, const 
 
 std::string StageByTone(const std::string& narrowSource, const std::string& extension,
                         const std::string& stem, const JobOptions& options, std::string* problem) {
+    // Only a TIFF is read with libtiff, whose complaints about any other file would be heard
+    // as the picture's own.
     const std::string tif = stem + ".tif";
-    if (StageG4Page(narrowSource, 1, tif) || StageBilevelTiffPage(narrowSource, 1, tif))
+    if (IsTiffPicture(narrowSource, extension) &&
+        (StageG4Page(narrowSource, 1, tif) || StageBilevelTiffPage(narrowSource, 1, tif)))
         return tif;
     if (options.lossless) {
         if (std::optional<std::string> png =
