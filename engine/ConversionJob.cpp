@@ -15,7 +15,6 @@
 #include "jobfiles/docinfo.h"
 #include "jobfiles/page_options.h"
 #include "jobfiles/page_turns.h"
-#include "jobfiles/page_words.h"
 #include "jobfiles/picture_titles.h"
 #include "platform/files.h"
 #include "platform/paths.h"
@@ -246,15 +245,12 @@ void ConversionJob::bringIntoPlace(PictureStaging& staging) {
         return;
     const std::string first = os::joinPath(stagingFolder_, PathPart(staging.firstFile, 1));
     for (int page = 1; page <= staging.pageCount; ++page) {
-        const std::vector<std::string> to = StagedPageNames(first, page);
-        const std::vector<std::string> from = StagedPageNames(staging.firstFile, page);
+        const std::vector<std::string> to = StagedPageFiles(first, page);
+        const std::vector<std::string> from = StagedPageFiles(staging.firstFile, page);
         for (std::size_t i = 0; i < from.size(); ++i) {
             if (os::fileExists(from[i]) && !os::renameFile(from[i], to[i]))
                 os::removeFile(from[i]); // a page the builder does not get is reported as skipped
         }
-        const std::string words = pdftool::wordsFileFor(from.front());
-        if (os::fileExists(words) && !os::renameFile(words, pdftool::wordsFileFor(to.front())))
-            os::removeFile(words);
     }
     staging.firstFile = first;
 }
@@ -314,10 +310,7 @@ void ConversionJob::runPerPicture(int index) {
     if (staging_[at].pages > 0 && builderUnavailable_ && builderRan_)
         noteNoResult(at, "the PDF builder could not be started");
     if (!staging_[at].firstFile.empty()) {
-        os::removeFile(staging_[at].firstFile);
-        RemoveLaterPages(staging_[at].firstFile, staging_[at].pageCount);
-        for (int page = 1; page <= staging_[at].pageCount; ++page)
-            os::removeFile(pdftool::wordsFileFor(StagedPageName(staging_[at].firstFile, page)));
+        RemoveStagedPages(staging_[at].firstFile, staging_[at].pageCount);
     }
     os::removeFile(stagingFile(kToolResult));
     os::removeFile(stagingFile(kToolByProduct));

@@ -7,6 +7,7 @@
 #include "engine/refusal_reasons.h"
 #include "engine/tiff_pages.h"
 #include "engine/tone_staging.h"
+#include "jobfiles/page_words.h"
 #include "jobfiles/staged_names.h"
 #include "platform/files.h"
 #include "platform/narrow.h"
@@ -119,9 +120,15 @@ std::string ExistingStagedPage(const std::string& firstTarget, int page) {
     return names.front();
 }
 
-void RemoveLaterPages(const std::string& firstTarget, int pageCount) {
-    for (int page = 2; page <= pageCount; ++page) {
-        for (const std::string& name : StagedPageNames(firstTarget, page))
+std::vector<std::string> StagedPageFiles(const std::string& firstTarget, int page) {
+    std::vector<std::string> files = StagedPageNames(firstTarget, page);
+    files.push_back(pdftool::wordsFileFor(files.front()));
+    return files;
+}
+
+void RemoveStagedPages(const std::string& firstTarget, int pageCount) {
+    for (int page = 1; page <= pageCount; ++page) {
+        for (const std::string& name : StagedPageFiles(firstTarget, page))
             os::removeFile(name);
     }
 }

@@ -35,7 +35,9 @@ std::string ExistingStagedPage(const std::string& firstTarget, int page);
 PictureStaging StagePicturePages(const std::string& source, const std::string& stem,
                                  const JobOptions& options);
 
-// Removes the staged files of pages 2..pageCount.
-void RemoveLaterPages(const std::string& firstTarget, int pageCount);
+// Every file page `page` may leave in the staging folder: its names of each kind and its words.
+std::vector<std::string> StagedPageFiles(const std::string& firstTarget, int page);
+// Removes every staged file of pages 1..pageCount.
+void RemoveStagedPages(const std::string& firstTarget, int pageCount);
 
 } // namespace pw::engine
