@@ -286,7 +286,8 @@ TEST_F(ScanPictures, PicturesAboveTheCeilingAreScaledDownAtAQuality) {
 }
 
 // A picture laid over several pages is shown at the paper's width, so the ceiling judges it
-// there: 100 pixels across A4 stay 100, though fitted whole on one page it would be too fine.
+// there: 100 pixels across A4 stay 100, though fitted whole on one page it would be too fine;
+// in a cell of a 3 x 3 sheet, a third of that page's height, finer still.
 TEST_F(ScanPictures, TheCeilingJudgesASplitPictureAtThePapersWidth) {
     FIBITMAP* tall = FreeImage_Allocate(100, 3000, 24);
     for (int y = 0; y < 3000; ++y) {
@@ -310,4 +311,10 @@ TEST_F(ScanPictures, TheCeilingJudgesASplitPictureAtThePapersWidth) {
         ASSERT_FALSE(images.empty());
         EXPECT_EQ(images[0].width, split ? 100 : 58) << "split " << split;
     }
+    host.options.page.sheetColumns = host.options.page.sheetRows = 3;
+    std::filesystem::remove_all(host.folder);
+    run();
+    const std::vector<Listed> images = imagesOf(out("NewPDF.pdf"));
+    ASSERT_FALSE(images.empty());
+    EXPECT_EQ(images[0].width, 19);
 }
