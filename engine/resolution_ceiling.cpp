@@ -42,8 +42,8 @@ double pageScale(double shownWidth, double shownHeight, const PageLayout& layout
             if (layout.orientation == (landscape ? Orientation::Portrait : Orientation::Landscape))
                 continue;
             const SheetCell cell = sheetCell(layout, landscape);
-            scale = std::max(scale, fittedScale(shownWidth, shownHeight, cell.width, cell.height,
-                                                layout.fit));
+            scale = std::max(
+                scale, fittedScale(shownWidth, shownHeight, cell.width, cell.height, layout.fit));
         }
         return scale;
     }

@@ -27,9 +27,12 @@ SheetGroup::SheetGroup(QWidget* parent) : QGroupBox(QStringLiteral("Pictures per
     const struct {
         const char* caption;
         int columns, rows;
-    } grids[] = {{"1", 1, 1},           {"2 side by side (2x1)", 2, 1},
-                 {"2 one above the other (1x2)", 1, 2}, {"4 (2x2)", 2, 2},
-                 {"6 (2x3)", 2, 3},     {"9 (3x3)", 3, 3}};
+    } grids[] = {{"1", 1, 1},
+                 {"2 side by side (2x1)", 2, 1},
+                 {"2 one above the other (1x2)", 1, 2},
+                 {"4 (2x2)", 2, 2},
+                 {"6 (2x3)", 2, 3},
+                 {"9 (3x3)", 3, 3}};
     for (const auto& grid : grids)
         cmbPerSheet->addItem(QString::fromUtf8(grid.caption), gridKey(grid.columns, grid.rows));
     lblGap = new QLabel(QStringLiteral("Gap:"), this);

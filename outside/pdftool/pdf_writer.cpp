@@ -239,8 +239,8 @@ public:
         const int orientation = turnedOrientation(info.orientation, pages_[index].turn);
         std::vector<PageGeometry> slices;
         if (!engine::sharesSheets(layout_))
-            slices = tallPageSlices(info.width, info.height, info.xDpi, info.yDpi, orientation,
-                                    layout_);
+            slices =
+                tallPageSlices(info.width, info.height, info.xDpi, info.yDpi, orientation, layout_);
         if (slices.empty())
             slices.push_back(
                 pageGeometry(info.width, info.height, info.xDpi, info.yDpi, orientation, layout_));
@@ -340,9 +340,8 @@ private:
 
         Handle page = Handle::newDictionary();
         page.replaceKey("/Type", Handle::newName("/Page"));
-        page.replaceKey("/MediaBox",
-                        Handle::newArray({Handle::newInteger(0), Handle::newInteger(0),
-                                          real(sheet.width), real(sheet.height)}));
+        page.replaceKey("/MediaBox", Handle::newArray({Handle::newInteger(0), Handle::newInteger(0),
+                                                       real(sheet.width), real(sheet.height)}));
         if (sheet.userUnit != 1.0) {
             page.replaceKey("/UserUnit", real(sheet.userUnit));
             needsUserUnit_ = true;

@@ -44,9 +44,9 @@ double coveredArea(const std::vector<ShownSize>& shown, const engine::PageLayout
 
 std::vector<PageGeometry> sheetPlacements(const std::vector<SheetPicture>& pictures,
                                           const engine::PageLayout& layout) {
-    const std::size_t most = static_cast<std::size_t>(
-        std::clamp(layout.sheetColumns, 1, engine::kMaxSheetSide) *
-        std::clamp(layout.sheetRows, 1, engine::kMaxSheetSide));
+    const std::size_t most =
+        static_cast<std::size_t>(std::clamp(layout.sheetColumns, 1, engine::kMaxSheetSide) *
+                                 std::clamp(layout.sheetRows, 1, engine::kMaxSheetSide));
     std::vector<ShownSize> shown;
     for (std::size_t i = 0; i < pictures.size() && i < most; ++i) {
         const SheetPicture& picture = pictures[i];

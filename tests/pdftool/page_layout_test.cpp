@@ -82,9 +82,8 @@ TEST(PageLayoutText, ValuesRoundTripAndBadOnesAreRefused) {
     }
     EXPECT_FALSE(engine::parseOrientation("sideways", layout));
     EXPECT_FALSE(engine::parseFit("stretch", layout));
-    for (const auto& [text, formatted] :
-         {std::pair{"2x2", "2x2"}, std::pair{" 3X1 ", "3x1"}, std::pair{"1", "1x1"},
-          std::pair{"10x10", "10x10"}}) {
+    for (const auto& [text, formatted] : {std::pair{"2x2", "2x2"}, std::pair{" 3X1 ", "3x1"},
+                                          std::pair{"1", "1x1"}, std::pair{"10x10", "10x10"}}) {
         EXPECT_TRUE(engine::parsePerSheet(text, layout)) << text;
         EXPECT_EQ(engine::formatPerSheet(layout), formatted);
     }
@@ -259,15 +258,16 @@ TEST(PdfExe, SheetsHoldPicturesInTheirCellsRowByRow) {
     Stage stage;
     const int turns[] = {1, 6, 3, 8, 1};
     for (int i = 0; i < 5; ++i)
-        ASSERT_TRUE(writeJpeg(stage.path("0000" + std::to_string(i) + ".jpg"),
-                              at72(64, 64, turns[i])));
+        ASSERT_TRUE(
+            writeJpeg(stage.path("0000" + std::to_string(i) + ".jpg"), at72(64, 64, turns[i])));
     ASSERT_TRUE(writeOptions(stage, "PageSize=100x100mm\nMargin=10\nPerSheet=2x2\nGap=10\n"));
     QPDF pdf;
     ASSERT_EQ(runAndReadPages(stage, pdf).size(), 2u);
 
     const double cells[2] = {28.35, 155.91};
     // Where the red block is in each picture as shown: left or right, top or bottom.
-    const std::pair<bool, bool> red[] = {{false, false}, {true, false}, {true, true}, {false, true}};
+    const std::pair<bool, bool> red[] = {
+        {false, false}, {true, false}, {true, true}, {false, true}};
     for (int page = 1; page <= 2; ++page) {
         const Picture sheet = render(stage.pdf(), page, 72);
         ASSERT_NEAR(sheet.width, 283, 1);
@@ -278,7 +278,8 @@ TEST(PdfExe, SheetsHoldPicturesInTheirCellsRowByRow) {
                 for (const bool bottom : {false, true}) {
                     const int px = static_cast<int>(x + (right ? 89 : 10));
                     const int py = static_cast<int>(y + (bottom ? 89 : 10));
-                    const bool expected = picture < 5 && red[picture % 4] == std::pair{right, bottom};
+                    const bool expected =
+                        picture < 5 && red[picture % 4] == std::pair{right, bottom};
                     EXPECT_EQ(isRed(sheet, px, py), expected)
                         << "page " << page << " cell " << cell << " at " << px << "," << py;
                     if (!expected) {
@@ -305,8 +306,8 @@ TEST(PdfExe, SheetsHoldPicturesInTheirCellsRowByRow) {
         ASSERT_TRUE(writeJpeg(wide.path("0000" + std::to_string(i) + ".jpg"), at72(64, 48)));
     for (const auto& [orientation, landscape] :
          {std::pair{"auto", true}, std::pair{"portrait", false}}) {
-        ASSERT_TRUE(writeOptions(
-            wide, std::string("PageSize=A4\nPerSheet=2x2\nOrientation=") + orientation + "\n"));
+        ASSERT_TRUE(writeOptions(wide, std::string("PageSize=A4\nPerSheet=2x2\nOrientation=") +
+                                           orientation + "\n"));
         QPDF widePdf;
         const auto pages = runAndReadPages(wide, widePdf);
         ASSERT_EQ(pages.size(), 1u);
