@@ -228,6 +228,18 @@ void unfilterPaeth(std::uint8_t* cur, const std::uint8_t* prev, std::size_t n) {
         const __m128i upLeft =
             i == 0 ? _mm_slli_si128(up, Bpp)
                    : _mm_loadu_si128(reinterpret_cast<const __m128i*>(prev + i - Bpp));
+        if constexpr (Bpp == 1) {
+            // Nothing filtered under a flat row equal to the left pixel: Paeth picks the left
+            // pixel when it equals the one above, all along. Most of a scanned page's blocks
+            // are so, and the pixel-to-pixel chain below costs far more.
+            const __m128i flat = _mm_set1_epi8(static_cast<char>(_mm_cvtsi128_si32(left)));
+            const __m128i same = _mm_and_si128(_mm_cmpeq_epi8(bytes, _mm_setzero_si128()),
+                                               _mm_cmpeq_epi8(up, flat));
+            if (_mm_movemask_epi8(same) == 0xFFFF) {
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(cur + i), flat);
+                continue;
+            }
+        }
         const __m128i out = paethBlock<Bpp>(left, bytes, up, upLeft, mask,
                                             std::make_integer_sequence<int, kBlock / Bpp>());
         storeBlock<kBlock>(cur + i, out);
@@ -321,7 +333,7 @@ void PngRows::rewind() {
     row_ = 0;
 }
 
-bool PngRows::open(const std::string& narrowPath) {
+bool PngRows::open(const std::string& narrowPath, bool oneBitGrey) {
     const int fd = ::open(narrowPath.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return false;
@@ -332,15 +344,16 @@ bool PngRows::open(const std::string& narrowPath) {
     bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
               static_cast<std::uint64_t>(info.st_size) < kMaxFileBytes &&
               ::pread(fd, head, sizeof head, 0) == static_cast<ssize_t>(sizeof head) &&
-              pdftool::isPngSignature(head) && head[24] == 8 && head[28] == 0;
+              pdftool::isPngSignature(head) &&
+              (head[24] == 8 || (oneBitGrey && head[24] == 1 && head[25] == 0)) && head[28] == 0;
     const auto size = ok ? static_cast<std::size_t>(info.st_size) : 0;
     std::uint8_t* data = ok ? file_.get(size) : nullptr;
     ok = data != nullptr && readAll(fd, data, size);
     ::close(fd);
-    return ok && readChunks(data, size);
+    return ok && readChunks(data, size, oneBitGrey);
 }
 
-bool PngRows::readChunks(const std::uint8_t* data, std::size_t size) {
+bool PngRows::readChunks(const std::uint8_t* data, std::size_t size, bool oneBitGrey) {
     std::size_t pos = sizeof pdftool::kPngSignature;
     std::size_t idatBytes = 0;
     bool seenIdat = false;
@@ -387,13 +400,16 @@ bool PngRows::readChunks(const std::uint8_t* data, std::size_t size) {
             width_ = pdftool::bigEndian32(body);
             height_ = pdftool::bigEndian32(body + 4);
             colourType_ = body[9];
+            bitDepth_ = body[8];
             const int samples = pdftool::pngSamples(body[9]);
+            const bool oneBit = oneBitGrey && bitDepth_ == 1 && colourType_ == 0;
             if (width_ == 0 || height_ == 0 || width_ > 0x7FFFFFFF || height_ > 0x7FFFFFFF ||
-                !WithinPixelLimit(width_, height_) || body[8] != 8 || samples == 0 ||
-                body[10] != 0 || body[11] != 0 || body[12] != 0)
+                !WithinPixelLimit(width_, height_) || (bitDepth_ != 8 && !oneBit) ||
+                samples == 0 || body[10] != 0 || body[11] != 0 || body[12] != 0)
                 return false;
+            // Filters work on whole bytes: one a pixel's neighbour for 1-bit rows.
             bytesPerPixel_ = static_cast<std::size_t>(samples);
-            rowBytes_ = bytesPerPixel_ * width_;
+            rowBytes_ = oneBit ? (std::size_t{width_} + 7) / 8 : bytesPerPixel_ * width_;
         } else if (isType(type, "IEND")) {
             seenIend = true;
         } else if (isType(type, "eXIf")) {

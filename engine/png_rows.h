@@ -19,8 +19,9 @@ public:
     // Reads the picture; false unless it is a well-formed, non-interlaced PNG of 8 bits per
     // sample without a transparent colour key or an eXIf chunk, within the pixel limit, whose
     // every chunk passes its CRC and whose image data inflates to exactly its rows. Others are
-    // left to FreeImage.
-    bool open(const std::string& narrowPath);
+    // left to FreeImage. With `oneBitGrey` a 1-bit gray PNG is read too (bitDepth() 1), whose
+    // stored rows are then its packed bits, high bit first, 1 for white; nextRow() is not for it.
+    bool open(const std::string& narrowPath, bool oneBitGrey = false);
 
     std::uint32_t width() const { return width_; }
     std::uint32_t height() const { return height_; }
@@ -40,6 +41,7 @@ public:
     void rewind();
     // The colour type of the file (0 gray, 2 RGB, 3 palette, 4 gray + alpha, 6 RGB + alpha).
     int colourType() const { return colourType_; }
+    int bitDepth() const { return bitDepth_; }
 
     // Gives back buffers grown beyond a few ordinary pictures; the others are kept for the
     // next picture, which so costs no fresh pages.
@@ -53,12 +55,13 @@ private:
         std::uint8_t* get(std::size_t size);
     };
 
-    bool readChunks(const std::uint8_t* data, std::size_t size);
+    bool readChunks(const std::uint8_t* data, std::size_t size, bool oneBitGrey);
     bool readIcc(const std::uint8_t* data, std::size_t size);
 
     std::uint32_t width_ = 0;
     std::uint32_t height_ = 0;
     int colourType_ = 0;
+    int bitDepth_ = 8;
     std::size_t bytesPerPixel_ = 0;
     std::size_t rowBytes_ = 0;
     Resolution resolution_;

@@ -13,9 +13,13 @@
 
 #include <FreeImage.h>
 #include <algorithm>
+#include <array>
 #include <optional>
 #include <tiffio.h>
 #include <vector>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace pw::engine {
 namespace {
@@ -68,7 +72,61 @@ bool writeRowsJpeg(PngRows& rows, const std::string& target, int quality, bool g
     });
 }
 
-bool writeG4FromRows(PngRows& rows, const std::string& target) {
+// Bit k of a byte moved to bit 7 - k: SSE2's movemask gives the first pixel the low bit.
+constexpr std::array<std::uint8_t, 256> kReversed = [] {
+    std::array<std::uint8_t, 256> reversed{};
+    for (unsigned i = 0; i < 256; ++i) {
+        for (unsigned k = 0; k < 8; ++k)
+            reversed[i] |= static_cast<std::uint8_t>(((i >> k) & 1) << (7 - k));
+    }
+    return reversed;
+}();
+
+// Packs a row of 8-bit gray samples into bits, high bit first, 1 for black; false at a sample
+// neither 0 nor 255.
+bool packBilevelRow(const std::uint8_t* p, std::uint32_t width, std::uint8_t* out) {
+    std::uint32_t x = 0;
+#ifdef __SSE2__
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i full = _mm_set1_epi8(-1);
+    for (; x + 16 <= width; x += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + x));
+        const __m128i dark = _mm_cmpeq_epi8(v, zero);
+        if (_mm_movemask_epi8(_mm_or_si128(dark, _mm_cmpeq_epi8(v, full))) != 0xFFFF)
+            return false;
+        const auto bits = static_cast<unsigned>(_mm_movemask_epi8(dark));
+        out[x >> 3] = kReversed[bits & 0xFF];
+        out[(x >> 3) + 1] = kReversed[bits >> 8];
+    }
+#endif
+    for (; x < width; x += 8) {
+        unsigned byte = 0;
+        for (std::uint32_t k = x; k < x + 8; ++k) {
+            if (k < width && p[k] != 0 && p[k] != 255)
+                return false;
+            byte = byte << 1 | unsigned{k < width && p[k] == 0};
+        }
+        out[x >> 3] = static_cast<std::uint8_t>(byte);
+    }
+    return true;
+}
+
+// A gray picture's rows packed into `bits`, 1 for black, when every sample is 0 or 255; reading
+// stops at the first that is not.
+bool packBilevelRows(PngRows& rows, std::vector<std::uint8_t>& bits) {
+    const std::size_t rowBytes = (std::size_t{rows.width()} + 7) / 8;
+    bits.resize(rowBytes * rows.height());
+    for (std::uint32_t y = 0; y < rows.height(); ++y) {
+        if (!packBilevelRow(rows.nextStoredRow(), rows.width(), bits.data() + y * rowBytes))
+            return false;
+    }
+    return true;
+}
+
+// The rows as a Group 4 page: from `bits` when packed already, from a 1-bit PNG's own bits, or
+// from RGB rows of only black and white.
+bool writeG4FromRows(PngRows& rows, const std::string& target,
+                     const std::vector<std::uint8_t>& bits) {
     pdftool::G4Tiff page;
     page.width = rows.width();
     page.height = rows.height();
@@ -78,14 +136,21 @@ bool writeG4FromRows(PngRows& rows, const std::string& target) {
         page.resolutionUnit = RESUNIT_INCH;
     }
     std::vector<std::uint8_t> packed((page.width + 7) / 8);
-    const bool stored = rows.colourType() == 0;
-    const std::size_t step = stored ? 1 : 3;
+    std::size_t y = 0;
     return WriteG4Tiff(target, page, [&]() -> const std::uint8_t* {
-        const std::uint8_t* p = stored ? rows.nextStoredRow() : rows.nextRow();
+        if (!bits.empty())
+            return bits.data() + y++ * packed.size();
+        if (rows.bitDepth() == 1) {
+            const std::uint8_t* p = rows.nextStoredRow();
+            for (std::size_t i = 0; i < packed.size(); ++i)
+                packed[i] = static_cast<std::uint8_t>(~p[i]); // PNG's 1 is white
+            return packed.data();
+        }
+        const std::uint8_t* p = rows.nextRow();
         for (std::uint32_t x = 0; x < page.width; x += 8) {
             unsigned byte = 0;
             for (std::uint32_t k = x; k < x + 8; ++k)
-                byte = byte << 1 | unsigned{k < page.width && p[k * step] == 0};
+                byte = byte << 1 | unsigned{k < page.width && p[k * 3] == 0};
             packed[x >> 3] = static_cast<std::uint8_t>(byte);
         }
         return packed.data();
@@ -101,11 +166,17 @@ RowsStaged stagePngRows(const std::string& narrowSource, const std::string& tif,
                         const std::string* jpeg, const JobOptions& options) {
     PngRows& rows = ThreadPngRows();
     RowsStaged staged = RowsStaged::No;
-    if (rows.open(narrowSource)) {
-        const Tone tone = toneOfRows(rows);
+    if (rows.open(narrowSource, true)) {
+        // A gray picture is packed as it is judged, so its rows are read once.
+        std::vector<std::uint8_t> bits;
+        Tone tone = Tone::Bilevel;
+        if (rows.colourType() == 0 && rows.bitDepth() == 8)
+            tone = packBilevelRows(rows, bits) ? Tone::Bilevel : Tone::Grey;
+        else if (rows.bitDepth() == 8)
+            tone = toneOfRows(rows);
         rows.rewind();
         if (tone == Tone::Bilevel)
-            staged = writeG4FromRows(rows, tif) ? RowsStaged::Bilevel : RowsStaged::No;
+            staged = writeG4FromRows(rows, tif, bits) ? RowsStaged::Bilevel : RowsStaged::No;
         else if (CeilingScale(rows.width(), rows.height(), rows.resolution(), options) < 1.0)
             staged = RowsStaged::No; // scaled down from a decoded bitmap
         else if (jpeg == nullptr)
@@ -137,7 +208,7 @@ std::optional<std::string> stageLosslessPng(const std::string& narrowSource,
     };
     if (png->hasAlpha() || png->bitDepth == 16)
         return linked();
-    if (png->bitDepth == 8) {
+    if (png->bitDepth == 8 || (png->bitDepth == 1 && png->colourType == 0)) {
         JobOptions lossless;
         lossless.lossless = true;
         switch (stagePngRows(narrowSource, tif, nullptr, lossless)) {

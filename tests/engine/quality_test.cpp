@@ -250,6 +250,41 @@ TEST(Quality, PngsReadWithoutFreeImageStageTheSameJpeg) {
     }
 }
 
+// Gray rows of long flat runs, as in a scan, broken here and there, under every filter: the
+// rows as stored come back byte for byte, for 8 bits a pixel and for 1.
+TEST(Quality, PngRowsUndoEveryFilterOfFlatAndBrokenRows) {
+    test::TempFolder temp;
+    pdftool::test::PngSpec spec{.width = 203, .height = 40, .colourType = 0};
+    for (const int bits : {8, 1}) {
+        spec.bitDepth = bits;
+        const std::size_t rowBytes = bits == 8 ? 203 : 26;
+        spec.data.clear();
+        for (std::size_t y = 0; y < 40; ++y) {
+            for (std::size_t x = 0; x < rowBytes; ++x) {
+                char byte = (x / 29 + y / 3) % 3 == 0 ? '\0' : '\xff';
+                if ((x * y) % 97 == 5 || (y == 20 && x >= 16 && x < 48))
+                    byte = static_cast<char>(x ^ (y * 7));
+                spec.data += byte;
+            }
+        }
+        for (const int filter : {PNG_FILTER_NONE, PNG_FILTER_SUB, PNG_FILTER_UP, PNG_FILTER_AVG,
+                                 PNG_FILTER_PAETH}) {
+            spec.filters = filter;
+            const std::string png = temp / "flat.png";
+            ASSERT_TRUE(pdftool::test::writePng(png, spec));
+            PngRows rows;
+            ASSERT_TRUE(rows.open(png, true)) << bits;
+            EXPECT_EQ(rows.bitDepth(), bits);
+            for (std::size_t y = 0; y < 40; ++y) {
+                const auto* row = reinterpret_cast<const char*>(rows.nextStoredRow());
+                ASSERT_EQ(std::string(row, rowBytes), spec.data.substr(y * rowBytes, rowBytes))
+                    << "bits " << bits << " filter " << filter << " row " << y;
+            }
+        }
+        EXPECT_EQ(PngRows().open(temp / "flat.png"), bits == 8); // 1 bit only when asked
+    }
+}
+
 TEST(Quality, LosslessKeepsPngsAsTheyAreAndWritesOthersAsPng) {
     test::TempFolder temp;
     ASSERT_TRUE(test::writePicture(temp / "shot.png", FIF_PNG));

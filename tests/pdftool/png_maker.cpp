@@ -20,6 +20,8 @@ bool writePng(const std::string& path, const PngSpec& spec) {
     std::mt19937 random(spec.seed);
     for (auto& byte : data)
         byte = static_cast<unsigned char>(random());
+    if (!spec.data.empty())
+        data.assign(spec.data.begin(), spec.data.end());
     const bool hasAlpha = spec.colourType == 4 || spec.colourType == 6;
     const int sampleBytes = spec.bitDepth / 8;
     if (hasAlpha && spec.binaryAlpha) {

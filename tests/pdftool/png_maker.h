@@ -18,6 +18,7 @@ struct PngSpec {
     bool binaryAlpha = true; // alpha samples only fully transparent or opaque
     int filters = 0;         // PNG_FILTER_* mask for libpng to choose from; 0: libpng's default
     int dotsPerMeter = -1;   // pHYs in metres when not negative; 0 writes an unknown unit
+    std::string data;        // the rows' bytes, one after the other, instead of random ones
 };
 
 // Returns false when the file could not be written.
