@@ -251,11 +251,26 @@ bool StageBilevelTiffPage(const std::string& narrowSource, int page, const std::
     // The rows go over as libtiff reads them, in the page's own sense of black.
     found.blackIs1 = photometric == PHOTOMETRIC_MINISBLACK;
     std::unique_ptr<TIFF, TiffCloser> tiff = openPage(target, found);
-    std::vector<std::uint8_t> row(static_cast<std::size_t>(TIFFScanlineSize(in)));
-    bool written = tiff != nullptr && row.size() == (std::size_t{found.width} + 7) / 8;
-    for (std::uint32_t y = 0; written && y < found.height; ++y)
-        written = TIFFReadScanline(in, row.data(), y, 0) == 1 &&
-                  TIFFWriteScanline(tiff.get(), row.data(), y, 0) == 1;
+    // Whole strips at a time: libtiff inflates Deflate data with libdeflate only so, and with
+    // zlib, row by row, over twice as long.
+    const std::size_t rowBytes = (std::size_t{found.width} + 7) / 8;
+    std::uint32_t stripRows = found.height;
+    TIFFGetFieldDefaulted(in, TIFFTAG_ROWSPERSTRIP, &stripRows);
+    stripRows = std::clamp<std::uint32_t>(stripRows, 1, found.height);
+    std::vector<std::uint8_t> strip;
+    bool written = tiff != nullptr &&
+                   static_cast<std::size_t>(TIFFScanlineSize(in)) == rowBytes &&
+                   static_cast<std::size_t>(TIFFStripSize(in)) == rowBytes * stripRows;
+    if (written)
+        strip.resize(rowBytes * stripRows);
+    for (std::uint32_t y = 0; written && y < found.height; y += stripRows) {
+        const std::uint32_t rows = std::min(stripRows, found.height - y);
+        const auto bytes = static_cast<tmsize_t>(rowBytes * rows);
+        written = TIFFReadEncodedStrip(in, TIFFComputeStrip(in, y, 0), strip.data(), bytes) ==
+                  bytes;
+        for (std::uint32_t k = 0; written && k < rows; ++k)
+            written = TIFFWriteScanline(tiff.get(), strip.data() + k * rowBytes, y + k, 0) == 1;
+    }
     return finish(std::move(tiff), written, target);
 }
 
