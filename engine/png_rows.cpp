@@ -245,6 +245,16 @@ void unfilterPaeth(std::uint8_t* cur, const std::uint8_t* prev, std::size_t n) {
                 left = _mm_srli_si128(sum, 15);
                 continue;
             }
+            if (__builtin_popcount(static_cast<unsigned>(same)) >= 12) {
+                // A few edges above: pixel by pixel, the branches mostly taken the same way.
+                int a = leftByte;
+                for (std::size_t k = i; k < i + 16; ++k) {
+                    a = (cur[k] + paeth(a, prev[k], k == 0 ? 0 : prev[k - 1])) & 0xFF;
+                    cur[k] = static_cast<std::uint8_t>(a);
+                }
+                left = _mm_cvtsi32_si128(a);
+                continue;
+            }
         }
         const __m128i out = paethBlock<Bpp>(left, bytes, up, upLeft, mask,
                                             std::make_integer_sequence<int, kBlock / Bpp>());
