@@ -420,8 +420,8 @@ bool PngRows::readChunks(const std::uint8_t* data, std::size_t size, bool oneBit
             const int samples = pdftool::pngSamples(body[9]);
             const bool oneBit = oneBitGrey && bitDepth_ == 1 && colourType_ == 0;
             if (width_ == 0 || height_ == 0 || width_ > 0x7FFFFFFF || height_ > 0x7FFFFFFF ||
-                !WithinPixelLimit(width_, height_) || (bitDepth_ != 8 && !oneBit) ||
-                samples == 0 || body[10] != 0 || body[11] != 0 || body[12] != 0)
+                !WithinPixelLimit(width_, height_) || (bitDepth_ != 8 && !oneBit) || samples == 0 ||
+                body[10] != 0 || body[11] != 0 || body[12] != 0)
                 return false;
             // Filters work on whole bytes: one a pixel's neighbour for 1-bit rows.
             bytesPerPixel_ = static_cast<std::size_t>(samples);

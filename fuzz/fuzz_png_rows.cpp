@@ -1,5 +1,5 @@
-// The PNG reader of quality staging on the input's bytes: the file is opened, and when it is
-// taken every row is read.
+// The PNG reader of quality staging on the input's bytes: the file is opened (1-bit gray ones
+// too), and when it is taken every row is read.
 #include "engine/png_rows.h"
 #include "memory_file.h"
 
@@ -11,12 +11,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!file.ok())
         return 0;
     pw::engine::PngRows rows;
-    if (!rows.open(file.path()))
+    if (!rows.open(file.path(), true))
         return 0;
+    const bool bits = rows.bitDepth() == 1;
+    const std::size_t last =
+        bits ? (std::size_t{rows.width()} + 7) / 8 - 1 : std::size_t{rows.width()} * 3 - 1;
     unsigned sum = 0;
     for (std::uint32_t y = 0; y < rows.height(); ++y) {
-        const std::uint8_t* row = rows.nextRow();
-        sum += row[0] + row[std::size_t{rows.width()} * 3 - 1]; // both ends must be readable
+        const std::uint8_t* row = bits ? rows.nextStoredRow() : rows.nextRow();
+        sum += row[0] + row[last]; // both ends must be readable
     }
     return sum == 0xFFFFFFFF ? 1 : 0;
 }

@@ -267,8 +267,8 @@ TEST(Quality, PngRowsUndoEveryFilterOfFlatAndBrokenRows) {
                 spec.data += byte;
             }
         }
-        for (const int filter : {PNG_FILTER_NONE, PNG_FILTER_SUB, PNG_FILTER_UP, PNG_FILTER_AVG,
-                                 PNG_FILTER_PAETH}) {
+        for (const int filter :
+             {PNG_FILTER_NONE, PNG_FILTER_SUB, PNG_FILTER_UP, PNG_FILTER_AVG, PNG_FILTER_PAETH}) {
             spec.filters = filter;
             const std::string png = temp / "flat.png";
             ASSERT_TRUE(pdftool::test::writePng(png, spec));
