@@ -216,6 +216,7 @@ int main(int argc, char** argv) {
          .colourType = 2,
          .transparency = std::string("\0\x10\0\x20\0\x30", 6)},
         {.width = 9, .height = 5, .bitDepth = 16, .colourType = 6, .interlaced = true},
+        {.width = 21, .height = 5, .bitDepth = 1, .colourType = 0, .filters = PNG_FILTER_PAETH},
     };
     index = 0;
     for (const PngSpec& spec : pngs) {
