@@ -235,7 +235,7 @@ public:
         const JpegInfo& info = pages_[index].info;
         const int orientation = turnedOrientation(info.orientation, pages_[index].turn);
         std::vector<PageGeometry> slices =
-            tallPageSlices(info.width, info.height, info.xDpi, info.yDpi, orientation, layout_);
+            splitPageSlices(info.width, info.height, info.xDpi, info.yDpi, orientation, layout_);
         if (slices.empty())
             slices.push_back(
                 pageGeometry(info.width, info.height, info.xDpi, info.yDpi, orientation, layout_));
