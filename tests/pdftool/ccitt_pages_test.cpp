@@ -2,7 +2,6 @@
 // A tall or wide picture split over pages of paper, shown slice by slice from one stored image.
 #include "command_output.h"
 #include "formats/g4_tiff.h"
-#include "jobfiles/page_options.h"
 #include "jpeg_maker.h"
 #include "pdf_probe.h"
 
@@ -86,13 +85,7 @@ std::vector<std::string> imageObjects(const std::string& pdf) {
 // Runs pdf.exe over the stage with its picture split on A4 with margins and overlap of 10 mm,
 // and checks that `pages` pages show one image.
 void splitOnA4(const Stage& stage, std::size_t pages) {
-    pw::engine::PageLayout layout;
-    layout.size = pw::engine::PageSize::A4;
-    layout.marginMm = 10;
-    layout.splitTall = true;
-    layout.overlapMm = 10;
-    ASSERT_TRUE(writePageOptions(stage.folder(), layout));
-    const ToolRun run = runPdfExe(stage);
+    const ToolRun run = runSplitOnA4(stage, 10, 10);
     ASSERT_EQ(run.exitCode, 0) << run.output;
     ASSERT_EQ(qpdfCheck(stage.pdf()), 0);
     const std::vector<std::string> objects = imageObjects(stage.pdf());
@@ -270,13 +263,7 @@ TEST(TallPages, AWidePictureWithinTheRatioStaysOnOnePage) {
         ASSERT_TRUE(writeJpeg(stage.path("00000.jpg"), {.width = 1000, .height = 470,
                                                         .densityUnit = 1, .xDensity = 96,
                                                         .yDensity = 96}));
-        pw::engine::PageLayout layout;
-        layout.size = pw::engine::PageSize::A4;
-        layout.orientation = orientation;
-        layout.marginMm = 10;
-        layout.splitTall = true;
-        ASSERT_TRUE(writePageOptions(stage.folder(), layout));
-        const ToolRun run = runPdfExe(stage);
+        const ToolRun run = runSplitOnA4(stage, 10, 0, orientation);
         ASSERT_EQ(run.exitCode, 0) << run.output;
         QPDF pdf;
         pdf.processFile(stage.pdf().c_str());

@@ -1,6 +1,5 @@
 // The words files and the invisible text pdf.exe lays over the pages from them.
 #include "command_output.h"
-#include "jobfiles/page_options.h"
 #include "jobfiles/page_words.h"
 #include "outside/pdftool/text_layer.h"
 #include "jpeg_maker.h"
@@ -126,11 +125,7 @@ TEST(PdfExe, TextLayerOfAWideSplitPictureFollowsItsSlices) {
                            {10, 40, 990, 60},
                            {{{10, 40, 90, 60}, "westward"}, {{900, 40, 990, 60}, "eastward"}}});
     ASSERT_TRUE(writePageWords(stage.path("00000.words"), words));
-    pw::engine::PageLayout layout;
-    layout.size = pw::engine::PageSize::A4;
-    layout.splitTall = true;
-    ASSERT_TRUE(writePageOptions(stage.folder(), layout));
-    const ToolRun run = runPdfExe(stage);
+    const ToolRun run = runSplitOnA4(stage);
     ASSERT_EQ(run.exitCode, 0) << run.output;
 
     QPDF pdf;
