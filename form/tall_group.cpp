@@ -9,7 +9,8 @@
 
 namespace pw {
 
-TallGroup::TallGroup(QWidget* parent) : QGroupBox(QStringLiteral("Tall and wide pictures"), parent) {
+TallGroup::TallGroup(QWidget* parent)
+    : QGroupBox(QStringLiteral("Tall and wide pictures"), parent) {
     setObjectName(QStringLiteral("grpTall"));
     auto* row = new QHBoxLayout(this);
     chkSplitTall = new QCheckBox(QStringLiteral("Split over several pages"), this);

@@ -99,11 +99,13 @@ PictureSplit pictureSplit(double shownWidth, double shownHeight, const PageLayou
         !(shownHeight > 0.0))
         return {};
     const TallArea tall = tallArea(layout);
-    if (const double scale = tall.width / shownWidth; shownHeight * scale > kTallRatio * tall.height)
-        return {scale, false};
+    const double across = tall.width / shownWidth; // at the area's width
+    if (shownHeight * across > kTallRatio * tall.height)
+        return {across, false};
     const TallArea wide = tallArea(layout, true);
-    if (const double scale = wide.height / shownHeight; shownWidth * scale > kTallRatio * wide.width)
-        return {scale, true};
+    const double down = wide.height / shownHeight; // at the area's height
+    if (shownWidth * down > kTallRatio * wide.width)
+        return {down, true};
     return {};
 }
 

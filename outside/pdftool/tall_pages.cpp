@@ -8,9 +8,8 @@
 
 namespace pw::pdftool {
 
-std::vector<PageGeometry> splitPageSlices(int pixelWidth, int pixelHeight, double xDpi,
-                                          double yDpi, int orientation,
-                                          const engine::PageLayout& layout) {
+std::vector<PageGeometry> splitPageSlices(int pixelWidth, int pixelHeight, double xDpi, double yDpi,
+                                          int orientation, const engine::PageLayout& layout) {
     if (!layout.splitTall || layout.size == engine::PageSize::Picture)
         return {};
     if (!(xDpi > 0.0) || !(yDpi > 0.0) || !std::isfinite(xDpi) || !std::isfinite(yDpi))
@@ -48,8 +47,8 @@ std::vector<PageGeometry> splitPageSlices(int pixelWidth, int pixelHeight, doubl
         if (split.wide) // the picture's left edge moves left slice by slice
             placeImage(orientation, margin - i * step, margin, width, height, page.matrix);
         else // its top edge moves up
-            placeImage(orientation, margin, margin + area.height + i * step - height, width,
-                       height, page.matrix);
+            placeImage(orientation, margin, margin + area.height + i * step - height, width, height,
+                       page.matrix);
     }
     return pages;
 }

@@ -15,8 +15,7 @@ namespace pw::pdftool {
 // - wide (shown at the area's height more than that ratio times as wide as the area):
 //   landscape paper (portrait when the layout asks for it), slices from the left.
 // Empty for any other picture or layout.
-std::vector<PageGeometry> splitPageSlices(int pixelWidth, int pixelHeight, double xDpi,
-                                          double yDpi, int orientation,
-                                          const engine::PageLayout& layout);
+std::vector<PageGeometry> splitPageSlices(int pixelWidth, int pixelHeight, double xDpi, double yDpi,
+                                          int orientation, const engine::PageLayout& layout);
 
 } // namespace pw::pdftool

@@ -196,9 +196,9 @@ TEST(CcittPages, OtherTiffsAreSkipped) {
 // 756.85 points of it and nothing in the margins; one image serves them all.
 TEST(TallPages, SplitTallPicturesShowTheirSlicesOfOneImage) {
     Stage stage;
-    ASSERT_TRUE(writeBilevel(stage.path("00000.tif"),
-                             {.width = 100, .height = 1000,
-                              .dark = [](int, int y) { return banded(y); }}));
+    ASSERT_TRUE(
+        writeBilevel(stage.path("00000.tif"),
+                     {.width = 100, .height = 1000, .dark = [](int, int y) { return banded(y); }}));
     ASSERT_NO_FATAL_FAILURE(splitOnA4(stage, 8));
 
     constexpr int kDpi = 36;
@@ -223,12 +223,19 @@ TEST(TallPages, SplitWidePicturesShowTheirSlicesLeftToRight) {
         SCOPED_TRACE(turned ? "turned by EXIF" : "stored wide");
         Stage stage;
         // Stored tall, it is shown turned a quarter anticlockwise: its rows become columns.
-        const JpegSpec spec =
-            turned ? JpegSpec{.width = 100, .height = 1000, .densityUnit = 1, .xDensity = 96,
-                              .yDensity = 96, .exifOrientation = 8,
-                              .red = [](int, int y) { return banded(y); }}
-                   : JpegSpec{.width = 1000, .height = 100, .densityUnit = 1, .xDensity = 96,
-                              .yDensity = 96, .red = [](int x, int) { return banded(x); }};
+        const JpegSpec spec = turned ? JpegSpec{.width = 100,
+                                                .height = 1000,
+                                                .densityUnit = 1,
+                                                .xDensity = 96,
+                                                .yDensity = 96,
+                                                .exifOrientation = 8,
+                                                .red = [](int, int y) { return banded(y); }}
+                                     : JpegSpec{.width = 1000,
+                                                .height = 100,
+                                                .densityUnit = 1,
+                                                .xDensity = 96,
+                                                .yDensity = 96,
+                                                .red = [](int x, int) { return banded(x); }};
         ASSERT_TRUE(writeJpeg(stage.path("00000.jpg"), spec));
         ASSERT_NO_FATAL_FAILURE(splitOnA4(stage, 8));
         QPDF pdf;
@@ -260,9 +267,9 @@ TEST(TallPages, AWidePictureWithinTheRatioStaysOnOnePage) {
          {pw::engine::Orientation::Automatic, pw::engine::Orientation::Portrait}) {
         const bool portrait = orientation == pw::engine::Orientation::Portrait;
         Stage stage;
-        ASSERT_TRUE(writeJpeg(stage.path("00000.jpg"), {.width = 1000, .height = 470,
-                                                        .densityUnit = 1, .xDensity = 96,
-                                                        .yDensity = 96}));
+        ASSERT_TRUE(writeJpeg(
+            stage.path("00000.jpg"),
+            {.width = 1000, .height = 470, .densityUnit = 1, .xDensity = 96, .yDensity = 96}));
         const ToolRun run = runSplitOnA4(stage, 10, 0, orientation);
         ASSERT_EQ(run.exitCode, 0) << run.output;
         QPDF pdf;

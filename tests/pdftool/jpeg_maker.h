@@ -19,7 +19,8 @@ struct JpegSpec {
     int exifResolution = 0;  // dpi written into EXIF when > 0
     bool brokenExif = false; // an EXIF block cut short inside its directory
     std::string iccProfile;  // written as APP2 chunks when not empty
-    std::function<bool(int x, int y)> red; // the stored pixels in red; empty: the corner block
+    // The stored pixels in red; empty: the corner block.
+    std::function<bool(int x, int y)> red;
 };
 
 // Returns false when the file could not be written.
