@@ -184,6 +184,22 @@ const Option kOptions[] = {
          e = "'" + v + "' is no overlap (0 to 50 mm)";
          return false;
      }},
+    {"per-sheet", 0, "COLSxROWS",
+     "with a paper size, put the pictures in list order into a grid of COLS x ROWS cells on "
+     "each sheet (1 to 10 each: 2x1, 2x2, 3x3), each fitted to its cell (default 1x1)",
+     [](const std::string& v, ConvertRequest& r, std::string& e) {
+         if (engine::parsePerSheet(v, r.options.page))
+             return true;
+         e = "'" + v + "' is no grid (COLSxROWS, 1 to 10 each, such as 2x2)";
+         return false;
+     }},
+    {"gap", 0, "MM", "space between the cells of --per-sheet, 0 to 50 mm (default 5)",
+     [](const std::string& v, ConvertRequest& r, std::string& e) {
+         if (engine::parseGap(v, r.options.page))
+             return true;
+         e = "'" + v + "' is no gap (0 to 50 mm)";
+         return false;
+     }},
     {"max-dpi", 0, "N",
      "at a quality, scale pictures shown at more than N dpi on their page down to N (10-9600; "
      "JPEG files above it are then re-encoded at the quality; bilevel pictures stay as they "

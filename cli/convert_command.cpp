@@ -9,6 +9,7 @@
 #include "engine/ConversionJob.h"
 #include "engine/ocr_languages.h"
 #include "filelist/path_intake.h"
+#include "jobfiles/page_layout_text.h"
 #include "jobfiles/pdfa_level.h"
 #include "platform/paths.h"
 #include "platform/private_folder.h"
@@ -136,6 +137,10 @@ int runConvertCommand(int argc, char* argv[]) {
     }
     if (request.options.pdfa != engine::PdfaLevel::Off && request.encryption.active()) {
         std::fprintf(stderr, "pagewright convert: %s\n", engine::kPdfaWithPasswordRefusal);
+        return kExitUsage;
+    }
+    if (const char* conflict = engine::pageLayoutConflict(request.options.page)) {
+        std::fprintf(stderr, "pagewright convert: %s\n", conflict);
         return kExitUsage;
     }
 

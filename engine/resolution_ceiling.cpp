@@ -17,12 +17,36 @@ Resolution orDefault(const Resolution& resolution) {
     return resolution.stated() ? resolution : Resolution{kDefaultDpi, kDefaultDpi};
 }
 
+// The scale that puts a picture shown `shownWidth` x `shownHeight` into a box as `fit` says.
+double fittedScale(double shownWidth, double shownHeight, double boxWidth, double boxHeight,
+                   Fit fit) {
+    const double across = boxWidth / shownWidth;
+    const double down = boxHeight / shownHeight;
+    if (fit == Fit::Fill)
+        return std::max(across, down);
+    const double scale = std::min(across, down);
+    return fit == Fit::ShrinkOnly ? std::min(scale, 1.0) : scale;
+}
+
 // Points on the page per point of the picture at its own resolution: 1 on a page of its own
 // size; on paper the scale the builder's layout gives it (the same rules as its page
-// geometry and its slices of tall and wide pictures).
+// geometry, its slices of tall and wide pictures and its cell on a shared sheet).
 double pageScale(double shownWidth, double shownHeight, const PageLayout& layout) {
     if (layout.size == PageSize::Picture)
         return 1.0;
+    if (sharesSheets(layout)) {
+        // The sheet's turn depends on its other pictures: judged in the cell that shows this
+        // one larger, so that no picture loses more than it must.
+        double scale = 0.0;
+        for (const bool landscape : {false, true}) {
+            if (layout.orientation == (landscape ? Orientation::Portrait : Orientation::Landscape))
+                continue;
+            const SheetCell cell = sheetCell(layout, landscape);
+            scale = std::max(
+                scale, fittedScale(shownWidth, shownHeight, cell.width, cell.height, layout.fit));
+        }
+        return scale;
+    }
     if (const PictureSplit split = pictureSplit(shownWidth, shownHeight, layout); split.scale > 0.0)
         return split.scale; // laid over several pages at the area's width or height
     auto [width, height] = paperPoints(layout);
@@ -33,12 +57,8 @@ double pageScale(double shownWidth, double shownHeight, const PageLayout& layout
         std::swap(width, height);
     const double margin =
         std::clamp(millimetresToPoints(layout.marginMm), 0.0, std::min(width, height) / 4.0);
-    const double across = (width - 2.0 * margin) / shownWidth;
-    const double down = (height - 2.0 * margin) / shownHeight;
-    if (layout.fit == Fit::Fill)
-        return std::max(across, down);
-    const double scale = std::min(across, down);
-    return layout.fit == Fit::ShrinkOnly ? std::min(scale, 1.0) : scale;
+    return fittedScale(shownWidth, shownHeight, width - 2.0 * margin, height - 2.0 * margin,
+                       layout.fit);
 }
 
 } // namespace

@@ -10,8 +10,10 @@
 #include "form/quality_control.h"
 #include "form/resolution_group.h"
 #include "form/scale_to_screen.h"
+#include "form/sheet_group.h"
 #include "form/tall_group.h"
 #include "form/text_group.h"
+#include "jobfiles/page_layout_text.h"
 #include "settings/document_options.h"
 #include "settings/settings_file.h"
 
@@ -124,6 +126,11 @@ void frmPrinting::connectEdits() {
     connect(grpArchive, &ArchiveGroup::changed, this, [this] { handOverEdits(); });
     connect(grpResolution, &ResolutionGroup::changed, this, [this] { handOverEdits(); });
     connect(grpTall, &TallGroup::changed, this, [this] { handOverEdits(); });
+    connect(grpPage, &PageGroup::changed, this, [this] { enableLayoutGroups(); });
+    connect(grpSheet, &SheetGroup::changed, this, [this] {
+        enableLayoutGroups();
+        handOverEdits();
+    });
     // The passwords go to the application object alone, never into the settings.
     connect(grpPassword, &PasswordGroup::changed, this,
             [this] { app_.takeEncryption(grpPassword->encryption()); });
@@ -146,7 +153,17 @@ void frmPrinting::showSettings(AppSettings settings) {
     grpArchive->setLevel(settings.options.pdfa);
     grpResolution->setMaxDpi(settings.options.maxDpi);
     grpTall->setValues(settings.options.page);
+    grpSheet->setValues(settings.options.page);
     showing_ = false;
+}
+
+void frmPrinting::enableLayoutGroups() {
+    const engine::PageLayout layout = grpSheet->applied(grpPage->pageLayout());
+    grpSheet->setPaper(layout.size != engine::PageSize::Picture);
+    const bool shared = engine::sharesSheets(layout);
+    if (shared)
+        grpTall->chkSplitTall->setChecked(false);
+    grpTall->setEnabled(!shared);
 }
 
 void frmPrinting::handOverEdits() {
@@ -163,7 +180,7 @@ void frmPrinting::handOverEdits() {
 
 engine::JobOptions frmPrinting::jobOptions() const {
     engine::JobOptions options = app_.settings().options;
-    options.page = grpTall->applied(grpPage->pageLayout()); // as shown, saved or not
+    options.page = grpSheet->applied(grpTall->applied(grpPage->pageLayout())); // as shown
     options.quality = qualityControl->quality();
     options.lossless = qualityControl->lossless();
     options.bookmarks = chkBookmarks->isChecked();
@@ -270,6 +287,8 @@ void frmPrinting::buildControls() {
 
     grpPage = new PageGroup(this);
     left->addWidget(grpPage);
+    grpSheet = new SheetGroup(this);
+    left->addWidget(grpSheet);
     grpTall = new TallGroup(this);
     right->addWidget(grpTall);
 

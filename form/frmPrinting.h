@@ -28,6 +28,7 @@ class frmMain;
 class PageGroup;
 class PasswordGroup;
 class ResolutionGroup;
+class SheetGroup;
 class TallGroup;
 class TextGroup;
 class QualityControl;
@@ -122,6 +123,7 @@ public:
     ArchiveGroup* grpArchive = nullptr;
     ResolutionGroup* grpResolution = nullptr;
     TallGroup* grpTall = nullptr;
+    SheetGroup* grpSheet = nullptr;
     std::array<QPushButton*, 7> CmdToolsBar{};
     QPushButton* Command3 = nullptr;
     QLineEdit* txtMsg = nullptr;
@@ -142,6 +144,8 @@ private:
     void buildControls();
     void buildMenus();
     void connectEdits();
+    // Sheets and splitting need paper, and exclude each other.
+    void enableLayoutGroups();
 
     Application& app_;
     bool showing_ = false;

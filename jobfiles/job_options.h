@@ -22,6 +22,11 @@ struct PageLayout {
     // each showing the next slice (the picture stored once), slices sharing `overlapMm` (0..50).
     bool splitTall = false;
     double overlapMm = 0.0;
+    // With a paper size, several pictures on each sheet: a grid of `sheetColumns` x `sheetRows`
+    // cells filled row by row in list order, `gapMm` (0..50) between cells. 1 x 1: a page each.
+    int sheetColumns = 1;
+    int sheetRows = 1;
+    double gapMm = 5.0;
 };
 
 // Quality of the pictures that are not JPEG files: staged as JPEG at `quality` (1..100), or

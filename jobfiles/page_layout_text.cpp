@@ -109,6 +109,41 @@ PictureSplit pictureSplit(double shownWidth, double shownHeight, const PageLayou
     return {};
 }
 
+bool sharesSheets(const PageLayout& layout) {
+    return layout.size != PageSize::Picture && layout.sheetColumns * layout.sheetRows > 1;
+}
+
+SheetCell sheetCell(const PageLayout& layout, bool landscape, int column, int row) {
+    auto [width, height] = paperPoints(layout);
+    if (landscape)
+        std::swap(width, height);
+    const double margin =
+        std::clamp(millimetresToPoints(layout.marginMm), 0.0, std::min(width, height) / 4.0);
+    const int columns = std::clamp(layout.sheetColumns, 1, kMaxSheetSide);
+    const int rows = std::clamp(layout.sheetRows, 1, kMaxSheetSide);
+    const double areaWidth = width - 2.0 * margin;
+    const double areaHeight = height - 2.0 * margin;
+    // The gaps never take more than leaves each cell a point.
+    double gap = millimetresToPoints(std::clamp(layout.gapMm, 0.0, kMaxGapMm));
+    if (columns > 1)
+        gap = std::min(gap, (areaWidth - columns) / (columns - 1));
+    if (rows > 1)
+        gap = std::min(gap, (areaHeight - rows) / (rows - 1));
+    gap = std::max(gap, 0.0);
+    const double cellWidth = (areaWidth - (columns - 1) * gap) / columns;
+    const double cellHeight = (areaHeight - (rows - 1) * gap) / rows;
+    return {margin + column * (cellWidth + gap),
+            margin + areaHeight - (row + 1) * cellHeight - row * gap, cellWidth, cellHeight};
+}
+
+const char* pageLayoutConflict(const PageLayout& layout) {
+    if (layout.sheetColumns * layout.sheetRows > 1 && layout.size == PageSize::Picture)
+        return "Several pictures per sheet need a paper size.";
+    if (sharesSheets(layout) && layout.splitTall)
+        return "Tall and wide pictures cannot be split over pages that hold several pictures each.";
+    return nullptr;
+}
+
 bool parsePageSize(std::string_view text, PageLayout& layout) {
     text = trimmedBlanks(text);
     if (sameName(text, "picture")) {
@@ -184,6 +219,37 @@ bool parseOverlap(std::string_view text, PageLayout& layout) {
     return value.has_value();
 }
 
+bool parsePerSheet(std::string_view text, PageLayout& layout) {
+    text = trimmedBlanks(text);
+    if (text == "1") {
+        layout.sheetColumns = layout.sheetRows = 1;
+        return true;
+    }
+    const auto cross = text.find_first_of("xX");
+    if (cross == std::string_view::npos)
+        return false;
+    const auto side = [](std::string_view digits) -> int {
+        const auto value = number(digits);
+        if (!value || *value != std::floor(*value) || *value < 1 || *value > kMaxSheetSide)
+            return 0;
+        return static_cast<int>(*value);
+    };
+    const int columns = side(text.substr(0, cross));
+    const int rows = side(text.substr(cross + 1));
+    if (columns == 0 || rows == 0)
+        return false;
+    layout.sheetColumns = columns;
+    layout.sheetRows = rows;
+    return true;
+}
+
+bool parseGap(std::string_view text, PageLayout& layout) {
+    const auto value = millimetres(text, kMaxGapMm);
+    if (value)
+        layout.gapMm = *value;
+    return value.has_value();
+}
+
 std::string formatPageSize(const PageLayout& layout) {
     if (layout.size == PageSize::Custom)
         return decimalText(layout.customWidthMm, 2) + "x" + decimalText(layout.customHeightMm, 2) +
@@ -231,6 +297,14 @@ std::string formatOverlap(const PageLayout& layout) {
     return decimalText(layout.overlapMm, 2);
 }
 
+std::string formatPerSheet(const PageLayout& layout) {
+    return std::to_string(layout.sheetColumns) + "x" + std::to_string(layout.sheetRows);
+}
+
+std::string formatGap(const PageLayout& layout) {
+    return decimalText(layout.gapMm, 2);
+}
+
 const std::vector<PageLayoutKey>& pageLayoutKeys() {
     static const std::vector<PageLayoutKey> keys = {
         {"PageSize", parsePageSize, formatPageSize},
@@ -239,6 +313,8 @@ const std::vector<PageLayoutKey>& pageLayoutKeys() {
         {"Fit", parseFit, formatFit},
         {"SplitTall", parseSplitTall, formatSplitTall},
         {"Overlap", parseOverlap, formatOverlap},
+        {"PerSheet", parsePerSheet, formatPerSheet},
+        {"Gap", parseGap, formatGap},
     };
     return keys;
 }

@@ -8,6 +8,8 @@
 //   Fit=fit|shrink|fill
 //   SplitTall=yes|no
 //   Overlap=<mm>                                    (0 to 50)
+//   PerSheet=<cols>x<rows>                          (1 to 10 each; "1" for 1x1)
+//   Gap=<mm>                                        (0 to 50)
 //
 // Names are read in any letter case and written as above. No Qt.
 #include "jobfiles/job_options.h"
@@ -24,6 +26,8 @@ inline constexpr double kMinCustomSideMm = 10.0;
 inline constexpr double kMaxCustomSideMm = 5000.0;
 inline constexpr double kMaxMarginMm = 50.0;
 inline constexpr double kMaxOverlapMm = 50.0;
+inline constexpr double kMaxGapMm = 50.0;
+inline constexpr int kMaxSheetSide = 10; // columns or rows of pictures on a sheet
 
 // The paper of `size` in points, portrait (width <= height); custom sizes come from `layout`.
 // {0, 0} for PageSize::Picture.
@@ -50,6 +54,18 @@ struct PictureSplit {
 };
 PictureSplit pictureSplit(double shownWidth, double shownHeight, const PageLayout& layout);
 
+// Whether the layout puts several pictures on each sheet: a grid beyond 1 x 1 on paper.
+bool sharesSheets(const PageLayout& layout);
+// A cell of the grid on a sheet (portrait paper, or landscape when `landscape`): its size and
+// the place of the cell in `column`, `row` (row 0 at the top), in points. The margin is the
+// one of a single page; the gap shrinks to leave every cell at least a point.
+struct SheetCell {
+    double x, y, width, height;
+};
+SheetCell sheetCell(const PageLayout& layout, bool landscape, int column = 0, int row = 0);
+// Why these options cannot be used together (a sentence), or nullptr when they can.
+const char* pageLayoutConflict(const PageLayout& layout);
+
 // Each parser returns false and leaves `layout` alone when the text is not a valid value.
 bool parsePageSize(std::string_view text, PageLayout& layout);
 bool parseOrientation(std::string_view text, PageLayout& layout);
@@ -57,6 +73,8 @@ bool parseMargin(std::string_view text, PageLayout& layout);
 bool parseFit(std::string_view text, PageLayout& layout);
 bool parseSplitTall(std::string_view text, PageLayout& layout);
 bool parseOverlap(std::string_view text, PageLayout& layout);
+bool parsePerSheet(std::string_view text, PageLayout& layout);
+bool parseGap(std::string_view text, PageLayout& layout);
 
 std::string formatPageSize(const PageLayout& layout);
 std::string formatOrientation(const PageLayout& layout);
@@ -64,6 +82,8 @@ std::string formatMargin(const PageLayout& layout);
 std::string formatFit(const PageLayout& layout);
 std::string formatSplitTall(const PageLayout& layout);
 std::string formatOverlap(const PageLayout& layout);
+std::string formatPerSheet(const PageLayout& layout);
+std::string formatGap(const PageLayout& layout);
 
 // One page option as a "Key=Value" line: its key, how its value is read (see the parsers above)
 // and written.
@@ -72,7 +92,8 @@ struct PageLayoutKey {
     bool (*parse)(std::string_view text, PageLayout& layout);
     std::string (*format)(const PageLayout& layout);
 };
-// The options in file order: PageSize, Orientation, Margin, Fit, SplitTall, Overlap.
+// The options in file order: PageSize, Orientation, Margin, Fit, SplitTall, Overlap, PerSheet,
+// Gap.
 const std::vector<PageLayoutKey>& pageLayoutKeys();
 
 // Applies one Key=Value pair; a value that is not valid leaves that option as it was (its

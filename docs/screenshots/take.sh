@@ -25,10 +25,19 @@ mkdir -p "$HOME/Pictures" "$XDG_CACHE_HOME"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 cp "$root"/samples/* "$HOME/Pictures/"
 
+# The program keeps its settings beside itself: the run's own (its folder choices) must not
+# outlive it.
+settings=$(dirname "$program")/setting.dll
+[ ! -e "$settings" ] || cp -p "$settings" "$work/setting.dll.kept"
 app=""
 cleanup() {
     xd_stop_process "$app"
     xd_stop_xvfb
+    if [ -e "$work/setting.dll.kept" ]; then
+        cp -p "$work/setting.dll.kept" "$settings"
+    else
+        rm -f "$settings"
+    fi
     rm -rf "$work"
 }
 trap cleanup EXIT

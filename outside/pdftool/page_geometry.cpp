@@ -89,43 +89,54 @@ PageGeometry pictureSizedPage(double shownWidth, double shownHeight, double marg
     return page;
 }
 
-PageGeometry paperPage(double shownWidth, double shownHeight, const engine::PageLayout& layout,
-                       int orientation) {
+PageGeometry paperPage(ShownSize shown, const engine::PageLayout& layout, int orientation) {
     auto [width, height] = engine::paperPoints(layout);
     const bool landscape =
         layout.orientation == engine::Orientation::Landscape ||
-        (layout.orientation == engine::Orientation::Automatic && shownWidth > shownHeight);
+        (layout.orientation == engine::Orientation::Automatic && shown.width > shown.height);
     if (landscape)
         std::swap(width, height);
     PageGeometry page;
     page.width = width;
     page.height = height;
-
     const double margin = std::clamp(engine::millimetresToPoints(layout.marginMm), 0.0,
                                      std::min(width, height) / 4.0);
-    const double areaWidth = width - 2.0 * margin;
-    const double areaHeight = height - 2.0 * margin;
-    const double across = areaWidth / shownWidth;
-    const double down = areaHeight / shownHeight;
-    double scale = std::min(across, down);
-    if (layout.fit == engine::Fit::ShrinkOnly)
-        scale = std::min(scale, 1.0);
-    if (layout.fit == engine::Fit::Fill) {
-        scale = std::max(across, down);
-        page.clip = true;
-        page.clipBox[0] = margin;
-        page.clipBox[1] = margin;
-        page.clipBox[2] = areaWidth;
-        page.clipBox[3] = areaHeight;
-    }
-    const double w = shownWidth * scale;
-    const double h = shownHeight * scale;
-    placeImage(orientation, margin + (areaWidth - w) / 2.0, margin + (areaHeight - h) / 2.0, w, h,
-               page.matrix);
+    const double area[4] = {margin, margin, width - 2.0 * margin, height - 2.0 * margin};
+    placeInBox(shown, area, layout.fit, orientation, page);
     return page;
 }
 
 } // namespace
+
+ShownSize shownSize(int pixelWidth, int pixelHeight, double xDpi, double yDpi, int orientation) {
+    if (!(xDpi > 0.0) || !(yDpi > 0.0) || !std::isfinite(xDpi) || !std::isfinite(yDpi)) {
+        xDpi = kDefaultDpi;
+        yDpi = kDefaultDpi;
+    }
+    const double storedWidth = std::max(pixelWidth, 1) * 72.0 / xDpi;
+    const double storedHeight = std::max(pixelHeight, 1) * 72.0 / yDpi;
+    if (orientation >= 5 && orientation <= 8) // shown with width and height exchanged
+        return {storedHeight, storedWidth};
+    return {storedWidth, storedHeight};
+}
+
+void placeInBox(ShownSize shown, const double box[4], engine::Fit fit, int orientation,
+                PageGeometry& page) {
+    const double across = box[2] / shown.width;
+    const double down = box[3] / shown.height;
+    double scale = std::min(across, down);
+    if (fit == engine::Fit::ShrinkOnly)
+        scale = std::min(scale, 1.0);
+    if (fit == engine::Fit::Fill) {
+        scale = std::max(across, down);
+        page.clip = true;
+        std::copy(box, box + 4, page.clipBox);
+    }
+    const double w = shown.width * scale;
+    const double h = shown.height * scale;
+    placeImage(orientation, box[0] + (box[2] - w) / 2.0, box[1] + (box[3] - h) / 2.0, w, h,
+               page.matrix);
+}
 
 int turnedOrientation(int orientation, int clockwise) {
     if (orientation < 1 || orientation > 8)
@@ -143,23 +154,15 @@ int turnedOrientation(int orientation, int clockwise) {
 
 PageGeometry pageGeometry(int pixelWidth, int pixelHeight, double xDpi, double yDpi,
                           int orientation, const engine::PageLayout& layout) {
-    if (!(xDpi > 0.0) || !(yDpi > 0.0) || !std::isfinite(xDpi) || !std::isfinite(yDpi)) {
-        xDpi = kDefaultDpi;
-        yDpi = kDefaultDpi;
-    }
     if (orientation < 1 || orientation > 8)
         orientation = 1;
-    const bool turned = orientation >= 5; // shown with width and height exchanged
-    const double storedWidth = std::max(pixelWidth, 1) * 72.0 / xDpi;
-    const double storedHeight = std::max(pixelHeight, 1) * 72.0 / yDpi;
-    const double shownWidth = turned ? storedHeight : storedWidth;
-    const double shownHeight = turned ? storedWidth : storedHeight;
+    const ShownSize shown = shownSize(pixelWidth, pixelHeight, xDpi, yDpi, orientation);
     if (layout.size == engine::PageSize::Picture) {
         const double margin =
             engine::millimetresToPoints(std::clamp(layout.marginMm, 0.0, engine::kMaxMarginMm));
-        return pictureSizedPage(shownWidth, shownHeight, margin, orientation);
+        return pictureSizedPage(shown.width, shown.height, margin, orientation);
     }
-    return paperPage(shownWidth, shownHeight, layout, orientation);
+    return paperPage(shown, layout, orientation);
 }
 
 } // namespace pw::pdftool

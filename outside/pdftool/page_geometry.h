@@ -26,6 +26,19 @@ struct PageGeometry {
 // bottom-left corner.
 void placeImage(int orientation, double x, double y, double w, double h, double* out);
 
+// The picture's size as shown on its page at its own resolution, in points: `pixelWidth` x
+// `pixelHeight` at `xDpi` x `yDpi` (none or not valid: kDefaultDpi), exchanged when
+// `orientation` turns it a quarter.
+struct ShownSize {
+    double width, height;
+};
+ShownSize shownSize(int pixelWidth, int pixelHeight, double xDpi, double yDpi, int orientation);
+
+// Places a picture shown `shown` large in `box` (x y width height) of `page`, centred and as
+// `fit` says: scaled to fit the box, only shrunk to fit it, or scaled to cover it and cut to it.
+void placeInBox(ShownSize shown, const double box[4], engine::Fit fit, int orientation,
+                PageGeometry& page);
+
 // The EXIF orientation (1..8) that shows a picture stored with `orientation` (1..8, anything
 // else = as stored) turned `clockwise` degrees further (90, 180 or 270; anything else: not
 // turned). A mirrored picture stays mirrored: 2 (mirrored left to right) turned 90 is 7.

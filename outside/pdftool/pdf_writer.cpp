@@ -1,5 +1,6 @@
 #include "outside/pdftool/pdf_writer.h"
 
+#include "jobfiles/page_layout_text.h"
 #include "jobfiles/staged_names.h"
 #include "jobfiles/text_values.h"
 #include "outside/pdftool/ccitt_image.h"
@@ -7,10 +8,12 @@
 #include "outside/pdftool/page_geometry.h"
 #include "outside/pdftool/pdfa.h"
 #include "outside/pdftool/png_image.h"
+#include "outside/pdftool/sheet_layout.h"
 #include "outside/pdftool/staged_image.h"
 #include "outside/pdftool/tall_pages.h"
 #include "outside/pdftool/text_layer.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -234,54 +237,34 @@ public:
     void addPage(std::size_t index) {
         const JpegInfo& info = pages_[index].info;
         const int orientation = turnedOrientation(info.orientation, pages_[index].turn);
-        std::vector<PageGeometry> slices =
-            splitPageSlices(info.width, info.height, info.xDpi, info.yDpi, orientation, layout_);
+        std::vector<PageGeometry> slices;
+        if (!engine::sharesSheets(layout_))
+            slices = splitPageSlices(info.width, info.height, info.xDpi, info.yDpi, orientation,
+                                     layout_);
         if (slices.empty())
             slices.push_back(
                 pageGeometry(info.width, info.height, info.xDpi, info.yDpi, orientation, layout_));
-
-        const std::optional<PngInfo>& png = pages_[index].png;
-        Handle image = pages_[index].g4 ? ccittImages_->image(pdf_, index)
-                       : png
-                           ? pngImages_->image(pdf_, index, colourSpace(index, png->baseColours()))
-                           : jpegImage(index);
+        const Handle image = imageOf(index);
         for (std::size_t slice = 0; slice < slices.size(); ++slice)
-            addSlice(index, orientation, slices[slice], image, slice == 0);
+            addSheet({{index, orientation, slices[slice], image}}, slice == 0);
     }
 
-    void addSlice(std::size_t index, int orientation, const PageGeometry& geometry,
-                  const Handle& image, bool first) {
-        std::string content = "q ";
-        if (geometry.clip) {
-            content += number(geometry.clipBox[0]) + " " + number(geometry.clipBox[1]) + " " +
-                       number(geometry.clipBox[2]) + " " + number(geometry.clipBox[3]) + " re W n ";
+    // One sheet showing pictures `first` up to `last` (excluded) in the cells of the layout's
+    // grid.
+    void addSharedSheet(std::size_t first, std::size_t last) {
+        std::vector<SheetPicture> pictures;
+        for (std::size_t index = first; index < last; ++index) {
+            const JpegInfo& info = pages_[index].info;
+            pictures.push_back({info.width, info.height, info.xDpi, info.yDpi,
+                                turnedOrientation(info.orientation, pages_[index].turn)});
         }
-        content += number(geometry.matrix[0]) + " " + number(geometry.matrix[1]) + " " +
-                   number(geometry.matrix[2]) + " " + number(geometry.matrix[3]) + " " +
-                   number(geometry.matrix[4]) + " " + number(geometry.matrix[5]) +
-                   " cm /Im0 Do Q\n";
-        Handle resources = Handle::newDictionary();
-        Handle xobjects = Handle::newDictionary();
-        xobjects.replaceKey("/Im0", image);
-        resources.replaceKey("/XObject", xobjects);
-
-        Handle page = Handle::newDictionary();
-        page.replaceKey("/Type", Handle::newName("/Page"));
-        page.replaceKey("/MediaBox",
-                        Handle::newArray({Handle::newInteger(0), Handle::newInteger(0),
-                                          real(geometry.width), real(geometry.height)}));
-        if (geometry.userUnit != 1.0) {
-            page.replaceKey("/UserUnit", real(geometry.userUnit));
-            needsUserUnit_ = true;
+        const std::vector<PageGeometry> cells = sheetPlacements(pictures, layout_);
+        std::vector<Placed> placed;
+        for (std::size_t cell = 0; cell < cells.size(); ++cell) {
+            const std::size_t index = first + cell;
+            placed.push_back({index, pictures[cell].orientation, cells[cell], imageOf(index)});
         }
-        Handle contents = Handle::newStream(&pdf_, content);
-        textLayer_->addToPage(pages_[index], orientation, geometry, resources, contents);
-        page.replaceKey("/Resources", resources);
-        page.replaceKey("/Contents", contents);
-        Handle added = pdf_.makeIndirectObject(page);
-        QPDFPageDocumentHelper(pdf_).addPage(QPDFPageObjectHelper(added), false);
-        if (outline_ && first)
-            outline_->addPage(pages_[index].name, added);
+        addSheet(placed, true);
     }
 
     void finishOutline() {
@@ -316,6 +299,67 @@ public:
     }
 
 private:
+    // A picture on a sheet: its page source, orientation as shown, place, and image.
+    struct Placed {
+        std::size_t index;
+        int orientation;
+        PageGeometry geometry;
+        Handle image;
+    };
+
+    Handle imageOf(std::size_t index) {
+        const std::optional<PngInfo>& png = pages_[index].png;
+        return pages_[index].g4 ? ccittImages_->image(pdf_, index)
+               : png ? pngImages_->image(pdf_, index, colourSpace(index, png->baseColours()))
+                     : jpegImage(index);
+    }
+
+    // A page of the size of the first picture's geometry showing every picture placed on it;
+    // `first`: the pictures' first pages, which their bookmarks lead to.
+    void addSheet(const std::vector<Placed>& placed, bool first) {
+        const PageGeometry& sheet = placed.front().geometry;
+        std::string content;
+        Handle resources = Handle::newDictionary();
+        Handle xobjects = Handle::newDictionary();
+        for (std::size_t item = 0; item < placed.size(); ++item) {
+            const PageGeometry& geometry = placed[item].geometry;
+            const std::string name = "/Im" + std::to_string(item);
+            content += "q ";
+            if (geometry.clip) {
+                content += number(geometry.clipBox[0]) + " " + number(geometry.clipBox[1]) + " " +
+                           number(geometry.clipBox[2]) + " " + number(geometry.clipBox[3]) +
+                           " re W n ";
+            }
+            content += number(geometry.matrix[0]) + " " + number(geometry.matrix[1]) + " " +
+                       number(geometry.matrix[2]) + " " + number(geometry.matrix[3]) + " " +
+                       number(geometry.matrix[4]) + " " + number(geometry.matrix[5]) + " cm " +
+                       name + " Do Q\n";
+            xobjects.replaceKey(name, placed[item].image);
+        }
+        resources.replaceKey("/XObject", xobjects);
+
+        Handle page = Handle::newDictionary();
+        page.replaceKey("/Type", Handle::newName("/Page"));
+        page.replaceKey("/MediaBox", Handle::newArray({Handle::newInteger(0), Handle::newInteger(0),
+                                                       real(sheet.width), real(sheet.height)}));
+        if (sheet.userUnit != 1.0) {
+            page.replaceKey("/UserUnit", real(sheet.userUnit));
+            needsUserUnit_ = true;
+        }
+        Handle contents = Handle::newStream(&pdf_, content);
+        for (const Placed& item : placed)
+            textLayer_->addToPage(pages_[item.index], item.orientation, item.geometry, resources,
+                                  contents);
+        page.replaceKey("/Resources", resources);
+        page.replaceKey("/Contents", contents);
+        Handle added = pdf_.makeIndirectObject(page);
+        QPDFPageDocumentHelper(pdf_).addPage(QPDFPageObjectHelper(added), false);
+        if (outline_ && first) {
+            for (const Placed& item : placed)
+                outline_->addPage(pages_[item.index].name, added);
+        }
+    }
+
     Handle jpegImage(std::size_t index) {
         const JpegInfo& info = pages_[index].info;
         Handle image = Handle::newStream(&pdf_);
@@ -396,8 +440,15 @@ bool writePdf(const std::vector<PageSource>& pages, const DocInfo& docInfo,
         if (extras.pdfa != engine::PdfaLevel::Off && encrypted)
             throw std::runtime_error("PDF/A does not allow encryption");
         DocumentBuilder builder(pages, layout, onPageWritten, extras);
-        for (std::size_t i = 0; i < pages.size(); ++i)
-            builder.addPage(i);
+        if (engine::sharesSheets(layout)) {
+            const std::size_t perSheet =
+                static_cast<std::size_t>(layout.sheetColumns) * layout.sheetRows;
+            for (std::size_t first = 0; first < pages.size(); first += perSheet)
+                builder.addSharedSheet(first, std::min(pages.size(), first + perSheet));
+        } else {
+            for (std::size_t i = 0; i < pages.size(); ++i)
+                builder.addPage(i);
+        }
         builder.finishOutline();
         builder.setDocInfo(docInfo);
 

@@ -213,7 +213,10 @@ void TextLayer::addToPage(const PageSource& page, int orientation, const PageGeo
     Handle fonts = Handle::newDictionary();
     fonts.replaceKey(kFontKey, font());
     resources.replaceKey("/Font", fonts);
-    contents = Handle::newArray({contents, stream});
+    if (contents.isArray())
+        contents.appendItem(stream); // a sheet with several pictures' words
+    else
+        contents = Handle::newArray({contents, stream});
 }
 
 Handle TextLayer::font() {

@@ -23,8 +23,8 @@ public:
     TextLayer& operator=(const TextLayer&) = delete;
 
     // When the page's picture has a words file beside it, adds the text to the page: the font
-    // to `resources` and a content stream after `contents` (which becomes an array). The text
-    // is made from the file only when the writer reaches it. `orientation` is the picture's as
+    // to `resources` and a content stream after `contents` (which becomes an array, or grows). The
+    // text is made from the file only when the writer reaches it. `orientation` is the picture's as
     // shown (1..8), `geometry` its page's.
     void addToPage(const PageSource& page, int orientation, const PageGeometry& geometry,
                    QPDFObjectHandle& resources, QPDFObjectHandle& contents);

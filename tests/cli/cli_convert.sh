@@ -89,6 +89,19 @@ check "margin over 50 mm: status 1" eval 'test "$status" -eq 1 && grep -q "margi
 run -q --fit stretch "$work/in/c.jpg"
 check "unknown fit: status 1" test "$status" -eq 1
 
+# Several pictures share a sheet only on paper, and never with splitting.
+run -q -o "$work/out/sheet" --page-size A4 --per-sheet 2x2 --gap 3 "$work/in/c.jpg" \
+    "$work/in/sub/a.tif" "$work/in/B.bmp"
+check "--per-sheet 2x2: three pictures on one sheet" eval 'test "$status" -eq 0 &&
+    test "$(pdfinfo "$out" | grep -c "^Pages: *1$"):$(pdfimages -list "$out" | grep -c image)" = 1:3'
+run -q --per-sheet 2x2 "$work/in/c.jpg"
+check "--per-sheet without paper: status 1" eval 'test "$status" -eq 1 && grep -q "paper" <<<"$err"'
+run -q --page-size A4 --per-sheet 2x2 --split-tall "$work/in/c.jpg"
+check "--per-sheet with --split-tall: status 1" \
+    eval 'test "$status" -eq 1 && grep -q "split" <<<"$err"'
+run -q --page-size A4 --per-sheet 11x1 "$work/in/c.jpg"
+check "--per-sheet 11x1: status 1" eval 'test "$status" -eq 1 && grep -q "no grid" <<<"$err"'
+
 # --rotate turns every page, the JPEG still byte for byte; other turns are refused.
 run -q -o "$work/out/turned" --rotate 90 "$work/in/c.jpg" "$work/in/B.bmp"
 check "--rotate 90: every page turned" test "$status:$(sizes "$out")" = "0:360 x 480,180 x 240"

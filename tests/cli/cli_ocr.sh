@@ -100,6 +100,16 @@ run --ocr eng --page-size A5 --margin 20 --rotate 270 -o "$work/out/a5.pdf" "$wo
 check "OCR on a turned A5 page: the words in order" test "$(words "$work/out/a5.pdf")" = \
     "$line1 $line2"
 
+# Two pictures on one sheet: each picture's words over its own cell.
+run --ocr eng --page-size A4 --orientation portrait --per-sheet 1x2 -o "$work/out/sheet.pdf" \
+    "$work/in/page.png" "$work/in/scan.jpg"
+check "OCR on a shared sheet: one page, both pictures' words in order" \
+    test "$(pdfinfo "$work/out/sheet.pdf" | grep -c '^Pages: *1$'):$(words -raw "$work/out/sheet.pdf")" = \
+    "1:$line1 $line2 Quarterly figures improved across northern districts"
+top=$(pdftotext -q -bbox "$work/out/sheet.pdf" - | grep -m1 '>Quarterly<' | sed 's/.*yMin="\([0-9.]*\)".*/\1/')
+check "OCR on a shared sheet: the second picture's words in the lower cell ($top)" \
+    eval '(($(bc <<<"$top > 421 && $top < 842")))'
+
 # One PDF per picture: each gets its own words.
 run --each --ocr eng -o "$work/out/each" "$work/in/page.png" "$work/in/scan.jpg"
 check "OCR per picture: each PDF has its words" eval \

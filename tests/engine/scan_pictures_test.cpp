@@ -288,7 +288,8 @@ TEST_F(ScanPictures, PicturesAboveTheCeilingAreScaledDownAtAQuality) {
 
 // A picture laid over several pages is shown at the paper's width (tall) or height (wide), so
 // the ceiling judges it there: 100 pixels across A4 stay 100, though fitted whole on one page
-// they would be too fine.
+// they would be too fine; in a cell of a 3 x 3 sheet, a third of that page's height, finer
+// still.
 TEST_F(ScanPictures, TheCeilingJudgesASplitPictureAtThePapersWidth) {
     for (const bool wide : {false, true}) {
         const unsigned width = wide ? 3000 : 100, height = wide ? 100 : 3000;
@@ -315,5 +316,14 @@ TEST_F(ScanPictures, TheCeilingJudgesASplitPictureAtThePapersWidth) {
             const int across = wide ? images[0].height : images[0].width;
             EXPECT_EQ(across, split ? 100 : 58) << "wide " << wide << ", split " << split;
         }
+        if (wide)
+            continue;
+        host.options.page.sheetColumns = host.options.page.sheetRows = 3;
+        std::filesystem::remove_all(host.folder);
+        run();
+        const std::vector<Listed> images = imagesOf(out("NewPDF.pdf"));
+        ASSERT_FALSE(images.empty());
+        EXPECT_EQ(images[0].width, 19);
+        host.options.page.sheetColumns = host.options.page.sheetRows = 1;
     }
 }

@@ -5,8 +5,10 @@
 #include "form/password_group.h"
 #include "form/quality_control.h"
 #include "form/resolution_group.h"
+#include "form/sheet_group.h"
 #include "form/tall_group.h"
 #include "form_fixture.h"
+#include "jobfiles/page_layout_text.h"
 #include "jobfiles/pdfa_level.h"
 #include "platform/paths.h"
 #include "settings/settings_file.h"
@@ -303,6 +305,33 @@ TEST_F(Conversion, QualityControlShowsItsCaptionsKeepsPicturesWhole) {
     EXPECT_TRUE(again.grpResolution->spnMaxDpi->isEnabled());
     EXPECT_TRUE(again.jobOptions().page.splitTall);
     EXPECT_EQ(again.jobOptions().page.overlapMm, 4.5);
+}
+
+// Pictures per sheet: only on paper, never together with splitting tall pictures, kept by Save.
+TEST_F(Conversion, PicturesPerSheetNeedPaperAndRuleOutSplitting) {
+    frmPrinting& engine = startProgram();
+    SheetGroup& sheet = *engine.grpSheet;
+    EXPECT_FALSE(sheet.cmbPerSheet->isEnabled());
+    engine.grpTall->chkSplitTall->setChecked(true);
+    engine.grpPage->cmbPageSize->setCurrentIndex(static_cast<int>(engine::PageSize::A4));
+    ASSERT_TRUE(sheet.cmbPerSheet->isEnabled());
+    EXPECT_FALSE(sheet.spnGap->isEnabled());
+    sheet.cmbPerSheet->setCurrentIndex(sheet.cmbPerSheet->findText(QStringLiteral("4 (2x2)")));
+    EXPECT_FALSE(engine.grpTall->isEnabled());
+    ASSERT_TRUE(sheet.spnGap->isEnabled());
+    sheet.spnGap->setValue(3);
+    const engine::PageLayout edited = app_->settings().options.page;
+    EXPECT_EQ(std::pair(edited.sheetColumns, edited.sheetRows), std::pair(2, 2));
+    EXPECT_FALSE(edited.splitTall);
+    EXPECT_EQ(engine::pageLayoutConflict(edited), nullptr);
+
+    engine.show();
+    engine.cmdSave->click();
+    endProgram();
+    frmPrinting& again = startProgram();
+    EXPECT_EQ(again.grpSheet->cmbPerSheet->currentText(), QStringLiteral("4 (2x2)"));
+    EXPECT_EQ(again.grpSheet->spnGap->value(), 3.0);
+    EXPECT_FALSE(again.grpTall->isEnabled());
 }
 
 // While a job runs the window answers, and its Convert picture stops the job: no PDF, the

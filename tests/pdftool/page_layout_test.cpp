@@ -82,6 +82,14 @@ TEST(PageLayoutText, ValuesRoundTripAndBadOnesAreRefused) {
     }
     EXPECT_FALSE(engine::parseOrientation("sideways", layout));
     EXPECT_FALSE(engine::parseFit("stretch", layout));
+    for (const auto& [text, formatted] : {std::pair{"2x2", "2x2"}, std::pair{" 3X1 ", "3x1"},
+                                          std::pair{"1", "1x1"}, std::pair{"10x10", "10x10"}}) {
+        EXPECT_TRUE(engine::parsePerSheet(text, layout)) << text;
+        EXPECT_EQ(engine::formatPerSheet(layout), formatted);
+    }
+    for (const char* bad : {"", "0x2", "2x", "11x1", "1.5x2", "-1x2", "4", "2x2x2"})
+        EXPECT_FALSE(engine::parsePerSheet(bad, layout)) << bad;
+    EXPECT_EQ(engine::formatPerSheet(layout), "10x10"); // left alone
 }
 
 TEST(PageOptionsFile, RoundTripsAndFallsBackPerKey) {
@@ -94,6 +102,9 @@ TEST(PageOptionsFile, RoundTripsAndFallsBackPerKey) {
     layout.orientation = engine::Orientation::Landscape;
     layout.marginMm = 7.5;
     layout.fit = engine::Fit::Fill;
+    layout.sheetColumns = 3;
+    layout.sheetRows = 2;
+    layout.gapMm = 2.5;
     ASSERT_TRUE(writePageOptions(stage.folder(), layout));
     const engine::PageLayout read = readPageOptions(stage.path(kPageOptionsFileName));
     EXPECT_EQ(engine::pageLayoutValues(read), engine::pageLayoutValues(layout));
@@ -238,4 +249,68 @@ TEST(PdfExe, MarginsFrameThePictureSizedPage) {
     QPDF paper;
     for (const auto& page : runAndReadPages(stage, paper))
         EXPECT_NEAR(page.width * page.height, 595.276 * 841.890, 1.0);
+}
+
+// 100 mm square paper, 10 mm margins and gap: four cells of 99.21 points at x and y (from the
+// top) 28.35 and 155.91. Square pictures fill them; each turn puts the red block in another
+// corner, so the order shows.
+TEST(PdfExe, SheetsHoldPicturesInTheirCellsRowByRow) {
+    Stage stage;
+    const int turns[] = {1, 6, 3, 8, 1};
+    for (int i = 0; i < 5; ++i)
+        ASSERT_TRUE(
+            writeJpeg(stage.path("0000" + std::to_string(i) + ".jpg"), at72(64, 64, turns[i])));
+    ASSERT_TRUE(writeOptions(stage, "PageSize=100x100mm\nMargin=10\nPerSheet=2x2\nGap=10\n"));
+    QPDF pdf;
+    ASSERT_EQ(runAndReadPages(stage, pdf).size(), 2u);
+
+    const double cells[2] = {28.35, 155.91};
+    // Where the red block is in each picture as shown: left or right, top or bottom.
+    const std::pair<bool, bool> red[] = {
+        {false, false}, {true, false}, {true, true}, {false, true}};
+    for (int page = 1; page <= 2; ++page) {
+        const Picture sheet = render(stage.pdf(), page, 72);
+        ASSERT_NEAR(sheet.width, 283, 1);
+        for (int cell = 0; cell < 4; ++cell) {
+            const int picture = (page - 1) * 4 + cell;
+            const double x = cells[cell % 2], y = cells[cell / 2];
+            for (const bool right : {false, true}) {
+                for (const bool bottom : {false, true}) {
+                    const int px = static_cast<int>(x + (right ? 89 : 10));
+                    const int py = static_cast<int>(y + (bottom ? 89 : 10));
+                    const bool expected =
+                        picture < 5 && red[picture % 4] == std::pair{right, bottom};
+                    EXPECT_EQ(isRed(sheet, px, py), expected)
+                        << "page " << page << " cell " << cell << " at " << px << "," << py;
+                    if (!expected) {
+                        EXPECT_TRUE(isWhite(sheet, px, py));
+                    }
+                }
+            }
+        }
+        EXPECT_TRUE(isWhite(sheet, 141, 60) && isWhite(sheet, 60, 141)) << "the gaps";
+    }
+    // The pictures are still the staged files, byte for byte, drawn in list order.
+    const std::string out = stage.cache() + "/extracted";
+    ASSERT_EQ(std::system(("pdfimages -all '" + stage.pdf() + "' '" + out + "'").c_str()), 0);
+    for (int i = 0; i < 5; ++i) {
+        const std::string staged = stage.path("0000" + std::to_string(i) + ".jpg");
+        const std::string extracted = out + "-00" + std::to_string(i) + ".jpg";
+        EXPECT_EQ(std::system(("cmp -s '" + staged + "' '" + extracted + "'").c_str()), 0) << i;
+    }
+
+    // Automatic orientation turns A4 to landscape for four wide pictures, where they show
+    // larger; forced portrait keeps it.
+    Stage wide;
+    for (int i = 0; i < 4; ++i)
+        ASSERT_TRUE(writeJpeg(wide.path("0000" + std::to_string(i) + ".jpg"), at72(64, 48)));
+    for (const auto& [orientation, landscape] :
+         {std::pair{"auto", true}, std::pair{"portrait", false}}) {
+        ASSERT_TRUE(writeOptions(wide, std::string("PageSize=A4\nPerSheet=2x2\nOrientation=") +
+                                           orientation + "\n"));
+        QPDF widePdf;
+        const auto pages = runAndReadPages(wide, widePdf);
+        ASSERT_EQ(pages.size(), 1u);
+        EXPECT_EQ(pages[0].width > pages[0].height, landscape) << orientation;
+    }
 }

@@ -57,7 +57,8 @@ TEST(SettingLines, LaterLinesFollowTheTwoFieldsAndSurviveSave) {
     ASSERT_TRUE(written);
     EXPECT_EQ(test::TempHome::read(settingsFilePath()),
               "/srv/pdf\r\n0\r\nPageSize=picture\r\nOrientation=auto\r\nMargin=0\r\n"
-              "Fit=fit\r\nSplitTall=no\r\nOverlap=0\r\nBookmarks=no\r\nPDFA=off\r\nMaxDpi=off\r\n"
+              "Fit=fit\r\nSplitTall=no\r\nOverlap=0\r\nPerSheet=1x1\r\nGap=5\r\nBookmarks="
+              "no\r\nPDFA=off\r\nMaxDpi=off\r\n"
               "TextLanguages=none\r\nAutoRotate=no\r\n"
               "Quality=100\r\nColour=gray\r\n");
 }
@@ -82,13 +83,17 @@ TEST(SettingLines, PageLayoutLinesReadBackAndFallBackOneByOne) {
     options.maxDpi = 200;
     options.page.splitTall = true;
     options.page.overlapMm = 5;
+    options.page.sheetColumns = 3;
+    options.page.gapMm = 2.5;
     bool written = false;
     saveSettings("/srv/pdf", 1, options, &written);
     ASSERT_TRUE(written);
-    EXPECT_EQ(test::TempHome::read(settingsFilePath()),
-              "/srv/pdf\r\n1\r\nPageSize=100x150mm\r\nOrientation=landscape\r\nMargin=12.5\r\n"
-              "Fit=fill\r\nSplitTall=yes\r\nOverlap=5\r\nBookmarks=yes\r\nPDFA=1b\r\n"
-              "MaxDpi=200\r\nTextLanguages=deu+eng\r\nAutoRotate=yes\r\nQuality=100\r\n");
+    EXPECT_EQ(
+        test::TempHome::read(settingsFilePath()),
+        "/srv/pdf\r\n1\r\nPageSize=100x150mm\r\nOrientation=landscape\r\nMargin=12.5\r\n"
+        "Fit=fill\r\nSplitTall=yes\r\nOverlap=5\r\nPerSheet=3x1\r\nGap=2.5\r\nBookmarks=yes\r\n"
+        "PDFA=1b\r\n"
+        "MaxDpi=200\r\nTextLanguages=deu+eng\r\nAutoRotate=yes\r\nQuality=100\r\n");
     EXPECT_TRUE(loadSettings().options.bookmarks);
     EXPECT_EQ(loadSettings().options.pdfa, engine::PdfaLevel::A1b);
     EXPECT_EQ(loadSettings().options.maxDpi, 200);
@@ -102,6 +107,8 @@ TEST(SettingLines, PageLayoutLinesReadBackAndFallBackOneByOne) {
     EXPECT_EQ(read.fit, engine::Fit::Fill);
     EXPECT_TRUE(read.splitTall);
     EXPECT_EQ(read.overlapMm, 5);
+    EXPECT_EQ(read.sheetColumns * 10 + read.sheetRows, 31);
+    EXPECT_EQ(read.gapMm, 2.5);
 
     // A damaged line costs its own option only.
     test::TempHome::write(

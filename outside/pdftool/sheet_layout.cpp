@@ -1,0 +1,62 @@
+#include "outside/pdftool/sheet_layout.h"
+
+#include "jobfiles/page_layout_text.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace pw::pdftool {
+namespace {
+
+std::vector<PageGeometry> placements(const std::vector<SheetPicture>& pictures,
+                                     const std::vector<ShownSize>& shown,
+                                     const engine::PageLayout& layout, bool landscape) {
+    auto [width, height] = engine::paperPoints(layout);
+    if (landscape)
+        std::swap(width, height);
+    const int columns = std::clamp(layout.sheetColumns, 1, engine::kMaxSheetSide);
+    std::vector<PageGeometry> pages(shown.size());
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        const int cell = static_cast<int>(i);
+        const engine::SheetCell place =
+            engine::sheetCell(layout, landscape, cell % columns, cell / columns);
+        const double box[4] = {place.x, place.y, place.width, place.height};
+        pages[i].width = width;
+        pages[i].height = height;
+        placeInBox(shown[i], box, layout.fit, pictures[i].orientation, pages[i]);
+    }
+    return pages;
+}
+
+// The area of the sheet the pictures cover when each is fitted to its cell.
+double coveredArea(const std::vector<ShownSize>& shown, const engine::PageLayout& layout,
+                   bool landscape) {
+    const engine::SheetCell cell = engine::sheetCell(layout, landscape);
+    double area = 0.0;
+    for (const ShownSize& picture : shown) {
+        const double scale = std::min(cell.width / picture.width, cell.height / picture.height);
+        area += picture.width * picture.height * scale * scale;
+    }
+    return area;
+}
+
+} // namespace
+
+std::vector<PageGeometry> sheetPlacements(const std::vector<SheetPicture>& pictures,
+                                          const engine::PageLayout& layout) {
+    const std::size_t most =
+        static_cast<std::size_t>(std::clamp(layout.sheetColumns, 1, engine::kMaxSheetSide) *
+                                 std::clamp(layout.sheetRows, 1, engine::kMaxSheetSide));
+    std::vector<ShownSize> shown;
+    for (std::size_t i = 0; i < pictures.size() && i < most; ++i) {
+        const SheetPicture& picture = pictures[i];
+        shown.push_back(shownSize(picture.pixelWidth, picture.pixelHeight, picture.xDpi,
+                                  picture.yDpi, picture.orientation));
+    }
+    bool landscape = layout.orientation == engine::Orientation::Landscape;
+    if (layout.orientation == engine::Orientation::Automatic)
+        landscape = coveredArea(shown, layout, true) > coveredArea(shown, layout, false) * 1.000001;
+    return placements(pictures, shown, layout, landscape);
+}
+
+} // namespace pw::pdftool
