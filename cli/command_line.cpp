@@ -174,7 +174,7 @@ const Option kOptions[] = {
      "margins (at its width), or as wide (at its height, on landscape paper), over as many "
      "pages as it takes, stored once",
      [](const std::string&, ConvertRequest& r, std::string&) {
-         r.options.page.splitTall = true;
+         r.options.page.splitTall = r.splitTallGiven = true;
          return true;
      }},
     {"overlap", 0, "MM", "what each slice of --split-tall repeats of the one before (0-50 mm)",
@@ -189,7 +189,7 @@ const Option kOptions[] = {
      "each sheet (1 to 10 each: 2x1, 2x2, 3x3), each fitted to its cell (default 1x1)",
      [](const std::string& v, ConvertRequest& r, std::string& e) {
          if (engine::parsePerSheet(v, r.options.page))
-             return true;
+             return r.perSheetGiven = true;
          e = "'" + v + "' is no grid (COLSxROWS, 1 to 10 each, such as 2x2)";
          return false;
      }},

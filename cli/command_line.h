@@ -33,6 +33,8 @@ struct ConvertRequest {
     pdftool::Encryption encryption;
     bool inputTaken = false; // a password file "-" has read standard input
     std::string textSidecar; // --ocr-sidecar: the recognised text goes here too
+    bool perSheetGiven = false;  // --per-sheet is on the command line
+    bool splitTallGiven = false; // so is --split-tall
     bool sort = false;
     bool overwrite = false;
     bool quiet = false;

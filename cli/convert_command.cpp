@@ -9,7 +9,6 @@
 #include "engine/ConversionJob.h"
 #include "engine/ocr_languages.h"
 #include "filelist/path_intake.h"
-#include "jobfiles/page_layout_text.h"
 #include "jobfiles/pdfa_level.h"
 #include "platform/paths.h"
 #include "platform/private_folder.h"
@@ -88,6 +87,19 @@ void stopRunningJob(int signal) {
         runningJob->cancel();
 }
 
+// Page options of this command line that cannot work together; saved ones give way instead
+// (sheets need paper, and a shared sheet splits nothing).
+const char* layoutConflict(const ConvertRequest& request) {
+    const engine::PageLayout& page = request.options.page;
+    if (!request.perSheetGiven || page.sheetColumns * page.sheetRows == 1)
+        return nullptr;
+    if (page.size == engine::PageSize::Picture)
+        return "--per-sheet needs a paper size (--page-size)";
+    if (request.splitTallGiven)
+        return "--per-sheet and --split-tall cannot be used together: each needs whole pages";
+    return nullptr;
+}
+
 ConvertRequest savedRequest() {
     const StoredSettings saved = loadSettings();
     ConvertRequest request;
@@ -139,7 +151,7 @@ int runConvertCommand(int argc, char* argv[]) {
         std::fprintf(stderr, "pagewright convert: %s\n", engine::kPdfaWithPasswordRefusal);
         return kExitUsage;
     }
-    if (const char* conflict = engine::pageLayoutConflict(request.options.page)) {
+    if (const char* conflict = layoutConflict(request)) {
         std::fprintf(stderr, "pagewright convert: %s\n", conflict);
         return kExitUsage;
     }

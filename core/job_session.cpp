@@ -3,7 +3,6 @@
 #include "engine/missing_pictures.h"
 #include "engine/pdf_names.h"
 #include "engine/tool_output.h"
-#include "jobfiles/page_layout_text.h"
 #include "jobfiles/pdfa_level.h"
 #include "platform/files.h"
 #include "platform/paths.h"
@@ -49,10 +48,6 @@ std::optional<engine::JobRequest> JobSession::begin(const Choices& choices) {
     if (host_.jobOptions().pdfa != engine::PdfaLevel::Off && host_.encryption().active()) {
         prompts_.messageBox(engine::kPdfaWithPasswordRefusal, "Convert", os::Buttons::Ok,
                             os::Icon::Exclamation);
-        return std::nullopt;
-    }
-    if (const char* conflict = engine::pageLayoutConflict(host_.jobOptions().page)) {
-        prompts_.messageBox(conflict, "Convert", os::Buttons::Ok, os::Icon::Exclamation);
         return std::nullopt;
     }
     lockControls();

@@ -136,14 +136,6 @@ SheetCell sheetCell(const PageLayout& layout, bool landscape, int column, int ro
             margin + areaHeight - (row + 1) * cellHeight - row * gap, cellWidth, cellHeight};
 }
 
-const char* pageLayoutConflict(const PageLayout& layout) {
-    if (layout.sheetColumns * layout.sheetRows > 1 && layout.size == PageSize::Picture)
-        return "Several pictures per sheet need a paper size.";
-    if (sharesSheets(layout) && layout.splitTall)
-        return "Tall and wide pictures cannot be split over pages that hold several pictures each.";
-    return nullptr;
-}
-
 bool parsePageSize(std::string_view text, PageLayout& layout) {
     text = trimmedBlanks(text);
     if (sameName(text, "picture")) {

@@ -54,7 +54,8 @@ struct PictureSplit {
 };
 PictureSplit pictureSplit(double shownWidth, double shownHeight, const PageLayout& layout);
 
-// Whether the layout puts several pictures on each sheet: a grid beyond 1 x 1 on paper.
+// Whether the layout puts several pictures on each sheet: a grid beyond 1 x 1 on paper. Such a
+// layout splits no picture; without paper the grid has no effect.
 bool sharesSheets(const PageLayout& layout);
 // A cell of the grid on a sheet (portrait paper, or landscape when `landscape`): its size and
 // the place of the cell in `column`, `row` (row 0 at the top), in points. The margin is the
@@ -63,8 +64,6 @@ struct SheetCell {
     double x, y, width, height;
 };
 SheetCell sheetCell(const PageLayout& layout, bool landscape, int column = 0, int row = 0);
-// Why these options cannot be used together (a sentence), or nullptr when they can.
-const char* pageLayoutConflict(const PageLayout& layout);
 
 // Each parser returns false and leaves `layout` alone when the text is not a valid value.
 bool parsePageSize(std::string_view text, PageLayout& layout);

@@ -8,7 +8,6 @@
 #include "form/sheet_group.h"
 #include "form/tall_group.h"
 #include "form_fixture.h"
-#include "jobfiles/page_layout_text.h"
 #include "jobfiles/pdfa_level.h"
 #include "platform/paths.h"
 #include "settings/settings_file.h"
@@ -323,7 +322,6 @@ TEST_F(Conversion, PicturesPerSheetNeedPaperAndRuleOutSplitting) {
     const engine::PageLayout edited = app_->settings().options.page;
     EXPECT_EQ(std::pair(edited.sheetColumns, edited.sheetRows), std::pair(2, 2));
     EXPECT_FALSE(edited.splitTall);
-    EXPECT_EQ(engine::pageLayoutConflict(edited), nullptr);
 
     engine.show();
     engine.cmdSave->click();

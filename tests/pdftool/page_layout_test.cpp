@@ -313,4 +313,10 @@ TEST(PdfExe, SheetsHoldPicturesInTheirCellsRowByRow) {
         ASSERT_EQ(pages.size(), 1u);
         EXPECT_EQ(pages[0].width > pages[0].height, landscape) << orientation;
     }
+    // A shared sheet splits nothing: a tall picture keeps to its cell.
+    Stage tall;
+    ASSERT_TRUE(writeJpeg(tall.path("00000.jpg"), at72(20, 2000)));
+    ASSERT_TRUE(writeOptions(tall, "PageSize=A4\nPerSheet=2x1\nSplitTall=yes\n"));
+    QPDF tallPdf;
+    EXPECT_EQ(runAndReadPages(tall, tallPdf).size(), 1u);
 }
