@@ -171,7 +171,8 @@ const Option kOptions[] = {
      }},
     {"split-tall", 0, "",
      "with a paper size, lay a picture more than 1.5 times as tall as the area inside the "
-     "margins (at its width) over as many pages as it takes, stored once",
+     "margins (at its width), or as wide (at its height, on landscape paper), over as many "
+     "pages as it takes, stored once",
      [](const std::string&, ConvertRequest& r, std::string&) {
          r.options.page.splitTall = r.splitTallGiven = true;
          return true;

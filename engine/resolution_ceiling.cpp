@@ -30,7 +30,7 @@ double fittedScale(double shownWidth, double shownHeight, double boxWidth, doubl
 
 // Points on the page per point of the picture at its own resolution: 1 on a page of its own
 // size; on paper the scale the builder's layout gives it (the same rules as its page
-// geometry, its tall-picture slices and its cell on a shared sheet).
+// geometry, its slices of tall and wide pictures and its cell on a shared sheet).
 double pageScale(double shownWidth, double shownHeight, const PageLayout& layout) {
     if (layout.size == PageSize::Picture)
         return 1.0;
@@ -47,8 +47,8 @@ double pageScale(double shownWidth, double shownHeight, const PageLayout& layout
         }
         return scale;
     }
-    if (const double split = tallSplitScale(shownWidth, shownHeight, layout); split > 0.0)
-        return split; // laid over several pages at the paper's width
+    if (const PictureSplit split = pictureSplit(shownWidth, shownHeight, layout); split.scale > 0.0)
+        return split.scale; // laid over several pages at the area's width or height
     auto [width, height] = paperPoints(layout);
     const bool landscape =
         layout.orientation == Orientation::Landscape ||

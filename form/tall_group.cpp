@@ -9,14 +9,16 @@
 
 namespace pw {
 
-TallGroup::TallGroup(QWidget* parent) : QGroupBox(QStringLiteral("Tall pictures"), parent) {
+TallGroup::TallGroup(QWidget* parent)
+    : QGroupBox(QStringLiteral("Tall and wide pictures"), parent) {
     setObjectName(QStringLiteral("grpTall"));
     auto* row = new QHBoxLayout(this);
     chkSplitTall = new QCheckBox(QStringLiteral("Split over several pages"), this);
     chkSplitTall->setObjectName(QStringLiteral("chkSplitTall"));
     chkSplitTall->setToolTip(QStringLiteral(
         "With a paper size, a picture more than 1.5 times as tall as the page at its width "
-        "(a long screenshot, a comic strip) is laid over as many pages as it takes"));
+        "(a long screenshot, a comic strip), or as wide as the landscape page at its height "
+        "(a panorama), is laid over as many pages as it takes"));
     lblOverlap = new QLabel(QStringLiteral("Overlap:"), this);
     spnOverlap = new QDoubleSpinBox(this);
     spnOverlap->setObjectName(QStringLiteral("spnOverlap"));

@@ -1,6 +1,6 @@
 #pragma once
-// The Setting window's "Tall pictures" group: whether a picture much taller than the paper is
-// laid over several pages, and how much each page repeats of the one before.
+// The Setting window's "Tall and wide pictures" group: whether a picture much taller or wider
+// than the paper is laid over several pages, and how much each page repeats of the one before.
 #include "jobfiles/job_options.h"
 
 #include <QGroupBox>

@@ -18,8 +18,8 @@ struct PageLayout {
     double marginMm = 0.0; // 0..50, every side
     Fit fit = Fit::Fit;
     // With a paper size: a picture more than 1.5 times as tall as the area inside the margins
-    // at the area's width is laid over as many pages as it takes, each showing the next slice
-    // (the picture stored once), slices sharing `overlapMm` (0..50).
+    // at the area's width, or as wide at its height, is laid over as many pages as it takes,
+    // each showing the next slice (the picture stored once), slices sharing `overlapMm` (0..50).
     bool splitTall = false;
     double overlapMm = 0.0;
     // With a paper size, several pictures on each sheet: a grid of `sheetColumns` x `sheetRows`

@@ -83,21 +83,30 @@ std::pair<double, double> paperPoints(const PageLayout& layout) {
     return {0.0, 0.0};
 }
 
-TallArea tallArea(const PageLayout& layout) {
+TallArea tallArea(const PageLayout& layout, bool wide) {
     auto [width, height] = paperPoints(layout);
-    if (layout.orientation == Orientation::Landscape)
+    const bool landscape = wide ? layout.orientation != Orientation::Portrait
+                                : layout.orientation == Orientation::Landscape;
+    if (landscape)
         std::swap(width, height);
     const double margin =
         std::clamp(millimetresToPoints(layout.marginMm), 0.0, std::min(width, height) / 4.0);
     return {width, height, margin, width - 2.0 * margin, height - 2.0 * margin};
 }
 
-double tallSplitScale(double shownWidth, double shownHeight, const PageLayout& layout) {
-    if (!layout.splitTall || layout.size == PageSize::Picture || !(shownWidth > 0.0))
-        return 0.0;
-    const TallArea area = tallArea(layout);
-    const double scale = area.width / shownWidth;
-    return shownHeight * scale > kTallRatio * area.height ? scale : 0.0;
+PictureSplit pictureSplit(double shownWidth, double shownHeight, const PageLayout& layout) {
+    if (!layout.splitTall || layout.size == PageSize::Picture || !(shownWidth > 0.0) ||
+        !(shownHeight > 0.0))
+        return {};
+    const TallArea tall = tallArea(layout);
+    const double across = tall.width / shownWidth; // at the area's width
+    if (shownHeight * across > kTallRatio * tall.height)
+        return {across, false};
+    const TallArea wide = tallArea(layout, true);
+    const double down = wide.height / shownHeight; // at the area's height
+    if (shownWidth * down > kTallRatio * wide.width)
+        return {down, true};
+    return {};
 }
 
 bool sharesSheets(const PageLayout& layout) {

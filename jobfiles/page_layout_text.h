@@ -34,21 +34,28 @@ inline constexpr int kMaxSheetSide = 10; // columns or rows of pictures on a she
 std::pair<double, double> paperPoints(const PageLayout& layout);
 double millimetresToPoints(double mm);
 
-// How much taller than the area inside the margins a picture shown at the area's width must be
-// to be laid over several pages (with PageLayout::splitTall).
+// How much longer than the area inside the margins a picture must be to be laid over several
+// pages (with PageLayout::splitTall): taller shown at the area's width, or wider shown at its
+// height.
 inline constexpr double kTallRatio = 1.5;
-// The area inside the margins of the paper a split picture is laid on: portrait paper, or
-// landscape when the layout asks for it. Its x and y are the margin.
+// The area inside the margins of the paper a split picture is laid on: for a tall picture
+// portrait paper, or landscape when the layout asks for it; for a wide one landscape, or
+// portrait when the layout asks for it. Its x and y are the margin.
 struct TallArea {
     double paperWidth, paperHeight, margin, width, height;
 };
-TallArea tallArea(const PageLayout& layout);
-// The scale from the picture's shown points to the page's when the layout splits it over
-// several pages (it is then shown at the area's width); 0 when it stays on one page.
-double tallSplitScale(double shownWidth, double shownHeight, const PageLayout& layout);
+TallArea tallArea(const PageLayout& layout, bool wide = false);
+// How the layout splits a picture shown `shownWidth` x `shownHeight` points: the scale from
+// those to the page's (the picture then spans the area's width when tall, its height when
+// wide), 0 when it stays on one page.
+struct PictureSplit {
+    double scale = 0.0;
+    bool wide = false; // laid left to right rather than top to bottom
+};
+PictureSplit pictureSplit(double shownWidth, double shownHeight, const PageLayout& layout);
 
 // Whether the layout puts several pictures on each sheet: a grid beyond 1 x 1 on paper. Such a
-// layout does not split tall pictures; without paper the grid has no effect.
+// layout splits no picture; without paper the grid has no effect.
 bool sharesSheets(const PageLayout& layout);
 // A cell of the grid on a sheet (portrait paper, or landscape when `landscape`): its size and
 // the place of the cell in `column`, `row` (row 0 at the top), in points. The margin is the

@@ -239,8 +239,8 @@ public:
         const int orientation = turnedOrientation(info.orientation, pages_[index].turn);
         std::vector<PageGeometry> slices;
         if (!engine::sharesSheets(layout_))
-            slices =
-                tallPageSlices(info.width, info.height, info.xDpi, info.yDpi, orientation, layout_);
+            slices = splitPageSlices(info.width, info.height, info.xDpi, info.yDpi, orientation,
+                                     layout_);
         if (slices.empty())
             slices.push_back(
                 pageGeometry(info.width, info.height, info.xDpi, info.yDpi, orientation, layout_));

@@ -1,6 +1,7 @@
 #pragma once
-// Writes the PDF: one page per picture (a tall one split over several, see tall_pages.h), each JPEG
-// embedded unchanged, each PNG without loss, each Group 4 page's data as it is.
+// Writes the PDF: one page per picture (a tall or wide one split over several, see
+// tall_pages.h), each JPEG embedded unchanged, each PNG without loss, each Group 4 page's data
+// as it is.
 #include "formats/g4_tiff.h"
 #include "formats/jpeg_info.h"
 #include "formats/png_info.h"

@@ -8,8 +8,8 @@
 
 namespace pw::pdftool {
 
-std::vector<PageGeometry> tallPageSlices(int pixelWidth, int pixelHeight, double xDpi, double yDpi,
-                                         int orientation, const engine::PageLayout& layout) {
+std::vector<PageGeometry> splitPageSlices(int pixelWidth, int pixelHeight, double xDpi, double yDpi,
+                                          int orientation, const engine::PageLayout& layout) {
     if (!layout.splitTall || layout.size == engine::PageSize::Picture)
         return {};
     if (!(xDpi > 0.0) || !(yDpi > 0.0) || !std::isfinite(xDpi) || !std::isfinite(yDpi))
@@ -20,30 +20,35 @@ std::vector<PageGeometry> tallPageSlices(int pixelWidth, int pixelHeight, double
     const double shownWidth = turned ? storedHeight : storedWidth;
     const double shownHeight = turned ? storedWidth : storedHeight;
 
-    const double scale = engine::tallSplitScale(shownWidth, shownHeight, layout);
-    if (scale <= 0.0)
+    const engine::PictureSplit split = engine::pictureSplit(shownWidth, shownHeight, layout);
+    if (split.scale <= 0.0)
         return {};
-    const engine::TallArea area = engine::tallArea(layout);
-    const double width = area.paperWidth, height = area.paperHeight, margin = area.margin;
-    const double areaWidth = area.width, areaHeight = area.height;
-    const double shown = shownHeight * scale; // its height at the area's width
+    const engine::TallArea area = engine::tallArea(layout, split.wide);
+    const double margin = area.margin;
+    const double width = shownWidth * split.scale, height = shownHeight * split.scale;
+    // The picture's length along the slices and the area's.
+    const double length = split.wide ? width : height;
+    const double window = split.wide ? area.width : area.height;
     const double overlap =
-        std::clamp(engine::millimetresToPoints(layout.overlapMm), 0.0, areaHeight / 2.0);
-    const double step = areaHeight - overlap;
+        std::clamp(engine::millimetresToPoints(layout.overlapMm), 0.0, window / 2.0);
+    const double step = window - overlap;
     // A sliver under a thousandth of a point is no page of its own.
-    const auto count = static_cast<int>(1 + std::ceil((shown - areaHeight) / step - 1e-3));
+    const auto count = static_cast<int>(1 + std::ceil((length - window) / step - 1e-3));
     std::vector<PageGeometry> pages(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
         PageGeometry& page = pages[static_cast<std::size_t>(i)];
-        page.width = width;
-        page.height = height;
+        page.width = area.paperWidth;
+        page.height = area.paperHeight;
         page.clip = true;
         page.clipBox[0] = margin;
         page.clipBox[1] = margin;
-        page.clipBox[2] = areaWidth;
-        page.clipBox[3] = areaHeight;
-        const double top = margin + areaHeight + i * step; // the picture's top edge
-        placeImage(orientation, margin, top - shown, areaWidth, shown, page.matrix);
+        page.clipBox[2] = area.width;
+        page.clipBox[3] = area.height;
+        if (split.wide) // the picture's left edge moves left slice by slice
+            placeImage(orientation, margin - i * step, margin, width, height, page.matrix);
+        else // its top edge moves up
+            placeImage(orientation, margin, margin + area.height + i * step - height, width, height,
+                       page.matrix);
     }
     return pages;
 }

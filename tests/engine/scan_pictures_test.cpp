@@ -83,6 +83,7 @@ test::TiffPage tiffPage(int bits, int photometric, int compression) {
 
 struct Listed {
     int width = 0;
+    int height = 0;
     std::string colour;
     int bits = 0;
     std::string encoding;
@@ -100,7 +101,7 @@ std::vector<Listed> imagesOf(const std::string& pdf) {
         std::istringstream fields(line);
         std::string skip;
         Listed image;
-        fields >> skip >> skip >> skip >> image.width >> skip >> image.colour >> skip >>
+        fields >> skip >> skip >> skip >> image.width >> image.height >> image.colour >> skip >>
             image.bits >> image.encoding >> skip >> skip >> skip >> image.xPpi;
         images.push_back(image);
     }
@@ -285,36 +286,44 @@ TEST_F(ScanPictures, PicturesAboveTheCeilingAreScaledDownAtAQuality) {
     }
 }
 
-// A picture laid over several pages is shown at the paper's width, so the ceiling judges it
-// there: 100 pixels across A4 stay 100, though fitted whole on one page it would be too fine;
-// in a cell of a 3 x 3 sheet, a third of that page's height, finer still.
+// A picture laid over several pages is shown at the paper's width (tall) or height (wide), so
+// the ceiling judges it there: 100 pixels across A4 stay 100, though fitted whole on one page
+// they would be too fine; in a cell of a 3 x 3 sheet, a third of that page's height, finer
+// still.
 TEST_F(ScanPictures, TheCeilingJudgesASplitPictureAtThePapersWidth) {
-    FIBITMAP* tall = FreeImage_Allocate(100, 3000, 24);
-    for (int y = 0; y < 3000; ++y) {
-        BYTE* line = FreeImage_GetScanLine(tall, y);
-        for (int x = 0; x < 100; ++x, line += 3) {
-            line[FI_RGBA_RED] = static_cast<BYTE>(x * 2);
-            line[FI_RGBA_GREEN] = static_cast<BYTE>(y / 12);
-            line[FI_RGBA_BLUE] = 90;
+    for (const bool wide : {false, true}) {
+        const unsigned width = wide ? 3000 : 100, height = wide ? 100 : 3000;
+        FIBITMAP* picture = FreeImage_Allocate(width, height, 24);
+        for (unsigned y = 0; y < height; ++y) {
+            BYTE* line = FreeImage_GetScanLine(picture, static_cast<int>(y));
+            for (unsigned x = 0; x < width; ++x, line += 3) {
+                line[FI_RGBA_RED] = static_cast<BYTE>(x * 2);
+                line[FI_RGBA_GREEN] = static_cast<BYTE>(y / 12);
+                line[FI_RGBA_BLUE] = 90;
+            }
         }
-    }
-    host.files = {temp / "pics/tall.png"};
-    ASSERT_TRUE(save(tall, FIF_PNG, host.files[0]));
-    host.options.quality = 90;
-    host.options.maxDpi = 150;
-    host.options.page.size = engine::PageSize::A4;
-    for (const bool split : {true, false}) {
-        host.options.page.splitTall = split;
+        host.files = {temp / "pics/long.png"};
+        ASSERT_TRUE(save(picture, FIF_PNG, host.files[0]));
+        host.options.quality = 90;
+        host.options.maxDpi = 150;
+        host.options.page.size = engine::PageSize::A4;
+        for (const bool split : {true, false}) {
+            host.options.page.splitTall = split;
+            std::filesystem::remove_all(host.folder);
+            run();
+            const std::vector<Listed> images = imagesOf(out("NewPDF.pdf"));
+            ASSERT_FALSE(images.empty());
+            const int across = wide ? images[0].height : images[0].width;
+            EXPECT_EQ(across, split ? 100 : 58) << "wide " << wide << ", split " << split;
+        }
+        if (wide)
+            continue;
+        host.options.page.sheetColumns = host.options.page.sheetRows = 3;
         std::filesystem::remove_all(host.folder);
         run();
         const std::vector<Listed> images = imagesOf(out("NewPDF.pdf"));
         ASSERT_FALSE(images.empty());
-        EXPECT_EQ(images[0].width, split ? 100 : 58) << "split " << split;
+        EXPECT_EQ(images[0].width, 19);
+        host.options.page.sheetColumns = host.options.page.sheetRows = 1;
     }
-    host.options.page.sheetColumns = host.options.page.sheetRows = 3;
-    std::filesystem::remove_all(host.folder);
-    run();
-    const std::vector<Listed> images = imagesOf(out("NewPDF.pdf"));
-    ASSERT_FALSE(images.empty());
-    EXPECT_EQ(images[0].width, 19);
 }

@@ -1,8 +1,8 @@
 // Group 4 pages: a staged one-strip TIFF's data goes in as it is; anything else is skipped.
-// A tall picture split over pages of paper, shown slice by slice from one stored image.
+// A tall or wide picture split over pages of paper, shown slice by slice from one stored image.
 #include "command_output.h"
 #include "formats/g4_tiff.h"
-#include "jobfiles/page_options.h"
+#include "jpeg_maker.h"
 #include "pdf_probe.h"
 
 #include <algorithm>
@@ -63,6 +63,65 @@ bool writeBilevel(const std::string& path, const Bilevel& picture) {
     }
     TIFFClose(tiff);
     return written;
+}
+
+// The object number of each page's image, as `pdfimages -list` gives them.
+std::vector<std::string> imageObjects(const std::string& pdf) {
+    std::istringstream list(pw::test::commandOutput("pdfimages -list '" + pdf + "'"));
+    std::string line;
+    std::vector<std::string> objects;
+    for (int skip = 0; skip < 2 && std::getline(list, line); ++skip) {
+    }
+    while (std::getline(list, line)) {
+        std::istringstream fields(line);
+        std::string field;
+        for (int i = 0; i <= 10; ++i)
+            fields >> field;
+        objects.push_back(field);
+    }
+    return objects;
+}
+
+// Runs pdf.exe over the stage with its picture split on A4 with margins and overlap of 10 mm,
+// and checks that `pages` pages show one image.
+void splitOnA4(const Stage& stage, std::size_t pages) {
+    const ToolRun run = runSplitOnA4(stage, 10, 10);
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    ASSERT_EQ(qpdfCheck(stage.pdf()), 0);
+    const std::vector<std::string> objects = imageObjects(stage.pdf());
+    ASSERT_EQ(objects.size(), pages);
+    EXPECT_EQ(std::count(objects.begin(), objects.end(), objects[0]), std::ptrdiff_t(pages));
+}
+
+// The split pictures below: bands of 37 lines, every third one dark.
+bool banded(int line) {
+    return (line / 37) % 3 == 0;
+}
+
+// A4 with margins and overlap of 10 mm, as splitOnA4 lays it out: the area's length along the
+// slices, and a picture line's thickness when its 100 lines span the area's other side.
+constexpr double kMargin = 10 * 72 / 25.4;
+constexpr double kAreaLength = 841.89 - 2 * kMargin;
+constexpr double kLinePoints = (595.276 - 2 * kMargin) / 100;
+
+// How many samples of slice `page` (from 0) of a 1000-line banded picture split by splitOnA4
+// differ from it: each sample is how far into the area along the slices it lies (in points)
+// and whether it is dark. Samples within `blur` lines of a band's edge or on the clip's edge
+// are not judged.
+int wrongSamples(int page, const std::vector<std::pair<double, bool>>& samples, double blur) {
+    const double step = kAreaLength - kMargin; // the area less the overlap
+    int wrong = 0;
+    for (const auto& [into, dark] : samples) {
+        const double line = (into + page * step) / kLinePoints;
+        const bool inArea = into > 1 && into < kAreaLength - 1;
+        const bool nearEdge = std::abs(line / 37 - std::round(line / 37)) * 37 < blur;
+        if (!inArea && into > -1 && into < kAreaLength + 1)
+            continue; // the clip's own edge
+        if (inArea && (nearEdge || line >= 1000))
+            continue;
+        wrong += dark != (inArea && banded(static_cast<int>(line)));
+    }
+    return wrong;
 }
 
 } // namespace
@@ -136,56 +195,88 @@ TEST(CcittPages, OtherTiffsAreSkipped) {
 // pixel is 5.39 points, the picture 5386 points tall, so eight pages, each area showing the next
 // 756.85 points of it and nothing in the margins; one image serves them all.
 TEST(TallPages, SplitTallPicturesShowTheirSlicesOfOneImage) {
-    const auto banded = [](int, int y) { return (y / 37) % 3 == 0; };
     Stage stage;
     ASSERT_TRUE(
-        writeBilevel(stage.path("00000.tif"), {.width = 100, .height = 1000, .dark = banded}));
-    pw::engine::PageLayout layout;
-    layout.size = pw::engine::PageSize::A4;
-    layout.marginMm = 10;
-    layout.splitTall = true;
-    layout.overlapMm = 10;
-    ASSERT_TRUE(writePageOptions(stage.folder(), layout));
-    const ToolRun run = runPdfExe(stage);
-    ASSERT_EQ(run.exitCode, 0) << run.output;
-    ASSERT_EQ(qpdfCheck(stage.pdf()), 0);
+        writeBilevel(stage.path("00000.tif"),
+                     {.width = 100, .height = 1000, .dark = [](int, int y) { return banded(y); }}));
+    ASSERT_NO_FATAL_FAILURE(splitOnA4(stage, 8));
 
-    std::istringstream list(pw::test::commandOutput("pdfimages -list '" + stage.pdf() + "'"));
-    std::string line;
-    std::vector<std::string> objects;
-    for (int skip = 0; skip < 2 && std::getline(list, line); ++skip) {
-    }
-    while (std::getline(list, line)) {
-        std::istringstream fields(line);
-        std::string field;
-        for (int i = 0; i <= 10; ++i)
-            fields >> field;
-        objects.push_back(field);
-    }
-    ASSERT_EQ(objects.size(), 8u);
-    EXPECT_EQ(std::count(objects.begin(), objects.end(), objects[0]), 8);
-
-    const double margin = 10 * 72 / 25.4;
-    const double areaTop = 841.89 - margin;
-    const double rowPoints = (595.276 - 2 * margin) / 100;
-    const double step = areaTop - margin - margin; // the area's height less the overlap
     constexpr int kDpi = 36;
     for (int page = 0; page < 8; ++page) {
         const Picture shown = render(stage.pdf(), page + 1, kDpi);
         ASSERT_EQ(shown.height, 421);
-        int wrong = 0;
-        for (int py = 2; py < shown.height; py += 3) {
-            const double y = 841.89 - (py + 0.5) * 72.0 / kDpi; // up from the bottom
-            const double row = (areaTop + page * step - y) / rowPoints;
-            const bool inArea = y > margin + 1 && y < areaTop - 1;
-            const bool nearEdge = std::abs(row / 37 - std::round(row / 37)) * 37 < 1.0;
-            if (!inArea && (y > margin - 1 && y < areaTop + 1))
-                continue; // the clip's own edge
-            if (inArea && (nearEdge || row >= 1000))
-                continue;
-            const bool dark = inArea && banded(0, static_cast<int>(row));
-            wrong += (*shown.at(shown.width / 2, py) < 128) != dark;
+        std::vector<std::pair<double, bool>> samples;
+        for (int py = 2; py < shown.height; py += 3) // down from the area's top
+            samples.emplace_back((py + 0.5) * 72.0 / kDpi - kMargin,
+                                 *shown.at(shown.width / 2, py) < 128);
+        EXPECT_EQ(wrongSamples(page, samples, 1.0), 0) << "page " << page + 1;
+    }
+}
+
+// Such a picture on its side as a JPEG, 1000 x 100 pixels at 96 dpi, on A4 with
+// margins and overlap of 10 mm: at the landscape area's height a pixel is 5.39 points, the
+// picture 5386 points wide, so eight landscape pages, each area showing the next 756.85 points
+// of it from the left. Stored wide, or stored tall and turned by EXIF, alike; its bytes are
+// stored once.
+TEST(TallPages, SplitWidePicturesShowTheirSlicesLeftToRight) {
+    for (const bool turned : {false, true}) {
+        SCOPED_TRACE(turned ? "turned by EXIF" : "stored wide");
+        Stage stage;
+        // Stored tall, it is shown turned a quarter anticlockwise: its rows become columns.
+        const JpegSpec spec = turned ? JpegSpec{.width = 100,
+                                                .height = 1000,
+                                                .densityUnit = 1,
+                                                .xDensity = 96,
+                                                .yDensity = 96,
+                                                .exifOrientation = 8,
+                                                .red = [](int, int y) { return banded(y); }}
+                                     : JpegSpec{.width = 1000,
+                                                .height = 100,
+                                                .densityUnit = 1,
+                                                .xDensity = 96,
+                                                .yDensity = 96,
+                                                .red = [](int x, int) { return banded(x); }};
+        ASSERT_TRUE(writeJpeg(stage.path("00000.jpg"), spec));
+        ASSERT_NO_FATAL_FAILURE(splitOnA4(stage, 8));
+        QPDF pdf;
+        pdf.processFile(stage.pdf().c_str());
+        std::vector<PageInfo> pages = pagesOf(pdf);
+        const auto raw = pages[0].image.getRawStreamData();
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(raw->getBuffer()), raw->getSize()),
+                  readFile(stage.path("00000.jpg")));
+
+        constexpr int kDpi = 36;
+        for (int page = 0; page < 8; ++page) {
+            EXPECT_NEAR(pages[static_cast<std::size_t>(page)].width, 841.89, 0.01);
+            const Picture shown = render(stage.pdf(), page + 1, kDpi);
+            ASSERT_EQ(shown.width, 421);
+            std::vector<std::pair<double, bool>> samples;
+            for (int px = 2; px < shown.width; px += 3) // red is dark in green
+                samples.emplace_back((px + 0.5) * 72.0 / kDpi - kMargin,
+                                     shown.at(px, shown.height / 2)[1] < 128);
+            EXPECT_EQ(wrongSamples(page, samples, 1.5), 0) << "page " << page + 1;
         }
-        EXPECT_EQ(wrong, 0) << "page " << page + 1;
+    }
+}
+
+// 1000 x 470 pixels at 96 dpi on A4 with margins of 10 mm: shown at the landscape area's
+// height 1146 points wide, under 1.5 times the area's 785, so one landscape page. Forced
+// portrait, the area is 539 wide and 785 high: 1671 points wide, four portrait pages.
+TEST(TallPages, AWidePictureWithinTheRatioStaysOnOnePage) {
+    for (const auto orientation :
+         {pw::engine::Orientation::Automatic, pw::engine::Orientation::Portrait}) {
+        const bool portrait = orientation == pw::engine::Orientation::Portrait;
+        Stage stage;
+        ASSERT_TRUE(writeJpeg(
+            stage.path("00000.jpg"),
+            {.width = 1000, .height = 470, .densityUnit = 1, .xDensity = 96, .yDensity = 96}));
+        const ToolRun run = runSplitOnA4(stage, 10, 0, orientation);
+        ASSERT_EQ(run.exitCode, 0) << run.output;
+        QPDF pdf;
+        pdf.processFile(stage.pdf().c_str());
+        const std::vector<PageInfo> pages = pagesOf(pdf);
+        ASSERT_EQ(pages.size(), portrait ? 4u : 1u);
+        for (const PageInfo& page : pages)
+            EXPECT_NEAR(page.width, portrait ? 595.276 : 841.89, 0.01);
     }
 }

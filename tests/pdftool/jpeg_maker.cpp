@@ -100,7 +100,7 @@ bool writeJpeg(const std::string& path, const JpegSpec& spec) {
     while (cinfo.next_scanline < cinfo.image_height) {
         const int y = static_cast<int>(cinfo.next_scanline);
         for (int x = 0; x < spec.width; ++x) {
-            const bool red = x < spec.width / 4 && y < spec.height / 4;
+            const bool red = spec.red ? spec.red(x, y) : x < spec.width / 4 && y < spec.height / 4;
             JSAMPLE* px = &row[static_cast<std::size_t>(x * n)];
             if (n == 1) {
                 px[0] = red ? 0 : 255;

@@ -1,6 +1,7 @@
 #pragma once
 // Writes small test JPEGs with libjpeg: a white picture with a red block in its stored
-// top-left corner, and the markers a case asks for.
+// top-left corner (or red where a case asks), and the markers a case asks for.
+#include <functional>
 #include <string>
 
 namespace pw::pdftool::test {
@@ -18,6 +19,8 @@ struct JpegSpec {
     int exifResolution = 0;  // dpi written into EXIF when > 0
     bool brokenExif = false; // an EXIF block cut short inside its directory
     std::string iccProfile;  // written as APP2 chunks when not empty
+    // The stored pixels in red; empty: the corner block.
+    std::function<bool(int x, int y)> red;
 };
 
 // Returns false when the file could not be written.

@@ -1,5 +1,7 @@
 #include "pdf_probe.h"
 
+#include "jobfiles/page_options.h"
+
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -54,6 +56,19 @@ ToolRun runPdfExe(const Stage& stage, const std::string& arguments) {
         std::this_thread::sleep_for(std::chrono::milliseconds(250));
     }
     return run;
+}
+
+ToolRun runSplitOnA4(const Stage& stage, double marginMm, double overlapMm,
+                     pw::engine::Orientation orientation) {
+    pw::engine::PageLayout layout;
+    layout.size = pw::engine::PageSize::A4;
+    layout.orientation = orientation;
+    layout.marginMm = marginMm;
+    layout.splitTall = true;
+    layout.overlapMm = overlapMm;
+    if (!writePageOptions(stage.folder(), layout))
+        return {-1, "the page options could not be written"};
+    return runPdfExe(stage);
 }
 
 std::string readFile(const std::string& path) {

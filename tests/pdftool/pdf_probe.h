@@ -1,5 +1,6 @@
 #pragma once
 // Runs pdf.exe on a temporary staging folder and looks into what it wrote.
+#include "jobfiles/job_options.h"
 #include "temp_folder.h"
 
 #include <qpdf/QPDF.hh>
@@ -30,6 +31,9 @@ struct ToolRun {
     std::string output; // stdout and stderr joined, as the program reads them
 };
 ToolRun runPdfExe(const Stage& stage, const std::string& arguments = "/NOASK");
+// runPdfExe with A4 paper and pictures split over pages (SplitTall=yes).
+ToolRun runSplitOnA4(const Stage& stage, double marginMm = 0, double overlapMm = 0,
+                     pw::engine::Orientation orientation = pw::engine::Orientation::Automatic);
 
 std::string readFile(const std::string& path);
 bool writeFile(const std::string& path, const std::string& data);

@@ -1,4 +1,5 @@
 // The words files and the invisible text pdf.exe lays over the pages from them.
+#include "command_output.h"
 #include "jobfiles/page_words.h"
 #include "outside/pdftool/text_layer.h"
 #include "jpeg_maker.h"
@@ -112,4 +113,39 @@ TEST(PdfExe, TextLayerLeavesOutWordsOutsideTheClip) {
     const std::string clipped = textContent(words, shown, lower);
     EXPECT_EQ(std::count(all.begin(), all.end(), 'j'), 3); // three words, three Tj
     EXPECT_EQ(std::count(clipped.begin(), clipped.end(), 'j'), 1);
+}
+
+// A wide picture split over landscape pages (1000 x 100 pixels on A4: eight, the last showing
+// its last 10 pixels): each page gives the words its slice shows.
+TEST(PdfExe, TextLayerOfAWideSplitPictureFollowsItsSlices) {
+    Stage stage;
+    ASSERT_TRUE(writeJpeg(stage.path("00000.jpg"), {.width = 1000, .height = 100}));
+    PageWords words{1000, 100, {}};
+    words.lines.push_back({true,
+                           {10, 40, 990, 60},
+                           {{{10, 40, 90, 60}, "westward"}, {{900, 40, 990, 60}, "eastward"}}});
+    ASSERT_TRUE(writePageWords(stage.path("00000.words"), words));
+    const ToolRun run = runSplitOnA4(stage);
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+
+    QPDF pdf;
+    pdf.processFile(stage.pdf().c_str());
+    const int pages = static_cast<int>(pagesOf(pdf).size());
+    ASSERT_EQ(pages, 8);
+    const auto pageText = [&](int page) {
+        const std::string number = std::to_string(page);
+        return pw::test::commandOutput("pdftotext -f " + number + " -l " + number + " '" +
+                                       stage.pdf() + "' -");
+    };
+    // Each word on the one page whose slice shows its middle.
+    std::vector<int> west, east;
+    for (int page = 1; page <= pages; ++page) {
+        const std::string text = pageText(page);
+        if (text.find("westward") != std::string::npos)
+            west.push_back(page);
+        if (text.find("eastward") != std::string::npos)
+            east.push_back(page);
+    }
+    EXPECT_EQ(west, std::vector<int>{1});
+    EXPECT_EQ(east, std::vector<int>{pages - 1}); // the last page shows its last 10 pixels
 }
