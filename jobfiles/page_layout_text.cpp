@@ -98,14 +98,20 @@ PictureSplit pictureSplit(double shownWidth, double shownHeight, const PageLayou
     if (!layout.splitTall || layout.size == PageSize::Picture || !(shownWidth > 0.0) ||
         !(shownHeight > 0.0))
         return {};
+    // Pages of `length` points laid over windows `window` long, each repeating the overlap.
+    const auto fewEnough = [&layout](double length, double window) {
+        const double overlap = std::clamp(millimetresToPoints(layout.overlapMm), 0.0, window / 2.0);
+        return (length - window) / (window - overlap) < kMostSplitPages - 1;
+    };
     const TallArea tall = tallArea(layout);
     const double across = tall.width / shownWidth; // at the area's width
     if (shownHeight * across > kTallRatio * tall.height)
-        return {across, false};
+        return fewEnough(shownHeight * across, tall.height) ? PictureSplit{across, false}
+                                                            : PictureSplit{};
     const TallArea wide = tallArea(layout, true);
     const double down = wide.height / shownHeight; // at the area's height
     if (shownWidth * down > kTallRatio * wide.width)
-        return {down, true};
+        return fewEnough(shownWidth * down, wide.width) ? PictureSplit{down, true} : PictureSplit{};
     return {};
 }
 

@@ -38,6 +38,9 @@ double millimetresToPoints(double mm);
 // pages (with PageLayout::splitTall): taller shown at the area's width, or wider shown at its
 // height.
 inline constexpr double kTallRatio = 1.5;
+// A picture that would take more pages than this (a thread of pixels a mile long) stays on
+// one page: the PDF would be all page objects.
+inline constexpr double kMostSplitPages = 10000;
 // The area inside the margins of the paper a split picture is laid on: for a tall picture
 // portrait paper, or landscape when the layout asks for it; for a wide one landscape, or
 // portrait when the layout asks for it. Its x and y are the margin.
@@ -47,7 +50,7 @@ struct TallArea {
 TallArea tallArea(const PageLayout& layout, bool wide = false);
 // How the layout splits a picture shown `shownWidth` x `shownHeight` points: the scale from
 // those to the page's (the picture then spans the area's width when tall, its height when
-// wide), 0 when it stays on one page.
+// wide), 0 when it stays on one page (also when it would take over kMostSplitPages).
 struct PictureSplit {
     double scale = 0.0;
     bool wide = false; // laid left to right rather than top to bottom

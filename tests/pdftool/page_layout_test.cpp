@@ -90,6 +90,14 @@ TEST(PageLayoutText, ValuesRoundTripAndBadOnesAreRefused) {
     for (const char* bad : {"", "0x2", "2x", "11x1", "1.5x2", "-1x2", "4", "2x2x2"})
         EXPECT_FALSE(engine::parsePerSheet(bad, layout)) << bad;
     EXPECT_EQ(engine::formatPerSheet(layout), "10x10"); // left alone
+
+    // A split stops short of a PDF of nothing but pages: A4's width, 9000 or 10001 pages long.
+    engine::PageLayout a4;
+    a4.size = engine::PageSize::A4;
+    a4.splitTall = true;
+    EXPECT_NEAR(engine::pictureSplit(595.276, 841.89 * 9000, a4).scale, 1.0, 1e-6);
+    EXPECT_EQ(engine::pictureSplit(595.276, 841.89 * 10001, a4).scale, 0.0);
+    EXPECT_EQ(engine::pictureSplit(841.89 * 10001, 595.276, a4).scale, 0.0);
 }
 
 TEST(PageOptionsFile, RoundTripsAndFallsBackPerKey) {
