@@ -17,17 +17,6 @@ Resolution orDefault(const Resolution& resolution) {
     return resolution.stated() ? resolution : Resolution{kDefaultDpi, kDefaultDpi};
 }
 
-// The scale that puts a picture shown `shownWidth` x `shownHeight` into a box as `fit` says.
-double fittedScale(double shownWidth, double shownHeight, double boxWidth, double boxHeight,
-                   Fit fit) {
-    const double across = boxWidth / shownWidth;
-    const double down = boxHeight / shownHeight;
-    if (fit == Fit::Fill)
-        return std::max(across, down);
-    const double scale = std::min(across, down);
-    return fit == Fit::ShrinkOnly ? std::min(scale, 1.0) : scale;
-}
-
 // Points on the page per point of the picture at its own resolution: 1 on a page of its own
 // size; on paper the scale the builder's layout gives it (the same rules as its page
 // geometry, its slices of tall and wide pictures and its cell on a shared sheet).
@@ -49,16 +38,8 @@ double pageScale(double shownWidth, double shownHeight, const PageLayout& layout
     }
     if (const PictureSplit split = pictureSplit(shownWidth, shownHeight, layout); split.scale > 0.0)
         return split.scale; // laid over several pages at the area's width or height
-    auto [width, height] = paperPoints(layout);
-    const bool landscape =
-        layout.orientation == Orientation::Landscape ||
-        (layout.orientation == Orientation::Automatic && shownWidth > shownHeight);
-    if (landscape)
-        std::swap(width, height);
-    const double margin =
-        std::clamp(millimetresToPoints(layout.marginMm), 0.0, std::min(width, height) / 4.0);
-    return fittedScale(shownWidth, shownHeight, width - 2.0 * margin, height - 2.0 * margin,
-                       layout.fit);
+    const PaperArea area = paperArea(layout, landscapePage(layout, shownWidth, shownHeight));
+    return fittedScale(shownWidth, shownHeight, area.width, area.height, layout.fit);
 }
 
 } // namespace

@@ -83,15 +83,33 @@ std::pair<double, double> paperPoints(const PageLayout& layout) {
     return {0.0, 0.0};
 }
 
-TallArea tallArea(const PageLayout& layout, bool wide) {
+PaperArea paperArea(const PageLayout& layout, bool landscape) {
     auto [width, height] = paperPoints(layout);
-    const bool landscape = wide ? layout.orientation != Orientation::Portrait
-                                : layout.orientation == Orientation::Landscape;
     if (landscape)
         std::swap(width, height);
     const double margin =
         std::clamp(millimetresToPoints(layout.marginMm), 0.0, std::min(width, height) / 4.0);
     return {width, height, margin, width - 2.0 * margin, height - 2.0 * margin};
+}
+
+bool landscapePage(const PageLayout& layout, double shownWidth, double shownHeight) {
+    return layout.orientation == Orientation::Landscape ||
+           (layout.orientation == Orientation::Automatic && shownWidth > shownHeight);
+}
+
+double fittedScale(double shownWidth, double shownHeight, double boxWidth, double boxHeight,
+                   Fit fit) {
+    const double across = boxWidth / shownWidth;
+    const double down = boxHeight / shownHeight;
+    if (fit == Fit::Fill)
+        return std::max(across, down);
+    const double scale = std::min(across, down);
+    return fit == Fit::ShrinkOnly ? std::min(scale, 1.0) : scale;
+}
+
+PaperArea tallArea(const PageLayout& layout, bool wide) {
+    return paperArea(layout, wide ? layout.orientation != Orientation::Portrait
+                                  : layout.orientation == Orientation::Landscape);
 }
 
 PictureSplit pictureSplit(double shownWidth, double shownHeight, const PageLayout& layout) {
@@ -103,12 +121,12 @@ PictureSplit pictureSplit(double shownWidth, double shownHeight, const PageLayou
         const double overlap = std::clamp(millimetresToPoints(layout.overlapMm), 0.0, window / 2.0);
         return (length - window) / (window - overlap) < kMostSplitPages - 1;
     };
-    const TallArea tall = tallArea(layout);
+    const PaperArea tall = tallArea(layout);
     const double across = tall.width / shownWidth; // at the area's width
     if (shownHeight * across > kTallRatio * tall.height)
         return fewEnough(shownHeight * across, tall.height) ? PictureSplit{across, false}
                                                             : PictureSplit{};
-    const TallArea wide = tallArea(layout, true);
+    const PaperArea wide = tallArea(layout, true);
     const double down = wide.height / shownHeight; // at the area's height
     if (shownWidth * down > kTallRatio * wide.width)
         return fewEnough(shownWidth * down, wide.width) ? PictureSplit{down, true} : PictureSplit{};
@@ -120,26 +138,20 @@ bool sharesSheets(const PageLayout& layout) {
 }
 
 SheetCell sheetCell(const PageLayout& layout, bool landscape, int column, int row) {
-    auto [width, height] = paperPoints(layout);
-    if (landscape)
-        std::swap(width, height);
-    const double margin =
-        std::clamp(millimetresToPoints(layout.marginMm), 0.0, std::min(width, height) / 4.0);
+    const PaperArea area = paperArea(layout, landscape);
     const int columns = std::clamp(layout.sheetColumns, 1, kMaxSheetSide);
     const int rows = std::clamp(layout.sheetRows, 1, kMaxSheetSide);
-    const double areaWidth = width - 2.0 * margin;
-    const double areaHeight = height - 2.0 * margin;
     // The gaps never take more than leaves each cell a point.
     double gap = millimetresToPoints(std::clamp(layout.gapMm, 0.0, kMaxGapMm));
     if (columns > 1)
-        gap = std::min(gap, (areaWidth - columns) / (columns - 1));
+        gap = std::min(gap, (area.width - columns) / (columns - 1));
     if (rows > 1)
-        gap = std::min(gap, (areaHeight - rows) / (rows - 1));
+        gap = std::min(gap, (area.height - rows) / (rows - 1));
     gap = std::max(gap, 0.0);
-    const double cellWidth = (areaWidth - (columns - 1) * gap) / columns;
-    const double cellHeight = (areaHeight - (rows - 1) * gap) / rows;
-    return {margin + column * (cellWidth + gap),
-            margin + areaHeight - (row + 1) * cellHeight - row * gap, cellWidth, cellHeight};
+    const double cellWidth = (area.width - (columns - 1) * gap) / columns;
+    const double cellHeight = (area.height - (rows - 1) * gap) / rows;
+    return {area.margin + column * (cellWidth + gap),
+            area.margin + area.height - (row + 1) * cellHeight - row * gap, cellWidth, cellHeight};
 }
 
 bool parsePageSize(std::string_view text, PageLayout& layout) {

@@ -41,13 +41,21 @@ inline constexpr double kTallRatio = 1.5;
 // A picture that would take more pages than this (a thread of pixels a mile long) stays on
 // one page: the PDF would be all page objects.
 inline constexpr double kMostSplitPages = 10000;
-// The area inside the margins of the paper a split picture is laid on: for a tall picture
-// portrait paper, or landscape when the layout asks for it; for a wide one landscape, or
-// portrait when the layout asks for it. Its x and y are the margin.
-struct TallArea {
+// The paper, portrait or turned `landscape`, and the area inside its margins (margins take at
+// most half of the shorter side); the area's x and y are the margin.
+struct PaperArea {
     double paperWidth, paperHeight, margin, width, height;
 };
-TallArea tallArea(const PageLayout& layout, bool wide = false);
+PaperArea paperArea(const PageLayout& layout, bool landscape);
+// Whether a page of its own for a picture shown `shownWidth` x `shownHeight` is landscape.
+bool landscapePage(const PageLayout& layout, double shownWidth, double shownHeight);
+// The scale that puts a picture shown `shownWidth` x `shownHeight` into a box `boxWidth` x
+// `boxHeight` as `fit` says: fitted, only shrunk to fit, or covering it.
+double fittedScale(double shownWidth, double shownHeight, double boxWidth, double boxHeight,
+                   Fit fit);
+// The area a split picture is laid on: for a tall picture portrait paper, or landscape when the
+// layout asks for it; for a wide one landscape, or portrait when the layout asks for it.
+PaperArea tallArea(const PageLayout& layout, bool wide = false);
 // How the layout splits a picture shown `shownWidth` x `shownHeight` points: the scale from
 // those to the page's (the picture then spans the area's width when tall, its height when
 // wide), 0 when it stays on one page (also when it would take over kMostSplitPages).

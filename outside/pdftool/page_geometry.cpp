@@ -90,19 +90,13 @@ PageGeometry pictureSizedPage(double shownWidth, double shownHeight, double marg
 }
 
 PageGeometry paperPage(ShownSize shown, const engine::PageLayout& layout, int orientation) {
-    auto [width, height] = engine::paperPoints(layout);
-    const bool landscape =
-        layout.orientation == engine::Orientation::Landscape ||
-        (layout.orientation == engine::Orientation::Automatic && shown.width > shown.height);
-    if (landscape)
-        std::swap(width, height);
+    const engine::PaperArea area =
+        engine::paperArea(layout, engine::landscapePage(layout, shown.width, shown.height));
     PageGeometry page;
-    page.width = width;
-    page.height = height;
-    const double margin = std::clamp(engine::millimetresToPoints(layout.marginMm), 0.0,
-                                     std::min(width, height) / 4.0);
-    const double area[4] = {margin, margin, width - 2.0 * margin, height - 2.0 * margin};
-    placeInBox(shown, area, layout.fit, orientation, page);
+    page.width = area.paperWidth;
+    page.height = area.paperHeight;
+    const double box[4] = {area.margin, area.margin, area.width, area.height};
+    placeInBox(shown, box, layout.fit, orientation, page);
     return page;
 }
 
@@ -122,13 +116,8 @@ ShownSize shownSize(int pixelWidth, int pixelHeight, double xDpi, double yDpi, i
 
 void placeInBox(ShownSize shown, const double box[4], engine::Fit fit, int orientation,
                 PageGeometry& page) {
-    const double across = box[2] / shown.width;
-    const double down = box[3] / shown.height;
-    double scale = std::min(across, down);
-    if (fit == engine::Fit::ShrinkOnly)
-        scale = std::min(scale, 1.0);
+    const double scale = engine::fittedScale(shown.width, shown.height, box[2], box[3], fit);
     if (fit == engine::Fit::Fill) {
-        scale = std::max(across, down);
         page.clip = true;
         std::copy(box, box + 4, page.clipBox);
     }

@@ -237,10 +237,8 @@ public:
     void addPage(std::size_t index) {
         const JpegInfo& info = pages_[index].info;
         const int orientation = turnedOrientation(info.orientation, pages_[index].turn);
-        std::vector<PageGeometry> slices;
-        if (!engine::sharesSheets(layout_))
-            slices = splitPageSlices(info.width, info.height, info.xDpi, info.yDpi, orientation,
-                                     layout_);
+        std::vector<PageGeometry> slices =
+            splitPageSlices(info.width, info.height, info.xDpi, info.yDpi, orientation, layout_);
         if (slices.empty())
             slices.push_back(
                 pageGeometry(info.width, info.height, info.xDpi, info.yDpi, orientation, layout_));

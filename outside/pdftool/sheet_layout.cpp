@@ -11,9 +11,7 @@ namespace {
 std::vector<PageGeometry> placements(const std::vector<SheetPicture>& pictures,
                                      const std::vector<ShownSize>& shown,
                                      const engine::PageLayout& layout, bool landscape) {
-    auto [width, height] = engine::paperPoints(layout);
-    if (landscape)
-        std::swap(width, height);
+    const engine::PaperArea paper = engine::paperArea(layout, landscape);
     const int columns = std::clamp(layout.sheetColumns, 1, engine::kMaxSheetSide);
     std::vector<PageGeometry> pages(shown.size());
     for (std::size_t i = 0; i < shown.size(); ++i) {
@@ -21,8 +19,8 @@ std::vector<PageGeometry> placements(const std::vector<SheetPicture>& pictures,
         const engine::SheetCell place =
             engine::sheetCell(layout, landscape, cell % columns, cell / columns);
         const double box[4] = {place.x, place.y, place.width, place.height};
-        pages[i].width = width;
-        pages[i].height = height;
+        pages[i].width = paper.paperWidth;
+        pages[i].height = paper.paperHeight;
         placeInBox(shown[i], box, layout.fit, pictures[i].orientation, pages[i]);
     }
     return pages;
@@ -34,7 +32,8 @@ double coveredArea(const std::vector<ShownSize>& shown, const engine::PageLayout
     const engine::SheetCell cell = engine::sheetCell(layout, landscape);
     double area = 0.0;
     for (const ShownSize& picture : shown) {
-        const double scale = std::min(cell.width / picture.width, cell.height / picture.height);
+        const double scale = engine::fittedScale(picture.width, picture.height, cell.width,
+                                                 cell.height, engine::Fit::Fit);
         area += picture.width * picture.height * scale * scale;
     }
     return area;

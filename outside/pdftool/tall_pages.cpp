@@ -10,20 +10,12 @@ namespace pw::pdftool {
 
 std::vector<PageGeometry> splitPageSlices(int pixelWidth, int pixelHeight, double xDpi, double yDpi,
                                           int orientation, const engine::PageLayout& layout) {
-    if (!layout.splitTall || layout.size == engine::PageSize::Picture)
-        return {};
-    if (!(xDpi > 0.0) || !(yDpi > 0.0) || !std::isfinite(xDpi) || !std::isfinite(yDpi))
-        xDpi = yDpi = kDefaultDpi;
-    const bool turned = orientation >= 5 && orientation <= 8;
-    const double storedWidth = std::max(pixelWidth, 1) * 72.0 / xDpi;
-    const double storedHeight = std::max(pixelHeight, 1) * 72.0 / yDpi;
-    const double shownWidth = turned ? storedHeight : storedWidth;
-    const double shownHeight = turned ? storedWidth : storedHeight;
-
+    const auto [shownWidth, shownHeight] =
+        shownSize(pixelWidth, pixelHeight, xDpi, yDpi, orientation);
     const engine::PictureSplit split = engine::pictureSplit(shownWidth, shownHeight, layout);
     if (split.scale <= 0.0)
         return {};
-    const engine::TallArea area = engine::tallArea(layout, split.wide);
+    const engine::PaperArea area = engine::tallArea(layout, split.wide);
     const double margin = area.margin;
     const double width = shownWidth * split.scale, height = shownHeight * split.scale;
     // The picture's length along the slices and the area's.
