@@ -143,7 +143,16 @@ int wrongPixels(
     return wrong;
 }
 
-class ScanPictures : public test::JobFixture {};
+class ScanPictures : public test::JobFixture {
+protected:
+    // The pictures converted again into a fresh output folder: the PDF's path.
+    std::string convertAgain() {
+        std::filesystem::remove_all(host.folder);
+        prompts.messages.clear();
+        run();
+        return out("NewPDF.pdf");
+    }
+};
 
 } // namespace
 
@@ -163,10 +172,8 @@ TEST_F(ScanPictures, BilevelPicturesBecomeExactGroup4Images) {
     for (const bool lossless : {false, true}) {
         host.options.quality = 50;
         host.options.lossless = lossless;
-        std::filesystem::remove_all(host.folder);
-        run();
+        const std::string pdf = convertAgain();
         ASSERT_TRUE(prompts.messages.empty()) << prompts.messages.front().text;
-        const std::string pdf = out("NewPDF.pdf");
         const std::vector<Listed> images = imagesOf(pdf);
         ASSERT_EQ(images.size(), 6u) << lossless;
         for (std::size_t i = 0; i < images.size(); ++i) {
@@ -205,10 +212,8 @@ TEST_F(ScanPictures, GrayPicturesInColourBecomeGray) {
     for (const bool lossless : {false, true}) {
         host.options.quality = 80;
         host.options.lossless = lossless;
-        std::filesystem::remove_all(host.folder);
-        run();
+        const std::string pdf = convertAgain();
         ASSERT_TRUE(prompts.messages.empty()) << prompts.messages.front().text;
-        const std::string pdf = out("NewPDF.pdf");
         const std::vector<Listed> images = imagesOf(pdf);
         ASSERT_EQ(images.size(), 4u) << lossless;
         const std::string coded = lossless ? "image" : "jpeg";
@@ -258,11 +263,8 @@ TEST_F(ScanPictures, PicturesAboveTheCeilingAreScaledDownAtAQuality) {
         host.options.quality = 90;
         host.options.lossless = lossless;
         host.options.maxDpi = 150;
-        std::filesystem::remove_all(host.folder);
-        prompts.messages.clear();
-        run();
+        const std::string pdf = convertAgain();
         ASSERT_EQ(prompts.messages.size(), lossless ? 1u : 0u);
-        const std::string pdf = out("NewPDF.pdf");
         const std::vector<Listed> images = imagesOf(pdf);
         ASSERT_EQ(images.size(), 4u) << lossless;
         const std::vector<int> widths = {lossless ? 120 : 60, lossless ? 120 : 60, kWidth, 120};
@@ -309,9 +311,7 @@ TEST_F(ScanPictures, TheCeilingJudgesASplitPictureAtThePapersWidth) {
         host.options.page.size = engine::PageSize::A4;
         for (const bool split : {true, false}) {
             host.options.page.splitTall = split;
-            std::filesystem::remove_all(host.folder);
-            run();
-            const std::vector<Listed> images = imagesOf(out("NewPDF.pdf"));
+            const std::vector<Listed> images = imagesOf(convertAgain());
             ASSERT_FALSE(images.empty());
             const int across = wide ? images[0].height : images[0].width;
             EXPECT_EQ(across, split ? 100 : 58) << "wide " << wide << ", split " << split;
@@ -319,9 +319,7 @@ TEST_F(ScanPictures, TheCeilingJudgesASplitPictureAtThePapersWidth) {
         if (wide)
             continue;
         host.options.page.sheetColumns = host.options.page.sheetRows = 3;
-        std::filesystem::remove_all(host.folder);
-        run();
-        const std::vector<Listed> images = imagesOf(out("NewPDF.pdf"));
+        const std::vector<Listed> images = imagesOf(convertAgain());
         ASSERT_FALSE(images.empty());
         EXPECT_EQ(images[0].width, 19);
         host.options.page.sheetColumns = host.options.page.sheetRows = 1;

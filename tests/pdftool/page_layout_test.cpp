@@ -46,6 +46,17 @@ std::vector<PageInfo> runAndReadPages(const Stage& stage, QPDF& pdf) {
     return pagesOf(pdf);
 }
 
+// The PDF's images, in drawing order, are the staged JPEGs 00000 to count - 1, byte for byte.
+void expectStagedJpegsDrawn(const Stage& stage, int count) {
+    const std::string out = stage.cache() + "/extracted";
+    ASSERT_EQ(std::system(("pdfimages -all '" + stage.pdf() + "' '" + out + "'").c_str()), 0);
+    for (int i = 0; i < count; ++i) {
+        const std::string staged = stage.path("0000" + std::to_string(i) + ".jpg");
+        const std::string extracted = out + "-00" + std::to_string(i) + ".jpg";
+        EXPECT_EQ(std::system(("cmp -s '" + staged + "' '" + extracted + "'").c_str()), 0) << i;
+    }
+}
+
 } // namespace
 
 TEST(PageLayoutText, ValuesRoundTripAndBadOnesAreRefused) {
@@ -223,13 +234,7 @@ TEST(PdfExe, FitShrinkAndFillPlaceThePictureInsideTheMargins) {
     EXPECT_TRUE(isWhite(turnedFill, 250, 25) && isWhite(turnedFill, 188, 40) &&
                 isWhite(turnedFill, 250, 74));
     // The pictures are still the staged files, byte for byte.
-    const std::string out = stage.cache() + "/extracted";
-    ASSERT_EQ(std::system(("pdfimages -all '" + stage.pdf() + "' '" + out + "'").c_str()), 0);
-    for (int i = 0; i < 5; ++i) {
-        const std::string staged = stage.path("0000" + std::to_string(i) + ".jpg");
-        const std::string extracted = out + "-00" + std::to_string(i) + ".jpg";
-        EXPECT_EQ(std::system(("cmp -s '" + staged + "' '" + extracted + "'").c_str()), 0) << i;
-    }
+    expectStagedJpegsDrawn(stage, 5);
 }
 
 TEST(PdfExe, MarginsFrameThePictureSizedPage) {
@@ -299,13 +304,7 @@ TEST(PdfExe, SheetsHoldPicturesInTheirCellsRowByRow) {
         EXPECT_TRUE(isWhite(sheet, 141, 60) && isWhite(sheet, 60, 141)) << "the gaps";
     }
     // The pictures are still the staged files, byte for byte, drawn in list order.
-    const std::string out = stage.cache() + "/extracted";
-    ASSERT_EQ(std::system(("pdfimages -all '" + stage.pdf() + "' '" + out + "'").c_str()), 0);
-    for (int i = 0; i < 5; ++i) {
-        const std::string staged = stage.path("0000" + std::to_string(i) + ".jpg");
-        const std::string extracted = out + "-00" + std::to_string(i) + ".jpg";
-        EXPECT_EQ(std::system(("cmp -s '" + staged + "' '" + extracted + "'").c_str()), 0) << i;
-    }
+    expectStagedJpegsDrawn(stage, 5);
 
     // Automatic orientation turns A4 to landscape for four wide pictures, where they show
     // larger; forced portrait keeps it.
