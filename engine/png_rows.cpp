@@ -285,6 +285,21 @@ void unfilterPaeth(std::uint8_t* cur, const std::uint8_t* prev, std::size_t n) {
 }
 #endif
 
+// The rows never overlap (the one above ends before this one's filter byte), but the compiler
+// cannot know it and at -O2 leaves a byte loop; screenshots use this filter for most rows.
+void unfilterUp(std::uint8_t* cur, const std::uint8_t* prev, std::size_t n) {
+    std::size_t i = 0;
+#ifdef __SSE2__
+    for (; i + 16 <= n; i += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cur + i));
+        const __m128i up = _mm_loadu_si128(reinterpret_cast<const __m128i*>(prev + i));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(cur + i), _mm_add_epi8(bytes, up));
+    }
+#endif
+    for (; i < n; ++i)
+        cur[i] = static_cast<std::uint8_t>(cur[i] + prev[i]);
+}
+
 template <std::size_t Bpp>
 void unfilter(std::uint8_t* cur, const std::uint8_t* prev, std::size_t n, int filter) {
     const bool hasPrev = prev != nullptr;
@@ -293,8 +308,8 @@ void unfilter(std::uint8_t* cur, const std::uint8_t* prev, std::size_t n, int fi
         unfilterWithLeft<Bpp, 1, false>(cur, prev, n);
         break;
     case 2:
-        for (std::size_t i = 0; hasPrev && i < n; ++i)
-            cur[i] = static_cast<std::uint8_t>(cur[i] + prev[i]);
+        if (hasPrev)
+            unfilterUp(cur, prev, n);
         break;
     case 3:
         hasPrev ? unfilterAverage<Bpp>(cur, prev, n)
