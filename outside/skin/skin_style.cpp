@@ -42,15 +42,12 @@ QString makeStyleSheet(const SkinColors& c) {
     QString sheet = QStringLiteral(R"(
 QDialog, QMessageBox { background-color: @window; }
 QMessageBox QLabel { color: @windowText; }
-QLineEdit, QSpinBox, QDateTimeEdit, QPlainTextEdit, QTextEdit {
+QLineEdit, QPlainTextEdit, QTextEdit {
     background-color: @base; color: @text; border: 1px solid @border; border-radius: 4px;
     padding: 3px 6px; selection-background-color: @highlight; selection-color: @highlightedText;
 }
-QLineEdit:focus, QSpinBox:focus, QDateTimeEdit:focus, QPlainTextEdit:focus,
-QTextEdit:focus { border: 1px solid @accent; }
-QLineEdit:disabled, QSpinBox:disabled, QDateTimeEdit:disabled {
-    background-color: @alternateBase; color: @dimText;
-}
+QLineEdit:focus, QPlainTextEdit:focus, QTextEdit:focus { border: 1px solid @accent; }
+QLineEdit:disabled { background-color: @alternateBase; color: @dimText; }
 QComboBox QAbstractItemView {
     background-color: @base; color: @text; border: 1px solid @border;
     selection-background-color: @highlight; selection-color: @highlightedText;

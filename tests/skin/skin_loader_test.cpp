@@ -2,7 +2,10 @@
 
 #include <QApplication>
 #include <QColor>
+#include <QDoubleSpinBox>
+#include <QImage>
 #include <QPalette>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <cmath>
 #include <cstdlib>
@@ -106,6 +109,40 @@ TEST_F(SkinLoaderTest, AttachRestylesAndDetachRestoresExactly) {
     EXPECT_EQ(QApplication::palette(), skinned);
     pw::skin::Detach();
     expectStandardLook();
+}
+
+// A style sheet that gives a spin box a frame of its own but leaves its buttons alone loses
+// their arrows; whole-number and decimal spin boxes must look alike, arrows included.
+TEST_F(SkinLoaderTest, SkinnedSpinBoxesKeepTheirArrows) {
+    pw::skin::setLibraryFolderForTests(PW_SKIN_DIR);
+    pw::skin::Attach();
+    QSpinBox whole;
+    whole.setRange(1, 999);
+    whole.setValue(300);
+    whole.setSuffix(QStringLiteral(" dpi"));
+    QDoubleSpinBox decimal;
+    decimal.setRange(1, 999);
+    decimal.setDecimals(0);
+    decimal.setValue(300);
+    decimal.setSuffix(QStringLiteral(" dpi"));
+    for (QAbstractSpinBox* box :
+         {static_cast<QAbstractSpinBox*>(&whole), static_cast<QAbstractSpinBox*>(&decimal)}) {
+        box->resize(120, 28);
+        box->ensurePolished();
+    }
+    const QImage wholeLook = whole.grab().toImage();
+    EXPECT_EQ(wholeLook, decimal.grab().toImage());
+    // The arrows: marks on the base colour in the top and the bottom third of the buttons.
+    const QColor base = QApplication::palette().color(QPalette::Base);
+    const int third = wholeLook.height() / 3;
+    for (const int top : {0, 2 * third}) {
+        int marked = 0;
+        for (int y = top; y < top + third; ++y)
+            for (int x = wholeLook.width() - 13; x < wholeLook.width() - 4; ++x)
+                marked += contrast(wholeLook.pixelColor(x, y), base) > 1.5 ? 1 : 0;
+        EXPECT_GE(marked, 3) << "buttons' third from row " << top;
+    }
+    pw::skin::Detach();
 }
 
 TEST_F(SkinLoaderTest, AdjustHsvShiftsColoursAndKeepsTextReadable) {
