@@ -71,7 +71,7 @@ best() {
         /usr/bin/time -f '%e %M' -o "$work/time" "$@" >/dev/null 2>"$work/err" ||
             { cat "$work/err" >&2; exit 1; }
         read -r elapsed rss <"$work/time"
-        if [[ -z $best_time ]] || (($(echo "$elapsed < $best_time" | bc))); then
+        if [[ -z $best_time ]] || awk -v a="$elapsed" -v b="$best_time" 'BEGIN { exit !(a < b) }'; then
             best_time=$elapsed best_rss=$rss
         fi
     done
@@ -114,7 +114,7 @@ our_recall=$(recall "$work/ours.keep")
 echo "pages: $pages scanned pages (1700 x 2200, 200 dpi JPEG), $cores cores, best of $best_of"
 echo "img2pdf + ocrmypdf: ${peer_time} s, recall ${peer_recall} %, peak ${peer_rss} KB"
 echo "pagewright --ocr:   ${our_time} s, recall ${our_recall} %, peak ${our_rss} KB"
-echo "time ratio (target <= 0.6): $(echo "scale=3; $our_time / $peer_time" | bc)"
+echo "time ratio (target <= 0.6): $(awk -v a="$our_time" -v b="$peer_time" 'BEGIN { printf "%.3f", a / b }')"
 
 # The memory ladder: the job's peak memory for each page count.
 small=("$work"/small/*.jpg)
