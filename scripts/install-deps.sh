@@ -15,7 +15,7 @@ packages=(
   xvfb xdotool imagemagick x11-utils xauth
   img2pdf time
   desktop-file-utils appstream dpkg-dev lintian man-db
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev llvm
   fonts-dejavu-core
   icc-profiles-free libgs-common
   default-jre-headless libpdfbox2-java libactivation-java libjaxb-api-java
