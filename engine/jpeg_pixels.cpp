@@ -3,6 +3,7 @@
 #include "engine/picture_resolution.h"
 #include "engine/refusal_reasons.h"
 #include "formats/jpeg_errors.h"
+#include "formats/jpeg_structure.h"
 
 #include <FreeImage.h>
 #include <algorithm>
@@ -122,7 +123,7 @@ FIBITMAP* DecodeJpegPixels(const std::string& narrowPath) {
     JpegErrors errors{};
     cinfo.err = QuietJpegErrors(errors);
     FIBITMAP* bitmap = nullptr;
-    const bool decoded = decodeInto(file.get(), &cinfo, &errors, &bitmap);
+    const bool decoded = decodeInto(file.get(), &cinfo, &errors, &bitmap) && !errors.dataMissing;
     const std::string unsupported = decoded ? std::string() : unsupportedKind(cinfo);
     jpeg_destroy_decompress(&cinfo);
     if (!unsupported.empty())
@@ -134,6 +135,24 @@ FIBITMAP* DecodeJpegPixels(const std::string& narrowPath) {
         bitmap = nullptr;
     }
     return bitmap;
+}
+
+bool JpegCutShort(const std::string& narrowPath) {
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(narrowPath.c_str(), "rb"));
+    std::string reason;
+    if (!file || pdftool::checkJpegStructure(file.get(), reason) ||
+        reason != pdftool::kJpegTruncatedData || std::fseek(file.get(), 0, SEEK_SET) != 0)
+        return false;
+    jpeg_decompress_struct cinfo;
+    std::memset(&cinfo, 0, sizeof cinfo);
+    JpegErrors errors{};
+    cinfo.err = QuietJpegErrors(errors);
+    FIBITMAP* bitmap = nullptr;
+    decodeInto(file.get(), &cinfo, &errors, &bitmap);
+    jpeg_destroy_decompress(&cinfo);
+    if (bitmap != nullptr)
+        FreeImage_Unload(bitmap);
+    return errors.dataMissing;
 }
 
 } // namespace pw::engine

@@ -193,6 +193,10 @@ FIBITMAP* LoadPicture(const std::string& narrowPath, const std::string& extensio
             return nullptr;
         if (format == FIF_PNG)
             return LoadPngWithFreeImage(narrowPath);
+        if (format == FIF_JPEG && JpegCutShort(narrowPath)) {
+            ReportDecoderMessage("JPEG data ends early"); // FreeImage would fill it in
+            return nullptr;
+        }
         FIBITMAP* loaded = FreeImage_Load(format, narrowPath.c_str(), 0);
         return format == FIF_GIF ? PlaceOnGifScreen(loaded) : loaded;
     };

@@ -118,7 +118,7 @@ public:
                 return false;
             const bool found = marker == 0xDA ? scanData(marker) : nextMarker(marker);
             if (!found)
-                return fail(reason, "truncated image data");
+                return fail(reason, kJpegTruncatedData);
         }
     }
 

@@ -16,4 +16,8 @@ namespace pw::pdftool {
 // end-of-image marker. Returns false with `reason` set.
 bool checkJpegStructure(std::FILE* file, std::string& reason);
 
+// The reason for a file that ends inside or right after its picture data, without an
+// end-of-image marker: cut short, or only that marker missing.
+inline constexpr char kJpegTruncatedData[] = "truncated image data";
+
 } // namespace pw::pdftool

@@ -629,6 +629,7 @@ TEST_F(ModernPictures, EveryRefusedPictureHasItsReason) {
         {"noise.webp", "not a picture (unknown format)"},
         {"noise.heic", "not a picture (unknown format)"},
         {"cut.jpg", "damaged (JPEG data ends early)"},
+        {"short.jpg", "damaged (JPEG data ends early)"}, // cut inside its scan
         {"cut.png", "damaged ("},
         {"cut.webp", "damaged (WebP data ends early)"},
         {"ifd.tif", "damaged ("},
@@ -642,6 +643,10 @@ TEST_F(ModernPictures, EveryRefusedPictureHasItsReason) {
                 test::writeBytes(pic("noise.webp"), noise(2000)) &&
                 test::writeBytes(pic("noise.heic"), noise(2000)) &&
                 test::writeBytes(pic("cut.jpg"), jpegBytes.substr(0, jpegBytes.find("\xFF\xDA"))) &&
+                test::writeBytes(
+                    pic("short.jpg"),
+                    jpegBytes.substr(0, (jpegBytes.find("\xFF\xDA") + jpegBytes.size()) / 2)) &&
+                test::writeBytes(pic("open.jpg"), jpegBytes.substr(0, jpegBytes.size() - 2)) &&
                 test::writeBytes(pic("cut.png"), pngBytes.substr(0, pngBytes.size() / 2)) &&
                 test::writeBytes(pic("cut.webp"), webpBytes.substr(0, webpBytes.size() / 2)) &&
                 test::writeBytes(pic("ifd.tif"), ifd) && test::writeBytes(pic("deep.jpg"), deep) &&
@@ -649,14 +654,15 @@ TEST_F(ModernPictures, EveryRefusedPictureHasItsReason) {
     fs::create_directory(pic("folder.jpg"));
     fs::create_symlink(temp / "nowhere.png", pic("gone.png"));
 
-    host.files = {source};
+    // A JPEG that lacks only its end marker is whole: it is converted.
+    host.files = {source, pic("open.jpg")};
     for (const auto& row : table)
         host.files.push_back(pic(row.first));
     for (const bool lossless : {false, true}) {
         host.options.lossless = lossless;
         prompts.messages.clear();
         run();
-        EXPECT_EQ(pageCount(out(lossless ? "NewPDF1.pdf" : "NewPDF.pdf")), 1);
+        EXPECT_EQ(pageCount(out(lossless ? "NewPDF1.pdf" : "NewPDF.pdf")), 2);
         ASSERT_EQ(prompts.messages.size(), 1u);
         std::istringstream details(prompts.messages[0].details);
         std::string line;
