@@ -112,28 +112,35 @@ struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
+// The picture in `file` decoded whole: null when libjpeg stopped or the data ran out inside a
+// scan; `errors` tells why, `unsupported` a kind libjpeg does not decode.
+FIBITMAP* decodeFile(std::FILE* file, JpegErrors& errors, std::string& unsupported) {
+    jpeg_decompress_struct cinfo;
+    std::memset(&cinfo, 0, sizeof cinfo);
+    cinfo.err = QuietJpegErrors(errors);
+    FIBITMAP* bitmap = nullptr;
+    if (!decodeInto(file, &cinfo, &errors, &bitmap) || errors.dataMissing) {
+        unsupported = unsupportedKind(cinfo);
+        FreeImage_Unload(bitmap); // null when nothing was allocated
+        bitmap = nullptr;
+    }
+    jpeg_destroy_decompress(&cinfo);
+    return bitmap;
+}
+
 } // namespace
 
 FIBITMAP* DecodeJpegPixels(const std::string& narrowPath) {
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(narrowPath.c_str(), "rb"));
     if (!file)
         return nullptr;
-    jpeg_decompress_struct cinfo;
-    std::memset(&cinfo, 0, sizeof cinfo);
     JpegErrors errors{};
-    cinfo.err = QuietJpegErrors(errors);
-    FIBITMAP* bitmap = nullptr;
-    const bool decoded = decodeInto(file.get(), &cinfo, &errors, &bitmap) && !errors.dataMissing;
-    const std::string unsupported = decoded ? std::string() : unsupportedKind(cinfo);
-    jpeg_destroy_decompress(&cinfo);
+    std::string unsupported;
+    FIBITMAP* bitmap = decodeFile(file.get(), errors, unsupported);
     if (!unsupported.empty())
         ReportUnsupported(unsupported);
-    else if (!decoded)
+    else if (bitmap == nullptr)
         ReportDecoderMessage(errors.endedEarly ? "JPEG data ends early" : errors.message);
-    if (!decoded && bitmap != nullptr) {
-        FreeImage_Unload(bitmap);
-        bitmap = nullptr;
-    }
     return bitmap;
 }
 
@@ -143,15 +150,9 @@ bool JpegCutShort(const std::string& narrowPath) {
     if (!file || pdftool::checkJpegStructure(file.get(), reason) ||
         reason != pdftool::kJpegTruncatedData || std::fseek(file.get(), 0, SEEK_SET) != 0)
         return false;
-    jpeg_decompress_struct cinfo;
-    std::memset(&cinfo, 0, sizeof cinfo);
     JpegErrors errors{};
-    cinfo.err = QuietJpegErrors(errors);
-    FIBITMAP* bitmap = nullptr;
-    decodeInto(file.get(), &cinfo, &errors, &bitmap);
-    jpeg_destroy_decompress(&cinfo);
-    if (bitmap != nullptr)
-        FreeImage_Unload(bitmap);
+    std::string unsupported;
+    FreeImage_Unload(decodeFile(file.get(), errors, unsupported));
     return errors.dataMissing;
 }
 
