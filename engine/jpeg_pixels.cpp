@@ -50,7 +50,22 @@ void convertRow(const jpeg_decompress_struct& cinfo, JSAMPARRAY* planes, int row
     }
 }
 
-// Only plain values and the caller's structures live across setjmp.
+// The JFIF density as the bitmap's resolution; none without one.
+void setJfifDensity(const jpeg_decompress_struct& cinfo, FIBITMAP* bitmap) {
+    if (cinfo.saw_JFIF_marker && (cinfo.density_unit == 1 || cinfo.density_unit == 2) &&
+        cinfo.X_density > 0 && cinfo.Y_density > 0) {
+        const double perMeter = cinfo.density_unit == 1 ? 1.0 / kMetresPerInch : 100.0;
+        FreeImage_SetDotsPerMeterX(bitmap, static_cast<unsigned>(cinfo.X_density * perMeter));
+        FreeImage_SetDotsPerMeterY(bitmap, static_cast<unsigned>(cinfo.Y_density * perMeter));
+    } else {
+        FreeImage_SetDotsPerMeterX(bitmap, 0);
+        FreeImage_SetDotsPerMeterY(bitmap, 0);
+    }
+}
+
+// Decodes into a new 24-bit *bitmap; with `bitmap` null it only reads the picture data
+// through, of any colour space, for what libjpeg says of it. Only plain values and the
+// caller's structures live across setjmp.
 bool decodeInto(std::FILE* file, jpeg_decompress_struct* cinfo, JpegErrors* errors,
                 FIBITMAP** bitmap) {
     if (setjmp(errors->jump) != 0)
@@ -60,13 +75,15 @@ bool decodeInto(std::FILE* file, jpeg_decompress_struct* cinfo, JpegErrors* erro
     jpeg_read_header(cinfo, TRUE);
     const int count = cinfo->num_components;
     const J_COLOR_SPACE space = cinfo->jpeg_color_space;
-    if (!(count == 1 && space == JCS_GRAYSCALE) &&
-        !(count == 3 && (space == JCS_YCbCr || space == JCS_RGB)))
+    const bool keep = bitmap != nullptr;
+    if (keep ? !(count == 1 && space == JCS_GRAYSCALE) &&
+                   !(count == 3 && (space == JCS_YCbCr || space == JCS_RGB))
+             : count > 4)
         return false;
     cinfo->raw_data_out = TRUE;
     jpeg_start_decompress(cinfo);
     const int chunk = cinfo->max_v_samp_factor * DCTSIZE;
-    JSAMPARRAY planes[3] = {nullptr, nullptr, nullptr};
+    JSAMPARRAY planes[4] = {nullptr, nullptr, nullptr, nullptr};
     for (int c = 0; c < count; ++c) {
         const jpeg_component_info& component = cinfo->comp_info[c];
         planes[c] = (*cinfo->mem->alloc_sarray)(
@@ -75,25 +92,17 @@ bool decodeInto(std::FILE* file, jpeg_decompress_struct* cinfo, JpegErrors* erro
     }
     const auto width = static_cast<int>(cinfo->output_width);
     const auto height = static_cast<int>(cinfo->output_height);
-    *bitmap = FreeImage_Allocate(width, height, 24);
-    if (*bitmap == nullptr)
+    if (keep && (*bitmap = FreeImage_Allocate(width, height, 24)) == nullptr)
         return false;
     while (cinfo->output_scanline < cinfo->output_height) {
         const auto top = static_cast<int>(cinfo->output_scanline);
         if (jpeg_read_raw_data(cinfo, planes, static_cast<JDIMENSION>(chunk)) == 0)
             return false;
-        for (int row = 0; row < chunk && top + row < height; ++row)
+        for (int row = 0; keep && row < chunk && top + row < height; ++row)
             convertRow(*cinfo, planes, row, FreeImage_GetScanLine(*bitmap, height - 1 - top - row));
     }
-    if (cinfo->saw_JFIF_marker && (cinfo->density_unit == 1 || cinfo->density_unit == 2) &&
-        cinfo->X_density > 0 && cinfo->Y_density > 0) {
-        const double perMeter = cinfo->density_unit == 1 ? 1.0 / kMetresPerInch : 100.0;
-        FreeImage_SetDotsPerMeterX(*bitmap, static_cast<unsigned>(cinfo->X_density * perMeter));
-        FreeImage_SetDotsPerMeterY(*bitmap, static_cast<unsigned>(cinfo->Y_density * perMeter));
-    } else {
-        FreeImage_SetDotsPerMeterX(*bitmap, 0);
-        FreeImage_SetDotsPerMeterY(*bitmap, 0);
-    }
+    if (keep)
+        setJfifDensity(*cinfo, *bitmap);
     // Ends without reading on to the end-of-image marker, where a stray scan would stop it.
     jpeg_abort_decompress(cinfo);
     return true;
@@ -112,14 +121,15 @@ struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
-// The picture in `file` decoded whole: null when libjpeg stopped or the data ran out inside a
-// scan; `errors` tells why, `unsupported` a kind libjpeg does not decode.
-FIBITMAP* decodeFile(std::FILE* file, JpegErrors& errors, std::string& unsupported) {
+// The picture in `file` decoded whole (with `keep`; else only read through): null when
+// libjpeg stopped or the data ran out inside a scan; `errors` tells why, `unsupported` a kind
+// libjpeg does not decode.
+FIBITMAP* decodeFile(std::FILE* file, JpegErrors& errors, std::string& unsupported, bool keep) {
     jpeg_decompress_struct cinfo;
     std::memset(&cinfo, 0, sizeof cinfo);
     cinfo.err = QuietJpegErrors(errors);
     FIBITMAP* bitmap = nullptr;
-    if (!decodeInto(file, &cinfo, &errors, &bitmap) || errors.dataMissing) {
+    if (!decodeInto(file, &cinfo, &errors, keep ? &bitmap : nullptr) || errors.dataMissing) {
         unsupported = unsupportedKind(cinfo);
         FreeImage_Unload(bitmap); // null when nothing was allocated
         bitmap = nullptr;
@@ -136,7 +146,7 @@ FIBITMAP* DecodeJpegPixels(const std::string& narrowPath) {
         return nullptr;
     JpegErrors errors{};
     std::string unsupported;
-    FIBITMAP* bitmap = decodeFile(file.get(), errors, unsupported);
+    FIBITMAP* bitmap = decodeFile(file.get(), errors, unsupported, true);
     if (!unsupported.empty())
         ReportUnsupported(unsupported);
     else if (bitmap == nullptr)
@@ -152,7 +162,7 @@ bool JpegCutShort(const std::string& narrowPath) {
         return false;
     JpegErrors errors{};
     std::string unsupported;
-    FreeImage_Unload(decodeFile(file.get(), errors, unsupported));
+    decodeFile(file.get(), errors, unsupported, false); // CMYK ones too
     return errors.dataMissing;
 }
 

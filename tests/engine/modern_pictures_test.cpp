@@ -606,7 +606,9 @@ TEST_F(ModernPictures, EveryRefusedPictureHasItsReason) {
     const std::string webp = temp / "whole.webp";
     const std::string tiff = pic("odd.tif");
     const std::string brokenTiff = pic("ifd.tif");
+    const std::string cmyk = temp / "cmyk.jpg";
     ASSERT_TRUE(saveTwoColours(png, FIF_PNG) && saveTwoColours(jpeg, FIF_JPEG) &&
+                shell("convert '" + png + "' -colorspace CMYK '" + cmyk + "'") &&
                 saveTwoColours(tiff, FIF_TIFF) && saveTwoColours(brokenTiff, FIF_TIFF) &&
                 shell("cwebp -q 80 '" + png + "' -o '" + webp + "'") &&
                 shell("tiffset -s 259 34712 '" + tiff + "'"));
@@ -622,6 +624,10 @@ TEST_F(ModernPictures, EveryRefusedPictureHasItsReason) {
     ASSERT_EQ(ifd.compare(0, 2, "II"), 0);
     ifd.replace(static_cast<std::size_t>(at), 2, "\xFF\xFF");
 
+    // A JPEG cut halfway through its scan.
+    const auto midScan = [](const std::string& bytes) {
+        return bytes.substr(0, (bytes.find("\xFF\xDA") + bytes.size()) / 2);
+    };
     // Each file with its reason; one ending in "(" stands for any decoder's own message.
     const std::vector<std::pair<std::string, std::string>> table = {
         {"noise.png", "not a picture (unknown format)"},
@@ -630,6 +636,7 @@ TEST_F(ModernPictures, EveryRefusedPictureHasItsReason) {
         {"noise.heic", "not a picture (unknown format)"},
         {"cut.jpg", "damaged (JPEG data ends early)"},
         {"short.jpg", "damaged (JPEG data ends early)"}, // cut inside its scan
+        {"short-cmyk.jpg", "damaged (JPEG data ends early)"},
         {"cut.png", "damaged ("},
         {"cut.webp", "damaged (WebP data ends early)"},
         {"ifd.tif", "damaged ("},
@@ -643,10 +650,9 @@ TEST_F(ModernPictures, EveryRefusedPictureHasItsReason) {
                 test::writeBytes(pic("noise.webp"), noise(2000)) &&
                 test::writeBytes(pic("noise.heic"), noise(2000)) &&
                 test::writeBytes(pic("cut.jpg"), jpegBytes.substr(0, jpegBytes.find("\xFF\xDA"))) &&
-                test::writeBytes(
-                    pic("short.jpg"),
-                    jpegBytes.substr(0, (jpegBytes.find("\xFF\xDA") + jpegBytes.size()) / 2)) &&
+                test::writeBytes(pic("short.jpg"), midScan(jpegBytes)) &&
                 test::writeBytes(pic("open.jpg"), jpegBytes.substr(0, jpegBytes.size() - 2)) &&
+                test::writeBytes(pic("short-cmyk.jpg"), midScan(test::readBytes(cmyk))) &&
                 test::writeBytes(pic("cut.png"), pngBytes.substr(0, pngBytes.size() / 2)) &&
                 test::writeBytes(pic("cut.webp"), webpBytes.substr(0, webpBytes.size() / 2)) &&
                 test::writeBytes(pic("ifd.tif"), ifd) && test::writeBytes(pic("deep.jpg"), deep) &&
