@@ -133,14 +133,18 @@ PictureSplit pictureSplit(double shownWidth, double shownHeight, const PageLayou
     return {};
 }
 
+SheetGrid sheetGrid(const PageLayout& layout) {
+    return {std::clamp(layout.sheetColumns, 1, kMaxSheetSide),
+            std::clamp(layout.sheetRows, 1, kMaxSheetSide)};
+}
+
 bool sharesSheets(const PageLayout& layout) {
-    return layout.size != PageSize::Picture && layout.sheetColumns * layout.sheetRows > 1;
+    return layout.size != PageSize::Picture && sheetGrid(layout).cells() > 1;
 }
 
 SheetCell sheetCell(const PageLayout& layout, bool landscape, int column, int row) {
     const PaperArea area = paperArea(layout, landscape);
-    const int columns = std::clamp(layout.sheetColumns, 1, kMaxSheetSide);
-    const int rows = std::clamp(layout.sheetRows, 1, kMaxSheetSide);
+    const auto [columns, rows] = sheetGrid(layout);
     // The gaps never take more than leaves each cell a point.
     double gap = millimetresToPoints(std::clamp(layout.gapMm, 0.0, kMaxGapMm));
     if (columns > 1)

@@ -65,6 +65,12 @@ struct PictureSplit {
 };
 PictureSplit pictureSplit(double shownWidth, double shownHeight, const PageLayout& layout);
 
+// The grid of cells on each sheet, each side within 1..kMaxSheetSide.
+struct SheetGrid {
+    int columns, rows;
+    int cells() const { return columns * rows; }
+};
+SheetGrid sheetGrid(const PageLayout& layout);
 // Whether the layout puts several pictures on each sheet: a grid beyond 1 x 1 on paper. Such a
 // layout splits no picture; without paper the grid has no effect.
 bool sharesSheets(const PageLayout& layout);

@@ -439,8 +439,7 @@ bool writePdf(const std::vector<PageSource>& pages, const DocInfo& docInfo,
             throw std::runtime_error("PDF/A does not allow encryption");
         DocumentBuilder builder(pages, layout, onPageWritten, extras);
         if (engine::sharesSheets(layout)) {
-            const std::size_t perSheet =
-                static_cast<std::size_t>(layout.sheetColumns) * layout.sheetRows;
+            const auto perSheet = static_cast<std::size_t>(engine::sheetGrid(layout).cells());
             for (std::size_t first = 0; first < pages.size(); first += perSheet)
                 builder.addSharedSheet(first, std::min(pages.size(), first + perSheet));
         } else {

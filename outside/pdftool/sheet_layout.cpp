@@ -2,7 +2,6 @@
 
 #include "jobfiles/page_layout_text.h"
 
-#include <algorithm>
 #include <utility>
 
 namespace pw::pdftool {
@@ -12,7 +11,7 @@ std::vector<PageGeometry> placements(const std::vector<SheetPicture>& pictures,
                                      const std::vector<ShownSize>& shown,
                                      const engine::PageLayout& layout, bool landscape) {
     const engine::PaperArea paper = engine::paperArea(layout, landscape);
-    const int columns = std::clamp(layout.sheetColumns, 1, engine::kMaxSheetSide);
+    const int columns = engine::sheetGrid(layout).columns;
     std::vector<PageGeometry> pages(shown.size());
     for (std::size_t i = 0; i < shown.size(); ++i) {
         const int cell = static_cast<int>(i);
@@ -43,9 +42,7 @@ double coveredArea(const std::vector<ShownSize>& shown, const engine::PageLayout
 
 std::vector<PageGeometry> sheetPlacements(const std::vector<SheetPicture>& pictures,
                                           const engine::PageLayout& layout) {
-    const std::size_t most =
-        static_cast<std::size_t>(std::clamp(layout.sheetColumns, 1, engine::kMaxSheetSide) *
-                                 std::clamp(layout.sheetRows, 1, engine::kMaxSheetSide));
+    const auto most = static_cast<std::size_t>(engine::sheetGrid(layout).cells());
     std::vector<ShownSize> shown;
     for (std::size_t i = 0; i < pictures.size() && i < most; ++i) {
         const SheetPicture& picture = pictures[i];
