@@ -1,5 +1,6 @@
 #include "form/page_group.h"
 
+#include "form/millimetres_box.h"
 #include "jobfiles/page_layout_text.h"
 
 #include <QComboBox>
@@ -26,15 +27,6 @@ QComboBox* makeCombo(const char* name, std::initializer_list<const char*> items,
     return combo;
 }
 
-QDoubleSpinBox* makeMillimetres(const char* name, double low, double high, QWidget* parent) {
-    auto* spin = new QDoubleSpinBox(parent);
-    spin->setObjectName(QString::fromUtf8(name));
-    spin->setRange(low, high);
-    spin->setDecimals(1);
-    spin->setSuffix(QStringLiteral(" mm"));
-    return spin;
-}
-
 template <typename Enum> Enum itemOf(const QComboBox* combo) {
     return static_cast<Enum>(std::max(combo->currentIndex(), 0));
 }
@@ -49,16 +41,16 @@ PageGroup::PageGroup(QWidget* parent) : QGroupBox(QStringLiteral("Page"), parent
         "cmbPageSize", {"Same as Picture", "A3", "A4", "A5", "Letter", "Legal", "Custom"}, this);
     lblCustom = makeLabel("lblCustom", "Custom:", this);
     spnPageWidth =
-        makeMillimetres("spnPageWidth", engine::kMinCustomSideMm, engine::kMaxCustomSideMm, this);
+        MillimetresBox("spnPageWidth", engine::kMinCustomSideMm, engine::kMaxCustomSideMm, this);
     spnPageWidth->setToolTip(QStringLiteral("Width of a custom page"));
     spnPageHeight =
-        makeMillimetres("spnPageHeight", engine::kMinCustomSideMm, engine::kMaxCustomSideMm, this);
+        MillimetresBox("spnPageHeight", engine::kMinCustomSideMm, engine::kMaxCustomSideMm, this);
     spnPageHeight->setToolTip(QStringLiteral("Height of a custom page"));
     lblOrientation = makeLabel("lblOrientation", "Orientation:", this);
     cmbOrientation = makeCombo("cmbOrientation", {"Automatic", "Portrait", "Landscape"}, this);
     cmbOrientation->setToolTip(QStringLiteral("Automatic turns each page to match its picture"));
     lblMargin = makeLabel("lblMargin", "Margin:", this);
-    spnMargin = makeMillimetres("spnMargin", 0.0, engine::kMaxMarginMm, this);
+    spnMargin = MillimetresBox("spnMargin", 0.0, engine::kMaxMarginMm, this);
     spnMargin->setToolTip(QStringLiteral("White border on every side"));
     lblFit = makeLabel("lblFit", "Fit:", this);
     cmbFit = makeCombo("cmbFit", {"Fit", "Shrink Only", "Fill"}, this);

@@ -1,5 +1,6 @@
 #include "form/sheet_group.h"
 
+#include "form/millimetres_box.h"
 #include "jobfiles/page_layout_text.h"
 
 #include <QComboBox>
@@ -36,11 +37,7 @@ SheetGroup::SheetGroup(QWidget* parent) : QGroupBox(QStringLiteral("Pictures per
     for (const auto& grid : grids)
         cmbPerSheet->addItem(QString::fromUtf8(grid.caption), gridKey(grid.columns, grid.rows));
     lblGap = new QLabel(QStringLiteral("Gap:"), this);
-    spnGap = new QDoubleSpinBox(this);
-    spnGap->setObjectName(QStringLiteral("spnGap"));
-    spnGap->setRange(0.0, engine::kMaxGapMm);
-    spnGap->setDecimals(1);
-    spnGap->setSuffix(QStringLiteral(" mm"));
+    spnGap = MillimetresBox("spnGap", 0.0, engine::kMaxGapMm, this);
     spnGap->setValue(engine::PageLayout{}.gapMm);
     row->addWidget(cmbPerSheet);
     row->addWidget(lblGap);

@@ -1,5 +1,6 @@
 #include "form/tall_group.h"
 
+#include "form/millimetres_box.h"
 #include "jobfiles/page_layout_text.h"
 
 #include <QCheckBox>
@@ -20,11 +21,7 @@ TallGroup::TallGroup(QWidget* parent)
         "(a long screenshot, a comic strip), or as wide as the landscape page at its height "
         "(a panorama), is laid over as many pages as it takes"));
     lblOverlap = new QLabel(QStringLiteral("Overlap:"), this);
-    spnOverlap = new QDoubleSpinBox(this);
-    spnOverlap->setObjectName(QStringLiteral("spnOverlap"));
-    spnOverlap->setRange(0.0, engine::kMaxOverlapMm);
-    spnOverlap->setDecimals(1);
-    spnOverlap->setSuffix(QStringLiteral(" mm"));
+    spnOverlap = MillimetresBox("spnOverlap", 0.0, engine::kMaxOverlapMm, this);
     spnOverlap->setEnabled(false);
     row->addWidget(chkSplitTall);
     row->addWidget(lblOverlap);
