@@ -187,13 +187,14 @@ FIBITMAP* LoadPicture(const std::string& narrowPath, const std::string& extensio
         return bitmap;
     // FreeImage formats are refused from their header when they reach the pixel limit; the
     // modern decoders check it themselves.
-    const auto load = [&narrowPath, &problem](FREE_IMAGE_FORMAT format) -> FIBITMAP* {
+    bool cutShort = false; // a JPEG found cut short is not decoded again below
+    const auto load = [&narrowPath, &problem, &cutShort](FREE_IMAGE_FORMAT format) -> FIBITMAP* {
         problem = HeaderTooLarge(format, narrowPath);
         if (!problem.empty())
             return nullptr;
         if (format == FIF_PNG)
             return LoadPngWithFreeImage(narrowPath);
-        if (format == FIF_JPEG && JpegCutShort(narrowPath)) {
+        if (format == FIF_JPEG && (cutShort = JpegCutShort(narrowPath))) {
             ReportDecoderMessage("JPEG data ends early"); // FreeImage would fill it in
             return nullptr;
         }
@@ -220,7 +221,7 @@ FIBITMAP* LoadPicture(const std::string& narrowPath, const std::string& extensio
         if (found != named)
             bitmap = DecodeModern(found, narrowPath, problem);
     }
-    if (bitmap == nullptr && problem.empty() && HasJpegSignature(narrowPath)) {
+    if (bitmap == nullptr && problem.empty() && !cutShort && HasJpegSignature(narrowPath)) {
         problem = HeaderTooLarge(FIF_JPEG, narrowPath);
         if (problem.empty())
             bitmap = DecodeJpegPixels(narrowPath);

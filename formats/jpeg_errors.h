@@ -19,9 +19,11 @@ struct JpegErrors {
     bool dataMissing;              // ... while a scan still wanted some: pixels are lost
 };
 
-// Sets up `errors` and returns the manager to put in a libjpeg structure's `err`.
+// Sets up `errors` (nothing heard yet) and returns the manager to put in a libjpeg structure's
+// `err`.
 inline jpeg_error_mgr* QuietJpegErrors(JpegErrors& errors) {
     jpeg_error_mgr* manager = jpeg_std_error(&errors.pub);
+    errors.message[0] = '\0';
     errors.endedEarly = false;
     errors.dataMissing = false;
     manager->error_exit = [](j_common_ptr cinfo) {

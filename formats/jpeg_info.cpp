@@ -43,8 +43,6 @@ bool readHeaderFields(std::FILE* file, engine::JpegErrors* errors, HeaderFields*
     jpeg_decompress_struct cinfo;
     std::memset(&cinfo, 0, sizeof cinfo);
     cinfo.err = engine::QuietJpegErrors(*errors);
-    errors->endedEarly = false;
-    errors->message[0] = '\0';
     if (setjmp(errors->jump) != 0) {
         if (out->icc != nullptr) {
             std::free(out->icc);
