@@ -191,6 +191,13 @@ private:
     long long entries_ = 0;
 };
 
+// Readers of AES-256 PDFs use the first 127 bytes of a password; qpdf 11.3 writes the keys of
+// the whole one, so a longer password would open nothing unless cut the same way here.
+std::string readerPassword(const std::string& password) {
+    constexpr std::size_t kMostPasswordBytes = 127;
+    return password.substr(0, kMostPasswordBytes);
+}
+
 // A password nobody knows, for permissions without an owner password.
 std::string randomPassword() {
     unsigned char bytes[24];
@@ -466,11 +473,12 @@ bool writePdf(const std::vector<PageSource>& pages, const DocInfo& docInfo,
         else if (!builder.pngVersion().empty())
             writer.setMinimumPDFVersion(builder.pngVersion());
         if (const Encryption* encryption = extras.encryption; encryption && encryption->active()) {
-            const std::string owner =
-                encryption->ownerPassword.empty() ? randomPassword() : encryption->ownerPassword;
+            const std::string owner = readerPassword(
+                encryption->ownerPassword.empty() ? randomPassword() : encryption->ownerPassword);
+            const std::string open = readerPassword(encryption->openPassword);
             writer.setR6EncryptionParameters(
-                encryption->openPassword.c_str(), owner.c_str(), true, encryption->allowCopy, true,
-                true, true, true, encryption->allowPrint ? qpdf_r3p_full : qpdf_r3p_none, true);
+                open.c_str(), owner.c_str(), true, encryption->allowCopy, true, true, true, true,
+                encryption->allowPrint ? qpdf_r3p_full : qpdf_r3p_none, true);
         }
         writer.write();
         if (extras.laidOnWhite != nullptr)

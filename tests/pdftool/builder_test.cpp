@@ -589,6 +589,12 @@ TEST(PdfExe, EncryptsWithAes256AndThePermissionsGiven) {
     EXPECT_NE(qpdf("--password=boss --show-encryption").find("Supplied password is owner password"),
               std::string::npos);
 
+    // A password longer than readers use (127 bytes) still opens the PDF as typed.
+    const std::string longPassword(200, 'k');
+    run = build({longPassword, "", true, true});
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(qpdf("--password=" + longPassword + " --show-npages"), "2\n");
+
     // Asked to encrypt without passwords: no PDF rather than an open one.
     ASSERT_TRUE(writeFile(input, ""));
     run = runPdfExe(stage, "/NOASK /ENCRYPT '" + stage.folder() + "' < '" + input + "'");
