@@ -82,6 +82,16 @@ bool readPassword(const std::string& path, std::string& password, ConvertRequest
     }
     if (!password.empty() && password.back() == '\r')
         password.pop_back();
+    // Encryption was asked for: no password must not quietly give an open PDF.
+    const std::string source = standardInput ? std::string("standard input") : path;
+    if (password.empty()) {
+        error = source + " holds no password on its first line";
+        return false;
+    }
+    if (password.find('\0') != std::string::npos) {
+        error = "the password in " + source + " holds a NUL byte";
+        return false;
+    }
     return true;
 }
 

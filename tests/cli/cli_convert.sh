@@ -148,6 +148,10 @@ check "owner password from standard input: opens without a password, no copying"
 run -q -o "$work/out/nopass" --password-file "$work/missing" "$work/in/c.jpg"
 check "unreadable password file: status 1, named" \
     eval 'test "$status" -eq 1 && grep -q "$work/missing" <<<"$err"'
+printf '\nsecond line\n' >"$work/blank"
+run -q -o "$work/out/blank" --password-file "$work/blank" "$work/in/c.jpg"
+check "empty first line: status 1, no open PDF" eval 'test "$status" -eq 1 && test -z "$out" &&
+    grep -q "no password" <<<"$err" && ! test -e "$work/out/blank"'
 run -q -o "$work/out/twice" --password-file - --owner-password-file - "$work/in/c.jpg" <"$work/pass"
 check "standard input for one password only: status 1, nothing written" \
     eval 'test "$status" -eq 1 && grep -q "standard input" <<<"$err" && test -z "$out"'
