@@ -155,7 +155,7 @@ void ConversionJob::finish(JobResult::Outcome outcome) {
     result.resultsFolder =
         allElsewhere ? PathPart(trouble_.placed.front(), 3) : request_.outputFolder;
     result.written = written_;
-    if (!sidecar_.close())
+    if (!sidecar_.close(written_))
         notices_.push_back(sidecar_.problem());
     if (outcome == JobResult::Outcome::Finished) {
         const std::string unread = UnreadTextNotice(request_.pictures, staging_);
@@ -213,7 +213,7 @@ void ConversionJob::stageAll() {
         os::makeFolder(ahead);
     InitialiseFreeImage();
     if (!request_.textSidecar.empty() && !request_.options.ocrLanguages.empty())
-        sidecar_.open(request_.textSidecar);
+        sidecar_.open(request_.textSidecar, request_.pictures);
     const int workers = StagingPool<PictureStaging>::defaultWorkers();
     // Leaving early, the pool lets the pictures being staged finish and starts no more.
     StagingPool<PictureStaging> pool(count_, workers, kLookaheadPerWorker * workers, [&](int i) {

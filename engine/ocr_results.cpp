@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <unistd.h>
 
 namespace pw::engine {
 namespace {
@@ -15,17 +16,34 @@ constexpr std::size_t kNamedPages = 10;
 } // namespace
 
 TextSidecar::~TextSidecar() {
-    if (file_ != nullptr)
+    if (file_ != nullptr) {
         std::fclose(file_);
+        os::removeFile(temporary_);
+    }
 }
 
-bool TextSidecar::open(const std::string& path) {
+bool TextSidecar::open(const std::string& path, const std::vector<std::string>& pictures) {
     path_ = path;
-    file_ = std::fopen(path.c_str(), "wb");
-    if (file_ == nullptr)
-        problem_ =
-            "The recognised text could not be saved to " + path + ": " + std::strerror(errno);
-    return file_ != nullptr;
+    const auto notSaved = [&](const std::string& why) {
+        problem_ = "The recognised text could not be saved to " + path + ": " + why;
+        return false;
+    };
+    for (const std::string& picture : pictures) {
+        if (os::sameFile(picture, path))
+            return notSaved("it is one of the pictures");
+    }
+    int descriptor = -1;
+    temporary_ = os::createBeside(path, descriptor);
+    if (temporary_.empty())
+        return notSaved(std::strerror(errno));
+    file_ = ::fdopen(descriptor, "wb");
+    if (file_ == nullptr) {
+        const int error = errno;
+        ::close(descriptor);
+        os::removeFile(temporary_);
+        return notSaved(std::strerror(error));
+    }
+    return true;
 }
 
 void TextSidecar::addPicture(const PictureStaging& staging) {
@@ -44,14 +62,23 @@ void TextSidecar::addPicture(const PictureStaging& staging) {
     }
 }
 
-bool TextSidecar::close() {
+bool TextSidecar::close(const std::vector<std::string>& kept) {
     if (file_ == nullptr)
         return problem_.empty();
     const bool failed = std::ferror(file_) != 0;
     const bool closed = std::fclose(file_) == 0;
     file_ = nullptr;
-    if ((failed || !closed) && problem_.empty())
+    const bool replacesPdf = std::any_of(
+        kept.begin(), kept.end(), [&](const std::string& pdf) { return os::sameFile(pdf, path_); });
+    if (failed || !closed)
         problem_ = "The recognised text could not be written in full to " + path_;
+    else if (replacesPdf)
+        problem_ = "The recognised text could not be saved to " + path_ + ": a PDF has that name";
+    else if (!os::renameFile(temporary_, path_))
+        problem_ =
+            "The recognised text could not be saved to " + path_ + ": " + std::strerror(errno);
+    if (!problem_.empty())
+        os::removeFile(temporary_);
     return problem_.empty();
 }
 

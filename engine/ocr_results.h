@@ -18,17 +18,20 @@ public:
     TextSidecar(const TextSidecar&) = delete;
     TextSidecar& operator=(const TextSidecar&) = delete;
 
-    // Creates (replaces) the file; false with the reason in problem() when it cannot.
-    bool open(const std::string& path);
+    // Starts the text in a new file beside `path`, which stays as it is until close(); false
+    // with the reason in problem() when it cannot, or when `path` is one of the pictures.
+    bool open(const std::string& path, const std::vector<std::string>& pictures);
     // Appends the text of the picture's staged pages (none for pages without a words file).
     void addPicture(const PictureStaging& staging);
-    // Ends the file; false with the reason in problem() when something was not written.
-    bool close();
+    // Ends the text and puts it in place of `path`, unless that would replace one of `kept` (the
+    // PDFs just written); false with the reason in problem() when the text is not there in full.
+    bool close(const std::vector<std::string>& kept);
     const std::string& problem() const { return problem_; }
 
 private:
     std::FILE* file_ = nullptr;
     std::string path_;
+    std::string temporary_;
     bool first_ = true;
     std::string problem_;
 };

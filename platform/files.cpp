@@ -3,6 +3,7 @@
 #include "platform/paths.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -226,6 +227,34 @@ bool copyFile(const std::string& source, const std::string& target, bool failIfE
         errno = error;
     }
     return ok;
+}
+
+std::string createBeside(const std::string& near, int& descriptor) {
+    descriptor = -1;
+    if (near.empty()) {
+        errno = ENOENT;
+        return "";
+    }
+    // Not mkstemp: its files are private (0600) whatever the umask says.
+    static std::atomic<unsigned> counter{0};
+    const std::string stem = near + ".pwnew-" + std::to_string(::getpid()) + "-";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string path = stem + std::to_string(counter++);
+        descriptor = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (descriptor >= 0)
+            return path;
+        if (errno != EEXIST)
+            return "";
+    }
+    return "";
+}
+
+bool sameFile(const std::string& a, const std::string& b) {
+    struct stat first {};
+    struct stat second {};
+    return !a.empty() && !b.empty() && ::stat(a.c_str(), &first) == 0 &&
+           ::stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
+           first.st_ino == second.st_ino;
 }
 
 bool makeFolder(const std::string& path) {

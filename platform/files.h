@@ -44,6 +44,12 @@ bool renameNoReplace(const std::string& from, const std::string& to);
 // Returns the copy's path, or "" with errno set.
 std::string copyBeside(const std::string& source, const std::string& near);
 
+// A new empty file beside `near` (<near>.pwnew-N), with the mode the umask gives new files.
+// Returns its path with `descriptor` open for writing, or "" with errno set.
+std::string createBeside(const std::string& near, int& descriptor);
+// Both paths name one existing file (after links).
+bool sameFile(const std::string& a, const std::string& b);
+
 struct DirEntry {
     std::string name;
     std::uint32_t attributes = 0;

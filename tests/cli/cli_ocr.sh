@@ -56,6 +56,16 @@ check "OCR: pdftotext -raw gives the words in reading order ($found)" test "$fou
 check "OCR: the sidecar holds the text, pages split by form feeds" eval \
     '[ "$(tr -cd "\f" <"$work/out/text.txt" | wc -c)" -eq 3 ] &&
      grep -q "^$line1$" "$work/out/text.txt"'
+# The sidecar is put in place at the end, and never over a picture or a PDF of the job.
+cp "$work/in/photo.png" "$work/in/keep.png"
+run --ocr eng --ocr-sidecar "$work/in/keep.png" -o "$work/out/keep.pdf" "$work/in/keep.png"
+check "sidecar named as the picture: the picture kept and converted ($err)" eval \
+    'cmp -s "$work/in/keep.png" "$work/in/photo.png" && grep -q "one of the pictures" <<<"$err" &&
+     pdfinfo "$work/out/keep.pdf" | grep -q "^Pages: *1$"'
+run --ocr eng --ocr-sidecar "$work/out/keep.pdf" -o "$work/out/keep.pdf" "$work/in/photo.png"
+check "sidecar named as the PDF: the PDF kept ($err)" eval \
+    'pdfinfo "$work/out/keep.pdf" >/dev/null && grep -q "a PDF has that name" <<<"$err" &&
+     [ -z "$(find "$work/out" -name "*.pwnew-*")" ]'
 # A word's box covers its place on the picture: drawn from 30 pixels in, its letters 44 to
 # 65 pixels down (150 dpi: 14.4 pt in, 21.1 to 31.2 pt down).
 box=$(pdftotext -q -bbox "$work/out/ocr.pdf" - | grep -m1 '>Pagewright<' | tr -dc '0-9. ')
