@@ -441,7 +441,8 @@ std::string convertUsage() {
             "meanwhile, it takes the next free name (NewPDF1.pdf) instead.\n\n"
             "Exit status: 0 every picture is in a PDF; 1 usage error (unknown option, no\n"
             "pictures, not a picture); 2 some pictures are missing; 3 nothing was written;\n"
-            "130 or 143 stopped by Ctrl+C or SIGTERM (PDFs already written stay).\n";
+            "130, 143 or 129 stopped by Ctrl+C, SIGTERM or SIGHUP (PDFs already written\n"
+            "stay).\n";
     return text;
 }
 

@@ -21,6 +21,7 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <iterator>
 #include <string>
 #include <system_error>
 #include <unistd.h>
@@ -79,8 +80,8 @@ bool collectPictures(const std::vector<std::string>& inputs, PictureListModel& l
 engine::ConversionJob* runningJob = nullptr;
 volatile std::sig_atomic_t stopSignal = 0;
 
-// Ctrl+C (and a polite kill) stop the job as Stop does in the window: the builder ends, the
-// staged files go, PDFs already written stay.
+// Ctrl+C (and a polite kill or a hang-up) stop the job as Stop does in the window: the builder
+// ends, the staged files go, PDFs already written stay.
 void stopRunningJob(int signal) {
     stopSignal = signal;
     if (runningJob)
@@ -232,14 +233,21 @@ int runConvertCommand(int argc, char* argv[]) {
     ConsoleEvents events(progress, prompts);
     engine::ConversionJob conversion(std::move(job), events);
     runningJob = &conversion;
+    // A hang-up (the terminal closed) stops it too, unless it was ignored from the start, as
+    // under nohup.
+    const int stopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+    struct sigaction before[std::size(stopSignals)] = {};
     struct sigaction stop = {};
     stop.sa_handler = stopRunningJob;
     sigemptyset(&stop.sa_mask);
-    sigaction(SIGINT, &stop, nullptr);
-    sigaction(SIGTERM, &stop, nullptr);
+    for (std::size_t i = 0; i < std::size(stopSignals); ++i) {
+        sigaction(stopSignals[i], nullptr, &before[i]);
+        if (stopSignals[i] != SIGHUP || before[i].sa_handler != SIG_IGN)
+            sigaction(stopSignals[i], &stop, nullptr);
+    }
     conversion.run();
-    signal(SIGINT, SIG_DFL);
-    signal(SIGTERM, SIG_DFL);
+    for (std::size_t i = 0; i < std::size(stopSignals); ++i)
+        sigaction(stopSignals[i], &before[i], nullptr);
     runningJob = nullptr;
     progress.breakLine();
 

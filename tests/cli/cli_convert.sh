@@ -221,9 +221,9 @@ PW_FAKE_STEPS=kill program=$work/app/pagewright run -q -o "$work/out/killed" "${
 check "one PDF, builder killed: status 3, said" \
     test "$status:$err" = "3:pagewright: The PDF builder stopped before it finished."
 
-# Ctrl+C (SIGINT) and SIGTERM stop the job: the first picture's PDF stays, the builder hanging
+# Ctrl+C (SIGINT), SIGTERM and SIGHUP stop the job: the first picture's PDF stays, the builder hanging
 # on the second is ended, no staged file is left; status 128 + the signal.
-for signal in INT:130 TERM:143; do
+for signal in INT:130 TERM:143 HUP:129; do
     rm -rf "$work/out/stopped"
     PW_FAKE_STEPS=$(printf 'when:%s\nsleep:60000\nrun:%s' "$second" "$real") \
         "$work/app/pagewright" convert -q --each -o "$work/out/stopped" "${three[@]}" \
