@@ -70,7 +70,9 @@ bool TextSidecar::close(const std::vector<std::string>& kept) {
     file_ = nullptr;
     const bool replacesPdf = std::any_of(
         kept.begin(), kept.end(), [&](const std::string& pdf) { return os::sameFile(pdf, path_); });
-    if (failed || !closed)
+    if (kept.empty()) // no PDF (stopped, or nothing converted): the old file stays
+        os::removeFile(temporary_);
+    else if (failed || !closed)
         problem_ = "The recognised text could not be written in full to " + path_;
     else if (replacesPdf)
         problem_ = "The recognised text could not be saved to " + path_ + ": a PDF has that name";

@@ -23,8 +23,9 @@ public:
     bool open(const std::string& path, const std::vector<std::string>& pictures);
     // Appends the text of the picture's staged pages (none for pages without a words file).
     void addPicture(const PictureStaging& staging);
-    // Ends the text and puts it in place of `path`, unless that would replace one of `kept` (the
-    // PDFs just written); false with the reason in problem() when the text is not there in full.
+    // Ends the text and puts it in place of `path` when the job wrote PDFs (`kept`), unless that
+    // would replace one of them; false with the reason in problem() when the text is not there
+    // in full.
     bool close(const std::vector<std::string>& kept);
     const std::string& problem() const { return problem_; }
 

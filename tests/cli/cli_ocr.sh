@@ -66,6 +66,10 @@ run --ocr eng --ocr-sidecar "$work/out/keep.pdf" -o "$work/out/keep.pdf" "$work/
 check "sidecar named as the PDF: the PDF kept ($err)" eval \
     'pdfinfo "$work/out/keep.pdf" >/dev/null && grep -q "a PDF has that name" <<<"$err" &&
      [ -z "$(find "$work/out" -name "*.pwnew-*")" ]'
+echo old >"$work/out/old.txt"
+head -c 2000 "$work/in/page.png" >"$work/in/cut.png"
+run --ocr eng --ocr-sidecar "$work/out/old.txt" -o "$work/out/none.pdf" "$work/in/cut.png"
+check "no PDF written: status 3, the old text file kept" test "$status:$(cat "$work/out/old.txt")" = "3:old"
 # A word's box covers its place on the picture: drawn from 30 pixels in, its letters 44 to
 # 65 pixels down (150 dpi: 14.4 pt in, 21.1 to 31.2 pt down).
 box=$(pdftotext -q -bbox "$work/out/ocr.pdf" - | grep -m1 '>Pagewright<' | tr -dc '0-9. ')
