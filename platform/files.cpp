@@ -249,6 +249,47 @@ std::string createBeside(const std::string& near, int& descriptor) {
     return "";
 }
 
+bool replaceFile(const std::string& path, const std::string& contents) {
+    std::string target = path;
+    if (char* real = ::realpath(path.c_str(), nullptr)) {
+        target = real;
+        std::free(real);
+    }
+    struct stat existing {};
+    const bool exists = ::stat(target.c_str(), &existing) == 0;
+    if (exists && ::access(target.c_str(), W_OK) != 0)
+        return false; // a read-only file stays so
+    int descriptor = -1;
+    std::string temporary = createBeside(target, descriptor);
+    const bool inPlace = temporary.empty() && (errno == EACCES || errno == EPERM || errno == EROFS);
+    if (inPlace) // written over: a failed write loses the old contents, but nothing else can
+        descriptor = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (descriptor < 0)
+        return false;
+    bool ok = writeAll(descriptor, contents.data(), contents.size());
+    int error = ok ? 0 : errno;
+    if (ok && !inPlace && exists && ::fchmod(descriptor, existing.st_mode & 07777) != 0) {
+        ok = false;
+        error = errno;
+    }
+    if (ok && ::fsync(descriptor) != 0) {
+        ok = false;
+        error = errno;
+    }
+    if (::close(descriptor) != 0 && ok) {
+        ok = false;
+        error = errno;
+    }
+    if (ok && !inPlace && ::rename(temporary.c_str(), target.c_str()) != 0) {
+        ok = false;
+        error = errno;
+    }
+    if (!ok && !inPlace)
+        ::unlink(temporary.c_str());
+    errno = error;
+    return ok;
+}
+
 bool sameFile(const std::string& a, const std::string& b) {
     struct stat first {};
     struct stat second {};

@@ -47,6 +47,11 @@ std::string copyBeside(const std::string& source, const std::string& near);
 // A new empty file beside `near` (<near>.pwnew-N), with the mode the umask gives new files.
 // Returns its path with `descriptor` open for writing, or "" with errno set.
 std::string createBeside(const std::string& near, int& descriptor);
+// Gives the file at `path` (the file a link there leads to) these contents: written beside it
+// and renamed into place, so a write that fails (a full disk) leaves the old file as it was.
+// Only a folder that cannot take a new file has the file written over in place. False with
+// errno set.
+bool replaceFile(const std::string& path, const std::string& contents);
 // Both paths name one existing file (after links).
 bool sameFile(const std::string& a, const std::string& b);
 

@@ -231,9 +231,6 @@ bool writeLastFolder(const std::string& path, const std::string& folder) {
 }
 
 bool writeSettingsFile(const std::string& path, const StoredSettings& settings) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (!file)
-        return false;
     // The remembered folder first, then the lines of later versions as they were.
     std::vector<std::string> later;
     later.reserve(settings.otherLines.size() + 1);
@@ -247,9 +244,7 @@ bool writeSettingsFile(const std::string& path, const StoredSettings& settings) 
     later.insert(later.end(), settings.otherLines.begin(), settings.otherLines.end());
     const std::string text = formatSettingsText(settings.outputFolder, settings.modeIndex) +
                              formatSettingLines(settingKeys(), settings.options, later);
-    file.write(text.data(), static_cast<std::streamsize>(text.size()));
-    file.close();
-    return !file.fail();
+    return os::replaceFile(path, text);
 }
 
 } // namespace pw

@@ -2,8 +2,11 @@
 #include "settings/settings_file.h"
 #include "temp_home.h"
 
+#include <csignal>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace pw {
 namespace {
@@ -123,6 +126,34 @@ TEST(SettingsFile, SaveIntoAnUnwritableFolderStillGivesTheMode) {
     bool written = true;
     EXPECT_TRUE(saveSettings("/srv/pdf", 1, &written));
     EXPECT_FALSE(written);
+}
+
+// A save that cannot be written in full (the disk fills up: here a file size limit) leaves the
+// old file as it was; a link to the file stays a link.
+TEST(SettingsFile, FailedSaveKeepsTheOldFile) {
+    test::TempHome temp;
+    const std::string real = temp.home + "/dotfiles-setting.dll";
+    ASSERT_TRUE(writeSettingsFile(real, "/srv/old", 1));
+    ASSERT_EQ(symlink(real.c_str(), settingsFilePath().c_str()), 0);
+    const std::string before = test::TempHome::read(real);
+
+    rlimit limit{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
+    const rlimit small{before.size(), limit.rlim_max};
+    const auto oversize = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool written = writeSettingsFile(settingsFilePath(), std::string(4000, 'x'), 0);
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, oversize);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(test::TempHome::read(real), before);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp.home),
+                            std::filesystem::directory_iterator()),
+              1); // nothing left beside it
+
+    ASSERT_TRUE(writeSettingsFile(settingsFilePath(), "/srv/new", 0));
+    EXPECT_TRUE(std::filesystem::is_symlink(settingsFilePath()));
+    EXPECT_EQ(loadSettingsFrom(real).outputFolder, "/srv/new");
 }
 
 } // namespace
