@@ -4,6 +4,7 @@
 #include "engine/picture_size_check.h"
 #include "formats/g4_tiff.h"
 #include "formats/pixel_limit.h"
+#include "formats/tiff_page.h"
 #include "platform/files.h"
 
 #include <FreeImage.h>
@@ -214,11 +215,26 @@ bool SaveBilevelBitmap(FIBITMAP* bitmap, const std::string& narrowSource,
     });
 }
 
-bool StageBilevelTiffPage(const std::string& narrowSource, int page, const std::string& target) {
-    std::unique_ptr<TIFF, TiffCloser> source(TIFFOpen(narrowSource.c_str(), "rm"));
-    TIFF* in = source.get();
-    if (in == nullptr || TIFFSetDirectory(in, static_cast<tdir_t>(page - 1)) != 1 ||
-        TIFFIsTiled(in))
+TiffBilevelPages::TiffBilevelPages(std::string narrowSource)
+    : source_(std::move(narrowSource)), g4_(source_) {}
+
+TiffBilevelPages::~TiffBilevelPages() {
+    if (tiff_ != nullptr)
+        TIFFClose(tiff_);
+}
+
+bool TiffBilevelPages::stage(int page, const std::string& target) {
+    return stageG4(page, target) || stageBilevel(page, target);
+}
+
+bool TiffBilevelPages::stageBilevel(int page, const std::string& target) {
+    if (!opened_) {
+        opened_ = true;
+        tiff_ = TIFFOpen(source_.c_str(), "rm");
+        current_ = tiff_ != nullptr ? 1 : 0;
+    }
+    TIFF* in = tiff_;
+    if (in == nullptr || !pdftool::SelectTiffPage(in, current_, page) || TIFFIsTiled(in))
         return false;
     pdftool::G4Tiff found;
     std::uint16_t bits = 0;
@@ -238,7 +254,7 @@ bool StageBilevelTiffPage(const std::string& narrowSource, int page, const std::
         photometric > PHOTOMETRIC_MINISBLACK || orientation != ORIENTATION_TOPLEFT ||
         found.width == 0 || found.height == 0 || !WithinPixelLimit(found.width, found.height) ||
         TIFFIsCODECConfigured(compression) != 1 ||
-        !TiffDataTooShort(in, FileBytes(narrowSource)).empty())
+        !TiffDataTooShort(in, FileBytes(source_)).empty())
         return false;
     if (TIFFGetField(in, TIFFTAG_XRESOLUTION, &found.xResolution) == 1 &&
         TIFFGetField(in, TIFFTAG_YRESOLUTION, &found.yResolution) == 1) {
@@ -258,27 +274,25 @@ bool StageBilevelTiffPage(const std::string& narrowSource, int page, const std::
     TIFFGetFieldDefaulted(in, TIFFTAG_ROWSPERSTRIP, &stripRows);
     stripRows = std::clamp<std::uint32_t>(stripRows, 1, found.height);
     std::vector<std::uint8_t> strip;
-    bool written = tiff != nullptr &&
-                   static_cast<std::size_t>(TIFFScanlineSize(in)) == rowBytes &&
+    bool written = tiff != nullptr && static_cast<std::size_t>(TIFFScanlineSize(in)) == rowBytes &&
                    static_cast<std::size_t>(TIFFStripSize(in)) == rowBytes * stripRows;
     if (written)
         strip.resize(rowBytes * stripRows);
     for (std::uint32_t y = 0; written && y < found.height; y += stripRows) {
         const std::uint32_t rows = std::min(stripRows, found.height - y);
         const auto bytes = static_cast<tmsize_t>(rowBytes * rows);
-        written = TIFFReadEncodedStrip(in, TIFFComputeStrip(in, y, 0), strip.data(), bytes) ==
-                  bytes;
+        written =
+            TIFFReadEncodedStrip(in, TIFFComputeStrip(in, y, 0), strip.data(), bytes) == bytes;
         for (std::uint32_t k = 0; written && k < rows; ++k)
             written = TIFFWriteScanline(tiff.get(), strip.data() + k * rowBytes, y + k, 0) == 1;
     }
     return finish(std::move(tiff), written, target);
 }
 
-bool StageG4Page(const std::string& narrowSource, int page, const std::string& target) {
+bool TiffBilevelPages::stageG4(int page, const std::string& target) {
     std::string reason;
     std::string strip;
-    const std::optional<pdftool::G4Tiff> found =
-        pdftool::readG4Tiff(narrowSource, reason, page, &strip);
+    const std::optional<pdftool::G4Tiff> found = g4_.read(page, reason, &strip);
     // A resolution without a unit gives only the pixels' shape, which staging turns into one.
     if (!found || (found->xResolution > 0.0F && found->resolutionUnit == RESUNIT_NONE))
         return false;

@@ -1,15 +1,14 @@
 #pragma once
 // Bilevel pages: a picture whose pixels are all black or white is staged as a one-strip
 // CCITT Group 4 TIFF ("NNNNN.tif"), whatever the quality chosen; it is exact.
+#include "formats/g4_tiff.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
 
 struct FIBITMAP;
-
-namespace pw::pdftool {
-struct G4Tiff;
-}
+typedef struct tiff TIFF;
 
 namespace pw::engine {
 
@@ -28,13 +27,30 @@ bool SaveBilevelBitmap(FIBITMAP* bitmap, const std::string& narrowSource,
 bool WriteG4Tiff(const std::string& target, const pdftool::G4Tiff& page,
                  const std::function<const std::uint8_t*()>& nextRow);
 
-// Page `page` (1-based) of a TIFF already in Group 4 as the builder takes it (readG4Tiff): its
-// data is copied into target as it is. False, with no file left, for any other page.
-bool StageG4Page(const std::string& narrowSource, int page, const std::string& target);
+// The bilevel pages of one TIFF staged without decoding them into a bitmap, each reader keeping
+// its handle from page to page (pages in order cost one directory each).
+class TiffBilevelPages {
+public:
+    explicit TiffBilevelPages(std::string narrowSource);
+    ~TiffBilevelPages();
+    TiffBilevelPages(const TiffBilevelPages&) = delete;
+    TiffBilevelPages& operator=(const TiffBilevelPages&) = delete;
 
-// Page `page` (1-based) of a TIFF of one bilevel sample a pixel, shown as stored, in strips
-// of any codec libtiff has: its rows read with libtiff straight into a Group 4 page at target.
-// False, with no file left, for any other page or one whose data fails.
-bool StageBilevelTiffPage(const std::string& narrowSource, int page, const std::string& target);
+    // Page `page` (1-based) as a Group 4 page at target: a page already in Group 4 as the
+    // builder takes it (readG4Tiff) has its data copied as it is; a page of one bilevel sample
+    // a pixel, shown as stored, in strips of any codec libtiff has, has its rows read straight
+    // into Group 4. False, with no file left, for any other page or one whose data fails.
+    bool stage(int page, const std::string& target);
+
+private:
+    bool stageG4(int page, const std::string& target);
+    bool stageBilevel(int page, const std::string& target);
+
+    std::string source_;
+    pdftool::G4TiffPages g4_;
+    TIFF* tiff_ = nullptr; // the bilevel reader's, opened by its first page
+    bool opened_ = false;
+    int current_ = 0;
+};
 
 } // namespace pw::engine

@@ -53,11 +53,11 @@ PictureStaging stagePages(const std::string& source, const std::string& stem,
     result.pageCount = pages.count() < 1 ? 1 : pages.count();
     if (!firstStaged && result.pageCount > 1)
         result.damagedPages.push_back(1);
+    TiffBilevelPages bilevel(narrowSource);
     for (int page = 2; page <= result.pageCount; ++page) {
         std::string pageStem = StagedPageName(stem + ".tif", page);
         pageStem.resize(pageStem.size() - 4);
-        if (StageG4Page(narrowSource, page, pageStem + ".tif") ||
-            StageBilevelTiffPage(narrowSource, page, pageStem + ".tif")) {
+        if (bilevel.stage(page, pageStem + ".tif")) {
             ++result.pages;
             continue;
         }

@@ -5,6 +5,7 @@
 #include "engine/picture_size_check.h"
 #include "engine/tiff_samples.h"
 #include "formats/pixel_limit.h"
+#include "formats/tiff_page.h"
 
 #include <FreeImage.h>
 #include <algorithm>
@@ -70,7 +71,7 @@ TiffPages::~TiffPages() {
 
 bool TiffPages::selectPage(int page) {
     return tiff_ != nullptr && page >= 1 && page <= count_ &&
-           TIFFSetDirectory(tiff_, static_cast<tdir_t>(page - 1)) == 1;
+           pdftool::SelectTiffPage(tiff_, current_, page);
 }
 
 bool TiffPages::codecKnown(int page) {

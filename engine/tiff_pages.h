@@ -42,6 +42,7 @@ private:
     TIFF* tiff_ = nullptr;
     FIMULTIBITMAP* pages_ = nullptr; // FreeImage's view, opened on first use
     int count_ = 0;
+    int current_ = 0; // the page tiff_ is on (0: not known)
 };
 
 } // namespace pw::engine

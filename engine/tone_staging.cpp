@@ -279,8 +279,7 @@ std::string StageByTone(const std::string& narrowSource, const std::string& exte
     // Only a TIFF is read with libtiff, whose complaints about any other file would be heard
     // as the picture's own.
     const std::string tif = stem + ".tif";
-    if (IsTiffPicture(narrowSource, extension) &&
-        (StageG4Page(narrowSource, 1, tif) || StageBilevelTiffPage(narrowSource, 1, tif)))
+    if (IsTiffPicture(narrowSource, extension) && TiffBilevelPages(narrowSource).stage(1, tif))
         return tif;
     if (options.lossless) {
         if (std::optional<std::string> png =

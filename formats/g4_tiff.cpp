@@ -1,6 +1,7 @@
 #include "formats/g4_tiff.h"
 
 #include "formats/pixel_limit.h"
+#include "formats/tiff_page.h"
 
 #include <cmath>
 #include <memory>
@@ -108,36 +109,64 @@ std::string readTags(TIFF* tiff, std::uint64_t fileSize, G4Tiff& info) {
 
 } // namespace
 
+struct G4TiffPages::Handle {
+    Heard heard; // its address is the handlers' data
+    std::unique_ptr<TIFF, TiffCloser> tiff;
+    std::uint64_t fileSize = 0;
+    int current = 0;
+    std::string failure; // why the file cannot be read at all
+};
+
+G4TiffPages::G4TiffPages(std::string path) : path_(std::move(path)) {}
+
+G4TiffPages::~G4TiffPages() = default;
+
 std::optional<G4Tiff> readG4Tiff(const std::string& path, std::string& reason, int page,
                                  std::string* strip) {
-    struct stat status {};
-    if (stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
-        reason = "cannot be opened";
+    G4TiffPages pages(path);
+    return pages.read(page, reason, strip);
+}
+
+std::optional<G4Tiff> G4TiffPages::read(int page, std::string& reason, std::string* strip) {
+    const bool opening = handle_ == nullptr;
+    if (opening) {
+        handle_ = std::make_unique<Handle>();
+        struct stat status {};
+        TIFFOpenOptions* options = nullptr;
+        if (stat(path_.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
+            handle_->failure = "cannot be opened";
+        } else if ((options = TIFFOpenOptionsAlloc()) == nullptr) {
+            handle_->failure = "not enough memory to read it";
+        } else {
+            TIFFOpenOptionsSetErrorHandlerExtR(options, heardError, &handle_->heard);
+            TIFFOpenOptionsSetWarningHandlerExtR(options, heardWarning, &handle_->heard);
+            // "m": read, not mapped; a file cut short meanwhile would end the process.
+            handle_->tiff.reset(TIFFOpenExt(path_.c_str(), "rm", options));
+            TIFFOpenOptionsFree(options);
+            handle_->fileSize = static_cast<std::uint64_t>(status.st_size);
+            handle_->current = handle_->tiff ? 1 : 0;
+        }
+    }
+    Heard& heard = handle_->heard;
+    TIFF* tiff = handle_->tiff.get();
+    if (!handle_->failure.empty()) {
+        reason = handle_->failure;
         return std::nullopt;
     }
-    Heard heard;
-    TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
-    if (options == nullptr) {
-        reason = "not enough memory to read it";
-        return std::nullopt;
-    }
-    TIFFOpenOptionsSetErrorHandlerExtR(options, heardError, &heard);
-    TIFFOpenOptionsSetWarningHandlerExtR(options, heardWarning, &heard);
-    // "m": read, not mapped; a file cut short meanwhile would end the process.
-    std::unique_ptr<TIFF, TiffCloser> tiff(TIFFOpenExt(path.c_str(), "rm", options));
-    TIFFOpenOptionsFree(options);
-    if (!tiff || page < 1 || TIFFSetDirectory(tiff.get(), static_cast<tdir_t>(page - 1)) != 1) {
+    if (!opening)
+        heard = Heard{}; // what opening it said stays for the first page's reason
+    if (tiff == nullptr || !SelectTiffPage(tiff, handle_->current, page)) {
         reason = heard.first.empty() ? "not a TIFF" : "not a TIFF: " + heard.first;
         return std::nullopt;
     }
     G4Tiff info;
-    info.fileSize = static_cast<std::uint64_t>(status.st_size);
-    reason = readTags(tiff.get(), info.fileSize, info);
+    info.fileSize = handle_->fileSize;
+    reason = readTags(tiff, info.fileSize, info);
     if (!reason.empty())
         return std::nullopt;
 
     // The data must give every row, as a reader stopping half way would cost the page.
-    const tmsize_t size = TIFFStripSize(tiff.get());
+    const tmsize_t size = TIFFStripSize(tiff);
     const std::uint64_t rowBytes = (std::uint64_t{info.width} + 7) / 8;
     if (size <= 0 || static_cast<std::uint64_t>(size) != rowBytes * info.height) {
         reason = "strip size does not match the page";
@@ -145,14 +174,14 @@ std::optional<G4Tiff> readG4Tiff(const std::string& path, std::string& reason, i
     }
     std::vector<std::uint8_t> rows(static_cast<std::size_t>(size));
     heard = Heard{};
-    if (TIFFReadEncodedStrip(tiff.get(), 0, rows.data(), size) != size || heard.errors != 0 ||
+    if (TIFFReadEncodedStrip(tiff, 0, rows.data(), size) != size || heard.errors != 0 ||
         heard.warnings != 0) {
         reason = heard.first.empty() ? "damaged Group 4 data" : "damaged: " + heard.first;
         return std::nullopt;
     }
     if (strip != nullptr) {
         strip->resize(static_cast<std::size_t>(info.stripBytes));
-        if (TIFFReadRawStrip(tiff.get(), 0, strip->data(), static_cast<tmsize_t>(strip->size())) !=
+        if (TIFFReadRawStrip(tiff, 0, strip->data(), static_cast<tmsize_t>(strip->size())) !=
             static_cast<tmsize_t>(strip->size())) {
             reason = "strip cannot be read";
             return std::nullopt;

@@ -2,6 +2,7 @@
 // Bilevel pages stored as CCITT Group 4 in a TIFF of one strip: what the builder embeds as a
 // /CCITTFaxDecode image and what staging copies from a scanner's G4 TIFF, read with libtiff.
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -34,5 +35,22 @@ struct G4Tiff {
 // failure std::nullopt with a short reason. With `strip` the data is also handed back.
 std::optional<G4Tiff> readG4Tiff(const std::string& path, std::string& reason, int page = 1,
                                  std::string* strip = nullptr);
+
+// The pages of one TIFF read as readG4Tiff reads them, with one handle kept from page to page
+// (see SelectTiffPage): pages in order cost one directory each.
+class G4TiffPages {
+public:
+    explicit G4TiffPages(std::string path);
+    ~G4TiffPages();
+    G4TiffPages(const G4TiffPages&) = delete;
+    G4TiffPages& operator=(const G4TiffPages&) = delete;
+
+    std::optional<G4Tiff> read(int page, std::string& reason, std::string* strip = nullptr);
+
+private:
+    struct Handle;
+    std::string path_;
+    std::unique_ptr<Handle> handle_; // opened by the first read
+};
 
 } // namespace pw::pdftool
