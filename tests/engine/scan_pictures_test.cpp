@@ -186,6 +186,29 @@ TEST_F(ScanPictures, BilevelPicturesBecomeExactGroup4Images) {
     }
 }
 
+// A TIFF whose pages go in turn to the Group 4 copier, the bilevel reader and the decoder, each
+// reading on through the file: every page keeps its own resolution, in order.
+TEST_F(ScanPictures, EachReaderOfATiffsPagesFindsItsOwnPage) {
+    const std::vector<std::pair<int, int>> kinds = {
+        {1, COMPRESSION_CCITTFAX4}, {1, COMPRESSION_ADOBE_DEFLATE}, {8, COMPRESSION_ADOBE_DEFLATE},
+        {1, COMPRESSION_CCITTFAX4}, {1, COMPRESSION_LZW},           {8, COMPRESSION_NONE},
+        {1, COMPRESSION_CCITTFAX4}};
+    std::vector<test::TiffPage> pages;
+    for (std::size_t i = 0; i < kinds.size(); ++i) {
+        pages.push_back(tiffPage(kinds[i].first, PHOTOMETRIC_MINISBLACK, kinds[i].second));
+        pages.back().xResolution = pages.back().yResolution =
+            100.0F + 10.0F * static_cast<float>(i);
+    }
+    host.files = {temp / "pics/turns.tif"};
+    ASSERT_TRUE(test::writeTiff(host.files[0], pages));
+    const std::vector<Listed> images = imagesOf(convertAgain());
+    ASSERT_EQ(images.size(), kinds.size());
+    for (std::size_t i = 0; i < images.size(); ++i) {
+        EXPECT_EQ(images[i].encoding, "ccitt") << "page " << i + 1;
+        EXPECT_EQ(images[i].xPpi, 100 + 10 * static_cast<int>(i)) << "page " << i + 1;
+    }
+}
+
 // A gradient whose red, green and blue are equal, as a 24-bit PNG and BMP, goes in with one
 // channel (exactly without loss); a colour JPEG of it keeps its bytes, a colour PNG its colour.
 TEST_F(ScanPictures, GrayPicturesInColourBecomeGray) {
