@@ -93,7 +93,7 @@ bool jpegCompression(std::uint16_t compression) {
 }
 
 std::string tiffFirstPageTooShort(const std::string& narrowPath) {
-    TIFF* tiff = TIFFOpen(narrowPath.c_str(), "r");
+    TIFF* tiff = TIFFOpen(narrowPath.c_str(), "rm");
     if (tiff == nullptr)
         return std::string();
     const std::string reason = TiffDataTooShort(tiff, FileBytes(narrowPath));

@@ -57,7 +57,7 @@ std::string rgbProfile(TIFF* tiff) {
 
 TiffPages::TiffPages(const std::string& narrowPath)
     : narrowPath_(narrowPath), fileBytes_(FileBytes(narrowPath)) {
-    tiff_ = TIFFOpen(narrowPath.c_str(), "r");
+    tiff_ = TIFFOpen(narrowPath.c_str(), "rm");
     if (tiff_ != nullptr)
         count_ = static_cast<int>(TIFFNumberOfDirectories(tiff_));
 }

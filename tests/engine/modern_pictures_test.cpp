@@ -8,6 +8,7 @@
 #include "engine/picture_pages.h"
 #include "engine/picture_size_check.h"
 #include "engine/picture_staging.h"
+#include "engine/tiff_pages.h"
 #include "fake_job_host.h"
 #include "fake_prompts.h"
 #include "job_fixture.h"
@@ -24,6 +25,7 @@
 #include <gtest/gtest.h>
 #include <libheif/heif.h>
 #include <sstream>
+#include <tiffio.h>
 
 namespace fs = std::filesystem;
 using namespace pw;
@@ -810,6 +812,29 @@ TEST_F(ModernPictures, EachTiffPageKeepsItsOwnResolution) {
         EXPECT_EQ(pageSize(out("NewPDF.pdf"), 2), "7.2 x 4.8") << lossless;
         fs::remove(out("NewPDF.pdf"));
     }
+}
+
+// A TIFF cut short while it is being read (rewritten by another program) is a damaged page, not
+// the end of the process: TIFFs are read, never mapped.
+TEST(TiffRead, AFileCutShortWhileReadIsRefusedNotACrash) {
+    test::TempFolder temp;
+    test::TiffPage page;
+    page.width = 1000;
+    page.height = 1000;
+    page.photometric = PHOTOMETRIC_RGB;
+    page.samples = 3;
+    page.compression = COMPRESSION_NONE;
+    page.data.assign(std::size_t{3} * page.width * page.height, '\x60');
+    const std::string path = temp / "cut.tif";
+    ASSERT_TRUE(test::writeTiff(path, {page}));
+    engine::TiffPages pages(path);
+    ASSERT_EQ(pages.count(), 1);
+    fs::resize_file(path, 4096);
+    std::string problem;
+    FIBITMAP* bitmap = pages.decode(1, problem);
+    EXPECT_EQ(bitmap, nullptr);
+    if (bitmap != nullptr)
+        FreeImage_Unload(bitmap);
 }
 
 TEST_F(ModernPictures, ATiffWhoseFirstPageIsDamagedKeepsItsOtherPagesPerPicture) {
