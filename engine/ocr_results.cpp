@@ -68,13 +68,12 @@ bool TextSidecar::close(const std::vector<std::string>& kept) {
     const bool failed = std::ferror(file_) != 0;
     const bool closed = std::fclose(file_) == 0;
     file_ = nullptr;
-    const bool replacesPdf = std::any_of(
-        kept.begin(), kept.end(), [&](const std::string& pdf) { return os::sameFile(pdf, path_); });
+    const auto isPdf = [&](const std::string& pdf) { return os::sameFile(pdf, path_); };
     if (kept.empty()) // no PDF (stopped, or nothing converted): the old file stays
         os::removeFile(temporary_);
     else if (failed || !closed)
         problem_ = "The recognised text could not be written in full to " + path_;
-    else if (replacesPdf)
+    else if (std::any_of(kept.begin(), kept.end(), isPdf))
         problem_ = "The recognised text could not be saved to " + path_ + ": a PDF has that name";
     else if (!os::renameFile(temporary_, path_))
         problem_ =
