@@ -109,7 +109,8 @@ private:
     void codeRow(const std::uint8_t* above2, const std::uint8_t* above, const std::uint8_t* row) {
         const std::uint32_t width = bitmap_.width;
         const auto window = [](const std::uint8_t* line, std::size_t k) {
-            return (std::uint32_t{line[k - 1]} << 16) | (std::uint32_t{line[k]} << 8) | line[k + 1];
+            const std::uint8_t* at = line + k;
+            return (std::uint32_t{at[-1]} << 16) | (std::uint32_t{at[0]} << 8) | at[1];
         };
         std::size_t k = 0;
         while (k < rowBytes_) {
