@@ -60,16 +60,18 @@ void putPageInformation(std::vector<std::uint8_t>& out, std::uint32_t number,
 class GenericRegion {
 public:
     GenericRegion(const Bitmap& bitmap, std::vector<std::uint8_t>& out)
-        : bitmap_(bitmap), rowBytes_((std::size_t{bitmap.width} + 7) / 8), coder_(out) {
-        // One white byte before each row and one after, so a row's neighbours at x - 4 and
-        // x + 4 read as white at its ends.
+        : bitmap_(bitmap), rowBytes_((std::size_t{bitmap.width} + 7) / 8), out_(out) {
+        // White bytes around each row: one before and eight after, so that neighbours past its
+        // ends read as white and whole words can be read near its end.
         for (auto& row : rows_)
-            row.assign(rowBytes_ + 2, 0);
+            row.assign(rowBytes_ + 1 + kAfter, 0);
         const unsigned spare = static_cast<unsigned>(8 * rowBytes_ - bitmap.width);
         lastMask_ = static_cast<std::uint8_t>(0xFF << spare);
     }
 
     void code() {
+        // A local coder, so that its registers stay in registers.
+        MqEncoder coder(out_);
         std::uint8_t* above2 = rows_[0].data() + 1;
         std::uint8_t* above = rows_[1].data() + 1;
         std::uint8_t* row = rows_[2].data() + 1;
@@ -79,16 +81,16 @@ public:
             load(row, source);
             source += bitmap_.stride;
             const bool same = std::memcmp(row, above, rowBytes_) == 0;
-            coder_.encode(states_[kTypicalRowContext], same != typical ? 1U : 0U);
+            coder.encode(states_[kTypicalRowContext], same != typical ? 1U : 0U);
             typical = same;
             if (!same)
-                codeRow(above2, above, row);
+                codeRow(coder, above2, above, row);
             std::uint8_t* const oldest = above2;
             above2 = above;
             above = row;
             row = oldest;
         }
-        coder_.finish();
+        coder.finish();
     }
 
 private:
@@ -105,47 +107,68 @@ private:
     // k + 1, so pixel j of byte k is bit 15 - j, and template 0's neighbours of that pixel are
     // three runs of bits: x - 2 .. x + 2 two rows up, x - 3 .. x + 3 one row up (the adaptive
     // pixels at (3, -1), (-3, -1), (2, -2), (-2, -2) complete these runs) and x - 4 .. x - 1 on
-    // the row itself.
-    void codeRow(const std::uint8_t* above2, const std::uint8_t* above, const std::uint8_t* row) {
+    // the row itself. Shifting the windows left by one moves them on to the next pixel.
+    void codeRow(MqEncoder& coder, const std::uint8_t* above2, const std::uint8_t* above,
+                 const std::uint8_t* row) {
         const std::uint32_t width = bitmap_.width;
-        const auto window = [](const std::uint8_t* line, std::size_t k) {
-            const std::uint8_t* at = line + k;
-            return (std::uint32_t{at[-1]} << 16) | (std::uint32_t{at[0]} << 8) | at[1];
-        };
+        std::uint32_t white = 0; // pixels of white bytes in white surroundings not coded yet
         std::size_t k = 0;
         while (k < rowBytes_) {
-            // White bytes in white surroundings: every pixel is a 0 in context 0.
-            std::size_t white = k;
-            while (white < rowBytes_ && (window(above2, white) & 0x3FFC0U) == 0 &&
-                   (window(above, white) & 0x7FFE0U) == 0 && (window(row, white) & 0xFFF00U) == 0)
-                ++white;
-            if (white > k) {
-                const std::uint32_t end =
-                    static_cast<std::uint32_t>(std::min<std::size_t>(8 * white, width));
-                coder_.encodeZeros(states_[0], end - static_cast<std::uint32_t>(8 * k));
-                k = white;
+            // Eight bytes at once while they and their neighbours are white in all three rows.
+            if ((word(above2 + k - 1) | word(above2 + k + 1) | word(above + k - 1) |
+                 word(above + k + 1) | word(row + k - 1) | word(row + k + 1)) == 0) {
+                white += static_cast<std::uint32_t>(std::min<std::size_t>(64, width - 8 * k));
+                k += 8;
                 continue;
             }
-            const std::uint32_t r2 = window(above2, k);
-            const std::uint32_t r1 = window(above, k);
-            const std::uint32_t r0 = window(row, k);
-            const unsigned count = static_cast<unsigned>(std::min<std::size_t>(8, width - 8 * k));
-            for (unsigned j = 0; j < count; ++j) {
-                const std::uint32_t context = (((r2 >> (13 - j)) & 0x1FU) << 11) |
-                                              (((r1 >> (12 - j)) & 0x7FU) << 4) |
-                                              ((r0 >> (16 - j)) & 0xFU);
-                coder_.encode(states_[context], (r0 >> (15 - j)) & 1U);
+            const std::size_t end = std::min(k + 8, rowBytes_);
+            for (; k < end; ++k) {
+                std::uint32_t r2 = window(above2 + k);
+                std::uint32_t r1 = window(above + k);
+                std::uint32_t r0 = window(row + k);
+                const auto count = static_cast<unsigned>(std::min<std::size_t>(8, width - 8 * k));
+                if (((r2 & 0x3FFC0U) | (r1 & 0x7FFE0U) | (r0 & 0xFFF00U)) == 0) {
+                    white += count; // each a 0 in context 0
+                    continue;
+                }
+                if (white > 0) {
+                    coder.encodeZeros(states_[0], white);
+                    white = 0;
+                }
+                for (unsigned j = 0; j < count; ++j) {
+                    const std::uint32_t context =
+                        ((r2 >> 2) & 0xF800U) | ((r1 >> 8) & 0x07F0U) | ((r0 >> 16) & 0x000FU);
+                    coder.encode(states_[context], (r0 >> 15) & 1U);
+                    r2 <<= 1;
+                    r1 <<= 1;
+                    r0 <<= 1;
+                }
             }
-            ++k;
         }
+        if (white > 0)
+            coder.encodeZeros(states_[0], white);
     }
+
+    // The eight bytes from `at` on, in any order.
+    static std::uint64_t word(const std::uint8_t* at) {
+        std::uint64_t value;
+        std::memcpy(&value, at, sizeof value);
+        return value;
+    }
+
+    // Bytes at - 1, at and at + 1 as the high, middle and low byte.
+    static std::uint32_t window(const std::uint8_t* at) {
+        return (std::uint32_t{at[-1]} << 16) | (std::uint32_t{at[0]} << 8) | at[1];
+    }
+
+    static constexpr std::size_t kAfter = 8;
 
     const Bitmap& bitmap_;
     std::size_t rowBytes_;
     std::uint8_t lastMask_;
-    MqEncoder coder_;
+    std::vector<std::uint8_t>& out_;
     std::array<std::vector<std::uint8_t>, 3> rows_;
-    std::array<std::uint8_t, 65536> states_{};
+    std::array<MqState, 65536> states_{};
 };
 
 bool putGenericRegion(std::vector<std::uint8_t>& out, std::uint32_t number, const Bitmap& bitmap) {

@@ -9,10 +9,14 @@
 
 namespace pw::jbig2 {
 
+// Not a character type, so that storing a state does not make the compiler reload the coder's
+// registers from memory.
+enum class MqState : std::uint8_t {};
+
 struct MqRow {
     std::uint16_t qe;
-    std::uint8_t nextMps;
-    std::uint8_t nextLps;
+    MqState nextMps;
+    MqState nextLps;
 };
 
 // Table E.1 (Qe, NMPS, NLPS, SWITCH) unfolded over both MPS values.
@@ -35,8 +39,8 @@ constexpr std::array<MqRow, 94> makeMqRows() {
     for (unsigned i = 0; i < 47; ++i) {
         const unsigned flip = (i == 0 || i == 6 || i == 14) ? 1U : 0U; // SWITCH
         for (unsigned mps = 0; mps < 2; ++mps) {
-            rows[2 * i + mps] = {qe[i], static_cast<std::uint8_t>(2 * nmps[i] + mps),
-                                 static_cast<std::uint8_t>(2 * nlps[i] + (mps ^ flip))};
+            rows[2 * i + mps] = {qe[i], static_cast<MqState>(2 * nmps[i] + mps),
+                                 static_cast<MqState>(2 * nlps[i] + (mps ^ flip))};
         }
     }
     return rows;
@@ -50,10 +54,11 @@ public:
     explicit MqEncoder(std::vector<std::uint8_t>& out) : out_(out), start_(out.size()) {}
 
     // Codes `bit` (0 or 1) in the context whose state is `state`.
-    void encode(std::uint8_t& state, unsigned bit) {
-        const MqRow& row = kMqRows[state];
+    void encode(MqState& state, unsigned bit) {
+        const auto index = static_cast<unsigned>(state);
+        const MqRow& row = kMqRows[index];
         a_ -= row.qe;
-        if (bit == (state & 1U)) {
+        if (bit == (index & 1U)) {
             if ((a_ & 0x8000U) != 0) {
                 c_ += row.qe;
                 return;
@@ -74,10 +79,11 @@ public:
     }
 
     // Codes `count` zeros in one context, as many calls of encode(state, 0) would.
-    void encodeZeros(std::uint8_t& state, std::uint32_t count) {
+    void encodeZeros(MqState& state, std::uint32_t count) {
         while (count > 0) {
-            const MqRow& row = kMqRows[state];
-            if ((state & 1U) == 0 && a_ >= 0x8000U + row.qe) {
+            const auto index = static_cast<unsigned>(state);
+            const MqRow& row = kMqRows[index];
+            if ((index & 1U) == 0 && a_ >= 0x8000U + row.qe) {
                 // MPS decisions that leave A at or above 0x8000 only move A and C.
                 const std::uint32_t steps = std::min<std::uint32_t>(count, (a_ - 0x8000U) / row.qe);
                 a_ -= steps * row.qe;
