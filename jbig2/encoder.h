@@ -2,7 +2,8 @@
 // Lossless JBIG2 (ITU-T T.88) for bilevel pages: one generic region coded with the MQ arithmetic
 // coder, template 0 with its standard adaptive pixels, typical prediction on, no MMR.
 // Hand-written because Debian packages no JBIG2 encoder (jbig2dec only decodes; jbig2enc is not
-// packaged). Standard C++ only.
+// packaged). Standard C++ only; the functions keep no state between calls, so threads may encode
+// pages side by side.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -26,8 +27,8 @@ struct Bitmap {
 // The segments a PDF /JBIG2Decode stream holds, without /JBIG2Globals: a page information
 // segment and one immediate lossless generic region covering the page (no file header, no
 // end-of-page segment; the PDF reference leaves both out). Empty when the format cannot hold the
-// bitmap (no pixels, or a height of 2^32 - 1, which means "not known yet"), without data, or when
-// memory ran out.
+// bitmap (no pixels, a height of 2^32 - 1, which means "not known yet", or 4 GiB of coded data in
+// one segment), without data, or when memory ran out.
 std::vector<std::uint8_t> encodeEmbedded(const Bitmap& bitmap);
 
 // The same page as a standalone .jb2 file in sequential organisation (file header, page
