@@ -14,7 +14,7 @@ set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=../lib/common.sh
-. "$here/../lib/common.sh"
+. "$(dirname "$0")/../lib/common.sh"
 build=${1:-$bench_root/build-jbig2}
 pages=${PAGES:-100}
 best_of=${BEST:-3}
@@ -41,7 +41,7 @@ cat "${list[@]}" "$work"/pages/*.tif >/dev/null
 
 now() { echo "${EPOCHREALTIME/./}"; } # microseconds
 best() { # best COMMAND...: the best wall time of BEST runs in microseconds
-    local top= start t
+    local top='' start t
     for ((r = 0; r < best_of; r++)); do
         start=$(now)
         "$@" >/dev/null
@@ -64,8 +64,11 @@ t_g4=$(best g4_all)
 wrong=0
 for f in "${list[@]}"; do
     name=$(basename "$f" .pbm)
-    jbig2dec -q -e -t pbm -o "$work/back.pbm" "$work/ours/$name.jb2" && cmp -s "$work/back.pbm" "$f" ||
-        { echo "$name: not decoded as it was" >&2; wrong=$((wrong + 1)); }
+    if ! jbig2dec -q -e -t pbm -o "$work/back.pbm" "$work/ours/$name.jb2" ||
+        ! cmp -s "$work/back.pbm" "$f"; then
+        echo "$name: not decoded as it was" >&2
+        wrong=$((wrong + 1))
+    fi
 done
 
 total() { cat "$1"/* | wc -c; }
