@@ -10,6 +10,7 @@ packages=(
   libtesseract-dev tesseract-ocr-eng tesseract-ocr-osd
   libheif-dev libheif1 libde265-0 libwebp-dev libjxl-dev libtiff-dev libdeflate-dev libisal-dev
   libheif-examples libavif-bin webp libjxl-tools libtiff-tools
+  libjbig2dec0-dev jbig2dec jbigkit-bin
   googletest libgtest-dev libgmock-dev
   qpdf poppler-utils mupdf-tools libimage-exiftool-perl python3-pil
   xvfb xdotool imagemagick x11-utils xauth
