@@ -18,6 +18,7 @@
 #include "platform/paths.h"
 #include "resources/artwork.h"
 #include "resources/layout.h"
+#include "resources/theme.h"
 
 #include <QAction>
 #include <QBitmap>
@@ -237,13 +238,23 @@ void frmMain::orderFocus() {
     chain.insert(chain.end(), imgMenu.begin(), imgMenu.end());
     for (std::size_t i = 0; i + 1 < chain.size(); ++i)
         setTabOrder(chain[i], chain[i + 1]);
-    List2->installEventFilter(this);
+    for (QWidget* underPanel : {static_cast<QWidget*>(List2), static_cast<QWidget*>(imgUp),
+                                static_cast<QWidget*>(imgDown), static_cast<QWidget*>(imgConvert)})
+        underPanel->installEventFilter(this);
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
-    // The keyboard reaching the list shows it, as a press of a tool button does.
-    if (watched == List2 && event->type() == QEvent::FocusIn && picDoor != nullptr &&
-        !picDoor->isHidden()) {
+    // As for the buttons, the list is marked when the keyboard brought the focus there.
+    if (watched == List2 &&
+        (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        listFocusMark_ = event->type() == QEvent::FocusIn &&
+                         (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason);
+        update(listFocusRing().toAlignedRect());
+    }
+    // The keyboard reaching a control under the welcome panel shows the list and the
+    // buttons beside it, as a press of a tool button does.
+    if (event->type() == QEvent::FocusIn && picDoor != nullptr && !picDoor->isHidden()) {
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
         if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason)
             picDoor->hide();
@@ -357,6 +368,17 @@ void frmMain::paintEvent(QPaintEvent* event) {
         painter.fillRect(rect(), QColor(0xe8, 0xed, 0xf3));
     else
         painter.drawPixmap(0, 0, background_);
+    // The list's focus mark: the picture buttons' accent ring, around the list's panel.
+    if (listFocusMark_ && List2->hasFocus()) {
+        painter.setRenderHint(QPainter::Antialiasing, true);
+        painter.setPen(QPen(QColor::fromRgb(theme::kAccent), 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(listFocusRing().adjusted(1, 1, -1, -1), 4, 4);
+    }
+}
+
+QRectF frmMain::listFocusRing() const {
+    return QRectF(List2->geometry()).adjusted(-3, -3, 3, 3);
 }
 
 // --- moving by the background, minimise, close --------------------------------------------

@@ -126,6 +126,7 @@ private:
     void showConvertPicture(bool hover);
     bool jobRunning_ = false;
     QPointer<QWidget> focusBeforeJob_;
+    bool listFocusMark_ = false; // the list took the focus from Tab or Shift+Tab
     void buildControls();
     void connectButtons();
     // Tab and Shift+Tab: the list, Move Up, Move Down, Convert, the tool bar, the menus.
@@ -134,6 +135,8 @@ private:
     void scaleFonts();
     // The page label as wide as its text, the name label after it to the end of the row.
     void layoutSelectionRow();
+    // Where the list's focus mark is drawn, around the list.
+    QRectF listFocusRing() const;
     void fitFilename();
 
     Application& app_;

@@ -61,8 +61,7 @@ void ImageArea::paintEvent(QPaintEvent* event) {
     // The artwork's accent, as the skin draws focused fields, traced around the button.
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing, true);
-    const unsigned accent = theme::kAccent;
-    painter.setPen(QPen(QColor((accent >> 16) & 0xff, (accent >> 8) & 0xff, accent & 0xff), 2));
+    painter.setPen(QPen(QColor::fromRgb(theme::kAccent), 2));
     painter.setBrush(Qt::NoBrush);
     painter.drawRoundedRect(QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5), cornerRadius_,
                             cornerRadius_);

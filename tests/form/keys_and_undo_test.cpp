@@ -71,24 +71,30 @@ TEST_F(FrontKeys, TabVisitsTheControlsInOrderShowsItsMarkAndSpaceOrEnterPresses)
     for (QWidget* next : expected) {
         key(front, Qt::Key_Tab);
         ASSERT_EQ(QApplication::focusWidget(), next) << next->objectName().toStdString();
+        // The welcome panel gives way to the controls under it once the keyboard is there.
+        EXPECT_TRUE(front.picDoor->isHidden());
     }
-    EXPECT_TRUE(front.picDoor->isHidden()); // the keyboard reached the list: it shows
     key(front, Qt::Key_Backtab, Qt::ShiftModifier);
     EXPECT_EQ(QApplication::focusWidget(), front.imgMenu[3]);
     key(front, Qt::Key_Backtab, Qt::ShiftModifier);
     EXPECT_EQ(QApplication::focusWidget(), front.imgMenu[2]);
 
-    // The focused button is traced in the artwork's accent; the same place without the
-    // focus shows the artwork.
-    front.imgConvert->setFocus(Qt::TabFocusReason);
-    const QRect area = front.imgConvert->geometry();
-    const QImage marked = front.grab(area).toImage();
-    front.List2->setFocus(Qt::TabFocusReason);
-    const QImage plain = front.grab(area).toImage();
+    // The focused control is traced in the artwork's accent, a button inside its area, the
+    // list around it; the same places without the focus show the artwork.
+    const QRect button = front.imgConvert->geometry();
+    const QRect list = front.List2->geometry().adjusted(-4, -4, 4, 4);
+    const QPoint buttonEdge(1, button.height() / 2);
+    const QPoint listEdge(2, list.height() / 2);
     const QColor accent = QColor::fromRgb(theme::kAccent);
-    const QPoint edge(1, area.height() / 2);
-    EXPECT_EQ(marked.pixelColor(edge), accent);
-    EXPECT_NE(plain.pixelColor(edge), accent);
+    front.imgConvert->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(front.grab(button).toImage().pixelColor(buttonEdge), accent);
+    EXPECT_NE(front.grab(list).toImage().pixelColor(listEdge), accent);
+    front.List2->setFocus(Qt::TabFocusReason);
+    EXPECT_NE(front.grab(button).toImage().pixelColor(buttonEdge), accent);
+    EXPECT_EQ(front.grab(list).toImage().pixelColor(listEdge), accent);
+    front.imgUp->setFocus(Qt::TabFocusReason);
+    front.List2->setFocus(Qt::MouseFocusReason); // a click marks nothing
+    EXPECT_NE(front.grab(list).toImage().pixelColor(listEdge), accent);
 
     // Space presses the focused button, Enter too.
     front.fileList().select(2);
