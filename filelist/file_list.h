@@ -61,6 +61,10 @@ public:
     // while the sort keys are gathered. Returns false, changing nothing, when the list was edited
     // while the sort let messages run. Nothing is selected afterwards.
     bool sort(os::MessagePump& pump);
+    // Takes back the list's last change, or makes again the last one taken back (see the
+    // model's history); false when there is none.
+    bool undo() { return model_.undo(); }
+    bool redo() { return model_.redo(); }
 
 private:
     // Leaves both lists without a current row and runs their click handling for "none".

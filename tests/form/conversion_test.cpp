@@ -19,6 +19,7 @@
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -375,6 +376,41 @@ TEST_F(Conversion, TheConvertPictureStopsARunningJob) {
     EXPECT_FALSE(front.lblPB->isHidden());
     EXPECT_FALSE(front.imgConvert->lit()) << "Convert still shows Stop";
     EXPECT_TRUE(add->isEnabled());
+}
+
+// Esc, pressed in the front window during a job, stops it as the Stop picture does; the
+// list cannot be changed or undone meanwhile.
+TEST_F(Conversion, EscStopsARunningJob) {
+    frmPrinting& engine = startProgram();
+    frmMain& front = *engine.front();
+    QFile builder(dir_.path() + QStringLiteral("/app/data/pdf.exe"));
+    ASSERT_TRUE(builder.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    builder.write("#!/bin/sh\nexec sleep 60\n");
+    builder.close();
+    engine.txtPath->setText(dir_.path() + QStringLiteral("/out"));
+    for (const QString& name : {QStringLiteral("a.png"), QStringLiteral("b.png")}) {
+        prompts_.openNext(picture(name, Qt::red).toStdString());
+        press(front.imgToolbar[0]);
+    }
+    QAction* undo = engine.menuContrl->findChild<QAction*>(QStringLiteral("menuUndo"));
+    ASSERT_TRUE(undo->isEnabled());
+
+    QApplication::setActiveWindow(&front);
+    press(front.imgConvert);
+    QTimer guard;
+    guard.start(30000);
+    while (front.lblPB->text() != QStringLiteral("Now Start Creating...") && guard.isActive())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    ASSERT_TRUE(app_->jobRunning());
+    EXPECT_FALSE(undo->isEnabled());
+    QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(&front, &esc);
+    waitForJob();
+
+    EXPECT_EQ(front.lblPB->text(), QStringLiteral("Stopped"));
+    EXPECT_TRUE(QDir(dir_.path() + QStringLiteral("/out")).entryList(QDir::Files).isEmpty());
+    EXPECT_EQ(front.List2->count(), 2);
+    EXPECT_TRUE(undo->isEnabled());
 }
 
 // The end message lists the pictures left out; why each was is behind "Show Details...".
