@@ -181,10 +181,8 @@ int runConvertCommand(int argc, char* argv[]) {
     if (!fits)
         return usageError("more than " + std::to_string(PictureListModel::kMaxEntries) +
                           " pictures; convert them in parts");
-    os::SleepingPump pump;
-    // Nothing else edits the list here, so the sort cannot give up.
-    if (request.sort && !list.sort(pump))
-        return kExitNothing;
+    if (request.sort)
+        list.sort();
     std::vector<std::string> pictures;
     pictures.reserve(static_cast<std::size_t>(list.count()));
     for (const PictureEntry& entry : list.entries())
