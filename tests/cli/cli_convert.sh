@@ -219,7 +219,7 @@ check "each, builder killed every time: status 3, every picture named" \
     test "$status:$out:$(grep -c "^pagewright convert: .*: the PDF builder was ended by SIGKILL$" <<<"$err")" = "3::3"
 PW_FAKE_STEPS=kill program=$work/app/pagewright run -q -o "$work/out/killed" "${three[@]}"
 check "one PDF, builder killed: status 3, said" \
-    test "$status:$err" = "3:pagewright: The PDF builder stopped before it finished."
+    test "$status:$err" = "3:pagewright convert: The PDF builder stopped before it finished."
 
 # Ctrl+C (SIGINT), SIGTERM and SIGHUP stop the job: the first picture's PDF stays, the builder hanging
 # on the second is ended, no staged file is left; status 128 + the signal.
