@@ -255,7 +255,7 @@ int runConvertCommand(int argc, char* argv[]) {
     for (const std::string& line : missing)
         sayError(line);
     if (result.outcome == engine::JobResult::Outcome::Cancelled) {
-        std::fprintf(stderr, "pagewright convert: stopped\n");
+        sayError(events.stoppedText());
         return 128 + (stopSignal != 0 ? static_cast<int>(stopSignal) : SIGINT);
     }
     if (result.written.empty())
