@@ -358,7 +358,7 @@ void ConversionJob::noteNoResult(std::size_t index, const std::string& reason) {
 }
 
 void ConversionJob::noteBuilderFailure(const std::string& outputs) {
-    const std::string text = BuilderFailureText(outputs);
+    const std::string text = BuilderFailureText(outputs, objDOS_.Ended());
     if (!text.empty() && std::find(notices_.begin(), notices_.end(), text) == notices_.end())
         notices_.push_back(text);
 }
@@ -376,7 +376,8 @@ void ConversionJob::runOnePdf() {
     // or wrote a result that could not be placed is no fault of the pictures.
     if (!builderEnded_ || cancelled_)
         return;
-    if (!onePdfPlaced_ && (!trouble_.reason.empty() || !BuilderFailureText(outputs).empty())) {
+    if (!onePdfPlaced_ &&
+        (!trouble_.reason.empty() || !BuilderFailureText(outputs, objDOS_.Ended()).empty())) {
         noteBuilderFailure(outputs);
         return;
     }
