@@ -182,10 +182,9 @@ void JobSession::finished(const JobResult& result) {
     }
     host_.setCommand3Enabled(true);
     // A stopped job opens nothing and makes no sound: the user is already there.
-    if (result.outcome == JobResult::Outcome::Finished) {
-        host_.openFolder(result.resultsFolder);
+    const bool finished = result.outcome == JobResult::Outcome::Finished;
+    if (finished)
         host_.beep();
-    }
     unlockControls(true);
     host_.setBarWidth(0);
     if (result.outcome == JobResult::Outcome::Cancelled) {
@@ -196,7 +195,11 @@ void JobSession::finished(const JobResult& result) {
         host_.setFrontProgressText("Done.");
         host_.setProgressVisible(false);
     }
+    // The messages in the order things happened: what the job met, then the folder opened
+    // (which says so in a message of its own when it cannot be).
     showMessages(result);
+    if (finished)
+        host_.openFolder(result.resultsFolder);
 }
 
 void JobSession::showMessages(const JobResult& result) {

@@ -146,9 +146,9 @@ TEST_F(Job, OnePdfOfThreePictures) {
     expectedLog.push_back("txtPath=" + folder);
     expectedLog.push_back("progress on");
     EXPECT_EQ(std::vector<std::string>(host.log.begin(), host.log.begin() + 6), expectedLog);
-    const std::vector<std::string> finish = {"Command3 on",    "open " + folder,    "beep",
-                                             "CmdToolsBar on", "focus CmdToolsBar", "front on",
-                                             "lblFilename on", "progress off"};
+    const std::vector<std::string> finish = {"Command3 on",       "beep",          "CmdToolsBar on",
+                                             "focus CmdToolsBar", "front on",      "lblFilename on",
+                                             "progress off",      "open " + folder};
     EXPECT_EQ(std::vector<std::string>(host.log.end() - 8, host.log.end()), finish);
     EXPECT_EQ(host.bar, 0);
 
