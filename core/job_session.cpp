@@ -172,10 +172,9 @@ void JobSession::finished(const JobResult& result) {
     }
     host_.jobStateChanged(JobState::Idle);
     // A stopped job opens nothing and makes no sound: the user is already there.
-    if (result.outcome == JobResult::Outcome::Finished) {
-        host_.openFolder(result.resultsFolder);
+    const bool finished = result.outcome == JobResult::Outcome::Finished;
+    if (finished)
         host_.beep();
-    }
     progress_.bar = 0;
     progress_.sliver = false;
     // A stop is said where the progress was, until the next job.
@@ -183,7 +182,11 @@ void JobSession::finished(const JobResult& result) {
     progress_.text = stopped ? "Stopped" : "Done.";
     progress_.visible = stopped;
     show();
+    // The messages in the order things happened: what the job met, then the folder opened
+    // (which says so in a message of its own when it cannot be).
     showMessages(result);
+    if (finished)
+        host_.openFolder(result.resultsFolder);
 }
 
 void JobSession::showMessages(const JobResult& result) {

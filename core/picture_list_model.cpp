@@ -1,7 +1,6 @@
 #include "core/picture_list_model.h"
 
 #include "core/path_order.h"
-#include "platform/pump.h"
 
 #include <QString>
 #include <algorithm>
@@ -211,30 +210,26 @@ bool PictureListModel::rotate(int row, int quarterTurns) {
     return true;
 }
 
-bool PictureListModel::sort(os::MessagePump& pump) {
-    const std::vector<PictureEntry> before = entries_;
-    std::vector<QString> keys;
-    keys.reserve(before.size());
-    for (const PictureEntry& entry : before) {
-        keys.push_back(QString::fromStdString(entry.working));
-        pump.pumpOnce();
-    }
-    // Another command may have run while messages were pumped; reordering the old rows would
-    // then drop or bring back pictures, so the sort gives up instead.
-    if (entries_ != before)
-        return false;
-
-    std::vector<std::size_t> order(before.size());
+void PictureListModel::sort() {
+    // One step, nothing else running meanwhile: the longest list sorts in a fraction of a
+    // second.
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(entries_.size());
+    for (const PictureEntry& entry : entries_)
+        keys.push_back(pathSortKey(QString::fromStdString(entry.working)));
+    std::vector<std::size_t> order(entries_.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
     std::stable_sort(order.begin(), order.end(), [&keys](std::size_t a, std::size_t b) {
-        return comparePathsForSort(keys[a], keys[b]) < 0;
+        return keys[a].compare(keys[b]) < 0;
     });
     beginResetModel();
-    for (std::size_t row = 0; row < order.size(); ++row)
-        entries_[row] = before[order[row]];
+    std::vector<PictureEntry> sorted;
+    sorted.reserve(entries_.size());
+    for (const std::size_t row : order)
+        sorted.push_back(std::move(entries_[row]));
+    entries_ = std::move(sorted);
     endResetModel();
     record({Change::Kind::Reorder, 0, 0, 0, {}, std::vector<int>(order.begin(), order.end())});
-    return true;
 }
 
 void PictureListModel::select(int row) {

@@ -12,10 +12,6 @@
 #include <utility>
 #include <vector>
 
-namespace pw::os {
-class MessagePump;
-}
-
 namespace pw {
 
 struct PictureEntry {
@@ -78,10 +74,8 @@ public:
     // Adds quarter turns clockwise to the row's rotation (negative: anticlockwise), kept in
     // 0..3. False for a row outside the list.
     bool rotate(int row, int quarterTurns);
-    // Orders the rows by working path (path_order.h), equal keys keeping their order. Pumps
-    // after each row while the keys are gathered; returns false, changing nothing, when the
-    // list was edited meanwhile.
-    bool sort(os::MessagePump& pump);
+    // Orders the rows by working path (path_order.h), equal keys keeping their order.
+    void sort();
 
     // Makes row current and selected (-1: none).
     void select(int row);

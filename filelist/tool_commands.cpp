@@ -164,7 +164,7 @@ void ToolCommands::moveUp() {
 }
 
 void ToolCommands::menuSort_Click() {
-    list_.sort(pump_);
+    list_.sort();
 }
 
 void ToolCommands::menuWeb_Click() {

@@ -1,5 +1,4 @@
 #include "core/picture_list_model.h"
-#include "platform/pump.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
@@ -28,17 +27,6 @@ protected:
             texts.push_back(model.index(row).data().toString().toStdString());
         return texts;
     }
-};
-
-// Runs an action on the first pump.
-class EditingPump : public os::MessagePump {
-public:
-    std::function<void()> action;
-    void pumpOnce() override {
-        if (action)
-            std::exchange(action, nullptr)();
-    }
-    void waitPumping(int) override {}
 };
 
 TEST_F(PictureListModelTest, RowsCarryBothPathsAndRotation) {
@@ -138,26 +126,20 @@ TEST_F(PictureListModelTest, RemovesSeveralRows) {
     EXPECT_EQ(shown(), (std::vector<std::string>{"d", "f"}));
 }
 
-TEST_F(PictureListModelTest, SortOrdersByWorkingPathStably) {
+TEST_F(PictureListModelTest, SortOrdersByWorkingPathStablyKeepingEachRowWhole) {
     model.append("/w/IMG_10.jpg", "ten");
     model.append("/w/img_2.jpg", "two");
     model.append("/w/IMG_2.jpg", "two again");
     model.append("/w/a.jpg", "a");
+    ASSERT_TRUE(model.rotate(0, 1));
+    ASSERT_TRUE(model.rotate(2, 2));
     model.select(2);
-    os::SleepingPump pump;
-    ASSERT_TRUE(model.sort(pump));
-    EXPECT_EQ(pump.pumps, 4);
+    model.sort();
     EXPECT_EQ(shown(), (std::vector<std::string>{"a", "two", "two again", "ten"}));
+    EXPECT_EQ(model.workingPath(2), "/w/IMG_2.jpg");
+    EXPECT_EQ(model.index(2).data(PictureListModel::RotationRole).toInt(), 2);
+    EXPECT_EQ(model.index(3).data(PictureListModel::RotationRole).toInt(), 1);
     EXPECT_EQ(model.selected(), -1);
-}
-
-TEST_F(PictureListModelTest, SortGivesUpWhenEditedWhilePumping) {
-    model.append("/w/b.jpg", "b");
-    model.append("/w/a.jpg", "a");
-    EditingPump pump;
-    pump.action = [this] { model.removeAt(0); };
-    EXPECT_FALSE(model.sort(pump));
-    EXPECT_EQ(shown(), (std::vector<std::string>{"a"}));
 }
 
 // Every kind of change goes back and comes again, under the tester; the rows it brings back,
@@ -175,7 +157,6 @@ TEST_F(PictureListModelTest, UndoesAndRedoesEveryKindOfChange) {
         std::sort(rows.begin(), rows.end());
         return rows;
     };
-    os::SleepingPump pump;
     struct Case {
         const char* what;
         std::function<void()> change;
@@ -206,7 +187,7 @@ TEST_F(PictureListModelTest, UndoesAndRedoesEveryKindOfChange) {
          },
          {"a", "b", "c", "d", "e", "f"},
          {}},
-        {"sort", [&] { model.sort(pump); }, start, {}},
+        {"sort", [this] { model.sort(); }, start, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -141,7 +141,7 @@ TEST_F(Job, OnePdfOfThreePictures) {
     const std::string folder = temp / "out";
     const std::vector<std::string> expectedLog = {
         "state preparing", "txtPath=" + folder, "state running", "progress off",
-        "state idle",      "open " + folder,    "beep"};
+        "state idle",      "beep",              "open " + folder};
     EXPECT_EQ(host.log, expectedLog);
     EXPECT_EQ(host.progress.bar, 0);
     EXPECT_FALSE(host.progress.visible);
@@ -279,15 +279,16 @@ TEST_F(Job, MissingBuilderIsReportedOnceAndNoPictureIsBlamed) {
 }
 
 // A builder that fails for a picture leaves it named with the reason among the missing
-// pictures; in one-PDF mode the one failure is said once and no picture is blamed.
+// pictures; in one-PDF mode the one failure is said once and no picture is blamed. Its exit
+// status tells, whatever its text says: one that skips every picture blames them.
 TEST_F(Job, BuilderFailuresAreNamedNotBlamedOnPictures) {
     struct Failure {
         std::vector<std::string> steps; // the fake builder's, for the second picture
-        std::string said;               // one-PDF mode
+        std::string said;               // one-PDF mode; "": the picture is named as well
         std::string why;                // per-picture mode
     };
     const Failure failures[] = {
-        {{"err:Cannot write the PDF: No space left on device\n", "exit:4"},
+        {{"err:Failed: No space left on device\n", "exit:4"},
          "The PDF builder could not write the PDF: No space left on device",
          "the PDF builder could not write the PDF: No space left on device"},
         {{"text:Adding 00000.jpg \n", "kill"},
@@ -295,7 +296,13 @@ TEST_F(Job, BuilderFailuresAreNamedNotBlamedOnPictures) {
          "the PDF builder was ended by SIGKILL"},
         {{"exit:7"},
          "The PDF builder stopped before it finished.",
-         "the PDF builder ended with status 7"}};
+         "the PDF builder ended with status 7"},
+        {{"text:Wrote 1 of 1 pages\n", "exit:5"},
+         "The PDF builder stopped before it finished.",
+         "the PDF builder ended with status 5"},
+        {{"err:Skipped 00001.jpg: no image data\n", "exit:3"},
+         "",
+         "refused by the PDF builder (no image data)"}};
     host.files = {picture("a.png"), picture("b.png"), picture("c.png")};
     for (const Failure& failure : failures) {
         // The real builder makes the other pictures' PDFs.
@@ -308,10 +315,10 @@ TEST_F(Job, BuilderFailuresAreNamedNotBlamedOnPictures) {
             prompts.messages.clear();
             host.perPicture = perPicture;
             run();
-            ASSERT_EQ(prompts.messages.size(), 1u) << failure.said;
-            if (!perPicture) {
+            ASSERT_EQ(prompts.messages.size(), 1u) << failure.why;
+            EXPECT_EQ(fs::exists(out("NewPDF.pdf")), false);
+            if (!perPicture && !failure.said.empty()) {
                 EXPECT_EQ(prompts.messages[0].text, failure.said);
-                EXPECT_FALSE(fs::exists(out("NewPDF.pdf")));
                 continue;
             }
             EXPECT_EQ(prompts.messages[0].title, "Missing Pictures");
@@ -319,6 +326,8 @@ TEST_F(Job, BuilderFailuresAreNamedNotBlamedOnPictures) {
                       "This picture could not be converted and is missing from the result:\n" +
                           host.files[1]);
             EXPECT_EQ(prompts.messages[0].details, host.files[1] + ": " + failure.why);
+            if (!perPicture)
+                continue;
             EXPECT_EQ(pageCount(out("a.pdf")), 1);
             EXPECT_FALSE(fs::exists(out("b.pdf")));
             EXPECT_EQ(pageCount(out("c.pdf")), 1);

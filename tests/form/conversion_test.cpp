@@ -17,6 +17,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QDoubleSpinBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QKeyEvent>
@@ -27,6 +28,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTimer>
+#include <algorithm>
 
 namespace pw::test {
 namespace {
@@ -446,6 +448,46 @@ TEST_F(Conversion, PicturesLeftOutAreListedWithTheirReasonsInTheDetails) {
                                 noise.toStdString() + "\n" + cut.toStdString());
     EXPECT_EQ(message.details, noise.toStdString() + ": not a picture (unknown format)\n" +
                                    cut.toStdString() + ": damaged (JPEG data ends early)");
+}
+
+// The end of a job speaks one message at a time, in the order things happened: the pictures
+// left out, then the folder that no file manager could open.
+TEST_F(Conversion, EndMessagesComeOneAtATimeInTheOrderThingsHappened) {
+    frmPrinting& engine = startProgram();
+    frmMain& front = *engine.front();
+    const QString output = dir_.path() + QStringLiteral("/out");
+    engine.txtPath->setText(output);
+    engine.urlOpener = [](const QUrl&) { return false; };
+    const QString noise = dir_.path() + QStringLiteral("/noise.png");
+    QFile noiseFile(noise);
+    ASSERT_TRUE(noiseFile.open(QIODevice::WriteOnly));
+    noiseFile.write(QByteArray(500, '\x5A'));
+    noiseFile.close();
+    for (const QString& path : {picture(QStringLiteral("a.png"), Qt::red), noise}) {
+        prompts_.openNext(path.toStdString());
+        press(front.imgToolbar[0]);
+    }
+    // Each box runs the event loop while it is up, as a modal box does.
+    int open = 0;
+    int most = 0;
+    prompts_.onMessageBox = [&](const MessageBoxCall&) {
+        most = std::max(most, ++open);
+        QElapsedTimer up;
+        up.start();
+        while (up.elapsed() < 200)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        --open;
+    };
+    press(front.imgConvert);
+    waitForJob();
+    prompts_.onMessageBox = nullptr;
+
+    EXPECT_EQ(prompts_.messageTexts(),
+              (std::vector<std::string>{
+                  "This picture could not be converted and is missing from the result:\n" +
+                      noise.toStdString(),
+                  "The folder could not be opened.\r\nThe PDFs are in " + output.toStdString()}));
+    EXPECT_EQ(most, 1);
 }
 
 } // namespace
