@@ -1,5 +1,6 @@
 #include "formats/g4_tiff.h"
 
+#include "formats/g4_stream.h"
 #include "formats/pixel_limit.h"
 #include "formats/tiff_page.h"
 
@@ -179,14 +180,25 @@ std::optional<G4Tiff> G4TiffPages::read(int page, std::string& reason, std::stri
         reason = heard.first.empty() ? "damaged Group 4 data" : "damaged: " + heard.first;
         return std::nullopt;
     }
-    if (strip != nullptr) {
-        strip->resize(static_cast<std::size_t>(info.stripBytes));
-        if (TIFFReadRawStrip(tiff, 0, strip->data(), static_cast<tmsize_t>(strip->size())) !=
-            static_cast<tmsize_t>(strip->size())) {
-            reason = "strip cannot be read";
-            return std::nullopt;
-        }
+    // PDF readers decode the data by stricter rules than libtiff: it goes in as it is only when
+    // they too decode it to what libtiff gave.
+    std::string raw(static_cast<std::size_t>(info.stripBytes), '\0');
+    if (TIFFReadRawStrip(tiff, 0, raw.data(), static_cast<tmsize_t>(raw.size())) !=
+        static_cast<tmsize_t>(raw.size())) {
+        reason = "strip cannot be read";
+        return std::nullopt;
     }
+    std::vector<std::uint8_t> strict;
+    reason = CheckG4Stream(reinterpret_cast<const std::uint8_t*>(raw.data()), raw.size(),
+                           info.width, info.height, &strict);
+    if (reason.empty() && strict != rows)
+        reason = "decoded unlike libtiff";
+    if (!reason.empty()) {
+        reason = "Group 4 data PDF readers would not decode: " + reason;
+        return std::nullopt;
+    }
+    if (strip != nullptr)
+        *strip = std::move(raw);
     return info;
 }
 

@@ -31,8 +31,9 @@ struct G4Tiff {
 
 // Reads page `page` (1-based) of the TIFF at `path` when it is one bilevel sample a pixel in
 // Group 4 (no uncompressed mode), high bit first, in one strip, shown as stored, within the
-// pixel limit, and its data decodes to exactly its rows without a complaint from libtiff. On
-// failure std::nullopt with a short reason. With `strip` the data is also handed back.
+// pixel limit, and its data decodes to exactly its rows without a complaint from libtiff and
+// to the same rows by the rules PDF readers decode it by (CheckG4Stream). On failure
+// std::nullopt with a short reason. With `strip` the data is also handed back.
 std::optional<G4Tiff> readG4Tiff(const std::string& path, std::string& reason, int page = 1,
                                  std::string* strip = nullptr);
 
