@@ -19,8 +19,6 @@ constexpr std::size_t kFileHeaderSize = 14;
 constexpr std::uint32_t kCoreHeaderSize = 12; // OS/2 1.x
 constexpr std::uint32_t kInfoHeaderSize = 40;
 constexpr std::uint32_t kMaxHeaderSize = 124; // BITMAPV5HEADER
-constexpr double kMinDpi = 10.0;
-constexpr double kMaxDpi = 10000.0;
 
 enum : std::uint32_t {
     kRgb = 0,
@@ -65,11 +63,7 @@ struct Layout {
 };
 
 DotsPerMeter saneResolution(std::int32_t x, std::int32_t y) {
-    const auto sane = [](std::int32_t dots) {
-        const double dpi = dots * kMetresPerInch;
-        return dpi >= kMinDpi && dpi <= kMaxDpi;
-    };
-    if (!sane(x) || !sane(y))
+    if (!SaneResolution({x * kMetresPerInch, y * kMetresPerInch}).stated())
         return {};
     return {static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y)};
 }

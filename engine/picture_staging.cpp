@@ -259,7 +259,11 @@ bool DecodeAndSave(const std::string& narrowSource, const std::string& extension
         os::removeFile(target);
         return false;
     }
-    if (!StatesResolution(narrowSource)) {
+    if (HasJpegSignature(narrowSource)) {
+        // The resolution the builder would read from the JPEG itself (its EXIF block goes with
+        // the staged copy, whose JFIF density FreeImage writes from the bitmap's).
+        SetResolution(bitmap, pdftool::readJpegResolution(narrowSource).value_or(Resolution{}));
+    } else if (!StatesResolution(narrowSource)) {
         // A resolution the decoder made up; without one the page gets the builder's default.
         FreeImage_SetDotsPerMeterX(bitmap, 0);
         FreeImage_SetDotsPerMeterY(bitmap, 0);

@@ -21,7 +21,8 @@ struct G4Tiff {
     bool blackIs1 = false;
     std::uint64_t stripOffset = 0; // the Group 4 data, byte for byte a /CCITTFaxDecode stream
     std::uint64_t stripBytes = 0;
-    // The resolution tags as stored (0 without them) and in dots per inch (0 for none).
+    // The resolution tags as stored (0 without them) and in dots per inch by the rules of
+    // formats/resolution.h (0 for none).
     float xResolution = 0.0F;
     float yResolution = 0.0F;
     int resolutionUnit = 2; // RESUNIT_INCH

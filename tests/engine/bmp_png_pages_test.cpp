@@ -506,6 +506,45 @@ TEST_F(BmpPngPages, PngPagesIgnoreGammaAndKeepAlphaBeforeThePalette) {
     }
 }
 
+// A resolution that gives only the shape of a pixel is read alike in every format: 40 x 30
+// pixels at 72 by 36 give 30 x 45 points (the denser direction at 96 dpi) as a PNG (pHYs unit
+// 0), a TIFF (ResolutionUnit 1) and a JPEG (JFIF unit 0), one that goes in as it is and one
+// decoded again. An absurd resolution counts as none (96 dpi): 1 dot per metre in a PNG, 1 per
+// inch in a JPEG, a shape of 1 by 100.
+TEST_F(BmpPngPages, EveryFormatReadsAResolutionWithoutAUnitAlike) {
+    picture("shape.png", Png{.width = 40, .height = 30, .physUnit = 0, .physX = 72, .physY = 36});
+    test::TiffPage tiff{
+        .width = 40, .height = 30, .xResolution = 72, .yResolution = 36, .resolutionUnit = 1};
+    tiff.data.assign(40 * 30, '\x40');
+    host.files.push_back(temp / "pics/shape.tif");
+    ASSERT_TRUE(test::writeTiff(host.files.back(), {tiff}));
+    for (const bool arithmetic : {false, true}) {
+        host.files.push_back(temp / ("pics/shape" + std::to_string(arithmetic) + ".jpg"));
+        ASSERT_TRUE(pdftool::test::writeJpeg(host.files.back(), {.width = 40,
+                                                                 .height = 30,
+                                                                 .arithmetic = arithmetic,
+                                                                 .densityUnit = 0,
+                                                                 .xDensity = 72,
+                                                                 .yDensity = 36}));
+    }
+    picture("absurd.png", Png{.width = 40, .height = 30, .physUnit = 1, .physX = 1, .physY = 1});
+    host.files.push_back(temp / "pics/absurd.jpg");
+    ASSERT_TRUE(pdftool::test::writeJpeg(
+        host.files.back(),
+        {.width = 40, .height = 30, .densityUnit = 1, .xDensity = 1, .yDensity = 1}));
+    picture("flat.png", Png{.width = 40, .height = 30, .physUnit = 0, .physX = 1, .physY = 100});
+    for (const bool lossless : {false, true}) {
+        const std::string pdf = convert(lossless);
+        for (std::size_t i = 0; i < host.files.size(); ++i) {
+            const auto [width, height] = pageSize(pdf, static_cast<int>(i) + 1);
+            const bool shaped = i < 4;
+            EXPECT_NEAR(width, 30.0, 0.02) << host.files[i] << (lossless ? " lossless" : "");
+            EXPECT_NEAR(height, shaped ? 45.0 : 22.5, 0.02)
+                << host.files[i] << (lossless ? " lossless" : "");
+        }
+    }
+}
+
 // pHYs in metres is kept exactly, whichever reader the PNG takes; unit 0 gives only the shape
 // of a pixel: the denser direction gets 96 dpi.
 TEST_F(BmpPngPages, PngResolutionIsExactAndAnAspectRatioKeepsItsShape) {

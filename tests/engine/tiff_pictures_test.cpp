@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 #include <sstream>
 #include <tiffio.h>
+#include <tuple>
 
 using namespace pw;
 using test::TiffPage;
@@ -431,7 +432,10 @@ TEST_F(TiffPictures, PagesAreTurnedAndMirroredAsTheirOrientationSays) {
     }
 }
 
-// XResolution 2 and YResolution 1 without a unit: pixels twice as tall as wide.
+// XResolution 2 and YResolution 1 without a unit: pixels twice as tall as wide, the denser
+// direction at 96 dpi, on every reader's path (a turned page, a Group 4 page copied as it is).
+// An absurd resolution counts as none: 1 by 1 in inches (also when the unit, whose default is
+// the inch, is not given), or a shape of 1 by 1000.
 TEST_F(TiffPictures, AResolutionWithoutAUnitGivesTheAspectRatioAt96Dpi) {
     TiffPage page;
     page.width = 256;
@@ -442,22 +446,37 @@ TEST_F(TiffPictures, AResolutionWithoutAUnitGivesTheAspectRatioAt96Dpi) {
     page.resolutionUnit = RESUNIT_NONE;
     TiffPage turned = page;
     turned.orientation = 6;
+    TiffPage fax = page;
+    fax.bits = 1;
+    fax.photometric = PHOTOMETRIC_MINISWHITE;
+    fax.compression = COMPRESSION_CCITTFAX4;
+    fax.data.assign(256 / 8 * 200, '\x0F');
+    std::vector<TiffPage> pages = {page, page, turned, fax};
+    for (const auto& [x, y, unit] :
+         {std::tuple{1.0F, 1.0F, 0}, {1.0F, 1.0F, RESUNIT_INCH}, {1.0F, 1000.0F, RESUNIT_NONE}}) {
+        pages.push_back(page);
+        pages.back().xResolution = x;
+        pages.back().yResolution = y;
+        pages.back().resolutionUnit = unit;
+    }
     const std::string path = temp / "pics/aspect.tif";
-    ASSERT_TRUE(test::writeTiff(path, {page, page, turned}));
+    ASSERT_TRUE(test::writeTiff(path, pages));
     host.files = {path};
+    // 256 pixels at 96 dpi by 200 at 48 dpi; 96 dpi both ways for the absurd ones.
+    const std::vector<std::pair<double, double>> meant = {
+        {192.0, 300.0}, {192.0, 300.0}, {300.0, 192.0}, {192.0, 300.0},
+        {192.0, 150.0}, {192.0, 150.0}, {192.0, 150.0}};
     for (const bool lossless : {false, true}) {
         host.options = {};
         host.options.lossless = lossless;
         std::filesystem::remove_all(host.folder);
         run();
-        // 256 pixels at 192 dpi by 200 at 96 dpi.
         const std::vector<std::pair<double, double>> sizes = pageSizes(out("NewPDF.pdf"));
-        ASSERT_EQ(sizes.size(), 3U);
-        for (std::size_t i = 0; i < 3; ++i) {
-            const double wide = i < 2 ? 96.0 : 150.0;
-            const double tall = i < 2 ? 150.0 : 96.0;
-            EXPECT_NEAR(sizes[i].first, wide, 0.05) << "page " << i + 1 << " lossless " << lossless;
-            EXPECT_NEAR(sizes[i].second, tall, 0.05)
+        ASSERT_EQ(sizes.size(), meant.size());
+        for (std::size_t i = 0; i < meant.size(); ++i) {
+            EXPECT_NEAR(sizes[i].first, meant[i].first, 0.05)
+                << "page " << i + 1 << " lossless " << lossless;
+            EXPECT_NEAR(sizes[i].second, meant[i].second, 0.05)
                 << "page " << i + 1 << " lossless " << lossless;
         }
     }
