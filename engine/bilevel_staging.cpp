@@ -236,6 +236,7 @@ bool TiffBilevelPages::stageBilevel(int page, const std::string& target) {
     TIFF* in = tiff_;
     if (in == nullptr || !pdftool::SelectTiffPage(in, current_, page) || TIFFIsTiled(in))
         return false;
+    pdftool::ChooseFaxDecoding(in, source_, page);
     pdftool::G4Tiff found;
     std::uint16_t bits = 0;
     std::uint16_t samples = 1;

@@ -106,6 +106,7 @@ FIBITMAP* TiffPages::decode(int page, std::string& problem) {
     problem = TiffDataTooShort(tiff_, fileBytes_);
     if (!problem.empty() || !compressionKnown())
         return nullptr;
+    pdftool::ChooseFaxDecoding(tiff_, narrowPath_, page);
     std::uint16_t photometric = 0;
     std::uint16_t orientation = ORIENTATION_TOPLEFT;
     TIFFGetField(tiff_, TIFFTAG_PHOTOMETRIC, &photometric);

@@ -256,6 +256,52 @@ TEST_F(ScanPictures, AFaxPageReadersWouldDecodeOtherwiseIsCodedAnew) {
     }
 }
 
+// Fax pages coded in one dimension without end-of-line codes, as some writers store them: with
+// compression 3 (libtiff's decoder for it looks for the codes and gives up) and compression 2
+// with rows not aligned to bytes, beside the usual compression 2 and 3. Each page is read as
+// written, the pattern pixel for pixel.
+TEST_F(ScanPictures, OneDimensionalFaxPagesWithoutEndOfLineCodesAreRead) {
+    const std::pair<int, int> kinds[] = {{COMPRESSION_CCITTFAX3, FAXMODE_NORTC | FAXMODE_NOEOL},
+                                         {COMPRESSION_CCITTRLE, FAXMODE_NORTC | FAXMODE_NOEOL},
+                                         {COMPRESSION_CCITTRLE, -1},
+                                         {COMPRESSION_CCITTFAX3, -1}};
+    const std::string path = temp / "pics/fax1d.tif";
+    TIFF* tiff = TIFFOpen(path.c_str(), "w");
+    ASSERT_NE(tiff, nullptr);
+    for (const auto& [compression, mode] : kinds) {
+        TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, kWidth);
+        TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, kHeight);
+        TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 1);
+        TIFFSetField(tiff, TIFFTAG_COMPRESSION, compression);
+        TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
+        TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, kHeight);
+        TIFFSetField(tiff, TIFFTAG_XRESOLUTION, 96.0F);
+        TIFFSetField(tiff, TIFFTAG_YRESOLUTION, 96.0F);
+        TIFFSetField(tiff, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
+        if (mode >= 0)
+            TIFFSetField(tiff, TIFFTAG_FAXMODE, mode);
+        for (int y = 0; y < kHeight; ++y) {
+            std::uint8_t row[kWidth / 8] = {};
+            for (int x = 0; x < kWidth; ++x)
+                if (black(x, y))
+                    row[x / 8] = static_cast<std::uint8_t>(row[x / 8] | 0x80 >> (x % 8));
+            ASSERT_EQ(TIFFWriteScanline(tiff, row, static_cast<std::uint32_t>(y), 0), 1);
+        }
+        ASSERT_EQ(TIFFWriteDirectory(tiff), 1);
+    }
+    TIFFClose(tiff);
+    host.files = {path};
+    for (const bool lossless : {false, true}) {
+        host.options.lossless = lossless;
+        const std::string pdf = convertAgain();
+        ASSERT_TRUE(prompts.messages.empty()) << prompts.messages.front().text;
+        ASSERT_EQ(imagesOf(pdf).size(), std::size(kinds));
+        for (std::size_t i = 0; i < std::size(kinds); ++i)
+            EXPECT_EQ(wrongPixels(pdf, static_cast<int>(i) + 1), 0)
+                << "page " << i + 1 << " lossless " << lossless;
+    }
+}
+
 // A TIFF whose pages go in turn to the Group 4 copier, the bilevel reader and the decoder, each
 // reading on through the file: every page keeps its own resolution, in order.
 TEST_F(ScanPictures, EachReaderOfATiffsPagesFindsItsOwnPage) {
