@@ -1,7 +1,8 @@
 #pragma once
 // A TIFF page read sample by sample with libtiff: gray, palette and RGB pages of 1 to 16 bits a
 // sample, signed or floating-point samples, strips or tiles, one plane or one plane a sample,
-// with or without alpha. FreeImage reads many of these wrongly or not at all.
+// with or without alpha; and L*a*b* pages of 8 or 16 bits, turned into sRGB by Little CMS.
+// FreeImage reads many of these wrongly or not at all.
 struct FIBITMAP;
 typedef struct tiff TIFF;
 

@@ -328,6 +328,64 @@ TEST_F(TiffPictures, EverySampleKindLooksAsItShouldInBothModes) {
     expectShownAsMeant(pictures);
 }
 
+// CIE L*a*b* pages, 8-bit CIELab in LZW strips and 16-bit ICCLab, turned into sRGB: above, the
+// published D50 L*a*b* values of white and the sRGB primaries, which must come back as white
+// and the primaries; below, neutral grays from L* 0 to 100, which must stay gray at the sRGB
+// level of their lightness (white no cream).
+TEST_F(TiffPictures, LabPagesShowTheirColoursInSrgb) {
+    const double primaries[4][3] = {
+        {100.0, 0.0, 0.0}, {54.29, 80.80, 69.89}, {87.82, -79.29, 80.99}, {29.57, 68.30, -112.03}};
+    const Rgb shown[4] = {{255, 255, 255}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
+    const auto lab = [&](int x, int y, int c) {
+        if (y < kHeight / 2)
+            return primaries[x / 6][c];
+        return c == 0 ? 100.0 * ramp(x, kWidth) : 0.0;
+    };
+    const auto gray = [&](int x) {
+        const double lightness = 100.0 * ramp(x, kWidth);
+        const double luminance =
+            lightness > 8.0 ? std::pow((lightness + 16.0) / 116.0, 3.0) : lightness / 903.3;
+        const double level = luminance <= 0.0031308 ? 12.92 * luminance
+                                                    : 1.055 * std::pow(luminance, 1 / 2.4) - 0.055;
+        const int value = eight(level);
+        return Rgb{value, value, value};
+    };
+    TiffPage cieLab =
+        pageOf<std::uint8_t>(PHOTOMETRIC_CIELAB, 3, SAMPLEFORMAT_UINT, [&](int x, int y, int c) {
+            const double value = lab(x, y, c);
+            return static_cast<std::uint8_t>(c == 0 ? std::lround(value * 2.55)
+                                                    : std::lround(std::max(value, -128.0)));
+        });
+    cieLab.compression = COMPRESSION_LZW;
+    TiffPage iccLab =
+        pageOf<std::uint16_t>(PHOTOMETRIC_ICCLAB, 3, SAMPLEFORMAT_UINT, [&](int x, int y, int c) {
+            const double value = lab(x, y, c);
+            return static_cast<std::uint16_t>(
+                std::lround(c == 0 ? value * 655.35 : value * 256.0 + 32768.0));
+        });
+    host.files = {temp / "pics/cielab.tif", temp / "pics/icclab.tif"};
+    ASSERT_TRUE(test::writeTiff(host.files[0], {cieLab}));
+    ASSERT_TRUE(test::writeTiff(host.files[1], {iccLab}));
+    for (const bool lossless : {false, true}) {
+        const std::vector<Shown> pages = convert(lossless);
+        ASSERT_EQ(pages.size(), 2U);
+        for (std::size_t i = 0; i < 2; ++i) {
+            EXPECT_TRUE(looksLike(
+                pages[i], kWidth, kHeight,
+                [&](int x, int y) { return y < kHeight / 2 ? shown[x / 6] : gray(x); },
+                lossless ? 12 : 24))
+                << host.files[i] << (lossless ? " without loss" : " at quality 100");
+            // White exactly white without loss, within JPEG's rounding at a quality.
+            for (int y = 1; y < kHeight / 2 - 1; ++y)
+                for (int x = 1; x < 5; ++x) {
+                    const Rgb white = pages[i].pixels[static_cast<std::size_t>(y * kWidth + x)];
+                    EXPECT_GE(std::min({white.r, white.g, white.b}), lossless ? 255 : 253)
+                        << host.files[i] << " at " << x << "," << y;
+                }
+        }
+    }
+}
+
 // Pillow leaves out SamplesPerPixel on palette pages, which FreeImage took for an alpha sample.
 TEST_F(TiffPictures, PalettePagesGetNoTransparencyTheFileDoesNotHave) {
     const Rgb colours[] = {{0, 128, 0}, {255, 0, 0}, {20, 40, 200}};
