@@ -244,7 +244,9 @@ unsigned level(std::uint64_t raw, const Layout& layout, int depth) {
         return value >= 1.0 ? static_cast<unsigned>(top)
                             : static_cast<unsigned>(value * static_cast<double>(top) + 0.5);
     }
-    if (layout.format == SAMPLEFORMAT_INT)
+    // Signed 16-bit samples start at their least value, black (as ImageMagick shows them);
+    // signed bytes are shown as stored, as libtiff's own reader, ImageMagick and Pillow do.
+    if (layout.format == SAMPLEFORMAT_INT && layout.bits > 8)
         raw ^= 1ULL << (layout.bits - 1); // two's complement to offset binary
     const std::uint64_t most = (1ULL << layout.bits) - 1;
     return static_cast<unsigned>((raw * top + most / 2) / most);

@@ -205,6 +205,25 @@ protected:
         }
     }
 
+    // The page as libtiff's RGBA reader shows it.
+    std::function<Rgb(int, int)> libtiffShown(const TiffPage& page) {
+        const std::string path = temp / "reference.tif";
+        std::vector<std::uint32_t> shown(std::size_t{page.width} * page.height);
+        TIFF* tiff = test::writeTiff(path, {page}) ? TIFFOpen(path.c_str(), "r") : nullptr;
+        EXPECT_NE(tiff, nullptr);
+        if (tiff != nullptr) {
+            EXPECT_EQ(TIFFReadRGBAImageOriented(tiff, page.width, page.height, shown.data(),
+                                                ORIENTATION_TOPLEFT, 0),
+                      1);
+            TIFFClose(tiff);
+        }
+        return [shown, width = page.width](int x, int y) {
+            const std::uint32_t pixel = shown[static_cast<std::size_t>(y) * width + x];
+            return Rgb{static_cast<int>(TIFFGetR(pixel)), static_cast<int>(TIFFGetG(pixel)),
+                       static_cast<int>(TIFFGetB(pixel))};
+        };
+    }
+
     // host.files in one PDF, at quality 100 or without loss, rendered page by page.
     std::vector<Shown> convert(bool lossless) {
         host.options = {};
@@ -236,13 +255,20 @@ TEST_F(TiffPictures, EverySampleKindLooksAsItShouldInBothModes) {
                         [&](int x, int y) {
                             return Rgb{eight(floatRgb(x, y, 0)), eight(floatRgb(x, y, 1)), 128};
                         }});
-    // Signed samples start at -128, black.
-    pictures.push_back({"signed.tif",
-                        {pageOf<std::int8_t>(PHOTOMETRIC_MINISBLACK, 1, SAMPLEFORMAT_INT,
-                                             [](int x, int, int) {
-                                                 return static_cast<std::int8_t>(x * 11 - 128);
-                                             })},
-                        [&](int x, int) { return gray(x * 11); }});
+    // Signed 8-bit samples as their stored bytes, as libtiff's own reader (and ImageMagick and
+    // Pillow) shows them: 0 black, 127 half way, -1 white. Signed 16-bit ones start at -32768,
+    // black, as ImageMagick shows them.
+    const TiffPage signed8 =
+        pageOf<std::int8_t>(PHOTOMETRIC_MINISBLACK, 1, SAMPLEFORMAT_INT,
+                            [](int x, int, int) { return static_cast<std::int8_t>(x * 11 - 128); });
+    pictures.push_back({"signed8.tif", {signed8}, libtiffShown(signed8)});
+    pictures.push_back({"signed16.tif",
+                        {pageOf<std::int16_t>(PHOTOMETRIC_MINISBLACK, 1, SAMPLEFORMAT_INT,
+                                              [](int x, int, int) {
+                                                  return static_cast<std::int16_t>(x * 2800 -
+                                                                                   32768);
+                                              })},
+                        [&](int x, int) { return gray(eight(x * 2800 / 65535.0)); }});
     // Premultiplied 16-bit alpha over white.
     const auto colour = [](int x, int y, int c) {
         const double straight[] = {0.8, 0.2, ramp(y, kHeight)};
@@ -310,21 +336,7 @@ TEST_F(TiffPictures, EverySampleKindLooksAsItShouldInBothModes) {
             return static_cast<float>(0.8 * ramp(x, kWidth) * white[c]);
         });
     logLuv.compression = COMPRESSION_SGILOG;
-    const std::string logLuvPath = temp / "logluv.tif";
-    ASSERT_TRUE(test::writeTiff(logLuvPath, {logLuv}));
-    std::vector<std::uint32_t> reference(kWidth * kHeight);
-    TIFF* tiff = TIFFOpen(logLuvPath.c_str(), "r");
-    ASSERT_NE(tiff, nullptr);
-    ASSERT_EQ(
-        TIFFReadRGBAImageOriented(tiff, kWidth, kHeight, reference.data(), ORIENTATION_TOPLEFT, 0),
-        1);
-    TIFFClose(tiff);
-    pictures.push_back(
-        {"logluv.tif", {logLuv}, [&](int x, int y) {
-             const std::uint32_t pixel = reference[static_cast<std::size_t>(y * kWidth + x)];
-             return Rgb{static_cast<int>(TIFFGetR(pixel)), static_cast<int>(TIFFGetG(pixel)),
-                        static_cast<int>(TIFFGetB(pixel))};
-         }});
+    pictures.push_back({"logluv.tif", {logLuv}, libtiffShown(logLuv)});
     expectShownAsMeant(pictures);
 }
 
