@@ -406,6 +406,32 @@ TEST_F(ModernPictures, EachFormatBecomesAnUprightPageOfItsSizeAndColours) {
     }
 }
 
+// A JPEG XL whose alpha is stored premultiplied (red at half alpha as 128, 0, 0, 128) shows
+// the red it stands for over white, 255, 128, 128, not the darker 191, 128, 128 of taking the
+// samples for straight alpha; as djxl gives it back (255, 0, 0, 128), in both modes.
+TEST_F(ModernPictures, PremultipliedAlphaInAJpegXlIsDividedOut) {
+    // 40 x 20 pixels, lossless. libjxl 0.7's encoder cannot write premultiplied alpha: this is
+    // its file of those samples with the alpha channel's description edited to say so.
+    const std::string premultiplied(
+        "\xff\x0a\x98\x70\x30\x00\x4a\x08\x08\x10\x00\x68\x00\x4b\x18\x8b\x15\x00\xd4\x19"
+        "\x63\xd0\x4c\x5e\x40\x02\x00\x41\x02\x44\x36\x80\xc1\x81\xbf\x4b\xc6\x06\x00",
+        39);
+    host.files = {pic("premultiplied.jxl")};
+    ASSERT_TRUE(test::writeBytes(host.files[0], premultiplied));
+    for (const bool lossless : {false, true}) {
+        host.options.lossless = lossless;
+        fs::remove_all(host.folder);
+        run();
+        EXPECT_TRUE(prompts.messages.empty()) << prompts.messages.front().text;
+        const Page shown = page(out("NewPDF.pdf"), 1);
+        RGBQUAD pixel{};
+        ASSERT_TRUE(FreeImage_GetPixelColor(shown.bitmap, 20, 10, &pixel)) << lossless;
+        EXPECT_GE(pixel.rgbRed, 252) << lossless;
+        EXPECT_NEAR(pixel.rgbGreen, 128, 4) << lossless;
+        EXPECT_NEAR(pixel.rgbBlue, 128, 4) << lossless;
+    }
+}
+
 // Cropped (clap), turned (irot) and mirrored (imir) pictures of 8 and 10 bits, and one in a file
 // with a pyramid's entity group, look as libheif shows the 8-bit ones, in both modes.
 TEST_F(ModernPictures, TransformedAndPyramidHeifsShowAsTheReferenceDecoderShowsThem) {
