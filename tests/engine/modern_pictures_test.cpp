@@ -210,6 +210,32 @@ std::string withPyramidGroup(const std::string& file) {
     return moved + box("meta", grown.substr(8));
 }
 
+// The same HEIF file with each item's properties listed in its ipma box in reverse order, so
+// that mirroring comes before rotation and the clean aperture last.
+std::string withAssociationsReversed(std::string file) {
+    const std::size_t type = file.find("ipma");
+    if (type == std::string::npos || type + 12 > file.size())
+        return {};
+    const auto byte = [&file](std::size_t at) { return static_cast<unsigned char>(file[at]); };
+    const bool wideItems = byte(type + 4) >= 1;
+    const std::size_t indexBytes = (byte(type + 7) & 1) != 0 ? 2 : 1;
+    const std::size_t entries = std::size_t{byte(type + 8)} << 24 |
+                                std::size_t{byte(type + 9)} << 16 |
+                                std::size_t{byte(type + 10)} << 8 | byte(type + 11);
+    std::size_t at = type + 12;
+    for (std::size_t entry = 0; entry < entries && at < file.size(); ++entry) {
+        at += wideItems ? 4 : 2;
+        const std::size_t count = byte(at++);
+        std::vector<std::string> indices;
+        for (std::size_t i = 0; i < count; ++i)
+            indices.push_back(file.substr(at + i * indexBytes, indexBytes));
+        for (std::size_t i = 0; i < count; ++i)
+            file.replace(at + i * indexBytes, indexBytes, indices[count - 1 - i]);
+        at += count * indexBytes;
+    }
+    return file;
+}
+
 // Page `page` of the PDF drawn by mutool at 96 dpi, one pixel a pixel without smoothing.
 FIBITMAP* renderExactly(const std::string& pdf, int page, const std::string& png) {
     if (!shell("mutool draw -q -r 96 -o '" + png + "' '" + pdf + "' " + std::to_string(page)))
@@ -432,8 +458,10 @@ TEST_F(ModernPictures, PremultipliedAlphaInAJpegXlIsDividedOut) {
     }
 }
 
-// Cropped (clap), turned (irot) and mirrored (imir) pictures of 8 and 10 bits, and one in a file
-// with a pyramid's entity group, look as libheif shows the 8-bit ones, in both modes.
+// Cropped (clap), turned (irot) and mirrored (imir) pictures of 8 and 10 bits, one in a file
+// with a pyramid's entity group and one whose properties are listed mirror first, look as
+// libheif shows the 8-bit ones as avifenc lists them: the format gives the order, crop, turn,
+// mirror, whatever the list's. In both modes.
 TEST_F(ModernPictures, TransformedAndPyramidHeifsShowAsTheReferenceDecoderShowsThem) {
     const std::string cells = temp / "cells.png";
     ASSERT_TRUE(saveCells(cells));
@@ -456,16 +484,19 @@ TEST_F(ModernPictures, TransformedAndPyramidHeifsShowAsTheReferenceDecoderShowsT
     host.files.push_back(pic("pyramid.avif"));
     ASSERT_TRUE(
         test::writeBytes(host.files.back(), withPyramidGroup(test::readBytes(host.files.front()))));
+    host.files.push_back(pic("reversed.avif"));
+    ASSERT_TRUE(test::writeBytes(host.files.back(),
+                                 withAssociationsReversed(test::readBytes(host.files.front()))));
     for (const bool lossless : {false, true}) {
         host.options.lossless = lossless;
         run();
         EXPECT_TRUE(prompts.messages.empty()) << prompts.messages.front().text;
         prompts.messages.clear();
         const std::string pdf = out("NewPDF.pdf");
-        ASSERT_EQ(pageCount(pdf), 5) << lossless;
-        for (int page = 1; page <= 5; ++page) {
+        ASSERT_EQ(pageCount(pdf), 6) << lossless;
+        for (int page = 1; page <= 6; ++page) {
             SCOPED_TRACE(host.files[static_cast<std::size_t>(page - 1)]);
-            expectPageLike(pdf, page, references[page == 5 ? 0 : (page - 1) / 2], lossless ? 2 : 8,
+            expectPageLike(pdf, page, references[page >= 5 ? 0 : (page - 1) / 2], lossless ? 2 : 8,
                            temp / "shown.png", lossless);
         }
         fs::remove(pdf);
