@@ -550,13 +550,17 @@ TEST_F(ModernPictures, AGifPageIsItsScreenWithTheFirstFramePlaced) {
     for (FIBITMAP* reference : references)
         FreeImage_Unload(reference);
 
-    // The screen is the page: one at the pixel limit is refused. A frame claiming far more
+    // The screen is the page: one at the pixel limit is refused, from its size alone, also when
+    // the file ends after it (a decompression bomb of a few bytes). A frame claiming far more
     // pixels than its data holds is refused as before, whatever the screen.
     const std::string huge = temp / "huge.gif";
     test::GifFrame wide = placed;
     wide.screenWidth = wide.screenHeight = 40000;
     ASSERT_TRUE(test::writeGif(huge, wide));
     std::string reason;
+    EXPECT_FALSE(test::stageLikeJob(huge, temp / "staged.jpg", &reason));
+    EXPECT_EQ(reason, "40000 x 40000 pixels reaches the limit of 900 megapixels");
+    ASSERT_TRUE(test::writeBytes(huge, test::readBytes(huge).substr(0, 13)));
     EXPECT_FALSE(test::stageLikeJob(huge, temp / "staged.jpg", &reason));
     EXPECT_EQ(reason, "40000 x 40000 pixels reaches the limit of 900 megapixels");
     test::GifFrame claimed = placed;
