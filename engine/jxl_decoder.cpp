@@ -125,7 +125,8 @@ FIBITMAP* DecodeJxl(const std::string& narrowPath, std::string& problem) {
         return nullptr;
     Decoder decoder =
         openDecoder(*bytes, JXL_DEC_BASIC_INFO | JXL_DEC_COLOR_ENCODING | JXL_DEC_FULL_IMAGE);
-    if (!decoder)
+    // Alpha stored premultiplied is divided out, as the pixels are taken for straight alpha.
+    if (!decoder || JxlDecoderSetUnpremultiplyAlpha(decoder.get(), JXL_TRUE) != JXL_DEC_SUCCESS)
         return nullptr;
     // The decoder turns the pixels as the picture's orientation says (it is not asked to keep
     // them as stored).

@@ -15,6 +15,7 @@
 #include <iterator>
 #include <png.h>
 #include <string>
+#include <tiffio.h>
 #include <utility>
 #include <vector>
 
@@ -117,7 +118,8 @@ int main(int argc, char** argv) {
     const fs::path root = argv[1];
     for (const char* target :
          {"jpeg_structure", "exif", "icc", "docinfo", "png_rows", "png_pages", "heif_canvas",
-          "heif_meta", "bmp_reader", "g4_tiff", "page_words", "jbig2"})
+          "heif_meta", "bmp_reader", "g4_tiff", "g4_stream", "page_words",
+          "jbig2"})
         fs::create_directories(root / target);
 
     const JpegSpec specs[] = {
@@ -350,6 +352,20 @@ int main(int argc, char** argv) {
             FreeImage_Unload(bitmap);
         if (!saved) {
             std::cerr << "cannot write " << path << "\n";
+            return 1;
+        }
+        // The same page's data alone, after its width less one (two bytes) and height less one.
+        TIFF* tiff = TIFFOpen(path.c_str(), "r");
+        std::string strip(tiff != nullptr ? TIFFGetStrileByteCount(tiff, 0) : 0, '\0');
+        const bool read =
+            tiff != nullptr &&
+            TIFFReadRawStrip(tiff, 0, strip.data(), static_cast<tmsize_t>(strip.size())) ==
+                static_cast<tmsize_t>(strip.size());
+        if (tiff != nullptr)
+            TIFFClose(tiff);
+        const fs::path stream = root / "g4_stream" / (blackFirst ? "black0" : "white0");
+        if (!read || !writeAll(stream, std::string("\0\x42\x27", 3) + strip)) {
+            std::cerr << "cannot write " << stream << "\n";
             return 1;
         }
     }
