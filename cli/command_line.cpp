@@ -143,7 +143,7 @@ const Option kOptions[] = {
     {"page-size", 0, "SIZE",
      "picture (default: as large as the picture), A3, A4, A5, Letter, Legal or WxHmm",
      [](const std::string& v, ConvertRequest& r, std::string& e) {
-         if (engine::parsePageSize(v, r.options.page))
+         if (jobfiles::parsePageSize(v, r.options.page))
              return true;
          e = "'" + v +
              "' is no page size (picture, A3, A4, A5, Letter, Legal or WxHmm, sides "
@@ -152,21 +152,21 @@ const Option kOptions[] = {
      }},
     {"orientation", 0, "O", "auto (default: turned to match the picture), portrait or landscape",
      [](const std::string& v, ConvertRequest& r, std::string& e) {
-         if (engine::parseOrientation(v, r.options.page))
+         if (jobfiles::parseOrientation(v, r.options.page))
              return true;
          e = "'" + v + "' is no orientation (auto, portrait or landscape)";
          return false;
      }},
     {"margin", 0, "MM", "white margin on every side in mm, 0 to 50 (default 0)",
      [](const std::string& v, ConvertRequest& r, std::string& e) {
-         if (engine::parseMargin(v, r.options.page))
+         if (jobfiles::parseMargin(v, r.options.page))
              return true;
          e = "'" + v + "' is no margin (0 to 50 mm)";
          return false;
      }},
     {"fit", 0, "HOW", "fit (default), shrink (only larger pictures) or fill (cut at the margins)",
      [](const std::string& v, ConvertRequest& r, std::string& e) {
-         if (engine::parseFit(v, r.options.page))
+         if (jobfiles::parseFit(v, r.options.page))
              return true;
          e = "'" + v + "' is no fit (fit, shrink or fill)";
          return false;
@@ -174,7 +174,7 @@ const Option kOptions[] = {
     {"quality", 0, "Q",
      "JPEG quality 1-100 for pictures that are not JPEG (default 100), or lossless",
      [](const std::string& v, ConvertRequest& r, std::string& e) {
-         if (engine::parseQuality(v, r.options))
+         if (jobfiles::parseQuality(v, r.options))
              return true;
          e = "'" + v + "' is no quality (1 to 100, or lossless)";
          return false;
@@ -189,7 +189,7 @@ const Option kOptions[] = {
      }},
     {"overlap", 0, "MM", "what each slice of --split-tall repeats of the one before (0-50 mm)",
      [](const std::string& v, ConvertRequest& r, std::string& e) {
-         if (engine::parseOverlap(v, r.options.page))
+         if (jobfiles::parseOverlap(v, r.options.page))
              return true;
          e = "'" + v + "' is no overlap (0 to 50 mm)";
          return false;
@@ -198,14 +198,14 @@ const Option kOptions[] = {
      "with a paper size, put the pictures in list order into a grid of COLS x ROWS cells on "
      "each sheet (1 to 10 each: 2x1, 2x2, 3x3), each fitted to its cell (default 1x1)",
      [](const std::string& v, ConvertRequest& r, std::string& e) {
-         if (engine::parsePerSheet(v, r.options.page))
+         if (jobfiles::parsePerSheet(v, r.options.page))
              return r.perSheetGiven = true;
          e = "'" + v + "' is no grid (COLSxROWS, 1 to 10 each, such as 2x2)";
          return false;
      }},
     {"gap", 0, "MM", "space between the cells of --per-sheet, 0 to 50 mm (default 5)",
      [](const std::string& v, ConvertRequest& r, std::string& e) {
-         if (engine::parseGap(v, r.options.page))
+         if (jobfiles::parseGap(v, r.options.page))
              return true;
          e = "'" + v + "' is no gap (0 to 50 mm)";
          return false;
@@ -215,7 +215,7 @@ const Option kOptions[] = {
      "JPEG files above it are then re-encoded at the quality; bilevel pictures stay as they "
      "are); lossless ignores it (default: off)",
      [](const std::string& v, ConvertRequest& r, std::string& e) {
-         if (engine::parseMaxDpi(v, r.options))
+         if (jobfiles::parseMaxDpi(v, r.options))
              return true;
          e = "'" + v + "' is no resolution (10 to 9600 dpi, or off)";
          return false;
@@ -281,7 +281,7 @@ const Option kOptions[] = {
      }},
     {"pdfa", 0, "LEVEL", "2b or 1b: archive PDFs (PDF/A-2b, PDF/A-1b), or off (default)",
      [](const std::string& v, ConvertRequest& r, std::string& e) {
-         if (engine::parsePdfaLevel(v, r.options.pdfa))
+         if (jobfiles::parsePdfaLevel(v, r.options.pdfa))
              return true;
          e = "'" + v + "' is no PDF/A level (2b, 1b or off)";
          return false;

@@ -25,14 +25,14 @@ struct ConvertRequest {
     // -o naming the PDF itself (one-PDF mode): its file name in outputFolder; "" for NewPDF.pdf.
     std::string outputFile;
     bool perPicture = false;
-    engine::JobOptions options;
-    int rotation = 0;            // --rotate: every picture's turn in degrees clockwise
-    pdftool::DocInfo properties; // title, author, subject, keywords, creation date
+    jobfiles::JobOptions options;
+    int rotation = 0;             // --rotate: every picture's turn in degrees clockwise
+    jobfiles::DocInfo properties; // title, author, subject, keywords, creation date
     // Passwords from --password-file and --owner-password-file, permissions from --no-print
     // and --no-copy; never from an argument itself.
-    pdftool::Encryption encryption;
-    bool inputTaken = false; // a password file "-" has read standard input
-    std::string textSidecar; // --ocr-sidecar: the recognised text goes here too
+    jobfiles::Encryption encryption;
+    bool inputTaken = false;     // a password file "-" has read standard input
+    std::string textSidecar;     // --ocr-sidecar: the recognised text goes here too
     bool perSheetGiven = false;  // --per-sheet is on the command line
     bool splitTallGiven = false; // so is --split-tall
     bool sort = false;

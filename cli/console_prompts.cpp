@@ -1,6 +1,6 @@
 #include "cli/console_prompts.h"
 
-#include "engine/missing_pictures.h"
+#include "job/missing_pictures.h"
 
 #include <algorithm>
 
@@ -19,23 +19,24 @@ void sayError(const std::string& text) {
     }
 }
 
-os::Answer ConsolePrompts::messageBox(const std::string& text, const std::string& title,
-                                      os::Buttons buttons, os::Icon, const std::string& details) {
+platform::Answer ConsolePrompts::messageBox(const std::string& text, const std::string& title,
+                                            platform::Buttons buttons, platform::Icon,
+                                            const std::string& details) {
     // The convert command names every missing picture itself, with its reason.
-    if (title != engine::kMissingPicturesTitle) {
+    if (title != job::kMissingPicturesTitle) {
         progress_.breakLine();
         sayError(details.empty() ? text : text + "\n" + details);
     }
     switch (buttons) {
-    case os::Buttons::Ok:
-        return os::Answer::Ok;
-    case os::Buttons::OkCancel:
-        return os::Answer::Cancel;
-    case os::Buttons::YesNo:
-    case os::Buttons::YesNoCancel:
-        return os::Answer::No;
+    case platform::Buttons::Ok:
+        return platform::Answer::Ok;
+    case platform::Buttons::OkCancel:
+        return platform::Answer::Cancel;
+    case platform::Buttons::YesNo:
+    case platform::Buttons::YesNoCancel:
+        return platform::Answer::No;
     }
-    return os::Answer::Cancel;
+    return platform::Answer::Cancel;
 }
 
 } // namespace pw::cli

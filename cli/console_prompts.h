@@ -13,14 +13,19 @@ namespace pw::cli {
 // "pagewright convert: LINE" (carriage returns dropped).
 void sayError(const std::string& text);
 
-class ConsolePrompts : public os::Prompts {
+class ConsolePrompts : public platform::Prompts {
 public:
     explicit ConsolePrompts(ProgressDisplay& progress) : progress_(progress) {}
 
-    os::Answer messageBox(const std::string& text, const std::string& title, os::Buttons buttons,
-                          os::Icon icon, const std::string& details = {}) override;
-    bool openFile(const os::FileDialogRequest&, os::FileDialogResult&) override { return false; }
-    bool saveFile(const os::FileDialogRequest&, os::FileDialogResult&) override { return false; }
+    platform::Answer messageBox(const std::string& text, const std::string& title,
+                                platform::Buttons buttons, platform::Icon icon,
+                                const std::string& details = {}) override;
+    bool openFile(const platform::FileDialogRequest&, platform::FileDialogResult&) override {
+        return false;
+    }
+    bool saveFile(const platform::FileDialogRequest&, platform::FileDialogResult&) override {
+        return false;
+    }
     bool browseFolder(const std::string&, std::string&) override { return false; }
     bool chooseColor(std::uint32_t, std::uint32_t&) override { return false; }
 

@@ -1,20 +1,20 @@
 #include "cli/convert_command.h"
 
+#include "app/document_options.h"
+#include "app/path_intake.h"
+#include "app/picture_list_model.h"
+#include "app/settings_file.h"
 #include "cli/command_line.h"
 #include "cli/console_events.h"
 #include "cli/console_prompts.h"
 #include "cli/library_messages.h"
 #include "cli/progress_display.h"
-#include "core/picture_list_model.h"
-#include "engine/ConversionJob.h"
-#include "engine/ocr_languages.h"
-#include "filelist/path_intake.h"
+#include "job/ConversionJob.h"
 #include "jobfiles/pdfa_level.h"
+#include "ocr/ocr_languages.h"
 #include "platform/paths.h"
 #include "platform/private_folder.h"
 #include "platform/pump.h"
-#include "settings/document_options.h"
-#include "settings/settings_file.h"
 
 #include <QCoreApplication>
 #include <cerrno>
@@ -47,28 +47,28 @@ std::string absolute(const std::string& path) {
 // Appends the pictures named by the arguments to `list`, in order, by the window's rules for
 // pictures named at its start. Arguments that are neither pictures nor folders are named in
 // `refused`. False when the list would hold more pictures than it can.
-bool collectPictures(const std::vector<std::string>& inputs, PictureListModel& list,
+bool collectPictures(const std::vector<std::string>& inputs, app::PictureListModel& list,
                      std::vector<std::string>& refused) {
     bool fits = true;
-    os::SleepingPump pump;
+    platform::SleepingPump pump;
     for (const std::string& input : inputs) {
         std::string path = absolute(input);
         while (path.size() > 1 && path.back() == '/')
             path.pop_back();
-        switch (TakeNamedPath(path, list, pump)) {
-        case PathIntake::Folder:
-        case PathIntake::Picture:
+        switch (app::TakeNamedPath(path, list, pump)) {
+        case app::PathIntake::Folder:
+        case app::PathIntake::Picture:
             break;
-        case PathIntake::Full:
+        case app::PathIntake::Full:
             fits = false;
             break;
-        case PathIntake::Missing:
+        case app::PathIntake::Missing:
             refused.push_back(input + ": no such file or folder");
             break;
-        case PathIntake::NotAPicture:
+        case app::PathIntake::NotAPicture:
             refused.push_back(input + ": not a picture");
             break;
-        case PathIntake::NotCopied:
+        case app::PathIntake::NotCopied:
             refused.push_back(input + ": cannot be read under its name, and no copy could be "
                                       "made");
             break;
@@ -77,7 +77,7 @@ bool collectPictures(const std::vector<std::string>& inputs, PictureListModel& l
     return fits;
 }
 
-engine::ConversionJob* runningJob = nullptr;
+job::ConversionJob* runningJob = nullptr;
 volatile std::sig_atomic_t stopSignal = 0;
 
 // Ctrl+C (and a polite kill or a hang-up) stop the job as Stop does in the window: the builder
@@ -91,10 +91,10 @@ void stopRunningJob(int signal) {
 // Page options of this command line that cannot work together; saved ones give way instead
 // (sheets need paper, and a shared sheet splits nothing).
 const char* layoutConflict(const ConvertRequest& request) {
-    const engine::PageLayout& page = request.options.page;
+    const jobfiles::PageLayout& page = request.options.page;
     if (!request.perSheetGiven || page.sheetColumns * page.sheetRows == 1)
         return nullptr;
-    if (page.size == engine::PageSize::Picture)
+    if (page.size == jobfiles::PageSize::Picture)
         return "--per-sheet needs a paper size (--page-size)";
     if (request.splitTallGiven)
         return "--per-sheet and --split-tall cannot be used together: each needs whole pages";
@@ -102,12 +102,12 @@ const char* layoutConflict(const ConvertRequest& request) {
 }
 
 ConvertRequest savedRequest() {
-    const StoredSettings saved = loadSettings();
+    const app::StoredSettings saved = app::loadSettings();
     ConvertRequest request;
     request.outputFolder = saved.outputFolder;
-    request.perPicture = onePdfPerPicture(saved.modeIndex);
+    request.perPicture = app::onePdfPerPicture(saved.modeIndex);
     request.options = saved.options;
-    request.properties = defaultDocumentProperties(pdfDateNow());
+    request.properties = app::defaultDocumentProperties(app::pdfDateNow());
     return request;
 }
 
@@ -148,8 +148,8 @@ int runConvertCommand(int argc, char* argv[]) {
         std::printf("pagewright %s\n", PW_VERSION);
         return kExitDone;
     }
-    if (request.options.pdfa != engine::PdfaLevel::Off && request.encryption.active()) {
-        sayError(engine::kPdfaWithPasswordRefusal);
+    if (request.options.pdfa != jobfiles::PdfaLevel::Off && request.encryption.active()) {
+        sayError(jobfiles::kPdfaWithPasswordRefusal);
         return kExitUsage;
     }
     if (const char* conflict = layoutConflict(request)) {
@@ -159,16 +159,16 @@ int runConvertCommand(int argc, char* argv[]) {
 
     const std::string ocrProblem = request.options.ocrLanguages.empty()
                                        ? std::string()
-                                       : engine::OcrLanguageProblem(request.options.ocrLanguages);
+                                       : ocr::OcrLanguageProblem(request.options.ocrLanguages);
     const std::string rotateProblem =
-        request.options.autoRotate ? engine::OrientationDataProblem() : std::string();
+        request.options.autoRotate ? ocr::OrientationDataProblem() : std::string();
     if (!ocrProblem.empty() || !rotateProblem.empty()) {
         sayError(ocrProblem.empty() ? rotateProblem : ocrProblem);
         return kExitUsage;
     }
 
     std::vector<std::string> refused;
-    PictureListModel list;
+    app::PictureListModel list;
     const bool fits = collectPictures(request.inputs, list, refused);
     for (const std::string& reason : refused)
         sayError(reason);
@@ -178,20 +178,20 @@ int runConvertCommand(int argc, char* argv[]) {
         return usageError(request.inputs.empty() ? "no pictures given"
                                                  : "no pictures in the folders given");
     if (!fits)
-        return usageError("more than " + std::to_string(PictureListModel::kMaxEntries) +
+        return usageError("more than " + std::to_string(app::PictureListModel::kMaxEntries) +
                           " pictures; convert them in parts");
     if (request.sort)
         list.sort();
     std::vector<std::string> pictures;
     pictures.reserve(static_cast<std::size_t>(list.count()));
-    for (const PictureEntry& entry : list.entries())
+    for (const app::PictureEntry& entry : list.entries())
         pictures.push_back(entry.working);
 
     // Every job stages in a folder of its own inside the per-user folder, so conversions and
     // the window run side by side.
     errno = 0;
-    if (!os::makePrivateFolders(os::driveCFolder())) {
-        sayError("the per-user folder " + os::driveCFolder() + " cannot be used (" +
+    if (!platform::makePrivateFolders(platform::driveCFolder())) {
+        sayError("the per-user folder " + platform::driveCFolder() + " cannot be used (" +
                  std::generic_category().message(errno != 0 ? errno : ENOTDIR) + ")");
         return kExitNothing;
     }
@@ -211,7 +211,7 @@ int runConvertCommand(int argc, char* argv[]) {
     ProgressDisplay progress(stderr, style);
     ConsolePrompts prompts(progress);
     silenceLibraryMessages();
-    engine::JobRequest job;
+    job::JobRequest job;
     job.rotations.assign(pictures.size(), request.rotation);
     job.pictures = std::move(pictures);
     job.outputFolder = request.outputFolder;
@@ -220,14 +220,14 @@ int runConvertCommand(int argc, char* argv[]) {
     job.options = request.options;
     job.encryption = request.encryption;
     job.textSidecar = request.textSidecar.empty() ? std::string() : absolute(request.textSidecar);
-    job.overwrite = request.overwrite ? engine::OverwritePolicy::Overwrite
-                                      : engine::OverwritePolicy::KeepNumbered;
+    job.overwrite =
+        request.overwrite ? job::OverwritePolicy::Overwrite : job::OverwritePolicy::KeepNumbered;
     if (!request.outputFile.empty()) {
         job.resultName = request.outputFile;
         job.replaceResult = request.overwrite;
     }
     ConsoleEvents events(progress, prompts);
-    engine::ConversionJob conversion(std::move(job), events);
+    job::ConversionJob conversion(std::move(job), events);
     runningJob = &conversion;
     // A hang-up (the terminal closed) stops it too, unless it was ignored from the start, as
     // under nohup.
@@ -247,14 +247,14 @@ int runConvertCommand(int argc, char* argv[]) {
     runningJob = nullptr;
     progress.breakLine();
 
-    const engine::JobResult& result = events.result();
+    const job::JobResult& result = events.result();
     for (const std::string& pdf : result.written)
         std::printf("%s\n", pdf.c_str());
     std::fflush(stdout);
     const std::vector<std::string>& missing = result.missingReasons;
     for (const std::string& line : missing)
         sayError(line);
-    if (result.outcome == engine::JobResult::Outcome::Cancelled) {
+    if (result.outcome == job::JobResult::Outcome::Cancelled) {
         sayError(events.stoppedText());
         return 128 + (stopSignal != 0 ? static_cast<int>(stopSignal) : SIGINT);
     }

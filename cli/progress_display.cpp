@@ -15,25 +15,25 @@ int percentOf(int done, int total) {
 
 } // namespace
 
-const char* ProgressDisplay::stageName(engine::JobStage stage) {
+const char* ProgressDisplay::stageName(job::JobStage stage) {
     switch (stage) {
-    case engine::JobStage::Preparing:
+    case job::JobStage::Preparing:
         return "preparing";
-    case engine::JobStage::Converting:
+    case job::JobStage::Converting:
         return "converting";
-    case engine::JobStage::Starting:
-    case engine::JobStage::Creating:
+    case job::JobStage::Starting:
+    case job::JobStage::Creating:
         return "creating";
-    case engine::JobStage::Moving:
-    case engine::JobStage::Removing:
+    case job::JobStage::Moving:
+    case job::JobStage::Removing:
         return "moving";
-    case engine::JobStage::Done:
+    case job::JobStage::Done:
         return "done";
     }
     return "";
 }
 
-std::string ProgressDisplay::barText(engine::JobStage stage, int done, int total) {
+std::string ProgressDisplay::barText(job::JobStage stage, int done, int total) {
     const int percent = percentOf(done, total);
     const int filled = percent * kBarWidth / 100;
     std::string text(1, '[');
@@ -46,7 +46,7 @@ std::string ProgressDisplay::barText(engine::JobStage stage, int done, int total
     return text;
 }
 
-void ProgressDisplay::show(engine::JobStage stage, int done, int total) {
+void ProgressDisplay::show(job::JobStage stage, int done, int total) {
     if (style_ == Style::Quiet || (stage == lastStage_ && done == lastDone_))
         return;
     lastStage_ = stage;
@@ -58,7 +58,7 @@ void ProgressDisplay::show(engine::JobStage stage, int done, int total) {
         // Erase to the end of the line: a shorter text leaves nothing of the longer one.
         std::fprintf(out_, "\r%s\x1b[K", barText(stage, done, total).c_str());
         barOpen_ = true;
-        if (stage == engine::JobStage::Done)
+        if (stage == job::JobStage::Done)
             breakLine();
     }
     std::fflush(out_);

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-namespace pw::pdftool {
+namespace pw::formats {
 namespace {
 
 enum : std::uint16_t {
@@ -132,4 +132,4 @@ ExifFields parseExif(const std::uint8_t* data, std::size_t size) {
     return fields;
 }
 
-} // namespace pw::pdftool
+} // namespace pw::formats

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace pw::pdftool {
+namespace pw::formats {
 
 struct ExifFields {
     int orientation = 0;      // 1..8 when given and valid, else 0 (as stored)
@@ -17,4 +17,4 @@ struct ExifFields {
 // block gives whatever fields could be read safely.
 ExifFields parseExif(const std::uint8_t* data, std::size_t size);
 
-} // namespace pw::pdftool
+} // namespace pw::formats

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-namespace pw::pdftool {
+namespace pw::formats {
 namespace {
 
 // T.4's run-length codes, as bit strings: terminating codes for runs of 0 to 63, then make-up
@@ -337,4 +337,4 @@ std::string CheckG4Stream(const std::uint8_t* data, std::size_t size, std::uint3
     return bits.atEnd() ? std::string() : "data after the end of the page";
 }
 
-} // namespace pw::pdftool
+} // namespace pw::formats

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace pw::pdftool {
+namespace pw::formats {
 
 // Decodes `size` bytes of Group 4 data of a width x height page and returns why a PDF reader
 // could decode it otherwise than libtiff, or empty when none could: every code is one of T.6's
@@ -19,4 +19,4 @@ namespace pw::pdftool {
 std::string CheckG4Stream(const std::uint8_t* data, std::size_t size, std::uint32_t width,
                           std::uint32_t height, std::vector<std::uint8_t>* rows = nullptr);
 
-} // namespace pw::pdftool
+} // namespace pw::formats

@@ -11,7 +11,7 @@
 #include <tiffio.h>
 #include <vector>
 
-namespace pw::pdftool {
+namespace pw::formats {
 namespace {
 
 // What libtiff said about this file; its messages go nowhere else.
@@ -46,15 +46,15 @@ struct TiffCloser {
 };
 
 // The resolution the tags state, by the rules of formats/resolution.h.
-engine::Resolution stated(float x, float y, int unit) {
+Resolution stated(float x, float y, int unit) {
     if (!std::isfinite(x) || !std::isfinite(y))
         return {};
     if (unit == RESUNIT_NONE)
-        return engine::AspectResolution(x, y);
+        return AspectResolution(x, y);
     const double perInch = unit == RESUNIT_CENTIMETER ? 2.54 : 1.0;
     return unit == RESUNIT_INCH || unit == RESUNIT_CENTIMETER
-               ? engine::SaneResolution({x * perInch, y * perInch})
-               : engine::Resolution{};
+               ? SaneResolution({x * perInch, y * perInch})
+               : Resolution{};
 }
 
 // The page's tags, checked; the reason when it is no page this reader takes.
@@ -103,7 +103,7 @@ std::string readTags(TIFF* tiff, std::uint64_t fileSize, G4Tiff& info) {
     info.resolutionUnit = unit;
     if (TIFFGetField(tiff, TIFFTAG_XRESOLUTION, &info.xResolution) == 1 &&
         TIFFGetField(tiff, TIFFTAG_YRESOLUTION, &info.yResolution) == 1) {
-        const engine::Resolution resolution = stated(info.xResolution, info.yResolution, unit);
+        const Resolution resolution = stated(info.xResolution, info.yResolution, unit);
         info.xDpi = resolution.xDpi;
         info.yDpi = resolution.yDpi;
     } else {
@@ -206,4 +206,4 @@ std::optional<G4Tiff> G4TiffPages::read(int page, std::string& reason, std::stri
     return info;
 }
 
-} // namespace pw::pdftool
+} // namespace pw::formats

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-namespace pw::pdftool {
+namespace pw::formats {
 
 // The widest Group 4 page: libtiff's decoder keeps run arrays in proportion to the width, so a
 // tiny file claiming a page of millions of pixels across would ask for gigabytes.
@@ -55,4 +55,4 @@ private:
     std::unique_ptr<Handle> handle_; // opened by the first read
 };
 
-} // namespace pw::pdftool
+} // namespace pw::formats

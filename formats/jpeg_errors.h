@@ -9,7 +9,7 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
-namespace pw::engine {
+namespace pw::formats {
 
 struct JpegErrors {
     jpeg_error_mgr pub;
@@ -47,4 +47,4 @@ inline jpeg_error_mgr* QuietJpegErrors(JpegErrors& errors) {
     return manager;
 }
 
-} // namespace pw::engine
+} // namespace pw::formats

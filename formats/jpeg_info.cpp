@@ -12,7 +12,7 @@
 #include <memory>
 #include <sys/stat.h>
 
-namespace pw::pdftool {
+namespace pw::formats {
 namespace {
 
 // Plain values copied out of libjpeg, so nothing with a destructor lives across setjmp.
@@ -37,26 +37,26 @@ struct HeaderFields {
 };
 
 // The resolution the fields state (see readJpegResolution).
-engine::Resolution resolutionOf(const HeaderFields& fields) {
+Resolution resolutionOf(const HeaderFields& fields) {
     if (fields.jfif && (fields.densityUnit == 1 || fields.densityUnit == 2) &&
         fields.xDensity > 0 && fields.yDensity > 0) {
         const double scale = fields.densityUnit == 2 ? 2.54 : 1.0;
-        return engine::SaneResolution({fields.xDensity * scale, fields.yDensity * scale});
+        return SaneResolution({fields.xDensity * scale, fields.yDensity * scale});
     }
     if (fields.exif.xResolution > 0.0 && fields.exif.yResolution > 0.0)
-        return engine::SaneResolution({fields.exif.xResolution, fields.exif.yResolution});
+        return SaneResolution({fields.exif.xResolution, fields.exif.yResolution});
     if (fields.jfif && fields.densityUnit == 0 && fields.xDensity > 0 && fields.yDensity > 0)
-        return engine::AspectResolution(fields.xDensity, fields.yDensity);
-    return engine::AspectResolution(fields.exif.xShape, fields.exif.yShape);
+        return AspectResolution(fields.xDensity, fields.yDensity);
+    return AspectResolution(fields.exif.xShape, fields.exif.yShape);
 }
 
 // Returns false with errors->message set when libjpeg refuses the header. With `keepExif`,
 // out->exifBlock gets a malloc'd copy of the EXIF payload the fields are read from.
-bool readHeaderFields(std::FILE* file, engine::JpegErrors* errors, HeaderFields* out,
+bool readHeaderFields(std::FILE* file, JpegErrors* errors, HeaderFields* out,
                       bool keepExif = false) {
     jpeg_decompress_struct cinfo;
     std::memset(&cinfo, 0, sizeof cinfo);
-    cinfo.err = engine::QuietJpegErrors(*errors);
+    cinfo.err = QuietJpegErrors(*errors);
     if (setjmp(errors->jump) != 0) {
         if (out->icc != nullptr) {
             std::free(out->icc);
@@ -144,7 +144,7 @@ std::optional<JpegInfo> readJpegInfo(const std::string& path, std::string& reaso
         return std::nullopt;
     }
 
-    engine::JpegErrors errors{};
+    JpegErrors errors{};
     HeaderFields fields{};
     if (!readHeaderFields(file.get(), &errors, &fields)) {
         reason = errors.message[0] != '\0' ? errors.message : "unreadable JPEG header";
@@ -194,7 +194,7 @@ std::optional<JpegInfo> readJpegInfo(const std::string& path, std::string& reaso
     info.rgbUntransformed = fields.components == 3 && fields.rgb;
     info.progressive = fields.progressive;
     info.orientation = fields.exif.orientation;
-    const engine::Resolution resolution = resolutionOf(fields);
+    const Resolution resolution = resolutionOf(fields);
     info.xDpi = resolution.xDpi;
     info.yDpi = resolution.yDpi;
     if (profileComponents(profile) == fields.components)
@@ -202,11 +202,11 @@ std::optional<JpegInfo> readJpegInfo(const std::string& path, std::string& reaso
     return info;
 }
 
-std::optional<engine::Resolution> readJpegResolution(const std::string& path) {
+std::optional<Resolution> readJpegResolution(const std::string& path) {
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
     if (!file)
         return std::nullopt;
-    engine::JpegErrors errors{};
+    JpegErrors errors{};
     HeaderFields fields{};
     if (!readHeaderFields(file.get(), &errors, &fields))
         return std::nullopt;
@@ -218,7 +218,7 @@ std::optional<JpegMarkers> readJpegMarkers(const std::string& path) {
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
     if (!file)
         return std::nullopt;
-    engine::JpegErrors errors{};
+    JpegErrors errors{};
     HeaderFields fields{};
     if (!readHeaderFields(file.get(), &errors, &fields, true))
         return std::nullopt;
@@ -239,4 +239,4 @@ std::optional<std::string> readIccProfile(const std::string& path) {
     return std::move(markers->iccProfile);
 }
 
-} // namespace pw::pdftool
+} // namespace pw::formats

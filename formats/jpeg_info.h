@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-namespace pw::pdftool {
+namespace pw::formats {
 
 struct JpegInfo {
     std::uint64_t fileSize = 0;
@@ -32,7 +32,7 @@ std::optional<JpegInfo> readJpegInfo(const std::string& path, std::string& reaso
 // found in this order: a JFIF density in dots per inch or centimetre, EXIF's resolution in
 // inches or centimetres, the pixels' shape a JFIF density without a unit gives, then the one
 // EXIF's without a unit gives. std::nullopt when the header cannot be read.
-std::optional<engine::Resolution> readJpegResolution(const std::string& path);
+std::optional<Resolution> readJpegResolution(const std::string& path);
 
 // What a JPEG's header carries beyond its pixels: the payload of its first EXIF block
 // ("Exif\0\0" and the TIFF data, the one readJpegInfo reads) and its embedded ICC profile
@@ -50,4 +50,4 @@ std::optional<JpegMarkers> readJpegMarkers(const std::string& path);
 // std::nullopt when the file or its header cannot be read, "" when it has no profile.
 std::optional<std::string> readIccProfile(const std::string& path);
 
-} // namespace pw::pdftool
+} // namespace pw::formats

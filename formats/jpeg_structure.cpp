@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-namespace pw::pdftool {
+namespace pw::formats {
 namespace {
 
 constexpr int kTables = 4; // Huffman and quantization table slots
@@ -373,4 +373,4 @@ bool checkJpegStructure(std::FILE* file, std::string& reason) {
     return walker.run(reason);
 }
 
-} // namespace pw::pdftool
+} // namespace pw::formats

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-namespace pw::pdftool {
+namespace pw::formats {
 
 // Walks every marker segment and the entropy-coded data of `file` from its start and refuses
 // what makes a JPEG decoder stop with an error (PDF readers and `qpdf --check` decode the
@@ -20,4 +20,4 @@ bool checkJpegStructure(std::FILE* file, std::string& reason);
 // end-of-image marker: cut short, or only that marker missing.
 inline constexpr char kJpegTruncatedData[] = "truncated image data";
 
-} // namespace pw::pdftool
+} // namespace pw::formats

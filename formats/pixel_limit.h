@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-namespace pw {
+namespace pw::formats {
 
 inline constexpr std::uint64_t kPixelLimit = 30000ULL * 30000ULL;
 
@@ -49,4 +49,4 @@ inline bool CanInflateTo(std::uint64_t compressed, std::uint64_t needed) {
     return compressed * kMaxDeflateRatio >= needed;
 }
 
-} // namespace pw
+} // namespace pw::formats

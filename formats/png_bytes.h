@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
-namespace pw::pdftool {
+namespace pw::formats {
 
 inline constexpr unsigned char kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 
@@ -31,4 +31,4 @@ inline bool usableIccProfile(const unsigned char* profile, std::size_t size, int
            std::memcmp(profile + 16, baseColours == 1 ? "GRAY" : "RGB ", 4) == 0;
 }
 
-} // namespace pw::pdftool
+} // namespace pw::formats

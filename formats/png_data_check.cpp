@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace pw::pdftool {
+namespace pw::formats {
 namespace {
 
 constexpr std::size_t kWindow = 1 << 16;
@@ -106,4 +106,4 @@ bool PngDataCheck::complete(std::string& reason) const {
     return true;
 }
 
-} // namespace pw::pdftool
+} // namespace pw::formats

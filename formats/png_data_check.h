@@ -8,7 +8,7 @@
 #include <vector>
 #include <zlib.h>
 
-namespace pw::pdftool {
+namespace pw::formats {
 
 class PngDataCheck {
 public:
@@ -41,4 +41,4 @@ private:
     std::vector<unsigned char> out_;
 };
 
-} // namespace pw::pdftool
+} // namespace pw::formats

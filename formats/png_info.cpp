@@ -15,7 +15,7 @@
 
 // libpng hands out decoded rows only; where the compressed data lies, and the chunks themselves,
 // are found by walking the chunk list here.
-namespace pw::pdftool {
+namespace pw::formats {
 namespace {
 
 constexpr std::uint32_t kMaxChunkLength = 0x7FFFFFFF;
@@ -243,8 +243,7 @@ private:
         if (data.size() != 9)
             return; // damaged
         const auto* p = reinterpret_cast<const unsigned char*>(data.data());
-        const engine::Resolution resolution =
-            engine::PngPhysResolution(bigEndian32(p), bigEndian32(p + 4), p[8]);
+        const Resolution resolution = PngPhysResolution(bigEndian32(p), bigEndian32(p + 4), p[8]);
         info_.xDpi = resolution.xDpi;
         info_.yDpi = resolution.yDpi;
     }
@@ -311,4 +310,4 @@ std::optional<std::string> readPngIccProfile(const std::string& path) {
     return info->iccProfile;
 }
 
-} // namespace pw::pdftool
+} // namespace pw::formats

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-namespace pw::pdftool {
+namespace pw::formats {
 
 struct PngInfo {
     std::uint64_t fileSize = 0;
@@ -16,7 +16,7 @@ struct PngInfo {
     std::string palette;      // PLTE entries, 3 bytes each
     std::string transparency; // tRNS data, empty when absent
     std::string iccProfile;   // iCCP profile matching the colours, else empty
-    double xDpi = 0.0;        // from pHYs (engine::PngPhysResolution), 0 when not given
+    double xDpi = 0.0;        // from pHYs (formats::PngPhysResolution), 0 when not given
     double yDpi = 0.0;
     std::uint64_t firstIdat = 0;  // file offset of the first IDAT chunk
     std::uint64_t idatLength = 0; // data bytes of all IDAT chunks together
@@ -40,4 +40,4 @@ std::optional<PngInfo> readPngInfo(const std::string& path, std::string& reason)
 // data only; none when those cannot be read.
 std::optional<std::string> readPngIccProfile(const std::string& path);
 
-} // namespace pw::pdftool
+} // namespace pw::formats

@@ -3,7 +3,7 @@
 // the resolution assumed when a picture states none.
 #include <cstdint>
 
-namespace pw::engine {
+namespace pw::formats {
 
 // Resolution assumed when a picture gives none.
 inline constexpr double kDefaultDpi = 96.0;
@@ -48,4 +48,4 @@ inline Resolution PngPhysResolution(std::uint32_t x, std::uint32_t y, unsigned u
     return unit == 0 ? AspectResolution(x, y) : Resolution{};
 }
 
-} // namespace pw::engine
+} // namespace pw::formats

@@ -3,7 +3,7 @@
 #include <tiffio.h>
 #include <vector>
 
-namespace pw::pdftool {
+namespace pw::formats {
 
 bool SelectTiffPage(TIFF* tiff, int& current, int page) {
     if (tiff == nullptr || page < 1) {
@@ -82,4 +82,4 @@ void ChooseFaxDecoding(TIFF* tiff, const std::string& path, int page) {
     }
 }
 
-} // namespace pw::pdftool
+} // namespace pw::formats

@@ -4,7 +4,7 @@
 
 typedef struct tiff TIFF;
 
-namespace pw::pdftool {
+namespace pw::formats {
 
 // Makes page `page` (1-based) the current directory of a handle whose current page is `current`
 // (0: not known), and sets `current`. A later page is reached by reading on from the current
@@ -20,4 +20,4 @@ bool SelectTiffPage(TIFF* tiff, int& current, int page);
 // whichever decodes the first strip without a complaint. Other pages are left as they are.
 void ChooseFaxDecoding(TIFF* tiff, const std::string& path, int page);
 
-} // namespace pw::pdftool
+} // namespace pw::formats

@@ -1,7 +1,7 @@
 // The BMP reader of staging on the input's bytes: when it gives a bitmap, both ends of every
 // row must be readable.
-#include "engine/bmp_reader.h"
 #include "memory_file.h"
+#include "pictures/bmp_reader.h"
 
 #include <FreeImage.h>
 #include <cstddef>
@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!file.ok())
         return 0;
     std::string problem;
-    FIBITMAP* bitmap = pw::engine::LoadBmp(file.path(), problem);
+    FIBITMAP* bitmap = pw::pictures::LoadBmp(file.path(), problem);
     if (bitmap == nullptr)
         return 0;
     unsigned sum = 0;

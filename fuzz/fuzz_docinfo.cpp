@@ -9,10 +9,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const pw::fuzz::MemoryFile file(data, size);
     if (!file.ok())
         return 0;
-    const auto info = pw::pdftool::readDocInfo(file.path());
+    const auto info = pw::jobfiles::readDocInfo(file.path());
     if (info)
-        pw::pdftool::isPdfDate(info->creationDate);
-    const pw::pdftool::PageTurns turns = pw::pdftool::readPageTurns(file.path());
-    pw::pdftool::turnOfStagedName(turns, "00007_0002.jpg");
+        pw::jobfiles::isPdfDate(info->creationDate);
+    const pw::jobfiles::PageTurns turns = pw::jobfiles::readPageTurns(file.path());
+    pw::jobfiles::turnOfStagedName(turns, "00007_0002.jpg");
     return 0;
 }

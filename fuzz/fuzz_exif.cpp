@@ -4,7 +4,7 @@
 #include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const pw::pdftool::ExifFields fields = pw::pdftool::parseExif(data, size);
+    const pw::formats::ExifFields fields = pw::formats::parseExif(data, size);
     if (fields.orientation < 0 || fields.orientation > 8)
         __builtin_trap();
     return 0;

@@ -16,8 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     std::string reason;
     std::string strip;
-    const std::optional<pw::pdftool::G4Tiff> page =
-        pw::pdftool::readG4Tiff(file.path(), reason, 1, &strip);
+    const std::optional<pw::formats::G4Tiff> page =
+        pw::formats::readG4Tiff(file.path(), reason, 1, &strip);
     if (!page)
         return 0;
     if (page->fileSize != size || page->stripOffset + page->stripBytes > size ||

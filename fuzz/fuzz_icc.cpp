@@ -58,6 +58,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!file.ok())
         return 0;
     std::string reason;
-    pw::pdftool::readJpegInfo(file.path(), reason);
+    pw::formats::readJpegInfo(file.path(), reason);
     return 0;
 }

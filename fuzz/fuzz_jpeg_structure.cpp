@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (file == nullptr)
         return 0;
     std::string reason;
-    pw::pdftool::checkJpegStructure(file, reason);
+    pw::formats::checkJpegStructure(file, reason);
     std::fclose(file);
     return 0;
 }

@@ -7,13 +7,13 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
-    const auto words = pw::pdftool::parsePageWords(text);
+    const auto words = pw::jobfiles::parsePageWords(text);
     if (!words)
         return 0;
-    pw::pdftool::plainText(*words);
+    pw::jobfiles::plainText(*words);
     // What was read is written back the same.
-    const auto again = pw::pdftool::parsePageWords(pw::pdftool::pageWordsText(*words));
-    if (!again || pw::pdftool::pageWordsText(*again) != pw::pdftool::pageWordsText(*words))
+    const auto again = pw::jobfiles::parsePageWords(pw::jobfiles::pageWordsText(*words));
+    if (!again || pw::jobfiles::pageWordsText(*again) != pw::jobfiles::pageWordsText(*words))
         std::abort();
     return 0;
 }

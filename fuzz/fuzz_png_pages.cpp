@@ -21,7 +21,7 @@ namespace {
 void mendCrcs(std::vector<std::uint8_t>& png) {
     std::size_t at = 8;
     while (at + 12 <= png.size()) {
-        const std::uint32_t length = pw::pdftool::bigEndian32(png.data() + at);
+        const std::uint32_t length = pw::formats::bigEndian32(png.data() + at);
         if (length > png.size() - at - 12)
             return;
         const uLong crc = crc32(0L, png.data() + at + 4, static_cast<uInt>(length) + 4);
@@ -46,8 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!file.ok())
         return 0;
     std::string reason;
-    const std::optional<pw::pdftool::PngInfo> info = pw::pdftool::readPngInfo(file.path(), reason);
-    const std::optional<std::string> profile = pw::pdftool::readPngIccProfile(file.path());
+    const std::optional<pw::formats::PngInfo> info = pw::formats::readPngInfo(file.path(), reason);
+    const std::optional<std::string> profile = pw::formats::readPngIccProfile(file.path());
     if (!info)
         return 0;
     if (!profile || *profile != info->iccProfile)

@@ -1,7 +1,7 @@
 // The PNG reader of quality staging on the input's bytes: the file is opened (1-bit gray ones
 // too), and when it is taken every row is read.
-#include "engine/png_rows.h"
 #include "memory_file.h"
+#include "pictures/png_rows.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -10,7 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const pw::fuzz::MemoryFile file(data, size);
     if (!file.ok())
         return 0;
-    pw::engine::PngRows rows;
+    pw::pictures::PngRows rows;
     if (!rows.open(file.path(), true))
         return 0;
     const bool bits = rows.bitDepth() == 1;

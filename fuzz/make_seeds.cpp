@@ -20,7 +20,9 @@
 #include <vector>
 
 namespace fs = std::filesystem;
+using namespace pw;
 using namespace pw::pdftool;
+using namespace pw::jobfiles;
 using namespace pw::pdftool::test;
 
 namespace {
@@ -118,8 +120,7 @@ int main(int argc, char** argv) {
     const fs::path root = argv[1];
     for (const char* target :
          {"jpeg_structure", "exif", "icc", "docinfo", "png_rows", "png_pages", "heif_canvas",
-          "heif_meta", "bmp_reader", "g4_tiff", "g4_stream", "page_words",
-          "jbig2"})
+          "heif_meta", "bmp_reader", "g4_tiff", "g4_stream", "page_words", "jbig2"})
         fs::create_directories(root / target);
 
     const JpegSpec specs[] = {
@@ -153,20 +154,20 @@ int main(int argc, char** argv) {
     }
     fs::remove(scratch);
 
-    const DocInfo infos[] = {
+    const jobfiles::DocInfo infos[] = {
         {"Holiday 2026", "Zo\xC3\xAB M\xC3\xBCller", "Trip", "sea, sand", "D:20260102030405-06'00"},
         {"Two\nlines\\with\ttab", "", "\r", "", "D:20261208140000Z"},
     };
     index = 0;
-    for (const DocInfo& info : infos) {
+    for (const jobfiles::DocInfo& info : infos) {
         const fs::path folder = root / ("docinfo-" + std::to_string(index));
         fs::create_directories(folder);
         std::string error;
-        if (!writeDocInfo(folder.string(), info, &error)) {
+        if (!jobfiles::writeDocInfo(folder.string(), info, &error)) {
             std::cerr << "cannot write docinfo: " << error << "\n";
             return 1;
         }
-        fs::rename(folder / kDocInfoFileName,
+        fs::rename(folder / jobfiles::kDocInfoFileName,
                    root / "docinfo" / ("seed" + std::to_string(index++)));
         fs::remove(folder);
     }
@@ -178,16 +179,16 @@ int main(int argc, char** argv) {
         std::cerr << "cannot write turns: " << turnsError << "\n";
         return 1;
     }
-    fs::rename(turnsFolder / kPageTurnsFileName,
+    fs::rename(turnsFolder / jobfiles::kPageTurnsFileName,
                root / "docinfo" / ("seed" + std::to_string(index++)));
     fs::remove(turnsFolder);
     // A words file of two blocks.
-    PageWords words{200, 100, {}};
+    jobfiles::PageWords words{200, 100, {}};
     words.lines.push_back({true,
                            {10, 10, 150, 30},
                            {{{10, 10, 60, 30}, "Hello"}, {{70, 12, 150, 30}, "w\xC3\xB6rld"}}});
     words.lines.push_back({true, {10, 50, 90, 70}, {{{10, 50, 90, 70}, "again"}}});
-    if (!writeAll(root / "page_words" / "seed0", pageWordsText(words))) {
+    if (!writeAll(root / "page_words" / "seed0", jobfiles::pageWordsText(words))) {
         std::cerr << "cannot write the words seed\n";
         return 1;
     }

@@ -1,6 +1,6 @@
 #include "jobfiles/builder_output.h"
 
-namespace pw::pdftool {
+namespace pw::jobfiles {
 
 std::vector<std::string> linesAfter(const std::string& outputs, const std::string& lead) {
     std::vector<std::string> rests;
@@ -19,4 +19,4 @@ std::vector<std::string> linesAfter(const std::string& outputs, const std::strin
     return rests;
 }
 
-} // namespace pw::pdftool
+} // namespace pw::jobfiles

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace pw::pdftool {
+namespace pw::jobfiles {
 
 enum ExitCode : int {
     kExitOk = 0,               // tmp.pdf written
@@ -28,4 +28,4 @@ inline constexpr const char* kFailedLead = "Failed: ";
 // line end.
 std::vector<std::string> linesAfter(const std::string& outputs, const std::string& lead);
 
-} // namespace pw::pdftool
+} // namespace pw::jobfiles

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <fstream>
 
-namespace pw::pdftool {
+namespace pw::jobfiles {
 namespace {
 
 bool allDigits(const std::string& text, std::size_t from, std::size_t count) {
@@ -181,4 +181,4 @@ bool isPdfDate(const std::string& text) {
            (zone.size() == 6 || zone[6] == '\'');
 }
 
-} // namespace pw::pdftool
+} // namespace pw::jobfiles

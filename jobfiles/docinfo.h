@@ -25,7 +25,7 @@
 #include <utility>
 #include <vector>
 
-namespace pw::pdftool {
+namespace pw::jobfiles {
 
 struct DocInfo {
     std::string title;
@@ -65,4 +65,4 @@ bool isPdfDate(const std::string& text);
 std::string escapeValue(const std::string& value);
 std::string unescapeValue(const std::string& value);
 
-} // namespace pw::pdftool
+} // namespace pw::jobfiles

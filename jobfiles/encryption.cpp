@@ -2,7 +2,7 @@
 
 #include "jobfiles/docinfo.h"
 
-namespace pw::pdftool {
+namespace pw::jobfiles {
 
 std::string encryptionText(const Encryption& encryption) {
     return "OpenPassword=" + escapeValue(encryption.openPassword) +
@@ -43,4 +43,4 @@ std::optional<Encryption> parseEncryption(const std::string& text) {
     return encryption;
 }
 
-} // namespace pw::pdftool
+} // namespace pw::jobfiles

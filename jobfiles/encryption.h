@@ -13,7 +13,7 @@
 #include <optional>
 #include <string>
 
-namespace pw::pdftool {
+namespace pw::jobfiles {
 
 // The builder's switch that makes it read an Encryption from its standard input.
 inline constexpr const char* kEncryptSwitch = "/ENCRYPT";
@@ -34,4 +34,4 @@ std::string encryptionText(const Encryption& encryption);
 // std::nullopt when the text names neither password or holds a line of no known key.
 std::optional<Encryption> parseEncryption(const std::string& text);
 
-} // namespace pw::pdftool
+} // namespace pw::jobfiles

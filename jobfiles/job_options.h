@@ -4,7 +4,7 @@
 // staging, page layout through the builder's options file). Plain data, no Qt.
 #include <string>
 
-namespace pw::engine {
+namespace pw::jobfiles {
 
 enum class PageSize { Picture, A3, A4, A5, Letter, Legal, Custom };
 enum class Orientation { Automatic, Portrait, Landscape };
@@ -54,4 +54,4 @@ struct JobOptions {
     bool autoRotate = false; // pages whose text is sideways or upside down are turned upright
 };
 
-} // namespace pw::engine
+} // namespace pw::jobfiles

@@ -4,7 +4,7 @@
 
 #include <charconv>
 
-namespace pw::engine {
+namespace pw::jobfiles {
 
 bool parseMaxDpi(std::string_view text, JobOptions& options) {
     text = trimmedBlanks(text);
@@ -25,4 +25,4 @@ std::string formatMaxDpi(const JobOptions& options) {
     return options.maxDpi > 0 ? std::to_string(options.maxDpi) : std::string("off");
 }
 
-} // namespace pw::engine
+} // namespace pw::jobfiles

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-namespace pw::engine {
+namespace pw::jobfiles {
 
 inline constexpr int kMinMaxDpi = 10;
 inline constexpr int kMaxMaxDpi = 9600;
@@ -21,4 +21,4 @@ bool parseMaxDpi(std::string_view text, JobOptions& options);
 // "off", or the ceiling as a number.
 std::string formatMaxDpi(const JobOptions& options);
 
-} // namespace pw::engine
+} // namespace pw::jobfiles

@@ -9,7 +9,7 @@
 #include <optional>
 #include <utility>
 
-namespace pw::engine {
+namespace pw::jobfiles {
 namespace {
 
 struct NamedSize {
@@ -350,4 +350,4 @@ std::vector<std::pair<std::string, std::string>> pageLayoutValues(const PageLayo
     return values;
 }
 
-} // namespace pw::engine
+} // namespace pw::jobfiles

@@ -19,7 +19,7 @@
 #include <utility>
 #include <vector>
 
-namespace pw::engine {
+namespace pw::jobfiles {
 
 // Limits of a custom page side, in millimetres, and of the margin.
 inline constexpr double kMinCustomSideMm = 10.0;
@@ -118,4 +118,4 @@ bool applyPageLayoutValue(std::string_view key, std::string_view value, PageLayo
 // The pairs in file order.
 std::vector<std::pair<std::string, std::string>> pageLayoutValues(const PageLayout& layout);
 
-} // namespace pw::engine
+} // namespace pw::jobfiles

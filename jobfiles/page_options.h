@@ -17,21 +17,21 @@
 
 #include <string>
 
-namespace pw::pdftool {
+namespace pw::jobfiles {
 
 inline constexpr const char* kPageOptionsFileName = "options.txt";
 
 // Writes folder/options.txt (replacing it). Returns false and sets *error when it cannot.
-bool writePageOptions(const std::string& folder, const engine::PageLayout& layout,
+bool writePageOptions(const std::string& folder, const PageLayout& layout,
                       std::string* error = nullptr);
 
 // The same with the options beyond the layout the builder reads (the PDF/A level).
-bool writePageOptions(const std::string& folder, const engine::JobOptions& options,
+bool writePageOptions(const std::string& folder, const JobOptions& options,
                       std::string* error = nullptr);
 
 // Reads an options file; the defaults when it cannot be opened.
-engine::PageLayout readPageOptions(const std::string& path);
+PageLayout readPageOptions(const std::string& path);
 // The PDF/A level of an options file; off without one.
-engine::PdfaLevel readPdfaLevel(const std::string& path);
+PdfaLevel readPdfaLevel(const std::string& path);
 
-} // namespace pw::pdftool
+} // namespace pw::jobfiles

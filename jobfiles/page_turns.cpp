@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-namespace pw::pdftool {
+namespace pw::jobfiles {
 namespace {
 
 // A decimal number of at most `most` digits after its leading zeros, with a minus sign where
@@ -77,4 +77,4 @@ int turnOfStagedName(const PageTurns& turns, const std::string& name) {
     return found == turns.end() ? 0 : found->second;
 }
 
-} // namespace pw::pdftool
+} // namespace pw::jobfiles

@@ -17,7 +17,7 @@
 #include <map>
 #include <string>
 
-namespace pw::pdftool {
+namespace pw::jobfiles {
 
 inline constexpr const char* kPageTurnsFileName = "turns.txt";
 
@@ -39,4 +39,4 @@ PageTurns readPageTurns(const std::string& path);
 // The turn of the staged page file `name`: its picture's, 0 when not listed.
 int turnOfStagedName(const PageTurns& turns, const std::string& name);
 
-} // namespace pw::pdftool
+} // namespace pw::jobfiles

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-namespace pw::pdftool {
+namespace pw::jobfiles {
 namespace {
 
 constexpr const char* kHeader = "words 1";
@@ -164,4 +164,4 @@ std::string plainText(const PageWords& words) {
     return text;
 }
 
-} // namespace pw::pdftool
+} // namespace pw::jobfiles

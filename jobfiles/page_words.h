@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 
-namespace pw::pdftool {
+namespace pw::jobfiles {
 
 inline constexpr const char* kWordsExtension = ".words";
 inline constexpr std::size_t kMostWordBytes = 400;
@@ -71,4 +71,4 @@ std::optional<PageWords> readPageWords(const std::string& path);
 // The page's text: words separated by spaces, lines by line feeds, blocks by an empty line.
 std::string plainText(const PageWords& words);
 
-} // namespace pw::pdftool
+} // namespace pw::jobfiles

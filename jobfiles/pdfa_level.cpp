@@ -4,7 +4,7 @@
 
 #include <strings.h>
 
-namespace pw::engine {
+namespace pw::jobfiles {
 namespace {
 
 struct Name {
@@ -34,4 +34,4 @@ std::string formatPdfaLevel(PdfaLevel level) {
     return "off";
 }
 
-} // namespace pw::engine
+} // namespace pw::jobfiles

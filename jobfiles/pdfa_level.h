@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-namespace pw::engine {
+namespace pw::jobfiles {
 
 inline constexpr const char* kPdfaKey = "PDFA";
 
@@ -23,4 +23,4 @@ inline constexpr const char* kPdfaWithPasswordRefusal =
 bool parsePdfaLevel(std::string_view text, PdfaLevel& level);
 std::string formatPdfaLevel(PdfaLevel level);
 
-} // namespace pw::engine
+} // namespace pw::jobfiles

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-namespace pw::pdftool {
+namespace pw::jobfiles {
 
 bool writePictureTitles(const std::string& folder, const PictureTitles& titles,
                         std::string* error) {
@@ -34,4 +34,4 @@ std::optional<PictureTitles> readPictureTitles(const std::string& path) {
     return titles;
 }
 
-} // namespace pw::pdftool
+} // namespace pw::jobfiles

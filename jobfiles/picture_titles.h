@@ -16,7 +16,7 @@
 #include <optional>
 #include <string>
 
-namespace pw::pdftool {
+namespace pw::jobfiles {
 
 inline constexpr const char* kPictureTitlesFileName = "titles.txt";
 
@@ -29,4 +29,4 @@ bool writePictureTitles(const std::string& folder, const PictureTitles& titles,
 // Reads a titles file; std::nullopt when it cannot be opened (no bookmarks wanted).
 std::optional<PictureTitles> readPictureTitles(const std::string& path);
 
-} // namespace pw::pdftool
+} // namespace pw::jobfiles

@@ -5,7 +5,7 @@
 #include <cctype>
 #include <charconv>
 
-namespace pw::engine {
+namespace pw::jobfiles {
 namespace {
 
 constexpr const char* kLossless = "lossless";
@@ -42,4 +42,4 @@ std::string formatQuality(const JobOptions& options) {
     return options.lossless ? kLossless : std::to_string(options.quality);
 }
 
-} // namespace pw::engine
+} // namespace pw::jobfiles

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-namespace pw::engine {
+namespace pw::jobfiles {
 
 // Sets options.quality (and clears lossless) for a whole number 1..100, or sets lossless for
 // "lossless"; false with `options` untouched for anything else.
@@ -18,4 +18,4 @@ bool parseQuality(std::string_view text, JobOptions& options);
 // "lossless", or the quality as a number.
 std::string formatQuality(const JobOptions& options);
 
-} // namespace pw::engine
+} // namespace pw::jobfiles

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-namespace pw::pdftool {
+namespace pw::jobfiles {
 namespace {
 
 constexpr std::size_t kMinDigits = 5;
@@ -79,4 +79,4 @@ int stagedPage(const std::string& name) {
     return first == page.size() ? 0 : std::stoi(page.substr(first));
 }
 
-} // namespace pw::pdftool
+} // namespace pw::jobfiles

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-namespace pw::pdftool {
+namespace pw::jobfiles {
 
 // True for ".jpg", ".png" or ".tif" in any letter case.
 bool isStagedExtension(const std::string& extension);
@@ -26,4 +26,4 @@ std::optional<std::uint64_t> stagedIndex(const std::string& name);
 // no page file name or a page beyond nine digits.
 int stagedPage(const std::string& name);
 
-} // namespace pw::pdftool
+} // namespace pw::jobfiles

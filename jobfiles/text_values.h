@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace pw::engine {
+namespace pw::jobfiles {
 
 // The text without leading and trailing spaces and tabs.
 inline std::string_view trimmedBlanks(std::string_view text) {
@@ -34,4 +34,4 @@ inline std::string decimalText(double value, int decimals) {
     return result;
 }
 
-} // namespace pw::engine
+} // namespace pw::jobfiles

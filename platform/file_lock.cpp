@@ -5,7 +5,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
-namespace pw::os {
+namespace pw::platform {
 
 FileLock::~FileLock() {
     unlock();
@@ -40,4 +40,4 @@ void FileLock::unlock() {
     fd_ = -1;
 }
 
-} // namespace pw::os
+} // namespace pw::platform

@@ -3,7 +3,7 @@
 // ends, so a killed holder never leaves a lock behind.
 #include <string>
 
-namespace pw::os {
+namespace pw::platform {
 
 class FileLock {
 public:
@@ -25,4 +25,4 @@ private:
     int error_ = 0;
 };
 
-} // namespace pw::os
+} // namespace pw::platform

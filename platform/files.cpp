@@ -13,7 +13,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace pw::os {
+namespace pw::platform {
 namespace {
 
 std::string lastComponent(const std::string& path) {
@@ -392,4 +392,4 @@ bool FolderListing::next(DirEntry& entry) {
     return false;
 }
 
-} // namespace pw::os
+} // namespace pw::platform

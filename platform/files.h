@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace pw::os {
+namespace pw::platform {
 
 enum Attribute : std::uint32_t {
     AttrReadOnly = 1, // a file (not a folder) without the owner write bit
@@ -83,4 +83,4 @@ private:
 // The order of names in a listing: upper-cased text first, then the exact bytes.
 bool listingOrder(const std::string& a, const std::string& b);
 
-} // namespace pw::os
+} // namespace pw::platform

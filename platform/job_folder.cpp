@@ -11,7 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace pw::os {
+namespace pw::platform {
 namespace {
 
 constexpr const char* kNewLockName = "job.lock.new";
@@ -140,4 +140,4 @@ bool JobFolder::claimLeftover(const std::string& folder) {
     return std::chrono::system_clock::now() - changed > kUnlockedGrace;
 }
 
-} // namespace pw::os
+} // namespace pw::platform

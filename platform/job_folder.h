@@ -4,7 +4,7 @@
 // however it ends, so a folder whose lock can be taken was left by a job that is gone.
 #include <string>
 
-namespace pw::os {
+namespace pw::platform {
 
 inline constexpr const char* kJobLockName = "job.lock";
 
@@ -33,4 +33,4 @@ private:
     std::string path_;
 };
 
-} // namespace pw::os
+} // namespace pw::platform

@@ -7,7 +7,7 @@
 #include <iconv.h>
 #include <langinfo.h>
 
-namespace pw::os {
+namespace pw::platform {
 namespace {
 
 std::atomic<NarrowCodec> currentCodec{NarrowCodec::Locale};
@@ -150,4 +150,4 @@ std::string toNarrow(const std::string& utf8) {
     return roundTripThrough(codeset, utf8);
 }
 
-} // namespace pw::os
+} // namespace pw::platform

@@ -4,7 +4,7 @@
 // encoding, with every character it cannot express replaced by '?'.
 #include <string>
 
-namespace pw::os {
+namespace pw::platform {
 
 enum class NarrowCodec { Locale, Utf8, Latin1 };
 
@@ -15,4 +15,4 @@ NarrowCodec narrowCodec();
 // The UTF-8 text after a round trip through the narrow encoding ('?' for what it cannot hold).
 std::string toNarrow(const std::string& utf8);
 
-} // namespace pw::os
+} // namespace pw::platform

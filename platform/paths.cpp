@@ -7,7 +7,7 @@
 #include <unistd.h>
 #include <vector>
 
-namespace pw::os {
+namespace pw::platform {
 namespace {
 
 std::mutex appFolderMutex;
@@ -120,4 +120,4 @@ std::string joinPath(const std::string& a, const std::string& b) {
     return a + separator() + b;
 }
 
-} // namespace pw::os
+} // namespace pw::platform

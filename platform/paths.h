@@ -2,7 +2,7 @@
 // Where the program keeps its files, and how paths are joined.
 #include <string>
 
-namespace pw::os {
+namespace pw::platform {
 
 // The per-user folder that stands for drive C: ("${XDG_CACHE_HOME:-~/.cache}/pagewright").
 std::string driveCFolder();
@@ -35,4 +35,4 @@ char separator();
 // a + separator + b; no doubled separator when a already ends with one; b alone when a is empty.
 std::string joinPath(const std::string& a, const std::string& b);
 
-} // namespace pw::os
+} // namespace pw::platform

@@ -6,7 +6,7 @@
 #include <unistd.h>
 #include <vector>
 
-namespace pw::os {
+namespace pw::platform {
 namespace {
 
 constexpr mode_t kPrivate = S_IRWXU;
@@ -96,4 +96,4 @@ bool keepPrivateFolder(const std::string& path) {
     return errno == EEXIST && ::lstat(path.c_str(), &info) == 0 && isPrivateFolder(info);
 }
 
-} // namespace pw::os
+} // namespace pw::platform

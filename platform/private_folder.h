@@ -2,7 +2,7 @@
 // Folders only this user may enter (mode 0700).
 #include <string>
 
-namespace pw::os {
+namespace pw::platform {
 
 // Makes the folder and any missing parents, each new one with mode 0700; existing folders keep
 // their mode. True when path is a directory afterwards; when false, errno says why.
@@ -17,4 +17,4 @@ bool resetPrivateFolder(const std::string& path);
 // a private folder found there keeps what it holds. Missing parents are made (mode 0700).
 bool keepPrivateFolder(const std::string& path);
 
-} // namespace pw::os
+} // namespace pw::platform

@@ -19,7 +19,7 @@
 
 extern char** environ;
 
-namespace pw::os {
+namespace pw::platform {
 namespace {
 
 std::mutex childrenMutex;
@@ -428,4 +428,4 @@ void terminateProcess(int pid) {
         ::kill(pid, SIGKILL);
 }
 
-} // namespace pw::os
+} // namespace pw::platform

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-namespace pw::os {
+namespace pw::platform {
 
 struct Pipe {
     int readFd = -1;
@@ -68,4 +68,4 @@ bool processWorksIn(int pid, const std::string& folder);
 // SIGKILL, errors ignored.
 void terminateProcess(int pid);
 
-} // namespace pw::os
+} // namespace pw::platform

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-namespace pw::os {
+namespace pw::platform {
 
 enum class Icon { None, Error, Exclamation, Information, Question };
 enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
@@ -42,4 +42,4 @@ public:
 // The program's title, used on the runner's message boxes.
 inline constexpr const char* kProgramTitle = "Pagewright";
 
-} // namespace pw::os
+} // namespace pw::platform

@@ -3,7 +3,7 @@
 #include <chrono>
 #include <thread>
 
-namespace pw::os {
+namespace pw::platform {
 
 void SleepingPump::waitPumping(int ms) {
     ++waits;
@@ -11,4 +11,4 @@ void SleepingPump::waitPumping(int ms) {
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
-} // namespace pw::os
+} // namespace pw::platform

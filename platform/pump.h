@@ -2,7 +2,7 @@
 // "Let pending window messages run": the windows implement it with Qt's event loop;
 // engine and runner tests pass a counting no-op.
 
-namespace pw::os {
+namespace pw::platform {
 
 class MessagePump {
 public:
@@ -22,4 +22,4 @@ public:
     int waits = 0;
 };
 
-} // namespace pw::os
+} // namespace pw::platform

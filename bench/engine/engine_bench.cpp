@@ -1,7 +1,7 @@
 // Runs one conversion job in one-PDF mode on the pictures named on the command line and
 // reports its wall time and the peak memory of this process and of the builder.
 //   engine_bench [--app DIR] [--quality 1-100|lossless] OUTPUT_FOLDER PICTURE...
-#include "engine/ConversionJob.h"
+#include "job/ConversionJob.h"
 #include "jobfiles/quality_text.h"
 #include "platform/paths.h"
 
@@ -16,12 +16,12 @@
 namespace {
 
 // Notices and missing pictures go to standard error; the run then counts as failed.
-class Results : public pw::engine::JobEvents {
+class Results : public pw::job::JobEvents {
 public:
     int messages = 0;
-    void progress(pw::engine::JobStage, double, int) override {}
-    void finished(const pw::engine::JobResult& result) override {
-        for (const pw::engine::JobNotice& notice : result.notices)
+    void progress(pw::job::JobStage, double, int) override {}
+    void finished(const pw::job::JobResult& result) override {
+        for (const pw::job::JobNotice& notice : result.notices)
             std::fprintf(stderr, "[%s] %s\n", notice.title.c_str(), notice.text.c_str());
         for (const std::string& line : result.missingReasons)
             std::fprintf(stderr, "[missing] %s\n", line.c_str());
@@ -39,12 +39,12 @@ long peakKiB(int who) {
 int main(int argc, char** argv) {
     int first = 1;
     std::string app = PW_BENCH_APP_DIR;
-    pw::engine::JobOptions options;
+    pw::jobfiles::JobOptions options;
     while (argc - first > 2 && std::strncmp(argv[first], "--", 2) == 0) {
         if (std::strcmp(argv[first], "--app") == 0) {
             app = argv[first + 1];
         } else if (std::strcmp(argv[first], "--quality") != 0 ||
-                   !pw::engine::parseQuality(argv[first + 1], options)) {
+                   !pw::jobfiles::parseQuality(argv[first + 1], options)) {
             first = argc; // usage
             break;
         }
@@ -55,14 +55,14 @@ int main(int argc, char** argv) {
                              "OUTPUT_FOLDER PICTURE...\n");
         return 2;
     }
-    pw::os::setApplicationFolder(app);
-    pw::engine::JobRequest request;
+    pw::platform::setApplicationFolder(app);
+    pw::job::JobRequest request;
     request.pictures.assign(argv + first + 1, argv + argc);
     request.outputFolder = argv[first];
     request.properties = {"Benchmark", "engine_bench", "", "", ""};
     request.options = options;
     Results results;
-    pw::engine::ConversionJob job(std::move(request), results);
+    pw::job::ConversionJob job(std::move(request), results);
 
     const auto start = std::chrono::steady_clock::now();
     job.run();

@@ -2,13 +2,14 @@
 // real list widgets, with the visible list shown and Qt's event loop run twice per entry as
 // in the program, and prints "<entries> <milliseconds>" (best of runs).
 //   filelist_bench <folder> [runs]
-#include "filelist/engine_view.h"
-#include "filelist/file_list.h"
-#include "filelist/folder_scan.h"
-#include "filelist/front_view.h"
-#include "filelist/picture_list_view.h"
+#include "app/engine_view.h"
+#include "app/file_list.h"
+#include "app/folder_scan.h"
+#include "app/front_view.h"
+#include "gui/file_list_boxes.h"
+#include "gui/picture_list_view.h"
+#include "gui/qt_pump.h"
 #include "platform/prompts.h"
-#include "settings/qt_pump.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -20,17 +21,19 @@
 namespace {
 
 // Answers the folder browser with one folder; nothing else is asked.
-class FolderAnswer : public pw::os::Prompts {
+class FolderAnswer : public pw::platform::Prompts {
 public:
     explicit FolderAnswer(std::string folder) : folder_(std::move(folder)) {}
-    pw::os::Answer messageBox(const std::string&, const std::string&, pw::os::Buttons, pw::os::Icon,
-                              const std::string& = {}) override {
-        return pw::os::Answer::Ok;
+    pw::platform::Answer messageBox(const std::string&, const std::string&, pw::platform::Buttons,
+                                    pw::platform::Icon, const std::string& = {}) override {
+        return pw::platform::Answer::Ok;
     }
-    bool openFile(const pw::os::FileDialogRequest&, pw::os::FileDialogResult&) override {
+    bool openFile(const pw::platform::FileDialogRequest&,
+                  pw::platform::FileDialogResult&) override {
         return false;
     }
-    bool saveFile(const pw::os::FileDialogRequest&, pw::os::FileDialogResult&) override {
+    bool saveFile(const pw::platform::FileDialogRequest&,
+                  pw::platform::FileDialogResult&) override {
         return false;
     }
     bool browseFolder(const std::string&, std::string& folder) override {
@@ -43,7 +46,7 @@ private:
     std::string folder_;
 };
 
-struct QuietFront : pw::FrontView {
+struct QuietFront : pw::app::FrontView {
     void setHintVisible(bool) override {}
     void setHintText(const std::string&) override {}
     void setPageText(const std::string&) override {}
@@ -54,7 +57,7 @@ struct QuietFront : pw::FrontView {
     void repaint() override {}
 };
 
-struct QuietEngine : pw::EngineView {
+struct QuietEngine : pw::app::EngineView {
     void hideDropPanel() override {}
     void repaint() override {}
     void showRemoveMenu() override {}
@@ -71,22 +74,23 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 1;
-    pw::PictureListView list1;
-    pw::PictureListView list2;
-    pw::FileList list(&list1, &list2);
+    pw::gui::PictureListView list1;
+    pw::gui::PictureListView list2;
+    pw::app::FileList list;
+    pw::gui::FileListBoxes boxes(list, &list1, &list2);
     list2.resize(500, 300);
     list2.show();
     FolderAnswer prompts(argv[1]);
     QuietFront front;
     QuietEngine engine;
-    pw::QtMessagePump pump;
+    pw::gui::QtMessagePump pump;
     qint64 best = -1;
     for (int run = 0; run < runs; ++run) {
         list.clear();
         pump.pumpOnce();
         QElapsedTimer timer;
         timer.start();
-        pw::BrowseFolderAndSearch(prompts, list, front, engine, pump);
+        pw::app::BrowseFolderAndSearch(prompts, list, front, engine, pump);
         pump.pumpOnce(); // the list's one repaint at the end
         const qint64 elapsed = timer.elapsed();
         if (best < 0 || elapsed < best)

@@ -8,8 +8,8 @@
 //                                             rows a screen at a time, and the peak memory
 //   pages_bench shot PNG PICTURE...           the window over the pictures, the second one
 //                                             selected and the third turned right, as PNG
-#include "core/picture_list_model.h"
-#include "form/pages_window.h"
+#include "app/picture_list_model.h"
+#include "gui/pages_window.h"
 #include "outside/skin/skin_loader.h"
 #include "platform/paths.h"
 
@@ -103,7 +103,7 @@ std::vector<int> visibleRows(const QListView& view) {
 }
 
 // Runs the event loop until every tile in view has its thumbnail; the milliseconds it took.
-qint64 waitForScreen(pw::PagesWindow& window, const QElapsedTimer& clock) {
+qint64 waitForScreen(pw::gui::PagesWindow& window, const QElapsedTimer& clock) {
     const std::vector<int> rows = visibleRows(*window.view());
     const auto done = [&] {
         for (const int row : rows) {
@@ -119,23 +119,23 @@ qint64 waitForScreen(pw::PagesWindow& window, const QElapsedTimer& clock) {
 }
 
 void styleAsTheProgram() {
-    pw::os::setApplicationFolder(PW_BENCH_APP_DIR);
-    pw::skin::Attach();
-    pw::skin::AdjustHSV(0, -90, 0);
+    pw::platform::setApplicationFolder(PW_BENCH_APP_DIR);
+    pw::skin::skin::Attach();
+    pw::skin::skin::AdjustHSV(0, -90, 0);
 }
 
 int run(const QString& folder, int walk) {
     styleAsTheProgram();
     const QStringList names =
         QDir(folder).entryList({QStringLiteral("p*.jpg")}, QDir::Files, QDir::Name);
-    pw::PictureListModel model;
+    pw::app::PictureListModel model;
     for (const QString& name : names) {
         const std::string path = (folder + QLatin1Char('/') + name).toStdString();
         model.append(path, path);
     }
     QElapsedTimer clock;
     clock.start();
-    pw::PagesWindow window(model);
+    pw::gui::PagesWindow window(model);
     window.resize(1280, 800);
     window.show();
     QCoreApplication::processEvents();
@@ -167,17 +167,17 @@ int run(const QString& folder, int walk) {
     std::printf("walked %d rows a screen at a time in %lld ms: cache %.1f MiB (bound %lld MiB)\n",
                 walk, static_cast<long long>(clock.elapsed()),
                 static_cast<double>(window.thumbnails().cachedBytes()) / (1 << 20),
-                static_cast<long long>(pw::PagesWindow::kCacheBytes >> 20));
+                static_cast<long long>(pw::gui::PagesWindow::kCacheBytes >> 20));
     std::printf("peak memory: %ld MiB\n", peakMiB());
     return 0;
 }
 
 int shot(const QString& target, const QStringList& pictures) {
     styleAsTheProgram();
-    pw::PictureListModel model;
+    pw::app::PictureListModel model;
     for (const QString& picture : pictures)
         model.append(picture.toStdString(), picture.toStdString());
-    pw::PagesWindow window(model);
+    pw::gui::PagesWindow window(model);
     window.show();
     QCoreApplication::processEvents();
     if (model.count() > 2) {

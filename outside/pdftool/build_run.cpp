@@ -37,8 +37,8 @@ bool removeIfPresent(const std::string& path) {
 }
 
 // The size and resolution of a PNG page, where the page layout reads them for every page.
-JpegInfo pageInfo(const PngInfo& png) {
-    JpegInfo info;
+formats::JpegInfo pageInfo(const formats::PngInfo& png) {
+    formats::JpegInfo info;
     info.fileSize = png.fileSize;
     info.width = png.width;
     info.height = png.height;
@@ -60,24 +60,24 @@ Checked checkStagedFile(const StagedFile& file) {
     if (!checked.reason.empty())
         return checked;
     try {
-        auto page = [&file](JpegInfo info) {
+        auto page = [&file](formats::JpegInfo info) {
             PageSource source;
             source.name = file.name;
             source.path = file.path;
             source.info = std::move(info);
             return source;
         };
-        if (isTiffName(file.name)) {
-            if (auto g4 = readG4Tiff(file.path, checked.reason)) {
+        if (jobfiles::isTiffName(file.name)) {
+            if (auto g4 = formats::readG4Tiff(file.path, checked.reason)) {
                 checked.page = page(g4PageInfo(*g4));
                 checked.page->g4 = std::move(*g4);
             }
-        } else if (isPngName(file.name)) {
-            if (auto png = readPngInfo(file.path, checked.reason)) {
+        } else if (jobfiles::isPngName(file.name)) {
+            if (auto png = formats::readPngInfo(file.path, checked.reason)) {
                 checked.page = page(pageInfo(*png));
                 checked.page->png = std::move(*png);
             }
-        } else if (auto info = readJpegInfo(file.path, checked.reason)) {
+        } else if (auto info = formats::readJpegInfo(file.path, checked.reason)) {
             checked.page = page(std::move(*info));
         }
         if (checked.page)
@@ -109,20 +109,20 @@ std::vector<Checked> checkStagedFiles(const std::vector<StagedFile>& files) {
     return checked;
 }
 
-std::vector<PageSource> readHeaders(const std::vector<StagedFile>& files, const PageTurns& turns,
-                                    std::FILE* err) {
+std::vector<PageSource> readHeaders(const std::vector<StagedFile>& files,
+                                    const jobfiles::PageTurns& turns, std::FILE* err) {
     std::vector<PageSource> pages;
     pages.reserve(files.size());
     std::vector<Checked> checked = checkStagedFiles(files);
     for (std::size_t i = 0; i < files.size(); ++i) {
         if (checked[i].page) {
             pages.push_back(std::move(*checked[i].page));
-            pages.back().turn = turnOfStagedName(turns, files[i].name);
+            pages.back().turn = jobfiles::turnOfStagedName(turns, files[i].name);
             continue;
         }
         // Every skipped file gets its line: the job counts them to name the missing pictures.
         // "name:" keeps the word from reading as a progress word.
-        line(err, kSkippedLead + files[i].name + ": " + checked[i].reason);
+        line(err, jobfiles::kSkippedLead + files[i].name + ": " + checked[i].reason);
     }
     return pages;
 }
@@ -130,12 +130,12 @@ std::vector<PageSource> readHeaders(const std::vector<StagedFile>& files, const 
 } // namespace
 
 int buildStagedPdf(const std::string& folder, std::FILE* out, std::FILE* err,
-                   const std::optional<Encryption>& encryption) {
+                   const std::optional<jobfiles::Encryption>& encryption) {
     const std::string result = folder + "/tmp.pdf";
     const std::string partial = folder + "/tmpx.pdf";
     if (!removeIfPresent(result)) {
-        line(err, kFailedLead + std::string(std::strerror(errno)));
-        return kExitWriteFailed;
+        line(err, jobfiles::kFailedLead + std::string(std::strerror(errno)));
+        return jobfiles::kExitWriteFailed;
     }
     removeIfPresent(partial); // best effort: opening it for writing below decides
 
@@ -143,30 +143,31 @@ int buildStagedPdf(const std::string& folder, std::FILE* out, std::FILE* err,
     const std::vector<StagedFile> files = listStagedFiles(folder, &error);
     if (!error.empty()) {
         line(err, "No staged pictures: " + error);
-        return kExitNoPictures;
+        return jobfiles::kExitNoPictures;
     }
     if (files.empty()) {
         line(err, "No staged pictures in " + folder);
-        return kExitNoPictures;
+        return jobfiles::kExitNoPictures;
     }
-    const std::vector<PageSource> pages =
-        readHeaders(files, readPageTurns(folder + "/" + kPageTurnsFileName), err);
+    const std::vector<PageSource> pages = readHeaders(
+        files, jobfiles::readPageTurns(folder + "/" + jobfiles::kPageTurnsFileName), err);
     if (pages.empty()) {
         line(err, "None of the " + std::to_string(files.size()) + " staged pictures is usable");
-        return kExitNoUsablePictures;
+        return jobfiles::kExitNoUsablePictures;
     }
 
-    DocInfo docInfo;
-    if (auto read = readDocInfo(folder + "/" + kDocInfoFileName))
+    jobfiles::DocInfo docInfo;
+    if (auto read = jobfiles::readDocInfo(folder + "/" + jobfiles::kDocInfoFileName))
         docInfo = std::move(*read);
-    const engine::PageLayout layout = readPageOptions(folder + "/" + kPageOptionsFileName);
-    const std::optional<PictureTitles> titles =
-        readPictureTitles(folder + "/" + kPictureTitlesFileName);
+    const jobfiles::PageLayout layout =
+        jobfiles::readPageOptions(folder + "/" + jobfiles::kPageOptionsFileName);
+    const std::optional<jobfiles::PictureTitles> titles =
+        jobfiles::readPictureTitles(folder + "/" + jobfiles::kPictureTitlesFileName);
 
     std::FILE* file = std::fopen(partial.c_str(), "wb");
     if (file == nullptr) {
-        line(err, kFailedLead + std::string(std::strerror(errno)));
-        return kExitWriteFailed;
+        line(err, jobfiles::kFailedLead + std::string(std::strerror(errno)));
+        return jobfiles::kExitWriteFailed;
     }
     std::vector<char> buffer(kOutputBuffer);
     std::setvbuf(file, buffer.data(), _IOFBF, buffer.size());
@@ -178,7 +179,8 @@ int buildStagedPdf(const std::string& folder, std::FILE* out, std::FILE* err,
     };
     std::size_t laidOnWhite = 0;
     const WriteExtras extras{encryption ? &*encryption : nullptr, titles ? &*titles : nullptr,
-                             readPdfaLevel(folder + "/" + kPageOptionsFileName), &laidOnWhite};
+                             jobfiles::readPdfaLevel(folder + "/" + jobfiles::kPageOptionsFileName),
+                             &laidOnWhite};
     bool written = writePdf(pages, docInfo, layout, file, announce, error, extras);
     if (written && (std::fflush(file) != 0 || std::ferror(file) != 0)) {
         written = false;
@@ -190,19 +192,19 @@ int buildStagedPdf(const std::string& folder, std::FILE* out, std::FILE* err,
     }
     if (!written) {
         unlink(partial.c_str());
-        line(err, kFailedLead + error);
-        return kExitWriteFailed;
+        line(err, jobfiles::kFailedLead + error);
+        return jobfiles::kExitWriteFailed;
     }
     if (std::rename(partial.c_str(), result.c_str()) != 0) {
-        line(err, kFailedLead + std::string(std::strerror(errno)));
+        line(err, jobfiles::kFailedLead + std::string(std::strerror(errno)));
         unlink(partial.c_str());
-        return kExitWriteFailed;
+        return jobfiles::kExitWriteFailed;
     }
     if (laidOnWhite > 0)
-        line(out, kLaidOnWhiteLead + std::to_string(laidOnWhite));
-    line(out, kWroteLead + std::to_string(pages.size()) + " of " + std::to_string(files.size()) +
-                  " pages");
-    return kExitOk;
+        line(out, jobfiles::kLaidOnWhiteLead + std::to_string(laidOnWhite));
+    line(out, jobfiles::kWroteLead + std::to_string(pages.size()) + " of " +
+                  std::to_string(files.size()) + " pages");
+    return jobfiles::kExitOk;
 }
 
 } // namespace pw::pdftool

@@ -15,6 +15,6 @@ namespace pw::pdftool {
 // `encryption` the PDF is encrypted with AES-256; with titles.txt in the folder it has a
 // bookmark per picture.
 int buildStagedPdf(const std::string& folder, std::FILE* out, std::FILE* err,
-                   const std::optional<Encryption>& encryption = std::nullopt);
+                   const std::optional<jobfiles::Encryption>& encryption = std::nullopt);
 
 } // namespace pw::pdftool

@@ -8,8 +8,8 @@ namespace pw::pdftool {
 
 using Handle = QPDFObjectHandle;
 
-JpegInfo g4PageInfo(const G4Tiff& page) {
-    JpegInfo info;
+formats::JpegInfo g4PageInfo(const formats::G4Tiff& page) {
+    formats::JpegInfo info;
     info.fileSize = page.fileSize;
     info.width = static_cast<int>(page.width);
     info.height = static_cast<int>(page.height);
@@ -23,7 +23,7 @@ CcittImages::CcittImages(const std::vector<PageSource>& pages, const PageWritten
     : pages_(pages), onPageWritten_(onPageWritten), buffer_(kStagedReadChunk) {}
 
 Handle CcittImages::image(QPDF& pdf, std::size_t index) {
-    const G4Tiff& page = *pages_[index].g4;
+    const formats::G4Tiff& page = *pages_[index].g4;
     Handle parms = Handle::newDictionary();
     parms.replaceKey("/K", Handle::newInteger(-1));
     parms.replaceKey("/Columns", Handle::newInteger(page.width));
@@ -44,7 +44,7 @@ void CcittImages::provideStreamData(QPDFObjGen const& og, Pipeline* pipeline) {
     if (found == streams_.end())
         throw std::logic_error("no picture for stream " + og.unparse(' '));
     const PageSource& source = pages_[found->second];
-    const G4Tiff& page = *source.g4;
+    const formats::G4Tiff& page = *source.g4;
     if (onPageWritten_)
         onPageWritten_(found->second);
     StagedFileReader(source.path, source.name, page.fileSize, page.stripOffset)

@@ -1,6 +1,6 @@
 #pragma once
 // Group 4 pages: the strip of a staged one-strip TIFF as a /CCITTFaxDecode image, byte for byte.
-#include "outside/pdftool/pdf_writer.h"
+#include "outside/pdftool/page_source.h"
 
 #include <memory>
 #include <qpdf/QPDF.hh>
@@ -12,7 +12,7 @@
 namespace pw::pdftool {
 
 // The size and resolution of a Group 4 page, where the page layout reads them for every page.
-JpegInfo g4PageInfo(const G4Tiff& page);
+formats::JpegInfo g4PageInfo(const formats::G4Tiff& page);
 
 class CcittImages : public QPDFObjectHandle::StreamDataProvider,
                     public std::enable_shared_from_this<CcittImages> {

@@ -38,7 +38,7 @@ void keepProfileByContent(PageSource& page) {
 std::string readProfileAgain(const PageSource& page) {
     std::optional<std::string> profile;
     // Only the chunks before the image data: the data was checked with the page's header.
-    profile = page.png ? readPngIccProfile(page.path) : readIccProfile(page.path);
+    profile = page.png ? formats::readPngIccProfile(page.path) : formats::readIccProfile(page.path);
     if (!profile || profile->size() != page.iccSize || sha256(*profile) != page.iccDigest)
         throw std::runtime_error(page.name + " changed while the PDF was written");
     return *profile;

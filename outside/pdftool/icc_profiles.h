@@ -2,7 +2,7 @@
 // ICC profiles kept by content: a page holds the size and SHA-256 digest of its profile, pages
 // with equal ones share one stream in the PDF, and the bytes are read again from the picture
 // only while that stream is written. The builder's memory so stays flat in the page count.
-#include "outside/pdftool/pdf_writer.h"
+#include "outside/pdftool/page_source.h"
 
 #include <string>
 

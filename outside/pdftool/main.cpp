@@ -29,7 +29,7 @@ std::optional<std::string> readStandardInput() {
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0 ||
-            text.size() + static_cast<std::size_t>(got) > pw::pdftool::kMostEncryptionText)
+            text.size() + static_cast<std::size_t>(got) > pw::jobfiles::kMostEncryptionText)
             return std::nullopt;
         text.append(buffer, static_cast<std::size_t>(got));
     }
@@ -39,7 +39,7 @@ std::optional<std::string> readStandardInput() {
 
 int main(int argc, char** argv) {
     // "/ENCRYPT" before the folder: the passwords come on standard input.
-    const bool encrypt = argc == 4 && strcasecmp(argv[2], pw::pdftool::kEncryptSwitch) == 0;
+    const bool encrypt = argc == 4 && strcasecmp(argv[2], pw::jobfiles::kEncryptSwitch) == 0;
     const int folderArgument = encrypt ? 3 : 2;
     // The folder, when given, is an absolute path: the builder works in it.
     if (argc < 2 || argc > 4 || (argc == 4 && !encrypt) || strcasecmp(argv[1], "/NOASK") != 0 ||
@@ -49,26 +49,26 @@ int main(int argc, char** argv) {
                              "Pagewright in FOLDER (an absolute path; by default the window's "
                              "staging folder). With /ENCRYPT the passwords and permissions are "
                              "read from standard input.\n");
-        return pw::pdftool::kExitUsage;
+        return pw::jobfiles::kExitUsage;
     }
     const std::string folder =
-        argc > folderArgument ? std::string(argv[folderArgument]) : pw::os::stagingFolder();
+        argc > folderArgument ? std::string(argv[folderArgument]) : pw::platform::stagingFolder();
     // Working in its folder tells which job a running builder belongs to.
     if (::chdir(folder.c_str()) != 0) {
         std::fprintf(stderr, "No staged pictures: cannot enter the folder %s: %s\n", folder.c_str(),
                      std::strerror(errno));
-        return pw::pdftool::kExitNoPictures;
+        return pw::jobfiles::kExitNoPictures;
     }
-    std::optional<pw::pdftool::Encryption> encryption;
+    std::optional<pw::jobfiles::Encryption> encryption;
     if (encrypt) {
         const std::optional<std::string> text = readStandardInput();
         if (text)
-            encryption = pw::pdftool::parseEncryption(*text);
+            encryption = pw::jobfiles::parseEncryption(*text);
         if (!encryption) {
             ::unlink("tmp.pdf"); // no earlier result stands for this run's
             std::fprintf(stderr, "%sno valid passwords on standard input\n",
-                         pw::pdftool::kFailedLead);
-            return pw::pdftool::kExitWriteFailed;
+                         pw::jobfiles::kFailedLead);
+            return pw::jobfiles::kExitWriteFailed;
         }
     }
 #if defined(__GLIBC__)

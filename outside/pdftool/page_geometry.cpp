@@ -89,9 +89,9 @@ PageGeometry pictureSizedPage(double shownWidth, double shownHeight, double marg
     return page;
 }
 
-PageGeometry paperPage(ShownSize shown, const engine::PageLayout& layout, int orientation) {
-    const engine::PaperArea area =
-        engine::paperArea(layout, engine::landscapePage(layout, shown.width, shown.height));
+PageGeometry paperPage(ShownSize shown, const jobfiles::PageLayout& layout, int orientation) {
+    const jobfiles::PaperArea area =
+        jobfiles::paperArea(layout, jobfiles::landscapePage(layout, shown.width, shown.height));
     PageGeometry page;
     page.width = area.paperWidth;
     page.height = area.paperHeight;
@@ -104,8 +104,8 @@ PageGeometry paperPage(ShownSize shown, const engine::PageLayout& layout, int or
 
 ShownSize shownSize(int pixelWidth, int pixelHeight, double xDpi, double yDpi, int orientation) {
     if (!(xDpi > 0.0) || !(yDpi > 0.0) || !std::isfinite(xDpi) || !std::isfinite(yDpi)) {
-        xDpi = kDefaultDpi;
-        yDpi = kDefaultDpi;
+        xDpi = formats::kDefaultDpi;
+        yDpi = formats::kDefaultDpi;
     }
     const double storedWidth = std::max(pixelWidth, 1) * 72.0 / xDpi;
     const double storedHeight = std::max(pixelHeight, 1) * 72.0 / yDpi;
@@ -114,10 +114,10 @@ ShownSize shownSize(int pixelWidth, int pixelHeight, double xDpi, double yDpi, i
     return {storedWidth, storedHeight};
 }
 
-void placeInBox(ShownSize shown, const double box[4], engine::Fit fit, int orientation,
+void placeInBox(ShownSize shown, const double box[4], jobfiles::Fit fit, int orientation,
                 PageGeometry& page) {
-    const double scale = engine::fittedScale(shown.width, shown.height, box[2], box[3], fit);
-    if (fit == engine::Fit::Fill) {
+    const double scale = jobfiles::fittedScale(shown.width, shown.height, box[2], box[3], fit);
+    if (fit == jobfiles::Fit::Fill) {
         page.clip = true;
         std::copy(box, box + 4, page.clipBox);
     }
@@ -142,13 +142,13 @@ int turnedOrientation(int orientation, int clockwise) {
 }
 
 PageGeometry pageGeometry(int pixelWidth, int pixelHeight, double xDpi, double yDpi,
-                          int orientation, const engine::PageLayout& layout) {
+                          int orientation, const jobfiles::PageLayout& layout) {
     if (orientation < 1 || orientation > 8)
         orientation = 1;
     const ShownSize shown = shownSize(pixelWidth, pixelHeight, xDpi, yDpi, orientation);
-    if (layout.size == engine::PageSize::Picture) {
+    if (layout.size == jobfiles::PageSize::Picture) {
         const double margin =
-            engine::millimetresToPoints(std::clamp(layout.marginMm, 0.0, engine::kMaxMarginMm));
+            jobfiles::millimetresToPoints(std::clamp(layout.marginMm, 0.0, jobfiles::kMaxMarginMm));
         return pictureSizedPage(shown.width, shown.height, margin, orientation);
     }
     return paperPage(shown, layout, orientation);

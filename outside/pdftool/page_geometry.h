@@ -8,7 +8,7 @@ namespace pw::pdftool {
 // Smallest and largest page side a PDF reader accepts, in user units.
 inline constexpr double kMinPageSide = 3.0;
 inline constexpr double kMaxPageSide = 14400.0;
-using engine::kDefaultDpi;
+using formats::kDefaultDpi;
 
 struct PageGeometry {
     double width = 0.0; // MediaBox, in user units
@@ -36,7 +36,7 @@ ShownSize shownSize(int pixelWidth, int pixelHeight, double xDpi, double yDpi, i
 
 // Places a picture shown `shown` large in `box` (x y width height) of `page`, centred and as
 // `fit` says: scaled to fit the box, only shrunk to fit it, or scaled to cover it and cut to it.
-void placeInBox(ShownSize shown, const double box[4], engine::Fit fit, int orientation,
+void placeInBox(ShownSize shown, const double box[4], jobfiles::Fit fit, int orientation,
                 PageGeometry& page);
 
 // The EXIF orientation (1..8) that shows a picture stored with `orientation` (1..8, anything
@@ -58,6 +58,6 @@ int turnedOrientation(int orientation, int clockwise);
 // inside the margins: scaled to fit it, only shrunk to fit it, or scaled to cover it and cut
 // to it. Margins take at most half of the shorter page side.
 PageGeometry pageGeometry(int pixelWidth, int pixelHeight, double xDpi, double yDpi,
-                          int orientation, const engine::PageLayout& layout = {});
+                          int orientation, const jobfiles::PageLayout& layout = {});
 
 } // namespace pw::pdftool

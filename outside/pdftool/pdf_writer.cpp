@@ -79,7 +79,7 @@ private:
 
 // A number for a content stream or array: at most four decimals, no trailing zeros.
 std::string number(double value) {
-    return engine::decimalText(std::round(value * 10000.0) / 10000.0, 4);
+    return jobfiles::decimalText(std::round(value * 10000.0) / 10000.0, 4);
 }
 
 Handle real(double value) {
@@ -124,14 +124,14 @@ private:
 // a picture of several pages. Only the last entry of each level is held here.
 class Outline {
 public:
-    Outline(QPDF& pdf, const PictureTitles& titles)
+    Outline(QPDF& pdf, const jobfiles::PictureTitles& titles)
         : pdf_(pdf), titles_(titles), root_(pdf.makeIndirectObject(Handle::newDictionary())) {
         root_.replaceKey("/Type", Handle::newName("/Outlines"));
     }
 
     void addPage(const std::string& stagedName, const Handle& page) {
-        const std::optional<std::uint64_t> index = stagedIndex(stagedName);
-        const int number = stagedPage(stagedName);
+        const std::optional<std::uint64_t> index = jobfiles::stagedIndex(stagedName);
+        const int number = jobfiles::stagedPage(stagedName);
         if (!index || !picture_.isInitialized() || *index != pictureIndex_) {
             const auto title = index ? titles_.find(*index) : titles_.end();
             picture_ = append(
@@ -181,7 +181,7 @@ private:
     }
 
     QPDF& pdf_;
-    const PictureTitles& titles_;
+    const jobfiles::PictureTitles& titles_;
     Handle root_;
     Handle picture_;
     std::uint64_t pictureIndex_ = 0;
@@ -221,7 +221,7 @@ std::string randomPassword() {
 
 class DocumentBuilder {
 public:
-    DocumentBuilder(const std::vector<PageSource>& pages, const engine::PageLayout& layout,
+    DocumentBuilder(const std::vector<PageSource>& pages, const jobfiles::PageLayout& layout,
                     const PageWritten& onPageWritten, const WriteExtras& extras)
         : pages_(pages), layout_(layout), pdfa_(extras.pdfa),
           provider_(std::make_shared<JpegFileProvider>(pages, onPageWritten)),
@@ -232,7 +232,7 @@ public:
         textLayer_ = std::make_unique<TextLayer>(pdf_);
         if (extras.titles != nullptr)
             outline_.emplace(pdf_, *extras.titles);
-        pngImages_->setOpaque(pdfa_ == engine::PdfaLevel::A1b);
+        pngImages_->setOpaque(pdfa_ == jobfiles::PdfaLevel::A1b);
     }
 
     QPDF& pdf() { return pdf_; }
@@ -242,7 +242,7 @@ public:
 
     // The page of picture `index`, or the pages of its slices: one image for all of them.
     void addPage(std::size_t index) {
-        const JpegInfo& info = pages_[index].info;
+        const formats::JpegInfo& info = pages_[index].info;
         const int orientation = turnedOrientation(info.orientation, pages_[index].turn);
         std::vector<PageGeometry> slices =
             splitPageSlices(info.width, info.height, info.xDpi, info.yDpi, orientation, layout_);
@@ -259,7 +259,7 @@ public:
     void addSharedSheet(std::size_t first, std::size_t last) {
         std::vector<SheetPicture> pictures;
         for (std::size_t index = first; index < last; ++index) {
-            const JpegInfo& info = pages_[index].info;
+            const formats::JpegInfo& info = pages_[index].info;
             pictures.push_back({info.width, info.height, info.xDpi, info.yDpi,
                                 turnedOrientation(info.orientation, pages_[index].turn)});
         }
@@ -277,9 +277,9 @@ public:
             outline_->finish();
     }
 
-    void setDocInfo(const DocInfo& docInfo) {
+    void setDocInfo(const jobfiles::DocInfo& docInfo) {
         Handle info = Handle::newDictionary();
-        const bool archive = pdfa_ != engine::PdfaLevel::Off;
+        const bool archive = pdfa_ != jobfiles::PdfaLevel::Off;
         const auto text = [&info, archive](const char* key, const std::string& value) {
             // PDF/A repeats the text in XML, which cannot hold every character.
             const std::string shown = archive ? xmlSafe(value) : value;
@@ -292,12 +292,13 @@ public:
         text("/Keywords", docInfo.keywords);
         info.replaceKey("/Creator", Handle::newUnicodeString("Pagewright"));
         info.replaceKey("/Producer", Handle::newUnicodeString("Pagewright"));
-        const std::string date =
-            isPdfDate(docInfo.creationDate) ? docInfo.creationDate : pdfDate(std::time(nullptr));
+        const std::string date = jobfiles::isPdfDate(docInfo.creationDate)
+                                     ? docInfo.creationDate
+                                     : jobfiles::pdfDate(std::time(nullptr));
         if (!date.empty())
             info.replaceKey("/CreationDate", Handle::newString(date));
         if (archive)
-            info.replaceKey("/ModDate", Handle::newString(pdfDate(std::time(nullptr))));
+            info.replaceKey("/ModDate", Handle::newString(jobfiles::pdfDate(std::time(nullptr))));
         pdf_.getTrailer().replaceKey("/Info", pdf_.makeIndirectObject(info));
         if (archive)
             addPdfaParts(pdf_, pdfa_);
@@ -313,7 +314,7 @@ private:
     };
 
     Handle imageOf(std::size_t index) {
-        const std::optional<PngInfo>& png = pages_[index].png;
+        const std::optional<formats::PngInfo>& png = pages_[index].png;
         return pages_[index].g4 ? ccittImages_->image(pdf_, index)
                : png ? pngImages_->image(pdf_, index, colourSpace(index, png->baseColours()))
                      : jpegImage(index);
@@ -366,7 +367,7 @@ private:
     }
 
     Handle jpegImage(std::size_t index) {
-        const JpegInfo& info = pages_[index].info;
+        const formats::JpegInfo& info = pages_[index].info;
         Handle image = Handle::newStream(&pdf_);
         image.replaceStreamData(provider_, Handle::newName("/DCTDecode"), decodeParms(info));
         Handle dict = image.getDict();
@@ -380,7 +381,7 @@ private:
         return image;
     }
 
-    static Handle decodeParms(const JpegInfo& info) {
+    static Handle decodeParms(const formats::JpegInfo& info) {
         if (!info.rgbUntransformed)
             return Handle::newNull();
         // Stored as RGB: tell readers not to convert from YCbCr.
@@ -394,7 +395,7 @@ private:
         if (page.iccSize == 0 || !keepsProfile(pdfa_, page.iccVersion)) {
             // PDF/A: gray and RGB are read under the sRGB output intent; CMYK, which that
             // intent does not cover, gets a packaged CMYK profile (one stream for all pages).
-            if (pdfa_ == engine::PdfaLevel::Off || components != 4)
+            if (pdfa_ == jobfiles::PdfaLevel::Off || components != 4)
                 return Handle::newName(deviceSpace(components));
             if (!cmykProfile_.isInitialized())
                 cmykProfile_ = packagedProfile(pdf_, kCmykProfilePath, kCmykProfilePackage, 4);
@@ -417,8 +418,8 @@ private:
     }
 
     const std::vector<PageSource>& pages_;
-    const engine::PageLayout& layout_;
-    const engine::PdfaLevel pdfa_;
+    const jobfiles::PageLayout& layout_;
+    const jobfiles::PdfaLevel pdfa_;
     QPDF pdf_;
     Handle cmykProfile_;
     std::shared_ptr<JpegFileProvider> provider_;
@@ -433,8 +434,8 @@ private:
 
 } // namespace
 
-bool writePdf(const std::vector<PageSource>& pages, const DocInfo& docInfo,
-              const engine::PageLayout& layout, std::FILE* out, const PageWritten& onPageWritten,
+bool writePdf(const std::vector<PageSource>& pages, const jobfiles::DocInfo& docInfo,
+              const jobfiles::PageLayout& layout, std::FILE* out, const PageWritten& onPageWritten,
               std::string& error, const WriteExtras& extras) {
     if (pages.empty()) {
         error = "no pages";
@@ -442,11 +443,11 @@ bool writePdf(const std::vector<PageSource>& pages, const DocInfo& docInfo,
     }
     try {
         const bool encrypted = extras.encryption != nullptr && extras.encryption->active();
-        if (extras.pdfa != engine::PdfaLevel::Off && encrypted)
+        if (extras.pdfa != jobfiles::PdfaLevel::Off && encrypted)
             throw std::runtime_error("PDF/A does not allow encryption");
         DocumentBuilder builder(pages, layout, onPageWritten, extras);
-        if (engine::sharesSheets(layout)) {
-            const auto perSheet = static_cast<std::size_t>(engine::sheetGrid(layout).cells());
+        if (jobfiles::sharesSheets(layout)) {
+            const auto perSheet = static_cast<std::size_t>(jobfiles::sheetGrid(layout).cells());
             for (std::size_t first = 0; first < pages.size(); first += perSheet)
                 builder.addSharedSheet(first, std::min(pages.size(), first + perSheet));
         } else {
@@ -464,15 +465,16 @@ bool writePdf(const std::vector<PageSource>& pages, const DocInfo& docInfo,
         writer.setDecodeLevel(qpdf_dl_none);
         writer.setObjectStreamMode(qpdf_o_disable);
         writer.setLinearization(false);
-        if (extras.pdfa != engine::PdfaLevel::Off)
+        if (extras.pdfa != jobfiles::PdfaLevel::Off)
             writer.setNewlineBeforeEndstream(true); // PDF/A wants an EOL before "endstream"
-        if (extras.pdfa == engine::PdfaLevel::A1b)
+        if (extras.pdfa == jobfiles::PdfaLevel::A1b)
             writer.forcePDFVersion("1.4"); // a reader of 1.4 ignores /UserUnit, which fits
         else if (builder.needsUserUnit())
             writer.setMinimumPDFVersion("1.6");
         else if (!builder.pngVersion().empty())
             writer.setMinimumPDFVersion(builder.pngVersion());
-        if (const Encryption* encryption = extras.encryption; encryption && encryption->active()) {
+        if (const jobfiles::Encryption* encryption = extras.encryption;
+            encryption && encryption->active()) {
             const std::string owner = readerPassword(
                 encryption->ownerPassword.empty() ? randomPassword() : encryption->ownerPassword);
             const std::string open = readerPassword(encryption->openPassword);

@@ -67,8 +67,8 @@ std::string readFile(const char* path) {
 
 } // namespace
 
-bool keepsProfile(engine::PdfaLevel level, std::uint32_t version) {
-    if (level != engine::PdfaLevel::A1b)
+bool keepsProfile(jobfiles::PdfaLevel level, std::uint32_t version) {
+    if (level != jobfiles::PdfaLevel::A1b)
         return true;
     const std::uint32_t major = version >> 24;
     const std::uint32_t minor = (version >> 16) & 0xFF;
@@ -93,7 +93,7 @@ Handle packagedProfile(QPDF& pdf, const char* path, const char* package, int com
 }
 
 std::string xmpDate(const std::string& pdfDate) {
-    if (!isPdfDate(pdfDate))
+    if (!jobfiles::isPdfDate(pdfDate))
         return {};
     const std::string& d = pdfDate;
     std::string date = d.substr(2, 4) + "-" + d.substr(6, 2) + "-" + d.substr(8, 2) + "T" +
@@ -123,7 +123,7 @@ std::string xmlSafe(const std::string& text) {
     return out;
 }
 
-std::string xmpPacket(Handle info, engine::PdfaLevel level) {
+std::string xmpPacket(Handle info, jobfiles::PdfaLevel level) {
     std::string body;
     const std::string title = textOf(info, "/Title");
     const std::string author = textOf(info, "/Author");
@@ -148,7 +148,7 @@ std::string xmpPacket(Handle info, engine::PdfaLevel level) {
         if (const std::string value = xmpDate(textOf(info, key)); !value.empty())
             body += simple(name, value);
     }
-    const bool first = level == engine::PdfaLevel::A1b;
+    const bool first = level == jobfiles::PdfaLevel::A1b;
     body += simple("pdfaid:part", first ? "1" : "2");
     body += simple("pdfaid:conformance", "B");
     return "<?xpacket begin=\"\xEF\xBB\xBF\" id=\"W5M0MpCehiHzreSzNTczkc9d\"?>\n"
@@ -166,7 +166,7 @@ std::string xmpPacket(Handle info, engine::PdfaLevel level) {
            "<?xpacket end=\"w\"?>";
 }
 
-void addPdfaParts(QPDF& pdf, engine::PdfaLevel level) {
+void addPdfaParts(QPDF& pdf, jobfiles::PdfaLevel level) {
     Handle root = pdf.getRoot();
     Handle metadata = Handle::newStream(&pdf, xmpPacket(pdf.getTrailer().getKey("/Info"), level));
     metadata.getDict().replaceKey("/Type", Handle::newName("/Metadata"));

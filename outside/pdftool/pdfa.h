@@ -20,7 +20,7 @@ inline constexpr const char* kCmykProfilePackage = "libgs-common";
 
 // Whether a picture's profile of ICC `version` (its header bytes 8 to 11) may stay: PDF/A-1
 // takes profiles up to version 2.4 only, the other levels any.
-bool keepsProfile(engine::PdfaLevel level, std::uint32_t version);
+bool keepsProfile(jobfiles::PdfaLevel level, std::uint32_t version);
 
 // A packaged profile as a deflated ICC stream of `components` colours; throws
 // std::runtime_error naming the file and its package when it cannot be read.
@@ -28,10 +28,10 @@ QPDFObjectHandle packagedProfile(QPDF& pdf, const char* path, const char* packag
 
 // Hangs the XMP metadata (made from the trailer's /Info, which must be complete by then) and
 // the sRGB output intent on the catalog.
-void addPdfaParts(QPDF& pdf, engine::PdfaLevel level);
+void addPdfaParts(QPDF& pdf, jobfiles::PdfaLevel level);
 
 // The XMP packet for the document information `info` at `level`; exposed for the tests.
-std::string xmpPacket(QPDFObjectHandle info, engine::PdfaLevel level);
+std::string xmpPacket(QPDFObjectHandle info, jobfiles::PdfaLevel level);
 
 // A PDF date ("D:20261208140000-06'00") as an XMP date ("2026-12-08T14:00:00-06:00"); "" when
 // it is not one.

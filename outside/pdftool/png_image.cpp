@@ -23,7 +23,7 @@ Handle predictorParms(int colours, int depth, int width) {
 }
 
 // The palette with each entry's transparency (tRNS) laid on white.
-std::string paletteOnWhite(const PngInfo& info) {
+std::string paletteOnWhite(const formats::PngInfo& info) {
     std::string palette = info.palette;
     for (std::size_t i = 0; i < palette.size(); ++i) {
         const std::size_t entry = i / 3;
@@ -50,12 +50,12 @@ void PngImages::need(const char* version) {
         minimumVersion_ = version;
 }
 
-bool PngImages::flattens(const PngInfo& info) const {
+bool PngImages::flattens(const formats::PngInfo& info) const {
     return opaque_ && info.colourType != 3 && (info.bitDepth == 16 || info.hasAlpha());
 }
 
 Handle PngImages::image(QPDF& pdf, std::size_t index, const Handle& baseSpace) {
-    const PngInfo& info = *pages_[index].png;
+    const formats::PngInfo& info = *pages_[index].png;
     const bool withMask = info.hasAlpha() && !opaque_;
     if (info.hasAlpha() && opaque_)
         ++laidOnWhite_;
@@ -97,7 +97,7 @@ void PngImages::provideStreamData(QPDFObjGen const& og, Pipeline* pipeline) {
         throw std::logic_error("no picture for stream " + og.unparse(' '));
     const Binding binding = found->second;
     const PageSource& page = pages_[binding.page];
-    const PngInfo& info = *page.png;
+    const formats::PngInfo& info = *page.png;
 
     if (!binding.alpha && onPageWritten_)
         onPageWritten_(binding.page);
@@ -122,7 +122,7 @@ void PngImages::provideStreamData(QPDFObjGen const& og, Pipeline* pipeline) {
 }
 
 void PngImages::copyIdat(const PageSource& page, Pipeline* pipeline) {
-    const PngInfo& info = *page.png;
+    const formats::PngInfo& info = *page.png;
     StagedFileReader file(page.path, page.name, info.fileSize, info.firstIdat);
     std::uint64_t copied = 0;
     for (;;) {
@@ -130,7 +130,7 @@ void PngImages::copyIdat(const PageSource& page, Pipeline* pipeline) {
         file.read(head, 8);
         if (std::memcmp(head + 4, "IDAT", 4) != 0)
             break;
-        const std::uint64_t length = bigEndian32(head);
+        const std::uint64_t length = formats::bigEndian32(head);
         copied += length;
         if (copied > info.idatLength)
             throw file.changed();

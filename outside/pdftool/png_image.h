@@ -1,6 +1,6 @@
 #pragma once
 // PNG pages: the image with Flate data and PNG predictors, and its soft mask.
-#include "outside/pdftool/pdf_writer.h"
+#include "outside/pdftool/page_source.h"
 
 #include <memory>
 #include <qpdf/QPDF.hh>
@@ -39,7 +39,7 @@ private:
     void copyIdat(const PageSource& page, Pipeline* pipeline);
     void need(const char* version);
     // Decoded and re-encoded opaque in 8 bits (setOpaque).
-    bool flattens(const PngInfo& info) const;
+    bool flattens(const formats::PngInfo& info) const;
 
     const std::vector<PageSource>& pages_;
     const PageWritten& onPageWritten_;

@@ -61,7 +61,8 @@ bool readRows(png_structp png, png_bytepp rows) {
     return true;
 }
 
-bool decode(const std::string& path, const PngInfo& expected, Pixels& pixels, std::string& error) {
+bool decode(const std::string& path, const formats::PngInfo& expected, Pixels& pixels,
+            std::string& error) {
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
     if (!file) {
         error = "cannot be opened";
@@ -159,7 +160,8 @@ unsigned keyValue(const std::string& key, int index) {
 }
 
 // Alpha from tRNS: the palette's alpha entries, or 0 where the colour equals the key.
-void transparencyAlpha(const PngInfo& info, const Pixels& pixels, std::vector<unsigned char>& out) {
+void transparencyAlpha(const formats::PngInfo& info, const Pixels& pixels,
+                       std::vector<unsigned char>& out) {
     const auto width = static_cast<std::size_t>(info.width);
     const std::string& trns = info.transparency;
     for (std::size_t y = 0; y < pixels.rows.size(); ++y) {
@@ -185,11 +187,11 @@ void transparencyAlpha(const PngInfo& info, const Pixels& pixels, std::vector<un
 
 } // namespace
 
-int alphaDepth(const PngInfo& info) {
+int alphaDepth(const formats::PngInfo& info) {
     return (info.colourType == 4 || info.colourType == 6) ? info.bitDepth : 8;
 }
 
-bool encodePngPlanes(const std::string& path, const PngInfo& info, bool wantColour,
+bool encodePngPlanes(const std::string& path, const formats::PngInfo& info, bool wantColour,
                      PngPlanes& planes, std::string& error) {
     planes = {};
     Pixels pixels;
@@ -239,7 +241,7 @@ bool encodePngPlanes(const std::string& path, const PngInfo& info, bool wantColo
     return true;
 }
 
-bool encodeOpaquePng(const std::string& path, const PngInfo& info, std::string& colour,
+bool encodeOpaquePng(const std::string& path, const formats::PngInfo& info, std::string& colour,
                      std::string& error) {
     Pixels pixels;
     if (!decode(path, info, pixels, error))
@@ -280,7 +282,7 @@ std::string joinedIdat(const std::string& png) {
     std::size_t at = 8;
     while (at + 12 <= png.size()) {
         const auto* p = reinterpret_cast<const unsigned char*>(png.data()) + at;
-        const std::size_t length = bigEndian32(p);
+        const std::size_t length = formats::bigEndian32(p);
         if (at + 12 + length > png.size())
             return {};
         if (std::memcmp(p + 4, "IDAT", 4) == 0)

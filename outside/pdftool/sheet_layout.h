@@ -20,6 +20,6 @@ struct SheetPicture {
 // turned as the layout's orientation says; automatic: landscape when the pictures, fitted to
 // their cells, cover more of the sheet that way.
 std::vector<PageGeometry> sheetPlacements(const std::vector<SheetPicture>& pictures,
-                                          const engine::PageLayout& layout);
+                                          const jobfiles::PageLayout& layout);
 
 } // namespace pw::pdftool

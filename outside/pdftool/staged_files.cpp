@@ -47,7 +47,7 @@ std::vector<StagedFile> listStagedFiles(const std::string& folder, std::string* 
     }
     while (const dirent* entry = readdir(dir)) {
         const std::string name = entry->d_name;
-        if (!isStagedName(name))
+        if (!jobfiles::isStagedName(name))
             continue;
         const std::string path = folder + "/" + name;
         // Checked before anything opens it: opening a FIFO would wait for a writer.

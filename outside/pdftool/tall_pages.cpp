@@ -9,20 +9,20 @@
 namespace pw::pdftool {
 
 std::vector<PageGeometry> splitPageSlices(int pixelWidth, int pixelHeight, double xDpi, double yDpi,
-                                          int orientation, const engine::PageLayout& layout) {
+                                          int orientation, const jobfiles::PageLayout& layout) {
     const auto [shownWidth, shownHeight] =
         shownSize(pixelWidth, pixelHeight, xDpi, yDpi, orientation);
-    const engine::PictureSplit split = engine::pictureSplit(shownWidth, shownHeight, layout);
+    const jobfiles::PictureSplit split = jobfiles::pictureSplit(shownWidth, shownHeight, layout);
     if (split.scale <= 0.0)
         return {};
-    const engine::PaperArea area = engine::tallArea(layout, split.wide);
+    const jobfiles::PaperArea area = jobfiles::tallArea(layout, split.wide);
     const double margin = area.margin;
     const double width = shownWidth * split.scale, height = shownHeight * split.scale;
     // The picture's length along the slices and the area's.
     const double length = split.wide ? width : height;
     const double window = split.wide ? area.width : area.height;
     const double overlap =
-        std::clamp(engine::millimetresToPoints(layout.overlapMm), 0.0, window / 2.0);
+        std::clamp(jobfiles::millimetresToPoints(layout.overlapMm), 0.0, window / 2.0);
     const double step = window - overlap;
     // A sliver under a thousandth of a point is no page of its own.
     const auto count = static_cast<int>(1 + std::ceil((length - window) / step - 1e-3));

@@ -21,7 +21,7 @@ using Handle = QPDFObjectHandle;
 constexpr const char* kFontKey = "/FPwText";
 
 std::string number(double value) {
-    return engine::decimalText(std::round(value * 1000.0) / 1000.0, 3);
+    return jobfiles::decimalText(std::round(value * 1000.0) / 1000.0, 3);
 }
 
 // The UTF-16 code units of UTF-8 text, which are the glyphless font's character codes; a
@@ -117,7 +117,8 @@ struct PageText {
 
 } // namespace
 
-std::string textContent(const PageWords& words, const double shown[4], const double* clip) {
+std::string textContent(const jobfiles::PageWords& words, const double shown[4],
+                        const double* clip) {
     const double across = shown[2] / words.width;
     const double down = shown[3] / words.height;
     std::string content = "q ";
@@ -125,13 +126,13 @@ std::string textContent(const PageWords& words, const double shown[4], const dou
         content += number(clip[0]) + " " + number(clip[1]) + " " + number(clip[2]) + " " +
                    number(clip[3]) + " re W n ";
     content += "BT 3 Tr\n";
-    for (const WordLine& line : words.lines) {
+    for (const jobfiles::WordLine& line : words.lines) {
         // The line's height is the font size and its bottom the baseline: the font rises a
         // whole em and has no descent, so a word's glyphs cover its part of the line.
         const double size = std::max((line.box.bottom - line.box.top) * down, 0.01);
         const double baseline = shown[1] + shown[3] - line.box.bottom * down;
         content += std::string(kFontKey) + " " + number(size) + " Tf\n";
-        for (const PageWord& word : line.words) {
+        for (const jobfiles::PageWord& word : line.words) {
             const std::vector<unsigned> units = utf16Units(word.text);
             if (units.empty())
                 continue;
@@ -139,7 +140,8 @@ std::string textContent(const PageWords& words, const double shown[4], const dou
             // A word whose middle the clip hides belongs to another slice of the picture: it is
             // left out, so each page gives only the text it shows.
             const double middleX = shown[0] + (word.box.left + word.box.right) * across / 2.0;
-            const double middleY = shown[1] + shown[3] - (word.box.top + word.box.bottom) * down / 2.0;
+            const double middleY =
+                shown[1] + shown[3] - (word.box.top + word.box.bottom) * down / 2.0;
             if (clip != nullptr && (middleX < clip[0] || middleX > clip[0] + clip[2] ||
                                     middleY < clip[1] || middleY > clip[1] + clip[3]))
                 continue;
@@ -168,7 +170,7 @@ public:
         std::string content;
         // A file that does not fit its picture, or that cannot be read, leaves the page without
         // text: the picture is what matters.
-        const std::optional<PageWords> words = readPageWords(page.wordsPath);
+        const std::optional<jobfiles::PageWords> words = jobfiles::readPageWords(page.wordsPath);
         if (words && words->width == page.pixelWidth && words->height == page.pixelHeight)
             content = textContent(*words, page.shown, page.clip ? page.clipBox : nullptr);
         Pl_Flate deflate("text deflate", pipeline, Pl_Flate::a_deflate);
@@ -187,7 +189,7 @@ TextLayer::~TextLayer() = default;
 void TextLayer::addToPage(const PageSource& page, int orientation, const PageGeometry& geometry,
                           QPDFObjectHandle& resources, QPDFObjectHandle& contents) {
     PageText text;
-    text.wordsPath = wordsFileFor(page.path);
+    text.wordsPath = jobfiles::wordsFileFor(page.path);
     struct stat status {};
     if (::stat(text.wordsPath.c_str(), &status) != 0 || !S_ISREG(status.st_mode))
         return;

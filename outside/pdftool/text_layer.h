@@ -4,7 +4,7 @@
 // glyphless font embedded once per PDF, stretched to the word's width.
 #include "jobfiles/page_words.h"
 #include "outside/pdftool/page_geometry.h"
-#include "outside/pdftool/pdf_writer.h"
+#include "outside/pdftool/page_source.h"
 
 #include <memory>
 #include <qpdf/QPDF.hh>
@@ -39,6 +39,7 @@ private:
 
 // A page's text as a content stream, for `words` shown in the rectangle (x, y, width, height)
 // of the page, clipped to `clip` (x y width height) when given. Exposed for the tests.
-std::string textContent(const PageWords& words, const double shown[4], const double* clip);
+std::string textContent(const jobfiles::PageWords& words, const double shown[4],
+                        const double* clip);
 
 } // namespace pw::pdftool

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace pw::skin {
+namespace pw::skin::skin {
 namespace {
 
 QColor hex(unsigned value) {
@@ -94,4 +94,4 @@ SkinColors shiftedColors(int hue, int saturation, int value) {
     return c;
 }
 
-} // namespace pw::skin
+} // namespace pw::skin::skin

@@ -2,7 +2,7 @@
 // The skin's colour set, taken from the artwork's theme, and its hue/saturation/value shift.
 #include <QColor>
 
-namespace pw::skin {
+namespace pw::skin::skin {
 
 struct SkinColors {
     QColor window;        // dialog surfaces
@@ -38,4 +38,4 @@ SkinColors shiftedColors(int hue, int saturation, int value);
 // WCAG contrast ratio of two colours, 1..21.
 double contrastRatio(const QColor& a, const QColor& b);
 
-} // namespace pw::skin
+} // namespace pw::skin::skin

@@ -5,7 +5,7 @@
 #include <dlfcn.h>
 #include <mutex>
 
-namespace pw::skin {
+namespace pw::skin::skin {
 namespace {
 
 using AttachFn = void (*)();
@@ -38,8 +38,8 @@ void loadOnce(Loader& l) {
     if (l.tried)
         return;
     l.tried = true;
-    const std::string folder = l.testFolder.empty() ? os::programFilesFolder() : l.testFolder;
-    l.handle = dlopen(os::joinPath(folder, kLibraryName).c_str(), RTLD_NOW | RTLD_LOCAL);
+    const std::string folder = l.testFolder.empty() ? platform::programFilesFolder() : l.testFolder;
+    l.handle = dlopen(platform::joinPath(folder, kLibraryName).c_str(), RTLD_NOW | RTLD_LOCAL);
     if (l.handle == nullptr && l.testFolder.empty())
         l.handle = dlopen(kLibraryName, RTLD_NOW | RTLD_LOCAL);
     if (l.handle == nullptr)
@@ -101,4 +101,4 @@ void setLibraryFolderForTests(const std::string& folder) {
     l.testFolder = folder;
 }
 
-} // namespace pw::skin
+} // namespace pw::skin::skin

@@ -4,7 +4,7 @@
 // the matching call do nothing.
 #include <string>
 
-namespace pw::skin {
+namespace pw::skin::skin {
 
 void Attach();
 void AdjustHSV(int hue, int saturation, int value);
@@ -17,4 +17,4 @@ bool libraryLoaded();
 // An empty folder restores the normal search.
 void setLibraryFolderForTests(const std::string& folder);
 
-} // namespace pw::skin
+} // namespace pw::skin::skin

@@ -9,7 +9,7 @@
 #include <QString>
 #include <algorithm>
 
-namespace pw::skin {
+namespace pw::skin::skin {
 namespace {
 
 struct State {
@@ -75,4 +75,4 @@ void detachSkin() {
     s.attached = false;
 }
 
-} // namespace pw::skin
+} // namespace pw::skin::skin

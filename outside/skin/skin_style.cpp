@@ -2,7 +2,7 @@
 
 #include <utility>
 
-namespace pw::skin {
+namespace pw::skin::skin {
 namespace {
 
 QString name(const QColor& c) {
@@ -95,4 +95,4 @@ QGroupBox::title { subcontrol-origin: margin; left: 10px; padding: 0 4px; color:
     return sheet.trimmed();
 }
 
-} // namespace pw::skin
+} // namespace pw::skin::skin

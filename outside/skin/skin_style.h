@@ -5,7 +5,7 @@
 #include <QPalette>
 #include <QString>
 
-namespace pw::skin {
+namespace pw::skin::skin {
 
 QPalette makePalette(const SkinColors& colors);
 
@@ -14,4 +14,4 @@ QPalette makePalette(const SkinColors& colors);
 // Labels are left to the palette so a window's own label colours stay in force.
 QString makeStyleSheet(const SkinColors& colors);
 
-} // namespace pw::skin
+} // namespace pw::skin::skin

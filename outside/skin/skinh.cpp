@@ -8,7 +8,7 @@
 
 SKINH_EXPORT void SkinH_Attach() {
     try {
-        pw::skin::attachSkin();
+        pw::skin::skin::attachSkin();
     } catch (const std::exception&) {
         return;
     }
@@ -16,7 +16,7 @@ SKINH_EXPORT void SkinH_Attach() {
 
 SKINH_EXPORT void SkinH_AdjustHSV(int hue, int saturation, int value) {
     try {
-        pw::skin::adjustSkin(hue, saturation, value);
+        pw::skin::skin::adjustSkin(hue, saturation, value);
     } catch (const std::exception&) {
         return;
     }
@@ -24,7 +24,7 @@ SKINH_EXPORT void SkinH_AdjustHSV(int hue, int saturation, int value) {
 
 SKINH_EXPORT void SkinH_Detach() {
     try {
-        pw::skin::detachSkin();
+        pw::skin::skin::detachSkin();
     } catch (const std::exception&) {
         return;
     }

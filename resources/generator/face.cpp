@@ -21,8 +21,9 @@ constexpr qreal kHeaderBottom = 130;
 const QString kToolbarLabels[6] = {QStringLiteral("Add"),        QStringLiteral("Remove"),
                                    QStringLiteral("Add Folder"), QStringLiteral("Settings"),
                                    QStringLiteral("Help"),       QStringLiteral("Exit")};
-const Icon kToolbarIcons[6] = {Icon::AddFile,  Icon::Remove, Icon::AddFolder,
-                               Icon::Settings, Icon::Help,   Icon::Exit};
+const platform::Icon kToolbarIcons[6] = {platform::Icon::AddFile,   platform::Icon::Remove,
+                                         platform::Icon::AddFolder, platform::Icon::Settings,
+                                         platform::Icon::Help,      platform::Icon::Exit};
 const QString kMenuLabels[4] = {QStringLiteral("File"), QStringLiteral("Remove"),
                                 QStringLiteral("Control"), QStringLiteral("About")};
 
@@ -142,12 +143,12 @@ void drawToolbarButton(QPainter& p, int index, Look look) {
 // The small brand mark at the end of the toolbar row: pictures -> PDF.
 void drawToolbarMark(QPainter& p) {
     const IconColours dim{rgb(theme::kHeaderTextDim), rgb(theme::kAccent), rgb(theme::kHeaderTop)};
-    drawIcon(p, Icon::Pictures, QRectF(430, 60, 28, 28), dim);
+    drawIcon(p, platform::Icon::Pictures, QRectF(430, 60, 28, 28), dim);
     p.setPen(QPen(rgb(theme::kHeaderTextDim), 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.drawLine(QPointF(466, 74), QPointF(482, 74));
     p.drawLine(QPointF(478, 70), QPointF(482, 74));
     p.drawLine(QPointF(478, 78), QPointF(482, 74));
-    drawIcon(p, Icon::Pdf, QRectF(490, 60, 28, 28),
+    drawIcon(p, platform::Icon::Pdf, QRectF(490, 60, 28, 28),
              IconColours{rgb(theme::kHeaderTextDim), rgb(theme::kAccent), rgb(theme::kHeaderTop)});
     drawText(p, QRectF(416, 92, 124, 14), Qt::AlignCenter, QStringLiteral("pictures to PDF"),
              uiFont(10), rgb(theme::kHeaderTextDim));
@@ -183,8 +184,8 @@ void drawMoveButton(QPainter& p, const QRectF& box, bool up, Look look) {
     }
     p.drawRoundedRect(card, 9, 9);
     const QPointF c = card.center();
-    drawIcon(p, up ? Icon::ArrowUp : Icon::ArrowDown, QRectF(c.x() - 16, c.y() - 16, 32, 32),
-             colours);
+    drawIcon(p, up ? platform::Icon::ArrowUp : platform::Icon::ArrowDown,
+             QRectF(c.x() - 16, c.y() - 16, 32, 32), colours);
 }
 
 // The Convert button, or the Stop button that takes its place while a job runs.
@@ -215,7 +216,7 @@ void drawConvertButton(QPainter& p, Look look, bool stop) {
         p.setBrush(Qt::white);
         p.drawRoundedRect(QRectF(card.left() + 12, card.center().y() - 9, 18, 18), 3, 3);
     } else {
-        drawIcon(p, Icon::Pdf, QRectF(card.left() + 6, card.center().y() - 15, 30, 30),
+        drawIcon(p, platform::Icon::Pdf, QRectF(card.left() + 6, card.center().y() - 15, 30, 30),
                  IconColours{Qt::white, rgb(theme::kAccentDark), Qt::white});
     }
     drawText(p, QRectF(card.left() + 38, card.top() + 10, card.width() - 40, 22),

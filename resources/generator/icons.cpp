@@ -213,43 +213,43 @@ void drop(QPainter& p, const IconColours& c) {
 
 } // namespace
 
-void drawIcon(QPainter& p, Icon icon, const QRectF& box, const IconColours& colours) {
+void drawIcon(QPainter& p, platform::Icon icon, const QRectF& box, const IconColours& colours) {
     p.save();
     p.setRenderHint(QPainter::Antialiasing, true);
     p.translate(box.topLeft());
     p.scale(box.width() / 24.0, box.height() / 24.0);
     switch (icon) {
-    case Icon::AddFile:
+    case platform::Icon::AddFile:
         addFile(p, colours);
         break;
-    case Icon::Remove:
+    case platform::Icon::Remove:
         remove(p, colours);
         break;
-    case Icon::AddFolder:
+    case platform::Icon::AddFolder:
         addFolder(p, colours);
         break;
-    case Icon::Settings:
+    case platform::Icon::Settings:
         settings(p, colours);
         break;
-    case Icon::Help:
+    case platform::Icon::Help:
         help(p, colours);
         break;
-    case Icon::Exit:
+    case platform::Icon::Exit:
         exitDoor(p, colours);
         break;
-    case Icon::ArrowUp:
+    case platform::Icon::ArrowUp:
         arrow(p, colours, true);
         break;
-    case Icon::ArrowDown:
+    case platform::Icon::ArrowDown:
         arrow(p, colours, false);
         break;
-    case Icon::Pdf:
+    case platform::Icon::Pdf:
         pdf(p, colours);
         break;
-    case Icon::Pictures:
+    case platform::Icon::Pictures:
         pictures(p, colours);
         break;
-    case Icon::Drop:
+    case platform::Icon::Drop:
         drop(p, colours);
         break;
     }

@@ -53,12 +53,12 @@ QImage drawWelcome(const QImage& face) {
         bandFill.setColorAt(1, rgb(theme::kAccentDark));
         p.fillPath(band, bandFill);
         const IconColours onBand{Qt::white, rgb(theme::kAccentDark), Qt::white};
-        drawIcon(p, Icon::Pictures, QRectF(30, 30, 52, 52), onBand);
+        drawIcon(p, platform::Icon::Pictures, QRectF(30, 30, 52, 52), onBand);
         p.setPen(QPen(Qt::white, 2.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         p.drawLine(QPointF(88, 56), QPointF(106, 56));
         p.drawLine(QPointF(100, 50), QPointF(106, 56));
         p.drawLine(QPointF(100, 62), QPointF(106, 56));
-        drawIcon(p, Icon::Pdf, QRectF(110, 30, 52, 52), onBand);
+        drawIcon(p, platform::Icon::Pdf, QRectF(110, 30, 52, 52), onBand);
         drawText(p, QRectF(8, 96, 172, 22), Qt::AlignCenter, QStringLiteral("Pagewright"),
                  uiFont(17, true), Qt::white);
         drawText(p, QRectF(8, 118, 172, 16), Qt::AlignCenter,
@@ -79,7 +79,7 @@ QImage drawWelcome(const QImage& face) {
         p.setPen(QPen(rgb(theme::kAccent), 1.3, Qt::DashLine));
         p.setBrush(rgb(0xf0f9ff));
         p.drawRoundedRect(drop, 7, 7);
-        drawIcon(p, Icon::Drop, QRectF(drop.left() + 82, drop.top() + 7, 20, 20),
+        drawIcon(p, platform::Icon::Drop, QRectF(drop.left() + 82, drop.top() + 7, 20, 20),
                  IconColours{rgb(theme::kAccentDark), rgb(theme::kAccent), Qt::white});
         drawText(p, drop.adjusted(108, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
                  QStringLiteral("Drop files here"), uiFont(13, true), rgb(theme::kAccentDark));

@@ -22,6 +22,7 @@
 
 using namespace pw::pdftool;
 using namespace pw::pdftool::test;
+using namespace pw;
 
 namespace {
 
@@ -292,7 +293,8 @@ TEST(PdfExe, TurnedPagesComposeWithExifAndKeepEveryByte) {
                                                    .yDensity = 72,
                                                    .exifOrientation = c.exif}));
     }
-    ASSERT_TRUE(writePageTurns(stage.folder(), {{0, 90}, {1, 90}, {2, 270}, {3, 90}}));
+    ASSERT_TRUE(
+        pw::jobfiles::writePageTurns(stage.folder(), {{0, 90}, {1, 90}, {2, 270}, {3, 90}}));
     ASSERT_EQ(runPdfExe(stage).exitCode, 0);
     ASSERT_EQ(qpdfCheck(stage.pdf()), 0);
 
@@ -485,8 +487,9 @@ TEST(PdfExe, ProgressStaysSmallForHugeJobs) {
 TEST(PdfExe, DocumentInformationComesFromThePropertiesFile) {
     Stage stage;
     ASSERT_TRUE(writeJpeg(stage.path("00000.jpg"), {}));
-    DocInfo info{"Zoë's Ωmega\nalbum", "Jürgen", "Trip", "sea, sun", "D:20261208140000-06'00"};
-    ASSERT_TRUE(writeDocInfo(stage.folder(), info));
+    jobfiles::DocInfo info{"Zoë's Ωmega\nalbum", "Jürgen", "Trip", "sea, sun",
+                           "D:20261208140000-06'00"};
+    ASSERT_TRUE(pw::jobfiles::writeDocInfo(stage.folder(), info));
     ASSERT_EQ(runPdfExe(stage).exitCode, 0);
     EXPECT_EQ(qpdfCheck(stage.pdf()), 0);
     QPDF pdf;
@@ -500,14 +503,14 @@ TEST(PdfExe, DocumentInformationComesFromThePropertiesFile) {
     EXPECT_NE(dict.getKey("/Producer").getUTF8Value().find("Pagewright"), std::string::npos);
 
     // Without the file: no properties, but still a producer and a creation date.
-    std::filesystem::remove(stage.path(kDocInfoFileName));
+    std::filesystem::remove(stage.path(jobfiles::kDocInfoFileName));
     ASSERT_EQ(runPdfExe(stage).exitCode, 0);
     QPDF plain;
     plain.processFile(stage.pdf().c_str());
     auto bare = plain.getTrailer().getKey("/Info");
     EXPECT_FALSE(bare.hasKey("/Title"));
     EXPECT_NE(bare.getKey("/Producer").getUTF8Value().find("Pagewright"), std::string::npos);
-    EXPECT_TRUE(isPdfDate(bare.getKey("/CreationDate").getUTF8Value()));
+    EXPECT_TRUE(pw::jobfiles::isPdfDate(bare.getKey("/CreationDate").getUTF8Value()));
 }
 
 TEST(PdfExe, DamagedPicturesNeverBreakThePdf) {
@@ -558,8 +561,8 @@ TEST(PdfExe, EncryptsWithAes256AndThePermissionsGiven) {
     ASSERT_TRUE(writeJpeg(stage.path("00000.jpg"), {}));
     ASSERT_TRUE(writeJpeg(stage.path("00001.jpg"), {}));
     const std::string input = stage.cache() + "/input.txt";
-    const auto build = [&](const Encryption& encryption) {
-        EXPECT_TRUE(writeFile(input, encryptionText(encryption)));
+    const auto build = [&](const jobfiles::Encryption& encryption) {
+        EXPECT_TRUE(writeFile(input, jobfiles::encryptionText(encryption)));
         return runPdfExe(stage, "/NOASK /ENCRYPT '" + stage.folder() + "' < '" + input + "'");
     };
     const auto qpdf = [&](const std::string& options) {
@@ -598,7 +601,7 @@ TEST(PdfExe, EncryptsWithAes256AndThePermissionsGiven) {
     // Asked to encrypt without passwords: no PDF rather than an open one.
     ASSERT_TRUE(writeFile(input, ""));
     run = runPdfExe(stage, "/NOASK /ENCRYPT '" + stage.folder() + "' < '" + input + "'");
-    EXPECT_EQ(run.exitCode, kExitWriteFailed) << run.output;
+    EXPECT_EQ(run.exitCode, jobfiles::kExitWriteFailed) << run.output;
     EXPECT_FALSE(std::filesystem::exists(stage.pdf()));
 }
 
@@ -610,8 +613,8 @@ TEST(PdfExe, BookmarksFollowThePicturesWithTheirTitles) {
          {"00000.jpg", "00002.jpg", "00002_0002.jpg", "00002_0003.jpg", "00005.jpg", "00007.jpg"})
         ASSERT_TRUE(writeJpeg(stage.path(name), {}));
     ASSERT_TRUE(writeFile(stage.path("00005.jpg"), "broken")); // skipped: no entry
-    ASSERT_TRUE(
-        writePictureTitles(stage.folder(), {{0, "Sunrise"}, {2, "Zoë's Ωmega 日本"}, {5, "Lost"}}));
+    ASSERT_TRUE(pw::jobfiles::writePictureTitles(
+        stage.folder(), {{0, "Sunrise"}, {2, "Zoë's Ωmega 日本"}, {5, "Lost"}}));
     ASSERT_EQ(runPdfExe(stage).exitCode, 0);
     EXPECT_EQ(qpdfCheck(stage.pdf()), 0);
     QPDF pdf;
@@ -641,7 +644,7 @@ TEST(PdfExe, BookmarksFollowThePicturesWithTheirTitles) {
     EXPECT_EQ(top[2].getTitle(), "00007"); // no title given
     EXPECT_EQ(pageOf(top[2]), 5);
 
-    std::filesystem::remove(stage.path(kPictureTitlesFileName));
+    std::filesystem::remove(stage.path(jobfiles::kPictureTitlesFileName));
     ASSERT_EQ(runPdfExe(stage).exitCode, 0);
     QPDF plain;
     plain.processFile(stage.pdf().c_str());

@@ -17,6 +17,7 @@
 
 using namespace pw::pdftool;
 using namespace pw::pdftool::test;
+using namespace pw;
 
 namespace {
 
@@ -144,7 +145,7 @@ TEST(CcittPages, StripGoesInAsItIsAndShowsThePattern) {
         const std::string name = i == 0 ? "00000.tif" : "00001.TIF";
         std::string reason;
         std::string strip;
-        ASSERT_TRUE(readG4Tiff(stage.path(name), reason, 1, &strip)) << reason;
+        ASSERT_TRUE(pw::formats::readG4Tiff(stage.path(name), reason, 1, &strip)) << reason;
         QPDFObjectHandle image = pages[static_cast<std::size_t>(i)].image;
         const auto data = image.getRawStreamData();
         EXPECT_EQ(std::string(reinterpret_cast<const char*>(data->getBuffer()), data->getSize()),
@@ -176,7 +177,7 @@ TEST(CcittPages, OtherTiffsAreSkipped) {
     ASSERT_TRUE(writeBilevel(stage.path("00002.tif"), {}));
     ASSERT_TRUE(writeBilevel(stage.path("00003.tif"), {}));
     std::string reason;
-    const auto page = readG4Tiff(stage.path("00002.tif"), reason);
+    const auto page = formats::readG4Tiff(stage.path("00002.tif"), reason);
     ASSERT_TRUE(page) << reason;
     std::string cut = readFile(stage.path("00002.tif"));
     std::string garbled = cut;
@@ -206,7 +207,7 @@ std::vector<std::uint8_t> packed(const std::string& bits) {
 
 std::string strictly(const std::string& bits, std::uint32_t width, std::uint32_t height) {
     const std::vector<std::uint8_t> bytes = packed(bits);
-    return CheckG4Stream(bytes.data(), bytes.size(), width, height);
+    return formats::CheckG4Stream(bytes.data(), bytes.size(), width, height);
 }
 
 } // namespace
@@ -251,8 +252,8 @@ TEST(CcittPages, TheStrictCheckTakesLibtiffsGroup4AndDecodesItAlike) {
                   static_cast<tmsize_t>(rows.size()));
         TIFFClose(tiff);
         std::vector<std::uint8_t> decoded;
-        EXPECT_EQ(CheckG4Stream(raw.data(), raw.size(), static_cast<std::uint32_t>(width),
-                                static_cast<std::uint32_t>(height), &decoded),
+        EXPECT_EQ(formats::CheckG4Stream(raw.data(), raw.size(), static_cast<std::uint32_t>(width),
+                                         static_cast<std::uint32_t>(height), &decoded),
                   "")
             << width << " x " << height;
         EXPECT_EQ(decoded, rows) << width << " x " << height;
@@ -378,8 +379,8 @@ TEST(TallPages, SplitWidePicturesShowTheirSlicesLeftToRight) {
 // portrait, the area is 539 wide and 785 high: 1671 points wide, four portrait pages.
 TEST(TallPages, AWidePictureWithinTheRatioStaysOnOnePage) {
     for (const auto orientation :
-         {pw::engine::Orientation::Automatic, pw::engine::Orientation::Portrait}) {
-        const bool portrait = orientation == pw::engine::Orientation::Portrait;
+         {pw::jobfiles::Orientation::Automatic, pw::jobfiles::Orientation::Portrait}) {
+        const bool portrait = orientation == pw::jobfiles::Orientation::Portrait;
         Stage stage;
         ASSERT_TRUE(writeJpeg(
             stage.path("00000.jpg"),

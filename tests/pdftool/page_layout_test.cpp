@@ -35,7 +35,7 @@ JpegSpec at72(int width, int height, int orientation = 0) {
 }
 
 bool writeOptions(const Stage& stage, const std::string& text) {
-    return writeFile(stage.path(kPageOptionsFileName), text);
+    return writeFile(stage.path(jobfiles::kPageOptionsFileName), text);
 }
 
 std::vector<PageInfo> runAndReadPages(const Stage& stage, QPDF& pdf) {
@@ -60,7 +60,7 @@ void expectStagedJpegsDrawn(const Stage& stage, int count) {
 } // namespace
 
 TEST(PageLayoutText, ValuesRoundTripAndBadOnesAreRefused) {
-    engine::PageLayout layout;
+    jobfiles::PageLayout layout;
     const std::pair<const char*, const char*> sizes[] = {{"picture", "picture"},
                                                          {"a3", "A3"},
                                                          {" A4 ", "A4"},
@@ -70,72 +70,75 @@ TEST(PageLayoutText, ValuesRoundTripAndBadOnesAreRefused) {
                                                          {"210x297mm", "210x297mm"},
                                                          {"215.9 X 279.4", "215.9x279.4mm"}};
     for (const auto& [text, formatted] : sizes) {
-        EXPECT_TRUE(engine::parsePageSize(text, layout)) << text;
-        EXPECT_EQ(engine::formatPageSize(layout), formatted);
+        EXPECT_TRUE(jobfiles::parsePageSize(text, layout)) << text;
+        EXPECT_EQ(jobfiles::formatPageSize(layout), formatted);
     }
     for (const char* bad : {"", "A6", "x297mm", "210x", "9x297mm", "210x5001mm", "-210x297mm",
                             "1e2x297mm", "infxinfmm", "210x297cm"}) {
-        EXPECT_FALSE(engine::parsePageSize(bad, layout)) << bad;
-        EXPECT_EQ(engine::formatPageSize(layout), "215.9x279.4mm") << bad; // left alone
+        EXPECT_FALSE(jobfiles::parsePageSize(bad, layout)) << bad;
+        EXPECT_EQ(jobfiles::formatPageSize(layout), "215.9x279.4mm") << bad; // left alone
     }
-    EXPECT_TRUE(engine::parseMargin("12.5mm", layout));
-    EXPECT_EQ(engine::formatMargin(layout), "12.5");
+    EXPECT_TRUE(jobfiles::parseMargin("12.5mm", layout));
+    EXPECT_EQ(jobfiles::formatMargin(layout), "12.5");
     for (const char* bad : {"", "-1", "50.01", "ten", "nan", "5,5"})
-        EXPECT_FALSE(engine::parseMargin(bad, layout)) << bad;
-    EXPECT_TRUE(engine::parseMargin("50", layout));
+        EXPECT_FALSE(jobfiles::parseMargin(bad, layout)) << bad;
+    EXPECT_TRUE(jobfiles::parseMargin("50", layout));
     for (const char* text : {"auto", "portrait", "landscape"}) {
-        EXPECT_TRUE(engine::parseOrientation(text, layout));
-        EXPECT_EQ(engine::formatOrientation(layout), text);
+        EXPECT_TRUE(jobfiles::parseOrientation(text, layout));
+        EXPECT_EQ(jobfiles::formatOrientation(layout), text);
     }
     for (const char* text : {"fit", "shrink", "fill"}) {
-        EXPECT_TRUE(engine::parseFit(text, layout));
-        EXPECT_EQ(engine::formatFit(layout), text);
+        EXPECT_TRUE(jobfiles::parseFit(text, layout));
+        EXPECT_EQ(jobfiles::formatFit(layout), text);
     }
-    EXPECT_FALSE(engine::parseOrientation("sideways", layout));
-    EXPECT_FALSE(engine::parseFit("stretch", layout));
+    EXPECT_FALSE(jobfiles::parseOrientation("sideways", layout));
+    EXPECT_FALSE(jobfiles::parseFit("stretch", layout));
     for (const auto& [text, formatted] : {std::pair{"2x2", "2x2"}, std::pair{" 3X1 ", "3x1"},
                                           std::pair{"1", "1x1"}, std::pair{"10x10", "10x10"}}) {
-        EXPECT_TRUE(engine::parsePerSheet(text, layout)) << text;
-        EXPECT_EQ(engine::formatPerSheet(layout), formatted);
+        EXPECT_TRUE(jobfiles::parsePerSheet(text, layout)) << text;
+        EXPECT_EQ(jobfiles::formatPerSheet(layout), formatted);
     }
     for (const char* bad : {"", "0x2", "2x", "11x1", "1.5x2", "-1x2", "4", "2x2x2"})
-        EXPECT_FALSE(engine::parsePerSheet(bad, layout)) << bad;
-    EXPECT_EQ(engine::formatPerSheet(layout), "10x10"); // left alone
+        EXPECT_FALSE(jobfiles::parsePerSheet(bad, layout)) << bad;
+    EXPECT_EQ(jobfiles::formatPerSheet(layout), "10x10"); // left alone
 
     // A split stops short of a PDF of nothing but pages: A4's width, 9000 or 10001 pages long.
-    engine::PageLayout a4;
-    a4.size = engine::PageSize::A4;
+    jobfiles::PageLayout a4;
+    a4.size = jobfiles::PageSize::A4;
     a4.splitTall = true;
-    EXPECT_NEAR(engine::pictureSplit(595.276, 841.89 * 9000, a4).scale, 1.0, 1e-6);
-    EXPECT_EQ(engine::pictureSplit(595.276, 841.89 * 10001, a4).scale, 0.0);
-    EXPECT_EQ(engine::pictureSplit(841.89 * 10001, 595.276, a4).scale, 0.0);
+    EXPECT_NEAR(jobfiles::pictureSplit(595.276, 841.89 * 9000, a4).scale, 1.0, 1e-6);
+    EXPECT_EQ(jobfiles::pictureSplit(595.276, 841.89 * 10001, a4).scale, 0.0);
+    EXPECT_EQ(jobfiles::pictureSplit(841.89 * 10001, 595.276, a4).scale, 0.0);
 }
 
 TEST(PageOptionsFile, RoundTripsAndFallsBackPerKey) {
     Stage stage;
-    engine::PageLayout layout;
-    EXPECT_EQ(engine::formatPageSize(readPageOptions(stage.path("missing.txt"))), "picture");
-    layout.size = engine::PageSize::Custom;
+    jobfiles::PageLayout layout;
+    EXPECT_EQ(jobfiles::formatPageSize(jobfiles::readPageOptions(stage.path("missing.txt"))),
+              "picture");
+    layout.size = jobfiles::PageSize::Custom;
     layout.customWidthMm = 100;
     layout.customHeightMm = 150.5;
-    layout.orientation = engine::Orientation::Landscape;
+    layout.orientation = jobfiles::Orientation::Landscape;
     layout.marginMm = 7.5;
-    layout.fit = engine::Fit::Fill;
+    layout.fit = jobfiles::Fit::Fill;
     layout.sheetColumns = 3;
     layout.sheetRows = 2;
     layout.gapMm = 2.5;
     ASSERT_TRUE(writePageOptions(stage.folder(), layout));
-    const engine::PageLayout read = readPageOptions(stage.path(kPageOptionsFileName));
-    EXPECT_EQ(engine::pageLayoutValues(read), engine::pageLayoutValues(layout));
+    const jobfiles::PageLayout read =
+        jobfiles::readPageOptions(stage.path(jobfiles::kPageOptionsFileName));
+    EXPECT_EQ(jobfiles::pageLayoutValues(read), jobfiles::pageLayoutValues(layout));
 
     // A damaged value costs only its own option; unknown keys and lines are ignored.
     ASSERT_TRUE(writeOptions(stage, "\xEF\xBB\xBFPageSize=A4\r\nOrientation=upside\r\n"
                                     "Margin=99\r\nnoise\r\nColour=blue\r\nFit=shrink\r\n"));
-    const engine::PageLayout damaged = readPageOptions(stage.path(kPageOptionsFileName));
-    EXPECT_EQ(damaged.size, engine::PageSize::A4);
-    EXPECT_EQ(damaged.orientation, engine::Orientation::Automatic);
+    const jobfiles::PageLayout damaged =
+        jobfiles::readPageOptions(stage.path(jobfiles::kPageOptionsFileName));
+    EXPECT_EQ(damaged.size, jobfiles::PageSize::A4);
+    EXPECT_EQ(damaged.orientation, jobfiles::Orientation::Automatic);
     EXPECT_EQ(damaged.marginMm, 0.0);
-    EXPECT_EQ(damaged.fit, engine::Fit::ShrinkOnly);
+    EXPECT_EQ(damaged.fit, jobfiles::Fit::ShrinkOnly);
 }
 
 TEST(PdfExe, PaperSizesTurnAsAsked) {
@@ -151,7 +154,7 @@ TEST(PdfExe, PaperSizesTurnAsAsked) {
     ASSERT_TRUE(writeJpeg(stage.path("00003.jpg"), {.width = 64, .height = 48}));
     ASSERT_TRUE(
         writeJpeg(stage.path("00004.jpg"), {.width = 64, .height = 48, .exifOrientation = 6}));
-    ASSERT_TRUE(writePageTurns(stage.folder(), {{3, 90}, {4, 270}}));
+    ASSERT_TRUE(jobfiles::writePageTurns(stage.folder(), {{3, 90}, {4, 270}}));
     for (const auto& [size, paper] : sizes) {
         const auto [narrow, tall] = paper;
         const std::pair<const char*, std::vector<bool>> orientations[] = {
@@ -184,7 +187,7 @@ TEST(PdfExe, FitShrinkAndFillPlaceThePictureInsideTheMargins) {
     ASSERT_TRUE(writeJpeg(stage.path("00002.jpg"), at72(64, 48)));
     ASSERT_TRUE(writeJpeg(stage.path("00003.jpg"), at72(64, 48, 6))); // shown 48 x 64
     ASSERT_TRUE(writeJpeg(stage.path("00004.jpg"), at72(64, 48)));    // so by the user's turn
-    ASSERT_TRUE(writePageTurns(stage.folder(), {{4, 90}}));
+    ASSERT_TRUE(jobfiles::writePageTurns(stage.folder(), {{4, 90}}));
     const auto layout = [&stage](const char* fit) {
         return writeOptions(stage, std::string("PageSize=100x100mm\nMargin=10\nFit=") + fit);
     };

@@ -59,9 +59,9 @@ ToolRun runPdfExe(const Stage& stage, const std::string& arguments) {
 }
 
 ToolRun runSplitOnA4(const Stage& stage, double marginMm, double overlapMm,
-                     pw::engine::Orientation orientation) {
-    pw::engine::PageLayout layout;
-    layout.size = pw::engine::PageSize::A4;
+                     pw::jobfiles::Orientation orientation) {
+    pw::jobfiles::PageLayout layout;
+    layout.size = pw::jobfiles::PageSize::A4;
     layout.orientation = orientation;
     layout.marginMm = marginMm;
     layout.splitTall = true;

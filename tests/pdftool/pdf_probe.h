@@ -33,7 +33,7 @@ struct ToolRun {
 ToolRun runPdfExe(const Stage& stage, const std::string& arguments = "/NOASK");
 // runPdfExe with A4 paper and pictures split over pages (SplitTall=yes).
 ToolRun runSplitOnA4(const Stage& stage, double marginMm = 0, double overlapMm = 0,
-                     pw::engine::Orientation orientation = pw::engine::Orientation::Automatic);
+                     pw::jobfiles::Orientation orientation = pw::jobfiles::Orientation::Automatic);
 
 std::string readFile(const std::string& path);
 bool writeFile(const std::string& path, const std::string& data);

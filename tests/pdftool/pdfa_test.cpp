@@ -20,6 +20,7 @@
 
 using namespace pw::pdftool;
 using namespace pw::pdftool::test;
+using namespace pw;
 
 namespace {
 
@@ -48,10 +49,10 @@ void stageVariedSet(const Stage& stage) {
                          {.bitDepth = 2, .colourType = 0, .transparency = std::string("\0\1", 2)}));
     ASSERT_TRUE(writeJpeg(stage.path("00009.jpg"), {}));
     ASSERT_TRUE(writeJpeg(stage.path("00009_0002.jpg"), {.width = 30}));
-    ASSERT_TRUE(writeDocInfo(stage.folder(),
-                             {"Zoë & <Receipts>\x01\xEF\xBF\xBE caf\xE9", "Ann \"A\" Author",
-                              "Sub\tject", "a, b", "D:20261208140000+01'00"}));
-    ASSERT_TRUE(writePictureTitles(stage.folder(), {{0, "Holiday 1"}, {9, "Scan"}}));
+    ASSERT_TRUE(pw::jobfiles::writeDocInfo(
+        stage.folder(), {"Zoë & <Receipts>\x01\xEF\xBF\xBE caf\xE9", "Ann \"A\" Author",
+                         "Sub\tject", "a, b", "D:20261208140000+01'00"}));
+    ASSERT_TRUE(pw::jobfiles::writePictureTitles(stage.folder(), {{0, "Holiday 1"}, {9, "Scan"}}));
 }
 
 // The level's PDF, copied out of the staging folder.
@@ -60,7 +61,9 @@ std::string build(const Stage& stage, const std::string& level, const std::strin
     const ToolRun run = runPdfExe(stage, "/NOASK '" + stage.folder() + "'");
     EXPECT_EQ(run.exitCode, 0) << run.output;
     const bool flattens = level == "1b";
-    EXPECT_EQ(run.output.find(std::string(kLaidOnWhiteLead) + "3\n") != std::string::npos, flattens)
+    EXPECT_EQ(run.output.find(std::string(pw::jobfiles::kLaidOnWhiteLead) + "3\n") !=
+                  std::string::npos,
+              flattens)
         << run.output;
     EXPECT_EQ(qpdfCheck(stage.pdf()), 0);
     const std::string copy = stage.cache() + "/" + level + ".pdf";
@@ -132,8 +135,9 @@ TEST(PdfA, BothLevelsKeepJpegBytesAndPassTheirChecks) {
     Stage stage;
     stageVariedSet(stage);
     // A text layer on the first page: its font has to pass the checks as well.
-    ASSERT_TRUE(writePageWords(stage.path("00000.words"),
-                               {64, 48, {{true, {4, 4, 60, 20}, {{{4, 4, 60, 20}, "Archive"}}}}}));
+    ASSERT_TRUE(pw::jobfiles::writePageWords(
+        stage.path("00000.words"),
+        {64, 48, {{true, {4, 4, 60, 20}, {{{4, 4, 60, 20}, "Archive"}}}}}));
     const std::string first = build(stage, "1b", "PageSize=A4\nMargin=10\nFit=fill\n");
     const std::string second = build(stage, "2b", "");
 
@@ -196,10 +200,10 @@ TEST(PdfA, RefusedWithAPassword) {
     ASSERT_TRUE(writeJpeg(stage.path("00000.jpg"), {}));
     ASSERT_TRUE(writeFile(stage.path("options.txt"), "PDFA=2b\n"));
     const std::string input = stage.cache() + "/input.txt";
-    ASSERT_TRUE(writeFile(input, encryptionText({"secret", "", true, true})));
+    ASSERT_TRUE(writeFile(input, pw::jobfiles::encryptionText({"secret", "", true, true})));
     const ToolRun run =
         runPdfExe(stage, "/NOASK /ENCRYPT '" + stage.folder() + "' < '" + input + "'");
-    EXPECT_EQ(run.exitCode, kExitWriteFailed);
+    EXPECT_EQ(run.exitCode, jobfiles::kExitWriteFailed);
     EXPECT_NE(run.output.find("PDF/A does not allow encryption"), std::string::npos) << run.output;
     EXPECT_FALSE(std::filesystem::exists(stage.pdf()));
 }

@@ -13,6 +13,7 @@
 
 using namespace pw::pdftool;
 using namespace pw::pdftool::test;
+using namespace pw;
 using pw::test::commandOutput;
 
 namespace {
@@ -103,12 +104,12 @@ TEST(PngPages, TurnedPagesKeepEveryPixel) {
     const std::pair<PngSpec, int> cases[] = {
         {{}, 90}, {{.colourType = 6, .seed = 2}, 270}, {{.colourType = 3, .seed = 3}, 180}};
     Stage stage;
-    PageTurns turns;
+    jobfiles::PageTurns turns;
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         ASSERT_TRUE(writePng(stage.path("0000" + std::to_string(i) + ".png"), cases[i].first));
         turns[i] = cases[i].second;
     }
-    ASSERT_TRUE(writePageTurns(stage.folder(), turns));
+    ASSERT_TRUE(pw::jobfiles::writePageTurns(stage.folder(), turns));
     const ToolRun run = runPdfExe(stage);
     ASSERT_EQ(run.exitCode, 0) << run.output;
     ASSERT_EQ(qpdfCheck(stage.pdf()), 0);
@@ -174,7 +175,7 @@ TEST(PngPages, OpaqueNonInterlacedDataIsCopiedWithItsLayout) {
         const PngSpec& spec = specs[i];
         QPDFObjectHandle dict = pages[page].image.getDict();
         const std::string png = readFile(stage.path("0000" + std::to_string(i) + ".png"));
-        EXPECT_EQ(raw(pages[page].image), joinedIdat(png)) << i;
+        EXPECT_EQ(raw(pages[page].image), pdftool::joinedIdat(png)) << i;
         EXPECT_EQ(dict.getKey("/Filter").unparse(), "/FlateDecode");
         EXPECT_EQ(dict.getKey("/BitsPerComponent").getIntValue(), spec.bitDepth) << i;
         const int colours = spec.colourType == 2 ? 3 : 1;

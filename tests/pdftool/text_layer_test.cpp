@@ -1,8 +1,8 @@
 // The words files and the invisible text pdf.exe lays over the pages from them.
 #include "command_output.h"
 #include "jobfiles/page_words.h"
-#include "outside/pdftool/text_layer.h"
 #include "jpeg_maker.h"
+#include "outside/pdftool/text_layer.h"
 #include "pdf_probe.h"
 
 #include <algorithm>
@@ -14,11 +14,12 @@
 
 using namespace pw::pdftool;
 using namespace pw::pdftool::test;
+using namespace pw;
 
 namespace {
 
-PageWords sampleWords(int width, int height) {
-    PageWords words{width, height, {}};
+jobfiles::PageWords sampleWords(int width, int height) {
+    jobfiles::PageWords words{width, height, {}};
     words.lines.push_back({true,
                            {10, 10, 150, 30},
                            {{{10, 10, 60, 30}, "Hello"}, {{70, 12, 150, 30}, "w\xC3\xB6rld"}}});
@@ -29,11 +30,11 @@ PageWords sampleWords(int width, int height) {
 } // namespace
 
 TEST(PageWordsFile, ReadsWhatItWritesAndRefusesAnythingElse) {
-    const std::string text = pageWordsText(sampleWords(200, 100));
-    const auto read = parsePageWords(text);
+    const std::string text = jobfiles::pageWordsText(sampleWords(200, 100));
+    const auto read = jobfiles::parsePageWords(text);
     ASSERT_TRUE(read);
-    EXPECT_EQ(pageWordsText(*read), text);
-    EXPECT_EQ(plainText(*read), "Hello w\xC3\xB6rld\n\xF0\x9F\x93\x84\n");
+    EXPECT_EQ(jobfiles::pageWordsText(*read), text);
+    EXPECT_EQ(jobfiles::plainText(*read), "Hello w\xC3\xB6rld\n\xF0\x9F\x93\x84\n");
 
     const std::string head = "words 1\nsize 200 100\n";
     for (const std::string& bad : {
@@ -45,11 +46,12 @@ TEST(PageWordsFile, ReadsWhatItWritesAndRefusesAnythingElse) {
              head + "line 1 1 5 5\nword 1 1 5 5 \n",     // no text
              head + "line 1 1 5 5\nword 1 1 5 5 a\tb\n", // a control character
              head + "line 1 1 5 5\nword -1 1 5 5 x\n",
-             head + "line 1 1 5 5\nword 1 1 5 5 " + std::string(kMostWordBytes + 1, 'x') + "\n",
+             head + "line 1 1 5 5\nword 1 1 5 5 " +
+                 std::string(pw::jobfiles::kMostWordBytes + 1, 'x') + "\n",
              head + "line 1 1 5 5 6\n",
              head + "paragraph\n",
          })
-        EXPECT_FALSE(parsePageWords(bad)) << bad;
+        EXPECT_FALSE(pw::jobfiles::parsePageWords(bad)) << bad;
 }
 
 TEST(PdfExe, TextLayerUsesOneFontAndOnlyWordsFilesThatFitTheirPicture) {
@@ -57,10 +59,10 @@ TEST(PdfExe, TextLayerUsesOneFontAndOnlyWordsFilesThatFitTheirPicture) {
     ASSERT_TRUE(writeJpeg(stage.path("00000.jpg"), {.width = 200, .height = 100}));
     ASSERT_TRUE(writeJpeg(stage.path("00001.jpg"), {.width = 200, .height = 100}));
     ASSERT_TRUE(writeJpeg(stage.path("00002.jpg"), {.width = 200, .height = 100}));
-    ASSERT_TRUE(writePageWords(stage.path("00000.words"), sampleWords(200, 100)));
-    ASSERT_TRUE(writePageWords(stage.path("00001.words"), sampleWords(200, 100)));
+    ASSERT_TRUE(pw::jobfiles::writePageWords(stage.path("00000.words"), sampleWords(200, 100)));
+    ASSERT_TRUE(pw::jobfiles::writePageWords(stage.path("00001.words"), sampleWords(200, 100)));
     // Made for another picture size: this page gets no text.
-    ASSERT_TRUE(writePageWords(stage.path("00002.words"), sampleWords(100, 200)));
+    ASSERT_TRUE(pw::jobfiles::writePageWords(stage.path("00002.words"), sampleWords(100, 200)));
     const ToolRun run = runPdfExe(stage);
     ASSERT_EQ(run.exitCode, 0) << run.output;
     ASSERT_EQ(qpdfCheck(stage.pdf()), 0);
@@ -106,11 +108,11 @@ TEST(PdfExe, TextLayerUsesOneFontAndOnlyWordsFilesThatFitTheirPicture) {
 // A slice of a tall picture shows only part of it: words whose middle its clip hides are left
 // out, so each page gives only its own text.
 TEST(PdfExe, TextLayerLeavesOutWordsOutsideTheClip) {
-    const PageWords words = sampleWords(200, 100);
+    const jobfiles::PageWords words = sampleWords(200, 100);
     const double shown[4] = {0, -100, 200, 200}; // twice as tall: line 1's middle at y 60
     const double lower[4] = {0, 0, 200, 50};     // shows line 2 (its middle at y 0) alone
-    const std::string all = textContent(words, shown, nullptr);
-    const std::string clipped = textContent(words, shown, lower);
+    const std::string all = pdftool::textContent(words, shown, nullptr);
+    const std::string clipped = pdftool::textContent(words, shown, lower);
     EXPECT_EQ(std::count(all.begin(), all.end(), 'j'), 3); // three words, three Tj
     EXPECT_EQ(std::count(clipped.begin(), clipped.end(), 'j'), 1);
 }
@@ -120,11 +122,11 @@ TEST(PdfExe, TextLayerLeavesOutWordsOutsideTheClip) {
 TEST(PdfExe, TextLayerOfAWideSplitPictureFollowsItsSlices) {
     Stage stage;
     ASSERT_TRUE(writeJpeg(stage.path("00000.jpg"), {.width = 1000, .height = 100}));
-    PageWords words{1000, 100, {}};
+    jobfiles::PageWords words{1000, 100, {}};
     words.lines.push_back({true,
                            {10, 40, 990, 60},
                            {{{10, 40, 90, 60}, "westward"}, {{900, 40, 990, 60}, "eastward"}}});
-    ASSERT_TRUE(writePageWords(stage.path("00000.words"), words));
+    ASSERT_TRUE(pw::jobfiles::writePageWords(stage.path("00000.words"), words));
     const ToolRun run = runSplitOnA4(stage);
     ASSERT_EQ(run.exitCode, 0) << run.output;
 

@@ -9,7 +9,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-using namespace pw::os;
+using namespace pw::platform;
+using namespace pw;
 namespace fs = std::filesystem;
 
 namespace {
@@ -41,61 +42,63 @@ TEST_F(FilesTest, AttributesFollowTheWindowsBits) {
     write(".hidden", "x");
     write("readonly.txt", "x");
     ASSERT_EQ(::chmod(path("readonly.txt").c_str(), 0444), 0);
-    ASSERT_TRUE(makeFolder(path("dir")));
+    ASSERT_TRUE(pw::platform::makeFolder(path("dir")));
     fs::create_directory_symlink(path("dir"), path("dirlink"));
     fs::create_symlink(path("missing"), path("dangling"));
 
-    EXPECT_EQ(attributes(path("plain.txt")), AttrArchive);
-    EXPECT_EQ(attributes(path(".hidden")), AttrArchive | AttrHidden);
-    EXPECT_EQ(attributes(path("readonly.txt")), AttrArchive | AttrReadOnly);
-    EXPECT_EQ(attributes(path("dir")), AttrDirectory);
-    EXPECT_EQ(attributes(path("dirlink")), AttrReparsePoint); // not followed
-    EXPECT_EQ(attributes(path("missing")), -1);
+    EXPECT_EQ(platform::attributes(path("plain.txt")), platform::AttrArchive);
+    EXPECT_EQ(platform::attributes(path(".hidden")), platform::AttrArchive | platform::AttrHidden);
+    EXPECT_EQ(platform::attributes(path("readonly.txt")),
+              platform::AttrArchive | platform::AttrReadOnly);
+    EXPECT_EQ(platform::attributes(path("dir")), platform::AttrDirectory);
+    EXPECT_EQ(platform::attributes(path("dirlink")), platform::AttrReparsePoint); // not followed
+    EXPECT_EQ(platform::attributes(path("missing")), -1);
 
-    EXPECT_TRUE(isDirectory(path("dir")));
-    EXPECT_FALSE(isDirectory(path("dirlink")));
-    EXPECT_TRUE(fileExists(path("readonly.txt")));
-    EXPECT_FALSE(fileExists(path("dir")));
-    EXPECT_FALSE(fileExists(path("dangling")));
-    EXPECT_TRUE(pathExists(path("dangling")));
+    EXPECT_TRUE(pw::platform::isDirectory(path("dir")));
+    EXPECT_FALSE(pw::platform::isDirectory(path("dirlink")));
+    EXPECT_TRUE(pw::platform::fileExists(path("readonly.txt")));
+    EXPECT_FALSE(pw::platform::fileExists(path("dir")));
+    EXPECT_FALSE(pw::platform::fileExists(path("dangling")));
+    EXPECT_TRUE(pw::platform::pathExists(path("dangling")));
 
-    EXPECT_TRUE(setNormalAttributes(path("readonly.txt")));
-    EXPECT_EQ(attributes(path("readonly.txt")), AttrArchive);
+    EXPECT_TRUE(pw::platform::setNormalAttributes(path("readonly.txt")));
+    EXPECT_EQ(platform::attributes(path("readonly.txt")), platform::AttrArchive);
 }
 
 TEST_F(FilesTest, ListingGivesDotsFirstThenEveryEntry) {
     write("a.jpg", "x");
     write(".b", "x");
-    ASSERT_TRUE(makeFolder(path("sub")));
+    ASSERT_TRUE(pw::platform::makeFolder(path("sub")));
     fs::create_symlink(path("a.jpg"), path("link.jpg"));
 
-    FolderListing listing(root);
+    platform::FolderListing listing(root);
     ASSERT_TRUE(listing.ok());
-    std::vector<DirEntry> all;
-    DirEntry entry;
+    std::vector<pw::platform::DirEntry> all;
+    platform::DirEntry entry;
     while (listing.next(entry))
         all.push_back(entry);
     ASSERT_EQ(all.size(), 6u);
     EXPECT_EQ(all[0].name, ".");
-    EXPECT_EQ(all[0].attributes, AttrDirectory);
+    EXPECT_EQ(all[0].attributes, platform::AttrDirectory);
     EXPECT_EQ(all[1].name, "..");
 
     std::map<std::string, std::uint32_t> found;
-    for (const DirEntry& item : pw::test::folderEntries(root))
+    for (const platform::DirEntry& item : pw::test::folderEntries(root))
         found[item.name] = item.attributes;
-    const std::map<std::string, std::uint32_t> expected{{"a.jpg", AttrArchive},
-                                                        {".b", AttrArchive | AttrHidden},
-                                                        {"sub", AttrDirectory},
-                                                        {"link.jpg", AttrReparsePoint}};
+    const std::map<std::string, std::uint32_t> expected{
+        {"a.jpg", platform::AttrArchive},
+        {".b", platform::AttrArchive | platform::AttrHidden},
+        {"sub", platform::AttrDirectory},
+        {"link.jpg", platform::AttrReparsePoint}};
     EXPECT_EQ(found, expected);
-    EXPECT_FALSE(FolderListing(path("missing")).ok());
+    EXPECT_FALSE(pw::platform::FolderListing(path("missing")).ok());
 }
 
 TEST_F(FilesTest, ListingComesInNameOrderIgnoringLetterCase) {
     for (const char* name : {"b.jpg", "C.png", "A.jpg", "a2.gif", "B10.bmp", "B2.bmp"})
         write(name, "x");
     std::vector<std::string> names;
-    for (const DirEntry& item : pw::test::folderEntries(root))
+    for (const platform::DirEntry& item : pw::test::folderEntries(root))
         names.push_back(item.name);
     const std::vector<std::string> expected{"A.jpg",   "a2.gif", "b.jpg",
                                             "B10.bmp", "B2.bmp", "C.png"};
@@ -104,15 +107,15 @@ TEST_F(FilesTest, ListingComesInNameOrderIgnoringLetterCase) {
 
 TEST_F(FilesTest, PatternSearchLooksInTheLastComponentOnly) {
     write("page1.jpg", "x");
-    ASSERT_TRUE(makeFolder(path("x.png")));
+    ASSERT_TRUE(pw::platform::makeFolder(path("x.png")));
 
-    EXPECT_TRUE(patternExists(path("*.jpg")));
-    EXPECT_TRUE(patternExists(path("page?.jpg")));
-    EXPECT_TRUE(patternExists(path("*.png"))); // folders match too
-    EXPECT_FALSE(patternExists(path("*.gif")));
-    EXPECT_FALSE(patternExists(path("page?.jpeg")));
-    EXPECT_TRUE(patternExists(path("page1.jpg")));
-    EXPECT_FALSE(patternExists(path("missing/*.jpg")));
+    EXPECT_TRUE(pw::platform::patternExists(path("*.jpg")));
+    EXPECT_TRUE(pw::platform::patternExists(path("page?.jpg")));
+    EXPECT_TRUE(pw::platform::patternExists(path("*.png"))); // folders match too
+    EXPECT_FALSE(pw::platform::patternExists(path("*.gif")));
+    EXPECT_FALSE(pw::platform::patternExists(path("page?.jpeg")));
+    EXPECT_TRUE(pw::platform::patternExists(path("page1.jpg")));
+    EXPECT_FALSE(pw::platform::patternExists(path("missing/*.jpg")));
 }
 
 TEST_F(FilesTest, CopyReplacesOrRefusesAndLeavesNoHalfWrittenFile) {
@@ -120,31 +123,31 @@ TEST_F(FilesTest, CopyReplacesOrRefusesAndLeavesNoHalfWrittenFile) {
     write("source", big);
     write("existing", "old");
 
-    EXPECT_FALSE(copyFile(path("source"), path("existing"), true));
+    EXPECT_FALSE(pw::platform::copyFile(path("source"), path("existing"), true));
     EXPECT_EQ(read("existing"), "old");
-    EXPECT_TRUE(copyFile(path("source"), path("existing"), false));
+    EXPECT_TRUE(pw::platform::copyFile(path("source"), path("existing"), false));
     EXPECT_EQ(read("existing"), big);
-    EXPECT_TRUE(copyFile(path("source"), path("new"), true));
+    EXPECT_TRUE(pw::platform::copyFile(path("source"), path("new"), true));
     EXPECT_EQ(read("new"), big);
 
-    EXPECT_FALSE(copyFile(path("missing"), path("other"), false));
-    EXPECT_FALSE(copyFile(path("source"), path("nofolder/target"), false));
-    EXPECT_FALSE(pathExists(path("other")));
+    EXPECT_FALSE(pw::platform::copyFile(path("missing"), path("other"), false));
+    EXPECT_FALSE(pw::platform::copyFile(path("source"), path("nofolder/target"), false));
+    EXPECT_FALSE(pw::platform::pathExists(path("other")));
     EXPECT_EQ(pw::test::folderEntries(root).size(), 3u); // no temporary copies left behind
 }
 
 TEST_F(FilesTest, RemovalNeverFollowsOrTakesFolders) {
-    ASSERT_TRUE(makeFolder(path("dir")));
+    ASSERT_TRUE(pw::platform::makeFolder(path("dir")));
     write("dir/kept", "x");
     fs::create_directory_symlink(path("dir"), path("dirlink"));
 
-    EXPECT_FALSE(makeFolder(path("dir")));
-    EXPECT_FALSE(removeFile(path("dir")));
-    EXPECT_TRUE(removeFile(path("dirlink")));
-    EXPECT_TRUE(pathExists(path("dir/kept")));
-    EXPECT_FALSE(removeFolder(path("dir")));
-    EXPECT_TRUE(renameFile(path("dir/kept"), path("moved")));
-    EXPECT_TRUE(removeFolder(path("dir")));
+    EXPECT_FALSE(pw::platform::makeFolder(path("dir")));
+    EXPECT_FALSE(pw::platform::removeFile(path("dir")));
+    EXPECT_TRUE(pw::platform::removeFile(path("dirlink")));
+    EXPECT_TRUE(pw::platform::pathExists(path("dir/kept")));
+    EXPECT_FALSE(pw::platform::removeFolder(path("dir")));
+    EXPECT_TRUE(pw::platform::renameFile(path("dir/kept"), path("moved")));
+    EXPECT_TRUE(pw::platform::removeFolder(path("dir")));
 }
 
 } // namespace

@@ -6,24 +6,25 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-using namespace pw::os;
+using namespace pw::platform;
+using namespace pw;
 
 namespace {
 
 using Args = std::vector<std::string>;
 
 TEST(SplitCommandLine, FollowsTheWindowsQuotingRules) {
-    EXPECT_EQ(splitCommandLine(""), Args{});
-    EXPECT_EQ(splitCommandLine("   "), Args{});
-    EXPECT_EQ(splitCommandLine("\"C:\\with space\\pdf.exe\" a  \"b c\""),
+    EXPECT_EQ(platform::splitCommandLine(""), Args{});
+    EXPECT_EQ(platform::splitCommandLine("   "), Args{});
+    EXPECT_EQ(platform::splitCommandLine("\"C:\\with space\\pdf.exe\" a  \"b c\""),
               (Args{"C:\\with space\\pdf.exe", "a", "b c"}));
     // The program path keeps its backslashes; later arguments escape quotes with them.
-    EXPECT_EQ(splitCommandLine("C:\\tools\\pdf.exe a\\\\b a\\\"b \"a\\\\\" c\\"),
+    EXPECT_EQ(platform::splitCommandLine("C:\\tools\\pdf.exe a\\\\b a\\\"b \"a\\\\\" c\\"),
               (Args{"C:\\tools\\pdf.exe", "a\\\\b", "a\"b", "a\\", "c\\"}));
     // "" inside quotes is a literal quote and closes the quoted part.
-    EXPECT_EQ(splitCommandLine("p \"a\"\"b c"), (Args{"p", "a\"b", "c"}));
-    EXPECT_EQ(splitCommandLine("p \"\" x"), (Args{"p", "", "x"}));
-    EXPECT_EQ(splitCommandLine("p a\"b c\"d\te"), (Args{"p", "ab cd", "e"}));
+    EXPECT_EQ(platform::splitCommandLine("p \"a\"\"b c"), (Args{"p", "a\"b", "c"}));
+    EXPECT_EQ(platform::splitCommandLine("p \"\" x"), (Args{"p", "", "x"}));
+    EXPECT_EQ(platform::splitCommandLine("p a\"b c\"d\te"), (Args{"p", "ab cd", "e"}));
 }
 
 TEST(SplitCommandLine, QuotedArgumentsComeBackUnchanged) {
@@ -32,51 +33,52 @@ TEST(SplitCommandLine, QuotedArgumentsComeBackUnchanged) {
     for (const std::string& argument : arguments) {
         if (!line.empty())
             line += ' ';
-        line += quoteArgument(argument);
+        line += platform::quoteArgument(argument);
     }
-    EXPECT_EQ(splitCommandLine(line), arguments);
+    EXPECT_EQ(platform::splitCommandLine(line), arguments);
 }
 
 TEST(Spawn, AMissingOrUnrunnableProgramFailsWithoutAChild) {
-    Pipe pipe;
+    platform::Pipe pipe;
     int error = 0;
-    ASSERT_TRUE(createPipe(pipe, error));
-    EXPECT_EQ(spawnWithOutput("/no/such/program", pipe.writeFd, error), -1);
+    ASSERT_TRUE(pw::platform::createPipe(pipe, error));
+    EXPECT_EQ(platform::spawnWithOutput("/no/such/program", pipe.writeFd, error), -1);
     EXPECT_EQ(error, ENOENT);
-    EXPECT_EQ(spawnWithOutput("no-such-program-anywhere x", pipe.writeFd, error), -1);
-    EXPECT_EQ(spawnWithOutput("/tmp", pipe.writeFd, error), -1);
+    EXPECT_EQ(platform::spawnWithOutput("no-such-program-anywhere x", pipe.writeFd, error), -1);
+    EXPECT_EQ(platform::spawnWithOutput("/tmp", pipe.writeFd, error), -1);
 
     const std::string script = (std::filesystem::temp_directory_path() /
                                 ("pw-not-executable-" + std::to_string(::getpid())))
                                    .string();
     std::ofstream(script) << "#!/bin/sh\n";
-    EXPECT_EQ(spawnWithOutput(script, pipe.writeFd, error), -1);
+    EXPECT_EQ(platform::spawnWithOutput(script, pipe.writeFd, error), -1);
     std::filesystem::remove(script);
-    closeFd(pipe.readFd);
-    closeFd(pipe.writeFd);
+    platform::closeFd(pipe.readFd);
+    platform::closeFd(pipe.writeFd);
     EXPECT_EQ(pipe.readFd, -1);
 }
 
 TEST(Spawn, OutputComesThroughThePipeAndTheChildIsReaped) {
-    Pipe pipe;
+    platform::Pipe pipe;
     int error = 0;
-    ASSERT_TRUE(createPipe(pipe, error));
-    const int pid = spawnWithOutput("sh -c \"echo out; echo err 1>&2; cat\"", pipe.writeFd, error);
+    ASSERT_TRUE(pw::platform::createPipe(pipe, error));
+    const int pid =
+        platform::spawnWithOutput("sh -c \"echo out; echo err 1>&2; cat\"", pipe.writeFd, error);
     ASSERT_GT(pid, 0);
-    closeFd(pipe.writeFd);
+    platform::closeFd(pipe.writeFd);
 
     std::string text;
     char buffer[64];
     long got = 0;
-    while ((got = readPipe(pipe.readFd, buffer, sizeof buffer)) > 0)
+    while ((got = platform::readPipe(pipe.readFd, buffer, sizeof buffer)) > 0)
         text.append(buffer, static_cast<std::size_t>(got));
     EXPECT_EQ(got, 0); // end of file: cat read an empty standard input
     EXPECT_EQ(text, "out\nerr\n");
-    closeFd(pipe.readFd);
+    platform::closeFd(pipe.readFd);
 
     bool stillThere = true;
     for (int i = 0; i < 500 && stillThere; ++i) {
-        reapChildren();
+        platform::reapChildren();
         stillThere = std::filesystem::exists("/proc/" + std::to_string(pid));
         if (stillThere)
             ::usleep(10000);
@@ -89,7 +91,7 @@ TEST(ProcessList, FindsLiveProcessesByName) {
     std::string ownName;
     std::getline(comm, ownName);
     bool listed = false;
-    for (const ProcessEntry& entry : listProcesses())
+    for (const platform::ProcessEntry& entry : platform::listProcesses())
         listed = listed || (entry.pid == ::getpid() && entry.imageName == ownName && !entry.zombie);
     EXPECT_TRUE(listed);
 }

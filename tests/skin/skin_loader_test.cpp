@@ -51,9 +51,9 @@ protected:
         standardSheet = app().styleSheet();
     }
     void TearDown() override {
-        pw::skin::setLibraryFolderForTests(PW_SKIN_DIR);
-        pw::skin::Detach();
-        pw::skin::setLibraryFolderForTests({});
+        pw::skin::skin::setLibraryFolderForTests(PW_SKIN_DIR);
+        pw::skin::skin::Detach();
+        pw::skin::skin::setLibraryFolderForTests({});
     }
     void expectStandardLook() const {
         EXPECT_EQ(QApplication::palette(), standardPalette);
@@ -66,20 +66,20 @@ protected:
 TEST_F(SkinLoaderTest, MissingLibraryOrEntryPointDoesNothing) {
     QTemporaryDir empty;
     ASSERT_TRUE(empty.isValid());
-    pw::skin::setLibraryFolderForTests(empty.path().toStdString());
-    pw::skin::Attach();
-    pw::skin::AdjustHSV(0, -90, 0);
-    pw::skin::Detach();
-    EXPECT_FALSE(pw::skin::libraryLoaded());
+    pw::skin::skin::setLibraryFolderForTests(empty.path().toStdString());
+    pw::skin::skin::Attach();
+    pw::skin::skin::AdjustHSV(0, -90, 0);
+    pw::skin::skin::Detach();
+    EXPECT_FALSE(pw::skin::skin::libraryLoaded());
     expectStandardLook();
 
     // A library that offers only SkinH_Attach: that call reaches it, the others are skipped.
     unsetenv("PW_PARTIAL_SKIN_ATTACHES");
-    pw::skin::setLibraryFolderForTests(PW_PARTIAL_SKIN_DIR);
-    pw::skin::Attach();
-    pw::skin::AdjustHSV(0, -90, 0);
-    pw::skin::Detach();
-    EXPECT_TRUE(pw::skin::libraryLoaded());
+    pw::skin::skin::setLibraryFolderForTests(PW_PARTIAL_SKIN_DIR);
+    pw::skin::skin::Attach();
+    pw::skin::skin::AdjustHSV(0, -90, 0);
+    pw::skin::skin::Detach();
+    EXPECT_TRUE(pw::skin::skin::libraryLoaded());
     const char* attaches = std::getenv("PW_PARTIAL_SKIN_ATTACHES");
     ASSERT_NE(attaches, nullptr);
     EXPECT_STREQ(attaches, "1");
@@ -87,9 +87,9 @@ TEST_F(SkinLoaderTest, MissingLibraryOrEntryPointDoesNothing) {
 }
 
 TEST_F(SkinLoaderTest, AttachRestylesAndDetachRestoresExactly) {
-    pw::skin::setLibraryFolderForTests(PW_SKIN_DIR);
-    pw::skin::Attach();
-    ASSERT_TRUE(pw::skin::libraryLoaded());
+    pw::skin::skin::setLibraryFolderForTests(PW_SKIN_DIR);
+    pw::skin::skin::Attach();
+    ASSERT_TRUE(pw::skin::skin::libraryLoaded());
     const QPalette skinned = QApplication::palette();
     EXPECT_NE(skinned, standardPalette);
     EXPECT_NE(app().styleSheet(), standardSheet);
@@ -97,25 +97,25 @@ TEST_F(SkinLoaderTest, AttachRestylesAndDetachRestoresExactly) {
     expectReadable(skinned);
 
     // The program attaches twice and detaches twice; both repeats change nothing.
-    pw::skin::Attach();
+    pw::skin::skin::Attach();
     EXPECT_EQ(QApplication::palette(), skinned);
-    pw::skin::Detach();
+    pw::skin::skin::Detach();
     expectStandardLook();
-    pw::skin::Detach();
+    pw::skin::skin::Detach();
     expectStandardLook();
 
     // And the skin can be put on again after that.
-    pw::skin::Attach();
+    pw::skin::skin::Attach();
     EXPECT_EQ(QApplication::palette(), skinned);
-    pw::skin::Detach();
+    pw::skin::skin::Detach();
     expectStandardLook();
 }
 
 // A style sheet that gives a spin box a frame of its own but leaves its buttons alone loses
 // their arrows; whole-number and decimal spin boxes must look alike, arrows included.
 TEST_F(SkinLoaderTest, SkinnedSpinBoxesKeepTheirArrows) {
-    pw::skin::setLibraryFolderForTests(PW_SKIN_DIR);
-    pw::skin::Attach();
+    pw::skin::skin::setLibraryFolderForTests(PW_SKIN_DIR);
+    pw::skin::skin::Attach();
     QSpinBox whole;
     whole.setRange(1, 999);
     whole.setValue(300);
@@ -142,36 +142,36 @@ TEST_F(SkinLoaderTest, SkinnedSpinBoxesKeepTheirArrows) {
                 marked += contrast(wholeLook.pixelColor(x, y), base) > 1.5 ? 1 : 0;
         EXPECT_GE(marked, 3) << "buttons' third from row " << top;
     }
-    pw::skin::Detach();
+    pw::skin::skin::Detach();
 }
 
 TEST_F(SkinLoaderTest, AdjustHsvShiftsColoursAndKeepsTextReadable) {
-    pw::skin::setLibraryFolderForTests(PW_SKIN_DIR);
-    pw::skin::AdjustHSV(0, 0, 0);
-    pw::skin::Attach();
+    pw::skin::skin::setLibraryFolderForTests(PW_SKIN_DIR);
+    pw::skin::skin::AdjustHSV(0, 0, 0);
+    pw::skin::skin::Attach();
     const QColor highlight = QApplication::palette().color(QPalette::Highlight);
     ASSERT_GT(highlight.hslSaturation(), 100);
 
     // The window's own call: almost no colour left, still readable.
-    pw::skin::AdjustHSV(0, -90, 0);
+    pw::skin::skin::AdjustHSV(0, -90, 0);
     const QColor grey = QApplication::palette().color(QPalette::Highlight);
     EXPECT_LT(grey.hslSaturation(), highlight.hslSaturation() / 5);
     expectReadable(QApplication::palette());
 
-    pw::skin::AdjustHSV(120, 0, 0);
+    pw::skin::skin::AdjustHSV(120, 0, 0);
     const int turned = QApplication::palette().color(QPalette::Highlight).hslHue();
     const int expected = (highlight.hslHue() + 120) % 360;
     EXPECT_LE(std::abs(turned - expected), 2) << turned << " vs " << expected;
 
     for (int value : {-100, 100}) {
-        pw::skin::AdjustHSV(0, 0, value);
+        pw::skin::skin::AdjustHSV(0, 0, value);
         SCOPED_TRACE(value);
         expectReadable(QApplication::palette());
     }
 
-    pw::skin::Detach();
+    pw::skin::skin::Detach();
     expectStandardLook();
-    pw::skin::AdjustHSV(0, 0, 0);
+    pw::skin::skin::AdjustHSV(0, 0, 0);
 }
 
 } // namespace

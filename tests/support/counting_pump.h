@@ -10,7 +10,7 @@
 
 namespace pw::test {
 
-class CountingPump : public os::MessagePump {
+class CountingPump : public platform::MessagePump {
 public:
     int pumps = 0;       // pumpOnce calls
     int waits = 0;       // waitPumping calls

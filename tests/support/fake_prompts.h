@@ -14,40 +14,40 @@ namespace pw::test {
 struct MessageBoxCall {
     std::string text;
     std::string title;
-    os::Buttons buttons = os::Buttons::Ok;
-    os::Icon icon = os::Icon::None;
+    platform::Buttons buttons = platform::Buttons::Ok;
+    platform::Icon icon = platform::Icon::None;
     std::string details;
 };
 
-class FakePrompts : public os::Prompts {
+class FakePrompts : public platform::Prompts {
 public:
     // Every call, in order.
     std::vector<MessageBoxCall> messages;
-    std::vector<os::FileDialogRequest> openRequests;
-    std::vector<os::FileDialogRequest> saveRequests;
+    std::vector<platform::FileDialogRequest> openRequests;
+    std::vector<platform::FileDialogRequest> saveRequests;
     std::vector<std::string> browsePrompts;
     std::vector<std::string> browseStarts; // the folder each browser was to start in
     std::vector<std::uint32_t> colorRequests;
 
     // Scripted answers, used front first. An empty answer queue gives defaultAnswer; an empty
     // dialog queue cancels the dialog. std::nullopt in a dialog queue cancels that one.
-    std::deque<os::Answer> answers;
-    os::Answer defaultAnswer = os::Answer::Ok;
-    std::deque<std::optional<os::FileDialogResult>> openResults;
-    std::deque<std::optional<os::FileDialogResult>> saveResults;
+    std::deque<platform::Answer> answers;
+    platform::Answer defaultAnswer = platform::Answer::Ok;
+    std::deque<std::optional<platform::FileDialogResult>> openResults;
+    std::deque<std::optional<platform::FileDialogResult>> saveResults;
     std::deque<std::optional<std::string>> folders;
     std::deque<std::optional<std::uint32_t>> colors;
 
     // Runs inside messageBox after the call is recorded (a test acting while the box is up).
     std::function<void(const MessageBoxCall&)> onMessageBox;
 
-    void answerNext(os::Answer answer) { answers.push_back(answer); }
+    void answerNext(platform::Answer answer) { answers.push_back(answer); }
     void openNext(const std::string& fileName, std::uint32_t flags = 0) {
-        openResults.push_back(os::FileDialogResult{fileName, flags});
+        openResults.push_back(platform::FileDialogResult{fileName, flags});
     }
     void cancelNextOpen() { openResults.push_back(std::nullopt); }
     void saveNext(const std::string& fileName, std::uint32_t flags = 0) {
-        saveResults.push_back(os::FileDialogResult{fileName, flags});
+        saveResults.push_back(platform::FileDialogResult{fileName, flags});
     }
     void cancelNextSave() { saveResults.push_back(std::nullopt); }
     void browseNext(const std::string& folder) { folders.push_back(folder); }
@@ -78,18 +78,21 @@ public:
         colorRequests.clear();
     }
 
-    os::Answer messageBox(const std::string& text, const std::string& title, os::Buttons buttons,
-                          os::Icon icon, const std::string& details = {}) override {
+    platform::Answer messageBox(const std::string& text, const std::string& title,
+                                platform::Buttons buttons, platform::Icon icon,
+                                const std::string& details = {}) override {
         messages.push_back(MessageBoxCall{text, title, buttons, icon, details});
         if (onMessageBox)
             onMessageBox(messages.back());
         return take(answers, defaultAnswer);
     }
-    bool openFile(const os::FileDialogRequest& request, os::FileDialogResult& result) override {
+    bool openFile(const platform::FileDialogRequest& request,
+                  platform::FileDialogResult& result) override {
         openRequests.push_back(request);
         return answerDialog(openResults, result);
     }
-    bool saveFile(const os::FileDialogRequest& request, os::FileDialogResult& result) override {
+    bool saveFile(const platform::FileDialogRequest& request,
+                  platform::FileDialogResult& result) override {
         saveRequests.push_back(request);
         return answerDialog(saveResults, result);
     }
@@ -119,10 +122,10 @@ private:
         queue.pop_front();
         return front;
     }
-    static bool answerDialog(std::deque<std::optional<os::FileDialogResult>>& queue,
-                             os::FileDialogResult& result) {
-        const std::optional<os::FileDialogResult> answer =
-            take(queue, std::optional<os::FileDialogResult>());
+    static bool answerDialog(std::deque<std::optional<platform::FileDialogResult>>& queue,
+                             platform::FileDialogResult& result) {
+        const std::optional<platform::FileDialogResult> answer =
+            take(queue, std::optional<platform::FileDialogResult>());
         if (!answer)
             return false;
         result = *answer;

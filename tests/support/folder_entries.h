@@ -8,10 +8,10 @@
 namespace pw::test {
 
 // The entries of folder in listing order, without "." and "..".
-inline std::vector<os::DirEntry> folderEntries(const std::string& folder) {
-    std::vector<os::DirEntry> entries;
-    os::FolderListing listing(folder);
-    os::DirEntry entry;
+inline std::vector<platform::DirEntry> folderEntries(const std::string& folder) {
+    std::vector<platform::DirEntry> entries;
+    platform::FolderListing listing(folder);
+    platform::DirEntry entry;
     while (listing.next(entry)) {
         if (entry.name != "." && entry.name != "..")
             entries.push_back(entry);

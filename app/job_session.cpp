@@ -1,0 +1,207 @@
+#include "app/job_session.h"
+
+#include "job/missing_pictures.h"
+#include "job/pdf_names.h"
+#include "job/tool_output.h"
+#include "jobfiles/pdfa_level.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+
+#include <cmath>
+
+namespace pw::app {
+
+using job::JobResult;
+using job::JobStage;
+using job::OverwritePolicy;
+
+JobSession::JobSession(JobHost& host, platform::Prompts& prompts)
+    : host_(host), prompts_(prompts) {}
+
+void JobSession::show() {
+    host_.showProgress(progress_);
+}
+
+std::optional<job::JobRequest> JobSession::begin(const Choices& choices) {
+    const int count = host_.fileCount();
+    if (count <= 0) {
+        prompts_.messageBox("Please add a file", "Add File", platform::Buttons::Ok,
+                            platform::Icon::Exclamation);
+        host_.jobStateChanged(JobState::Idle);
+        return std::nullopt;
+    }
+    if (host_.jobOptions().pdfa != jobfiles::PdfaLevel::Off && host_.encryption().active()) {
+        prompts_.messageBox(jobfiles::kPdfaWithPasswordRefusal, "Convert", platform::Buttons::Ok,
+                            platform::Icon::Exclamation);
+        return std::nullopt;
+    }
+    host_.jobStateChanged(JobState::Preparing);
+
+    std::string outputFolder = host_.outputFolder();
+    // The root folder keeps its only separator.
+    if (outputFolder.size() > 1 && outputFolder.back() == platform::separator()) {
+        outputFolder.pop_back();
+        host_.setOutputFolder(outputFolder);
+    }
+
+    job::JobRequest request;
+    request.outputFolder = outputFolder;
+    for (int i = 0; i < count; ++i) {
+        request.pictures.push_back(host_.workingPath(i));
+        request.rotations.push_back(host_.rotation(i));
+        request.displayPaths.push_back(host_.displayPath(i));
+    }
+    request.encryption = host_.encryption();
+    request.properties = host_.documentProperties();
+    request.perPicture = host_.onePdfPerPicture();
+    request.options = host_.jobOptions();
+    request.staging = choices.staging;
+    request.resultName = choices.resultName;
+    request.replaceResult = choices.replaceResult;
+    request.overwrite = choices.overwrite == job::OverwritePolicy::Ask
+                            ? job::OverwritePolicy::KeepNumbered
+                            : choices.overwrite;
+    if (choices.overwrite != job::OverwritePolicy::Ask) {
+        host_.jobStateChanged(JobState::Running);
+        return request;
+    }
+
+    if (platform::fileExists(platform::joinPath(outputFolder, host_.title() + ".pdf"))) {
+        const platform::Answer answer =
+            prompts_.messageBox("The output filename exists, overwrite?", "Overwrite",
+                                platform::Buttons::OkCancel, platform::Icon::None);
+        if (answer != platform::Answer::Ok) {
+            host_.jobStateChanged(JobState::Idle);
+            return std::nullopt;
+        }
+    }
+    if (request.perPicture) {
+        const int replaced =
+            job::CountReplacedNames(request.pictures, [&](const std::string& name) {
+                return platform::pathExists(platform::joinPath(outputFolder, name));
+            });
+        if (replaced > 0) {
+            const std::string text =
+                replaced == 1 ? "A PDF file with the same name exists in the output folder. "
+                                "Overwrite it?"
+                              : std::to_string(replaced) +
+                                    " PDF files with the same names exist in the output "
+                                    "folder. Overwrite them?";
+            const platform::Answer answer = prompts_.messageBox(
+                text, "Overwrite", platform::Buttons::YesNoCancel, platform::Icon::Question);
+            if (answer != platform::Answer::Yes && answer != platform::Answer::No) {
+                host_.jobStateChanged(JobState::Idle);
+                return std::nullopt;
+            }
+            if (answer == platform::Answer::Yes)
+                request.overwrite = job::OverwritePolicy::Overwrite;
+        }
+    }
+    host_.jobStateChanged(JobState::Running);
+    return request;
+}
+
+void JobSession::showConverting(double done, int total) {
+    progress_.sliver = false;
+    if (total > 1) {
+        const double f = (done - 1) / (total - 1);
+        const auto percent = static_cast<long long>(std::floor(f * 100.0));
+        progress_.settingText = "Converting Files..." + std::to_string(percent) + "%";
+        progress_.bar = f;
+    } else {
+        // One picture forms no percentage: the front shows what the Setting window's label
+        // holds.
+        progress_.bar = 0;
+    }
+    progress_.text = progress_.settingText;
+    show();
+}
+
+void JobSession::showCreating(double done, int total) {
+    const double f = total > 0 ? done / total : 0;
+    // The bar moves forward only, and a report of the first picture leaves it as begun.
+    if (f < progress_.bar || (progress_.sliver && f <= 0))
+        return;
+    progress_.visible = true;
+    progress_.text = "Creating PDF..." + std::to_string(job::RoundHalfEven(f * 100.0)) + "%";
+    progress_.bar = f;
+    progress_.sliver = false;
+    show();
+}
+
+void JobSession::progress(job::JobStage stage, double done, int total) {
+    switch (stage) {
+    case job::JobStage::Preparing:
+        progress_.visible = true;
+        progress_.text = "Preparing Files...";
+        show();
+        break;
+    case job::JobStage::Converting:
+        showConverting(done, total);
+        break;
+    case job::JobStage::Starting:
+        progress_.settingText = "Now Start Creating...";
+        progress_.text = progress_.settingText;
+        progress_.bar = 0;
+        progress_.sliver = true;
+        show();
+        break;
+    case job::JobStage::Creating:
+        showCreating(done, total);
+        break;
+    case job::JobStage::Moving:
+        progress_.bar = 1;
+        progress_.sliver = false;
+        progress_.text = "Moving File(s)...100%";
+        progress_.visible = false;
+        show();
+        break;
+    case job::JobStage::Removing:
+        progress_.text = "Removing Temporary Files...";
+        show();
+        break;
+    case job::JobStage::Done:
+        break;
+    }
+}
+
+void JobSession::finished(const job::JobResult& result) {
+    result_ = result;
+    if (result.outcome == job::JobResult::Outcome::NotStarted) {
+        showMessages(result);
+        host_.jobStateChanged(JobState::Idle);
+        return;
+    }
+    host_.jobStateChanged(JobState::Idle);
+    // A stopped job opens nothing and makes no sound: the user is already there.
+    const bool finished = result.outcome == job::JobResult::Outcome::Finished;
+    if (finished)
+        host_.beep();
+    progress_.bar = 0;
+    progress_.sliver = false;
+    // A stop is said where the progress was, until the next job.
+    const bool stopped = result.outcome == job::JobResult::Outcome::Cancelled;
+    progress_.text = stopped ? "Stopped" : "Done.";
+    progress_.visible = stopped;
+    show();
+    // The messages in the order things happened: what the job met, then the folder opened
+    // (which says so in a message of its own when it cannot be).
+    showMessages(result);
+    if (finished)
+        host_.openFolder(result.resultsFolder);
+}
+
+void JobSession::showMessages(const job::JobResult& result) {
+    for (const job::JobNotice& notice : result.notices)
+        prompts_.messageBox(notice.text, notice.title, platform::Buttons::Ok, notice.icon);
+    if (result.missing.empty())
+        return;
+    // Every picture's reason, not only the first ten's, behind "Show Details...".
+    std::string details;
+    for (const std::string& line : result.missingReasons)
+        details += (details.empty() ? "" : "\n") + line;
+    prompts_.messageBox(job::MissingPicturesText(result.missing), job::kMissingPicturesTitle,
+                        platform::Buttons::Ok, platform::Icon::Exclamation, details);
+}
+
+} // namespace pw::app

@@ -1,0 +1,15 @@
+#pragma once
+// Tests on file names shared by the folder scan and the drop handlers.
+#include <string>
+
+namespace pw::app {
+
+// True when the name ends in ".bmp", ".jpg", ".gif", ".png", ".tif", ".jxl" (its last four
+// characters) or ".tiff", ".jpeg", ".heic", ".heif", ".avif", ".webp" (its last five), letter
+// case ignored. Nothing else counts: not ".jpe", ".dib" or ".ico".
+bool hasPictureExtension(const std::string& name);
+
+// The last n characters (not bytes) of a UTF-8 text; the whole text when it is shorter.
+std::string lastCharacters(const std::string& utf8, int n);
+
+} // namespace pw::app

@@ -1,0 +1,68 @@
+#pragma once
+// Thumbnails of the listed pictures, made on worker threads and kept in a bounded cache.
+// A JPEG the builder embeds as it is gets libjpeg's scaled decode (through Qt's reader);
+// everything else goes through the staging decoders, so a picture shows as it will in the
+// PDF, and one that cannot be read gets the reason a conversion would give.
+#include <QByteArray>
+#include <QCache>
+#include <QImage>
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <QThreadPool>
+#include <deque>
+#include <mutex>
+#include <string>
+
+namespace pw::gui {
+
+struct Thumbnail {
+    QImage image;    // turned as the picture's own turn (EXIF, TIFF, HEIF) says
+    QString problem; // when image is null: why the picture cannot be read
+};
+
+// The thumbnail of the picture at `workingPath`, its longer side at most `edge` pixels (a
+// smaller picture keeps its size). Safe on any thread.
+Thumbnail makeThumbnail(const std::string& workingPath, int edge);
+
+// The image turned `quarterTurns` quarter turns clockwise (negative: anticlockwise).
+QImage turnedClockwise(const QImage& image, int quarterTurns);
+
+class ThumbnailLoader : public QObject {
+    Q_OBJECT
+public:
+    // `cacheBytes` bounds the pixels kept; the least recently used thumbnails go first.
+    ThumbnailLoader(int edge, qsizetype cacheBytes, QObject* parent = nullptr);
+    ~ThumbnailLoader() override;
+
+    int edge() const { return edge_; }
+    qsizetype cachedBytes() const { return cache_.totalCost(); }
+    // The thumbnail when made; otherwise null, and it is asked for (once) behind the ones
+    // asked for before.
+    const Thumbnail* find(const QByteArray& workingPath);
+    // Whether it is made, without asking for it.
+    bool has(const QByteArray& workingPath) const { return cache_.contains(workingPath); }
+    // Forgets what was asked for and not started yet: after a scroll, the tiles now in view
+    // ask again and come first.
+    void dropWaiting();
+    // Thumbnails asked for and not delivered yet.
+    int outstanding() const { return static_cast<int>(asked_.size()); }
+
+signals:
+    void ready(const QByteArray& workingPath);
+
+private:
+    void work();
+    void deliver(const QByteArray& workingPath, Thumbnail made);
+
+    const int edge_;
+    QCache<QByteArray, Thumbnail> cache_;
+    QSet<QByteArray> asked_; // waiting or being made; the loader's thread only
+    std::mutex mutex_;       // guards what follows
+    std::deque<QByteArray> waiting_;
+    int workers_ = 0;
+    bool stopping_ = false;
+    QThreadPool pool_; // last: its threads end before the rest goes
+};
+
+} // namespace pw::gui

@@ -1,0 +1,31 @@
+#pragma once
+// A page's staged picture as the writer and its image kinds take it.
+#include "formats/g4_tiff.h"
+#include "formats/jpeg_info.h"
+#include "formats/png_info.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace pw::pdftool {
+
+struct PageSource {
+    std::string name; // staged file name, for progress
+    std::string path;
+    formats::JpegInfo info;              // a JPEG page
+    std::optional<formats::PngInfo> png; // a PNG page instead
+    // The page's ICC profile by content (see icc_profiles.h), iccSize 0 without one; the
+    // writer reads the bytes again from the picture.
+    std::size_t iccSize = 0;
+    std::string iccDigest;
+    std::uint32_t iccVersion = 0; // the profile's ICC version, header bytes 8 to 11
+    int turn = 0; // the user's turn clockwise on top of the EXIF one: 0, 90, 180 or 270
+    std::optional<formats::G4Tiff> g4; // a Group 4 page instead
+};
+
+// Called when a page's picture is being copied into the file, with its position in `pages`.
+using PageWritten = std::function<void(std::size_t)>;
+
+} // namespace pw::pdftool

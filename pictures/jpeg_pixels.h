@@ -1,0 +1,21 @@
+#pragma once
+// Reading the pixels of JPEGs that the usual decoding path refuses.
+#include <string>
+
+struct FIBITMAP;
+
+namespace pw::pictures {
+
+// Decodes a grey, YCbCr or RGB JPEG into a 24-bit bitmap through libjpeg's raw component
+// planes, so any whole-number or fractional chroma sampling is read, and stops after the
+// picture's first complete pass (a later stray scan is ignored). The JFIF resolution is kept;
+// without one the bitmap has none. nullptr when libjpeg cannot read it (or for CMYK).
+// A JPEG whose data ends inside a scan is refused ("JPEG data ends early"), not filled in.
+FIBITMAP* DecodeJpegPixels(const std::string& narrowPath);
+
+// Whether the file ends inside its picture data, so that part of the picture is missing
+// (decoders fill it in, with a warning only). A file that lacks only its end-of-image marker
+// is whole. Decodes the file only when its structure ends without that marker.
+bool JpegCutShort(const std::string& narrowPath);
+
+} // namespace pw::pictures

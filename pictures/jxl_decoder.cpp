@@ -1,0 +1,184 @@
+#include "formats/pixel_limit.h"
+#include "pictures/decoded_picture.h"
+#include "pictures/file_bytes.h"
+#include "pictures/jxl_jpeg.h"
+#include "pictures/modern_formats.h"
+#include "pictures/refusal_reasons.h"
+
+#include <FreeImage.h>
+#include <jxl/decode.h>
+#include <memory>
+#include <vector>
+
+namespace pw::pictures {
+namespace {
+
+struct DecoderDestroy {
+    void operator()(JxlDecoder* decoder) const { JxlDecoderDestroy(decoder); }
+};
+using Decoder = std::unique_ptr<JxlDecoder, DecoderDestroy>;
+
+Decoder openDecoder(const std::vector<std::uint8_t>& bytes, int events) {
+    Decoder decoder(JxlDecoderCreate(nullptr));
+    if (!decoder || JxlDecoderSubscribeEvents(decoder.get(), events) != JXL_DEC_SUCCESS ||
+        JxlDecoderSetInput(decoder.get(), bytes.data(), bytes.size()) != JXL_DEC_SUCCESS)
+        return nullptr;
+    JxlDecoderCloseInput(decoder.get());
+    return decoder;
+}
+
+bool withinLimit(JxlDecoder* decoder, std::string& problem) {
+    JxlBasicInfo info;
+    if (JxlDecoderGetBasicInfo(decoder, &info) != JXL_DEC_SUCCESS)
+        return false;
+    if (!pw::formats::WithinPixelLimit(info.xsize, info.ysize)) {
+        problem = pw::formats::PixelLimitReason(info.xsize, info.ysize);
+        return false;
+    }
+    return true;
+}
+
+// The profile of the decoded pixels; empty when they are plain sRGB.
+std::string pixelProfile(JxlDecoder* decoder) {
+    JxlColorEncoding encoding;
+    if (JxlDecoderGetColorAsEncodedProfile(decoder, nullptr, JXL_COLOR_PROFILE_TARGET_DATA,
+                                           &encoding) == JXL_DEC_SUCCESS &&
+        encoding.color_space == JXL_COLOR_SPACE_RGB &&
+        encoding.white_point == JXL_WHITE_POINT_D65 && encoding.primaries == JXL_PRIMARIES_SRGB &&
+        encoding.transfer_function == JXL_TRANSFER_FUNCTION_SRGB)
+        return {};
+    std::size_t size = 0;
+    if (JxlDecoderGetICCProfileSize(decoder, nullptr, JXL_COLOR_PROFILE_TARGET_DATA, &size) !=
+            JXL_DEC_SUCCESS ||
+        size == 0)
+        return {};
+    std::string profile(size, '\0');
+    if (JxlDecoderGetColorAsICCProfile(decoder, nullptr, JXL_COLOR_PROFILE_TARGET_DATA,
+                                       reinterpret_cast<std::uint8_t*>(profile.data()),
+                                       size) != JXL_DEC_SUCCESS)
+        return {};
+    return profile;
+}
+
+} // namespace
+
+std::optional<std::vector<std::uint8_t>> RecoverJpegFromJxl(const std::string& narrowPath,
+                                                            std::string& problem) {
+    const auto bytes = ReadFileBytes(narrowPath);
+    if (!bytes)
+        return std::nullopt;
+    Decoder decoder =
+        openDecoder(*bytes, JXL_DEC_BASIC_INFO | JXL_DEC_JPEG_RECONSTRUCTION | JXL_DEC_FULL_IMAGE);
+    if (!decoder)
+        return std::nullopt;
+    std::vector<std::uint8_t> jpeg;
+    std::size_t written = 0;
+    bool reconstructing = false;
+    for (;;) {
+        const JxlDecoderStatus status = JxlDecoderProcessInput(decoder.get());
+        switch (status) {
+        case JXL_DEC_BASIC_INFO:
+            if (!withinLimit(decoder.get(), problem))
+                return std::nullopt;
+            break;
+        case JXL_DEC_JPEG_RECONSTRUCTION:
+            reconstructing = true;
+            jpeg.resize(bytes->size() * 2 + 65536);
+            if (JxlDecoderSetJPEGBuffer(decoder.get(), jpeg.data(), jpeg.size()) != JXL_DEC_SUCCESS)
+                return std::nullopt;
+            break;
+        case JXL_DEC_JPEG_NEED_MORE_OUTPUT:
+            written = jpeg.size() - JxlDecoderReleaseJPEGBuffer(decoder.get());
+            jpeg.resize(jpeg.size() * 2);
+            if (JxlDecoderSetJPEGBuffer(decoder.get(), jpeg.data() + written,
+                                        jpeg.size() - written) != JXL_DEC_SUCCESS)
+                return std::nullopt;
+            break;
+        case JXL_DEC_FULL_IMAGE:
+            if (!reconstructing)
+                return std::nullopt;
+            written = jpeg.size() - JxlDecoderReleaseJPEGBuffer(decoder.get());
+            jpeg.resize(written);
+            return jpeg;
+        default:
+            // No reconstruction data (the decoder asks for a pixel buffer), or damage.
+            return std::nullopt;
+        }
+    }
+}
+
+namespace {
+
+// libjxl gives a status, no text.
+void reportStatus(JxlDecoderStatus status) {
+    if (status == JXL_DEC_NEED_MORE_INPUT)
+        ReportDecoderMessage("JPEG XL data ends early");
+    else if (status == JXL_DEC_ERROR)
+        ReportDecoderMessage("JPEG XL decoder error");
+}
+
+} // namespace
+
+FIBITMAP* DecodeJxl(const std::string& narrowPath, std::string& problem) {
+    const auto bytes = ReadFileBytes(narrowPath);
+    if (!bytes)
+        return nullptr;
+    Decoder decoder =
+        openDecoder(*bytes, JXL_DEC_BASIC_INFO | JXL_DEC_COLOR_ENCODING | JXL_DEC_FULL_IMAGE);
+    // Alpha stored premultiplied is divided out, as the pixels are taken for straight alpha.
+    if (!decoder || JxlDecoderSetUnpremultiplyAlpha(decoder.get(), JXL_TRUE) != JXL_DEC_SUCCESS)
+        return nullptr;
+    // The decoder turns the pixels as the picture's orientation says (it is not asked to keep
+    // them as stored).
+    JxlBasicInfo info{};
+    std::string profile;
+    std::vector<std::uint8_t> pixels;
+    JxlPixelFormat format{4, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 0};
+    for (;;) {
+        const JxlDecoderStatus status = JxlDecoderProcessInput(decoder.get());
+        switch (status) {
+        case JXL_DEC_BASIC_INFO:
+            if (!withinLimit(decoder.get(), problem) ||
+                JxlDecoderGetBasicInfo(decoder.get(), &info) != JXL_DEC_SUCCESS)
+                return nullptr;
+            // Deeper pictures keep 16 bits until staging decides.
+            if (info.bits_per_sample > 8)
+                format.data_type = JXL_TYPE_UINT16;
+            break;
+        case JXL_DEC_COLOR_ENCODING:
+            profile = pixelProfile(decoder.get());
+            break;
+        case JXL_DEC_NEED_IMAGE_OUT_BUFFER: {
+            std::size_t size = 0;
+            if (JxlDecoderImageOutBufferSize(decoder.get(), &format, &size) != JXL_DEC_SUCCESS)
+                return nullptr;
+            pixels.resize(size);
+            if (JxlDecoderSetImageOutBuffer(decoder.get(), &format, pixels.data(), size) !=
+                JXL_DEC_SUCCESS)
+                return nullptr;
+            break;
+        }
+        case JXL_DEC_FULL_IMAGE: {
+            // The first frame; the size as shown swaps the sides for a quarter turn.
+            const bool turned = info.orientation >= JXL_ORIENT_TRANSPOSE;
+            PixelRows rows;
+            rows.data = pixels.data();
+            rows.width = static_cast<int>(turned ? info.ysize : info.xsize);
+            rows.height = static_cast<int>(turned ? info.xsize : info.ysize);
+            rows.stride = static_cast<std::size_t>(rows.width) * 4 *
+                          (format.data_type == JXL_TYPE_UINT16 ? 2 : 1);
+            rows.alpha = true;
+            rows.sampleBits = format.data_type == JXL_TYPE_UINT16 ? 16 : 8;
+            rows.icc = std::move(profile);
+            if (pixels.size() < rows.stride * static_cast<std::size_t>(rows.height))
+                return nullptr;
+            return BitmapFromRows(rows);
+        }
+        default:
+            reportStatus(status);
+            return nullptr;
+        }
+    }
+}
+
+} // namespace pw::pictures

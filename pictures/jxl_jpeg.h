@@ -1,0 +1,15 @@
+#pragma once
+// A JPEG XL file made from a JPEG without loss carries what rebuilds that JPEG exactly.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pw::pictures {
+
+// The original JPEG's bytes; none when the file holds no reconstruction data or cannot be read
+// (`problem` says why when the picture is larger than the pixel limit).
+std::optional<std::vector<std::uint8_t>> RecoverJpegFromJxl(const std::string& narrowPath,
+                                                            std::string& problem);
+
+} // namespace pw::pictures

@@ -1,0 +1,27 @@
+#pragma once
+// HEIF/HEIC/AVIF (libheif), WebP (libwebp) and JPEG XL (libjxl) pictures.
+#include <string>
+
+struct FIBITMAP;
+
+namespace pw::pictures {
+
+enum class ModernFormat { None, Heif, Webp, Jxl };
+
+// The format an extension (without the dot, any letter case) names.
+ModernFormat ModernFormatForExtension(const std::string& extension);
+// The format the file's first bytes show, checked by each library; None for anything else.
+ModernFormat ModernFormatOfContent(const std::string& narrowPath);
+
+// Each decodes the first picture (the primary image, the first frame) upright, with its ICC
+// profile attached, as BitmapFromRows makes it (16-bit samples for deeper pictures, alpha only
+// when used). Null when the file cannot be decoded; `problem` then says why when the user
+// should know more than that (a picture at or above the pixel limit).
+FIBITMAP* DecodeHeif(const std::string& narrowPath, std::string& problem);
+FIBITMAP* DecodeWebp(const std::string& narrowPath, std::string& problem);
+FIBITMAP* DecodeJxl(const std::string& narrowPath, std::string& problem);
+
+// The decoder of `format`; null with `problem` untouched for None.
+FIBITMAP* DecodeModern(ModernFormat format, const std::string& narrowPath, std::string& problem);
+
+} // namespace pw::pictures

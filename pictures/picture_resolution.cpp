@@ -1,0 +1,117 @@
+#include "pictures/picture_resolution.h"
+
+#include "formats/png_bytes.h"
+#include "pictures/bmp_reader.h"
+
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+
+namespace pw::pictures {
+namespace {
+
+constexpr std::uint16_t kTiffXResolution = 282;
+constexpr std::uint32_t kMaxPngChunks = 100000;
+
+bool readBytes(std::ifstream& in, unsigned char* into, std::size_t count) {
+    return static_cast<bool>(
+        in.read(reinterpret_cast<char*>(into), static_cast<std::streamsize>(count)));
+}
+
+using formats::bigEndian32;
+
+// The data of a PNG's pHYs chunk; nullopt without one (or a damaged one).
+std::optional<std::array<unsigned char, 9>> pngPhys(std::ifstream& in) {
+    in.seekg(8);
+    std::array<unsigned char, 8> header{};
+    for (std::uint32_t i = 0; i < kMaxPngChunks && readBytes(in, header.data(), header.size());
+         ++i) {
+        const char* type = reinterpret_cast<const char*>(header.data() + 4);
+        const std::uint32_t length = formats::bigEndian32(header.data());
+        std::array<unsigned char, 9> phys{};
+        if (std::memcmp(type, "pHYs", 4) == 0 && length == phys.size())
+            return readBytes(in, phys.data(), phys.size()) ? std::optional(phys) : std::nullopt;
+        if (std::memcmp(type, "IDAT", 4) == 0 || std::memcmp(type, "IEND", 4) == 0)
+            return std::nullopt; // pHYs must come before the picture data
+        in.seekg(static_cast<std::streamoff>(length) + 4, std::ios::cur);
+    }
+    return std::nullopt;
+}
+
+formats::Resolution pngResolution(std::ifstream& in) {
+    const auto phys = pngPhys(in);
+    if (!phys)
+        return {};
+    return formats::PngPhysResolution(formats::bigEndian32(phys->data()),
+                                      formats::bigEndian32(phys->data() + 4), (*phys)[8]);
+}
+
+// FreeImage reads pHYs in metres only, and keeps its made-up 72 dpi for an aspect ratio.
+bool pngStatesResolution(std::ifstream& in) {
+    const auto phys = pngPhys(in);
+    return phys && (*phys)[8] == 1;
+}
+
+bool tiffStatesResolution(std::ifstream& in, bool littleEndian) {
+    const auto read16 = [&](const unsigned char* b) {
+        return littleEndian ? static_cast<std::uint16_t>(b[0] | b[1] << 8)
+                            : static_cast<std::uint16_t>(b[0] << 8 | b[1]);
+    };
+    const auto read32 = [&](const unsigned char* b) {
+        return littleEndian ? (std::uint32_t{b[3]} << 24 | std::uint32_t{b[2]} << 16 |
+                               std::uint32_t{b[1]} << 8 | b[0])
+                            : formats::bigEndian32(b);
+    };
+    std::array<unsigned char, 4> offset{};
+    in.seekg(4);
+    if (!readBytes(in, offset.data(), offset.size()))
+        return true;
+    in.seekg(read32(offset.data()));
+    std::array<unsigned char, 2> count{};
+    if (!readBytes(in, count.data(), count.size()))
+        return true;
+    std::array<unsigned char, 12> entry{};
+    for (std::uint16_t i = 0; i < read16(count.data()); ++i) {
+        if (!readBytes(in, entry.data(), entry.size()))
+            return true; // a damaged directory: keep what FreeImage read
+        if (read16(entry.data()) == kTiffXResolution)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+bool StatesResolution(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::array<unsigned char, 8> head{};
+    if (!readBytes(in, head.data(), head.size()))
+        return true;
+    if (formats::isPngSignature(head.data()))
+        return pngStatesResolution(in);
+    if (std::memcmp(head.data(), "GIF8", 4) == 0)
+        return false;
+    if (std::memcmp(head.data(), "II*\0", 4) == 0)
+        return tiffStatesResolution(in, true);
+    if (std::memcmp(head.data(), "MM\0*", 4) == 0)
+        return tiffStatesResolution(in, false);
+    return true;
+}
+
+std::optional<formats::Resolution> MetricResolution(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::array<unsigned char, 8> head{};
+    if (!readBytes(in, head.data(), head.size()))
+        return std::nullopt;
+    if (formats::isPngSignature(head.data()))
+        return pngResolution(in);
+    if (head[0] != 'B' || head[1] != 'M')
+        return std::nullopt;
+    const std::optional<DotsPerMeter> bmp = BmpResolution(path);
+    if (!bmp)
+        return std::nullopt;
+    return formats::Resolution{bmp->x * formats::kMetresPerInch, bmp->y * formats::kMetresPerInch};
+}
+
+} // namespace pw::pictures

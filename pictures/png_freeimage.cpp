@@ -1,0 +1,80 @@
+#include "pictures/png_freeimage.h"
+
+#include "formats/png_bytes.h"
+
+#include <FreeImage.h>
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+
+namespace pw::pictures {
+namespace {
+
+constexpr std::uint32_t kMaxChunks = 100000;
+constexpr std::uint64_t kMaxFileBytes = std::uint64_t{1} << 31; // FreeImage's memory streams
+
+using formats::bigEndian32;
+
+struct Chunk {
+    std::uint64_t at = 0;
+    std::uint64_t size = 0; // length, type, data and CRC
+};
+
+} // namespace
+
+std::vector<unsigned char> PngWithPaletteFirst(const std::string& narrowPath) {
+    std::ifstream in(narrowPath, std::ios::binary | std::ios::ate);
+    const std::streamoff fileSize = in.tellg();
+    std::array<unsigned char, 8 + 8 + 13> head{};
+    in.seekg(0);
+    if (!in.read(reinterpret_cast<char*>(head.data()), head.size()) ||
+        !formats::isPngSignature(head.data()) || std::memcmp(head.data() + 12, "IHDR", 4) != 0 ||
+        head[25] != 3 || fileSize <= 0 || static_cast<std::uint64_t>(fileSize) > kMaxFileBytes)
+        return {};
+    Chunk transparency;
+    Chunk palette;
+    std::uint64_t at = 8;
+    std::array<unsigned char, 8> header{};
+    for (std::uint32_t i = 0; i < kMaxChunks && palette.size == 0; ++i) {
+        in.seekg(static_cast<std::streamoff>(at));
+        if (!in.read(reinterpret_cast<char*>(header.data()), header.size()))
+            return {};
+        const Chunk chunk{at, std::uint64_t{formats::bigEndian32(header.data())} + 12};
+        const char* type = reinterpret_cast<const char*>(header.data() + 4);
+        if (std::memcmp(type, "IDAT", 4) == 0 || std::memcmp(type, "IEND", 4) == 0)
+            return {};
+        if (std::memcmp(type, "tRNS", 4) == 0 && transparency.size == 0)
+            transparency = chunk;
+        else if (std::memcmp(type, "PLTE", 4) == 0)
+            palette = chunk;
+        at += chunk.size;
+    }
+    if (transparency.size == 0 || palette.size == 0 ||
+        palette.at + palette.size > static_cast<std::uint64_t>(fileSize))
+        return {};
+    std::vector<unsigned char> file(static_cast<std::size_t>(fileSize));
+    in.seekg(0);
+    if (!in.read(reinterpret_cast<char*>(file.data()), fileSize))
+        return {};
+    // The chunks from tRNS up to PLTE turn round so that PLTE leads: CRCs cover each chunk alone.
+    const auto first = file.begin() + static_cast<std::ptrdiff_t>(transparency.at);
+    const auto paletteStart = file.begin() + static_cast<std::ptrdiff_t>(palette.at);
+    std::rotate(first, paletteStart, paletteStart + static_cast<std::ptrdiff_t>(palette.size));
+    return file;
+}
+
+FIBITMAP* LoadPngWithFreeImage(const std::string& narrowPath) {
+    std::vector<unsigned char> reordered = PngWithPaletteFirst(narrowPath);
+    if (reordered.empty())
+        return FreeImage_Load(FIF_PNG, narrowPath.c_str(), PNG_IGNOREGAMMA);
+    FIMEMORY* memory = FreeImage_OpenMemory(reordered.data(), static_cast<DWORD>(reordered.size()));
+    if (memory == nullptr)
+        return nullptr;
+    FIBITMAP* bitmap = FreeImage_LoadFromMemory(FIF_PNG, memory, PNG_IGNOREGAMMA);
+    FreeImage_CloseMemory(memory);
+    return bitmap;
+}
+
+} // namespace pw::pictures

@@ -1,0 +1,20 @@
+#pragma once
+// PNG files that do not take the quality path's own reader (16-bit, interlaced, fewer than 8
+// bits, colour keys), read by FreeImage as that reader and the lossless pages show them: the
+// gAMA chunk ignored, and a palette's tRNS chunk kept where it precedes the PLTE chunk.
+#include <string>
+#include <vector>
+
+struct FIBITMAP;
+
+namespace pw::pictures {
+
+// The file's bytes with the PLTE chunk moved before a tRNS chunk that precedes it in a palette
+// picture (libpng drops such a tRNS chunk); empty when the file is not such a PNG.
+std::vector<unsigned char> PngWithPaletteFirst(const std::string& narrowPath);
+
+// FreeImage's reading of the PNG without gamma correction, through PngWithPaletteFirst where it
+// applies; nullptr when FreeImage cannot read it.
+FIBITMAP* LoadPngWithFreeImage(const std::string& narrowPath);
+
+} // namespace pw::pictures

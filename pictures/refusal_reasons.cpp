@@ -1,0 +1,159 @@
+#include "pictures/refusal_reasons.h"
+
+#include "pictures/format_table.h"
+#include "pictures/modern_formats.h"
+
+#include <FreeImage.h>
+#include <cerrno>
+#include <cstdarg>
+#include <cstdio>
+#include <fcntl.h>
+#include <libheif/heif.h>
+#include <system_error>
+#include <tiffio.h>
+#include <unistd.h>
+
+namespace pw::pictures {
+namespace {
+
+thread_local DecoderMessages* listener = nullptr;
+
+// One line, without the trailing full stop libtiff puts on its messages.
+std::string tidy(std::string text) {
+    for (char& c : text) {
+        if (c == '\n' || c == '\r' || c == '\t')
+            c = ' ';
+    }
+    const auto end = text.find_last_not_of(" .");
+    text.erase(end == std::string::npos ? 0 : end + 1);
+    const auto start = text.find_first_not_of(' ');
+    return start == std::string::npos ? std::string() : text.substr(start);
+}
+
+void freeImageMessage(FREE_IMAGE_FORMAT, const char* message) {
+    if (listener != nullptr && message != nullptr)
+        listener->heardFreeImage(message);
+}
+
+// The module libtiff names is a function or the file's path: only the message is kept.
+void tiffError(thandle_t, const char*, const char* format, va_list arguments) {
+    if (listener == nullptr || format == nullptr)
+        return;
+    char text[512];
+    std::vsnprintf(text, sizeof text, format, arguments);
+    listener->heardTiff(text);
+}
+
+// errno's text when the file cannot be opened and read from; empty when it can.
+std::string readFailure(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return std::generic_category().message(errno);
+    char byte = 0;
+    const ssize_t got = ::read(fd, &byte, 1);
+    const int error = errno;
+    ::close(fd);
+    return got < 0 ? std::generic_category().message(error) : std::string();
+}
+
+bool isEmpty(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    char byte = 0;
+    const ssize_t got = ::read(fd, &byte, 1);
+    ::close(fd);
+    return got == 0;
+}
+
+// True for a HEIF file of any brand, even one libheif would not read.
+bool heifSignature(const std::string& path) {
+    std::uint8_t head[32] = {};
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr)
+        return false;
+    const std::size_t size = std::fread(head, 1, sizeof head, file);
+    std::fclose(file);
+    return size >= 12 && heif_check_filetype(head, static_cast<int>(size)) != heif_filetype_no;
+}
+
+// True when some decoder here knows the file's first bytes.
+bool knownSignature(const std::string& path) {
+    return FreeImage_GetFileType(path.c_str(), 0) != FIF_UNKNOWN ||
+           ModernFormatOfContent(path) != ModernFormat::None || HasJpegSignature(path) ||
+           heifSignature(path);
+}
+
+} // namespace
+
+void InstallDecoderMessageHandlers() {
+    FreeImage_SetOutputMessage(freeImageMessage);
+    TIFFSetErrorHandlerExt(tiffError);
+}
+
+DecoderMessages::DecoderMessages() : outer_(listener) {
+    listener = this;
+}
+
+DecoderMessages::~DecoderMessages() {
+    listener = outer_;
+}
+
+std::string DecoderMessages::text() const {
+    if (!own_.empty())
+        return own_;
+    return tiff_.empty() ? freeImage_ : tiff_;
+}
+
+void DecoderMessages::heardOwn(const std::string& text) {
+    if (std::string line = tidy(text); !line.empty())
+        own_ = std::move(line);
+}
+
+void DecoderMessages::heardTiff(const std::string& text) {
+    if (tiff_.empty())
+        tiff_ = tidy(text);
+}
+
+void DecoderMessages::heardFreeImage(const std::string& text) {
+    if (std::string line = tidy(text); !line.empty())
+        freeImage_ = std::move(line);
+}
+
+void ReportDecoderMessage(const std::string& text) {
+    if (listener != nullptr)
+        listener->heardOwn(text);
+}
+
+void ReportUnsupported(const std::string& kind) {
+    if (listener != nullptr)
+        listener->heardUnsupported(kind);
+}
+
+std::string RefusalReason(const std::string& narrowPath, const std::string& problem,
+                          const DecoderMessages& heard) {
+    if (const std::string failure = readFailure(narrowPath); !failure.empty())
+        return "cannot be read (" + failure + ")";
+    if (!problem.empty())
+        return problem;
+    if (!heard.unsupported().empty())
+        return heard.unsupported() + " is not supported";
+    if (isEmpty(narrowPath))
+        return "not a picture (empty file)";
+    if (!knownSignature(narrowPath))
+        return "not a picture (unknown format)";
+    const std::string said = heard.text();
+    return "damaged (" + (said.empty() ? std::string("cannot be decoded") : said) + ")";
+}
+
+std::string TiffCompressionReason(int compression) {
+    const TIFFCodec* codec = compression >= 0 && compression <= 0xFFFF
+                                 ? TIFFFindCODEC(static_cast<std::uint16_t>(compression))
+                                 : nullptr;
+    const std::string name = codec != nullptr && codec->name != nullptr
+                                 ? std::string(codec->name)
+                                 : "compression " + std::to_string(compression);
+    return "TIFF with " + name + (codec != nullptr ? " compression" : "") + " is not supported";
+}
+
+} // namespace pw::pictures

@@ -1,0 +1,48 @@
+#pragma once
+// The pages of a TIFF, read with libtiff: it reports each damaged directory on its own, where
+// FreeImage's page count ends at the first damaged one. Gray, palette and RGB pages are read
+// sample by sample (see tiff_samples.h); CMYK and other colour spaces by FreeImage where it can,
+// by libtiff's RGBA reader otherwise.
+#include <cstdint>
+#include <memory>
+#include <string>
+
+struct FIBITMAP;
+struct FIMULTIBITMAP;
+typedef struct tiff TIFF;
+
+namespace pw::pictures {
+
+class TiffPages {
+public:
+    explicit TiffPages(const std::string& narrowPath);
+    ~TiffPages();
+    TiffPages(const TiffPages&) = delete;
+    TiffPages& operator=(const TiffPages&) = delete;
+
+    // 0 when the file cannot be opened as a TIFF.
+    int count() const { return count_; }
+    // Page `page` (1-based) as shown, with its resolution; null when it is damaged, larger than
+    // the pixel limit or of a kind no reader here knows (`problem` then says why, when there is
+    // more to say than "cannot be read").
+    FIBITMAP* decode(int page, std::string& problem);
+    // False when page `page` (1-based) uses a compression no codec here decodes.
+    bool codecKnown(int page);
+    // The compression tag of page `page`; -1 when the page cannot be reached.
+    int compression(int page);
+
+private:
+    bool selectPage(int page);
+    bool compressionKnown(); // of the page selected
+    FIBITMAP* freeImagePage(int page, std::uint32_t width, std::uint32_t height);
+    FIBITMAP* rgbaPage(std::uint32_t width, std::uint32_t height, std::string& problem);
+
+    std::string narrowPath_;
+    std::uint64_t fileBytes_ = 0;
+    TIFF* tiff_ = nullptr;
+    FIMULTIBITMAP* pages_ = nullptr; // FreeImage's view, opened on first use
+    int count_ = 0;
+    int current_ = 0; // the page tiff_ is on (0: not known)
+};
+
+} // namespace pw::pictures

@@ -1,0 +1,56 @@
+#pragma once
+// Bilevel pages: a picture whose pixels are all black or white is staged as a one-strip
+// CCITT Group 4 TIFF ("NNNNN.tif"), whatever the quality chosen; it is exact.
+#include "formats/g4_tiff.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+struct FIBITMAP;
+typedef struct tiff TIFF;
+
+namespace pw::staging {
+
+// True for a bitmap whose every pixel is opaque black or opaque white (FreeImage's 1, 4, 8,
+// 24 and 32-bit bitmaps; 32 bits only when the alpha is 255 everywhere).
+bool IsBilevel(FIBITMAP* bitmap);
+
+// Writes a bilevel `bitmap` (IsBilevel) to target as a Group 4 TIFF at the bitmap's resolution,
+// or for a PNG or BMP `narrowSource` at the one that file states, exactly. False, with no file
+// left, when it cannot be written.
+bool SaveBilevelBitmap(FIBITMAP* bitmap, const std::string& narrowSource,
+                       const std::string& target);
+
+// Writes target from `nextRow`, called once per row from the top, each giving the row packed
+// high bit first with 1 for black (the page's width, height and resolution from `page`).
+bool WriteG4Tiff(const std::string& target, const formats::G4Tiff& page,
+                 const std::function<const std::uint8_t*()>& nextRow);
+
+// The bilevel pages of one TIFF staged without decoding them into a bitmap, each reader keeping
+// its handle from page to page (pages in order cost one directory each).
+class TiffBilevelPages {
+public:
+    explicit TiffBilevelPages(std::string narrowSource);
+    ~TiffBilevelPages();
+    TiffBilevelPages(const TiffBilevelPages&) = delete;
+    TiffBilevelPages& operator=(const TiffBilevelPages&) = delete;
+
+    // Page `page` (1-based) as a Group 4 page at target: a page already in Group 4 as the
+    // builder takes it (readG4Tiff) has its data copied as it is; a page of one bilevel sample
+    // a pixel, shown as stored, in strips of any codec libtiff has, has its rows read straight
+    // into Group 4. False, with no file left, for any other page or one whose data fails.
+    bool stage(int page, const std::string& target);
+
+private:
+    bool stageG4(int page, const std::string& target);
+    bool stageBilevel(int page, const std::string& target);
+
+    std::string source_;
+    formats::G4TiffPages g4_;
+    TIFF* tiff_ = nullptr; // the bilevel reader's, opened by its first page
+    bool opened_ = false;
+    int current_ = 0;
+};
+
+} // namespace pw::staging

@@ -1,0 +1,72 @@
+#pragma once
+// Decoding a picture and writing staged files.
+#include "jobfiles/job_options.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+struct FIBITMAP;
+
+namespace pw::staging {
+
+// Makes FreeImage ready; call on the main thread before pictures are staged on others. Staging
+// threads then use FreeImage only as its documentation allows: each thread loads, converts and
+// saves its own bitmaps. FreeImage's and libtiff's messages go to the staging thread's
+// DecoderMessages (pictures/refusal_reasons.h).
+void InitialiseFreeImage();
+
+// Decodes the picture at `narrowPath` (HEIF, AVIF, WebP and JPEG XL by their own libraries;
+// others by FreeImage, format from the extension's table entry, or when that is missing or
+// fails, from the content); nullptr when it cannot, with `problem` set when there is more to
+// say than "cannot be read".
+FIBITMAP* LoadPicture(const std::string& narrowPath, const std::string& extension,
+                      std::string& problem);
+
+// FreeImage_Save with the file name in the narrow encoding; true when FreeImage reports success.
+bool SaveBitmapFile(int format, FIBITMAP* bitmap, const std::string& fileName, int flags);
+
+// Decodes the picture (format from the extension's table entry; when that is missing or fails,
+// the format FreeImage finds in the content) and writes it as a 24-bit JPEG to target. Only one
+// picture is held in memory, and only until it is saved. HEIF, AVIF, WebP and JPEG XL pictures
+// are decoded by their own libraries. Returns whether target was written; when not, `problem`
+// gets the reason the user should see, if there is one beyond "cannot be read".
+bool NormalisePicture(const std::string& source, const std::string& extension,
+                      const std::string& target, std::string* problem = nullptr,
+                      int quality = jobfiles::kDefaultQuality);
+
+// Decodes the picture as NormalisePicture does and hands it to `save`, which writes target and
+// must not keep the bitmap. A resolution the file does not state is cleared first. When the
+// picture cannot be read, target is removed and `problem` gets the reason, as for
+// NormalisePicture.
+bool DecodeAndSave(const std::string& narrowSource, const std::string& extension,
+                   const std::string& target, std::string* problem,
+                   const std::function<bool(FIBITMAP*)>& save);
+
+// Writes a decoded picture (left to the caller) to target as a staged 24-bit JPEG at `quality`
+// (1..100; colour at full resolution from kFullColourQuality on), transparent parts over white,
+// at the bitmap's resolution (none when 0), or for a PNG or BMP `narrowSource` at the one that
+// file states, exactly (in an EXIF block). `narrowSource` also tells whether a 32-bit bitmap
+// came from a BMP, whose fourth byte may be unused; the RGB profile a PNG or JPEG source holds
+// goes with a bitmap that has none, and a JPEG source's EXIF block with it (JPEG pixels are
+// decoded as stored, the turn left to the builder).
+// With `scale` below 1 the picture is first scaled down by it (ReducedCopy), its page keeping
+// its size.
+bool SaveStagedBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const std::string& target,
+                      int quality = jobfiles::kDefaultQuality, double scale = 1.0);
+
+// The reason for a picture that was read but could not be written to the staging folder.
+inline constexpr const char* kNotWritten = "could not be written to the temporary folder";
+
+// Writes bytes to target, leaving no file when that fails.
+bool WriteStagedBytes(const std::vector<std::uint8_t>& bytes, const std::string& target);
+
+// Puts the source's exact bytes at target (replacing it): a hard link when both share a file
+// system, a copy otherwise. A symbolic link source stages the file it points to.
+bool StageUnchanged(const std::string& source, const std::string& target);
+
+// True for a JPEG the PDF builder embeds as it is (its header and structure checks pass).
+bool IsEmbeddableJpeg(const std::string& narrowPath);
+
+} // namespace pw::staging

@@ -1,0 +1,136 @@
+#include "staging/picture_pages.h"
+
+#include "jobfiles/page_words.h"
+#include "jobfiles/staged_names.h"
+#include "pictures/format_table.h"
+#include "pictures/refusal_reasons.h"
+#include "pictures/tiff_pages.h"
+#include "platform/files.h"
+#include "platform/narrow.h"
+#include "platform/path_parts.h"
+#include "staging/bilevel_staging.h"
+#include "staging/picture_staging.h"
+#include "staging/tone_staging.h"
+
+#include <FreeImage.h>
+#include <cstdio>
+#include <new>
+
+namespace pw::staging {
+std::string StagedPageName(const std::string& firstTarget, int page) {
+    if (page <= 1)
+        return firstTarget;
+    char suffix[16];
+    std::snprintf(suffix, sizeof suffix, "_%04d", page);
+    const auto dot = firstTarget.rfind('.');
+    if (dot == std::string::npos)
+        return firstTarget + suffix;
+    return firstTarget.substr(0, dot) + suffix + firstTarget.substr(dot);
+}
+
+namespace {
+
+// Every page; `problem` is set only where a decoder told more than that it failed.
+PictureStaging stagePages(const std::string& source, const std::string& stem,
+                          const jobfiles::JobOptions& options) {
+    PictureStaging result;
+    const std::string narrowSource = platform::toNarrow(source);
+    if (!pictures::IsTiffPicture(narrowSource, platform::PathPart(source, 0))) {
+        result.firstFile = StageForJob(source, stem, options, &result.problem);
+        result.pages = result.firstFile.empty() ? 0 : 1;
+        return result;
+    }
+
+    pictures::TiffPages pages(narrowSource);
+    // FreeImage paints a page in a compression no codec here knows black and calls it read.
+    if (pages.count() < 1 || pages.codecKnown(1))
+        result.firstFile = StageForJob(source, stem, options, &result.problem);
+    else
+        result.problem = pictures::TiffCompressionReason(pages.compression(1));
+    const bool firstStaged = !result.firstFile.empty();
+    result.pages = firstStaged ? 1 : 0;
+    const std::string firstTarget = stem + (options.lossless ? ".png" : ".jpg");
+    result.pageCount = pages.count() < 1 ? 1 : pages.count();
+    if (!firstStaged && result.pageCount > 1)
+        result.damagedPages.push_back(1);
+    TiffBilevelPages bilevel(narrowSource);
+    for (int page = 2; page <= result.pageCount; ++page) {
+        std::string pageStem = StagedPageName(stem + ".tif", page);
+        pageStem.resize(pageStem.size() - 4);
+        if (bilevel.stage(page, pageStem + ".tif")) {
+            ++result.pages;
+            continue;
+        }
+        std::string problem;
+        FIBITMAP* bitmap = nullptr;
+        try {
+            bitmap = pages.decode(page, problem);
+        } catch (const std::bad_alloc&) {
+            // Only this page is missing; the pages already staged stay in the PDF.
+        }
+        const bool saved =
+            bitmap != nullptr && !SaveByTone(bitmap, narrowSource, pageStem, options).empty();
+        if (bitmap != nullptr)
+            FreeImage_Unload(bitmap);
+        if (saved)
+            ++result.pages;
+        else
+            result.damagedPages.push_back(page);
+    }
+    if (result.pages == 0)
+        result.damagedPages.clear(); // the whole picture is missing
+    else if (result.firstFile.empty())
+        result.firstFile = firstTarget; // later pages are named after page 1's place
+    return result;
+}
+
+} // namespace
+
+PictureStaging StagePicturePages(const std::string& source, const std::string& stem,
+                                 const jobfiles::JobOptions& options) {
+    // A pipe named like a picture (listed by Add Folder, say) would block its reader, and with
+    // it the job and its Stop: refused before anything opens it.
+    if (platform::isDeviceOrPipe(platform::toNarrow(source))) {
+        PictureStaging refused;
+        refused.problem = "not a picture (a pipe or device, not a file)";
+        return refused;
+    }
+    InitialiseFreeImage(); // its callbacks bring the decoders' messages to `heard`
+    const pictures::DecoderMessages heard;
+    PictureStaging result = stagePages(source, stem, options);
+    if (result.pages == 0)
+        result.problem = pictures::RefusalReason(platform::toNarrow(source), result.problem, heard);
+    return result;
+}
+
+std::vector<std::string> StagedPageNames(const std::string& firstTarget, int page) {
+    const std::string name = StagedPageName(firstTarget, page);
+    std::vector<std::string> names;
+    for (const char* extension : {".jpg", ".png", ".tif"})
+        names.push_back(name.substr(0, name.size() - 4) + extension);
+    return names;
+}
+
+std::string ExistingStagedPage(const std::string& firstTarget, int page) {
+    const std::vector<std::string> names = StagedPageNames(firstTarget, page);
+    for (const std::string& name : names) {
+        if (platform::fileExists(name))
+            return name;
+    }
+    return names.front();
+}
+
+std::vector<std::string> StagedPageFiles(const std::string& firstTarget, int page) {
+    std::vector<std::string> files = StagedPageNames(firstTarget, page);
+    files.push_back(jobfiles::wordsFileFor(files.front()));
+    return files;
+}
+
+void RemoveStagedPages(const std::string& firstTarget, int pageCount) {
+    for (int page = 1; page <= pageCount; ++page) {
+        for (const std::string& name : StagedPageFiles(firstTarget, page))
+            platform::removeFile(name);
+    }
+}
+
+} // namespace pw::staging

@@ -1,0 +1,108 @@
+#include "staging/picture_staging.h"
+
+#include "pictures/bmp_reader.h"
+#include "pictures/format_table.h"
+#include "pictures/jxl_jpeg.h"
+#include "pictures/modern_formats.h"
+#include "platform/files.h"
+#include "platform/narrow.h"
+#include "platform/path_parts.h"
+#include "staging/resolution_ceiling.h"
+#include "staging/tone_staging.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace pw::staging {
+namespace {
+
+std::string lowerCase(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+// The format FreeImage reads from the content, then from the name; FIF_UNKNOWN otherwise.
+enum class JxlJpeg { None, Written, Failed };
+
+// A JPEG XL file holding a losslessly recompressed JPEG gives back that JPEG.
+JxlJpeg stageJxlJpeg(const std::string& narrowSource, const std::string& extension,
+                     const std::string& target, std::string* problem) {
+    if (pictures::ModernFormatForExtension(extension) != pictures::ModernFormat::Jxl &&
+        pictures::ModernFormatOfContent(narrowSource) != pictures::ModernFormat::Jxl)
+        return JxlJpeg::None;
+    std::string why;
+    if (const auto jpeg = pictures::RecoverJpegFromJxl(narrowSource, why)) {
+        if (WriteStagedBytes(*jpeg, target))
+            return JxlJpeg::Written;
+        if (problem != nullptr)
+            *problem = kNotWritten;
+        return JxlJpeg::Failed;
+    }
+    if (why.empty())
+        return JxlJpeg::None;
+    if (problem != nullptr)
+        *problem = why;
+    platform::removeFile(target);
+    return JxlJpeg::Failed;
+}
+
+// A picture whose data cannot go in as it is, as a JPEG at `quality`: a JPEG XL file's own JPEG
+// when it holds one, otherwise the decoded pixels.
+bool stageAsJpeg(const std::string& source, const std::string& narrowSource,
+                 const std::string& target, std::string* problem, int quality) {
+    const std::string extension = lowerCase(platform::PathPart(source, 0));
+    const JxlJpeg jxl = stageJxlJpeg(narrowSource, extension, target, problem);
+    if (jxl != JxlJpeg::None)
+        return jxl == JxlJpeg::Written;
+    return NormalisePicture(source, extension, target, problem, quality);
+}
+
+} // namespace
+
+std::string StageForJob(const std::string& source, const std::string& stem,
+                        const jobfiles::JobOptions& options, std::string* problem) {
+    const std::string jpeg = stem + ".jpg";
+    const std::string narrowSource = platform::toNarrow(source);
+    // A JPEG or PNG picture inside a BMP is staged as that picture, from a copy of its bytes
+    // under a name the builder does not take for a page.
+    if (pictures::HasBmpSignature(narrowSource)) {
+        if (const std::optional<pictures::EmbeddedPicture> inner =
+                pictures::BmpEmbeddedPicture(narrowSource)) {
+            const std::string copy = stem + "_bmp." + inner->extension;
+            const std::vector<std::uint8_t> bytes(inner->bytes.begin(), inner->bytes.end());
+            if (!WriteStagedBytes(bytes, copy)) {
+                if (problem != nullptr)
+                    *problem = kNotWritten;
+                return {};
+            }
+            std::string staged = StageForJob(copy, stem, options, problem);
+            platform::removeFile(copy);
+            return staged;
+        }
+    }
+    // JPEG data goes into the PDF as it is, whatever the name and the quality chosen; one that
+    // PDF readers could not decode is re-encoded as a JPEG, at the best quality when the
+    // choice is Lossless (the quality shown then is not in force).
+    if (IsEmbeddableJpeg(narrowSource)) {
+        if (const std::optional<bool> reduced =
+                StageReducedJpeg(narrowSource, jpeg, options, problem))
+            return *reduced ? jpeg : std::string();
+        if (StageUnchanged(narrowSource, jpeg))
+            return jpeg;
+        if (problem != nullptr)
+            *problem = kNotWritten;
+        return {};
+    }
+    if (pictures::HasJpegSignature(narrowSource)) {
+        const int quality = options.lossless ? jobfiles::kDefaultQuality : options.quality;
+        return stageAsJpeg(source, narrowSource, jpeg, problem, quality) ? jpeg : std::string();
+    }
+    const std::string extension = lowerCase(platform::PathPart(source, 0));
+    const JxlJpeg jxl = stageJxlJpeg(narrowSource, extension, jpeg, problem);
+    if (jxl != JxlJpeg::None)
+        return jxl == JxlJpeg::Written ? jpeg : std::string();
+    return StageByTone(narrowSource, extension, stem, options, problem);
+}
+
+} // namespace pw::staging

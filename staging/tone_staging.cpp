@@ -1,0 +1,254 @@
+#include "staging/tone_staging.h"
+
+#include "formats/g4_tiff.h"
+#include "formats/png_info.h"
+#include "pictures/format_table.h"
+#include "pictures/png_rows.h"
+#include "staging/bilevel_staging.h"
+#include "staging/bitmap_edits.h"
+#include "staging/grey_pictures.h"
+#include "staging/lossless_staging.h"
+#include "staging/picture_files.h"
+#include "staging/png_rows_jpeg.h"
+#include "staging/resolution_ceiling.h"
+#include "staging/rgb_jpeg.h"
+
+#include <FreeImage.h>
+#include <algorithm>
+#include <array>
+#include <optional>
+#include <tiffio.h>
+#include <vector>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
+namespace pw::staging {
+namespace {
+
+// Bit k of a byte moved to bit 7 - k: SSE2's movemask gives the first pixel the low bit.
+constexpr std::array<std::uint8_t, 256> kReversed = [] {
+    std::array<std::uint8_t, 256> reversed{};
+    for (unsigned i = 0; i < 256; ++i) {
+        for (unsigned k = 0; k < 8; ++k)
+            reversed[i] |= static_cast<std::uint8_t>(((i >> k) & 1) << (7 - k));
+    }
+    return reversed;
+}();
+
+// Packs a row of 8-bit gray samples into bits, high bit first, 1 for black; false at a sample
+// neither 0 nor 255.
+bool packBilevelRow(const std::uint8_t* p, std::uint32_t width, std::uint8_t* out) {
+    std::uint32_t x = 0;
+#ifdef __SSE2__
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i full = _mm_set1_epi8(-1);
+    for (; x + 16 <= width; x += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + x));
+        const __m128i dark = _mm_cmpeq_epi8(v, zero);
+        if (_mm_movemask_epi8(_mm_or_si128(dark, _mm_cmpeq_epi8(v, full))) != 0xFFFF)
+            return false;
+        const auto bits = static_cast<unsigned>(_mm_movemask_epi8(dark));
+        out[x >> 3] = kReversed[bits & 0xFF];
+        out[(x >> 3) + 1] = kReversed[bits >> 8];
+    }
+#endif
+    for (; x < width; x += 8) {
+        unsigned byte = 0;
+        for (std::uint32_t k = x; k < x + 8; ++k) {
+            if (k < width && p[k] != 0 && p[k] != 255)
+                return false;
+            byte = byte << 1 | unsigned{k < width && p[k] == 0};
+        }
+        out[x >> 3] = static_cast<std::uint8_t>(byte);
+    }
+    return true;
+}
+
+// A gray picture's rows packed into `bits`, 1 for black, when every sample is 0 or 255; reading
+// stops at the first that is not.
+bool packBilevelRows(pictures::PngRows& rows, std::vector<std::uint8_t>& bits) {
+    const std::size_t rowBytes = (std::size_t{rows.width()} + 7) / 8;
+    bits.resize(rowBytes * rows.height());
+    for (std::uint32_t y = 0; y < rows.height(); ++y) {
+        if (!packBilevelRow(rows.nextStoredRow(), rows.width(), bits.data() + y * rowBytes))
+            return false;
+    }
+    return true;
+}
+
+// The rows as a Group 4 page: from `bits` when packed already, from a 1-bit PNG's own bits, or
+// from RGB rows of only black and white.
+bool writeG4FromRows(pictures::PngRows& rows, const std::string& target,
+                     const std::vector<std::uint8_t>& bits) {
+    formats::G4Tiff page;
+    page.width = rows.width();
+    page.height = rows.height();
+    if (rows.resolution().stated()) {
+        page.xResolution = static_cast<float>(rows.resolution().xDpi);
+        page.yResolution = static_cast<float>(rows.resolution().yDpi);
+        page.resolutionUnit = RESUNIT_INCH;
+    }
+    std::vector<std::uint8_t> packed((page.width + 7) / 8);
+    std::size_t y = 0;
+    return WriteG4Tiff(target, page, [&]() -> const std::uint8_t* {
+        if (!bits.empty())
+            return bits.data() + y++ * packed.size();
+        if (rows.bitDepth() == 1) {
+            const std::uint8_t* p = rows.nextStoredRow();
+            for (std::size_t i = 0; i < packed.size(); ++i)
+                packed[i] = static_cast<std::uint8_t>(~p[i]); // PNG's 1 is white
+            return packed.data();
+        }
+        const std::uint8_t* p = rows.nextRow();
+        for (std::uint32_t x = 0; x < page.width; x += 8) {
+            unsigned byte = 0;
+            for (std::uint32_t k = x; k < x + 8; ++k)
+                byte = byte << 1 | unsigned{k < page.width && p[k * 3] == 0};
+            packed[x >> 3] = static_cast<std::uint8_t>(byte);
+        }
+        return packed.data();
+    });
+}
+
+enum class RowsStaged { No, Bilevel, Grey, Colour };
+
+// An 8-bit PNG read by PngRows: a bilevel one is written to `tif`; others, at a quality, to
+// `jpeg` from the same rows, a gray one in one channel. No when PngRows does not read the file,
+// the picture is above the resolution ceiling or the file cannot be written.
+RowsStaged stagePngRows(const std::string& narrowSource, const std::string& tif,
+                        const std::string* jpeg, const jobfiles::JobOptions& options) {
+    pictures::PngRows& rows = ThreadPngRows();
+    RowsStaged staged = RowsStaged::No;
+    if (rows.open(narrowSource, true)) {
+        // A gray picture is packed as it is judged, so its rows are read once.
+        std::vector<std::uint8_t> bits;
+        Tone tone = Tone::Bilevel;
+        if (rows.colourType() == 0 && rows.bitDepth() == 8)
+            tone = packBilevelRows(rows, bits) ? Tone::Bilevel : Tone::Grey;
+        else if (rows.bitDepth() == 8)
+            tone = RowsTone(rows);
+        rows.rewind();
+        if (tone == Tone::Bilevel)
+            staged = writeG4FromRows(rows, tif, bits) ? RowsStaged::Bilevel : RowsStaged::No;
+        else if (CeilingScale(rows.width(), rows.height(), rows.resolution(), options) < 1.0)
+            staged = RowsStaged::No; // scaled down from a decoded bitmap
+        else if (jpeg == nullptr)
+            staged = tone == Tone::Grey ? RowsStaged::Grey : RowsStaged::Colour;
+        else if (WriteRowsJpeg(rows, *jpeg, options.quality, tone == Tone::Grey))
+            staged = tone == Tone::Grey ? RowsStaged::Grey : RowsStaged::Colour;
+    }
+    rows.trim();
+    return staged;
+}
+
+// A PNG staged without loss: linked as it is unless it is bilevel. Nothing when the file is no
+// PNG the builder takes.
+std::optional<std::string> stageLosslessPng(const std::string& narrowSource,
+                                            const std::string& extension, const std::string& stem,
+                                            std::string* problem) {
+    std::string reason;
+    const std::optional<formats::PngInfo> png = formats::readPngInfo(narrowSource, reason);
+    if (!png)
+        return std::nullopt;
+    const std::string tif = stem + ".tif";
+    const std::string copy = stem + ".png";
+    const auto linked = [&]() -> std::string {
+        if (StageUnchanged(narrowSource, copy))
+            return copy;
+        if (problem != nullptr)
+            *problem = kNotWritten;
+        return {};
+    };
+    if (png->hasAlpha() || png->bitDepth == 16)
+        return linked();
+    if (png->bitDepth == 8 || (png->bitDepth == 1 && png->colourType == 0)) {
+        jobfiles::JobOptions lossless;
+        lossless.lossless = true;
+        switch (stagePngRows(narrowSource, tif, nullptr, lossless)) {
+        case RowsStaged::Bilevel:
+            return tif;
+        case RowsStaged::Colour:
+            return linked();
+        case RowsStaged::Grey:
+            if (png->colourType != 2)
+                return linked(); // one sample a pixel already
+            break;
+        case RowsStaged::No:
+            break;
+        }
+    }
+    // Decoded to tell: fewer bits a sample, rows PngRows leaves alone, gray stored as RGB.
+    std::string written;
+    DecodeAndSave(narrowSource, extension, copy, problem, [&](FIBITMAP* bitmap) {
+        FIBITMAP* grey = png->colourType == 2 ? NeutralGreyCopy(bitmap) : nullptr;
+        if (IsBilevel(bitmap) && SaveBilevelBitmap(bitmap, narrowSource, tif))
+            written = tif;
+        else if (grey != nullptr)
+            written = SaveLosslessBitmap(grey, copy) ? copy : std::string();
+        else
+            written = linked();
+        if (grey != nullptr)
+            FreeImage_Unload(grey);
+        return !written.empty();
+    });
+    return written;
+}
+
+} // namespace
+
+std::string SaveByTone(FIBITMAP* bitmap, const std::string& narrowSource, const std::string& stem,
+                       const jobfiles::JobOptions& options) {
+    if (IsBilevel(bitmap)) {
+        const std::string tif = stem + ".tif";
+        return SaveBilevelBitmap(bitmap, narrowSource, tif) ? tif : std::string();
+    }
+    if (options.lossless) {
+        const std::string png = stem + ".png";
+        return SaveLosslessBitmap(bitmap, png) ? png : std::string();
+    }
+    const std::string jpeg = stem + ".jpg";
+    const formats::Resolution resolution = StagedResolution(bitmap, narrowSource);
+    const double scale =
+        CeilingScale(FreeImage_GetWidth(bitmap), FreeImage_GetHeight(bitmap), resolution, options);
+    if (scale < 1.0)
+        SetResolution(bitmap, resolution); // the one the page has, made explicit
+    return SaveStagedBitmap(bitmap, narrowSource, jpeg, options.quality, scale) ? jpeg
+                                                                                : std::string();
+}
+
+std::string StageByTone(const std::string& narrowSource, const std::string& extension,
+                        const std::string& stem, const jobfiles::JobOptions& options,
+                        std::string* problem) {
+    // Only a TIFF is read with libtiff, whose complaints about any other file would be heard
+    // as the picture's own.
+    const std::string tif = stem + ".tif";
+    if (pictures::IsTiffPicture(narrowSource, extension) &&
+        TiffBilevelPages(narrowSource).stage(1, tif))
+        return tif;
+    if (options.lossless) {
+        if (std::optional<std::string> png =
+                stageLosslessPng(narrowSource, extension, stem, problem))
+            return *png;
+    } else {
+        const std::string jpeg = stem + ".jpg";
+        switch (stagePngRows(narrowSource, tif, &jpeg, options)) {
+        case RowsStaged::Bilevel:
+            return tif;
+        case RowsStaged::Grey:
+        case RowsStaged::Colour:
+            return jpeg;
+        case RowsStaged::No:
+            break;
+        }
+    }
+    std::string written;
+    DecodeAndSave(narrowSource, extension, stem + (options.lossless ? ".png" : ".jpg"), problem,
+                  [&](FIBITMAP* bitmap) {
+                      written = SaveByTone(bitmap, narrowSource, stem, options);
+                      return !written.empty();
+                  });
+    return written;
+}
+
+} // namespace pw::staging

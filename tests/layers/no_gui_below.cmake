@@ -1,0 +1,18 @@
+# LINKS holds "target:library,library,..." for each library below the windows; none may link
+# Qt Gui or Qt Widgets, and only the command line and app may link Qt Core at all.
+foreach(entry IN LISTS LINKS)
+  string(FIND "${entry}" ":" colon)
+  string(SUBSTRING "${entry}" 0 ${colon} target)
+  math(EXPR start "${colon} + 1")
+  string(SUBSTRING "${entry}" ${start} -1 links)
+  string(REPLACE "," ";" links "${links}")
+  foreach(library IN LISTS links)
+    if(library MATCHES "Qt6::(Gui|Widgets|Network)|Qt6(Gui|Widgets|Network)")
+      message(FATAL_ERROR "${target} links ${library}")
+    endif()
+    if(library MATCHES "Qt6::" AND NOT target MATCHES "^pw_(app|cli)$")
+      message(FATAL_ERROR "${target} links ${library}, but Qt stays above the job")
+    endif()
+  endforeach()
+  message(STATUS "${target}: ${links}")
+endforeach()
