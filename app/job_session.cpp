@@ -1,5 +1,6 @@
 #include "app/job_session.h"
 
+#include "job/job_plan.h"
 #include "job/missing_pictures.h"
 #include "job/pdf_names.h"
 #include "job/tool_output.h"
@@ -18,34 +19,26 @@ using job::OverwritePolicy;
 JobSession::JobSession(JobHost& host, platform::Prompts& prompts)
     : host_(host), prompts_(prompts) {}
 
+// A plan refused, in the window's words: the design's for an empty list, else the reason.
+void JobSession::refuse(const platform::Refusal& refusal) {
+    if (refusal.code == platform::Refusal::Code::NoPictures) {
+        prompts_.messageBox("Please add a file", "Add File", platform::Buttons::Ok,
+                            platform::Icon::Exclamation);
+        host_.jobStateChanged(JobState::Idle);
+        return;
+    }
+    prompts_.messageBox(refusal.text, "Convert", platform::Buttons::Ok,
+                        platform::Icon::Exclamation);
+}
+
 void JobSession::show() {
     host_.showProgress(progress_);
 }
 
 std::optional<job::JobRequest> JobSession::begin(const Choices& choices) {
     const int count = host_.fileCount();
-    if (count <= 0) {
-        prompts_.messageBox("Please add a file", "Add File", platform::Buttons::Ok,
-                            platform::Icon::Exclamation);
-        host_.jobStateChanged(JobState::Idle);
-        return std::nullopt;
-    }
-    if (host_.jobOptions().pdfa != jobfiles::PdfaLevel::Off && host_.encryption().active()) {
-        prompts_.messageBox(jobfiles::kPdfaWithPasswordRefusal, "Convert", platform::Buttons::Ok,
-                            platform::Icon::Exclamation);
-        return std::nullopt;
-    }
-    host_.jobStateChanged(JobState::Preparing);
-
-    std::string outputFolder = host_.outputFolder();
-    // The root folder keeps its only separator.
-    if (outputFolder.size() > 1 && outputFolder.back() == platform::separator()) {
-        outputFolder.pop_back();
-        host_.setOutputFolder(outputFolder);
-    }
-
     job::JobRequest request;
-    request.outputFolder = outputFolder;
+    request.outputFolder = host_.outputFolder();
     for (int i = 0; i < count; ++i) {
         request.pictures.push_back(host_.workingPath(i));
         request.rotations.push_back(host_.rotation(i));
@@ -58,6 +51,15 @@ std::optional<job::JobRequest> JobSession::begin(const Choices& choices) {
     request.staging = choices.staging;
     request.resultName = choices.resultName;
     request.replaceResult = choices.replaceResult;
+    if (const std::optional<platform::Refusal> refusal = job::planJob(request)) {
+        refuse(*refusal);
+        return std::nullopt;
+    }
+    host_.jobStateChanged(JobState::Preparing);
+    if (request.outputFolder != host_.outputFolder())
+        host_.setOutputFolder(request.outputFolder);
+    const std::string& outputFolder = request.outputFolder;
+
     request.overwrite = choices.overwrite == job::OverwritePolicy::Ask
                             ? job::OverwritePolicy::KeepNumbered
                             : choices.overwrite;

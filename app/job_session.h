@@ -7,6 +7,7 @@
 #include "job/job_events.h"
 #include "job/job_request.h"
 #include "platform/prompts.h"
+#include "platform/refusal.h"
 
 #include <optional>
 #include <string>
@@ -37,6 +38,7 @@ public:
     const job::JobResult& result() const { return result_; }
 
 private:
+    void refuse(const platform::Refusal& refusal);
     void show();
     void showConverting(double done, int total);
     void showCreating(double done, int total);

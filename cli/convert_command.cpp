@@ -10,8 +10,7 @@
 #include "cli/library_messages.h"
 #include "cli/progress_display.h"
 #include "job/ConversionJob.h"
-#include "jobfiles/pdfa_level.h"
-#include "ocr/ocr_languages.h"
+#include "job/job_plan.h"
 #include "platform/paths.h"
 #include "platform/private_folder.h"
 #include "platform/pump.h"
@@ -88,17 +87,26 @@ void stopRunningJob(int signal) {
         runningJob->cancel();
 }
 
-// Page options of this command line that cannot work together; saved ones give way instead
-// (sheets need paper, and a shared sheet splits nothing).
-const char* layoutConflict(const ConvertRequest& request) {
-    const jobfiles::PageLayout& page = request.options.page;
-    if (!request.perSheetGiven || page.sheetColumns * page.sheetRows == 1)
-        return nullptr;
-    if (page.size == jobfiles::PageSize::Picture)
-        return "--per-sheet needs a paper size (--page-size)";
-    if (request.splitTallGiven)
-        return "--per-sheet and --split-tall cannot be used together: each needs whole pages";
-    return nullptr;
+job::OptionsGiven optionsGiven(const ConvertRequest& request) {
+    return {request.perSheetGiven, request.splitTallGiven};
+}
+
+// The job this command line asks for, its pictures apart.
+job::JobRequest jobOf(const ConvertRequest& request) {
+    job::JobRequest job;
+    job.outputFolder = request.outputFolder;
+    job.properties = request.properties;
+    job.perPicture = request.perPicture;
+    job.options = request.options;
+    job.encryption = request.encryption;
+    job.textSidecar = request.textSidecar.empty() ? std::string() : absolute(request.textSidecar);
+    job.overwrite =
+        request.overwrite ? job::OverwritePolicy::Overwrite : job::OverwritePolicy::KeepNumbered;
+    if (!request.outputFile.empty()) {
+        job.resultName = request.outputFile;
+        job.replaceResult = request.overwrite;
+    }
+    return job;
 }
 
 ConvertRequest savedRequest() {
@@ -148,22 +156,11 @@ int runConvertCommand(int argc, char* argv[]) {
         std::printf("pagewright %s\n", PW_VERSION);
         return kExitDone;
     }
-    if (request.options.pdfa != jobfiles::PdfaLevel::Off && request.encryption.active()) {
-        sayError(jobfiles::kPdfaWithPasswordRefusal);
-        return kExitUsage;
-    }
-    if (const char* conflict = layoutConflict(request)) {
-        sayError(conflict);
-        return kExitUsage;
-    }
-
-    const std::string ocrProblem = request.options.ocrLanguages.empty()
-                                       ? std::string()
-                                       : ocr::OcrLanguageProblem(request.options.ocrLanguages);
-    const std::string rotateProblem =
-        request.options.autoRotate ? ocr::OrientationDataProblem() : std::string();
-    if (!ocrProblem.empty() || !rotateProblem.empty()) {
-        sayError(ocrProblem.empty() ? rotateProblem : ocrProblem);
+    // Options are checked before any picture is looked at.
+    job::JobRequest job = jobOf(request);
+    if (const std::optional<platform::Refusal> refusal =
+            job::refusedOptions(job, optionsGiven(request))) {
+        sayError(refusal->text);
         return kExitUsage;
     }
 
@@ -182,10 +179,9 @@ int runConvertCommand(int argc, char* argv[]) {
                           " pictures; convert them in parts");
     if (request.sort)
         list.sort();
-    std::vector<std::string> pictures;
-    pictures.reserve(static_cast<std::size_t>(list.count()));
     for (const app::PictureEntry& entry : list.entries())
-        pictures.push_back(entry.working);
+        job.pictures.push_back(entry.working);
+    job.rotations.assign(job.pictures.size(), request.rotation);
 
     // Every job stages in a folder of its own inside the per-user folder, so conversions and
     // the window run side by side.
@@ -196,11 +192,15 @@ int runConvertCommand(int argc, char* argv[]) {
         return kExitNothing;
     }
 
-    request.outputFolder = absolute(request.outputFolder);
+    job.outputFolder = absolute(job.outputFolder);
+    if (const std::optional<platform::Refusal> refusal = job::planJob(job, optionsGiven(request))) {
+        sayError(refusal->text);
+        return kExitUsage;
+    }
     std::error_code folderError;
-    fs::create_directories(request.outputFolder, folderError);
-    if (!fs::is_directory(request.outputFolder)) {
-        sayError("cannot make the output folder " + request.outputFolder + ": " +
+    fs::create_directories(job.outputFolder, folderError);
+    if (!fs::is_directory(job.outputFolder)) {
+        sayError("cannot make the output folder " + job.outputFolder + ": " +
                  folderError.message());
         return kExitNothing;
     }
@@ -211,21 +211,6 @@ int runConvertCommand(int argc, char* argv[]) {
     ProgressDisplay progress(stderr, style);
     ConsolePrompts prompts(progress);
     silenceLibraryMessages();
-    job::JobRequest job;
-    job.rotations.assign(pictures.size(), request.rotation);
-    job.pictures = std::move(pictures);
-    job.outputFolder = request.outputFolder;
-    job.properties = request.properties;
-    job.perPicture = request.perPicture;
-    job.options = request.options;
-    job.encryption = request.encryption;
-    job.textSidecar = request.textSidecar.empty() ? std::string() : absolute(request.textSidecar);
-    job.overwrite =
-        request.overwrite ? job::OverwritePolicy::Overwrite : job::OverwritePolicy::KeepNumbered;
-    if (!request.outputFile.empty()) {
-        job.resultName = request.outputFile;
-        job.replaceResult = request.overwrite;
-    }
     ConsoleEvents events(progress, prompts);
     job::ConversionJob conversion(std::move(job), events);
     runningJob = &conversion;

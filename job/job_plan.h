@@ -1,0 +1,26 @@
+#pragma once
+// One job's plan: the request the window or the command line assembled, made whole and checked
+// against every rule about options that cannot go together, here and nowhere else.
+#include "job/job_request.h"
+#include "platform/refusal.h"
+
+#include <optional>
+
+namespace pw::job {
+
+// Options stated for this one run (on the command line), which are refused when they cannot
+// act; saved ones give way instead (sheets need paper, and a shared sheet splits nothing).
+struct OptionsGiven {
+    bool perSheet = false;
+    bool splitTall = false;
+};
+
+// The first rule the request's options break, or nothing.
+std::optional<platform::Refusal> refusedOptions(const JobRequest& request,
+                                                const OptionsGiven& given = {});
+
+// Makes the request whole (the output folder without a trailing separator, a turn and a shown
+// path for every picture) and checks it: pictures to convert, then the options' rules.
+std::optional<platform::Refusal> planJob(JobRequest& request, const OptionsGiven& given = {});
+
+} // namespace pw::job
