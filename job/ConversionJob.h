@@ -30,7 +30,11 @@ public:
     void run();
     // Safe from any thread, and from a signal handler: the job stops staging, ends the builder
     // it started, places nothing more, removes its staged files and finishes as Cancelled.
-    void cancel() { cancelled_.store(true); }
+    void cancel() {
+        cancelled_.store(true);
+        objDOS_.Interrupt();
+        objShell_.Interrupt();
+    }
     bool cancelled() const { return cancelled_.load(); }
 
     // One chunk of the builder's output in one-PDF mode: progress as far as it has read.

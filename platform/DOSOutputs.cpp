@@ -1,14 +1,69 @@
 #include "platform/DOSOutputs.h"
 
-#include "platform/clsWaitableTimer.h"
 #include "platform/narrow.h"
 #include "platform/processes.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 namespace pw::platform {
 
+WakeFd::WakeFd() : fd_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+
+WakeFd::~WakeFd() {
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+void WakeFd::wake() const {
+    const std::uint64_t one = 1;
+    if (fd_ >= 0) [[maybe_unused]]
+        const ssize_t written = ::write(fd_, &one, sizeof one);
+}
+
+void WakeFd::drain() const {
+    std::uint64_t count = 0;
+    if (fd_ >= 0) [[maybe_unused]]
+        const ssize_t got = ::read(fd_, &count, sizeof count);
+}
+
+namespace {
+
+// A descriptor that becomes readable when the child ends (Linux 5.3 on), or -1.
+int openPidFd(int pid) {
+    const long fd = ::syscall(SYS_pidfd_open, pid, 0);
+    if (fd >= 0)
+        ::fcntl(static_cast<int>(fd), F_SETFD, FD_CLOEXEC);
+    return static_cast<int>(fd);
+}
+
+// How long a wait lasts without a descriptor for the child's end: its end is then looked at
+// between waits.
+constexpr int kWithoutPidFdMilliseconds = 50;
+
+} // namespace
+
 DOSOutputs::DOSOutputs(MessagePump& pump, Prompts& prompts) : pump_(pump), prompts_(prompts) {}
+
+void DOSOutputs::Interrupt() {
+    wake_.wake();
+}
+
+void DOSOutputs::waitForEvent(int readFd, bool pipeOpen, int pidFd) {
+    pollfd fds[3] = {
+        {wake_.fd(), POLLIN, 0}, {pidFd, POLLIN, 0}, {pipeOpen ? readFd : -1, POLLIN, 0}};
+    const int timeout = pidFd >= 0 ? -1 : kWithoutPidFdMilliseconds;
+    while (::poll(fds, 3, timeout) < 0 && errno == EINTR) {
+    }
+    if ((fds[0].revents & POLLIN) != 0)
+        wake_.drain();
+}
 
 void DOSOutputs::EndCommand() {
     const int pid = running_;
@@ -61,9 +116,11 @@ std::string DOSOutputs::ExecuteCommand(const std::string& commandLine) {
     outputs_.clear();
     running_ = pid;
 
-    clsWaitableTimer timer(pump_);
+    // The job's thread sleeps until the builder writes or ends, or a stop wakes it.
+    const int pidFd = openPidFd(pid);
     char buffer[kChunkSize];
     bool readSucceeded = true;
+    bool pipeOpen = true;
     bool over = false;
     bool stopped = false;
     do {
@@ -71,17 +128,31 @@ std::string DOSOutputs::ExecuteCommand(const std::string& commandLine) {
             terminateProcess(pid);
             stopped = true;
         }
-        if (bytesInPipe(pipe.readFd) > 0) {
+        if (pipeOpen && bytesInPipe(pipe.readFd) > 0) {
             const long got = readPipe(pipe.readFd, buffer, kChunkSize);
             readSucceeded = got > 0;
-            if (got > 0)
+            if (got > 0) {
                 deliver(buffer, got);
+                pump_.pumpOnce();
+                continue;
+            }
         }
-        if (!childRunning(pid))
+        if (!childRunning(pid)) {
             over = true;
-        pump_.pumpOnce();
-        timer.Wait(kPassMilliseconds);
+            break;
+        }
+        // A pipe at its end with the child still running (it closed its output) is not
+        // waited on again: poll would report the hang-up at once, every time.
+        if (pipeOpen) {
+            pollfd probe{pipe.readFd, POLLIN, 0};
+            if (::poll(&probe, 1, 0) > 0 && (probe.revents & (POLLHUP | POLLERR)) != 0 &&
+                bytesInPipe(pipe.readFd) == 0)
+                pipeOpen = false;
+        }
+        waitForEvent(pipe.readFd, pipeOpen, pidFd);
     } while (readSucceeded && !over);
+    if (pidFd >= 0)
+        ::close(pidFd);
 
     // The tool has ended, so all it wrote is in the pipe: hand over what is there, chunk by
     // chunk. A writer that still runs (a program the tool started) is not waited for.
@@ -96,7 +167,7 @@ std::string DOSOutputs::ExecuteCommand(const std::string& commandLine) {
 
     closeFd(pipe.readFd);
     for (int pass = 0; pass < kEndPasses && childRunning(pid); ++pass)
-        timer.Wait(kEndPassMilliseconds);
+        ::usleep(kEndPassMilliseconds * 1000);
     ended_ = takeChildEnd(pid);
     running_ = -1;
     if (CommandOver)

@@ -13,6 +13,21 @@
 
 namespace pw::platform {
 
+// An eventfd another thread (or a signal handler) writes to wake a wait.
+class WakeFd {
+public:
+    WakeFd();
+    ~WakeFd();
+    WakeFd(const WakeFd&) = delete;
+    WakeFd& operator=(const WakeFd&) = delete;
+    int fd() const { return fd_; }
+    void wake() const;
+    void drain() const;
+
+private:
+    int fd_ = -1;
+};
+
 class DOSOutputs {
 public:
     DOSOutputs(MessagePump& pump, Prompts& prompts);
@@ -36,17 +51,19 @@ public:
     // Ends the process of the run going on, if any; the run then ends as usual. Nothing else
     // is touched: only this runner's own child.
     void EndCommand();
+    // Wakes the run going on (if any) to ask StopRequested now; safe from any thread and from a
+    // signal handler.
+    void Interrupt();
 
     // Raised for every chunk read (at most 1024 bytes), after it is appended to Outputs.
     std::function<void(std::string& CommandOutputs)> ReceiveOutputs;
     // Raised once at the end of a run that started, before ExecuteCommand returns.
     std::function<void()> CommandOver;
-    // Asked on every pass while the command runs; true ends its process, and the run then ends
-    // as usual. Lets a job on another thread stop the run without reaching into it.
+    // Asked when the run starts and whenever Interrupt wakes it; true ends its process, and the
+    // run then ends as usual. Lets a job on another thread stop the run without reaching into it.
     std::function<bool()> StopRequested;
 
     static constexpr long kChunkSize = 1024;
-    static constexpr int kPassMilliseconds = 50;
     // After its output could not be read, the process is given this many passes,
     // kEndPassMilliseconds apart, to end.
     static constexpr int kEndPasses = 100;
@@ -56,8 +73,12 @@ private:
     // Appends a chunk to Outputs and raises ReceiveOutputs with a copy of it.
     void deliver(const char* bytes, long count);
 
+    // Waits until the pipe has bytes or hangs up, the child ends, or Interrupt is called.
+    void waitForEvent(int readFd, bool pipeOpen, int pidFd);
+
     MessagePump& pump_;
     Prompts& prompts_;
+    WakeFd wake_;
     std::string commandLine_;
     std::string workingFolder_;
     std::string input_;

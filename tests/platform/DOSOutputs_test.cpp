@@ -64,8 +64,8 @@ TEST_F(DOSOutputsTest, LargeOutputArrivesInOrderInChunksOverSeveralPasses) {
     ASSERT_FALSE(events.empty());
     EXPECT_EQ(events.back(), "over");
     EXPECT_EQ(std::count(events.begin(), events.end(), "over"), 1);
-    EXPECT_GE(pump.pumps, 1); // every pass pumps once, then waits pumping
-    EXPECT_GE(pump.waits, pump.pumps);
+    EXPECT_GE(pump.pumps, 1); // once a chunk
+    EXPECT_EQ(pump.waits, 0); // the run sleeps on the pipe and the child, not on a timer
     EXPECT_TRUE(prompts.messages.empty());
 }
 
