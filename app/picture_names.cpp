@@ -1,8 +1,8 @@
 #include "app/picture_names.h"
 
-#include <array>
+#include "pictures/picture_kinds.h"
+
 #include <cctype>
-#include <string_view>
 
 namespace pw::app {
 namespace {
@@ -30,18 +30,10 @@ std::string lastCharacters(const std::string& utf8, int n) {
 }
 
 bool hasPictureExtension(const std::string& name) {
-    static constexpr std::array<std::string_view, 6> kFour = {".BMP", ".JPG", ".GIF",
-                                                              ".PNG", ".TIF", ".JXL"};
-    static constexpr std::array<std::string_view, 6> kFive = {".TIFF", ".JPEG", ".HEIC",
-                                                              ".HEIF", ".AVIF", ".WEBP"};
-    const std::string four = upperAscii(lastCharacters(name, 4));
-    const std::string five = upperAscii(lastCharacters(name, 5));
-    for (std::string_view extension : kFour) {
-        if (four == extension)
-            return true;
-    }
-    for (std::string_view extension : kFive) {
-        if (five == extension)
+    // Compared as a name's last characters, a dot and the extension.
+    for (const std::string& extension : pictures::listedExtensions()) {
+        const int length = static_cast<int>(extension.size()) + 1;
+        if (upperAscii(lastCharacters(name, length)) == upperAscii("." + extension))
             return true;
     }
     return false;

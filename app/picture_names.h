@@ -4,9 +4,9 @@
 
 namespace pw::app {
 
-// True when the name ends in ".bmp", ".jpg", ".gif", ".png", ".tif", ".jxl" (its last four
-// characters) or ".tiff", ".jpeg", ".heic", ".heif", ".avif", ".webp" (its last five), letter
-// case ignored. Nothing else counts: not ".jpe", ".dib" or ".ico".
+// True when the name ends in a dot and an extension intake takes (pictures/picture_kinds.h:
+// ".jpg", ".tiff", ".heic" ...), letter case ignored. Nothing else counts: not ".jpe", ".dib"
+// or ".ico".
 bool hasPictureExtension(const std::string& name);
 
 // The last n characters (not bytes) of a UTF-8 text; the whole text when it is shorter.

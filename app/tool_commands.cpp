@@ -8,6 +8,7 @@
 #include "app/help_pages.h"
 #include "app/last_folder.h"
 #include "app/narrow_files.h"
+#include "pictures/picture_kinds.h"
 #include "platform/paths.h"
 #include "platform/prompts.h"
 #include "platform/pump.h"
@@ -19,6 +20,10 @@
 #include <vector>
 
 namespace pw::app {
+
+std::string addFilter() {
+    return pictures::openDialogFilter();
+}
 namespace {
 
 constexpr std::uint32_t kMultipleSelection = 0x200;
@@ -95,7 +100,7 @@ bool ToolCommands::addPickedFile(const std::string& path) {
 
 void ToolCommands::addFile() {
     platform::FileDialogRequest request;
-    request.filter = kAddFilter;
+    request.filter = addFilter();
     request.initialDir = lastFolder_.startFolder();
     request.flags = kMultipleSelection;
     platform::FileDialogResult result;

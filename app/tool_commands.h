@@ -21,14 +21,8 @@ class FileList;
 class FrontView;
 class LastFolder;
 
-// The open dialog's filter for Add.
-inline constexpr const char* kAddFilter =
-    "All Pictures|*.jpg;*.jpeg;*.tif;*.tiff;*.bmp;*.gif;*.png;*.heic;*.heif;*.avif;*.webp;*.jxl|"
-    "JPG Files(*.jpg)|*.jpg|JPEG Files(*.jpeg)|*.jpeg|TIF Files(*.tif)|*.tif|TIFF "
-    "Files(*.tiff)|*.tiff|BMP Files(*.BMP)|*.bmp|GIF Files(*.gif)|*.gif|PNG "
-    "Files(*.png)|*.png|HEIC Files(*.heic)|*.heic|HEIF Files(*.heif)|*.heif|AVIF "
-    "Files(*.avif)|*.avif|WebP Files(*.webp)|*.webp|JPEG XL Files(*.jxl)|*.jxl|All "
-    "Files(*.*)|*.*";
+// The open dialog's filter for Add, from the table of picture kinds.
+std::string addFilter();
 
 class ToolCommands {
 public:

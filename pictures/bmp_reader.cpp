@@ -2,6 +2,7 @@
 
 #include "formats/pixel_limit.h"
 #include "formats/resolution.h"
+#include "pictures/picture_kinds.h"
 
 #include <FreeImage.h>
 #include <algorithm>
@@ -531,9 +532,8 @@ std::uint64_t sizeOf(std::ifstream& in) {
 } // namespace
 
 bool HasBmpSignature(const std::string& narrowPath) {
-    std::ifstream in(narrowPath, std::ios::binary);
-    char head[2] = {0, 0};
-    return static_cast<bool>(in.read(head, sizeof head)) && head[0] == 'B' && head[1] == 'M';
+    const PictureKind* found = kindOfFile(narrowPath);
+    return found != nullptr && found->decoder == Decoder::Bmp;
 }
 
 FIBITMAP* LoadBmp(const std::string& narrowPath, std::string& problem) {

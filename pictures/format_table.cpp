@@ -1,55 +1,32 @@
 #include "pictures/format_table.h"
 
+#include "pictures/picture_kinds.h"
+
 #include <FreeImage.h>
-#include <algorithm>
-#include <array>
-#include <cctype>
-#include <fstream>
-#include <utility>
 
 namespace pw::pictures {
-namespace {
-
-constexpr std::array<std::pair<const char*, FREE_IMAGE_FORMAT>, 11> kFormatTable{{
-    {"bmp", FIF_BMP},
-    {"dib", FIF_BMP},
-    {"jpeg", FIF_JPEG},
-    {"gif", FIF_GIF},
-    {"png", FIF_PNG},
-    {"ico", FIF_ICO},
-    {"tif", FIF_TIFF},
-    {"tiff", FIF_TIFF},
-    {"iff", FIF_IFF},
-    {"pcx", FIF_PCX},
-    {"psd", FIF_PSD},
-}};
-
-} // namespace
 
 std::optional<int> FormatForExtension(const std::string& extension) {
-    std::string lower = extension;
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    for (const auto& [name, format] : kFormatTable) {
-        if (lower == name)
-            return static_cast<int>(format);
-    }
-    return std::nullopt;
+    const PictureKind* kind = kindForExtension(extension);
+    if (kind == nullptr || kind->freeImageFormat < 0)
+        return std::nullopt;
+    // A ".jpg" that needs decoding is decoded as its content shows, never tried as JPEG first.
+    if (kind->decoder == Decoder::JpegData && extension.size() == 3)
+        return std::nullopt;
+    return kind->freeImageFormat;
 }
 
 bool IsTiffPicture(const std::string& narrowPath, const std::string& extension) {
-    const std::optional<int> named = FormatForExtension(extension);
-    if (named && *named == FIF_TIFF)
+    const PictureKind* named = kindForExtension(extension);
+    if (named != nullptr && named->freeImageFormat == FIF_TIFF)
         return true;
-    return FreeImage_GetFileType(narrowPath.c_str(), 0) == FIF_TIFF;
+    const PictureKind* found = kindOfFile(narrowPath);
+    return found != nullptr && found->freeImageFormat == FIF_TIFF;
 }
 
 bool HasJpegSignature(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    unsigned char head[3] = {0, 0, 0};
-    if (!in.read(reinterpret_cast<char*>(head), sizeof head))
-        return false;
-    return head[0] == 0xFF && head[1] == 0xD8 && head[2] == 0xFF;
+    const PictureKind* found = kindOfFile(path);
+    return found != nullptr && found->decoder == Decoder::JpegData;
 }
 
 } // namespace pw::pictures

@@ -1,12 +1,12 @@
 #pragma once
-// Picture extensions the staging step decodes, and the FreeImage format of each.
+// What staging asks of the table of picture kinds (picture_kinds.h).
 #include <optional>
 #include <string>
 
 namespace pw::pictures {
 
-// FreeImage format id for an extension (without the dot, any letter case); none when the
-// extension is not in the table. "jpg" is not in it: those files are copied as they are.
+// FreeImage format id for an extension (without the dot, any letter case); none when no kind
+// FreeImage reads has it, and for "jpg", whose files are decoded as their content shows.
 std::optional<int> FormatForExtension(const std::string& extension);
 
 // True when the file starts with the JPEG start-of-image marker FF D8 FF.

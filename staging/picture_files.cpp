@@ -4,6 +4,7 @@
 #include "formats/png_info.h"
 #include "pictures/bmp_reader.h"
 #include "pictures/format_table.h"
+#include "pictures/picture_kinds.h"
 #include "pictures/gif_screen.h"
 #include "pictures/jpeg_pixels.h"
 #include "pictures/jxl_jpeg.h"
@@ -142,6 +143,12 @@ FIBITMAP* LoadPicture(const std::string& narrowPath, const std::string& extensio
     // BMP files by their content, whatever their name; FreeImage reads those the project's
     // reader does not know.
     FIBITMAP* bitmap = nullptr;
+    // A kind with a decoder of its own, by content or else by name.
+    const pictures::PictureKind* kind = pictures::kindOfFile(narrowPath);
+    if (kind == nullptr)
+        kind = pictures::kindForExtension(extension);
+    if (kind != nullptr && kind->decoder == pictures::Decoder::Own && kind->decode)
+        return checkedSize(kind->decode(narrowPath, problem), problem);
     if (pictures::HasBmpSignature(narrowPath)) {
         problem = pictures::HeaderTooLarge(FIF_BMP, narrowPath);
         if (problem.empty())

@@ -155,9 +155,15 @@ TEST_F(FileListTest, AddAppendsThePickedFileEachTimeItIsPicked) {
     commands.CmdToolsBar_Click(app::ToolCommands::Add);
     commands.CmdToolsBar_Click(app::ToolCommands::Add);
     ASSERT_EQ(prompts.openRequests.size(), 2u);
-    EXPECT_EQ(prompts.openRequests[0].filter, app::kAddFilter);
+    EXPECT_EQ(prompts.openRequests[0].filter,
+              "All Pictures|*.jpg;*.jpeg;*.tif;*.tiff;*.bmp;*.gif;*.png;*.heic;*.heif;*.avif;"
+              "*.webp;*.jxl|JPG Files(*.jpg)|*.jpg|JPEG Files(*.jpeg)|*.jpeg|TIF Files(*.tif)|"
+              "*.tif|TIFF Files(*.tiff)|*.tiff|BMP Files(*.BMP)|*.bmp|GIF Files(*.gif)|*.gif|PNG "
+              "Files(*.png)|*.png|HEIC Files(*.heic)|*.heic|HEIF Files(*.heif)|*.heif|AVIF "
+              "Files(*.avif)|*.avif|WebP Files(*.webp)|*.webp|JPEG XL Files(*.jxl)|*.jxl|All "
+              "Files(*.*)|*.*");
     // The first entry, picked unless the user picks another, shows every picture type.
-    const std::vector<std::string> filters = app::qtNameFilters(app::kAddFilter);
+    const std::vector<std::string> filters = app::qtNameFilters(app::addFilter());
     ASSERT_FALSE(filters.empty());
     EXPECT_EQ(filters.front(), "All Pictures (*.jpg *.jpeg *.tif *.tiff *.bmp *.gif *.png *.heic "
                                "*.heif *.avif *.webp *.jxl)");

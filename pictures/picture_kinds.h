@@ -1,0 +1,65 @@
+#pragma once
+// Every kind of picture this program reads, in one table: its extensions, the open dialog's
+// label for each, how its first bytes are told apart, which decoder reads it and whether it
+// holds pages. Intake, the dialogs' filters, staging, refusal reasons and thumbnails ask here.
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+struct FIBITMAP;
+
+namespace pw::pictures {
+
+enum class Decoder {
+    JpegData,  // JPEG data, embedded as it is
+    FreeImage, // FreeImage with freeImageFormat
+    Bmp,       // the BMP reader (FreeImage for what it does not know)
+    Heif,      // libheif: HEIF, HEIC, AVIF
+    Webp,      // libwebp
+    Jxl,       // libjxl
+    Own,       // the kind's own `decode`
+};
+
+// The first bytes a signature test is given (fewer for a shorter file).
+inline constexpr std::size_t kHeadBytes = 64;
+
+struct PictureKind {
+    std::string name;                    // "TIFF"
+    std::vector<std::string> extensions; // lower case, without the dot
+    // The open dialog's label for each of the first extensions, which intake takes by name
+    // ("TIF Files(*.tif)"); extensions beyond the labels are read when named, never listed.
+    std::vector<std::string> labels;
+    std::function<bool(const std::uint8_t* head, std::size_t size)> signature;
+    Decoder decoder = Decoder::FreeImage;
+    int freeImageFormat = -1; // FREE_IMAGE_FORMAT for FreeImage and BMP kinds
+    bool pages = false;       // may hold several pages
+    // Decoder::Own: the first picture, or null with `problem` set when there is more to say.
+    std::function<FIBITMAP*(const std::string& narrowPath, std::string& problem)> decode;
+};
+
+const std::vector<PictureKind>& pictureKinds();
+
+// Adds a kind at the end of the table (a format added in one place; tests add a made-up one).
+// Call before pictures are read on other threads.
+void addPictureKind(PictureKind kind);
+
+// The kind an extension (without the dot, any letter case) names; null for none.
+const PictureKind* kindForExtension(const std::string& extension);
+// The kind the first bytes show; null for none.
+const PictureKind* kindOfContent(const std::uint8_t* head, std::size_t size);
+// The kind the file's first bytes show (read once); null for none or an unreadable file.
+const PictureKind* kindOfFile(const std::string& narrowPath);
+
+// True when the kind of `path` by content (else by extension) is `kind`'s decoder.
+bool fileIsKind(const std::string& narrowPath, const std::string& extension, Decoder decoder);
+
+// The extensions intake takes by name, in the table's order ("jpg", "jpeg", "tif", ...).
+std::vector<std::string> listedExtensions();
+
+// The open dialog's filter for Add: "All Pictures|*.jpg;...|JPG Files(*.jpg)|*.jpg|...|All
+// Files(*.*)|*.*".
+std::string openDialogFilter();
+
+} // namespace pw::pictures
