@@ -219,11 +219,12 @@ void ConversionJob::stageAll() {
     StagingPool<PictureStaging> pool(count_, workers, kLookaheadPerWorker * workers, [&](int i) {
         const std::string stem = StagedStem(i);
         const auto at = static_cast<std::size_t>(i);
+        const StopFlag stop(cancelled_);
         PictureStaging staged = StagePicturePages(
             request_.pictures[at], perPicture ? os::joinPath(ahead, PathPart(stem, 1)) : stem,
-            request_.options);
+            request_.options, stop);
         const int turn = at < request_.rotations.size() ? request_.rotations[at] : 0;
-        RecognisePages(staged, pdftool::quarterTurn(turn), request_.options, &cancelled_);
+        RecognisePages(staged, pdftool::quarterTurn(turn), request_.options, stop);
         return staged;
     });
     for (int i = 0; i < count_ && !cancelled_; ++i) {

@@ -319,7 +319,7 @@ std::string cutShort() {
 }
 
 // Uncompressed rows, bottom row first unless the height is negative.
-FIBITMAP* decodeRows(std::ifstream& in, const Layout& layout, std::string& problem) {
+FIBITMAP* decodeRows(std::ifstream& in, const Layout& layout, std::string& problem, StopFlag stop) {
     const std::uint64_t rowBytes = (std::uint64_t{layout.width} * layout.bpp + 7) / 8;
     const std::uint64_t stride = (std::uint64_t{layout.width} * layout.bpp + 31) / 32 * 4;
     // The last row's padding may be missing.
@@ -342,6 +342,10 @@ FIBITMAP* decodeRows(std::ifstream& in, const Layout& layout, std::string& probl
     std::vector<unsigned char> row(static_cast<std::size_t>(stride));
     in.seekg(static_cast<std::streamoff>(layout.pixelsAt));
     for (std::uint32_t i = 0; i < layout.height; ++i) {
+        if (i % kRowsPerStopCheck == 0 && stop.set()) {
+            FreeImage_Unload(bitmap);
+            return nullptr;
+        }
         const std::uint64_t want = i + 1 == layout.height ? rowBytes : stride;
         if (!in.read(reinterpret_cast<char*>(row.data()), static_cast<std::streamsize>(want))) {
             FreeImage_Unload(bitmap);
@@ -365,7 +369,8 @@ FIBITMAP* decodeRows(std::ifstream& in, const Layout& layout, std::string& probl
 // RLE8 or RLE4 data as an 8-bit palette bitmap. Pixels the runs leave out (skipped by a
 // delta, after an early end of line or of the picture) get one more palette entry, white and
 // transparent, when the palette has room for it; palette entry 0 otherwise.
-FIBITMAP* decodeRunLengths(std::ifstream& in, const Layout& layout, std::string& problem) {
+FIBITMAP* decodeRunLengths(std::ifstream& in, const Layout& layout, std::string& problem,
+                           StopFlag stop) {
     // No valid stream needs more than two bytes a pixel and a few a row.
     const std::uint64_t most =
         2 * std::uint64_t{layout.width} * layout.height + 4 * std::uint64_t{layout.height} + 16;
@@ -381,8 +386,13 @@ FIBITMAP* decodeRunLengths(std::ifstream& in, const Layout& layout, std::string&
     const bool four = layout.compression == kRle4;
     const bool room = layout.colours < 256;
     const auto unset = static_cast<BYTE>(room ? layout.colours : 0);
-    for (std::uint32_t y = 0; y < layout.height; ++y)
+    for (std::uint32_t y = 0; y < layout.height; ++y) {
+        if (y % kRowsPerStopCheck == 0 && stop.set()) {
+            FreeImage_Unload(bitmap);
+            return nullptr;
+        }
         std::memset(FreeImage_GetScanLine(bitmap, static_cast<int>(y)), unset, layout.width);
+    }
 
     std::uint64_t x = 0;
     std::uint64_t y = 0;
@@ -392,7 +402,12 @@ FIBITMAP* decodeRunLengths(std::ifstream& in, const Layout& layout, std::string&
             FreeImage_GetScanLine(bitmap, static_cast<int>(y))[x] = static_cast<BYTE>(index);
         ++x;
     };
-    while (at + 2 <= data.size() && y < layout.height) {
+    // The flag is looked at every few thousand codes: each puts at most 255 pixels.
+    for (unsigned codes = 1; at + 2 <= data.size() && y < layout.height; ++codes) {
+        if (codes % 4096 == 0 && stop.set()) {
+            FreeImage_Unload(bitmap);
+            return nullptr;
+        }
         const unsigned count = data[at];
         const unsigned value = data[at + 1];
         at += 2;
@@ -448,7 +463,7 @@ bool HasBmpSignature(const std::string& narrowPath) {
     return static_cast<bool>(in.read(head, sizeof head)) && head[0] == 'B' && head[1] == 'M';
 }
 
-FIBITMAP* LoadBmp(const std::string& narrowPath, std::string& problem) {
+FIBITMAP* LoadBmp(const std::string& narrowPath, std::string& problem, StopFlag stop) {
     std::ifstream in(narrowPath, std::ios::binary);
     if (!in)
         return nullptr;
@@ -456,8 +471,10 @@ FIBITMAP* LoadBmp(const std::string& narrowPath, std::string& problem) {
     if (!layout)
         return nullptr;
     const bool runs = layout->compression == kRle8 || layout->compression == kRle4;
-    FIBITMAP* bitmap =
-        runs ? decodeRunLengths(in, *layout, problem) : decodeRows(in, *layout, problem);
+    FIBITMAP* bitmap = runs ? decodeRunLengths(in, *layout, problem, stop)
+                            : decodeRows(in, *layout, problem, stop);
+    if (bitmap == nullptr && stop.set())
+        return nullptr;
     if (bitmap == nullptr) {
         if (problem.empty())
             problem = "not enough memory for its pixels";

@@ -1,8 +1,8 @@
 #pragma once
 // Reading the text of staged pages with Tesseract, on the staging thread that staged them.
 #include "engine/picture_pages.h"
+#include "engine/stop_flag.h"
 
-#include <atomic>
 #include <string>
 
 namespace pw::engine {
@@ -15,6 +15,6 @@ namespace pw::engine {
 // without text gets an empty words file. Each thread keeps its own single-threaded engines.
 // Once `stop` is set, recognition ends early and leaves the remaining pages without words.
 void RecognisePages(PictureStaging& staging, int userTurn, const JobOptions& options,
-                    const std::atomic<bool>* stop = nullptr);
+                    StopFlag stop = {});
 
 } // namespace pw::engine

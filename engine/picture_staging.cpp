@@ -17,6 +17,7 @@
 #include "engine/refusal_reasons.h"
 #include "engine/resolution_ceiling.h"
 #include "engine/rgb_jpeg.h"
+#include "engine/stoppable_io.h"
 #include "engine/tiff_pages.h"
 #include "engine/tone_staging.h"
 #include "formats/jpeg_info.h"
@@ -65,12 +66,12 @@ enum class JxlJpeg { None, Written, Failed };
 
 // A JPEG XL file holding a losslessly recompressed JPEG gives back that JPEG.
 JxlJpeg stageJxlJpeg(const std::string& narrowSource, const std::string& extension,
-                     const std::string& target, std::string* problem) {
+                     const std::string& target, std::string* problem, StopFlag stop) {
     if (ModernFormatForExtension(extension) != ModernFormat::Jxl &&
         ModernFormatOfContent(narrowSource) != ModernFormat::Jxl)
         return JxlJpeg::None;
     std::string why;
-    if (const auto jpeg = RecoverJpegFromJxl(narrowSource, why)) {
+    if (const auto jpeg = RecoverJpegFromJxl(narrowSource, why, stop)) {
         if (WriteStagedBytes(*jpeg, target))
             return JxlJpeg::Written;
         if (problem != nullptr)
@@ -88,9 +89,11 @@ JxlJpeg stageJxlJpeg(const std::string& narrowSource, const std::string& extensi
 // An 8-bit PNG goes straight from its rows to the JPEG writer, with the pixels FreeImage's
 // decoding and saving would give (and its ICC profile kept), in about half the time; others
 // return false untouched.
-bool stagePngAsJpeg(const std::string& narrowSource, const std::string& target, int quality) {
+bool stagePngAsJpeg(const std::string& narrowSource, const std::string& target, int quality,
+                    StopFlag stop) {
     PngRows& rows = ThreadPngRows();
-    const bool written = rows.open(narrowSource) && WritePngRowsJpeg(rows, target, quality);
+    const bool written =
+        rows.open(narrowSource, false, stop) && WritePngRowsJpeg(rows, target, quality, stop);
     rows.trim();
     return written;
 }
@@ -170,47 +173,47 @@ void InitialiseFreeImage() {
 }
 
 FIBITMAP* LoadPicture(const std::string& narrowPath, const std::string& extension,
-                      std::string& problem) {
+                      std::string& problem, StopFlag stop) {
     // BMP files by their content, whatever their name; FreeImage reads those the project's
     // reader does not know.
     FIBITMAP* bitmap = nullptr;
     if (HasBmpSignature(narrowPath)) {
         problem = HeaderTooLarge(FIF_BMP, narrowPath);
         if (problem.empty())
-            bitmap = LoadBmp(narrowPath, problem);
+            bitmap = LoadBmp(narrowPath, problem, stop);
         if (bitmap != nullptr || !problem.empty())
             return checkedSize(bitmap, problem);
     }
     const ModernFormat named = ModernFormatForExtension(extension);
-    bitmap = DecodeModern(named, narrowPath, problem);
-    if (bitmap != nullptr || !problem.empty())
+    bitmap = DecodeModern(named, narrowPath, problem, stop);
+    if (bitmap != nullptr || !problem.empty() || stop.set())
         return bitmap;
     // FreeImage formats are refused from their header when they reach the pixel limit; the
     // modern decoders check it themselves.
     bool cutShort = false; // a JPEG found cut short is not decoded again below
-    const auto load = [&narrowPath, &problem, &cutShort](FREE_IMAGE_FORMAT format) -> FIBITMAP* {
+    const auto load = [&](FREE_IMAGE_FORMAT format) -> FIBITMAP* {
         problem = HeaderTooLarge(format, narrowPath);
         if (!problem.empty())
             return nullptr;
         if (format == FIF_PNG)
-            return LoadPngWithFreeImage(narrowPath);
+            return LoadPngWithFreeImage(narrowPath, stop);
         if (format == FIF_JPEG && (cutShort = JpegCutShort(narrowPath))) {
             ReportDecoderMessage("JPEG data ends early"); // FreeImage would fill it in
             return nullptr;
         }
-        FIBITMAP* loaded = FreeImage_Load(format, narrowPath.c_str(), 0);
+        FIBITMAP* loaded = LoadStoppable(format, narrowPath, 0, stop);
         return format == FIF_GIF ? PlaceOnGifScreen(loaded) : loaded;
     };
     const std::optional<int> tableFormat = FormatForExtension(extension);
     // Page 1 of a TIFF is read as its later pages are.
     if (detectedFormat(narrowPath) == FIF_TIFF) {
-        TiffPages pages(narrowPath);
+        TiffPages pages(narrowPath, stop);
         if (pages.count() > 0)
             return pages.decode(1, problem);
     }
     if (tableFormat)
         bitmap = load(static_cast<FREE_IMAGE_FORMAT>(*tableFormat));
-    if (bitmap != nullptr || !problem.empty())
+    if (bitmap != nullptr || !problem.empty() || stop.set())
         return checkedSize(bitmap, problem);
     // A scratch copy ("1.peg", "1.iff") or a file saved under the wrong extension.
     const FREE_IMAGE_FORMAT content = detectedFormat(narrowPath);
@@ -219,42 +222,49 @@ FIBITMAP* LoadPicture(const std::string& narrowPath, const std::string& extensio
     if (bitmap == nullptr && problem.empty() && content == FIF_UNKNOWN) {
         const ModernFormat found = ModernFormatOfContent(narrowPath);
         if (found != named)
-            bitmap = DecodeModern(found, narrowPath, problem);
+            bitmap = DecodeModern(found, narrowPath, problem, stop);
     }
-    if (bitmap == nullptr && problem.empty() && !cutShort && HasJpegSignature(narrowPath)) {
+    if (bitmap == nullptr && problem.empty() && !cutShort && !stop.set() &&
+        HasJpegSignature(narrowPath)) {
         problem = HeaderTooLarge(FIF_JPEG, narrowPath);
         if (problem.empty())
-            bitmap = DecodeJpegPixels(narrowPath);
+            bitmap = DecodeJpegPixels(narrowPath, stop);
     }
     return checkedSize(bitmap, problem);
 }
 
-bool SaveBitmapFile(int format, FIBITMAP* bitmap, const std::string& fileName, int flags) {
+bool SaveBitmapFile(int format, FIBITMAP* bitmap, const std::string& fileName, int flags,
+                    StopFlag stop) {
     if (bitmap == nullptr)
         return false;
-    const std::string narrow = os::toNarrow(fileName);
-    return FreeImage_Save(static_cast<FREE_IMAGE_FORMAT>(format), bitmap, narrow.c_str(), flags) ==
-           1;
+    return SaveStoppable(format, bitmap, os::toNarrow(fileName), flags, stop);
 }
 
 bool NormalisePicture(const std::string& source, const std::string& extension,
-                      const std::string& target, std::string* problem, int quality) {
+                      const std::string& target, std::string* problem, int quality, StopFlag stop) {
     const std::string narrowSource = os::toNarrow(source);
-    if (stagePngAsJpeg(narrowSource, target, quality))
+    if (stagePngAsJpeg(narrowSource, target, quality, stop))
         return true;
-    return DecodeAndSave(narrowSource, extension, target, problem, [&](FIBITMAP* bitmap) {
-        return SaveStagedBitmap(bitmap, narrowSource, target, quality);
-    });
+    return DecodeAndSave(
+        narrowSource, extension, target, problem,
+        [&](FIBITMAP* bitmap) {
+            return SaveStagedBitmap(bitmap, narrowSource, target, quality, 1.0, stop);
+        },
+        stop);
 }
 
 bool DecodeAndSave(const std::string& narrowSource, const std::string& extension,
                    const std::string& target, std::string* problem,
-                   const std::function<bool(FIBITMAP*)>& save) {
+                   const std::function<bool(FIBITMAP*)>& save, StopFlag stop) {
     InitialiseFreeImage();
     std::string why;
-    FIBITMAP* bitmap = LoadPicture(narrowSource, extension, why);
+    FIBITMAP* bitmap = stop.set() ? nullptr : LoadPicture(narrowSource, extension, why, stop);
     if (problem != nullptr)
         *problem = why;
+    if (bitmap != nullptr && stop.set()) {
+        FreeImage_Unload(bitmap);
+        bitmap = nullptr;
+    }
     if (bitmap == nullptr) {
         os::removeFile(target);
         return false;
@@ -272,14 +282,23 @@ bool DecodeAndSave(const std::string& narrowSource, const std::string& extension
 }
 
 bool SaveStagedBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const std::string& target,
-                      int quality, double scale) {
+                      int quality, double scale, StopFlag stop) {
     InitialiseFreeImage();
-    FIBITMAP* copy = OpaqueCopy24(bitmap, HasBmpSignature(narrowSource));
-    KeepIccProfile(bitmap, copy);
-    if (copy != nullptr && scale < 1.0) {
-        FIBITMAP* reduced = ReducedCopy(copy, scale);
-        FreeImage_Unload(copy);
-        copy = reduced;
+    // A 24-bit picture to be scaled down is scaled from itself: its opaque copy would be the
+    // same pixels, made only to be dropped.
+    const bool plain =
+        FreeImage_GetImageType(bitmap) == FIT_BITMAP && FreeImage_GetBPP(bitmap) == 24;
+    FIBITMAP* copy = nullptr;
+    if (plain && scale < 1.0) {
+        copy = ReducedCopy(bitmap, scale, stop);
+    } else {
+        copy = OpaqueCopy24(bitmap, HasBmpSignature(narrowSource), stop);
+        KeepIccProfile(bitmap, copy);
+        if (copy != nullptr && scale < 1.0) {
+            FIBITMAP* reduced = ReducedCopy(copy, scale, stop);
+            FreeImage_Unload(copy);
+            copy = reduced;
+        }
     }
     if (copy != nullptr)
         stateExactResolution(copy, narrowSource, scale);
@@ -287,11 +306,11 @@ bool SaveStagedBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const s
     const int level = std::clamp(quality, 1, 100);
     const int sampling = level >= kFullColourQuality ? JPEG_SUBSAMPLING_444 : JPEG_SUBSAMPLING_420;
     if (copy != nullptr && keepFileMarkers(narrowSource, copy)) {
-        if (FIBITMAP* grey = NeutralGreyCopy(copy)) { // one channel for a gray picture
+        if (FIBITMAP* grey = NeutralGreyCopy(copy, stop)) { // one channel for a gray picture
             FreeImage_Unload(copy);
             copy = grey;
         }
-        saved = SaveBitmapFile(FIF_JPEG, copy, target, level | sampling);
+        saved = SaveBitmapFile(FIF_JPEG, copy, target, level | sampling, stop);
     }
     if (copy != nullptr)
         FreeImage_Unload(copy);
@@ -330,18 +349,18 @@ namespace {
 // A picture whose data cannot go in as it is, as a JPEG at `quality`: a JPEG XL file's own JPEG
 // when it holds one, otherwise the decoded pixels.
 bool stageAsJpeg(const std::string& source, const std::string& narrowSource,
-                 const std::string& target, std::string* problem, int quality) {
+                 const std::string& target, std::string* problem, int quality, StopFlag stop) {
     const std::string extension = lowerCase(PathPart(source, 0));
-    const JxlJpeg jxl = stageJxlJpeg(narrowSource, extension, target, problem);
+    const JxlJpeg jxl = stageJxlJpeg(narrowSource, extension, target, problem, stop);
     if (jxl != JxlJpeg::None)
         return jxl == JxlJpeg::Written;
-    return NormalisePicture(source, extension, target, problem, quality);
+    return NormalisePicture(source, extension, target, problem, quality, stop);
 }
 
 } // namespace
 
 std::string StageForJob(const std::string& source, const std::string& stem,
-                        const JobOptions& options, std::string* problem) {
+                        const JobOptions& options, std::string* problem, StopFlag stop) {
     const std::string jpeg = stem + ".jpg";
     const std::string narrowSource = os::toNarrow(source);
     // JPEG data goes into the PDF as it is, whatever the name and the quality chosen; one that
@@ -349,7 +368,7 @@ std::string StageForJob(const std::string& source, const std::string& stem,
     // choice is Lossless (the quality shown then is not in force).
     if (IsEmbeddableJpeg(narrowSource)) {
         if (const std::optional<bool> reduced =
-                StageReducedJpeg(narrowSource, jpeg, options, problem))
+                StageReducedJpeg(narrowSource, jpeg, options, problem, stop))
             return *reduced ? jpeg : std::string();
         if (StageUnchanged(narrowSource, jpeg))
             return jpeg;
@@ -359,13 +378,14 @@ std::string StageForJob(const std::string& source, const std::string& stem,
     }
     if (HasJpegSignature(narrowSource)) {
         const int quality = options.lossless ? kDefaultQuality : options.quality;
-        return stageAsJpeg(source, narrowSource, jpeg, problem, quality) ? jpeg : std::string();
+        return stageAsJpeg(source, narrowSource, jpeg, problem, quality, stop) ? jpeg
+                                                                               : std::string();
     }
     const std::string extension = lowerCase(PathPart(source, 0));
-    const JxlJpeg jxl = stageJxlJpeg(narrowSource, extension, jpeg, problem);
+    const JxlJpeg jxl = stageJxlJpeg(narrowSource, extension, jpeg, problem, stop);
     if (jxl != JxlJpeg::None)
         return jxl == JxlJpeg::Written ? jpeg : std::string();
-    return StageByTone(narrowSource, extension, stem, options, problem);
+    return StageByTone(narrowSource, extension, stem, options, problem, stop);
 }
 
 bool WriteStagedBytes(const std::vector<std::uint8_t>& bytes, const std::string& target) {

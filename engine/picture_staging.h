@@ -1,5 +1,6 @@
 #pragma once
 // Turning one picture into a staged JPEG or PNG file.
+#include "engine/stop_flag.h"
 #include "jobfiles/job_options.h"
 
 #include <cstdint>
@@ -20,12 +21,14 @@ void InitialiseFreeImage();
 // Decodes the picture at `narrowPath` (HEIF, AVIF, WebP and JPEG XL by their own libraries;
 // others by FreeImage, format from the extension's table entry, or when that is missing or
 // fails, from the content); nullptr when it cannot, with `problem` set when there is more to
-// say than "cannot be read".
+// say than "cannot be read", or when `stop` is set meanwhile.
 FIBITMAP* LoadPicture(const std::string& narrowPath, const std::string& extension,
-                      std::string& problem);
+                      std::string& problem, StopFlag stop = {});
 
-// FreeImage_Save with the file name in the narrow encoding; true when FreeImage reports success.
-bool SaveBitmapFile(int format, FIBITMAP* bitmap, const std::string& fileName, int flags);
+// FreeImage_Save with the file name in the narrow encoding; true when FreeImage reports success
+// (false once `stop` is set, the file left for the caller to remove).
+bool SaveBitmapFile(int format, FIBITMAP* bitmap, const std::string& fileName, int flags,
+                    StopFlag stop = {});
 
 // Decodes the picture (format from the extension's table entry; when that is missing or fails,
 // the format FreeImage finds in the content) and writes it as a 24-bit JPEG to target. Only one
@@ -34,15 +37,15 @@ bool SaveBitmapFile(int format, FIBITMAP* bitmap, const std::string& fileName, i
 // gets the reason the user should see, if there is one beyond "cannot be read".
 bool NormalisePicture(const std::string& source, const std::string& extension,
                       const std::string& target, std::string* problem = nullptr,
-                      int quality = kDefaultQuality);
+                      int quality = kDefaultQuality, StopFlag stop = {});
 
 // Decodes the picture as NormalisePicture does and hands it to `save`, which writes target and
 // must not keep the bitmap. A resolution the file does not state is cleared first. When the
 // picture cannot be read, target is removed and `problem` gets the reason, as for
-// NormalisePicture.
+// NormalisePicture. Once `stop` is set the picture is neither decoded further nor saved.
 bool DecodeAndSave(const std::string& narrowSource, const std::string& extension,
                    const std::string& target, std::string* problem,
-                   const std::function<bool(FIBITMAP*)>& save);
+                   const std::function<bool(FIBITMAP*)>& save, StopFlag stop = {});
 
 // Writes a decoded picture (left to the caller) to target as a staged 24-bit JPEG at `quality`
 // (1..100; colour at full resolution from kFullColourQuality on), transparent parts over white,
@@ -52,18 +55,20 @@ bool DecodeAndSave(const std::string& narrowSource, const std::string& extension
 // goes with a bitmap that has none, and a JPEG source's EXIF block with it (JPEG pixels are
 // decoded as stored, the turn left to the builder).
 // With `scale` below 1 the picture is first scaled down by it (ReducedCopy), its page keeping
-// its size.
+// its size. Nothing is left at target when `stop` is set meanwhile.
 bool SaveStagedBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const std::string& target,
-                      int quality = kDefaultQuality, double scale = 1.0);
+                      int quality = kDefaultQuality, double scale = 1.0, StopFlag stop = {});
 
 // Stages picture `source` as the job's options say, at `stem` (the staged path without its
 // extension): JPEG data as it is whatever the name (scaled down, re-encoded, above the
 // resolution ceiling), a bilevel picture as a Group 4 TIFF,
 // others as a JPEG at the quality, or without loss as a PNG (see StageByTone). Returns the file
 // written (stem + ".jpg", ".tif" or ".png"), empty when none was. Safe to call from several threads
-// at once for different pictures once InitialiseFreeImage has run.
+// at once for different pictures once InitialiseFreeImage has run. Once `stop` is set, staging
+// ends within a few rows and writes nothing.
 std::string StageForJob(const std::string& source, const std::string& stem,
-                        const JobOptions& options, std::string* problem = nullptr);
+                        const JobOptions& options, std::string* problem = nullptr,
+                        StopFlag stop = {});
 
 // The reason for a picture that was read but could not be written to the staging folder.
 inline constexpr const char* kNotWritten = "could not be written to the temporary folder";

@@ -6,6 +6,7 @@
 // so the PNG filters are undone here (libpng keeps its own filter code private). Unlike FreeImage,
 // which drops a PNG's iCCP profile, this keeps it, as lossless staging does.
 #include "engine/picture_resolution.h"
+#include "engine/stop_flag.h"
 
 #include <cstdint>
 #include <memory>
@@ -21,7 +22,8 @@ public:
     // every chunk passes its CRC and whose image data inflates to exactly its rows. Others are
     // left to FreeImage. With `oneBitGrey` a 1-bit gray PNG is read too (bitDepth() 1), whose
     // stored rows are then its packed bits, high bit first, 1 for white; nextRow() is not for it.
-    bool open(const std::string& narrowPath, bool oneBitGrey = false);
+    // False too once `stop` is set, looked at every few megabytes read or inflated.
+    bool open(const std::string& narrowPath, bool oneBitGrey = false, StopFlag stop = {});
 
     std::uint32_t width() const { return width_; }
     std::uint32_t height() const { return height_; }
@@ -55,7 +57,7 @@ private:
         std::uint8_t* get(std::size_t size);
     };
 
-    bool readChunks(const std::uint8_t* data, std::size_t size, bool oneBitGrey);
+    bool readChunks(const std::uint8_t* data, std::size_t size, bool oneBitGrey, StopFlag stop);
     bool readIcc(const std::uint8_t* data, std::size_t size);
 
     std::uint32_t width_ = 0;

@@ -2,6 +2,7 @@
 // The resolution ceiling (JobOptions::maxDpi): at a quality, a picture shown at more dots per
 // inch than the ceiling on its page is scaled down to it with a Catmull-Rom filter, its page
 // keeping its size.
+#include "engine/stop_flag.h"
 #include "formats/resolution.h"
 #include "jobfiles/job_options.h"
 
@@ -26,8 +27,9 @@ double CeilingScale(std::uint32_t width, std::uint32_t height, const Resolution&
                     const JobOptions& options, bool turned = false);
 
 // A copy of `bitmap` scaled by `scale` (< 1), with its resolution scaled alike (so the page
-// keeps its size), its metadata and ICC profile; nullptr when FreeImage cannot make it.
-FIBITMAP* ReducedCopy(FIBITMAP* bitmap, double scale);
+// keeps its size), its metadata and ICC profile; nullptr when FreeImage cannot make it or
+// `stop` is set meanwhile.
+FIBITMAP* ReducedCopy(FIBITMAP* bitmap, double scale, StopFlag stop = {});
 
 // The resolution staging gives a decoded bitmap: what a PNG or BMP `narrowSource` states
 // exactly, else the bitmap's own; 96 dpi where there is none.
@@ -40,6 +42,7 @@ void SetResolution(FIBITMAP* bitmap, const Resolution& resolution);
 // options' quality: nothing when it is not above it, else whether it was written (`problem`
 // set as DecodeAndSave sets it).
 std::optional<bool> StageReducedJpeg(const std::string& narrowSource, const std::string& target,
-                                     const JobOptions& options, std::string* problem);
+                                     const JobOptions& options, std::string* problem,
+                                     StopFlag stop = {});
 
 } // namespace pw::engine

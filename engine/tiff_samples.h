@@ -2,6 +2,8 @@
 // A TIFF page read sample by sample with libtiff: gray, palette and RGB pages of 1 to 16 bits a
 // sample, signed or floating-point samples, strips or tiles, one plane or one plane a sample,
 // with or without alpha. FreeImage reads many of these wrongly or not at all.
+#include "engine/stop_flag.h"
+
 struct FIBITMAP;
 typedef struct tiff TIFF;
 
@@ -17,7 +19,8 @@ bool HasPlainSamples(TIFF* tiff);
 // 255); deeper ones in 16 bits (12-bit samples with their high bits repeated below, floats
 // clamped to 0..1). Signed samples are shifted to start at 0, so -128 is black. An alpha sample
 // becomes straight alpha (a premultiplied one is divided out), palette and gray pages with one
-// coming as RGBA; other extra samples are left out.
-FIBITMAP* ReadTiffSamples(TIFF* tiff);
+// coming as RGBA; other extra samples are left out. Null too once `stop` is set, looked at
+// between strips (every few rows of a large one).
+FIBITMAP* ReadTiffSamples(TIFF* tiff, StopFlag stop = {});
 
 } // namespace pw::engine
