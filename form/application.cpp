@@ -25,6 +25,7 @@
 #include "settings/settings_file.h"
 #include "settings/single_instance.h"
 
+#include <QTimer>
 #include <cstdio>
 
 namespace pw {
@@ -153,14 +154,26 @@ void Application::takeHandedOver(const std::vector<std::string>& paths) {
 
 bool Application::requestQuit() {
     if (quitting_)
-        return true; // closing the front window below comes back here
+        return !jobRunning(); // closing the front window below comes back here
     if (jobRunning() &&
         prompts_.messageBox("A conversion is running. Stop it and quit?", os::kProgramTitle,
                             os::Buttons::YesNo, os::Icon::Question) != os::Answer::Yes)
         return false;
     quitting_ = true;
+    if (jobRunning()) {
+        // The window keeps answering while the job stops; the program closes once it is gone.
+        // What the job would still show is dropped.
+        runner_->abandon();
+        setFrontProgressText("Stopping...");
+        setProgressVisible(true);
+        return false;
+    }
+    closeForGood();
+    return true;
+}
+
+void Application::closeForGood() {
     QuitRequested = true;
-    // Waits for the job to stop (within about a second); what it would still show is dropped.
     runner_.reset();
     skin::Detach();
     if (pages_)
@@ -168,7 +181,6 @@ bool Application::requestQuit() {
     if (front_)
         front_->close();
     engineForm_->Unload();
-    return true;
 }
 
 void Application::showPages() {
@@ -209,6 +221,11 @@ void Application::convert() {
 }
 
 void Application::jobEnded() {
+    if (quitting_) {
+        // Not from within the runner's own signal, which closing for good destroys.
+        QTimer::singleShot(0, engineForm_.get(), [this] { closeForGood(); });
+        return;
+    }
     // Pictures handed over by a second start during the job join the list now.
     if (!handedOver_.empty())
         takeHandedOver({});

@@ -60,7 +60,9 @@ public:
     // close box, the window manager, the Exit commands): sets QuitRequested, detaches the skin,
     // closes the front window and unloads the Setting window, which ends the event loops.
     // A job still running is stopped first, and its staged files removed, once the user agrees;
-    // false, and nothing done, when they do not. Runs once.
+    // false, and nothing done, when they do not. While it stops the window stays and answers,
+    // its progress label says "Stopping...", and false is returned; the program closes when the
+    // job has gone. Runs once.
     bool requestQuit();
     // Opens the "Pages" window over the list (made on first use), editable unless the front
     // window's list is locked.
@@ -125,6 +127,8 @@ private:
     void loadSettings();
     void takeHandedOver(const std::vector<std::string>& paths);
     void jobEnded();
+    // The rest of the quit, once no job runs.
+    void closeForGood();
 
     os::Prompts& prompts_;
     os::MessagePump& pump_;
