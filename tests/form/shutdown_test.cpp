@@ -3,6 +3,7 @@
 #include "form_fixture.h"
 #include "platform/paths.h"
 #include "platform/processes.h"
+#include "reading_watch.h"
 
 #include <QAction>
 #include <QDir>
@@ -13,6 +14,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTimer>
+#include <chrono>
 #include <csignal>
 
 namespace pw::test {
@@ -117,6 +119,63 @@ TEST_F(Shutdown, CloseButtonDuringAJobStopsItAndEndsTheProgram) {
     EXPECT_EQ(other.state(), QProcess::Running) << "another job's builder was ended";
     other.kill();
     other.waitForFinished(5000);
+}
+
+// Quitting while a large picture is being decoded holds nothing up: Yes leaves the window
+// answering, saying "Stopping...", and the program ends within a second, leaving nothing.
+TEST_F(Shutdown, QuitDuringADecodeNeverWaitsAndEndsWithinASecond) {
+    using Clock = std::chrono::steady_clock;
+    QApplication::setQuitOnLastWindowClosed(false);
+    frmPrinting& engine = startProgram();
+    frmMain& front = *engine.front();
+    const std::string large = (dir_.path() + QStringLiteral("/large.tif")).toStdString();
+    ASSERT_TRUE(WriteLargeTiff(large, 6000, 6000)); // seconds to decode here
+    front.fileList().append(large, large);
+
+    Clock::time_point since{};
+    Clock::time_point asked{};
+    bool decoding = false;
+    bool runningOn = false;
+    QString said;
+    const int rc = runUntilQuit([&] {
+        app_->commands().fire(Command::Convert);
+        auto* poll = new QTimer(&front);
+        QObject::connect(poll, &QTimer::timeout, [&, poll] {
+            if (!ReadingPartWay(large)) {
+                since = {};
+                return;
+            }
+            if (since == Clock::time_point{})
+                since = Clock::now();
+            if (Clock::now() - since < std::chrono::milliseconds(50))
+                return;
+            poll->stop();
+            decoding = true;
+            prompts_.answerNext(os::Answer::Yes);
+            asked = Clock::now();
+            sendMouse(front.imgExit, QEvent::MouseButtonPress, QPoint(2, 2), Qt::LeftButton,
+                      Qt::LeftButton);
+            sendMouse(front.imgExit, QEvent::MouseButtonRelease, QPoint(2, 2), Qt::LeftButton,
+                      Qt::NoButton);
+            // Back at once: the job is still there to be told, the window still shown.
+            runningOn = app_->jobRunning() && front.isVisible();
+            said = front.lblPB->text();
+        });
+        poll->start(2);
+    });
+    const auto took = Clock::now() - asked;
+    EXPECT_EQ(rc, 0);
+    ASSERT_TRUE(decoding) << "the picture was not seen being decoded";
+    EXPECT_TRUE(runningOn) << "the window waited for the job";
+    EXPECT_EQ(said, QStringLiteral("Stopping..."));
+    EXPECT_LT(took, std::chrono::seconds(1))
+        << std::chrono::duration_cast<std::chrono::milliseconds>(took).count() << " ms";
+    ASSERT_EQ(prompts_.messages.size(), 1u);
+    EXPECT_EQ(prompts_.messages[0].text, "A conversion is running. Stop it and quit?");
+    EXPECT_TRUE(engine.unloaded());
+    EXPECT_FALSE(front.isVisible());
+    EXPECT_FALSE(QDir(QString::fromStdString(os::stagingFolder())).exists());
+    EXPECT_TRUE(ChildProcesses().empty());
 }
 
 TEST_F(Shutdown, ClosingTheFrontWindowAnyOtherWayEndsTheProgramToo) {
