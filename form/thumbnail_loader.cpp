@@ -104,7 +104,7 @@ QImage turnedClockwise(const QImage& image, int quarterTurns) {
     return image.transformed(QTransform().rotate(90.0 * quarters));
 }
 
-Thumbnail makeThumbnail(const std::string& workingPath, int edge) {
+Thumbnail makeThumbnail(const std::string& workingPath, int edge, engine::StopFlag stop) {
     const std::string narrow = os::toNarrow(workingPath);
     if (os::isDeviceOrPipe(narrow)) // reading it could block a worker for ever
         return {QImage(), QStringLiteral("not a picture (a pipe or device, not a file)")};
@@ -123,7 +123,7 @@ Thumbnail makeThumbnail(const std::string& workingPath, int edge) {
     const engine::DecoderMessages heard;
     std::string problem;
     const std::string extension = lowerCase(engine::PathPart(workingPath, 0));
-    FIBITMAP* bitmap = engine::LoadPicture(narrow, extension, problem);
+    FIBITMAP* bitmap = engine::LoadPicture(narrow, extension, problem, stop);
     if (bitmap == nullptr)
         return {QImage(), QString::fromStdString(engine::RefusalReason(narrow, problem, heard))};
     QImage image = smallImage(bitmap, edge);
@@ -147,6 +147,7 @@ ThumbnailLoader::~ThumbnailLoader() {
         stopping_ = true;
         waiting_.clear();
     }
+    closing_ = true;
     // What the workers still deliver is dropped with this object's posted events.
     pool_.waitForDone();
 }
@@ -189,7 +190,7 @@ void ThumbnailLoader::work() {
             path = waiting_.front();
             waiting_.pop_front();
         }
-        Thumbnail made = makeThumbnail(path.toStdString(), edge_);
+        Thumbnail made = makeThumbnail(path.toStdString(), edge_, engine::StopFlag(closing_));
         QMetaObject::invokeMethod(
             this, [this, path, made = std::move(made)] { deliver(path, made); },
             Qt::QueuedConnection);
