@@ -1,10 +1,11 @@
 #pragma once
 // The rows of an 8-bit PNG as RGB laid over white, read without FreeImage: the file in one
-// read, its image data inflated in one call by ISA-L or libdeflate. Staging at a JPEG quality
-// spends most of its time inflating PNG data, and libpng can only inflate row by row through
-// zlib, which takes two to ten times as long; both fast inflaters work on whole buffers only,
-// so the PNG filters are undone here (libpng keeps its own filter code private). Unlike FreeImage,
-// which drops a PNG's iCCP profile, this keeps it, as lossless staging does.
+// read, its image data inflated in one call by ISA-L or libdeflate (above 64 MB of rows in
+// slices by ISA-L, so that a stop is heard). Staging at a JPEG quality spends most of its time
+// inflating PNG data, and libpng can only inflate row by row through zlib, which takes two to
+// ten times as long; libdeflate works on whole buffers only, so the PNG filters are undone here
+// (libpng keeps its own filter code private). Unlike FreeImage, which drops a PNG's iCCP profile,
+// this keeps it, as lossless staging does.
 #include "engine/picture_resolution.h"
 #include "engine/stop_flag.h"
 
