@@ -13,6 +13,7 @@ struct StoppableSource {
     std::size_t size = 0;
     std::size_t at = 0;
     StopFlag stop;
+    bool load = false; // one picture loaded through it (see FreeImageReadStopped)
 };
 
 namespace {
@@ -24,7 +25,7 @@ thread_local bool readStopped = false;
 unsigned DLL_CALLCONV readItems(void* buffer, unsigned size, unsigned count, fi_handle handle) {
     auto& source = *static_cast<Source*>(handle);
     if (source.stop.set()) {
-        readStopped = true;
+        readStopped = readStopped || source.load;
         // Zeros end a GIF's data blocks, whose reader does not look at what a read returns.
         std::memset(buffer, 0, std::size_t{size} * count);
         return 0;
@@ -70,6 +71,7 @@ FreeImageIO* stoppableIo() {
 }
 
 FIBITMAP* loaded(int format, Source& source, int flags) {
+    source.load = true;
     readStopped = false;
     FIBITMAP* bitmap = FreeImage_LoadFromHandle(static_cast<FREE_IMAGE_FORMAT>(format),
                                                 stoppableIo(), &source, flags);
@@ -111,7 +113,6 @@ bool SaveStoppable(int format, FIBITMAP* bitmap, const std::string& narrowPath, 
                    StopFlag stop) {
     Source source;
     source.stop = stop;
-    readStopped = false;
     source.file = std::fopen(narrowPath.c_str(), "wb");
     if (source.file == nullptr)
         return false;
