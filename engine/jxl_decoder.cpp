@@ -166,7 +166,10 @@ FIBITMAP* DecodeJxl(const std::string& narrowPath, std::string& problem, StopFla
     // them as stored).
     JxlBasicInfo info{};
     std::string profile;
-    std::vector<std::uint8_t> pixels;
+    // Not cleared first (libjxl writes every byte): its pages are touched as the rows come,
+    // between slices of the file, instead of all at once.
+    std::unique_ptr<std::uint8_t[]> pixels;
+    std::size_t pixelBytes = 0;
     JxlPixelFormat format{4, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 0};
     for (;;) {
         const JxlDecoderStatus status = JxlDecoderProcessInput(decoder.get());
@@ -190,8 +193,9 @@ FIBITMAP* DecodeJxl(const std::string& narrowPath, std::string& problem, StopFla
             std::size_t size = 0;
             if (JxlDecoderImageOutBufferSize(decoder.get(), &format, &size) != JXL_DEC_SUCCESS)
                 return nullptr;
-            pixels.resize(size);
-            if (JxlDecoderSetImageOutBuffer(decoder.get(), &format, pixels.data(), size) !=
+            pixels.reset(new std::uint8_t[size]);
+            pixelBytes = size;
+            if (JxlDecoderSetImageOutBuffer(decoder.get(), &format, pixels.get(), size) !=
                 JXL_DEC_SUCCESS)
                 return nullptr;
             break;
@@ -200,7 +204,7 @@ FIBITMAP* DecodeJxl(const std::string& narrowPath, std::string& problem, StopFla
             // The first frame; the size as shown swaps the sides for a quarter turn.
             const bool turned = info.orientation >= JXL_ORIENT_TRANSPOSE;
             PixelRows rows;
-            rows.data = pixels.data();
+            rows.data = pixels.get();
             rows.width = static_cast<int>(turned ? info.ysize : info.xsize);
             rows.height = static_cast<int>(turned ? info.xsize : info.ysize);
             rows.stride = static_cast<std::size_t>(rows.width) * 4 *
@@ -209,7 +213,7 @@ FIBITMAP* DecodeJxl(const std::string& narrowPath, std::string& problem, StopFla
             rows.sampleBits = format.data_type == JXL_TYPE_UINT16 ? 16 : 8;
             rows.icc = std::move(profile);
             rows.stop = stop;
-            if (pixels.size() < rows.stride * static_cast<std::size_t>(rows.height))
+            if (pixelBytes < rows.stride * static_cast<std::size_t>(rows.height))
                 return nullptr;
             return BitmapFromRows(rows);
         }
