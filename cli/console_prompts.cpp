@@ -6,14 +6,25 @@
 
 namespace pw::cli {
 
+void sayError(const std::string& text) {
+    std::string::size_type start = 0;
+    for (;;) {
+        const std::string::size_type end = text.find('\n', start);
+        std::string line = text.substr(start, end == std::string::npos ? end : end - start);
+        line.erase(std::remove(line.begin(), line.end(), '\r'), line.end());
+        std::fprintf(stderr, "pagewright convert: %s\n", line.c_str());
+        if (end == std::string::npos)
+            return;
+        start = end + 1;
+    }
+}
+
 os::Answer ConsolePrompts::messageBox(const std::string& text, const std::string& title,
                                       os::Buttons buttons, os::Icon, const std::string& details) {
     // The convert command names every missing picture itself, with its reason.
     if (title != engine::kMissingPicturesTitle) {
         progress_.breakLine();
-        std::string line = details.empty() ? text : text + "\n" + details;
-        line.erase(std::remove(line.begin(), line.end(), '\r'), line.end());
-        std::fprintf(stderr, "pagewright: %s\n", line.c_str());
+        sayError(details.empty() ? text : text + "\n" + details);
     }
     switch (buttons) {
     case os::Buttons::Ok:

@@ -5,8 +5,13 @@
 #include "platform/prompts.h"
 
 #include <cstdio>
+#include <string>
 
 namespace pw::cli {
+
+// Every error the command line gives: each line of `text` on standard error as
+// "pagewright convert: LINE" (carriage returns dropped).
+void sayError(const std::string& text);
 
 class ConsolePrompts : public os::Prompts {
 public:

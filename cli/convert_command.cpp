@@ -33,8 +33,8 @@ namespace {
 namespace fs = std::filesystem;
 
 int usageError(const std::string& message) {
-    std::fprintf(stderr, "pagewright convert: %s\nTry 'pagewright convert --help'.\n",
-                 message.c_str());
+    sayError(message);
+    std::fputs("Try 'pagewright convert --help'.\n", stderr);
     return kExitUsage;
 }
 
@@ -149,11 +149,11 @@ int runConvertCommand(int argc, char* argv[]) {
         return kExitDone;
     }
     if (request.options.pdfa != engine::PdfaLevel::Off && request.encryption.active()) {
-        std::fprintf(stderr, "pagewright convert: %s\n", engine::kPdfaWithPasswordRefusal);
+        sayError(engine::kPdfaWithPasswordRefusal);
         return kExitUsage;
     }
     if (const char* conflict = layoutConflict(request)) {
-        std::fprintf(stderr, "pagewright convert: %s\n", conflict);
+        sayError(conflict);
         return kExitUsage;
     }
 
@@ -163,8 +163,7 @@ int runConvertCommand(int argc, char* argv[]) {
     const std::string rotateProblem =
         request.options.autoRotate ? engine::OrientationDataProblem() : std::string();
     if (!ocrProblem.empty() || !rotateProblem.empty()) {
-        std::fprintf(stderr, "pagewright convert: %s\n",
-                     (ocrProblem.empty() ? rotateProblem : ocrProblem).c_str());
+        sayError(ocrProblem.empty() ? rotateProblem : ocrProblem);
         return kExitUsage;
     }
 
@@ -172,7 +171,7 @@ int runConvertCommand(int argc, char* argv[]) {
     PictureListModel list;
     const bool fits = collectPictures(request.inputs, list, refused);
     for (const std::string& reason : refused)
-        std::fprintf(stderr, "pagewright convert: %s\n", reason.c_str());
+        sayError(reason);
     if (!refused.empty())
         return kExitUsage;
     if (list.count() == 0)
@@ -181,10 +180,8 @@ int runConvertCommand(int argc, char* argv[]) {
     if (!fits)
         return usageError("more than " + std::to_string(PictureListModel::kMaxEntries) +
                           " pictures; convert them in parts");
-    os::SleepingPump pump;
-    // Nothing else edits the list here, so the sort cannot give up.
-    if (request.sort && !list.sort(pump))
-        return kExitNothing;
+    if (request.sort)
+        list.sort();
     std::vector<std::string> pictures;
     pictures.reserve(static_cast<std::size_t>(list.count()));
     for (const PictureEntry& entry : list.entries())
@@ -194,9 +191,8 @@ int runConvertCommand(int argc, char* argv[]) {
     // the window run side by side.
     errno = 0;
     if (!os::makePrivateFolders(os::driveCFolder())) {
-        std::fprintf(stderr, "pagewright convert: the per-user folder %s cannot be used (%s)\n",
-                     os::driveCFolder().c_str(),
-                     std::generic_category().message(errno != 0 ? errno : ENOTDIR).c_str());
+        sayError("the per-user folder " + os::driveCFolder() + " cannot be used (" +
+                 std::generic_category().message(errno != 0 ? errno : ENOTDIR) + ")");
         return kExitNothing;
     }
 
@@ -204,8 +200,8 @@ int runConvertCommand(int argc, char* argv[]) {
     std::error_code folderError;
     fs::create_directories(request.outputFolder, folderError);
     if (!fs::is_directory(request.outputFolder)) {
-        std::fprintf(stderr, "pagewright convert: cannot make the output folder %s: %s\n",
-                     request.outputFolder.c_str(), folderError.message().c_str());
+        sayError("cannot make the output folder " + request.outputFolder + ": " +
+                 folderError.message());
         return kExitNothing;
     }
 
@@ -257,9 +253,9 @@ int runConvertCommand(int argc, char* argv[]) {
     std::fflush(stdout);
     const std::vector<std::string>& missing = result.missingReasons;
     for (const std::string& line : missing)
-        std::fprintf(stderr, "pagewright convert: %s\n", line.c_str());
+        sayError(line);
     if (result.outcome == engine::JobResult::Outcome::Cancelled) {
-        std::fprintf(stderr, "pagewright convert: stopped\n");
+        sayError(events.stoppedText());
         return 128 + (stopSignal != 0 ? static_cast<int>(stopSignal) : SIGINT);
     }
     if (result.written.empty())

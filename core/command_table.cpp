@@ -10,7 +10,8 @@ std::size_t slot(Command command) {
 } // namespace
 
 CommandTable::CommandTable() {
-    disabled_.set(slot(Command::Stop));
+    for (const Command command : {Command::Stop, Command::Undo, Command::Redo})
+        disabled_.set(slot(command));
 }
 
 void CommandTable::bind(Command command, std::function<void()> handler) {
@@ -40,6 +41,83 @@ bool CommandTable::isEnabled(Command command) const {
 
 void CommandTable::watch(std::function<void(Command, bool)> changed) {
     watchers_.push_back(std::move(changed));
+}
+
+std::string commandCaption(Command command) {
+    switch (command) {
+    case Command::Add:
+        return "Add a File";
+    case Command::RemoveFile:
+        return "Remove a File";
+    case Command::RemoveAllFiles:
+        return "Remove All Files";
+    case Command::ChooseRemove:
+        return "Remove";
+    case Command::AddFolder:
+        return "Add Folder";
+    case Command::Settings:
+        return "Settings";
+    case Command::Help:
+        return "Help";
+    case Command::Website:
+        return "Website";
+    case Command::Exit:
+        return "Exit";
+    case Command::Sort:
+        return "Sort by File Path and Name";
+    case Command::MoveUp:
+        return "Move Up";
+    case Command::MoveDown:
+        return "Move Down";
+    case Command::Convert:
+        return "Convert";
+    case Command::Stop:
+        return "Stop";
+    case Command::About:
+        return "About";
+    case Command::Save:
+        return "Save";
+    case Command::Browse:
+        return "Browse";
+    case Command::Pages:
+        return "Pages...";
+    case Command::Undo:
+        return "Undo";
+    case Command::Redo:
+        return "Redo";
+    }
+    return {};
+}
+
+std::vector<std::string> commandKeys(Command command) {
+    switch (command) {
+    case Command::Add:
+        return {"Ctrl+O"};
+    case Command::AddFolder:
+        return {"Ctrl+Shift+O"};
+    case Command::RemoveFile:
+        return {"Del"};
+    case Command::MoveUp:
+        return {"Ctrl+Up"};
+    case Command::MoveDown:
+        return {"Ctrl+Down"};
+    case Command::Convert:
+        return {"Ctrl+Return", "Ctrl+Enter"};
+    case Command::Stop:
+        return {"Esc"};
+    case Command::Help:
+        return {"F1"};
+    case Command::Exit:
+        return {"Ctrl+Q"};
+    case Command::Pages:
+        return {"Ctrl+P"};
+    case Command::Undo:
+        return {"Ctrl+Z"};
+    case Command::Redo:
+        return {"Ctrl+Shift+Z"};
+    default:
+        return {};
+    }
 }
 
 std::optional<Command> toolsBarCommand(int index) {

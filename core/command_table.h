@@ -30,8 +30,11 @@ enum class Command {
     About,
     Save,
     Browse,
+    Pages, // the "Pages" window
+    Undo,  // the list's last change taken back
+    Redo,
 };
-inline constexpr std::size_t kCommandCount = static_cast<std::size_t>(Command::Browse) + 1;
+inline constexpr std::size_t kCommandCount = static_cast<std::size_t>(Command::Redo) + 1;
 
 class CommandTable {
 public:
@@ -42,7 +45,8 @@ public:
     // Runs the command's handler; an unbound or disabled command does nothing.
     void fire(Command command) const;
 
-    // Every command starts enabled but Stop, which is for a running job.
+    // Every command starts enabled but Stop, which is for a running job, and Undo and Redo,
+    // which wait for a change to the list.
     void setEnabled(Command command, bool enabled);
     bool isEnabled(Command command) const;
     // `changed` runs whenever a command's enabled state changes, so views keep their
@@ -60,6 +64,12 @@ inline constexpr std::array<Command, 12> kLockedDuringJob = {
     Command::Add,       Command::RemoveFile, Command::RemoveAllFiles, Command::ChooseRemove,
     Command::AddFolder, Command::Settings,   Command::Sort,           Command::MoveUp,
     Command::MoveDown,  Command::Convert,    Command::Save,           Command::Browse};
+
+// The command's caption in menus ("Add a File", "Pages...").
+std::string commandCaption(Command command);
+// The command's keys in Qt's portable text ("Ctrl+Shift+O", "Del"), the first one the key
+// menus show beside the caption; none for most commands.
+std::vector<std::string> commandKeys(Command command);
 
 // The engine form's tool buttons by their design index (CmdToolsBar 0..6); nothing for any
 // other index.

@@ -1,13 +1,29 @@
 #pragma once
 // What the Convert command needs from the windows: the list and settings a job is made from,
-// and the controls and progress display it drives. The front and Setting windows implement it;
-// the command line has a windowless one; tests use a recording fake. Widths are in the
-// progress track's own units.
+// and where it reports the job's state and progress. It speaks in states, texts and numbers;
+// the windows turn them into enabled controls, focus and bar widths. The application object
+// implements it for the front and Setting windows; tests use a recording fake.
 #include "engine/job_request.h"
 
 #include <string>
 
 namespace pw {
+
+enum class JobState {
+    Idle,      // no job
+    Preparing, // the list checked and questions asked before a job: the controls locked
+    Running,   // a job runs (Convert now stops it) until it has finished
+};
+
+// The progress display of both windows.
+struct JobProgress {
+    std::string text = "0%";        // the front window's progress label
+    std::string settingText = "0%"; // the Setting window's progress label
+    double bar = 0;                 // the part of the track the bar fills, 0..1
+    bool sliver = false;            // the bar just begun: one pixel, less than any share
+    bool visible = true;            // the track and the front window's label show
+    bool operator==(const JobProgress&) const = default;
+};
 
 class JobHost {
 public:
@@ -37,25 +53,12 @@ public:
     // Page layout and quality in force for this job.
     virtual engine::JobOptions jobOptions() const = 0;
 
-    // The locked set.
-    virtual void setCommand3Enabled(bool enabled) = 0;      // engine Command3
-    virtual void setToolsBarEnabled(bool enabled) = 0;      // engine CmdToolsBar 0..6
-    virtual void focusToolsBarButtons() = 0;                // each CmdToolsBar button in turn
-    virtual void setFrontControlsEnabled(bool enabled) = 0; // imgToolbar, imgMenu, imgConvert,
-                                                            // imgUp, imgDown, lblUp, lblDown,
-                                                            // List1, List2
-    virtual void setFilenameLabelVisible(bool visible) = 0; // front lblFilename
-    // A job runs (Convert now stops it) or has ended.
-    virtual void setJobRunning(bool running) { (void)running; }
-
-    // The progress display: engine lblPB, and the front PicPB / shapePB / lblPB.
-    virtual std::string engineProgressText() const = 0;
-    virtual void setEngineProgressText(const std::string& text) = 0;
-    virtual void setFrontProgressText(const std::string& text) = 0;
-    virtual void setProgressVisible(bool visible) = 0; // PicPB and the front lblPB
-    virtual double trackWidth() const = 0;             // PicPB width
-    virtual double barWidth() const = 0;               // shapePB width
-    virtual void setBarWidth(double width) = 0;
+    // Where the Convert command stands. Idle comes also when Convert finds nothing to do (an
+    // empty list), without a state before it. The window decides what each state locks and
+    // where the focus goes.
+    virtual void jobStateChanged(JobState state) = 0;
+    // Everything the progress display shows, each time any of it changes.
+    virtual void showProgress(const JobProgress& progress) = 0;
 
     // The shell.
     virtual void openFolder(const std::string& folder) = 0;

@@ -17,24 +17,8 @@ using engine::OverwritePolicy;
 
 JobSession::JobSession(JobHost& host, os::Prompts& prompts) : host_(host), prompts_(prompts) {}
 
-void JobSession::lockControls() {
-    host_.setCommand3Enabled(false);
-    host_.setToolsBarEnabled(false);
-    host_.setFrontControlsEnabled(false);
-    host_.setFilenameLabelVisible(false);
-}
-
-void JobSession::unlockControls(bool focusToolsBar) {
-    host_.setToolsBarEnabled(true);
-    if (focusToolsBar)
-        host_.focusToolsBarButtons();
-    host_.setFrontControlsEnabled(true);
-    host_.setFilenameLabelVisible(true);
-}
-
-void JobSession::restoreControls() {
-    host_.setCommand3Enabled(true);
-    unlockControls(false);
+void JobSession::show() {
+    host_.showProgress(progress_);
 }
 
 std::optional<engine::JobRequest> JobSession::begin(const Choices& choices) {
@@ -42,7 +26,7 @@ std::optional<engine::JobRequest> JobSession::begin(const Choices& choices) {
     if (count <= 0) {
         prompts_.messageBox("Please add a file", "Add File", os::Buttons::Ok,
                             os::Icon::Exclamation);
-        host_.focusToolsBarButtons();
+        host_.jobStateChanged(JobState::Idle);
         return std::nullopt;
     }
     if (host_.jobOptions().pdfa != engine::PdfaLevel::Off && host_.encryption().active()) {
@@ -50,7 +34,7 @@ std::optional<engine::JobRequest> JobSession::begin(const Choices& choices) {
                             os::Icon::Exclamation);
         return std::nullopt;
     }
-    lockControls();
+    host_.jobStateChanged(JobState::Preparing);
 
     std::string outputFolder = host_.outputFolder();
     // The root folder keeps its only separator.
@@ -76,7 +60,7 @@ std::optional<engine::JobRequest> JobSession::begin(const Choices& choices) {
     request.overwrite = choices.overwrite == OverwritePolicy::Ask ? OverwritePolicy::KeepNumbered
                                                                   : choices.overwrite;
     if (choices.overwrite != OverwritePolicy::Ask) {
-        host_.setJobRunning(true);
+        host_.jobStateChanged(JobState::Running);
         return request;
     }
 
@@ -85,7 +69,7 @@ std::optional<engine::JobRequest> JobSession::begin(const Choices& choices) {
             prompts_.messageBox("The output filename exists, overwrite?", "Overwrite",
                                 os::Buttons::OkCancel, os::Icon::None);
         if (answer != os::Answer::Ok) {
-            restoreControls();
+            host_.jobStateChanged(JobState::Idle);
             return std::nullopt;
         }
     }
@@ -104,67 +88,75 @@ std::optional<engine::JobRequest> JobSession::begin(const Choices& choices) {
             const os::Answer answer = prompts_.messageBox(
                 text, "Overwrite", os::Buttons::YesNoCancel, os::Icon::Question);
             if (answer != os::Answer::Yes && answer != os::Answer::No) {
-                restoreControls();
+                host_.jobStateChanged(JobState::Idle);
                 return std::nullopt;
             }
             if (answer == os::Answer::Yes)
                 request.overwrite = OverwritePolicy::Overwrite;
         }
     }
-    host_.setJobRunning(true);
+    host_.jobStateChanged(JobState::Running);
     return request;
 }
 
 void JobSession::showConverting(double done, int total) {
+    progress_.sliver = false;
     if (total > 1) {
         const double f = (done - 1) / (total - 1);
         const auto percent = static_cast<long long>(std::floor(f * 100.0));
-        host_.setEngineProgressText("Converting Files..." + std::to_string(percent) + "%");
-        host_.setFrontProgressText(host_.engineProgressText());
-        host_.setBarWidth(f * host_.trackWidth());
+        progress_.settingText = "Converting Files..." + std::to_string(percent) + "%";
+        progress_.bar = f;
     } else {
-        // One picture forms no percentage: the front shows what the engine label holds.
-        host_.setBarWidth(0);
-        host_.setFrontProgressText(host_.engineProgressText());
+        // One picture forms no percentage: the front shows what the Setting window's label
+        // holds.
+        progress_.bar = 0;
     }
+    progress_.text = progress_.settingText;
+    show();
 }
 
 void JobSession::showCreating(double done, int total) {
     const double f = total > 0 ? done / total : 0;
-    const double track = host_.trackWidth();
-    // The bar moves forward only.
-    if (static_cast<float>(track * f) < host_.barWidth())
+    // The bar moves forward only, and a report of the first picture leaves it as begun.
+    if (f < progress_.bar || (progress_.sliver && f <= 0))
         return;
-    host_.setProgressVisible(true);
-    host_.setFrontProgressText("Creating PDF..." +
-                               std::to_string(engine::RoundHalfEven(f * 100.0)) + "%");
-    host_.setBarWidth(track * f);
+    progress_.visible = true;
+    progress_.text = "Creating PDF..." + std::to_string(engine::RoundHalfEven(f * 100.0)) + "%";
+    progress_.bar = f;
+    progress_.sliver = false;
+    show();
 }
 
 void JobSession::progress(JobStage stage, double done, int total) {
     switch (stage) {
     case JobStage::Preparing:
-        host_.setProgressVisible(true);
-        host_.setFrontProgressText("Preparing Files...");
+        progress_.visible = true;
+        progress_.text = "Preparing Files...";
+        show();
         break;
     case JobStage::Converting:
         showConverting(done, total);
         break;
     case JobStage::Starting:
-        host_.setEngineProgressText("Now Start Creating...");
-        host_.setFrontProgressText(host_.engineProgressText());
-        host_.setBarWidth(1);
+        progress_.settingText = "Now Start Creating...";
+        progress_.text = progress_.settingText;
+        progress_.bar = 0;
+        progress_.sliver = true;
+        show();
         break;
     case JobStage::Creating:
         showCreating(done, total);
         break;
     case JobStage::Moving:
-        host_.setBarWidth(host_.trackWidth());
-        host_.setFrontProgressText("Moving File(s)...100%");
-        host_.setProgressVisible(false);
+        progress_.bar = 1;
+        progress_.sliver = false;
+        progress_.text = "Moving File(s)...100%";
+        progress_.visible = false;
+        show();
         break;
     case JobStage::Removing:
-        host_.setFrontProgressText("Removing Temporary Files...");
+        progress_.text = "Removing Temporary Files...";
+        show();
         break;
     case JobStage::Done:
         break;
@@ -173,30 +165,28 @@ void JobSession::progress(JobStage stage, double done, int total) {
 
 void JobSession::finished(const JobResult& result) {
     result_ = result;
-    host_.setJobRunning(false);
     if (result.outcome == JobResult::Outcome::NotStarted) {
         showMessages(result);
-        host_.setCommand3Enabled(true);
-        unlockControls(true);
+        host_.jobStateChanged(JobState::Idle);
         return;
     }
-    host_.setCommand3Enabled(true);
+    host_.jobStateChanged(JobState::Idle);
     // A stopped job opens nothing and makes no sound: the user is already there.
-    if (result.outcome == JobResult::Outcome::Finished) {
-        host_.openFolder(result.resultsFolder);
+    const bool finished = result.outcome == JobResult::Outcome::Finished;
+    if (finished)
         host_.beep();
-    }
-    unlockControls(true);
-    host_.setBarWidth(0);
-    if (result.outcome == JobResult::Outcome::Cancelled) {
-        // Said where the progress was, until the next job.
-        host_.setFrontProgressText("Stopped");
-        host_.setProgressVisible(true);
-    } else {
-        host_.setFrontProgressText("Done.");
-        host_.setProgressVisible(false);
-    }
+    progress_.bar = 0;
+    progress_.sliver = false;
+    // A stop is said where the progress was, until the next job.
+    const bool stopped = result.outcome == JobResult::Outcome::Cancelled;
+    progress_.text = stopped ? "Stopped" : "Done.";
+    progress_.visible = stopped;
+    show();
+    // The messages in the order things happened: what the job met, then the folder opened
+    // (which says so in a message of its own when it cannot be).
     showMessages(result);
+    if (finished)
+        host_.openFolder(result.resultsFolder);
 }
 
 void JobSession::showMessages(const JobResult& result) {

@@ -1,8 +1,8 @@
 #pragma once
 // The Convert command around one job, for the windows or anything else that is a JobHost:
-// the checks and questions before it, the locked controls and the progress texts and bar
-// while it runs (its events), and its end: controls back, the results folder opened, the
-// messages it left. Runs on the thread of the host; the job itself may run elsewhere.
+// the checks and questions before it, its state and the progress texts and bar while it runs
+// (its events), and its end: the results folder opened, the messages it left. Runs on the
+// thread of the host; the job itself may run elsewhere.
 #include "core/job_host.h"
 #include "engine/job_events.h"
 #include "engine/job_request.h"
@@ -24,10 +24,10 @@ public:
 
     JobSession(JobHost& host, os::Prompts& prompts);
 
-    // Checks the list, locks the controls and settles what to do about existing PDFs.
-    // The request for the job (the host told a job runs, until finished()), or nothing (the
-    // controls as they were) when there is none to run: an empty list, or a question answered
-    // Cancel.
+    // Checks the list and settles what to do about existing PDFs (the host told Preparing
+    // meanwhile). The request for the job (the host told Running, until finished()), or
+    // nothing (the host told Idle, unless nothing was locked) when there is none to run: an
+    // empty list, or a question answered Cancel.
     std::optional<engine::JobRequest> begin(const Choices& choices);
 
     void progress(engine::JobStage stage, double done, int total) override;
@@ -37,9 +37,7 @@ public:
     const engine::JobResult& result() const { return result_; }
 
 private:
-    void lockControls();
-    void unlockControls(bool focusToolsBar);
-    void restoreControls();
+    void show();
     void showConverting(double done, int total);
     void showCreating(double done, int total);
     void showMessages(const engine::JobResult& result);
@@ -47,6 +45,9 @@ private:
     JobHost& host_;
     os::Prompts& prompts_;
     engine::JobResult result_;
+    // Kept from job to job: one picture forms no percentage and shows what the Setting
+    // window's label holds, which the job before may have left.
+    JobProgress progress_;
 };
 
 } // namespace pw

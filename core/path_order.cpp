@@ -21,9 +21,9 @@ QCollator makeOrder() {
 
 } // namespace
 
-int comparePathsForSort(const QString& a, const QString& b) {
+QCollatorSortKey pathSortKey(const QString& path) {
     static const QCollator order = makeOrder();
-    return order.compare(a, b);
+    return order.sortKey(path);
 }
 
 } // namespace pw

@@ -2,15 +2,15 @@
 // The ordered pictures of one conversion as a list model: per row the working path (the file
 // the conversion opens), the display path (what the user sees) and the picture's attributes.
 // Paths are bytes; DisplayRole shows the display path read as UTF-8. The model owns the
-// selection model its views share.
+// selection model its views share, and the history of its changes, so that every view undoes
+// and redoes the same steps.
 #include <QAbstractListModel>
 #include <QItemSelectionModel>
+#include <cstddef>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
-
-namespace pw::os {
-class MessagePump;
-}
 
 namespace pw {
 
@@ -33,6 +33,7 @@ public:
     static constexpr int kMaxEntries = 32767;
 
     explicit PictureListModel(QObject* parent = nullptr);
+    ~PictureListModel() override;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
@@ -73,23 +74,79 @@ public:
     // Adds quarter turns clockwise to the row's rotation (negative: anticlockwise), kept in
     // 0..3. False for a row outside the list.
     bool rotate(int row, int quarterTurns);
-    // Orders the rows by working path (path_order.h), equal keys keeping their order. Pumps
-    // after each row while the keys are gathered; returns false, changing nothing, when the
-    // list was edited meanwhile.
-    bool sort(os::MessagePump& pump);
+    // Orders the rows by working path (path_order.h), equal keys keeping their order.
+    void sort();
 
     // Makes row current and selected (-1: none).
     void select(int row);
     // The current row while it is selected, else -1.
     int selected() const;
 
+    // The history. Every change above is a step of its own, but the changes between
+    // beginEdit() and the matching endEdit() (pairs may nest) make one step. A new step drops
+    // the steps undone before it. The history keeps the newest kHistorySteps steps, and drops
+    // the oldest while the pictures it holds (removed rows, undone additions) take more than
+    // kHistoryBytes; the newest step always stays.
+    static constexpr std::size_t kHistorySteps = 200;
+    static constexpr std::size_t kHistoryBytes = std::size_t{64} << 20;
+    void beginEdit();
+    void endEdit();
+    // While an edit is open nothing can be undone or redone.
+    bool canUndo() const;
+    bool canRedo() const;
+    // Takes back the last step (or does again the last undone one) and selects the rows it
+    // brought back, moved or turned; nothing when it only removed rows or sorted. False when
+    // there is nothing to undo (redo).
+    bool undo();
+    bool redo();
+    // The steps kept, and the bytes of pictures they hold.
+    std::size_t historySteps() const;
+    std::size_t historyBytes() const;
+
+    // Opens an edit for the lifetime of the object.
+    class Edit {
+    public:
+        explicit Edit(PictureListModel& model) : model_(model) { model_.beginEdit(); }
+        ~Edit() { model_.endEdit(); }
+        Edit(const Edit&) = delete;
+        Edit& operator=(const Edit&) = delete;
+
+    private:
+        PictureListModel& model_;
+    };
+
+signals:
+    // canUndo() or canRedo() may have changed.
+    void historyChanged();
+
 private:
+    struct Change;
+    struct Step;
+    // Runs of rows a step touched, first and last, followed through its later changes.
+    using Touched = std::vector<std::pair<QPersistentModelIndex, QPersistentModelIndex>>;
+
     bool inside(int row) const { return row >= 0 && row < count(); }
     // Sorted, without repeats; empty when one is outside the list.
     std::vector<int> checkedRows(std::vector<int> rows) const;
+    // Notes a change just made, as part of the open edit or as a step of its own.
+    void record(Change change);
+    void closeStep();
+    void trimHistory();
+    // Makes or takes back one change; the rows it leaves selected go into `touched`.
+    void apply(Change& change, bool forward, Touched& touched);
+    void insertEntries(int row, std::vector<PictureEntry>&& entries);
+    std::vector<PictureEntry> takeEntries(int row, int count);
+    void reorder(const std::vector<int>& order, bool forward);
+    // Selects the rows still in the list, the first current; none when there are none.
+    void selectRows(const Touched& rows);
 
     std::vector<PictureEntry> entries_;
     QItemSelectionModel selection_;
+    std::vector<Step> steps_; // oldest first
+    std::size_t done_ = 0;    // steps_[0, done_) can be undone, the rest redone
+    std::unique_ptr<Step> open_;
+    int editDepth_ = 0;
+    bool replaying_ = false;
 };
 
 } // namespace pw

@@ -132,7 +132,7 @@ void ConversionJob::run() {
         finish(JobResult::Outcome::NotStarted);
         return;
     }
-    events_.progress(JobStage::Preparing, 0, count_);
+    report(JobStage::Preparing, 0);
     if (request_.options.lossless && request_.options.maxDpi > 0)
         notices_.push_back(kCeilingIgnored);
 
@@ -140,11 +140,18 @@ void ConversionJob::run() {
     if (!request_.perPicture && !cancelled_)
         runOnePdf();
 
-    events_.progress(JobStage::Removing, count_, count_);
+    // A stopped job says how far it got, not that it got through.
+    const double reached = cancelled_ ? reached_ : count_;
+    events_.progress(JobStage::Removing, reached, count_);
     RemoveFolderTree(stagingFolder_);
     jobFolder_.release();
-    events_.progress(JobStage::Done, count_, count_);
+    events_.progress(JobStage::Done, reached, count_);
     finish(cancelled_ ? JobResult::Outcome::Cancelled : JobResult::Outcome::Finished);
+}
+
+void ConversionJob::report(JobStage stage, double done) {
+    reached_ = done;
+    events_.progress(stage, done, count_);
 }
 
 void ConversionJob::finish(JobResult::Outcome outcome) {
@@ -237,7 +244,7 @@ void ConversionJob::stageAll() {
         if (perPicture)
             runPerPicture(i);
         if (!cancelled_)
-            events_.progress(JobStage::Converting, i + 1, count_);
+            report(JobStage::Converting, i + 1);
     }
 }
 
@@ -352,13 +359,13 @@ void ConversionJob::noteNoResult(std::size_t index, const std::string& reason) {
 }
 
 void ConversionJob::noteBuilderFailure(const std::string& outputs) {
-    const std::string text = BuilderFailureText(outputs);
+    const std::string text = BuilderFailureText(outputs, objDOS_.Ended());
     if (!text.empty() && std::find(notices_.begin(), notices_.end(), text) == notices_.end())
         notices_.push_back(text);
 }
 
 void ConversionJob::runOnePdf() {
-    events_.progress(JobStage::Starting, 0, count_);
+    report(JobStage::Starting, 0);
     writeDocumentProperties();
     writePageOptions();
     writePageTurns();
@@ -370,7 +377,8 @@ void ConversionJob::runOnePdf() {
     // or wrote a result that could not be placed is no fault of the pictures.
     if (!builderEnded_ || cancelled_)
         return;
-    if (!onePdfPlaced_ && (!trouble_.reason.empty() || !BuilderFailureText(outputs).empty())) {
+    if (!onePdfPlaced_ &&
+        (!trouble_.reason.empty() || !BuilderFailureText(outputs, objDOS_.Ended()).empty())) {
         noteBuilderFailure(outputs);
         return;
     }
@@ -449,7 +457,7 @@ void ConversionJob::writePictureTitles(int only) {
 }
 
 void ConversionJob::builderOutput(const std::string& chunk) {
-    events_.progress(JobStage::Creating, ReportedIndex(chunk), count_);
+    report(JobStage::Creating, ReportedIndex(chunk));
 }
 
 void ConversionJob::builderEnded() {
@@ -457,7 +465,7 @@ void ConversionJob::builderEnded() {
     // A stopped builder's PDF, if any, is incomplete or unwanted.
     if (cancelled_)
         return;
-    events_.progress(JobStage::Moving, count_, count_);
+    report(JobStage::Moving, count_);
     const std::string source = stagingFile(kToolResult);
     if (os::fileExists(source))
         placeOnePdf(source);

@@ -76,11 +76,14 @@ private:
     // bookmarks.
     void writePictureTitles(int only = -1);
     void finish(JobResult::Outcome outcome);
+    // Reports progress and keeps how far the job got.
+    void report(JobStage stage, double done);
 
     const JobRequest request_;
     JobEvents& events_;
     std::atomic<bool> cancelled_{false};
     int count_ = 0;
+    double reached_ = 0;    // `done` of the last progress reported
     os::SleepingPump wait_; // the runners wait between passes; there is no window to serve
     NoticePrompts runnerNotices_;
     DOSOutputs objDOS_;   // one-PDF mode: reports the builder's output as it comes

@@ -241,6 +241,7 @@ bool TiffBilevelPages::stageBilevel(int page, const std::string& target) {
     TIFF* in = tiff_;
     if (in == nullptr || !pdftool::SelectTiffPage(in, current_, page) || TIFFIsTiled(in))
         return false;
+    pdftool::ChooseFaxDecoding(in, source_, page);
     pdftool::G4Tiff found;
     std::uint16_t bits = 0;
     std::uint16_t samples = 1;
@@ -261,10 +262,9 @@ bool TiffBilevelPages::stageBilevel(int page, const std::string& target) {
         TIFFIsCODECConfigured(compression) != 1 ||
         !TiffDataTooShort(in, FileBytes(source_)).empty())
         return false;
+    // The tags go over as they are: the builder reads them by the same rules as staging.
     if (TIFFGetField(in, TIFFTAG_XRESOLUTION, &found.xResolution) == 1 &&
         TIFFGetField(in, TIFFTAG_YRESOLUTION, &found.yResolution) == 1) {
-        if (unit == RESUNIT_NONE || !(found.xResolution > 0.0F) || !(found.yResolution > 0.0F))
-            return false; // a resolution staging makes up from the pixels' shape
         found.resolutionUnit = unit;
     } else {
         found.xResolution = found.yResolution = 0.0F;
@@ -300,8 +300,7 @@ bool TiffBilevelPages::stageG4(int page, const std::string& target) {
     std::string reason;
     std::string strip;
     const std::optional<pdftool::G4Tiff> found = g4_.read(page, reason, &strip);
-    // A resolution without a unit gives only the pixels' shape, which staging turns into one.
-    if (!found || (found->xResolution > 0.0F && found->resolutionUnit == RESUNIT_NONE))
+    if (!found)
         return false;
     std::unique_ptr<TIFF, TiffCloser> tiff = openPage(target, *found);
     const bool written =

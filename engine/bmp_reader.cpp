@@ -9,6 +9,7 @@
 #include <bit>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <vector>
 
 namespace pw::engine {
@@ -18,8 +19,6 @@ constexpr std::size_t kFileHeaderSize = 14;
 constexpr std::uint32_t kCoreHeaderSize = 12; // OS/2 1.x
 constexpr std::uint32_t kInfoHeaderSize = 40;
 constexpr std::uint32_t kMaxHeaderSize = 124; // BITMAPV5HEADER
-constexpr double kMinDpi = 10.0;
-constexpr double kMaxDpi = 10000.0;
 
 enum : std::uint32_t {
     kRgb = 0,
@@ -57,15 +56,14 @@ struct Layout {
     std::uint64_t paletteAt = 0;
     std::uint64_t pixelsAt = 0;
     std::uint64_t fileSize = 0;
+    std::uint64_t imageBytes = 0; // as the header states them; 0 when it does not
     DotsPerMeter resolution;
+
+    bool embedded() const { return compression == kJpeg || compression == kPng; }
 };
 
 DotsPerMeter saneResolution(std::int32_t x, std::int32_t y) {
-    const auto sane = [](std::int32_t dots) {
-        const double dpi = dots * kMetresPerInch;
-        return dpi >= kMinDpi && dpi <= kMaxDpi;
-    };
-    if (!sane(x) || !sane(y))
+    if (!SaneResolution({x * kMetresPerInch, y * kMetresPerInch}).stated())
         return {};
     return {static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y)};
 }
@@ -75,10 +73,6 @@ std::string unsupportedCompression(std::uint32_t compression, bool os2) {
         return "OS/2 BMP with Huffman coding is not supported";
     if (os2 && compression == 4)
         return "OS/2 BMP with 24-bit run lengths is not supported";
-    if (compression == kJpeg)
-        return "BMP holding a JPEG picture is not supported";
-    if (compression == kPng)
-        return "BMP holding a PNG picture is not supported";
     return "BMP compression " + std::to_string(compression) + " is not supported";
 }
 
@@ -109,6 +103,8 @@ std::optional<Layout> readLayout(std::ifstream& in, std::uint64_t fileSize, std:
     std::int64_t width = 0;
     std::int64_t height = 0;
     std::uint32_t clrUsed = 0;
+    if (infoSize >= 24 && !core)
+        layout.imageBytes = u32(info + 20);
     if (core) {
         width = u16(info + 4);
         height = u16(info + 6);
@@ -135,6 +131,16 @@ std::optional<Layout> readLayout(std::ifstream& in, std::uint64_t fileSize, std:
 
     const unsigned bpp = layout.bpp;
     const std::uint32_t compression = layout.compression;
+    // A JPEG or PNG picture in place of the pixels, as Windows' printing interface writes them
+    // (with zero bits a pixel); the picture holds its own size and colours.
+    if (windows && layout.embedded()) {
+        layout.pixelsAt = u32(head.data() + 10);
+        if (layout.pixelsAt < kFileHeaderSize + infoSize || layout.pixelsAt >= fileSize) {
+            problem = "damaged BMP: its picture lies outside the file";
+            return std::nullopt;
+        }
+        return layout;
+    }
     if (bpp == 64) {
         problem = "64-bit BMP is not supported";
         return std::nullopt;
@@ -366,9 +372,37 @@ FIBITMAP* decodeRows(std::ifstream& in, const Layout& layout, std::string& probl
     return layout.bpp == 16 || layout.bpp == 32 ? masked.finish(bitmap) : bitmap;
 }
 
+// A copy of a 256-colour bitmap in 32 bits, its pixels not marked in `written` transparent
+// white; the bitmap itself when every pixel is marked.
+FIBITMAP* leftOutWhite(FIBITMAP* bitmap, const Layout& layout,
+                       const std::vector<std::uint8_t>& written) {
+    const std::uint64_t pixels = std::uint64_t{layout.width} * layout.height;
+    const auto marked = [&written](std::uint64_t i) {
+        return (written[i >> 3] >> (i & 7) & 1) != 0;
+    };
+    std::uint64_t first = 0;
+    while (first < pixels && marked(first))
+        ++first;
+    if (first == pixels)
+        return bitmap;
+    FIBITMAP* rgba = FreeImage_ConvertTo32Bits(bitmap);
+    FreeImage_Unload(bitmap);
+    if (rgba == nullptr)
+        return nullptr;
+    for (std::uint64_t i = first; i < pixels; ++i) {
+        if (marked(i))
+            continue;
+        BYTE* pixel = FreeImage_GetScanLine(rgba, static_cast<int>(i / layout.width)) +
+                      4 * (i % layout.width);
+        pixel[FI_RGBA_RED] = pixel[FI_RGBA_GREEN] = pixel[FI_RGBA_BLUE] = 255;
+        pixel[FI_RGBA_ALPHA] = 0;
+    }
+    return rgba;
+}
+
 // RLE8 or RLE4 data as an 8-bit palette bitmap. Pixels the runs leave out (skipped by a
-// delta, after an early end of line or of the picture) get one more palette entry, white and
-// transparent, when the palette has room for it; palette entry 0 otherwise.
+// delta, after an early end of line or of the picture) are transparent white, as an added
+// palette entry when the palette has room for one, in a 32-bit bitmap otherwise.
 FIBITMAP* decodeRunLengths(std::ifstream& in, const Layout& layout, std::string& problem,
                            StopFlag stop) {
     // No valid stream needs more than two bytes a pixel and a few a row.
@@ -394,12 +428,20 @@ FIBITMAP* decodeRunLengths(std::ifstream& in, const Layout& layout, std::string&
         std::memset(FreeImage_GetScanLine(bitmap, static_cast<int>(y)), unset, layout.width);
     }
 
+    // A full palette has no entry to spare: the pixels written are marked instead.
+    std::vector<std::uint8_t> written(
+        room ? 0 : static_cast<std::size_t>((std::uint64_t{layout.width} * layout.height + 7) / 8));
     std::uint64_t x = 0;
     std::uint64_t y = 0;
     std::size_t at = 0;
     const auto put = [&](unsigned index) {
-        if (x < layout.width && y < layout.height)
+        if (x < layout.width && y < layout.height) {
             FreeImage_GetScanLine(bitmap, static_cast<int>(y))[x] = static_cast<BYTE>(index);
+            if (!room) {
+                const std::uint64_t bit = y * layout.width + x;
+                written[bit >> 3] = static_cast<std::uint8_t>(written[bit >> 3] | 1U << (bit & 7));
+            }
+        }
         ++x;
     };
     // The flag is looked at every few thousand codes: each puts at most 255 pixels.
@@ -432,19 +474,64 @@ FIBITMAP* decodeRunLengths(std::ifstream& in, const Layout& layout, std::string&
             at += bytes + bytes % 2;
         }
     }
-    if (room) {
-        bool leftOut = false;
-        for (std::uint32_t line = 0; line < layout.height && !leftOut; ++line) {
-            const BYTE* pixels = FreeImage_GetScanLine(bitmap, static_cast<int>(line));
-            leftOut = std::memchr(pixels, unset, layout.width) != nullptr;
-        }
-        if (leftOut) {
-            FreeImage_GetPalette(bitmap)[unset] = {255, 255, 255, 0};
-            std::array<BYTE, 256> table{};
-            std::fill_n(table.begin(), unset, BYTE{255});
-            FreeImage_SetTransparencyTable(bitmap, table.data(), unset + 1);
-        }
+    if (!room)
+        return leftOutWhite(bitmap, layout, written);
+    bool leftOut = false;
+    for (std::uint32_t line = 0; line < layout.height && !leftOut; ++line) {
+        const BYTE* pixels = FreeImage_GetScanLine(bitmap, static_cast<int>(line));
+        leftOut = std::memchr(pixels, unset, layout.width) != nullptr;
     }
+    if (leftOut) {
+        FreeImage_GetPalette(bitmap)[unset] = {255, 255, 255, 0};
+        std::array<BYTE, 256> table{};
+        std::fill_n(table.begin(), unset, BYTE{255});
+        FreeImage_SetTransparencyTable(bitmap, table.data(), unset + 1);
+    }
+    return bitmap;
+}
+
+// The embedded picture's bytes: as many as the header says, else up to the end of the file.
+std::optional<EmbeddedPicture> embeddedPicture(std::ifstream& in, const Layout& layout) {
+    std::uint64_t size = layout.fileSize - layout.pixelsAt;
+    if (layout.imageBytes != 0)
+        size = std::min<std::uint64_t>(size, layout.imageBytes);
+    EmbeddedPicture picture;
+    picture.extension = layout.compression == kJpeg ? "jpg" : "png";
+    picture.bytes.resize(static_cast<std::size_t>(size));
+    if (!readAt(in, layout.pixelsAt, reinterpret_cast<unsigned char*>(picture.bytes.data()),
+                picture.bytes.size()))
+        return std::nullopt;
+    return picture;
+}
+
+struct MemoryClose {
+    void operator()(FIMEMORY* memory) const { FreeImage_CloseMemory(memory); }
+};
+
+// The embedded picture decoded by FreeImage from memory, refused by its header's size first.
+FIBITMAP* decodeEmbedded(EmbeddedPicture& picture, std::string& problem) {
+    const FREE_IMAGE_FORMAT format = picture.extension == "jpg" ? FIF_JPEG : FIF_PNG;
+    std::unique_ptr<FIMEMORY, MemoryClose> memory(FreeImage_OpenMemory(
+        reinterpret_cast<BYTE*>(picture.bytes.data()), static_cast<DWORD>(picture.bytes.size())));
+    FIBITMAP* header =
+        memory ? FreeImage_LoadFromMemory(format, memory.get(), FIF_LOAD_NOPIXELS) : nullptr;
+    if (header == nullptr) {
+        problem = "damaged BMP: its " + std::string(format == FIF_JPEG ? "JPEG" : "PNG") +
+                  " picture cannot be read";
+        return nullptr;
+    }
+    const unsigned width = FreeImage_GetWidth(header);
+    const unsigned height = FreeImage_GetHeight(header);
+    FreeImage_Unload(header);
+    if (!WithinPixelLimit(width, height)) {
+        problem = PixelLimitReason(width, height);
+        return nullptr;
+    }
+    FreeImage_SeekMemory(memory.get(), 0, SEEK_SET);
+    FIBITMAP* bitmap = FreeImage_LoadFromMemory(format, memory.get(), 0);
+    if (bitmap == nullptr)
+        problem = "damaged BMP: its " + std::string(format == FIF_JPEG ? "JPEG" : "PNG") +
+                  " picture cannot be decoded";
     return bitmap;
 }
 
@@ -470,6 +557,14 @@ FIBITMAP* LoadBmp(const std::string& narrowPath, std::string& problem, StopFlag 
     const std::optional<Layout> layout = readLayout(in, sizeOf(in), problem);
     if (!layout)
         return nullptr;
+    if (layout->embedded()) {
+        std::optional<EmbeddedPicture> picture = embeddedPicture(in, *layout);
+        if (!picture) {
+            problem = "damaged BMP: its picture lies outside the file";
+            return nullptr;
+        }
+        return decodeEmbedded(*picture, problem);
+    }
     const bool runs = layout->compression == kRle8 || layout->compression == kRle4;
     FIBITMAP* bitmap = runs ? decodeRunLengths(in, *layout, problem, stop)
                             : decodeRows(in, *layout, problem, stop);
@@ -485,12 +580,21 @@ FIBITMAP* LoadBmp(const std::string& narrowPath, std::string& problem, StopFlag 
     return bitmap;
 }
 
+std::optional<EmbeddedPicture> BmpEmbeddedPicture(const std::string& narrowPath) {
+    std::ifstream in(narrowPath, std::ios::binary);
+    std::string problem;
+    const std::optional<Layout> layout = in ? readLayout(in, sizeOf(in), problem) : std::nullopt;
+    if (!layout || !layout->embedded())
+        return std::nullopt;
+    return embeddedPicture(in, *layout);
+}
+
 std::optional<DotsPerMeter> BmpResolution(const std::string& narrowPath) {
     std::ifstream in(narrowPath, std::ios::binary);
     std::string problem;
     const std::optional<Layout> layout = in ? readLayout(in, sizeOf(in), problem) : std::nullopt;
-    if (!layout)
-        return std::nullopt;
+    if (!layout || layout->embedded())
+        return std::nullopt; // an embedded picture states its own
     return layout->resolution;
 }
 

@@ -2,7 +2,8 @@
 // BMP files read without FreeImage, whose reader refuses the 52- and 56-byte info headers, OS/2
 // 2.x headers and some run-length pictures, and ignores colour masks other than the usual ones.
 // Every header (OS/2 1.x and 2.x, Windows 40 to 124 bytes), 1, 2, 4, 8, 16, 24 and 32 bits a
-// pixel, run lengths (RLE8, RLE4) and any colour and alpha masks are read here.
+// pixel, run lengths (RLE8, RLE4) and any colour and alpha masks are read here, and a JPEG or
+// PNG picture held in place of the pixels is handed on whole.
 #include "engine/stop_flag.h"
 
 #include <cstdint>
@@ -17,7 +18,8 @@ namespace pw::engine {
 bool HasBmpSignature(const std::string& narrowPath);
 
 // Decodes a BMP. Palette pictures stay palette bitmaps (2 bits a pixel become 8; pixels a
-// run-length picture leaves out are transparent), others become 24-bit bitmaps, or 48-bit
+// run-length picture leaves out are transparent white, the bitmap becoming 32-bit when the
+// palette has no room for such an entry), others become 24-bit bitmaps, or 48-bit
 // (FIT_RGB16) when a colour mask has more than 8 bits; an alpha channel is kept only when its
 // mask gives one that is neither zero nor full everywhere (32-bit files often leave the fourth
 // byte zero). The resolution is the header's, none when it gives none or an absurd one.
@@ -25,6 +27,15 @@ bool HasBmpSignature(const std::string& narrowPath);
 // FreeImage), with `problem` saying why when it is one that cannot be read; nullptr too once
 // `stop` is set, within a few rows.
 FIBITMAP* LoadBmp(const std::string& narrowPath, std::string& problem, StopFlag stop = {});
+
+// The JPEG or PNG picture a BMP holds in place of its pixels (compression 4 or 5): the
+// picture's bytes and its usual extension, "jpg" or "png". nullopt for any other file, and
+// for one whose picture lies outside it.
+struct EmbeddedPicture {
+    std::string bytes;
+    std::string extension;
+};
+std::optional<EmbeddedPicture> BmpEmbeddedPicture(const std::string& narrowPath);
 
 struct DotsPerMeter {
     std::uint32_t x = 0;

@@ -249,7 +249,12 @@ std::optional<HeifMeta> ReadHeifMeta(const std::string& narrowPath) {
     return std::nullopt;
 }
 
-HeifRegion ShownRegion(int width, int height, const std::vector<HeifTransform>& transforms) {
+HeifRegion ShownRegion(int width, int height, std::vector<HeifTransform> transforms) {
+    // The format fixes the order, whatever the order the file lists them in: the clean
+    // aperture, then the rotation, then the mirroring.
+    std::stable_sort(
+        transforms.begin(), transforms.end(),
+        [](const HeifTransform& a, const HeifTransform& b) { return a.kind < b.kind; });
     HeifRegion region{0, 0, width, height, 1};
     for (const HeifTransform& transform : transforms) {
         Turn turn = kOrientations[region.orientation];

@@ -12,7 +12,7 @@
 namespace pw::engine {
 
 struct HeifTransform {
-    enum class Kind { Crop, Rotate, Mirror };
+    enum class Kind { Crop, Rotate, Mirror }; // in the order they apply
     Kind kind = Kind::Rotate;
     int quarterTurns = 0;   // Rotate: anticlockwise
     bool leftRight = false; // Mirror: left and right exchanged; otherwise top and bottom
@@ -24,7 +24,7 @@ struct HeifTransform {
 struct HeifMeta {
     std::uint64_t offset = 0; // where the meta box starts in the file
     std::string box;          // the whole box as libheif is to read it
-    // The transformations of each item by its ID, in the order they apply.
+    // The transformations of each item by its ID, in the order the file lists them.
     std::map<std::uint32_t, std::vector<HeifTransform>> transforms;
 };
 
@@ -36,9 +36,10 @@ HeifMeta ParseHeifMeta(std::string box, std::uint64_t offset);
 // its meta box is implausibly large (64 MB).
 std::optional<HeifMeta> ReadHeifMeta(const std::string& narrowPath);
 
-// The region of a stored picture of width x height that shows after `transforms`: a rectangle
-// of the stored pixels and the EXIF orientation (1..8) that turns it as shown. A clean
-// aperture is clipped to the picture; one that is malformed or lies outside it is ignored.
+// The region of a stored picture of width x height that shows after `transforms`, applied in
+// the order the format gives (crop, rotation, mirroring) whatever their order in the file: a
+// rectangle of the stored pixels and the EXIF orientation (1..8) that turns it as shown. A
+// clean aperture is clipped to the picture; one that is malformed or lies outside it is ignored.
 struct HeifRegion {
     int left = 0;
     int top = 0;
@@ -46,6 +47,6 @@ struct HeifRegion {
     int height = 0;
     int orientation = 1;
 };
-HeifRegion ShownRegion(int width, int height, const std::vector<HeifTransform>& transforms);
+HeifRegion ShownRegion(int width, int height, std::vector<HeifTransform> transforms);
 
 } // namespace pw::engine

@@ -18,6 +18,8 @@ enum class JobStage {
     Removing,   // the staged files are removed
     Done,
 };
+// Removing and Done report `total` of `total`, or for a stopped job the `done` of the last
+// report before them: where it stopped.
 
 // A message the job leaves for the end, shown in the order the job met them.
 struct JobNotice {

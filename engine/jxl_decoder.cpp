@@ -159,8 +159,11 @@ FIBITMAP* DecodeJxl(const std::string& narrowPath, std::string& problem, StopFla
     if (!bytes)
         return nullptr;
     Decoder decoder = openDecoder(JXL_DEC_BASIC_INFO | JXL_DEC_COLOR_ENCODING | JXL_DEC_FULL_IMAGE);
+    // Alpha stored premultiplied is divided out, as the pixels are taken for straight alpha.
+    if (!decoder || JxlDecoderSetUnpremultiplyAlpha(decoder.get(), JXL_TRUE) != JXL_DEC_SUCCESS)
+        return nullptr;
     Input input(decoder.get(), *bytes, stop);
-    if (!decoder || !input.more())
+    if (!input.more())
         return nullptr;
     // The decoder turns the pixels as the picture's orientation says (it is not asked to keep
     // them as stored).

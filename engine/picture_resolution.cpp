@@ -80,32 +80,6 @@ bool tiffStatesResolution(std::ifstream& in, bool littleEndian) {
     return false;
 }
 
-// A JPEG states its resolution in the JFIF marker's density in dots per inch or centimetre;
-// unit 0 gives an aspect ratio only.
-bool jpegStatesResolution(std::ifstream& in) {
-    in.seekg(2);
-    std::array<unsigned char, 4> marker{};
-    while (readBytes(in, marker.data(), marker.size()) && marker[0] == 0xFF) {
-        const unsigned length = static_cast<unsigned>(marker[2] << 8 | marker[3]);
-        if (marker[1] == 0xDA || length < 2)
-            return false;
-        if (marker[1] == 0xE0 && length >= 16) {
-            std::array<unsigned char, 12> jfif{};
-            if (!readBytes(in, jfif.data(), jfif.size()))
-                return false;
-            if (std::memcmp(jfif.data(), "JFIF\0", 5) == 0) {
-                const int unit = jfif[7];
-                const bool densities = (jfif[8] | jfif[9]) != 0 && (jfif[10] | jfif[11]) != 0;
-                return (unit == 1 || unit == 2) && densities;
-            }
-            in.seekg(static_cast<std::streamoff>(length) - 2 - 12, std::ios::cur);
-            continue;
-        }
-        in.seekg(static_cast<std::streamoff>(length) - 2, std::ios::cur);
-    }
-    return false;
-}
-
 } // namespace
 
 bool StatesResolution(const std::string& path) {
@@ -117,8 +91,6 @@ bool StatesResolution(const std::string& path) {
         return pngStatesResolution(in);
     if (std::memcmp(head.data(), "GIF8", 4) == 0)
         return false;
-    if (head[0] == 0xFF && head[1] == 0xD8 && head[2] == 0xFF)
-        return jpegStatesResolution(in);
     if (std::memcmp(head.data(), "II*\0", 4) == 0)
         return tiffStatesResolution(in, true);
     if (std::memcmp(head.data(), "MM\0*", 4) == 0)

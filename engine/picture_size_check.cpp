@@ -251,11 +251,13 @@ std::string HeaderTooLarge(int format, const std::string& narrowPath) {
     if (fif == FIF_GIF) {
         // FreeImage cannot read a GIF's header alone; its first frame is what it decodes, then
         // placed on the logical screen.
+        // The screen is judged as soon as it is read: a file may end after it.
         GifSizes gif;
-        if (!gifFirstFrame(narrowPath, gif))
-            return std::string(); // the full load reports the failure
+        const bool framed = gifFirstFrame(narrowPath, gif);
         if (!WithinPixelLimit(gif.screenWidth, gif.screenHeight))
             return PixelLimitReason(gif.screenWidth, gif.screenHeight);
+        if (!framed)
+            return std::string(); // the full load reports the failure
         width = gif.width;
         height = gif.height;
         stored = gif.data;

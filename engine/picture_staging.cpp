@@ -269,7 +269,11 @@ bool DecodeAndSave(const std::string& narrowSource, const std::string& extension
         os::removeFile(target);
         return false;
     }
-    if (!StatesResolution(narrowSource)) {
+    if (HasJpegSignature(narrowSource)) {
+        // The resolution the builder would read from the JPEG itself (its EXIF block goes with
+        // the staged copy, whose JFIF density FreeImage writes from the bitmap's).
+        SetResolution(bitmap, pdftool::readJpegResolution(narrowSource).value_or(Resolution{}));
+    } else if (!StatesResolution(narrowSource)) {
         // A resolution the decoder made up; without one the page gets the builder's default.
         FreeImage_SetDotsPerMeterX(bitmap, 0);
         FreeImage_SetDotsPerMeterY(bitmap, 0);
@@ -363,6 +367,22 @@ std::string StageForJob(const std::string& source, const std::string& stem,
                         const JobOptions& options, std::string* problem, StopFlag stop) {
     const std::string jpeg = stem + ".jpg";
     const std::string narrowSource = os::toNarrow(source);
+    // A JPEG or PNG picture inside a BMP is staged as that picture, from a copy of its bytes
+    // under a name the builder does not take for a page.
+    if (HasBmpSignature(narrowSource)) {
+        if (const std::optional<EmbeddedPicture> inner = BmpEmbeddedPicture(narrowSource)) {
+            const std::string copy = stem + "_bmp." + inner->extension;
+            const std::vector<std::uint8_t> bytes(inner->bytes.begin(), inner->bytes.end());
+            if (!WriteStagedBytes(bytes, copy)) {
+                if (problem != nullptr)
+                    *problem = kNotWritten;
+                return {};
+            }
+            std::string staged = StageForJob(copy, stem, options, problem);
+            os::removeFile(copy);
+            return staged;
+        }
+    }
     // JPEG data goes into the PDF as it is, whatever the name and the quality chosen; one that
     // PDF readers could not decode is re-encoded as a JPEG, at the best quality when the
     // choice is Lossless (the quality shown then is not in force).

@@ -90,53 +90,76 @@ std::string PlacementTroubleText(const PlacementTrouble& trouble) {
             text += "\n... and " + std::to_string(trouble.placed.size() - kListed) + " more";
     }
     if (trouble.lost > 0 && count > 1)
-        text.append("\n").append(std::to_string(trouble.lost)).append(" could not be saved anywhere.");
+        text.append("\n")
+            .append(std::to_string(trouble.lost))
+            .append(" could not be saved anywhere.");
     return text;
 }
 
 namespace {
 
-// The builder's reason for not writing the PDF; "" when it gave none.
-std::string writeFailure(const std::string& outputs) {
-    const std::string lead = pdftool::kWriteFailure;
-    const auto at = outputs.find(lead);
-    if (at == std::string::npos)
-        return "";
-    const auto start = at + lead.size();
-    const auto end = outputs.find_first_of("\r\n", start);
-    return outputs.substr(start, end == std::string::npos ? std::string::npos : end - start);
+enum class BuilderEnd { Finished, NothingUsable, WriteFailed, Failed };
+
+// How a run of the builder ended, by its exit status; by its "Wrote" line when its end was not
+// seen.
+BuilderEnd builderEnd(const std::string& outputs, const os::ChildEnd& end) {
+    if (end.how == os::ChildEnd::How::Exited) {
+        switch (end.value) {
+        case pdftool::kExitOk:
+            return BuilderEnd::Finished;
+        case pdftool::kExitNoPictures:
+        case pdftool::kExitNoUsablePictures:
+            return BuilderEnd::NothingUsable;
+        case pdftool::kExitWriteFailed:
+            return BuilderEnd::WriteFailed;
+        default:
+            return BuilderEnd::Failed;
+        }
+    }
+    if (end.how == os::ChildEnd::How::Unknown &&
+        !pdftool::linesAfter(outputs, pdftool::kWroteLead).empty())
+        return BuilderEnd::Finished;
+    return BuilderEnd::Failed;
 }
 
-// Its output shows that it finished, or that it had no usable staged picture.
-bool finishedOrNothingUsable(const std::string& outputs) {
-    const std::string wrote = pdftool::kWroteLead;
-    return outputs.find("\n" + wrote) != std::string::npos || outputs.rfind(wrote, 0) == 0 ||
-           outputs.find(pdftool::kNoStagedPictures) != std::string::npos ||
-           outputs.find(pdftool::kNoneUsable) != std::string::npos;
+// "could not write the PDF" with the builder's reason, when it gave one.
+std::string writeFailure(const std::string& outputs) {
+    const std::vector<std::string> reasons = pdftool::linesAfter(outputs, pdftool::kFailedLead);
+    return "could not write the PDF" + (reasons.empty() ? "" : ": " + reasons.back());
 }
 
 } // namespace
 
-std::string BuilderFailureText(const std::string& outputs) {
-    if (outputs.find(pdftool::kWriteFailure) != std::string::npos)
-        return "The PDF builder could not write the PDF: " + writeFailure(outputs);
-    if (finishedOrNothingUsable(outputs))
+std::string BuilderFailureText(const std::string& outputs, const os::ChildEnd& end) {
+    switch (builderEnd(outputs, end)) {
+    case BuilderEnd::Finished:
+    case BuilderEnd::NothingUsable:
         return "";
+    case BuilderEnd::WriteFailed:
+        return "The PDF builder " + writeFailure(outputs);
+    case BuilderEnd::Failed:
+        break;
+    }
     return "The PDF builder stopped before it finished.";
 }
 
 std::string BuilderFailureReason(const std::string& outputs, const os::ChildEnd& end) {
-    if (outputs.find(pdftool::kWriteFailure) != std::string::npos)
-        return "the PDF builder could not write the PDF: " + writeFailure(outputs);
+    switch (builderEnd(outputs, end)) {
+    case BuilderEnd::Finished:
+    case BuilderEnd::NothingUsable:
+        return "";
+    case BuilderEnd::WriteFailed:
+        return "the PDF builder " + writeFailure(outputs);
+    case BuilderEnd::Failed:
+        break;
+    }
     if (end.how == os::ChildEnd::How::Signalled) {
         const char* name = sigabbrev_np(end.value);
         const std::string signal =
             name != nullptr ? "SIG" + std::string(name) : "signal " + std::to_string(end.value);
         return "the PDF builder was ended by " + signal;
     }
-    if (finishedOrNothingUsable(outputs))
-        return "";
-    if (end.how == os::ChildEnd::How::Exited && end.value != 0)
+    if (end.how == os::ChildEnd::How::Exited)
         return "the PDF builder ended with status " + std::to_string(end.value);
     return "the PDF builder stopped before it finished";
 }

@@ -38,13 +38,13 @@ struct PlacementTrouble {
 std::string PlacementTroubleText(const PlacementTrouble& trouble);
 
 // What stopped the PDF builder when it is the builder's failure, not the pictures': it could
-// not write the PDF (its reason), or it ended before writing its result. "" when its output
-// shows that it finished or that no staged picture was usable.
-std::string BuilderFailureText(const std::string& outputs);
+// not write the PDF (its reason), or it ended otherwise before writing its result. "" when
+// its exit status shows that it finished or that no staged picture was usable (when its end
+// was not seen, its "Wrote" line shows that it finished).
+std::string BuilderFailureText(const std::string& outputs, const os::ChildEnd& end);
 
-// Why one run of the builder left no PDF, for the picture it was run for: it could not write
-// the PDF (its reason), was ended by a signal, ended with a failing status or before it
-// finished. "" when its output shows that it finished or that no staged picture was usable.
+// The same for one run of the builder, for the picture it was run for: it could not write the
+// PDF (its reason), was ended by a signal, ended with a failing status or before it finished.
 std::string BuilderFailureReason(const std::string& outputs, const os::ChildEnd& end);
 
 } // namespace pw::engine

@@ -20,28 +20,29 @@
 namespace pw::engine {
 namespace {
 
-// The page's resolution from its tags. Without a unit they give only the pixels' aspect ratio:
-// the page is then 96 dpi along its coarser axis. A turned page takes the axes with it.
+// The page's resolution from its tags, by the rules of formats/resolution.h: inches (the
+// default) or centimetres within the sane range, only the pixels' shape without a unit, none
+// otherwise. A turned page takes the axes with it.
 void setResolution(TIFF* tiff, FIBITMAP* bitmap) {
     float x = 0.0F;
     float y = 0.0F;
     std::uint16_t unit = RESUNIT_INCH;
     std::uint16_t orientation = ORIENTATION_TOPLEFT;
-    if (TIFFGetField(tiff, TIFFTAG_XRESOLUTION, &x) != 1 ||
-        TIFFGetField(tiff, TIFFTAG_YRESOLUTION, &y) != 1 || !(x > 0.0F) || !(y > 0.0F) ||
-        !std::isfinite(x) || !std::isfinite(y))
-        return;
-    TIFFGetFieldDefaulted(tiff, TIFFTAG_RESOLUTIONUNIT, &unit);
+    Resolution resolution;
+    if (TIFFGetField(tiff, TIFFTAG_XRESOLUTION, &x) == 1 &&
+        TIFFGetField(tiff, TIFFTAG_YRESOLUTION, &y) == 1 && std::isfinite(x) && std::isfinite(y)) {
+        TIFFGetFieldDefaulted(tiff, TIFFTAG_RESOLUTIONUNIT, &unit);
+        const double perInch = unit == RESUNIT_CENTIMETER ? 2.54 : 1.0;
+        resolution = unit == RESUNIT_NONE ? AspectResolution(x, y)
+                                          : SaneResolution({x * perInch, y * perInch});
+    }
     TIFFGetFieldDefaulted(tiff, TIFFTAG_ORIENTATION, &orientation);
-    double perMetre = unit == RESUNIT_CENTIMETER ? 100.0 : 1.0 / kMetresPerInch;
-    if (unit == RESUNIT_NONE)
-        perMetre = kDefaultDpi / kMetresPerInch / std::min(x, y);
-    const auto dots = [perMetre](float perUnit) {
-        return static_cast<unsigned>(std::min(perUnit * perMetre + 0.5, 4e9));
+    const auto dots = [](double dpi) {
+        return static_cast<unsigned>(std::lround(dpi / kMetresPerInch));
     };
     const bool turned = orientation >= ORIENTATION_LEFTTOP && orientation <= ORIENTATION_LEFTBOT;
-    FreeImage_SetDotsPerMeterX(bitmap, dots(turned ? y : x));
-    FreeImage_SetDotsPerMeterY(bitmap, dots(turned ? x : y));
+    FreeImage_SetDotsPerMeterX(bitmap, dots(turned ? resolution.yDpi : resolution.xDpi));
+    FreeImage_SetDotsPerMeterY(bitmap, dots(turned ? resolution.xDpi : resolution.yDpi));
 }
 
 // The page's ICC profile when the page is stored as RGB, the only kind whose profile still
@@ -153,6 +154,7 @@ FIBITMAP* TiffPages::decode(int page, std::string& problem) {
     problem = TiffDataTooShort(tiff_, fileBytes_);
     if (!problem.empty() || !compressionKnown())
         return nullptr;
+    pdftool::ChooseFaxDecoding(tiff_, narrowPath_, page);
     std::uint16_t photometric = 0;
     std::uint16_t orientation = ORIENTATION_TOPLEFT;
     TIFFGetField(tiff_, TIFFTAG_PHOTOMETRIC, &photometric);

@@ -7,7 +7,9 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <lcms2.h>
 #include <limits>
+#include <memory>
 #include <string>
 #include <tiffio.h>
 #include <vector>
@@ -35,6 +37,7 @@ struct Layout {
     int colours = 1; // 1 for gray and palette, 3 for RGB
     int alpha = -1;  // the alpha sample, -1 for none
     bool premultiplied = false;
+    int lab = 0; // PHOTOMETRIC_CIELAB or PHOTOMETRIC_ICCLAB for L*a*b* samples, 0 otherwise
 
     unsigned perPlane() const { return planar ? 1U : samples; }
     std::size_t rowBytes(std::uint32_t pixels) const {
@@ -44,6 +47,8 @@ struct Layout {
 
 bool sampleBitsRead(const Layout& layout) {
     const bool palette = layout.photometric == PHOTOMETRIC_PALETTE;
+    if (layout.lab != 0)
+        return layout.format == SAMPLEFORMAT_UINT && (layout.bits == 8 || layout.bits == 16);
     switch (layout.format) {
     case SAMPLEFORMAT_UINT:
         return layout.bits >= 1 && layout.bits <= (palette ? 8 : 16);
@@ -79,6 +84,11 @@ bool readLayout(TIFF* tiff, Layout& layout) {
         break;
     case PHOTOMETRIC_RGB:
         layout.colours = 3;
+        break;
+    case PHOTOMETRIC_CIELAB:
+    case PHOTOMETRIC_ICCLAB:
+        layout.colours = 3;
+        layout.lab = layout.photometric;
         break;
     default:
         return false;
@@ -253,7 +263,9 @@ unsigned level(std::uint64_t raw, const Layout& layout, int depth) {
         return value >= 1.0 ? static_cast<unsigned>(top)
                             : static_cast<unsigned>(value * static_cast<double>(top) + 0.5);
     }
-    if (layout.format == SAMPLEFORMAT_INT)
+    // Signed 16-bit samples start at their least value, black (as ImageMagick shows them);
+    // signed bytes are shown as stored, as libtiff's own reader, ImageMagick and Pillow do.
+    if (layout.format == SAMPLEFORMAT_INT && layout.bits > 8)
         raw ^= 1ULL << (layout.bits - 1); // two's complement to offset binary
     const std::uint64_t most = (1ULL << layout.bits) - 1;
     return static_cast<unsigned>((raw * top + most / 2) / most);
@@ -278,6 +290,76 @@ std::vector<RGBQUAD> colourMap(TIFF* tiff, int bits) {
         map[i] = {eight(blue[i]), eight(green[i]), eight(red[i]), 0};
     return map;
 }
+
+// L*a*b* samples turned into sRGB by Little CMS, a row at a time: relative to the page's white
+// point (the WhitePoint tag, by default D50 as libtiff and Adobe's TIFF notes have it), so that
+// white stays white.
+class LabRows {
+public:
+    LabRows(TIFF* tiff, const Layout& layout) : layout_(layout) {
+        float* white = nullptr;
+        TIFFGetFieldDefaulted(tiff, TIFFTAG_WHITEPOINT, &white);
+        const cmsCIExyY point{white != nullptr ? white[0] : 0.3457,
+                              white != nullptr ? white[1] : 0.3585, 1.0};
+        cmsHPROFILE lab = cmsCreateLab4Profile(&point);
+        cmsHPROFILE srgb = cmsCreate_sRGBProfile();
+        const bool deep = layout.bits == 16;
+        if (lab != nullptr && srgb != nullptr)
+            transform_ =
+                cmsCreateTransform(lab, TYPE_Lab_DBL, srgb, deep ? TYPE_RGB_16 : TYPE_RGB_8,
+                                   INTENT_RELATIVE_COLORIMETRIC, 0);
+        if (lab != nullptr)
+            cmsCloseProfile(lab);
+        if (srgb != nullptr)
+            cmsCloseProfile(srgb);
+    }
+    ~LabRows() {
+        if (transform_ != nullptr)
+            cmsDeleteTransform(transform_);
+    }
+    LabRows(const LabRows&) = delete;
+    LabRows& operator=(const LabRows&) = delete;
+
+    bool ready() const { return transform_ != nullptr; }
+
+    // Band row `row` in 8- or 16-bit RGB levels, three a pixel.
+    const std::vector<unsigned>& convert(const Band& band, std::uint32_t row) {
+        const std::uint32_t width = layout_.width;
+        lab_.resize(std::size_t{width} * 3);
+        const bool deep = layout_.bits == 16;
+        const double top = deep ? 65535.0 : 255.0;
+        for (std::uint32_t x = 0; x < width; ++x) {
+            double* pixel = &lab_[std::size_t{x} * 3];
+            pixel[0] = static_cast<double>(band.sample(row, x, 0)) * 100.0 / top;
+            for (int c = 1; c < 3; ++c) {
+                const auto raw = static_cast<std::int64_t>(band.sample(row, x, c));
+                // CIELAB stores a* and b* as signed numbers, ICCLAB with an offset of half.
+                const std::int64_t half = deep ? 32768 : 128;
+                const std::int64_t value = layout_.lab == PHOTOMETRIC_CIELAB
+                                               ? (raw >= half ? raw - 2 * half : raw)
+                                               : raw - half;
+                pixel[c] = static_cast<double>(value) / (deep ? 256.0 : 1.0);
+            }
+        }
+        rgb16_.resize(std::size_t{width} * 3);
+        rgb8_.resize(std::size_t{width} * 3);
+        cmsDoTransform(transform_, lab_.data(),
+                       deep ? static_cast<void*>(rgb16_.data()) : static_cast<void*>(rgb8_.data()),
+                       width);
+        levels_.resize(std::size_t{width} * 3);
+        for (std::size_t i = 0; i < levels_.size(); ++i)
+            levels_[i] = deep ? rgb16_[i] : rgb8_[i];
+        return levels_;
+    }
+
+private:
+    const Layout& layout_;
+    cmsHTRANSFORM transform_ = nullptr;
+    std::vector<double> lab_;
+    std::vector<std::uint16_t> rgb16_;
+    std::vector<std::uint8_t> rgb8_;
+    std::vector<unsigned> levels_;
+};
 
 enum class Output { Indexed, Gray16, Rgb8, Rgba8, Rgb16, Rgba16 };
 
@@ -316,8 +398,10 @@ public:
         }
     }
 
-    // Pixel `column` of band row `row`: an index, or red, green, blue and alpha levels.
-    void value(const Band& band, std::uint32_t row, std::uint32_t column, unsigned* value) {
+    // Pixel `column` of band row `row`: an index, or red, green, blue and alpha levels; for
+    // L*a*b* pages the colour levels are `converted`, the row in RGB.
+    void value(const Band& band, std::uint32_t row, std::uint32_t column, unsigned* value,
+               const std::vector<unsigned>* converted = nullptr) {
         const unsigned top = (1U << depth_) - 1;
         value[3] = top;
         if (output_ == Output::Indexed) {
@@ -327,7 +411,10 @@ public:
                 value[0] = (1U << indexBits_) - 1 - value[0];
             return;
         }
-        if (palette_) {
+        if (converted != nullptr) {
+            for (std::size_t c = 0; c < 3; ++c)
+                value[c] = (*converted)[std::size_t{column} * 3 + c];
+        } else if (palette_) {
             const RGBQUAD& entry = map_[band.sample(row, column, 0)];
             value[0] = entry.rgbRed;
             value[1] = entry.rgbGreen;
@@ -501,6 +588,14 @@ FIBITMAP* ReadTiffSamples(TIFF* tiff, StopFlag stop) {
         pixels.fillPalette(FreeImage_GetPalette(bitmap));
     Band band(layout);
     const bool byRows = copiesRows(layout);
+    std::unique_ptr<LabRows> lab;
+    if (layout.lab != 0) {
+        lab = std::make_unique<LabRows>(tiff, layout);
+        if (!lab->ready()) {
+            FreeImage_Unload(bitmap);
+            return nullptr;
+        }
+    }
     for (std::uint32_t first = 0; first < layout.height; first += layout.bandRows) {
         const std::uint32_t rows = std::min(layout.bandRows, layout.height - first);
         if (!band.read(tiff, first, rows, stop)) {
@@ -513,9 +608,10 @@ FIBITMAP* ReadTiffSamples(TIFF* tiff, StopFlag stop) {
         for (std::uint32_t row = 0; row < rows && !byRows; ++row) {
             if (row % kRowsPerStopCheck == 0 && stop.set())
                 break;
+            const std::vector<unsigned>* converted = lab ? &lab->convert(band, row) : nullptr;
             for (std::uint32_t column = 0; column < layout.width; ++column) {
                 unsigned value[4] = {0, 0, 0, 0};
-                pixels.value(band, row, column, value);
+                pixels.value(band, row, column, value, converted);
                 int x = 0;
                 int y = 0;
                 ShownPosition(layout.orientation, static_cast<int>(column),

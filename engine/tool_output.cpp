@@ -77,35 +77,29 @@ double ReportedIndex(const std::string& chunk) {
 }
 
 std::vector<SkippedPage> SkippedPages(const std::string& outputs) {
-    static const std::string kLead = pdftool::kSkippedLead;
-    const auto digitsAt = [&outputs](std::string::size_type from) {
-        std::string::size_type end = from;
-        while (end < outputs.size() && isDigit(outputs[end]))
-            ++end;
-        return end;
+    // "00003.jpg: why" or "00003_0002.jpg: why".
+    const auto digitsAt = [](const std::string& text, std::string::size_type from) {
+        while (from < text.size() && isDigit(text[from]))
+            ++from;
+        return from;
     };
     std::vector<SkippedPage> pages;
-    std::string::size_type at = 0;
-    while ((at = outputs.find(kLead, at)) != std::string::npos) {
-        at += kLead.size();
-        std::string::size_type end = digitsAt(at);
-        const std::string digits = outputs.substr(at, end - at);
+    for (const std::string& rest : pdftool::linesAfter(outputs, pdftool::kSkippedLead)) {
+        std::string::size_type end = digitsAt(rest, 0);
+        const std::string digits = rest.substr(0, end);
         std::string pageDigits = "1";
-        if (end < outputs.size() && outputs[end] == '_') {
-            const std::string::size_type pageEnd = digitsAt(end + 1);
-            pageDigits = outputs.substr(end + 1, pageEnd - end - 1);
+        if (end < rest.size() && rest[end] == '_') {
+            const std::string::size_type pageEnd = digitsAt(rest, end + 1);
+            pageDigits = rest.substr(end + 1, pageEnd - end - 1);
             end = pageEnd;
         }
-        if (!digits.empty() && digits.size() < 10 && !pageDigits.empty() &&
-            pageDigits.size() < 10 && end + 5 <= outputs.size() && outputs[end + 4] == ':' &&
-            pdftool::isStagedExtension(outputs.substr(end, 4))) {
-            const auto from = outputs.find_first_not_of(' ', end + 5);
-            const auto to = from == std::string::npos ? from : outputs.find_first_of("\r\n", from);
-            pages.push_back(
-                {std::stoi(digits), std::stoi(pageDigits),
-                 from == std::string::npos ? std::string() : outputs.substr(from, to - from)});
-        }
-        at = end;
+        if (digits.empty() || digits.size() >= 10 || pageDigits.empty() ||
+            pageDigits.size() >= 10 || end + 5 > rest.size() || rest[end + 4] != ':' ||
+            !pdftool::isStagedExtension(rest.substr(end, 4)))
+            continue;
+        const auto from = rest.find_first_not_of(' ', end + 5);
+        pages.push_back({std::stoi(digits), std::stoi(pageDigits),
+                         from == std::string::npos ? std::string() : rest.substr(from)});
     }
     return pages;
 }
@@ -118,10 +112,9 @@ std::vector<int> SkippedIndices(const std::string& outputs) {
 }
 
 long long LaidOnWhiteCount(const std::string& outputs) {
-    static const std::string kLead = pdftool::kLaidOnWhiteLead;
     long long count = 0;
-    for (auto at = outputs.find(kLead); at != std::string::npos; at = outputs.find(kLead, at))
-        count += static_cast<long long>(LeadingNumber(outputs.substr(at += kLead.size(), 12)));
+    for (const std::string& rest : pdftool::linesAfter(outputs, pdftool::kLaidOnWhiteLead))
+        count += static_cast<long long>(LeadingNumber(rest.substr(0, 12)));
     return count;
 }
 

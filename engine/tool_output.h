@@ -14,9 +14,9 @@ double LeadingNumber(const std::string& text);
 // LeadingNumber. 0 when no word qualifies.
 double ReportedIndex(const std::string& chunk);
 
-// Indices of the staged pictures the builder reports as skipped ("Skipped 00003.jpg: why" or
-// "Skipped 00004.png: why" lines, also of a later page: "Skipped 00003_0002.jpg: why"), in the
-// order reported.
+// Indices of the staged pictures the builder reports as skipped (lines starting
+// "Skipped 00003.jpg: why" or "Skipped 00004.png: why", also of a later page:
+// "Skipped 00003_0002.jpg: why"), in the order reported.
 std::vector<int> SkippedIndices(const std::string& outputs);
 
 // The staged pages the builder reports as skipped: "Skipped 00003.jpg: why" is page 1 of
@@ -28,8 +28,8 @@ struct SkippedPage {
 };
 std::vector<SkippedPage> SkippedPages(const std::string& outputs);
 
-// The pictures the builder reports as laid on white ("Laid on white: N"), summed over its
-// lines.
+// The pictures the builder reports as laid on white (lines starting "Laid on white: N"),
+// summed over its lines.
 long long LaidOnWhiteCount(const std::string& outputs);
 
 // Nearest whole number, halves to the even neighbour (12.5 -> 12, 37.5 -> 38).

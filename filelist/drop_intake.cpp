@@ -87,6 +87,7 @@ void DropIntake::hideHintWhenFilled() {
 
 void DropIntake::take(const QMimeData* data, bool everyFile) {
     const std::vector<std::string> names = droppedFileNames(data);
+    const PictureListModel::Edit edit(list_.model()); // the whole drop undoes as one
     // Searching pumps messages: as for Add Folder, the front stays locked meanwhile, so no
     // Convert runs on half a list.
     const bool searching = std::any_of(names.begin(), names.end(), isFolder);

@@ -14,10 +14,6 @@
 
 #include <string>
 
-namespace pw::os {
-class MessagePump;
-}
-
 namespace pw {
 
 class FileList {
@@ -57,10 +53,13 @@ public:
     // List2's highlighted row; -1 when no row is highlighted.
     int selected() const;
     // Orders the entries by working path in the order of path_order.h, each display path
-    // staying with its working path; equal keys keep their order. Pumps after each entry
-    // while the sort keys are gathered. Returns false, changing nothing, when the list was edited
-    // while the sort let messages run. Nothing is selected afterwards.
-    bool sort(os::MessagePump& pump);
+    // staying with its working path; equal keys keep their order. Nothing is selected
+    // afterwards.
+    void sort();
+    // Takes back the list's last change, or makes again the last one taken back (see the
+    // model's history); false when there is none.
+    bool undo() { return model_.undo(); }
+    bool redo() { return model_.redo(); }
 
 private:
     // Leaves both lists without a current row and runs their click handling for "none".

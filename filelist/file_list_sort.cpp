@@ -2,11 +2,9 @@
 
 namespace pw {
 
-bool FileList::sort(os::MessagePump& pump) {
-    if (!model_.sort(pump))
-        return false;
+void FileList::sort() {
+    model_.sort();
     announceNoSelection();
-    return true;
 }
 
 } // namespace pw

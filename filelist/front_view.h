@@ -14,7 +14,7 @@ public:
     virtual void setHintVisible(bool visible) = 0;
     // Its label lblText.
     virtual void setHintText(const std::string& text) = 0;
-    // lblPage ("Page Number: 3").
+    // lblPage ("Page Number: 3 of 12").
     virtual void setPageText(const std::string& text) = 0;
     // lblFilename.
     virtual void setFilenameText(const std::string& text) = 0;
@@ -32,6 +32,7 @@ public:
 // The hint label's texts, as shown.
 inline constexpr const char* kDropHintText = "Drag & Drop Files Here";
 inline constexpr const char* kSearchingText = "Searching Files...";
+// lblPage for an empty list.
 inline constexpr const char* kNoPageText = "Page Number: 0";
 
 } // namespace pw

@@ -15,6 +15,7 @@ void AddOpenedPaths(const std::vector<std::string>& paths, FileList& list, Front
     front.setHintText(kSearchingText);
     front.setFrontLocked(true);
     list.pauseDisplay(true);
+    const PictureListModel::Edit edit(list.model()); // handed over together, undone together
     for (const std::string& path : paths) {
         if (list.isFull())
             break;

@@ -41,7 +41,12 @@ void PictureListView::showPaths(PictureListModel* model, PictureListModel::Role 
             [this](const QModelIndex& current) { emit currentRowChanged(current.row()); });
     connect(model->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { emit highlightChanged(); });
-    connect(model, &QAbstractItemModel::rowsInserted, this, [this] { emit rowsAdded(); });
+    connect(model, &QAbstractItemModel::rowsInserted, this, [this] {
+        emit rowsAdded();
+        emit countChanged();
+    });
+    connect(model, &QAbstractItemModel::rowsRemoved, this, [this] { emit countChanged(); });
+    connect(model, &QAbstractItemModel::modelReset, this, [this] { emit countChanged(); });
     // A move can carry the current row to another place without changing it.
     connect(model, &QAbstractItemModel::rowsMoved, this, [this] { announceCurrentRow(); });
 }

@@ -36,6 +36,8 @@ signals:
     // The highlight changed (also without the current row changing).
     void highlightChanged();
     void rowsAdded();
+    // Rows were added or removed.
+    void countChanged();
 
 private:
     PictureListModel* pictures_ = nullptr;

@@ -22,8 +22,10 @@ int characterCount(const std::string& utf8) {
 } // namespace
 
 std::string pageNumberText(int row, int count) {
-    if (row < 0)
+    if (count <= 0)
         return "Page Number: 0";
+    if (row < 0)
+        row = -1;
     return "Page Number: " + std::to_string(row + 1) + " of " + std::to_string(count);
 }
 
@@ -40,6 +42,11 @@ SelectionDisplay::SelectionDisplay(PictureListView* list1, PictureListView* list
     connect(list2_, &PictureListView::currentRowChanged, this, [this] { List2_Click(); });
     // A Ctrl+click takes the highlight away without moving the current row.
     connect(list2_, &PictureListView::highlightChanged, this, [this] { List2_Click(); });
+    connect(list2_, &PictureListView::countChanged, this, [this] { showCount(); });
+}
+
+void SelectionDisplay::showCount() {
+    front_.setPageText(pageNumberText(list2_->highlightedRow(), list2_->count()));
 }
 
 void SelectionDisplay::List1_Click() {

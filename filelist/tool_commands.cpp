@@ -104,6 +104,7 @@ void ToolCommands::addFile() {
     if (!confirmed)
         return;
     const std::vector<std::string> picked = pickedPaths(result.fileName);
+    const PictureListModel::Edit edit(list_.model()); // every picked file undoes as one
     if (!picked.empty()) {
         lastFolder_.remember(std::filesystem::path(picked.front()).parent_path().string());
         ensureScratchFolder(); // a failure shows as a failed copy, which still adds the entry
@@ -118,8 +119,11 @@ void ToolCommands::addFile() {
 }
 
 void ToolCommands::addFolder() {
-    lastFolder_.remember(
-        BrowseFolderAndSearch(prompts_, list_, front_, engine_, pump_, lastFolder_.startFolder()));
+    {
+        const PictureListModel::Edit edit(list_.model()); // the whole folder undoes as one
+        lastFolder_.remember(BrowseFolderAndSearch(prompts_, list_, front_, engine_, pump_,
+                                                   lastFolder_.startFolder()));
+    }
     front_.setHintText(kDropHintText);
     front_.setFrontLocked(false);
     hideDropPanelAndPump();
@@ -160,11 +164,21 @@ void ToolCommands::moveUp() {
 }
 
 void ToolCommands::menuSort_Click() {
-    list_.sort(pump_);
+    list_.sort();
 }
 
 void ToolCommands::menuWeb_Click() {
     engine_.openUrl(productPageUrl());
+}
+
+void ToolCommands::undo() {
+    if (list_.undo())
+        front_.setHintVisible(list_.isEmpty());
+}
+
+void ToolCommands::redo() {
+    if (list_.redo())
+        front_.setHintVisible(list_.isEmpty());
 }
 
 void bindToolCommands(CommandTable& table, ToolCommands& commands, EngineView& engine) {
@@ -175,6 +189,8 @@ void bindToolCommands(CommandTable& table, ToolCommands& commands, EngineView& e
     table.bind(Command::ChooseRemove, [&engine] { engine.showRemoveMenu(); });
     table.bind(Command::Sort, [&commands] { commands.menuSort_Click(); });
     table.bind(Command::Website, [&commands] { commands.menuWeb_Click(); });
+    table.bind(Command::Undo, [&commands] { commands.undo(); });
+    table.bind(Command::Redo, [&commands] { commands.redo(); });
 }
 
 } // namespace pw

@@ -54,6 +54,9 @@ public:
     void menuSort_Click();
     // "Website": the product page.
     void menuWeb_Click();
+    // Undo and Redo: the list's last change taken back or made again.
+    void undo();
+    void redo();
 
     // Appends a picked file: (path, path) when the narrow file functions find it, else a
     // scratch copy with the picked path shown. False when nothing was added.
@@ -80,7 +83,8 @@ private:
 };
 
 // Binds the commands these handlers run: the tool buttons' commands through the dispatcher
-// with their design index, the "Remove" pop-up through the engine form, Sort and Website.
+// with their design index, the "Remove" pop-up through the engine form, Sort, Website, Undo
+// and Redo.
 // Convert is left to the owner of the table.
 void bindToolCommands(CommandTable& table, ToolCommands& commands, EngineView& engine);
 

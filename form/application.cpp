@@ -59,6 +59,7 @@ void Application::bindOwnCommands() {
     commands_.bind(Command::Browse, [this] { browse(); });
     commands_.bind(Command::Convert, [this] { convert(); });
     commands_.bind(Command::Stop, [this] { stopJob(); });
+    commands_.bind(Command::Pages, [this] { showPages(); });
 }
 
 frmMain& Application::makeFront() {
@@ -69,6 +70,9 @@ frmMain& Application::makeFront() {
     toolCommands_ = std::make_unique<ToolCommands>(*fileList_, *front_, *engineForm_, *lastFolder_,
                                                    prompts_, pump_);
     bindToolCommands(commands_, *toolCommands_, *engineForm_);
+    QObject::connect(&fileList_->model(), &PictureListModel::historyChanged,
+                     [this] { enableHistoryCommands(); });
+    enableHistoryCommands();
     return *front_;
 }
 
@@ -164,8 +168,10 @@ bool Application::requestQuit() {
         // The window keeps answering while the job stops; the program closes once it is gone.
         // What the job would still show is dropped.
         runner_->abandon();
-        setFrontProgressText("Stopping...");
-        setProgressVisible(true);
+        JobProgress stopping = progress_;
+        stopping.text = "Stopping...";
+        stopping.visible = true;
+        showProgress(stopping);
         return false;
     }
     closeForGood();
@@ -293,57 +299,36 @@ engine::JobOptions Application::jobOptions() const {
     return settings_.options;
 }
 
-void Application::setCommand3Enabled(bool enabled) {
-    engineForm_->setConvertEnabled(enabled);
-}
-
-void Application::setToolsBarEnabled(bool enabled) {
-    engineForm_->setToolsBarEnabled(enabled);
-}
-
-void Application::focusToolsBarButtons() {
-    engineForm_->focusToolsBarButtons();
-}
-
-void Application::setFrontControlsEnabled(bool enabled) {
+void Application::jobStateChanged(JobState state) {
+    const JobState was = jobState_;
+    jobState_ = state;
+    const bool locked = state != JobState::Idle;
+    engineForm_->setConvertEnabled(!locked);
+    engineForm_->setToolsBarEnabled(!locked);
+    for (const Command command : kLockedDuringJob)
+        commands_.setEnabled(command, !locked);
+    commands_.setEnabled(Command::Stop, state == JobState::Running);
+    enableHistoryCommands();
     if (front_)
-        front_->setLockedControlsEnabled(enabled);
+        front_->showJobState(state, was);
+    // After a job, or Convert with nothing to convert, the focus goes to the tool buttons;
+    // not after a question answered Cancel.
+    if (state == JobState::Idle && was != JobState::Preparing)
+        engineForm_->focusToolsBarButtons();
 }
 
-void Application::setFilenameLabelVisible(bool visible) {
+void Application::enableHistoryCommands() {
+    const PictureListModel* model = fileList_ ? &fileList_->model() : nullptr;
+    const bool idle = jobState_ == JobState::Idle;
+    commands_.setEnabled(Command::Undo, idle && model && model->canUndo());
+    commands_.setEnabled(Command::Redo, idle && model && model->canRedo());
+}
+
+void Application::showProgress(const JobProgress& progress) {
+    progress_ = progress;
+    engineForm_->setProgressText(progress.settingText);
     if (front_)
-        front_->setFilenameLabelVisible(visible);
-}
-
-std::string Application::engineProgressText() const {
-    return engineForm_->progressText();
-}
-
-void Application::setEngineProgressText(const std::string& text) {
-    engineForm_->setProgressText(text);
-}
-
-void Application::setFrontProgressText(const std::string& text) {
-    if (front_)
-        front_->setProgressText(QString::fromStdString(text));
-}
-
-void Application::setProgressVisible(bool visible) {
-    if (front_)
-        front_->setProgressVisible(visible);
-}
-
-double Application::trackWidth() const {
-    return front_ ? front_->trackWidth() : 0;
-}
-
-double Application::barWidth() const {
-    return front_ ? front_->barWidth() : 0;
-}
-
-void Application::setBarWidth(double width) {
-    if (front_)
-        front_->setBarWidth(width);
+        front_->showProgress(progress);
 }
 
 void Application::openFolder(const std::string& folder) {
@@ -352,14 +337,6 @@ void Application::openFolder(const std::string& folder) {
 
 void Application::beep() {
     engineForm_->beep();
-}
-
-void Application::setJobRunning(bool running) {
-    for (const Command command : kLockedDuringJob)
-        commands_.setEnabled(command, !running);
-    commands_.setEnabled(Command::Stop, running);
-    if (front_)
-        front_->setJobRunning(running);
 }
 
 } // namespace pw

@@ -2,8 +2,8 @@
 // The application object: created once in main, it owns the file list, the settings, the
 // conversion job, the two console runners and both windows. The windows are views: they show
 // this object's state and turn presses, menus, drops and relay words into its commands.
-#include "core/job_host.h"
 #include "core/command_table.h"
+#include "core/job_host.h"
 #include "platform/prompts.h"
 #include "platform/pump.h"
 
@@ -106,21 +106,12 @@ public:
     engine::DocumentProperties documentProperties() const override;
     bool onePdfPerPicture() const override;
     engine::JobOptions jobOptions() const override;
-    void setCommand3Enabled(bool enabled) override;
-    void setToolsBarEnabled(bool enabled) override;
-    void focusToolsBarButtons() override;
-    void setFrontControlsEnabled(bool enabled) override;
-    void setFilenameLabelVisible(bool visible) override;
-    std::string engineProgressText() const override;
-    void setEngineProgressText(const std::string& text) override;
-    void setFrontProgressText(const std::string& text) override;
-    void setProgressVisible(bool visible) override;
-    double trackWidth() const override;
-    double barWidth() const override;
-    void setBarWidth(double width) override;
+    // The windows lock their controls but Stop while a job is prepared or runs, and so do
+    // the commands; after a job the focus returns (see frmMain).
+    void jobStateChanged(JobState state) override;
+    void showProgress(const JobProgress& progress) override;
     void openFolder(const std::string& folder) override;
     void beep() override;
-    void setJobRunning(bool running) override;
 
 private:
     void bindOwnCommands();
@@ -129,6 +120,8 @@ private:
     void jobEnded();
     // The rest of the quit, once no job runs.
     void closeForGood();
+    // Undo and Redo follow the list's history, and are off while the controls are locked.
+    void enableHistoryCommands();
 
     os::Prompts& prompts_;
     os::MessagePump& pump_;
@@ -148,6 +141,8 @@ private:
     std::unique_ptr<JobRunner> runner_;
     std::unique_ptr<InstanceServer> channel_;
     std::vector<std::string> handedOver_; // waiting for the running job to end
+    JobState jobState_ = JobState::Idle;
+    JobProgress progress_; // as last shown
     bool quitting_ = false;
     bool startFailed_ = false;
 };

@@ -9,52 +9,76 @@
 namespace pw {
 namespace {
 
-struct Binding {
-    Command command;
-    const char* name;
-    const char* text;
-    QList<QKeySequence> keys;
-};
+// The commands a window takes keys for, in the order its list's context menu offers them.
+constexpr Command kKeyedCommands[] = {
+    Command::Add,  Command::AddFolder, Command::RemoveFile, Command::MoveUp, Command::MoveDown,
+    Command::Sort, Command::Pages,     Command::Undo,       Command::Redo,   Command::Convert,
+    Command::Stop, Command::Help,      Command::Exit};
+
+const char* actionName(Command command) {
+    switch (command) {
+    case Command::Add:
+        return "actionAdd";
+    case Command::AddFolder:
+        return "actionAddFolder";
+    case Command::RemoveFile:
+        return "actionRemove";
+    case Command::MoveUp:
+        return "actionUp";
+    case Command::MoveDown:
+        return "actionDown";
+    case Command::Sort:
+        return "actionSort";
+    case Command::Pages:
+        return "actionPages";
+    case Command::Undo:
+        return "actionUndo";
+    case Command::Redo:
+        return "actionRedo";
+    case Command::Convert:
+        return "actionConvert";
+    case Command::Stop:
+        return "actionStop";
+    case Command::Help:
+        return "actionHelp";
+    case Command::Exit:
+        return "actionExit";
+    default:
+        return "";
+    }
+}
 
 } // namespace
 
+QList<QKeySequence> commandShortcuts(Command command) {
+    QList<QKeySequence> keys;
+    for (const std::string& key : commandKeys(command))
+        keys.push_back(QKeySequence::fromString(QString::fromStdString(key)));
+    return keys;
+}
+
+void followCommand(QAction* action, CommandTable& commands, Command command) {
+    action->setEnabled(commands.isEnabled(command));
+    QObject::connect(action, &QAction::triggered, action,
+                     [&commands, command] { commands.fire(command); });
+    const QPointer<QAction> guarded = action;
+    commands.watch([guarded, command](Command changed, bool enabled) {
+        if (changed == command && guarded)
+            guarded->setEnabled(enabled);
+    });
+}
+
 QList<QAction*> addCommandActions(QWidget& owner, CommandTable& commands,
                                   std::initializer_list<Command> except) {
-    const Binding bindings[] = {
-        {Command::Add, "actionAdd", "Add a File", {QKeySequence(Qt::CTRL | Qt::Key_O)}},
-        {Command::AddFolder,
-         "actionAddFolder",
-         "Add Folder",
-         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O)}},
-        {Command::RemoveFile, "actionRemove", "Remove a File", {QKeySequence(Qt::Key_Delete)}},
-        {Command::MoveUp, "actionUp", "Move Up", {QKeySequence(Qt::CTRL | Qt::Key_Up)}},
-        {Command::MoveDown, "actionDown", "Move Down", {QKeySequence(Qt::CTRL | Qt::Key_Down)}},
-        {Command::Sort, "actionSort", "Sort by File Path and Name", {}},
-        {Command::Convert,
-         "actionConvert",
-         "Convert",
-         {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)}},
-        {Command::Stop, "actionStop", "Stop", {QKeySequence(Qt::Key_Escape)}},
-        {Command::Help, "actionHelp", "Help", {QKeySequence(Qt::Key_F1)}},
-        {Command::Exit, "actionExit", "Exit", {QKeySequence(Qt::CTRL | Qt::Key_Q)}},
-    };
     QList<QAction*> actions;
-    for (const Binding& binding : bindings) {
-        if (std::find(except.begin(), except.end(), binding.command) != except.end())
+    for (const Command command : kKeyedCommands) {
+        if (std::find(except.begin(), except.end(), command) != except.end())
             continue;
-        auto* action = new QAction(QString::fromUtf8(binding.text), &owner);
-        action->setObjectName(QString::fromUtf8(binding.name));
-        action->setShortcuts(binding.keys);
+        auto* action = new QAction(QString::fromStdString(commandCaption(command)), &owner);
+        action->setObjectName(QString::fromUtf8(actionName(command)));
+        action->setShortcuts(commandShortcuts(command));
         action->setShortcutContext(Qt::WindowShortcut);
-        action->setEnabled(commands.isEnabled(binding.command));
-        const Command command = binding.command;
-        QObject::connect(action, &QAction::triggered, &owner,
-                         [&commands, command] { commands.fire(command); });
-        const QPointer<QAction> guarded = action;
-        commands.watch([guarded, command](Command changed, bool enabled) {
-            if (changed == command && guarded)
-                guarded->setEnabled(enabled);
-        });
+        followCommand(action, commands, command);
         owner.addAction(action);
         actions.push_back(action);
     }

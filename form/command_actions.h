@@ -8,14 +8,19 @@
 #include <initializer_list>
 
 class QAction;
+class QKeySequence;
 class QWidget;
 
 namespace pw {
 
-// The actions, children of `owner`, added to it so their shortcuts work in its window:
-// Ctrl+O Add, Ctrl+Shift+O Add Folder, Delete Remove, Ctrl+Up / Ctrl+Down Move Up / Down,
-// Ctrl+Enter Convert, Esc Stop, F1 Help, Ctrl+Q Exit; but those in `except`, whose keys the
-// window uses otherwise.
+// The command's keys as the command table gives them.
+QList<QKeySequence> commandShortcuts(Command command);
+// The action fires the command and is enabled while the command is.
+void followCommand(QAction* action, CommandTable& commands, Command command);
+
+// The actions, children of `owner`, added to it so their shortcuts work in its window: every
+// command with keys (Add, Add Folder, Remove, Move Up / Down, Pages, Undo, Redo, Convert,
+// Stop, Help, Exit) and Sort; but those in `except`, whose keys the window uses otherwise.
 QList<QAction*> addCommandActions(QWidget& owner, CommandTable& commands,
                                   std::initializer_list<Command> except = {});
 

@@ -11,17 +11,19 @@
 #include "form/application.h"
 #include "form/command_actions.h"
 #include "form/fit_text.h"
-#include "form/list_preview.h"
 #include "form/frmPrinting.h"
+#include "form/list_preview.h"
 #include "form/pages_window.h"
 #include "outside/skin/skin_loader.h"
 #include "platform/paths.h"
 #include "resources/artwork.h"
 #include "resources/layout.h"
+#include "resources/theme.h"
 
 #include <QAction>
 #include <QBitmap>
 #include <QCloseEvent>
+#include <QFocusEvent>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
@@ -32,7 +34,10 @@
 #include <QScreen>
 #include <QTimer>
 #include <QUrl>
+#include <algorithm>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 namespace pw {
 
@@ -69,6 +74,7 @@ frmMain::frmMain(Application& app, os::MessagePump& pump, QWidget* parent)
     }
     buildControls();
     connectButtons();
+    orderFocus();
 }
 
 frmMain::~frmMain() = default;
@@ -217,6 +223,45 @@ void frmMain::connectButtons() {
     connect(lblDown, &ImageArea::moved, this, [this] { lblDown_MouseMove(); });
 }
 
+void frmMain::orderFocus() {
+    // Each mark follows its drawn button's corners.
+    for (ImageArea* button : imgToolbar)
+        button->takeTabFocus(8);
+    for (ImageArea* button : imgMenu)
+        button->takeTabFocus(5);
+    imgUp->takeTabFocus(10);
+    imgDown->takeTabFocus(10);
+    imgConvert->takeTabFocus(11);
+    List1->setFocusPolicy(Qt::NoFocus);
+    std::vector<QWidget*> chain = {List2, imgUp, imgDown, imgConvert};
+    chain.insert(chain.end(), imgToolbar.begin(), imgToolbar.end());
+    chain.insert(chain.end(), imgMenu.begin(), imgMenu.end());
+    for (std::size_t i = 0; i + 1 < chain.size(); ++i)
+        setTabOrder(chain[i], chain[i + 1]);
+    for (QWidget* underPanel : {static_cast<QWidget*>(List2), static_cast<QWidget*>(imgUp),
+                                static_cast<QWidget*>(imgDown), static_cast<QWidget*>(imgConvert)})
+        underPanel->installEventFilter(this);
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+    // As for the buttons, the list is marked when the keyboard brought the focus there.
+    if (watched == List2 &&
+        (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        listFocusMark_ = event->type() == QEvent::FocusIn &&
+                         (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason);
+        update(listFocusRing().toAlignedRect());
+    }
+    // The keyboard reaching a control under the welcome panel shows the list and the
+    // buttons beside it, as a press of a tool button does.
+    if (event->type() == QEvent::FocusIn && picDoor != nullptr && !picDoor->isHidden()) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason)
+            picDoor->hide();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 void frmMain::place(QWidget* widget, const form::TwipsRect& design) {
     const form::PixelRect r = form::designToPixels(design, scale_);
     widget->setGeometry(r.x, r.y, r.width, r.height);
@@ -272,6 +317,8 @@ void frmMain::Form_Load() {
     lblText->setGeometry(0, 0, picText->width(), picText->height());
     place(lblPage, twips(layout::kLblPageRect));
     place(lblFilename, twips(layout::kLblFilenameRect));
+    pageRoom_ = lblPage->geometry();
+    filenameRow_ = lblFilename->geometry();
     place(lblPB, twips(layout::kLblPBRect));
     place(PicPB, twips(layout::kPicPBRect));
     // The fill starts at the track's left edge, centred in its height.
@@ -279,6 +326,7 @@ void frmMain::Form_Load() {
     place(shapePB, {0, fillTop, static_cast<double>(layout::kShapePBStartWidth),
                     static_cast<double>(layout::kShapePBStartHeight)});
     scaleFonts();
+    layoutSelectionRow();
 
     picDoor->setPixmap(art::welcomePanel());
 
@@ -290,6 +338,7 @@ void frmMain::Form_Load() {
     List2->raise();
     picText->raise();
     picDoor->raise();
+    List2->setFocus(); // where Tab starts
 
     update();
     Timer1->start();
@@ -319,6 +368,17 @@ void frmMain::paintEvent(QPaintEvent* event) {
         painter.fillRect(rect(), QColor(0xe8, 0xed, 0xf3));
     else
         painter.drawPixmap(0, 0, background_);
+    // The list's focus mark: the picture buttons' accent ring, around the list's panel.
+    if (listFocusMark_ && List2->hasFocus()) {
+        painter.setRenderHint(QPainter::Antialiasing, true);
+        painter.setPen(QPen(QColor::fromRgb(theme::kAccent), 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(listFocusRing().adjusted(1, 1, -1, -1), 4, 4);
+    }
+}
+
+QRectF frmMain::listFocusRing() const {
+    return QRectF(List2->geometry()).adjusted(-3, -3, 3, 3);
 }
 
 // --- moving by the background, minimise, close --------------------------------------------
@@ -435,10 +495,14 @@ void frmMain::imgMenu_MouseDown(int index) {
         return;
     const ImageArea* button = imgMenu[static_cast<std::size_t>(index)];
     const int drop = form::twipsToPixels(kMenuDropTwips * scale_.fy(), scale_.twipsPerPixelY);
+    const bool keyboard = button->hasFocus();
     menu->exec(mapToGlobal(QPoint(button->x(), button->y() + drop)));
     if (index == 0) {
         activateWindow();
-        setFocus();
+        if (keyboard)
+            imgMenu[0]->setFocus(); // the focus mark stays where the keyboard left it
+        else
+            setFocus();
     }
 }
 
@@ -489,11 +553,23 @@ void frmMain::setLockedControlsEnabled(bool enabled) {
         pages->setEditable(enabled);
 }
 
-void frmMain::setJobRunning(bool running) {
-    jobRunning_ = running;
-    imgConvert->setEnabled(running || imgUp->isEnabled());
-    imgConvert->setToolTip(running ? QStringLiteral("Stop (Esc)") : QString());
+void frmMain::showJobState(JobState state, JobState was) {
+    const bool locked = state != JobState::Idle;
+    if (locked && was == JobState::Idle)
+        focusBeforeJob_ = focusWidget();
+    setLockedControlsEnabled(!locked);
+    lblFilename->setVisible(!locked);
+    jobRunning_ = state == JobState::Running;
+    imgConvert->setEnabled(jobRunning_ || !locked);
+    imgConvert->setToolTip(jobRunning_ ? QStringLiteral("Stop (Esc)") : QString());
     showConvertPicture(false);
+    if (locked)
+        return;
+    QWidget* before = std::exchange(focusBeforeJob_, nullptr).data();
+    if (was == JobState::Idle)
+        imgToolbar[0]->setFocus(); // nothing to convert: Add is what is wanted
+    else if (before != nullptr && before->isEnabled() && before->isVisibleTo(this))
+        before->setFocus();
 }
 
 // --- FrontView ----------------------------------------------------------------------------
@@ -508,16 +584,43 @@ void frmMain::setHintText(const std::string& text) {
 
 void frmMain::setPageText(const std::string& text) {
     lblPage->setText(QString::fromStdString(text));
+    layoutSelectionRow();
+}
+
+void frmMain::layoutSelectionRow() {
+    if (pageRoom_.isEmpty())
+        return; // not loaded yet
+    // A face wider than the design's shrinks the count before it would be cut.
+    const QString count = lblPage->text();
+    const double minimum = form::ScaleToScreen(kMinFilenamePoints, scale_);
+    const QFont fitted = form::fittedFont(font(), count, pageRoom_.width(), minimum);
+    if (fitted != lblPage->font())
+        lblPage->setFont(fitted);
+    const int needed = QFontMetrics(fitted).horizontalAdvance(count) + 2;
+    lblPage->setGeometry(pageRoom_.x(), pageRoom_.y(), std::min(needed, pageRoom_.width()),
+                         pageRoom_.height());
+    const int gap =
+        form::twipsToPixels(layout::kSelectionGapTwips * scale_.fx(), scale_.twipsPerPixelX);
+    const int left = std::max(filenameRow_.x(), lblPage->geometry().right() + 1 + gap);
+    const QRect row(left, filenameRow_.y(), filenameRow_.right() + 1 - left, filenameRow_.height());
+    if (row == lblFilename->geometry())
+        return;
+    lblFilename->setGeometry(row);
+    fitFilename();
 }
 
 void frmMain::setFilenameText(const std::string& text) {
+    filename_ = QString::fromStdString(text);
+    fitFilename();
+}
+
+void frmMain::fitFilename() {
     // The text was measured for Tahoma; in a wider face it shrinks, then loses its middle.
-    const QString shown = QString::fromStdString(text);
     const int width = lblFilename->contentsRect().width();
     const double minimum = form::ScaleToScreen(kMinFilenamePoints, scale_);
-    const QFont fitted = form::fittedFont(font(), shown, width, minimum);
+    const QFont fitted = form::fittedFont(font(), filename_, width, minimum);
     lblFilename->setFont(fitted);
-    lblFilename->setText(form::fittedText(fitted, shown, width));
+    lblFilename->setText(form::fittedText(fitted, filename_, width));
 }
 
 void frmMain::setFilenameToolTip(const std::string& path) {
@@ -536,31 +639,15 @@ void frmMain::repaint() {
     QWidget::repaint();
 }
 
-void frmMain::setFilenameLabelVisible(bool visible) {
-    lblFilename->setVisible(visible);
-}
-
-void frmMain::setProgressText(const QString& text) {
+void frmMain::showProgress(const JobProgress& progress) {
+    const QString text = QString::fromStdString(progress.text);
     lblPB->setText(text);
-    emit progressTextChanged(text);
-}
-
-void frmMain::setProgressVisible(bool visible) {
-    PicPB->setVisible(visible);
-    lblPB->setVisible(visible);
-}
-
-double frmMain::trackWidth() const {
-    return PicPB->width();
-}
-
-double frmMain::barWidth() const {
-    return shapePB->width();
-}
-
-void frmMain::setBarWidth(double width) {
-    const int pixels = std::max(0, static_cast<int>(std::lround(width)));
+    PicPB->setVisible(progress.visible);
+    lblPB->setVisible(progress.visible);
+    const double part = std::clamp(progress.bar, 0.0, 1.0);
+    const int pixels = progress.sliver ? 1 : static_cast<int>(std::lround(part * PicPB->width()));
     shapePB->resize(pixels, shapePB->height());
+    emit progressTextChanged(text);
 }
 
 } // namespace pw

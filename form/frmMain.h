@@ -2,11 +2,13 @@
 // The front window: borderless, shaped by its artwork's key colour, with picture buttons laid
 // over the artwork. A view of the application object: its lists mirror the application's
 // FileList, and its presses, menus and drops fire the application's commands.
+#include "core/job_host.h"
 #include "filelist/front_view.h"
 #include "form/image_area.h"
 #include "form/scale_to_screen.h"
 #include "platform/pump.h"
 
+#include <QPointer>
 #include <QWidget>
 #include <array>
 #include <memory>
@@ -77,16 +79,13 @@ public:
     void hideWelcomePanel() override;
     void repaint() override;
 
-    // What the conversion job shows here, through the application object.
+    // What the conversion job shows here, through the application object. Its state locks
+    // the controls and hides the selected name, but while a job runs the Convert picture
+    // shows Stop and stops it (and so does Esc). After a job the focus goes back where it
+    // was; after Convert with nothing to convert, to the Add picture.
+    void showJobState(JobState state, JobState was);
+    void showProgress(const JobProgress& progress);
     void setLockedControlsEnabled(bool enabled);
-    void setFilenameLabelVisible(bool visible);
-    void setProgressText(const QString& text);
-    void setProgressVisible(bool visible);
-    double trackWidth() const;
-    double barWidth() const;
-    void setBarWidth(double width);
-    // While a job runs, the Convert picture shows Stop and stops it (and so does Esc).
-    void setJobRunning(bool running);
 
     // Controls, by their design names.
     ImageArea* imgExit = nullptr;
@@ -120,21 +119,34 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // The Convert picture as it rests or is hovered: Stop while a job runs.
     void showConvertPicture(bool hover);
     bool jobRunning_ = false;
+    QPointer<QWidget> focusBeforeJob_;
+    bool listFocusMark_ = false; // the list took the focus from Tab or Shift+Tab
     void buildControls();
     void connectButtons();
+    // Tab and Shift+Tab: the list, Move Up, Move Down, Convert, the tool bar, the menus.
+    void orderFocus();
     void place(QWidget* widget, const form::TwipsRect& design);
     void scaleFonts();
+    // The page label as wide as its text, the name label after it to the end of the row.
+    void layoutSelectionRow();
+    // Where the list's focus mark is drawn, around the list.
+    QRectF listFocusRing() const;
+    void fitFilename();
 
     Application& app_;
     os::MessagePump& pump_;
     form::ScreenScale scale_;
     std::unique_ptr<SelectionDisplay> selection_;
     QPixmap background_;
+    QRect pageRoom_;    // the most the page label may take
+    QRect filenameRow_; // the name label's own place
+    QString filename_;  // the name as given, before it is fitted
 
     bool DragActive = false;
     QPoint DragAnchor;

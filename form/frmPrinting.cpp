@@ -5,6 +5,7 @@
 #include "filelist/drop_target.h"
 #include "form/app_state.h"
 #include "form/archive_group.h"
+#include "form/command_actions.h"
 #include "form/page_group.h"
 #include "form/password_group.h"
 #include "form/quality_control.h"
@@ -30,7 +31,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QUrl>
@@ -79,12 +79,6 @@ QPushButton* makeButton(const char* name, const char* caption, QWidget* parent) 
     button->setObjectName(QString::fromUtf8(name));
     button->setAutoDefault(false);
     return button;
-}
-
-QAction* addItem(QMenu* menu, const char* name, const char* caption) {
-    QAction* action = menu->addAction(QString::fromUtf8(caption));
-    action->setObjectName(QString::fromUtf8(name));
-    return action;
 }
 
 } // namespace
@@ -193,58 +187,44 @@ engine::JobOptions frmPrinting::jobOptions() const {
 void frmPrinting::buildMenus() {
     menuBar = new QMenuBar(this);
     menuBar->setObjectName(QStringLiteral("menuBar"));
+    CommandTable& commands = app_.commands();
+    // Each item fires its command, follows its enabled state and shows its keys, which the
+    // windows take themselves: here they act only while the menu is open.
+    const auto item = [&commands](QMenu* menu, const char* name, Command command) {
+        QAction* action = menu->addAction(QString::fromStdString(commandCaption(command)));
+        action->setObjectName(QString::fromUtf8(name));
+        action->setShortcuts(commandShortcuts(command));
+        action->setShortcutContext(Qt::WidgetShortcut);
+        followCommand(action, commands, command);
+    };
 
     menuFile = menuBar->addMenu(QStringLiteral("File"));
     menuFile->setObjectName(QStringLiteral("menuFile"));
-    connect(addItem(menuFile, "menuAdd", "Add a File"), &QAction::triggered, this,
-            [this] { fireToolsBar(0); });
-    connect(addItem(menuFile, "menuFolder", "Add Folder"), &QAction::triggered, this,
-            [this] { fireToolsBar(1); });
+    item(menuFile, "menuAdd", Command::Add);
+    item(menuFile, "menuFolder", Command::AddFolder);
     menuFile->addSeparator()->setObjectName(QStringLiteral("menuS"));
-    connect(addItem(menuFile, "menuExit", "Exit"), &QAction::triggered, this,
-            [this] { fireToolsBar(5); });
+    item(menuFile, "menuExit", Command::Exit);
 
     menuR = menuBar->addMenu(QStringLiteral("Remove"));
     menuR->setObjectName(QStringLiteral("menuR"));
-    connect(addItem(menuR, "menuRemove", "Remove a File"), &QAction::triggered, this,
-            [this] { fireToolsBar(2); });
-    connect(addItem(menuR, "menuRemoveAll", "Remove All Files"), &QAction::triggered, this,
-            [this] { fireToolsBar(3); });
+    item(menuR, "menuRemove", Command::RemoveFile);
+    item(menuR, "menuRemoveAll", Command::RemoveAllFiles);
 
     menuContrl = menuBar->addMenu(QStringLiteral("Control"));
     menuContrl->setObjectName(QStringLiteral("menuContrl"));
-    connect(addItem(menuContrl, "menuUp", "Move Up"), &QAction::triggered, this,
-            [this] { fireToolsBar(6); });
-    connect(addItem(menuContrl, "menuDown", "Move Down"), &QAction::triggered, this,
-            [this] { fireToolsBar(4); });
-    connect(addItem(menuContrl, "menuSort", "Sort by File Path and Name"), &QAction::triggered,
-            this, [this] { fire(Command::Sort); });
-    connect(addItem(menuContrl, "menuPages", "Pages..."), &QAction::triggered, this,
-            [this] { app_.showPages(); });
+    item(menuContrl, "menuUp", Command::MoveUp);
+    item(menuContrl, "menuDown", Command::MoveDown);
+    item(menuContrl, "menuSort", Command::Sort);
+    item(menuContrl, "menuPages", Command::Pages);
+    menuContrl->addSeparator()->setObjectName(QStringLiteral("menuSE"));
+    item(menuContrl, "menuUndo", Command::Undo);
+    item(menuContrl, "menuRedo", Command::Redo);
 
     menuA = menuBar->addMenu(QStringLiteral("About"));
     menuA->setObjectName(QStringLiteral("menuA"));
-    connect(addItem(menuA, "menuWeb", "Website"), &QAction::triggered, this,
-            [this] { fire(Command::Website); });
+    item(menuA, "menuWeb", Command::Website);
     menuA->addSeparator()->setObjectName(QStringLiteral("menuSS"));
-    connect(addItem(menuA, "menuAbout", "About"), &QAction::triggered, this,
-            [this] { fire(Command::About); });
-
-    // The items that change the list follow their commands: disabled while a job runs.
-    const std::pair<const char*, Command> followers[] = {
-        {"menuAdd", Command::Add},           {"menuFolder", Command::AddFolder},
-        {"menuRemove", Command::RemoveFile}, {"menuRemoveAll", Command::RemoveAllFiles},
-        {"menuUp", Command::MoveUp},         {"menuDown", Command::MoveDown},
-        {"menuSort", Command::Sort}};
-    CommandTable& commands = app_.commands();
-    for (const auto& [name, command] : followers) {
-        const QPointer<QAction> action = menuBar->findChild<QAction*>(QString::fromUtf8(name));
-        action->setEnabled(commands.isEnabled(command));
-        commands.watch([action, command = command](Command changed, bool enabled) {
-            if (changed == command && action)
-                action->setEnabled(enabled);
-        });
-    }
+    item(menuA, "menuAbout", Command::About);
 }
 
 void frmPrinting::buildControls() {
@@ -514,10 +494,6 @@ void frmPrinting::focusToolsBarButtons() {
 
 void frmPrinting::setConvertEnabled(bool enabled) {
     Command3->setEnabled(enabled);
-}
-
-std::string frmPrinting::progressText() const {
-    return s(lblPB->text());
 }
 
 void frmPrinting::setProgressText(const std::string& text) {

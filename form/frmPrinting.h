@@ -86,7 +86,6 @@ public:
     void setToolsBarEnabled(bool enabled);
     void focusToolsBarButtons();
     void setConvertEnabled(bool enabled);
-    std::string progressText() const;
     void setProgressText(const std::string& text);
     // Opens the folder of the PDFs; when it cannot, a message says where they are.
     void openFolder(const std::string& folder);

@@ -1,6 +1,10 @@
 #include "form/image_area.h"
 
+#include "resources/theme.h"
+
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 
 namespace pw::form {
 
@@ -28,6 +32,39 @@ void ImageArea::clearPicture() {
 
 bool ImageArea::lit() const {
     return !pixmap().isNull();
+}
+
+void ImageArea::takeTabFocus(qreal cornerRadius) {
+    setFocusPolicy(Qt::TabFocus);
+    cornerRadius_ = cornerRadius;
+}
+
+void ImageArea::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    if (event->modifiers() != Qt::NoModifier && event->modifiers() != Qt::KeypadModifier) {
+        QLabel::keyPressEvent(event);
+        return;
+    }
+    if (key != Qt::Key_Space && key != Qt::Key_Return && key != Qt::Key_Enter) {
+        QLabel::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    emit pressed(index_, Qt::LeftButton);
+    emit clicked(index_);
+}
+
+void ImageArea::paintEvent(QPaintEvent* event) {
+    QLabel::paintEvent(event);
+    if (!hasFocus())
+        return;
+    // The artwork's accent, as the skin draws focused fields, traced around the button.
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setPen(QPen(QColor::fromRgb(theme::kAccent), 2));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRoundedRect(QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5), cornerRadius_,
+                            cornerRadius_);
 }
 
 void ImageArea::mousePressEvent(QMouseEvent* event) {

@@ -344,6 +344,7 @@ std::vector<int> PagesWindow::selectedRows() const {
 void PagesWindow::rotateSelected(int quarterTurns) {
     if (!editable_)
         return;
+    const PictureListModel::Edit edit(model_); // the pages turned together undo together
     for (const int row : selectedRows())
         model_.rotate(row, quarterTurns);
 }

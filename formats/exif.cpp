@@ -125,6 +125,9 @@ ExifFields parseExif(const std::uint8_t* data, std::size_t size) {
         const double scale = unit == 3 ? 2.54 : 1.0;
         fields.xResolution = xRes * scale;
         fields.yResolution = yRes * scale;
+    } else if (xRes > 0.0 && yRes > 0.0 && unit == 1) {
+        fields.xShape = xRes;
+        fields.yShape = yRes;
     }
     return fields;
 }

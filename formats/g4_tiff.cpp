@@ -1,6 +1,8 @@
 #include "formats/g4_tiff.h"
 
+#include "formats/g4_stream.h"
 #include "formats/pixel_limit.h"
+#include "formats/resolution.h"
 #include "formats/tiff_page.h"
 
 #include <cmath>
@@ -43,12 +45,16 @@ struct TiffCloser {
     void operator()(TIFF* tiff) const { TIFFClose(tiff); }
 };
 
-double dpi(float value, int unit) {
-    if (!(value > 0.0F) || !std::isfinite(value))
-        return 0.0;
-    if (unit == RESUNIT_CENTIMETER)
-        return value * 2.54;
-    return unit == RESUNIT_INCH ? value : 0.0;
+// The resolution the tags state, by the rules of formats/resolution.h.
+engine::Resolution stated(float x, float y, int unit) {
+    if (!std::isfinite(x) || !std::isfinite(y))
+        return {};
+    if (unit == RESUNIT_NONE)
+        return engine::AspectResolution(x, y);
+    const double perInch = unit == RESUNIT_CENTIMETER ? 2.54 : 1.0;
+    return unit == RESUNIT_INCH || unit == RESUNIT_CENTIMETER
+               ? engine::SaneResolution({x * perInch, y * perInch})
+               : engine::Resolution{};
 }
 
 // The page's tags, checked; the reason when it is no page this reader takes.
@@ -97,10 +103,9 @@ std::string readTags(TIFF* tiff, std::uint64_t fileSize, G4Tiff& info) {
     info.resolutionUnit = unit;
     if (TIFFGetField(tiff, TIFFTAG_XRESOLUTION, &info.xResolution) == 1 &&
         TIFFGetField(tiff, TIFFTAG_YRESOLUTION, &info.yResolution) == 1) {
-        info.xDpi = dpi(info.xResolution, unit);
-        info.yDpi = dpi(info.yResolution, unit);
-        if (info.xDpi == 0.0 || info.yDpi == 0.0)
-            info.xDpi = info.yDpi = 0.0;
+        const engine::Resolution resolution = stated(info.xResolution, info.yResolution, unit);
+        info.xDpi = resolution.xDpi;
+        info.yDpi = resolution.yDpi;
     } else {
         info.xResolution = info.yResolution = 0.0F;
     }
@@ -179,14 +184,25 @@ std::optional<G4Tiff> G4TiffPages::read(int page, std::string& reason, std::stri
         reason = heard.first.empty() ? "damaged Group 4 data" : "damaged: " + heard.first;
         return std::nullopt;
     }
-    if (strip != nullptr) {
-        strip->resize(static_cast<std::size_t>(info.stripBytes));
-        if (TIFFReadRawStrip(tiff, 0, strip->data(), static_cast<tmsize_t>(strip->size())) !=
-            static_cast<tmsize_t>(strip->size())) {
-            reason = "strip cannot be read";
-            return std::nullopt;
-        }
+    // PDF readers decode the data by stricter rules than libtiff: it goes in as it is only when
+    // they too decode it to what libtiff gave.
+    std::string raw(static_cast<std::size_t>(info.stripBytes), '\0');
+    if (TIFFReadRawStrip(tiff, 0, raw.data(), static_cast<tmsize_t>(raw.size())) !=
+        static_cast<tmsize_t>(raw.size())) {
+        reason = "strip cannot be read";
+        return std::nullopt;
     }
+    std::vector<std::uint8_t> strict;
+    reason = CheckG4Stream(reinterpret_cast<const std::uint8_t*>(raw.data()), raw.size(),
+                           info.width, info.height, &strict);
+    if (reason.empty() && strict != rows)
+        reason = "decoded unlike libtiff";
+    if (!reason.empty()) {
+        reason = "Group 4 data PDF readers would not decode: " + reason;
+        return std::nullopt;
+    }
+    if (strip != nullptr)
+        *strip = std::move(raw);
     return info;
 }
 

@@ -21,7 +21,8 @@ struct G4Tiff {
     bool blackIs1 = false;
     std::uint64_t stripOffset = 0; // the Group 4 data, byte for byte a /CCITTFaxDecode stream
     std::uint64_t stripBytes = 0;
-    // The resolution tags as stored (0 without them) and in dots per inch (0 for none).
+    // The resolution tags as stored (0 without them) and in dots per inch by the rules of
+    // formats/resolution.h (0 for none).
     float xResolution = 0.0F;
     float yResolution = 0.0F;
     int resolutionUnit = 2; // RESUNIT_INCH
@@ -31,8 +32,9 @@ struct G4Tiff {
 
 // Reads page `page` (1-based) of the TIFF at `path` when it is one bilevel sample a pixel in
 // Group 4 (no uncompressed mode), high bit first, in one strip, shown as stored, within the
-// pixel limit, and its data decodes to exactly its rows without a complaint from libtiff. On
-// failure std::nullopt with a short reason. With `strip` the data is also handed back.
+// pixel limit, and its data decodes to exactly its rows without a complaint from libtiff and
+// to the same rows by the rules PDF readers decode it by (CheckG4Stream). On failure
+// std::nullopt with a short reason. With `strip` the data is also handed back.
 std::optional<G4Tiff> readG4Tiff(const std::string& path, std::string& reason, int page = 1,
                                  std::string* strip = nullptr);
 

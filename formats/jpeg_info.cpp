@@ -36,6 +36,20 @@ struct HeaderFields {
     unsigned int exifLength;
 };
 
+// The resolution the fields state (see readJpegResolution).
+engine::Resolution resolutionOf(const HeaderFields& fields) {
+    if (fields.jfif && (fields.densityUnit == 1 || fields.densityUnit == 2) &&
+        fields.xDensity > 0 && fields.yDensity > 0) {
+        const double scale = fields.densityUnit == 2 ? 2.54 : 1.0;
+        return engine::SaneResolution({fields.xDensity * scale, fields.yDensity * scale});
+    }
+    if (fields.exif.xResolution > 0.0 && fields.exif.yResolution > 0.0)
+        return engine::SaneResolution({fields.exif.xResolution, fields.exif.yResolution});
+    if (fields.jfif && fields.densityUnit == 0 && fields.xDensity > 0 && fields.yDensity > 0)
+        return engine::AspectResolution(fields.xDensity, fields.yDensity);
+    return engine::AspectResolution(fields.exif.xShape, fields.exif.yShape);
+}
+
 // Returns false with errors->message set when libjpeg refuses the header. With `keepExif`,
 // out->exifBlock gets a malloc'd copy of the EXIF payload the fields are read from.
 bool readHeaderFields(std::FILE* file, engine::JpegErrors* errors, HeaderFields* out,
@@ -180,19 +194,24 @@ std::optional<JpegInfo> readJpegInfo(const std::string& path, std::string& reaso
     info.rgbUntransformed = fields.components == 3 && fields.rgb;
     info.progressive = fields.progressive;
     info.orientation = fields.exif.orientation;
-    const bool jfifDensity = fields.jfif && (fields.densityUnit == 1 || fields.densityUnit == 2) &&
-                             fields.xDensity > 0 && fields.yDensity > 0;
-    if (jfifDensity) {
-        const double scale = fields.densityUnit == 2 ? 2.54 : 1.0;
-        info.xDpi = fields.xDensity * scale;
-        info.yDpi = fields.yDensity * scale;
-    } else if (fields.exif.xResolution > 0.0 && fields.exif.yResolution > 0.0) {
-        info.xDpi = fields.exif.xResolution;
-        info.yDpi = fields.exif.yResolution;
-    }
+    const engine::Resolution resolution = resolutionOf(fields);
+    info.xDpi = resolution.xDpi;
+    info.yDpi = resolution.yDpi;
     if (profileComponents(profile) == fields.components)
         info.iccProfile = std::move(profile);
     return info;
+}
+
+std::optional<engine::Resolution> readJpegResolution(const std::string& path) {
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    if (!file)
+        return std::nullopt;
+    engine::JpegErrors errors{};
+    HeaderFields fields{};
+    if (!readHeaderFields(file.get(), &errors, &fields))
+        return std::nullopt;
+    std::free(fields.icc);
+    return resolutionOf(fields);
 }
 
 std::optional<JpegMarkers> readJpegMarkers(const std::string& path) {

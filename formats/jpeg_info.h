@@ -1,5 +1,7 @@
 #pragma once
 // What the builder needs to know about one staged JPEG, read from its header only.
+#include "formats/resolution.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -14,7 +16,7 @@ struct JpegInfo {
     bool adobeMarker = false;      // APP14 "Adobe" present
     bool rgbUntransformed = false; // 3 components stored as RGB, not YCbCr
     bool progressive = false;
-    double xDpi = 0.0; // resolution the picture asks for, 0 when it gives none
+    double xDpi = 0.0; // resolution the picture asks for (readJpegResolution), 0 for none
     double yDpi = 0.0;
     int orientation = 0;    // EXIF 1..8, 0 when absent or broken
     std::string iccProfile; // embedded profile matching the components, else empty
@@ -25,6 +27,12 @@ struct JpegInfo {
 // progressive) JPEGs with 1, 3 or 4 components whose whole structure a decoder accepts (see
 // checkJpegStructure), ending in an end-of-image marker (trailing bytes after it are allowed).
 std::optional<JpegInfo> readJpegInfo(const std::string& path, std::string& reason);
+
+// A JPEG's resolution as its header states it, by the rules of formats/resolution.h, first
+// found in this order: a JFIF density in dots per inch or centimetre, EXIF's resolution in
+// inches or centimetres, the pixels' shape a JFIF density without a unit gives, then the one
+// EXIF's without a unit gives. std::nullopt when the header cannot be read.
+std::optional<engine::Resolution> readJpegResolution(const std::string& path);
 
 // What a JPEG's header carries beyond its pixels: the payload of its first EXIF block
 // ("Exif\0\0" and the TIFF data, the one readJpegInfo reads) and its embedded ICC profile

@@ -16,15 +16,36 @@ struct Resolution {
     bool stated() const { return xDpi > 0.0 && yDpi > 0.0; }
 };
 
-// What a PNG's pHYs values say: with unit 1, dots per metre; with unit 0, only the shape of a
-// pixel, so the denser direction gets the usual 96 dpi and the other its share of that.
-inline Resolution PngPhysResolution(std::uint32_t x, std::uint32_t y, unsigned unit) {
-    if (x == 0 || y == 0 || unit > 1)
+// Resolutions taken as stated; one outside counts as none (1 dot per inch would make a page of
+// 200 pixels 200 inches wide).
+inline constexpr double kMinDpi = 10.0;
+inline constexpr double kMaxDpi = 10000.0;
+
+// `resolution` when it lies within kMinDpi..kMaxDpi both ways; none otherwise.
+inline Resolution SaneResolution(const Resolution& resolution) {
+    const auto sane = [](double dpi) { return dpi >= kMinDpi && dpi <= kMaxDpi; };
+    return sane(resolution.xDpi) && sane(resolution.yDpi) ? resolution : Resolution{};
+}
+
+// Values that give only the shape of a pixel, `x` dots across for `y` down (a PNG's pHYs unit
+// 0, a TIFF's ResolutionUnit 1, a JFIF density unit 0, EXIF's unit 1), in every format alike:
+// the denser direction gets the usual 96 dpi and the other its share of that, so non-square
+// pixels keep their shape. None for square pixels (which say no more than none does), when
+// either is not positive, or when the shape is so extreme that the other direction falls
+// outside SaneResolution.
+inline Resolution AspectResolution(double x, double y) {
+    if (!(x > 0.0) || !(y > 0.0) || x == y)
         return {};
-    if (unit == 1)
-        return {x * kMetresPerInch, y * kMetresPerInch};
     const double denser = x > y ? x : y;
-    return {kDefaultDpi * x / denser, kDefaultDpi * y / denser};
+    return SaneResolution({kDefaultDpi * x / denser, kDefaultDpi * y / denser});
+}
+
+// What a PNG's pHYs values say: with unit 1, dots per metre; with unit 0, only the shape of a
+// pixel (AspectResolution).
+inline Resolution PngPhysResolution(std::uint32_t x, std::uint32_t y, unsigned unit) {
+    if (unit == 1)
+        return SaneResolution({x * kMetresPerInch, y * kMetresPerInch});
+    return unit == 0 ? AspectResolution(x, y) : Resolution{};
 }
 
 } // namespace pw::engine

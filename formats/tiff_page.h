@@ -1,5 +1,7 @@
 #pragma once
-// Reaching one page of a multi-page TIFF.
+// Reaching one page of a multi-page TIFF, and reading its fax data as it was written.
+#include <string>
+
 typedef struct tiff TIFF;
 
 namespace pw::pdftool {
@@ -10,5 +12,12 @@ namespace pw::pdftool {
 // first, so reaching each page of a file of thousands that way would take their square. The
 // current page is read again.
 bool SelectTiffPage(TIFF* tiff, int& current, int page);
+
+// Page `page` of the TIFF at `path`, the current page of `tiff`: fax data coded in one
+// dimension without end-of-line codes (compression 3 as some writers use it, or compression 2
+// with rows not aligned to bytes), which libtiff's decoder for its compression fails on, is
+// set to be read by libtiff's modified Huffman decoder, with the rows aligned to bytes or not,
+// whichever decodes the first strip without a complaint. Other pages are left as they are.
+void ChooseFaxDecoding(TIFF* tiff, const std::string& path, int page);
 
 } // namespace pw::pdftool

@@ -15,6 +15,7 @@
 #include <iterator>
 #include <png.h>
 #include <string>
+#include <tiffio.h>
 #include <utility>
 #include <vector>
 
@@ -115,9 +116,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     const fs::path root = argv[1];
-    for (const char* target : {"jpeg_structure", "exif", "icc", "docinfo", "png_rows", "png_pages",
-                               "heif_canvas", "heif_meta", "bmp_reader", "g4_tiff",
-                               "page_words"})
+    for (const char* target :
+         {"jpeg_structure", "exif", "icc", "docinfo", "png_rows", "png_pages", "heif_canvas",
+          "heif_meta", "bmp_reader", "g4_tiff", "g4_stream", "page_words",
+          "jbig2"})
         fs::create_directories(root / target);
 
     const JpegSpec specs[] = {
@@ -188,6 +190,19 @@ int main(int argc, char** argv) {
     if (!writeAll(root / "page_words" / "seed0", pageWordsText(words))) {
         std::cerr << "cannot write the words seed\n";
         return 1;
+    }
+    // Bitmaps for the JBIG2 encoder: width - 1, height - 1, flags, pixel bytes.
+    const std::string bitmaps[] = {
+        std::string("\x00\x24\x00\x14\x00\x00\x3c\x42\x81\x81\x42\x3c\x00", 13),
+        std::string("\x27\x0f\x00\x00\x08\xf0\x0f\x55", 8),
+        std::string("\x00\x00\x00\x00\x05\x00", 6),
+        std::string("\x01\x2c\x00\xc7\x12\x00\x00\x00\x18\x18\x00\x00\x00", 13)};
+    index = 0;
+    for (const std::string& bitmap : bitmaps) {
+        if (!writeAll(root / "jbig2" / ("seed" + std::to_string(index++)), bitmap)) {
+            std::cerr << "cannot write the JBIG2 seeds\n";
+            return 1;
+        }
     }
     // Small PNGs of every colour type, row filter and transparency the readers take (the
     // quality path's reader leaves the 16-bit and interlaced ones).
@@ -337,6 +352,20 @@ int main(int argc, char** argv) {
             FreeImage_Unload(bitmap);
         if (!saved) {
             std::cerr << "cannot write " << path << "\n";
+            return 1;
+        }
+        // The same page's data alone, after its width less one (two bytes) and height less one.
+        TIFF* tiff = TIFFOpen(path.c_str(), "r");
+        std::string strip(tiff != nullptr ? TIFFGetStrileByteCount(tiff, 0) : 0, '\0');
+        const bool read =
+            tiff != nullptr &&
+            TIFFReadRawStrip(tiff, 0, strip.data(), static_cast<tmsize_t>(strip.size())) ==
+                static_cast<tmsize_t>(strip.size());
+        if (tiff != nullptr)
+            TIFFClose(tiff);
+        const fs::path stream = root / "g4_stream" / (blackFirst ? "black0" : "white0");
+        if (!read || !writeAll(stream, std::string("\0\x42\x27", 3) + strip)) {
+            std::cerr << "cannot write " << stream << "\n";
             return 1;
         }
     }

@@ -60,13 +60,19 @@ inline constexpr TwipRect kImgDownRect{7100, 2390, 825, 975};
 inline constexpr TwipRect kLblUpRect{6210, 3390, 720, 210};
 inline constexpr TwipRect kLblDownRect{7050, 3390, 975, 210};
 
-// The lists (List2 is laid over List1) and the welcome panel over them.
+// The lists (List2 is laid over List1) and the welcome panel over them, which ends above the
+// progress label.
 inline constexpr TwipRect kList1Rect{150, 2070, 5865, 2340};
-inline constexpr TwipRect kPicDoorRect{90, 2040, 8055, 2835};
+inline constexpr TwipRect kPicDoorRect{90, 2040, 8055, 2715};
 
-// Selection display: one row under the list.
-inline constexpr TwipRect kLblPageRect{150, 4485, 1920, 225};
+// Selection display: one row under the list. The page label takes the width of its text, at
+// most its rectangle's (room for "Page Number: 100000 of 100000"); the name label starts at
+// its own rectangle's left or after the page label, whichever is further right, and ends
+// with the list.
+inline constexpr TwipRect kLblPageRect{150, 4485, 3300, 225};
 inline constexpr TwipRect kLblFilenameRect{2115, 4485, 3900, 225};
+// Between the two labels' texts.
+inline constexpr int kSelectionGapTwips = 90;
 
 // Progress display: status text above the track, the track, and the fill's start size.
 inline constexpr TwipRect kLblPBRect{150, 4770, 5865, 225};

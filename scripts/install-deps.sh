@@ -9,7 +9,9 @@ packages=(
   libfreeimage-dev libqpdf-dev libjpeg62-turbo-dev libpng-dev zlib1g-dev
   libtesseract-dev tesseract-ocr-eng tesseract-ocr-osd
   libheif-dev libheif1 libde265-0 libwebp-dev libjxl-dev libtiff-dev libdeflate-dev libisal-dev
+  liblcms2-dev
   libheif-examples libavif-bin webp libjxl-tools libtiff-tools
+  libjbig2dec0-dev jbig2dec jbigkit-bin
   googletest libgtest-dev libgmock-dev
   qpdf poppler-utils mupdf-tools libimage-exiftool-perl python3-pil
   xvfb xdotool imagemagick x11-utils xauth

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Retakes the README's screenshots from the real program on a virtual display:
-#   front-window.png     the front window with the sample pictures listed
+#   front-window.png     the front window with the sample pictures listed, the second
+#                        selected ("Page Number: 2 of 7") and the focus on Move Up
 #   settings-window.png  the "Setting" window opened from the toolbar
 # and copies the front window to resources/help/screenshot.png for the help pages.
 # Usage: docs/screenshots/take.sh [PATH_TO_PAGEWRIGHT]   (default build/app/pagewright)
@@ -63,10 +64,12 @@ xdotool key Down Down Down Return
 xd_wait_until 10 xd_shown_at_most "$shown"
 xd_wait_list_filled "$front" 30
 
-# Select the second picture so the page number shows, and leave the pointer off the window.
+# Select the second picture so the count shows, Tab on to Move Up so its focus mark shows,
+# and leave the pointer off the window.
 read -r left top _ _ < <(xd_layout_rect kList1Rect)
 xd_geometry "$front"
 xdotool mousemove --sync $((XD_X + $(xd_px "$left") + 40)) $((XD_Y + $(xd_px "$top") + 21)) click 1
+xdotool key Tab
 xdotool mousemove --sync 5 5
 sleep 0.5
 xd_screenshot "$here/front-window.png" "$front"

@@ -134,7 +134,7 @@ int buildStagedPdf(const std::string& folder, std::FILE* out, std::FILE* err,
     const std::string result = folder + "/tmp.pdf";
     const std::string partial = folder + "/tmpx.pdf";
     if (!removeIfPresent(result)) {
-        line(err, kWriteFailure + std::string(std::strerror(errno)));
+        line(err, kFailedLead + std::string(std::strerror(errno)));
         return kExitWriteFailed;
     }
     removeIfPresent(partial); // best effort: opening it for writing below decides
@@ -142,17 +142,17 @@ int buildStagedPdf(const std::string& folder, std::FILE* out, std::FILE* err,
     std::string error;
     const std::vector<StagedFile> files = listStagedFiles(folder, &error);
     if (!error.empty()) {
-        line(err, kNoStagedPictures + (": " + error));
+        line(err, "No staged pictures: " + error);
         return kExitNoPictures;
     }
     if (files.empty()) {
-        line(err, kNoStagedPictures + (" in " + folder));
+        line(err, "No staged pictures in " + folder);
         return kExitNoPictures;
     }
     const std::vector<PageSource> pages =
         readHeaders(files, readPageTurns(folder + "/" + kPageTurnsFileName), err);
     if (pages.empty()) {
-        line(err, "None of the " + std::to_string(files.size()) + " " + kNoneUsable);
+        line(err, "None of the " + std::to_string(files.size()) + " staged pictures is usable");
         return kExitNoUsablePictures;
     }
 
@@ -165,7 +165,7 @@ int buildStagedPdf(const std::string& folder, std::FILE* out, std::FILE* err,
 
     std::FILE* file = std::fopen(partial.c_str(), "wb");
     if (file == nullptr) {
-        line(err, kWriteFailure + std::string(std::strerror(errno)));
+        line(err, kFailedLead + std::string(std::strerror(errno)));
         return kExitWriteFailed;
     }
     std::vector<char> buffer(kOutputBuffer);
@@ -190,11 +190,11 @@ int buildStagedPdf(const std::string& folder, std::FILE* out, std::FILE* err,
     }
     if (!written) {
         unlink(partial.c_str());
-        line(err, kWriteFailure + error);
+        line(err, kFailedLead + error);
         return kExitWriteFailed;
     }
     if (std::rename(partial.c_str(), result.c_str()) != 0) {
-        line(err, kWriteFailure + std::string(std::strerror(errno)));
+        line(err, kFailedLead + std::string(std::strerror(errno)));
         unlink(partial.c_str());
         return kExitWriteFailed;
     }

@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
         if (!encryption) {
             ::unlink("tmp.pdf"); // no earlier result stands for this run's
             std::fprintf(stderr, "%sno valid passwords on standard input\n",
-                         pw::pdftool::kWriteFailure);
+                         pw::pdftool::kFailedLead);
             return pw::pdftool::kExitWriteFailed;
         }
     }

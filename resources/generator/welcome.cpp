@@ -53,29 +53,29 @@ QImage drawWelcome(const QImage& face) {
         bandFill.setColorAt(1, rgb(theme::kAccentDark));
         p.fillPath(band, bandFill);
         const IconColours onBand{Qt::white, rgb(theme::kAccentDark), Qt::white};
-        drawIcon(p, Icon::Pictures, QRectF(30, 34, 52, 52), onBand);
+        drawIcon(p, Icon::Pictures, QRectF(30, 30, 52, 52), onBand);
         p.setPen(QPen(Qt::white, 2.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        p.drawLine(QPointF(88, 60), QPointF(106, 60));
-        p.drawLine(QPointF(100, 54), QPointF(106, 60));
-        p.drawLine(QPointF(100, 66), QPointF(106, 60));
-        drawIcon(p, Icon::Pdf, QRectF(110, 34, 52, 52), onBand);
-        drawText(p, QRectF(8, 100, 172, 22), Qt::AlignCenter, QStringLiteral("Pagewright"),
+        p.drawLine(QPointF(88, 56), QPointF(106, 56));
+        p.drawLine(QPointF(100, 50), QPointF(106, 56));
+        p.drawLine(QPointF(100, 62), QPointF(106, 56));
+        drawIcon(p, Icon::Pdf, QRectF(110, 30, 52, 52), onBand);
+        drawText(p, QRectF(8, 96, 172, 22), Qt::AlignCenter, QStringLiteral("Pagewright"),
                  uiFont(17, true), Qt::white);
-        drawText(p, QRectF(8, 122, 172, 16), Qt::AlignCenter,
+        drawText(p, QRectF(8, 118, 172, 16), Qt::AlignCenter,
                  QStringLiteral("Pictures in, PDF out"), uiFont(11), rgb(theme::kAccentLight));
 
         // Right: greeting, three steps and the drop hint.
         const qreal x = 198;
-        drawText(p, QRectF(x, 10, 330, 24), Qt::AlignLeft | Qt::AlignVCenter,
+        drawText(p, QRectF(x, 8, 330, 24), Qt::AlignLeft | Qt::AlignVCenter,
                  QStringLiteral("Welcome to Pagewright"), uiFont(17, true), rgb(theme::kText));
-        drawStep(p, x, 42, 1, QStringLiteral("Add your pictures"),
+        drawStep(p, x, 38, 1, QStringLiteral("Add your pictures"),
                  QStringLiteral("Use Add or Add Folder, or drag them in"));
-        drawStep(p, x, 74, 2, QStringLiteral("Put them in order"),
+        drawStep(p, x, 68, 2, QStringLiteral("Put them in order"),
                  QStringLiteral("Select a picture, then Move Up or Move Down"));
-        drawStep(p, x, 106, 3, QStringLiteral("Press Convert"),
+        drawStep(p, x, 98, 3, QStringLiteral("Press Convert"),
                  QStringLiteral("The PDF lands in your output folder"));
 
-        const QRectF drop(x, 142, card.right() - x - 10, 34);
+        const QRectF drop(x, 132, card.right() - x - 10, 34);
         p.setPen(QPen(rgb(theme::kAccent), 1.3, Qt::DashLine));
         p.setBrush(rgb(0xf0f9ff));
         p.drawRoundedRect(drop, 7, 7);

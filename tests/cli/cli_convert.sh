@@ -219,19 +219,32 @@ check "each, builder killed every time: status 3, every picture named" \
     test "$status:$out:$(grep -c "^pagewright convert: .*: the PDF builder was ended by SIGKILL$" <<<"$err")" = "3::3"
 PW_FAKE_STEPS=kill program=$work/app/pagewright run -q -o "$work/out/killed" "${three[@]}"
 check "one PDF, builder killed: status 3, said" \
-    test "$status:$err" = "3:pagewright: The PDF builder stopped before it finished."
+    test "$status:$err" = "3:pagewright convert: The PDF builder stopped before it finished."
 
 # Ctrl+C (SIGINT), SIGTERM and SIGHUP stop the job: the first picture's PDF stays, the builder hanging
-# on the second is ended, no staged file is left; status 128 + the signal.
+# on the second is ended, no staged file is left; status 128 + the signal. Standard error says
+# where it stopped, never 100 %: after plain lines (SIGINT), after the bar on a terminal
+# (SIGTERM) and quietly (SIGHUP).
+declare -A progress=([INT]=$'converting 1/3 (33%)\npagewright convert: '
+    [TERM]=$'[#######.................]  33%  1/3 converting\npagewright convert: '
+    [HUP]='pagewright convert: ')
 for signal in INT:130 TERM:143 HUP:129; do
-    rm -rf "$work/out/stopped"
-    PW_FAKE_STEPS=$(printf 'when:%s\nsleep:60000\nrun:%s' "$second" "$real") \
-        "$work/app/pagewright" convert -q --each -o "$work/out/stopped" "${three[@]}" \
-        >"$work/stdout" 2>"$work/stderr" &
+    rm -rf "$work/out/stopped" "$work/pid"
+    convert=("$work/app/pagewright" convert --each -o "$work/out/stopped" "${three[@]}")
+    export PW_FAKE_STEPS=$(printf 'when:%s\nsleep:60000\nrun:%s' "$second" "$real")
+    case $signal in
+    INT*) "${convert[@]}" >"$work/stdout" 2>"$work/stderr" & ;;
+    TERM*)
+        script -qfec "echo \$\$ >'$work/pid'; exec $(printf '%q ' "${convert[@]}")>'$work/stdout'" \
+            "$work/stderr" >/dev/null &
+        ;;
+    HUP*) "${convert[@]}" -q >"$work/stdout" 2>"$work/stderr" & ;;
+    esac
     convert_pid=$!
+    unset PW_FAKE_STEPS
     for _ in $(seq 300); do [ -e "$work/out/stopped/c.pdf" ] && break; sleep 0.05; done
     sleep 0.3
-    kill -"${signal%:*}" "$convert_pid"
+    kill -"${signal%:*}" "$( [ -s "$work/pid" ] && cat "$work/pid" || echo "$convert_pid")"
     wait "$convert_pid"
     status=$?
     check "SIG${signal%:*}: status ${signal#*:}, the finished PDF kept and printed" \
@@ -239,6 +252,12 @@ for signal in INT:130 TERM:143 HUP:129; do
     check "SIG${signal%:*}: nothing else written, no staged files left" \
         eval 'test "$(ls "$work/out/stopped")" = c.pdf && test -z "$(ls -A "$XDG_CACHE_HOME/pagewright/jobs" 2>/dev/null)"'
     check "SIG${signal%:*}: no builder left running" eval '! pgrep -f "$work/app/data/pdf.exe" >/dev/null'
+    # Each state of the bar on a line of its own, without the terminal's erasing.
+    err=$(grep -v "^Script " "$work/stderr" | tr '\r' '\n' | sed 's/\x1b\[K//g' | grep .)
+    shown=$err # quiet: that line alone
+    [ "${signal%:*}" = HUP ] || shown=$(tail -n 2 <<<"$err")
+    check "SIG${signal%:*}: where it stopped is said, never 100 % ($err)" eval '! grep -q "100%" <<<"$err" &&
+        test "$shown" = "${progress[${signal%:*}]}stopped at 1 of 3"'
 done
 
 # Ctrl+C while a large picture is being decoded (seconds of work here) ends the run within a

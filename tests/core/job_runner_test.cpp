@@ -6,6 +6,7 @@
 #include "fake_job_host.h"
 #include "fake_prompts.h"
 #include "platform/paths.h"
+#include "platform/processes.h"
 #include "temp_folder.h"
 #include "test_pictures.h"
 
@@ -19,7 +20,9 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <thread>
+#include <string>
+#include <system_error>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -99,27 +102,43 @@ TEST_F(CoreJob, BothModesMakeTheirPdfsAndNameTheMissingPicture) {
     EXPECT_EQ(result.missing, std::vector<std::string>{broken});
 }
 
-TEST_F(CoreJob, StopEndsTheJobWithNoPdfAndNoStagedFiles) {
+// Processes still working in `folder`, or in it after it was removed: a builder and whatever
+// it started.
+std::vector<int> workingIn(const std::string& folder) {
+    std::vector<int> found;
+    for (const os::ProcessEntry& entry : os::listProcesses()) {
+        std::error_code error;
+        const std::string cwd =
+            fs::read_symlink("/proc/" + std::to_string(entry.pid) + "/cwd", error).string();
+        if (!entry.zombie && (cwd == folder || cwd == folder + " (deleted)"))
+            found.push_back(entry.pid);
+    }
+    return found;
+}
+
+TEST_F(CoreJob, StopEndsTheJobWithinASecondLeavingNothing) {
     const fs::path app = temp / "app";
     fs::create_directories(app / "data");
-    std::ofstream(app / "data/pdf.exe") << "#!/bin/sh\nsleep 60\n";
+    const std::string pidFile = temp / "builder.pid";
+    // A builder that says it runs, then waits to be ended, itself: no child of its own is left.
+    std::ofstream(app / "data/pdf.exe")
+        << "#!/bin/sh\necho $$ > '" << pidFile << "'\nexec sleep 60\n";
     fs::permissions(app / "data/pdf.exe", fs::perms::owner_all);
     os::setApplicationFolder(app);
     host.files = {picture("a.png"), picture("b.png")};
 
     std::chrono::steady_clock::time_point stopped{};
     convert([&](JobRunner& runner) {
-        const bool building = std::find(host.frontTexts.begin(), host.frontTexts.end(),
-                                        "Now Start Creating...") != host.frontTexts.end();
-        if (building && stopped == std::chrono::steady_clock::time_point{}) {
-            // Give the builder time to start: it must be ended, not merely never started.
-            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        std::error_code missing;
+        if (stopped == std::chrono::steady_clock::time_point{} &&
+            fs::file_size(pidFile, missing) > 0 && !missing) {
             stopped = std::chrono::steady_clock::now();
             runner.stop();
         }
     });
     ASSERT_NE(stopped, std::chrono::steady_clock::time_point{});
-    EXPECT_LT(std::chrono::steady_clock::now() - stopped, std::chrono::seconds(10));
+    EXPECT_LT(std::chrono::steady_clock::now() - stopped, std::chrono::seconds(1));
+    EXPECT_EQ(workingIn(os::stagingFolder()), std::vector<int>{});
     EXPECT_EQ(result.outcome, engine::JobResult::Outcome::Cancelled);
     EXPECT_TRUE(result.written.empty());
     EXPECT_TRUE(fs::is_empty(temp / "out"));

@@ -1,8 +1,8 @@
 #include "core/picture_list_model.h"
-#include "platform/pump.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
+#include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -27,17 +27,6 @@ protected:
             texts.push_back(model.index(row).data().toString().toStdString());
         return texts;
     }
-};
-
-// Runs an action on the first pump.
-class EditingPump : public os::MessagePump {
-public:
-    std::function<void()> action;
-    void pumpOnce() override {
-        if (action)
-            std::exchange(action, nullptr)();
-    }
-    void waitPumping(int) override {}
 };
 
 TEST_F(PictureListModelTest, RowsCarryBothPathsAndRotation) {
@@ -137,26 +126,163 @@ TEST_F(PictureListModelTest, RemovesSeveralRows) {
     EXPECT_EQ(shown(), (std::vector<std::string>{"d", "f"}));
 }
 
-TEST_F(PictureListModelTest, SortOrdersByWorkingPathStably) {
+TEST_F(PictureListModelTest, SortOrdersByWorkingPathStablyKeepingEachRowWhole) {
     model.append("/w/IMG_10.jpg", "ten");
     model.append("/w/img_2.jpg", "two");
     model.append("/w/IMG_2.jpg", "two again");
     model.append("/w/a.jpg", "a");
+    ASSERT_TRUE(model.rotate(0, 1));
+    ASSERT_TRUE(model.rotate(2, 2));
     model.select(2);
-    os::SleepingPump pump;
-    ASSERT_TRUE(model.sort(pump));
-    EXPECT_EQ(pump.pumps, 4);
+    model.sort();
     EXPECT_EQ(shown(), (std::vector<std::string>{"a", "two", "two again", "ten"}));
+    EXPECT_EQ(model.workingPath(2), "/w/IMG_2.jpg");
+    EXPECT_EQ(model.index(2).data(PictureListModel::RotationRole).toInt(), 2);
+    EXPECT_EQ(model.index(3).data(PictureListModel::RotationRole).toInt(), 1);
     EXPECT_EQ(model.selected(), -1);
 }
 
-TEST_F(PictureListModelTest, SortGivesUpWhenEditedWhilePumping) {
-    model.append("/w/b.jpg", "b");
-    model.append("/w/a.jpg", "a");
-    EditingPump pump;
-    pump.action = [this] { model.removeAt(0); };
-    EXPECT_FALSE(model.sort(pump));
-    EXPECT_EQ(shown(), (std::vector<std::string>{"a"}));
+// Every kind of change goes back and comes again, under the tester; the rows it brings back,
+// moves or turns are selected afterwards.
+TEST_F(PictureListModelTest, UndoesAndRedoesEveryKindOfChange) {
+    fill({"a", "b", "c", "d"});
+    const std::vector<std::string> start = shown();
+    const auto turns = [this](int row) {
+        return model.index(row).data(PictureListModel::RotationRole).toInt();
+    };
+    const auto selectedRows = [this] {
+        std::vector<int> rows;
+        for (const QModelIndex& index : model.selectionModel()->selectedIndexes())
+            rows.push_back(index.row());
+        std::sort(rows.begin(), rows.end());
+        return rows;
+    };
+    struct Case {
+        const char* what;
+        std::function<void()> change;
+        std::vector<std::string> after;
+        std::vector<int> selectedAfterUndo;
+    };
+    const Case cases[] = {
+        {"remove", [this] { model.removeAt(1); }, {"a", "c", "d"}, {1}},
+        {"remove several",
+         [this] {
+             model.removeRowsAt({3, 0, 1});
+         },
+         {"c"},
+         {0, 1, 3}},
+        {"clear", [this] { model.clear(); }, {}, {0, 1, 2, 3}},
+        {"swap", [this] { model.swap(2, 3); }, {"a", "b", "d", "c"}, {2}},
+        {"move",
+         [this] {
+             model.moveTo({0, 2}, 4);
+         },
+         {"b", "d", "a", "c"},
+         {0, 2}},
+        {"append",
+         [this] {
+             const PictureListModel::Edit edit(model);
+             model.append("/w/e", "e");
+             model.append("/w/f", "f");
+         },
+         {"a", "b", "c", "d", "e", "f"},
+         {}},
+        {"sort", [this] { model.sort(); }, start, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (std::string(c.what) == "sort") { // sorting a sorted list changes no order
+            ASSERT_TRUE(model.moveTo({3}, 0));
+        }
+        const std::vector<std::string> before = shown();
+        c.change();
+        EXPECT_EQ(shown(), c.after);
+        ASSERT_TRUE(model.canUndo());
+        EXPECT_FALSE(model.canRedo());
+        ASSERT_TRUE(model.undo());
+        EXPECT_EQ(shown(), before);
+        EXPECT_EQ(selectedRows(), c.selectedAfterUndo);
+        ASSERT_TRUE(model.redo());
+        EXPECT_EQ(shown(), c.after);
+        ASSERT_TRUE(model.undo());
+        EXPECT_EQ(shown(), before);
+        EXPECT_TRUE(model.canRedo());
+    }
+
+    // Turns, and working paths, go with their rows.
+    ASSERT_TRUE(model.rotate(1, 1));
+    ASSERT_TRUE(model.rotate(1, -3));
+    EXPECT_EQ(turns(1), 2);
+    ASSERT_TRUE(model.undo());
+    EXPECT_EQ(turns(1), 1);
+    ASSERT_TRUE(model.undo());
+    EXPECT_EQ(turns(1), 0);
+    ASSERT_TRUE(model.redo());
+    EXPECT_EQ(turns(1), 1);
+    EXPECT_EQ(model.selected(), 1);
+    // A new change drops what was undone.
+    ASSERT_TRUE(model.swap(0, 1));
+    EXPECT_FALSE(model.canRedo());
+    ASSERT_TRUE(model.undo());
+    EXPECT_EQ(model.workingPath(1), "/w/" + shown()[1]);
+    EXPECT_EQ(turns(1), 1);
+}
+
+TEST_F(PictureListModelTest, AnOpenEditIsOneStepAndCannotBeUndoneMeanwhile) {
+    QSignalSpy history(&model, &PictureListModel::historyChanged);
+    model.beginEdit();
+    fill({"a", "b", "c"});
+    model.beginEdit(); // nested: still the same step
+    model.rotate(0, 1);
+    model.endEdit();
+    EXPECT_FALSE(model.canUndo());
+    EXPECT_FALSE(model.undo());
+    EXPECT_EQ(shown().size(), 3u);
+    model.endEdit();
+    EXPECT_GE(history.count(), 2);
+    EXPECT_EQ(model.historySteps(), 1u);
+    ASSERT_TRUE(model.undo());
+    EXPECT_EQ(model.rowCount(), 0);
+    EXPECT_FALSE(model.canUndo());
+    ASSERT_TRUE(model.redo());
+    EXPECT_EQ(shown(), (std::vector<std::string>{"a", "b", "c"}));
+    EXPECT_EQ(model.index(0).data(PictureListModel::RotationRole).toInt(), 1);
+}
+
+// Without the tester, which checks the whole model after every row.
+TEST(PictureListModelHistory, RemoveAllOfThousandsUndoesAtOnceAndTheHistoryIsCapped) {
+    PictureListModel model;
+    {
+        const PictureListModel::Edit edit(model);
+        for (int i = 0; i < 5000; ++i)
+            model.append("/w/" + std::to_string(i) + ".jpg", std::to_string(i));
+    }
+    model.clear();
+    QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+    ASSERT_TRUE(model.undo());
+    EXPECT_EQ(model.rowCount(), 5000);
+    EXPECT_EQ(inserted.count(), 1); // one insertion of every row, not one per row
+    EXPECT_EQ(model.displayPath(4999), "4999");
+    ASSERT_TRUE(model.undo());
+    EXPECT_EQ(model.rowCount(), 0);
+    ASSERT_TRUE(model.redo());
+    EXPECT_EQ(model.rowCount(), 5000);
+
+    // Removed rows each hold a long path: the history lets the oldest go.
+    const std::string longName(1 << 20, 'x');
+    for (int i = 0; i < 100; ++i) {
+        ASSERT_TRUE(model.append("/w/" + longName, longName));
+        ASSERT_TRUE(model.removeAt(model.count() - 1));
+    }
+    EXPECT_LE(model.historyBytes(), PictureListModel::kHistoryBytes);
+    EXPECT_LT(model.historySteps(), 200u);
+    for (std::size_t i = 0; i < PictureListModel::kHistorySteps + 10; ++i)
+        ASSERT_TRUE(model.swap(0, 1));
+    EXPECT_EQ(model.historySteps(), PictureListModel::kHistorySteps);
+    int undone = 0;
+    while (model.undo())
+        ++undone;
+    EXPECT_EQ(undone, static_cast<int>(PictureListModel::kHistorySteps));
 }
 
 // Without the tester, which checks the whole model after every row.

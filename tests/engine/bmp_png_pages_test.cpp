@@ -4,10 +4,12 @@
 #include "command_output.h"
 #include "engine/picture_pages.h"
 #include "job_fixture.h"
+#include "jpeg_maker.h"
 #include "test_pictures.h"
 
 #include <array>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <png.h>
@@ -48,7 +50,8 @@ struct Bmp {
     std::uint32_t compression = 0;
     std::array<std::uint32_t, 4> masks{}; // written for compression 3 (after a 40-byte header)
     std::int32_t dotsPerMeter = 0;
-    std::string pixels; // as stored, bottom row first
+    std::uint32_t colours = 4; // palette entries: the stripes', then black
+    std::string pixels;        // as stored, bottom row first
 };
 
 // The file: headers, the stripes' palette for 8 bits or fewer, then the pixels.
@@ -69,7 +72,7 @@ std::string bmpFile(const Bmp& bmp) {
         put(info, static_cast<std::uint32_t>(bmp.pixels.size()), 4);
         put(info, static_cast<std::uint32_t>(bmp.dotsPerMeter), 4);
         put(info, static_cast<std::uint32_t>(bmp.dotsPerMeter), 4);
-        put(info, bmp.bpp <= 8 ? 4 : 0, 4); // palette entries
+        put(info, bmp.bpp >= 1 && bmp.bpp <= 8 ? bmp.colours : 0, 4); // palette entries
         put(info, 0, 4);
         if (bmp.headerSize >= 52 && bmp.headerSize != 64)
             for (const std::uint32_t mask : bmp.masks)
@@ -82,7 +85,7 @@ std::string bmpFile(const Bmp& bmp) {
     if (bmp.compression == 3 && bmp.headerSize == 40)
         for (int i = 0; i < 3; ++i)
             put(extra, bmp.masks[static_cast<std::size_t>(i)], 4);
-    if (bmp.bpp <= 8) {
+    if (bmp.bpp >= 1 && bmp.bpp <= 8) {
         for (const Rgb& c : kStripes) {
             extra += {static_cast<char>(c.b), static_cast<char>(c.g), static_cast<char>(c.r)};
             if (bmp.headerSize != 12)
@@ -90,6 +93,8 @@ std::string bmpFile(const Bmp& bmp) {
         }
         if (bmp.headerSize == 12) // OS/2 1.x palettes have every entry
             extra.append(3 * ((std::size_t{1} << bmp.bpp) - 4), '\0');
+        else
+            extra.append(4 * (bmp.colours - 4), '\0');
     }
     const std::size_t offset = 14 + info.size() + extra.size();
     std::string file = "BM";
@@ -319,6 +324,8 @@ TEST_F(BmpPngPages, BmpHeadersMasksAndRunLengthsShowTheirColours) {
     const std::array<std::uint32_t, 4> alphaLast{0xFF000000, 0xFF0000, 0xFF00, 0xFF};
     const std::array<std::uint32_t, 4> bits565{0xF800, 0x07E0, 0x001F, 0};
     const std::array<std::uint32_t, 4> bits555{0x7C00, 0x03E0, 0x001F, 0};
+    const std::array<std::uint32_t, 4> bits231{0x30, 0x0E, 0x01, 0};
+    const std::array<std::uint32_t, 4> bits4444{0x0F00, 0x00F0, 0x000F, 0xF000};
     picture("zero-fourth-byte.bmp",
             bmpFile({.bpp = 32, .pixels = masked(32, {0xFF0000, 0xFF00, 0xFF, 0})}));
     expected.push_back(stripes());
@@ -335,10 +342,16 @@ TEST_F(BmpPngPages, BmpHeadersMasksAndRunLengthsShowTheirColours) {
                                        .pixels = masked(32, alphaLast, true)}));
     expected.push_back(stripes());
     expected.back()[3] = expected.back()[7] = kWhite;
-    for (const auto& [name, masks] : {std::pair{"565.bmp", bits565}, {"555.bmp", bits555}}) {
-        picture(
-            name,
-            bmpFile({.bpp = 16, .compression = 3, .masks = masks, .pixels = masked(16, masks)}));
+    // Any width of mask, scaled to the full range (2-bit red 3 is 255, not 192), alpha too.
+    for (const auto& [name, masks] : {std::pair{"565.bmp", bits565},
+                                      {"555.bmp", bits555},
+                                      {"231.bmp", bits231},
+                                      {"4444.bmp", bits4444}}) {
+        picture(name, bmpFile({.headerSize = masks[3] != 0 ? 124U : 40U,
+                               .bpp = 16,
+                               .compression = 3,
+                               .masks = masks,
+                               .pixels = masked(16, masks)}));
         std::array<Rgb, 8> shown{};
         for (std::size_t i = 0; i < 8; ++i) {
             const Rgb& c = kStripes[i % 4];
@@ -372,7 +385,10 @@ TEST_F(BmpPngPages, BmpHeadersMasksAndRunLengthsShowTheirColours) {
     picture("rle8.bmp", bmpFile({.compression = 1, .pixels = rle8 + std::string("\0\1", 2)}));
     picture("rle4.bmp",
             bmpFile({.bpp = 4, .compression = 2, .pixels = rle4 + std::string("\0\1", 2)}));
-    for (int i = 0; i < 2; ++i) {
+    // A full palette has no entry to spare for the pixels left out: they are white all the same.
+    picture("rle8-256.bmp",
+            bmpFile({.compression = 1, .colours = 256, .pixels = rle8 + std::string("\0\1", 2)}));
+    for (int i = 0; i < 3; ++i) {
         expected.push_back(stripes());
         expected.back()[3] = kWhite; // top rows
     }
@@ -413,8 +429,8 @@ TEST_F(BmpPngPages, BmpResolutionIsTheHeadersWhenSane) {
 // A BMP that cannot be read is named with the reason, in both modes.
 TEST_F(BmpPngPages, UnreadableBmpsSayWhy) {
     const std::pair<Bmp, std::string> cases[] = {
-        {{.bpp = 24, .compression = 4, .pixels = std::string(64, '\xFF')},
-         "BMP holding a JPEG picture is not supported"},
+        {{.bpp = 0, .compression = 4, .pixels = std::string(64, '\xFF')},
+         "damaged (Not a JPEG file: starts with 0xff 0xff)"},
         {{.bpp = 24, .pixels = std::string(64 * 3 * 15, '\0')},
          "damaged BMP: the file ends before its pixels"},
         {{.bpp = 64, .pixels = std::string(64 * 8 * 16, '\0')}, "64-bit BMP is not supported"},
@@ -429,6 +445,37 @@ TEST_F(BmpPngPages, UnreadableBmpsSayWhy) {
             EXPECT_EQ(staged.pages, 0) << reason;
             EXPECT_EQ(staged.problem, reason) << (lossless ? "lossless" : "quality");
         }
+    }
+}
+
+// A BMP holding a JPEG or PNG picture in place of its pixels (compression 4 or 5, no bits a
+// pixel) is that picture: the JPEG staged byte for byte, the PNG showing its colours, in both
+// modes, and no copy of it left in the staging folder.
+TEST_F(BmpPngPages, ABmpHoldingAJpegOrPngIsThatPicture) {
+    const std::string jpegPath = temp / "inner.jpg";
+    ASSERT_TRUE(pdftool::test::writeJpeg(jpegPath, {}));
+    const std::string jpeg = test::readBytes(jpegPath);
+    const std::string withJpeg = picture(
+        "jpeg.bmp", bmpFile({.headerSize = 124, .bpp = 0, .compression = 4, .pixels = jpeg}));
+    for (const bool lossless : {false, true}) {
+        engine::JobOptions options;
+        options.lossless = lossless;
+        const engine::PictureStaging staged =
+            engine::StagePicturePages(withJpeg, temp / "00000", options);
+        ASSERT_EQ(staged.pages, 1) << staged.problem;
+        EXPECT_EQ(test::readBytes(staged.firstFile), jpeg);
+        EXPECT_FALSE(std::filesystem::exists(temp / "00000_bmp.jpg"));
+    }
+    host.files.clear();
+    const std::string pngPath = temp / "inner.png";
+    ASSERT_TRUE(writePng(pngPath, {}));
+    picture(
+        "png.bmp",
+        bmpFile(
+            {.headerSize = 40, .bpp = 0, .compression = 5, .pixels = test::readBytes(pngPath)}));
+    for (const bool lossless : {false, true}) {
+        SCOPED_TRACE(lossless ? "lossless" : "quality");
+        expectStripes(convert(lossless), {stripes()}, lossless ? 1 : 12);
     }
 }
 
@@ -456,6 +503,45 @@ TEST_F(BmpPngPages, PngPagesIgnoreGammaAndKeepAlphaBeforeThePalette) {
     for (const bool lossless : {false, true}) {
         SCOPED_TRACE(lossless ? "lossless" : "quality");
         expectStripes(convert(lossless), expected, lossless ? 1 : 12);
+    }
+}
+
+// A resolution that gives only the shape of a pixel is read alike in every format: 40 x 30
+// pixels at 72 by 36 give 30 x 45 points (the denser direction at 96 dpi) as a PNG (pHYs unit
+// 0), a TIFF (ResolutionUnit 1) and a JPEG (JFIF unit 0), one that goes in as it is and one
+// decoded again. An absurd resolution counts as none (96 dpi): 1 dot per metre in a PNG, 1 per
+// inch in a JPEG, a shape of 1 by 100.
+TEST_F(BmpPngPages, EveryFormatReadsAResolutionWithoutAUnitAlike) {
+    picture("shape.png", Png{.width = 40, .height = 30, .physUnit = 0, .physX = 72, .physY = 36});
+    test::TiffPage tiff{
+        .width = 40, .height = 30, .xResolution = 72, .yResolution = 36, .resolutionUnit = 1};
+    tiff.data.assign(40 * 30, '\x40');
+    host.files.push_back(temp / "pics/shape.tif");
+    ASSERT_TRUE(test::writeTiff(host.files.back(), {tiff}));
+    for (const bool arithmetic : {false, true}) {
+        host.files.push_back(temp / ("pics/shape" + std::to_string(arithmetic) + ".jpg"));
+        ASSERT_TRUE(pdftool::test::writeJpeg(host.files.back(), {.width = 40,
+                                                                 .height = 30,
+                                                                 .arithmetic = arithmetic,
+                                                                 .densityUnit = 0,
+                                                                 .xDensity = 72,
+                                                                 .yDensity = 36}));
+    }
+    picture("absurd.png", Png{.width = 40, .height = 30, .physUnit = 1, .physX = 1, .physY = 1});
+    host.files.push_back(temp / "pics/absurd.jpg");
+    ASSERT_TRUE(pdftool::test::writeJpeg(
+        host.files.back(),
+        {.width = 40, .height = 30, .densityUnit = 1, .xDensity = 1, .yDensity = 1}));
+    picture("flat.png", Png{.width = 40, .height = 30, .physUnit = 0, .physX = 1, .physY = 100});
+    for (const bool lossless : {false, true}) {
+        const std::string pdf = convert(lossless);
+        for (std::size_t i = 0; i < host.files.size(); ++i) {
+            const auto [width, height] = pageSize(pdf, static_cast<int>(i) + 1);
+            const bool shaped = i < 4;
+            EXPECT_NEAR(width, 30.0, 0.02) << host.files[i] << (lossless ? " lossless" : "");
+            EXPECT_NEAR(height, shaped ? 45.0 : 22.5, 0.02)
+                << host.files[i] << (lossless ? " lossless" : "");
+        }
     }
 }
 

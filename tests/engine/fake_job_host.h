@@ -1,5 +1,5 @@
 #pragma once
-// A JobHost that keeps the windows' state in fields and records every call in order.
+// A JobHost that keeps what the windows would show in fields and records every call in order.
 #include "core/job_host.h"
 
 #include <string>
@@ -19,12 +19,9 @@ public:
     bool perPicture = false;
     engine::JobOptions options;
 
-    std::string engineText = "0%";
-    std::vector<std::string> frontTexts; // every text the front lblPB showed
-    double track = 1000.0;
-    double bar = 0.0;
-    bool progressVisible = false;
-    std::vector<std::string> log; // locked set, visibility, shell calls, in order
+    std::vector<std::string> frontTexts; // every text the front window's label showed
+    JobProgress progress;                // the progress display as last reported
+    std::vector<std::string> log;        // states, visibility of the progress, shell calls
 
     int fileCount() const override { return static_cast<int>(files.size()); }
     std::string workingPath(int index) const override {
@@ -49,30 +46,19 @@ public:
     bool onePdfPerPicture() const override { return perPicture; }
     engine::JobOptions jobOptions() const override { return options; }
 
-    void setCommand3Enabled(bool on) override { log.push_back(flag("Command3", on)); }
-    void setToolsBarEnabled(bool on) override { log.push_back(flag("CmdToolsBar", on)); }
-    void focusToolsBarButtons() override { log.push_back("focus CmdToolsBar"); }
-    void setFrontControlsEnabled(bool on) override { log.push_back(flag("front", on)); }
-    void setFilenameLabelVisible(bool on) override { log.push_back(flag("lblFilename", on)); }
-
-    std::string engineProgressText() const override { return engineText; }
-    void setEngineProgressText(const std::string& text) override { engineText = text; }
-    void setFrontProgressText(const std::string& text) override { frontTexts.push_back(text); }
-    void setProgressVisible(bool on) override {
-        progressVisible = on;
-        log.push_back(flag("progress", on));
+    void jobStateChanged(JobState state) override {
+        static const char* const names[] = {"idle", "preparing", "running"};
+        log.push_back(std::string("state ") + names[static_cast<int>(state)]);
     }
-    double trackWidth() const override { return track; }
-    double barWidth() const override { return bar; }
-    void setBarWidth(double width) override { bar = width; }
+    void showProgress(const JobProgress& shownNow) override {
+        if (shownNow.visible != progress.visible)
+            log.push_back(shownNow.visible ? "progress on" : "progress off");
+        progress = shownNow;
+        frontTexts.push_back(shownNow.text);
+    }
 
     void openFolder(const std::string& value) override { log.push_back("open " + value); }
     void beep() override { log.push_back("beep"); }
-
-private:
-    static std::string flag(const std::string& name, bool on) {
-        return name + (on ? " on" : " off");
-    }
 };
 
 } // namespace pw::test

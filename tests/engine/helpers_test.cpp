@@ -128,16 +128,17 @@ TEST_P(ToolOutput, MovesTheBarForwardOnly) {
     const ToolOutputCase& c = GetParam();
     test::FakeJobHost host;
     host.files.assign(static_cast<std::size_t>(c.fileCount), "x.png");
-    host.bar = 1; // the job starts the builder with a bar of width 1
     test::FakePrompts prompts;
     JobSession session(host, prompts);
     JobRequest request;
     request.pictures = host.files;
     ConversionJob job(request, session);
+    session.progress(engine::JobStage::Starting, 0, c.fileCount); // the builder starts
     for (const std::string& chunk : c.chunks)
         job.builderOutput(chunk);
-    EXPECT_EQ(host.frontTexts.empty() ? std::string() : host.frontTexts.back(), c.lastText);
-    EXPECT_DOUBLE_EQ(host.bar, c.lastText.empty() ? 1.0 : c.barPercent * 10.0);
+    EXPECT_EQ(host.frontTexts.back(), c.lastText.empty() ? "Now Start Creating..." : c.lastText);
+    EXPECT_DOUBLE_EQ(host.progress.bar, c.barPercent / 100.0);
+    EXPECT_EQ(host.progress.sliver, c.lastText.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -28,9 +28,8 @@ protected:
     void TearDown() override { os::setApplicationFolder(""); }
 
     // One Convert with the host's pictures and options; the result, or nothing when the job
-    // did not start.
+    // did not start. One session serves every Convert of a test, as it does the window.
     std::optional<engine::JobResult> run(const JobSession::Choices& choices = {}) {
-        JobSession session(host, prompts);
         std::optional<engine::JobRequest> request = session.begin(choices);
         if (!request)
             return std::nullopt;
@@ -45,6 +44,7 @@ protected:
     TempFolder temp;
     FakeJobHost host;
     FakePrompts prompts;
+    JobSession session{host, prompts};
     std::string stagingFolder; // of the last job
 };
 

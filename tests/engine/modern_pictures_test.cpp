@@ -210,6 +210,32 @@ std::string withPyramidGroup(const std::string& file) {
     return moved + box("meta", grown.substr(8));
 }
 
+// The same HEIF file with each item's properties listed in its ipma box in reverse order, so
+// that mirroring comes before rotation and the clean aperture last.
+std::string withAssociationsReversed(std::string file) {
+    const std::size_t type = file.find("ipma");
+    if (type == std::string::npos || type + 12 > file.size())
+        return {};
+    const auto byte = [&file](std::size_t at) { return static_cast<unsigned char>(file[at]); };
+    const bool wideItems = byte(type + 4) >= 1;
+    const std::size_t indexBytes = (byte(type + 7) & 1) != 0 ? 2 : 1;
+    const std::size_t entries = std::size_t{byte(type + 8)} << 24 |
+                                std::size_t{byte(type + 9)} << 16 |
+                                std::size_t{byte(type + 10)} << 8 | byte(type + 11);
+    std::size_t at = type + 12;
+    for (std::size_t entry = 0; entry < entries && at < file.size(); ++entry) {
+        at += wideItems ? 4 : 2;
+        const std::size_t count = byte(at++);
+        std::vector<std::string> indices;
+        for (std::size_t i = 0; i < count; ++i)
+            indices.push_back(file.substr(at + i * indexBytes, indexBytes));
+        for (std::size_t i = 0; i < count; ++i)
+            file.replace(at + i * indexBytes, indexBytes, indices[count - 1 - i]);
+        at += count * indexBytes;
+    }
+    return file;
+}
+
 // Page `page` of the PDF drawn by mutool at 96 dpi, one pixel a pixel without smoothing.
 FIBITMAP* renderExactly(const std::string& pdf, int page, const std::string& png) {
     if (!shell("mutool draw -q -r 96 -o '" + png + "' '" + pdf + "' " + std::to_string(page)))
@@ -406,8 +432,36 @@ TEST_F(ModernPictures, EachFormatBecomesAnUprightPageOfItsSizeAndColours) {
     }
 }
 
-// Cropped (clap), turned (irot) and mirrored (imir) pictures of 8 and 10 bits, and one in a file
-// with a pyramid's entity group, look as libheif shows the 8-bit ones, in both modes.
+// A JPEG XL whose alpha is stored premultiplied (red at half alpha as 128, 0, 0, 128) shows
+// the red it stands for over white, 255, 128, 128, not the darker 191, 128, 128 of taking the
+// samples for straight alpha; as djxl gives it back (255, 0, 0, 128), in both modes.
+TEST_F(ModernPictures, PremultipliedAlphaInAJpegXlIsDividedOut) {
+    // 40 x 20 pixels, lossless. libjxl 0.7's encoder cannot write premultiplied alpha: this is
+    // its file of those samples with the alpha channel's description edited to say so.
+    const std::string premultiplied(
+        "\xff\x0a\x98\x70\x30\x00\x4a\x08\x08\x10\x00\x68\x00\x4b\x18\x8b\x15\x00\xd4\x19"
+        "\x63\xd0\x4c\x5e\x40\x02\x00\x41\x02\x44\x36\x80\xc1\x81\xbf\x4b\xc6\x06\x00",
+        39);
+    host.files = {pic("premultiplied.jxl")};
+    ASSERT_TRUE(test::writeBytes(host.files[0], premultiplied));
+    for (const bool lossless : {false, true}) {
+        host.options.lossless = lossless;
+        fs::remove_all(host.folder);
+        run();
+        EXPECT_TRUE(prompts.messages.empty()) << prompts.messages.front().text;
+        const Page shown = page(out("NewPDF.pdf"), 1);
+        RGBQUAD pixel{};
+        ASSERT_TRUE(FreeImage_GetPixelColor(shown.bitmap, 20, 10, &pixel)) << lossless;
+        EXPECT_GE(pixel.rgbRed, 252) << lossless;
+        EXPECT_NEAR(pixel.rgbGreen, 128, 4) << lossless;
+        EXPECT_NEAR(pixel.rgbBlue, 128, 4) << lossless;
+    }
+}
+
+// Cropped (clap), turned (irot) and mirrored (imir) pictures of 8 and 10 bits, one in a file
+// with a pyramid's entity group and one whose properties are listed mirror first, look as
+// libheif shows the 8-bit ones as avifenc lists them: the format gives the order, crop, turn,
+// mirror, whatever the list's. In both modes.
 TEST_F(ModernPictures, TransformedAndPyramidHeifsShowAsTheReferenceDecoderShowsThem) {
     const std::string cells = temp / "cells.png";
     ASSERT_TRUE(saveCells(cells));
@@ -430,16 +484,19 @@ TEST_F(ModernPictures, TransformedAndPyramidHeifsShowAsTheReferenceDecoderShowsT
     host.files.push_back(pic("pyramid.avif"));
     ASSERT_TRUE(
         test::writeBytes(host.files.back(), withPyramidGroup(test::readBytes(host.files.front()))));
+    host.files.push_back(pic("reversed.avif"));
+    ASSERT_TRUE(test::writeBytes(host.files.back(),
+                                 withAssociationsReversed(test::readBytes(host.files.front()))));
     for (const bool lossless : {false, true}) {
         host.options.lossless = lossless;
         run();
         EXPECT_TRUE(prompts.messages.empty()) << prompts.messages.front().text;
         prompts.messages.clear();
         const std::string pdf = out("NewPDF.pdf");
-        ASSERT_EQ(pageCount(pdf), 5) << lossless;
-        for (int page = 1; page <= 5; ++page) {
+        ASSERT_EQ(pageCount(pdf), 6) << lossless;
+        for (int page = 1; page <= 6; ++page) {
             SCOPED_TRACE(host.files[static_cast<std::size_t>(page - 1)]);
-            expectPageLike(pdf, page, references[page == 5 ? 0 : (page - 1) / 2], lossless ? 2 : 8,
+            expectPageLike(pdf, page, references[page >= 5 ? 0 : (page - 1) / 2], lossless ? 2 : 8,
                            temp / "shown.png", lossless);
         }
         fs::remove(pdf);
@@ -493,13 +550,17 @@ TEST_F(ModernPictures, AGifPageIsItsScreenWithTheFirstFramePlaced) {
     for (FIBITMAP* reference : references)
         FreeImage_Unload(reference);
 
-    // The screen is the page: one at the pixel limit is refused. A frame claiming far more
+    // The screen is the page: one at the pixel limit is refused, from its size alone, also when
+    // the file ends after it (a decompression bomb of a few bytes). A frame claiming far more
     // pixels than its data holds is refused as before, whatever the screen.
     const std::string huge = temp / "huge.gif";
     test::GifFrame wide = placed;
     wide.screenWidth = wide.screenHeight = 40000;
     ASSERT_TRUE(test::writeGif(huge, wide));
     std::string reason;
+    EXPECT_FALSE(test::stageLikeJob(huge, temp / "staged.jpg", &reason));
+    EXPECT_EQ(reason, "40000 x 40000 pixels reaches the limit of 900 megapixels");
+    ASSERT_TRUE(test::writeBytes(huge, test::readBytes(huge).substr(0, 13)));
     EXPECT_FALSE(test::stageLikeJob(huge, temp / "staged.jpg", &reason));
     EXPECT_EQ(reason, "40000 x 40000 pixels reaches the limit of 900 megapixels");
     test::GifFrame claimed = placed;

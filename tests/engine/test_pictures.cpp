@@ -407,7 +407,8 @@ bool writeTiffPage(TIFF* tiff, const TiffPage& page) {
     if (page.xResolution > 0) {
         TIFFSetField(tiff, TIFFTAG_XRESOLUTION, page.xResolution);
         TIFFSetField(tiff, TIFFTAG_YRESOLUTION, page.yResolution);
-        TIFFSetField(tiff, TIFFTAG_RESOLUTIONUNIT, page.resolutionUnit);
+        if (page.resolutionUnit != 0)
+            TIFFSetField(tiff, TIFFTAG_RESOLUTIONUNIT, page.resolutionUnit);
     }
     if (!page.colourMap.empty()) {
         const std::size_t entries = page.colourMap.size() / 3;

@@ -70,7 +70,7 @@ struct TiffPage {
     int orientation = 1;
     float xResolution = 0; // no resolution tags when 0
     float yResolution = 0;
-    int resolutionUnit = 2;               // RESUNIT_INCH
+    int resolutionUnit = 2;               // RESUNIT_INCH; 0 writes no ResolutionUnit tag
     int compression = 8;                  // COMPRESSION_ADOBE_DEFLATE
     std::vector<std::uint16_t> colourMap; // red, green, blue tables of 2^bits entries each
     std::string data;

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 #include <sstream>
 #include <tiffio.h>
+#include <tuple>
 
 using namespace pw;
 using test::TiffPage;
@@ -204,6 +205,25 @@ protected:
         }
     }
 
+    // The page as libtiff's RGBA reader shows it.
+    std::function<Rgb(int, int)> libtiffShown(const TiffPage& page) {
+        const std::string path = temp / "reference.tif";
+        std::vector<std::uint32_t> shown(std::size_t{page.width} * page.height);
+        TIFF* tiff = test::writeTiff(path, {page}) ? TIFFOpen(path.c_str(), "r") : nullptr;
+        EXPECT_NE(tiff, nullptr);
+        if (tiff != nullptr) {
+            EXPECT_EQ(TIFFReadRGBAImageOriented(tiff, page.width, page.height, shown.data(),
+                                                ORIENTATION_TOPLEFT, 0),
+                      1);
+            TIFFClose(tiff);
+        }
+        return [shown, width = page.width](int x, int y) {
+            const std::uint32_t pixel = shown[static_cast<std::size_t>(y) * width + x];
+            return Rgb{static_cast<int>(TIFFGetR(pixel)), static_cast<int>(TIFFGetG(pixel)),
+                       static_cast<int>(TIFFGetB(pixel))};
+        };
+    }
+
     // host.files in one PDF, at quality 100 or without loss, rendered page by page.
     std::vector<Shown> convert(bool lossless) {
         host.options = {};
@@ -235,13 +255,20 @@ TEST_F(TiffPictures, EverySampleKindLooksAsItShouldInBothModes) {
                         [&](int x, int y) {
                             return Rgb{eight(floatRgb(x, y, 0)), eight(floatRgb(x, y, 1)), 128};
                         }});
-    // Signed samples start at -128, black.
-    pictures.push_back({"signed.tif",
-                        {pageOf<std::int8_t>(PHOTOMETRIC_MINISBLACK, 1, SAMPLEFORMAT_INT,
-                                             [](int x, int, int) {
-                                                 return static_cast<std::int8_t>(x * 11 - 128);
-                                             })},
-                        [&](int x, int) { return gray(x * 11); }});
+    // Signed 8-bit samples as their stored bytes, as libtiff's own reader (and ImageMagick and
+    // Pillow) shows them: 0 black, 127 half way, -1 white. Signed 16-bit ones start at -32768,
+    // black, as ImageMagick shows them.
+    const TiffPage signed8 =
+        pageOf<std::int8_t>(PHOTOMETRIC_MINISBLACK, 1, SAMPLEFORMAT_INT,
+                            [](int x, int, int) { return static_cast<std::int8_t>(x * 11 - 128); });
+    pictures.push_back({"signed8.tif", {signed8}, libtiffShown(signed8)});
+    pictures.push_back({"signed16.tif",
+                        {pageOf<std::int16_t>(PHOTOMETRIC_MINISBLACK, 1, SAMPLEFORMAT_INT,
+                                              [](int x, int, int) {
+                                                  return static_cast<std::int16_t>(x * 2800 -
+                                                                                   32768);
+                                              })},
+                        [&](int x, int) { return gray(eight(x * 2800 / 65535.0)); }});
     // Premultiplied 16-bit alpha over white.
     const auto colour = [](int x, int y, int c) {
         const double straight[] = {0.8, 0.2, ramp(y, kHeight)};
@@ -309,22 +336,66 @@ TEST_F(TiffPictures, EverySampleKindLooksAsItShouldInBothModes) {
             return static_cast<float>(0.8 * ramp(x, kWidth) * white[c]);
         });
     logLuv.compression = COMPRESSION_SGILOG;
-    const std::string logLuvPath = temp / "logluv.tif";
-    ASSERT_TRUE(test::writeTiff(logLuvPath, {logLuv}));
-    std::vector<std::uint32_t> reference(kWidth * kHeight);
-    TIFF* tiff = TIFFOpen(logLuvPath.c_str(), "r");
-    ASSERT_NE(tiff, nullptr);
-    ASSERT_EQ(
-        TIFFReadRGBAImageOriented(tiff, kWidth, kHeight, reference.data(), ORIENTATION_TOPLEFT, 0),
-        1);
-    TIFFClose(tiff);
-    pictures.push_back(
-        {"logluv.tif", {logLuv}, [&](int x, int y) {
-             const std::uint32_t pixel = reference[static_cast<std::size_t>(y * kWidth + x)];
-             return Rgb{static_cast<int>(TIFFGetR(pixel)), static_cast<int>(TIFFGetG(pixel)),
-                        static_cast<int>(TIFFGetB(pixel))};
-         }});
+    pictures.push_back({"logluv.tif", {logLuv}, libtiffShown(logLuv)});
     expectShownAsMeant(pictures);
+}
+
+// CIE L*a*b* pages, 8-bit CIELab in LZW strips and 16-bit ICCLab, turned into sRGB: above, the
+// published D50 L*a*b* values of white and the sRGB primaries, which must come back as white
+// and the primaries; below, neutral grays from L* 0 to 100, which must stay gray at the sRGB
+// level of their lightness (white no cream).
+TEST_F(TiffPictures, LabPagesShowTheirColoursInSrgb) {
+    const double primaries[4][3] = {
+        {100.0, 0.0, 0.0}, {54.29, 80.80, 69.89}, {87.82, -79.29, 80.99}, {29.57, 68.30, -112.03}};
+    const Rgb shown[4] = {{255, 255, 255}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
+    const auto lab = [&](int x, int y, int c) {
+        if (y < kHeight / 2)
+            return primaries[x / 6][c];
+        return c == 0 ? 100.0 * ramp(x, kWidth) : 0.0;
+    };
+    const auto gray = [&](int x) {
+        const double lightness = 100.0 * ramp(x, kWidth);
+        const double luminance =
+            lightness > 8.0 ? std::pow((lightness + 16.0) / 116.0, 3.0) : lightness / 903.3;
+        const double level = luminance <= 0.0031308 ? 12.92 * luminance
+                                                    : 1.055 * std::pow(luminance, 1 / 2.4) - 0.055;
+        const int value = eight(level);
+        return Rgb{value, value, value};
+    };
+    TiffPage cieLab =
+        pageOf<std::uint8_t>(PHOTOMETRIC_CIELAB, 3, SAMPLEFORMAT_UINT, [&](int x, int y, int c) {
+            const double value = lab(x, y, c);
+            return static_cast<std::uint8_t>(c == 0 ? std::lround(value * 2.55)
+                                                    : std::lround(std::max(value, -128.0)));
+        });
+    cieLab.compression = COMPRESSION_LZW;
+    TiffPage iccLab =
+        pageOf<std::uint16_t>(PHOTOMETRIC_ICCLAB, 3, SAMPLEFORMAT_UINT, [&](int x, int y, int c) {
+            const double value = lab(x, y, c);
+            return static_cast<std::uint16_t>(
+                std::lround(c == 0 ? value * 655.35 : value * 256.0 + 32768.0));
+        });
+    host.files = {temp / "pics/cielab.tif", temp / "pics/icclab.tif"};
+    ASSERT_TRUE(test::writeTiff(host.files[0], {cieLab}));
+    ASSERT_TRUE(test::writeTiff(host.files[1], {iccLab}));
+    for (const bool lossless : {false, true}) {
+        const std::vector<Shown> pages = convert(lossless);
+        ASSERT_EQ(pages.size(), 2U);
+        for (std::size_t i = 0; i < 2; ++i) {
+            EXPECT_TRUE(looksLike(
+                pages[i], kWidth, kHeight,
+                [&](int x, int y) { return y < kHeight / 2 ? shown[x / 6] : gray(x); },
+                lossless ? 12 : 24))
+                << host.files[i] << (lossless ? " without loss" : " at quality 100");
+            // White exactly white without loss, within JPEG's rounding at a quality.
+            for (int y = 1; y < kHeight / 2 - 1; ++y)
+                for (int x = 1; x < 5; ++x) {
+                    const Rgb white = pages[i].pixels[static_cast<std::size_t>(y * kWidth + x)];
+                    EXPECT_GE(std::min({white.r, white.g, white.b}), lossless ? 255 : 253)
+                        << host.files[i] << " at " << x << "," << y;
+                }
+        }
+    }
 }
 
 // Pillow leaves out SamplesPerPixel on palette pages, which FreeImage took for an alpha sample.
@@ -431,7 +502,10 @@ TEST_F(TiffPictures, PagesAreTurnedAndMirroredAsTheirOrientationSays) {
     }
 }
 
-// XResolution 2 and YResolution 1 without a unit: pixels twice as tall as wide.
+// XResolution 2 and YResolution 1 without a unit: pixels twice as tall as wide, the denser
+// direction at 96 dpi, on every reader's path (a turned page, a Group 4 page copied as it is).
+// An absurd resolution counts as none: 1 by 1 in inches (also when the unit, whose default is
+// the inch, is not given), or a shape of 1 by 1000.
 TEST_F(TiffPictures, AResolutionWithoutAUnitGivesTheAspectRatioAt96Dpi) {
     TiffPage page;
     page.width = 256;
@@ -442,22 +516,37 @@ TEST_F(TiffPictures, AResolutionWithoutAUnitGivesTheAspectRatioAt96Dpi) {
     page.resolutionUnit = RESUNIT_NONE;
     TiffPage turned = page;
     turned.orientation = 6;
+    TiffPage fax = page;
+    fax.bits = 1;
+    fax.photometric = PHOTOMETRIC_MINISWHITE;
+    fax.compression = COMPRESSION_CCITTFAX4;
+    fax.data.assign(256 / 8 * 200, '\x0F');
+    std::vector<TiffPage> pages = {page, page, turned, fax};
+    for (const auto& [x, y, unit] :
+         {std::tuple{1.0F, 1.0F, 0}, {1.0F, 1.0F, RESUNIT_INCH}, {1.0F, 1000.0F, RESUNIT_NONE}}) {
+        pages.push_back(page);
+        pages.back().xResolution = x;
+        pages.back().yResolution = y;
+        pages.back().resolutionUnit = unit;
+    }
     const std::string path = temp / "pics/aspect.tif";
-    ASSERT_TRUE(test::writeTiff(path, {page, page, turned}));
+    ASSERT_TRUE(test::writeTiff(path, pages));
     host.files = {path};
+    // 256 pixels at 96 dpi by 200 at 48 dpi; 96 dpi both ways for the absurd ones.
+    const std::vector<std::pair<double, double>> meant = {
+        {192.0, 300.0}, {192.0, 300.0}, {300.0, 192.0}, {192.0, 300.0},
+        {192.0, 150.0}, {192.0, 150.0}, {192.0, 150.0}};
     for (const bool lossless : {false, true}) {
         host.options = {};
         host.options.lossless = lossless;
         std::filesystem::remove_all(host.folder);
         run();
-        // 256 pixels at 192 dpi by 200 at 96 dpi.
         const std::vector<std::pair<double, double>> sizes = pageSizes(out("NewPDF.pdf"));
-        ASSERT_EQ(sizes.size(), 3U);
-        for (std::size_t i = 0; i < 3; ++i) {
-            const double wide = i < 2 ? 96.0 : 150.0;
-            const double tall = i < 2 ? 150.0 : 96.0;
-            EXPECT_NEAR(sizes[i].first, wide, 0.05) << "page " << i + 1 << " lossless " << lossless;
-            EXPECT_NEAR(sizes[i].second, tall, 0.05)
+        ASSERT_EQ(sizes.size(), meant.size());
+        for (std::size_t i = 0; i < meant.size(); ++i) {
+            EXPECT_NEAR(sizes[i].first, meant[i].first, 0.05)
+                << "page " << i + 1 << " lossless " << lossless;
+            EXPECT_NEAR(sizes[i].second, meant[i].second, 0.05)
                 << "page " << i + 1 << " lossless " << lossless;
         }
     }

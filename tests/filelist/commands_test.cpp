@@ -33,7 +33,7 @@ TEST_F(FileListTest, RemoveTakesTheSelectedEntryAndEmptiesCleanly) {
     EXPECT_EQ(working(), (Paths{"/p/a.jpg", "/p/c.jpg"}));
     EXPECT_EQ(shown(), (Paths{"shown:/p/a.jpg", "shown:/p/c.jpg"}));
     EXPECT_EQ(list.selected(), -1);
-    EXPECT_EQ(front.pageText, kNoPageText);
+    EXPECT_EQ(front.pageText, "Page Number: 0 of 2");
     EXPECT_FALSE(front.hintVisible);
 
     list.select(0);
@@ -109,7 +109,7 @@ TEST_F(FileListTest, ARowWhoseHighlightIsClearedIsNotSelected) {
     }
     ASSERT_EQ(list2_->currentRow(), 1); // Qt keeps the row current, without the highlight
     EXPECT_EQ(list.selected(), -1);
-    EXPECT_EQ(front.pageText, kNoPageText);
+    EXPECT_EQ(front.pageText, "Page Number: 0 of 3");
     EXPECT_EQ(front.filenameText, "");
     commands.CmdToolsBar_Click(ToolCommands::MoveUp);
     commands.CmdToolsBar_Click(ToolCommands::MoveDown);
@@ -126,7 +126,6 @@ TEST_F(FileListTest, SortByLocaleIgnoringCaseWithNumbersByValueKeepingPairs) {
               (Paths{"shown:/Y.jpg", "shown:/z.jpg", "shown:C:/b/x.jpg", "shown:c:/C/a.jpg"}));
     EXPECT_EQ(list.selected(), -1);
     EXPECT_EQ(list.model().index(0).data().toString(), list2_->text(0));
-    EXPECT_GE(pump.pumps, 4);
 
     list.clear();
     fill({"/p/Zoo.jpg", "/p/IMG_10.jpg",
@@ -140,15 +139,13 @@ TEST_F(FileListTest, SortByLocaleIgnoringCaseWithNumbersByValueKeepingPairs) {
                                 "/p/IMG_2.jpg", "/p/IMG_10.jpg", "/p/Zoo.jpg"}));
 }
 
-TEST_F(FileListTest, SortGivesUpWhenTheListChangesWhileItYields) {
+// The sort is one step: no message (a drop, a second start's pictures) runs in its middle.
+TEST_F(FileListTest, SortRunsNoMessagesMeanwhile) {
     fill({"/b.jpg", "/a.jpg"});
-    pump.onMessage = [this] {
-        if (list.count() == 2)
-            list.append("/dropped.jpg", "/dropped.jpg");
-    };
-    EXPECT_FALSE(list.sort(pump));
-    EXPECT_EQ(working(), (Paths{"/b.jpg", "/a.jpg", "/dropped.jpg"}));
-    EXPECT_EQ(list.model().workingPath(2), "/dropped.jpg");
+    pump.onMessage = [this] { list.append("/dropped.jpg", "/dropped.jpg"); };
+    commands.menuSort_Click();
+    EXPECT_EQ(working(), (Paths{"/a.jpg", "/b.jpg"}));
+    EXPECT_EQ(pump.pumps, 0);
 }
 
 TEST_F(FileListTest, AddAppendsThePickedFileEachTimeItIsPicked) {

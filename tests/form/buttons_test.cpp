@@ -283,8 +283,9 @@ TEST_F(FrontButtons, KeysRunTheirCommands) {
     QStringList menu;
     for (const QAction* action : front.List2->actions())
         menu << action->text();
-    EXPECT_EQ(menu, (QStringList{"Add a File", "Add Folder", "Remove a File", "Move Up",
-                                 "Move Down", "Sort by File Path and Name", "Convert"}));
+    EXPECT_EQ(menu,
+              (QStringList{"Add a File", "Add Folder", "Remove a File", "Move Up", "Move Down",
+                           "Sort by File Path and Name", "Pages...", "Undo", "Redo", "Convert"}));
 }
 
 } // namespace

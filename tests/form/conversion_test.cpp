@@ -19,8 +19,10 @@
 #include <QComboBox>
 #include <QDir>
 #include <QDoubleSpinBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -29,6 +31,7 @@
 #include <QSpinBox>
 #include <QTimer>
 #include <QWindow>
+#include <algorithm>
 #include <chrono>
 
 namespace pw::test {
@@ -436,6 +439,41 @@ TEST_F(Conversion, StopPictureAndEscEndAJobWithinASecondMidDecode) {
     }
 }
 
+// Esc, pressed in the front window during a job, stops it as the Stop picture does; the
+// list cannot be changed or undone meanwhile.
+TEST_F(Conversion, EscStopsARunningJob) {
+    frmPrinting& engine = startProgram();
+    frmMain& front = *engine.front();
+    QFile builder(dir_.path() + QStringLiteral("/app/data/pdf.exe"));
+    ASSERT_TRUE(builder.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    builder.write("#!/bin/sh\nexec sleep 60\n");
+    builder.close();
+    engine.txtPath->setText(dir_.path() + QStringLiteral("/out"));
+    for (const QString& name : {QStringLiteral("a.png"), QStringLiteral("b.png")}) {
+        prompts_.openNext(picture(name, Qt::red).toStdString());
+        press(front.imgToolbar[0]);
+    }
+    QAction* undo = engine.menuContrl->findChild<QAction*>(QStringLiteral("menuUndo"));
+    ASSERT_TRUE(undo->isEnabled());
+
+    QApplication::setActiveWindow(&front);
+    press(front.imgConvert);
+    QTimer guard;
+    guard.start(30000);
+    while (front.lblPB->text() != QStringLiteral("Now Start Creating...") && guard.isActive())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    ASSERT_TRUE(app_->jobRunning());
+    EXPECT_FALSE(undo->isEnabled());
+    QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(&front, &esc);
+    waitForJob();
+
+    EXPECT_EQ(front.lblPB->text(), QStringLiteral("Stopped"));
+    EXPECT_TRUE(QDir(dir_.path() + QStringLiteral("/out")).entryList(QDir::Files).isEmpty());
+    EXPECT_EQ(front.List2->count(), 2);
+    EXPECT_TRUE(undo->isEnabled());
+}
+
 // The end message lists the pictures left out; why each was is behind "Show Details...".
 TEST_F(Conversion, PicturesLeftOutAreListedWithTheirReasonsInTheDetails) {
     frmPrinting& engine = startProgram();
@@ -469,6 +507,46 @@ TEST_F(Conversion, PicturesLeftOutAreListedWithTheirReasonsInTheDetails) {
                                 noise.toStdString() + "\n" + cut.toStdString());
     EXPECT_EQ(message.details, noise.toStdString() + ": not a picture (unknown format)\n" +
                                    cut.toStdString() + ": damaged (JPEG data ends early)");
+}
+
+// The end of a job speaks one message at a time, in the order things happened: the pictures
+// left out, then the folder that no file manager could open.
+TEST_F(Conversion, EndMessagesComeOneAtATimeInTheOrderThingsHappened) {
+    frmPrinting& engine = startProgram();
+    frmMain& front = *engine.front();
+    const QString output = dir_.path() + QStringLiteral("/out");
+    engine.txtPath->setText(output);
+    engine.urlOpener = [](const QUrl&) { return false; };
+    const QString noise = dir_.path() + QStringLiteral("/noise.png");
+    QFile noiseFile(noise);
+    ASSERT_TRUE(noiseFile.open(QIODevice::WriteOnly));
+    noiseFile.write(QByteArray(500, '\x5A'));
+    noiseFile.close();
+    for (const QString& path : {picture(QStringLiteral("a.png"), Qt::red), noise}) {
+        prompts_.openNext(path.toStdString());
+        press(front.imgToolbar[0]);
+    }
+    // Each box runs the event loop while it is up, as a modal box does.
+    int open = 0;
+    int most = 0;
+    prompts_.onMessageBox = [&](const MessageBoxCall&) {
+        most = std::max(most, ++open);
+        QElapsedTimer up;
+        up.start();
+        while (up.elapsed() < 200)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        --open;
+    };
+    press(front.imgConvert);
+    waitForJob();
+    prompts_.onMessageBox = nullptr;
+
+    EXPECT_EQ(prompts_.messageTexts(),
+              (std::vector<std::string>{
+                  "This picture could not be converted and is missing from the result:\n" +
+                      noise.toStdString(),
+                  "The folder could not be opened.\r\nThe PDFs are in " + output.toStdString()}));
+    EXPECT_EQ(most, 1);
 }
 
 } // namespace

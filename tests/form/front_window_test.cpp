@@ -1,5 +1,6 @@
 #include "filelist/file_list.h"
 #include "filelist/picture_list_view.h"
+#include "filelist/selection_display.h"
 #include "form_fixture.h"
 #include "platform/paths.h"
 #include "resources/artwork.h"
@@ -51,6 +52,40 @@ TEST_F(FrontWindow, TheSelectedNameFitsItsLabelAndKeepsItsExtension) {
               front.lblFilename->contentsRect().width());
     EXPECT_GE(front.lblFilename->font().pointSizeF(), 7.0);
     EXPECT_EQ(front.lblFilename->toolTip(), path);
+}
+
+// The count under the list: "0 of N" without a selection, room for 100,000 pictures, and the
+// name beside it never over it; the progress label shows whole beside the welcome panel.
+TEST_F(FrontWindow, TheCountShowsPageOfTotalInItsRoomBesideTheName) {
+    frmMain& front = loadFront(15.0);
+    ASSERT_FALSE(front.picDoor->isHidden());
+    EXPECT_FALSE(front.picDoor->geometry().intersects(front.lblPB->geometry()));
+    EXPECT_FALSE(front.picDoor->geometry().intersects(front.PicPB->geometry()));
+
+    const std::string path = "/home/someone/Pictures/Holidays 2026/Mountains/IMG_0001.jpeg";
+    for (int i = 0; i < 12; ++i)
+        front.fileList().append(path, path);
+    EXPECT_EQ(front.lblPage->text(), QStringLiteral("Page Number: 0 of 12"));
+    front.fileList().select(2);
+    EXPECT_EQ(front.lblPage->text(), QStringLiteral("Page Number: 3 of 12"));
+
+    const auto fits = [&front](const QString& count) {
+        SCOPED_TRACE(count.toStdString());
+        EXPECT_EQ(front.lblPage->text(), count);
+        EXPECT_LE(QFontMetrics(front.lblPage->font()).horizontalAdvance(count),
+                  front.lblPage->contentsRect().width());
+        EXPECT_FALSE(front.lblPage->geometry().intersects(front.lblFilename->geometry()));
+        EXPECT_EQ(front.lblFilename->geometry().right(), front.List2->geometry().right());
+        const QString name = front.lblFilename->text();
+        EXPECT_TRUE(name.endsWith(QStringLiteral(".jpeg"))) << name.toStdString();
+        EXPECT_LE(QFontMetrics(front.lblFilename->font()).horizontalAdvance(name),
+                  front.lblFilename->contentsRect().width());
+    };
+    fits(QStringLiteral("Page Number: 3 of 12"));
+    // The list's own limit is below 100,000; the label is told what such a list would show.
+    front.setPageText(pageNumberText(99999, 100000));
+    fits(QStringLiteral("Page Number: 100000 of 100000"));
+    EXPECT_DOUBLE_EQ(front.lblPage->font().pointSizeF(), front.font().pointSizeF());
 }
 
 TEST_F(FrontWindow, IsParkedOutOfViewUntilTheFirstTickThenShapedAndCentred) {

@@ -155,7 +155,7 @@ TEST_F(PagesWindowTest, TurnsAndMovesPagesAndTheFrontListFollows) {
     key(Qt::Key_Delete);
     ASSERT_EQ(front.fileList().count(), 1);
     EXPECT_EQ(front.fileList().workingPath(0), picture("upright.jpg"));
-    EXPECT_EQ(front.lblPage->text().toStdString(), "Page Number: 0");
+    EXPECT_EQ(front.lblPage->text().toStdString(), "Page Number: 0 of 1");
 }
 
 TEST_F(PagesWindowTest, APictureThatCannotBeReadSaysWhy) {

@@ -1,6 +1,7 @@
 // Group 4 pages: a staged one-strip TIFF's data goes in as it is; anything else is skipped.
 // A tall or wide picture split over pages of paper, shown slice by slice from one stored image.
 #include "command_output.h"
+#include "formats/g4_stream.h"
 #include "formats/g4_tiff.h"
 #include "jpeg_maker.h"
 #include "pdf_probe.h"
@@ -10,6 +11,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <qpdf/QPDF.hh>
+#include <random>
 #include <sstream>
 #include <tiffio.h>
 
@@ -189,6 +191,118 @@ TEST(CcittPages, OtherTiffsAreSkipped) {
     for (const char* name : {"00000.tif", "00001.tif", "00002.tif", "00003.tif", "00004.tif"})
         EXPECT_NE(run.output.find(std::string("Skipped ") + name + ": "), std::string::npos)
             << run.output;
+}
+
+namespace {
+
+// Bits written as text, high bit first, padded with zeros to a byte.
+std::vector<std::uint8_t> packed(const std::string& bits) {
+    std::vector<std::uint8_t> bytes((bits.size() + 7) / 8);
+    for (std::size_t i = 0; i < bits.size(); ++i)
+        if (bits[i] == '1')
+            bytes[i / 8] = static_cast<std::uint8_t>(bytes[i / 8] | 0x80 >> (i % 8));
+    return bytes;
+}
+
+std::string strictly(const std::string& bits, std::uint32_t width, std::uint32_t height) {
+    const std::vector<std::uint8_t> bytes = packed(bits);
+    return CheckG4Stream(bytes.data(), bytes.size(), width, height);
+}
+
+} // namespace
+
+// Whatever libtiff's Group 4 encoder writes (runs of every length up to several wide make-up
+// codes, passes, vertical codes, both photometrics) passes the strict check and decodes to the
+// rows libtiff decodes.
+TEST(CcittPages, TheStrictCheckTakesLibtiffsGroup4AndDecodesItAlike) {
+    std::mt19937 random(33);
+    const auto below = [&random](int most) {
+        return std::uniform_int_distribution<int>(0, most - 1)(random);
+    };
+    const std::string path = ::testing::TempDir() + "/strict.tif";
+    for (int page = 0; page < 60; ++page) {
+        const int width = 1 + below(page % 12 == 0 ? 7000 : 300);
+        const int height = 1 + below(30);
+        std::vector<std::vector<bool>> dark(static_cast<std::size_t>(height),
+                                            std::vector<bool>(static_cast<std::size_t>(width)));
+        for (int box = below(12); box > 0; --box) {
+            const int left = below(width);
+            const int top = below(height);
+            const int right = left + below(width - left + 1);
+            const int bottom = top + below(height - top + 1);
+            for (int y = top; y < bottom; ++y)
+                for (int x = left; x < right; ++x)
+                    dark[y][x] = !dark[y][x];
+        }
+        for (int dot = page % 3 == 0 ? width * height / 8 : 0; dot > 0; --dot)
+            dark[below(height)][below(width)] = true;
+        ASSERT_TRUE(writeBilevel(
+            path, {.photometric = page % 2 == 0 ? PHOTOMETRIC_MINISWHITE : PHOTOMETRIC_MINISBLACK,
+                   .width = width,
+                   .height = height,
+                   .dark = [&](int x, int y) { return dark[y][x]; }}));
+        TIFF* tiff = TIFFOpen(path.c_str(), "r");
+        ASSERT_NE(tiff, nullptr);
+        std::vector<std::uint8_t> raw(TIFFGetStrileByteCount(tiff, 0));
+        std::vector<std::uint8_t> rows(static_cast<std::size_t>((width + 7) / 8 * height));
+        ASSERT_EQ(TIFFReadRawStrip(tiff, 0, raw.data(), static_cast<tmsize_t>(raw.size())),
+                  static_cast<tmsize_t>(raw.size()));
+        ASSERT_EQ(TIFFReadEncodedStrip(tiff, 0, rows.data(), static_cast<tmsize_t>(rows.size())),
+                  static_cast<tmsize_t>(rows.size()));
+        TIFFClose(tiff);
+        std::vector<std::uint8_t> decoded;
+        EXPECT_EQ(CheckG4Stream(raw.data(), raw.size(), static_cast<std::uint32_t>(width),
+                                static_cast<std::uint32_t>(height), &decoded),
+                  "")
+            << width << " x " << height;
+        EXPECT_EQ(decoded, rows) << width << " x " << height;
+    }
+}
+
+// Data PDF readers decode otherwise than libtiff, or not at all, is refused with the reason.
+// Rows of 16 pixels: H(8 white, 4 black) then V0 to the end; the end of the block after them.
+TEST(CcittPages, TheStrictCheckRefusesWhatReadersDecodeOtherwise) {
+    const std::string row = "001"
+                            "10011"
+                            "011"
+                            "1";
+    const std::string end = "000000000001000000000001";
+    EXPECT_EQ(strictly(row + row + end, 16, 2), "");
+    EXPECT_EQ(strictly(row + row, 16, 2), "");                // no end of the block
+    EXPECT_EQ(strictly(row + row + "0000" + end, 16, 2), ""); // fill bits before it
+    EXPECT_EQ(strictly(row + row + row + end, 16, 2), "data after the last row");
+    EXPECT_EQ(strictly(row + end, 16, 2), "an end of line in row 2");
+    EXPECT_EQ(strictly(row, 16, 2), "the data ends in row 2");
+    EXPECT_EQ(strictly(row + row + end + "1", 16, 2), "data after the end of the page");
+    // 10 white and 10 black overrun 16 pixels.
+    EXPECT_EQ(strictly(row +
+                           "001"
+                           "00111"
+                           "0000100" +
+                           end,
+                       16, 2),
+              "a row longer than the page in row 2");
+    // V0 then VR3 past the edge: b1 is the row's end.
+    EXPECT_EQ(strictly(row +
+                           "1"
+                           "1"
+                           "0000011" +
+                           end,
+                       16, 2),
+              "a row longer than the page in row 2");
+    // Under a black pixel at 8: V0 (black from 8), then VL2 back to 7.
+    EXPECT_EQ(strictly("001"
+                       "10011"
+                       "010"
+                       "1"
+                       "1"
+                       "000010" +
+                           end,
+                       16, 2),
+              "a change of colour going back in row 2");
+    // A pass needs a b2 before the end: above a white row there is none.
+    EXPECT_EQ(strictly("0001" + end, 16, 1), "a pass beyond the row's end in row 1");
+    EXPECT_EQ(strictly("0000001111" + end, 16, 1), "a code that is none in row 1");
 }
 
 // 100 x 1000 pixels at 96 dpi on A4 with margins and overlap of 10 mm: at the area's width a

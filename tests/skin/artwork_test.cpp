@@ -102,7 +102,7 @@ TEST(Artwork, ButtonPicturesMatchTheirAreas) {
 
 TEST(Artwork, WelcomePanelAndCursor) {
     app();
-    expectSize(pw::art::welcomePanel(), {0, 0, 8055, 2835});
+    expectSize(pw::art::welcomePanel(), {0, 0, 8055, 2715});
 
     const QImage cursor = pw::art::cursorPixmap().toImage().convertToFormat(QImage::Format_ARGB32);
     ASSERT_EQ(cursor.size(), QSize(layout::kCursorSize, layout::kCursorSize));
