@@ -1,6 +1,7 @@
 #include "engine/bmp_reader.h"
 
 #include "engine/picture_resolution.h"
+#include "engine/stoppable_io.h"
 #include "formats/pixel_limit.h"
 
 #include <FreeImage.h>
@@ -373,9 +374,9 @@ FIBITMAP* decodeRows(std::ifstream& in, const Layout& layout, std::string& probl
 }
 
 // A copy of a 256-colour bitmap in 32 bits, its pixels not marked in `written` transparent
-// white; the bitmap itself when every pixel is marked.
+// white; the bitmap itself when every pixel is marked. Null once `stop` is set.
 FIBITMAP* leftOutWhite(FIBITMAP* bitmap, const Layout& layout,
-                       const std::vector<std::uint8_t>& written) {
+                       const std::vector<std::uint8_t>& written, StopFlag stop) {
     const std::uint64_t pixels = std::uint64_t{layout.width} * layout.height;
     const auto marked = [&written](std::uint64_t i) {
         return (written[i >> 3] >> (i & 7) & 1) != 0;
@@ -389,13 +390,19 @@ FIBITMAP* leftOutWhite(FIBITMAP* bitmap, const Layout& layout,
     FreeImage_Unload(bitmap);
     if (rgba == nullptr)
         return nullptr;
-    for (std::uint64_t i = first; i < pixels; ++i) {
-        if (marked(i))
-            continue;
-        BYTE* pixel = FreeImage_GetScanLine(rgba, static_cast<int>(i / layout.width)) +
-                      4 * (i % layout.width);
-        pixel[FI_RGBA_RED] = pixel[FI_RGBA_GREEN] = pixel[FI_RGBA_BLUE] = 255;
-        pixel[FI_RGBA_ALPHA] = 0;
+    for (auto y = static_cast<std::uint32_t>(first / layout.width); y < layout.height; ++y) {
+        if (y % kRowsPerStopCheck == 0 && stop.set()) {
+            FreeImage_Unload(rgba);
+            return nullptr;
+        }
+        BYTE* line = FreeImage_GetScanLine(rgba, static_cast<int>(y));
+        for (std::uint32_t x = 0; x < layout.width; ++x) {
+            if (marked(std::uint64_t{y} * layout.width + x))
+                continue;
+            BYTE* pixel = line + 4 * std::size_t{x};
+            pixel[FI_RGBA_RED] = pixel[FI_RGBA_GREEN] = pixel[FI_RGBA_BLUE] = 255;
+            pixel[FI_RGBA_ALPHA] = 0;
+        }
     }
     return rgba;
 }
@@ -475,7 +482,7 @@ FIBITMAP* decodeRunLengths(std::ifstream& in, const Layout& layout, std::string&
         }
     }
     if (!room)
-        return leftOutWhite(bitmap, layout, written);
+        return leftOutWhite(bitmap, layout, written, stop);
     bool leftOut = false;
     for (std::uint32_t line = 0; line < layout.height && !leftOut; ++line) {
         const BYTE* pixels = FreeImage_GetScanLine(bitmap, static_cast<int>(line));
@@ -508,8 +515,9 @@ struct MemoryClose {
     void operator()(FIMEMORY* memory) const { FreeImage_CloseMemory(memory); }
 };
 
-// The embedded picture decoded by FreeImage from memory, refused by its header's size first.
-FIBITMAP* decodeEmbedded(EmbeddedPicture& picture, std::string& problem) {
+// The embedded picture decoded by FreeImage from memory, refused by its header's size first;
+// null once `stop` is set.
+FIBITMAP* decodeEmbedded(EmbeddedPicture& picture, std::string& problem, StopFlag stop) {
     const FREE_IMAGE_FORMAT format = picture.extension == "jpg" ? FIF_JPEG : FIF_PNG;
     std::unique_ptr<FIMEMORY, MemoryClose> memory(FreeImage_OpenMemory(
         reinterpret_cast<BYTE*>(picture.bytes.data()), static_cast<DWORD>(picture.bytes.size())));
@@ -527,9 +535,8 @@ FIBITMAP* decodeEmbedded(EmbeddedPicture& picture, std::string& problem) {
         problem = PixelLimitReason(width, height);
         return nullptr;
     }
-    FreeImage_SeekMemory(memory.get(), 0, SEEK_SET);
-    FIBITMAP* bitmap = FreeImage_LoadFromMemory(format, memory.get(), 0);
-    if (bitmap == nullptr)
+    FIBITMAP* bitmap = LoadStoppable(format, picture.bytes.data(), picture.bytes.size(), 0, stop);
+    if (bitmap == nullptr && !stop.set())
         problem = "damaged BMP: its " + std::string(format == FIF_JPEG ? "JPEG" : "PNG") +
                   " picture cannot be decoded";
     return bitmap;
@@ -563,7 +570,7 @@ FIBITMAP* LoadBmp(const std::string& narrowPath, std::string& problem, StopFlag 
             problem = "damaged BMP: its picture lies outside the file";
             return nullptr;
         }
-        return decodeEmbedded(*picture, problem);
+        return decodeEmbedded(*picture, problem, stop);
     }
     const bool runs = layout->compression == kRle8 || layout->compression == kRle4;
     FIBITMAP* bitmap = runs ? decodeRunLengths(in, *layout, problem, stop)

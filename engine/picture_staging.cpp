@@ -378,7 +378,7 @@ std::string StageForJob(const std::string& source, const std::string& stem,
                     *problem = kNotWritten;
                 return {};
             }
-            std::string staged = StageForJob(copy, stem, options, problem);
+            std::string staged = StageForJob(copy, stem, options, problem, stop);
             os::removeFile(copy);
             return staged;
         }

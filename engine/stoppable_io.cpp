@@ -100,13 +100,17 @@ FIBITMAP* LoadStoppable(int format, const std::string& narrowPath, int flags, St
     return bitmap;
 }
 
-FIBITMAP* LoadStoppable(int format, const std::vector<unsigned char>& bytes, int flags,
-                        StopFlag stop) {
+FIBITMAP* LoadStoppable(int format, const void* bytes, std::size_t size, int flags, StopFlag stop) {
     Source source;
     source.stop = stop;
-    source.bytes = bytes.data();
-    source.size = bytes.size();
+    source.bytes = static_cast<const unsigned char*>(bytes);
+    source.size = size;
     return loaded(format, source, flags);
+}
+
+FIBITMAP* LoadStoppable(int format, const std::vector<unsigned char>& bytes, int flags,
+                        StopFlag stop) {
+    return LoadStoppable(format, bytes.data(), bytes.size(), flags, stop);
 }
 
 bool SaveStoppable(int format, FIBITMAP* bitmap, const std::string& narrowPath, int flags,

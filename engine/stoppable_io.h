@@ -4,6 +4,7 @@
 // few kilobytes later) instead of running to the end.
 #include "engine/stop_flag.h"
 
+#include <cstddef>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -20,6 +21,7 @@ struct StoppableSource;
 // dropped).
 FIBITMAP* LoadStoppable(int format, const std::string& narrowPath, int flags, StopFlag stop);
 // The same from bytes in memory.
+FIBITMAP* LoadStoppable(int format, const void* bytes, std::size_t size, int flags, StopFlag stop);
 FIBITMAP* LoadStoppable(int format, const std::vector<unsigned char>& bytes, int flags,
                         StopFlag stop);
 
