@@ -178,6 +178,52 @@ TEST_F(Shutdown, QuitDuringADecodeNeverWaitsAndEndsWithinASecond) {
     EXPECT_TRUE(ChildProcesses().empty());
 }
 
+// Quitting while the Pages window's thumbnail of a large picture is being made: the decode is
+// given up, so the program, its windows and their workers are gone within a second.
+TEST_F(Shutdown, QuitDuringAThumbnailsDecodeEndsWithinASecond) {
+    using Clock = std::chrono::steady_clock;
+    QApplication::setQuitOnLastWindowClosed(false);
+    frmPrinting& engine = startProgram();
+    frmMain& front = *engine.front();
+    const std::string large = (dir_.path() + QStringLiteral("/large.tif")).toStdString();
+    ASSERT_TRUE(WriteLargeTiff(large, 10000, 10000)); // a thumbnail takes seconds here
+    front.fileList().append(large, large);
+
+    Clock::time_point since{};
+    Clock::time_point asked{};
+    bool decoding = false;
+    const int rc = runUntilQuit([&] {
+        app_->commands().fire(Command::Pages);
+        auto* poll = new QTimer(&front);
+        QObject::connect(poll, &QTimer::timeout, [&, poll] {
+            if (!ReadingPartWay(large)) {
+                since = {};
+                return;
+            }
+            if (since == Clock::time_point{})
+                since = Clock::now();
+            if (Clock::now() - since < std::chrono::milliseconds(50))
+                return;
+            poll->stop();
+            decoding = true;
+            asked = Clock::now();
+            sendMouse(front.imgExit, QEvent::MouseButtonPress, QPoint(2, 2), Qt::LeftButton,
+                      Qt::LeftButton);
+            sendMouse(front.imgExit, QEvent::MouseButtonRelease, QPoint(2, 2), Qt::LeftButton,
+                      Qt::NoButton);
+        });
+        poll->start(2);
+    });
+    ASSERT_TRUE(decoding) << "the thumbnail was not seen being made";
+    EXPECT_EQ(rc, 0);
+    EXPECT_TRUE(engine.unloaded());
+    endProgram(); // as main does after its event loop: the windows and their workers go
+    const auto took = Clock::now() - asked;
+    EXPECT_LT(took, std::chrono::seconds(1))
+        << std::chrono::duration_cast<std::chrono::milliseconds>(took).count() << " ms";
+    EXPECT_TRUE(prompts_.messages.empty());
+}
+
 TEST_F(Shutdown, ClosingTheFrontWindowAnyOtherWayEndsTheProgramToo) {
     QApplication::setQuitOnLastWindowClosed(false);
     frmPrinting& engine = startProgram();
