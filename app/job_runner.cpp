@@ -94,6 +94,11 @@ void JobRunner::stop() {
         job_->cancel();
 }
 
+void JobRunner::abandon() {
+    events_ = nullptr;
+    stop();
+}
+
 void JobRunner::deliverFinished(const job::JobResult& result) {
     // The finished event is the job's last act: its thread is ending.
     if (thread_.joinable())

@@ -26,6 +26,9 @@ public:
     bool start(job::JobRequest request, job::JobEvents& events);
     // Asks the running job to stop; it finishes (as Cancelled) within about a second.
     void stop();
+    // Stops the running job and drops its events from now on, its finished event included;
+    // finished() is still emitted once its thread has ended. Never waits for it.
+    void abandon();
     // A job was started and its finished event has not been delivered yet.
     bool running() const { return running_; }
 

@@ -26,6 +26,7 @@
 #include "platform/EndProcessesOfExecutable.h"
 #include "platform/paths.h"
 
+#include <QTimer>
 #include <cstdio>
 
 namespace pw::gui {
@@ -159,14 +160,28 @@ void Application::takeHandedOver(const std::vector<std::string>& paths) {
 
 bool Application::requestQuit() {
     if (quitting_)
-        return true; // closing the front window below comes back here
+        return !jobRunning(); // closing the front window below comes back here
     if (jobRunning() && prompts_.messageBox("A conversion is running. Stop it and quit?",
                                             platform::kProgramTitle, platform::Buttons::YesNo,
                                             platform::Icon::Question) != platform::Answer::Yes)
         return false;
     quitting_ = true;
+    if (jobRunning()) {
+        // The window keeps answering while the job stops; the program closes once it is gone.
+        // What the job would still show is dropped.
+        runner_->abandon();
+        app::JobProgress stopping = progress_;
+        stopping.text = "Stopping...";
+        stopping.visible = true;
+        showProgress(stopping);
+        return false;
+    }
+    closeForGood();
+    return true;
+}
+
+void Application::closeForGood() {
     QuitRequested = true;
-    // Waits for the job to stop (within about a second); what it would still show is dropped.
     runner_.reset();
     skin::skin::Detach();
     if (pages_)
@@ -174,7 +189,6 @@ bool Application::requestQuit() {
     if (front_)
         front_->close();
     engineForm_->Unload();
-    return true;
 }
 
 void Application::showPages() {
@@ -215,6 +229,11 @@ void Application::convert() {
 }
 
 void Application::jobEnded() {
+    if (quitting_) {
+        // Not from within the runner's own signal, which closing for good destroys.
+        QTimer::singleShot(0, engineForm_.get(), [this] { closeForGood(); });
+        return;
+    }
     // Pictures handed over by a second start during the job join the list now.
     if (!handedOver_.empty())
         takeHandedOver({});
@@ -309,6 +328,7 @@ void Application::enableHistoryCommands() {
 }
 
 void Application::showProgress(const app::JobProgress& progress) {
+    progress_ = progress;
     engineForm_->setProgressText(progress.settingText);
     if (front_)
         front_->showProgress(progress);

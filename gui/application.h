@@ -56,7 +56,9 @@ public:
     // close box, the window manager, the Exit commands): sets QuitRequested, detaches the skin,
     // closes the front window and unloads the Setting window, which ends the event loops.
     // A job still running is stopped first, and its staged files removed, once the user agrees;
-    // false, and nothing done, when they do not. Runs once.
+    // false, and nothing done, when they do not. While it stops the window stays and answers,
+    // its progress label says "Stopping...", and false is returned; the program closes when the
+    // job has gone. Runs once.
     bool requestQuit() override;
     // Opens the "Pages" window over the list (made on first use), editable unless the front
     // window's list is locked.
@@ -114,6 +116,8 @@ private:
     void loadSettings();
     void takeHandedOver(const std::vector<std::string>& paths);
     void jobEnded();
+    // The rest of the quit, once no job runs.
+    void closeForGood();
     // Undo and Redo follow the list's history, and are off while the controls are locked.
     void enableHistoryCommands();
 
@@ -137,6 +141,7 @@ private:
     std::unique_ptr<InstanceServer> channel_;
     std::vector<std::string> handedOver_; // waiting for the running job to end
     app::JobState jobState_ = app::JobState::Idle;
+    app::JobProgress progress_; // as last shown
     bool quitting_ = false;
     bool startFailed_ = false;
 };

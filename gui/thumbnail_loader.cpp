@@ -105,7 +105,7 @@ QImage turnedClockwise(const QImage& image, int quarterTurns) {
     return image.transformed(QTransform().rotate(90.0 * quarters));
 }
 
-Thumbnail makeThumbnail(const std::string& workingPath, int edge) {
+Thumbnail makeThumbnail(const std::string& workingPath, int edge, pictures::StopFlag stop) {
     const std::string narrow = platform::toNarrow(workingPath);
     if (platform::isDeviceOrPipe(narrow)) // reading it could block a worker for ever
         return {QImage(), QStringLiteral("not a picture (a pipe or device, not a file)")};
@@ -124,7 +124,7 @@ Thumbnail makeThumbnail(const std::string& workingPath, int edge) {
     const pictures::DecoderMessages heard;
     std::string problem;
     const std::string extension = lowerCase(platform::PathPart(workingPath, 0));
-    FIBITMAP* bitmap = staging::LoadPicture(narrow, extension, problem);
+    FIBITMAP* bitmap = staging::LoadPicture(narrow, extension, problem, stop);
     if (bitmap == nullptr)
         return {QImage(), QString::fromStdString(pictures::RefusalReason(narrow, problem, heard))};
     QImage image = smallImage(bitmap, edge);
@@ -148,6 +148,7 @@ ThumbnailLoader::~ThumbnailLoader() {
         stopping_ = true;
         waiting_.clear();
     }
+    closing_ = true;
     // What the workers still deliver is dropped with this object's posted events.
     pool_.waitForDone();
 }
@@ -190,7 +191,7 @@ void ThumbnailLoader::work() {
             path = waiting_.front();
             waiting_.pop_front();
         }
-        Thumbnail made = makeThumbnail(path.toStdString(), edge_);
+        Thumbnail made = makeThumbnail(path.toStdString(), edge_, pictures::StopFlag(closing_));
         QMetaObject::invokeMethod(
             this, [this, path, made = std::move(made)] { deliver(path, made); },
             Qt::QueuedConnection);

@@ -3,6 +3,8 @@
 // A JPEG the builder embeds as it is gets libjpeg's scaled decode (through Qt's reader);
 // everything else goes through the staging decoders, so a picture shows as it will in the
 // PDF, and one that cannot be read gets the reason a conversion would give.
+#include "pictures/stop_flag.h"
+
 #include <QByteArray>
 #include <QCache>
 #include <QImage>
@@ -10,6 +12,7 @@
 #include <QSet>
 #include <QString>
 #include <QThreadPool>
+#include <atomic>
 #include <deque>
 #include <mutex>
 #include <string>
@@ -22,8 +25,9 @@ struct Thumbnail {
 };
 
 // The thumbnail of the picture at `workingPath`, its longer side at most `edge` pixels (a
-// smaller picture keeps its size). Safe on any thread.
-Thumbnail makeThumbnail(const std::string& workingPath, int edge);
+// smaller picture keeps its size). Safe on any thread. Once `stop` is set, a large picture is
+// given up within a few rows (and gets no thumbnail).
+Thumbnail makeThumbnail(const std::string& workingPath, int edge, pictures::StopFlag stop = {});
 
 // The image turned `quarterTurns` quarter turns clockwise (negative: anticlockwise).
 QImage turnedClockwise(const QImage& image, int quarterTurns);
@@ -62,7 +66,8 @@ private:
     std::deque<QByteArray> waiting_;
     int workers_ = 0;
     bool stopping_ = false;
-    QThreadPool pool_; // last: its threads end before the rest goes
+    std::atomic<bool> closing_{false}; // the pictures being decoded are given up
+    QThreadPool pool_;                 // last: its threads end before the rest goes
 };
 
 } // namespace pw::gui

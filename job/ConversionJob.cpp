@@ -228,12 +228,13 @@ void ConversionJob::stageAll() {
         count_, workers, kLookaheadPerWorker * workers, [&](int i) {
             const std::string stem = StagedStem(i);
             const auto at = static_cast<std::size_t>(i);
+            const pictures::StopFlag stop(cancelled_);
             staging::PictureStaging staged = staging::StagePicturePages(
                 request_.pictures[at],
                 perPicture ? platform::joinPath(ahead, platform::PathPart(stem, 1)) : stem,
-                request_.options);
+                request_.options, stop);
             const int turn = at < request_.rotations.size() ? request_.rotations[at] : 0;
-            ocr::RecognisePages(staged, jobfiles::quarterTurn(turn), request_.options, &cancelled_);
+            ocr::RecognisePages(staged, jobfiles::quarterTurn(turn), request_.options, stop);
             return staged;
         });
     for (int i = 0; i < count_ && !cancelled_; ++i) {

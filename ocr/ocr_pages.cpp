@@ -221,17 +221,13 @@ jobfiles::WordBox boxAt(const tesseract::ResultIterator& it, tesseract::PageIter
     return box;
 }
 
-bool stopped(const std::atomic<bool>* stop) {
-    return stop != nullptr && stop->load();
-}
-
-// Tesseract's question whether to go on, with `stop` as its data.
+// Tesseract's question whether to go on, with the job's StopFlag as its data.
 bool stopAsked(void* stop, int) {
-    return stopped(static_cast<const std::atomic<bool>*>(stop));
+    return static_cast<const pictures::StopFlag*>(stop)->set();
 }
 
 bool recognise(FIBITMAP* grey, int dpi, const std::string& languages, jobfiles::PageWords& words,
-               std::string& problem, const std::atomic<bool>* stop) {
+               std::string& problem, pictures::StopFlag stop) {
     tesseract::TessBaseAPI* engine = textEngine(languages);
     if (engine == nullptr) {
         const std::string missing = OcrLanguageProblem(languages);
@@ -244,10 +240,10 @@ bool recognise(FIBITMAP* grey, int dpi, const std::string& languages, jobfiles::
     // Tesseract asks now and then whether to go on, so a stopped job does not wait for it.
     tesseract::ETEXT_DESC monitor;
     monitor.cancel = stopAsked;
-    monitor.cancel_this = const_cast<std::atomic<bool>*>(stop);
-    if (engine->Recognize(&monitor) != 0 || stopped(stop)) {
+    monitor.cancel_this = &stop;
+    if (engine->Recognize(&monitor) != 0 || stop.set()) {
         engine->Clear();
-        problem = stopped(stop) ? "" : "the recognition failed";
+        problem = stop.set() ? "" : "the recognition failed";
         return false;
     }
     const std::unique_ptr<tesseract::ResultIterator> it(engine->GetIterator());
@@ -286,11 +282,11 @@ bool recognise(FIBITMAP* grey, int dpi, const std::string& languages, jobfiles::
 } // namespace
 
 void RecognisePages(staging::PictureStaging& staging, int userTurn,
-                    const jobfiles::JobOptions& options, const std::atomic<bool>* stop) {
+                    const jobfiles::JobOptions& options, pictures::StopFlag stop) {
     const bool reading = !options.ocrLanguages.empty();
     if (staging.firstFile.empty() || (!reading && !options.autoRotate))
         return;
-    for (int page = 1; page <= staging.pageCount && !stopped(stop); ++page) {
+    for (int page = 1; page <= staging.pageCount && !stop.set(); ++page) {
         const std::string file = staging::ExistingStagedPage(staging.firstFile, page);
         if (!platform::fileExists(file) || (page > 1 && !reading))
             continue;

@@ -1,8 +1,8 @@
 #pragma once
 // Reading the text of staged pages with Tesseract, on the staging thread that staged them.
+#include "pictures/stop_flag.h"
 #include "staging/picture_pages.h"
 
-#include <atomic>
 #include <string>
 
 namespace pw::ocr {
@@ -15,6 +15,6 @@ namespace pw::ocr {
 // without text gets an empty words file. Each thread keeps its own single-threaded engines.
 // Once `stop` is set, recognition ends early and leaves the remaining pages without words.
 void RecognisePages(staging::PictureStaging& staging, int userTurn,
-                    const jobfiles::JobOptions& options, const std::atomic<bool>* stop = nullptr);
+                    const jobfiles::JobOptions& options, pictures::StopFlag stop = {});
 
 } // namespace pw::ocr

@@ -3,6 +3,7 @@
 #include "formats/pixel_limit.h"
 #include "formats/resolution.h"
 #include "pictures/picture_kinds.h"
+#include "pictures/stoppable_io.h"
 
 #include <FreeImage.h>
 #include <algorithm>
@@ -327,7 +328,7 @@ std::string cutShort() {
 }
 
 // Uncompressed rows, bottom row first unless the height is negative.
-FIBITMAP* decodeRows(std::ifstream& in, const Layout& layout, std::string& problem) {
+FIBITMAP* decodeRows(std::ifstream& in, const Layout& layout, std::string& problem, StopFlag stop) {
     const std::uint64_t rowBytes = (std::uint64_t{layout.width} * layout.bpp + 7) / 8;
     const std::uint64_t stride = (std::uint64_t{layout.width} * layout.bpp + 31) / 32 * 4;
     // The last row's padding may be missing.
@@ -350,6 +351,10 @@ FIBITMAP* decodeRows(std::ifstream& in, const Layout& layout, std::string& probl
     std::vector<unsigned char> row(static_cast<std::size_t>(stride));
     in.seekg(static_cast<std::streamoff>(layout.pixelsAt));
     for (std::uint32_t i = 0; i < layout.height; ++i) {
+        if (i % kRowsPerStopCheck == 0 && stop.set()) {
+            FreeImage_Unload(bitmap);
+            return nullptr;
+        }
         const std::uint64_t want = i + 1 == layout.height ? rowBytes : stride;
         if (!in.read(reinterpret_cast<char*>(row.data()), static_cast<std::streamsize>(want))) {
             FreeImage_Unload(bitmap);
@@ -371,9 +376,9 @@ FIBITMAP* decodeRows(std::ifstream& in, const Layout& layout, std::string& probl
 }
 
 // A copy of a 256-colour bitmap in 32 bits, its pixels not marked in `written` transparent
-// white; the bitmap itself when every pixel is marked.
+// white; the bitmap itself when every pixel is marked. Null once `stop` is set.
 FIBITMAP* leftOutWhite(FIBITMAP* bitmap, const Layout& layout,
-                       const std::vector<std::uint8_t>& written) {
+                       const std::vector<std::uint8_t>& written, StopFlag stop) {
     const std::uint64_t pixels = std::uint64_t{layout.width} * layout.height;
     const auto marked = [&written](std::uint64_t i) {
         return (written[i >> 3] >> (i & 7) & 1) != 0;
@@ -387,13 +392,19 @@ FIBITMAP* leftOutWhite(FIBITMAP* bitmap, const Layout& layout,
     FreeImage_Unload(bitmap);
     if (rgba == nullptr)
         return nullptr;
-    for (std::uint64_t i = first; i < pixels; ++i) {
-        if (marked(i))
-            continue;
-        BYTE* pixel = FreeImage_GetScanLine(rgba, static_cast<int>(i / layout.width)) +
-                      4 * (i % layout.width);
-        pixel[FI_RGBA_RED] = pixel[FI_RGBA_GREEN] = pixel[FI_RGBA_BLUE] = 255;
-        pixel[FI_RGBA_ALPHA] = 0;
+    for (auto y = static_cast<std::uint32_t>(first / layout.width); y < layout.height; ++y) {
+        if (y % kRowsPerStopCheck == 0 && stop.set()) {
+            FreeImage_Unload(rgba);
+            return nullptr;
+        }
+        BYTE* line = FreeImage_GetScanLine(rgba, static_cast<int>(y));
+        for (std::uint32_t x = 0; x < layout.width; ++x) {
+            if (marked(std::uint64_t{y} * layout.width + x))
+                continue;
+            BYTE* pixel = line + 4 * std::size_t{x};
+            pixel[FI_RGBA_RED] = pixel[FI_RGBA_GREEN] = pixel[FI_RGBA_BLUE] = 255;
+            pixel[FI_RGBA_ALPHA] = 0;
+        }
     }
     return rgba;
 }
@@ -401,7 +412,8 @@ FIBITMAP* leftOutWhite(FIBITMAP* bitmap, const Layout& layout,
 // RLE8 or RLE4 data as an 8-bit palette bitmap. Pixels the runs leave out (skipped by a
 // delta, after an early end of line or of the picture) are transparent white, as an added
 // palette entry when the palette has room for one, in a 32-bit bitmap otherwise.
-FIBITMAP* decodeRunLengths(std::ifstream& in, const Layout& layout, std::string& problem) {
+FIBITMAP* decodeRunLengths(std::ifstream& in, const Layout& layout, std::string& problem,
+                           StopFlag stop) {
     // No valid stream needs more than two bytes a pixel and a few a row.
     const std::uint64_t most =
         2 * std::uint64_t{layout.width} * layout.height + 4 * std::uint64_t{layout.height} + 16;
@@ -417,8 +429,13 @@ FIBITMAP* decodeRunLengths(std::ifstream& in, const Layout& layout, std::string&
     const bool four = layout.compression == kRle4;
     const bool room = layout.colours < 256;
     const auto unset = static_cast<BYTE>(room ? layout.colours : 0);
-    for (std::uint32_t y = 0; y < layout.height; ++y)
+    for (std::uint32_t y = 0; y < layout.height; ++y) {
+        if (y % kRowsPerStopCheck == 0 && stop.set()) {
+            FreeImage_Unload(bitmap);
+            return nullptr;
+        }
         std::memset(FreeImage_GetScanLine(bitmap, static_cast<int>(y)), unset, layout.width);
+    }
 
     // A full palette has no entry to spare: the pixels written are marked instead.
     std::vector<std::uint8_t> written(
@@ -436,7 +453,12 @@ FIBITMAP* decodeRunLengths(std::ifstream& in, const Layout& layout, std::string&
         }
         ++x;
     };
-    while (at + 2 <= data.size() && y < layout.height) {
+    // The flag is looked at every few thousand codes: each puts at most 255 pixels.
+    for (unsigned codes = 1; at + 2 <= data.size() && y < layout.height; ++codes) {
+        if (codes % 4096 == 0 && stop.set()) {
+            FreeImage_Unload(bitmap);
+            return nullptr;
+        }
         const unsigned count = data[at];
         const unsigned value = data[at + 1];
         at += 2;
@@ -462,7 +484,7 @@ FIBITMAP* decodeRunLengths(std::ifstream& in, const Layout& layout, std::string&
         }
     }
     if (!room)
-        return leftOutWhite(bitmap, layout, written);
+        return leftOutWhite(bitmap, layout, written, stop);
     bool leftOut = false;
     for (std::uint32_t line = 0; line < layout.height && !leftOut; ++line) {
         const BYTE* pixels = FreeImage_GetScanLine(bitmap, static_cast<int>(line));
@@ -495,8 +517,9 @@ struct MemoryClose {
     void operator()(FIMEMORY* memory) const { FreeImage_CloseMemory(memory); }
 };
 
-// The embedded picture decoded by FreeImage from memory, refused by its header's size first.
-FIBITMAP* decodeEmbedded(EmbeddedPicture& picture, std::string& problem) {
+// The embedded picture decoded by FreeImage from memory, refused by its header's size first;
+// null once `stop` is set.
+FIBITMAP* decodeEmbedded(EmbeddedPicture& picture, std::string& problem, StopFlag stop) {
     const FREE_IMAGE_FORMAT format = picture.extension == "jpg" ? FIF_JPEG : FIF_PNG;
     std::unique_ptr<FIMEMORY, MemoryClose> memory(FreeImage_OpenMemory(
         reinterpret_cast<BYTE*>(picture.bytes.data()), static_cast<DWORD>(picture.bytes.size())));
@@ -514,9 +537,8 @@ FIBITMAP* decodeEmbedded(EmbeddedPicture& picture, std::string& problem) {
         problem = formats::PixelLimitReason(width, height);
         return nullptr;
     }
-    FreeImage_SeekMemory(memory.get(), 0, SEEK_SET);
-    FIBITMAP* bitmap = FreeImage_LoadFromMemory(format, memory.get(), 0);
-    if (bitmap == nullptr)
+    FIBITMAP* bitmap = LoadStoppable(format, picture.bytes.data(), picture.bytes.size(), 0, stop);
+    if (bitmap == nullptr && !stop.set())
         problem = "damaged BMP: its " + std::string(format == FIF_JPEG ? "JPEG" : "PNG") +
                   " picture cannot be decoded";
     return bitmap;
@@ -536,7 +558,7 @@ bool HasBmpSignature(const std::string& narrowPath) {
     return found != nullptr && found->decoder == Decoder::Bmp;
 }
 
-FIBITMAP* LoadBmp(const std::string& narrowPath, std::string& problem) {
+FIBITMAP* LoadBmp(const std::string& narrowPath, std::string& problem, StopFlag stop) {
     std::ifstream in(narrowPath, std::ios::binary);
     if (!in)
         return nullptr;
@@ -549,11 +571,13 @@ FIBITMAP* LoadBmp(const std::string& narrowPath, std::string& problem) {
             problem = "damaged BMP: its picture lies outside the file";
             return nullptr;
         }
-        return decodeEmbedded(*picture, problem);
+        return decodeEmbedded(*picture, problem, stop);
     }
     const bool runs = layout->compression == kRle8 || layout->compression == kRle4;
-    FIBITMAP* bitmap =
-        runs ? decodeRunLengths(in, *layout, problem) : decodeRows(in, *layout, problem);
+    FIBITMAP* bitmap = runs ? decodeRunLengths(in, *layout, problem, stop)
+                            : decodeRows(in, *layout, problem, stop);
+    if (bitmap == nullptr && stop.set())
+        return nullptr;
     if (bitmap == nullptr) {
         if (problem.empty())
             problem = "not enough memory for its pixels";

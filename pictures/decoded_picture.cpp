@@ -64,6 +64,8 @@ bool opaque(const PixelRows& rows) {
     const bool deep = rows.sampleBits > 8;
     const std::uint32_t full = deep ? (1U << rows.sampleBits) - 1 : 255;
     for (int y = 0; y < rows.height; ++y) {
+        if (y % kRowsPerStopCheck == 0 && rows.stop.set())
+            return true; // no bitmap is made
         const std::uint8_t* row = rows.data + static_cast<std::size_t>(y) * rows.stride;
         for (int x = 0; x < rows.width; ++x) {
             const std::uint32_t alpha =
@@ -76,12 +78,14 @@ bool opaque(const PixelRows& rows) {
 }
 
 // Writes the rows into `bitmap` (24 or 32 bits a pixel) as shown; without an alpha channel in
-// the bitmap, alpha is laid over white.
-void fillBytes(const PixelRows& rows, FIBITMAP* bitmap, int shownHeight) {
+// the bitmap, alpha is laid over white. False when stopped on the way.
+bool fillBytes(const PixelRows& rows, FIBITMAP* bitmap, int shownHeight) {
     const int channels = rows.alpha ? 4 : 3;
     const int step = static_cast<int>(FreeImage_GetBPP(bitmap) / 8);
     const bool keepAlpha = step == 4;
     for (int y = 0; y < rows.height; ++y) {
+        if (y % kRowsPerStopCheck == 0 && rows.stop.set())
+            return false;
         const std::uint8_t* source = rows.data + static_cast<std::size_t>(y) * rows.stride;
         for (int x = 0; x < rows.width; ++x, source += channels) {
             int shownX = 0;
@@ -102,13 +106,16 @@ void fillBytes(const PixelRows& rows, FIBITMAP* bitmap, int shownHeight) {
             }
         }
     }
+    return true;
 }
 
 // The same for 16-bit samples into a FIT_RGB16 or FIT_RGBA16 bitmap.
-void fillDeep(const PixelRows& rows, FIBITMAP* bitmap, int shownHeight) {
+bool fillDeep(const PixelRows& rows, FIBITMAP* bitmap, int shownHeight) {
     const int channels = rows.alpha ? 4 : 3;
     const bool keepAlpha = FreeImage_GetImageType(bitmap) == FIT_RGBA16;
     for (int y = 0; y < rows.height; ++y) {
+        if (y % kRowsPerStopCheck == 0 && rows.stop.set())
+            return false;
         const auto* source = reinterpret_cast<const std::uint16_t*>(
             rows.data + static_cast<std::size_t>(y) * rows.stride);
         for (int x = 0; x < rows.width; ++x, source += channels) {
@@ -131,6 +138,7 @@ void fillDeep(const PixelRows& rows, FIBITMAP* bitmap, int shownHeight) {
             }
         }
     }
+    return true;
 }
 
 } // namespace
@@ -141,16 +149,18 @@ FIBITMAP* BitmapFromRows(const PixelRows& rows) {
     const int shownHeight = turned ? rows.width : rows.height;
     const bool deep = rows.sampleBits > 8 && rows.sampleBits <= 16;
     const bool alpha = !opaque(rows);
+    if (rows.stop.set())
+        return nullptr;
     FIBITMAP* bitmap =
         deep ? FreeImage_AllocateT(alpha ? FIT_RGBA16 : FIT_RGB16, shownWidth, shownHeight)
              : FreeImage_Allocate(shownWidth, shownHeight, alpha ? 32 : 24, FI_RGBA_RED_MASK,
                                   FI_RGBA_GREEN_MASK, FI_RGBA_BLUE_MASK);
     if (bitmap == nullptr)
         return nullptr;
-    if (deep)
-        fillDeep(rows, bitmap, shownHeight);
-    else
-        fillBytes(rows, bitmap, shownHeight);
+    if (!(deep ? fillDeep(rows, bitmap, shownHeight) : fillBytes(rows, bitmap, shownHeight))) {
+        FreeImage_Unload(bitmap);
+        return nullptr;
+    }
     FreeImage_SetDotsPerMeterX(bitmap, 0);
     FreeImage_SetDotsPerMeterY(bitmap, 0);
     if (!rows.icc.empty()) {

@@ -1,5 +1,7 @@
 #pragma once
 // Turning decoded 8-bit pixels from the HEIF, WebP and JPEG XL decoders into a FreeImage bitmap.
+#include "pictures/stop_flag.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -17,6 +19,7 @@ struct PixelRows {
     int sampleBits = 8;  // 8: a byte a sample; 9..16: native 16-bit words holding that many bits
     int orientation = 1; // EXIF orientation (1..8) still to apply; anything else = as stored
     std::string icc;     // profile of the pixels, empty for sRGB
+    StopFlag stop;       // once set, no bitmap is made
 };
 
 // Where the stored pixel (x, y) of a width x height picture lands when shown turned and mirrored
@@ -27,7 +30,7 @@ void ShownPosition(int orientation, int x, int y, int width, int height, int& sh
 // ICC profile attached, no resolution; 24-bit (32 with alpha) for 8-bit samples, FIT_RGB16
 // (FIT_RGBA16) with the samples widened to the full 16-bit range for deeper ones. An alpha
 // channel is kept only when some pixel is not fully opaque. Null when FreeImage cannot
-// allocate it.
+// allocate it, or once rows.stop is set.
 FIBITMAP* BitmapFromRows(const PixelRows& rows);
 
 } // namespace pw::pictures

@@ -58,12 +58,15 @@ bool hevcBrand(const std::string& narrowPath) {
 }
 
 // The file as libheif reads it: its own bytes, with the meta box replaced by the one prepared
-// in HeifMeta (the same size, only box types renamed).
+// in HeifMeta (the same size, only box types renamed). libheif reads each tile's data when it
+// decodes the tile; once the flag is set the reads give zeros, on which the decoders give up at
+// once (libheif 1.15 asserts that a read of a tile succeeds, so it must not fail).
 struct PreparedFile {
     std::FILE* file = nullptr;
     std::uint64_t size = 0;
     std::uint64_t position = 0;
     const HeifMeta* meta = nullptr;
+    StopFlag stop;
 };
 
 std::int64_t preparedPosition(void* userdata) {
@@ -72,6 +75,11 @@ std::int64_t preparedPosition(void* userdata) {
 
 int preparedRead(void* data, std::size_t size, void* userdata) {
     auto& prepared = *static_cast<PreparedFile*>(userdata);
+    if (prepared.stop.set()) {
+        std::memset(data, 0, size);
+        prepared.position += size;
+        return 0;
+    }
     if (size > prepared.size || prepared.position > prepared.size - size ||
         ::fseeko(prepared.file, static_cast<off_t>(prepared.position), SEEK_SET) != 0 ||
         std::fread(data, 1, size, prepared.file) != size)
@@ -117,7 +125,7 @@ bool libheifReady() {
 
 } // namespace
 
-FIBITMAP* DecodeHeif(const std::string& narrowPath, std::string& problem) {
+FIBITMAP* DecodeHeif(const std::string& narrowPath, std::string& problem, StopFlag stop) {
     if (!libheifReady())
         return nullptr;
     const std::optional<HeifMeta> meta = ReadHeifMeta(narrowPath);
@@ -127,7 +135,7 @@ FIBITMAP* DecodeHeif(const std::string& narrowPath, std::string& problem) {
     const off_t fileSize = ::ftello(file.get());
     if (fileSize < 0)
         return nullptr;
-    PreparedFile prepared{file.get(), static_cast<std::uint64_t>(fileSize), 0, &*meta};
+    PreparedFile prepared{file.get(), static_cast<std::uint64_t>(fileSize), 0, &*meta, stop};
     std::unique_ptr<heif_context, ContextFree> context(heif_context_alloc());
     if (!context || !HeifSucceeded(heif_context_read_from_reader(context.get(), &kPreparedReader,
                                                                  &prepared, nullptr),
@@ -183,11 +191,11 @@ FIBITMAP* DecodeHeif(const std::string& narrowPath, std::string& problem) {
                                  : heif_chroma_interleaved_RRGGBB_BE);
     }
     heif_image* rawImage = nullptr;
-    if (!HeifSucceeded(
-            heif_decode_image(handle.get(), &rawImage, heif_colorspace_RGB, chroma, options.get()),
-            narrowPath, problem))
-        return nullptr;
+    const heif_error decoded =
+        heif_decode_image(handle.get(), &rawImage, heif_colorspace_RGB, chroma, options.get());
     std::unique_ptr<heif_image, ImageFree> image(rawImage);
+    if (stop.set() || !HeifSucceeded(decoded, narrowPath, problem))
+        return nullptr;
     const int bits = heif_image_get_bits_per_pixel_range(image.get(), heif_channel_interleaved);
     if (deep ? (bits <= 8 || bits > 16) : bits != 8)
         return nullptr;
@@ -216,6 +224,7 @@ FIBITMAP* DecodeHeif(const std::string& narrowPath, std::string& problem) {
     rows.alpha = alpha;
     rows.sampleBits = bits;
     rows.icc = iccProfile(handle.get());
+    rows.stop = stop;
     return BitmapFromRows(rows);
 }
 

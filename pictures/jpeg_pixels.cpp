@@ -67,7 +67,7 @@ void setJfifDensity(const jpeg_decompress_struct& cinfo, FIBITMAP* bitmap) {
 // through, of any colour space, for what libjpeg says of it. Only plain values and the
 // caller's structures live across setjmp.
 bool decodeInto(std::FILE* file, jpeg_decompress_struct* cinfo, formats::JpegErrors* errors,
-                FIBITMAP** bitmap) {
+                FIBITMAP** bitmap, StopFlag stop) {
     if (setjmp(errors->jump) != 0)
         return false;
     jpeg_create_decompress(cinfo);
@@ -96,7 +96,7 @@ bool decodeInto(std::FILE* file, jpeg_decompress_struct* cinfo, formats::JpegErr
         return false;
     while (cinfo->output_scanline < cinfo->output_height) {
         const auto top = static_cast<int>(cinfo->output_scanline);
-        if (jpeg_read_raw_data(cinfo, planes, static_cast<JDIMENSION>(chunk)) == 0)
+        if (stop.set() || jpeg_read_raw_data(cinfo, planes, static_cast<JDIMENSION>(chunk)) == 0)
             return false;
         for (int row = 0; keep && row < chunk && top + row < height; ++row)
             convertRow(*cinfo, planes, row, FreeImage_GetScanLine(*bitmap, height - 1 - top - row));
@@ -125,12 +125,12 @@ struct FileCloser {
 // libjpeg stopped or the data ran out inside a scan; `errors` tells why, `unsupported` a kind
 // libjpeg does not decode.
 FIBITMAP* decodeFile(std::FILE* file, formats::JpegErrors& errors, std::string& unsupported,
-                     bool keep) {
+                     bool keep, StopFlag stop) {
     jpeg_decompress_struct cinfo;
     std::memset(&cinfo, 0, sizeof cinfo);
     cinfo.err = formats::QuietJpegErrors(errors);
     FIBITMAP* bitmap = nullptr;
-    if (!decodeInto(file, &cinfo, &errors, keep ? &bitmap : nullptr) || errors.dataMissing) {
+    if (!decodeInto(file, &cinfo, &errors, keep ? &bitmap : nullptr, stop) || errors.dataMissing) {
         unsupported = unsupportedKind(cinfo);
         FreeImage_Unload(bitmap); // null when nothing was allocated
         bitmap = nullptr;
@@ -141,13 +141,17 @@ FIBITMAP* decodeFile(std::FILE* file, formats::JpegErrors& errors, std::string& 
 
 } // namespace
 
-FIBITMAP* DecodeJpegPixels(const std::string& narrowPath) {
+FIBITMAP* DecodeJpegPixels(const std::string& narrowPath, StopFlag stop) {
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(narrowPath.c_str(), "rb"));
     if (!file)
         return nullptr;
     formats::JpegErrors errors{};
     std::string unsupported;
-    FIBITMAP* bitmap = decodeFile(file.get(), errors, unsupported, true);
+    FIBITMAP* bitmap = decodeFile(file.get(), errors, unsupported, true, stop);
+    if (stop.set()) { // nothing to report: the picture was left, not refused
+        FreeImage_Unload(bitmap);
+        return nullptr;
+    }
     if (!unsupported.empty())
         ReportUnsupported(unsupported);
     else if (bitmap == nullptr)
@@ -163,7 +167,7 @@ bool JpegCutShort(const std::string& narrowPath) {
         return false;
     formats::JpegErrors errors{};
     std::string unsupported;
-    decodeFile(file.get(), errors, unsupported, false); // CMYK ones too
+    decodeFile(file.get(), errors, unsupported, false, {}); // CMYK ones too
     return errors.dataMissing;
 }
 

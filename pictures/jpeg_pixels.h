@@ -1,5 +1,7 @@
 #pragma once
 // Reading the pixels of JPEGs that the usual decoding path refuses.
+#include "pictures/stop_flag.h"
+
 #include <string>
 
 struct FIBITMAP;
@@ -11,7 +13,8 @@ namespace pw::pictures {
 // picture's first complete pass (a later stray scan is ignored). The JFIF resolution is kept;
 // without one the bitmap has none. nullptr when libjpeg cannot read it (or for CMYK).
 // A JPEG whose data ends inside a scan is refused ("JPEG data ends early"), not filled in.
-FIBITMAP* DecodeJpegPixels(const std::string& narrowPath);
+// nullptr too once `stop` is set, within a row of blocks.
+FIBITMAP* DecodeJpegPixels(const std::string& narrowPath, StopFlag stop = {});
 
 // Whether the file ends inside its picture data, so that part of the picture is missing
 // (decoders fill it in, with a warning only). A file that lacks only its end-of-image marker

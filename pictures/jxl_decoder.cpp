@@ -6,6 +6,7 @@
 #include "pictures/refusal_reasons.h"
 
 #include <FreeImage.h>
+#include <algorithm>
 #include <jxl/decode.h>
 #include <memory>
 #include <vector>
@@ -18,12 +19,41 @@ struct DecoderDestroy {
 };
 using Decoder = std::unique_ptr<JxlDecoder, DecoderDestroy>;
 
-Decoder openDecoder(const std::vector<std::uint8_t>& bytes, int events) {
+// libjxl decodes as far as the input given so far reaches; the file goes over a slice at a
+// time, so that the flag is looked at between slices.
+constexpr std::size_t kJxlSlice = 256u << 10;
+
+class Input {
+public:
+    Input(JxlDecoder* decoder, const std::vector<std::uint8_t>& bytes, StopFlag stop)
+        : decoder_(decoder), bytes_(bytes), stop_(stop) {}
+
+    // Hands over the next slice (the first when nothing was given yet); false when the whole
+    // file was given already or the flag is set.
+    bool more() {
+        if (stop_.set() || (given_ == bytes_.size() && given_ > 0))
+            return false;
+        const std::size_t unread = given_ == 0 ? 0 : JxlDecoderReleaseInput(decoder_);
+        const std::size_t from = given_ - unread;
+        given_ = std::min(bytes_.size(), given_ + kJxlSlice);
+        if (JxlDecoderSetInput(decoder_, bytes_.data() + from, given_ - from) != JXL_DEC_SUCCESS)
+            return false;
+        if (given_ == bytes_.size())
+            JxlDecoderCloseInput(decoder_);
+        return true;
+    }
+
+private:
+    JxlDecoder* decoder_;
+    const std::vector<std::uint8_t>& bytes_;
+    StopFlag stop_;
+    std::size_t given_ = 0;
+};
+
+Decoder openDecoder(int events) {
     Decoder decoder(JxlDecoderCreate(nullptr));
-    if (!decoder || JxlDecoderSubscribeEvents(decoder.get(), events) != JXL_DEC_SUCCESS ||
-        JxlDecoderSetInput(decoder.get(), bytes.data(), bytes.size()) != JXL_DEC_SUCCESS)
+    if (!decoder || JxlDecoderSubscribeEvents(decoder.get(), events) != JXL_DEC_SUCCESS)
         return nullptr;
-    JxlDecoderCloseInput(decoder.get());
     return decoder;
 }
 
@@ -63,13 +93,14 @@ std::string pixelProfile(JxlDecoder* decoder) {
 } // namespace
 
 std::optional<std::vector<std::uint8_t>> RecoverJpegFromJxl(const std::string& narrowPath,
-                                                            std::string& problem) {
+                                                            std::string& problem, StopFlag stop) {
     const auto bytes = ReadFileBytes(narrowPath);
     if (!bytes)
         return std::nullopt;
     Decoder decoder =
-        openDecoder(*bytes, JXL_DEC_BASIC_INFO | JXL_DEC_JPEG_RECONSTRUCTION | JXL_DEC_FULL_IMAGE);
-    if (!decoder)
+        openDecoder(JXL_DEC_BASIC_INFO | JXL_DEC_JPEG_RECONSTRUCTION | JXL_DEC_FULL_IMAGE);
+    Input input(decoder.get(), *bytes, stop);
+    if (!decoder || !input.more())
         return std::nullopt;
     std::vector<std::uint8_t> jpeg;
     std::size_t written = 0;
@@ -77,6 +108,10 @@ std::optional<std::vector<std::uint8_t>> RecoverJpegFromJxl(const std::string& n
     for (;;) {
         const JxlDecoderStatus status = JxlDecoderProcessInput(decoder.get());
         switch (status) {
+        case JXL_DEC_NEED_MORE_INPUT:
+            if (!input.more())
+                return std::nullopt;
+            break;
         case JXL_DEC_BASIC_INFO:
             if (!withinLimit(decoder.get(), problem))
                 return std::nullopt;
@@ -119,23 +154,32 @@ void reportStatus(JxlDecoderStatus status) {
 
 } // namespace
 
-FIBITMAP* DecodeJxl(const std::string& narrowPath, std::string& problem) {
+FIBITMAP* DecodeJxl(const std::string& narrowPath, std::string& problem, StopFlag stop) {
     const auto bytes = ReadFileBytes(narrowPath);
     if (!bytes)
         return nullptr;
-    Decoder decoder =
-        openDecoder(*bytes, JXL_DEC_BASIC_INFO | JXL_DEC_COLOR_ENCODING | JXL_DEC_FULL_IMAGE);
+    Decoder decoder = openDecoder(JXL_DEC_BASIC_INFO | JXL_DEC_COLOR_ENCODING | JXL_DEC_FULL_IMAGE);
     // Alpha stored premultiplied is divided out, as the pixels are taken for straight alpha.
     if (!decoder || JxlDecoderSetUnpremultiplyAlpha(decoder.get(), JXL_TRUE) != JXL_DEC_SUCCESS)
+        return nullptr;
+    Input input(decoder.get(), *bytes, stop);
+    if (!input.more())
         return nullptr;
     // The decoder turns the pixels as the picture's orientation says (it is not asked to keep
     // them as stored).
     JxlBasicInfo info{};
     std::string profile;
-    std::vector<std::uint8_t> pixels;
+    // Not cleared first (libjxl writes every byte): its pages are touched as the rows come,
+    // between slices of the file, instead of all at once.
+    std::unique_ptr<std::uint8_t[]> pixels;
+    std::size_t pixelBytes = 0;
     JxlPixelFormat format{4, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 0};
     for (;;) {
         const JxlDecoderStatus status = JxlDecoderProcessInput(decoder.get());
+        if (status == JXL_DEC_NEED_MORE_INPUT && input.more())
+            continue;
+        if (stop.set())
+            return nullptr;
         switch (status) {
         case JXL_DEC_BASIC_INFO:
             if (!withinLimit(decoder.get(), problem) ||
@@ -152,8 +196,9 @@ FIBITMAP* DecodeJxl(const std::string& narrowPath, std::string& problem) {
             std::size_t size = 0;
             if (JxlDecoderImageOutBufferSize(decoder.get(), &format, &size) != JXL_DEC_SUCCESS)
                 return nullptr;
-            pixels.resize(size);
-            if (JxlDecoderSetImageOutBuffer(decoder.get(), &format, pixels.data(), size) !=
+            pixels.reset(new std::uint8_t[size]);
+            pixelBytes = size;
+            if (JxlDecoderSetImageOutBuffer(decoder.get(), &format, pixels.get(), size) !=
                 JXL_DEC_SUCCESS)
                 return nullptr;
             break;
@@ -162,7 +207,7 @@ FIBITMAP* DecodeJxl(const std::string& narrowPath, std::string& problem) {
             // The first frame; the size as shown swaps the sides for a quarter turn.
             const bool turned = info.orientation >= JXL_ORIENT_TRANSPOSE;
             PixelRows rows;
-            rows.data = pixels.data();
+            rows.data = pixels.get();
             rows.width = static_cast<int>(turned ? info.ysize : info.xsize);
             rows.height = static_cast<int>(turned ? info.xsize : info.ysize);
             rows.stride = static_cast<std::size_t>(rows.width) * 4 *
@@ -170,7 +215,8 @@ FIBITMAP* DecodeJxl(const std::string& narrowPath, std::string& problem) {
             rows.alpha = true;
             rows.sampleBits = format.data_type == JXL_TYPE_UINT16 ? 16 : 8;
             rows.icc = std::move(profile);
-            if (pixels.size() < rows.stride * static_cast<std::size_t>(rows.height))
+            rows.stop = stop;
+            if (pixelBytes < rows.stride * static_cast<std::size_t>(rows.height))
                 return nullptr;
             return BitmapFromRows(rows);
         }

@@ -31,14 +31,15 @@ ModernFormat ModernFormatOfContent(const std::string& narrowPath) {
     return modernFormatOf(kindOfFile(narrowPath));
 }
 
-FIBITMAP* DecodeModern(ModernFormat format, const std::string& narrowPath, std::string& problem) {
+FIBITMAP* DecodeModern(ModernFormat format, const std::string& narrowPath, std::string& problem,
+                       StopFlag stop) {
     switch (format) {
     case ModernFormat::Heif:
-        return DecodeHeif(narrowPath, problem);
+        return DecodeHeif(narrowPath, problem, stop);
     case ModernFormat::Webp:
-        return DecodeWebp(narrowPath, problem);
+        return DecodeWebp(narrowPath, problem, stop);
     case ModernFormat::Jxl:
-        return DecodeJxl(narrowPath, problem);
+        return DecodeJxl(narrowPath, problem, stop);
     case ModernFormat::None:
         break;
     }

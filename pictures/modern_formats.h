@@ -1,5 +1,7 @@
 #pragma once
 // HEIF/HEIC/AVIF (libheif), WebP (libwebp) and JPEG XL (libjxl) pictures.
+#include "pictures/stop_flag.h"
+
 #include <string>
 
 struct FIBITMAP;
@@ -16,12 +18,15 @@ ModernFormat ModernFormatOfContent(const std::string& narrowPath);
 // Each decodes the first picture (the primary image, the first frame) upright, with its ICC
 // profile attached, as BitmapFromRows makes it (16-bit samples for deeper pictures, alpha only
 // when used). Null when the file cannot be decoded; `problem` then says why when the user
-// should know more than that (a picture at or above the pixel limit).
-FIBITMAP* DecodeHeif(const std::string& narrowPath, std::string& problem);
-FIBITMAP* DecodeWebp(const std::string& narrowPath, std::string& problem);
-FIBITMAP* DecodeJxl(const std::string& narrowPath, std::string& problem);
+// should know more than that (a picture at or above the pixel limit). Null too once `stop` is
+// set: libheif's reads of the file fail from then on, libwebp and libjxl are fed the file a
+// slice at a time.
+FIBITMAP* DecodeHeif(const std::string& narrowPath, std::string& problem, StopFlag stop = {});
+FIBITMAP* DecodeWebp(const std::string& narrowPath, std::string& problem, StopFlag stop = {});
+FIBITMAP* DecodeJxl(const std::string& narrowPath, std::string& problem, StopFlag stop = {});
 
 // The decoder of `format`; null with `problem` untouched for None.
-FIBITMAP* DecodeModern(ModernFormat format, const std::string& narrowPath, std::string& problem);
+FIBITMAP* DecodeModern(ModernFormat format, const std::string& narrowPath, std::string& problem,
+                       StopFlag stop = {});
 
 } // namespace pw::pictures

@@ -1,6 +1,7 @@
 #include "pictures/png_freeimage.h"
 
 #include "formats/png_bytes.h"
+#include "pictures/stoppable_io.h"
 
 #include <FreeImage.h>
 #include <algorithm>
@@ -65,16 +66,11 @@ std::vector<unsigned char> PngWithPaletteFirst(const std::string& narrowPath) {
     return file;
 }
 
-FIBITMAP* LoadPngWithFreeImage(const std::string& narrowPath) {
-    std::vector<unsigned char> reordered = PngWithPaletteFirst(narrowPath);
+FIBITMAP* LoadPngWithFreeImage(const std::string& narrowPath, StopFlag stop) {
+    const std::vector<unsigned char> reordered = PngWithPaletteFirst(narrowPath);
     if (reordered.empty())
-        return FreeImage_Load(FIF_PNG, narrowPath.c_str(), PNG_IGNOREGAMMA);
-    FIMEMORY* memory = FreeImage_OpenMemory(reordered.data(), static_cast<DWORD>(reordered.size()));
-    if (memory == nullptr)
-        return nullptr;
-    FIBITMAP* bitmap = FreeImage_LoadFromMemory(FIF_PNG, memory, PNG_IGNOREGAMMA);
-    FreeImage_CloseMemory(memory);
-    return bitmap;
+        return LoadStoppable(FIF_PNG, narrowPath, PNG_IGNOREGAMMA, stop);
+    return LoadStoppable(FIF_PNG, reordered, PNG_IGNOREGAMMA, stop);
 }
 
 } // namespace pw::pictures

@@ -47,8 +47,41 @@ libdeflate_decompressor* threadDecompressor() {
 // does best, measured on 1000 x 750 pictures: ISA-L inflates literal-heavy data (photos,
 // whose PNG data keeps over a third of the pixel bytes) about 1.5 times as fast as libdeflate;
 // libdeflate inflates long matches (screenshots, drawings) 2 to 5 times as fast as ISA-L.
+// Bytes read, copied or inflated between two looks at the stop flag.
+constexpr std::size_t kStopStep = 16u << 20;
+// Rows of more bytes than this are inflated a slice at a time (by ISA-L, the one of the two
+// that can), so that the flag is looked at on the way; smaller ones take a few tenths of a
+// second in one go.
+constexpr std::size_t kSlicedInflate = 64u << 20;
+
+// ISA-L's stateful inflater, kStopStep bytes of output at a time.
+bool inflateInSlices(const std::uint8_t* in, std::size_t inBytes, std::uint8_t* out,
+                     std::size_t outBytes, StopFlag stop) {
+    thread_local const std::unique_ptr<inflate_state> state(new inflate_state);
+    isal_inflate_init(state.get());
+    state->next_in = const_cast<std::uint8_t*>(in); // only read
+    state->avail_in = static_cast<std::uint32_t>(inBytes);
+    state->crc_flag = ISAL_ZLIB;
+    std::size_t done = 0;
+    while (state->block_state != ISAL_BLOCK_FINISH) {
+        if (stop.set() || done == outBytes)
+            return false; // stopped, or more data than the rows hold
+        const std::size_t slice = std::min(kStopStep, outBytes - done);
+        state->next_out = out + done;
+        state->avail_out = static_cast<std::uint32_t>(slice);
+        if (isal_inflate(state.get()) != ISAL_DECOMP_OK)
+            return false;
+        done += slice - state->avail_out;
+        if (state->avail_out != 0 && state->block_state != ISAL_BLOCK_FINISH)
+            return false; // the data ended early
+    }
+    return done == outBytes;
+}
+
 bool inflateExactly(const std::uint8_t* in, std::size_t inBytes, std::uint8_t* out,
-                    std::size_t outBytes) {
+                    std::size_t outBytes, StopFlag stop) {
+    if (outBytes > kSlicedInflate && inBytes <= UINT32_MAX)
+        return inflateInSlices(in, inBytes, out, outBytes, stop);
     if (inBytes > outBytes / 3 && inBytes <= UINT32_MAX && outBytes <= UINT32_MAX) {
         thread_local const std::unique_ptr<inflate_state> state(new inflate_state);
         isal_inflate_init(state.get());
@@ -67,10 +100,12 @@ bool inflateExactly(const std::uint8_t* in, std::size_t inBytes, std::uint8_t* o
            inflated == outBytes;
 }
 
-bool readAll(int fd, std::uint8_t* into, std::size_t size) {
+bool readAll(int fd, std::uint8_t* into, std::size_t size, StopFlag stop) {
     std::size_t done = 0;
     while (done < size) {
-        const ssize_t got = ::read(fd, into + done, size - done);
+        if (stop.set())
+            return false;
+        const ssize_t got = ::read(fd, into + done, std::min(size - done, kStopStep));
         if (got <= 0)
             return false;
         done += static_cast<std::size_t>(got);
@@ -364,7 +399,7 @@ void PngRows::rewind() {
     row_ = 0;
 }
 
-bool PngRows::open(const std::string& narrowPath, bool oneBitGrey) {
+bool PngRows::open(const std::string& narrowPath, bool oneBitGrey, StopFlag stop) {
     const int fd = ::open(narrowPath.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return false;
@@ -379,12 +414,13 @@ bool PngRows::open(const std::string& narrowPath, bool oneBitGrey) {
               (head[24] == 8 || (oneBitGrey && head[24] == 1 && head[25] == 0)) && head[28] == 0;
     const auto size = ok ? static_cast<std::size_t>(info.st_size) : 0;
     std::uint8_t* data = ok ? file_.get(size) : nullptr;
-    ok = data != nullptr && readAll(fd, data, size);
+    ok = data != nullptr && readAll(fd, data, size, stop);
     ::close(fd);
-    return ok && readChunks(data, size, oneBitGrey);
+    return ok && readChunks(data, size, oneBitGrey, stop);
 }
 
-bool PngRows::readChunks(const std::uint8_t* data, std::size_t size, bool oneBitGrey) {
+bool PngRows::readChunks(const std::uint8_t* data, std::size_t size, bool oneBitGrey,
+                         StopFlag stop) {
     std::size_t pos = sizeof formats::kPngSignature;
     std::size_t idatBytes = 0;
     bool seenIdat = false;
@@ -417,7 +453,8 @@ bool PngRows::readChunks(const std::uint8_t* data, std::size_t size, bool oneBit
         if (first != isType(type, "IHDR"))
             return false;
         if (isType(type, "IDAT")) {
-            if (idatEnded)
+            if (idatEnded ||
+                ((idatBytes + length) / kStopStep != idatBytes / kStopStep && stop.set()))
                 return false;
             std::memcpy(idat + idatBytes, body, length);
             idatBytes += length;
@@ -489,7 +526,7 @@ bool PngRows::readChunks(const std::uint8_t* data, std::size_t size, bool oneBit
         return false; // data too short to hold the rows: nothing is allocated for them
     std::uint8_t* pixels = pixels_.get(expected);
     if (pixels == nullptr || rgb_.get(std::size_t{width_} * 3 * kRowsKept) == nullptr ||
-        !inflateExactly(idat, idatBytes, pixels, expected))
+        !inflateExactly(idat, idatBytes, pixels, expected, stop))
         return false;
     for (std::size_t row = 0; row < height_; ++row) {
         if (pixels[row * stride] > 4)

@@ -1,11 +1,13 @@
 #pragma once
 // The rows of an 8-bit PNG as RGB laid over white, read without FreeImage: the file in one
-// read, its image data inflated in one call by ISA-L or libdeflate. Staging at a JPEG quality
-// spends most of its time inflating PNG data, and libpng can only inflate row by row through
-// zlib, which takes two to ten times as long; both fast inflaters work on whole buffers only,
-// so the PNG filters are undone here (libpng keeps its own filter code private). Unlike FreeImage,
-// which drops a PNG's iCCP profile, this keeps it, as lossless staging does.
+// read, its image data inflated in one call by ISA-L or libdeflate (above 64 MB of rows in
+// slices by ISA-L, so that a stop is heard). Staging at a JPEG quality spends most of its time
+// inflating PNG data, and libpng can only inflate row by row through zlib, which takes two to
+// ten times as long; libdeflate works on whole buffers only, so the PNG filters are undone here
+// (libpng keeps its own filter code private). Unlike FreeImage, which drops a PNG's iCCP profile,
+// this keeps it, as lossless staging does.
 #include "pictures/picture_resolution.h"
+#include "pictures/stop_flag.h"
 
 #include <cstdint>
 #include <memory>
@@ -21,7 +23,8 @@ public:
     // every chunk passes its CRC and whose image data inflates to exactly its rows. Others are
     // left to FreeImage. With `oneBitGrey` a 1-bit gray PNG is read too (bitDepth() 1), whose
     // stored rows are then its packed bits, high bit first, 1 for white; nextRow() is not for it.
-    bool open(const std::string& narrowPath, bool oneBitGrey = false);
+    // False too once `stop` is set, looked at every few megabytes read or inflated.
+    bool open(const std::string& narrowPath, bool oneBitGrey = false, StopFlag stop = {});
 
     std::uint32_t width() const { return width_; }
     std::uint32_t height() const { return height_; }
@@ -55,7 +58,7 @@ private:
         std::uint8_t* get(std::size_t size);
     };
 
-    bool readChunks(const std::uint8_t* data, std::size_t size, bool oneBitGrey);
+    bool readChunks(const std::uint8_t* data, std::size_t size, bool oneBitGrey, StopFlag stop);
     bool readIcc(const std::uint8_t* data, std::size_t size);
 
     std::uint32_t width_ = 0;

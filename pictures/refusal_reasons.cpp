@@ -2,6 +2,7 @@
 
 #include "pictures/format_table.h"
 #include "pictures/modern_formats.h"
+#include "pictures/stoppable_io.h"
 
 #include <FreeImage.h>
 #include <cerrno>
@@ -30,7 +31,12 @@ std::string tidy(std::string text) {
     return start == std::string::npos ? std::string() : text.substr(start);
 }
 
-void freeImageMessage(FREE_IMAGE_FORMAT, const char* message) {
+void freeImageMessage(FREE_IMAGE_FORMAT format, const char* message) {
+    // FreeImage's JPEG reader takes a read refused for a stop for the end of the file, warns
+    // and decodes the rest of the picture as grey. A null text thrown from its warning ends its
+    // Load instead, which catches it, destroys the decoder and returns no bitmap.
+    if (format == FIF_JPEG && FreeImageReadStopped())
+        throw static_cast<const char*>(nullptr);
     if (listener != nullptr && message != nullptr)
         listener->heardFreeImage(message);
 }

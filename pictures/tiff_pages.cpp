@@ -5,12 +5,16 @@
 #include "pictures/decoded_picture.h"
 #include "pictures/picture_resolution.h"
 #include "pictures/picture_size_check.h"
+#include "pictures/stoppable_io.h"
 #include "pictures/tiff_samples.h"
 
 #include <FreeImage.h>
 #include <algorithm>
 #include <cmath>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <tiffio.h>
+#include <unistd.h>
 #include <vector>
 
 namespace pw::pictures {
@@ -56,18 +60,62 @@ std::string rgbProfile(TIFF* tiff) {
 
 } // namespace
 
-TiffPages::TiffPages(const std::string& narrowPath)
-    : narrowPath_(narrowPath), fileBytes_(FileBytes(narrowPath)) {
-    tiff_ = TIFFOpen(narrowPath.c_str(), "rm");
+// The file as libtiff reads it (not mapped, as TIFFOpen's "m" asks): reads fail once the flag
+// is set.
+struct TiffPages::Source {
+    int fd = -1;
+    StopFlag stop;
+
+    static tmsize_t read(thandle_t handle, void* into, tmsize_t size) {
+        const auto* source = static_cast<const Source*>(handle);
+        if (source->stop.set())
+            return -1;
+        tmsize_t done = 0;
+        while (done < size) {
+            const ssize_t got = ::read(source->fd, static_cast<char*>(into) + done,
+                                       static_cast<std::size_t>(size - done));
+            if (got <= 0)
+                return got < 0 && done == 0 ? -1 : done;
+            done += got;
+        }
+        return done;
+    }
+    static tmsize_t write(thandle_t, void*, tmsize_t) { return -1; }
+    static toff_t seek(thandle_t handle, toff_t offset, int whence) {
+        const off_t at =
+            ::lseek(static_cast<const Source*>(handle)->fd, static_cast<off_t>(offset), whence);
+        return at < 0 ? static_cast<toff_t>(-1) : static_cast<toff_t>(at);
+    }
+    static int close(thandle_t) { return 0; } // the descriptor is closed with the Source
+    static toff_t size(thandle_t handle) {
+        struct stat status {};
+        return ::fstat(static_cast<const Source*>(handle)->fd, &status) == 0
+                   ? static_cast<toff_t>(status.st_size)
+                   : 0;
+    }
+    static int map(thandle_t, void**, toff_t*) { return 0; }
+    static void unmap(thandle_t, void*, toff_t) {}
+};
+
+TiffPages::TiffPages(const std::string& narrowPath, StopFlag stop)
+    : narrowPath_(narrowPath), fileBytes_(FileBytes(narrowPath)), stop_(stop),
+      source_(std::make_unique<Source>()) {
+    source_->stop = stop;
+    source_->fd = ::open(narrowPath.c_str(), O_RDONLY | O_CLOEXEC);
+    if (source_->fd < 0)
+        return;
+    tiff_ = TIFFClientOpen(narrowPath.c_str(), "rm", source_.get(), Source::read, Source::write,
+                           Source::seek, Source::close, Source::size, Source::map, Source::unmap);
     if (tiff_ != nullptr)
         count_ = static_cast<int>(TIFFNumberOfDirectories(tiff_));
 }
 
 TiffPages::~TiffPages() {
-    if (pages_ != nullptr)
-        FreeImage_CloseMultiBitmap(pages_, 0);
+    pages_.reset();
     if (tiff_ != nullptr)
         TIFFClose(tiff_);
+    if (source_->fd >= 0)
+        ::close(source_->fd);
 }
 
 bool TiffPages::selectPage(int page) {
@@ -113,15 +161,19 @@ FIBITMAP* TiffPages::decode(int page, std::string& problem) {
     TIFFGetFieldDefaulted(tiff_, TIFFTAG_ORIENTATION, &orientation);
     FIBITMAP* bitmap = nullptr;
     if (HasPlainSamples(tiff_)) {
-        bitmap = ReadTiffSamples(tiff_);
+        bitmap = ReadTiffSamples(tiff_, stop_);
     } else {
         // FreeImage neither turns pages nor maps LogLuv's light levels to colours; libtiff does
         // both, in 8 bits.
         if (orientation == ORIENTATION_TOPLEFT && photometric != PHOTOMETRIC_LOGLUV &&
             photometric != PHOTOMETRIC_LOGL)
             bitmap = freeImagePage(page, width, height);
-        if (bitmap == nullptr)
+        if (bitmap == nullptr && !stop_.set())
             bitmap = rgbaPage(width, height, problem);
+    }
+    if (bitmap != nullptr && stop_.set()) {
+        FreeImage_Unload(bitmap);
+        bitmap = nullptr;
     }
     if (bitmap != nullptr)
         setResolution(tiff_, bitmap);
@@ -129,17 +181,18 @@ FIBITMAP* TiffPages::decode(int page, std::string& problem) {
 }
 
 FIBITMAP* TiffPages::freeImagePage(int page, std::uint32_t width, std::uint32_t height) {
-    if (pages_ == nullptr)
-        pages_ = FreeImage_OpenMultiBitmap(FIF_TIFF, narrowPath_.c_str(), FALSE, TRUE, TRUE, 0);
-    if (pages_ == nullptr || page > FreeImage_GetPageCount(pages_))
+    if (!pages_)
+        pages_ = std::make_unique<StoppableMultiBitmap>(FIF_TIFF, narrowPath_, stop_);
+    FIMULTIBITMAP* pages = pages_->get();
+    if (pages == nullptr || page > FreeImage_GetPageCount(pages))
         return nullptr;
     FIBITMAP* bitmap = nullptr;
-    FIBITMAP* locked = FreeImage_LockPage(pages_, page - 1);
+    FIBITMAP* locked = FreeImage_LockPage(pages, page - 1);
     if (locked != nullptr && FreeImage_GetWidth(locked) == width &&
         FreeImage_GetHeight(locked) == height)
         bitmap = FreeImage_Clone(locked);
     if (locked != nullptr)
-        FreeImage_UnlockPage(pages_, locked, FALSE);
+        FreeImage_UnlockPage(pages, locked, FALSE);
     if (bitmap != nullptr) {
         // FreeImage makes a resolution up when the page states none.
         FreeImage_SetDotsPerMeterX(bitmap, 0);

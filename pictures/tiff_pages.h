@@ -3,6 +3,8 @@
 // FreeImage's page count ends at the first damaged one. Gray, palette and RGB pages are read
 // sample by sample (see tiff_samples.h); CMYK and other colour spaces by FreeImage where it can,
 // by libtiff's RGBA reader otherwise.
+#include "pictures/stop_flag.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -13,9 +15,13 @@ typedef struct tiff TIFF;
 
 namespace pw::pictures {
 
+class StoppableMultiBitmap;
+
 class TiffPages {
 public:
-    explicit TiffPages(const std::string& narrowPath);
+    // Once `stop` is set, every read of the file fails: a page being decoded is given up at its
+    // next strip or tile, and decode() gives null.
+    explicit TiffPages(const std::string& narrowPath, StopFlag stop = {});
     ~TiffPages();
     TiffPages(const TiffPages&) = delete;
     TiffPages& operator=(const TiffPages&) = delete;
@@ -37,10 +43,14 @@ private:
     FIBITMAP* freeImagePage(int page, std::uint32_t width, std::uint32_t height);
     FIBITMAP* rgbaPage(std::uint32_t width, std::uint32_t height, std::string& problem);
 
+    struct Source;
+
     std::string narrowPath_;
     std::uint64_t fileBytes_ = 0;
+    StopFlag stop_;
+    std::unique_ptr<Source> source_; // what tiff_ reads through
     TIFF* tiff_ = nullptr;
-    FIMULTIBITMAP* pages_ = nullptr; // FreeImage's view, opened on first use
+    std::unique_ptr<StoppableMultiBitmap> pages_; // FreeImage's view, opened on first use
     int count_ = 0;
     int current_ = 0; // the page tiff_ is on (0: not known)
 };

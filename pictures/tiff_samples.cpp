@@ -18,6 +18,8 @@ namespace pw::pictures {
 namespace {
 
 constexpr std::uint16_t kMostSamples = 16;
+// Decoded bytes above which a strip of one plane is read a band of rows at a time.
+constexpr std::size_t kLargeStrip = 16u << 20;
 
 struct Layout {
     std::uint32_t width = 0;
@@ -30,6 +32,7 @@ struct Layout {
     bool tiled = false;
     std::uint32_t tileWidth = 0;
     std::uint32_t bandRows = 0; // rows of a strip, or of a row of tiles
+    bool scanlines = false;     // bands of rows of a larger strip, read row by row
     int orientation = ORIENTATION_TOPLEFT;
     int colours = 1; // 1 for gray and palette, 3 for RGB
     int alpha = -1;  // the alpha sample, -1 for none
@@ -119,6 +122,14 @@ bool readLayout(TIFF* tiff, Layout& layout) {
         std::uint32_t rows = 0;
         TIFFGetFieldDefaulted(tiff, TIFFTAG_ROWSPERSTRIP, &rows);
         layout.bandRows = rows == 0 ? layout.height : std::min(rows, layout.height);
+        // A strip of many megabytes (a whole page, as some writers make it) is decoded a few
+        // rows at a time, so that its band stays small and the flag is looked at on the way.
+        const std::size_t rowBytes = std::max<std::size_t>(layout.rowBytes(layout.width), 1);
+        if (!layout.planar && rowBytes * layout.bandRows > kLargeStrip) {
+            layout.scanlines = true;
+            layout.bandRows = static_cast<std::uint32_t>(std::max<std::size_t>(
+                1, std::min<std::size_t>(kLargeStrip / rowBytes, layout.bandRows)));
+        }
     }
     return true;
 }
@@ -137,12 +148,12 @@ public:
     }
 
     // Rows `first` to `first + rows` (at most one strip or row of tiles); false when the data
-    // cannot be decoded.
-    bool read(TIFF* tiff, std::uint32_t first, std::uint32_t rows) {
+    // cannot be decoded or `stop` is set.
+    bool read(TIFF* tiff, std::uint32_t first, std::uint32_t rows, StopFlag stop) {
         for (std::size_t plane = 0; plane < planes_.size(); ++plane) {
             const auto sample = static_cast<std::uint16_t>(plane);
-            if (!(layout_.tiled ? readTiles(tiff, first, rows, sample)
-                                : readStrip(tiff, first, rows, sample)))
+            if (stop.set() || !(layout_.tiled ? readTiles(tiff, first, rows, sample)
+                                              : readStrip(tiff, first, rows, sample)))
                 return false;
         }
         return true;
@@ -186,6 +197,14 @@ private:
     }
 
     bool readStrip(TIFF* tiff, std::uint32_t first, std::uint32_t rows, std::uint16_t plane) {
+        if (layout_.scanlines) {
+            for (std::uint32_t row = 0; row < rows; ++row) {
+                if (TIFFReadScanline(tiff, planes_[plane].data() + row * rowBytes_, first + row,
+                                     plane) != 1)
+                    return false;
+            }
+            return true;
+        }
         const auto wanted = static_cast<tmsize_t>(rows * rowBytes_);
         return TIFFReadEncodedStrip(tiff, TIFFComputeStrip(tiff, first, plane),
                                     planes_[plane].data(), wanted) >= wanted;
@@ -556,7 +575,7 @@ bool HasPlainSamples(TIFF* tiff) {
     return readLayout(tiff, layout);
 }
 
-FIBITMAP* ReadTiffSamples(TIFF* tiff) {
+FIBITMAP* ReadTiffSamples(TIFF* tiff, StopFlag stop) {
     Layout layout;
     if (!readLayout(tiff, layout))
         return nullptr;
@@ -579,7 +598,7 @@ FIBITMAP* ReadTiffSamples(TIFF* tiff) {
     }
     for (std::uint32_t first = 0; first < layout.height; first += layout.bandRows) {
         const std::uint32_t rows = std::min(layout.bandRows, layout.height - first);
-        if (!band.read(tiff, first, rows)) {
+        if (!band.read(tiff, first, rows, stop)) {
             FreeImage_Unload(bitmap);
             return nullptr;
         }
@@ -587,6 +606,8 @@ FIBITMAP* ReadTiffSamples(TIFF* tiff) {
             copyRow(band.row(row), layout,
                     FreeImage_GetScanLine(bitmap, layout.height - 1 - first - row));
         for (std::uint32_t row = 0; row < rows && !byRows; ++row) {
+            if (row % kRowsPerStopCheck == 0 && stop.set())
+                break;
             const std::vector<unsigned>* converted = lab ? &lab->convert(band, row) : nullptr;
             for (std::uint32_t column = 0; column < layout.width; ++column) {
                 unsigned value[4] = {0, 0, 0, 0};
@@ -599,6 +620,10 @@ FIBITMAP* ReadTiffSamples(TIFF* tiff) {
                 target.put(x, y, value);
             }
         }
+    }
+    if (stop.set()) {
+        FreeImage_Unload(bitmap);
+        return nullptr;
     }
     if (layout.alpha >= 0 && pixels.opaque()) {
         FIBITMAP* solid = pixels.output() == Output::Rgba8 ? FreeImage_ConvertTo24Bits(bitmap)

@@ -7,6 +7,7 @@
 #include "pictures/refusal_reasons.h"
 
 #include <FreeImage.h>
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <webp/decode.h>
@@ -21,6 +22,13 @@ struct DemuxDelete {
 struct AnimDelete {
     void operator()(WebPAnimDecoder* decoder) const { WebPAnimDecoderDelete(decoder); }
 };
+struct IncrementalDelete {
+    void operator()(WebPIDecoder* decoder) const { WebPIDelete(decoder); }
+};
+
+// libwebp decodes a still picture as far as the data given so far reaches; handing it the file
+// a slice at a time lets the flag be looked at between slices.
+constexpr std::size_t kWebpSlice = 256u << 10;
 
 std::string chunk(const WebPDemuxer* demuxer, const char* fourcc) {
     WebPChunkIterator iterator;
@@ -90,9 +98,32 @@ void reportFrame(const WebPDemuxer* demuxer) {
     ReportDecoderMessage(statusText(status));
 }
 
+// A still picture decoded as the animation decoder decodes its one frame (RGBA, no threads),
+// into `config.output`; false when it cannot be or the flag is set.
+bool decodeStill(const WebPData& data, WebPDecoderConfig& config, StopFlag stop) {
+    config.output.colorspace = MODE_RGBA;
+    config.options.use_threads = 0;
+    const std::unique_ptr<WebPIDecoder, IncrementalDelete> decoder(
+        WebPIDecode(nullptr, 0, &config));
+    if (!decoder)
+        return false;
+    VP8StatusCode status = VP8_STATUS_SUSPENDED;
+    for (std::size_t given = 0; status == VP8_STATUS_SUSPENDED && given < data.size;) {
+        if (stop.set())
+            return false;
+        given = std::min(data.size, given + kWebpSlice);
+        status = WebPIUpdate(decoder.get(), data.bytes, given);
+    }
+    return status == VP8_STATUS_OK;
+}
+
+struct DecBufferFree {
+    void operator()(WebPDecBuffer* buffer) const { WebPFreeDecBuffer(buffer); }
+};
+
 } // namespace
 
-FIBITMAP* DecodeWebp(const std::string& narrowPath, std::string& problem) {
+FIBITMAP* DecodeWebp(const std::string& narrowPath, std::string& problem, StopFlag stop) {
     const auto bytes = ReadFileBytes(narrowPath);
     if (!bytes)
         return nullptr;
@@ -113,27 +144,45 @@ FIBITMAP* DecodeWebp(const std::string& narrowPath, std::string& problem) {
         return nullptr;
     const std::uint32_t flags = WebPDemuxGetI(demuxer.get(), WEBP_FF_FORMAT_FLAGS);
 
-    // The animation decoder also reads still pictures; of an animation it gives the first
-    // frame composed on its canvas.
-    WebPAnimDecoderOptions options;
-    if (!WebPAnimDecoderOptionsInit(&options))
+    // Of an animation, the animation decoder gives the first frame composed on its canvas.
+    WebPDecoderConfig still;
+    if (!WebPInitDecoderConfig(&still))
         return nullptr;
-    options.color_mode = MODE_RGBA;
-    options.use_threads = 0;
-    std::unique_ptr<WebPAnimDecoder, AnimDelete> decoder(WebPAnimDecoderNew(&data, &options));
+    const std::unique_ptr<WebPDecBuffer, DecBufferFree> stillPixels(&still.output);
+    std::unique_ptr<WebPAnimDecoder, AnimDelete> decoder;
     std::uint8_t* pixels = nullptr;
-    int timestamp = 0;
-    if (!decoder || !WebPAnimDecoderGetNext(decoder.get(), &pixels, &timestamp) ||
-        pixels == nullptr) {
+    std::size_t stride = std::size_t{width} * 4;
+    if ((flags & ANIMATION_FLAG) == 0) {
+        const bool decoded = decodeStill(data, still, stop);
+        if (stop.set())
+            return nullptr;
+        if (decoded && still.output.width == static_cast<int>(width) &&
+            still.output.height == static_cast<int>(height)) {
+            pixels = still.output.u.RGBA.rgba;
+            stride = static_cast<std::size_t>(still.output.u.RGBA.stride);
+        }
+    } else {
+        WebPAnimDecoderOptions options;
+        if (!WebPAnimDecoderOptionsInit(&options))
+            return nullptr;
+        options.color_mode = MODE_RGBA;
+        options.use_threads = 0;
+        decoder.reset(WebPAnimDecoderNew(&data, &options));
+        int timestamp = 0;
+        if (decoder && !WebPAnimDecoderGetNext(decoder.get(), &pixels, &timestamp))
+            pixels = nullptr;
+    }
+    if (pixels == nullptr) {
         reportFrame(demuxer.get());
         return nullptr;
     }
 
     PixelRows rows;
+    rows.stop = stop;
     rows.data = pixels;
     rows.width = static_cast<int>(width);
     rows.height = static_cast<int>(height);
-    rows.stride = static_cast<std::size_t>(rows.width) * 4;
+    rows.stride = stride;
     rows.alpha = true;
     if ((flags & ICCP_FLAG) != 0)
         rows.icc = chunk(demuxer.get(), "ICCP");

@@ -179,18 +179,20 @@ bool IsBilevel(FIBITMAP* bitmap) {
 }
 
 bool WriteG4Tiff(const std::string& target, const formats::G4Tiff& page,
-                 const std::function<const std::uint8_t*()>& nextRow) {
+                 const std::function<const std::uint8_t*()>& nextRow, pictures::StopFlag stop) {
     formats::G4Tiff coded = page;
     coded.blackIs1 = false; // 1 for black is "min is white"
     std::unique_ptr<TIFF, TiffCloser> tiff = openPage(target, coded);
     bool written = tiff != nullptr;
-    for (std::uint32_t y = 0; written && y < page.height; ++y)
-        written = TIFFWriteScanline(tiff.get(), const_cast<std::uint8_t*>(nextRow()), y, 0) == 1;
+    for (std::uint32_t y = 0; written && y < page.height; ++y) {
+        written = (y % pictures::kRowsPerStopCheck != 0 || !stop.set()) &&
+                  TIFFWriteScanline(tiff.get(), const_cast<std::uint8_t*>(nextRow()), y, 0) == 1;
+    }
     return finish(std::move(tiff), written, target);
 }
 
-bool SaveBilevelBitmap(FIBITMAP* bitmap, const std::string& narrowSource,
-                       const std::string& target) {
+bool SaveBilevelBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const std::string& target,
+                       pictures::StopFlag stop) {
     formats::G4Tiff page;
     page.width = FreeImage_GetWidth(bitmap);
     page.height = FreeImage_GetHeight(bitmap);
@@ -198,25 +200,28 @@ bool SaveBilevelBitmap(FIBITMAP* bitmap, const std::string& narrowSource,
     const RowTones tones(bitmap);
     std::vector<std::uint8_t> row((page.width + 7) / 8);
     int y = static_cast<int>(page.height);
-    return WriteG4Tiff(target, page, [&]() -> const std::uint8_t* {
-        const BYTE* line = FreeImage_GetScanLine(bitmap, --y); // FreeImage keeps rows bottom up
-        if (tones.plainBits() || tones.invertedBits()) {
-            const BYTE flip = tones.invertedBits() ? 0xFF : 0x00;
-            for (std::size_t i = 0; i < row.size(); ++i)
-                row[i] = line[i] ^ flip;
+    return WriteG4Tiff(
+        target, page,
+        [&]() -> const std::uint8_t* {
+            const BYTE* line = FreeImage_GetScanLine(bitmap, --y); // FreeImage keeps rows bottom up
+            if (tones.plainBits() || tones.invertedBits()) {
+                const BYTE flip = tones.invertedBits() ? 0xFF : 0x00;
+                for (std::size_t i = 0; i < row.size(); ++i)
+                    row[i] = line[i] ^ flip;
+                return row.data();
+            }
+            std::fill(row.begin(), row.end(), 0);
+            for (unsigned x = 0; x < page.width; ++x) {
+                if (tones.at(line, x) == kBlack)
+                    row[x >> 3] |= static_cast<std::uint8_t>(0x80 >> (x & 7));
+            }
             return row.data();
-        }
-        std::fill(row.begin(), row.end(), 0);
-        for (unsigned x = 0; x < page.width; ++x) {
-            if (tones.at(line, x) == kBlack)
-                row[x >> 3] |= static_cast<std::uint8_t>(0x80 >> (x & 7));
-        }
-        return row.data();
-    });
+        },
+        stop);
 }
 
-TiffBilevelPages::TiffBilevelPages(std::string narrowSource)
-    : source_(std::move(narrowSource)), g4_(source_) {}
+TiffBilevelPages::TiffBilevelPages(std::string narrowSource, pictures::StopFlag stop)
+    : source_(std::move(narrowSource)), stop_(stop), g4_(source_) {}
 
 TiffBilevelPages::~TiffBilevelPages() {
     if (tiff_ != nullptr)
@@ -282,10 +287,12 @@ bool TiffBilevelPages::stageBilevel(int page, const std::string& target) {
     for (std::uint32_t y = 0; written && y < found.height; y += stripRows) {
         const std::uint32_t rows = std::min(stripRows, found.height - y);
         const auto bytes = static_cast<tmsize_t>(rowBytes * rows);
-        written =
-            TIFFReadEncodedStrip(in, TIFFComputeStrip(in, y, 0), strip.data(), bytes) == bytes;
-        for (std::uint32_t k = 0; written && k < rows; ++k)
-            written = TIFFWriteScanline(tiff.get(), strip.data() + k * rowBytes, y + k, 0) == 1;
+        written = !stop_.set() && TIFFReadEncodedStrip(in, TIFFComputeStrip(in, y, 0), strip.data(),
+                                                       bytes) == bytes;
+        for (std::uint32_t k = 0; written && k < rows; ++k) {
+            written = ((y + k) % pictures::kRowsPerStopCheck != 0 || !stop_.set()) &&
+                      TIFFWriteScanline(tiff.get(), strip.data() + k * rowBytes, y + k, 0) == 1;
+        }
     }
     return finish(std::move(tiff), written, target);
 }

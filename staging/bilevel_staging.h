@@ -2,6 +2,7 @@
 // Bilevel pages: a picture whose pixels are all black or white is staged as a one-strip
 // CCITT Group 4 TIFF ("NNNNN.tif"), whatever the quality chosen; it is exact.
 #include "formats/g4_tiff.h"
+#include "pictures/stop_flag.h"
 
 #include <cstdint>
 #include <functional>
@@ -18,20 +19,22 @@ bool IsBilevel(FIBITMAP* bitmap);
 
 // Writes a bilevel `bitmap` (IsBilevel) to target as a Group 4 TIFF at the bitmap's resolution,
 // or for a PNG or BMP `narrowSource` at the one that file states, exactly. False, with no file
-// left, when it cannot be written.
-bool SaveBilevelBitmap(FIBITMAP* bitmap, const std::string& narrowSource,
-                       const std::string& target);
+// left, when it cannot be written or `stop` is set meanwhile.
+bool SaveBilevelBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const std::string& target,
+                       pictures::StopFlag stop = {});
 
 // Writes target from `nextRow`, called once per row from the top, each giving the row packed
-// high bit first with 1 for black (the page's width, height and resolution from `page`).
+// high bit first with 1 for black (the page's width, height and resolution from `page`). False,
+// with no file left, when it cannot be written or `stop` is set meanwhile.
 bool WriteG4Tiff(const std::string& target, const formats::G4Tiff& page,
-                 const std::function<const std::uint8_t*()>& nextRow);
+                 const std::function<const std::uint8_t*()>& nextRow, pictures::StopFlag stop = {});
 
 // The bilevel pages of one TIFF staged without decoding them into a bitmap, each reader keeping
 // its handle from page to page (pages in order cost one directory each).
 class TiffBilevelPages {
 public:
-    explicit TiffBilevelPages(std::string narrowSource);
+    // Once `stop` is set, a page being staged is given up within a few rows.
+    explicit TiffBilevelPages(std::string narrowSource, pictures::StopFlag stop = {});
     ~TiffBilevelPages();
     TiffBilevelPages(const TiffBilevelPages&) = delete;
     TiffBilevelPages& operator=(const TiffBilevelPages&) = delete;
@@ -47,6 +50,7 @@ private:
     bool stageBilevel(int page, const std::string& target);
 
     std::string source_;
+    pictures::StopFlag stop_;
     formats::G4TiffPages g4_;
     TIFF* tiff_ = nullptr; // the bilevel reader's, opened by its first page
     bool opened_ = false;

@@ -5,10 +5,12 @@
 namespace pw::staging {
 namespace {
 
-bool neutral(FIBITMAP* bitmap) {
+bool neutral(FIBITMAP* bitmap, pictures::StopFlag stop) {
     const unsigned width = FreeImage_GetWidth(bitmap);
     const unsigned height = FreeImage_GetHeight(bitmap);
     for (unsigned y = 0; y < height; ++y) {
+        if (y % pictures::kRowsPerStopCheck == 0 && stop.set())
+            return false;
         const BYTE* p = FreeImage_GetScanLine(bitmap, static_cast<int>(y));
         for (unsigned x = 0; x < width; ++x, p += 3) {
             if (p[0] != p[1] || p[1] != p[2])
@@ -20,9 +22,9 @@ bool neutral(FIBITMAP* bitmap) {
 
 } // namespace
 
-FIBITMAP* NeutralGreyCopy(FIBITMAP* bitmap) {
+FIBITMAP* NeutralGreyCopy(FIBITMAP* bitmap, pictures::StopFlag stop) {
     if (bitmap == nullptr || FreeImage_GetImageType(bitmap) != FIT_BITMAP ||
-        FreeImage_GetBPP(bitmap) != 24 || !neutral(bitmap))
+        FreeImage_GetBPP(bitmap) != 24 || !neutral(bitmap, stop))
         return nullptr;
     const unsigned width = FreeImage_GetWidth(bitmap);
     const unsigned height = FreeImage_GetHeight(bitmap);
@@ -35,6 +37,10 @@ FIBITMAP* NeutralGreyCopy(FIBITMAP* bitmap) {
         palette[i] = {level, level, level, 0};
     }
     for (unsigned y = 0; y < height; ++y) {
+        if (y % pictures::kRowsPerStopCheck == 0 && stop.set()) {
+            FreeImage_Unload(grey);
+            return nullptr;
+        }
         const BYTE* from = FreeImage_GetScanLine(bitmap, static_cast<int>(y));
         BYTE* to = FreeImage_GetScanLine(grey, static_cast<int>(y));
         for (unsigned x = 0; x < width; ++x)

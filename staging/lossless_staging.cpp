@@ -47,20 +47,20 @@ FIBITMAP* pngReady(FIBITMAP* bitmap) {
 
 } // namespace
 
-bool SaveLosslessBitmap(FIBITMAP* bitmap, const std::string& target) {
+bool SaveLosslessBitmap(FIBITMAP* bitmap, const std::string& target, pictures::StopFlag stop) {
     FIBITMAP* converted = pngReady(bitmap);
     KeepIccProfile(bitmap, converted);
-    if (FIBITMAP* grey = NeutralGreyCopy(converted != nullptr ? converted : bitmap)) {
+    if (FIBITMAP* grey = NeutralGreyCopy(converted != nullptr ? converted : bitmap, stop)) {
         if (converted != nullptr) // one channel for a gray picture, without its RGB profile
             FreeImage_Unload(converted);
         converted = grey;
     }
     FIBITMAP* ready = converted != nullptr ? converted : bitmap;
-    bool saved = SaveBitmapFile(FIF_PNG, ready, target, PNG_DEFAULT);
-    if (!saved && FreeImage_GetICCProfile(ready)->data != nullptr) {
+    bool saved = SaveBitmapFile(FIF_PNG, ready, target, PNG_DEFAULT, stop);
+    if (!saved && !stop.set() && FreeImage_GetICCProfile(ready)->data != nullptr) {
         // libpng refuses to write a profile it finds malformed; the pixels go without it.
         FreeImage_DestroyICCProfile(ready);
-        saved = SaveBitmapFile(FIF_PNG, ready, target, PNG_DEFAULT);
+        saved = SaveBitmapFile(FIF_PNG, ready, target, PNG_DEFAULT, stop);
     }
     if (converted != nullptr)
         FreeImage_Unload(converted);

@@ -1,5 +1,7 @@
 #pragma once
 // Staging without loss: the picture becomes a PNG that keeps its pixel values exactly.
+#include "pictures/stop_flag.h"
+
 #include <string>
 
 struct FIBITMAP;
@@ -15,6 +17,7 @@ bool StageLossless(const std::string& source, const std::string& extension,
 
 // Writes a decoded picture (left to the caller) to target as a PNG with the same pixel values,
 // at the bitmap's resolution (none when 0).
-bool SaveLosslessBitmap(FIBITMAP* bitmap, const std::string& target);
+// Nothing is left at target when `stop` is set meanwhile.
+bool SaveLosslessBitmap(FIBITMAP* bitmap, const std::string& target, pictures::StopFlag stop = {});
 
 } // namespace pw::staging

@@ -4,17 +4,18 @@
 #include "formats/png_info.h"
 #include "pictures/bmp_reader.h"
 #include "pictures/format_table.h"
-#include "pictures/picture_kinds.h"
 #include "pictures/gif_screen.h"
 #include "pictures/jpeg_pixels.h"
 #include "pictures/jxl_jpeg.h"
 #include "pictures/modern_formats.h"
 #include "pictures/opaque_bitmap.h"
+#include "pictures/picture_kinds.h"
 #include "pictures/picture_resolution.h"
 #include "pictures/picture_size_check.h"
 #include "pictures/png_freeimage.h"
 #include "pictures/png_rows.h"
 #include "pictures/refusal_reasons.h"
+#include "pictures/stoppable_io.h"
 #include "pictures/tiff_pages.h"
 #include "platform/files.h"
 #include "platform/narrow.h"
@@ -57,9 +58,11 @@ FIBITMAP* checkedSize(FIBITMAP* bitmap, std::string& problem) {
 // An 8-bit PNG goes straight from its rows to the JPEG writer, with the pixels FreeImage's
 // decoding and saving would give (and its ICC profile kept), in about half the time; others
 // return false untouched.
-bool stagePngAsJpeg(const std::string& narrowSource, const std::string& target, int quality) {
+bool stagePngAsJpeg(const std::string& narrowSource, const std::string& target, int quality,
+                    pictures::StopFlag stop) {
     pictures::PngRows& rows = ThreadPngRows();
-    const bool written = rows.open(narrowSource) && WritePngRowsJpeg(rows, target, quality);
+    const bool written =
+        rows.open(narrowSource, false, stop) && WritePngRowsJpeg(rows, target, quality, stop);
     rows.trim();
     return written;
 }
@@ -139,7 +142,7 @@ void InitialiseFreeImage() {
 }
 
 FIBITMAP* LoadPicture(const std::string& narrowPath, const std::string& extension,
-                      std::string& problem) {
+                      std::string& problem, pictures::StopFlag stop) {
     // BMP files by their content, whatever their name; FreeImage reads those the project's
     // reader does not know.
     FIBITMAP* bitmap = nullptr;
@@ -152,40 +155,40 @@ FIBITMAP* LoadPicture(const std::string& narrowPath, const std::string& extensio
     if (pictures::HasBmpSignature(narrowPath)) {
         problem = pictures::HeaderTooLarge(FIF_BMP, narrowPath);
         if (problem.empty())
-            bitmap = pictures::LoadBmp(narrowPath, problem);
+            bitmap = pictures::LoadBmp(narrowPath, problem, stop);
         if (bitmap != nullptr || !problem.empty())
             return checkedSize(bitmap, problem);
     }
     const pictures::ModernFormat named = pictures::ModernFormatForExtension(extension);
-    bitmap = pictures::DecodeModern(named, narrowPath, problem);
-    if (bitmap != nullptr || !problem.empty())
+    bitmap = pictures::DecodeModern(named, narrowPath, problem, stop);
+    if (bitmap != nullptr || !problem.empty() || stop.set())
         return bitmap;
     // FreeImage formats are refused from their header when they reach the pixel limit; the
     // modern decoders check it themselves.
     bool cutShort = false; // a JPEG found cut short is not decoded again below
-    const auto load = [&narrowPath, &problem, &cutShort](FREE_IMAGE_FORMAT format) -> FIBITMAP* {
+    const auto load = [&](FREE_IMAGE_FORMAT format) -> FIBITMAP* {
         problem = pictures::HeaderTooLarge(format, narrowPath);
         if (!problem.empty())
             return nullptr;
         if (format == FIF_PNG)
-            return pictures::LoadPngWithFreeImage(narrowPath);
+            return pictures::LoadPngWithFreeImage(narrowPath, stop);
         if (format == FIF_JPEG && (cutShort = pictures::JpegCutShort(narrowPath))) {
             pictures::ReportDecoderMessage("JPEG data ends early"); // FreeImage would fill it in
             return nullptr;
         }
-        FIBITMAP* loaded = FreeImage_Load(format, narrowPath.c_str(), 0);
+        FIBITMAP* loaded = pictures::LoadStoppable(format, narrowPath, 0, stop);
         return format == FIF_GIF ? pictures::PlaceOnGifScreen(loaded) : loaded;
     };
     const std::optional<int> tableFormat = pictures::FormatForExtension(extension);
     // Page 1 of a TIFF is read as its later pages are.
     if (detectedFormat(narrowPath) == FIF_TIFF) {
-        pictures::TiffPages pages(narrowPath);
+        pictures::TiffPages pages(narrowPath, stop);
         if (pages.count() > 0)
             return pages.decode(1, problem);
     }
     if (tableFormat)
         bitmap = load(static_cast<FREE_IMAGE_FORMAT>(*tableFormat));
-    if (bitmap != nullptr || !problem.empty())
+    if (bitmap != nullptr || !problem.empty() || stop.set())
         return checkedSize(bitmap, problem);
     // A scratch copy ("1.peg", "1.iff") or a file saved under the wrong extension.
     const FREE_IMAGE_FORMAT content = detectedFormat(narrowPath);
@@ -194,43 +197,50 @@ FIBITMAP* LoadPicture(const std::string& narrowPath, const std::string& extensio
     if (bitmap == nullptr && problem.empty() && content == FIF_UNKNOWN) {
         const pictures::ModernFormat found = pictures::ModernFormatOfContent(narrowPath);
         if (found != named)
-            bitmap = pictures::DecodeModern(found, narrowPath, problem);
+            bitmap = pictures::DecodeModern(found, narrowPath, problem, stop);
     }
-    if (bitmap == nullptr && problem.empty() && !cutShort &&
+    if (bitmap == nullptr && problem.empty() && !cutShort && !stop.set() &&
         pictures::HasJpegSignature(narrowPath)) {
         problem = pictures::HeaderTooLarge(FIF_JPEG, narrowPath);
         if (problem.empty())
-            bitmap = pictures::DecodeJpegPixels(narrowPath);
+            bitmap = pictures::DecodeJpegPixels(narrowPath, stop);
     }
     return checkedSize(bitmap, problem);
 }
 
-bool SaveBitmapFile(int format, FIBITMAP* bitmap, const std::string& fileName, int flags) {
+bool SaveBitmapFile(int format, FIBITMAP* bitmap, const std::string& fileName, int flags,
+                    pictures::StopFlag stop) {
     if (bitmap == nullptr)
         return false;
-    const std::string narrow = platform::toNarrow(fileName);
-    return FreeImage_Save(static_cast<FREE_IMAGE_FORMAT>(format), bitmap, narrow.c_str(), flags) ==
-           1;
+    return pictures::SaveStoppable(format, bitmap, platform::toNarrow(fileName), flags, stop);
 }
 
 bool NormalisePicture(const std::string& source, const std::string& extension,
-                      const std::string& target, std::string* problem, int quality) {
+                      const std::string& target, std::string* problem, int quality,
+                      pictures::StopFlag stop) {
     const std::string narrowSource = platform::toNarrow(source);
-    if (stagePngAsJpeg(narrowSource, target, quality))
+    if (stagePngAsJpeg(narrowSource, target, quality, stop))
         return true;
-    return DecodeAndSave(narrowSource, extension, target, problem, [&](FIBITMAP* bitmap) {
-        return SaveStagedBitmap(bitmap, narrowSource, target, quality);
-    });
+    return DecodeAndSave(
+        narrowSource, extension, target, problem,
+        [&](FIBITMAP* bitmap) {
+            return SaveStagedBitmap(bitmap, narrowSource, target, quality, 1.0, stop);
+        },
+        stop);
 }
 
 bool DecodeAndSave(const std::string& narrowSource, const std::string& extension,
                    const std::string& target, std::string* problem,
-                   const std::function<bool(FIBITMAP*)>& save) {
+                   const std::function<bool(FIBITMAP*)>& save, pictures::StopFlag stop) {
     InitialiseFreeImage();
     std::string why;
-    FIBITMAP* bitmap = LoadPicture(narrowSource, extension, why);
+    FIBITMAP* bitmap = stop.set() ? nullptr : LoadPicture(narrowSource, extension, why, stop);
     if (problem != nullptr)
         *problem = why;
+    if (bitmap != nullptr && stop.set()) {
+        FreeImage_Unload(bitmap);
+        bitmap = nullptr;
+    }
     if (bitmap == nullptr) {
         platform::removeFile(target);
         return false;
@@ -253,14 +263,23 @@ bool DecodeAndSave(const std::string& narrowSource, const std::string& extension
 }
 
 bool SaveStagedBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const std::string& target,
-                      int quality, double scale) {
+                      int quality, double scale, pictures::StopFlag stop) {
     InitialiseFreeImage();
-    FIBITMAP* copy = pictures::OpaqueCopy24(bitmap, pictures::HasBmpSignature(narrowSource));
-    KeepIccProfile(bitmap, copy);
-    if (copy != nullptr && scale < 1.0) {
-        FIBITMAP* reduced = ReducedCopy(copy, scale);
-        FreeImage_Unload(copy);
-        copy = reduced;
+    // A 24-bit picture to be scaled down is scaled from itself: its opaque copy would be the
+    // same pixels, made only to be dropped.
+    const bool plain =
+        FreeImage_GetImageType(bitmap) == FIT_BITMAP && FreeImage_GetBPP(bitmap) == 24;
+    FIBITMAP* copy = nullptr;
+    if (plain && scale < 1.0) {
+        copy = ReducedCopy(bitmap, scale, stop);
+    } else {
+        copy = pictures::OpaqueCopy24(bitmap, pictures::HasBmpSignature(narrowSource), stop);
+        KeepIccProfile(bitmap, copy);
+        if (copy != nullptr && scale < 1.0) {
+            FIBITMAP* reduced = ReducedCopy(copy, scale, stop);
+            FreeImage_Unload(copy);
+            copy = reduced;
+        }
     }
     if (copy != nullptr)
         stateExactResolution(copy, narrowSource, scale);
@@ -269,11 +288,11 @@ bool SaveStagedBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const s
     const int sampling =
         level >= jobfiles::kFullColourQuality ? JPEG_SUBSAMPLING_444 : JPEG_SUBSAMPLING_420;
     if (copy != nullptr && keepFileMarkers(narrowSource, copy)) {
-        if (FIBITMAP* grey = NeutralGreyCopy(copy)) { // one channel for a gray picture
+        if (FIBITMAP* grey = NeutralGreyCopy(copy, stop)) { // one channel for a gray picture
             FreeImage_Unload(copy);
             copy = grey;
         }
-        saved = SaveBitmapFile(FIF_JPEG, copy, target, level | sampling);
+        saved = SaveBitmapFile(FIF_JPEG, copy, target, level | sampling, stop);
     }
     if (copy != nullptr)
         FreeImage_Unload(copy);

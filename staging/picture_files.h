@@ -1,6 +1,7 @@
 #pragma once
 // Decoding a picture and writing staged files.
 #include "jobfiles/job_options.h"
+#include "pictures/stop_flag.h"
 
 #include <cstdint>
 #include <functional>
@@ -20,12 +21,14 @@ void InitialiseFreeImage();
 // Decodes the picture at `narrowPath` (HEIF, AVIF, WebP and JPEG XL by their own libraries;
 // others by FreeImage, format from the extension's table entry, or when that is missing or
 // fails, from the content); nullptr when it cannot, with `problem` set when there is more to
-// say than "cannot be read".
+// say than "cannot be read", or when `stop` is set meanwhile.
 FIBITMAP* LoadPicture(const std::string& narrowPath, const std::string& extension,
-                      std::string& problem);
+                      std::string& problem, pictures::StopFlag stop = {});
 
-// FreeImage_Save with the file name in the narrow encoding; true when FreeImage reports success.
-bool SaveBitmapFile(int format, FIBITMAP* bitmap, const std::string& fileName, int flags);
+// FreeImage_Save with the file name in the narrow encoding; true when FreeImage reports success
+// (false once `stop` is set, the file left for the caller to remove).
+bool SaveBitmapFile(int format, FIBITMAP* bitmap, const std::string& fileName, int flags,
+                    pictures::StopFlag stop = {});
 
 // Decodes the picture (format from the extension's table entry; when that is missing or fails,
 // the format FreeImage finds in the content) and writes it as a 24-bit JPEG to target. Only one
@@ -34,15 +37,15 @@ bool SaveBitmapFile(int format, FIBITMAP* bitmap, const std::string& fileName, i
 // gets the reason the user should see, if there is one beyond "cannot be read".
 bool NormalisePicture(const std::string& source, const std::string& extension,
                       const std::string& target, std::string* problem = nullptr,
-                      int quality = jobfiles::kDefaultQuality);
+                      int quality = jobfiles::kDefaultQuality, pictures::StopFlag stop = {});
 
 // Decodes the picture as NormalisePicture does and hands it to `save`, which writes target and
 // must not keep the bitmap. A resolution the file does not state is cleared first. When the
 // picture cannot be read, target is removed and `problem` gets the reason, as for
-// NormalisePicture.
+// NormalisePicture. Once `stop` is set the picture is neither decoded further nor saved.
 bool DecodeAndSave(const std::string& narrowSource, const std::string& extension,
                    const std::string& target, std::string* problem,
-                   const std::function<bool(FIBITMAP*)>& save);
+                   const std::function<bool(FIBITMAP*)>& save, pictures::StopFlag stop = {});
 
 // Writes a decoded picture (left to the caller) to target as a staged 24-bit JPEG at `quality`
 // (1..100; colour at full resolution from kFullColourQuality on), transparent parts over white,
@@ -52,9 +55,10 @@ bool DecodeAndSave(const std::string& narrowSource, const std::string& extension
 // goes with a bitmap that has none, and a JPEG source's EXIF block with it (JPEG pixels are
 // decoded as stored, the turn left to the builder).
 // With `scale` below 1 the picture is first scaled down by it (ReducedCopy), its page keeping
-// its size.
+// its size. Nothing is left at target when `stop` is set meanwhile.
 bool SaveStagedBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const std::string& target,
-                      int quality = jobfiles::kDefaultQuality, double scale = 1.0);
+                      int quality = jobfiles::kDefaultQuality, double scale = 1.0,
+                      pictures::StopFlag stop = {});
 
 // The reason for a picture that was read but could not be written to the staging folder.
 inline constexpr const char* kNotWritten = "could not be written to the temporary folder";

@@ -32,19 +32,19 @@ namespace {
 
 // Every page; `problem` is set only where a decoder told more than that it failed.
 PictureStaging stagePages(const std::string& source, const std::string& stem,
-                          const jobfiles::JobOptions& options) {
+                          const jobfiles::JobOptions& options, pictures::StopFlag stop) {
     PictureStaging result;
     const std::string narrowSource = platform::toNarrow(source);
     if (!pictures::IsTiffPicture(narrowSource, platform::PathPart(source, 0))) {
-        result.firstFile = StageForJob(source, stem, options, &result.problem);
+        result.firstFile = StageForJob(source, stem, options, &result.problem, stop);
         result.pages = result.firstFile.empty() ? 0 : 1;
         return result;
     }
 
-    pictures::TiffPages pages(narrowSource);
+    pictures::TiffPages pages(narrowSource, stop);
     // FreeImage paints a page in a compression no codec here knows black and calls it read.
     if (pages.count() < 1 || pages.codecKnown(1))
-        result.firstFile = StageForJob(source, stem, options, &result.problem);
+        result.firstFile = StageForJob(source, stem, options, &result.problem, stop);
     else
         result.problem = pictures::TiffCompressionReason(pages.compression(1));
     const bool firstStaged = !result.firstFile.empty();
@@ -53,8 +53,8 @@ PictureStaging stagePages(const std::string& source, const std::string& stem,
     result.pageCount = pages.count() < 1 ? 1 : pages.count();
     if (!firstStaged && result.pageCount > 1)
         result.damagedPages.push_back(1);
-    TiffBilevelPages bilevel(narrowSource);
-    for (int page = 2; page <= result.pageCount; ++page) {
+    TiffBilevelPages bilevel(narrowSource, stop);
+    for (int page = 2; page <= result.pageCount && !stop.set(); ++page) {
         std::string pageStem = StagedPageName(stem + ".tif", page);
         pageStem.resize(pageStem.size() - 4);
         if (bilevel.stage(page, pageStem + ".tif")) {
@@ -69,7 +69,7 @@ PictureStaging stagePages(const std::string& source, const std::string& stem,
             // Only this page is missing; the pages already staged stay in the PDF.
         }
         const bool saved =
-            bitmap != nullptr && !SaveByTone(bitmap, narrowSource, pageStem, options).empty();
+            bitmap != nullptr && !SaveByTone(bitmap, narrowSource, pageStem, options, stop).empty();
         if (bitmap != nullptr)
             FreeImage_Unload(bitmap);
         if (saved)
@@ -87,7 +87,7 @@ PictureStaging stagePages(const std::string& source, const std::string& stem,
 } // namespace
 
 PictureStaging StagePicturePages(const std::string& source, const std::string& stem,
-                                 const jobfiles::JobOptions& options) {
+                                 const jobfiles::JobOptions& options, pictures::StopFlag stop) {
     // A pipe named like a picture (listed by Add Folder, say) would block its reader, and with
     // it the job and its Stop: refused before anything opens it.
     if (platform::isDeviceOrPipe(platform::toNarrow(source))) {
@@ -97,7 +97,7 @@ PictureStaging StagePicturePages(const std::string& source, const std::string& s
     }
     InitialiseFreeImage(); // its callbacks bring the decoders' messages to `heard`
     const pictures::DecoderMessages heard;
-    PictureStaging result = stagePages(source, stem, options);
+    PictureStaging result = stagePages(source, stem, options, stop);
     if (result.pages == 0)
         result.problem = pictures::RefusalReason(platform::toNarrow(source), result.problem, heard);
     return result;

@@ -1,6 +1,7 @@
 #pragma once
 // Staging every page of a picture: a multi-page TIFF gives one staged file per page.
 #include "jobfiles/job_options.h"
+#include "pictures/stop_flag.h"
 
 #include <string>
 #include <vector>
@@ -31,9 +32,11 @@ std::vector<std::string> StagedPageNames(const std::string& firstTarget, int pag
 std::string ExistingStagedPage(const std::string& firstTarget, int page);
 
 // Stages the picture's first page at `stem` plus its extension (see StageForJob) and, for a
-// TIFF with several pages, each later page at StagedPageName of it, as the options say.
+// TIFF with several pages, each later page at StagedPageName of it, as the options say. Once
+// `stop` is set the page being staged is given up within a few rows and no further page is
+// begun; what was staged stays for the caller to remove.
 PictureStaging StagePicturePages(const std::string& source, const std::string& stem,
-                                 const jobfiles::JobOptions& options);
+                                 const jobfiles::JobOptions& options, pictures::StopFlag stop = {});
 
 // Every file page `page` may leave in the staging folder: its names of each kind and its words.
 std::vector<std::string> StagedPageFiles(const std::string& firstTarget, int page);

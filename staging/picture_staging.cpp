@@ -27,12 +27,12 @@ enum class JxlJpeg { None, Written, Failed };
 
 // A JPEG XL file holding a losslessly recompressed JPEG gives back that JPEG.
 JxlJpeg stageJxlJpeg(const std::string& narrowSource, const std::string& extension,
-                     const std::string& target, std::string* problem) {
+                     const std::string& target, std::string* problem, pictures::StopFlag stop) {
     if (pictures::ModernFormatForExtension(extension) != pictures::ModernFormat::Jxl &&
         pictures::ModernFormatOfContent(narrowSource) != pictures::ModernFormat::Jxl)
         return JxlJpeg::None;
     std::string why;
-    if (const auto jpeg = pictures::RecoverJpegFromJxl(narrowSource, why)) {
+    if (const auto jpeg = pictures::RecoverJpegFromJxl(narrowSource, why, stop)) {
         if (WriteStagedBytes(*jpeg, target))
             return JxlJpeg::Written;
         if (problem != nullptr)
@@ -50,18 +50,20 @@ JxlJpeg stageJxlJpeg(const std::string& narrowSource, const std::string& extensi
 // A picture whose data cannot go in as it is, as a JPEG at `quality`: a JPEG XL file's own JPEG
 // when it holds one, otherwise the decoded pixels.
 bool stageAsJpeg(const std::string& source, const std::string& narrowSource,
-                 const std::string& target, std::string* problem, int quality) {
+                 const std::string& target, std::string* problem, int quality,
+                 pictures::StopFlag stop) {
     const std::string extension = lowerCase(platform::PathPart(source, 0));
-    const JxlJpeg jxl = stageJxlJpeg(narrowSource, extension, target, problem);
+    const JxlJpeg jxl = stageJxlJpeg(narrowSource, extension, target, problem, stop);
     if (jxl != JxlJpeg::None)
         return jxl == JxlJpeg::Written;
-    return NormalisePicture(source, extension, target, problem, quality);
+    return NormalisePicture(source, extension, target, problem, quality, stop);
 }
 
 } // namespace
 
 std::string StageForJob(const std::string& source, const std::string& stem,
-                        const jobfiles::JobOptions& options, std::string* problem) {
+                        const jobfiles::JobOptions& options, std::string* problem,
+                        pictures::StopFlag stop) {
     const std::string jpeg = stem + ".jpg";
     const std::string narrowSource = platform::toNarrow(source);
     // A JPEG or PNG picture inside a BMP is staged as that picture, from a copy of its bytes
@@ -76,7 +78,7 @@ std::string StageForJob(const std::string& source, const std::string& stem,
                     *problem = kNotWritten;
                 return {};
             }
-            std::string staged = StageForJob(copy, stem, options, problem);
+            std::string staged = StageForJob(copy, stem, options, problem, stop);
             platform::removeFile(copy);
             return staged;
         }
@@ -86,7 +88,7 @@ std::string StageForJob(const std::string& source, const std::string& stem,
     // choice is Lossless (the quality shown then is not in force).
     if (IsEmbeddableJpeg(narrowSource)) {
         if (const std::optional<bool> reduced =
-                StageReducedJpeg(narrowSource, jpeg, options, problem))
+                StageReducedJpeg(narrowSource, jpeg, options, problem, stop))
             return *reduced ? jpeg : std::string();
         if (StageUnchanged(narrowSource, jpeg))
             return jpeg;
@@ -96,13 +98,14 @@ std::string StageForJob(const std::string& source, const std::string& stem,
     }
     if (pictures::HasJpegSignature(narrowSource)) {
         const int quality = options.lossless ? jobfiles::kDefaultQuality : options.quality;
-        return stageAsJpeg(source, narrowSource, jpeg, problem, quality) ? jpeg : std::string();
+        return stageAsJpeg(source, narrowSource, jpeg, problem, quality, stop) ? jpeg
+                                                                               : std::string();
     }
     const std::string extension = lowerCase(platform::PathPart(source, 0));
-    const JxlJpeg jxl = stageJxlJpeg(narrowSource, extension, jpeg, problem);
+    const JxlJpeg jxl = stageJxlJpeg(narrowSource, extension, jpeg, problem, stop);
     if (jxl != JxlJpeg::None)
         return jxl == JxlJpeg::Written ? jpeg : std::string();
-    return StageByTone(narrowSource, extension, stem, options, problem);
+    return StageByTone(narrowSource, extension, stem, options, problem, stop);
 }
 
 } // namespace pw::staging

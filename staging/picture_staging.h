@@ -12,8 +12,10 @@ namespace pw::staging {
 // resolution ceiling), a bilevel picture as a Group 4 TIFF,
 // others as a JPEG at the quality, or without loss as a PNG (see StageByTone). Returns the file
 // written (stem + ".jpg", ".tif" or ".png"), empty when none was. Safe to call from several threads
-// at once for different pictures once InitialiseFreeImage has run.
+// at once for different pictures once InitialiseFreeImage has run. Once `stop` is set, staging
+// ends within a few rows and writes nothing.
 std::string StageForJob(const std::string& source, const std::string& stem,
-                        const jobfiles::JobOptions& options, std::string* problem = nullptr);
+                        const jobfiles::JobOptions& options, std::string* problem = nullptr,
+                        pictures::StopFlag stop = {});
 
 } // namespace pw::staging

@@ -7,12 +7,14 @@
 
 namespace pw::staging {
 
-// What the rows hold; reading stops at the first pixel that is not gray. Gray files are read
-// as stored, a sample a pixel.
-Tone RowsTone(pictures::PngRows& rows) {
+// What the rows hold; reading stops at the first pixel that is not gray, or when stopped (as
+// colour). Gray files are read as stored, a sample a pixel.
+Tone RowsTone(pictures::PngRows& rows, pictures::StopFlag stop) {
     bool bilevel = true;
     const bool stored = rows.colourType() == 0;
     for (std::uint32_t y = 0; y < rows.height(); ++y) {
+        if (y % pictures::kRowsPerStopCheck == 0 && stop.set())
+            return Tone::Colour;
         if (stored) {
             const std::uint8_t* p = rows.nextStoredRow();
             for (std::uint32_t x = 0; bilevel && x < rows.width(); ++x)
@@ -30,9 +32,11 @@ Tone RowsTone(pictures::PngRows& rows) {
 }
 
 // The rows as a JPEG; a gray one in one channel, without the RGB profile.
-bool WriteRowsJpeg(pictures::PngRows& rows, const std::string& target, int quality, bool grey) {
+bool WriteRowsJpeg(pictures::PngRows& rows, const std::string& target, int quality, bool grey,
+                   pictures::StopFlag stop) {
     static_assert(pictures::PngRows::kRowsKept >= kJpegRowBatch);
     RgbJpeg picture;
+    picture.stop = stop;
     picture.width = rows.width();
     picture.height = rows.height();
     picture.quality = quality;
@@ -58,10 +62,11 @@ pictures::PngRows& ThreadPngRows() {
     return rows;
 }
 
-bool WritePngRowsJpeg(pictures::PngRows& rows, const std::string& target, int quality) {
-    const bool grey = RowsTone(rows) != Tone::Colour;
+bool WritePngRowsJpeg(pictures::PngRows& rows, const std::string& target, int quality,
+                      pictures::StopFlag stop) {
+    const bool grey = RowsTone(rows, stop) != Tone::Colour;
     rows.rewind();
-    return WriteRowsJpeg(rows, target, quality, grey);
+    return WriteRowsJpeg(rows, target, quality, grey, stop);
 }
 
 } // namespace pw::staging

@@ -9,6 +9,7 @@
 #include <FreeImage.h>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <utility>
 
 namespace pw::staging {
@@ -73,7 +74,8 @@ formats::Resolution StagedResolution(FIBITMAP* bitmap, const std::string& narrow
 }
 
 std::optional<bool> StageReducedJpeg(const std::string& narrowSource, const std::string& target,
-                                     const jobfiles::JobOptions& options, std::string* problem) {
+                                     const jobfiles::JobOptions& options, std::string* problem,
+                                     pictures::StopFlag stop) {
     if (options.maxDpi <= 0 || options.lossless)
         return std::nullopt;
     std::string reason;
@@ -87,10 +89,13 @@ std::optional<bool> StageReducedJpeg(const std::string& narrowSource, const std:
                                       info->orientation >= 5);
     if (scale >= 1.0)
         return std::nullopt;
-    return DecodeAndSave(narrowSource, "jpg", target, problem, [&](FIBITMAP* bitmap) {
-        SetResolution(bitmap, own);
-        return SaveStagedBitmap(bitmap, narrowSource, target, options.quality, scale);
-    });
+    return DecodeAndSave(
+        narrowSource, "jpg", target, problem,
+        [&](FIBITMAP* bitmap) {
+            SetResolution(bitmap, own);
+            return SaveStagedBitmap(bitmap, narrowSource, target, options.quality, scale, stop);
+        },
+        stop);
 }
 
 } // namespace pw::staging

@@ -4,6 +4,7 @@
 // keeping its size.
 #include "formats/resolution.h"
 #include "jobfiles/job_options.h"
+#include "pictures/stop_flag.h"
 
 #include <cstdint>
 #include <optional>
@@ -34,6 +35,7 @@ formats::Resolution StagedResolution(FIBITMAP* bitmap, const std::string& narrow
 // options' quality: nothing when it is not above it, else whether it was written (`problem`
 // set as DecodeAndSave sets it).
 std::optional<bool> StageReducedJpeg(const std::string& narrowSource, const std::string& target,
-                                     const jobfiles::JobOptions& options, std::string* problem);
+                                     const jobfiles::JobOptions& options, std::string* problem,
+                                     pictures::StopFlag stop = {});
 
 } // namespace pw::staging

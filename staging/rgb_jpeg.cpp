@@ -71,6 +71,8 @@ bool compress(std::FILE* file, jpeg_compress_struct* cinfo, formats::JpegErrors*
         jpeg_write_marker(cinfo, JPEG_APP0 + 1, exif.data(), static_cast<unsigned>(exif.size()));
     }
     while (cinfo->next_scanline < cinfo->image_height) {
+        if (picture.stop.set())
+            return false;
         // Whole batches let libjpeg convert and subsample a band of rows per call.
         JSAMPROW rows[kJpegRowBatch];
         JDIMENSION count = 0;

@@ -3,6 +3,7 @@
 // sets it up (4:4:4 chroma from kFullColourQuality on, 4:2:0 below; the ICC profile in APP2
 // markers) for a picture without a JFIF density whose resolution, if any, is in an EXIF block.
 #include "pictures/picture_resolution.h"
+#include "pictures/stop_flag.h"
 
 #include <cstdint>
 #include <functional>
@@ -18,6 +19,7 @@ struct RgbJpeg {
     int components = 3;             // 3: RGB rows; 1: gray rows (one sample a pixel)
     formats::Resolution resolution; // none: the JPEG states none
     const std::vector<std::uint8_t>* iccProfile = nullptr;
+    pictures::StopFlag stop; // once set, the writing ends and leaves no file
 };
 
 // An EXIF block (the APP1 marker's data) stating only `resolution`, which a JFIF density in

@@ -66,12 +66,14 @@ bool packBilevelRow(const std::uint8_t* p, std::uint32_t width, std::uint8_t* ou
 }
 
 // A gray picture's rows packed into `bits`, 1 for black, when every sample is 0 or 255; reading
-// stops at the first that is not.
-bool packBilevelRows(pictures::PngRows& rows, std::vector<std::uint8_t>& bits) {
+// stops at the first that is not, or when stopped.
+bool packBilevelRows(pictures::PngRows& rows, std::vector<std::uint8_t>& bits,
+                     pictures::StopFlag stop) {
     const std::size_t rowBytes = (std::size_t{rows.width()} + 7) / 8;
     bits.resize(rowBytes * rows.height());
     for (std::uint32_t y = 0; y < rows.height(); ++y) {
-        if (!packBilevelRow(rows.nextStoredRow(), rows.width(), bits.data() + y * rowBytes))
+        if ((y % pictures::kRowsPerStopCheck == 0 && stop.set()) ||
+            !packBilevelRow(rows.nextStoredRow(), rows.width(), bits.data() + y * rowBytes))
             return false;
     }
     return true;
@@ -80,7 +82,7 @@ bool packBilevelRows(pictures::PngRows& rows, std::vector<std::uint8_t>& bits) {
 // The rows as a Group 4 page: from `bits` when packed already, from a 1-bit PNG's own bits, or
 // from RGB rows of only black and white.
 bool writeG4FromRows(pictures::PngRows& rows, const std::string& target,
-                     const std::vector<std::uint8_t>& bits) {
+                     const std::vector<std::uint8_t>& bits, pictures::StopFlag stop) {
     formats::G4Tiff page;
     page.width = rows.width();
     page.height = rows.height();
@@ -91,24 +93,27 @@ bool writeG4FromRows(pictures::PngRows& rows, const std::string& target,
     }
     std::vector<std::uint8_t> packed((page.width + 7) / 8);
     std::size_t y = 0;
-    return WriteG4Tiff(target, page, [&]() -> const std::uint8_t* {
-        if (!bits.empty())
-            return bits.data() + y++ * packed.size();
-        if (rows.bitDepth() == 1) {
-            const std::uint8_t* p = rows.nextStoredRow();
-            for (std::size_t i = 0; i < packed.size(); ++i)
-                packed[i] = static_cast<std::uint8_t>(~p[i]); // PNG's 1 is white
+    return WriteG4Tiff(
+        target, page,
+        [&]() -> const std::uint8_t* {
+            if (!bits.empty())
+                return bits.data() + y++ * packed.size();
+            if (rows.bitDepth() == 1) {
+                const std::uint8_t* p = rows.nextStoredRow();
+                for (std::size_t i = 0; i < packed.size(); ++i)
+                    packed[i] = static_cast<std::uint8_t>(~p[i]); // PNG's 1 is white
+                return packed.data();
+            }
+            const std::uint8_t* p = rows.nextRow();
+            for (std::uint32_t x = 0; x < page.width; x += 8) {
+                unsigned byte = 0;
+                for (std::uint32_t k = x; k < x + 8; ++k)
+                    byte = byte << 1 | unsigned{k < page.width && p[k * 3] == 0};
+                packed[x >> 3] = static_cast<std::uint8_t>(byte);
+            }
             return packed.data();
-        }
-        const std::uint8_t* p = rows.nextRow();
-        for (std::uint32_t x = 0; x < page.width; x += 8) {
-            unsigned byte = 0;
-            for (std::uint32_t k = x; k < x + 8; ++k)
-                byte = byte << 1 | unsigned{k < page.width && p[k * 3] == 0};
-            packed[x >> 3] = static_cast<std::uint8_t>(byte);
-        }
-        return packed.data();
-    });
+        },
+        stop);
 }
 
 enum class RowsStaged { No, Bilevel, Grey, Colour };
@@ -117,25 +122,28 @@ enum class RowsStaged { No, Bilevel, Grey, Colour };
 // `jpeg` from the same rows, a gray one in one channel. No when PngRows does not read the file,
 // the picture is above the resolution ceiling or the file cannot be written.
 RowsStaged stagePngRows(const std::string& narrowSource, const std::string& tif,
-                        const std::string* jpeg, const jobfiles::JobOptions& options) {
+                        const std::string* jpeg, const jobfiles::JobOptions& options,
+                        pictures::StopFlag stop) {
     pictures::PngRows& rows = ThreadPngRows();
     RowsStaged staged = RowsStaged::No;
-    if (rows.open(narrowSource, true)) {
+    if (!stop.set() && rows.open(narrowSource, true, stop)) {
         // A gray picture is packed as it is judged, so its rows are read once.
         std::vector<std::uint8_t> bits;
         Tone tone = Tone::Bilevel;
         if (rows.colourType() == 0 && rows.bitDepth() == 8)
-            tone = packBilevelRows(rows, bits) ? Tone::Bilevel : Tone::Grey;
+            tone = packBilevelRows(rows, bits, stop) ? Tone::Bilevel : Tone::Grey;
         else if (rows.bitDepth() == 8)
-            tone = RowsTone(rows);
+            tone = RowsTone(rows, stop);
         rows.rewind();
-        if (tone == Tone::Bilevel)
-            staged = writeG4FromRows(rows, tif, bits) ? RowsStaged::Bilevel : RowsStaged::No;
+        if (stop.set())
+            staged = RowsStaged::No;
+        else if (tone == Tone::Bilevel)
+            staged = writeG4FromRows(rows, tif, bits, stop) ? RowsStaged::Bilevel : RowsStaged::No;
         else if (CeilingScale(rows.width(), rows.height(), rows.resolution(), options) < 1.0)
             staged = RowsStaged::No; // scaled down from a decoded bitmap
         else if (jpeg == nullptr)
             staged = tone == Tone::Grey ? RowsStaged::Grey : RowsStaged::Colour;
-        else if (WriteRowsJpeg(rows, *jpeg, options.quality, tone == Tone::Grey))
+        else if (WriteRowsJpeg(rows, *jpeg, options.quality, tone == Tone::Grey, stop))
             staged = tone == Tone::Grey ? RowsStaged::Grey : RowsStaged::Colour;
     }
     rows.trim();
@@ -146,7 +154,7 @@ RowsStaged stagePngRows(const std::string& narrowSource, const std::string& tif,
 // PNG the builder takes.
 std::optional<std::string> stageLosslessPng(const std::string& narrowSource,
                                             const std::string& extension, const std::string& stem,
-                                            std::string* problem) {
+                                            std::string* problem, pictures::StopFlag stop) {
     std::string reason;
     const std::optional<formats::PngInfo> png = formats::readPngInfo(narrowSource, reason);
     if (!png)
@@ -165,7 +173,7 @@ std::optional<std::string> stageLosslessPng(const std::string& narrowSource,
     if (png->bitDepth == 8 || (png->bitDepth == 1 && png->colourType == 0)) {
         jobfiles::JobOptions lossless;
         lossless.lossless = true;
-        switch (stagePngRows(narrowSource, tif, nullptr, lossless)) {
+        switch (stagePngRows(narrowSource, tif, nullptr, lossless, stop)) {
         case RowsStaged::Bilevel:
             return tif;
         case RowsStaged::Colour:
@@ -180,32 +188,37 @@ std::optional<std::string> stageLosslessPng(const std::string& narrowSource,
     }
     // Decoded to tell: fewer bits a sample, rows PngRows leaves alone, gray stored as RGB.
     std::string written;
-    DecodeAndSave(narrowSource, extension, copy, problem, [&](FIBITMAP* bitmap) {
-        FIBITMAP* grey = png->colourType == 2 ? NeutralGreyCopy(bitmap) : nullptr;
-        if (IsBilevel(bitmap) && SaveBilevelBitmap(bitmap, narrowSource, tif))
-            written = tif;
-        else if (grey != nullptr)
-            written = SaveLosslessBitmap(grey, copy) ? copy : std::string();
-        else
-            written = linked();
-        if (grey != nullptr)
-            FreeImage_Unload(grey);
-        return !written.empty();
-    });
+    DecodeAndSave(
+        narrowSource, extension, copy, problem,
+        [&](FIBITMAP* bitmap) {
+            FIBITMAP* grey = png->colourType == 2 ? NeutralGreyCopy(bitmap, stop) : nullptr;
+            if (stop.set())
+                written.clear();
+            else if (IsBilevel(bitmap) && SaveBilevelBitmap(bitmap, narrowSource, tif, stop))
+                written = tif;
+            else if (grey != nullptr)
+                written = SaveLosslessBitmap(grey, copy, stop) ? copy : std::string();
+            else if (!stop.set())
+                written = linked();
+            if (grey != nullptr)
+                FreeImage_Unload(grey);
+            return !written.empty();
+        },
+        stop);
     return written;
 }
 
 } // namespace
 
 std::string SaveByTone(FIBITMAP* bitmap, const std::string& narrowSource, const std::string& stem,
-                       const jobfiles::JobOptions& options) {
+                       const jobfiles::JobOptions& options, pictures::StopFlag stop) {
     if (IsBilevel(bitmap)) {
         const std::string tif = stem + ".tif";
-        return SaveBilevelBitmap(bitmap, narrowSource, tif) ? tif : std::string();
+        return SaveBilevelBitmap(bitmap, narrowSource, tif, stop) ? tif : std::string();
     }
     if (options.lossless) {
         const std::string png = stem + ".png";
-        return SaveLosslessBitmap(bitmap, png) ? png : std::string();
+        return SaveLosslessBitmap(bitmap, png, stop) ? png : std::string();
     }
     const std::string jpeg = stem + ".jpg";
     const formats::Resolution resolution = StagedResolution(bitmap, narrowSource);
@@ -213,26 +226,27 @@ std::string SaveByTone(FIBITMAP* bitmap, const std::string& narrowSource, const 
         CeilingScale(FreeImage_GetWidth(bitmap), FreeImage_GetHeight(bitmap), resolution, options);
     if (scale < 1.0)
         SetResolution(bitmap, resolution); // the one the page has, made explicit
-    return SaveStagedBitmap(bitmap, narrowSource, jpeg, options.quality, scale) ? jpeg
-                                                                                : std::string();
+    return SaveStagedBitmap(bitmap, narrowSource, jpeg, options.quality, scale, stop)
+               ? jpeg
+               : std::string();
 }
 
 std::string StageByTone(const std::string& narrowSource, const std::string& extension,
                         const std::string& stem, const jobfiles::JobOptions& options,
-                        std::string* problem) {
+                        std::string* problem, pictures::StopFlag stop) {
     // Only a TIFF is read with libtiff, whose complaints about any other file would be heard
     // as the picture's own.
     const std::string tif = stem + ".tif";
     if (pictures::IsTiffPicture(narrowSource, extension) &&
-        TiffBilevelPages(narrowSource).stage(1, tif))
+        TiffBilevelPages(narrowSource, stop).stage(1, tif))
         return tif;
     if (options.lossless) {
         if (std::optional<std::string> png =
-                stageLosslessPng(narrowSource, extension, stem, problem))
+                stageLosslessPng(narrowSource, extension, stem, problem, stop))
             return *png;
     } else {
         const std::string jpeg = stem + ".jpg";
-        switch (stagePngRows(narrowSource, tif, &jpeg, options)) {
+        switch (stagePngRows(narrowSource, tif, &jpeg, options, stop)) {
         case RowsStaged::Bilevel:
             return tif;
         case RowsStaged::Grey:
@@ -243,11 +257,13 @@ std::string StageByTone(const std::string& narrowSource, const std::string& exte
         }
     }
     std::string written;
-    DecodeAndSave(narrowSource, extension, stem + (options.lossless ? ".png" : ".jpg"), problem,
-                  [&](FIBITMAP* bitmap) {
-                      written = SaveByTone(bitmap, narrowSource, stem, options);
-                      return !written.empty();
-                  });
+    DecodeAndSave(
+        narrowSource, extension, stem + (options.lossless ? ".png" : ".jpg"), problem,
+        [&](FIBITMAP* bitmap) {
+            written = SaveByTone(bitmap, narrowSource, stem, options, stop);
+            return !written.empty();
+        },
+        stop);
     return written;
 }
 

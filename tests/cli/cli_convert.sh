@@ -259,6 +259,50 @@ for signal in INT:130 TERM:143 HUP:129; do
     check "SIG${signal%:*}: where it stopped is said, never 100 % ($err)" eval '! grep -q "100%" <<<"$err" &&
         test "$shown" = "${progress[${signal%:*}]}stopped at 1 of 3"'
 done
+
+# Ctrl+C while a large picture is being decoded (seconds of work here) ends the run within a
+# second: status 130, nothing written or left staged, no builder left.
+head -c $((6000 * 6000 * 3)) /dev/zero >"$work/large.raw"
+raw2tiff -w 6000 -l 6000 -b 3 -d byte -p rgb -c none -r 16 "$work/large.raw" "$work/large.tif" &&
+    tiffset -s 274 3 "$work/large.tif" # turned: read strip by strip, turned pixel by pixel
+rm -f "$work/large.raw"
+large=$(realpath "$work/large.tif")
+# part_way PID: the process has the picture open past its first and before its last tenth.
+part_way() {
+    local fd pos size
+    size=$(stat -c %s "$large")
+    for fd in /proc/"$1"/fd/*; do
+        [ "$(readlink "$fd" 2>/dev/null)" = "$large" ] || continue
+        pos=$(awk '/^pos:/ { print $2 }' "/proc/$1/fdinfo/${fd##*/}" 2>/dev/null)
+        [ -n "$pos" ] && [ "$pos" -gt $((size / 10)) ] && [ "$pos" -lt $((size - size / 10)) ] &&
+            return 0
+    done
+    return 1
+}
+"$program" convert -q -o "$work/out/large" "$large" >"$work/stdout" 2>"$work/stderr" &
+convert_pid=$!
+decoding=no
+for _ in $(seq 1500); do
+    if part_way "$convert_pid" && sleep 0.05 && part_way "$convert_pid"; then
+        decoding=yes
+        break
+    fi
+    sleep 0.02
+done
+start=$(date +%s%N)
+kill -INT "$convert_pid"
+wait "$convert_pid"
+status=$?
+took=$((($(date +%s%N) - start) / 1000000))
+check "Ctrl+C mid-decode: the picture was being decoded" test "$decoding" = yes
+check "Ctrl+C mid-decode: status 130 within a second ($status after $took ms)" \
+    test "$status:$((took < 1000))" = 130:1
+check "Ctrl+C mid-decode: nothing written or staged" \
+    eval 'test -z "$(ls -A "$work/out/large" 2>/dev/null)" &&
+        test -z "$(ls -A "$XDG_CACHE_HOME/pagewright/jobs" 2>/dev/null)"'
+check "Ctrl+C mid-decode: no builder left" eval '! pgrep -f "pdf.exe.*$XDG_CACHE_HOME" >/dev/null'
+rm -f "$large"
+
 # -o naming the PDF itself: made with its folder's parents, an existing one kept unless
 # --overwrite; in per-picture mode it is a usage error.
 run -q -o "$work/out/named/deep/Scans.PDF" "$work/in/c.jpg"

@@ -1,3 +1,4 @@
+#include "app/file_list.h"
 #include "app/settings_file.h"
 #include "form_fixture.h"
 #include "gui/app_state.h"
@@ -11,6 +12,7 @@
 #include "gui/tall_group.h"
 #include "jobfiles/pdfa_level.h"
 #include "platform/paths.h"
+#include "reading_watch.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -28,7 +30,9 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTimer>
+#include <QWindow>
 #include <algorithm>
+#include <chrono>
 
 namespace pw::test {
 namespace {
@@ -378,6 +382,61 @@ TEST_F(Conversion, TheConvertPictureStopsARunningJob) {
     EXPECT_FALSE(front.lblPB->isHidden());
     EXPECT_FALSE(front.imgConvert->lit()) << "Convert still shows Stop";
     EXPECT_TRUE(add->isEnabled());
+}
+
+// The Stop picture, clicked where it shows, and Esc each end a job within a second while a large
+// picture is being decoded, leaving nothing behind.
+TEST_F(Conversion, StopPictureAndEscEndAJobWithinASecondMidDecode) {
+    using Clock = std::chrono::steady_clock;
+    gui::frmPrinting& engine = startProgram();
+    gui::frmMain& front = *engine.front();
+    const QString output = dir_.path() + QStringLiteral("/out");
+    engine.txtPath->setText(output);
+    const std::string large = (dir_.path() + QStringLiteral("/large.tif")).toStdString();
+    ASSERT_TRUE(WriteLargeTiff(large, 6000, 6000)); // seconds to decode here
+    front.fileList().append(large, large);
+    QApplication::setActiveWindow(&front);
+    const auto clickStop = [&front] {
+        // Through the window, which finds the widget under the pointer, as a real click does.
+        const QPointF at(front.imgConvert->geometry().center());
+        for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            QMouseEvent event(type, at, front.mapToGlobal(at), Qt::LeftButton,
+                              type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                              Qt::NoModifier);
+            QApplication::sendEvent(front.windowHandle(), &event);
+        }
+    };
+    const auto escape = [&front] {
+        QKeyEvent key(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(&front, &key);
+    };
+    for (const auto& stop : {std::function<void()>(clickStop), std::function<void()>(escape)}) {
+        press(front.imgConvert);
+        ASSERT_TRUE(app_->jobRunning());
+        const Clock::time_point given = Clock::now() + std::chrono::seconds(60);
+        Clock::time_point since{};
+        while (Clock::now() < given && (since == Clock::time_point{} ||
+                                        Clock::now() - since < std::chrono::milliseconds(50))) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 2);
+            if (!ReadingPartWay(large))
+                since = {};
+            else if (since == Clock::time_point{})
+                since = Clock::now();
+        }
+        ASSERT_TRUE(ReadingPartWay(large)) << "the picture was not seen being decoded";
+        const Clock::time_point stopped = Clock::now();
+        stop();
+        while (app_->jobRunning() && Clock::now() - stopped < std::chrono::seconds(30))
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        const auto took = Clock::now() - stopped;
+        EXPECT_LT(took, std::chrono::seconds(1))
+            << std::chrono::duration_cast<std::chrono::milliseconds>(took).count() << " ms";
+        EXPECT_EQ(front.lblPB->text(), QStringLiteral("Stopped"));
+        EXPECT_TRUE(prompts_.messages.empty()) << prompts_.messages.front().text;
+        EXPECT_TRUE(QDir(output).entryList(QDir::Files).isEmpty());
+        EXPECT_FALSE(QDir(QString::fromStdString(platform::stagingFolder())).exists());
+        EXPECT_TRUE(ChildProcesses().empty());
+    }
 }
 
 // Esc, pressed in the front window during a job, stops it as the Stop picture does; the

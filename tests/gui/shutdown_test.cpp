@@ -3,6 +3,7 @@
 #include "gui/app_state.h"
 #include "platform/paths.h"
 #include "platform/processes.h"
+#include "reading_watch.h"
 
 #include <QAction>
 #include <QDir>
@@ -13,6 +14,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTimer>
+#include <chrono>
 #include <csignal>
 
 namespace pw::test {
@@ -117,6 +119,109 @@ TEST_F(Shutdown, CloseButtonDuringAJobStopsItAndEndsTheProgram) {
     EXPECT_EQ(other.state(), QProcess::Running) << "another job's builder was ended";
     other.kill();
     other.waitForFinished(5000);
+}
+
+// Quitting while a large picture is being decoded holds nothing up: Yes leaves the window
+// answering, saying "Stopping...", and the program ends within a second, leaving nothing.
+TEST_F(Shutdown, QuitDuringADecodeNeverWaitsAndEndsWithinASecond) {
+    using Clock = std::chrono::steady_clock;
+    QApplication::setQuitOnLastWindowClosed(false);
+    gui::frmPrinting& engine = startProgram();
+    gui::frmMain& front = *engine.front();
+    const std::string large = (dir_.path() + QStringLiteral("/large.tif")).toStdString();
+    ASSERT_TRUE(WriteLargeTiff(large, 6000, 6000)); // seconds to decode here
+    front.fileList().append(large, large);
+
+    Clock::time_point since{};
+    Clock::time_point asked{};
+    bool decoding = false;
+    bool runningOn = false;
+    QString said;
+    const int rc = runUntilQuit([&] {
+        app_->commands().fire(app::Command::Convert);
+        auto* poll = new QTimer(&front);
+        QObject::connect(poll, &QTimer::timeout, [&, poll] {
+            if (!ReadingPartWay(large)) {
+                since = {};
+                return;
+            }
+            if (since == Clock::time_point{})
+                since = Clock::now();
+            if (Clock::now() - since < std::chrono::milliseconds(50))
+                return;
+            poll->stop();
+            decoding = true;
+            prompts_.answerNext(platform::Answer::Yes);
+            asked = Clock::now();
+            sendMouse(front.imgExit, QEvent::MouseButtonPress, QPoint(2, 2), Qt::LeftButton,
+                      Qt::LeftButton);
+            sendMouse(front.imgExit, QEvent::MouseButtonRelease, QPoint(2, 2), Qt::LeftButton,
+                      Qt::NoButton);
+            // Back at once: the job is still there to be told, the window still shown.
+            runningOn = app_->jobRunning() && front.isVisible();
+            said = front.lblPB->text();
+        });
+        poll->start(2);
+    });
+    const auto took = Clock::now() - asked;
+    EXPECT_EQ(rc, 0);
+    ASSERT_TRUE(decoding) << "the picture was not seen being decoded";
+    EXPECT_TRUE(runningOn) << "the window waited for the job";
+    EXPECT_EQ(said, QStringLiteral("Stopping..."));
+    EXPECT_LT(took, std::chrono::seconds(1))
+        << std::chrono::duration_cast<std::chrono::milliseconds>(took).count() << " ms";
+    ASSERT_EQ(prompts_.messages.size(), 1u);
+    EXPECT_EQ(prompts_.messages[0].text, "A conversion is running. Stop it and quit?");
+    EXPECT_TRUE(engine.unloaded());
+    EXPECT_FALSE(front.isVisible());
+    EXPECT_FALSE(QDir(QString::fromStdString(platform::stagingFolder())).exists());
+    EXPECT_TRUE(ChildProcesses().empty());
+}
+
+// Quitting while the Pages window's thumbnail of a large picture is being made: the decode is
+// given up, so the program, its windows and their workers are gone within a second.
+TEST_F(Shutdown, QuitDuringAThumbnailsDecodeEndsWithinASecond) {
+    using Clock = std::chrono::steady_clock;
+    QApplication::setQuitOnLastWindowClosed(false);
+    gui::frmPrinting& engine = startProgram();
+    gui::frmMain& front = *engine.front();
+    const std::string large = (dir_.path() + QStringLiteral("/large.tif")).toStdString();
+    ASSERT_TRUE(WriteLargeTiff(large, 10000, 10000)); // a thumbnail takes seconds here
+    front.fileList().append(large, large);
+
+    Clock::time_point since{};
+    Clock::time_point asked{};
+    bool decoding = false;
+    const int rc = runUntilQuit([&] {
+        app_->commands().fire(app::Command::Pages);
+        auto* poll = new QTimer(&front);
+        QObject::connect(poll, &QTimer::timeout, [&, poll] {
+            if (!ReadingPartWay(large)) {
+                since = {};
+                return;
+            }
+            if (since == Clock::time_point{})
+                since = Clock::now();
+            if (Clock::now() - since < std::chrono::milliseconds(50))
+                return;
+            poll->stop();
+            decoding = true;
+            asked = Clock::now();
+            sendMouse(front.imgExit, QEvent::MouseButtonPress, QPoint(2, 2), Qt::LeftButton,
+                      Qt::LeftButton);
+            sendMouse(front.imgExit, QEvent::MouseButtonRelease, QPoint(2, 2), Qt::LeftButton,
+                      Qt::NoButton);
+        });
+        poll->start(2);
+    });
+    ASSERT_TRUE(decoding) << "the thumbnail was not seen being made";
+    EXPECT_EQ(rc, 0);
+    EXPECT_TRUE(engine.unloaded());
+    endProgram(); // as main does after its event loop: the windows and their workers go
+    const auto took = Clock::now() - asked;
+    EXPECT_LT(took, std::chrono::seconds(1))
+        << std::chrono::duration_cast<std::chrono::milliseconds>(took).count() << " ms";
+    EXPECT_TRUE(prompts_.messages.empty());
 }
 
 TEST_F(Shutdown, ClosingTheFrontWindowAnyOtherWayEndsTheProgramToo) {

@@ -5,9 +5,11 @@
 #include "job_fixture.h"
 #include "jpeg_maker.h"
 #include "staging/picture_pages.h"
+#include "staging/picture_staging.h"
 #include "test_pictures.h"
 
 #include <array>
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -469,7 +471,7 @@ TEST_F(BmpPngPages, ABmpHoldingAJpegOrPngIsThatPicture) {
     host.files.clear();
     const std::string pngPath = temp / "inner.png";
     ASSERT_TRUE(writePng(pngPath, {}));
-    picture(
+    const std::string withPng = picture(
         "png.bmp",
         bmpFile(
             {.headerSize = 40, .bpp = 0, .compression = 5, .pixels = test::readBytes(pngPath)}));
@@ -477,6 +479,18 @@ TEST_F(BmpPngPages, ABmpHoldingAJpegOrPngIsThatPicture) {
         SCOPED_TRACE(lossless ? "lossless" : "quality");
         expectStripes(convert(lossless), {stripes()}, lossless ? 1 : 12);
     }
+
+    // Once a job is stopped, neither picture is decoded, and the PNG's copy stages nothing.
+    const std::atomic<bool> stopped{true};
+    const pictures::StopFlag stop(stopped);
+    for (const std::string& path : {withJpeg, withPng}) {
+        std::string problem;
+        EXPECT_EQ(staging::LoadPicture(path, "bmp", problem, stop), nullptr) << path;
+        EXPECT_EQ(problem, "") << path;
+    }
+    EXPECT_EQ(staging::StageForJob(withPng, temp / "00001", {}, nullptr, stop), "");
+    for (const char* name : {"00001.png", "00001.jpg", "00001.tif", "00001_bmp.png"})
+        EXPECT_FALSE(std::filesystem::exists(temp / name)) << name;
 }
 
 // Whichever reader a PNG takes (8-bit ones their own, others FreeImage), gAMA is ignored as

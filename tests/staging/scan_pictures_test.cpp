@@ -2,11 +2,14 @@
 // pictures stored in colour become gray ones.
 #include "command_output.h"
 #include "job_fixture.h"
+#include "staging/bitmap_edits.h"
 #include "test_pictures.h"
 
 #include <FreeImage.h>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -425,6 +428,35 @@ TEST_F(ScanPictures, PicturesAboveTheCeilingAreScaledDownAtAQuality) {
         }
         EXPECT_EQ(pages, 2);
     }
+}
+
+// The scaling is made in bands, so that a stop is heard between them; its pixels are those of
+// FreeImage_Rescale in one call, across the seams of the bands too.
+TEST(Ceiling, ScalingInBandsGivesTheLibrarysOwnPixels) {
+    FIBITMAP* picture = FreeImage_Allocate(700, 600, 24);
+    std::srand(7);
+    for (int y = 0; y < 600; ++y) {
+        BYTE* line = FreeImage_GetScanLine(picture, y);
+        for (int x = 0; x < 700 * 3; ++x)
+            line[x] = static_cast<BYTE>((x * 7 + y * 3) ^ (std::rand() & 63));
+    }
+    for (const double scale : {0.37, 0.5}) {
+        FIBITMAP* banded = staging::ReducedCopy(picture, scale);
+        const auto width = static_cast<int>(std::lround(700 * scale));
+        const auto height = static_cast<int>(std::lround(600 * scale));
+        FIBITMAP* whole = FreeImage_Rescale(picture, width, height, FILTER_CATMULLROM);
+        ASSERT_TRUE(banded != nullptr && whole != nullptr);
+        ASSERT_EQ(FreeImage_GetWidth(banded), FreeImage_GetWidth(whole));
+        ASSERT_EQ(FreeImage_GetHeight(banded), FreeImage_GetHeight(whole));
+        int differing = 0;
+        for (int y = 0; y < height; ++y)
+            differing += std::memcmp(FreeImage_GetScanLine(banded, y),
+                                     FreeImage_GetScanLine(whole, y), width * 3) != 0;
+        EXPECT_EQ(differing, 0) << scale;
+        FreeImage_Unload(banded);
+        FreeImage_Unload(whole);
+    }
+    FreeImage_Unload(picture);
 }
 
 // A picture laid over several pages is shown at the paper's width (tall) or height (wide), so

@@ -1,0 +1,53 @@
+#pragma once
+// FreeImage's plugins read and write through handles here that fail once the job's stop flag is
+// set: a plugin decoding or encoding a big picture then gives up at its next read or write (a
+// few kilobytes later) instead of running to the end.
+#include "pictures/stop_flag.h"
+
+#include <cstddef>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+struct FIBITMAP;
+struct FIMULTIBITMAP;
+
+namespace pw::pictures {
+
+struct StoppableSource;
+
+// The picture at `narrowPath` loaded as FreeImage `format` with `flags`; null when FreeImage
+// cannot read it or the flag was set meanwhile (whatever the plugin made of the rest is
+// dropped).
+FIBITMAP* LoadStoppable(int format, const std::string& narrowPath, int flags, StopFlag stop);
+// The same from bytes in memory.
+FIBITMAP* LoadStoppable(int format, const void* bytes, std::size_t size, int flags, StopFlag stop);
+FIBITMAP* LoadStoppable(int format, const std::vector<unsigned char>& bytes, int flags,
+                        StopFlag stop);
+
+// `bitmap` saved as FreeImage `format` to `narrowPath` with `flags`; false when FreeImage cannot
+// write it or the flag was set meanwhile (the file is then left for the caller to remove).
+bool SaveStoppable(int format, FIBITMAP* bitmap, const std::string& narrowPath, int flags,
+                   StopFlag stop);
+
+// True while a load through these handles on this thread has had a read refused because the
+// flag is set (FreeImage's message handler ends a JPEG load then; see refusal_reasons.cpp).
+bool FreeImageReadStopped();
+
+// A multi-page file opened read-only through such a handle, which stays open with it.
+class StoppableMultiBitmap {
+public:
+    StoppableMultiBitmap(int format, const std::string& narrowPath, StopFlag stop);
+    ~StoppableMultiBitmap();
+    StoppableMultiBitmap(const StoppableMultiBitmap&) = delete;
+    StoppableMultiBitmap& operator=(const StoppableMultiBitmap&) = delete;
+
+    // Null when the file cannot be opened as `format`.
+    FIMULTIBITMAP* get() const { return pages_; }
+
+private:
+    StoppableSource* source_ = nullptr;
+    FIMULTIBITMAP* pages_ = nullptr;
+};
+
+} // namespace pw::pictures
