@@ -1,5 +1,6 @@
 #include "cli/command_line.h"
 
+#include "job/job_plan.h"
 #include "jobfiles/max_dpi_text.h"
 #include "jobfiles/page_layout_text.h"
 #include "jobfiles/pdfa_level.h"
@@ -7,10 +8,12 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <string_view>
 #include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace pw::cli {
 namespace {
@@ -55,6 +58,8 @@ bool splitOutputFile(ConvertRequest& request, std::string& error) {
 }
 
 // The first line of a password file ("-": standard input, read once), without its line end.
+// Only a regular file or standard input is read, and no further than a password can reach, so
+// a FIFO, a device or /dev/zero neither hangs the run nor fills its memory.
 bool readPassword(const std::string& path, std::string& password, ConvertRequest& request,
                   std::string& error) {
     const bool standardInput = path == "-";
@@ -62,34 +67,62 @@ bool readPassword(const std::string& path, std::string& password, ConvertRequest
         error = "standard input is read for one password only";
         return false;
     }
-    std::FILE* file = standardInput ? stdin : std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
+    int fd = STDIN_FILENO;
+    if (!standardInput) {
+        // Opening a FIFO must not wait for a writer; the file's kind is judged once open.
+        fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        struct stat info {};
+        if (fd >= 0 && ::fstat(fd, &info) == 0 && !S_ISREG(info.st_mode)) {
+            ::close(fd);
+            error = "cannot read " + path + ": not a regular file";
+            return false;
+        }
+    }
+    if (fd < 0) {
         error = "cannot read " + path + ": " + std::strerror(errno);
         return false;
     }
-    password.clear();
-    int c = 0;
-    while ((c = std::fgetc(file)) != EOF && c != '\n')
-        password += static_cast<char>(c);
-    const bool failed = std::ferror(file) != 0;
+    // The longest password and a line end ("\r\n").
+    const std::size_t most = jobfiles::kMostPasswordBytes + 2;
+    std::string line;
+    int readError = 0;
+    while (line.size() < most && line.find('\n') == std::string::npos) {
+        char buffer[jobfiles::kMostPasswordBytes + 2];
+        const ssize_t got = ::read(fd, buffer, most - line.size());
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            readError = errno;
+        if (got <= 0)
+            break;
+        line.append(buffer, static_cast<std::size_t>(got));
+    }
     if (standardInput)
         request.inputTaken = true;
     else
-        std::fclose(file);
-    if (failed) {
-        error = "cannot read " + path;
+        ::close(fd);
+    if (readError != 0) {
+        error = "cannot read " + path + ": " + std::strerror(readError);
         return false;
     }
+    const std::string source = standardInput ? std::string("standard input") : path;
+    const std::size_t end = line.find('\n');
+    if (end == std::string::npos && line.size() >= most) {
+        error = "the password in " + source + " is longer than " +
+                std::to_string(jobfiles::kMostPasswordBytes) + " bytes";
+        return false;
+    }
+    password = line.substr(0, end);
     if (!password.empty() && password.back() == '\r')
         password.pop_back();
     // Encryption was asked for: no password must not quietly give an open PDF.
-    const std::string source = standardInput ? std::string("standard input") : path;
     if (password.empty()) {
         error = source + " holds no password on its first line";
         return false;
     }
-    if (password.find('\0') != std::string::npos) {
-        error = "the password in " + source + " holds a NUL byte";
+    const std::string problem = job::passwordProblem(password);
+    if (!problem.empty()) {
+        error = "the password in " + source + " " + problem;
         return false;
     }
     return true;
@@ -190,7 +223,7 @@ const Option kOptions[] = {
     {"overlap", 0, "MM", "what each slice of --split-tall repeats of the one before (0-50 mm)",
      [](const std::string& v, ConvertRequest& r, std::string& e) {
          if (jobfiles::parseOverlap(v, r.options.page))
-             return true;
+             return r.overlapGiven = true;
          e = "'" + v + "' is no overlap (0 to 50 mm)";
          return false;
      }},
@@ -206,7 +239,7 @@ const Option kOptions[] = {
     {"gap", 0, "MM", "space between the cells of --per-sheet, 0 to 50 mm (default 5)",
      [](const std::string& v, ConvertRequest& r, std::string& e) {
          if (jobfiles::parseGap(v, r.options.page))
-             return true;
+             return r.gapGiven = true;
          e = "'" + v + "' is no gap (0 to 50 mm)";
          return false;
      }},
@@ -234,8 +267,8 @@ const Option kOptions[] = {
          return false;
      }},
     {"password-file", 0, "FILE",
-     "encrypt the PDFs (AES-256) with the first line of FILE (- for standard input) as the "
-     "password that opens them",
+     "encrypt the PDFs (AES-256) with the first line of FILE (a regular file, or - for "
+     "standard input; UTF-8, at most 127 bytes) as the password that opens them",
      [](const std::string& v, ConvertRequest& r, std::string& e) {
          return readPassword(v, r.encryption.openPassword, r, e);
      }},
@@ -245,12 +278,15 @@ const Option kOptions[] = {
      [](const std::string& v, ConvertRequest& r, std::string& e) {
          return readPassword(v, r.encryption.ownerPassword, r, e);
      }},
-    {"no-print", 0, "", "encrypted PDFs may not be printed",
+    {"no-print", 0, "",
+     "the PDFs may not be printed (encrypted; without --owner-password-file nobody can lift "
+     "it)",
      [](const std::string&, ConvertRequest& r, std::string&) {
          r.encryption.allowPrint = false;
          return true;
      }},
-    {"no-copy", 0, "", "text and pictures of encrypted PDFs may not be copied out",
+    {"no-copy", 0, "",
+     "text and pictures of the PDFs may not be copied out (encrypted, as with --no-print)",
      [](const std::string&, ConvertRequest& r, std::string&) {
          r.encryption.allowCopy = false;
          return true;

@@ -35,6 +35,8 @@ struct ConvertRequest {
     std::string textSidecar;     // --ocr-sidecar: the recognised text goes here too
     bool perSheetGiven = false;  // --per-sheet is on the command line
     bool splitTallGiven = false; // so is --split-tall
+    bool overlapGiven = false;   // --overlap
+    bool gapGiven = false;       // --gap
     bool sort = false;
     bool overwrite = false;
     bool quiet = false;

@@ -88,7 +88,7 @@ void stopRunningJob(int signal) {
 }
 
 job::OptionsGiven optionsGiven(const ConvertRequest& request) {
-    return {request.perSheetGiven, request.splitTallGiven};
+    return {request.perSheetGiven, request.splitTallGiven, request.overlapGiven, request.gapGiven};
 }
 
 // The job this command line asks for, its pictures apart.
@@ -197,6 +197,8 @@ int runConvertCommand(int argc, char* argv[]) {
         sayError(refusal->text);
         return kExitUsage;
     }
+    if (job.encryption.restrictsForGood())
+        sayError("restrictions applied with a random owner password");
     std::error_code folderError;
     fs::create_directories(job.outputFolder, folderError);
     if (!fs::is_directory(job.outputFolder)) {

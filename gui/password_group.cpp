@@ -45,11 +45,23 @@ PasswordGroup::PasswordGroup(QWidget* parent) : QGroupBox(QStringLiteral("Passwo
     grid->addWidget(lblOwnerPassword, 1, 0);
     grid->addWidget(txtOwnerPassword, 1, 1);
     grid->addWidget(chkAllowCopy, 1, 2);
+    lblRandomOwner = new QLabel(
+        QStringLiteral("Without an owner password the PDF is encrypted with a random one: "
+                       "nobody can lift the restrictions."),
+        this);
+    lblRandomOwner->setObjectName(QStringLiteral("lblRandomOwner"));
+    lblRandomOwner->setWordWrap(true);
+    lblRandomOwner->hide();
+    grid->addWidget(lblRandomOwner, 2, 0, 1, 3);
     grid->setColumnStretch(1, 1);
+    const auto update = [this] {
+        lblRandomOwner->setVisible(encryption().restrictsForGood());
+        emit changed();
+    };
     for (QLineEdit* edit : {txtOpenPassword, txtOwnerPassword})
-        connect(edit, &QLineEdit::textChanged, this, &PasswordGroup::changed);
+        connect(edit, &QLineEdit::textChanged, this, update);
     for (QCheckBox* box : {chkAllowPrint, chkAllowCopy})
-        connect(box, &QCheckBox::toggled, this, &PasswordGroup::changed);
+        connect(box, &QCheckBox::toggled, this, update);
 }
 
 jobfiles::Encryption PasswordGroup::encryption() const {

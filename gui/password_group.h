@@ -24,6 +24,8 @@ public:
     QLineEdit* txtOwnerPassword = nullptr; // masked, optional
     QCheckBox* chkAllowPrint = nullptr;
     QCheckBox* chkAllowCopy = nullptr;
+    // Shown while a restriction is set without an owner password.
+    QLabel* lblRandomOwner = nullptr;
 
 signals:
     void changed();

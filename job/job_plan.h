@@ -5,6 +5,7 @@
 #include "platform/refusal.h"
 
 #include <optional>
+#include <string>
 
 namespace pw::job {
 
@@ -13,7 +14,13 @@ namespace pw::job {
 struct OptionsGiven {
     bool perSheet = false;
     bool splitTall = false;
+    bool overlap = false;
+    bool gap = false;
 };
+
+// Why a password cannot encrypt a PDF, said after its name ("is longer than 127 bytes"); ""
+// when it can.
+std::string passwordProblem(const std::string& password);
 
 // The first rule the request's options break, or nothing.
 std::optional<platform::Refusal> refusedOptions(const JobRequest& request,

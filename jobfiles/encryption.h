@@ -1,7 +1,7 @@
 #pragma once
-// The PDF's passwords and permissions, handed to the builder (pdf.exe) through a pipe: never
-// on its command line, in its environment or in a file. The job starts the builder with
-// "/ENCRYPT" and writes this text to its standard input, which the builder reads to its end:
+// The PDF's passwords and permissions, handed to the builder (pdf.exe) on its standard input:
+// never on its command line, in its environment or in a file on disk. The job starts the
+// builder with "/ENCRYPT" and gives it this text as its standard input, read to its end:
 //
 //   OpenPassword=...
 //   OwnerPassword=...
@@ -19,6 +19,8 @@ namespace pw::jobfiles {
 inline constexpr const char* kEncryptSwitch = "/ENCRYPT";
 // More than this on standard input is refused.
 inline constexpr std::size_t kMostEncryptionText = 64 * 1024;
+// AES-256 (R6) uses at most this many bytes of a password, in UTF-8.
+inline constexpr std::size_t kMostPasswordBytes = 127;
 
 struct Encryption {
     std::string openPassword;  // asked when the PDF is opened; may be empty
@@ -26,12 +28,16 @@ struct Encryption {
     bool allowPrint = true;
     bool allowCopy = true;
 
-    // Without passwords the PDF is not encrypted.
-    bool active() const { return !openPassword.empty() || !ownerPassword.empty(); }
+    bool restricts() const { return !allowPrint || !allowCopy; }
+    // Encrypted with a password or a restriction; without either the PDF is not encrypted.
+    bool active() const { return !openPassword.empty() || !ownerPassword.empty() || restricts(); }
+    // Restrictions kept by a random owner password, which nobody can lift.
+    bool restrictsForGood() const { return restricts() && ownerPassword.empty(); }
 };
 
 std::string encryptionText(const Encryption& encryption);
-// std::nullopt when the text names neither password or holds a line of no known key.
+// std::nullopt when the text asks for no encryption (no password, no restriction) or holds a
+// line of no known key.
 std::optional<Encryption> parseEncryption(const std::string& text);
 
 } // namespace pw::jobfiles

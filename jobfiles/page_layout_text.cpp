@@ -64,10 +64,32 @@ bool validSide(double mm) {
     return mm >= kMinCustomSideMm && mm <= kMaxCustomSideMm;
 }
 
+// The paper in points, portrait or turned.
+std::pair<double, double> turnedPaper(const PageLayout& layout, bool landscape) {
+    auto [width, height] = paperPoints(layout);
+    if (landscape)
+        std::swap(width, height);
+    return {width, height};
+}
+
+double statedGap(const PageLayout& layout) {
+    return millimetresToPoints(std::clamp(layout.gapMm, 0.0, kMaxGapMm));
+}
+
+// A cell of `grid` in an area of `width` x `height`, the cells `gap` apart.
+std::pair<double, double> cellSize(double width, double height, double gap, SheetGrid grid) {
+    return {(width - (grid.columns - 1) * gap) / grid.columns,
+            (height - (grid.rows - 1) * gap) / grid.rows};
+}
+
 } // namespace
 
 double millimetresToPoints(double mm) {
     return mm * kPointsPerMm;
+}
+
+double pointsToMillimetres(double points) {
+    return points / kPointsPerMm;
 }
 
 std::pair<double, double> paperPoints(const PageLayout& layout) {
@@ -84,11 +106,10 @@ std::pair<double, double> paperPoints(const PageLayout& layout) {
 }
 
 PaperArea paperArea(const PageLayout& layout, bool landscape) {
-    auto [width, height] = paperPoints(layout);
-    if (landscape)
-        std::swap(width, height);
-    const double margin =
-        std::clamp(millimetresToPoints(layout.marginMm), 0.0, std::min(width, height) / 4.0);
+    const auto [width, height] = turnedPaper(layout, landscape);
+    const double most =
+        std::max(0.0, (std::min(width, height) - millimetresToPoints(kMinPictureRoomMm)) / 2.0);
+    const double margin = std::clamp(millimetresToPoints(layout.marginMm), 0.0, most);
     return {width, height, margin, width - 2.0 * margin, height - 2.0 * margin};
 }
 
@@ -144,18 +165,32 @@ bool sharesSheets(const PageLayout& layout) {
 
 SheetCell sheetCell(const PageLayout& layout, bool landscape, int column, int row) {
     const PaperArea area = paperArea(layout, landscape);
-    const auto [columns, rows] = sheetGrid(layout);
-    // The gaps never take more than leaves each cell a point.
-    double gap = millimetresToPoints(std::clamp(layout.gapMm, 0.0, kMaxGapMm));
+    const SheetGrid grid = sheetGrid(layout);
+    const auto [columns, rows] = grid;
+    // The gaps never take more than leaves each cell a point (options the job did not check).
+    double gap = statedGap(layout);
     if (columns > 1)
         gap = std::min(gap, (area.width - columns) / (columns - 1));
     if (rows > 1)
         gap = std::min(gap, (area.height - rows) / (rows - 1));
     gap = std::max(gap, 0.0);
-    const double cellWidth = (area.width - (columns - 1) * gap) / columns;
-    const double cellHeight = (area.height - (rows - 1) * gap) / rows;
+    const auto [cellWidth, cellHeight] = cellSize(area.width, area.height, gap, grid);
     return {area.margin + column * (cellWidth + gap),
             area.margin + area.height - (row + 1) * cellHeight - row * gap, cellWidth, cellHeight};
+}
+
+PictureRoom pictureRoom(const PageLayout& layout, bool landscape) {
+    const auto [paperWidth, paperHeight] = turnedPaper(layout, landscape);
+    if (paperWidth <= 0.0)
+        return {0.0, 0.0};
+    const double margin = millimetresToPoints(std::max(layout.marginMm, 0.0));
+    const double width = paperWidth - 2.0 * margin;
+    const double height = paperHeight - 2.0 * margin;
+    if (!sharesSheets(layout))
+        return {width, height};
+    const auto [cellWidth, cellHeight] =
+        cellSize(width, height, statedGap(layout), sheetGrid(layout));
+    return {cellWidth, cellHeight};
 }
 
 bool parsePageSize(std::string_view text, PageLayout& layout) {

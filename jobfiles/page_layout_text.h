@@ -33,6 +33,11 @@ inline constexpr int kMaxSheetSide = 10; // columns or rows of pictures on a she
 // {0, 0} for PageSize::Picture.
 std::pair<double, double> paperPoints(const PageLayout& layout);
 double millimetresToPoints(double mm);
+double pointsToMillimetres(double points);
+
+// The least room a picture may get on paper, across and down, in millimetres: a layout whose
+// margins or grid leave less is refused before the job starts.
+inline constexpr double kMinPictureRoomMm = 20.0;
 
 // How much longer than the area inside the margins a picture must be to be laid over several
 // pages (with PageLayout::splitTall): taller shown at the area's width, or wider shown at its
@@ -41,8 +46,9 @@ inline constexpr double kTallRatio = 1.5;
 // A picture that would take more pages than this (a thread of pixels a mile long) stays on
 // one page: the PDF would be all page objects.
 inline constexpr double kMostSplitPages = 10000;
-// The paper, portrait or turned `landscape`, and the area inside its margins (margins take at
-// most half of the shorter side); the area's x and y are the margin.
+// The paper, portrait or turned `landscape`, and the area inside its margins; the area's x and
+// y are the margin. A margin that would leave the area under kMinPictureRoomMm (from an options
+// file the job did not check) is cut to leave that much.
 struct PaperArea {
     double paperWidth, paperHeight, margin, width, height;
 };
@@ -81,6 +87,13 @@ struct SheetCell {
     double x, y, width, height;
 };
 SheetCell sheetCell(const PageLayout& layout, bool landscape, int column = 0, int row = 0);
+// The room each picture gets on paper turned `landscape`, in points, with the margin and gap as
+// stated: the area inside the margins, or a cell of a shared sheet. Negative when they take
+// more than the paper. {0, 0} for PageSize::Picture.
+struct PictureRoom {
+    double width, height;
+};
+PictureRoom pictureRoom(const PageLayout& layout, bool landscape);
 
 // Each parser returns false and leaves `layout` alone when the text is not a valid value.
 bool parsePageSize(std::string_view text, PageLayout& layout);

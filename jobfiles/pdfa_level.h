@@ -18,6 +18,10 @@ inline constexpr const char* kPdfaKey = "PDFA";
 inline constexpr const char* kPdfaWithPasswordRefusal =
     "PDF/A does not allow encryption: choose either an archive (PDF/A) format or a password, "
     "not both.";
+// The same for restrictions without a password, which are kept by encryption too.
+inline constexpr const char* kPdfaWithRestrictionsRefusal =
+    "PDF/A does not allow encryption, which restrictions on printing or copying need: choose "
+    "either an archive (PDF/A) format or the restrictions, not both.";
 
 // Sets `level` for "off", "2b" or "1b"; false with `level` untouched for anything else.
 bool parsePdfaLevel(std::string_view text, PdfaLevel& level);

@@ -96,7 +96,7 @@ std::string DOSOutputs::ExecuteCommand(const std::string& commandLine) {
         return "";
     }
     int input = -1;
-    if (!input_.empty() && !pipeHolding(input_, input, error)) {
+    if (!input_.empty() && !sealedInput(input_, input, error)) {
         prompts_.messageBox("CreatePipe failed. Error: " + std::to_string(error), kProgramTitle,
                             Buttons::Ok, Icon::Error);
         closeFd(pipe.readFd);

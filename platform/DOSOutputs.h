@@ -38,7 +38,8 @@ public:
     // The folder the command runs in; "" keeps this process's.
     const std::string& WorkingFolder() const { return workingFolder_; }
     void setWorkingFolder(const std::string& folder) { workingFolder_ = folder; }
-    // Text handed to each run's standard input through a pipe, then its end; "" gives /dev/null.
+    // Text handed to each run's standard input (a sealed file in memory), then its end, whatever
+    // its length; "" gives /dev/null.
     // Secrets go this way: they never show on a command line or in the environment.
     void setInput(std::string input) { input_ = std::move(input); }
     // How the last run's program ended; Unknown when it did not start or its end was not seen.

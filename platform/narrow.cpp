@@ -127,6 +127,18 @@ std::string roundTripLatin1(const std::string& utf8) {
 
 } // namespace
 
+bool isValidUtf8(const std::string& text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        std::uint32_t codePoint = 0;
+        const std::size_t length = sequenceLength(text, i, codePoint);
+        if (length == 0)
+            return false;
+        i += length;
+    }
+    return true;
+}
+
 void setNarrowCodec(NarrowCodec codec) {
     currentCodec.store(codec);
 }

@@ -15,4 +15,7 @@ NarrowCodec narrowCodec();
 // The UTF-8 text after a round trip through the narrow encoding ('?' for what it cannot hold).
 std::string toNarrow(const std::string& utf8);
 
+// Whether text is well-formed UTF-8 (no overlong forms, surrogates or code points past U+10FFFF).
+bool isValidUtf8(const std::string& text);
+
 } // namespace pw::platform

@@ -12,6 +12,7 @@
 #include <spawn.h>
 #include <sstream>
 #include <sys/ioctl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -112,33 +113,31 @@ void closeFd(int& fd) {
     fd = -1;
 }
 
-bool pipeHolding(const std::string& text, int& readFd, int& error) {
-    Pipe pipe;
-    if (!createPipe(pipe, error))
-        return false;
-    // Nobody reads yet: a text the pipe cannot hold must fail, not block.
-    const int flags = ::fcntl(pipe.writeFd, F_GETFL);
-    if (flags < 0 || ::fcntl(pipe.writeFd, F_SETFL, flags | O_NONBLOCK) != 0) {
+bool sealedInput(const std::string& text, int& fd, int& error) {
+    int file = ::memfd_create("input", MFD_CLOEXEC | MFD_ALLOW_SEALING);
+    if (file < 0) {
         error = errno;
-        closeFd(pipe.readFd);
-        closeFd(pipe.writeFd);
         return false;
     }
     std::size_t done = 0;
     while (done < text.size()) {
-        const ssize_t written = ::write(pipe.writeFd, text.data() + done, text.size() - done);
+        const ssize_t written = ::write(file, text.data() + done, text.size() - done);
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0) {
-            error = written < 0 && errno != EAGAIN ? errno : EMSGSIZE;
-            closeFd(pipe.readFd);
-            closeFd(pipe.writeFd);
+            error = written < 0 ? errno : EIO;
+            closeFd(file);
             return false;
         }
         done += static_cast<std::size_t>(written);
     }
-    closeFd(pipe.writeFd);
-    readFd = pipe.readFd;
+    if (::fcntl(file, F_ADD_SEALS, F_SEAL_SEAL | F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE) != 0 ||
+        ::lseek(file, 0, SEEK_SET) != 0) {
+        error = errno;
+        closeFd(file);
+        return false;
+    }
+    fd = file;
     error = 0;
     return true;
 }

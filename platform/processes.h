@@ -13,10 +13,11 @@ struct Pipe {
 // An anonymous pipe, both ends close-on-exec. Returns false and sets error (errno) on failure.
 bool createPipe(Pipe& pipe, int& error);
 void closeFd(int& fd); // closes and sets -1; -1 is ignored
-// A pipe already holding `text` with its writing end closed: its reader gets the text, then the
-// end of the file. The text must fit in the pipe (64 KiB on Linux); readFd is close-on-exec.
-// Returns false and sets error (errno, EMSGSIZE when the text does not fit) on failure.
-bool pipeHolding(const std::string& text, int& readFd, int& error);
+// A file in memory holding `text`, sealed against change and read from its start: a child
+// given it as standard input reads the text, then the end of the file, however long the text
+// (a pipe filled before its reader starts holds 64 KiB). Close-on-exec. Returns false and sets
+// error (errno) on failure.
+bool sealedInput(const std::string& text, int& fd, int& error);
 
 // Splits one command line into arguments with the Windows rules (quotes group blanks,
 // backslashes before a quote escape it, "" inside quotes is a literal quote).

@@ -194,8 +194,7 @@ private:
 // Readers of AES-256 PDFs use the first 127 bytes of a password; qpdf 11.3 writes the keys of
 // the whole one, so a longer password would open nothing unless cut the same way here.
 std::string readerPassword(const std::string& password) {
-    constexpr std::size_t kMostPasswordBytes = 127;
-    return password.substr(0, kMostPasswordBytes);
+    return password.substr(0, jobfiles::kMostPasswordBytes);
 }
 
 // A password nobody knows, for permissions without an owner password.

@@ -101,6 +101,17 @@ check "--per-sheet with --split-tall: status 1" \
     eval 'test "$status" -eq 1 && grep -q "split" <<<"$err"'
 run -q --page-size A4 --per-sheet 11x1 "$work/in/c.jpg"
 check "--per-sheet 11x1: status 1" eval 'test "$status" -eq 1 && grep -q "no grid" <<<"$err"'
+# Options that could not act are refused, naming what they need; so is too little room.
+refusals=("--split-tall|--split-tall needs a paper size (--page-size)"
+    "--page-size=A4 --overlap=5|--overlap needs --split-tall"
+    "--page-size=A4 --gap=5|--gap needs --per-sheet"
+    "--page-size=A5 --per-sheet=10x10 --margin=50 --gap=50|each picture would get 0.0 x 0.0 mm")
+for refusal in "${refusals[@]}"; do
+    # shellcheck disable=SC2086 # the options are words
+    run -q ${refusal%%|*} "$work/in/c.jpg"
+    check "${refusal%%|*}: status 1, said" \
+        eval 'test "$status" -eq 1 && grep -qF -- "${refusal#*|}" <<<"$err"'
+done
 
 # --rotate turns every page, the JPEG still byte for byte; other turns are refused.
 run -q -o "$work/out/turned" --rotate 90 "$work/in/c.jpg" "$work/in/B.bmp"
@@ -155,6 +166,27 @@ check "empty first line: status 1, no open PDF" eval 'test "$status" -eq 1 && te
 run -q -o "$work/out/twice" --password-file - --owner-password-file - "$work/in/c.jpg" <"$work/pass"
 check "standard input for one password only: status 1, nothing written" \
     eval 'test "$status" -eq 1 && grep -q "standard input" <<<"$err" && test -z "$out"'
+# Restrictions alone encrypt, with a random owner password, said once.
+run -q -o "$work/out/restricted" --no-print "$work/in/c.jpg"
+shown=$(qpdf --show-encryption "$out")
+check "--no-print alone: AES-256, opens, not printable, said" eval 'test "$status" -eq 0 &&
+    grep -q "^R = 6$" <<<"$shown" && grep -q "print high resolution: not allowed" <<<"$shown" &&
+    test "$err" = "pagewright convert: restrictions applied with a random owner password"'
+# Password files: 127 bytes and a line end at most, UTF-8, a regular file or standard input;
+# a FIFO or a device is refused at once, never waited on or read without end.
+printf '%0127d\r\n' 7 >"$work/pass127"
+run -q -o "$work/out/long" --password-file "$work/pass127" "$work/in/c.jpg"
+check "a password of 127 bytes opens the PDF" eval 'test "$status" -eq 0 &&
+    test "$(qpdf --password="$(printf %0127d 7)" --show-npages "$out")" = 1'
+printf '%0128d\n' 7 >"$work/pass128"
+printf 'caf\xe9\n' >"$work/latin1"
+mkfifo "$work/fifo"
+for refused in "$work/pass128|is longer than 127 bytes" "-|is longer than 127 bytes" \
+    "$work/latin1|is not UTF-8" "$work/fifo|not a regular file" "/dev/zero|not a regular file"; do
+    run -q --password-file "${refused%%|*}" "$work/in/c.jpg" </dev/zero
+    check "password file ${refused%%|*}: status 1, ${refused#*|}" \
+        eval 'test "$status" -eq 1 && grep -q "${refused#*|}" <<<"$err"'
+done
 check "password options in convert --help" eval 'grep -q -- "--password-file FILE" <<<"$help" &&
     grep -q -- "--no-copy" <<<"$help"'
 

@@ -196,7 +196,10 @@ TEST_F(Conversion, PasswordGroupEncryptsAndBookmarksAreSavedButNoPassword) {
     const QString output = dir_.path() + QStringLiteral("/locked");
     engine.txtPath->setText(output);
     password.txtOpenPassword->setText(QStringLiteral("s3cret word"));
+    EXPECT_TRUE(password.lblRandomOwner->isHidden());
     password.chkAllowPrint->setChecked(false);
+    // No owner password: the restriction cannot be lifted, and the group says so.
+    EXPECT_FALSE(password.lblRandomOwner->isHidden());
     engine.chkBookmarks->setChecked(true);
 
     gui::frmMain& front = *engine.front();

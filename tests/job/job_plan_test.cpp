@@ -2,6 +2,7 @@
 #include "fake_job_host.h"
 #include "fake_prompts.h"
 #include "job/job_plan.h"
+#include "jobfiles/page_layout_text.h"
 #include "jobfiles/pdfa_level.h"
 #include "ocr/ocr_languages.h"
 
@@ -48,6 +49,14 @@ TEST(JobPlan, StatedOptionsThatCannotActAreRefused) {
     // Saved ones give way: the window's sheets without paper are laid out one a page.
     sheets.options.page.size = jobfiles::PageSize::Picture;
     EXPECT_FALSE(job::planJob(sheets));
+    // Each of these would have no effect.
+    EXPECT_EQ(job::planJob(sheets, {false, true, false, false})->text,
+              "--split-tall needs a paper size (--page-size)");
+    job::JobRequest plain = onePicture();
+    plain.options.page.size = jobfiles::PageSize::A4;
+    EXPECT_EQ(job::planJob(plain, {false, false, true, false})->text,
+              "--overlap needs --split-tall");
+    EXPECT_EQ(job::planJob(plain, {false, false, false, true})->text, "--gap needs --per-sheet");
 
     job::JobRequest text = onePicture();
     text.options.ocrLanguages = "zz-none";
@@ -55,6 +64,61 @@ TEST(JobPlan, StatedOptionsThatCannotActAreRefused) {
     ASSERT_TRUE(language);
     EXPECT_EQ(language->code, Refusal::Code::Unavailable);
     EXPECT_EQ(language->text, ocr::OcrLanguageProblem("zz-none"));
+}
+
+// Restrictions alone encrypt (with a random owner password), so PDF/A refuses them too; a
+// password AES-256 cannot take whole is refused rather than cut.
+TEST(JobPlan, RestrictionsEncryptAndPasswordsMustFit) {
+    job::JobRequest request = onePicture();
+    request.encryption.allowCopy = false;
+    EXPECT_FALSE(job::planJob(request));
+    EXPECT_TRUE(request.encryption.active());
+    EXPECT_TRUE(request.encryption.restrictsForGood());
+    request.options.pdfa = jobfiles::PdfaLevel::A1b;
+    EXPECT_EQ(job::planJob(request)->text, jobfiles::kPdfaWithRestrictionsRefusal);
+
+    job::JobRequest passwords = onePicture();
+    passwords.encryption.openPassword = std::string(127, 'k');
+    EXPECT_FALSE(job::planJob(passwords));
+    passwords.encryption.openPassword += 'k';
+    EXPECT_EQ(job::planJob(passwords)->text, "the open password is longer than 127 bytes");
+    passwords.encryption.openPassword = "caf\xC3\xA9";
+    passwords.encryption.ownerPassword = "caf\xE9";
+    EXPECT_EQ(job::planJob(passwords)->text,
+              "the owner password is not UTF-8: passwords must be UTF-8 for AES-256");
+}
+
+// Margins and cells that leave a picture less than 20 mm either way are refused with their
+// numbers; a margin that fits is drawn as given, not shrunk.
+TEST(JobPlan, LayoutsThatLeaveTooLittleRoomAreRefused) {
+    job::JobRequest request = onePicture();
+    jobfiles::PageLayout& page = request.options.page;
+    page.size = jobfiles::PageSize::A4;
+    page.sheetColumns = page.sheetRows = 10;
+    page.marginMm = 10;
+    const std::optional<Refusal> cells = job::planJob(request);
+    ASSERT_TRUE(cells);
+    EXPECT_EQ(cells->code, Refusal::Code::Conflict);
+    EXPECT_EQ(cells->text, "each picture would get 14.5 x 23.2 mm; at least 20 mm is needed: "
+                           "fewer per sheet, a smaller margin or gap, or larger paper");
+    page.orientation = jobfiles::Orientation::Landscape;
+    EXPECT_NE(job::planJob(request)->text.find(" 23.2 x 14.5 mm;"), std::string::npos);
+    page.sheetColumns = page.sheetRows = 4;
+    EXPECT_FALSE(job::planJob(request));
+
+    page.sheetColumns = page.sheetRows = 1;
+    page.size = jobfiles::PageSize::A5;
+    page.marginMm = 50; // 48 x 110 mm inside
+    EXPECT_FALSE(job::planJob(request));
+    EXPECT_DOUBLE_EQ(jobfiles::paperArea(page, false).margin, jobfiles::millimetresToPoints(50));
+    page.size = jobfiles::PageSize::Custom;
+    page.customWidthMm = page.customHeightMm = 30;
+    page.marginMm = 10;
+    EXPECT_EQ(job::planJob(request)->text, "each picture would get 10.0 x 10.0 mm; at least 20 mm "
+                                           "is needed: a smaller margin or larger paper");
+    // A picture's own page has no room to run out of.
+    page.size = jobfiles::PageSize::Picture;
+    EXPECT_FALSE(job::planJob(request));
 }
 
 // The window asks the same plan: a refusal is shown as it is and no job starts; an empty list
@@ -74,6 +138,26 @@ TEST(JobPlan, TheWindowShowsTheRefusalAndStartsNothing) {
     ASSERT_EQ(prompts.messages.size(), 2u);
     EXPECT_EQ(prompts.messages[1].text, ocr::OcrLanguageProblem("zz-none"));
     EXPECT_EQ(host.log, (std::vector<std::string>{"state idle"}));
+
+    // Saved sheets too small for their pictures.
+    host.options = {};
+    host.options.page.size = jobfiles::PageSize::A5;
+    host.options.page.sheetColumns = host.options.page.sheetRows = 10;
+    host.options.page.marginMm = 50;
+    host.options.page.gapMm = 50;
+    EXPECT_FALSE(session.begin({}));
+    ASSERT_EQ(prompts.messages.size(), 3u);
+    EXPECT_EQ(prompts.messages[2].text,
+              "each picture would get 0.0 x 0.0 mm; at least 20 mm is needed: fewer per sheet, "
+              "a smaller margin or gap, or larger paper");
+
+    // Allow printing unchecked without a password: the job encrypts.
+    host.options = {};
+    host.secrets.allowPrint = false;
+    const std::optional<job::JobRequest> job = session.begin({});
+    ASSERT_TRUE(job);
+    EXPECT_TRUE(job->encryption.active());
+    EXPECT_EQ(prompts.messages.size(), 3u);
 }
 
 } // namespace

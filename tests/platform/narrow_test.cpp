@@ -29,4 +29,10 @@ TEST(Narrow, Utf8ExpressesEverything) {
     EXPECT_EQ(platform::toNarrow("\xF0\x9F\x98\x80"), "\xF0\x9F\x98\x80");
 }
 
+TEST(Narrow, OnlyWellFormedUtf8IsValid) {
+    EXPECT_TRUE(platform::isValidUtf8("caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80"));
+    for (const char* bad : {"caf\xE9", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xE2\x82"})
+        EXPECT_FALSE(platform::isValidUtf8(bad)) << bad;
+}
+
 } // namespace
