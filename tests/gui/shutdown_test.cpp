@@ -189,20 +189,15 @@ TEST_F(Shutdown, QuitDuringAThumbnailsDecodeEndsWithinASecond) {
     ASSERT_TRUE(WriteLargeTiff(large, 10000, 10000)); // a thumbnail takes seconds here
     front.fileList().append(large, large);
 
-    Clock::time_point since{};
     Clock::time_point asked{};
     bool decoding = false;
     const int rc = runUntilQuit([&] {
         app_->commands().fire(app::Command::Pages);
         auto* poll = new QTimer(&front);
         QObject::connect(poll, &QTimer::timeout, [&, poll] {
-            if (!ReadingPartWay(large)) {
-                since = {};
-                return;
-            }
-            if (since == Clock::time_point{})
-                since = Clock::now();
-            if (Clock::now() - since < std::chrono::milliseconds(50))
+            // Seen part-way once is enough: the decode reads on, and a busy machine may
+            // not give this timer a turn again before it ends.
+            if (!ReadingPartWay(large))
                 return;
             poll->stop();
             decoding = true;
