@@ -128,10 +128,10 @@ std::string samplingFactors(const std::string& path) {
 
 TEST(Quality, JpegAtTheChosenQualityAndJpegDataNeverReencoded) {
     test::TempFolder temp;
-    ASSERT_TRUE(test::writePicture(temp / "photo.png", FIF_PNG, 320, 240));
-    EXPECT_EQ(staging::StageForJob(temp / "photo.png", temp / "q30", quality(30)),
+    ASSERT_TRUE(test::writePicture(temp / "photo.tif", FIF_TIFF, 320, 240));
+    EXPECT_EQ(staging::StageForJob(temp / "photo.tif", temp / "q30", quality(30)),
               temp / "q30.jpg");
-    EXPECT_EQ(staging::StageForJob(temp / "photo.png", temp / "q95", quality(95)),
+    EXPECT_EQ(staging::StageForJob(temp / "photo.tif", temp / "q95", quality(95)),
               temp / "q95.jpg");
     EXPECT_LT(fs::file_size(temp / "q30.jpg"), fs::file_size(temp / "q95.jpg"));
 
@@ -153,7 +153,7 @@ TEST(Quality, JpegAtTheChosenQualityAndJpegDataNeverReencoded) {
     red[FI_RGBA_ALPHA] = 255;
     ASSERT_TRUE(FreeImage_Save(FIF_PNG, clear, (temp / "clear.png").c_str(), 0));
     FreeImage_Unload(clear);
-    ASSERT_EQ(staging::StageForJob(temp / "clear.png", temp / "c", quality(80)), temp / "c.jpg");
+    ASSERT_TRUE(staging::NormalisePicture(temp / "clear.png", "png", temp / "c.jpg", nullptr, 80));
     FIBITMAP* staged = FreeImage_Load(FIF_JPEG, (temp / "c.jpg").c_str(), 0);
     ASSERT_NE(staged, nullptr);
     RGBQUAD corner{};
@@ -173,9 +173,13 @@ TEST(Quality, BestQualityKeepsFullColourResolution) {
                                              {90, "1x1 1x1 1x1"},
                                              {89, "2x2 1x1 1x1"},
                                              {80, "2x2 1x1 1x1"}}) {
-            const std::string staged =
-                staging::StageForJob(temp / name, temp / "q", quality(level));
-            ASSERT_EQ(staged, temp / "q.jpg") << name;
+            // The PNG through the JPEG writer alone: as it is, it is smaller.
+            const std::string staged = temp / "q.jpg";
+            ASSERT_TRUE(std::string(name) == "shot.png"
+                            ? staging::NormalisePicture(temp / name, "png", staged, nullptr, level)
+                            : staging::StageForJob(temp / name, temp / "q", quality(level)) ==
+                                  staged)
+                << name;
             EXPECT_EQ(samplingFactors(staged), factors) << name << " at " << level;
         }
     }
