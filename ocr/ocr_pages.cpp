@@ -141,7 +141,13 @@ GreyPage greyPage(const std::string& path, int userTurn, std::string& problem) {
     if ((jobfiles::isPngName(path) || jobfiles::isTiffName(path)) && dpi >= kLeastDpi)
         page.dpi = static_cast<int>(dpi + 0.5);
     // 16-bit pages to 8 bits, then transparent parts over white, as the page shows them.
-    if (FreeImage_GetImageType(decoded.get()) != FIT_BITMAP)
+    // FreeImage's standard type conversion takes one sample a pixel only.
+    const FREE_IMAGE_TYPE type = FreeImage_GetImageType(decoded.get());
+    if (type == FIT_RGB16)
+        decoded.reset(FreeImage_ConvertTo24Bits(decoded.get()));
+    else if (type == FIT_RGBA16)
+        decoded.reset(FreeImage_ConvertTo32Bits(decoded.get()));
+    else if (type != FIT_BITMAP)
         decoded.reset(FreeImage_ConvertToStandardType(decoded.get(), TRUE));
     Bitmap opaque(decoded ? pictures::OpaqueCopy24(decoded.get(), false) : nullptr);
     decoded.reset();

@@ -301,7 +301,7 @@ TEST_F(Job, BuilderFailuresAreNamedNotBlamedOnPictures) {
         {{"text:Wrote 1 of 1 pages\n", "exit:5"},
          "The PDF builder stopped before it finished.",
          "the PDF builder ended with status 5"},
-        {{"err:Skipped 00001.jpg: no image data\n", "exit:3"},
+        {{"err:Skipped 00001.png: no image data\n", "exit:3"},
          "",
          "refused by the PDF builder (no image data)"}};
     host.files = {picture("a.png"), picture("b.png"), picture("c.png")};
@@ -309,7 +309,7 @@ TEST_F(Job, BuilderFailuresAreNamedNotBlamedOnPictures) {
         // The real builder makes the other pictures' PDFs.
         std::string steps;
         for (const std::string& step : failure.steps)
-            steps += "when:" + platform::stagingFolder() + "/00001.jpg\n" + step + "\n";
+            steps += "when:" + platform::stagingFolder() + "/00001.png\n" + step + "\n";
         fakeBuilder(steps + "run:" + realBuilder);
         for (const bool perPicture : {false, true}) {
             fs::remove_all(temp / "out");
@@ -341,7 +341,7 @@ TEST_F(Job, PicturesAfterTheBuilderIsGoneAreNamed) {
     host.files = {picture("a.png"), picture("b.png"), picture("c.png")};
     host.perPicture = true;
     fakeBuilder("when:" + platform::stagingFolder() +
-                "/00001.jpg\nremove:" + (temp / "app/data/pdf.exe") + "\nrun:" + realBuilder);
+                "/00001.png\nremove:" + (temp / "app/data/pdf.exe") + "\nrun:" + realBuilder);
     run();
     ASSERT_EQ(prompts.messages.size(), 2u);
     EXPECT_EQ(prompts.messages[0].text, "File or command not found");
@@ -526,8 +526,8 @@ TEST_F(Job, CancelEndsTheBuilderAndKeepsOnlyFinishedPdfs) {
         fs::remove_all(temp / "out");
         test::writeBytes(marker, "");
         // The builder makes the first picture's PDF; with the second it says so and hangs.
-        fakeBuilder("when:00001.jpg\nremove:" + marker +
-                    "\nwhen:00001.jpg\nsleep:60000\nrun:" + realBuilder);
+        fakeBuilder("when:00001.png\nremove:" + marker +
+                    "\nwhen:00001.png\nsleep:60000\nrun:" + realBuilder);
         std::optional<job::JobRequest> request = session.begin({});
         ASSERT_TRUE(request);
         job::ConversionJob job(std::move(*request), session);

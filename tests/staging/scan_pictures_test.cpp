@@ -358,11 +358,12 @@ TEST_F(ScanPictures, GrayPicturesInColourBecomeGray) {
         ASSERT_TRUE(prompts.messages.empty()) << prompts.messages.front().text;
         const std::vector<Listed> images = imagesOf(pdf);
         ASSERT_EQ(images.size(), 4u) << lossless;
-        const std::string coded = lossless ? "image" : "jpeg";
         for (int i = 0; i < 2; ++i) {
+            // The PNG is smaller without loss than as a JPEG, in every mode.
+            const bool exact = lossless || i == 0;
             EXPECT_EQ(images[i].colour, "gray") << "lossless " << lossless << " page " << i + 1;
-            EXPECT_EQ(images[i].encoding, coded);
-            EXPECT_TRUE(!lossless || wrongPixels(pdf, i + 1, level) == 0) << "page " << i + 1;
+            EXPECT_EQ(images[i].encoding, exact ? "image" : "jpeg") << i;
+            EXPECT_TRUE(!exact || wrongPixels(pdf, i + 1, level) == 0) << "page " << i + 1;
         }
         EXPECT_EQ(images[2].colour, "rgb");
         EXPECT_EQ(images[3].colour, "rgb");
