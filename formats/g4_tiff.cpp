@@ -127,12 +127,13 @@ G4TiffPages::G4TiffPages(std::string path) : path_(std::move(path)) {}
 G4TiffPages::~G4TiffPages() = default;
 
 std::optional<G4Tiff> readG4Tiff(const std::string& path, std::string& reason, int page,
-                                 std::string* strip) {
+                                 std::string* strip, std::vector<std::uint8_t>* rows) {
     G4TiffPages pages(path);
-    return pages.read(page, reason, strip);
+    return pages.read(page, reason, strip, rows);
 }
 
-std::optional<G4Tiff> G4TiffPages::read(int page, std::string& reason, std::string* strip) {
+std::optional<G4Tiff> G4TiffPages::read(int page, std::string& reason, std::string* strip,
+                                        std::vector<std::uint8_t>* rows) {
     const bool opening = handle_ == nullptr;
     if (opening) {
         handle_ = std::make_unique<Handle>();
@@ -177,9 +178,9 @@ std::optional<G4Tiff> G4TiffPages::read(int page, std::string& reason, std::stri
         reason = "strip size does not match the page";
         return std::nullopt;
     }
-    std::vector<std::uint8_t> rows(static_cast<std::size_t>(size));
+    std::vector<std::uint8_t> decoded(static_cast<std::size_t>(size));
     heard = Heard{};
-    if (TIFFReadEncodedStrip(tiff, 0, rows.data(), size) != size || heard.errors != 0 ||
+    if (TIFFReadEncodedStrip(tiff, 0, decoded.data(), size) != size || heard.errors != 0 ||
         heard.warnings != 0) {
         reason = heard.first.empty() ? "damaged Group 4 data" : "damaged: " + heard.first;
         return std::nullopt;
@@ -195,7 +196,7 @@ std::optional<G4Tiff> G4TiffPages::read(int page, std::string& reason, std::stri
     std::vector<std::uint8_t> strict;
     reason = CheckG4Stream(reinterpret_cast<const std::uint8_t*>(raw.data()), raw.size(),
                            info.width, info.height, &strict);
-    if (reason.empty() && strict != rows)
+    if (reason.empty() && strict != decoded)
         reason = "decoded unlike libtiff";
     if (!reason.empty()) {
         reason = "Group 4 data PDF readers would not decode: " + reason;
@@ -203,6 +204,8 @@ std::optional<G4Tiff> G4TiffPages::read(int page, std::string& reason, std::stri
     }
     if (strip != nullptr)
         *strip = std::move(raw);
+    if (rows != nullptr)
+        *rows = std::move(decoded);
     return info;
 }
 

@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace pw::formats {
 
@@ -34,9 +35,12 @@ struct G4Tiff {
 // Group 4 (no uncompressed mode), high bit first, in one strip, shown as stored, within the
 // pixel limit, and its data decodes to exactly its rows without a complaint from libtiff and
 // to the same rows by the rules PDF readers decode it by (CheckG4Stream). On failure
-// std::nullopt with a short reason. With `strip` the data is also handed back.
+// std::nullopt with a short reason. With `strip` the data is also handed back; with `rows` the
+// page as decoded, (width + 7) / 8 bytes a row, high bit first, 1 for the coded black (black
+// unless blackIs1).
 std::optional<G4Tiff> readG4Tiff(const std::string& path, std::string& reason, int page = 1,
-                                 std::string* strip = nullptr);
+                                 std::string* strip = nullptr,
+                                 std::vector<std::uint8_t>* rows = nullptr);
 
 // The pages of one TIFF read as readG4Tiff reads them, with one handle kept from page to page
 // (see SelectTiffPage): pages in order cost one directory each.
@@ -47,7 +51,8 @@ public:
     G4TiffPages(const G4TiffPages&) = delete;
     G4TiffPages& operator=(const G4TiffPages&) = delete;
 
-    std::optional<G4Tiff> read(int page, std::string& reason, std::string* strip = nullptr);
+    std::optional<G4Tiff> read(int page, std::string& reason, std::string* strip = nullptr,
+                               std::vector<std::uint8_t>* rows = nullptr);
 
 private:
     struct Handle;
