@@ -127,13 +127,28 @@ G4TiffPages::G4TiffPages(std::string path) : path_(std::move(path)) {}
 G4TiffPages::~G4TiffPages() = default;
 
 std::optional<G4Tiff> readG4Tiff(const std::string& path, std::string& reason, int page,
-                                 std::string* strip, std::vector<std::uint8_t>* rows) {
+                                 std::string* strip) {
     G4TiffPages pages(path);
-    return pages.read(page, reason, strip, rows);
+    return pages.read(page, reason, strip);
 }
 
-std::optional<G4Tiff> G4TiffPages::read(int page, std::string& reason, std::string* strip,
-                                        std::vector<std::uint8_t>* rows) {
+std::optional<G4Tiff> decodeG4Tiff(const std::string& path, std::string& reason,
+                                   std::vector<std::uint8_t>& rows, int page) {
+    G4TiffPages pages(path);
+    return pages.decode(page, reason, rows);
+}
+
+std::optional<G4Tiff> G4TiffPages::read(int page, std::string& reason, std::string* strip) {
+    return readPage(page, reason, strip, nullptr);
+}
+
+std::optional<G4Tiff> G4TiffPages::decode(int page, std::string& reason,
+                                          std::vector<std::uint8_t>& rows) {
+    return readPage(page, reason, nullptr, &rows);
+}
+
+std::optional<G4Tiff> G4TiffPages::readPage(int page, std::string& reason, std::string* strip,
+                                            std::vector<std::uint8_t>* rows) {
     const bool opening = handle_ == nullptr;
     if (opening) {
         handle_ = std::make_unique<Handle>();
@@ -185,6 +200,10 @@ std::optional<G4Tiff> G4TiffPages::read(int page, std::string& reason, std::stri
         reason = heard.first.empty() ? "damaged Group 4 data" : "damaged: " + heard.first;
         return std::nullopt;
     }
+    if (rows != nullptr) {
+        *rows = std::move(decoded);
+        return info;
+    }
     // PDF readers decode the data by stricter rules than libtiff: it goes in as it is only when
     // they too decode it to what libtiff gave.
     std::string raw(static_cast<std::size_t>(info.stripBytes), '\0');
@@ -204,8 +223,6 @@ std::optional<G4Tiff> G4TiffPages::read(int page, std::string& reason, std::stri
     }
     if (strip != nullptr)
         *strip = std::move(raw);
-    if (rows != nullptr)
-        *rows = std::move(decoded);
     return info;
 }
 

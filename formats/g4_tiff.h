@@ -35,12 +35,15 @@ struct G4Tiff {
 // Group 4 (no uncompressed mode), high bit first, in one strip, shown as stored, within the
 // pixel limit, and its data decodes to exactly its rows without a complaint from libtiff and
 // to the same rows by the rules PDF readers decode it by (CheckG4Stream). On failure
-// std::nullopt with a short reason. With `strip` the data is also handed back; with `rows` the
-// page as decoded, (width + 7) / 8 bytes a row, high bit first, 1 for the coded black (black
-// unless blackIs1).
+// std::nullopt with a short reason. With `strip` the data is also handed back.
 std::optional<G4Tiff> readG4Tiff(const std::string& path, std::string& reason, int page = 1,
-                                 std::string* strip = nullptr,
-                                 std::vector<std::uint8_t>* rows = nullptr);
+                                 std::string* strip = nullptr);
+
+// Page `page` of the TIFF as readG4Tiff takes it, decoded by libtiff into `rows` ((width + 7) / 8
+// bytes a row, high bit first, 1 for the coded black: black unless blackIs1), without the check
+// by PDF readers' rules: for a page whose data is coded anew rather than copied.
+std::optional<G4Tiff> decodeG4Tiff(const std::string& path, std::string& reason,
+                                   std::vector<std::uint8_t>& rows, int page = 1);
 
 // The pages of one TIFF read as readG4Tiff reads them, with one handle kept from page to page
 // (see SelectTiffPage): pages in order cost one directory each.
@@ -51,10 +54,14 @@ public:
     G4TiffPages(const G4TiffPages&) = delete;
     G4TiffPages& operator=(const G4TiffPages&) = delete;
 
-    std::optional<G4Tiff> read(int page, std::string& reason, std::string* strip = nullptr,
-                               std::vector<std::uint8_t>* rows = nullptr);
+    std::optional<G4Tiff> read(int page, std::string& reason, std::string* strip = nullptr);
+    std::optional<G4Tiff> decode(int page, std::string& reason, std::vector<std::uint8_t>& rows);
 
 private:
+    // Without `rows`, checked by PDF readers' rules as well (read); with them, handed back.
+    std::optional<G4Tiff> readPage(int page, std::string& reason, std::string* strip,
+                                   std::vector<std::uint8_t>* rows);
+
     struct Handle;
     std::string path_;
     std::unique_ptr<Handle> handle_; // opened by the first read

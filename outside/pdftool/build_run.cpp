@@ -70,9 +70,11 @@ Checked checkStagedFile(const StagedFile& file, Jbig2Streams* jbig2) {
             return source;
         };
         if (jobfiles::isTiffName(file.name)) {
+            // Coded anew, the page need only decode in libtiff; copied, PDF readers must
+            // decode it alike.
             std::vector<std::uint8_t> rows;
-            auto g4 = formats::readG4Tiff(file.path, checked.reason, 1, nullptr,
-                                          jbig2 != nullptr ? &rows : nullptr);
+            auto g4 = jbig2 != nullptr ? formats::decodeG4Tiff(file.path, checked.reason, rows)
+                                       : formats::readG4Tiff(file.path, checked.reason);
             std::optional<Jbig2Stream> coded;
             if (g4 && (jbig2 == nullptr || (coded = jbig2->add(*g4, rows, checked.reason)))) {
                 checked.page = page(g4PageInfo(*g4));
