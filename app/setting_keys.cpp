@@ -1,5 +1,6 @@
 #include "app/setting_keys.h"
 
+#include "jobfiles/bilevel_text.h"
 #include "jobfiles/max_dpi_text.h"
 #include "jobfiles/page_layout_text.h"
 #include "jobfiles/pdfa_level.h"
@@ -52,6 +53,13 @@ const std::vector<SettingKey>& settingKeys() {
                        },
                        [](const jobfiles::JobOptions& options) {
                            return jobfiles::formatPdfaLevel(options.pdfa);
+                       }});
+        all.push_back({jobfiles::kBilevelKey,
+                       [](std::string_view value, jobfiles::JobOptions& options) {
+                           return jobfiles::parseBilevelCoding(value, options.bilevel);
+                       },
+                       [](const jobfiles::JobOptions& options) {
+                           return jobfiles::formatBilevelCoding(options.bilevel);
                        }});
         all.push_back({"MaxDpi", jobfiles::parseMaxDpi, jobfiles::formatMaxDpi});
         // Text recognition: the languages ("none" for off), and whether pages are set upright.

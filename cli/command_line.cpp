@@ -1,6 +1,7 @@
 #include "cli/command_line.h"
 
 #include "job/job_plan.h"
+#include "jobfiles/bilevel_text.h"
 #include "jobfiles/max_dpi_text.h"
 #include "jobfiles/page_layout_text.h"
 #include "jobfiles/pdfa_level.h"
@@ -210,6 +211,15 @@ const Option kOptions[] = {
          if (jobfiles::parseQuality(v, r.options))
              return true;
          e = "'" + v + "' is no quality (1 to 100, or lossless)";
+         return false;
+     }},
+    {"bilevel", 0, "CODING",
+     "black-and-white pages as jbig2 (default: JBIG2, about a third smaller) or g4 (CCITT "
+     "Group 4, for readers that know no JBIG2); exact either way",
+     [](const std::string& v, ConvertRequest& r, std::string& e) {
+         if (jobfiles::parseBilevelCoding(v, r.options.bilevel))
+             return true;
+         e = "'" + v + "' is no black-and-white coding (jbig2 or g4)";
          return false;
      }},
     {"split-tall", 0, "",

@@ -132,7 +132,23 @@ std::optional<G4Tiff> readG4Tiff(const std::string& path, std::string& reason, i
     return pages.read(page, reason, strip);
 }
 
+std::optional<G4Tiff> decodeG4Tiff(const std::string& path, std::string& reason,
+                                   std::vector<std::uint8_t>& rows, int page) {
+    G4TiffPages pages(path);
+    return pages.decode(page, reason, rows);
+}
+
 std::optional<G4Tiff> G4TiffPages::read(int page, std::string& reason, std::string* strip) {
+    return readPage(page, reason, strip, nullptr);
+}
+
+std::optional<G4Tiff> G4TiffPages::decode(int page, std::string& reason,
+                                          std::vector<std::uint8_t>& rows) {
+    return readPage(page, reason, nullptr, &rows);
+}
+
+std::optional<G4Tiff> G4TiffPages::readPage(int page, std::string& reason, std::string* strip,
+                                            std::vector<std::uint8_t>* rows) {
     const bool opening = handle_ == nullptr;
     if (opening) {
         handle_ = std::make_unique<Handle>();
@@ -177,12 +193,16 @@ std::optional<G4Tiff> G4TiffPages::read(int page, std::string& reason, std::stri
         reason = "strip size does not match the page";
         return std::nullopt;
     }
-    std::vector<std::uint8_t> rows(static_cast<std::size_t>(size));
+    std::vector<std::uint8_t> decoded(static_cast<std::size_t>(size));
     heard = Heard{};
-    if (TIFFReadEncodedStrip(tiff, 0, rows.data(), size) != size || heard.errors != 0 ||
+    if (TIFFReadEncodedStrip(tiff, 0, decoded.data(), size) != size || heard.errors != 0 ||
         heard.warnings != 0) {
         reason = heard.first.empty() ? "damaged Group 4 data" : "damaged: " + heard.first;
         return std::nullopt;
+    }
+    if (rows != nullptr) {
+        *rows = std::move(decoded);
+        return info;
     }
     // PDF readers decode the data by stricter rules than libtiff: it goes in as it is only when
     // they too decode it to what libtiff gave.
@@ -195,7 +215,7 @@ std::optional<G4Tiff> G4TiffPages::read(int page, std::string& reason, std::stri
     std::vector<std::uint8_t> strict;
     reason = CheckG4Stream(reinterpret_cast<const std::uint8_t*>(raw.data()), raw.size(),
                            info.width, info.height, &strict);
-    if (reason.empty() && strict != rows)
+    if (reason.empty() && strict != decoded)
         reason = "decoded unlike libtiff";
     if (!reason.empty()) {
         reason = "Group 4 data PDF readers would not decode: " + reason;

@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace pw::formats {
 
@@ -38,6 +39,12 @@ struct G4Tiff {
 std::optional<G4Tiff> readG4Tiff(const std::string& path, std::string& reason, int page = 1,
                                  std::string* strip = nullptr);
 
+// Page `page` of the TIFF as readG4Tiff takes it, decoded by libtiff into `rows` ((width + 7) / 8
+// bytes a row, high bit first, 1 for the coded black: black unless blackIs1), without the check
+// by PDF readers' rules: for a page whose data is coded anew rather than copied.
+std::optional<G4Tiff> decodeG4Tiff(const std::string& path, std::string& reason,
+                                   std::vector<std::uint8_t>& rows, int page = 1);
+
 // The pages of one TIFF read as readG4Tiff reads them, with one handle kept from page to page
 // (see SelectTiffPage): pages in order cost one directory each.
 class G4TiffPages {
@@ -48,8 +55,13 @@ public:
     G4TiffPages& operator=(const G4TiffPages&) = delete;
 
     std::optional<G4Tiff> read(int page, std::string& reason, std::string* strip = nullptr);
+    std::optional<G4Tiff> decode(int page, std::string& reason, std::vector<std::uint8_t>& rows);
 
 private:
+    // Without `rows`, checked by PDF readers' rules as well (read); with them, handed back.
+    std::optional<G4Tiff> readPage(int page, std::string& reason, std::string* strip,
+                                   std::vector<std::uint8_t>* rows);
+
     struct Handle;
     std::string path_;
     std::unique_ptr<Handle> handle_; // opened by the first read

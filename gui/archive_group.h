@@ -1,5 +1,6 @@
 #pragma once
-// The Setting window's "Archive (PDF/A)" group: Off, PDF/A-2b or PDF/A-1b, kept by Save.
+// The Setting window's "Archive (PDF/A)" group: Off, PDF/A-2b or PDF/A-1b, and beside it how
+// black-and-white pages are coded (JBIG2, or Group 4 for readers without JBIG2); kept by Save.
 #include "jobfiles/job_options.h"
 
 #include <QGroupBox>
@@ -15,8 +16,11 @@ public:
 
     jobfiles::PdfaLevel level() const;
     void setLevel(jobfiles::PdfaLevel level);
+    jobfiles::BilevelCoding bilevel() const;
+    void setBilevel(jobfiles::BilevelCoding coding);
 
     QComboBox* cmbPdfa = nullptr;
+    QComboBox* cmbBilevel = nullptr;
 
 signals:
     void changed();

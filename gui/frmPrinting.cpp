@@ -145,6 +145,7 @@ void frmPrinting::showSettings(AppSettings settings) {
     chkBookmarks->setChecked(settings.options.bookmarks);
     grpText->setOptions(settings.options);
     grpArchive->setLevel(settings.options.pdfa);
+    grpArchive->setBilevel(settings.options.bilevel);
     grpResolution->setMaxDpi(settings.options.maxDpi);
     grpTall->setValues(settings.options.page);
     grpSheet->setValues(settings.options.page);
@@ -180,6 +181,7 @@ jobfiles::JobOptions frmPrinting::jobOptions() const {
     options.bookmarks = chkBookmarks->isChecked();
     grpText->applyTo(options);
     options.pdfa = grpArchive->level();
+    options.bilevel = grpArchive->bilevel();
     options.maxDpi = grpResolution->maxDpi();
     return options;
 }

@@ -39,12 +39,17 @@ inline constexpr int kFullColourQuality = 90;
 // PDF/A: off, PDF/A-2b, or PDF/A-1b (PDF 1.4: no transparency, no 16-bit samples).
 enum class PdfaLevel { Off, A2b, A1b };
 
+// How black-and-white pages (staged as Group 4) go into the PDF: coded anew as JBIG2, about a
+// third smaller, or their Group 4 data as it is, for readers that know no JBIG2.
+enum class BilevelCoding { Jbig2, G4 };
+
 struct JobOptions {
     PageLayout page;
     int quality = kDefaultQuality;
     bool lossless = false;
     bool bookmarks = false; // an outline entry per picture
     PdfaLevel pdfa = PdfaLevel::Off;
+    BilevelCoding bilevel = BilevelCoding::Jbig2;
     // At a quality, pictures shown at more than this many dots per inch on their page are
     // scaled down to it (JPEG files then re-encoded); 0 for no ceiling. Lossless ignores it.
     int maxDpi = 0;

@@ -1,5 +1,6 @@
 #include "jobfiles/page_options.h"
 
+#include "jobfiles/bilevel_text.h"
 #include "jobfiles/docinfo.h"
 #include "jobfiles/page_layout_text.h"
 #include "jobfiles/pdfa_level.h"
@@ -14,6 +15,8 @@ bool writePageOptions(const std::string& folder, const JobOptions& options, std:
     auto values = pageLayoutValues(options.page);
     if (options.pdfa != PdfaLevel::Off)
         values.emplace_back(kPdfaKey, formatPdfaLevel(options.pdfa));
+    if (options.bilevel != BilevelCoding::Jbig2)
+        values.emplace_back(kBilevelKey, formatBilevelCoding(options.bilevel));
     return writeKeyValueLines(folder, kPageOptionsFileName, values, error);
 }
 
@@ -24,6 +27,15 @@ PdfaLevel readPdfaLevel(const std::string& path) {
             parsePdfaLevel(value, level);
     });
     return level;
+}
+
+BilevelCoding readBilevelCoding(const std::string& path) {
+    BilevelCoding coding = BilevelCoding::Jbig2;
+    readKeyValueLines(path, [&](const std::string& key, const std::string& value) {
+        if (key == kBilevelKey)
+            parseBilevelCoding(value, coding);
+    });
+    return coding;
 }
 
 PageLayout readPageOptions(const std::string& path) {

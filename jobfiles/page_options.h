@@ -9,10 +9,12 @@
 //   Margin=10
 //   Fit=fit
 //   PDFA=2b
+//   Bilevel=g4
 //
-// Values as in jobfiles/page_layout_text.h and jobfiles/pdfa_level.h (PDFA only when on). A missing
-// file, key or valid value means the default: each page as large as its picture. No Qt, no qpdf:
-// link pw_jobfiles.
+// Values as in jobfiles/page_layout_text.h, jobfiles/pdfa_level.h (PDFA only when on) and
+// jobfiles/bilevel_text.h (Bilevel only for Group 4). A missing file, key or valid value means
+// the default: each page as large as its picture, black-and-white pages as JBIG2. No Qt, no
+// qpdf: link pw_jobfiles.
 #include "jobfiles/job_options.h"
 
 #include <string>
@@ -25,7 +27,8 @@ inline constexpr const char* kPageOptionsFileName = "options.txt";
 bool writePageOptions(const std::string& folder, const PageLayout& layout,
                       std::string* error = nullptr);
 
-// The same with the options beyond the layout the builder reads (the PDF/A level).
+// The same with the options beyond the layout the builder reads (the PDF/A level and the
+// coding of black-and-white pages).
 bool writePageOptions(const std::string& folder, const JobOptions& options,
                       std::string* error = nullptr);
 
@@ -33,5 +36,7 @@ bool writePageOptions(const std::string& folder, const JobOptions& options,
 PageLayout readPageOptions(const std::string& path);
 // The PDF/A level of an options file; off without one.
 PdfaLevel readPdfaLevel(const std::string& path);
+// The coding of black-and-white pages of an options file; JBIG2 without one.
+BilevelCoding readBilevelCoding(const std::string& path);
 
 } // namespace pw::jobfiles

@@ -6,6 +6,7 @@
 #include "jobfiles/picture_titles.h"
 #include "outside/pdftool/ccitt_image.h"
 #include "outside/pdftool/icc_profiles.h"
+#include "outside/pdftool/jbig2_image.h"
 #include "outside/pdftool/pdf_writer.h"
 #include "outside/pdftool/progress_plan.h"
 #include "outside/pdftool/staged_files.h"
@@ -54,7 +55,8 @@ struct Checked {
     std::string reason;
 };
 
-Checked checkStagedFile(const StagedFile& file) {
+// With `jbig2` a Group 4 page is coded anew into it from the check's decode.
+Checked checkStagedFile(const StagedFile& file, Jbig2Streams* jbig2) {
     Checked checked;
     checked.reason = file.problem;
     if (!checked.reason.empty())
@@ -68,9 +70,16 @@ Checked checkStagedFile(const StagedFile& file) {
             return source;
         };
         if (jobfiles::isTiffName(file.name)) {
-            if (auto g4 = formats::readG4Tiff(file.path, checked.reason)) {
+            // Coded anew, the page need only decode in libtiff; copied, PDF readers must
+            // decode it alike.
+            std::vector<std::uint8_t> rows;
+            auto g4 = jbig2 != nullptr ? formats::decodeG4Tiff(file.path, checked.reason, rows)
+                                       : formats::readG4Tiff(file.path, checked.reason);
+            std::optional<Jbig2Stream> coded;
+            if (g4 && (jbig2 == nullptr || (coded = jbig2->add(*g4, rows, checked.reason)))) {
                 checked.page = page(g4PageInfo(*g4));
                 checked.page->g4 = std::move(*g4);
+                checked.page->jbig2 = coded;
             }
         } else if (jobfiles::isPngName(file.name)) {
             if (auto png = formats::readPngInfo(file.path, checked.reason)) {
@@ -89,15 +98,16 @@ Checked checkStagedFile(const StagedFile& file) {
     return checked;
 }
 
-// The checks read every byte of every picture. The builder runs after staging, with the other
-// cores idle, so a few threads share the files out; the results keep the files' order.
-std::vector<Checked> checkStagedFiles(const std::vector<StagedFile>& files) {
+// The checks read every byte of every picture (and code the JBIG2 pages). The builder runs
+// after staging, with the other cores idle, so a few threads share the files out; the results
+// keep the files' order.
+std::vector<Checked> checkStagedFiles(const std::vector<StagedFile>& files, Jbig2Streams* jbig2) {
     constexpr unsigned kMostThreads = 4;
     std::vector<Checked> checked(files.size());
     std::atomic<std::size_t> next{0};
     const auto work = [&] {
         for (std::size_t i = next++; i < files.size(); i = next++)
-            checked[i] = checkStagedFile(files[i]);
+            checked[i] = checkStagedFile(files[i], jbig2);
     };
     const unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, kMostThreads);
     std::vector<std::thread> helpers;
@@ -110,10 +120,11 @@ std::vector<Checked> checkStagedFiles(const std::vector<StagedFile>& files) {
 }
 
 std::vector<PageSource> readHeaders(const std::vector<StagedFile>& files,
-                                    const jobfiles::PageTurns& turns, std::FILE* err) {
+                                    const jobfiles::PageTurns& turns, Jbig2Streams* jbig2,
+                                    std::FILE* err) {
     std::vector<PageSource> pages;
     pages.reserve(files.size());
-    std::vector<Checked> checked = checkStagedFiles(files);
+    std::vector<Checked> checked = checkStagedFiles(files, jbig2);
     for (std::size_t i = 0; i < files.size(); ++i) {
         if (checked[i].page) {
             pages.push_back(std::move(*checked[i].page));
@@ -149,8 +160,13 @@ int buildStagedPdf(const std::string& folder, std::FILE* out, std::FILE* err,
         line(err, "No staged pictures in " + folder);
         return jobfiles::kExitNoPictures;
     }
-    const std::vector<PageSource> pages = readHeaders(
-        files, jobfiles::readPageTurns(folder + "/" + jobfiles::kPageTurnsFileName), err);
+    const std::string optionsPath = folder + "/" + jobfiles::kPageOptionsFileName;
+    std::optional<Jbig2Streams> jbig2;
+    if (jobfiles::readBilevelCoding(optionsPath) == jobfiles::BilevelCoding::Jbig2)
+        jbig2.emplace(folder);
+    const std::vector<PageSource> pages =
+        readHeaders(files, jobfiles::readPageTurns(folder + "/" + jobfiles::kPageTurnsFileName),
+                    jbig2 ? &*jbig2 : nullptr, err);
     if (pages.empty()) {
         line(err, "None of the " + std::to_string(files.size()) + " staged pictures is usable");
         return jobfiles::kExitNoUsablePictures;
@@ -159,8 +175,7 @@ int buildStagedPdf(const std::string& folder, std::FILE* out, std::FILE* err,
     jobfiles::DocInfo docInfo;
     if (auto read = jobfiles::readDocInfo(folder + "/" + jobfiles::kDocInfoFileName))
         docInfo = std::move(*read);
-    const jobfiles::PageLayout layout =
-        jobfiles::readPageOptions(folder + "/" + jobfiles::kPageOptionsFileName);
+    const jobfiles::PageLayout layout = jobfiles::readPageOptions(optionsPath);
     const std::optional<jobfiles::PictureTitles> titles =
         jobfiles::readPictureTitles(folder + "/" + jobfiles::kPictureTitlesFileName);
 
@@ -179,8 +194,8 @@ int buildStagedPdf(const std::string& folder, std::FILE* out, std::FILE* err,
     };
     std::size_t laidOnWhite = 0;
     const WriteExtras extras{encryption ? &*encryption : nullptr, titles ? &*titles : nullptr,
-                             jobfiles::readPdfaLevel(folder + "/" + jobfiles::kPageOptionsFileName),
-                             &laidOnWhite};
+                             jobfiles::readPdfaLevel(optionsPath), &laidOnWhite,
+                             jbig2 ? &*jbig2 : nullptr};
     bool written = writePdf(pages, docInfo, layout, file, announce, error, extras);
     if (written && (std::fflush(file) != 0 || std::ferror(file) != 0)) {
         written = false;

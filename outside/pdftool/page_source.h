@@ -11,6 +11,12 @@
 
 namespace pw::pdftool {
 
+// Where a page's JBIG2 stream lies in the run's Jbig2Streams (jbig2_image.h).
+struct Jbig2Stream {
+    std::uint64_t offset = 0;
+    std::uint64_t bytes = 0;
+};
+
 struct PageSource {
     std::string name; // staged file name, for progress
     std::string path;
@@ -23,6 +29,7 @@ struct PageSource {
     std::uint32_t iccVersion = 0; // the profile's ICC version, header bytes 8 to 11
     int turn = 0; // the user's turn clockwise on top of the EXIF one: 0, 90, 180 or 270
     std::optional<formats::G4Tiff> g4; // a Group 4 page instead
+    std::optional<Jbig2Stream> jbig2;  // with g4: its JBIG2 coding, which goes in instead
 };
 
 // Called when a page's picture is being copied into the file, with its position in `pages`.

@@ -5,6 +5,7 @@
 #include "jobfiles/text_values.h"
 #include "outside/pdftool/ccitt_image.h"
 #include "outside/pdftool/icc_profiles.h"
+#include "outside/pdftool/jbig2_image.h"
 #include "outside/pdftool/page_geometry.h"
 #include "outside/pdftool/pdfa.h"
 #include "outside/pdftool/png_image.h"
@@ -226,6 +227,7 @@ public:
           provider_(std::make_shared<JpegFileProvider>(pages, onPageWritten)),
           pngImages_(std::make_shared<PngImages>(pages, onPageWritten)),
           ccittImages_(std::make_shared<CcittImages>(pages, onPageWritten)),
+          jbig2Images_(std::make_shared<Jbig2Images>(pages, extras.jbig2, onPageWritten)),
           iccProvider_(std::make_shared<IccFileProvider>(pages)) {
         pdf_.emptyPDF();
         textLayer_ = std::make_unique<TextLayer>(pdf_);
@@ -236,6 +238,7 @@ public:
 
     QPDF& pdf() { return pdf_; }
     bool needsUserUnit() const { return needsUserUnit_; }
+    bool hasJbig2() const { return hasJbig2_; }
     const std::string& pngVersion() const { return pngImages_->minimumVersion(); }
     std::size_t laidOnWhite() const { return pngImages_->laidOnWhite(); }
 
@@ -314,6 +317,10 @@ private:
 
     Handle imageOf(std::size_t index) {
         const std::optional<formats::PngInfo>& png = pages_[index].png;
+        if (pages_[index].jbig2) {
+            hasJbig2_ = true;
+            return jbig2Images_->image(pdf_, index);
+        }
         return pages_[index].g4 ? ccittImages_->image(pdf_, index)
                : png ? pngImages_->image(pdf_, index, colourSpace(index, png->baseColours()))
                      : jpegImage(index);
@@ -424,11 +431,13 @@ private:
     std::shared_ptr<JpegFileProvider> provider_;
     std::shared_ptr<PngImages> pngImages_;
     std::shared_ptr<CcittImages> ccittImages_;
+    std::shared_ptr<Jbig2Images> jbig2Images_;
     std::shared_ptr<IccFileProvider> iccProvider_;
     std::map<std::string, Handle> profiles_;
     std::optional<Outline> outline_;
     std::unique_ptr<TextLayer> textLayer_;
     bool needsUserUnit_ = false;
+    bool hasJbig2_ = false;
 };
 
 } // namespace
@@ -466,12 +475,17 @@ bool writePdf(const std::vector<PageSource>& pages, const jobfiles::DocInfo& doc
         writer.setLinearization(false);
         if (extras.pdfa != jobfiles::PdfaLevel::Off)
             writer.setNewlineBeforeEndstream(true); // PDF/A wants an EOL before "endstream"
-        if (extras.pdfa == jobfiles::PdfaLevel::A1b)
+        if (extras.pdfa == jobfiles::PdfaLevel::A1b) {
             writer.forcePDFVersion("1.4"); // a reader of 1.4 ignores /UserUnit, which fits
-        else if (builder.needsUserUnit())
-            writer.setMinimumPDFVersion("1.6");
-        else if (!builder.pngVersion().empty())
-            writer.setMinimumPDFVersion(builder.pngVersion());
+        } else {
+            // The writer keeps the highest of these.
+            if (builder.needsUserUnit())
+                writer.setMinimumPDFVersion("1.6");
+            if (!builder.pngVersion().empty())
+                writer.setMinimumPDFVersion(builder.pngVersion());
+            if (builder.hasJbig2())
+                writer.setMinimumPDFVersion("1.4");
+        }
         if (const jobfiles::Encryption* encryption = extras.encryption;
             encryption && encryption->active()) {
             const std::string owner = readerPassword(

@@ -1,11 +1,12 @@
 #pragma once
 // Writes the PDF: one page per picture (a tall or wide one split over several, see
-// tall_pages.h), each JPEG embedded unchanged, each PNG without loss, each Group 4 page's data
-// as it is.
+// tall_pages.h), each JPEG embedded unchanged, each PNG without loss, each Group 4 page as the
+// JBIG2 stream it was coded to (jbig2_image.h) or its data as it is.
 #include "jobfiles/docinfo.h"
 #include "jobfiles/encryption.h"
 #include "jobfiles/job_options.h"
 #include "jobfiles/picture_titles.h"
+#include "outside/pdftool/jbig2_image.h"
 #include "outside/pdftool/page_source.h"
 
 #include <cstdint>
@@ -31,6 +32,8 @@ struct WriteExtras {
     jobfiles::PdfaLevel pdfa = jobfiles::PdfaLevel::Off;
     // Set to the number of pages whose transparency was laid on white (PDF/A-1b).
     std::size_t* laidOnWhite = nullptr;
+    // Where the JBIG2 streams of the pages that have them are kept.
+    const Jbig2Streams* jbig2 = nullptr;
 };
 
 // Writes the document to `out` (left open), each page laid out as `layout` says. The pictures

@@ -59,7 +59,7 @@ TEST(SettingLines, LaterLinesFollowTheTwoFieldsAndSurviveSave) {
     EXPECT_EQ(test::TempHome::read(app::settingsFilePath()),
               "/srv/pdf\r\n0\r\nPageSize=picture\r\nOrientation=auto\r\nMargin=0\r\n"
               "Fit=fit\r\nSplitTall=no\r\nOverlap=0\r\nPerSheet=1x1\r\nGap=5\r\nBookmarks="
-              "no\r\nPDFA=off\r\nMaxDpi=off\r\n"
+              "no\r\nPDFA=off\r\nBilevel=jbig2\r\nMaxDpi=off\r\n"
               "TextLanguages=none\r\nAutoRotate=no\r\n"
               "Quality=100\r\nColour=gray\r\n");
 }
@@ -81,6 +81,7 @@ TEST(SettingLines, PageLayoutLinesReadBackAndFallBackOneByOne) {
     options.ocrLanguages = "deu+eng";
     options.autoRotate = true;
     options.pdfa = jobfiles::PdfaLevel::A1b;
+    options.bilevel = jobfiles::BilevelCoding::G4;
     options.maxDpi = 200;
     options.page.splitTall = true;
     options.page.overlapMm = 5;
@@ -93,10 +94,11 @@ TEST(SettingLines, PageLayoutLinesReadBackAndFallBackOneByOne) {
         test::TempHome::read(app::settingsFilePath()),
         "/srv/pdf\r\n1\r\nPageSize=100x150mm\r\nOrientation=landscape\r\nMargin=12.5\r\n"
         "Fit=fill\r\nSplitTall=yes\r\nOverlap=5\r\nPerSheet=3x1\r\nGap=2.5\r\nBookmarks=yes\r\n"
-        "PDFA=1b\r\n"
+        "PDFA=1b\r\nBilevel=g4\r\n"
         "MaxDpi=200\r\nTextLanguages=deu+eng\r\nAutoRotate=yes\r\nQuality=100\r\n");
     EXPECT_TRUE(app::loadSettings().options.bookmarks);
     EXPECT_EQ(app::loadSettings().options.pdfa, jobfiles::PdfaLevel::A1b);
+    EXPECT_EQ(app::loadSettings().options.bilevel, jobfiles::BilevelCoding::G4);
     EXPECT_EQ(app::loadSettings().options.maxDpi, 200);
     EXPECT_EQ(app::loadSettings().options.ocrLanguages, "deu+eng");
     EXPECT_TRUE(app::loadSettings().options.autoRotate);
@@ -115,7 +117,7 @@ TEST(SettingLines, PageLayoutLinesReadBackAndFallBackOneByOne) {
     test::TempHome::write(
         app::settingsFilePath(),
         "/srv/pdf\r\n1\r\nPageSize=A4\r\nOrientation=upside\r\nMargin=51\r\nFit=fill\r\n"
-        "Bookmarks=maybe\r\nPDFA=3a\r\nMaxDpi=5\r\n");
+        "Bookmarks=maybe\r\nPDFA=3a\r\nBilevel=jbig3\r\nMaxDpi=5\r\n");
     const app::StoredSettings damaged = app::loadSettings();
     EXPECT_EQ(damaged.modeIndex, 1);
     EXPECT_EQ(damaged.options.page.size, jobfiles::PageSize::A4);
@@ -124,6 +126,7 @@ TEST(SettingLines, PageLayoutLinesReadBackAndFallBackOneByOne) {
     EXPECT_EQ(damaged.options.page.fit, jobfiles::Fit::Fill);
     EXPECT_FALSE(damaged.options.bookmarks);
     EXPECT_EQ(damaged.options.pdfa, jobfiles::PdfaLevel::Off);
+    EXPECT_EQ(damaged.options.bilevel, jobfiles::BilevelCoding::Jbig2);
     EXPECT_EQ(damaged.options.maxDpi, 0);
 }
 

@@ -201,6 +201,17 @@ check "--pdfa with a password: status 1, one line, nothing written" eval 'test "
 run -q --pdfa 3u "$work/in/c.jpg"
 check "--pdfa 3u: status 1" eval 'test "$status" -eq 1 && grep -q "PDF/A level" <<<"$err"'
 
+# Black and white: JBIG2 by default, CCITT Group 4 with --bilevel g4; anything else refused.
+convert -size 64x48 pattern:checkerboard -monochrome "$work/bw.png"
+encodings() { pdfimages -list "$1" | awk 'NR > 2 { print $9 }' | paste -sd,; }
+run -q -o "$work/out/bw" "$work/bw.png" "$work/in/c.jpg"
+check "black and white: JBIG2 by default" test "$status:$(encodings "$out")" = "0:jbig2,jpeg"
+run -q -o "$work/out/bw" --bilevel g4 "$work/bw.png"
+check "--bilevel g4: CCITT Group 4" test "$status:$(encodings "$out")" = "0:ccitt"
+run -q --bilevel jbig "$work/bw.png"
+check "--bilevel jbig: status 1" eval 'test "$status" -eq 1 && grep -q "black-and-white coding" <<<"$err"'
+check "--bilevel in convert --help" grep -q -- "--bilevel CODING" <<<"$help"
+
 # The newer picture types, named in any letter case.
 cp "$samples/06-harbour.heic" "$work/h.HEIC"
 cp "$samples/07-lagoon.webp" "$work/l.webp"

@@ -98,15 +98,15 @@ check "OCR: a lossless page keeps every pixel, and has its words" eval \
     '[ "$(compare -metric AE "$work/out/lossless-000.png" "$work/in/page8.png" null: 2>&1)" = 0 ] &&
      [ "$(words "$work/out/lossless.pdf")" = "$line1 $line2" ]'
 
-# A black-and-white page is stored as Group 4 and read like any other, also as the second
+# A black-and-white page is stored as JBIG2 and read like any other, also as the second
 # page of a TIFF whose first page is in colour.
 convert "$work/in/page.png" -fill red -draw "rectangle 0,0 8,8" -depth 8 "$work/in/colour.tif"
 convert "$work/in/page.png" -monochrome -depth 1 "$work/in/bilevel.tif"
 tiffcp "$work/in/colour.tif" "$work/in/bilevel.tif" "$work/in/mixed.tif"
 run --ocr eng -o "$work/out/mixed.pdf" "$work/in/mixed.tif"
-check "OCR on a colour page and a Group 4 page: the words of both ($err)" eval \
+check "OCR on a colour page and a black-and-white page: the words of both ($err)" eval \
     '[ "$(words "$work/out/mixed.pdf")" = "$line1 $line2 $line1 $line2" ] &&
-     [ "$(pdfimages -list "$work/out/mixed.pdf" | awk "NR > 2 { print \$9 }" | paste -sd,)" = jpeg,ccitt ]'
+     [ "$(pdfimages -list "$work/out/mixed.pdf" | awk "NR > 2 { print \$9 }" | paste -sd,)" = jpeg,jbig2 ]'
 
 # Paper size, margin and a turn of the user's setting a sideways scan upright: the text
 # follows the picture.

@@ -236,10 +236,14 @@ TEST_F(Conversion, PasswordGroupEncryptsAndBookmarksAreSavedButNoPassword) {
     EXPECT_FALSE(app_->encryption().active());
 }
 
-// Archive (PDF/A) is kept on Save; with a password the Convert is refused with a message.
+// Archive (PDF/A) and the coding of black-and-white pages are in force at once and kept on
+// Save; with a password the Convert is refused with a message.
 TEST_F(Conversion, ArchiveChoiceIsSavedAndRefusedWithAPassword) {
     gui::frmPrinting& engine = startProgram();
     EXPECT_EQ(engine.grpArchive->cmbPdfa->currentText(), QStringLiteral("Off"));
+    EXPECT_EQ(engine.grpArchive->cmbBilevel->currentText(), QStringLiteral("JBIG2"));
+    engine.grpArchive->cmbBilevel->setCurrentIndex(1);
+    EXPECT_EQ(app_->settings().options.bilevel, jobfiles::BilevelCoding::G4);
     const QString output = dir_.path() + QStringLiteral("/archive");
     engine.txtPath->setText(output);
     engine.grpArchive->cmbPdfa->setCurrentIndex(2);
@@ -252,6 +256,14 @@ TEST_F(Conversion, ArchiveChoiceIsSavedAndRefusedWithAPassword) {
     EXPECT_FALSE(QFile::exists(output + QStringLiteral("/NewPDF.pdf")));
 
     engine.grpPassword->txtOpenPassword->clear();
+    QImage bilevel(64, 48, QImage::Format_Grayscale8); // black and white only
+    bilevel.fill(255);
+    for (int y = 8; y < 18; ++y)
+        std::fill_n(bilevel.scanLine(y) + 8, 20, 0);
+    const QString scan = dir_.path() + QStringLiteral("/scan.png");
+    ASSERT_TRUE(bilevel.save(scan));
+    prompts_.openNext(scan.toStdString());
+    press(front.imgToolbar[0]);
     press(front.imgConvert);
     waitForJob();
     QFile pdf(output + QStringLiteral("/NewPDF.pdf"));
@@ -259,12 +271,17 @@ TEST_F(Conversion, ArchiveChoiceIsSavedAndRefusedWithAPassword) {
     const QByteArray bytes = pdf.readAll();
     EXPECT_TRUE(bytes.startsWith("%PDF-1.4"));
     EXPECT_TRUE(bytes.contains("<pdfaid:part>1</pdfaid:part>"));
+    const QString list =
+        run(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf.fileName()});
+    EXPECT_TRUE(list.contains(QStringLiteral(" ccitt "))) << list.toStdString();
 
     engine.show();
     engine.cmdSave->click();
     endProgram();
     gui::frmPrinting& again = startProgram();
     EXPECT_EQ(again.grpArchive->level(), jobfiles::PdfaLevel::A1b);
+    EXPECT_EQ(again.jobOptions().bilevel, jobfiles::BilevelCoding::G4);
+    EXPECT_EQ(again.grpArchive->cmbBilevel->currentText(), QStringLiteral("Group 4"));
 }
 
 TEST_F(Conversion, QualityControlShowsItsCaptionsKeepsPicturesWhole) {

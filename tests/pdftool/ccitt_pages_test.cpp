@@ -1,16 +1,24 @@
-// Group 4 pages: a staged one-strip TIFF's data goes in as it is; anything else is skipped.
-// A tall or wide picture split over pages of paper, shown slice by slice from one stored image.
+// Group 4 pages: a staged one-strip TIFF coded anew as JBIG2, or with Bilevel=g4 its data as it
+// is; anything else is skipped. A tall or wide picture split over pages of paper, shown slice by
+// slice from one stored image.
 #include "command_output.h"
 #include "formats/g4_stream.h"
 #include "formats/g4_tiff.h"
+#include "jobfiles/encryption.h"
+#include "jobfiles/page_words.h"
 #include "jpeg_maker.h"
 #include "pdf_probe.h"
+#include "tiff_maker.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
+#include <memory>
 #include <qpdf/QPDF.hh>
+#include <qpdf/QPDFPageDocumentHelper.hh>
 #include <random>
 #include <sstream>
 #include <tiffio.h>
@@ -21,68 +29,33 @@ using namespace pw;
 
 namespace {
 
+// The size of BilevelSpec's picture.
 constexpr int kWidth = 21;
 constexpr int kHeight = 10;
 
-bool black(int x, int y) {
-    return (x + 2 * y) % 5 == 0 || y == 0;
-}
-
-// A bilevel TIFF at 96 dpi, black where `dark(x, y)`: 1 for black unless `photometric` is
-// min-is-black.
-struct Bilevel {
-    int photometric = PHOTOMETRIC_MINISWHITE;
-    int compression = COMPRESSION_CCITTFAX4;
-    int rowsPerStrip = 0; // 0: one strip
-    int width = kWidth;
-    int height = kHeight;
-    std::function<bool(int, int)> dark = black;
-};
-
-bool writeBilevel(const std::string& path, const Bilevel& picture) {
-    TIFF* tiff = TIFFOpen(path.c_str(), "w");
-    if (tiff == nullptr)
-        return false;
-    TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, picture.width);
-    TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, picture.height);
-    TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 1);
-    TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, picture.photometric);
-    TIFFSetField(tiff, TIFFTAG_COMPRESSION, picture.compression);
-    TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP,
-                 picture.rowsPerStrip > 0 ? picture.rowsPerStrip : picture.height);
-    TIFFSetField(tiff, TIFFTAG_XRESOLUTION, 96.0F);
-    TIFFSetField(tiff, TIFFTAG_YRESOLUTION, 96.0F);
-    TIFFSetField(tiff, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
-    bool written = true;
-    std::vector<unsigned char> row(static_cast<std::size_t>(picture.width + 7) / 8);
-    for (int y = 0; y < picture.height; ++y) {
-        std::fill(row.begin(), row.end(), 0);
-        for (int x = 0; x < picture.width; ++x) {
-            if (picture.dark(x, y) == (picture.photometric == PHOTOMETRIC_MINISWHITE))
-                row[static_cast<std::size_t>(x / 8)] |= static_cast<unsigned char>(0x80 >> (x % 8));
-        }
-        written =
-            written && TIFFWriteScanline(tiff, row.data(), static_cast<std::uint32_t>(y), 0) == 1;
-    }
-    TIFFClose(tiff);
-    return written;
-}
-
-// The object number of each page's image, as `pdfimages -list` gives them.
-std::vector<std::string> imageObjects(const std::string& pdf) {
-    std::istringstream list(pw::test::commandOutput("pdfimages -list '" + pdf + "'"));
+// Column `column` (from 0) of each image's line of `pdfimages -list`: 8 its coding, 10 its
+// object number.
+std::vector<std::string> listColumn(const std::string& pdf, int column,
+                                    const std::string& options = "") {
+    std::istringstream list(
+        pw::test::commandOutput("pdfimages -list " + options + " '" + pdf + "'"));
     std::string line;
-    std::vector<std::string> objects;
+    std::vector<std::string> values;
     for (int skip = 0; skip < 2 && std::getline(list, line); ++skip) {
     }
     while (std::getline(list, line)) {
         std::istringstream fields(line);
         std::string field;
-        for (int i = 0; i <= 10; ++i)
+        for (int i = 0; i <= column; ++i)
             fields >> field;
-        objects.push_back(field);
+        values.push_back(field);
     }
-    return objects;
+    return values;
+}
+
+// The object number of each page's image, as `pdfimages -list` gives them.
+std::vector<std::string> imageObjects(const std::string& pdf) {
+    return listColumn(pdf, 10);
 }
 
 // Runs pdf.exe over the stage with its picture split on A4 with margins and overlap of 10 mm,
@@ -131,6 +104,7 @@ int wrongSamples(int page, const std::vector<std::pair<double, bool>>& samples, 
 
 TEST(CcittPages, StripGoesInAsItIsAndShowsThePattern) {
     Stage stage;
+    ASSERT_TRUE(writeFile(stage.path("options.txt"), "Bilevel=g4\n"));
     ASSERT_TRUE(writeBilevel(stage.path("00000.tif"), {}));
     ASSERT_TRUE(writeBilevel(stage.path("00001.TIF"), {.photometric = PHOTOMETRIC_MINISBLACK}));
     const ToolRun run = runPdfExe(stage);
@@ -162,7 +136,7 @@ TEST(CcittPages, StripGoesInAsItIsAndShowsThePattern) {
         int wrong = 0;
         for (int y = 0; y < kHeight; ++y)
             for (int x = 0; x < kWidth; ++x)
-                wrong += *shown.at(4 * x + 1, 4 * y + 1) != (black(x, y) ? 0 : 255);
+                wrong += *shown.at(4 * x + 1, 4 * y + 1) != (bilevelPattern(x, y) ? 0 : 255);
         EXPECT_EQ(wrong, 0) << name;
     }
 }
@@ -187,11 +161,221 @@ TEST(CcittPages, OtherTiffsAreSkipped) {
         garbled[page->stripOffset + i] = static_cast<char>(0x55 ^ (i * 29));
     ASSERT_TRUE(writeFile(stage.path("00003.tif"), garbled));
 
-    const ToolRun run = runPdfExe(stage);
-    EXPECT_EQ(run.exitCode, 3) << run.output;
-    for (const char* name : {"00000.tif", "00001.tif", "00002.tif", "00003.tif", "00004.tif"})
-        EXPECT_NE(run.output.find(std::string("Skipped ") + name + ": "), std::string::npos)
-            << run.output;
+    // Coded anew as JBIG2 (libtiff's decode alone judges the data) and copied as Group 4.
+    for (const char* options : {"", "Bilevel=g4\n"}) {
+        ASSERT_TRUE(writeFile(stage.path("options.txt"), options));
+        const ToolRun run = runPdfExe(stage);
+        EXPECT_EQ(run.exitCode, 3) << run.output;
+        for (const char* name : {"00000.tif", "00001.tif", "00002.tif", "00003.tif", "00004.tif"})
+            EXPECT_NE(run.output.find(std::string("Skipped ") + name + ": "), std::string::npos)
+                << run.output;
+    }
+}
+
+namespace {
+
+// A picture every coding of bilevel pages must keep exactly.
+struct Pattern {
+    std::string name;
+    int width;
+    int height;
+    std::function<bool(int, int)> dark;
+};
+
+std::vector<Pattern> bilevelPatterns() {
+    std::mt19937 random(5);
+    auto noise = std::make_shared<std::vector<char>>(99 * 61);
+    for (char& dot : *noise)
+        dot = random() % 3 == 0;
+    return {
+        {"odd width", 333, 47,
+         [](int x, int y) { return (x * x + 3 * y * y) % 11 < 4 || x == 332; }},
+        {"1 x 1", 1, 1, [](int, int) { return true; }},
+        {"10000 x 1", 10000, 1, [](int x, int) { return x % 3 == 0 || x % 7 == 1; }},
+        {"all white", 64, 40, [](int, int) { return false; }},
+        {"all black", 64, 40, [](int, int) { return true; }},
+        {"checkerboard", 37, 21, [](int x, int y) { return (x + y) % 2 == 1; }},
+        {"noise", 99, 61, [noise](int x, int y) { return (*noise)[y * 99 + x] != 0; }},
+    };
+}
+
+// A binary PGM's pixels; empty when it is none.
+std::vector<std::uint8_t> readPgm(const std::string& path, int& width, int& height) {
+    std::ifstream in(path, std::ios::binary);
+    std::string magic;
+    int maxValue = 0;
+    in >> magic >> width >> height >> maxValue;
+    in.get();
+    if (!in || magic != "P5" || maxValue != 255)
+        return {};
+    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(width) * height);
+    in.read(reinterpret_cast<char*>(pixels.data()), static_cast<std::streamsize>(pixels.size()));
+    return in ? pixels : std::vector<std::uint8_t>{};
+}
+
+// Where a page shows its picture: the image matrix of its content stream, then the page's
+// height.
+std::array<double, 7> placement(QPDFPageObjectHelper page) {
+    QPDFObjectHandle contents = page.getObjectHandle().getKey("/Contents");
+    if (contents.isArray())
+        contents = contents.getArrayItem(0);
+    const auto data = contents.getStreamData(qpdf_dl_generalized);
+    std::istringstream tokens(
+        std::string(reinterpret_cast<const char*>(data->getBuffer()), data->getSize()));
+    std::vector<std::string> before;
+    for (std::string token; tokens >> token && token != "cm";)
+        before.push_back(token);
+    std::array<double, 7> placed{};
+    for (std::size_t i = 0; i < 6 && before.size() >= 6; ++i)
+        placed[i] = std::stod(before[before.size() - 6 + i]);
+    placed[6] = page.getObjectHandle().getKey("/MediaBox").getArrayItem(3).getNumericValue();
+    return placed;
+}
+
+// How many pixels of `pattern` the rendering of its page at `dpi` shows otherwise (black below
+// 128), each sampled at its middle.
+int wrongPixels(const Pattern& pattern, const std::array<double, 7>& m, const std::string& pgm,
+                double dpi) {
+    int width = 0;
+    int height = 0;
+    const std::vector<std::uint8_t> shown = readPgm(pgm, width, height);
+    if (shown.empty())
+        return -1;
+    const double scale = dpi / 72.0;
+    int wrong = 0;
+    for (int y = 0; y < pattern.height; ++y) {
+        for (int x = 0; x < pattern.width; ++x) {
+            const double u = (x + 0.5) / pattern.width;
+            const double v = 1.0 - (y + 0.5) / pattern.height;
+            const auto px = static_cast<int>((m[0] * u + m[2] * v + m[4]) * scale);
+            const auto py = static_cast<int>((m[6] - (m[1] * u + m[3] * v + m[5])) * scale);
+            if (px < 0 || py < 0 || px >= width || py >= height)
+                return -1;
+            wrong += (shown[static_cast<std::size_t>(py) * width + px] < 128) != pattern.dark(x, y);
+        }
+    }
+    return wrong;
+}
+
+// What mutool says, less the warning of Debian's build that it has no colour management.
+std::string mupdfSays(const std::string& arguments) {
+    std::string said = pw::test::commandOutput("mutool draw -q " + arguments + " 2>&1");
+    const std::string noIcc = "warning: ICC support is not available\n";
+    for (auto at = said.find(noIcc); at != std::string::npos; at = said.find(noIcc))
+        said.erase(at, noIcc.size());
+    return said;
+}
+
+} // namespace
+
+// Every pattern, stored with black as 1 and as 0, shows pixel for pixel in poppler and MuPDF,
+// coded as JBIG2 by default and as its Group 4 data with Bilevel=g4, without a complaint.
+TEST(BilevelPages, EveryPatternShowsExactlyAsJbig2AndAsGroup4) {
+    Stage stage;
+    const std::vector<Pattern> patterns = bilevelPatterns();
+    const std::size_t count = 2 * patterns.size();
+    for (std::size_t i = 0; i < count; ++i) {
+        const Pattern& pattern = patterns[i / 2];
+        char name[32];
+        std::snprintf(name, sizeof name, "%05zu.tif", i);
+        ASSERT_TRUE(writeBilevel(
+            stage.path(name),
+            {.photometric = i % 2 == 0 ? PHOTOMETRIC_MINISWHITE : PHOTOMETRIC_MINISBLACK,
+             .width = pattern.width,
+             .height = pattern.height,
+             .dark = pattern.dark}));
+    }
+    // poppler smooths pictures shown at less than four times their size; MuPDF steps through a
+    // picture in fixed point, which drifts by pixels across 10000 of them, unless it shows each
+    // as one pixel.
+    constexpr int kPopplerDpi = 4 * 96;
+    for (const std::string coding : {"jbig2", "g4"}) {
+        SCOPED_TRACE(coding);
+        if (coding == "g4") {
+            ASSERT_TRUE(writeFile(stage.path("options.txt"), "Bilevel=g4\n"));
+        }
+        const ToolRun run = runPdfExe(stage);
+        ASSERT_EQ(run.exitCode, 0) << run.output;
+        ASSERT_EQ(qpdfCheck(stage.pdf()), 0);
+        EXPECT_EQ(listColumn(stage.pdf(), 8),
+                  std::vector<std::string>(count, coding == "g4" ? "ccitt" : "jbig2"));
+        QPDF pdf;
+        pdf.processFile(stage.pdf().c_str());
+        if (coding == "jbig2") {
+            EXPECT_EQ(pdf.getPDFVersion(), "1.4");
+        }
+        const std::string poppler = stage.cache() + "/poppler-" + coding;
+        const std::string mupdf = stage.cache() + "/mupdf.pgm";
+        EXPECT_EQ(pw::test::commandOutput("pdftoppm -gray -r " + std::to_string(kPopplerDpi) +
+                                          " '" + stage.pdf() + "' '" + poppler + "' 2>&1"),
+                  "");
+        const std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(pdf).getAllPages();
+        ASSERT_EQ(pages.size(), count);
+        for (std::size_t i = 0; i < count; ++i) {
+            const Pattern& pattern = patterns[i / 2];
+            const std::string stored = i % 2 == 0 ? ", black as 1" : ", black as 0";
+            char number[32];
+            std::snprintf(number, sizeof number, "-%02zu.pgm", i + 1);
+            const std::array<double, 7> placed = placement(pages[i]);
+            EXPECT_EQ(wrongPixels(pattern, placed, poppler + number, kPopplerDpi), 0)
+                << "poppler: " << pattern.name << stored;
+            const double mupdfDpi = 72.0 * pattern.width / placed[0];
+            char dpi[32];
+            std::snprintf(dpi, sizeof dpi, "%.6f", mupdfDpi);
+            EXPECT_EQ(mupdfSays("-c gray -r " + std::string(dpi) + " -o '" + mupdf + "' '" +
+                                stage.pdf() + "' " + std::to_string(i + 1)),
+                      "");
+            EXPECT_EQ(wrongPixels(pattern, placed, mupdf, mupdfDpi), 0)
+                << "MuPDF: " << pattern.name << stored;
+        }
+    }
+}
+
+// JBIG2 pages turned, two on an A4 sheet and one with words over it look as their Group 4
+// data does; encrypted, the same, and the words are found.
+TEST(BilevelPages, Jbig2PagesTakeTurnsSheetsTextAndEncryption) {
+    Stage stage;
+    const auto dark = [](int x, int y) { return (x / 7 + y / 5) % 3 == 0 || x * y % 17 == 1; };
+    ASSERT_TRUE(writeBilevel(stage.path("00000.tif"), {.width = 101, .height = 61, .dark = dark}));
+    ASSERT_TRUE(writeBilevel(
+        stage.path("00001.tif"),
+        {.photometric = PHOTOMETRIC_MINISBLACK, .width = 77, .height = 130, .dark = dark}));
+    ASSERT_TRUE(writeFile(stage.path("turns.txt"), "00000=90\n"));
+    ASSERT_TRUE(
+        jobfiles::writePageWords(stage.path("00001.words"),
+                                 {77, 130, {{true, {4, 4, 70, 20}, {{{4, 4, 70, 20}, "Sheet"}}}}}));
+    const std::string layout = "PageSize=A4\nMargin=10\nPerSheet=2x1\n";
+    const std::string input = stage.cache() + "/input.txt";
+    ASSERT_TRUE(writeFile(input, jobfiles::encryptionText({"secret", "", true, true})));
+    const auto build = [&](const std::string& options, bool encrypted, const std::string& shown) {
+        EXPECT_TRUE(writeFile(stage.path("options.txt"), layout + options));
+        const ToolRun run = runPdfExe(stage, encrypted ? "/NOASK /ENCRYPT '" + stage.folder() +
+                                                             "' < '" + input + "'"
+                                                       : "/NOASK '" + stage.folder() + "'");
+        EXPECT_EQ(run.exitCode, 0) << run.output;
+        const std::string password = encrypted ? " -upw secret" : "";
+        EXPECT_EQ(listColumn(stage.pdf(), 8, password),
+                  std::vector<std::string>(2, options.empty() ? "jbig2" : "ccitt"));
+        EXPECT_EQ(pw::test::commandOutput("pdftoppm -gray -r 144" + password + " '" + stage.pdf() +
+                                          "' '" + shown + "' 2>&1"),
+                  "");
+        EXPECT_EQ(mupdfSays(std::string("-c gray -r 144") + (encrypted ? " -p secret" : "") +
+                            " -o '" + shown + ".mu.pgm' '" + stage.pdf() + "'"),
+                  "");
+        return pw::test::commandOutput("pdftotext" + password + " '" + stage.pdf() + "' -");
+    };
+    const std::string base = stage.cache() + "/";
+    build("Bilevel=g4\n", false, base + "g4");
+    EXPECT_NE(build("", false, base + "jbig2").find("Sheet"), std::string::npos);
+    EXPECT_NE(build("", true, base + "locked").find("Sheet"), std::string::npos);
+    EXPECT_EQ(readFile(base + "jbig2-1.pgm"), readFile(base + "g4-1.pgm"));
+    EXPECT_EQ(readFile(base + "locked-1.pgm"), readFile(base + "g4-1.pgm"));
+    EXPECT_EQ(readFile(base + "jbig2.mu.pgm"), readFile(base + "g4.mu.pgm"));
+    EXPECT_EQ(readFile(base + "locked.mu.pgm"), readFile(base + "g4.mu.pgm"));
+    int width = 0;
+    int height = 0;
+    const std::vector<std::uint8_t> sheet = readPgm(base + "g4-1.pgm", width, height);
+    EXPECT_GT(std::count(sheet.begin(), sheet.end(), 0), 1000); // both pictures show
 }
 
 namespace {

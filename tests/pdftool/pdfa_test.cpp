@@ -9,6 +9,7 @@
 #include "jpeg_maker.h"
 #include "pdf_probe.h"
 #include "png_maker.h"
+#include "tiff_maker.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -29,8 +30,9 @@ const std::string kRgbV2 = kProfiles + "compatibleWithAdobeRGB1998.icc"; // ICC 
 const std::string kRgbV4 = kProfiles + "ghostscript/ps_rgb.icc";         // ICC 4.2
 const std::string kGrayV2 = kProfiles + "Gray.icc";
 
-// JPEG with and without profiles, CMYK, gray, a two-page picture, and PNGs: 16-bit with alpha,
-// gray with a profile, a palette with transparent entries, gray with a transparent value. The
+// JPEG with and without profiles, CMYK, gray, a two-page picture, PNGs: 16-bit with alpha,
+// gray with a profile, a palette with transparent entries, gray with a transparent value, and a
+// black-and-white page (JBIG2). The
 // title holds what XML cannot: a control character, U+FFFE, a byte that is no UTF-8.
 void stageVariedSet(const Stage& stage) {
     ASSERT_TRUE(writeJpeg(stage.path("00000.jpg"), {}));
@@ -49,6 +51,7 @@ void stageVariedSet(const Stage& stage) {
                          {.bitDepth = 2, .colourType = 0, .transparency = std::string("\0\1", 2)}));
     ASSERT_TRUE(writeJpeg(stage.path("00009.jpg"), {}));
     ASSERT_TRUE(writeJpeg(stage.path("00009_0002.jpg"), {.width = 30}));
+    ASSERT_TRUE(writeBilevel(stage.path("00010.tif"), {}));
     ASSERT_TRUE(pw::jobfiles::writeDocInfo(
         stage.folder(), {"Zoë & <Receipts>\x01\xEF\xBF\xBE caf\xE9", "Ann \"A\" Author",
                          "Sub\tject", "a, b", "D:20261208140000+01'00"}));
@@ -73,9 +76,9 @@ std::string build(const Stage& stage, const std::string& level, const std::strin
 
 // Each page's image by its staged file's name.
 std::map<std::string, QPDFObjectHandle> imagesByName(QPDF& pdf, const Stage& stage) {
-    const std::vector<std::string> names = {"00000.jpg", "00001.jpg", "00002.jpg",     "00003.jpg",
-                                            "00004.jpg", "00005.png", "00006.png",     "00007.png",
-                                            "00008.png", "00009.jpg", "00009_0002.jpg"};
+    const std::vector<std::string> names = {
+        "00000.jpg", "00001.jpg", "00002.jpg", "00003.jpg", "00004.jpg",      "00005.png",
+        "00006.png", "00007.png", "00008.png", "00009.jpg", "00009_0002.jpg", "00010.tif"};
     std::map<std::string, QPDFObjectHandle> images;
     const auto pages = pagesOf(pdf);
     EXPECT_EQ(pages.size(), names.size());
@@ -157,6 +160,7 @@ TEST(PdfA, BothLevelsKeepJpegBytesAndPassTheirChecks) {
     EXPECT_EQ(colourSpaceKind(images["00002.jpg"]), "/DeviceRGB"); // ICC 4 is beyond PDF 1.4
     EXPECT_EQ(colourSpaceKind(images["00003.jpg"]), "/ICCBased 4");
     EXPECT_EQ(colourSpaceKind(images["00006.png"]), "/ICCBased 1");
+    EXPECT_EQ(images["00010.tif"].getDict().getKey("/Filter").getName(), "/JBIG2Decode");
     // Transparency laid on white, 16 bits reduced to 8.
     int width = 0;
     int height = 0;

@@ -165,7 +165,8 @@ protected:
 
 // 1-bit PNG, BMP (white first) and Group 4 TIFF (one strip, copied as it is), 8-bit gray PNG
 // of two values, and a TIFF whose 8-bit page and multi-strip Group 4 page are both coded anew:
-// every page is a 1-bit CCITT image, pixel for pixel, at quality 50 and without loss.
+// every page is a 1-bit JBIG2 image, or with Group 4 chosen a CCITT one, pixel for pixel, at
+// quality 50 and without loss.
 TEST_F(ScanPictures, BilevelPicturesBecomeExactGroup4Images) {
     host.files = {temp / "pics/one.png", temp / "pics/one.bmp", temp / "pics/g4.tif",
                   temp / "pics/gray.png", temp / "pics/pages.tif"};
@@ -176,15 +177,19 @@ TEST_F(ScanPictures, BilevelPicturesBecomeExactGroup4Images) {
     ASSERT_TRUE(test::writeTiff(host.files[4],
                                 {tiffPage(8, PHOTOMETRIC_MINISBLACK, COMPRESSION_ADOBE_DEFLATE),
                                  tiffPage(1, PHOTOMETRIC_MINISBLACK, COMPRESSION_CCITTFAX4)}));
-    for (const bool lossless : {false, true}) {
+    for (int run = 0; run < 4; ++run) {
+        const bool lossless = run % 2 == 1;
+        const bool g4 = run >= 2;
         host.options.quality = 50;
         host.options.lossless = lossless;
+        host.options.bilevel = g4 ? jobfiles::BilevelCoding::G4 : jobfiles::BilevelCoding::Jbig2;
         const std::string pdf = convertAgain();
         ASSERT_TRUE(prompts.messages.empty()) << prompts.messages.front().text;
         const std::vector<Listed> images = imagesOf(pdf);
         ASSERT_EQ(images.size(), 6u) << lossless;
         for (std::size_t i = 0; i < images.size(); ++i) {
-            EXPECT_EQ(images[i].encoding, "ccitt") << "lossless " << lossless << " page " << i + 1;
+            EXPECT_EQ(images[i].encoding, g4 ? "ccitt" : "jbig2")
+                << "lossless " << lossless << " page " << i + 1;
             EXPECT_EQ(images[i].colour, "gray");
             EXPECT_EQ(images[i].bits, 1);
             EXPECT_EQ(wrongPixels(pdf, static_cast<int>(i) + 1), 0)
@@ -245,6 +250,7 @@ TEST_F(ScanPictures, AFaxPageReadersWouldDecodeOtherwiseIsCodedAnew) {
     EXPECT_EQ(level(19, kHeight - 1), 0);
 
     host.files = {path};
+    host.options.bilevel = jobfiles::BilevelCoding::G4; // the data coded anew goes in
     for (const bool lossless : {false, true}) {
         host.options.lossless = lossless;
         const std::string pdf = convertAgain();
@@ -319,6 +325,7 @@ TEST_F(ScanPictures, EachReaderOfATiffsPagesFindsItsOwnPage) {
             100.0F + 10.0F * static_cast<float>(i);
     }
     host.files = {temp / "pics/turns.tif"};
+    host.options.bilevel = jobfiles::BilevelCoding::G4;
     ASSERT_TRUE(test::writeTiff(host.files[0], pages));
     const std::vector<Listed> images = imagesOf(convertAgain());
     ASSERT_EQ(images.size(), kinds.size());
