@@ -19,6 +19,8 @@ namespace {
 using Handle = QPDFObjectHandle;
 
 constexpr const char* kFontKey = "/FPwText";
+// The least gap between the words of a line, in font sizes (see textContent).
+constexpr double kLeastGap = 0.16;
 
 std::string number(double value) {
     return jobfiles::decimalText(std::round(value * 1000.0) / 1000.0, 3);
@@ -208,23 +210,33 @@ std::string textContent(const jobfiles::PageWords& words, const double shown[4],
         content += "BT " + std::string(kFontKey) + " " + number(size) + " Tf " + number(a) + " " +
                    number(b) + " " + number(-b) + " " + number(a) + " " + number(pageX(x)) + " " +
                    number(pageY(y)) + " Tm\n";
-        int previousStart = run.start(shownWords.front().first->box);
+        // Each word's start and end along the line, in points from the line's first word.
+        const double sign = line.turn == 180 || line.turn == 270 ? -1.0 : 1.0;
+        const int first = run.start(shownWords.front().first->box);
+        std::vector<std::pair<double, double>> spans;
+        for (const auto& [word, units] : shownWords)
+            spans.emplace_back(sign * (run.start(word->box) - first) * along,
+                               sign * (run.end(word->box) - first) * along);
+        // poppler's raw order (pdftotext -raw) puts a space between words only where their gap
+        // is more than 0.15 of the font size, whatever the text holds: a word set closer to the
+        // next than that ends a little early, by at most half its width.
+        for (std::size_t i = 0; i + 1 < spans.size(); ++i) {
+            auto& [from, to] = spans[i];
+            to = std::max(std::min(to, spans[i + 1].first - kLeastGap * size), (from + to) / 2.0);
+        }
         for (std::size_t i = 0; i < shownWords.size(); ++i) {
-            const jobfiles::WordBox& box = shownWords[i].first->box;
-            const std::vector<unsigned>& units = shownWords[i].second;
-            const double sign = line.turn == 180 || line.turn == 270 ? -1.0 : 1.0;
+            const auto [from, to] = spans[i];
             if (i > 0) {
-                // The space fills the gap from the word before; a word set over that one (a
-                // gap below nothing) gets a hair-thin space.
-                const int previousEnd = run.end(shownWords[i - 1].first->box);
-                const double gap = std::max(sign * (run.start(box) - previousEnd) * along, 0.01);
+                // The space fills the gap from the word before (a word set over that one gets
+                // a hair-thin space); the word then starts where its box does.
+                const double gap = std::max(from - spans[i - 1].second, 0.01);
                 content += number(100.0 * gap / size) + " Tz <0020> Tj " +
-                           number(sign * (run.start(box) - previousStart) * along) + " 0 Td ";
+                           number(from - spans[i - 1].first) + " 0 Td ";
             }
-            previousStart = run.start(box);
-            const double width = std::max(sign * (run.end(box) - run.start(box)) * along, 0.01);
-            content += number(100.0 * width / (size * static_cast<double>(units.size()))) + " Tz " +
-                       hexText(units) + " Tj\n";
+            const std::vector<unsigned>& units = shownWords[i].second;
+            content += number(100.0 * std::max(to - from, 0.01) /
+                              (size * static_cast<double>(units.size()))) +
+                       " Tz " + hexText(units) + " Tj\n";
         }
         content += "ET\n";
     }

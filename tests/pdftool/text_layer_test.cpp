@@ -53,13 +53,14 @@ jobfiles::PageWords twoLines(int turn) {
         jobfiles::WordLine next{words.lines.empty(), {}, {}, turn};
         int left = 20;
         for (auto& [letters, text] : texts) {
-            // Words 12 pixels a letter, 8 pixels apart: the gaps are narrow for their lines.
+            // Words 12 pixels a letter, 3 pixels apart: a tenth of their line's height, too
+            // narrow for poppler to see a space there by itself.
             next.words.push_back(
                 {turnedBox({left, top, left + 12 * letters, top + 30}, width, height, turn),
                  std::move(text)});
-            left += 12 * letters + 8;
+            left += 12 * letters + 3;
         }
-        next.box = turnedBox({20, top, left - 8, top + 30}, width, height, turn);
+        next.box = turnedBox({20, top, left - 3, top + 30}, width, height, turn);
         words.lines.push_back(std::move(next));
     };
     line(15, {{4, "Text"}, {2, "of"}, {3, "the"}, {5, "first"}, {4, "line"}});
@@ -253,12 +254,12 @@ TEST(PdfExe, TextLayerCopiesAsWordsAndLinesWhateverTheTurn) {
             std::replace(raw.begin(), raw.end(), '\n', ' ');
         EXPECT_EQ(raw, turn == 0 ? lines : "Text of the first line and the second ") << turn;
     }
-    // "first" where the picture turned a quarter shows it: 152 to 212 pixels down, its letters'
+    // "line" where the picture turned a quarter shows it: 200 to 248 pixels down, its letters'
     // tops 85 pixels from the left (96 dpi: 0.75 points a pixel; poppler adds a descent below
     // the baseline at 55).
     const std::string box = pw::test::commandOutput("pdftotext -bbox -f 2 -l 2 '" + stage.pdf() +
-                                                    "' - | grep '>first<'");
-    EXPECT_NE(box.find("yMin=\"114.000000\" xMax=\"63.750000\" yMax=\"159.000000\""),
+                                                    "' - | grep '>line<'");
+    EXPECT_NE(box.find("yMin=\"150.000000\" xMax=\"63.750000\" yMax=\"186.000000\""),
               std::string::npos)
         << box;
 }
