@@ -14,7 +14,7 @@ namespace pw::cli {
 enum ExitStatus : int {
     kExitDone = 0,        // every picture is in a PDF
     kExitUsage = 1,       // unknown option, no pictures, not a picture
-    kExitSomeMissing = 2, // some pictures are in no PDF
+    kExitSomeMissing = 2, // some pictures are in no PDF, or some pages lack the text asked for
     kExitNothing = 3,     // no PDF was written
     // 128 + the signal (130 for Ctrl+C, 143 for SIGTERM): stopped; PDFs written before stay.
 };
@@ -35,6 +35,7 @@ struct ConvertRequest {
     std::string textSidecar;     // --ocr-sidecar: the recognised text goes here too
     bool perSheetGiven = false;  // --per-sheet is on the command line
     bool splitTallGiven = false; // so is --split-tall
+    bool ocrGiven = false;       // so is --ocr, its language perhaps empty
     bool sort = false;
     bool overwrite = false;
     bool quiet = false;

@@ -13,6 +13,7 @@ namespace pw::job {
 struct OptionsGiven {
     bool perSheet = false;
     bool splitTall = false;
+    bool ocr = false; // a recognition language, even an empty one
 };
 
 // The first rule the request's options break, or nothing.
@@ -20,7 +21,8 @@ std::optional<platform::Refusal> refusedOptions(const JobRequest& request,
                                                 const OptionsGiven& given = {});
 
 // Makes the request whole (the output folder without a trailing separator, a turn and a shown
-// path for every picture) and checks it: pictures to convert, then the options' rules.
+// path for every picture, the recognition languages spelt as installed) and checks it:
+// pictures to convert, then the options' rules.
 std::optional<platform::Refusal> planJob(JobRequest& request, const OptionsGiven& given = {});
 
 } // namespace pw::job
