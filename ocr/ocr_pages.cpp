@@ -434,6 +434,7 @@ bool recognise(Picture picture, int dpi, const std::string& languages, jobfiles:
             Picture part(box != nullptr ? pixClipRectangle(picture.get(), box, nullptr) : nullptr);
             boxDestroy(&box);
             if (!part) {
+                engine->Clear();
                 problem = "not enough memory to read it";
                 return false;
             }
