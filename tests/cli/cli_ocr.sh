@@ -126,6 +126,12 @@ for how in upright turned sideways; do
 done
 check "upright: -raw gives each line with its spaces" eval \
     'pdftotext -q -raw "$work/out/upright.pdf" - | grep -qx "$line2"'
+# Without the orientation data a page is read as it is shown.
+mkdir "$work/no-osd"
+ln -s "${TESSDATA_PREFIX:-/usr/share/tesseract-ocr/5/tessdata}/eng.traineddata" "$work/no-osd/"
+TESSDATA_PREFIX=$work/no-osd run --ocr eng -o "$work/out/no-osd.pdf" "$work/in/page.png"
+check "without orientation data: read as shown ($status: $err)" eval \
+    '[ "$status:$err" = "0:" ] && [ "$(words -raw "$work/out/no-osd.pdf")" = "$line1 $line2" ]'
 
 # A page longer than Tesseract takes (1000 x 40000) is read in strips: a line at the top, one
 # where two strips overlap and one at the foot, each once and in order.
