@@ -5,6 +5,7 @@
 #include "job/pdf_names.h"
 #include "job/tool_output.h"
 #include "jobfiles/pdfa_level.h"
+#include "ocr/ocr_results.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 
@@ -196,6 +197,13 @@ void JobSession::finished(const job::JobResult& result) {
 void JobSession::showMessages(const job::JobResult& result) {
     for (const job::JobNotice& notice : result.notices)
         prompts_.messageBox(notice.text, notice.title, platform::Buttons::Ok, notice.icon);
+    if (!result.unreadText.empty()) {
+        std::string details;
+        for (const std::string& line : result.unreadText)
+            details += (details.empty() ? "" : "\n") + line;
+        prompts_.messageBox(ocr::UnreadTextNotice(result.unreadText), platform::kProgramTitle,
+                            platform::Buttons::Ok, platform::Icon::Exclamation, details);
+    }
     if (result.missing.empty())
         return;
     // Every picture's reason, not only the first ten's, behind "Show Details...".

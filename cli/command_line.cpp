@@ -310,6 +310,7 @@ const Option kOptions[] = {
      "searchable PDFs: read the pictures' text in these languages (Tesseract's names: eng, "
      "deu+eng) and lay it invisibly over the pages",
      [](const std::string& v, ConvertRequest& r, std::string&) {
+         r.ocrGiven = true;
          return setText(r.options.ocrLanguages, v);
      }},
     {"ocr-sidecar", 0, "FILE",

@@ -14,7 +14,7 @@ namespace pw::cli {
 enum ExitStatus : int {
     kExitDone = 0,        // every picture is in a PDF
     kExitUsage = 1,       // unknown option, no pictures, not a picture
-    kExitSomeMissing = 2, // some pictures are in no PDF
+    kExitSomeMissing = 2, // some pictures are in no PDF, or some pages lack the text asked for
     kExitNothing = 3,     // no PDF was written
     // 128 + the signal (130 for Ctrl+C, 143 for SIGTERM): stopped; PDFs written before stay.
 };
@@ -37,6 +37,7 @@ struct ConvertRequest {
     bool splitTallGiven = false; // so is --split-tall
     bool overlapGiven = false;   // --overlap
     bool gapGiven = false;       // --gap
+    bool ocrGiven = false;       // so is --ocr, its language perhaps empty
     bool sort = false;
     bool overwrite = false;
     bool quiet = false;

@@ -88,7 +88,8 @@ void stopRunningJob(int signal) {
 }
 
 job::OptionsGiven optionsGiven(const ConvertRequest& request) {
-    return {request.perSheetGiven, request.splitTallGiven, request.overlapGiven, request.gapGiven};
+    return {request.perSheetGiven, request.splitTallGiven, request.overlapGiven, request.gapGiven,
+            request.ocrGiven};
 }
 
 // The job this command line asks for, its pictures apart.
@@ -241,13 +242,15 @@ int runConvertCommand(int argc, char* argv[]) {
     const std::vector<std::string>& missing = result.missingReasons;
     for (const std::string& line : missing)
         sayError(line);
+    for (const std::string& line : result.unreadText)
+        sayError(line);
     if (result.outcome == job::JobResult::Outcome::Cancelled) {
         sayError(events.stoppedText());
         return 128 + (stopSignal != 0 ? static_cast<int>(stopSignal) : SIGINT);
     }
     if (result.written.empty())
         return kExitNothing;
-    return missing.empty() ? kExitDone : kExitSomeMissing;
+    return missing.empty() && result.unreadText.empty() ? kExitDone : kExitSomeMissing;
 }
 
 } // namespace pw::cli

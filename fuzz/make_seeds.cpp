@@ -182,12 +182,13 @@ int main(int argc, char** argv) {
     fs::rename(turnsFolder / jobfiles::kPageTurnsFileName,
                root / "docinfo" / ("seed" + std::to_string(index++)));
     fs::remove(turnsFolder);
-    // A words file of two blocks.
+    // A words file of two blocks, the second turned a quarter.
     jobfiles::PageWords words{200, 100, {}};
     words.lines.push_back({true,
                            {10, 10, 150, 30},
-                           {{{10, 10, 60, 30}, "Hello"}, {{70, 12, 150, 30}, "w\xC3\xB6rld"}}});
-    words.lines.push_back({true, {10, 50, 90, 70}, {{{10, 50, 90, 70}, "again"}}});
+                           {{{10, 10, 60, 30}, "Hello"}, {{70, 12, 150, 30}, "w\xC3\xB6rld"}},
+                           0});
+    words.lines.push_back({true, {160, 10, 180, 90}, {{{160, 10, 180, 90}, "again"}}, 90});
     if (!writeAll(root / "page_words" / "seed0", jobfiles::pageWordsText(words))) {
         std::cerr << "cannot write the words seed\n";
         return 1;

@@ -166,11 +166,12 @@ void ConversionJob::finish(JobResult::Outcome outcome) {
     if (!sidecar_.close(written_))
         notices_.push_back(sidecar_.problem());
     if (outcome == JobResult::Outcome::Finished) {
-        const std::string unread = ocr::UnreadTextNotice(request_.pictures, staging_);
-        if (!unread.empty())
-            notices_.push_back(unread);
-    }
-    if (outcome == JobResult::Outcome::Finished) {
+        // Pages in a PDF without the text asked for; a picture in none is named as missing.
+        std::vector<staging::PictureStaging> converted = staging_;
+        for (std::size_t i = 0; i < converted.size() && i < missing_.size(); ++i)
+            if (missing_[i])
+                converted[i].textProblems.clear();
+        result.unreadText = ocr::UnreadTextLines(request_.pictures, converted);
         for (std::size_t i = 0; i < missing_.size(); ++i) {
             staging::PictureStaging staging = staging_[i];
             if (missing_[i])

@@ -43,6 +43,9 @@ struct JobResult {
     // as MissingReasonLine gives them (with the reason).
     std::vector<std::string> missing;
     std::vector<std::string> missingReasons;
+    // Pages in a PDF whose text was to be read and could not be, each as
+    // ocr::UnreadTextLines gives it.
+    std::vector<std::string> unreadText;
     std::vector<JobNotice> notices;
 };
 

@@ -134,7 +134,7 @@ std::optional<Refusal> refusedOptions(const JobRequest& request, const OptionsGi
         return refusal;
     if (std::optional<Refusal> refusal = refusedRoom(options.page))
         return refusal;
-    if (!options.ocrLanguages.empty()) {
+    if (given.ocr || !options.ocrLanguages.empty()) {
         const std::string problem = ocr::OcrLanguageProblem(options.ocrLanguages);
         if (!problem.empty())
             return Refusal{Refusal::Code::Unavailable, problem};
@@ -156,6 +156,7 @@ std::optional<Refusal> planJob(JobRequest& request, const OptionsGiven& given) {
         folder.pop_back();
     request.rotations.resize(request.pictures.size(), 0);
     request.displayPaths.resize(request.pictures.size());
+    request.options.ocrLanguages = ocr::InstalledSpelling(request.options.ocrLanguages);
     return refusedOptions(request, given);
 }
 

@@ -16,6 +16,7 @@ struct OptionsGiven {
     bool splitTall = false;
     bool overlap = false;
     bool gap = false;
+    bool ocr = false; // a recognition language, even an empty one
 };
 
 // Why a password cannot encrypt a PDF, said after its name ("is longer than 127 bytes"); ""
@@ -27,7 +28,8 @@ std::optional<platform::Refusal> refusedOptions(const JobRequest& request,
                                                 const OptionsGiven& given = {});
 
 // Makes the request whole (the output folder without a trailing separator, a turn and a shown
-// path for every picture) and checks it: pictures to convert, then the options' rules.
+// path for every picture, the recognition languages spelt as installed) and checks it:
+// pictures to convert, then the options' rules.
 std::optional<platform::Refusal> planJob(JobRequest& request, const OptionsGiven& given = {});
 
 } // namespace pw::job

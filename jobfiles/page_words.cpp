@@ -9,7 +9,7 @@
 namespace pw::jobfiles {
 namespace {
 
-constexpr const char* kHeader = "words 1";
+constexpr const char* kHeader = "words 2";
 
 std::string boxText(const WordBox& box, int width, int height) {
     const auto clamp = [](int value, int most) { return std::clamp(value, 0, most); };
@@ -69,7 +69,7 @@ std::string pageWordsText(const PageWords& words) {
     for (const WordLine& line : words.lines) {
         if (line.newBlock)
             text += "block\n";
-        text += "line " + boxText(line.box, width, height) + "\n";
+        text += "line " + boxText(line.box, width, height) + " " + std::to_string(line.turn) + "\n";
         for (const PageWord& word : line.words)
             text += "word " + boxText(word.box, width, height) + " " + word.text + "\n";
     }
@@ -98,7 +98,9 @@ std::optional<PageWords> parsePageWords(const std::string& text) {
         } else if (line.rfind("line ", 0) == 0) {
             WordLine next;
             at = 5;
-            if (!readBox(line, at, page, next.box) || at != line.size())
+            if (!readBox(line, at, page, next.box) || at == line.size() || line[at - 1] != ' ' ||
+                !readNumber(line, at, next.turn) || at != line.size() || next.turn % 90 != 0 ||
+                next.turn > 270)
                 return std::nullopt;
             next.newBlock = block || page.lines.empty();
             block = false;

@@ -8,17 +8,21 @@
 // as the page shows it), x to the right and y down from the top-left corner, right and bottom
 // edges exclusive:
 //
-//   words 1                      the format and its version
+//   words 2                      the format and its version
 //   size 2480 3508               the shown picture's width and height
 //   block                        a new block of text (a column, a paragraph) begins
-//   line 200 300 1800 360        a line, in reading order, with its box
+//   line 200 300 1800 360 0      a line, in reading order, with its box and its text's turn
 //   word 200 302 420 358 Hello   a word of that line, in reading order, box then text
 //
+// A line's turn is how its text lies on the picture as shown: 0 upright, 90 turned a quarter
+// clockwise (read top to bottom, the letters' tops to the right), 180 upside down, 270 read
+// bottom to top. Its words then follow one another down, leftwards or up the picture.
+//
 // A file that does not start with the first two records, a box outside the picture or not
-// at least a pixel wide and high, a word before any line, a word text empty or holding
-// control characters or over kMostWordBytes, more than kMostWords words or a file larger than
-// kMostWordsFileBytes makes the whole file unreadable: the page then gets no text.
-// No Qt: link pw_jobfiles.
+// at least a pixel wide and high, a turn other than those four, a word before any line, a word text
+// empty or holding control characters or over kMostWordBytes, more than kMostWords words or a file
+// larger than kMostWordsFileBytes makes the whole file unreadable: the page then gets no text. No
+// Qt: link pw_jobfiles.
 #include <optional>
 #include <string>
 #include <vector>
@@ -47,6 +51,7 @@ struct WordLine {
     bool newBlock = false; // the first line of a block
     WordBox box;
     std::vector<PageWord> words;
+    int turn = 0; // clockwise degrees: 0, 90, 180 or 270
 };
 
 struct PageWords {

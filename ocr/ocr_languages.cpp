@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <cstdlib>
 #include <dirent.h>
+#include <fstream>
+#include <strings.h>
 
 namespace pw::ocr {
 namespace {
@@ -11,6 +14,8 @@ namespace {
 constexpr const char* kDebianDataFolder = "/usr/share/tesseract-ocr/5/tessdata";
 constexpr const char* kDataExtension = ".traineddata";
 constexpr const char* kOrientationData = "osd";
+// Tesseract reads no data file whose table holds more entries than this.
+constexpr std::uint32_t kMostDataEntries = 1000;
 
 bool validName(const std::string& name) {
     return !name.empty() && name.size() <= 64 &&
@@ -45,6 +50,81 @@ std::string missingText(const std::string& what, const std::string& name) {
     return "the " + what + " is not installed (package " + OcrPackageName(name) + ")";
 }
 
+std::uint64_t littleEndian(const unsigned char* bytes, int count, bool swapped) {
+    std::uint64_t value = 0;
+    for (int i = 0; i < count; ++i)
+        value |= static_cast<std::uint64_t>(bytes[swapped ? count - 1 - i : i]) << (8 * i);
+    return value;
+}
+
+// Why Tesseract cannot load a data file, judged by its table as Tesseract reads it: the count
+// of entries (in either byte order), then each entry's offset (-1 for none), the entries in
+// that order up to the end of the file. Empty when the table holds.
+std::string damage(const std::string& path) {
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in)
+        return "it cannot be read";
+    const std::streamoff size = in.tellg();
+    if (size <= 0)
+        return "it is empty";
+    unsigned char head[4] = {};
+    in.seekg(0);
+    if (size < 4 || !in.read(reinterpret_cast<char*>(head), 4))
+        return "it is cut short";
+    bool swapped = false;
+    std::uint64_t count = littleEndian(head, 4, false);
+    if (count > kMostDataEntries) {
+        swapped = true;
+        count = littleEndian(head, 4, true);
+    }
+    if (count == 0 || count > kMostDataEntries)
+        return "it is not text recognition data";
+    const auto tableEnd = static_cast<std::streamoff>(4 + 8 * count);
+    std::vector<unsigned char> table(8 * count);
+    if (size < tableEnd || !in.read(reinterpret_cast<char*>(table.data()), 8 * count))
+        return "it is cut short";
+    std::streamoff last = tableEnd;
+    bool any = false;
+    for (std::uint64_t i = 0; i < count; ++i) {
+        const auto offset = static_cast<std::int64_t>(littleEndian(&table[8 * i], 8, swapped));
+        if (offset == -1)
+            continue;
+        if (offset < last)
+            return "it is not text recognition data";
+        if (offset > size)
+            return "it is cut short";
+        last = offset;
+        any = true;
+    }
+    return any ? std::string() : "it holds no text recognition data";
+}
+
+// The problem of a language's installed data file, naming the file and the package that brings
+// it back; empty when it holds.
+std::string damagedText(const std::string& what, const std::string& name) {
+    const std::string path = OcrDataFolder() + "/" + name + kDataExtension;
+    const std::string why = damage(path);
+    return why.empty() ? std::string()
+                       : "the " + what + " is damaged: " + path + ": " + why + " (reinstall " +
+                             OcrPackageName(name) + ")";
+}
+
+// The installed name `name` stands for: itself, or the one name that differs from it only in
+// letter case; empty when none does.
+std::string installedName(const std::vector<std::string>& names, const std::string& name) {
+    if (installed(names, name))
+        return name;
+    std::string found;
+    for (const std::string& candidate : names) {
+        if (strcasecmp(candidate.c_str(), name.c_str()) == 0) {
+            if (!found.empty())
+                return {};
+            found = candidate;
+        }
+    }
+    return found;
+}
+
 } // namespace
 
 std::string OcrDataFolder() {
@@ -73,6 +153,22 @@ std::string OcrPackageName(const std::string& language) {
     return package;
 }
 
+std::string InstalledSpelling(const std::string& languages) {
+    const std::vector<std::string> names = InstalledOcrLanguages();
+    std::string spelt;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t plus = languages.find('+', start);
+        const std::string name = languages.substr(start, plus - start);
+        const std::string found = installedName(names, name);
+        spelt += found.empty() ? name : found;
+        if (plus == std::string::npos)
+            return spelt;
+        spelt += '+';
+        start = plus + 1;
+    }
+}
+
 std::string OcrLanguageProblem(const std::string& languages) {
     if (languages.empty())
         return "no text recognition language was given";
@@ -83,8 +179,12 @@ std::string OcrLanguageProblem(const std::string& languages) {
         const std::string name = languages.substr(start, plus - start);
         if (!validName(name))
             return "\"" + languages + "\" is not a text recognition language (e.g. eng, deu+eng)";
-        if (!installed(names, name))
+        const std::string spelt = installedName(names, name);
+        if (spelt.empty())
             return missingText("text recognition data for " + name, name);
+        const std::string damaged = damagedText("text recognition data for " + name, spelt);
+        if (!damaged.empty())
+            return damaged;
         if (plus == std::string::npos)
             return {};
         start = plus + 1;
@@ -92,7 +192,7 @@ std::string OcrLanguageProblem(const std::string& languages) {
 }
 
 std::string OrientationDataProblem() {
-    return OrientationDataInstalled() ? std::string()
+    return OrientationDataInstalled() ? damagedText("page orientation data", kOrientationData)
                                       : missingText("page orientation data", kOrientationData);
 }
 

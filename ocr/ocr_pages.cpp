@@ -10,8 +10,14 @@
 #include "platform/files.h"
 
 #include <FreeImage.h>
+#undef IFF_DEFAULT // FreeImage's macro; Leptonica has an enumerator of that name
 #include <algorithm>
+#include <cstring>
+#include <iterator>
+#include <leptonica/allheaders.h>
 #include <memory>
+#include <mutex>
+#include <new>
 #include <omp.h>
 #include <tesseract/baseapi.h>
 #include <tesseract/ocrclass.h>
@@ -27,6 +33,10 @@ constexpr float kConfidentOrientation = 2.5f;
 // Scans that state no resolution are most often 300 dpi; Tesseract needs one for its sizes.
 constexpr int kAssumedDpi = 300;
 constexpr int kLeastDpi = 70;
+// Tesseract keeps coordinates in 16 bits and refuses a longer side: such a page is read in
+// strips across it, each overlapping the next by far more than a line of text is high.
+constexpr int kLongestRead = 32000;
+constexpr int kStripOverlap = 2000;
 
 // EXIF orientation 1..8 as a mirror left to right (or none), then quarter turns clockwise.
 struct Placement {
@@ -40,6 +50,11 @@ struct BitmapDeleter {
     void operator()(FIBITMAP* bitmap) const { FreeImage_Unload(bitmap); }
 };
 using Bitmap = std::unique_ptr<FIBITMAP, BitmapDeleter>;
+
+struct PixDeleter {
+    void operator()(Pix* pix) const { pixDestroy(&pix); }
+};
+using Picture = std::unique_ptr<Pix, PixDeleter>;
 
 struct TessDeleter {
     void operator()(tesseract::TessBaseAPI* api) const {
@@ -63,6 +78,9 @@ Engine makeEngine(const std::string& languages) {
     // Debian's Tesseract runs parts of its recognition on OpenMP threads; every staging
     // worker has its own engine already, so each stays on its own thread.
     omp_set_max_active_levels(0);
+    // Leptonica writes its complaints to standard error, the command line's own channel.
+    static std::once_flag quiet;
+    std::call_once(quiet, [] { setMsgSeverity(L_SEVERITY_NONE); });
     Engine engine(new tesseract::TessBaseAPI);
     std::vector<std::string> names{"debug_file"};
     std::vector<std::string> values{"/dev/null"};
@@ -83,9 +101,12 @@ tesseract::TessBaseAPI* textEngine(const std::string& languages) {
         engines.text = makeEngine(languages);
         engines.textFailed = !engines.text;
         // The library reads a single block unless told to find the page's layout, as its
-        // command line does: columns, then lines in reading order.
+        // command line does: columns, then lines in reading order. With the orientation data
+        // it also finds which way each block's text runs and reads it that way, so a page
+        // shown sideways is read; its boxes stay those of the page as given.
         if (engines.text)
-            engines.text->SetPageSegMode(tesseract::PSM_AUTO);
+            engines.text->SetPageSegMode(OrientationDataInstalled() ? tesseract::PSM_AUTO_OSD
+                                                                    : tesseract::PSM_AUTO);
     }
     return engines.text.get();
 }
@@ -100,22 +121,78 @@ tesseract::TessBaseAPI* orientationEngine() {
     return engines.orientation.get();
 }
 
-// A page decoded to 8-bit grey, turned as the page shows it.
-struct GreyPage {
-    Bitmap bitmap;
+// The bitmap's rows, top first, in a Leptonica picture of its depth (1 or 8 bits), as Tesseract
+// takes it; `invert` flips the bits of a bilevel picture whose palette starts with black.
+Picture pictureOf(FIBITMAP* bitmap, bool invert) {
+    const auto width = static_cast<int>(FreeImage_GetWidth(bitmap));
+    const auto height = static_cast<int>(FreeImage_GetHeight(bitmap));
+    const auto depth = static_cast<int>(FreeImage_GetBPP(bitmap));
+    Picture picture(pixCreate(width, height, depth));
+    if (!picture)
+        return nullptr;
+    const std::size_t rowBytes = (static_cast<std::size_t>(width) * depth + 7) / 8;
+    l_uint32* data = pixGetData(picture.get());
+    const int wordsPerRow = pixGetWpl(picture.get());
+    for (int y = 0; y < height; ++y) {
+        auto* row =
+            reinterpret_cast<unsigned char*>(data + static_cast<std::size_t>(y) * wordsPerRow);
+        std::memcpy(row, FreeImage_GetScanLine(bitmap, height - 1 - y), rowBytes);
+        if (invert)
+            std::transform(row, row + rowBytes, row, [](unsigned char b) { return ~b; });
+    }
+    // Leptonica keeps a row's bytes in 32-bit words, the first byte the most significant.
+    pixEndianByteSwap(picture.get());
+    pixSetPadBits(picture.get(), 0);
+    return picture;
+}
+
+// The decoded page as a grey (or black-and-white) picture for reading, each step releasing the
+// step before: a page is large, and Tesseract makes its own copy besides.
+Picture readablePicture(Bitmap decoded) {
+    const bool plain = FreeImage_GetImageType(decoded.get()) == FIT_BITMAP &&
+                       !FreeImage_IsTransparent(decoded.get());
+    const unsigned bits = FreeImage_GetBPP(decoded.get());
+    if (plain && bits == 1) {
+        // Leptonica's bilevel pictures have black for 1.
+        const RGBQUAD* palette = FreeImage_GetPalette(decoded.get());
+        const bool blackFirst = palette != nullptr && palette[0].rgbGreen < palette[1].rgbGreen;
+        return pictureOf(decoded.get(), blackFirst);
+    }
+    if (plain && bits == 8 && FreeImage_GetColorType(decoded.get()) == FIC_MINISBLACK)
+        return pictureOf(decoded.get(), false);
+    if (!plain || bits != 24) {
+        // 16-bit pages to 8 bits, then transparent parts over white, as the page shows them.
+        // FreeImage's standard type conversion takes one sample a pixel only.
+        const FREE_IMAGE_TYPE type = FreeImage_GetImageType(decoded.get());
+        if (type == FIT_RGB16)
+            decoded.reset(FreeImage_ConvertTo24Bits(decoded.get()));
+        else if (type == FIT_RGBA16)
+            decoded.reset(FreeImage_ConvertTo32Bits(decoded.get()));
+        else if (type != FIT_BITMAP)
+            decoded.reset(FreeImage_ConvertToStandardType(decoded.get(), TRUE));
+        if (decoded)
+            decoded.reset(pictures::OpaqueCopy24(decoded.get(), false));
+    }
+    Bitmap grey(decoded ? FreeImage_ConvertToGreyscale(decoded.get()) : nullptr);
+    decoded.reset();
+    return grey ? pictureOf(grey.get(), false) : nullptr;
+}
+
+Picture turned(Picture picture, int quarters) {
+    quarters = (quarters % 4 + 4) % 4;
+    if (quarters == 0 || !picture)
+        return picture;
+    return Picture(pixRotateOrth(picture.get(), quarters)); // clockwise
+}
+
+// A page decoded for reading, turned as the page shows it.
+struct ReadablePage {
+    Picture picture;
     int dpi = kAssumedDpi;
 };
 
-Bitmap turned(Bitmap bitmap, int quarters) {
-    quarters = (quarters % 4 + 4) % 4;
-    if (quarters == 0 || !bitmap)
-        return bitmap;
-    // FreeImage turns anticlockwise.
-    return Bitmap(FreeImage_Rotate(bitmap.get(), -90.0 * quarters, nullptr));
-}
-
-GreyPage greyPage(const std::string& path, int userTurn, std::string& problem) {
-    GreyPage page;
+ReadablePage readablePage(const std::string& path, int userTurn, std::string& problem) {
+    ReadablePage page;
     Bitmap decoded;
     int orientation = 1;
     if (jobfiles::isPngName(path)) {
@@ -129,7 +206,7 @@ GreyPage greyPage(const std::string& path, int userTurn, std::string& problem) {
             if (info->xDpi >= kLeastDpi)
                 page.dpi = static_cast<int>(info->xDpi + 0.5);
         }
-        decoded.reset(pictures::DecodeJpegPixels(path));
+        decoded.reset(pictures::DecodeJpegPixels(path, {}, true));
         if (!decoded)
             decoded.reset(FreeImage_Load(FIF_JPEG, path.c_str(), JPEG_CMYK));
     }
@@ -140,57 +217,25 @@ GreyPage greyPage(const std::string& path, int userTurn, std::string& problem) {
     const double dpi = FreeImage_GetDotsPerMeterX(decoded.get()) * 0.0254;
     if ((jobfiles::isPngName(path) || jobfiles::isTiffName(path)) && dpi >= kLeastDpi)
         page.dpi = static_cast<int>(dpi + 0.5);
-    // 16-bit pages to 8 bits, then transparent parts over white, as the page shows them.
-    // FreeImage's standard type conversion takes one sample a pixel only.
-    const FREE_IMAGE_TYPE type = FreeImage_GetImageType(decoded.get());
-    if (type == FIT_RGB16)
-        decoded.reset(FreeImage_ConvertTo24Bits(decoded.get()));
-    else if (type == FIT_RGBA16)
-        decoded.reset(FreeImage_ConvertTo32Bits(decoded.get()));
-    else if (type != FIT_BITMAP)
-        decoded.reset(FreeImage_ConvertToStandardType(decoded.get(), TRUE));
-    Bitmap opaque(decoded ? pictures::OpaqueCopy24(decoded.get(), false) : nullptr);
-    decoded.reset();
-    Bitmap grey(opaque ? FreeImage_ConvertToGreyscale(opaque.get()) : nullptr);
-    opaque.reset();
-    if (!grey) {
-        problem = "its picture could not be made grey for reading";
-        return page;
-    }
+    Picture picture = readablePicture(std::move(decoded));
     const Placement placement = kPlacements[orientation >= 1 && orientation <= 8 ? orientation : 1];
-    if (placement.mirrored)
-        FreeImage_FlipHorizontal(grey.get());
-    page.bitmap = turned(std::move(grey), placement.quarters + userTurn / 90);
-    if (!page.bitmap)
+    if (picture && placement.mirrored)
+        picture.reset(pixFlipLR(nullptr, picture.get()));
+    page.picture = turned(std::move(picture), placement.quarters + userTurn / 90);
+    if (!page.picture)
         problem = "not enough memory to read it";
+    else
+        pixSetResolution(page.picture.get(), page.dpi, page.dpi);
     return page;
 }
 
-// The grey rows top first, as Tesseract takes them.
-std::vector<unsigned char> topDownRows(FIBITMAP* grey, int& pitch) {
-    const unsigned width = FreeImage_GetWidth(grey);
-    const unsigned height = FreeImage_GetHeight(grey);
-    pitch = static_cast<int>((width + 3) & ~3u);
-    std::vector<unsigned char> rows(static_cast<std::size_t>(pitch) * height);
-    FreeImage_ConvertToRawBits(rows.data(), grey, pitch, 8, 0, 0, 0, TRUE);
-    return rows;
-}
-
-void setImage(tesseract::TessBaseAPI& engine, FIBITMAP* grey, int dpi) {
-    int pitch = 0;
-    const std::vector<unsigned char> rows = topDownRows(grey, pitch);
-    // Tesseract copies the pixels.
-    engine.SetImage(rows.data(), static_cast<int>(FreeImage_GetWidth(grey)),
-                    static_cast<int>(FreeImage_GetHeight(grey)), 1, pitch);
-    engine.SetSourceResolution(dpi);
-}
-
 // The clockwise turn that sets the page's text upright, 0 when not detected with confidence.
-int uprightTurn(FIBITMAP* grey, int dpi) {
+int uprightTurn(Pix* picture, int dpi) {
     tesseract::TessBaseAPI* engine = orientationEngine();
     if (engine == nullptr)
         return 0;
-    setImage(*engine, grey, dpi);
+    engine->SetImage(picture);
+    engine->SetSourceResolution(dpi);
     int degrees = 0;
     float confidence = 0.0f;
     const char* script = nullptr;
@@ -227,34 +272,31 @@ jobfiles::WordBox boxAt(const tesseract::ResultIterator& it, tesseract::PageIter
     return box;
 }
 
-// Tesseract's question whether to go on, with the job's StopFlag as its data.
-bool stopAsked(void* stop, int) {
-    return static_cast<const pictures::StopFlag*>(stop)->set();
+// The clockwise turn of the text at the iterator: which way its letters' tops point.
+int textTurn(const tesseract::ResultIterator& it) {
+    tesseract::Orientation orientation = tesseract::ORIENTATION_PAGE_UP;
+    tesseract::WritingDirection direction{};
+    tesseract::TextlineOrder order{};
+    float deskew = 0.0f;
+    it.Orientation(&orientation, &direction, &order, &deskew);
+    switch (orientation) {
+    case tesseract::ORIENTATION_PAGE_RIGHT:
+        return 90;
+    case tesseract::ORIENTATION_PAGE_DOWN:
+        return 180;
+    case tesseract::ORIENTATION_PAGE_LEFT:
+        return 270;
+    default:
+        return 0;
+    }
 }
 
-bool recognise(FIBITMAP* grey, int dpi, const std::string& languages, jobfiles::PageWords& words,
-               std::string& problem, pictures::StopFlag stop) {
-    tesseract::TessBaseAPI* engine = textEngine(languages);
-    if (engine == nullptr) {
-        const std::string missing = OcrLanguageProblem(languages);
-        problem = missing.empty() ? "the text recognition data could not be loaded" : missing;
-        return false;
-    }
-    setImage(*engine, grey, dpi);
-    words.width = static_cast<int>(FreeImage_GetWidth(grey));
-    words.height = static_cast<int>(FreeImage_GetHeight(grey));
-    // Tesseract asks now and then whether to go on, so a stopped job does not wait for it.
-    tesseract::ETEXT_DESC monitor;
-    monitor.cancel = stopAsked;
-    monitor.cancel_this = &stop;
-    if (engine->Recognize(&monitor) != 0 || stop.set()) {
-        engine->Clear();
-        problem = stop.set() ? "" : "the recognition failed";
-        return false;
-    }
-    const std::unique_ptr<tesseract::ResultIterator> it(engine->GetIterator());
+// The lines the engine read, in reading order; blocks without words (pictures, rules) are
+// passed over.
+std::vector<jobfiles::WordLine> readLines(tesseract::TessBaseAPI& engine) {
+    std::vector<jobfiles::WordLine> lines;
+    const std::unique_ptr<tesseract::ResultIterator> it(engine.GetIterator());
     bool block = true;
-    // Blocks without words (pictures, rules) are passed over.
     while (it && !it->Empty(tesseract::RIL_BLOCK)) {
         if (it->Empty(tesseract::RIL_WORD)) {
             it->Next(tesseract::RIL_WORD);
@@ -262,27 +304,183 @@ bool recognise(FIBITMAP* grey, int dpi, const std::string& languages, jobfiles::
         }
         if (it->IsAtBeginningOf(tesseract::RIL_BLOCK))
             block = true;
-        if (it->IsAtBeginningOf(tesseract::RIL_TEXTLINE) || words.lines.empty()) {
-            if (!words.lines.empty() && words.lines.back().words.empty())
-                words.lines.pop_back();
+        if (it->IsAtBeginningOf(tesseract::RIL_TEXTLINE) || lines.empty()) {
+            if (!lines.empty() && lines.back().words.empty())
+                lines.pop_back();
             jobfiles::WordLine line;
             line.box = boxAt(*it, tesseract::RIL_TEXTLINE);
-            words.lines.push_back(std::move(line));
+            line.turn = textTurn(*it);
+            lines.push_back(std::move(line));
         }
         const std::unique_ptr<char[]> raw(it->GetUTF8Text(tesseract::RIL_WORD));
         const std::string text = raw ? cleanWord(raw.get()) : std::string();
         if (!text.empty()) {
-            jobfiles::WordLine& line = words.lines.back();
+            jobfiles::WordLine& line = lines.back();
             line.newBlock = line.newBlock || (block && line.words.empty());
             block = false;
             line.words.push_back({boxAt(*it, tesseract::RIL_WORD), text});
         }
         it->Next(tesseract::RIL_WORD);
     }
-    if (!words.lines.empty() && words.lines.back().words.empty())
-        words.lines.pop_back();
+    if (!lines.empty() && lines.back().words.empty())
+        lines.pop_back();
+    return lines;
+}
+
+// A part of a page's long side read on its own, and the part of it whose text it gives: from
+// the middle of its overlap with the strip before to the middle of that with the next.
+struct Strip {
+    int start, length, ownStart, ownEnd;
+};
+
+std::vector<Strip> stripsOf(int side) {
+    if (side <= kLongestRead)
+        return {{0, side, 0, side}};
+    const int count =
+        (side - kStripOverlap + kLongestRead - kStripOverlap - 1) / (kLongestRead - kStripOverlap);
+    const int length = (side - kStripOverlap + count - 1) / count + kStripOverlap;
+    std::vector<Strip> strips;
+    for (int i = 0; i < count; ++i) {
+        const int start = std::min(i * (length - kStripOverlap), side - length);
+        strips.push_back({start, length, i == 0 ? 0 : start + kStripOverlap / 2, side});
+        if (i > 0)
+            strips[i - 1].ownEnd = strips[i].ownStart;
+    }
+    return strips;
+}
+
+// Keeps of a strip's lines the text it owns: a line short along the strip's side, which the
+// strip sees whole, by its middle; a line running along it (cut by the strips) word by word.
+void keepOwned(std::vector<jobfiles::WordLine>& lines, const Strip& strip, bool downward) {
+    const auto from = [&](const jobfiles::WordBox& box) { return downward ? box.top : box.left; };
+    const auto to = [&](const jobfiles::WordBox& box) { return downward ? box.bottom : box.right; };
+    const auto owned = [&](const jobfiles::WordBox& box) {
+        const int middle = (from(box) + to(box)) / 2;
+        return middle >= strip.ownStart && middle < strip.ownEnd;
+    };
+    std::vector<jobfiles::WordLine> kept;
+    bool block = false;
+    for (jobfiles::WordLine& line : lines) {
+        block = block || line.newBlock;
+        if (to(line.box) - from(line.box) >= kStripOverlap / 2) {
+            std::vector<jobfiles::PageWord> words;
+            for (jobfiles::PageWord& word : line.words)
+                if (owned(word.box))
+                    words.push_back(std::move(word));
+            if (!words.empty() && words.size() < line.words.size()) {
+                int& start = downward ? line.box.top : line.box.left;
+                int& end = downward ? line.box.bottom : line.box.right;
+                start = from(words.front().box);
+                end = to(words.front().box);
+                for (const jobfiles::PageWord& word : words) {
+                    start = std::min(start, from(word.box));
+                    end = std::max(end, to(word.box));
+                }
+            }
+            line.words = std::move(words);
+        } else if (!owned(line.box)) {
+            line.words.clear();
+        }
+        if (line.words.empty())
+            continue;
+        line.newBlock = block;
+        block = false;
+        kept.push_back(std::move(line));
+    }
+    lines = std::move(kept);
+}
+
+// Tesseract's question whether to go on, with the job's StopFlag as its data.
+bool stopAsked(void* stop, int) {
+    return static_cast<const pictures::StopFlag*>(stop)->set();
+}
+
+// Moves the boxes of lines read from a strip to their place on the page.
+void moveBy(std::vector<jobfiles::WordLine>& lines, int right, int down) {
+    const auto move = [&](jobfiles::WordBox& box) {
+        box.left += right;
+        box.right += right;
+        box.top += down;
+        box.bottom += down;
+    };
+    for (jobfiles::WordLine& line : lines) {
+        move(line.box);
+        for (jobfiles::PageWord& word : line.words)
+            move(word.box);
+    }
+}
+
+// Reads the picture's words; the picture is released once the engine has its own copy (of
+// the whole page, or of each strip in turn).
+bool recognise(Picture picture, int dpi, const std::string& languages, jobfiles::PageWords& words,
+               std::string& problem, pictures::StopFlag stop) {
+    tesseract::TessBaseAPI* engine = textEngine(languages);
+    if (engine == nullptr) {
+        const std::string missing = OcrLanguageProblem(languages);
+        problem = !missing.empty()
+                      ? missing
+                      : "the text recognition data for " + languages + " could not be loaded";
+        return false;
+    }
+    words.width = pixGetWidth(picture.get());
+    words.height = pixGetHeight(picture.get());
+    const bool downward = words.height >= words.width;
+    const std::vector<Strip> strips = stripsOf(downward ? words.height : words.width);
+    for (const Strip& strip : strips) {
+        if (strips.size() == 1) {
+            engine->SetImage(picture.get());
+            picture.reset();
+        } else {
+            Box* box = downward ? boxCreate(0, strip.start, words.width, strip.length)
+                                : boxCreate(strip.start, 0, strip.length, words.height);
+            Picture part(box != nullptr ? pixClipRectangle(picture.get(), box, nullptr) : nullptr);
+            boxDestroy(&box);
+            if (!part) {
+                engine->Clear();
+                problem = "not enough memory to read it";
+                return false;
+            }
+            engine->SetImage(part.get());
+        }
+        engine->SetSourceResolution(dpi);
+        // Tesseract asks now and then whether to go on, so a stopped job does not wait for it.
+        tesseract::ETEXT_DESC monitor;
+        monitor.cancel = stopAsked;
+        monitor.cancel_this = &stop;
+        if (engine->Recognize(&monitor) != 0 || stop.set()) {
+            engine->Clear();
+            problem = stop.set() ? "" : "the recognition failed";
+            return false;
+        }
+        std::vector<jobfiles::WordLine> lines = readLines(*engine);
+        if (strips.size() > 1) {
+            moveBy(lines, downward ? 0 : strip.start, downward ? strip.start : 0);
+            keepOwned(lines, strip, downward);
+        }
+        std::move(lines.begin(), lines.end(), std::back_inserter(words.lines));
+    }
     engine->Clear();
     return true;
+}
+
+void recognisePage(staging::PictureStaging& staging, int page, int userTurn,
+                   const jobfiles::JobOptions& options, pictures::StopFlag stop,
+                   std::string& problem) {
+    const bool reading = !options.ocrLanguages.empty();
+    const std::string file = staging::ExistingStagedPage(staging.firstFile, page);
+    ReadablePage readable = readablePage(file, userTurn + staging.autoTurn, problem);
+    if (readable.picture && options.autoRotate && page == 1) {
+        staging.autoTurn = uprightTurn(readable.picture.get(), readable.dpi);
+        readable.picture = turned(std::move(readable.picture), staging.autoTurn / 90);
+        if (!readable.picture)
+            problem = "not enough memory to read it";
+    }
+    jobfiles::PageWords words;
+    if (reading && readable.picture &&
+        recognise(std::move(readable.picture), readable.dpi, options.ocrLanguages, words, problem,
+                  stop) &&
+        !jobfiles::writePageWords(jobfiles::wordsFileFor(file), words))
+        problem = "its words could not be written to the temporary folder";
 }
 
 } // namespace
@@ -297,18 +495,12 @@ void RecognisePages(staging::PictureStaging& staging, int userTurn,
         if (!platform::fileExists(file) || (page > 1 && !reading))
             continue;
         std::string problem;
-        GreyPage grey = greyPage(file, userTurn + staging.autoTurn, problem);
-        if (grey.bitmap && options.autoRotate && page == 1) {
-            staging.autoTurn = uprightTurn(grey.bitmap.get(), grey.dpi);
-            grey.bitmap = turned(std::move(grey.bitmap), staging.autoTurn / 90);
-            if (!grey.bitmap)
-                problem = "not enough memory to read it";
+        try {
+            recognisePage(staging, page, userTurn, options, stop, problem);
+        } catch (const std::bad_alloc&) {
+            engines = ThreadEngines(); // whatever state the engines were left in
+            problem = "not enough memory to read it";
         }
-        jobfiles::PageWords words;
-        if (reading && grey.bitmap &&
-            recognise(grey.bitmap.get(), grey.dpi, options.ocrLanguages, words, problem, stop) &&
-            !jobfiles::writePageWords(jobfiles::wordsFileFor(file), words))
-            problem = "its words could not be written to the temporary folder";
         if (reading && !problem.empty())
             staging.textProblems.push_back(
                 staging.pageCount > 1 ? "page " + std::to_string(page) + ": " + problem : problem);

@@ -9,11 +9,13 @@ namespace pw::ocr {
 
 // Reads every staged page of `staging` as the PDF shows it (its EXIF orientation, then
 // `userTurn` degrees clockwise) and writes its words beside it (jobfiles/page_words.h) when
-// `options.ocrLanguages` is set. With `options.autoRotate`, page 1's text orientation, when
-// detected with confidence, sets staging.autoTurn, and every page is read turned by it too.
-// A page that cannot be read gets no words file and a line in staging.textProblems; a page
-// without text gets an empty words file. Each thread keeps its own single-threaded engines.
-// Once `stop` is set, recognition ends early and leaves the remaining pages without words.
+// `options.ocrLanguages` is set: its text read whichever way it runs when the orientation data
+// is installed, each line with its turn, and a page too long for Tesseract read in strips. With
+// `options.autoRotate`, page 1's text orientation, when detected with confidence, sets
+// staging.autoTurn, and every page is read turned by it too. A page that cannot be read gets no
+// words file and a line in staging.textProblems; a page without text gets an empty words file. Each
+// thread keeps its own single-threaded engines. Once `stop` is set, recognition ends early and
+// leaves the remaining pages without words.
 void RecognisePages(staging::PictureStaging& staging, int userTurn,
                     const jobfiles::JobOptions& options, pictures::StopFlag stop = {});
 

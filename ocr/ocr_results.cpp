@@ -84,13 +84,17 @@ bool TextSidecar::close(const std::vector<std::string>& kept) {
     return problem_.empty();
 }
 
-std::string UnreadTextNotice(const std::vector<std::string>& paths,
-                             const std::vector<staging::PictureStaging>& staging) {
+std::vector<std::string> UnreadTextLines(const std::vector<std::string>& paths,
+                                         const std::vector<staging::PictureStaging>& staging) {
     std::vector<std::string> lines;
     for (std::size_t i = 0; i < staging.size() && i < paths.size(); ++i) {
         for (const std::string& problem : staging[i].textProblems)
             lines.push_back(paths[i] + ": no text recognised: " + problem);
     }
+    return lines;
+}
+
+std::string UnreadTextNotice(const std::vector<std::string>& lines) {
     if (lines.empty())
         return {};
     std::string text = "These pages have no searchable text:";

@@ -17,17 +17,23 @@ BYTE toByte(double value) {
     return static_cast<BYTE>(std::clamp(value + 0.5, 0.0, 255.0));
 }
 
-// One picture row from the planes of the current iMCU row. libjpeg upsamples by whole
-// factors only, so each sample is taken from the nearest stored one here.
-void convertRow(const jpeg_decompress_struct& cinfo, JSAMPARRAY* planes, int rowInChunk,
-                BYTE* out) {
+// One picture row from the planes of the current iMCU row, in colour (24-bit) or grey. libjpeg
+// upsamples by whole factors only, so each sample is taken from the nearest stored one here.
+void convertRow(const jpeg_decompress_struct& cinfo, JSAMPARRAY* planes, int rowInChunk, BYTE* out,
+                bool grey) {
     const int count = cinfo.num_components;
     const int maxH = cinfo.max_h_samp_factor;
     const int maxV = cinfo.max_v_samp_factor;
     const JSAMPLE* rows[3] = {nullptr, nullptr, nullptr};
     for (int c = 0; c < count; ++c)
         rows[c] = planes[c][rowInChunk * cinfo.comp_info[c].v_samp_factor / maxV];
-    for (JDIMENSION x = 0; x < cinfo.output_width; ++x, out += 3) {
+    const bool luma = count == 1 || cinfo.jpeg_color_space == JCS_YCbCr;
+    if (grey && luma) { // the first component is the grey
+        for (JDIMENSION x = 0; x < cinfo.output_width; ++x)
+            out[x] = rows[0][static_cast<int>(x) * cinfo.comp_info[0].h_samp_factor / maxH];
+        return;
+    }
+    for (JDIMENSION x = 0; x < cinfo.output_width; ++x, out += grey ? 1 : 3) {
         double sample[3] = {0, 0, 0};
         for (int c = 0; c < count; ++c)
             sample[c] = rows[c][static_cast<int>(x) * cinfo.comp_info[c].h_samp_factor / maxH];
@@ -43,6 +49,10 @@ void convertRow(const jpeg_decompress_struct& cinfo, JSAMPARRAY* planes, int row
         } else if (count == 3) {
             green = sample[1];
             blue = sample[2];
+        }
+        if (grey) {
+            out[0] = toByte(0.299 * red + 0.587 * green + 0.114 * blue);
+            continue;
         }
         out[FI_RGBA_RED] = toByte(red);
         out[FI_RGBA_GREEN] = toByte(green);
@@ -63,11 +73,11 @@ void setJfifDensity(const jpeg_decompress_struct& cinfo, FIBITMAP* bitmap) {
     }
 }
 
-// Decodes into a new 24-bit *bitmap; with `bitmap` null it only reads the picture data
-// through, of any colour space, for what libjpeg says of it. Only plain values and the
-// caller's structures live across setjmp.
+// Decodes into a new *bitmap of `bits` (24, or 8 for grey); with `bitmap` null it only reads
+// the picture data through, of any colour space, for what libjpeg says of it. Only plain
+// values and the caller's structures live across setjmp.
 bool decodeInto(std::FILE* file, jpeg_decompress_struct* cinfo, formats::JpegErrors* errors,
-                FIBITMAP** bitmap, StopFlag stop) {
+                FIBITMAP** bitmap, int bits, StopFlag stop) {
     if (setjmp(errors->jump) != 0)
         return false;
     jpeg_create_decompress(cinfo);
@@ -92,14 +102,21 @@ bool decodeInto(std::FILE* file, jpeg_decompress_struct* cinfo, formats::JpegErr
     }
     const auto width = static_cast<int>(cinfo->output_width);
     const auto height = static_cast<int>(cinfo->output_height);
-    if (keep && (*bitmap = FreeImage_Allocate(width, height, 24)) == nullptr)
+    if (keep && (*bitmap = FreeImage_Allocate(width, height, bits)) == nullptr)
         return false;
+    if (keep && bits == 8) {
+        RGBQUAD* palette = FreeImage_GetPalette(*bitmap);
+        for (int level = 0; level < 256; ++level)
+            palette[level].rgbRed = palette[level].rgbGreen = palette[level].rgbBlue =
+                static_cast<BYTE>(level);
+    }
     while (cinfo->output_scanline < cinfo->output_height) {
         const auto top = static_cast<int>(cinfo->output_scanline);
         if (stop.set() || jpeg_read_raw_data(cinfo, planes, static_cast<JDIMENSION>(chunk)) == 0)
             return false;
         for (int row = 0; keep && row < chunk && top + row < height; ++row)
-            convertRow(*cinfo, planes, row, FreeImage_GetScanLine(*bitmap, height - 1 - top - row));
+            convertRow(*cinfo, planes, row, FreeImage_GetScanLine(*bitmap, height - 1 - top - row),
+                       bits == 8);
     }
     if (keep)
         setJfifDensity(*cinfo, *bitmap);
@@ -125,12 +142,13 @@ struct FileCloser {
 // libjpeg stopped or the data ran out inside a scan; `errors` tells why, `unsupported` a kind
 // libjpeg does not decode.
 FIBITMAP* decodeFile(std::FILE* file, formats::JpegErrors& errors, std::string& unsupported,
-                     bool keep, StopFlag stop) {
+                     bool keep, int bits, StopFlag stop) {
     jpeg_decompress_struct cinfo;
     std::memset(&cinfo, 0, sizeof cinfo);
     cinfo.err = formats::QuietJpegErrors(errors);
     FIBITMAP* bitmap = nullptr;
-    if (!decodeInto(file, &cinfo, &errors, keep ? &bitmap : nullptr, stop) || errors.dataMissing) {
+    if (!decodeInto(file, &cinfo, &errors, keep ? &bitmap : nullptr, bits, stop) ||
+        errors.dataMissing) {
         unsupported = unsupportedKind(cinfo);
         FreeImage_Unload(bitmap); // null when nothing was allocated
         bitmap = nullptr;
@@ -141,13 +159,13 @@ FIBITMAP* decodeFile(std::FILE* file, formats::JpegErrors& errors, std::string& 
 
 } // namespace
 
-FIBITMAP* DecodeJpegPixels(const std::string& narrowPath, StopFlag stop) {
+FIBITMAP* DecodeJpegPixels(const std::string& narrowPath, StopFlag stop, bool grey) {
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(narrowPath.c_str(), "rb"));
     if (!file)
         return nullptr;
     formats::JpegErrors errors{};
     std::string unsupported;
-    FIBITMAP* bitmap = decodeFile(file.get(), errors, unsupported, true, stop);
+    FIBITMAP* bitmap = decodeFile(file.get(), errors, unsupported, true, grey ? 8 : 24, stop);
     if (stop.set()) { // nothing to report: the picture was left, not refused
         FreeImage_Unload(bitmap);
         return nullptr;
@@ -167,7 +185,7 @@ bool JpegCutShort(const std::string& narrowPath) {
         return false;
     formats::JpegErrors errors{};
     std::string unsupported;
-    decodeFile(file.get(), errors, unsupported, false, {}); // CMYK ones too
+    decodeFile(file.get(), errors, unsupported, false, 24, {}); // CMYK ones too
     return errors.dataMissing;
 }
 

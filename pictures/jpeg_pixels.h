@@ -13,8 +13,9 @@ namespace pw::pictures {
 // picture's first complete pass (a later stray scan is ignored). The JFIF resolution is kept;
 // without one the bitmap has none. nullptr when libjpeg cannot read it (or for CMYK).
 // A JPEG whose data ends inside a scan is refused ("JPEG data ends early"), not filled in.
-// nullptr too once `stop` is set, within a row of blocks.
-FIBITMAP* DecodeJpegPixels(const std::string& narrowPath, StopFlag stop = {});
+// nullptr too once `stop` is set, within a row of blocks. With `grey`, an 8-bit grey bitmap
+// instead (a YCbCr picture's luma as it is stored).
+FIBITMAP* DecodeJpegPixels(const std::string& narrowPath, StopFlag stop = {}, bool grey = false);
 
 // Whether the file ends inside its picture data, so that part of the picture is missing
 // (decoders fill it in, with a warning only). A file that lacks only its end-of-image marker

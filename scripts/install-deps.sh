@@ -7,7 +7,7 @@ packages=(
   g++ cmake make pkg-config git
   qt6-base-dev libgl-dev
   libfreeimage-dev libqpdf-dev libjpeg62-turbo-dev libpng-dev zlib1g-dev
-  libtesseract-dev tesseract-ocr-eng tesseract-ocr-osd
+  libtesseract-dev libleptonica-dev tesseract-ocr-eng tesseract-ocr-osd
   libheif-dev libheif1 libde265-0 libwebp-dev libjxl-dev libtiff-dev libdeflate-dev libisal-dev
   liblcms2-dev
   libheif-examples libavif-bin webp libjxl-tools libtiff-tools

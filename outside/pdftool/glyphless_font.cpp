@@ -85,7 +85,15 @@ std::string hhea() {
 }
 
 std::string maxp() {
-    return Bytes().u32(0x00010000).u16(kGlyphs).zeros(8).u16(2).zeros(16).text();
+    return Bytes()
+        .u32(0x00010000)
+        .u16(kGlyphs)
+        .u16(2) // points in a glyph
+        .u16(1) // contours
+        .zeros(4)
+        .u16(2)
+        .zeros(16)
+        .text();
 }
 
 std::string os2() {
@@ -131,8 +139,28 @@ std::string cmap() {
         .text();
 }
 
+// Glyph 1 is one contour of two points, a line across its em from corner to corner: it covers
+// no area, so it never shows, yet it has a box (MuPDF passes over text whose glyphs have none).
+std::string glyf() {
+    return Bytes()
+        .u16(1) // contours
+        .u16(0)
+        .u16(0)
+        .u16(kGlyphlessUnits)
+        .u16(kGlyphlessUnits)
+        .u16(1)      // the contour's last point
+        .u16(0)      // no instructions
+        .u16(0x0101) // both points on the curve, coordinates as 16-bit steps
+        .u16(0)
+        .u16(kGlyphlessUnits)
+        .u16(0)
+        .u16(kGlyphlessUnits)
+        .text();
+}
+
 std::string loca() {
-    return Bytes().zeros(2 * (kGlyphs + 1)).text(); // every glyph empty
+    const auto end = static_cast<unsigned>(glyf().size() / 2);
+    return Bytes().u16(0).u16(0).u16(end).text(); // glyph 0 empty, glyph 1 the outline
 }
 
 std::string name() {
@@ -163,7 +191,7 @@ std::string post() {
 std::string glyphlessFontProgram() {
     // Tables in the order of their tags, as the directory lists them.
     const std::vector<std::pair<std::string, std::string>> tables{
-        {"OS/2", os2()},  {"cmap", cmap()}, {"glyf", ""},     {"head", head()}, {"hhea", hhea()},
+        {"OS/2", os2()},  {"cmap", cmap()}, {"glyf", glyf()}, {"head", head()}, {"hhea", hhea()},
         {"hmtx", hmtx()}, {"loca", loca()}, {"maxp", maxp()}, {"name", name()}, {"post", post()}};
     const auto count = static_cast<unsigned>(tables.size());
     Bytes font;

@@ -1,5 +1,6 @@
 #pragma once
-// The font of the invisible text layer: a TrueType program with one empty glyph one em wide.
+// The font of the invisible text layer: a TrueType program with one glyph one em wide that
+// draws nothing.
 #include <string>
 
 namespace pw::pdftool {

@@ -19,6 +19,8 @@ namespace {
 using Handle = QPDFObjectHandle;
 
 constexpr const char* kFontKey = "/FPwText";
+// The least gap between the words of a line, in font sizes (see textContent).
+constexpr double kLeastGap = 0.16;
 
 std::string number(double value) {
     return jobfiles::decimalText(std::round(value * 1000.0) / 1000.0, 3);
@@ -117,41 +119,128 @@ struct PageText {
 
 } // namespace
 
+namespace {
+
+// Where a line's text runs on the picture as shown (pixels, y down): its letters' baseline,
+// along which its words follow one another, and each word's start and end on it.
+struct LineRun {
+    int turn;
+    const jobfiles::WordBox& line;
+
+    // The word's first and last edge along the line, in the direction it is read.
+    int start(const jobfiles::WordBox& word) const {
+        return turn == 90    ? word.top
+               : turn == 180 ? word.right
+               : turn == 270 ? word.bottom
+                             : word.left;
+    }
+    int end(const jobfiles::WordBox& word) const {
+        return turn == 90    ? word.bottom
+               : turn == 180 ? word.left
+               : turn == 270 ? word.top
+                             : word.right;
+    }
+    // The point where a word starting at `along` meets the baseline, the line's edge under its
+    // letters.
+    void origin(int along, double& x, double& y) const {
+        switch (turn) {
+        case 90:
+            x = line.left, y = along;
+            break;
+        case 180:
+            x = along, y = line.top;
+            break;
+        case 270:
+            x = line.right, y = along;
+            break;
+        default:
+            x = along, y = line.bottom;
+        }
+    }
+};
+
+} // namespace
+
 std::string textContent(const jobfiles::PageWords& words, const double shown[4],
                         const double* clip) {
     const double across = shown[2] / words.width;
     const double down = shown[3] / words.height;
+    const auto pageX = [&](double x) { return shown[0] + x * across; };
+    const auto pageY = [&](double y) { return shown[1] + shown[3] - y * down; };
     std::string content = "q ";
     if (clip != nullptr)
         content += number(clip[0]) + " " + number(clip[1]) + " " + number(clip[2]) + " " +
                    number(clip[3]) + " re W n ";
-    content += "BT 3 Tr\n";
+    content += "3 Tr\n";
     for (const jobfiles::WordLine& line : words.lines) {
-        // The line's height is the font size and its bottom the baseline: the font rises a
-        // whole em and has no descent, so a word's glyphs cover its part of the line.
-        const double size = std::max((line.box.bottom - line.box.top) * down, 0.01);
-        const double baseline = shown[1] + shown[3] - line.box.bottom * down;
-        content += std::string(kFontKey) + " " + number(size) + " Tf\n";
+        const LineRun run{line.turn, line.box};
+        const bool upright = line.turn == 0 || line.turn == 180;
+        // Points per pixel along the line and across it.
+        const double along = upright ? across : down;
+        const double high = upright ? down : across;
+        // The line's height is the font size and the edge under its letters the baseline: the
+        // font rises a whole em and has no descent, so a word's glyphs cover its part of the
+        // line.
+        const double size = std::max(
+            (upright ? line.box.bottom - line.box.top : line.box.right - line.box.left) * high,
+            0.01);
+        // A word whose middle the clip hides belongs to another slice of the picture: it is
+        // left out, so each page gives only the text it shows.
+        std::vector<std::pair<const jobfiles::PageWord*, std::vector<unsigned>>> shownWords;
         for (const jobfiles::PageWord& word : line.words) {
-            const std::vector<unsigned> units = utf16Units(word.text);
-            if (units.empty())
+            std::vector<unsigned> units = utf16Units(word.text);
+            const double middleX = pageX((word.box.left + word.box.right) / 2.0);
+            const double middleY = pageY((word.box.top + word.box.bottom) / 2.0);
+            if (units.empty() ||
+                (clip != nullptr && (middleX < clip[0] || middleX > clip[0] + clip[2] ||
+                                     middleY < clip[1] || middleY > clip[1] + clip[3])))
                 continue;
-            const double width = (word.box.right - word.box.left) * across;
-            // A word whose middle the clip hides belongs to another slice of the picture: it is
-            // left out, so each page gives only the text it shows.
-            const double middleX = shown[0] + (word.box.left + word.box.right) * across / 2.0;
-            const double middleY =
-                shown[1] + shown[3] - (word.box.top + word.box.bottom) * down / 2.0;
-            if (clip != nullptr && (middleX < clip[0] || middleX > clip[0] + clip[2] ||
-                                    middleY < clip[1] || middleY > clip[1] + clip[3]))
-                continue;
-            const double stretch = 100.0 * width / (size * static_cast<double>(units.size()));
-            content += "1 0 0 1 " + number(shown[0] + word.box.left * across) + " " +
-                       number(baseline) + " Tm " + number(stretch) + " Tz " + hexText(units) +
-                       " Tj\n";
+            shownWords.emplace_back(&word, std::move(units));
         }
+        if (shownWords.empty())
+            continue;
+        // One text object a line, turned with it, its words one after another along the
+        // baseline, each stretched over its box, and a real space between them stretched over
+        // the gap: text extractors take the spaces as they are and start a new line with each
+        // text object.
+        double x = 0, y = 0;
+        run.origin(run.start(shownWords.front().first->box), x, y);
+        const double a = line.turn == 0 ? 1 : line.turn == 180 ? -1 : 0;
+        const double b = line.turn == 90 ? -1 : line.turn == 270 ? 1 : 0;
+        content += "BT " + std::string(kFontKey) + " " + number(size) + " Tf " + number(a) + " " +
+                   number(b) + " " + number(-b) + " " + number(a) + " " + number(pageX(x)) + " " +
+                   number(pageY(y)) + " Tm\n";
+        // Each word's start and end along the line, in points from the line's first word.
+        const double sign = line.turn == 180 || line.turn == 270 ? -1.0 : 1.0;
+        const int first = run.start(shownWords.front().first->box);
+        std::vector<std::pair<double, double>> spans;
+        for (const auto& [word, units] : shownWords)
+            spans.emplace_back(sign * (run.start(word->box) - first) * along,
+                               sign * (run.end(word->box) - first) * along);
+        // poppler's raw order (pdftotext -raw) puts a space between words only where their gap
+        // is more than 0.15 of the font size, whatever the text holds: a word set closer to the
+        // next than that ends a little early, by at most half its width.
+        for (std::size_t i = 0; i + 1 < spans.size(); ++i) {
+            auto& [from, to] = spans[i];
+            to = std::max(std::min(to, spans[i + 1].first - kLeastGap * size), (from + to) / 2.0);
+        }
+        for (std::size_t i = 0; i < shownWords.size(); ++i) {
+            const auto [from, to] = spans[i];
+            if (i > 0) {
+                // The space fills the gap from the word before (a word set over that one gets
+                // a hair-thin space); the word then starts where its box does.
+                const double gap = std::max(from - spans[i - 1].second, 0.01);
+                content += number(100.0 * gap / size) + " Tz <0020> Tj " +
+                           number(from - spans[i - 1].first) + " 0 Td ";
+            }
+            const std::vector<unsigned>& units = shownWords[i].second;
+            content += number(100.0 * std::max(to - from, 0.01) /
+                              (size * static_cast<double>(units.size()))) +
+                       " Tz " + hexText(units) + " Tj\n";
+        }
+        content += "ET\n";
     }
-    return content + "ET Q\n";
+    return content + "Q\n";
 }
 
 // Makes each page's text from its words file when the writer reaches its stream, so only one

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# `pagewright convert --ocr` on rendered text pictures: the words come out of pdftotext in
-# reading order, the pages render as without the text, JPEG bytes stay as they were, the
-# sidecar text, --auto-rotate, a failing recognition, and a language whose data is missing.
+# `pagewright convert --ocr` on rendered text pictures: the words come out of pdftotext and
+# MuPDF in reading order, with spaces, also on pages shown turned or drawn sideways and on a
+# page too long for Tesseract, the pages render as without the text, JPEG bytes stay as they
+# were, the sidecar text, --auto-rotate, and recognition that cannot run: refused languages and
+# language data, and pages whose text cannot be read.
 # Usage: cli_ocr.sh PATH_TO_PAGEWRIGHT
 set -uo pipefail
 program=${1:?usage: $0 PATH_TO_PAGEWRIGHT}
@@ -20,6 +22,7 @@ run() {
 # The PDF's words in a line; -raw keeps the text's own order (poppler's layout analysis reads
 # short columns side by side as table rows, whoever wrote the text).
 words() { pdftotext -q "$@" - | tr -s ' \n\f' '  ' | sed 's/^ //; s/ $//'; }
+mupdf_words() { mutool draw -q -F txt -o - "$1" 2>/dev/null | tr -s ' \n\f' '  ' | sed 's/^ //; s/ $//'; }
 font=/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
 text() { # text OUT SIZE DRAW...: black DejaVu text on white
     local out=$1 size=$2
@@ -108,6 +111,62 @@ check "OCR on a colour page and a black-and-white page: the words of both ($err)
     '[ "$(words "$work/out/mixed.pdf")" = "$line1 $line2 $line1 $line2" ] &&
      [ "$(pdfimages -list "$work/out/mixed.pdf" | awk "NR > 2 { print \$9 }" | paste -sd,)" = jpeg,jbig2 ]'
 
+# Upright, turned by --rotate 90 and drawn sideways (read so without --auto-rotate): pdftotext,
+# its raw order and MuPDF give the words in order, a space between each two (poppler's raw
+# order sets each word of a turned line on a line of its own). An upright line keeps its
+# spaces in raw order too.
+run --ocr eng -o "$work/out/upright.pdf" "$work/in/page.png"
+run --ocr eng --rotate 90 -o "$work/out/turned.pdf" "$work/in/page.png"
+run --ocr eng -o "$work/out/sideways.pdf" "$work/in/turned.png"
+for how in upright turned sideways; do
+    pdf=$work/out/$how.pdf
+    check "$how: the words in order with pdftotext, -raw and MuPDF ($(words -raw "$pdf"))" eval \
+        '[ "$(words "$pdf")" = "$line1 $line2" ] && [ "$(words -raw "$pdf")" = "$line1 $line2" ] &&
+         [ "$(mupdf_words "$pdf")" = "$line1 $line2" ]'
+done
+check "upright: -raw gives each line with its spaces" eval \
+    'pdftotext -q -raw "$work/out/upright.pdf" - | grep -qx "$line2"'
+# Without the orientation data a page is read as it is shown.
+mkdir "$work/no-osd"
+ln -s "${TESSDATA_PREFIX:-/usr/share/tesseract-ocr/5/tessdata}/eng.traineddata" "$work/no-osd/"
+TESSDATA_PREFIX=$work/no-osd run --ocr eng -o "$work/out/no-osd.pdf" "$work/in/page.png"
+check "without orientation data: read as shown ($status: $err)" eval \
+    '[ "$status:$err" = "0:" ] && [ "$(words -raw "$work/out/no-osd.pdf")" = "$line1 $line2" ]'
+
+# A page longer than Tesseract takes (1000 x 40000) is read in strips: a line at the top, one
+# where two strips overlap and one at the foot, each once and in order.
+for k in 1 2 3; do
+    convert -size 1000x60 xc:white -font "$font" -pointsize 30 -fill black \
+        -annotate +20+42 "Line $k of the long receipt" -depth 8 "$work/in/line$k.pgm"
+done
+python3 - "$work/in/receipt.png" "$work/in" <<'PY'
+import re, struct, sys, zlib
+# A white 1000 x 40000 grey PNG at 300 dpi with line1..3.pgm 100, 19985 and 39900 pixels down
+# (ImageMagick's policy refuses pictures this long).
+rows = {}
+for k, top in ((1, 100), (2, 19985), (3, 39900)):
+    data = open(f"{sys.argv[2]}/line{k}.pgm", "rb").read()
+    head = re.match(rb"P5\s+(\d+)\s+(\d+)\s+255\s", data)
+    width, height = int(head[1]), int(head[2])
+    pixels = data[head.end():]
+    for row in range(height):
+        rows[top + row] = pixels[row * width:(row + 1) * width]
+def chunk(kind, body):
+    return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
+z = zlib.compressobj()
+blank = b"\xff" * 1000
+data = b"".join(z.compress(b"\0" + rows.get(y, blank)) for y in range(40000)) + z.flush()
+with open(sys.argv[1], "wb") as out:
+    out.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", 1000, 40000, 8, 0, 0, 0, 0)) +
+              chunk(b"pHYs", struct.pack(">IIB", 11811, 11811, 1)) + chunk(b"IDAT", data) +
+              chunk(b"IEND", b""))
+PY
+run --ocr eng -o "$work/out/receipt.pdf" "$work/in/receipt.png"
+receipt="Line 1 of the long receipt Line 2 of the long receipt Line 3 of the long receipt"
+check "a page too long for Tesseract: its lines once each, in order ($status: $err)" eval \
+    '[ "$status" -eq 0 ] && [ "$(words -raw "$work/out/receipt.pdf")" = "$receipt" ] &&
+     [ "$(mupdf_words "$work/out/receipt.pdf")" = "$receipt" ]'
+
 # Paper size, margin and a turn of the user's setting a sideways scan upright: the text
 # follows the picture.
 run --ocr eng --page-size A5 --margin 20 --rotate 270 -o "$work/out/a5.pdf" "$work/in/turned.png"
@@ -137,17 +196,47 @@ check "auto-rotate: the scan is turned upright, the photo is not turned" eval \
           tr -s " " | paste -sd,)" = "size: 336.029 x 105.609,size: 225 x 150" ]'
 check "auto-rotate: the words in order" test "$(words "$work/out/upright.pdf")" = "$line1 $line2"
 
-# Recognition that fails still gives the page, and the picture is named with the reason.
-mkdir "$work/broken"
+# Recognition that cannot run fails the job. Language data that is not language data, empty or
+# cut short is refused before anything is made: status 1, the file and its package named.
+data=${TESSDATA_PREFIX:-/usr/share/tesseract-ocr/5/tessdata}
+mkdir "$work/broken" "$work/empty" "$work/cut"
 echo "not language data" >"$work/broken/eng.traineddata"
-TESSDATA_PREFIX=$work/broken run --ocr eng -o "$work/out/unread.pdf" "$work/in/page.png"
-check "failed recognition: the page is made, the picture named ($err)" eval \
-    '[ "$status" -eq 0 ] && pdfinfo "$work/out/unread.pdf" | grep -q "^Pages: *1$" &&
-     grep -q "page.png: no text recognised: " <<<"$err"'
+: >"$work/empty/eng.traineddata"
+head -c 100000 "$data/eng.traineddata" >"$work/cut/eng.traineddata"
+for kind in broken empty cut; do
+    TESSDATA_PREFIX=$work/$kind run --ocr eng -o "$work/out/unread.pdf" "$work/in/page.png"
+    check "$kind language data: status 1, the file and package named ($err)" eval \
+        '[ "$status" -eq 1 ] && grep -q "$kind/eng.traineddata: .*(reinstall tesseract-ocr-eng)" <<<"$err" &&
+         [ ! -e "$work/out/unread.pdf" ]'
+done
+# Data that passes that look but that Tesseract cannot load (its table holds a version and no
+# model): the pages are made without text, each named with the reason, status 2.
+mkdir "$work/hollow"
+python3 -c 'import struct, sys; n = 24; sys.stdout.buffer.write(struct.pack("<I", n) +
+    struct.pack("<%dq" % n, *([-1] * 23 + [4 + 8 * n])) + b"4.00.00alpha:eng")' \
+    >"$work/hollow/eng.traineddata"
+TESSDATA_PREFIX=$work/hollow run --ocr eng -o "$work/out/unread.pdf" "$work/in/page.png" \
+    "$work/in/scan.jpg"
+reason="no text recognised: the text recognition data for eng could not be loaded"
+check "data Tesseract cannot load: status 2, both pages made, each named ($err)" eval \
+    '[ "$status" -eq 2 ] && pdfinfo "$work/out/unread.pdf" | grep -q "^Pages: *2$" &&
+     grep -qx "pagewright convert: $work/in/page.png: $reason" <<<"$err" &&
+     grep -qx "pagewright convert: $work/in/scan.jpg: $reason" <<<"$err"'
 
-# Language data that is not installed: named with its package, nothing made.
+# Language names: none, one not installed (named with its package), or in another letter case.
+run --ocr "" -o "$work/out/none.pdf" "$work/in/page.png"
+check "empty language: status 1, said ($err)" eval \
+    '[ "$status" -eq 1 ] && grep -q "no text recognition language was given" <<<"$err" &&
+     [ ! -e "$work/out/none.pdf" ]'
 TESSDATA_PREFIX=$work/in run --ocr deu -o "$work/out/none.pdf" "$work/in/page.png"
 check "missing language: status 1, the package named ($err)" eval \
     '[ "$status" -eq 1 ] && grep -q "tesseract-ocr-deu" <<<"$err" && [ ! -e "$work/out/none.pdf" ]'
+run --ocr xyz -o "$work/out/none.pdf" "$work/in/page.png"
+check "unknown language: status 1, named ($err)" eval \
+    '[ "$status" -eq 1 ] && grep -q "data for xyz is not installed" <<<"$err" &&
+     [ ! -e "$work/out/none.pdf" ]'
+run --ocr ENG -o "$work/out/upper.pdf" "$work/in/page.png"
+check "language in capitals: read as eng ($err)" eval \
+    '[ "$status" -eq 0 ] && [ "$(words "$work/out/upper.pdf")" = "$line1 $line2" ]'
 
 checks_finish cli_ocr

@@ -34,8 +34,10 @@ TEST(TextGroup, OffersTheInstalledLanguagesAndSaysWhatIsMissing) {
         group.applyTo(options);
         EXPECT_EQ(options.ocrLanguages, "");
     }
+    // Data files as Tesseract's table of contents starts them: one entry, right after it.
+    const std::string whole("\x01\0\0\0\x0C\0\0\0\0\0\0\0data", 16);
     for (const char* name : {"eng", "deu", "osd"})
-        std::ofstream(data / (std::string(name) + ".traineddata")) << "data";
+        std::ofstream(data / (std::string(name) + ".traineddata")) << whole;
     const DataFolder some(data.path());
     gui::TextGroup group;
     ASSERT_EQ(group.cmbLanguage->count(), 2); // osd holds no language
@@ -50,10 +52,16 @@ TEST(TextGroup, OffersTheInstalledLanguagesAndSaysWhatIsMissing) {
     group.applyTo(read);
     EXPECT_EQ(read.ocrLanguages, "deu+eng");
     EXPECT_TRUE(read.autoRotate);
-    // A saved language whose data is gone is shown with its package.
+    // A saved language whose data is gone is shown with its package, and so is one whose data
+    // is damaged.
     options.ocrLanguages = "fra";
     group.setOptions(options);
     EXPECT_TRUE(group.lblReason->text().contains(QStringLiteral("tesseract-ocr-fra")));
+    std::ofstream(data / "deu.traineddata") << "data";
+    options.ocrLanguages = "deu+eng";
+    group.setOptions(options);
+    EXPECT_TRUE(group.lblReason->text().contains(QStringLiteral("damaged")))
+        << group.lblReason->text().toStdString();
 }
 
 } // namespace

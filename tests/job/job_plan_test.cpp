@@ -5,7 +5,11 @@
 #include "jobfiles/page_layout_text.h"
 #include "jobfiles/pdfa_level.h"
 #include "ocr/ocr_languages.h"
+#include "temp_folder.h"
+#include "test_pictures.h"
 
+#include <cstdint>
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 using namespace pw;
@@ -119,6 +123,47 @@ TEST(JobPlan, LayoutsThatLeaveTooLittleRoomAreRefused) {
     // A picture's own page has no room to run out of.
     page.size = jobfiles::PageSize::Picture;
     EXPECT_FALSE(job::planJob(request));
+}
+
+// The recognition languages as stated: in any letter case, spelt then as installed; none given
+// at all, not installed, or whose data file is empty or cut short, refused with the reason.
+TEST(JobPlan, RecognitionLanguagesAreCheckedAsStated) {
+    test::TempFolder data;
+    // A data file's table: the count of entries, then each one's offset (-1: none).
+    const auto table = [](std::int64_t offset) {
+        std::string bytes(4 + 8 * 2, '\xFF');
+        bytes[0] = 2, bytes[1] = bytes[2] = bytes[3] = 0;
+        for (int k = 0; k < 8; ++k)
+            bytes[12 + k] = static_cast<char>((offset >> (8 * k)) & 0xFF);
+        return bytes;
+    };
+    test::writeBytes(data / "Abc.traineddata", table(20) + "model");
+    test::writeBytes(data / "cut.traineddata", table(4000) + "model");
+    test::writeBytes(data / "empty.traineddata", "");
+    const char* before = std::getenv("TESSDATA_PREFIX");
+    const std::string kept = before != nullptr ? before : "";
+    setenv("TESSDATA_PREFIX", data.path().c_str(), 1);
+    const auto refusal = [](const std::string& languages, bool given) {
+        job::JobRequest request = onePicture();
+        request.options.ocrLanguages = languages;
+        job::OptionsGiven stated;
+        stated.ocr = given;
+        const std::optional<Refusal> refused = job::planJob(request, stated);
+        return refused ? refused->text : "planned as " + request.options.ocrLanguages;
+    };
+    EXPECT_EQ(refusal("ABC", true), "planned as Abc");
+    EXPECT_EQ(refusal("", false), "planned as "); // no text recognition
+    EXPECT_EQ(refusal("", true), "no text recognition language was given");
+    EXPECT_EQ(refusal("abc+zz", true),
+              "the text recognition data for zz is not installed (package tesseract-ocr-zz)");
+    EXPECT_EQ(refusal("abc+CUT", true),
+              "the text recognition data for cut is damaged: " + data.path() +
+                  "/cut.traineddata: it is cut short (reinstall tesseract-ocr-cut)");
+    EXPECT_NE(refusal("empty", true).find("empty.traineddata: it is empty"), std::string::npos);
+    if (before != nullptr)
+        setenv("TESSDATA_PREFIX", kept.c_str(), 1);
+    else
+        unsetenv("TESSDATA_PREFIX");
 }
 
 // The window asks the same plan: a refusal is shown as it is and no job starts; an empty list

@@ -224,6 +224,41 @@ TEST_F(Job, UnreadablePicturesAreReportedAndTheirPagesAreMissing) {
     EXPECT_EQ(prompts.messages[0].text.find("1.png"), std::string::npos);
 }
 
+// OCR that cannot run on the pages (language data Tesseract cannot load, though its table
+// holds): each page is converted without text and named with the reason, and the window says
+// so, every page behind Show Details.
+TEST_F(Job, PagesWhoseTextCannotBeReadAreNamedWithTheReason) {
+    const fs::path data = temp / "tessdata";
+    fs::create_directories(data);
+    // Its table: 24 entries, each offset -1 (none) but the last, the version after the table.
+    std::string table(4 + 8 * 24, '\xFF');
+    table[0] = 24, table[1] = table[2] = table[3] = 0;
+    for (std::size_t k = 0; k < 8; ++k)
+        table[4 + 8 * 23 + k] = static_cast<char>((table.size() >> (8 * k)) & 0xFF);
+    test::writeBytes(data / "eng.traineddata", table + "4.00.00alpha:eng");
+    const char* before = std::getenv("TESSDATA_PREFIX");
+    const std::string kept = before != nullptr ? before : "";
+    setenv("TESSDATA_PREFIX", data.c_str(), 1);
+    host.files = {picture("a.png"), picture("b.png")};
+    host.options.ocrLanguages = "eng";
+    const std::optional<job::JobResult> result = run();
+    if (before != nullptr)
+        setenv("TESSDATA_PREFIX", kept.c_str(), 1);
+    else
+        unsetenv("TESSDATA_PREFIX");
+    ASSERT_TRUE(result);
+    EXPECT_EQ(pageCount(out("NewPDF.pdf")), 2);
+    EXPECT_TRUE(result->missing.empty());
+    const std::string reason = ": no text recognised: the text recognition data for eng could "
+                               "not be loaded";
+    const std::vector<std::string> lines{host.files[0] + reason, host.files[1] + reason};
+    EXPECT_EQ(result->unreadText, lines);
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text,
+              "These pages have no searchable text:\n" + lines[0] + "\n" + lines[1]);
+    EXPECT_EQ(prompts.messages[0].details, lines[0] + "\n" + lines[1]);
+}
+
 TEST_F(Job, CancelAtTheOverwriteQuestionRestoresTheControls) {
     host.files = {picture("a.png")};
     fs::create_directories(temp / "out");

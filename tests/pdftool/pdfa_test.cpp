@@ -140,7 +140,7 @@ TEST(PdfA, BothLevelsKeepJpegBytesAndPassTheirChecks) {
     // A text layer on the first page: its font has to pass the checks as well.
     ASSERT_TRUE(pw::jobfiles::writePageWords(
         stage.path("00000.words"),
-        {64, 48, {{true, {4, 4, 60, 20}, {{{4, 4, 60, 20}, "Archive"}}}}}));
+        {64, 48, {{true, {4, 4, 60, 20}, {{{4, 4, 60, 20}, "Archive"}}, 0}}}));
     const std::string first = build(stage, "1b", "PageSize=A4\nMargin=10\nFit=fill\n");
     const std::string second = build(stage, "2b", "");
 
