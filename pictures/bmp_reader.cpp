@@ -554,8 +554,7 @@ std::uint64_t sizeOf(std::ifstream& in) {
 } // namespace
 
 bool HasBmpSignature(const std::string& narrowPath) {
-    const PictureKind* found = kindOfFile(narrowPath);
-    return found != nullptr && found->decoder == Decoder::Bmp;
+    return fileShows(narrowPath, kindReadBy(Decoder::Bmp));
 }
 
 FIBITMAP* LoadBmp(const std::string& narrowPath, std::string& problem, StopFlag stop) {

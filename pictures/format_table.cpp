@@ -20,13 +20,11 @@ bool IsTiffPicture(const std::string& narrowPath, const std::string& extension) 
     const PictureKind* named = kindForExtension(extension);
     if (named != nullptr && named->freeImageFormat == FIF_TIFF)
         return true;
-    const PictureKind* found = kindOfFile(narrowPath);
-    return found != nullptr && found->freeImageFormat == FIF_TIFF;
+    return fileShows(narrowPath, kindReadBy(Decoder::FreeImage, FIF_TIFF));
 }
 
 bool HasJpegSignature(const std::string& path) {
-    const PictureKind* found = kindOfFile(path);
-    return found != nullptr && found->decoder == Decoder::JpegData;
+    return fileShows(path, kindReadBy(Decoder::JpegData));
 }
 
 } // namespace pw::pictures

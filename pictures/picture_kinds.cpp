@@ -28,8 +28,9 @@ std::function<bool(const std::uint8_t*, std::size_t)> freeImageSignature(FREE_IM
     return [format](const std::uint8_t* head, std::size_t size) {
         FIMEMORY* memory =
             FreeImage_OpenMemory(const_cast<std::uint8_t*>(head), static_cast<DWORD>(size));
-        const bool known = memory != nullptr && FreeImage_GetFileTypeFromMemory(
-                                                    memory, static_cast<int>(size)) == format;
+        // That format's test alone, not a search through every format FreeImage knows.
+        const bool known =
+            memory != nullptr && FreeImage_ValidateFromMemory(format, memory) == TRUE;
         if (memory != nullptr)
             FreeImage_CloseMemory(memory);
         return known;
@@ -133,22 +134,41 @@ const PictureKind* kindOfContent(const std::uint8_t* head, std::size_t size) {
     return nullptr;
 }
 
-const PictureKind* kindOfFile(const std::string& narrowPath) {
-    std::uint8_t head[kHeadBytes] = {};
+namespace {
+
+// The file's first kHeadBytes (fewer for a shorter file); 0 when it cannot be read.
+std::size_t readHead(const std::string& narrowPath, std::uint8_t (&head)[kHeadBytes]) {
     std::FILE* file = std::fopen(narrowPath.c_str(), "rb");
     if (file == nullptr)
-        return nullptr;
-    const std::size_t size = std::fread(head, 1, sizeof head, file);
+        return 0;
+    const std::size_t size = std::fread(head, 1, kHeadBytes, file);
     std::fclose(file);
-    return kindOfContent(head, size);
+    return size;
 }
 
-bool fileIsKind(const std::string& narrowPath, const std::string& extension, Decoder decoder) {
-    const PictureKind* named = kindForExtension(extension);
-    if (named != nullptr && named->decoder == decoder)
-        return true;
-    const PictureKind* found = kindOfFile(narrowPath);
-    return found != nullptr && found->decoder == decoder;
+} // namespace
+
+const PictureKind* kindOfFile(const std::string& narrowPath) {
+    std::uint8_t head[kHeadBytes] = {};
+    const std::size_t size = readHead(narrowPath, head);
+    return size > 0 ? kindOfContent(head, size) : nullptr;
+}
+
+const PictureKind* kindReadBy(Decoder decoder, int freeImageFormat) {
+    for (const PictureKind& kind : table()) {
+        if (kind.decoder == decoder &&
+            (freeImageFormat < 0 || kind.freeImageFormat == freeImageFormat))
+            return &kind;
+    }
+    return nullptr;
+}
+
+bool fileShows(const std::string& narrowPath, const PictureKind* kind) {
+    if (kind == nullptr || !kind->signature)
+        return false;
+    std::uint8_t head[kHeadBytes] = {};
+    const std::size_t size = readHead(narrowPath, head);
+    return size > 0 && kind->signature(head, size);
 }
 
 std::vector<std::string> listedExtensions() {

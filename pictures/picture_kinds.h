@@ -52,8 +52,11 @@ const PictureKind* kindOfContent(const std::uint8_t* head, std::size_t size);
 // The kind the file's first bytes show (read once); null for none or an unreadable file.
 const PictureKind* kindOfFile(const std::string& narrowPath);
 
-// True when the kind of `path` by content (else by extension) is `kind`'s decoder.
-bool fileIsKind(const std::string& narrowPath, const std::string& extension, Decoder decoder);
+// The first kind read by `decoder` (and FreeImage format, when one is given); null for none.
+const PictureKind* kindReadBy(Decoder decoder, int freeImageFormat = -1);
+// True when the file's first bytes pass `kind`'s test (that test alone: a question about one
+// kind, asked often while a picture is staged).
+bool fileShows(const std::string& narrowPath, const PictureKind* kind);
 
 // The extensions intake takes by name, in the table's order ("jpg", "jpeg", "tif", ...).
 std::vector<std::string> listedExtensions();

@@ -55,7 +55,7 @@ void DOSOutputs::Interrupt() {
     wake_.wake();
 }
 
-void DOSOutputs::waitForEvent(int readFd, bool pipeOpen, int pidFd) {
+bool DOSOutputs::waitForEvent(int readFd, bool pipeOpen, int pidFd) {
     pollfd fds[3] = {
         {wake_.fd(), POLLIN, 0}, {pidFd, POLLIN, 0}, {pipeOpen ? readFd : -1, POLLIN, 0}};
     const int timeout = pidFd >= 0 ? -1 : kWithoutPidFdMilliseconds;
@@ -63,6 +63,10 @@ void DOSOutputs::waitForEvent(int readFd, bool pipeOpen, int pidFd) {
     }
     if ((fds[0].revents & POLLIN) != 0)
         wake_.drain();
+    // A pipe at its end with the child still running (it closed its output) is not waited on
+    // again: poll would report the hang-up at once, every time.
+    return pipeOpen &&
+           !((fds[2].revents & (POLLHUP | POLLERR)) != 0 && (fds[2].revents & POLLIN) == 0);
 }
 
 void DOSOutputs::EndCommand() {
@@ -121,7 +125,6 @@ std::string DOSOutputs::ExecuteCommand(const std::string& commandLine) {
     char buffer[kChunkSize];
     bool readSucceeded = true;
     bool pipeOpen = true;
-    bool over = false;
     bool stopped = false;
     do {
         if (!stopped && StopRequested && StopRequested()) {
@@ -137,20 +140,10 @@ std::string DOSOutputs::ExecuteCommand(const std::string& commandLine) {
                 continue;
             }
         }
-        if (!childRunning(pid)) {
-            over = true;
+        if (!childRunning(pid))
             break;
-        }
-        // A pipe at its end with the child still running (it closed its output) is not
-        // waited on again: poll would report the hang-up at once, every time.
-        if (pipeOpen) {
-            pollfd probe{pipe.readFd, POLLIN, 0};
-            if (::poll(&probe, 1, 0) > 0 && (probe.revents & (POLLHUP | POLLERR)) != 0 &&
-                bytesInPipe(pipe.readFd) == 0)
-                pipeOpen = false;
-        }
-        waitForEvent(pipe.readFd, pipeOpen, pidFd);
-    } while (readSucceeded && !over);
+        pipeOpen = waitForEvent(pipe.readFd, pipeOpen, pidFd);
+    } while (readSucceeded);
     if (pidFd >= 0)
         ::close(pidFd);
 

@@ -74,8 +74,9 @@ private:
     // Appends a chunk to Outputs and raises ReceiveOutputs with a copy of it.
     void deliver(const char* bytes, long count);
 
-    // Waits until the pipe has bytes or hangs up, the child ends, or Interrupt is called.
-    void waitForEvent(int readFd, bool pipeOpen, int pidFd);
+    // Waits until the pipe has bytes or hangs up, the child ends, or Interrupt is called;
+    // false once the pipe has hung up with nothing left to read.
+    bool waitForEvent(int readFd, bool pipeOpen, int pidFd);
 
     MessagePump& pump_;
     Prompts& prompts_;

@@ -146,12 +146,15 @@ FIBITMAP* LoadPicture(const std::string& narrowPath, const std::string& extensio
     // BMP files by their content, whatever their name; FreeImage reads those the project's
     // reader does not know.
     FIBITMAP* bitmap = nullptr;
-    // A kind with a decoder of its own, by content or else by name.
-    const pictures::PictureKind* kind = pictures::kindOfFile(narrowPath);
-    if (kind == nullptr)
-        kind = pictures::kindForExtension(extension);
-    if (kind != nullptr && kind->decoder == pictures::Decoder::Own && kind->decode)
-        return checkedSize(kind->decode(narrowPath, problem), problem);
+    // A kind with a decoder of its own, by content or else by name; the file is looked at for
+    // it only when the table holds such a kind.
+    if (pictures::kindReadBy(pictures::Decoder::Own) != nullptr) {
+        const pictures::PictureKind* kind = pictures::kindOfFile(narrowPath);
+        if (kind == nullptr)
+            kind = pictures::kindForExtension(extension);
+        if (kind != nullptr && kind->decoder == pictures::Decoder::Own && kind->decode)
+            return checkedSize(kind->decode(narrowPath, problem), problem);
+    }
     if (pictures::HasBmpSignature(narrowPath)) {
         problem = pictures::HeaderTooLarge(FIF_BMP, narrowPath);
         if (problem.empty())
