@@ -47,6 +47,7 @@ Application::~Application() {
     toolCommands_.reset();
     drops_.reset();
     pages_.reset();
+    listBoxes_.reset();
     front_.reset();
     fileList_.reset();
     engineForm_.reset();
