@@ -96,6 +96,16 @@ std::optional<Refusal> refusedStated(const jobfiles::PageLayout& page, const Opt
             return conflict("--overlap cannot act while several pictures share a sheet "
                             "(--per-sheet): a shared sheet splits no picture");
     }
+    if (page.splitTall && paper && !shared) {
+        // A slice repeats at most half of the one before: the builder could do no more.
+        const double window = std::min(jobfiles::tallArea(page).height,
+                                       jobfiles::tallArea(page, true).width);
+        if (jobfiles::millimetresToPoints(page.overlapMm) > window / 2.0 + 1e-6)
+            return conflict("an overlap of " + shownMillimetres(jobfiles::millimetresToPoints(
+                                                   page.overlapMm)) +
+                            " mm is more than half of a slice: at most " +
+                            shownMillimetres(window / 2.0) + " mm on this paper");
+    }
     if (given.gap) {
         if (!grid)
             return conflict("--gap needs --per-sheet");

@@ -61,6 +61,15 @@ TEST(JobPlan, StatedOptionsThatCannotActAreRefused) {
     EXPECT_EQ(job::planJob(plain, {false, false, true, false})->text,
               "--overlap needs --split-tall");
     EXPECT_EQ(job::planJob(plain, {false, false, false, true})->text, "--gap needs --per-sheet");
+    // An overlap the slices cannot repeat is refused, not narrowed.
+    plain.options.page.splitTall = true;
+    plain.options.page.size = jobfiles::PageSize::Custom;
+    plain.options.page.customWidthMm = plain.options.page.customHeightMm = 60;
+    plain.options.page.overlapMm = 30;
+    EXPECT_FALSE(job::planJob(plain, {false, true, true, false}));
+    plain.options.page.overlapMm = 31;
+    EXPECT_EQ(job::planJob(plain, {false, true, true, false})->text,
+              "an overlap of 31.0 mm is more than half of a slice: at most 30.0 mm on this paper");
 
     job::JobRequest text = onePicture();
     text.options.ocrLanguages = "zz-none";
