@@ -17,7 +17,7 @@ bench_program "${1:-}"
 pages=${PAGES:-10}
 big=${BIG:-1}
 cores=$(nproc)
-bench_require tesseract pdftotext convert python3
+bench_require tesseract pdftotext pdfinfo mutool convert python3
 peers=(tesseract)
 if command -v ocrmypdf >/dev/null; then
     bench_require img2pdf
@@ -107,14 +107,27 @@ measure() {
 }
 # recall NAME KNOWN_FOLDER OPTIONS: the share of the known words (counted with repeats) that
 # pdftotext OPTIONS finds, page by page, in NAME.pdf, or in NAME-*.pdf one page each.
+# OPTIONS "mupdf" reads the text with MuPDF (`mutool draw -F txt`), a page a form feed.
+text_of() { # text_of PDF OPTIONS: the PDF's text on stdout
+    if [[ $2 == mupdf ]]; then
+        local pages page
+        pages=$(pdfinfo "$1" | awk '/^Pages:/ { print $2 }')
+        for ((page = 1; page <= pages; page++)); do
+            mutool draw -q -F txt -o - "$1" "$page" 2>/dev/null
+            printf '\f'
+        done
+    else
+        pdftotext -q ${2:+"$2"} "$1" -
+    fi
+}
 recall() {
     local name=$1 known=$2 options=$3
     if [[ -f $work/out/$name.pdf ]]; then
-        pdftotext -q $options "$work/out/$name.pdf" "$work/found.txt"
+        text_of "$work/out/$name.pdf" "$options" >"$work/found.txt"
     else
         : >"$work/found.txt"
         for pdf in "$work/out/$name"-*.pdf; do
-            pdftotext -q $options "$pdf" - >>"$work/found.txt"
+            text_of "$pdf" "$options" >>"$work/found.txt"
         done
     fi
     python3 - "$work/found.txt" "$known" <<'PY'
@@ -150,9 +163,10 @@ export work cores
 report() { # report SET NAME: its line
     local set=$1 name=$2
     read -r time rss <"$work/$set-$name.t"
-    printf '%-10s %-22s %8.1f s %8.1f MB  recall %6s %%  -raw %6s %%\n' "$set" "$name" "$time" \
-        "$(awk -v k="$rss" 'BEGIN { print k / 1024 }')" "$(recall "$set-$name" "$3" "")" \
-        "$(recall "$set-$name" "$3" -raw)"
+    printf '%-10s %-22s %8.1f s %8.1f MB  recall %6s %%  -raw %6s %%  mupdf %6s %%\n' "$set" \
+        "$name" "$time" "$(awk -v k="$rss" 'BEGIN { print k / 1024 }')" \
+        "$(recall "$set-$name" "$3" "")" "$(recall "$set-$name" "$3" -raw)" \
+        "$(recall "$set-$name" "$3" mupdf)"
 }
 
 ours() { # ours SET FOLDER [OPTIONS...]
