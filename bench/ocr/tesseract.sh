@@ -107,14 +107,14 @@ measure() {
 }
 # recall NAME KNOWN_FOLDER OPTIONS: the share of the known words (counted with repeats) that
 # pdftotext OPTIONS finds, page by page, in NAME.pdf, or in NAME-*.pdf one page each.
-# OPTIONS "mupdf" reads the text with MuPDF (`mutool draw -F txt`), a page a form feed.
+# OPTIONS "mupdf" reads the text with MuPDF (`mutool draw -F txt`), which ends each page with
+# a form feed as pdftotext does.
 text_of() { # text_of PDF OPTIONS: the PDF's text on stdout
     if [[ $2 == mupdf ]]; then
         local pages page
         pages=$(pdfinfo "$1" | awk '/^Pages:/ { print $2 }')
         for ((page = 1; page <= pages; page++)); do
-            mutool draw -q -F txt -o - "$1" "$page" 2>/dev/null
-            printf '\f'
+            mutool draw -q -F txt -o - "$1" "$page" 2>/dev/null # ends with a form feed
         done
     else
         pdftotext -q ${2:+"$2"} "$1" -
