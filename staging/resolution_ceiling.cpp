@@ -93,7 +93,8 @@ std::optional<bool> StageReducedJpeg(const std::string& narrowSource, const std:
         narrowSource, "jpg", target, problem,
         [&](FIBITMAP* bitmap) {
             SetResolution(bitmap, own);
-            return SaveStagedBitmap(bitmap, narrowSource, target, options.quality, scale, stop);
+            return SaveStagedBitmap(bitmap, narrowSource, target, options.quality, scale, stop,
+                                    GreyToleranceFor(options));
         },
         stop);
 }

@@ -20,8 +20,15 @@ std::string StageByTone(const std::string& narrowSource, const std::string& exte
                         std::string* problem, pictures::StopFlag stop = {});
 
 // Saves a decoded page (left to the caller) at `stem` plus the extension its kind takes, as
-// StageByTone does; the file written, or empty.
+// StageByTone does, turned upright first with `options.deskew`; the file written, or empty.
 std::string SaveByTone(FIBITMAP* bitmap, const std::string& narrowSource, const std::string& stem,
                        const jobfiles::JobOptions& options, pictures::StopFlag stop = {});
+
+// Saves the page as SaveByTone does, turned `skew` degrees clockwise (PageSkew) first unless
+// that is 0; a JPEG source's EXIF turn is then applied to the pixels of a page saved without
+// loss, whose PNG cannot carry it.
+std::string SaveTurnedByTone(FIBITMAP* bitmap, double skew, const std::string& narrowSource,
+                             const std::string& stem, const jobfiles::JobOptions& options,
+                             pictures::StopFlag stop = {});
 
 } // namespace pw::staging

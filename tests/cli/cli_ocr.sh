@@ -196,6 +196,14 @@ check "auto-rotate: the scan is turned upright, the photo is not turned" eval \
           tr -s " " | paste -sd,)" = "size: 336.029 x 105.609,size: 225 x 150" ]'
 check "auto-rotate: the words in order" test "$(words "$work/out/upright.pdf")" = "$line1 $line2"
 
+# A page scanned askew is straightened by --deskew before its text is read, which finds the
+# words in order.
+convert "$work/in/columns.png" -background white -rotate 4 "$work/in/askew.png"
+run --ocr eng --deskew -o "$work/out/level.pdf" "$work/in/askew.png"
+found=$(words -raw "$work/out/level.pdf")
+check "deskew with OCR: the words in order ($status: $err: $found)" \
+    test "$status:$found" = "0:$left $right"
+
 # Recognition that cannot run fails the job. Language data that is not language data, empty or
 # cut short is refused before anything is made: status 1, the file and its package named.
 data=${TESSDATA_PREFIX:-/usr/share/tesseract-ocr/5/tessdata}
