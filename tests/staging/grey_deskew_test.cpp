@@ -102,8 +102,9 @@ TEST(Staging, NearGreyScansGoGreyColourStaysColourLosslessUntouched) {
 }
 
 // A page turned by a known angle comes back level within 0.2 degree, as a PNG, a JPEG file
-// (re-encoded at the quality, or without loss as a PNG) and a black-and-white page (still
-// black and white); a straight JPEG keeps its bytes and a photo is not turned.
+// (re-encoded at the quality, or without loss as a PNG, its EXIF turn applied) and a
+// black-and-white page (still black and white); a straight JPEG keeps its bytes and a photo is
+// not turned.
 TEST(Staging, DeskewedPagesComeBackLevel) {
     test::TempFolder temp;
     const std::string page = temp / "page.png";
@@ -125,6 +126,19 @@ TEST(Staging, DeskewedPagesComeBackLevel) {
     const std::string kept = staging::StageForJob(temp / "left.jpg", temp / "c", lossless(true));
     ASSERT_EQ(kept, temp / "c.png");
     EXPECT_LT(std::abs(skewOf(kept)), 0.2);
+    // Stored sideways with an EXIF turn: the PNG, which cannot carry the turn, gets it applied.
+    magick("'" + page + "' -rotate -90 -quality 92 '" + temp / "side.jpg" + "'");
+    ASSERT_EQ(std::system(
+                  ("exiftool -q -overwrite_original -n -Orientation=6 '" + temp / "side.jpg" + "'")
+                      .c_str()),
+              0);
+    const std::string upright = staging::StageForJob(temp / "side.jpg", temp / "h", lossless(true));
+    ASSERT_EQ(upright, temp / "h.png");
+    PIX* shown = pixRead(upright.c_str());
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(pixGetWidth(shown), 900);
+    pixDestroy(&shown);
+    EXPECT_LT(std::abs(skewOf(upright)), 0.2);
     const std::string bw =
         staging::StageForJob(temp / "bw.png", temp / "d", quality(90, false, true));
     ASSERT_EQ(bw, temp / "d.tif");
