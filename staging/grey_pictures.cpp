@@ -72,7 +72,7 @@ bool neutral(FIBITMAP* bitmap, pictures::StopFlag stop, GreyTolerance tolerance)
 
 } // namespace
 
-FIBITMAP* NeutralGreyCopy(FIBITMAP* bitmap, pictures::StopFlag stop, GreyTolerance tolerance) {
+FIBITMAP* neutralGreyCopy(FIBITMAP* bitmap, pictures::StopFlag stop, GreyTolerance tolerance) {
     if (bitmap == nullptr || FreeImage_GetImageType(bitmap) != FIT_BITMAP ||
         FreeImage_GetBPP(bitmap) != 24 || !neutral(bitmap, stop, tolerance))
         return nullptr;

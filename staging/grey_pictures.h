@@ -59,7 +59,7 @@ inline std::uint8_t GreyLevel(unsigned red, unsigned green, unsigned blue) {
 // An 8-bit gray copy of a 24-bit bitmap whose every pixel is gray within `tolerance`, with its
 // resolution and metadata (not its colour profile, which is for RGB); nullptr for any other
 // bitmap, found where its pixels that are not gray become too many, and once `stop` is set.
-FIBITMAP* NeutralGreyCopy(FIBITMAP* bitmap, pictures::StopFlag stop = {},
+FIBITMAP* neutralGreyCopy(FIBITMAP* bitmap, pictures::StopFlag stop = {},
                           GreyTolerance tolerance = kExactGrey);
 
 } // namespace pw::staging

@@ -150,7 +150,7 @@ Bitmap bitmapOf(PIX* pix, FIBITMAP* like) {
     FreeImage_SetDotsPerMeterX(bitmap.get(), FreeImage_GetDotsPerMeterX(like));
     FreeImage_SetDotsPerMeterY(bitmap.get(), FreeImage_GetDotsPerMeterY(like));
     FreeImage_CloneMetadata(bitmap.get(), like);
-    KeepIccProfile(like, bitmap.get());
+    keepIccProfile(like, bitmap.get());
     return bitmap;
 }
 
@@ -163,7 +163,7 @@ Pix pixOf(FIBITMAP* bitmap, pictures::StopFlag stop) {
         return greyPix(bitmap);
     if (FreeImage_GetImageType(bitmap) == FIT_BITMAP && FreeImage_GetBPP(bitmap) == 24)
         return colourPix(bitmap);
-    const Bitmap opaque(pictures::OpaqueCopy24(bitmap, false, stop));
+    const Bitmap opaque(pictures::opaqueCopy24(bitmap, false, stop));
     return opaque ? colourPix(opaque.get()) : nullptr;
 }
 

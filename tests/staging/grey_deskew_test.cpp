@@ -89,15 +89,15 @@ TEST(Staging, NearGreyScansGoGreyColourStaysColourLosslessUntouched) {
            temp / "pale.png" + "'");
 
     for (const char* name : {"scan.png", "scan.tif"}) {
-        EXPECT_EQ(components(staging::StageForJob(temp / name, temp / "g", quality(100))), 1)
+        EXPECT_EQ(components(staging::stageForJob(temp / name, temp / "g", quality(100))), 1)
             << name;
-        EXPECT_EQ(components(staging::StageForJob(temp / name, temp / "k", quality(80, true))), 3)
+        EXPECT_EQ(components(staging::stageForJob(temp / name, temp / "k", quality(80, true))), 3)
             << name;
     }
     for (const char* name : {"photo.png", "sepia.png", "pale.png"})
-        EXPECT_EQ(components(staging::StageForJob(temp / name, temp / "c", quality(80))), 3)
+        EXPECT_EQ(components(staging::stageForJob(temp / name, temp / "c", quality(80))), 3)
             << name;
-    ASSERT_EQ(staging::StageForJob(scan, temp / "l", lossless()), temp / "l.png");
+    ASSERT_EQ(staging::stageForJob(scan, temp / "l", lossless()), temp / "l.png");
     EXPECT_EQ(test::readBytes(temp / "l.png"), test::readBytes(scan));
 }
 
@@ -115,15 +115,15 @@ TEST(Staging, DeskewedPagesComeBackLevel) {
     magick("'" + page + "' -threshold 50% -type bilevel '" + temp / "bw.png" + "'");
     ASSERT_GT(std::abs(skewOf(page)), 3.0);
 
-    const std::string png = staging::StageForJob(page, temp / "a", quality(90, false, true));
+    const std::string png = staging::stageForJob(page, temp / "a", quality(90, false, true));
     ASSERT_EQ(png, temp / "a.jpg");
     EXPECT_LT(std::abs(skewOf(png)), 0.2);
     const std::string jpeg =
-        staging::StageForJob(temp / "left.jpg", temp / "b", quality(90, false, true));
+        staging::stageForJob(temp / "left.jpg", temp / "b", quality(90, false, true));
     ASSERT_EQ(jpeg, temp / "b.jpg");
     EXPECT_NE(test::readBytes(jpeg), test::readBytes(temp / "left.jpg"));
     EXPECT_LT(std::abs(skewOf(jpeg)), 0.2);
-    const std::string kept = staging::StageForJob(temp / "left.jpg", temp / "c", lossless(true));
+    const std::string kept = staging::stageForJob(temp / "left.jpg", temp / "c", lossless(true));
     ASSERT_EQ(kept, temp / "c.png");
     EXPECT_LT(std::abs(skewOf(kept)), 0.2);
     // Stored sideways with an EXIF turn: the PNG, which cannot carry the turn, gets it applied.
@@ -132,7 +132,7 @@ TEST(Staging, DeskewedPagesComeBackLevel) {
                   ("exiftool -q -overwrite_original -n -Orientation=6 '" + temp / "side.jpg" + "'")
                       .c_str()),
               0);
-    const std::string upright = staging::StageForJob(temp / "side.jpg", temp / "h", lossless(true));
+    const std::string upright = staging::stageForJob(temp / "side.jpg", temp / "h", lossless(true));
     ASSERT_EQ(upright, temp / "h.png");
     PIX* shown = pixRead(upright.c_str());
     ASSERT_NE(shown, nullptr);
@@ -140,16 +140,16 @@ TEST(Staging, DeskewedPagesComeBackLevel) {
     pixDestroy(&shown);
     EXPECT_LT(std::abs(skewOf(upright)), 0.2);
     const std::string bw =
-        staging::StageForJob(temp / "bw.png", temp / "d", quality(90, false, true));
+        staging::stageForJob(temp / "bw.png", temp / "d", quality(90, false, true));
     ASSERT_EQ(bw, temp / "d.tif");
     EXPECT_LT(std::abs(skewOf(bw)), 0.2);
 
     magick(textPage(900, 1100) + " -quality 90 '" + temp / "level.jpg" + "'");
     EXPECT_EQ(test::readBytes(
-                  staging::StageForJob(temp / "level.jpg", temp / "e", quality(90, false, true))),
+                  staging::stageForJob(temp / "level.jpg", temp / "e", quality(90, false, true))),
               test::readBytes(temp / "level.jpg"));
     magick("-size 600x400 -seed 5 plasma:fractal -blur 0x2 '" + temp / "photo.tif" + "'");
     EXPECT_EQ(test::readBytes(
-                  staging::StageForJob(temp / "photo.tif", temp / "f", quality(90, false, true))),
-              test::readBytes(staging::StageForJob(temp / "photo.tif", temp / "g", quality(90))));
+                  staging::stageForJob(temp / "photo.tif", temp / "f", quality(90, false, true))),
+              test::readBytes(staging::stageForJob(temp / "photo.tif", temp / "g", quality(90))));
 }
