@@ -75,6 +75,8 @@ const std::vector<SettingKey>& settingKeys() {
                                                                : options.ocrLanguages;
                        }});
         all.push_back(yesNoKey("AutoRotate", &jobfiles::JobOptions::autoRotate));
+        all.push_back(yesNoKey("KeepColour", &jobfiles::JobOptions::keepColour));
+        all.push_back(yesNoKey("Deskew", &jobfiles::JobOptions::deskew));
         all.push_back({"Quality", jobfiles::parseQuality, jobfiles::formatQuality});
         return all;
     }();

@@ -213,6 +213,21 @@ const Option kOptions[] = {
          e = "'" + v + "' is no quality (1 to 100, or lossless)";
          return false;
      }},
+    {"keep-colour", 0, "",
+     "at a quality, keep in colour the pictures whose pixels are all near gray (a colour scan "
+     "of a gray page), which are otherwise stored gray, in a third of the data",
+     [](const std::string&, ConvertRequest& r, std::string&) {
+         r.options.keepColour = r.keepColourGiven = true;
+         return true;
+     }},
+    {"deskew", 0, "",
+     "measure each page's skew and turn it upright before it is stored, the corners the turn "
+     "uncovers white; a JPEG file so turned is re-encoded at the quality (lossless: its turned "
+     "pixels stored without loss, as PNG)",
+     [](const std::string&, ConvertRequest& r, std::string&) {
+         r.options.deskew = true;
+         return true;
+     }},
     {"bilevel", 0, "CODING",
      "black-and-white pages as jbig2 (default: JBIG2, about a third smaller) or g4 (CCITT "
      "Group 4, for readers that know no JBIG2); exact either way",

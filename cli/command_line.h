@@ -31,13 +31,14 @@ struct ConvertRequest {
     // Passwords from --password-file and --owner-password-file, permissions from --no-print
     // and --no-copy; never from an argument itself.
     jobfiles::Encryption encryption;
-    bool inputTaken = false;     // a password file "-" has read standard input
-    std::string textSidecar;     // --ocr-sidecar: the recognised text goes here too
-    bool perSheetGiven = false;  // --per-sheet is on the command line
-    bool splitTallGiven = false; // so is --split-tall
-    bool overlapGiven = false;   // --overlap
-    bool gapGiven = false;       // --gap
-    bool ocrGiven = false;       // so is --ocr, its language perhaps empty
+    bool inputTaken = false;      // a password file "-" has read standard input
+    std::string textSidecar;      // --ocr-sidecar: the recognised text goes here too
+    bool perSheetGiven = false;   // --per-sheet is on the command line
+    bool splitTallGiven = false;  // so is --split-tall
+    bool overlapGiven = false;    // --overlap
+    bool gapGiven = false;        // --gap
+    bool ocrGiven = false;        // so is --ocr, its language perhaps empty
+    bool keepColourGiven = false; // --keep-colour
     bool sort = false;
     bool overwrite = false;
     bool quiet = false;

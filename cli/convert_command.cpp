@@ -88,8 +88,8 @@ void stopRunningJob(int signal) {
 }
 
 job::OptionsGiven optionsGiven(const ConvertRequest& request) {
-    return {request.perSheetGiven, request.splitTallGiven, request.overlapGiven, request.gapGiven,
-            request.ocrGiven};
+    return {request.perSheetGiven, request.splitTallGiven, request.overlapGiven,
+            request.gapGiven,      request.ocrGiven,       request.keepColourGiven};
 }
 
 // The job this command line asks for, its pictures apart.

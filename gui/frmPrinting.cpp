@@ -116,6 +116,11 @@ void frmPrinting::connectEdits() {
     connect(grpPage, &PageGroup::changed, this, [this] { handOverEdits(); });
     connect(qualityControl, &QualityControl::changed, this, [this] { handOverEdits(); });
     connect(chkBookmarks, &QCheckBox::toggled, this, [this] { handOverEdits(); });
+    connect(chkKeepColour, &QCheckBox::toggled, this, [this] { handOverEdits(); });
+    connect(chkDeskew, &QCheckBox::toggled, this, [this] { handOverEdits(); });
+    // Without loss every colour is kept anyway.
+    connect(qualityControl, &QualityControl::changed, this,
+            [this] { chkKeepColour->setEnabled(!qualityControl->lossless()); });
     connect(grpText, &TextGroup::changed, this, [this] { handOverEdits(); });
     connect(grpArchive, &ArchiveGroup::changed, this, [this] { handOverEdits(); });
     connect(grpResolution, &ResolutionGroup::changed, this, [this] { handOverEdits(); });
@@ -143,6 +148,9 @@ void frmPrinting::showSettings(AppSettings settings) {
     grpPage->setPageLayout(settings.options.page);
     qualityControl->setQuality(settings.options.quality, settings.options.lossless);
     chkBookmarks->setChecked(settings.options.bookmarks);
+    chkKeepColour->setChecked(settings.options.keepColour);
+    chkKeepColour->setEnabled(!settings.options.lossless);
+    chkDeskew->setChecked(settings.options.deskew);
     grpText->setOptions(settings.options);
     grpArchive->setLevel(settings.options.pdfa);
     grpArchive->setBilevel(settings.options.bilevel);
@@ -179,6 +187,8 @@ jobfiles::JobOptions frmPrinting::jobOptions() const {
     options.quality = qualityControl->quality();
     options.lossless = qualityControl->lossless();
     options.bookmarks = chkBookmarks->isChecked();
+    options.keepColour = chkKeepColour->isChecked();
+    options.deskew = chkDeskew->isChecked();
     grpText->applyTo(options);
     options.pdfa = grpArchive->level();
     options.bilevel = grpArchive->bilevel();
@@ -316,6 +326,18 @@ void frmPrinting::buildControls() {
     chkBookmarks->setObjectName(QStringLiteral("chkBookmarks"));
     chkBookmarks->setToolTip(QStringLiteral("A bookmark per picture, titled by its file name"));
     documentGrid->addWidget(chkBookmarks, ++row, 1);
+    chkKeepColour = new QCheckBox(QStringLiteral("Keep colour of near-gray pictures"), document);
+    chkKeepColour->setObjectName(QStringLiteral("chkKeepColour"));
+    chkKeepColour->setToolTip(
+        QStringLiteral("Pictures whose pixels are all near gray (a colour scan of a gray page) "
+                       "are stored gray, in a third of the data, unless this is checked"));
+    documentGrid->addWidget(chkKeepColour, ++row, 1);
+    chkDeskew = new QCheckBox(QStringLiteral("Straighten skewed pages"), document);
+    chkDeskew->setObjectName(QStringLiteral("chkDeskew"));
+    chkDeskew->setToolTip(
+        QStringLiteral("Each page's skew is measured and the page turned upright, the corners "
+                       "white; JPEG files so turned are re-encoded"));
+    documentGrid->addWidget(chkDeskew, ++row, 1);
     documentGrid->setColumnStretch(1, 1);
     left->addWidget(document);
     left->addStretch(1);

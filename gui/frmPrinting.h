@@ -116,6 +116,8 @@ public:
     QLabel* lblQtt = nullptr;
     QualityControl* qualityControl = nullptr; // spnQuality and chkLossless
     QCheckBox* chkBookmarks = nullptr;
+    QCheckBox* chkKeepColour = nullptr;   // near-gray pictures kept in colour
+    QCheckBox* chkDeskew = nullptr;       // pages turned upright by their skew
     PasswordGroup* grpPassword = nullptr; // never saved
     TextGroup* grpText = nullptr;
     ArchiveGroup* grpArchive = nullptr;

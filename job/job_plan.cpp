@@ -142,6 +142,9 @@ std::optional<Refusal> refusedOptions(const JobRequest& request, const OptionsGi
                             : jobfiles::kPdfaWithPasswordRefusal);
     if (std::optional<Refusal> refusal = refusedStated(options.page, given))
         return refusal;
+    if (given.keepColour && options.lossless)
+        return conflict("--keep-colour needs a quality (--quality 1-100): lossless keeps every "
+                        "colour as it is");
     if (std::optional<Refusal> refusal = refusedRoom(options.page))
         return refusal;
     if (given.ocr || !options.ocrLanguages.empty()) {

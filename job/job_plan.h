@@ -17,6 +17,7 @@ struct OptionsGiven {
     bool overlap = false;
     bool gap = false;
     bool ocr = false; // a recognition language, even an empty one
+    bool keepColour = false;
 };
 
 // Why a password cannot encrypt a PDF, said after its name ("is longer than 127 bytes"); ""

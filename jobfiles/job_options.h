@@ -57,6 +57,12 @@ struct JobOptions {
     // words as invisible text. Empty for none.
     std::string ocrLanguages;
     bool autoRotate = false; // pages whose text is sideways or upside down are turned upright
+    // At a quality, a colour picture whose pixels are all near gray (staging's kNearGrey) is
+    // stored gray; with this set only exactly gray ones are.
+    bool keepColour = false;
+    // Each page's skew is measured and the page turned upright before it is stored (JPEG files
+    // so turned re-encoded).
+    bool deskew = false;
 };
 
 } // namespace pw::jobfiles

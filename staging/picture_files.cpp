@@ -266,7 +266,7 @@ bool decodeAndSave(const std::string& narrowSource, const std::string& extension
 }
 
 bool saveStagedBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const std::string& target,
-                      int quality, double scale, pictures::StopFlag stop) {
+                      int quality, double scale, pictures::StopFlag stop, GreyTolerance grey) {
     initialiseFreeImage();
     // A 24-bit picture to be scaled down is scaled from itself: its opaque copy would be the
     // same pixels, made only to be dropped.
@@ -291,9 +291,9 @@ bool saveStagedBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const s
     const int sampling =
         level >= jobfiles::kFullColourQuality ? JPEG_SUBSAMPLING_444 : JPEG_SUBSAMPLING_420;
     if (copy != nullptr && keepFileMarkers(narrowSource, copy)) {
-        if (FIBITMAP* grey = neutralGreyCopy(copy, stop)) { // one channel for a gray picture
+        if (FIBITMAP* one = neutralGreyCopy(copy, stop, grey)) { // one channel for a gray picture
             FreeImage_Unload(copy);
-            copy = grey;
+            copy = one;
         }
         saved = saveBitmapFile(FIF_JPEG, copy, target, level | sampling, stop);
     }

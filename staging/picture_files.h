@@ -2,6 +2,7 @@
 // Decoding a picture and writing staged files.
 #include "jobfiles/job_options.h"
 #include "pictures/stop_flag.h"
+#include "staging/grey_pictures.h"
 
 #include <cstdint>
 #include <functional>
@@ -55,10 +56,11 @@ bool decodeAndSave(const std::string& narrowSource, const std::string& extension
 // goes with a bitmap that has none, and a JPEG source's EXIF block with it (JPEG pixels are
 // decoded as stored, the turn left to the builder).
 // With `scale` below 1 the picture is first scaled down by it (reducedCopy), its page keeping
-// its size. Nothing is left at target when `stop` is set meanwhile.
+// its size. A picture gray within `grey` is written in one channel. Nothing is left at target
+// when `stop` is set meanwhile.
 bool saveStagedBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const std::string& target,
                       int quality = jobfiles::kDefaultQuality, double scale = 1.0,
-                      pictures::StopFlag stop = {});
+                      pictures::StopFlag stop = {}, GreyTolerance grey = kExactGrey);
 
 // The reason for a picture that was read but could not be written to the staging folder.
 inline constexpr const char* kNotWritten = "could not be written to the temporary folder";

@@ -57,7 +57,7 @@ PictureStaging stagePages(const std::string& source, const std::string& stem,
     for (int page = 2; page <= result.pageCount && !stop.set(); ++page) {
         std::string pageStem = stagedPageName(stem + ".tif", page);
         pageStem.resize(pageStem.size() - 4);
-        if (bilevel.stage(page, pageStem + ".tif")) {
+        if (!options.deskew && bilevel.stage(page, pageStem + ".tif")) {
             ++result.pages;
             continue;
         }

@@ -7,11 +7,13 @@
 #include "platform/files.h"
 #include "platform/narrow.h"
 #include "platform/path_parts.h"
+#include "staging/page_skew.h"
 #include "staging/resolution_ceiling.h"
 #include "staging/tone_staging.h"
 
 #include <algorithm>
 #include <cctype>
+#include <optional>
 
 namespace pw::staging {
 namespace {
@@ -59,6 +61,38 @@ bool stageAsJpeg(const std::string& source, const std::string& narrowSource,
     return normalisePicture(source, extension, target, problem, quality, stop);
 }
 
+// With deskew, a page found skewed is decoded once, turned and saved by its tone (a JPEG file
+// re-encoded); nothing when it is straight (or cannot be decoded here), for the usual staging.
+std::optional<std::string> stageStraightened(const std::string& source,
+                                             const std::string& narrowSource,
+                                             const std::string& stem,
+                                             const jobfiles::JobOptions& options,
+                                             std::string* problem, pictures::StopFlag stop) {
+    const std::string extension = lowerCase(platform::pathPart(source, 0));
+    bool straight = false;
+    std::string written;
+    std::string why;
+    const bool saved = decodeAndSave(
+        narrowSource, extension, stem + ".jpg", &why,
+        [&](FIBITMAP* bitmap) {
+            const double skew = pageSkew(bitmap);
+            if (skew == 0.0)
+                return straight = true;
+            written = saveTurnedByTone(bitmap, skew, narrowSource, stem, options, stop);
+            return !written.empty();
+        },
+        stop);
+    if (stop.set())
+        return std::string();
+    if (saved && straight)
+        return std::nullopt;
+    if (!saved && written.empty() && why != kNotWritten)
+        return std::nullopt; // not decoded: the usual staging says why
+    if (!saved && problem != nullptr)
+        *problem = why;
+    return written;
+}
+
 } // namespace
 
 std::string stageForJob(const std::string& source, const std::string& stem,
@@ -82,6 +116,14 @@ std::string stageForJob(const std::string& source, const std::string& stem,
             platform::removeFile(copy);
             return staged;
         }
+    }
+    if (options.deskew) {
+        if (std::optional<std::string> turned =
+                stageStraightened(source, narrowSource, stem, options, problem, stop))
+            return *turned;
+        jobfiles::JobOptions straight = options;
+        straight.deskew = false;
+        return stageForJob(source, stem, straight, problem, stop);
     }
     // JPEG data goes into the PDF as it is, whatever the name and the quality chosen; one that
     // PDF readers could not decode is re-encoded as a JPEG, at the best quality when the

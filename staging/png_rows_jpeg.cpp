@@ -7,11 +7,12 @@
 
 namespace pw::staging {
 
-// What the rows hold; reading stops at the first pixel that is not gray, or when stopped (as
-// colour). Gray files are read as stored, a sample a pixel.
-Tone rowsTone(pictures::PngRows& rows, pictures::StopFlag stop) {
+// What the rows hold; reading stops where the pixels that are not gray become too many, or
+// when stopped (as colour). Gray files are read as stored, a sample a pixel.
+Tone rowsTone(pictures::PngRows& rows, pictures::StopFlag stop, GreyTolerance tolerance) {
     bool bilevel = true;
     const bool stored = rows.colourType() == 0;
+    GreyJudge judge(tolerance, rows.width(), rows.height());
     for (std::uint32_t y = 0; y < rows.height(); ++y) {
         if (y % pictures::kRowsPerStopCheck == 0 && stop.set())
             return Tone::Colour;
@@ -22,11 +23,10 @@ Tone rowsTone(pictures::PngRows& rows, pictures::StopFlag stop) {
             continue;
         }
         const std::uint8_t* p = rows.nextRow();
-        for (std::uint32_t x = 0; x < rows.width(); ++x, p += 3) {
-            if (p[0] != p[1] || p[1] != p[2])
-                return Tone::Colour;
-            bilevel = bilevel && (p[0] == 0 || p[0] == 255);
-        }
+        if (!judge.row(p))
+            return Tone::Colour;
+        for (std::uint32_t x = 0; bilevel && x < rows.width(); ++x, p += 3)
+            bilevel = p[0] == p[1] && p[1] == p[2] && (p[0] == 0 || p[0] == 255);
     }
     return bilevel ? Tone::Bilevel : Tone::Grey;
 }
@@ -51,8 +51,8 @@ bool writeRowsJpeg(pictures::PngRows& rows, const std::string& target, int quali
     return writeRgbJpeg(target, picture, [&]() -> const std::uint8_t* {
         const std::uint8_t* p = rows.nextRow();
         std::uint8_t* row = samples.data() + std::size_t{next++ % kJpegRowBatch} * picture.width;
-        for (std::uint32_t x = 0; x < picture.width; ++x)
-            row[x] = p[3 * x];
+        for (std::uint32_t x = 0; x < picture.width; ++x, p += 3)
+            row[x] = greyLevel(p[0], p[1], p[2]);
         return row;
     });
 }

@@ -1,6 +1,7 @@
 #pragma once
 // A PNG's rows read once for their tone, and written as a staged JPEG.
 #include "pictures/stop_flag.h"
+#include "staging/grey_pictures.h"
 
 #include <string>
 
@@ -12,12 +13,13 @@ namespace pw::staging {
 
 enum class Tone { Bilevel, Grey, Colour };
 
-// What the rows of a freshly opened PngRows hold; reading stops at the first pixel that is
-// not grey, or when stopped (as colour).
-Tone rowsTone(pictures::PngRows& rows, pictures::StopFlag stop = {});
+// What the rows of a freshly opened PngRows hold (grey within `tolerance`); reading stops
+// where the pixels that are not grey become too many, or when stopped (as colour).
+Tone rowsTone(pictures::PngRows& rows, pictures::StopFlag stop = {},
+              GreyTolerance tolerance = kExactGrey);
 
-// The rows as a JPEG at `quality` with the PNG's resolution; a grey one in one channel,
-// without the RGB profile.
+// The rows as a JPEG at `quality` with the PNG's resolution; a grey one in one channel (each
+// pixel's greyLevel), without the RGB profile.
 bool writeRowsJpeg(pictures::PngRows& rows, const std::string& target, int quality, bool grey,
                    pictures::StopFlag stop = {});
 

@@ -93,7 +93,8 @@ std::optional<bool> stageReducedJpeg(const std::string& narrowSource, const std:
         narrowSource, "jpg", target, problem,
         [&](FIBITMAP* bitmap) {
             setResolution(bitmap, own);
-            return saveStagedBitmap(bitmap, narrowSource, target, options.quality, scale, stop);
+            return saveStagedBitmap(bitmap, narrowSource, target, options.quality, scale, stop,
+                                    greyToleranceFor(options));
         },
         stop);
 }

@@ -1,6 +1,7 @@
 #include "staging/tone_staging.h"
 
 #include "formats/g4_tiff.h"
+#include "formats/jpeg_info.h"
 #include "formats/png_info.h"
 #include "pictures/format_table.h"
 #include "pictures/png_rows.h"
@@ -9,6 +10,7 @@
 #include "staging/bitmap_edits.h"
 #include "staging/grey_pictures.h"
 #include "staging/lossless_staging.h"
+#include "staging/page_skew.h"
 #include "staging/picture_files.h"
 #include "staging/png_rows_jpeg.h"
 #include "staging/resolution_ceiling.h"
@@ -135,7 +137,7 @@ RowsStaged stagePngRows(const std::string& narrowSource, const std::string& tif,
         if (rows.colourType() == 0 && rows.bitDepth() == 8)
             tone = packBilevelRows(rows, bits, stop) ? Tone::Bilevel : Tone::Grey;
         else if (rows.bitDepth() == 8)
-            tone = rowsTone(rows, stop);
+            tone = rowsTone(rows, stop, greyToleranceFor(options));
         rows.rewind();
         if (stop.set())
             staged = RowsStaged::No;
@@ -245,8 +247,32 @@ std::string smallerOfJpegAndPng(const std::string& jpeg, const std::string& narr
 
 } // namespace
 
+std::string saveTurnedByTone(FIBITMAP* bitmap, double skew, const std::string& narrowSource,
+                             const std::string& stem, const jobfiles::JobOptions& options,
+                             pictures::StopFlag stop) {
+    jobfiles::JobOptions level = options;
+    level.deskew = false;
+    if (skew == 0.0)
+        return saveByTone(bitmap, narrowSource, stem, level, stop);
+    int orientation = 1;
+    if (options.lossless && pictures::hasJpegSignature(narrowSource)) {
+        std::string reason;
+        if (const std::optional<formats::JpegInfo> info =
+                formats::readJpegInfo(narrowSource, reason))
+            orientation = info->orientation;
+    }
+    FIBITMAP* turned = straightenedCopy(bitmap, skew, stop, orientation);
+    if (turned == nullptr)
+        return {};
+    std::string written = saveByTone(turned, narrowSource, stem, level, stop);
+    FreeImage_Unload(turned);
+    return written;
+}
+
 std::string saveByTone(FIBITMAP* bitmap, const std::string& narrowSource, const std::string& stem,
                        const jobfiles::JobOptions& options, pictures::StopFlag stop) {
+    if (options.deskew)
+        return saveTurnedByTone(bitmap, pageSkew(bitmap), narrowSource, stem, options, stop);
     if (isBilevel(bitmap)) {
         const std::string tif = stem + ".tif";
         return saveBilevelBitmap(bitmap, narrowSource, tif, stop) ? tif : std::string();
@@ -261,7 +287,8 @@ std::string saveByTone(FIBITMAP* bitmap, const std::string& narrowSource, const 
         ceilingScale(FreeImage_GetWidth(bitmap), FreeImage_GetHeight(bitmap), resolution, options);
     if (scale < 1.0)
         setResolution(bitmap, resolution); // the one the page has, made explicit
-    return saveStagedBitmap(bitmap, narrowSource, jpeg, options.quality, scale, stop)
+    return saveStagedBitmap(bitmap, narrowSource, jpeg, options.quality, scale, stop,
+                            greyToleranceFor(options))
                ? jpeg
                : std::string();
 }

@@ -20,8 +20,15 @@ std::string stageByTone(const std::string& narrowSource, const std::string& exte
                         std::string* problem, pictures::StopFlag stop = {});
 
 // Saves a decoded page (left to the caller) at `stem` plus the extension its kind takes, as
-// stageByTone does; the file written, or empty.
+// stageByTone does, turned upright first with `options.deskew`; the file written, or empty.
 std::string saveByTone(FIBITMAP* bitmap, const std::string& narrowSource, const std::string& stem,
                        const jobfiles::JobOptions& options, pictures::StopFlag stop = {});
+
+// Saves the page as saveByTone does, turned `skew` degrees clockwise (pageSkew) first unless
+// that is 0; a JPEG source's EXIF turn is then applied to the pixels of a page saved without
+// loss, whose PNG cannot carry it.
+std::string saveTurnedByTone(FIBITMAP* bitmap, double skew, const std::string& narrowSource,
+                             const std::string& stem, const jobfiles::JobOptions& options,
+                             pictures::StopFlag stop = {});
 
 } // namespace pw::staging

@@ -105,7 +105,8 @@ check "--per-sheet 11x1: status 1" eval 'test "$status" -eq 1 && grep -q "no gri
 refusals=("--split-tall|--split-tall needs a paper size (--page-size)"
     "--page-size=A4 --overlap=5|--overlap needs --split-tall"
     "--page-size=A4 --gap=5|--gap needs --per-sheet"
-    "--page-size=A5 --per-sheet=10x10 --margin=50 --gap=50|each picture would get 0.0 x 0.0 mm")
+    "--page-size=A5 --per-sheet=10x10 --margin=50 --gap=50|each picture would get 0.0 x 0.0 mm"
+    "--quality=lossless --keep-colour|--keep-colour needs a quality (--quality 1-100)")
 for refusal in "${refusals[@]}"; do
     # shellcheck disable=SC2086 # the options are words
     run -q ${refusal%%|*} "$work/in/c.jpg"

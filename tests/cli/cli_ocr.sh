@@ -36,6 +36,7 @@ text "$work/in/scan.jpg" 700x220 -annotate +30+60 "Quarterly figures improved" \
     -annotate +30+120 "across northern districts"
 left="The left column opens with a few plain words set in short lines that run down the page until this column comes to its very last line at the foot of the page"
 right="Then the right column begins at the top again and carries on with more words of its own which are read only after the left one has ended in full below"
+both_columns="$left $right"
 columns=()
 row=0
 while read -r part; do
@@ -195,6 +196,14 @@ check "auto-rotate: the scan is turned upright, the photo is not turned" eval \
     '[ "$(pdfinfo -f 1 -l 2 "$work/out/upright.pdf" | grep -o "size: *[0-9.]* x [0-9.]*" |
           tr -s " " | paste -sd,)" = "size: 336.029 x 105.609,size: 225 x 150" ]'
 check "auto-rotate: the words in order" test "$(words "$work/out/upright.pdf")" = "$line1 $line2"
+
+# A page scanned askew is straightened by --deskew before its text is read, which finds the
+# words in order.
+convert "$work/in/columns.png" -background white -rotate 4 "$work/in/askew.png"
+run --ocr eng --deskew -o "$work/out/level.pdf" "$work/in/askew.png"
+found=$(words -raw "$work/out/level.pdf")
+check "deskew with OCR: the words in order ($status: $err: $found)" \
+    test "$status:$found" = "0:$both_columns"
 
 # Recognition that cannot run fails the job. Language data that is not language data, empty or
 # cut short is refused before anything is made: status 1, the file and its package named.

@@ -185,7 +185,7 @@ TEST_F(Conversion, PageGroupLaysOutThePagesAndIsSavedForTheNextStart) {
 }
 
 // The Password group encrypts the PDF and is never saved; Bookmarks titles each picture's entry
-// by its name and is kept on Save.
+// by its name and is kept on Save, as are Keep colour (off while lossless) and Straighten.
 TEST_F(Conversion, PasswordGroupEncryptsAndBookmarksAreSavedButNoPassword) {
     gui::frmPrinting& engine = startProgram();
     gui::PasswordGroup& password = *engine.grpPassword;
@@ -201,6 +201,12 @@ TEST_F(Conversion, PasswordGroupEncryptsAndBookmarksAreSavedButNoPassword) {
     // No owner password: the restriction cannot be lifted, and the group says so.
     EXPECT_FALSE(password.lblRandomOwner->isHidden());
     engine.chkBookmarks->setChecked(true);
+    engine.chkKeepColour->setChecked(true);
+    engine.chkDeskew->setChecked(true);
+    engine.qualityControl->chkLossless->setChecked(true);
+    EXPECT_FALSE(engine.chkKeepColour->isEnabled());
+    engine.qualityControl->chkLossless->setChecked(false);
+    EXPECT_TRUE(engine.chkKeepColour->isEnabled());
 
     gui::frmMain& front = *engine.front();
     prompts_.openNext(picture(QStringLiteral("Zoë.png"), Qt::green).toStdString());
@@ -227,11 +233,15 @@ TEST_F(Conversion, PasswordGroupEncryptsAndBookmarksAreSavedButNoPassword) {
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     const QString text = QString::fromUtf8(saved.readAll());
     EXPECT_TRUE(text.contains(QStringLiteral("\r\nBookmarks=yes\r\n"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("\r\nKeepColour=yes\r\nDeskew=yes\r\n")))
+        << text.toStdString();
     EXPECT_FALSE(text.contains(QStringLiteral("s3cret")));
 
     endProgram();
     gui::frmPrinting& again = startProgram();
     EXPECT_TRUE(again.chkBookmarks->isChecked());
+    EXPECT_TRUE(again.chkKeepColour->isChecked());
+    EXPECT_TRUE(again.chkDeskew->isChecked());
     EXPECT_TRUE(again.grpPassword->txtOpenPassword->text().isEmpty());
     EXPECT_FALSE(app_->encryption().active());
 }
