@@ -13,7 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!file.ok())
         return 0;
     std::string problem;
-    FIBITMAP* bitmap = pw::pictures::LoadBmp(file.path(), problem);
+    const pw::pictures::Bitmap owned = pw::pictures::LoadBmp(file.path(), problem);
+    FIBITMAP* bitmap = owned.get();
     if (bitmap == nullptr)
         return 0;
     unsigned sum = 0;
@@ -22,6 +23,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const BYTE* line = FreeImage_GetScanLine(bitmap, static_cast<int>(y));
         sum += line[0] + line[lineBytes - 1];
     }
-    FreeImage_Unload(bitmap);
     return sum == 0xFFFFFFFF ? 1 : 0;
 }

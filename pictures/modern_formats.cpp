@@ -31,8 +31,8 @@ ModernFormat ModernFormatOfContent(const std::string& narrowPath) {
     return modernFormatOf(kindOfFile(narrowPath));
 }
 
-FIBITMAP* DecodeModern(ModernFormat format, const std::string& narrowPath, std::string& problem,
-                       StopFlag stop) {
+Bitmap DecodeModern(ModernFormat format, const std::string& narrowPath, std::string& problem,
+                    StopFlag stop) {
     switch (format) {
     case ModernFormat::Heif:
         return DecodeHeif(narrowPath, problem, stop);
@@ -43,7 +43,7 @@ FIBITMAP* DecodeModern(ModernFormat format, const std::string& narrowPath, std::
     case ModernFormat::None:
         break;
     }
-    return nullptr;
+    return {};
 }
 
 } // namespace pw::pictures

@@ -1,10 +1,9 @@
 #pragma once
 // HEIF/HEIC/AVIF (libheif), WebP (libwebp) and JPEG XL (libjxl) pictures.
+#include "pictures/bitmap.h"
 #include "pictures/stop_flag.h"
 
 #include <string>
-
-struct FIBITMAP;
 
 namespace pw::pictures {
 
@@ -21,12 +20,12 @@ ModernFormat ModernFormatOfContent(const std::string& narrowPath);
 // should know more than that (a picture at or above the pixel limit). Null too once `stop` is
 // set: libheif's reads of the file fail from then on, libwebp and libjxl are fed the file a
 // slice at a time.
-FIBITMAP* DecodeHeif(const std::string& narrowPath, std::string& problem, StopFlag stop = {});
-FIBITMAP* DecodeWebp(const std::string& narrowPath, std::string& problem, StopFlag stop = {});
-FIBITMAP* DecodeJxl(const std::string& narrowPath, std::string& problem, StopFlag stop = {});
+Bitmap DecodeHeif(const std::string& narrowPath, std::string& problem, StopFlag stop = {});
+Bitmap DecodeWebp(const std::string& narrowPath, std::string& problem, StopFlag stop = {});
+Bitmap DecodeJxl(const std::string& narrowPath, std::string& problem, StopFlag stop = {});
 
 // The decoder of `format`; null with `problem` untouched for None.
-FIBITMAP* DecodeModern(ModernFormat format, const std::string& narrowPath, std::string& problem,
-                       StopFlag stop = {});
+Bitmap DecodeModern(ModernFormat format, const std::string& narrowPath, std::string& problem,
+                    StopFlag stop = {});
 
 } // namespace pw::pictures

@@ -66,7 +66,7 @@ std::vector<unsigned char> PngWithPaletteFirst(const std::string& narrowPath) {
     return file;
 }
 
-FIBITMAP* LoadPngWithFreeImage(const std::string& narrowPath, StopFlag stop) {
+Bitmap LoadPngWithFreeImage(const std::string& narrowPath, StopFlag stop) {
     const std::vector<unsigned char> reordered = PngWithPaletteFirst(narrowPath);
     if (reordered.empty())
         return LoadStoppable(FIF_PNG, narrowPath, PNG_IGNOREGAMMA, stop);

@@ -123,31 +123,31 @@ struct DecBufferFree {
 
 } // namespace
 
-FIBITMAP* DecodeWebp(const std::string& narrowPath, std::string& problem, StopFlag stop) {
+Bitmap DecodeWebp(const std::string& narrowPath, std::string& problem, StopFlag stop) {
     const auto bytes = ReadFileBytes(narrowPath);
     if (!bytes)
-        return nullptr;
+        return {};
     const WebPData data{bytes->data(), bytes->size()};
     std::unique_ptr<WebPDemuxer, DemuxDelete> demuxer(WebPDemux(&data));
     if (!demuxer) {
         reportContainer(data);
-        return nullptr;
+        return {};
     }
     const std::uint32_t width = WebPDemuxGetI(demuxer.get(), WEBP_FF_CANVAS_WIDTH);
     const std::uint32_t height = WebPDemuxGetI(demuxer.get(), WEBP_FF_CANVAS_HEIGHT);
     if (!pw::formats::WithinPixelLimit(width, height)) {
         problem = pw::formats::PixelLimitReason(width, height);
-        return nullptr;
+        return {};
     }
     problem = WebpDataTooShort(bytes->data(), bytes->size());
     if (!problem.empty())
-        return nullptr;
+        return {};
     const std::uint32_t flags = WebPDemuxGetI(demuxer.get(), WEBP_FF_FORMAT_FLAGS);
 
     // Of an animation, the animation decoder gives the first frame composed on its canvas.
     WebPDecoderConfig still;
     if (!WebPInitDecoderConfig(&still))
-        return nullptr;
+        return {};
     const std::unique_ptr<WebPDecBuffer, DecBufferFree> stillPixels(&still.output);
     std::unique_ptr<WebPAnimDecoder, AnimDelete> decoder;
     std::uint8_t* pixels = nullptr;
@@ -155,7 +155,7 @@ FIBITMAP* DecodeWebp(const std::string& narrowPath, std::string& problem, StopFl
     if ((flags & ANIMATION_FLAG) == 0) {
         const bool decoded = decodeStill(data, still, stop);
         if (stop.set())
-            return nullptr;
+            return {};
         if (decoded && still.output.width == static_cast<int>(width) &&
             still.output.height == static_cast<int>(height)) {
             pixels = still.output.u.RGBA.rgba;
@@ -164,7 +164,7 @@ FIBITMAP* DecodeWebp(const std::string& narrowPath, std::string& problem, StopFl
     } else {
         WebPAnimDecoderOptions options;
         if (!WebPAnimDecoderOptionsInit(&options))
-            return nullptr;
+            return {};
         options.color_mode = MODE_RGBA;
         options.use_threads = 0;
         decoder.reset(WebPAnimDecoderNew(&data, &options));
@@ -174,7 +174,7 @@ FIBITMAP* DecodeWebp(const std::string& narrowPath, std::string& problem, StopFl
     }
     if (pixels == nullptr) {
         reportFrame(demuxer.get());
-        return nullptr;
+        return {};
     }
 
     PixelRows rows;

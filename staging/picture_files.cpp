@@ -31,6 +31,7 @@
 #include <fcntl.h>
 #include <fstream>
 #include <unistd.h>
+#include <utility>
 
 namespace pw::staging {
 namespace {
@@ -45,14 +46,13 @@ FREE_IMAGE_FORMAT detectedFormat(const std::string& narrowPath) {
 }
 
 // Formats that cannot read a header alone are checked once decoded.
-FIBITMAP* checkedSize(FIBITMAP* bitmap, std::string& problem) {
-    if (bitmap == nullptr)
-        return nullptr;
-    problem = pictures::BitmapTooLarge(bitmap);
+pictures::Bitmap checkedSize(pictures::Bitmap bitmap, std::string& problem) {
+    if (!bitmap)
+        return {};
+    problem = pictures::BitmapTooLarge(bitmap.get());
     if (problem.empty())
         return bitmap;
-    FreeImage_Unload(bitmap);
-    return nullptr;
+    return {};
 }
 
 // An 8-bit PNG goes straight from its rows to the JPEG writer, with the pixels FreeImage's
@@ -141,11 +141,11 @@ void InitialiseFreeImage() {
     (void)initialised;
 }
 
-FIBITMAP* LoadPicture(const std::string& narrowPath, const std::string& extension,
-                      std::string& problem, pictures::StopFlag stop) {
+pictures::Bitmap LoadPicture(const std::string& narrowPath, const std::string& extension,
+                             std::string& problem, pictures::StopFlag stop) {
     // BMP files by their content, whatever their name; FreeImage reads those the project's
     // reader does not know.
-    FIBITMAP* bitmap = nullptr;
+    pictures::Bitmap bitmap;
     // A kind with a decoder of its own, by content or else by name; the file is looked at for
     // it only when the table holds such a kind.
     if (pictures::kindReadBy(pictures::Decoder::Own) != nullptr) {
@@ -159,28 +159,29 @@ FIBITMAP* LoadPicture(const std::string& narrowPath, const std::string& extensio
         problem = pictures::HeaderTooLarge(FIF_BMP, narrowPath);
         if (problem.empty())
             bitmap = pictures::LoadBmp(narrowPath, problem, stop);
-        if (bitmap != nullptr || !problem.empty())
-            return checkedSize(bitmap, problem);
+        if (bitmap || !problem.empty())
+            return checkedSize(std::move(bitmap), problem);
     }
     const pictures::ModernFormat named = pictures::ModernFormatForExtension(extension);
     bitmap = pictures::DecodeModern(named, narrowPath, problem, stop);
-    if (bitmap != nullptr || !problem.empty() || stop.set())
+    if (bitmap || !problem.empty() || stop.set())
         return bitmap;
     // FreeImage formats are refused from their header when they reach the pixel limit; the
     // modern decoders check it themselves.
     bool cutShort = false; // a JPEG found cut short is not decoded again below
-    const auto load = [&](FREE_IMAGE_FORMAT format) -> FIBITMAP* {
+    const auto load = [&](FREE_IMAGE_FORMAT format) -> pictures::Bitmap {
         problem = pictures::HeaderTooLarge(format, narrowPath);
         if (!problem.empty())
-            return nullptr;
+            return {};
         if (format == FIF_PNG)
             return pictures::LoadPngWithFreeImage(narrowPath, stop);
         if (format == FIF_JPEG && (cutShort = pictures::JpegCutShort(narrowPath))) {
             pictures::ReportDecoderMessage("JPEG data ends early"); // FreeImage would fill it in
-            return nullptr;
+            return {};
         }
-        FIBITMAP* loaded = pictures::LoadStoppable(format, narrowPath, 0, stop);
-        return format == FIF_GIF ? pictures::PlaceOnGifScreen(loaded) : loaded;
+        pictures::Bitmap loaded = pictures::LoadStoppable(format, narrowPath, 0, stop);
+        return format == FIF_GIF ? pictures::PlaceOnGifScreen(std::move(loaded))
+                                 : std::move(loaded);
     };
     const std::optional<int> tableFormat = pictures::FormatForExtension(extension);
     // Page 1 of a TIFF is read as its later pages are.
@@ -191,24 +192,24 @@ FIBITMAP* LoadPicture(const std::string& narrowPath, const std::string& extensio
     }
     if (tableFormat)
         bitmap = load(static_cast<FREE_IMAGE_FORMAT>(*tableFormat));
-    if (bitmap != nullptr || !problem.empty() || stop.set())
-        return checkedSize(bitmap, problem);
+    if (bitmap || !problem.empty() || stop.set())
+        return checkedSize(std::move(bitmap), problem);
     // A scratch copy ("1.peg", "1.iff") or a file saved under the wrong extension.
     const FREE_IMAGE_FORMAT content = detectedFormat(narrowPath);
     if (content != FIF_UNKNOWN && !(tableFormat && content == *tableFormat))
         bitmap = load(content);
-    if (bitmap == nullptr && problem.empty() && content == FIF_UNKNOWN) {
+    if (!bitmap && problem.empty() && content == FIF_UNKNOWN) {
         const pictures::ModernFormat found = pictures::ModernFormatOfContent(narrowPath);
         if (found != named)
             bitmap = pictures::DecodeModern(found, narrowPath, problem, stop);
     }
-    if (bitmap == nullptr && problem.empty() && !cutShort && !stop.set() &&
+    if (!bitmap && problem.empty() && !cutShort && !stop.set() &&
         pictures::HasJpegSignature(narrowPath)) {
         problem = pictures::HeaderTooLarge(FIF_JPEG, narrowPath);
         if (problem.empty())
             bitmap = pictures::DecodeJpegPixels(narrowPath, stop);
     }
-    return checkedSize(bitmap, problem);
+    return checkedSize(std::move(bitmap), problem);
 }
 
 bool SaveBitmapFile(int format, FIBITMAP* bitmap, const std::string& fileName, int flags,
@@ -237,13 +238,14 @@ bool DecodeAndSave(const std::string& narrowSource, const std::string& extension
                    const std::function<bool(FIBITMAP*)>& save, pictures::StopFlag stop) {
     InitialiseFreeImage();
     std::string why;
-    FIBITMAP* bitmap = stop.set() ? nullptr : LoadPicture(narrowSource, extension, why, stop);
+    pictures::Bitmap owned;
+    if (!stop.set())
+        owned = LoadPicture(narrowSource, extension, why, stop);
     if (problem != nullptr)
         *problem = why;
-    if (bitmap != nullptr && stop.set()) {
-        FreeImage_Unload(bitmap);
-        bitmap = nullptr;
-    }
+    if (stop.set())
+        owned.reset();
+    FIBITMAP* bitmap = owned.get();
     if (bitmap == nullptr) {
         platform::removeFile(target);
         return false;
@@ -259,7 +261,6 @@ bool DecodeAndSave(const std::string& narrowSource, const std::string& extension
         FreeImage_SetDotsPerMeterY(bitmap, 0);
     }
     const bool saved = save(bitmap);
-    FreeImage_Unload(bitmap);
     if (!saved && problem != nullptr)
         *problem = kNotWritten;
     return saved;
@@ -272,33 +273,26 @@ bool SaveStagedBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const s
     // same pixels, made only to be dropped.
     const bool plain =
         FreeImage_GetImageType(bitmap) == FIT_BITMAP && FreeImage_GetBPP(bitmap) == 24;
-    FIBITMAP* copy = nullptr;
+    pictures::Bitmap copy;
     if (plain && scale < 1.0) {
         copy = ReducedCopy(bitmap, scale, stop);
     } else {
         copy = pictures::OpaqueCopy24(bitmap, pictures::HasBmpSignature(narrowSource), stop);
-        KeepIccProfile(bitmap, copy);
-        if (copy != nullptr && scale < 1.0) {
-            FIBITMAP* reduced = ReducedCopy(copy, scale, stop);
-            FreeImage_Unload(copy);
-            copy = reduced;
-        }
+        KeepIccProfile(bitmap, copy.get());
+        if (copy && scale < 1.0)
+            copy = ReducedCopy(copy.get(), scale, stop);
     }
-    if (copy != nullptr)
-        stateExactResolution(copy, narrowSource, scale);
+    if (copy)
+        stateExactResolution(copy.get(), narrowSource, scale);
     bool saved = false;
     const int level = std::clamp(quality, 1, 100);
     const int sampling =
         level >= jobfiles::kFullColourQuality ? JPEG_SUBSAMPLING_444 : JPEG_SUBSAMPLING_420;
-    if (copy != nullptr && keepFileMarkers(narrowSource, copy)) {
-        if (FIBITMAP* grey = NeutralGreyCopy(copy, stop)) { // one channel for a gray picture
-            FreeImage_Unload(copy);
-            copy = grey;
-        }
-        saved = SaveBitmapFile(FIF_JPEG, copy, target, level | sampling, stop);
+    if (copy && keepFileMarkers(narrowSource, copy.get())) {
+        if (pictures::Bitmap grey = NeutralGreyCopy(copy.get(), stop)) // one channel for gray
+            copy = std::move(grey);
+        saved = SaveBitmapFile(FIF_JPEG, copy.get(), target, level | sampling, stop);
     }
-    if (copy != nullptr)
-        FreeImage_Unload(copy);
     if (!saved)
         platform::removeFile(target); // never leave a half-written picture for the builder
     return saved;

@@ -62,16 +62,14 @@ PictureStaging stagePages(const std::string& source, const std::string& stem,
             continue;
         }
         std::string problem;
-        FIBITMAP* bitmap = nullptr;
+        pictures::Bitmap bitmap;
         try {
             bitmap = pages.decode(page, problem);
         } catch (const std::bad_alloc&) {
             // Only this page is missing; the pages already staged stay in the PDF.
         }
         const bool saved =
-            bitmap != nullptr && !SaveByTone(bitmap, narrowSource, pageStem, options, stop).empty();
-        if (bitmap != nullptr)
-            FreeImage_Unload(bitmap);
+            bitmap && !SaveByTone(bitmap.get(), narrowSource, pageStem, options, stop).empty();
         if (saved)
             ++result.pages;
         else

@@ -194,17 +194,16 @@ std::optional<std::string> stageLosslessPng(const std::string& narrowSource,
     DecodeAndSave(
         narrowSource, extension, copy, problem,
         [&](FIBITMAP* bitmap) {
-            FIBITMAP* grey = png->colourType == 2 ? NeutralGreyCopy(bitmap, stop) : nullptr;
+            const pictures::Bitmap grey =
+                png->colourType == 2 ? NeutralGreyCopy(bitmap, stop) : pictures::Bitmap();
             if (stop.set())
                 written.clear();
             else if (IsBilevel(bitmap) && SaveBilevelBitmap(bitmap, narrowSource, tif, stop))
                 written = tif;
-            else if (grey != nullptr)
-                written = SaveLosslessBitmap(grey, copy, stop) ? copy : std::string();
+            else if (grey)
+                written = SaveLosslessBitmap(grey.get(), copy, stop) ? copy : std::string();
             else if (!stop.set())
                 written = linked();
-            if (grey != nullptr)
-                FreeImage_Unload(grey);
             return !written.empty();
         },
         stop);

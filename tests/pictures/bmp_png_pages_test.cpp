@@ -485,7 +485,7 @@ TEST_F(BmpPngPages, ABmpHoldingAJpegOrPngIsThatPicture) {
     const pictures::StopFlag stop(stopped);
     for (const std::string& path : {withJpeg, withPng}) {
         std::string problem;
-        EXPECT_EQ(staging::LoadPicture(path, "bmp", problem, stop), nullptr) << path;
+        EXPECT_FALSE(staging::LoadPicture(path, "bmp", problem, stop)) << path;
         EXPECT_EQ(problem, "") << path;
     }
     EXPECT_EQ(staging::StageForJob(withPng, temp / "00001", {}, nullptr, stop), "");
