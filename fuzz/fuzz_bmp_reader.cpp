@@ -12,9 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const pw::fuzz::MemoryFile file(data, size);
     if (!file.ok())
         return 0;
-    std::string problem;
-    const pw::pictures::Bitmap owned = pw::pictures::LoadBmp(file.path(), problem);
-    FIBITMAP* bitmap = owned.get();
+    const pw::pictures::Decoded decoded = pw::pictures::LoadBmp(file.path());
+    FIBITMAP* bitmap = decoded ? decoded.value().get() : nullptr;
     if (bitmap == nullptr)
         return 0;
     unsigned sum = 0;

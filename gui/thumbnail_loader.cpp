@@ -124,7 +124,8 @@ Thumbnail makeThumbnail(const std::string& workingPath, int edge, pictures::Stop
     const pictures::DecoderMessages heard;
     std::string problem;
     const std::string extension = lowerCase(platform::PathPart(workingPath, 0));
-    pictures::Bitmap bitmap = staging::LoadPicture(narrow, extension, problem, stop);
+    pictures::Bitmap bitmap =
+        pictures::TakeBitmap(staging::LoadPicture(narrow, extension, stop), problem);
     if (!bitmap)
         return {QImage(), QString::fromStdString(pictures::RefusalReason(narrow, problem, heard))};
     QImage image = smallImage(bitmap.get(), edge);

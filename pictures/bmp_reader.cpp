@@ -550,7 +550,9 @@ bool HasBmpSignature(const std::string& narrowPath) {
     return fileShows(narrowPath, kindReadBy(Decoder::Bmp));
 }
 
-Bitmap LoadBmp(const std::string& narrowPath, std::string& problem, StopFlag stop) {
+namespace {
+
+Bitmap loadBmp(const std::string& narrowPath, std::string& problem, StopFlag stop) {
     std::ifstream in(narrowPath, std::ios::binary);
     if (!in)
         return {};
@@ -578,6 +580,14 @@ Bitmap LoadBmp(const std::string& narrowPath, std::string& problem, StopFlag sto
     FreeImage_SetDotsPerMeterX(bitmap.get(), layout->resolution.x);
     FreeImage_SetDotsPerMeterY(bitmap.get(), layout->resolution.y);
     return bitmap;
+}
+
+} // namespace
+
+Decoded LoadBmp(const std::string& narrowPath, StopFlag stop) {
+    std::string problem;
+    Bitmap bitmap = loadBmp(narrowPath, problem, stop);
+    return DecodedOrRefused(std::move(bitmap), std::move(problem), stop);
 }
 
 std::optional<EmbeddedPicture> BmpEmbeddedPicture(const std::string& narrowPath) {

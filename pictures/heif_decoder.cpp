@@ -13,6 +13,7 @@
 #include <cstring>
 #include <libheif/heif.h>
 #include <memory>
+#include <utility>
 
 namespace pw::pictures {
 namespace {
@@ -123,9 +124,7 @@ bool libheifReady() {
     return ready;
 }
 
-} // namespace
-
-Bitmap DecodeHeif(const std::string& narrowPath, std::string& problem, StopFlag stop) {
+Bitmap decodeHeif(const std::string& narrowPath, std::string& problem, StopFlag stop) {
     if (!libheifReady())
         return {};
     const std::optional<HeifMeta> meta = ReadHeifMeta(narrowPath);
@@ -226,6 +225,14 @@ Bitmap DecodeHeif(const std::string& narrowPath, std::string& problem, StopFlag 
     rows.icc = iccProfile(handle.get());
     rows.stop = stop;
     return BitmapFromRows(rows);
+}
+
+} // namespace
+
+Decoded DecodeHeif(const std::string& narrowPath, StopFlag stop) {
+    std::string problem;
+    Bitmap bitmap = decodeHeif(narrowPath, problem, stop);
+    return DecodedOrRefused(std::move(bitmap), std::move(problem), stop);
 }
 
 } // namespace pw::pictures

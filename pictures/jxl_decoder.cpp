@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <jxl/decode.h>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace pw::pictures {
@@ -152,9 +153,7 @@ void reportStatus(JxlDecoderStatus status) {
         ReportDecoderMessage("JPEG XL decoder error");
 }
 
-} // namespace
-
-Bitmap DecodeJxl(const std::string& narrowPath, std::string& problem, StopFlag stop) {
+Bitmap decodeJxl(const std::string& narrowPath, std::string& problem, StopFlag stop) {
     const auto bytes = ReadFileBytes(narrowPath);
     if (!bytes)
         return {};
@@ -225,6 +224,14 @@ Bitmap DecodeJxl(const std::string& narrowPath, std::string& problem, StopFlag s
             return {};
         }
     }
+}
+
+} // namespace
+
+Decoded DecodeJxl(const std::string& narrowPath, StopFlag stop) {
+    std::string problem;
+    Bitmap bitmap = decodeJxl(narrowPath, problem, stop);
+    return DecodedOrRefused(std::move(bitmap), std::move(problem), stop);
 }
 
 } // namespace pw::pictures

@@ -31,19 +31,18 @@ ModernFormat ModernFormatOfContent(const std::string& narrowPath) {
     return modernFormatOf(kindOfFile(narrowPath));
 }
 
-Bitmap DecodeModern(ModernFormat format, const std::string& narrowPath, std::string& problem,
-                    StopFlag stop) {
+Decoded DecodeModern(ModernFormat format, const std::string& narrowPath, StopFlag stop) {
     switch (format) {
     case ModernFormat::Heif:
-        return DecodeHeif(narrowPath, problem, stop);
+        return DecodeHeif(narrowPath, stop);
     case ModernFormat::Webp:
-        return DecodeWebp(narrowPath, problem, stop);
+        return DecodeWebp(narrowPath, stop);
     case ModernFormat::Jxl:
-        return DecodeJxl(narrowPath, problem, stop);
+        return DecodeJxl(narrowPath, stop);
     case ModernFormat::None:
         break;
     }
-    return {};
+    return platform::Refusal{platform::Refusal::Code::Unsupported, {}};
 }
 
 } // namespace pw::pictures

@@ -1,6 +1,6 @@
 #pragma once
 // HEIF/HEIC/AVIF (libheif), WebP (libwebp) and JPEG XL (libjxl) pictures.
-#include "pictures/bitmap.h"
+#include "pictures/decoded.h"
 #include "pictures/stop_flag.h"
 
 #include <string>
@@ -16,16 +16,14 @@ ModernFormat ModernFormatOfContent(const std::string& narrowPath);
 
 // Each decodes the first picture (the primary image, the first frame) upright, with its ICC
 // profile attached, as BitmapFromRows makes it (16-bit samples for deeper pictures, alpha only
-// when used). Null when the file cannot be decoded; `problem` then says why when the user
-// should know more than that (a picture at or above the pixel limit). Null too once `stop` is
-// set: libheif's reads of the file fail from then on, libwebp and libjxl are fed the file a
-// slice at a time.
-Bitmap DecodeHeif(const std::string& narrowPath, std::string& problem, StopFlag stop = {});
-Bitmap DecodeWebp(const std::string& narrowPath, std::string& problem, StopFlag stop = {});
-Bitmap DecodeJxl(const std::string& narrowPath, std::string& problem, StopFlag stop = {});
+// when used). Refused when the file cannot be decoded, saying why when the user should know more
+// than that (a picture at or above the pixel limit). Refused too once `stop` is set: libheif's
+// reads of the file fail from then on, libwebp and libjxl are fed the file a slice at a time.
+Decoded DecodeHeif(const std::string& narrowPath, StopFlag stop = {});
+Decoded DecodeWebp(const std::string& narrowPath, StopFlag stop = {});
+Decoded DecodeJxl(const std::string& narrowPath, StopFlag stop = {});
 
-// The decoder of `format`; null with `problem` untouched for None.
-Bitmap DecodeModern(ModernFormat format, const std::string& narrowPath, std::string& problem,
-                    StopFlag stop = {});
+// The decoder of `format`; for None, refused with nothing more to say.
+Decoded DecodeModern(ModernFormat format, const std::string& narrowPath, StopFlag stop = {});
 
 } // namespace pw::pictures

@@ -15,6 +15,7 @@
 #include <sys/stat.h>
 #include <tiffio.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace pw::pictures {
@@ -141,7 +142,13 @@ int TiffPages::compression(int page) {
     return compression;
 }
 
-Bitmap TiffPages::decode(int page, std::string& problem) {
+Decoded TiffPages::decode(int page) {
+    std::string problem;
+    Bitmap bitmap = pageBitmap(page, problem);
+    return DecodedOrRefused(std::move(bitmap), std::move(problem), stop_);
+}
+
+Bitmap TiffPages::pageBitmap(int page, std::string& problem) {
     std::uint32_t width = 0;
     std::uint32_t height = 0;
     if (!selectPage(page) || TIFFGetField(tiff_, TIFFTAG_IMAGEWIDTH, &width) != 1 ||

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <utility>
 #include <webp/decode.h>
 #include <webp/demux.h>
 
@@ -121,9 +122,7 @@ struct DecBufferFree {
     void operator()(WebPDecBuffer* buffer) const { WebPFreeDecBuffer(buffer); }
 };
 
-} // namespace
-
-Bitmap DecodeWebp(const std::string& narrowPath, std::string& problem, StopFlag stop) {
+Bitmap decodeWebp(const std::string& narrowPath, std::string& problem, StopFlag stop) {
     const auto bytes = ReadFileBytes(narrowPath);
     if (!bytes)
         return {};
@@ -189,6 +188,14 @@ Bitmap DecodeWebp(const std::string& narrowPath, std::string& problem, StopFlag 
     if ((flags & EXIF_FLAG) != 0)
         rows.orientation = exifOrientation(chunk(demuxer.get(), "EXIF"));
     return BitmapFromRows(rows);
+}
+
+} // namespace
+
+Decoded DecodeWebp(const std::string& narrowPath, StopFlag stop) {
+    std::string problem;
+    Bitmap bitmap = decodeWebp(narrowPath, problem, stop);
+    return DecodedOrRefused(std::move(bitmap), std::move(problem), stop);
 }
 
 } // namespace pw::pictures

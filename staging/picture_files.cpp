@@ -141,7 +141,9 @@ void InitialiseFreeImage() {
     (void)initialised;
 }
 
-pictures::Bitmap LoadPicture(const std::string& narrowPath, const std::string& extension,
+namespace {
+
+pictures::Bitmap loadPicture(const std::string& narrowPath, const std::string& extension,
                              std::string& problem, pictures::StopFlag stop) {
     // BMP files by their content, whatever their name; FreeImage reads those the project's
     // reader does not know.
@@ -153,17 +155,18 @@ pictures::Bitmap LoadPicture(const std::string& narrowPath, const std::string& e
         if (kind == nullptr)
             kind = pictures::kindForExtension(extension);
         if (kind != nullptr && kind->decoder == pictures::Decoder::Own && kind->decode)
-            return checkedSize(kind->decode(narrowPath, problem), problem);
+            return checkedSize(pictures::TakeBitmap(kind->decode(narrowPath), problem), problem);
     }
     if (pictures::HasBmpSignature(narrowPath)) {
         problem = pictures::HeaderTooLarge(FIF_BMP, narrowPath);
         if (problem.empty())
-            bitmap = pictures::LoadBmp(narrowPath, problem, stop);
+            bitmap = pictures::TakeBitmap(pictures::LoadBmp(narrowPath, stop), problem);
         if (bitmap || !problem.empty())
             return checkedSize(std::move(bitmap), problem);
     }
     const pictures::ModernFormat named = pictures::ModernFormatForExtension(extension);
-    bitmap = pictures::DecodeModern(named, narrowPath, problem, stop);
+    if (named != pictures::ModernFormat::None)
+        bitmap = pictures::TakeBitmap(pictures::DecodeModern(named, narrowPath, stop), problem);
     if (bitmap || !problem.empty() || stop.set())
         return bitmap;
     // FreeImage formats are refused from their header when they reach the pixel limit; the
@@ -188,7 +191,7 @@ pictures::Bitmap LoadPicture(const std::string& narrowPath, const std::string& e
     if (detectedFormat(narrowPath) == FIF_TIFF) {
         pictures::TiffPages pages(narrowPath, stop);
         if (pages.count() > 0)
-            return pages.decode(1, problem);
+            return pictures::TakeBitmap(pages.decode(1), problem);
     }
     if (tableFormat)
         bitmap = load(static_cast<FREE_IMAGE_FORMAT>(*tableFormat));
@@ -201,7 +204,7 @@ pictures::Bitmap LoadPicture(const std::string& narrowPath, const std::string& e
     if (!bitmap && problem.empty() && content == FIF_UNKNOWN) {
         const pictures::ModernFormat found = pictures::ModernFormatOfContent(narrowPath);
         if (found != named)
-            bitmap = pictures::DecodeModern(found, narrowPath, problem, stop);
+            bitmap = pictures::TakeBitmap(pictures::DecodeModern(found, narrowPath, stop), problem);
     }
     if (!bitmap && problem.empty() && !cutShort && !stop.set() &&
         pictures::HasJpegSignature(narrowPath)) {
@@ -210,6 +213,15 @@ pictures::Bitmap LoadPicture(const std::string& narrowPath, const std::string& e
             bitmap = pictures::DecodeJpegPixels(narrowPath, stop);
     }
     return checkedSize(std::move(bitmap), problem);
+}
+
+} // namespace
+
+pictures::Decoded LoadPicture(const std::string& narrowPath, const std::string& extension,
+                              pictures::StopFlag stop) {
+    std::string problem;
+    pictures::Bitmap bitmap = loadPicture(narrowPath, extension, problem, stop);
+    return pictures::DecodedOrRefused(std::move(bitmap), std::move(problem), stop);
 }
 
 bool SaveBitmapFile(int format, FIBITMAP* bitmap, const std::string& fileName, int flags,
@@ -240,7 +252,7 @@ bool DecodeAndSave(const std::string& narrowSource, const std::string& extension
     std::string why;
     pictures::Bitmap owned;
     if (!stop.set())
-        owned = LoadPicture(narrowSource, extension, why, stop);
+        owned = pictures::TakeBitmap(LoadPicture(narrowSource, extension, stop), why);
     if (problem != nullptr)
         *problem = why;
     if (stop.set())

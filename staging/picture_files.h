@@ -1,7 +1,7 @@
 #pragma once
 // Decoding a picture and writing staged files.
 #include "jobfiles/job_options.h"
-#include "pictures/bitmap.h"
+#include "pictures/decoded.h"
 #include "pictures/stop_flag.h"
 
 #include <cstdint>
@@ -21,10 +21,10 @@ void InitialiseFreeImage();
 
 // Decodes the picture at `narrowPath` (HEIF, AVIF, WebP and JPEG XL by their own libraries;
 // others by FreeImage, format from the extension's table entry, or when that is missing or
-// fails, from the content); null when it cannot, with `problem` set when there is more to
-// say than "cannot be read", or when `stop` is set meanwhile.
-pictures::Bitmap LoadPicture(const std::string& narrowPath, const std::string& extension,
-                             std::string& problem, pictures::StopFlag stop = {});
+// fails, from the content); refused when it cannot (see pictures/decoded.h), or when `stop` is
+// set meanwhile.
+pictures::Decoded LoadPicture(const std::string& narrowPath, const std::string& extension,
+                              pictures::StopFlag stop = {});
 
 // FreeImage_Save with the file name in the narrow encoding; true when FreeImage reports success
 // (false once `stop` is set, the file left for the caller to remove).

@@ -61,10 +61,10 @@ PictureStaging stagePages(const std::string& source, const std::string& stem,
             ++result.pages;
             continue;
         }
-        std::string problem;
         pictures::Bitmap bitmap;
         try {
-            bitmap = pages.decode(page, problem);
+            if (pictures::Decoded decoded = pages.decode(page))
+                bitmap = std::move(decoded.value());
         } catch (const std::bad_alloc&) {
             // Only this page is missing; the pages already staged stay in the PDF.
         }

@@ -24,7 +24,7 @@ TEST(PictureKinds, AKindAddedToTheTableIsTakenEverywhere) {
         return size >= 4 && std::equal(head, head + 4, "XYZ!");
     };
     made.decoder = pictures::Decoder::Own;
-    made.decode = [](const std::string&, std::string&) {
+    made.decode = [](const std::string&) -> pictures::Decoded {
         return pictures::Bitmap(FreeImage_Allocate(2, 3, 24));
     };
     EXPECT_FALSE(app::hasPictureExtension("scan.xyz"));
