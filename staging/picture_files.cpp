@@ -234,7 +234,13 @@ bool SaveBitmapFile(int format, FIBITMAP* bitmap, const std::string& fileName, i
 bool NormalisePicture(const std::string& source, const std::string& extension,
                       const std::string& target, std::string* problem, int quality,
                       pictures::StopFlag stop) {
-    const std::string narrowSource = platform::toNarrow(source);
+    return NormaliseNarrowPicture(platform::toNarrow(source), extension, target, problem, quality,
+                                  stop);
+}
+
+bool NormaliseNarrowPicture(const std::string& narrowSource, const std::string& extension,
+                            const std::string& target, std::string* problem, int quality,
+                            pictures::StopFlag stop) {
     if (stagePngAsJpeg(narrowSource, target, quality, stop))
         return true;
     return DecodeAndSave(

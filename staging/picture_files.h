@@ -39,6 +39,10 @@ bool SaveBitmapFile(int format, FIBITMAP* bitmap, const std::string& fileName, i
 bool NormalisePicture(const std::string& source, const std::string& extension,
                       const std::string& target, std::string* problem = nullptr,
                       int quality = jobfiles::kDefaultQuality, pictures::StopFlag stop = {});
+// The same for a path already in the narrow encoding.
+bool NormaliseNarrowPicture(const std::string& narrowSource, const std::string& extension,
+                            const std::string& target, std::string* problem = nullptr,
+                            int quality = jobfiles::kDefaultQuality, pictures::StopFlag stop = {});
 
 // Decodes the picture as NormalisePicture does and hands it to `save`, which writes target and
 // must not keep the bitmap. A resolution the file does not state is cleared first. When the

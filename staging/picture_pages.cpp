@@ -31,11 +31,11 @@ std::string StagedPageName(const std::string& firstTarget, int page) {
 namespace {
 
 // Every page; `problem` is set only where a decoder told more than that it failed.
-PictureStaging stagePages(const std::string& source, const std::string& stem,
+PictureStaging stagePages(const pictures::PictureFile& source, const std::string& stem,
                           const jobfiles::JobOptions& options, pictures::StopFlag stop) {
     PictureStaging result;
-    const std::string narrowSource = platform::toNarrow(source);
-    if (!pictures::IsTiffPicture(narrowSource, platform::PathPart(source, 0))) {
+    const std::string& narrowSource = source.narrowPath;
+    if (!pictures::IsTiffPicture(source, platform::PathPart(source.path, 0))) {
         result.firstFile = StageForJob(source, stem, options, &result.problem, stop);
         result.pages = result.firstFile.empty() ? 0 : 1;
         return result;
@@ -84,11 +84,11 @@ PictureStaging stagePages(const std::string& source, const std::string& stem,
 
 } // namespace
 
-PictureStaging StagePicturePages(const std::string& source, const std::string& stem,
+PictureStaging StagePicturePages(const pictures::PictureFile& source, const std::string& stem,
                                  const jobfiles::JobOptions& options, pictures::StopFlag stop) {
     // A pipe named like a picture (listed by Add Folder, say) would block its reader, and with
     // it the job and its Stop: refused before anything opens it.
-    if (platform::isDeviceOrPipe(platform::toNarrow(source))) {
+    if (source.deviceOrPipe) {
         PictureStaging refused;
         refused.problem = "not a picture (a pipe or device, not a file)";
         return refused;
@@ -97,8 +97,13 @@ PictureStaging StagePicturePages(const std::string& source, const std::string& s
     const pictures::DecoderMessages heard;
     PictureStaging result = stagePages(source, stem, options, stop);
     if (result.pages == 0)
-        result.problem = pictures::RefusalReason(platform::toNarrow(source), result.problem, heard);
+        result.problem = pictures::RefusalReason(source.narrowPath, result.problem, heard);
     return result;
+}
+
+PictureStaging StagePicturePages(const std::string& source, const std::string& stem,
+                                 const jobfiles::JobOptions& options, pictures::StopFlag stop) {
+    return StagePicturePages(pictures::DescribePicture(source), stem, options, stop);
 }
 
 std::vector<std::string> StagedPageNames(const std::string& firstTarget, int page) {

@@ -26,11 +26,12 @@ std::string lowerCase(std::string text) {
 enum class JxlJpeg { None, Written, Failed };
 
 // A JPEG XL file holding a losslessly recompressed JPEG gives back that JPEG.
-JxlJpeg stageJxlJpeg(const std::string& narrowSource, const std::string& extension,
+JxlJpeg stageJxlJpeg(const pictures::PictureFile& source, const std::string& extension,
                      const std::string& target, std::string* problem, pictures::StopFlag stop) {
     if (pictures::ModernFormatForExtension(extension) != pictures::ModernFormat::Jxl &&
-        pictures::ModernFormatOfContent(narrowSource) != pictures::ModernFormat::Jxl)
+        !source.shows(pictures::kindReadBy(pictures::Decoder::Jxl)))
         return JxlJpeg::None;
+    const std::string& narrowSource = source.narrowPath;
     std::string why;
     if (const auto jpeg = pictures::RecoverJpegFromJxl(narrowSource, why, stop)) {
         if (WriteStagedBytes(*jpeg, target))
@@ -49,26 +50,25 @@ JxlJpeg stageJxlJpeg(const std::string& narrowSource, const std::string& extensi
 
 // A picture whose data cannot go in as it is, as a JPEG at `quality`: a JPEG XL file's own JPEG
 // when it holds one, otherwise the decoded pixels.
-bool stageAsJpeg(const std::string& source, const std::string& narrowSource,
-                 const std::string& target, std::string* problem, int quality,
-                 pictures::StopFlag stop) {
-    const std::string extension = lowerCase(platform::PathPart(source, 0));
-    const JxlJpeg jxl = stageJxlJpeg(narrowSource, extension, target, problem, stop);
+bool stageAsJpeg(const pictures::PictureFile& source, const std::string& target,
+                 std::string* problem, int quality, pictures::StopFlag stop) {
+    const std::string extension = lowerCase(platform::PathPart(source.path, 0));
+    const JxlJpeg jxl = stageJxlJpeg(source, extension, target, problem, stop);
     if (jxl != JxlJpeg::None)
         return jxl == JxlJpeg::Written;
-    return NormalisePicture(source, extension, target, problem, quality, stop);
+    return NormaliseNarrowPicture(source.narrowPath, extension, target, problem, quality, stop);
 }
 
 } // namespace
 
-std::string StageForJob(const std::string& source, const std::string& stem,
+std::string StageForJob(const pictures::PictureFile& source, const std::string& stem,
                         const jobfiles::JobOptions& options, std::string* problem,
                         pictures::StopFlag stop) {
     const std::string jpeg = stem + ".jpg";
-    const std::string narrowSource = platform::toNarrow(source);
+    const std::string& narrowSource = source.narrowPath;
     // A JPEG or PNG picture inside a BMP is staged as that picture, from a copy of its bytes
     // under a name the builder does not take for a page.
-    if (pictures::HasBmpSignature(narrowSource)) {
+    if (source.shows(pictures::kindReadBy(pictures::Decoder::Bmp))) {
         if (const std::optional<pictures::EmbeddedPicture> inner =
                 pictures::BmpEmbeddedPicture(narrowSource)) {
             const std::string copy = stem + "_bmp." + inner->extension;
@@ -96,16 +96,21 @@ std::string StageForJob(const std::string& source, const std::string& stem,
             *problem = kNotWritten;
         return {};
     }
-    if (pictures::HasJpegSignature(narrowSource)) {
+    if (source.shows(pictures::kindReadBy(pictures::Decoder::JpegData))) {
         const int quality = options.lossless ? jobfiles::kDefaultQuality : options.quality;
-        return stageAsJpeg(source, narrowSource, jpeg, problem, quality, stop) ? jpeg
-                                                                               : std::string();
+        return stageAsJpeg(source, jpeg, problem, quality, stop) ? jpeg : std::string();
     }
-    const std::string extension = lowerCase(platform::PathPart(source, 0));
-    const JxlJpeg jxl = stageJxlJpeg(narrowSource, extension, jpeg, problem, stop);
+    const std::string extension = lowerCase(platform::PathPart(source.path, 0));
+    const JxlJpeg jxl = stageJxlJpeg(source, extension, jpeg, problem, stop);
     if (jxl != JxlJpeg::None)
         return jxl == JxlJpeg::Written ? jpeg : std::string();
     return StageByTone(narrowSource, extension, stem, options, problem, stop);
+}
+
+std::string StageForJob(const std::string& source, const std::string& stem,
+                        const jobfiles::JobOptions& options, std::string* problem,
+                        pictures::StopFlag stop) {
+    return StageForJob(pictures::DescribePicture(source), stem, options, problem, stop);
 }
 
 } // namespace pw::staging
