@@ -21,7 +21,7 @@ enum class PathIntake {
     NotCopied,   // its name cannot be opened as it is, and no copy could be made
 };
 
-PathIntake TakeNamedPath(const std::string& path, PictureListModel& list,
+PathIntake takeNamedPath(const std::string& path, PictureListModel& list,
                          platform::MessagePump& pump);
 
 } // namespace pw::app

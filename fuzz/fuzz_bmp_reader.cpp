@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const pw::fuzz::MemoryFile file(data, size);
     if (!file.ok())
         return 0;
-    const pw::pictures::Decoded decoded = pw::pictures::LoadBmp(file.path());
+    const pw::pictures::Decoded decoded = pw::pictures::loadBmp(file.path());
     FIBITMAP* bitmap = decoded ? decoded.value().get() : nullptr;
     if (bitmap == nullptr)
         return 0;

@@ -109,7 +109,7 @@ Thumbnail makeThumbnail(const std::string& workingPath, int edge, pictures::Stop
     const std::string narrow = platform::toNarrow(workingPath);
     if (platform::isDeviceOrPipe(narrow)) // reading it could block a worker for ever
         return {QImage(), QStringLiteral("not a picture (a pipe or device, not a file)")};
-    const bool jpeg = pictures::HasJpegSignature(narrow);
+    const bool jpeg = pictures::hasJpegSignature(narrow);
     // The JPEGs that go into the PDF as they are: the fast way, turned as the builder turns
     // them.
     std::string unused;
@@ -120,14 +120,14 @@ Thumbnail makeThumbnail(const std::string& workingPath, int edge, pictures::Stop
                 return {shownAs(image, info->orientation), QString()};
         }
     }
-    staging::InitialiseFreeImage();
+    staging::initialiseFreeImage();
     const pictures::DecoderMessages heard;
     std::string problem;
-    const std::string extension = lowerCase(platform::PathPart(workingPath, 0));
+    const std::string extension = lowerCase(platform::pathPart(workingPath, 0));
     pictures::Bitmap bitmap =
-        pictures::TakeBitmap(staging::LoadPicture(narrow, extension, stop), problem);
+        pictures::takeBitmap(staging::loadPicture(narrow, extension, stop), problem);
     if (!bitmap)
-        return {QImage(), QString::fromStdString(pictures::RefusalReason(narrow, problem, heard))};
+        return {QImage(), QString::fromStdString(pictures::refusalReason(narrow, problem, heard))};
     QImage image = smallImage(bitmap.get(), edge);
     bitmap.reset();
     if (image.isNull())
@@ -139,7 +139,7 @@ Thumbnail makeThumbnail(const std::string& workingPath, int edge, pictures::Stop
 
 ThumbnailLoader::ThumbnailLoader(int edge, qsizetype cacheBytes, QObject* parent)
     : QObject(parent), edge_(std::max(edge, 1)), cache_(cacheBytes) {
-    staging::InitialiseFreeImage(); // on this thread, before the workers decode
+    staging::initialiseFreeImage(); // on this thread, before the workers decode
     pool_.setMaxThreadCount(std::clamp(QThread::idealThreadCount(), 1, 4));
 }
 

@@ -66,7 +66,7 @@ struct Layout {
 };
 
 DotsPerMeter saneResolution(std::int32_t x, std::int32_t y) {
-    if (!formats::SaneResolution({x * formats::kMetresPerInch, y * formats::kMetresPerInch})
+    if (!formats::saneResolution({x * formats::kMetresPerInch, y * formats::kMetresPerInch})
              .stated())
         return {};
     return {static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y)};
@@ -165,13 +165,13 @@ std::optional<Layout> readLayout(std::ifstream& in, std::uint64_t fileSize, std:
                   std::to_string(bpp) + " bits a pixel";
         return std::nullopt;
     }
-    if (!formats::WithinPixelLimit(layout.width, layout.height)) {
-        problem = formats::PixelLimitReason(layout.width, layout.height);
+    if (!formats::withinPixelLimit(layout.width, layout.height)) {
+        problem = formats::pixelLimitReason(layout.width, layout.height);
         return std::nullopt;
     }
     // Whatever the header: a claim far beyond the file is refused before anything is allocated
     // (run lengths can skip pixels, so only by the general rule, on 32-bit pixels).
-    problem = formats::GeneralDataTooShort(
+    problem = formats::generalDataTooShort(
         layout.width, layout.height, std::uint64_t{layout.width} * layout.height * 4, fileSize);
     if (!problem.empty())
         return std::nullopt;
@@ -193,7 +193,7 @@ std::optional<Layout> readLayout(std::ifstream& in, std::uint64_t fileSize, std:
     } else if (bpp == 16) {
         layout.masks = {0x7C00, 0x03E0, 0x001F, 0};
     } else if (bpp == 32) {
-        // The fourth byte may be alpha; LoadBmp ignores it when it is zero everywhere.
+        // The fourth byte may be alpha; loadBmp ignores it when it is zero everywhere.
         layout.masks = {0xFF0000, 0xFF00, 0xFF, 0xFF000000};
     }
     if (windows && infoSize >= 56 && (bpp == 16 || bpp == 32) && u32(info + 52) != 0)
@@ -526,11 +526,11 @@ Bitmap decodeEmbedded(EmbeddedPicture& picture, std::string& problem, StopFlag s
     }
     const unsigned width = FreeImage_GetWidth(header.get());
     const unsigned height = FreeImage_GetHeight(header.get());
-    if (!formats::WithinPixelLimit(width, height)) {
-        problem = formats::PixelLimitReason(width, height);
+    if (!formats::withinPixelLimit(width, height)) {
+        problem = formats::pixelLimitReason(width, height);
         return {};
     }
-    Bitmap bitmap = LoadStoppable(format, picture.bytes.data(), picture.bytes.size(), 0, stop);
+    Bitmap bitmap = loadStoppable(format, picture.bytes.data(), picture.bytes.size(), 0, stop);
     if (!bitmap && !stop.set())
         problem = "damaged BMP: its " + std::string(format == FIF_JPEG ? "JPEG" : "PNG") +
                   " picture cannot be decoded";
@@ -546,7 +546,7 @@ std::uint64_t sizeOf(std::ifstream& in) {
 
 } // namespace
 
-bool HasBmpSignature(const std::string& narrowPath) {
+bool hasBmpSignature(const std::string& narrowPath) {
     return fileShows(narrowPath, kindReadBy(Decoder::Bmp));
 }
 
@@ -584,13 +584,13 @@ Bitmap loadBmp(const std::string& narrowPath, std::string& problem, StopFlag sto
 
 } // namespace
 
-Decoded LoadBmp(const std::string& narrowPath, StopFlag stop) {
+Decoded loadBmp(const std::string& narrowPath, StopFlag stop) {
     std::string problem;
     Bitmap bitmap = loadBmp(narrowPath, problem, stop);
-    return DecodedOrRefused(std::move(bitmap), std::move(problem), stop);
+    return decodedOrRefused(std::move(bitmap), std::move(problem), stop);
 }
 
-std::optional<EmbeddedPicture> BmpEmbeddedPicture(const std::string& narrowPath) {
+std::optional<EmbeddedPicture> bmpEmbeddedPicture(const std::string& narrowPath) {
     std::ifstream in(narrowPath, std::ios::binary);
     std::string problem;
     const std::optional<Layout> layout = in ? readLayout(in, sizeOf(in), problem) : std::nullopt;
@@ -599,7 +599,7 @@ std::optional<EmbeddedPicture> BmpEmbeddedPicture(const std::string& narrowPath)
     return embeddedPicture(in, *layout);
 }
 
-std::optional<DotsPerMeter> BmpResolution(const std::string& narrowPath) {
+std::optional<DotsPerMeter> bmpResolution(const std::string& narrowPath) {
     std::ifstream in(narrowPath, std::ios::binary);
     std::string problem;
     const std::optional<Layout> layout = in ? readLayout(in, sizeOf(in), problem) : std::nullopt;

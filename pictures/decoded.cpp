@@ -4,7 +4,7 @@
 
 namespace pw::pictures {
 
-Decoded DecodedOrRefused(Bitmap bitmap, std::string problem, StopFlag stop) {
+Decoded decodedOrRefused(Bitmap bitmap, std::string problem, StopFlag stop) {
     using Code = platform::Refusal::Code;
     if (bitmap)
         return bitmap;
@@ -14,7 +14,7 @@ Decoded DecodedOrRefused(Bitmap bitmap, std::string problem, StopFlag stop) {
     return platform::Refusal{code, std::move(problem)};
 }
 
-Bitmap TakeBitmap(Decoded decoded, std::string& problem) {
+Bitmap takeBitmap(Decoded decoded, std::string& problem) {
     if (decoded)
         return std::move(decoded.value());
     problem = decoded.refusal().text;

@@ -14,9 +14,9 @@ using Decoded = platform::Result<Bitmap>;
 
 // `bitmap` when there is one; otherwise Stopped once `stop` is set, else Damaged with `problem`
 // (Unreadable when that is empty).
-Decoded DecodedOrRefused(Bitmap bitmap, std::string problem, StopFlag stop);
+Decoded decodedOrRefused(Bitmap bitmap, std::string problem, StopFlag stop);
 
 // The bitmap of `decoded`, or null with `problem` set to its refusal's text.
-Bitmap TakeBitmap(Decoded decoded, std::string& problem);
+Bitmap takeBitmap(Decoded decoded, std::string& problem);
 
 } // namespace pw::pictures

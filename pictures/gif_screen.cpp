@@ -60,7 +60,7 @@ std::array<BYTE, 256> alphaTable(FIBITMAP* frame) {
 
 } // namespace
 
-Bitmap PlaceOnGifScreen(Bitmap owned) {
+Bitmap placeOnGifScreen(Bitmap owned) {
     FIBITMAP* frame = owned.get();
     if (frame == nullptr || FreeImage_GetImageType(frame) != FIT_BITMAP ||
         FreeImage_GetBPP(frame) > 8)

@@ -145,7 +145,7 @@ Bitmap decodeFile(std::FILE* file, formats::JpegErrors& errors, std::string& uns
                   int bits, StopFlag stop) {
     jpeg_decompress_struct cinfo;
     std::memset(&cinfo, 0, sizeof cinfo);
-    cinfo.err = formats::QuietJpegErrors(errors);
+    cinfo.err = formats::quietJpegErrors(errors);
     FIBITMAP* allocated = nullptr; // raw across decodeInto's longjmp
     const bool decoded = decodeInto(file, &cinfo, &errors, keep ? &allocated : nullptr, bits, stop);
     Bitmap bitmap(allocated);
@@ -159,7 +159,7 @@ Bitmap decodeFile(std::FILE* file, formats::JpegErrors& errors, std::string& uns
 
 } // namespace
 
-Bitmap DecodeJpegPixels(const std::string& narrowPath, StopFlag stop, bool grey) {
+Bitmap decodeJpegPixels(const std::string& narrowPath, StopFlag stop, bool grey) {
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(narrowPath.c_str(), "rb"));
     if (!file)
         return {};
@@ -169,13 +169,13 @@ Bitmap DecodeJpegPixels(const std::string& narrowPath, StopFlag stop, bool grey)
     if (stop.set()) // nothing to report: the picture was left, not refused
         return {};
     if (!unsupported.empty())
-        ReportUnsupported(unsupported);
+        reportUnsupported(unsupported);
     else if (!bitmap)
-        ReportDecoderMessage(errors.endedEarly ? "JPEG data ends early" : errors.message);
+        reportDecoderMessage(errors.endedEarly ? "JPEG data ends early" : errors.message);
     return bitmap;
 }
 
-bool JpegCutShort(const std::string& narrowPath) {
+bool jpegCutShort(const std::string& narrowPath) {
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(narrowPath.c_str(), "rb"));
     std::string reason;
     if (!file || formats::checkJpegStructure(file.get(), reason) ||

@@ -23,22 +23,22 @@ ModernFormat modernFormatOf(const PictureKind* kind) {
 
 } // namespace
 
-ModernFormat ModernFormatForExtension(const std::string& extension) {
+ModernFormat modernFormatForExtension(const std::string& extension) {
     return modernFormatOf(kindForExtension(extension));
 }
 
-ModernFormat ModernFormatOfContent(const std::string& narrowPath) {
+ModernFormat modernFormatOfContent(const std::string& narrowPath) {
     return modernFormatOf(kindOfFile(narrowPath));
 }
 
-Decoded DecodeModern(ModernFormat format, const std::string& narrowPath, StopFlag stop) {
+Decoded decodeModern(ModernFormat format, const std::string& narrowPath, StopFlag stop) {
     switch (format) {
     case ModernFormat::Heif:
-        return DecodeHeif(narrowPath, stop);
+        return decodeHeif(narrowPath, stop);
     case ModernFormat::Webp:
-        return DecodeWebp(narrowPath, stop);
+        return decodeWebp(narrowPath, stop);
     case ModernFormat::Jxl:
-        return DecodeJxl(narrowPath, stop);
+        return decodeJxl(narrowPath, stop);
     case ModernFormat::None:
         break;
     }

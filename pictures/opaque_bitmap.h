@@ -12,6 +12,6 @@ namespace pw::pictures {
 // fourthByteMayBeUnused (32-bit BMP files, which often leave it zero), a picture whose alpha
 // is zero everywhere is taken as opaque. Null when FreeImage cannot convert it, or once
 // `stop` is set.
-Bitmap OpaqueCopy24(FIBITMAP* bitmap, bool fourthByteMayBeUnused, StopFlag stop = {});
+Bitmap opaqueCopy24(FIBITMAP* bitmap, bool fourthByteMayBeUnused, StopFlag stop = {});
 
 } // namespace pw::pictures

@@ -5,7 +5,7 @@
 
 namespace pw::pictures {
 
-PictureFile DescribePicture(const std::string& path) {
+PictureFile describePicture(const std::string& path) {
     PictureFile file;
     file.path = path;
     file.narrowPath = platform::toNarrow(path);

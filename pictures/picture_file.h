@@ -17,6 +17,6 @@ struct PictureFile {
 };
 
 // The path converted and the file's first bytes read, once (not those of a device or pipe).
-PictureFile DescribePicture(const std::string& path);
+PictureFile describePicture(const std::string& path);
 
 } // namespace pw::pictures

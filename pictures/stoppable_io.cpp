@@ -13,7 +13,7 @@ struct StoppableSource {
     std::size_t size = 0;
     std::size_t at = 0;
     StopFlag stop;
-    bool load = false; // one picture loaded through it (see FreeImageReadStopped)
+    bool load = false; // one picture loaded through it (see freeImageReadStopped)
 };
 
 namespace {
@@ -83,11 +83,11 @@ Bitmap loaded(int format, Source& source, int flags) {
 
 } // namespace
 
-bool FreeImageReadStopped() {
+bool freeImageReadStopped() {
     return readStopped;
 }
 
-Bitmap LoadStoppable(int format, const std::string& narrowPath, int flags, StopFlag stop) {
+Bitmap loadStoppable(int format, const std::string& narrowPath, int flags, StopFlag stop) {
     Source source;
     source.stop = stop;
     source.file = std::fopen(narrowPath.c_str(), "rb");
@@ -98,7 +98,7 @@ Bitmap LoadStoppable(int format, const std::string& narrowPath, int flags, StopF
     return bitmap;
 }
 
-Bitmap LoadStoppable(int format, const void* bytes, std::size_t size, int flags, StopFlag stop) {
+Bitmap loadStoppable(int format, const void* bytes, std::size_t size, int flags, StopFlag stop) {
     Source source;
     source.stop = stop;
     source.bytes = static_cast<const unsigned char*>(bytes);
@@ -106,12 +106,12 @@ Bitmap LoadStoppable(int format, const void* bytes, std::size_t size, int flags,
     return loaded(format, source, flags);
 }
 
-Bitmap LoadStoppable(int format, const std::vector<unsigned char>& bytes, int flags,
+Bitmap loadStoppable(int format, const std::vector<unsigned char>& bytes, int flags,
                      StopFlag stop) {
-    return LoadStoppable(format, bytes.data(), bytes.size(), flags, stop);
+    return loadStoppable(format, bytes.data(), bytes.size(), flags, stop);
 }
 
-bool SaveStoppable(int format, FIBITMAP* bitmap, const std::string& narrowPath, int flags,
+bool saveStoppable(int format, FIBITMAP* bitmap, const std::string& narrowPath, int flags,
                    StopFlag stop) {
     Source source;
     source.stop = stop;

@@ -59,7 +59,7 @@ pictures::Bitmap rescaledInBands(FIBITMAP* bitmap, int width, int height, pictur
 
 } // namespace
 
-void KeepIccProfile(FIBITMAP* from, FIBITMAP* to) {
+void keepIccProfile(FIBITMAP* from, FIBITMAP* to) {
     FIICCPROFILE* profile = FreeImage_GetICCProfile(from);
     if (to == nullptr || profile == nullptr || profile->data == nullptr || profile->size <= 0 ||
         FreeImage_GetICCProfile(to)->data != nullptr)
@@ -67,7 +67,7 @@ void KeepIccProfile(FIBITMAP* from, FIBITMAP* to) {
     FreeImage_CreateICCProfile(to, profile->data, profile->size);
 }
 
-pictures::Bitmap ReducedCopy(FIBITMAP* bitmap, double scale, pictures::StopFlag stop) {
+pictures::Bitmap reducedCopy(FIBITMAP* bitmap, double scale, pictures::StopFlag stop) {
     const auto side = [scale](unsigned pixels) {
         return std::max(1, static_cast<int>(std::lround(pixels * scale)));
     };
@@ -97,7 +97,7 @@ pictures::Bitmap ReducedCopy(FIBITMAP* bitmap, double scale, pictures::StopFlag 
     return owned;
 }
 
-void SetResolution(FIBITMAP* bitmap, const formats::Resolution& resolution) {
+void setResolution(FIBITMAP* bitmap, const formats::Resolution& resolution) {
     FreeImage_SetDotsPerMeterX(
         bitmap, static_cast<unsigned>(std::lround(resolution.xDpi / formats::kMetresPerInch)));
     FreeImage_SetDotsPerMeterY(

@@ -22,7 +22,7 @@ bool neutral(FIBITMAP* bitmap, pictures::StopFlag stop) {
 
 } // namespace
 
-pictures::Bitmap NeutralGreyCopy(FIBITMAP* bitmap, pictures::StopFlag stop) {
+pictures::Bitmap neutralGreyCopy(FIBITMAP* bitmap, pictures::StopFlag stop) {
     if (bitmap == nullptr || FreeImage_GetImageType(bitmap) != FIT_BITMAP ||
         FreeImage_GetBPP(bitmap) != 24 || !neutral(bitmap, stop))
         return {};

@@ -49,7 +49,7 @@ FREE_IMAGE_FORMAT detectedFormat(const std::string& narrowPath) {
 pictures::Bitmap checkedSize(pictures::Bitmap bitmap, std::string& problem) {
     if (!bitmap)
         return {};
-    problem = pictures::BitmapTooLarge(bitmap.get());
+    problem = pictures::bitmapTooLarge(bitmap.get());
     if (problem.empty())
         return bitmap;
     return {};
@@ -60,9 +60,9 @@ pictures::Bitmap checkedSize(pictures::Bitmap bitmap, std::string& problem) {
 // return false untouched.
 bool stagePngAsJpeg(const std::string& narrowSource, const std::string& target, int quality,
                     pictures::StopFlag stop) {
-    pictures::PngRows& rows = ThreadPngRows();
+    pictures::PngRows& rows = threadPngRows();
     const bool written =
-        rows.open(narrowSource, false, stop) && WritePngRowsJpeg(rows, target, quality, stop);
+        rows.open(narrowSource, false, stop) && writePngRowsJpeg(rows, target, quality, stop);
     rows.trim();
     return written;
 }
@@ -94,7 +94,7 @@ bool setExifBlock(FIBITMAP* bitmap, const std::string& exif) {
 bool keepFileMarkers(const std::string& narrowSource, FIBITMAP* copy) {
     std::string profile;
     std::string exif;
-    if (pictures::HasJpegSignature(narrowSource)) {
+    if (pictures::hasJpegSignature(narrowSource)) {
         if (auto markers = formats::readJpegMarkers(narrowSource)) {
             profile = std::move(markers->iccProfile);
             exif = std::move(markers->exif);
@@ -113,7 +113,7 @@ bool keepFileMarkers(const std::string& narrowSource, FIBITMAP* copy) {
 // would round to whole dots per inch; theirs goes into an EXIF block instead, exactly. A bitmap
 // with EXIF data of its own keeps that, and the rounded density.
 void stateExactResolution(FIBITMAP* copy, const std::string& narrowSource, double scale) {
-    std::optional<formats::Resolution> exact = pictures::MetricResolution(narrowSource);
+    std::optional<formats::Resolution> exact = pictures::metricResolution(narrowSource);
     FITAG* own = nullptr;
     if (!exact || FreeImage_GetMetadata(FIMD_EXIF_RAW, copy, "ExifRaw", &own))
         return;
@@ -124,18 +124,18 @@ void stateExactResolution(FIBITMAP* copy, const std::string& narrowSource, doubl
                   (exact->stated() ? exact->yDpi : formats::kDefaultDpi) * scale};
     if (!exact->stated())
         return;
-    const std::vector<std::uint8_t> exif = ResolutionExif(*exact);
+    const std::vector<std::uint8_t> exif = resolutionExif(*exact);
     setExifBlock(copy, std::string(exif.begin(), exif.end()));
 }
 
 } // namespace
 
-void InitialiseFreeImage() {
+void initialiseFreeImage() {
     // FreeImage's documentation asks for one initialisation before any other call; the shared
     // library also initialises itself on load, this keeps a static build right.
     static const bool initialised = [] {
         FreeImage_Initialise(FALSE);
-        pictures::InstallDecoderMessageHandlers();
+        pictures::installDecoderMessageHandlers();
         return true;
     }();
     (void)initialised;
@@ -155,43 +155,43 @@ pictures::Bitmap loadPicture(const std::string& narrowPath, const std::string& e
         if (kind == nullptr)
             kind = pictures::kindForExtension(extension);
         if (kind != nullptr && kind->decoder == pictures::Decoder::Own && kind->decode)
-            return checkedSize(pictures::TakeBitmap(kind->decode(narrowPath), problem), problem);
+            return checkedSize(pictures::takeBitmap(kind->decode(narrowPath), problem), problem);
     }
-    if (pictures::HasBmpSignature(narrowPath)) {
-        problem = pictures::HeaderTooLarge(FIF_BMP, narrowPath);
+    if (pictures::hasBmpSignature(narrowPath)) {
+        problem = pictures::headerTooLarge(FIF_BMP, narrowPath);
         if (problem.empty())
-            bitmap = pictures::TakeBitmap(pictures::LoadBmp(narrowPath, stop), problem);
+            bitmap = pictures::takeBitmap(pictures::loadBmp(narrowPath, stop), problem);
         if (bitmap || !problem.empty())
             return checkedSize(std::move(bitmap), problem);
     }
-    const pictures::ModernFormat named = pictures::ModernFormatForExtension(extension);
+    const pictures::ModernFormat named = pictures::modernFormatForExtension(extension);
     if (named != pictures::ModernFormat::None)
-        bitmap = pictures::TakeBitmap(pictures::DecodeModern(named, narrowPath, stop), problem);
+        bitmap = pictures::takeBitmap(pictures::decodeModern(named, narrowPath, stop), problem);
     if (bitmap || !problem.empty() || stop.set())
         return bitmap;
     // FreeImage formats are refused from their header when they reach the pixel limit; the
     // modern decoders check it themselves.
     bool cutShort = false; // a JPEG found cut short is not decoded again below
     const auto load = [&](FREE_IMAGE_FORMAT format) -> pictures::Bitmap {
-        problem = pictures::HeaderTooLarge(format, narrowPath);
+        problem = pictures::headerTooLarge(format, narrowPath);
         if (!problem.empty())
             return {};
         if (format == FIF_PNG)
-            return pictures::LoadPngWithFreeImage(narrowPath, stop);
-        if (format == FIF_JPEG && (cutShort = pictures::JpegCutShort(narrowPath))) {
-            pictures::ReportDecoderMessage("JPEG data ends early"); // FreeImage would fill it in
+            return pictures::loadPngWithFreeImage(narrowPath, stop);
+        if (format == FIF_JPEG && (cutShort = pictures::jpegCutShort(narrowPath))) {
+            pictures::reportDecoderMessage("JPEG data ends early"); // FreeImage would fill it in
             return {};
         }
-        pictures::Bitmap loaded = pictures::LoadStoppable(format, narrowPath, 0, stop);
-        return format == FIF_GIF ? pictures::PlaceOnGifScreen(std::move(loaded))
+        pictures::Bitmap loaded = pictures::loadStoppable(format, narrowPath, 0, stop);
+        return format == FIF_GIF ? pictures::placeOnGifScreen(std::move(loaded))
                                  : std::move(loaded);
     };
-    const std::optional<int> tableFormat = pictures::FormatForExtension(extension);
+    const std::optional<int> tableFormat = pictures::formatForExtension(extension);
     // Page 1 of a TIFF is read as its later pages are.
     if (detectedFormat(narrowPath) == FIF_TIFF) {
         pictures::TiffPages pages(narrowPath, stop);
         if (pages.count() > 0)
-            return pictures::TakeBitmap(pages.decode(1), problem);
+            return pictures::takeBitmap(pages.decode(1), problem);
     }
     if (tableFormat)
         bitmap = load(static_cast<FREE_IMAGE_FORMAT>(*tableFormat));
@@ -202,63 +202,63 @@ pictures::Bitmap loadPicture(const std::string& narrowPath, const std::string& e
     if (content != FIF_UNKNOWN && !(tableFormat && content == *tableFormat))
         bitmap = load(content);
     if (!bitmap && problem.empty() && content == FIF_UNKNOWN) {
-        const pictures::ModernFormat found = pictures::ModernFormatOfContent(narrowPath);
+        const pictures::ModernFormat found = pictures::modernFormatOfContent(narrowPath);
         if (found != named)
-            bitmap = pictures::TakeBitmap(pictures::DecodeModern(found, narrowPath, stop), problem);
+            bitmap = pictures::takeBitmap(pictures::decodeModern(found, narrowPath, stop), problem);
     }
     if (!bitmap && problem.empty() && !cutShort && !stop.set() &&
-        pictures::HasJpegSignature(narrowPath)) {
-        problem = pictures::HeaderTooLarge(FIF_JPEG, narrowPath);
+        pictures::hasJpegSignature(narrowPath)) {
+        problem = pictures::headerTooLarge(FIF_JPEG, narrowPath);
         if (problem.empty())
-            bitmap = pictures::DecodeJpegPixels(narrowPath, stop);
+            bitmap = pictures::decodeJpegPixels(narrowPath, stop);
     }
     return checkedSize(std::move(bitmap), problem);
 }
 
 } // namespace
 
-pictures::Decoded LoadPicture(const std::string& narrowPath, const std::string& extension,
+pictures::Decoded loadPicture(const std::string& narrowPath, const std::string& extension,
                               pictures::StopFlag stop) {
     std::string problem;
     pictures::Bitmap bitmap = loadPicture(narrowPath, extension, problem, stop);
-    return pictures::DecodedOrRefused(std::move(bitmap), std::move(problem), stop);
+    return pictures::decodedOrRefused(std::move(bitmap), std::move(problem), stop);
 }
 
-bool SaveBitmapFile(int format, FIBITMAP* bitmap, const std::string& fileName, int flags,
+bool saveBitmapFile(int format, FIBITMAP* bitmap, const std::string& fileName, int flags,
                     pictures::StopFlag stop) {
     if (bitmap == nullptr)
         return false;
-    return pictures::SaveStoppable(format, bitmap, platform::toNarrow(fileName), flags, stop);
+    return pictures::saveStoppable(format, bitmap, platform::toNarrow(fileName), flags, stop);
 }
 
-bool NormalisePicture(const std::string& source, const std::string& extension,
+bool normalisePicture(const std::string& source, const std::string& extension,
                       const std::string& target, std::string* problem, int quality,
                       pictures::StopFlag stop) {
-    return NormaliseNarrowPicture(platform::toNarrow(source), extension, target, problem, quality,
+    return normaliseNarrowPicture(platform::toNarrow(source), extension, target, problem, quality,
                                   stop);
 }
 
-bool NormaliseNarrowPicture(const std::string& narrowSource, const std::string& extension,
+bool normaliseNarrowPicture(const std::string& narrowSource, const std::string& extension,
                             const std::string& target, std::string* problem, int quality,
                             pictures::StopFlag stop) {
     if (stagePngAsJpeg(narrowSource, target, quality, stop))
         return true;
-    return DecodeAndSave(
+    return decodeAndSave(
         narrowSource, extension, target, problem,
         [&](FIBITMAP* bitmap) {
-            return SaveStagedBitmap(bitmap, narrowSource, target, quality, 1.0, stop);
+            return saveStagedBitmap(bitmap, narrowSource, target, quality, 1.0, stop);
         },
         stop);
 }
 
-bool DecodeAndSave(const std::string& narrowSource, const std::string& extension,
+bool decodeAndSave(const std::string& narrowSource, const std::string& extension,
                    const std::string& target, std::string* problem,
                    const std::function<bool(FIBITMAP*)>& save, pictures::StopFlag stop) {
-    InitialiseFreeImage();
+    initialiseFreeImage();
     std::string why;
     pictures::Bitmap owned;
     if (!stop.set())
-        owned = pictures::TakeBitmap(LoadPicture(narrowSource, extension, stop), why);
+        owned = pictures::takeBitmap(loadPicture(narrowSource, extension, stop), why);
     if (problem != nullptr)
         *problem = why;
     if (stop.set())
@@ -268,12 +268,12 @@ bool DecodeAndSave(const std::string& narrowSource, const std::string& extension
         platform::removeFile(target);
         return false;
     }
-    if (pictures::HasJpegSignature(narrowSource)) {
+    if (pictures::hasJpegSignature(narrowSource)) {
         // The resolution the builder would read from the JPEG itself (its EXIF block goes with
         // the staged copy, whose JFIF density FreeImage writes from the bitmap's).
-        SetResolution(bitmap,
+        setResolution(bitmap,
                       formats::readJpegResolution(narrowSource).value_or(formats::Resolution{}));
-    } else if (!pictures::StatesResolution(narrowSource)) {
+    } else if (!pictures::statesResolution(narrowSource)) {
         // A resolution the decoder made up; without one the page gets the builder's default.
         FreeImage_SetDotsPerMeterX(bitmap, 0);
         FreeImage_SetDotsPerMeterY(bitmap, 0);
@@ -284,21 +284,21 @@ bool DecodeAndSave(const std::string& narrowSource, const std::string& extension
     return saved;
 }
 
-bool SaveStagedBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const std::string& target,
+bool saveStagedBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const std::string& target,
                       int quality, double scale, pictures::StopFlag stop) {
-    InitialiseFreeImage();
+    initialiseFreeImage();
     // A 24-bit picture to be scaled down is scaled from itself: its opaque copy would be the
     // same pixels, made only to be dropped.
     const bool plain =
         FreeImage_GetImageType(bitmap) == FIT_BITMAP && FreeImage_GetBPP(bitmap) == 24;
     pictures::Bitmap copy;
     if (plain && scale < 1.0) {
-        copy = ReducedCopy(bitmap, scale, stop);
+        copy = reducedCopy(bitmap, scale, stop);
     } else {
-        copy = pictures::OpaqueCopy24(bitmap, pictures::HasBmpSignature(narrowSource), stop);
-        KeepIccProfile(bitmap, copy.get());
+        copy = pictures::opaqueCopy24(bitmap, pictures::hasBmpSignature(narrowSource), stop);
+        keepIccProfile(bitmap, copy.get());
         if (copy && scale < 1.0)
-            copy = ReducedCopy(copy.get(), scale, stop);
+            copy = reducedCopy(copy.get(), scale, stop);
     }
     if (copy)
         stateExactResolution(copy.get(), narrowSource, scale);
@@ -307,16 +307,16 @@ bool SaveStagedBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const s
     const int sampling =
         level >= jobfiles::kFullColourQuality ? JPEG_SUBSAMPLING_444 : JPEG_SUBSAMPLING_420;
     if (copy && keepFileMarkers(narrowSource, copy.get())) {
-        if (pictures::Bitmap grey = NeutralGreyCopy(copy.get(), stop)) // one channel for gray
+        if (pictures::Bitmap grey = neutralGreyCopy(copy.get(), stop)) // one channel for gray
             copy = std::move(grey);
-        saved = SaveBitmapFile(FIF_JPEG, copy.get(), target, level | sampling, stop);
+        saved = saveBitmapFile(FIF_JPEG, copy.get(), target, level | sampling, stop);
     }
     if (!saved)
         platform::removeFile(target); // never leave a half-written picture for the builder
     return saved;
 }
 
-bool StageUnchanged(const std::string& source, const std::string& target) {
+bool stageUnchanged(const std::string& source, const std::string& target) {
     // The builder only reads staged files, so a second name for the same bytes serves as well
     // as a copy and costs no writing; across file systems the file is copied. A symbolic link
     // is followed: the link itself would point nowhere from the staging folder.
@@ -326,14 +326,14 @@ bool StageUnchanged(const std::string& source, const std::string& target) {
     return platform::copyFile(source, target, false);
 }
 
-bool IsEmbeddableJpeg(const std::string& narrowPath) {
-    if (!pictures::HasJpegSignature(narrowPath))
+bool isEmbeddableJpeg(const std::string& narrowPath) {
+    if (!pictures::hasJpegSignature(narrowPath))
         return false;
     std::string reason;
     return formats::readJpegInfo(narrowPath, reason).has_value();
 }
 
-bool WriteStagedBytes(const std::vector<std::uint8_t>& bytes, const std::string& target) {
+bool writeStagedBytes(const std::vector<std::uint8_t>& bytes, const std::string& target) {
     std::ofstream out(target, std::ios::binary | std::ios::trunc);
     if (out)
         out.write(reinterpret_cast<const char*>(bytes.data()),

@@ -17,7 +17,7 @@
 #include <new>
 
 namespace pw::staging {
-std::string StagedPageName(const std::string& firstTarget, int page) {
+std::string stagedPageName(const std::string& firstTarget, int page) {
     if (page <= 1)
         return firstTarget;
     char suffix[16];
@@ -35,8 +35,8 @@ PictureStaging stagePages(const pictures::PictureFile& source, const std::string
                           const jobfiles::JobOptions& options, pictures::StopFlag stop) {
     PictureStaging result;
     const std::string& narrowSource = source.narrowPath;
-    if (!pictures::IsTiffPicture(source, platform::PathPart(source.path, 0))) {
-        result.firstFile = StageForJob(source, stem, options, &result.problem, stop);
+    if (!pictures::isTiffPicture(source, platform::pathPart(source.path, 0))) {
+        result.firstFile = stageForJob(source, stem, options, &result.problem, stop);
         result.pages = result.firstFile.empty() ? 0 : 1;
         return result;
     }
@@ -44,9 +44,9 @@ PictureStaging stagePages(const pictures::PictureFile& source, const std::string
     pictures::TiffPages pages(narrowSource, stop);
     // FreeImage paints a page in a compression no codec here knows black and calls it read.
     if (pages.count() < 1 || pages.codecKnown(1))
-        result.firstFile = StageForJob(source, stem, options, &result.problem, stop);
+        result.firstFile = stageForJob(source, stem, options, &result.problem, stop);
     else
-        result.problem = pictures::TiffCompressionReason(pages.compression(1));
+        result.problem = pictures::tiffCompressionReason(pages.compression(1));
     const bool firstStaged = !result.firstFile.empty();
     result.pages = firstStaged ? 1 : 0;
     const std::string firstTarget = stem + (options.lossless ? ".png" : ".jpg");
@@ -55,7 +55,7 @@ PictureStaging stagePages(const pictures::PictureFile& source, const std::string
         result.damagedPages.push_back(1);
     TiffBilevelPages bilevel(narrowSource, stop);
     for (int page = 2; page <= result.pageCount && !stop.set(); ++page) {
-        std::string pageStem = StagedPageName(stem + ".tif", page);
+        std::string pageStem = stagedPageName(stem + ".tif", page);
         pageStem.resize(pageStem.size() - 4);
         if (bilevel.stage(page, pageStem + ".tif")) {
             ++result.pages;
@@ -69,7 +69,7 @@ PictureStaging stagePages(const pictures::PictureFile& source, const std::string
             // Only this page is missing; the pages already staged stay in the PDF.
         }
         const bool saved =
-            bitmap && !SaveByTone(bitmap.get(), narrowSource, pageStem, options, stop).empty();
+            bitmap && !saveByTone(bitmap.get(), narrowSource, pageStem, options, stop).empty();
         if (saved)
             ++result.pages;
         else
@@ -84,7 +84,7 @@ PictureStaging stagePages(const pictures::PictureFile& source, const std::string
 
 } // namespace
 
-PictureStaging StagePicturePages(const pictures::PictureFile& source, const std::string& stem,
+PictureStaging stagePicturePages(const pictures::PictureFile& source, const std::string& stem,
                                  const jobfiles::JobOptions& options, pictures::StopFlag stop) {
     // A pipe named like a picture (listed by Add Folder, say) would block its reader, and with
     // it the job and its Stop: refused before anything opens it.
@@ -93,29 +93,29 @@ PictureStaging StagePicturePages(const pictures::PictureFile& source, const std:
         refused.problem = "not a picture (a pipe or device, not a file)";
         return refused;
     }
-    InitialiseFreeImage(); // its callbacks bring the decoders' messages to `heard`
+    initialiseFreeImage(); // its callbacks bring the decoders' messages to `heard`
     const pictures::DecoderMessages heard;
     PictureStaging result = stagePages(source, stem, options, stop);
     if (result.pages == 0)
-        result.problem = pictures::RefusalReason(source.narrowPath, result.problem, heard);
+        result.problem = pictures::refusalReason(source.narrowPath, result.problem, heard);
     return result;
 }
 
-PictureStaging StagePicturePages(const std::string& source, const std::string& stem,
+PictureStaging stagePicturePages(const std::string& source, const std::string& stem,
                                  const jobfiles::JobOptions& options, pictures::StopFlag stop) {
-    return StagePicturePages(pictures::DescribePicture(source), stem, options, stop);
+    return stagePicturePages(pictures::describePicture(source), stem, options, stop);
 }
 
-std::vector<std::string> StagedPageNames(const std::string& firstTarget, int page) {
-    const std::string name = StagedPageName(firstTarget, page);
+std::vector<std::string> stagedPageNames(const std::string& firstTarget, int page) {
+    const std::string name = stagedPageName(firstTarget, page);
     std::vector<std::string> names;
     for (const char* extension : {".jpg", ".png", ".tif"})
         names.push_back(name.substr(0, name.size() - 4) + extension);
     return names;
 }
 
-std::string ExistingStagedPage(const std::string& firstTarget, int page) {
-    const std::vector<std::string> names = StagedPageNames(firstTarget, page);
+std::string existingStagedPage(const std::string& firstTarget, int page) {
+    const std::vector<std::string> names = stagedPageNames(firstTarget, page);
     for (const std::string& name : names) {
         if (platform::fileExists(name))
             return name;
@@ -123,15 +123,15 @@ std::string ExistingStagedPage(const std::string& firstTarget, int page) {
     return names.front();
 }
 
-std::vector<std::string> StagedPageFiles(const std::string& firstTarget, int page) {
-    std::vector<std::string> files = StagedPageNames(firstTarget, page);
+std::vector<std::string> stagedPageFiles(const std::string& firstTarget, int page) {
+    std::vector<std::string> files = stagedPageNames(firstTarget, page);
     files.push_back(jobfiles::wordsFileFor(files.front()));
     return files;
 }
 
-void RemoveStagedPages(const std::string& firstTarget, int pageCount) {
+void removeStagedPages(const std::string& firstTarget, int pageCount) {
     for (int page = 1; page <= pageCount; ++page) {
-        for (const std::string& name : StagedPageFiles(firstTarget, page))
+        for (const std::string& name : stagedPageFiles(firstTarget, page))
             platform::removeFile(name);
     }
 }

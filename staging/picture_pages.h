@@ -23,28 +23,28 @@ struct PictureStaging {
 
 // The staged name of page `page` (1-based): page 1 is `firstTarget` itself, later pages insert
 // "_PPPP" (four digits) before its extension: "00003.jpg", "00003_0002.jpg".
-std::string StagedPageName(const std::string& firstTarget, int page);
+std::string stagedPageName(const std::string& firstTarget, int page);
 
 // The names page `page` may be staged under, one per staged extension: the pages of one
 // picture can differ in kind (a bilevel page is a ".tif").
-std::vector<std::string> StagedPageNames(const std::string& firstTarget, int page);
+std::vector<std::string> stagedPageNames(const std::string& firstTarget, int page);
 // The staged file of that page that exists (pages of one picture can be of different kinds);
 // the first of the names when none does.
-std::string ExistingStagedPage(const std::string& firstTarget, int page);
+std::string existingStagedPage(const std::string& firstTarget, int page);
 
-// Stages the picture's first page at `stem` plus its extension (see StageForJob) and, for a
-// TIFF with several pages, each later page at StagedPageName of it, as the options say. Once
+// Stages the picture's first page at `stem` plus its extension (see stageForJob) and, for a
+// TIFF with several pages, each later page at stagedPageName of it, as the options say. Once
 // `stop` is set the page being staged is given up within a few rows and no further page is
 // begun; what was staged stays for the caller to remove.
-PictureStaging StagePicturePages(const pictures::PictureFile& source, const std::string& stem,
+PictureStaging stagePicturePages(const pictures::PictureFile& source, const std::string& stem,
                                  const jobfiles::JobOptions& options, pictures::StopFlag stop = {});
 // The same for a path, described here.
-PictureStaging StagePicturePages(const std::string& source, const std::string& stem,
+PictureStaging stagePicturePages(const std::string& source, const std::string& stem,
                                  const jobfiles::JobOptions& options, pictures::StopFlag stop = {});
 
 // Every file page `page` may leave in the staging folder: its names of each kind and its words.
-std::vector<std::string> StagedPageFiles(const std::string& firstTarget, int page);
+std::vector<std::string> stagedPageFiles(const std::string& firstTarget, int page);
 // Removes every staged file of pages 1..pageCount.
-void RemoveStagedPages(const std::string& firstTarget, int pageCount);
+void removeStagedPages(const std::string& firstTarget, int pageCount);
 
 } // namespace pw::staging

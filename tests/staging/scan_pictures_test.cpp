@@ -451,7 +451,7 @@ TEST(Ceiling, ScalingInBandsGivesTheLibrarysOwnPixels) {
             line[x] = static_cast<BYTE>((x * 7 + y * 3) ^ (std::rand() & 63));
     }
     for (const double scale : {0.37, 0.5}) {
-        const pictures::Bitmap reduced = staging::ReducedCopy(picture, scale);
+        const pictures::Bitmap reduced = staging::reducedCopy(picture, scale);
         const auto width = static_cast<int>(std::lround(700 * scale));
         const auto height = static_cast<int>(std::lround(600 * scale));
         const pictures::Bitmap rescaled(
