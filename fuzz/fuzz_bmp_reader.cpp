@@ -12,8 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const pw::fuzz::MemoryFile file(data, size);
     if (!file.ok())
         return 0;
-    std::string problem;
-    FIBITMAP* bitmap = pw::pictures::loadBmp(file.path(), problem);
+    const pw::pictures::Decoded decoded = pw::pictures::loadBmp(file.path());
+    FIBITMAP* bitmap = decoded ? decoded.value().get() : nullptr;
     if (bitmap == nullptr)
         return 0;
     unsigned sum = 0;
@@ -22,6 +22,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const BYTE* line = FreeImage_GetScanLine(bitmap, static_cast<int>(y));
         sum += line[0] + line[lineBytes - 1];
     }
-    FreeImage_Unload(bitmap);
     return sum == 0xFFFFFFFF ? 1 : 0;
 }

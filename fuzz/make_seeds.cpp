@@ -5,6 +5,7 @@
 #include "jobfiles/page_turns.h"
 #include "jobfiles/page_words.h"
 #include "jpeg_maker.h"
+#include "pictures/bitmap.h"
 #include "png_maker.h"
 
 #include <FreeImage.h>
@@ -305,10 +306,11 @@ int main(int argc, char** argv) {
                             {16, 0xF800, 0}, {16, 0, 0}, {24, 0, 0}, {32, 0, 0}};
     index = 0;
     for (const BmpSeed& seed : bmps) {
-        FIBITMAP* bitmap =
+        const pw::pictures::Bitmap owned(
             seed.bpp == 16 ? FreeImage_Allocate(9, 5, 16, seed.redMask, seed.redMask ? 0x07E0 : 0,
                                                 seed.redMask ? 0x001F : 0)
-                           : FreeImage_Allocate(9, 5, seed.bpp);
+                           : FreeImage_Allocate(9, 5, seed.bpp));
+        FIBITMAP* bitmap = owned.get();
         for (unsigned y = 0; bitmap != nullptr && y < 5; ++y) {
             BYTE* line = FreeImage_GetScanLine(bitmap, static_cast<int>(y));
             for (unsigned i = 0; i < FreeImage_GetLine(bitmap); ++i)
@@ -317,8 +319,6 @@ int main(int argc, char** argv) {
         const fs::path path = root / "bmp_reader" / ("seed" + std::to_string(index++));
         const bool saved =
             bitmap != nullptr && FreeImage_Save(FIF_BMP, bitmap, path.c_str(), seed.flags);
-        if (bitmap != nullptr)
-            FreeImage_Unload(bitmap);
         if (!saved) {
             std::cerr << "cannot write " << path << "\n";
             return 1;
@@ -336,7 +336,8 @@ int main(int argc, char** argv) {
     }
     // Group 4 pages of both photometric kinds (FreeImage picks it from the palette's order).
     for (const bool blackFirst : {true, false}) {
-        FIBITMAP* bitmap = FreeImage_Allocate(67, 40, 1);
+        const pw::pictures::Bitmap owned(FreeImage_Allocate(67, 40, 1));
+        FIBITMAP* bitmap = owned.get();
         RGBQUAD* palette = bitmap != nullptr ? FreeImage_GetPalette(bitmap) : nullptr;
         for (unsigned i = 0; palette != nullptr && i < 2; ++i) {
             const BYTE level = (i == 0) == blackFirst ? 0 : 255;
@@ -350,8 +351,6 @@ int main(int argc, char** argv) {
         const fs::path path = root / "g4_tiff" / (blackFirst ? "black0" : "white0");
         const bool saved =
             bitmap != nullptr && FreeImage_Save(FIF_TIFF, bitmap, path.c_str(), TIFF_CCITTFAX4);
-        if (bitmap != nullptr)
-            FreeImage_Unload(bitmap);
         if (!saved) {
             std::cerr << "cannot write " << path << "\n";
             return 1;

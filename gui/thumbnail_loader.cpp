@@ -2,6 +2,7 @@
 
 #include "formats/exif.h"
 #include "formats/jpeg_info.h"
+#include "pictures/bitmap.h"
 #include "pictures/format_table.h"
 #include "pictures/refusal_reasons.h"
 #include "platform/files.h"
@@ -68,11 +69,11 @@ QImage scaledJpeg(const std::string& narrowPath, int edge) {
 
 // The decoded picture made small, as 32-bit pixels with their transparency.
 QImage smallImage(FIBITMAP* bitmap, int edge) {
-    FIBITMAP* small = FreeImage_MakeThumbnail(bitmap, edge, TRUE);
-    if (small == nullptr)
+    const pictures::Bitmap small(FreeImage_MakeThumbnail(bitmap, edge, TRUE));
+    if (!small)
         return {};
-    FIBITMAP* pixels = FreeImage_ConvertTo32Bits(small);
-    FreeImage_Unload(small);
+    const pictures::Bitmap converted(FreeImage_ConvertTo32Bits(small.get()));
+    FIBITMAP* pixels = converted.get();
     if (pixels == nullptr)
         return {};
     const int width = static_cast<int>(FreeImage_GetWidth(pixels));
@@ -82,7 +83,6 @@ QImage smallImage(FIBITMAP* bitmap, int edge) {
     for (int y = 0; y < height && !image.isNull(); ++y)
         std::memcpy(image.scanLine(y), FreeImage_GetScanLine(pixels, height - 1 - y),
                     static_cast<std::size_t>(width) * 4);
-    FreeImage_Unload(pixels);
     return image;
 }
 
@@ -124,11 +124,12 @@ Thumbnail makeThumbnail(const std::string& workingPath, int edge, pictures::Stop
     const pictures::DecoderMessages heard;
     std::string problem;
     const std::string extension = lowerCase(platform::pathPart(workingPath, 0));
-    FIBITMAP* bitmap = staging::loadPicture(narrow, extension, problem, stop);
-    if (bitmap == nullptr)
+    pictures::Bitmap bitmap =
+        pictures::takeBitmap(staging::loadPicture(narrow, extension, stop), problem);
+    if (!bitmap)
         return {QImage(), QString::fromStdString(pictures::refusalReason(narrow, problem, heard))};
-    QImage image = smallImage(bitmap, edge);
-    FreeImage_Unload(bitmap);
+    QImage image = smallImage(bitmap.get(), edge);
+    bitmap.reset();
     if (image.isNull())
         return {QImage(), QStringLiteral("too little memory to show it")};
     if (jpeg)

@@ -11,6 +11,7 @@
 #include "jobfiles/page_turns.h"
 #include "jobfiles/picture_titles.h"
 #include "ocr/ocr_pages.h"
+#include "pictures/picture_file.h"
 #include "platform/EndProcessesOfExecutable.h"
 #include "platform/files.h"
 #include "platform/path_parts.h"
@@ -230,8 +231,9 @@ void ConversionJob::stageAll() {
             const std::string stem = stagedStem(i);
             const auto at = static_cast<std::size_t>(i);
             const pictures::StopFlag stop(cancelled_);
+            // Described once here: staging neither converts the path again nor sniffs its kind.
             staging::PictureStaging staged = staging::stagePicturePages(
-                request_.pictures[at],
+                pictures::describePicture(request_.pictures[at]),
                 perPicture ? platform::joinPath(ahead, platform::pathPart(stem, 1)) : stem,
                 request_.options, stop);
             const int turn = at < request_.rotations.size() ? request_.rotations[at] : 0;

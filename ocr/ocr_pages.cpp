@@ -4,6 +4,7 @@
 #include "jobfiles/page_words.h"
 #include "jobfiles/staged_names.h"
 #include "ocr/ocr_languages.h"
+#include "pictures/bitmap.h"
 #include "pictures/jpeg_pixels.h"
 #include "pictures/opaque_bitmap.h"
 #include "pictures/png_freeimage.h"
@@ -46,10 +47,7 @@ struct Placement {
 constexpr Placement kPlacements[9] = {{false, 0}, {false, 0}, {true, 0}, {false, 2}, {true, 2},
                                       {true, 3},  {false, 1}, {true, 1}, {false, 3}};
 
-struct BitmapDeleter {
-    void operator()(FIBITMAP* bitmap) const { FreeImage_Unload(bitmap); }
-};
-using Bitmap = std::unique_ptr<FIBITMAP, BitmapDeleter>;
+using pictures::Bitmap;
 
 struct PixDeleter {
     void operator()(Pix* pix) const { pixDestroy(&pix); }
@@ -171,7 +169,7 @@ Picture readablePicture(Bitmap decoded) {
         else if (type != FIT_BITMAP)
             decoded.reset(FreeImage_ConvertToStandardType(decoded.get(), TRUE));
         if (decoded)
-            decoded.reset(pictures::opaqueCopy24(decoded.get(), false));
+            decoded = pictures::opaqueCopy24(decoded.get(), false);
     }
     Bitmap grey(decoded ? FreeImage_ConvertToGreyscale(decoded.get()) : nullptr);
     decoded.reset();
@@ -196,7 +194,7 @@ ReadablePage readablePage(const std::string& path, int userTurn, std::string& pr
     Bitmap decoded;
     int orientation = 1;
     if (jobfiles::isPngName(path)) {
-        decoded.reset(pictures::loadPngWithFreeImage(path));
+        decoded = pictures::loadPngWithFreeImage(path);
     } else if (jobfiles::isTiffName(path)) {
         decoded.reset(FreeImage_Load(FIF_TIFF, path.c_str(), 0)); // a Group 4 page
     } else {
@@ -206,7 +204,7 @@ ReadablePage readablePage(const std::string& path, int userTurn, std::string& pr
             if (info->xDpi >= kLeastDpi)
                 page.dpi = static_cast<int>(info->xDpi + 0.5);
         }
-        decoded.reset(pictures::decodeJpegPixels(path, {}, true));
+        decoded = pictures::decodeJpegPixels(path, {}, true);
         if (!decoded)
             decoded.reset(FreeImage_Load(FIF_JPEG, path.c_str(), JPEG_CMYK));
     }

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <fstream>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace pw::pictures {
@@ -303,13 +304,11 @@ public:
 
     // The bitmap without its alpha channel when that is zero everywhere (unused) or full
     // everywhere; `bitmap` itself otherwise.
-    FIBITMAP* finish(FIBITMAP* bitmap) const {
+    Bitmap finish(Bitmap bitmap) const {
         if (alpha_.max == 0 || (anyAlpha_ && anyTranslucent_))
             return bitmap;
-        FIBITMAP* opaque =
-            deep_ ? FreeImage_ConvertToRGB16(bitmap) : FreeImage_ConvertTo24Bits(bitmap);
-        FreeImage_Unload(bitmap);
-        return opaque;
+        return Bitmap(deep_ ? FreeImage_ConvertToRGB16(bitmap.get())
+                            : FreeImage_ConvertTo24Bits(bitmap.get()));
     }
 
 private:
@@ -328,38 +327,37 @@ std::string cutShort() {
 }
 
 // Uncompressed rows, bottom row first unless the height is negative.
-FIBITMAP* decodeRows(std::ifstream& in, const Layout& layout, std::string& problem, StopFlag stop) {
+Bitmap decodeRows(std::ifstream& in, const Layout& layout, std::string& problem, StopFlag stop) {
     const std::uint64_t rowBytes = (std::uint64_t{layout.width} * layout.bpp + 7) / 8;
     const std::uint64_t stride = (std::uint64_t{layout.width} * layout.bpp + 31) / 32 * 4;
     // The last row's padding may be missing.
     const std::uint64_t needed = stride * (layout.height - 1) + rowBytes;
     if (layout.fileSize - layout.pixelsAt < needed) {
         problem = cutShort();
-        return nullptr;
+        return {};
     }
     MaskedRows masked(layout);
-    FIBITMAP* bitmap = nullptr;
+    Bitmap owned;
     if (layout.bpp <= 8)
-        bitmap = paletteBitmap(in, layout, layout.bpp == 2 ? 8 : static_cast<int>(layout.bpp));
+        owned.reset(paletteBitmap(in, layout, layout.bpp == 2 ? 8 : static_cast<int>(layout.bpp)));
     else if (layout.bpp == 24)
-        bitmap = FreeImage_Allocate(static_cast<int>(layout.width), static_cast<int>(layout.height),
-                                    24, FI_RGBA_RED_MASK, FI_RGBA_GREEN_MASK, FI_RGBA_BLUE_MASK);
+        owned.reset(FreeImage_Allocate(static_cast<int>(layout.width),
+                                       static_cast<int>(layout.height), 24, FI_RGBA_RED_MASK,
+                                       FI_RGBA_GREEN_MASK, FI_RGBA_BLUE_MASK));
     else
-        bitmap = masked.allocate(layout);
+        owned.reset(masked.allocate(layout));
+    FIBITMAP* bitmap = owned.get();
     if (bitmap == nullptr)
-        return nullptr;
+        return {};
     std::vector<unsigned char> row(static_cast<std::size_t>(stride));
     in.seekg(static_cast<std::streamoff>(layout.pixelsAt));
     for (std::uint32_t i = 0; i < layout.height; ++i) {
-        if (i % kRowsPerStopCheck == 0 && stop.set()) {
-            FreeImage_Unload(bitmap);
-            return nullptr;
-        }
+        if (i % kRowsPerStopCheck == 0 && stop.set())
+            return {};
         const std::uint64_t want = i + 1 == layout.height ? rowBytes : stride;
         if (!in.read(reinterpret_cast<char*>(row.data()), static_cast<std::streamsize>(want))) {
-            FreeImage_Unload(bitmap);
             problem = cutShort();
-            return nullptr;
+            return {};
         }
         const std::uint32_t line = layout.topDown ? layout.height - 1 - i : i;
         BYTE* out = FreeImage_GetScanLine(bitmap, static_cast<int>(line));
@@ -372,13 +370,14 @@ FIBITMAP* decodeRows(std::ifstream& in, const Layout& layout, std::string& probl
             masked.convert(row.data(), out, layout.width);
         }
     }
-    return layout.bpp == 16 || layout.bpp == 32 ? masked.finish(bitmap) : bitmap;
+    return layout.bpp == 16 || layout.bpp == 32 ? masked.finish(std::move(owned))
+                                                : std::move(owned);
 }
 
 // A copy of a 256-colour bitmap in 32 bits, its pixels not marked in `written` transparent
 // white; the bitmap itself when every pixel is marked. Null once `stop` is set.
-FIBITMAP* leftOutWhite(FIBITMAP* bitmap, const Layout& layout,
-                       const std::vector<std::uint8_t>& written, StopFlag stop) {
+Bitmap leftOutWhite(Bitmap bitmap, const Layout& layout, const std::vector<std::uint8_t>& written,
+                    StopFlag stop) {
     const std::uint64_t pixels = std::uint64_t{layout.width} * layout.height;
     const auto marked = [&written](std::uint64_t i) {
         return (written[i >> 3] >> (i & 7) & 1) != 0;
@@ -388,16 +387,14 @@ FIBITMAP* leftOutWhite(FIBITMAP* bitmap, const Layout& layout,
         ++first;
     if (first == pixels)
         return bitmap;
-    FIBITMAP* rgba = FreeImage_ConvertTo32Bits(bitmap);
-    FreeImage_Unload(bitmap);
-    if (rgba == nullptr)
-        return nullptr;
+    Bitmap rgba(FreeImage_ConvertTo32Bits(bitmap.get()));
+    bitmap.reset();
+    if (!rgba)
+        return {};
     for (auto y = static_cast<std::uint32_t>(first / layout.width); y < layout.height; ++y) {
-        if (y % kRowsPerStopCheck == 0 && stop.set()) {
-            FreeImage_Unload(rgba);
-            return nullptr;
-        }
-        BYTE* line = FreeImage_GetScanLine(rgba, static_cast<int>(y));
+        if (y % kRowsPerStopCheck == 0 && stop.set())
+            return {};
+        BYTE* line = FreeImage_GetScanLine(rgba.get(), static_cast<int>(y));
         for (std::uint32_t x = 0; x < layout.width; ++x) {
             if (marked(std::uint64_t{y} * layout.width + x))
                 continue;
@@ -412,8 +409,8 @@ FIBITMAP* leftOutWhite(FIBITMAP* bitmap, const Layout& layout,
 // RLE8 or RLE4 data as an 8-bit palette bitmap. Pixels the runs leave out (skipped by a
 // delta, after an early end of line or of the picture) are transparent white, as an added
 // palette entry when the palette has room for one, in a 32-bit bitmap otherwise.
-FIBITMAP* decodeRunLengths(std::ifstream& in, const Layout& layout, std::string& problem,
-                           StopFlag stop) {
+Bitmap decodeRunLengths(std::ifstream& in, const Layout& layout, std::string& problem,
+                        StopFlag stop) {
     // No valid stream needs more than two bytes a pixel and a few a row.
     const std::uint64_t most =
         2 * std::uint64_t{layout.width} * layout.height + 4 * std::uint64_t{layout.height} + 16;
@@ -421,19 +418,18 @@ FIBITMAP* decodeRunLengths(std::ifstream& in, const Layout& layout, std::string&
         static_cast<std::size_t>(std::min(layout.fileSize - layout.pixelsAt, most)));
     if (!readAt(in, layout.pixelsAt, data.data(), data.size())) {
         problem = cutShort();
-        return nullptr;
+        return {};
     }
-    FIBITMAP* bitmap = paletteBitmap(in, layout, 8);
+    Bitmap owned(paletteBitmap(in, layout, 8));
+    FIBITMAP* bitmap = owned.get();
     if (bitmap == nullptr)
-        return nullptr;
+        return {};
     const bool four = layout.compression == kRle4;
     const bool room = layout.colours < 256;
     const auto unset = static_cast<BYTE>(room ? layout.colours : 0);
     for (std::uint32_t y = 0; y < layout.height; ++y) {
-        if (y % kRowsPerStopCheck == 0 && stop.set()) {
-            FreeImage_Unload(bitmap);
-            return nullptr;
-        }
+        if (y % kRowsPerStopCheck == 0 && stop.set())
+            return {};
         std::memset(FreeImage_GetScanLine(bitmap, static_cast<int>(y)), unset, layout.width);
     }
 
@@ -455,10 +451,8 @@ FIBITMAP* decodeRunLengths(std::ifstream& in, const Layout& layout, std::string&
     };
     // The flag is looked at every few thousand codes: each puts at most 255 pixels.
     for (unsigned codes = 1; at + 2 <= data.size() && y < layout.height; ++codes) {
-        if (codes % 4096 == 0 && stop.set()) {
-            FreeImage_Unload(bitmap);
-            return nullptr;
-        }
+        if (codes % 4096 == 0 && stop.set())
+            return {};
         const unsigned count = data[at];
         const unsigned value = data[at + 1];
         at += 2;
@@ -484,7 +478,7 @@ FIBITMAP* decodeRunLengths(std::ifstream& in, const Layout& layout, std::string&
         }
     }
     if (!room)
-        return leftOutWhite(bitmap, layout, written, stop);
+        return leftOutWhite(std::move(owned), layout, written, stop);
     bool leftOut = false;
     for (std::uint32_t line = 0; line < layout.height && !leftOut; ++line) {
         const BYTE* pixels = FreeImage_GetScanLine(bitmap, static_cast<int>(line));
@@ -496,7 +490,7 @@ FIBITMAP* decodeRunLengths(std::ifstream& in, const Layout& layout, std::string&
         std::fill_n(table.begin(), unset, BYTE{255});
         FreeImage_SetTransparencyTable(bitmap, table.data(), unset + 1);
     }
-    return bitmap;
+    return owned;
 }
 
 // The embedded picture's bytes: as many as the header says, else up to the end of the file.
@@ -519,26 +513,25 @@ struct MemoryClose {
 
 // The embedded picture decoded by FreeImage from memory, refused by its header's size first;
 // null once `stop` is set.
-FIBITMAP* decodeEmbedded(EmbeddedPicture& picture, std::string& problem, StopFlag stop) {
+Bitmap decodeEmbedded(EmbeddedPicture& picture, std::string& problem, StopFlag stop) {
     const FREE_IMAGE_FORMAT format = picture.extension == "jpg" ? FIF_JPEG : FIF_PNG;
     std::unique_ptr<FIMEMORY, MemoryClose> memory(FreeImage_OpenMemory(
         reinterpret_cast<BYTE*>(picture.bytes.data()), static_cast<DWORD>(picture.bytes.size())));
-    FIBITMAP* header =
-        memory ? FreeImage_LoadFromMemory(format, memory.get(), FIF_LOAD_NOPIXELS) : nullptr;
-    if (header == nullptr) {
+    const Bitmap header(memory ? FreeImage_LoadFromMemory(format, memory.get(), FIF_LOAD_NOPIXELS)
+                               : nullptr);
+    if (!header) {
         problem = "damaged BMP: its " + std::string(format == FIF_JPEG ? "JPEG" : "PNG") +
                   " picture cannot be read";
-        return nullptr;
+        return {};
     }
-    const unsigned width = FreeImage_GetWidth(header);
-    const unsigned height = FreeImage_GetHeight(header);
-    FreeImage_Unload(header);
+    const unsigned width = FreeImage_GetWidth(header.get());
+    const unsigned height = FreeImage_GetHeight(header.get());
     if (!formats::withinPixelLimit(width, height)) {
         problem = formats::pixelLimitReason(width, height);
-        return nullptr;
+        return {};
     }
-    FIBITMAP* bitmap = loadStoppable(format, picture.bytes.data(), picture.bytes.size(), 0, stop);
-    if (bitmap == nullptr && !stop.set())
+    Bitmap bitmap = loadStoppable(format, picture.bytes.data(), picture.bytes.size(), 0, stop);
+    if (!bitmap && !stop.set())
         problem = "damaged BMP: its " + std::string(format == FIF_JPEG ? "JPEG" : "PNG") +
                   " picture cannot be decoded";
     return bitmap;
@@ -557,34 +550,44 @@ bool hasBmpSignature(const std::string& narrowPath) {
     return fileShows(narrowPath, kindReadBy(Decoder::Bmp));
 }
 
-FIBITMAP* loadBmp(const std::string& narrowPath, std::string& problem, StopFlag stop) {
+namespace {
+
+Bitmap loadBmp(const std::string& narrowPath, std::string& problem, StopFlag stop) {
     std::ifstream in(narrowPath, std::ios::binary);
     if (!in)
-        return nullptr;
+        return {};
     const std::optional<Layout> layout = readLayout(in, sizeOf(in), problem);
     if (!layout)
-        return nullptr;
+        return {};
     if (layout->embedded()) {
         std::optional<EmbeddedPicture> picture = embeddedPicture(in, *layout);
         if (!picture) {
             problem = "damaged BMP: its picture lies outside the file";
-            return nullptr;
+            return {};
         }
         return decodeEmbedded(*picture, problem, stop);
     }
     const bool runs = layout->compression == kRle8 || layout->compression == kRle4;
-    FIBITMAP* bitmap = runs ? decodeRunLengths(in, *layout, problem, stop)
-                            : decodeRows(in, *layout, problem, stop);
-    if (bitmap == nullptr && stop.set())
-        return nullptr;
-    if (bitmap == nullptr) {
+    Bitmap bitmap = runs ? decodeRunLengths(in, *layout, problem, stop)
+                         : decodeRows(in, *layout, problem, stop);
+    if (!bitmap && stop.set())
+        return {};
+    if (!bitmap) {
         if (problem.empty())
             problem = "not enough memory for its pixels";
-        return nullptr;
+        return {};
     }
-    FreeImage_SetDotsPerMeterX(bitmap, layout->resolution.x);
-    FreeImage_SetDotsPerMeterY(bitmap, layout->resolution.y);
+    FreeImage_SetDotsPerMeterX(bitmap.get(), layout->resolution.x);
+    FreeImage_SetDotsPerMeterY(bitmap.get(), layout->resolution.y);
     return bitmap;
+}
+
+} // namespace
+
+Decoded loadBmp(const std::string& narrowPath, StopFlag stop) {
+    std::string problem;
+    Bitmap bitmap = loadBmp(narrowPath, problem, stop);
+    return decodedOrRefused(std::move(bitmap), std::move(problem), stop);
 }
 
 std::optional<EmbeddedPicture> bmpEmbeddedPicture(const std::string& narrowPath) {

@@ -4,13 +4,12 @@
 // Every header (OS/2 1.x and 2.x, Windows 40 to 124 bytes), 1, 2, 4, 8, 16, 24 and 32 bits a
 // pixel, run lengths (RLE8, RLE4) and any colour and alpha masks are read here, and a JPEG or
 // PNG picture held in place of the pixels is handed on whole.
+#include "pictures/decoded.h"
 #include "pictures/stop_flag.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
-
-struct FIBITMAP;
 
 namespace pw::pictures {
 
@@ -23,10 +22,10 @@ bool hasBmpSignature(const std::string& narrowPath);
 // (FIT_RGB16) when a colour mask has more than 8 bits; an alpha channel is kept only when its
 // mask gives one that is neither zero nor full everywhere (32-bit files often leave the fourth
 // byte zero). The resolution is the header's, none when it gives none or an absurd one.
-// nullptr with `problem` empty when the file is not a BMP this reader knows (left to
-// FreeImage), with `problem` saying why when it is one that cannot be read; nullptr too once
-// `stop` is set, within a few rows.
-FIBITMAP* loadBmp(const std::string& narrowPath, std::string& problem, StopFlag stop = {});
+// Refused with an empty text when the file is not a BMP this reader knows (left to FreeImage),
+// with the reason when it is one that cannot be read; refused too once `stop` is set, within a
+// few rows.
+Decoded loadBmp(const std::string& narrowPath, StopFlag stop = {});
 
 // The JPEG or PNG picture a BMP holds in place of its pixels (compression 4 or 5): the
 // picture's bytes and its usual extension, "jpg" or "png". nullopt for any other file, and

@@ -143,35 +143,31 @@ bool fillDeep(const PixelRows& rows, FIBITMAP* bitmap, int shownHeight) {
 
 } // namespace
 
-FIBITMAP* bitmapFromRows(const PixelRows& rows) {
+Bitmap bitmapFromRows(const PixelRows& rows) {
     const bool turned = rows.orientation >= 5 && rows.orientation <= 8;
     const int shownWidth = turned ? rows.height : rows.width;
     const int shownHeight = turned ? rows.width : rows.height;
     const bool deep = rows.sampleBits > 8 && rows.sampleBits <= 16;
     const bool alpha = !opaque(rows);
     if (rows.stop.set())
-        return nullptr;
-    FIBITMAP* bitmap =
-        deep ? FreeImage_AllocateT(alpha ? FIT_RGBA16 : FIT_RGB16, shownWidth, shownHeight)
-             : FreeImage_Allocate(shownWidth, shownHeight, alpha ? 32 : 24, FI_RGBA_RED_MASK,
-                                  FI_RGBA_GREEN_MASK, FI_RGBA_BLUE_MASK);
+        return {};
+    Bitmap owned(deep
+                     ? FreeImage_AllocateT(alpha ? FIT_RGBA16 : FIT_RGB16, shownWidth, shownHeight)
+                     : FreeImage_Allocate(shownWidth, shownHeight, alpha ? 32 : 24,
+                                          FI_RGBA_RED_MASK, FI_RGBA_GREEN_MASK, FI_RGBA_BLUE_MASK));
+    FIBITMAP* bitmap = owned.get();
     if (bitmap == nullptr)
-        return nullptr;
-    if (!(deep ? fillDeep(rows, bitmap, shownHeight) : fillBytes(rows, bitmap, shownHeight))) {
-        FreeImage_Unload(bitmap);
-        return nullptr;
-    }
+        return {};
+    if (!(deep ? fillDeep(rows, bitmap, shownHeight) : fillBytes(rows, bitmap, shownHeight)))
+        return {};
     FreeImage_SetDotsPerMeterX(bitmap, 0);
     FreeImage_SetDotsPerMeterY(bitmap, 0);
     if (!rows.icc.empty()) {
         auto* data = const_cast<char*>(rows.icc.data()); // FreeImage copies the profile
-        if (FreeImage_CreateICCProfile(bitmap, data, static_cast<long>(rows.icc.size())) ==
-            nullptr) {
-            FreeImage_Unload(bitmap);
-            return nullptr;
-        }
+        if (FreeImage_CreateICCProfile(bitmap, data, static_cast<long>(rows.icc.size())) == nullptr)
+            return {};
     }
-    return bitmap;
+    return owned;
 }
 
 } // namespace pw::pictures

@@ -1,12 +1,11 @@
 #pragma once
 // Turning decoded 8-bit pixels from the HEIF, WebP and JPEG XL decoders into a FreeImage bitmap.
+#include "pictures/bitmap.h"
 #include "pictures/stop_flag.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
-
-struct FIBITMAP;
 
 namespace pw::pictures {
 
@@ -31,6 +30,6 @@ void shownPosition(int orientation, int x, int y, int width, int height, int& sh
 // (FIT_RGBA16) with the samples widened to the full 16-bit range for deeper ones. An alpha
 // channel is kept only when some pixel is not fully opaque. Null when FreeImage cannot
 // allocate it, or once rows.stop is set.
-FIBITMAP* bitmapFromRows(const PixelRows& rows);
+Bitmap bitmapFromRows(const PixelRows& rows);
 
 } // namespace pw::pictures

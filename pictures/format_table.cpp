@@ -23,6 +23,13 @@ bool isTiffPicture(const std::string& narrowPath, const std::string& extension) 
     return fileShows(narrowPath, kindReadBy(Decoder::FreeImage, FIF_TIFF));
 }
 
+bool isTiffPicture(const PictureFile& file, const std::string& extension) {
+    const PictureKind* named = kindForExtension(extension);
+    if (named != nullptr && named->freeImageFormat == FIF_TIFF)
+        return true;
+    return file.shows(kindReadBy(Decoder::FreeImage, FIF_TIFF));
+}
+
 bool hasJpegSignature(const std::string& path) {
     return fileShows(path, kindReadBy(Decoder::JpegData));
 }

@@ -1,5 +1,7 @@
 #pragma once
 // What staging asks of the table of picture kinds (picture_kinds.h).
+#include "pictures/picture_file.h"
+
 #include <optional>
 #include <string>
 
@@ -14,5 +16,6 @@ bool hasJpegSignature(const std::string& path);
 
 // True for a TIFF: by its extension, or else by its first bytes.
 bool isTiffPicture(const std::string& narrowPath, const std::string& extension);
+bool isTiffPicture(const PictureFile& file, const std::string& extension);
 
 } // namespace pw::pictures

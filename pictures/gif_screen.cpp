@@ -60,10 +60,11 @@ std::array<BYTE, 256> alphaTable(FIBITMAP* frame) {
 
 } // namespace
 
-FIBITMAP* placeOnGifScreen(FIBITMAP* frame) {
+Bitmap placeOnGifScreen(Bitmap owned) {
+    FIBITMAP* frame = owned.get();
     if (frame == nullptr || FreeImage_GetImageType(frame) != FIT_BITMAP ||
         FreeImage_GetBPP(frame) > 8)
-        return frame;
+        return owned;
     const unsigned screenWidth = animationTag(frame, "LogicalWidth");
     const unsigned screenHeight = animationTag(frame, "LogicalHeight");
     const unsigned left = animationTag(frame, "FrameLeft");
@@ -72,24 +73,21 @@ FIBITMAP* placeOnGifScreen(FIBITMAP* frame) {
     const unsigned height = FreeImage_GetHeight(frame);
     if (screenWidth == 0 || screenHeight == 0 ||
         (left == 0 && top == 0 && width == screenWidth && height == screenHeight))
-        return frame;
+        return owned;
     const Shown shown{std::min(left, screenWidth), std::min(top, screenHeight),
                       std::min(left + width, screenWidth), std::min(top + height, screenHeight)};
     const int clear = clearIndex(frame, shown, left, top);
     const std::array<BYTE, 256> alpha = alphaTable(frame);
     const RGBQUAD* palette = FreeImage_GetPalette(frame);
     const unsigned colours = FreeImage_GetColorsUsed(frame);
-    FIBITMAP* screen =
+    Bitmap screenBitmap(
         clear >= 0
             ? FreeImage_Allocate(static_cast<int>(screenWidth), static_cast<int>(screenHeight), 8)
             : FreeImage_Allocate(static_cast<int>(screenWidth), static_cast<int>(screenHeight), 32,
-                                 FI_RGBA_RED_MASK, FI_RGBA_GREEN_MASK, FI_RGBA_BLUE_MASK);
-    if (screen == nullptr || palette == nullptr) {
-        if (screen != nullptr)
-            FreeImage_Unload(screen);
-        FreeImage_Unload(frame);
-        return nullptr;
-    }
+                                 FI_RGBA_RED_MASK, FI_RGBA_GREEN_MASK, FI_RGBA_BLUE_MASK));
+    FIBITMAP* screen = screenBitmap.get();
+    if (screen == nullptr || palette == nullptr)
+        return {};
     const unsigned step = clear >= 0 ? 1 : 4;
     for (unsigned y = 0; y < screenHeight; ++y) {
         BYTE* line = FreeImage_GetScanLine(screen, static_cast<int>(screenHeight - 1 - y));
@@ -118,8 +116,7 @@ FIBITMAP* placeOnGifScreen(FIBITMAP* frame) {
     }
     FreeImage_SetDotsPerMeterX(screen, FreeImage_GetDotsPerMeterX(frame));
     FreeImage_SetDotsPerMeterY(screen, FreeImage_GetDotsPerMeterY(frame));
-    FreeImage_Unload(frame);
-    return screen;
+    return screenBitmap;
 }
 
 } // namespace pw::pictures

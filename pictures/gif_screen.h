@@ -1,6 +1,6 @@
 #pragma once
 // A GIF's first frame on the logical screen its file states: the page is the screen.
-struct FIBITMAP;
+#include "pictures/bitmap.h"
 
 namespace pw::pictures {
 
@@ -8,8 +8,8 @@ namespace pw::pictures {
 // its offset on the file's logical screen: the screen around it is transparent, the part of the
 // frame beyond the screen is cut off. Returns `frame` itself when it covers the screen exactly
 // or no screen is stated; otherwise a new bitmap of the screen's size (8 bits with the frame's
-// palette and a transparent index; 32 bits when the frame's shown pixels use all 256 indices),
-// and `frame` is freed. Null when that bitmap cannot be allocated.
-FIBITMAP* placeOnGifScreen(FIBITMAP* frame);
+// palette and a transparent index; 32 bits when the frame's shown pixels use all 256 indices).
+// Null when that bitmap cannot be allocated.
+Bitmap placeOnGifScreen(Bitmap frame);
 
 } // namespace pw::pictures

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <libheif/heif.h>
 #include <memory>
+#include <utility>
 
 namespace pw::pictures {
 namespace {
@@ -123,30 +124,28 @@ bool libheifReady() {
     return ready;
 }
 
-} // namespace
-
-FIBITMAP* decodeHeif(const std::string& narrowPath, std::string& problem, StopFlag stop) {
+Bitmap decodeHeif(const std::string& narrowPath, std::string& problem, StopFlag stop) {
     if (!libheifReady())
-        return nullptr;
+        return {};
     const std::optional<HeifMeta> meta = readHeifMeta(narrowPath);
     const std::unique_ptr<std::FILE, FileClose> file(std::fopen(narrowPath.c_str(), "rb"));
     if (!meta || !file || ::fseeko(file.get(), 0, SEEK_END) != 0)
-        return nullptr;
+        return {};
     const off_t fileSize = ::ftello(file.get());
     if (fileSize < 0)
-        return nullptr;
+        return {};
     PreparedFile prepared{file.get(), static_cast<std::uint64_t>(fileSize), 0, &*meta, stop};
     std::unique_ptr<heif_context, ContextFree> context(heif_context_alloc());
     if (!context || !heifSucceeded(heif_context_read_from_reader(context.get(), &kPreparedReader,
                                                                  &prepared, nullptr),
                                    narrowPath, problem))
-        return nullptr;
+        return {};
     heif_item_id primary = 0;
     heif_image_handle* rawHandle = nullptr;
     if (heif_context_get_primary_image_ID(context.get(), &primary).code != heif_error_Ok ||
         !heifSucceeded(heif_context_get_primary_image_handle(context.get(), &rawHandle), narrowPath,
                        problem))
-        return nullptr;
+        return {};
     std::unique_ptr<heif_image_handle, HandleFree> handle(rawHandle);
 
     // The stored size, before rotation or cropping, is what decoding allocates; a grid or an
@@ -171,12 +170,12 @@ FIBITMAP* decodeHeif(const std::string& narrowPath, std::string& problem, StopFl
         else if (hevcBrand(narrowPath))
             problem = hevcDataTooShort(width, height, fileBytes(narrowPath));
         if (!problem.empty())
-            return nullptr;
+            return {};
     }
 
     std::unique_ptr<heif_decoding_options, OptionsFree> options(heif_decoding_options_alloc());
     if (!options)
-        return nullptr;
+        return {};
     options->ignore_transformations = 1; // libheif sees none; they are applied below
     // 10- and 12-bit pictures keep their depth in 16-bit samples; the JPEG staging brings them
     // to 8 bits, the lossless staging keeps 16.
@@ -195,20 +194,20 @@ FIBITMAP* decodeHeif(const std::string& narrowPath, std::string& problem, StopFl
         heif_decode_image(handle.get(), &rawImage, heif_colorspace_RGB, chroma, options.get());
     std::unique_ptr<heif_image, ImageFree> image(rawImage);
     if (stop.set() || !heifSucceeded(decoded, narrowPath, problem))
-        return nullptr;
+        return {};
     const int bits = heif_image_get_bits_per_pixel_range(image.get(), heif_channel_interleaved);
     if (deep ? (bits <= 8 || bits > 16) : bits != 8)
-        return nullptr;
+        return {};
 
     int stride = 0;
     const std::uint8_t* data =
         heif_image_get_plane_readonly(image.get(), heif_channel_interleaved, &stride);
     if (data == nullptr || stride <= 0)
-        return nullptr;
+        return {};
     const int storedWidth = heif_image_get_width(image.get(), heif_channel_interleaved);
     const int storedHeight = heif_image_get_height(image.get(), heif_channel_interleaved);
     if (storedWidth <= 0 || storedHeight <= 0)
-        return nullptr;
+        return {};
     const auto found = meta->transforms.find(primary);
     const HeifRegion shown =
         shownRegion(storedWidth, storedHeight,
@@ -226,6 +225,14 @@ FIBITMAP* decodeHeif(const std::string& narrowPath, std::string& problem, StopFl
     rows.icc = iccProfile(handle.get());
     rows.stop = stop;
     return bitmapFromRows(rows);
+}
+
+} // namespace
+
+Decoded decodeHeif(const std::string& narrowPath, StopFlag stop) {
+    std::string problem;
+    Bitmap bitmap = decodeHeif(narrowPath, problem, stop);
+    return decodedOrRefused(std::move(bitmap), std::move(problem), stop);
 }
 
 } // namespace pw::pictures

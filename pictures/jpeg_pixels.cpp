@@ -141,17 +141,17 @@ struct FileCloser {
 // The picture in `file` decoded whole (with `keep`; else only read through): null when
 // libjpeg stopped or the data ran out inside a scan; `errors` tells why, `unsupported` a kind
 // libjpeg does not decode.
-FIBITMAP* decodeFile(std::FILE* file, formats::JpegErrors& errors, std::string& unsupported,
-                     bool keep, int bits, StopFlag stop) {
+Bitmap decodeFile(std::FILE* file, formats::JpegErrors& errors, std::string& unsupported, bool keep,
+                  int bits, StopFlag stop) {
     jpeg_decompress_struct cinfo;
     std::memset(&cinfo, 0, sizeof cinfo);
     cinfo.err = formats::quietJpegErrors(errors);
-    FIBITMAP* bitmap = nullptr;
-    if (!decodeInto(file, &cinfo, &errors, keep ? &bitmap : nullptr, bits, stop) ||
-        errors.dataMissing) {
+    FIBITMAP* allocated = nullptr; // raw across decodeInto's longjmp
+    const bool decoded = decodeInto(file, &cinfo, &errors, keep ? &allocated : nullptr, bits, stop);
+    Bitmap bitmap(allocated);
+    if (!decoded || errors.dataMissing) {
         unsupported = unsupportedKind(cinfo);
-        FreeImage_Unload(bitmap); // null when nothing was allocated
-        bitmap = nullptr;
+        bitmap.reset();
     }
     jpeg_destroy_decompress(&cinfo);
     return bitmap;
@@ -159,20 +159,18 @@ FIBITMAP* decodeFile(std::FILE* file, formats::JpegErrors& errors, std::string& 
 
 } // namespace
 
-FIBITMAP* decodeJpegPixels(const std::string& narrowPath, StopFlag stop, bool grey) {
+Bitmap decodeJpegPixels(const std::string& narrowPath, StopFlag stop, bool grey) {
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(narrowPath.c_str(), "rb"));
     if (!file)
-        return nullptr;
+        return {};
     formats::JpegErrors errors{};
     std::string unsupported;
-    FIBITMAP* bitmap = decodeFile(file.get(), errors, unsupported, true, grey ? 8 : 24, stop);
-    if (stop.set()) { // nothing to report: the picture was left, not refused
-        FreeImage_Unload(bitmap);
-        return nullptr;
-    }
+    Bitmap bitmap = decodeFile(file.get(), errors, unsupported, true, grey ? 8 : 24, stop);
+    if (stop.set()) // nothing to report: the picture was left, not refused
+        return {};
     if (!unsupported.empty())
         reportUnsupported(unsupported);
-    else if (bitmap == nullptr)
+    else if (!bitmap)
         reportDecoderMessage(errors.endedEarly ? "JPEG data ends early" : errors.message);
     return bitmap;
 }

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <jxl/decode.h>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace pw::pictures {
@@ -152,19 +153,17 @@ void reportStatus(JxlDecoderStatus status) {
         reportDecoderMessage("JPEG XL decoder error");
 }
 
-} // namespace
-
-FIBITMAP* decodeJxl(const std::string& narrowPath, std::string& problem, StopFlag stop) {
+Bitmap decodeJxl(const std::string& narrowPath, std::string& problem, StopFlag stop) {
     const auto bytes = readFileBytes(narrowPath);
     if (!bytes)
-        return nullptr;
+        return {};
     Decoder decoder = openDecoder(JXL_DEC_BASIC_INFO | JXL_DEC_COLOR_ENCODING | JXL_DEC_FULL_IMAGE);
     // Alpha stored premultiplied is divided out, as the pixels are taken for straight alpha.
     if (!decoder || JxlDecoderSetUnpremultiplyAlpha(decoder.get(), JXL_TRUE) != JXL_DEC_SUCCESS)
-        return nullptr;
+        return {};
     Input input(decoder.get(), *bytes, stop);
     if (!input.more())
-        return nullptr;
+        return {};
     // The decoder turns the pixels as the picture's orientation says (it is not asked to keep
     // them as stored).
     JxlBasicInfo info{};
@@ -179,12 +178,12 @@ FIBITMAP* decodeJxl(const std::string& narrowPath, std::string& problem, StopFla
         if (status == JXL_DEC_NEED_MORE_INPUT && input.more())
             continue;
         if (stop.set())
-            return nullptr;
+            return {};
         switch (status) {
         case JXL_DEC_BASIC_INFO:
             if (!withinLimit(decoder.get(), problem) ||
                 JxlDecoderGetBasicInfo(decoder.get(), &info) != JXL_DEC_SUCCESS)
-                return nullptr;
+                return {};
             // Deeper pictures keep 16 bits until staging decides.
             if (info.bits_per_sample > 8)
                 format.data_type = JXL_TYPE_UINT16;
@@ -195,12 +194,12 @@ FIBITMAP* decodeJxl(const std::string& narrowPath, std::string& problem, StopFla
         case JXL_DEC_NEED_IMAGE_OUT_BUFFER: {
             std::size_t size = 0;
             if (JxlDecoderImageOutBufferSize(decoder.get(), &format, &size) != JXL_DEC_SUCCESS)
-                return nullptr;
+                return {};
             pixels.reset(new std::uint8_t[size]);
             pixelBytes = size;
             if (JxlDecoderSetImageOutBuffer(decoder.get(), &format, pixels.get(), size) !=
                 JXL_DEC_SUCCESS)
-                return nullptr;
+                return {};
             break;
         }
         case JXL_DEC_FULL_IMAGE: {
@@ -217,14 +216,22 @@ FIBITMAP* decodeJxl(const std::string& narrowPath, std::string& problem, StopFla
             rows.icc = std::move(profile);
             rows.stop = stop;
             if (pixelBytes < rows.stride * static_cast<std::size_t>(rows.height))
-                return nullptr;
+                return {};
             return bitmapFromRows(rows);
         }
         default:
             reportStatus(status);
-            return nullptr;
+            return {};
         }
     }
+}
+
+} // namespace
+
+Decoded decodeJxl(const std::string& narrowPath, StopFlag stop) {
+    std::string problem;
+    Bitmap bitmap = decodeJxl(narrowPath, problem, stop);
+    return decodedOrRefused(std::move(bitmap), std::move(problem), stop);
 }
 
 } // namespace pw::pictures

@@ -31,19 +31,18 @@ ModernFormat modernFormatOfContent(const std::string& narrowPath) {
     return modernFormatOf(kindOfFile(narrowPath));
 }
 
-FIBITMAP* decodeModern(ModernFormat format, const std::string& narrowPath, std::string& problem,
-                       StopFlag stop) {
+Decoded decodeModern(ModernFormat format, const std::string& narrowPath, StopFlag stop) {
     switch (format) {
     case ModernFormat::Heif:
-        return decodeHeif(narrowPath, problem, stop);
+        return decodeHeif(narrowPath, stop);
     case ModernFormat::Webp:
-        return decodeWebp(narrowPath, problem, stop);
+        return decodeWebp(narrowPath, stop);
     case ModernFormat::Jxl:
-        return decodeJxl(narrowPath, problem, stop);
+        return decodeJxl(narrowPath, stop);
     case ModernFormat::None:
         break;
     }
-    return nullptr;
+    return platform::Refusal{platform::Refusal::Code::Unsupported, {}};
 }
 
 } // namespace pw::pictures

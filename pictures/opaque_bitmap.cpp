@@ -50,20 +50,19 @@ bool layOverWhite(FIBITMAP* rgba, StopFlag stop) {
 
 // 16-bit gray as 8-bit gray by each sample's high byte, as FreeImage brings 16-bit RGB to 24 bits
 // (its own 8-bit conversion of 16-bit gray stretches the picture's range instead).
-FIBITMAP* gray8(FIBITMAP* gray16, StopFlag stop) {
+Bitmap gray8(FIBITMAP* gray16, StopFlag stop) {
     const unsigned width = FreeImage_GetWidth(gray16);
     const unsigned height = FreeImage_GetHeight(gray16);
-    FIBITMAP* gray = FreeImage_Allocate(static_cast<int>(width), static_cast<int>(height), 8);
+    Bitmap owned(FreeImage_Allocate(static_cast<int>(width), static_cast<int>(height), 8));
+    FIBITMAP* gray = owned.get();
     if (gray == nullptr)
-        return nullptr;
+        return {};
     RGBQUAD* palette = FreeImage_GetPalette(gray);
     for (unsigned i = 0; i < 256; ++i)
         palette[i] = {static_cast<BYTE>(i), static_cast<BYTE>(i), static_cast<BYTE>(i), 0};
     for (unsigned y = 0; y < height; ++y) {
-        if (y % kRowsPerStopCheck == 0 && stop.set()) {
-            FreeImage_Unload(gray);
-            return nullptr;
-        }
+        if (y % kRowsPerStopCheck == 0 && stop.set())
+            return {};
         const auto* in =
             reinterpret_cast<const WORD*>(FreeImage_GetScanLine(gray16, static_cast<int>(y)));
         BYTE* out = FreeImage_GetScanLine(gray, static_cast<int>(y));
@@ -72,24 +71,26 @@ FIBITMAP* gray8(FIBITMAP* gray16, StopFlag stop) {
     }
     FreeImage_SetDotsPerMeterX(gray, FreeImage_GetDotsPerMeterX(gray16));
     FreeImage_SetDotsPerMeterY(gray, FreeImage_GetDotsPerMeterY(gray16));
-    return gray;
+    return owned;
 }
 
 // FreeImage_ConvertTo24Bits done as it does it, row by row through its own line converters,
 // with the flag looked at every few rows; null once it is set.
-FIBITMAP* to24Bits(FIBITMAP* bitmap, StopFlag stop) {
+Bitmap to24Bits(FIBITMAP* bitmap, StopFlag stop) {
     const FREE_IMAGE_TYPE type = FreeImage_GetImageType(bitmap);
     const unsigned bpp = FreeImage_GetBPP(bitmap);
     const bool lines =
         type == FIT_BITMAP && (bpp == 1 || bpp == 4 || bpp == 8 || bpp == 16 || bpp == 32);
     if (!lines && type != FIT_RGB16 && type != FIT_RGBA16)
-        return FreeImage_ConvertTo24Bits(bitmap); // a clone of a 24-bit one, null for others
+        return Bitmap(
+            FreeImage_ConvertTo24Bits(bitmap)); // a clone of a 24-bit one, null for others
     const unsigned width = FreeImage_GetWidth(bitmap);
     const unsigned height = FreeImage_GetHeight(bitmap);
-    FIBITMAP* copy = FreeImage_Allocate(static_cast<int>(width), static_cast<int>(height), 24,
-                                        FI_RGBA_RED_MASK, FI_RGBA_GREEN_MASK, FI_RGBA_BLUE_MASK);
+    Bitmap owned(FreeImage_Allocate(static_cast<int>(width), static_cast<int>(height), 24,
+                                    FI_RGBA_RED_MASK, FI_RGBA_GREEN_MASK, FI_RGBA_BLUE_MASK));
+    FIBITMAP* copy = owned.get();
     if (copy == nullptr)
-        return nullptr;
+        return {};
     FreeImage_CloneMetadata(copy, bitmap);
     const bool is565 = FreeImage_GetRedMask(bitmap) == FI16_565_RED_MASK &&
                        FreeImage_GetGreenMask(bitmap) == FI16_565_GREEN_MASK &&
@@ -97,10 +98,8 @@ FIBITMAP* to24Bits(FIBITMAP* bitmap, StopFlag stop) {
     RGBQUAD* palette = FreeImage_GetPalette(bitmap);
     const int pixels = static_cast<int>(width);
     for (unsigned y = 0; y < height; ++y) {
-        if (y % kRowsPerStopCheck == 0 && stop.set()) {
-            FreeImage_Unload(copy);
-            return nullptr;
-        }
+        if (y % kRowsPerStopCheck == 0 && stop.set())
+            return {};
         BYTE* to = FreeImage_GetScanLine(copy, static_cast<int>(y));
         BYTE* from = FreeImage_GetScanLine(bitmap, static_cast<int>(y));
         if (type != FIT_BITMAP) {
@@ -125,34 +124,30 @@ FIBITMAP* to24Bits(FIBITMAP* bitmap, StopFlag stop) {
             FreeImage_ConvertLine32To24(to, from, pixels);
         }
     }
-    return copy;
+    return owned;
 }
 
 } // namespace
 
-FIBITMAP* opaqueCopy24(FIBITMAP* bitmap, bool fourthByteMayBeUnused, StopFlag stop) {
+Bitmap opaqueCopy24(FIBITMAP* bitmap, bool fourthByteMayBeUnused, StopFlag stop) {
     // FreeImage converts to 24 bits only standard bitmaps and 16-bit RGB(A); one-sample types
     // (16-bit gray scans, float or 32-bit samples) come to 8-bit gray first.
     const FREE_IMAGE_TYPE type = FreeImage_GetImageType(bitmap);
     if (type == FIT_UINT16 || type == FIT_INT16 || type == FIT_UINT32 || type == FIT_INT32 ||
         type == FIT_FLOAT || type == FIT_DOUBLE) {
-        FIBITMAP* gray = type == FIT_UINT16 ? gray8(bitmap, stop)
-                                            : FreeImage_ConvertToStandardType(bitmap, TRUE);
-        FIBITMAP* copy = gray != nullptr ? to24Bits(gray, stop) : nullptr;
-        if (gray != nullptr)
-            FreeImage_Unload(gray);
-        return copy;
+        const Bitmap gray = type == FIT_UINT16
+                                ? gray8(bitmap, stop)
+                                : Bitmap(FreeImage_ConvertToStandardType(bitmap, TRUE));
+        return gray ? to24Bits(gray.get(), stop) : Bitmap();
     }
     if (!hasTransparency(bitmap))
         return to24Bits(bitmap, stop);
-    FIBITMAP* rgba = stop.set() ? nullptr : FreeImage_ConvertTo32Bits(bitmap);
-    if (rgba == nullptr)
-        return nullptr;
-    const bool opaque =
-        (fourthByteMayBeUnused && alphaEverywhereZero(rgba, stop)) || layOverWhite(rgba, stop);
-    FIBITMAP* copy = opaque && !stop.set() ? to24Bits(rgba, stop) : nullptr;
-    FreeImage_Unload(rgba);
-    return copy;
+    const Bitmap rgba(stop.set() ? nullptr : FreeImage_ConvertTo32Bits(bitmap));
+    if (!rgba)
+        return {};
+    const bool opaque = (fourthByteMayBeUnused && alphaEverywhereZero(rgba.get(), stop)) ||
+                        layOverWhite(rgba.get(), stop);
+    return opaque && !stop.set() ? to24Bits(rgba.get(), stop) : Bitmap();
 }
 
 } // namespace pw::pictures

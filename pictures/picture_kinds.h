@@ -2,13 +2,13 @@
 // Every kind of picture this program reads, in one table: its extensions, the open dialog's
 // label for each, how its first bytes are told apart, which decoder reads it and whether it
 // holds pages. Intake, the dialogs' filters, staging, refusal reasons and thumbnails ask here.
+#include "pictures/decoded.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
-
-struct FIBITMAP;
 
 namespace pw::pictures {
 
@@ -35,8 +35,8 @@ struct PictureKind {
     Decoder decoder = Decoder::FreeImage;
     int freeImageFormat = -1; // FREE_IMAGE_FORMAT for FreeImage and BMP kinds
     bool pages = false;       // may hold several pages
-    // Decoder::Own: the first picture, or null with `problem` set when there is more to say.
-    std::function<FIBITMAP*(const std::string& narrowPath, std::string& problem)> decode;
+    // Decoder::Own: the first picture, or the refusal saying why not.
+    std::function<Decoded(const std::string& narrowPath)> decode;
 };
 
 const std::vector<PictureKind>& pictureKinds();

@@ -2,6 +2,7 @@
 
 #include "formats/pixel_limit.h"
 #include "formats/png_bytes.h"
+#include "pictures/bitmap.h"
 
 #include <FreeImage.h>
 #include <algorithm>
@@ -263,13 +264,12 @@ std::string headerTooLarge(int format, const std::string& narrowPath) {
         stored = gif.data;
         bits = 8;
     } else if (fif != FIF_UNKNOWN && FreeImage_FIFSupportsNoPixels(fif)) {
-        FIBITMAP* header = FreeImage_Load(fif, narrowPath.c_str(), FIF_LOAD_NOPIXELS);
-        if (header == nullptr)
+        const Bitmap header(FreeImage_Load(fif, narrowPath.c_str(), FIF_LOAD_NOPIXELS));
+        if (!header)
             return std::string(); // the full load reports the failure
-        width = FreeImage_GetWidth(header);
-        height = FreeImage_GetHeight(header);
-        bits = FreeImage_GetBPP(header);
-        FreeImage_Unload(header);
+        width = FreeImage_GetWidth(header.get());
+        height = FreeImage_GetHeight(header.get());
+        bits = FreeImage_GetBPP(header.get());
         stored = fileBytes(narrowPath);
     } else {
         return std::string();

@@ -66,7 +66,7 @@ std::vector<unsigned char> pngWithPaletteFirst(const std::string& narrowPath) {
     return file;
 }
 
-FIBITMAP* loadPngWithFreeImage(const std::string& narrowPath, StopFlag stop) {
+Bitmap loadPngWithFreeImage(const std::string& narrowPath, StopFlag stop) {
     const std::vector<unsigned char> reordered = pngWithPaletteFirst(narrowPath);
     if (reordered.empty())
         return loadStoppable(FIF_PNG, narrowPath, PNG_IGNOREGAMMA, stop);

@@ -2,12 +2,11 @@
 // PNG files that do not take the quality path's own reader (16-bit, interlaced, fewer than 8
 // bits, colour keys), read by FreeImage as that reader and the lossless pages show them: the
 // gAMA chunk ignored, and a palette's tRNS chunk kept where it precedes the PLTE chunk.
+#include "pictures/bitmap.h"
 #include "pictures/stop_flag.h"
 
 #include <string>
 #include <vector>
-
-struct FIBITMAP;
 
 namespace pw::pictures {
 
@@ -16,7 +15,7 @@ namespace pw::pictures {
 std::vector<unsigned char> pngWithPaletteFirst(const std::string& narrowPath);
 
 // FreeImage's reading of the PNG without gamma correction, through pngWithPaletteFirst where it
-// applies; nullptr when FreeImage cannot read it or `stop` is set meanwhile.
-FIBITMAP* loadPngWithFreeImage(const std::string& narrowPath, StopFlag stop = {});
+// applies; null when FreeImage cannot read it or `stop` is set meanwhile.
+Bitmap loadPngWithFreeImage(const std::string& narrowPath, StopFlag stop = {});
 
 } // namespace pw::pictures

@@ -70,16 +70,14 @@ FreeImageIO* stoppableIo() {
     return &io;
 }
 
-FIBITMAP* loaded(int format, Source& source, int flags) {
+Bitmap loaded(int format, Source& source, int flags) {
     source.load = true;
     readStopped = false;
-    FIBITMAP* bitmap = FreeImage_LoadFromHandle(static_cast<FREE_IMAGE_FORMAT>(format),
-                                                stoppableIo(), &source, flags);
+    Bitmap bitmap(FreeImage_LoadFromHandle(static_cast<FREE_IMAGE_FORMAT>(format), stoppableIo(),
+                                           &source, flags));
     readStopped = false;
-    if (bitmap != nullptr && source.stop.set()) {
-        FreeImage_Unload(bitmap);
-        return nullptr;
-    }
+    if (source.stop.set())
+        return {};
     return bitmap;
 }
 
@@ -89,18 +87,18 @@ bool freeImageReadStopped() {
     return readStopped;
 }
 
-FIBITMAP* loadStoppable(int format, const std::string& narrowPath, int flags, StopFlag stop) {
+Bitmap loadStoppable(int format, const std::string& narrowPath, int flags, StopFlag stop) {
     Source source;
     source.stop = stop;
     source.file = std::fopen(narrowPath.c_str(), "rb");
     if (source.file == nullptr)
-        return nullptr;
-    FIBITMAP* bitmap = loaded(format, source, flags);
+        return {};
+    Bitmap bitmap = loaded(format, source, flags);
     std::fclose(source.file);
     return bitmap;
 }
 
-FIBITMAP* loadStoppable(int format, const void* bytes, std::size_t size, int flags, StopFlag stop) {
+Bitmap loadStoppable(int format, const void* bytes, std::size_t size, int flags, StopFlag stop) {
     Source source;
     source.stop = stop;
     source.bytes = static_cast<const unsigned char*>(bytes);
@@ -108,8 +106,8 @@ FIBITMAP* loadStoppable(int format, const void* bytes, std::size_t size, int fla
     return loaded(format, source, flags);
 }
 
-FIBITMAP* loadStoppable(int format, const std::vector<unsigned char>& bytes, int flags,
-                        StopFlag stop) {
+Bitmap loadStoppable(int format, const std::vector<unsigned char>& bytes, int flags,
+                     StopFlag stop) {
     return loadStoppable(format, bytes.data(), bytes.size(), flags, stop);
 }
 

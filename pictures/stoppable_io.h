@@ -2,6 +2,7 @@
 // FreeImage's plugins read and write through handles here that fail once the job's stop flag is
 // set: a plugin decoding or encoding a big picture then gives up at its next read or write (a
 // few kilobytes later) instead of running to the end.
+#include "pictures/bitmap.h"
 #include "pictures/stop_flag.h"
 
 #include <cstddef>
@@ -19,11 +20,10 @@ struct StoppableSource;
 // The picture at `narrowPath` loaded as FreeImage `format` with `flags`; null when FreeImage
 // cannot read it or the flag was set meanwhile (whatever the plugin made of the rest is
 // dropped).
-FIBITMAP* loadStoppable(int format, const std::string& narrowPath, int flags, StopFlag stop);
+Bitmap loadStoppable(int format, const std::string& narrowPath, int flags, StopFlag stop);
 // The same from bytes in memory.
-FIBITMAP* loadStoppable(int format, const void* bytes, std::size_t size, int flags, StopFlag stop);
-FIBITMAP* loadStoppable(int format, const std::vector<unsigned char>& bytes, int flags,
-                        StopFlag stop);
+Bitmap loadStoppable(int format, const void* bytes, std::size_t size, int flags, StopFlag stop);
+Bitmap loadStoppable(int format, const std::vector<unsigned char>& bytes, int flags, StopFlag stop);
 
 // `bitmap` saved as FreeImage `format` to `narrowPath` with `flags`; false when FreeImage cannot
 // write it or the flag was set meanwhile (the file is then left for the caller to remove).

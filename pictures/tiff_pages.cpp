@@ -15,6 +15,7 @@
 #include <sys/stat.h>
 #include <tiffio.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace pw::pictures {
@@ -141,25 +142,31 @@ int TiffPages::compression(int page) {
     return compression;
 }
 
-FIBITMAP* TiffPages::decode(int page, std::string& problem) {
+Decoded TiffPages::decode(int page) {
+    std::string problem;
+    Bitmap bitmap = pageBitmap(page, problem);
+    return decodedOrRefused(std::move(bitmap), std::move(problem), stop_);
+}
+
+Bitmap TiffPages::pageBitmap(int page, std::string& problem) {
     std::uint32_t width = 0;
     std::uint32_t height = 0;
     if (!selectPage(page) || TIFFGetField(tiff_, TIFFTAG_IMAGEWIDTH, &width) != 1 ||
         TIFFGetField(tiff_, TIFFTAG_IMAGELENGTH, &height) != 1)
-        return nullptr;
+        return {};
     if (!pw::formats::withinPixelLimit(width, height)) {
         problem = pw::formats::pixelLimitReason(width, height);
-        return nullptr;
+        return {};
     }
     problem = tiffDataTooShort(tiff_, fileBytes_);
     if (!problem.empty() || !compressionKnown())
-        return nullptr;
+        return {};
     formats::chooseFaxDecoding(tiff_, narrowPath_, page);
     std::uint16_t photometric = 0;
     std::uint16_t orientation = ORIENTATION_TOPLEFT;
     TIFFGetField(tiff_, TIFFTAG_PHOTOMETRIC, &photometric);
     TIFFGetFieldDefaulted(tiff_, TIFFTAG_ORIENTATION, &orientation);
-    FIBITMAP* bitmap = nullptr;
+    Bitmap bitmap;
     if (hasPlainSamples(tiff_)) {
         bitmap = readTiffSamples(tiff_, stop_);
     } else {
@@ -168,47 +175,45 @@ FIBITMAP* TiffPages::decode(int page, std::string& problem) {
         if (orientation == ORIENTATION_TOPLEFT && photometric != PHOTOMETRIC_LOGLUV &&
             photometric != PHOTOMETRIC_LOGL)
             bitmap = freeImagePage(page, width, height);
-        if (bitmap == nullptr && !stop_.set())
+        if (!bitmap && !stop_.set())
             bitmap = rgbaPage(width, height, problem);
     }
-    if (bitmap != nullptr && stop_.set()) {
-        FreeImage_Unload(bitmap);
-        bitmap = nullptr;
-    }
-    if (bitmap != nullptr)
-        setResolution(tiff_, bitmap);
+    if (stop_.set())
+        return {};
+    if (bitmap)
+        setResolution(tiff_, bitmap.get());
     return bitmap;
 }
 
-FIBITMAP* TiffPages::freeImagePage(int page, std::uint32_t width, std::uint32_t height) {
+Bitmap TiffPages::freeImagePage(int page, std::uint32_t width, std::uint32_t height) {
     if (!pages_)
         pages_ = std::make_unique<StoppableMultiBitmap>(FIF_TIFF, narrowPath_, stop_);
     FIMULTIBITMAP* pages = pages_->get();
     if (pages == nullptr || page > FreeImage_GetPageCount(pages))
-        return nullptr;
-    FIBITMAP* bitmap = nullptr;
+        return {};
+    Bitmap bitmap;
     FIBITMAP* locked = FreeImage_LockPage(pages, page - 1);
     if (locked != nullptr && FreeImage_GetWidth(locked) == width &&
         FreeImage_GetHeight(locked) == height)
-        bitmap = FreeImage_Clone(locked);
+        bitmap.reset(FreeImage_Clone(locked));
     if (locked != nullptr)
         FreeImage_UnlockPage(pages, locked, FALSE);
-    if (bitmap != nullptr) {
+    if (bitmap) {
         // FreeImage makes a resolution up when the page states none.
-        FreeImage_SetDotsPerMeterX(bitmap, 0);
-        FreeImage_SetDotsPerMeterY(bitmap, 0);
+        FreeImage_SetDotsPerMeterX(bitmap.get(), 0);
+        FreeImage_SetDotsPerMeterY(bitmap.get(), 0);
     }
     return bitmap;
 }
 
-FIBITMAP* TiffPages::rgbaPage(std::uint32_t width, std::uint32_t height, std::string& problem) {
+Bitmap TiffPages::rgbaPage(std::uint32_t width, std::uint32_t height, std::string& problem) {
     char refusal[1024] = "";
     if (TIFFRGBAImageOK(tiff_, refusal) != 1) {
         std::string why = refusal;
         if (why.rfind("Sorry, ", 0) == 0)
             why.erase(0, 7);
         problem = "unsupported TIFF layout: " + why;
-        return nullptr;
+        return {};
     }
     // Read in the order stored (libtiff would only mirror, not turn, a page stored turned);
     // bitmapFromRows then turns and mirrors it. A strip or tile libtiff cannot decode fails the
@@ -217,7 +222,7 @@ FIBITMAP* TiffPages::rgbaPage(std::uint32_t width, std::uint32_t height, std::st
     TIFFGetFieldDefaulted(tiff_, TIFFTAG_ORIENTATION, &orientation);
     std::vector<std::uint32_t> raster(static_cast<std::size_t>(width) * height);
     if (TIFFReadRGBAImageOriented(tiff_, width, height, raster.data(), orientation, 1) != 1)
-        return nullptr;
+        return {};
     auto* bytes = reinterpret_cast<std::uint8_t*>(raster.data());
     for (std::size_t i = 0; i < raster.size(); ++i) {
         const std::uint32_t pixel = raster[i];

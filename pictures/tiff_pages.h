@@ -3,13 +3,13 @@
 // FreeImage's page count ends at the first damaged one. Gray, palette and RGB pages are read
 // sample by sample (see tiff_samples.h); CMYK and other colour spaces by FreeImage where it can,
 // by libtiff's RGBA reader otherwise.
+#include "pictures/decoded.h"
 #include "pictures/stop_flag.h"
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
-struct FIBITMAP;
 struct FIMULTIBITMAP;
 typedef struct tiff TIFF;
 
@@ -20,7 +20,7 @@ class StoppableMultiBitmap;
 class TiffPages {
 public:
     // Once `stop` is set, every read of the file fails: a page being decoded is given up at its
-    // next strip or tile, and decode() gives null.
+    // next strip or tile, and decode() refuses it.
     explicit TiffPages(const std::string& narrowPath, StopFlag stop = {});
     ~TiffPages();
     TiffPages(const TiffPages&) = delete;
@@ -28,10 +28,10 @@ public:
 
     // 0 when the file cannot be opened as a TIFF.
     int count() const { return count_; }
-    // Page `page` (1-based) as shown, with its resolution; null when it is damaged, larger than
-    // the pixel limit or of a kind no reader here knows (`problem` then says why, when there is
-    // more to say than "cannot be read").
-    FIBITMAP* decode(int page, std::string& problem);
+    // Page `page` (1-based) as shown, with its resolution; refused when it is damaged, larger
+    // than the pixel limit or of a kind no reader here knows (saying why when there is more to
+    // say than "cannot be read").
+    Decoded decode(int page);
     // False when page `page` (1-based) uses a compression no codec here decodes.
     bool codecKnown(int page);
     // The compression tag of page `page`; -1 when the page cannot be reached.
@@ -40,8 +40,9 @@ public:
 private:
     bool selectPage(int page);
     bool compressionKnown(); // of the page selected
-    FIBITMAP* freeImagePage(int page, std::uint32_t width, std::uint32_t height);
-    FIBITMAP* rgbaPage(std::uint32_t width, std::uint32_t height, std::string& problem);
+    Bitmap freeImagePage(int page, std::uint32_t width, std::uint32_t height);
+    Bitmap pageBitmap(int page, std::string& problem);
+    Bitmap rgbaPage(std::uint32_t width, std::uint32_t height, std::string& problem);
 
     struct Source;
 

@@ -575,15 +575,16 @@ bool hasPlainSamples(TIFF* tiff) {
     return readLayout(tiff, layout);
 }
 
-FIBITMAP* readTiffSamples(TIFF* tiff, StopFlag stop) {
+Bitmap readTiffSamples(TIFF* tiff, StopFlag stop) {
     Layout layout;
     if (!readLayout(tiff, layout))
-        return nullptr;
+        return {};
     Pixels pixels(tiff, layout);
     Target target(layout, pixels.output(), pixels.indexBits());
-    FIBITMAP* bitmap = target.bitmap();
+    Bitmap owned(target.bitmap()); // target only writes into it
+    FIBITMAP* bitmap = owned.get();
     if (bitmap == nullptr)
-        return nullptr;
+        return {};
     if (pixels.output() == Output::Indexed)
         pixels.fillPalette(FreeImage_GetPalette(bitmap));
     Band band(layout);
@@ -591,17 +592,13 @@ FIBITMAP* readTiffSamples(TIFF* tiff, StopFlag stop) {
     std::unique_ptr<LabRows> lab;
     if (layout.lab != 0) {
         lab = std::make_unique<LabRows>(tiff, layout);
-        if (!lab->ready()) {
-            FreeImage_Unload(bitmap);
-            return nullptr;
-        }
+        if (!lab->ready())
+            return {};
     }
     for (std::uint32_t first = 0; first < layout.height; first += layout.bandRows) {
         const std::uint32_t rows = std::min(layout.bandRows, layout.height - first);
-        if (!band.read(tiff, first, rows, stop)) {
-            FreeImage_Unload(bitmap);
-            return nullptr;
-        }
+        if (!band.read(tiff, first, rows, stop))
+            return {};
         for (std::uint32_t row = 0; row < rows && byRows; ++row)
             copyRow(band.row(row), layout,
                     FreeImage_GetScanLine(bitmap, layout.height - 1 - first - row));
@@ -621,19 +618,14 @@ FIBITMAP* readTiffSamples(TIFF* tiff, StopFlag stop) {
             }
         }
     }
-    if (stop.set()) {
-        FreeImage_Unload(bitmap);
-        return nullptr;
-    }
-    if (layout.alpha >= 0 && pixels.opaque()) {
-        FIBITMAP* solid = pixels.output() == Output::Rgba8 ? FreeImage_ConvertTo24Bits(bitmap)
-                                                           : FreeImage_ConvertToRGB16(bitmap);
-        FreeImage_Unload(bitmap);
-        bitmap = solid;
-    }
-    if (bitmap != nullptr)
-        attachProfile(tiff, bitmap, pixels.gray());
-    return bitmap;
+    if (stop.set())
+        return {};
+    if (layout.alpha >= 0 && pixels.opaque())
+        owned = Bitmap(pixels.output() == Output::Rgba8 ? FreeImage_ConvertTo24Bits(bitmap)
+                                                        : FreeImage_ConvertToRGB16(bitmap));
+    if (owned)
+        attachProfile(tiff, owned.get(), pixels.gray());
+    return owned;
 }
 
 } // namespace pw::pictures

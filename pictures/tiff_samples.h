@@ -3,9 +3,9 @@
 // sample, signed or floating-point samples, strips or tiles, one plane or one plane a sample,
 // with or without alpha; and L*a*b* pages of 8 or 16 bits, turned into sRGB by Little CMS.
 // FreeImage reads many of these wrongly or not at all.
+#include "pictures/bitmap.h"
 #include "pictures/stop_flag.h"
 
-struct FIBITMAP;
 typedef struct tiff TIFF;
 
 namespace pw::pictures {
@@ -22,6 +22,6 @@ bool hasPlainSamples(TIFF* tiff);
 // start at 0 (-32768 black). An alpha sample becomes straight alpha (a premultiplied one is
 // divided out), palette and gray pages with one coming as RGBA; other extra samples are left
 // out. Null too once `stop` is set, looked at between strips (every few rows of a large one).
-FIBITMAP* readTiffSamples(TIFF* tiff, StopFlag stop = {});
+Bitmap readTiffSamples(TIFF* tiff, StopFlag stop = {});
 
 } // namespace pw::pictures

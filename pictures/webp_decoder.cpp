@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <utility>
 #include <webp/decode.h>
 #include <webp/demux.h>
 
@@ -121,33 +122,31 @@ struct DecBufferFree {
     void operator()(WebPDecBuffer* buffer) const { WebPFreeDecBuffer(buffer); }
 };
 
-} // namespace
-
-FIBITMAP* decodeWebp(const std::string& narrowPath, std::string& problem, StopFlag stop) {
+Bitmap decodeWebp(const std::string& narrowPath, std::string& problem, StopFlag stop) {
     const auto bytes = readFileBytes(narrowPath);
     if (!bytes)
-        return nullptr;
+        return {};
     const WebPData data{bytes->data(), bytes->size()};
     std::unique_ptr<WebPDemuxer, DemuxDelete> demuxer(WebPDemux(&data));
     if (!demuxer) {
         reportContainer(data);
-        return nullptr;
+        return {};
     }
     const std::uint32_t width = WebPDemuxGetI(demuxer.get(), WEBP_FF_CANVAS_WIDTH);
     const std::uint32_t height = WebPDemuxGetI(demuxer.get(), WEBP_FF_CANVAS_HEIGHT);
     if (!pw::formats::withinPixelLimit(width, height)) {
         problem = pw::formats::pixelLimitReason(width, height);
-        return nullptr;
+        return {};
     }
     problem = webpDataTooShort(bytes->data(), bytes->size());
     if (!problem.empty())
-        return nullptr;
+        return {};
     const std::uint32_t flags = WebPDemuxGetI(demuxer.get(), WEBP_FF_FORMAT_FLAGS);
 
     // Of an animation, the animation decoder gives the first frame composed on its canvas.
     WebPDecoderConfig still;
     if (!WebPInitDecoderConfig(&still))
-        return nullptr;
+        return {};
     const std::unique_ptr<WebPDecBuffer, DecBufferFree> stillPixels(&still.output);
     std::unique_ptr<WebPAnimDecoder, AnimDelete> decoder;
     std::uint8_t* pixels = nullptr;
@@ -155,7 +154,7 @@ FIBITMAP* decodeWebp(const std::string& narrowPath, std::string& problem, StopFl
     if ((flags & ANIMATION_FLAG) == 0) {
         const bool decoded = decodeStill(data, still, stop);
         if (stop.set())
-            return nullptr;
+            return {};
         if (decoded && still.output.width == static_cast<int>(width) &&
             still.output.height == static_cast<int>(height)) {
             pixels = still.output.u.RGBA.rgba;
@@ -164,7 +163,7 @@ FIBITMAP* decodeWebp(const std::string& narrowPath, std::string& problem, StopFl
     } else {
         WebPAnimDecoderOptions options;
         if (!WebPAnimDecoderOptionsInit(&options))
-            return nullptr;
+            return {};
         options.color_mode = MODE_RGBA;
         options.use_threads = 0;
         decoder.reset(WebPAnimDecoderNew(&data, &options));
@@ -174,7 +173,7 @@ FIBITMAP* decodeWebp(const std::string& narrowPath, std::string& problem, StopFl
     }
     if (pixels == nullptr) {
         reportFrame(demuxer.get());
-        return nullptr;
+        return {};
     }
 
     PixelRows rows;
@@ -189,6 +188,14 @@ FIBITMAP* decodeWebp(const std::string& narrowPath, std::string& problem, StopFl
     if ((flags & EXIF_FLAG) != 0)
         rows.orientation = exifOrientation(chunk(demuxer.get(), "EXIF"));
     return bitmapFromRows(rows);
+}
+
+} // namespace
+
+Decoded decodeWebp(const std::string& narrowPath, StopFlag stop) {
+    std::string problem;
+    Bitmap bitmap = decodeWebp(narrowPath, problem, stop);
+    return decodedOrRefused(std::move(bitmap), std::move(problem), stop);
 }
 
 } // namespace pw::pictures

@@ -13,7 +13,7 @@ namespace {
 // pass keeps every row, or every column, apart from the others. So the rows are filtered across
 // a band at a time, then the columns down a band at a time, each band by FreeImage_RescaleRect
 // on the whole picture (the filter reaches beyond the band's edges as it does in one go).
-FIBITMAP* rescaledInBands(FIBITMAP* bitmap, int width, int height, pictures::StopFlag stop) {
+pictures::Bitmap rescaledInBands(FIBITMAP* bitmap, int width, int height, pictures::StopFlag stop) {
     constexpr int kBand = 256;
     const int fromWidth = static_cast<int>(FreeImage_GetWidth(bitmap));
     const int fromHeight = static_cast<int>(FreeImage_GetHeight(bitmap));
@@ -26,39 +26,34 @@ FIBITMAP* rescaledInBands(FIBITMAP* bitmap, int width, int height, pictures::Sto
     };
     const FREE_IMAGE_TYPE type = FreeImage_GetImageType(bitmap);
     const int bpp = static_cast<int>(FreeImage_GetBPP(bitmap));
-    FIBITMAP* across = FreeImage_AllocateT(type, width, fromHeight, bpp);
-    FIBITMAP* down = FreeImage_AllocateT(type, width, height, bpp);
-    bool made = across != nullptr && down != nullptr;
+    const pictures::Bitmap across(FreeImage_AllocateT(type, width, fromHeight, bpp));
+    pictures::Bitmap down(FreeImage_AllocateT(type, width, height, bpp));
+    bool made = across && down;
     for (int top = 0; made && top < fromHeight; top += kBand) {
         const int rows = std::min(kBand, fromHeight - top);
-        FIBITMAP* band =
+        const pictures::Bitmap band(
             stop.set() ? nullptr
                        : FreeImage_RescaleRect(bitmap, width, rows, 0, top, fromWidth, top + rows,
-                                               FILTER_CATMULLROM, FI_RESCALE_OMIT_METADATA);
-        made = band != nullptr;
+                                               FILTER_CATMULLROM, FI_RESCALE_OMIT_METADATA));
+        made = static_cast<bool>(band);
         if (made)
-            copyRows(across, band, fromHeight - top - rows, rows, 0);
-        FreeImage_Unload(band);
+            copyRows(across.get(), band.get(), fromHeight - top - rows, rows, 0);
     }
     const int pixelBytes = bpp / 8;
     for (int left = 0; made && left < width; left += kBand) {
         const int columns = std::min(kBand, width - left);
-        FIBITMAP* band =
+        const pictures::Bitmap band(
             stop.set()
                 ? nullptr
-                : FreeImage_RescaleRect(across, columns, height, left, 0, left + columns,
-                                        fromHeight, FILTER_CATMULLROM, FI_RESCALE_OMIT_METADATA);
-        made = band != nullptr;
+                : FreeImage_RescaleRect(across.get(), columns, height, left, 0, left + columns,
+                                        fromHeight, FILTER_CATMULLROM, FI_RESCALE_OMIT_METADATA));
+        made = static_cast<bool>(band);
         if (made)
-            copyRows(down, band, 0, height, left * pixelBytes);
-        FreeImage_Unload(band);
+            copyRows(down.get(), band.get(), 0, height, left * pixelBytes);
     }
-    FreeImage_Unload(across);
-    if (!made) {
-        FreeImage_Unload(down);
-        return nullptr;
-    }
-    FreeImage_CloneMetadata(down, bitmap);
+    if (!made)
+        return {};
+    FreeImage_CloneMetadata(down.get(), bitmap);
     return down;
 }
 
@@ -72,7 +67,7 @@ void keepIccProfile(FIBITMAP* from, FIBITMAP* to) {
     FreeImage_CreateICCProfile(to, profile->data, profile->size);
 }
 
-FIBITMAP* reducedCopy(FIBITMAP* bitmap, double scale, pictures::StopFlag stop) {
+pictures::Bitmap reducedCopy(FIBITMAP* bitmap, double scale, pictures::StopFlag stop) {
     const auto side = [scale](unsigned pixels) {
         return std::max(1, static_cast<int>(std::lround(pixels * scale)));
     };
@@ -82,11 +77,12 @@ FIBITMAP* reducedCopy(FIBITMAP* bitmap, double scale, pictures::StopFlag stop) {
     // them when it is small.
     const bool banded = FreeImage_GetImageType(bitmap) == FIT_BITMAP &&
                         FreeImage_GetBPP(bitmap) == 24 && side(width) < static_cast<int>(width);
-    FIBITMAP* reduced =
-        banded ? rescaledInBands(bitmap, side(width), side(height), stop)
-               : FreeImage_Rescale(bitmap, side(width), side(height), FILTER_CATMULLROM);
+    pictures::Bitmap owned = banded ? rescaledInBands(bitmap, side(width), side(height), stop)
+                                    : pictures::Bitmap(FreeImage_Rescale(
+                                          bitmap, side(width), side(height), FILTER_CATMULLROM));
+    FIBITMAP* reduced = owned.get();
     if (reduced == nullptr)
-        return nullptr;
+        return {};
     FreeImage_CloneMetadata(reduced, bitmap); // with the resolution, set below
     // The page keeps its size: the resolution goes down with the pixels, each way.
     const double across = static_cast<double>(FreeImage_GetWidth(reduced)) / width;
@@ -98,7 +94,7 @@ FIBITMAP* reducedCopy(FIBITMAP* bitmap, double scale, pictures::StopFlag stop) {
     const FIICCPROFILE* profile = FreeImage_GetICCProfile(bitmap);
     if (profile != nullptr && profile->data != nullptr && profile->size > 0)
         FreeImage_CreateICCProfile(reduced, profile->data, profile->size);
-    return reduced;
+    return owned;
 }
 
 void setResolution(FIBITMAP* bitmap, const formats::Resolution& resolution) {

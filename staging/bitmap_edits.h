@@ -1,6 +1,7 @@
 #pragma once
 // Edits of a decoded bitmap that staging makes before saving it.
 #include "formats/resolution.h"
+#include "pictures/bitmap.h"
 #include "pictures/stop_flag.h"
 
 struct FIBITMAP;
@@ -12,9 +13,9 @@ namespace pw::staging {
 void keepIccProfile(FIBITMAP* from, FIBITMAP* to);
 
 // A copy of `bitmap` scaled by `scale` (< 1), with its resolution scaled alike (so the page
-// keeps its size), its metadata and ICC profile; nullptr when FreeImage cannot make it or
+// keeps its size), its metadata and ICC profile; null when FreeImage cannot make it or
 // `stop` is set meanwhile.
-FIBITMAP* reducedCopy(FIBITMAP* bitmap, double scale, pictures::StopFlag stop = {});
+pictures::Bitmap reducedCopy(FIBITMAP* bitmap, double scale, pictures::StopFlag stop = {});
 
 // Sets the bitmap's resolution to `resolution`.
 void setResolution(FIBITMAP* bitmap, const formats::Resolution& resolution);

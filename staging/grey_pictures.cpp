@@ -72,25 +72,25 @@ bool neutral(FIBITMAP* bitmap, pictures::StopFlag stop, GreyTolerance tolerance)
 
 } // namespace
 
-FIBITMAP* neutralGreyCopy(FIBITMAP* bitmap, pictures::StopFlag stop, GreyTolerance tolerance) {
+pictures::Bitmap neutralGreyCopy(FIBITMAP* bitmap, pictures::StopFlag stop, GreyTolerance tolerance) {
     if (bitmap == nullptr || FreeImage_GetImageType(bitmap) != FIT_BITMAP ||
         FreeImage_GetBPP(bitmap) != 24 || !neutral(bitmap, stop, tolerance))
-        return nullptr;
+        return {};
     const unsigned width = FreeImage_GetWidth(bitmap);
     const unsigned height = FreeImage_GetHeight(bitmap);
-    FIBITMAP* grey = FreeImage_Allocate(static_cast<int>(width), static_cast<int>(height), 8);
+    pictures::Bitmap owned(
+        FreeImage_Allocate(static_cast<int>(width), static_cast<int>(height), 8));
+    FIBITMAP* grey = owned.get();
     if (grey == nullptr)
-        return nullptr;
+        return {};
     RGBQUAD* palette = FreeImage_GetPalette(grey);
     for (unsigned i = 0; i < 256; ++i) {
         const auto level = static_cast<BYTE>(i);
         palette[i] = {level, level, level, 0};
     }
     for (unsigned y = 0; y < height; ++y) {
-        if (y % pictures::kRowsPerStopCheck == 0 && stop.set()) {
-            FreeImage_Unload(grey);
-            return nullptr;
-        }
+        if (y % pictures::kRowsPerStopCheck == 0 && stop.set())
+            return {};
         const BYTE* from = FreeImage_GetScanLine(bitmap, static_cast<int>(y));
         BYTE* to = FreeImage_GetScanLine(grey, static_cast<int>(y));
         for (unsigned x = 0; x < width; ++x, from += 3)
@@ -99,7 +99,7 @@ FIBITMAP* neutralGreyCopy(FIBITMAP* bitmap, pictures::StopFlag stop, GreyToleran
     FreeImage_SetDotsPerMeterX(grey, FreeImage_GetDotsPerMeterX(bitmap));
     FreeImage_SetDotsPerMeterY(grey, FreeImage_GetDotsPerMeterY(bitmap));
     FreeImage_CloneMetadata(grey, bitmap);
-    return grey;
+    return owned;
 }
 
 } // namespace pw::staging

@@ -3,6 +3,7 @@
 // quality near enough, as a colour scan of a gray page) is staged with one channel, a third of
 // the samples.
 #include "jobfiles/job_options.h"
+#include "pictures/bitmap.h"
 #include "pictures/stop_flag.h"
 
 #include <cstdint>
@@ -57,9 +58,9 @@ inline std::uint8_t greyLevel(unsigned red, unsigned green, unsigned blue) {
 }
 
 // An 8-bit gray copy of a 24-bit bitmap whose every pixel is gray within `tolerance`, with its
-// resolution and metadata (not its colour profile, which is for RGB); nullptr for any other
+// resolution and metadata (not its colour profile, which is for RGB); null for any other
 // bitmap, found where its pixels that are not gray become too many, and once `stop` is set.
-FIBITMAP* neutralGreyCopy(FIBITMAP* bitmap, pictures::StopFlag stop = {},
-                          GreyTolerance tolerance = kExactGrey);
+pictures::Bitmap neutralGreyCopy(FIBITMAP* bitmap, pictures::StopFlag stop = {},
+                                 GreyTolerance tolerance = kExactGrey);
 
 } // namespace pw::staging

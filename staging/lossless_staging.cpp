@@ -8,6 +8,7 @@
 #include "staging/picture_files.h"
 
 #include <FreeImage.h>
+#include <utility>
 
 namespace pw::staging {
 namespace {
@@ -29,41 +30,36 @@ bool opaque32(FIBITMAP* bitmap) {
 // A bitmap FreeImage can write as PNG with the same pixel values, or nullptr when `bitmap`
 // already is one. Types PNG cannot hold (floats, 16-bit 5-6-5 colour...) become 8 bits a
 // sample, the closest PNG has.
-FIBITMAP* pngReady(FIBITMAP* bitmap) {
+pictures::Bitmap pngReady(FIBITMAP* bitmap) {
     const FREE_IMAGE_TYPE type = FreeImage_GetImageType(bitmap);
     const unsigned bpp = FreeImage_GetBPP(bitmap);
     if (type == FIT_BITMAP) {
         if (bpp == 32 && opaque32(bitmap))
-            return FreeImage_ConvertTo24Bits(bitmap);
+            return pictures::Bitmap(FreeImage_ConvertTo24Bits(bitmap));
         if (bpp == 1 || bpp == 4 || bpp == 8 || bpp == 24 || bpp == 32)
-            return nullptr;
-        return FreeImage_ConvertTo24Bits(bitmap);
+            return {};
+        return pictures::Bitmap(FreeImage_ConvertTo24Bits(bitmap));
     }
     if (type == FIT_UINT16 || type == FIT_RGB16 || type == FIT_RGBA16)
-        return nullptr;
-    FIBITMAP* standard = FreeImage_ConvertToStandardType(bitmap, TRUE);
-    return standard;
+        return {};
+    return pictures::Bitmap(FreeImage_ConvertToStandardType(bitmap, TRUE));
 }
 
 } // namespace
 
 bool saveLosslessBitmap(FIBITMAP* bitmap, const std::string& target, pictures::StopFlag stop) {
-    FIBITMAP* converted = pngReady(bitmap);
-    keepIccProfile(bitmap, converted);
-    if (FIBITMAP* grey = neutralGreyCopy(converted != nullptr ? converted : bitmap, stop)) {
-        if (converted != nullptr) // one channel for a gray picture, without its RGB profile
-            FreeImage_Unload(converted);
-        converted = grey;
-    }
-    FIBITMAP* ready = converted != nullptr ? converted : bitmap;
+    pictures::Bitmap converted = pngReady(bitmap);
+    keepIccProfile(bitmap, converted.get());
+    // One channel for a gray picture, without its RGB profile.
+    if (pictures::Bitmap grey = neutralGreyCopy(converted ? converted.get() : bitmap, stop))
+        converted = std::move(grey);
+    FIBITMAP* ready = converted ? converted.get() : bitmap;
     bool saved = saveBitmapFile(FIF_PNG, ready, target, PNG_DEFAULT, stop);
     if (!saved && !stop.set() && FreeImage_GetICCProfile(ready)->data != nullptr) {
         // libpng refuses to write a profile it finds malformed; the pixels go without it.
         FreeImage_DestroyICCProfile(ready);
         saved = saveBitmapFile(FIF_PNG, ready, target, PNG_DEFAULT, stop);
     }
-    if (converted != nullptr)
-        FreeImage_Unload(converted);
     if (!saved)
         platform::removeFile(target); // never leave a half-written picture for the builder
     return saved;

@@ -1,5 +1,6 @@
 #include "staging/page_skew.h"
 
+#include "pictures/bitmap.h"
 #include "pictures/opaque_bitmap.h"
 #include "staging/bitmap_edits.h"
 
@@ -21,10 +22,7 @@ struct PixFree {
 };
 using Pix = std::unique_ptr<PIX, PixFree>;
 
-struct BitmapFree {
-    void operator()(FIBITMAP* bitmap) const { FreeImage_Unload(bitmap); }
-};
-using Bitmap = std::unique_ptr<FIBITMAP, BitmapFree>;
+using pictures::Bitmap;
 
 // FreeImage's rows run from the bottom, Leptonica's from the top.
 BYTE* rowFromTop(FIBITMAP* bitmap, unsigned y) {
@@ -108,7 +106,7 @@ Bitmap bitmapOf(PIX* pix, FIBITMAP* like) {
     Bitmap bitmap(FreeImage_Allocate(static_cast<int>(width), static_cast<int>(height),
                                      depth == 32 ? 24 : depth));
     if (!bitmap)
-        return nullptr;
+        return {};
     if (depth == 1) {
         RGBQUAD* palette = FreeImage_GetPalette(bitmap.get());
         palette[0] = {255, 255, 255, 0}; // Leptonica's 0 is white
@@ -163,7 +161,7 @@ Pix pixOf(FIBITMAP* bitmap, pictures::StopFlag stop) {
         return greyPix(bitmap);
     if (FreeImage_GetImageType(bitmap) == FIT_BITMAP && FreeImage_GetBPP(bitmap) == 24)
         return colourPix(bitmap);
-    const Bitmap opaque(pictures::opaqueCopy24(bitmap, false, stop));
+    const Bitmap opaque = pictures::opaqueCopy24(bitmap, false, stop);
     return opaque ? colourPix(opaque.get()) : nullptr;
 }
 
@@ -203,19 +201,19 @@ double pageSkew(FIBITMAP* bitmap) {
     return skew;
 }
 
-FIBITMAP* straightenedCopy(FIBITMAP* bitmap, double degrees, pictures::StopFlag stop,
-                           int orientation) {
+Bitmap straightenedCopy(FIBITMAP* bitmap, double degrees, pictures::StopFlag stop,
+                        int orientation) {
     if (bitmap == nullptr || stop.set())
-        return nullptr;
+        return {};
     const Pix pix = pixOf(bitmap, stop);
     if (!pix || stop.set())
-        return nullptr;
+        return {};
     // Area mapping for gray and colour; black and white is turned by shears, so it stays so.
     const Pix turned(pixRotate(
         pix.get(), static_cast<l_float32>(degrees * std::numbers::pi / 180.0),
         pixGetDepth(pix.get()) == 1 ? L_ROTATE_SHEAR : L_ROTATE_AREA_MAP, L_BRING_IN_WHITE, 0, 0));
     if (!turned || stop.set())
-        return nullptr;
+        return {};
     // EXIF 2, 4, 5 and 7 mirror left to right first; 3, 4 turn twice, 6, 7 once clockwise, 5, 8
     // three times.
     static constexpr int kMirrored[9] = {0, 0, 1, 0, 1, 1, 0, 1, 0};
@@ -225,8 +223,8 @@ FIBITMAP* straightenedCopy(FIBITMAP* bitmap, double degrees, pictures::StopFlag 
     if (shown && kQuarters[exif] != 0)
         shown.reset(pixRotateOrth(shown.get(), kQuarters[exif]));
     if (!shown)
-        return nullptr;
-    return bitmapOf(shown.get(), bitmap).release();
+        return {};
+    return bitmapOf(shown.get(), bitmap);
 }
 
 } // namespace pw::staging

@@ -1,6 +1,7 @@
 #pragma once
 // A page's skew, the small angle its text lines make with the horizontal, measured with
 // Leptonica, and the page turned upright by it.
+#include "pictures/bitmap.h"
 #include "pictures/stop_flag.h"
 
 struct FIBITMAP;
@@ -19,9 +20,9 @@ double pageSkew(FIBITMAP* bitmap);
 // the turn uncovers white; with its resolution, metadata and colour profile. Black-and-white
 // pictures stay black and white, gray ones gray, others become 24-bit colour (transparent parts
 // on white, 16-bit samples in 8); then turned and mirrored as an EXIF `orientation` (2..8)
-// says, for a copy that loses the JPEG's EXIF block. nullptr when it cannot be made, or once
+// says, for a copy that loses the JPEG's EXIF block. Null when it cannot be made, or once
 // `stop` is set.
-FIBITMAP* straightenedCopy(FIBITMAP* bitmap, double degrees, pictures::StopFlag stop = {},
-                           int orientation = 1);
+pictures::Bitmap straightenedCopy(FIBITMAP* bitmap, double degrees, pictures::StopFlag stop = {},
+                                  int orientation = 1);
 
 } // namespace pw::staging

@@ -31,6 +31,7 @@
 #include <fcntl.h>
 #include <fstream>
 #include <unistd.h>
+#include <utility>
 
 namespace pw::staging {
 namespace {
@@ -45,14 +46,13 @@ FREE_IMAGE_FORMAT detectedFormat(const std::string& narrowPath) {
 }
 
 // Formats that cannot read a header alone are checked once decoded.
-FIBITMAP* checkedSize(FIBITMAP* bitmap, std::string& problem) {
-    if (bitmap == nullptr)
-        return nullptr;
-    problem = pictures::bitmapTooLarge(bitmap);
+pictures::Bitmap checkedSize(pictures::Bitmap bitmap, std::string& problem) {
+    if (!bitmap)
+        return {};
+    problem = pictures::bitmapTooLarge(bitmap.get());
     if (problem.empty())
         return bitmap;
-    FreeImage_Unload(bitmap);
-    return nullptr;
+    return {};
 }
 
 // An 8-bit PNG goes straight from its rows to the JPEG writer, with the pixels FreeImage's
@@ -141,11 +141,13 @@ void initialiseFreeImage() {
     (void)initialised;
 }
 
-FIBITMAP* loadPicture(const std::string& narrowPath, const std::string& extension,
-                      std::string& problem, pictures::StopFlag stop) {
+namespace {
+
+pictures::Bitmap loadPicture(const std::string& narrowPath, const std::string& extension,
+                             std::string& problem, pictures::StopFlag stop) {
     // BMP files by their content, whatever their name; FreeImage reads those the project's
     // reader does not know.
-    FIBITMAP* bitmap = nullptr;
+    pictures::Bitmap bitmap;
     // A kind with a decoder of its own, by content or else by name; the file is looked at for
     // it only when the table holds such a kind.
     if (pictures::kindReadBy(pictures::Decoder::Own) != nullptr) {
@@ -153,62 +155,73 @@ FIBITMAP* loadPicture(const std::string& narrowPath, const std::string& extensio
         if (kind == nullptr)
             kind = pictures::kindForExtension(extension);
         if (kind != nullptr && kind->decoder == pictures::Decoder::Own && kind->decode)
-            return checkedSize(kind->decode(narrowPath, problem), problem);
+            return checkedSize(pictures::takeBitmap(kind->decode(narrowPath), problem), problem);
     }
     if (pictures::hasBmpSignature(narrowPath)) {
         problem = pictures::headerTooLarge(FIF_BMP, narrowPath);
         if (problem.empty())
-            bitmap = pictures::loadBmp(narrowPath, problem, stop);
-        if (bitmap != nullptr || !problem.empty())
-            return checkedSize(bitmap, problem);
+            bitmap = pictures::takeBitmap(pictures::loadBmp(narrowPath, stop), problem);
+        if (bitmap || !problem.empty())
+            return checkedSize(std::move(bitmap), problem);
     }
     const pictures::ModernFormat named = pictures::modernFormatForExtension(extension);
-    bitmap = pictures::decodeModern(named, narrowPath, problem, stop);
-    if (bitmap != nullptr || !problem.empty() || stop.set())
+    if (named != pictures::ModernFormat::None)
+        bitmap = pictures::takeBitmap(pictures::decodeModern(named, narrowPath, stop), problem);
+    if (bitmap || !problem.empty() || stop.set())
         return bitmap;
     // FreeImage formats are refused from their header when they reach the pixel limit; the
     // modern decoders check it themselves.
     bool cutShort = false; // a JPEG found cut short is not decoded again below
-    const auto load = [&](FREE_IMAGE_FORMAT format) -> FIBITMAP* {
+    const auto load = [&](FREE_IMAGE_FORMAT format) -> pictures::Bitmap {
         problem = pictures::headerTooLarge(format, narrowPath);
         if (!problem.empty())
-            return nullptr;
+            return {};
         if (format == FIF_PNG)
             return pictures::loadPngWithFreeImage(narrowPath, stop);
         if (format == FIF_JPEG && (cutShort = pictures::jpegCutShort(narrowPath))) {
             pictures::reportDecoderMessage("JPEG data ends early"); // FreeImage would fill it in
-            return nullptr;
+            return {};
         }
-        FIBITMAP* loaded = pictures::loadStoppable(format, narrowPath, 0, stop);
-        return format == FIF_GIF ? pictures::placeOnGifScreen(loaded) : loaded;
+        pictures::Bitmap loaded = pictures::loadStoppable(format, narrowPath, 0, stop);
+        return format == FIF_GIF ? pictures::placeOnGifScreen(std::move(loaded))
+                                 : std::move(loaded);
     };
     const std::optional<int> tableFormat = pictures::formatForExtension(extension);
     // Page 1 of a TIFF is read as its later pages are.
     if (detectedFormat(narrowPath) == FIF_TIFF) {
         pictures::TiffPages pages(narrowPath, stop);
         if (pages.count() > 0)
-            return pages.decode(1, problem);
+            return pictures::takeBitmap(pages.decode(1), problem);
     }
     if (tableFormat)
         bitmap = load(static_cast<FREE_IMAGE_FORMAT>(*tableFormat));
-    if (bitmap != nullptr || !problem.empty() || stop.set())
-        return checkedSize(bitmap, problem);
+    if (bitmap || !problem.empty() || stop.set())
+        return checkedSize(std::move(bitmap), problem);
     // A scratch copy ("1.peg", "1.iff") or a file saved under the wrong extension.
     const FREE_IMAGE_FORMAT content = detectedFormat(narrowPath);
     if (content != FIF_UNKNOWN && !(tableFormat && content == *tableFormat))
         bitmap = load(content);
-    if (bitmap == nullptr && problem.empty() && content == FIF_UNKNOWN) {
+    if (!bitmap && problem.empty() && content == FIF_UNKNOWN) {
         const pictures::ModernFormat found = pictures::modernFormatOfContent(narrowPath);
         if (found != named)
-            bitmap = pictures::decodeModern(found, narrowPath, problem, stop);
+            bitmap = pictures::takeBitmap(pictures::decodeModern(found, narrowPath, stop), problem);
     }
-    if (bitmap == nullptr && problem.empty() && !cutShort && !stop.set() &&
+    if (!bitmap && problem.empty() && !cutShort && !stop.set() &&
         pictures::hasJpegSignature(narrowPath)) {
         problem = pictures::headerTooLarge(FIF_JPEG, narrowPath);
         if (problem.empty())
             bitmap = pictures::decodeJpegPixels(narrowPath, stop);
     }
-    return checkedSize(bitmap, problem);
+    return checkedSize(std::move(bitmap), problem);
+}
+
+} // namespace
+
+pictures::Decoded loadPicture(const std::string& narrowPath, const std::string& extension,
+                              pictures::StopFlag stop) {
+    std::string problem;
+    pictures::Bitmap bitmap = loadPicture(narrowPath, extension, problem, stop);
+    return pictures::decodedOrRefused(std::move(bitmap), std::move(problem), stop);
 }
 
 bool saveBitmapFile(int format, FIBITMAP* bitmap, const std::string& fileName, int flags,
@@ -221,7 +234,13 @@ bool saveBitmapFile(int format, FIBITMAP* bitmap, const std::string& fileName, i
 bool normalisePicture(const std::string& source, const std::string& extension,
                       const std::string& target, std::string* problem, int quality,
                       pictures::StopFlag stop) {
-    const std::string narrowSource = platform::toNarrow(source);
+    return normaliseNarrowPicture(platform::toNarrow(source), extension, target, problem, quality,
+                                  stop);
+}
+
+bool normaliseNarrowPicture(const std::string& narrowSource, const std::string& extension,
+                            const std::string& target, std::string* problem, int quality,
+                            pictures::StopFlag stop) {
     if (stagePngAsJpeg(narrowSource, target, quality, stop))
         return true;
     return decodeAndSave(
@@ -237,13 +256,14 @@ bool decodeAndSave(const std::string& narrowSource, const std::string& extension
                    const std::function<bool(FIBITMAP*)>& save, pictures::StopFlag stop) {
     initialiseFreeImage();
     std::string why;
-    FIBITMAP* bitmap = stop.set() ? nullptr : loadPicture(narrowSource, extension, why, stop);
+    pictures::Bitmap owned;
+    if (!stop.set())
+        owned = pictures::takeBitmap(loadPicture(narrowSource, extension, stop), why);
     if (problem != nullptr)
         *problem = why;
-    if (bitmap != nullptr && stop.set()) {
-        FreeImage_Unload(bitmap);
-        bitmap = nullptr;
-    }
+    if (stop.set())
+        owned.reset();
+    FIBITMAP* bitmap = owned.get();
     if (bitmap == nullptr) {
         platform::removeFile(target);
         return false;
@@ -259,7 +279,6 @@ bool decodeAndSave(const std::string& narrowSource, const std::string& extension
         FreeImage_SetDotsPerMeterY(bitmap, 0);
     }
     const bool saved = save(bitmap);
-    FreeImage_Unload(bitmap);
     if (!saved && problem != nullptr)
         *problem = kNotWritten;
     return saved;
@@ -272,33 +291,26 @@ bool saveStagedBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const s
     // same pixels, made only to be dropped.
     const bool plain =
         FreeImage_GetImageType(bitmap) == FIT_BITMAP && FreeImage_GetBPP(bitmap) == 24;
-    FIBITMAP* copy = nullptr;
+    pictures::Bitmap copy;
     if (plain && scale < 1.0) {
         copy = reducedCopy(bitmap, scale, stop);
     } else {
         copy = pictures::opaqueCopy24(bitmap, pictures::hasBmpSignature(narrowSource), stop);
-        keepIccProfile(bitmap, copy);
-        if (copy != nullptr && scale < 1.0) {
-            FIBITMAP* reduced = reducedCopy(copy, scale, stop);
-            FreeImage_Unload(copy);
-            copy = reduced;
-        }
+        keepIccProfile(bitmap, copy.get());
+        if (copy && scale < 1.0)
+            copy = reducedCopy(copy.get(), scale, stop);
     }
-    if (copy != nullptr)
-        stateExactResolution(copy, narrowSource, scale);
+    if (copy)
+        stateExactResolution(copy.get(), narrowSource, scale);
     bool saved = false;
     const int level = std::clamp(quality, 1, 100);
     const int sampling =
         level >= jobfiles::kFullColourQuality ? JPEG_SUBSAMPLING_444 : JPEG_SUBSAMPLING_420;
-    if (copy != nullptr && keepFileMarkers(narrowSource, copy)) {
-        if (FIBITMAP* one = neutralGreyCopy(copy, stop, grey)) { // one channel for a gray picture
-            FreeImage_Unload(copy);
-            copy = one;
-        }
-        saved = saveBitmapFile(FIF_JPEG, copy, target, level | sampling, stop);
+    if (copy && keepFileMarkers(narrowSource, copy.get())) {
+        if (pictures::Bitmap one = neutralGreyCopy(copy.get(), stop, grey)) // one channel for gray
+            copy = std::move(one);
+        saved = saveBitmapFile(FIF_JPEG, copy.get(), target, level | sampling, stop);
     }
-    if (copy != nullptr)
-        FreeImage_Unload(copy);
     if (!saved)
         platform::removeFile(target); // never leave a half-written picture for the builder
     return saved;

@@ -1,6 +1,7 @@
 #pragma once
 // Decoding a picture and writing staged files.
 #include "jobfiles/job_options.h"
+#include "pictures/decoded.h"
 #include "pictures/stop_flag.h"
 #include "staging/grey_pictures.h"
 
@@ -21,10 +22,10 @@ void initialiseFreeImage();
 
 // Decodes the picture at `narrowPath` (HEIF, AVIF, WebP and JPEG XL by their own libraries;
 // others by FreeImage, format from the extension's table entry, or when that is missing or
-// fails, from the content); nullptr when it cannot, with `problem` set when there is more to
-// say than "cannot be read", or when `stop` is set meanwhile.
-FIBITMAP* loadPicture(const std::string& narrowPath, const std::string& extension,
-                      std::string& problem, pictures::StopFlag stop = {});
+// fails, from the content); refused when it cannot (see pictures/decoded.h), or when `stop` is
+// set meanwhile.
+pictures::Decoded loadPicture(const std::string& narrowPath, const std::string& extension,
+                              pictures::StopFlag stop = {});
 
 // FreeImage_Save with the file name in the narrow encoding; true when FreeImage reports success
 // (false once `stop` is set, the file left for the caller to remove).
@@ -39,6 +40,10 @@ bool saveBitmapFile(int format, FIBITMAP* bitmap, const std::string& fileName, i
 bool normalisePicture(const std::string& source, const std::string& extension,
                       const std::string& target, std::string* problem = nullptr,
                       int quality = jobfiles::kDefaultQuality, pictures::StopFlag stop = {});
+// The same for a path already in the narrow encoding.
+bool normaliseNarrowPicture(const std::string& narrowSource, const std::string& extension,
+                            const std::string& target, std::string* problem = nullptr,
+                            int quality = jobfiles::kDefaultQuality, pictures::StopFlag stop = {});
 
 // Decodes the picture as normalisePicture does and hands it to `save`, which writes target and
 // must not keep the bitmap. A resolution the file does not state is cleared first. When the

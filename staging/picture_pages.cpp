@@ -31,11 +31,11 @@ std::string stagedPageName(const std::string& firstTarget, int page) {
 namespace {
 
 // Every page; `problem` is set only where a decoder told more than that it failed.
-PictureStaging stagePages(const std::string& source, const std::string& stem,
+PictureStaging stagePages(const pictures::PictureFile& source, const std::string& stem,
                           const jobfiles::JobOptions& options, pictures::StopFlag stop) {
     PictureStaging result;
-    const std::string narrowSource = platform::toNarrow(source);
-    if (!pictures::isTiffPicture(narrowSource, platform::pathPart(source, 0))) {
+    const std::string& narrowSource = source.narrowPath;
+    if (!pictures::isTiffPicture(source, platform::pathPart(source.path, 0))) {
         result.firstFile = stageForJob(source, stem, options, &result.problem, stop);
         result.pages = result.firstFile.empty() ? 0 : 1;
         return result;
@@ -61,17 +61,15 @@ PictureStaging stagePages(const std::string& source, const std::string& stem,
             ++result.pages;
             continue;
         }
-        std::string problem;
-        FIBITMAP* bitmap = nullptr;
+        pictures::Bitmap bitmap;
         try {
-            bitmap = pages.decode(page, problem);
+            if (pictures::Decoded decoded = pages.decode(page))
+                bitmap = std::move(decoded.value());
         } catch (const std::bad_alloc&) {
             // Only this page is missing; the pages already staged stay in the PDF.
         }
         const bool saved =
-            bitmap != nullptr && !saveByTone(bitmap, narrowSource, pageStem, options, stop).empty();
-        if (bitmap != nullptr)
-            FreeImage_Unload(bitmap);
+            bitmap && !saveByTone(bitmap.get(), narrowSource, pageStem, options, stop).empty();
         if (saved)
             ++result.pages;
         else
@@ -86,11 +84,11 @@ PictureStaging stagePages(const std::string& source, const std::string& stem,
 
 } // namespace
 
-PictureStaging stagePicturePages(const std::string& source, const std::string& stem,
+PictureStaging stagePicturePages(const pictures::PictureFile& source, const std::string& stem,
                                  const jobfiles::JobOptions& options, pictures::StopFlag stop) {
     // A pipe named like a picture (listed by Add Folder, say) would block its reader, and with
     // it the job and its Stop: refused before anything opens it.
-    if (platform::isDeviceOrPipe(platform::toNarrow(source))) {
+    if (source.deviceOrPipe) {
         PictureStaging refused;
         refused.problem = "not a picture (a pipe or device, not a file)";
         return refused;
@@ -99,8 +97,13 @@ PictureStaging stagePicturePages(const std::string& source, const std::string& s
     const pictures::DecoderMessages heard;
     PictureStaging result = stagePages(source, stem, options, stop);
     if (result.pages == 0)
-        result.problem = pictures::refusalReason(platform::toNarrow(source), result.problem, heard);
+        result.problem = pictures::refusalReason(source.narrowPath, result.problem, heard);
     return result;
+}
+
+PictureStaging stagePicturePages(const std::string& source, const std::string& stem,
+                                 const jobfiles::JobOptions& options, pictures::StopFlag stop) {
+    return stagePicturePages(pictures::describePicture(source), stem, options, stop);
 }
 
 std::vector<std::string> stagedPageNames(const std::string& firstTarget, int page) {

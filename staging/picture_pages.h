@@ -1,6 +1,7 @@
 #pragma once
 // Staging every page of a picture: a multi-page TIFF gives one staged file per page.
 #include "jobfiles/job_options.h"
+#include "pictures/picture_file.h"
 #include "pictures/stop_flag.h"
 
 #include <string>
@@ -35,6 +36,9 @@ std::string existingStagedPage(const std::string& firstTarget, int page);
 // TIFF with several pages, each later page at stagedPageName of it, as the options say. Once
 // `stop` is set the page being staged is given up within a few rows and no further page is
 // begun; what was staged stays for the caller to remove.
+PictureStaging stagePicturePages(const pictures::PictureFile& source, const std::string& stem,
+                                 const jobfiles::JobOptions& options, pictures::StopFlag stop = {});
+// The same for a path, described here.
 PictureStaging stagePicturePages(const std::string& source, const std::string& stem,
                                  const jobfiles::JobOptions& options, pictures::StopFlag stop = {});
 

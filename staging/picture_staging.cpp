@@ -28,11 +28,12 @@ std::string lowerCase(std::string text) {
 enum class JxlJpeg { None, Written, Failed };
 
 // A JPEG XL file holding a losslessly recompressed JPEG gives back that JPEG.
-JxlJpeg stageJxlJpeg(const std::string& narrowSource, const std::string& extension,
+JxlJpeg stageJxlJpeg(const pictures::PictureFile& source, const std::string& extension,
                      const std::string& target, std::string* problem, pictures::StopFlag stop) {
     if (pictures::modernFormatForExtension(extension) != pictures::ModernFormat::Jxl &&
-        pictures::modernFormatOfContent(narrowSource) != pictures::ModernFormat::Jxl)
+        !source.shows(pictures::kindReadBy(pictures::Decoder::Jxl)))
         return JxlJpeg::None;
+    const std::string& narrowSource = source.narrowPath;
     std::string why;
     if (const auto jpeg = pictures::recoverJpegFromJxl(narrowSource, why, stop)) {
         if (writeStagedBytes(*jpeg, target))
@@ -51,14 +52,13 @@ JxlJpeg stageJxlJpeg(const std::string& narrowSource, const std::string& extensi
 
 // A picture whose data cannot go in as it is, as a JPEG at `quality`: a JPEG XL file's own JPEG
 // when it holds one, otherwise the decoded pixels.
-bool stageAsJpeg(const std::string& source, const std::string& narrowSource,
-                 const std::string& target, std::string* problem, int quality,
-                 pictures::StopFlag stop) {
-    const std::string extension = lowerCase(platform::pathPart(source, 0));
-    const JxlJpeg jxl = stageJxlJpeg(narrowSource, extension, target, problem, stop);
+bool stageAsJpeg(const pictures::PictureFile& source, const std::string& target,
+                 std::string* problem, int quality, pictures::StopFlag stop) {
+    const std::string extension = lowerCase(platform::pathPart(source.path, 0));
+    const JxlJpeg jxl = stageJxlJpeg(source, extension, target, problem, stop);
     if (jxl != JxlJpeg::None)
         return jxl == JxlJpeg::Written;
-    return normalisePicture(source, extension, target, problem, quality, stop);
+    return normaliseNarrowPicture(source.narrowPath, extension, target, problem, quality, stop);
 }
 
 // With deskew, a page found skewed is decoded once, turned and saved by its tone (a JPEG file
@@ -95,14 +95,14 @@ std::optional<std::string> stageStraightened(const std::string& source,
 
 } // namespace
 
-std::string stageForJob(const std::string& source, const std::string& stem,
+std::string stageForJob(const pictures::PictureFile& source, const std::string& stem,
                         const jobfiles::JobOptions& options, std::string* problem,
                         pictures::StopFlag stop) {
     const std::string jpeg = stem + ".jpg";
-    const std::string narrowSource = platform::toNarrow(source);
+    const std::string& narrowSource = source.narrowPath;
     // A JPEG or PNG picture inside a BMP is staged as that picture, from a copy of its bytes
     // under a name the builder does not take for a page.
-    if (pictures::hasBmpSignature(narrowSource)) {
+    if (source.shows(pictures::kindReadBy(pictures::Decoder::Bmp))) {
         if (const std::optional<pictures::EmbeddedPicture> inner =
                 pictures::bmpEmbeddedPicture(narrowSource)) {
             const std::string copy = stem + "_bmp." + inner->extension;
@@ -138,16 +138,21 @@ std::string stageForJob(const std::string& source, const std::string& stem,
             *problem = kNotWritten;
         return {};
     }
-    if (pictures::hasJpegSignature(narrowSource)) {
+    if (source.shows(pictures::kindReadBy(pictures::Decoder::JpegData))) {
         const int quality = options.lossless ? jobfiles::kDefaultQuality : options.quality;
-        return stageAsJpeg(source, narrowSource, jpeg, problem, quality, stop) ? jpeg
-                                                                               : std::string();
+        return stageAsJpeg(source, jpeg, problem, quality, stop) ? jpeg : std::string();
     }
-    const std::string extension = lowerCase(platform::pathPart(source, 0));
-    const JxlJpeg jxl = stageJxlJpeg(narrowSource, extension, jpeg, problem, stop);
+    const std::string extension = lowerCase(platform::pathPart(source.path, 0));
+    const JxlJpeg jxl = stageJxlJpeg(source, extension, jpeg, problem, stop);
     if (jxl != JxlJpeg::None)
         return jxl == JxlJpeg::Written ? jpeg : std::string();
     return stageByTone(narrowSource, extension, stem, options, problem, stop);
+}
+
+std::string stageForJob(const std::string& source, const std::string& stem,
+                        const jobfiles::JobOptions& options, std::string* problem,
+                        pictures::StopFlag stop) {
+    return stageForJob(pictures::describePicture(source), stem, options, problem, stop);
 }
 
 } // namespace pw::staging

@@ -1,6 +1,7 @@
 #pragma once
 // Turning one picture into a staged JPEG, PNG or TIFF file.
 #include "jobfiles/job_options.h"
+#include "pictures/picture_file.h"
 #include "staging/picture_files.h"
 
 #include <string>
@@ -14,6 +15,10 @@ namespace pw::staging {
 // written (stem + ".jpg", ".tif" or ".png"), empty when none was. Safe to call from several threads
 // at once for different pictures once initialiseFreeImage has run. Once `stop` is set, staging
 // ends within a few rows and writes nothing.
+std::string stageForJob(const pictures::PictureFile& source, const std::string& stem,
+                        const jobfiles::JobOptions& options, std::string* problem = nullptr,
+                        pictures::StopFlag stop = {});
+// The same for a path, described here.
 std::string stageForJob(const std::string& source, const std::string& stem,
                         const jobfiles::JobOptions& options, std::string* problem = nullptr,
                         pictures::StopFlag stop = {});

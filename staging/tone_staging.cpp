@@ -196,17 +196,16 @@ std::optional<std::string> stageLosslessPng(const std::string& narrowSource,
     decodeAndSave(
         narrowSource, extension, copy, problem,
         [&](FIBITMAP* bitmap) {
-            FIBITMAP* grey = png->colourType == 2 ? neutralGreyCopy(bitmap, stop) : nullptr;
+            const pictures::Bitmap grey =
+                png->colourType == 2 ? neutralGreyCopy(bitmap, stop) : pictures::Bitmap();
             if (stop.set())
                 written.clear();
             else if (isBilevel(bitmap) && saveBilevelBitmap(bitmap, narrowSource, tif, stop))
                 written = tif;
-            else if (grey != nullptr)
-                written = saveLosslessBitmap(grey, copy, stop) ? copy : std::string();
+            else if (grey)
+                written = saveLosslessBitmap(grey.get(), copy, stop) ? copy : std::string();
             else if (!stop.set())
                 written = linked();
-            if (grey != nullptr)
-                FreeImage_Unload(grey);
             return !written.empty();
         },
         stop);
@@ -261,11 +260,10 @@ std::string saveTurnedByTone(FIBITMAP* bitmap, double skew, const std::string& n
                 formats::readJpegInfo(narrowSource, reason))
             orientation = info->orientation;
     }
-    FIBITMAP* turned = straightenedCopy(bitmap, skew, stop, orientation);
-    if (turned == nullptr)
+    const pictures::Bitmap turned = straightenedCopy(bitmap, skew, stop, orientation);
+    if (!turned)
         return {};
-    std::string written = saveByTone(turned, narrowSource, stem, level, stop);
-    FreeImage_Unload(turned);
+    std::string written = saveByTone(turned.get(), narrowSource, stem, level, stop);
     return written;
 }
 

@@ -4,6 +4,7 @@
 #include "app/file_list.h"
 #include "form_fixture.h"
 #include "gui/picture_list_view.h"
+#include "pictures/bitmap.h"
 
 #include <FreeImage.h>
 #include <QComboBox>
@@ -40,7 +41,8 @@ Texts texts(const QStringList& list) {
 
 // Qt here reads no TIFF, so FreeImage writes it.
 bool saveTiff(const QString& path, QColor colour, QSize size) {
-    FIBITMAP* bitmap = FreeImage_Allocate(size.width(), size.height(), 24);
+    const pw::pictures::Bitmap owned(FreeImage_Allocate(size.width(), size.height(), 24));
+    FIBITMAP* bitmap = owned.get();
     if (bitmap == nullptr)
         return false;
     RGBQUAD fill{};
@@ -51,9 +53,7 @@ bool saveTiff(const QString& path, QColor colour, QSize size) {
         for (unsigned x = 0; x < static_cast<unsigned>(size.width()); ++x)
             FreeImage_SetPixelColor(bitmap, x, y, &fill);
     }
-    const bool saved = FreeImage_Save(FIF_TIFF, bitmap, path.toUtf8().constData(), 0) == TRUE;
-    FreeImage_Unload(bitmap);
-    return saved;
+    return FreeImage_Save(FIF_TIFF, bitmap, path.toUtf8().constData(), 0) == TRUE;
 }
 
 struct Page {

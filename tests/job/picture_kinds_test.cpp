@@ -1,6 +1,7 @@
 #include "app/picture_names.h"
 #include "app/tool_commands.h"
 #include "jobfiles/job_options.h"
+#include "pictures/bitmap.h"
 #include "pictures/picture_kinds.h"
 #include "staging/picture_staging.h"
 #include "temp_folder.h"
@@ -23,9 +24,8 @@ TEST(PictureKinds, AKindAddedToTheTableIsTakenEverywhere) {
         return size >= 4 && std::equal(head, head + 4, "XYZ!");
     };
     made.decoder = pictures::Decoder::Own;
-    made.decode = [](const std::string&, std::string&) {
-        FIBITMAP* bitmap = FreeImage_Allocate(2, 3, 24);
-        return bitmap;
+    made.decode = [](const std::string&) -> pictures::Decoded {
+        return pictures::Bitmap(FreeImage_Allocate(2, 3, 24));
     };
     EXPECT_FALSE(app::hasPictureExtension("scan.xyz"));
     pictures::addPictureKind(made);
@@ -47,11 +47,11 @@ TEST(PictureKinds, AKindAddedToTheTableIsTakenEverywhere) {
     const std::string staged =
         staging::stageForJob(picture, temp / "00001", jobfiles::JobOptions{}, &problem);
     ASSERT_FALSE(staged.empty()) << problem;
-    FIBITMAP* back = FreeImage_Load(FreeImage_GetFileType(staged.c_str(), 0), staged.c_str(), 0);
-    ASSERT_NE(back, nullptr);
-    EXPECT_EQ(FreeImage_GetWidth(back), 2u);
-    EXPECT_EQ(FreeImage_GetHeight(back), 3u);
-    FreeImage_Unload(back);
+    const pictures::Bitmap back(
+        FreeImage_Load(FreeImage_GetFileType(staged.c_str(), 0), staged.c_str(), 0));
+    ASSERT_TRUE(back);
+    EXPECT_EQ(FreeImage_GetWidth(back.get()), 2u);
+    EXPECT_EQ(FreeImage_GetHeight(back.get()), 3u);
 }
 
 } // namespace

@@ -484,9 +484,9 @@ TEST_F(BmpPngPages, ABmpHoldingAJpegOrPngIsThatPicture) {
     const std::atomic<bool> stopped{true};
     const pictures::StopFlag stop(stopped);
     for (const std::string& path : {withJpeg, withPng}) {
-        std::string problem;
-        EXPECT_EQ(staging::loadPicture(path, "bmp", problem, stop), nullptr) << path;
-        EXPECT_EQ(problem, "") << path;
+        const pictures::Decoded decoded = staging::loadPicture(path, "bmp", stop);
+        ASSERT_FALSE(decoded) << path;
+        EXPECT_EQ(decoded.refusal().text, "") << path;
     }
     EXPECT_EQ(staging::stageForJob(withPng, temp / "00001", {}, nullptr, stop), "");
     for (const char* name : {"00001.png", "00001.jpg", "00001.tif", "00001_bmp.png"})

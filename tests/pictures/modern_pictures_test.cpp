@@ -9,6 +9,7 @@
 #include "job_staging.h"
 #include "jobfiles/job_options.h"
 #include "jpeg_maker.h"
+#include "pictures/bitmap.h"
 #include "pictures/file_bytes.h"
 #include "pictures/picture_size_check.h"
 #include "pictures/tiff_pages.h"
@@ -46,8 +47,9 @@ bool shell(const std::string& command) {
 }
 
 // A width x height picture: the left quarter `left`, the rest `right`.
-FIBITMAP* twoColours(int width, int height, Rgb left, Rgb right) {
-    FIBITMAP* bitmap = FreeImage_Allocate(width, height, 24);
+pictures::Bitmap twoColours(int width, int height, Rgb left, Rgb right) {
+    pictures::Bitmap owned(FreeImage_Allocate(width, height, 24));
+    FIBITMAP* bitmap = owned.get();
     for (int y = 0; y < height; ++y) {
         BYTE* line = FreeImage_GetScanLine(bitmap, y);
         for (int x = 0; x < width; ++x) {
@@ -57,15 +59,13 @@ FIBITMAP* twoColours(int width, int height, Rgb left, Rgb right) {
             line[3 * x + FI_RGBA_BLUE] = static_cast<BYTE>(c.b);
         }
     }
-    return bitmap;
+    return owned;
 }
 
 bool saveTwoColours(const std::string& path, int format, Rgb left = kBlue, Rgb right = kRed) {
-    FIBITMAP* bitmap = twoColours(64, 32, left, right);
-    const bool saved = FreeImage_Save(static_cast<FREE_IMAGE_FORMAT>(format), bitmap, path.c_str(),
-                                      format == FIF_JPEG ? 95 : 0) != 0;
-    FreeImage_Unload(bitmap);
-    return saved;
+    const pictures::Bitmap bitmap = twoColours(64, 32, left, right);
+    return FreeImage_Save(static_cast<FREE_IMAGE_FORMAT>(format), bitmap.get(), path.c_str(),
+                          format == FIF_JPEG ? 95 : 0) != 0;
 }
 
 // A HEIC whose picture is stored as drawn and shown turned a quarter clockwise (irot).
@@ -123,7 +123,7 @@ std::string fakeRgbProfile() {
 struct Page {
     int width = 0;
     int height = 0;
-    FIBITMAP* bitmap = nullptr;
+    pictures::Bitmap bitmap;
 };
 
 // Page `page` of the PDF rendered at 96 dpi, where a picture without a resolution shows one
@@ -134,10 +134,10 @@ Page render(const std::string& pdf, int page, const std::string& scratch) {
     if (!shell("pdftoppm -r 96 -singlefile -f " + number + " -l " + number + " '" + pdf + "' '" +
                scratch + "'"))
         return result;
-    result.bitmap = FreeImage_Load(FIF_PPMRAW, (scratch + ".ppm").c_str(), 0);
-    if (result.bitmap != nullptr) {
-        result.width = static_cast<int>(FreeImage_GetWidth(result.bitmap));
-        result.height = static_cast<int>(FreeImage_GetHeight(result.bitmap));
+    result.bitmap.reset(FreeImage_Load(FIF_PPMRAW, (scratch + ".ppm").c_str(), 0));
+    if (result.bitmap) {
+        result.width = static_cast<int>(FreeImage_GetWidth(result.bitmap.get()));
+        result.height = static_cast<int>(FreeImage_GetHeight(result.bitmap.get()));
     }
     return result;
 }
@@ -145,8 +145,7 @@ Page render(const std::string& pdf, int page, const std::string& scratch) {
 // Whether the shown pixel (x, y), counted from the top, is near `want` (lossy encoders).
 testing::AssertionResult near(const Page& page, int x, int y, Rgb want) {
     RGBQUAD got{};
-    if (page.bitmap == nullptr ||
-        !FreeImage_GetPixelColor(page.bitmap, x, page.height - 1 - y, &got))
+    if (!page.bitmap || !FreeImage_GetPixelColor(page.bitmap.get(), x, page.height - 1 - y, &got))
         return testing::AssertionFailure() << "no pixel at " << x << "," << y;
     if (std::abs(got.rgbRed - want.r) > 48 || std::abs(got.rgbGreen - want.g) > 48 ||
         std::abs(got.rgbBlue - want.b) > 48)
@@ -157,7 +156,8 @@ testing::AssertionResult near(const Page& page, int x, int y, Rgb want) {
 
 // A 48 x 32 picture of 8 x 8 cells, each of its own colour.
 bool saveCells(const std::string& path) {
-    FIBITMAP* bitmap = FreeImage_Allocate(48, 32, 24);
+    const pictures::Bitmap owned(FreeImage_Allocate(48, 32, 24));
+    FIBITMAP* bitmap = owned.get();
     for (int y = 0; y < 32; ++y) {
         BYTE* line = FreeImage_GetScanLine(bitmap, 31 - y);
         for (int x = 0; x < 48; ++x) {
@@ -167,9 +167,7 @@ bool saveCells(const std::string& path) {
             line[3 * x + FI_RGBA_BLUE] = static_cast<BYTE>(cell / 9 * 120);
         }
     }
-    const bool saved = FreeImage_Save(FIF_PNG, bitmap, path.c_str(), 0) != 0;
-    FreeImage_Unload(bitmap);
-    return saved;
+    return FreeImage_Save(FIF_PNG, bitmap, path.c_str(), 0) != 0;
 }
 
 // The same HEIF file with its meta box moved behind the media data (its old place left as
@@ -237,10 +235,10 @@ std::string withAssociationsReversed(std::string file) {
 }
 
 // Page `page` of the PDF drawn by mutool at 96 dpi, one pixel a pixel without smoothing.
-FIBITMAP* renderExactly(const std::string& pdf, int page, const std::string& png) {
+pictures::Bitmap renderExactly(const std::string& pdf, int page, const std::string& png) {
     if (!shell("mutool draw -q -r 96 -o '" + png + "' '" + pdf + "' " + std::to_string(page)))
-        return nullptr;
-    return FreeImage_Load(FIF_PNG, png.c_str(), 0);
+        return {};
+    return pictures::Bitmap(FreeImage_Load(FIF_PNG, png.c_str(), 0));
 }
 
 // How far apart two pictures of the same size are at worst, in any sample; -1 when their
@@ -269,12 +267,10 @@ int largestDifference(FIBITMAP* got, FIBITMAP* want) {
 // in every sample.
 void expectPageLike(const std::string& pdf, int page, FIBITMAP* reference, int tolerance,
                     const std::string& shownPng, bool lossless) {
-    FIBITMAP* shown = renderExactly(pdf, page, shownPng);
-    const int difference = largestDifference(shown, reference);
+    const pictures::Bitmap shown = renderExactly(pdf, page, shownPng);
+    const int difference = largestDifference(shown.get(), reference);
     EXPECT_GE(difference, 0) << "another size, lossless " << lossless;
     EXPECT_LE(difference, tolerance) << "lossless " << lossless;
-    if (shown != nullptr)
-        FreeImage_Unload(shown);
 }
 
 // "W x H" in points of a page, as pdfinfo prints it.
@@ -348,8 +344,7 @@ protected:
     }
     void TearDown() override {
         JobFixture::TearDown();
-        for (Page& page : pages)
-            FreeImage_Unload(page.bitmap);
+        pages.clear();
     }
     std::string pic(const std::string& name) const { return temp / ("pics/" + name); }
     const Page& page(const std::string& pdf, int number) {
@@ -362,9 +357,8 @@ protected:
         FIMULTIBITMAP* tiff = FreeImage_OpenMultiBitmap(FIF_TIFF, path.c_str(), TRUE, FALSE);
         EXPECT_NE(tiff, nullptr);
         for (const Rgb right : {kRed, kGreen, kBlue}) {
-            FIBITMAP* bitmap = twoColours(64, 32, kBlue, right);
-            FreeImage_AppendPage(tiff, bitmap);
-            FreeImage_Unload(bitmap);
+            const pictures::Bitmap bitmap = twoColours(64, 32, kBlue, right);
+            FreeImage_AppendPage(tiff, bitmap.get());
         }
         EXPECT_TRUE(FreeImage_CloseMultiBitmap(tiff, 0));
         if (damaged > 0) { // a compression no decoder knows
@@ -449,9 +443,9 @@ TEST_F(ModernPictures, PremultipliedAlphaInAJpegXlIsDividedOut) {
         fs::remove_all(host.folder);
         run();
         EXPECT_TRUE(prompts.messages.empty()) << prompts.messages.front().text;
-        const Page shown = page(out("NewPDF.pdf"), 1);
+        const Page& shown = page(out("NewPDF.pdf"), 1);
         RGBQUAD pixel{};
-        ASSERT_TRUE(FreeImage_GetPixelColor(shown.bitmap, 20, 10, &pixel)) << lossless;
+        ASSERT_TRUE(FreeImage_GetPixelColor(shown.bitmap.get(), 20, 10, &pixel)) << lossless;
         EXPECT_GE(pixel.rgbRed, 252) << lossless;
         EXPECT_NEAR(pixel.rgbGreen, 128, 4) << lossless;
         EXPECT_NEAR(pixel.rgbBlue, 128, 4) << lossless;
@@ -467,7 +461,7 @@ TEST_F(ModernPictures, TransformedAndPyramidHeifsShowAsTheReferenceDecoderShowsT
     ASSERT_TRUE(saveCells(cells));
     const char* transforms[] = {"--crop 8,8,32,16 --irot 1 --imir 1",
                                 "--crop 16,0,24,24 --irot 3 --imir 0"};
-    std::vector<FIBITMAP*> references;
+    std::vector<pictures::Bitmap> references;
     for (std::size_t i = 0; i < std::size(transforms); ++i) {
         const std::string n = std::to_string(i);
         for (const char* depth : {"8", "10"}) {
@@ -478,8 +472,8 @@ TEST_F(ModernPictures, TransformedAndPyramidHeifsShowAsTheReferenceDecoderShowsT
         // libheif 1.15 applies the transformations itself only at 8 bits.
         const std::string reference = temp / ("reference" + n + ".png");
         ASSERT_TRUE(shell("heif-convert '" + host.files[2 * i] + "' '" + reference + "'"));
-        references.push_back(FreeImage_Load(FIF_PNG, reference.c_str(), 0));
-        ASSERT_NE(references.back(), nullptr);
+        references.emplace_back(FreeImage_Load(FIF_PNG, reference.c_str(), 0));
+        ASSERT_TRUE(references.back());
     }
     host.files.push_back(pic("pyramid.avif"));
     ASSERT_TRUE(
@@ -496,13 +490,11 @@ TEST_F(ModernPictures, TransformedAndPyramidHeifsShowAsTheReferenceDecoderShowsT
         ASSERT_EQ(pageCount(pdf), 6) << lossless;
         for (int page = 1; page <= 6; ++page) {
             SCOPED_TRACE(host.files[static_cast<std::size_t>(page - 1)]);
-            expectPageLike(pdf, page, references[page >= 5 ? 0 : (page - 1) / 2], lossless ? 2 : 8,
-                           temp / "shown.png", lossless);
+            expectPageLike(pdf, page, references[page >= 5 ? 0 : (page - 1) / 2].get(),
+                           lossless ? 2 : 8, temp / "shown.png", lossless);
         }
         fs::remove(pdf);
     }
-    for (FIBITMAP* reference : references)
-        FreeImage_Unload(reference);
 }
 
 // A GIF's page is its logical screen, the first frame at its offset and cut at the screen's
@@ -522,7 +514,7 @@ TEST_F(ModernPictures, AGifPageIsItsScreenWithTheFirstFramePlaced) {
         for (const unsigned sample : {i, 255 - i, i * 7 % 256})
             everyIndex.colours += static_cast<char>(sample);
     }
-    std::vector<FIBITMAP*> references;
+    std::vector<pictures::Bitmap> references;
     for (const auto& [name, frame] :
          {std::pair{"placed.gif", placed}, {"beyond.gif", beyond}, {"every.gif", everyIndex}}) {
         host.files.push_back(pic(name));
@@ -530,8 +522,8 @@ TEST_F(ModernPictures, AGifPageIsItsScreenWithTheFirstFramePlaced) {
         const std::string reference = temp / (std::string(name) + ".png");
         ASSERT_TRUE(shell("convert '" + host.files.back() + "[0]' -background white -flatten " +
                           "PNG24:'" + reference + "'"));
-        references.push_back(FreeImage_Load(FIF_PNG, reference.c_str(), 0));
-        ASSERT_NE(references.back(), nullptr);
+        references.emplace_back(FreeImage_Load(FIF_PNG, reference.c_str(), 0));
+        ASSERT_TRUE(references.back());
     }
     for (const bool lossless : {false, true}) {
         host.options.lossless = lossless;
@@ -542,13 +534,11 @@ TEST_F(ModernPictures, AGifPageIsItsScreenWithTheFirstFramePlaced) {
         ASSERT_EQ(pageCount(pdf), 3) << lossless;
         for (int page = 1; page <= 3; ++page) {
             SCOPED_TRACE(host.files[static_cast<std::size_t>(page - 1)]);
-            expectPageLike(pdf, page, references[static_cast<std::size_t>(page - 1)],
+            expectPageLike(pdf, page, references[static_cast<std::size_t>(page - 1)].get(),
                            lossless ? 0 : 4, temp / "shown.png", lossless);
         }
         fs::remove(pdf);
     }
-    for (FIBITMAP* reference : references)
-        FreeImage_Unload(reference);
 
     // The screen is the page: one at the pixel limit is refused, from its size alone, also when
     // the file ends after it (a decompression bomb of a few bytes). A frame claiming far more
@@ -585,18 +575,16 @@ TEST_F(ModernPictures, ProfilesStayAndRecompressedJpegsComeBackByteForByte) {
     for (const std::string& picture : {tagged, deep}) {
         SCOPED_TRACE(picture);
         ASSERT_TRUE(test::stageLikeJob(picture, staged));
-        FIBITMAP* bitmap = FreeImage_Load(FIF_JPEG, staged.c_str(), 0);
-        ASSERT_NE(bitmap, nullptr);
-        const FIICCPROFILE* icc = FreeImage_GetICCProfile(bitmap);
+        pictures::Bitmap bitmap(FreeImage_Load(FIF_JPEG, staged.c_str(), 0));
+        ASSERT_TRUE(bitmap);
+        const FIICCPROFILE* icc = FreeImage_GetICCProfile(bitmap.get());
         EXPECT_EQ(std::string(static_cast<const char*>(icc->data), icc->size), fakeRgbProfile());
-        FreeImage_Unload(bitmap);
         // Without loss: 16-bit samples stay; libpng refuses this made-up profile, not the picture.
         const std::string lossless = temp / "staged.png";
         ASSERT_TRUE(staging::stageLossless(picture, "", lossless));
-        bitmap = FreeImage_Load(FIF_PNG, lossless.c_str(), 0);
-        ASSERT_NE(bitmap, nullptr);
-        EXPECT_EQ(FreeImage_GetImageType(bitmap), picture == deep ? FIT_RGB16 : FIT_BITMAP);
-        FreeImage_Unload(bitmap);
+        bitmap.reset(FreeImage_Load(FIF_PNG, lossless.c_str(), 0));
+        ASSERT_TRUE(bitmap);
+        EXPECT_EQ(FreeImage_GetImageType(bitmap.get()), picture == deep ? FIT_RGB16 : FIT_BITMAP);
     }
 
     // Half-transparent red: laid on white in a JPEG, kept as alpha without loss.
@@ -605,18 +593,16 @@ TEST_F(ModernPictures, ProfilesStayAndRecompressedJpegsComeBackByteForByte) {
     ASSERT_TRUE(shell("convert -size 8x8 xc:'rgba(255,0,0,0.5)' '" + half +
                       "' && cwebp -lossless '" + half + "' -o '" + halfWebp + "'"));
     ASSERT_TRUE(test::stageLikeJob(halfWebp, staged));
-    FIBITMAP* flat = FreeImage_Load(FIF_JPEG, staged.c_str(), 0);
+    const pictures::Bitmap flat(FreeImage_Load(FIF_JPEG, staged.c_str(), 0));
     RGBQUAD pixel{};
-    ASSERT_TRUE(flat != nullptr && FreeImage_GetPixelColor(flat, 4, 4, &pixel));
+    ASSERT_TRUE(flat && FreeImage_GetPixelColor(flat.get(), 4, 4, &pixel));
     EXPECT_NEAR(pixel.rgbRed, 255, 8);
     EXPECT_NEAR(pixel.rgbGreen, 128, 8);
-    FreeImage_Unload(flat);
     const std::string png = temp / "half-staged.png";
     ASSERT_TRUE(staging::stageLossless(halfWebp, "", png));
-    FIBITMAP* kept = FreeImage_Load(FIF_PNG, png.c_str(), 0);
-    ASSERT_NE(kept, nullptr);
-    EXPECT_EQ(FreeImage_GetBPP(kept), 32u);
-    FreeImage_Unload(kept);
+    const pictures::Bitmap kept(FreeImage_Load(FIF_PNG, png.c_str(), 0));
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(FreeImage_GetBPP(kept.get()), 32u);
 
     // cjxl keeps a JPEG's reconstruction data; the staged file is that JPEG again.
     const std::string jpeg = temp / "camera.jpg";
@@ -891,11 +877,7 @@ TEST(TiffRead, AFileCutShortWhileReadIsRefusedNotACrash) {
     pictures::TiffPages pages(path);
     ASSERT_EQ(pages.count(), 1);
     fs::resize_file(path, 4096);
-    std::string problem;
-    FIBITMAP* bitmap = pages.decode(1, problem);
-    EXPECT_EQ(bitmap, nullptr);
-    if (bitmap != nullptr)
-        FreeImage_Unload(bitmap);
+    EXPECT_FALSE(pages.decode(1));
 }
 
 TEST_F(ModernPictures, ATiffWhoseFirstPageIsDamagedKeepsItsOtherPagesPerPicture) {

@@ -2,6 +2,7 @@
 // converted by the whole job at quality 100 and without loss, then rendered by mutool.
 #include "command_output.h"
 #include "job_fixture.h"
+#include "pictures/bitmap.h"
 #include "staging/picture_pages.h"
 #include "test_pictures.h"
 
@@ -41,11 +42,11 @@ std::vector<Shown> renderPages(const std::string& pdf, const std::string& scratc
         return pages;
     for (int number = 1;; ++number) {
         const std::string png = scratch + std::to_string(number) + ".png";
-        FIBITMAP* loaded = FreeImage_Load(FIF_PNG, png.c_str(), 0);
-        if (loaded == nullptr)
+        const pw::pictures::Bitmap loaded(FreeImage_Load(FIF_PNG, png.c_str(), 0));
+        if (!loaded)
             return pages;
-        FIBITMAP* rgb = FreeImage_ConvertTo24Bits(loaded);
-        FreeImage_Unload(loaded);
+        const pw::pictures::Bitmap converted(FreeImage_ConvertTo24Bits(loaded.get()));
+        FIBITMAP* rgb = converted.get();
         Shown page;
         page.width = static_cast<int>(FreeImage_GetWidth(rgb));
         page.height = static_cast<int>(FreeImage_GetHeight(rgb));
@@ -54,7 +55,6 @@ std::vector<Shown> renderPages(const std::string& pdf, const std::string& scratc
             for (int x = 0; x < page.width; ++x, line += 3)
                 page.pixels.push_back({line[FI_RGBA_RED], line[FI_RGBA_GREEN], line[FI_RGBA_BLUE]});
         }
-        FreeImage_Unload(rgb);
         pages.push_back(page);
     }
 }

@@ -8,6 +8,7 @@
 #include "job/staging_pool.h"
 #include "job_fixture.h"
 #include "jpeg_maker.h"
+#include "pictures/bitmap.h"
 #include "pictures/png_rows.h"
 #include "platform/paths.h"
 #include "png_maker.h"
@@ -45,10 +46,11 @@ jobfiles::JobOptions lossless() {
 }
 
 // A bitmap of `bpp` bits (FreeImage type `type`) filled with pseudo-random samples.
-FIBITMAP* noise(FREE_IMAGE_TYPE type, int bpp, int width, int height, unsigned seed) {
-    FIBITMAP* bitmap = FreeImage_AllocateT(type, width, height, bpp);
+pictures::Bitmap noise(FREE_IMAGE_TYPE type, int bpp, int width, int height, unsigned seed) {
+    pictures::Bitmap owned(FreeImage_AllocateT(type, width, height, bpp));
+    FIBITMAP* bitmap = owned.get();
     if (bitmap == nullptr)
-        return nullptr;
+        return {};
     if (bpp <= 8 && type == FIT_BITMAP) {
         RGBQUAD* palette = FreeImage_GetPalette(bitmap);
         for (unsigned i = 0; i < FreeImage_GetColorsUsed(bitmap); ++i)
@@ -62,7 +64,7 @@ FIBITMAP* noise(FREE_IMAGE_TYPE type, int bpp, int width, int height, unsigned s
             line[i] = static_cast<BYTE>(seed >> 16);
         }
     }
-    return bitmap;
+    return owned;
 }
 
 // A made-up RGB profile that libpng writes into a PNG.
@@ -146,20 +148,19 @@ TEST(Quality, JpegAtTheChosenQualityAndJpegDataNeverReencoded) {
 
     // Transparent pixels (here black ones) lie on white; one opaque red pixel keeps the
     // picture in colour.
-    FIBITMAP* clear = FreeImage_Allocate(16, 16, 32);
+    const pictures::Bitmap owned(FreeImage_Allocate(16, 16, 32));
+    FIBITMAP* clear = owned.get();
     ASSERT_NE(clear, nullptr);
     BYTE* red = FreeImage_GetScanLine(clear, 8) + 8 * 4;
     red[FI_RGBA_RED] = 255;
     red[FI_RGBA_ALPHA] = 255;
     ASSERT_TRUE(FreeImage_Save(FIF_PNG, clear, (temp / "clear.png").c_str(), 0));
-    FreeImage_Unload(clear);
     ASSERT_TRUE(staging::normalisePicture(temp / "clear.png", "png", temp / "c.jpg", nullptr, 80));
-    FIBITMAP* staged = FreeImage_Load(FIF_JPEG, (temp / "c.jpg").c_str(), 0);
-    ASSERT_NE(staged, nullptr);
+    const pictures::Bitmap staged(FreeImage_Load(FIF_JPEG, (temp / "c.jpg").c_str(), 0));
+    ASSERT_TRUE(staged);
     RGBQUAD corner{};
-    ASSERT_TRUE(FreeImage_GetPixelColor(staged, 0, 0, &corner));
+    ASSERT_TRUE(FreeImage_GetPixelColor(staged.get(), 0, 0, &corner));
     EXPECT_GE(std::min({corner.rgbRed, corner.rgbGreen, corner.rgbBlue}), 250);
-    FreeImage_Unload(staged);
 }
 
 // Best quality keeps colour at full resolution, so red lines on white stay sharp; lower ones
@@ -368,10 +369,11 @@ TEST_F(QualityJob, LosslessPagesShowEveryPixelOfTheirTiffs) {
     constexpr int kWidth = 20;
     constexpr int kHeight = 12;
     host.options = lossless();
-    std::vector<FIBITMAP*> expected;
+    std::vector<pictures::Bitmap> expected;
     unsigned seed = 7;
     for (const Kind& kind : kinds) {
-        FIBITMAP* bitmap = noise(kind.type, kind.bpp, kWidth, kHeight, ++seed);
+        const pictures::Bitmap made = noise(kind.type, kind.bpp, kWidth, kHeight, ++seed);
+        FIBITMAP* bitmap = made.get();
         ASSERT_NE(bitmap, nullptr) << kind.name;
         if (kind.bpp == 32) {
             for (int y = 0; y < kHeight; ++y) {
@@ -387,8 +389,10 @@ TEST_F(QualityJob, LosslessPagesShowEveryPixelOfTheirTiffs) {
         ASSERT_TRUE(FreeImage_Save(format, bitmap, path.c_str(), 0)) << kind.name;
         host.files.push_back(path);
         // What a reader shows: 8 bits a sample (16-bit ones by their high byte), over white.
-        FIBITMAP* rgba = kind.type == FIT_UINT16 ? FreeImage_Allocate(kWidth, kHeight, 32)
-                                                 : FreeImage_ConvertTo32Bits(bitmap);
+        const pictures::Bitmap shown(kind.type == FIT_UINT16
+                                         ? FreeImage_Allocate(kWidth, kHeight, 32)
+                                         : FreeImage_ConvertTo32Bits(bitmap));
+        FIBITMAP* rgba = shown.get();
         ASSERT_NE(rgba, nullptr) << kind.name;
         if (kind.type == FIT_UINT16) {
             for (int y = 0; y < kHeight; ++y) {
@@ -401,9 +405,7 @@ TEST_F(QualityJob, LosslessPagesShowEveryPixelOfTheirTiffs) {
             }
         }
         RGBQUAD white = {255, 255, 255, 0};
-        expected.push_back(FreeImage_Composite(rgba, FALSE, &white, nullptr));
-        FreeImage_Unload(rgba);
-        FreeImage_Unload(bitmap);
+        expected.emplace_back(FreeImage_Composite(rgba, FALSE, &white, nullptr));
     }
 
     run();
@@ -418,7 +420,7 @@ TEST_F(QualityJob, LosslessPagesShowEveryPixelOfTheirTiffs) {
         for (int y = 0; y < kHeight; ++y) {
             for (int x = 0; x < kWidth; ++x) {
                 RGBQUAD want{};
-                FreeImage_GetPixelColor(expected[i], x, kHeight - 1 - y, &want);
+                FreeImage_GetPixelColor(expected[i].get(), x, kHeight - 1 - y, &want);
                 const auto* got =
                     reinterpret_cast<const unsigned char*>(&page.rgb[static_cast<std::size_t>(
                         ((4 * y + 1) * page.width + 4 * x + 1) * 3)]);
@@ -426,7 +428,6 @@ TEST_F(QualityJob, LosslessPagesShowEveryPixelOfTheirTiffs) {
             }
         }
         EXPECT_EQ(wrong, 0) << kinds[i].name;
-        FreeImage_Unload(expected[i]);
     }
 }
 
@@ -438,10 +439,9 @@ TEST_F(QualityJob, LaterTiffPagesKeepTheirSamplesAsStored) {
         {FIT_BITMAP, 24}, {FIT_UINT16, 16}, {FIT_BITMAP, 1}, {FIT_RGB16, 48}, {FIT_BITMAP, 8}};
     unsigned seed = 3;
     for (const auto& [type, bpp] : kinds) {
-        FIBITMAP* bitmap = noise(type, bpp, 20, 12, ++seed);
-        ASSERT_NE(bitmap, nullptr);
-        FreeImage_AppendPage(tiff, bitmap);
-        FreeImage_Unload(bitmap);
+        const pictures::Bitmap bitmap = noise(type, bpp, 20, 12, ++seed);
+        ASSERT_TRUE(bitmap);
+        FreeImage_AppendPage(tiff, bitmap.get());
     }
     ASSERT_TRUE(FreeImage_CloseMultiBitmap(tiff, 0));
     host.options = lossless();

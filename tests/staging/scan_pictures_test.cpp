@@ -2,6 +2,7 @@
 // pictures stored in colour become gray ones.
 #include "command_output.h"
 #include "job_fixture.h"
+#include "pictures/bitmap.h"
 #include "staging/bitmap_edits.h"
 #include "test_pictures.h"
 
@@ -58,10 +59,10 @@ FIBITMAP* pattern(int bpp, bool blackFirst = true) {
     return bitmap;
 }
 
-bool save(FIBITMAP* bitmap, FREE_IMAGE_FORMAT format, const std::string& path, int flags = 0) {
-    const bool saved = FreeImage_Save(format, bitmap, path.c_str(), flags) == TRUE;
-    FreeImage_Unload(bitmap);
-    return saved;
+// Saves and unloads the bitmap.
+bool save(FIBITMAP* made, FREE_IMAGE_FORMAT format, const std::string& path, int flags = 0) {
+    const pictures::Bitmap bitmap(made);
+    return FreeImage_Save(format, bitmap.get(), path.c_str(), flags) == TRUE;
 }
 
 // The pattern as a TIFF page written by libtiff: `bits` 1 or 8, in strips of four rows.
@@ -441,7 +442,8 @@ TEST_F(ScanPictures, PicturesAboveTheCeilingAreScaledDownAtAQuality) {
 // The scaling is made in bands, so that a stop is heard between them; its pixels are those of
 // FreeImage_Rescale in one call, across the seams of the bands too.
 TEST(Ceiling, ScalingInBandsGivesTheLibrarysOwnPixels) {
-    FIBITMAP* picture = FreeImage_Allocate(700, 600, 24);
+    const pictures::Bitmap owned(FreeImage_Allocate(700, 600, 24));
+    FIBITMAP* picture = owned.get();
     std::srand(7);
     for (int y = 0; y < 600; ++y) {
         BYTE* line = FreeImage_GetScanLine(picture, y);
@@ -449,10 +451,13 @@ TEST(Ceiling, ScalingInBandsGivesTheLibrarysOwnPixels) {
             line[x] = static_cast<BYTE>((x * 7 + y * 3) ^ (std::rand() & 63));
     }
     for (const double scale : {0.37, 0.5}) {
-        FIBITMAP* banded = staging::reducedCopy(picture, scale);
+        const pictures::Bitmap reduced = staging::reducedCopy(picture, scale);
         const auto width = static_cast<int>(std::lround(700 * scale));
         const auto height = static_cast<int>(std::lround(600 * scale));
-        FIBITMAP* whole = FreeImage_Rescale(picture, width, height, FILTER_CATMULLROM);
+        const pictures::Bitmap rescaled(
+            FreeImage_Rescale(picture, width, height, FILTER_CATMULLROM));
+        FIBITMAP* banded = reduced.get();
+        FIBITMAP* whole = rescaled.get();
         ASSERT_TRUE(banded != nullptr && whole != nullptr);
         ASSERT_EQ(FreeImage_GetWidth(banded), FreeImage_GetWidth(whole));
         ASSERT_EQ(FreeImage_GetHeight(banded), FreeImage_GetHeight(whole));
@@ -461,10 +466,7 @@ TEST(Ceiling, ScalingInBandsGivesTheLibrarysOwnPixels) {
             differing += std::memcmp(FreeImage_GetScanLine(banded, y),
                                      FreeImage_GetScanLine(whole, y), width * 3) != 0;
         EXPECT_EQ(differing, 0) << scale;
-        FreeImage_Unload(banded);
-        FreeImage_Unload(whole);
     }
-    FreeImage_Unload(picture);
 }
 
 // A picture laid over several pages is shown at the paper's width (tall) or height (wide), so

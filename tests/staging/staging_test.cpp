@@ -2,6 +2,7 @@
 #include "job_staging.h"
 #include "jobfiles/job_options.h"
 #include "jpeg_maker.h"
+#include "pictures/bitmap.h"
 #include "pictures/format_table.h"
 #include "pictures/picture_size_check.h"
 #include "staging/picture_pages.h"
@@ -24,12 +25,11 @@ namespace {
 // The staged file is a JPEG of 24 bits per pixel with the source's size.
 void expectStagedJpeg(const std::string& path, int width, int height) {
     ASSERT_TRUE(pictures::hasJpegSignature(path)) << path;
-    FIBITMAP* bitmap = FreeImage_Load(FIF_JPEG, path.c_str(), 0);
-    ASSERT_NE(bitmap, nullptr) << path;
-    EXPECT_EQ(FreeImage_GetBPP(bitmap), 24u);
-    EXPECT_EQ(FreeImage_GetWidth(bitmap), static_cast<unsigned>(width));
-    EXPECT_EQ(FreeImage_GetHeight(bitmap), static_cast<unsigned>(height));
-    FreeImage_Unload(bitmap);
+    const pictures::Bitmap bitmap(FreeImage_Load(FIF_JPEG, path.c_str(), 0));
+    ASSERT_TRUE(bitmap) << path;
+    EXPECT_EQ(FreeImage_GetBPP(bitmap.get()), 24u);
+    EXPECT_EQ(FreeImage_GetWidth(bitmap.get()), static_cast<unsigned>(width));
+    EXPECT_EQ(FreeImage_GetHeight(bitmap.get()), static_cast<unsigned>(height));
 }
 
 // Stages as the job does at its default quality; a PNG, which the job keeps as it is when that
@@ -75,7 +75,8 @@ TEST(Staging, EveryTableFormatBecomesA24BitJpeg) {
 
 TEST(Staging, SixteenBitGrayScansShowTheirHighByte) {
     test::TempFolder temp;
-    FIBITMAP* gray = FreeImage_AllocateT(FIT_UINT16, 64, 8, 16);
+    const pictures::Bitmap owned(FreeImage_AllocateT(FIT_UINT16, 64, 8, 16));
+    FIBITMAP* gray = owned.get();
     ASSERT_NE(gray, nullptr);
     for (int y = 0; y < 8; ++y) {
         auto* line = reinterpret_cast<WORD*>(FreeImage_GetScanLine(gray, y));
@@ -86,19 +87,17 @@ TEST(Staging, SixteenBitGrayScansShowTheirHighByte) {
          {std::pair{"scan16.png", FIF_PNG}, {"scan16.tif", FIF_TIFF}}) {
         ASSERT_TRUE(FreeImage_Save(format, gray, (temp / name).c_str(), 0)) << name;
         ASSERT_TRUE(stageAsJpeg(temp / name, temp / "staged.jpg")) << name;
-        FIBITMAP* loaded = FreeImage_Load(FIF_JPEG, (temp / "staged.jpg").c_str(), 0);
-        ASSERT_NE(loaded, nullptr) << name;
-        EXPECT_EQ(FreeImage_GetBPP(loaded), 8u) << name; // gray stays one channel
-        FIBITMAP* staged = FreeImage_ConvertTo24Bits(loaded);
-        FreeImage_Unload(loaded);
+        const pictures::Bitmap loaded(FreeImage_Load(FIF_JPEG, (temp / "staged.jpg").c_str(), 0));
+        ASSERT_TRUE(loaded) << name;
+        EXPECT_EQ(FreeImage_GetBPP(loaded.get()), 8u) << name; // gray stays one channel
+        const pictures::Bitmap converted(FreeImage_ConvertTo24Bits(loaded.get()));
+        FIBITMAP* staged = converted.get();
         for (const int x : {0, 21, 42, 63}) {
             RGBQUAD shown{};
             FreeImage_GetPixelColor(staged, static_cast<unsigned>(x), 4, &shown);
             EXPECT_NEAR(shown.rgbGreen, 64 + x, 1) << name << " at " << x;
         }
-        FreeImage_Unload(staged);
     }
-    FreeImage_Unload(gray);
 }
 
 TEST(Staging, JpegContentIsStagedAsItIsWhateverItsNameOrLink) {
@@ -201,7 +200,8 @@ TEST(Staging, ReencodedJpegsKeepTheirTurnAndProfile) {
 // A 40 x 30 picture of 32 bits: the left half black and fully transparent, the right half
 // dark blue and opaque; `alpha` false writes zero into every fourth byte instead.
 bool writeHalfTransparent(const std::string& path, int format, bool alpha) {
-    FIBITMAP* bitmap = FreeImage_Allocate(40, 30, 32);
+    const pictures::Bitmap owned(FreeImage_Allocate(40, 30, 32));
+    FIBITMAP* bitmap = owned.get();
     if (bitmap == nullptr)
         return false;
     for (int y = 0; y < 30; ++y) {
@@ -214,10 +214,7 @@ bool writeHalfTransparent(const std::string& path, int format, bool alpha) {
             pixel[FI_RGBA_ALPHA] = alpha && right ? 255 : 0;
         }
     }
-    const bool saved =
-        FreeImage_Save(static_cast<FREE_IMAGE_FORMAT>(format), bitmap, path.c_str(), 0) == TRUE;
-    FreeImage_Unload(bitmap);
-    return saved;
+    return FreeImage_Save(static_cast<FREE_IMAGE_FORMAT>(format), bitmap, path.c_str(), 0) == TRUE;
 }
 
 TEST(Staging, TransparentPixelsAreLaidOverWhite) {
@@ -233,7 +230,8 @@ TEST(Staging, TransparentPixelsAreLaidOverWhite) {
     for (const char* name : {"logo.png", "logo.tif", "logo.bmp", "logo.gif", "plain.bmp"}) {
         ASSERT_TRUE(stageAsJpeg(temp / name, temp / "00000.jpg")) << name;
         expectStagedJpeg(temp / "00000.jpg", 40, 30);
-        FIBITMAP* bitmap = FreeImage_Load(FIF_JPEG, (temp / "00000.jpg").c_str(), 0);
+        const pictures::Bitmap owned(FreeImage_Load(FIF_JPEG, (temp / "00000.jpg").c_str(), 0));
+        FIBITMAP* bitmap = owned.get();
         ASSERT_NE(bitmap, nullptr);
         RGBQUAD left{};
         RGBQUAD right{};
@@ -243,7 +241,6 @@ TEST(Staging, TransparentPixelsAreLaidOverWhite) {
         EXPECT_EQ(left.rgbRed > 235 && left.rgbGreen > 235 && left.rgbBlue > 235, !opaque) << name;
         EXPECT_LT(right.rgbRed, 60) << name;
         EXPECT_GT(right.rgbBlue, 90) << name;
-        FreeImage_Unload(bitmap);
     }
 }
 
@@ -382,14 +379,14 @@ TEST(Staging, BmpWithNewerInfoHeadersIsRead) {
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
         ASSERT_TRUE(test::stageLikeJob(temp / name, temp / "staged.jpg")) << name;
         expectStagedJpeg(temp / "staged.jpg", 30, 20);
-        FIBITMAP* bitmap = FreeImage_Load(FIF_JPEG, (temp / "staged.jpg").c_str(), 0);
+        const pictures::Bitmap owned(FreeImage_Load(FIF_JPEG, (temp / "staged.jpg").c_str(), 0));
+        FIBITMAP* bitmap = owned.get();
         ASSERT_NE(bitmap, nullptr);
         RGBQUAD pixel{};
         FreeImage_GetPixelColor(bitmap, 15, 10, &pixel);
         EXPECT_GT(pixel.rgbRed, 230) << name;
         EXPECT_LT(pixel.rgbGreen, 25) << name;
         EXPECT_LT(pixel.rgbBlue, 25) << name;
-        FreeImage_Unload(bitmap);
     }
 }
 

@@ -1,5 +1,7 @@
 #include "test_pictures.h"
 
+#include "pictures/bitmap.h"
+
 #include <FreeImage.h>
 #include <algorithm>
 #include <cstdint>
@@ -31,7 +33,8 @@ void put32be(std::string& out, long value) {
 } // namespace
 
 bool writePicture(const std::string& path, int format, int width, int height, int bpp) {
-    FIBITMAP* bitmap = FreeImage_Allocate(width, height, bpp == 32 ? 32 : 24);
+    const pw::pictures::Bitmap owned(FreeImage_Allocate(width, height, bpp == 32 ? 32 : 24));
+    FIBITMAP* bitmap = owned.get();
     if (bitmap == nullptr)
         return false;
     for (int y = 0; y < height; ++y) {
@@ -45,15 +48,11 @@ bool writePicture(const std::string& path, int format, int width, int height, in
                 pixel[FI_RGBA_ALPHA] = static_cast<BYTE>(x % 2 == 0 ? 0 : 200);
         }
     }
-    FIBITMAP* toSave = bitmap;
-    if (format == FIF_GIF)
-        toSave = FreeImage_ColorQuantize(bitmap, FIQ_WUQUANT);
-    const bool saved = toSave != nullptr && FreeImage_Save(static_cast<FREE_IMAGE_FORMAT>(format),
-                                                           toSave, path.c_str(), 0) == TRUE;
-    if (toSave != nullptr && toSave != bitmap)
-        FreeImage_Unload(toSave);
-    FreeImage_Unload(bitmap);
-    return saved;
+    const pw::pictures::Bitmap quantized(
+        format == FIF_GIF ? FreeImage_ColorQuantize(bitmap, FIQ_WUQUANT) : nullptr);
+    FIBITMAP* toSave = format == FIF_GIF ? quantized.get() : bitmap;
+    return toSave != nullptr &&
+           FreeImage_Save(static_cast<FREE_IMAGE_FORMAT>(format), toSave, path.c_str(), 0) == TRUE;
 }
 
 bool writePcx(const std::string& path, int width, int height) {
