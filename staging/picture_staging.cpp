@@ -119,7 +119,7 @@ std::string stageForJob(const pictures::PictureFile& source, const std::string& 
     }
     if (options.deskew) {
         if (std::optional<std::string> turned =
-                stageStraightened(source, narrowSource, stem, options, problem, stop))
+                stageStraightened(source.path, narrowSource, stem, options, problem, stop))
             return *turned;
         jobfiles::JobOptions straight = options;
         straight.deskew = false;
