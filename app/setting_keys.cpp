@@ -75,6 +75,7 @@ const std::vector<SettingKey>& settingKeys() {
                                                                : options.ocrLanguages;
                        }});
         all.push_back(yesNoKey("AutoRotate", &jobfiles::JobOptions::autoRotate));
+        all.push_back(yesNoKey("FolderPdfs", &jobfiles::JobOptions::folderPdfs));
         all.push_back({"Quality", jobfiles::parseQuality, jobfiles::formatQuality});
         return all;
     }();

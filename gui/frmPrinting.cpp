@@ -116,6 +116,7 @@ void frmPrinting::connectEdits() {
     connect(grpPage, &PageGroup::changed, this, [this] { handOverEdits(); });
     connect(qualityControl, &QualityControl::changed, this, [this] { handOverEdits(); });
     connect(chkBookmarks, &QCheckBox::toggled, this, [this] { handOverEdits(); });
+    connect(chkFolderPdfs, &QCheckBox::toggled, this, [this] { handOverEdits(); });
     connect(grpText, &TextGroup::changed, this, [this] { handOverEdits(); });
     connect(grpArchive, &ArchiveGroup::changed, this, [this] { handOverEdits(); });
     connect(grpResolution, &ResolutionGroup::changed, this, [this] { handOverEdits(); });
@@ -143,6 +144,7 @@ void frmPrinting::showSettings(AppSettings settings) {
     grpPage->setPageLayout(settings.options.page);
     qualityControl->setQuality(settings.options.quality, settings.options.lossless);
     chkBookmarks->setChecked(settings.options.bookmarks);
+    chkFolderPdfs->setChecked(settings.options.folderPdfs);
     grpText->setOptions(settings.options);
     grpArchive->setLevel(settings.options.pdfa);
     grpArchive->setBilevel(settings.options.bilevel);
@@ -179,6 +181,7 @@ jobfiles::JobOptions frmPrinting::jobOptions() const {
     options.quality = qualityControl->quality();
     options.lossless = qualityControl->lossless();
     options.bookmarks = chkBookmarks->isChecked();
+    options.folderPdfs = chkFolderPdfs->isChecked();
     grpText->applyTo(options);
     options.pdfa = grpArchive->level();
     options.bilevel = grpArchive->bilevel();
@@ -316,6 +319,11 @@ void frmPrinting::buildControls() {
     chkBookmarks->setObjectName(QStringLiteral("chkBookmarks"));
     chkBookmarks->setToolTip(QStringLiteral("A bookmark per picture, titled by its file name"));
     documentGrid->addWidget(chkBookmarks, ++row, 1);
+    chkFolderPdfs = new QCheckBox(QStringLiteral("Add Folder takes PDFs"), document);
+    chkFolderPdfs->setObjectName(QStringLiteral("chkFolderPdfs"));
+    chkFolderPdfs->setToolTip(
+        QStringLiteral("Add Folder also lists the PDFs it finds; their pages go in as they are"));
+    documentGrid->addWidget(chkFolderPdfs, ++row, 1);
     documentGrid->setColumnStretch(1, 1);
     left->addWidget(document);
     left->addStretch(1);

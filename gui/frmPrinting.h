@@ -116,6 +116,7 @@ public:
     QLabel* lblQtt = nullptr;
     QualityControl* qualityControl = nullptr; // spnQuality and chkLossless
     QCheckBox* chkBookmarks = nullptr;
+    QCheckBox* chkFolderPdfs = nullptr;   // Add Folder takes PDFs
     PasswordGroup* grpPassword = nullptr; // never saved
     TextGroup* grpText = nullptr;
     ArchiveGroup* grpArchive = nullptr;

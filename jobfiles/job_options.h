@@ -57,6 +57,7 @@ struct JobOptions {
     // words as invisible text. Empty for none.
     std::string ocrLanguages;
     bool autoRotate = false; // pages whose text is sideways or upside down are turned upright
+    bool folderPdfs = false; // Add Folder (and a folder named or dropped) takes PDFs too
 };
 
 } // namespace pw::jobfiles

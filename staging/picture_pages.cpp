@@ -3,6 +3,7 @@
 #include "jobfiles/page_words.h"
 #include "jobfiles/staged_names.h"
 #include "pictures/format_table.h"
+#include "pictures/picture_kinds.h"
 #include "pictures/refusal_reasons.h"
 #include "pictures/tiff_pages.h"
 #include "platform/files.h"
@@ -87,7 +88,8 @@ PictureStaging stagePages(const std::string& source, const std::string& stem,
 } // namespace
 
 PictureStaging StagePicturePages(const std::string& source, const std::string& stem,
-                                 const jobfiles::JobOptions& options, pictures::StopFlag stop) {
+                                 const jobfiles::JobOptions& options, pictures::StopFlag stop,
+                                 const std::string& password) {
     // A pipe named like a picture (listed by Add Folder, say) would block its reader, and with
     // it the job and its Stop: refused before anything opens it.
     if (platform::isDeviceOrPipe(platform::toNarrow(source))) {
@@ -95,6 +97,8 @@ PictureStaging StagePicturePages(const std::string& source, const std::string& s
         refused.problem = "not a picture (a pipe or device, not a file)";
         return refused;
     }
+    if (pictures::isPdfFile(platform::toNarrow(source)))
+        return StagePdf(source, stem, options, password);
     InitialiseFreeImage(); // its callbacks bring the decoders' messages to `heard`
     const pictures::DecoderMessages heard;
     PictureStaging result = stagePages(source, stem, options, stop);
@@ -127,6 +131,10 @@ std::vector<std::string> StagedPageFiles(const std::string& firstTarget, int pag
 }
 
 void RemoveStagedPages(const std::string& firstTarget, int pageCount) {
+    if (jobfiles::isPdfName(firstTarget)) {
+        platform::removeFile(firstTarget);
+        return;
+    }
     for (int page = 1; page <= pageCount; ++page) {
         for (const std::string& name : StagedPageFiles(firstTarget, page))
             platform::removeFile(name);
