@@ -181,7 +181,9 @@ bool fileShows(const std::string& narrowPath, const PictureKind* kind) {
 }
 
 bool isPdfFile(const std::string& narrowPath) {
-    return fileShows(narrowPath, kindReadBy(Decoder::PdfPages));
+    // Every kind asked in the table's order: a picture holding the PDF mark stays a picture.
+    const PictureKind* kind = kindOfFile(narrowPath);
+    return kind != nullptr && kind->decoder == Decoder::PdfPages;
 }
 
 std::vector<std::string> listedExtensions() {

@@ -60,7 +60,7 @@ const PictureKind* kindReadBy(Decoder decoder, int freeImageFormat = -1);
 // kind, asked often while a picture is staged).
 bool fileShows(const std::string& narrowPath, const PictureKind* kind);
 
-// True when the file's first bytes show a PDF (whatever its name).
+// True when the file's first bytes show a PDF and no kind before it (whatever its name).
 bool isPdfFile(const std::string& narrowPath);
 
 // The extensions intake takes by name, in the table's order ("jpg", "jpeg", "tif", ...).

@@ -120,3 +120,18 @@ TEST_F(PdfItems, PerPictureModeCopiesThePdf) {
     EXPECT_EQ(copy.getTrailer().getKey("/Info").getKey("/Title").getUTF8Value(), "Job title");
     EXPECT_EQ(test::pageContent(out("letter.pdf"), 2, "open"), test::pageContent(host.files[0], 2));
 }
+
+// PDF/A: a PDF whose fonts are not embedded is left out with the reason before the builder runs;
+// the pictures still make a PDF/A file.
+TEST_F(PdfItems, PdfaLeavesOutWhatWouldBreakIt) {
+    const std::string plain = pdf("plain.pdf", {.pages = 1});
+    host.files = {picture("a.png"), plain};
+    host.options.pdfa = jobfiles::PdfaLevel::A2b;
+    const std::optional<job::JobResult> result = run();
+    ASSERT_TRUE(result);
+    ASSERT_EQ(result->missingReasons.size(), 1u);
+    EXPECT_EQ(result->missingReasons[0],
+              plain + ": cannot go into a PDF/A file: the font Helvetica is not embedded, "
+                      "which PDF/A requires");
+    EXPECT_EQ(pageCount(out("NewPDF.pdf")), 1);
+}

@@ -120,3 +120,18 @@ TEST(PdfItems, InheritedTurnsAndPasswords) {
     EXPECT_EQ(rotateOf(pages[1]), 270);
     EXPECT_EQ(pw::test::pageContent(stage.pdf(), 2), pw::test::pageContent(source, 2, "sesame"));
 }
+
+// A PDF of 10,000 pages goes in whole.
+TEST(PdfItems, TenThousandPages) {
+    Stage stage;
+    const std::string source = stage.cache() + "/long.pdf";
+    ASSERT_TRUE(pw::test::writeTestPdf(source, {.pages = 10000, .text = "Long"}));
+    ASSERT_TRUE(writeJpeg(stage.path("00000.jpg"), {}));
+    ASSERT_EQ(::link(source.c_str(), stage.path("00001.pdf").c_str()), 0);
+    const ToolRun run = runPdfExe(stage);
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    QPDF pdf;
+    pdf.processFile(stage.pdf().c_str());
+    ASSERT_EQ(pdf.getAllPages().size(), 10001u);
+    EXPECT_EQ(pw::test::pageContent(stage.pdf(), 10001), pw::test::pageContent(source, 10000));
+}
