@@ -4,6 +4,7 @@
 #include "filelist_fixture.h"
 #include "folder_entries.h"
 #include "platform/files.h"
+#include "test_pdfs.h"
 
 #include <algorithm>
 #include <sys/stat.h>
@@ -58,6 +59,22 @@ TEST_F(FolderScanTest, AcceptsEveryPictureEndingInAnyCase) {
     std::sort(got.begin(), got.end());
     pictures.push_back(top + "/r.PDF");
     EXPECT_EQ(got, pictures);
+}
+
+// A PDF shows its page count beside its name; a file only named .pdf does not.
+TEST_F(FolderScanTest, APdfShowsItsPageCount) {
+    const std::string letter = root() + "/letter.pdf";
+    const std::string one = root() + "/one.PDF";
+    ASSERT_TRUE(writeTestPdf(letter, {.pages = 3}));
+    ASSERT_TRUE(writeTestPdf(one, {.pages = 1}));
+    const std::string named = file("named.pdf");
+    list.append(letter, letter);
+    list.append(one, "shown one.PDF");
+    list.append(named, named);
+    EXPECT_EQ(list2_->shownText(0).toStdString(), letter + " (3 pages)");
+    EXPECT_EQ(list2_->shownText(1).toStdString(), "shown one.PDF (1 page)");
+    EXPECT_EQ(list2_->shownText(2).toStdString(), named);
+    EXPECT_EQ(list2_->text(0).toStdString(), letter);
 }
 
 TEST_F(FolderScanTest, WalksDepthFirstWithEachFoldersOwnPicturesFirst) {
