@@ -72,16 +72,18 @@ peak() { # peak COMMAND...: the largest resident set of the command and its chil
 }
 pictures=("$work"/pics/p0*.jpg)
 later=("$work"/pics/p1*.jpg)
-ours_run() { "$program" convert -q -o "$work/out.pdf" "${pictures[@]}" "$work/big$1.pdf" "${later[@]}"; }
-ours=$(best "$work/out.pdf" ours_run "$pages")
+ours_args() { ours=("$program" convert -q -o "$work/out.pdf" "${pictures[@]}" "$work/big$1.pdf" "${later[@]}"); }
+ours_args "$pages"
+ours_time=$(best "$work/out.pdf" "${ours[@]}")
 [[ $(pdfinfo "$work/out.pdf" | awk '/^Pages:/{print $2}') == $((pages + 20)) ]] ||
     { echo "pagewright did not give $((pages + 20)) pages" >&2; exit 1; }
 copy=$(best "$work/copy.pdf" qpdf --empty --pages "$work/big$pages.pdf" -- "$work/copy.pdf")
 join=$(best "$work/pics.pdf" img2pdf -o "$work/pics.pdf" "$work"/pics/*.jpg)
-awk -v a="$ours" -v b="$copy" -v c="$join" -v n="$pages" 'BEGIN {
+awk -v a="$ours_time" -v b="$copy" -v c="$join" -v n="$pages" 'BEGIN {
     printf "20 pictures and a PDF of %d pages: ours %.2f s, qpdf %.2f s + img2pdf %.2f s, ratio %.2f\n",
         n, a / 1e6, b / 1e6, c / 1e6, a / (b + c) }'
 for count in "$small" "$pages"; do
-    echo "peak memory with a PDF of $count pages: $(peak ours_run "$count") kB" \
+    ours_args "$count"
+    echo "peak memory with a PDF of $count pages: $(peak "${ours[@]}") kB" \
         "(qpdf alone: $(peak qpdf --empty --pages "$work/big$count.pdf" -- "$work/copy.pdf") kB)"
 done
