@@ -75,7 +75,7 @@ void addPictures(const std::vector<std::string>& names, FileList& list,
 
 } // namespace
 
-void AddDroppedWideFiles(const QMimeData* data, FileList& list, platform::MessagePump& pump) {
+void addDroppedWideFiles(const QMimeData* data, FileList& list, platform::MessagePump& pump) {
     addEveryFile(droppedFileNames(data), list, pump);
 }
 

@@ -23,7 +23,7 @@ std::vector<std::string> droppedFileNames(const QMimeData* data);
 // Every dropped file, whatever its type: (name, name) when the narrow file functions find
 // it, else a scratch copy named after the last three characters of the name's narrow form A,
 // entry (copy, A). Dropped folders are searched (SearchFolder).
-void AddDroppedWideFiles(const QMimeData* data, FileList& list, platform::MessagePump& pump);
+void addDroppedWideFiles(const QMimeData* data, FileList& list, platform::MessagePump& pump);
 
 class DropIntake {
 public:
@@ -31,7 +31,7 @@ public:
 
     // Dragging over List2 hides the hint box.
     void List2_OLEDragOver();
-    // Drops on List2 and on the front welcome panel add every file (AddDroppedWideFiles).
+    // Drops on List2 and on the front welcome panel add every file (addDroppedWideFiles).
     void List2_OLEDragDrop(const QMimeData* data);
     void picDoor_OLEDragDrop(const QMimeData* data);
     // Drops on the hint box and on the engine form's drop panel add pictures only, (name,

@@ -80,7 +80,7 @@ std::optional<job::JobRequest> JobSession::begin(const Choices& choices) {
     }
     if (request.perPicture) {
         const int replaced =
-            job::CountReplacedNames(request.pictures, [&](const std::string& name) {
+            job::countReplacedNames(request.pictures, [&](const std::string& name) {
                 return platform::pathExists(platform::joinPath(outputFolder, name));
             });
         if (replaced > 0) {
@@ -126,7 +126,7 @@ void JobSession::showCreating(double done, int total) {
     if (f < progress_.bar || (progress_.sliver && f <= 0))
         return;
     progress_.visible = true;
-    progress_.text = "Creating PDF..." + std::to_string(job::RoundHalfEven(f * 100.0)) + "%";
+    progress_.text = "Creating PDF..." + std::to_string(job::roundHalfEven(f * 100.0)) + "%";
     progress_.bar = f;
     progress_.sliver = false;
     show();
@@ -201,7 +201,7 @@ void JobSession::showMessages(const job::JobResult& result) {
         std::string details;
         for (const std::string& line : result.unreadText)
             details += (details.empty() ? "" : "\n") + line;
-        prompts_.messageBox(ocr::UnreadTextNotice(result.unreadText), platform::kProgramTitle,
+        prompts_.messageBox(ocr::unreadTextNotice(result.unreadText), platform::kProgramTitle,
                             platform::Buttons::Ok, platform::Icon::Exclamation, details);
     }
     if (result.missing.empty())
@@ -210,7 +210,7 @@ void JobSession::showMessages(const job::JobResult& result) {
     std::string details;
     for (const std::string& line : result.missingReasons)
         details += (details.empty() ? "" : "\n") + line;
-    prompts_.messageBox(job::MissingPicturesText(result.missing), job::kMissingPicturesTitle,
+    prompts_.messageBox(job::missingPicturesText(result.missing), job::kMissingPicturesTitle,
                         platform::Buttons::Ok, platform::Icon::Exclamation, details);
 }
 

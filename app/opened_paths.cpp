@@ -7,7 +7,7 @@
 
 namespace pw::app {
 
-void AddOpenedPaths(const std::vector<std::string>& paths, FileList& list, FrontView& front,
+void addOpenedPaths(const std::vector<std::string>& paths, FileList& list, FrontView& front,
                     platform::MessagePump& pump) {
     // Searching a folder pumps messages: the front stays locked meanwhile, as for Add Folder,
     // so no Convert runs on half a list.
@@ -19,7 +19,7 @@ void AddOpenedPaths(const std::vector<std::string>& paths, FileList& list, Front
     for (const std::string& path : paths) {
         if (list.isFull())
             break;
-        TakeNamedPath(path, list.model(), pump); // what is no picture is passed over
+        takeNamedPath(path, list.model(), pump); // what is no picture is passed over
     }
     list.pauseDisplay(false);
     front.setFrontLocked(false);

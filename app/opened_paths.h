@@ -15,7 +15,7 @@ class FileList;
 class FrontView;
 
 // Adds them in order and shows the hint box only when the list stays empty.
-void AddOpenedPaths(const std::vector<std::string>& paths, FileList& list, FrontView& front,
+void addOpenedPaths(const std::vector<std::string>& paths, FileList& list, FrontView& front,
                     platform::MessagePump& pump);
 
 } // namespace pw::app

@@ -9,7 +9,7 @@
 
 namespace pw::app {
 
-bool FolderExists(const std::string& path) {
+bool folderExists(const std::string& path) {
     if (path.empty())
         return false;
     std::error_code error;
@@ -28,7 +28,7 @@ std::string browseOutputFolder(platform::Prompts& prompts) {
         folder = chosen.substr(0, chosen.find('\0'));
     if (folder.empty())
         folder = platform::joinPath(platform::applicationFolder(), "output");
-    if (FolderExists(folder))
+    if (folderExists(folder))
         return folder;
     prompts.messageBox(unknownCharactersMessage(), "Path", platform::Buttons::Ok,
                        platform::Icon::None);

@@ -11,14 +11,14 @@ inline constexpr const char* kBrowsePrompt = "Please select a folder:";
 
 // True when the path, as the narrow encoding gives it, is an existing directory (a link to a
 // directory counts). A name the narrow encoding cannot express fails the check.
-bool FolderExists(const std::string& path);
+bool folderExists(const std::string& path);
 
 // The message shown when Browse falls back to the default output folder.
 std::string unknownCharactersMessage();
 
 // Browse: asks for a folder with the prompt "Please select a folder:". A chosen folder is
 // kept; on cancel the application folder's "output" folder is taken. When that folder fails
-// FolderExists, the default output folder is returned and the "Path" message is shown.
+// folderExists, the default output folder is returned and the "Path" message is shown.
 // Returns the new text of txtPath.
 std::string browseOutputFolder(platform::Prompts& prompts);
 

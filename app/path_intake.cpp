@@ -11,7 +11,7 @@
 
 namespace pw::app {
 
-PathIntake TakeNamedPath(const std::string& path, PictureListModel& list,
+PathIntake takeNamedPath(const std::string& path, PictureListModel& list,
                          platform::MessagePump& pump, bool folderPdfs) {
     namespace fs = std::filesystem;
     std::error_code error; // a path that cannot be examined is neither folder nor file

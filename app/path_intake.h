@@ -22,7 +22,7 @@ enum class PathIntake {
 };
 
 // A folder's PDFs are taken only `folderPdfs` (the setting FolderPdfs); a PDF named itself is.
-PathIntake TakeNamedPath(const std::string& path, PictureListModel& list,
+PathIntake takeNamedPath(const std::string& path, PictureListModel& list,
                          platform::MessagePump& pump, bool folderPdfs = false);
 
 } // namespace pw::app

@@ -54,7 +54,7 @@ bool collectPictures(const std::vector<std::string>& inputs, app::PictureListMod
         std::string path = absolute(input);
         while (path.size() > 1 && path.back() == '/')
             path.pop_back();
-        switch (app::TakeNamedPath(path, list, pump, folderPdfs)) {
+        switch (app::takeNamedPath(path, list, pump, folderPdfs)) {
         case app::PathIntake::Folder:
         case app::PathIntake::Picture:
             break;

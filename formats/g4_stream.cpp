@@ -243,7 +243,7 @@ std::string rowFault(const char* what, std::uint32_t row) {
 
 } // namespace
 
-std::string CheckG4Stream(const std::uint8_t* data, std::size_t size, std::uint32_t width,
+std::string checkG4Stream(const std::uint8_t* data, std::size_t size, std::uint32_t width,
                           std::uint32_t height, std::vector<std::uint8_t>* rows) {
     if (width == 0 || height == 0)
         return "no rows";

@@ -16,7 +16,7 @@ namespace pw::formats {
 // past it, no change of colour going back), there are exactly `height` rows, and after them
 // come only zero bits or an end-of-block code (two EOLs) and zero bits. With `rows` the page is
 // also handed back, rows packed high bit first, 1 for the coded black.
-std::string CheckG4Stream(const std::uint8_t* data, std::size_t size, std::uint32_t width,
+std::string checkG4Stream(const std::uint8_t* data, std::size_t size, std::uint32_t width,
                           std::uint32_t height, std::vector<std::uint8_t>* rows = nullptr);
 
 } // namespace pw::formats

@@ -50,10 +50,10 @@ Resolution stated(float x, float y, int unit) {
     if (!std::isfinite(x) || !std::isfinite(y))
         return {};
     if (unit == RESUNIT_NONE)
-        return AspectResolution(x, y);
+        return aspectResolution(x, y);
     const double perInch = unit == RESUNIT_CENTIMETER ? 2.54 : 1.0;
     return unit == RESUNIT_INCH || unit == RESUNIT_CENTIMETER
-               ? SaneResolution({x * perInch, y * perInch})
+               ? saneResolution({x * perInch, y * perInch})
                : Resolution{};
 }
 
@@ -77,8 +77,8 @@ std::string readTags(TIFF* tiff, std::uint64_t fileSize, G4Tiff& info) {
         TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &info.height) != 1 || info.width == 0 ||
         info.height == 0)
         return "no size";
-    if (!WithinPixelLimit(info.width, info.height))
-        return PixelLimitReason(info.width, info.height);
+    if (!withinPixelLimit(info.width, info.height))
+        return pixelLimitReason(info.width, info.height);
     if (info.width > kMostG4Width)
         return std::to_string(info.width) + " pixels across is wider than a Group 4 page may be";
     if (TIFFGetField(tiff, TIFFTAG_PHOTOMETRIC, &photometric) != 1 ||
@@ -176,7 +176,7 @@ std::optional<G4Tiff> G4TiffPages::readPage(int page, std::string& reason, std::
     }
     if (!opening)
         heard = Heard{}; // what opening it said stays for the first page's reason
-    if (tiff == nullptr || !SelectTiffPage(tiff, handle_->current, page)) {
+    if (tiff == nullptr || !selectTiffPage(tiff, handle_->current, page)) {
         reason = heard.first.empty() ? "not a TIFF" : "not a TIFF: " + heard.first;
         return std::nullopt;
     }
@@ -213,7 +213,7 @@ std::optional<G4Tiff> G4TiffPages::readPage(int page, std::string& reason, std::
         return std::nullopt;
     }
     std::vector<std::uint8_t> strict;
-    reason = CheckG4Stream(reinterpret_cast<const std::uint8_t*>(raw.data()), raw.size(),
+    reason = checkG4Stream(reinterpret_cast<const std::uint8_t*>(raw.data()), raw.size(),
                            info.width, info.height, &strict);
     if (reason.empty() && strict != decoded)
         reason = "decoded unlike libtiff";

@@ -34,7 +34,7 @@ struct G4Tiff {
 // Reads page `page` (1-based) of the TIFF at `path` when it is one bilevel sample a pixel in
 // Group 4 (no uncompressed mode), high bit first, in one strip, shown as stored, within the
 // pixel limit, and its data decodes to exactly its rows without a complaint from libtiff and
-// to the same rows by the rules PDF readers decode it by (CheckG4Stream). On failure
+// to the same rows by the rules PDF readers decode it by (checkG4Stream). On failure
 // std::nullopt with a short reason. With `strip` the data is also handed back.
 std::optional<G4Tiff> readG4Tiff(const std::string& path, std::string& reason, int page = 1,
                                  std::string* strip = nullptr);
@@ -46,7 +46,7 @@ std::optional<G4Tiff> decodeG4Tiff(const std::string& path, std::string& reason,
                                    std::vector<std::uint8_t>& rows, int page = 1);
 
 // The pages of one TIFF read as readG4Tiff reads them, with one handle kept from page to page
-// (see SelectTiffPage): pages in order cost one directory each.
+// (see selectTiffPage): pages in order cost one directory each.
 class G4TiffPages {
 public:
     explicit G4TiffPages(std::string path);

@@ -21,7 +21,7 @@ struct JpegErrors {
 
 // Sets up `errors` (nothing heard yet) and returns the manager to put in a libjpeg structure's
 // `err`.
-inline jpeg_error_mgr* QuietJpegErrors(JpegErrors& errors) {
+inline jpeg_error_mgr* quietJpegErrors(JpegErrors& errors) {
     jpeg_error_mgr* manager = jpeg_std_error(&errors.pub);
     errors.message[0] = '\0';
     errors.endedEarly = false;

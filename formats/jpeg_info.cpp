@@ -41,13 +41,13 @@ Resolution resolutionOf(const HeaderFields& fields) {
     if (fields.jfif && (fields.densityUnit == 1 || fields.densityUnit == 2) &&
         fields.xDensity > 0 && fields.yDensity > 0) {
         const double scale = fields.densityUnit == 2 ? 2.54 : 1.0;
-        return SaneResolution({fields.xDensity * scale, fields.yDensity * scale});
+        return saneResolution({fields.xDensity * scale, fields.yDensity * scale});
     }
     if (fields.exif.xResolution > 0.0 && fields.exif.yResolution > 0.0)
-        return SaneResolution({fields.exif.xResolution, fields.exif.yResolution});
+        return saneResolution({fields.exif.xResolution, fields.exif.yResolution});
     if (fields.jfif && fields.densityUnit == 0 && fields.xDensity > 0 && fields.yDensity > 0)
-        return AspectResolution(fields.xDensity, fields.yDensity);
-    return AspectResolution(fields.exif.xShape, fields.exif.yShape);
+        return aspectResolution(fields.xDensity, fields.yDensity);
+    return aspectResolution(fields.exif.xShape, fields.exif.yShape);
 }
 
 // Returns false with errors->message set when libjpeg refuses the header. With `keepExif`,
@@ -56,7 +56,7 @@ bool readHeaderFields(std::FILE* file, JpegErrors* errors, HeaderFields* out,
                       bool keepExif = false) {
     jpeg_decompress_struct cinfo;
     std::memset(&cinfo, 0, sizeof cinfo);
-    cinfo.err = QuietJpegErrors(*errors);
+    cinfo.err = quietJpegErrors(*errors);
     if (setjmp(errors->jump) != 0) {
         if (out->icc != nullptr) {
             std::free(out->icc);
@@ -177,8 +177,8 @@ std::optional<JpegInfo> readJpegInfo(const std::string& path, std::string& reaso
     }
     const auto width = static_cast<std::uint32_t>(fields.width);
     const auto height = static_cast<std::uint32_t>(fields.height);
-    if (!WithinPixelLimit(width, height)) {
-        reason = PixelLimitReason(width, height);
+    if (!withinPixelLimit(width, height)) {
+        reason = pixelLimitReason(width, height);
         return std::nullopt;
     }
     const auto size = static_cast<std::uint64_t>(status.st_size);

@@ -162,7 +162,7 @@ public:
         const std::uint64_t pixelBytes = static_cast<std::uint64_t>(info_.width) *
                                          static_cast<std::uint64_t>(info_.height) *
                                          static_cast<std::uint64_t>(bitsPerPixel()) / 8;
-        if (!CanInflateTo(info_.idatLength, pixelBytes))
+        if (!canInflateTo(info_.idatLength, pixelBytes))
             return fail("too little image data for its size");
         if (check_ && !check_->complete(reason_))
             return std::nullopt;
@@ -229,8 +229,8 @@ private:
             reason_ = "bad IHDR values";
             return false;
         }
-        if (!WithinPixelLimit(width, height)) {
-            reason_ = PixelLimitReason(width, height);
+        if (!withinPixelLimit(width, height)) {
+            reason_ = pixelLimitReason(width, height);
             return false;
         }
         info_.width = static_cast<int>(width);
@@ -243,7 +243,7 @@ private:
         if (data.size() != 9)
             return; // damaged
         const auto* p = reinterpret_cast<const unsigned char*>(data.data());
-        const Resolution resolution = PngPhysResolution(bigEndian32(p), bigEndian32(p + 4), p[8]);
+        const Resolution resolution = pngPhysResolution(bigEndian32(p), bigEndian32(p + 4), p[8]);
         info_.xDpi = resolution.xDpi;
         info_.yDpi = resolution.yDpi;
     }

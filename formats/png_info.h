@@ -16,7 +16,7 @@ struct PngInfo {
     std::string palette;      // PLTE entries, 3 bytes each
     std::string transparency; // tRNS data, empty when absent
     std::string iccProfile;   // iCCP profile matching the colours, else empty
-    double xDpi = 0.0;        // from pHYs (formats::PngPhysResolution), 0 when not given
+    double xDpi = 0.0;        // from pHYs (formats::pngPhysResolution), 0 when not given
     double yDpi = 0.0;
     std::uint64_t firstIdat = 0;  // file offset of the first IDAT chunk
     std::uint64_t idatLength = 0; // data bytes of all IDAT chunks together

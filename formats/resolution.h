@@ -22,7 +22,7 @@ inline constexpr double kMinDpi = 10.0;
 inline constexpr double kMaxDpi = 10000.0;
 
 // `resolution` when it lies within kMinDpi..kMaxDpi both ways; none otherwise.
-inline Resolution SaneResolution(const Resolution& resolution) {
+inline Resolution saneResolution(const Resolution& resolution) {
     const auto sane = [](double dpi) { return dpi >= kMinDpi && dpi <= kMaxDpi; };
     return sane(resolution.xDpi) && sane(resolution.yDpi) ? resolution : Resolution{};
 }
@@ -32,20 +32,20 @@ inline Resolution SaneResolution(const Resolution& resolution) {
 // the denser direction gets the usual 96 dpi and the other its share of that, so non-square
 // pixels keep their shape. None for square pixels (which say no more than none does), when
 // either is not positive, or when the shape is so extreme that the other direction falls
-// outside SaneResolution.
-inline Resolution AspectResolution(double x, double y) {
+// outside saneResolution.
+inline Resolution aspectResolution(double x, double y) {
     if (!(x > 0.0) || !(y > 0.0) || x == y)
         return {};
     const double denser = x > y ? x : y;
-    return SaneResolution({kDefaultDpi * x / denser, kDefaultDpi * y / denser});
+    return saneResolution({kDefaultDpi * x / denser, kDefaultDpi * y / denser});
 }
 
 // What a PNG's pHYs values say: with unit 1, dots per metre; with unit 0, only the shape of a
-// pixel (AspectResolution).
-inline Resolution PngPhysResolution(std::uint32_t x, std::uint32_t y, unsigned unit) {
+// pixel (aspectResolution).
+inline Resolution pngPhysResolution(std::uint32_t x, std::uint32_t y, unsigned unit) {
     if (unit == 1)
-        return SaneResolution({x * kMetresPerInch, y * kMetresPerInch});
-    return unit == 0 ? AspectResolution(x, y) : Resolution{};
+        return saneResolution({x * kMetresPerInch, y * kMetresPerInch});
+    return unit == 0 ? aspectResolution(x, y) : Resolution{};
 }
 
 } // namespace pw::formats

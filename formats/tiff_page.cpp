@@ -5,7 +5,7 @@
 
 namespace pw::formats {
 
-bool SelectTiffPage(TIFF* tiff, int& current, int page) {
+bool selectTiffPage(TIFF* tiff, int& current, int page) {
     if (tiff == nullptr || page < 1) {
         current = 0;
         return false;
@@ -44,7 +44,7 @@ bool decodesCleanly(const std::string& path, int page, int mode) {
     if (tiff == nullptr)
         return false;
     int current = 1;
-    bool clean = SelectTiffPage(tiff, current, page) && !TIFFIsTiled(tiff);
+    bool clean = selectTiffPage(tiff, current, page) && !TIFFIsTiled(tiff);
     if (clean && mode >= 0)
         clean = TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_CCITTRLE) == 1 &&
                 TIFFSetField(tiff, TIFFTAG_FAXMODE, mode) == 1;
@@ -61,7 +61,7 @@ bool decodesCleanly(const std::string& path, int page, int mode) {
 
 } // namespace
 
-void ChooseFaxDecoding(TIFF* tiff, const std::string& path, int page) {
+void chooseFaxDecoding(TIFF* tiff, const std::string& path, int page) {
     std::uint16_t compression = COMPRESSION_NONE;
     std::uint32_t options = 0;
     TIFFGetFieldDefaulted(tiff, TIFFTAG_COMPRESSION, &compression);

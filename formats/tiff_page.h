@@ -11,13 +11,13 @@ namespace pw::formats {
 // one; any other by TIFFSetDirectory, which in libtiff 4.5 reads every directory from the
 // first, so reaching each page of a file of thousands that way would take their square. The
 // current page is read again.
-bool SelectTiffPage(TIFF* tiff, int& current, int page);
+bool selectTiffPage(TIFF* tiff, int& current, int page);
 
 // Page `page` of the TIFF at `path`, the current page of `tiff`: fax data coded in one
 // dimension without end-of-line codes (compression 3 as some writers use it, or compression 2
 // with rows not aligned to bytes), which libtiff's decoder for its compression fails on, is
 // set to be read by libtiff's modified Huffman decoder, with the rows aligned to bytes or not,
 // whichever decodes the first strip without a complaint. Other pages are left as they are.
-void ChooseFaxDecoding(TIFF* tiff, const std::string& path, int page);
+void chooseFaxDecoding(TIFF* tiff, const std::string& path, int page);
 
 } // namespace pw::formats

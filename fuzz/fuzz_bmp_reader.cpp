@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!file.ok())
         return 0;
     std::string problem;
-    FIBITMAP* bitmap = pw::pictures::LoadBmp(file.path(), problem);
+    FIBITMAP* bitmap = pw::pictures::loadBmp(file.path(), problem);
     if (bitmap == nullptr)
         return 0;
     unsigned sum = 0;

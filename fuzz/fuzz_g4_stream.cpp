@@ -79,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint8_t* stream = data + 3;
     const std::size_t bytes = size - 3;
     std::vector<std::uint8_t> strict;
-    const std::string reason = pw::formats::CheckG4Stream(stream, bytes, width, height, &strict);
+    const std::string reason = pw::formats::checkG4Stream(stream, bytes, width, height, &strict);
 
     const pw::fuzz::MemoryFile file(nullptr, 0);
     if (!file.ok() || !writePage(file, width, height, stream, bytes, nullptr))
@@ -100,7 +100,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     std::vector<std::uint8_t> back;
     const std::string refusal =
-        pw::formats::CheckG4Stream(coded.data(), coded.size(), width, height, &back);
+        pw::formats::checkG4Stream(coded.data(), coded.size(), width, height, &back);
     if (!refusal.empty() || back != rows) {
         std::fprintf(stderr, "libtiff's own Group 4 is refused: %s\n", refusal.c_str());
         std::abort();

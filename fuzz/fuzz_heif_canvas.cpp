@@ -10,6 +10,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const pw::fuzz::MemoryFile file(data, size);
     if (!file.ok())
         return 0;
-    const auto canvas = pw::pictures::ReadHeifCanvas(file.path());
+    const auto canvas = pw::pictures::readHeifCanvas(file.path());
     return canvas && canvas->width == 0xFFFFFFFF && !canvas->covered ? 1 : 0;
 }

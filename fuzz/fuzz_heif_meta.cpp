@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const pw::fuzz::MemoryFile file(data, size);
     if (!file.ok())
         return 0;
-    const auto meta = pw::pictures::ReadHeifMeta(file.path());
+    const auto meta = pw::pictures::readHeifMeta(file.path());
     if (!meta)
         return 0;
     if (meta->box.size() > size || meta->offset > size - meta->box.size())
@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const auto& [item, transforms] : meta->transforms) {
         for (const auto& [width, height] : {std::pair{1, 1}, {7, 5}, {64, 48}}) {
             const pw::pictures::HeifRegion region =
-                pw::pictures::ShownRegion(width, height, transforms);
+                pw::pictures::shownRegion(width, height, transforms);
             if (region.left < 0 || region.top < 0 || region.width < 1 || region.height < 1 ||
                 region.left + region.width > width || region.top + region.height > height ||
                 region.orientation < 1 || region.orientation > 8)

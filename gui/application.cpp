@@ -95,7 +95,7 @@ bool Application::start() {
     QuitRequested = false;
     // The window's staging folder is its alone: a builder still working there is a stray of a
     // copy that ended without cleaning up. Conversions of other programs go on.
-    platform::EndProcessesOfExecutable(job::ConversionJob::ToolPath(), platform::stagingFolder());
+    platform::EndProcessesOfExecutable(job::ConversionJob::toolPath(), platform::stagingFolder());
     skin::skin::Attach();
     pump_.pumpOnce();
 
@@ -137,7 +137,7 @@ void Application::loadSettings() {
 
 void Application::openPaths(const std::vector<std::string>& paths) {
     if (front_ && fileList_ && !paths.empty())
-        app::AddOpenedPaths(paths, *fileList_, *front_, pump_);
+        app::addOpenedPaths(paths, *fileList_, *front_, pump_);
 }
 
 void Application::bringToFront() {

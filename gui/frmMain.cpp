@@ -343,8 +343,8 @@ void frmMain::Form_Load() {
     update();
     Timer1->start();
 
-    platform::RemoveFolderTree(platform::stagingFolder());
-    platform::RemoveFolderTree(platform::scratchFolder());
+    platform::removeFolderTree(platform::stagingFolder());
+    platform::removeFolderTree(platform::scratchFolder());
 }
 
 void frmMain::Timer1_Timer() {
@@ -358,7 +358,7 @@ void frmMain::Timer1_Timer() {
         move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
     }
     pump_.pumpOnce();
-    platform::RemoveFolderTree(platform::stagingFolder());
+    platform::removeFolderTree(platform::stagingFolder());
 }
 
 void frmMain::paintEvent(QPaintEvent* event) {

@@ -26,7 +26,7 @@ TextGroup::TextGroup(QWidget* parent) : QGroupBox(QStringLiteral("Searchable tex
     cmbLanguage->setEditable(true);
     cmbLanguage->setToolTip(QStringLiteral("The text's language; several joined by +, e.g. "
                                            "deu+eng"));
-    for (const std::string& language : ocr::InstalledOcrLanguages())
+    for (const std::string& language : ocr::installedOcrLanguages())
         cmbLanguage->addItem(QString::fromStdString(language));
     const int english = cmbLanguage->findText(QString::fromUtf8(kDefaultLanguage));
     if (english >= 0)
@@ -48,7 +48,7 @@ TextGroup::TextGroup(QWidget* parent) : QGroupBox(QStringLiteral("Searchable tex
         chkOcr->setEnabled(false);
         cmbLanguage->setEnabled(false);
     }
-    chkAutoRotate->setEnabled(ocr::OrientationDataInstalled());
+    chkAutoRotate->setEnabled(ocr::orientationDataInstalled());
     connect(chkOcr, &QCheckBox::toggled, this, [this] {
         showReason();
         emit changed();
@@ -83,14 +83,14 @@ void TextGroup::showReason() {
                                   "language data is installed (package tesseract-ocr-eng).");
     else if (chkOcr->isChecked()) {
         const std::string problem =
-            ocr::OcrLanguageProblem(cmbLanguage->currentText().trimmed().toStdString());
+            ocr::ocrLanguageProblem(cmbLanguage->currentText().trimmed().toStdString());
         if (!problem.empty())
             reasons
                 << QStringLiteral("No text can be read: %1.").arg(QString::fromStdString(problem));
     }
     if (!chkAutoRotate->isEnabled())
         reasons << QStringLiteral("Pages cannot be turned upright: %1.")
-                       .arg(QString::fromStdString(ocr::OrientationDataProblem()));
+                       .arg(QString::fromStdString(ocr::orientationDataProblem()));
     lblReason->setText(reasons.join(QLatin1Char('\n')));
     lblReason->setVisible(!reasons.isEmpty());
 }

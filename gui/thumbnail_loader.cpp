@@ -109,7 +109,7 @@ Thumbnail makeThumbnail(const std::string& workingPath, int edge, pictures::Stop
     const std::string narrow = platform::toNarrow(workingPath);
     if (platform::isDeviceOrPipe(narrow)) // reading it could block a worker for ever
         return {QImage(), QStringLiteral("not a picture (a pipe or device, not a file)")};
-    const bool jpeg = pictures::HasJpegSignature(narrow);
+    const bool jpeg = pictures::hasJpegSignature(narrow);
     // The JPEGs that go into the PDF as they are: the fast way, turned as the builder turns
     // them.
     std::string unused;
@@ -120,13 +120,13 @@ Thumbnail makeThumbnail(const std::string& workingPath, int edge, pictures::Stop
                 return {shownAs(image, info->orientation), QString()};
         }
     }
-    staging::InitialiseFreeImage();
+    staging::initialiseFreeImage();
     const pictures::DecoderMessages heard;
     std::string problem;
-    const std::string extension = lowerCase(platform::PathPart(workingPath, 0));
-    FIBITMAP* bitmap = staging::LoadPicture(narrow, extension, problem, stop);
+    const std::string extension = lowerCase(platform::pathPart(workingPath, 0));
+    FIBITMAP* bitmap = staging::loadPicture(narrow, extension, problem, stop);
     if (bitmap == nullptr)
-        return {QImage(), QString::fromStdString(pictures::RefusalReason(narrow, problem, heard))};
+        return {QImage(), QString::fromStdString(pictures::refusalReason(narrow, problem, heard))};
     QImage image = smallImage(bitmap, edge);
     FreeImage_Unload(bitmap);
     if (image.isNull())
@@ -138,7 +138,7 @@ Thumbnail makeThumbnail(const std::string& workingPath, int edge, pictures::Stop
 
 ThumbnailLoader::ThumbnailLoader(int edge, qsizetype cacheBytes, QObject* parent)
     : QObject(parent), edge_(std::max(edge, 1)), cache_(cacheBytes) {
-    staging::InitialiseFreeImage(); // on this thread, before the workers decode
+    staging::initialiseFreeImage(); // on this thread, before the workers decode
     pool_.setMaxThreadCount(std::clamp(QThread::idealThreadCount(), 1, 4));
 }
 

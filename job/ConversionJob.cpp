@@ -41,7 +41,7 @@ constexpr int kLookaheadPerWorker = 2;
 void makeFolderChain(const std::string& folder) {
     if (folder.empty() || platform::isDirectory(folder))
         return;
-    const std::string parent = platform::PathPart(folder, 3);
+    const std::string parent = platform::pathPart(folder, 3);
     if (!parent.empty() && parent != folder)
         makeFolderChain(parent);
     platform::makeFolder(folder);
@@ -65,13 +65,13 @@ ConversionJob::ConversionJob(JobRequest request, JobEvents& events)
     }
 }
 
-std::string ConversionJob::ToolPath() {
+std::string ConversionJob::toolPath() {
     return platform::joinPath(platform::joinPath(platform::programFilesFolder(), "data"),
                               kToolImage);
 }
 
-std::string ConversionJob::ToolCommandLine() const {
-    const std::string tool = ToolPath();
+std::string ConversionJob::toolCommandLine() const {
+    const std::string tool = toolPath();
     const std::string program =
         tool.find(' ') != std::string::npos ? platform::quoteArgument(tool) : tool;
     // The passwords themselves go to the builder's standard input.
@@ -80,7 +80,7 @@ std::string ConversionJob::ToolCommandLine() const {
     return program + " /NOASK" + encrypt + " " + platform::quoteArgument(stagingFolder_);
 }
 
-std::string ConversionJob::StagedStem(int index) const {
+std::string ConversionJob::stagedStem(int index) const {
     char number[16];
     std::snprintf(number, sizeof number, "%05d", index);
     return platform::joinPath(stagingFolder_, number);
@@ -102,7 +102,7 @@ bool ConversionJob::createFolders() {
 }
 
 bool ConversionJob::prepareStaging() {
-    RemoveLeftoverJobFolders(ToolPath());
+    removeLeftoverJobFolders(toolPath());
     if (request_.staging == JobRequest::Staging::OwnFolder) {
         if (!jobFolder_.create(platform::jobsFolder()))
             return false;
@@ -119,7 +119,7 @@ void ConversionJob::run() {
     // earlier run. A folder of its own has none.
     stagingFolder_ = shared ? platform::stagingFolder() : platform::jobsFolder();
     if (shared)
-        platform::EndProcessesOfExecutable(ToolPath(), stagingFolder_);
+        platform::EndProcessesOfExecutable(toolPath(), stagingFolder_);
 
     staging_.assign(static_cast<std::size_t>(count_), staging::PictureStaging());
     missing_.assign(static_cast<std::size_t>(count_), false);
@@ -144,7 +144,7 @@ void ConversionJob::run() {
     // A stopped job says how far it got, not that it got through.
     const double reached = cancelled_ ? reached_ : count_;
     events_.progress(JobStage::Removing, reached, count_);
-    platform::RemoveFolderTree(stagingFolder_);
+    platform::removeFolderTree(stagingFolder_);
     jobFolder_.release();
     events_.progress(JobStage::Done, reached, count_);
     finish(cancelled_ ? JobResult::Outcome::Cancelled : JobResult::Outcome::Finished);
@@ -161,7 +161,7 @@ void ConversionJob::finish(JobResult::Outcome outcome) {
     // The folder that holds the results when none could go where the user asked.
     const bool allElsewhere = !trouble_.placed.empty() && placedHere_ == 0;
     result.resultsFolder =
-        allElsewhere ? platform::PathPart(trouble_.placed.front(), 3) : request_.outputFolder;
+        allElsewhere ? platform::pathPart(trouble_.placed.front(), 3) : request_.outputFolder;
     result.written = written_;
     if (!sidecar_.close(written_))
         notices_.push_back(sidecar_.problem());
@@ -171,16 +171,16 @@ void ConversionJob::finish(JobResult::Outcome outcome) {
         for (std::size_t i = 0; i < converted.size() && i < missing_.size(); ++i)
             if (missing_[i])
                 converted[i].textProblems.clear();
-        result.unreadText = ocr::UnreadTextLines(request_.pictures, converted);
+        result.unreadText = ocr::unreadTextLines(request_.pictures, converted);
         for (std::size_t i = 0; i < missing_.size(); ++i) {
             staging::PictureStaging staging = staging_[i];
             if (missing_[i])
                 staging.pages = 0; // no result holds any of its pages
-            const std::string entry = MissingEntry(request_.pictures[i], staging);
+            const std::string entry = missingEntry(request_.pictures[i], staging);
             if (entry.empty())
                 continue;
             result.missing.push_back(entry);
-            result.missingReasons.push_back(MissingReasonLine(request_.pictures[i], staging));
+            result.missingReasons.push_back(missingReasonLine(request_.pictures[i], staging));
             events_.pictureMissing(static_cast<int>(i), result.missingReasons.back());
         }
     }
@@ -188,7 +188,7 @@ void ConversionJob::finish(JobResult::Outcome outcome) {
     result.notices = runnerNotices_.notices;
     if (!trouble_.reason.empty())
         result.notices.push_back(
-            {PlacementTroubleText(trouble_), platform::kProgramTitle, platform::Icon::Exclamation});
+            {placementTroubleText(trouble_), platform::kProgramTitle, platform::Icon::Exclamation});
     for (const std::string& text : notices_)
         result.notices.push_back({text, platform::kProgramTitle, platform::Icon::Exclamation});
     if (laidOnWhite_ > 0) {
@@ -206,11 +206,11 @@ void ConversionJob::choosePdfNames() {
         return platform::pathExists(platform::joinPath(request_.outputFolder, name));
     };
     const bool keep = request_.overwrite != OverwritePolicy::Overwrite;
-    pdfNames_ = AssignPdfNames(request_.pictures, keep, exists);
+    pdfNames_ = assignPdfNames(request_.pictures, keep, exists);
     jobNames_.clear();
     jobNames_.insert(pdfNames_.begin(), pdfNames_.end());
     for (const std::string& path : request_.pictures)
-        jobNames_.insert(OwnPdfName(path));
+        jobNames_.insert(ownPdfName(path));
 }
 
 void ConversionJob::stageAll() {
@@ -220,23 +220,23 @@ void ConversionJob::stageAll() {
     const std::string ahead = platform::joinPath(stagingFolder_, kStagedAheadFolder);
     if (perPicture)
         platform::makeFolder(ahead);
-    staging::InitialiseFreeImage();
+    staging::initialiseFreeImage();
     if (!request_.textSidecar.empty() && !request_.options.ocrLanguages.empty())
         sidecar_.open(request_.textSidecar, request_.pictures);
     const int workers = StagingPool<staging::PictureStaging>::defaultWorkers();
     // Leaving early, the pool lets the pictures being staged finish and starts no more.
     StagingPool<staging::PictureStaging> pool(
         count_, workers, kLookaheadPerWorker * workers, [&](int i) {
-            const std::string stem = StagedStem(i);
+            const std::string stem = stagedStem(i);
             const auto at = static_cast<std::size_t>(i);
             const pictures::StopFlag stop(cancelled_);
-            staging::PictureStaging staged = staging::StagePicturePages(
+            staging::PictureStaging staged = staging::stagePicturePages(
                 request_.pictures[at],
-                perPicture ? platform::joinPath(ahead, platform::PathPart(stem, 1)) : stem,
+                perPicture ? platform::joinPath(ahead, platform::pathPart(stem, 1)) : stem,
                 request_.options, stop, request_.encryption.inputPassword);
             const int turn = at < request_.rotations.size() ? request_.rotations[at] : 0;
             if (!staged.pdf) // a PDF's pages are not read again
-                ocr::RecognisePages(staged, jobfiles::quarterTurn(turn), request_.options, stop);
+                ocr::recognisePages(staged, jobfiles::quarterTurn(turn), request_.options, stop);
             return staged;
         });
     for (int i = 0; i < count_ && !cancelled_; ++i) {
@@ -260,7 +260,7 @@ void ConversionJob::bringIntoPlace(staging::PictureStaging& staging) {
     if (staging.firstFile.empty())
         return;
     const std::string first =
-        platform::joinPath(stagingFolder_, platform::PathPart(staging.firstFile, 1));
+        platform::joinPath(stagingFolder_, platform::pathPart(staging.firstFile, 1));
     if (staging.pdf) {
         if (!platform::renameFile(staging.firstFile, first))
             platform::removeFile(staging.firstFile);
@@ -268,8 +268,8 @@ void ConversionJob::bringIntoPlace(staging::PictureStaging& staging) {
         return;
     }
     for (int page = 1; page <= staging.pageCount; ++page) {
-        const std::vector<std::string> to = staging::StagedPageFiles(first, page);
-        const std::vector<std::string> from = staging::StagedPageFiles(staging.firstFile, page);
+        const std::vector<std::string> to = staging::stagedPageFiles(first, page);
+        const std::vector<std::string> from = staging::stagedPageFiles(staging.firstFile, page);
         for (std::size_t i = 0; i < from.size(); ++i) {
             if (platform::fileExists(from[i]) && !platform::renameFile(from[i], to[i]))
                 platform::removeFile(
@@ -289,7 +289,7 @@ void ConversionJob::runPerPicture(int index) {
         writePageOptions();
         writePageTurns(index);
         writePictureTitles(index);
-        objShell_.setCommandLine(ToolCommandLine());
+        objShell_.setCommandLine(toolCommandLine());
         objShell_.setWorkingFolder(stagingFolder_);
         builderEnded_ = false;
         const std::string outputs = objShell_.ExecuteCommand();
@@ -302,20 +302,20 @@ void ConversionJob::runPerPicture(int index) {
             builderUnavailable_ = true; // the runner has said why; once is enough
         } else if (platform::fileExists(result)) {
             noteSkippedPages(outputs);
-            laidOnWhite_ += LaidOnWhiteCount(outputs);
+            laidOnWhite_ += laidOnWhiteCount(outputs);
             const std::string& name = pdfNames_[at];
             // A name another job took meanwhile passes to the next free one.
             const NameAt nameAt = [&](long number) {
                 if (number == 0)
                     return name;
-                const std::string numbered = NumberedPdfName(path, number);
+                const std::string numbered = numberedPdfName(path, number);
                 return jobNames_.count(numbered) != 0 ? std::string() : numbered;
             };
             const std::string& folder = request_.outputFolder;
             std::string target;
             if (request_.overwrite != OverwritePolicy::Overwrite)
-                target = PlaceUnderFreeName(result, folder, nameAt, LONG_MAX, reason);
-            else if (PlaceFile(result, platform::joinPath(folder, name), reason))
+                target = placeUnderFreeName(result, folder, nameAt, LONG_MAX, reason);
+            else if (placeFile(result, platform::joinPath(folder, name), reason))
                 target = platform::joinPath(folder, name);
             if (!target.empty()) {
                 ++placedHere_;
@@ -326,7 +326,7 @@ void ConversionJob::runPerPicture(int index) {
         } else {
             // No failure when the builder skipped the picture as unusable: its line says why.
             noteSkippedPages(outputs);
-            noteNoResult(at, BuilderFailureReason(outputs, objShell_.Ended()));
+            noteNoResult(at, builderFailureReason(outputs, objShell_.Ended()));
         }
     }
     // A builder missing from the start is said once by the runner; one that goes missing
@@ -334,7 +334,7 @@ void ConversionJob::runPerPicture(int index) {
     if (staging_[at].pages > 0 && builderUnavailable_ && builderRan_)
         noteNoResult(at, "the PDF builder could not be started");
     if (!staging_[at].firstFile.empty()) {
-        staging::RemoveStagedPages(staging_[at].firstFile, staging_[at].pageCount);
+        staging::removeStagedPages(staging_[at].firstFile, staging_[at].pageCount);
     }
     platform::removeFile(stagingFile(kToolResult));
     platform::removeFile(stagingFile(kToolByProduct));
@@ -350,9 +350,9 @@ std::string ConversionJob::placeElsewhere(const std::string& source, const std::
         std::string ignored;
         const std::string target =
             fileName.empty()
-                ? PlaceUnderFreeName(source, fallback, NumberedNames(request_.resultName),
+                ? placeUnderFreeName(source, fallback, numberedNames(request_.resultName),
                                      kMaxResultNumber, ignored)
-                : PlaceUnderFreeName(source, fallback, NumberedNames(fileName), LONG_MAX, ignored);
+                : placeUnderFreeName(source, fallback, numberedNames(fileName), LONG_MAX, ignored);
         if (!target.empty()) {
             trouble_.placed.push_back(target);
             noteWritten(target);
@@ -375,7 +375,7 @@ void ConversionJob::noteNoResult(std::size_t index, const std::string& reason) {
 }
 
 void ConversionJob::noteBuilderFailure(const std::string& outputs) {
-    const std::string text = BuilderFailureText(outputs, objDOS_.Ended());
+    const std::string text = builderFailureText(outputs, objDOS_.Ended());
     if (!text.empty() && std::find(notices_.begin(), notices_.end(), text) == notices_.end())
         notices_.push_back(text);
 }
@@ -388,26 +388,26 @@ void ConversionJob::runOnePdf() {
     writePictureTitles();
     builderEnded_ = false;
     objDOS_.setWorkingFolder(stagingFolder_);
-    const std::string outputs = objDOS_.ExecuteCommand(ToolCommandLine());
+    const std::string outputs = objDOS_.ExecuteCommand(toolCommandLine());
     // A builder that did not start (the runner has said so), failed on its own, was stopped
     // or wrote a result that could not be placed is no fault of the pictures.
     if (!builderEnded_ || cancelled_)
         return;
     if (!onePdfPlaced_ &&
-        (!trouble_.reason.empty() || !BuilderFailureText(outputs, objDOS_.Ended()).empty())) {
+        (!trouble_.reason.empty() || !builderFailureText(outputs, objDOS_.Ended()).empty())) {
         noteBuilderFailure(outputs);
         return;
     }
     noteSkippedPages(objDOS_.Outputs());
-    laidOnWhite_ += LaidOnWhiteCount(objDOS_.Outputs());
+    laidOnWhite_ += laidOnWhiteCount(objDOS_.Outputs());
 }
 
 void ConversionJob::noteSkippedPages(const std::string& outputs) {
-    for (const SkippedPage& skipped : SkippedPages(outputs)) {
+    for (const SkippedPage& skipped : skippedPages(outputs)) {
         if (skipped.index < 0 || static_cast<std::size_t>(skipped.index) >= missing_.size())
             continue;
         const auto at = static_cast<std::size_t>(skipped.index);
-        NotePageSkipped(staging_[at], skipped.page, skipped.reason);
+        notePageSkipped(staging_[at], skipped.page, skipped.reason);
         if (staging_[at].pages == 0)
             missing_[at] = true;
     }
@@ -415,7 +415,7 @@ void ConversionJob::noteSkippedPages(const std::string& outputs) {
 
 void ConversionJob::writeDocumentProperties() {
     DocumentProperties properties = request_.properties;
-    properties.creationDate = DocumentDate(properties.creationDate);
+    properties.creationDate = documentDate(properties.creationDate);
     // The builder falls back to its own defaults when the file is missing.
     jobfiles::writeDocInfo(stagingFolder_, properties);
 }
@@ -459,8 +459,8 @@ void ConversionJob::writePictureTitles(int only) {
             i < request_.displayPaths.size() && !request_.displayPaths[i].empty()
                 ? request_.displayPaths[i]
                 : request_.pictures[i];
-        const std::string base = platform::FileBaseName(shown);
-        titles[i] = base.empty() ? platform::PathPart(shown, 1) : base;
+        const std::string base = platform::fileBaseName(shown);
+        titles[i] = base.empty() ? platform::pathPart(shown, 1) : base;
     }
     // Without the file the PDF has no bookmarks: said once.
     std::string error;
@@ -473,7 +473,7 @@ void ConversionJob::writePictureTitles(int only) {
 }
 
 void ConversionJob::builderOutput(const std::string& chunk) {
-    report(JobStage::Creating, ReportedIndex(chunk));
+    report(JobStage::Creating, reportedIndex(chunk));
 }
 
 void ConversionJob::builderEnded() {
@@ -492,10 +492,10 @@ void ConversionJob::placeOnePdf(const std::string& source) {
     std::string reason;
     std::string target = platform::joinPath(folder, request_.resultName);
     if (request_.replaceResult) {
-        if (!PlaceFile(source, target, reason))
+        if (!placeFile(source, target, reason))
             target.clear();
     } else {
-        target = PlaceUnderFreeName(source, folder, NumberedNames(request_.resultName),
+        target = placeUnderFreeName(source, folder, numberedNames(request_.resultName),
                                     kMaxResultNumber, reason);
     }
     onePdfPlaced_ = !target.empty();

@@ -32,8 +32,8 @@ public:
     // it started, places nothing more, removes its staged files and finishes as Cancelled.
     void cancel() {
         cancelled_.store(true);
-        objDOS_.Interrupt();
-        objShell_.Interrupt();
+        objDOS_.interrupt();
+        objShell_.interrupt();
     }
     bool cancelled() const { return cancelled_.load(); }
 
@@ -44,11 +44,11 @@ public:
     const std::string& stagingFolder() const { return stagingFolder_; }
     // The builder's command line: <application folder>/data/pdf.exe /NOASK <staging folder>, with
     // /ENCRYPT before the folder when the PDF is to be encrypted.
-    std::string ToolCommandLine() const;
+    std::string toolCommandLine() const;
     // This installation's builder, data/pdf.exe beside the program.
-    static std::string ToolPath();
+    static std::string toolPath();
     // The staged file of picture i without its extension: <staging>/00012.
-    std::string StagedStem(int index) const;
+    std::string stagedStem(int index) const;
 
 private:
     static_assert(std::atomic<bool>::is_always_lock_free, "cancel() is called from signals");

@@ -20,7 +20,7 @@ int number(const std::string& text, std::size_t at, std::size_t length) {
 
 } // namespace
 
-std::string DocumentDate(const std::string& windowText) {
+std::string documentDate(const std::string& windowText) {
     const std::string suffix = kFixedSuffix;
     if (windowText.size() != 2 + kDigits + suffix.size() || windowText.rfind("D:", 0) != 0 ||
         windowText.compare(2 + kDigits, suffix.size(), suffix) != 0)

@@ -8,6 +8,6 @@ namespace pw::job {
 // YYYYMMDDHHmmSS + "-06'00" (a suffix that once stood whatever the time zone) would put the
 // time six hours off anywhere but UTC-6, so such a text gets the local offset of that moment
 // instead. Any other text (one with an offset of the user's choice) is kept as it is.
-std::string DocumentDate(const std::string& windowText);
+std::string documentDate(const std::string& windowText);
 
 } // namespace pw::job

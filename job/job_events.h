@@ -39,12 +39,12 @@ struct JobResult {
     // could go where the user asked.
     std::string resultsFolder;
     std::vector<std::string> written; // PDFs placed, in order
-    // Pictures in no PDF, or some of whose pages are in none: as MissingEntry gives them, and
-    // as MissingReasonLine gives them (with the reason).
+    // Pictures in no PDF, or some of whose pages are in none: as missingEntry gives them, and
+    // as missingReasonLine gives them (with the reason).
     std::vector<std::string> missing;
     std::vector<std::string> missingReasons;
     // Pages in a PDF whose text was to be read and could not be, each as
-    // ocr::UnreadTextLines gives it.
+    // ocr::unreadTextLines gives it.
     std::vector<std::string> unreadText;
     std::vector<JobNotice> notices;
 };

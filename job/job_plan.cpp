@@ -135,12 +135,12 @@ std::optional<Refusal> refusedOptions(const JobRequest& request, const OptionsGi
     if (std::optional<Refusal> refusal = refusedRoom(options.page))
         return refusal;
     if (given.ocr || !options.ocrLanguages.empty()) {
-        const std::string problem = ocr::OcrLanguageProblem(options.ocrLanguages);
+        const std::string problem = ocr::ocrLanguageProblem(options.ocrLanguages);
         if (!problem.empty())
             return Refusal{Refusal::Code::Unavailable, problem};
     }
     if (options.autoRotate) {
-        const std::string problem = ocr::OrientationDataProblem();
+        const std::string problem = ocr::orientationDataProblem();
         if (!problem.empty())
             return Refusal{Refusal::Code::Unavailable, problem};
     }
@@ -156,7 +156,7 @@ std::optional<Refusal> planJob(JobRequest& request, const OptionsGiven& given) {
         folder.pop_back();
     request.rotations.resize(request.pictures.size(), 0);
     request.displayPaths.resize(request.pictures.size());
-    request.options.ocrLanguages = ocr::InstalledSpelling(request.options.ocrLanguages);
+    request.options.ocrLanguages = ocr::installedSpelling(request.options.ocrLanguages);
     return refusedOptions(request, given);
 }
 

@@ -8,7 +8,7 @@
 
 namespace pw::job {
 
-void RemoveLeftoverJobFolders(const std::string& toolPath) {
+void removeLeftoverJobFolders(const std::string& toolPath) {
     const std::string jobs = platform::jobsFolder();
     if (!platform::isDirectory(jobs))
         return;
@@ -27,7 +27,7 @@ void RemoveLeftoverJobFolders(const std::string& toolPath) {
         if (!leftover.claimLeftover(folder))
             continue;
         platform::EndProcessesOfExecutable(toolPath, folder);
-        platform::RemoveFolderTree(folder);
+        platform::removeFolderTree(folder);
     }
 }
 

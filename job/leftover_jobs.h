@@ -8,6 +8,6 @@ namespace pw::job {
 // Removes every job folder whose job is gone (platform::JobFolder::claimLeftover), ending first the
 // runs of the builder at toolPath that still work in it. Folders of running jobs, and their
 // builders, are left alone; so is anything when the jobs folder is no real folder.
-void RemoveLeftoverJobFolders(const std::string& toolPath);
+void removeLeftoverJobFolders(const std::string& toolPath);
 
 } // namespace pw::job

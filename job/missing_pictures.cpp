@@ -4,7 +4,7 @@
 
 namespace pw::job {
 
-std::string MissingPicturesText(const std::vector<std::string>& paths) {
+std::string missingPicturesText(const std::vector<std::string>& paths) {
     constexpr std::size_t kListed = 10;
     std::string text = paths.size() == 1
                            ? "This picture could not be converted and is missing from the result:"
@@ -17,7 +17,7 @@ std::string MissingPicturesText(const std::vector<std::string>& paths) {
     return text;
 }
 
-void NotePageSkipped(staging::PictureStaging& staging, int page, const std::string& reason) {
+void notePageSkipped(staging::PictureStaging& staging, int page, const std::string& reason) {
     if (staging.pages <= 0)
         return;
     if (staging.pdf)
@@ -45,7 +45,7 @@ std::string damagedPagesText(const staging::PictureStaging& staging) {
 
 } // namespace
 
-std::string MissingEntry(const std::string& path, const staging::PictureStaging& staging) {
+std::string missingEntry(const std::string& path, const staging::PictureStaging& staging) {
     if (staging.pages <= 0)
         return path;
     if (staging.damagedPages.empty())
@@ -53,7 +53,7 @@ std::string MissingEntry(const std::string& path, const staging::PictureStaging&
     return path + " (" + damagedPagesText(staging) + ")";
 }
 
-std::string MissingReasonLine(const std::string& path, const staging::PictureStaging& staging) {
+std::string missingReasonLine(const std::string& path, const staging::PictureStaging& staging) {
     if (staging.pages <= 0)
         return path + ": " + (staging.problem.empty() ? "could not be converted" : staging.problem);
     if (staging.damagedPages.empty())

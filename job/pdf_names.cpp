@@ -9,13 +9,13 @@ namespace pw::job {
 namespace {
 
 std::string baseOf(const std::string& picturePath) {
-    std::string base = platform::FileBaseName(picturePath);
-    return base.empty() ? platform::PathPart(picturePath, 1) : base;
+    std::string base = platform::fileBaseName(picturePath);
+    return base.empty() ? platform::pathPart(picturePath, 1) : base;
 }
 
 } // namespace
 
-std::string FirstFreeNumberedPdf(const std::string& base, long last,
+std::string firstFreeNumberedPdf(const std::string& base, long last,
                                  const std::function<bool(const std::string&)>& taken) {
     for (long k = 1; k <= last; ++k) {
         std::string name = base + std::to_string(k) + ".pdf";
@@ -25,27 +25,27 @@ std::string FirstFreeNumberedPdf(const std::string& base, long last,
     return std::string();
 }
 
-std::string OwnPdfName(const std::string& picturePath) {
+std::string ownPdfName(const std::string& picturePath) {
     return baseOf(picturePath) + ".pdf";
 }
 
-std::string NumberedPdfName(const std::string& picturePath, long number) {
+std::string numberedPdfName(const std::string& picturePath, long number) {
     return baseOf(picturePath) + std::to_string(number) + ".pdf";
 }
 
-std::vector<std::string> AssignPdfNames(const std::vector<std::string>& picturePaths,
+std::vector<std::string> assignPdfNames(const std::vector<std::string>& picturePaths,
                                         bool keepExisting,
                                         const std::function<bool(const std::string&)>& exists) {
     std::set<std::string> own;
     for (const std::string& path : picturePaths)
-        own.insert(OwnPdfName(path));
+        own.insert(ownPdfName(path));
     std::set<std::string> taken;
     std::vector<std::string> names;
     names.reserve(picturePaths.size());
     for (const std::string& path : picturePaths) {
-        std::string name = OwnPdfName(path);
+        std::string name = ownPdfName(path);
         if (taken.count(name) != 0 || (keepExisting && exists(name)))
-            name = FirstFreeNumberedPdf(baseOf(path), LONG_MAX, [&](const std::string& n) {
+            name = firstFreeNumberedPdf(baseOf(path), LONG_MAX, [&](const std::string& n) {
                 return taken.count(n) != 0 || own.count(n) != 0 || exists(n);
             });
         taken.insert(name);
@@ -54,12 +54,12 @@ std::vector<std::string> AssignPdfNames(const std::vector<std::string>& pictureP
     return names;
 }
 
-int CountReplacedNames(const std::vector<std::string>& picturePaths,
+int countReplacedNames(const std::vector<std::string>& picturePaths,
                        const std::function<bool(const std::string&)>& exists) {
-    const std::vector<std::string> names = AssignPdfNames(picturePaths, false, exists);
+    const std::vector<std::string> names = assignPdfNames(picturePaths, false, exists);
     int count = 0;
     for (std::size_t i = 0; i < names.size(); ++i) {
-        if (names[i] == OwnPdfName(picturePaths[i]) && exists(names[i]))
+        if (names[i] == ownPdfName(picturePaths[i]) && exists(names[i]))
             ++count;
     }
     return count;

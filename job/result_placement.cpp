@@ -9,7 +9,7 @@
 
 namespace pw::job {
 
-bool PlaceFile(const std::string& source, const std::string& target, std::string& reason) {
+bool placeFile(const std::string& source, const std::string& target, std::string& reason) {
     errno = 0;
     if (platform::renameFile(source, target))
         return true;
@@ -23,7 +23,7 @@ bool PlaceFile(const std::string& source, const std::string& target, std::string
     return false;
 }
 
-NameAt NumberedNames(const std::string& fileName) {
+NameAt numberedNames(const std::string& fileName) {
     const auto dot = fileName.rfind('.');
     const std::string base = dot == std::string::npos ? fileName : fileName.substr(0, dot);
     const std::string extension = dot == std::string::npos ? "" : fileName.substr(dot);
@@ -32,7 +32,7 @@ NameAt NumberedNames(const std::string& fileName) {
     };
 }
 
-std::string PlaceUnderFreeName(const std::string& source, const std::string& folder,
+std::string placeUnderFreeName(const std::string& source, const std::string& folder,
                                const NameAt& nameAt, long last, std::string& reason) {
     // Across file systems the result is copied beside the target once; the copy then takes
     // a free name the same way.
@@ -73,7 +73,7 @@ std::string PlaceUnderFreeName(const std::string& source, const std::string& fol
     return "";
 }
 
-std::string PlacementTroubleText(const PlacementTrouble& trouble) {
+std::string placementTroubleText(const PlacementTrouble& trouble) {
     const std::size_t count = trouble.placed.size() + static_cast<std::size_t>(trouble.lost);
     std::string text = count == 1 ? "The PDF could not be saved in "
                                   : std::to_string(count) + " PDFs could not be saved in ";
@@ -130,7 +130,7 @@ std::string writeFailure(const std::string& outputs) {
 
 } // namespace
 
-std::string BuilderFailureText(const std::string& outputs, const platform::ChildEnd& end) {
+std::string builderFailureText(const std::string& outputs, const platform::ChildEnd& end) {
     switch (builderEnd(outputs, end)) {
     case BuilderEnd::Finished:
     case BuilderEnd::NothingUsable:
@@ -143,7 +143,7 @@ std::string BuilderFailureText(const std::string& outputs, const platform::Child
     return "The PDF builder stopped before it finished.";
 }
 
-std::string BuilderFailureReason(const std::string& outputs, const platform::ChildEnd& end) {
+std::string builderFailureReason(const std::string& outputs, const platform::ChildEnd& end) {
     switch (builderEnd(outputs, end)) {
     case BuilderEnd::Finished:
     case BuilderEnd::NothingUsable:

@@ -40,7 +40,7 @@ bool endsWithStagedExtension(const std::string& word) {
 
 } // namespace
 
-double LeadingNumber(const std::string& text) {
+double leadingNumber(const std::string& text) {
     // Val ignores blanks anywhere in the number, not only in front of it.
     std::string compact;
     for (char c : text) {
@@ -67,16 +67,16 @@ double LeadingNumber(const std::string& text) {
     return sign * value;
 }
 
-double ReportedIndex(const std::string& chunk) {
+double reportedIndex(const std::string& chunk) {
     const std::vector<std::string> words = splitAtSpaces(chunk);
     for (auto word = words.rbegin(); word != words.rend(); ++word) {
         if (endsWithStagedExtension(*word))
-            return LeadingNumber(word->substr(0, word->size() - 4));
+            return leadingNumber(word->substr(0, word->size() - 4));
     }
     return 0.0;
 }
 
-std::vector<SkippedPage> SkippedPages(const std::string& outputs) {
+std::vector<SkippedPage> skippedPages(const std::string& outputs) {
     // "00003.jpg: why" or "00003_0002.jpg: why".
     const auto digitsAt = [](const std::string& text, std::string::size_type from) {
         while (from < text.size() && isDigit(text[from]))
@@ -104,21 +104,21 @@ std::vector<SkippedPage> SkippedPages(const std::string& outputs) {
     return pages;
 }
 
-std::vector<int> SkippedIndices(const std::string& outputs) {
+std::vector<int> skippedIndices(const std::string& outputs) {
     std::vector<int> indices;
-    for (const SkippedPage& skipped : SkippedPages(outputs))
+    for (const SkippedPage& skipped : skippedPages(outputs))
         indices.push_back(skipped.index);
     return indices;
 }
 
-long long LaidOnWhiteCount(const std::string& outputs) {
+long long laidOnWhiteCount(const std::string& outputs) {
     long long count = 0;
     for (const std::string& rest : jobfiles::linesAfter(outputs, jobfiles::kLaidOnWhiteLead))
-        count += static_cast<long long>(LeadingNumber(rest.substr(0, 12)));
+        count += static_cast<long long>(leadingNumber(rest.substr(0, 12)));
     return count;
 }
 
-long long RoundHalfEven(double value) {
+long long roundHalfEven(double value) {
     const int previous = std::fegetround();
     std::fesetround(FE_TONEAREST);
     const double rounded = std::nearbyint(value);

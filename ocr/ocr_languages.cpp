@@ -27,7 +27,7 @@ bool validName(const std::string& name) {
 
 std::vector<std::string> dataNames() {
     std::vector<std::string> names;
-    DIR* folder = opendir(OcrDataFolder().c_str());
+    DIR* folder = opendir(ocrDataFolder().c_str());
     if (folder == nullptr)
         return names;
     const std::string extension = kDataExtension;
@@ -47,7 +47,7 @@ bool installed(const std::vector<std::string>& names, const std::string& name) {
 }
 
 std::string missingText(const std::string& what, const std::string& name) {
-    return "the " + what + " is not installed (package " + OcrPackageName(name) + ")";
+    return "the " + what + " is not installed (package " + ocrPackageName(name) + ")";
 }
 
 std::uint64_t littleEndian(const unsigned char* bytes, int count, bool swapped) {
@@ -102,11 +102,11 @@ std::string damage(const std::string& path) {
 // The problem of a language's installed data file, naming the file and the package that brings
 // it back; empty when it holds.
 std::string damagedText(const std::string& what, const std::string& name) {
-    const std::string path = OcrDataFolder() + "/" + name + kDataExtension;
+    const std::string path = ocrDataFolder() + "/" + name + kDataExtension;
     const std::string why = damage(path);
     return why.empty() ? std::string()
                        : "the " + what + " is damaged: " + path + ": " + why + " (reinstall " +
-                             OcrPackageName(name) + ")";
+                             ocrPackageName(name) + ")";
 }
 
 // The installed name `name` stands for: itself, or the one name that differs from it only in
@@ -127,12 +127,12 @@ std::string installedName(const std::vector<std::string>& names, const std::stri
 
 } // namespace
 
-std::string OcrDataFolder() {
+std::string ocrDataFolder() {
     const char* prefix = std::getenv("TESSDATA_PREFIX");
     return prefix != nullptr && *prefix != '\0' ? prefix : kDebianDataFolder;
 }
 
-std::vector<std::string> InstalledOcrLanguages() {
+std::vector<std::string> installedOcrLanguages() {
     std::vector<std::string> names = dataNames();
     names.erase(std::remove_if(names.begin(), names.end(),
                                [](const std::string& name) {
@@ -142,19 +142,19 @@ std::vector<std::string> InstalledOcrLanguages() {
     return names;
 }
 
-bool OrientationDataInstalled() {
+bool orientationDataInstalled() {
     return installed(dataNames(), kOrientationData);
 }
 
-std::string OcrPackageName(const std::string& language) {
+std::string ocrPackageName(const std::string& language) {
     std::string package = "tesseract-ocr-";
     for (const char c : language)
         package += c == '_' ? '-' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return package;
 }
 
-std::string InstalledSpelling(const std::string& languages) {
-    const std::vector<std::string> names = InstalledOcrLanguages();
+std::string installedSpelling(const std::string& languages) {
+    const std::vector<std::string> names = installedOcrLanguages();
     std::string spelt;
     std::size_t start = 0;
     for (;;) {
@@ -169,10 +169,10 @@ std::string InstalledSpelling(const std::string& languages) {
     }
 }
 
-std::string OcrLanguageProblem(const std::string& languages) {
+std::string ocrLanguageProblem(const std::string& languages) {
     if (languages.empty())
         return "no text recognition language was given";
-    const std::vector<std::string> names = InstalledOcrLanguages();
+    const std::vector<std::string> names = installedOcrLanguages();
     std::size_t start = 0;
     for (;;) {
         const std::size_t plus = languages.find('+', start);
@@ -191,8 +191,8 @@ std::string OcrLanguageProblem(const std::string& languages) {
     }
 }
 
-std::string OrientationDataProblem() {
-    return OrientationDataInstalled() ? damagedText("page orientation data", kOrientationData)
+std::string orientationDataProblem() {
+    return orientationDataInstalled() ? damagedText("page orientation data", kOrientationData)
                                       : missingText("page orientation data", kOrientationData);
 }
 

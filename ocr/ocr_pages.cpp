@@ -84,7 +84,7 @@ Engine makeEngine(const std::string& languages) {
     Engine engine(new tesseract::TessBaseAPI);
     std::vector<std::string> names{"debug_file"};
     std::vector<std::string> values{"/dev/null"};
-    const std::string folder = OcrDataFolder();
+    const std::string folder = ocrDataFolder();
     if (engine->Init(folder.c_str(), languages.c_str(), tesseract::OEM_DEFAULT, nullptr, 0, &names,
                      &values, false) != 0)
         return nullptr;
@@ -105,7 +105,7 @@ tesseract::TessBaseAPI* textEngine(const std::string& languages) {
         // it also finds which way each block's text runs and reads it that way, so a page
         // shown sideways is read; its boxes stay those of the page as given.
         if (engines.text)
-            engines.text->SetPageSegMode(OrientationDataInstalled() ? tesseract::PSM_AUTO_OSD
+            engines.text->SetPageSegMode(orientationDataInstalled() ? tesseract::PSM_AUTO_OSD
                                                                     : tesseract::PSM_AUTO);
     }
     return engines.text.get();
@@ -171,7 +171,7 @@ Picture readablePicture(Bitmap decoded) {
         else if (type != FIT_BITMAP)
             decoded.reset(FreeImage_ConvertToStandardType(decoded.get(), TRUE));
         if (decoded)
-            decoded.reset(pictures::OpaqueCopy24(decoded.get(), false));
+            decoded.reset(pictures::opaqueCopy24(decoded.get(), false));
     }
     Bitmap grey(decoded ? FreeImage_ConvertToGreyscale(decoded.get()) : nullptr);
     decoded.reset();
@@ -196,7 +196,7 @@ ReadablePage readablePage(const std::string& path, int userTurn, std::string& pr
     Bitmap decoded;
     int orientation = 1;
     if (jobfiles::isPngName(path)) {
-        decoded.reset(pictures::LoadPngWithFreeImage(path));
+        decoded.reset(pictures::loadPngWithFreeImage(path));
     } else if (jobfiles::isTiffName(path)) {
         decoded.reset(FreeImage_Load(FIF_TIFF, path.c_str(), 0)); // a Group 4 page
     } else {
@@ -206,7 +206,7 @@ ReadablePage readablePage(const std::string& path, int userTurn, std::string& pr
             if (info->xDpi >= kLeastDpi)
                 page.dpi = static_cast<int>(info->xDpi + 0.5);
         }
-        decoded.reset(pictures::DecodeJpegPixels(path, {}, true));
+        decoded.reset(pictures::decodeJpegPixels(path, {}, true));
         if (!decoded)
             decoded.reset(FreeImage_Load(FIF_JPEG, path.c_str(), JPEG_CMYK));
     }
@@ -416,7 +416,7 @@ bool recognise(Picture picture, int dpi, const std::string& languages, jobfiles:
                std::string& problem, pictures::StopFlag stop) {
     tesseract::TessBaseAPI* engine = textEngine(languages);
     if (engine == nullptr) {
-        const std::string missing = OcrLanguageProblem(languages);
+        const std::string missing = ocrLanguageProblem(languages);
         problem = !missing.empty()
                       ? missing
                       : "the text recognition data for " + languages + " could not be loaded";
@@ -467,7 +467,7 @@ void recognisePage(staging::PictureStaging& staging, int page, int userTurn,
                    const jobfiles::JobOptions& options, pictures::StopFlag stop,
                    std::string& problem) {
     const bool reading = !options.ocrLanguages.empty();
-    const std::string file = staging::ExistingStagedPage(staging.firstFile, page);
+    const std::string file = staging::existingStagedPage(staging.firstFile, page);
     ReadablePage readable = readablePage(file, userTurn + staging.autoTurn, problem);
     if (readable.picture && options.autoRotate && page == 1) {
         staging.autoTurn = uprightTurn(readable.picture.get(), readable.dpi);
@@ -485,13 +485,13 @@ void recognisePage(staging::PictureStaging& staging, int page, int userTurn,
 
 } // namespace
 
-void RecognisePages(staging::PictureStaging& staging, int userTurn,
+void recognisePages(staging::PictureStaging& staging, int userTurn,
                     const jobfiles::JobOptions& options, pictures::StopFlag stop) {
     const bool reading = !options.ocrLanguages.empty();
     if (staging.firstFile.empty() || (!reading && !options.autoRotate))
         return;
     for (int page = 1; page <= staging.pageCount && !stop.set(); ++page) {
-        const std::string file = staging::ExistingStagedPage(staging.firstFile, page);
+        const std::string file = staging::existingStagedPage(staging.firstFile, page);
         if (!platform::fileExists(file) || (page > 1 && !reading))
             continue;
         std::string problem;

@@ -16,7 +16,7 @@ namespace pw::ocr {
 // words file and a line in staging.textProblems; a page without text gets an empty words file. Each
 // thread keeps its own single-threaded engines. Once `stop` is set, recognition ends early and
 // leaves the remaining pages without words.
-void RecognisePages(staging::PictureStaging& staging, int userTurn,
+void recognisePages(staging::PictureStaging& staging, int userTurn,
                     const jobfiles::JobOptions& options, pictures::StopFlag stop = {});
 
 } // namespace pw::ocr

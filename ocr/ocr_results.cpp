@@ -56,7 +56,7 @@ void TextSidecar::addPicture(const staging::PictureStaging& staging) {
         std::string text = first_ ? "" : "\f";
         first_ = false;
         const std::string words =
-            jobfiles::wordsFileFor(staging::StagedPageName(staging.firstFile, page));
+            jobfiles::wordsFileFor(staging::stagedPageName(staging.firstFile, page));
         if (const auto read = jobfiles::readPageWords(words))
             text += jobfiles::plainText(*read);
         std::fwrite(text.data(), 1, text.size(), file_);
@@ -84,7 +84,7 @@ bool TextSidecar::close(const std::vector<std::string>& kept) {
     return problem_.empty();
 }
 
-std::vector<std::string> UnreadTextLines(const std::vector<std::string>& paths,
+std::vector<std::string> unreadTextLines(const std::vector<std::string>& paths,
                                          const std::vector<staging::PictureStaging>& staging) {
     std::vector<std::string> lines;
     for (std::size_t i = 0; i < staging.size() && i < paths.size(); ++i) {
@@ -94,7 +94,7 @@ std::vector<std::string> UnreadTextLines(const std::vector<std::string>& paths,
     return lines;
 }
 
-std::string UnreadTextNotice(const std::vector<std::string>& lines) {
+std::string unreadTextNotice(const std::vector<std::string>& lines) {
     if (lines.empty())
         return {};
     std::string text = "These pages have no searchable text:";

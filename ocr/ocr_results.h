@@ -39,11 +39,11 @@ private:
 
 // A line for each page whose text could not be read, in order: "path: no text recognised:
 // reason" ("path: no text recognised: page 2: reason" for a picture of several pages).
-std::vector<std::string> UnreadTextLines(const std::vector<std::string>& paths,
+std::vector<std::string> unreadTextLines(const std::vector<std::string>& paths,
                                          const std::vector<staging::PictureStaging>& staging);
 
 // The end message for those lines: a lead line, then the first ten and "... and N more"; empty
 // without any.
-std::string UnreadTextNotice(const std::vector<std::string>& lines);
+std::string unreadTextNotice(const std::vector<std::string>& lines);
 
 } // namespace pw::ocr

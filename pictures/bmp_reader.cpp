@@ -65,7 +65,7 @@ struct Layout {
 };
 
 DotsPerMeter saneResolution(std::int32_t x, std::int32_t y) {
-    if (!formats::SaneResolution({x * formats::kMetresPerInch, y * formats::kMetresPerInch})
+    if (!formats::saneResolution({x * formats::kMetresPerInch, y * formats::kMetresPerInch})
              .stated())
         return {};
     return {static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y)};
@@ -164,13 +164,13 @@ std::optional<Layout> readLayout(std::ifstream& in, std::uint64_t fileSize, std:
                   std::to_string(bpp) + " bits a pixel";
         return std::nullopt;
     }
-    if (!formats::WithinPixelLimit(layout.width, layout.height)) {
-        problem = formats::PixelLimitReason(layout.width, layout.height);
+    if (!formats::withinPixelLimit(layout.width, layout.height)) {
+        problem = formats::pixelLimitReason(layout.width, layout.height);
         return std::nullopt;
     }
     // Whatever the header: a claim far beyond the file is refused before anything is allocated
     // (run lengths can skip pixels, so only by the general rule, on 32-bit pixels).
-    problem = formats::GeneralDataTooShort(
+    problem = formats::generalDataTooShort(
         layout.width, layout.height, std::uint64_t{layout.width} * layout.height * 4, fileSize);
     if (!problem.empty())
         return std::nullopt;
@@ -192,7 +192,7 @@ std::optional<Layout> readLayout(std::ifstream& in, std::uint64_t fileSize, std:
     } else if (bpp == 16) {
         layout.masks = {0x7C00, 0x03E0, 0x001F, 0};
     } else if (bpp == 32) {
-        // The fourth byte may be alpha; LoadBmp ignores it when it is zero everywhere.
+        // The fourth byte may be alpha; loadBmp ignores it when it is zero everywhere.
         layout.masks = {0xFF0000, 0xFF00, 0xFF, 0xFF000000};
     }
     if (windows && infoSize >= 56 && (bpp == 16 || bpp == 32) && u32(info + 52) != 0)
@@ -533,11 +533,11 @@ FIBITMAP* decodeEmbedded(EmbeddedPicture& picture, std::string& problem, StopFla
     const unsigned width = FreeImage_GetWidth(header);
     const unsigned height = FreeImage_GetHeight(header);
     FreeImage_Unload(header);
-    if (!formats::WithinPixelLimit(width, height)) {
-        problem = formats::PixelLimitReason(width, height);
+    if (!formats::withinPixelLimit(width, height)) {
+        problem = formats::pixelLimitReason(width, height);
         return nullptr;
     }
-    FIBITMAP* bitmap = LoadStoppable(format, picture.bytes.data(), picture.bytes.size(), 0, stop);
+    FIBITMAP* bitmap = loadStoppable(format, picture.bytes.data(), picture.bytes.size(), 0, stop);
     if (bitmap == nullptr && !stop.set())
         problem = "damaged BMP: its " + std::string(format == FIF_JPEG ? "JPEG" : "PNG") +
                   " picture cannot be decoded";
@@ -553,11 +553,11 @@ std::uint64_t sizeOf(std::ifstream& in) {
 
 } // namespace
 
-bool HasBmpSignature(const std::string& narrowPath) {
+bool hasBmpSignature(const std::string& narrowPath) {
     return fileShows(narrowPath, kindReadBy(Decoder::Bmp));
 }
 
-FIBITMAP* LoadBmp(const std::string& narrowPath, std::string& problem, StopFlag stop) {
+FIBITMAP* loadBmp(const std::string& narrowPath, std::string& problem, StopFlag stop) {
     std::ifstream in(narrowPath, std::ios::binary);
     if (!in)
         return nullptr;
@@ -587,7 +587,7 @@ FIBITMAP* LoadBmp(const std::string& narrowPath, std::string& problem, StopFlag 
     return bitmap;
 }
 
-std::optional<EmbeddedPicture> BmpEmbeddedPicture(const std::string& narrowPath) {
+std::optional<EmbeddedPicture> bmpEmbeddedPicture(const std::string& narrowPath) {
     std::ifstream in(narrowPath, std::ios::binary);
     std::string problem;
     const std::optional<Layout> layout = in ? readLayout(in, sizeOf(in), problem) : std::nullopt;
@@ -596,7 +596,7 @@ std::optional<EmbeddedPicture> BmpEmbeddedPicture(const std::string& narrowPath)
     return embeddedPicture(in, *layout);
 }
 
-std::optional<DotsPerMeter> BmpResolution(const std::string& narrowPath) {
+std::optional<DotsPerMeter> bmpResolution(const std::string& narrowPath) {
     std::ifstream in(narrowPath, std::ios::binary);
     std::string problem;
     const std::optional<Layout> layout = in ? readLayout(in, sizeOf(in), problem) : std::nullopt;

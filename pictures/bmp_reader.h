@@ -15,7 +15,7 @@ struct FIBITMAP;
 namespace pw::pictures {
 
 // True when the file starts with the BMP signature "BM".
-bool HasBmpSignature(const std::string& narrowPath);
+bool hasBmpSignature(const std::string& narrowPath);
 
 // Decodes a BMP. Palette pictures stay palette bitmaps (2 bits a pixel become 8; pixels a
 // run-length picture leaves out are transparent white, the bitmap becoming 32-bit when the
@@ -26,7 +26,7 @@ bool HasBmpSignature(const std::string& narrowPath);
 // nullptr with `problem` empty when the file is not a BMP this reader knows (left to
 // FreeImage), with `problem` saying why when it is one that cannot be read; nullptr too once
 // `stop` is set, within a few rows.
-FIBITMAP* LoadBmp(const std::string& narrowPath, std::string& problem, StopFlag stop = {});
+FIBITMAP* loadBmp(const std::string& narrowPath, std::string& problem, StopFlag stop = {});
 
 // The JPEG or PNG picture a BMP holds in place of its pixels (compression 4 or 5): the
 // picture's bytes and its usual extension, "jpg" or "png". nullopt for any other file, and
@@ -35,16 +35,16 @@ struct EmbeddedPicture {
     std::string bytes;
     std::string extension;
 };
-std::optional<EmbeddedPicture> BmpEmbeddedPicture(const std::string& narrowPath);
+std::optional<EmbeddedPicture> bmpEmbeddedPicture(const std::string& narrowPath);
 
 struct DotsPerMeter {
     std::uint32_t x = 0;
     std::uint32_t y = 0;
 };
 
-// The resolution a BMP's header states, as LoadBmp keeps it: zero when it states none (OS/2
+// The resolution a BMP's header states, as loadBmp keeps it: zero when it states none (OS/2
 // 1.x headers, zeros) or one under 10 or over 10000 dpi. nullopt when the file is not a BMP
 // this reader knows.
-std::optional<DotsPerMeter> BmpResolution(const std::string& narrowPath);
+std::optional<DotsPerMeter> bmpResolution(const std::string& narrowPath);
 
 } // namespace pw::pictures

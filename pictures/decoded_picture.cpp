@@ -6,7 +6,7 @@
 
 namespace pw::pictures {
 
-void ShownPosition(int orientation, int x, int y, int width, int height, int& shownX, int& shownY) {
+void shownPosition(int orientation, int x, int y, int width, int height, int& shownX, int& shownY) {
     switch (orientation) {
     case 2:
         shownX = width - 1 - x;
@@ -90,7 +90,7 @@ bool fillBytes(const PixelRows& rows, FIBITMAP* bitmap, int shownHeight) {
         for (int x = 0; x < rows.width; ++x, source += channels) {
             int shownX = 0;
             int shownY = 0;
-            ShownPosition(rows.orientation, x, y, rows.width, rows.height, shownX, shownY);
+            shownPosition(rows.orientation, x, y, rows.width, rows.height, shownX, shownY);
             // FreeImage keeps the bottom row first.
             BYTE* target = FreeImage_GetScanLine(bitmap, shownHeight - 1 - shownY) + step * shownX;
             const BYTE alpha = rows.alpha ? source[3] : 255;
@@ -100,9 +100,9 @@ bool fillBytes(const PixelRows& rows, FIBITMAP* bitmap, int shownHeight) {
                 target[FI_RGBA_BLUE] = source[2];
                 target[FI_RGBA_ALPHA] = alpha;
             } else {
-                target[FI_RGBA_RED] = OverWhite(source[0], alpha);
-                target[FI_RGBA_GREEN] = OverWhite(source[1], alpha);
-                target[FI_RGBA_BLUE] = OverWhite(source[2], alpha);
+                target[FI_RGBA_RED] = overWhite(source[0], alpha);
+                target[FI_RGBA_GREEN] = overWhite(source[1], alpha);
+                target[FI_RGBA_BLUE] = overWhite(source[2], alpha);
             }
         }
     }
@@ -121,7 +121,7 @@ bool fillDeep(const PixelRows& rows, FIBITMAP* bitmap, int shownHeight) {
         for (int x = 0; x < rows.width; ++x, source += channels) {
             int shownX = 0;
             int shownY = 0;
-            ShownPosition(rows.orientation, x, y, rows.width, rows.height, shownX, shownY);
+            shownPosition(rows.orientation, x, y, rows.width, rows.height, shownX, shownY);
             BYTE* line = FreeImage_GetScanLine(bitmap, shownHeight - 1 - shownY);
             const std::uint32_t red = widen(source[0], rows.sampleBits);
             const std::uint32_t green = widen(source[1], rows.sampleBits);
@@ -143,7 +143,7 @@ bool fillDeep(const PixelRows& rows, FIBITMAP* bitmap, int shownHeight) {
 
 } // namespace
 
-FIBITMAP* BitmapFromRows(const PixelRows& rows) {
+FIBITMAP* bitmapFromRows(const PixelRows& rows) {
     const bool turned = rows.orientation >= 5 && rows.orientation <= 8;
     const int shownWidth = turned ? rows.height : rows.width;
     const int shownHeight = turned ? rows.width : rows.height;

@@ -24,13 +24,13 @@ struct PixelRows {
 
 // Where the stored pixel (x, y) of a width x height picture lands when shown turned and mirrored
 // as EXIF (or TIFF) `orientation` says; values other than 2..8 leave it where it is.
-void ShownPosition(int orientation, int x, int y, int width, int height, int& shownX, int& shownY);
+void shownPosition(int orientation, int x, int y, int width, int height, int& shownX, int& shownY);
 
 // A bitmap of the rows as a viewer shows them: turned and mirrored as `orientation` says, the
 // ICC profile attached, no resolution; 24-bit (32 with alpha) for 8-bit samples, FIT_RGB16
 // (FIT_RGBA16) with the samples widened to the full 16-bit range for deeper ones. An alpha
 // channel is kept only when some pixel is not fully opaque. Null when FreeImage cannot
 // allocate it, or once rows.stop is set.
-FIBITMAP* BitmapFromRows(const PixelRows& rows);
+FIBITMAP* bitmapFromRows(const PixelRows& rows);
 
 } // namespace pw::pictures

@@ -4,7 +4,7 @@
 
 namespace pw::pictures {
 
-std::optional<std::vector<std::uint8_t>> ReadFileBytes(const std::string& narrowPath) {
+std::optional<std::vector<std::uint8_t>> readFileBytes(const std::string& narrowPath) {
     std::FILE* file = std::fopen(narrowPath.c_str(), "rb");
     if (file == nullptr)
         return std::nullopt;

@@ -8,6 +8,6 @@
 namespace pw::pictures {
 
 // The file's bytes; none when it cannot be read.
-std::optional<std::vector<std::uint8_t>> ReadFileBytes(const std::string& narrowPath);
+std::optional<std::vector<std::uint8_t>> readFileBytes(const std::string& narrowPath);
 
 } // namespace pw::pictures

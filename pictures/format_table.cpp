@@ -6,7 +6,7 @@
 
 namespace pw::pictures {
 
-std::optional<int> FormatForExtension(const std::string& extension) {
+std::optional<int> formatForExtension(const std::string& extension) {
     const PictureKind* kind = kindForExtension(extension);
     if (kind == nullptr || kind->freeImageFormat < 0)
         return std::nullopt;
@@ -16,14 +16,14 @@ std::optional<int> FormatForExtension(const std::string& extension) {
     return kind->freeImageFormat;
 }
 
-bool IsTiffPicture(const std::string& narrowPath, const std::string& extension) {
+bool isTiffPicture(const std::string& narrowPath, const std::string& extension) {
     const PictureKind* named = kindForExtension(extension);
     if (named != nullptr && named->freeImageFormat == FIF_TIFF)
         return true;
     return fileShows(narrowPath, kindReadBy(Decoder::FreeImage, FIF_TIFF));
 }
 
-bool HasJpegSignature(const std::string& path) {
+bool hasJpegSignature(const std::string& path) {
     return fileShows(path, kindReadBy(Decoder::JpegData));
 }
 

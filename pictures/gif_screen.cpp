@@ -60,7 +60,7 @@ std::array<BYTE, 256> alphaTable(FIBITMAP* frame) {
 
 } // namespace
 
-FIBITMAP* PlaceOnGifScreen(FIBITMAP* frame) {
+FIBITMAP* placeOnGifScreen(FIBITMAP* frame) {
     if (frame == nullptr || FreeImage_GetImageType(frame) != FIT_BITMAP ||
         FreeImage_GetBPP(frame) > 8)
         return frame;

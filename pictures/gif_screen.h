@@ -10,6 +10,6 @@ namespace pw::pictures {
 // or no screen is stated; otherwise a new bitmap of the screen's size (8 bits with the frame's
 // palette and a transparent index; 32 bits when the frame's shown pixels use all 256 indices),
 // and `frame` is freed. Null when that bitmap cannot be allocated.
-FIBITMAP* PlaceOnGifScreen(FIBITMAP* frame);
+FIBITMAP* placeOnGifScreen(FIBITMAP* frame);
 
 } // namespace pw::pictures

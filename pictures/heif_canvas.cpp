@@ -261,7 +261,7 @@ std::optional<std::pair<std::uint32_t, std::uint32_t>> itemSize(const Meta& meta
 
 } // namespace
 
-std::optional<HeifCanvas> ReadHeifCanvas(const std::string& narrowPath) {
+std::optional<HeifCanvas> readHeifCanvas(const std::string& narrowPath) {
     std::ifstream file(narrowPath, std::ios::binary);
     // The top-level boxes, up to 'meta', which is read whole.
     std::string metaBytes;

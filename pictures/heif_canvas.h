@@ -19,6 +19,6 @@ struct HeifCanvas {
 // The canvas of the primary item (or of the one an identity item shows) when it is a grid
 // ('grid') or an overlay ('iovl'); none for other items or when the boxes cannot be read
 // (decoding then tells).
-std::optional<HeifCanvas> ReadHeifCanvas(const std::string& narrowPath);
+std::optional<HeifCanvas> readHeifCanvas(const std::string& narrowPath);
 
 } // namespace pw::pictures

@@ -125,10 +125,10 @@ bool libheifReady() {
 
 } // namespace
 
-FIBITMAP* DecodeHeif(const std::string& narrowPath, std::string& problem, StopFlag stop) {
+FIBITMAP* decodeHeif(const std::string& narrowPath, std::string& problem, StopFlag stop) {
     if (!libheifReady())
         return nullptr;
-    const std::optional<HeifMeta> meta = ReadHeifMeta(narrowPath);
+    const std::optional<HeifMeta> meta = readHeifMeta(narrowPath);
     const std::unique_ptr<std::FILE, FileClose> file(std::fopen(narrowPath.c_str(), "rb"));
     if (!meta || !file || ::fseeko(file.get(), 0, SEEK_END) != 0)
         return nullptr;
@@ -137,14 +137,14 @@ FIBITMAP* DecodeHeif(const std::string& narrowPath, std::string& problem, StopFl
         return nullptr;
     PreparedFile prepared{file.get(), static_cast<std::uint64_t>(fileSize), 0, &*meta, stop};
     std::unique_ptr<heif_context, ContextFree> context(heif_context_alloc());
-    if (!context || !HeifSucceeded(heif_context_read_from_reader(context.get(), &kPreparedReader,
+    if (!context || !heifSucceeded(heif_context_read_from_reader(context.get(), &kPreparedReader,
                                                                  &prepared, nullptr),
                                    narrowPath, problem))
         return nullptr;
     heif_item_id primary = 0;
     heif_image_handle* rawHandle = nullptr;
     if (heif_context_get_primary_image_ID(context.get(), &primary).code != heif_error_Ok ||
-        !HeifSucceeded(heif_context_get_primary_image_handle(context.get(), &rawHandle), narrowPath,
+        !heifSucceeded(heif_context_get_primary_image_handle(context.get(), &rawHandle), narrowPath,
                        problem))
         return nullptr;
     std::unique_ptr<heif_image_handle, HandleFree> handle(rawHandle);
@@ -155,7 +155,7 @@ FIBITMAP* DecodeHeif(const std::string& narrowPath, std::string& problem, StopFl
         static_cast<std::uint32_t>(std::max(heif_image_handle_get_ispe_width(handle.get()), 0));
     std::uint32_t height =
         static_cast<std::uint32_t>(std::max(heif_image_handle_get_ispe_height(handle.get()), 0));
-    const std::optional<HeifCanvas> canvas = ReadHeifCanvas(narrowPath);
+    const std::optional<HeifCanvas> canvas = readHeifCanvas(narrowPath);
     if (canvas && std::uint64_t{canvas->width} * canvas->height > std::uint64_t{width} * height) {
         width = canvas->width;
         height = canvas->height;
@@ -164,12 +164,12 @@ FIBITMAP* DecodeHeif(const std::string& narrowPath, std::string& problem, StopFl
         // Tiles that do not reach a grid's edges leave libheif to fill in the rest: a few
         // hundred bytes decoding to gigabytes. AV1 has no best ratio (a white 4096 x 4096 AVIF
         // takes 443 bytes); HEVC has one.
-        if (!pw::formats::WithinPixelLimit(width, height))
-            problem = pw::formats::PixelLimitReason(width, height);
+        if (!pw::formats::withinPixelLimit(width, height))
+            problem = pw::formats::pixelLimitReason(width, height);
         else if (canvas && !canvas->covered)
-            problem = formats::TooLittleDataReason(width, height);
+            problem = formats::tooLittleDataReason(width, height);
         else if (hevcBrand(narrowPath))
-            problem = HevcDataTooShort(width, height, FileBytes(narrowPath));
+            problem = hevcDataTooShort(width, height, fileBytes(narrowPath));
         if (!problem.empty())
             return nullptr;
     }
@@ -194,7 +194,7 @@ FIBITMAP* DecodeHeif(const std::string& narrowPath, std::string& problem, StopFl
     const heif_error decoded =
         heif_decode_image(handle.get(), &rawImage, heif_colorspace_RGB, chroma, options.get());
     std::unique_ptr<heif_image, ImageFree> image(rawImage);
-    if (stop.set() || !HeifSucceeded(decoded, narrowPath, problem))
+    if (stop.set() || !heifSucceeded(decoded, narrowPath, problem))
         return nullptr;
     const int bits = heif_image_get_bits_per_pixel_range(image.get(), heif_channel_interleaved);
     if (deep ? (bits <= 8 || bits > 16) : bits != 8)
@@ -211,7 +211,7 @@ FIBITMAP* DecodeHeif(const std::string& narrowPath, std::string& problem, StopFl
         return nullptr;
     const auto found = meta->transforms.find(primary);
     const HeifRegion shown =
-        ShownRegion(storedWidth, storedHeight,
+        shownRegion(storedWidth, storedHeight,
                     found != meta->transforms.end() ? found->second : std::vector<HeifTransform>{});
     const std::size_t pixelBytes = (alpha ? 4u : 3u) * (deep ? 2u : 1u);
     PixelRows rows;
@@ -225,7 +225,7 @@ FIBITMAP* DecodeHeif(const std::string& narrowPath, std::string& problem, StopFl
     rows.sampleBits = bits;
     rows.icc = iccProfile(handle.get());
     rows.stop = stop;
-    return BitmapFromRows(rows);
+    return bitmapFromRows(rows);
 }
 
 } // namespace pw::pictures

@@ -184,7 +184,7 @@ void crop(HeifRegion& region, const std::uint32_t (&aperture)[8]) {
 
 } // namespace
 
-HeifMeta ParseHeifMeta(std::string box, std::uint64_t offset) {
+HeifMeta parseHeifMeta(std::string box, std::uint64_t offset) {
     HeifMeta meta;
     meta.offset = offset;
     const std::vector<Box> self = boxesIn(box, 0, box.size());
@@ -216,7 +216,7 @@ HeifMeta ParseHeifMeta(std::string box, std::uint64_t offset) {
     return meta;
 }
 
-std::optional<HeifMeta> ReadHeifMeta(const std::string& narrowPath) {
+std::optional<HeifMeta> readHeifMeta(const std::string& narrowPath) {
     std::ifstream in(narrowPath, std::ios::binary);
     if (!in.seekg(0, std::ios::end))
         return std::nullopt;
@@ -242,14 +242,14 @@ std::optional<HeifMeta> ReadHeifMeta(const std::string& narrowPath) {
             if (!in.seekg(static_cast<std::streamoff>(at)) ||
                 !in.read(box.data(), static_cast<std::streamsize>(size)))
                 return std::nullopt;
-            return ParseHeifMeta(std::move(box), at);
+            return parseHeifMeta(std::move(box), at);
         }
         at += size;
     }
     return std::nullopt;
 }
 
-HeifRegion ShownRegion(int width, int height, std::vector<HeifTransform> transforms) {
+HeifRegion shownRegion(int width, int height, std::vector<HeifTransform> transforms) {
     // The format fixes the order, whatever the order the file lists them in: the clean
     // aperture, then the rotation, then the mirroring.
     std::stable_sort(

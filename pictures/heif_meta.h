@@ -30,11 +30,11 @@ struct HeifMeta {
 
 // Reads the meta box `box` (header included) found at `offset`; the parts that cannot be
 // parsed are left as they are, for libheif to judge.
-HeifMeta ParseHeifMeta(std::string box, std::uint64_t offset);
+HeifMeta parseHeifMeta(std::string box, std::uint64_t offset);
 
 // The file's top-level meta box, parsed; nullopt when the file cannot be read, has none, or
 // its meta box is implausibly large (64 MB).
-std::optional<HeifMeta> ReadHeifMeta(const std::string& narrowPath);
+std::optional<HeifMeta> readHeifMeta(const std::string& narrowPath);
 
 // The region of a stored picture of width x height that shows after `transforms`, applied in
 // the order the format gives (crop, rotation, mirroring) whatever their order in the file: a
@@ -47,6 +47,6 @@ struct HeifRegion {
     int height = 0;
     int orientation = 1;
 };
-HeifRegion ShownRegion(int width, int height, std::vector<HeifTransform> transforms);
+HeifRegion shownRegion(int width, int height, std::vector<HeifTransform> transforms);
 
 } // namespace pw::pictures

@@ -97,7 +97,7 @@ constexpr Variant kVariants[] = {
 };
 
 std::string unsupportedVariant(const std::string& narrowPath) {
-    const std::string type = HeifPrimaryItemType(narrowPath);
+    const std::string type = heifPrimaryItemType(narrowPath);
     for (const Variant& variant : kVariants) {
         if (type != variant.itemType)
             continue;
@@ -111,7 +111,7 @@ std::string unsupportedVariant(const std::string& narrowPath) {
 
 } // namespace
 
-std::string HeifPrimaryItemType(const std::string& narrowPath) {
+std::string heifPrimaryItemType(const std::string& narrowPath) {
     const std::vector<std::uint8_t> meta = metaContents(narrowPath);
     std::optional<std::uint32_t> primary;
     std::vector<std::pair<std::uint32_t, std::string>> items;
@@ -148,12 +148,12 @@ std::string HeifPrimaryItemType(const std::string& narrowPath) {
     return {};
 }
 
-bool HeifSucceeded(const heif_error& error, const std::string& narrowPath, std::string& problem) {
+bool heifSucceeded(const heif_error& error, const std::string& narrowPath, std::string& problem) {
     if (error.code == heif_error_Ok)
         return true;
     problem = unsupportedVariant(narrowPath);
     if (problem.empty() && error.message != nullptr)
-        ReportDecoderMessage(error.message);
+        reportDecoderMessage(error.message);
     return false;
 }
 

@@ -8,12 +8,12 @@ namespace pw::pictures {
 
 // The item type of the file's primary image ("hvc1", "av01", "unci"...); empty when the boxes
 // that say it cannot be found.
-std::string HeifPrimaryItemType(const std::string& narrowPath);
+std::string heifPrimaryItemType(const std::string& narrowPath);
 
 // True for a libheif call that succeeded. Otherwise `problem` says so when the primary image
 // is of a kind this system's libheif has no decoder for ("HEIF with uncompressed data is not
 // supported by this system's libheif"), or else libheif's message goes to the thread's
 // DecoderMessages.
-bool HeifSucceeded(const heif_error& error, const std::string& narrowPath, std::string& problem);
+bool heifSucceeded(const heif_error& error, const std::string& narrowPath, std::string& problem);
 
 } // namespace pw::pictures

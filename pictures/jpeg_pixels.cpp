@@ -145,7 +145,7 @@ FIBITMAP* decodeFile(std::FILE* file, formats::JpegErrors& errors, std::string& 
                      bool keep, int bits, StopFlag stop) {
     jpeg_decompress_struct cinfo;
     std::memset(&cinfo, 0, sizeof cinfo);
-    cinfo.err = formats::QuietJpegErrors(errors);
+    cinfo.err = formats::quietJpegErrors(errors);
     FIBITMAP* bitmap = nullptr;
     if (!decodeInto(file, &cinfo, &errors, keep ? &bitmap : nullptr, bits, stop) ||
         errors.dataMissing) {
@@ -159,7 +159,7 @@ FIBITMAP* decodeFile(std::FILE* file, formats::JpegErrors& errors, std::string& 
 
 } // namespace
 
-FIBITMAP* DecodeJpegPixels(const std::string& narrowPath, StopFlag stop, bool grey) {
+FIBITMAP* decodeJpegPixels(const std::string& narrowPath, StopFlag stop, bool grey) {
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(narrowPath.c_str(), "rb"));
     if (!file)
         return nullptr;
@@ -171,13 +171,13 @@ FIBITMAP* DecodeJpegPixels(const std::string& narrowPath, StopFlag stop, bool gr
         return nullptr;
     }
     if (!unsupported.empty())
-        ReportUnsupported(unsupported);
+        reportUnsupported(unsupported);
     else if (bitmap == nullptr)
-        ReportDecoderMessage(errors.endedEarly ? "JPEG data ends early" : errors.message);
+        reportDecoderMessage(errors.endedEarly ? "JPEG data ends early" : errors.message);
     return bitmap;
 }
 
-bool JpegCutShort(const std::string& narrowPath) {
+bool jpegCutShort(const std::string& narrowPath) {
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(narrowPath.c_str(), "rb"));
     std::string reason;
     if (!file || formats::checkJpegStructure(file.get(), reason) ||

@@ -15,11 +15,11 @@ namespace pw::pictures {
 // A JPEG whose data ends inside a scan is refused ("JPEG data ends early"), not filled in.
 // nullptr too once `stop` is set, within a row of blocks. With `grey`, an 8-bit grey bitmap
 // instead (a YCbCr picture's luma as it is stored).
-FIBITMAP* DecodeJpegPixels(const std::string& narrowPath, StopFlag stop = {}, bool grey = false);
+FIBITMAP* decodeJpegPixels(const std::string& narrowPath, StopFlag stop = {}, bool grey = false);
 
 // Whether the file ends inside its picture data, so that part of the picture is missing
 // (decoders fill it in, with a warning only). A file that lacks only its end-of-image marker
 // is whole. Decodes the file only when its structure ends without that marker.
-bool JpegCutShort(const std::string& narrowPath);
+bool jpegCutShort(const std::string& narrowPath);
 
 } // namespace pw::pictures

@@ -61,8 +61,8 @@ bool withinLimit(JxlDecoder* decoder, std::string& problem) {
     JxlBasicInfo info;
     if (JxlDecoderGetBasicInfo(decoder, &info) != JXL_DEC_SUCCESS)
         return false;
-    if (!pw::formats::WithinPixelLimit(info.xsize, info.ysize)) {
-        problem = pw::formats::PixelLimitReason(info.xsize, info.ysize);
+    if (!pw::formats::withinPixelLimit(info.xsize, info.ysize)) {
+        problem = pw::formats::pixelLimitReason(info.xsize, info.ysize);
         return false;
     }
     return true;
@@ -92,9 +92,9 @@ std::string pixelProfile(JxlDecoder* decoder) {
 
 } // namespace
 
-std::optional<std::vector<std::uint8_t>> RecoverJpegFromJxl(const std::string& narrowPath,
+std::optional<std::vector<std::uint8_t>> recoverJpegFromJxl(const std::string& narrowPath,
                                                             std::string& problem, StopFlag stop) {
-    const auto bytes = ReadFileBytes(narrowPath);
+    const auto bytes = readFileBytes(narrowPath);
     if (!bytes)
         return std::nullopt;
     Decoder decoder =
@@ -147,15 +147,15 @@ namespace {
 // libjxl gives a status, no text.
 void reportStatus(JxlDecoderStatus status) {
     if (status == JXL_DEC_NEED_MORE_INPUT)
-        ReportDecoderMessage("JPEG XL data ends early");
+        reportDecoderMessage("JPEG XL data ends early");
     else if (status == JXL_DEC_ERROR)
-        ReportDecoderMessage("JPEG XL decoder error");
+        reportDecoderMessage("JPEG XL decoder error");
 }
 
 } // namespace
 
-FIBITMAP* DecodeJxl(const std::string& narrowPath, std::string& problem, StopFlag stop) {
-    const auto bytes = ReadFileBytes(narrowPath);
+FIBITMAP* decodeJxl(const std::string& narrowPath, std::string& problem, StopFlag stop) {
+    const auto bytes = readFileBytes(narrowPath);
     if (!bytes)
         return nullptr;
     Decoder decoder = openDecoder(JXL_DEC_BASIC_INFO | JXL_DEC_COLOR_ENCODING | JXL_DEC_FULL_IMAGE);
@@ -218,7 +218,7 @@ FIBITMAP* DecodeJxl(const std::string& narrowPath, std::string& problem, StopFla
             rows.stop = stop;
             if (pixelBytes < rows.stride * static_cast<std::size_t>(rows.height))
                 return nullptr;
-            return BitmapFromRows(rows);
+            return bitmapFromRows(rows);
         }
         default:
             reportStatus(status);

@@ -12,6 +12,6 @@ namespace pw::pictures {
 // The original JPEG's bytes; none when the file holds no reconstruction data or cannot be read
 // (`problem` says why when the picture is larger than the pixel limit), or `stop` is set.
 std::optional<std::vector<std::uint8_t>>
-RecoverJpegFromJxl(const std::string& narrowPath, std::string& problem, StopFlag stop = {});
+recoverJpegFromJxl(const std::string& narrowPath, std::string& problem, StopFlag stop = {});
 
 } // namespace pw::pictures

@@ -23,23 +23,23 @@ ModernFormat modernFormatOf(const PictureKind* kind) {
 
 } // namespace
 
-ModernFormat ModernFormatForExtension(const std::string& extension) {
+ModernFormat modernFormatForExtension(const std::string& extension) {
     return modernFormatOf(kindForExtension(extension));
 }
 
-ModernFormat ModernFormatOfContent(const std::string& narrowPath) {
+ModernFormat modernFormatOfContent(const std::string& narrowPath) {
     return modernFormatOf(kindOfFile(narrowPath));
 }
 
-FIBITMAP* DecodeModern(ModernFormat format, const std::string& narrowPath, std::string& problem,
+FIBITMAP* decodeModern(ModernFormat format, const std::string& narrowPath, std::string& problem,
                        StopFlag stop) {
     switch (format) {
     case ModernFormat::Heif:
-        return DecodeHeif(narrowPath, problem, stop);
+        return decodeHeif(narrowPath, problem, stop);
     case ModernFormat::Webp:
-        return DecodeWebp(narrowPath, problem, stop);
+        return decodeWebp(narrowPath, problem, stop);
     case ModernFormat::Jxl:
-        return DecodeJxl(narrowPath, problem, stop);
+        return decodeJxl(narrowPath, problem, stop);
     case ModernFormat::None:
         break;
     }

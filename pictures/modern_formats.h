@@ -11,22 +11,22 @@ namespace pw::pictures {
 enum class ModernFormat { None, Heif, Webp, Jxl };
 
 // The format an extension (without the dot, any letter case) names.
-ModernFormat ModernFormatForExtension(const std::string& extension);
+ModernFormat modernFormatForExtension(const std::string& extension);
 // The format the file's first bytes show, checked by each library; None for anything else.
-ModernFormat ModernFormatOfContent(const std::string& narrowPath);
+ModernFormat modernFormatOfContent(const std::string& narrowPath);
 
 // Each decodes the first picture (the primary image, the first frame) upright, with its ICC
-// profile attached, as BitmapFromRows makes it (16-bit samples for deeper pictures, alpha only
+// profile attached, as bitmapFromRows makes it (16-bit samples for deeper pictures, alpha only
 // when used). Null when the file cannot be decoded; `problem` then says why when the user
 // should know more than that (a picture at or above the pixel limit). Null too once `stop` is
 // set: libheif's reads of the file fail from then on, libwebp and libjxl are fed the file a
 // slice at a time.
-FIBITMAP* DecodeHeif(const std::string& narrowPath, std::string& problem, StopFlag stop = {});
-FIBITMAP* DecodeWebp(const std::string& narrowPath, std::string& problem, StopFlag stop = {});
-FIBITMAP* DecodeJxl(const std::string& narrowPath, std::string& problem, StopFlag stop = {});
+FIBITMAP* decodeHeif(const std::string& narrowPath, std::string& problem, StopFlag stop = {});
+FIBITMAP* decodeWebp(const std::string& narrowPath, std::string& problem, StopFlag stop = {});
+FIBITMAP* decodeJxl(const std::string& narrowPath, std::string& problem, StopFlag stop = {});
 
 // The decoder of `format`; null with `problem` untouched for None.
-FIBITMAP* DecodeModern(ModernFormat format, const std::string& narrowPath, std::string& problem,
+FIBITMAP* decodeModern(ModernFormat format, const std::string& narrowPath, std::string& problem,
                        StopFlag stop = {});
 
 } // namespace pw::pictures

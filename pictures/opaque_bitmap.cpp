@@ -41,7 +41,7 @@ bool layOverWhite(FIBITMAP* rgba, StopFlag stop) {
         for (unsigned x = 0; x < width; ++x, pixel += 4) {
             const unsigned alpha = pixel[FI_RGBA_ALPHA];
             for (const int channel : {FI_RGBA_RED, FI_RGBA_GREEN, FI_RGBA_BLUE})
-                pixel[channel] = OverWhite(pixel[channel], alpha);
+                pixel[channel] = overWhite(pixel[channel], alpha);
             pixel[FI_RGBA_ALPHA] = 255;
         }
     }
@@ -130,7 +130,7 @@ FIBITMAP* to24Bits(FIBITMAP* bitmap, StopFlag stop) {
 
 } // namespace
 
-FIBITMAP* OpaqueCopy24(FIBITMAP* bitmap, bool fourthByteMayBeUnused, StopFlag stop) {
+FIBITMAP* opaqueCopy24(FIBITMAP* bitmap, bool fourthByteMayBeUnused, StopFlag stop) {
     // FreeImage converts to 24 bits only standard bitmaps and 16-bit RGB(A); one-sample types
     // (16-bit gray scans, float or 32-bit samples) come to 8-bit gray first.
     const FREE_IMAGE_TYPE type = FreeImage_GetImageType(bitmap);

@@ -11,6 +11,6 @@ namespace pw::pictures {
 // fourthByteMayBeUnused (32-bit BMP files, which often leave it zero), a picture whose alpha
 // is zero everywhere is taken as opaque. nullptr when FreeImage cannot convert it, or once
 // `stop` is set.
-FIBITMAP* OpaqueCopy24(FIBITMAP* bitmap, bool fourthByteMayBeUnused, StopFlag stop = {});
+FIBITMAP* opaqueCopy24(FIBITMAP* bitmap, bool fourthByteMayBeUnused, StopFlag stop = {});
 
 } // namespace pw::pictures

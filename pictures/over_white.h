@@ -4,7 +4,7 @@
 
 namespace pw::pictures {
 
-inline std::uint8_t OverWhite(unsigned value, unsigned alpha) {
+inline std::uint8_t overWhite(unsigned value, unsigned alpha) {
     return static_cast<std::uint8_t>((value * alpha + 255 * (255 - alpha) + 127) / 255);
 }
 

@@ -43,7 +43,7 @@ formats::Resolution pngResolution(std::ifstream& in) {
     const auto phys = pngPhys(in);
     if (!phys)
         return {};
-    return formats::PngPhysResolution(formats::bigEndian32(phys->data()),
+    return formats::pngPhysResolution(formats::bigEndian32(phys->data()),
                                       formats::bigEndian32(phys->data() + 4), (*phys)[8]);
 }
 
@@ -83,7 +83,7 @@ bool tiffStatesResolution(std::ifstream& in, bool littleEndian) {
 
 } // namespace
 
-bool StatesResolution(const std::string& path) {
+bool statesResolution(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::array<unsigned char, 8> head{};
     if (!readBytes(in, head.data(), head.size()))
@@ -99,7 +99,7 @@ bool StatesResolution(const std::string& path) {
     return true;
 }
 
-std::optional<formats::Resolution> MetricResolution(const std::string& path) {
+std::optional<formats::Resolution> metricResolution(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::array<unsigned char, 8> head{};
     if (!readBytes(in, head.data(), head.size()))
@@ -108,7 +108,7 @@ std::optional<formats::Resolution> MetricResolution(const std::string& path) {
         return pngResolution(in);
     if (head[0] != 'B' || head[1] != 'M')
         return std::nullopt;
-    const std::optional<DotsPerMeter> bmp = BmpResolution(path);
+    const std::optional<DotsPerMeter> bmp = bmpResolution(path);
     if (!bmp)
         return std::nullopt;
     return formats::Resolution{bmp->x * formats::kMetresPerInch, bmp->y * formats::kMetresPerInch};

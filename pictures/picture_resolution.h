@@ -13,12 +13,12 @@ namespace pw::pictures {
 // False for a GIF, a PNG without a pHYs chunk in metres and a TIFF whose first directory has
 // no XResolution tag; true otherwise (other formats keep what FreeImage read). A JPEG's is read
 // as the builder reads it (formats::readJpegResolution).
-bool StatesResolution(const std::string& path);
+bool statesResolution(const std::string& path);
 
 // The resolution a PNG (pHYs) or BMP (info header) file states, exactly: both state it per
 // metre, which whole dots per inch would round (3780 per metre is 96.012 dpi). By the rules of
 // formats/resolution.h: one outside 10 to 10000 dpi counts as none, and a pHYs chunk without
 // a unit gives the pixels' shape. nullopt for other formats.
-std::optional<formats::Resolution> MetricResolution(const std::string& path);
+std::optional<formats::Resolution> metricResolution(const std::string& path);
 
 } // namespace pw::pictures

@@ -54,9 +54,9 @@ std::string pngDataTooShort(const std::string& narrowPath) {
             break;
         in.seekg(static_cast<std::streamoff>(length) + 4, std::ios::cur);
     }
-    if (formats::CanInflateTo(data, pixelBytes))
+    if (formats::canInflateTo(data, pixelBytes))
         return std::string();
-    return formats::TooLittleDataReason(width, height);
+    return formats::tooLittleDataReason(width, height);
 }
 
 // The most pixel bytes one stored byte can give back in a TIFF, per compression; 0 when not
@@ -96,14 +96,14 @@ std::string tiffFirstPageTooShort(const std::string& narrowPath) {
     TIFF* tiff = TIFFOpen(narrowPath.c_str(), "rm");
     if (tiff == nullptr)
         return std::string();
-    const std::string reason = TiffDataTooShort(tiff, FileBytes(narrowPath));
+    const std::string reason = tiffDataTooShort(tiff, fileBytes(narrowPath));
     TIFFClose(tiff);
     return reason;
 }
 
 } // namespace
 
-std::string TiffDataTooShort(TIFF* tiff, std::uint64_t fileBytes) {
+std::string tiffDataTooShort(TIFF* tiff, std::uint64_t fileBytes) {
     std::uint32_t width = 0;
     std::uint32_t height = 0;
     std::uint16_t bits = 1;
@@ -125,7 +125,7 @@ std::string TiffDataTooShort(TIFF* tiff, std::uint64_t fileBytes) {
         return std::string();
     // Within the pixel limit (under 2^30 pixels) of up to 2^16 samples of 2^16 bits, the
     // product stays under 2^62.
-    if (!formats::WithinPixelLimit(width, height))
+    if (!formats::withinPixelLimit(width, height))
         return std::string();
     const std::uint64_t needed = static_cast<std::uint64_t>(width) * height * samples * bits / 8;
     // Counted as far as the file holds them: libtiff makes up the byte count of a single
@@ -141,13 +141,13 @@ std::string TiffDataTooShort(TIFF* tiff, std::uint64_t fileBytes) {
     }
     stored = std::min(stored, fileBytes);
     if (fax)
-        return stored * 8 >= height ? std::string() : formats::TooLittleDataReason(width, height);
+        return stored * 8 >= height ? std::string() : formats::tooLittleDataReason(width, height);
     if (jpeg)
-        return formats::GeneralDataTooShort(width, height, needed, stored);
-    return stored * ratio >= needed ? std::string() : formats::TooLittleDataReason(width, height);
+        return formats::generalDataTooShort(width, height, needed, stored);
+    return stored * ratio >= needed ? std::string() : formats::tooLittleDataReason(width, height);
 }
 
-std::string WebpDataTooShort(const std::uint8_t* data, std::size_t size) {
+std::string webpDataTooShort(const std::uint8_t* data, std::size_t size) {
     const WebPData file{data, size};
     WebPDemuxer* demuxer = WebPDemux(&file);
     if (demuxer == nullptr)
@@ -166,12 +166,12 @@ std::string WebpDataTooShort(const std::uint8_t* data, std::size_t size) {
         WebPDemuxReleaseIterator(&frame);
     }
     WebPDemuxDelete(demuxer);
-    return formats::GeneralDataTooShort(width, height, coded * 4, size);
+    return formats::generalDataTooShort(width, height, coded * 4, size);
 }
 
-std::string HevcDataTooShort(std::uint32_t width, std::uint32_t height, std::uint64_t dataBytes) {
+std::string hevcDataTooShort(std::uint32_t width, std::uint32_t height, std::uint64_t dataBytes) {
     if (static_cast<std::uint64_t>(width) * height > dataBytes * kMaxHevcPixelsPerByte)
-        return formats::TooLittleDataReason(width, height);
+        return formats::tooLittleDataReason(width, height);
     return std::string();
 }
 
@@ -237,12 +237,12 @@ bool gifFirstFrame(const std::string& narrowPath, GifSizes& sizes) {
 
 } // namespace
 
-std::uint64_t FileBytes(const std::string& narrowPath) {
+std::uint64_t fileBytes(const std::string& narrowPath) {
     struct stat info {};
     return ::stat(narrowPath.c_str(), &info) == 0 ? static_cast<std::uint64_t>(info.st_size) : 0;
 }
 
-std::string HeaderTooLarge(int format, const std::string& narrowPath) {
+std::string headerTooLarge(int format, const std::string& narrowPath) {
     const auto fif = static_cast<FREE_IMAGE_FORMAT>(format);
     std::uint32_t width = 0;
     std::uint32_t height = 0;
@@ -254,8 +254,8 @@ std::string HeaderTooLarge(int format, const std::string& narrowPath) {
         // The screen is judged as soon as it is read: a file may end after it.
         GifSizes gif;
         const bool framed = gifFirstFrame(narrowPath, gif);
-        if (!formats::WithinPixelLimit(gif.screenWidth, gif.screenHeight))
-            return formats::PixelLimitReason(gif.screenWidth, gif.screenHeight);
+        if (!formats::withinPixelLimit(gif.screenWidth, gif.screenHeight))
+            return formats::pixelLimitReason(gif.screenWidth, gif.screenHeight);
         if (!framed)
             return std::string(); // the full load reports the failure
         width = gif.width;
@@ -270,14 +270,14 @@ std::string HeaderTooLarge(int format, const std::string& narrowPath) {
         height = FreeImage_GetHeight(header);
         bits = FreeImage_GetBPP(header);
         FreeImage_Unload(header);
-        stored = FileBytes(narrowPath);
+        stored = fileBytes(narrowPath);
     } else {
         return std::string();
     }
     if (width == 0 || height == 0)
         return std::string();
-    if (!formats::WithinPixelLimit(width, height))
-        return formats::PixelLimitReason(width, height);
+    if (!formats::withinPixelLimit(width, height))
+        return formats::pixelLimitReason(width, height);
     if (fif == FIF_PNG)
         return pngDataTooShort(narrowPath);
     if (fif == FIF_TIFF)
@@ -288,18 +288,18 @@ std::string HeaderTooLarge(int format, const std::string& narrowPath) {
     // their writers code every row. JPEGs (arithmetic coding) are never questioned.
     if (fif == FIF_JPEG)
         return std::string();
-    return formats::GeneralDataTooShort(
+    return formats::generalDataTooShort(
         width, height, static_cast<std::uint64_t>(width) * height * bits / 8, stored);
 }
 
-std::string BitmapTooLarge(FIBITMAP* bitmap) {
+std::string bitmapTooLarge(FIBITMAP* bitmap) {
     if (bitmap == nullptr)
         return std::string();
     const unsigned width = FreeImage_GetWidth(bitmap);
     const unsigned height = FreeImage_GetHeight(bitmap);
-    if (width == 0 || height == 0 || formats::WithinPixelLimit(width, height))
+    if (width == 0 || height == 0 || formats::withinPixelLimit(width, height))
         return std::string();
-    return formats::PixelLimitReason(width, height);
+    return formats::pixelLimitReason(width, height);
 }
 
 } // namespace pw::pictures

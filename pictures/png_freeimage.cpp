@@ -25,7 +25,7 @@ struct Chunk {
 
 } // namespace
 
-std::vector<unsigned char> PngWithPaletteFirst(const std::string& narrowPath) {
+std::vector<unsigned char> pngWithPaletteFirst(const std::string& narrowPath) {
     std::ifstream in(narrowPath, std::ios::binary | std::ios::ate);
     const std::streamoff fileSize = in.tellg();
     std::array<unsigned char, 8 + 8 + 13> head{};
@@ -66,11 +66,11 @@ std::vector<unsigned char> PngWithPaletteFirst(const std::string& narrowPath) {
     return file;
 }
 
-FIBITMAP* LoadPngWithFreeImage(const std::string& narrowPath, StopFlag stop) {
-    const std::vector<unsigned char> reordered = PngWithPaletteFirst(narrowPath);
+FIBITMAP* loadPngWithFreeImage(const std::string& narrowPath, StopFlag stop) {
+    const std::vector<unsigned char> reordered = pngWithPaletteFirst(narrowPath);
     if (reordered.empty())
-        return LoadStoppable(FIF_PNG, narrowPath, PNG_IGNOREGAMMA, stop);
-    return LoadStoppable(FIF_PNG, reordered, PNG_IGNOREGAMMA, stop);
+        return loadStoppable(FIF_PNG, narrowPath, PNG_IGNOREGAMMA, stop);
+    return loadStoppable(FIF_PNG, reordered, PNG_IGNOREGAMMA, stop);
 }
 
 } // namespace pw::pictures

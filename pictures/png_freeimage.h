@@ -13,10 +13,10 @@ namespace pw::pictures {
 
 // The file's bytes with the PLTE chunk moved before a tRNS chunk that precedes it in a palette
 // picture (libpng drops such a tRNS chunk); empty when the file is not such a PNG.
-std::vector<unsigned char> PngWithPaletteFirst(const std::string& narrowPath);
+std::vector<unsigned char> pngWithPaletteFirst(const std::string& narrowPath);
 
-// FreeImage's reading of the PNG without gamma correction, through PngWithPaletteFirst where it
+// FreeImage's reading of the PNG without gamma correction, through pngWithPaletteFirst where it
 // applies; nullptr when FreeImage cannot read it or `stop` is set meanwhile.
-FIBITMAP* LoadPngWithFreeImage(const std::string& narrowPath, StopFlag stop = {});
+FIBITMAP* loadPngWithFreeImage(const std::string& narrowPath, StopFlag stop = {});
 
 } // namespace pw::pictures

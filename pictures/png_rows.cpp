@@ -472,7 +472,7 @@ bool PngRows::readChunks(const std::uint8_t* data, std::size_t size, bool oneBit
             const int samples = formats::pngSamples(body[9]);
             const bool oneBit = oneBitGrey && bitDepth_ == 1 && colourType_ == 0;
             if (width_ == 0 || height_ == 0 || width_ > 0x7FFFFFFF || height_ > 0x7FFFFFFF ||
-                !formats::WithinPixelLimit(width_, height_) || (bitDepth_ != 8 && !oneBit) ||
+                !formats::withinPixelLimit(width_, height_) || (bitDepth_ != 8 && !oneBit) ||
                 samples == 0 || body[10] != 0 || body[11] != 0 || body[12] != 0)
                 return false;
             // Filters work on whole bytes: one a pixel's neighbour for 1-bit rows.
@@ -496,7 +496,7 @@ bool PngRows::readChunks(const std::uint8_t* data, std::size_t size, bool oneBit
                 iccp = body;
                 iccpBytes = length;
             } else if (length == 9) {
-                resolution_ = formats::PngPhysResolution(formats::bigEndian32(body),
+                resolution_ = formats::pngPhysResolution(formats::bigEndian32(body),
                                                          formats::bigEndian32(body + 4), body[8]);
             }
         } else if ((type[0] & 0x20) == 0) {
@@ -512,7 +512,7 @@ bool PngRows::readChunks(const std::uint8_t* data, std::size_t size, bool oneBit
         for (std::size_t i = 0; i < 256; ++i) {
             const unsigned alpha = i < trnsBytes ? trns[i] : 255;
             for (std::size_t c = 0; c < 3; ++c)
-                palette_[i][c] = i * 3 < plteBytes ? OverWhite(plte[i * 3 + c], alpha) : 0;
+                palette_[i][c] = i * 3 < plteBytes ? overWhite(plte[i * 3 + c], alpha) : 0;
         }
     } else if (trns != nullptr) {
         return false; // a transparent colour key: left to FreeImage
@@ -522,7 +522,7 @@ bool PngRows::readChunks(const std::uint8_t* data, std::size_t size, bool oneBit
 
     const std::size_t stride = rowBytes_ + 1;
     const std::size_t expected = stride * height_;
-    if (!formats::CanInflateTo(idatBytes, expected))
+    if (!formats::canInflateTo(idatBytes, expected))
         return false; // data too short to hold the rows: nothing is allocated for them
     std::uint8_t* pixels = pixels_.get(expected);
     if (pixels == nullptr || rgb_.get(std::size_t{width_} * 3 * kRowsKept) == nullptr ||
@@ -591,13 +591,13 @@ const std::uint8_t* PngRows::nextRow() {
             std::memcpy(out, palette_[cur[x]], 3);
             break;
         case 4:
-            out[0] = out[1] = out[2] = OverWhite(cur[2 * x], cur[2 * x + 1]);
+            out[0] = out[1] = out[2] = overWhite(cur[2 * x], cur[2 * x + 1]);
             break;
         default: {
             const std::uint8_t* p = cur + 4 * std::size_t{x};
-            out[0] = OverWhite(p[0], p[3]);
-            out[1] = OverWhite(p[1], p[3]);
-            out[2] = OverWhite(p[2], p[3]);
+            out[0] = overWhite(p[0], p[3]);
+            out[1] = overWhite(p[1], p[3]);
+            out[2] = overWhite(p[2], p[3]);
             break;
         }
         }

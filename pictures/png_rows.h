@@ -28,7 +28,7 @@ public:
 
     std::uint32_t width() const { return width_; }
     std::uint32_t height() const { return height_; }
-    // What the pHYs chunk states (PngPhysResolution); none without one.
+    // What the pHYs chunk states (pngPhysResolution); none without one.
     const formats::Resolution& resolution() const { return resolution_; }
     // The iCCP profile of a colour picture, inflated; empty when there is none that fits.
     const std::vector<std::uint8_t>& iccProfile() const { return icc_; }

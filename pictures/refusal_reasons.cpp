@@ -35,7 +35,7 @@ void freeImageMessage(FREE_IMAGE_FORMAT format, const char* message) {
     // FreeImage's JPEG reader takes a read refused for a stop for the end of the file, warns
     // and decodes the rest of the picture as grey. A null text thrown from its warning ends its
     // Load instead, which catches it, destroys the decoder and returns no bitmap.
-    if (format == FIF_JPEG && FreeImageReadStopped())
+    if (format == FIF_JPEG && freeImageReadStopped())
         throw static_cast<const char*>(nullptr);
     if (listener != nullptr && message != nullptr)
         listener->heardFreeImage(message);
@@ -86,13 +86,13 @@ bool heifSignature(const std::string& path) {
 // True when some decoder here knows the file's first bytes.
 bool knownSignature(const std::string& path) {
     return FreeImage_GetFileType(path.c_str(), 0) != FIF_UNKNOWN ||
-           ModernFormatOfContent(path) != ModernFormat::None || HasJpegSignature(path) ||
+           modernFormatOfContent(path) != ModernFormat::None || hasJpegSignature(path) ||
            heifSignature(path);
 }
 
 } // namespace
 
-void InstallDecoderMessageHandlers() {
+void installDecoderMessageHandlers() {
     FreeImage_SetOutputMessage(freeImageMessage);
     TIFFSetErrorHandlerExt(tiffError);
 }
@@ -126,17 +126,17 @@ void DecoderMessages::heardFreeImage(const std::string& text) {
         freeImage_ = std::move(line);
 }
 
-void ReportDecoderMessage(const std::string& text) {
+void reportDecoderMessage(const std::string& text) {
     if (listener != nullptr)
         listener->heardOwn(text);
 }
 
-void ReportUnsupported(const std::string& kind) {
+void reportUnsupported(const std::string& kind) {
     if (listener != nullptr)
         listener->heardUnsupported(kind);
 }
 
-std::string RefusalReason(const std::string& narrowPath, const std::string& problem,
+std::string refusalReason(const std::string& narrowPath, const std::string& problem,
                           const DecoderMessages& heard) {
     if (const std::string failure = readFailure(narrowPath); !failure.empty())
         return "cannot be read (" + failure + ")";
@@ -152,7 +152,7 @@ std::string RefusalReason(const std::string& narrowPath, const std::string& prob
     return "damaged (" + (said.empty() ? std::string("cannot be decoded") : said) + ")";
 }
 
-std::string TiffCompressionReason(int compression) {
+std::string tiffCompressionReason(int compression) {
     const TIFFCodec* codec = compression >= 0 && compression <= 0xFFFF
                                  ? TIFFFindCODEC(static_cast<std::uint16_t>(compression))
                                  : nullptr;

@@ -6,9 +6,9 @@
 
 namespace pw::pictures {
 
-// Installs the callbacks; InitialiseFreeImage calls it before pictures are staged on other
+// Installs the callbacks; initialiseFreeImage calls it before pictures are staged on other
 // threads.
-void InstallDecoderMessageHandlers();
+void installDecoderMessageHandlers();
 
 // Hears what this thread's decoders say while it lives; an inner listener takes over until it
 // ends.
@@ -41,22 +41,22 @@ private:
 
 // Passes a message of the project's own decoders (libjpeg's error text, libheif's, libwebp's
 // and libjxl's status) to this thread's listener, if there is one.
-void ReportDecoderMessage(const std::string& text);
+void reportDecoderMessage(const std::string& text);
 
 // Tells this thread's listener, if any, that the picture is of a kind its decoder does not
 // decode.
-void ReportUnsupported(const std::string& kind);
+void reportUnsupported(const std::string& kind);
 
 // The reason a picture at `narrowPath` that nothing was staged from is missing: "cannot be
 // read (...)" when the file cannot be read, whatever `problem` says; else `problem` when set;
 // else "... is not supported" for a kind a decoder named; else "not a picture (...)" when no
 // decoder knows its first bytes, "damaged (...)" with the decoder's message (or "cannot be
 // decoded") when one does.
-std::string RefusalReason(const std::string& narrowPath, const std::string& problem,
+std::string refusalReason(const std::string& narrowPath, const std::string& problem,
                           const DecoderMessages& heard);
 
 // "TIFF with LERC compression is not supported" for a codec libtiff names but was built
 // without, "TIFF with compression 34712 is not supported" for one it does not know.
-std::string TiffCompressionReason(int compression);
+std::string tiffCompressionReason(int compression);
 
 } // namespace pw::pictures

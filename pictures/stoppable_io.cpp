@@ -13,7 +13,7 @@ struct StoppableSource {
     std::size_t size = 0;
     std::size_t at = 0;
     StopFlag stop;
-    bool load = false; // one picture loaded through it (see FreeImageReadStopped)
+    bool load = false; // one picture loaded through it (see freeImageReadStopped)
 };
 
 namespace {
@@ -85,11 +85,11 @@ FIBITMAP* loaded(int format, Source& source, int flags) {
 
 } // namespace
 
-bool FreeImageReadStopped() {
+bool freeImageReadStopped() {
     return readStopped;
 }
 
-FIBITMAP* LoadStoppable(int format, const std::string& narrowPath, int flags, StopFlag stop) {
+FIBITMAP* loadStoppable(int format, const std::string& narrowPath, int flags, StopFlag stop) {
     Source source;
     source.stop = stop;
     source.file = std::fopen(narrowPath.c_str(), "rb");
@@ -100,7 +100,7 @@ FIBITMAP* LoadStoppable(int format, const std::string& narrowPath, int flags, St
     return bitmap;
 }
 
-FIBITMAP* LoadStoppable(int format, const void* bytes, std::size_t size, int flags, StopFlag stop) {
+FIBITMAP* loadStoppable(int format, const void* bytes, std::size_t size, int flags, StopFlag stop) {
     Source source;
     source.stop = stop;
     source.bytes = static_cast<const unsigned char*>(bytes);
@@ -108,12 +108,12 @@ FIBITMAP* LoadStoppable(int format, const void* bytes, std::size_t size, int fla
     return loaded(format, source, flags);
 }
 
-FIBITMAP* LoadStoppable(int format, const std::vector<unsigned char>& bytes, int flags,
+FIBITMAP* loadStoppable(int format, const std::vector<unsigned char>& bytes, int flags,
                         StopFlag stop) {
-    return LoadStoppable(format, bytes.data(), bytes.size(), flags, stop);
+    return loadStoppable(format, bytes.data(), bytes.size(), flags, stop);
 }
 
-bool SaveStoppable(int format, FIBITMAP* bitmap, const std::string& narrowPath, int flags,
+bool saveStoppable(int format, FIBITMAP* bitmap, const std::string& narrowPath, int flags,
                    StopFlag stop) {
     Source source;
     source.stop = stop;

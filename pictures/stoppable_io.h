@@ -19,20 +19,20 @@ struct StoppableSource;
 // The picture at `narrowPath` loaded as FreeImage `format` with `flags`; null when FreeImage
 // cannot read it or the flag was set meanwhile (whatever the plugin made of the rest is
 // dropped).
-FIBITMAP* LoadStoppable(int format, const std::string& narrowPath, int flags, StopFlag stop);
+FIBITMAP* loadStoppable(int format, const std::string& narrowPath, int flags, StopFlag stop);
 // The same from bytes in memory.
-FIBITMAP* LoadStoppable(int format, const void* bytes, std::size_t size, int flags, StopFlag stop);
-FIBITMAP* LoadStoppable(int format, const std::vector<unsigned char>& bytes, int flags,
+FIBITMAP* loadStoppable(int format, const void* bytes, std::size_t size, int flags, StopFlag stop);
+FIBITMAP* loadStoppable(int format, const std::vector<unsigned char>& bytes, int flags,
                         StopFlag stop);
 
 // `bitmap` saved as FreeImage `format` to `narrowPath` with `flags`; false when FreeImage cannot
 // write it or the flag was set meanwhile (the file is then left for the caller to remove).
-bool SaveStoppable(int format, FIBITMAP* bitmap, const std::string& narrowPath, int flags,
+bool saveStoppable(int format, FIBITMAP* bitmap, const std::string& narrowPath, int flags,
                    StopFlag stop);
 
 // True while a load through these handles on this thread has had a read refused because the
 // flag is set (FreeImage's message handler ends a JPEG load then; see refusal_reasons.cpp).
-bool FreeImageReadStopped();
+bool freeImageReadStopped();
 
 // A multi-page file opened read-only through such a handle, which stays open with it.
 class StoppableMultiBitmap {

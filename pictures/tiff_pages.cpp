@@ -33,8 +33,8 @@ void setResolution(TIFF* tiff, FIBITMAP* bitmap) {
         TIFFGetField(tiff, TIFFTAG_YRESOLUTION, &y) == 1 && std::isfinite(x) && std::isfinite(y)) {
         TIFFGetFieldDefaulted(tiff, TIFFTAG_RESOLUTIONUNIT, &unit);
         const double perInch = unit == RESUNIT_CENTIMETER ? 2.54 : 1.0;
-        resolution = unit == RESUNIT_NONE ? formats::AspectResolution(x, y)
-                                          : formats::SaneResolution({x * perInch, y * perInch});
+        resolution = unit == RESUNIT_NONE ? formats::aspectResolution(x, y)
+                                          : formats::saneResolution({x * perInch, y * perInch});
     }
     TIFFGetFieldDefaulted(tiff, TIFFTAG_ORIENTATION, &orientation);
     const auto dots = [](double dpi) {
@@ -98,7 +98,7 @@ struct TiffPages::Source {
 };
 
 TiffPages::TiffPages(const std::string& narrowPath, StopFlag stop)
-    : narrowPath_(narrowPath), fileBytes_(FileBytes(narrowPath)), stop_(stop),
+    : narrowPath_(narrowPath), fileBytes_(fileBytes(narrowPath)), stop_(stop),
       source_(std::make_unique<Source>()) {
     source_->stop = stop;
     source_->fd = ::open(narrowPath.c_str(), O_RDONLY | O_CLOEXEC);
@@ -120,7 +120,7 @@ TiffPages::~TiffPages() {
 
 bool TiffPages::selectPage(int page) {
     return tiff_ != nullptr && page >= 1 && page <= count_ &&
-           formats::SelectTiffPage(tiff_, current_, page);
+           formats::selectTiffPage(tiff_, current_, page);
 }
 
 bool TiffPages::codecKnown(int page) {
@@ -147,21 +147,21 @@ FIBITMAP* TiffPages::decode(int page, std::string& problem) {
     if (!selectPage(page) || TIFFGetField(tiff_, TIFFTAG_IMAGEWIDTH, &width) != 1 ||
         TIFFGetField(tiff_, TIFFTAG_IMAGELENGTH, &height) != 1)
         return nullptr;
-    if (!pw::formats::WithinPixelLimit(width, height)) {
-        problem = pw::formats::PixelLimitReason(width, height);
+    if (!pw::formats::withinPixelLimit(width, height)) {
+        problem = pw::formats::pixelLimitReason(width, height);
         return nullptr;
     }
-    problem = TiffDataTooShort(tiff_, fileBytes_);
+    problem = tiffDataTooShort(tiff_, fileBytes_);
     if (!problem.empty() || !compressionKnown())
         return nullptr;
-    formats::ChooseFaxDecoding(tiff_, narrowPath_, page);
+    formats::chooseFaxDecoding(tiff_, narrowPath_, page);
     std::uint16_t photometric = 0;
     std::uint16_t orientation = ORIENTATION_TOPLEFT;
     TIFFGetField(tiff_, TIFFTAG_PHOTOMETRIC, &photometric);
     TIFFGetFieldDefaulted(tiff_, TIFFTAG_ORIENTATION, &orientation);
     FIBITMAP* bitmap = nullptr;
-    if (HasPlainSamples(tiff_)) {
-        bitmap = ReadTiffSamples(tiff_, stop_);
+    if (hasPlainSamples(tiff_)) {
+        bitmap = readTiffSamples(tiff_, stop_);
     } else {
         // FreeImage neither turns pages nor maps LogLuv's light levels to colours; libtiff does
         // both, in 8 bits.
@@ -211,7 +211,7 @@ FIBITMAP* TiffPages::rgbaPage(std::uint32_t width, std::uint32_t height, std::st
         return nullptr;
     }
     // Read in the order stored (libtiff would only mirror, not turn, a page stored turned);
-    // BitmapFromRows then turns and mirrors it. A strip or tile libtiff cannot decode fails the
+    // bitmapFromRows then turns and mirrors it. A strip or tile libtiff cannot decode fails the
     // page instead of leaving it blank.
     std::uint16_t orientation = ORIENTATION_TOPLEFT;
     TIFFGetFieldDefaulted(tiff_, TIFFTAG_ORIENTATION, &orientation);
@@ -234,7 +234,7 @@ FIBITMAP* TiffPages::rgbaPage(std::uint32_t width, std::uint32_t height, std::st
     rows.alpha = true;
     rows.orientation = orientation;
     rows.icc = rgbProfile(tiff_);
-    return BitmapFromRows(rows);
+    return bitmapFromRows(rows);
 }
 
 } // namespace pw::pictures

@@ -570,12 +570,12 @@ void copyRow(const std::uint8_t* from, const Layout& layout, BYTE* to) {
 
 } // namespace
 
-bool HasPlainSamples(TIFF* tiff) {
+bool hasPlainSamples(TIFF* tiff) {
     Layout layout;
     return readLayout(tiff, layout);
 }
 
-FIBITMAP* ReadTiffSamples(TIFF* tiff, StopFlag stop) {
+FIBITMAP* readTiffSamples(TIFF* tiff, StopFlag stop) {
     Layout layout;
     if (!readLayout(tiff, layout))
         return nullptr;
@@ -614,7 +614,7 @@ FIBITMAP* ReadTiffSamples(TIFF* tiff, StopFlag stop) {
                 pixels.value(band, row, column, value, converted);
                 int x = 0;
                 int y = 0;
-                ShownPosition(layout.orientation, static_cast<int>(column),
+                shownPosition(layout.orientation, static_cast<int>(column),
                               static_cast<int>(first + row), static_cast<int>(layout.width),
                               static_cast<int>(layout.height), x, y);
                 target.put(x, y, value);

@@ -10,8 +10,8 @@ typedef struct tiff TIFF;
 
 namespace pw::pictures {
 
-// True when ReadTiffSamples reads the directory `tiff` is at.
-bool HasPlainSamples(TIFF* tiff);
+// True when readTiffSamples reads the directory `tiff` is at.
+bool hasPlainSamples(TIFF* tiff);
 
 // The page `tiff` is at, turned and mirrored as its Orientation tag says, without a
 // resolution; null when its data cannot be decoded or FreeImage cannot allocate it.
@@ -22,6 +22,6 @@ bool HasPlainSamples(TIFF* tiff);
 // start at 0 (-32768 black). An alpha sample becomes straight alpha (a premultiplied one is
 // divided out), palette and gray pages with one coming as RGBA; other extra samples are left
 // out. Null too once `stop` is set, looked at between strips (every few rows of a large one).
-FIBITMAP* ReadTiffSamples(TIFF* tiff, StopFlag stop = {});
+FIBITMAP* readTiffSamples(TIFF* tiff, StopFlag stop = {});
 
 } // namespace pw::pictures

@@ -76,7 +76,7 @@ const char* statusText(VP8StatusCode status) {
 void reportContainer(const WebPData& data) {
     WebPDemuxState state = WEBP_DEMUX_PARSE_ERROR;
     WebPDemuxDelete(WebPDemuxPartial(&data, &state));
-    ReportDecoderMessage(state == WEBP_DEMUX_PARSE_ERROR ? "malformed WebP container"
+    reportDecoderMessage(state == WEBP_DEMUX_PARSE_ERROR ? "malformed WebP container"
                                                          : "WebP data ends early");
 }
 
@@ -84,7 +84,7 @@ void reportContainer(const WebPData& data) {
 void reportFrame(const WebPDemuxer* demuxer) {
     WebPIterator frame;
     if (!WebPDemuxGetFrame(demuxer, 1, &frame)) {
-        ReportDecoderMessage("WebP file holds no frame");
+        reportDecoderMessage("WebP file holds no frame");
         return;
     }
     WebPDecoderConfig config;
@@ -95,7 +95,7 @@ void reportFrame(const WebPDemuxer* demuxer) {
         WebPFreeDecBuffer(&config.output);
     }
     WebPDemuxReleaseIterator(&frame);
-    ReportDecoderMessage(statusText(status));
+    reportDecoderMessage(statusText(status));
 }
 
 // A still picture decoded as the animation decoder decodes its one frame (RGBA, no threads),
@@ -123,8 +123,8 @@ struct DecBufferFree {
 
 } // namespace
 
-FIBITMAP* DecodeWebp(const std::string& narrowPath, std::string& problem, StopFlag stop) {
-    const auto bytes = ReadFileBytes(narrowPath);
+FIBITMAP* decodeWebp(const std::string& narrowPath, std::string& problem, StopFlag stop) {
+    const auto bytes = readFileBytes(narrowPath);
     if (!bytes)
         return nullptr;
     const WebPData data{bytes->data(), bytes->size()};
@@ -135,11 +135,11 @@ FIBITMAP* DecodeWebp(const std::string& narrowPath, std::string& problem, StopFl
     }
     const std::uint32_t width = WebPDemuxGetI(demuxer.get(), WEBP_FF_CANVAS_WIDTH);
     const std::uint32_t height = WebPDemuxGetI(demuxer.get(), WEBP_FF_CANVAS_HEIGHT);
-    if (!pw::formats::WithinPixelLimit(width, height)) {
-        problem = pw::formats::PixelLimitReason(width, height);
+    if (!pw::formats::withinPixelLimit(width, height)) {
+        problem = pw::formats::pixelLimitReason(width, height);
         return nullptr;
     }
-    problem = WebpDataTooShort(bytes->data(), bytes->size());
+    problem = webpDataTooShort(bytes->data(), bytes->size());
     if (!problem.empty())
         return nullptr;
     const std::uint32_t flags = WebPDemuxGetI(demuxer.get(), WEBP_FF_FORMAT_FLAGS);
@@ -188,7 +188,7 @@ FIBITMAP* DecodeWebp(const std::string& narrowPath, std::string& problem, StopFl
         rows.icc = chunk(demuxer.get(), "ICCP");
     if ((flags & EXIF_FLAG) != 0)
         rows.orientation = exifOrientation(chunk(demuxer.get(), "EXIF"));
-    return BitmapFromRows(rows);
+    return bitmapFromRows(rows);
 }
 
 } // namespace pw::pictures

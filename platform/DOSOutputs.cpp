@@ -51,7 +51,7 @@ constexpr int kWithoutPidFdMilliseconds = 50;
 
 DOSOutputs::DOSOutputs(MessagePump& pump, Prompts& prompts) : pump_(pump), prompts_(prompts) {}
 
-void DOSOutputs::Interrupt() {
+void DOSOutputs::interrupt() {
     wake_.wake();
 }
 

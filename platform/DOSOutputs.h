@@ -36,7 +36,7 @@ public:
     void setCommandLine(const std::string& commandLine) { commandLine_ = commandLine; }
     const std::string& Outputs() const { return outputs_; }
     // The folder the command runs in; "" keeps this process's.
-    const std::string& WorkingFolder() const { return workingFolder_; }
+    const std::string& workingFolder() const { return workingFolder_; }
     void setWorkingFolder(const std::string& folder) { workingFolder_ = folder; }
     // Text handed to each run's standard input (a sealed file in memory), then its end, whatever
     // its length; "" gives /dev/null.
@@ -54,13 +54,13 @@ public:
     void EndCommand();
     // Wakes the run going on (if any) to ask StopRequested now; safe from any thread and from a
     // signal handler.
-    void Interrupt();
+    void interrupt();
 
     // Raised for every chunk read (at most 1024 bytes), after it is appended to Outputs.
     std::function<void(std::string& CommandOutputs)> ReceiveOutputs;
     // Raised once at the end of a run that started, before ExecuteCommand returns.
     std::function<void()> CommandOver;
-    // Asked when the run starts and whenever Interrupt wakes it; true ends its process, and the
+    // Asked when the run starts and whenever interrupt wakes it; true ends its process, and the
     // run then ends as usual. Lets a job on another thread stop the run without reaching into it.
     std::function<bool()> StopRequested;
 
@@ -74,7 +74,7 @@ private:
     // Appends a chunk to Outputs and raises ReceiveOutputs with a copy of it.
     void deliver(const char* bytes, long count);
 
-    // Waits until the pipe has bytes or hangs up, the child ends, or Interrupt is called;
+    // Waits until the pipe has bytes or hangs up, the child ends, or interrupt is called;
     // false once the pipe has hung up with nothing left to read.
     bool waitForEvent(int readFd, bool pipeOpen, int pidFd);
 

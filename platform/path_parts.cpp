@@ -12,7 +12,7 @@ std::string fileNameOf(const std::string& path) {
 
 } // namespace
 
-std::string PathPart(const std::string& path, int selector) {
+std::string pathPart(const std::string& path, int selector) {
     switch (selector) {
     case 0: {
         const auto dot = path.rfind('.');
@@ -21,7 +21,7 @@ std::string PathPart(const std::string& path, int selector) {
     case 1:
         return fileNameOf(path);
     case 2:
-        return TextBefore(fileNameOf(path), '.');
+        return textBefore(fileNameOf(path), '.');
     case 3: {
         const auto slash = path.rfind(separator());
         return slash == std::string::npos ? std::string() : path.substr(0, slash);
@@ -31,13 +31,13 @@ std::string PathPart(const std::string& path, int selector) {
     }
 }
 
-std::string FileBaseName(const std::string& path) {
+std::string fileBaseName(const std::string& path) {
     const std::string name = fileNameOf(path);
     const auto dot = name.rfind('.');
     return dot == std::string::npos ? std::string() : name.substr(0, dot);
 }
 
-std::string TextBefore(const std::string& text, char delimiter) {
+std::string textBefore(const std::string& text, char delimiter) {
     const auto at = text.find(delimiter);
     return at == std::string::npos ? text : text.substr(0, at);
 }

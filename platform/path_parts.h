@@ -7,13 +7,13 @@ namespace pw::platform {
 // Selector 0: the text after the last "." of the whole path (the whole path without a ".").
 // 1: the file name (after the last separator). 2: that file name up to its first ".".
 // 3: the text before the last separator. Other selectors give "".
-std::string PathPart(const std::string& path, int selector);
+std::string pathPart(const std::string& path, int selector);
 
 // The file name without its last "." and what follows; "" when the path is empty or the file
 // name holds no ".".
-std::string FileBaseName(const std::string& path);
+std::string fileBaseName(const std::string& path);
 
 // The text before the first delimiter; the whole text when it does not occur.
-std::string TextBefore(const std::string& text, char delimiter);
+std::string textBefore(const std::string& text, char delimiter);
 
 } // namespace pw::platform

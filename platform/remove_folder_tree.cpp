@@ -52,7 +52,7 @@ bool removeTree(const std::string& folder) {
 
 } // namespace
 
-void RemoveFolderTree(const std::string& folder) {
+void removeFolderTree(const std::string& folder) {
     removeTree(folder);
 }
 

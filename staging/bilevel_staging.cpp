@@ -100,7 +100,7 @@ bool knownLayout(FIBITMAP* bitmap) {
 // in whole dots per inch when it is that within what dots per metre can hold.
 void setResolution(FIBITMAP* bitmap, const std::string& narrowSource, formats::G4Tiff& page) {
     formats::Resolution resolution;
-    if (const std::optional<formats::Resolution> exact = pictures::MetricResolution(narrowSource)) {
+    if (const std::optional<formats::Resolution> exact = pictures::metricResolution(narrowSource)) {
         resolution = *exact;
     } else {
         const auto dpi = [](unsigned perMetre) {
@@ -159,7 +159,7 @@ bool finish(std::unique_ptr<TIFF, TiffCloser> tiff, bool written, const std::str
 
 } // namespace
 
-bool IsBilevel(FIBITMAP* bitmap) {
+bool isBilevel(FIBITMAP* bitmap) {
     if (bitmap == nullptr || !knownLayout(bitmap) ||
         FreeImage_GetWidth(bitmap) > formats::kMostG4Width)
         return false;
@@ -178,7 +178,7 @@ bool IsBilevel(FIBITMAP* bitmap) {
     return true;
 }
 
-bool WriteG4Tiff(const std::string& target, const formats::G4Tiff& page,
+bool writeG4Tiff(const std::string& target, const formats::G4Tiff& page,
                  const std::function<const std::uint8_t*()>& nextRow, pictures::StopFlag stop) {
     formats::G4Tiff coded = page;
     coded.blackIs1 = false; // 1 for black is "min is white"
@@ -191,7 +191,7 @@ bool WriteG4Tiff(const std::string& target, const formats::G4Tiff& page,
     return finish(std::move(tiff), written, target);
 }
 
-bool SaveBilevelBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const std::string& target,
+bool saveBilevelBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const std::string& target,
                        pictures::StopFlag stop) {
     formats::G4Tiff page;
     page.width = FreeImage_GetWidth(bitmap);
@@ -200,7 +200,7 @@ bool SaveBilevelBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const 
     const RowTones tones(bitmap);
     std::vector<std::uint8_t> row((page.width + 7) / 8);
     int y = static_cast<int>(page.height);
-    return WriteG4Tiff(
+    return writeG4Tiff(
         target, page,
         [&]() -> const std::uint8_t* {
             const BYTE* line = FreeImage_GetScanLine(bitmap, --y); // FreeImage keeps rows bottom up
@@ -239,9 +239,9 @@ bool TiffBilevelPages::stageBilevel(int page, const std::string& target) {
         current_ = tiff_ != nullptr ? 1 : 0;
     }
     TIFF* in = tiff_;
-    if (in == nullptr || !formats::SelectTiffPage(in, current_, page) || TIFFIsTiled(in))
+    if (in == nullptr || !formats::selectTiffPage(in, current_, page) || TIFFIsTiled(in))
         return false;
-    formats::ChooseFaxDecoding(in, source_, page);
+    formats::chooseFaxDecoding(in, source_, page);
     formats::G4Tiff found;
     std::uint16_t bits = 0;
     std::uint16_t samples = 1;
@@ -259,9 +259,9 @@ bool TiffBilevelPages::stageBilevel(int page, const std::string& target) {
         TIFFGetField(in, TIFFTAG_PHOTOMETRIC, &photometric) != 1 || bits != 1 || samples != 1 ||
         photometric > PHOTOMETRIC_MINISBLACK || orientation != ORIENTATION_TOPLEFT ||
         found.width == 0 || found.height == 0 ||
-        !formats::WithinPixelLimit(found.width, found.height) ||
+        !formats::withinPixelLimit(found.width, found.height) ||
         TIFFIsCODECConfigured(compression) != 1 ||
-        !pictures::TiffDataTooShort(in, pictures::FileBytes(source_)).empty())
+        !pictures::tiffDataTooShort(in, pictures::fileBytes(source_)).empty())
         return false;
     // The tags go over as they are: the builder reads them by the same rules as staging.
     if (TIFFGetField(in, TIFFTAG_XRESOLUTION, &found.xResolution) == 1 &&

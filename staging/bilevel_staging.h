@@ -15,18 +15,18 @@ namespace pw::staging {
 
 // True for a bitmap whose every pixel is opaque black or opaque white (FreeImage's 1, 4, 8,
 // 24 and 32-bit bitmaps; 32 bits only when the alpha is 255 everywhere).
-bool IsBilevel(FIBITMAP* bitmap);
+bool isBilevel(FIBITMAP* bitmap);
 
-// Writes a bilevel `bitmap` (IsBilevel) to target as a Group 4 TIFF at the bitmap's resolution,
+// Writes a bilevel `bitmap` (isBilevel) to target as a Group 4 TIFF at the bitmap's resolution,
 // or for a PNG or BMP `narrowSource` at the one that file states, exactly. False, with no file
 // left, when it cannot be written or `stop` is set meanwhile.
-bool SaveBilevelBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const std::string& target,
+bool saveBilevelBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const std::string& target,
                        pictures::StopFlag stop = {});
 
 // Writes target from `nextRow`, called once per row from the top, each giving the row packed
 // high bit first with 1 for black (the page's width, height and resolution from `page`). False,
 // with no file left, when it cannot be written or `stop` is set meanwhile.
-bool WriteG4Tiff(const std::string& target, const formats::G4Tiff& page,
+bool writeG4Tiff(const std::string& target, const formats::G4Tiff& page,
                  const std::function<const std::uint8_t*()>& nextRow, pictures::StopFlag stop = {});
 
 // The bilevel pages of one TIFF staged without decoding them into a bitmap, each reader keeping

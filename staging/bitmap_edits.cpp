@@ -64,7 +64,7 @@ FIBITMAP* rescaledInBands(FIBITMAP* bitmap, int width, int height, pictures::Sto
 
 } // namespace
 
-void KeepIccProfile(FIBITMAP* from, FIBITMAP* to) {
+void keepIccProfile(FIBITMAP* from, FIBITMAP* to) {
     FIICCPROFILE* profile = FreeImage_GetICCProfile(from);
     if (to == nullptr || profile == nullptr || profile->data == nullptr || profile->size <= 0 ||
         FreeImage_GetICCProfile(to)->data != nullptr)
@@ -72,7 +72,7 @@ void KeepIccProfile(FIBITMAP* from, FIBITMAP* to) {
     FreeImage_CreateICCProfile(to, profile->data, profile->size);
 }
 
-FIBITMAP* ReducedCopy(FIBITMAP* bitmap, double scale, pictures::StopFlag stop) {
+FIBITMAP* reducedCopy(FIBITMAP* bitmap, double scale, pictures::StopFlag stop) {
     const auto side = [scale](unsigned pixels) {
         return std::max(1, static_cast<int>(std::lround(pixels * scale)));
     };
@@ -101,7 +101,7 @@ FIBITMAP* ReducedCopy(FIBITMAP* bitmap, double scale, pictures::StopFlag stop) {
     return reduced;
 }
 
-void SetResolution(FIBITMAP* bitmap, const formats::Resolution& resolution) {
+void setResolution(FIBITMAP* bitmap, const formats::Resolution& resolution) {
     FreeImage_SetDotsPerMeterX(
         bitmap, static_cast<unsigned>(std::lround(resolution.xDpi / formats::kMetresPerInch)));
     FreeImage_SetDotsPerMeterY(

@@ -22,7 +22,7 @@ bool neutral(FIBITMAP* bitmap, pictures::StopFlag stop) {
 
 } // namespace
 
-FIBITMAP* NeutralGreyCopy(FIBITMAP* bitmap, pictures::StopFlag stop) {
+FIBITMAP* neutralGreyCopy(FIBITMAP* bitmap, pictures::StopFlag stop) {
     if (bitmap == nullptr || FreeImage_GetImageType(bitmap) != FIT_BITMAP ||
         FreeImage_GetBPP(bitmap) != 24 || !neutral(bitmap, stop))
         return nullptr;

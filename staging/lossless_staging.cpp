@@ -47,20 +47,20 @@ FIBITMAP* pngReady(FIBITMAP* bitmap) {
 
 } // namespace
 
-bool SaveLosslessBitmap(FIBITMAP* bitmap, const std::string& target, pictures::StopFlag stop) {
+bool saveLosslessBitmap(FIBITMAP* bitmap, const std::string& target, pictures::StopFlag stop) {
     FIBITMAP* converted = pngReady(bitmap);
-    KeepIccProfile(bitmap, converted);
-    if (FIBITMAP* grey = NeutralGreyCopy(converted != nullptr ? converted : bitmap, stop)) {
+    keepIccProfile(bitmap, converted);
+    if (FIBITMAP* grey = neutralGreyCopy(converted != nullptr ? converted : bitmap, stop)) {
         if (converted != nullptr) // one channel for a gray picture, without its RGB profile
             FreeImage_Unload(converted);
         converted = grey;
     }
     FIBITMAP* ready = converted != nullptr ? converted : bitmap;
-    bool saved = SaveBitmapFile(FIF_PNG, ready, target, PNG_DEFAULT, stop);
+    bool saved = saveBitmapFile(FIF_PNG, ready, target, PNG_DEFAULT, stop);
     if (!saved && !stop.set() && FreeImage_GetICCProfile(ready)->data != nullptr) {
         // libpng refuses to write a profile it finds malformed; the pixels go without it.
         FreeImage_DestroyICCProfile(ready);
-        saved = SaveBitmapFile(FIF_PNG, ready, target, PNG_DEFAULT, stop);
+        saved = saveBitmapFile(FIF_PNG, ready, target, PNG_DEFAULT, stop);
     }
     if (converted != nullptr)
         FreeImage_Unload(converted);
@@ -69,19 +69,19 @@ bool SaveLosslessBitmap(FIBITMAP* bitmap, const std::string& target, pictures::S
     return saved;
 }
 
-bool StageLossless(const std::string& source, const std::string& extension,
+bool stageLossless(const std::string& source, const std::string& extension,
                    const std::string& target, std::string* problem) {
     const std::string narrowSource = platform::toNarrow(source);
     std::string reason;
     if (formats::readPngInfo(narrowSource, reason)) { // another format fails at the signature
-        const bool staged = StageUnchanged(narrowSource, target);
+        const bool staged = stageUnchanged(narrowSource, target);
         if (!staged && problem != nullptr)
             *problem = kNotWritten;
         return staged;
     }
 
-    return DecodeAndSave(narrowSource, extension, target, problem,
-                         [&](FIBITMAP* bitmap) { return SaveLosslessBitmap(bitmap, target); });
+    return decodeAndSave(narrowSource, extension, target, problem,
+                         [&](FIBITMAP* bitmap) { return saveLosslessBitmap(bitmap, target); });
 }
 
 } // namespace pw::staging

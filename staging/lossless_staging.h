@@ -12,12 +12,12 @@ namespace pw::staging {
 // loss: a PNG whose chunks and image data check out is staged as it is (linked or copied);
 // anything else is decoded and saved as PNG, keeping gray, palette, 1-bit, 16-bit samples,
 // alpha and the ICC profile. Returns whether target was written.
-bool StageLossless(const std::string& source, const std::string& extension,
+bool stageLossless(const std::string& source, const std::string& extension,
                    const std::string& target, std::string* problem = nullptr);
 
 // Writes a decoded picture (left to the caller) to target as a PNG with the same pixel values,
 // at the bitmap's resolution (none when 0).
 // Nothing is left at target when `stop` is set meanwhile.
-bool SaveLosslessBitmap(FIBITMAP* bitmap, const std::string& target, pictures::StopFlag stop = {});
+bool saveLosslessBitmap(FIBITMAP* bitmap, const std::string& target, pictures::StopFlag stop = {});
 
 } // namespace pw::staging

@@ -135,11 +135,11 @@ std::string pdfaProblem(QPDF& pdf, jobfiles::PdfaLevel level) {
 
 } // namespace
 
-PictureStaging StagePdf(const std::string& source, const std::string& stem,
+PictureStaging stagePdf(const std::string& source, const std::string& stem,
                         const jobfiles::JobOptions& options, const std::string& password) {
     PictureStaging result;
     result.pdf = true;
-    const std::string name = platform::PathPart(source, 1);
+    const std::string name = platform::pathPart(source, 1);
     formats::PdfOpening opened = formats::openPdf(platform::toNarrow(source), password);
     if (!opened.pdf) {
         result.problem = opened.reason;

@@ -48,7 +48,7 @@ FREE_IMAGE_FORMAT detectedFormat(const std::string& narrowPath) {
 FIBITMAP* checkedSize(FIBITMAP* bitmap, std::string& problem) {
     if (bitmap == nullptr)
         return nullptr;
-    problem = pictures::BitmapTooLarge(bitmap);
+    problem = pictures::bitmapTooLarge(bitmap);
     if (problem.empty())
         return bitmap;
     FreeImage_Unload(bitmap);
@@ -60,9 +60,9 @@ FIBITMAP* checkedSize(FIBITMAP* bitmap, std::string& problem) {
 // return false untouched.
 bool stagePngAsJpeg(const std::string& narrowSource, const std::string& target, int quality,
                     pictures::StopFlag stop) {
-    pictures::PngRows& rows = ThreadPngRows();
+    pictures::PngRows& rows = threadPngRows();
     const bool written =
-        rows.open(narrowSource, false, stop) && WritePngRowsJpeg(rows, target, quality, stop);
+        rows.open(narrowSource, false, stop) && writePngRowsJpeg(rows, target, quality, stop);
     rows.trim();
     return written;
 }
@@ -94,7 +94,7 @@ bool setExifBlock(FIBITMAP* bitmap, const std::string& exif) {
 bool keepFileMarkers(const std::string& narrowSource, FIBITMAP* copy) {
     std::string profile;
     std::string exif;
-    if (pictures::HasJpegSignature(narrowSource)) {
+    if (pictures::hasJpegSignature(narrowSource)) {
         if (auto markers = formats::readJpegMarkers(narrowSource)) {
             profile = std::move(markers->iccProfile);
             exif = std::move(markers->exif);
@@ -113,7 +113,7 @@ bool keepFileMarkers(const std::string& narrowSource, FIBITMAP* copy) {
 // would round to whole dots per inch; theirs goes into an EXIF block instead, exactly. A bitmap
 // with EXIF data of its own keeps that, and the rounded density.
 void stateExactResolution(FIBITMAP* copy, const std::string& narrowSource, double scale) {
-    std::optional<formats::Resolution> exact = pictures::MetricResolution(narrowSource);
+    std::optional<formats::Resolution> exact = pictures::metricResolution(narrowSource);
     FITAG* own = nullptr;
     if (!exact || FreeImage_GetMetadata(FIMD_EXIF_RAW, copy, "ExifRaw", &own))
         return;
@@ -124,24 +124,24 @@ void stateExactResolution(FIBITMAP* copy, const std::string& narrowSource, doubl
                   (exact->stated() ? exact->yDpi : formats::kDefaultDpi) * scale};
     if (!exact->stated())
         return;
-    const std::vector<std::uint8_t> exif = ResolutionExif(*exact);
+    const std::vector<std::uint8_t> exif = resolutionExif(*exact);
     setExifBlock(copy, std::string(exif.begin(), exif.end()));
 }
 
 } // namespace
 
-void InitialiseFreeImage() {
+void initialiseFreeImage() {
     // FreeImage's documentation asks for one initialisation before any other call; the shared
     // library also initialises itself on load, this keeps a static build right.
     static const bool initialised = [] {
         FreeImage_Initialise(FALSE);
-        pictures::InstallDecoderMessageHandlers();
+        pictures::installDecoderMessageHandlers();
         return true;
     }();
     (void)initialised;
 }
 
-FIBITMAP* LoadPicture(const std::string& narrowPath, const std::string& extension,
+FIBITMAP* loadPicture(const std::string& narrowPath, const std::string& extension,
                       std::string& problem, pictures::StopFlag stop) {
     // BMP files by their content, whatever their name; FreeImage reads those the project's
     // reader does not know.
@@ -155,34 +155,34 @@ FIBITMAP* LoadPicture(const std::string& narrowPath, const std::string& extensio
         if (kind != nullptr && kind->decoder == pictures::Decoder::Own && kind->decode)
             return checkedSize(kind->decode(narrowPath, problem), problem);
     }
-    if (pictures::HasBmpSignature(narrowPath)) {
-        problem = pictures::HeaderTooLarge(FIF_BMP, narrowPath);
+    if (pictures::hasBmpSignature(narrowPath)) {
+        problem = pictures::headerTooLarge(FIF_BMP, narrowPath);
         if (problem.empty())
-            bitmap = pictures::LoadBmp(narrowPath, problem, stop);
+            bitmap = pictures::loadBmp(narrowPath, problem, stop);
         if (bitmap != nullptr || !problem.empty())
             return checkedSize(bitmap, problem);
     }
-    const pictures::ModernFormat named = pictures::ModernFormatForExtension(extension);
-    bitmap = pictures::DecodeModern(named, narrowPath, problem, stop);
+    const pictures::ModernFormat named = pictures::modernFormatForExtension(extension);
+    bitmap = pictures::decodeModern(named, narrowPath, problem, stop);
     if (bitmap != nullptr || !problem.empty() || stop.set())
         return bitmap;
     // FreeImage formats are refused from their header when they reach the pixel limit; the
     // modern decoders check it themselves.
     bool cutShort = false; // a JPEG found cut short is not decoded again below
     const auto load = [&](FREE_IMAGE_FORMAT format) -> FIBITMAP* {
-        problem = pictures::HeaderTooLarge(format, narrowPath);
+        problem = pictures::headerTooLarge(format, narrowPath);
         if (!problem.empty())
             return nullptr;
         if (format == FIF_PNG)
-            return pictures::LoadPngWithFreeImage(narrowPath, stop);
-        if (format == FIF_JPEG && (cutShort = pictures::JpegCutShort(narrowPath))) {
-            pictures::ReportDecoderMessage("JPEG data ends early"); // FreeImage would fill it in
+            return pictures::loadPngWithFreeImage(narrowPath, stop);
+        if (format == FIF_JPEG && (cutShort = pictures::jpegCutShort(narrowPath))) {
+            pictures::reportDecoderMessage("JPEG data ends early"); // FreeImage would fill it in
             return nullptr;
         }
-        FIBITMAP* loaded = pictures::LoadStoppable(format, narrowPath, 0, stop);
-        return format == FIF_GIF ? pictures::PlaceOnGifScreen(loaded) : loaded;
+        FIBITMAP* loaded = pictures::loadStoppable(format, narrowPath, 0, stop);
+        return format == FIF_GIF ? pictures::placeOnGifScreen(loaded) : loaded;
     };
-    const std::optional<int> tableFormat = pictures::FormatForExtension(extension);
+    const std::optional<int> tableFormat = pictures::formatForExtension(extension);
     // Page 1 of a TIFF is read as its later pages are.
     if (detectedFormat(narrowPath) == FIF_TIFF) {
         pictures::TiffPages pages(narrowPath, stop);
@@ -198,46 +198,46 @@ FIBITMAP* LoadPicture(const std::string& narrowPath, const std::string& extensio
     if (content != FIF_UNKNOWN && !(tableFormat && content == *tableFormat))
         bitmap = load(content);
     if (bitmap == nullptr && problem.empty() && content == FIF_UNKNOWN) {
-        const pictures::ModernFormat found = pictures::ModernFormatOfContent(narrowPath);
+        const pictures::ModernFormat found = pictures::modernFormatOfContent(narrowPath);
         if (found != named)
-            bitmap = pictures::DecodeModern(found, narrowPath, problem, stop);
+            bitmap = pictures::decodeModern(found, narrowPath, problem, stop);
     }
     if (bitmap == nullptr && problem.empty() && !cutShort && !stop.set() &&
-        pictures::HasJpegSignature(narrowPath)) {
-        problem = pictures::HeaderTooLarge(FIF_JPEG, narrowPath);
+        pictures::hasJpegSignature(narrowPath)) {
+        problem = pictures::headerTooLarge(FIF_JPEG, narrowPath);
         if (problem.empty())
-            bitmap = pictures::DecodeJpegPixels(narrowPath, stop);
+            bitmap = pictures::decodeJpegPixels(narrowPath, stop);
     }
     return checkedSize(bitmap, problem);
 }
 
-bool SaveBitmapFile(int format, FIBITMAP* bitmap, const std::string& fileName, int flags,
+bool saveBitmapFile(int format, FIBITMAP* bitmap, const std::string& fileName, int flags,
                     pictures::StopFlag stop) {
     if (bitmap == nullptr)
         return false;
-    return pictures::SaveStoppable(format, bitmap, platform::toNarrow(fileName), flags, stop);
+    return pictures::saveStoppable(format, bitmap, platform::toNarrow(fileName), flags, stop);
 }
 
-bool NormalisePicture(const std::string& source, const std::string& extension,
+bool normalisePicture(const std::string& source, const std::string& extension,
                       const std::string& target, std::string* problem, int quality,
                       pictures::StopFlag stop) {
     const std::string narrowSource = platform::toNarrow(source);
     if (stagePngAsJpeg(narrowSource, target, quality, stop))
         return true;
-    return DecodeAndSave(
+    return decodeAndSave(
         narrowSource, extension, target, problem,
         [&](FIBITMAP* bitmap) {
-            return SaveStagedBitmap(bitmap, narrowSource, target, quality, 1.0, stop);
+            return saveStagedBitmap(bitmap, narrowSource, target, quality, 1.0, stop);
         },
         stop);
 }
 
-bool DecodeAndSave(const std::string& narrowSource, const std::string& extension,
+bool decodeAndSave(const std::string& narrowSource, const std::string& extension,
                    const std::string& target, std::string* problem,
                    const std::function<bool(FIBITMAP*)>& save, pictures::StopFlag stop) {
-    InitialiseFreeImage();
+    initialiseFreeImage();
     std::string why;
-    FIBITMAP* bitmap = stop.set() ? nullptr : LoadPicture(narrowSource, extension, why, stop);
+    FIBITMAP* bitmap = stop.set() ? nullptr : loadPicture(narrowSource, extension, why, stop);
     if (problem != nullptr)
         *problem = why;
     if (bitmap != nullptr && stop.set()) {
@@ -248,12 +248,12 @@ bool DecodeAndSave(const std::string& narrowSource, const std::string& extension
         platform::removeFile(target);
         return false;
     }
-    if (pictures::HasJpegSignature(narrowSource)) {
+    if (pictures::hasJpegSignature(narrowSource)) {
         // The resolution the builder would read from the JPEG itself (its EXIF block goes with
         // the staged copy, whose JFIF density FreeImage writes from the bitmap's).
-        SetResolution(bitmap,
+        setResolution(bitmap,
                       formats::readJpegResolution(narrowSource).value_or(formats::Resolution{}));
-    } else if (!pictures::StatesResolution(narrowSource)) {
+    } else if (!pictures::statesResolution(narrowSource)) {
         // A resolution the decoder made up; without one the page gets the builder's default.
         FreeImage_SetDotsPerMeterX(bitmap, 0);
         FreeImage_SetDotsPerMeterY(bitmap, 0);
@@ -265,21 +265,21 @@ bool DecodeAndSave(const std::string& narrowSource, const std::string& extension
     return saved;
 }
 
-bool SaveStagedBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const std::string& target,
+bool saveStagedBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const std::string& target,
                       int quality, double scale, pictures::StopFlag stop) {
-    InitialiseFreeImage();
+    initialiseFreeImage();
     // A 24-bit picture to be scaled down is scaled from itself: its opaque copy would be the
     // same pixels, made only to be dropped.
     const bool plain =
         FreeImage_GetImageType(bitmap) == FIT_BITMAP && FreeImage_GetBPP(bitmap) == 24;
     FIBITMAP* copy = nullptr;
     if (plain && scale < 1.0) {
-        copy = ReducedCopy(bitmap, scale, stop);
+        copy = reducedCopy(bitmap, scale, stop);
     } else {
-        copy = pictures::OpaqueCopy24(bitmap, pictures::HasBmpSignature(narrowSource), stop);
-        KeepIccProfile(bitmap, copy);
+        copy = pictures::opaqueCopy24(bitmap, pictures::hasBmpSignature(narrowSource), stop);
+        keepIccProfile(bitmap, copy);
         if (copy != nullptr && scale < 1.0) {
-            FIBITMAP* reduced = ReducedCopy(copy, scale, stop);
+            FIBITMAP* reduced = reducedCopy(copy, scale, stop);
             FreeImage_Unload(copy);
             copy = reduced;
         }
@@ -291,11 +291,11 @@ bool SaveStagedBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const s
     const int sampling =
         level >= jobfiles::kFullColourQuality ? JPEG_SUBSAMPLING_444 : JPEG_SUBSAMPLING_420;
     if (copy != nullptr && keepFileMarkers(narrowSource, copy)) {
-        if (FIBITMAP* grey = NeutralGreyCopy(copy, stop)) { // one channel for a gray picture
+        if (FIBITMAP* grey = neutralGreyCopy(copy, stop)) { // one channel for a gray picture
             FreeImage_Unload(copy);
             copy = grey;
         }
-        saved = SaveBitmapFile(FIF_JPEG, copy, target, level | sampling, stop);
+        saved = saveBitmapFile(FIF_JPEG, copy, target, level | sampling, stop);
     }
     if (copy != nullptr)
         FreeImage_Unload(copy);
@@ -304,7 +304,7 @@ bool SaveStagedBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const s
     return saved;
 }
 
-bool StageUnchanged(const std::string& source, const std::string& target) {
+bool stageUnchanged(const std::string& source, const std::string& target) {
     // The builder only reads staged files, so a second name for the same bytes serves as well
     // as a copy and costs no writing; across file systems the file is copied. A symbolic link
     // is followed: the link itself would point nowhere from the staging folder.
@@ -314,14 +314,14 @@ bool StageUnchanged(const std::string& source, const std::string& target) {
     return platform::copyFile(source, target, false);
 }
 
-bool IsEmbeddableJpeg(const std::string& narrowPath) {
-    if (!pictures::HasJpegSignature(narrowPath))
+bool isEmbeddableJpeg(const std::string& narrowPath) {
+    if (!pictures::hasJpegSignature(narrowPath))
         return false;
     std::string reason;
     return formats::readJpegInfo(narrowPath, reason).has_value();
 }
 
-bool WriteStagedBytes(const std::vector<std::uint8_t>& bytes, const std::string& target) {
+bool writeStagedBytes(const std::vector<std::uint8_t>& bytes, const std::string& target) {
     std::ofstream out(target, std::ios::binary | std::ios::trunc);
     if (out)
         out.write(reinterpret_cast<const char*>(bytes.data()),

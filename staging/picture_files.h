@@ -16,18 +16,18 @@ namespace pw::staging {
 // threads then use FreeImage only as its documentation allows: each thread loads, converts and
 // saves its own bitmaps. FreeImage's and libtiff's messages go to the staging thread's
 // DecoderMessages (pictures/refusal_reasons.h).
-void InitialiseFreeImage();
+void initialiseFreeImage();
 
 // Decodes the picture at `narrowPath` (HEIF, AVIF, WebP and JPEG XL by their own libraries;
 // others by FreeImage, format from the extension's table entry, or when that is missing or
 // fails, from the content); nullptr when it cannot, with `problem` set when there is more to
 // say than "cannot be read", or when `stop` is set meanwhile.
-FIBITMAP* LoadPicture(const std::string& narrowPath, const std::string& extension,
+FIBITMAP* loadPicture(const std::string& narrowPath, const std::string& extension,
                       std::string& problem, pictures::StopFlag stop = {});
 
 // FreeImage_Save with the file name in the narrow encoding; true when FreeImage reports success
 // (false once `stop` is set, the file left for the caller to remove).
-bool SaveBitmapFile(int format, FIBITMAP* bitmap, const std::string& fileName, int flags,
+bool saveBitmapFile(int format, FIBITMAP* bitmap, const std::string& fileName, int flags,
                     pictures::StopFlag stop = {});
 
 // Decodes the picture (format from the extension's table entry; when that is missing or fails,
@@ -35,15 +35,15 @@ bool SaveBitmapFile(int format, FIBITMAP* bitmap, const std::string& fileName, i
 // picture is held in memory, and only until it is saved. HEIF, AVIF, WebP and JPEG XL pictures
 // are decoded by their own libraries. Returns whether target was written; when not, `problem`
 // gets the reason the user should see, if there is one beyond "cannot be read".
-bool NormalisePicture(const std::string& source, const std::string& extension,
+bool normalisePicture(const std::string& source, const std::string& extension,
                       const std::string& target, std::string* problem = nullptr,
                       int quality = jobfiles::kDefaultQuality, pictures::StopFlag stop = {});
 
-// Decodes the picture as NormalisePicture does and hands it to `save`, which writes target and
+// Decodes the picture as normalisePicture does and hands it to `save`, which writes target and
 // must not keep the bitmap. A resolution the file does not state is cleared first. When the
 // picture cannot be read, target is removed and `problem` gets the reason, as for
-// NormalisePicture. Once `stop` is set the picture is neither decoded further nor saved.
-bool DecodeAndSave(const std::string& narrowSource, const std::string& extension,
+// normalisePicture. Once `stop` is set the picture is neither decoded further nor saved.
+bool decodeAndSave(const std::string& narrowSource, const std::string& extension,
                    const std::string& target, std::string* problem,
                    const std::function<bool(FIBITMAP*)>& save, pictures::StopFlag stop = {});
 
@@ -54,9 +54,9 @@ bool DecodeAndSave(const std::string& narrowSource, const std::string& extension
 // came from a BMP, whose fourth byte may be unused; the RGB profile a PNG or JPEG source holds
 // goes with a bitmap that has none, and a JPEG source's EXIF block with it (JPEG pixels are
 // decoded as stored, the turn left to the builder).
-// With `scale` below 1 the picture is first scaled down by it (ReducedCopy), its page keeping
+// With `scale` below 1 the picture is first scaled down by it (reducedCopy), its page keeping
 // its size. Nothing is left at target when `stop` is set meanwhile.
-bool SaveStagedBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const std::string& target,
+bool saveStagedBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const std::string& target,
                       int quality = jobfiles::kDefaultQuality, double scale = 1.0,
                       pictures::StopFlag stop = {});
 
@@ -64,13 +64,13 @@ bool SaveStagedBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const s
 inline constexpr const char* kNotWritten = "could not be written to the temporary folder";
 
 // Writes bytes to target, leaving no file when that fails.
-bool WriteStagedBytes(const std::vector<std::uint8_t>& bytes, const std::string& target);
+bool writeStagedBytes(const std::vector<std::uint8_t>& bytes, const std::string& target);
 
 // Puts the source's exact bytes at target (replacing it): a hard link when both share a file
 // system, a copy otherwise. A symbolic link source stages the file it points to.
-bool StageUnchanged(const std::string& source, const std::string& target);
+bool stageUnchanged(const std::string& source, const std::string& target);
 
 // True for a JPEG the PDF builder embeds as it is (its header and structure checks pass).
-bool IsEmbeddableJpeg(const std::string& narrowPath);
+bool isEmbeddableJpeg(const std::string& narrowPath);
 
 } // namespace pw::staging

@@ -18,7 +18,7 @@
 #include <new>
 
 namespace pw::staging {
-std::string StagedPageName(const std::string& firstTarget, int page) {
+std::string stagedPageName(const std::string& firstTarget, int page) {
     if (page <= 1)
         return firstTarget;
     char suffix[16];
@@ -36,8 +36,8 @@ PictureStaging stagePages(const std::string& source, const std::string& stem,
                           const jobfiles::JobOptions& options, pictures::StopFlag stop) {
     PictureStaging result;
     const std::string narrowSource = platform::toNarrow(source);
-    if (!pictures::IsTiffPicture(narrowSource, platform::PathPart(source, 0))) {
-        result.firstFile = StageForJob(source, stem, options, &result.problem, stop);
+    if (!pictures::isTiffPicture(narrowSource, platform::pathPart(source, 0))) {
+        result.firstFile = stageForJob(source, stem, options, &result.problem, stop);
         result.pages = result.firstFile.empty() ? 0 : 1;
         return result;
     }
@@ -45,9 +45,9 @@ PictureStaging stagePages(const std::string& source, const std::string& stem,
     pictures::TiffPages pages(narrowSource, stop);
     // FreeImage paints a page in a compression no codec here knows black and calls it read.
     if (pages.count() < 1 || pages.codecKnown(1))
-        result.firstFile = StageForJob(source, stem, options, &result.problem, stop);
+        result.firstFile = stageForJob(source, stem, options, &result.problem, stop);
     else
-        result.problem = pictures::TiffCompressionReason(pages.compression(1));
+        result.problem = pictures::tiffCompressionReason(pages.compression(1));
     const bool firstStaged = !result.firstFile.empty();
     result.pages = firstStaged ? 1 : 0;
     const std::string firstTarget = stem + (options.lossless ? ".png" : ".jpg");
@@ -56,7 +56,7 @@ PictureStaging stagePages(const std::string& source, const std::string& stem,
         result.damagedPages.push_back(1);
     TiffBilevelPages bilevel(narrowSource, stop);
     for (int page = 2; page <= result.pageCount && !stop.set(); ++page) {
-        std::string pageStem = StagedPageName(stem + ".tif", page);
+        std::string pageStem = stagedPageName(stem + ".tif", page);
         pageStem.resize(pageStem.size() - 4);
         if (bilevel.stage(page, pageStem + ".tif")) {
             ++result.pages;
@@ -70,7 +70,7 @@ PictureStaging stagePages(const std::string& source, const std::string& stem,
             // Only this page is missing; the pages already staged stay in the PDF.
         }
         const bool saved =
-            bitmap != nullptr && !SaveByTone(bitmap, narrowSource, pageStem, options, stop).empty();
+            bitmap != nullptr && !saveByTone(bitmap, narrowSource, pageStem, options, stop).empty();
         if (bitmap != nullptr)
             FreeImage_Unload(bitmap);
         if (saved)
@@ -87,7 +87,7 @@ PictureStaging stagePages(const std::string& source, const std::string& stem,
 
 } // namespace
 
-PictureStaging StagePicturePages(const std::string& source, const std::string& stem,
+PictureStaging stagePicturePages(const std::string& source, const std::string& stem,
                                  const jobfiles::JobOptions& options, pictures::StopFlag stop,
                                  const std::string& password) {
     // A pipe named like a picture (listed by Add Folder, say) would block its reader, and with
@@ -98,25 +98,25 @@ PictureStaging StagePicturePages(const std::string& source, const std::string& s
         return refused;
     }
     if (pictures::isPdfFile(platform::toNarrow(source)))
-        return StagePdf(source, stem, options, password);
-    InitialiseFreeImage(); // its callbacks bring the decoders' messages to `heard`
+        return stagePdf(source, stem, options, password);
+    initialiseFreeImage(); // its callbacks bring the decoders' messages to `heard`
     const pictures::DecoderMessages heard;
     PictureStaging result = stagePages(source, stem, options, stop);
     if (result.pages == 0)
-        result.problem = pictures::RefusalReason(platform::toNarrow(source), result.problem, heard);
+        result.problem = pictures::refusalReason(platform::toNarrow(source), result.problem, heard);
     return result;
 }
 
-std::vector<std::string> StagedPageNames(const std::string& firstTarget, int page) {
-    const std::string name = StagedPageName(firstTarget, page);
+std::vector<std::string> stagedPageNames(const std::string& firstTarget, int page) {
+    const std::string name = stagedPageName(firstTarget, page);
     std::vector<std::string> names;
     for (const char* extension : {".jpg", ".png", ".tif"})
         names.push_back(name.substr(0, name.size() - 4) + extension);
     return names;
 }
 
-std::string ExistingStagedPage(const std::string& firstTarget, int page) {
-    const std::vector<std::string> names = StagedPageNames(firstTarget, page);
+std::string existingStagedPage(const std::string& firstTarget, int page) {
+    const std::vector<std::string> names = stagedPageNames(firstTarget, page);
     for (const std::string& name : names) {
         if (platform::fileExists(name))
             return name;
@@ -124,19 +124,19 @@ std::string ExistingStagedPage(const std::string& firstTarget, int page) {
     return names.front();
 }
 
-std::vector<std::string> StagedPageFiles(const std::string& firstTarget, int page) {
-    std::vector<std::string> files = StagedPageNames(firstTarget, page);
+std::vector<std::string> stagedPageFiles(const std::string& firstTarget, int page) {
+    std::vector<std::string> files = stagedPageNames(firstTarget, page);
     files.push_back(jobfiles::wordsFileFor(files.front()));
     return files;
 }
 
-void RemoveStagedPages(const std::string& firstTarget, int pageCount) {
+void removeStagedPages(const std::string& firstTarget, int pageCount) {
     if (jobfiles::isPdfName(firstTarget)) {
         platform::removeFile(firstTarget);
         return;
     }
     for (int page = 1; page <= pageCount; ++page) {
-        for (const std::string& name : StagedPageFiles(firstTarget, page))
+        for (const std::string& name : stagedPageFiles(firstTarget, page))
             platform::removeFile(name);
     }
 }

@@ -25,21 +25,21 @@ struct PictureStaging {
 
 // The staged name of page `page` (1-based): page 1 is `firstTarget` itself, later pages insert
 // "_PPPP" (four digits) before its extension: "00003.jpg", "00003_0002.jpg".
-std::string StagedPageName(const std::string& firstTarget, int page);
+std::string stagedPageName(const std::string& firstTarget, int page);
 
 // The names page `page` may be staged under, one per staged extension: the pages of one
 // picture can differ in kind (a bilevel page is a ".tif").
-std::vector<std::string> StagedPageNames(const std::string& firstTarget, int page);
+std::vector<std::string> stagedPageNames(const std::string& firstTarget, int page);
 // The staged file of that page that exists (pages of one picture can be of different kinds);
 // the first of the names when none does.
-std::string ExistingStagedPage(const std::string& firstTarget, int page);
+std::string existingStagedPage(const std::string& firstTarget, int page);
 
-// Stages the picture's first page at `stem` plus its extension (see StageForJob) and, for a
-// TIFF with several pages, each later page at StagedPageName of it, as the options say. Once
+// Stages the picture's first page at `stem` plus its extension (see stageForJob) and, for a
+// TIFF with several pages, each later page at stagedPageName of it, as the options say. Once
 // `stop` is set the page being staged is given up within a few rows and no further page is
 // begun; what was staged stays for the caller to remove.
-// A PDF (by its first bytes, whatever its name) is staged by StagePdf, opened with `password`.
-PictureStaging StagePicturePages(const std::string& source, const std::string& stem,
+// A PDF (by its first bytes, whatever its name) is staged by stagePdf, opened with `password`.
+PictureStaging stagePicturePages(const std::string& source, const std::string& stem,
                                  const jobfiles::JobOptions& options, pictures::StopFlag stop = {},
                                  const std::string& password = {});
 
@@ -47,12 +47,12 @@ PictureStaging StagePicturePages(const std::string& source, const std::string& s
 // count and check its pages, and linked at `stem` + ".pdf" for the builder, which copies its
 // pages as they are. Refused with a reason when it needs a password, the password is wrong or
 // it is damaged beyond repair; what of it stays behind goes to `notices`.
-PictureStaging StagePdf(const std::string& source, const std::string& stem,
+PictureStaging stagePdf(const std::string& source, const std::string& stem,
                         const jobfiles::JobOptions& options, const std::string& password);
 
 // Every file page `page` may leave in the staging folder: its names of each kind and its words.
-std::vector<std::string> StagedPageFiles(const std::string& firstTarget, int page);
+std::vector<std::string> stagedPageFiles(const std::string& firstTarget, int page);
 // Removes every staged file of pages 1..pageCount (a PDF's one link).
-void RemoveStagedPages(const std::string& firstTarget, int pageCount);
+void removeStagedPages(const std::string& firstTarget, int pageCount);
 
 } // namespace pw::staging

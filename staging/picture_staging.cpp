@@ -28,12 +28,12 @@ enum class JxlJpeg { None, Written, Failed };
 // A JPEG XL file holding a losslessly recompressed JPEG gives back that JPEG.
 JxlJpeg stageJxlJpeg(const std::string& narrowSource, const std::string& extension,
                      const std::string& target, std::string* problem, pictures::StopFlag stop) {
-    if (pictures::ModernFormatForExtension(extension) != pictures::ModernFormat::Jxl &&
-        pictures::ModernFormatOfContent(narrowSource) != pictures::ModernFormat::Jxl)
+    if (pictures::modernFormatForExtension(extension) != pictures::ModernFormat::Jxl &&
+        pictures::modernFormatOfContent(narrowSource) != pictures::ModernFormat::Jxl)
         return JxlJpeg::None;
     std::string why;
-    if (const auto jpeg = pictures::RecoverJpegFromJxl(narrowSource, why, stop)) {
-        if (WriteStagedBytes(*jpeg, target))
+    if (const auto jpeg = pictures::recoverJpegFromJxl(narrowSource, why, stop)) {
+        if (writeStagedBytes(*jpeg, target))
             return JxlJpeg::Written;
         if (problem != nullptr)
             *problem = kNotWritten;
@@ -52,33 +52,33 @@ JxlJpeg stageJxlJpeg(const std::string& narrowSource, const std::string& extensi
 bool stageAsJpeg(const std::string& source, const std::string& narrowSource,
                  const std::string& target, std::string* problem, int quality,
                  pictures::StopFlag stop) {
-    const std::string extension = lowerCase(platform::PathPart(source, 0));
+    const std::string extension = lowerCase(platform::pathPart(source, 0));
     const JxlJpeg jxl = stageJxlJpeg(narrowSource, extension, target, problem, stop);
     if (jxl != JxlJpeg::None)
         return jxl == JxlJpeg::Written;
-    return NormalisePicture(source, extension, target, problem, quality, stop);
+    return normalisePicture(source, extension, target, problem, quality, stop);
 }
 
 } // namespace
 
-std::string StageForJob(const std::string& source, const std::string& stem,
+std::string stageForJob(const std::string& source, const std::string& stem,
                         const jobfiles::JobOptions& options, std::string* problem,
                         pictures::StopFlag stop) {
     const std::string jpeg = stem + ".jpg";
     const std::string narrowSource = platform::toNarrow(source);
     // A JPEG or PNG picture inside a BMP is staged as that picture, from a copy of its bytes
     // under a name the builder does not take for a page.
-    if (pictures::HasBmpSignature(narrowSource)) {
+    if (pictures::hasBmpSignature(narrowSource)) {
         if (const std::optional<pictures::EmbeddedPicture> inner =
-                pictures::BmpEmbeddedPicture(narrowSource)) {
+                pictures::bmpEmbeddedPicture(narrowSource)) {
             const std::string copy = stem + "_bmp." + inner->extension;
             const std::vector<std::uint8_t> bytes(inner->bytes.begin(), inner->bytes.end());
-            if (!WriteStagedBytes(bytes, copy)) {
+            if (!writeStagedBytes(bytes, copy)) {
                 if (problem != nullptr)
                     *problem = kNotWritten;
                 return {};
             }
-            std::string staged = StageForJob(copy, stem, options, problem, stop);
+            std::string staged = stageForJob(copy, stem, options, problem, stop);
             platform::removeFile(copy);
             return staged;
         }
@@ -86,26 +86,26 @@ std::string StageForJob(const std::string& source, const std::string& stem,
     // JPEG data goes into the PDF as it is, whatever the name and the quality chosen; one that
     // PDF readers could not decode is re-encoded as a JPEG, at the best quality when the
     // choice is Lossless (the quality shown then is not in force).
-    if (IsEmbeddableJpeg(narrowSource)) {
+    if (isEmbeddableJpeg(narrowSource)) {
         if (const std::optional<bool> reduced =
-                StageReducedJpeg(narrowSource, jpeg, options, problem, stop))
+                stageReducedJpeg(narrowSource, jpeg, options, problem, stop))
             return *reduced ? jpeg : std::string();
-        if (StageUnchanged(narrowSource, jpeg))
+        if (stageUnchanged(narrowSource, jpeg))
             return jpeg;
         if (problem != nullptr)
             *problem = kNotWritten;
         return {};
     }
-    if (pictures::HasJpegSignature(narrowSource)) {
+    if (pictures::hasJpegSignature(narrowSource)) {
         const int quality = options.lossless ? jobfiles::kDefaultQuality : options.quality;
         return stageAsJpeg(source, narrowSource, jpeg, problem, quality, stop) ? jpeg
                                                                                : std::string();
     }
-    const std::string extension = lowerCase(platform::PathPart(source, 0));
+    const std::string extension = lowerCase(platform::pathPart(source, 0));
     const JxlJpeg jxl = stageJxlJpeg(narrowSource, extension, jpeg, problem, stop);
     if (jxl != JxlJpeg::None)
         return jxl == JxlJpeg::Written ? jpeg : std::string();
-    return StageByTone(narrowSource, extension, stem, options, problem, stop);
+    return stageByTone(narrowSource, extension, stem, options, problem, stop);
 }
 
 } // namespace pw::staging

@@ -9,7 +9,7 @@ namespace pw::staging {
 
 // What the rows hold; reading stops at the first pixel that is not gray, or when stopped (as
 // colour). Gray files are read as stored, a sample a pixel.
-Tone RowsTone(pictures::PngRows& rows, pictures::StopFlag stop) {
+Tone rowsTone(pictures::PngRows& rows, pictures::StopFlag stop) {
     bool bilevel = true;
     const bool stored = rows.colourType() == 0;
     for (std::uint32_t y = 0; y < rows.height(); ++y) {
@@ -32,7 +32,7 @@ Tone RowsTone(pictures::PngRows& rows, pictures::StopFlag stop) {
 }
 
 // The rows as a JPEG; a gray one in one channel, without the RGB profile.
-bool WriteRowsJpeg(pictures::PngRows& rows, const std::string& target, int quality, bool grey,
+bool writeRowsJpeg(pictures::PngRows& rows, const std::string& target, int quality, bool grey,
                    pictures::StopFlag stop) {
     static_assert(pictures::PngRows::kRowsKept >= kJpegRowBatch);
     RgbJpeg picture;
@@ -43,12 +43,12 @@ bool WriteRowsJpeg(pictures::PngRows& rows, const std::string& target, int quali
     picture.resolution = rows.resolution();
     if (!grey) {
         picture.iccProfile = &rows.iccProfile();
-        return WriteRgbJpeg(target, picture, [&rows] { return rows.nextRow(); });
+        return writeRgbJpeg(target, picture, [&rows] { return rows.nextRow(); });
     }
     picture.components = 1;
     std::vector<std::uint8_t> samples(std::size_t{picture.width} * kJpegRowBatch);
     unsigned next = 0;
-    return WriteRgbJpeg(target, picture, [&]() -> const std::uint8_t* {
+    return writeRgbJpeg(target, picture, [&]() -> const std::uint8_t* {
         const std::uint8_t* p = rows.nextRow();
         std::uint8_t* row = samples.data() + std::size_t{next++ % kJpegRowBatch} * picture.width;
         for (std::uint32_t x = 0; x < picture.width; ++x)
@@ -57,16 +57,16 @@ bool WriteRowsJpeg(pictures::PngRows& rows, const std::string& target, int quali
     });
 }
 
-pictures::PngRows& ThreadPngRows() {
+pictures::PngRows& threadPngRows() {
     thread_local pictures::PngRows rows;
     return rows;
 }
 
-bool WritePngRowsJpeg(pictures::PngRows& rows, const std::string& target, int quality,
+bool writePngRowsJpeg(pictures::PngRows& rows, const std::string& target, int quality,
                       pictures::StopFlag stop) {
-    const bool grey = RowsTone(rows, stop) != Tone::Colour;
+    const bool grey = rowsTone(rows, stop) != Tone::Colour;
     rows.rewind();
-    return WriteRowsJpeg(rows, target, quality, grey, stop);
+    return writeRowsJpeg(rows, target, quality, grey, stop);
 }
 
 } // namespace pw::staging

@@ -14,19 +14,19 @@ enum class Tone { Bilevel, Grey, Colour };
 
 // What the rows of a freshly opened PngRows hold; reading stops at the first pixel that is
 // not grey, or when stopped (as colour).
-Tone RowsTone(pictures::PngRows& rows, pictures::StopFlag stop = {});
+Tone rowsTone(pictures::PngRows& rows, pictures::StopFlag stop = {});
 
 // The rows as a JPEG at `quality` with the PNG's resolution; a grey one in one channel,
 // without the RGB profile.
-bool WriteRowsJpeg(pictures::PngRows& rows, const std::string& target, int quality, bool grey,
+bool writeRowsJpeg(pictures::PngRows& rows, const std::string& target, int quality, bool grey,
                    pictures::StopFlag stop = {});
 
 // This thread's PngRows, whose buffers serve its next picture.
-pictures::PngRows& ThreadPngRows();
+pictures::PngRows& threadPngRows();
 
 // Writes the rows of a freshly opened PngRows as a staged JPEG at `quality` (1..100): RGB with
 // its ICC profile, or one grey channel when every pixel is grey.
-bool WritePngRowsJpeg(pictures::PngRows& rows, const std::string& target, int quality,
+bool writePngRowsJpeg(pictures::PngRows& rows, const std::string& target, int quality,
                       pictures::StopFlag stop = {});
 
 } // namespace pw::staging

@@ -51,7 +51,7 @@ double pageScale(double shownWidth, double shownHeight, const jobfiles::PageLayo
 
 } // namespace
 
-double CeilingScale(std::uint32_t width, std::uint32_t height,
+double ceilingScale(std::uint32_t width, std::uint32_t height,
                     const formats::Resolution& resolution, const jobfiles::JobOptions& options,
                     bool turned) {
     if (options.maxDpi <= 0 || options.lossless || width == 0 || height == 0)
@@ -66,14 +66,14 @@ double CeilingScale(std::uint32_t width, std::uint32_t height,
     return densest > options.maxDpi ? options.maxDpi / densest : 1.0;
 }
 
-formats::Resolution StagedResolution(FIBITMAP* bitmap, const std::string& narrowSource) {
-    if (const std::optional<formats::Resolution> exact = pictures::MetricResolution(narrowSource))
+formats::Resolution stagedResolution(FIBITMAP* bitmap, const std::string& narrowSource) {
+    if (const std::optional<formats::Resolution> exact = pictures::metricResolution(narrowSource))
         return orDefault(*exact);
     return orDefault({FreeImage_GetDotsPerMeterX(bitmap) * formats::kMetresPerInch,
                       FreeImage_GetDotsPerMeterY(bitmap) * formats::kMetresPerInch});
 }
 
-std::optional<bool> StageReducedJpeg(const std::string& narrowSource, const std::string& target,
+std::optional<bool> stageReducedJpeg(const std::string& narrowSource, const std::string& target,
                                      const jobfiles::JobOptions& options, std::string* problem,
                                      pictures::StopFlag stop) {
     if (options.maxDpi <= 0 || options.lossless)
@@ -84,16 +84,16 @@ std::optional<bool> StageReducedJpeg(const std::string& narrowSource, const std:
         return std::nullopt;
     // The resolution the builder would give the page, from JFIF or EXIF.
     const formats::Resolution own = orDefault({info->xDpi, info->yDpi});
-    const double scale = CeilingScale(static_cast<std::uint32_t>(info->width),
+    const double scale = ceilingScale(static_cast<std::uint32_t>(info->width),
                                       static_cast<std::uint32_t>(info->height), own, options,
                                       info->orientation >= 5);
     if (scale >= 1.0)
         return std::nullopt;
-    return DecodeAndSave(
+    return decodeAndSave(
         narrowSource, "jpg", target, problem,
         [&](FIBITMAP* bitmap) {
-            SetResolution(bitmap, own);
-            return SaveStagedBitmap(bitmap, narrowSource, target, options.quality, scale, stop);
+            setResolution(bitmap, own);
+            return saveStagedBitmap(bitmap, narrowSource, target, options.quality, scale, stop);
         },
         stop);
 }

@@ -23,18 +23,18 @@ inline constexpr const char* kCeilingIgnored =
 // builder's 96 dpi) to the options' ceiling where its page shows it, laid out as the options
 // say: at that resolution on a page of its own size, else fitted to the paper (`turned` when
 // shown turned a quarter). 1 without a ceiling, without loss, or when it is within.
-double CeilingScale(std::uint32_t width, std::uint32_t height,
+double ceilingScale(std::uint32_t width, std::uint32_t height,
                     const formats::Resolution& resolution, const jobfiles::JobOptions& options,
                     bool turned = false);
 
 // The resolution staging gives a decoded bitmap: what a PNG or BMP `narrowSource` states
 // exactly, else the bitmap's own; 96 dpi where there is none.
-formats::Resolution StagedResolution(FIBITMAP* bitmap, const std::string& narrowSource);
+formats::Resolution stagedResolution(FIBITMAP* bitmap, const std::string& narrowSource);
 
 // A JPEG file shown above the ceiling, decoded, scaled down and written to `target` at the
 // options' quality: nothing when it is not above it, else whether it was written (`problem`
-// set as DecodeAndSave sets it).
-std::optional<bool> StageReducedJpeg(const std::string& narrowSource, const std::string& target,
+// set as decodeAndSave sets it).
+std::optional<bool> stageReducedJpeg(const std::string& narrowSource, const std::string& target,
                                      const jobfiles::JobOptions& options, std::string* problem,
                                      pictures::StopFlag stop = {});
 

@@ -67,7 +67,7 @@ bool compress(std::FILE* file, jpeg_compress_struct* cinfo, formats::JpegErrors*
         jpeg_write_icc_profile(cinfo, picture.iccProfile->data(),
                                static_cast<unsigned>(picture.iccProfile->size()));
     if (picture.resolution.stated()) {
-        const std::vector<std::uint8_t> exif = ResolutionExif(picture.resolution);
+        const std::vector<std::uint8_t> exif = resolutionExif(picture.resolution);
         jpeg_write_marker(cinfo, JPEG_APP0 + 1, exif.data(), static_cast<unsigned>(exif.size()));
     }
     while (cinfo->next_scanline < cinfo->image_height) {
@@ -86,7 +86,7 @@ bool compress(std::FILE* file, jpeg_compress_struct* cinfo, formats::JpegErrors*
 
 } // namespace
 
-std::vector<std::uint8_t> ResolutionExif(const formats::Resolution& resolution) {
+std::vector<std::uint8_t> resolutionExif(const formats::Resolution& resolution) {
     constexpr unsigned kEntries = 3;
     constexpr std::uint32_t kValuesAt = 8 + 2 + kEntries * 12 + 4; // after the one directory
     std::vector<std::uint8_t> out = {'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0};
@@ -113,7 +113,7 @@ std::vector<std::uint8_t> ResolutionExif(const formats::Resolution& resolution) 
     return out;
 }
 
-bool WriteRgbJpeg(const std::string& target, const RgbJpeg& picture,
+bool writeRgbJpeg(const std::string& target, const RgbJpeg& picture,
                   const std::function<const std::uint8_t*()>& nextRow) {
     std::FILE* file = std::fopen(platform::toNarrow(target).c_str(), "wb");
     if (file == nullptr)
@@ -125,7 +125,7 @@ bool WriteRgbJpeg(const std::string& target, const RgbJpeg& picture,
     jpeg_compress_struct cinfo;
     std::memset(&cinfo, 0, sizeof cinfo);
     formats::JpegErrors errors{};
-    cinfo.err = formats::QuietJpegErrors(errors);
+    cinfo.err = formats::quietJpegErrors(errors);
     const bool written = compress(file, &cinfo, &errors, picture, nextRow);
     jpeg_destroy_compress(&cinfo);
     const bool flushed = std::ferror(file) == 0;

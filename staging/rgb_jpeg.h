@@ -25,7 +25,7 @@ struct RgbJpeg {
 // An EXIF block (the APP1 marker's data) stating only `resolution`, which a JFIF density in
 // whole dots per inch or centimetre would round: the PDF builder reads it when the JFIF marker
 // gives no density.
-std::vector<std::uint8_t> ResolutionExif(const formats::Resolution& resolution);
+std::vector<std::uint8_t> resolutionExif(const formats::Resolution& resolution);
 
 // Rows are asked for in batches of this many; each must stay valid until its batch is written.
 inline constexpr unsigned kJpegRowBatch = 16;
@@ -33,7 +33,7 @@ inline constexpr unsigned kJpegRowBatch = 16;
 // Writes target from `nextRow`, called once per row from the top, each giving width RGB
 // triplets (gray samples for one component) that stay valid for the next kJpegRowBatch - 1 calls.
 // False, with no file left at target, when the JPEG cannot be written.
-bool WriteRgbJpeg(const std::string& target, const RgbJpeg& picture,
+bool writeRgbJpeg(const std::string& target, const RgbJpeg& picture,
                   const std::function<const std::uint8_t*()>& nextRow);
 
 } // namespace pw::staging

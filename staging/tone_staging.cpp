@@ -95,7 +95,7 @@ bool writeG4FromRows(pictures::PngRows& rows, const std::string& target,
     }
     std::vector<std::uint8_t> packed((page.width + 7) / 8);
     std::size_t y = 0;
-    return WriteG4Tiff(
+    return writeG4Tiff(
         target, page,
         [&]() -> const std::uint8_t* {
             if (!bits.empty())
@@ -126,7 +126,7 @@ enum class RowsStaged { No, Bilevel, Grey, Colour };
 RowsStaged stagePngRows(const std::string& narrowSource, const std::string& tif,
                         const std::string* jpeg, const jobfiles::JobOptions& options,
                         pictures::StopFlag stop) {
-    pictures::PngRows& rows = ThreadPngRows();
+    pictures::PngRows& rows = threadPngRows();
     RowsStaged staged = RowsStaged::No;
     if (!stop.set() && rows.open(narrowSource, true, stop)) {
         // A gray picture is packed as it is judged, so its rows are read once.
@@ -135,17 +135,17 @@ RowsStaged stagePngRows(const std::string& narrowSource, const std::string& tif,
         if (rows.colourType() == 0 && rows.bitDepth() == 8)
             tone = packBilevelRows(rows, bits, stop) ? Tone::Bilevel : Tone::Grey;
         else if (rows.bitDepth() == 8)
-            tone = RowsTone(rows, stop);
+            tone = rowsTone(rows, stop);
         rows.rewind();
         if (stop.set())
             staged = RowsStaged::No;
         else if (tone == Tone::Bilevel)
             staged = writeG4FromRows(rows, tif, bits, stop) ? RowsStaged::Bilevel : RowsStaged::No;
-        else if (CeilingScale(rows.width(), rows.height(), rows.resolution(), options) < 1.0)
+        else if (ceilingScale(rows.width(), rows.height(), rows.resolution(), options) < 1.0)
             staged = RowsStaged::No; // scaled down from a decoded bitmap
         else if (jpeg == nullptr)
             staged = tone == Tone::Grey ? RowsStaged::Grey : RowsStaged::Colour;
-        else if (WriteRowsJpeg(rows, *jpeg, options.quality, tone == Tone::Grey, stop))
+        else if (writeRowsJpeg(rows, *jpeg, options.quality, tone == Tone::Grey, stop))
             staged = tone == Tone::Grey ? RowsStaged::Grey : RowsStaged::Colour;
     }
     rows.trim();
@@ -165,7 +165,7 @@ std::optional<std::string> stageLosslessPng(const std::string& narrowSource,
     const std::string tif = stem + ".tif";
     const std::string copy = stem + ".png";
     const auto linked = [&]() -> std::string {
-        if (StageUnchanged(narrowSource, copy))
+        if (stageUnchanged(narrowSource, copy))
             return copy;
         if (problem != nullptr)
             *problem = kNotWritten;
@@ -191,16 +191,16 @@ std::optional<std::string> stageLosslessPng(const std::string& narrowSource,
     }
     // Decoded to tell: fewer bits a sample, rows PngRows leaves alone, gray stored as RGB.
     std::string written;
-    DecodeAndSave(
+    decodeAndSave(
         narrowSource, extension, copy, problem,
         [&](FIBITMAP* bitmap) {
-            FIBITMAP* grey = png->colourType == 2 ? NeutralGreyCopy(bitmap, stop) : nullptr;
+            FIBITMAP* grey = png->colourType == 2 ? neutralGreyCopy(bitmap, stop) : nullptr;
             if (stop.set())
                 written.clear();
-            else if (IsBilevel(bitmap) && SaveBilevelBitmap(bitmap, narrowSource, tif, stop))
+            else if (isBilevel(bitmap) && saveBilevelBitmap(bitmap, narrowSource, tif, stop))
                 written = tif;
             else if (grey != nullptr)
-                written = SaveLosslessBitmap(grey, copy, stop) ? copy : std::string();
+                written = saveLosslessBitmap(grey, copy, stop) ? copy : std::string();
             else if (!stop.set())
                 written = linked();
             if (grey != nullptr)
@@ -245,34 +245,34 @@ std::string smallerOfJpegAndPng(const std::string& jpeg, const std::string& narr
 
 } // namespace
 
-std::string SaveByTone(FIBITMAP* bitmap, const std::string& narrowSource, const std::string& stem,
+std::string saveByTone(FIBITMAP* bitmap, const std::string& narrowSource, const std::string& stem,
                        const jobfiles::JobOptions& options, pictures::StopFlag stop) {
-    if (IsBilevel(bitmap)) {
+    if (isBilevel(bitmap)) {
         const std::string tif = stem + ".tif";
-        return SaveBilevelBitmap(bitmap, narrowSource, tif, stop) ? tif : std::string();
+        return saveBilevelBitmap(bitmap, narrowSource, tif, stop) ? tif : std::string();
     }
     if (options.lossless) {
         const std::string png = stem + ".png";
-        return SaveLosslessBitmap(bitmap, png, stop) ? png : std::string();
+        return saveLosslessBitmap(bitmap, png, stop) ? png : std::string();
     }
     const std::string jpeg = stem + ".jpg";
-    const formats::Resolution resolution = StagedResolution(bitmap, narrowSource);
+    const formats::Resolution resolution = stagedResolution(bitmap, narrowSource);
     const double scale =
-        CeilingScale(FreeImage_GetWidth(bitmap), FreeImage_GetHeight(bitmap), resolution, options);
+        ceilingScale(FreeImage_GetWidth(bitmap), FreeImage_GetHeight(bitmap), resolution, options);
     if (scale < 1.0)
-        SetResolution(bitmap, resolution); // the one the page has, made explicit
-    return SaveStagedBitmap(bitmap, narrowSource, jpeg, options.quality, scale, stop)
+        setResolution(bitmap, resolution); // the one the page has, made explicit
+    return saveStagedBitmap(bitmap, narrowSource, jpeg, options.quality, scale, stop)
                ? jpeg
                : std::string();
 }
 
-std::string StageByTone(const std::string& narrowSource, const std::string& extension,
+std::string stageByTone(const std::string& narrowSource, const std::string& extension,
                         const std::string& stem, const jobfiles::JobOptions& options,
                         std::string* problem, pictures::StopFlag stop) {
     // Only a TIFF is read with libtiff, whose complaints about any other file would be heard
     // as the picture's own.
     const std::string tif = stem + ".tif";
-    if (pictures::IsTiffPicture(narrowSource, extension) &&
+    if (pictures::isTiffPicture(narrowSource, extension) &&
         TiffBilevelPages(narrowSource, stop).stage(1, tif))
         return tif;
     if (options.lossless) {
@@ -294,12 +294,12 @@ std::string StageByTone(const std::string& narrowSource, const std::string& exte
     }
     std::string written;
     bool wholeSize = true; // a picture scaled down for the ceiling is not set against its PNG
-    DecodeAndSave(
+    decodeAndSave(
         narrowSource, extension, stem + (options.lossless ? ".png" : ".jpg"), problem,
         [&](FIBITMAP* bitmap) {
-            wholeSize = CeilingScale(FreeImage_GetWidth(bitmap), FreeImage_GetHeight(bitmap),
-                                     StagedResolution(bitmap, narrowSource), options) >= 1.0;
-            written = SaveByTone(bitmap, narrowSource, stem, options, stop);
+            wholeSize = ceilingScale(FreeImage_GetWidth(bitmap), FreeImage_GetHeight(bitmap),
+                                     stagedResolution(bitmap, narrowSource), options) >= 1.0;
+            written = saveByTone(bitmap, narrowSource, stem, options, stop);
             return !written.empty();
         },
         stop);

@@ -14,14 +14,14 @@ namespace pw::staging {
 // Stages the picture at `narrowSource` at `stem` plus the extension its kind takes: ".tif" for
 // a bilevel picture (a Group 4 TIFF page copied as it is), else ".jpg" at the options' quality
 // or, without loss, ".png" (a PNG file linked as it is when it is not bilevel). The file written,
-// or empty with `problem` set as DecodeAndSave sets it (and once `stop` is set).
-std::string StageByTone(const std::string& narrowSource, const std::string& extension,
+// or empty with `problem` set as decodeAndSave sets it (and once `stop` is set).
+std::string stageByTone(const std::string& narrowSource, const std::string& extension,
                         const std::string& stem, const jobfiles::JobOptions& options,
                         std::string* problem, pictures::StopFlag stop = {});
 
 // Saves a decoded page (left to the caller) at `stem` plus the extension its kind takes, as
-// StageByTone does; the file written, or empty.
-std::string SaveByTone(FIBITMAP* bitmap, const std::string& narrowSource, const std::string& stem,
+// stageByTone does; the file written, or empty.
+std::string saveByTone(FIBITMAP* bitmap, const std::string& narrowSource, const std::string& stem,
                        const jobfiles::JobOptions& options, pictures::StopFlag stop = {});
 
 } // namespace pw::staging

@@ -10,19 +10,19 @@ namespace {
 
 TEST(OutputFolder, FolderExistsWantsADirectory) {
     test::TempHome temp;
-    EXPECT_TRUE(app::FolderExists(temp.app));
-    EXPECT_TRUE(app::FolderExists("/"));
-    EXPECT_FALSE(app::FolderExists(""));
-    EXPECT_FALSE(app::FolderExists(temp.app + "/none"));
+    EXPECT_TRUE(app::folderExists(temp.app));
+    EXPECT_TRUE(app::folderExists("/"));
+    EXPECT_FALSE(app::folderExists(""));
+    EXPECT_FALSE(app::folderExists(temp.app + "/none"));
     test::TempHome::write(temp.app + "/file", "x");
-    EXPECT_FALSE(app::FolderExists(temp.app + "/file"));
+    EXPECT_FALSE(app::folderExists(temp.app + "/file"));
 
     // A name the narrow encoding cannot hold fails, as the browser's text would.
     const std::string greek = temp.app + "/\xCE\xB1\xCE\xB2";
     std::filesystem::create_directory(greek);
-    EXPECT_TRUE(app::FolderExists(greek));
+    EXPECT_TRUE(app::folderExists(greek));
     platform::setNarrowCodec(platform::NarrowCodec::Latin1);
-    EXPECT_FALSE(app::FolderExists(greek));
+    EXPECT_FALSE(app::folderExists(greek));
     platform::setNarrowCodec(platform::NarrowCodec::Locale);
 }
 

@@ -169,7 +169,7 @@ TEST_F(FolderScanTest, LocksTheFrontWhileSearchingAndRestoresTheHint) {
     // A folder handed over by a second start is searched under the same lock.
     list.clear();
     lockedWhilePumping.clear();
-    app::AddOpenedPaths({top}, list, front, pump);
+    app::addOpenedPaths({top}, list, front, pump);
     ASSERT_FALSE(lockedWhilePumping.empty());
     EXPECT_TRUE(lockedWhilePumping.front());
     EXPECT_FALSE(front.locked);

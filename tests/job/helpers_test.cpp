@@ -24,25 +24,25 @@ namespace fs = std::filesystem;
 using namespace pw;
 
 TEST(PathParts, ExtensionBaseNameAndFolder) {
-    EXPECT_EQ(platform::PathPart("/pics/a.b.png", 0), "png");
-    EXPECT_EQ(platform::PathPart("/pics/noext", 0), "/pics/noext");
-    EXPECT_EQ(platform::PathPart("/pics.d/noext", 0), "d/noext"); // a dot in a folder name counts
-    EXPECT_EQ(platform::PathPart("/pics/a.b.png", 1), "a.b.png");
-    EXPECT_EQ(platform::PathPart("/pics/a.b.png", 2), "a");
-    EXPECT_EQ(platform::PathPart("/pics/a.b.png", 3), "/pics");
-    EXPECT_EQ(platform::PathPart("a.png", 3), "");
-    EXPECT_EQ(platform::FileBaseName("/pics/a.b.png"), "a.b");
-    EXPECT_EQ(platform::FileBaseName("/pics/noext"), "");
-    EXPECT_EQ(platform::FileBaseName("/pics.d/noext"), "");
-    EXPECT_EQ(platform::FileBaseName(""), "");
-    EXPECT_EQ(platform::FileBaseName(".hidden"), "");
-    EXPECT_EQ(platform::TextBefore("a.b.c", '.'), "a");
-    EXPECT_EQ(platform::TextBefore("abc", '.'), "abc");
+    EXPECT_EQ(platform::pathPart("/pics/a.b.png", 0), "png");
+    EXPECT_EQ(platform::pathPart("/pics/noext", 0), "/pics/noext");
+    EXPECT_EQ(platform::pathPart("/pics.d/noext", 0), "d/noext"); // a dot in a folder name counts
+    EXPECT_EQ(platform::pathPart("/pics/a.b.png", 1), "a.b.png");
+    EXPECT_EQ(platform::pathPart("/pics/a.b.png", 2), "a");
+    EXPECT_EQ(platform::pathPart("/pics/a.b.png", 3), "/pics");
+    EXPECT_EQ(platform::pathPart("a.png", 3), "");
+    EXPECT_EQ(platform::fileBaseName("/pics/a.b.png"), "a.b");
+    EXPECT_EQ(platform::fileBaseName("/pics/noext"), "");
+    EXPECT_EQ(platform::fileBaseName("/pics.d/noext"), "");
+    EXPECT_EQ(platform::fileBaseName(""), "");
+    EXPECT_EQ(platform::fileBaseName(".hidden"), "");
+    EXPECT_EQ(platform::textBefore("a.b.c", '.'), "a");
+    EXPECT_EQ(platform::textBefore("abc", '.'), "abc");
 }
 
 // Two jobs placing a PDF of the same name into one folder at the same moment: each gets a name
 // of its own and neither replaces the other.
-TEST(PlaceUnderFreeName, RacingPlacementsNeverReplaceEachOther) {
+TEST(placeUnderFreeName, RacingPlacementsNeverReplaceEachOther) {
     const test::TempFolder temp("pw-place");
     ASSERT_TRUE(temp.ok());
     constexpr int kRounds = 400;
@@ -54,8 +54,8 @@ TEST(PlaceUnderFreeName, RacingPlacementsNeverReplaceEachOther) {
             test::writeBytes(source, std::to_string(job));
             start.arrive_and_wait();
             std::string reason;
-            placed[job].push_back(job::PlaceUnderFreeName(
-                source, temp.path(), job::NumberedNames('r' + std::to_string(round) + "_.pdf"), 5,
+            placed[job].push_back(job::placeUnderFreeName(
+                source, temp.path(), job::numberedNames('r' + std::to_string(round) + "_.pdf"), 5,
                 reason));
         }
     };
@@ -79,7 +79,7 @@ TEST(PlaceUnderFreeName, RacingPlacementsNeverReplaceEachOther) {
     test::writeBytes(source, "copied");
     std::string reason;
     EXPECT_EQ(
-        job::PlaceUnderFreeName(source, temp.path(), job::NumberedNames("r0_.pdf"), 5, reason),
+        job::placeUnderFreeName(source, temp.path(), job::numberedNames("r0_.pdf"), 5, reason),
         temp / "r0_2.pdf");
     EXPECT_EQ(test::readBytes(temp / "r0_2.pdf"), "copied");
     EXPECT_EQ(std::distance(fs::directory_iterator(temp.path()), fs::directory_iterator()),
@@ -87,7 +87,7 @@ TEST(PlaceUnderFreeName, RacingPlacementsNeverReplaceEachOther) {
     ::unlink(source.c_str());
 }
 
-TEST(RemoveFolderTree, RemovesEverythingButNeverFollowsALink) {
+TEST(removeFolderTree, RemovesEverythingButNeverFollowsALink) {
     test::TempFolder temp;
     const std::string tree = temp / "tree";
     const std::string outside = temp / "outside";
@@ -101,12 +101,12 @@ TEST(RemoveFolderTree, RemovesEverythingButNeverFollowsALink) {
     fs::create_directory_symlink(outside, tree + "/link");
     fs::create_symlink(outside + "/keep.txt", tree + "/nested/filelink");
 
-    platform::RemoveFolderTree(tree);
+    platform::removeFolderTree(tree);
     EXPECT_FALSE(fs::exists(fs::symlink_status(tree)));
     EXPECT_EQ(test::readBytes(outside + "/keep.txt"), "keep");
     EXPECT_EQ(fs::status(outside + "/keep.txt").permissions() & fs::perms::owner_write,
               fs::perms::owner_write); // the link's target kept its mode
-    platform::RemoveFolderTree(temp / "missing");
+    platform::removeFolderTree(temp / "missing");
     EXPECT_FALSE(fs::exists(temp / "missing"));
 }
 
@@ -153,67 +153,67 @@ INSTANTIATE_TEST_SUITE_P(
                     ToolOutputCase{10, {"00003.jpg\n", "no picture here"}, "", 0}));
 
 TEST(ToolOutput, NumbersReadLikeVal) {
-    EXPECT_EQ(job::LeadingNumber("00003"), 3);
-    EXPECT_EQ(job::LeadingNumber("  -12.5x"), -12.5);
-    EXPECT_EQ(job::LeadingNumber("\n7"), 7);
-    EXPECT_EQ(job::LeadingNumber("a1"), 0);
-    EXPECT_EQ(job::ReportedIndex("a.jpg b.jpeg"), 0);
+    EXPECT_EQ(job::leadingNumber("00003"), 3);
+    EXPECT_EQ(job::leadingNumber("  -12.5x"), -12.5);
+    EXPECT_EQ(job::leadingNumber("\n7"), 7);
+    EXPECT_EQ(job::leadingNumber("a1"), 0);
+    EXPECT_EQ(job::reportedIndex("a.jpg b.jpeg"), 0);
     EXPECT_EQ(
-        job::SkippedIndices("Adding 00000.jpg \nSkipped 00003.jpg: bad\nSkipped 12 more files\n"
+        job::skippedIndices("Adding 00000.jpg \nSkipped 00003.jpg: bad\nSkipped 12 more files\n"
                             "Skipped 00010.png: bad\nSkipped 00011.gif: bad\n"),
         (std::vector<int>{3, 10}));
-    const auto pages = job::SkippedPages("Skipped 00003_0002.jpg: bad\nSkipped 00004.jpg: bad\n"
+    const auto pages = job::skippedPages("Skipped 00003_0002.jpg: bad\nSkipped 00004.jpg: bad\n"
                                          "Skipped 00005_.jpg: bad\nSkipped 00006_0001.gif: bad\n");
     ASSERT_EQ(pages.size(), 2u);
     EXPECT_EQ(std::make_pair(pages[0].index, pages[0].page), std::make_pair(3, 2));
     EXPECT_EQ(std::make_pair(pages[1].index, pages[1].page), std::make_pair(4, 1));
-    EXPECT_EQ(job::RoundHalfEven(12.5), 12);
-    EXPECT_EQ(job::RoundHalfEven(13.5), 14);
+    EXPECT_EQ(job::roundHalfEven(12.5), 12);
+    EXPECT_EQ(job::roundHalfEven(13.5), 14);
 }
 
 TEST(MissingPictures, ListsTenAndCountsTheRest) {
     std::vector<std::string> paths;
     for (int i = 0; i < 13; ++i)
         paths.push_back("/p/" + std::to_string(i) + ".png");
-    const std::string text = job::MissingPicturesText(paths);
+    const std::string text = job::missingPicturesText(paths);
     EXPECT_NE(text.find("/p/9.png"), std::string::npos);
     EXPECT_EQ(text.find("/p/10.png"), std::string::npos);
     EXPECT_NE(text.find("\n... and 3 more"), std::string::npos);
-    EXPECT_EQ(job::MissingPicturesText({"/p/a.png"}).find("more"), std::string::npos);
+    EXPECT_EQ(job::missingPicturesText({"/p/a.png"}).find("more"), std::string::npos);
 }
 
 // A picture the builder skips whole is missing for the builder's reason; one with pages left
 // is named with the pages that are not.
 TEST(MissingPictures, TheBuildersReasonGoesWithAPictureItSkipped) {
-    const auto skipped = job::SkippedPages(
+    const auto skipped = job::skippedPages(
         "Skipped 00002.jpg: no image data\r\nSkipped 00003_0002.jpg: truncated\n");
     ASSERT_EQ(skipped.size(), 2u);
     staging::PictureStaging whole;
     whole.pages = 1;
-    job::NotePageSkipped(whole, skipped[0].page, skipped[0].reason);
-    EXPECT_EQ(job::MissingReasonLine("/p/b.jpg", whole),
+    job::notePageSkipped(whole, skipped[0].page, skipped[0].reason);
+    EXPECT_EQ(job::missingReasonLine("/p/b.jpg", whole),
               "/p/b.jpg: refused by the PDF builder (no image data)");
     staging::PictureStaging scan;
     scan.pages = scan.pageCount = 3;
-    job::NotePageSkipped(scan, skipped[1].page, skipped[1].reason);
-    EXPECT_EQ(job::MissingEntry("/p/c.tif", scan), "/p/c.tif (page 2)");
-    EXPECT_EQ(job::MissingReasonLine("/p/c.tif", scan), "/p/c.tif: page 2 could not be converted");
+    job::notePageSkipped(scan, skipped[1].page, skipped[1].reason);
+    EXPECT_EQ(job::missingEntry("/p/c.tif", scan), "/p/c.tif (page 2)");
+    EXPECT_EQ(job::missingReasonLine("/p/c.tif", scan), "/p/c.tif: page 2 could not be converted");
 }
 
 // The window's fixed "-06'00" would put the PDF's date six hours off elsewhere.
-TEST(DocumentDate, FixedSuffixBecomesTheLocalOffset) {
+TEST(documentDate, FixedSuffixBecomesTheLocalOffset) {
     const char* old = std::getenv("TZ");
     const std::string saved = old ? old : "";
     setenv("TZ", "CET-1", 1); // one hour east of UTC, no summer time
     tzset();
-    EXPECT_EQ(job::DocumentDate("D:20261208143000-06'00"), "D:20261208143000+01'00'");
+    EXPECT_EQ(job::documentDate("D:20261208143000-06'00"), "D:20261208143000+01'00'");
     setenv("TZ", "UTC0", 1);
     tzset();
-    EXPECT_EQ(job::DocumentDate("D:20261208000000-06'00"), "D:20261208000000Z");
+    EXPECT_EQ(job::documentDate("D:20261208000000-06'00"), "D:20261208000000Z");
     // Dates written otherwise, or impossible ones, are the user's and stay as they are.
-    EXPECT_EQ(job::DocumentDate("D:20261208143000+09'00'"), "D:20261208143000+09'00'");
-    EXPECT_EQ(job::DocumentDate("D:20261308143000-06'00"), "D:20261308143000-06'00");
-    EXPECT_EQ(job::DocumentDate("yesterday"), "yesterday");
+    EXPECT_EQ(job::documentDate("D:20261208143000+09'00'"), "D:20261208143000+09'00'");
+    EXPECT_EQ(job::documentDate("D:20261308143000-06'00"), "D:20261308143000-06'00");
+    EXPECT_EQ(job::documentDate("yesterday"), "yesterday");
     if (old)
         setenv("TZ", saved.c_str(), 1);
     else

@@ -67,7 +67,7 @@ TEST(JobPlan, StatedOptionsThatCannotActAreRefused) {
     const std::optional<Refusal> language = job::planJob(text);
     ASSERT_TRUE(language);
     EXPECT_EQ(language->code, Refusal::Code::Unavailable);
-    EXPECT_EQ(language->text, ocr::OcrLanguageProblem("zz-none"));
+    EXPECT_EQ(language->text, ocr::ocrLanguageProblem("zz-none"));
 }
 
 // Restrictions alone encrypt (with a random owner password), so PDF/A refuses them too; a
@@ -181,7 +181,7 @@ TEST(JobPlan, TheWindowShowsTheRefusalAndStartsNothing) {
     host.options.ocrLanguages = "zz-none";
     EXPECT_FALSE(session.begin({}));
     ASSERT_EQ(prompts.messages.size(), 2u);
-    EXPECT_EQ(prompts.messages[1].text, ocr::OcrLanguageProblem("zz-none"));
+    EXPECT_EQ(prompts.messages[1].text, ocr::ocrLanguageProblem("zz-none"));
     EXPECT_EQ(host.log, (std::vector<std::string>{"state idle"}));
 
     // Saved sheets too small for their pictures.

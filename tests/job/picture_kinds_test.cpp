@@ -42,10 +42,10 @@ TEST(PictureKinds, AKindAddedToTheTableIsTakenEverywhere) {
     std::ofstream(picture, std::ios::binary) << "XYZ!and the rest";
     ASSERT_NE(pictures::kindOfFile(picture), nullptr);
     EXPECT_EQ(pictures::kindOfFile(picture)->name, "XYZ");
-    staging::InitialiseFreeImage();
+    staging::initialiseFreeImage();
     std::string problem;
     const std::string staged =
-        staging::StageForJob(picture, temp / "00001", jobfiles::JobOptions{}, &problem);
+        staging::stageForJob(picture, temp / "00001", jobfiles::JobOptions{}, &problem);
     ASSERT_FALSE(staged.empty()) << problem;
     FIBITMAP* back = FreeImage_Load(FreeImage_GetFileType(staged.c_str(), 0), staged.c_str(), 0);
     ASSERT_NE(back, nullptr);

@@ -391,7 +391,7 @@ std::vector<std::uint8_t> packed(const std::string& bits) {
 
 std::string strictly(const std::string& bits, std::uint32_t width, std::uint32_t height) {
     const std::vector<std::uint8_t> bytes = packed(bits);
-    return formats::CheckG4Stream(bytes.data(), bytes.size(), width, height);
+    return formats::checkG4Stream(bytes.data(), bytes.size(), width, height);
 }
 
 } // namespace
@@ -436,7 +436,7 @@ TEST(CcittPages, TheStrictCheckTakesLibtiffsGroup4AndDecodesItAlike) {
                   static_cast<tmsize_t>(rows.size()));
         TIFFClose(tiff);
         std::vector<std::uint8_t> decoded;
-        EXPECT_EQ(formats::CheckG4Stream(raw.data(), raw.size(), static_cast<std::uint32_t>(width),
+        EXPECT_EQ(formats::checkG4Stream(raw.data(), raw.size(), static_cast<std::uint32_t>(width),
                                          static_cast<std::uint32_t>(height), &decoded),
                   "")
             << width << " x " << height;

@@ -443,7 +443,7 @@ TEST_F(BmpPngPages, UnreadableBmpsSayWhy) {
             jobfiles::JobOptions options;
             options.lossless = lossless;
             const staging::PictureStaging staged =
-                staging::StagePicturePages(path, temp / "00000", options);
+                staging::stagePicturePages(path, temp / "00000", options);
             EXPECT_EQ(staged.pages, 0) << reason;
             EXPECT_EQ(staged.problem, reason) << (lossless ? "lossless" : "quality");
         }
@@ -463,7 +463,7 @@ TEST_F(BmpPngPages, ABmpHoldingAJpegOrPngIsThatPicture) {
         jobfiles::JobOptions options;
         options.lossless = lossless;
         const staging::PictureStaging staged =
-            staging::StagePicturePages(withJpeg, temp / "00000", options);
+            staging::stagePicturePages(withJpeg, temp / "00000", options);
         ASSERT_EQ(staged.pages, 1) << staged.problem;
         EXPECT_EQ(test::readBytes(staged.firstFile), jpeg);
         EXPECT_FALSE(std::filesystem::exists(temp / "00000_bmp.jpg"));
@@ -485,10 +485,10 @@ TEST_F(BmpPngPages, ABmpHoldingAJpegOrPngIsThatPicture) {
     const pictures::StopFlag stop(stopped);
     for (const std::string& path : {withJpeg, withPng}) {
         std::string problem;
-        EXPECT_EQ(staging::LoadPicture(path, "bmp", problem, stop), nullptr) << path;
+        EXPECT_EQ(staging::loadPicture(path, "bmp", problem, stop), nullptr) << path;
         EXPECT_EQ(problem, "") << path;
     }
-    EXPECT_EQ(staging::StageForJob(withPng, temp / "00001", {}, nullptr, stop), "");
+    EXPECT_EQ(staging::stageForJob(withPng, temp / "00001", {}, nullptr, stop), "");
     for (const char* name : {"00001.png", "00001.jpg", "00001.tif", "00001_bmp.png"})
         EXPECT_FALSE(std::filesystem::exists(temp / name)) << name;
 }

@@ -592,7 +592,7 @@ TEST_F(ModernPictures, ProfilesStayAndRecompressedJpegsComeBackByteForByte) {
         FreeImage_Unload(bitmap);
         // Without loss: 16-bit samples stay; libpng refuses this made-up profile, not the picture.
         const std::string lossless = temp / "staged.png";
-        ASSERT_TRUE(staging::StageLossless(picture, "", lossless));
+        ASSERT_TRUE(staging::stageLossless(picture, "", lossless));
         bitmap = FreeImage_Load(FIF_PNG, lossless.c_str(), 0);
         ASSERT_NE(bitmap, nullptr);
         EXPECT_EQ(FreeImage_GetImageType(bitmap), picture == deep ? FIT_RGB16 : FIT_BITMAP);
@@ -612,7 +612,7 @@ TEST_F(ModernPictures, ProfilesStayAndRecompressedJpegsComeBackByteForByte) {
     EXPECT_NEAR(pixel.rgbGreen, 128, 8);
     FreeImage_Unload(flat);
     const std::string png = temp / "half-staged.png";
-    ASSERT_TRUE(staging::StageLossless(halfWebp, "", png));
+    ASSERT_TRUE(staging::stageLossless(halfWebp, "", png));
     FIBITMAP* kept = FreeImage_Load(FIF_PNG, png.c_str(), 0);
     ASSERT_NE(kept, nullptr);
     EXPECT_EQ(FreeImage_GetBPP(kept), 32u);
@@ -793,7 +793,7 @@ TEST_F(ModernPictures, ClaimsBeyondTheDataAreRefusedButWhitePicturesKept) {
                                                          {avif, "20000 x 20000"}};
     for (const auto& [path, size] : bombs) {
         const staging::PictureStaging staged =
-            staging::StagePicturePages(path, temp / "bomb", options);
+            staging::stagePicturePages(path, temp / "bomb", options);
         EXPECT_EQ(staged.pages, 0) << path;
         EXPECT_EQ(staged.problem,
                   std::string(size) + " pixels claimed with too little image data for them")
@@ -812,9 +812,9 @@ TEST_F(ModernPictures, ClaimsBeyondTheDataAreRefusedButWhitePicturesKept) {
     ASSERT_TRUE(shell("cwebp -quiet -lossless -z 0 -resize 8192 8193 '" + white + "' -o '" +
                       lossless + "'"));
     for (const std::string& path : {lossy, lossless}) {
-        const auto file = pictures::ReadFileBytes(path);
+        const auto file = pictures::readFileBytes(path);
         ASSERT_TRUE(file.has_value());
-        EXPECT_EQ(pictures::WebpDataTooShort(file->data(), file->size()), "") << path;
+        EXPECT_EQ(pictures::webpDataTooShort(file->data(), file->size()), "") << path;
     }
     const std::string whiteHeic = pic("white.heic");
     const std::string whiteAvif = pic("white.avif");
@@ -825,7 +825,7 @@ TEST_F(ModernPictures, ClaimsBeyondTheDataAreRefusedButWhitePicturesKept) {
     ASSERT_TRUE(shell("avifenc -s 10 '" + gray + "' '" + whiteAvif + "'"));
     for (const std::string& path : {whiteHeic, whiteAvif}) {
         const staging::PictureStaging staged =
-            staging::StagePicturePages(path, temp / "white", options);
+            staging::stagePicturePages(path, temp / "white", options);
         EXPECT_EQ(staged.pages, 1) << path << ": " << staged.problem;
     }
 }

@@ -567,7 +567,7 @@ TEST(TiffPictureKinds, UnreadableSamplesAreRefusedWithTheReasonInBothModes) {
         jobfiles::JobOptions options;
         options.lossless = lossless;
         const staging::PictureStaging staging =
-            staging::StagePicturePages(temp / "float24.tif", temp / "staged", options);
+            staging::stagePicturePages(temp / "float24.tif", temp / "staged", options);
         EXPECT_EQ(staging.pages, 0);
         reasons[lossless] = staging.problem;
     }

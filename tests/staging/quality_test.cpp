@@ -129,9 +129,9 @@ std::string samplingFactors(const std::string& path) {
 TEST(Quality, JpegAtTheChosenQualityAndJpegDataNeverReencoded) {
     test::TempFolder temp;
     ASSERT_TRUE(test::writePicture(temp / "photo.tif", FIF_TIFF, 320, 240));
-    EXPECT_EQ(staging::StageForJob(temp / "photo.tif", temp / "q30", quality(30)),
+    EXPECT_EQ(staging::stageForJob(temp / "photo.tif", temp / "q30", quality(30)),
               temp / "q30.jpg");
-    EXPECT_EQ(staging::StageForJob(temp / "photo.tif", temp / "q95", quality(95)),
+    EXPECT_EQ(staging::stageForJob(temp / "photo.tif", temp / "q95", quality(95)),
               temp / "q95.jpg");
     EXPECT_LT(fs::file_size(temp / "q30.jpg"), fs::file_size(temp / "q95.jpg"));
 
@@ -139,7 +139,7 @@ TEST(Quality, JpegAtTheChosenQualityAndJpegDataNeverReencoded) {
     ASSERT_TRUE(test::writePicture(temp / "scan.jpeg", FIF_JPEG));
     const std::string bytes = test::readBytes(temp / "scan.jpeg");
     for (const jobfiles::JobOptions& options : {quality(30), quality(100), lossless()}) {
-        const std::string staged = staging::StageForJob(temp / "scan.jpeg", temp / "s", options);
+        const std::string staged = staging::stageForJob(temp / "scan.jpeg", temp / "s", options);
         ASSERT_EQ(staged, temp / "s.jpg");
         EXPECT_EQ(test::readBytes(staged), bytes);
     }
@@ -153,7 +153,7 @@ TEST(Quality, JpegAtTheChosenQualityAndJpegDataNeverReencoded) {
     red[FI_RGBA_ALPHA] = 255;
     ASSERT_TRUE(FreeImage_Save(FIF_PNG, clear, (temp / "clear.png").c_str(), 0));
     FreeImage_Unload(clear);
-    ASSERT_TRUE(staging::NormalisePicture(temp / "clear.png", "png", temp / "c.jpg", nullptr, 80));
+    ASSERT_TRUE(staging::normalisePicture(temp / "clear.png", "png", temp / "c.jpg", nullptr, 80));
     FIBITMAP* staged = FreeImage_Load(FIF_JPEG, (temp / "c.jpg").c_str(), 0);
     ASSERT_NE(staged, nullptr);
     RGBQUAD corner{};
@@ -176,8 +176,8 @@ TEST(Quality, BestQualityKeepsFullColourResolution) {
             // The PNG through the JPEG writer alone: as it is, it is smaller.
             const std::string staged = temp / "q.jpg";
             ASSERT_TRUE(std::string(name) == "shot.png"
-                            ? staging::NormalisePicture(temp / name, "png", staged, nullptr, level)
-                            : staging::StageForJob(temp / name, temp / "q", quality(level)) ==
+                            ? staging::normalisePicture(temp / name, "png", staged, nullptr, level)
+                            : staging::stageForJob(temp / name, temp / "q", quality(level)) ==
                                   staged)
                 << name;
             EXPECT_EQ(samplingFactors(staged), factors) << name << " at " << level;
@@ -228,9 +228,9 @@ TEST(Quality, PngsReadWithoutFreeImageStageTheSameJpeg) {
         EXPECT_TRUE(rows.open(png)) << i;
         const std::string fast = temp / "fast.jpg";
         const std::string slow = temp / "slow.jpg";
-        ASSERT_TRUE(staging::NormalisePicture(png, "png", fast, nullptr, 90)) << i;
-        ASSERT_TRUE(staging::DecodeAndSave(png, "png", slow, nullptr, [&](FIBITMAP* bitmap) {
-            return staging::SaveStagedBitmap(bitmap, png, slow, 90);
+        ASSERT_TRUE(staging::normalisePicture(png, "png", fast, nullptr, 90)) << i;
+        ASSERT_TRUE(staging::decodeAndSave(png, "png", slow, nullptr, [&](FIBITMAP* bitmap) {
+            return staging::saveStagedBitmap(bitmap, png, slow, 90);
         }));
         const std::string bytes = test::readBytes(fast);
         if (i < specs.size() && !specs[i].iccProfile.empty()) {
@@ -249,7 +249,7 @@ TEST(Quality, PngsReadWithoutFreeImageStageTheSameJpeg) {
         const std::string png = temp / "other.png";
         ASSERT_TRUE(pdftool::test::writePng(png, spec));
         EXPECT_FALSE(pictures::PngRows().open(png));
-        ASSERT_EQ(staging::StageForJob(png, temp / "other", quality(90)), temp / "other.jpg");
+        ASSERT_EQ(staging::stageForJob(png, temp / "other", quality(90)), temp / "other.jpg");
         std::string reason;
         const auto info = formats::readJpegInfo(temp / "other.jpg", reason);
         ASSERT_TRUE(info.has_value()) << reason;
@@ -295,18 +295,18 @@ TEST(Quality, PngRowsUndoEveryFilterOfFlatAndBrokenRows) {
 TEST(Quality, LosslessKeepsPngsAsTheyAreAndWritesOthersAsPng) {
     test::TempFolder temp;
     ASSERT_TRUE(test::writePicture(temp / "shot.png", FIF_PNG));
-    EXPECT_EQ(staging::StageForJob(temp / "shot.png", temp / "a", lossless()), temp / "a.png");
+    EXPECT_EQ(staging::stageForJob(temp / "shot.png", temp / "a", lossless()), temp / "a.png");
     EXPECT_EQ(test::readBytes(temp / "a.png"), test::readBytes(temp / "shot.png"));
     // A PNG with a damaged chunk is decoded as far as it goes and written afresh.
     std::string damaged = test::readBytes(temp / "shot.png");
     damaged[30] = static_cast<char>(damaged[30] ^ 1); // the header's CRC
     ASSERT_TRUE(test::writeBytes(temp / "damaged.png", damaged));
-    const std::string staged = staging::StageForJob(temp / "damaged.png", temp / "b", lossless());
+    const std::string staged = staging::stageForJob(temp / "damaged.png", temp / "b", lossless());
     if (!staged.empty()) {
         EXPECT_NE(test::readBytes(staged), damaged);
     }
     test::writeBytes(temp / "broken.tif", "not a picture");
-    EXPECT_EQ(staging::StageForJob(temp / "broken.tif", temp / "c", lossless()), "");
+    EXPECT_EQ(staging::stageForJob(temp / "broken.tif", temp / "c", lossless()), "");
     EXPECT_FALSE(fs::exists(temp / "c.png"));
 }
 
@@ -335,21 +335,21 @@ TEST(Quality, APngSmallerThanItsJpegIsStagedWithoutLoss) {
     const std::string interlaced = temp / "interlaced.png";
     ASSERT_TRUE(pdftool::test::writePng(interlaced, scan));
     for (const std::string& png : {scanPng, interlaced}) {
-        EXPECT_EQ(staging::StageForJob(png, temp / "q", quality(75)), temp / "q.png") << png;
+        EXPECT_EQ(staging::stageForJob(png, temp / "q", quality(75)), temp / "q.png") << png;
         EXPECT_FALSE(fs::exists(temp / "q.jpg"));
         EXPECT_TRUE(test::readBytes(temp / "q.png") == test::readBytes(png)) << png;
         fs::remove(temp / "q.png");
     }
-    EXPECT_EQ(staging::StageForJob(photoPng, temp / "p", quality(75)), temp / "p.jpg");
+    EXPECT_EQ(staging::stageForJob(photoPng, temp / "p", quality(75)), temp / "p.jpg");
     EXPECT_FALSE(fs::exists(temp / "p.png"));
     EXPECT_LT(fs::file_size(temp / "p.jpg"), fs::file_size(photoPng));
     // 300 x 200 at the builder's 96 dpi is above a ceiling of 90.
     jobfiles::JobOptions ceiling = quality(75);
     ceiling.maxDpi = 90;
-    EXPECT_EQ(staging::StageForJob(scanPng, temp / "c", ceiling), temp / "c.jpg");
+    EXPECT_EQ(staging::stageForJob(scanPng, temp / "c", ceiling), temp / "c.jpg");
     EXPECT_FALSE(fs::exists(temp / "c.png"));
     for (const std::string& png : {scanPng, photoPng}) {
-        EXPECT_EQ(staging::StageForJob(png, temp / "l", lossless()), temp / "l.png");
+        EXPECT_EQ(staging::stageForJob(png, temp / "l", lossless()), temp / "l.png");
         EXPECT_TRUE(test::readBytes(temp / "l.png") == test::readBytes(png)) << png;
     }
 }

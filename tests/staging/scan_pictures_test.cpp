@@ -449,7 +449,7 @@ TEST(Ceiling, ScalingInBandsGivesTheLibrarysOwnPixels) {
             line[x] = static_cast<BYTE>((x * 7 + y * 3) ^ (std::rand() & 63));
     }
     for (const double scale : {0.37, 0.5}) {
-        FIBITMAP* banded = staging::ReducedCopy(picture, scale);
+        FIBITMAP* banded = staging::reducedCopy(picture, scale);
         const auto width = static_cast<int>(std::lround(700 * scale));
         const auto height = static_cast<int>(std::lround(600 * scale));
         FIBITMAP* whole = FreeImage_Rescale(picture, width, height, FILTER_CATMULLROM);

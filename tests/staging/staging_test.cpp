@@ -23,7 +23,7 @@ namespace {
 
 // The staged file is a JPEG of 24 bits per pixel with the source's size.
 void expectStagedJpeg(const std::string& path, int width, int height) {
-    ASSERT_TRUE(pictures::HasJpegSignature(path)) << path;
+    ASSERT_TRUE(pictures::hasJpegSignature(path)) << path;
     FIBITMAP* bitmap = FreeImage_Load(FIF_JPEG, path.c_str(), 0);
     ASSERT_NE(bitmap, nullptr) << path;
     EXPECT_EQ(FreeImage_GetBPP(bitmap), 24u);
@@ -36,7 +36,7 @@ void expectStagedJpeg(const std::string& path, int width, int height) {
 // is smaller, through the JPEG writer alone.
 bool stageAsJpeg(const std::string& source, const std::string& target) {
     if (source.ends_with(".png"))
-        return staging::NormalisePicture(source, "png", target);
+        return staging::normalisePicture(source, "png", target);
     return test::stageLikeJob(source, target);
 }
 
@@ -68,9 +68,9 @@ TEST(Staging, EveryTableFormatBecomesA24BitJpeg) {
     ASSERT_TRUE(test::writeIlbm(temp / "scan.iff", 16, 8));
     ASSERT_TRUE(test::stageLikeJob(temp / "scan.iff", temp / "iff.tif"));
 
-    EXPECT_EQ(pictures::FormatForExtension("TIFF"), FIF_TIFF);
-    EXPECT_EQ(pictures::FormatForExtension("jpg"), std::nullopt);
-    EXPECT_EQ(pictures::FormatForExtension("peg"), std::nullopt);
+    EXPECT_EQ(pictures::formatForExtension("TIFF"), FIF_TIFF);
+    EXPECT_EQ(pictures::formatForExtension("jpg"), std::nullopt);
+    EXPECT_EQ(pictures::formatForExtension("peg"), std::nullopt);
 }
 
 TEST(Staging, SixteenBitGrayScansShowTheirHighByte) {
@@ -140,9 +140,9 @@ TEST(Staging, JpegsReadersCannotDecodeAreReencoded) {
     ASSERT_TRUE(test::writeBytes(temp / "twoscans.jpg", twoScans));
 
     for (const char* name : {"fractional.jpg", "twoscans.jpg"}) {
-        EXPECT_FALSE(staging::IsEmbeddableJpeg(temp / name)) << name;
+        EXPECT_FALSE(staging::isEmbeddableJpeg(temp / name)) << name;
         ASSERT_TRUE(test::stageLikeJob(temp / name, temp / "staged.jpg")) << name;
-        EXPECT_TRUE(staging::IsEmbeddableJpeg(temp / "staged.jpg")) << name;
+        EXPECT_TRUE(staging::isEmbeddableJpeg(temp / "staged.jpg")) << name;
         const std::string staged = test::readBytes(temp / "staged.jpg");
         // JFIF density unit 0 in the source: no resolution stated, none made up.
         ASSERT_GT(staged.size(), 16u);
@@ -153,7 +153,7 @@ TEST(Staging, JpegsReadersCannotDecodeAreReencoded) {
     jobfiles::JobOptions lossless;
     lossless.lossless = true;
     lossless.quality = 5;
-    ASSERT_EQ(staging::StageForJob(temp / "fractional.jpg", temp / "l", lossless), temp / "l.jpg");
+    ASSERT_EQ(staging::stageForJob(temp / "fractional.jpg", temp / "l", lossless), temp / "l.jpg");
     const std::string staged = test::readBytes(temp / "l.jpg");
     const auto table = staged.find("\xFF\xDB");
     ASSERT_NE(table, std::string::npos);
@@ -187,8 +187,8 @@ TEST(Staging, ReencodedJpegsKeepTheirTurnAndProfile) {
     options.quality = 90;
     for (const char* name : {"fractional.jpg", "twoscans.jpg", "arithmetic.jpg"}) {
         SCOPED_TRACE(name);
-        EXPECT_FALSE(staging::IsEmbeddableJpeg(temp / name));
-        ASSERT_EQ(staging::StageForJob(temp / name, temp / "staged", options), temp / "staged.jpg");
+        EXPECT_FALSE(staging::isEmbeddableJpeg(temp / name));
+        ASSERT_EQ(staging::stageForJob(temp / name, temp / "staged", options), temp / "staged.jpg");
         std::string reason;
         const auto info = formats::readJpegInfo(temp / "staged.jpg", reason);
         ASSERT_TRUE(info.has_value()) << reason;
@@ -343,7 +343,7 @@ TEST(Staging, CodecsRefuseTooLittleDataForTheirBestRatioButNotWhitePages) {
         {"rle8.bmp", "20000 x 20000"}, {"rle4.bmp", "24000 x 24000"}, {"v5.bmp", "20000 x 20000"}};
     for (const auto& [name, size] : bombs) {
         const staging::PictureStaging staged =
-            staging::StagePicturePages(temp / name, temp / "bomb", options);
+            staging::stagePicturePages(temp / name, temp / "bomb", options);
         EXPECT_EQ(staged.pages, 0) << name;
         EXPECT_EQ(staged.problem,
                   std::string(size) + " pixels claimed with too little image data for them")
@@ -356,7 +356,7 @@ TEST(Staging, CodecsRefuseTooLittleDataForTheirBestRatioButNotWhitePages) {
     ASSERT_TRUE(test::writeWhiteTiff(temp / "gray.tif", 4096, 4096, COMPRESSION_ZSTD, 1, 8, 4096));
     for (const char* name : {"page.tif", "gray.tif"}) {
         const staging::PictureStaging staged =
-            staging::StagePicturePages(temp / name, temp / "white", options);
+            staging::stagePicturePages(temp / name, temp / "white", options);
         EXPECT_EQ(staged.pages, 1) << name << ": " << staged.problem;
     }
     // Held to the general rule: white pictures just over 256 MB, from their headers (decoding
@@ -364,9 +364,9 @@ TEST(Staging, CodecsRefuseTooLittleDataForTheirBestRatioButNotWhitePages) {
     ASSERT_TRUE(test::writeWhiteTiff(temp / "white.tif", 16384, 16400, COMPRESSION_JPEG, 1, 8, 16));
     ASSERT_TRUE(test::writeUniformRleBmp(temp / "white8.bmp", 16384, 16400, 8));
     ASSERT_TRUE(test::writeUniformRleBmp(temp / "white4.bmp", 23200, 23200, 4));
-    EXPECT_EQ(pictures::HeaderTooLarge(FIF_TIFF, temp / "white.tif"), "");
-    EXPECT_EQ(pictures::HeaderTooLarge(FIF_BMP, temp / "white8.bmp"), "");
-    EXPECT_EQ(pictures::HeaderTooLarge(FIF_BMP, temp / "white4.bmp"), "");
+    EXPECT_EQ(pictures::headerTooLarge(FIF_TIFF, temp / "white.tif"), "");
+    EXPECT_EQ(pictures::headerTooLarge(FIF_BMP, temp / "white8.bmp"), "");
+    EXPECT_EQ(pictures::headerTooLarge(FIF_BMP, temp / "white4.bmp"), "");
 }
 
 // Editors write BMPs with the V4 / V5 info header, which FreeImage alone refuses.

@@ -12,7 +12,7 @@ namespace pw::test {
 inline bool stageLikeJob(const std::string& source, const std::string& target,
                          std::string* problem = nullptr) {
     const std::string stem = target.substr(0, target.rfind('.'));
-    const staging::PictureStaging staging = staging::StagePicturePages(source, stem, {});
+    const staging::PictureStaging staging = staging::stagePicturePages(source, stem, {});
     if (problem != nullptr)
         *problem = staging.problem;
     return staging.pages > 0 && staging.firstFile == target;
