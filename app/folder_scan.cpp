@@ -13,13 +13,14 @@
 
 namespace pw::app {
 
-void SearchFolder(const std::string& folder, FileList& list, platform::MessagePump& pump) {
+void SearchFolder(const std::string& folder, FileList& list, platform::MessagePump& pump,
+                  bool withPdfs) {
     SearchFolder(
-        folder, [&list](const std::string& path) { list.append(path, path); }, pump);
+        folder, [&list](const std::string& path) { list.append(path, path); }, pump, withPdfs);
 }
 
 void SearchFolder(const std::string& folder, const std::function<void(const std::string&)>& add,
-                  platform::MessagePump& pump) {
+                  platform::MessagePump& pump, bool withPdfs) {
     std::vector<std::string> subfolders;
     {
         platform::FolderListing listing(folder);
@@ -31,7 +32,8 @@ void SearchFolder(const std::string& folder, const std::function<void(const std:
                 if (entry.name != "." && entry.name != ".." &&
                     subfolders.size() < static_cast<std::size_t>(kMaxSubfolders))
                     subfolders.push_back(path);
-            } else if (hasPictureExtension(entry.name)) {
+            } else if (hasPictureExtension(entry.name) &&
+                       (withPdfs || !hasPdfExtension(entry.name))) {
                 add(path);
             }
             // The first entry comes with opening the listing; messages run after each later one.
@@ -43,12 +45,12 @@ void SearchFolder(const std::string& folder, const std::function<void(const std:
         }
     } // the listing is closed before the walk goes deeper
     for (const std::string& subfolder : subfolders)
-        SearchFolder(subfolder, add, pump);
+        SearchFolder(subfolder, add, pump, withPdfs);
 }
 
 std::string BrowseFolderAndSearch(platform::Prompts& prompts, FileList& list, FrontView& front,
                                   EngineView& engine, platform::MessagePump& pump,
-                                  const std::string& startFolder) {
+                                  const std::string& startFolder, bool withPdfs) {
     std::string folder = startFolder;
     const bool chosen = prompts.browseFolder("Please select a folder:", folder);
     if (!chosen)
@@ -64,7 +66,7 @@ std::string BrowseFolderAndSearch(platform::Prompts& prompts, FileList& list, Fr
             // The hint box covers the list meanwhile: repainting it after every entry would
             // cost far more than the search itself.
             list.pauseDisplay(true);
-            SearchFolder(folder, list, pump);
+            SearchFolder(folder, list, pump, withPdfs);
             list.pauseDisplay(false);
         }
     }

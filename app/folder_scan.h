@@ -24,10 +24,12 @@ inline constexpr int kMaxSubfolders = 200;
 // AttrDirectory: hidden and linked folders are judged by their name like files. Folders
 // without write permission are searched (folders have no read-only attribute).
 // Pumps twice after each listed entry. A folder that cannot be listed adds nothing.
-void SearchFolder(const std::string& folder, FileList& list, platform::MessagePump& pump);
+// PDFs are taken only `withPdfs` (the setting FolderPdfs).
+void SearchFolder(const std::string& folder, FileList& list, platform::MessagePump& pump,
+                  bool withPdfs = false);
 // The same search handing each picture's path to `add` instead.
 void SearchFolder(const std::string& folder, const std::function<void(const std::string&)>& add,
-                  platform::MessagePump& pump);
+                  platform::MessagePump& pump, bool withPdfs = false);
 
 // Asks for a folder ("Please select a folder:"), the browser starting in startFolder, shows
 // "Searching Files..." in the hint box, locks the front window and searches the folder; then
@@ -35,6 +37,6 @@ void SearchFolder(const std::string& folder, const std::function<void(const std:
 // unlocks the front window afterwards. Returns the folder searched, "" when none was chosen.
 std::string BrowseFolderAndSearch(platform::Prompts& prompts, FileList& list, FrontView& front,
                                   EngineView& engine, platform::MessagePump& pump,
-                                  const std::string& startFolder = {});
+                                  const std::string& startFolder = {}, bool withPdfs = false);
 
 } // namespace pw::app

@@ -12,15 +12,15 @@
 namespace pw::app {
 
 PathIntake takeNamedPath(const std::string& path, PictureListModel& list,
-                         platform::MessagePump& pump) {
+                         platform::MessagePump& pump, bool folderPdfs) {
     namespace fs = std::filesystem;
     std::error_code error; // a path that cannot be examined is neither folder nor file
     const fs::file_status status = fs::status(path, error);
     if (fs::is_directory(status)) {
         bool fits = true;
         SearchFolder(
-            path, [&](const std::string& found) { fits = list.append(found, found) && fits; },
-            pump);
+            path, [&](const std::string& found) { fits = list.append(found, found) && fits; }, pump,
+            folderPdfs);
         return fits ? PathIntake::Folder : PathIntake::Full;
     }
     if (!fs::exists(status))

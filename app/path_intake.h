@@ -21,7 +21,8 @@ enum class PathIntake {
     NotCopied,   // its name cannot be opened as it is, and no copy could be made
 };
 
+// A folder's PDFs are taken only `folderPdfs` (the setting FolderPdfs); a PDF named itself is.
 PathIntake takeNamedPath(const std::string& path, PictureListModel& list,
-                         platform::MessagePump& pump);
+                         platform::MessagePump& pump, bool folderPdfs = false);
 
 } // namespace pw::app

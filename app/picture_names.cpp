@@ -29,6 +29,10 @@ std::string lastCharacters(const std::string& utf8, int n) {
     return utf8.substr(start);
 }
 
+bool hasPdfExtension(const std::string& name) {
+    return upperAscii(lastCharacters(name, 4)) == ".PDF";
+}
+
 bool hasPictureExtension(const std::string& name) {
     // Compared as a name's last characters, a dot and the extension.
     for (const std::string& extension : pictures::listedExtensions()) {

@@ -9,6 +9,9 @@ namespace pw::app {
 // or ".ico".
 bool hasPictureExtension(const std::string& name);
 
+// True when the name ends in ".pdf", letter case ignored.
+bool hasPdfExtension(const std::string& name);
+
 // The last n characters (not bytes) of a UTF-8 text; the whole text when it is shorter.
 std::string lastCharacters(const std::string& utf8, int n);
 

@@ -77,6 +77,7 @@ const std::vector<SettingKey>& settingKeys() {
         all.push_back(yesNoKey("AutoRotate", &jobfiles::JobOptions::autoRotate));
         all.push_back(yesNoKey("KeepColour", &jobfiles::JobOptions::keepColour));
         all.push_back(yesNoKey("Deskew", &jobfiles::JobOptions::deskew));
+        all.push_back(yesNoKey("FolderPdfs", &jobfiles::JobOptions::folderPdfs));
         all.push_back({"Quality", jobfiles::parseQuality, jobfiles::formatQuality});
         return all;
     }();

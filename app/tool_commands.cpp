@@ -128,7 +128,8 @@ void ToolCommands::addFolder() {
     {
         const PictureListModel::Edit edit(list_.model()); // the whole folder undoes as one
         lastFolder_.remember(BrowseFolderAndSearch(prompts_, list_, front_, engine_, pump_,
-                                                   lastFolder_.startFolder()));
+                                                   lastFolder_.startFolder(),
+                                                   folderPdfs && folderPdfs()));
     }
     front_.setHintText(kDropHintText);
     front_.setFrontLocked(false);

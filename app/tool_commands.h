@@ -6,6 +6,7 @@
 // menuRemoveAll 3, menuUp 6, menuDown 4. menuSort calls menuSort_Click, menuWeb
 // menuWeb_Click.
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace pw::platform {
@@ -54,6 +55,9 @@ public:
     // Appends a picked file: (path, path) when the narrow file functions find it, else a
     // scratch copy with the picked path shown. False when nothing was added.
     bool addPickedFile(const std::string& path);
+
+    // Whether Add Folder takes PDFs (the setting FolderPdfs as it is now); none when unset.
+    std::function<bool()> folderPdfs;
 
 private:
     // Add: the open dialog takes several files; each is appended in the dialog's order, as a

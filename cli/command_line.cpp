@@ -303,6 +303,12 @@ const Option kOptions[] = {
      [](const std::string& v, ConvertRequest& r, std::string& e) {
          return readPassword(v, r.encryption.ownerPassword, r, e);
      }},
+    {"input-password-file", 0, "FILE",
+     "open the encrypted PDFs of the list with the first line of FILE (- for standard input); "
+     "without it, or with a wrong one, they are left out",
+     [](const std::string& v, ConvertRequest& r, std::string& e) {
+         return readPassword(v, r.encryption.inputPassword, r, e);
+     }},
     {"no-print", 0, "",
      "the PDFs may not be printed (encrypted; without --owner-password-file nobody can lift "
      "it)",
@@ -484,7 +490,11 @@ std::string convertUsage() {
     std::string text =
         "Usage: pagewright convert [OPTIONS] PICTURE|FOLDER...\n"
         "Turns pictures into PDF with the window's job, without a window. A folder adds its\n"
-        "pictures and those of its subfolders, as Add Folder does.\n\nOptions:\n";
+        "pictures and those of its subfolders, as Add Folder does.\n\n"
+        "PDFs may be listed too: their pages go into the result as they are, each with its own\n"
+        "page size and turn (--rotate adds to it); page size, orientation, margin, fit,\n"
+        "--split-tall and --per-sheet apply to pictures only. Their bookmarks, form fields and\n"
+        "document properties are left out.\n\nOptions:\n";
     for (const Option& option : kOptions) {
         std::string names = option.shortName != 0 ? std::string("  -") + option.shortName + ", "
                                                   : std::string("      ");

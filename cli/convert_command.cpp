@@ -47,14 +47,14 @@ std::string absolute(const std::string& path) {
 // pictures named at its start. Arguments that are neither pictures nor folders are named in
 // `refused`. False when the list would hold more pictures than it can.
 bool collectPictures(const std::vector<std::string>& inputs, app::PictureListModel& list,
-                     std::vector<std::string>& refused) {
+                     std::vector<std::string>& refused, bool folderPdfs) {
     bool fits = true;
     platform::SleepingPump pump;
     for (const std::string& input : inputs) {
         std::string path = absolute(input);
         while (path.size() > 1 && path.back() == '/')
             path.pop_back();
-        switch (app::takeNamedPath(path, list, pump)) {
+        switch (app::takeNamedPath(path, list, pump, folderPdfs)) {
         case app::PathIntake::Folder:
         case app::PathIntake::Picture:
             break;
@@ -167,7 +167,7 @@ int runConvertCommand(int argc, char* argv[]) {
 
     std::vector<std::string> refused;
     app::PictureListModel list;
-    const bool fits = collectPictures(request.inputs, list, refused);
+    const bool fits = collectPictures(request.inputs, list, refused, request.options.folderPdfs);
     for (const std::string& reason : refused)
         sayError(reason);
     if (!refused.empty())

@@ -72,6 +72,7 @@ frmMain& Application::makeFront() {
     lastFolder_ = std::make_unique<app::LastFolder>(app::settingsFilePath());
     toolCommands_ = std::make_unique<app::ToolCommands>(*fileList_, *front_, *engineForm_,
                                                         *lastFolder_, prompts_, pump_);
+    toolCommands_->folderPdfs = [this] { return settings_.options.folderPdfs; };
     app::bindToolCommands(commands_, *toolCommands_, *engineForm_);
     QObject::connect(&fileList_->model(), &app::PictureListModel::historyChanged,
                      [this] { enableHistoryCommands(); });

@@ -121,6 +121,7 @@ void frmPrinting::connectEdits() {
     // Without loss every colour is kept anyway.
     connect(qualityControl, &QualityControl::changed, this,
             [this] { chkKeepColour->setEnabled(!qualityControl->lossless()); });
+    connect(chkFolderPdfs, &QCheckBox::toggled, this, [this] { handOverEdits(); });
     connect(grpText, &TextGroup::changed, this, [this] { handOverEdits(); });
     connect(grpArchive, &ArchiveGroup::changed, this, [this] { handOverEdits(); });
     connect(grpResolution, &ResolutionGroup::changed, this, [this] { handOverEdits(); });
@@ -151,6 +152,7 @@ void frmPrinting::showSettings(AppSettings settings) {
     chkKeepColour->setChecked(settings.options.keepColour);
     chkKeepColour->setEnabled(!settings.options.lossless);
     chkDeskew->setChecked(settings.options.deskew);
+    chkFolderPdfs->setChecked(settings.options.folderPdfs);
     grpText->setOptions(settings.options);
     grpArchive->setLevel(settings.options.pdfa);
     grpArchive->setBilevel(settings.options.bilevel);
@@ -189,6 +191,7 @@ jobfiles::JobOptions frmPrinting::jobOptions() const {
     options.bookmarks = chkBookmarks->isChecked();
     options.keepColour = chkKeepColour->isChecked();
     options.deskew = chkDeskew->isChecked();
+    options.folderPdfs = chkFolderPdfs->isChecked();
     grpText->applyTo(options);
     options.pdfa = grpArchive->level();
     options.bilevel = grpArchive->bilevel();
@@ -338,6 +341,11 @@ void frmPrinting::buildControls() {
         QStringLiteral("Each page's skew is measured and the page turned upright, the corners "
                        "white; JPEG files so turned are re-encoded"));
     documentGrid->addWidget(chkDeskew, ++row, 1);
+    chkFolderPdfs = new QCheckBox(QStringLiteral("Add Folder takes PDFs"), document);
+    chkFolderPdfs->setObjectName(QStringLiteral("chkFolderPdfs"));
+    chkFolderPdfs->setToolTip(
+        QStringLiteral("Add Folder also lists the PDFs it finds; their pages go in as they are"));
+    documentGrid->addWidget(chkFolderPdfs, ++row, 1);
     documentGrid->setColumnStretch(1, 1);
     left->addWidget(document);
     left->addStretch(1);

@@ -118,6 +118,7 @@ public:
     QCheckBox* chkBookmarks = nullptr;
     QCheckBox* chkKeepColour = nullptr;   // near-gray pictures kept in colour
     QCheckBox* chkDeskew = nullptr;       // pages turned upright by their skew
+    QCheckBox* chkFolderPdfs = nullptr;   // Add Folder takes PDFs
     PasswordGroup* grpPassword = nullptr; // never saved
     TextGroup* grpText = nullptr;
     ArchiveGroup* grpArchive = nullptr;

@@ -1,5 +1,8 @@
 #include "gui/picture_list_view.h"
 
+#include "formats/pdf_document.h"
+#include "pictures/picture_kinds.h"
+
 #include <QStyledItemDelegate>
 
 namespace pw::gui {
@@ -12,7 +15,7 @@ public:
 protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
         QStyledItemDelegate::initStyleOption(option, index);
-        option->text = view_.text(index.row());
+        option->text = view_.shownText(index.row());
     }
 
 private:
@@ -59,6 +62,27 @@ QString PictureListView::text(int row) const {
     if (pictures_ == nullptr || row < 0 || row >= pictures_->count())
         return QString();
     return QString::fromUtf8(pictures_->index(row).data(path_).toByteArray());
+}
+
+QString PictureListView::shownText(int row) const {
+    const QString shown = text(row);
+    if (shown.isEmpty())
+        return shown;
+    const std::string working = pictures_->index(row)
+                                    .data(app::PictureListModel::WorkingPathRole)
+                                    .toByteArray()
+                                    .toStdString();
+    auto found = pdfPages_.find(working);
+    if (found == pdfPages_.end()) {
+        // The page tree only, once per file: a long PDF costs its first showing a moment.
+        const std::size_t pages =
+            pictures::isPdfFile(working) ? formats::openPdf(working, "").pages : 0;
+        found = pdfPages_.emplace(working, pages).first;
+    }
+    if (found->second == 0)
+        return shown;
+    return found->second == 1 ? shown + QStringLiteral(" (1 page)")
+                              : shown + QStringLiteral(" (%1 pages)").arg(found->second);
 }
 
 int PictureListView::currentRow() const {

@@ -7,6 +7,8 @@
 
 #include <QListView>
 #include <QString>
+#include <string>
+#include <unordered_map>
 
 namespace pw::gui {
 
@@ -21,6 +23,8 @@ public:
     int count() const;
     // The shown path of row; "" outside the list.
     QString text(int row) const;
+    // The line the row shows: its path, and for a PDF its page count ("letter.pdf (3 pages)").
+    QString shownText(int row) const;
     int currentRow() const;
     // The row made current and selected; -1 leaves no row current.
     void setCurrentRow(int row);
@@ -42,6 +46,9 @@ signals:
 private:
     app::PictureListModel* pictures_ = nullptr;
     app::PictureListModel::Role path_ = app::PictureListModel::DisplayPathRole;
+    // Page counts of the PDFs shown, by working path (0: not a PDF, or unreadable without
+    // its password); each file is opened once.
+    mutable std::unordered_map<std::string, std::size_t> pdfPages_;
     friend class PathDelegate;
 };
 

@@ -60,7 +60,7 @@ ConversionJob::ConversionJob(JobRequest request, JobEvents& events)
     const auto stop = [this] { return cancelled_.load(); };
     objDOS_.StopRequested = stop;
     objShell_.StopRequested = stop;
-    if (request_.encryption.active()) {
+    if (request_.encryption.handedOver()) {
         objDOS_.setInput(jobfiles::encryptionText(request_.encryption));
         objShell_.setInput(jobfiles::encryptionText(request_.encryption));
     }
@@ -77,7 +77,7 @@ std::string ConversionJob::toolCommandLine() const {
         tool.find(' ') != std::string::npos ? platform::quoteArgument(tool) : tool;
     // The passwords themselves go to the builder's standard input.
     const std::string encrypt =
-        request_.encryption.active() ? std::string(" ") + jobfiles::kEncryptSwitch : "";
+        request_.encryption.handedOver() ? std::string(" ") + jobfiles::kEncryptSwitch : "";
     return program + " /NOASK" + encrypt + " " + platform::quoteArgument(stagingFolder_);
 }
 
@@ -235,14 +235,18 @@ void ConversionJob::stageAll() {
             staging::PictureStaging staged = staging::stagePicturePages(
                 pictures::describePicture(request_.pictures[at]),
                 perPicture ? platform::joinPath(ahead, platform::pathPart(stem, 1)) : stem,
-                request_.options, stop);
+                request_.options, stop, request_.encryption.inputPassword);
             const int turn = at < request_.rotations.size() ? request_.rotations[at] : 0;
-            ocr::recognisePages(staged, jobfiles::quarterTurn(turn), request_.options, stop);
+            if (!staged.pdf) // a PDF's pages are not read again
+                ocr::recognisePages(staged, jobfiles::quarterTurn(turn), request_.options, stop);
             return staged;
         });
     for (int i = 0; i < count_ && !cancelled_; ++i) {
         const auto at = static_cast<std::size_t>(i);
         staging_[at] = pool.take(i, nullptr);
+        for (const std::string& text : staging_[at].notices)
+            if (std::find(notices_.begin(), notices_.end(), text) == notices_.end())
+                notices_.push_back(text);
         if (perPicture)
             bringIntoPlace(staging_[at]);
         sidecar_.addPicture(staging_[at]);
@@ -259,6 +263,12 @@ void ConversionJob::bringIntoPlace(staging::PictureStaging& staging) {
         return;
     const std::string first =
         platform::joinPath(stagingFolder_, platform::pathPart(staging.firstFile, 1));
+    if (staging.pdf) {
+        if (!platform::renameFile(staging.firstFile, first))
+            platform::removeFile(staging.firstFile);
+        staging.firstFile = first;
+        return;
+    }
     for (int page = 1; page <= staging.pageCount; ++page) {
         const std::vector<std::string> to = staging::stagedPageFiles(first, page);
         const std::vector<std::string> from = staging::stagedPageFiles(staging.firstFile, page);

@@ -20,6 +20,8 @@ std::string missingPicturesText(const std::vector<std::string>& paths) {
 void notePageSkipped(staging::PictureStaging& staging, int page, const std::string& reason) {
     if (staging.pages <= 0)
         return;
+    if (staging.pdf)
+        staging.pages = 1; // a PDF of the list goes in whole or not at all
     --staging.pages;
     if (staging.pages == 0) {
         staging.damagedPages.clear();

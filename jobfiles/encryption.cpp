@@ -8,7 +8,10 @@ std::string encryptionText(const Encryption& encryption) {
     return "OpenPassword=" + escapeValue(encryption.openPassword) +
            "\nOwnerPassword=" + escapeValue(encryption.ownerPassword) +
            "\nPrint=" + (encryption.allowPrint ? "yes" : "no") +
-           "\nCopy=" + (encryption.allowCopy ? "yes" : "no") + "\n";
+           "\nCopy=" + (encryption.allowCopy ? "yes" : "no") + "\n" +
+           (encryption.inputPassword.empty()
+                ? std::string()
+                : "InputPassword=" + escapeValue(encryption.inputPassword) + "\n");
 }
 
 std::optional<Encryption> parseEncryption(const std::string& text) {
@@ -35,10 +38,12 @@ std::optional<Encryption> parseEncryption(const std::string& text) {
             encryption.allowPrint = value == "yes";
         else if (key == "Copy" && (value == "yes" || value == "no"))
             encryption.allowCopy = value == "yes";
+        else if (key == "InputPassword")
+            encryption.inputPassword = value;
         else
             return std::nullopt;
     }
-    if (!encryption.active())
+    if (!encryption.handedOver())
         return std::nullopt;
     return encryption;
 }

@@ -7,6 +7,7 @@
 //   OwnerPassword=...
 //   Print=yes
 //   Copy=no
+//   InputPassword=...      (opens the encrypted PDFs of the list; alone, no encryption)
 //
 // "Key=Value" lines escaped as in docinfo.txt. No Qt, no qpdf: link pw_jobfiles.
 #include <cstddef>
@@ -27,17 +28,21 @@ struct Encryption {
     std::string ownerPassword; // lifts the restrictions; empty: none to give
     bool allowPrint = true;
     bool allowCopy = true;
+    // Opens the encrypted PDFs of the list; asks nothing of the result.
+    std::string inputPassword;
 
     bool restricts() const { return !allowPrint || !allowCopy; }
     // Encrypted with a password or a restriction; without either the PDF is not encrypted.
     bool active() const { return !openPassword.empty() || !ownerPassword.empty() || restricts(); }
     // Restrictions kept by a random owner password, which nobody can lift.
     bool restrictsForGood() const { return restricts() && ownerPassword.empty(); }
+    // The builder is to get this text: the result is encrypted or a PDF of the list needs it.
+    bool handedOver() const { return active() || !inputPassword.empty(); }
 };
 
 std::string encryptionText(const Encryption& encryption);
-// std::nullopt when the text asks for no encryption (no password, no restriction) or holds a
-// line of no known key.
+// std::nullopt when the text asks for nothing (no password, no restriction) or holds a line
+// of no known key.
 std::optional<Encryption> parseEncryption(const std::string& text);
 
 } // namespace pw::jobfiles

@@ -63,6 +63,7 @@ struct JobOptions {
     // Each page's skew is measured and the page turned upright before it is stored (JPEG files
     // so turned re-encoded).
     bool deskew = false;
+    bool folderPdfs = false; // Add Folder (and a folder named or dropped) takes PDFs too
 };
 
 } // namespace pw::jobfiles

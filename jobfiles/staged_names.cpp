@@ -26,8 +26,13 @@ bool hasExtension(const std::string& name, const char* extension) {
 } // namespace
 
 bool isStagedExtension(const std::string& extension) {
-    return extension.size() == 4 && (hasExtension(extension, ".jpg") ||
-                                     hasExtension(extension, ".png") || isTiffName(extension));
+    return extension.size() == 4 &&
+           (hasExtension(extension, ".jpg") || hasExtension(extension, ".png") ||
+            isTiffName(extension) || isPdfName(extension));
+}
+
+bool isPdfName(const std::string& name) {
+    return hasExtension(name, ".pdf");
 }
 
 bool isPngName(const std::string& name) {

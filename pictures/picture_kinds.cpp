@@ -98,6 +98,15 @@ std::vector<PictureKind> makeTable() {
           std::tuple{"PCX", "pcx", FIF_PCX}, std::tuple{"PSD", "psd", FIF_PSD}})
         kinds.push_back(
             entry(name, {extension}, {}, freeImageSignature(format), Decoder::FreeImage, format));
+    // Last, so that a picture whose first bytes happen to hold "%PDF-" stays that picture.
+    kinds.push_back(entry(
+        "PDF", {"pdf"}, {"PDF Files(*.pdf)"},
+        [](const std::uint8_t* head, std::size_t size) {
+            static const char kMark[] = "%PDF-";
+            const auto* end = head + std::min<std::size_t>(size, 1024);
+            return std::search(head, end, kMark, kMark + 5) != end;
+        },
+        Decoder::PdfPages, -1, true));
     return kinds;
 }
 
@@ -169,6 +178,12 @@ bool fileShows(const std::string& narrowPath, const PictureKind* kind) {
     std::uint8_t head[kHeadBytes] = {};
     const std::size_t size = readHead(narrowPath, head);
     return size > 0 && kind->signature(head, size);
+}
+
+bool isPdfFile(const std::string& narrowPath) {
+    // Every kind asked in the table's order: a picture holding the PDF mark stays a picture.
+    const PictureKind* kind = kindOfFile(narrowPath);
+    return kind != nullptr && kind->decoder == Decoder::PdfPages;
 }
 
 std::vector<std::string> listedExtensions() {

@@ -20,10 +20,12 @@ enum class Decoder {
     Webp,      // libwebp
     Jxl,       // libjxl
     Own,       // the kind's own `decode`
+    PdfPages,  // a PDF: never decoded, its pages are copied into the result as they are
 };
 
-// The first bytes a signature test is given (fewer for a shorter file).
-inline constexpr std::size_t kHeadBytes = 64;
+// The first bytes a signature test is given (fewer for a shorter file): a PDF's header may
+// follow up to 1024 bytes of anything.
+inline constexpr std::size_t kHeadBytes = 1024;
 
 struct PictureKind {
     std::string name;                    // "TIFF"
@@ -57,6 +59,9 @@ const PictureKind* kindReadBy(Decoder decoder, int freeImageFormat = -1);
 // True when the file's first bytes pass `kind`'s test (that test alone: a question about one
 // kind, asked often while a picture is staged).
 bool fileShows(const std::string& narrowPath, const PictureKind* kind);
+
+// True when the file's first bytes show a PDF and no kind before it (whatever its name).
+bool isPdfFile(const std::string& narrowPath);
 
 // The extensions intake takes by name, in the table's order ("jpg", "jpeg", "tif", ...).
 std::vector<std::string> listedExtensions();

@@ -211,6 +211,17 @@ std::string copyBeside(const std::string& source, const std::string& near) {
     return "";
 }
 
+bool linkFile(const std::string& source, const std::string& target) {
+    if (::link(source.c_str(), target.c_str()) == 0)
+        return true;
+    char* absolute = ::realpath(source.c_str(), nullptr);
+    if (absolute == nullptr)
+        return false;
+    const bool linked = ::symlink(absolute, target.c_str()) == 0;
+    std::free(absolute);
+    return linked;
+}
+
 bool copyFile(const std::string& source, const std::string& target, bool failIfExists) {
     if (source.empty() || target.empty())
         return false;

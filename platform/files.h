@@ -32,6 +32,9 @@ bool patternExists(const std::string& pattern);
 // Copies a file; with failIfExists an existing target is an error, else it is replaced.
 // The copy is written beside the target and renamed into place.
 bool copyFile(const std::string& source, const std::string& target, bool failIfExists);
+// Makes `target` name the file `source` names without copying it: a hard link, or where none can
+// be made (another file system) a symbolic link to its absolute path. False with errno set.
+bool linkFile(const std::string& source, const std::string& target);
 bool makeFolder(const std::string& path);   // one level; false when it exists or cannot be made
 bool removeFile(const std::string& path);   // a file or a link, never a directory
 bool removeFolder(const std::string& path); // an empty folder

@@ -3,6 +3,7 @@
 #include "jobfiles/page_words.h"
 #include "jobfiles/staged_names.h"
 #include "pictures/format_table.h"
+#include "pictures/picture_kinds.h"
 #include "pictures/refusal_reasons.h"
 #include "pictures/tiff_pages.h"
 #include "platform/files.h"
@@ -85,7 +86,8 @@ PictureStaging stagePages(const pictures::PictureFile& source, const std::string
 } // namespace
 
 PictureStaging stagePicturePages(const pictures::PictureFile& source, const std::string& stem,
-                                 const jobfiles::JobOptions& options, pictures::StopFlag stop) {
+                                 const jobfiles::JobOptions& options, pictures::StopFlag stop,
+                                 const std::string& password) {
     // A pipe named like a picture (listed by Add Folder, say) would block its reader, and with
     // it the job and its Stop: refused before anything opens it.
     if (source.deviceOrPipe) {
@@ -93,6 +95,8 @@ PictureStaging stagePicturePages(const pictures::PictureFile& source, const std:
         refused.problem = "not a picture (a pipe or device, not a file)";
         return refused;
     }
+    if (source.shows(pictures::kindReadBy(pictures::Decoder::PdfPages)))
+        return stagePdf(source.path, stem, options, password);
     initialiseFreeImage(); // its callbacks bring the decoders' messages to `heard`
     const pictures::DecoderMessages heard;
     PictureStaging result = stagePages(source, stem, options, stop);
@@ -102,8 +106,9 @@ PictureStaging stagePicturePages(const pictures::PictureFile& source, const std:
 }
 
 PictureStaging stagePicturePages(const std::string& source, const std::string& stem,
-                                 const jobfiles::JobOptions& options, pictures::StopFlag stop) {
-    return stagePicturePages(pictures::describePicture(source), stem, options, stop);
+                                 const jobfiles::JobOptions& options, pictures::StopFlag stop,
+                                 const std::string& password) {
+    return stagePicturePages(pictures::describePicture(source), stem, options, stop, password);
 }
 
 std::vector<std::string> stagedPageNames(const std::string& firstTarget, int page) {
@@ -130,6 +135,10 @@ std::vector<std::string> stagedPageFiles(const std::string& firstTarget, int pag
 }
 
 void removeStagedPages(const std::string& firstTarget, int pageCount) {
+    if (jobfiles::isPdfName(firstTarget)) {
+        platform::removeFile(firstTarget);
+        return;
+    }
     for (int page = 1; page <= pageCount; ++page) {
         for (const std::string& name : stagedPageFiles(firstTarget, page))
             platform::removeFile(name);

@@ -19,6 +19,9 @@ struct PictureStaging {
                                    // staged); empty when no page was
     int autoTurn = 0; // clockwise degrees the orientation detection adds to the picture's turn
     std::vector<std::string> textProblems; // pages whose text could not be recognised, and why
+    // A PDF of the list: staged as one link to it (firstFile, ".pdf"), its pages copied whole.
+    bool pdf = false;
+    std::vector<std::string> notices; // what the user must hear of it though it goes in
 };
 
 // The staged name of page `page` (1-based): page 1 is `firstTarget` itself, later pages insert
@@ -36,15 +39,25 @@ std::string existingStagedPage(const std::string& firstTarget, int page);
 // TIFF with several pages, each later page at stagedPageName of it, as the options say. Once
 // `stop` is set the page being staged is given up within a few rows and no further page is
 // begun; what was staged stays for the caller to remove.
+// A PDF (by its first bytes, whatever its name) is staged by stagePdf, opened with `password`.
 PictureStaging stagePicturePages(const pictures::PictureFile& source, const std::string& stem,
-                                 const jobfiles::JobOptions& options, pictures::StopFlag stop = {});
+                                 const jobfiles::JobOptions& options, pictures::StopFlag stop = {},
+                                 const std::string& password = {});
 // The same for a path, described here.
 PictureStaging stagePicturePages(const std::string& source, const std::string& stem,
-                                 const jobfiles::JobOptions& options, pictures::StopFlag stop = {});
+                                 const jobfiles::JobOptions& options, pictures::StopFlag stop = {},
+                                 const std::string& password = {});
+
+// A PDF of the list (staging/pdf_staging.cpp): never decoded, only opened with `password` to
+// count and check its pages, and linked at `stem` + ".pdf" for the builder, which copies its
+// pages as they are. Refused with a reason when it needs a password, the password is wrong or
+// it is damaged beyond repair; what of it stays behind goes to `notices`.
+PictureStaging stagePdf(const std::string& source, const std::string& stem,
+                        const jobfiles::JobOptions& options, const std::string& password);
 
 // Every file page `page` may leave in the staging folder: its names of each kind and its words.
 std::vector<std::string> stagedPageFiles(const std::string& firstTarget, int page);
-// Removes every staged file of pages 1..pageCount.
+// Removes every staged file of pages 1..pageCount (a PDF's one link).
 void removeStagedPages(const std::string& firstTarget, int pageCount);
 
 } // namespace pw::staging

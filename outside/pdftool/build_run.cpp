@@ -1,5 +1,6 @@
 #include "outside/pdftool/build_run.h"
 
+#include "formats/pdf_document.h"
 #include "jobfiles/docinfo.h"
 #include "jobfiles/page_options.h"
 #include "jobfiles/page_turns.h"
@@ -55,8 +56,9 @@ struct Checked {
     std::string reason;
 };
 
-// With `jbig2` a Group 4 page is coded anew into it from the check's decode.
-Checked checkStagedFile(const StagedFile& file, Jbig2Streams* jbig2) {
+// With `jbig2` a Group 4 page is coded anew into it from the check's decode; a PDF of the list
+// is opened with `password`.
+Checked checkStagedFile(const StagedFile& file, Jbig2Streams* jbig2, const std::string& password) {
     Checked checked;
     checked.reason = file.problem;
     if (!checked.reason.empty())
@@ -69,6 +71,17 @@ Checked checkStagedFile(const StagedFile& file, Jbig2Streams* jbig2) {
             source.info = std::move(info);
             return source;
         };
+        if (jobfiles::isPdfName(file.name)) {
+            formats::PdfOpening opened = formats::openPdf(file.path, password);
+            if (opened.pdf) {
+                checked.page = page({});
+                checked.page->pdf = std::move(opened.pdf);
+                checked.page->pdfPages = opened.pages;
+            } else {
+                checked.reason = opened.reason;
+            }
+            return checked;
+        }
         if (jobfiles::isTiffName(file.name)) {
             // Coded anew, the page need only decode in libtiff; copied, PDF readers must
             // decode it alike.
@@ -101,13 +114,14 @@ Checked checkStagedFile(const StagedFile& file, Jbig2Streams* jbig2) {
 // The checks read every byte of every picture (and code the JBIG2 pages). The builder runs
 // after staging, with the other cores idle, so a few threads share the files out; the results
 // keep the files' order.
-std::vector<Checked> checkStagedFiles(const std::vector<StagedFile>& files, Jbig2Streams* jbig2) {
+std::vector<Checked> checkStagedFiles(const std::vector<StagedFile>& files, Jbig2Streams* jbig2,
+                                      const std::string& password) {
     constexpr unsigned kMostThreads = 4;
     std::vector<Checked> checked(files.size());
     std::atomic<std::size_t> next{0};
     const auto work = [&] {
         for (std::size_t i = next++; i < files.size(); i = next++)
-            checked[i] = checkStagedFile(files[i], jbig2);
+            checked[i] = checkStagedFile(files[i], jbig2, password);
     };
     const unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, kMostThreads);
     std::vector<std::thread> helpers;
@@ -121,10 +135,10 @@ std::vector<Checked> checkStagedFiles(const std::vector<StagedFile>& files, Jbig
 
 std::vector<PageSource> readHeaders(const std::vector<StagedFile>& files,
                                     const jobfiles::PageTurns& turns, Jbig2Streams* jbig2,
-                                    std::FILE* err) {
+                                    const std::string& password, std::FILE* err) {
     std::vector<PageSource> pages;
     pages.reserve(files.size());
-    std::vector<Checked> checked = checkStagedFiles(files, jbig2);
+    std::vector<Checked> checked = checkStagedFiles(files, jbig2, password);
     for (std::size_t i = 0; i < files.size(); ++i) {
         if (checked[i].page) {
             pages.push_back(std::move(*checked[i].page));
@@ -136,6 +150,14 @@ std::vector<PageSource> readHeaders(const std::vector<StagedFile>& files,
         line(err, jobfiles::kSkippedLead + files[i].name + ": " + checked[i].reason);
     }
     return pages;
+}
+
+// Pages in the result: a PDF of the list counts its pages.
+std::size_t pageCount(const std::vector<PageSource>& pages) {
+    std::size_t count = 0;
+    for (const PageSource& page : pages)
+        count += page.pdf ? page.pdfPages : 1;
+    return count;
 }
 
 } // namespace
@@ -166,7 +188,7 @@ int buildStagedPdf(const std::string& folder, std::FILE* out, std::FILE* err,
         jbig2.emplace(folder);
     const std::vector<PageSource> pages =
         readHeaders(files, jobfiles::readPageTurns(folder + "/" + jobfiles::kPageTurnsFileName),
-                    jbig2 ? &*jbig2 : nullptr, err);
+                    jbig2 ? &*jbig2 : nullptr, encryption ? encryption->inputPassword : "", err);
     if (pages.empty()) {
         line(err, "None of the " + std::to_string(files.size()) + " staged pictures is usable");
         return jobfiles::kExitNoUsablePictures;
@@ -217,8 +239,8 @@ int buildStagedPdf(const std::string& folder, std::FILE* out, std::FILE* err,
     }
     if (laidOnWhite > 0)
         line(out, jobfiles::kLaidOnWhiteLead + std::to_string(laidOnWhite));
-    line(out, jobfiles::kWroteLead + std::to_string(pages.size()) + " of " +
-                  std::to_string(files.size()) + " pages");
+    line(out, jobfiles::kWroteLead + std::to_string(pageCount(pages)) + " of " +
+                  std::to_string(pageCount(pages) + files.size() - pages.size()) + " pages");
     return jobfiles::kExitOk;
 }
 

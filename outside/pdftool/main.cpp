@@ -47,8 +47,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "Usage: pdf.exe /NOASK [/ENCRYPT FOLDER | FOLDER]\n"
                              "Builds tmp.pdf from the pages 00000.jpg, 00001.jpg, ... staged by "
                              "Pagewright in FOLDER (an absolute path; by default the window's "
-                             "staging folder). With /ENCRYPT the passwords and permissions are "
-                             "read from standard input.\n");
+                             "staging folder). With /ENCRYPT the passwords and permissions (and "
+                             "the password of the staged PDFs) are read from standard input.\n");
         return pw::jobfiles::kExitUsage;
     }
     const std::string folder =

@@ -274,6 +274,37 @@ public:
         addSheet(placed, true);
     }
 
+    // Every page of the PDF of the list at `index`, copied as it is (content, resources,
+    // annotations; qpdf reads the streams only while the result is written), each turned the
+    // item's turn on top of its own /Rotate. Its outline, forms and document information stay
+    // behind.
+    void addPdfPages(std::size_t index) {
+        QPDF& source = *pages_[index].pdf;
+        // A /Rotate or box inherited from the page tree goes along with each page.
+        source.pushInheritedAttributesToPage();
+        const int turn = pages_[index].turn;
+        QPDFPageDocumentHelper target(pdf_);
+        bool first = true;
+        for (QPDFPageObjectHelper& page : QPDFPageDocumentHelper(source).getAllPages()) {
+            target.addPage(page, false);
+            Handle added = pdf_.getAllPages().back();
+            if (turn != 0) {
+                Handle own = added.getKey("/Rotate");
+                const int rotate = own.isInteger() ? own.getIntValueAsInt() : 0;
+                added.replaceKey("/Rotate",
+                                 Handle::newInteger(((rotate + turn) % 360 + 360) % 360));
+            }
+            if (outline_ && first)
+                outline_->addPage(pages_[index].name, added);
+            first = false;
+        }
+        if (source.getPDFVersion() > pdfVersion_)
+            pdfVersion_ = source.getPDFVersion();
+    }
+
+    // The highest version of the PDFs of the list copied, empty without any.
+    const std::string& pdfVersion() const { return pdfVersion_; }
+
     void finishOutline() {
         if (outline_)
             outline_->finish();
@@ -438,6 +469,7 @@ private:
     std::unique_ptr<TextLayer> textLayer_;
     bool needsUserUnit_ = false;
     bool hasJbig2_ = false;
+    std::string pdfVersion_;
 };
 
 } // namespace
@@ -454,13 +486,25 @@ bool writePdf(const std::vector<PageSource>& pages, const jobfiles::DocInfo& doc
         if (extras.pdfa != jobfiles::PdfaLevel::Off && encrypted)
             throw std::runtime_error("PDF/A does not allow encryption");
         DocumentBuilder builder(pages, layout, onPageWritten, extras);
-        if (jobfiles::sharesSheets(layout)) {
-            const auto perSheet = static_cast<std::size_t>(jobfiles::sheetGrid(layout).cells());
-            for (std::size_t first = 0; first < pages.size(); first += perSheet)
-                builder.addSharedSheet(first, std::min(pages.size(), first + perSheet));
-        } else {
-            for (std::size_t i = 0; i < pages.size(); ++i)
-                builder.addPage(i);
+        // The pictures between two PDFs of the list share sheets among themselves; the PDFs'
+        // pages keep their own.
+        const auto perSheet = static_cast<std::size_t>(jobfiles::sheetGrid(layout).cells());
+        for (std::size_t run = 0; run < pages.size();) {
+            if (pages[run].pdf) {
+                builder.addPdfPages(run++);
+                continue;
+            }
+            std::size_t end = run;
+            while (end < pages.size() && !pages[end].pdf)
+                ++end;
+            if (jobfiles::sharesSheets(layout)) {
+                for (std::size_t first = run; first < end; first += perSheet)
+                    builder.addSharedSheet(first, std::min(end, first + perSheet));
+            } else {
+                for (std::size_t i = run; i < end; ++i)
+                    builder.addPage(i);
+            }
+            run = end;
         }
         builder.finishOutline();
         builder.setDocInfo(docInfo);
@@ -485,6 +529,8 @@ bool writePdf(const std::vector<PageSource>& pages, const jobfiles::DocInfo& doc
                 writer.setMinimumPDFVersion(builder.pngVersion());
             if (builder.hasJbig2())
                 writer.setMinimumPDFVersion("1.4");
+            if (!builder.pdfVersion().empty())
+                writer.setMinimumPDFVersion(builder.pdfVersion());
         }
         if (const jobfiles::Encryption* encryption = extras.encryption;
             encryption && encryption->active()) {

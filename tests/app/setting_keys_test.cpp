@@ -60,7 +60,7 @@ TEST(SettingLines, LaterLinesFollowTheTwoFieldsAndSurviveSave) {
               "/srv/pdf\r\n0\r\nPageSize=picture\r\nOrientation=auto\r\nMargin=0\r\n"
               "Fit=fit\r\nSplitTall=no\r\nOverlap=0\r\nPerSheet=1x1\r\nGap=5\r\nBookmarks="
               "no\r\nPDFA=off\r\nBilevel=jbig2\r\nMaxDpi=off\r\n"
-              "TextLanguages=none\r\nAutoRotate=no\r\nKeepColour=no\r\nDeskew=no\r\n"
+              "TextLanguages=none\r\nAutoRotate=no\r\nKeepColour=no\r\nDeskew=no\r\nFolderPdfs=no\r\n"
               "Quality=100\r\nColour=gray\r\n");
 }
 
@@ -82,6 +82,7 @@ TEST(SettingLines, PageLayoutLinesReadBackAndFallBackOneByOne) {
     options.autoRotate = true;
     options.keepColour = true;
     options.deskew = true;
+    options.folderPdfs = true;
     options.pdfa = jobfiles::PdfaLevel::A1b;
     options.bilevel = jobfiles::BilevelCoding::G4;
     options.maxDpi = 200;
@@ -98,7 +99,7 @@ TEST(SettingLines, PageLayoutLinesReadBackAndFallBackOneByOne) {
         "Fit=fill\r\nSplitTall=yes\r\nOverlap=5\r\nPerSheet=3x1\r\nGap=2.5\r\nBookmarks=yes\r\n"
         "PDFA=1b\r\nBilevel=g4\r\n"
         "MaxDpi=200\r\nTextLanguages=deu+eng\r\nAutoRotate=yes\r\nKeepColour=yes\r\n"
-        "Deskew=yes\r\nQuality=100\r\n");
+        "Deskew=yes\r\nFolderPdfs=yes\r\nQuality=100\r\n");
     EXPECT_TRUE(app::loadSettings().options.bookmarks);
     EXPECT_EQ(app::loadSettings().options.pdfa, jobfiles::PdfaLevel::A1b);
     EXPECT_EQ(app::loadSettings().options.bilevel, jobfiles::BilevelCoding::G4);
@@ -107,6 +108,7 @@ TEST(SettingLines, PageLayoutLinesReadBackAndFallBackOneByOne) {
     EXPECT_TRUE(app::loadSettings().options.autoRotate);
     EXPECT_TRUE(app::loadSettings().options.keepColour);
     EXPECT_TRUE(app::loadSettings().options.deskew);
+    EXPECT_TRUE(app::loadSettings().options.folderPdfs);
     const jobfiles::PageLayout read = app::loadSettings().options.page;
     EXPECT_EQ(read.size, jobfiles::PageSize::Custom);
     EXPECT_EQ(read.customHeightMm, 150);

@@ -96,7 +96,7 @@ TEST(SettingsFile, LastFolderIsTheLineAfterTheOptionsAndSaveKeepsIt) {
             "/Output\r\n0\r\nPageSize=picture\r\nOrientation=auto\r\n"
             "Margin=0\r\nFit=fit\r\nSplitTall=no\r\nOverlap=0\r\nPerSheet=1x1\r\n"
             "Gap=5\r\nBookmarks=no\r\nPDFA=off\r\nBilevel=jbig2\r\n"
-            "MaxDpi=off\r\nTextLanguages=none\r\nAutoRotate=no\r\nKeepColour=no\r\nDeskew=no\r\n"
+            "MaxDpi=off\r\nTextLanguages=none\r\nAutoRotate=no\r\nKeepColour=no\r\nDeskew=no\r\nFolderPdfs=no\r\n"
             "Quality=100\r\nLastFolder=/pics\r\n");
 
     test::TempHome::write(path, "/srv/pdf\r\n1\r\nQuality=40\r\nZoom=2\r\n");
@@ -105,7 +105,7 @@ TEST(SettingsFile, LastFolderIsTheLineAfterTheOptionsAndSaveKeepsIt) {
               "/srv/pdf\r\n1\r\nPageSize=picture\r\nOrientation=auto\r\nMargin=0\r\n"
               "Fit=fit\r\nSplitTall=no\r\nOverlap=0\r\nPerSheet=1x1\r\nGap=5\r\n"
               "Bookmarks=no\r\nPDFA=off\r\nBilevel=jbig2\r\nMaxDpi=off\r\n"
-              "TextLanguages=none\r\nAutoRotate=no\r\nKeepColour=no\r\nDeskew=no\r\n"
+              "TextLanguages=none\r\nAutoRotate=no\r\nKeepColour=no\r\nDeskew=no\r\nFolderPdfs=no\r\n"
               "Quality=40\r\nLastFolder=\"/scans, 2026 \"\r\nZoom=2\r\n");
     EXPECT_EQ(app::loadSettings().lastFolder, "/scans, 2026 ");
     EXPECT_EQ(app::loadSettings().otherLines, std::vector<std::string>{"Zoom=2"});

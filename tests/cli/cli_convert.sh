@@ -137,6 +137,18 @@ check "lossless: the BMP as Flate, the JPEG as it is" \
 run -q --quality 0 "$work/in/c.jpg"
 check "quality 0: status 1" eval 'test "$status" -eq 1 && grep -q "quality" <<<"$err"'
 
+# A PDF in the list: its pages as they are, in its place; an encrypted one needs its password.
+qpdf --encrypt letters boss 256 -- "$work/out/one/NewPDF.pdf" "$work/locked.pdf"
+run -q -o "$work/out/pdfin" "$work/in/c.jpg" "$work/locked.pdf"
+check "encrypted PDF without its password: status 2, named" eval 'test "$status" -eq 2 &&
+    grep -qF "$work/locked.pdf: needs a password" <<<"$err" && test "$(sizes "$out")" = "$land"'
+printf 'letters\n' >"$work/inpass"
+run -q -o "$work/out/pdfin" --rotate 90 --input-password-file "$work/inpass" "$work/locked.pdf" \
+    "$work/in/c.jpg"
+check "--input-password-file: its pages first as they are, each turned" eval \
+    'test "$status:$(sizes "$out")" = "0:$land,$small,$port,$port" &&
+    test "$(pdfinfo -f 1 -l 4 "$out" | grep -c "rot: *90$")" = 3'
+
 # Passwords come from files or standard input, never from an argument; each PDF encrypted.
 printf 'open sesame\nsecond line\n' >"$work/pass"
 run -q --each -o "$work/out/locked" --password-file "$work/pass" --no-print \

@@ -157,16 +157,16 @@ TEST_F(FileListTest, AddAppendsThePickedFileEachTimeItIsPicked) {
     ASSERT_EQ(prompts.openRequests.size(), 2u);
     EXPECT_EQ(prompts.openRequests[0].filter,
               "All Pictures|*.jpg;*.jpeg;*.tif;*.tiff;*.bmp;*.gif;*.png;*.heic;*.heif;*.avif;"
-              "*.webp;*.jxl|JPG Files(*.jpg)|*.jpg|JPEG Files(*.jpeg)|*.jpeg|TIF Files(*.tif)|"
-              "*.tif|TIFF Files(*.tiff)|*.tiff|BMP Files(*.BMP)|*.bmp|GIF Files(*.gif)|*.gif|PNG "
-              "Files(*.png)|*.png|HEIC Files(*.heic)|*.heic|HEIF Files(*.heif)|*.heif|AVIF "
-              "Files(*.avif)|*.avif|WebP Files(*.webp)|*.webp|JPEG XL Files(*.jxl)|*.jxl|All "
-              "Files(*.*)|*.*");
+              "*.webp;*.jxl;*.pdf|JPG Files(*.jpg)|*.jpg|JPEG Files(*.jpeg)|*.jpeg|TIF "
+              "Files(*.tif)|*.tif|TIFF Files(*.tiff)|*.tiff|BMP Files(*.BMP)|*.bmp|GIF "
+              "Files(*.gif)|*.gif|PNG Files(*.png)|*.png|HEIC Files(*.heic)|*.heic|HEIF "
+              "Files(*.heif)|*.heif|AVIF Files(*.avif)|*.avif|WebP Files(*.webp)|*.webp|JPEG XL "
+              "Files(*.jxl)|*.jxl|PDF Files(*.pdf)|*.pdf|All Files(*.*)|*.*");
     // The first entry, picked unless the user picks another, shows every picture type.
     const std::vector<std::string> filters = app::qtNameFilters(app::addFilter());
     ASSERT_FALSE(filters.empty());
     EXPECT_EQ(filters.front(), "All Pictures (*.jpg *.jpeg *.tif *.tiff *.bmp *.gif *.png *.heic "
-                               "*.heif *.avif *.webp *.jxl)");
+                               "*.heif *.avif *.webp *.jxl *.pdf)");
     for (const char* type : {"*.heic", "*.heif", "*.avif", "*.webp", "*.jxl"}) {
         EXPECT_TRUE(std::any_of(filters.begin() + 1, filters.end(), [type](const std::string& f) {
             return f.find(type) != std::string::npos;

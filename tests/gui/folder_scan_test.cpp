@@ -4,6 +4,7 @@
 #include "filelist_fixture.h"
 #include "folder_entries.h"
 #include "platform/files.h"
+#include "test_pdfs.h"
 
 #include <algorithm>
 #include <sys/stat.h>
@@ -36,17 +37,44 @@ TEST_F(FolderScanTest, AcceptsEveryPictureEndingInAnyCase) {
     const std::string top = folder("pics");
     for (const char* name : {"a.JPG", "b.jpeg", "c.Tif", "d.tiff", "e.png", "f.gif", "g.bmp",
                              "h.jpe", "i.dib", "j.ico", "jpg", "k.jpg.txt", "l.HEIC", "m.heif",
-                             "n.avif", "o.WebP", "p.jxl", "q.jxl.bak"})
+                             "n.avif", "o.WebP", "p.jxl", "q.jxl.bak", "r.PDF"})
         writeFile(top + "/" + name);
     prompts.browseNext(top);
     commands.CmdToolsBar_Click(app::ToolCommands::AddFolder);
     Paths got = working();
     std::sort(got.begin(), got.end());
-    EXPECT_EQ(got, (Paths{top + "/a.JPG", top + "/b.jpeg", top + "/c.Tif", top + "/d.tiff",
-                          top + "/e.png", top + "/f.gif", top + "/g.bmp", top + "/l.HEIC",
-                          top + "/m.heif", top + "/n.avif", top + "/o.WebP", top + "/p.jxl"}));
+    Paths pictures{top + "/a.JPG",  top + "/b.jpeg", top + "/c.Tif",  top + "/d.tiff",
+                   top + "/e.png",  top + "/f.gif",  top + "/g.bmp",  top + "/l.HEIC",
+                   top + "/m.heif", top + "/n.avif", top + "/o.WebP", top + "/p.jxl"};
+    EXPECT_EQ(got, pictures);
     EXPECT_EQ(shown(), working());
     EXPECT_EQ(prompts.browsePrompts, (Paths{"Please select a folder:"}));
+
+    // PDFs only when the setting says so.
+    list.clear();
+    commands.folderPdfs = [] { return true; };
+    prompts.browseNext(top);
+    commands.CmdToolsBar_Click(app::ToolCommands::AddFolder);
+    got = working();
+    std::sort(got.begin(), got.end());
+    pictures.push_back(top + "/r.PDF");
+    EXPECT_EQ(got, pictures);
+}
+
+// A PDF shows its page count beside its name; a file only named .pdf does not.
+TEST_F(FolderScanTest, APdfShowsItsPageCount) {
+    const std::string letter = root() + "/letter.pdf";
+    const std::string one = root() + "/one.PDF";
+    ASSERT_TRUE(writeTestPdf(letter, {.pages = 3}));
+    ASSERT_TRUE(writeTestPdf(one, {.pages = 1}));
+    const std::string named = file("named.pdf");
+    list.append(letter, letter);
+    list.append(one, "shown one.PDF");
+    list.append(named, named);
+    EXPECT_EQ(list2_->shownText(0).toStdString(), letter + " (3 pages)");
+    EXPECT_EQ(list2_->shownText(1).toStdString(), "shown one.PDF (1 page)");
+    EXPECT_EQ(list2_->shownText(2).toStdString(), named);
+    EXPECT_EQ(list2_->text(0).toStdString(), letter);
 }
 
 TEST_F(FolderScanTest, WalksDepthFirstWithEachFoldersOwnPicturesFirst) {

@@ -54,4 +54,22 @@ TEST(PictureKinds, AKindAddedToTheTableIsTakenEverywhere) {
     EXPECT_EQ(FreeImage_GetHeight(back.get()), 3u);
 }
 
+// A PDF is the table's last kind: its mark may follow up to 1024 bytes of anything, and a
+// picture whose first bytes happen to hold it stays a picture.
+TEST(PictureKinds, PdfsAreFoundByTheirMarkAfterAnyPictureKind) {
+    EXPECT_TRUE(app::hasPictureExtension("letter.PDF"));
+    EXPECT_NE(app::addFilter().find("|PDF Files(*.pdf)|*.pdf|"), std::string::npos);
+    const test::TempFolder temp("pw-kinds");
+    ASSERT_TRUE(temp.ok());
+    const std::string late = temp / "late.jpg";
+    std::ofstream(late, std::ios::binary) << std::string(1000, 'x') << "%PDF-1.7\n";
+    const std::string tooLate = temp / "tooLate.pdf";
+    std::ofstream(tooLate, std::ios::binary) << std::string(1020, 'x') << "%PDF-1.7\n";
+    const std::string jpeg = temp / "mark.pdf";
+    std::ofstream(jpeg, std::ios::binary) << "\xFF\xD8\xFF\xE0 %PDF-1.4";
+    EXPECT_TRUE(pictures::isPdfFile(late));
+    EXPECT_FALSE(pictures::isPdfFile(tooLate));
+    EXPECT_FALSE(pictures::isPdfFile(jpeg));
+}
+
 } // namespace

@@ -211,3 +211,35 @@ TEST(PdfA, RefusedWithAPassword) {
     EXPECT_NE(run.output.find("PDF/A does not allow encryption"), std::string::npos) << run.output;
     EXPECT_FALSE(std::filesystem::exists(stage.pdf()));
 }
+
+// A PDF/A file of the list goes into a PDF/A result as it is, and the result still passes.
+TEST(PdfA, APdfaFileOfTheListKeepsTheResultConformant) {
+    Stage first;
+    ASSERT_TRUE(writeJpeg(first.path("00000.jpg"), {}));
+    ASSERT_TRUE(writeFile(first.path("options.txt"), "PDFA=1b\n"));
+    ASSERT_EQ(runPdfExe(first, "/NOASK '" + first.folder() + "'").exitCode, 0);
+    const std::string source = first.cache() + "/source.pdf";
+    std::filesystem::copy_file(first.pdf(), source);
+
+    Stage stage;
+    ASSERT_TRUE(writeJpeg(stage.path("00000.jpg"), {}));
+    std::filesystem::create_hard_link(source, stage.path("00001.pdf"));
+    ASSERT_TRUE(writeJpeg(stage.path("00002.jpg"), {}));
+    std::string results;
+    for (const char* level : {"1b", "2b"}) {
+        ASSERT_TRUE(writeFile(stage.path("options.txt"), std::string("PDFA=") + level + "\n"));
+        const ToolRun run = runPdfExe(stage, "/NOASK '" + stage.folder() + "'");
+        ASSERT_EQ(run.exitCode, 0) << run.output;
+        EXPECT_EQ(qpdfCheck(stage.pdf()), 0);
+        const std::string copy = stage.cache() + "/" + level + ".pdf";
+        std::filesystem::copy_file(stage.pdf(), copy);
+        results += std::string(" '") + level + "=" + copy + "'";
+        QPDF pdf;
+        pdf.processFile(copy.c_str());
+        EXPECT_EQ(pdf.getAllPages().size(), 3u);
+    }
+    const std::string output =
+        pw::test::commandOutput("java -cp '" + javaClassPath() + "' '" PW_PDFA_CHECK "'" + results +
+                                " 2>&1; echo \"exit=$?\"");
+    EXPECT_TRUE(output.ends_with("exit=0\n")) << output;
+}

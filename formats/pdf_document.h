@@ -1,0 +1,26 @@
+#pragma once
+// A PDF of the list, opened by staging (to count and check it) and by the builder (to copy its
+// pages): qpdf reads its cross-reference table and page tree only, never its streams, so a PDF
+// of thousands of pages opens in little memory.
+#include <cstddef>
+#include <memory>
+#include <string>
+
+class QPDF;
+
+namespace pw::formats {
+
+struct PdfOpening {
+    std::shared_ptr<QPDF> pdf; // null when it could not be opened
+    std::size_t pages = 0;
+    // Why it could not be opened: "needs a password", "the password is wrong" or qpdf's reason.
+    std::string reason;
+    // qpdf repaired it: its first warning, empty when it needed no repair.
+    std::string repaired;
+};
+
+// Opens the PDF at `path` with `password` (empty: none, or an empty one) and walks its page
+// tree. A PDF without pages is refused.
+PdfOpening openPdf(const std::string& path, const std::string& password);
+
+} // namespace pw::formats
