@@ -83,6 +83,10 @@ Engine makeEngine(const std::string& languages) {
     std::vector<std::string> names{"debug_file"};
     std::vector<std::string> values{"/dev/null"};
     const std::string folder = ocrDataFolder();
+    // Init sets parameters that are global to the library (debug_file among them): one
+    // engine starts at a time.
+    static std::mutex starting;
+    const std::lock_guard<std::mutex> lock(starting);
     if (engine->Init(folder.c_str(), languages.c_str(), tesseract::OEM_DEFAULT, nullptr, 0, &names,
                      &values, false) != 0)
         return nullptr;
