@@ -42,7 +42,7 @@ TEST(PathParts, ExtensionBaseNameAndFolder) {
 
 // Two jobs placing a PDF of the same name into one folder at the same moment: each gets a name
 // of its own and neither replaces the other.
-TEST(placeUnderFreeName, RacingPlacementsNeverReplaceEachOther) {
+TEST(PlaceUnderFreeName, RacingPlacementsNeverReplaceEachOther) {
     const test::TempFolder temp("pw-place");
     ASSERT_TRUE(temp.ok());
     constexpr int kRounds = 400;
@@ -87,7 +87,7 @@ TEST(placeUnderFreeName, RacingPlacementsNeverReplaceEachOther) {
     ::unlink(source.c_str());
 }
 
-TEST(removeFolderTree, RemovesEverythingButNeverFollowsALink) {
+TEST(RemoveFolderTree, RemovesEverythingButNeverFollowsALink) {
     test::TempFolder temp;
     const std::string tree = temp / "tree";
     const std::string outside = temp / "outside";
@@ -201,7 +201,7 @@ TEST(MissingPictures, TheBuildersReasonGoesWithAPictureItSkipped) {
 }
 
 // The window's fixed "-06'00" would put the PDF's date six hours off elsewhere.
-TEST(documentDate, FixedSuffixBecomesTheLocalOffset) {
+TEST(DocumentDate, FixedSuffixBecomesTheLocalOffset) {
     const char* old = std::getenv("TZ");
     const std::string saved = old ? old : "";
     setenv("TZ", "CET-1", 1); // one hour east of UTC, no summer time
