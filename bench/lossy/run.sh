@@ -33,17 +33,7 @@ make_picture() {
             "${lines[@]}" -blur 0x0.7 -attenuate 0.4 +noise Gaussian -colorspace gray \
             -define png:color-type=0 -depth 8 "$out"
         ;;
-    photo) convert -seed $((k + 1)) -size 1000x750 plasma:fractal -depth 8 "PNG24:$out" ;;
-    shot)
-        local draw="" y
-        for ((y = 60; y < 740; y += 22)); do
-            draw+=" text 40,$y 'Line $y of window $k: settings, files and a status bar'"
-        done
-        convert -size 1000x750 xc:'#f0f0f0' -fill '#2b5797' -draw "rectangle 0,0 999,30" \
-            -fill white -draw "rectangle 20,40 700,730" -fill '#d9e4f2' \
-            -draw "rectangle 720,40 980,$((200 + 40 * k))" -fill '#202020' \
-            -font DejaVu-Sans -pointsize 13 -draw "$draw" -depth 8 "PNG24:$out"
-        ;;
+    photo | shot) bench_picture "$kind" "$k" "$out" ;;
     esac
 }
 
