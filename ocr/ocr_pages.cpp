@@ -6,6 +6,7 @@
 #include "ocr/ocr_languages.h"
 #include "pictures/bitmap.h"
 #include "pictures/jpeg_pixels.h"
+#include "pictures/leptonica_picture.h"
 #include "pictures/opaque_bitmap.h"
 #include "pictures/png_freeimage.h"
 #include "platform/files.h"
@@ -13,7 +14,6 @@
 #include <FreeImage.h>
 #undef IFF_DEFAULT // FreeImage's macro; Leptonica has an enumerator of that name
 #include <algorithm>
-#include <cstring>
 #include <iterator>
 #include <leptonica/allheaders.h>
 #include <memory>
@@ -49,10 +49,7 @@ constexpr Placement kPlacements[9] = {{false, 0}, {false, 0}, {true, 0}, {false,
 
 using pictures::Bitmap;
 
-struct PixDeleter {
-    void operator()(Pix* pix) const { pixDestroy(&pix); }
-};
-using Picture = std::unique_ptr<Pix, PixDeleter>;
+using Picture = pictures::LeptonicaPicture;
 
 struct TessDeleter {
     void operator()(tesseract::TessBaseAPI* api) const {
@@ -123,45 +120,15 @@ tesseract::TessBaseAPI* orientationEngine() {
     return engines.orientation.get();
 }
 
-// The bitmap's rows, top first, in a Leptonica picture of its depth (1 or 8 bits), as Tesseract
-// takes it; `invert` flips the bits of a bilevel picture whose palette starts with black.
-Picture pictureOf(FIBITMAP* bitmap, bool invert) {
-    const auto width = static_cast<int>(FreeImage_GetWidth(bitmap));
-    const auto height = static_cast<int>(FreeImage_GetHeight(bitmap));
-    const auto depth = static_cast<int>(FreeImage_GetBPP(bitmap));
-    Picture picture(pixCreate(width, height, depth));
-    if (!picture)
-        return nullptr;
-    const std::size_t rowBytes = (static_cast<std::size_t>(width) * depth + 7) / 8;
-    l_uint32* data = pixGetData(picture.get());
-    const int wordsPerRow = pixGetWpl(picture.get());
-    for (int y = 0; y < height; ++y) {
-        auto* row =
-            reinterpret_cast<unsigned char*>(data + static_cast<std::size_t>(y) * wordsPerRow);
-        std::memcpy(row, FreeImage_GetScanLine(bitmap, height - 1 - y), rowBytes);
-        if (invert)
-            std::transform(row, row + rowBytes, row, [](unsigned char b) { return ~b; });
-    }
-    // Leptonica keeps a row's bytes in 32-bit words, the first byte the most significant.
-    pixEndianByteSwap(picture.get());
-    pixSetPadBits(picture.get(), 0);
-    return picture;
-}
-
 // The decoded page as a grey (or black-and-white) picture for reading, each step releasing the
 // step before: a page is large, and Tesseract makes its own copy besides.
 Picture readablePicture(Bitmap decoded) {
     const bool plain = FreeImage_GetImageType(decoded.get()) == FIT_BITMAP &&
                        !FreeImage_IsTransparent(decoded.get());
     const unsigned bits = FreeImage_GetBPP(decoded.get());
-    if (plain && bits == 1) {
-        // Leptonica's bilevel pictures have black for 1.
-        const RGBQUAD* palette = FreeImage_GetPalette(decoded.get());
-        const bool blackFirst = palette != nullptr && palette[0].rgbGreen < palette[1].rgbGreen;
-        return pictureOf(decoded.get(), blackFirst);
-    }
-    if (plain && bits == 8 && FreeImage_GetColorType(decoded.get()) == FIC_MINISBLACK)
-        return pictureOf(decoded.get(), false);
+    if (plain &&
+        (bits == 1 || (bits == 8 && FreeImage_GetColorType(decoded.get()) == FIC_MINISBLACK)))
+        return pictures::leptonicaPicture(decoded.get());
     if (!plain || bits != 24) {
         // 16-bit pages to 8 bits, then transparent parts over white, as the page shows them.
         // FreeImage's standard type conversion takes one sample a pixel only.
@@ -177,7 +144,7 @@ Picture readablePicture(Bitmap decoded) {
     }
     Bitmap grey(decoded ? FreeImage_ConvertToGreyscale(decoded.get()) : nullptr);
     decoded.reset();
-    return grey ? pictureOf(grey.get(), false) : nullptr;
+    return pictures::leptonicaPicture(grey.get());
 }
 
 Picture turned(Picture picture, int quarters) {

@@ -1,6 +1,7 @@
 #include "staging/page_skew.h"
 
 #include "pictures/bitmap.h"
+#include "pictures/leptonica_picture.h"
 #include "pictures/opaque_bitmap.h"
 #include "staging/bitmap_edits.h"
 
@@ -11,16 +12,12 @@
 // clang-format on
 #include <algorithm>
 #include <cmath>
-#include <memory>
 #include <numbers>
 
 namespace pw::staging {
 namespace {
 
-struct PixFree {
-    void operator()(PIX* pix) const { pixDestroy(&pix); }
-};
-using Pix = std::unique_ptr<PIX, PixFree>;
+using Pix = pictures::LeptonicaPicture;
 
 using pictures::Bitmap;
 
@@ -45,57 +42,6 @@ bool blackAndWhite(FIBITMAP* bitmap) {
 bool greyScale(FIBITMAP* bitmap) {
     return FreeImage_GetImageType(bitmap) == FIT_BITMAP && FreeImage_GetBPP(bitmap) == 8 &&
            FreeImage_GetColorType(bitmap) == FIC_MINISBLACK;
-}
-
-// A 1-bit bitmap as a 1-bit Pix (1 for black); FreeImage's bytes hold their pixels high bit
-// first, as Leptonica's words do once swapped to its byte order.
-Pix bilevelPix(FIBITMAP* bitmap) {
-    const unsigned width = FreeImage_GetWidth(bitmap);
-    const unsigned height = FreeImage_GetHeight(bitmap);
-    Pix pix(pixCreate(static_cast<l_int32>(width), static_cast<l_int32>(height), 1));
-    if (!pix)
-        return nullptr;
-    const bool oneIsWhite = FreeImage_GetPalette(bitmap)[1].rgbGreen == 255;
-    const unsigned bytes = (width + 7) / 8;
-    for (unsigned y = 0; y < height; ++y) {
-        const BYTE* from = rowFromTop(bitmap, y);
-        auto* to = reinterpret_cast<BYTE*>(pixGetData(pix.get()) + y * pixGetWpl(pix.get()));
-        for (unsigned i = 0; i < bytes; ++i)
-            to[i] = oneIsWhite ? static_cast<BYTE>(~from[i]) : from[i];
-    }
-    pixEndianByteSwap(pix.get());
-    pixSetPadBits(pix.get(), 0);
-    return pix;
-}
-
-Pix greyPix(FIBITMAP* bitmap) {
-    const unsigned width = FreeImage_GetWidth(bitmap);
-    const unsigned height = FreeImage_GetHeight(bitmap);
-    Pix pix(pixCreate(static_cast<l_int32>(width), static_cast<l_int32>(height), 8));
-    if (!pix)
-        return nullptr;
-    for (unsigned y = 0; y < height; ++y) {
-        const BYTE* from = rowFromTop(bitmap, y);
-        l_uint32* to = pixGetData(pix.get()) + y * pixGetWpl(pix.get());
-        for (unsigned x = 0; x < width; ++x)
-            SET_DATA_BYTE(to, x, from[x]);
-    }
-    return pix;
-}
-
-Pix colourPix(FIBITMAP* bitmap) {
-    const unsigned width = FreeImage_GetWidth(bitmap);
-    const unsigned height = FreeImage_GetHeight(bitmap);
-    Pix pix(pixCreate(static_cast<l_int32>(width), static_cast<l_int32>(height), 32));
-    if (!pix)
-        return nullptr;
-    for (unsigned y = 0; y < height; ++y) {
-        const BYTE* from = rowFromTop(bitmap, y);
-        l_uint32* to = pixGetData(pix.get()) + y * pixGetWpl(pix.get());
-        for (unsigned x = 0; x < width; ++x, from += 3)
-            composeRGBPixel(from[FI_RGBA_RED], from[FI_RGBA_GREEN], from[FI_RGBA_BLUE], to + x);
-    }
-    return pix;
 }
 
 // The Pix back as a bitmap of `like`'s kind, with its resolution, metadata and profile.
@@ -155,14 +101,11 @@ Bitmap bitmapOf(PIX* pix, FIBITMAP* like) {
 // The bitmap as a Pix of the same kind: 1-bit, 8-bit gray, else 32-bit colour (through an
 // opaque 24-bit copy).
 Pix pixOf(FIBITMAP* bitmap, pictures::StopFlag stop) {
-    if (blackAndWhite(bitmap))
-        return bilevelPix(bitmap);
-    if (greyScale(bitmap))
-        return greyPix(bitmap);
-    if (FreeImage_GetImageType(bitmap) == FIT_BITMAP && FreeImage_GetBPP(bitmap) == 24)
-        return colourPix(bitmap);
+    if (blackAndWhite(bitmap) || greyScale(bitmap) ||
+        (FreeImage_GetImageType(bitmap) == FIT_BITMAP && FreeImage_GetBPP(bitmap) == 24))
+        return pictures::leptonicaPicture(bitmap);
     const Bitmap opaque = pictures::opaqueCopy24(bitmap, false, stop);
-    return opaque ? colourPix(opaque.get()) : nullptr;
+    return opaque ? pictures::leptonicaPicture(opaque.get()) : nullptr;
 }
 
 } // namespace
@@ -172,7 +115,7 @@ double pageSkew(FIBITMAP* bitmap) {
         return 0.0;
     Pix pix;
     if (blackAndWhite(bitmap)) {
-        pix = bilevelPix(bitmap);
+        pix = pictures::leptonicaPicture(bitmap);
     } else {
         // Lines are found on the page made black and white at mid gray.
         const Bitmap standard(FreeImage_GetImageType(bitmap) == FIT_BITMAP
@@ -181,7 +124,7 @@ double pageSkew(FIBITMAP* bitmap) {
         const Bitmap grey(FreeImage_ConvertToGreyscale(standard ? standard.get() : bitmap));
         if (!grey)
             return 0.0;
-        const Pix eight = greyPix(grey.get());
+        const Pix eight = pictures::leptonicaPicture(grey.get());
         if (eight)
             pix.reset(pixConvertTo1(eight.get(), 128));
     }
