@@ -9,6 +9,7 @@
 #include "jobfiles/docinfo.h"
 #include "jobfiles/page_options.h"
 #include "jobfiles/page_turns.h"
+#include "jobfiles/page_words.h"
 #include "jobfiles/picture_titles.h"
 #include "ocr/ocr_pages.h"
 #include "pictures/picture_file.h"
@@ -237,7 +238,11 @@ void ConversionJob::stageAll() {
                 perPicture ? platform::joinPath(ahead, platform::pathPart(stem, 1)) : stem,
                 request_.options, stop, request_.encryption.inputPassword);
             const int turn = at < request_.rotations.size() ? request_.rotations[at] : 0;
-            if (!staged.pdf) // a PDF's pages are not read again
+            if (staged.pdf)
+                ocr::recognisePdfPages(staged, platform::pathPart(request_.pictures[at], 1),
+                                       request_.encryption.inputPassword,
+                                       jobfiles::quarterTurn(turn), request_.options, stop);
+            else
                 ocr::recognisePages(staged, jobfiles::quarterTurn(turn), request_.options, stop);
             return staged;
         });
@@ -266,6 +271,15 @@ void ConversionJob::bringIntoPlace(staging::PictureStaging& staging) {
     if (staging.pdf) {
         if (!platform::renameFile(staging.firstFile, first))
             platform::removeFile(staging.firstFile);
+        // The words of its pages read as pictures.
+        for (int page = 1; page <= staging.pageCount; ++page) {
+            const std::string words =
+                jobfiles::wordsFileFor(staging::stagedPageName(staging.firstFile, page));
+            if (platform::fileExists(words) &&
+                !platform::renameFile(words,
+                                      jobfiles::wordsFileFor(staging::stagedPageName(first, page))))
+                platform::removeFile(words);
+        }
         staging.firstFile = first;
         return;
     }

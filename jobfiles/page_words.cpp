@@ -1,6 +1,10 @@
 #include "jobfiles/page_words.h"
 
+#include "jobfiles/text_values.h"
+
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -10,6 +14,8 @@ namespace pw::jobfiles {
 namespace {
 
 constexpr const char* kHeader = "words 2";
+// Points: PDF pages are at most 14400 user units a side, and may lie far from the origin.
+constexpr double kMostPlace = 1e6;
 
 std::string boxText(const WordBox& box, int width, int height) {
     const auto clamp = [](int value, int most) { return std::clamp(value, 0, most); };
@@ -42,6 +48,21 @@ bool readBox(const std::string& line, std::size_t& at, const PageWords& page, Wo
            box.bottom <= page.height;
 }
 
+// Four decimal numbers, the last two above 0, within the sizes a PDF page can have.
+bool readPlace(const std::string& line, std::array<double, 4>& place) {
+    std::size_t at = 0;
+    for (double& value : place) {
+        const char* from = line.data() + at;
+        const auto [end, error] = std::from_chars(from, line.data() + line.size(), value);
+        if (error != std::errc() || !std::isfinite(value) || std::abs(value) > kMostPlace)
+            return false;
+        at = static_cast<std::size_t>(end - line.data());
+        if (at < line.size() && line[at++] != ' ')
+            return false;
+    }
+    return at == line.size() && line.back() != ' ' && place[2] > 0 && place[3] > 0;
+}
+
 bool validWordText(const std::string& text) {
     if (text.empty() || text.size() > kMostWordBytes)
         return false;
@@ -66,6 +87,12 @@ std::string pageWordsText(const PageWords& words) {
     const int height = std::max(words.height, 1);
     std::string text = std::string(kHeader) + "\nsize " + std::to_string(width) + " " +
                        std::to_string(height) + "\n";
+    if (words.place) {
+        text += "place";
+        for (const double value : *words.place)
+            text += " " + decimalText(value, 3);
+        text += "\n";
+    }
     for (const WordLine& line : words.lines) {
         if (line.newBlock)
             text += "block\n";
@@ -92,8 +119,16 @@ std::optional<PageWords> parsePageWords(const std::string& text) {
         return std::nullopt;
     std::size_t count = 0;
     bool block = false;
+    bool first = true;
     while (std::getline(in, line)) {
-        if (line == "block") {
+        const bool placeAllowed = first;
+        first = false;
+        if (line.rfind("place ", 0) == 0) {
+            std::array<double, 4> place{};
+            if (!placeAllowed || !readPlace(line.substr(6), place))
+                return std::nullopt;
+            page.place = place;
+        } else if (line == "block") {
             block = true;
         } else if (line.rfind("line ", 0) == 0) {
             WordLine next;

@@ -10,6 +10,9 @@
 //
 //   words 2                      the format and its version
 //   size 2480 3508               the shown picture's width and height
+//   place 0 0 595.2 841.92       only for a page of a PDF of the list: where the picture lies
+//                                on it, left, bottom, width and height in its default user
+//                                space (points, y up, before its /Rotate)
 //   block                        a new block of text (a column, a paragraph) begins
 //   line 200 300 1800 360 0      a line, in reading order, with its box and its text's turn
 //   word 200 302 420 358 Hello   a word of that line, in reading order, box then text
@@ -18,11 +21,18 @@
 // clockwise (read top to bottom, the letters' tops to the right), 180 upside down, 270 read
 // bottom to top. Its words then follow one another down, leftwards or up the picture.
 //
-// A file that does not start with the first two records, a box outside the picture or not
+// A PDF page's words are those of its scanned picture arranged as the page holds it in its user
+// space, x to the right and y down, so turned and mirrored as its image matrix says; their turns
+// are those of the text in that space, before the page's /Rotate. Its words file takes its name
+// from the page's staged name (stagedPageName of the staged PDF): 00004.words, 00004_0002.words.
+//
+// A file that does not start with the first two records, a place record anywhere but right after
+// them or with a width or height not above 0, a box outside the picture or not
 // at least a pixel wide and high, a turn other than those four, a word before any line, a word text
 // empty or holding control characters or over kMostWordBytes, more than kMostWords words or a file
 // larger than kMostWordsFileBytes makes the whole file unreadable: the page then gets no text. No
 // Qt: link pw_jobfiles.
+#include <array>
 #include <optional>
 #include <string>
 #include <vector>
@@ -58,6 +68,8 @@ struct PageWords {
     int width = 0; // of the picture as shown, in pixels
     int height = 0;
     std::vector<WordLine> lines;
+    // A PDF page's: where the picture lies on it (left, bottom, width, height in points).
+    std::optional<std::array<double, 4>> place = std::nullopt;
 };
 
 // The words file of a staged page file: its path with the extension replaced.

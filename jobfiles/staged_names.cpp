@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 
 namespace pw::jobfiles {
 namespace {
@@ -24,6 +25,18 @@ bool hasExtension(const std::string& name, const char* extension) {
 }
 
 } // namespace
+
+std::string stagedPageName(const std::string& firstTarget, int page) {
+    if (page <= 1)
+        return firstTarget;
+    char suffix[16];
+    std::snprintf(suffix, sizeof suffix, "_%04d", page);
+    const auto slash = firstTarget.rfind('/');
+    const auto dot = firstTarget.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return firstTarget + suffix;
+    return firstTarget.substr(0, dot) + suffix + firstTarget.substr(dot);
+}
 
 bool isStagedExtension(const std::string& extension) {
     return extension.size() == 4 &&

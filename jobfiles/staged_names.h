@@ -20,6 +20,12 @@ bool isPdfName(const std::string& name);
 // and four digits (the page of a several-page picture), and a staged extension.
 bool isStagedName(const std::string& name);
 
+// The staged name of page `page` (1-based) of the picture staged first at `firstTarget`: page 1
+// is `firstTarget` itself, later pages insert "_PPPP" (four digits) before its extension:
+// "00003.jpg", "00003_0002.jpg"; for a PDF of the list, the names its pages' words files take
+// theirs from.
+std::string stagedPageName(const std::string& firstTarget, int page);
+
 // Significant digits (after leading zeros) of the largest picture index stagedIndex reads.
 inline constexpr std::size_t kMostIndexDigits = 18;
 // The picture index of a page file name (00004.jpg and 00004_0002.jpg: 4); std::nullopt for

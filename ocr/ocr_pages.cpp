@@ -1,6 +1,8 @@
 #include "ocr/ocr_pages.h"
 
 #include "formats/jpeg_info.h"
+#include "formats/pdf_document.h"
+#include "formats/pdf_page_content.h"
 #include "jobfiles/page_words.h"
 #include "jobfiles/staged_names.h"
 #include "ocr/ocr_languages.h"
@@ -8,18 +10,23 @@
 #include "pictures/jpeg_pixels.h"
 #include "pictures/leptonica_picture.h"
 #include "pictures/opaque_bitmap.h"
+#include "pictures/pdf_image_pixels.h"
 #include "pictures/png_freeimage.h"
 #include "platform/files.h"
 
 #include <FreeImage.h>
 #undef IFF_DEFAULT // FreeImage's macro; Leptonica has an enumerator of that name
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <iterator>
 #include <leptonica/allheaders.h>
 #include <memory>
 #include <mutex>
 #include <new>
 #include <omp.h>
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFPageObjectHelper.hh>
 #include <tesseract/baseapi.h>
 #include <tesseract/ocrclass.h>
 #include <tesseract/resultiterator.h>
@@ -452,7 +459,208 @@ void recognisePage(staging::PictureStaging& staging, int page, int userTurn,
         problem = "its words could not be written to the temporary folder";
 }
 
+// A page of a PDF of the list whose picture is read: the picture arranged as the page holds it
+// in its user space (x to the right, y down), where it lies there and its resolution.
+struct PdfPagePicture {
+    Picture picture;
+    std::array<double, 4> place{}; // left, bottom, width, height in points
+    int dpi = kAssumedDpi;
+};
+
+// Of a matrix's parts below this fraction of the others, a picture is taken to lie square.
+constexpr double kSquareSlant = 1e-3;
+// The least part of the page's visible area the picture read must cover.
+constexpr double kLeastCover = 0.5;
+
+// The page's picture to read, or null with `skipped` set to why it is not read ("" when the page
+// has text or draws no picture, so there is nothing to say).
+PdfPagePicture pdfPagePicture(QPDFObjectHandle page, std::string& skipped) {
+    PdfPagePicture result;
+    const formats::PdfPageContent content = formats::readPdfPageContent(page);
+    if (content.text)
+        return result;
+    if (!content.problem.empty()) {
+        skipped = "its content cannot be read (" + content.problem + ")";
+        return result;
+    }
+    if (content.images.empty()) {
+        if (content.inlineImage)
+            skipped = "its picture lies inside its content, where it is not read";
+        return result;
+    }
+    const QPDFObjectHandle::Rectangle crop =
+        QPDFPageObjectHelper(page).getCropBox(false, true).getArrayAsRectangle();
+    const double cropLeft = std::min(crop.llx, crop.urx);
+    const double cropRight = std::max(crop.llx, crop.urx);
+    const double cropBottom = std::min(crop.lly, crop.ury);
+    const double cropTop = std::max(crop.lly, crop.ury);
+    // The largest picture, by the part of the visible page it covers.
+    const formats::PdfDrawnImage* largest = nullptr;
+    double largestCover = 0.0;
+    for (const formats::PdfDrawnImage& drawn : content.images) {
+        const auto& [a, b, c, d, e, f] = drawn.matrix;
+        const double left = std::max(std::min({e, e + a, e + c, e + a + c}), cropLeft);
+        const double right = std::min(std::max({e, e + a, e + c, e + a + c}), cropRight);
+        const double bottom = std::max(std::min({f, f + b, f + d, f + b + d}), cropBottom);
+        const double top = std::min(std::max({f, f + b, f + d, f + b + d}), cropTop);
+        const double cover = right > left && top > bottom ? (right - left) * (top - bottom) : 0.0;
+        if (largest == nullptr || cover > largestCover) {
+            largest = &drawn;
+            largestCover = cover;
+        }
+    }
+    const double visible = (cropRight - cropLeft) * (cropTop - cropBottom);
+    if (largestCover < kLeastCover * visible) {
+        skipped = "no picture covers most of it";
+        return result;
+    }
+    const auto& [a, b, c, d, e, f] = largest->matrix;
+    const double scale = std::abs(a) + std::abs(b) + std::abs(c) + std::abs(d);
+    const bool upright = std::abs(b) <= kSquareSlant * scale && std::abs(c) <= kSquareSlant * scale;
+    const bool sideways =
+        std::abs(a) <= kSquareSlant * scale && std::abs(d) <= kSquareSlant * scale;
+    if (!upright && !sideways) {
+        skipped = "its picture is drawn at a slant";
+        return result;
+    }
+    std::string problem;
+    pictures::Bitmap pixels =
+        pictures::takeBitmap(pictures::pdfImagePixels(largest->image), problem);
+    if (!pixels) {
+        skipped = problem;
+        return result;
+    }
+    result.picture = pictures::leptonicaPicture(pixels.get());
+    pixels.reset();
+    // The image's first row lies at the top of its unit square; arranged as the page shows it.
+    const auto flip = [&](bool leftRight, bool topBottom) {
+        if (result.picture && leftRight)
+            result.picture.reset(pixFlipLR(nullptr, result.picture.get()));
+        if (result.picture && topBottom)
+            result.picture.reset(pixFlipTB(nullptr, result.picture.get()));
+    };
+    if (upright) {
+        flip(a < 0, d < 0);
+    } else {
+        // Its rows run across the page: transposed (a clockwise turn, then mirrored).
+        if (result.picture)
+            result.picture.reset(pixRotate90(result.picture.get(), 1));
+        flip(c<0, b> 0);
+    }
+    if (!result.picture) {
+        skipped = "not enough memory to read it";
+        return result;
+    }
+    const double left = std::min({e, e + a, e + c, e + a + c});
+    const double bottom = std::min({f, f + b, f + d, f + b + d});
+    result.place = {left, bottom, std::max({e, e + a, e + c, e + a + c}) - left,
+                    std::max({f, f + b, f + d, f + b + d}) - bottom};
+    const double dpi = pixGetWidth(result.picture.get()) * 72.0 / result.place[2];
+    result.dpi = dpi >= kLeastDpi ? static_cast<int>(std::min(dpi, 2400.0) + 0.5) : kLeastDpi;
+    return result;
+}
+
+// Lines read from a picture turned `quarters` clockwise, put back on the picture before the
+// turn, `width` x `height` pixels.
+void unturnLines(std::vector<jobfiles::WordLine>& lines, int quarters, int width, int height) {
+    const auto unturn = [&](jobfiles::WordBox& box) {
+        const jobfiles::WordBox read = box;
+        if (quarters == 1)
+            box = {read.top, height - read.right, read.bottom, height - read.left};
+        else if (quarters == 2)
+            box = {width - read.right, height - read.bottom, width - read.left, height - read.top};
+        else if (quarters == 3)
+            box = {width - read.bottom, read.left, width - read.top, read.right};
+    };
+    for (jobfiles::WordLine& line : lines) {
+        unturn(line.box);
+        for (jobfiles::PageWord& word : line.words)
+            unturn(word.box);
+        line.turn = ((line.turn - 90 * quarters) % 360 + 360) % 360;
+    }
+}
+
+// "page 3", "pages 2 and 5", "pages 1, 4 and 7".
+std::string pagesText(const std::vector<int>& pages) {
+    std::string text = pages.size() == 1 ? "page " : "pages ";
+    for (std::size_t i = 0; i < pages.size(); ++i)
+        text += (i == 0 ? "" : i + 1 == pages.size() ? " and " : ", ") + std::to_string(pages[i]);
+    return text;
+}
+
 } // namespace
+
+void recognisePdfPages(staging::PictureStaging& staging, const std::string& name,
+                       const std::string& password, int userTurn,
+                       const jobfiles::JobOptions& options, pictures::StopFlag stop) {
+    if (staging.firstFile.empty() || options.ocrLanguages.empty())
+        return;
+    const formats::PdfOpening opened = formats::openPdf(staging.firstFile, password);
+    if (!opened.pdf) {
+        staging.textProblems.push_back("it could not be opened again: " + opened.reason);
+        return;
+    }
+    // Pages skipped for each reason, told once a reason.
+    std::vector<std::pair<std::string, std::vector<int>>> skippedPages;
+    int number = 0;
+    try {
+        opened.pdf->pushInheritedAttributesToPage();
+        for (QPDFObjectHandle page : opened.pdf->getAllPages()) {
+            if (stop.set())
+                return;
+            ++number;
+            std::string skipped;
+            PdfPagePicture picture = pdfPagePicture(page, skipped);
+            if (!picture.picture) {
+                if (skipped.empty())
+                    continue;
+                auto same = std::find_if(skippedPages.begin(), skippedPages.end(),
+                                         [&](const auto& kept) { return kept.first == skipped; });
+                if (same == skippedPages.end())
+                    skippedPages.push_back({skipped, {number}});
+                else
+                    same->second.push_back(number);
+                continue;
+            }
+            // Read as the page is shown: its own turn and the item's.
+            QPDFObjectHandle rotate = page.getKey("/Rotate");
+            const int own = rotate.isInteger() ? rotate.getIntValueAsInt() : 0;
+            const int quarters = ((own + userTurn) / 90 % 4 + 4) % 4;
+            const int width = pixGetWidth(picture.picture.get());
+            const int height = pixGetHeight(picture.picture.get());
+            Picture shown = turned(std::move(picture.picture), quarters);
+            std::string problem = shown ? "" : "not enough memory to read it";
+            jobfiles::PageWords words;
+            if (shown) {
+                pixSetResolution(shown.get(), picture.dpi, picture.dpi);
+                if (recognise(std::move(shown), picture.dpi, options.ocrLanguages, words, problem,
+                              stop)) {
+                    unturnLines(words.lines, quarters, width, height);
+                    words.width = width;
+                    words.height = height;
+                    words.place = picture.place;
+                    const std::string file =
+                        jobfiles::wordsFileFor(jobfiles::stagedPageName(staging.firstFile, number));
+                    if (!jobfiles::writePageWords(file, words))
+                        problem = "its words could not be written to the temporary folder";
+                }
+            }
+            if (!problem.empty())
+                staging.textProblems.push_back(
+                    staging.pageCount > 1 ? "page " + std::to_string(number) + ": " + problem
+                                          : problem);
+        }
+    } catch (const std::bad_alloc&) {
+        engines = ThreadEngines();
+        staging.textProblems.push_back("page " + std::to_string(number) +
+                                       ": not enough memory to read it");
+    } catch (const std::exception& e) {
+        staging.textProblems.push_back("page " + std::to_string(number) + ": " + e.what());
+    }
+    for (const auto& [reason, pages] : skippedPages)
+        staging.notices.push_back("The text of " + pagesText(pages) + " of " + name +
+                                  " is not read: " + reason + ".");
+}
 
 void recognisePages(staging::PictureStaging& staging, int userTurn,
                     const jobfiles::JobOptions& options, pictures::StopFlag stop) {

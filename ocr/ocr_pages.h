@@ -19,4 +19,17 @@ namespace pw::ocr {
 void recognisePages(staging::PictureStaging& staging, int userTurn,
                     const jobfiles::JobOptions& options, pictures::StopFlag stop = {});
 
+// Reads the pages of a PDF of the list (staged as staging.firstFile, opened with `password`)
+// that are scanned pictures and writes their words beside it (jobfiles/page_words.h, with the
+// picture's place on the page), when `options.ocrLanguages` is set. A page that shows text, or
+// draws no picture, is passed over. Otherwise its largest image XObject is read, when it covers
+// at least half of the page's visible area (its crop box) and lies square on it (turned in
+// quarter turns or mirrored), as the page is shown: turned by its /Rotate and `userTurn`. A page
+// whose picture is not read for another reason (JBIG2 or JPEG 2000 coding, drawn at a slant,
+// a picture inside the content stream) gives a line in staging.notices, naming the PDF as `name`;
+// recognition that fails, a line in staging.textProblems.
+void recognisePdfPages(staging::PictureStaging& staging, const std::string& name,
+                       const std::string& password, int userTurn,
+                       const jobfiles::JobOptions& options, pictures::StopFlag stop = {});
+
 } // namespace pw::ocr

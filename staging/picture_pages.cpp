@@ -14,19 +14,11 @@
 #include "staging/tone_staging.h"
 
 #include <FreeImage.h>
-#include <cstdio>
 #include <new>
 
 namespace pw::staging {
 std::string stagedPageName(const std::string& firstTarget, int page) {
-    if (page <= 1)
-        return firstTarget;
-    char suffix[16];
-    std::snprintf(suffix, sizeof suffix, "_%04d", page);
-    const auto dot = firstTarget.rfind('.');
-    if (dot == std::string::npos)
-        return firstTarget + suffix;
-    return firstTarget.substr(0, dot) + suffix + firstTarget.substr(dot);
+    return jobfiles::stagedPageName(firstTarget, page);
 }
 
 namespace {
@@ -137,6 +129,8 @@ std::vector<std::string> stagedPageFiles(const std::string& firstTarget, int pag
 void removeStagedPages(const std::string& firstTarget, int pageCount) {
     if (jobfiles::isPdfName(firstTarget)) {
         platform::removeFile(firstTarget);
+        for (int page = 1; page <= pageCount; ++page)
+            platform::removeFile(jobfiles::wordsFileFor(stagedPageName(firstTarget, page)));
         return;
     }
     for (int page = 1; page <= pageCount; ++page) {

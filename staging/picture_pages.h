@@ -57,7 +57,7 @@ PictureStaging stagePdf(const std::string& source, const std::string& stem,
 
 // Every file page `page` may leave in the staging folder: its names of each kind and its words.
 std::vector<std::string> stagedPageFiles(const std::string& firstTarget, int page);
-// Removes every staged file of pages 1..pageCount (a PDF's one link).
+// Removes every staged file of pages 1..pageCount (a PDF's one link and its pages' words).
 void removeStagedPages(const std::string& firstTarget, int pageCount);
 
 } // namespace pw::staging

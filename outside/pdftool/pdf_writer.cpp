@@ -285,9 +285,11 @@ public:
         const int turn = pages_[index].turn;
         QPDFPageDocumentHelper target(pdf_);
         bool first = true;
+        int number = 0;
         for (QPDFPageObjectHelper& page : QPDFPageDocumentHelper(source).getAllPages()) {
             target.addPage(page, false);
             Handle added = pdf_.getAllPages().back();
+            textLayer_->addToPdfPage(pages_[index].path, ++number, added);
             if (turn != 0) {
                 Handle own = added.getKey("/Rotate");
                 const int rotate = own.isInteger() ? own.getIntValueAsInt() : 0;

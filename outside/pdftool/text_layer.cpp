@@ -1,6 +1,7 @@
 #include "outside/pdftool/text_layer.h"
 
 #include "jobfiles/page_words.h"
+#include "jobfiles/staged_names.h"
 #include "jobfiles/text_values.h"
 #include "outside/pdftool/glyphless_font.h"
 
@@ -9,6 +10,7 @@
 #include <qpdf/Buffer.hh>
 #include <qpdf/Pl_Buffer.hh>
 #include <qpdf/Pl_Flate.hh>
+#include <qpdf/QPDFPageObjectHelper.hh>
 #include <stdexcept>
 #include <sys/stat.h>
 #include <unordered_map>
@@ -115,6 +117,9 @@ struct PageText {
     double clipBox[4] = {0, 0, 0, 0};
     int pixelWidth = 0; // of the picture as shown
     int pixelHeight = 0;
+    // A page of a PDF of the list: the picture's place comes with its words, and the state its
+    // own content left is restored first.
+    bool pdfPage = false;
 };
 
 } // namespace
@@ -260,8 +265,13 @@ public:
         // A file that does not fit its picture, or that cannot be read, leaves the page without
         // text: the picture is what matters.
         const std::optional<jobfiles::PageWords> words = jobfiles::readPageWords(page.wordsPath);
-        if (words && words->width == page.pixelWidth && words->height == page.pixelHeight)
+        if (page.pdfPage) {
+            content = "Q\n";
+            if (words && words->place)
+                content += textContent(*words, words->place->data(), page.clipBox);
+        } else if (words && words->width == page.pixelWidth && words->height == page.pixelHeight) {
             content = textContent(*words, page.shown, page.clip ? page.clipBox : nullptr);
+        }
         Pl_Flate deflate("text deflate", pipeline, Pl_Flate::a_deflate);
         deflate.write(reinterpret_cast<const unsigned char*>(content.data()), content.size());
         deflate.finish();
@@ -308,6 +318,44 @@ void TextLayer::addToPage(const PageSource& page, int orientation, const PageGeo
         contents.appendItem(stream); // a sheet with several pictures' words
     else
         contents = Handle::newArray({contents, stream});
+}
+
+void TextLayer::addToPdfPage(const std::string& stagedPdf, int number, QPDFObjectHandle& page) {
+    PageText text;
+    text.wordsPath = jobfiles::wordsFileFor(jobfiles::stagedPageName(stagedPdf, number));
+    struct stat status {};
+    if (::stat(text.wordsPath.c_str(), &status) != 0 || !S_ISREG(status.st_mode))
+        return;
+    text.pdfPage = true;
+    text.clip = true;
+    const QPDFObjectHandle::Rectangle crop =
+        QPDFPageObjectHelper(page).getCropBox(false, true).getArrayAsRectangle();
+    text.clipBox[0] = std::min(crop.llx, crop.urx);
+    text.clipBox[1] = std::min(crop.lly, crop.ury);
+    text.clipBox[2] = std::abs(crop.urx - crop.llx);
+    text.clipBox[3] = std::abs(crop.ury - crop.lly);
+
+    Handle stream = Handle::newStream(&pdf_);
+    stream.replaceStreamData(streams_, Handle::newName("/FlateDecode"), Handle::newNull());
+    streams_->bind(stream.getObjGen(), std::move(text));
+    // The page's resources may be shared with other pages: it gets a copy of its own.
+    Handle resources = page.getKey("/Resources");
+    resources = resources.isDictionary() ? resources.shallowCopy() : Handle::newDictionary();
+    Handle fonts = resources.getKey("/Font");
+    fonts = fonts.isDictionary() ? fonts.shallowCopy() : Handle::newDictionary();
+    fonts.replaceKey(kFontKey, font());
+    resources.replaceKey("/Font", fonts);
+    page.replaceKey("/Resources", resources);
+    Handle contents = Handle::newArray({Handle::newStream(&pdf_, "q\n")});
+    Handle own = page.getKey("/Contents");
+    if (own.isArray()) {
+        for (Handle part : own.aitems())
+            contents.appendItem(part);
+    } else if (own.isStream()) {
+        contents.appendItem(own);
+    }
+    contents.appendItem(stream);
+    page.replaceKey("/Contents", contents);
 }
 
 Handle TextLayer::font() {

@@ -29,6 +29,13 @@ public:
     void addToPage(const PageSource& page, int orientation, const PageGeometry& geometry,
                    QPDFObjectHandle& resources, QPDFObjectHandle& contents);
 
+    // When page `number` (1-based) of the PDF of the list staged at `stagedPdf` has a words file
+    // (its words placed on it, see jobfiles/page_words.h), adds the text to `page`, a page copied
+    // from it: the font to a copy of its resources, and after its content streams, which stay as
+    // they are, between a stream that saves the graphics state and the text's, which restores it
+    // first. The words outside the page's crop box are left out.
+    void addToPdfPage(const std::string& stagedPdf, int number, QPDFObjectHandle& page);
+
 private:
     QPDFObjectHandle font();
 

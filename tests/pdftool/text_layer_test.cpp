@@ -6,6 +6,7 @@
 #include "pdf_probe.h"
 
 #include <algorithm>
+#include <array>
 #include <gtest/gtest.h>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
@@ -76,11 +77,18 @@ TEST(PageWordsFile, ReadsWhatItWritesAndRefusesAnythingElse) {
     ASSERT_TRUE(read);
     EXPECT_EQ(jobfiles::pageWordsText(*read), text);
     EXPECT_EQ(jobfiles::plainText(*read), "Hello w\xC3\xB6rld\n\xF0\x9F\x93\x84\n");
+    // A PDF page's words say where its picture lies on it.
+    jobfiles::PageWords placed = sampleWords(200, 100);
+    placed.place = {{-12.5, 0, 595.276, 841.89}};
+    const std::string placedText = jobfiles::pageWordsText(placed);
+    const auto placedRead = jobfiles::parsePageWords(placedText);
+    ASSERT_TRUE(placedRead && placedRead->place);
+    EXPECT_EQ(*placedRead->place, (std::array<double, 4>{{-12.5, 0, 595.276, 841.89}}));
+    EXPECT_EQ(jobfiles::pageWordsText(*placedRead), placedText);
 
     const std::string head = "words 2\nsize 200 100\n";
     for (const std::string& bad : {
-             std::string("words 1\nsize 200 100\n"),
-             std::string("words 2\nsize 0 100\n"),
+             std::string("words 1\nsize 200 100\n"), std::string("words 2\nsize 0 100\n"),
              head + "word 1 1 5 5 early\n",                // a word before any line
              head + "line 1 1 5 5 0\nword 1 1 201 5 x\n",  // beyond the picture
              head + "line 1 1 5 5 0\nword 5 1 5 5 x\n",    // no width
@@ -91,8 +99,12 @@ TEST(PageWordsFile, ReadsWhatItWritesAndRefusesAnythingElse) {
                  std::string(pw::jobfiles::kMostWordBytes + 1, 'x') + "\n",
              head + "line 1 1 5 5\n",    // no turn
              head + "line 1 1 5 5 45\n", // not a quarter turn
-             head + "line 1 1 5 5 360\n",
-             head + "paragraph\n",
+             head + "line 1 1 5 5 360\n", head + "paragraph\n",
+             head + "place 0 0 100\n",     // a part missing
+             head + "place 0 0 0 100\n",   // no width
+             head + "place 0 0 1e9 100\n", // beyond any page
+             head + "place 0 0 100 100 \n",
+             head + "line 1 1 5 5 0\nplace 0 0 100 100\n", // not right after the size
          })
         EXPECT_FALSE(pw::jobfiles::parsePageWords(bad)) << bad;
 }
