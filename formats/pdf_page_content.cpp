@@ -39,7 +39,9 @@ public:
         }
         const std::string op = object.getOperatorValue();
         if (op == "Tj" || op == "TJ" || op == "'" || op == "\"") {
+            // Nothing more matters of a page with text.
             content_.text = true;
+            terminateParsing();
         } else if (op == "q") {
             saved_.push_back(matrix_);
         } else if (op == "Q") {
@@ -97,6 +99,8 @@ private:
         ContentReader inner(content_, resources.isDictionary() ? resources : resources_,
                             times(form, matrix_), depth_ + 1);
         xobject.parseAsContents(&inner);
+        if (content_.text)
+            terminateParsing();
     }
 
     PdfPageContent& content_;
