@@ -274,18 +274,22 @@ public:
         addSheet(placed, true);
     }
 
-    // Every page of the PDF of the list at `index`, copied as it is (content, resources,
-    // annotations; qpdf reads the streams only while the result is written), each turned the
-    // item's turn on top of its own /Rotate. Its outline, forms and document information stay
-    // behind.
+    // The pages of the PDF of the list at `index` (its page list, else every page), copied as
+    // they are (content, resources, annotations; qpdf reads the streams only while the result
+    // is written), each turned the item's turn on top of its own /Rotate. Its outline, forms
+    // and document information stay behind.
     void addPdfPages(std::size_t index) {
         QPDF& source = *pages_[index].pdf;
         // A /Rotate or box inherited from the page tree goes along with each page.
         source.pushInheritedAttributesToPage();
         const int turn = pages_[index].turn;
         QPDFPageDocumentHelper target(pdf_);
+        std::vector<QPDFPageObjectHelper> all = QPDFPageDocumentHelper(source).getAllPages();
+        std::vector<QPDFPageObjectHelper> chosen;
+        for (const int number : pages_[index].pdfPageList)
+            chosen.push_back(all.at(static_cast<std::size_t>(number) - 1));
         bool first = true;
-        for (QPDFPageObjectHelper& page : QPDFPageDocumentHelper(source).getAllPages()) {
+        for (QPDFPageObjectHelper& page : chosen.empty() ? all : chosen) {
             target.addPage(page, false);
             Handle added = pdf_.getAllPages().back();
             if (turn != 0) {
