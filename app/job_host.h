@@ -6,6 +6,7 @@
 #include "job/job_request.h"
 
 #include <string>
+#include <vector>
 
 namespace pw::app {
 
@@ -37,6 +38,13 @@ public:
     virtual int rotation(int index) const {
         (void)index;
         return 0;
+    }
+
+    // For a PDF of the list: the page numbers (from 1) of picture `index` that go in, in
+    // order; empty: every page.
+    virtual std::vector<int> pdfPages(int index) const {
+        (void)index;
+        return {};
     }
 
     // The path the user sees for picture `index`; bookmarks are titled from it.

@@ -43,6 +43,7 @@ std::optional<job::JobRequest> JobSession::begin(const Choices& choices) {
     for (int i = 0; i < count; ++i) {
         request.pictures.push_back(host_.workingPath(i));
         request.rotations.push_back(host_.rotation(i));
+        request.pdfPages.push_back(host_.pdfPages(i));
         request.displayPaths.push_back(host_.displayPath(i));
     }
     request.encryption = host_.encryption();

@@ -3,6 +3,7 @@
 #include "app/path_order.h"
 
 #include <QString>
+#include <QStringList>
 #include <algorithm>
 #include <numeric>
 
@@ -23,7 +24,8 @@ struct PictureListModel::Change {
     std::size_t bytes() const {
         std::size_t total = sizeof(Change) + order.capacity() * sizeof(int);
         for (const PictureEntry& entry : entries)
-            total += sizeof(PictureEntry) + entry.working.capacity() + entry.display.capacity();
+            total += sizeof(PictureEntry) + entry.working.capacity() + entry.display.capacity() +
+                     entry.pages.capacity() * sizeof(int);
         return total;
     }
 };
@@ -61,6 +63,8 @@ QVariant PictureListModel::data(const QModelIndex& index, int role) const {
         return QByteArray::fromStdString(entry.display);
     case RotationRole:
         return entry.rotation;
+    case PagesRole:
+        return QVariant::fromValue(QList<int>(entry.pages.begin(), entry.pages.end()));
     default:
         return {};
     }
@@ -71,6 +75,7 @@ QHash<int, QByteArray> PictureListModel::roleNames() const {
     names.insert(WorkingPathRole, "workingPath");
     names.insert(DisplayPathRole, "displayPath");
     names.insert(RotationRole, "rotation");
+    names.insert(PagesRole, "pages");
     return names;
 }
 
@@ -92,7 +97,7 @@ bool PictureListModel::append(const std::string& working, const std::string& dis
         return false;
     const int row = count();
     beginInsertRows(QModelIndex(), row, row);
-    entries_.push_back({working, display});
+    entries_.push_back({working, display, 0, {}});
     endInsertRows();
     record({Change::Kind::Insert, row, 1, 0, {}, {}});
     return true;
@@ -208,6 +213,53 @@ bool PictureListModel::rotate(int row, int quarterTurns) {
     emit dataChanged(index(row), index(row), {RotationRole});
     record({Change::Kind::Rotate, row, quarterTurns % 4, 0, {}, {}});
     return true;
+}
+
+int PictureListModel::splitPages(int row, int pageCount, std::vector<int> cuts) {
+    if (!inside(row))
+        return 0;
+    const PictureEntry& entry = entries_[static_cast<std::size_t>(row)];
+    std::vector<int> pages = entry.pages;
+    if (pages.empty())
+        for (int page = 1; page <= pageCount; ++page)
+            pages.push_back(page);
+    const int size = static_cast<int>(pages.size());
+    std::sort(cuts.begin(), cuts.end());
+    cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
+    std::erase_if(cuts, [size](int cut) { return cut < 1 || cut >= size; });
+    if (cuts.empty())
+        return 1;
+    std::vector<PictureEntry> pieces;
+    cuts.push_back(size);
+    int start = 0;
+    for (const int cut : cuts) {
+        PictureEntry piece{entry.working, entry.display, entry.rotation, {}};
+        piece.pages.assign(pages.begin() + start, pages.begin() + cut);
+        pieces.push_back(std::move(piece));
+        start = cut;
+    }
+    const int made = static_cast<int>(pieces.size());
+    const Edit edit(*this);
+    record({Change::Kind::Remove, row, 1, 0, takeEntries(row, 1), {}});
+    insertEntries(row, std::move(pieces));
+    record({Change::Kind::Insert, row, made, 0, {}, {}});
+    return made;
+}
+
+QString pagesText(const std::vector<int>& pages) {
+    QStringList runs;
+    for (std::size_t first = 0; first < pages.size();) {
+        std::size_t last = first;
+        while (last + 1 < pages.size() && pages[last + 1] == pages[last] + 1)
+            ++last;
+        runs.push_back(last == first ? QString::number(pages[first])
+                                     : QStringLiteral("%1-%2").arg(pages[first]).arg(pages[last]));
+        first = last + 1;
+    }
+    if (runs.isEmpty())
+        return {};
+    return (pages.size() == 1 ? QStringLiteral("page ") : QStringLiteral("pages ")) +
+           runs.join(QStringLiteral(", "));
 }
 
 void PictureListModel::sort() {

@@ -6,6 +6,7 @@
 // and redoes the same steps.
 #include <QAbstractListModel>
 #include <QItemSelectionModel>
+#include <QString>
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -18,8 +19,14 @@ struct PictureEntry {
     std::string working;
     std::string display;
     int rotation = 0; // quarter turns clockwise
+    // For a PDF: the page numbers (from 1) that go in, in order; empty: every page.
+    std::vector<int> pages;
     bool operator==(const PictureEntry&) const = default;
 };
+
+// A PDF row's pages as the list shows them after its name: "page 3", "pages 1-2",
+// "pages 4, 1-2"; empty for every page.
+QString pagesText(const std::vector<int>& pages);
 
 class PictureListModel : public QAbstractListModel {
     Q_OBJECT
@@ -28,6 +35,7 @@ public:
         WorkingPathRole = Qt::UserRole + 1, // QByteArray
         DisplayPathRole,                    // QByteArray
         RotationRole,                       // int
+        PagesRole,                          // QList<int>: PictureEntry::pages
     };
     // Positions and counts are 16-bit: the list refuses entries beyond this many.
     static constexpr int kMaxEntries = 32767;
@@ -74,6 +82,12 @@ public:
     // Adds quarter turns clockwise to the row's rotation (negative: anticlockwise), kept in
     // 0..3. False for a row outside the list.
     bool rotate(int row, int quarterTurns);
+    // Splits a PDF row into rows of its own: its pages (PictureEntry::pages, or 1..pageCount
+    // when it takes every page) cut before each position in `cuts` (counted from 0; those
+    // outside 1..pages-1 are passed over), each piece a row with the row's file and turn.
+    // Returns the rows it stands as now (1 when there was nothing to cut); 0 for a row
+    // outside the list.
+    int splitPages(int row, int pageCount, std::vector<int> cuts);
     // Orders the rows by working path (path_order.h), equal keys keeping their order.
     void sort();
 

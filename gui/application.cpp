@@ -279,6 +279,12 @@ int Application::rotation(int index) const {
     return (quarters % 4 + 4) % 4 * 90;
 }
 
+std::vector<int> Application::pdfPages(int index) const {
+    if (!fileList_ || index < 0 || index >= fileList_->model().count())
+        return {};
+    return fileList_->model().entries()[static_cast<std::size_t>(index)].pages;
+}
+
 std::string Application::outputFolder() const {
     return settings_.outputFolder;
 }

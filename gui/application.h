@@ -98,6 +98,7 @@ public:
     std::string displayPath(int index) const override;
     jobfiles::Encryption encryption() const override { return encryption_; }
     int rotation(int index) const override;
+    std::vector<int> pdfPages(int index) const override;
     std::string outputFolder() const override;
     void setOutputFolder(const std::string& folder) override;
     std::string title() const override;

@@ -2,6 +2,8 @@
 
 #include "app/picture_list_model.h"
 #include "gui/picture_list_view.h"
+#include "pictures/picture_kinds.h"
+#include "platform/narrow.h"
 
 #include <QBuffer>
 #include <QHelpEvent>
@@ -38,9 +40,14 @@ bool ListPreview::eventFilter(QObject* watched, QEvent* event) {
 void ListPreview::showTip(int row, const QPoint& globalPos) {
     const QModelIndex index = list_.model()->index(row, 0);
     const QByteArray working = index.data(app::PictureListModel::WorkingPathRole).toByteArray();
+    // A PDF shows its first page.
+    const QList<int> pages = index.data(app::PictureListModel::PagesRole).value<QList<int>>();
+    const bool pdf =
+        !pages.isEmpty() || pictures::isPdfFile(platform::toNarrow(working.toStdString()));
+    const QByteArray key = pdf ? pdfPageKey(working, pages.isEmpty() ? 1 : pages.front()) : working;
     QString html = list_.text(row).toHtmlEscaped();
     tipRow_ = -1;
-    if (const Thumbnail* thumbnail = loader_.find(working)) {
+    if (const Thumbnail* thumbnail = loader_.find(key)) {
         if (thumbnail->image.isNull()) {
             html += QStringLiteral("<br><i>%1</i>").arg(thumbnail->problem.toHtmlEscaped());
         } else {

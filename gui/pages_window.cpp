@@ -252,7 +252,7 @@ private:
 };
 
 PagesWindow::PagesWindow(app::PictureListModel& model, QWidget* parent)
-    : QDialog(parent), model_(model),
+    : QDialog(parent), model_(model), tiles_(new PageTiles(model, this)),
       loader_(static_cast<int>(std::lround(kThumbnailEdge * qApp->devicePixelRatio())),
               kCacheBytes) {
     setObjectName(QStringLiteral("frmPages"));
@@ -283,11 +283,18 @@ PagesWindow::PagesWindow(app::PictureListModel& model, QWidget* parent)
     view_->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     view_->verticalScrollBar()->setSingleStep(tile.height() / 4);
     view_->setItemDelegate(new TileDelegate(*this, tile, view_));
-    view_->setModel(&model_);
+    view_->setModel(tiles_);
     QItemSelectionModel* own = view_->selectionModel();
-    view_->setSelectionModel(model_.selectionModel());
-    if (own != nullptr && own != model_.selectionModel())
+    view_->setSelectionModel(tiles_->selectionModel());
+    if (own != nullptr && own != tiles_->selectionModel())
         own->deleteLater();
+    // The tiles are laid out anew on every change of the list; the view stays where it was.
+    connect(tiles_, &QAbstractItemModel::modelAboutToBeReset, this,
+            [this] { scrolledTo_ = view_->verticalScrollBar()->value(); });
+    connect(tiles_, &QAbstractItemModel::modelReset, this, [this] {
+        view_->doItemsLayout();
+        view_->verticalScrollBar()->setValue(scrolledTo_);
+    });
 
     cmdRotateLeft = new QPushButton(QStringLiteral("Rotate Left"), this);
     cmdRotateLeft->setObjectName(QStringLiteral("cmdRotateLeft"));
@@ -341,18 +348,79 @@ std::vector<int> PagesWindow::selectedRows() const {
     return rows;
 }
 
+std::vector<int> PagesWindow::cutOutSelected(int destination, int& destinationRow) {
+    const std::vector<int> chosen = tiles_->selectedTiles();
+    const int rows = model_.count();
+    // Per row: which of its tiles are selected, and where its pieces start.
+    std::vector<std::vector<char>> picked(static_cast<std::size_t>(rows));
+    for (int row = 0; row < rows; ++row)
+        picked[static_cast<std::size_t>(row)].assign(
+            static_cast<std::size_t>(tiles_->firstTile(row + 1) - tiles_->firstTile(row)), 0);
+    for (const int tile : chosen) {
+        const PageTile& at = tiles_->at(tile);
+        picked[static_cast<std::size_t>(at.row)][static_cast<std::size_t>(at.position)] = 1;
+    }
+    const bool toEnd = destination >= tiles_->count();
+    const PageTile before = toEnd ? PageTile{rows, 0, 0} : tiles_->at(destination);
+    std::vector<std::vector<int>> starts(static_cast<std::size_t>(rows), std::vector<int>{0});
+    for (int row = 0; row < rows; ++row) {
+        const std::vector<char>& marks = picked[static_cast<std::size_t>(row)];
+        for (std::size_t p = 1; p < marks.size(); ++p)
+            if (marks[p] != marks[p - 1] ||
+                (row == before.row && static_cast<int>(p) == before.position))
+                starts[static_cast<std::size_t>(row)].push_back(static_cast<int>(p));
+    }
+    // From the last row, so the rows still to cut keep their numbers.
+    for (int row = rows - 1; row >= 0; --row) {
+        const std::vector<int>& at = starts[static_cast<std::size_t>(row)];
+        if (at.size() > 1)
+            model_.splitPages(row, tiles_->pageCount(model_.workingPath(row)),
+                              std::vector<int>(at.begin() + 1, at.end()));
+    }
+    std::vector<int> cut;
+    destinationRow = model_.count();
+    int now = 0;
+    for (int row = 0; row < rows; ++row) {
+        const std::vector<char>& marks = picked[static_cast<std::size_t>(row)];
+        for (const int start : starts[static_cast<std::size_t>(row)]) {
+            if (static_cast<std::size_t>(start) < marks.size() &&
+                marks[static_cast<std::size_t>(start)])
+                cut.push_back(now);
+            if (row == before.row && start == before.position)
+                destinationRow = now;
+            ++now;
+        }
+    }
+    return cut;
+}
+
+void PagesWindow::selectListRows(const std::vector<int>& rows) {
+    QItemSelection selection;
+    for (const int row : rows)
+        selection.select(model_.index(row), model_.index(row));
+    QItemSelectionModel& selected = *model_.selectionModel();
+    if (!rows.empty())
+        selected.setCurrentIndex(model_.index(rows.front()), QItemSelectionModel::NoUpdate);
+    selected.select(selection, QItemSelectionModel::ClearAndSelect);
+}
+
 void PagesWindow::rotateSelected(int quarterTurns) {
     if (!editable_)
         return;
     const app::PictureListModel::Edit edit(model_); // the pages turned together undo together
-    for (const int row : selectedRows())
+    int unused = 0;
+    const std::vector<int> rows = cutOutSelected(tiles_->count(), unused);
+    for (const int row : rows)
         model_.rotate(row, quarterTurns);
+    selectListRows(rows);
 }
 
 void PagesWindow::removeSelected() {
-    const std::vector<int> rows = selectedRows();
-    if (!editable_ || rows.empty())
+    if (!editable_ || tiles_->selectedTiles().empty())
         return;
+    const app::PictureListModel::Edit edit(model_);
+    int unused = 0;
+    const std::vector<int> rows = cutOutSelected(tiles_->count(), unused);
     // With the selection gone first, the front window shows "nothing selected" and no row
     // passes through the selection while the rows go.
     model_.selectionModel()->clear();
@@ -360,11 +428,14 @@ void PagesWindow::removeSelected() {
 }
 
 void PagesWindow::moveSelected(int destination) {
-    if (!editable_)
+    if (!editable_ || tiles_->selectedTiles().empty())
         return;
-    const std::vector<int> rows = selectedRows();
-    if (!rows.empty())
-        model_.moveTo(rows, std::clamp(destination, 0, model_.count()));
+    const app::PictureListModel::Edit edit(model_);
+    int before = 0;
+    const std::vector<int> rows =
+        cutOutSelected(std::clamp(destination, 0, tiles_->count()), before);
+    selectListRows(rows); // the moves carry the selection along
+    model_.moveTo(rows, before);
 }
 
 void PagesWindow::setEditable(bool editable) {
@@ -392,47 +463,62 @@ bool PagesWindow::isOwnPayload(const QMimeData* payload) const {
     return payload->hasFormat(format) && payload->data(format) == own->data(format);
 }
 
+std::vector<int> PagesWindow::selectedTiles() const {
+    return tiles_->selectedTiles();
+}
+
 QByteArray PagesWindow::workingPath(int row) const {
     return model_.index(row).data(app::PictureListModel::WorkingPathRole).toByteArray();
 }
 
-QString PagesWindow::caption(int row) const {
+QByteArray PagesWindow::thumbnailKey(int tile) const {
+    const PageTile& at = tiles_->at(tile);
+    return at.page > 0 ? pdfPageKey(workingPath(at.row), at.page) : workingPath(at.row);
+}
+
+QString PagesWindow::caption(int tile) const {
+    const PageTile& at = tiles_->at(tile);
     const QByteArray display =
-        model_.index(row).data(app::PictureListModel::DisplayPathRole).toByteArray();
-    return QStringLiteral("%1  %2").arg(row + 1).arg(fileName(display));
+        model_.index(at.row).data(app::PictureListModel::DisplayPathRole).toByteArray();
+    QString name = fileName(display);
+    if (at.page > 0 && tiles_->pagesOf(at.row).size() > 0)
+        name += QStringLiteral(" (%1)").arg(app::pagesText({at.page}));
+    return QStringLiteral("%1  %2").arg(tile + 1).arg(name);
 }
 
-const Thumbnail* PagesWindow::thumbnail(int row) {
-    if (row < 0 || row >= model_.count())
+const Thumbnail* PagesWindow::thumbnail(int tile) {
+    if (tile < 0 || tile >= tiles_->count())
         return nullptr;
-    return loader_.find(workingPath(row));
+    return loader_.find(thumbnailKey(tile));
 }
 
-QImage PagesWindow::shownPicture(int row) {
-    const Thumbnail* made = thumbnail(row);
+QImage PagesWindow::shownPicture(int tile) {
+    const Thumbnail* made = thumbnail(tile);
     if (made == nullptr || made->image.isNull())
         return {};
-    const int turns = model_.index(row).data(app::PictureListModel::RotationRole).toInt();
+    const int turns =
+        model_.index(tiles_->at(tile).row).data(app::PictureListModel::RotationRole).toInt();
     QImage shown = turnedClockwise(made->image, turns);
     shown.setDevicePixelRatio(qApp->devicePixelRatio());
     return shown;
 }
 
-bool PagesWindow::tileReady(int row) const {
-    return row >= 0 && row < model_.count() && loader_.has(workingPath(row));
+bool PagesWindow::tileReady(int tile) const {
+    return tile >= 0 && tile < tiles_->count() && loader_.has(thumbnailKey(tile));
 }
 
-QString PagesWindow::problem(int row) {
-    const Thumbnail* made = thumbnail(row);
+QString PagesWindow::problem(int tile) {
+    const Thumbnail* made = thumbnail(tile);
     return made != nullptr && made->image.isNull() ? made->problem : QString();
 }
 
-QString PagesWindow::tileToolTip(int row) {
-    const QString why = problem(row);
+QString PagesWindow::tileToolTip(int tile) {
+    const QString why = problem(tile);
     if (!why.isEmpty())
         return why;
-    return QString::fromUtf8(
-        model_.index(row).data(app::PictureListModel::DisplayPathRole).toByteArray());
+    return QString::fromUtf8(model_.index(tiles_->at(tile).row)
+                                 .data(app::PictureListModel::DisplayPathRole)
+                                 .toByteArray());
 }
 
 } // namespace pw::gui

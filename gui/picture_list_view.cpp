@@ -68,6 +68,9 @@ QString PictureListView::shownText(int row) const {
     const QString shown = text(row);
     if (shown.isEmpty())
         return shown;
+    const std::vector<int>& part = pictures_->entries()[static_cast<std::size_t>(row)].pages;
+    if (!part.empty()) // a part of a PDF
+        return shown + QStringLiteral(" (") + app::pagesText(part) + QLatin1Char(')');
     const std::string working = pictures_->index(row)
                                     .data(app::PictureListModel::WorkingPathRole)
                                     .toByteArray()

@@ -23,7 +23,8 @@ public:
     int count() const;
     // The shown path of row; "" outside the list.
     QString text(int row) const;
-    // The line the row shows: its path, and for a PDF its page count ("letter.pdf (3 pages)").
+    // The line the row shows: its path, and for a PDF its page count ("letter.pdf (3 pages)")
+    // or, for a part of one, its pages ("letter.pdf (pages 1-2)", "letter.pdf (page 3)").
     QString shownText(int row) const;
     int currentRow() const;
     // The row made current and selected; -1 leaves no row current.

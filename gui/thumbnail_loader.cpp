@@ -17,7 +17,10 @@
 #include <QTransform>
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <optional>
+#include <poppler-qt6.h>
+#include <utility>
 
 namespace pw::gui {
 namespace {
@@ -96,7 +99,70 @@ int jpegOrientation(const std::string& narrowPath) {
     return formats::parseExif(data, markers->exif.size()).orientation;
 }
 
+// Poppler asks this while it draws: whether to give up.
+bool stopAsked(const QVariant& flag) {
+    return reinterpret_cast<const pictures::StopFlag*>(flag.value<quintptr>())->set();
+}
+
+// The last PDF a worker drew pages of, kept open for its next page: the pages of one PDF are
+// mostly asked for together.
+class PdfPages {
+public:
+    Thumbnail draw(const std::string& workingPath, int page, int edge, pictures::StopFlag stop) {
+        if (!document_ || path_ != workingPath) {
+            document_.reset();
+            path_ = workingPath;
+            document_ = Poppler::Document::load(
+                QFile::decodeName(QByteArray::fromStdString(platform::toNarrow(workingPath))));
+        }
+        if (!document_)
+            return {QImage(), QStringLiteral("cannot be read as a PDF")};
+        if (document_->isLocked())
+            return {QImage(), QStringLiteral("needs a password")};
+        const std::unique_ptr<Poppler::Page> shown =
+            page >= 1 && page <= document_->numPages() ? document_->page(page - 1) : nullptr;
+        if (!shown)
+            return {QImage(), QStringLiteral("has no page %1").arg(page)};
+        const QSizeF size = shown->pageSizeF(); // points, as its /Rotate shows it
+        const double longer = std::max(size.width(), size.height());
+        if (!(longer > 0))
+            return {QImage(), QStringLiteral("its page %1 has no size").arg(page)};
+        const double dpi = 72.0 * edge / longer;
+        document_->setRenderHint(Poppler::Document::Antialiasing);
+        document_->setRenderHint(Poppler::Document::TextAntialiasing);
+        QImage image =
+            shown->renderToImage(dpi, dpi, -1, -1, -1, -1, Poppler::Page::Rotate0, nullptr, nullptr,
+                                 stopAsked, QVariant::fromValue(reinterpret_cast<quintptr>(&stop)));
+        if (image.isNull())
+            return {QImage(), stop.set() ? QString()
+                                         : QStringLiteral("its page %1 cannot be drawn").arg(page)};
+        return {std::move(image), QString()};
+    }
+
+private:
+    std::string path_;
+    std::unique_ptr<Poppler::Document> document_;
+};
+
+// A key of pdfPageKey(): the path and the page, or the path alone and 0.
+std::pair<QByteArray, int> splitKey(const QByteArray& key) {
+    const qsizetype mark = key.indexOf('\0');
+    if (mark < 0)
+        return {key, 0};
+    return {key.left(mark), key.mid(mark + 1).toInt()};
+}
+
 } // namespace
+
+QByteArray pdfPageKey(const QByteArray& workingPath, int page) {
+    // No path holds a NUL.
+    return workingPath + QByteArray(1, '\0') + QByteArray::number(page);
+}
+
+Thumbnail makePdfPageThumbnail(const std::string& workingPath, int page, int edge,
+                               pictures::StopFlag stop) {
+    return PdfPages().draw(workingPath, page, edge, stop);
+}
 
 QImage turnedClockwise(const QImage& image, int quarterTurns) {
     const int quarters = (quarterTurns % 4 + 4) % 4;
@@ -181,6 +247,7 @@ void ThumbnailLoader::dropWaiting() {
 }
 
 void ThumbnailLoader::work() {
+    PdfPages pdf;
     for (;;) {
         QByteArray path;
         {
@@ -192,7 +259,10 @@ void ThumbnailLoader::work() {
             path = waiting_.front();
             waiting_.pop_front();
         }
-        Thumbnail made = makeThumbnail(path.toStdString(), edge_, pictures::StopFlag(closing_));
+        const pictures::StopFlag stop(closing_);
+        const auto [working, page] = splitKey(path);
+        Thumbnail made = page > 0 ? pdf.draw(working.toStdString(), page, edge_, stop)
+                                  : makeThumbnail(working.toStdString(), edge_, stop);
         QMetaObject::invokeMethod(
             this, [this, path, made = std::move(made)] { deliver(path, made); },
             Qt::QueuedConnection);

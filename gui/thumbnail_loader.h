@@ -2,7 +2,8 @@
 // Thumbnails of the listed pictures, made on worker threads and kept in a bounded cache.
 // A JPEG the builder embeds as it is gets libjpeg's scaled decode (through Qt's reader);
 // everything else goes through the staging decoders, so a picture shows as it will in the
-// PDF, and one that cannot be read gets the reason a conversion would give.
+// PDF, and one that cannot be read gets the reason a conversion would give. The pages of a
+// PDF of the list are drawn small by Poppler, each by itself (pdfPageKey()).
 #include "pictures/stop_flag.h"
 
 #include <QByteArray>
@@ -29,6 +30,16 @@ struct Thumbnail {
 // given up within a few rows (and gets no thumbnail).
 Thumbnail makeThumbnail(const std::string& workingPath, int edge, pictures::StopFlag stop = {});
 
+// The thumbnail of page `page` (from 1) of the PDF at `workingPath`, as its own /Rotate shows
+// it, its longer side `edge` pixels. Safe on any thread; once `stop` is set the drawing is
+// given up (and there is no thumbnail).
+Thumbnail makePdfPageThumbnail(const std::string& workingPath, int page, int edge,
+                               pictures::StopFlag stop = {});
+
+// What the loader is asked for to get page `page` (from 1) of a PDF; a picture is asked for
+// by its working path alone.
+QByteArray pdfPageKey(const QByteArray& workingPath, int page);
+
 // The image turned `quarterTurns` quarter turns clockwise (negative: anticlockwise).
 QImage turnedClockwise(const QImage& image, int quarterTurns);
 
@@ -41,8 +52,8 @@ public:
 
     int edge() const { return edge_; }
     qsizetype cachedBytes() const { return cache_.totalCost(); }
-    // The thumbnail when made; otherwise null, and it is asked for (once) behind the ones
-    // asked for before.
+    // The thumbnail of a working path or pdfPageKey() when made; otherwise null, and it is
+    // asked for (once) behind the ones asked for before.
     const Thumbnail* find(const QByteArray& workingPath);
     // Whether it is made, without asking for it.
     bool has(const QByteArray& workingPath) const { return cache_.contains(workingPath); }

@@ -10,6 +10,7 @@
 #include "jobfiles/page_options.h"
 #include "jobfiles/page_turns.h"
 #include "jobfiles/page_words.h"
+#include "jobfiles/pdf_page_lists.h"
 #include "jobfiles/picture_titles.h"
 #include "ocr/ocr_pages.h"
 #include "pictures/picture_file.h"
@@ -238,12 +239,14 @@ void ConversionJob::stageAll() {
                 perPicture ? platform::joinPath(ahead, platform::pathPart(stem, 1)) : stem,
                 request_.options, stop, request_.encryption.inputPassword);
             const int turn = at < request_.rotations.size() ? request_.rotations[at] : 0;
-            if (staged.pdf)
+            if (!staged.pdf)
+                ocr::recognisePages(staged, jobfiles::quarterTurn(turn), request_.options, stop);
+            else if (staged.pages > 0 && (staged.pages = chosenPdfPages(at, staged.pages)) == 0)
+                leaveOut(staged, "has none of the pages chosen from it");
+            else if (staged.pages > 0)
                 ocr::recognisePdfPages(staged, platform::pathPart(request_.pictures[at], 1),
                                        request_.encryption.inputPassword,
                                        jobfiles::quarterTurn(turn), request_.options, stop);
-            else
-                ocr::recognisePages(staged, jobfiles::quarterTurn(turn), request_.options, stop);
             return staged;
         });
     for (int i = 0; i < count_ && !cancelled_; ++i) {
@@ -304,6 +307,7 @@ void ConversionJob::runPerPicture(int index) {
         writeDocumentProperties();
         writePageOptions();
         writePageTurns(index);
+        writePdfPageLists(index);
         writePictureTitles(index);
         objShell_.setCommandLine(toolCommandLine());
         objShell_.setWorkingFolder(stagingFolder_);
@@ -401,6 +405,7 @@ void ConversionJob::runOnePdf() {
     writeDocumentProperties();
     writePageOptions();
     writePageTurns();
+    writePdfPageLists();
     writePictureTitles();
     builderEnded_ = false;
     objDOS_.setWorkingFolder(stagingFolder_);
@@ -456,6 +461,42 @@ void ConversionJob::writePageTurns(int only) {
     std::string error;
     if (!jobfiles::writePageTurns(stagingFolder_, turns, &error) && !turns.empty()) {
         const std::string text = "The pages could not be turned: " + error;
+        if (std::find(notices_.begin(), notices_.end(), text) == notices_.end())
+            notices_.push_back(text);
+    }
+}
+
+void ConversionJob::leaveOut(staging::PictureStaging& staged, const std::string& problem) {
+    platform::removeFile(staged.firstFile);
+    staged.firstFile.clear();
+    staged.problem = problem;
+}
+
+int ConversionJob::chosenPdfPages(std::size_t index, int pages) const {
+    if (index >= request_.pdfPages.size() || request_.pdfPages[index].empty())
+        return pages;
+    // As the builder counts them: pages the file has, each once.
+    std::vector<bool> taken(static_cast<std::size_t>(pages) + 1, false);
+    int count = 0;
+    for (const int page : request_.pdfPages[index]) {
+        if (page >= 1 && page <= pages && !taken[static_cast<std::size_t>(page)]) {
+            taken[static_cast<std::size_t>(page)] = true;
+            ++count;
+        }
+    }
+    return count;
+}
+
+void ConversionJob::writePdfPageLists(int only) {
+    jobfiles::PdfPageLists lists;
+    for (std::size_t i = 0; i < request_.pdfPages.size(); ++i)
+        if (!request_.pdfPages[i].empty() && (only < 0 || i == static_cast<std::size_t>(only)))
+            lists[i] = request_.pdfPages[i];
+    // Rewritten before every run, as the turns are; without it the builder would copy
+    // every page of each PDF.
+    std::string error;
+    if (!jobfiles::writePdfPageLists(stagingFolder_, lists, &error) && !lists.empty()) {
+        const std::string text = "The chosen pages of the PDFs could not be handed over: " + error;
         if (std::find(notices_.begin(), notices_.end(), text) == notices_.end())
             notices_.push_back(text);
     }

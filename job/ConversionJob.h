@@ -76,6 +76,11 @@ private:
     void writePageOptions();
     // The turns of every picture, or of picture `only` alone.
     void writePageTurns(int only = -1);
+    void writePdfPageLists(int only = -1);
+    // The pages of PDF item `index` that go in, of the `pages` its file has.
+    int chosenPdfPages(std::size_t index, int pages) const;
+    // Takes back a staged picture that must not go in, for `problem`.
+    static void leaveOut(staging::PictureStaging& staged, const std::string& problem);
     // Each picture's bookmark title (of picture `only` alone), or no titles file without
     // bookmarks.
     void writePictureTitles(int only = -1);

@@ -98,11 +98,11 @@ std::optional<Refusal> refusedStated(const jobfiles::PageLayout& page, const Opt
     }
     if (page.splitTall && paper && !shared) {
         // A slice repeats at most half of the one before: the builder could do no more.
-        const double window = std::min(jobfiles::tallArea(page).height,
-                                       jobfiles::tallArea(page, true).width);
+        const double window =
+            std::min(jobfiles::tallArea(page).height, jobfiles::tallArea(page, true).width);
         if (jobfiles::millimetresToPoints(page.overlapMm) > window / 2.0 + 1e-6)
-            return conflict("an overlap of " + shownMillimetres(jobfiles::millimetresToPoints(
-                                                   page.overlapMm)) +
+            return conflict("an overlap of " +
+                            shownMillimetres(jobfiles::millimetresToPoints(page.overlapMm)) +
                             " mm is more than half of a slice: at most " +
                             shownMillimetres(window / 2.0) + " mm on this paper");
     }
@@ -168,6 +168,7 @@ std::optional<Refusal> planJob(JobRequest& request, const OptionsGiven& given) {
     if (folder.size() > 1 && folder.back() == platform::separator())
         folder.pop_back();
     request.rotations.resize(request.pictures.size(), 0);
+    request.pdfPages.resize(request.pictures.size());
     request.displayPaths.resize(request.pictures.size());
     request.options.ocrLanguages = ocr::installedSpelling(request.options.ocrLanguages);
     return refusedOptions(request, given);

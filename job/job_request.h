@@ -20,6 +20,10 @@ struct JobRequest {
     // Each picture's turn in degrees clockwise on top of its own (EXIF) turn: 90, 180 or 270;
     // parallel to `pictures`, a missing entry or 0 is not turned.
     std::vector<int> rotations;
+    // For a PDF of the list: the page numbers (from 1) that go in, in that order, each turned
+    // by the item's rotation on top of its own; parallel to `pictures`, a missing or empty
+    // entry takes every page.
+    std::vector<std::vector<int>> pdfPages;
     // The paths the user sees, parallel to `pictures` (a missing or empty one: the working
     // path); bookmarks are titled by their file names without the extension.
     std::vector<std::string> displayPaths;

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   g++ cmake make pkg-config git
-  qt6-base-dev libgl-dev
+  qt6-base-dev libgl-dev libpoppler-qt6-dev
   libfreeimage-dev libqpdf-dev libjpeg62-turbo-dev libpng-dev zlib1g-dev
   libtesseract-dev libleptonica-dev tesseract-ocr-eng tesseract-ocr-osd
   libheif-dev libheif1 libde265-0 libwebp-dev libjxl-dev libtiff-dev libdeflate-dev libisal-dev

@@ -4,6 +4,7 @@
 #include "jobfiles/docinfo.h"
 #include "jobfiles/page_options.h"
 #include "jobfiles/page_turns.h"
+#include "jobfiles/pdf_page_lists.h"
 #include "jobfiles/picture_titles.h"
 #include "outside/pdftool/ccitt_image.h"
 #include "outside/pdftool/icc_profiles.h"
@@ -134,15 +135,29 @@ std::vector<Checked> checkStagedFiles(const std::vector<StagedFile>& files, Jbig
 }
 
 std::vector<PageSource> readHeaders(const std::vector<StagedFile>& files,
-                                    const jobfiles::PageTurns& turns, Jbig2Streams* jbig2,
+                                    const jobfiles::PageTurns& turns,
+                                    const jobfiles::PdfPageLists& pdfPages, Jbig2Streams* jbig2,
                                     const std::string& password, std::FILE* err) {
     std::vector<PageSource> pages;
     pages.reserve(files.size());
     std::vector<Checked> checked = checkStagedFiles(files, jbig2, password);
     for (std::size_t i = 0; i < files.size(); ++i) {
         if (checked[i].page) {
-            pages.push_back(std::move(*checked[i].page));
-            pages.back().turn = jobfiles::turnOfStagedName(turns, files[i].name);
+            PageSource& page = pages.emplace_back(std::move(*checked[i].page));
+            page.turn = jobfiles::turnOfStagedName(turns, files[i].name);
+            if (page.pdf) {
+                // Page numbers the file does not have, and repeats, are passed over.
+                std::vector<bool> taken(page.pdfPages + 1, false);
+                for (const int number : jobfiles::pagesOfStagedName(pdfPages, files[i].name)) {
+                    const auto at = static_cast<std::size_t>(number);
+                    if (number >= 1 && at <= page.pdfPages && !taken[at]) {
+                        taken[at] = true;
+                        page.pdfPageList.push_back(number);
+                    }
+                }
+                if (!page.pdfPageList.empty())
+                    page.pdfPages = page.pdfPageList.size();
+            }
             continue;
         }
         // Every skipped file gets its line: the job counts them to name the missing pictures.
@@ -188,6 +203,7 @@ int buildStagedPdf(const std::string& folder, std::FILE* out, std::FILE* err,
         jbig2.emplace(folder);
     const std::vector<PageSource> pages =
         readHeaders(files, jobfiles::readPageTurns(folder + "/" + jobfiles::kPageTurnsFileName),
+                    jobfiles::readPdfPageLists(folder + "/" + jobfiles::kPdfPageListsFileName),
                     jbig2 ? &*jbig2 : nullptr, encryption ? encryption->inputPassword : "", err);
     if (pages.empty()) {
         line(err, "None of the " + std::to_string(files.size()) + " staged pictures is usable");

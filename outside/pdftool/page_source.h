@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QPDF;
 
@@ -33,9 +34,11 @@ struct PageSource {
     int turn = 0; // the user's turn clockwise on top of the EXIF one: 0, 90, 180 or 270
     std::optional<formats::G4Tiff> g4; // a Group 4 page instead
     std::optional<Jbig2Stream> jbig2;  // with g4: its JBIG2 coding, which goes in instead
-    // A PDF of the list instead: every page copied as it is, each turned `turn` further.
+    // A PDF of the list instead: its pages copied as they are, each turned `turn` further.
     std::shared_ptr<QPDF> pdf;
-    std::size_t pdfPages = 0;
+    std::size_t pdfPages = 0; // the pages copied
+    // The page numbers copied (from 1), in order; empty: every page.
+    std::vector<int> pdfPageList;
 };
 
 // Called when a page's picture is being copied into the file, with its position in `pages`.

@@ -274,22 +274,28 @@ public:
         addSheet(placed, true);
     }
 
-    // Every page of the PDF of the list at `index`, copied as it is (content, resources,
-    // annotations; qpdf reads the streams only while the result is written), each turned the
-    // item's turn on top of its own /Rotate. Its outline, forms and document information stay
-    // behind.
+    // The pages of the PDF of the list at `index` (its page list, else every page), copied as
+    // they are (content, resources, annotations; qpdf reads the streams only while the result
+    // is written), each turned the item's turn on top of its own /Rotate. Its outline, forms
+    // and document information stay behind.
     void addPdfPages(std::size_t index) {
         QPDF& source = *pages_[index].pdf;
         // A /Rotate or box inherited from the page tree goes along with each page.
         source.pushInheritedAttributesToPage();
         const int turn = pages_[index].turn;
         QPDFPageDocumentHelper target(pdf_);
+        std::vector<QPDFPageObjectHelper> all = QPDFPageDocumentHelper(source).getAllPages();
+        // The pages chosen from it in their order, else all; numbered as in the source, which
+        // is how its recognised words are keyed.
+        std::vector<int> numbers = pages_[index].pdfPageList;
+        if (numbers.empty())
+            for (std::size_t n = 1; n <= all.size(); ++n)
+                numbers.push_back(static_cast<int>(n));
         bool first = true;
-        int number = 0;
-        for (QPDFPageObjectHelper& page : QPDFPageDocumentHelper(source).getAllPages()) {
-            target.addPage(page, false);
+        for (const int number : numbers) {
+            target.addPage(all.at(static_cast<std::size_t>(number) - 1), false);
             Handle added = pdf_.getAllPages().back();
-            textLayer_->addToPdfPage(pages_[index].path, ++number, added);
+            textLayer_->addToPdfPage(pages_[index].path, number, added);
             if (turn != 0) {
                 Handle own = added.getKey("/Rotate");
                 const int rotate = own.isInteger() ? own.getIntValueAsInt() : 0;

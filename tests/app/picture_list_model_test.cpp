@@ -229,6 +229,66 @@ TEST_F(PictureListModelTest, UndoesAndRedoesEveryKindOfChange) {
     EXPECT_EQ(turns(1), 1);
 }
 
+// A PDF row splits into runs of its pages, each a row with the file and turn; a turn, move or
+// removal of one run made with the split in one edit undoes to the one row, selected.
+TEST_F(PictureListModelTest, SplitsAPdfIntoRunsOfPagesAndUndoesToTheOneRow) {
+    fill({"a.jpg", "x.pdf"});
+    ASSERT_TRUE(model.rotate(1, 2));
+    const app::PictureEntry whole = model.entries()[1];
+    const auto pagesOf = [this](int row) {
+        return model.entries()[static_cast<std::size_t>(row)].pages;
+    };
+    EXPECT_EQ(model.splitPages(1, 5, {0, 5, 9}), 1); // no cut inside the pages
+    EXPECT_EQ(model.count(), 2);
+
+    // Turning page 3 of five: pages 1-2 | 3 | 4-5.
+    {
+        const app::PictureListModel::Edit edit(model);
+        ASSERT_EQ(model.splitPages(1, 5, {3, 2}), 3);
+        ASSERT_TRUE(model.rotate(2, 1));
+    }
+    ASSERT_EQ(model.count(), 4);
+    EXPECT_EQ(pagesOf(1), (std::vector<int>{1, 2}));
+    EXPECT_EQ(pagesOf(2), (std::vector<int>{3}));
+    EXPECT_EQ(pagesOf(3), (std::vector<int>{4, 5}));
+    for (int row = 1; row < 4; ++row)
+        EXPECT_EQ(model.workingPath(row), "/w/x.pdf");
+    EXPECT_EQ(model.index(1).data(app::PictureListModel::RotationRole).toInt(), 2);
+    EXPECT_EQ(model.index(2).data(app::PictureListModel::RotationRole).toInt(), 3);
+    EXPECT_EQ(model.index(2).data(app::PictureListModel::PagesRole).value<QList<int>>(),
+              QList<int>{3});
+    EXPECT_EQ(app::pagesText(pagesOf(1)), QStringLiteral("pages 1-2"));
+    EXPECT_EQ(app::pagesText(pagesOf(2)), QStringLiteral("page 3"));
+    EXPECT_EQ(app::pagesText({4, 1, 2, 7}), QStringLiteral("pages 4, 1-2, 7"));
+    EXPECT_TRUE(app::pagesText({}).isEmpty());
+
+    // A run split again keeps its own page numbers; moved first, then removed.
+    {
+        const app::PictureListModel::Edit edit(model);
+        ASSERT_EQ(model.splitPages(3, 5, {1}), 2);
+        ASSERT_TRUE(model.moveTo({4}, 0));
+    }
+    EXPECT_EQ(pagesOf(0), (std::vector<int>{5}));
+    EXPECT_EQ(pagesOf(4), (std::vector<int>{4}));
+    {
+        const app::PictureListModel::Edit edit(model);
+        ASSERT_EQ(model.splitPages(2, 5, {1}), 2);
+        ASSERT_TRUE(model.removeRowsAt({2}));
+    }
+    EXPECT_EQ(pagesOf(2), (std::vector<int>{2}));
+
+    for (int step = 0; step < 3; ++step)
+        ASSERT_TRUE(model.undo());
+    ASSERT_EQ(model.count(), 2);
+    EXPECT_EQ(model.entries()[1], whole);
+    EXPECT_EQ(model.selected(), 1);
+    ASSERT_TRUE(model.redo());
+    EXPECT_EQ(model.count(), 4);
+    EXPECT_EQ(pagesOf(2), (std::vector<int>{3}));
+    EXPECT_EQ(model.index(2).data(app::PictureListModel::RotationRole).toInt(), 3);
+    EXPECT_EQ(model.splitPages(7, 5, {1}), 0);
+}
+
 TEST_F(PictureListModelTest, AnOpenEditIsOneStepAndCannotBeUndoneMeanwhile) {
     QSignalSpy history(&model, &app::PictureListModel::historyChanged);
     model.beginEdit();

@@ -3,6 +3,7 @@
 #include "gui/pages_window.h"
 #include "gui/picture_list_view.h"
 #include "jpeg_maker.h"
+#include "test_pdfs.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -156,6 +157,65 @@ TEST_F(PagesWindowTest, TurnsAndMovesPagesAndTheFrontListFollows) {
     ASSERT_EQ(front.fileList().count(), 1);
     EXPECT_EQ(front.fileList().workingPath(0), picture("upright.jpg"));
     EXPECT_EQ(front.lblPage->text().toStdString(), "Page Number: 0 of 1");
+}
+
+// A PDF shows a tile per page, drawn by Poppler as its /Rotate shows it. Turning one page
+// splits its row into runs and turns that page only; undo makes it one row again.
+TEST_F(PagesWindowTest, APdfShowsEachPageAndOnePageTurnsAlone) {
+    gui::frmMain& front = loadFront(15.0);
+    front.show();
+    ASSERT_TRUE(test::writeTestPdf(picture("letter.pdf"), {.pages = 3, .rotate = 90}));
+    list(front, {picture("letter.pdf")});
+    EXPECT_EQ(front.List2->shownText(0).toStdString(), picture("letter.pdf") + " (3 pages)");
+
+    gui::PagesWindow* opened = openPages();
+    ASSERT_NE(opened, nullptr);
+    gui::PagesWindow& pages = *opened;
+    ASSERT_EQ(pages.view()->model()->rowCount(), 3);
+    EXPECT_EQ(pages.caption(1), QStringLiteral("2  letter.pdf (page 2)"));
+    const int edge = pages.thumbnails().edge();
+    const QSize upright = QSize(300, 400).scaled(edge, edge, Qt::KeepAspectRatio);
+    EXPECT_EQ(pages.shownPicture(0).size(), upright);
+    EXPECT_EQ(pages.shownPicture(1).size(), upright.transposed());
+    // The page's text is drawn: dark pixels on white.
+    const QImage first = pages.shownPicture(0).convertToFormat(QImage::Format_Grayscale8);
+    int dark = 0;
+    for (int y = 0; y < first.height(); ++y)
+        for (int x = 0; x < first.width(); ++x)
+            dark += qGray(first.pixel(x, y)) < 100 ? 1 : 0;
+    EXPECT_GT(dark, 20);
+    EXPECT_LT(dark, first.width() * first.height() / 4);
+
+    pages.view()->selectionModel()->select(pages.view()->model()->index(1, 0),
+                                           QItemSelectionModel::ClearAndSelect);
+    pages.cmdRotateRight->click();
+    ASSERT_EQ(front.fileList().count(), 3);
+    ASSERT_EQ(pages.view()->model()->rowCount(), 3);
+    const std::vector<int> turns = {app_->rotation(0), app_->rotation(1), app_->rotation(2)};
+    EXPECT_EQ(turns, (std::vector<int>{0, 90, 0}));
+    EXPECT_EQ(app_->pdfPages(1), std::vector<int>{2});
+    EXPECT_EQ(front.List2->shownText(0).toStdString(), picture("letter.pdf") + " (page 1)");
+    EXPECT_EQ(front.List2->shownText(1).toStdString(), picture("letter.pdf") + " (page 2)");
+    EXPECT_EQ(pages.selectedTiles(), std::vector<int>{1});
+    EXPECT_EQ(pages.shownPicture(0).size(), upright);
+    EXPECT_EQ(pages.shownPicture(1).size(), upright);
+    EXPECT_EQ(pages.shownPicture(2).size(), upright);
+
+    // Page 1 moved to the end: 2 | 3 | 1, page 2 still turned.
+    pages.view()->selectionModel()->select(pages.view()->model()->index(0, 0),
+                                           QItemSelectionModel::ClearAndSelect);
+    pages.moveSelected(3);
+    EXPECT_EQ(app_->pdfPages(0), std::vector<int>{2});
+    EXPECT_EQ(app_->rotation(0), 90);
+    EXPECT_EQ(app_->pdfPages(2), std::vector<int>{1});
+
+    ASSERT_TRUE(front.fileList().model().undo());
+    ASSERT_TRUE(front.fileList().model().undo());
+    ASSERT_EQ(front.fileList().count(), 1);
+    EXPECT_EQ(front.List2->shownText(0).toStdString(), picture("letter.pdf") + " (3 pages)");
+    EXPECT_EQ(app_->rotation(0), 0);
+    EXPECT_EQ(pages.view()->model()->rowCount(), 3);
+    EXPECT_EQ(pages.shownPicture(1).size(), upright.transposed());
 }
 
 TEST_F(PagesWindowTest, APictureThatCannotBeReadSaysWhy) {

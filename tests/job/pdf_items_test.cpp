@@ -121,6 +121,31 @@ TEST_F(PdfItems, PerPictureModeCopiesThePdf) {
     EXPECT_EQ(test::pageContent(out("letter.pdf"), 2, "open"), test::pageContent(host.files[0], 2));
 }
 
+// An item's page list: only those pages, in that order, each with the item's turn added to
+// its own /Rotate; another item of the same file keeps its pages' turns. An item none of
+// whose pages the file has is left out.
+TEST_F(PdfItems, PageListsChooseAndOrderThePages) {
+    const std::string letter =
+        pdf("letter.pdf", {.pages = 3, .rotate = 90, .inheritedRotate = 180});
+    host.files = {letter, letter, letter};
+    host.pageLists = {{3, 1}, {2}, {7}};
+    host.turns = {90, 0, 0};
+    const std::optional<job::JobResult> result = run();
+    ASSERT_TRUE(result);
+    ASSERT_EQ(result->missingReasons.size(), 1u);
+    EXPECT_EQ(result->missingReasons[0], letter + ": has none of the pages chosen from it");
+    const std::string made = out("NewPDF.pdf");
+    ASSERT_EQ(pageCount(made), 3);
+    QPDF pdf;
+    pdf.processFile(made.c_str());
+    std::vector<int> rotates;
+    for (QPDFObjectHandle page : pdf.getAllPages())
+        rotates.push_back(page.getKey("/Rotate").getIntValueAsInt());
+    EXPECT_EQ(rotates, (std::vector<int>{270, 270, 90}));
+    for (const auto& [at, page] : std::vector<std::pair<int, int>>{{1, 3}, {2, 1}, {3, 2}})
+        EXPECT_EQ(test::pageContent(made, at), test::pageContent(letter, page)) << at;
+}
+
 // PDF/A: a PDF whose fonts are not embedded is left out with the reason before the builder runs;
 // the pictures still make a PDF/A file.
 TEST_F(PdfItems, PdfaLeavesOutWhatWouldBreakIt) {

@@ -10,7 +10,8 @@ namespace pw::test {
 class FakeJobHost : public app::JobHost {
 public:
     std::vector<std::string> files;
-    std::vector<int> turns;         // degrees clockwise by picture; missing ones 0
+    std::vector<int> turns;                  // degrees clockwise by picture; missing ones 0
+    std::vector<std::vector<int>> pageLists; // a PDF's pages by picture; missing ones all
     std::vector<std::string> shown; // display paths by picture; missing ones the working path
     jobfiles::Encryption secrets;
     std::string folder;
@@ -30,6 +31,10 @@ public:
     int rotation(int index) const override {
         const auto at = static_cast<std::size_t>(index);
         return at < turns.size() ? turns[at] : 0;
+    }
+    std::vector<int> pdfPages(int index) const override {
+        const auto at = static_cast<std::size_t>(index);
+        return at < pageLists.size() ? pageLists[at] : std::vector<int>();
     }
     std::string displayPath(int index) const override {
         const auto at = static_cast<std::size_t>(index);
