@@ -405,7 +405,7 @@ void PagesWindow::selectListRows(const std::vector<int>& rows) {
 }
 
 void PagesWindow::rotateSelected(int quarterTurns) {
-    if (!editable_)
+    if (!editable_ || tiles_->selectedTiles().empty())
         return;
     const app::PictureListModel::Edit edit(model_); // the pages turned together undo together
     int unused = 0;
@@ -428,7 +428,14 @@ void PagesWindow::removeSelected() {
 }
 
 void PagesWindow::moveSelected(int destination) {
-    if (!editable_ || tiles_->selectedTiles().empty())
+    const std::vector<int> chosen = tiles_->selectedTiles();
+    if (!editable_ || chosen.empty())
+        return;
+    // Pages side by side dropped among themselves stay, and their PDF stays whole.
+    const int first = chosen.front();
+    const int last = chosen.back();
+    if (last - first + 1 == static_cast<int>(chosen.size()) && destination >= first &&
+        destination <= last + 1)
         return;
     const app::PictureListModel::Edit edit(model_);
     int before = 0;
