@@ -51,7 +51,7 @@ inline constexpr std::array<MqRow, 94> kMqRows = makeMqRows();
 class MqEncoder {
 public:
     // Codes into `out` after what it already holds.
-    explicit MqEncoder(std::vector<std::uint8_t>& out) : out_(out), start_(out.size()) {}
+    explicit MqEncoder(std::vector<std::uint8_t>& out) : out_(&out), start_(out.size()) {}
 
     // Codes `bit` (0 or 1) in the context whose state is `state`.
     void encode(MqState& state, unsigned bit) {
@@ -131,8 +131,8 @@ private:
         if (c_ >= 0x8000000U) {
             // The carry: the byte before the first is never reached (C stays below 2^27 there).
             ++b_;
-            if (out_.size() > start_)
-                out_.back() = b_;
+            if (out_->size() > start_)
+                out_->back() = b_;
             if (b_ == 0xFF) {
                 c_ &= 0x7FFFFFFU;
                 emit(c_ >> 20);
@@ -148,10 +148,10 @@ private:
 
     void emit(std::uint32_t byte) {
         b_ = static_cast<std::uint8_t>(byte);
-        out_.push_back(b_);
+        out_->push_back(b_);
     }
 
-    std::vector<std::uint8_t>& out_;
+    std::vector<std::uint8_t>* out_; // a pointer, so that a copy kept in registers can be put back
     std::size_t start_;
     std::uint32_t a_ = 0x8000U;
     std::uint32_t c_ = 0;

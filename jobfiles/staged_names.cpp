@@ -28,7 +28,7 @@ bool hasExtension(const std::string& name, const char* extension) {
 bool isStagedExtension(const std::string& extension) {
     return extension.size() == 4 &&
            (hasExtension(extension, ".jpg") || hasExtension(extension, ".png") ||
-            isTiffName(extension) || isPdfName(extension));
+            isTiffName(extension) || isJbig2Name(extension) || isPdfName(extension));
 }
 
 bool isPdfName(const std::string& name) {
@@ -41,6 +41,10 @@ bool isPngName(const std::string& name) {
 
 bool isTiffName(const std::string& name) {
     return hasExtension(name, ".tif");
+}
+
+bool isJbig2Name(const std::string& name) {
+    return hasExtension(name, ".jb2");
 }
 
 bool isStagedName(const std::string& name) {
