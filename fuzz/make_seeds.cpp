@@ -218,9 +218,8 @@ int main(int argc, char** argv) {
     staged.xResolution = staged.yResolution = 300.0F;
     if (!writeAll(root / "jbig2_page" / "seed0",
                   formats::jbig2PageHeader(staged) + std::string(coded.begin(), coded.end()))) {
-        std::cerr << "cannot write the staged JBIG2 seed
-                     ";
-            return 1;
+        std::cerr << "cannot write the staged JBIG2 seed\n";
+        return 1;
     }
     // Small PNGs of every colour type, row filter and transparency the readers take (the
     // quality path's reader leaves the 16-bit and interlaced ones).
