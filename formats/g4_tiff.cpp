@@ -45,18 +45,6 @@ struct TiffCloser {
     void operator()(TIFF* tiff) const { TIFFClose(tiff); }
 };
 
-// The resolution the tags state, by the rules of formats/resolution.h.
-Resolution stated(float x, float y, int unit) {
-    if (!std::isfinite(x) || !std::isfinite(y))
-        return {};
-    if (unit == RESUNIT_NONE)
-        return aspectResolution(x, y);
-    const double perInch = unit == RESUNIT_CENTIMETER ? 2.54 : 1.0;
-    return unit == RESUNIT_INCH || unit == RESUNIT_CENTIMETER
-               ? saneResolution({x * perInch, y * perInch})
-               : Resolution{};
-}
-
 // The page's tags, checked; the reason when it is no page this reader takes.
 std::string readTags(TIFF* tiff, std::uint64_t fileSize, G4Tiff& info) {
     std::uint16_t compression = 0;
@@ -103,7 +91,7 @@ std::string readTags(TIFF* tiff, std::uint64_t fileSize, G4Tiff& info) {
     info.resolutionUnit = unit;
     if (TIFFGetField(tiff, TIFFTAG_XRESOLUTION, &info.xResolution) == 1 &&
         TIFFGetField(tiff, TIFFTAG_YRESOLUTION, &info.yResolution) == 1) {
-        const Resolution resolution = stated(info.xResolution, info.yResolution, unit);
+        const Resolution resolution = tagResolution(info.xResolution, info.yResolution, unit);
         info.xDpi = resolution.xDpi;
         info.yDpi = resolution.yDpi;
     } else {
@@ -113,6 +101,17 @@ std::string readTags(TIFF* tiff, std::uint64_t fileSize, G4Tiff& info) {
 }
 
 } // namespace
+
+Resolution tagResolution(float x, float y, int unit) {
+    if (!std::isfinite(x) || !std::isfinite(y))
+        return {};
+    if (unit == RESUNIT_NONE)
+        return aspectResolution(x, y);
+    const double perInch = unit == RESUNIT_CENTIMETER ? 2.54 : 1.0;
+    return unit == RESUNIT_INCH || unit == RESUNIT_CENTIMETER
+               ? saneResolution({x * perInch, y * perInch})
+               : Resolution{};
+}
 
 struct G4TiffPages::Handle {
     Heard heard; // its address is the handlers' data

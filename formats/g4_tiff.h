@@ -1,6 +1,8 @@
 #pragma once
 // Bilevel pages stored as CCITT Group 4 in a TIFF of one strip: what the builder embeds as a
 // /CCITTFaxDecode image and what staging copies from a scanner's G4 TIFF, read with libtiff.
+#include "formats/resolution.h"
+
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -30,6 +32,10 @@ struct G4Tiff {
     double xDpi = 0.0;
     double yDpi = 0.0;
 };
+
+// The resolution TIFF's XResolution, YResolution and ResolutionUnit state, by the rules of
+// formats/resolution.h.
+Resolution tagResolution(float x, float y, int unit);
 
 // Reads page `page` (1-based) of the TIFF at `path` when it is one bilevel sample a pixel in
 // Group 4 (no uncompressed mode), high bit first, in one strip, shown as stored, within the

@@ -1,6 +1,8 @@
 // Writes the seed corpus of every fuzz target into <folder>/<target>/: pictures made the way
 // the builder's tests make them, and the pieces of them each parser reads.
+#include "formats/jbig2_page.h"
 #include "icc_chunks.h"
+#include "jbig2/encoder.h"
 #include "jobfiles/docinfo.h"
 #include "jobfiles/page_turns.h"
 #include "jobfiles/page_words.h"
@@ -121,7 +123,7 @@ int main(int argc, char** argv) {
     const fs::path root = argv[1];
     for (const char* target :
          {"jpeg_structure", "exif", "icc", "docinfo", "png_rows", "png_pages", "heif_canvas",
-          "heif_meta", "bmp_reader", "g4_tiff", "g4_stream", "page_words", "jbig2"})
+          "heif_meta", "bmp_reader", "g4_tiff", "g4_stream", "page_words", "jbig2", "jbig2_page"})
         fs::create_directories(root / target);
 
     const JpegSpec specs[] = {
@@ -206,6 +208,18 @@ int main(int argc, char** argv) {
             std::cerr << "cannot write the JBIG2 seeds\n";
             return 1;
         }
+    }
+    // A staged JBIG2 page of a ring, 8 x 6 at 300 dpi.
+    const std::uint8_t ring[] = {0x3C, 0x42, 0x81, 0x81, 0x42, 0x3C};
+    const std::vector<std::uint8_t> coded = jbig2::encodeEmbedded({ring, 8, 6, 1, true});
+    formats::Jbig2Page staged;
+    staged.width = 8;
+    staged.height = 6;
+    staged.xResolution = staged.yResolution = 300.0F;
+    if (!writeAll(root / "jbig2_page" / "seed0",
+                  formats::jbig2PageHeader(staged) + std::string(coded.begin(), coded.end()))) {
+        std::cerr << "cannot write the staged JBIG2 seed\n";
+        return 1;
     }
     // Small PNGs of every colour type, row filter and transparency the readers take (the
     // quality path's reader leaves the 16-bit and interlaced ones).

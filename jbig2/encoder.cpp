@@ -44,11 +44,11 @@ std::size_t putSegmentHeader(std::vector<std::uint8_t>& out, std::uint32_t numbe
     return lengthAt;
 }
 
-void putPageInformation(std::vector<std::uint8_t>& out, std::uint32_t number,
-                        const Bitmap& bitmap) {
+void putPageInformation(std::vector<std::uint8_t>& out, std::uint32_t number, std::uint32_t width,
+                        std::uint32_t height) {
     putSegmentHeader(out, number, kPageInformation, 1, 19);
-    putU32(out, bitmap.width);
-    putU32(out, bitmap.height);
+    putU32(out, width);
+    putU32(out, height);
     putU32(out, 0); // resolution unknown
     putU32(out, 0);
     out.push_back(0x01); // eventually lossless; white by default, combined by OR
@@ -56,47 +56,45 @@ void putPageInformation(std::vector<std::uint8_t>& out, std::uint32_t number,
     out.push_back(0);
 }
 
-// The page's pixels coded as template 0 with typical prediction, after the segment header.
+// The page's pixels coded as template 0 with typical prediction, after the segment header, a
+// row at a time from the top.
 class GenericRegion {
 public:
-    GenericRegion(const Bitmap& bitmap, std::vector<std::uint8_t>& out)
-        : bitmap_(bitmap), rowBytes_((std::size_t{bitmap.width} + 7) / 8), out_(out) {
+    GenericRegion(std::uint32_t width, std::vector<std::uint8_t>& out)
+        : width_(width), rowBytes_((std::size_t{width} + 7) / 8), coder_(out) {
         // White bytes around each row: one before and eight after, so that neighbours past its
         // ends read as white and whole words can be read near its end.
         for (auto& row : rows_)
             row.assign(rowBytes_ + 1 + kAfter, 0);
-        const unsigned spare = static_cast<unsigned>(8 * rowBytes_ - bitmap.width);
+        const unsigned spare = static_cast<unsigned>(8 * rowBytes_ - width);
         lastMask_ = static_cast<std::uint8_t>(0xFF << spare);
+        above2_ = rows_[0].data() + 1;
+        above_ = rows_[1].data() + 1;
+        row_ = rows_[2].data() + 1;
     }
 
-    void code() {
+    void addRow(const std::uint8_t* source, bool blackIs1) {
+        load(row_, source, blackIs1);
         // A local coder, so that its registers stay in registers.
-        MqEncoder coder(out_);
-        std::uint8_t* above2 = rows_[0].data() + 1;
-        std::uint8_t* above = rows_[1].data() + 1;
-        std::uint8_t* row = rows_[2].data() + 1;
-        const std::uint8_t* source = bitmap_.data;
-        bool typical = false;
-        for (std::uint32_t y = 0; y < bitmap_.height; ++y) {
-            load(row, source);
-            source += bitmap_.stride;
-            const bool same = std::memcmp(row, above, rowBytes_) == 0;
-            coder.encode(states_[kTypicalRowContext], same != typical ? 1U : 0U);
-            typical = same;
-            if (!same)
-                codeRow(coder, above2, above, row);
-            std::uint8_t* const oldest = above2;
-            above2 = above;
-            above = row;
-            row = oldest;
-        }
-        coder.finish();
+        MqEncoder coder = coder_;
+        const bool same = std::memcmp(row_, above_, rowBytes_) == 0;
+        coder.encode(states_[kTypicalRowContext], same != typical_ ? 1U : 0U);
+        typical_ = same;
+        if (!same)
+            codeRow(coder, above2_, above_, row_);
+        coder_ = coder;
+        std::uint8_t* const oldest = above2_;
+        above2_ = above_;
+        above_ = row_;
+        row_ = oldest;
     }
+
+    void finish() { coder_.finish(); }
 
 private:
-    void load(std::uint8_t* row, const std::uint8_t* source) const {
+    void load(std::uint8_t* row, const std::uint8_t* source, bool blackIs1) const {
         std::memcpy(row, source, rowBytes_);
-        if (!bitmap_.blackIs1) {
+        if (!blackIs1) {
             for (std::size_t i = 0; i < rowBytes_; ++i)
                 row[i] = static_cast<std::uint8_t>(~row[i]);
         }
@@ -110,7 +108,7 @@ private:
     // the row itself. Shifting the windows left by one moves them on to the next pixel.
     void codeRow(MqEncoder& coder, const std::uint8_t* above2, const std::uint8_t* above,
                  const std::uint8_t* row) {
-        const std::uint32_t width = bitmap_.width;
+        const std::uint32_t width = width_;
         std::uint32_t white = 0; // pixels of white bytes in white surroundings not coded yet
         std::size_t k = 0;
         while (k < rowBytes_) {
@@ -163,73 +161,132 @@ private:
 
     static constexpr std::size_t kAfter = 8;
 
-    const Bitmap& bitmap_;
+    std::uint32_t width_;
     std::size_t rowBytes_;
     std::uint8_t lastMask_;
-    std::vector<std::uint8_t>& out_;
+    MqEncoder coder_;
     std::array<std::vector<std::uint8_t>, 3> rows_;
+    std::uint8_t* above2_;
+    std::uint8_t* above_;
+    std::uint8_t* row_;
+    bool typical_ = false;
     std::array<MqState, 65536> states_{};
 };
 
-bool putGenericRegion(std::vector<std::uint8_t>& out, std::uint32_t number, const Bitmap& bitmap) {
+// The generic region segment's header and region fields; returns where its data length goes.
+std::size_t putGenericRegionHeader(std::vector<std::uint8_t>& out, std::uint32_t number,
+                                   std::uint32_t width, std::uint32_t height) {
     const std::size_t lengthAt =
         putSegmentHeader(out, number, kImmediateLosslessGenericRegion, 1, 0);
-    const std::size_t start = out.size();
-    putU32(out, bitmap.width);
-    putU32(out, bitmap.height);
+    putU32(out, width);
+    putU32(out, height);
     putU32(out, 0); // at the page's top left
     putU32(out, 0);
     out.push_back(0);    // combined by OR
     out.push_back(0x08); // arithmetic coding, template 0, typical prediction
     for (const int at : {3, -1, -3, -1, 2, -2, -2, -2})
         out.push_back(static_cast<std::uint8_t>(at));
-    auto region = std::make_unique<GenericRegion>(bitmap, out);
-    region->code();
-    if (out.size() - start >= 0xFFFFFFFFU)
-        return false; // more than a segment's length field counts
-    patchU32(out, lengthAt, static_cast<std::uint32_t>(out.size() - start));
-    return true;
+    return lengthAt;
 }
 
-bool encodable(const Bitmap& bitmap) {
+bool encodable(std::uint32_t width, std::uint32_t height) {
     // A page height of 2^32 - 1 means "not known yet".
-    return bitmap.data != nullptr && bitmap.width > 0 && bitmap.height > 0 &&
-           bitmap.height != 0xFFFFFFFFU;
+    return width > 0 && height > 0 && height != 0xFFFFFFFFU;
+}
+
+} // namespace
+
+struct PageCoder::State {
+    std::vector<std::uint8_t> out;
+    std::size_t lengthAt = 0;
+    std::uint32_t height = 0;
+    std::uint32_t added = 0;
+    bool file = false;
+    bool failed = false;
+    std::unique_ptr<GenericRegion> region;
+};
+
+PageCoder::PageCoder(std::uint32_t width, std::uint32_t height, bool file)
+    : state_(std::make_unique<State>()) {
+    State& state = *state_;
+    state.height = height;
+    state.file = file;
+    state.failed = !encodable(width, height);
+    if (state.failed)
+        return;
+    try {
+        if (file) {
+            state.out = {0x97, 0x4A, 0x42, 0x32, 0x0D, 0x0A, 0x1A, 0x0A};
+            state.out.push_back(0x01); // sequential, page count known
+            putU32(state.out, 1);
+        }
+        putPageInformation(state.out, 0, width, height);
+        state.lengthAt = putGenericRegionHeader(state.out, 1, width, height);
+        state.region = std::make_unique<GenericRegion>(width, state.out);
+    } catch (const std::bad_alloc&) {
+        state.failed = true;
+    }
+}
+
+PageCoder::~PageCoder() = default;
+
+void PageCoder::addRow(const std::uint8_t* row, bool blackIs1) {
+    State& state = *state_;
+    if (state.failed || row == nullptr || state.added == state.height) {
+        state.failed = true;
+        return;
+    }
+    try {
+        state.region->addRow(row, blackIs1);
+        ++state.added;
+    } catch (const std::bad_alloc&) {
+        state.failed = true;
+    }
+}
+
+std::vector<std::uint8_t> PageCoder::finish() {
+    State& state = *state_;
+    if (state.failed || state.added != state.height)
+        return {};
+    try {
+        state.region->finish();
+        const std::size_t start = state.lengthAt + 4;
+        if (state.out.size() - start >= 0xFFFFFFFFU)
+            return {}; // more than a segment's length field counts
+        patchU32(state.out, state.lengthAt, static_cast<std::uint32_t>(state.out.size() - start));
+        if (state.file) {
+            putSegmentHeader(state.out, 2, kEndOfPage, 1, 0);
+            putSegmentHeader(state.out, 3, kEndOfFile, 0, 0);
+        }
+    } catch (const std::bad_alloc&) {
+        return {};
+    }
+    state.failed = true; // finished: no more rows
+    return std::move(state.out);
+}
+
+namespace {
+
+std::vector<std::uint8_t> encode(const Bitmap& bitmap, bool file) {
+    if (bitmap.data == nullptr)
+        return {};
+    PageCoder coder(bitmap.width, bitmap.height, file);
+    const std::uint8_t* row = bitmap.data;
+    for (std::uint32_t y = 0; y < bitmap.height && encodable(bitmap.width, bitmap.height); ++y) {
+        coder.addRow(row, bitmap.blackIs1);
+        row += bitmap.stride;
+    }
+    return coder.finish();
 }
 
 } // namespace
 
 std::vector<std::uint8_t> encodeEmbedded(const Bitmap& bitmap) {
-    std::vector<std::uint8_t> out;
-    if (!encodable(bitmap))
-        return out;
-    try {
-        putPageInformation(out, 0, bitmap);
-        if (!putGenericRegion(out, 1, bitmap))
-            return {};
-    } catch (const std::bad_alloc&) {
-        return {};
-    }
-    return out;
+    return encode(bitmap, false);
 }
 
 std::vector<std::uint8_t> encodeFile(const Bitmap& bitmap) {
-    std::vector<std::uint8_t> out;
-    if (!encodable(bitmap))
-        return out;
-    try {
-        out = {0x97, 0x4A, 0x42, 0x32, 0x0D, 0x0A, 0x1A, 0x0A};
-        out.push_back(0x01); // sequential, page count known
-        putU32(out, 1);
-        putPageInformation(out, 0, bitmap);
-        if (!putGenericRegion(out, 1, bitmap))
-            return {};
-        putSegmentHeader(out, 2, kEndOfPage, 1, 0);
-        putSegmentHeader(out, 3, kEndOfFile, 0, 0);
-    } catch (const std::bad_alloc&) {
-        return {};
-    }
-    return out;
+    return encode(bitmap, true);
 }
 
 } // namespace pw::jbig2

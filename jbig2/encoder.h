@@ -6,6 +6,7 @@
 // pages side by side.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace pw::jbig2 {
@@ -35,5 +36,25 @@ std::vector<std::uint8_t> encodeEmbedded(const Bitmap& bitmap);
 // information, generic region, end of page, end of file), as the `jbig2dec` command reads it.
 // Empty on the same failures.
 std::vector<std::uint8_t> encodeFile(const Bitmap& bitmap);
+
+// A page coded a row at a time, top first, for callers that make its rows one by one: finish()
+// gives what encodeEmbedded (or, with `file`, encodeFile) gives for the same rows.
+class PageCoder {
+public:
+    PageCoder(std::uint32_t width, std::uint32_t height, bool file = false);
+    ~PageCoder();
+    PageCoder(const PageCoder&) = delete;
+    PageCoder& operator=(const PageCoder&) = delete;
+
+    // The next row, `width` pixels packed as Bitmap's rows are.
+    void addRow(const std::uint8_t* row, bool blackIs1 = true);
+    // The coded page once all `height` rows are in; empty on encodeEmbedded's failures, after
+    // too few or too many rows, and when called again.
+    std::vector<std::uint8_t> finish();
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
 
 } // namespace pw::jbig2

@@ -3,6 +3,7 @@
 // (probability index << 1) | MPS, so coding a decision costs one table row.
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -51,30 +52,26 @@ inline constexpr std::array<MqRow, 94> kMqRows = makeMqRows();
 class MqEncoder {
 public:
     // Codes into `out` after what it already holds.
-    explicit MqEncoder(std::vector<std::uint8_t>& out) : out_(out), start_(out.size()) {}
+    explicit MqEncoder(std::vector<std::uint8_t>& out) : out_(&out), start_(out.size()) {}
 
     // Codes `bit` (0 or 1) in the context whose state is `state`.
     void encode(MqState& state, unsigned bit) {
         const auto index = static_cast<unsigned>(state);
         const MqRow& row = kMqRows[index];
-        a_ -= row.qe;
-        if (bit == (index & 1U)) {
-            if ((a_ & 0x8000U) != 0) {
-                c_ += row.qe;
-                return;
-            }
-            if (a_ < row.qe)
-                a_ = row.qe;
-            else
-                c_ += row.qe;
-            state = row.nextMps;
-        } else {
-            if (a_ < row.qe)
-                c_ += row.qe;
-            else
-                a_ = row.qe;
-            state = row.nextLps;
+        const std::uint32_t qe = row.qe;
+        a_ -= qe;
+        const bool mps = bit == (index & 1U);
+        if (mps && (a_ & 0x8000U) != 0) {
+            c_ += qe; // the usual case: nothing else changes
+            return;
         }
+        // The MPS codes the upper interval unless the intervals are exchanged (A below Qe), the
+        // LPS only then; the lower one leaves A = Qe. Chosen without branches, as which way
+        // these go is hard to predict on noisy pages.
+        const bool upper = mps != (a_ < qe);
+        c_ += upper ? qe : 0U;
+        a_ = upper ? a_ : qe;
+        state = mps ? row.nextMps : row.nextLps;
         renormalize();
     }
 
@@ -112,13 +109,19 @@ public:
     }
 
 private:
+    // Doubles A until it reaches 0x8000, C with it, writing a byte whenever CT runs out: all the
+    // shifts before the next byte at once.
     void renormalize() {
-        do {
-            a_ <<= 1;
-            c_ <<= 1;
-            if (--ct_ == 0)
-                byteOut();
-        } while ((a_ & 0x8000U) == 0);
+        auto shift = static_cast<unsigned>(std::countl_zero(a_)) - 16U;
+        while (shift >= static_cast<unsigned>(ct_)) {
+            a_ <<= ct_;
+            c_ <<= ct_;
+            shift -= static_cast<unsigned>(ct_);
+            byteOut();
+        }
+        a_ <<= shift;
+        c_ <<= shift;
+        ct_ -= static_cast<int>(shift);
     }
 
     void byteOut() {
@@ -131,8 +134,8 @@ private:
         if (c_ >= 0x8000000U) {
             // The carry: the byte before the first is never reached (C stays below 2^27 there).
             ++b_;
-            if (out_.size() > start_)
-                out_.back() = b_;
+            if (out_->size() > start_)
+                out_->back() = b_;
             if (b_ == 0xFF) {
                 c_ &= 0x7FFFFFFU;
                 emit(c_ >> 20);
@@ -147,11 +150,14 @@ private:
     }
 
     void emit(std::uint32_t byte) {
-        b_ = static_cast<std::uint8_t>(byte);
-        out_.push_back(b_);
+        // push_back takes its argument's address: a copy, so that the coder's own registers
+        // need not live in memory.
+        const auto value = static_cast<std::uint8_t>(byte);
+        b_ = value;
+        out_->push_back(value);
     }
 
-    std::vector<std::uint8_t>& out_;
+    std::vector<std::uint8_t>* out_; // a pointer, so that a copy kept in registers can be put back
     std::size_t start_;
     std::uint32_t a_ = 0x8000U;
     std::uint32_t c_ = 0;

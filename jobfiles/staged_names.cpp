@@ -41,7 +41,7 @@ std::string stagedPageName(const std::string& firstTarget, int page) {
 bool isStagedExtension(const std::string& extension) {
     return extension.size() == 4 &&
            (hasExtension(extension, ".jpg") || hasExtension(extension, ".png") ||
-            isTiffName(extension) || isPdfName(extension));
+            isTiffName(extension) || isJbig2Name(extension) || isPdfName(extension));
 }
 
 bool isPdfName(const std::string& name) {
@@ -54,6 +54,10 @@ bool isPngName(const std::string& name) {
 
 bool isTiffName(const std::string& name) {
     return hasExtension(name, ".tif");
+}
+
+bool isJbig2Name(const std::string& name) {
+    return hasExtension(name, ".jb2");
 }
 
 bool isStagedName(const std::string& name) {

@@ -7,12 +7,15 @@
 
 namespace pw::jobfiles {
 
-// True for ".jpg", ".png", ".tif" or ".pdf" in any letter case.
+// True for ".jpg", ".png", ".tif", ".jb2" or ".pdf" in any letter case.
 bool isStagedExtension(const std::string& extension);
 // True for a page file name ending in ".png" in any letter case.
 bool isPngName(const std::string& name);
 // True for a page file name ending in ".tif" in any letter case (a Group 4 page).
 bool isTiffName(const std::string& name);
+// True for a page file name ending in ".jb2" in any letter case (a JBIG2 page,
+// formats/jbig2_page.h).
+bool isJbig2Name(const std::string& name);
 // True for a name ending in ".pdf" in any letter case: a PDF of the list, staged as a link to
 // it (or its path), whose pages the builder copies as they are.
 bool isPdfName(const std::string& name);

@@ -1,5 +1,6 @@
 #include "ocr/ocr_pages.h"
 
+#include "formats/jbig2_page.h"
 #include "formats/jpeg_info.h"
 #include "formats/pdf_document.h"
 #include "formats/pdf_page_content.h"
@@ -31,6 +32,9 @@
 #include <tesseract/ocrclass.h>
 #include <tesseract/resultiterator.h>
 #include <vector>
+// jbig2.h defines `inline` away when it is no macro: it comes last, and the definition goes.
+#include <jbig2.h>
+#undef inline
 
 namespace pw::ocr {
 namespace {
@@ -127,6 +131,52 @@ tesseract::TessBaseAPI* orientationEngine() {
     return engines.orientation.get();
 }
 
+// A staged JBIG2 page decoded with jbig2dec into a picture of 1 bit a pixel (both have black for
+// 1), with the resolution its header states.
+Picture jbig2Picture(const std::string& path, double& xDpi) {
+    std::string reason;
+    const std::optional<formats::Jbig2Page> page = formats::readJbig2Page(path, reason);
+    if (!page)
+        return nullptr;
+    xDpi = page->xDpi;
+    std::vector<unsigned char> stream(page->streamBytes);
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr)
+        return nullptr;
+    const bool read = std::fseek(file, static_cast<long>(page->streamOffset), SEEK_SET) == 0 &&
+                      std::fread(stream.data(), 1, stream.size(), file) == stream.size();
+    std::fclose(file);
+    if (!read)
+        return nullptr;
+    Jbig2Ctx* context = jbig2_ctx_new(nullptr, JBIG2_OPTIONS_EMBEDDED, nullptr, nullptr, nullptr);
+    if (context == nullptr)
+        return nullptr;
+    Picture picture;
+    if (jbig2_data_in(context, stream.data(), stream.size()) == 0 &&
+        jbig2_complete_page(context) == 0) {
+        if (Jbig2Image* image = jbig2_page_out(context)) {
+            if (image->width == page->width && image->height == page->height)
+                picture.reset(
+                    pixCreate(static_cast<int>(image->width), static_cast<int>(image->height), 1));
+            if (picture) {
+                const std::size_t rowBytes = (std::size_t{image->width} + 7) / 8;
+                l_uint32* data = pixGetData(picture.get());
+                const int wordsPerRow = pixGetWpl(picture.get());
+                for (std::uint32_t y = 0; y < image->height; ++y)
+                    std::memcpy(data + static_cast<std::size_t>(y) * wordsPerRow,
+                                image->data + std::size_t{y} * image->stride, rowBytes);
+                // Leptonica keeps a row's bytes in 32-bit words, the first byte the most
+                // significant.
+                pixEndianByteSwap(picture.get());
+                pixSetPadBits(picture.get(), 0);
+            }
+            jbig2_release_page(context, image);
+        }
+    }
+    jbig2_ctx_free(context);
+    return picture;
+}
+
 // The decoded page as a grey (or black-and-white) picture for reading, each step releasing the
 // step before: a page is large, and Tesseract makes its own copy besides.
 Picture readablePicture(Bitmap decoded) {
@@ -171,7 +221,15 @@ ReadablePage readablePage(const std::string& path, int userTurn, std::string& pr
     ReadablePage page;
     Bitmap decoded;
     int orientation = 1;
-    if (jobfiles::isPngName(path)) {
+    Picture picture;
+    double dpi = 0.0;
+    if (jobfiles::isJbig2Name(path)) {
+        picture = jbig2Picture(path, dpi);
+        if (!picture) {
+            problem = "its picture could not be decoded again";
+            return page;
+        }
+    } else if (jobfiles::isPngName(path)) {
         decoded = pictures::loadPngWithFreeImage(path);
     } else if (jobfiles::isTiffName(path)) {
         decoded.reset(FreeImage_Load(FIF_TIFF, path.c_str(), 0)); // a Group 4 page
@@ -186,14 +244,17 @@ ReadablePage readablePage(const std::string& path, int userTurn, std::string& pr
         if (!decoded)
             decoded.reset(FreeImage_Load(FIF_JPEG, path.c_str(), JPEG_CMYK));
     }
-    if (!decoded) {
-        problem = "its picture could not be decoded again";
-        return page;
+    if (!picture) {
+        if (!decoded) {
+            problem = "its picture could not be decoded again";
+            return page;
+        }
+        dpi = FreeImage_GetDotsPerMeterX(decoded.get()) * 0.0254;
+        picture = readablePicture(std::move(decoded));
     }
-    const double dpi = FreeImage_GetDotsPerMeterX(decoded.get()) * 0.0254;
-    if ((jobfiles::isPngName(path) || jobfiles::isTiffName(path)) && dpi >= kLeastDpi)
+    if ((jobfiles::isPngName(path) || jobfiles::isTiffName(path) || jobfiles::isJbig2Name(path)) &&
+        dpi >= kLeastDpi)
         page.dpi = static_cast<int>(dpi + 0.5);
-    Picture picture = readablePicture(std::move(decoded));
     const Placement placement = kPlacements[orientation >= 1 && orientation <= 8 ? orientation : 1];
     if (picture && placement.mirrored)
         picture.reset(pixFlipLR(nullptr, picture.get()));

@@ -1,8 +1,11 @@
 #include "staging/bilevel_staging.h"
 
 #include "formats/g4_tiff.h"
+#include "formats/jbig2_page.h"
 #include "formats/pixel_limit.h"
 #include "formats/tiff_page.h"
+#include "jbig2/encoder.h"
+#include "jobfiles/staged_names.h"
 #include "pictures/picture_resolution.h"
 #include "pictures/picture_size_check.h"
 #include "platform/files.h"
@@ -11,7 +14,9 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdio>
 #include <memory>
+#include <optional>
 #include <tiffio.h>
 #include <vector>
 
@@ -157,7 +162,70 @@ bool finish(std::unique_ptr<TIFF, TiffCloser> tiff, bool written, const std::str
     return written;
 }
 
+// The page as a staged JBIG2 page: its header, then the stream.
+bool writeJbig2Page(const std::string& target, const formats::G4Tiff& page,
+                    const std::vector<std::uint8_t>& stream) {
+    formats::Jbig2Page header;
+    header.width = page.width;
+    header.height = page.height;
+    header.xResolution = page.xResolution;
+    header.yResolution = page.yResolution;
+    header.resolutionUnit = page.resolutionUnit;
+    const std::string lead = formats::jbig2PageHeader(header);
+    std::FILE* file = std::fopen(target.c_str(), "wb");
+    if (file == nullptr)
+        return false;
+    bool written = std::fwrite(lead.data(), 1, lead.size(), file) == lead.size() &&
+                   std::fwrite(stream.data(), 1, stream.size(), file) == stream.size();
+    written = std::fclose(file) == 0 && written;
+    return written;
+}
+
+// A bilevel page written row by row, top first, in the coding the target's name says; each row
+// holds 1 for black, or for white when `page` says blackIs1 (black stored as 0).
+class PageWriter {
+public:
+    PageWriter(const std::string& target, const formats::G4Tiff& page)
+        : target_(target), page_(page), jbig2_(jobfiles::isJbig2Name(target)) {
+        if (jbig2_)
+            coder_.emplace(page.width, page.height);
+        else
+            tiff_ = openPage(target, page);
+    }
+
+    bool opened() const { return jbig2_ || tiff_ != nullptr; }
+
+    bool add(const std::uint8_t* row, std::uint32_t y) {
+        if (jbig2_) {
+            coder_->addRow(row, !page_.blackIs1);
+            return true;
+        }
+        return TIFFWriteScanline(tiff_.get(), const_cast<std::uint8_t*>(row), y, 0) == 1;
+    }
+
+    // Closes the page, keeping the target only when every row was written.
+    bool finish(bool written) {
+        if (!jbig2_)
+            return staging::finish(std::move(tiff_), written, target_);
+        written = written && opened() && writeJbig2Page(target_, page_, coder_->finish());
+        if (!written)
+            platform::removeFile(target_);
+        return written;
+    }
+
+private:
+    std::string target_;
+    formats::G4Tiff page_;
+    bool jbig2_;
+    std::optional<jbig2::PageCoder> coder_;
+    std::unique_ptr<TIFF, TiffCloser> tiff_;
+};
+
 } // namespace
+
+std::string bilevelTarget(const std::string& stem, jobfiles::BilevelCoding coding) {
+    return stem + (coding == jobfiles::BilevelCoding::G4 ? ".tif" : ".jb2");
+}
 
 bool isBilevel(FIBITMAP* bitmap) {
     if (bitmap == nullptr || !knownLayout(bitmap) ||
@@ -178,17 +246,17 @@ bool isBilevel(FIBITMAP* bitmap) {
     return true;
 }
 
-bool writeG4Tiff(const std::string& target, const formats::G4Tiff& page,
-                 const std::function<const std::uint8_t*()>& nextRow, pictures::StopFlag stop) {
+bool writeBilevelPage(const std::string& target, const formats::G4Tiff& page,
+                      const std::function<const std::uint8_t*()>& nextRow,
+                      pictures::StopFlag stop) {
     formats::G4Tiff coded = page;
     coded.blackIs1 = false; // 1 for black is "min is white"
-    std::unique_ptr<TIFF, TiffCloser> tiff = openPage(target, coded);
-    bool written = tiff != nullptr;
+    PageWriter writer(target, coded);
+    bool written = writer.opened();
     for (std::uint32_t y = 0; written && y < page.height; ++y) {
-        written = (y % pictures::kRowsPerStopCheck != 0 || !stop.set()) &&
-                  TIFFWriteScanline(tiff.get(), const_cast<std::uint8_t*>(nextRow()), y, 0) == 1;
+        written = (y % pictures::kRowsPerStopCheck != 0 || !stop.set()) && writer.add(nextRow(), y);
     }
-    return finish(std::move(tiff), written, target);
+    return writer.finish(written);
 }
 
 bool saveBilevelBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const std::string& target,
@@ -200,7 +268,7 @@ bool saveBilevelBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const 
     const RowTones tones(bitmap);
     std::vector<std::uint8_t> row((page.width + 7) / 8);
     int y = static_cast<int>(page.height);
-    return writeG4Tiff(
+    return writeBilevelPage(
         target, page,
         [&]() -> const std::uint8_t* {
             const BYTE* line = FreeImage_GetScanLine(bitmap, --y); // FreeImage keeps rows bottom up
@@ -272,7 +340,7 @@ bool TiffBilevelPages::stageBilevel(int page, const std::string& target) {
     }
     // The rows go over as libtiff reads them, in the page's own sense of black.
     found.blackIs1 = photometric == PHOTOMETRIC_MINISBLACK;
-    std::unique_ptr<TIFF, TiffCloser> tiff = openPage(target, found);
+    PageWriter writer(target, found);
     // Whole strips at a time: libtiff inflates Deflate data with libdeflate only so, and with
     // zlib, row by row, over twice as long.
     const std::size_t rowBytes = (std::size_t{found.width} + 7) / 8;
@@ -280,7 +348,7 @@ bool TiffBilevelPages::stageBilevel(int page, const std::string& target) {
     TIFFGetFieldDefaulted(in, TIFFTAG_ROWSPERSTRIP, &stripRows);
     stripRows = std::clamp<std::uint32_t>(stripRows, 1, found.height);
     std::vector<std::uint8_t> strip;
-    bool written = tiff != nullptr && static_cast<std::size_t>(TIFFScanlineSize(in)) == rowBytes &&
+    bool written = writer.opened() && static_cast<std::size_t>(TIFFScanlineSize(in)) == rowBytes &&
                    static_cast<std::size_t>(TIFFStripSize(in)) == rowBytes * stripRows;
     if (written)
         strip.resize(rowBytes * stripRows);
@@ -291,14 +359,27 @@ bool TiffBilevelPages::stageBilevel(int page, const std::string& target) {
                                                        bytes) == bytes;
         for (std::uint32_t k = 0; written && k < rows; ++k) {
             written = ((y + k) % pictures::kRowsPerStopCheck != 0 || !stop_.set()) &&
-                      TIFFWriteScanline(tiff.get(), strip.data() + k * rowBytes, y + k, 0) == 1;
+                      writer.add(strip.data() + k * rowBytes, y + k);
         }
     }
-    return finish(std::move(tiff), written, target);
+    return writer.finish(written);
 }
 
 bool TiffBilevelPages::stageG4(int page, const std::string& target) {
     std::string reason;
+    if (jobfiles::isJbig2Name(target)) {
+        // Decoded by libtiff alone: the data is coded anew, so PDF readers never see it.
+        std::vector<std::uint8_t> rows;
+        const std::optional<formats::G4Tiff> found = g4_.decode(page, reason, rows);
+        if (!found || stop_.set())
+            return false;
+        PageWriter writer(target, *found);
+        const std::size_t rowBytes = (std::size_t{found->width} + 7) / 8;
+        bool written = writer.opened() && rows.size() == rowBytes * found->height;
+        for (std::uint32_t y = 0; written && y < found->height; ++y)
+            written = writer.add(rows.data() + y * rowBytes, y);
+        return writer.finish(written);
+    }
     std::string strip;
     const std::optional<formats::G4Tiff> found = g4_.read(page, reason, &strip);
     if (!found)

@@ -1,7 +1,10 @@
 #pragma once
-// Bilevel pages: a picture whose pixels are all black or white is staged as a one-strip
-// CCITT Group 4 TIFF ("NNNNN.tif"), whatever the quality chosen; it is exact.
+// Bilevel pages: a picture whose pixels are all black or white is staged, whatever the quality
+// chosen, exactly: as a JBIG2 page ("NNNNN.jb2", formats/jbig2_page.h) the builder copies as it
+// is, or for --bilevel g4 as a one-strip CCITT Group 4 TIFF ("NNNNN.tif"). Each function below
+// writes the coding its target's name says.
 #include "formats/g4_tiff.h"
+#include "jobfiles/job_options.h"
 #include "pictures/stop_flag.h"
 
 #include <cstdint>
@@ -13,11 +16,14 @@ typedef struct tiff TIFF;
 
 namespace pw::staging {
 
+// The staged name of a bilevel page at `stem`: ".jb2" or ".tif" as `coding` says.
+std::string bilevelTarget(const std::string& stem, jobfiles::BilevelCoding coding);
+
 // True for a bitmap whose every pixel is opaque black or opaque white (FreeImage's 1, 4, 8,
 // 24 and 32-bit bitmaps; 32 bits only when the alpha is 255 everywhere).
 bool isBilevel(FIBITMAP* bitmap);
 
-// Writes a bilevel `bitmap` (isBilevel) to target as a Group 4 TIFF at the bitmap's resolution,
+// Writes a bilevel `bitmap` (isBilevel) to target at the bitmap's resolution,
 // or for a PNG or BMP `narrowSource` at the one that file states, exactly. False, with no file
 // left, when it cannot be written or `stop` is set meanwhile.
 bool saveBilevelBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const std::string& target,
@@ -26,8 +32,9 @@ bool saveBilevelBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const 
 // Writes target from `nextRow`, called once per row from the top, each giving the row packed
 // high bit first with 1 for black (the page's width, height and resolution from `page`). False,
 // with no file left, when it cannot be written or `stop` is set meanwhile.
-bool writeG4Tiff(const std::string& target, const formats::G4Tiff& page,
-                 const std::function<const std::uint8_t*()>& nextRow, pictures::StopFlag stop = {});
+bool writeBilevelPage(const std::string& target, const formats::G4Tiff& page,
+                      const std::function<const std::uint8_t*()>& nextRow,
+                      pictures::StopFlag stop = {});
 
 // The bilevel pages of one TIFF staged without decoding them into a bitmap, each reader keeping
 // its handle from page to page (pages in order cost one directory each).
@@ -39,10 +46,11 @@ public:
     TiffBilevelPages(const TiffBilevelPages&) = delete;
     TiffBilevelPages& operator=(const TiffBilevelPages&) = delete;
 
-    // Page `page` (1-based) as a Group 4 page at target: a page already in Group 4 as the
-    // builder takes it (readG4Tiff) has its data copied as it is; a page of one bilevel sample
-    // a pixel, shown as stored, in strips of any codec libtiff has, has its rows read straight
-    // into Group 4. False, with no file left, for any other page or one whose data fails.
+    // Page `page` (1-based) as a bilevel page at target: a page already in Group 4 as the
+    // builder takes it (readG4Tiff) has its data copied as it is to a ".tif" target, or decoded
+    // into JBIG2; a page of one bilevel sample a pixel, shown as stored, in strips of any codec
+    // libtiff has, has its rows read straight into the target's coding. False, with no file
+    // left, for any other page or one whose data fails.
     bool stage(int page, const std::string& target);
 
 private:

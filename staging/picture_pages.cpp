@@ -50,7 +50,7 @@ PictureStaging stagePages(const pictures::PictureFile& source, const std::string
     for (int page = 2; page <= result.pageCount && !stop.set(); ++page) {
         std::string pageStem = stagedPageName(stem + ".tif", page);
         pageStem.resize(pageStem.size() - 4);
-        if (!options.deskew && bilevel.stage(page, pageStem + ".tif")) {
+        if (!options.deskew && bilevel.stage(page, bilevelTarget(pageStem, options.bilevel))) {
             ++result.pages;
             continue;
         }
@@ -106,7 +106,7 @@ PictureStaging stagePicturePages(const std::string& source, const std::string& s
 std::vector<std::string> stagedPageNames(const std::string& firstTarget, int page) {
     const std::string name = stagedPageName(firstTarget, page);
     std::vector<std::string> names;
-    for (const char* extension : {".jpg", ".png", ".tif"})
+    for (const char* extension : {".jpg", ".png", ".tif", ".jb2"})
         names.push_back(name.substr(0, name.size() - 4) + extension);
     return names;
 }

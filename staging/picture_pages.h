@@ -29,7 +29,7 @@ struct PictureStaging {
 std::string stagedPageName(const std::string& firstTarget, int page);
 
 // The names page `page` may be staged under, one per staged extension: the pages of one
-// picture can differ in kind (a bilevel page is a ".tif").
+// picture can differ in kind (a bilevel page is a ".jb2" or ".tif").
 std::vector<std::string> stagedPageNames(const std::string& firstTarget, int page);
 // The staged file of that page that exists (pages of one picture can be of different kinds);
 // the first of the names when none does.

@@ -10,11 +10,11 @@ namespace pw::staging {
 
 // Stages picture `source` as the job's options say, at `stem` (the staged path without its
 // extension): JPEG data as it is whatever the name (scaled down, re-encoded, above the
-// resolution ceiling), a bilevel picture as a Group 4 TIFF,
+// resolution ceiling), a bilevel picture as JBIG2 or a Group 4 TIFF (options.bilevel),
 // others as a JPEG at the quality, or without loss as a PNG (see stageByTone). Returns the file
-// written (stem + ".jpg", ".tif" or ".png"), empty when none was. Safe to call from several threads
-// at once for different pictures once initialiseFreeImage has run. Once `stop` is set, staging
-// ends within a few rows and writes nothing.
+// written (stem + ".jpg", ".jb2", ".tif" or ".png"), empty when none was. Safe to call from several
+// threads at once for different pictures once initialiseFreeImage has run. Once `stop` is set,
+// staging ends within a few rows and writes nothing.
 std::string stageForJob(const pictures::PictureFile& source, const std::string& stem,
                         const jobfiles::JobOptions& options, std::string* problem = nullptr,
                         pictures::StopFlag stop = {});

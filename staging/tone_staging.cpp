@@ -83,10 +83,10 @@ bool packBilevelRows(pictures::PngRows& rows, std::vector<std::uint8_t>& bits,
     return true;
 }
 
-// The rows as a Group 4 page: from `bits` when packed already, from a 1-bit PNG's own bits, or
+// The rows as a bilevel page: from `bits` when packed already, from a 1-bit PNG's own bits, or
 // from RGB rows of only black and white.
-bool writeG4FromRows(pictures::PngRows& rows, const std::string& target,
-                     const std::vector<std::uint8_t>& bits, pictures::StopFlag stop) {
+bool writeBilevelFromRows(pictures::PngRows& rows, const std::string& target,
+                          const std::vector<std::uint8_t>& bits, pictures::StopFlag stop) {
     formats::G4Tiff page;
     page.width = rows.width();
     page.height = rows.height();
@@ -97,7 +97,7 @@ bool writeG4FromRows(pictures::PngRows& rows, const std::string& target,
     }
     std::vector<std::uint8_t> packed((page.width + 7) / 8);
     std::size_t y = 0;
-    return writeG4Tiff(
+    return writeBilevelPage(
         target, page,
         [&]() -> const std::uint8_t* {
             if (!bits.empty())
@@ -122,10 +122,10 @@ bool writeG4FromRows(pictures::PngRows& rows, const std::string& target,
 
 enum class RowsStaged { No, Bilevel, Grey, Colour };
 
-// An 8-bit PNG read by PngRows: a bilevel one is written to `tif`; others, at a quality, to
+// An 8-bit PNG read by PngRows: a bilevel one is written to `bilevel`; others, at a quality, to
 // `jpeg` from the same rows, a gray one in one channel. No when PngRows does not read the file,
 // the picture is above the resolution ceiling or the file cannot be written.
-RowsStaged stagePngRows(const std::string& narrowSource, const std::string& tif,
+RowsStaged stagePngRows(const std::string& narrowSource, const std::string& bilevel,
                         const std::string* jpeg, const jobfiles::JobOptions& options,
                         pictures::StopFlag stop) {
     pictures::PngRows& rows = threadPngRows();
@@ -142,7 +142,8 @@ RowsStaged stagePngRows(const std::string& narrowSource, const std::string& tif,
         if (stop.set())
             staged = RowsStaged::No;
         else if (tone == Tone::Bilevel)
-            staged = writeG4FromRows(rows, tif, bits, stop) ? RowsStaged::Bilevel : RowsStaged::No;
+            staged = writeBilevelFromRows(rows, bilevel, bits, stop) ? RowsStaged::Bilevel
+                                                                     : RowsStaged::No;
         else if (ceilingScale(rows.width(), rows.height(), rows.resolution(), options) < 1.0)
             staged = RowsStaged::No; // scaled down from a decoded bitmap
         else if (jpeg == nullptr)
@@ -154,17 +155,19 @@ RowsStaged stagePngRows(const std::string& narrowSource, const std::string& tif,
     return staged;
 }
 
-// A PNG staged without loss: linked as it is unless it is bilevel. Nothing when the file is no
-// PNG the builder takes. `known` is what stagePngRows found for the file already, if it did.
+// A PNG staged without loss: linked as it is unless it is bilevel (coded as `coding` says).
+// Nothing when the file is no PNG the builder takes. `known` is what stagePngRows found for the
+// file already, if it did.
 std::optional<std::string> stageLosslessPng(const std::string& narrowSource,
                                             const std::string& extension, const std::string& stem,
-                                            std::string* problem, pictures::StopFlag stop,
+                                            jobfiles::BilevelCoding coding, std::string* problem,
+                                            pictures::StopFlag stop,
                                             std::optional<RowsStaged> known = std::nullopt) {
     std::string reason;
     const std::optional<formats::PngInfo> png = formats::readPngInfo(narrowSource, reason);
     if (!png)
         return std::nullopt;
-    const std::string tif = stem + ".tif";
+    const std::string bilevel = bilevelTarget(stem, coding);
     const std::string copy = stem + ".png";
     const auto linked = [&]() -> std::string {
         if (stageUnchanged(narrowSource, copy))
@@ -178,9 +181,10 @@ std::optional<std::string> stageLosslessPng(const std::string& narrowSource,
     if (png->bitDepth == 8 || (png->bitDepth == 1 && png->colourType == 0)) {
         jobfiles::JobOptions lossless;
         lossless.lossless = true;
-        switch (known ? *known : stagePngRows(narrowSource, tif, nullptr, lossless, stop)) {
+        lossless.bilevel = coding;
+        switch (known ? *known : stagePngRows(narrowSource, bilevel, nullptr, lossless, stop)) {
         case RowsStaged::Bilevel:
-            return tif;
+            return bilevel;
         case RowsStaged::Colour:
             return linked();
         case RowsStaged::Grey:
@@ -200,8 +204,8 @@ std::optional<std::string> stageLosslessPng(const std::string& narrowSource,
                 png->colourType == 2 ? neutralGreyCopy(bitmap, stop) : pictures::Bitmap();
             if (stop.set())
                 written.clear();
-            else if (isBilevel(bitmap) && saveBilevelBitmap(bitmap, narrowSource, tif, stop))
-                written = tif;
+            else if (isBilevel(bitmap) && saveBilevelBitmap(bitmap, narrowSource, bilevel, stop))
+                written = bilevel;
             else if (grey)
                 written = saveLosslessBitmap(grey.get(), copy, stop) ? copy : std::string();
             else if (!stop.set())
@@ -226,14 +230,15 @@ std::uint64_t fileBytes(const std::string& path) {
 // PNG is larger than the JPEG of quality 100.
 std::string smallerOfJpegAndPng(const std::string& jpeg, const std::string& narrowSource,
                                 const std::string& extension, const std::string& stem,
-                                pictures::StopFlag stop, std::optional<RowsStaged> known) {
+                                jobfiles::BilevelCoding coding, pictures::StopFlag stop,
+                                std::optional<RowsStaged> known) {
     const std::uint64_t jpegBytes = fileBytes(jpeg);
     const std::uint64_t pngBytes = fileBytes(narrowSource);
     if (stop.set() || pngBytes == 0 || pngBytes >= jpegBytes)
         return jpeg;
     std::string problem; // the JPEG stays when the PNG cannot be staged
     const std::optional<std::string> png =
-        stageLosslessPng(narrowSource, extension, stem, &problem, stop, known);
+        stageLosslessPng(narrowSource, extension, stem, coding, &problem, stop, known);
     if (!png || png->empty())
         return jpeg;
     if (fileBytes(*png) == 0 || fileBytes(*png) >= jpegBytes) {
@@ -272,8 +277,8 @@ std::string saveByTone(FIBITMAP* bitmap, const std::string& narrowSource, const 
     if (options.deskew)
         return saveTurnedByTone(bitmap, pageSkew(bitmap), narrowSource, stem, options, stop);
     if (isBilevel(bitmap)) {
-        const std::string tif = stem + ".tif";
-        return saveBilevelBitmap(bitmap, narrowSource, tif, stop) ? tif : std::string();
+        const std::string bilevel = bilevelTarget(stem, options.bilevel);
+        return saveBilevelBitmap(bitmap, narrowSource, bilevel, stop) ? bilevel : std::string();
     }
     if (options.lossless) {
         const std::string png = stem + ".png";
@@ -296,23 +301,24 @@ std::string stageByTone(const std::string& narrowSource, const std::string& exte
                         std::string* problem, pictures::StopFlag stop) {
     // Only a TIFF is read with libtiff, whose complaints about any other file would be heard
     // as the picture's own.
-    const std::string tif = stem + ".tif";
+    const std::string bilevel = bilevelTarget(stem, options.bilevel);
     if (pictures::isTiffPicture(narrowSource, extension) &&
-        TiffBilevelPages(narrowSource, stop).stage(1, tif))
-        return tif;
+        TiffBilevelPages(narrowSource, stop).stage(1, bilevel))
+        return bilevel;
     if (options.lossless) {
         if (std::optional<std::string> png =
-                stageLosslessPng(narrowSource, extension, stem, problem, stop))
+                stageLosslessPng(narrowSource, extension, stem, options.bilevel, problem, stop))
             return *png;
     } else {
         const std::string jpeg = stem + ".jpg";
-        const RowsStaged rows = stagePngRows(narrowSource, tif, &jpeg, options, stop);
+        const RowsStaged rows = stagePngRows(narrowSource, bilevel, &jpeg, options, stop);
         switch (rows) {
         case RowsStaged::Bilevel:
-            return tif;
+            return bilevel;
         case RowsStaged::Grey:
         case RowsStaged::Colour:
-            return smallerOfJpegAndPng(jpeg, narrowSource, extension, stem, stop, rows);
+            return smallerOfJpegAndPng(jpeg, narrowSource, extension, stem, options.bilevel, stop,
+                                       rows);
         case RowsStaged::No:
             break;
         }
@@ -329,7 +335,8 @@ std::string stageByTone(const std::string& narrowSource, const std::string& exte
         },
         stop);
     if (!options.lossless && wholeSize && written == stem + ".jpg")
-        return smallerOfJpegAndPng(written, narrowSource, extension, stem, stop, std::nullopt);
+        return smallerOfJpegAndPng(written, narrowSource, extension, stem, options.bilevel, stop,
+                                   std::nullopt);
     return written;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // Staging a picture that is not JPEG data by its tone: a bilevel one (every pixel black or
-// white) as a Group 4 TIFF in every mode, others as the options say (a JPEG at the quality, or
+// white) as JBIG2 or Group 4 in every mode, others as the options say (a JPEG at the quality, or
 // a PNG without loss).
 #include "jobfiles/job_options.h"
 #include "pictures/stop_flag.h"
@@ -11,8 +11,9 @@ struct FIBITMAP;
 
 namespace pw::staging {
 
-// Stages the picture at `narrowSource` at `stem` plus the extension its kind takes: ".tif" for
-// a bilevel picture (a Group 4 TIFF page copied as it is), else ".jpg" at the options' quality
+// Stages the picture at `narrowSource` at `stem` plus the extension its kind takes: ".jb2" or
+// ".tif" for a bilevel picture as `options.bilevel` says (a Group 4 TIFF page copied as it is
+// to ".tif"), else ".jpg" at the options' quality
 // or, without loss, ".png" (a PNG file linked as it is when it is not bilevel). The file written,
 // or empty with `problem` set as decodeAndSave sets it (and once `stop` is set).
 std::string stageByTone(const std::string& narrowSource, const std::string& extension,

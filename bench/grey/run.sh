@@ -2,7 +2,8 @@
 # Near-gray scans and --deskew. Given a baseline build (main before near gray went gray), a gray
 # page scanned in colour, at quality 100, against it, side by side; then the skew left on 20
 # text pages turned 0.5 to 5 degrees either way, after `convert --deskew`, measured with
-# Leptonica on the pictures in the PDF.
+# Leptonica on the pictures in the PDF; with OCRmyPDF installed (OCR=0 leaves it out), the word
+# recall of `convert --deskew --ocr eng` on those pages against `ocrmypdf --deskew`.
 #   bench/grey/run.sh [PATH/TO/PAGEWRIGHT [PATH/TO/BASELINE/PAGEWRIGHT]] (the first may be "": the newest build)
 set -euo pipefail
 
@@ -78,3 +79,38 @@ paste <("$skew" "$work"/turned/*.png | awk '{ print $2 }') \
     { d = $2 < 0 ? -$2 : $2; sum += d; if (d > most) most = d; n++
       printf "  turned %7.3f -> left %7.3f\n", $1, $2 }
     END { printf "  pages %d, largest skew left %.3f (target < 0.2), mean %.3f\n", n, most, sum / n }'
+
+# Word recall after straightening: ours against OCRmyPDF's --deskew, the same 20 pages.
+[[ ${OCR:-1} == 1 ]] && command -v ocrmypdf >/dev/null || exit 0
+bench_require img2pdf pdftotext python3
+for ((l = 0; l < 40; l++)); do echo "Item $l: the committee reviews the quarterly report."; done \
+    >"$work/known.txt"
+# recall PDF: the share of the known words (counted with repeats) pdftotext finds, page by page.
+recall() {
+    pdftotext -q "$1" "$work/found.txt"
+    python3 - "$work/found.txt" "$work/known.txt" <<'PY'
+import collections, re, sys
+pages = open(sys.argv[1], encoding="utf-8", errors="replace").read().split("\f")[:20]
+want = collections.Counter(re.findall(r"[a-z]+", open(sys.argv[2]).read().lower()))
+least, total, hit = 100.0, 0, 0
+for page in pages + [""] * (20 - len(pages)):
+    got = collections.Counter(re.findall(r"[a-z]+", page.lower()))
+    found = sum((want & got).values())
+    least = min(least, 100.0 * found / sum(want.values()))
+    total += sum(want.values())
+    hit += found
+print(f"{100.0 * hit / total:.2f} % (the worst page {least:.2f} %)")
+PY
+}
+now() { echo "${EPOCHREALTIME/./}"; }
+start=$(now)
+"$program" convert -q --one --deskew --ocr eng -o "$work/out/ocr.pdf" "$work/turned" >/dev/null
+ours_time=$(($(now) - start))
+start=$(now)
+img2pdf -o "$work/out/in.pdf" "$work"/turned/*.png
+ocrmypdf -q -l eng --deskew --jobs "$(nproc)" --output-type pdf --optimize 0 "$work/out/in.pdf" \
+    "$work/out/ocrmypdf.pdf"
+peer_time=$(($(now) - start))
+echo "word recall after straightening, the 20 turned pages (pdftotext):"
+echo "  convert --deskew --ocr eng:           $(recall "$work/out/ocr.pdf"), $((ours_time / 1000)) ms"
+echo "  img2pdf + ocrmypdf --deskew -l eng:   $(recall "$work/out/ocrmypdf.pdf"), $((peer_time / 1000)) ms"

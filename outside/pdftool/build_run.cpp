@@ -1,5 +1,6 @@
 #include "outside/pdftool/build_run.h"
 
+#include "formats/jbig2_page.h"
 #include "formats/pdf_document.h"
 #include "jobfiles/docinfo.h"
 #include "jobfiles/page_options.h"
@@ -51,6 +52,18 @@ formats::JpegInfo pageInfo(const formats::PngInfo& png) {
     return info;
 }
 
+// The size and resolution of a JBIG2 page, where the page layout reads them for every page.
+formats::JpegInfo jbig2PageInfo(const formats::Jbig2Page& page) {
+    formats::JpegInfo info;
+    info.fileSize = page.fileSize;
+    info.width = static_cast<int>(page.width);
+    info.height = static_cast<int>(page.height);
+    info.components = 1;
+    info.xDpi = page.xDpi;
+    info.yDpi = page.yDpi;
+    return info;
+}
+
 // A staged file's page from its header and checked structure, or why it is skipped.
 struct Checked {
     std::optional<PageSource> page;
@@ -83,7 +96,14 @@ Checked checkStagedFile(const StagedFile& file, Jbig2Streams* jbig2, const std::
             }
             return checked;
         }
-        if (jobfiles::isTiffName(file.name)) {
+        if (jobfiles::isJbig2Name(file.name)) {
+            // Staging coded it; its structure is checked, its stream copied as it is.
+            if (auto staged = formats::readJbig2Page(file.path, checked.reason)) {
+                checked.page = page(jbig2PageInfo(*staged));
+                checked.page->jbig2 = Jbig2Stream{staged->streamOffset, staged->streamBytes,
+                                                  staged->width, staged->height, true};
+            }
+        } else if (jobfiles::isTiffName(file.name)) {
             // Coded anew, the page need only decode in libtiff; copied, PDF readers must
             // decode it alike.
             std::vector<std::uint8_t> rows;

@@ -57,11 +57,14 @@ std::optional<Jbig2Stream> Jbig2Streams::add(const formats::G4Tiff& page,
         return std::nullopt;
     }
     Jbig2Stream stream;
+    stream.width = page.width;
+    stream.height = page.height;
     {
         const std::lock_guard<std::mutex> lock(mutex_);
         if (!open(reason))
             return std::nullopt;
-        stream = {end_, coded.size()};
+        stream.offset = end_;
+        stream.bytes = coded.size();
         end_ += coded.size();
     }
     std::size_t written = 0;
@@ -103,13 +106,13 @@ Jbig2Images::Jbig2Images(const std::vector<PageSource>& pages, const Jbig2Stream
 
 Handle Jbig2Images::image(QPDF& pdf, std::size_t index) {
     const PageSource& page = pages_[index];
-    if (streams_ == nullptr)
+    if (streams_ == nullptr && !page.jbig2->staged)
         throw std::logic_error("no JBIG2 streams for " + page.name);
     Handle image = Handle::newStream(&pdf);
     // No /DecodeParms: the stream holds every segment, no /JBIG2Globals.
     image.replaceStreamData(shared_from_this(), Handle::newName("/JBIG2Decode"), Handle::newNull());
     Handle dict = image.getDict();
-    describeImage(dict, page.g4->width, page.g4->height, 1, Handle::newName("/DeviceGray"));
+    describeImage(dict, page.jbig2->width, page.jbig2->height, 1, Handle::newName("/DeviceGray"));
     dict.replaceKey("/Length", Handle::newInteger(static_cast<long long>(page.jbig2->bytes)));
     objects_[image.getObjGen().getObj()] = index;
     return image;
@@ -121,7 +124,12 @@ void Jbig2Images::provideStreamData(QPDFObjGen const& og, Pipeline* pipeline) {
         throw std::logic_error("no picture for stream " + og.unparse(' '));
     if (onPageWritten_)
         onPageWritten_(found->second);
-    streams_->copy(*pages_[found->second].jbig2, buffer_, pipeline);
+    const PageSource& page = pages_[found->second];
+    if (page.jbig2->staged)
+        StagedFileReader(page.path, page.name, page.info.fileSize, page.jbig2->offset)
+            .copy(page.jbig2->bytes, buffer_, pipeline);
+    else
+        streams_->copy(*page.jbig2, buffer_, pipeline);
     pipeline->finish();
 }
 

@@ -1,8 +1,9 @@
 #pragma once
-// Black-and-white pages as /JBIG2Decode images: each staged Group 4 page, decoded by the check
-// that reads it, is coded anew with pw::jbig2 (one generic region, no /JBIG2Globals) while the
-// pages are checked, on the checking threads. The streams wait in an unnamed file in the
-// staging folder until the writer copies them in, so memory holds one page per thread.
+// Black-and-white pages as /JBIG2Decode images (one generic region, no /JBIG2Globals): a staged
+// JBIG2 page's stream is copied from its file as it is. With JBIG2 chosen, a staged Group 4
+// page, decoded by the check that reads it, is coded anew with pw::jbig2 while the pages are
+// checked, on the checking threads; those streams wait in an unnamed file in the staging folder
+// until the writer copies them in, so memory holds one page per thread.
 #include "formats/g4_tiff.h"
 #include "outside/pdftool/page_source.h"
 
@@ -52,6 +53,7 @@ public:
                 const PageWritten& onPageWritten);
 
     // The image XObject of page `index` (which has jbig2 set): 1-bit /DeviceGray, 1 black.
+    // `streams` may be null when no page is coded anew.
     QPDFObjectHandle image(QPDF& pdf, std::size_t index);
 
     void provideStreamData(QPDFObjGen const& og, Pipeline* pipeline) override;

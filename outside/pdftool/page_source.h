@@ -15,10 +15,14 @@ class QPDF;
 
 namespace pw::pdftool {
 
-// Where a page's JBIG2 stream lies in the run's Jbig2Streams (jbig2_image.h).
+// Where a page's JBIG2 stream lies: in its staged ".jb2" file, or in the run's Jbig2Streams
+// (jbig2_image.h) for a Group 4 page coded anew.
 struct Jbig2Stream {
     std::uint64_t offset = 0;
     std::uint64_t bytes = 0;
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    bool staged = false; // in the page's staged file
 };
 
 struct PageSource {
@@ -33,7 +37,7 @@ struct PageSource {
     std::uint32_t iccVersion = 0; // the profile's ICC version, header bytes 8 to 11
     int turn = 0; // the user's turn clockwise on top of the EXIF one: 0, 90, 180 or 270
     std::optional<formats::G4Tiff> g4; // a Group 4 page instead
-    std::optional<Jbig2Stream> jbig2;  // with g4: its JBIG2 coding, which goes in instead
+    std::optional<Jbig2Stream> jbig2;  // a JBIG2 page, or with g4 its coding, which goes in instead
     // A PDF of the list instead: its pages copied as they are, each turned `turn` further.
     std::shared_ptr<QPDF> pdf;
     std::size_t pdfPages = 0; // the pages copied

@@ -44,8 +44,9 @@ TEST(PictureKinds, AKindAddedToTheTableIsTakenEverywhere) {
     EXPECT_EQ(pictures::kindOfFile(picture)->name, "XYZ");
     staging::initialiseFreeImage();
     std::string problem;
-    const std::string staged =
-        staging::stageForJob(picture, temp / "00001", jobfiles::JobOptions{}, &problem);
+    jobfiles::JobOptions options;
+    options.bilevel = jobfiles::BilevelCoding::G4; // its black page as a TIFF FreeImage reads
+    const std::string staged = staging::stageForJob(picture, temp / "00001", options, &problem);
     ASSERT_FALSE(staged.empty()) << problem;
     const pictures::Bitmap back(
         FreeImage_Load(FreeImage_GetFileType(staged.c_str(), 0), staged.c_str(), 0));

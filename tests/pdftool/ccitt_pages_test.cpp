@@ -1,9 +1,11 @@
-// Group 4 pages: a staged one-strip TIFF coded anew as JBIG2, or with Bilevel=g4 its data as it
-// is; anything else is skipped. A tall or wide picture split over pages of paper, shown slice by
-// slice from one stored image.
+// Bilevel pages: a staged JBIG2 page's stream as it is; a staged one-strip Group 4 TIFF coded
+// anew as JBIG2, or with Bilevel=g4 its data as it is; anything else is skipped. A tall or wide
+// picture split over pages of paper, shown slice by slice from one stored image.
 #include "command_output.h"
 #include "formats/g4_stream.h"
 #include "formats/g4_tiff.h"
+#include "formats/jbig2_page.h"
+#include "jbig2/encoder.h"
 #include "jobfiles/encryption.h"
 #include "jobfiles/page_words.h"
 #include "jpeg_maker.h"
@@ -169,6 +171,64 @@ TEST(CcittPages, OtherTiffsAreSkipped) {
         for (const char* name : {"00000.tif", "00001.tif", "00002.tif", "00003.tif", "00004.tif"})
             EXPECT_NE(run.output.find(std::string("Skipped ") + name + ": "), std::string::npos)
                 << run.output;
+    }
+}
+
+// A staged JBIG2 page goes in with its stream byte for byte, its page as large as its header's
+// resolution says; a page cut short, one whose header and stream disagree on its size, and one
+// whose region does not reach the file's end are skipped with a reason.
+TEST(BilevelPages, StagedJbig2StreamsGoInAsTheyAre) {
+    Stage stage;
+    std::vector<std::uint8_t> rows(3 * kHeight);
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x)
+            if (bilevelPattern(x, y))
+                rows[static_cast<std::size_t>(3 * y + x / 8)] |=
+                    static_cast<std::uint8_t>(0x80 >> (x % 8));
+    const std::vector<std::uint8_t> coded =
+        jbig2::encodeEmbedded({rows.data(), kWidth, kHeight, 3, true});
+    ASSERT_FALSE(coded.empty());
+    const std::string stream(coded.begin(), coded.end());
+    formats::Jbig2Page header;
+    header.width = kWidth;
+    header.height = kHeight;
+    header.xResolution = 2.0F;
+    header.yResolution = 4.0F;
+    header.resolutionUnit = RESUNIT_CENTIMETER; // 5.08 and 10.16 dpi: too coarse, so 96
+    const std::string page = formats::jbig2PageHeader(header);
+    header.xResolution = 300.0F;
+    header.yResolution = 150.0F;
+    header.resolutionUnit = RESUNIT_INCH;
+    ASSERT_TRUE(writeFile(stage.path("00000.jb2"), formats::jbig2PageHeader(header) + stream));
+    ASSERT_TRUE(writeFile(stage.path("00001.jb2"), page + stream));
+    ASSERT_TRUE(writeFile(stage.path("00002.jb2"), page + stream.substr(0, stream.size() - 1)));
+    header.width = kWidth + 1;
+    ASSERT_TRUE(writeFile(stage.path("00003.jb2"), formats::jbig2PageHeader(header) + stream));
+    ASSERT_TRUE(writeFile(stage.path("00004.jb2"), page + stream + stream));
+
+    const ToolRun run = runPdfExe(stage);
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    for (const char* name : {"00002.jb2", "00003.jb2", "00004.jb2"})
+        EXPECT_NE(run.output.find(std::string("Skipped ") + name + ": "), std::string::npos)
+            << run.output;
+    QPDF pdf;
+    pdf.processFile(stage.pdf().c_str());
+    std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(pdf).getAllPages();
+    ASSERT_EQ(pages.size(), 2U);
+    const std::array<double, 2> points[] = {{72.0 * kWidth / 300, 72.0 * kHeight / 150},
+                                            {72.0 * kWidth / 96, 72.0 * kHeight / 96}};
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        QPDFObjectHandle box = pages[i].getMediaBox();
+        EXPECT_NEAR(box.getArrayItem(2).getNumericValue(), points[i][0], 0.01) << i;
+        EXPECT_NEAR(box.getArrayItem(3).getNumericValue(), points[i][1], 0.01) << i;
+        std::map<std::string, QPDFObjectHandle> images = pages[i].getImages();
+        ASSERT_EQ(images.size(), 1U);
+        QPDFObjectHandle image = images.begin()->second;
+        EXPECT_EQ(image.getDict().getKey("/Filter").getName(), "/JBIG2Decode");
+        const std::shared_ptr<Buffer> raw = image.getRawStreamData();
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(raw->getBuffer()), raw->getSize()),
+                  stream)
+            << i;
     }
 }
 

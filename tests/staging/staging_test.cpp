@@ -64,9 +64,9 @@ TEST(Staging, EveryTableFormatBecomesA24BitJpeg) {
     ASSERT_TRUE(test::writePcx(temp / "scan.pcx", 16, 8));
     ASSERT_TRUE(test::stageLikeJob(temp / "scan.pcx", temp / "pcx.jpg"));
     expectStagedJpeg(temp / "pcx.jpg", 16, 8);
-    // The ILBM is black and white: a Group 4 page.
+    // The ILBM is black and white: a JBIG2 page.
     ASSERT_TRUE(test::writeIlbm(temp / "scan.iff", 16, 8));
-    ASSERT_TRUE(test::stageLikeJob(temp / "scan.iff", temp / "iff.tif"));
+    ASSERT_TRUE(test::stageLikeJob(temp / "scan.iff", temp / "iff.jb2"));
 
     EXPECT_EQ(pictures::formatForExtension("TIFF"), FIF_TIFF);
     EXPECT_EQ(pictures::formatForExtension("jpg"), std::nullopt);
