@@ -169,6 +169,7 @@ std::optional<Refusal> planJob(JobRequest& request, const OptionsGiven& given) {
         folder.pop_back();
     request.rotations.resize(request.pictures.size(), 0);
     request.displayPaths.resize(request.pictures.size());
+    request.pdfPasswords.resize(request.pictures.size());
     request.options.ocrLanguages = ocr::installedSpelling(request.options.ocrLanguages);
     return refusedOptions(request, given);
 }
