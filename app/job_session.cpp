@@ -7,6 +7,7 @@
 #include "job/tool_output.h"
 #include "jobfiles/pdfa_level.h"
 #include "ocr/ocr_results.h"
+#include "pictures/picture_file.h"
 #include "pictures/picture_kinds.h"
 #include "platform/files.h"
 #include "platform/narrow.h"
@@ -43,9 +44,11 @@ void JobSession::show() {
 void JobSession::askPdfPasswords(job::JobRequest& request) {
     std::vector<std::string> given = request.encryption.inputPasswords();
     for (std::size_t i = 0; i < request.pictures.size(); ++i) {
-        const std::string path = platform::toNarrow(request.pictures[i]);
-        if (!pictures::isPdfFile(path))
+        // Described as staging does: a pipe named like a picture is never opened.
+        const pictures::PictureFile file = pictures::describePicture(request.pictures[i]);
+        if (!file.shows(pictures::kindReadBy(pictures::Decoder::PdfPages)))
             continue;
+        const std::string& path = file.narrowPath;
         // A damaged PDF is not asked about: the job names it.
         formats::PdfOpening opening =
             formats::countPdfPages(path, request.encryption.inputPassword);
