@@ -1,12 +1,17 @@
 #include "app/job_session.h"
 
+#include "formats/pdf_document.h"
 #include "job/job_plan.h"
 #include "job/missing_pictures.h"
 #include "job/pdf_names.h"
 #include "job/tool_output.h"
 #include "jobfiles/pdfa_level.h"
 #include "ocr/ocr_results.h"
+#include "pictures/picture_file.h"
+#include "pictures/picture_kinds.h"
 #include "platform/files.h"
+#include "platform/narrow.h"
+#include "platform/path_parts.h"
 #include "platform/paths.h"
 
 #include <cmath>
@@ -36,6 +41,43 @@ void JobSession::show() {
     host_.showProgress(progress_);
 }
 
+void JobSession::askPdfPasswords(job::JobRequest& request) {
+    std::vector<std::string> given = request.encryption.inputPasswords();
+    for (std::size_t i = 0; i < request.pictures.size(); ++i) {
+        // Described as staging does: a pipe named like a picture is never opened.
+        const pictures::PictureFile file = pictures::describePicture(request.pictures[i]);
+        if (!file.shows(pictures::kindReadBy(pictures::Decoder::PdfPages)))
+            continue;
+        const std::string& path = file.narrowPath;
+        // A damaged PDF is not asked about: the job names it.
+        formats::PdfOpening opening =
+            formats::countPdfPages(path, request.encryption.inputPassword);
+        for (std::size_t k = 0; opening.locked && k < given.size(); ++k) {
+            opening = formats::countPdfPages(path, given[k]);
+            if (!opening.locked)
+                request.pdfPasswords[i] = given[k];
+        }
+        if (!opening.locked)
+            continue;
+        const std::string& shown =
+            request.displayPaths[i].empty() ? request.pictures[i] : request.displayPaths[i];
+        const std::string name = "\"" + platform::pathPart(shown, 1) + "\"";
+        std::string text = name + " is protected by a password. Enter it to convert its pages "
+                                  "(Cancel leaves them out):";
+        std::string typed;
+        while (prompts_.askPassword(text, "Password", typed)) {
+            if (!formats::countPdfPages(path, typed).locked) {
+                request.pdfPasswords[i] = typed;
+                given.push_back(typed);
+                break;
+            }
+            text = "The password of " + name +
+                   " is wrong. Enter it again (Cancel leaves its pages out):";
+            typed.clear();
+        }
+    }
+}
+
 std::optional<job::JobRequest> JobSession::begin(const Choices& choices) {
     const int count = host_.fileCount();
     job::JobRequest request;
@@ -58,6 +100,7 @@ std::optional<job::JobRequest> JobSession::begin(const Choices& choices) {
         return std::nullopt;
     }
     host_.jobStateChanged(JobState::Preparing);
+    askPdfPasswords(request);
     if (request.outputFolder != host_.outputFolder())
         host_.setOutputFolder(request.outputFolder);
     const std::string& outputFolder = request.outputFolder;

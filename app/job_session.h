@@ -25,10 +25,11 @@ public:
 
     JobSession(JobHost& host, platform::Prompts& prompts);
 
-    // Checks the list and settles what to do about existing PDFs (the host told Preparing
-    // meanwhile). The request for the job (the host told Running, until finished()), or
-    // nothing (the host told Idle, unless nothing was locked) when there is none to run: an
-    // empty list, or a question answered Cancel.
+    // Checks the list, asks for the password of each encrypted PDF in it that none given
+    // opens (Cancel leaves that PDF out, as the job then says) and settles what to do about
+    // existing PDFs (the host told Preparing meanwhile). The request for the job (the host told
+    // Running, until finished()), or nothing (the host told Idle, unless nothing was locked) when
+    // there is none to run: an empty list, or a question answered Cancel.
     std::optional<job::JobRequest> begin(const Choices& choices);
 
     void progress(job::JobStage stage, double done, int total) override;
@@ -39,6 +40,7 @@ public:
 
 private:
     void refuse(const platform::Refusal& refusal);
+    void askPdfPasswords(job::JobRequest& request);
     void show();
     void showConverting(double done, int total);
     void showCreating(double done, int total);

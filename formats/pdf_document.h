@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QPDF;
 
@@ -15,6 +16,8 @@ struct PdfOpening {
     std::size_t pages = 0;
     // Why it could not be opened: "needs a password", "the password is wrong" or qpdf's reason.
     std::string reason;
+    // It is encrypted and no password given opened it.
+    bool locked = false;
     // qpdf repaired it: its first warning, empty when it needed no repair.
     std::string repaired;
 };
@@ -22,5 +25,9 @@ struct PdfOpening {
 // Opens the PDF at `path` with `password` (empty: none, or an empty one) and walks its page
 // tree. A PDF without pages is refused.
 PdfOpening openPdf(const std::string& path, const std::string& password);
+// The same, but each page's dictionary is dropped once counted (qpdf keeps every object it has
+// read), so that the memory does not grow with the pages: the PDF then serves for its
+// catalogue, trailer and document information only, not its pages.
+PdfOpening countPdfPages(const std::string& path, const std::string& password);
 
 } // namespace pw::formats

@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QStandardPaths>
 
@@ -204,6 +206,18 @@ bool QtPrompts::chooseColor(std::uint32_t initial, std::uint32_t& chosen) {
     chosen = static_cast<std::uint32_t>(picked.red()) |
              (static_cast<std::uint32_t>(picked.green()) << 8) |
              (static_cast<std::uint32_t>(picked.blue()) << 16);
+    return true;
+}
+
+bool QtPrompts::askPassword(const std::string& text, const std::string& title,
+                            std::string& password) {
+    bool ok = false;
+    const QString typed =
+        QInputDialog::getText(owner(), QString::fromStdString(title), QString::fromStdString(text),
+                              QLineEdit::Password, QString(), &ok);
+    if (!ok)
+        return false;
+    password = typed.toStdString();
     return true;
 }
 

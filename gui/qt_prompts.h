@@ -37,6 +37,8 @@ public:
     bool browseFolder(const std::string& prompt, std::string& folder) override;
     // Colours in the Windows layout 0x00BBGGRR.
     bool chooseColor(std::uint32_t initial, std::uint32_t& chosen) override;
+    bool askPassword(const std::string& text, const std::string& title,
+                     std::string& password) override;
 
 private:
     bool fileDialog(const platform::FileDialogRequest& request, platform::FileDialogResult& result,

@@ -50,6 +50,15 @@ void makeFolderChain(const std::string& folder) {
     platform::makeFolder(folder);
 }
 
+// What the builder is told: the request's encryption, trying each PDF's own password on every
+// PDF of the list.
+jobfiles::Encryption builderEncryption(const JobRequest& request) {
+    jobfiles::Encryption encryption = request.encryption;
+    encryption.morePasswords.insert(encryption.morePasswords.end(), request.pdfPasswords.begin(),
+                                    request.pdfPasswords.end());
+    return encryption;
+}
+
 } // namespace
 
 ConversionJob::ConversionJob(JobRequest request, JobEvents& events)
@@ -62,9 +71,10 @@ ConversionJob::ConversionJob(JobRequest request, JobEvents& events)
     const auto stop = [this] { return cancelled_.load(); };
     objDOS_.StopRequested = stop;
     objShell_.StopRequested = stop;
-    if (request_.encryption.handedOver()) {
-        objDOS_.setInput(jobfiles::encryptionText(request_.encryption));
-        objShell_.setInput(jobfiles::encryptionText(request_.encryption));
+    const jobfiles::Encryption encryption = builderEncryption(request_);
+    if (encryption.handedOver()) {
+        objDOS_.setInput(jobfiles::encryptionText(encryption));
+        objShell_.setInput(jobfiles::encryptionText(encryption));
     }
 }
 
@@ -79,7 +89,7 @@ std::string ConversionJob::toolCommandLine() const {
         tool.find(' ') != std::string::npos ? platform::quoteArgument(tool) : tool;
     // The passwords themselves go to the builder's standard input.
     const std::string encrypt =
-        request_.encryption.handedOver() ? std::string(" ") + jobfiles::kEncryptSwitch : "";
+        builderEncryption(request_).handedOver() ? std::string(" ") + jobfiles::kEncryptSwitch : "";
     return program + " /NOASK" + encrypt + " " + platform::quoteArgument(stagingFolder_);
 }
 
@@ -233,11 +243,15 @@ void ConversionJob::stageAll() {
             const std::string stem = stagedStem(i);
             const auto at = static_cast<std::size_t>(i);
             const pictures::StopFlag stop(cancelled_);
+            const std::string& password =
+                at < request_.pdfPasswords.size() && !request_.pdfPasswords[at].empty()
+                    ? request_.pdfPasswords[at]
+                    : request_.encryption.inputPassword;
             // Described once here: staging neither converts the path again nor sniffs its kind.
             staging::PictureStaging staged = staging::stagePicturePages(
                 pictures::describePicture(request_.pictures[at]),
                 perPicture ? platform::joinPath(ahead, platform::pathPart(stem, 1)) : stem,
-                request_.options, stop, request_.encryption.inputPassword);
+                request_.options, stop, password);
             const int turn = at < request_.rotations.size() ? request_.rotations[at] : 0;
             if (!staged.pdf)
                 ocr::recognisePages(staged, jobfiles::quarterTurn(turn), request_.options, stop);
@@ -245,8 +259,8 @@ void ConversionJob::stageAll() {
                 leaveOut(staged, "has none of the pages chosen from it");
             else if (staged.pages > 0)
                 ocr::recognisePdfPages(staged, platform::pathPart(request_.pictures[at], 1),
-                                       request_.encryption.inputPassword,
-                                       jobfiles::quarterTurn(turn), request_.options, stop);
+                                       password, jobfiles::quarterTurn(turn), request_.options,
+                                       stop);
             return staged;
         });
     for (int i = 0; i < count_ && !cancelled_; ++i) {

@@ -170,6 +170,7 @@ std::optional<Refusal> planJob(JobRequest& request, const OptionsGiven& given) {
     request.rotations.resize(request.pictures.size(), 0);
     request.pdfPages.resize(request.pictures.size());
     request.displayPaths.resize(request.pictures.size());
+    request.pdfPasswords.resize(request.pictures.size());
     request.options.ocrLanguages = ocr::installedSpelling(request.options.ocrLanguages);
     return refusedOptions(request, given);
 }

@@ -28,8 +28,9 @@ std::string passwordProblem(const std::string& password);
 std::optional<platform::Refusal> refusedOptions(const JobRequest& request,
                                                 const OptionsGiven& given = {});
 
-// Makes the request whole (the output folder without a trailing separator, a turn and a shown
-// path for every picture, the recognition languages spelt as installed) and checks it:
+// Makes the request whole (the output folder without a trailing separator, a turn, a shown
+// path and a PDF password for every picture, the recognition languages spelt as installed)
+// and checks it:
 // pictures to convert, then the options' rules.
 std::optional<platform::Refusal> planJob(JobRequest& request, const OptionsGiven& given = {});
 

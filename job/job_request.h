@@ -33,6 +33,10 @@ struct JobRequest {
     jobfiles::JobOptions options;
     // Every PDF encrypted this way when active(); handed to the builder through a pipe only.
     jobfiles::Encryption encryption;
+    // The password given in the window for each encrypted PDF of the list, parallel to
+    // `pictures` (missing or empty: encryption.inputPassword). The job hands them all to the
+    // builder as encryption.morePasswords.
+    std::vector<std::string> pdfPasswords;
     // Per-picture mode: what happens to PDFs of the same names. Ask is not a choice here.
     OverwritePolicy overwrite = OverwritePolicy::KeepNumbered;
     // One-PDF mode: the result's name in the output folder. An existing file of that name is

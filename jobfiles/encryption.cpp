@@ -2,16 +2,29 @@
 
 #include "jobfiles/docinfo.h"
 
+#include <algorithm>
+
 namespace pw::jobfiles {
 
+std::vector<std::string> Encryption::inputPasswords() const {
+    std::vector<std::string> passwords;
+    if (!inputPassword.empty())
+        passwords.push_back(inputPassword);
+    for (const std::string& password : morePasswords)
+        if (!password.empty() &&
+            std::find(passwords.begin(), passwords.end(), password) == passwords.end())
+            passwords.push_back(password);
+    return passwords;
+}
+
 std::string encryptionText(const Encryption& encryption) {
-    return "OpenPassword=" + escapeValue(encryption.openPassword) +
-           "\nOwnerPassword=" + escapeValue(encryption.ownerPassword) +
-           "\nPrint=" + (encryption.allowPrint ? "yes" : "no") +
-           "\nCopy=" + (encryption.allowCopy ? "yes" : "no") + "\n" +
-           (encryption.inputPassword.empty()
-                ? std::string()
-                : "InputPassword=" + escapeValue(encryption.inputPassword) + "\n");
+    std::string text = "OpenPassword=" + escapeValue(encryption.openPassword) +
+                       "\nOwnerPassword=" + escapeValue(encryption.ownerPassword) +
+                       "\nPrint=" + (encryption.allowPrint ? "yes" : "no") +
+                       "\nCopy=" + (encryption.allowCopy ? "yes" : "no") + "\n";
+    for (const std::string& password : encryption.inputPasswords())
+        text += "InputPassword=" + escapeValue(password) + "\n";
+    return text;
 }
 
 std::optional<Encryption> parseEncryption(const std::string& text) {
@@ -38,8 +51,10 @@ std::optional<Encryption> parseEncryption(const std::string& text) {
             encryption.allowPrint = value == "yes";
         else if (key == "Copy" && (value == "yes" || value == "no"))
             encryption.allowCopy = value == "yes";
-        else if (key == "InputPassword")
+        else if (key == "InputPassword" && encryption.inputPassword.empty())
             encryption.inputPassword = value;
+        else if (key == "InputPassword")
+            encryption.morePasswords.push_back(value);
         else
             return std::nullopt;
     }

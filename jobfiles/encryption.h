@@ -7,12 +7,14 @@
 //   OwnerPassword=...
 //   Print=yes
 //   Copy=no
-//   InputPassword=...      (opens the encrypted PDFs of the list; alone, no encryption)
+//   InputPassword=...      (opens the encrypted PDFs of the list; alone, no encryption; one
+//                           line per password, each tried in turn)
 //
 // "Key=Value" lines escaped as in docinfo.txt. No Qt, no qpdf: link pw_jobfiles.
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace pw::jobfiles {
 
@@ -30,14 +32,18 @@ struct Encryption {
     bool allowCopy = true;
     // Opens the encrypted PDFs of the list; asks nothing of the result.
     std::string inputPassword;
+    // Passwords given for single PDFs of the list (in the window), tried after inputPassword.
+    std::vector<std::string> morePasswords;
 
+    // Every password for the list's PDFs, in the order they are tried.
+    std::vector<std::string> inputPasswords() const;
     bool restricts() const { return !allowPrint || !allowCopy; }
     // Encrypted with a password or a restriction; without either the PDF is not encrypted.
     bool active() const { return !openPassword.empty() || !ownerPassword.empty() || restricts(); }
     // Restrictions kept by a random owner password, which nobody can lift.
     bool restrictsForGood() const { return restricts() && ownerPassword.empty(); }
     // The builder is to get this text: the result is encrypted or a PDF of the list needs it.
-    bool handedOver() const { return active() || !inputPassword.empty(); }
+    bool handedOver() const { return active() || !inputPasswords().empty(); }
 };
 
 std::string encryptionText(const Encryption& encryption);

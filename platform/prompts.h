@@ -1,6 +1,6 @@
 #pragma once
-// Every modal prompt of the program: message boxes, the file dialogs, the folder browser and
-// the colour dialog. The windows implement it with Qt; tests answer it in advance.
+// Every modal prompt of the program: message boxes, the file dialogs, the folder browser, the
+// colour dialog and the password box. The windows implement it with Qt; tests answer it in advance.
 #include <cstdint>
 #include <string>
 
@@ -37,6 +37,15 @@ public:
     // The folder browser starts in `folder` (empty: its own place) and puts the chosen one there.
     virtual bool browseFolder(const std::string& prompt, std::string& folder) = 0;
     virtual bool chooseColor(std::uint32_t initial, std::uint32_t& chosen) = 0;
+    // A password box (its text hidden as typed) under `text`, with OK and Cancel; OK puts the
+    // typed text in `password`. Prompts that open no dialogs answer Cancel.
+    virtual bool askPassword(const std::string& text, const std::string& title,
+                             std::string& password) {
+        (void)text;
+        (void)title;
+        (void)password;
+        return false;
+    }
 };
 
 // The program's title, used on the runner's message boxes.

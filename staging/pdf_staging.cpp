@@ -140,12 +140,16 @@ PictureStaging stagePdf(const std::string& source, const std::string& stem,
     PictureStaging result;
     result.pdf = true;
     const std::string name = platform::pathPart(source, 1);
-    formats::PdfOpening opened = formats::openPdf(platform::toNarrow(source), password);
+    // Only the PDF/A check reads the pages again: otherwise they are counted and let go.
+    const bool pdfa = options.pdfa != jobfiles::PdfaLevel::Off;
+    formats::PdfOpening opened = pdfa
+                                     ? formats::openPdf(platform::toNarrow(source), password)
+                                     : formats::countPdfPages(platform::toNarrow(source), password);
     if (!opened.pdf) {
         result.problem = opened.reason;
         return result;
     }
-    if (options.pdfa != jobfiles::PdfaLevel::Off) {
+    if (pdfa) {
         const std::string problem = pdfaProblem(*opened.pdf, options.pdfa);
         if (!problem.empty()) {
             result.problem = "cannot go into a PDF/A file: " + problem;

@@ -71,8 +71,9 @@ struct Checked {
 };
 
 // With `jbig2` a Group 4 page is coded anew into it from the check's decode; a PDF of the list
-// is opened with `password`.
-Checked checkStagedFile(const StagedFile& file, Jbig2Streams* jbig2, const std::string& password) {
+// is opened with the first of `passwords` that opens it.
+Checked checkStagedFile(const StagedFile& file, Jbig2Streams* jbig2,
+                        const std::vector<std::string>& passwords) {
     Checked checked;
     checked.reason = file.problem;
     if (!checked.reason.empty())
@@ -86,14 +87,22 @@ Checked checkStagedFile(const StagedFile& file, Jbig2Streams* jbig2, const std::
             return source;
         };
         if (jobfiles::isPdfName(file.name)) {
-            formats::PdfOpening opened = formats::openPdf(file.path, password);
-            if (opened.pdf) {
-                checked.page = page({});
-                checked.page->pdf = std::move(opened.pdf);
-                checked.page->pdfPages = opened.pages;
-            } else {
-                checked.reason = opened.reason;
+            // Counted here, its pages let go; the writer opens it again to copy them.
+            formats::PdfOpening opened;
+            for (const std::string& password :
+                 passwords.empty() ? std::vector<std::string>{""} : passwords) {
+                opened = formats::countPdfPages(file.path, password);
+                if (opened.pdf) {
+                    checked.page = page({});
+                    checked.page->pdf = std::move(opened.pdf);
+                    checked.page->pdfPages = opened.pages;
+                    checked.page->pdfPassword = password;
+                }
+                if (!opened.locked)
+                    break;
             }
+            if (!checked.page)
+                checked.reason = opened.reason;
             return checked;
         }
         if (jobfiles::isJbig2Name(file.name)) {
@@ -136,13 +145,13 @@ Checked checkStagedFile(const StagedFile& file, Jbig2Streams* jbig2, const std::
 // after staging, with the other cores idle, so a few threads share the files out; the results
 // keep the files' order.
 std::vector<Checked> checkStagedFiles(const std::vector<StagedFile>& files, Jbig2Streams* jbig2,
-                                      const std::string& password) {
+                                      const std::vector<std::string>& passwords) {
     constexpr unsigned kMostThreads = 4;
     std::vector<Checked> checked(files.size());
     std::atomic<std::size_t> next{0};
     const auto work = [&] {
         for (std::size_t i = next++; i < files.size(); i = next++)
-            checked[i] = checkStagedFile(files[i], jbig2, password);
+            checked[i] = checkStagedFile(files[i], jbig2, passwords);
     };
     const unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, kMostThreads);
     std::vector<std::thread> helpers;
@@ -157,10 +166,10 @@ std::vector<Checked> checkStagedFiles(const std::vector<StagedFile>& files, Jbig
 std::vector<PageSource> readHeaders(const std::vector<StagedFile>& files,
                                     const jobfiles::PageTurns& turns,
                                     const jobfiles::PdfPageLists& pdfPages, Jbig2Streams* jbig2,
-                                    const std::string& password, std::FILE* err) {
+                                    const std::vector<std::string>& passwords, std::FILE* err) {
     std::vector<PageSource> pages;
     pages.reserve(files.size());
-    std::vector<Checked> checked = checkStagedFiles(files, jbig2, password);
+    std::vector<Checked> checked = checkStagedFiles(files, jbig2, passwords);
     for (std::size_t i = 0; i < files.size(); ++i) {
         if (checked[i].page) {
             PageSource& page = pages.emplace_back(std::move(*checked[i].page));
@@ -224,7 +233,8 @@ int buildStagedPdf(const std::string& folder, std::FILE* out, std::FILE* err,
     const std::vector<PageSource> pages =
         readHeaders(files, jobfiles::readPageTurns(folder + "/" + jobfiles::kPageTurnsFileName),
                     jobfiles::readPdfPageLists(folder + "/" + jobfiles::kPdfPageListsFileName),
-                    jbig2 ? &*jbig2 : nullptr, encryption ? encryption->inputPassword : "", err);
+                    jbig2 ? &*jbig2 : nullptr,
+                    encryption ? encryption->inputPasswords() : std::vector<std::string>(), err);
     if (pages.empty()) {
         line(err, "None of the " + std::to_string(files.size()) + " staged pictures is usable");
         return jobfiles::kExitNoUsablePictures;

@@ -38,11 +38,14 @@ struct PageSource {
     int turn = 0; // the user's turn clockwise on top of the EXIF one: 0, 90, 180 or 270
     std::optional<formats::G4Tiff> g4; // a Group 4 page instead
     std::optional<Jbig2Stream> jbig2;  // a JBIG2 page, or with g4 its coding, which goes in instead
-    // A PDF of the list instead: its pages copied as they are, each turned `turn` further.
+    // A PDF of the list instead: its pages copied as they are, each turned `turn` further. Its
+    // pages were counted and let go (formats::countPdfPages): the writer opens it again with
+    // the password that opened it.
     std::shared_ptr<QPDF> pdf;
     std::size_t pdfPages = 0; // the pages copied
     // The page numbers copied (from 1), in order; empty: every page.
     std::vector<int> pdfPageList;
+    std::string pdfPassword;
 };
 
 // Called when a page's picture is being copied into the file, with its position in `pages`.

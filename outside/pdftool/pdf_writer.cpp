@@ -1,5 +1,6 @@
 #include "outside/pdftool/pdf_writer.h"
 
+#include "formats/pdf_document.h"
 #include "jobfiles/page_layout_text.h"
 #include "jobfiles/staged_names.h"
 #include "jobfiles/text_values.h"
@@ -28,6 +29,7 @@
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFPageObjectHelper.hh>
 #include <qpdf/QPDFWriter.hh>
+#include <set>
 #include <stdexcept>
 #include <sys/random.h>
 #include <unordered_map>
@@ -274,12 +276,54 @@ public:
         addSheet(placed, true);
     }
 
+    // Drops the source's parsed form of a page just copied and of every object reached from it
+    // (but other pages and the page tree, which qpdf's copy does not enter either): the copy
+    // holds them now, and a later page that shares one finds its copy by number in qpdf's map
+    // of the objects copied, never reading it again. Stream data is read from the source's
+    // file when the result is written, so nothing of it is lost; without this the source
+    // would keep every page's parsed form beside its copy until the end.
+    static void releaseCopied(QPDF& source, const Handle& page) {
+        std::vector<Handle> pending{page};
+        std::vector<QPDFObjGen> copied;
+        std::set<QPDFObjGen> seen;
+        while (!pending.empty()) {
+            Handle object = pending.back();
+            pending.pop_back();
+            if (object.isIndirect()) {
+                if (!seen.insert(object.getObjGen()).second || object.isPagesObject() ||
+                    (!copied.empty() && object.isPageObject()))
+                    continue;
+                copied.push_back(object.getObjGen());
+            }
+            if (object.isStream())
+                object = object.getDict();
+            if (object.isArray()) {
+                for (int i = 0; i < object.getArrayNItems(); ++i)
+                    pending.push_back(object.getArrayItem(i));
+            } else if (object.isDictionary()) {
+                for (const std::string& key : object.getKeys())
+                    pending.push_back(object.getKey(key));
+            }
+        }
+        // An empty dictionary, not null: qpdf takes a key whose value is null for no key, and
+        // would drop it from a later page's copy.
+        for (const QPDFObjGen& og : copied)
+            source.replaceObject(og, Handle::newDictionary());
+    }
+
     // The pages of the PDF of the list at `index` (its page list, else every page), copied as
     // they are (content, resources, annotations; qpdf reads the streams only while the result
     // is written), each turned the item's turn on top of its own /Rotate. Its outline, forms
     // and document information stay behind.
     void addPdfPages(std::size_t index) {
-        QPDF& source = *pages_[index].pdf;
+        const formats::PdfOpening opened =
+            formats::openPdf(pages_[index].path, pages_[index].pdfPassword);
+        if (!opened.pdf)
+            throw std::runtime_error(pages_[index].name + " can no longer be opened (" +
+                                     opened.reason + ")");
+        // Kept to the end: the copied streams are read from it as the result is written.
+        sources_.push_back(opened.pdf);
+        QPDF& source = *opened.pdf;
         // A /Rotate or box inherited from the page tree goes along with each page.
         source.pushInheritedAttributesToPage();
         const int turn = pages_[index].turn;
@@ -293,7 +337,8 @@ public:
                 numbers.push_back(static_cast<int>(n));
         bool first = true;
         for (const int number : numbers) {
-            target.addPage(all.at(static_cast<std::size_t>(number) - 1), false);
+            const QPDFPageObjectHelper& page = all.at(static_cast<std::size_t>(number) - 1);
+            target.addPage(page, false);
             Handle added = pdf_.getAllPages().back();
             textLayer_->addToPdfPage(pages_[index].path, number, added);
             if (turn != 0) {
@@ -305,6 +350,7 @@ public:
             if (outline_ && first)
                 outline_->addPage(pages_[index].name, added);
             first = false;
+            releaseCopied(source, page.getObjectHandle());
         }
         if (source.getPDFVersion() > pdfVersion_)
             pdfVersion_ = source.getPDFVersion();
@@ -478,6 +524,7 @@ private:
     bool needsUserUnit_ = false;
     bool hasJbig2_ = false;
     std::string pdfVersion_;
+    std::vector<std::shared_ptr<QPDF>> sources_; // the PDFs of the list copied
 };
 
 } // namespace

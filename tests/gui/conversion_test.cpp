@@ -13,6 +13,7 @@
 #include "jobfiles/pdfa_level.h"
 #include "platform/paths.h"
 #include "reading_watch.h"
+#include "test_pdfs.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -244,6 +245,53 @@ TEST_F(Conversion, PasswordGroupEncryptsAndBookmarksAreSavedButNoPassword) {
     EXPECT_TRUE(again.chkDeskew->isChecked());
     EXPECT_TRUE(again.grpPassword->txtOpenPassword->text().isEmpty());
     EXPECT_FALSE(app_->encryption().active());
+}
+
+// Convert asks for the password of each encrypted PDF of the list before the job: a wrong one
+// says so and asks again, one given opens the other PDFs it fits, and Cancel leaves that PDF
+// out, named with its reason at the end. No password reaches the settings file.
+TEST_F(Conversion, EncryptedPdfsOfTheListAskForTheirPasswordsBeforeTheJob) {
+    gui::frmPrinting& engine = startProgram();
+    gui::frmMain& front = *engine.front();
+    const QString output = dir_.path() + QStringLiteral("/out");
+    engine.txtPath->setText(output);
+    const std::string folder = dir_.path().toStdString() + "/";
+    ASSERT_TRUE(writeTestPdf(folder + "letter.pdf",
+                             {.pages = 2, .text = "Letter", .userPassword = "harbour"}));
+    ASSERT_TRUE(writeTestPdf(folder + "memo.pdf", {.text = "Memo", .userPassword = "quay"}));
+    ASSERT_TRUE(writeTestPdf(folder + "copy.pdf", {.text = "Copy", .userPassword = "harbour"}));
+    for (const std::string& path :
+         {picture(QStringLiteral("red.jpg"), Qt::red).toStdString(), folder + "letter.pdf",
+          folder + "memo.pdf", folder + "copy.pdf"}) {
+        prompts_.openNext(path);
+        press(front.imgToolbar[0]);
+    }
+    prompts_.passwordNext("harbor");
+    prompts_.passwordNext("harbour");
+    prompts_.cancelNextPassword();
+    press(front.imgConvert);
+    waitForJob();
+
+    ASSERT_EQ(prompts_.passwordTexts.size(), 3u);
+    EXPECT_EQ(prompts_.passwordTexts[0], "\"letter.pdf\" is protected by a password. Enter it "
+                                         "to convert its pages (Cancel leaves them out):");
+    EXPECT_EQ(prompts_.passwordTexts[1], "The password of \"letter.pdf\" is wrong. Enter it "
+                                         "again (Cancel leaves its pages out):");
+    EXPECT_EQ(prompts_.passwordTexts[2].rfind("\"memo.pdf\" is protected", 0), 0u);
+    const std::string pdf = output.toStdString() + "/NewPDF.pdf";
+    EXPECT_EQ(
+        run(QStringLiteral("qpdf"), {QStringLiteral("--show-npages"), QString::fromStdString(pdf)}),
+        QStringLiteral("4\n"));
+    EXPECT_EQ(pageContent(pdf, 3), pageContent(folder + "letter.pdf", 2, "harbour"));
+    EXPECT_EQ(pageContent(pdf, 4), pageContent(folder + "copy.pdf", 1, "harbour"));
+    ASSERT_EQ(prompts_.messages.size(), 1u);
+    EXPECT_EQ(prompts_.messages[0].details, folder + "memo.pdf: needs a password");
+
+    engine.show();
+    engine.cmdSave->click();
+    QFile saved(QString::fromStdString(app::settingsFilePath()));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(saved.readAll().contains("harbo"));
 }
 
 // Archive (PDF/A) and the coding of black-and-white pages are in force at once and kept on

@@ -2,6 +2,8 @@
 #include "gui/qt_prompts.h"
 
 #include <QDir>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -100,6 +102,35 @@ TEST_F(Prompts, AMessageOffersItsDetailsBehindShowDetails) {
                        "/p/a.png: not a picture (unknown format)");
     EXPECT_EQ(shown.toStdString(), "Some pictures are missing:\n/p/a.png");
     EXPECT_EQ(details.toStdString(), "/p/a.png: not a picture (unknown format)");
+}
+
+// The password box hides what is typed; OK gives the text, Cancel nothing.
+TEST_F(Prompts, ThePasswordBoxHidesTheTextAndOkGivesIt) {
+    startProgram();
+    gui::QtPrompts prompts;
+    QString label;
+    QLineEdit::EchoMode echo = QLineEdit::Normal;
+    bool accept = true;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+        if (box == nullptr || !box->isVisible())
+            return;
+        label = box->labelText();
+        echo = box->textEchoMode();
+        box->setTextValue(QStringLiteral("s3cret"));
+        accept ? box->accept() : box->reject();
+    });
+    poll.start(5);
+    std::string password;
+    EXPECT_TRUE(prompts.askPassword("\"a.pdf\" is protected", "Password", password));
+    EXPECT_EQ(password, "s3cret");
+    EXPECT_EQ(label.toStdString(), "\"a.pdf\" is protected");
+    EXPECT_EQ(echo, QLineEdit::Password);
+    accept = false;
+    password.clear();
+    EXPECT_FALSE(prompts.askPassword("\"a.pdf\" is protected", "Password", password));
+    EXPECT_TRUE(password.empty());
 }
 
 TEST_F(Prompts, OpenDialogStartsInPicturesOrHomeNeverTheWorkingFolder) {

@@ -1,5 +1,6 @@
 // PDFs of the list staged beside pictures: their pages copied as they are, in list order.
 #include "command_output.h"
+#include "formats/pdf_document.h"
 #include "jobfiles/encryption.h"
 #include "jobfiles/page_options.h"
 #include "jobfiles/page_turns.h"
@@ -12,6 +13,7 @@
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFOutlineDocumentHelper.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
+#include <qpdf/QPDFWriter.hh>
 #include <unistd.h>
 
 using namespace pw::pdftool::test;
@@ -94,9 +96,10 @@ TEST(PdfItems, InheritedTurnsAndPasswords) {
     ASSERT_TRUE(writeJpeg(stage.path("00001.jpg"), {}));
     ASSERT_TRUE(jobfiles::writePageTurns(stage.folder(), {{0, 90}}));
     const std::string input = stage.cache() + "/input.txt";
-    const auto build = [&](const std::string& password) {
+    const auto build = [&](const std::string& password, std::vector<std::string> more = {}) {
         jobfiles::Encryption encryption;
         encryption.inputPassword = password;
+        encryption.morePasswords = std::move(more);
         EXPECT_TRUE(writeFile(input, jobfiles::encryptionText(encryption)));
         return runPdfExe(stage, "/NOASK /ENCRYPT '" + stage.folder() + "' < '" + input + "'");
     };
@@ -109,6 +112,9 @@ TEST(PdfItems, InheritedTurnsAndPasswords) {
     EXPECT_NE(run.output.find("Skipped 00000.pdf: the password is wrong"), std::string::npos)
         << run.output;
 
+    run = build("wrong", {"other", "sesame"}); // each tried in turn
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(run.output.find("Wrote 3 of 3 pages"), std::string::npos) << run.output;
     run = build("sesame");
     ASSERT_EQ(run.exitCode, 0) << run.output;
     QPDF pdf;
@@ -119,6 +125,35 @@ TEST(PdfItems, InheritedTurnsAndPasswords) {
     EXPECT_EQ(rotateOf(pages[0]), 270);
     EXPECT_EQ(rotateOf(pages[1]), 270);
     EXPECT_EQ(pw::test::pageContent(stage.pdf(), 2), pw::test::pageContent(source, 2, "sesame"));
+}
+
+// A page tree that is not plain (a page listed twice, a page without its /Type) is counted as
+// qpdf repairs it, which is what the builder copies.
+TEST(PdfItems, IrregularPageTreesAreCountedAsQpdfRepairsThem) {
+    Stage stage;
+    const std::string plain = stage.cache() + "/plain.pdf";
+    const std::string source = stage.cache() + "/odd.pdf";
+    ASSERT_TRUE(pw::test::writeTestPdf(plain, {.pages = 3, .text = "Odd"}));
+    {
+        QPDF pdf;
+        pdf.processFile(plain.c_str());
+        QPDFObjectHandle tree = pdf.getRoot().getKey("/Pages");
+        QPDFObjectHandle kids = tree.getKey("/Kids");
+        ASSERT_EQ(kids.getArrayNItems(), 3);
+        kids.getArrayItem(1).removeKey("/Type");
+        kids.appendItem(kids.getArrayItem(0));
+        tree.replaceKey("/Count", QPDFObjectHandle::newInteger(4));
+        QPDFWriter writer(pdf, source.c_str());
+        writer.write();
+    }
+    EXPECT_EQ(formats::countPdfPages(source, "").pages, 4u);
+    EXPECT_EQ(formats::countPdfPages(plain, "").pages, 3u);
+    ASSERT_TRUE(writeJpeg(stage.path("00000.jpg"), {}));
+    ASSERT_EQ(::link(source.c_str(), stage.path("00001.pdf").c_str()), 0);
+    const ToolRun run = runPdfExe(stage);
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(run.output.find("Wrote 5 of 5 pages"), std::string::npos) << run.output;
+    EXPECT_EQ(pw::test::pageContent(stage.pdf(), 5), pw::test::pageContent(plain, 1));
 }
 
 // A PDF of 10,000 pages goes in whole.

@@ -28,6 +28,7 @@ public:
     std::vector<std::string> browsePrompts;
     std::vector<std::string> browseStarts; // the folder each browser was to start in
     std::vector<std::uint32_t> colorRequests;
+    std::vector<std::string> passwordTexts; // the text of each password box
 
     // Scripted answers, used front first. An empty answer queue gives defaultAnswer; an empty
     // dialog queue cancels the dialog. std::nullopt in a dialog queue cancels that one.
@@ -37,6 +38,7 @@ public:
     std::deque<std::optional<platform::FileDialogResult>> saveResults;
     std::deque<std::optional<std::string>> folders;
     std::deque<std::optional<std::uint32_t>> colors;
+    std::deque<std::optional<std::string>> passwords;
 
     // Runs inside messageBox after the call is recorded (a test acting while the box is up).
     std::function<void(const MessageBoxCall&)> onMessageBox;
@@ -54,6 +56,8 @@ public:
     void cancelNextBrowse() { folders.push_back(std::nullopt); }
     void colorNext(std::uint32_t color) { colors.push_back(color); }
     void cancelNextColor() { colors.push_back(std::nullopt); }
+    void passwordNext(const std::string& password) { passwords.push_back(password); }
+    void cancelNextPassword() { passwords.push_back(std::nullopt); }
 
     // The texts of all message boxes, in order.
     std::vector<std::string> messageTexts() const {
@@ -76,6 +80,7 @@ public:
         browsePrompts.clear();
         browseStarts.clear();
         colorRequests.clear();
+        passwordTexts.clear();
     }
 
     platform::Answer messageBox(const std::string& text, const std::string& title,
@@ -111,6 +116,15 @@ public:
         if (!color)
             return false;
         chosen = *color;
+        return true;
+    }
+
+    bool askPassword(const std::string& text, const std::string&, std::string& password) override {
+        passwordTexts.push_back(text);
+        const std::optional<std::string> typed = take(passwords, std::optional<std::string>());
+        if (!typed)
+            return false;
+        password = *typed;
         return true;
     }
 
