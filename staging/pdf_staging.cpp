@@ -135,12 +135,12 @@ std::string pdfaProblem(QPDF& pdf, jobfiles::PdfaLevel level) {
 
 } // namespace
 
-PictureStaging stagePdf(const std::string& source, const std::string& stem,
+PictureStaging stagePdf(const pictures::PictureFile& source, const std::string& stem,
                         const jobfiles::JobOptions& options, const std::string& password) {
     PictureStaging result;
     result.pdf = true;
-    const std::string name = platform::pathPart(source, 1);
-    formats::PdfOpening opened = formats::openPdf(platform::toNarrow(source), password);
+    const std::string name = platform::pathPart(source.path, 1);
+    formats::PdfOpening opened = formats::openPdf(source.narrowPath, password);
     if (!opened.pdf) {
         result.problem = opened.reason;
         return result;
@@ -154,7 +154,7 @@ PictureStaging stagePdf(const std::string& source, const std::string& stem,
     }
     const std::string target = stem + ".pdf";
     platform::removeFile(target);
-    if (!platform::linkFile(platform::toNarrow(source), target)) {
+    if (!platform::linkFile(source.narrowPath, target)) {
         result.problem =
             std::string("cannot be handed to the PDF builder: ") + std::strerror(errno);
         return result;
