@@ -1,6 +1,5 @@
 #include "formats/pixel_limit.h"
 #include "pictures/decoded_picture.h"
-#include "pictures/file_bytes.h"
 #include "pictures/jxl_jpeg.h"
 #include "pictures/modern_formats.h"
 #include "pictures/refusal_reasons.h"

@@ -1,7 +1,6 @@
 #include "formats/exif.h"
 #include "formats/pixel_limit.h"
 #include "pictures/decoded_picture.h"
-#include "pictures/file_bytes.h"
 #include "pictures/modern_formats.h"
 #include "pictures/picture_size_check.h"
 #include "pictures/refusal_reasons.h"
