@@ -109,10 +109,15 @@ Bitmap loadStoppable(int format, const std::string& narrowPath, int flags, StopF
 Bitmap loadStoppable(int format, const platform::OpenedFile& file, int flags, StopFlag stop) {
     if (!file.isOpen())
         return {};
+    // Through a buffered stream: plugins read a few bytes at a time (GIF one).
     Source source;
     source.stop = stop;
-    source.opened = &file;
-    return loaded(format, source, flags);
+    source.file = file.stream();
+    if (source.file == nullptr)
+        return {};
+    Bitmap bitmap = loaded(format, source, flags);
+    std::fclose(source.file);
+    return bitmap;
 }
 
 int fileTypeOf(const platform::OpenedFile& file) {

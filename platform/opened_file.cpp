@@ -58,6 +58,9 @@ std::size_t OpenedFile::readAt(std::uint64_t offset, void* into, std::size_t cou
             break;
         done += static_cast<std::size_t>(got);
     }
+    // The descriptor's position follows the reads, so /proc shows how far reading has come.
+    if (done > 0)
+        ::lseek(fd_, static_cast<off_t>(offset + done), SEEK_SET);
     return done;
 }
 
@@ -129,6 +132,12 @@ std::FILE* OpenedFile::stream() const {
 
 bool OpenedFile::linkOrCopyTo(const std::string& target) const {
     if (fd_ < 0)
+        return false;
+    // A target naming the opened file itself is left as it is.
+    struct stat opened {};
+    struct stat existing {};
+    if (::fstat(fd_, &opened) == 0 && ::stat(target.c_str(), &existing) == 0 &&
+        opened.st_dev == existing.st_dev && opened.st_ino == existing.st_ino)
         return false;
     ::unlink(target.c_str());
     // The descriptor's own name links the file opened, whatever has come to hold its path.
