@@ -133,11 +133,12 @@ std::FILE* OpenedFile::stream() const {
 bool OpenedFile::linkOrCopyTo(const std::string& target) const {
     if (fd_ < 0)
         return false;
-    // A target naming the opened file itself is left as it is.
+    // A target that is the opened file's only name is left as it is.
     struct stat opened {};
     struct stat existing {};
     if (::fstat(fd_, &opened) == 0 && ::stat(target.c_str(), &existing) == 0 &&
-        opened.st_dev == existing.st_dev && opened.st_ino == existing.st_ino)
+        opened.st_dev == existing.st_dev && opened.st_ino == existing.st_ino &&
+        opened.st_nlink == 1)
         return false;
     ::unlink(target.c_str());
     // The descriptor's own name links the file opened, whatever has come to hold its path.
