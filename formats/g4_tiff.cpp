@@ -123,6 +123,8 @@ struct G4TiffPages::Handle {
 
 G4TiffPages::G4TiffPages(std::string path) : path_(std::move(path)) {}
 
+G4TiffPages::G4TiffPages(int fd, std::string name) : path_(std::move(name)), fd_(fd) {}
+
 G4TiffPages::~G4TiffPages() = default;
 
 std::optional<G4Tiff> readG4Tiff(const std::string& path, std::string& reason, int page,
@@ -153,7 +155,8 @@ std::optional<G4Tiff> G4TiffPages::readPage(int page, std::string& reason, std::
         handle_ = std::make_unique<Handle>();
         struct stat status {};
         TIFFOpenOptions* options = nullptr;
-        if (stat(path_.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
+        const int examined = fd_ >= 0 ? ::fstat(fd_, &status) : ::stat(path_.c_str(), &status);
+        if (examined != 0 || !S_ISREG(status.st_mode)) {
             handle_->failure = "cannot be opened";
         } else if ((options = TIFFOpenOptionsAlloc()) == nullptr) {
             handle_->failure = "not enough memory to read it";
@@ -161,7 +164,8 @@ std::optional<G4Tiff> G4TiffPages::readPage(int page, std::string& reason, std::
             TIFFOpenOptionsSetErrorHandlerExtR(options, heardError, &handle_->heard);
             TIFFOpenOptionsSetWarningHandlerExtR(options, heardWarning, &handle_->heard);
             // "m": read, not mapped; a file cut short meanwhile would end the process.
-            handle_->tiff.reset(TIFFOpenExt(path_.c_str(), "rm", options));
+            handle_->tiff.reset(fd_ >= 0 ? openTiffDescriptor(fd_, path_, options)
+                                         : TIFFOpenExt(path_.c_str(), "rm", options));
             TIFFOpenOptionsFree(options);
             handle_->fileSize = static_cast<std::uint64_t>(status.st_size);
             handle_->current = handle_->tiff ? 1 : 0;

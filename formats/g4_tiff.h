@@ -56,6 +56,8 @@ std::optional<G4Tiff> decodeG4Tiff(const std::string& path, std::string& reason,
 class G4TiffPages {
 public:
     explicit G4TiffPages(std::string path);
+    // The TIFF open on descriptor `fd` (left open; `name` for messages).
+    G4TiffPages(int fd, std::string name);
     ~G4TiffPages();
     G4TiffPages(const G4TiffPages&) = delete;
     G4TiffPages& operator=(const G4TiffPages&) = delete;
@@ -70,6 +72,7 @@ private:
 
     struct Handle;
     std::string path_;
+    int fd_ = -1;
     std::unique_ptr<Handle> handle_; // opened by the first read
 };
 

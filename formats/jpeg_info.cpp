@@ -139,8 +139,18 @@ std::optional<JpegInfo> readJpegInfo(const std::string& path, std::string& reaso
         reason = "not a regular file";
         return std::nullopt;
     }
-    if (status.st_size < 4) {
-        reason = status.st_size == 0 ? "empty file" : "too short";
+    return readJpegInfo(file.release(), static_cast<std::uint64_t>(status.st_size), reason);
+}
+
+std::optional<JpegInfo> readJpegInfo(std::FILE* opened, std::uint64_t fileSize,
+                                     std::string& reason) {
+    if (opened == nullptr) {
+        reason = "cannot open";
+        return std::nullopt;
+    }
+    std::unique_ptr<std::FILE, FileCloser> file(opened);
+    if (fileSize < 4) {
+        reason = fileSize == 0 ? "empty file" : "too short";
         return std::nullopt;
     }
 
@@ -181,7 +191,7 @@ std::optional<JpegInfo> readJpegInfo(const std::string& path, std::string& reaso
         reason = pixelLimitReason(width, height);
         return std::nullopt;
     }
-    const auto size = static_cast<std::uint64_t>(status.st_size);
+    const std::uint64_t size = fileSize;
     if (!checkJpegStructure(file.get(), reason))
         return std::nullopt;
 
@@ -203,7 +213,11 @@ std::optional<JpegInfo> readJpegInfo(const std::string& path, std::string& reaso
 }
 
 std::optional<Resolution> readJpegResolution(const std::string& path) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    return readJpegResolution(std::fopen(path.c_str(), "rb"));
+}
+
+std::optional<Resolution> readJpegResolution(std::FILE* opened) {
+    std::unique_ptr<std::FILE, FileCloser> file(opened);
     if (!file)
         return std::nullopt;
     JpegErrors errors{};
@@ -215,7 +229,11 @@ std::optional<Resolution> readJpegResolution(const std::string& path) {
 }
 
 std::optional<JpegMarkers> readJpegMarkers(const std::string& path) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    return readJpegMarkers(std::fopen(path.c_str(), "rb"));
+}
+
+std::optional<JpegMarkers> readJpegMarkers(std::FILE* opened) {
+    std::unique_ptr<std::FILE, FileCloser> file(opened);
     if (!file)
         return std::nullopt;
     JpegErrors errors{};

@@ -3,6 +3,7 @@
 #include "formats/resolution.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <string>
 
@@ -27,12 +28,15 @@ struct JpegInfo {
 // progressive) JPEGs with 1, 3 or 4 components whose whole structure a decoder accepts (see
 // checkJpegStructure), ending in an end-of-image marker (trailing bytes after it are allowed).
 std::optional<JpegInfo> readJpegInfo(const std::string& path, std::string& reason);
+// The same from a stream at the file's start, of `fileSize` bytes (the stream is closed).
+std::optional<JpegInfo> readJpegInfo(std::FILE* file, std::uint64_t fileSize, std::string& reason);
 
 // A JPEG's resolution as its header states it, by the rules of formats/resolution.h, first
 // found in this order: a JFIF density in dots per inch or centimetre, EXIF's resolution in
 // inches or centimetres, the pixels' shape a JFIF density without a unit gives, then the one
 // EXIF's without a unit gives. std::nullopt when the header cannot be read.
 std::optional<Resolution> readJpegResolution(const std::string& path);
+std::optional<Resolution> readJpegResolution(std::FILE* file); // closes it
 
 // What a JPEG's header carries beyond its pixels: the payload of its first EXIF block
 // ("Exif\0\0" and the TIFF data, the one readJpegInfo reads) and its embedded ICC profile
@@ -45,6 +49,7 @@ struct JpegMarkers {
 // The markers as read from the header; std::nullopt when the file or its header cannot be
 // read.
 std::optional<JpegMarkers> readJpegMarkers(const std::string& path);
+std::optional<JpegMarkers> readJpegMarkers(std::FILE* file); // closes it
 
 // The embedded ICC profile alone, read from the header (whatever its colour space);
 // std::nullopt when the file or its header cannot be read, "" when it has no profile.

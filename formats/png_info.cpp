@@ -296,10 +296,33 @@ std::optional<PngInfo> walkFile(const std::string& path, bool headerOnly, std::s
     return walker.walk(static_cast<std::uint64_t>(status.st_size), headerOnly);
 }
 
+std::optional<PngInfo> walkStream(std::FILE* opened, std::uint64_t fileSize, bool headerOnly,
+                                  std::string& reason) {
+    std::unique_ptr<std::FILE, FileCloser> file(opened);
+    if (!file) {
+        reason = "cannot be opened";
+        return std::nullopt;
+    }
+    ChunkWalker walker(file.get(), reason);
+    return walker.walk(fileSize, headerOnly);
+}
+
 } // namespace
 
 std::optional<PngInfo> readPngInfo(const std::string& path, std::string& reason) {
     return walkFile(path, false, reason);
+}
+
+std::optional<PngInfo> readPngInfo(std::FILE* file, std::uint64_t fileSize, std::string& reason) {
+    return walkStream(file, fileSize, false, reason);
+}
+
+std::optional<std::string> readPngIccProfile(std::FILE* file, std::uint64_t fileSize) {
+    std::string reason;
+    const std::optional<PngInfo> info = walkStream(file, fileSize, true, reason);
+    if (!info)
+        return std::nullopt;
+    return info->iccProfile;
 }
 
 std::optional<std::string> readPngIccProfile(const std::string& path) {

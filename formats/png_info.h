@@ -1,6 +1,7 @@
 #pragma once
 // What the builder needs to know about one staged PNG, read from its chunks without decoding.
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <string>
 
@@ -35,9 +36,12 @@ struct PngInfo {
 // has to be decoded (interlaced, alpha, tRNS) is inflated to check it too. On failure returns
 // std::nullopt with a short reason.
 std::optional<PngInfo> readPngInfo(const std::string& path, std::string& reason);
+// The same from a stream at the file's start, of `fileSize` bytes (the stream is closed).
+std::optional<PngInfo> readPngInfo(std::FILE* file, std::uint64_t fileSize, std::string& reason);
 
 // The profile readPngInfo gives (empty when none fits), read from the chunks before the image
 // data only; none when those cannot be read.
 std::optional<std::string> readPngIccProfile(const std::string& path);
+std::optional<std::string> readPngIccProfile(std::FILE* file, std::uint64_t fileSize);
 
 } // namespace pw::formats

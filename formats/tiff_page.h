@@ -3,6 +3,7 @@
 #include <string>
 
 typedef struct tiff TIFF;
+typedef struct TIFFOpenOptions TIFFOpenOptions;
 
 namespace pw::formats {
 
@@ -19,5 +20,12 @@ bool selectTiffPage(TIFF* tiff, int& current, int page);
 // set to be read by libtiff's modified Huffman decoder, with the rows aligned to bytes or not,
 // whichever decodes the first strip without a complaint. Other pages are left as they are.
 void chooseFaxDecoding(TIFF* tiff, const std::string& path, int page);
+// The same for the file open on descriptor `fd`, which is left open.
+void chooseFaxDecoding(TIFF* tiff, int fd, int page);
+
+// A TIFF read from descriptor `fd` (not mapped) at offsets of its own, by positional reads:
+// several such handles and other readers share the one descriptor. TIFFClose leaves `fd` open.
+// `name` is for libtiff's messages; null when libtiff cannot read it.
+TIFF* openTiffDescriptor(int fd, const std::string& name, TIFFOpenOptions* options = nullptr);
 
 } // namespace pw::formats

@@ -82,7 +82,7 @@ std::string unsupportedCompression(std::uint32_t compression, bool os2) {
 
 // Reads the headers from the start of `in`. nullopt when the file is not a BMP this reader
 // knows, or, with `problem` set, when it is one that cannot be read.
-std::optional<Layout> readLayout(std::ifstream& in, std::uint64_t fileSize, std::string& problem) {
+std::optional<Layout> readLayout(std::istream& in, std::uint64_t fileSize, std::string& problem) {
     std::array<unsigned char, kFileHeaderSize + kMaxHeaderSize + 16> head{};
     in.read(reinterpret_cast<char*>(head.data()), head.size());
     const auto got = static_cast<std::size_t>(in.gcount());
@@ -221,14 +221,14 @@ std::optional<Layout> readLayout(std::ifstream& in, std::uint64_t fileSize, std:
     return layout;
 }
 
-bool readAt(std::ifstream& in, std::uint64_t at, unsigned char* into, std::size_t count) {
+bool readAt(std::istream& in, std::uint64_t at, unsigned char* into, std::size_t count) {
     in.seekg(static_cast<std::streamoff>(at));
     return static_cast<bool>(
         in.read(reinterpret_cast<char*>(into), static_cast<std::streamsize>(count)));
 }
 
 // A palette bitmap of `bpp` bits with the file's palette; entries it lacks are black.
-FIBITMAP* paletteBitmap(std::ifstream& in, const Layout& layout, int bpp) {
+FIBITMAP* paletteBitmap(std::istream& in, const Layout& layout, int bpp) {
     std::vector<unsigned char> entries(std::size_t{layout.colours} * layout.entryBytes);
     if (!readAt(in, layout.paletteAt, entries.data(), entries.size()))
         return nullptr;
@@ -327,7 +327,7 @@ std::string cutShort() {
 }
 
 // Uncompressed rows, bottom row first unless the height is negative.
-Bitmap decodeRows(std::ifstream& in, const Layout& layout, std::string& problem, StopFlag stop) {
+Bitmap decodeRows(std::istream& in, const Layout& layout, std::string& problem, StopFlag stop) {
     const std::uint64_t rowBytes = (std::uint64_t{layout.width} * layout.bpp + 7) / 8;
     const std::uint64_t stride = (std::uint64_t{layout.width} * layout.bpp + 31) / 32 * 4;
     // The last row's padding may be missing.
@@ -409,7 +409,7 @@ Bitmap leftOutWhite(Bitmap bitmap, const Layout& layout, const std::vector<std::
 // RLE8 or RLE4 data as an 8-bit palette bitmap. Pixels the runs leave out (skipped by a
 // delta, after an early end of line or of the picture) are transparent white, as an added
 // palette entry when the palette has room for one, in a 32-bit bitmap otherwise.
-Bitmap decodeRunLengths(std::ifstream& in, const Layout& layout, std::string& problem,
+Bitmap decodeRunLengths(std::istream& in, const Layout& layout, std::string& problem,
                         StopFlag stop) {
     // No valid stream needs more than two bytes a pixel and a few a row.
     const std::uint64_t most =
@@ -494,7 +494,7 @@ Bitmap decodeRunLengths(std::ifstream& in, const Layout& layout, std::string& pr
 }
 
 // The embedded picture's bytes: as many as the header says, else up to the end of the file.
-std::optional<EmbeddedPicture> embeddedPicture(std::ifstream& in, const Layout& layout) {
+std::optional<EmbeddedPicture> embeddedPicture(std::istream& in, const Layout& layout) {
     std::uint64_t size = layout.fileSize - layout.pixelsAt;
     if (layout.imageBytes != 0)
         size = std::min<std::uint64_t>(size, layout.imageBytes);
@@ -537,7 +537,7 @@ Bitmap decodeEmbedded(EmbeddedPicture& picture, std::string& problem, StopFlag s
     return bitmap;
 }
 
-std::uint64_t sizeOf(std::ifstream& in) {
+std::uint64_t sizeOf(std::istream& in) {
     in.seekg(0, std::ios::end);
     const std::streamoff size = in.tellg();
     in.seekg(0);
@@ -552,8 +552,8 @@ bool hasBmpSignature(const std::string& narrowPath) {
 
 namespace {
 
-Bitmap loadBmp(const std::string& narrowPath, std::string& problem, StopFlag stop) {
-    std::ifstream in(narrowPath, std::ios::binary);
+Bitmap loadBmp(const platform::OpenedFile& file, std::string& problem, StopFlag stop) {
+    platform::OpenedFileStream in(file);
     if (!in)
         return {};
     const std::optional<Layout> layout = readLayout(in, sizeOf(in), problem);
@@ -585,13 +585,21 @@ Bitmap loadBmp(const std::string& narrowPath, std::string& problem, StopFlag sto
 } // namespace
 
 Decoded loadBmp(const std::string& narrowPath, StopFlag stop) {
+    return loadBmp(platform::OpenedFile(narrowPath), stop);
+}
+
+Decoded loadBmp(const platform::OpenedFile& file, StopFlag stop) {
     std::string problem;
-    Bitmap bitmap = loadBmp(narrowPath, problem, stop);
+    Bitmap bitmap = loadBmp(file, problem, stop);
     return decodedOrRefused(std::move(bitmap), std::move(problem), stop);
 }
 
 std::optional<EmbeddedPicture> bmpEmbeddedPicture(const std::string& narrowPath) {
-    std::ifstream in(narrowPath, std::ios::binary);
+    return bmpEmbeddedPicture(platform::OpenedFile(narrowPath));
+}
+
+std::optional<EmbeddedPicture> bmpEmbeddedPicture(const platform::OpenedFile& file) {
+    platform::OpenedFileStream in(file);
     std::string problem;
     const std::optional<Layout> layout = in ? readLayout(in, sizeOf(in), problem) : std::nullopt;
     if (!layout || !layout->embedded())
@@ -600,7 +608,11 @@ std::optional<EmbeddedPicture> bmpEmbeddedPicture(const std::string& narrowPath)
 }
 
 std::optional<DotsPerMeter> bmpResolution(const std::string& narrowPath) {
-    std::ifstream in(narrowPath, std::ios::binary);
+    return bmpResolution(platform::OpenedFile(narrowPath));
+}
+
+std::optional<DotsPerMeter> bmpResolution(const platform::OpenedFile& file) {
+    platform::OpenedFileStream in(file);
     std::string problem;
     const std::optional<Layout> layout = in ? readLayout(in, sizeOf(in), problem) : std::nullopt;
     if (!layout || layout->embedded())

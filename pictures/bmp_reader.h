@@ -6,6 +6,7 @@
 // PNG picture held in place of the pixels is handed on whole.
 #include "pictures/decoded.h"
 #include "pictures/stop_flag.h"
+#include "platform/opened_file.h"
 
 #include <cstdint>
 #include <optional>
@@ -26,6 +27,7 @@ bool hasBmpSignature(const std::string& narrowPath);
 // with the reason when it is one that cannot be read; refused too once `stop` is set, within a
 // few rows.
 Decoded loadBmp(const std::string& narrowPath, StopFlag stop = {});
+Decoded loadBmp(const platform::OpenedFile& file, StopFlag stop = {});
 
 // The JPEG or PNG picture a BMP holds in place of its pixels (compression 4 or 5): the
 // picture's bytes and its usual extension, "jpg" or "png". nullopt for any other file, and
@@ -35,6 +37,7 @@ struct EmbeddedPicture {
     std::string extension;
 };
 std::optional<EmbeddedPicture> bmpEmbeddedPicture(const std::string& narrowPath);
+std::optional<EmbeddedPicture> bmpEmbeddedPicture(const platform::OpenedFile& file);
 
 struct DotsPerMeter {
     std::uint32_t x = 0;
@@ -45,5 +48,6 @@ struct DotsPerMeter {
 // 1.x headers, zeros) or one under 10 or over 10000 dpi. nullopt when the file is not a BMP
 // this reader knows.
 std::optional<DotsPerMeter> bmpResolution(const std::string& narrowPath);
+std::optional<DotsPerMeter> bmpResolution(const platform::OpenedFile& file);
 
 } // namespace pw::pictures

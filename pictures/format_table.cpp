@@ -7,13 +7,8 @@
 namespace pw::pictures {
 
 std::optional<int> formatForExtension(const std::string& extension) {
-    const PictureKind* kind = kindForExtension(extension);
-    if (kind == nullptr || kind->freeImageFormat < 0)
-        return std::nullopt;
-    // A ".jpg" that needs decoding is decoded as its content shows, never tried as JPEG first.
-    if (kind->decoder == Decoder::JpegData && extension.size() == 3)
-        return std::nullopt;
-    return kind->freeImageFormat;
+    const int format = freeImageFormatForExtension(extension);
+    return format < 0 ? std::nullopt : std::optional<int>(format);
 }
 
 bool isTiffPicture(const std::string& narrowPath, const std::string& extension) {
@@ -32,6 +27,10 @@ bool isTiffPicture(const PictureFile& file, const std::string& extension) {
 
 bool hasJpegSignature(const std::string& path) {
     return fileShows(path, kindReadBy(Decoder::JpegData));
+}
+
+bool hasJpegSignature(const platform::OpenedFile& file) {
+    return fileShows(file, kindReadBy(Decoder::JpegData));
 }
 
 } // namespace pw::pictures

@@ -13,6 +13,7 @@ std::optional<int> formatForExtension(const std::string& extension);
 
 // True when the file starts with the JPEG start-of-image marker FF D8 FF.
 bool hasJpegSignature(const std::string& path);
+bool hasJpegSignature(const platform::OpenedFile& file);
 
 // True for a TIFF: by its extension, or else by its first bytes.
 bool isTiffPicture(const std::string& narrowPath, const std::string& extension);

@@ -225,7 +225,7 @@ Meta readMeta(Bytes box) {
 }
 
 // The first bytes of the item's data, from the file or from idat.
-std::string itemStart(std::ifstream& file, const Meta& meta, const Location& location) {
+std::string itemStart(std::istream& file, const Meta& meta, const Location& location) {
     const std::uint64_t start = location.base + location.offset;
     const std::uint64_t wanted = location.length == 0
                                      ? kCanvasBytes
@@ -262,7 +262,11 @@ std::optional<std::pair<std::uint32_t, std::uint32_t>> itemSize(const Meta& meta
 } // namespace
 
 std::optional<HeifCanvas> readHeifCanvas(const std::string& narrowPath) {
-    std::ifstream file(narrowPath, std::ios::binary);
+    return readHeifCanvas(platform::OpenedFile(narrowPath));
+}
+
+std::optional<HeifCanvas> readHeifCanvas(const platform::OpenedFile& opened) {
+    platform::OpenedFileStream file(opened);
     // The top-level boxes, up to 'meta', which is read whole.
     std::string metaBytes;
     for (;;) {

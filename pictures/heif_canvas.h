@@ -2,6 +2,8 @@
 // The size a HEIF file's primary picture is put together at when it is made of others (a grid
 // of tiles or an overlay), read from the file's boxes. libheif fills such a picture at the size
 // its item states, whatever the item's ispe property says and however few tiles there are.
+#include "platform/opened_file.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -20,5 +22,6 @@ struct HeifCanvas {
 // ('grid') or an overlay ('iovl'); none for other items or when the boxes cannot be read
 // (decoding then tells).
 std::optional<HeifCanvas> readHeifCanvas(const std::string& narrowPath);
+std::optional<HeifCanvas> readHeifCanvas(const platform::OpenedFile& file);
 
 } // namespace pw::pictures

@@ -44,13 +44,9 @@ std::string iccProfile(const heif_image_handle* handle) {
 }
 
 // True for a file whose brands promise HEVC pictures (HEIC), not AV1 ones (AVIF).
-bool hevcBrand(const std::string& narrowPath) {
+bool hevcBrand(const platform::OpenedFile& file) {
     std::uint8_t head[256] = {};
-    std::FILE* file = std::fopen(narrowPath.c_str(), "rb");
-    if (file == nullptr)
-        return false;
-    const int size = static_cast<int>(std::fread(head, 1, sizeof head, file));
-    std::fclose(file);
+    const int size = static_cast<int>(file.readAt(0, head, sizeof head));
     const auto has = [&head, size](const char* brand) {
         return heif_read_main_brand(head, size) == heif_fourcc_to_brand(brand) ||
                heif_has_compatible_brand(head, size, brand) == 1;
@@ -63,7 +59,7 @@ bool hevcBrand(const std::string& narrowPath) {
 // decodes the tile; once the flag is set the reads give zeros, on which the decoders give up at
 // once (libheif 1.15 asserts that a read of a tile succeeds, so it must not fail).
 struct PreparedFile {
-    std::FILE* file = nullptr;
+    const platform::OpenedFile* file = nullptr;
     std::uint64_t size = 0;
     std::uint64_t position = 0;
     const HeifMeta* meta = nullptr;
@@ -82,8 +78,7 @@ int preparedRead(void* data, std::size_t size, void* userdata) {
         return 0;
     }
     if (size > prepared.size || prepared.position > prepared.size - size ||
-        ::fseeko(prepared.file, static_cast<off_t>(prepared.position), SEEK_SET) != 0 ||
-        std::fread(data, 1, size, prepared.file) != size)
+        prepared.file->readAt(prepared.position, data, size) != size)
         return 1;
     const std::uint64_t metaEnd = prepared.meta->offset + prepared.meta->box.size();
     const std::uint64_t from = std::max(prepared.position, prepared.meta->offset);
@@ -113,10 +108,6 @@ heif_reader_grow_status preparedGrow(std::int64_t target, void* userdata) {
 constexpr heif_reader kPreparedReader = {1, preparedPosition, preparedRead, preparedSeek,
                                          preparedGrow};
 
-struct FileClose {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 // Registers libheif's decoders once, before pictures may be decoded on several threads; the
 // library stays set up for the life of the program.
 bool libheifReady() {
@@ -124,26 +115,22 @@ bool libheifReady() {
     return ready;
 }
 
-Bitmap decodeHeif(const std::string& narrowPath, std::string& problem, StopFlag stop) {
+Bitmap decodeHeif(const platform::OpenedFile& file, std::string& problem, StopFlag stop) {
     if (!libheifReady())
         return {};
-    const std::optional<HeifMeta> meta = readHeifMeta(narrowPath);
-    const std::unique_ptr<std::FILE, FileClose> file(std::fopen(narrowPath.c_str(), "rb"));
-    if (!meta || !file || ::fseeko(file.get(), 0, SEEK_END) != 0)
+    const std::optional<HeifMeta> meta = readHeifMeta(file);
+    if (!meta || !file.isOpen())
         return {};
-    const off_t fileSize = ::ftello(file.get());
-    if (fileSize < 0)
-        return {};
-    PreparedFile prepared{file.get(), static_cast<std::uint64_t>(fileSize), 0, &*meta, stop};
+    PreparedFile prepared{&file, file.size(), 0, &*meta, stop};
     std::unique_ptr<heif_context, ContextFree> context(heif_context_alloc());
     if (!context || !heifSucceeded(heif_context_read_from_reader(context.get(), &kPreparedReader,
                                                                  &prepared, nullptr),
-                                   narrowPath, problem))
+                                   file, problem))
         return {};
     heif_item_id primary = 0;
     heif_image_handle* rawHandle = nullptr;
     if (heif_context_get_primary_image_ID(context.get(), &primary).code != heif_error_Ok ||
-        !heifSucceeded(heif_context_get_primary_image_handle(context.get(), &rawHandle), narrowPath,
+        !heifSucceeded(heif_context_get_primary_image_handle(context.get(), &rawHandle), file,
                        problem))
         return {};
     std::unique_ptr<heif_image_handle, HandleFree> handle(rawHandle);
@@ -154,7 +141,7 @@ Bitmap decodeHeif(const std::string& narrowPath, std::string& problem, StopFlag 
         static_cast<std::uint32_t>(std::max(heif_image_handle_get_ispe_width(handle.get()), 0));
     std::uint32_t height =
         static_cast<std::uint32_t>(std::max(heif_image_handle_get_ispe_height(handle.get()), 0));
-    const std::optional<HeifCanvas> canvas = readHeifCanvas(narrowPath);
+    const std::optional<HeifCanvas> canvas = readHeifCanvas(file);
     if (canvas && std::uint64_t{canvas->width} * canvas->height > std::uint64_t{width} * height) {
         width = canvas->width;
         height = canvas->height;
@@ -167,8 +154,8 @@ Bitmap decodeHeif(const std::string& narrowPath, std::string& problem, StopFlag 
             problem = pw::formats::pixelLimitReason(width, height);
         else if (canvas && !canvas->covered)
             problem = formats::tooLittleDataReason(width, height);
-        else if (hevcBrand(narrowPath))
-            problem = hevcDataTooShort(width, height, fileBytes(narrowPath));
+        else if (hevcBrand(file))
+            problem = hevcDataTooShort(width, height, file.size());
         if (!problem.empty())
             return {};
     }
@@ -193,7 +180,7 @@ Bitmap decodeHeif(const std::string& narrowPath, std::string& problem, StopFlag 
     const heif_error decoded =
         heif_decode_image(handle.get(), &rawImage, heif_colorspace_RGB, chroma, options.get());
     std::unique_ptr<heif_image, ImageFree> image(rawImage);
-    if (stop.set() || !heifSucceeded(decoded, narrowPath, problem))
+    if (stop.set() || !heifSucceeded(decoded, file, problem))
         return {};
     const int bits = heif_image_get_bits_per_pixel_range(image.get(), heif_channel_interleaved);
     if (deep ? (bits <= 8 || bits > 16) : bits != 8)
@@ -230,8 +217,12 @@ Bitmap decodeHeif(const std::string& narrowPath, std::string& problem, StopFlag 
 } // namespace
 
 Decoded decodeHeif(const std::string& narrowPath, StopFlag stop) {
+    return decodeHeif(platform::OpenedFile(narrowPath), stop);
+}
+
+Decoded decodeHeif(const platform::OpenedFile& file, StopFlag stop) {
     std::string problem;
-    Bitmap bitmap = decodeHeif(narrowPath, problem, stop);
+    Bitmap bitmap = decodeHeif(file, problem, stop);
     return decodedOrRefused(std::move(bitmap), std::move(problem), stop);
 }
 

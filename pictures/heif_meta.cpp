@@ -217,7 +217,11 @@ HeifMeta parseHeifMeta(std::string box, std::uint64_t offset) {
 }
 
 std::optional<HeifMeta> readHeifMeta(const std::string& narrowPath) {
-    std::ifstream in(narrowPath, std::ios::binary);
+    return readHeifMeta(platform::OpenedFile(narrowPath));
+}
+
+std::optional<HeifMeta> readHeifMeta(const platform::OpenedFile& file) {
+    platform::OpenedFileStream in(file);
     if (!in.seekg(0, std::ios::end))
         return std::nullopt;
     const auto fileSize = static_cast<std::uint64_t>(in.tellg());

@@ -3,6 +3,8 @@
 // pictures of more than 8 bits (so clap, irot and imir are applied here, to every depth alike),
 // and it fails on an entity group box with fields of its own, such as a pyramid's 'pymd'. libheif
 // reads a copy of the box in which those properties and the 'grpl' box are renamed 'free'.
+#include "platform/opened_file.h"
+
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -35,6 +37,7 @@ HeifMeta parseHeifMeta(std::string box, std::uint64_t offset);
 // The file's top-level meta box, parsed; nullopt when the file cannot be read, has none, or
 // its meta box is implausibly large (64 MB).
 std::optional<HeifMeta> readHeifMeta(const std::string& narrowPath);
+std::optional<HeifMeta> readHeifMeta(const platform::OpenedFile& file);
 
 // The region of a stored picture of width x height that shows after `transforms`, applied in
 // the order the format gives (crop, rotation, mirroring) whatever their order in the file: a

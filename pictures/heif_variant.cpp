@@ -49,8 +49,8 @@ std::optional<Box> boxAt(const std::vector<std::uint8_t>& data, std::size_t at, 
 }
 
 // The `meta` box's contents, after its version and flags.
-std::vector<std::uint8_t> metaContents(const std::string& narrowPath) {
-    std::ifstream in(narrowPath, std::ios::binary);
+std::vector<std::uint8_t> metaContents(const platform::OpenedFile& file) {
+    platform::OpenedFileStream in(file);
     std::array<std::uint8_t, 16> head{};
     while (in.read(reinterpret_cast<char*>(head.data()), 8)) {
         std::uint64_t size = bigEndian(head.data(), 4);
@@ -96,8 +96,8 @@ constexpr Variant kVariants[] = {
     {"unci", "HEIF with uncompressed data", heif_compression_undefined},
 };
 
-std::string unsupportedVariant(const std::string& narrowPath) {
-    const std::string type = heifPrimaryItemType(narrowPath);
+std::string unsupportedVariant(const platform::OpenedFile& file) {
+    const std::string type = heifPrimaryItemType(file);
     for (const Variant& variant : kVariants) {
         if (type != variant.itemType)
             continue;
@@ -111,8 +111,8 @@ std::string unsupportedVariant(const std::string& narrowPath) {
 
 } // namespace
 
-std::string heifPrimaryItemType(const std::string& narrowPath) {
-    const std::vector<std::uint8_t> meta = metaContents(narrowPath);
+std::string heifPrimaryItemType(const platform::OpenedFile& file) {
+    const std::vector<std::uint8_t> meta = metaContents(file);
     std::optional<std::uint32_t> primary;
     std::vector<std::pair<std::uint32_t, std::string>> items;
     for (std::size_t at = 0; at < meta.size();) {
@@ -148,10 +148,11 @@ std::string heifPrimaryItemType(const std::string& narrowPath) {
     return {};
 }
 
-bool heifSucceeded(const heif_error& error, const std::string& narrowPath, std::string& problem) {
+bool heifSucceeded(const heif_error& error, const platform::OpenedFile& file,
+                   std::string& problem) {
     if (error.code == heif_error_Ok)
         return true;
-    problem = unsupportedVariant(narrowPath);
+    problem = unsupportedVariant(file);
     if (problem.empty() && error.message != nullptr)
         reportDecoderMessage(error.message);
     return false;

@@ -160,7 +160,15 @@ Bitmap decodeFile(std::FILE* file, formats::JpegErrors& errors, std::string& uns
 } // namespace
 
 Bitmap decodeJpegPixels(const std::string& narrowPath, StopFlag stop, bool grey) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(narrowPath.c_str(), "rb"));
+    return decodeJpegPixels(std::fopen(narrowPath.c_str(), "rb"), stop, grey);
+}
+
+Bitmap decodeJpegPixels(const platform::OpenedFile& opened, StopFlag stop, bool grey) {
+    return decodeJpegPixels(opened.stream(), stop, grey);
+}
+
+Bitmap decodeJpegPixels(std::FILE* stream, StopFlag stop, bool grey) {
+    std::unique_ptr<std::FILE, FileCloser> file(stream);
     if (!file)
         return {};
     formats::JpegErrors errors{};
@@ -176,7 +184,15 @@ Bitmap decodeJpegPixels(const std::string& narrowPath, StopFlag stop, bool grey)
 }
 
 bool jpegCutShort(const std::string& narrowPath) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(narrowPath.c_str(), "rb"));
+    return jpegCutShort(std::fopen(narrowPath.c_str(), "rb"));
+}
+
+bool jpegCutShort(const platform::OpenedFile& file) {
+    return jpegCutShort(file.stream());
+}
+
+bool jpegCutShort(std::FILE* stream) {
+    std::unique_ptr<std::FILE, FileCloser> file(stream);
     std::string reason;
     if (!file || formats::checkJpegStructure(file.get(), reason) ||
         reason != formats::kJpegTruncatedData || std::fseek(file.get(), 0, SEEK_SET) != 0)

@@ -2,7 +2,9 @@
 // Reading the pixels of JPEGs that the usual decoding path refuses.
 #include "pictures/bitmap.h"
 #include "pictures/stop_flag.h"
+#include "platform/opened_file.h"
 
+#include <cstdio>
 #include <string>
 
 namespace pw::pictures {
@@ -15,10 +17,15 @@ namespace pw::pictures {
 // Null too once `stop` is set, within a row of blocks. With `grey`, an 8-bit grey bitmap
 // instead (a YCbCr picture's luma as it is stored).
 Bitmap decodeJpegPixels(const std::string& narrowPath, StopFlag stop = {}, bool grey = false);
+Bitmap decodeJpegPixels(const platform::OpenedFile& file, StopFlag stop = {}, bool grey = false);
+// From a stream at the file's start, which is closed.
+Bitmap decodeJpegPixels(std::FILE* file, StopFlag stop = {}, bool grey = false);
 
 // Whether the file ends inside its picture data, so that part of the picture is missing
 // (decoders fill it in, with a warning only). A file that lacks only its end-of-image marker
 // is whole. Decodes the file only when its structure ends without that marker.
 bool jpegCutShort(const std::string& narrowPath);
+bool jpegCutShort(const platform::OpenedFile& file);
+bool jpegCutShort(std::FILE* file); // closes it
 
 } // namespace pw::pictures

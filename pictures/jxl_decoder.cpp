@@ -1,6 +1,5 @@
 #include "formats/pixel_limit.h"
 #include "pictures/decoded_picture.h"
-#include "pictures/file_bytes.h"
 #include "pictures/jxl_jpeg.h"
 #include "pictures/modern_formats.h"
 #include "pictures/refusal_reasons.h"
@@ -95,7 +94,12 @@ std::string pixelProfile(JxlDecoder* decoder) {
 
 std::optional<std::vector<std::uint8_t>> recoverJpegFromJxl(const std::string& narrowPath,
                                                             std::string& problem, StopFlag stop) {
-    const auto bytes = readFileBytes(narrowPath);
+    return recoverJpegFromJxl(platform::OpenedFile(narrowPath), problem, stop);
+}
+
+std::optional<std::vector<std::uint8_t>> recoverJpegFromJxl(const platform::OpenedFile& file,
+                                                            std::string& problem, StopFlag stop) {
+    const auto bytes = file.readAll();
     if (!bytes)
         return std::nullopt;
     Decoder decoder =
@@ -153,8 +157,8 @@ void reportStatus(JxlDecoderStatus status) {
         reportDecoderMessage("JPEG XL decoder error");
 }
 
-Bitmap decodeJxl(const std::string& narrowPath, std::string& problem, StopFlag stop) {
-    const auto bytes = readFileBytes(narrowPath);
+Bitmap decodeJxl(const platform::OpenedFile& file, std::string& problem, StopFlag stop) {
+    const auto bytes = file.readAll();
     if (!bytes)
         return {};
     Decoder decoder = openDecoder(JXL_DEC_BASIC_INFO | JXL_DEC_COLOR_ENCODING | JXL_DEC_FULL_IMAGE);
@@ -229,8 +233,12 @@ Bitmap decodeJxl(const std::string& narrowPath, std::string& problem, StopFlag s
 } // namespace
 
 Decoded decodeJxl(const std::string& narrowPath, StopFlag stop) {
+    return decodeJxl(platform::OpenedFile(narrowPath), stop);
+}
+
+Decoded decodeJxl(const platform::OpenedFile& file, StopFlag stop) {
     std::string problem;
-    Bitmap bitmap = decodeJxl(narrowPath, problem, stop);
+    Bitmap bitmap = decodeJxl(file, problem, stop);
     return decodedOrRefused(std::move(bitmap), std::move(problem), stop);
 }
 

@@ -4,8 +4,6 @@
 
 namespace pw::pictures {
 
-namespace {
-
 ModernFormat modernFormatOf(const PictureKind* kind) {
     if (kind == nullptr)
         return ModernFormat::None;
@@ -20,8 +18,6 @@ ModernFormat modernFormatOf(const PictureKind* kind) {
         return ModernFormat::None;
     }
 }
-
-} // namespace
 
 ModernFormat modernFormatForExtension(const std::string& extension) {
     return modernFormatOf(kindForExtension(extension));
@@ -39,6 +35,20 @@ Decoded decodeModern(ModernFormat format, const std::string& narrowPath, StopFla
         return decodeWebp(narrowPath, stop);
     case ModernFormat::Jxl:
         return decodeJxl(narrowPath, stop);
+    case ModernFormat::None:
+        break;
+    }
+    return platform::Refusal{platform::Refusal::Code::Unsupported, {}};
+}
+
+Decoded decodeModern(ModernFormat format, const platform::OpenedFile& file, StopFlag stop) {
+    switch (format) {
+    case ModernFormat::Heif:
+        return decodeHeif(file, stop);
+    case ModernFormat::Webp:
+        return decodeWebp(file, stop);
+    case ModernFormat::Jxl:
+        return decodeJxl(file, stop);
     case ModernFormat::None:
         break;
     }

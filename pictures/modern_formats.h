@@ -2,10 +2,13 @@
 // HEIF/HEIC/AVIF (libheif), WebP (libwebp) and JPEG XL (libjxl) pictures.
 #include "pictures/decoded.h"
 #include "pictures/stop_flag.h"
+#include "platform/opened_file.h"
 
 #include <string>
 
 namespace pw::pictures {
+
+struct PictureKind;
 
 enum class ModernFormat { None, Heif, Webp, Jxl };
 
@@ -22,8 +25,15 @@ ModernFormat modernFormatOfContent(const std::string& narrowPath);
 Decoded decodeHeif(const std::string& narrowPath, StopFlag stop = {});
 Decoded decodeWebp(const std::string& narrowPath, StopFlag stop = {});
 Decoded decodeJxl(const std::string& narrowPath, StopFlag stop = {});
+Decoded decodeHeif(const platform::OpenedFile& file, StopFlag stop = {});
+Decoded decodeWebp(const platform::OpenedFile& file, StopFlag stop = {});
+Decoded decodeJxl(const platform::OpenedFile& file, StopFlag stop = {});
 
 // The decoder of `format`; for None, refused with nothing more to say.
 Decoded decodeModern(ModernFormat format, const std::string& narrowPath, StopFlag stop = {});
+// The same for an opened file.
+Decoded decodeModern(ModernFormat format, const platform::OpenedFile& file, StopFlag stop = {});
+// The format of a kind of the table; None for other kinds.
+ModernFormat modernFormatOf(const PictureKind* kind);
 
 } // namespace pw::pictures

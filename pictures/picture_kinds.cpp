@@ -3,7 +3,6 @@
 #include <FreeImage.h>
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <cstring>
 #include <jxl/decode.h>
 #include <libheif/heif.h>
@@ -61,6 +60,7 @@ std::vector<PictureKind> makeTable() {
             return startsWith(head, size, "\xFF\xD8\xFF", 3);
         },
         Decoder::JpegData, FIF_JPEG));
+    kinds.back().decodedByContent = {"jpg"};
     kinds.push_back(entry("TIFF", {"tif", "tiff"}, {"TIF Files(*.tif)", "TIFF Files(*.tiff)"},
                           freeImageSignature(FIF_TIFF), Decoder::FreeImage, FIF_TIFF, true));
     kinds.push_back(entry(
@@ -135,6 +135,15 @@ const PictureKind* kindForExtension(const std::string& extension) {
     return nullptr;
 }
 
+int freeImageFormatForExtension(const std::string& extension) {
+    const PictureKind* kind = kindForExtension(extension);
+    if (kind == nullptr || kind->freeImageFormat < 0 ||
+        std::find(kind->decodedByContent.begin(), kind->decodedByContent.end(),
+                  lowerCase(extension)) != kind->decodedByContent.end())
+        return -1;
+    return kind->freeImageFormat;
+}
+
 const PictureKind* kindOfContent(const std::uint8_t* head, std::size_t size) {
     for (const PictureKind& kind : table()) {
         if (kind.signature && kind.signature(head, size))
@@ -143,24 +152,13 @@ const PictureKind* kindOfContent(const std::uint8_t* head, std::size_t size) {
     return nullptr;
 }
 
-namespace {
-
-// The file's first kHeadBytes (fewer for a shorter file); 0 when it cannot be read.
-std::size_t readHead(const std::string& narrowPath, std::uint8_t (&head)[kHeadBytes]) {
-    std::FILE* file = std::fopen(narrowPath.c_str(), "rb");
-    if (file == nullptr)
-        return 0;
-    const std::size_t size = std::fread(head, 1, kHeadBytes, file);
-    std::fclose(file);
-    return size;
+const PictureKind* kindOfFile(const platform::OpenedFile& file) {
+    const std::vector<std::uint8_t> head = file.head(kHeadBytes);
+    return head.empty() ? nullptr : kindOfContent(head.data(), head.size());
 }
 
-} // namespace
-
 const PictureKind* kindOfFile(const std::string& narrowPath) {
-    std::uint8_t head[kHeadBytes] = {};
-    const std::size_t size = readHead(narrowPath, head);
-    return size > 0 ? kindOfContent(head, size) : nullptr;
+    return kindOfFile(platform::OpenedFile(narrowPath));
 }
 
 const PictureKind* kindReadBy(Decoder decoder, int freeImageFormat) {
@@ -172,12 +170,15 @@ const PictureKind* kindReadBy(Decoder decoder, int freeImageFormat) {
     return nullptr;
 }
 
-bool fileShows(const std::string& narrowPath, const PictureKind* kind) {
+bool fileShows(const platform::OpenedFile& file, const PictureKind* kind) {
     if (kind == nullptr || !kind->signature)
         return false;
-    std::uint8_t head[kHeadBytes] = {};
-    const std::size_t size = readHead(narrowPath, head);
-    return size > 0 && kind->signature(head, size);
+    const std::vector<std::uint8_t> head = file.head(kHeadBytes);
+    return !head.empty() && kind->signature(head.data(), head.size());
+}
+
+bool fileShows(const std::string& narrowPath, const PictureKind* kind) {
+    return fileShows(platform::OpenedFile(narrowPath), kind);
 }
 
 bool isPdfFile(const std::string& narrowPath) {

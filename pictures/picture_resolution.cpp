@@ -2,11 +2,13 @@
 
 #include "formats/png_bytes.h"
 #include "pictures/bmp_reader.h"
+#include "pictures/picture_kinds.h"
 
+#include <FreeImage.h>
 #include <array>
 #include <cstdint>
 #include <cstring>
-#include <fstream>
+#include <istream>
 
 namespace pw::pictures {
 namespace {
@@ -14,7 +16,7 @@ namespace {
 constexpr std::uint16_t kTiffXResolution = 282;
 constexpr std::uint32_t kMaxPngChunks = 100000;
 
-bool readBytes(std::ifstream& in, unsigned char* into, std::size_t count) {
+bool readBytes(std::istream& in, unsigned char* into, std::size_t count) {
     return static_cast<bool>(
         in.read(reinterpret_cast<char*>(into), static_cast<std::streamsize>(count)));
 }
@@ -22,7 +24,7 @@ bool readBytes(std::ifstream& in, unsigned char* into, std::size_t count) {
 using formats::bigEndian32;
 
 // The data of a PNG's pHYs chunk; nullopt without one (or a damaged one).
-std::optional<std::array<unsigned char, 9>> pngPhys(std::ifstream& in) {
+std::optional<std::array<unsigned char, 9>> pngPhys(std::istream& in) {
     in.seekg(8);
     std::array<unsigned char, 8> header{};
     for (std::uint32_t i = 0; i < kMaxPngChunks && readBytes(in, header.data(), header.size());
@@ -39,7 +41,7 @@ std::optional<std::array<unsigned char, 9>> pngPhys(std::ifstream& in) {
     return std::nullopt;
 }
 
-formats::Resolution pngResolution(std::ifstream& in) {
+formats::Resolution pngResolution(std::istream& in) {
     const auto phys = pngPhys(in);
     if (!phys)
         return {};
@@ -48,12 +50,12 @@ formats::Resolution pngResolution(std::ifstream& in) {
 }
 
 // FreeImage reads pHYs in metres only, and keeps its made-up 72 dpi for an aspect ratio.
-bool pngStatesResolution(std::ifstream& in) {
+bool pngStatesResolution(std::istream& in) {
     const auto phys = pngPhys(in);
     return phys && (*phys)[8] == 1;
 }
 
-bool tiffStatesResolution(std::ifstream& in, bool littleEndian) {
+bool tiffStatesResolution(std::istream& in, bool littleEndian) {
     const auto read16 = [&](const unsigned char* b) {
         return littleEndian ? static_cast<std::uint16_t>(b[0] | b[1] << 8)
                             : static_cast<std::uint16_t>(b[0] << 8 | b[1]);
@@ -84,31 +86,41 @@ bool tiffStatesResolution(std::ifstream& in, bool littleEndian) {
 } // namespace
 
 bool statesResolution(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    const platform::OpenedFile file(path);
+    return statesResolution(file, kindOfFile(file));
+}
+
+bool statesResolution(const platform::OpenedFile& file, const PictureKind* kind) {
+    platform::OpenedFileStream in(file);
     std::array<unsigned char, 8> head{};
-    if (!readBytes(in, head.data(), head.size()))
+    if (kind == nullptr || !readBytes(in, head.data(), head.size()))
         return true;
-    if (formats::isPngSignature(head.data()))
+    if (kind == kindReadBy(Decoder::FreeImage, FIF_PNG))
         return pngStatesResolution(in);
-    if (std::memcmp(head.data(), "GIF8", 4) == 0)
+    if (kind == kindReadBy(Decoder::FreeImage, FIF_GIF))
         return false;
-    if (std::memcmp(head.data(), "II*\0", 4) == 0)
-        return tiffStatesResolution(in, true);
-    if (std::memcmp(head.data(), "MM\0*", 4) == 0)
-        return tiffStatesResolution(in, false);
+    // A classic TIFF (version 42) in either byte order; BigTIFF keeps what FreeImage read.
+    const bool littleEndian = head[0] == 'I';
+    if (kind == kindReadBy(Decoder::FreeImage, FIF_TIFF) && head[littleEndian ? 2 : 3] == 42 &&
+        head[littleEndian ? 3 : 2] == 0)
+        return tiffStatesResolution(in, littleEndian);
     return true;
 }
 
 std::optional<formats::Resolution> metricResolution(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::array<unsigned char, 8> head{};
-    if (!readBytes(in, head.data(), head.size()))
-        return std::nullopt;
-    if (formats::isPngSignature(head.data()))
+    const platform::OpenedFile file(path);
+    return metricResolution(file, kindOfFile(file));
+}
+
+std::optional<formats::Resolution> metricResolution(const platform::OpenedFile& file,
+                                                    const PictureKind* kind) {
+    if (kind != nullptr && kind == kindReadBy(Decoder::FreeImage, FIF_PNG)) {
+        platform::OpenedFileStream in(file);
         return pngResolution(in);
-    if (head[0] != 'B' || head[1] != 'M')
+    }
+    if (kind == nullptr || kind != kindReadBy(Decoder::Bmp))
         return std::nullopt;
-    const std::optional<DotsPerMeter> bmp = bmpResolution(path);
+    const std::optional<DotsPerMeter> bmp = bmpResolution(file);
     if (!bmp)
         return std::nullopt;
     return formats::Resolution{bmp->x * formats::kMetresPerInch, bmp->y * formats::kMetresPerInch};

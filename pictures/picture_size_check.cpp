@@ -2,14 +2,16 @@
 
 #include "formats/pixel_limit.h"
 #include "formats/png_bytes.h"
+#include "formats/tiff_page.h"
 #include "pictures/bitmap.h"
+#include "pictures/picture_kinds.h"
+#include "pictures/stoppable_io.h"
 
 #include <FreeImage.h>
 #include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
-#include <fstream>
 #include <sys/stat.h>
 #include <tiffio.h>
 #include <webp/decode.h>
@@ -30,8 +32,8 @@ constexpr std::uint64_t kMaxHevcPixelsPerByte = 8 * 64 * 64;
 // A PNG whose image data could not inflate to its pixels even at deflate's best ratio: a few
 // bytes claiming a large picture, for which FreeImage would clear a whole bitmap before
 // failing. Counts the IDAT chunks' lengths from their headers.
-std::string pngDataTooShort(const std::string& narrowPath) {
-    std::ifstream in(narrowPath, std::ios::binary);
+std::string pngDataTooShort(const platform::OpenedFile& file) {
+    platform::OpenedFileStream in(file);
     std::array<unsigned char, 8 + 8 + 13> head{};
     if (!in.read(reinterpret_cast<char*>(head.data()), head.size()) ||
         std::memcmp(head.data() + 12, "IHDR", 4) != 0)
@@ -93,11 +95,11 @@ bool jpegCompression(std::uint16_t compression) {
     return compression == COMPRESSION_JPEG || compression == COMPRESSION_OJPEG;
 }
 
-std::string tiffFirstPageTooShort(const std::string& narrowPath) {
-    TIFF* tiff = TIFFOpen(narrowPath.c_str(), "rm");
+std::string tiffFirstPageTooShort(const platform::OpenedFile& file) {
+    TIFF* tiff = formats::openTiffDescriptor(file.descriptor(), file.narrowPath());
     if (tiff == nullptr)
         return std::string();
-    const std::string reason = tiffDataTooShort(tiff, fileBytes(narrowPath));
+    const std::string reason = tiffDataTooShort(tiff, file.size());
     TIFFClose(tiff);
     return reason;
 }
@@ -188,11 +190,11 @@ struct GifSizes {
 
 // The sizes from a GIF's blocks; false when the file is not a GIF whose first frame can be
 // found.
-bool gifFirstFrame(const std::string& narrowPath, GifSizes& sizes) {
-    std::ifstream in(narrowPath, std::ios::binary);
+bool gifFirstFrame(const platform::OpenedFile& file, GifSizes& sizes) {
+    platform::OpenedFileStream in(file);
     std::array<unsigned char, 13> head{};
     if (!in.read(reinterpret_cast<char*>(head.data()), head.size()) ||
-        std::memcmp(head.data(), "GIF8", 4) != 0)
+        !fileShows(file, kindReadBy(Decoder::FreeImage, FIF_GIF)))
         return false;
     const auto littleEndian16 = [](const unsigned char* at) {
         return static_cast<std::uint32_t>(at[0] | at[1] << 8);
@@ -244,6 +246,10 @@ std::uint64_t fileBytes(const std::string& narrowPath) {
 }
 
 std::string headerTooLarge(int format, const std::string& narrowPath) {
+    return headerTooLarge(format, platform::OpenedFile(narrowPath));
+}
+
+std::string headerTooLarge(int format, const platform::OpenedFile& file) {
     const auto fif = static_cast<FREE_IMAGE_FORMAT>(format);
     std::uint32_t width = 0;
     std::uint32_t height = 0;
@@ -254,7 +260,7 @@ std::string headerTooLarge(int format, const std::string& narrowPath) {
         // placed on the logical screen.
         // The screen is judged as soon as it is read: a file may end after it.
         GifSizes gif;
-        const bool framed = gifFirstFrame(narrowPath, gif);
+        const bool framed = gifFirstFrame(file, gif);
         if (!formats::withinPixelLimit(gif.screenWidth, gif.screenHeight))
             return formats::pixelLimitReason(gif.screenWidth, gif.screenHeight);
         if (!framed)
@@ -264,13 +270,13 @@ std::string headerTooLarge(int format, const std::string& narrowPath) {
         stored = gif.data;
         bits = 8;
     } else if (fif != FIF_UNKNOWN && FreeImage_FIFSupportsNoPixels(fif)) {
-        const Bitmap header(FreeImage_Load(fif, narrowPath.c_str(), FIF_LOAD_NOPIXELS));
+        const Bitmap header(loadStoppable(fif, file, FIF_LOAD_NOPIXELS, {}));
         if (!header)
             return std::string(); // the full load reports the failure
         width = FreeImage_GetWidth(header.get());
         height = FreeImage_GetHeight(header.get());
         bits = FreeImage_GetBPP(header.get());
-        stored = fileBytes(narrowPath);
+        stored = file.size();
     } else {
         return std::string();
     }
@@ -279,9 +285,9 @@ std::string headerTooLarge(int format, const std::string& narrowPath) {
     if (!formats::withinPixelLimit(width, height))
         return formats::pixelLimitReason(width, height);
     if (fif == FIF_PNG)
-        return pngDataTooShort(narrowPath);
+        return pngDataTooShort(file);
     if (fif == FIF_TIFF)
-        return tiffFirstPageTooShort(narrowPath);
+        return tiffFirstPageTooShort(file);
     // Other formats: their codecs (PCX runs, PackBits in PSD and IFF, GIF's LZW, BMP runs)
     // give back at most a few thousand bytes for one, so a large picture in a few bytes is a
     // decompression bomb. The escapes of run-length BMPs may skip any number of pixels, but

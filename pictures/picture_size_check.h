@@ -1,5 +1,7 @@
 #pragma once
 // The pixel limit applied to a picture file before FreeImage decodes it.
+#include "platform/opened_file.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -17,6 +19,7 @@ namespace pw::pictures {
 // tiffDataTooShort), and for other formats by generalDataTooShort. A GIF is refused when its
 // logical screen (its page) or its first frame (decoded whole) reaches the limit.
 std::string headerTooLarge(int format, const std::string& narrowPath);
+std::string headerTooLarge(int format, const platform::OpenedFile& file);
 // The same for the TIFF directory `tiff` is at, in a file of `fileBytes`: its strips or tiles
 // against its pixels, at the best ratio of its compression (none, Deflate, LZW, PackBits,
 // Zstandard; one bit a row for the fax codecs; JPEG by the general rule; other compressions

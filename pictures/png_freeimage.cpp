@@ -1,6 +1,7 @@
 #include "pictures/png_freeimage.h"
 
 #include "formats/png_bytes.h"
+#include "pictures/picture_kinds.h"
 #include "pictures/stoppable_io.h"
 
 #include <FreeImage.h>
@@ -8,7 +9,6 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
-#include <fstream>
 
 namespace pw::pictures {
 namespace {
@@ -26,13 +26,18 @@ struct Chunk {
 } // namespace
 
 std::vector<unsigned char> pngWithPaletteFirst(const std::string& narrowPath) {
-    std::ifstream in(narrowPath, std::ios::binary | std::ios::ate);
-    const std::streamoff fileSize = in.tellg();
+    return pngWithPaletteFirst(platform::OpenedFile(narrowPath));
+}
+
+std::vector<unsigned char> pngWithPaletteFirst(const platform::OpenedFile& opened) {
+    platform::OpenedFileStream in(opened);
+    const auto fileSize = static_cast<std::streamoff>(opened.size());
     std::array<unsigned char, 8 + 8 + 13> head{};
     in.seekg(0);
     if (!in.read(reinterpret_cast<char*>(head.data()), head.size()) ||
-        !formats::isPngSignature(head.data()) || std::memcmp(head.data() + 12, "IHDR", 4) != 0 ||
-        head[25] != 3 || fileSize <= 0 || static_cast<std::uint64_t>(fileSize) > kMaxFileBytes)
+        !fileShows(opened, kindReadBy(Decoder::FreeImage, FIF_PNG)) ||
+        std::memcmp(head.data() + 12, "IHDR", 4) != 0 || head[25] != 3 || fileSize <= 0 ||
+        static_cast<std::uint64_t>(fileSize) > kMaxFileBytes)
         return {};
     Chunk transparency;
     Chunk palette;
@@ -67,9 +72,13 @@ std::vector<unsigned char> pngWithPaletteFirst(const std::string& narrowPath) {
 }
 
 Bitmap loadPngWithFreeImage(const std::string& narrowPath, StopFlag stop) {
-    const std::vector<unsigned char> reordered = pngWithPaletteFirst(narrowPath);
+    return loadPngWithFreeImage(platform::OpenedFile(narrowPath), stop);
+}
+
+Bitmap loadPngWithFreeImage(const platform::OpenedFile& file, StopFlag stop) {
+    const std::vector<unsigned char> reordered = pngWithPaletteFirst(file);
     if (reordered.empty())
-        return loadStoppable(FIF_PNG, narrowPath, PNG_IGNOREGAMMA, stop);
+        return loadStoppable(FIF_PNG, file, PNG_IGNOREGAMMA, stop);
     return loadStoppable(FIF_PNG, reordered, PNG_IGNOREGAMMA, stop);
 }
 

@@ -3,7 +3,9 @@
 #include "formats/pixel_limit.h"
 #include "formats/png_bytes.h"
 #include "pictures/over_white.h"
+#include "pictures/picture_kinds.h"
 
+#include <FreeImage.h>
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -105,7 +107,8 @@ bool readAll(int fd, std::uint8_t* into, std::size_t size, StopFlag stop) {
     while (done < size) {
         if (stop.set())
             return false;
-        const ssize_t got = ::read(fd, into + done, std::min(size - done, kStopStep));
+        const ssize_t got =
+            ::pread(fd, into + done, std::min(size - done, kStopStep), static_cast<off_t>(done));
         if (got <= 0)
             return false;
         done += static_cast<std::size_t>(got);
@@ -400,7 +403,11 @@ void PngRows::rewind() {
 }
 
 bool PngRows::open(const std::string& narrowPath, bool oneBitGrey, StopFlag stop) {
-    const int fd = ::open(narrowPath.c_str(), O_RDONLY | O_CLOEXEC);
+    return open(platform::OpenedFile(narrowPath), oneBitGrey, stop);
+}
+
+bool PngRows::open(const platform::OpenedFile& file, bool oneBitGrey, StopFlag stop) {
+    const int fd = file.descriptor();
     if (fd < 0)
         return false;
     // The signature and the header first: other PNGs (16-bit, interlaced...) are not read
@@ -410,12 +417,11 @@ bool PngRows::open(const std::string& narrowPath, bool oneBitGrey, StopFlag stop
     bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
               static_cast<std::uint64_t>(info.st_size) < kMaxFileBytes &&
               ::pread(fd, head, sizeof head, 0) == static_cast<ssize_t>(sizeof head) &&
-              formats::isPngSignature(head) &&
+              fileShows(file, kindReadBy(Decoder::FreeImage, FIF_PNG)) &&
               (head[24] == 8 || (oneBitGrey && head[24] == 1 && head[25] == 0)) && head[28] == 0;
     const auto size = ok ? static_cast<std::size_t>(info.st_size) : 0;
     std::uint8_t* data = ok ? file_.get(size) : nullptr;
     ok = data != nullptr && readAll(fd, data, size, stop);
-    ::close(fd);
     return ok && readChunks(data, size, oneBitGrey, stop);
 }
 

@@ -8,6 +8,7 @@
 // this keeps it, as lossless staging does.
 #include "pictures/picture_resolution.h"
 #include "pictures/stop_flag.h"
+#include "platform/opened_file.h"
 
 #include <cstdint>
 #include <memory>
@@ -25,6 +26,7 @@ public:
     // stored rows are then its packed bits, high bit first, 1 for white; nextRow() is not for it.
     // False too once `stop` is set, looked at every few megabytes read or inflated.
     bool open(const std::string& narrowPath, bool oneBitGrey = false, StopFlag stop = {});
+    bool open(const platform::OpenedFile& file, bool oneBitGrey = false, StopFlag stop = {});
 
     std::uint32_t width() const { return width_; }
     std::uint32_t height() const { return height_; }

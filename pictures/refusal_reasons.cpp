@@ -2,6 +2,7 @@
 
 #include "pictures/format_table.h"
 #include "pictures/modern_formats.h"
+#include "pictures/picture_kinds.h"
 #include "pictures/stoppable_io.h"
 
 #include <FreeImage.h>
@@ -51,43 +52,30 @@ void tiffError(thandle_t, const char*, const char* format, va_list arguments) {
 }
 
 // errno's text when the file cannot be opened and read from; empty when it can.
-std::string readFailure(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return std::generic_category().message(errno);
+std::string readFailure(const platform::OpenedFile& file) {
+    if (!file.isOpen())
+        return std::generic_category().message(file.error());
     char byte = 0;
-    const ssize_t got = ::read(fd, &byte, 1);
-    const int error = errno;
-    ::close(fd);
-    return got < 0 ? std::generic_category().message(error) : std::string();
+    const ssize_t got = ::pread(file.descriptor(), &byte, 1, 0);
+    return got < 0 ? std::generic_category().message(errno) : std::string();
 }
 
-bool isEmpty(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return false;
+bool isEmpty(const platform::OpenedFile& file) {
     char byte = 0;
-    const ssize_t got = ::read(fd, &byte, 1);
-    ::close(fd);
-    return got == 0;
+    return file.isOpen() && ::pread(file.descriptor(), &byte, 1, 0) == 0;
 }
 
 // True for a HEIF file of any brand, even one libheif would not read.
-bool heifSignature(const std::string& path) {
-    std::uint8_t head[32] = {};
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr)
-        return false;
-    const std::size_t size = std::fread(head, 1, sizeof head, file);
-    std::fclose(file);
-    return size >= 12 && heif_check_filetype(head, static_cast<int>(size)) != heif_filetype_no;
+bool heifSignature(const platform::OpenedFile& file) {
+    const std::vector<std::uint8_t> head = file.head(32);
+    return head.size() >= 12 &&
+           heif_check_filetype(head.data(), static_cast<int>(head.size())) != heif_filetype_no;
 }
 
-// True when some decoder here knows the file's first bytes.
-bool knownSignature(const std::string& path) {
-    return FreeImage_GetFileType(path.c_str(), 0) != FIF_UNKNOWN ||
-           modernFormatOfContent(path) != ModernFormat::None || hasJpegSignature(path) ||
-           heifSignature(path);
+// True when some decoder here knows the file's first bytes: a kind of the table, another
+// format FreeImage reads, or a HEIF brand libheif does not.
+bool knownSignature(const platform::OpenedFile& file, const PictureKind* kind) {
+    return kind != nullptr || fileTypeOf(file) != FIF_UNKNOWN || heifSignature(file);
 }
 
 } // namespace
@@ -138,15 +126,21 @@ void reportUnsupported(const std::string& kind) {
 
 std::string refusalReason(const std::string& narrowPath, const std::string& problem,
                           const DecoderMessages& heard) {
-    if (const std::string failure = readFailure(narrowPath); !failure.empty())
+    const platform::OpenedFile file(narrowPath);
+    return refusalReason(file, kindOfFile(file), problem, heard);
+}
+
+std::string refusalReason(const platform::OpenedFile& file, const PictureKind* kind,
+                          const std::string& problem, const DecoderMessages& heard) {
+    if (const std::string failure = readFailure(file); !failure.empty())
         return "cannot be read (" + failure + ")";
     if (!problem.empty())
         return problem;
     if (!heard.unsupported().empty())
         return heard.unsupported() + " is not supported";
-    if (isEmpty(narrowPath))
+    if (isEmpty(file))
         return "not a picture (empty file)";
-    if (!knownSignature(narrowPath))
+    if (!knownSignature(file, kind))
         return "not a picture (unknown format)";
     const std::string said = heard.text();
     return "damaged (" + (said.empty() ? std::string("cannot be decoded") : said) + ")";

@@ -2,9 +2,13 @@
 // Why a picture could not be staged. FreeImage and libtiff report through process-wide
 // callbacks; those are installed once and pass each message to the listener of the thread that
 // is decoding, so pictures staged on several threads at once each hear only their own.
+#include "platform/opened_file.h"
+
 #include <string>
 
 namespace pw::pictures {
+
+struct PictureKind;
 
 // Installs the callbacks; initialiseFreeImage calls it before pictures are staged on other
 // threads.
@@ -54,6 +58,9 @@ void reportUnsupported(const std::string& kind);
 // decoded") when one does.
 std::string refusalReason(const std::string& narrowPath, const std::string& problem,
                           const DecoderMessages& heard);
+// The same for an opened file of `kind` (its first bytes as the table reads them).
+std::string refusalReason(const platform::OpenedFile& file, const PictureKind* kind,
+                          const std::string& problem, const DecoderMessages& heard);
 
 // "TIFF with LERC compression is not supported" for a codec libtiff names but was built
 // without, "TIFF with compression 34712 is not supported" for one it does not know.

@@ -9,6 +9,7 @@ namespace pw::pictures {
 // A file or bytes in memory, read or written until the flag is set.
 struct StoppableSource {
     std::FILE* file = nullptr;
+    const platform::OpenedFile* opened = nullptr; // read at `at`
     const unsigned char* bytes = nullptr;
     std::size_t size = 0;
     std::size_t at = 0;
@@ -34,6 +35,11 @@ unsigned DLL_CALLCONV readItems(void* buffer, unsigned size, unsigned count, fi_
         return static_cast<unsigned>(std::fread(buffer, size, count, source.file));
     if (size == 0)
         return 0;
+    if (source.opened != nullptr) {
+        const std::size_t got = source.opened->readAt(source.at, buffer, std::size_t{size} * count);
+        source.at += got - got % size;
+        return static_cast<unsigned>(got / size);
+    }
     const std::size_t items = std::min<std::size_t>(count, (source.size - source.at) / size);
     std::memcpy(buffer, source.bytes + source.at, items * size);
     source.at += items * size;
@@ -51,10 +57,12 @@ int DLL_CALLCONV seekTo(fi_handle handle, long offset, int origin) {
     auto& source = *static_cast<Source*>(handle);
     if (source.file != nullptr)
         return std::fseek(source.file, offset, origin);
+    const std::size_t end = source.opened != nullptr ? source.opened->size() : source.size;
     const long base = origin == SEEK_SET   ? 0
                       : origin == SEEK_CUR ? static_cast<long>(source.at)
-                                           : static_cast<long>(source.size);
-    if (offset < -base || static_cast<std::size_t>(base + offset) > source.size)
+                                           : static_cast<long>(end);
+    if (offset < -base ||
+        (source.opened == nullptr && static_cast<std::size_t>(base + offset) > end))
         return -1;
     source.at = static_cast<std::size_t>(base + offset);
     return 0;
@@ -98,6 +106,28 @@ Bitmap loadStoppable(int format, const std::string& narrowPath, int flags, StopF
     return bitmap;
 }
 
+Bitmap loadStoppable(int format, const platform::OpenedFile& file, int flags, StopFlag stop) {
+    if (!file.isOpen())
+        return {};
+    // Through a buffered stream: plugins read a few bytes at a time (GIF one).
+    Source source;
+    source.stop = stop;
+    source.file = file.stream();
+    if (source.file == nullptr)
+        return {};
+    Bitmap bitmap = loaded(format, source, flags);
+    std::fclose(source.file);
+    return bitmap;
+}
+
+int fileTypeOf(const platform::OpenedFile& file) {
+    if (!file.isOpen())
+        return FIF_UNKNOWN;
+    Source source;
+    source.opened = &file;
+    return FreeImage_GetFileTypeFromHandle(stoppableIo(), &source, 0);
+}
+
 Bitmap loadStoppable(int format, const void* bytes, std::size_t size, int flags, StopFlag stop) {
     Source source;
     source.stop = stop;
@@ -129,6 +159,16 @@ StoppableMultiBitmap::StoppableMultiBitmap(int format, const std::string& narrow
     source_->stop = stop;
     source_->file = std::fopen(narrowPath.c_str(), "rb");
     if (source_->file != nullptr)
+        pages_ = FreeImage_OpenMultiBitmapFromHandle(static_cast<FREE_IMAGE_FORMAT>(format),
+                                                     stoppableIo(), source_, 0);
+}
+
+StoppableMultiBitmap::StoppableMultiBitmap(int format, const platform::OpenedFile& file,
+                                           StopFlag stop)
+    : source_(new Source) {
+    source_->stop = stop;
+    source_->opened = &file;
+    if (file.isOpen())
         pages_ = FreeImage_OpenMultiBitmapFromHandle(static_cast<FREE_IMAGE_FORMAT>(format),
                                                      stoppableIo(), source_, 0);
 }

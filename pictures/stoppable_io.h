@@ -4,6 +4,7 @@
 // few kilobytes later) instead of running to the end.
 #include "pictures/bitmap.h"
 #include "pictures/stop_flag.h"
+#include "platform/opened_file.h"
 
 #include <cstddef>
 #include <cstdio>
@@ -21,6 +22,10 @@ struct StoppableSource;
 // cannot read it or the flag was set meanwhile (whatever the plugin made of the rest is
 // dropped).
 Bitmap loadStoppable(int format, const std::string& narrowPath, int flags, StopFlag stop);
+// The same from an opened file, read at offsets of its own.
+Bitmap loadStoppable(int format, const platform::OpenedFile& file, int flags, StopFlag stop);
+// The FreeImage format the file's content shows (FIF_UNKNOWN for none).
+int fileTypeOf(const platform::OpenedFile& file);
 // The same from bytes in memory.
 Bitmap loadStoppable(int format, const void* bytes, std::size_t size, int flags, StopFlag stop);
 Bitmap loadStoppable(int format, const std::vector<unsigned char>& bytes, int flags, StopFlag stop);
@@ -38,6 +43,7 @@ bool freeImageReadStopped();
 class StoppableMultiBitmap {
 public:
     StoppableMultiBitmap(int format, const std::string& narrowPath, StopFlag stop);
+    StoppableMultiBitmap(int format, const platform::OpenedFile& file, StopFlag stop);
     ~StoppableMultiBitmap();
     StoppableMultiBitmap(const StoppableMultiBitmap&) = delete;
     StoppableMultiBitmap& operator=(const StoppableMultiBitmap&) = delete;

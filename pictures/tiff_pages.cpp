@@ -64,49 +64,61 @@ std::string rgbProfile(TIFF* tiff) {
 // The file as libtiff reads it (not mapped, as TIFFOpen's "m" asks): reads fail once the flag
 // is set.
 struct TiffPages::Source {
-    int fd = -1;
+    const platform::OpenedFile* file = nullptr;
+    std::uint64_t at = 0;
     StopFlag stop;
 
     static tmsize_t read(thandle_t handle, void* into, tmsize_t size) {
-        const auto* source = static_cast<const Source*>(handle);
-        if (source->stop.set())
+        auto* source = static_cast<Source*>(handle);
+        if (source->stop.set() || size < 0)
             return -1;
-        tmsize_t done = 0;
-        while (done < size) {
-            const ssize_t got = ::read(source->fd, static_cast<char*>(into) + done,
-                                       static_cast<std::size_t>(size - done));
-            if (got <= 0)
-                return got < 0 && done == 0 ? -1 : done;
-            done += got;
-        }
-        return done;
+        const std::size_t got =
+            source->file->readAt(source->at, into, static_cast<std::size_t>(size));
+        source->at += got;
+        return static_cast<tmsize_t>(got);
     }
     static tmsize_t write(thandle_t, void*, tmsize_t) { return -1; }
     static toff_t seek(thandle_t handle, toff_t offset, int whence) {
-        const off_t at =
-            ::lseek(static_cast<const Source*>(handle)->fd, static_cast<off_t>(offset), whence);
-        return at < 0 ? static_cast<toff_t>(-1) : static_cast<toff_t>(at);
+        auto* source = static_cast<Source*>(handle);
+        const auto signedOffset = static_cast<std::int64_t>(offset);
+        const std::int64_t base = whence == SEEK_SET ? 0
+                                  : whence == SEEK_CUR
+                                      ? static_cast<std::int64_t>(source->at)
+                                      : static_cast<std::int64_t>(source->file->size());
+        if (base + signedOffset < 0)
+            return static_cast<toff_t>(-1);
+        source->at = static_cast<std::uint64_t>(base + signedOffset);
+        return source->at;
     }
-    static int close(thandle_t) { return 0; } // the descriptor is closed with the Source
+    static int close(thandle_t) { return 0; } // the file is closed by its owner
     static toff_t size(thandle_t handle) {
-        struct stat status {};
-        return ::fstat(static_cast<const Source*>(handle)->fd, &status) == 0
-                   ? static_cast<toff_t>(status.st_size)
-                   : 0;
+        return static_cast<const Source*>(handle)->file->size();
     }
     static int map(thandle_t, void**, toff_t*) { return 0; }
     static void unmap(thandle_t, void*, toff_t) {}
 };
 
 TiffPages::TiffPages(const std::string& narrowPath, StopFlag stop)
-    : narrowPath_(narrowPath), fileBytes_(fileBytes(narrowPath)), stop_(stop),
-      source_(std::make_unique<Source>()) {
+    : owned_(std::make_unique<platform::OpenedFile>(narrowPath)) {
+    open(*owned_, stop);
+}
+
+TiffPages::TiffPages(const platform::OpenedFile& file, StopFlag stop) {
+    open(file, stop);
+}
+
+void TiffPages::open(const platform::OpenedFile& file, StopFlag stop) {
+    file_ = &file;
+    fileBytes_ = file.size();
+    stop_ = stop;
+    source_ = std::make_unique<Source>();
     source_->stop = stop;
-    source_->fd = ::open(narrowPath.c_str(), O_RDONLY | O_CLOEXEC);
-    if (source_->fd < 0)
+    source_->file = &file;
+    if (!file.isOpen())
         return;
-    tiff_ = TIFFClientOpen(narrowPath.c_str(), "rm", source_.get(), Source::read, Source::write,
-                           Source::seek, Source::close, Source::size, Source::map, Source::unmap);
+    tiff_ =
+        TIFFClientOpen(file.narrowPath().c_str(), "rm", source_.get(), Source::read, Source::write,
+                       Source::seek, Source::close, Source::size, Source::map, Source::unmap);
     if (tiff_ != nullptr)
         count_ = static_cast<int>(TIFFNumberOfDirectories(tiff_));
 }
@@ -115,8 +127,6 @@ TiffPages::~TiffPages() {
     pages_.reset();
     if (tiff_ != nullptr)
         TIFFClose(tiff_);
-    if (source_->fd >= 0)
-        ::close(source_->fd);
 }
 
 bool TiffPages::selectPage(int page) {
@@ -161,7 +171,7 @@ Bitmap TiffPages::pageBitmap(int page, std::string& problem) {
     problem = tiffDataTooShort(tiff_, fileBytes_);
     if (!problem.empty() || !compressionKnown())
         return {};
-    formats::chooseFaxDecoding(tiff_, narrowPath_, page);
+    formats::chooseFaxDecoding(tiff_, file_->descriptor(), page);
     std::uint16_t photometric = 0;
     std::uint16_t orientation = ORIENTATION_TOPLEFT;
     TIFFGetField(tiff_, TIFFTAG_PHOTOMETRIC, &photometric);
@@ -187,7 +197,7 @@ Bitmap TiffPages::pageBitmap(int page, std::string& problem) {
 
 Bitmap TiffPages::freeImagePage(int page, std::uint32_t width, std::uint32_t height) {
     if (!pages_)
-        pages_ = std::make_unique<StoppableMultiBitmap>(FIF_TIFF, narrowPath_, stop_);
+        pages_ = std::make_unique<StoppableMultiBitmap>(FIF_TIFF, *file_, stop_);
     FIMULTIBITMAP* pages = pages_->get();
     if (pages == nullptr || page > FreeImage_GetPageCount(pages))
         return {};

@@ -5,6 +5,7 @@
 // by libtiff's RGBA reader otherwise.
 #include "pictures/decoded.h"
 #include "pictures/stop_flag.h"
+#include "platform/opened_file.h"
 
 #include <cstdint>
 #include <memory>
@@ -22,6 +23,8 @@ public:
     // Once `stop` is set, every read of the file fails: a page being decoded is given up at its
     // next strip or tile, and decode() refuses it.
     explicit TiffPages(const std::string& narrowPath, StopFlag stop = {});
+    // The file opened by the caller, which must outlive this.
+    explicit TiffPages(const platform::OpenedFile& file, StopFlag stop = {});
     ~TiffPages();
     TiffPages(const TiffPages&) = delete;
     TiffPages& operator=(const TiffPages&) = delete;
@@ -46,7 +49,10 @@ private:
 
     struct Source;
 
-    std::string narrowPath_;
+    void open(const platform::OpenedFile& file, StopFlag stop);
+
+    std::unique_ptr<platform::OpenedFile> owned_; // opened here for a path
+    const platform::OpenedFile* file_ = nullptr;
     std::uint64_t fileBytes_ = 0;
     StopFlag stop_;
     std::unique_ptr<Source> source_; // what tiff_ reads through

@@ -1,7 +1,6 @@
 #include "formats/exif.h"
 #include "formats/pixel_limit.h"
 #include "pictures/decoded_picture.h"
-#include "pictures/file_bytes.h"
 #include "pictures/modern_formats.h"
 #include "pictures/picture_size_check.h"
 #include "pictures/refusal_reasons.h"
@@ -122,8 +121,8 @@ struct DecBufferFree {
     void operator()(WebPDecBuffer* buffer) const { WebPFreeDecBuffer(buffer); }
 };
 
-Bitmap decodeWebp(const std::string& narrowPath, std::string& problem, StopFlag stop) {
-    const auto bytes = readFileBytes(narrowPath);
+Bitmap decodeWebp(const platform::OpenedFile& file, std::string& problem, StopFlag stop) {
+    const auto bytes = file.readAll();
     if (!bytes)
         return {};
     const WebPData data{bytes->data(), bytes->size()};
@@ -193,8 +192,12 @@ Bitmap decodeWebp(const std::string& narrowPath, std::string& problem, StopFlag 
 } // namespace
 
 Decoded decodeWebp(const std::string& narrowPath, StopFlag stop) {
+    return decodeWebp(platform::OpenedFile(narrowPath), stop);
+}
+
+Decoded decodeWebp(const platform::OpenedFile& file, StopFlag stop) {
     std::string problem;
-    Bitmap bitmap = decodeWebp(narrowPath, problem, stop);
+    Bitmap bitmap = decodeWebp(file, problem, stop);
     return decodedOrRefused(std::move(bitmap), std::move(problem), stop);
 }
 

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <iconv.h>
 #include <langinfo.h>
+#include <map>
+#include <mutex>
 
 namespace pw::platform {
 namespace {
@@ -147,7 +149,34 @@ NarrowCodec narrowCodec() {
     return currentCodec.load();
 }
 
+namespace {
+
+std::atomic<bool> counting{false};
+std::mutex countsMutex;
+std::map<std::string, int> counts;
+
+} // namespace
+
+void countNarrowConversions(const std::vector<std::string>& texts) {
+    const std::lock_guard<std::mutex> lock(countsMutex);
+    counts.clear();
+    for (const std::string& text : texts)
+        counts[text] = 0;
+    counting = !texts.empty();
+}
+
+int narrowConversionsOf(const std::string& utf8) {
+    const std::lock_guard<std::mutex> lock(countsMutex);
+    const auto found = counts.find(utf8);
+    return found == counts.end() ? 0 : found->second;
+}
+
 std::string toNarrow(const std::string& utf8) {
+    if (counting.load(std::memory_order_relaxed)) {
+        const std::lock_guard<std::mutex> lock(countsMutex);
+        if (const auto found = counts.find(utf8); found != counts.end())
+            ++found->second;
+    }
     switch (currentCodec.load()) {
     case NarrowCodec::Utf8:
         return utf8;

@@ -15,7 +15,7 @@ packages=(
   googletest libgtest-dev libgmock-dev
   qpdf poppler-utils mupdf-tools libimage-exiftool-perl python3-pil
   xvfb xdotool imagemagick x11-utils xauth
-  img2pdf time
+  img2pdf time strace
   desktop-file-utils appstream dpkg-dev lintian man-db
   clang libclang-rt-14-dev llvm
   fonts-dejavu-core

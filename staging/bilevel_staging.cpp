@@ -103,9 +103,10 @@ bool knownLayout(FIBITMAP* bitmap) {
 
 // The bitmap's resolution for the TIFF tags: a PNG or BMP file's exact one, else the bitmap's,
 // in whole dots per inch when it is that within what dots per metre can hold.
-void setResolution(FIBITMAP* bitmap, const std::string& narrowSource, formats::G4Tiff& page) {
+void setResolution(FIBITMAP* bitmap, const pictures::PictureFile& source, formats::G4Tiff& page) {
     formats::Resolution resolution;
-    if (const std::optional<formats::Resolution> exact = pictures::metricResolution(narrowSource)) {
+    if (const std::optional<formats::Resolution> exact =
+            pictures::metricResolution(source.file, source.kind)) {
         resolution = *exact;
     } else {
         const auto dpi = [](unsigned perMetre) {
@@ -259,12 +260,12 @@ bool writeBilevelPage(const std::string& target, const formats::G4Tiff& page,
     return writer.finish(written);
 }
 
-bool saveBilevelBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const std::string& target,
-                       pictures::StopFlag stop) {
+bool saveBilevelBitmap(FIBITMAP* bitmap, const pictures::PictureFile& source,
+                       const std::string& target, pictures::StopFlag stop) {
     formats::G4Tiff page;
     page.width = FreeImage_GetWidth(bitmap);
     page.height = FreeImage_GetHeight(bitmap);
-    setResolution(bitmap, narrowSource, page);
+    setResolution(bitmap, source, page);
     const RowTones tones(bitmap);
     std::vector<std::uint8_t> row((page.width + 7) / 8);
     int y = static_cast<int>(page.height);
@@ -288,8 +289,8 @@ bool saveBilevelBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const 
         stop);
 }
 
-TiffBilevelPages::TiffBilevelPages(std::string narrowSource, pictures::StopFlag stop)
-    : source_(std::move(narrowSource)), stop_(stop), g4_(source_) {}
+TiffBilevelPages::TiffBilevelPages(const pictures::PictureFile& source, pictures::StopFlag stop)
+    : source_(source), stop_(stop), g4_(source.file.descriptor(), source.narrowPath) {}
 
 TiffBilevelPages::~TiffBilevelPages() {
     if (tiff_ != nullptr)
@@ -303,13 +304,13 @@ bool TiffBilevelPages::stage(int page, const std::string& target) {
 bool TiffBilevelPages::stageBilevel(int page, const std::string& target) {
     if (!opened_) {
         opened_ = true;
-        tiff_ = TIFFOpen(source_.c_str(), "rm");
+        tiff_ = formats::openTiffDescriptor(source_.file.descriptor(), source_.narrowPath);
         current_ = tiff_ != nullptr ? 1 : 0;
     }
     TIFF* in = tiff_;
     if (in == nullptr || !formats::selectTiffPage(in, current_, page) || TIFFIsTiled(in))
         return false;
-    formats::chooseFaxDecoding(in, source_, page);
+    formats::chooseFaxDecoding(in, source_.file.descriptor(), page);
     formats::G4Tiff found;
     std::uint16_t bits = 0;
     std::uint16_t samples = 1;
@@ -329,7 +330,7 @@ bool TiffBilevelPages::stageBilevel(int page, const std::string& target) {
         found.width == 0 || found.height == 0 ||
         !formats::withinPixelLimit(found.width, found.height) ||
         TIFFIsCODECConfigured(compression) != 1 ||
-        !pictures::tiffDataTooShort(in, pictures::fileBytes(source_)).empty())
+        !pictures::tiffDataTooShort(in, source_.file.size()).empty())
         return false;
     // The tags go over as they are: the builder reads them by the same rules as staging.
     if (TIFFGetField(in, TIFFTAG_XRESOLUTION, &found.xResolution) == 1 &&

@@ -5,6 +5,7 @@
 // writes the coding its target's name says.
 #include "formats/g4_tiff.h"
 #include "jobfiles/job_options.h"
+#include "pictures/picture_file.h"
 #include "pictures/stop_flag.h"
 
 #include <cstdint>
@@ -24,10 +25,10 @@ std::string bilevelTarget(const std::string& stem, jobfiles::BilevelCoding codin
 bool isBilevel(FIBITMAP* bitmap);
 
 // Writes a bilevel `bitmap` (isBilevel) to target at the bitmap's resolution,
-// or for a PNG or BMP `narrowSource` at the one that file states, exactly. False, with no file
+// or for a PNG or BMP `source` at the one that file states, exactly. False, with no file
 // left, when it cannot be written or `stop` is set meanwhile.
-bool saveBilevelBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const std::string& target,
-                       pictures::StopFlag stop = {});
+bool saveBilevelBitmap(FIBITMAP* bitmap, const pictures::PictureFile& source,
+                       const std::string& target, pictures::StopFlag stop = {});
 
 // Writes target from `nextRow`, called once per row from the top, each giving the row packed
 // high bit first with 1 for black (the page's width, height and resolution from `page`). False,
@@ -41,7 +42,8 @@ bool writeBilevelPage(const std::string& target, const formats::G4Tiff& page,
 class TiffBilevelPages {
 public:
     // Once `stop` is set, a page being staged is given up within a few rows.
-    explicit TiffBilevelPages(std::string narrowSource, pictures::StopFlag stop = {});
+    // `source` must outlive this.
+    explicit TiffBilevelPages(const pictures::PictureFile& source, pictures::StopFlag stop = {});
     ~TiffBilevelPages();
     TiffBilevelPages(const TiffBilevelPages&) = delete;
     TiffBilevelPages& operator=(const TiffBilevelPages&) = delete;
@@ -57,7 +59,7 @@ private:
     bool stageG4(int page, const std::string& target);
     bool stageBilevel(int page, const std::string& target);
 
-    std::string source_;
+    const pictures::PictureFile& source_;
     pictures::StopFlag stop_;
     formats::G4TiffPages g4_;
     TIFF* tiff_ = nullptr; // the bilevel reader's, opened by its first page

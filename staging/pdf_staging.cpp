@@ -135,16 +135,15 @@ std::string pdfaProblem(QPDF& pdf, jobfiles::PdfaLevel level) {
 
 } // namespace
 
-PictureStaging stagePdf(const std::string& source, const std::string& stem,
+PictureStaging stagePdf(const pictures::PictureFile& source, const std::string& stem,
                         const jobfiles::JobOptions& options, const std::string& password) {
     PictureStaging result;
     result.pdf = true;
-    const std::string name = platform::pathPart(source, 1);
+    const std::string name = platform::pathPart(source.path, 1);
     // Only the PDF/A check reads the pages again: otherwise they are counted and let go.
     const bool pdfa = options.pdfa != jobfiles::PdfaLevel::Off;
-    formats::PdfOpening opened = pdfa
-                                     ? formats::openPdf(platform::toNarrow(source), password)
-                                     : formats::countPdfPages(platform::toNarrow(source), password);
+    formats::PdfOpening opened = pdfa ? formats::openPdf(source.narrowPath, password)
+                                      : formats::countPdfPages(source.narrowPath, password);
     if (!opened.pdf) {
         result.problem = opened.reason;
         return result;
@@ -158,7 +157,7 @@ PictureStaging stagePdf(const std::string& source, const std::string& stem,
     }
     const std::string target = stem + ".pdf";
     platform::removeFile(target);
-    if (!platform::linkFile(platform::toNarrow(source), target)) {
+    if (!platform::linkFile(source.narrowPath, target)) {
         result.problem =
             std::string("cannot be handed to the PDF builder: ") + std::strerror(errno);
         return result;

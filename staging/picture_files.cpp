@@ -36,10 +36,10 @@
 namespace pw::staging {
 namespace {
 
-FREE_IMAGE_FORMAT detectedFormat(const std::string& narrowPath) {
-    FREE_IMAGE_FORMAT format = FreeImage_GetFileType(narrowPath.c_str(), 0);
+FREE_IMAGE_FORMAT detectedFormat(const pictures::PictureFile& source) {
+    auto format = static_cast<FREE_IMAGE_FORMAT>(pictures::fileTypeOf(source.file));
     if (format == FIF_UNKNOWN)
-        format = FreeImage_GetFIFFromFilename(narrowPath.c_str());
+        format = FreeImage_GetFIFFromFilename(source.narrowPath.c_str());
     if (format != FIF_UNKNOWN && !FreeImage_FIFSupportsReading(format))
         return FIF_UNKNOWN;
     return format;
@@ -58,11 +58,11 @@ pictures::Bitmap checkedSize(pictures::Bitmap bitmap, std::string& problem) {
 // An 8-bit PNG goes straight from its rows to the JPEG writer, with the pixels FreeImage's
 // decoding and saving would give (and its ICC profile kept), in about half the time; others
 // return false untouched.
-bool stagePngAsJpeg(const std::string& narrowSource, const std::string& target, int quality,
+bool stagePngAsJpeg(const pictures::PictureFile& source, const std::string& target, int quality,
                     pictures::StopFlag stop) {
     pictures::PngRows& rows = threadPngRows();
     const bool written =
-        rows.open(narrowSource, false, stop) && writePngRowsJpeg(rows, target, quality, stop);
+        rows.open(source.file, false, stop) && writePngRowsJpeg(rows, target, quality, stop);
     rows.trim();
     return written;
 }
@@ -91,15 +91,15 @@ bool setExifBlock(FIBITMAP* bitmap, const std::string& exif) {
 // markers; so the file's own colour profile goes to `copy` when the decoder gave none, and a
 // JPEG's EXIF block with it: its pixels are decoded as stored, so the builder still has to
 // apply the turn the block states. False when FreeImage cannot take them.
-bool keepFileMarkers(const std::string& narrowSource, FIBITMAP* copy) {
+bool keepFileMarkers(const pictures::PictureFile& source, FIBITMAP* copy) {
     std::string profile;
     std::string exif;
-    if (pictures::hasJpegSignature(narrowSource)) {
-        if (auto markers = formats::readJpegMarkers(narrowSource)) {
+    if (source.shows(pictures::kindReadBy(pictures::Decoder::JpegData))) {
+        if (auto markers = formats::readJpegMarkers(source.file.stream())) {
             profile = std::move(markers->iccProfile);
             exif = std::move(markers->exif);
         }
-    } else if (auto png = formats::readPngIccProfile(narrowSource)) {
+    } else if (auto png = formats::readPngIccProfile(source.file.stream(), source.file.size())) {
         profile = std::move(*png);
     }
     if (rgbProfile(profile) && FreeImage_GetICCProfile(copy)->data == nullptr &&
@@ -112,8 +112,8 @@ bool keepFileMarkers(const std::string& narrowSource, FIBITMAP* copy) {
 // PNG and BMP files state their resolution per metre, which the JFIF density FreeImage writes
 // would round to whole dots per inch; theirs goes into an EXIF block instead, exactly. A bitmap
 // with EXIF data of its own keeps that, and the rounded density.
-void stateExactResolution(FIBITMAP* copy, const std::string& narrowSource, double scale) {
-    std::optional<formats::Resolution> exact = pictures::metricResolution(narrowSource);
+void stateExactResolution(FIBITMAP* copy, const pictures::PictureFile& source, double scale) {
+    std::optional<formats::Resolution> exact = pictures::metricResolution(source.file, source.kind);
     FITAG* own = nullptr;
     if (!exact || FreeImage_GetMetadata(FIMD_EXIF_RAW, copy, "ExifRaw", &own))
         return;
@@ -143,53 +143,56 @@ void initialiseFreeImage() {
 
 namespace {
 
-pictures::Bitmap loadPicture(const std::string& narrowPath, const std::string& extension,
+pictures::Bitmap loadPicture(const pictures::PictureFile& source, const std::string& extension,
                              std::string& problem, pictures::StopFlag stop) {
+    const platform::OpenedFile& file = source.file;
     // BMP files by their content, whatever their name; FreeImage reads those the project's
     // reader does not know.
     pictures::Bitmap bitmap;
     // A kind with a decoder of its own, by content or else by name; the file is looked at for
     // it only when the table holds such a kind.
     if (pictures::kindReadBy(pictures::Decoder::Own) != nullptr) {
-        const pictures::PictureKind* kind = pictures::kindOfFile(narrowPath);
+        const pictures::PictureKind* kind = source.kind;
         if (kind == nullptr)
             kind = pictures::kindForExtension(extension);
         if (kind != nullptr && kind->decoder == pictures::Decoder::Own && kind->decode)
-            return checkedSize(pictures::takeBitmap(kind->decode(narrowPath), problem), problem);
+            return checkedSize(pictures::takeBitmap(kind->decode(source.narrowPath), problem),
+                               problem);
     }
-    if (pictures::hasBmpSignature(narrowPath)) {
-        problem = pictures::headerTooLarge(FIF_BMP, narrowPath);
+    if (source.shows(pictures::kindReadBy(pictures::Decoder::Bmp))) {
+        problem = pictures::headerTooLarge(FIF_BMP, file);
         if (problem.empty())
-            bitmap = pictures::takeBitmap(pictures::loadBmp(narrowPath, stop), problem);
+            bitmap = pictures::takeBitmap(pictures::loadBmp(file, stop), problem);
         if (bitmap || !problem.empty())
             return checkedSize(std::move(bitmap), problem);
     }
     const pictures::ModernFormat named = pictures::modernFormatForExtension(extension);
     if (named != pictures::ModernFormat::None)
-        bitmap = pictures::takeBitmap(pictures::decodeModern(named, narrowPath, stop), problem);
+        bitmap = pictures::takeBitmap(pictures::decodeModern(named, file, stop), problem);
     if (bitmap || !problem.empty() || stop.set())
         return bitmap;
     // FreeImage formats are refused from their header when they reach the pixel limit; the
     // modern decoders check it themselves.
     bool cutShort = false; // a JPEG found cut short is not decoded again below
     const auto load = [&](FREE_IMAGE_FORMAT format) -> pictures::Bitmap {
-        problem = pictures::headerTooLarge(format, narrowPath);
+        problem = pictures::headerTooLarge(format, file);
         if (!problem.empty())
             return {};
         if (format == FIF_PNG)
-            return pictures::loadPngWithFreeImage(narrowPath, stop);
-        if (format == FIF_JPEG && (cutShort = pictures::jpegCutShort(narrowPath))) {
+            return pictures::loadPngWithFreeImage(file, stop);
+        if (format == FIF_JPEG && (cutShort = pictures::jpegCutShort(file))) {
             pictures::reportDecoderMessage("JPEG data ends early"); // FreeImage would fill it in
             return {};
         }
-        pictures::Bitmap loaded = pictures::loadStoppable(format, narrowPath, 0, stop);
+        pictures::Bitmap loaded = pictures::loadStoppable(format, file, 0, stop);
         return format == FIF_GIF ? pictures::placeOnGifScreen(std::move(loaded))
                                  : std::move(loaded);
     };
     const std::optional<int> tableFormat = pictures::formatForExtension(extension);
     // Page 1 of a TIFF is read as its later pages are.
-    if (detectedFormat(narrowPath) == FIF_TIFF) {
-        pictures::TiffPages pages(narrowPath, stop);
+    const FREE_IMAGE_FORMAT content = detectedFormat(source);
+    if (content == FIF_TIFF) {
+        pictures::TiffPages pages(file, stop);
         if (pages.count() > 0)
             return pictures::takeBitmap(pages.decode(1), problem);
     }
@@ -198,19 +201,18 @@ pictures::Bitmap loadPicture(const std::string& narrowPath, const std::string& e
     if (bitmap || !problem.empty() || stop.set())
         return checkedSize(std::move(bitmap), problem);
     // A scratch copy ("1.peg", "1.iff") or a file saved under the wrong extension.
-    const FREE_IMAGE_FORMAT content = detectedFormat(narrowPath);
     if (content != FIF_UNKNOWN && !(tableFormat && content == *tableFormat))
         bitmap = load(content);
     if (!bitmap && problem.empty() && content == FIF_UNKNOWN) {
-        const pictures::ModernFormat found = pictures::modernFormatOfContent(narrowPath);
+        const pictures::ModernFormat found = pictures::modernFormatOf(source.kind);
         if (found != named)
-            bitmap = pictures::takeBitmap(pictures::decodeModern(found, narrowPath, stop), problem);
+            bitmap = pictures::takeBitmap(pictures::decodeModern(found, file, stop), problem);
     }
     if (!bitmap && problem.empty() && !cutShort && !stop.set() &&
-        pictures::hasJpegSignature(narrowPath)) {
-        problem = pictures::headerTooLarge(FIF_JPEG, narrowPath);
+        source.shows(pictures::kindReadBy(pictures::Decoder::JpegData))) {
+        problem = pictures::headerTooLarge(FIF_JPEG, file);
         if (problem.empty())
-            bitmap = pictures::decodeJpegPixels(narrowPath, stop);
+            bitmap = pictures::decodeJpegPixels(file, stop);
     }
     return checkedSize(std::move(bitmap), problem);
 }
@@ -219,8 +221,13 @@ pictures::Bitmap loadPicture(const std::string& narrowPath, const std::string& e
 
 pictures::Decoded loadPicture(const std::string& narrowPath, const std::string& extension,
                               pictures::StopFlag stop) {
+    return loadPicture(pictures::describeNarrowPicture(narrowPath), extension, stop);
+}
+
+pictures::Decoded loadPicture(const pictures::PictureFile& source, const std::string& extension,
+                              pictures::StopFlag stop) {
     std::string problem;
-    pictures::Bitmap bitmap = loadPicture(narrowPath, extension, problem, stop);
+    pictures::Bitmap bitmap = loadPicture(source, extension, problem, stop);
     return pictures::decodedOrRefused(std::move(bitmap), std::move(problem), stop);
 }
 
@@ -241,12 +248,19 @@ bool normalisePicture(const std::string& source, const std::string& extension,
 bool normaliseNarrowPicture(const std::string& narrowSource, const std::string& extension,
                             const std::string& target, std::string* problem, int quality,
                             pictures::StopFlag stop) {
-    if (stagePngAsJpeg(narrowSource, target, quality, stop))
+    return normalisePicture(pictures::describeNarrowPicture(narrowSource), extension, target,
+                            problem, quality, stop);
+}
+
+bool normalisePicture(const pictures::PictureFile& source, const std::string& extension,
+                      const std::string& target, std::string* problem, int quality,
+                      pictures::StopFlag stop) {
+    if (stagePngAsJpeg(source, target, quality, stop))
         return true;
     return decodeAndSave(
-        narrowSource, extension, target, problem,
+        source, extension, target, problem,
         [&](FIBITMAP* bitmap) {
-            return saveStagedBitmap(bitmap, narrowSource, target, quality, 1.0, stop);
+            return saveStagedBitmap(bitmap, source, target, quality, 1.0, stop);
         },
         stop);
 }
@@ -254,11 +268,18 @@ bool normaliseNarrowPicture(const std::string& narrowSource, const std::string& 
 bool decodeAndSave(const std::string& narrowSource, const std::string& extension,
                    const std::string& target, std::string* problem,
                    const std::function<bool(FIBITMAP*)>& save, pictures::StopFlag stop) {
+    return decodeAndSave(pictures::describeNarrowPicture(narrowSource), extension, target, problem,
+                         save, stop);
+}
+
+bool decodeAndSave(const pictures::PictureFile& source, const std::string& extension,
+                   const std::string& target, std::string* problem,
+                   const std::function<bool(FIBITMAP*)>& save, pictures::StopFlag stop) {
     initialiseFreeImage();
     std::string why;
     pictures::Bitmap owned;
     if (!stop.set())
-        owned = pictures::takeBitmap(loadPicture(narrowSource, extension, stop), why);
+        owned = pictures::takeBitmap(loadPicture(source, extension, stop), why);
     if (problem != nullptr)
         *problem = why;
     if (stop.set())
@@ -268,12 +289,13 @@ bool decodeAndSave(const std::string& narrowSource, const std::string& extension
         platform::removeFile(target);
         return false;
     }
-    if (pictures::hasJpegSignature(narrowSource)) {
+    if (source.shows(pictures::kindReadBy(pictures::Decoder::JpegData))) {
         // The resolution the builder would read from the JPEG itself (its EXIF block goes with
         // the staged copy, whose JFIF density FreeImage writes from the bitmap's).
-        setResolution(bitmap,
-                      formats::readJpegResolution(narrowSource).value_or(formats::Resolution{}));
-    } else if (!pictures::statesResolution(narrowSource)) {
+        setResolution(
+            bitmap,
+            formats::readJpegResolution(source.file.stream()).value_or(formats::Resolution{}));
+    } else if (!pictures::statesResolution(source.file, source.kind)) {
         // A resolution the decoder made up; without one the page gets the builder's default.
         FreeImage_SetDotsPerMeterX(bitmap, 0);
         FreeImage_SetDotsPerMeterY(bitmap, 0);
@@ -286,6 +308,13 @@ bool decodeAndSave(const std::string& narrowSource, const std::string& extension
 
 bool saveStagedBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const std::string& target,
                       int quality, double scale, pictures::StopFlag stop, GreyTolerance grey) {
+    return saveStagedBitmap(bitmap, pictures::describeNarrowPicture(narrowSource), target, quality,
+                            scale, stop, grey);
+}
+
+bool saveStagedBitmap(FIBITMAP* bitmap, const pictures::PictureFile& source,
+                      const std::string& target, int quality, double scale, pictures::StopFlag stop,
+                      GreyTolerance grey) {
     initialiseFreeImage();
     // A 24-bit picture to be scaled down is scaled from itself: its opaque copy would be the
     // same pixels, made only to be dropped.
@@ -295,18 +324,19 @@ bool saveStagedBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const s
     if (plain && scale < 1.0) {
         copy = reducedCopy(bitmap, scale, stop);
     } else {
-        copy = pictures::opaqueCopy24(bitmap, pictures::hasBmpSignature(narrowSource), stop);
+        copy = pictures::opaqueCopy24(
+            bitmap, source.shows(pictures::kindReadBy(pictures::Decoder::Bmp)), stop);
         keepIccProfile(bitmap, copy.get());
         if (copy && scale < 1.0)
             copy = reducedCopy(copy.get(), scale, stop);
     }
     if (copy)
-        stateExactResolution(copy.get(), narrowSource, scale);
+        stateExactResolution(copy.get(), source, scale);
     bool saved = false;
     const int level = std::clamp(quality, 1, 100);
     const int sampling =
         level >= jobfiles::kFullColourQuality ? JPEG_SUBSAMPLING_444 : JPEG_SUBSAMPLING_420;
-    if (copy && keepFileMarkers(narrowSource, copy.get())) {
+    if (copy && keepFileMarkers(source, copy.get())) {
         if (pictures::Bitmap one = neutralGreyCopy(copy.get(), stop, grey)) // one channel for gray
             copy = std::move(one);
         saved = saveBitmapFile(FIF_JPEG, copy.get(), target, level | sampling, stop);
@@ -326,11 +356,19 @@ bool stageUnchanged(const std::string& source, const std::string& target) {
     return platform::copyFile(source, target, false);
 }
 
+bool stageUnchanged(const pictures::PictureFile& source, const std::string& target) {
+    return source.file.linkOrCopyTo(target);
+}
+
 bool isEmbeddableJpeg(const std::string& narrowPath) {
-    if (!pictures::hasJpegSignature(narrowPath))
+    return isEmbeddableJpeg(pictures::describeNarrowPicture(narrowPath));
+}
+
+bool isEmbeddableJpeg(const pictures::PictureFile& source) {
+    if (!source.shows(pictures::kindReadBy(pictures::Decoder::JpegData)))
         return false;
     std::string reason;
-    return formats::readJpegInfo(narrowPath, reason).has_value();
+    return formats::readJpegInfo(source.file.stream(), source.file.size(), reason).has_value();
 }
 
 bool writeStagedBytes(const std::vector<std::uint8_t>& bytes, const std::string& target) {

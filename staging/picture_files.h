@@ -2,6 +2,7 @@
 // Decoding a picture and writing staged files.
 #include "jobfiles/job_options.h"
 #include "pictures/decoded.h"
+#include "pictures/picture_file.h"
 #include "pictures/stop_flag.h"
 #include "staging/grey_pictures.h"
 
@@ -26,6 +27,9 @@ void initialiseFreeImage();
 // set meanwhile.
 pictures::Decoded loadPicture(const std::string& narrowPath, const std::string& extension,
                               pictures::StopFlag stop = {});
+// The same for a picture described and opened by the caller: every reader reads `source.file`.
+pictures::Decoded loadPicture(const pictures::PictureFile& source, const std::string& extension,
+                              pictures::StopFlag stop = {});
 
 // FreeImage_Save with the file name in the narrow encoding; true when FreeImage reports success
 // (false once `stop` is set, the file left for the caller to remove).
@@ -44,12 +48,18 @@ bool normalisePicture(const std::string& source, const std::string& extension,
 bool normaliseNarrowPicture(const std::string& narrowSource, const std::string& extension,
                             const std::string& target, std::string* problem = nullptr,
                             int quality = jobfiles::kDefaultQuality, pictures::StopFlag stop = {});
+bool normalisePicture(const pictures::PictureFile& source, const std::string& extension,
+                      const std::string& target, std::string* problem = nullptr,
+                      int quality = jobfiles::kDefaultQuality, pictures::StopFlag stop = {});
 
 // Decodes the picture as normalisePicture does and hands it to `save`, which writes target and
 // must not keep the bitmap. A resolution the file does not state is cleared first. When the
 // picture cannot be read, target is removed and `problem` gets the reason, as for
 // normalisePicture. Once `stop` is set the picture is neither decoded further nor saved.
 bool decodeAndSave(const std::string& narrowSource, const std::string& extension,
+                   const std::string& target, std::string* problem,
+                   const std::function<bool(FIBITMAP*)>& save, pictures::StopFlag stop = {});
+bool decodeAndSave(const pictures::PictureFile& source, const std::string& extension,
                    const std::string& target, std::string* problem,
                    const std::function<bool(FIBITMAP*)>& save, pictures::StopFlag stop = {});
 
@@ -66,6 +76,10 @@ bool decodeAndSave(const std::string& narrowSource, const std::string& extension
 bool saveStagedBitmap(FIBITMAP* bitmap, const std::string& narrowSource, const std::string& target,
                       int quality = jobfiles::kDefaultQuality, double scale = 1.0,
                       pictures::StopFlag stop = {}, GreyTolerance grey = kExactGrey);
+bool saveStagedBitmap(FIBITMAP* bitmap, const pictures::PictureFile& source,
+                      const std::string& target, int quality = jobfiles::kDefaultQuality,
+                      double scale = 1.0, pictures::StopFlag stop = {},
+                      GreyTolerance grey = kExactGrey);
 
 // The reason for a picture that was read but could not be written to the staging folder.
 inline constexpr const char* kNotWritten = "could not be written to the temporary folder";
@@ -76,8 +90,11 @@ bool writeStagedBytes(const std::vector<std::uint8_t>& bytes, const std::string&
 // Puts the source's exact bytes at target (replacing it): a hard link when both share a file
 // system, a copy otherwise. A symbolic link source stages the file it points to.
 bool stageUnchanged(const std::string& source, const std::string& target);
+// The same for the file opened: linked or copied from it, not opened again.
+bool stageUnchanged(const pictures::PictureFile& source, const std::string& target);
 
 // True for a JPEG the PDF builder embeds as it is (its header and structure checks pass).
 bool isEmbeddableJpeg(const std::string& narrowPath);
+bool isEmbeddableJpeg(const pictures::PictureFile& source);
 
 } // namespace pw::staging

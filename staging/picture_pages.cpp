@@ -27,14 +27,13 @@ namespace {
 PictureStaging stagePages(const pictures::PictureFile& source, const std::string& stem,
                           const jobfiles::JobOptions& options, pictures::StopFlag stop) {
     PictureStaging result;
-    const std::string& narrowSource = source.narrowPath;
     if (!pictures::isTiffPicture(source, platform::pathPart(source.path, 0))) {
         result.firstFile = stageForJob(source, stem, options, &result.problem, stop);
         result.pages = result.firstFile.empty() ? 0 : 1;
         return result;
     }
 
-    pictures::TiffPages pages(narrowSource, stop);
+    pictures::TiffPages pages(source.file, stop);
     // FreeImage paints a page in a compression no codec here knows black and calls it read.
     if (pages.count() < 1 || pages.codecKnown(1))
         result.firstFile = stageForJob(source, stem, options, &result.problem, stop);
@@ -46,7 +45,7 @@ PictureStaging stagePages(const pictures::PictureFile& source, const std::string
     result.pageCount = pages.count() < 1 ? 1 : pages.count();
     if (!firstStaged && result.pageCount > 1)
         result.damagedPages.push_back(1);
-    TiffBilevelPages bilevel(narrowSource, stop);
+    TiffBilevelPages bilevel(source, stop);
     for (int page = 2; page <= result.pageCount && !stop.set(); ++page) {
         std::string pageStem = stagedPageName(stem + ".tif", page);
         pageStem.resize(pageStem.size() - 4);
@@ -62,7 +61,7 @@ PictureStaging stagePages(const pictures::PictureFile& source, const std::string
             // Only this page is missing; the pages already staged stay in the PDF.
         }
         const bool saved =
-            bitmap && !saveByTone(bitmap.get(), narrowSource, pageStem, options, stop).empty();
+            bitmap && !saveByTone(bitmap.get(), source, pageStem, options, stop).empty();
         if (saved)
             ++result.pages;
         else
@@ -88,12 +87,12 @@ PictureStaging stagePicturePages(const pictures::PictureFile& source, const std:
         return refused;
     }
     if (source.shows(pictures::kindReadBy(pictures::Decoder::PdfPages)))
-        return stagePdf(source.path, stem, options, password);
+        return stagePdf(source, stem, options, password);
     initialiseFreeImage(); // its callbacks bring the decoders' messages to `heard`
     const pictures::DecoderMessages heard;
     PictureStaging result = stagePages(source, stem, options, stop);
     if (result.pages == 0)
-        result.problem = pictures::refusalReason(source.narrowPath, result.problem, heard);
+        result.problem = pictures::refusalReason(source.file, source.kind, result.problem, heard);
     return result;
 }
 

@@ -52,7 +52,7 @@ PictureStaging stagePicturePages(const std::string& source, const std::string& s
 // count and check its pages, and linked at `stem` + ".pdf" for the builder, which copies its
 // pages as they are. Refused with a reason when it needs a password, the password is wrong or
 // it is damaged beyond repair; what of it stays behind goes to `notices`.
-PictureStaging stagePdf(const std::string& source, const std::string& stem,
+PictureStaging stagePdf(const pictures::PictureFile& source, const std::string& stem,
                         const jobfiles::JobOptions& options, const std::string& password);
 
 // Every file page `page` may leave in the staging folder: its names of each kind and its words.

@@ -33,9 +33,8 @@ JxlJpeg stageJxlJpeg(const pictures::PictureFile& source, const std::string& ext
     if (pictures::modernFormatForExtension(extension) != pictures::ModernFormat::Jxl &&
         !source.shows(pictures::kindReadBy(pictures::Decoder::Jxl)))
         return JxlJpeg::None;
-    const std::string& narrowSource = source.narrowPath;
     std::string why;
-    if (const auto jpeg = pictures::recoverJpegFromJxl(narrowSource, why, stop)) {
+    if (const auto jpeg = pictures::recoverJpegFromJxl(source.file, why, stop)) {
         if (writeStagedBytes(*jpeg, target))
             return JxlJpeg::Written;
         if (problem != nullptr)
@@ -58,27 +57,26 @@ bool stageAsJpeg(const pictures::PictureFile& source, const std::string& target,
     const JxlJpeg jxl = stageJxlJpeg(source, extension, target, problem, stop);
     if (jxl != JxlJpeg::None)
         return jxl == JxlJpeg::Written;
-    return normaliseNarrowPicture(source.narrowPath, extension, target, problem, quality, stop);
+    return normalisePicture(source, extension, target, problem, quality, stop);
 }
 
 // With deskew, a page found skewed is decoded once, turned and saved by its tone (a JPEG file
 // re-encoded); nothing when it is straight (or cannot be decoded here), for the usual staging.
-std::optional<std::string> stageStraightened(const std::string& source,
-                                             const std::string& narrowSource,
+std::optional<std::string> stageStraightened(const pictures::PictureFile& source,
                                              const std::string& stem,
                                              const jobfiles::JobOptions& options,
                                              std::string* problem, pictures::StopFlag stop) {
-    const std::string extension = lowerCase(platform::pathPart(source, 0));
+    const std::string extension = lowerCase(platform::pathPart(source.path, 0));
     bool straight = false;
     std::string written;
     std::string why;
     const bool saved = decodeAndSave(
-        narrowSource, extension, stem + ".jpg", &why,
+        source, extension, stem + ".jpg", &why,
         [&](FIBITMAP* bitmap) {
             const double skew = pageSkew(bitmap);
             if (skew == 0.0)
                 return straight = true;
-            written = saveTurnedByTone(bitmap, skew, narrowSource, stem, options, stop);
+            written = saveTurnedByTone(bitmap, skew, source, stem, options, stop);
             return !written.empty();
         },
         stop);
@@ -99,12 +97,11 @@ std::string stageForJob(const pictures::PictureFile& source, const std::string& 
                         const jobfiles::JobOptions& options, std::string* problem,
                         pictures::StopFlag stop) {
     const std::string jpeg = stem + ".jpg";
-    const std::string& narrowSource = source.narrowPath;
     // A JPEG or PNG picture inside a BMP is staged as that picture, from a copy of its bytes
     // under a name the builder does not take for a page.
     if (source.shows(pictures::kindReadBy(pictures::Decoder::Bmp))) {
         if (const std::optional<pictures::EmbeddedPicture> inner =
-                pictures::bmpEmbeddedPicture(narrowSource)) {
+                pictures::bmpEmbeddedPicture(source.file)) {
             const std::string copy = stem + "_bmp." + inner->extension;
             const std::vector<std::uint8_t> bytes(inner->bytes.begin(), inner->bytes.end());
             if (!writeStagedBytes(bytes, copy)) {
@@ -119,7 +116,7 @@ std::string stageForJob(const pictures::PictureFile& source, const std::string& 
     }
     if (options.deskew) {
         if (std::optional<std::string> turned =
-                stageStraightened(source.path, narrowSource, stem, options, problem, stop))
+                stageStraightened(source, stem, options, problem, stop))
             return *turned;
         jobfiles::JobOptions straight = options;
         straight.deskew = false;
@@ -128,11 +125,11 @@ std::string stageForJob(const pictures::PictureFile& source, const std::string& 
     // JPEG data goes into the PDF as it is, whatever the name and the quality chosen; one that
     // PDF readers could not decode is re-encoded as a JPEG, at the best quality when the
     // choice is Lossless (the quality shown then is not in force).
-    if (isEmbeddableJpeg(narrowSource)) {
+    if (isEmbeddableJpeg(source)) {
         if (const std::optional<bool> reduced =
-                stageReducedJpeg(narrowSource, jpeg, options, problem, stop))
+                stageReducedJpeg(source, jpeg, options, problem, stop))
             return *reduced ? jpeg : std::string();
-        if (stageUnchanged(narrowSource, jpeg))
+        if (stageUnchanged(source, jpeg))
             return jpeg;
         if (problem != nullptr)
             *problem = kNotWritten;
@@ -146,7 +143,7 @@ std::string stageForJob(const pictures::PictureFile& source, const std::string& 
     const JxlJpeg jxl = stageJxlJpeg(source, extension, jpeg, problem, stop);
     if (jxl != JxlJpeg::None)
         return jxl == JxlJpeg::Written ? jpeg : std::string();
-    return stageByTone(narrowSource, extension, stem, options, problem, stop);
+    return stageByTone(source, extension, stem, options, problem, stop);
 }
 
 std::string stageForJob(const std::string& source, const std::string& stem,

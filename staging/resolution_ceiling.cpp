@@ -66,20 +66,22 @@ double ceilingScale(std::uint32_t width, std::uint32_t height,
     return densest > options.maxDpi ? options.maxDpi / densest : 1.0;
 }
 
-formats::Resolution stagedResolution(FIBITMAP* bitmap, const std::string& narrowSource) {
-    if (const std::optional<formats::Resolution> exact = pictures::metricResolution(narrowSource))
+formats::Resolution stagedResolution(FIBITMAP* bitmap, const pictures::PictureFile& source) {
+    if (const std::optional<formats::Resolution> exact =
+            pictures::metricResolution(source.file, source.kind))
         return orDefault(*exact);
     return orDefault({FreeImage_GetDotsPerMeterX(bitmap) * formats::kMetresPerInch,
                       FreeImage_GetDotsPerMeterY(bitmap) * formats::kMetresPerInch});
 }
 
-std::optional<bool> stageReducedJpeg(const std::string& narrowSource, const std::string& target,
+std::optional<bool> stageReducedJpeg(const pictures::PictureFile& source, const std::string& target,
                                      const jobfiles::JobOptions& options, std::string* problem,
                                      pictures::StopFlag stop) {
     if (options.maxDpi <= 0 || options.lossless)
         return std::nullopt;
     std::string reason;
-    const std::optional<formats::JpegInfo> info = formats::readJpegInfo(narrowSource, reason);
+    const std::optional<formats::JpegInfo> info =
+        formats::readJpegInfo(source.file.stream(), source.file.size(), reason);
     if (!info)
         return std::nullopt;
     // The resolution the builder would give the page, from JFIF or EXIF.
@@ -90,10 +92,10 @@ std::optional<bool> stageReducedJpeg(const std::string& narrowSource, const std:
     if (scale >= 1.0)
         return std::nullopt;
     return decodeAndSave(
-        narrowSource, "jpg", target, problem,
+        source, "jpg", target, problem,
         [&](FIBITMAP* bitmap) {
             setResolution(bitmap, own);
-            return saveStagedBitmap(bitmap, narrowSource, target, options.quality, scale, stop,
+            return saveStagedBitmap(bitmap, source, target, options.quality, scale, stop,
                                     greyToleranceFor(options));
         },
         stop);

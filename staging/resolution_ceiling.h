@@ -4,6 +4,7 @@
 // keeping its size.
 #include "formats/resolution.h"
 #include "jobfiles/job_options.h"
+#include "pictures/picture_file.h"
 #include "pictures/stop_flag.h"
 
 #include <cstdint>
@@ -27,14 +28,14 @@ double ceilingScale(std::uint32_t width, std::uint32_t height,
                     const formats::Resolution& resolution, const jobfiles::JobOptions& options,
                     bool turned = false);
 
-// The resolution staging gives a decoded bitmap: what a PNG or BMP `narrowSource` states
+// The resolution staging gives a decoded bitmap: what a PNG or BMP `source` states
 // exactly, else the bitmap's own; 96 dpi where there is none.
-formats::Resolution stagedResolution(FIBITMAP* bitmap, const std::string& narrowSource);
+formats::Resolution stagedResolution(FIBITMAP* bitmap, const pictures::PictureFile& source);
 
 // A JPEG file shown above the ceiling, decoded, scaled down and written to `target` at the
 // options' quality: nothing when it is not above it, else whether it was written (`problem`
 // set as decodeAndSave sets it).
-std::optional<bool> stageReducedJpeg(const std::string& narrowSource, const std::string& target,
+std::optional<bool> stageReducedJpeg(const pictures::PictureFile& source, const std::string& target,
                                      const jobfiles::JobOptions& options, std::string* problem,
                                      pictures::StopFlag stop = {});
 

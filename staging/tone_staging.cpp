@@ -125,12 +125,12 @@ enum class RowsStaged { No, Bilevel, Grey, Colour };
 // An 8-bit PNG read by PngRows: a bilevel one is written to `bilevel`; others, at a quality, to
 // `jpeg` from the same rows, a gray one in one channel. No when PngRows does not read the file,
 // the picture is above the resolution ceiling or the file cannot be written.
-RowsStaged stagePngRows(const std::string& narrowSource, const std::string& bilevel,
+RowsStaged stagePngRows(const pictures::PictureFile& source, const std::string& bilevel,
                         const std::string* jpeg, const jobfiles::JobOptions& options,
                         pictures::StopFlag stop) {
     pictures::PngRows& rows = threadPngRows();
     RowsStaged staged = RowsStaged::No;
-    if (!stop.set() && rows.open(narrowSource, true, stop)) {
+    if (!stop.set() && rows.open(source.file, true, stop)) {
         // A gray picture is packed as it is judged, so its rows are read once.
         std::vector<std::uint8_t> bits;
         Tone tone = Tone::Bilevel;
@@ -158,19 +158,20 @@ RowsStaged stagePngRows(const std::string& narrowSource, const std::string& bile
 // A PNG staged without loss: linked as it is unless it is bilevel (coded as `coding` says).
 // Nothing when the file is no PNG the builder takes. `known` is what stagePngRows found for the
 // file already, if it did.
-std::optional<std::string> stageLosslessPng(const std::string& narrowSource,
+std::optional<std::string> stageLosslessPng(const pictures::PictureFile& source,
                                             const std::string& extension, const std::string& stem,
                                             jobfiles::BilevelCoding coding, std::string* problem,
                                             pictures::StopFlag stop,
                                             std::optional<RowsStaged> known = std::nullopt) {
     std::string reason;
-    const std::optional<formats::PngInfo> png = formats::readPngInfo(narrowSource, reason);
+    const std::optional<formats::PngInfo> png =
+        formats::readPngInfo(source.file.stream(), source.file.size(), reason);
     if (!png)
         return std::nullopt;
     const std::string bilevel = bilevelTarget(stem, coding);
     const std::string copy = stem + ".png";
     const auto linked = [&]() -> std::string {
-        if (stageUnchanged(narrowSource, copy))
+        if (stageUnchanged(source, copy))
             return copy;
         if (problem != nullptr)
             *problem = kNotWritten;
@@ -182,7 +183,7 @@ std::optional<std::string> stageLosslessPng(const std::string& narrowSource,
         jobfiles::JobOptions lossless;
         lossless.lossless = true;
         lossless.bilevel = coding;
-        switch (known ? *known : stagePngRows(narrowSource, bilevel, nullptr, lossless, stop)) {
+        switch (known ? *known : stagePngRows(source, bilevel, nullptr, lossless, stop)) {
         case RowsStaged::Bilevel:
             return bilevel;
         case RowsStaged::Colour:
@@ -198,13 +199,13 @@ std::optional<std::string> stageLosslessPng(const std::string& narrowSource,
     // Decoded to tell: fewer bits a sample, rows PngRows leaves alone, gray stored as RGB.
     std::string written;
     decodeAndSave(
-        narrowSource, extension, copy, problem,
+        source, extension, copy, problem,
         [&](FIBITMAP* bitmap) {
             const pictures::Bitmap grey =
                 png->colourType == 2 ? neutralGreyCopy(bitmap, stop) : pictures::Bitmap();
             if (stop.set())
                 written.clear();
-            else if (isBilevel(bitmap) && saveBilevelBitmap(bitmap, narrowSource, bilevel, stop))
+            else if (isBilevel(bitmap) && saveBilevelBitmap(bitmap, source, bilevel, stop))
                 written = bilevel;
             else if (grey)
                 written = saveLosslessBitmap(grey.get(), copy, stop) ? copy : std::string();
@@ -228,17 +229,17 @@ std::uint64_t fileBytes(const std::string& path) {
 // win. Other sources are not compared: FreeImage takes 20 to 30 times the JPEG's time to write
 // a PNG of a 2550 x 3300 gray scan (2.3 s against 0.07-0.11 s), and at zlib's fastest level the
 // PNG is larger than the JPEG of quality 100.
-std::string smallerOfJpegAndPng(const std::string& jpeg, const std::string& narrowSource,
+std::string smallerOfJpegAndPng(const std::string& jpeg, const pictures::PictureFile& source,
                                 const std::string& extension, const std::string& stem,
                                 jobfiles::BilevelCoding coding, pictures::StopFlag stop,
                                 std::optional<RowsStaged> known) {
     const std::uint64_t jpegBytes = fileBytes(jpeg);
-    const std::uint64_t pngBytes = fileBytes(narrowSource);
+    const std::uint64_t pngBytes = source.file.size();
     if (stop.set() || pngBytes == 0 || pngBytes >= jpegBytes)
         return jpeg;
     std::string problem; // the JPEG stays when the PNG cannot be staged
     const std::optional<std::string> png =
-        stageLosslessPng(narrowSource, extension, stem, coding, &problem, stop, known);
+        stageLosslessPng(source, extension, stem, coding, &problem, stop, known);
     if (!png || png->empty())
         return jpeg;
     if (fileBytes(*png) == 0 || fileBytes(*png) >= jpegBytes) {
@@ -251,73 +252,74 @@ std::string smallerOfJpegAndPng(const std::string& jpeg, const std::string& narr
 
 } // namespace
 
-std::string saveTurnedByTone(FIBITMAP* bitmap, double skew, const std::string& narrowSource,
+std::string saveTurnedByTone(FIBITMAP* bitmap, double skew, const pictures::PictureFile& source,
                              const std::string& stem, const jobfiles::JobOptions& options,
                              pictures::StopFlag stop) {
     jobfiles::JobOptions level = options;
     level.deskew = false;
     if (skew == 0.0)
-        return saveByTone(bitmap, narrowSource, stem, level, stop);
+        return saveByTone(bitmap, source, stem, level, stop);
     int orientation = 1;
-    if (options.lossless && pictures::hasJpegSignature(narrowSource)) {
+    if (options.lossless && source.shows(pictures::kindReadBy(pictures::Decoder::JpegData))) {
         std::string reason;
         if (const std::optional<formats::JpegInfo> info =
-                formats::readJpegInfo(narrowSource, reason))
+                formats::readJpegInfo(source.file.stream(), source.file.size(), reason))
             orientation = info->orientation;
     }
     const pictures::Bitmap turned = straightenedCopy(bitmap, skew, stop, orientation);
     if (!turned)
         return {};
-    std::string written = saveByTone(turned.get(), narrowSource, stem, level, stop);
+    std::string written = saveByTone(turned.get(), source, stem, level, stop);
     return written;
 }
 
-std::string saveByTone(FIBITMAP* bitmap, const std::string& narrowSource, const std::string& stem,
-                       const jobfiles::JobOptions& options, pictures::StopFlag stop) {
+std::string saveByTone(FIBITMAP* bitmap, const pictures::PictureFile& source,
+                       const std::string& stem, const jobfiles::JobOptions& options,
+                       pictures::StopFlag stop) {
     if (options.deskew)
-        return saveTurnedByTone(bitmap, pageSkew(bitmap), narrowSource, stem, options, stop);
+        return saveTurnedByTone(bitmap, pageSkew(bitmap), source, stem, options, stop);
     if (isBilevel(bitmap)) {
         const std::string bilevel = bilevelTarget(stem, options.bilevel);
-        return saveBilevelBitmap(bitmap, narrowSource, bilevel, stop) ? bilevel : std::string();
+        return saveBilevelBitmap(bitmap, source, bilevel, stop) ? bilevel : std::string();
     }
     if (options.lossless) {
         const std::string png = stem + ".png";
         return saveLosslessBitmap(bitmap, png, stop) ? png : std::string();
     }
     const std::string jpeg = stem + ".jpg";
-    const formats::Resolution resolution = stagedResolution(bitmap, narrowSource);
+    const formats::Resolution resolution = stagedResolution(bitmap, source);
     const double scale =
         ceilingScale(FreeImage_GetWidth(bitmap), FreeImage_GetHeight(bitmap), resolution, options);
     if (scale < 1.0)
         setResolution(bitmap, resolution); // the one the page has, made explicit
-    return saveStagedBitmap(bitmap, narrowSource, jpeg, options.quality, scale, stop,
+    return saveStagedBitmap(bitmap, source, jpeg, options.quality, scale, stop,
                             greyToleranceFor(options))
                ? jpeg
                : std::string();
 }
 
-std::string stageByTone(const std::string& narrowSource, const std::string& extension,
+std::string stageByTone(const pictures::PictureFile& source, const std::string& extension,
                         const std::string& stem, const jobfiles::JobOptions& options,
                         std::string* problem, pictures::StopFlag stop) {
     // Only a TIFF is read with libtiff, whose complaints about any other file would be heard
     // as the picture's own.
     const std::string bilevel = bilevelTarget(stem, options.bilevel);
-    if (pictures::isTiffPicture(narrowSource, extension) &&
-        TiffBilevelPages(narrowSource, stop).stage(1, bilevel))
+    if (pictures::isTiffPicture(source, extension) &&
+        TiffBilevelPages(source, stop).stage(1, bilevel))
         return bilevel;
     if (options.lossless) {
         if (std::optional<std::string> png =
-                stageLosslessPng(narrowSource, extension, stem, options.bilevel, problem, stop))
+                stageLosslessPng(source, extension, stem, options.bilevel, problem, stop))
             return *png;
     } else {
         const std::string jpeg = stem + ".jpg";
-        const RowsStaged rows = stagePngRows(narrowSource, bilevel, &jpeg, options, stop);
+        const RowsStaged rows = stagePngRows(source, bilevel, &jpeg, options, stop);
         switch (rows) {
         case RowsStaged::Bilevel:
             return bilevel;
         case RowsStaged::Grey:
         case RowsStaged::Colour:
-            return smallerOfJpegAndPng(jpeg, narrowSource, extension, stem, options.bilevel, stop,
+            return smallerOfJpegAndPng(jpeg, source, extension, stem, options.bilevel, stop,
                                        rows);
         case RowsStaged::No:
             break;
@@ -326,16 +328,16 @@ std::string stageByTone(const std::string& narrowSource, const std::string& exte
     std::string written;
     bool wholeSize = true; // a picture scaled down for the ceiling is not set against its PNG
     decodeAndSave(
-        narrowSource, extension, stem + (options.lossless ? ".png" : ".jpg"), problem,
+        source, extension, stem + (options.lossless ? ".png" : ".jpg"), problem,
         [&](FIBITMAP* bitmap) {
             wholeSize = ceilingScale(FreeImage_GetWidth(bitmap), FreeImage_GetHeight(bitmap),
-                                     stagedResolution(bitmap, narrowSource), options) >= 1.0;
-            written = saveByTone(bitmap, narrowSource, stem, options, stop);
+                                     stagedResolution(bitmap, source), options) >= 1.0;
+            written = saveByTone(bitmap, source, stem, options, stop);
             return !written.empty();
         },
         stop);
     if (!options.lossless && wholeSize && written == stem + ".jpg")
-        return smallerOfJpegAndPng(written, narrowSource, extension, stem, options.bilevel, stop,
+        return smallerOfJpegAndPng(written, source, extension, stem, options.bilevel, stop,
                                    std::nullopt);
     return written;
 }
