@@ -61,7 +61,9 @@ void JobSession::askPdfPasswords(job::JobRequest& request) {
             continue;
         const std::string& shown =
             request.displayPaths[i].empty() ? request.pictures[i] : request.displayPaths[i];
-        const std::string name = "\"" + platform::pathPart(shown, 1) + "\"";
+        std::string name = platform::pathPart(shown, 1);
+        name.insert(name.begin(), '"');
+        name.push_back('"');
         std::string text = name + " is protected by a password. Enter it to convert its pages "
                                   "(Cancel leaves them out):";
         std::string typed;

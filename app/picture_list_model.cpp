@@ -322,7 +322,7 @@ std::vector<PictureEntry> PictureListModel::takeEntries(int row, int count) {
 
 void PictureListModel::reorder(const std::vector<int>& order, bool forward) {
     std::vector<PictureEntry> before = std::move(entries_);
-    entries_.assign(before.size(), {});
+    entries_ = std::vector<PictureEntry>(before.size());
     beginResetModel();
     for (std::size_t row = 0; row < order.size(); ++row) {
         const auto from = static_cast<std::size_t>(order[row]);

@@ -38,8 +38,11 @@ bool writePdfPageLists(const std::string& folder, const PdfPageLists& lists, std
         char key[32];
         std::snprintf(key, sizeof key, "%05llu", static_cast<unsigned long long>(index));
         std::string text;
-        for (const int page : pages)
-            text += (text.empty() ? "" : ",") + std::to_string(page);
+        for (const int page : pages) {
+            if (!text.empty())
+                text += ',';
+            text += std::to_string(page);
+        }
         values.emplace_back(key, std::move(text));
     }
     return writeKeyValueLines(folder, kPdfPageListsFileName, values, error);
