@@ -28,17 +28,7 @@ ModernFormat modernFormatOfContent(const std::string& narrowPath) {
 }
 
 Decoded decodeModern(ModernFormat format, const std::string& narrowPath, StopFlag stop) {
-    switch (format) {
-    case ModernFormat::Heif:
-        return decodeHeif(narrowPath, stop);
-    case ModernFormat::Webp:
-        return decodeWebp(narrowPath, stop);
-    case ModernFormat::Jxl:
-        return decodeJxl(narrowPath, stop);
-    case ModernFormat::None:
-        break;
-    }
-    return platform::Refusal{platform::Refusal::Code::Unsupported, {}};
+    return decodeModern(format, platform::OpenedFile(narrowPath), stop);
 }
 
 Decoded decodeModern(ModernFormat format, const platform::OpenedFile& file, StopFlag stop) {

@@ -52,18 +52,6 @@ formats::JpegInfo pageInfo(const formats::PngInfo& png) {
     return info;
 }
 
-// The size and resolution of a JBIG2 page, where the page layout reads them for every page.
-formats::JpegInfo jbig2PageInfo(const formats::Jbig2Page& page) {
-    formats::JpegInfo info;
-    info.fileSize = page.fileSize;
-    info.width = static_cast<int>(page.width);
-    info.height = static_cast<int>(page.height);
-    info.components = 1;
-    info.xDpi = page.xDpi;
-    info.yDpi = page.yDpi;
-    return info;
-}
-
 // A staged file's page from its header and checked structure, or why it is skipped.
 struct Checked {
     std::optional<PageSource> page;
@@ -108,7 +96,7 @@ Checked checkStagedFile(const StagedFile& file, Jbig2Streams* jbig2,
         if (jobfiles::isJbig2Name(file.name)) {
             // Staging coded it; its structure is checked, its stream copied as it is.
             if (auto staged = formats::readJbig2Page(file.path, checked.reason)) {
-                checked.page = page(jbig2PageInfo(*staged));
+                checked.page = page(bilevelPageInfo(*staged));
                 checked.page->jbig2 = Jbig2Stream{staged->streamOffset, staged->streamBytes,
                                                   staged->width, staged->height, true};
             }
@@ -120,7 +108,7 @@ Checked checkStagedFile(const StagedFile& file, Jbig2Streams* jbig2,
                                        : formats::readG4Tiff(file.path, checked.reason);
             std::optional<Jbig2Stream> coded;
             if (g4 && (jbig2 == nullptr || (coded = jbig2->add(*g4, rows, checked.reason)))) {
-                checked.page = page(g4PageInfo(*g4));
+                checked.page = page(bilevelPageInfo(*g4));
                 checked.page->g4 = std::move(*g4);
                 checked.page->jbig2 = coded;
             }

@@ -8,17 +8,6 @@ namespace pw::pdftool {
 
 using Handle = QPDFObjectHandle;
 
-formats::JpegInfo g4PageInfo(const formats::G4Tiff& page) {
-    formats::JpegInfo info;
-    info.fileSize = page.fileSize;
-    info.width = static_cast<int>(page.width);
-    info.height = static_cast<int>(page.height);
-    info.components = 1;
-    info.xDpi = page.xDpi;
-    info.yDpi = page.yDpi;
-    return info;
-}
-
 CcittImages::CcittImages(const std::vector<PageSource>& pages, const PageWritten& onPageWritten)
     : pages_(pages), onPageWritten_(onPageWritten), buffer_(kStagedReadChunk) {}
 

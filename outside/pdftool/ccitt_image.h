@@ -11,8 +11,18 @@
 
 namespace pw::pdftool {
 
-// The size and resolution of a Group 4 page, where the page layout reads them for every page.
-formats::JpegInfo g4PageInfo(const formats::G4Tiff& page);
+// The size and resolution of a bilevel page (a Group 4 TIFF or a staged JBIG2 page), where the
+// page layout reads them for every page.
+template <class BilevelPage> formats::JpegInfo bilevelPageInfo(const BilevelPage& page) {
+    formats::JpegInfo info;
+    info.fileSize = page.fileSize;
+    info.width = static_cast<int>(page.width);
+    info.height = static_cast<int>(page.height);
+    info.components = 1;
+    info.xDpi = page.xDpi;
+    info.yDpi = page.yDpi;
+    return info;
+}
 
 class CcittImages : public QPDFObjectHandle::StreamDataProvider,
                     public std::enable_shared_from_this<CcittImages> {
