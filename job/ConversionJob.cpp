@@ -260,6 +260,8 @@ void ConversionJob::stageAll() {
             else if (staged.pages > 0)
                 ocr::recognisePdfPages(staged, platform::pathPart(request_.pictures[at], 1),
                                        password, jobfiles::quarterTurn(turn), request_.options,
+                                       at < request_.pdfPages.size() ? request_.pdfPages[at]
+                                                                     : std::vector<int>(),
                                        stop);
             return staged;
         });

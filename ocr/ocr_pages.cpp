@@ -653,13 +653,22 @@ std::string pagesText(const std::vector<int>& pages) {
 
 void recognisePdfPages(staging::PictureStaging& staging, const std::string& name,
                        const std::string& password, int userTurn,
-                       const jobfiles::JobOptions& options, pictures::StopFlag stop) {
+                       const jobfiles::JobOptions& options, const std::vector<int>& chosen,
+                       pictures::StopFlag stop) {
     if (staging.firstFile.empty() || options.ocrLanguages.empty())
         return;
     const formats::PdfOpening opened = formats::openPdf(staging.firstFile, password);
     if (!opened.pdf) {
         staging.textProblems.push_back("it could not be opened again: " + opened.reason);
         return;
+    }
+    std::vector<bool> wanted;
+    for (const int page : chosen) {
+        if (page < 1)
+            continue;
+        if (static_cast<std::size_t>(page) >= wanted.size())
+            wanted.resize(static_cast<std::size_t>(page) + 1, false);
+        wanted[static_cast<std::size_t>(page)] = true;
     }
     // Pages skipped for each reason, told once a reason.
     std::vector<std::pair<std::string, std::vector<int>>> skippedPages;
@@ -670,6 +679,9 @@ void recognisePdfPages(staging::PictureStaging& staging, const std::string& name
             if (stop.set())
                 return;
             ++number;
+            if (!wanted.empty() &&
+                (static_cast<std::size_t>(number) >= wanted.size() || !wanted[number]))
+                continue; // a page left out of this item is not read
             std::string skipped;
             PdfPagePicture picture = pdfPagePicture(page, skipped);
             if (!picture.picture) {

@@ -4,6 +4,7 @@
 #include "staging/picture_pages.h"
 
 #include <string>
+#include <vector>
 
 namespace pw::ocr {
 
@@ -27,9 +28,11 @@ void recognisePages(staging::PictureStaging& staging, int userTurn,
 // quarter turns or mirrored), as the page is shown: turned by its /Rotate and `userTurn`. A page
 // whose picture is not read for another reason (JBIG2 or JPEG 2000 coding, drawn at a slant,
 // a picture inside the content stream) gives a line in staging.notices, naming the PDF as `name`;
-// recognition that fails, a line in staging.textProblems.
+// recognition that fails, a line in staging.textProblems. Only the page numbers in `chosen`
+// (from 1) are read; all pages when it is empty.
 void recognisePdfPages(staging::PictureStaging& staging, const std::string& name,
                        const std::string& password, int userTurn,
-                       const jobfiles::JobOptions& options, pictures::StopFlag stop = {});
+                       const jobfiles::JobOptions& options, const std::vector<int>& chosen = {},
+                       pictures::StopFlag stop = {});
 
 } // namespace pw::ocr
