@@ -90,8 +90,12 @@ std::optional<std::vector<std::uint8_t>> OpenedFile::readAll() const {
 namespace {
 
 struct StreamPlace {
+    explicit StreamPlace(const OpenedFile* opened) : file(opened) {}
     const OpenedFile* file;
     std::uint64_t at = 0;
+    // glibc gives a cookie stream 8 KB unless handed a buffer; a whole-picture structure walk
+    // would then be two system calls every 8 KB.
+    char buffer[1 << 16];
 };
 
 ssize_t streamRead(void* cookie, char* into, std::size_t size) {
@@ -123,10 +127,12 @@ int streamClose(void* cookie) {
 std::FILE* OpenedFile::stream() const {
     if (fd_ < 0)
         return nullptr;
-    auto* place = new StreamPlace{this};
+    auto* place = new StreamPlace(this);
     std::FILE* file = ::fopencookie(place, "rb", {streamRead, nullptr, streamSeek, streamClose});
     if (file == nullptr)
         delete place;
+    else
+        std::setvbuf(file, place->buffer, _IOFBF, sizeof place->buffer);
     return file;
 }
 
@@ -136,11 +142,14 @@ bool OpenedFile::linkOrCopyTo(const std::string& target) const {
     // A target that is the opened file's only name is left as it is.
     struct stat opened {};
     struct stat existing {};
-    if (::fstat(fd_, &opened) == 0 && ::stat(target.c_str(), &existing) == 0 &&
-        opened.st_dev == existing.st_dev && opened.st_ino == existing.st_ino &&
-        opened.st_nlink == 1)
+    const bool openedKnown = ::fstat(fd_, &opened) == 0;
+    const bool targetThere = ::stat(target.c_str(), &existing) == 0;
+    const bool targetMissing = !targetThere && errno == ENOENT;
+    if (openedKnown && targetThere && opened.st_dev == existing.st_dev &&
+        opened.st_ino == existing.st_ino && opened.st_nlink == 1)
         return false;
-    ::unlink(target.c_str());
+    if (!targetMissing)
+        ::unlink(target.c_str());
     // The descriptor's own name links the file opened, whatever has come to hold its path.
     const std::string self = "/proc/self/fd/" + std::to_string(fd_);
     if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, target.c_str(), AT_SYMLINK_FOLLOW) == 0)
