@@ -1,5 +1,7 @@
 #include "formats/pdf_document.h"
 
+#include "formats/pdf_file_input.h"
+
 #include <optional>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFExc.hh>
@@ -15,7 +17,8 @@ std::shared_ptr<QPDF> readPdf(const std::string& path, const std::string& passwo
     auto pdf = std::make_shared<QPDF>();
     pdf->setSuppressWarnings(true);
     pdf->setAttemptRecovery(true);
-    pdf->processFile(path.c_str(), password.empty() ? nullptr : password.c_str());
+    pdf->processInputSource(std::make_shared<PdfFileInput>(path),
+                            password.empty() ? nullptr : password.c_str());
     return pdf;
 }
 
