@@ -5,23 +5,8 @@
 # were, the sidecar text, --auto-rotate, and recognition that cannot run: refused languages and
 # language data, and pages whose text cannot be read.
 # Usage: cli_ocr.sh PATH_TO_PAGEWRIGHT
-set -uo pipefail
-program=${1:?usage: $0 PATH_TO_PAGEWRIGHT}
-unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
-work=$(mktemp -d "${TMPDIR:-/tmp}/pagewright-ocr.XXXXXX")
-export HOME=$work/home XDG_CACHE_HOME=$work/cache XDG_CONFIG_HOME=$work/config
-mkdir -p "$HOME" "$work/in" "$work/out"
-trap 'rm -rf "$work"' EXIT
-# shellcheck source=../support/checks.sh
-. "$(dirname "$0")/../support/checks.sh"
-run() {
-    "$program" convert -q --overwrite "$@" >"$work/stdout" 2>"$work/stderr"
-    status=$?
-    err=$(cat "$work/stderr")
-}
-# The PDF's words in a line; -raw keeps the text's own order (poppler's layout analysis reads
-# short columns side by side as table rows, whoever wrote the text).
-words() { pdftotext -q "$@" - | tr -s ' \n\f' '  ' | sed 's/^ //; s/ $//'; }
+# shellcheck source=ocr_prologue.sh
+. "$(dirname "$0")/ocr_prologue.sh" "${1:-}" ocr
 mupdf_words() { mutool draw -q -F txt -o - "$1" 2>/dev/null | tr -s ' \n\f' '  ' | sed 's/^ //; s/ $//'; }
 font=/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
 text() { # text OUT SIZE DRAW...: black DejaVu text on white

@@ -4,21 +4,8 @@
 # also on a page with /Rotate 90 and on an item turned by --rotate; their content streams stay
 # as they were; a page with text is not read again; a JBIG2 picture is passed over with a notice.
 # Usage: cli_ocr_pdf.sh PATH_TO_PAGEWRIGHT
-set -uo pipefail
-program=${1:?usage: $0 PATH_TO_PAGEWRIGHT}
-unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
-work=$(mktemp -d "${TMPDIR:-/tmp}/pagewright-ocr-pdf.XXXXXX")
-export HOME=$work/home XDG_CACHE_HOME=$work/cache XDG_CONFIG_HOME=$work/config
-mkdir -p "$HOME" "$work/in" "$work/out"
-trap 'rm -rf "$work"' EXIT
-# shellcheck source=../support/checks.sh
-. "$(dirname "$0")/../support/checks.sh"
-run() {
-    "$program" convert -q --overwrite "$@" >"$work/stdout" 2>"$work/stderr"
-    status=$?
-    err=$(cat "$work/stderr")
-}
-words() { pdftotext -q "$@" - | tr -s ' \n\f' '  ' | sed 's/^ //; s/ $//'; }
+# shellcheck source=ocr_prologue.sh
+. "$(dirname "$0")/ocr_prologue.sh" "${1:-}" ocr-pdf
 # The data of the content streams of page 1, one after another.
 contents() {
     local object
