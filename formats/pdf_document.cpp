@@ -24,7 +24,7 @@ std::shared_ptr<QPDF> readPdf(const std::string& path, const std::string& passwo
 
 // The pages of a plain page tree, each page's dictionary dropped once counted; nothing when
 // the tree is not plain (a loop, a page listed twice, a kid that is no page or node, a page
-// without its /Type), which qpdf's own walk repairs.
+// without its /Type, a root that is no node), which qpdf's own walk repairs.
 std::optional<std::size_t> countPagesDropping(QPDF& pdf) {
     std::vector<QPDFObjectHandle> nodes{pdf.getRoot().getKey("/Pages")};
     std::set<QPDFObjGen> seen; // the nodes, not the pages
@@ -35,7 +35,8 @@ std::optional<std::size_t> countPagesDropping(QPDF& pdf) {
         if (!node.isIndirect() || !node.isDictionary())
             return std::nullopt;
         QPDFObjectHandle type = node.getKey("/Type");
-        if (type.isNameAndEquals("/Page") && !node.hasKey("/Kids")) {
+        // The root is a node even when it calls itself a page (qpdf finds no pages there).
+        if (type.isNameAndEquals("/Page") && !node.hasKey("/Kids") && !seen.empty()) {
             ++pages;
             pdf.replaceObject(node.getObjGen(), QPDFObjectHandle::newNull());
             continue;

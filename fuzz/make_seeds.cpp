@@ -115,6 +115,44 @@ std::string heifSeed(const std::string& derived, const std::string& header) {
 
 } // namespace
 
+// A PDF of `pages` pages of text, in a tree of two levels when `nested`.
+std::string pdfSeed(int pages, bool nested) {
+    std::vector<std::string> objects = {"<< /Type /Catalog /Pages 2 0 R >>", "",
+                                        "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>"};
+    std::string kids;
+    for (int i = 0; i < pages; ++i) {
+        const std::string text = "BT /F1 12 Tf 72 720 Td (Page " + std::to_string(i + 1) + ") Tj ET";
+        objects.push_back("<< /Length " + std::to_string(text.size()) + " >>\nstream\n" + text +
+                          "\nendstream");
+        const std::string parent = nested ? std::to_string(4 + 2 * pages) : "2";
+        objects.push_back("<< /Type /Page /Parent " + parent + " 0 R /MediaBox [0 0 612 792] " +
+                          "/Resources << /Font << /F1 3 0 R >> >> /Contents " +
+                          std::to_string(objects.size()) + " 0 R >>");
+        kids += std::to_string(objects.size()) + " 0 R ";
+    }
+    const std::string count = " /Count " + std::to_string(pages) + " >>";
+    if (nested) {
+        objects.push_back("<< /Type /Pages /Parent 2 0 R /Kids [" + kids + "]" + count);
+        kids = std::to_string(objects.size()) + " 0 R";
+    }
+    objects[1] = "<< /Type /Pages /Kids [" + kids + "]" + count;
+    std::string pdf = "%PDF-1.4\n";
+    std::vector<std::size_t> offsets;
+    for (std::size_t i = 0; i < objects.size(); ++i) {
+        offsets.push_back(pdf.size());
+        pdf += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
+    }
+    const std::size_t xref = pdf.size();
+    pdf += "xref\n0 " + std::to_string(objects.size() + 1) + "\n0000000000 65535 f \n";
+    for (const std::size_t offset : offsets) {
+        char line[21];
+        std::snprintf(line, sizeof line, "%010zu 00000 n \n", offset);
+        pdf += line;
+    }
+    return pdf + "trailer\n<< /Size " + std::to_string(objects.size() + 1) +
+           " /Root 1 0 R >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
+}
+
 int main(int argc, char** argv) {
     if (argc != 2) {
         std::cerr << "usage: make_seeds CORPUS_FOLDER\n";
@@ -123,7 +161,8 @@ int main(int argc, char** argv) {
     const fs::path root = argv[1];
     for (const char* target :
          {"jpeg_structure", "exif", "icc", "docinfo", "png_rows", "png_pages", "heif_canvas",
-          "heif_meta", "bmp_reader", "g4_tiff", "g4_stream", "page_words", "jbig2", "jbig2_page"})
+          "heif_meta", "bmp_reader", "g4_tiff", "g4_stream", "page_words", "jbig2", "jbig2_page",
+          "pdf_open"})
         fs::create_directories(root / target);
 
     const JpegSpec specs[] = {
@@ -383,6 +422,12 @@ int main(int argc, char** argv) {
             std::cerr << "cannot write " << stream << "\n";
             return 1;
         }
+    }
+    // PDFs of one page, and of three under a node of their own.
+    if (!writeAll(root / "pdf_open" / "seed0", pdfSeed(1, false)) ||
+        !writeAll(root / "pdf_open" / "seed1", pdfSeed(3, true))) {
+        std::cerr << "cannot write the PDF seeds\n";
+        return 1;
     }
     return 0;
 }

@@ -12,7 +12,7 @@ cmake --build build-fuzz -j "$(nproc)"
 corpus=build-fuzz/corpus
 build-fuzz/make_seeds "$corpus"
 for target in jpeg_structure exif icc docinfo png_rows png_pages heif_canvas heif_meta bmp_reader \
-  g4_tiff g4_stream page_words jbig2 jbig2_page; do
+  g4_tiff g4_stream page_words jbig2 jbig2_page pdf_open; do
   echo "== fuzz_$target for ${seconds}s"
   build-fuzz/fuzz_$target -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
     -print_final_stats=1 -artifact_prefix="build-fuzz/crash-$target-" "$corpus/$target"

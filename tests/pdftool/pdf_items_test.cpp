@@ -148,6 +148,20 @@ TEST(PdfItems, IrregularPageTreesAreCountedAsQpdfRepairsThem) {
     }
     EXPECT_EQ(formats::countPdfPages(source, "").pages, 4u);
     EXPECT_EQ(formats::countPdfPages(plain, "").pages, 3u);
+    {
+        // A root that calls itself a page holds none, as qpdf finds.
+        const std::string rootPage = stage.cache() + "/root-page.pdf";
+        QPDF pdf;
+        pdf.processFile(plain.c_str());
+        QPDFObjectHandle tree = pdf.getRoot().getKey("/Pages");
+        tree.replaceKey("/Type", QPDFObjectHandle::newName("/Page"));
+        tree.removeKey("/Kids");
+        QPDFWriter writer(pdf, rootPage.c_str());
+        writer.write();
+        const formats::PdfOpening opening = formats::countPdfPages(rootPage, "");
+        EXPECT_EQ(opening.pdf, nullptr);
+        EXPECT_EQ(opening.reason, "a PDF without pages");
+    }
     ASSERT_TRUE(writeJpeg(stage.path("00000.jpg"), {}));
     ASSERT_EQ(::link(source.c_str(), stage.path("00001.pdf").c_str()), 0);
     const ToolRun run = runPdfExe(stage);
