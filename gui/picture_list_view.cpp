@@ -1,8 +1,5 @@
 #include "gui/picture_list_view.h"
 
-#include "formats/pdf_document.h"
-#include "pictures/picture_kinds.h"
-
 #include <QStyledItemDelegate>
 
 namespace pw::gui {
@@ -30,6 +27,7 @@ PictureListView::PictureListView(QWidget* parent) : QListView(parent) {
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setItemDelegate(new PathDelegate(*this));
+    connect(&pdfPages_, &PdfPageCounter::counted, viewport(), qOverload<>(&QWidget::update));
 }
 
 void PictureListView::showPaths(app::PictureListModel* model, app::PictureListModel::Role path) {
@@ -75,17 +73,11 @@ QString PictureListView::shownText(int row) const {
                                     .data(app::PictureListModel::WorkingPathRole)
                                     .toByteArray()
                                     .toStdString();
-    auto found = pdfPages_.find(working);
-    if (found == pdfPages_.end()) {
-        // The page tree only, once per file: a long PDF costs its first showing a moment.
-        const std::size_t pages =
-            pictures::isPdfFile(working) ? formats::openPdf(working, "").pages : 0;
-        found = pdfPages_.emplace(working, pages).first;
-    }
-    if (found->second == 0)
+    const std::optional<std::size_t> pages = pdfPages_.find(working);
+    if (!pages || *pages == 0)
         return shown;
-    return found->second == 1 ? shown + QStringLiteral(" (1 page)")
-                              : shown + QStringLiteral(" (%1 pages)").arg(found->second);
+    return *pages == 1 ? shown + QStringLiteral(" (1 page)")
+                       : shown + QStringLiteral(" (%1 pages)").arg(*pages);
 }
 
 int PictureListView::currentRow() const {

@@ -4,11 +4,10 @@
 // What the front window's lists did as list widgets they do here through the model: rows come
 // and go with it, and the current row is the model's.
 #include "app/picture_list_model.h"
+#include "gui/pdf_page_counter.h"
 
 #include <QListView>
 #include <QString>
-#include <string>
-#include <unordered_map>
 
 namespace pw::gui {
 
@@ -23,9 +22,12 @@ public:
     int count() const;
     // The shown path of row; "" outside the list.
     QString text(int row) const;
-    // The line the row shows: its path, and for a PDF its page count ("letter.pdf (3 pages)")
-    // or, for a part of one, its pages ("letter.pdf (pages 1-2)", "letter.pdf (page 3)").
+    // The line the row shows: its path, and for a PDF its page count ("letter.pdf (3 pages)";
+    // once counted, the list is drawn again) or, for a part of one, its pages
+    // ("letter.pdf (pages 1-2)", "letter.pdf (page 3)").
     QString shownText(int row) const;
+    // Page counts asked for by shownText() and not delivered yet.
+    bool pageCountsPending() const { return pdfPages_.pending(); }
     int currentRow() const;
     // The row made current and selected; -1 leaves no row current.
     void setCurrentRow(int row);
@@ -47,9 +49,8 @@ signals:
 private:
     app::PictureListModel* pictures_ = nullptr;
     app::PictureListModel::Role path_ = app::PictureListModel::DisplayPathRole;
-    // Page counts of the PDFs shown, by working path (0: not a PDF, or unreadable without
-    // its password); each file is opened once.
-    mutable std::unordered_map<std::string, std::size_t> pdfPages_;
+    // Page counts of the PDFs shown, by working path.
+    mutable PdfPageCounter pdfPages_;
     friend class PathDelegate;
 };
 

@@ -3,6 +3,7 @@
 #include "gui/pages_window.h"
 #include "gui/picture_list_view.h"
 #include "jpeg_maker.h"
+#include "shown_text.h"
 #include "test_pdfs.h"
 
 #include <QDragEnterEvent>
@@ -166,7 +167,7 @@ TEST_F(PagesWindowTest, APdfShowsEachPageAndOnePageTurnsAlone) {
     front.show();
     ASSERT_TRUE(test::writeTestPdf(picture("letter.pdf"), {.pages = 3, .rotate = 90}));
     list(front, {picture("letter.pdf")});
-    EXPECT_EQ(front.List2->shownText(0).toStdString(), picture("letter.pdf") + " (3 pages)");
+    EXPECT_EQ(test::shownTextCounted(*front.List2, 0), picture("letter.pdf") + " (3 pages)");
 
     gui::PagesWindow* opened = openPages();
     ASSERT_NE(opened, nullptr);
@@ -212,7 +213,7 @@ TEST_F(PagesWindowTest, APdfShowsEachPageAndOnePageTurnsAlone) {
     ASSERT_TRUE(front.fileList().model().undo());
     ASSERT_TRUE(front.fileList().model().undo());
     ASSERT_EQ(front.fileList().count(), 1);
-    EXPECT_EQ(front.List2->shownText(0).toStdString(), picture("letter.pdf") + " (3 pages)");
+    EXPECT_EQ(test::shownTextCounted(*front.List2, 0), picture("letter.pdf") + " (3 pages)");
     EXPECT_EQ(app_->rotation(0), 0);
     EXPECT_EQ(pages.view()->model()->rowCount(), 3);
     EXPECT_EQ(pages.shownPicture(1).size(), upright.transposed());
