@@ -10,11 +10,7 @@ PdfPageCounter::PdfPageCounter(QObject* parent) : QObject(parent) {
 }
 
 PdfPageCounter::~PdfPageCounter() {
-    {
-        const std::lock_guard<std::mutex> lock(mutex_);
-        stopping_ = true;
-        waiting_.clear();
-    }
+    pool_.clear(); // the files not started
     // What the worker still delivers is dropped with this object's posted events.
     pool_.waitForDone();
 }
@@ -24,30 +20,7 @@ std::optional<std::size_t> PdfPageCounter::find(const std::string& workingPath) 
         return found->second;
     if (!asked_.insert(workingPath).second)
         return std::nullopt;
-    bool start = false;
-    {
-        const std::lock_guard<std::mutex> lock(mutex_);
-        waiting_.push_back(workingPath);
-        start = !working_;
-        working_ = true;
-    }
-    if (start)
-        pool_.start([this] { work(); });
-    return std::nullopt;
-}
-
-void PdfPageCounter::work() {
-    for (;;) {
-        std::string path;
-        {
-            const std::lock_guard<std::mutex> lock(mutex_);
-            if (stopping_ || waiting_.empty()) {
-                working_ = false;
-                return;
-            }
-            path = std::move(waiting_.front());
-            waiting_.pop_front();
-        }
+    pool_.start([this, path = workingPath] {
         // The page tree only, each page let go once counted.
         const std::size_t pages =
             pictures::isPdfFile(path) ? formats::countPdfPages(path, "").pages : 0;
@@ -59,7 +32,8 @@ void PdfPageCounter::work() {
                 emit counted();
             },
             Qt::QueuedConnection);
-    }
+    });
+    return std::nullopt;
 }
 
 } // namespace pw::gui

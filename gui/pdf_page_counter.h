@@ -5,8 +5,6 @@
 #include <QObject>
 #include <QThreadPool>
 #include <cstddef>
-#include <deque>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -31,15 +29,9 @@ signals:
     void counted();
 
 private:
-    void work();
-
     std::unordered_map<std::string, std::size_t> counts_; // the window's thread only
     std::unordered_set<std::string> asked_;               // the same
-    std::mutex mutex_;                                    // guards what follows
-    std::deque<std::string> waiting_;
-    bool working_ = false;
-    bool stopping_ = false;
-    QThreadPool pool_;
+    QThreadPool pool_; // one thread: it queues the files in the order asked
 };
 
 } // namespace pw::gui
