@@ -491,16 +491,9 @@ void ConversionJob::leaveOut(staging::PictureStaging& staged, const std::string&
 int ConversionJob::chosenPdfPages(std::size_t index, int pages) const {
     if (index >= request_.pdfPages.size() || request_.pdfPages[index].empty())
         return pages;
-    // As the builder counts them: pages the file has, each once.
-    std::vector<bool> taken(static_cast<std::size_t>(pages) + 1, false);
-    int count = 0;
-    for (const int page : request_.pdfPages[index]) {
-        if (page >= 1 && page <= pages && !taken[static_cast<std::size_t>(page)]) {
-            taken[static_cast<std::size_t>(page)] = true;
-            ++count;
-        }
-    }
-    return count;
+    // As the builder counts them.
+    return static_cast<int>(
+        jobfiles::keptPdfPages(request_.pdfPages[index], static_cast<std::size_t>(pages)).size());
 }
 
 void ConversionJob::writePdfPageLists(int only) {

@@ -80,4 +80,17 @@ std::vector<int> pagesOfStagedName(const PdfPageLists& lists, const std::string&
     return found == lists.end() ? std::vector<int>() : found->second;
 }
 
+std::vector<int> keptPdfPages(const std::vector<int>& listed, std::size_t pageCount) {
+    std::vector<int> kept;
+    std::vector<bool> taken(listed.empty() ? 0 : pageCount + 1, false);
+    for (const int number : listed) {
+        const auto at = static_cast<std::size_t>(number);
+        if (number >= 1 && at <= pageCount && !taken[at]) {
+            taken[at] = true;
+            kept.push_back(number);
+        }
+    }
+    return kept;
+}
+
 } // namespace pw::jobfiles

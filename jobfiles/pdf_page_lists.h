@@ -12,6 +12,7 @@
 // A missing file, or an item it does not name, takes every page in the file's order. Numbers
 // that are not page numbers are passed over; lines that are not such a pair are ignored.
 // No Qt, no qpdf: link pw_jobfiles.
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -34,5 +35,9 @@ PdfPageLists readPdfPageLists(const std::string& path);
 
 // The page list of the staged file `name`; empty (every page) when not listed.
 std::vector<int> pagesOfStagedName(const PdfPageLists& lists, const std::string& name);
+
+// The pages an item keeps of a PDF of `pageCount` pages, in their order: `listed` without the
+// numbers the file does not have and without repeats. Empty (every page) when none is left.
+std::vector<int> keptPdfPages(const std::vector<int>& listed, std::size_t pageCount);
 
 } // namespace pw::jobfiles

@@ -5,6 +5,7 @@
 #include "formats/pdf_document.h"
 #include "formats/pdf_page_content.h"
 #include "jobfiles/page_words.h"
+#include "jobfiles/pdf_page_lists.h"
 #include "jobfiles/staged_names.h"
 #include "ocr/ocr_languages.h"
 #include "pictures/bitmap.h"
@@ -662,12 +663,10 @@ void recognisePdfPages(staging::PictureStaging& staging, const std::string& name
         staging.textProblems.push_back("it could not be opened again: " + opened.reason);
         return;
     }
+    // The pages the builder copies; none listed: every page.
     std::vector<bool> wanted;
-    for (const int page : chosen) {
-        if (page < 1)
-            continue;
-        if (static_cast<std::size_t>(page) >= wanted.size())
-            wanted.resize(static_cast<std::size_t>(page) + 1, false);
+    for (const int page : jobfiles::keptPdfPages(chosen, opened.pages)) {
+        wanted.resize(opened.pages + 1, false);
         wanted[static_cast<std::size_t>(page)] = true;
     }
     // Pages skipped for each reason, told once a reason.

@@ -28,8 +28,8 @@ void recognisePages(staging::PictureStaging& staging, int userTurn,
 // quarter turns or mirrored), as the page is shown: turned by its /Rotate and `userTurn`. A page
 // whose picture is not read for another reason (JBIG2 or JPEG 2000 coding, drawn at a slant,
 // a picture inside the content stream) gives a line in staging.notices, naming the PDF as `name`;
-// recognition that fails, a line in staging.textProblems. Only the page numbers in `chosen`
-// (from 1) are read; all pages when it is empty.
+// recognition that fails, a line in staging.textProblems. Only the pages of `chosen` (from 1)
+// that the builder copies are read (jobfiles::keptPdfPages); all pages when it keeps none.
 void recognisePdfPages(staging::PictureStaging& staging, const std::string& name,
                        const std::string& password, int userTurn,
                        const jobfiles::JobOptions& options, const std::vector<int>& chosen = {},

@@ -163,15 +163,8 @@ std::vector<PageSource> readHeaders(const std::vector<StagedFile>& files,
             PageSource& page = pages.emplace_back(std::move(*checked[i].page));
             page.turn = jobfiles::turnOfStagedName(turns, files[i].name);
             if (page.pdf) {
-                // Page numbers the file does not have, and repeats, are passed over.
-                std::vector<bool> taken(page.pdfPages + 1, false);
-                for (const int number : jobfiles::pagesOfStagedName(pdfPages, files[i].name)) {
-                    const auto at = static_cast<std::size_t>(number);
-                    if (number >= 1 && at <= page.pdfPages && !taken[at]) {
-                        taken[at] = true;
-                        page.pdfPageList.push_back(number);
-                    }
-                }
+                page.pdfPageList = jobfiles::keptPdfPages(
+                    jobfiles::pagesOfStagedName(pdfPages, files[i].name), page.pdfPages);
                 if (!page.pdfPageList.empty())
                     page.pdfPages = page.pdfPageList.size();
             }
