@@ -50,14 +50,13 @@ void JobSession::askPdfPasswords(job::JobRequest& request) {
             continue;
         const std::string& path = file.narrowPath;
         // A damaged PDF is not asked about: the job names it.
-        formats::PdfOpening opening =
-            formats::countPdfPages(path, request.encryption.inputPassword);
-        for (std::size_t k = 0; opening.locked && k < given.size(); ++k) {
-            opening = formats::countPdfPages(path, given[k]);
-            if (!opening.locked)
+        bool locked = formats::pdfLocked(path, request.encryption.inputPassword);
+        for (std::size_t k = 0; locked && k < given.size(); ++k) {
+            locked = formats::pdfLocked(path, given[k]);
+            if (!locked)
                 request.pdfPasswords[i] = given[k];
         }
-        if (!opening.locked)
+        if (!locked)
             continue;
         const std::string& shown =
             request.displayPaths[i].empty() ? request.pictures[i] : request.displayPaths[i];
@@ -68,7 +67,7 @@ void JobSession::askPdfPasswords(job::JobRequest& request) {
                                   "(Cancel leaves them out):";
         std::string typed;
         while (prompts_.askPassword(text, "Password", typed)) {
-            if (!formats::countPdfPages(path, typed).locked) {
+            if (!formats::pdfLocked(path, typed)) {
                 request.pdfPasswords[i] = typed;
                 given.push_back(typed);
                 break;

@@ -96,4 +96,14 @@ PdfOpening countPdfPages(const std::string& path, const std::string& password) {
     return openPdf(path, password, false);
 }
 
+bool pdfLocked(const std::string& path, const std::string& password) {
+    try {
+        readPdf(path, password);
+    } catch (const QPDFExc& e) {
+        return e.getErrorCode() == qpdf_e_password;
+    } catch (const std::exception&) {
+    }
+    return false;
+}
+
 } // namespace pw::formats

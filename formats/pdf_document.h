@@ -29,5 +29,9 @@ PdfOpening openPdf(const std::string& path, const std::string& password);
 // read), so that the memory does not grow with the pages: the PDF then serves for its
 // catalogue, trailer and document information only, not its pages.
 PdfOpening countPdfPages(const std::string& path, const std::string& password);
+// Whether the PDF at `path` asks for another password than `password`: qpdf reads its
+// cross-reference table and encryption dictionary only, not its page tree. A PDF that cannot
+// be read for another reason is not locked (opening it names that reason).
+bool pdfLocked(const std::string& path, const std::string& password);
 
 } // namespace pw::formats
